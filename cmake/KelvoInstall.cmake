@@ -1,0 +1,13 @@
+include(GNUInstallDirs)
+include(CMakePackageConfigHelpers)
+
+install(TARGETS kelvo_core EXPORT kelvoTargets ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
+install(DIRECTORY platform core DESTINATION include/kelvo FILES_MATCHING PATTERN "*.hpp")
+install(EXPORT kelvoTargets NAMESPACE kelvo:: DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/kelvo)
+configure_package_config_file(cmake/kelvoConfig.cmake.in
+  ${PROJECT_BINARY_DIR}/kelvoConfig.cmake
+  INSTALL_DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/kelvo)
+write_basic_package_version_file(${PROJECT_BINARY_DIR}/kelvoConfigVersion.cmake
+  COMPATIBILITY SameMinorVersion)
+install(FILES ${PROJECT_BINARY_DIR}/kelvoConfig.cmake ${PROJECT_BINARY_DIR}/kelvoConfigVersion.cmake
+  DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/kelvo)

@@ -1,0 +1,68 @@
+#include "platform/foundation/TimeZone.hpp"
+
+#include <unicode/timezone.h>
+#include <unicode/unistr.h>
+
+#include <cstdlib>
+#include <memory>
+#include <mutex>
+
+namespace kelvo {
+namespace {
+
+std::mutex& currentMutex() {
+  static std::mutex mutex;
+  return mutex;
+}
+
+std::optional<TimeZone>& currentStorage() {
+  static std::optional<TimeZone> zone;
+  return zone;
+}
+
+}  // namespace
+
+std::optional<TimeZone> TimeZone::named(std::string_view identifier) {
+  if (identifier.empty()) return std::nullopt;
+  const auto id = icu::UnicodeString::fromUTF8(
+      icu::StringPiece(identifier.data(), static_cast<int32_t>(identifier.size())));
+  std::unique_ptr<icu::TimeZone> zone(icu::TimeZone::createTimeZone(id));
+  icu::UnicodeString resolved;
+  zone->getID(resolved);
+  // ICU answers an unknown identifier with "Etc/Unknown" rather than failing.
+  icu::UnicodeString unknown;
+  if (resolved == icu::TimeZone::getUnknown().getID(unknown)) return std::nullopt;
+  return TimeZone(std::string(identifier));
+}
+
+TimeZone TimeZone::utc() { return TimeZone("UTC"); }
+
+TimeZone TimeZone::current() {
+  std::lock_guard lock(currentMutex());
+  auto& stored = currentStorage();
+  if (!stored) {
+    const char* tz = std::getenv("TZ");
+    std::string_view name = tz != nullptr ? tz : "";
+    if (!name.empty() && name.front() == ':') name.remove_prefix(1);
+    stored = named(name).value_or(utc());
+  }
+  return *stored;
+}
+
+void TimeZone::setCurrent(const TimeZone& zone) {
+  std::lock_guard lock(currentMutex());
+  currentStorage() = zone;
+}
+
+int TimeZone::secondsFromGMT(Date date) const {
+  const auto id = icu::UnicodeString::fromUTF8(identifier_);
+  std::unique_ptr<icu::TimeZone> zone(icu::TimeZone::createTimeZone(id));
+  int32_t raw = 0;
+  int32_t dst = 0;
+  UErrorCode status = U_ZERO_ERROR;
+  zone->getOffset(date.timeIntervalSince1970() * 1000.0, false, raw, dst, status);
+  if (U_FAILURE(status)) return 0;
+  return (raw + dst) / 1000;
+}
+
+}  // namespace kelvo
