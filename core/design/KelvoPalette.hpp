@@ -1,0 +1,38 @@
+#pragma once
+
+#include <optional>
+#include <set>
+#include <span>
+
+#include "core/design/KelvoColorToken.hpp"
+#include "core/design/KelvoTheme.hpp"
+#include "core/design/RawValue.hpp"
+#include "core/design/SRGB.hpp"
+
+namespace kelvo {
+
+/// The two palettes: black, white and orange tones, or warm paper with a burnt-orange accent.
+enum class KelvoPaletteFamily { twoColour, brand };
+
+std::span<const RawValueCase<KelvoPaletteFamily>> rawValueCases(KelvoPaletteFamily);
+
+/// Turns a colour token, a theme and a palette family into a colour.
+struct KelvoPalette {
+  /// The colour of `token` in `theme` and `family`. Every token resolves in every theme and
+  /// family; the platform of the theme never changes the colour.
+  static SRGB value(KelvoColorToken token, const KelvoTheme& theme, KelvoPaletteFamily family);
+
+  /// Tokens whose brand colour is the two-colour palette's colour.
+  static const std::set<KelvoColorToken>& addedWithTwoColours();
+  /// The tokens that stand outside either family's scheme. Published; no resolution reads it.
+  static const std::set<KelvoColorToken>& outsideTheFamily();
+
+  /// The designed colour of secondaryLabel, placeholderLabel, typeImage and syncSynced;
+  /// nothing for every other token.
+  static std::optional<SRGB> designedValue(KelvoColorToken token);
+
+  /// The retired olive accent of the seven accent tokens; nothing for every other token.
+  static std::optional<SRGB> legacyOliveAccent(KelvoColorToken token, const KelvoTheme& theme);
+};
+
+}  // namespace kelvo
