@@ -1,8 +1,10 @@
 #pragma once
 
-#include <span>
+#include <array>
+#include <string_view>
+#include <utility>
 
-#include "core/design/RawValue.hpp"
+#include "core/model/RawValues.hpp"
 
 namespace kelvo {
 
@@ -74,7 +76,73 @@ enum class KelvoColorToken {
   kindBandFact,
 };
 
-/// Every token in declaration order with its raw value.
-std::span<const RawValueCase<KelvoColorToken>> rawValueCases(KelvoColorToken);
+template <>
+struct RawValues<KelvoColorToken> {
+  static constexpr std::array<std::pair<KelvoColorToken, std::string_view>, 63> table{{
+      {KelvoColorToken::canvas, "canvas"},
+      {KelvoColorToken::groupedSurface, "groupedSurface"},
+      {KelvoColorToken::cardSurface, "cardSurface"},
+      {KelvoColorToken::elevatedSurface, "elevatedSurface"},
+      {KelvoColorToken::hairline, "hairline"},
+      {KelvoColorToken::scrim, "scrim"},
+      {KelvoColorToken::cardEdgeHighlight, "cardEdgeHighlight"},
+      {KelvoColorToken::sidebarSurface, "sidebarSurface"},
+      {KelvoColorToken::contentCanvas, "contentCanvas"},
+      {KelvoColorToken::raisedSurface, "raisedSurface"},
+      {KelvoColorToken::fieldSurface, "fieldSurface"},
+      {KelvoColorToken::fieldBorder, "fieldBorder"},
+      {KelvoColorToken::primaryLabel, "primaryLabel"},
+      {KelvoColorToken::bodyLabel, "bodyLabel"},
+      {KelvoColorToken::secondaryLabel, "secondaryLabel"},
+      {KelvoColorToken::placeholderLabel, "placeholderLabel"},
+      {KelvoColorToken::sidebarLabel, "sidebarLabel"},
+      {KelvoColorToken::sidebarSecondaryLabel, "sidebarSecondaryLabel"},
+      {KelvoColorToken::sidebarAccentLabel, "sidebarAccentLabel"},
+      {KelvoColorToken::sidebarHeadingLabel, "sidebarHeadingLabel"},
+      {KelvoColorToken::sidebarGlyph, "sidebarGlyph"},
+      {KelvoColorToken::sidebarSelectionWash, "sidebarSelectionWash"},
+      {KelvoColorToken::sidebarSelectionBar, "sidebarSelectionBar"},
+      {KelvoColorToken::accent, "accent"},
+      {KelvoColorToken::accentLabel, "accentLabel"},
+      {KelvoColorToken::onAccent, "onAccent"},
+      {KelvoColorToken::accentGlow, "accentGlow"},
+      {KelvoColorToken::accentWash, "accentWash"},
+      {KelvoColorToken::accentGradientTop, "accentGradientTop"},
+      {KelvoColorToken::accentGradientBottom, "accentGradientBottom"},
+      {KelvoColorToken::systemTint, "systemTint"},
+      {KelvoColorToken::syncSynced, "syncSynced"},
+      {KelvoColorToken::syncSyncing, "syncSyncing"},
+      {KelvoColorToken::syncLocalOnly, "syncLocalOnly"},
+      {KelvoColorToken::syncError, "syncError"},
+      {KelvoColorToken::destructive, "destructive"},
+      {KelvoColorToken::onDestructive, "onDestructive"},
+      {KelvoColorToken::osselGlow, "osselGlow"},
+      {KelvoColorToken::brandKelvoHighlight, "brandKelvoHighlight"},
+      {KelvoColorToken::brandKelvoLight, "brandKelvoLight"},
+      {KelvoColorToken::brandKelvoMid, "brandKelvoMid"},
+      {KelvoColorToken::brandKelvoDeep, "brandKelvoDeep"},
+      {KelvoColorToken::brandKelvoEdge, "brandKelvoEdge"},
+      {KelvoColorToken::onboardingNavy, "onboardingNavy"},
+      {KelvoColorToken::onboardingEmber, "onboardingEmber"},
+      {KelvoColorToken::tileSurface, "tileSurface"},
+      {KelvoColorToken::tileHighlight, "tileHighlight"},
+      {KelvoColorToken::tileGlyph, "tileGlyph"},
+      {KelvoColorToken::typeText, "typeText"},
+      {KelvoColorToken::typeImage, "typeImage"},
+      {KelvoColorToken::typeFile, "typeFile"},
+      {KelvoColorToken::typeDocument, "typeDocument"},
+      {KelvoColorToken::typeFact, "typeFact"},
+      {KelvoColorToken::kindStripeText, "kindStripeText"},
+      {KelvoColorToken::kindStripeImage, "kindStripeImage"},
+      {KelvoColorToken::kindStripeFile, "kindStripeFile"},
+      {KelvoColorToken::kindStripeDocument, "kindStripeDocument"},
+      {KelvoColorToken::kindStripeFact, "kindStripeFact"},
+      {KelvoColorToken::kindBandText, "kindBandText"},
+      {KelvoColorToken::kindBandImage, "kindBandImage"},
+      {KelvoColorToken::kindBandFile, "kindBandFile"},
+      {KelvoColorToken::kindBandDocument, "kindBandDocument"},
+      {KelvoColorToken::kindBandFact, "kindBandFact"},
+  }};
+};
 
 }  // namespace kelvo

@@ -1,23 +1,6 @@
 #include "core/design/KelvoIconAsset.hpp"
 
-#include <array>
-
 namespace kelvo {
-namespace {
-
-constexpr std::array<RawValueCase<KelvoIconWeight>, 4> weightCases{{
-    {KelvoIconWeight::regular, "regular"},
-    {KelvoIconWeight::bold, "bold"},
-    {KelvoIconWeight::fill, "fill"},
-    {KelvoIconWeight::duotone, "duotone"},
-}};
-
-}  // namespace
-
-std::span<const RawValueCase<KelvoIconWeight>> rawValueCases(KelvoIconWeight) {
-  return weightCases;
-}
-
 std::string iconAssetName(std::string_view glyph, KelvoIconWeight weight) {
   std::string name = "ph-";
   name += glyph;

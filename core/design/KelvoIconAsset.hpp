@@ -1,18 +1,28 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <functional>
-#include <span>
 #include <string>
+#include <string_view>
+#include <utility>
 
-#include "core/design/RawValue.hpp"
+#include "core/model/RawValues.hpp"
 
 namespace kelvo {
 
 /// The four weights the icon artwork is drawn in.
 enum class KelvoIconWeight { regular, bold, fill, duotone };
 
-std::span<const RawValueCase<KelvoIconWeight>> rawValueCases(KelvoIconWeight);
+template <>
+struct RawValues<KelvoIconWeight> {
+  static constexpr std::array<std::pair<KelvoIconWeight, std::string_view>, 4> table{{
+      {KelvoIconWeight::regular, "regular"},
+      {KelvoIconWeight::bold, "bold"},
+      {KelvoIconWeight::fill, "fill"},
+      {KelvoIconWeight::duotone, "duotone"},
+  }};
+};
 
 /// "ph-" + glyph, then "-" + weight for every weight but regular ("ph-house-bold").
 std::string iconAssetName(std::string_view glyph, KelvoIconWeight weight);

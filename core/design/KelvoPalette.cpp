@@ -9,11 +9,6 @@
 namespace kelvo {
 namespace {
 
-constexpr std::array<RawValueCase<KelvoPaletteFamily>, 2> familyCases{{
-    {KelvoPaletteFamily::twoColour, "twoColour"},
-    {KelvoPaletteFamily::brand, "brand"},
-}};
-
 // Columns: brand light, light increased contrast, dark, dark increased contrast, then the same
 // four of the two-colour family. Kind bands are their kind colour laid at 0.08 over the card
 // surface of the same column, rounded to 8 bits; the tests hold the table to that.
@@ -153,10 +148,6 @@ constexpr std::array<Olive, 7> olive{{
 }};
 
 }  // namespace
-
-std::span<const RawValueCase<KelvoPaletteFamily>> rawValueCases(KelvoPaletteFamily) {
-  return familyCases;
-}
 
 SRGB KelvoPalette::value(KelvoColorToken token, const KelvoTheme& theme,
                          KelvoPaletteFamily family) {

@@ -1,20 +1,28 @@
 #pragma once
 
+#include <array>
 #include <optional>
 #include <set>
-#include <span>
+#include <string_view>
+#include <utility>
 
 #include "core/design/KelvoColorToken.hpp"
 #include "core/design/KelvoTheme.hpp"
-#include "core/design/RawValue.hpp"
 #include "core/design/SRGB.hpp"
+#include "core/model/RawValues.hpp"
 
 namespace kelvo {
 
 /// The two palettes: black, white and orange tones, or warm paper with a burnt-orange accent.
 enum class KelvoPaletteFamily { twoColour, brand };
 
-std::span<const RawValueCase<KelvoPaletteFamily>> rawValueCases(KelvoPaletteFamily);
+template <>
+struct RawValues<KelvoPaletteFamily> {
+  static constexpr std::array<std::pair<KelvoPaletteFamily, std::string_view>, 2> table{{
+      {KelvoPaletteFamily::twoColour, "twoColour"},
+      {KelvoPaletteFamily::brand, "brand"},
+  }};
+};
 
 /// Turns a colour token, a theme and a palette family into a colour.
 struct KelvoPalette {

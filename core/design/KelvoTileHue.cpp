@@ -10,29 +10,22 @@ namespace {
 
 struct Hue {
   KelvoTileHue hue;
-  std::string_view rawValue;
   // Base light, highlight light, base dark, highlight dark.
   std::array<std::string_view, 4> hex;
 };
 
 constexpr std::array<Hue, 10> hues{{
-    {KelvoTileHue::kelvo, "kelvo", {"#A86B00", "#C77E00", "#B77400", "#CE8200"}},
-    {KelvoTileHue::orange, "orange", {"#CB5100", "#F16000", "#DD5900", "#F96400"}},
-    {KelvoTileHue::red, "red", {"#E62C22", "#ED615A", "#EA4940", "#EE6A63"}},
-    {KelvoTileHue::pink, "pink", {"#E4246B", "#EB5B90", "#E8427F", "#EC6597"}},
-    {KelvoTileHue::purple, "purple", {"#A44FDD", "#B670E4", "#AD5FE1", "#B978E5"}},
-    {KelvoTileHue::indigo, "indigo", {"#6969E3", "#8484E8", "#7676E5", "#8989E9"}},
-    {KelvoTileHue::blue, "blue", {"#0C76E8", "#3390F4", "#1882F3", "#3D96F5"}},
-    {KelvoTileHue::teal, "teal", {"#07858C", "#099EA6", "#089199", "#09A3AC"}},
-    {KelvoTileHue::green, "green", {"#208A40", "#26A34C", "#239646", "#28A94F"}},
-    {KelvoTileHue::graphite, "graphite", {"#757784", "#8C8E99", "#80828E", "#91939E"}},
+    {KelvoTileHue::kelvo, {"#A86B00", "#C77E00", "#B77400", "#CE8200"}},
+    {KelvoTileHue::orange, {"#CB5100", "#F16000", "#DD5900", "#F96400"}},
+    {KelvoTileHue::red, {"#E62C22", "#ED615A", "#EA4940", "#EE6A63"}},
+    {KelvoTileHue::pink, {"#E4246B", "#EB5B90", "#E8427F", "#EC6597"}},
+    {KelvoTileHue::purple, {"#A44FDD", "#B670E4", "#AD5FE1", "#B978E5"}},
+    {KelvoTileHue::indigo, {"#6969E3", "#8484E8", "#7676E5", "#8989E9"}},
+    {KelvoTileHue::blue, {"#0C76E8", "#3390F4", "#1882F3", "#3D96F5"}},
+    {KelvoTileHue::teal, {"#07858C", "#099EA6", "#089199", "#09A3AC"}},
+    {KelvoTileHue::green, {"#208A40", "#26A34C", "#239646", "#28A94F"}},
+    {KelvoTileHue::graphite, {"#757784", "#8C8E99", "#80828E", "#91939E"}},
 }};
-
-constexpr std::array<RawValueCase<KelvoTileHue>, hues.size()> cases = [] {
-  std::array<RawValueCase<KelvoTileHue>, hues.size()> list{};
-  for (std::size_t i = 0; i < hues.size(); ++i) list[i] = {hues[i].hue, hues[i].rawValue};
-  return list;
-}();
 
 constexpr bool inDeclarationOrder() {
   for (std::size_t i = 0; i < hues.size(); ++i) {
@@ -58,8 +51,6 @@ SRGB parsed(std::string_view text) {
 }
 
 }  // namespace
-
-std::span<const RawValueCase<KelvoTileHue>> rawValueCases(KelvoTileHue) { return cases; }
 
 std::string_view hex(KelvoTileHue hue, KelvoTheme::Appearance appearance) {
   return entry(hue).hex[offset(appearance)];

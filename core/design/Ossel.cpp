@@ -7,14 +7,8 @@
 namespace kelvo {
 namespace {
 
-constexpr std::array<RawValueCase<Ossel::Detail>, 3> detailCases{{
-    {Ossel::Detail::full, "full"},
-    {Ossel::Detail::simplified, "simplified"},
-    {Ossel::Detail::minimal, "minimal"},
-}};
-
 struct ExpressionRow {
-  RawValueCase<Ossel::Expression> rawCase;
+  Ossel::Expression expression;
   Ossel::MouthShape mouthShape;
   double duration;
   bool isThrottledAntic;
@@ -26,32 +20,23 @@ using Mouth = Ossel::MouthShape;
 using E = Ossel::Expression;
 
 constexpr std::array<ExpressionRow, 6> expressions{{
-    {{E::idle, "idle"}, Mouth::smile, 0.0, false, false, false},
-    {{E::waving, "waving"}, Mouth::smile, 1.2, true, false, false},
-    {{E::catching, "catching"}, Mouth::open, 0.2, false, true, false},
-    {{E::bouncing, "bouncing"}, Mouth::smile, 0.9, true, false, false},
-    {{E::winking, "winking"}, Mouth::smile, 0.2, true, false, false},
-    {{E::working, "working"}, Mouth::neutral, 1.4, false, false, true},
+    {E::idle, Mouth::smile, 0.0, false, false, false},
+    {E::waving, Mouth::smile, 1.2, true, false, false},
+    {E::catching, Mouth::open, 0.2, false, true, false},
+    {E::bouncing, Mouth::smile, 0.9, true, false, false},
+    {E::winking, Mouth::smile, 0.2, true, false, false},
+    {E::working, Mouth::neutral, 1.4, false, false, true},
 }};
-
-constexpr std::array<RawValueCase<E>, expressions.size()> expressionCases = [] {
-  std::array<RawValueCase<E>, expressions.size()> list{};
-  for (std::size_t i = 0; i < expressions.size(); ++i) list[i] = expressions[i].rawCase;
-  return list;
-}();
 
 const ExpressionRow& row(E expression) {
   const auto index = static_cast<std::size_t>(expression);
-  if (index >= expressions.size() || expressions[index].rawCase.value != expression) {
+  if (index >= expressions.size() || expressions[index].expression != expression) {
     fatal("Ossel::Expression: not an expression");
   }
   return expressions[index];
 }
 
 }  // namespace
-
-std::span<const RawValueCase<Ossel::Detail>> rawValueCases(Ossel::Detail) { return detailCases; }
-std::span<const RawValueCase<E>> rawValueCases(E) { return expressionCases; }
 
 bool showsMouth(Ossel::Detail detail) { return detail != Ossel::Detail::minimal; }
 bool showsHighlight(Ossel::Detail detail) { return detail == Ossel::Detail::full; }

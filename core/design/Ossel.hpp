@@ -1,8 +1,10 @@
 #pragma once
 
-#include <span>
+#include <array>
+#include <string_view>
+#include <utility>
 
-#include "core/design/RawValue.hpp"
+#include "core/model/RawValues.hpp"
 
 namespace kelvo {
 
@@ -36,9 +38,9 @@ struct Ossel {
     static constexpr double blushOpacity = 0.35;
   };
 
-  /// How much of the face to draw. Declared from most to least, but compared the other way:
-  /// minimal < simplified < full.
-  enum class Detail { full = 2, simplified = 1, minimal = 0 };
+  /// How much of the face to draw. Declared from most to least, but ordered the other way:
+  /// minimal < simplified < full (the comparison operators below).
+  enum class Detail { full, simplified, minimal };
 
   /// The mouth an expression draws (nested in Expression where the language allows it).
   enum class MouthShape { smile, open, neutral };
@@ -82,8 +84,35 @@ struct Ossel {
   }
 };
 
-std::span<const RawValueCase<Ossel::Detail>> rawValueCases(Ossel::Detail);
-std::span<const RawValueCase<Ossel::Expression>> rawValueCases(Ossel::Expression);
+template <>
+struct RawValues<Ossel::Detail> {
+  static constexpr std::array<std::pair<Ossel::Detail, std::string_view>, 3> table{{
+      {Ossel::Detail::full, "full"},
+      {Ossel::Detail::simplified, "simplified"},
+      {Ossel::Detail::minimal, "minimal"},
+  }};
+};
+
+template <>
+struct RawValues<Ossel::Expression> {
+  static constexpr std::array<std::pair<Ossel::Expression, std::string_view>, 6> table{{
+      {Ossel::Expression::idle, "idle"},
+      {Ossel::Expression::waving, "waving"},
+      {Ossel::Expression::catching, "catching"},
+      {Ossel::Expression::bouncing, "bouncing"},
+      {Ossel::Expression::winking, "winking"},
+      {Ossel::Expression::working, "working"},
+  }};
+};
+
+// The order of detail runs against the declaration order. All four operators are spelled out:
+// a three-way comparison alone would lose to the built-in ones.
+constexpr bool operator<(Ossel::Detail a, Ossel::Detail b) {
+  return static_cast<int>(a) > static_cast<int>(b);
+}
+constexpr bool operator>(Ossel::Detail a, Ossel::Detail b) { return b < a; }
+constexpr bool operator<=(Ossel::Detail a, Ossel::Detail b) { return !(b < a); }
+constexpr bool operator>=(Ossel::Detail a, Ossel::Detail b) { return !(a < b); }
 
 /// true for full and simplified.
 bool showsMouth(Ossel::Detail detail);

@@ -85,8 +85,8 @@ TEST(KelvoIconTest, AssetNamesAndPaths) {
   EXPECT_EQ((KelvoIconAsset{"x", KelvoIconWeight::duotone}).path(), "assets/duotone/x-duotone.svg");
   EXPECT_NE(bold, (KelvoIconAsset{"house", KelvoIconWeight::fill}));
   EXPECT_EQ(allCases<KelvoIconWeight>(),
-            (std::vector<KelvoIconWeight>{KelvoIconWeight::regular, KelvoIconWeight::bold,
-                                          KelvoIconWeight::fill, KelvoIconWeight::duotone}));
+            (std::array{KelvoIconWeight::regular, KelvoIconWeight::bold, KelvoIconWeight::fill,
+                        KelvoIconWeight::duotone}));
   EXPECT_EQ(fromRawValue<KelvoIconWeight>("duotone"), KelvoIconWeight::duotone);
 }
 

@@ -165,7 +165,7 @@ TEST(KelvoPaletteTest, DesignedValuesAndLegacyOliveAccent) {
 }
 
 TEST(KelvoPaletteTest, FamilyRawValues) {
-  EXPECT_EQ(allCases<Family>(), (std::vector<Family>{Family::twoColour, Family::brand}));
+  EXPECT_EQ(allCases<Family>(), (std::array{Family::twoColour, Family::brand}));
   EXPECT_EQ(rawValue(Family::twoColour), "twoColour");
   EXPECT_EQ(fromRawValue<Family>("brand"), Family::brand);
   EXPECT_FALSE(fromRawValue<Family>("twocolour"));

@@ -27,8 +27,7 @@ TEST(OsselTest, ProportionsAndDetail) {
 
   EXPECT_LT(Detail::minimal, Detail::simplified);
   EXPECT_LT(Detail::simplified, Detail::full);
-  EXPECT_EQ(allCases<Detail>(),
-            (std::vector<Detail>{Detail::full, Detail::simplified, Detail::minimal}));
+  EXPECT_EQ(allCases<Detail>(), (std::array{Detail::full, Detail::simplified, Detail::minimal}));
   EXPECT_EQ(rawValue(Detail::simplified), "simplified");
   EXPECT_EQ(fromRawValue<Detail>("minimal"), Detail::minimal);
   EXPECT_TRUE(showsMouth(Detail::full));
