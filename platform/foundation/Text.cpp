@@ -1,0 +1,290 @@
+#include "platform/foundation/Text.hpp"
+
+#include <unicode/brkiter.h>
+#include <unicode/bytestream.h>
+#include <unicode/casemap.h>
+#include <unicode/normalizer2.h>
+#include <unicode/uchar.h>
+
+#include <functional>
+#include <memory>
+
+#include "platform/foundation/Error.hpp"
+#include "platform/foundation/IcuSupport.hpp"
+#include "platform/foundation/Utf.hpp"
+
+namespace kelvo::text {
+namespace {
+
+using icu_support::piece;
+using icu_support::wellFormed;
+
+bool isAscii(std::string_view text) {
+  for (const char c : text) {
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  }
+  return true;
+}
+
+void asciiLower(std::string& text) {
+  for (char& c : text) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+}
+
+void asciiUpper(std::string& text) {
+  for (char& c : text) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+}
+
+const icu::Normalizer2& normalizer(bool composed) {
+  static const icu::Normalizer2* const nfcInstance = [] {
+    UErrorCode status = U_ZERO_ERROR;
+    const auto* instance = icu::Normalizer2::getNFCInstance(status);
+    if (U_FAILURE(status)) fatal("ICU has no NFC data");
+    return instance;
+  }();
+  static const icu::Normalizer2* const nfdInstance = [] {
+    UErrorCode status = U_ZERO_ERROR;
+    const auto* instance = icu::Normalizer2::getNFDInstance(status);
+    if (U_FAILURE(status)) fatal("ICU has no NFD data");
+    return instance;
+  }();
+  return composed ? *nfcInstance : *nfdInstance;
+}
+
+// Normalises clean UTF-8, copying nothing when it is already in the form.
+std::string normalize(std::string_view clean, bool composed) {
+  const auto& form = normalizer(composed);
+  UErrorCode status = U_ZERO_ERROR;
+  if (form.isNormalizedUTF8(piece(clean), status) && U_SUCCESS(status)) return std::string(clean);
+  std::string out;
+  status = U_ZERO_ERROR;
+  icu::StringByteSink<std::string> sink(&out, static_cast<int32_t>(clean.size()));
+  form.normalizeUTF8(0, piece(clean), sink, nullptr, status);
+  return U_SUCCESS(status) ? out : std::string(clean);
+}
+
+std::string caseFoldClean(std::string_view clean) {
+  std::string out;
+  UErrorCode status = U_ZERO_ERROR;
+  icu::StringByteSink<std::string> sink(&out, static_cast<int32_t>(clean.size()));
+  icu::CaseMap::utf8Fold(U_FOLD_CASE_DEFAULT, piece(clean), sink, nullptr, status);
+  return U_SUCCESS(status) ? out : std::string(clean);
+}
+
+bool isDiacriticMark(char32_t scalar) {
+  return u_charType(static_cast<UChar32>(scalar)) == U_NON_SPACING_MARK &&
+         u_hasBinaryProperty(static_cast<UChar32>(scalar), UCHAR_DIACRITIC);
+}
+
+std::string stripDiacriticsClean(std::string_view clean) {
+  const std::string decomposed = normalize(clean, false);
+  std::string kept;
+  kept.reserve(decomposed.size());
+  std::size_t offset = 0;
+  while (offset < decomposed.size()) {
+    const std::size_t start = offset;
+    if (!isDiacriticMark(nextScalar(decomposed, offset))) {
+      kept.append(decomposed, start, offset - start);
+    }
+  }
+  return normalize(kept, true);
+}
+
+enum class Mapping { lower, upper };
+
+std::string mapCase(std::string_view text, const char* locale, Mapping mapping) {
+  if (isAscii(text) && locale[0] == '\0') {
+    std::string out(text);
+    mapping == Mapping::lower ? asciiLower(out) : asciiUpper(out);
+    return out;
+  }
+  std::string storage;
+  const std::string_view clean = wellFormed(text, storage);
+  std::string out;
+  UErrorCode status = U_ZERO_ERROR;
+  icu::StringByteSink<std::string> sink(&out, static_cast<int32_t>(clean.size()));
+  if (mapping == Mapping::lower) {
+    icu::CaseMap::utf8ToLower(locale, 0, piece(clean), sink, nullptr, status);
+  } else {
+    icu::CaseMap::utf8ToUpper(locale, 0, piece(clean), sink, nullptr, status);
+  }
+  return U_SUCCESS(status) ? out : std::string(clean);
+}
+
+// Calls `visit(start, end)` for each character until it returns false.
+template <typename Visit>
+void forEachCharacter(std::string_view text, Visit visit) {
+  if (text.empty()) return;
+  if (isAscii(text)) {
+    for (std::size_t i = 0; i < text.size();) {
+      // Only CR LF joins two ASCII scalars into one character.
+      const std::size_t end =
+          text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n' ? i + 2 : i + 1;
+      if (!visit(i, end)) return;
+      i = end;
+    }
+    return;
+  }
+  thread_local std::unique_ptr<icu::BreakIterator> iterator = [] {
+    UErrorCode status = U_ZERO_ERROR;
+    std::unique_ptr<icu::BreakIterator> created(
+        icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
+    if (U_FAILURE(status) || !created) fatal("ICU has no character break data");
+    return created;
+  }();
+  auto utext = icu_support::openUtf8(text);
+  UErrorCode status = U_ZERO_ERROR;
+  if (!utext) return;
+  iterator->setText(utext.get(), status);
+  if (U_FAILURE(status)) return;
+  int32_t start = iterator->first();
+  for (int32_t end = iterator->next(); end != icu::BreakIterator::DONE;
+       start = end, end = iterator->next()) {
+    if (!visit(static_cast<std::size_t>(start), static_cast<std::size_t>(end))) break;
+  }
+}
+
+}  // namespace
+
+std::size_t characterCount(std::string_view text) {
+  std::size_t count = 0;
+  forEachCharacter(text, [&](std::size_t, std::size_t) {
+    ++count;
+    return true;
+  });
+  return count;
+}
+
+std::string prefix(std::string_view text, std::size_t count) {
+  if (count == 0) return {};
+  std::size_t taken = 0;
+  std::size_t cut = 0;
+  forEachCharacter(text, [&](std::size_t, std::size_t end) {
+    cut = end;
+    return ++taken < count;
+  });
+  return std::string(text.substr(0, cut));
+}
+
+std::vector<std::string_view> characters(std::string_view text) {
+  std::vector<std::string_view> result;
+  forEachCharacter(text, [&](std::size_t start, std::size_t end) {
+    result.push_back(text.substr(start, end - start));
+    return true;
+  });
+  return result;
+}
+
+std::string nfc(std::string_view text) {
+  if (isAscii(text)) return std::string(text);
+  std::string storage;
+  return normalize(wellFormed(text, storage), true);
+}
+
+bool canonicallyEqual(std::string_view a, std::string_view b) {
+  if (a == b) return true;
+  if (isAscii(a) && isAscii(b)) return false;
+  return nfc(a) == nfc(b);
+}
+
+std::size_t canonicalHash(std::string_view text) {
+  if (isAscii(text)) return std::hash<std::string_view>{}(text);
+  return std::hash<std::string>{}(nfc(text));
+}
+
+std::string caseFolded(std::string_view text) {
+  if (isAscii(text)) {
+    std::string out(text);
+    asciiLower(out);
+    return out;
+  }
+  std::string storage;
+  return normalize(caseFoldClean(wellFormed(text, storage)), true);
+}
+
+std::string diacriticFolded(std::string_view text) {
+  if (isAscii(text)) return std::string(text);
+  std::string storage;
+  return stripDiacriticsClean(wellFormed(text, storage));
+}
+
+std::string folded(std::string_view text) {
+  if (isAscii(text)) {
+    std::string out(text);
+    asciiLower(out);
+    return out;
+  }
+  std::string storage;
+  // Folding case first lets the marks it produces ("İ" folds to "i" + U+0307) go too.
+  return stripDiacriticsClean(caseFoldClean(wellFormed(text, storage)));
+}
+
+std::string lowercased(std::string_view text) { return mapCase(text, "", Mapping::lower); }
+
+std::string uppercased(std::string_view text) { return mapCase(text, "", Mapping::upper); }
+
+std::string lowercased(std::string_view text, const Locale& locale) {
+  return mapCase(text, locale.identifier().c_str(), Mapping::lower);
+}
+
+std::string uppercased(std::string_view text, const Locale& locale) {
+  return mapCase(text, locale.identifier().c_str(), Mapping::upper);
+}
+
+bool isMember(char32_t scalar, CharacterClass characterClass) {
+  if (scalar > 0x10FFFF) return false;
+  const auto c = static_cast<UChar32>(scalar);
+  const uint32_t category = U_GET_GC_MASK(c);
+  switch (characterClass) {
+    case CharacterClass::whitespace:
+      return c == 0x09 || (category & U_GC_ZS_MASK) != 0;
+    case CharacterClass::newline:
+      return (c >= 0x0A && c <= 0x0D) || c == 0x85 || c == 0x2028 || c == 0x2029;
+    case CharacterClass::whitespaceAndNewline:
+      return isMember(scalar, CharacterClass::whitespace) ||
+             isMember(scalar, CharacterClass::newline);
+    case CharacterClass::letter:
+      return (category & (U_GC_L_MASK | U_GC_M_MASK)) != 0;
+    case CharacterClass::mark:
+      return (category & U_GC_M_MASK) != 0;
+    case CharacterClass::decimalDigit:
+      return (category & U_GC_ND_MASK) != 0;
+    case CharacterClass::alphanumeric:
+      return (category & (U_GC_L_MASK | U_GC_M_MASK | U_GC_N_MASK)) != 0;
+    case CharacterClass::control:
+      return (category & (U_GC_CC_MASK | U_GC_CF_MASK)) != 0;
+    case CharacterClass::alphabetic:
+      return u_isUAlphabetic(c);
+    case CharacterClass::numeric:
+      return u_getIntPropertyValue(c, UCHAR_NUMERIC_TYPE) != U_NT_NONE;
+  }
+  return false;
+}
+
+bool containsAny(std::string_view text, CharacterClass characterClass) {
+  std::size_t offset = 0;
+  while (offset < text.size()) {
+    if (isMember(nextScalar(text, offset), characterClass)) return true;
+  }
+  return false;
+}
+
+std::string trimmed(std::string_view text, CharacterClass characterClass) {
+  std::size_t first = text.size();
+  std::size_t last = text.size();
+  std::size_t offset = 0;
+  while (offset < text.size()) {
+    const std::size_t start = offset;
+    if (!isMember(nextScalar(text, offset), characterClass)) {
+      if (first == text.size()) first = start;
+      last = offset;
+    }
+  }
+  if (first == text.size()) return {};
+  return std::string(text.substr(first, last - first));
+}
+
+}  // namespace kelvo::text

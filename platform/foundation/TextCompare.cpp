@@ -1,0 +1,69 @@
+#include <unicode/coll.h>
+
+#include <memory>
+#include <string>
+
+#include "platform/foundation/IcuSupport.hpp"
+#include "platform/foundation/Text.hpp"
+
+namespace kelvo::text {
+namespace {
+
+// Collators are costly to open, so each thread keeps the pair for the locale it last used.
+struct Collators {
+  std::string identifier;
+  std::unique_ptr<icu::Collator> caseSensitive;
+  std::unique_ptr<icu::Collator> caseInsensitive;
+};
+
+std::unique_ptr<icu::Collator> openCollator(const icu::Locale& locale,
+                                            icu::Collator::ECollationStrength strength) {
+  UErrorCode status = U_ZERO_ERROR;
+  std::unique_ptr<icu::Collator> collator(icu::Collator::createInstance(locale, status));
+  if (U_FAILURE(status) || !collator) {
+    status = U_ZERO_ERROR;
+    collator.reset(icu::Collator::createInstance(icu::Locale::getRoot(), status));
+  }
+  if (collator) collator->setStrength(strength);
+  return collator;
+}
+
+const Collators& collatorsForCurrentLocale() {
+  thread_local Collators collators;
+  const Locale locale = Locale::current();
+  if (!collators.caseSensitive || collators.identifier != locale.identifier()) {
+    const icu::Locale icuLocale = icu_support::toIcu(locale);
+    collators.caseSensitive = openCollator(icuLocale, icu::Collator::TERTIARY);
+    collators.caseInsensitive = openCollator(icuLocale, icu::Collator::SECONDARY);
+    collators.identifier = locale.identifier();
+  }
+  return collators;
+}
+
+std::weak_ordering compareWith(const icu::Collator* collator, std::string_view a,
+                               std::string_view b) {
+  if (collator == nullptr) return a <=> b;
+  std::string storageA;
+  std::string storageB;
+  const std::string_view cleanA = icu_support::wellFormed(a, storageA);
+  const std::string_view cleanB = icu_support::wellFormed(b, storageB);
+  UErrorCode status = U_ZERO_ERROR;
+  const UCollationResult result =
+      collator->compareUTF8(icu_support::piece(cleanA), icu_support::piece(cleanB), status);
+  if (U_FAILURE(status)) return cleanA <=> cleanB;
+  if (result == UCOL_LESS) return std::weak_ordering::less;
+  if (result == UCOL_GREATER) return std::weak_ordering::greater;
+  return std::weak_ordering::equivalent;
+}
+
+}  // namespace
+
+std::weak_ordering localizedCompare(std::string_view a, std::string_view b) {
+  return compareWith(collatorsForCurrentLocale().caseSensitive.get(), a, b);
+}
+
+std::weak_ordering localizedCaseInsensitiveCompare(std::string_view a, std::string_view b) {
+  return compareWith(collatorsForCurrentLocale().caseInsensitive.get(), a, b);
+}
+
+}  // namespace kelvo::text

@@ -1,0 +1,102 @@
+#include "platform/foundation/Localized.hpp"
+
+#include <gtest/gtest.h>
+#include <locale.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <fstream>
+#include <map>
+
+#include "platform/foundation/Locale.hpp"
+#include "tests/support/TestSupport.hpp"
+
+namespace kelvo {
+namespace {
+
+TEST(LocalizedTest, FillsPlaceholdersInOnePass) {
+  EXPECT_EQ(formatted("Copied %@ as a %@ file", "Invoice", "PDF"), "Copied Invoice as a PDF file");
+  EXPECT_EQ(formatted("That title is %lld characters — titles hold up to %lld.", 201, 200),
+            "That title is 201 characters — titles hold up to 200.");
+  EXPECT_EQ(formatted("%d%% done", -3), "-3% done");
+  EXPECT_EQ(formatted("Kept %2$@ in %1$@", "Work", "3 cards"), "Kept 3 cards in Work");
+  EXPECT_EQ(formatted("%1$@, %1$@", std::string("again")), "again, again");
+  EXPECT_EQ(formatted("%.1f %@", 2.25, "MB"), "2.2 MB");
+  EXPECT_EQ(formatted("%.0f %@", 49.6, "GB"), "50 GB");
+  EXPECT_EQ(formatted("%@ found", std::int64_t{12}), "12 found");
+  EXPECT_EQ(formatted("%lld", -9'223'372'036'854'775'807LL - 1), "-9223372036854775808");
+  EXPECT_EQ(formatted("no placeholders"), "no placeholders");
+  EXPECT_EQ(formatted(""), "");
+}
+
+TEST(LocalizedTest, NeverScansASubstitutedValueAgain) {
+  EXPECT_EQ(formatted("%1$@ then %2$@", "%@ %2$@ %%", "second"), "%@ %2$@ %% then second");
+  EXPECT_EQ(formatted("%@ then %@", "%@", "second"), "%@ then second");
+  EXPECT_EQ(formatted("%@%@", "%", "@"), "%@");
+}
+
+TEST(LocalizedTest, KeepsWhatItCannotFill) {
+  EXPECT_EQ(formatted("%@ and %@", "one"), "one and %@");
+  EXPECT_EQ(formatted("%3$@ of %1$@", "a"), "%3$@ of a");
+  EXPECT_EQ(formatted("%s %@ 100%", "x"), "%s x 100%");
+  EXPECT_EQ(formatted("%0$@ %@", "x"), "%0$@ x");
+  EXPECT_EQ(formatted("%99999999999999999999$@", "x"), "%99999999999999999999$@");
+  EXPECT_EQ(formatted("%.999999999f", 1.0).size(), 32u);  // precision is capped
+  EXPECT_EQ(formatted("%"), "%");
+}
+
+// A gettext catalogue (.mo) holding `entries`, which must be sorted by key.
+std::string catalogue(const std::map<std::string, std::string>& entries) {
+  std::string out;
+  auto word = [&](std::uint32_t value) {
+    for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>(value >> (8 * i) & 0xFF));
+  };
+  const auto count = static_cast<std::uint32_t>(entries.size());
+  const std::uint32_t keys = 28;
+  const std::uint32_t values = keys + 8 * count;
+  std::uint32_t text = values + 8 * count;
+  word(0x950412de);
+  word(0);
+  word(count);
+  word(keys);
+  word(values);
+  word(0);
+  word(text);
+  std::string strings;
+  auto place = [&](const std::string& s) {
+    word(static_cast<std::uint32_t>(s.size()));
+    word(text + static_cast<std::uint32_t>(strings.size()));
+    strings += s;
+    strings.push_back('\0');
+  };
+  for (const auto& [key, value] : entries) place(key);
+  for (const auto& [key, value] : entries) place(value);
+  return out + strings;
+}
+
+TEST(LocalizedTest, LooksUpTheEnglishTextInTheKelvoDomain) {
+  EXPECT_EQ(localized("Keep"), "Keep");  // no catalogue: the English comes back
+  EXPECT_EQ(localized(""), "");
+  EXPECT_EQ(localized("Copied %@", "Invoice"), "Copied Invoice");
+
+  // Without a system locale for German, gettext follows LANGUAGE over the process's locale.
+  if (setlocale(LC_MESSAGES, "C.UTF-8") == nullptr) GTEST_SKIP() << "no C.UTF-8 locale";
+  testing::TemporaryDirectory folder;
+  std::filesystem::create_directories(folder.path() / "de" / "LC_MESSAGES");
+  std::ofstream(folder.path() / "de" / "LC_MESSAGES" / "kelvo.mo", std::ios::binary)
+      << catalogue({{"", "Content-Type: text/plain; charset=UTF-8\n"},
+                    {"Close", "Schlie\u00DFen"},
+                    {"Copied %@", "%@ kopiert"}});
+  setenv("LANGUAGE", "de", 1);
+  setLocalizationDirectory(folder.path().string());
+  Locale::setCurrent(Locale("de_DE"));
+  EXPECT_EQ(localized("Close"), "Schlie\u00DFen");
+  EXPECT_EQ(localized("Copied %@", "%@"), "%@ kopiert");
+  EXPECT_EQ(localized("Keep"), "Keep");
+  unsetenv("LANGUAGE");
+  setlocale(LC_MESSAGES, "C");
+  EXPECT_EQ(localized("Close"), "Close");
+}
+
+}  // namespace
+}  // namespace kelvo
