@@ -1,0 +1,79 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <system_error>
+
+#include "platform/foundation/Error.hpp"
+
+namespace kelvo {
+
+/// A file or folder operation that failed, with the path and the system's reason.
+class FileError : public Error {
+ public:
+  FileError(std::string_view action, std::filesystem::path path, std::error_code code);
+
+  const std::filesystem::path& path() const { return path_; }
+  std::error_code code() const { return code_; }
+
+ private:
+  std::filesystem::path path_;
+  std::error_code code_;
+};
+
+/// The user's folders and whole-file access. Failures throw `FileError`; nothing is swallowed.
+class FileManager {
+ public:
+  /// The steps of an atomic write, in order.
+  enum class WriteStep { createTemporary, writeBytes, syncFile, rename, syncFolder };
+  /// Asked before each step of an atomic write; a non-zero errno makes the step fail with it.
+  /// Tests use it to fail a write, or to end the process, at a chosen step.
+  using WriteProbe = std::function<int(WriteStep)>;
+
+  /// Folders from the environment: $XDG_DATA_HOME and $XDG_CONFIG_HOME when absolute, else
+  /// ~/.local/share and ~/.config.
+  FileManager();
+  /// Folders rooted explicitly, for hosts and tests.
+  FileManager(std::filesystem::path dataHome, std::filesystem::path configHome);
+
+  /// The user's application support folder (the data folder). With `create`, a missing folder
+  /// is made. Throws when there is no home folder or creation fails.
+  std::filesystem::path applicationSupportDirectory(bool create = false) const;
+  /// The user's configuration folder; same rules.
+  std::filesystem::path configurationDirectory(bool create = false) const;
+  /// The folder shared by the processes of an application group: "app-groups/<identifier>"
+  /// under the data folder. None for a missing or empty identifier, one that is not a single
+  /// path component, or no home folder. Not created here.
+  std::optional<std::filesystem::path> containerDirectory(
+      std::optional<std::string_view> groupIdentifier) const;
+
+  /// Makes a folder and any missing parents; an existing folder is fine.
+  void createDirectory(const std::filesystem::path& path) const;
+  /// The whole file.
+  std::string contents(const std::filesystem::path& path) const;
+  /// Replaces the file whole: the bytes go to a temporary file in the same folder, which is
+  /// synced and renamed over the old file, then the folder is synced. A failure before the
+  /// rename leaves the old file as it was; a reader never sees a partly written file.
+  void write(const std::filesystem::path& path, std::string_view bytes) const;
+  /// Removes a file, or a folder with everything in it. Throws when nothing is there.
+  void removeItem(const std::filesystem::path& path) const;
+  bool fileExists(const std::filesystem::path& path) const;
+  /// The size of a file in bytes.
+  std::uintmax_t fileSize(const std::filesystem::path& path) const;
+
+  void setWriteProbe(WriteProbe probe) { probe_ = std::move(probe); }
+
+ private:
+  std::filesystem::path userDirectory(const std::optional<std::filesystem::path>& folder,
+                                      bool create) const;
+
+  std::optional<std::filesystem::path> dataHome_;
+  std::optional<std::filesystem::path> configHome_;
+  WriteProbe probe_;
+};
+
+}  // namespace kelvo

@@ -1,0 +1,246 @@
+#include "platform/foundation/UserDefaults.hpp"
+
+#include <sys/stat.h>
+
+#include <cmath>
+#include <limits>
+#include <nlohmann/json.hpp>
+
+#include "platform/foundation/Base64.hpp"
+
+namespace kelvo {
+namespace fs = std::filesystem;
+namespace {
+
+using Json = nlohmann::json;
+
+// What identifies one version of the file on disk; none when there is no file.
+struct Signature {
+  dev_t device = 0;
+  ino_t inode = 0;
+  off_t size = 0;
+  timespec modified{};
+
+  friend bool operator==(const Signature& a, const Signature& b) {
+    return a.device == b.device && a.inode == b.inode && a.size == b.size &&
+           a.modified.tv_sec == b.modified.tv_sec && a.modified.tv_nsec == b.modified.tv_nsec;
+  }
+};
+
+std::optional<Signature> signatureOf(const fs::path& file) {
+  struct stat status {};
+  if (::stat(file.c_str(), &status) != 0) return std::nullopt;
+  return Signature{status.st_dev, status.st_ino, status.st_size, status.st_mtim};
+}
+
+// Bytes are the one value JSON has no form for: they sit in an object with one member "data".
+Json toJson(const UserDefaults::Value& value) {
+  return std::visit(
+      [](const auto& v) -> Json {
+        using T = std::decay_t<decltype(v)>;
+        if constexpr (std::is_same_v<T, Bytes>) {
+          return Json{{"data", base64Encoded(v)}};
+        } else {
+          return Json(v);
+        }
+      },
+      value);
+}
+
+std::optional<UserDefaults::Value> fromJson(const Json& json) {
+  switch (json.type()) {
+    case Json::value_t::boolean:
+      return json.get<bool>();
+    case Json::value_t::number_integer:
+      return json.get<std::int64_t>();
+    case Json::value_t::number_unsigned:
+      if (json.get<std::uint64_t>() > std::numeric_limits<std::int64_t>::max()) break;
+      return static_cast<std::int64_t>(json.get<std::uint64_t>());
+    case Json::value_t::number_float:
+      return json.get<double>();
+    case Json::value_t::string:
+      return json.get<std::string>();
+    case Json::value_t::object: {
+      if (json.size() != 1 || !json.contains("data") || !json["data"].is_string()) break;
+      auto bytes = base64Decoded(json["data"].get_ref<const std::string&>());
+      if (!bytes) break;
+      return std::move(*bytes);
+    }
+    case Json::value_t::array: {
+      std::vector<std::string> strings;
+      for (const Json& element : json) {
+        if (!element.is_string()) return std::nullopt;
+        strings.push_back(element.get<std::string>());
+      }
+      return strings;
+    }
+    default:
+      break;
+  }
+  return std::nullopt;
+}
+
+bool isSingleComponent(std::string_view name) {
+  return !name.empty() && name != "." && name != ".." &&
+         name.find_first_of(std::string_view("/\0", 2)) == std::string_view::npos;
+}
+
+}  // namespace
+
+struct UserDefaults::State {
+  std::optional<fs::path> file;
+  FileManager files;
+  Json values = Json::object();
+  // Set when a write failed: memory then holds more than the file and is not read again.
+  bool dirty = false;
+  bool loaded = false;
+  std::optional<Signature> signature;
+};
+
+UserDefaults& UserDefaults::standard() {
+  static UserDefaults* const standard = [] {
+    const auto file = suiteFile("defaults");
+    return file ? new UserDefaults(*file) : new UserDefaults();
+  }();
+  return *standard;
+}
+
+std::optional<fs::path> UserDefaults::suiteFile(std::string_view suiteName,
+                                                const FileManager& files) {
+  if (!isSingleComponent(suiteName)) return std::nullopt;
+  try {
+    return files.configurationDirectory() / "kelvo" / (std::string(suiteName) + ".json");
+  } catch (const FileError&) {
+    return std::nullopt;
+  }
+}
+
+UserDefaults::UserDefaults() : state_(std::make_unique<State>()) {}
+
+UserDefaults::UserDefaults(fs::path file, FileManager files) : state_(std::make_unique<State>()) {
+  state_->file = std::move(file);
+  state_->files = std::move(files);
+}
+
+UserDefaults::~UserDefaults() = default;
+
+void UserDefaults::refreshLocked() const {
+  State& state = *state_;
+  if (!state.file || state.dirty) return;
+  const auto signature = signatureOf(*state.file);
+  if (state.loaded && signature == state.signature) return;
+  state.loaded = true;
+  state.signature = signature;
+  state.values = Json::object();
+  if (!signature) return;
+  try {
+    Json parsed = Json::parse(state.files.contents(*state.file), nullptr, false);
+    if (parsed.is_object()) state.values = std::move(parsed);
+  } catch (const Error&) {
+    // Unreadable reads as empty; the file stays as it is until a value is set.
+  }
+}
+
+void UserDefaults::persistLocked() {
+  State& state = *state_;
+  if (!state.file) return;
+  try {
+    state.files.createDirectory(state.file->parent_path());
+    state.files.write(*state.file,
+                      state.values.dump(2, ' ', false, Json::error_handler_t::replace) + "\n");
+    state.dirty = false;
+    state.signature = signatureOf(*state.file);
+  } catch (const Error&) {
+    state.dirty = true;
+  }
+}
+
+std::optional<UserDefaults::Value> UserDefaults::object(std::string_view key) const {
+  std::lock_guard lock(mutex_);
+  refreshLocked();
+  const auto found = state_->values.find(key);
+  if (found == state_->values.end()) return std::nullopt;
+  return fromJson(*found);
+}
+
+std::optional<std::string> UserDefaults::string(std::string_view key) const {
+  auto value = object(key);
+  if (!value || !std::holds_alternative<std::string>(*value)) return std::nullopt;
+  return std::get<std::string>(std::move(*value));
+}
+
+std::int64_t UserDefaults::integer(std::string_view key) const {
+  const auto value = object(key);
+  if (!value) return 0;
+  if (const auto* number = std::get_if<std::int64_t>(&*value)) return *number;
+  if (const auto* flag = std::get_if<bool>(&*value)) return *flag ? 1 : 0;
+  if (const auto* real = std::get_if<double>(&*value)) {
+    // 2^63 itself does not fit; anything below it truncates to a valid value.
+    if (std::isfinite(*real) && std::fabs(*real) < 9.2233720368547758e18) {
+      return static_cast<std::int64_t>(*real);
+    }
+  }
+  return 0;
+}
+
+bool UserDefaults::boolean(std::string_view key) const {
+  const auto value = object(key);
+  if (!value) return false;
+  if (const auto* flag = std::get_if<bool>(&*value)) return *flag;
+  if (const auto* number = std::get_if<std::int64_t>(&*value)) return *number != 0;
+  if (const auto* real = std::get_if<double>(&*value)) return *real != 0;
+  return false;
+}
+
+double UserDefaults::doubleValue(std::string_view key) const {
+  const auto value = object(key);
+  if (!value) return 0;
+  if (const auto* real = std::get_if<double>(&*value)) return *real;
+  if (const auto* number = std::get_if<std::int64_t>(&*value)) return static_cast<double>(*number);
+  if (const auto* flag = std::get_if<bool>(&*value)) return *flag ? 1 : 0;
+  return 0;
+}
+
+std::optional<Bytes> UserDefaults::data(std::string_view key) const {
+  auto value = object(key);
+  if (!value || !std::holds_alternative<Bytes>(*value)) return std::nullopt;
+  return std::get<Bytes>(std::move(*value));
+}
+
+std::optional<std::vector<std::string>> UserDefaults::stringArray(std::string_view key) const {
+  auto value = object(key);
+  if (!value || !std::holds_alternative<std::vector<std::string>>(*value)) return std::nullopt;
+  return std::get<std::vector<std::string>>(std::move(*value));
+}
+
+std::map<std::string, UserDefaults::Value> UserDefaults::dictionaryRepresentation() const {
+  std::lock_guard lock(mutex_);
+  refreshLocked();
+  std::map<std::string, Value> values;
+  for (const auto& [key, json] : state_->values.items()) {
+    if (auto value = fromJson(json)) values.emplace(key, std::move(*value));
+  }
+  return values;
+}
+
+void UserDefaults::setValue(std::string_view key, Value value) {
+  std::lock_guard lock(mutex_);
+  refreshLocked();
+  state_->values[std::string(key)] = toJson(value);
+  persistLocked();
+}
+
+void UserDefaults::removeObject(std::string_view key) {
+  std::lock_guard lock(mutex_);
+  refreshLocked();
+  if (state_->values.erase(std::string(key)) == 0 && !state_->dirty) return;
+  persistLocked();
+}
+
+bool UserDefaults::synchronize() {
+  std::lock_guard lock(mutex_);
+  if (state_->dirty) persistLocked();
+  return !state_->dirty;
+}
+
+}  // namespace kelvo

@@ -1,0 +1,91 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+#include "platform/foundation/Bytes.hpp"
+#include "platform/foundation/FileManager.hpp"
+
+namespace kelvo {
+
+/// A string-keyed store of small settings. A persistent suite keeps one JSON file, rewritten
+/// atomically on every change and read again when another process has changed it; an in-memory
+/// suite keeps nothing. Safe to share between threads.
+///
+/// A missing or unreadable file reads as empty and is left alone until a value is set; values of
+/// a shape this version does not know are kept as they were when the file is rewritten.
+class UserDefaults {
+ public:
+  using Value =
+      std::variant<bool, std::int64_t, double, std::string, Bytes, std::vector<std::string>>;
+
+  /// The standard suite of the application: "kelvo/defaults.json" under the configuration
+  /// folder; in memory when the process has no home folder.
+  static UserDefaults& standard();
+  /// The file of a named suite: "kelvo/<name>.json" under the configuration folder. None for a
+  /// name that is empty or not a single path component.
+  static std::optional<std::filesystem::path> suiteFile(std::string_view suiteName,
+                                                        const FileManager& files = FileManager());
+
+  /// An in-memory suite.
+  UserDefaults();
+  /// A persistent suite kept in `file`, written through `files`.
+  explicit UserDefaults(std::filesystem::path file, FileManager files = FileManager());
+  ~UserDefaults();
+  UserDefaults(const UserDefaults&) = delete;
+  UserDefaults& operator=(const UserDefaults&) = delete;
+
+  /// The value under `key`, or none when absent or of a shape none of the readers know.
+  std::optional<Value> object(std::string_view key) const;
+  std::optional<std::string> string(std::string_view key) const;
+  /// A whole number; a double is truncated toward zero and a Boolean reads as 0 or 1. 0 when
+  /// absent, not a number, or out of range.
+  std::int64_t integer(std::string_view key) const;
+  /// True for a stored true or a non-zero number; false otherwise.
+  bool boolean(std::string_view key) const;
+  /// A number or a Boolean as a double; 0 otherwise.
+  double doubleValue(std::string_view key) const;
+  std::optional<Bytes> data(std::string_view key) const;
+  /// A stored list of strings; none when any element is not a string.
+  std::optional<std::vector<std::string>> stringArray(std::string_view key) const;
+  /// Every value of a known shape, by key.
+  std::map<std::string, Value> dictionaryRepresentation() const;
+
+  // One overload per stored type, so that neither a literal nor a Boolean changes type.
+  void set(std::string_view key, bool value) { setValue(key, value); }
+  void set(std::string_view key, int value) { setValue(key, std::int64_t{value}); }
+  void set(std::string_view key, std::int64_t value) { setValue(key, value); }
+  void set(std::string_view key, double value) { setValue(key, value); }
+  void set(std::string_view key, const char* value) { setValue(key, std::string(value)); }
+  void set(std::string_view key, std::string_view value) { setValue(key, std::string(value)); }
+  void set(std::string_view key, const std::string& value) { setValue(key, value); }
+  void set(std::string_view key, Bytes value) { setValue(key, std::move(value)); }
+  void set(std::string_view key, std::vector<std::string> value) {
+    setValue(key, std::move(value));
+  }
+  void set(std::string_view key, const Value& value) { setValue(key, value); }
+  void removeObject(std::string_view key);
+
+  /// Writes any change a failed write left only in memory. True when the file holds every
+  /// value set so far (always true in memory).
+  bool synchronize();
+
+ private:
+  struct State;
+  void setValue(std::string_view key, Value value);
+  void refreshLocked() const;
+  void persistLocked();
+
+  mutable std::mutex mutex_;
+  std::unique_ptr<State> state_;
+};
+
+}  // namespace kelvo

@@ -1,0 +1,153 @@
+#include "platform/foundation/FileManager.hpp"
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+
+#include "tests/support/TestSupport.hpp"
+
+namespace kelvo {
+namespace {
+
+namespace fs = std::filesystem;
+using Step = FileManager::WriteStep;
+
+constexpr Step allSteps[] = {Step::createTemporary, Step::writeBytes, Step::syncFile, Step::rename,
+                             Step::syncFolder};
+
+size_t entriesIn(const fs::path& folder) {
+  return static_cast<size_t>(std::distance(fs::directory_iterator(folder), {}));
+}
+
+class ScopedEnvironment {
+ public:
+  ScopedEnvironment(const char* name, const char* value) : name_(name) {
+    if (const char* old = std::getenv(name)) old_ = old;
+    value ? ::setenv(name, value, 1) : ::unsetenv(name);
+  }
+  ~ScopedEnvironment() { old_ ? ::setenv(name_, old_->c_str(), 1) : ::unsetenv(name_); }
+
+ private:
+  const char* name_;
+  std::optional<std::string> old_;
+};
+
+TEST(FileManagerTest, FindsTheUsersFolders) {
+  testing::TemporaryDirectory home;
+  ScopedEnvironment setHome("HOME", home.path().c_str());
+  {
+    ScopedEnvironment noData("XDG_DATA_HOME", nullptr);
+    ScopedEnvironment relativeConfig("XDG_CONFIG_HOME", "relative/config");
+    const FileManager files;
+    EXPECT_EQ(files.applicationSupportDirectory(), home.path() / ".local/share");
+    EXPECT_FALSE(fs::exists(home.path() / ".local/share"));
+    EXPECT_EQ(files.applicationSupportDirectory(true), home.path() / ".local/share");
+    EXPECT_TRUE(fs::is_directory(home.path() / ".local/share"));
+    EXPECT_EQ(files.configurationDirectory(), home.path() / ".config");
+  }
+  ScopedEnvironment data("XDG_DATA_HOME", (home.path() / "data").c_str());
+  const FileManager files;
+  EXPECT_EQ(files.applicationSupportDirectory(), home.path() / "data");
+  EXPECT_EQ(files.containerDirectory("group.kelvo"), home.path() / "data/app-groups/group.kelvo");
+  for (const std::optional<std::string_view> id :
+       {std::optional<std::string_view>(), std::optional<std::string_view>(""),
+        std::optional<std::string_view>(".."), std::optional<std::string_view>("a/b"),
+        std::optional<std::string_view>(std::string_view("a\0b", 3))}) {
+    EXPECT_EQ(files.containerDirectory(id), std::nullopt);
+  }
+
+  // A data folder that cannot be made is reported, not swallowed.
+  std::ofstream(home.path() / "file") << "x";
+  const FileManager blocked(home.path() / "file/data", home.path() / "config");
+  EXPECT_THROW(blocked.applicationSupportDirectory(true), FileError);
+  EXPECT_EQ(blocked.applicationSupportDirectory(), home.path() / "file/data");
+}
+
+TEST(FileManagerTest, ReadsWritesAndRemoves) {
+  testing::TemporaryDirectory folder;
+  const FileManager files(folder.path(), folder.path());
+  const fs::path file = folder.path() / "a/b/c.json";
+  EXPECT_THROW(files.write(file, "x"), FileError);  // no folder yet
+  files.createDirectory(file.parent_path());
+  files.createDirectory(file.parent_path());
+  EXPECT_FALSE(files.fileExists(file));
+  files.write(file, std::string("one\0two", 7));
+  EXPECT_EQ(files.contents(file), std::string("one\0two", 7));
+  EXPECT_EQ(files.fileSize(file), 7u);
+  files.write(file, "");
+  EXPECT_EQ(files.contents(file), "");
+  EXPECT_EQ(entriesIn(file.parent_path()), 1u);
+
+  try {
+    files.contents(folder.path() / "missing");
+    FAIL();
+  } catch (const FileError& error) {
+    EXPECT_EQ(error.code(), std::errc::no_such_file_or_directory);
+    EXPECT_EQ(error.path(), folder.path() / "missing");
+  }
+  EXPECT_THROW(files.contents(folder.path()), FileError);
+  EXPECT_THROW(files.fileSize(folder.path() / "missing"), FileError);
+  EXPECT_THROW(files.createDirectory(file), FileError);
+
+  files.removeItem(folder.path() / "a");
+  EXPECT_FALSE(files.fileExists(file));
+  EXPECT_THROW(files.removeItem(folder.path() / "a"), FileError);
+}
+
+TEST(FileManagerTest, AFailedStepLeavesTheOldFile) {
+  testing::TemporaryDirectory folder;
+  FileManager files(folder.path(), folder.path());
+  const fs::path file = folder.path() / "snapshot.json";
+  files.write(file, "old");
+  for (const Step failing : allSteps) {
+    files.setWriteProbe([failing](Step step) { return step == failing ? ENOSPC : 0; });
+    try {
+      files.write(file, "new and longer");
+      FAIL();
+    } catch (const FileError& error) {
+      EXPECT_EQ(error.code(), std::errc::no_space_on_device);
+    }
+    // Only a failure after the rename lets the new bytes through, and then all of them.
+    EXPECT_EQ(files.contents(file), failing == Step::syncFolder ? "new and longer" : "old");
+    EXPECT_EQ(entriesIn(folder.path()), 1u) << "a temporary file was left behind";
+    files.setWriteProbe({});
+    files.write(file, "old");
+  }
+}
+
+TEST(FileManagerTest, AProcessKilledAtAnyStepLeavesAWholeFile) {
+  testing::TemporaryDirectory folder;
+  const fs::path file = folder.path() / "snapshot.json";
+  const std::string before(100'000, 'o');
+  const std::string after(150'000, 'n');
+  for (const Step killedAt : allSteps) {
+    FileManager files(folder.path(), folder.path());
+    files.write(file, before);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      files.setWriteProbe([killedAt](Step step) {
+        if (step == killedAt) ::_exit(0);
+        return 0;
+      });
+      files.write(file, after);
+      ::_exit(1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+
+    const std::string found = files.contents(file);
+    EXPECT_TRUE(found == before || found == after) << "size " << found.size();
+    EXPECT_EQ(found == after, killedAt == Step::syncFolder);
+    // A temporary file left by the dead process does not stop the next write.
+    files.write(file, after);
+    EXPECT_EQ(files.contents(file), after);
+  }
+}
+
+}  // namespace
+}  // namespace kelvo

@@ -1,0 +1,143 @@
+#include "platform/foundation/UserDefaults.hpp"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <thread>
+
+#include "tests/support/TestSupport.hpp"
+
+namespace kelvo {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string read(const fs::path& file) {
+  std::ifstream in(file);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+TEST(UserDefaultsTest, KeepsEachTypeAndReadsMissingValuesAsDefaults) {
+  UserDefaults defaults;
+  EXPECT_EQ(defaults.string("kelvo.appearance"), std::nullopt);
+  EXPECT_EQ(defaults.integer("n"), 0);
+  EXPECT_FALSE(defaults.boolean("b"));
+  EXPECT_EQ(defaults.doubleValue("d"), 0);
+
+  defaults.set("kelvo.appearance", "light");
+  defaults.set("kelvo.onboarding.completed", true);
+  defaults.set("count", 3);
+  defaults.set("big", std::int64_t{1} << 60);
+  defaults.set("ratio", 2.5);
+  defaults.set("whole", 3.0);
+  defaults.set("bytes", Bytes{0, 255, 10});
+  defaults.set("list", std::vector<std::string>{"b", "a"});
+  EXPECT_EQ(defaults.string("kelvo.appearance"), "light");
+  EXPECT_TRUE(defaults.boolean("kelvo.onboarding.completed"));
+  EXPECT_EQ(defaults.object("kelvo.onboarding.completed"), UserDefaults::Value(true));
+  EXPECT_EQ(defaults.integer("count"), 3);
+  EXPECT_EQ(defaults.integer("big"), std::int64_t{1} << 60);
+  EXPECT_EQ(defaults.integer("ratio"), 2);
+  EXPECT_EQ(defaults.doubleValue("count"), 3.0);
+  EXPECT_TRUE(defaults.boolean("count"));
+  EXPECT_EQ(defaults.data("bytes"), (Bytes{0, 255, 10}));
+  EXPECT_EQ(defaults.stringArray("list"), (std::vector<std::string>{"b", "a"}));
+  // Mistyped reads give the defaults, never a conversion of text.
+  EXPECT_EQ(defaults.string("count"), std::nullopt);
+  EXPECT_EQ(defaults.integer("kelvo.appearance"), 0);
+  EXPECT_EQ(defaults.data("list"), std::nullopt);
+  EXPECT_EQ(defaults.dictionaryRepresentation().size(), 8u);
+
+  defaults.removeObject("count");
+  EXPECT_EQ(defaults.object("count"), std::nullopt);
+  EXPECT_TRUE(defaults.synchronize());
+}
+
+TEST(UserDefaultsTest, PersistsAndSharesOneFile) {
+  testing::TemporaryDirectory folder;
+  const fs::path file = folder.path() / "kelvo/group.kelvo.json";
+  {
+    UserDefaults defaults(file);
+    defaults.set("share.lastShelfID", "A11B0000-0000-4000-8000-000000000001");
+    defaults.set("whole", 3.0);
+    defaults.set("bytes", Bytes{1, 2, 3});
+  }
+  UserDefaults reopened(file);
+  EXPECT_EQ(reopened.string("share.lastShelfID"), "A11B0000-0000-4000-8000-000000000001");
+  EXPECT_EQ(reopened.object("whole"), UserDefaults::Value(3.0));
+  EXPECT_EQ(reopened.data("bytes"), (Bytes{1, 2, 3}));
+
+  // A second process (here a second suite over the same file) sees changes and keeps them.
+  UserDefaults other(file);
+  other.set("kelvo.appearance", "dark");
+  EXPECT_EQ(reopened.string("kelvo.appearance"), "dark");
+  reopened.set("kelvo.hints.dismissed", std::vector<std::string>{"x"});
+  EXPECT_EQ(other.string("kelvo.appearance"), "dark");
+  EXPECT_EQ(other.stringArray("kelvo.hints.dismissed"), std::vector<std::string>{"x"});
+
+  EXPECT_EQ(UserDefaults::suiteFile("group.kelvo", FileManager(folder.path(), folder.path())),
+            file);
+  EXPECT_EQ(UserDefaults::suiteFile("../escape"), std::nullopt);
+  EXPECT_EQ(UserDefaults::suiteFile(""), std::nullopt);
+}
+
+TEST(UserDefaultsTest, ACorruptFileIsLeftAloneUntilAValueIsSet) {
+  testing::TemporaryDirectory folder;
+  const fs::path file = folder.path() / "defaults.json";
+  for (const std::string& corrupt :
+       std::vector<std::string>{"{\"a\": tru", "[1, 2]", std::string(600, '['), "\xFF"}) {
+    std::ofstream(file) << corrupt;
+    UserDefaults defaults(file);
+    EXPECT_EQ(defaults.object("a"), std::nullopt);
+    EXPECT_TRUE(defaults.dictionaryRepresentation().empty());
+    defaults.removeObject("a");
+    EXPECT_TRUE(defaults.synchronize());
+    EXPECT_EQ(read(file), corrupt);
+    defaults.set("a", 1);
+    EXPECT_EQ(UserDefaults(file).integer("a"), 1);
+  }
+
+  // Values of shapes this version does not read survive a rewrite.
+  std::ofstream(file) << R"({"future": {"kind": "x"}, "nothing": null, "n": 1})";
+  UserDefaults defaults(file);
+  EXPECT_EQ(defaults.object("future"), std::nullopt);
+  defaults.set("n", 2);
+  const std::string written = read(file);
+  EXPECT_NE(written.find("\"kind\": \"x\""), std::string::npos);
+  EXPECT_NE(written.find("\"nothing\": null"), std::string::npos);
+}
+
+TEST(UserDefaultsTest, AFailedWriteKeepsTheFileAndRetries) {
+  testing::TemporaryDirectory folder;
+  const fs::path file = folder.path() / "defaults.json";
+  FileManager files(folder.path(), folder.path());
+  UserDefaults(file, files).set("kept", "yes");
+  bool failing = true;
+  files.setWriteProbe([&failing](FileManager::WriteStep) { return failing ? EIO : 0; });
+  UserDefaults defaults(file, files);
+  defaults.set("added", "later");
+  EXPECT_EQ(defaults.string("added"), "later");  // memory holds it
+  EXPECT_EQ(UserDefaults(file).string("added"), std::nullopt);
+  EXPECT_EQ(UserDefaults(file).string("kept"), "yes");
+  EXPECT_FALSE(defaults.synchronize());
+  failing = false;
+  EXPECT_TRUE(defaults.synchronize());
+  EXPECT_EQ(UserDefaults(file).string("added"), "later");
+  EXPECT_EQ(UserDefaults(file).string("kept"), "yes");
+}
+
+TEST(UserDefaultsTest, IsSafeToShareBetweenThreads) {
+  testing::TemporaryDirectory folder;
+  UserDefaults defaults(folder.path() / "defaults.json");
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 4; ++t) {
+    threads.emplace_back([&defaults, t] {
+      for (int i = 0; i < 20; ++i) defaults.set("k" + std::to_string(t), i);
+    });
+  }
+  for (auto& thread : threads) thread.join();
+  for (int t = 0; t < 4; ++t) EXPECT_EQ(defaults.integer("k" + std::to_string(t)), 19);
+}
+
+}  // namespace
+}  // namespace kelvo
