@@ -1,8 +1,21 @@
 #pragma once
 
 #include <filesystem>
+#include <iomanip>
+#include <ostream>
 #include <random>
 #include <string>
+
+#include "platform/foundation/Date.hpp"
+
+namespace kelvo {
+
+// Shows dates in failure messages as Unix time, which converters and zone tables speak.
+inline void PrintTo(Date date, std::ostream* out) {
+  *out << "unix " << std::setprecision(15) << date.timeIntervalSince1970();
+}
+
+}  // namespace kelvo
 
 namespace kelvo::testing {
 

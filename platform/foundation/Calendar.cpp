@@ -1,0 +1,315 @@
+#include "platform/foundation/Calendar.hpp"
+
+#include <unicode/calendar.h>
+#include <unicode/gregocal.h>
+#include <unicode/timezone.h>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "platform/foundation/Error.hpp"
+#include "platform/foundation/IcuSupport.hpp"
+
+namespace kelvo {
+namespace {
+
+using Component = Calendar::Component;
+
+UDate toUDate(Date date) { return date.timeIntervalSince1970() * 1000.0; }
+Date fromUDate(UDate millis) { return Date::fromUnixTime(millis / 1000.0); }
+
+// The ICU field behind a component; none for those handled without one.
+std::optional<UCalendarDateFields> fieldOf(Component component) {
+  switch (component) {
+    case Component::era:
+      return UCAL_ERA;
+    case Component::year:
+      return UCAL_YEAR;
+    case Component::month:
+      return UCAL_MONTH;
+    case Component::day:
+      return UCAL_DATE;
+    case Component::hour:
+      return UCAL_HOUR_OF_DAY;
+    case Component::minute:
+      return UCAL_MINUTE;
+    case Component::second:
+      return UCAL_SECOND;
+    case Component::weekday:
+      return UCAL_DAY_OF_WEEK;
+    case Component::weekOfYear:
+      return UCAL_WEEK_OF_YEAR;
+    case Component::yearForWeekOfYear:
+      return UCAL_YEAR_WOY;
+  }
+  return std::nullopt;
+}
+
+// Seconds in one hour, minute or second; 0 for calendar units.
+double elapsedSeconds(Component component) {
+  switch (component) {
+    case Component::hour:
+      return 3600;
+    case Component::minute:
+      return 60;
+    case Component::second:
+      return 1;
+    default:
+      return 0;
+  }
+}
+
+std::optional<Date> timeOf(icu::Calendar& calendar) {
+  UErrorCode status = U_ZERO_ERROR;
+  const UDate millis = calendar.getTime(status);
+  if (U_FAILURE(status)) return std::nullopt;
+  return fromUDate(millis);
+}
+
+void clearTimeOfDay(icu::Calendar& calendar) {
+  calendar.set(UCAL_HOUR_OF_DAY, 0);
+  calendar.set(UCAL_MINUTE, 0);
+  calendar.set(UCAL_SECOND, 0);
+  calendar.set(UCAL_MILLISECOND, 0);
+}
+
+bool inRange(int value, int low, int high) { return value >= low && value <= high; }
+
+}  // namespace
+
+struct Calendar::Engine {
+  std::unique_ptr<icu::Calendar> prototype;
+
+  // A copy of the prototype at `date`. Setting fields resolves a skipped wall time by
+  // `skipped` and a repeated one to its first occurrence. Null when ICU cannot hold the date.
+  std::unique_ptr<icu::Calendar> at(Date date, UCalendarWallTimeOption skipped) const {
+    if (!std::isfinite(date.timeIntervalSinceReferenceDate())) return nullptr;
+    std::unique_ptr<icu::Calendar> calendar(prototype->clone());
+    if (!calendar) return nullptr;
+    calendar->setSkippedWallTimeOption(skipped);
+    calendar->setRepeatedWallTimeOption(UCAL_WALLTIME_FIRST);
+    UErrorCode status = U_ZERO_ERROR;
+    calendar->setTime(toUDate(date), status);
+    if (U_FAILURE(status)) return nullptr;
+    return calendar;
+  }
+};
+
+Calendar Calendar::current() { return Calendar(TimeZone::current(), Locale::current()); }
+
+Calendar::Calendar(const TimeZone& zone, const Locale& locale) : zone_(zone) {
+  UErrorCode status = U_ZERO_ERROR;
+  std::unique_ptr<icu::Calendar> local(
+      icu::Calendar::createInstance(icu_support::toIcu(locale), status));
+  if (U_SUCCESS(status) && local) {
+    firstWeekday_ = local->getFirstDayOfWeek(status);
+    minimumDaysInFirstWeek_ = local->getMinimalDaysInFirstWeek();
+  }
+  if (U_FAILURE(status)) {
+    firstWeekday_ = 1;
+    minimumDaysInFirstWeek_ = 1;
+  }
+  rebuild();
+}
+
+void Calendar::setTimeZone(const TimeZone& zone) {
+  zone_ = zone;
+  rebuild();
+}
+
+void Calendar::setFirstWeekday(int weekday) {
+  firstWeekday_ = std::clamp(weekday, 1, 7);
+  rebuild();
+}
+
+void Calendar::setMinimumDaysInFirstWeek(int days) {
+  minimumDaysInFirstWeek_ = std::clamp(days, 1, 7);
+  rebuild();
+}
+
+void Calendar::rebuild() {
+  auto engine = std::make_shared<Engine>();
+  UErrorCode status = U_ZERO_ERROR;
+  icu::TimeZone* zone = icu::TimeZone::createTimeZone(icu_support::toUnicode(zone_.identifier()));
+  auto calendar = std::make_unique<icu::GregorianCalendar>(zone, icu::Locale::getRoot(), status);
+  if (U_FAILURE(status)) fatal("ICU cannot open a Gregorian calendar");
+  calendar->setLenient(true);
+  calendar->setFirstDayOfWeek(static_cast<UCalendarDaysOfWeek>(firstWeekday_));
+  calendar->setMinimalDaysInFirstWeek(static_cast<uint8_t>(minimumDaysInFirstWeek_));
+  engine->prototype = std::move(calendar);
+  engine_ = std::move(engine);
+}
+
+int Calendar::component(Component component, Date date) const {
+  const auto calendar = engine_->at(date, UCAL_WALLTIME_FIRST);
+  if (!calendar) return 0;
+  UErrorCode status = U_ZERO_ERROR;
+  const int value = calendar->get(*fieldOf(component), status);
+  if (U_FAILURE(status)) return 0;
+  return component == Component::month ? value + 1 : value;
+}
+
+Calendar::Components Calendar::components(Date date) const {
+  Components result;
+  const auto calendar = engine_->at(date, UCAL_WALLTIME_FIRST);
+  if (!calendar) return result;
+  UErrorCode status = U_ZERO_ERROR;
+  result.era = calendar->get(UCAL_ERA, status);
+  result.year = calendar->get(UCAL_YEAR, status);
+  result.month = calendar->get(UCAL_MONTH, status) + 1;
+  result.day = calendar->get(UCAL_DATE, status);
+  result.hour = calendar->get(UCAL_HOUR_OF_DAY, status);
+  result.minute = calendar->get(UCAL_MINUTE, status);
+  result.second = calendar->get(UCAL_SECOND, status);
+  result.weekday = calendar->get(UCAL_DAY_OF_WEEK, status);
+  result.weekOfYear = calendar->get(UCAL_WEEK_OF_YEAR, status);
+  result.yearForWeekOfYear = calendar->get(UCAL_YEAR_WOY, status);
+  if (U_FAILURE(status)) return Components{};
+  return result;
+}
+
+std::optional<Date> Calendar::date(int year, int month, int day, int hour, int minute,
+                                   int second) const {
+  if (year < 1 || !inRange(month, 1, 12) || !inRange(day, 1, 31) || !inRange(hour, 0, 23) ||
+      !inRange(minute, 0, 59) || !inRange(second, 0, 59)) {
+    return std::nullopt;
+  }
+  const auto calendar = engine_->at(Date(), UCAL_WALLTIME_NEXT_VALID);
+  calendar->clear();
+  calendar->set(year, month - 1, day, hour, minute, second);
+  const auto result = timeOf(*calendar);
+  // The calendar is lenient, so 30 February would become 1 March: refuse it instead.
+  if (!result || component(Component::year, *result) != year ||
+      component(Component::month, *result) != month || component(Component::day, *result) != day) {
+    return std::nullopt;
+  }
+  return result;
+}
+
+Date Calendar::startOfDay(Date date) const { return start(Component::day, date).value_or(date); }
+
+std::optional<Date> Calendar::start(Component unit, Date date) const {
+  const auto calendar = engine_->at(date, UCAL_WALLTIME_NEXT_VALID);
+  if (!calendar) return std::nullopt;
+  UErrorCode status = U_ZERO_ERROR;
+  // Within an hour, count back in elapsed time: a repeated hour must keep its own offset.
+  const double whole = std::floor(date.timeIntervalSinceReferenceDate());
+  const int minute = calendar->get(UCAL_MINUTE, status);
+  const int second = calendar->get(UCAL_SECOND, status);
+  if (U_FAILURE(status)) return std::nullopt;
+  switch (unit) {
+    case Component::second:
+      return Date(whole);
+    case Component::minute:
+      return Date(whole - second);
+    case Component::hour:
+      return Date(whole - second - 60.0 * minute);
+    case Component::day:
+      break;
+    case Component::weekOfYear: {
+      const int weekday = calendar->get(UCAL_DAY_OF_WEEK, status);
+      calendar->add(UCAL_DATE, -((weekday - firstWeekday_ + 7) % 7), status);
+      break;
+    }
+    case Component::month:
+      calendar->set(UCAL_DATE, 1);
+      break;
+    case Component::year:
+      calendar->set(UCAL_MONTH, UCAL_JANUARY);
+      calendar->set(UCAL_DATE, 1);
+      break;
+    default:
+      return std::nullopt;
+  }
+  if (U_FAILURE(status)) return std::nullopt;
+  clearTimeOfDay(*calendar);
+  return timeOf(*calendar);
+}
+
+bool Calendar::isSame(Component unit, Date a, Date b) const {
+  switch (unit) {
+    case Component::era:
+      return component(unit, a) == component(unit, b);
+    case Component::year:
+    case Component::yearForWeekOfYear:
+      return component(Component::era, a) == component(Component::era, b) &&
+             component(unit, a) == component(unit, b);
+    case Component::weekday:
+      unit = Component::day;
+      break;
+    default:
+      break;
+  }
+  const auto startA = start(unit, a);
+  return startA && startA == start(unit, b);
+}
+
+std::optional<Date> Calendar::adding(Component component, std::int64_t amount, Date date) const {
+  if (component == Component::era) return std::nullopt;
+  if (const double unit = elapsedSeconds(component); unit > 0) {
+    const Date result = date + static_cast<double>(amount) * unit;
+    if (!std::isfinite(result.timeIntervalSinceReferenceDate())) return std::nullopt;
+    return result;
+  }
+  if (amount < std::numeric_limits<int32_t>::min() ||
+      amount > std::numeric_limits<int32_t>::max()) {
+    return std::nullopt;
+  }
+  // A wall time skipped on the day reached takes the offset from before the change, which moves
+  // it forward by the gap (02:30 becomes 03:30); ICU calls that "last".
+  const auto calendar = engine_->at(date, UCAL_WALLTIME_LAST);
+  if (!calendar) return std::nullopt;
+  UErrorCode status = U_ZERO_ERROR;
+  calendar->add(*fieldOf(component), static_cast<int32_t>(amount), status);
+  if (U_FAILURE(status)) return std::nullopt;
+  return timeOf(*calendar);
+}
+
+std::optional<std::int64_t> Calendar::difference(Component unit, Date from, Date to) const {
+  if (const double seconds = elapsedSeconds(unit); seconds > 0) {
+    const double count = std::trunc((to - from) / seconds);
+    if (!std::isfinite(count) || std::abs(count) > 9e18) return std::nullopt;
+    return static_cast<std::int64_t>(count);
+  }
+  if (unit == Component::era || unit == Component::yearForWeekOfYear) return std::nullopt;
+  if (unit == Component::weekday) unit = Component::day;
+  if (!std::isfinite(to.timeIntervalSinceReferenceDate())) return std::nullopt;
+  const auto calendar = engine_->at(from, UCAL_WALLTIME_LAST);
+  if (!calendar) return std::nullopt;
+  UErrorCode status = U_ZERO_ERROR;
+  const int32_t count = calendar->fieldDifference(toUDate(to), *fieldOf(unit), status);
+  if (U_FAILURE(status)) return std::nullopt;
+  return count;
+}
+
+std::optional<Date> Calendar::settingTime(int hour, int minute, int second, Date day) const {
+  if (!inRange(hour, 0, 23) || !inRange(minute, 0, 59) || !inRange(second, 0, 59)) {
+    return std::nullopt;
+  }
+  const auto calendar = engine_->at(day, UCAL_WALLTIME_NEXT_VALID);
+  if (!calendar) return std::nullopt;
+  calendar->set(UCAL_HOUR_OF_DAY, hour);
+  calendar->set(UCAL_MINUTE, minute);
+  calendar->set(UCAL_SECOND, second);
+  calendar->set(UCAL_MILLISECOND, 0);
+  return timeOf(*calendar);
+}
+
+std::optional<Date> Calendar::nextDate(Date after, const Match& match) const {
+  if (match.weekday && !inRange(*match.weekday, 1, 7)) return std::nullopt;
+  const auto dayStart = start(Component::day, after);
+  if (!dayStart) return std::nullopt;
+  // Two weeks cover any weekday even where a whole day was skipped (Samoa, December 2011).
+  for (int offset = 0; offset < 15; ++offset) {
+    const auto day = adding(Component::day, offset, *dayStart);
+    if (!day) return std::nullopt;
+    if (match.weekday && component(Component::weekday, *day) != *match.weekday) continue;
+    const auto candidate = settingTime(match.hour, match.minute, match.second, *day);
+    if (!candidate) return std::nullopt;
+    if (*candidate > after) return candidate;
+  }
+  return std::nullopt;
+}
+
+}  // namespace kelvo

@@ -1,0 +1,118 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+#include "platform/foundation/Date.hpp"
+#include "platform/foundation/Locale.hpp"
+#include "platform/foundation/TimeZone.hpp"
+
+namespace kelvo {
+
+/// The Gregorian calendar (with the Julian one before October 1582), reckoning in one time zone
+/// with its own week rules. A plain value: copies are independent, and every operation is const
+/// and safe from any thread. Operations that can leave the calendar's range give no value.
+class Calendar {
+ public:
+  enum class Component {
+    era,
+    year,
+    month,  // 1 to 12
+    day,    // day of the month
+    hour,   // 0 to 23
+    minute,
+    second,
+    weekday,  // 1 (Sunday) to 7 (Saturday), whatever the first weekday
+    weekOfYear,
+    yearForWeekOfYear,
+  };
+
+  /// Every component of one moment.
+  struct Components {
+    int era = 0;
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+    int weekday = 0;
+    int weekOfYear = 0;
+    int yearForWeekOfYear = 0;
+    friend bool operator==(const Components&, const Components&) = default;
+  };
+
+  /// A time of day, on a given weekday or on any day.
+  struct Match {
+    std::optional<int> weekday = std::nullopt;  // 1 (Sunday) to 7 (Saturday)
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+  };
+
+  /// The calendar of the current time zone, with the current locale's week rules.
+  static Calendar current();
+  /// A calendar in `zone` with the week rules of `locale` (first weekday, minimum days).
+  explicit Calendar(const TimeZone& zone, const Locale& locale = Locale::current());
+
+  const TimeZone& timeZone() const { return zone_; }
+  void setTimeZone(const TimeZone& zone);
+  /// 1 (Sunday) to 7 (Saturday); other values are clamped into that range.
+  int firstWeekday() const { return firstWeekday_; }
+  void setFirstWeekday(int weekday);
+  /// How many days of a new year the first week must hold, 1 to 7 (clamped).
+  int minimumDaysInFirstWeek() const { return minimumDaysInFirstWeek_; }
+  void setMinimumDaysInFirstWeek(int days);
+
+  int component(Component component, Date date) const;
+  Components components(Date date) const;
+
+  /// The moment of a wall-clock time; none for a date that does not exist (30 February). A
+  /// time skipped by a daylight-saving change moves to the next valid time.
+  std::optional<Date> date(int year, int month, int day, int hour = 0, int minute = 0,
+                           int second = 0) const;
+
+  /// The first moment of the day that holds `date` (later than midnight when midnight was
+  /// skipped).
+  Date startOfDay(Date date) const;
+  /// The first moment of the day, week, month, year, hour, minute or second holding `date`.
+  std::optional<Date> start(Component unit, Date date) const;
+  /// Whether both dates fall in the same `unit` (week: the same week of the week-based year).
+  bool isSame(Component unit, Date a, Date b) const;
+  bool isSameDay(Date a, Date b) const { return isSame(Component::day, a, b); }
+
+  /// Adds `amount` of one component without wrapping: overflow carries into larger components
+  /// and a day of month that does not exist is clamped (31 January + 1 month = 29 February
+  /// 2024). Days, weeks, months and years keep the wall-clock time; a time skipped by a
+  /// daylight-saving change moves forward by the length of the gap.
+  std::optional<Date> adding(Component component, std::int64_t amount, Date date) const;
+
+  /// The whole number of `unit`s from `from` to `to`, truncated towards zero (negative when
+  /// `to` is earlier). Hours and smaller count elapsed time; days and larger count calendar
+  /// units, so a day across a daylight-saving change is one day.
+  std::optional<std::int64_t> difference(Component unit, Date from, Date to) const;
+
+  /// The given time on the day of `day`: a time skipped by a daylight-saving change moves to
+  /// the next valid time, and a time that occurs twice takes its first occurrence.
+  std::optional<Date> settingTime(int hour, int minute, int second, Date day) const;
+
+  /// The first moment strictly after `after` that matches, with the policies of `settingTime`.
+  std::optional<Date> nextDate(Date after, const Match& match) const;
+
+  friend bool operator==(const Calendar& a, const Calendar& b) {
+    return a.zone_ == b.zone_ && a.firstWeekday_ == b.firstWeekday_ &&
+           a.minimumDaysInFirstWeek_ == b.minimumDaysInFirstWeek_;
+  }
+
+ private:
+  struct Engine;
+  void rebuild();
+
+  TimeZone zone_;
+  int firstWeekday_ = 1;
+  int minimumDaysInFirstWeek_ = 1;
+  std::shared_ptr<const Engine> engine_;
+};
+
+}  // namespace kelvo
