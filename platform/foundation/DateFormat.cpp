@@ -1,0 +1,148 @@
+#include "platform/foundation/DateFormat.hpp"
+
+#include <unicode/dtptngen.h>
+#include <unicode/gregocal.h>
+#include <unicode/reldatefmt.h>
+#include <unicode/smpdtfmt.h>
+#include <unicode/timezone.h>
+
+#include <array>
+#include <cmath>
+#include <mutex>
+#include <utility>
+
+#include "platform/foundation/Error.hpp"
+#include "platform/foundation/IcuSupport.hpp"
+
+namespace kelvo {
+
+struct DateFormatter::Engine {
+  // ICU's formatters keep working state while they format.
+  std::mutex mutex;
+  std::unique_ptr<icu::DateFormat> formatter;  // null when both styles are none
+};
+
+namespace {
+
+icu::DateFormat::EStyle icuStyle(DateFormatter::Style style) {
+  switch (style) {
+    case DateFormatter::Style::none:
+      return icu::DateFormat::kNone;
+    case DateFormatter::Style::shortStyle:
+      return icu::DateFormat::kShort;
+    case DateFormatter::Style::mediumStyle:
+      return icu::DateFormat::kMedium;
+    case DateFormatter::Style::longStyle:
+      return icu::DateFormat::kLong;
+    case DateFormatter::Style::fullStyle:
+      return icu::DateFormat::kFull;
+  }
+  return icu::DateFormat::kNone;
+}
+
+icu::Calendar* icuCalendar(const Calendar& calendar) {
+  UErrorCode status = U_ZERO_ERROR;
+  icu::TimeZone* zone =
+      icu::TimeZone::createTimeZone(icu_support::toUnicode(calendar.timeZone().identifier()));
+  auto* result = new icu::GregorianCalendar(zone, icu::Locale::getRoot(), status);
+  if (U_FAILURE(status)) fatal("ICU cannot open a Gregorian calendar");
+  result->setFirstDayOfWeek(static_cast<UCalendarDaysOfWeek>(calendar.firstWeekday()));
+  result->setMinimalDaysInFirstWeek(static_cast<uint8_t>(calendar.minimumDaysInFirstWeek()));
+  return result;
+}
+
+std::shared_ptr<DateFormatter::Engine> engineFor(std::unique_ptr<icu::DateFormat> formatter,
+                                                 const Calendar& calendar) {
+  auto engine = std::make_shared<DateFormatter::Engine>();
+  if (formatter) formatter->adoptCalendar(icuCalendar(calendar));
+  engine->formatter = std::move(formatter);
+  return engine;
+}
+
+std::unique_ptr<icu::DateFormat> withPattern(const icu::UnicodeString& pattern,
+                                             const Locale& locale) {
+  UErrorCode status = U_ZERO_ERROR;
+  auto formatter =
+      std::make_unique<icu::SimpleDateFormat>(pattern, icu_support::toIcu(locale), status);
+  if (U_FAILURE(status)) fatal("ICU refuses the date pattern " + icu_support::toUtf8(pattern));
+  return formatter;
+}
+
+}  // namespace
+
+DateFormatter::DateFormatter(Style date, Style time, const Calendar& calendar,
+                             const Locale& locale) {
+  std::unique_ptr<icu::DateFormat> formatter;
+  if (date != Style::none || time != Style::none) {
+    formatter.reset(icu::DateFormat::createDateTimeInstance(icuStyle(date), icuStyle(time),
+                                                            icu_support::toIcu(locale)));
+    if (!formatter) fatal("ICU has no date formats");
+  }
+  engine_ = engineFor(std::move(formatter), calendar);
+}
+
+DateFormatter DateFormatter::fromTemplate(std::string_view skeleton, const Calendar& calendar,
+                                          const Locale& locale) {
+  UErrorCode status = U_ZERO_ERROR;
+  std::unique_ptr<icu::DateTimePatternGenerator> generator(
+      icu::DateTimePatternGenerator::createInstance(icu_support::toIcu(locale), status));
+  if (U_FAILURE(status) || !generator) fatal("ICU has no date pattern data");
+  const icu::UnicodeString pattern =
+      generator->getBestPattern(icu_support::toUnicode(skeleton), status);
+  if (U_FAILURE(status)) fatal("ICU refuses the date skeleton " + std::string(skeleton));
+  return DateFormatter(engineFor(withPattern(pattern, locale), calendar));
+}
+
+DateFormatter DateFormatter::fromPattern(std::string_view pattern, const Calendar& calendar,
+                                         const Locale& locale) {
+  return DateFormatter(engineFor(withPattern(icu_support::toUnicode(pattern), locale), calendar));
+}
+
+std::string DateFormatter::format(Date date) const {
+  if (!engine_->formatter || !std::isfinite(date.timeIntervalSinceReferenceDate())) return {};
+  icu::UnicodeString text;
+  {
+    std::lock_guard lock(engine_->mutex);
+    engine_->formatter->format(date.timeIntervalSince1970() * 1000.0, text);
+  }
+  return icu_support::toUtf8(text);
+}
+
+std::string DateFormatter::pattern() const {
+  const auto* simple = dynamic_cast<const icu::SimpleDateFormat*>(engine_->formatter.get());
+  if (simple == nullptr) return {};
+  icu::UnicodeString pattern;
+  simple->toPattern(pattern);
+  return icu_support::toUtf8(pattern);
+}
+
+std::string formatRelative(Date date, Date now, const Calendar& calendar, const Locale& locale) {
+  using Component = Calendar::Component;
+  static constexpr std::array<std::pair<Component, URelativeDateTimeUnit>, 7> units{{
+      {Component::year, UDAT_REL_UNIT_YEAR},
+      {Component::month, UDAT_REL_UNIT_MONTH},
+      {Component::weekOfYear, UDAT_REL_UNIT_WEEK},
+      {Component::day, UDAT_REL_UNIT_DAY},
+      {Component::hour, UDAT_REL_UNIT_HOUR},
+      {Component::minute, UDAT_REL_UNIT_MINUTE},
+      {Component::second, UDAT_REL_UNIT_SECOND},
+  }};
+  double amount = 0;
+  URelativeDateTimeUnit unit = UDAT_REL_UNIT_SECOND;
+  for (const auto& [component, relativeUnit] : units) {
+    const auto difference = calendar.difference(component, now, date);
+    if (difference && *difference != 0) {
+      amount = static_cast<double>(*difference);
+      unit = relativeUnit;
+      break;
+    }
+  }
+  UErrorCode status = U_ZERO_ERROR;
+  icu::RelativeDateTimeFormatter formatter(icu_support::toIcu(locale), status);
+  icu::UnicodeString text;
+  if (U_SUCCESS(status)) formatter.formatNumeric(amount, unit, text, status);
+  if (U_FAILURE(status)) return {};
+  return icu_support::toUtf8(text);
+}
+
+}  // namespace kelvo
