@@ -1,0 +1,27 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/widgetkit/AssetCatalog.hpp"
+#include "platform/widgetkit/WidgetConfiguration.hpp"
+
+namespace kelvo::widgetkit {
+
+/// Runs a bundle's widgets in the host as the system would: describes them, or draws them, as
+/// the command line asks. Reads the wall clock for the moment of each request.
+int runWidgetHost(std::vector<WidgetConfiguration> widgets, AssetCatalog assets, int argc,
+                  char** argv);
+
+/// A widget extension's bundle. `Bundle::body()` gives its widgets, and `Bundle::assets()`, when
+/// it has one, the images it ships. `Bundle::main` starts the host with them.
+template <class Bundle>
+struct WidgetBundle {
+  static int main(int argc, char** argv) {
+    AssetCatalog assets;
+    if constexpr (requires { Bundle::assets(); }) assets = Bundle::assets();
+    return runWidgetHost(Bundle::body(), std::move(assets), argc, argv);
+  }
+};
+
+}  // namespace kelvo::widgetkit

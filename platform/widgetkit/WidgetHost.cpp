@@ -1,0 +1,401 @@
+#include "platform/widgetkit/WidgetHost.hpp"
+
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <charconv>
+#include <chrono>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <optional>
+#include <ostream>
+#include <set>
+#include <variant>
+
+#include "platform/widgetkit/Layout.hpp"
+#include "platform/widgetkit/SVGWriter.hpp"
+#include "platform/widgetkit/WidgetBundle.hpp"
+
+namespace kelvo::widgetkit {
+namespace {
+
+using ordered_json = nlohmann::ordered_json;
+
+constexpr double largestDisplayScale = 16;
+
+struct RenderRequest {
+  bool all = false;
+  std::optional<std::string> kind;
+  std::optional<WidgetFamily> family;
+  std::optional<AppearanceName> appearance;
+  double scale = WidgetHost::defaultDisplayScale;
+  std::optional<std::filesystem::path> output;
+};
+
+// A refusal of the command line, said in one line.
+struct Misuse {
+  std::string message;
+};
+
+std::string joined(std::span<const std::string_view> words) {
+  std::string text;
+  for (const auto word : words) {
+    if (!text.empty()) text += ", ";
+    text += word;
+  }
+  return text;
+}
+
+std::variant<RenderRequest, Misuse> parseRender(std::span<const std::string> arguments) {
+  RenderRequest request;
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    const std::string& option = arguments[i];
+    if (option == "--all") {
+      request.all = true;
+      continue;
+    }
+    if (option != "--kind" && option != "--family" && option != "--appearance" &&
+        option != "--scale" && option != "--output") {
+      return Misuse{"unknown option \"" + option + "\""};
+    }
+    if (i + 1 == arguments.size()) return Misuse{option + " needs a value"};
+    const std::string& value = arguments[++i];
+    if (option == "--kind") {
+      request.kind = value;
+    } else if (option == "--family") {
+      request.family = widgetFamilyFromRawValue(value);
+      if (!request.family) {
+        std::vector<std::string_view> names;
+        for (const auto family : allWidgetFamilies()) names.push_back(rawValue(family));
+        return Misuse{"unknown family \"" + value + "\" (one of " + joined(names) + ")"};
+      }
+    } else if (option == "--appearance") {
+      request.appearance = appearanceNameFromRawValue(value);
+      if (!request.appearance) {
+        std::vector<std::string_view> names;
+        for (const auto name : allAppearanceNames()) names.push_back(rawValue(name));
+        return Misuse{"unknown appearance \"" + value + "\" (one of " + joined(names) + ")"};
+      }
+    } else if (option == "--scale") {
+      double scale = 0;
+      const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), scale);
+      if (error != std::errc() || end != value.data() + value.size() || !std::isfinite(scale) ||
+          !(scale > 0) || scale > largestDisplayScale) {
+        return Misuse{"the scale must be a number above 0 and at most 16, not \"" + value + "\""};
+      }
+      request.scale = scale;
+    } else {
+      request.output = std::filesystem::path(value);
+    }
+  }
+  if (request.all && (request.kind || request.family || request.appearance)) {
+    return Misuse{
+        "--all draws every kind, family and appearance; it takes only --scale and "
+        "--output"};
+  }
+  return request;
+}
+
+ordered_json policyJSON(const TimelineReloadPolicy& policy) {
+  switch (policy.kind()) {
+    case TimelineReloadPolicy::Kind::atEnd:
+      return "atEnd";
+    case TimelineReloadPolicy::Kind::never:
+      return "never";
+    case TimelineReloadPolicy::Kind::after: {
+      ordered_json after = ordered_json::object();
+      after["after"] = policy.date().value_or(Date()).timeIntervalSinceReferenceDate();
+      return after;
+    }
+  }
+  return "never";
+}
+
+// The platform's encoder writes "/" as "\/"; a "/" can only stand inside a JSON string.
+std::string withEscapedSlashes(const std::string& text) {
+  std::string out;
+  out.reserve(text.size());
+  for (const char c : text) {
+    if (c == '/') out.push_back('\\');
+    out.push_back(c);
+  }
+  return out;
+}
+
+std::string fileNamePart(std::string_view text) {
+  std::string part;
+  for (const char c : text) {
+    const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                       c == '-' || c == '_' || c == '.';
+    part.push_back(plain ? c : '_');
+  }
+  return part.empty() || part.front() == '.' ? "_" + part : part;
+}
+
+bool writeFile(const std::filesystem::path& path, std::string_view content) {
+  std::ofstream file(path, std::ios::binary | std::ios::trunc);
+  file.write(content.data(), static_cast<std::streamsize>(content.size()));
+  file.close();
+  return static_cast<bool>(file);
+}
+
+// Collects the names of images drawn as placeholders, each once, in order.
+struct MissingImages {
+  std::vector<std::string> names;
+  void add(const std::vector<std::string>& more) {
+    for (const auto& name : more) {
+      if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
+    }
+  }
+};
+
+struct Drawing {
+  const WidgetConfiguration* widget;
+  WidgetFamily family;
+  AppearanceName appearance;
+  std::string file;
+};
+
+std::string indexPage(const std::vector<Drawing>& drawings) {
+  SVGWriter html;
+  html.raw("<!DOCTYPE html>\n");
+  html.open("html");
+  html.attribute("lang", "en");
+  html.raw(
+      "<head><meta charset=\"utf-8\"><title>Widget drawings</title><style>"
+      "body{font-family:\"DejaVu Sans\",sans-serif;background:#7F7F86;color:#111;"
+      "margin:24px}table{border-spacing:20px}th{text-align:left;font-weight:600}"
+      "object{display:block}</style></head>");
+  html.open("body");
+  const WidgetConfiguration* current = nullptr;
+  for (std::size_t i = 0; i < drawings.size(); ++i) {
+    const Drawing& drawing = drawings[i];
+    if (drawing.widget != current) {
+      if (current) html.close("table");
+      current = drawing.widget;
+      html.open("h1");
+      html.text(current->displayName().empty() ? current->kind() : current->displayName());
+      html.close("h1");
+      html.open("p");
+      html.text(current->description());
+      html.close("p");
+      html.open("table");
+      html.open("tr");
+      html.open("th");
+      html.close("th");
+      for (const auto family : current->supportedFamilies()) {
+        html.open("th");
+        html.text(rawValue(family));
+        html.close("th");
+      }
+      html.close("tr");
+    }
+    if (drawing.family == current->supportedFamilies().front()) {
+      html.open("tr");
+      html.open("th");
+      html.text(rawValue(drawing.appearance));
+      html.close("th");
+    }
+    const Size size = displaySize(drawing.family);
+    html.open("td");
+    html.open("object");
+    html.attribute("data", drawing.file);
+    html.attribute("type", "image/svg+xml");
+    html.attribute("width", size.width);
+    html.attribute("height", size.height);
+    html.text(drawing.file);
+    html.close("object");
+    html.close("td");
+    if (drawing.family == current->supportedFamilies().back()) html.close("tr");
+  }
+  if (current) html.close("table");
+  html.close("body");
+  html.close("html");
+  return html.take() + "\n";
+}
+
+}  // namespace
+
+WidgetHost::WidgetHost(std::vector<WidgetConfiguration> widgets, AssetCatalog assets)
+    : widgets_(std::move(widgets)), assets_(std::move(assets)) {}
+
+TimelineProviderContext WidgetHost::context(WidgetFamily family, Date now, bool isPreview) {
+  return {family, isPreview, displaySize(family), now};
+}
+
+std::string WidgetHost::describe(Date now) const {
+  ordered_json list = ordered_json::array();
+  for (const WidgetConfiguration& widget : widgets_) {
+    ordered_json item = ordered_json::object();
+    item["kind"] = widget.kind();
+    item["displayName"] = widget.displayName();
+    item["description"] = widget.description();
+    ordered_json families = ordered_json::array();
+    ordered_json timelines = ordered_json::array();
+    for (const WidgetFamily family : widget.supportedFamilies()) {
+      families.push_back(rawValue(family));
+      const Timeline<AnyTimelineEntry> timeline = widget.timeline(context(family, now));
+      ordered_json entries = ordered_json::array();
+      for (const AnyTimelineEntry& entry : timeline.entries) {
+        entries.push_back({{"date", entry.date.timeIntervalSinceReferenceDate()}});
+      }
+      ordered_json described = ordered_json::object();
+      described["family"] = rawValue(family);
+      described["entries"] = std::move(entries);
+      described["reloadPolicy"] = policyJSON(timeline.policy);
+      timelines.push_back(std::move(described));
+    }
+    item["supportedFamilies"] = std::move(families);
+    item["timelines"] = std::move(timelines);
+    list.push_back(std::move(item));
+  }
+  ordered_json document = ordered_json::object();
+  document["widgets"] = std::move(list);
+  return withEscapedSlashes(document.dump(2, ' ', false, nlohmann::json::error_handler_t::replace));
+}
+
+Rendering WidgetHost::render(const WidgetConfiguration& widget, WidgetFamily family,
+                             const Appearance& appearance, double displayScale, Date now) const {
+  const TimelineProviderContext request = context(family, now);
+  const Timeline<AnyTimelineEntry> timeline = widget.timeline(request);
+  const AnyTimelineEntry entry =
+      timeline.entries.empty() ? widget.placeholder(request) : timeline.entries.front();
+  const EnvironmentValues environment{family, displayScale};
+  const View view = widget.content(entry, environment);
+  Layout layout;
+  const LayoutNode laidOut = layout.layout(view, request.displaySize);
+  RenderOptions options;
+  options.appearance = appearance;
+  options.displayScale = displayScale;
+  options.assets = &assets_;
+  options.title = widget.displayName();
+  options.shape = widgetShape;
+  return renderSVG(laidOut, request.displaySize, options);
+}
+
+int WidgetHost::run(std::span<const std::string> arguments, std::ostream& out, std::ostream& err,
+                    Date now) const {
+  const std::string program = arguments.empty()
+                                  ? "widget-host"
+                                  : std::filesystem::path(arguments.front()).filename().string();
+  const std::string usage = "usage: " + program +
+                            " [render [--kind K] [--family F] [--appearance A] [--scale S] "
+                            "[--output FILE] | render --all [--scale S] [--output FOLDER]]\n";
+  if (arguments.size() <= 1) {
+    out << describe(now) << '\n';
+    return 0;
+  }
+  if (arguments[1] == "--help" || arguments[1] == "-h") {
+    out << usage;
+    return 0;
+  }
+  if (arguments[1] != "render") {
+    err << program << ": unknown command \"" << arguments[1] << "\"\n" << usage;
+    return 2;
+  }
+  const auto parsed = parseRender(arguments.subspan(2));
+  if (const auto* misuse = std::get_if<Misuse>(&parsed)) {
+    err << program << ": " << misuse->message << '\n' << usage;
+    return 2;
+  }
+  const RenderRequest& request = std::get<RenderRequest>(parsed);
+  if (widgets_.empty()) {
+    err << program << ": the bundle holds no widget\n";
+    return 1;
+  }
+
+  MissingImages missing;
+  const auto reportMissing = [&] {
+    if (missing.names.empty()) return;
+    err << program << ": no artwork for " << missing.names.size()
+        << (missing.names.size() == 1 ? " image (" : " images (") << missing.names.front()
+        << (missing.names.size() > 1 ? ", …" : "") << ") under " << assets_.root().string()
+        << "; drawn as placeholders\n";
+  };
+
+  if (!request.all) {
+    const WidgetConfiguration* widget = &widgets_.front();
+    if (request.kind) {
+      widget = nullptr;
+      for (const auto& candidate : widgets_) {
+        if (candidate.kind() == *request.kind) widget = &candidate;
+      }
+      if (!widget) {
+        err << program << ": the bundle has no widget of kind \"" << *request.kind << "\"\n";
+        return 2;
+      }
+    }
+    if (widget->supportedFamilies().empty()) {
+      err << program << ": the widget " << widget->kind() << " supports no family\n";
+      return 1;
+    }
+    const WidgetFamily family = request.family.value_or(widget->supportedFamilies().front());
+    if (!widget->supports(family)) {
+      err << program << ": the widget " << widget->kind() << " does not come in "
+          << rawValue(family) << '\n';
+      return 2;
+    }
+    const Rendering rendering =
+        render(*widget, family, Appearance(request.appearance.value_or(AppearanceName::aqua)),
+               request.scale, now);
+    missing.add(rendering.missingImages);
+    if (request.output) {
+      if (!writeFile(*request.output, rendering.svg)) {
+        err << program << ": could not write " << request.output->string() << '\n';
+        return 1;
+      }
+    } else {
+      out << rendering.svg << '\n';
+    }
+    reportMissing();
+    return 0;
+  }
+
+  const std::filesystem::path folder = request.output.value_or(defaultOutputFolder);
+  std::error_code error;
+  std::filesystem::create_directories(folder, error);
+  if (error) {
+    err << program << ": could not make the folder " << folder.string() << ": " << error.message()
+        << '\n';
+    return 1;
+  }
+  std::vector<Drawing> drawings;
+  for (const WidgetConfiguration& widget : widgets_) {
+    for (const AppearanceName appearance : allAppearanceNames()) {
+      for (const WidgetFamily family : widget.supportedFamilies()) {
+        const std::string file = fileNamePart(widget.kind()) + "-" + std::string(rawValue(family)) +
+                                 "-" + std::string(rawValue(appearance)) + ".svg";
+        const Rendering rendering =
+            render(widget, family, Appearance(appearance), request.scale, now);
+        missing.add(rendering.missingImages);
+        if (!writeFile(folder / file, rendering.svg)) {
+          err << program << ": could not write " << (folder / file).string() << '\n';
+          return 1;
+        }
+        drawings.push_back({&widget, family, appearance, file});
+      }
+    }
+  }
+  if (!writeFile(folder / "index.html", indexPage(drawings))) {
+    err << program << ": could not write " << (folder / "index.html").string() << '\n';
+    return 1;
+  }
+  out << "Wrote " << drawings.size() << " drawings and index.html to " << folder.string() << '\n';
+  reportMissing();
+  return 0;
+}
+
+int runWidgetHost(std::vector<WidgetConfiguration> widgets, AssetCatalog assets, int argc,
+                  char** argv) {
+  std::vector<std::string> arguments;
+  for (int i = 0; i < argc; ++i) arguments.emplace_back(argv[i] ? argv[i] : "");
+  // The host is the system's side: it alone reads the wall clock, and hands the moment on.
+  const auto sinceEpoch = std::chrono::system_clock::now().time_since_epoch();
+  const Date now = Date::fromUnixTime(std::chrono::duration<double>(sinceEpoch).count());
+  const WidgetHost host(std::move(widgets), std::move(assets));
+  return host.run(arguments, std::cout, std::cerr, now);
+}
+
+}  // namespace kelvo::widgetkit
