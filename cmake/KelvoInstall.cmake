@@ -1,6 +1,8 @@
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
+# Consumers write kelvo::core, as inside the build.
+set_target_properties(kelvo_core PROPERTIES EXPORT_NAME core)
 install(TARGETS kelvo_core EXPORT kelvoTargets ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
 install(DIRECTORY platform core DESTINATION include/kelvo FILES_MATCHING PATTERN "*.hpp")
 install(EXPORT kelvoTargets NAMESPACE kelvo:: DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/kelvo)
