@@ -5,6 +5,8 @@
 #include <array>
 #include <cstdint>
 
+#include "platform/foundation/Utf.hpp"
+
 namespace kelvo {
 namespace {
 
@@ -15,40 +17,6 @@ int hexValue(char c) {
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
   return -1;
-}
-
-// Well-formed UTF-8 as RFC 3629 defines it: no overlong forms, surrogates or values past U+10FFFF.
-bool isValidUTF8(std::string_view text) {
-  size_t i = 0;
-  while (i < text.size()) {
-    const auto lead = static_cast<unsigned char>(text[i]);
-    size_t length = 0;
-    unsigned char low = 0x80;
-    unsigned char high = 0xBF;
-    if (lead < 0x80) {
-      ++i;
-      continue;
-    } else if (lead >= 0xC2 && lead <= 0xDF) {
-      length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-      length = 3;
-      if (lead == 0xE0) low = 0xA0;
-      if (lead == 0xED) high = 0x9F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-      length = 4;
-      if (lead == 0xF0) low = 0x90;
-      if (lead == 0xF4) high = 0x8F;
-    } else {
-      return false;
-    }
-    if (text.size() - i < length) return false;
-    for (size_t k = 1; k < length; ++k) {
-      const auto c = static_cast<unsigned char>(text[i + k]);
-      if (c < (k == 1 ? low : 0x80) || c > (k == 1 ? high : 0xBF)) return false;
-    }
-    i += length;
-  }
-  return true;
 }
 
 bool isUnreserved(unsigned char c) {
@@ -146,7 +114,7 @@ std::optional<std::string> percentDecoded(std::string_view text) {
     decoded.push_back(static_cast<char>(high << 4 | low));
     i += 2;
   }
-  if (!isValidUTF8(decoded)) return std::nullopt;
+  if (!isValidUtf8(decoded)) return std::nullopt;
   return decoded;
 }
 

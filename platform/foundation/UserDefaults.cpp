@@ -7,12 +7,11 @@
 #include <nlohmann/json.hpp>
 
 #include "platform/foundation/Base64.hpp"
+#include "platform/foundation/JSON.hpp"
 
 namespace kelvo {
 namespace fs = std::filesystem;
 namespace {
-
-using Json = nlohmann::json;
 
 // What identifies one version of the file on disk; none when there is no file.
 struct Signature {
@@ -134,7 +133,7 @@ void UserDefaults::refreshLocked() const {
   state.values = Json::object();
   if (!signature) return;
   try {
-    Json parsed = Json::parse(state.files.contents(*state.file), nullptr, false);
+    Json parsed = json::parse(state.files.contents(*state.file));
     if (parsed.is_object()) state.values = std::move(parsed);
   } catch (const Error&) {
     // Unreadable reads as empty; the file stays as it is until a value is set.

@@ -1,0 +1,202 @@
+#include "platform/foundation/JSON.hpp"
+
+#include <charconv>
+#include <cmath>
+#include <nlohmann/json.hpp>
+
+#include "platform/foundation/Error.hpp"
+#include "platform/foundation/Utf.hpp"
+
+namespace kelvo {
+namespace {
+
+[[noreturn]] void notJSON(std::string detail) {
+  throw DecodingError(DecodingError::Kind::dataCorrupted,
+                      "The given data was not valid JSON: " + std::move(detail) + ".", {});
+}
+
+// The parser keeps its own stack, but a document nested past the limit is refused before it
+// gets to build anything.
+void checkDepth(std::string_view text) {
+  int depth = 0;
+  bool inString = false;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (inString) {
+      if (c == '\\') {
+        ++i;
+      } else if (c == '"') {
+        inString = false;
+      }
+    } else if (c == '"') {
+      inString = true;
+    } else if (c == '[' || c == '{') {
+      if (++depth > json::maximumDepth) notJSON("too many nested arrays or objects");
+    } else if ((c == ']' || c == '}') && depth > 0) {
+      --depth;
+    }
+  }
+}
+
+void writeString(std::string& out, std::string_view text) {
+  static constexpr char hex[] = "0123456789abcdef";
+  out.push_back('"');
+  for (const char ch : text) {
+    const auto c = static_cast<unsigned char>(ch);
+    switch (c) {
+      case '"':
+        out += "\\\"";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '/':
+        out += "\\/";
+        break;
+      case '\b':
+        out += "\\b";
+        break;
+      case '\f':
+        out += "\\f";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
+      default:
+        if (c < 0x20) {
+          out += "\\u00";
+          out.push_back(hex[c >> 4]);
+          out.push_back(hex[c & 0xF]);
+        } else {
+          out.push_back(ch);
+        }
+    }
+  }
+  out.push_back('"');
+}
+
+void writeText(std::string& out, const std::string& text) {
+  if (isValidUtf8(text)) return writeString(out, text);
+  std::string repaired;
+  for (size_t offset = 0; offset < text.size();) appendUtf8(repaired, nextScalar(text, offset));
+  writeString(out, repaired);
+}
+
+void writeDouble(std::string& out, double value) {
+  if (!std::isfinite(value)) {
+    throw EncodingError("Unable to encode " + std::string(std::isnan(value) ? "NaN" : "infinity") +
+                        " directly in JSON.");
+  }
+  char buffer[64];
+  // Whole numbers print as digits; everything else in the shortest form that reads back.
+  const bool whole = value == std::trunc(value) && std::fabs(value) < 1e17;
+  const auto result =
+      whole ? std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed)
+            : std::to_chars(buffer, buffer + sizeof buffer, value);
+  out.append(buffer, result.ptr);
+}
+
+template <class Integer>
+void writeInteger(std::string& out, Integer value) {
+  char buffer[24];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+  out.append(buffer, result.ptr);
+}
+
+template <class BasicJson>
+void writeValue(std::string& out, const BasicJson& value) {
+  using Type = typename BasicJson::value_t;
+  switch (value.type()) {
+    case Type::null:
+      out += "null";
+      return;
+    case Type::boolean:
+      out += value.template get<bool>() ? "true" : "false";
+      return;
+    case Type::number_integer:
+      writeInteger(out, value.template get<std::int64_t>());
+      return;
+    case Type::number_unsigned:
+      writeInteger(out, value.template get<std::uint64_t>());
+      return;
+    case Type::number_float:
+      writeDouble(out, value.template get<double>());
+      return;
+    case Type::string:
+      writeText(out, value.template get_ref<const std::string&>());
+      return;
+    case Type::array: {
+      out.push_back('[');
+      bool first = true;
+      for (const auto& element : value) {
+        if (!first) out.push_back(',');
+        first = false;
+        writeValue(out, element);
+      }
+      out.push_back(']');
+      return;
+    }
+    case Type::object: {
+      out.push_back('{');
+      bool first = true;
+      for (auto it = value.begin(); it != value.end(); ++it) {
+        if (!first) out.push_back(',');
+        first = false;
+        writeText(out, it.key());
+        out.push_back(':');
+        writeValue(out, it.value());
+      }
+      out.push_back('}');
+      return;
+    }
+    case Type::binary:
+    case Type::discarded:
+      break;
+  }
+  fatal("JSON writer: a binary or discarded value has no text form");
+}
+
+template <class BasicJson>
+std::string writeDocument(const BasicJson& value) {
+  std::string out;
+  writeValue(out, value);
+  return out;
+}
+
+}  // namespace
+
+void to_json(Json& json, Date date) { json = date.timeIntervalSinceReferenceDate(); }
+void to_json(Json& json, const UUID& id) { json = id.uuidString(); }
+void to_json(OrderedJson& json, Date date) { json = date.timeIntervalSinceReferenceDate(); }
+void to_json(OrderedJson& json, const UUID& id) { json = id.uuidString(); }
+
+namespace json {
+
+Json parse(std::string_view text, bool allowFragments) {
+  checkDepth(text);
+  Json value;
+  try {
+    value = Json::parse(text.begin(), text.end());
+  } catch (const Json::parse_error& error) {
+    notJSON("unexpected input at byte " + std::to_string(error.byte));
+  } catch (const Json::exception&) {
+    // A number too large for a double is the one other failure.
+    notJSON("a number is out of range");
+  }
+  if (!allowFragments && !value.is_object() && !value.is_array()) {
+    notJSON("the top-level value is neither an object nor an array");
+  }
+  return value;
+}
+
+std::string write(const Json& value) { return writeDocument(value); }
+std::string write(const OrderedJson& value) { return writeDocument(value); }
+
+}  // namespace json
+}  // namespace kelvo

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <nlohmann/json_fwd.hpp>
+#include <string>
+#include <string_view>
+
+#include "platform/foundation/Date.hpp"
+#include "platform/foundation/DecodingError.hpp"
+#include "platform/foundation/UUID.hpp"
+
+namespace kelvo {
+
+/// A JSON value whose objects keep their keys sorted: the form of stored documents.
+using Json = nlohmann::json;
+/// A JSON value whose objects keep their keys in insertion order, for formats that say so.
+using OrderedJson = nlohmann::ordered_json;
+
+// The shared value forms, so that `document["createdAt"] = date` writes the agreed form: a date
+// is its seconds since 2001, an identifier its upper-case text. Bytes go through
+// `base64Encoded`, and an enumeration through its raw value.
+void to_json(Json& json, Date date);
+void to_json(Json& json, const UUID& id);
+void to_json(OrderedJson& json, Date date);
+void to_json(OrderedJson& json, const UUID& id);
+
+namespace json {
+
+/// The deepest nesting of arrays and objects a reader accepts.
+inline constexpr int maximumDepth = 512;
+
+/// Reads JSON strictly (RFC 8259, UTF-8, no comments). Throws `DecodingError` (data corrupted)
+/// for text that is not JSON, nesting deeper than `maximumDepth`, and, unless `allowFragments`,
+/// a top-level value that is neither an object nor an array.
+Json parse(std::string_view text, bool allowFragments = false);
+
+/// Writes compact JSON as the platform's encoder does: no spaces, "/" escaped as "\/", other
+/// characters but quotes, backslashes and controls written as they are, doubles in their
+/// shortest round-trip form with whole numbers written without fraction or exponent. A `Json`
+/// writes its keys sorted; an `OrderedJson` in insertion order. Text that is not valid UTF-8
+/// has U+FFFD in place of its ill-formed bytes. Throws `EncodingError` for a number that is
+/// not finite.
+std::string write(const Json& value);
+std::string write(const OrderedJson& value);
+
+}  // namespace json
+}  // namespace kelvo
