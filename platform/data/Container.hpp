@@ -1,0 +1,49 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/data/Context.hpp"
+#include "platform/data/Model.hpp"
+#include "platform/data/StoreCoordinator.hpp"
+#include "platform/data/StoreDescription.hpp"
+#include "platform/data/StoreError.hpp"
+
+namespace kelvo::data {
+
+/// A named model with its coordinator, its store descriptions and a view context.
+class Container {
+ public:
+  /// Called once per description: with null when its store was added, else with the error.
+  using LoadCompletion = std::function<void(const StoreDescription&, const StoreError*)>;
+
+  Container(std::string name, std::shared_ptr<const Model> model);
+  Container(const Container&) = delete;
+  Container& operator=(const Container&) = delete;
+
+  const std::string& name() const { return name_; }
+  const Model& model() const { return coordinator_->model(); }
+  StoreCoordinator& coordinator() { return *coordinator_; }
+
+  const std::vector<StoreDescription>& storeDescriptions() const { return descriptions_; }
+  void setStoreDescriptions(std::vector<StoreDescription> descriptions) {
+    descriptions_ = std::move(descriptions);
+  }
+
+  /// Adds a store for each description, in order, before returning; reports each through
+  /// `completion`. A description that fails does not stop the others.
+  void loadStores(const LoadCompletion& completion);
+
+  /// The context for the caller's own thread, over the container's coordinator.
+  Context& viewContext() { return *viewContext_; }
+
+ private:
+  std::string name_;
+  std::vector<StoreDescription> descriptions_;
+  std::shared_ptr<StoreCoordinator> coordinator_;
+  std::unique_ptr<Context> viewContext_;
+};
+
+}  // namespace kelvo::data

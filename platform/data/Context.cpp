@@ -1,0 +1,320 @@
+#include "platform/data/Context.hpp"
+
+#include <string>
+
+#include "platform/data/EntityDescription.hpp"
+#include "platform/data/Model.hpp"
+#include "platform/data/Store.hpp"
+#include "platform/data/StoreCoordinator.hpp"
+#include "platform/foundation/Error.hpp"
+
+namespace kelvo::data {
+namespace {
+
+// A read statement holds the database's read lock until it is reset.
+struct ResetOnExit {
+  Statement& statement;
+  ~ResetOnExit() { statement.reset(); }
+};
+
+}  // namespace
+
+// Turns rows into objects, one per row. A row's to-one targets are loaded too (they may have
+// targets of their own) and linked only once every row has been read, so that a failed read
+// leaves the context as it was.
+class Context::Loader {
+ public:
+  Loader(Context& context, Store& store) : context_(context), store_(store) {}
+  ~Loader() {
+    if (finished_) return;
+    for (const auto& [entity, primaryKey] : fresh_) context_.registry_[entity].erase(primaryKey);
+  }
+
+  // The objects of the rows `statement` gives, registered ones as they are.
+  std::vector<ManagedObject*> read(const EntityDescription& entity, Statement& statement) {
+    ResetOnExit reset{statement};
+    std::vector<ManagedObject*> objects;
+    while (statement.step()) objects.push_back(&materialize(entity, statement));
+    return objects;
+  }
+
+  void finish() {
+    for (std::size_t i = 0; i < pending_.size(); ++i) {
+      const PendingLink link = pending_[i];
+      const auto& destination = link.object->entity().destination(link.relationship);
+      if (context_.registry_[destination.index()].contains(link.primaryKey)) continue;
+      Statement& statement = store_.statements(destination).selectOne;
+      ResetOnExit reset{statement};
+      statement.bind(1, link.primaryKey);
+      if (statement.step()) materialize(destination, statement);
+    }
+    finished_ = true;
+    for (const auto& link : pending_) {
+      const auto& entity = link.object->entity();
+      const auto& registry = context_.registry_[entity.destination(link.relationship).index()];
+      const auto found = registry.find(link.primaryKey);
+      // A key without its row (a damaged or foreign store) reads as no target.
+      if (found == registry.end()) continue;
+      ManagedObject* target = found->second.get();
+      link.object->links_[link.relationship].target = target;
+      auto& members = *target->links_[entity.inverseIndex(link.relationship)].members;
+      if (members.loaded) members.add(link.object);
+    }
+  }
+
+ private:
+  ManagedObject& materialize(const EntityDescription& entity, const Statement& row) {
+    const std::int64_t primaryKey = Store::primaryKey(row);
+    auto& registry = context_.registry_[entity.index()];
+    if (const auto found = registry.find(primaryKey); found != registry.end()) {
+      return *found->second;
+    }
+    auto object = entity.instantiate();
+    Store::read(row, *object, keys_);
+    object->primaryKey_ = primaryKey;
+    object->context_ = &context_;
+    for (auto& link : object->links_) {
+      if (link.members != nullptr) link.members->loaded = false;
+    }
+    const auto& toOne = entity.toOneRelationships();
+    for (std::size_t i = 0; i < toOne.size(); ++i) {
+      if (keys_[i] != 0) pending_.push_back({object.get(), toOne[i], keys_[i]});
+    }
+    ManagedObject& result = *object;
+    registry.emplace(primaryKey, std::move(object));
+    fresh_.emplace_back(entity.index(), primaryKey);
+    return result;
+  }
+
+  Context& context_;
+  Store& store_;
+  std::vector<PendingLink> pending_;
+  std::vector<std::pair<std::size_t, std::int64_t>> fresh_;
+  std::vector<std::int64_t> keys_;
+  bool finished_ = false;
+};
+
+Context::Context(std::shared_ptr<StoreCoordinator> coordinator)
+    : coordinator_(std::move(coordinator)) {
+  if (coordinator_ != nullptr) {
+    model_ = &coordinator_->model();
+    registry_.resize(model_->entities().size());
+  }
+}
+
+Context::~Context() {
+  // Objects that outlive the context keep their values and belong to no context.
+  for (const auto& object : inserted_) {
+    if (object != nullptr) detach(*object);
+  }
+  for (auto& registry : registry_) {
+    for (auto& entry : registry) detach(*entry.second);
+  }
+}
+
+void Context::detach(ManagedObject& object) {
+  object.context_ = nullptr;
+  object.inserted_ = false;
+  object.deleted_ = false;
+  object.changed_ = false;
+  object.snapshot_.reset();
+}
+
+Store* Context::store() const {
+  if (coordinator_ == nullptr || coordinator_->stores().empty()) return nullptr;
+  return coordinator_->stores().front().get();
+}
+
+const EntityDescription& Context::entityNamed(std::string_view name) const {
+  const EntityDescription* entity = model_->entity(name);
+  if (entity == nullptr) fatal("The model has no entity named " + std::string(name));
+  return *entity;
+}
+
+void Context::insert(const std::shared_ptr<ManagedObject>& object) {
+  if (object == nullptr) fatal("Cannot insert a null object");
+  if (object->context_ == this) return;
+  const std::string& name = object->entity().name();
+  if (object->context_ != nullptr) fatal("A " + name + " object of another context was inserted");
+  if (object->primaryKey_ != 0) fatal("A stored " + name + " object was inserted again");
+  if (model_ != nullptr && model_->entity(name) != &object->entity()) {
+    fatal("A " + name + " object of another model was inserted");
+  }
+  object->context_ = this;
+  object->inserted_ = true;
+  object->insertedAt_ = inserted_.size();
+  inserted_.push_back(object);
+  ++insertedCount_;
+}
+
+void Context::deleteObject(ManagedObject& object) {
+  if (object.context_ != this) {
+    fatal("A " + object.entity().name() + " object was deleted from a context it is not in");
+  }
+  if (object.deleted_) return;
+  const auto keep = object.shared_from_this();
+  const EntityDescription& entity = object.entity();
+  const auto count = static_cast<std::uint32_t>(object.links_.size());
+  // Learn every set involved first, so that a failed read changes nothing.
+  for (std::uint32_t i = 0; i < count; ++i) {
+    if (object.links_[i].members != nullptr) {
+      object.members(i);
+    } else if (ManagedObject* target = object.links_[i].target) {
+      target->members(entity.inverseIndex(i));
+    }
+  }
+  object.willChange();
+  for (std::uint32_t i = 0; i < count; ++i) {
+    if (object.links_[i].members != nullptr) {
+      const std::vector<ManagedObject*> members = object.links_[i].members->list;
+      for (ManagedObject* member : members) {
+        ManagedObject::relate(*member, entity.inverseIndex(i), nullptr);
+      }
+    } else {
+      ManagedObject::relate(object, i, nullptr);
+    }
+  }
+  if (object.inserted_) {
+    object.inserted_ = false;
+    object.context_ = nullptr;
+    inserted_[object.insertedAt_] = nullptr;
+    --insertedCount_;
+  } else {
+    object.deleted_ = true;
+  }
+}
+
+void Context::noteChange(ManagedObject& object) {
+  if (object.inserted_ || object.changed_) return;
+  auto snapshot = std::make_unique<ManagedObject::Snapshot>();
+  snapshot->attributes = object.attributes_;
+  snapshot->targets.reserve(object.links_.size());
+  for (const auto& link : object.links_) snapshot->targets.push_back(link.target);
+  changed_.reserve(changed_.size() + 1);
+  object.snapshot_ = std::move(snapshot);
+  object.changed_ = true;
+  changed_.push_back(&object);
+}
+
+void Context::loadMembers(ManagedObject& owner, std::uint32_t relationship) {
+  auto& members = *owner.links_[relationship].members;
+  Store* store = this->store();
+  if (store == nullptr) {
+    members.loaded = true;
+    return;
+  }
+  const EntityDescription& memberEntity = owner.entity().destination(relationship);
+  const std::uint32_t inverse = owner.entity().inverseIndex(relationship);
+  Statement& statement = *store->statements(memberEntity).byForeignKey[inverse];
+  statement.bind(1, owner.primaryKey_);
+  Loader loader(*this, *store);
+  const auto objects = loader.read(memberEntity, statement);
+  loader.finish();
+  // Rows whose objects were moved elsewhere, or deleted, in memory are not members any more.
+  for (ManagedObject* object : objects) {
+    if (!object->deleted_ && object->links_[inverse].target == &owner) members.add(object);
+  }
+  members.loaded = true;
+}
+
+std::vector<std::shared_ptr<ManagedObject>> Context::fetch(std::string_view entityName) {
+  std::vector<std::shared_ptr<ManagedObject>> result;
+  const EntityDescription* entity = model_ != nullptr ? &entityNamed(entityName) : nullptr;
+  if (Store* store = this->store()) {
+    Loader loader(*this, *store);
+    const auto objects = loader.read(*entity, store->statements(*entity).select);
+    loader.finish();
+    result.reserve(objects.size() + insertedCount_);
+    for (ManagedObject* object : objects) {
+      if (!object->deleted_) result.push_back(object->shared_from_this());
+    }
+  }
+  for (const auto& object : inserted_) {
+    if (object != nullptr && object->entity().name() == entityName) result.push_back(object);
+  }
+  return result;
+}
+
+std::size_t Context::count(std::string_view entityName) {
+  std::int64_t count = 0;
+  const EntityDescription* entity = model_ != nullptr ? &entityNamed(entityName) : nullptr;
+  if (Store* store = this->store()) {
+    Statement& statement = store->statements(*entity).count;
+    ResetOnExit reset{statement};
+    if (statement.step()) count = statement.columnInt64(0);
+    for (const ManagedObject* object : changed_) {
+      if (object->deleted_ && &object->entity() == entity) --count;
+    }
+  }
+  for (const auto& object : inserted_) {
+    if (object != nullptr && object->entity().name() == entityName) ++count;
+  }
+  return count > 0 ? static_cast<std::size_t>(count) : 0;
+}
+
+std::vector<std::shared_ptr<ManagedObject>> Context::insertedObjects() const {
+  std::vector<std::shared_ptr<ManagedObject>> objects;
+  for (const auto& object : inserted_) {
+    if (object != nullptr) objects.push_back(object);
+  }
+  return objects;
+}
+
+std::vector<std::shared_ptr<ManagedObject>> Context::updatedObjects() const {
+  std::vector<std::shared_ptr<ManagedObject>> objects;
+  for (ManagedObject* object : changed_) {
+    if (!object->deleted_) objects.push_back(object->shared_from_this());
+  }
+  return objects;
+}
+
+std::vector<std::shared_ptr<ManagedObject>> Context::deletedObjects() const {
+  std::vector<std::shared_ptr<ManagedObject>> objects;
+  for (ManagedObject* object : changed_) {
+    if (object->deleted_) objects.push_back(object->shared_from_this());
+  }
+  return objects;
+}
+
+void Context::rollback() {
+  // Inserts leave first; of their links they keep those among themselves.
+  std::vector<std::shared_ptr<ManagedObject>> leaving;
+  for (auto& object : inserted_) {
+    if (object == nullptr) continue;
+    object->inserted_ = false;
+    object->context_ = nullptr;
+    leaving.push_back(std::move(object));
+  }
+  for (const auto& object : leaving) {
+    for (auto& link : object->links_) {
+      if (link.target != nullptr && link.target->context_ == this) link.target = nullptr;
+      if (link.members == nullptr) continue;
+      const std::vector<ManagedObject*> members = link.members->list;
+      for (ManagedObject* member : members) {
+        if (member->context_ == this) link.members->remove(member);
+      }
+    }
+  }
+  // Stored objects take back their stored values; their sets are read again when next used.
+  for (ManagedObject* object : changed_) {
+    auto& snapshot = *object->snapshot_;
+    object->attributes_ = std::move(snapshot.attributes);
+    for (std::size_t i = 0; i < object->links_.size(); ++i) {
+      auto& link = object->links_[i];
+      if (link.members != nullptr) {
+        link.members->clear();
+        link.members->loaded = false;
+      } else {
+        link.target = snapshot.targets[i];
+      }
+    }
+    object->snapshot_.reset();
+    object->changed_ = false;
+    object->deleted_ = false;
+  }
+  changed_.clear();
+  inserted_.clear();
+  insertedCount_ = 0;
+}
+
+}  // namespace kelvo::data

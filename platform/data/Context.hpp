@@ -1,0 +1,118 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/data/FetchRequest.hpp"
+#include "platform/data/ManagedObject.hpp"
+
+namespace kelvo::data {
+
+class EntityDescription;
+class Model;
+class Store;
+class StoreCoordinator;
+
+/// How conflicting changes are settled when they are merged. Kept and readable; this layer has
+/// no second writer whose changes it merges.
+enum class MergePolicy {
+  error,
+  mergeByPropertyStoreTrump,
+  mergeByPropertyObjectTrump,
+  overwrite,
+  rollback,
+};
+
+/// A scratch pad of managed objects over a coordinator's store: it inserts, deletes and fetches
+/// objects, keeps one object per stored row, and writes every pending change in one transaction
+/// when saved. Without a coordinator it holds inserted objects only and cannot save them.
+/// Use a context, and its objects, on one thread at a time.
+class Context {
+ public:
+  explicit Context(std::shared_ptr<StoreCoordinator> coordinator = nullptr);
+  ~Context();
+  Context(const Context&) = delete;
+  Context& operator=(const Context&) = delete;
+
+  const std::shared_ptr<StoreCoordinator>& coordinator() const { return coordinator_; }
+
+  /// Inserts an object that is in no context. An object of another context, one whose entity is
+  /// not of this context's model, or one that was stored before stops the process.
+  void insert(const std::shared_ptr<ManagedObject>& object);
+  /// Deletes an object of this context. Each relationship is nullified at once at its other end;
+  /// nothing cascades. A deleted insert simply leaves the context. May read the store (to learn
+  /// a set's members) and throws `StoreError` when that fails, changing nothing.
+  void deleteObject(ManagedObject& object);
+
+  /// Every live object of the entity: stored ones (one object per row, the same object on every
+  /// fetch) without pending deletes, then pending inserts. An unknown entity stops the process.
+  std::vector<std::shared_ptr<ManagedObject>> fetch(std::string_view entityName);
+  template <class T>
+  std::vector<std::shared_ptr<T>> fetch(const FetchRequest<T>& request);
+  /// How many objects `fetch` would give, without making them.
+  std::size_t count(std::string_view entityName);
+  template <class T>
+  std::size_t count(const FetchRequest<T>& request) {
+    return count(request.entityName);
+  }
+
+  /// Validates every inserted and updated object, then writes every insert, update and delete in
+  /// one transaction. On any failure it throws `StoreError` and every pending change stays
+  /// exactly as it was; the store is as before the save.
+  void save();
+  /// Throws away every pending change: inserts leave the context, deletes are undone, and
+  /// attributes and relationships (both ends) read their stored values again.
+  void rollback();
+  bool hasChanges() const { return insertedCount_ > 0 || !changed_.empty(); }
+
+  std::vector<std::shared_ptr<ManagedObject>> insertedObjects() const;
+  std::vector<std::shared_ptr<ManagedObject>> updatedObjects() const;
+  std::vector<std::shared_ptr<ManagedObject>> deletedObjects() const;
+
+  MergePolicy mergePolicy() const { return mergePolicy_; }
+  void setMergePolicy(MergePolicy policy) { mergePolicy_ = policy; }
+  bool automaticallyMergesChangesFromParent() const { return automaticallyMerges_; }
+  void setAutomaticallyMergesChangesFromParent(bool merges) { automaticallyMerges_ = merges; }
+
+ private:
+  friend class ManagedObject;
+  using Registry = std::unordered_map<std::int64_t, std::shared_ptr<ManagedObject>>;
+  // A to-one end read from a row, linked once every row it needs is loaded.
+  struct PendingLink {
+    ManagedObject* object;
+    std::uint32_t relationship;
+    std::int64_t primaryKey;
+  };
+  class Loader;
+
+  Store* store() const;
+  const EntityDescription& entityNamed(std::string_view name) const;
+  void noteChange(ManagedObject& object);
+  void loadMembers(ManagedObject& owner, std::uint32_t relationship);
+  void validate() const;
+  void detach(ManagedObject& object);
+
+  std::shared_ptr<StoreCoordinator> coordinator_;
+  const Model* model_ = nullptr;
+  std::vector<Registry> registry_;  // stored objects by entity index, then by row
+  std::vector<std::shared_ptr<ManagedObject>> inserted_;  // null where an insert was deleted
+  std::size_t insertedCount_ = 0;
+  std::vector<ManagedObject*> changed_;  // stored objects updated or deleted
+  MergePolicy mergePolicy_ = MergePolicy::error;
+  bool automaticallyMerges_ = false;
+};
+
+template <class T>
+std::vector<std::shared_ptr<T>> Context::fetch(const FetchRequest<T>& request) {
+  auto objects = fetch(request.entityName);
+  std::vector<std::shared_ptr<T>> typed;
+  typed.reserve(objects.size());
+  for (auto& object : objects) typed.push_back(objectCast<T>(object));
+  return typed;
+}
+
+}  // namespace kelvo::data

@@ -1,0 +1,149 @@
+#include "platform/data/Database.hpp"
+
+#include <sqlite3.h>
+
+#include "platform/data/StoreError.hpp"
+
+namespace kelvo::data {
+
+Database::Database(const std::string& path) {
+  const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_EXRESCODE;
+  const int result = sqlite3_open_v2(path.c_str(), &handle_, flags, nullptr);
+  if (result != SQLITE_OK) {
+    const std::string message = handle_ != nullptr ? sqlite3_errmsg(handle_) : "out of memory";
+    sqlite3_close(handle_);
+    handle_ = nullptr;
+    throw StoreError(StoreError::Kind::sqlite, "Could not open " + path + ": " + message, result);
+  }
+  sqlite3_extended_result_codes(handle_, 1);
+  // Another process (the widget, the app) may hold the write lock for a moment.
+  sqlite3_busy_timeout(handle_, 5000);
+}
+
+Database::~Database() {
+  // Statements are owned by their holders and finalised before the connection goes.
+  if (handle_ != nullptr) sqlite3_close_v2(handle_);
+}
+
+void Database::execute(const std::string& sql) {
+  const int result = sqlite3_exec(handle_, sql.c_str(), nullptr, nullptr, nullptr);
+  if (result != SQLITE_OK) raise(result, sql);
+}
+
+Statement Database::prepare(std::string_view sql) { return Statement(*this, sql); }
+
+std::int64_t Database::changes() const { return sqlite3_changes64(handle_); }
+
+bool Database::inTransaction() const { return sqlite3_get_autocommit(handle_) == 0; }
+
+void Database::raise(int resultCode, std::string_view doing) const {
+  std::string message = "SQLite error ";
+  message += std::to_string(resultCode);
+  message += " (";
+  message += sqlite3_errstr(resultCode);
+  if (handle_ != nullptr && sqlite3_extended_errcode(handle_) == resultCode) {
+    message += ": ";
+    message += sqlite3_errmsg(handle_);
+  }
+  message += ") while running: ";
+  message += doing.substr(0, 200);
+  throw StoreError(StoreError::Kind::sqlite, message, resultCode);
+}
+
+Statement::Statement(Database& database, std::string_view sql) : database_(&database) {
+  const int result = sqlite3_prepare_v3(database.handle(), sql.data(), static_cast<int>(sql.size()),
+                                        SQLITE_PREPARE_PERSISTENT, &handle_, nullptr);
+  if (result != SQLITE_OK) database.raise(result, sql);
+}
+
+Statement::~Statement() { sqlite3_finalize(handle_); }
+
+void Statement::check(int resultCode, std::string_view doing) {
+  if (resultCode != SQLITE_OK) database_->raise(resultCode, doing);
+}
+
+void Statement::bindNull(int index) { check(sqlite3_bind_null(handle_, index), "bind"); }
+
+void Statement::bind(int index, std::int64_t value) {
+  check(sqlite3_bind_int64(handle_, index, value), "bind");
+}
+
+void Statement::bind(int index, double value) {
+  check(sqlite3_bind_double(handle_, index, value), "bind");
+}
+
+void Statement::bindText(int index, std::string_view text) {
+  check(sqlite3_bind_text64(handle_, index, text.data(), text.size(), SQLITE_STATIC, SQLITE_UTF8),
+        "bind");
+}
+
+void Statement::bindBlob(int index, std::span<const std::uint8_t> bytes) {
+  // An empty span may carry a null pointer, which SQLite would store as NULL.
+  static const std::uint8_t empty = 0;
+  const void* data = bytes.empty() ? &empty : bytes.data();
+  check(sqlite3_bind_blob64(handle_, index, data, bytes.size(), SQLITE_STATIC), "bind");
+}
+
+bool Statement::step() {
+  const int result = sqlite3_step(handle_);
+  if (result == SQLITE_ROW) return true;
+  if (result == SQLITE_DONE) return false;
+  const std::string sql = sqlite3_sql(handle_);
+  try {
+    database_->raise(result, sql);
+  } catch (...) {
+    sqlite3_reset(handle_);
+    throw;
+  }
+}
+
+void Statement::run() {
+  while (step()) {
+  }
+  sqlite3_reset(handle_);
+}
+
+void Statement::reset() { sqlite3_reset(handle_); }
+
+int Statement::columnCount() const { return sqlite3_column_count(handle_); }
+
+Statement::ColumnType Statement::columnType(int index) const {
+  return static_cast<ColumnType>(sqlite3_column_type(handle_, index));
+}
+
+std::int64_t Statement::columnInt64(int index) const {
+  return sqlite3_column_int64(handle_, index);
+}
+
+double Statement::columnDouble(int index) const { return sqlite3_column_double(handle_, index); }
+
+std::string_view Statement::columnText(int index) const {
+  const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(handle_, index));
+  const int size = sqlite3_column_bytes(handle_, index);
+  return text == nullptr ? std::string_view() : std::string_view(text, static_cast<size_t>(size));
+}
+
+std::span<const std::uint8_t> Statement::columnBlob(int index) const {
+  const auto* bytes = static_cast<const std::uint8_t*>(sqlite3_column_blob(handle_, index));
+  const int size = sqlite3_column_bytes(handle_, index);
+  if (bytes == nullptr) return {};
+  return {bytes, static_cast<size_t>(size)};
+}
+
+Transaction::Transaction(Database& database, Mode mode) : database_(database) {
+  database.execute(mode == Mode::immediate ? "BEGIN IMMEDIATE" : "BEGIN");
+}
+
+Transaction::~Transaction() {
+  // SQLite ends the transaction by itself after some I/O errors; roll back only what is open.
+  if (open_ && database_.inTransaction()) {
+    sqlite3_exec(database_.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+  }
+}
+
+void Transaction::commit() {
+  database_.execute("COMMIT");
+  open_ = false;
+}
+
+}  // namespace kelvo::data

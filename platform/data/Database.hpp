@@ -1,0 +1,108 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace kelvo::data {
+
+class Statement;
+
+/// One SQLite connection, closed when the value goes. Every failure throws `StoreError` with
+/// SQLite's extended result code.
+class Database {
+ public:
+  /// Opens the database file at `path` for reading and writing, creating it when missing. The path
+  /// ":memory:" opens a private in-memory database.
+  explicit Database(const std::string& path);
+  ~Database();
+  Database(Database&& other) noexcept : handle_(other.handle_) { other.handle_ = nullptr; }
+  Database& operator=(Database&&) = delete;
+  Database(const Database&) = delete;
+  Database& operator=(const Database&) = delete;
+
+  /// Runs one or more statements that return no rows.
+  void execute(const std::string& sql);
+  /// Compiles one statement for repeated use.
+  Statement prepare(std::string_view sql);
+
+  /// Rows changed by the last INSERT, UPDATE or DELETE.
+  std::int64_t changes() const;
+  /// Whether a transaction is open (SQLite may end one by itself after some errors).
+  bool inTransaction() const;
+
+  sqlite3* handle() const { return handle_; }
+
+  /// Throws the connection's current error as a `StoreError`, naming `doing`.
+  [[noreturn]] void raise(int resultCode, std::string_view doing) const;
+
+ private:
+  sqlite3* handle_ = nullptr;
+};
+
+/// One compiled statement, finalised when the value goes. Bound texts and blobs are not copied:
+/// they must stay alive until the statement is stepped or reset.
+class Statement {
+ public:
+  enum class ColumnType { integer = 1, real = 2, text = 3, blob = 4, null = 5 };
+
+  Statement(Database& database, std::string_view sql);
+  ~Statement();
+  Statement(Statement&& other) noexcept : database_(other.database_), handle_(other.handle_) {
+    other.handle_ = nullptr;
+  }
+  Statement& operator=(Statement&&) = delete;
+  Statement(const Statement&) = delete;
+  Statement& operator=(const Statement&) = delete;
+
+  // Parameters count from 1.
+  void bindNull(int index);
+  void bind(int index, std::int64_t value);
+  void bind(int index, double value);
+  void bindText(int index, std::string_view text);
+  void bindBlob(int index, std::span<const std::uint8_t> bytes);
+
+  /// Advances to the next row: true when there is one, false when the statement is done.
+  bool step();
+  /// Steps a statement that returns no rows to its end, then resets it.
+  void run();
+  /// Rewinds the statement for another run; bindings are kept.
+  void reset();
+
+  // Columns count from 0; they are valid until the next step or reset.
+  int columnCount() const;
+  ColumnType columnType(int index) const;
+  std::int64_t columnInt64(int index) const;
+  double columnDouble(int index) const;
+  std::string_view columnText(int index) const;
+  std::span<const std::uint8_t> columnBlob(int index) const;
+
+ private:
+  void check(int resultCode, std::string_view doing);
+
+  Database* database_;
+  sqlite3_stmt* handle_ = nullptr;
+};
+
+/// A transaction that rolls back unless committed.
+class Transaction {
+ public:
+  enum class Mode { deferred, immediate };
+
+  explicit Transaction(Database& database, Mode mode = Mode::immediate);
+  ~Transaction();
+  Transaction(const Transaction&) = delete;
+  Transaction& operator=(const Transaction&) = delete;
+
+  void commit();
+
+ private:
+  Database& database_;
+  bool open_ = true;
+};
+
+}  // namespace kelvo::data

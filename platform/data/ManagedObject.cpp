@@ -1,0 +1,209 @@
+#include "platform/data/ManagedObject.hpp"
+
+#include <string>
+#include <unordered_set>
+
+#include "platform/data/Context.hpp"
+#include "platform/data/EntityDescription.hpp"
+#include "platform/foundation/Error.hpp"
+
+namespace kelvo::data {
+
+void ManagedObject::Members::add(ManagedObject* object) {
+  if (positions.emplace(object, list.size()).second) list.push_back(object);
+}
+
+void ManagedObject::Members::remove(const ManagedObject* object) {
+  const auto found = positions.find(object);
+  if (found == positions.end()) return;
+  const std::size_t position = found->second;
+  positions.erase(found);
+  if (position + 1 != list.size()) {
+    list[position] = list.back();
+    positions[list[position]] = position;
+  }
+  list.pop_back();
+}
+
+void ManagedObject::Members::clear() {
+  list.clear();
+  positions.clear();
+}
+
+ManagedObject::ManagedObject(const Init& init)
+    : entity_(&init.entity_),
+      attributes_(init.entity_.attributes().size()),
+      links_(init.entity_.relationships().size()) {
+  for (std::uint32_t i = 0; i < links_.size(); ++i) {
+    if (entity_->relationships()[i].isToMany()) links_[i].members = std::make_unique<Members>();
+  }
+}
+
+ManagedObject::~ManagedObject() {
+  // The objects at the other ends outlive this one; they must not point at it any more.
+  for (std::uint32_t i = 0; i < links_.size(); ++i) {
+    const std::uint32_t inverse = entity_->inverseIndex(i);
+    if (links_[i].target != nullptr) {
+      if (auto& back = links_[i].target->links_[inverse].members) back->remove(this);
+    } else if (links_[i].members != nullptr) {
+      for (ManagedObject* member : links_[i].members->list)
+        member->links_[inverse].target = nullptr;
+    }
+  }
+}
+
+std::shared_ptr<ManagedObject> ManagedObject::make(const EntityDescription& entity,
+                                                   Context* context) {
+  auto object = entity.instantiate();
+  for (std::size_t i = 0; i < object->attributes_.size(); ++i) {
+    object->attributes_[i] = entity.attributes()[i].defaultValue;
+  }
+  if (context != nullptr) context->insert(object);
+  return object;
+}
+
+std::uint32_t ManagedObject::relationshipIndex(std::string_view key, bool toMany) const {
+  const auto* relationship = entity_->relationship(key);
+  if (relationship == nullptr || relationship->isToMany() != toMany) {
+    fatal(entity_->name() + " has no " + (toMany ? "to-many" : "to-one") +
+          " relationship named \"" + std::string(key) + "\"");
+  }
+  return entity_->propertyIndex(key)->index;
+}
+
+ManagedObject::Members& ManagedObject::members(std::uint32_t relationship) {
+  Members& members = *links_[relationship].members;
+  if (!members.loaded) {
+    if (context_ != nullptr && primaryKey_ != 0) {
+      context_->loadMembers(*this, relationship);
+    } else {
+      members.loaded = true;
+    }
+  }
+  return members;
+}
+
+void ManagedObject::willChange() {
+  if (context_ != nullptr) context_->noteChange(*this);
+}
+
+void ManagedObject::relate(ManagedObject& member, std::uint32_t relationship,
+                           ManagedObject* target) {
+  ManagedObject* current = member.links_[relationship].target;
+  if (current == target) return;
+  const EntityDescription& entity = *member.entity_;
+  const std::string where = entity.name() + "." + entity.relationships()[relationship].name;
+  if (member.deleted_ || (target != nullptr && target->deleted_)) {
+    fatal(where + " cannot relate a deleted object");
+  }
+  if (target != nullptr && target->context_ != member.context_) {
+    fatal(where + " cannot relate objects of two different contexts");
+  }
+  const std::uint32_t inverse = entity.inverseIndex(relationship);
+  // Read both sets before changing anything, so that a failed read changes nothing.
+  Members* from = current != nullptr ? &current->members(inverse) : nullptr;
+  Members* to = target != nullptr ? &target->members(inverse) : nullptr;
+  member.willChange();
+  if (current != nullptr) current->willChange();
+  if (target != nullptr) target->willChange();
+  if (from != nullptr) from->remove(&member);
+  if (to != nullptr) to->add(&member);
+  member.links_[relationship].target = target;
+}
+
+void ManagedObject::replaceMembers(std::uint32_t relationship, const Value::ObjectSet& objects) {
+  const EntityDescription& destination = entity_->destination(relationship);
+  const std::uint32_t inverse = entity_->inverseIndex(relationship);
+  std::unordered_set<const ManagedObject*> wanted;
+  for (const auto& object : objects) {
+    if (object == nullptr || &object->entity() != &destination) {
+      fatal(entity_->name() + "." + entity_->relationships()[relationship].name +
+            " takes only objects of " + destination.name());
+    }
+    wanted.insert(object.get());
+  }
+  const std::vector<ManagedObject*> current = members(relationship).list;
+  for (ManagedObject* member : current) {
+    if (!wanted.contains(member)) relate(*member, inverse, nullptr);
+  }
+  for (const auto& object : objects) relate(*object, inverse, this);
+}
+
+std::optional<Value> ManagedObject::value(std::string_view key) const {
+  const auto index = entity_->propertyIndex(key);
+  if (!index) fatal(entity_->name() + " has no property named \"" + std::string(key) + "\"");
+  if (!index->isRelationship) return attributes_[index->index];
+  const Link& link = links_[index->index];
+  if (link.members == nullptr) {
+    if (link.target == nullptr) return std::nullopt;
+    return Value(link.target->shared_from_this());
+  }
+  const auto& list = const_cast<ManagedObject*>(this)->members(index->index).list;
+  Value::ObjectSet objects;
+  objects.reserve(list.size());
+  for (ManagedObject* member : list) objects.push_back(member->shared_from_this());
+  return Value(std::move(objects));
+}
+
+void ManagedObject::setValue(std::string_view key, std::optional<Value> value) {
+  const auto index = entity_->propertyIndex(key);
+  if (!index) fatal(entity_->name() + " has no property named \"" + std::string(key) + "\"");
+  if (!index->isRelationship) {
+    auto& slot = attributes_[index->index];
+    if (slot == value) return;
+    willChange();
+    slot = std::move(value);
+    return;
+  }
+  const std::string where = entity_->name() + "." + std::string(key);
+  if (links_[index->index].members == nullptr) {
+    auto target = value ? value->object() : nullptr;
+    if (value && target == nullptr) fatal(where + " takes an object");
+    if (target != nullptr && &target->entity() != &entity_->destination(index->index)) {
+      fatal(where + " takes only objects of " + entity_->destination(index->index).name());
+    }
+    relate(*this, index->index, target.get());
+    return;
+  }
+  if (value && value->objectSet() == nullptr) fatal(where + " takes a set of objects");
+  replaceMembers(index->index, value ? *value->objectSet() : Value::ObjectSet());
+}
+
+MutableSet ManagedObject::mutableSetValue(std::string_view key) {
+  return MutableSet(*this, relationshipIndex(key, true));
+}
+
+void MutableSet::add(ManagedObject& object) {
+  const EntityDescription& entity = owner_->entity();
+  if (&object.entity() != &entity.destination(relationship_)) {
+    fatal(entity.name() + "." + entity.relationships()[relationship_].name +
+          " takes only objects of " + entity.destination(relationship_).name());
+  }
+  ManagedObject::relate(object, entity.inverseIndex(relationship_), owner_);
+}
+
+void MutableSet::remove(ManagedObject& object) {
+  if (!owner_->members(relationship_).contains(&object)) return;
+  ManagedObject::relate(object, owner_->entity().inverseIndex(relationship_), nullptr);
+}
+
+bool MutableSet::contains(const ManagedObject& object) const {
+  return owner_->members(relationship_).contains(&object);
+}
+
+std::size_t MutableSet::size() const { return owner_->members(relationship_).list.size(); }
+
+std::vector<std::shared_ptr<ManagedObject>> MutableSet::objects() const {
+  std::vector<std::shared_ptr<ManagedObject>> objects;
+  for (ManagedObject* member : owner_->members(relationship_).list) {
+    objects.push_back(member->shared_from_this());
+  }
+  return objects;
+}
+
+void failedCast(const ManagedObject& object, const char* className) {
+  fatal("An object of " + object.entity().name() + " (class " + object.entity().objectClassName() +
+        ") is not a " + className);
+}
+
+}  // namespace kelvo::data

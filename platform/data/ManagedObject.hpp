@@ -1,0 +1,157 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string_view>
+#include <typeinfo>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/data/Value.hpp"
+
+namespace kelvo::data {
+
+class Context;
+class EntityDescription;
+class MutableSet;
+class Store;
+
+/// An object of an entity, holding a dynamic value per attribute and the objects at the other end
+/// of its relationships. Entities may name a subclass (`Card`, `Shelf`, ...) that adds typed
+/// accessors over `value` and `setValue`; such a subclass inherits the constructor:
+///
+///     class Card : public data::ManagedObject {
+///      public:
+///       using ManagedObject::ManagedObject;
+///     };
+///
+/// Objects always live in a `std::shared_ptr`. An object in a context is kept alive by it; an
+/// object outside any context lives as long as its holders. Setting either end of a relationship
+/// updates the other end. Changing a relationship of a stored object may read the store and then
+/// throws `StoreError` when the read fails, leaving everything as it was.
+class ManagedObject : public std::enable_shared_from_this<ManagedObject> {
+ public:
+  /// Made only by the layer, so that every object comes from `make` or from a fetch.
+  class Init {
+    friend class EntityDescription;
+    friend class ManagedObject;
+    explicit Init(const EntityDescription& entity) : entity_(entity) {}
+    const EntityDescription& entity_;
+  };
+
+  explicit ManagedObject(const Init& init);
+  virtual ~ManagedObject();
+  ManagedObject(const ManagedObject&) = delete;
+  ManagedObject& operator=(const ManagedObject&) = delete;
+
+  /// A new object of the entity's class with the model's defaults, inserted into `context` when
+  /// one is given, else in no context (insert it later).
+  static std::shared_ptr<ManagedObject> make(const EntityDescription& entity,
+                                             Context* context = nullptr);
+  /// The same, as the entity's class `T`; a class mismatch stops the process.
+  template <class T>
+  static std::shared_ptr<T> make(const EntityDescription& entity, Context* context = nullptr);
+
+  const EntityDescription& entity() const { return *entity_; }
+  /// The context the object lives in; null outside any context, after its deletion was saved,
+  /// and after its insertion was rolled back.
+  Context* context() const { return context_; }
+  bool isInserted() const { return context_ != nullptr && inserted_; }
+  bool isUpdated() const { return context_ != nullptr && changed_ && !deleted_; }
+  bool isDeleted() const { return context_ != nullptr && deleted_; }
+
+  /// The value under an attribute or relationship key; nothing when none is held. A to-one
+  /// relationship gives an object, a to-many one a set of objects (possibly empty). An unknown
+  /// key stops the process.
+  std::optional<Value> value(std::string_view key) const;
+  /// Stores a value (nothing removes it). Attributes take any value: its type is checked when the
+  /// context saves. A to-one relationship takes an object or nothing, a to-many one a set of
+  /// objects or nothing; either way the inverse ends follow.
+  void setValue(std::string_view key, std::optional<Value> value);
+  /// The to-many relationship under `key`, changed in place.
+  MutableSet mutableSetValue(std::string_view key);
+
+ private:
+  friend class Context;
+  friend class MutableSet;
+  friend class Store;
+
+  // A to-many end: an unordered set, iterated in the order members arrived.
+  struct Members {
+    std::vector<ManagedObject*> list;
+    std::unordered_map<const ManagedObject*, std::size_t> positions;
+    // A stored object's set is read from the store on first use.
+    bool loaded = true;
+
+    bool contains(const ManagedObject* object) const { return positions.contains(object); }
+    void add(ManagedObject* object);
+    void remove(const ManagedObject* object);
+    void clear();
+  };
+  struct Link {
+    ManagedObject* target = nullptr;   // to-one ends
+    std::unique_ptr<Members> members;  // to-many ends
+  };
+  // The stored values of a changed object, for rollback and for telling what to write.
+  struct Snapshot {
+    std::vector<std::optional<Value>> attributes;
+    std::vector<ManagedObject*> targets;
+  };
+
+  std::uint32_t relationshipIndex(std::string_view key, bool toMany) const;
+  Members& members(std::uint32_t relationship);
+  void replaceMembers(std::uint32_t relationship, const Value::ObjectSet& objects);
+  void willChange();
+  // Points `member`'s to-one end at `target` (or nothing) and moves it between the sets.
+  static void relate(ManagedObject& member, std::uint32_t relationship, ManagedObject* target);
+
+  const EntityDescription* entity_;
+  Context* context_ = nullptr;
+  std::int64_t primaryKey_ = 0;  // the store's row; 0 until saved
+  std::vector<std::optional<Value>> attributes_;
+  std::vector<Link> links_;
+  std::unique_ptr<Snapshot> snapshot_;
+  std::size_t insertedAt_ = 0;  // position in the context's list of inserts
+  bool inserted_ = false;
+  bool deleted_ = false;
+  bool changed_ = false;  // in the context's list of changed stored objects
+};
+
+/// A to-many relationship of one object, changed in place; the inverse ends follow.
+class MutableSet {
+ public:
+  void add(ManagedObject& object);
+  void remove(ManagedObject& object);
+  bool contains(const ManagedObject& object) const;
+  std::size_t size() const;
+  std::vector<std::shared_ptr<ManagedObject>> objects() const;
+
+ private:
+  friend class ManagedObject;
+  MutableSet(ManagedObject& owner, std::uint32_t relationship)
+      : owner_(&owner), relationship_(relationship) {}
+
+  ManagedObject* owner_;
+  std::uint32_t relationship_;
+};
+
+/// Stops the process: `object` is not of the class a caller required.
+[[noreturn]] void failedCast(const ManagedObject& object, const char* className);
+
+/// `object` as a `T`, or null for null; an object of another class stops the process.
+template <class T>
+std::shared_ptr<T> objectCast(const std::shared_ptr<ManagedObject>& object) {
+  if (object == nullptr) return nullptr;
+  auto cast = std::dynamic_pointer_cast<T>(object);
+  if (cast == nullptr) failedCast(*object, typeid(T).name());
+  return cast;
+}
+
+template <class T>
+std::shared_ptr<T> ManagedObject::make(const EntityDescription& entity, Context* context) {
+  return objectCast<T>(make(entity, context));
+}
+
+}  // namespace kelvo::data

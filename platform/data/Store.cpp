@@ -1,0 +1,149 @@
+#include "platform/data/Store.hpp"
+
+#include "platform/data/EntityDescription.hpp"
+#include "platform/data/ManagedObject.hpp"
+#include "platform/data/Model.hpp"
+#include "platform/data/StoreError.hpp"
+#include "platform/data/StoreSchema.hpp"
+#include "platform/data/ValueTransformer.hpp"
+
+namespace kelvo::data {
+namespace {
+
+std::string databasePath(const StoreDescription& description) {
+  if (description.isInMemory()) return ":memory:";
+  if (description.url.empty()) {
+    throw StoreError(StoreError::Kind::incompatibleStore, "A SQLite store needs a file URL.");
+  }
+  return description.url.string();
+}
+
+// Decodes a column by its storage class; a class the attribute does not store (a damaged or
+// foreign row) still decodes, as a value the typed readers turn into their defaults.
+std::optional<Value> decode(const Statement& row, int column,
+                            const AttributeDescription& attribute) {
+  switch (row.columnType(column)) {
+    case Statement::ColumnType::null:
+      return std::nullopt;
+    case Statement::ColumnType::integer:
+      return Value(row.columnInt64(column));
+    case Statement::ColumnType::real:
+      return Value(Date(row.columnDouble(column)));
+    case Statement::ColumnType::text:
+      if (attribute.type != AttributeType::transformable) return Value(row.columnText(column));
+      [[fallthrough]];
+    case Statement::ColumnType::blob: {
+      const auto bytes = row.columnBlob(column);
+      if (attribute.type == AttributeType::transformable) {
+        return ValueTransformer::named(attribute.valueTransformerName)->decode(bytes);
+      }
+      if (attribute.type == AttributeType::uuid && bytes.size() == 16) {
+        UUID::Bytes id;
+        std::copy(bytes.begin(), bytes.end(), id.begin());
+        return Value(UUID(id));
+      }
+      return Value(Bytes(bytes.begin(), bytes.end()));
+    }
+  }
+  return std::nullopt;
+}
+
+std::span<const std::uint8_t> asBytes(const std::string& text) {
+  return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
+}
+
+}  // namespace
+
+Store::Statements::Statements(Database& database, const EntityDescription& entity)
+    : select(database, StoreSchema::select(entity)),
+      selectOne(database, StoreSchema::selectOne(entity)),
+      insert(database, StoreSchema::insert(entity)),
+      update(database, StoreSchema::update(entity)),
+      remove(database, StoreSchema::remove(entity)),
+      count(database, StoreSchema::count(entity)),
+      maxPrimaryKey(database, StoreSchema::maxPrimaryKey(entity)) {
+  byForeignKey.resize(entity.relationships().size());
+  for (unsigned index : entity.toOneRelationships()) {
+    byForeignKey[index] =
+        std::make_unique<Statement>(database, StoreSchema::selectByForeignKey(entity, index));
+  }
+}
+
+Store::Store(const StoreDescription& description, const Model& model)
+    : description_(description), database_(databasePath(description)) {
+  StoreSchema::open(database_, model, description_, !description_.isInMemory());
+  for (const auto& entity : model.entities()) {
+    statements_.push_back(std::make_unique<Statements>(database_, *entity));
+  }
+}
+
+Store::~Store() {
+  // Statements go before the connection closes.
+  statements_.clear();
+}
+
+Store::Statements& Store::statements(const EntityDescription& entity) {
+  return *statements_[entity.index()];
+}
+
+void Store::read(const Statement& row, ManagedObject& object,
+                 std::vector<std::int64_t>& foreignKeys) {
+  const auto& attributes = object.entity().attributes();
+  int column = 1;
+  for (std::size_t i = 0; i < attributes.size(); ++i, ++column) {
+    object.attributes_[i] = decode(row, column, attributes[i]);
+  }
+  foreignKeys.clear();
+  for (std::size_t i = 0; i < object.entity().toOneRelationships().size(); ++i, ++column) {
+    const bool isKey = row.columnType(column) == Statement::ColumnType::integer;
+    foreignKeys.push_back(isKey ? row.columnInt64(column) : 0);
+  }
+}
+
+void Store::bind(Statement& statement, const ManagedObject& object,
+                 std::vector<std::string>& scratch) {
+  const auto& attributes = object.entity().attributes();
+  scratch.clear();
+  // Bound texts point into `scratch`, which must not move while the statement runs.
+  scratch.reserve(attributes.size());
+  int parameter = 1;
+  statement.bind(parameter++, object.primaryKey_);
+  for (std::size_t i = 0; i < attributes.size(); ++i, ++parameter) {
+    const auto& value = object.attributes_[i];
+    if (!value) {
+      statement.bindNull(parameter);
+    } else if (attributes[i].type == AttributeType::transformable) {
+      const auto* transformer = ValueTransformer::named(attributes[i].valueTransformerName);
+      auto encoded = transformer->encode(*value);
+      if (!encoded) {
+        statement.bindNull(parameter);
+        continue;
+      }
+      scratch.push_back(std::move(*encoded));
+      statement.bindBlob(parameter, asBytes(scratch.back()));
+    } else if (const auto* text = value->string()) {
+      statement.bindText(parameter, *text);
+    } else if (const auto number = value->integer()) {
+      statement.bind(parameter, *number);
+    } else if (const auto date = value->date()) {
+      statement.bind(parameter, date->timeIntervalSinceReferenceDate());
+    } else if (const auto id = value->uuid()) {
+      scratch.emplace_back(id->bytes().begin(), id->bytes().end());
+      statement.bindBlob(parameter, asBytes(scratch.back()));
+    } else if (const auto* bytes = value->bytes()) {
+      statement.bindBlob(parameter, *bytes);
+    } else {
+      statement.bindNull(parameter);
+    }
+  }
+  for (unsigned index : object.entity().toOneRelationships()) {
+    const ManagedObject* target = object.links_[index].target;
+    if (target != nullptr && target->primaryKey_ != 0) {
+      statement.bind(parameter++, target->primaryKey_);
+    } else {
+      statement.bindNull(parameter++);
+    }
+  }
+}
+
+}  // namespace kelvo::data

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/data/Database.hpp"
+#include "platform/data/StoreDescription.hpp"
+
+namespace kelvo::data {
+
+class EntityDescription;
+class ManagedObject;
+class Model;
+
+/// One open store of a coordinator: a SQLite database shaped by the model (see docs/store.md).
+/// Contexts read and write it; its statements are compiled once and reused.
+class Store {
+ public:
+  /// Opens the store a description names, creating or migrating it. Throws `StoreError` when the
+  /// file cannot be opened, is not a store of ours, is damaged, or needs a migration that is not
+  /// allowed; such a file is left as it was.
+  Store(const StoreDescription& description, const Model& model);
+  ~Store();
+  Store(const Store&) = delete;
+  Store& operator=(const Store&) = delete;
+
+  StoreType type() const { return description_.type; }
+  const std::filesystem::path& url() const { return description_.url; }
+  const StoreDescription& description() const { return description_; }
+
+ private:
+  friend class Context;
+  struct Statements {
+    Statements(Database& database, const EntityDescription& entity);
+    Statement select, selectOne, insert, update, remove, count, maxPrimaryKey;
+    std::vector<std::unique_ptr<Statement>> byForeignKey;  // by relationship; to-one ends only
+  };
+
+  Database& database() { return database_; }
+  Statements& statements(const EntityDescription& entity);
+
+  // The row's primary key (column 0).
+  static std::int64_t primaryKey(const Statement& row) { return row.columnInt64(0); }
+  // Fills `object`'s attributes from the row, and `foreignKeys` (0 for none) by to-one end.
+  static void read(const Statement& row, ManagedObject& object,
+                   std::vector<std::int64_t>& foreignKeys);
+  // Binds the object's row: its primary key, attributes and the keys of its to-one targets.
+  // `scratch` holds encoded values until the statement runs.
+  static void bind(Statement& statement, const ManagedObject& object,
+                   std::vector<std::string>& scratch);
+
+  StoreDescription description_;
+  Database database_;
+  std::vector<std::unique_ptr<Statements>> statements_;
+};
+
+}  // namespace kelvo::data

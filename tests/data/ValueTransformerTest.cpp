@@ -1,0 +1,47 @@
+#include "platform/data/ValueTransformer.hpp"
+
+#include <gtest/gtest.h>
+
+namespace kelvo::data {
+namespace {
+
+std::optional<Value> decode(std::string_view text) {
+  const auto* transformer = ValueTransformer::named(ValueTransformer::secureUnarchiveFromDataName);
+  return transformer->decode({reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
+}
+
+TEST(ValueTransformerTest, KeepsListsOfStringsExactly) {
+  const auto* transformer = ValueTransformer::named("SecureUnarchiveFromData");
+  ASSERT_NE(transformer, nullptr);
+  EXPECT_EQ(ValueTransformer::named("NoSuchTransformer"), nullptr);
+  const Value::StringList tags{"",
+                               "a/b",
+                               "quote \" and \\",
+                               "tab\tnew\nline\x01",
+                               "é ✓ 🙂",
+                               std::string("nul\0byte", 8)};
+  const auto encoded = transformer->encode(Value(tags));
+  ASSERT_TRUE(encoded);
+  EXPECT_NE(encoded->find("a\\/b"), std::string::npos);
+  EXPECT_EQ(decode(*encoded), Value(tags));
+  EXPECT_EQ(*transformer->encode(Value(Value::StringList{})), "[]");
+  EXPECT_EQ(decode("[]"), Value(Value::StringList{}));
+  EXPECT_EQ(decode(" [ \"a\" , \"b\" ] "), Value(Value::StringList{"a", "b"}));
+}
+
+TEST(ValueTransformerTest, RefusesEverythingElse) {
+  const auto* transformer = ValueTransformer::named("SecureUnarchiveFromData");
+  // Values it does not keep, and text that is not UTF-8, are refused rather than altered.
+  EXPECT_FALSE(transformer->encode(Value("tag")));
+  EXPECT_FALSE(transformer->encode(Value(3)));
+  EXPECT_FALSE(transformer->encode(Value(Value::StringList{"\xff"})));
+  EXPECT_FALSE(transformer->encode(Value(Value::StringList{"\xed\xa0\x80"})));  // a surrogate
+  EXPECT_FALSE(transformer->encode(Value(Value::StringList{"\xe2\x82"})));      // cut short
+  for (const char* text : {"", "\"a\"", "[1]", "[\"a\",[\"b\"]]", "[\"a\"", "[\"a\"] x", "{}",
+                           "[null]", "[\"\xff\"]", "[[[[[[[[[[[[[[[[[[[[", "[\"a\",]", "nul"}) {
+    EXPECT_FALSE(decode(text)) << text;
+  }
+}
+
+}  // namespace
+}  // namespace kelvo::data
