@@ -11,6 +11,9 @@
 
 namespace kelvo {
 
+enum class KelvoColorToken;
+enum class KelvoIcon;
+
 /// What kind of thing a card holds, stored by raw value in the card's "typeRaw".
 enum class CardType : std::uint8_t { text, image, file, document, fact };
 
@@ -34,6 +37,16 @@ struct CardTypeLimits {
 
 /// The short word on a card's badge; fixed English, never localised.
 std::string_view badgeLabel(CardType type);
+/// The kind's label in filters, counts and group titles; localised.
+std::string pluralLabel(CardType type);
+/// The name spoken for the kind; localised.
+std::string accessibilityName(CardType type);
+
+/// The kind's tint, and the colours of its stripe and its band.
+KelvoColorToken tint(CardType type);
+KelvoColorToken stripeToken(CardType type);
+KelvoColorToken bandToken(CardType type);
+KelvoIcon icon(CardType type);
 
 /// The layout of the kind's tile. No kind gives `link`: a link card gets it from its text.
 constexpr CardTileLayout tileLayout(CardType type) {

@@ -10,6 +10,8 @@
 
 namespace kelvo {
 
+enum class KelvoIcon;
+
 /// The kind of value a fact card holds, stored by raw value in the card's "factKindRaw".
 enum class FactKind : std::uint8_t { email, phone, address, idNumber, iban, licenseKey, custom };
 
@@ -25,5 +27,9 @@ struct RawValues<FactKind> {
       {FactKind::custom, "custom"},
   }};
 };
+
+/// The kind's name; localised, except "ID number", which reads the same in every locale.
+std::string displayName(FactKind kind);
+KelvoIcon icon(FactKind kind);
 
 }  // namespace kelvo

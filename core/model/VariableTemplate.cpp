@@ -1,13 +1,13 @@
 #include "core/model/VariableTemplate.hpp"
 
 #include <unicode/ubrk.h>
-#include <unicode/uchar.h>
 #include <unicode/utext.h>
-#include <unicode/utf8.h>
 
 #include <cstdint>
 #include <functional>
 #include <unordered_set>
+
+#include "platform/foundation/Text.hpp"
 
 namespace kelvo {
 namespace {
@@ -102,39 +102,6 @@ std::vector<Token> tokenize(std::string_view raw) {
   return tokens;
 }
 
-// The platform's whitespace-and-newline set: the separators, tab to carriage return, and NEL.
-bool isWhitespaceOrNewline(UChar32 c) {
-  if (c < 0) return false;
-  if ((c >= 0x09 && c <= 0x0D) || c == 0x85) return true;
-  const auto type = u_charType(c);
-  return type == U_SPACE_SEPARATOR || type == U_LINE_SEPARATOR || type == U_PARAGRAPH_SEPARATOR;
-}
-
-std::string_view trimmed(std::string_view text) {
-  const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
-  const auto length = static_cast<std::int64_t>(text.size());
-  std::int64_t start = 0;
-  while (start < length) {
-    std::int64_t next = start;
-    UChar32 c;
-    U8_NEXT(bytes, next, length, c);
-    if (!isWhitespaceOrNewline(c)) break;
-    start = next;
-  }
-  std::int64_t end = length;
-  while (end > start) {
-    // Back up over at most three continuation bytes to the scalar that ends at `end`.
-    std::int64_t lead = end - 1;
-    while (lead > start && end - lead < 4 && (bytes[lead] & 0xC0) == 0x80) --lead;
-    std::int64_t next = lead;
-    UChar32 c;
-    U8_NEXT(bytes, next, end, c);
-    if (next != end || !isWhitespaceOrNewline(c)) break;
-    end = lead;
-  }
-  return text.substr(static_cast<std::size_t>(start), static_cast<std::size_t>(end - start));
-}
-
 // The token of the "}" that closes the "{" at `open`, or none. Blanks do not nest, and an
 // escaped brace ends the search.
 std::optional<std::size_t> closingBrace(const std::vector<Token>& tokens, std::size_t open) {
@@ -166,11 +133,11 @@ VariableTemplate::VariableTemplate(std::string raw)
 std::vector<TemplateSegment> VariableTemplate::parse(std::string_view raw) {
   std::vector<TemplateSegment> segments;
   const std::vector<Token> tokens = tokenize(raw);
-  std::string text;
+  std::string pending;
   const auto flush = [&] {
-    if (text.empty()) return;
-    segments.push_back(TemplateSegment::literal(std::move(text)));
-    text.clear();
+    if (pending.empty()) return;
+    segments.push_back(TemplateSegment::literal(std::move(pending)));
+    pending.clear();
   };
   std::size_t t = 0;
   while (t < tokens.size()) {
@@ -178,32 +145,32 @@ std::vector<TemplateSegment> VariableTemplate::parse(std::string_view raw) {
     switch (token.mark) {
       case Mark::backslash:
         if (t + 1 < tokens.size() && isBrace(tokens[t + 1].mark)) {
-          text += raw[tokens[t + 1].begin];
+          pending += raw[tokens[t + 1].begin];
           t += 2;
         } else {
-          text += '\\';
+          pending += '\\';
           t += 1;
         }
         break;
       case Mark::open: {
         const auto close = closingBrace(tokens, t);
-        const std::string_view name =
-            close ? trimmed(raw.substr(token.end, tokens[*close].begin - token.end))
-                  : std::string_view();
+        std::string name =
+            close ? text::trimmed(raw.substr(token.end, tokens[*close].begin - token.end))
+                  : std::string();
         if (name.empty()) {
           // Unmatched or empty: the "{" is text and reading resumes right after it.
-          text += '{';
+          pending += '{';
           t += 1;
         } else {
           flush();
-          segments.push_back(TemplateSegment::variable(std::string(name)));
+          segments.push_back(TemplateSegment::variable(std::move(name)));
           t = *close + 1;
         }
         break;
       }
       case Mark::close:
       case Mark::other:
-        text.append(raw.substr(token.begin, token.end - token.begin));
+        pending.append(raw.substr(token.begin, token.end - token.begin));
         t += 1;
         break;
     }

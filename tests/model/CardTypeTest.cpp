@@ -4,6 +4,9 @@
 
 #include <set>
 
+#include "core/design/KelvoColorToken.hpp"
+#include "core/design/KelvoIcon.hpp"
+
 namespace kelvo {
 namespace {
 
@@ -25,6 +28,13 @@ TEST(CardTypeTest, RawValuesMatchExactlyAndInDeclarationOrder) {
 
 TEST(CardTypeTest, LabelsDifferPerUse) {
   EXPECT_EQ(badgeLabel(CardType::document), "Doc");
+  EXPECT_EQ(pluralLabel(CardType::document), "Docs");
+  EXPECT_EQ(accessibilityName(CardType::document), "Document");
+  EXPECT_EQ(pluralLabel(CardType::text), "Text");
+  EXPECT_EQ(accessibilityName(CardType::text), "Text snippet");
+  EXPECT_EQ(pluralLabel(CardType::image), "Images");
+  EXPECT_EQ(pluralLabel(CardType::file), "Files");
+  EXPECT_EQ(pluralLabel(CardType::fact), "Facts");
   EXPECT_EQ(badgeLabel(CardType::fact), "Fact");
 }
 
@@ -44,6 +54,20 @@ TEST(CardTypeTest, LayoutBytesAndVariables) {
               carriesBytes(CardType::document));
   EXPECT_EQ(CardTypeLimits::textPayloadLimit, 20'000);
   EXPECT_EQ(CardTypeLimits::textPayloadCounterThreshold, 18'000);
+}
+
+TEST(CardTypeTest, ColoursAndIconsStandTogetherInTypeOrder) {
+  const auto cases = allCases<CardType>();
+  const auto at = [](auto value) { return static_cast<std::size_t>(value); };
+  for (std::size_t i = 0; i < cases.size(); ++i) {
+    EXPECT_EQ(at(tint(cases[i])), at(KelvoColorToken::typeText) + i);
+    EXPECT_EQ(at(stripeToken(cases[i])), at(KelvoColorToken::kindStripeText) + i);
+    EXPECT_EQ(at(bandToken(cases[i])), at(KelvoColorToken::kindBandText) + i);
+    EXPECT_EQ(at(icon(cases[i])), at(KelvoIcon::textCard) + i);
+  }
+  EXPECT_EQ(tint(CardType::fact), KelvoColorToken::typeFact);
+  EXPECT_EQ(bandToken(CardType::document), KelvoColorToken::kindBandDocument);
+  EXPECT_EQ(icon(CardType::image), KelvoIcon::imageCard);
 }
 
 TEST(CardTileLayoutTest, ThumbnailsAndRawValues) {
