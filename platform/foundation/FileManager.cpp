@@ -147,7 +147,12 @@ void FileManager::write(const fs::path& path, std::string_view bytes) const {
   fs::path temporary;
   int fd = -1;
   for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
-    temporary = folder / ("." + path.filename().string() + ".tmp-" + randomSuffix());
+    // Appended piecewise: "literal" + string trips a false -Wrestrict in g++ 12 at -O3.
+    std::string name = ".";
+    name += path.filename().string();
+    name += ".tmp-";
+    name += randomSuffix();
+    temporary = folder / name;
     fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0 && errno != EEXIST) break;
   }

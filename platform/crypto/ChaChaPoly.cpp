@@ -1,0 +1,123 @@
+#include "platform/crypto/ChaChaPoly.hpp"
+
+#include <openssl/crypto.h>
+#include <openssl/evp.h>
+
+#include <algorithm>
+#include <climits>
+#include <memory>
+
+#include "platform/crypto/Random.hpp"
+
+namespace kelvo::crypto::ChaChaPoly {
+namespace {
+
+struct ContextFree {
+  void operator()(EVP_CIPHER_CTX* context) const { EVP_CIPHER_CTX_free(context); }
+};
+using Context = std::unique_ptr<EVP_CIPHER_CTX, ContextFree>;
+
+// EVP counts in int; longer inputs go through in pieces, which the stream cipher allows.
+constexpr std::size_t pieceSize = 1 << 30;
+
+Context startCipher(bool encrypting, const SymmetricKey& key, const Nonce& nonce,
+                    std::span<const std::uint8_t> associatedData) {
+  Context context(EVP_CIPHER_CTX_new());
+  if (!context) return nullptr;
+  const int init = encrypting ? EVP_EncryptInit_ex(context.get(), EVP_chacha20_poly1305(), nullptr,
+                                                   key.bytes().data(), nonce.data())
+                              : EVP_DecryptInit_ex(context.get(), EVP_chacha20_poly1305(), nullptr,
+                                                   key.bytes().data(), nonce.data());
+  if (init != 1) return nullptr;
+  for (auto rest = associatedData; !rest.empty();) {
+    const std::size_t piece = std::min(rest.size(), pieceSize);
+    int length = 0;
+    if (EVP_CipherUpdate(context.get(), nullptr, &length, rest.data(), static_cast<int>(piece)) !=
+        1) {
+      return nullptr;
+    }
+    rest = rest.subspan(piece);
+  }
+  return context;
+}
+
+bool run(EVP_CIPHER_CTX* context, std::span<const std::uint8_t> input, std::uint8_t* output) {
+  while (!input.empty()) {
+    const std::size_t piece = std::min(input.size(), pieceSize);
+    int length = 0;
+    if (EVP_CipherUpdate(context, output, &length, input.data(), static_cast<int>(piece)) != 1 ||
+        static_cast<std::size_t>(length) != piece) {
+      return false;
+    }
+    input = input.subspan(piece);
+    output += piece;
+  }
+  return true;
+}
+
+}  // namespace
+
+Nonce randomNonce() {
+  Nonce nonce;
+  fillRandom(nonce);
+  return nonce;
+}
+
+std::optional<SealedBox> SealedBox::fromCombined(std::span<const std::uint8_t> combined) {
+  if (combined.size() < nonceByteCount + tagByteCount) return std::nullopt;
+  Nonce nonce;
+  Tag tag;
+  std::copy_n(combined.begin(), nonceByteCount, nonce.begin());
+  std::copy(combined.end() - tagByteCount, combined.end(), tag.begin());
+  Bytes ciphertext(combined.begin() + nonceByteCount, combined.end() - tagByteCount);
+  return SealedBox(nonce, std::move(ciphertext), tag);
+}
+
+Bytes SealedBox::combined() const {
+  Bytes bytes;
+  bytes.reserve(nonceByteCount + ciphertext_.size() + tagByteCount);
+  bytes.insert(bytes.end(), nonce_.begin(), nonce_.end());
+  bytes.insert(bytes.end(), ciphertext_.begin(), ciphertext_.end());
+  bytes.insert(bytes.end(), tag_.begin(), tag_.end());
+  return bytes;
+}
+
+SealedBox seal(std::span<const std::uint8_t> plaintext, const SymmetricKey& key,
+               const std::optional<Nonce>& nonce, std::span<const std::uint8_t> associatedData) {
+  if (key.bytes().size() != keyByteCount) {
+    throw CryptoError("ChaCha20-Poly1305 needs a 256-bit key");
+  }
+  const Nonce used = nonce ? *nonce : randomNonce();
+  const Context context = startCipher(true, key, used, associatedData);
+  Bytes ciphertext(plaintext.size());
+  std::uint8_t scratch[tagByteCount];  // a stream cipher's final step writes nothing
+  int length = 0;
+  Tag tag;
+  if (!context || !run(context.get(), plaintext, ciphertext.data()) ||
+      EVP_EncryptFinal_ex(context.get(), scratch, &length) != 1 ||
+      EVP_CIPHER_CTX_ctrl(context.get(), EVP_CTRL_AEAD_GET_TAG, tagByteCount, tag.data()) != 1) {
+    throw CryptoError("ChaCha20-Poly1305 sealing failed in OpenSSL");
+  }
+  return SealedBox(used, std::move(ciphertext), tag);
+}
+
+std::optional<Bytes> open(const SealedBox& box, const SymmetricKey& key,
+                          std::span<const std::uint8_t> associatedData) {
+  if (key.bytes().size() != keyByteCount) return std::nullopt;
+  const Context context = startCipher(false, key, box.nonce(), associatedData);
+  if (!context) return std::nullopt;
+  Bytes plaintext(box.ciphertext().size());
+  Tag tag = box.tag();
+  std::uint8_t scratch[tagByteCount];
+  int length = 0;
+  if (!run(context.get(), box.ciphertext(), plaintext.data()) ||
+      EVP_CIPHER_CTX_ctrl(context.get(), EVP_CTRL_AEAD_SET_TAG, tagByteCount, tag.data()) != 1 ||
+      EVP_DecryptFinal_ex(context.get(), scratch, &length) != 1) {
+    // Decrypted but unauthenticated bytes never leave.
+    OPENSSL_cleanse(plaintext.data(), plaintext.size());
+    return std::nullopt;
+  }
+  return plaintext;
+}
+
+}  // namespace kelvo::crypto::ChaChaPoly

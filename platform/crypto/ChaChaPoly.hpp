@@ -1,0 +1,70 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <span>
+
+#include "platform/crypto/SymmetricKey.hpp"
+#include "platform/foundation/Bytes.hpp"
+#include "platform/foundation/Error.hpp"
+
+namespace kelvo::crypto {
+
+/// The cipher refused to seal: a key that is not 256 bits, or a failure inside the library.
+class CryptoError : public Error {
+ public:
+  using Error::Error;
+};
+
+/// ChaCha20-Poly1305 authenticated encryption as RFC 8439 defines it: a 256-bit key, a 96-bit
+/// nonce and a 128-bit tag.
+namespace ChaChaPoly {
+
+inline constexpr std::size_t keyByteCount = 32;
+inline constexpr std::size_t nonceByteCount = 12;
+inline constexpr std::size_t tagByteCount = 16;
+
+using Nonce = std::array<std::uint8_t, nonceByteCount>;
+using Tag = std::array<std::uint8_t, tagByteCount>;
+
+/// A fresh nonce from the system's generator.
+Nonce randomNonce();
+
+/// What sealing gives: the nonce, the ciphertext (as long as the plaintext) and the tag.
+class SealedBox {
+ public:
+  /// Splits the combined form: the nonce, the ciphertext, then the tag. None for fewer than
+  /// 28 bytes, which cannot hold a nonce and a tag.
+  static std::optional<SealedBox> fromCombined(std::span<const std::uint8_t> combined);
+
+  SealedBox(const Nonce& nonce, Bytes ciphertext, const Tag& tag)
+      : nonce_(nonce), ciphertext_(std::move(ciphertext)), tag_(tag) {}
+
+  const Nonce& nonce() const { return nonce_; }
+  const Bytes& ciphertext() const { return ciphertext_; }
+  const Tag& tag() const { return tag_; }
+  /// Nonce, ciphertext and tag in one string: 28 bytes longer than the plaintext.
+  Bytes combined() const;
+
+ private:
+  Nonce nonce_;
+  Bytes ciphertext_;
+  Tag tag_;
+};
+
+/// Seals `plaintext` under `key` with `nonce` (a random one when none is given) and the
+/// associated data, which is authenticated but not encrypted. Throws `CryptoError` for a key
+/// that is not 256 bits. Never reuse a nonce with the same key.
+SealedBox seal(std::span<const std::uint8_t> plaintext, const SymmetricKey& key,
+               const std::optional<Nonce>& nonce = std::nullopt,
+               std::span<const std::uint8_t> associatedData = {});
+
+/// The plaintext, or none when the tag does not verify under `key` and the associated data
+/// (a wrong key, any changed byte) or the key is not 256 bits. Nothing unauthenticated is
+/// ever returned.
+std::optional<Bytes> open(const SealedBox& box, const SymmetricKey& key,
+                          std::span<const std::uint8_t> associatedData = {});
+
+}  // namespace ChaChaPoly
+}  // namespace kelvo::crypto

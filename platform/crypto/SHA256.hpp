@@ -1,0 +1,37 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+struct evp_md_ctx_st;
+
+namespace kelvo::crypto {
+
+/// SHA-256 (FIPS 180-4), in one call or fed in pieces.
+class SHA256 {
+ public:
+  static constexpr std::size_t byteCount = 32;
+  using Digest = std::array<std::uint8_t, byteCount>;
+
+  static Digest hash(std::span<const std::uint8_t> bytes);
+  static Digest hash(std::string_view bytes);
+
+  SHA256();
+  ~SHA256();
+  SHA256(SHA256&& other) noexcept;
+  SHA256& operator=(SHA256&& other) noexcept;
+  SHA256(const SHA256&) = delete;
+  SHA256& operator=(const SHA256&) = delete;
+
+  void update(std::span<const std::uint8_t> bytes);
+  void update(std::string_view bytes);
+  /// The digest of everything fed so far; the hasher then starts again from nothing.
+  Digest finalize();
+
+ private:
+  evp_md_ctx_st* context_;
+};
+
+}  // namespace kelvo::crypto

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace kelvo::crypto {
+
+/// Key bytes of any length, wiped from memory when the key goes.
+class SymmetricKey {
+ public:
+  explicit SymmetricKey(std::span<const std::uint8_t> bytes);
+  /// A fresh key of `byteCount` random bytes (32: a 256-bit key).
+  static SymmetricKey random(std::size_t byteCount = 32);
+
+  SymmetricKey(const SymmetricKey& other);
+  SymmetricKey& operator=(const SymmetricKey& other);
+  ~SymmetricKey();
+
+  std::span<const std::uint8_t> bytes() const { return bytes_; }
+  std::size_t bitCount() const { return bytes_.size() * 8; }
+
+ private:
+  std::vector<std::uint8_t> bytes_;
+};
+
+}  // namespace kelvo::crypto

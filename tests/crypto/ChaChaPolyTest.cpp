@@ -1,0 +1,79 @@
+#include "platform/crypto/ChaChaPoly.hpp"
+
+#include <gtest/gtest.h>
+
+#include "platform/foundation/Hex.hpp"
+
+namespace kelvo::crypto {
+namespace {
+
+Bytes hex(std::string_view text) { return parseHex(text).value(); }
+
+TEST(ChaChaPolyTest, RFC8439AeadVector) {
+  Bytes keyBytes(32);
+  for (size_t i = 0; i < keyBytes.size(); ++i) keyBytes[i] = static_cast<std::uint8_t>(0x80 + i);
+  const SymmetricKey key(keyBytes);
+  ChaChaPoly::Nonce nonce;
+  const Bytes nonceBytes = hex("070000004041424344454647");
+  std::copy(nonceBytes.begin(), nonceBytes.end(), nonce.begin());
+  const Bytes aad = hex("50515253c0c1c2c3c4c5c6c7");
+  const Bytes plaintext = toBytes(
+      "Ladies and Gentlemen of the class of '99: If I could offer you only one tip for the "
+      "future, sunscreen would be it.");
+
+  const auto box = ChaChaPoly::seal(plaintext, key, nonce, aad);
+  EXPECT_EQ(hexString(box.ciphertext()),
+            "d31a8d34648e60db7b86afbc53ef7ec2a4aded51296e08fea9e2b5a736ee62d6"
+            "3dbea45e8ca9671282fafb69da92728b1a71de0a9e060b2905d6a5b67ecd3b36"
+            "92ddbd7f2d778b8c9803aee328091b58fab324e4fad675945585808b4831d7bc"
+            "3ff4def08e4b7a9de576d26586cec64b6116");
+  EXPECT_EQ(hexString(box.tag()), "1ae10b594f09e26a7e902ecbd0600691");
+  EXPECT_EQ(ChaChaPoly::open(box, key, aad), plaintext);
+  EXPECT_EQ(ChaChaPoly::open(box, key), std::nullopt);  // the associated data is part of the tag
+}
+
+TEST(ChaChaPolyTest, OpensOnlyWhatItSealed) {
+  const SymmetricKey key = SymmetricKey::random();
+  const Bytes plaintext = toBytes("keep this card");
+  const Bytes combined = ChaChaPoly::seal(plaintext, key).combined();
+  ASSERT_EQ(combined.size(), plaintext.size() + 28);
+  EXPECT_EQ(ChaChaPoly::open(*ChaChaPoly::SealedBox::fromCombined(combined), key), plaintext);
+
+  // Flipping any one byte anywhere in the box makes opening fail.
+  for (size_t i = 0; i < combined.size(); ++i) {
+    Bytes altered = combined;
+    altered[i] ^= 0x01;
+    EXPECT_EQ(ChaChaPoly::open(*ChaChaPoly::SealedBox::fromCombined(altered), key), std::nullopt)
+        << "byte " << i;
+  }
+  // Cut or extended boxes, another key, a key of the wrong size.
+  for (size_t length : {combined.size() - 1, combined.size() + 1}) {
+    Bytes resized = combined;
+    resized.resize(length);
+    EXPECT_EQ(ChaChaPoly::open(*ChaChaPoly::SealedBox::fromCombined(resized), key), std::nullopt);
+  }
+  const auto box = *ChaChaPoly::SealedBox::fromCombined(combined);
+  EXPECT_EQ(ChaChaPoly::open(box, SymmetricKey::random()), std::nullopt);
+  EXPECT_EQ(ChaChaPoly::open(box, SymmetricKey::random(16)), std::nullopt);
+  EXPECT_THROW(ChaChaPoly::seal(plaintext, SymmetricKey::random(16)), CryptoError);
+}
+
+TEST(ChaChaPolyTest, ShortBoxesAndEmptyPlaintexts) {
+  const SymmetricKey key = SymmetricKey::random();
+  for (size_t length = 0; length < 28; ++length) {
+    EXPECT_FALSE(ChaChaPoly::SealedBox::fromCombined(Bytes(length, 0xAB))) << length;
+  }
+  const Bytes empty = ChaChaPoly::seal({}, key).combined();
+  EXPECT_EQ(empty.size(), 28u);
+  EXPECT_EQ(ChaChaPoly::open(*ChaChaPoly::SealedBox::fromCombined(empty), key), Bytes{});
+  EXPECT_EQ(ChaChaPoly::open(*ChaChaPoly::SealedBox::fromCombined(Bytes(28, 0)), key),
+            std::nullopt);
+
+  // A fresh nonce for every seal: the same plaintext never gives the same box.
+  const Bytes first = ChaChaPoly::seal(toBytes("same"), key).combined();
+  const Bytes second = ChaChaPoly::seal(toBytes("same"), key).combined();
+  EXPECT_NE(first, second);
+}
+
+}  // namespace
+}  // namespace kelvo::crypto
