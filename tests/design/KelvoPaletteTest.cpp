@@ -171,5 +171,10 @@ TEST(KelvoPaletteTest, FamilyRawValues) {
   EXPECT_FALSE(fromRawValue<Family>("twocolour"));
 }
 
+TEST(KelvoPaletteDeathTest, AValueThatIsNoTokenIsAProgrammingError) {
+  EXPECT_DEATH(KelvoPalette::value(static_cast<Token>(63), KelvoTheme::light, Family::brand),
+               "not a colour token");
+}
+
 }  // namespace
 }  // namespace kelvo
