@@ -5,6 +5,10 @@
 #include <map>
 #include <set>
 
+#include <nlohmann/json.hpp>
+
+#include "platform/foundation/JSONReader.hpp"
+
 namespace kelvo {
 namespace {
 
@@ -113,6 +117,20 @@ TEST(KelvoIconTest, FetchListHoldsEveryGlyphAtEveryWeight) {
       EXPECT_TRUE(names.contains(assetName(icon, weight))) << rawValue(icon);
     }
   }
+}
+
+TEST(KelvoIconTest, StoredAsItsRawValue) {
+  Json document;
+  document["icon"] = rawValue(KelvoIcon::factIBAN);
+  EXPECT_EQ(json::write(document), R"({"icon":"factIBAN"})");
+  const auto read = [](const char* text) {
+    const Json parsed = json::parse(text);
+    return JSONReader(parsed)["icon"].rawValue(RawValues<KelvoIcon>::table, "KelvoIcon");
+  };
+  EXPECT_EQ(read(R"({"icon":"factIBAN"})"), KelvoIcon::factIBAN);
+  EXPECT_EQ(read(R"({"icon":"delete"})"), KelvoIcon::delete_);
+  EXPECT_THROW(read(R"({"icon":"factIban"})"), DecodingError);
+  EXPECT_THROW(read(R"({"icon":"delete_"})"), DecodingError);
 }
 
 }  // namespace
