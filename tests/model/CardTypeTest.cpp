@@ -2,10 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <nlohmann/json.hpp>
+
 #include <set>
 
 #include "core/design/KelvoColorToken.hpp"
 #include "core/design/KelvoIcon.hpp"
+#include "core/model/CardSyncState.hpp"
+#include "core/model/FactKind.hpp"
+#include "platform/foundation/JSONReader.hpp"
 
 namespace kelvo {
 namespace {
@@ -68,6 +73,26 @@ TEST(CardTypeTest, ColoursAndIconsStandTogetherInTypeOrder) {
   EXPECT_EQ(tint(CardType::fact), KelvoColorToken::typeFact);
   EXPECT_EQ(bandToken(CardType::document), KelvoColorToken::kindBandDocument);
   EXPECT_EQ(icon(CardType::image), KelvoIcon::imageCard);
+}
+
+TEST(CardTypeTest, CodedAsItsRawValueAndStrictWhenRead) {
+  Json record;
+  record["type"] = rawValue(CardType::document);
+  record["kind"] = rawValue(FactKind::idNumber);
+  record["sync"] = rawValue(CardSyncState::pendingPush);
+  EXPECT_EQ(json::write(record), R"({"kind":"idNumber","sync":"pendingPush","type":"document"})");
+  const JSONReader reader(record);
+  EXPECT_EQ(reader["type"].rawValue(RawValues<CardType>::table, "CardType"), CardType::document);
+  EXPECT_EQ(reader["kind"].rawValue(RawValues<FactKind>::table, "FactKind"), FactKind::idNumber);
+
+  const Json video = json::parse(R"({"type":"video"})");
+  try {
+    JSONReader(video)["type"].rawValue(RawValues<CardType>::table, "CardType");
+    ADD_FAILURE() << "an unknown card type decoded";
+  } catch (const DecodingError& error) {
+    EXPECT_EQ(error.kind(), DecodingError::Kind::dataCorrupted);
+    EXPECT_EQ(error.codingPathText(), "type");
+  }
 }
 
 TEST(CardTileLayoutTest, ThumbnailsAndRawValues) {

@@ -1,0 +1,124 @@
+#include "core/model/ManagedObjectValues.hpp"
+
+#include <gtest/gtest.h>
+
+#include "core/model/Card.hpp"
+#include "core/model/CardReminder.hpp"
+#include "core/model/KelvoModel.hpp"
+#include "core/model/KelvoPersistence.hpp"
+#include "core/model/SmartShelf.hpp"
+
+namespace kelvo {
+namespace {
+
+class ManagedObjectValuesTest : public ::testing::Test {
+ protected:
+  template <class T = data::ManagedObject>
+  std::shared_ptr<T> insert(std::string_view entity) {
+    return data::ManagedObject::make<T>(KelvoModel::entity(entity), &context());
+  }
+  data::Context& context() { return container_->viewContext(); }
+
+  std::unique_ptr<data::Container> container_ = KelvoPersistence::inMemoryContainer("Kelvo");
+};
+
+TEST_F(ManagedObjectValuesTest, AnEmptyCardReadsTheModelsDefaults) {
+  const auto card = insert<Card>("Card");
+  for (const char* key : {"typeRaw", "title", "generatedTitle", "payload", "previewText",
+                          "extractedText", "syncStateRaw", "contentHash"}) {
+    EXPECT_EQ(stringValue(*card, key, "unset"), "") << key;
+  }
+  EXPECT_EQ(intValue(*card, "useCount", -1), 0);
+  EXPECT_EQ(intValue(*card, "byteCount", -1), 0);
+  EXPECT_FALSE(boolValue(*card, "isPinned", true));
+  EXPECT_FALSE(boolValue(*card, "isLocked", true));
+  EXPECT_TRUE(boolValue(*card, "isPayloadAvailable", false));
+  EXPECT_EQ(optionalValue<std::vector<std::string>>(*card, "autoTags"), std::vector<std::string>{});
+  for (const char* key : {"lastUsedAt", "deletedAt"}) EXPECT_FALSE(dateValue(*card, key)) << key;
+  for (const char* key : {"sourceApp", "factKindRaw", "factLabel", "filename"}) {
+    EXPECT_FALSE(optionalStringValue(*card, key)) << key;
+  }
+  EXPECT_FALSE(optionalValue<std::int64_t>(*card, "pageCount"));
+  EXPECT_FALSE(optionalDataValue(*card, "payloadData"));
+  EXPECT_FALSE(optionalDataValue(*card, "thumbnailData"));
+
+  const auto reminder = insert("CardReminder");
+  EXPECT_EQ(stringValue(*reminder, "repeatRuleRaw", ""), "none");
+  EXPECT_EQ(stringValue(*reminder, "note", "unset"), "");
+  EXPECT_FALSE(uuidValue(*reminder, "cardID"));
+  EXPECT_FALSE(optionalDateValue(*reminder, "completedAt"));
+  EXPECT_FALSE(boolValue(*reminder, "isDone", true));
+}
+
+TEST_F(ManagedObjectValuesTest, MissingAndMistypedValuesReadAsTheDefault) {
+  const auto card = insert("Card");
+  card->setValue("useCount", std::nullopt);
+  card->setValue("title", std::nullopt);
+  card->setValue("isPayloadAvailable", std::nullopt);
+  EXPECT_EQ(intValue(*card, "useCount", 7), 7);
+  EXPECT_EQ(stringValue(*card, "title", "fallback"), "fallback");
+  EXPECT_TRUE(boolValue(*card, "isPayloadAvailable", true));
+  EXPECT_FALSE(boolValue(*card, "isPayloadAvailable", false));
+
+  // Values of another kind under a key (refused only when the context saves).
+  card->setValue("useCount", "3");
+  card->setValue("title", 5);
+  card->setValue("isPinned", 2);
+  card->setValue("createdAt", "yesterday");
+  card->setValue("id", "E621E1F8-C36C-495A-93FC-0C247A3E6E5F");
+  EXPECT_EQ(intValue(*card, "useCount", 0), 0);
+  EXPECT_EQ(stringValue(*card, "title", ""), "");
+  EXPECT_TRUE(boolValue(*card, "isPinned", true));
+  EXPECT_EQ(dateValue(*card, "createdAt", Date::distantPast()), Date::distantPast());
+  EXPECT_FALSE(uuidValue(*card, "id"));
+  EXPECT_FALSE(optionalStringValue(*card, "title"));
+  EXPECT_FALSE(optionalDateValue(*card, "createdAt"));
+  EXPECT_FALSE(optionalDataValue(*card, "title"));
+  // A number of 0 or 1 reads as a Boolean; a Boolean reads as a number.
+  card->setValue("isPinned", 1);
+  card->setValue("useCount", true);
+  EXPECT_TRUE(boolValue(*card, "isPinned", false));
+  EXPECT_EQ(intValue(*card, "useCount", 0), 1);
+  // Nothing read was written back.
+  EXPECT_EQ(card->value("title"), data::Value(5));
+  EXPECT_EQ(card->value("createdAt"), data::Value("yesterday"));
+}
+
+TEST_F(ManagedObjectValuesTest, ReadersNeverWriteBack) {
+  insert<Card>("Card")->setID(UUID::random());
+  context().save();
+  data::Context other(context().coordinator());
+  const auto stored = other.fetch(data::FetchRequest<Card>("Card")).front();
+  EXPECT_EQ(dateValue(*stored, "lastUsedAt", Date(5)), Date(5));
+  EXPECT_EQ(stringValue(*stored, "sourceApp", "Mail"), "Mail");
+  EXPECT_EQ(intValue(*stored, "pageCount", 3), 3);
+  EXPECT_FALSE(optionalDataValue(*stored, "payloadData"));
+  EXPECT_FALSE(other.hasChanges());
+  EXPECT_FALSE(stored->isUpdated());
+  EXPECT_FALSE(stored->value("lastUsedAt"));
+  EXPECT_FALSE(stored->value("sourceApp"));
+  EXPECT_FALSE(stored->value("pageCount"));
+}
+
+TEST_F(ManagedObjectValuesTest, AMissingIdentifierIsFreshAtEveryRead) {
+  const auto card = insert<Card>("Card");
+  const auto reminder = insert<CardReminder>("CardReminder");
+  const auto smartShelf = insert<SmartShelf>("SmartShelf");
+  for (data::ManagedObject* object :
+       std::initializer_list<data::ManagedObject*>{card.get(), reminder.get(), smartShelf.get()}) {
+    object->setValue("id", std::nullopt);
+  }
+  EXPECT_NE(card->id(), card->id());
+  EXPECT_NE(reminder->id(), reminder->id());
+  EXPECT_NE(smartShelf->id(), smartShelf->id());
+  EXPECT_FALSE(card->value("id"));
+  const UUID id = UUID::random();
+  card->setID(id);
+  smartShelf->setID(id);
+  EXPECT_EQ(card->id(), id);
+  EXPECT_EQ(card->value("id"), data::Value(id));
+  EXPECT_EQ(smartShelf->id(), id);
+}
+
+}  // namespace
+}  // namespace kelvo
