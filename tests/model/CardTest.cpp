@@ -4,6 +4,8 @@
 
 #include <numeric>
 
+#include "platform/crypto/SHA256.hpp"
+
 namespace kelvo {
 namespace {
 
@@ -32,6 +34,11 @@ TEST(CardTest, HexDigestKeepsLeadingZeros) {
   EXPECT_EQ(text.substr(0, 6), "000ff0");
   EXPECT_EQ(text.substr(62), "ff");
   EXPECT_EQ(text.find_first_not_of("0123456789abcdef"), std::string::npos);
+
+  // The content hash of a text card holding "abc": the type, one 0x1F byte, the payload.
+  EXPECT_EQ(joined(Card::hexDigest(crypto::SHA256::hash(std::string_view("text\x1f"
+                                                                         "abc")))),
+            "925bb70375861465ab46da072bf31810cca2824653ded152895f344258ddef6d");
 }
 
 }  // namespace
