@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "platform/foundation/Bytes.hpp"
@@ -25,6 +26,9 @@ class JSONReader {
   explicit JSONReader(const Json& root) : value_(&root) {}
   JSONReader(const Json& value, std::vector<std::string> codingPath)
       : value_(&value), codingPath_(std::move(codingPath)) {}
+  // A reader of a temporary would outlive it.
+  explicit JSONReader(Json&&) = delete;
+  JSONReader(Json&&, std::vector<std::string>) = delete;
 
   const Json& json() const { return *value_; }
   const std::vector<std::string>& codingPath() const { return codingPath_; }

@@ -44,8 +44,10 @@ TEST(JSONReaderTest, ReadsTheSharedValueForms) {
   EXPECT_FALSE(reader.optional("missing"));
   EXPECT_FALSE(reader.optional("absent"));
   EXPECT_EQ(reader.optional("flag")->codingPath(), std::vector<std::string>{"flag"});
-  EXPECT_EQ(JSONReader(Json(1.0)).integer(), 1);
-  EXPECT_EQ(JSONReader(Json(-9223372036854775807LL - 1)).integer(), INT64_MIN);
+  const Json wholeFloat = 1.0;
+  const Json smallest = -9223372036854775807LL - 1;
+  EXPECT_EQ(JSONReader(wholeFloat).integer(), 1);
+  EXPECT_EQ(JSONReader(smallest).integer(), INT64_MIN);
 }
 
 TEST(JSONReaderTest, FailuresSayWhatAndWhere) {
@@ -121,7 +123,8 @@ TEST(JSONReaderTest, SingleKeyCases) {
     EXPECT_NE(error.kind(), Kind::keyNotFound) << text;
     EXPECT_EQ(error.codingPath(), std::vector<std::string>{"ping"});
   }
-  EXPECT_THROW(JSONReader(Json::array()).singleKeyCase(cases, "Remote.Message"), DecodingError);
+  const Json array = Json::array();
+  EXPECT_THROW(JSONReader(array).singleKeyCase(cases, "Remote.Message"), DecodingError);
 }
 
 TEST(JSONReaderTest, UUIDsWriteUpperCaseAndReadInAnyCase) {
