@@ -1,6 +1,4 @@
-#include <cstdio>
+// The widget extension's entry: the system's widget host takes over with the bundle.
+#include "widgets/KelvoActionsWidget.hpp"
 
-int main() {
-  std::puts("kelvo-widget: the Kelvo actions widget extension (not yet built)");
-  return 0;
-}
+int main(int argc, char** argv) { return kelvo::KelvoWidgetBundle::main(argc, argv); }

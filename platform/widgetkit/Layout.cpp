@@ -13,6 +13,8 @@ template <class... Ts>
 struct Overloaded : Ts... {
   using Ts::operator()...;
 };
+template <class... Ts>
+Overloaded(Ts...) -> Overloaded<Ts...>;
 
 // Proposals and limits that are not numbers, or negative, are treated as absent or as zero, so
 // that no bad value reaches a frame.

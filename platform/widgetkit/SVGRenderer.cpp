@@ -18,6 +18,8 @@ template <class... Ts>
 struct Overloaded : Ts... {
   using Ts::operator()...;
 };
+template <class... Ts>
+Overloaded(Ts...) -> Overloaded<Ts...>;
 
 // How far a continuous corner reaches along each edge, in radii, and the control points of its
 // three curves, as (along the incoming edge, along the outgoing edge) from the corner.

@@ -9,7 +9,7 @@
 namespace kelvo::widgetkit {
 
 /// Runs a bundle's widgets in the host as the system would: describes them, or draws them, as
-/// the command line asks. Reads the wall clock for the moment of each request.
+/// the command line asks, at the moment the system clock gives.
 int runWidgetHost(std::vector<WidgetConfiguration> widgets, AssetCatalog assets, int argc,
                   char** argv);
 

@@ -17,6 +17,10 @@
 
 namespace kelvo::widgetkit {
 
+/// The major version of the system the host stands in for. Views check it before using what
+/// came with a later version.
+inline constexpr int systemVersion = 14;
+
 /// What a widget's views may read from where they are drawn.
 struct EnvironmentValues {
   WidgetFamily widgetFamily = WidgetFamily::systemSmall;

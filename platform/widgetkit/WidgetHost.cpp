@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <chrono>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -14,6 +13,8 @@
 #include <set>
 #include <variant>
 
+#include "platform/foundation/Clock.hpp"
+#include "platform/foundation/Localized.hpp"
 #include "platform/widgetkit/Layout.hpp"
 #include "platform/widgetkit/SVGWriter.hpp"
 #include "platform/widgetkit/WidgetBundle.hpp"
@@ -176,10 +177,11 @@ std::string indexPage(const std::vector<Drawing>& drawings) {
       if (current) html.close("table");
       current = drawing.widget;
       html.open("h1");
-      html.text(current->displayName().empty() ? current->kind() : current->displayName());
+      html.text(current->displayName().empty() ? current->kind()
+                                               : localized(current->displayName()));
       html.close("h1");
       html.open("p");
-      html.text(current->description());
+      html.text(localized(current->description()));
       html.close("p");
       html.open("table");
       html.open("tr");
@@ -230,8 +232,8 @@ std::string WidgetHost::describe(Date now) const {
   for (const WidgetConfiguration& widget : widgets_) {
     ordered_json item = ordered_json::object();
     item["kind"] = widget.kind();
-    item["displayName"] = widget.displayName();
-    item["description"] = widget.description();
+    item["displayName"] = localized(widget.displayName());
+    item["description"] = localized(widget.description());
     ordered_json families = ordered_json::array();
     ordered_json timelines = ordered_json::array();
     for (const WidgetFamily family : widget.supportedFamilies()) {
@@ -270,7 +272,7 @@ Rendering WidgetHost::render(const WidgetConfiguration& widget, WidgetFamily fam
   options.appearance = appearance;
   options.displayScale = displayScale;
   options.assets = &assets_;
-  options.title = widget.displayName();
+  options.title = localized(widget.displayName());
   options.shape = widgetShape;
   return renderSVG(laidOut, request.displaySize, options);
 }
@@ -391,11 +393,8 @@ int runWidgetHost(std::vector<WidgetConfiguration> widgets, AssetCatalog assets,
                   char** argv) {
   std::vector<std::string> arguments;
   for (int i = 0; i < argc; ++i) arguments.emplace_back(argv[i] ? argv[i] : "");
-  // The host is the system's side: it alone reads the wall clock, and hands the moment on.
-  const auto sinceEpoch = std::chrono::system_clock::now().time_since_epoch();
-  const Date now = Date::fromUnixTime(std::chrono::duration<double>(sinceEpoch).count());
   const WidgetHost host(std::move(widgets), std::move(assets));
-  return host.run(arguments, std::cout, std::cerr, now);
+  return host.run(arguments, std::cout, std::cerr, Clock::system().now());
 }
 
 }  // namespace kelvo::widgetkit

@@ -1,0 +1,166 @@
+#include "widgets/KelvoActionsWidget.hpp"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/widgetkit/Layout.hpp"
+#include "platform/widgetkit/WidgetHost.hpp"
+
+namespace kelvo {
+namespace {
+
+using widgetkit::LayoutNode;
+using widgetkit::View;
+using widgetkit::WidgetFamily;
+
+const Date now(800'000'000);
+
+// The tiles of a laid-out widget: each link with its label and the texts it shows.
+struct PlacedTile {
+  std::string destination;
+  std::string label;
+  widgetkit::Rect frame;
+  std::vector<std::string> texts;
+};
+
+void collectTexts(const LayoutNode& node, std::vector<std::string>& texts) {
+  if (node.text) {
+    for (const auto& line : node.text->lines) texts.push_back(line);
+  }
+  for (const auto& child : node.children) collectTexts(child, texts);
+}
+
+void collectTiles(const LayoutNode& node, std::vector<PlacedTile>& tiles) {
+  if (const auto* label = node.view.as<View::Accessibility>()) {
+    const LayoutNode& link = node.children.front();
+    if (const auto* destination = link.view.as<View::Link>()) {
+      PlacedTile tile{destination->destination, label->label.value_or(""), link.frame, {}};
+      collectTexts(link, tile.texts);
+      tiles.push_back(tile);
+      return;
+    }
+  }
+  for (const auto& child : node.children) collectTiles(child, tiles);
+}
+
+std::vector<PlacedTile> laidOutTiles(WidgetFamily family, const View& view) {
+  widgetkit::Layout layout;
+  std::vector<PlacedTile> tiles;
+  collectTiles(layout.layout(view, widgetkit::displaySize(family)), tiles);
+  return tiles;
+}
+
+View viewFor(WidgetFamily family) {
+  const auto widget = KelvoActionsWidget{}.body();
+  const auto context = widgetkit::WidgetHost::context(family, now);
+  return widget.content(widget.timeline(context).entries.front(), {family, 2});
+}
+
+TEST(KelvoActionsWidgetTest, ConfigurationAndTimeline) {
+  const widgetkit::WidgetConfiguration widget = KelvoActionsWidget{}.body();
+  EXPECT_EQ(widget.kind(), "KelvoActions");
+  EXPECT_EQ(widget.displayName(), "Kelvo actions");
+  EXPECT_EQ(widget.description(), "Keep the clipboard, fill a form, or search your library.");
+  EXPECT_EQ(widget.supportedFamilies(),
+            (std::vector<WidgetFamily>{WidgetFamily::systemSmall, WidgetFamily::systemMedium}));
+  const auto bundle = KelvoWidgetBundle::body();
+  ASSERT_EQ(bundle.size(), 1u);
+  EXPECT_EQ(bundle.front().kind(), "KelvoActions");
+
+  for (const WidgetFamily family : widget.supportedFamilies()) {
+    for (const bool preview : {false, true}) {
+      const auto context = widgetkit::WidgetHost::context(family, now, preview);
+      const auto timeline = widget.timeline(context);
+      ASSERT_EQ(timeline.entries.size(), 1u);
+      EXPECT_EQ(timeline.entries.front().date, now);
+      EXPECT_EQ(timeline.policy, widgetkit::TimelineReloadPolicy::never());
+      EXPECT_EQ(widget.snapshot(context).date, now);
+      EXPECT_EQ(widget.placeholder(context).date, now);
+    }
+  }
+}
+
+TEST(KelvoActionsWidgetTest, SmallShowsKeepAcrossTheTopAndTitlesOnly) {
+  const auto tiles = laidOutTiles(WidgetFamily::systemSmall, viewFor(WidgetFamily::systemSmall));
+  ASSERT_EQ(tiles.size(), 3u);
+  EXPECT_EQ(tiles[0].destination, "kelvo://keep");
+  EXPECT_EQ(tiles[1].destination, "kelvo://fill");
+  EXPECT_EQ(KelvoURL::parse(tiles[2].destination), KelvoURL::search("*"));
+  EXPECT_EQ(tiles[0].label, "Keep the clipboard in Kelvo");
+  EXPECT_EQ(tiles[1].label, "Fill a form with details from Kelvo");
+  EXPECT_EQ(tiles[2].label, "Search your Kelvo library");
+  // Keep fills the top half; fill and search share the bottom half, 6 points apart.
+  EXPECT_EQ(tiles[0].frame, (widgetkit::Rect{{0, 0}, {170, 82}}));
+  EXPECT_EQ(tiles[1].frame, (widgetkit::Rect{{0, 88}, {82, 82}}));
+  EXPECT_EQ(tiles[2].frame, (widgetkit::Rect{{88, 88}, {82, 82}}));
+  EXPECT_EQ(tiles[0].texts, std::vector<std::string>{"Keep"});
+  EXPECT_EQ(tiles[1].texts, std::vector<std::string>{"Fill a form"});
+  EXPECT_EQ(tiles[2].texts, std::vector<std::string>{"Search"});
+
+  // A family the widget does not know is laid out as the small one.
+  const auto large = laidOutTiles(WidgetFamily::systemLarge, viewFor(WidgetFamily::systemLarge));
+  ASSERT_EQ(large.size(), 3u);
+  EXPECT_EQ(large[0].frame.size.width, 364);
+  EXPECT_EQ(large[1].frame.minY(), large[2].frame.minY());
+  EXPECT_EQ(large[1].texts, std::vector<std::string>{"Fill a form"});
+}
+
+TEST(KelvoActionsWidgetTest, MediumShowsTheTilesSideBySideWithDetails) {
+  const auto tiles = laidOutTiles(WidgetFamily::systemMedium, viewFor(WidgetFamily::systemMedium));
+  ASSERT_EQ(tiles.size(), 3u);
+  const double width = (364 - 2 * 6) / 3.0;
+  for (std::size_t i = 0; i < tiles.size(); ++i) {
+    EXPECT_NEAR(tiles[i].frame.minX(), i * (width + 6), 1e-9);
+    EXPECT_NEAR(tiles[i].frame.width(), width, 1e-9);
+    EXPECT_EQ(tiles[i].frame.height(), 170);
+    EXPECT_GE(tiles[i].texts.size(), 2u);  // the title, and the detail on up to two lines
+    EXPECT_LE(tiles[i].texts.size(), 3u);
+  }
+  EXPECT_EQ(tiles[0].texts.front(), "Keep");
+  EXPECT_EQ(tiles[2].texts, (std::vector<std::string>{"Search", "Find a card"}));
+}
+
+TEST(KelvoActionsWidgetTest, TileInsidesAndTheEmptyList) {
+  widgetkit::Layout layout;
+  const LayoutNode laidOut = layout.layout(viewFor(WidgetFamily::systemSmall), {170, 170});
+  // The first tile's icon: 20 by 20, 8 points in from the tile's corner, decorative.
+  const LayoutNode* node = &laidOut;
+  std::vector<const LayoutNode*> stack{node};
+  const LayoutNode* icon = nullptr;
+  while (!stack.empty() && !icon) {
+    const LayoutNode* current = stack.back();
+    stack.pop_back();
+    if (current->view.as<View::Image>()) icon = current;
+    for (auto it = current->children.rbegin(); it != current->children.rend(); ++it) {
+      stack.push_back(&*it);
+    }
+  }
+  ASSERT_TRUE(icon);
+  EXPECT_EQ(icon->frame, (widgetkit::Rect{{8, 8}, {20, 20}}));
+  EXPECT_TRUE(icon->view.as<View::Image>()->decorative);
+  EXPECT_EQ(icon->view.as<View::Image>()->name, "ph-download-simple");
+  EXPECT_EQ(icon->view.as<View::Image>()->rendering, widgetkit::ImageRendering::templateImage);
+
+  // With no tiles only the surface is left, in both layouts.
+  for (const WidgetFamily family : {WidgetFamily::systemSmall, WidgetFamily::systemMedium}) {
+    const View empty = KelvoActionsView{family, 2}.body({});
+    EXPECT_TRUE(empty.as<View::ContainerBackground>());
+    EXPECT_TRUE(laidOutTiles(family, empty).empty());
+  }
+  // What is shown does not depend on the entry's date.
+  const auto widget = KelvoActionsWidget{}.body();
+  const auto early = widget.content({Date(0), KelvoActionsProvider::Entry{Date(0)}},
+                                    {WidgetFamily::systemSmall, 2});
+  const auto tilesEarly = laidOutTiles(WidgetFamily::systemSmall, early);
+  const auto tilesNow = laidOutTiles(WidgetFamily::systemSmall, viewFor(WidgetFamily::systemSmall));
+  ASSERT_EQ(tilesEarly.size(), tilesNow.size());
+  for (std::size_t i = 0; i < tilesNow.size(); ++i) {
+    EXPECT_EQ(tilesEarly[i].frame, tilesNow[i].frame);
+    EXPECT_EQ(tilesEarly[i].texts, tilesNow[i].texts);
+  }
+}
+
+}  // namespace
+}  // namespace kelvo
