@@ -186,6 +186,7 @@ std::string indexPage(const std::vector<Drawing>& drawings) {
       html.open("table");
       html.open("tr");
       html.open("th");
+      html.text("");  // HTML has no empty-element form for a cell
       html.close("th");
       for (const auto family : current->supportedFamilies()) {
         html.open("th");
