@@ -1,0 +1,100 @@
+// A child process saves in a loop and is killed at random moments; every save is whole or absent.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <random>
+#include <set>
+
+#include "platform/data/Context.hpp"
+#include "platform/data/Database.hpp"
+#include "tests/data/TestModel.hpp"
+
+namespace kelvo::data {
+namespace {
+
+constexpr int counterCount = 40;
+
+// Each save raises every counter to the next value and adds one marker carrying that value.
+[[noreturn]] void saveForever(const std::filesystem::path& url) {
+  prctl(PR_SET_PDEATHSIG, SIGKILL);
+  try {
+    auto container = testing::openContainer(url);
+    Context& context = container->viewContext();
+    std::vector<std::shared_ptr<ManagedObject>> counters;
+    for (const auto& note : context.fetch("Note")) {
+      if (*note->value("title")->string() == "counter") counters.push_back(note);
+    }
+    std::int64_t value = *counters.front()->value("useCount")->integer();
+    for (int i = 0; i < 1'000'000; ++i) {
+      ++value;
+      for (const auto& counter : counters) counter->setValue("useCount", value);
+      testing::makeNote(context, "marker")->setValue("useCount", value);
+      context.save();
+    }
+  } catch (...) {
+    _exit(2);
+  }
+  _exit(0);
+}
+
+TEST(CrashTest, AKilledSaveLeavesTheStoreAsBeforeOrAfterIt) {
+  kelvo::testing::TemporaryDirectory directory;
+  const auto url = directory.path() / "Crash.store";
+  {
+    auto container = testing::openContainer(url);
+    for (int i = 0; i < counterCount; ++i) testing::makeNote(container->viewContext(), "counter");
+    container->viewContext().save();
+  }
+  std::random_device seed;
+  std::mt19937 random(seed());
+  std::uniform_int_distribution<int> pause(1'000, 80'000);
+  std::int64_t lastValue = 0;
+  for (int round = 0; round < 15; ++round) {
+    // No connection is open across the fork.
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) saveForever(url);
+    usleep(static_cast<useconds_t>(pause(random)));
+    kill(child, SIGKILL);
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "the child stopped by itself with " << status;
+
+    {
+      Database database(url.string());
+      Statement check = database.prepare("PRAGMA integrity_check");
+      ASSERT_TRUE(check.step());
+      EXPECT_EQ(check.columnText(0), "ok");
+    }
+    auto container = testing::openContainer(url);
+    std::set<std::int64_t> counterValues;
+    std::set<std::int64_t> markers;
+    std::size_t markerCount = 0;
+    for (const auto& note : container->viewContext().fetch("Note")) {
+      const std::int64_t value = *note->value("useCount")->integer();
+      if (*note->value("title")->string() == "counter") {
+        counterValues.insert(value);
+      } else {
+        markers.insert(value);
+        ++markerCount;
+      }
+    }
+    ASSERT_EQ(counterValues.size(), 1u) << "counters disagree after round " << round;
+    const std::int64_t value = *counterValues.begin();
+    EXPECT_GE(value, lastValue);
+    EXPECT_EQ(markerCount, static_cast<std::size_t>(value));
+    EXPECT_EQ(markers.size(), markerCount);
+    if (!markers.empty()) {
+      EXPECT_EQ(*markers.rbegin(), value);
+    }
+    lastValue = value;
+  }
+  // The child did save now and then; otherwise the test proved nothing.
+  EXPECT_GT(lastValue, 0);
+}
+
+}  // namespace
+}  // namespace kelvo::data
