@@ -23,13 +23,11 @@ void Context::validate() const {
     for (std::size_t i = 0; i < entity.attributes().size(); ++i) {
       const auto& attribute = entity.attributes()[i];
       const auto& value = object.attributes_[i];
+      if (value ? fitsAttribute(attribute, *value) : attribute.isOptional) continue;
       const std::string where = entity.name() + "." + attribute.name;
-      if (!value) {
-        if (!attribute.isOptional) refuse(where + " is required.");
-      } else if (!fitsAttribute(attribute, *value)) {
-        refuse(where + " holds a " + std::string(kindName(value->kind())) + " where " +
-               std::string(name(attribute.type)) + " is expected.");
-      }
+      if (!value) refuse(where + " is required.");
+      refuse(where + " holds a " + std::string(kindName(value->kind())) + " where " +
+             std::string(name(attribute.type)) + " is expected.");
     }
     const auto isLive = [this](const ManagedObject* other) {
       return other->context_ == this && !other->deleted_;

@@ -43,7 +43,7 @@ bool fitsAttribute(const AttributeDescription& attribute, const Value& value) {
       return value.kind() == Value::Kind::bytes;
     case AttributeType::transformable: {
       const auto* transformer = ValueTransformer::named(attribute.valueTransformerName);
-      return transformer != nullptr && transformer->encode(value).has_value();
+      return transformer != nullptr && transformer->accepts(value);
     }
   }
   return false;

@@ -87,6 +87,24 @@ bool appendJSONString(std::string& out, std::string_view text) {
   return true;
 }
 
+bool isUTF8(std::string_view text) {
+  for (size_t i = 0; i < text.size();) {
+    const size_t length = sequenceLength(text.substr(i));
+    if (length == 0) return false;
+    i += length;
+  }
+  return true;
+}
+
+bool acceptsStringList(const Value& value) {
+  const auto* list = value.stringList();
+  if (list == nullptr) return false;
+  for (const auto& text : *list) {
+    if (!isUTF8(text)) return false;
+  }
+  return true;
+}
+
 std::optional<std::string> encodeStringList(const Value& value) {
   const auto* list = value.stringList();
   if (list == nullptr) return std::nullopt;
@@ -145,7 +163,8 @@ std::optional<Value> decodeStringList(std::span<const std::uint8_t> bytes) {
 }
 
 constexpr ValueTransformer transformers[] = {
-    {ValueTransformer::secureUnarchiveFromDataName, encodeStringList, decodeStringList},
+    {ValueTransformer::secureUnarchiveFromDataName, acceptsStringList, encodeStringList,
+     decodeStringList},
 };
 
 }  // namespace

@@ -18,6 +18,8 @@ struct ValueTransformer {
   static constexpr std::string_view secureUnarchiveFromDataName = "SecureUnarchiveFromData";
 
   std::string_view name;
+  /// Whether `encode` takes the value.
+  bool (*accepts)(const Value& value);
   /// The bytes of `value`; nothing when the transformer does not take such a value.
   std::optional<std::string> (*encode)(const Value& value);
   /// The value of `bytes`; nothing when they are not bytes the transformer wrote.

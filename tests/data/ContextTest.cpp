@@ -247,6 +247,29 @@ TEST(ContextTest, RollbackRestoresAttributesAndBothEndsOfRelationships) {
   EXPECT_FALSE(home->isUpdated());
 }
 
+TEST(ContextTest, AnUpdateOfARowDeletedElsewhereFailsAndStaysPending) {
+  auto container = testing::openContainer("/dev/null");
+  Context& context = container->viewContext();
+  makeNote(context, "shared");
+  context.save();
+  Context first(context.coordinator());
+  Context second(context.coordinator());
+  const auto mine = first.fetch("Note")[0];
+  second.deleteObject(*second.fetch("Note")[0]);
+  second.save();
+  mine->setValue("title", "edited");
+  try {
+    first.save();
+    ADD_FAILURE() << "saved over a deleted row";
+  } catch (const StoreError& error) {
+    EXPECT_EQ(error.kind(), StoreError::Kind::conflict);
+  }
+  EXPECT_TRUE(mine->isUpdated());
+  EXPECT_EQ(title(*mine), "edited");
+  first.rollback();
+  EXPECT_EQ(title(*mine), "shared");
+}
+
 TEST(ContextTest, WorksWithoutAStoreButCannotSave) {
   Context context;
   EXPECT_EQ(context.coordinator(), nullptr);

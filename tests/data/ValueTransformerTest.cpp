@@ -20,6 +20,7 @@ TEST(ValueTransformerTest, KeepsListsOfStringsExactly) {
                                "tab\tnew\nline\x01",
                                "é ✓ 🙂",
                                std::string("nul\0byte", 8)};
+  EXPECT_TRUE(transformer->accepts(Value(tags)));
   const auto encoded = transformer->encode(Value(tags));
   ASSERT_TRUE(encoded);
   EXPECT_NE(encoded->find("a\\/b"), std::string::npos);
@@ -32,11 +33,13 @@ TEST(ValueTransformerTest, KeepsListsOfStringsExactly) {
 TEST(ValueTransformerTest, RefusesEverythingElse) {
   const auto* transformer = ValueTransformer::named("SecureUnarchiveFromData");
   // Values it does not keep, and text that is not UTF-8, are refused rather than altered.
-  EXPECT_FALSE(transformer->encode(Value("tag")));
-  EXPECT_FALSE(transformer->encode(Value(3)));
-  EXPECT_FALSE(transformer->encode(Value(Value::StringList{"\xff"})));
-  EXPECT_FALSE(transformer->encode(Value(Value::StringList{"\xed\xa0\x80"})));  // a surrogate
-  EXPECT_FALSE(transformer->encode(Value(Value::StringList{"\xe2\x82"})));      // cut short
+  for (const Value& value : {Value("tag"), Value(3), Value(Value::StringList{"\xff"}),
+                             Value(Value::StringList{"ok", "\xed\xa0\x80"}),  // a surrogate
+                             Value(Value::StringList{"\xe2\x82"}),            // cut short
+                             Value(Value::StringList{"\xc0\x80"})}) {         // overlong
+    EXPECT_FALSE(transformer->encode(value));
+    EXPECT_FALSE(transformer->accepts(value));
+  }
   for (const char* text : {"", "\"a\"", "[1]", "[\"a\",[\"b\"]]", "[\"a\"", "[\"a\"] x", "{}",
                            "[null]", "[\"\xff\"]", "[[[[[[[[[[[[[[[[[[[[", "[\"a\",]", "nul"}) {
     EXPECT_FALSE(decode(text)) << text;

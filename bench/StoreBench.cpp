@@ -1,0 +1,339 @@
+// The managed-object layer against raw SQLite, on 100,000 rows of the card entity's shape.
+#include <benchmark/benchmark.h>
+#include <sqlite3.h>
+
+#include <filesystem>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "platform/data/Container.hpp"
+#include "platform/data/ValueTransformer.hpp"
+
+namespace {
+
+using namespace kelvo;
+using namespace kelvo::data;
+
+constexpr int cardCount = 100'000;
+
+std::shared_ptr<const Model> cardModel() {
+  static const auto model = [] {
+    const UUID id = UUID::random();
+    const Date now(760'000'000);
+    EntityDescription card("Card");
+    const auto required = [&](const char* name, AttributeType type, Value value) {
+      card.addAttribute({name, type, false, std::move(value)});
+    };
+    const auto optional = [&](const char* name, AttributeType type) {
+      card.addAttribute({name, type});
+    };
+    required("id", AttributeType::uuid, id);
+    for (const char* name :
+         {"typeRaw", "title", "generatedTitle", "payload", "previewText", "extractedText"}) {
+      required(name, AttributeType::string, "");
+    }
+    AttributeDescription tags("autoTags", AttributeType::transformable, false, Value::StringList{});
+    tags.valueTransformerName = ValueTransformer::secureUnarchiveFromDataName;
+    card.addAttribute(tags);
+    required("createdAt", AttributeType::date, now);
+    optional("lastUsedAt", AttributeType::date);
+    required("useCount", AttributeType::integer64, 0);
+    required("isPinned", AttributeType::boolean, false);
+    required("isLocked", AttributeType::boolean, false);
+    optional("sourceApp", AttributeType::string);
+    optional("factKindRaw", AttributeType::string);
+    optional("factLabel", AttributeType::string);
+    required("syncStateRaw", AttributeType::string, "");
+    required("contentHash", AttributeType::string, "");
+    required("isPayloadAvailable", AttributeType::boolean, true);
+    optional("deletedAt", AttributeType::date);
+    optional("pageCount", AttributeType::integer64);
+    optional("payloadData", AttributeType::binaryData);
+    optional("thumbnailData", AttributeType::binaryData);
+    optional("filename", AttributeType::string);
+    required("byteCount", AttributeType::integer64, 0);
+    card.addRelationship({"shelf", "Shelf", 0, 1, "cardsStorage"});
+    EntityDescription shelf("Shelf");
+    shelf.addAttribute({"id", AttributeType::uuid, false, id});
+    shelf.addAttribute({"name", AttributeType::string, false, ""});
+    shelf.addRelationship({"cardsStorage", "Card", 0, 0, "shelf"});
+    return std::make_shared<const Model>(std::vector<EntityDescription>{card, shelf});
+  }();
+  return model;
+}
+
+// One card's values, made before timing starts.
+struct CardRow {
+  UUID id;
+  std::string title, payload, preview, extracted, hash, tagsJSON;
+  Value::StringList tags;
+  double createdAt, lastUsedAt;
+  std::int64_t useCount;
+};
+
+std::string words(std::mt19937& random, std::size_t length) {
+  static const char* vocabulary[] = {"meeting", "invoice",  "address", "reply",   "thanks",
+                                     "project", "deadline", "draft",   "summary", "client"};
+  std::string text;
+  while (text.size() < length) {
+    text += vocabulary[random() % 10];
+    text += ' ';
+  }
+  text.resize(length);
+  return text;
+}
+
+const std::vector<CardRow>& rows() {
+  static const auto rows = [] {
+    std::mt19937 random(42);
+    std::vector<CardRow> result(cardCount);
+    for (auto& row : result) {
+      row.id = UUID::random();
+      row.title = words(random, 40);
+      row.payload = words(random, 600);
+      row.preview = row.payload.substr(0, 140);
+      row.extracted = words(random, 300);
+      row.hash = std::string(64, 'a');
+      row.tags = {"work", "mail", "draft"};
+      row.tagsJSON = *ValueTransformer::named(ValueTransformer::secureUnarchiveFromDataName)
+                          ->encode(Value(row.tags));
+      row.createdAt = 700'000'000 + random() % 1'000'000;
+      row.lastUsedAt = row.createdAt + 60;
+      row.useCount = random() % 100;
+    }
+    return result;
+  }();
+  return rows;
+}
+
+std::filesystem::path freshStore(const char* name) {
+  const auto folder = std::filesystem::temp_directory_path() / "kelvo-bench";
+  std::filesystem::create_directories(folder);
+  const auto path = folder / name;
+  for (const char* suffix : {"", "-wal", "-shm"}) {
+    std::filesystem::remove(path.string() + suffix);
+  }
+  return path;
+}
+
+std::unique_ptr<Container> open(const std::filesystem::path& path) {
+  auto container = std::make_unique<Container>("Bench", cardModel());
+  container->setStoreDescriptions({StoreDescription(path)});
+  container->loadStores([](const StoreDescription&, const StoreError* error) {
+    if (error != nullptr) throw *error;
+  });
+  return container;
+}
+
+void insertCards(Context& context) {
+  const EntityDescription& entity = *cardModel()->entity("Card");
+  for (const auto& row : rows()) {
+    const auto card = ManagedObject::make(entity, &context);
+    card->setValue("id", row.id);
+    card->setValue("typeRaw", "text");
+    card->setValue("title", row.title);
+    card->setValue("generatedTitle", row.title);
+    card->setValue("payload", row.payload);
+    card->setValue("previewText", row.preview);
+    card->setValue("extractedText", row.extracted);
+    card->setValue("autoTags", row.tags);
+    card->setValue("createdAt", Date(row.createdAt));
+    card->setValue("lastUsedAt", Date(row.lastUsedAt));
+    card->setValue("useCount", row.useCount);
+    card->setValue("isPinned", false);
+    card->setValue("isLocked", false);
+    card->setValue("sourceApp", "com.example.Mail");
+    card->setValue("syncStateRaw", "localOnly");
+    card->setValue("contentHash", row.hash);
+    card->setValue("isPayloadAvailable", true);
+    card->setValue("byteCount", static_cast<std::int64_t>(row.payload.size()));
+  }
+}
+
+// The 100,000-card store the read benchmarks open.
+const std::filesystem::path& fullStore() {
+  static const auto path = [] {
+    const auto result = freshStore("Full.store");
+    auto container = open(result);
+    insertCards(container->viewContext());
+    container->viewContext().save();
+    return result;
+  }();
+  return path;
+}
+
+void check(int result, sqlite3* db) {
+  if (result != SQLITE_OK && result != SQLITE_DONE && result != SQLITE_ROW) {
+    throw std::runtime_error(sqlite3_errmsg(db));
+  }
+}
+
+void BM_RawInsert(benchmark::State& state) {
+  rows();
+  for (auto _ : state) {
+    state.PauseTiming();
+    const auto path = freshStore("Raw.store");
+    open(path);  // the same tables, indexes and settings
+    state.ResumeTiming();
+    sqlite3* db = nullptr;
+    check(sqlite3_open(path.c_str(), &db), db);
+    check(sqlite3_exec(db,
+                       "PRAGMA foreign_keys = ON; PRAGMA journal_mode = WAL; "
+                       "PRAGMA synchronous = FULL; BEGIN IMMEDIATE",
+                       nullptr, nullptr, nullptr),
+          db);
+    sqlite3_stmt* insert = nullptr;
+    check(sqlite3_prepare_v2(
+              db,
+              "INSERT INTO Card (id, typeRaw, title, generatedTitle, payload, previewText, "
+              "extractedText, autoTags, createdAt, lastUsedAt, useCount, isPinned, isLocked, "
+              "sourceApp, syncStateRaw, contentHash, isPayloadAvailable, byteCount) VALUES "
+              "(?1, 'text', ?2, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, 0, 0, 'com.example.Mail', "
+              "'localOnly', ?10, 1, ?11)",
+              -1, &insert, nullptr),
+          db);
+    for (const auto& row : rows()) {
+      sqlite3_bind_blob(insert, 1, row.id.bytes().data(), 16, SQLITE_STATIC);
+      sqlite3_bind_text(insert, 2, row.title.data(), static_cast<int>(row.title.size()),
+                        SQLITE_STATIC);
+      sqlite3_bind_text(insert, 3, row.payload.data(), static_cast<int>(row.payload.size()),
+                        SQLITE_STATIC);
+      sqlite3_bind_text(insert, 4, row.preview.data(), static_cast<int>(row.preview.size()),
+                        SQLITE_STATIC);
+      sqlite3_bind_text(insert, 5, row.extracted.data(), static_cast<int>(row.extracted.size()),
+                        SQLITE_STATIC);
+      sqlite3_bind_blob(insert, 6, row.tagsJSON.data(), static_cast<int>(row.tagsJSON.size()),
+                        SQLITE_STATIC);
+      sqlite3_bind_double(insert, 7, row.createdAt);
+      sqlite3_bind_double(insert, 8, row.lastUsedAt);
+      sqlite3_bind_int64(insert, 9, row.useCount);
+      sqlite3_bind_text(insert, 10, row.hash.data(), static_cast<int>(row.hash.size()),
+                        SQLITE_STATIC);
+      sqlite3_bind_int64(insert, 11, static_cast<std::int64_t>(row.payload.size()));
+      check(sqlite3_step(insert), db);
+      sqlite3_reset(insert);
+    }
+    sqlite3_finalize(insert);
+    check(sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr), db);
+    sqlite3_close(db);
+  }
+  state.SetItemsProcessed(state.iterations() * cardCount);
+}
+BENCHMARK(BM_RawInsert)->Unit(benchmark::kMillisecond)->MinTime(3);
+
+void BM_ContextInsertAndSave(benchmark::State& state) {
+  rows();
+  for (auto _ : state) {
+    state.PauseTiming();
+    const auto path = freshStore("Context.store");
+    auto container = open(path);
+    state.ResumeTiming();
+    insertCards(container->viewContext());
+    container->viewContext().save();
+    state.PauseTiming();
+    container.reset();
+    state.ResumeTiming();
+  }
+  state.SetItemsProcessed(state.iterations() * cardCount);
+}
+BENCHMARK(BM_ContextInsertAndSave)->Unit(benchmark::kMillisecond)->MinTime(3);
+
+struct ScannedCard {
+  std::int64_t key;
+  std::string id, typeRaw, title, generatedTitle, payload, preview, extracted, tags;
+  double createdAt, lastUsedAt;
+  std::int64_t useCount, isPinned, isLocked;
+  std::string sourceApp, factKind, factLabel, syncState, hash;
+  std::int64_t isPayloadAvailable;
+  double deletedAt;
+  std::int64_t pageCount;
+  std::string payloadData, thumbnailData, filename;
+  std::int64_t byteCount, shelf;
+};
+
+void BM_RawScan(benchmark::State& state) {
+  const auto& path = fullStore();
+  for (auto _ : state) {
+    sqlite3* db = nullptr;
+    check(sqlite3_open(path.c_str(), &db), db);
+    sqlite3_stmt* select = nullptr;
+    check(sqlite3_prepare_v2(db, "SELECT * FROM Card", -1, &select, nullptr), db);
+    std::vector<ScannedCard> cards;
+    const auto text = [&](int column) {
+      const auto* bytes = static_cast<const char*>(sqlite3_column_blob(select, column));
+      return bytes == nullptr ? std::string()
+                              : std::string(bytes, sqlite3_column_bytes(select, column));
+    };
+    while (sqlite3_step(select) == SQLITE_ROW) {
+      cards.push_back({sqlite3_column_int64(select, 0),
+                       text(1),
+                       text(2),
+                       text(3),
+                       text(4),
+                       text(5),
+                       text(6),
+                       text(7),
+                       text(8),
+                       sqlite3_column_double(select, 9),
+                       sqlite3_column_double(select, 10),
+                       sqlite3_column_int64(select, 11),
+                       sqlite3_column_int64(select, 12),
+                       sqlite3_column_int64(select, 13),
+                       text(14),
+                       text(15),
+                       text(16),
+                       text(17),
+                       text(18),
+                       sqlite3_column_int64(select, 19),
+                       sqlite3_column_double(select, 20),
+                       sqlite3_column_int64(select, 21),
+                       text(22),
+                       text(23),
+                       text(24),
+                       sqlite3_column_int64(select, 25),
+                       sqlite3_column_int64(select, 26)});
+    }
+    sqlite3_finalize(select);
+    sqlite3_close(db);
+    if (cards.size() != cardCount) state.SkipWithError("wrong count");
+    benchmark::DoNotOptimize(cards.data());
+  }
+  state.SetItemsProcessed(state.iterations() * cardCount);
+}
+BENCHMARK(BM_RawScan)->Unit(benchmark::kMillisecond)->MinTime(3);
+
+void BM_OpenAndFetch(benchmark::State& state) {
+  const auto& path = fullStore();
+  for (auto _ : state) {
+    auto container = open(path);
+    const auto cards = container->viewContext().fetch("Card");
+    if (cards.size() != cardCount) state.SkipWithError("wrong count");
+    benchmark::DoNotOptimize(cards.data());
+    state.PauseTiming();
+    container.reset();
+    state.ResumeTiming();
+  }
+  state.SetItemsProcessed(state.iterations() * cardCount);
+}
+BENCHMARK(BM_OpenAndFetch)->Unit(benchmark::kMillisecond)->MinTime(3);
+
+void BM_SaveOneChangedCard(benchmark::State& state) {
+  auto container = open(fullStore());
+  Context& context = container->viewContext();
+  const auto cards = context.fetch("Card");
+  const auto wal = fullStore().string() + "-wal";
+  std::int64_t count = 0;
+  for (auto _ : state) {
+    cards[cardCount / 2]->setValue("useCount", ++count);
+    context.save();
+  }
+  // The log starts empty and is not checkpointed within 200 small saves: its size is what
+  // the saves wrote.
+  state.counters["logBytesPerSave"] = static_cast<double>(std::filesystem::file_size(wal)) /
+                                      static_cast<double>(state.iterations());
+}
+BENCHMARK(BM_SaveOneChangedCard)->Unit(benchmark::kMicrosecond)->Iterations(200);
+
+}  // namespace
