@@ -233,7 +233,18 @@ TEST_P(FaultInjectionTest, AFailedSaveChangesNeitherTheFileNorThePendingChanges)
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryFault, FaultInjectionTest,
-                         ::testing::Values(Fault::writeError, Fault::diskFull, Fault::syncError));
+                         ::testing::Values(Fault::writeError, Fault::diskFull, Fault::syncError),
+                         [](const ::testing::TestParamInfo<Fault>& param) {
+                           switch (param.param) {
+                             case Fault::writeError:
+                               return "WriteError";
+                             case Fault::diskFull:
+                               return "DiskFull";
+                             case Fault::syncError:
+                               return "SyncError";
+                           }
+                           return "Fault";
+                         });
 
 }  // namespace
 }  // namespace kelvo::data
