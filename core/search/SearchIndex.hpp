@@ -1,0 +1,79 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "core/search/SearchResult.hpp"
+#include "core/search/SearchTermTable.hpp"
+#include "core/search/SearchableCard.hpp"
+#include "platform/foundation/Clock.hpp"
+#include "platform/foundation/UUID.hpp"
+
+namespace kelvo {
+
+/// The literal full-text search: an in-memory inverted index over searchable cards. A query
+/// finds the cards holding every word of it, the last word also as the beginning of a longer
+/// word, ranked by the fields the words were found in, how exactly they matched, and the
+/// card's use and recency. A plain value: copies are independent; searches may run at once
+/// over an index nobody changes.
+class SearchIndex {
+ public:
+  /// An index of `cards`; a later card replaces an earlier one with the same `id`. The
+  /// recency boost reads the current time from `clock`.
+  explicit SearchIndex(std::span<const SearchableCard> cards,
+                       std::shared_ptr<const Clock> clock = Clock::wall());
+
+  /// Adds the card, or replaces the indexed card with the same `id`.
+  void insert(const SearchableCard& card);
+  /// The same as inserting each card in order, with the term list brought up to date once.
+  void insert(std::span<const SearchableCard> cards);
+  /// Takes the card out; an identifier that is not indexed changes nothing.
+  void remove(const UUID& id);
+
+  /// At most `limit` results, best first. A query without terms, or with a word no card holds,
+  /// finds nothing; a `limit` below zero counts as zero.
+  std::vector<SearchResult> search(std::string_view query, std::int64_t limit) const;
+
+  std::size_t cardCount() const { return slotsByID_.size(); }
+  std::size_t termCount() const { return terms_.count(); }
+
+  /// The one word splitter of the system: folds case and diacritics (no locale), keeps runs of
+  /// letters and digits, and makes each ideograph, kana and Hangul syllable a term alone.
+  static std::vector<std::string> tokenize(std::string_view text);
+
+  /// Bytes the index holds beyond the cards' own records, for measurements.
+  std::size_t memoryUsage() const;
+
+ private:
+  using Slot = SearchTermTable::Slot;
+  using TermID = SearchTermTable::TermID;
+
+  struct Entry {
+    std::optional<SearchableCard> card;
+    std::vector<TermID> terms;  // ascending; what `remove` must take back out
+    // The title in composed form when that differs from the title: ties sort by it.
+    std::optional<std::string> composedTitle;
+  };
+
+  void insertCard(const SearchableCard& card, bool deferringTermList);
+  void removeCard(const UUID& id, bool deferringTermList);
+  std::string_view orderTitle(Slot slot) const;
+  void mergePrefixHits(std::span<const TermID> prefixTerms, std::size_t queryLength,
+                       std::size_t total, std::vector<SearchTermTable::Posting>& merged,
+                       std::vector<std::uint8_t>& exact) const;
+
+  SearchTermTable terms_;
+  std::vector<Entry> entries_;
+  std::vector<Slot> freeSlots_;
+  std::unordered_map<UUID, Slot> slotsByID_;
+  std::shared_ptr<const Clock> clock_;
+};
+
+}  // namespace kelvo

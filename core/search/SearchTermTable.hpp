@@ -1,0 +1,88 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace kelvo {
+
+/// The inverted lists behind `SearchIndex`: every distinct term interned once under a compact
+/// number, with the cards that hold it, and the terms kept in ascending code-point order for
+/// prefix lookup. A card is a slot number; a posting packs the slot with the bit set of fields
+/// in which the card holds the term.
+class SearchTermTable {
+ public:
+  using TermID = std::uint32_t;
+  using Slot = std::uint32_t;
+  using Posting = std::uint32_t;
+
+  static constexpr unsigned fieldBits = 6;
+  static constexpr Posting fieldMask = (1u << fieldBits) - 1;
+  /// Slots a posting can name.
+  static constexpr std::size_t slotLimit = std::size_t{1} << (32 - fieldBits);
+
+  static constexpr Posting posting(Slot slot, unsigned fields) {
+    return slot << fieldBits | fields;
+  }
+  static constexpr Slot slotOf(Posting posting) { return posting >> fieldBits; }
+  static constexpr unsigned fieldsOf(Posting posting) { return posting & fieldMask; }
+
+  /// The number of the term, creating it when new.
+  TermID intern(std::string_view term);
+  /// The number of the term when some card holds it.
+  std::optional<TermID> find(std::string_view term) const;
+
+  const std::string& text(TermID id) const { return terms_[id].text; }
+  /// Postings of a term, ascending by slot.
+  std::span<const Posting> postings(TermID id) const { return terms_[id].postings; }
+
+  /// Records that `slot` holds the term in `fields`; `slot` must not be listed yet.
+  void add(TermID id, Slot slot, unsigned fields);
+  /// Takes `slot` off the term; a term whose last card leaves is dropped.
+  void remove(TermID id, Slot slot);
+
+  /// Distinct terms some card holds.
+  std::size_t count() const { return liveCount_; }
+
+  /// Brings the sorted list up to date after terms were added or dropped.
+  void refreshSortedList();
+  /// The range of the sorted list (fresh) whose terms begin with `prefix` byte for byte.
+  std::pair<std::size_t, std::size_t> prefixRange(std::string_view prefix) const;
+  TermID sortedAt(std::size_t position) const { return sorted_[position]; }
+
+  /// Bytes held by the table, for measurements.
+  std::size_t memoryUsage() const;
+
+ private:
+  struct Term {
+    std::string text;
+    std::vector<Posting> postings;
+    std::size_t hash = 0;
+    bool live = false;
+    bool listed = false;  // present in `sorted_`
+  };
+
+  static constexpr std::uint32_t emptyBucket = 0;
+  static constexpr std::uint32_t deletedBucket = 0xFFFFFFFFu;
+
+  std::size_t bucketOf(std::string_view term, std::size_t hash) const;
+  void growBuckets();
+  void dropTerm(TermID id);
+
+  std::vector<Term> terms_;
+  // Open addressing over term numbers plus one; 0 is empty, all ones a deleted bucket.
+  std::vector<std::uint32_t> buckets_;
+  std::size_t usedBuckets_ = 0;  // live and deleted
+  std::size_t liveCount_ = 0;
+  std::vector<TermID> free_;     // numbers ready for reuse
+  std::vector<TermID> retired_;  // dropped since the last refresh; reused only after it
+  std::vector<TermID> added_;    // created since the last refresh
+  std::vector<TermID> sorted_;
+};
+
+}  // namespace kelvo

@@ -1,0 +1,151 @@
+#include "core/search/SearchTokenizer.hpp"
+
+#include <array>
+#include <bitset>
+#include <cstdint>
+#include <memory>
+
+#include "platform/foundation/Text.hpp"
+#include "platform/foundation/Utf.hpp"
+
+namespace kelvo {
+namespace {
+
+struct ScalarRange {
+  char32_t first;
+  char32_t last;
+};
+
+// Scripts written without spaces between words: each of their letters is a term.
+constexpr std::array<ScalarRange, 6> standAloneRanges{{
+    {0x3040, 0x30FF},    // Hiragana and Katakana
+    {0x3400, 0x4DBF},    // CJK Unified Ideographs Extension A
+    {0x4E00, 0x9FFF},    // CJK Unified Ideographs
+    {0xAC00, 0xD7AF},    // Hangul Syllables
+    {0xF900, 0xFAFF},    // CJK Compatibility Ideographs
+    {0x20000, 0x2FA1F},  // supplementary ideographs up to the Compatibility Supplement
+}};
+
+bool inStandAloneRange(char32_t scalar) {
+  for (const auto& range : standAloneRanges) {
+    if (scalar >= range.first && scalar <= range.last) return true;
+  }
+  return false;
+}
+
+bool queryWordScalar(char32_t scalar) {
+  return text::isMember(scalar, text::CharacterClass::alphabetic) ||
+         text::isMember(scalar, text::CharacterClass::numeric);
+}
+
+// The basic plane is looked up in two bit tables built once; the rest asks ICU each time.
+struct PlaneTables {
+  std::bitset<0x10000> word;
+  std::bitset<0x10000> alone;
+};
+
+const PlaneTables& planeTables() {
+  static const std::unique_ptr<const PlaneTables> tables = [] {
+    auto built = std::make_unique<PlaneTables>();
+    for (char32_t c = 0; c < 0x10000; ++c) {
+      if (!queryWordScalar(c)) continue;
+      built->word.set(c);
+      if (inStandAloneRange(c)) built->alone.set(c);
+    }
+    return built;
+  }();
+  return *tables;
+}
+
+// ASCII letters and digits, the only word scalars below U+0080.
+constexpr std::array<bool, 128> asciiWordTable = [] {
+  std::array<bool, 128> table{};
+  for (int c = '0'; c <= '9'; ++c) table[c] = true;
+  for (int c = 'A'; c <= 'Z'; ++c) table[c] = true;
+  for (int c = 'a'; c <= 'z'; ++c) table[c] = true;
+  return table;
+}();
+
+}  // namespace
+
+bool SearchTokenizer::isWordScalar(char32_t scalar) {
+  if (scalar < 0x10000) return planeTables().word.test(scalar);
+  return scalar <= 0x10FFFF && queryWordScalar(scalar);
+}
+
+bool SearchTokenizer::standsAlone(char32_t scalar) {
+  if (scalar < 0x10000) return planeTables().alone.test(scalar);
+  return scalar <= 0x10FFFF && inStandAloneRange(scalar) && queryWordScalar(scalar);
+}
+
+std::vector<std::string> SearchTokenizer::terms(std::string_view text) {
+  std::vector<std::string> terms;
+  forEachTerm(text, [&terms](std::string_view term) { terms.emplace_back(term); });
+  return terms;
+}
+
+// Folding is local: case folding maps each scalar alone, and removing marks and recomposing
+// never reaches across an ASCII space or punctuation mark (they are starters that compose
+// with nothing a letter could come from). So the text is cut at those, pure ASCII pieces
+// are lower-cased in place, and only pieces holding other scalars go through the folding of
+// the text library. The result is the same as folding the whole text first.
+void SearchTokenizer::run(std::string_view text, Emitter emit, void* context) {
+  std::string term;
+  std::string folded;
+  const size_t size = text.size();
+  size_t i = 0;
+  while (i < size) {
+    auto byte = static_cast<unsigned char>(text[i]);
+    if (byte < 0x80 && !asciiWordTable[byte]) {
+      ++i;
+      continue;
+    }
+    const size_t start = i;
+    bool ascii = true;
+    for (; i < size; ++i) {
+      byte = static_cast<unsigned char>(text[i]);
+      if (byte < 0x80) {
+        if (!asciiWordTable[byte]) break;
+      } else {
+        ascii = false;
+      }
+    }
+    const std::string_view piece = text.substr(start, i - start);
+    if (ascii) {
+      term.assign(piece);
+      for (char& c : term) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + ('a' - 'A'));
+      }
+      emit(context, term);
+      term.clear();
+    } else {
+      folded = text::folded(piece);
+      splitFolded(folded, term, emit, context);
+    }
+  }
+}
+
+void SearchTokenizer::splitFolded(std::string_view folded, std::string& term, Emitter emit,
+                                  void* context) {
+  term.clear();
+  size_t i = 0;
+  while (i < folded.size()) {
+    const size_t start = i;
+    const char32_t scalar = nextScalar(folded, i);
+    if (!isWordScalar(scalar)) {
+      if (!term.empty()) emit(context, term);
+      term.clear();
+    } else if (standsAlone(scalar)) {
+      if (!term.empty()) emit(context, term);
+      term.assign(folded.substr(start, i - start));
+      emit(context, term);
+      term.clear();
+    } else {
+      term.append(folded.substr(start, i - start));
+    }
+  }
+  if (!term.empty()) emit(context, term);
+  term.clear();
+}
+
+}  // namespace kelvo

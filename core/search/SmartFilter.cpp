@@ -1,0 +1,37 @@
+#include "core/search/SmartFilter.hpp"
+
+#include <string>
+
+#include "platform/foundation/Text.hpp"
+#include "platform/foundation/URL.hpp"
+
+namespace kelvo {
+
+bool isLink(std::string_view text) {
+  const std::string trimmed = text::trimmed(text);
+  // A character is at least one byte, so only long texts need counting, and only so far.
+  if (trimmed.size() > linkCharacterLimit &&
+      text::prefix(trimmed, linkCharacterLimit).size() < trimmed.size()) {
+    return false;
+  }
+
+  // The schemes are eight characters at most; lower-casing more could not change the answer.
+  const std::string lowered = text::lowercased(text::prefix(trimmed, 8));
+  std::string candidate;
+  if (lowered.starts_with("http://") || lowered.starts_with("https://")) {
+    candidate = trimmed;
+  } else if (lowered.starts_with("www.")) {
+    candidate = "https://" + trimmed;
+  } else {
+    return false;
+  }
+  if (text::containsAny(candidate, text::CharacterClass::whitespaceAndNewline)) return false;
+
+  const auto url = URL::parse(candidate);
+  if (!url) return false;
+  const auto host = url->host();
+  if (!host) return false;
+  return host->find('.') != std::string::npos || *host == "localhost";
+}
+
+}  // namespace kelvo
