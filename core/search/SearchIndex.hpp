@@ -55,24 +55,31 @@ class SearchIndex {
   using Slot = SearchTermTable::Slot;
   using TermID = SearchTermTable::TermID;
 
-  struct Entry {
-    std::optional<SearchableCard> card;
-    std::vector<TermID> terms;  // ascending; what `remove` must take back out
-    // The title in composed form when that differs from the title: ties sort by it.
-    std::optional<std::string> composedTitle;
-  };
-
   void insertCard(const SearchableCard& card, bool deferringTermList);
   void removeCard(const UUID& id, bool deferringTermList);
+  std::optional<Slot> slotOf(const UUID& id) const;
   std::string_view orderTitle(Slot slot) const;
+  std::vector<std::uint8_t> prefixTable(std::span<const TermID> prefixTerms,
+                                        std::size_t queryLength) const;
   void mergePrefixHits(std::span<const TermID> prefixTerms, std::size_t queryLength,
                        std::size_t total, std::vector<SearchTermTable::Posting>& merged,
                        std::vector<std::uint8_t>& exact) const;
 
   SearchTermTable terms_;
-  std::vector<Entry> entries_;
+  // Cards by slot; a free slot is empty and waits in `freeSlots_` for reuse. A card's terms
+  // are not kept: taking it out splits its texts again.
+  std::vector<std::optional<SearchableCard>> cards_;
+  // What scoring reads of each card, kept beside the slots so that scoring many candidates
+  // does not chase every card's record.
+  struct Boosts {
+    double use = 1;
+    std::optional<Date> lastUsedAt;
+  };
+  std::vector<Boosts> boosts_;
   std::vector<Slot> freeSlots_;
-  std::unordered_map<UUID, Slot> slotsByID_;
+  SearchIDBuckets slotsByID_;
+  // Titles whose composed form differs from the text given: ties sort by the composed form.
+  std::unordered_map<Slot, std::string> composedTitles_;
   std::shared_ptr<const Clock> clock_;
 };
 

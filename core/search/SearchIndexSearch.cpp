@@ -14,6 +14,7 @@ namespace {
 
 using Posting = SearchTermTable::Posting;
 using Slot = SearchTermTable::Slot;
+using TermID = SearchTermTable::TermID;
 
 // A hit byte: the fields of the card that matched (low six bits) and whether the card holds
 // the query term itself rather than only longer words beginning with it.
@@ -34,36 +35,83 @@ constexpr std::array<double, 64> bestWeights = [] {
   return table;
 }();
 
-// The cards of one query term, ascending by slot. Exactness comes per hit when `exact` is set,
-// else it is the same for every hit.
-struct HitList {
-  std::span<const Posting> postings;
-  const std::uint8_t* exact = nullptr;
-  std::uint8_t allExact = exactBit;
-  std::size_t term = 0;  // position in the query
+std::uint8_t hitOf(Posting posting, bool exact) {
+  return static_cast<std::uint8_t>(SearchTermTable::fieldsOf(posting) | (exact ? exactBit : 0));
+}
 
-  std::uint8_t hitAt(std::size_t i) const {
-    const auto fields = static_cast<std::uint8_t>(SearchTermTable::fieldsOf(postings[i]));
-    return fields | (exact != nullptr ? exact[i] : allExact);
-  }
-};
-
-// Finds the first posting at or after `from` whose slot is not below `slot`, galloping
-// forward: the candidates come in ascending order, so each search starts where the last ended.
-std::size_t seek(std::span<const Posting> postings, std::size_t from, Slot slot) {
-  const Posting key = SearchTermTable::posting(slot, 0);
+// The first position at or after `from` whose value is not below `key`, galloping forward:
+// the keys come in ascending order, so each search starts where the last one ended.
+template <class T>
+std::size_t seek(std::span<const T> values, std::size_t from, T key) {
   std::size_t step = 1;
   std::size_t high = from;
-  while (high < postings.size() && postings[high] < key) {
+  while (high < values.size() && values[high] < key) {
     from = high + 1;
     high += step;
     step *= 2;
   }
-  high = std::min(high, postings.size());
+  high = std::min(high, values.size());
   return static_cast<std::size_t>(
-      std::lower_bound(postings.begin() + static_cast<std::ptrdiff_t>(from),
-                       postings.begin() + static_cast<std::ptrdiff_t>(high), key) -
-      postings.begin());
+      std::lower_bound(values.begin() + from, values.begin() + high, key) - values.begin());
+}
+
+// The cards of one query term, ascending by slot, with exactness per hit when `exact` is set
+// and the same for all otherwise.
+struct HitList {
+  std::span<const Posting> postings;
+  const std::uint8_t* exact = nullptr;
+  bool allExact = true;
+  std::size_t term = 0;  // position in the query
+
+  std::uint8_t hitAt(std::size_t i) const {
+    return hitOf(postings[i], exact != nullptr ? exact[i] != 0 : allExact);
+  }
+};
+
+// The cards still in the running, ascending, with one hit byte per query term each.
+struct Candidates {
+  std::vector<Slot> slots;
+  std::vector<std::uint8_t> hits;
+  std::size_t width = 0;
+
+  std::uint8_t* hitsOf(std::size_t c) { return &hits[c * width]; }
+
+  // Moves candidate `from` to position `to` (not after it) while narrowing down.
+  void move(std::size_t from, std::size_t to) {
+    slots[to] = slots[from];
+    if (to != from) std::memcpy(hitsOf(to), hitsOf(from), width);
+  }
+  void truncate(std::size_t count) {
+    slots.resize(count);
+    hits.resize(count * width);
+  }
+};
+
+Candidates startFrom(const HitList& driver, std::size_t termCount) {
+  Candidates candidates;
+  candidates.width = termCount;
+  candidates.slots.reserve(driver.postings.size());
+  candidates.hits.assign(driver.postings.size() * termCount, 0);
+  for (std::size_t i = 0; i < driver.postings.size(); ++i) {
+    candidates.slots.push_back(SearchTermTable::slotOf(driver.postings[i]));
+    candidates.hitsOf(i)[driver.term] = driver.hitAt(i);
+  }
+  return candidates;
+}
+
+// Keeps the candidates that `list` holds, noting its hit for each.
+void narrow(Candidates& candidates, const HitList& list) {
+  std::size_t kept = 0;
+  std::size_t at = 0;
+  for (std::size_t c = 0; c < candidates.slots.size(); ++c) {
+    at = seek(list.postings, at, SearchTermTable::posting(candidates.slots[c], 0));
+    if (at == list.postings.size()) break;
+    if (SearchTermTable::slotOf(list.postings[at]) != candidates.slots[c]) continue;
+    candidates.move(c, kept);
+    candidates.hitsOf(kept)[list.term] = list.hitAt(at);
+    ++kept;
+  }
+  candidates.truncate(kept);
 }
 
 // Whether `term`, which begins with the bytes of `query`, also begins with it character by
@@ -83,14 +131,15 @@ std::vector<SearchResult> SearchIndex::search(std::string_view query, std::int64
   const std::vector<std::string> queryTerms = tokenize(query);
   if (queryTerms.empty()) return {};
   const std::size_t termCount = queryTerms.size();
+  const std::size_t lastTerm = termCount - 1;
 
   std::vector<HitList> lists;
   lists.reserve(termCount);
   std::size_t smallestExact = SIZE_MAX;
-  for (std::size_t i = 0; i + 1 < termCount; ++i) {
+  for (std::size_t i = 0; i < lastTerm; ++i) {
     const auto id = terms_.find(queryTerms[i]);
     if (!id) return {};
-    lists.push_back(HitList{terms_.postings(*id), nullptr, exactBit, i});
+    lists.push_back(HitList{terms_.postings(*id), nullptr, true, i});
     smallestExact = std::min(smallestExact, lists.back().postings.size());
   }
 
@@ -111,74 +160,81 @@ std::vector<SearchResult> SearchIndex::search(std::string_view query, std::int64
   if (prefixTerms.empty()) return {};
   const auto isExact = [this, &last](TermID id) { return terms_.text(id).size() == last.size(); };
 
-  // With few candidates from the other terms, probing each prefix term's list per candidate
-  // is cheaper than merging the lists of every word the prefix begins.
-  const bool probePrefix = termCount > 1 && smallestExact * prefixTerms.size() * 8 < prefixPostings;
+  // Several words may begin with the last term. A short union of their lists is merged into
+  // one list, which may then lead; a long one is either laid out as a table over all slots,
+  // which the candidates are looked up in, or, when the candidates are few, each word's list
+  // is matched against them.
+  enum class PrefixPlan { list, table, probe } plan = PrefixPlan::list;
+  if (prefixTerms.size() > 1 && termCount > 1 && prefixPostings >= smallestExact) {
+    std::size_t probeCost = 0;
+    for (const TermID id : prefixTerms) {
+      probeCost += std::min(terms_.postings(id).size(), smallestExact);
+    }
+    plan = probeCost * 4 < prefixPostings ? PrefixPlan::probe : PrefixPlan::table;
+  }
   std::vector<Posting> merged;
   std::vector<std::uint8_t> mergedExact;
-  if (!probePrefix) {
-    if (prefixTerms.size() == 1) {
-      const TermID id = prefixTerms.front();
-      lists.push_back(HitList{terms_.postings(id), nullptr,
-                              isExact(id) ? exactBit : std::uint8_t{0}, termCount - 1});
-    } else {
-      mergePrefixHits(prefixTerms, last.size(), prefixPostings, merged, mergedExact);
-      lists.push_back(HitList{merged, mergedExact.data(), 0, termCount - 1});
-    }
+  std::vector<std::uint8_t> table;
+  if (prefixTerms.size() == 1) {
+    const TermID id = prefixTerms.front();
+    lists.push_back(HitList{terms_.postings(id), nullptr, isExact(id), lastTerm});
+  } else if (plan == PrefixPlan::list) {
+    mergePrefixHits(prefixTerms, last.size(), prefixPostings, merged, mergedExact);
+    lists.push_back(HitList{merged, mergedExact.data(), false, lastTerm});
+  } else if (plan == PrefixPlan::table) {
+    table = prefixTable(prefixTerms, last.size());
   }
 
   // Candidates start from the smallest list and are narrowed by the others.
   std::sort(lists.begin(), lists.end(), [](const HitList& a, const HitList& b) {
     return a.postings.size() < b.postings.size();
   });
-  std::vector<Slot> candidates;
-  std::vector<std::uint8_t> hits;  // termCount bytes per candidate
-  {
-    const HitList& driver = lists.front();
-    candidates.reserve(driver.postings.size());
-    hits.assign(driver.postings.size() * termCount, 0);
-    for (std::size_t i = 0; i < driver.postings.size(); ++i) {
-      candidates.push_back(SearchTermTable::slotOf(driver.postings[i]));
-      hits[i * termCount + driver.term] = driver.hitAt(i);
-    }
+  Candidates candidates = startFrom(lists.front(), termCount);
+  for (std::size_t l = 1; l < lists.size() && !candidates.slots.empty(); ++l) {
+    narrow(candidates, lists[l]);
   }
-  for (std::size_t l = 1; l < lists.size() && !candidates.empty(); ++l) {
-    const HitList& list = lists[l];
+  if (plan == PrefixPlan::table) {
     std::size_t kept = 0;
-    std::size_t at = 0;
-    for (std::size_t c = 0; c < candidates.size(); ++c) {
-      at = seek(list.postings, at, candidates[c]);
-      if (at == list.postings.size()) break;
-      if (SearchTermTable::slotOf(list.postings[at]) != candidates[c]) continue;
-      candidates[kept] = candidates[c];
-      std::memmove(&hits[kept * termCount], &hits[c * termCount], termCount);
-      hits[kept * termCount + list.term] = list.hitAt(at);
-      ++kept;
-    }
-    candidates.resize(kept);
-  }
-  if (probePrefix) {
-    std::size_t kept = 0;
-    for (std::size_t c = 0; c < candidates.size(); ++c) {
-      std::uint8_t hit = 0;
-      for (const TermID id : prefixTerms) {
-        const auto postings = terms_.postings(id);
-        const auto at = seek(postings, 0, candidates[c]);
-        if (at == postings.size() || SearchTermTable::slotOf(postings[at]) != candidates[c]) {
-          continue;
-        }
-        hit |= static_cast<std::uint8_t>(SearchTermTable::fieldsOf(postings[at]));
-        if (isExact(id)) hit |= exactBit;
-      }
+    for (std::size_t c = 0; c < candidates.slots.size(); ++c) {
+      const std::uint8_t hit = table[candidates.slots[c]];
       if (hit == 0) continue;
-      candidates[kept] = candidates[c];
-      std::memmove(&hits[kept * termCount], &hits[c * termCount], termCount);
-      hits[kept * termCount + termCount - 1] = hit;
-      ++kept;
+      candidates.move(c, kept);
+      candidates.hitsOf(kept++)[lastTerm] = hit & (exactBit | SearchTermTable::fieldMask);
     }
-    candidates.resize(kept);
+    candidates.truncate(kept);
+  } else if (plan == PrefixPlan::probe) {
+    const std::span<const Slot> slots = candidates.slots;
+    for (const TermID id : prefixTerms) {
+      const auto postings = terms_.postings(id);
+      const bool exact = isExact(id);
+      // Walk the shorter of the two lists, galloping through the longer.
+      if (postings.size() < slots.size()) {
+        std::size_t at = 0;
+        for (const Posting posting : postings) {
+          at = seek(slots, at, SearchTermTable::slotOf(posting));
+          if (at == slots.size()) break;
+          if (slots[at] == SearchTermTable::slotOf(posting)) {
+            candidates.hitsOf(at)[lastTerm] |= hitOf(posting, exact);
+          }
+        }
+      } else {
+        std::size_t at = 0;
+        for (std::size_t c = 0; c < slots.size(); ++c) {
+          at = seek(postings, at, SearchTermTable::posting(slots[c], 0));
+          if (at == postings.size()) break;
+          if (SearchTermTable::slotOf(postings[at]) == slots[c]) {
+            candidates.hitsOf(c)[lastTerm] |= hitOf(postings[at], exact);
+          }
+        }
+      }
+    }
+    std::size_t kept = 0;
+    for (std::size_t c = 0; c < candidates.slots.size(); ++c) {
+      if (candidates.hitsOf(c)[lastTerm] != 0) candidates.move(c, kept++);
+    }
+    candidates.truncate(kept);
   }
-  if (candidates.empty()) return {};
+  if (candidates.slots.empty()) return {};
 
   struct Scored {
     double score;
@@ -186,30 +242,27 @@ std::vector<SearchResult> SearchIndex::search(std::string_view query, std::int64
     std::uint8_t fields;
   };
   std::vector<Scored> scored;
-  scored.reserve(candidates.size());
+  scored.reserve(candidates.slots.size());
   std::optional<Date> now;  // read once, when the first card with a last use needs it
-  for (std::size_t c = 0; c < candidates.size(); ++c) {
-    const Entry& entry = entries_[candidates[c]];
-    if (!entry.card) continue;
-    const SearchableCard& card = *entry.card;
+  for (std::size_t c = 0; c < candidates.slots.size(); ++c) {
+    const Slot slot = candidates.slots[c];
+    if (!cards_[slot]) continue;
     double textScore = 0;
     std::uint8_t fields = 0;
+    const std::uint8_t* hits = candidates.hitsOf(c);
     for (std::size_t t = 0; t < termCount; ++t) {
-      const std::uint8_t hit = hits[c * termCount + t];
-      const double exactness = (hit & exactBit) != 0 ? 1.0 : prefixExactness;
-      textScore += exactness * bestWeights[hit & SearchTermTable::fieldMask];
-      fields |= hit & SearchTermTable::fieldMask;
+      const double exactness = (hits[t] & exactBit) != 0 ? 1.0 : prefixExactness;
+      textScore += exactness * bestWeights[hits[t] & SearchTermTable::fieldMask];
+      fields |= hits[t] & SearchTermTable::fieldMask;
     }
-    // A negative count is damage, not a record of use: it counts as no use.
-    const double uses = static_cast<double>(std::max<std::int64_t>(card.useCount(), 0));
-    const double useBoost = 1.0 + std::min(uses / 50.0, 0.5);
+    const Boosts& boosts = boosts_[slot];
     double recencyBoost = 1.0;
-    if (card.lastUsedAt()) {
+    if (boosts.lastUsedAt) {
       if (!now) now = clock_->now();
-      const double days = (*now - *card.lastUsedAt()) / 86'400.0;
+      const double days = (*now - *boosts.lastUsedAt) / 86'400.0;
       recencyBoost = days >= 0 ? 1.0 + 0.3 * std::exp(-days / 14.0) : 1.3;
     }
-    scored.push_back(Scored{textScore * useBoost * recencyBoost, candidates[c], fields});
+    scored.push_back(Scored{textScore * boosts.use * recencyBoost, slot, fields});
   }
 
   const auto better = [this](const Scored& a, const Scored& b) {
@@ -229,10 +282,24 @@ std::vector<SearchResult> SearchIndex::search(std::string_view query, std::int64
     for (unsigned bit = 0; bit < 6; ++bit) {
       if ((scored[i].fields >> bit & 1u) != 0) matched.insert(static_cast<SearchField>(bit));
     }
-    results.push_back(
-        SearchResult{*entries_[scored[i].slot].card, scored[i].score, std::move(matched)});
+    results.push_back(SearchResult{*cards_[scored[i].slot], scored[i].score, std::move(matched)});
   }
   return results;
+}
+
+// One byte per slot: for each card holding a word of `prefixTerms`, its fields, whether it
+// holds the query term itself (a word of exactly `queryLength` bytes), and a presence bit.
+std::vector<std::uint8_t> SearchIndex::prefixTable(std::span<const TermID> prefixTerms,
+                                                   std::size_t queryLength) const {
+  constexpr std::uint8_t present = 0x80;
+  std::vector<std::uint8_t> table(cards_.size(), 0);
+  for (const TermID id : prefixTerms) {
+    const bool exact = terms_.text(id).size() == queryLength;
+    for (const Posting posting : terms_.postings(id)) {
+      table[SearchTermTable::slotOf(posting)] |= hitOf(posting, exact) | present;
+    }
+  }
+  return table;
 }
 
 // Merges the lists of `prefixTerms` into one list of cards, each with the union of its fields
@@ -243,17 +310,13 @@ void SearchIndex::mergePrefixHits(std::span<const TermID> prefixTerms, std::size
                                   std::vector<std::uint8_t>& exact) const {
   merged.clear();
   exact.clear();
-  constexpr std::uint8_t present = 0x80;
-  if (total * 16 >= entries_.size()) {
-    std::vector<std::uint8_t> table(entries_.size(), 0);
-    for (const TermID id : prefixTerms) {
-      const std::uint8_t exactness = terms_.text(id).size() == queryLength ? exactBit : 0;
-      for (const Posting posting : terms_.postings(id)) {
-        table[SearchTermTable::slotOf(posting)] |=
-            static_cast<std::uint8_t>(present | exactness | SearchTermTable::fieldsOf(posting));
-      }
-    }
-    merged.reserve(std::min(total, entries_.size()));
+  merged.reserve(std::min(total, cards_.size()));
+  exact.reserve(std::min(total, cards_.size()));
+  const auto exactBitOf = [&](TermID id) {
+    return terms_.text(id).size() == queryLength ? exactBit : std::uint8_t{0};
+  };
+  if (total * 16 >= cards_.size()) {
+    const std::vector<std::uint8_t> table = prefixTable(prefixTerms, queryLength);
     for (Slot slot = 0; slot < table.size(); ++slot) {
       const std::uint8_t hit = table[slot];
       if (hit == 0) continue;
@@ -265,10 +328,10 @@ void SearchIndex::mergePrefixHits(std::span<const TermID> prefixTerms, std::size
   std::vector<std::uint64_t> all;
   all.reserve(total);
   for (const TermID id : prefixTerms) {
-    const std::uint64_t exactness = terms_.text(id).size() == queryLength ? exactBit : 0;
+    const std::uint8_t exactness = exactBitOf(id);
     for (const Posting posting : terms_.postings(id)) {
-      all.push_back(std::uint64_t{SearchTermTable::slotOf(posting)} << 8 | exactness |
-                    SearchTermTable::fieldsOf(posting));
+      all.push_back(std::uint64_t{SearchTermTable::slotOf(posting)} << 8 | hitOf(posting, false) |
+                    exactness);
     }
   }
   std::sort(all.begin(), all.end());

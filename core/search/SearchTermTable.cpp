@@ -15,48 +15,24 @@ std::size_t hashOf(std::string_view term) { return std::hash<std::string_view>{}
 
 }  // namespace
 
-std::size_t SearchTermTable::bucketOf(std::string_view term, std::size_t hash) const {
-  const std::size_t mask = buckets_.size() - 1;
-  for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
-    const std::uint32_t entry = buckets_[i];
-    if (entry == emptyBucket) return i;
-    if (entry == deletedBucket) continue;
-    const Term& candidate = terms_[entry - 1];
-    if (candidate.hash == hash && candidate.text == term) return i;
-  }
-}
-
 std::optional<SearchTermTable::TermID> SearchTermTable::find(std::string_view term) const {
-  if (buckets_.empty()) return std::nullopt;
-  const std::uint32_t entry = buckets_[bucketOf(term, hashOf(term))];
-  if (entry == emptyBucket) return std::nullopt;
-  return entry - 1;
+  const std::size_t hash = hashOf(term);
+  return buckets_.find(
+      hash, [&](TermID id) { return terms_[id].hash == hash && terms_[id].text == term; });
 }
 
 SearchTermTable::TermID SearchTermTable::intern(std::string_view term) {
-  // Deleted buckets count as used, so probing always ends at an empty one.
-  if ((usedBuckets_ + 1) * 2 > buckets_.size()) growBuckets();
   const std::size_t hash = hashOf(term);
-  const std::size_t mask = buckets_.size() - 1;
-  std::size_t reusable = buckets_.size();
-  std::size_t i = hash & mask;
-  for (;; i = (i + 1) & mask) {
-    const std::uint32_t entry = buckets_[i];
-    if (entry == emptyBucket) break;
-    if (entry == deletedBucket) {
-      if (reusable == buckets_.size()) reusable = i;
-      continue;
-    }
-    const Term& candidate = terms_[entry - 1];
-    if (candidate.hash == hash && candidate.text == term) return entry - 1;
-  }
+  const auto found = buckets_.find(
+      hash, [&](TermID id) { return terms_[id].hash == hash && terms_[id].text == term; });
+  if (found) return *found;
 
   TermID id;
   if (!free_.empty()) {
     id = free_.back();
     free_.pop_back();
   } else {
-    if (terms_.size() >= deletedBucket - 1) fatal("SearchTermTable ran out of term numbers");
+    if (terms_.size() > SearchIDBuckets::largestID) fatal("SearchTermTable is full");
     id = static_cast<TermID>(terms_.size());
     terms_.emplace_back();
   }
@@ -66,29 +42,10 @@ SearchTermTable::TermID SearchTermTable::intern(std::string_view term) {
   created.hash = hash;
   created.live = true;
   created.listed = false;
-  if (reusable != buckets_.size()) {
-    i = reusable;
-  } else {
-    ++usedBuckets_;
-  }
-  buckets_[i] = id + 1;
+  buckets_.insert(hash, id, [this](TermID other) { return terms_[other].hash; });
   ++liveCount_;
   added_.push_back(id);
   return id;
-}
-
-void SearchTermTable::growBuckets() {
-  std::size_t capacity = 16;
-  while (capacity < (liveCount_ + 1) * 4) capacity *= 2;
-  buckets_.assign(capacity, emptyBucket);
-  usedBuckets_ = liveCount_;
-  const std::size_t mask = capacity - 1;
-  for (TermID id = 0; id < terms_.size(); ++id) {
-    if (!terms_[id].live) continue;
-    std::size_t i = terms_[id].hash & mask;
-    while (buckets_[i] != emptyBucket) i = (i + 1) & mask;
-    buckets_[i] = id + 1;
-  }
 }
 
 void SearchTermTable::add(TermID id, Slot slot, unsigned fields) {
@@ -111,7 +68,7 @@ void SearchTermTable::remove(TermID id, Slot slot) {
 
 void SearchTermTable::dropTerm(TermID id) {
   Term& term = terms_[id];
-  buckets_[bucketOf(term.text, term.hash)] = deletedBucket;
+  buckets_.erase(term.hash, [id](TermID other) { return other == id; });
   term.live = false;
   std::vector<Posting>().swap(term.postings);
   --liveCount_;
@@ -166,9 +123,13 @@ std::pair<std::size_t, std::size_t> SearchTermTable::prefixRange(std::string_vie
           static_cast<std::size_t>(last - sorted_.begin())};
 }
 
+void SearchTermTable::compact() {
+  for (Term& term : terms_) term.postings.shrink_to_fit();
+}
+
 std::size_t SearchTermTable::memoryUsage() const {
   std::size_t bytes =
-      terms_.capacity() * sizeof(Term) + buckets_.capacity() * sizeof(std::uint32_t) +
+      terms_.capacity() * sizeof(Term) + buckets_.memoryUsage() +
       (free_.capacity() + retired_.capacity() + added_.capacity() + sorted_.capacity()) *
           sizeof(TermID);
   for (const Term& term : terms_) {

@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "core/search/SearchIDBuckets.hpp"
+
 namespace kelvo {
 
 /// The inverted lists behind `SearchIndex`: every distinct term interned once under a compact
@@ -55,6 +57,9 @@ class SearchTermTable {
   std::pair<std::size_t, std::size_t> prefixRange(std::string_view prefix) const;
   TermID sortedAt(std::size_t position) const { return sorted_[position]; }
 
+  /// Gives back the spare room of the posting lists, after a large batch.
+  void compact();
+
   /// Bytes held by the table, for measurements.
   std::size_t memoryUsage() const;
 
@@ -67,17 +72,10 @@ class SearchTermTable {
     bool listed = false;  // present in `sorted_`
   };
 
-  static constexpr std::uint32_t emptyBucket = 0;
-  static constexpr std::uint32_t deletedBucket = 0xFFFFFFFFu;
-
-  std::size_t bucketOf(std::string_view term, std::size_t hash) const;
-  void growBuckets();
   void dropTerm(TermID id);
 
   std::vector<Term> terms_;
-  // Open addressing over term numbers plus one; 0 is empty, all ones a deleted bucket.
-  std::vector<std::uint32_t> buckets_;
-  std::size_t usedBuckets_ = 0;  // live and deleted
+  SearchIDBuckets buckets_;  // live terms by text
   std::size_t liveCount_ = 0;
   std::vector<TermID> free_;     // numbers ready for reuse
   std::vector<TermID> retired_;  // dropped since the last refresh; reused only after it

@@ -1,0 +1,238 @@
+// The literal search index side by side with SQLite's FTS5 over the same synthetic library:
+// building, two-word and prefix queries (median and 95th percentile per query), and memory.
+#include <benchmark/benchmark.h>
+#include <malloc.h>
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "bench/SyntheticLibrary.hpp"
+#include "core/search/SearchIndex.hpp"
+
+namespace kelvo::bench {
+namespace {
+
+// The query text for each side: the index takes the words, FTS5 marks the prefix with "*".
+struct Query {
+  const char* words;
+  const char* fts;
+};
+constexpr Query twoWords{"annual invoice", "annual invoice"};
+constexpr Query prefix{"paid inv", "paid inv*"};
+constexpr Query prefixAlone{"inv", "inv*"};
+// The worst case: one letter, which begins a twentieth of the vocabulary.
+constexpr Query oneLetter{"e", "e*"};
+
+void check(int status, sqlite3* db) {
+  if (status != SQLITE_OK && status != SQLITE_DONE && status != SQLITE_ROW) {
+    std::fprintf(stderr, "sqlite: %s\n", sqlite3_errmsg(db));
+    std::abort();
+  }
+}
+
+std::string joined(const std::vector<std::string>& words) {
+  std::string text;
+  for (const auto& word : words) {
+    if (!text.empty()) text += ' ';
+    text += word;
+  }
+  return text;
+}
+
+// An FTS5 table of the six searched texts, with its tokenizer folding case and diacritics as
+// the index does, and a ranked query weighted as the index weighs its fields.
+class FtsTable {
+ public:
+  explicit FtsTable(const std::vector<SearchableCard>& cards, bool contentless = false) {
+    check(sqlite3_open(":memory:", &db_), db_);
+    const std::string create =
+        std::string(
+            "CREATE VIRTUAL TABLE cards USING fts5(title, content, extracted, tags, "
+            "shelf, label, tokenize = 'unicode61 remove_diacritics 2'") +
+        (contentless ? ", content = ''" : "") + ")";
+    check(sqlite3_exec(db_, create.c_str(), nullptr, nullptr, nullptr), db_);
+    check(sqlite3_exec(db_, "BEGIN", nullptr, nullptr, nullptr), db_);
+    sqlite3_stmt* insert = nullptr;
+    check(sqlite3_prepare_v2(db_,
+                             "INSERT INTO cards(rowid, title, content, extracted, tags, shelf, "
+                             "label) VALUES (?, ?, ?, ?, ?, ?, ?)",
+                             -1, &insert, nullptr),
+          db_);
+    std::int64_t row = 0;
+    for (const SearchableCard& card : cards) {
+      const std::string tags = joined(card.autoTags());
+      const std::string label = card.factLabel().value_or("");
+      sqlite3_bind_int64(insert, 1, ++row);
+      sqlite3_bind_text(insert, 2, card.title().data(), static_cast<int>(card.title().size()),
+                        SQLITE_STATIC);
+      sqlite3_bind_text(insert, 3, card.content().data(), static_cast<int>(card.content().size()),
+                        SQLITE_STATIC);
+      sqlite3_bind_text(insert, 4, card.extractedText().data(),
+                        static_cast<int>(card.extractedText().size()), SQLITE_STATIC);
+      sqlite3_bind_text(insert, 5, tags.data(), static_cast<int>(tags.size()), SQLITE_STATIC);
+      sqlite3_bind_text(insert, 6, card.shelfName().data(),
+                        static_cast<int>(card.shelfName().size()), SQLITE_STATIC);
+      sqlite3_bind_text(insert, 7, label.data(), static_cast<int>(label.size()), SQLITE_STATIC);
+      check(sqlite3_step(insert), db_);
+      sqlite3_reset(insert);
+    }
+    sqlite3_finalize(insert);
+    check(sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr), db_);
+    check(sqlite3_prepare_v2(db_,
+                             "SELECT rowid FROM cards WHERE cards MATCH ?1 ORDER BY "
+                             "bm25(cards, 10.0, 5.0, 2.0, 4.0, 3.0, 8.0) LIMIT ?2",
+                             -1, &query_, nullptr),
+          db_);
+  }
+  ~FtsTable() {
+    sqlite3_finalize(query_);
+    sqlite3_close(db_);
+  }
+  FtsTable(const FtsTable&) = delete;
+  FtsTable& operator=(const FtsTable&) = delete;
+
+  std::vector<std::int64_t> search(const char* match, int limit) {
+    std::vector<std::int64_t> rows;
+    sqlite3_bind_text(query_, 1, match, -1, SQLITE_STATIC);
+    sqlite3_bind_int(query_, 2, limit);
+    int status;
+    while ((status = sqlite3_step(query_)) == SQLITE_ROW) {
+      rows.push_back(sqlite3_column_int64(query_, 0));
+    }
+    check(status, db_);
+    sqlite3_reset(query_);
+    return rows;
+  }
+
+ private:
+  sqlite3* db_ = nullptr;
+  sqlite3_stmt* query_ = nullptr;
+};
+
+const SearchIndex& sharedIndex() {
+  static const SearchIndex index(syntheticLibrary().cards);
+  return index;
+}
+
+FtsTable& sharedTable() {
+  static FtsTable table(syntheticLibrary().cards);
+  return table;
+}
+
+double percentile(std::vector<double> samples, double fraction) {
+  if (samples.empty()) return 0;
+  const auto at = static_cast<std::size_t>(fraction * static_cast<double>(samples.size() - 1));
+  std::nth_element(samples.begin(), samples.begin() + static_cast<std::ptrdiff_t>(at),
+                   samples.end());
+  return samples[at];
+}
+
+// Times each query on its own, so the counters give the median and the 95th percentile of
+// single queries rather than of batches.
+template <class Run>
+void timeEachQuery(benchmark::State& state, Run run) {
+  std::vector<double> micros;
+  std::size_t found = 0;
+  for (auto _ : state) {
+    const auto start = std::chrono::steady_clock::now();
+    found = run();
+    const auto end = std::chrono::steady_clock::now();
+    micros.push_back(std::chrono::duration<double, std::micro>(end - start).count());
+  }
+  state.counters["p50_us"] = percentile(micros, 0.5);
+  state.counters["p95_us"] = percentile(micros, 0.95);
+  state.counters["results"] = static_cast<double>(found);
+}
+
+void BM_Build_Index(benchmark::State& state) {
+  const auto& cards = syntheticLibrary().cards;
+  for (auto _ : state) {
+    SearchIndex index(cards);
+    benchmark::DoNotOptimize(index.termCount());
+  }
+  state.counters["cards"] = static_cast<double>(cards.size());
+}
+BENCHMARK(BM_Build_Index)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_Build_FTS5(benchmark::State& state) {
+  const auto& cards = syntheticLibrary().cards;
+  for (auto _ : state) {
+    FtsTable table(cards);
+    benchmark::DoNotOptimize(&table);
+  }
+  state.counters["cards"] = static_cast<double>(cards.size());
+}
+BENCHMARK(BM_Build_FTS5)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_Query_Index(benchmark::State& state, Query query) {
+  const SearchIndex& index = sharedIndex();
+  const auto limit = state.range(0);
+  timeEachQuery(state, [&] { return index.search(query.words, limit).size(); });
+}
+
+void BM_Query_FTS5(benchmark::State& state, Query query) {
+  FtsTable& table = sharedTable();
+  const auto limit = static_cast<int>(state.range(0));
+  timeEachQuery(state, [&] { return table.search(query.fts, limit).size(); });
+}
+
+BENCHMARK_CAPTURE(BM_Query_Index, two_words, twoWords)
+    ->Arg(20)
+    ->Arg(200)
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_Query_FTS5, two_words, twoWords)
+    ->Arg(20)
+    ->Arg(200)
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_Query_Index, prefix, prefix)->Arg(20)->Arg(200)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_Query_FTS5, prefix, prefix)->Arg(20)->Arg(200)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_Query_Index, prefix_alone, prefixAlone)
+    ->Arg(20)
+    ->Arg(200)
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_Query_FTS5, prefix_alone, prefixAlone)
+    ->Arg(20)
+    ->Arg(200)
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_Query_Index, one_letter, oneLetter)->Arg(20)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_Query_FTS5, one_letter, oneLetter)->Arg(20)->Unit(benchmark::kMicrosecond);
+
+std::size_t heapInUse() { return mallinfo2().uordblks; }
+
+// Memory per card: the index beyond the records it shares with the caller, the records
+// themselves, and FTS5 with its own copy of the texts and without (contentless).
+void BM_Memory(benchmark::State& state) {
+  const auto& cards = syntheticLibrary().cards;
+  const double perCard = 1.0 / static_cast<double>(cards.size());
+  for (auto _ : state) {
+    const std::size_t before = heapInUse();
+    std::vector<SearchableCard> records;
+    records.reserve(cards.size());
+    for (const auto& c : cards) {
+      records.emplace_back(c.id(), c.type(), c.title(), c.content(), c.extractedText(),
+                           c.autoTags(), c.shelfName(), c.projectName(), c.factLabel(),
+                           c.sourceApp(), c.useCount(), c.lastUsedAt());
+    }
+    const std::size_t withRecords = heapInUse();
+    const SearchIndex index(records);
+    const std::size_t withIndex = heapInUse();
+    state.counters["index_B_per_card"] = static_cast<double>(withIndex - withRecords) * perCard;
+    state.counters["index_counted_B_per_card"] = static_cast<double>(index.memoryUsage()) * perCard;
+    state.counters["records_B_per_card"] = static_cast<double>(withRecords - before) * perCard;
+    for (const bool contentless : {false, true}) {
+      const auto sqliteBefore = sqlite3_memory_used();
+      const FtsTable table(cards, contentless);
+      const auto used = static_cast<double>(sqlite3_memory_used() - sqliteBefore) * perCard;
+      state.counters[contentless ? "fts5_contentless_B_per_card" : "fts5_B_per_card"] = used;
+    }
+  }
+}
+BENCHMARK(BM_Memory)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+}  // namespace
+}  // namespace kelvo::bench
