@@ -37,9 +37,8 @@ void forEachIndexedText(const SearchableCard& card, Visit&& visit) {
 
 }  // namespace
 
-SearchIndex::SearchIndex(std::span<const SearchableCard> cards, std::shared_ptr<const Clock> clock)
-    : clock_(std::move(clock)) {
-  if (!clock_) fatal("SearchIndex needs a clock");
+SearchIndex::SearchIndex(std::span<const SearchableCard> cards, const Clock& clock)
+    : clock_(&clock) {
   insert(cards);
 }
 

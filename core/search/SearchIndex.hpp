@@ -2,7 +2,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -26,9 +25,9 @@ namespace kelvo {
 class SearchIndex {
  public:
   /// An index of `cards`; a later card replaces an earlier one with the same `id`. The
-  /// recency boost reads the current time from `clock`.
-  explicit SearchIndex(std::span<const SearchableCard> cards,
-                       std::shared_ptr<const Clock> clock = Clock::wall());
+  /// recency boost reads the current time from `clock`, which must outlive the index and its
+  /// copies.
+  explicit SearchIndex(std::span<const SearchableCard> cards, const Clock& clock = Clock::system());
 
   /// Adds the card, or replaces the indexed card with the same `id`.
   void insert(const SearchableCard& card);
@@ -80,7 +79,7 @@ class SearchIndex {
   SearchIDBuckets slotsByID_;
   // Titles whose composed form differs from the text given: ties sort by the composed form.
   std::unordered_map<Slot, std::string> composedTitles_;
-  std::shared_ptr<const Clock> clock_;
+  const Clock* clock_;
 };
 
 }  // namespace kelvo

@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <unordered_map>
 
 #include "core/search/SearchIndex.hpp"
 #include "core/search/SearchTokenizer.hpp"
@@ -87,11 +88,11 @@ struct Candidates {
   }
 };
 
-Candidates startFrom(const HitList& driver, std::size_t termCount) {
+Candidates startFrom(const HitList& driver, std::size_t width) {
   Candidates candidates;
-  candidates.width = termCount;
+  candidates.width = width;
   candidates.slots.reserve(driver.postings.size());
-  candidates.hits.assign(driver.postings.size() * termCount, 0);
+  candidates.hits.assign(driver.postings.size() * width, 0);
   for (std::size_t i = 0; i < driver.postings.size(); ++i) {
     candidates.slots.push_back(SearchTermTable::slotOf(driver.postings[i]));
     candidates.hitsOf(i)[driver.term] = driver.hitAt(i);
@@ -130,18 +131,29 @@ std::vector<SearchResult> SearchIndex::search(std::string_view query, std::int64
   if (limit <= 0) return {};
   const std::vector<std::string> queryTerms = tokenize(query);
   if (queryTerms.empty()) return {};
-  const std::size_t termCount = queryTerms.size();
-  const std::size_t lastTerm = termCount - 1;
+  const std::size_t lastQueryTerm = queryTerms.size() - 1;
 
+  // Every term but the last must be held whole. A repeated term is looked up once and
+  // counted as often as it occurs, so a long query costs no more than its distinct words.
   std::vector<HitList> lists;
-  lists.reserve(termCount);
+  std::vector<std::size_t> occurrences;  // per distinct term
+  std::unordered_map<std::string_view, std::size_t> distinct;
   std::size_t smallestExact = SIZE_MAX;
-  for (std::size_t i = 0; i < lastTerm; ++i) {
+  for (std::size_t i = 0; i < lastQueryTerm; ++i) {
+    const auto [seen, isNew] = distinct.try_emplace(queryTerms[i], lists.size());
+    if (!isNew) {
+      ++occurrences[seen->second];
+      continue;
+    }
     const auto id = terms_.find(queryTerms[i]);
     if (!id) return {};
-    lists.push_back(HitList{terms_.postings(*id), nullptr, true, i});
+    lists.push_back(HitList{terms_.postings(*id), nullptr, true, lists.size()});
+    occurrences.push_back(1);
     smallestExact = std::min(smallestExact, lists.back().postings.size());
   }
+  // Hit bytes per candidate: one for each distinct whole term, then one for the last term.
+  const std::size_t lastTerm = lists.size();
+  const std::size_t hitWidth = lastTerm + 1;
 
   // The last term: every indexed term that begins with it. Those that begin with its bytes
   // sit together in the sorted list; of them, only those that also begin with it character by
@@ -165,7 +177,7 @@ std::vector<SearchResult> SearchIndex::search(std::string_view query, std::int64
   // which the candidates are looked up in, or, when the candidates are few, each word's list
   // is matched against them.
   enum class PrefixPlan { list, table, probe } plan = PrefixPlan::list;
-  if (prefixTerms.size() > 1 && termCount > 1 && prefixPostings >= smallestExact) {
+  if (prefixTerms.size() > 1 && lastTerm > 0 && prefixPostings >= smallestExact) {
     std::size_t probeCost = 0;
     for (const TermID id : prefixTerms) {
       probeCost += std::min(terms_.postings(id).size(), smallestExact);
@@ -189,7 +201,7 @@ std::vector<SearchResult> SearchIndex::search(std::string_view query, std::int64
   std::sort(lists.begin(), lists.end(), [](const HitList& a, const HitList& b) {
     return a.postings.size() < b.postings.size();
   });
-  Candidates candidates = startFrom(lists.front(), termCount);
+  Candidates candidates = startFrom(lists.front(), hitWidth);
   for (std::size_t l = 1; l < lists.size() && !candidates.slots.empty(); ++l) {
     narrow(candidates, lists[l]);
   }
@@ -247,14 +259,20 @@ std::vector<SearchResult> SearchIndex::search(std::string_view query, std::int64
   for (std::size_t c = 0; c < candidates.slots.size(); ++c) {
     const Slot slot = candidates.slots[c];
     if (!cards_[slot]) continue;
+    // Whole terms weigh whole numbers, whose sum is exact in any order; the last term's part
+    // comes last, as it does in the query.
     double textScore = 0;
     std::uint8_t fields = 0;
     const std::uint8_t* hits = candidates.hitsOf(c);
-    for (std::size_t t = 0; t < termCount; ++t) {
-      const double exactness = (hits[t] & exactBit) != 0 ? 1.0 : prefixExactness;
-      textScore += exactness * bestWeights[hits[t] & SearchTermTable::fieldMask];
+    for (std::size_t t = 0; t < lastTerm; ++t) {
+      textScore +=
+          static_cast<double>(occurrences[t]) * bestWeights[hits[t] & SearchTermTable::fieldMask];
       fields |= hits[t] & SearchTermTable::fieldMask;
     }
+    const std::uint8_t lastHit = hits[lastTerm];
+    const double exactness = (lastHit & exactBit) != 0 ? 1.0 : prefixExactness;
+    textScore += exactness * bestWeights[lastHit & SearchTermTable::fieldMask];
+    fields |= lastHit & SearchTermTable::fieldMask;
     const Boosts& boosts = boosts_[slot];
     double recencyBoost = 1.0;
     if (boosts.lastUsedAt) {

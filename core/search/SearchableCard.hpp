@@ -46,19 +46,20 @@ class SearchableCard {
   friend bool operator==(const SearchableCard& a, const SearchableCard& b);
 
  private:
+  // What ranking and scoring read comes first, so that it shares the leading cache lines.
   struct Body {
     UUID id;
     CardType type;
+    std::int64_t useCount;
+    std::optional<Date> lastUsedAt;
+    std::optional<std::string> sourceApp;
+    std::string shelfName;
     std::string title;
     std::string content;
     std::string extractedText;
     std::vector<std::string> autoTags;
-    std::string shelfName;
     std::string projectName;
     std::optional<std::string> factLabel;
-    std::optional<std::string> sourceApp;
-    std::int64_t useCount;
-    std::optional<Date> lastUsedAt;
   };
   friend struct std::hash<SearchableCard>;
 

@@ -5,6 +5,7 @@
 #include <climits>
 
 #include "platform/foundation/Calendar.hpp"
+#include "platform/foundation/TimeZone.hpp"
 
 namespace kelvo {
 namespace {
@@ -26,7 +27,7 @@ TEST(RankingContextTest, WorkingHoursAreNineToSeventeen) {
 TEST(RankingContextTest, CurrentTakesTheCalendarsHourAndTheWorkShelves) {
   // 2001-01-01 00:00 UTC plus 14 h 30 min.
   const Date now(14 * 3'600 + 1'800);
-  const auto context = RankingContext::current("Mail", now, Calendar());
+  const auto context = RankingContext::current("Mail", now, Calendar(TimeZone::utc()));
   EXPECT_EQ(context.hostApp, std::optional<std::string>("Mail"));
   EXPECT_EQ(context.hour, 14);
   EXPECT_EQ(context.now, now);
@@ -34,7 +35,11 @@ TEST(RankingContextTest, CurrentTakesTheCalendarsHourAndTheWorkShelves) {
   EXPECT_TRUE(context.workShelfNames.contains("Clients"));
   EXPECT_FALSE(context.workShelfNames.contains("work"));
   EXPECT_FALSE(context.workShelfNames.contains("Clients "));
-  EXPECT_FALSE(RankingContext::current(std::nullopt, now, Calendar()).hostApp);
+  EXPECT_FALSE(RankingContext::current(std::nullopt, now, Calendar(TimeZone::utc())).hostApp);
+  // The hour is the calendar's: 14:30 UTC is 09:30 in New York in winter.
+  const auto newYork = TimeZone::named("America/New_York");
+  ASSERT_TRUE(newYork);
+  EXPECT_EQ(RankingContext::current(std::nullopt, now, Calendar(*newYork)).hour, 9);
 }
 
 }  // namespace

@@ -144,7 +144,7 @@ std::string randomText(std::mt19937& random, int maxWords) {
 
 void compareThroughChanges(unsigned seed, int idCount, int initialCount, int steps) {
   std::mt19937 random(seed);
-  const auto clock = std::make_shared<ManualClock>(now);
+  const ManualClock clock(now);
   std::vector<UUID> ids;
   for (int i = 0; i < idCount; ++i) ids.push_back(UUID::random());
   std::uniform_int_distribution<std::size_t> pickID(0, ids.size() - 1);
