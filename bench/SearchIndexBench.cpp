@@ -173,6 +173,7 @@ void BM_Query_Index(benchmark::State& state, Query query) {
   const SearchIndex& index = sharedIndex();
   const auto limit = state.range(0);
   timeEachQuery(state, [&] { return index.search(query.words, limit).size(); });
+  state.counters["matches"] = static_cast<double>(index.search(query.words, INT64_MAX).size());
 }
 
 void BM_Query_FTS5(benchmark::State& state, Query query) {

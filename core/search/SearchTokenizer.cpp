@@ -33,7 +33,7 @@ bool inStandAloneRange(char32_t scalar) {
   return false;
 }
 
-bool queryWordScalar(char32_t scalar) {
+bool lookUpWordScalar(char32_t scalar) {
   return text::isMember(scalar, text::CharacterClass::alphabetic) ||
          text::isMember(scalar, text::CharacterClass::numeric);
 }
@@ -48,7 +48,7 @@ const PlaneTables& planeTables() {
   static const std::unique_ptr<const PlaneTables> tables = [] {
     auto built = std::make_unique<PlaneTables>();
     for (char32_t c = 0; c < 0x10000; ++c) {
-      if (!queryWordScalar(c)) continue;
+      if (!lookUpWordScalar(c)) continue;
       built->word.set(c);
       if (inStandAloneRange(c)) built->alone.set(c);
     }
@@ -70,12 +70,12 @@ constexpr std::array<bool, 128> asciiWordTable = [] {
 
 bool SearchTokenizer::isWordScalar(char32_t scalar) {
   if (scalar < 0x10000) return planeTables().word.test(scalar);
-  return scalar <= 0x10FFFF && queryWordScalar(scalar);
+  return scalar <= 0x10FFFF && lookUpWordScalar(scalar);
 }
 
 bool SearchTokenizer::standsAlone(char32_t scalar) {
   if (scalar < 0x10000) return planeTables().alone.test(scalar);
-  return scalar <= 0x10FFFF && inStandAloneRange(scalar) && queryWordScalar(scalar);
+  return scalar <= 0x10FFFF && inStandAloneRange(scalar) && lookUpWordScalar(scalar);
 }
 
 std::vector<std::string> SearchTokenizer::terms(std::string_view text) {
