@@ -1,0 +1,96 @@
+#include "core/model/Shelf.hpp"
+
+#include <algorithm>
+
+#include "core/model/Card.hpp"
+#include "core/model/DuplicateMerge.hpp"
+#include "core/model/KelvoModel.hpp"
+#include "core/organisation/ShelfHierarchy.hpp"
+
+namespace kelvo {
+namespace {
+
+// The members of a to-many relationship as objects of class `T`; none when one is not.
+template <class T>
+std::optional<std::vector<std::shared_ptr<T>>> membersAs(const data::ManagedObject& owner,
+                                                         std::string_view key) {
+  const auto stored = owner.value(key);
+  if (!stored || stored->objectSet() == nullptr) return std::nullopt;
+  std::vector<std::shared_ptr<T>> members;
+  members.reserve(stored->objectSet()->size());
+  for (const auto& object : *stored->objectSet()) {
+    auto member = std::dynamic_pointer_cast<T>(object);
+    if (member == nullptr) return std::nullopt;
+    members.push_back(std::move(member));
+  }
+  return members;
+}
+
+}  // namespace
+
+const UUID& Shelf::defaultShelfID() {
+  static const UUID id = *UUID::parse("A11B0000-0000-4000-8000-000000000001");
+  return id;
+}
+
+std::shared_ptr<Shelf> Shelf::make(const UUID& id, std::string name, std::int64_t sortIndex,
+                                   Date createdAt, bool isDefaultShelf,
+                                   const std::shared_ptr<Shelf>& parent) {
+  const auto& entity = KelvoModel::entity(KelvoModel::Entities::shelf);
+  auto shelf =
+      ManagedObject::make<Shelf>(entity, parent != nullptr ? parent->context() : nullptr);
+  shelf->setID(id);
+  shelf->setName(std::move(name));
+  shelf->setSortIndex(sortIndex);
+  shelf->setCreatedAt(createdAt);
+  shelf->setIsDefaultShelf(isDefaultShelf);
+  shelf->setParent(parent);
+  return shelf;
+}
+
+std::optional<std::vector<std::shared_ptr<Card>>> Shelf::cardsStorage() const {
+  return membersAs<Card>(*this, "cardsStorage");
+}
+
+void Shelf::setCardsStorage(const std::optional<std::vector<std::shared_ptr<Card>>>& cards) {
+  if (!cards) {
+    setValue("cardsStorage", std::nullopt);
+    return;
+  }
+  data::Value::ObjectSet objects(cards->begin(), cards->end());
+  setValue("cardsStorage", data::Value(std::move(objects)));
+}
+
+std::shared_ptr<Shelf> Shelf::parent() const {
+  const auto stored = value("parent");
+  if (!stored) return nullptr;
+  return std::dynamic_pointer_cast<Shelf>(stored->object());
+}
+
+void Shelf::setParent(const std::shared_ptr<Shelf>& parent) {
+  const auto current = this->parent();
+  if (current == parent) return;
+  setValue("parent", parent != nullptr ? std::optional<data::Value>(parent) : std::nullopt);
+  // The store keeps both ends in step already; these say what the move means.
+  if (current != nullptr) current->mutableSetValue("childrenStorage").remove(*this);
+  if (parent != nullptr) parent->mutableSetValue("childrenStorage").add(*this);
+}
+
+std::optional<std::vector<std::shared_ptr<Shelf>>> Shelf::childrenStorage() const {
+  return membersAs<Shelf>(*this, "childrenStorage");
+}
+
+std::vector<std::shared_ptr<Card>> Shelf::cards() const {
+  return cardsStorage().value_or(std::vector<std::shared_ptr<Card>>());
+}
+
+std::vector<std::shared_ptr<Shelf>> Shelf::children() const {
+  auto children =
+      DuplicateMerge::preferred(childrenStorage().value_or(std::vector<std::shared_ptr<Shelf>>()));
+  std::stable_sort(children.begin(), children.end(), [](const auto& a, const auto& b) {
+    return ShelfHierarchy::areInIncreasingOrder(*a, *b);
+  });
+  return children;
+}
+
+}  // namespace kelvo
