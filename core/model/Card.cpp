@@ -26,8 +26,7 @@ std::shared_ptr<Card> Card::make(const Fields& fields) {
   card->setTitle(fields.title);
   card->setGeneratedTitle(fields.generatedTitle.value_or(fields.title));
   card->setPayload(fields.payload);
-  card->setPreviewText(fields.previewText ? *fields.previewText
-                                          : makePreview(fields.payload, 140));
+  card->setPreviewText(fields.previewText ? *fields.previewText : makePreview(fields.payload, 140));
   card->setExtractedText(fields.extractedText);
   card->setAutoTags(fields.autoTags);
   card->setCreatedAt(fields.createdAt);
@@ -58,9 +57,7 @@ void Card::setAutoTags(std::vector<std::string> tags) {
   setValue("autoTags", data::Value(std::move(tags)));
 }
 
-void Card::setLastUsedAt(std::optional<Date> date) {
-  setValue("lastUsedAt", optionalValue(date));
-}
+void Card::setLastUsedAt(std::optional<Date> date) { setValue("lastUsedAt", optionalValue(date)); }
 
 void Card::setDeletedAt(std::optional<Date> date) { setValue("deletedAt", optionalValue(date)); }
 
@@ -95,9 +92,7 @@ void Card::setShelf(const std::shared_ptr<Shelf>& shelf) {
   if (shelf != nullptr) shelf->mutableSetValue("cardsStorage").add(*this);
 }
 
-CardType Card::type() const {
-  return fromRawValue<CardType>(typeRaw()).value_or(CardType::file);
-}
+CardType Card::type() const { return fromRawValue<CardType>(typeRaw()).value_or(CardType::file); }
 
 std::optional<FactKind> Card::factKind() const {
   const auto raw = factKindRaw();

@@ -92,9 +92,7 @@ class Card : public data::ManagedObject {
   std::string payload() const { return stringValue(*this, "payload", ""); }
   void setPayload(std::string value) { setValue("payload", data::Value(std::move(value))); }
   std::string previewText() const { return stringValue(*this, "previewText", ""); }
-  void setPreviewText(std::string value) {
-    setValue("previewText", data::Value(std::move(value)));
-  }
+  void setPreviewText(std::string value) { setValue("previewText", data::Value(std::move(value))); }
   std::string extractedText() const { return stringValue(*this, "extractedText", ""); }
   void setExtractedText(std::string value) {
     setValue("extractedText", data::Value(std::move(value)));
@@ -125,9 +123,7 @@ class Card : public data::ManagedObject {
     setValue("syncStateRaw", data::Value(std::move(value)));
   }
   std::string contentHash() const { return stringValue(*this, "contentHash", ""); }
-  void setContentHash(std::string value) {
-    setValue("contentHash", data::Value(std::move(value)));
-  }
+  void setContentHash(std::string value) { setValue("contentHash", data::Value(std::move(value))); }
   bool isPayloadAvailable() const { return boolValue(*this, "isPayloadAvailable", true); }
   void setIsPayloadAvailable(bool available) {
     setValue("isPayloadAvailable", data::Value(available));
@@ -138,9 +134,7 @@ class Card : public data::ManagedObject {
     return optionalValue<std::int64_t>(*this, "pageCount");
   }
   void setPageCount(std::optional<std::int64_t> count);
-  std::optional<data::Bytes> payloadData() const {
-    return optionalDataValue(*this, "payloadData");
-  }
+  std::optional<data::Bytes> payloadData() const { return optionalDataValue(*this, "payloadData"); }
   void setPayloadData(std::optional<data::Bytes> bytes);
   std::optional<data::Bytes> thumbnailData() const {
     return optionalDataValue(*this, "thumbnailData");

@@ -21,9 +21,7 @@ std::int64_t sum(const DuplicateMergeReport::Counts& counts) {
 
 std::int64_t DuplicateMergeReport::removedCount() const { return sum(removed); }
 
-std::int64_t DuplicateMergeReport::indistinguishableCount() const {
-  return sum(indistinguishable);
-}
+std::int64_t DuplicateMergeReport::indistinguishableCount() const { return sum(indistinguishable); }
 
 std::int64_t DuplicateMergeReport::removedCount(std::string_view entityName) const {
   const auto found = removed.find(entityName);

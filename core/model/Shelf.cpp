@@ -37,8 +37,7 @@ std::shared_ptr<Shelf> Shelf::make(const UUID& id, std::string name, std::int64_
                                    Date createdAt, bool isDefaultShelf,
                                    const std::shared_ptr<Shelf>& parent) {
   const auto& entity = KelvoModel::entity(KelvoModel::Entities::shelf);
-  auto shelf =
-      ManagedObject::make<Shelf>(entity, parent != nullptr ? parent->context() : nullptr);
+  auto shelf = ManagedObject::make<Shelf>(entity, parent != nullptr ? parent->context() : nullptr);
   shelf->setID(id);
   shelf->setName(std::move(name));
   shelf->setSortIndex(sortIndex);

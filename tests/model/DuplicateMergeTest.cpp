@@ -158,8 +158,7 @@ TEST(DuplicateMergeTest, EqualMomentsFallToTheSignature) {
   EXPECT_EQ(report.indistinguishable, (Counts{{"Shelf", 1}}));
   const auto shelves = library.context().fetch(Shelf::fetchRequest());
   const std::unordered_set<std::shared_ptr<Shelf>> left(shelves.begin(), shelves.end());
-  EXPECT_EQ(left, (std::unordered_set<std::shared_ptr<Shelf>>{alpha, upper, composed,
-                                                               decomposed}));
+  EXPECT_EQ(left, (std::unordered_set<std::shared_ptr<Shelf>>{alpha, upper, composed, decomposed}));
   (void)beta, (void)lower;
 }
 
@@ -229,8 +228,9 @@ TEST(DuplicateMergeTest, SmartShelvesAreOnlyDeleted) {
   const auto left = library.context().fetch(data::FetchRequest<SmartShelf>("SmartShelf"));
   EXPECT_EQ(left, (std::vector<std::shared_ptr<SmartShelf>>{older}));
   EXPECT_EQ(stringValue(*older, "name", ""), "Recent");
-  EXPECT_EQ(older->mergeSignature(), "Recent\x1f"
-                                     "0");
+  EXPECT_EQ(older->mergeSignature(),
+            "Recent\x1f"
+            "0");
 }
 
 TEST(DuplicateMergeTest, AFailedSaveRollsEverythingBack) {
@@ -270,8 +270,7 @@ TEST(DuplicateMergeTest, IdentifiersAsTheModelGivesThem) {
   EXPECT_EQ(a->id(), b->id());
   const auto report = DuplicateMerge::run(library.context());
   EXPECT_EQ(report.removedCount(Card::mergeEntityName), 1);
-  EXPECT_EQ(library.context().fetch(Card::fetchRequest()),
-            (std::vector<std::shared_ptr<Card>>{a}));
+  EXPECT_EQ(library.context().fetch(Card::fetchRequest()), (std::vector<std::shared_ptr<Card>>{a}));
 }
 
 TEST(DuplicateMergeTest, PreferredPicksSurvivorsWithoutChangingAnything) {

@@ -117,14 +117,16 @@ TEST(ShelfTest, CardsAreTheCardsStorage) {
 TEST(ShelfTest, MergeSignature) {
   Library library;
   auto shelf = library.shelf("Work", -3);
-  EXPECT_EQ(shelf->mergeSignature(), "Work\x1f-3\x1f"
-                                     "0");
+  EXPECT_EQ(shelf->mergeSignature(),
+            "Work\x1f-3\x1f"
+            "0");
   shelf->setIsDefaultShelf(true);
   shelf->setValue("name", std::nullopt);
   shelf->setValue("sortIndex", std::nullopt);
-  EXPECT_EQ(shelf->mergeSignature(), "\x1f"
-                                     "0\x1f"
-                                     "1");
+  EXPECT_EQ(shelf->mergeSignature(),
+            "\x1f"
+            "0\x1f"
+            "1");
 }
 
 }  // namespace
