@@ -25,26 +25,6 @@ CardSpec fullSpec() {
                   .lastUsedAt = Date(1'000)};
 }
 
-TEST(SearchableCardTest, StoresEveryFieldUnchanged) {
-  const UUID id = UUID::random();
-  const auto card = makeCard({.title = "  Title ",
-                              .content = "Ünïcode\t",
-                              .autoTags = {"x", "x"},
-                              .factLabel = "",
-                              .useCount = -4,
-                              .type = CardType::fact},
-                             id);
-  EXPECT_EQ(card.id(), id);
-  EXPECT_EQ(card.type(), CardType::fact);
-  EXPECT_EQ(card.title(), "  Title ");
-  EXPECT_EQ(card.content(), "Ünïcode\t");
-  EXPECT_EQ(card.autoTags(), (std::vector<std::string>{"x", "x"}));
-  EXPECT_EQ(card.factLabel(), std::optional<std::string>(""));
-  EXPECT_EQ(card.sourceApp(), std::nullopt);
-  EXPECT_EQ(card.useCount(), -4);
-  EXPECT_EQ(card.lastUsedAt(), std::nullopt);
-}
-
 TEST(SearchableCardTest, EqualityCoversAllFieldsUnderCanonicalEquivalence) {
   const UUID id = UUID::random();
   const auto card = makeCard(fullSpec(), id);
