@@ -1,0 +1,94 @@
+#include "core/design/KelvoWidgetSnapshotStore.hpp"
+
+#include <mutex>
+#include <new>
+
+#include "core/design/KelvoWidgetSnapshot.hpp"
+#include "platform/foundation/DecodingError.hpp"
+
+namespace kelvo {
+namespace {
+
+std::mutex& identifierMutex() {
+  static std::mutex mutex;
+  return mutex;
+}
+
+std::optional<std::string>& identifierStorage() {
+  static std::optional<std::string> identifier;
+  return identifier;
+}
+
+}  // namespace
+
+std::optional<std::string> WidgetSharing::appGroupIdentifier() {
+  std::lock_guard lock(identifierMutex());
+  return identifierStorage();
+}
+
+void WidgetSharing::setAppGroupIdentifier(std::optional<std::string> identifier) {
+  std::lock_guard lock(identifierMutex());
+  identifierStorage() = std::move(identifier);
+}
+
+std::optional<std::filesystem::path> WidgetSharing::containerURL(
+    std::optional<std::string_view> identifier, const FileManager& fileManager) {
+  if (!identifier || identifier->empty()) return std::nullopt;
+  return fileManager.containerDirectory(identifier);
+}
+
+KelvoWidgetSnapshotStore KelvoWidgetSnapshotStore::shared() {
+  const FileManager fileManager;
+  const auto identifier = WidgetSharing::appGroupIdentifier();
+  return KelvoWidgetSnapshotStore(
+      WidgetSharing::containerURL(
+          identifier ? std::optional<std::string_view>(*identifier) : std::nullopt, fileManager),
+      fileManager);
+}
+
+std::optional<std::filesystem::path> KelvoWidgetSnapshotStore::fileURL() const {
+  if (!directory_) return std::nullopt;
+  return *directory_ / WidgetSharing::snapshotFilename;
+}
+
+KelvoWidgetState KelvoWidgetSnapshotStore::read(Date now) const {
+  const auto file = fileURL();
+  if (!file) return KelvoWidgetState::unavailable();
+  std::optional<KelvoWidgetSnapshot> snapshot;
+  try {
+    snapshot = KelvoWidgetSnapshot::decode(fileManager_.contents(*file));
+  } catch (const Error&) {
+    return KelvoWidgetState::waiting();
+  } catch (const std::bad_alloc&) {
+    // A file far larger than any snapshot is as unreadable as a broken one.
+    return KelvoWidgetState::waiting();
+  }
+  if (snapshot->isOutdated(now)) return KelvoWidgetState::outdated(snapshot->capturedAt());
+  if (snapshot->isEmpty()) return KelvoWidgetState::empty();
+  return KelvoWidgetState::cards(std::move(*snapshot));
+}
+
+bool KelvoWidgetSnapshotStore::write(const KelvoWidgetSnapshot& snapshot) const {
+  const auto file = fileURL();
+  if (!file) return false;
+  try {
+    fileManager_.createDirectory(*directory_);
+    fileManager_.write(*file, snapshot.encoded());
+  } catch (const Error&) {
+    return false;
+  }
+  return true;
+}
+
+bool KelvoWidgetSnapshotStore::clear() const {
+  const auto file = fileURL();
+  if (!file) return false;
+  try {
+    fileManager_.removeItem(*file);
+    return true;
+  } catch (const Error&) {
+    return !fileManager_.fileExists(*file);
+  }
+}
+
+}  // namespace kelvo

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "core/design/KelvoWidgetState.hpp"
+#include "platform/foundation/Date.hpp"
+#include "platform/foundation/FileManager.hpp"
+
+namespace kelvo {
+
+class KelvoWidgetSnapshot;
+
+/// The place the host application and its widgets share.
+struct WidgetSharing {
+  /// The name of the snapshot file in the shared container.
+  static constexpr std::string_view snapshotFilename = "kelvo-widget.json";
+
+  /// The app group whose container holds the snapshot: a deployment setting, none until the
+  /// host sets it. Without one every store made by `KelvoWidgetSnapshotStore::shared()` is
+  /// unavailable.
+  static std::optional<std::string> appGroupIdentifier();
+  static void setAppGroupIdentifier(std::optional<std::string> identifier);
+
+  /// The container of the app group `identifier`; none for no identifier or an empty one, or
+  /// when the platform has no container for it.
+  static std::optional<std::filesystem::path> containerURL(
+      std::optional<std::string_view> identifier, const FileManager& fileManager);
+};
+
+/// Reads, writes and clears the widget snapshot file in a folder. Every call works on the file
+/// as it is on disk; writes replace it whole, so a reader in another process sees the old
+/// snapshot or the new one, never a part. Nothing is reported beyond the answers below.
+class KelvoWidgetSnapshotStore {
+ public:
+  /// A store over `directory`; with none the store is unavailable.
+  explicit KelvoWidgetSnapshotStore(std::optional<std::filesystem::path> directory,
+                                    FileManager fileManager = FileManager())
+      : directory_(std::move(directory)), fileManager_(std::move(fileManager)) {}
+
+  /// A store over the container of `WidgetSharing::appGroupIdentifier()`, looked up afresh.
+  static KelvoWidgetSnapshotStore shared();
+
+  const std::optional<std::filesystem::path>& directory() const { return directory_; }
+  /// The directory with "kelvo-widget.json" appended.
+  std::optional<std::filesystem::path> fileURL() const;
+
+  /// `unavailable` without a directory; `waiting` when the file cannot be read or decoded;
+  /// `outdated` from 14 days of age; else `cards` when there is anything to show, or `empty`.
+  KelvoWidgetState read(Date now) const;
+  /// Creates the directory when missing and replaces the file atomically; false when there is
+  /// no directory or any step fails, leaving the previous file as it was.
+  bool write(const KelvoWidgetSnapshot& snapshot) const;
+  /// True when the file was removed or was not there; false without a directory or when the
+  /// file is still there.
+  bool clear() const;
+
+ private:
+  std::optional<std::filesystem::path> directory_;
+  FileManager fileManager_;
+};
+
+}  // namespace kelvo
