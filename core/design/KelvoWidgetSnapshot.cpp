@@ -1,8 +1,11 @@
 #include "core/design/KelvoWidgetSnapshot.hpp"
 
+#include <algorithm>
 #include <nlohmann/json.hpp>
 
 #include "core/design/KelvoURL.hpp"
+#include "core/design/KelvoWidgetText.hpp"
+#include "core/search/ReadyRowRanker.hpp"
 #include "platform/foundation/Calendar.hpp"
 #include "platform/foundation/JSON.hpp"
 #include "platform/foundation/JSONReader.hpp"
@@ -24,6 +27,20 @@ KelvoWidgetCard readCard(const JSONReader& reader) {
 }  // namespace
 
 std::optional<URL> KelvoWidgetCard::link() const { return KelvoURL::card(id).url(); }
+
+KelvoWidgetSnapshot KelvoWidgetSnapshot::build(std::span<const SearchableCard> cards,
+                                               std::span<const Date> reminderFireAts,
+                                               const RankingContext& context, std::int64_t limit,
+                                               Date now, const Calendar& calendar) {
+  std::vector<KelvoWidgetCard> rows;
+  for (const SearchableCard& card :
+       ReadyRowRanker().rank(cards, context, std::max<std::int64_t>(limit, 0))) {
+    rows.push_back({card.id(),
+                    KelvoWidgetText::rowTitle(card.title(), KelvoWidgetText::rowTitleLimit),
+                    card.type()});
+  }
+  return KelvoWidgetSnapshot(std::move(rows), remindersDue(reminderFireAts, now, calendar), now);
+}
 
 std::int64_t KelvoWidgetSnapshot::remindersDue(std::span<const Date> fireAts, Date now,
                                                const Calendar& calendar) {

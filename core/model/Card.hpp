@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/model/CardSyncState.hpp"
+#include "core/model/CardTileLayout.hpp"
 #include "core/model/CardType.hpp"
 #include "core/model/FactKind.hpp"
 #include "core/model/KelvoModel.hpp"
@@ -18,6 +19,7 @@
 #include "platform/data/FetchRequest.hpp"
 #include "platform/data/ManagedObject.hpp"
 #include "platform/foundation/Date.hpp"
+#include "platform/foundation/URL.hpp"
 #include "platform/foundation/UUID.hpp"
 
 namespace kelvo {
@@ -203,6 +205,15 @@ class Card : public data::ManagedObject {
   /// card has none, the larger use count, the later last use, the pin, and a way out of the
   /// trash when the duplicate is not in it.
   void absorb(Card& duplicate);
+
+  // Link views, defined with the link-preview policy.
+
+  /// A text card ("typeRaw" exactly "text") whose payload is a web link.
+  bool isLink() const;
+  /// The link a text card's payload stands for; none for every other type.
+  std::optional<URL> linkURL() const;
+  /// `link` for a link card; otherwise the layout of its kind, `attachment` for an unknown one.
+  CardTileLayout tileLayout() const;
 
  private:
   void setOptional(std::string_view key, const std::optional<std::string>& value);
