@@ -70,7 +70,9 @@ inline std::optional<data::Bytes> optionalDataValue(const data::ManagedObject& o
 /// The "id" of a card, smart shelf or reminder: a fresh random identifier at every read when
 /// none is stored, so code that needs a stable identity stores one when it creates the object.
 inline UUID storedIdentifier(const data::ManagedObject& object) {
-  return uuidValue(object, "id", UUID::random());
+  // Only draw from the system's generator when nothing is stored: reads are hot in merges.
+  auto stored = optionalValue<UUID>(object, "id");
+  return stored ? *stored : UUID::random();
 }
 inline void storeIdentifier(data::ManagedObject& object, const UUID& id) {
   object.setValue("id", data::Value(id));
