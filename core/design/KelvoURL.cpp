@@ -3,18 +3,12 @@
 #include <map>
 #include <vector>
 
+#include "platform/foundation/Overloaded.hpp"
 #include "platform/foundation/Text.hpp"
 #include "platform/foundation/URLComponents.hpp"
 
 namespace kelvo {
 namespace {
-
-template <class... Ts>
-struct Overloaded : Ts... {
-  using Ts::operator()...;
-};
-template <class... Ts>
-Overloaded(Ts...) -> Overloaded<Ts...>;
 
 std::string asciiLowercased(std::string_view text) {
   std::string lower(text);

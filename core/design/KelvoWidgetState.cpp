@@ -2,17 +2,9 @@
 
 #include "core/design/KelvoIcon.hpp"
 #include "platform/foundation/Localized.hpp"
+#include "platform/foundation/Overloaded.hpp"
 
 namespace kelvo {
-namespace {
-
-template <class... Cases>
-struct Overloaded : Cases... {
-  using Cases::operator()...;
-};
-
-}  // namespace
-
 std::string KelvoWidgetState::headline() const {
   return std::visit(Overloaded{
                         [](const Outdated&) { return localized("Out of date"); },

@@ -4,17 +4,11 @@
 #include <cmath>
 #include <numeric>
 
+#include "platform/foundation/Overloaded.hpp"
 #include "platform/widgetkit/TextMeasurer.hpp"
 
 namespace kelvo::widgetkit {
 namespace {
-
-template <class... Ts>
-struct Overloaded : Ts... {
-  using Ts::operator()...;
-};
-template <class... Ts>
-Overloaded(Ts...) -> Overloaded<Ts...>;
 
 // Proposals and limits that are not numbers, or negative, are treated as absent or as zero, so
 // that no bad value reaches a frame.

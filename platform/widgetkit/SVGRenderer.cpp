@@ -7,19 +7,13 @@
 #include <map>
 #include <optional>
 
+#include "platform/foundation/Overloaded.hpp"
 #include "platform/widgetkit/AssetCatalog.hpp"
 #include "platform/widgetkit/IconArtwork.hpp"
 #include "platform/widgetkit/SVGWriter.hpp"
 
 namespace kelvo::widgetkit {
 namespace {
-
-template <class... Ts>
-struct Overloaded : Ts... {
-  using Ts::operator()...;
-};
-template <class... Ts>
-Overloaded(Ts...) -> Overloaded<Ts...>;
 
 // How far a continuous corner reaches along each edge, in radii, and the control points of its
 // three curves, as (along the incoming edge, along the outgoing edge) from the corner.
