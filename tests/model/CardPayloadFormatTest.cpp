@@ -1,0 +1,124 @@
+#include "core/model/CardPayloadFormat.hpp"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <vector>
+
+#include "platform/foundation/Bytes.hpp"
+
+namespace kelvo::CardPayload {
+namespace {
+
+Bytes bytes(std::initializer_list<int> values) {
+  Bytes out;
+  for (int value : values) out.push_back(static_cast<std::uint8_t>(value));
+  return out;
+}
+
+// `head` at offset 0 and `tail` at offset 8, the gap and the rest filled with `fill`.
+Bytes container(std::string_view head, std::string_view tail, std::size_t size = 16) {
+  Bytes out(size, 0x20);
+  std::copy(head.begin(), head.end(), out.begin());
+  std::copy(tail.begin(), tail.end(), out.begin() + 8);
+  return out;
+}
+
+std::optional<Format> sniff(const Bytes& data) { return Format::sniff(data); }
+
+TEST(CardPayloadFormatTest, NamesAndIdentifiers) {
+  const std::vector<Format> named{Format::png(),  Format::jpeg(), Format::gif(),  Format::heic(),
+                                  Format::tiff(), Format::bmp(),  Format::webp(), Format::pdf()};
+  std::set<std::string_view> identifiers;
+  for (const Format& format : named) {
+    identifiers.insert(format.typeIdentifier());
+    ASSERT_TRUE(format.filenameExtension());
+    EXPECT_NE(format.isImage(), format.isPDF());
+  }
+  EXPECT_EQ(identifiers.size(), 8u);
+  EXPECT_EQ(Format::jpeg().filenameExtension(), "jpg");
+  EXPECT_EQ(Format::jpeg().displayName(), "JPG");
+  EXPECT_EQ(Format::jpeg().typeIdentifier(), "public.jpeg");
+  EXPECT_EQ(Format::gif().typeIdentifier(), "com.compuserve.gif");
+  EXPECT_EQ(Format::bmp().typeIdentifier(), "com.microsoft.bmp");
+  EXPECT_EQ(Format::webp().typeIdentifier(), "org.webmproject.webp");
+  EXPECT_EQ(Format::pdf().typeIdentifier(), "com.adobe.pdf");
+  EXPECT_EQ(Format::heic().displayName(), "HEIC");
+  EXPECT_TRUE(Format::pdf().isPDF());
+
+  const Format docx = Format::opaque("docx");
+  EXPECT_EQ(docx.typeIdentifier(), "public.data");
+  EXPECT_EQ(docx.filenameExtension(), "docx");
+  EXPECT_EQ(docx.displayName(), "DOCX");
+  EXPECT_FALSE(docx.isImage());
+  EXPECT_FALSE(docx.isPDF());
+  const Format bare = Format::opaque("");
+  EXPECT_EQ(bare.filenameExtension(), std::nullopt);
+  EXPECT_EQ(bare.displayName(), "File");
+  EXPECT_NE(Format::opaque("a"), Format::opaque("b"));
+}
+
+TEST(CardPayloadFormatTest, ExtensionsAreComparedLowerCased) {
+  EXPECT_EQ(Format::forExtension("JPEG"), Format::jpeg());
+  EXPECT_EQ(Format::forExtension("jpg"), Format::jpeg());
+  EXPECT_EQ(Format::forExtension("HEIF"), Format::heic());
+  EXPECT_EQ(Format::forExtension("Tif"), Format::tiff());
+  EXPECT_EQ(Format::forExtension("pdf"), Format::pdf());
+  EXPECT_EQ(Format::forExtension("Docx"), Format::opaque("docx"));
+  EXPECT_EQ(Format::forExtension(""), Format::opaque(""));
+  EXPECT_EQ(Format::forExtension(" png"), Format::opaque(" png"));
+}
+
+TEST(CardPayloadFormatTest, SniffingByLeadingBytes) {
+  // Fewer than four bytes say nothing, whatever they hold.
+  EXPECT_EQ(sniff(bytes({0xFF, 0xD8, 0xFF})), std::nullopt);
+  EXPECT_EQ(sniff(bytes({0xFF, 0xD8, 0xFF, 0xE0})), Format::jpeg());
+  EXPECT_EQ(sniff(bytes({0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A})), Format::png());
+  EXPECT_EQ(sniff(bytes({0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A})), std::nullopt);
+  EXPECT_EQ(sniff(toBytes("GIF89a")), Format::gif());
+  EXPECT_EQ(sniff(toBytes("%PDF-1.7")), Format::pdf());
+  EXPECT_EQ(sniff(toBytes("%PDF")), std::nullopt);
+  EXPECT_EQ(sniff(bytes({0x49, 0x49, 0x2A, 0x00})), Format::tiff());
+  EXPECT_EQ(sniff(bytes({0x4D, 0x4D, 0x00, 0x2A})), Format::tiff());
+  EXPECT_EQ(sniff(toBytes("BM\x01\x02")), Format::bmp());
+  EXPECT_EQ(sniff(toBytes("BMBM")), Format::bmp());
+
+  EXPECT_EQ(sniff(container("RIFF", "WAVE")), std::nullopt);
+  EXPECT_EQ(sniff(container("RIFF", "WEBP")), Format::webp());
+  EXPECT_EQ(sniff(container("RIFF", "WEBP", 12)), Format::webp());
+  EXPECT_EQ(sniff(container("RIFF", "WEBP", 11)), std::nullopt);
+
+  Bytes heic = bytes({0x00, 0x00, 0x00, 0x18});
+  for (char c : std::string_view("ftypheic")) heic.push_back(static_cast<std::uint8_t>(c));
+  EXPECT_EQ(sniff(heic), Format::heic());
+  for (std::string_view brand : {"mif1", "msf1", "hevc", "heix"}) {
+    Bytes other(heic.begin(), heic.begin() + 8);
+    other.insert(other.end(), brand.begin(), brand.end());
+    EXPECT_EQ(sniff(other), Format::heic()) << brand;
+  }
+  Bytes avif(heic.begin(), heic.begin() + 8);
+  for (char c : std::string_view("avif")) avif.push_back(static_cast<std::uint8_t>(c));
+  EXPECT_EQ(sniff(avif), std::nullopt);
+  // A brand cut short by the end of the data is no brand.
+  EXPECT_EQ(sniff(Bytes(heic.begin(), heic.begin() + 11)), std::nullopt);
+
+  // Only the first sixteen bytes are looked at.
+  Bytes late(16, 0);
+  for (char c : std::string_view("%PDF-")) late.push_back(static_cast<std::uint8_t>(c));
+  EXPECT_EQ(sniff(late), std::nullopt);
+  EXPECT_EQ(sniff({}), std::nullopt);
+}
+
+TEST(CardPayloadFormatTest, ResolvingPrefersBytesOverNames) {
+  EXPECT_EQ(Format::resolve("photo.PNG", std::nullopt), Format::png());
+  EXPECT_EQ(Format::resolve(std::nullopt, std::nullopt), Format::opaque(""));
+  const Bytes pdf = toBytes("%PDF-1.4\n");
+  EXPECT_EQ(Format::resolve("x.png", pdf), Format::pdf());
+  // Unrecognised bytes leave the decision to the name.
+  EXPECT_EQ(Format::resolve("notes.TXT", toBytes("hello world")), Format::opaque("txt"));
+  EXPECT_EQ(Format::resolve("archive.tar.gz", std::nullopt), Format::opaque("gz"));
+  EXPECT_EQ(Format::resolve("folder.png/README", std::nullopt), Format::opaque(""));
+}
+
+}  // namespace
+}  // namespace kelvo::CardPayload
