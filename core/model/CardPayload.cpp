@@ -15,6 +15,8 @@ template <class... Cases>
 struct Overloaded : Cases... {
   using Cases::operator()...;
 };
+template <class... Cases>
+Overloaded(Cases...) -> Overloaded<Cases...>;
 
 // Export names are kept to this many bytes of UTF-8, a safe length on every file system.
 constexpr std::size_t exportNameByteLimit = 200;
