@@ -31,21 +31,27 @@ std::string wellFormed(std::string_view text) {
   return out;
 }
 
-// One path component safe to write: no "/", ":" or control characters, no blanks or dots at
-// either end. Empty when nothing of the kind is left, a name of only slashes included.
-std::string cleanedName(std::string_view name) {
-  const std::string component = wellFormed(FileNames::lastPathComponent(name));
+// `text` as UTF-8 with every character that holds a control character, and every "/" and ":",
+// replaced by "-".
+std::string withSafeCharacters(std::string_view text) {
+  const std::string clean = wellFormed(text);
   std::string replaced;
-  replaced.reserve(component.size());
-  for (const std::string_view character : text::characters(component)) {
+  replaced.reserve(clean.size());
+  for (const std::string_view character : text::characters(clean)) {
     if (text::containsAny(character, text::CharacterClass::control)) {
       replaced += '-';
       continue;
     }
-    // ":" is ASCII, so it never sits inside a longer UTF-8 sequence.
-    for (const char byte : character) replaced += byte == ':' ? '-' : byte;
+    // Both are ASCII, so neither sits inside a longer UTF-8 sequence.
+    for (const char byte : character) replaced += byte == ':' || byte == '/' ? '-' : byte;
   }
-  const std::string trimmed = text::trimmed(replaced);
+  return replaced;
+}
+
+// One path component safe to write: no "/", ":" or control characters, no blanks or dots at
+// either end. Empty when nothing of the kind is left, a name of only slashes included.
+std::string cleanedName(std::string_view name) {
+  const std::string trimmed = text::trimmed(withSafeCharacters(FileNames::lastPathComponent(name)));
   const std::size_t first = trimmed.find_first_not_of('.');
   if (first == std::string::npos) return {};
   return trimmed.substr(first, trimmed.find_last_not_of('.') - first + 1);
@@ -237,10 +243,12 @@ std::string exportFilename(const std::optional<std::string>& filename, std::stri
   if (name.empty()) name = cleanedName(payload);
   if (name.empty()) name = "Kelvo file";
   if (const auto wanted = format.filenameExtension()) {
+    // An opaque format's extension came from a name, and is made as safe as the name.
+    const std::string extension = withSafeCharacters(*wanted);
     const std::string own = text::lowercased(FileNames::pathExtension(name));
-    const std::string lowered = text::lowercased(*wanted);
+    const std::string lowered = text::lowercased(extension);
     // A JPEG named ".jpeg" already says what it is.
-    if (own != lowered && !(own == "jpeg" && lowered == "jpg")) name += "." + *wanted;
+    if (own != lowered && !(own == "jpeg" && lowered == "jpg")) name += "." + extension;
   }
   return shortened(std::move(name));
 }

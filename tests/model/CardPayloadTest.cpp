@@ -140,6 +140,10 @@ TEST(CardPayloadTest, ExportFilenames) {
   EXPECT_EQ(exportFilename("/", "", Format::png()), "Kelvo file.png");
   EXPECT_EQ(exportFilename("//", "///", Format::png()), "Kelvo file.png");
   EXPECT_EQ(exportFilename("dir/", "", Format::png()), "dir.png");
+  // An extension taken from a name is as safe as the name.
+  EXPECT_EQ(exportFilename("notes", "", Format::opaque("t:x\n")), "notes.t-x-");
+  EXPECT_EQ(exportFilename("notes.t-x-", "", Format::opaque("t:x\n")), "notes.t-x-");
+  EXPECT_EQ(exportFilename("notes", "", Format::opaque("../b")), "notes...-b");
   // Bytes that are not UTF-8 never reach a file name.
   EXPECT_EQ(exportFilename("a\xFF"
                            "b",
