@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/model/CardPayload.hpp"
 #include "core/model/CardSyncState.hpp"
 #include "core/model/CardTileLayout.hpp"
 #include "core/model/CardType.hpp"
@@ -196,6 +197,15 @@ class Card : public data::ManagedObject {
   std::optional<data::Bytes> safePayloadData() const;
   /// Counts one use at `date`. The count stops at the largest 64-bit value.
   void recordUse(Date date);
+
+  // Payload. Each reads a fresh snapshot; run where the card's context allows.
+
+  /// The card's payload facts now: its bytes only when `safePayloadData` gives them, and
+  /// whether cloud mirroring may still bring missing ones.
+  CardPayload::Snapshot payloadSnapshot() const;
+  CardPayload::Content payloadContent() const;
+  CardPayload::Copy copyAction() const;
+  CardPayload::Share shareAction() const;
 
   // Duplicate merge.
 

@@ -4,7 +4,6 @@
 
 #include "core/model/Card.hpp"
 #include "core/model/KelvoModel.hpp"
-#include "core/model/ManagedObjectValues.hpp"
 #include "core/model/Shelf.hpp"
 #include "platform/foundation/Base64.hpp"
 #include "platform/foundation/JSONReader.hpp"
@@ -12,12 +11,6 @@
 
 namespace kelvo {
 namespace {
-
-template <class T>
-std::optional<data::Value> stored(const std::optional<T>& value) {
-  if (!value) return std::nullopt;
-  return data::Value(*value);
-}
 
 std::optional<std::string> optionalString(const JSONReader& reader, std::string_view key) {
   const auto member = reader.optional(key);
@@ -32,57 +25,54 @@ std::optional<Bytes> optionalBytes(const JSONReader& reader, std::string_view ke
 }  // namespace
 
 CardClipboardSnapshot::CardClipboardSnapshot(const Card& card)
-    : type(fromRawValue<CardType>(stringValue(card, "typeRaw", "")).value_or(CardType::file)),
-      title(stringValue(card, "title", "")),
-      generatedTitle(stringValue(card, "generatedTitle", "")),
-      payload(stringValue(card, "payload", "")),
-      previewText(stringValue(card, "previewText", "")),
-      extractedText(stringValue(card, "extractedText", "")),
-      autoTags(value<std::vector<std::string>>(card, "autoTags", {})),
-      sourceApp(optionalStringValue(card, "sourceApp")),
-      factLabel(optionalStringValue(card, "factLabel")),
-      pageCount(optionalValue<std::int64_t>(card, "pageCount")),
-      payloadData(optionalDataValue(card, "payloadData")),
-      thumbnailData(optionalDataValue(card, "thumbnailData")),
-      filename(optionalStringValue(card, "filename")),
-      byteCount(intValue(card, "byteCount", 0)),
-      contentHash(stringValue(card, "contentHash", "")) {
-  if (const auto raw = optionalStringValue(card, "factKindRaw")) {
-    factKind = fromRawValue<FactKind>(*raw);
-  }
-}
+    : type(card.type()),
+      title(card.title()),
+      generatedTitle(card.generatedTitle()),
+      payload(card.payload()),
+      previewText(card.previewText()),
+      extractedText(card.extractedText()),
+      autoTags(card.autoTags()),
+      sourceApp(card.sourceApp()),
+      factKind(card.factKind()),
+      factLabel(card.factLabel()),
+      pageCount(card.pageCount()),
+      // As stored: the bytes travel even when this device may not hand them out.
+      payloadData(card.payloadData()),
+      thumbnailData(card.thumbnailData()),
+      filename(card.filename()),
+      byteCount(card.byteCount()),
+      contentHash(card.contentHash()) {}
 
 std::shared_ptr<Card> CardClipboardSnapshot::makeCard(const std::shared_ptr<Shelf>& shelf,
                                                       Date now) const {
   const auto& entity = KelvoModel::entity(KelvoModel::Entities::card);
   auto card = data::ManagedObject::make<Card>(entity, shelf ? shelf->context() : nullptr);
-  card->setValue("id", data::Value(UUID::random()));
-  card->setValue("typeRaw", data::Value(rawValue(type)));
-  card->setValue("title", data::Value(title));
-  card->setValue("generatedTitle", data::Value(generatedTitle));
-  card->setValue("payload", data::Value(payload));
-  card->setValue("previewText", data::Value(previewText));
-  card->setValue("extractedText", data::Value(extractedText));
-  card->setValue("autoTags", data::Value(autoTags));
-  card->setValue("createdAt", data::Value(now));
-  card->setValue("lastUsedAt", std::nullopt);
-  card->setValue("useCount", data::Value(0));
-  card->setValue("isPinned", data::Value(false));
-  card->setValue("isLocked", data::Value(false));
-  card->setValue("sourceApp", stored(sourceApp));
-  card->setValue("factKindRaw",
-                 factKind ? std::optional(data::Value(rawValue(*factKind))) : std::nullopt);
-  card->setValue("factLabel", stored(factLabel));
-  card->setValue("syncStateRaw", data::Value("localOnly"));
-  card->setValue("isPayloadAvailable", data::Value(true));
-  card->setValue("pageCount", stored(pageCount));
-  card->setValue("payloadData", stored(payloadData));
-  card->setValue("thumbnailData", stored(thumbnailData));
-  card->setValue("filename", stored(filename));
-  card->setValue("byteCount", data::Value(byteCount));
-  if (shelf) card->setValue("shelf", data::Value(shelf));
+  card->setID(UUID::random());
+  card->setType(type);
+  card->setTitle(title);
+  card->setGeneratedTitle(generatedTitle);
+  card->setPayload(payload);
+  card->setPreviewText(previewText);
+  card->setExtractedText(extractedText);
+  card->setAutoTags(autoTags);
+  card->setCreatedAt(now);
+  card->setLastUsedAt(std::nullopt);
+  card->setUseCount(0);
+  card->setIsPinned(false);
+  card->setIsLocked(false);
+  card->setSourceApp(sourceApp);
+  card->setFactKind(factKind);
+  card->setFactLabel(factLabel);
+  card->setSyncState(CardSyncState::localOnly);
+  card->setIsPayloadAvailable(true);
+  card->setPageCount(pageCount);
+  card->setPayloadData(payloadData);
+  card->setThumbnailData(thumbnailData);
+  card->setFilename(filename);
+  card->setByteCount(byteCount);
+  card->setShelf(shelf);
   // Carried as it was, not recomputed from the type and payload.
-  card->setValue("contentHash", data::Value(contentHash));
+  card->setContentHash(contentHash);
   return card;
 }
 

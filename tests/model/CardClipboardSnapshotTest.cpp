@@ -5,42 +5,14 @@
 #include <nlohmann/json.hpp>
 
 #include "core/model/Card.hpp"
-#include "core/model/KelvoModel.hpp"
-#include "core/model/KelvoPersistence.hpp"
-#include "core/model/ManagedObjectValues.hpp"
 #include "core/model/Shelf.hpp"
 #include "platform/foundation/JSONReader.hpp"
+#include "tests/model/Library.hpp"
 
 namespace kelvo {
 namespace {
 
-const Date now = Date(800'000'000);
-
-class CardClipboardSnapshotTest : public ::testing::Test {
- protected:
-  std::shared_ptr<Shelf> makeShelf(std::string name) {
-    auto shelf = data::ManagedObject::make<Shelf>(KelvoModel::entity(KelvoModel::Entities::shelf),
-                                                  &context());
-    shelf->setValue("id", data::Value(UUID::random()));
-    shelf->setValue("name", data::Value(std::move(name)));
-    return shelf;
-  }
-
-  std::shared_ptr<Card> makeCard(std::string_view type) {
-    auto card =
-        data::ManagedObject::make<Card>(KelvoModel::entity(KelvoModel::Entities::card), &context());
-    card->setID(UUID::random());
-    card->setValue("typeRaw", data::Value(type));
-    card->setValue("createdAt", data::Value(now.addingTimeInterval(-86'400)));
-    card->setValue("syncStateRaw", data::Value("synced"));
-    return card;
-  }
-
-  data::Context& context() { return container_->viewContext(); }
-
- private:
-  std::unique_ptr<data::Container> container_ = KelvoPersistence::inMemoryContainer("Kelvo");
-};
+const Date now = testing::day(9'000);
 
 void expectSameContent(const CardClipboardSnapshot& a, const CardClipboardSnapshot& b) {
   EXPECT_EQ(a.type, b.type);
@@ -61,75 +33,86 @@ void expectSameContent(const CardClipboardSnapshot& a, const CardClipboardSnapsh
   EXPECT_EQ(a.contentHash, b.contentHash);
 }
 
-TEST_F(CardClipboardSnapshotTest, CarriesContentButNoIdentityOrHistory) {
-  auto shelf = makeShelf("Work");
-  auto card = makeCard("fact");
-  card->setValue("title", data::Value("Home"));
-  card->setValue("payload", data::Value("1 Main Street"));
-  card->setValue("autoTags", data::Value(data::Value::StringList{"home", "address"}));
-  card->setValue("factKindRaw", data::Value("address"));
-  card->setValue("factLabel", data::Value("Home"));
-  card->setValue("isPinned", data::Value(true));
-  card->setValue("isLocked", data::Value(true));
-  card->setValue("useCount", data::Value(5));
-  card->setValue("lastUsedAt", data::Value(now.addingTimeInterval(-60)));
-  card->setValue("deletedAt", data::Value(now.addingTimeInterval(-10)));
-  card->setValue("isPayloadAvailable", data::Value(false));
-  card->setValue("contentHash", data::Value("not-recomputed"));
-  context().save();
+TEST(CardClipboardSnapshotTest, CarriesContentButNoIdentityOrHistory) {
+  testing::Library library;
+  auto work = library.shelf("Work");
+  auto card = Card::make({.id = UUID::random(),
+                          .type = CardType::fact,
+                          .title = "Home",
+                          .payload = "1 Main Street",
+                          .autoTags = {"home", "address"},
+                          .createdAt = testing::day(1),
+                          .lastUsedAt = testing::day(2),
+                          .useCount = 5,
+                          .isPinned = true,
+                          .isLocked = true,
+                          .factKind = FactKind::address,
+                          .factLabel = "Home",
+                          .syncState = CardSyncState::synced,
+                          .isPayloadAvailable = false,
+                          .shelf = work});
+  card->setDeletedAt(testing::day(3));
+  card->setContentHash("not-recomputed");
+  library.context().save();
 
   const CardClipboardSnapshot snapshot(*card);
   EXPECT_EQ(snapshot.type, CardType::fact);
   EXPECT_EQ(snapshot.factKind, FactKind::address);
   EXPECT_EQ(snapshot.autoTags, (std::vector<std::string>{"home", "address"}));
 
-  auto copy = snapshot.makeCard(shelf, now);
-  EXPECT_EQ(copy->context(), &context());
+  auto other = library.shelf("Other");
+  auto copy = snapshot.makeCard(other, now);
+  EXPECT_EQ(copy->context(), &library.context());
   EXPECT_TRUE(copy->isInserted());
   EXPECT_NE(copy->id(), card->id());
   EXPECT_EQ(copy->id(), copy->id());  // stored, not made up at each read
-  EXPECT_EQ(intValue(*copy, "useCount", -1), 0);
-  EXPECT_EQ(dateValue(*copy, "lastUsedAt"), std::nullopt);
-  EXPECT_EQ(dateValue(*copy, "deletedAt"), std::nullopt);
-  EXPECT_EQ(dateValue(*copy, "createdAt"), now);
-  EXPECT_FALSE(boolValue(*copy, "isPinned", true));
-  EXPECT_FALSE(boolValue(*copy, "isLocked", true));
-  EXPECT_TRUE(boolValue(*copy, "isPayloadAvailable", false));
-  EXPECT_EQ(stringValue(*copy, "syncStateRaw", ""), "localOnly");
-  EXPECT_EQ(stringValue(*copy, "factKindRaw", ""), "address");
-  EXPECT_EQ(stringValue(*copy, "contentHash", ""), "not-recomputed");
-  EXPECT_EQ(copy->value("shelf"), data::Value(shelf));
-  EXPECT_TRUE(shelf->mutableSetValue("cardsStorage").contains(*copy));
+  EXPECT_EQ(copy->useCount(), 0);
+  EXPECT_EQ(copy->lastUsedAt(), std::nullopt);
+  EXPECT_FALSE(copy->isTrashed());
+  EXPECT_EQ(copy->createdAt(), now);
+  EXPECT_FALSE(copy->isPinned());
+  EXPECT_FALSE(copy->isLocked());
+  EXPECT_TRUE(copy->isPayloadAvailable());
+  EXPECT_EQ(copy->syncStateRaw(), "localOnly");
+  EXPECT_EQ(copy->factKindRaw(), "address");
+  EXPECT_EQ(copy->contentHash(), "not-recomputed");
+  EXPECT_EQ(copy->shelf(), other);
+  EXPECT_EQ(other->cards(), (std::vector<std::shared_ptr<Card>>{copy}));
   expectSameContent(CardClipboardSnapshot(*copy), snapshot);
-  context().save();
+  library.context().save();
 }
 
-TEST_F(CardClipboardSnapshotTest, UnknownStoredKindsAndMissingValues) {
-  auto video = makeCard("video");
-  video->setValue("factKindRaw", data::Value("pin"));
+TEST(CardClipboardSnapshotTest, UnknownStoredKindsAndMissingValues) {
+  testing::Library library;
+  auto video = library.card("Clip");
+  video->setTypeRaw("video");
+  video->setFactKindRaw("pin");
+  video->setContentHash("");
   const CardClipboardSnapshot snapshot(*video);
   EXPECT_EQ(snapshot.type, CardType::file);
   EXPECT_EQ(snapshot.factKind, std::nullopt);
   EXPECT_EQ(snapshot.payloadData, std::nullopt);
-  EXPECT_EQ(snapshot.contentHash, "");
 
   // Without a shelf the card is in no context and on no shelf.
   auto loose = snapshot.makeCard(nullptr, now);
   EXPECT_EQ(loose->context(), nullptr);
-  EXPECT_EQ(loose->value("shelf"), std::nullopt);
-  EXPECT_EQ(stringValue(*loose, "typeRaw", ""), "file");
-  EXPECT_EQ(optionalStringValue(*loose, "factKindRaw"), std::nullopt);
-  EXPECT_TRUE(boolValue(*loose, "isPayloadAvailable", false));
-  EXPECT_EQ(stringValue(*loose, "contentHash", "x"), "");
+  EXPECT_EQ(loose->shelf(), nullptr);
+  EXPECT_EQ(loose->typeRaw(), "file");
+  EXPECT_EQ(loose->factKindRaw(), std::nullopt);
+  EXPECT_TRUE(loose->isPayloadAvailable());
+  EXPECT_EQ(loose->contentHash(), "");
 
   // Bytes are taken as stored, even from a card whose bytes are flagged unavailable.
-  auto image = makeCard("image");
-  image->setValue("payloadData", data::Value(Bytes{1, 2, 3}));
-  image->setValue("isPayloadAvailable", data::Value(false));
-  image->setValue("pageCount", data::Value(4));
+  auto image = library.card("Cat");
+  image->setType(CardType::image);
+  image->setPayloadData(Bytes{1, 2, 3});
+  image->setIsPayloadAvailable(false);
+  image->setPageCount(4);
   const CardClipboardSnapshot withBytes(*image);
   EXPECT_EQ(withBytes.payloadData, (Bytes{1, 2, 3}));
   EXPECT_EQ(withBytes.pageCount, 4);
+  // A snapshot without bytes still makes a card whose bytes count as available.
+  EXPECT_TRUE(snapshot.makeCard(library.shelf("S"), now)->isPayloadAvailable());
 }
 
 TEST(CardClipboardSnapshotCodingTest, OptionalKeysAreLeftOutAndRoundTrip) {
