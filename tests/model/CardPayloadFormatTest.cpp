@@ -16,11 +16,12 @@ Bytes bytes(std::initializer_list<int> values) {
   return out;
 }
 
-// `head` at offset 0 and `tail` at offset 8, the gap and the rest filled with `fill`.
+// `head` at offset 0 and `tail` at offset 8 of 16 blanks, cut to `size` bytes.
 Bytes container(std::string_view head, std::string_view tail, std::size_t size = 16) {
-  Bytes out(size, 0x20);
+  Bytes out(16, 0x20);
   std::copy(head.begin(), head.end(), out.begin());
   std::copy(tail.begin(), tail.end(), out.begin() + 8);
+  out.resize(size);
   return out;
 }
 
