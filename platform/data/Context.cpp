@@ -107,8 +107,27 @@ Context::~Context() {
   for (const auto& object : inserted_) {
     if (object != nullptr) detach(*object);
   }
+  // A set never read does not know its members, so it could not unlink them when its owner
+  // goes; without the store it cannot be read any more. Such links are dropped at both ends.
   for (auto& registry : registry_) {
-    for (auto& entry : registry) detach(*entry.second);
+    for (auto& entry : registry) {
+      ManagedObject& object = *entry.second;
+      for (std::uint32_t index : object.entity().toOneRelationships()) {
+        ManagedObject* target = object.links_[index].target;
+        const std::uint32_t inverse = object.entity().inverseIndex(index);
+        if (target != nullptr && !target->links_[inverse].members->loaded) {
+          object.links_[index].target = nullptr;
+        }
+      }
+    }
+  }
+  for (auto& registry : registry_) {
+    for (auto& entry : registry) {
+      detach(*entry.second);
+      for (auto& link : entry.second->links_) {
+        if (link.members != nullptr) link.members->loaded = true;
+      }
+    }
   }
 }
 

@@ -30,7 +30,7 @@ enum class MergePolicy {
 /// A scratch pad of managed objects over a coordinator's store: it inserts, deletes and fetches
 /// objects, keeps one object per stored row, and writes every pending change in one transaction
 /// when saved. Without a coordinator it holds inserted objects only and cannot save them.
-/// Use a context, and its objects, on one thread at a time.
+/// A context, its objects and its coordinator are used on one thread at a time.
 class Context {
  public:
   explicit Context(std::shared_ptr<StoreCoordinator> coordinator = nullptr);

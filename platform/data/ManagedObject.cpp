@@ -92,12 +92,14 @@ void ManagedObject::relate(ManagedObject& member, std::uint32_t relationship,
   ManagedObject* current = member.links_[relationship].target;
   if (current == target) return;
   const EntityDescription& entity = *member.entity_;
-  const std::string where = entity.name() + "." + entity.relationships()[relationship].name;
+  const auto where = [&] {
+    return entity.name() + "." + entity.relationships()[relationship].name;
+  };
   if (member.deleted_ || (target != nullptr && target->deleted_)) {
-    fatal(where + " cannot relate a deleted object");
+    fatal(where() + " cannot relate a deleted object");
   }
   if (target != nullptr && target->context_ != member.context_) {
-    fatal(where + " cannot relate objects of two different contexts");
+    fatal(where() + " cannot relate objects of two different contexts");
   }
   const std::uint32_t inverse = entity.inverseIndex(relationship);
   // Read both sets before changing anything, so that a failed read changes nothing.
@@ -145,6 +147,14 @@ std::optional<Value> ManagedObject::value(std::string_view key) const {
   return Value(std::move(objects));
 }
 
+const std::optional<Value>& ManagedObject::attributeValue(std::string_view key) const {
+  const auto index = entity_->propertyIndex(key);
+  if (!index || index->isRelationship) {
+    fatal(entity_->name() + " has no attribute named \"" + std::string(key) + "\"");
+  }
+  return attributes_[index->index];
+}
+
 void ManagedObject::setValue(std::string_view key, std::optional<Value> value) {
   const auto index = entity_->propertyIndex(key);
   if (!index) fatal(entity_->name() + " has no property named \"" + std::string(key) + "\"");
@@ -155,17 +165,17 @@ void ManagedObject::setValue(std::string_view key, std::optional<Value> value) {
     slot = std::move(value);
     return;
   }
-  const std::string where = entity_->name() + "." + std::string(key);
+  const auto where = [&] { return entity_->name() + "." + std::string(key); };
   if (links_[index->index].members == nullptr) {
     auto target = value ? value->object() : nullptr;
-    if (value && target == nullptr) fatal(where + " takes an object");
+    if (value && value->kind() != Value::Kind::object) fatal(where() + " takes an object");
     if (target != nullptr && &target->entity() != &entity_->destination(index->index)) {
-      fatal(where + " takes only objects of " + entity_->destination(index->index).name());
+      fatal(where() + " takes only objects of " + entity_->destination(index->index).name());
     }
     relate(*this, index->index, target.get());
     return;
   }
-  if (value && value->objectSet() == nullptr) fatal(where + " takes a set of objects");
+  if (value && value->objectSet() == nullptr) fatal(where() + " takes a set of objects");
   replaceMembers(index->index, value ? *value->objectSet() : Value::ObjectSet());
 }
 

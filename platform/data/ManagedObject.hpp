@@ -66,9 +66,12 @@ class ManagedObject : public std::enable_shared_from_this<ManagedObject> {
   /// relationship gives an object, a to-many one a set of objects (possibly empty). An unknown
   /// key stops the process.
   std::optional<Value> value(std::string_view key) const;
+  /// The value of an attribute, without a copy; valid until the attribute changes. A key that
+  /// names no attribute stops the process.
+  const std::optional<Value>& attributeValue(std::string_view key) const;
   /// Stores a value (nothing removes it). Attributes take any value: its type is checked when the
-  /// context saves. A to-one relationship takes an object or nothing, a to-many one a set of
-  /// objects or nothing; either way the inverse ends follow.
+  /// context saves. A to-one relationship takes an object or nothing (a null object is nothing),
+  /// a to-many one a set of objects or nothing; either way the inverse ends follow.
   void setValue(std::string_view key, std::optional<Value> value);
   /// The to-many relationship under `key`, changed in place.
   MutableSet mutableSetValue(std::string_view key);

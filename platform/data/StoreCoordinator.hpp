@@ -9,7 +9,8 @@
 
 namespace kelvo::data {
 
-/// Holds the stores of one model. Contexts save to and fetch from its first store.
+/// Holds the stores of one model. Contexts save to and fetch from its first store; the other
+/// stores are opened and listed. A coordinator and its contexts are used on one thread at a time.
 class StoreCoordinator {
  public:
   explicit StoreCoordinator(std::shared_ptr<const Model> model);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <random>
 
 #include "tests/data/TestModel.hpp"
 
@@ -268,6 +269,141 @@ TEST(ContextTest, AnUpdateOfARowDeletedElsewhereFailsAndStaysPending) {
   EXPECT_EQ(title(*mine), "edited");
   first.rollback();
   EXPECT_EQ(title(*mine), "shared");
+}
+
+// Every live object with its relationships, by name; fails when two ends disagree.
+std::vector<std::string> describe(Context& context) {
+  std::vector<std::string> lines;
+  const auto nameOf = [](const std::shared_ptr<ManagedObject>& object) {
+    if (object == nullptr) return std::string("-");
+    return *object->value(object->entity().name() == "Note" ? "title" : "name")->string();
+  };
+  for (const auto& note : context.fetch("Note")) {
+    const auto folder = note->value("folder") ? note->value("folder")->object() : nullptr;
+    if (folder != nullptr) {
+      EXPECT_TRUE(folder->mutableSetValue("notes").contains(*note));
+    }
+    lines.push_back(nameOf(note) + " in " + nameOf(folder));
+  }
+  for (const auto& folder : context.fetch("Folder")) {
+    const auto parent = folder->value("parent") ? folder->value("parent")->object() : nullptr;
+    if (parent != nullptr) {
+      EXPECT_TRUE(parent->mutableSetValue("children").contains(*folder));
+    }
+    std::vector<std::string> members;
+    const Value notes = *folder->value("notes");
+    for (const auto& note : *notes.objectSet()) {
+      EXPECT_EQ(note->value("folder")->object(), folder);
+      members.push_back(nameOf(note));
+    }
+    const Value children = *folder->value("children");
+    for (const auto& child : *children.objectSet()) {
+      EXPECT_EQ(child->value("parent")->object(), folder);
+    }
+    std::sort(members.begin(), members.end());
+    std::string line = nameOf(folder) + " under " + nameOf(parent) + " holds";
+    for (const auto& member : members) line += " " + member;
+    lines.push_back(line);
+  }
+  std::sort(lines.begin(), lines.end());
+  return lines;
+}
+
+TEST(ContextTest, RandomEditsKeepBothEndsAndTheStoreInStep) {
+  auto container = testing::openContainer("/dev/null");
+  auto context = std::make_unique<Context>(container->viewContext().coordinator());
+  std::mt19937 random(20240601);
+  const auto pick = [&](const std::vector<std::shared_ptr<ManagedObject>>& objects) {
+    return objects.empty() ? nullptr : objects[random() % objects.size()];
+  };
+  int names = 0;
+  for (int step = 0; step < 3000; ++step) {
+    const auto notes = context->fetch("Note");
+    const auto folders = context->fetch("Folder");
+    const auto note = pick(notes);
+    const auto folder = pick(folders);
+    switch (random() % 13) {
+      case 0:
+        makeNote(*context, "n" + std::to_string(++names))->setValue("folder", folder);
+        break;
+      case 1:
+        makeFolder(*context, "f" + std::to_string(++names))->setValue("parent", folder);
+        break;
+      case 2:
+        if (note) context->deleteObject(*note);
+        break;
+      case 3:
+        if (folder && random() % 3 == 0) context->deleteObject(*folder);
+        break;
+      case 4:
+        if (note) note->setValue("folder", folder);
+        break;
+      case 5:
+        if (note && folder) folder->mutableSetValue("notes").add(*note);
+        break;
+      case 6:
+        if (note && folder) folder->mutableSetValue("notes").remove(*note);
+        break;
+      case 7:
+        if (folder) folder->setValue("parent", pick(folders));
+        break;
+      case 8:
+        if (note) note->setValue("title", "n" + std::to_string(++names));
+        break;
+      case 9: {
+        context->save();
+        Context reader(context->coordinator());
+        ASSERT_EQ(describe(reader), describe(*context)) << "after the save at step " << step;
+        break;
+      }
+      case 10: {
+        context->rollback();
+        Context reader(context->coordinator());
+        ASSERT_EQ(describe(*context), describe(reader)) << "after the rollback at step " << step;
+        break;
+      }
+      case 12:
+        if (folder) {
+          Value::ObjectSet some;
+          for (const auto& candidate : notes) {
+            if (random() % 3 == 0) some.push_back(candidate);
+          }
+          folder->setValue("notes", Value(some));
+        }
+        break;
+      case 11:
+        // A new context starts from the store, with every set unread.
+        if (random() % 4 == 0) {
+          context->save();
+          context = std::make_unique<Context>(container->viewContext().coordinator());
+        }
+        break;
+    }
+  }
+  context->save();
+  Context reader(context->coordinator());
+  EXPECT_EQ(describe(reader), describe(*context));
+}
+
+TEST(ContextTest, ObjectsOutliveTheirContextWithoutDanglingLinks) {
+  auto container = testing::openContainer("/dev/null");
+  makeNote(container->viewContext(), "kept")
+      ->setValue("folder", makeFolder(container->viewContext(), "Home"));
+  container->viewContext().save();
+  std::shared_ptr<ManagedObject> note;
+  std::shared_ptr<ManagedObject> folder;
+  {
+    Context context(container->viewContext().coordinator());
+    note = context.fetch("Note")[0];
+    folder = context.fetch("Folder")[0];
+    // The folder's set of notes is never read before the context goes.
+  }
+  EXPECT_EQ(note->context(), nullptr);
+  EXPECT_EQ(title(*note), "kept");
+  EXPECT_EQ(note->value("folder"), std::nullopt);
+  EXPECT_EQ(folder->value("notes"), Value(Value::ObjectSet{}));
+  folder.reset();
+  note.reset();
 }
 
 TEST(ContextTest, WorksWithoutAStoreButCannotSave) {

@@ -41,6 +41,7 @@ TEST(ManagedObjectTest, AttributesTakeAnyValueUntilSaved) {
   EXPECT_EQ(*note->value("useCount")->string(), "twelve");
   EXPECT_EQ(note->value("useCount")->integer(), std::nullopt);
   note->setValue("body", "text");
+  EXPECT_EQ(note->attributeValue("body"), Value("text"));
   note->setValue("body", std::nullopt);
   EXPECT_EQ(note->value("body"), std::nullopt);
 }
@@ -102,6 +103,7 @@ TEST(ManagedObjectDeathTest, ProgrammingErrorsStopTheProcess) {
   const auto folder = ManagedObject::make<Folder>(folderEntity());
   EXPECT_DEATH(note->value("colour"), "Note has no property named \"colour\"");
   EXPECT_DEATH(note->setValue("colour", 1), "Note has no property named \"colour\"");
+  EXPECT_DEATH(note->attributeValue("folder"), "Note has no attribute named \"folder\"");
   EXPECT_DEATH(note->setValue("folder", note), "Note.folder takes only objects of Folder");
   EXPECT_DEATH(note->setValue("folder", "Inbox"), "Note.folder takes an object");
   EXPECT_DEATH(folder->setValue("notes", Value(folder)), "Folder.notes takes a set of objects");
