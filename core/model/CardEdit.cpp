@@ -3,12 +3,23 @@
 #include "platform/foundation/Localized.hpp"
 #include "platform/foundation/NumberFormat.hpp"
 #include "platform/foundation/Text.hpp"
+#include "platform/foundation/Utf.hpp"
 
 namespace kelvo {
 namespace {
 
 std::int64_t characters(std::string_view text) {
   return static_cast<std::int64_t>(text::characterCount(text));
+}
+
+// Whether the text is only white space and line breaks; stops at the first other character.
+bool isBlank(std::string_view text) {
+  for (std::size_t offset = 0; offset < text.size();) {
+    if (!text::isMember(nextScalar(text, offset), text::CharacterClass::whitespaceAndNewline)) {
+      return false;
+    }
+  }
+  return true;
 }
 
 }  // namespace
@@ -36,7 +47,7 @@ std::optional<CardEdit::Refusal> CardEdit::refusal(CardType type, std::string_vi
     if (count > titleLimit) return Refusal::titleTooLong(count, titleLimit);
   }
   if (!editsText(type)) return std::nullopt;
-  if (text::trimmed(text).empty()) return Refusal::emptyText();
+  if (isBlank(text)) return Refusal::emptyText();
   if (text.size() > static_cast<std::size_t>(textLimit)) {
     const std::int64_t count = characters(text);
     if (count > textLimit) return Refusal::textTooLong(count, textLimit);
