@@ -23,7 +23,10 @@ std::string PayloadRepair::Failure::errorDescription() const {
 std::optional<PayloadRepair::Failure> PayloadRepair::attach(Bytes data, std::string_view filename,
                                                             Card& card) {
   data::Context* context = card.context();
-  if (context == nullptr || card.isTrashed() || card.isLocked()) return Failure::unavailable();
+  // A card whose deletion is pending would take the repair with it when the context saves.
+  if (context == nullptr || card.isDeleted() || card.isTrashed() || card.isLocked()) {
+    return Failure::unavailable();
+  }
   if (card.safePayloadData()) return Failure::alreadyPresent();
   const CardType type = card.type();
   if (FileCapture::kind(filename) != type) return Failure::wrongType();

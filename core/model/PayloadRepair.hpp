@@ -22,7 +22,7 @@ struct PayloadRepair {
       std::string message;
       friend bool operator==(const InvalidFile&, const InvalidFile&) = default;
     };
-    /// The card has no context, is in the trash, or is locked.
+    /// The card has no context, is being deleted, is in the trash, or is locked.
     struct Unavailable {
       friend bool operator==(const Unavailable&, const Unavailable&) = default;
     };
@@ -54,9 +54,9 @@ struct PayloadRepair {
       "isPayloadAvailable", "contentHash", "previewText"};
 
   /// Puts `data`, named `filename`, on `card` and saves the card's context. Checks first, in
-  /// order, and returns the first failure without touching the card: no context, trashed or
-  /// locked; bytes already safely present; a file of another kind than the card (so text and
-  /// fact cards always fail); an empty or too large file. Then writes the bytes, the name (as
+  /// order, and returns the first failure without touching the card: no context, deleted,
+  /// trashed or locked; bytes already safely present; a file of another kind than the card (so text
+  /// and fact cards always fail); an empty or too large file. Then writes the bytes, the name (as
   /// the file name and as the payload), the byte count, availability, the file content hash
   /// and the preview line. When the save throws, the seven attributes are put back as they
   /// were (as unsaved changes; nothing is rolled back) and the save's error is thrown on.

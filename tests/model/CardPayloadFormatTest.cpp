@@ -39,13 +39,8 @@ TEST(CardPayloadFormatTest, NamesAndIdentifiers) {
   EXPECT_EQ(identifiers.size(), 8u);
   EXPECT_EQ(Format::jpeg().filenameExtension(), "jpg");
   EXPECT_EQ(Format::jpeg().displayName(), "JPG");
-  EXPECT_EQ(Format::jpeg().typeIdentifier(), "public.jpeg");
   EXPECT_EQ(Format::gif().typeIdentifier(), "com.compuserve.gif");
-  EXPECT_EQ(Format::bmp().typeIdentifier(), "com.microsoft.bmp");
   EXPECT_EQ(Format::webp().typeIdentifier(), "org.webmproject.webp");
-  EXPECT_EQ(Format::pdf().typeIdentifier(), "com.adobe.pdf");
-  EXPECT_EQ(Format::heic().displayName(), "HEIC");
-  EXPECT_TRUE(Format::pdf().isPDF());
 
   const Format docx = Format::opaque("docx");
   EXPECT_EQ(docx.typeIdentifier(), "public.data");

@@ -54,6 +54,11 @@ TEST(PayloadRepairTest, CardsThatCannotChangeAreLeftAlone) {
     EXPECT_EQ(repairedAttributes(*card), before);
   }
   EXPECT_FALSE(library.context().hasChanges());
+  // A card on its way out is not mended only to vanish with the save.
+  auto leaving = waitingCard(library, CardType::document);
+  library.context().deleteObject(*leaving);
+  EXPECT_EQ(PayloadRepair::attach(pdf, "report.pdf", *leaving), Failure::unavailable());
+  EXPECT_EQ(leaving->payloadData(), std::nullopt);
   EXPECT_EQ(Failure::unavailable().errorDescription(),
             "This card cannot be changed. Open it again and try again.");
 }
