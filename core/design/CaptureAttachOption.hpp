@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "core/design/KelvoIcon.hpp"
-#include "core/model/RawValues.hpp"
+#include "platform/foundation/RawValues.hpp"
 
 namespace kelvo {
 

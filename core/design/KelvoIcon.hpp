@@ -9,7 +9,7 @@
 
 #include "core/design/KelvoIconAsset.hpp"
 #include "core/design/KelvoTileHue.hpp"
-#include "core/model/RawValues.hpp"
+#include "platform/foundation/RawValues.hpp"
 
 namespace kelvo {
 

@@ -9,7 +9,7 @@
 #include "core/design/KelvoColorToken.hpp"
 #include "core/design/KelvoTheme.hpp"
 #include "core/design/SRGB.hpp"
-#include "core/model/RawValues.hpp"
+#include "platform/foundation/RawValues.hpp"
 
 namespace kelvo {
 

@@ -6,7 +6,7 @@
 
 #include "core/design/KelvoTheme.hpp"
 #include "core/design/SRGB.hpp"
-#include "core/model/RawValues.hpp"
+#include "platform/foundation/RawValues.hpp"
 
 namespace kelvo {
 

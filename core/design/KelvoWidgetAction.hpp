@@ -8,7 +8,7 @@
 
 #include "core/design/KelvoIcon.hpp"
 #include "core/design/KelvoURL.hpp"
-#include "core/model/RawValues.hpp"
+#include "platform/foundation/RawValues.hpp"
 #include "platform/foundation/URL.hpp"
 
 namespace kelvo {

@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "core/model/CardTileLayout.hpp"
-#include "core/model/RawValues.hpp"
+#include "platform/foundation/RawValues.hpp"
 
 namespace kelvo {
 

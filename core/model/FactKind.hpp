@@ -6,7 +6,7 @@
 #include <string_view>
 #include <utility>
 
-#include "core/model/RawValues.hpp"
+#include "platform/foundation/RawValues.hpp"
 
 namespace kelvo {
 

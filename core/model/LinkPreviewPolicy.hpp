@@ -7,9 +7,9 @@
 #include <string_view>
 #include <utility>
 
-#include "core/model/RawValues.hpp"
 #include "platform/foundation/Date.hpp"
 #include "platform/foundation/JSON.hpp"
+#include "platform/foundation/RawValues.hpp"
 #include "platform/foundation/URL.hpp"
 
 namespace kelvo {
