@@ -22,34 +22,19 @@ TEST(CalendarTest, ComponentsAndWeekRules) {
   const Calendar utc = in("UTC");
   const Date leapDay = *utc.date(2024, 2, 29, 13, 45, 30);
   EXPECT_EQ(leapDay, unix(1'709'214'330));
-  const Calendar::Components parts = utc.components(leapDay);
-  EXPECT_EQ(parts, (Calendar::Components{.era = 1,
-                                         .year = 2024,
-                                         .month = 2,
-                                         .day = 29,
-                                         .hour = 13,
-                                         .minute = 45,
-                                         .second = 30,
-                                         .weekday = 5,
-                                         .weekOfYear = 9,
-                                         .yearForWeekOfYear = 2024}));
-  EXPECT_EQ(utc.component(Component::hour, leapDay + 0.999), 13);
+  // Era, year, month, day, hour, minute, second, weekday, week of year and its year.
+  EXPECT_EQ(utc.components(leapDay),
+            (Calendar::Components{1, 2024, 2, 29, 13, 45, 30, 5, 9, 2024}));
   EXPECT_EQ(in("America/New_York").component(Component::hour, leapDay), 8);
 
   // 1 January 2021 was a Friday: week 1 with US rules, week 53 of 2020 with ISO rules.
-  const Calendar us = in("UTC", "en_US");
   const Calendar german = in("UTC", "de_DE");
-  EXPECT_EQ(us.firstWeekday(), 1);
-  EXPECT_EQ(us.minimumDaysInFirstWeek(), 1);
-  EXPECT_EQ(german.firstWeekday(), 2);
-  EXPECT_EQ(german.minimumDaysInFirstWeek(), 4);
-  const Date newYear = *us.date(2021, 1, 1);
-  EXPECT_EQ(us.component(Component::weekOfYear, newYear), 1);
+  const Date newYear = *utc.date(2021, 1, 1);
+  EXPECT_EQ(utc.component(Component::weekOfYear, newYear), 1);
   EXPECT_EQ(german.component(Component::weekOfYear, newYear), 53);
   EXPECT_EQ(german.component(Component::yearForWeekOfYear, newYear), 2020);
 
   EXPECT_FALSE(utc.date(2023, 2, 29));
-  EXPECT_FALSE(utc.date(2024, 13, 1));
   EXPECT_FALSE(utc.date(2024, 1, 1, 24));
   EXPECT_EQ(utc.component(Component::year, Date(std::nan(""))), 0);
 }
@@ -61,9 +46,7 @@ TEST(CalendarTest, AddsWithoutWrappingAndClampsTheDay) {
   EXPECT_EQ(utc.adding(Component::year, 1, *utc.date(2024, 2, 29)), utc.date(2025, 2, 28));
   EXPECT_EQ(utc.adding(Component::month, -1, *utc.date(2024, 3, 31)), utc.date(2024, 2, 29));
   EXPECT_EQ(utc.adding(Component::month, 13, january31), utc.date(2025, 2, 28, 10, 15));
-  EXPECT_EQ(utc.adding(Component::day, 1, *utc.date(2024, 12, 31)), utc.date(2025, 1, 1));
   EXPECT_EQ(utc.adding(Component::weekOfYear, 1, *utc.date(2024, 12, 30)), utc.date(2025, 1, 6));
-  EXPECT_EQ(utc.adding(Component::hour, 36, january31), utc.date(2024, 2, 1, 22, 15));
   EXPECT_EQ(utc.adding(Component::second, 1, january31 + 0.25), january31 + 1.25);
   EXPECT_FALSE(utc.adding(Component::day, std::numeric_limits<std::int64_t>::max(), january31));
   EXPECT_FALSE(utc.adding(Component::era, 1, january31));
@@ -80,12 +63,10 @@ TEST(CalendarTest, DaylightSavingInNewYork) {
   // 02:30 does not exist that day: adding a day moves it forward by the gap, setting the time
   // takes the next valid time.
   EXPECT_EQ(newYork.adding(Component::day, 1, unix(1'709'969'400)), unix(1'710'055'800));
-  EXPECT_EQ(newYork.adding(Component::month, 1, *newYork.date(2024, 2, 10, 2, 30)),
-            unix(1'710'055'800));
-  EXPECT_EQ(newYork.adding(Component::weekOfYear, -1, *newYork.date(2024, 3, 17, 2, 30)),
-            unix(1'710'055'800));
   EXPECT_EQ(newYork.settingTime(2, 30, 0, unix(1'710'086'400)), unix(1'710'054'000));
   EXPECT_EQ(newYork.date(2024, 3, 10, 2, 30), unix(1'710'054'000));
+  EXPECT_EQ(newYork.nextDate(*newYork.date(2024, 3, 9, 12), {.hour = 2, .minute = 30}),
+            unix(1'710'054'000));
   // Fall back on 3 November 2024: 25 hours, and 01:30 happens twice.
   EXPECT_EQ(newYork.adding(Component::day, 1, unix(1'730'563'200)), unix(1'730'653'200));
   EXPECT_EQ(newYork.startOfDay(unix(1'730'653'200)), unix(1'730'606'400));
@@ -105,55 +86,30 @@ TEST(CalendarTest, DaylightSavingInApiaWhereADayWasSkipped) {
   EXPECT_EQ(apia.nextDate(friday, {.weekday = 6, .hour = 9}), apia.date(2012, 1, 6, 9));
 }
 
-TEST(CalendarTest, DifferencesInCalendarUnits) {
-  const Calendar utc = in("UTC");
+TEST(CalendarTest, DifferencesStartsAndMatches) {
+  Calendar utc = in("UTC");
   const Date start = *utc.date(2024, 1, 15, 10);
   EXPECT_EQ(utc.difference(Component::day, start, *utc.date(2024, 1, 16, 9, 59)), 0);
-  EXPECT_EQ(utc.difference(Component::day, start, *utc.date(2024, 1, 16, 10)), 1);
   EXPECT_EQ(utc.difference(Component::day, start, *utc.date(2024, 1, 14, 10)), -1);
-  EXPECT_EQ(utc.difference(Component::day, start, *utc.date(2024, 1, 14, 11)), 0);
-  EXPECT_EQ(utc.difference(Component::weekOfYear, start, *utc.date(2024, 2, 5, 10)), 3);
   EXPECT_EQ(utc.difference(Component::month, *utc.date(2024, 1, 31), *utc.date(2024, 2, 29)), 1);
-  EXPECT_EQ(utc.difference(Component::month, start, *utc.date(2023, 1, 15, 10)), -12);
   EXPECT_EQ(utc.difference(Component::year, *utc.date(2024, 2, 29), *utc.date(2025, 2, 28)), 1);
   EXPECT_EQ(utc.difference(Component::second, Date::distantPast(), Date::distantFuture()),
             126'227'980'800);
   EXPECT_FALSE(utc.difference(Component::day, start, Date(NAN)));
-}
 
-TEST(CalendarTest, StartsOfUnitsAndSameness) {
-  Calendar utc = in("UTC");
   const Date wednesday = *utc.date(2024, 7, 17, 15, 30, 12);
-  EXPECT_EQ(utc.start(Component::month, wednesday), utc.date(2024, 7, 1));
-  EXPECT_EQ(utc.start(Component::year, wednesday), utc.date(2024, 1, 1));
   EXPECT_EQ(utc.start(Component::weekOfYear, wednesday), utc.date(2024, 7, 14));
-  EXPECT_EQ(utc.start(Component::minute, wednesday + 0.5), utc.date(2024, 7, 17, 15, 30));
-  EXPECT_TRUE(utc.isSame(Component::weekOfYear, wednesday, *utc.date(2024, 7, 14)));
+  EXPECT_FALSE(in("Asia/Tokyo").isSameDay(wednesday, *utc.date(2024, 7, 17)));
   utc.setFirstWeekday(2);
   EXPECT_EQ(utc.start(Component::weekOfYear, wednesday), utc.date(2024, 7, 15));
   EXPECT_FALSE(utc.isSame(Component::weekOfYear, wednesday, *utc.date(2024, 7, 14)));
-  EXPECT_TRUE(utc.isSame(Component::month, wednesday, *utc.date(2024, 7, 31, 23, 59)));
-  EXPECT_FALSE(utc.isSame(Component::month, wednesday, *utc.date(2023, 7, 17)));
-  EXPECT_TRUE(utc.isSameDay(wednesday, *utc.date(2024, 7, 17)));
-  EXPECT_FALSE(in("Asia/Tokyo").isSameDay(wednesday, *utc.date(2024, 7, 17)));
-  EXPECT_NE(utc, in("UTC"));
-}
 
-TEST(CalendarTest, SettingTimesAndFindingTheNextMatch) {
-  const Calendar utc = in("UTC");
   const Date monday = *utc.date(2024, 6, 3);
   const Calendar::Match mondayMorning{.weekday = 2, .hour = 9};
   EXPECT_EQ(utc.nextDate(monday + 8 * 3600 + 3599, mondayMorning), utc.date(2024, 6, 3, 9));
   EXPECT_EQ(utc.nextDate(monday + 9 * 3600, mondayMorning), utc.date(2024, 6, 10, 9));
-  EXPECT_EQ(utc.nextDate(*utc.date(2024, 6, 8, 23, 30), mondayMorning), utc.date(2024, 6, 10, 9));
-  EXPECT_EQ(utc.nextDate(*utc.date(2024, 6, 8, 23, 30), {.hour = 9}), utc.date(2024, 6, 9, 9));
   EXPECT_FALSE(utc.nextDate(monday, {.weekday = 8}));
   EXPECT_FALSE(utc.settingTime(9, 60, 0, monday));
-  EXPECT_EQ(utc.settingTime(23, 59, 59, monday), utc.date(2024, 6, 3, 23, 59, 59));
-
-  const Calendar newYork = in("America/New_York");
-  EXPECT_EQ(newYork.nextDate(*newYork.date(2024, 3, 9, 12), {.hour = 2, .minute = 30}),
-            unix(1'710'054'000));
 }
 
 }  // namespace

@@ -7,27 +7,20 @@
 namespace kelvo {
 namespace {
 
-TEST(ClockTest, SystemClocks) {
-  const Clock& clock = Clock::system();
+TEST(ClockTest, SystemAndManualClocks) {
+  const Clock& system = Clock::system();
   const Date unixNow = Date::fromUnixTime(static_cast<double>(std::time(nullptr)));
-  EXPECT_LT(std::abs(clock.now() - unixNow), 5.0);
-  const TimeInterval first = clock.continuousNow();
-  EXPECT_LE(first, clock.continuousNow());
+  EXPECT_LT(std::abs(system.now() - unixNow), 5.0);
+  const TimeInterval first = system.continuousNow();
   EXPECT_GT(first, 0.0);
-}
+  EXPECT_LE(first, system.continuousNow());
 
-TEST(ClockTest, ManualClockMovesOnlyWhenTold) {
   ManualClock clock(Date(1000));
-  EXPECT_EQ(clock.now(), Date(1000));
-  EXPECT_EQ(clock.continuousNow(), 0.0);
   clock.advance(12.5);
   EXPECT_EQ(clock.now(), Date(1012.5));
-  EXPECT_EQ(clock.continuousNow(), 12.5);
   clock.set(Date(0));  // the user sets the wall clock back
   EXPECT_EQ(clock.now(), Date(0));
   EXPECT_EQ(clock.continuousNow(), 12.5);
-  const Clock& injected = clock;
-  EXPECT_EQ(injected.now(), Date(0));
 }
 
 TEST(ClockDeathTest, ContinuousTimeNeverGoesBack) {

@@ -21,42 +21,29 @@ DecodingError parseFailure(std::string_view text, bool allowFragments = false) {
 
 TEST(JSONTest, WritesAsThePlatformEncoderDoes) {
   EXPECT_EQ(json::write(Json{{"q", "a/b"}}), R"({"q":"a\/b"})");
-  const Json document = {{"zeta", 1}, {"alpha", {true, false, nullptr}}, {"Mid", "é\"\\\n\t\x01"}};
-  EXPECT_EQ(json::write(document),
-            "{\"Mid\":\"é\\\"\\\\\\n\\t\\u0001\",\"alpha\":[true,false,null],\"zeta\":1}");
-
+  Json document = {{"zeta", 1}, {"alpha", {true, nullptr}}, {"Mid", "é\"\\\n\x01"}};
+  document["id"] = *UUID::parse("e621e1f8-c36c-495a-93fc-0c247a3e6e5f");
+  document["at"] = Date(-0.5);
+  EXPECT_EQ(json::write(document), R"({"Mid":"é\"\\\n\u0001","alpha":[true,null],"at":-0.5,)"
+                                   R"("id":"E621E1F8-C36C-495A-93FC-0C247A3E6E5F","zeta":1})");
   OrderedJson ordered;
   ordered["zeta"] = 1;
-  ordered["alpha"] = OrderedJson::object();
-  ordered["mid"] = OrderedJson::array();
-  EXPECT_EQ(json::write(ordered), R"({"zeta":1,"alpha":{},"mid":[]})");
-
+  ordered["alpha"] = OrderedJson::array();
+  EXPECT_EQ(json::write(ordered), R"({"zeta":1,"alpha":[]})");
   // Ill-formed UTF-8 is repaired rather than written.
-  EXPECT_EQ(json::write(Json{std::string("a\xFF"
-                                         "b")}),
-            "[\"a\xEF\xBF\xBD"
-            "b\"]");
+  EXPECT_EQ(json::write(Json{std::string("a\xFF")}), "[\"a\xEF\xBF\xBD\"]");
 }
 
 TEST(JSONTest, NumbersPrintInTheirShortestForm) {
-  const std::pair<double, const char*> doubles[] = {{3.0, "3"},
-                                                    {-2.0, "-2"},
-                                                    {0.1, "0.1"},
-                                                    {2.5, "2.5"},
-                                                    {1e16, "10000000000000000"},
-                                                    {1e20, "1e+20"},
-                                                    {1e-7, "1e-07"},
-                                                    {7.2e8 + 0.125, "720000000.125"},
-                                                    {-0.0, "-0"},
-                                                    {1.0 / 3, "0.3333333333333333"}};
-  for (const auto& [value, text] : doubles)
+  const std::pair<double, const char*> doubles[] = {
+      {3.0, "3"},      {0.1, "0.1"}, {1e16, "10000000000000000"},    {1e20, "1e+20"},
+      {1e-7, "1e-07"}, {-0.0, "-0"}, {1.0 / 3, "0.3333333333333333"}};
+  for (const auto& [value, text] : doubles) {
     EXPECT_EQ(json::write(Json{value}), "[" + std::string(text) + "]");
+  }
   EXPECT_EQ(json::write(Json{std::numeric_limits<std::int64_t>::min()}), "[-9223372036854775808]");
-  EXPECT_EQ(json::write(Json{std::numeric_limits<std::uint64_t>::max()}), "[18446744073709551615]");
-  EXPECT_THROW(json::write(Json{NAN}), EncodingError);
-  EXPECT_THROW(json::write(Json{{"x", INFINITY}}), EncodingError);
-
-  for (const double value : {0.1, 1.0 / 3, 1e-300, 5e-324, 1.7976931348623157e308, 720000000.5}) {
+  EXPECT_THROW(json::write(Json{{"x", NAN}}), EncodingError);
+  for (const double value : {0.1, 5e-324, 1.7976931348623157e308, 720000000.5}) {
     EXPECT_EQ(json::parse(json::write(Json{value}))[0].get<double>(), value);
   }
 }
@@ -77,9 +64,7 @@ TEST(JSONTest, ReadsStrictly) {
   for (const char* text :
        {"", "{", "{\"a\":1,}", "[1,]", "{'a':1}", "[01]", "[NaN]", "[1] x", "// c\n[]", "[1e400]",
         "[-1e309]", "[\"\xFF\"]", "[\"\x01\"]", "{\"a\" 1}", "[.5]", "[+1]"}) {
-    const DecodingError error = parseFailure(text);
-    EXPECT_EQ(error.kind(), DecodingError::Kind::dataCorrupted) << text;
-    EXPECT_TRUE(error.codingPath().empty());
+    EXPECT_EQ(parseFailure(text).kind(), DecodingError::Kind::dataCorrupted) << text;
   }
   // A document is an object or an array unless fragments are allowed.
   for (const char* scalar : {"1", "\"text\"", "null", "true"}) {
@@ -90,11 +75,9 @@ TEST(JSONTest, ReadsStrictly) {
 }
 
 TEST(JSONTest, RefusesDeepNesting) {
-  const auto nested = [](int depth, char open, char close) {
-    return std::string(depth, open) + std::string(depth, close);
-  };
-  EXPECT_NO_THROW(json::parse(nested(json::maximumDepth, '[', ']')));
-  const DecodingError tooDeep = parseFailure(nested(600, '[', ']'));
+  const auto nested = [](int depth) { return std::string(depth, '[') + std::string(depth, ']'); };
+  EXPECT_NO_THROW(json::parse(nested(json::maximumDepth)));
+  const DecodingError tooDeep = parseFailure(nested(600));
   EXPECT_EQ(tooDeep.kind(), DecodingError::Kind::dataCorrupted);
   EXPECT_NE(tooDeep.description().find("nested"), std::string::npos);
 
@@ -106,13 +89,6 @@ TEST(JSONTest, RefusesDeepNesting) {
   EXPECT_NO_THROW(json::parse("[\"" + std::string(1000, '[') + "\\\"\"]"));
   // Unclosed nesting far past the limit fails quickly, without building anything.
   EXPECT_THROW(json::parse(std::string(1'000'000, '[')), DecodingError);
-}
-
-TEST(JSONTest, SharedValueForms) {
-  Json document;
-  document["id"] = *UUID::parse("e621e1f8-c36c-495a-93fc-0c247a3e6e5f");
-  document["at"] = Date(-0.5);
-  EXPECT_EQ(json::write(document), R"({"at":-0.5,"id":"E621E1F8-C36C-495A-93FC-0C247A3E6E5F"})");
 }
 
 }  // namespace

@@ -16,20 +16,12 @@ namespace {
 
 TEST(LocalizedTest, FillsPlaceholdersInOnePass) {
   EXPECT_EQ(formatted("Copied %@ as a %@ file", "Invoice", "PDF"), "Copied Invoice as a PDF file");
-  EXPECT_EQ(formatted("That title is %lld characters — titles hold up to %lld.", 201, 200),
-            "That title is 201 characters — titles hold up to 200.");
-  EXPECT_EQ(formatted("%d%% done", -3), "-3% done");
-  EXPECT_EQ(formatted("Kept %2$@ in %1$@", "Work", "3 cards"), "Kept 3 cards in Work");
-  EXPECT_EQ(formatted("%1$@, %1$@", std::string("again")), "again, again");
+  EXPECT_EQ(formatted("%lld of %d%%", -9'223'372'036'854'775'807LL - 1, 3),
+            "-9223372036854775808 of 3%");
+  EXPECT_EQ(formatted("Kept %2$@ in %1$@, %1$@", "Work", "3 cards"), "Kept 3 cards in Work, Work");
   EXPECT_EQ(formatted("%.1f %@", 2.25, "MB"), "2.2 MB");
-  EXPECT_EQ(formatted("%.0f %@", 49.6, "GB"), "50 GB");
   EXPECT_EQ(formatted("%@ found", std::int64_t{12}), "12 found");
-  EXPECT_EQ(formatted("%lld", -9'223'372'036'854'775'807LL - 1), "-9223372036854775808");
-  EXPECT_EQ(formatted("no placeholders"), "no placeholders");
-  EXPECT_EQ(formatted(""), "");
-}
-
-TEST(LocalizedTest, NeverScansASubstitutedValueAgain) {
+  // A substituted value is never scanned again.
   EXPECT_EQ(formatted("%1$@ then %2$@", "%@ %2$@ %%", "second"), "%@ %2$@ %% then second");
   EXPECT_EQ(formatted("%@ then %@", "%@", "second"), "%@ then second");
   EXPECT_EQ(formatted("%@%@", "%", "@"), "%@");
@@ -48,29 +40,22 @@ TEST(LocalizedTest, KeepsWhatItCannotFill) {
 // A gettext catalogue (.mo) holding `entries`, which must be sorted by key.
 std::string catalogue(const std::map<std::string, std::string>& entries) {
   std::string out;
-  auto word = [&](std::uint32_t value) {
+  auto word = [&](std::size_t value) {
     for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>(value >> (8 * i) & 0xFF));
   };
-  const auto count = static_cast<std::uint32_t>(entries.size());
-  const std::uint32_t keys = 28;
-  const std::uint32_t values = keys + 8 * count;
-  std::uint32_t text = values + 8 * count;
-  word(0x950412de);
-  word(0);
-  word(count);
-  word(keys);
-  word(values);
-  word(0);
-  word(text);
+  const std::size_t count = entries.size();
+  const std::size_t text = 28 + 16 * count;
+  for (const std::size_t header : {0x950412deul, 0ul, count, 28ul, 28 + 8 * count, 0ul, text}) {
+    word(header);
+  }
   std::string strings;
   auto place = [&](const std::string& s) {
-    word(static_cast<std::uint32_t>(s.size()));
-    word(text + static_cast<std::uint32_t>(strings.size()));
-    strings += s;
-    strings.push_back('\0');
+    word(s.size());
+    word(text + strings.size());
+    strings += s + '\0';
   };
-  for (const auto& [key, value] : entries) place(key);
-  for (const auto& [key, value] : entries) place(value);
+  for (const auto& entry : entries) place(entry.first);
+  for (const auto& entry : entries) place(entry.second);
   return out + strings;
 }
 

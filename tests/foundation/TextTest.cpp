@@ -9,20 +9,13 @@ namespace {
 
 TEST(TextTest, CountsUserPerceivedCharacters) {
   EXPECT_EQ(characterCount("e\u0301"), 1u);
-  EXPECT_EQ(characterCount("Cafe\u0301s"), 5u);
-  EXPECT_EQ(characterCount("\r\n"), 1u);
   EXPECT_EQ(characterCount("a\r\nb\n\r"), 5u);
   EXPECT_EQ(characterCount("\U0001F469\u200D\U0001F469\u200D\U0001F467"), 1u);  // one family
   EXPECT_EQ(characterCount("\U0001F1E9\U0001F1EA\U0001F1EB\U0001F1F7"), 2u);    // two flags
-  EXPECT_EQ(characterCount("\u1100\u1161\u11A8"), 1u);                          // conjoining jamo
-  EXPECT_EQ(characterCount(""), 0u);
   EXPECT_EQ(characterCount("\xFF\xFE"
                            "a"),
             3u);  // ill-formed bytes still count, never crash
   EXPECT_EQ(prefix("Cafe\u0301 au lait", 4), "Cafe\u0301");
-  EXPECT_EQ(prefix("ab\r\ncd", 3), "ab\r\n");
-  EXPECT_EQ(prefix("abc", 10), "abc");
-  EXPECT_EQ(prefix("abc", 0), "");
   EXPECT_EQ(characters("ae\u0301\U0001F1E9\U0001F1EA"),
             (std::vector<std::string_view>{"a", "e\u0301", "\U0001F1E9\U0001F1EA"}));
 }
@@ -32,40 +25,27 @@ TEST(TextTest, CanonicalEquivalence) {
   EXPECT_EQ(canonicalHash("Caf\u00E9"), canonicalHash("Cafe\u0301"));
   EXPECT_FALSE(canonicallyEqual("Cafe", "Caf\u00E9"));
   EXPECT_FALSE(canonicallyEqual("\uFB01", "fi"));  // compatibility forms stay apart
-  EXPECT_EQ(nfc("Cafe\u0301"), "Caf\u00E9");
-  EXPECT_EQ(nfc("\u1100\u1161"), "\uAC00");
   std::unordered_set<std::string, CanonicalHash, CanonicalEqual> names{"Caf\u00E9"};
-  EXPECT_TRUE(names.contains("Cafe\u0301"));
   EXPECT_FALSE(names.insert("Cafe\u0301").second);
 }
 
-TEST(TextTest, FoldsCaseAndDiacritics) {
+TEST(TextTest, FoldsAndMapsCase) {
   EXPECT_EQ(caseFolded("Stra\u00DFe"), "strasse");
-  EXPECT_EQ(caseFolded("\u00DF"), "ss");
   EXPECT_EQ(caseFolded("\u03A3\u03C2"), "\u03C3\u03C3");
   EXPECT_EQ(caseFolded("\u00C9"), "\u00E9");  // stays composed
   EXPECT_EQ(folded("Cr\u00E8me BR\u00DBL\u00C9E"), "creme brulee");
-  EXPECT_EQ(folded("Cre\u0300me"), "creme");
   EXPECT_EQ(folded("\u0130stanbul"), "istanbul");
-  EXPECT_EQ(diacriticFolded("\u00DCber na\u00EFve"), "Uber naive");
   EXPECT_EQ(diacriticFolded("\u00F8\u0142"), "\u00F8\u0142");  // no decomposition: kept
   EXPECT_EQ(diacriticFolded("\uFF21"), "\uFF21");              // no width folding
   // Ideographs and Hangul syllables come through folding whole and composed.
-  for (const char* text : {"\u6771\u4EAC", "\uD55C\uAD6D\uC5B4", "iPhone\u624B\u673A"}) {
-    EXPECT_EQ(diacriticFolded(text), text);
-  }
-  EXPECT_EQ(folded("\uD55C\uAD6D\uC5B4 \u6771\u4EAC"), "\uD55C\uAD6D\uC5B4 \u6771\u4EAC");
-  EXPECT_EQ(folded("iPhone\u624B\u673A"), "iphone\u624B\u673A");
+  EXPECT_EQ(diacriticFolded("\uD55C\uAD6D\uC5B4 \u6771\u4EAC"), "\uD55C\uAD6D\uC5B4 \u6771\u4EAC");
+  EXPECT_EQ(folded("\uD55C\uAD6D\uC5B4 iPhone\u624B\u673A"),
+            "\uD55C\uAD6D\uC5B4 iphone\u624B\u673A");
   EXPECT_EQ(folded("\xC3"), "\uFFFD");
-}
 
-TEST(TextTest, MapsCaseInTheRootAndInALocale) {
   EXPECT_EQ(uppercased("stra\u00DFe"), "STRASSE");
-  EXPECT_EQ(lowercased("\u00C9COLE"), "\u00E9cole");
-  EXPECT_EQ(uppercased("istanbul"), "ISTANBUL");
   EXPECT_EQ(uppercased("istanbul", Locale("tr_TR")), "\u0130STANBUL");
   EXPECT_EQ(lowercased("I", Locale("tr_TR")), "\u0131");
-  EXPECT_EQ(lowercased("I", Locale("en_US")), "i");
   EXPECT_EQ(lowercased("\u039F\u0394\u039F\u03A3"), "\u03BF\u03B4\u03BF\u03C2");  // final sigma
 }
 
@@ -73,30 +53,17 @@ TEST(TextTest, TrimsAndClassifiesScalars) {
   EXPECT_EQ(trimmed(" \t\r\n Keep this \u3000\u2028\u0085"), "Keep this");
   EXPECT_EQ(trimmed("\n Keep \n", CharacterClass::whitespace), "\n Keep \n");
   EXPECT_EQ(trimmed(" \u00A0 "), "");
-  EXPECT_EQ(trimmed(""), "");
   EXPECT_EQ(trimmed("\u200B x \u200B"), "\u200B x \u200B");  // zero-width space is a format char
-  EXPECT_TRUE(isMember(U'\u00A0', CharacterClass::whitespace));
   EXPECT_FALSE(isMember(U'\n', CharacterClass::whitespace));
-  EXPECT_TRUE(isMember(U'\u2029', CharacterClass::newline));
   EXPECT_TRUE(isMember(U'\u200B', CharacterClass::control));
-  EXPECT_TRUE(isMember(U'\u0007', CharacterClass::control));
   EXPECT_TRUE(isMember(U'\u0301', CharacterClass::letter));
-  EXPECT_TRUE(isMember(U'\u0301', CharacterClass::mark));
   EXPECT_FALSE(isMember(U'\u0301', CharacterClass::alphabetic));
-  EXPECT_TRUE(isMember(U'\u0663', CharacterClass::decimalDigit));
-  EXPECT_FALSE(isMember(U'\u00BD', CharacterClass::decimalDigit));
   EXPECT_TRUE(isMember(U'\u00BD', CharacterClass::numeric));
-  EXPECT_TRUE(isMember(U'\u00BD', CharacterClass::alphanumeric));
-  EXPECT_TRUE(isMember(U'\u6771', CharacterClass::alphabetic));
-  EXPECT_FALSE(isMember(U'_', CharacterClass::alphanumeric));
   EXPECT_FALSE(isMember(0x110000, CharacterClass::control));
   EXPECT_TRUE(containsAny("invoice\u0001.pdf", CharacterClass::control));
-  EXPECT_FALSE(containsAny("invoice.pdf", CharacterClass::whitespaceAndNewline));
 }
 
 TEST(TextTest, ComparesAsTheCurrentLocaleSorts) {
-  EXPECT_EQ(localizedCompare("a", "B"), std::weak_ordering::less);
-  EXPECT_EQ(localizedCompare("B", "c"), std::weak_ordering::less);
   EXPECT_EQ(localizedCompare("file2", "file10"), std::weak_ordering::greater);
   EXPECT_NE(localizedCompare("Work", "work"), std::weak_ordering::equivalent);
   EXPECT_EQ(localizedCompare("Caf\u00E9", "Cafe\u0301"), std::weak_ordering::equivalent);

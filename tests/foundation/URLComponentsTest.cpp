@@ -5,7 +5,9 @@
 namespace kelvo {
 namespace {
 
-URLComponents link(std::string host, std::vector<URLQueryItem> items) {
+using Items = std::vector<URLQueryItem>;
+
+URLComponents link(std::string host, Items items) {
   URLComponents components;
   components.scheme = "kelvo";
   components.host = std::move(host);
@@ -18,44 +20,35 @@ TEST(URLComponentsTest, QueryValuesRoundTrip) {
   const auto url = link("search", {{"q", awkward}}).url();
   ASSERT_TRUE(url);
   EXPECT_EQ(url->absoluteString(), "kelvo://search?q=a%2Bb%26c%3Dd%20%C3%A9");
-  const URLComponents read(*url);
-  ASSERT_TRUE(read.queryItems);
-  EXPECT_EQ(*read.queryItems, (std::vector<URLQueryItem>{{"q", awkward}}));
+  EXPECT_EQ(URLComponents(*url).queryItems, (Items{{"q", awkward}}));
 
-  for (const std::string value : {"", " ", "#frag", "100%", "x?y/z", "日本語 😀", "=&=&"}) {
-    const auto built = link("keep", {{"text", value}, {"a b", std::nullopt}}).url();
+  for (const std::string value : {"", "#frag", "100%", "x?y/z", "日本語 😀", "=&=&"}) {
+    const Items items = {{"text", value}, {"a b", std::nullopt}};
+    const auto built = link("keep", items).url();
     ASSERT_TRUE(built) << value;
-    EXPECT_EQ(URLComponents(*built).queryItems,
-              (std::vector<URLQueryItem>{{"text", value}, {"a b", std::nullopt}}));
+    EXPECT_EQ(URLComponents(*built).queryItems, items);
   }
 }
 
-TEST(URLComponentsTest, ReadsQueryItemsInOrder) {
-  const auto components = URLComponents::parse("kelvo://keep?text&text=hello&text=again&=x&&q=a+b");
+TEST(URLComponentsTest, ReadsTheParts) {
+  const auto components = URLComponents::parse("kelvo://keep?text&text=hello&=x&&q=a+b");
   ASSERT_TRUE(components);
-  const std::vector<URLQueryItem> expected = {{"text", std::nullopt}, {"text", "hello"},
-                                              {"text", "again"},      {"", "x"},
-                                              {"", std::nullopt},     {"q", "a+b"}};
-  EXPECT_EQ(components->queryItems, expected);
+  EXPECT_EQ(
+      components->queryItems,
+      (Items{
+          {"text", std::nullopt}, {"text", "hello"}, {"", "x"}, {"", std::nullopt}, {"q", "a+b"}}));
   EXPECT_EQ(components->firstValue("text"), "hello");
-  EXPECT_EQ(components->firstValue("Text"), std::nullopt);
-
   EXPECT_EQ(URLComponents::parse("kelvo://keep")->queryItems, std::nullopt);
-  EXPECT_EQ(URLComponents::parse("kelvo://keep?")->queryItems, std::vector<URLQueryItem>{});
+  EXPECT_EQ(URLComponents::parse("kelvo://keep?")->queryItems, Items{});
   EXPECT_FALSE(URLComponents::parse("not a url"));
-}
 
-TEST(URLComponentsTest, ReadsAndRebuildsTheOtherParts) {
-  const auto components = URLComponents::parse("https://me:p%40ss@[::1]:8080/a%20b/c?x=1#f%20g");
-  ASSERT_TRUE(components);
-  EXPECT_EQ(components->user, "me");
-  EXPECT_EQ(components->password, "p@ss");
-  EXPECT_EQ(components->host, "[::1]");
-  EXPECT_EQ(components->port, 8080);
-  EXPECT_EQ(components->path, "/a b/c");
-  EXPECT_EQ(components->fragment, "f g");
-  EXPECT_EQ(components->string(), "https://me:p%40ss@[::1]:8080/a%20b/c?x=1#f%20g");
-
+  const auto full = URLComponents::parse("https://me:p%40ss@[::1]:8080/a%20b/c?x=1#f%20g");
+  ASSERT_TRUE(full);
+  EXPECT_EQ(full->password, "p@ss");
+  EXPECT_EQ(full->host, "[::1]");
+  EXPECT_EQ(full->port, 8080);
+  EXPECT_EQ(full->path, "/a b/c");
+  EXPECT_EQ(full->string(), "https://me:p%40ss@[::1]:8080/a%20b/c?x=1#f%20g");
   EXPECT_EQ(URLComponents::parse("kelvo:///card/ID")->host, "");
   EXPECT_EQ(URLComponents::parse("kelvo:/card")->host, std::nullopt);
   EXPECT_EQ(URLComponents::parse("http://")->string(), "http://");
@@ -63,8 +56,6 @@ TEST(URLComponentsTest, ReadsAndRebuildsTheOtherParts) {
 
 TEST(URLComponentsTest, RefusesPartsThatCannotFormAURL) {
   URLComponents components;
-  EXPECT_EQ(components.url(), std::nullopt);  // nothing at all
-
   components.scheme = "1kelvo";
   EXPECT_EQ(components.string(), std::nullopt);
   components.scheme = "kelvo";
@@ -76,13 +67,12 @@ TEST(URLComponentsTest, RefusesPartsThatCannotFormAURL) {
   components.port = 70000;
   EXPECT_EQ(components.string(), std::nullopt);
 
+  // A path alone must not read back as a scheme or an authority.
   URLComponents relative;
-  relative.path = "a:b";
-  EXPECT_EQ(relative.string(), std::nullopt);
-  relative.path = "//a";
-  EXPECT_EQ(relative.string(), std::nullopt);
-  relative.path = "a/b:c";
-  EXPECT_EQ(relative.url()->path(), "a/b:c");
+  for (const char* path : {"a:b", "//a"}) {
+    relative.path = path;
+    EXPECT_EQ(relative.string(), std::nullopt) << path;
+  }
 }
 
 }  // namespace

@@ -5,24 +5,26 @@
 namespace kelvo {
 namespace {
 
+using Components = std::vector<std::string>;
+
 TEST(URLTest, ReadsTheParts) {
   const auto url = URL::parse("HTTPS://user:pw@Example.com:8443/a%20b/c%2Fd/?q=1&r#top");
   ASSERT_TRUE(url);
-  EXPECT_EQ(url->absoluteString(), "HTTPS://user:pw@Example.com:8443/a%20b/c%2Fd/?q=1&r#top");
   EXPECT_EQ(url->scheme(), "HTTPS");
   EXPECT_EQ(url->host(), "Example.com");
   EXPECT_EQ(url->port(), 8443);
-  EXPECT_EQ(url->percentEncodedPath(), "/a%20b/c%2Fd/");
   EXPECT_EQ(url->path(), "/a b/c/d/");
-  EXPECT_EQ(url->pathComponents(), (std::vector<std::string>{"a b", "c/d"}));
+  EXPECT_EQ(url->pathComponents(), (Components{"a b", "c/d"}));
   EXPECT_EQ(url->lastPathComponent(), "c/d");
   EXPECT_EQ(url->query(), "q=1&r");
   EXPECT_EQ(url->fragment(), "top");
+  EXPECT_EQ(URL::parse("http://[::1]:80/x")->host(), "::1");
 
-  const auto ipv6 = URL::parse("http://[::1]:80/x");
-  ASSERT_TRUE(ipv6);
-  EXPECT_EQ(ipv6->host(), "::1");
-  EXPECT_EQ(ipv6->port(), 80);
+  // Escapes that do not decode to UTF-8 stay as written.
+  const auto raw = URL::parse("http://a/%FF%C3%A9/%C3");
+  ASSERT_TRUE(raw);
+  EXPECT_EQ(raw->path(), "/%FF%C3%A9/%C3");
+  EXPECT_EQ(raw->pathComponents(), (Components{"%FF%C3%A9", "%C3"}));
 }
 
 TEST(URLTest, DocumentedEdges) {
@@ -36,29 +38,17 @@ TEST(URLTest, DocumentedEdges) {
   ASSERT_TRUE(bare);
   EXPECT_EQ(bare->scheme(), "http");
   EXPECT_EQ(bare->host(), std::nullopt);
-  EXPECT_EQ(bare->path(), "");
   EXPECT_TRUE(bare->pathComponents().empty());
-  EXPECT_EQ(bare->query(), std::nullopt);
 
   // An empty host leaves the kind of a deep link in the path.
   const auto link = URL::parse("kelvo:///card/ID");
   ASSERT_TRUE(link);
   EXPECT_EQ(link->host(), std::nullopt);
-  EXPECT_EQ(link->pathComponents(), (std::vector<std::string>{"card", "ID"}));
+  EXPECT_EQ(link->pathComponents(), (Components{"card", "ID"}));
 
-  // Relative references, schemes without authority, empty ports.
   EXPECT_EQ(URL::parse("foo/bar")->scheme(), std::nullopt);
-  EXPECT_EQ(URL::parse("mailto:a@b.c")->path(), "a@b.c");
   EXPECT_EQ(URL::parse("x://h:/p")->port(), std::nullopt);
   EXPECT_EQ(URL::parse("http://a?")->query(), "");
-}
-
-TEST(URLTest, EscapesThatDoNotDecodeToUTF8StayAsWritten) {
-  const auto url = URL::parse("http://a/%FF%C3%A9/%C3");
-  ASSERT_TRUE(url);
-  EXPECT_EQ(url->path(), "/%FF%C3%A9/%C3");
-  EXPECT_EQ(url->pathComponents(), (std::vector<std::string>{"%FF%C3%A9", "%C3"}));
-  EXPECT_EQ(url->lastPathComponent(), "%C3");
 }
 
 TEST(URLTest, PercentCoding) {
@@ -67,10 +57,9 @@ TEST(URLTest, PercentCoding) {
   EXPECT_EQ(percentEncoded("a+b&c=d é/?", URLCharacterSet::queryAllowed), "a+b&c=d%20%C3%A9/?");
   EXPECT_EQ(percentEncoded("/a b#?", URLCharacterSet::pathAllowed), "/a%20b%23%3F");
   EXPECT_EQ(percentDecoded("a+b%2B%c3%a9"), "a+b+é");
-  EXPECT_EQ(percentDecoded("100%"), std::nullopt);
-  EXPECT_EQ(percentDecoded("%G0"), std::nullopt);
-  EXPECT_EQ(percentDecoded("%ED%A0%80"), std::nullopt);  // an encoded surrogate
-  EXPECT_EQ(percentDecoded("%C0%AF"), std::nullopt);     // an overlong "/"
+  for (const char* bad : {"100%", "%G0", "%ED%A0%80", "%C0%AF"}) {  // a surrogate, an overlong "/"
+    EXPECT_EQ(percentDecoded(bad), std::nullopt) << bad;
+  }
   EXPECT_EQ(percentDecoded("%00"), std::string(1, '\0'));
 }
 
