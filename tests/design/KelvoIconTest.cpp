@@ -5,10 +5,6 @@
 #include <map>
 #include <set>
 
-#include <nlohmann/json.hpp>
-
-#include "platform/foundation/JSONReader.hpp"
-
 namespace kelvo {
 namespace {
 
@@ -16,7 +12,6 @@ TEST(KelvoIconTest, TheClosedSetInDeclarationOrder) {
   const auto& icons = allCases<KelvoIcon>();
   ASSERT_EQ(icons.size(), 161u);
   EXPECT_EQ(icons.front(), KelvoIcon::allCards);
-  EXPECT_EQ(icons[25], KelvoIcon::search);
   EXPECT_EQ(icons[60], KelvoIcon::delete_);
   EXPECT_EQ(icons[119], KelvoIcon::done);
   EXPECT_EQ(icons.back(), KelvoIcon::devices);
@@ -29,7 +24,6 @@ TEST(KelvoIconTest, TheClosedSetInDeclarationOrder) {
   EXPECT_EQ(raw.size(), 161u);
   EXPECT_EQ(rawValue(KelvoIcon::delete_), "delete");
   EXPECT_EQ(rawValue(KelvoIcon::factIBAN), "factIBAN");
-  EXPECT_EQ(rawValue(KelvoIcon::iCloudUnavailable), "iCloudUnavailable");
   for (const char* text : {"factIban", "delete_", "Home", "", "home "}) {
     EXPECT_FALSE(fromRawValue<KelvoIcon>(text)) << text;
   }
@@ -37,19 +31,10 @@ TEST(KelvoIconTest, TheClosedSetInDeclarationOrder) {
 
 TEST(KelvoIconTest, GlyphsWeightsAndHues) {
   EXPECT_EQ(glyph(KelvoIcon::allCards), "stack");
-  EXPECT_EQ(tileHue(KelvoIcon::allCards), KelvoTileHue::purple);
-  EXPECT_EQ(glyph(KelvoIcon::home), "house");
   EXPECT_EQ(glyph(KelvoIcon::factIDNumber), "identification-card");
   EXPECT_EQ(tileHue(KelvoIcon::factIDNumber), KelvoTileHue::indigo);
-  EXPECT_EQ(glyph(KelvoIcon::collapseAll), "arrows-in-line-vertical");
   EXPECT_EQ(glyph(KelvoIcon::usedSometimes), "arrows-counter-clockwise");
-  EXPECT_EQ(tileHue(KelvoIcon::usedSometimes), KelvoTileHue::blue);
-  EXPECT_EQ(glyph(KelvoIcon::slack), "hash-straight");
   EXPECT_EQ(tileHue(KelvoIcon::warning), KelvoTileHue::kelvo);
-  EXPECT_EQ(tileHue(KelvoIcon::error), KelvoTileHue::red);
-  EXPECT_EQ(glyph(KelvoIcon::unavailable), "selection-slash");
-  EXPECT_EQ(glyph(KelvoIcon::devices), "devices");
-  EXPECT_EQ(tileHue(KelvoIcon::film), KelvoTileHue::red);
   EXPECT_EQ(tileHue(KelvoIcon::filterVideo), KelvoTileHue::purple);
   EXPECT_EQ(glyph(KelvoIcon::projectOpen), glyph(KelvoIcon::browseFiles));
 
@@ -63,47 +48,25 @@ TEST(KelvoIconTest, GlyphsWeightsAndHues) {
     EXPECT_EQ(tileWeight(icon), KelvoIconWeight::fill);
     ++hues[tileHue(icon)];
   }
-  EXPECT_EQ(inlineWeight(KelvoIcon::select), KelvoIconWeight::regular);
-  // Column totals of the table, so a shifted row shows.
-  EXPECT_EQ(hues, (std::map<KelvoTileHue, int>{{KelvoTileHue::kelvo, 16},
-                                               {KelvoTileHue::orange, 7},
-                                               {KelvoTileHue::red, 21},
-                                               {KelvoTileHue::pink, 5},
-                                               {KelvoTileHue::purple, 8},
-                                               {KelvoTileHue::indigo, 6},
-                                               {KelvoTileHue::blue, 33},
-                                               {KelvoTileHue::teal, 6},
-                                               {KelvoTileHue::green, 7},
-                                               {KelvoTileHue::graphite, 52}}));
+  // Column totals of the table in hue order, so a shifted row shows.
+  const int totals[] = {16, 7, 21, 5, 8, 6, 33, 6, 7, 52};
+  for (std::size_t i = 0; i < 10; ++i) {
+    EXPECT_EQ(hues[allCases<KelvoTileHue>()[i]], totals[i]) << i;
+  }
 }
 
-TEST(KelvoIconTest, AssetNamesAndPaths) {
+TEST(KelvoIconTest, AssetNamesPathsAndTheFetchList) {
   EXPECT_EQ(assetName(KelvoIcon::home, KelvoIconWeight::regular), "ph-house");
   EXPECT_EQ(assetName(KelvoIcon::home, KelvoIconWeight::bold), "ph-house-bold");
-  EXPECT_EQ(assetName(KelvoIcon::home, KelvoIconWeight::fill), "ph-house-fill");
   EXPECT_EQ(assetName(KelvoIcon::home, KelvoIconWeight::duotone), "ph-house-duotone");
-  const KelvoIconAsset bold{"house", KelvoIconWeight::bold};
-  EXPECT_EQ(bold.assetName(), "ph-house-bold");
-  EXPECT_EQ(bold.path(), "assets/bold/house-bold.svg");
+  EXPECT_EQ((KelvoIconAsset{"house", KelvoIconWeight::bold}).path(), "assets/bold/house-bold.svg");
   EXPECT_EQ((KelvoIconAsset{"house", KelvoIconWeight::regular}).path(), "assets/regular/house.svg");
-  EXPECT_EQ((KelvoIconAsset{"x", KelvoIconWeight::duotone}).path(), "assets/duotone/x-duotone.svg");
-  EXPECT_NE(bold, (KelvoIconAsset{"house", KelvoIconWeight::fill}));
-  EXPECT_EQ(allCases<KelvoIconWeight>(),
-            (std::array{KelvoIconWeight::regular, KelvoIconWeight::bold, KelvoIconWeight::fill,
-                        KelvoIconWeight::duotone}));
-  EXPECT_EQ(fromRawValue<KelvoIconWeight>("duotone"), KelvoIconWeight::duotone);
-}
 
-TEST(KelvoIconTest, FetchListHoldsEveryGlyphAtEveryWeight) {
   const auto glyphs = kelvoIconGlyphs();
   EXPECT_EQ(glyphs.size(), 138u);
-  EXPECT_TRUE(glyphs.contains("folder-open"));
   const auto list = kelvoIconFetchList();
   ASSERT_EQ(list.size(), 552u);
-  EXPECT_EQ(list.size(), glyphs.size() * 4);
   EXPECT_EQ(list[0].assetName(), "ph-archive");
-  EXPECT_EQ(list[1].assetName(), "ph-archive-bold");
-  EXPECT_EQ(list[2].assetName(), "ph-archive-duotone");
   EXPECT_EQ(list[3].assetName(), "ph-archive-fill");
   EXPECT_EQ(list.back().assetName(), "ph-x-fill");
   EXPECT_EQ(list.back().path(), "assets/fill/x-fill.svg");
@@ -117,20 +80,6 @@ TEST(KelvoIconTest, FetchListHoldsEveryGlyphAtEveryWeight) {
       EXPECT_TRUE(names.contains(assetName(icon, weight))) << rawValue(icon);
     }
   }
-}
-
-TEST(KelvoIconTest, StoredAsItsRawValue) {
-  Json document;
-  document["icon"] = rawValue(KelvoIcon::factIBAN);
-  EXPECT_EQ(json::write(document), R"({"icon":"factIBAN"})");
-  const auto read = [](const char* text) {
-    const Json parsed = json::parse(text);
-    return JSONReader(parsed)["icon"].rawValue(RawValues<KelvoIcon>::table, "KelvoIcon");
-  };
-  EXPECT_EQ(read(R"({"icon":"factIBAN"})"), KelvoIcon::factIBAN);
-  EXPECT_EQ(read(R"({"icon":"delete"})"), KelvoIcon::delete_);
-  EXPECT_THROW(read(R"({"icon":"factIban"})"), DecodingError);
-  EXPECT_THROW(read(R"({"icon":"delete_"})"), DecodingError);
 }
 
 }  // namespace

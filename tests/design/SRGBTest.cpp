@@ -18,18 +18,13 @@ SRGB hex(const char* text) {
 
 TEST(SRGBTest, ParsesSixHexDigitsWithOrWithoutHash) {
   const SRGB colour = hex("#E9E1D2");
-  EXPECT_EQ(colour, hex("E9E1D2"));
-  EXPECT_EQ(colour, hex("e9e1d2"));
-  EXPECT_EQ(colour, hex("#e9E1d2"));
-  EXPECT_EQ(colour.hexString(), "#E9E1D2");
-  EXPECT_DOUBLE_EQ(colour.red(), 0xE9 / 255.0);
+  EXPECT_EQ(colour, hex("e9E1d2"));
   EXPECT_DOUBLE_EQ(colour.green(), 0xE1 / 255.0);
-  EXPECT_DOUBLE_EQ(colour.blue(), 0xD2 / 255.0);
-  EXPECT_EQ(hex("#000000"), SRGB());
-  EXPECT_EQ(hex("FFFFFF"), SRGB(1, 1, 1));
-}
+  // A leading sign is one of the six digits.
+  EXPECT_EQ(hex("+12345").hexString(), "#012345");
+  EXPECT_EQ(hex("#+12345").hexString(), "#012345");
+  EXPECT_EQ(hex("-00000"), SRGB());
 
-TEST(SRGBTest, RefusesEverythingElse) {
   for (const char* text : {"", "#", "##E9E1D", "#E9E1D2FF", "#FFF", " #E9E1D2", "#E9E1D2 ", "E9E1D",
                            "E9E1DG", "0xE9E1", "-00001", "-FFFFF", "+-1234", "++1234", "1234+5",
                            "#+", "12 345", "é9E1D2", "E9E1\xD2"}) {
@@ -40,31 +35,16 @@ TEST(SRGBTest, RefusesEverythingElse) {
   EXPECT_FALSE(SRGB::fromHex(std::string_view("E9E1\0D", 6)));
 }
 
-TEST(SRGBTest, ALeadingSignIsOneOfTheSixDigits) {
-  EXPECT_EQ(hex("+12345").hexString(), "#012345");
-  EXPECT_EQ(hex("#+12345").hexString(), "#012345");
-  EXPECT_EQ(hex("-00000"), SRGB());
-  EXPECT_FALSE(SRGB::fromHex("-00001"));
-}
-
-TEST(SRGBTest, ComponentsAreClampedIntoTheUnitRange) {
-  const SRGB colour(-0.5, 1.5, 0.25);
-  EXPECT_EQ(colour.red(), 0.0);
-  EXPECT_EQ(colour.green(), 1.0);
-  EXPECT_EQ(colour.blue(), 0.25);
-  const double nan = std::numeric_limits<double>::quiet_NaN();
+TEST(SRGBTest, ComponentsClampAndPrintRounded) {
+  EXPECT_EQ(SRGB(-0.5, 1.5, 0.25), SRGB(0, 1, 0.25));
   const double inf = std::numeric_limits<double>::infinity();
-  const SRGB odd(nan, inf, -inf);
-  EXPECT_EQ(odd, SRGB(0, 1, 0));
-  EXPECT_EQ(odd.hexString(), "#00FF00");
+  EXPECT_EQ(SRGB(std::nan(""), inf, -inf).hexString(), "#00FF00");
   // -0.0 is stored as 0.0, so equal values hash alike.
   EXPECT_EQ(std::hash<SRGB>{}(SRGB(-0.0, 0, 0)), std::hash<SRGB>{}(SRGB()));
-}
+  EXPECT_EQ((std::unordered_set<SRGB>{hex("#E9E1D2"), hex("e9e1d2"), hex("#E9E1D3")}).size(), 2u);
 
-TEST(SRGBTest, HexStringRoundsHalvesAwayFromZero) {
   EXPECT_EQ(SRGB(0.5, 0, 1).hexString(), "#8000FF");  // 127.5 gives 128
   EXPECT_EQ(SRGB(127.49 / 255, 0, 0).hexString(), "#7F0000");
-  // Every designed text survives parsing and printing.
   for (unsigned v = 0; v < 0x1000000; v += 0x010305) {
     char text[8];
     std::snprintf(text, sizeof text, "#%06X", v);
@@ -72,30 +52,19 @@ TEST(SRGBTest, HexStringRoundsHalvesAwayFromZero) {
   }
 }
 
-TEST(SRGBTest, LuminanceAndContrastFollowWcag) {
+TEST(SRGBTest, LuminanceContrastAndRequirements) {
   const SRGB black;
   const SRGB white(1, 1, 1);
-  EXPECT_EQ(white.relativeLuminance(), 1.0);
-  EXPECT_EQ(black.relativeLuminance(), 0.0);
   EXPECT_EQ(black.contrastRatio(white), 21.0);
   EXPECT_EQ(white.contrastRatio(black), 21.0);
   const SRGB grey = hex("#767676");
-  EXPECT_EQ(grey.contrastRatio(grey), 1.0);
-  EXPECT_EQ(grey.contrastRatio(white), white.contrastRatio(grey));
   EXPECT_NEAR(grey.contrastRatio(white), 4.54, 0.005);
-
   // The threshold 0.03928 belongs to the linear branch.
   EXPECT_DOUBLE_EQ(SRGB(0.03928, 0, 0).relativeLuminance(), 0.2126 * 0.03928 / 12.92);
   EXPECT_DOUBLE_EQ(SRGB(0, 0.5, 0).relativeLuminance(),
                    0.7152 * std::pow((0.5 + 0.055) / 1.055, 2.4));
-}
 
-TEST(SRGBTest, RequirementsAreMinimumRatios) {
-  const SRGB white(1, 1, 1);
-  EXPECT_EQ(minimumRatio(ContrastRequirement::normalText), 4.5);
-  EXPECT_EQ(minimumRatio(ContrastRequirement::largeText), 3.0);
-  EXPECT_EQ(minimumRatio(ContrastRequirement::nonText), 3.0);
-  EXPECT_TRUE(hex("#767676").satisfies(ContrastRequirement::normalText, white));
+  EXPECT_TRUE(grey.satisfies(ContrastRequirement::normalText, white));
   EXPECT_FALSE(hex("#777777").satisfies(ContrastRequirement::normalText, white));
   EXPECT_TRUE(hex("#777777").satisfies(ContrastRequirement::largeText, white));
   EXPECT_TRUE(hex("#949494").satisfies(ContrastRequirement::nonText, white));
@@ -105,20 +74,11 @@ TEST(SRGBTest, RequirementsAreMinimumRatios) {
 TEST(SRGBTest, BlendingLaysTheForegroundOverTheBackground) {
   const SRGB front = hex("#58606E");
   const SRGB back = hex("#F4EBD8");
-  EXPECT_EQ(SRGB::blended(front, back, 1), front);
   EXPECT_EQ(SRGB::blended(front, back, 2), front);
-  EXPECT_EQ(SRGB::blended(front, back, 0), back);
   EXPECT_EQ(SRGB::blended(front, back, -1), back);
   EXPECT_EQ(SRGB::blended(front, back, std::numeric_limits<double>::quiet_NaN()), back);
   // 0x58 * 0.08 + 0xF4 * 0.92 = 231.52, which rounds to 232 (E8).
   EXPECT_EQ(SRGB::blended(front, back, 0.08).hexString(), "#E8E0D0");
-  const SRGB half = SRGB::blended(SRGB(1, 1, 1), SRGB(), 0.5);
-  EXPECT_EQ(half, SRGB(0.5, 0.5, 0.5));
-}
-
-TEST(SRGBTest, EqualColoursHashAlike) {
-  std::unordered_set<SRGB> set{hex("#E9E1D2"), hex("e9e1d2"), hex("#E9E1D3")};
-  EXPECT_EQ(set.size(), 2u);
 }
 
 }  // namespace

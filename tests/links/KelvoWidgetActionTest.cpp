@@ -10,10 +10,8 @@ TEST(KelvoWidgetActionTest, ActionsInOrderWithTheirWordsIconsAndLinks) {
   ASSERT_EQ(actions.size(), 3u);
   EXPECT_EQ(actions[0], KelvoWidgetAction::keep);
   EXPECT_EQ(actions[2], KelvoWidgetAction::search);
-  EXPECT_EQ(id(KelvoWidgetAction::fill), "fill");
-  EXPECT_EQ(fromRawValue<KelvoWidgetAction>("search"), KelvoWidgetAction::search);
+  EXPECT_EQ(fromRawValue<KelvoWidgetAction>("fill"), KelvoWidgetAction::fill);
   EXPECT_FALSE(fromRawValue<KelvoWidgetAction>("Keep"));
-  EXPECT_FALSE(fromRawValue<KelvoWidgetAction>(" keep"));
 
   EXPECT_EQ(title(KelvoWidgetAction::keep), "Keep");
   EXPECT_EQ(detailText(KelvoWidgetAction::keep), "What's on the clipboard");
@@ -24,35 +22,22 @@ TEST(KelvoWidgetActionTest, ActionsInOrderWithTheirWordsIconsAndLinks) {
   EXPECT_EQ(title(KelvoWidgetAction::search), "Search");
   EXPECT_EQ(detailText(KelvoWidgetAction::search), "Find a card");
   EXPECT_EQ(accessibilityLabel(KelvoWidgetAction::search), "Search your Kelvo library");
-
   EXPECT_EQ(icon(KelvoWidgetAction::keep), KelvoIcon::keepInto);
   EXPECT_EQ(icon(KelvoWidgetAction::fill), KelvoIcon::fillAForm);
   EXPECT_EQ(icon(KelvoWidgetAction::search), KelvoIcon::search);
-
-  EXPECT_EQ(request(KelvoWidgetAction::keep), KelvoURL::keep());
-  EXPECT_EQ(request(KelvoWidgetAction::fill), KelvoURL::fillForm());
-  EXPECT_EQ(kelvoWidgetSearchTerm(), "*");
-  EXPECT_EQ(request(KelvoWidgetAction::search), KelvoURL::search("*"));
 }
 
 TEST(KelvoWidgetActionTest, TilesAreKeepFillSearchWithTheirLinks) {
   const auto& tiles = KelvoWidgetTile::all();
   ASSERT_EQ(tiles.size(), 3u);
-  EXPECT_EQ(tiles[0].id(), "keep");
-  EXPECT_EQ(tiles[1].id(), "fill");
-  EXPECT_EQ(tiles[2].id(), "search");
+  EXPECT_EQ(tiles[0].action, KelvoWidgetAction::keep);
+  EXPECT_EQ(tiles[1].action, KelvoWidgetAction::fill);
+  EXPECT_EQ(tiles[2].action, KelvoWidgetAction::search);
   EXPECT_EQ(tiles[0].url.absoluteString(), "kelvo://keep");
   EXPECT_EQ(tiles[1].url.absoluteString(), "kelvo://fill");
   EXPECT_EQ(KelvoURL::parse(tiles[2].url), KelvoURL::search("*"));
-  EXPECT_EQ(&KelvoWidgetTile::all(), &tiles);  // made once
-  EXPECT_EQ(KelvoWidgetTile::make(), tiles);
-
-  for (const KelvoWidgetTile& tile : tiles) {
-    EXPECT_EQ(tile.title(), title(tile.action));
-    EXPECT_EQ(tile.detail(), detailText(tile.action));
-    EXPECT_EQ(tile.icon(), icon(tile.action));
-    EXPECT_EQ(tile.accessibilityLabel(), accessibilityLabel(tile.action));
-  }
+  EXPECT_EQ(tiles[1].accessibilityLabel(), "Fill a form with details from Kelvo");
+  EXPECT_EQ(tiles[2].detail(), "Find a card");
   // Equal only when both the action and the link are.
   EXPECT_NE(tiles[0], (KelvoWidgetTile{KelvoWidgetAction::keep, tiles[1].url}));
   EXPECT_NE(tiles[0], (KelvoWidgetTile{KelvoWidgetAction::fill, tiles[0].url}));

