@@ -3,7 +3,8 @@
 #include <sqlite3.h>
 
 #include <algorithm>
-#include <cstring>
+#include <memory>
+#include <vector>
 
 #include "platform/data/Context.hpp"
 #include "platform/data/Database.hpp"
@@ -14,22 +15,21 @@ namespace {
 
 enum class Fault { writeError, diskFull, syncError };
 
-// Passes every call to the default VFS, counting writes and syncs once armed.
+// The default VFS, its files' writes and syncs counted once armed and the k-th failed.
 struct FaultyVFS {
+  // A table of file methods of the default VFS (the database's, the journals') and our copy.
+  struct Methods {
+    sqlite3_io_methods ours;
+    const sqlite3_io_methods* theirs;
+  };
   static inline sqlite3_vfs* real = nullptr;
   static inline sqlite3_vfs vfs{};
-  static inline sqlite3_io_methods methods{};
+  static inline std::vector<std::unique_ptr<Methods>> tables;
   static inline bool armed = false;
   static inline Fault fault = Fault::writeError;
   static inline int failAt = 0;
   static inline int count = 0;
   static inline bool fired = false;
-
-  struct File {
-    sqlite3_file base;
-    sqlite3_file* inner;
-  };
-  static sqlite3_file* inner(sqlite3_file* file) { return reinterpret_cast<File*>(file)->inner; }
 
   static bool shouldFail(bool isSync) {
     if (!armed || isSync != (fault == Fault::syncError)) return false;
@@ -38,79 +38,35 @@ struct FaultyVFS {
     return true;
   }
 
+  static const sqlite3_io_methods& theirs(sqlite3_file* file) {
+    return *reinterpret_cast<const Methods*>(file->pMethods)->theirs;
+  }
+
+  static const sqlite3_io_methods* patched(const sqlite3_io_methods* methods) {
+    for (const auto& table : tables) {
+      if (table->theirs == methods) return &table->ours;
+    }
+    auto& table = tables.emplace_back(std::make_unique<Methods>(Methods{*methods, methods}));
+    table->ours.xWrite = [](sqlite3_file* f, const void* data, int amount, sqlite3_int64 offset) {
+      if (shouldFail(false)) return fault == Fault::diskFull ? SQLITE_FULL : SQLITE_IOERR_WRITE;
+      return theirs(f).xWrite(f, data, amount, offset);
+    };
+    table->ours.xSync = [](sqlite3_file* f, int flags) {
+      return shouldFail(true) ? SQLITE_IOERR_FSYNC : theirs(f).xSync(f, flags);
+    };
+    return &table->ours;
+  }
+
   static void install() {
     real = sqlite3_vfs_find(nullptr);
     vfs = *real;
     vfs.zName = "kelvo-faulty";
-    vfs.szOsFile = static_cast<int>(sizeof(File)) + real->szOsFile;
     vfs.pNext = nullptr;
     vfs.xOpen = [](sqlite3_vfs*, sqlite3_filename name, sqlite3_file* file, int flags,
                    int* outFlags) {
-      auto* wrapper = reinterpret_cast<File*>(file);
-      wrapper->inner = reinterpret_cast<sqlite3_file*>(wrapper + 1);
-      const int result = real->xOpen(real, name, wrapper->inner, flags, outFlags);
-      wrapper->base.pMethods = wrapper->inner->pMethods != nullptr ? &methods : nullptr;
+      const int result = real->xOpen(real, name, file, flags, outFlags);
+      if (file->pMethods != nullptr) file->pMethods = patched(file->pMethods);
       return result;
-    };
-    vfs.xDelete = [](sqlite3_vfs*, const char* name, int syncDir) {
-      return real->xDelete(real, name, syncDir);
-    };
-    vfs.xAccess = [](sqlite3_vfs*, const char* name, int flags, int* out) {
-      return real->xAccess(real, name, flags, out);
-    };
-    vfs.xFullPathname = [](sqlite3_vfs*, const char* name, int size, char* out) {
-      return real->xFullPathname(real, name, size, out);
-    };
-    methods.iVersion = 3;
-    methods.xClose = [](sqlite3_file* f) { return inner(f)->pMethods->xClose(inner(f)); };
-    methods.xRead = [](sqlite3_file* f, void* data, int amount, sqlite3_int64 offset) {
-      return inner(f)->pMethods->xRead(inner(f), data, amount, offset);
-    };
-    methods.xWrite = [](sqlite3_file* f, const void* data, int amount, sqlite3_int64 offset) {
-      if (shouldFail(false)) return fault == Fault::diskFull ? SQLITE_FULL : SQLITE_IOERR_WRITE;
-      return inner(f)->pMethods->xWrite(inner(f), data, amount, offset);
-    };
-    methods.xTruncate = [](sqlite3_file* f, sqlite3_int64 size) {
-      return inner(f)->pMethods->xTruncate(inner(f), size);
-    };
-    methods.xSync = [](sqlite3_file* f, int flags) {
-      if (shouldFail(true)) return SQLITE_IOERR_FSYNC;
-      return inner(f)->pMethods->xSync(inner(f), flags);
-    };
-    methods.xFileSize = [](sqlite3_file* f, sqlite3_int64* size) {
-      return inner(f)->pMethods->xFileSize(inner(f), size);
-    };
-    methods.xLock = [](sqlite3_file* f, int lock) {
-      return inner(f)->pMethods->xLock(inner(f), lock);
-    };
-    methods.xUnlock = [](sqlite3_file* f, int lock) {
-      return inner(f)->pMethods->xUnlock(inner(f), lock);
-    };
-    methods.xCheckReservedLock = [](sqlite3_file* f, int* out) {
-      return inner(f)->pMethods->xCheckReservedLock(inner(f), out);
-    };
-    methods.xFileControl = [](sqlite3_file* f, int op, void* arg) {
-      return inner(f)->pMethods->xFileControl(inner(f), op, arg);
-    };
-    methods.xSectorSize = [](sqlite3_file* f) { return inner(f)->pMethods->xSectorSize(inner(f)); };
-    methods.xDeviceCharacteristics = [](sqlite3_file* f) {
-      return inner(f)->pMethods->xDeviceCharacteristics(inner(f));
-    };
-    methods.xShmMap = [](sqlite3_file* f, int page, int size, int extend, void volatile** out) {
-      return inner(f)->pMethods->xShmMap(inner(f), page, size, extend, out);
-    };
-    methods.xShmLock = [](sqlite3_file* f, int offset, int n, int flags) {
-      return inner(f)->pMethods->xShmLock(inner(f), offset, n, flags);
-    };
-    methods.xShmBarrier = [](sqlite3_file* f) { inner(f)->pMethods->xShmBarrier(inner(f)); };
-    methods.xShmUnmap = [](sqlite3_file* f, int deleteFlag) {
-      return inner(f)->pMethods->xShmUnmap(inner(f), deleteFlag);
-    };
-    methods.xFetch = [](sqlite3_file* f, sqlite3_int64 offset, int amount, void** out) {
-      return inner(f)->pMethods->xFetch(inner(f), offset, amount, out);
-    };
-    methods.xUnfetch = [](sqlite3_file* f, sqlite3_int64 offset, void* page) {
-      return inner(f)->pMethods->xUnfetch(inner(f), offset, page);
     };
     sqlite3_vfs_register(&vfs, 1);
   }
@@ -232,19 +188,14 @@ TEST_P(FaultInjectionTest, AFailedSaveChangesNeitherTheFileNorThePendingChanges)
   EXPECT_TRUE(reachedTheEnd);
 }
 
+std::string faultName(const ::testing::TestParamInfo<Fault>& info) {
+  const char* const names[] = {"WriteError", "DiskFull", "SyncError"};
+  return names[static_cast<int>(info.param)];
+}
+
 INSTANTIATE_TEST_SUITE_P(EveryFault, FaultInjectionTest,
                          ::testing::Values(Fault::writeError, Fault::diskFull, Fault::syncError),
-                         [](const ::testing::TestParamInfo<Fault>& param) {
-                           switch (param.param) {
-                             case Fault::writeError:
-                               return "WriteError";
-                             case Fault::diskFull:
-                               return "DiskFull";
-                             case Fault::syncError:
-                               return "SyncError";
-                           }
-                           return "Fault";
-                         });
+                         faultName);
 
 }  // namespace
 }  // namespace kelvo::data

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 
 #include "platform/data/Container.hpp"
 #include "platform/data/Model.hpp"
@@ -69,6 +70,16 @@ inline std::unique_ptr<Container> openContainer(const std::filesystem::path& url
     if (error != nullptr) throw *error;
   });
   return container;
+}
+
+// The error a save throws; none when it saves.
+inline std::optional<StoreError> saveError(Context& context) {
+  try {
+    context.save();
+  } catch (const StoreError& error) {
+    return error;
+  }
+  return std::nullopt;
 }
 
 inline std::shared_ptr<Note> makeNote(Context& context, const std::string& title) {
