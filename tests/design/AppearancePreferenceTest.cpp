@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/foundation/UserDefaults.hpp"
-#include "tests/design/GermanCatalogue.hpp"
+#include "tests/support/GermanCatalogue.hpp"
 
 namespace kelvo {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/design/GermanCatalogue.hpp"
+#include "tests/support/GermanCatalogue.hpp"
 
 namespace kelvo {
 namespace {

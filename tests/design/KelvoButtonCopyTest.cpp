@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "platform/foundation/Text.hpp"
-#include "tests/design/GermanCatalogue.hpp"
+#include "tests/support/GermanCatalogue.hpp"
 
 namespace kelvo {
 namespace {

@@ -1,15 +1,10 @@
 #include "platform/foundation/Localized.hpp"
 
 #include <gtest/gtest.h>
-#include <locale.h>
 
 #include <cstdint>
-#include <cstdlib>
-#include <fstream>
-#include <map>
 
-#include "platform/foundation/Locale.hpp"
-#include "tests/support/TestSupport.hpp"
+#include "tests/support/GermanCatalogue.hpp"
 
 namespace kelvo {
 namespace {
@@ -37,49 +32,19 @@ TEST(LocalizedTest, KeepsWhatItCannotFill) {
   EXPECT_EQ(formatted("%"), "%");
 }
 
-// A gettext catalogue (.mo) holding `entries`, which must be sorted by key.
-std::string catalogue(const std::map<std::string, std::string>& entries) {
-  std::string out;
-  auto word = [&](std::size_t value) {
-    for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>(value >> (8 * i) & 0xFF));
-  };
-  const std::size_t count = entries.size();
-  const std::size_t text = 28 + 16 * count;
-  for (const std::size_t header : {0x950412deul, 0ul, count, 28ul, 28 + 8 * count, 0ul, text}) {
-    word(header);
-  }
-  std::string strings;
-  auto place = [&](const std::string& s) {
-    word(s.size());
-    word(text + strings.size());
-    strings += s + '\0';
-  };
-  for (const auto& entry : entries) place(entry.first);
-  for (const auto& entry : entries) place(entry.second);
-  return out + strings;
-}
-
 TEST(LocalizedTest, LooksUpTheEnglishTextInTheKelvoDomain) {
   EXPECT_EQ(localized("Keep"), "Keep");  // no catalogue: the English comes back
   EXPECT_EQ(localized(""), "");
   EXPECT_EQ(localized("Copied %@", "Invoice"), "Copied Invoice");
 
   // Without a system locale for German, gettext follows LANGUAGE over the process's locale.
-  if (setlocale(LC_MESSAGES, "C.UTF-8") == nullptr) GTEST_SKIP() << "no C.UTF-8 locale";
-  testing::TemporaryDirectory folder;
-  std::filesystem::create_directories(folder.path() / "de" / "LC_MESSAGES");
-  std::ofstream(folder.path() / "de" / "LC_MESSAGES" / "kelvo.mo", std::ios::binary)
-      << catalogue({{"", "Content-Type: text/plain; charset=UTF-8\n"},
-                    {"Close", "Schlie\u00DFen"},
-                    {"Copied %@", "%@ kopiert"}});
-  setenv("LANGUAGE", "de", 1);
-  setLocalizationDirectory(folder.path().string());
-  Locale::setCurrent(Locale("de_DE"));
-  EXPECT_EQ(localized("Close"), "Schlie\u00DFen");
-  EXPECT_EQ(localized("Copied %@", "%@"), "%@ kopiert");
-  EXPECT_EQ(localized("Keep"), "Keep");
-  unsetenv("LANGUAGE");
-  setlocale(LC_MESSAGES, "C");
+  {
+    testing::GermanCatalogue german({{"Close", "Schlie\u00DFen"}, {"Copied %@", "%@ kopiert"}});
+    if (!german.installed()) GTEST_SKIP() << "no C.UTF-8 locale";
+    EXPECT_EQ(localized("Close"), "Schlie\u00DFen");
+    EXPECT_EQ(localized("Copied %@", "%@"), "%@ kopiert");
+    EXPECT_EQ(localized("Keep"), "Keep");
+  }
   EXPECT_EQ(localized("Close"), "Close");
 }
 

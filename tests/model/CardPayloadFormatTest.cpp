@@ -39,27 +39,19 @@ TEST(CardPayloadFormatTest, NamesAndIdentifiers) {
   EXPECT_EQ(identifiers.size(), 8u);
   EXPECT_EQ(Format::jpeg().filenameExtension(), "jpg");
   EXPECT_EQ(Format::jpeg().displayName(), "JPG");
-  EXPECT_EQ(Format::gif().typeIdentifier(), "com.compuserve.gif");
   EXPECT_EQ(Format::webp().typeIdentifier(), "org.webmproject.webp");
 
   const Format docx = Format::opaque("docx");
   EXPECT_EQ(docx.typeIdentifier(), "public.data");
   EXPECT_EQ(docx.filenameExtension(), "docx");
   EXPECT_EQ(docx.displayName(), "DOCX");
-  EXPECT_FALSE(docx.isImage());
-  EXPECT_FALSE(docx.isPDF());
-  const Format bare = Format::opaque("");
-  EXPECT_EQ(bare.filenameExtension(), std::nullopt);
-  EXPECT_EQ(bare.displayName(), "File");
-  EXPECT_NE(Format::opaque("a"), Format::opaque("b"));
-}
+  EXPECT_EQ(Format::opaque("").filenameExtension(), std::nullopt);
+  EXPECT_EQ(Format::opaque("").displayName(), "File");
 
-TEST(CardPayloadFormatTest, ExtensionsAreComparedLowerCased) {
+  // Extensions are compared lower-cased.
   EXPECT_EQ(Format::forExtension("JPEG"), Format::jpeg());
-  EXPECT_EQ(Format::forExtension("jpg"), Format::jpeg());
   EXPECT_EQ(Format::forExtension("HEIF"), Format::heic());
   EXPECT_EQ(Format::forExtension("Tif"), Format::tiff());
-  EXPECT_EQ(Format::forExtension("pdf"), Format::pdf());
   EXPECT_EQ(Format::forExtension("Docx"), Format::opaque("docx"));
   EXPECT_EQ(Format::forExtension(""), Format::opaque(""));
   EXPECT_EQ(Format::forExtension(" png"), Format::opaque(" png"));
@@ -77,7 +69,6 @@ TEST(CardPayloadFormatTest, SniffingByLeadingBytes) {
   EXPECT_EQ(sniff(bytes({0x49, 0x49, 0x2A, 0x00})), Format::tiff());
   EXPECT_EQ(sniff(bytes({0x4D, 0x4D, 0x00, 0x2A})), Format::tiff());
   EXPECT_EQ(sniff(toBytes("BM\x01\x02")), Format::bmp());
-  EXPECT_EQ(sniff(toBytes("BMBM")), Format::bmp());
 
   EXPECT_EQ(sniff(container("RIFF", "WAVE")), std::nullopt);
   EXPECT_EQ(sniff(container("RIFF", "WEBP")), Format::webp());

@@ -35,7 +35,6 @@ TEST(CardPayloadTest, UnavailabilityTexts) {
   EXPECT_EQ(Unavailability::missing().message(),
             "The card is here but its contents aren't. Open Kelvo on the device you kept it on, "
             "or keep the file again.");
-  EXPECT_EQ(Unavailability::empty().clause(), "there's nothing in the file");
   for (const auto& reason :
        {Unavailability::notDownloaded(), Unavailability::missing(), Unavailability::empty()}) {
     EXPECT_FALSE(reason.hasBytes());
@@ -68,11 +67,8 @@ TEST(CardPayloadTest, ContentOfTextFactAndByteCards) {
   const auto invoice = snapshotOf(CardType::file, "invoice.png", pdfBytes, "invoice.png");
   const Content shown = content(invoice);
   ASSERT_TRUE(std::holds_alternative<Content::PDF>(shown.value));
-  const Bytes& bytes = *shown.bytes();
-  EXPECT_EQ(bytes.data, pdfBytes);
-  EXPECT_EQ(bytes.filename, "invoice.png.pdf");
-  EXPECT_EQ(bytes.typeIdentifier(), "com.adobe.pdf");
-  EXPECT_EQ(bytes.byteCount(), static_cast<std::int64_t>(pdfBytes.size()));
+  EXPECT_EQ(shown.bytes()->data, pdfBytes);
+  EXPECT_EQ(shown.bytes()->filename, "invoice.png.pdf");
 
   // Unrecognised bytes fall back to the file name's extension, then to the payload's.
   const auto named = snapshotOf(CardType::document, "scan.gif", toBytes("????"), "scan.png");
@@ -131,7 +127,6 @@ TEST(CardPayloadTest, ExportFilenames) {
   EXPECT_EQ(exportFilename("IMG.JPEG", "", Format::jpeg()), "IMG.JPEG");
   EXPECT_EQ(exportFilename("scan.png", "", Format::jpeg()), "scan.png.jpg");
   EXPECT_EQ(exportFilename(" .hidden. ", "", Format::pdf()), "hidden.pdf");
-  EXPECT_EQ(exportFilename("report.PDF", "", Format::pdf()), "report.PDF");
   EXPECT_EQ(exportFilename("notes", "", Format::opaque("")), "notes");
   EXPECT_EQ(exportFilename("tab\there\x7F", "", Format::opaque("")), "tab-here-");
   // A name that cleans to nothing gives way to the payload, then to "Kelvo file"; a name of
@@ -189,8 +184,6 @@ TEST(CardPayloadTest, ExtractedTextAndThumbnails) {
   EXPECT_FALSE(Thumbnail::canStore(kelvo::Bytes{}));
   EXPECT_TRUE(Thumbnail::canStore(kelvo::Bytes(98'304)));
   EXPECT_FALSE(Thumbnail::canStore(kelvo::Bytes(98'305)));
-  EXPECT_EQ(Thumbnail::maximumPixelSize, 512);
-  EXPECT_EQ(extractedTextLimit, 40'000);
 }
 
 }  // namespace

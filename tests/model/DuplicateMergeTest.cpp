@@ -5,7 +5,6 @@
 #include <unordered_set>
 
 #include "core/model/Card.hpp"
-#include "core/model/KelvoModel.hpp"
 #include "core/model/Shelf.hpp"
 #include "core/model/SmartShelf.hpp"
 #include "tests/model/Library.hpp"
@@ -30,10 +29,9 @@ bool treeEnds(data::Context& context) {
   return true;
 }
 
-std::shared_ptr<SmartShelf> smartShelf(data::Context& context, UUID id, std::string name,
+std::shared_ptr<SmartShelf> smartShelf(Library& library, UUID id, std::string name,
                                        Date createdAt) {
-  auto shelf = data::ManagedObject::make<SmartShelf>(
-      KelvoModel::entity(KelvoModel::Entities::smartShelf), &context);
+  auto shelf = library.insert<SmartShelf>("SmartShelf");
   shelf->setID(id);
   shelf->setValue("name", data::Value(std::move(name)));
   shelf->setValue("createdAt", data::Value(createdAt));
@@ -46,14 +44,12 @@ TEST(DuplicateMergeTest, WithoutDuplicatesNothingIsSaved) {
   auto shelf = library.shelf("Work");
   library.card("one", day(0), shelf);
   library.card("two", day(0), shelf);
-  smartShelf(library.context(), uuid(1), "Recent", day(0));
+  smartShelf(library, uuid(1), "Recent", day(0));
   library.context().save();
   auto pending = library.card("pending");
 
   const auto report = DuplicateMerge::run(library.context());
   EXPECT_EQ(report, DuplicateMergeReport());
-  EXPECT_TRUE(report.isEmpty());
-  EXPECT_EQ(report.removedCount(Card::mergeEntityName), 0);
   EXPECT_TRUE(library.context().hasChanges());
   EXPECT_EQ(library.context().insertedObjects().size(), 1u);
 }
@@ -65,13 +61,11 @@ TEST(DuplicateMergeTest, TheOlderShelfTakesOverCardsAndChildren) {
   auto child = library.shelf("Child", 0, day(0), duplicate);
   auto card = library.card("on the copy", day(0), duplicate);
   // The card's own copy has no shelf; shelves merge first, so the survivor keeps one.
-  auto laterCard = library.card("on the copy", day(5), nullptr, card->id());
+  library.card("on the copy", day(5), nullptr, card->id());
   library.context().save();
 
   const auto report = DuplicateMerge::run(library.context());
   EXPECT_EQ(report.removed, (Counts{{"Card", 1}, {"Shelf", 1}}));
-  EXPECT_EQ(report.removedCount(), 2);
-  EXPECT_FALSE(report.saveFailed);
   EXPECT_FALSE(library.context().hasChanges());
 
   EXPECT_EQ(library.context().fetch(Shelf::fetchRequest()).size(), 2u);
@@ -81,9 +75,6 @@ TEST(DuplicateMergeTest, TheOlderShelfTakesOverCardsAndChildren) {
   EXPECT_EQ(library.context().fetch(Card::fetchRequest()),
             (std::vector<std::shared_ptr<Card>>{card}));
   EXPECT_EQ(survivor->name(), "Work");
-  EXPECT_EQ(survivor->sortIndex(), 1);
-  EXPECT_EQ(survivor->createdAt(), day(1));
-  (void)laterCard;
 }
 
 TEST(DuplicateMergeTest, ParentsAndTheDefaultFlag) {
@@ -110,7 +101,6 @@ TEST(DuplicateMergeTest, ParentsAndTheDefaultFlag) {
   EXPECT_TRUE(first->children().empty());
   EXPECT_TRUE(plain->isDefaultShelf());
   EXPECT_TRUE(treeEnds(library.context()));
-  (void)upper, (void)second, (void)flagged;
 }
 
 TEST(DuplicateMergeTest, AbsorbingNeverMakesALoop) {
@@ -143,10 +133,10 @@ TEST(DuplicateMergeTest, AbsorbingNeverMakesALoop) {
 
 TEST(DuplicateMergeTest, EqualMomentsFallToTheSignature) {
   Library library;
-  auto beta = library.shelf("Beta", 0, day(1), nullptr, uuid(1));
+  library.shelf("Beta", 0, day(1), nullptr, uuid(1));
   auto alpha = library.shelf("Alpha", 0, day(1), nullptr, uuid(1));
   // Upper case before lower case, by scalar value.
-  auto lower = library.shelf("notes", 0, day(1), nullptr, uuid(2));
+  library.shelf("notes", 0, day(1), nullptr, uuid(2));
   auto upper = library.shelf("Notes", 0, day(1), nullptr, uuid(2));
   // Canonically equal names cannot be told apart.
   auto composed = library.shelf("Caf\u00e9", 0, day(1), nullptr, uuid(3));
@@ -159,7 +149,6 @@ TEST(DuplicateMergeTest, EqualMomentsFallToTheSignature) {
   const auto shelves = library.context().fetch(Shelf::fetchRequest());
   const std::unordered_set<std::shared_ptr<Shelf>> left(shelves.begin(), shelves.end());
   EXPECT_EQ(left, (std::unordered_set<std::shared_ptr<Shelf>>{alpha, upper, composed, decomposed}));
-  (void)beta, (void)lower;
 }
 
 TEST(DuplicateMergeTest, IndistinguishableCardsStayAndTheContextIsSaved) {
@@ -171,8 +160,6 @@ TEST(DuplicateMergeTest, IndistinguishableCardsStayAndTheContextIsSaved) {
   const auto report = DuplicateMerge::run(library.context());
   EXPECT_EQ(report.indistinguishable, (Counts{{"Card", 2}}));
   EXPECT_TRUE(report.removed.empty());
-  EXPECT_EQ(report.indistinguishableCount(), 2);
-  EXPECT_FALSE(report.isEmpty());
   EXPECT_FALSE(library.context().hasChanges());
   EXPECT_EQ(library.context().fetch(Card::fetchRequest()).size(), 4u);
 }
@@ -219,8 +206,8 @@ TEST(DuplicateMergeTest, CardAbsorptionRules) {
 
 TEST(DuplicateMergeTest, SmartShelvesAreOnlyDeleted) {
   Library library;
-  auto older = smartShelf(library.context(), uuid(1), "Recent", day(1));
-  smartShelf(library.context(), uuid(1), "Recent copy", day(2));
+  auto older = smartShelf(library, uuid(1), "Recent", day(1));
+  smartShelf(library, uuid(1), "Recent copy", day(2));
   library.context().save();
 
   const auto report = DuplicateMerge::run(library.context());
@@ -247,7 +234,6 @@ TEST(DuplicateMergeTest, AFailedSaveRollsEverythingBack) {
   EXPECT_TRUE(report.saveFailed);
   EXPECT_TRUE(report.removed.empty());
   EXPECT_TRUE(report.indistinguishable.empty());
-  EXPECT_TRUE(report.isEmpty());
   EXPECT_FALSE(library.context().hasChanges());
   EXPECT_EQ(survivor->title(), "Kept");
   EXPECT_EQ(broken->context(), nullptr);
@@ -262,10 +248,9 @@ TEST(DuplicateMergeTest, IdentifiersAsTheModelGivesThem) {
   library.context().rollback();
 
   // Objects inserted without an identifier share the model's default one, and merge.
-  const auto& entity = KelvoModel::entity(KelvoModel::Entities::card);
-  auto b = data::ManagedObject::make<Card>(entity, &library.context());
+  auto b = library.insert<Card>("Card");
   b->setTitle("b");
-  auto a = data::ManagedObject::make<Card>(entity, &library.context());
+  auto a = library.insert<Card>("Card");
   a->setTitle("a");
   EXPECT_EQ(a->id(), b->id());
   const auto report = DuplicateMerge::run(library.context());

@@ -3,27 +3,19 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <thread>
 #include <vector>
 
 #include "core/model/CloudMirroring.hpp"
 #include "core/model/KelvoModel.hpp"
 #include "platform/data/StoreCoordinator.hpp"
+#include "tests/model/Library.hpp"
 #include "tests/support/TestSupport.hpp"
 
 namespace kelvo {
 namespace {
 
 using kelvo::testing::TemporaryDirectory;
-
-std::unique_ptr<data::Container> containerOver(std::vector<data::StoreDescription> descriptions) {
-  auto container = std::make_unique<data::Container>("Kelvo", KelvoModel::shared());
-  container->setStoreDescriptions(std::move(descriptions));
-  container->loadStores([](const data::StoreDescription&, const data::StoreError* error) {
-    if (error != nullptr) throw *error;
-  });
-  return container;
-}
+using testing::openStores;
 
 TEST(KelvoPersistenceTest, StoreURLIsInTheApplicationSupportFolder) {
   TemporaryDirectory home;
@@ -37,10 +29,9 @@ TEST(KelvoPersistenceTest, StoreURLIsInTheApplicationSupportFolder) {
   EXPECT_THROW(KelvoPersistence::storeURL("Kelvo", blocked), FileError);
 }
 
-TEST(KelvoPersistenceTest, DescriptionsSetExactlyTheAgreedSettings) {
+TEST(KelvoPersistenceTest, DescriptionsAndTheInMemoryContainer) {
   const auto description = KelvoPersistence::description("/tmp/x/Kelvo.store");
   EXPECT_EQ(description.type, data::StoreType::sqlite);
-  EXPECT_EQ(description.url, "/tmp/x/Kelvo.store");
   EXPECT_TRUE(description.shouldMigrateStoreAutomatically);
   EXPECT_TRUE(description.shouldInferMappingModelAutomatically);
   EXPECT_FALSE(description.shouldAddStoreAsynchronously);
@@ -51,14 +42,10 @@ TEST(KelvoPersistenceTest, DescriptionsSetExactlyTheAgreedSettings) {
   EXPECT_EQ(memory.url, "/dev/null");
   EXPECT_EQ(memory.type, data::StoreType::sqlite);
   EXPECT_EQ(memory.options, description.options);
-}
 
-TEST(KelvoPersistenceTest, InMemoryContainerIsLoadedAndConfigured) {
   auto container = KelvoPersistence::inMemoryContainer("Kelvo");
-  EXPECT_EQ(container->name(), "Kelvo");
-  EXPECT_EQ(&container->model(), KelvoModel::shared().get());
   ASSERT_EQ(container->storeDescriptions().size(), 1u);
-  EXPECT_EQ(container->storeDescriptions()[0], KelvoPersistence::inMemoryDescription());
+  EXPECT_EQ(container->storeDescriptions()[0], memory);
   auto& context = container->viewContext();
   EXPECT_EQ(context.mergePolicy(), data::MergePolicy::mergeByPropertyObjectTrump);
   EXPECT_TRUE(context.automaticallyMergesChangesFromParent());
@@ -74,13 +61,13 @@ TEST(KelvoPersistenceTest, IsInMemoryOnlyWhenEveryStoreIs) {
 
   data::StoreDescription memoryType(std::filesystem::path("/var/anything.store"));
   memoryType.type = data::StoreType::inMemory;
-  EXPECT_TRUE(KelvoPersistence::isInMemory(containerOver({memoryType})->viewContext()));
+  EXPECT_TRUE(KelvoPersistence::isInMemory(openStores({memoryType})->viewContext()));
 
   TemporaryDirectory folder;
   const auto disk = KelvoPersistence::description(folder.path() / "Kelvo.store");
-  EXPECT_FALSE(KelvoPersistence::isInMemory(containerOver({disk})->viewContext()));
+  EXPECT_FALSE(KelvoPersistence::isInMemory(openStores({disk})->viewContext()));
   EXPECT_FALSE(KelvoPersistence::isInMemory(
-      containerOver({KelvoPersistence::inMemoryDescription(), disk})->viewContext()));
+      openStores({KelvoPersistence::inMemoryDescription(), disk})->viewContext()));
 
   EXPECT_FALSE(KelvoPersistence::isInMemory(data::Context()));
   EXPECT_FALSE(KelvoPersistence::isInMemory(
@@ -93,25 +80,12 @@ TEST(KelvoPersistenceTest, IsInMemoryOnlyWhenEveryStoreIs) {
   EXPECT_FALSE(KelvoPersistence::isInMemory(bare));
 }
 
-TEST(CloudMirroringTest, FlagIsOffUntilSetAndSafeAcrossThreads) {
+TEST(CloudMirroringTest, FlagIsOffUntilSet) {
   EXPECT_FALSE(CloudMirroring::isConfigured());
   CloudMirroring::setConfigured(true);
   EXPECT_TRUE(CloudMirroring::isConfigured());
   CloudMirroring::setConfigured(false);
   EXPECT_FALSE(CloudMirroring::isConfigured());
-  std::vector<std::thread> threads;
-  for (int i = 0; i < 8; ++i) {
-    threads.emplace_back([i] {
-      for (int n = 0; n < 1000; ++n) {
-        CloudMirroring::setConfigured((n + i) % 2 == 0);
-        (void)CloudMirroring::isConfigured();
-      }
-    });
-  }
-  for (auto& thread : threads) thread.join();
-  CloudMirroring::setConfigured(true);
-  EXPECT_TRUE(CloudMirroring::isConfigured());
-  CloudMirroring::setConfigured(false);
 }
 
 }  // namespace

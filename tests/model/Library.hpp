@@ -4,8 +4,11 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "core/model/Card.hpp"
+#include "core/model/KelvoModel.hpp"
 #include "core/model/KelvoPersistence.hpp"
 #include "core/model/Shelf.hpp"
 #include "platform/data/Container.hpp"
@@ -22,11 +25,28 @@ inline UUID uuid(int n) {
 /// `days` days after the reference date.
 inline Date day(double days) { return Date(days * 86'400); }
 
+/// A loaded container over the shared model and `descriptions`; a store that fails throws.
+inline std::unique_ptr<data::Container> openStores(
+    std::vector<data::StoreDescription> descriptions) {
+  auto container = std::make_unique<data::Container>("Kelvo", KelvoModel::shared());
+  container->setStoreDescriptions(std::move(descriptions));
+  container->loadStores([](const data::StoreDescription&, const data::StoreError* error) {
+    if (error != nullptr) throw *error;
+  });
+  return container;
+}
+
 class Library {
  public:
   Library() : container_(KelvoPersistence::inMemoryContainer("Kelvo")) {}
 
   data::Context& context() { return container_->viewContext(); }
+
+  /// An object of `entity` as the model makes it: every value its default.
+  template <class T = data::ManagedObject>
+  std::shared_ptr<T> insert(std::string_view entity) {
+    return data::ManagedObject::make<T>(KelvoModel::entity(entity), &context());
+  }
 
   std::shared_ptr<Shelf> shelf(const std::string& name, std::int64_t sortIndex = 0,
                                Date createdAt = day(0),

@@ -117,7 +117,6 @@ TEST(PayloadRepairTest, PutsTheBytesBackAndSaves) {
   EXPECT_EQ(document->previewText(), "PDF · 1.5 KB");
   EXPECT_EQ(document->title(), "Lost");
   EXPECT_EQ(document->thumbnailData(), Bytes{9});
-  EXPECT_TRUE(std::holds_alternative<CardPayload::Content::PDF>(document->payloadContent().value));
 }
 
 TEST(PayloadRepairTest, AFailedSaveRestoresTheCard) {
@@ -128,12 +127,10 @@ TEST(PayloadRepairTest, AFailedSaveRestoresTheCard) {
   // An unsaved change of the caller's that the store will refuse.
   library.card("Broken")->setValue("payload", std::nullopt);
   const auto before = repairedAttributes(*image);
+  ASSERT_EQ(before.size(), 7u);
 
   EXPECT_THROW(PayloadRepair::attach(toBytes("GIF89a"), "cat.gif", *image), data::StoreError);
   EXPECT_EQ(repairedAttributes(*image), before);
-  EXPECT_EQ(image->filename(), std::nullopt);
-  EXPECT_EQ(image->payload(), "old.bin");
-  EXPECT_FALSE(image->isPayloadAvailable());
   // Nothing was rolled back: the restored values are still the caller's to save.
   EXPECT_TRUE(library.context().hasChanges());
 }

