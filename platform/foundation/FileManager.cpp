@@ -28,7 +28,7 @@ std::optional<fs::path> homeDirectory() {
   return std::nullopt;
 }
 
-// The base directory specification ignores relative values.
+// XDG base directories ignore relative values.
 std::optional<fs::path> xdgDirectory(const char* variable, const char* fallbackUnderHome) {
   if (const char* value = std::getenv(variable); value != nullptr && *value == '/') return value;
   const auto home = homeDirectory();
