@@ -24,7 +24,12 @@ std::unique_ptr<icu::Collator> openCollator(const icu::Locale& locale,
     status = U_ZERO_ERROR;
     collator.reset(icu::Collator::createInstance(icu::Locale::getRoot(), status));
   }
-  if (collator) collator->setStrength(strength);
+  if (collator) {
+    collator->setStrength(strength);
+    // Canonically equivalent texts compare equal even when their marks come in another order.
+    status = U_ZERO_ERROR;
+    collator->setAttribute(UCOL_NORMALIZATION_MODE, UCOL_ON, status);
+  }
   return collator;
 }
 

@@ -67,6 +67,7 @@ TEST(TextTest, ComparesAsTheCurrentLocaleSorts) {
   EXPECT_EQ(localizedCompare("file2", "file10"), std::weak_ordering::greater);
   EXPECT_NE(localizedCompare("Work", "work"), std::weak_ordering::equivalent);
   EXPECT_EQ(localizedCompare("Caf\u00E9", "Cafe\u0301"), std::weak_ordering::equivalent);
+  EXPECT_EQ(localizedCompare("a\u0301\u0323", "a\u0323\u0301"), std::weak_ordering::equivalent);
   EXPECT_EQ(localizedCaseInsensitiveCompare("Work", "wORK"), std::weak_ordering::equivalent);
   EXPECT_NE(localizedCaseInsensitiveCompare("resume", "r\u00E9sum\u00E9"),
             std::weak_ordering::equivalent);
