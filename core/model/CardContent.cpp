@@ -1,6 +1,7 @@
 // What a card's content yields: its preview line, its content hash and its template.
 #include "core/model/Card.hpp"
 #include "platform/crypto/SHA256.hpp"
+#include "platform/foundation/Hex.hpp"
 #include "platform/foundation/Text.hpp"
 
 namespace kelvo {
@@ -29,10 +30,7 @@ std::string Card::contentHash(CardType type, std::string_view payload) {
   hasher.update(rawValue(type));
   hasher.update(std::string_view("\x1f", 1));
   hasher.update(payload);
-  std::string hash;
-  hash.reserve(64);
-  for (const auto& byte : hexDigest(hasher.finalize())) hash += byte;
-  return hash;
+  return hexString(hasher.finalize());
 }
 
 std::vector<std::string> Card::hexDigest(const std::array<std::uint8_t, 32>& digest) {

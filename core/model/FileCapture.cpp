@@ -5,7 +5,6 @@
 
 #include "core/model/Card.hpp"
 #include "core/model/FileNames.hpp"
-#include "platform/crypto/SHA256.hpp"
 #include "platform/foundation/Localized.hpp"
 #include "platform/foundation/Text.hpp"
 
@@ -98,14 +97,8 @@ std::string FileCapture::extensionBadge(const std::optional<std::string>& filena
 }
 
 std::string FileCapture::contentHash(CardType type, std::span<const std::uint8_t> data) {
-  crypto::SHA256 hasher;
-  hasher.update(rawValue(type));
-  hasher.update(std::string_view("\x1F", 1));
-  hasher.update(data);
-  std::string hash;
-  hash.reserve(64);
-  for (const std::string& byte : Card::hexDigest(hasher.finalize())) hash += byte;
-  return hash;
+  return Card::contentHash(
+      type, std::string_view(reinterpret_cast<const char*>(data.data()), data.size()));
 }
 
 }  // namespace kelvo
