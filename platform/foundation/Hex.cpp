@@ -1,16 +1,13 @@
 #include "platform/foundation/Hex.hpp"
 
 namespace kelvo {
-namespace {
 
-int hexValue(char c) {
+int hexDigitValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
   return -1;
 }
-
-}  // namespace
 
 std::string hexString(std::span<const std::uint8_t> bytes) {
   static constexpr char digits[] = "0123456789abcdef";
@@ -28,8 +25,8 @@ std::optional<Bytes> parseHex(std::string_view text) {
   Bytes bytes;
   bytes.reserve(text.size() / 2);
   for (size_t i = 0; i < text.size(); i += 2) {
-    const int high = hexValue(text[i]);
-    const int low = hexValue(text[i + 1]);
+    const int high = hexDigitValue(text[i]);
+    const int low = hexDigitValue(text[i + 1]);
     if (high < 0 || low < 0) return std::nullopt;
     bytes.push_back(static_cast<std::uint8_t>(high << 4 | low));
   }

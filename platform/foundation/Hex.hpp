@@ -9,6 +9,9 @@
 
 namespace kelvo {
 
+/// The value of one hexadecimal digit in either case, or -1 for any other character.
+int hexDigitValue(char c);
+
 /// Two lower-case hexadecimal digits per byte ("00ff1a").
 std::string hexString(std::span<const std::uint8_t> bytes);
 

@@ -4,15 +4,10 @@
 
 #include <cstring>
 
+#include "platform/foundation/Hex.hpp"
+
 namespace kelvo {
 namespace {
-
-int hexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
 
 constexpr bool isHyphenPosition(size_t i) { return i == 8 || i == 13 || i == 18 || i == 23; }
 
@@ -36,8 +31,8 @@ std::optional<UUID> UUID::parse(std::string_view text) {
       ++i;
       continue;
     }
-    const int high = hexValue(text[i]);
-    const int low = hexValue(text[i + 1]);
+    const int high = hexDigitValue(text[i]);
+    const int low = hexDigitValue(text[i + 1]);
     if (high < 0 || low < 0 || isHyphenPosition(i + 1)) return std::nullopt;
     bytes[out++] = static_cast<std::uint8_t>(high << 4 | low);
     i += 2;
