@@ -5,18 +5,12 @@
 #include "core/model/FileNames.hpp"
 #include "core/model/VariableTemplate.hpp"
 #include "platform/foundation/Localized.hpp"
+#include "platform/foundation/Overloaded.hpp"
 #include "platform/foundation/Text.hpp"
 #include "platform/foundation/Utf.hpp"
 
 namespace kelvo::CardPayload {
 namespace {
-
-template <class... Cases>
-struct Overloaded : Cases... {
-  using Cases::operator()...;
-};
-template <class... Cases>
-Overloaded(Cases...) -> Overloaded<Cases...>;
 
 // Export names are kept to this many bytes of UTF-8, a safe length on every file system.
 constexpr std::size_t exportNameByteLimit = 200;
