@@ -88,12 +88,6 @@ std::string shortened(std::string name) {
   return std::string(fittingPrefix(name, exportNameByteLimit));
 }
 
-Format formatOf(const Snapshot& snapshot) {
-  if (auto sniffed = Format::sniff(*snapshot.data)) return std::move(*sniffed);
-  const std::string_view name = snapshot.filename ? *snapshot.filename : snapshot.payload;
-  return Format::forExtension(FileNames::pathExtension(name));
-}
-
 }  // namespace
 
 std::string Unavailability::title() const {
@@ -186,7 +180,9 @@ Content content(Snapshot snapshot) {
                                                               : Unavailability::missing()}};
   }
   if (snapshot.data->empty()) return {Content::Unavailable{Unavailability::empty()}};
-  Format format = formatOf(snapshot);
+  // With no file name the payload names the card's bytes.
+  const std::string_view given = snapshot.filename ? *snapshot.filename : snapshot.payload;
+  Format format = Format::resolve(given, *snapshot.data);
   std::string name = exportFilename(snapshot.filename, snapshot.payload, format);
   Bytes bytes{std::move(*snapshot.data), std::move(name), std::move(format)};
   if (bytes.isImage()) return {Content::Image{std::move(bytes)}};
