@@ -9,10 +9,11 @@
 namespace kelvo {
 namespace {
 
+// Moves the value in: payload bytes can run to tens of megabytes.
 template <class T>
-std::optional<data::Value> optionalValue(const std::optional<T>& value) {
+std::optional<data::Value> storable(std::optional<T> value) {
   if (!value) return std::nullopt;
-  return data::Value(*value);
+  return data::Value(std::move(*value));
 }
 
 }  // namespace
@@ -57,24 +58,24 @@ void Card::setAutoTags(std::vector<std::string> tags) {
   setValue("autoTags", data::Value(std::move(tags)));
 }
 
-void Card::setLastUsedAt(std::optional<Date> date) { setValue("lastUsedAt", optionalValue(date)); }
+void Card::setLastUsedAt(std::optional<Date> date) { setValue("lastUsedAt", storable(date)); }
 
-void Card::setDeletedAt(std::optional<Date> date) { setValue("deletedAt", optionalValue(date)); }
+void Card::setDeletedAt(std::optional<Date> date) { setValue("deletedAt", storable(date)); }
 
 void Card::setPageCount(std::optional<std::int64_t> count) {
-  setValue("pageCount", optionalValue(count));
+  setValue("pageCount", storable(count));
 }
 
 void Card::setPayloadData(std::optional<data::Bytes> bytes) {
-  setValue("payloadData", optionalValue(bytes));
+  setValue("payloadData", storable(std::move(bytes)));
 }
 
 void Card::setThumbnailData(std::optional<data::Bytes> bytes) {
-  setValue("thumbnailData", optionalValue(bytes));
+  setValue("thumbnailData", storable(std::move(bytes)));
 }
 
-void Card::setOptional(std::string_view key, const std::optional<std::string>& value) {
-  setValue(key, optionalValue(value));
+void Card::setOptional(std::string_view key, std::optional<std::string> value) {
+  setValue(key, storable(std::move(value)));
 }
 
 std::shared_ptr<Shelf> Card::shelf() const {

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "core/model/CardPayload.hpp"
@@ -114,13 +115,19 @@ class Card : public data::ManagedObject {
   bool isLocked() const { return boolValue(*this, "isLocked", false); }
   void setIsLocked(bool locked) { setValue("isLocked", data::Value(locked)); }
   std::optional<std::string> sourceApp() const { return optionalStringValue(*this, "sourceApp"); }
-  void setSourceApp(std::optional<std::string> value) { setOptional("sourceApp", value); }
+  void setSourceApp(std::optional<std::string> value) {
+    setOptional("sourceApp", std::move(value));
+  }
   std::optional<std::string> factKindRaw() const {
     return optionalStringValue(*this, "factKindRaw");
   }
-  void setFactKindRaw(std::optional<std::string> value) { setOptional("factKindRaw", value); }
+  void setFactKindRaw(std::optional<std::string> value) {
+    setOptional("factKindRaw", std::move(value));
+  }
   std::optional<std::string> factLabel() const { return optionalStringValue(*this, "factLabel"); }
-  void setFactLabel(std::optional<std::string> value) { setOptional("factLabel", value); }
+  void setFactLabel(std::optional<std::string> value) {
+    setOptional("factLabel", std::move(value));
+  }
   std::string syncStateRaw() const { return stringValue(*this, "syncStateRaw", ""); }
   void setSyncStateRaw(std::string value) {
     setValue("syncStateRaw", data::Value(std::move(value)));
@@ -144,7 +151,7 @@ class Card : public data::ManagedObject {
   }
   void setThumbnailData(std::optional<data::Bytes> bytes);
   std::optional<std::string> filename() const { return optionalStringValue(*this, "filename"); }
-  void setFilename(std::optional<std::string> value) { setOptional("filename", value); }
+  void setFilename(std::optional<std::string> value) { setOptional("filename", std::move(value)); }
   std::int64_t byteCount() const { return intValue(*this, "byteCount", 0); }
   void setByteCount(std::int64_t count) { setValue("byteCount", data::Value(count)); }
 
@@ -226,7 +233,7 @@ class Card : public data::ManagedObject {
   CardTileLayout tileLayout() const;
 
  private:
-  void setOptional(std::string_view key, const std::optional<std::string>& value);
+  void setOptional(std::string_view key, std::optional<std::string> value);
 };
 
 // Defined here because the request names the class, which is complete only now.
