@@ -1,33 +1,16 @@
 #include "core/model/CloudMirroring.hpp"
 
-#include <mutex>
+#include <atomic>
 
 namespace kelvo::CloudMirroring {
 namespace {
 
-struct Flag {
-  std::mutex lock;
-  bool configured = false;
-};
-
-// Made on first use, once, whichever thread comes first.
-Flag& flag() {
-  static Flag instance;
-  return instance;
-}
+std::atomic<bool> configuredFlag{false};
 
 }  // namespace
 
-bool isConfigured() {
-  Flag& state = flag();
-  const std::lock_guard guard(state.lock);
-  return state.configured;
-}
+bool isConfigured() { return configuredFlag.load(); }
 
-void setConfigured(bool configured) {
-  Flag& state = flag();
-  const std::lock_guard guard(state.lock);
-  state.configured = configured;
-}
+void setConfigured(bool configured) { configuredFlag.store(configured); }
 
 }  // namespace kelvo::CloudMirroring
