@@ -102,7 +102,7 @@ DuplicateMergeReport run(data::Context& context) {
     // A half-made merge must not be saved: it ends as a failed save does.
     return rolledBack(context);
   }
-  if (report.removedCount() == 0 && report.indistinguishableCount() == 0) return report;
+  if (report.isEmpty()) return report;
   try {
     context.save();
   } catch (const data::StoreError&) {

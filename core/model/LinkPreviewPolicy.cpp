@@ -149,9 +149,8 @@ std::optional<URL> Card::linkURL() const {
 
 CardTileLayout Card::tileLayout() const {
   if (isLink()) return CardTileLayout::link;
-  const auto type = fromRawValue<CardType>(typeRaw());
-  // An unknown kind is laid out as the file it reads as.
-  return type ? kelvo::tileLayout(*type) : CardTileLayout::attachment;
+  // An unknown kind reads as a file, and is laid out as one.
+  return kelvo::tileLayout(type());
 }
 
 }  // namespace kelvo
