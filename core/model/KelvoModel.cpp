@@ -32,13 +32,12 @@ EntityDescription makeEntity(std::string_view name, std::string className) {
   return entity;
 }
 
-// The five attributes that a smart shelf and an automation share, the document last.
-void addNamedDocumentAttributes(EntityDescription& entity, Date now, std::string document) {
+// The four attributes that open a shelf, a smart shelf and an automation.
+void addNamedAttributes(EntityDescription& entity, Date now) {
   entity.addAttribute({"id", AttributeType::uuid, required, Value(UUID::random())});
   entity.addAttribute({"name", AttributeType::string, required, Value("")});
   entity.addAttribute({"sortIndex", AttributeType::integer64, required, Value(0)});
   entity.addAttribute({"createdAt", AttributeType::date, required, Value(now)});
-  entity.addAttribute({std::move(document), AttributeType::string, required, Value("")});
 }
 
 }  // namespace
@@ -75,10 +74,7 @@ EntityDescription makeCardEntity(Date now) {
 
 EntityDescription makeShelfEntity(Date now) {
   auto shelf = makeEntity<Shelf>(Entities::shelf, "kelvo::Shelf");
-  shelf.addAttribute({"id", AttributeType::uuid, required, Value(UUID::random())});
-  shelf.addAttribute({"name", AttributeType::string, required, Value("")});
-  shelf.addAttribute({"sortIndex", AttributeType::integer64, required, Value(0)});
-  shelf.addAttribute({"createdAt", AttributeType::date, required, Value(now)});
+  addNamedAttributes(shelf, now);
   shelf.addAttribute({"isDefaultShelf", AttributeType::boolean, required, Value(false)});
   return shelf;
 }
@@ -98,13 +94,15 @@ EntityDescription makeCardReminderEntity(Date now) {
 
 EntityDescription makeSmartShelfEntity(Date now) {
   auto smartShelf = makeEntity<SmartShelf>(Entities::smartShelf, "kelvo::SmartShelf");
-  addNamedDocumentAttributes(smartShelf, now, "criteria");
+  addNamedAttributes(smartShelf, now);
+  smartShelf.addAttribute({"criteria", AttributeType::string, required, Value("")});
   return smartShelf;
 }
 
 EntityDescription makeAutomationEntity(Date now) {
   auto automation = makeEntity<Automation>(Entities::automation, "kelvo::Automation");
-  addNamedDocumentAttributes(automation, now, "definition");
+  addNamedAttributes(automation, now);
+  automation.addAttribute({"definition", AttributeType::string, required, Value("")});
   return automation;
 }
 
