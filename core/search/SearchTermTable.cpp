@@ -16,16 +16,18 @@ std::size_t hashOf(std::string_view term) { return std::hash<std::string_view>{}
 }  // namespace
 
 std::optional<SearchTermTable::TermID> SearchTermTable::find(std::string_view term) const {
-  const std::size_t hash = hashOf(term);
+  return find(term, hashOf(term));
+}
+
+std::optional<SearchTermTable::TermID> SearchTermTable::find(std::string_view term,
+                                                             std::size_t hash) const {
   return buckets_.find(
       hash, [&](TermID id) { return terms_[id].hash == hash && terms_[id].text == term; });
 }
 
 SearchTermTable::TermID SearchTermTable::intern(std::string_view term) {
   const std::size_t hash = hashOf(term);
-  const auto found = buckets_.find(
-      hash, [&](TermID id) { return terms_[id].hash == hash && terms_[id].text == term; });
-  if (found) return *found;
+  if (const auto found = find(term, hash)) return *found;
 
   TermID id;
   if (!free_.empty()) {

@@ -72,6 +72,7 @@ class SearchTermTable {
     bool listed = false;  // present in `sorted_`
   };
 
+  std::optional<TermID> find(std::string_view term, std::size_t hash) const;
   void dropTerm(TermID id);
 
   std::vector<Term> terms_;
