@@ -41,11 +41,8 @@ std::unique_ptr<data::Container> inMemoryContainer(std::string name) {
   container->setStoreDescriptions({inMemoryDescription()});
   std::optional<data::StoreError> failure;
   container->loadStores([&](const data::StoreDescription&, const data::StoreError* error) {
-    if (error != nullptr) {
-      failure = *error;
-    } else {
-      failure.reset();
-    }
+    // The first failure stands: a later store loading fine does not undo it.
+    if (error != nullptr && !failure) failure = *error;
   });
   if (failure) throw *failure;
   configure(container->viewContext());
