@@ -5,16 +5,10 @@
 #include <cstdint>
 
 #include "platform/foundation/Error.hpp"
+#include "platform/foundation/Hex.hpp"
 
 namespace kelvo {
 namespace {
-
-int hexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
 
 // WCAG 2.0 uses 0.03928 as the threshold (later texts use 0.04045); the designs were checked
 // against this one.
@@ -52,7 +46,7 @@ std::optional<SRGB> SRGB::fromHex(std::string_view text) {
   }
   std::uint32_t value = 0;
   for (const char c : text) {
-    const int digit = hexDigit(c);
+    const int digit = hexDigitValue(c);
     if (digit < 0) return std::nullopt;
     value = value << 4 | static_cast<std::uint32_t>(digit);
   }
