@@ -1,29 +1,19 @@
 #include "platform/widgetkit/SVGWriter.hpp"
 
-#include <unicode/utf8.h>
-
-#include <algorithm>
 #include <charconv>
-#include <climits>
 #include <cmath>
+
+#include "platform/foundation/Utf.hpp"
 
 namespace kelvo::widgetkit {
 namespace {
 
 // Whether XML 1.0 may carry the character.
-bool isXMLCharacter(UChar32 c) {
+bool isXMLCharacter(char32_t c) {
   if (c == 0x9 || c == 0xA || c == 0xD) return true;
   if (c < 0x20) return false;
   if (c >= 0xD800 && c <= 0xDFFF) return false;
   return c != 0xFFFE && c != 0xFFFF;
-}
-
-void appendUTF8(std::string& out, UChar32 c) {
-  char buffer[U8_MAX_LENGTH];
-  int32_t length = 0;
-  UBool error = false;
-  U8_APPEND(reinterpret_cast<uint8_t*>(buffer), length, U8_MAX_LENGTH, c, error);
-  if (!error) out.append(buffer, static_cast<std::size_t>(length));
 }
 
 }  // namespace
@@ -98,12 +88,9 @@ std::string SVGWriter::number(double value) {
 std::string SVGWriter::escaped(std::string_view text) {
   std::string out;
   out.reserve(text.size());
-  const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
-  const auto length = static_cast<int32_t>(std::min<std::size_t>(text.size(), INT32_MAX));
-  for (int32_t i = 0; i < length;) {
-    UChar32 c = 0;
-    U8_NEXT(bytes, i, length, c);
-    if (c < 0) c = 0xFFFD;
+  std::size_t offset = 0;
+  while (offset < text.size()) {
+    const char32_t c = nextScalar(text, offset);
     if (!isXMLCharacter(c)) continue;
     switch (c) {
       case '&':
@@ -131,7 +118,7 @@ std::string SVGWriter::escaped(std::string_view text) {
         out.append("&#9;");
         break;
       default:
-        appendUTF8(out, c);
+        appendUtf8(out, c);
     }
   }
   return out;
