@@ -17,6 +17,9 @@ std::optional<double> sane(std::optional<double> length) {
   return std::max(0.0, *length);
 }
 
+// A spacing or minimum length that is no number, or negative, is none.
+double nonNegative(double length) { return std::isnan(length) ? 0.0 : std::max(0.0, length); }
+
 ProposedSize sane(ProposedSize proposal) { return {sane(proposal.width), sane(proposal.height)}; }
 
 double along(Size size, Axis axis) { return axis == Axis::vertical ? size.height : size.width; }
@@ -158,7 +161,7 @@ std::vector<Layout::StackChild> Layout::stackChildren(const View& view, const Vi
   std::vector<StackChild> sizes(children.size());
   if (children.empty()) return sizes;
   const Axis axis = stack.axis;
-  const double spacing = std::max(0.0, std::isnan(stack.spacing) ? 0.0 : stack.spacing);
+  const double spacing = nonNegative(stack.spacing);
   const std::optional<double> crossLength = across(proposal, axis);
   const std::optional<double> mainLength = along(proposal, axis);
   if (!mainLength) {
@@ -212,8 +215,7 @@ Size Layout::measure(const View& view, ProposedSize proposal, const TextAttribut
               crossMost = std::max(crossMost, across(child.size, stack.axis));
             }
             if (sizes.size() > 1) {
-              mainTotal += std::max(0.0, std::isnan(stack.spacing) ? 0.0 : stack.spacing) *
-                           static_cast<double>(sizes.size() - 1);
+              mainTotal += nonNegative(stack.spacing) * static_cast<double>(sizes.size() - 1);
             }
             return stack.axis == Axis::vertical ? Size{crossMost, mainTotal}
                                                 : Size{mainTotal, crossMost};
@@ -227,7 +229,7 @@ Size Layout::measure(const View& view, ProposedSize proposal, const TextAttribut
             return Size{side, side};
           },
           [&](const View::Spacer& spacer) {
-            const double least = std::isnan(spacer.minLength) ? 0 : std::max(0.0, spacer.minLength);
+            const double least = nonNegative(spacer.minLength);
             if (!stackAxis) {
               return Size{proposal.width.value_or(least), proposal.height.value_or(least)};
             }
@@ -273,7 +275,7 @@ LayoutNode Layout::place(const View& view, Point origin, ProposedSize proposal,
           [&](const View::Stack& stack) {
             const std::vector<StackChild> sizes = stackChildren(view, stack, proposal, attributes);
             const Axis axis = stack.axis;
-            const double spacing = std::max(0.0, std::isnan(stack.spacing) ? 0 : stack.spacing);
+            const double spacing = nonNegative(stack.spacing);
             const double crossTotal = across(node.frame.size, axis);
             double offset = 0;
             for (std::size_t i = 0; i < children.size(); ++i) {
