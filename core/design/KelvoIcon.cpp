@@ -229,18 +229,18 @@ std::set<std::string> kelvoIconGlyphs() {
 }
 
 std::vector<KelvoIconAsset> kelvoIconFetchList() {
-  std::vector<KelvoIconAsset> list;
-  for (const std::string& glyph : kelvoIconGlyphs()) {
-    for (const KelvoIconWeight weight : allCases<KelvoIconWeight>())
-      list.push_back({glyph, weight});
-  }
   // Sorted by asset name, not by glyph: "ph-archive-duotone" comes before "ph-archive-fill".
   std::vector<std::pair<std::string, KelvoIconAsset>> named;
-  named.reserve(list.size());
-  for (KelvoIconAsset& asset : list) named.emplace_back(asset.assetName(), std::move(asset));
+  for (const std::string& glyph : kelvoIconGlyphs()) {
+    for (const KelvoIconWeight weight : allCases<KelvoIconWeight>()) {
+      KelvoIconAsset asset{glyph, weight};
+      named.emplace_back(asset.assetName(), std::move(asset));
+    }
+  }
   std::sort(named.begin(), named.end(),
             [](const auto& a, const auto& b) { return a.first < b.first; });
-  list.clear();
+  std::vector<KelvoIconAsset> list;
+  list.reserve(named.size());
   for (auto& [name, asset] : named) list.push_back(std::move(asset));
   return list;
 }
