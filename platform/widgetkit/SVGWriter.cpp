@@ -16,6 +16,43 @@ bool isXMLCharacter(char32_t c) {
   return c != 0xFFFE && c != 0xFFFF;
 }
 
+// Appends `text` escaped for XML content and attribute values.
+void appendEscaped(std::string& out, std::string_view text) {
+  std::size_t offset = 0;
+  while (offset < text.size()) {
+    const char32_t c = nextScalar(text, offset);
+    if (!isXMLCharacter(c)) continue;
+    switch (c) {
+      case '&':
+        out.append("&amp;");
+        break;
+      case '<':
+        out.append("&lt;");
+        break;
+      case '>':
+        out.append("&gt;");
+        break;
+      case '"':
+        out.append("&quot;");
+        break;
+      case '\'':
+        out.append("&apos;");
+        break;
+      case '\n':
+        out.append("&#10;");
+        break;
+      case '\r':
+        out.append("&#13;");
+        break;
+      case '\t':
+        out.append("&#9;");
+        break;
+      default:
+        appendUtf8(out, c);
+    }
+  }
+}
+
 }  // namespace
 
 void SVGWriter::finishStartTag() {
@@ -36,7 +73,7 @@ void SVGWriter::attribute(std::string_view name, std::string_view value) {
   out_.push_back(' ');
   out_.append(name);
   out_.append("=\"");
-  out_.append(escaped(value));
+  appendEscaped(out_, value);
   out_.push_back('"');
 }
 
@@ -44,7 +81,7 @@ void SVGWriter::attribute(std::string_view name, double value) { attribute(name,
 
 void SVGWriter::text(std::string_view content) {
   finishStartTag();
-  out_.append(escaped(content));
+  appendEscaped(out_, content);
 }
 
 void SVGWriter::close(std::string_view name) {
@@ -88,39 +125,7 @@ std::string SVGWriter::number(double value) {
 std::string SVGWriter::escaped(std::string_view text) {
   std::string out;
   out.reserve(text.size());
-  std::size_t offset = 0;
-  while (offset < text.size()) {
-    const char32_t c = nextScalar(text, offset);
-    if (!isXMLCharacter(c)) continue;
-    switch (c) {
-      case '&':
-        out.append("&amp;");
-        break;
-      case '<':
-        out.append("&lt;");
-        break;
-      case '>':
-        out.append("&gt;");
-        break;
-      case '"':
-        out.append("&quot;");
-        break;
-      case '\'':
-        out.append("&apos;");
-        break;
-      case '\n':
-        out.append("&#10;");
-        break;
-      case '\r':
-        out.append("&#13;");
-        break;
-      case '\t':
-        out.append("&#9;");
-        break;
-      default:
-        appendUtf8(out, c);
-    }
-  }
+  appendEscaped(out, text);
   return out;
 }
 
