@@ -33,7 +33,7 @@ void WidgetSharing::setAppGroupIdentifier(std::optional<std::string> identifier)
 
 std::optional<std::filesystem::path> WidgetSharing::containerURL(
     std::optional<std::string_view> identifier, const FileManager& fileManager) {
-  if (!identifier || identifier->empty()) return std::nullopt;
+  // The file manager turns down a missing, empty or path-like identifier.
   return fileManager.containerDirectory(identifier);
 }
 
