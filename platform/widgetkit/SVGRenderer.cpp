@@ -32,6 +32,11 @@ constexpr std::array<std::array<double, 2>, 9> continuousCurves{{
 
 std::string point(double x, double y) { return SVGWriter::number(x) + "," + SVGWriter::number(y); }
 
+std::string viewBox(Rect box) {
+  return SVGWriter::number(box.minX()) + " " + SVGWriter::number(box.minY()) + " " +
+         SVGWriter::number(box.width()) + " " + SVGWriter::number(box.height());
+}
+
 void setPaint(SVGWriter& writer, std::string_view name, const RGBA& colour) {
   writer.attribute(name, colour.hexString());
   if (colour.alpha < 1) writer.attribute(std::string(name) + "-opacity", colour.alpha);
@@ -62,8 +67,7 @@ class Renderer {
     writer_.attribute("xmlns", "http://www.w3.org/2000/svg");
     writer_.attribute("width", canvas.width * scale);
     writer_.attribute("height", canvas.height * scale);
-    writer_.attribute("viewBox", "0 0 " + SVGWriter::number(canvas.width) + " " +
-                                     SVGWriter::number(canvas.height));
+    writer_.attribute("viewBox", viewBox({{0, 0}, canvas}));
     writer_.attribute("data-appearance", options_.appearance.name());
     if (!options_.title.empty()) {
       writer_.open("title");
@@ -243,10 +247,7 @@ class Renderer {
       return;
     }
     writeRect(node.frame);
-    const Rect box = artwork->viewBox();
-    writer_.attribute("viewBox",
-                      SVGWriter::number(box.minX()) + " " + SVGWriter::number(box.minY()) + " " +
-                          SVGWriter::number(box.width()) + " " + SVGWriter::number(box.height()));
+    writer_.attribute("viewBox", viewBox(artwork->viewBox()));
     writer_.attribute("preserveAspectRatio", "xMidYMid meet");
     writer_.raw(artwork->markup(image.rendering, tint));
     writer_.close("svg");
