@@ -16,10 +16,19 @@ bool isXMLCharacter(char32_t c) {
   return c != 0xFFFE && c != 0xFFFF;
 }
 
+bool isPlainASCII(char c) {
+  return c >= 0x20 && c < 0x7F && c != '&' && c != '<' && c != '>' && c != '"' && c != '\'';
+}
+
 // Appends `text` escaped for XML content and attribute values.
 void appendEscaped(std::string& out, std::string_view text) {
   std::size_t offset = 0;
   while (offset < text.size()) {
+    // Path data and names are mostly plain ASCII: copied in runs, not decoded one by one.
+    const std::size_t runStart = offset;
+    while (offset < text.size() && isPlainASCII(text[offset])) ++offset;
+    out.append(text.substr(runStart, offset - runStart));
+    if (offset == text.size()) break;
     const char32_t c = nextScalar(text, offset);
     if (!isXMLCharacter(c)) continue;
     switch (c) {
