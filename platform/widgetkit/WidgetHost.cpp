@@ -10,7 +10,6 @@
 #include <iostream>
 #include <optional>
 #include <ostream>
-#include <set>
 #include <variant>
 
 #include "platform/foundation/Clock.hpp"
