@@ -6,6 +6,7 @@
 #include "platform/data/StoreError.hpp"
 #include "platform/data/StoreSchema.hpp"
 #include "platform/data/ValueTransformer.hpp"
+#include "platform/foundation/Bytes.hpp"
 
 namespace kelvo::data {
 namespace {
@@ -46,10 +47,6 @@ std::optional<Value> decode(const Statement& row, int column,
     }
   }
   return std::nullopt;
-}
-
-std::span<const std::uint8_t> asBytes(const std::string& text) {
-  return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
 }
 
 }  // namespace

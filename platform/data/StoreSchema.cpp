@@ -11,6 +11,7 @@
 #include "platform/data/StoreDescription.hpp"
 #include "platform/data/StoreError.hpp"
 #include "platform/data/ValueTransformer.hpp"
+#include "platform/foundation/Bytes.hpp"
 
 namespace kelvo::data {
 namespace {
@@ -50,7 +51,7 @@ std::string defaultLiteral(const AttributeDescription& attribute) {
   const Value& value = *attribute.defaultValue;
   if (attribute.type == AttributeType::transformable) {
     const auto bytes = ValueTransformer::named(attribute.valueTransformerName)->encode(value);
-    return hexLiteral({reinterpret_cast<const std::uint8_t*>(bytes->data()), bytes->size()});
+    return hexLiteral(asBytes(*bytes));
   }
   if (const auto* text = value.string()) {
     std::string literal = "'";

@@ -9,6 +9,7 @@
 #include <variant>
 #include <vector>
 
+#include "platform/foundation/Bytes.hpp"
 #include "platform/foundation/Date.hpp"
 #include "platform/foundation/UUID.hpp"
 
@@ -16,8 +17,8 @@ namespace kelvo::data {
 
 class ManagedObject;
 
-/// Raw bytes of a binary attribute.
-using Bytes = std::vector<std::uint8_t>;
+/// Raw bytes of a binary attribute: the foundation's byte string.
+using Bytes = kelvo::Bytes;
 
 /// A dynamic value held under an attribute or relationship key.
 ///

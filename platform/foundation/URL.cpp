@@ -5,19 +5,13 @@
 #include <array>
 #include <cstdint>
 
+#include "platform/foundation/Hex.hpp"
 #include "platform/foundation/Utf.hpp"
 
 namespace kelvo {
 namespace {
 
 constexpr std::string_view hexDigits = "0123456789ABCDEF";
-
-int hexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
 
 bool isUnreserved(unsigned char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
@@ -108,8 +102,8 @@ std::optional<std::string> percentDecoded(std::string_view text) {
       continue;
     }
     if (text.size() - i < 3) return std::nullopt;
-    const int high = hexValue(text[i + 1]);
-    const int low = hexValue(text[i + 2]);
+    const int high = hexDigitValue(text[i + 1]);
+    const int low = hexDigitValue(text[i + 2]);
     if (high < 0 || low < 0) return std::nullopt;
     decoded.push_back(static_cast<char>(high << 4 | low));
     i += 2;
