@@ -63,12 +63,13 @@ std::shared_ptr<ManagedObject> ManagedObject::make(const EntityDescription& enti
 }
 
 std::uint32_t ManagedObject::relationshipIndex(std::string_view key, bool toMany) const {
-  const auto* relationship = entity_->relationship(key);
-  if (relationship == nullptr || relationship->isToMany() != toMany) {
+  const auto index = entity_->propertyIndex(key);
+  if (!index || !index->isRelationship ||
+      entity_->relationships()[index->index].isToMany() != toMany) {
     fatal(entity_->name() + " has no " + (toMany ? "to-many" : "to-one") +
           " relationship named \"" + std::string(key) + "\"");
   }
-  return entity_->propertyIndex(key)->index;
+  return index->index;
 }
 
 ManagedObject::Members& ManagedObject::members(std::uint32_t relationship) {

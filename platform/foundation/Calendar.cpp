@@ -179,11 +179,10 @@ std::optional<Date> Calendar::date(int year, int month, int day, int hour, int m
   calendar->clear();
   calendar->set(year, month - 1, day, hour, minute, second);
   const auto result = timeOf(*calendar);
+  if (!result) return std::nullopt;
   // The calendar is lenient, so 30 February would become 1 March: refuse it instead.
-  if (!result || component(Component::year, *result) != year ||
-      component(Component::month, *result) != month || component(Component::day, *result) != day) {
-    return std::nullopt;
-  }
+  const Components reached = components(*result);
+  if (reached.year != year || reached.month != month || reached.day != day) return std::nullopt;
   return result;
 }
 
