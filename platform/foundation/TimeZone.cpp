@@ -1,11 +1,12 @@
 #include "platform/foundation/TimeZone.hpp"
 
 #include <unicode/timezone.h>
-#include <unicode/unistr.h>
 
 #include <cstdlib>
 #include <memory>
 #include <mutex>
+
+#include "platform/foundation/IcuSupport.hpp"
 
 namespace kelvo {
 namespace {
@@ -24,9 +25,8 @@ std::optional<TimeZone>& currentStorage() {
 
 std::optional<TimeZone> TimeZone::named(std::string_view identifier) {
   if (identifier.empty()) return std::nullopt;
-  const auto id = icu::UnicodeString::fromUTF8(
-      icu::StringPiece(identifier.data(), static_cast<int32_t>(identifier.size())));
-  std::unique_ptr<icu::TimeZone> zone(icu::TimeZone::createTimeZone(id));
+  std::unique_ptr<icu::TimeZone> zone(
+      icu::TimeZone::createTimeZone(icu_support::toUnicode(identifier)));
   icu::UnicodeString resolved;
   zone->getID(resolved);
   // ICU answers an unknown identifier with "Etc/Unknown" rather than failing.
@@ -55,8 +55,8 @@ void TimeZone::setCurrent(const TimeZone& zone) {
 }
 
 int TimeZone::secondsFromGMT(Date date) const {
-  const auto id = icu::UnicodeString::fromUTF8(identifier_);
-  std::unique_ptr<icu::TimeZone> zone(icu::TimeZone::createTimeZone(id));
+  std::unique_ptr<icu::TimeZone> zone(
+      icu::TimeZone::createTimeZone(icu_support::toUnicode(identifier_)));
   int32_t raw = 0;
   int32_t dst = 0;
   UErrorCode status = U_ZERO_ERROR;
