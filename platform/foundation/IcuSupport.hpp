@@ -42,9 +42,7 @@ inline icu::Locale toIcu(const Locale& locale) {
 /// place of each ill-formed sequence. ICU's UTF-8 functions are then always given clean input.
 inline std::string_view wellFormed(std::string_view text, std::string& storage) {
   if (isValidUtf8(text)) return text;
-  storage.clear();
-  std::size_t offset = 0;
-  while (offset < text.size()) appendUtf8(storage, nextScalar(text, offset));
+  storage = repairedUtf8(text);
   return storage;
 }
 

@@ -83,9 +83,7 @@ void writeString(std::string& out, std::string_view text) {
 
 void writeText(std::string& out, const std::string& text) {
   if (isValidUtf8(text)) return writeString(out, text);
-  std::string repaired;
-  for (size_t offset = 0; offset < text.size();) appendUtf8(repaired, nextScalar(text, offset));
-  writeString(out, repaired);
+  writeString(out, repairedUtf8(text));
 }
 
 void writeDouble(std::string& out, double value) {

@@ -124,23 +124,7 @@ std::optional<std::string> decodeUtf8(std::span<const std::uint8_t> bytes) {
   return decodeUtf8(asChars(bytes));
 }
 
-std::string decodeUtf8Lossy(std::string_view bytes) {
-  bytes = withoutUtf8Mark(bytes);
-  std::string out;
-  out.reserve(bytes.size());
-  std::size_t offset = 0;
-  while (offset < bytes.size()) {
-    const std::size_t start = offset;
-    bool ok = true;
-    const char32_t scalar = readScalar(bytes, offset, ok);
-    if (ok) {
-      out.append(bytes.substr(start, offset - start));
-    } else {
-      appendUtf8(out, scalar);
-    }
-  }
-  return out;
-}
+std::string decodeUtf8Lossy(std::string_view bytes) { return repairedUtf8(withoutUtf8Mark(bytes)); }
 
 std::string decodeUtf8Lossy(std::span<const std::uint8_t> bytes) {
   return decodeUtf8Lossy(asChars(bytes));
@@ -164,6 +148,23 @@ std::string decodeUtf16Lossy(std::string_view bytes, ByteOrder unmarked) {
 
 std::string decodeUtf16Lossy(std::span<const std::uint8_t> bytes, ByteOrder unmarked) {
   return decodeUtf16Lossy(asChars(bytes), unmarked);
+}
+
+std::string repairedUtf8(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  std::size_t offset = 0;
+  while (offset < text.size()) {
+    const std::size_t start = offset;
+    bool ok = true;
+    const char32_t scalar = readScalar(text, offset, ok);
+    if (ok) {
+      out.append(text.substr(start, offset - start));
+    } else {
+      appendUtf8(out, scalar);
+    }
+  }
+  return out;
 }
 
 bool isValidUtf8(std::string_view text) {

@@ -34,6 +34,10 @@ std::string decodeUtf16Lossy(std::string_view bytes, ByteOrder unmarked = ByteOr
 std::string decodeUtf16Lossy(std::span<const std::uint8_t> bytes,
                              ByteOrder unmarked = ByteOrder::bigEndian);
 
+/// `text` with U+FFFD in place of each maximal ill-formed subpart, as `decodeUtf8Lossy` reads
+/// it, but with a leading byte-order mark kept: for text that is meant to be UTF-8 already.
+std::string repairedUtf8(std::string_view text);
+
 /// Whether `text` is well-formed UTF-8 (a byte-order mark counts as an ordinary scalar).
 bool isValidUtf8(std::string_view text);
 

@@ -30,6 +30,14 @@ TEST(UtfTest, LossyUtf8ReplacesEachMaximalSubpart) {
   EXPECT_TRUE(isValidUtf8(decodeUtf8Lossy("\xC3\x28\xF0\x9F\x98")));
 }
 
+TEST(UtfTest, RepairingKeepsTheByteOrderMark) {
+  EXPECT_EQ(repairedUtf8("\xEF\xBB\xBF"
+                         "a\xC3(\xE2\x82"),
+            "\xEF\xBB\xBF"
+            "a\uFFFD(\uFFFD");
+  EXPECT_EQ(repairedUtf8("caf\xC3\xA9"), "caf\xC3\xA9");
+}
+
 TEST(UtfTest, Utf16FollowsItsByteOrderMark) {
   EXPECT_EQ(decodeUtf16("\xFE\xFF\x00K\x00\xE9"s), "K\xC3\xA9");
   EXPECT_EQ(decodeUtf16("\xFF\xFEK\x00\xE9\x00"s), "K\xC3\xA9");
