@@ -4,7 +4,6 @@
 #include <openssl/evp.h>
 
 #include <algorithm>
-#include <climits>
 #include <memory>
 
 #include "platform/crypto/Random.hpp"
