@@ -10,10 +10,10 @@ SymmetricKey::SymmetricKey(std::span<const std::uint8_t> bytes)
     : bytes_(bytes.begin(), bytes.end()) {}
 
 SymmetricKey SymmetricKey::random(std::size_t byteCount) {
-  std::vector<std::uint8_t> bytes(byteCount);
-  fillRandom(bytes);
-  SymmetricKey key(bytes);
-  OPENSSL_cleanse(bytes.data(), bytes.size());
+  // Filled in place, so that no other buffer ever holds the key.
+  SymmetricKey key(std::span<const std::uint8_t>{});
+  key.bytes_.resize(byteCount);
+  fillRandom(key.bytes_);
   return key;
 }
 
