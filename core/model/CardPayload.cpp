@@ -15,20 +15,10 @@ namespace {
 // Export names are kept to this many bytes of UTF-8, a safe length on every file system.
 constexpr std::size_t exportNameByteLimit = 200;
 
-// The same text with every ill-formed sequence as U+FFFD, so that a name handed to a file
-// system is always UTF-8.
-std::string wellFormed(std::string_view text) {
-  if (isValidUtf8(text)) return std::string(text);
-  std::string out;
-  out.reserve(text.size());
-  for (std::size_t offset = 0; offset < text.size();) appendUtf8(out, nextScalar(text, offset));
-  return out;
-}
-
-// `text` as UTF-8 with every character that holds a control character, and every "/" and ":",
-// replaced by "-".
+// `text` as UTF-8 (ill-formed sequences as U+FFFD, so a file system is always handed UTF-8) with
+// every character that holds a control character, and every "/" and ":", replaced by "-".
 std::string withSafeCharacters(std::string_view text) {
-  const std::string clean = wellFormed(text);
+  const std::string clean = repairedUtf8(text);
   std::string replaced;
   replaced.reserve(clean.size());
   for (const std::string_view character : text::characters(clean)) {
