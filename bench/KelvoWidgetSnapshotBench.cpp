@@ -6,9 +6,9 @@
 #include <random>
 
 #include "bench/SyntheticLibrary.hpp"
-#include "core/design/KelvoWidgetSnapshot.hpp"
-#include "core/design/KelvoWidgetSnapshotStore.hpp"
-#include "core/design/KelvoWidgetText.hpp"
+#include "core/widget/KelvoWidgetSnapshot.hpp"
+#include "core/widget/KelvoWidgetSnapshotStore.hpp"
+#include "core/widget/KelvoWidgetText.hpp"
 #include "core/search/RankingContext.hpp"
 #include "platform/foundation/Calendar.hpp"
 #include "platform/foundation/TimeZone.hpp"

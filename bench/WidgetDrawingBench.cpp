@@ -2,7 +2,7 @@
 // tiles' links are read wherever a link is opened.
 #include <benchmark/benchmark.h>
 
-#include "core/design/KelvoURL.hpp"
+#include "core/widget/KelvoURL.hpp"
 #include "platform/widgetkit/Layout.hpp"
 #include "platform/widgetkit/SVGRenderer.hpp"
 #include "platform/widgetkit/TextLayout.hpp"

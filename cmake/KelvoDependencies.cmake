@@ -9,10 +9,3 @@ find_package(pugixml REQUIRED)
 find_package(uriparser REQUIRED)
 find_package(Freetype REQUIRED)
 pkg_check_modules(UUID REQUIRED IMPORTED_TARGET uuid)
-
-function(kelvo_link_dependencies target)
-  target_link_libraries(${target}
-    PUBLIC nlohmann_json::nlohmann_json
-    PRIVATE ICU::i18n ICU::uc ICU::data SQLite::SQLite3 OpenSSL::Crypto pugixml::pugixml
-            uriparser::uriparser Freetype::Freetype PkgConfig::UUID Threads::Threads)
-endfunction()

@@ -1,10 +1,12 @@
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
-# Consumers write kelvo::core, as inside the build.
-set_target_properties(kelvo_core PROPERTIES EXPORT_NAME core)
-install(TARGETS kelvo_core EXPORT kelvoTargets ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
-install(DIRECTORY platform core DESTINATION include/kelvo FILES_MATCHING PATTERN "*.hpp")
+# Consumers write kelvo::core, as inside the build; each layer installs as kelvo::<layer>.
+# A layer's internal/ headers stay behind.
+get_property(kelvo_layers GLOBAL PROPERTY KELVO_LAYERS)
+install(TARGETS kelvo_core ${kelvo_layers} EXPORT kelvoTargets ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
+install(DIRECTORY platform core DESTINATION include/kelvo
+        FILES_MATCHING PATTERN "*.hpp" PATTERN "internal" EXCLUDE)
 install(EXPORT kelvoTargets NAMESPACE kelvo:: DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/kelvo)
 configure_package_config_file(cmake/kelvoConfig.cmake.in
   ${PROJECT_BINARY_DIR}/kelvoConfig.cmake

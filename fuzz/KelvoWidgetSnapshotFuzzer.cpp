@@ -4,8 +4,8 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "core/design/KelvoWidgetSnapshot.hpp"
-#include "core/design/KelvoWidgetState.hpp"
+#include "core/widget/KelvoWidgetSnapshot.hpp"
+#include "core/widget/KelvoWidgetState.hpp"
 #include "platform/foundation/DecodingError.hpp"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/design/KelvoWidgetAction.hpp"
+#include "core/widget/KelvoWidgetAction.hpp"
 #include "platform/foundation/Date.hpp"
 #include "platform/widgetkit/AssetCatalog.hpp"
 #include "platform/widgetkit/Timeline.hpp"

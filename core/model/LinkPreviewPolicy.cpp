@@ -5,7 +5,7 @@
 
 #include "core/model/Card.hpp"
 #include "core/model/CardType.hpp"
-#include "core/search/SmartFilter.hpp"
+#include "core/model/WebLink.hpp"
 #include "platform/foundation/JSONReader.hpp"
 #include "platform/foundation/Text.hpp"
 #include "platform/foundation/Utf.hpp"
@@ -100,7 +100,7 @@ LinkPreviewPolicy::Record LinkPreviewPolicy::record(const std::optional<Record>&
 // Reading links.
 
 std::optional<URL> LinkPreviewPolicy::url(std::string_view fromPayload) {
-  if (!isLink(fromPayload)) return std::nullopt;
+  if (!isWebLink(fromPayload)) return std::nullopt;
   std::string candidate = text::trimmed(fromPayload);
   if (startsWithWWW(candidate)) candidate.insert(0, "https://");
   return URL::parse(candidate);
@@ -130,7 +130,7 @@ std::string LinkPreviewPolicy::iconKey(const URL& url) {
 
 bool LinkPreviewPolicy::titleNeedsPageTitle(std::string_view title, const URL& url) {
   const std::string trimmed = text::trimmed(title);
-  if (trimmed.empty() || isLink(trimmed)) return true;
+  if (trimmed.empty() || isWebLink(trimmed)) return true;
   const std::string lowered = text::lowercased(trimmed);
   const std::string host = displayHost(url);
   return lowered == host || lowered == std::string(www) + host;
@@ -139,7 +139,7 @@ bool LinkPreviewPolicy::titleNeedsPageTitle(std::string_view title, const URL& u
 // The link views of a card.
 
 bool Card::isLink() const {
-  return typeRaw() == rawValue(CardType::text) && kelvo::isLink(payload());
+  return typeRaw() == rawValue(CardType::text) && isWebLink(payload());
 }
 
 std::optional<URL> Card::linkURL() const {

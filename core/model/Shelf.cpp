@@ -5,7 +5,7 @@
 #include "core/model/Card.hpp"
 #include "core/model/DuplicateMerge.hpp"
 #include "core/model/KelvoModel.hpp"
-#include "core/organisation/ShelfHierarchy.hpp"
+#include "platform/foundation/Text.hpp"
 
 namespace kelvo {
 namespace {
@@ -83,11 +83,24 @@ std::vector<std::shared_ptr<Card>> Shelf::cards() const {
   return cardsStorage().value_or(std::vector<std::shared_ptr<Card>>());
 }
 
+bool Shelf::isSiblingOrderBefore(const Shelf& a, const Shelf& b) {
+  const bool aIsDefault = a.isDefaultShelf();
+  const bool bIsDefault = b.isDefaultShelf();
+  if (aIsDefault != bIsDefault) return bIsDefault;
+  const std::int64_t aIndex = a.sortIndex();
+  const std::int64_t bIndex = b.sortIndex();
+  if (aIndex != bIndex) return aIndex < bIndex;
+  const auto byName = text::localizedCaseInsensitiveCompare(a.name(), b.name());
+  if (byName != 0) return byName < 0;
+  // Identifiers order by their bytes exactly as by their upper-case canonical texts.
+  return a.id() < b.id();
+}
+
 std::vector<std::shared_ptr<Shelf>> Shelf::children() const {
   auto children =
       DuplicateMerge::preferred(childrenStorage().value_or(std::vector<std::shared_ptr<Shelf>>()));
   std::stable_sort(children.begin(), children.end(), [](const auto& a, const auto& b) {
-    return ShelfHierarchy::areInIncreasingOrder(*a, *b);
+    return isSiblingOrderBefore(*a, *b);
   });
   return children;
 }

@@ -29,6 +29,13 @@ class Shelf : public data::ManagedObject {
 
   /// The identifier the default shelf carries in every library and on every device.
   static const UUID& defaultShelfID();
+
+  /// Whether `a` comes before `b` among siblings: the default shelf after the others, then the
+  /// smaller sort index, then the name compared without regard to case in the current locale,
+  /// then the identifier's text. Reads the attributes afresh and changes nothing. A shelf without
+  /// a stored identifier reads a fresh one at every read, so the order is only consistent among
+  /// shelves that have one; `children` lists no other.
+  static bool isSiblingOrderBefore(const Shelf& a, const Shelf& b);
   static constexpr std::string_view defaultShelfName = "Unsorted";
   /// The most shelves, projects included, that one library holds.
   static constexpr int maximumCount = 24;

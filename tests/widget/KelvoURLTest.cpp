@@ -1,4 +1,4 @@
-#include "core/design/KelvoURL.hpp"
+#include "core/widget/KelvoURL.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "core/design/KelvoWidgetState.hpp"
+#include "core/widget/KelvoWidgetState.hpp"
 
 #include "core/design/KelvoIcon.hpp"
 #include "platform/foundation/Localized.hpp"

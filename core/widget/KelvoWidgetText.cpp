@@ -1,4 +1,4 @@
-#include "core/design/KelvoWidgetText.hpp"
+#include "core/widget/KelvoWidgetText.hpp"
 
 #include <cstddef>
 #include <vector>

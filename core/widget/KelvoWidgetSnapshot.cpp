@@ -1,10 +1,10 @@
-#include "core/design/KelvoWidgetSnapshot.hpp"
+#include "core/widget/KelvoWidgetSnapshot.hpp"
 
 #include <algorithm>
 #include <nlohmann/json.hpp>
 
-#include "core/design/KelvoURL.hpp"
-#include "core/design/KelvoWidgetText.hpp"
+#include "core/widget/KelvoURL.hpp"
+#include "core/widget/KelvoWidgetText.hpp"
 #include "core/search/ReadyRowRanker.hpp"
 #include "platform/foundation/Calendar.hpp"
 #include "platform/foundation/JSON.hpp"

@@ -4,7 +4,7 @@
 #include <variant>
 #include <vector>
 
-#include "core/design/KelvoWidgetSnapshot.hpp"
+#include "core/widget/KelvoWidgetSnapshot.hpp"
 #include "platform/foundation/Date.hpp"
 
 namespace kelvo {

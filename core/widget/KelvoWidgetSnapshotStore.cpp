@@ -1,9 +1,9 @@
-#include "core/design/KelvoWidgetSnapshotStore.hpp"
+#include "core/widget/KelvoWidgetSnapshotStore.hpp"
 
 #include <mutex>
 #include <new>
 
-#include "core/design/KelvoWidgetSnapshot.hpp"
+#include "core/widget/KelvoWidgetSnapshot.hpp"
 #include "platform/foundation/DecodingError.hpp"
 
 namespace kelvo {

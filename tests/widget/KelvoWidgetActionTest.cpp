@@ -1,4 +1,4 @@
-#include "core/design/KelvoWidgetAction.hpp"
+#include "core/widget/KelvoWidgetAction.hpp"
 
 #include <gtest/gtest.h>
 

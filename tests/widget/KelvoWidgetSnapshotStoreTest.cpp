@@ -1,4 +1,4 @@
-#include "core/design/KelvoWidgetSnapshotStore.hpp"
+#include "core/widget/KelvoWidgetSnapshotStore.hpp"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -8,7 +8,7 @@
 #include <cmath>
 #include <fstream>
 
-#include "core/design/KelvoWidgetSnapshot.hpp"
+#include "core/widget/KelvoWidgetSnapshot.hpp"
 #include "tests/support/TestSupport.hpp"
 
 namespace kelvo {

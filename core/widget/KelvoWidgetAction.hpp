@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "core/design/KelvoIcon.hpp"
-#include "core/design/KelvoURL.hpp"
+#include "core/widget/KelvoURL.hpp"
 #include "platform/foundation/RawValues.hpp"
 #include "platform/foundation/URL.hpp"
 

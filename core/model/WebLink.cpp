@@ -1,4 +1,4 @@
-#include "core/search/SmartFilter.hpp"
+#include "core/model/WebLink.hpp"
 
 #include <string>
 
@@ -7,7 +7,7 @@
 
 namespace kelvo {
 
-bool isLink(std::string_view text) {
+bool isWebLink(std::string_view text) {
   const std::string trimmed = text::trimmed(text);
   // A character is at least one byte, so only long texts need counting, and only so far.
   if (trimmed.size() > linkCharacterLimit &&

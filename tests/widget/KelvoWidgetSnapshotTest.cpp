@@ -1,4 +1,4 @@
-#include "core/design/KelvoWidgetSnapshot.hpp"
+#include "core/widget/KelvoWidgetSnapshot.hpp"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/design/KelvoWidgetState.hpp"
+#include "core/widget/KelvoWidgetState.hpp"
 #include "platform/foundation/Date.hpp"
 #include "platform/foundation/FileManager.hpp"
 

@@ -1,0 +1,34 @@
+# One static library per layer folder. A layer sees only its own headers and those of the layers
+# it links: its include folder in the build tree holds a link to its own source folder and nothing
+# else, so an include of a layer it does not link is not found and the build fails.
+#
+#   kelvo_add_layer(core/model DEPENDS kelvo::design kelvo::data LIBS SQLite::SQLite3)
+#
+# makes the target kelvo_model (alias kelvo::model). List its sources with
+# target_sources(kelvo_model PRIVATE ...). APPLICATION keeps a layer out of kelvo::core.
+set_property(GLOBAL PROPERTY KELVO_LAYERS "")
+
+function(kelvo_add_layer folder)
+  cmake_parse_arguments(PARSE_ARGV 1 arg "APPLICATION" "" "DEPENDS;LIBS;PRIVATE_LIBS")
+  get_filename_component(name ${folder} NAME)
+  set(target kelvo_${name})
+  add_library(${target} STATIC)
+  add_library(kelvo::${name} ALIAS ${target})
+  set_target_properties(${target} PROPERTIES EXPORT_NAME ${name})
+  target_compile_features(${target} PUBLIC cxx_std_20)
+
+  set(include_root ${PROJECT_BINARY_DIR}/layers/${name})
+  get_filename_component(link_parent ${include_root}/${folder} DIRECTORY)
+  file(MAKE_DIRECTORY ${link_parent})
+  file(CREATE_LINK ${PROJECT_SOURCE_DIR}/${folder} ${include_root}/${folder} SYMBOLIC)
+  target_include_directories(${target} PUBLIC
+    $<BUILD_INTERFACE:${include_root}>
+    $<INSTALL_INTERFACE:include/kelvo>)
+
+  target_link_libraries(${target} PUBLIC ${arg_DEPENDS} ${arg_LIBS} PRIVATE ${arg_PRIVATE_LIBS})
+  kelvo_set_warnings(${target})
+  # An application layer (the widget extension) is not part of the library consumers link.
+  if(NOT arg_APPLICATION)
+    set_property(GLOBAL APPEND PROPERTY KELVO_LAYERS ${target})
+  endif()
+endfunction()
