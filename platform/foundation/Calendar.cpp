@@ -9,7 +9,7 @@
 #include <limits>
 
 #include "platform/foundation/Error.hpp"
-#include "platform/foundation/IcuSupport.hpp"
+#include "platform/foundation/internal/IcuSupport.hpp"
 
 namespace kelvo {
 namespace {

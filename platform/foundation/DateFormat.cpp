@@ -12,7 +12,7 @@
 #include <utility>
 
 #include "platform/foundation/Error.hpp"
-#include "platform/foundation/IcuSupport.hpp"
+#include "platform/foundation/internal/IcuSupport.hpp"
 
 namespace kelvo {
 

@@ -6,7 +6,7 @@
 #include <map>
 #include <tuple>
 
-#include "platform/foundation/IcuSupport.hpp"
+#include "platform/foundation/internal/IcuSupport.hpp"
 
 namespace kelvo {
 namespace {

@@ -10,7 +10,7 @@
 #include <memory>
 
 #include "platform/foundation/Error.hpp"
-#include "platform/foundation/IcuSupport.hpp"
+#include "platform/foundation/internal/IcuSupport.hpp"
 #include "platform/foundation/Utf.hpp"
 
 namespace kelvo::text {

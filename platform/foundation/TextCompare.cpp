@@ -3,7 +3,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/foundation/IcuSupport.hpp"
+#include "platform/foundation/internal/IcuSupport.hpp"
 #include "platform/foundation/Text.hpp"
 
 namespace kelvo::text {

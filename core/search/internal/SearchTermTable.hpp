@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "core/search/SearchIDBuckets.hpp"
+#include "core/search/internal/SearchIDBuckets.hpp"
 
 namespace kelvo {
 

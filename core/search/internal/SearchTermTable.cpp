@@ -1,4 +1,4 @@
-#include "core/search/SearchTermTable.hpp"
+#include "core/search/internal/SearchTermTable.hpp"
 
 #include <algorithm>
 #include <functional>
