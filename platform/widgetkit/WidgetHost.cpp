@@ -19,13 +19,8 @@
 #include "platform/widgetkit/WidgetBundle.hpp"
 
 namespace kelvo::widgetkit {
-namespace {
 
-using ordered_json = nlohmann::ordered_json;
-
-constexpr double largestDisplayScale = 16;
-
-struct RenderRequest {
+struct WidgetHost::RenderRequest {
   bool all = false;
   std::optional<std::string> kind;
   std::optional<WidgetFamily> family;
@@ -33,6 +28,14 @@ struct RenderRequest {
   double scale = WidgetHost::defaultDisplayScale;
   std::optional<std::filesystem::path> output;
 };
+
+namespace {
+
+using RenderRequest = WidgetHost::RenderRequest;
+
+using ordered_json = nlohmann::ordered_json;
+
+constexpr double largestDisplayScale = 16;
 
 // A refusal of the command line, said in one line.
 struct Misuse {
@@ -277,12 +280,31 @@ Rendering WidgetHost::render(const WidgetConfiguration& widget, WidgetFamily fam
   return renderSVG(laidOut, request.displaySize, options);
 }
 
+// One command line's program name, streams, moment and the images it drew as placeholders.
+struct WidgetHost::RunSession {
+  std::string program;
+  std::ostream& out;
+  std::ostream& err;
+  Date now;
+  MissingImages missing;
+
+  // Says once, at the end, which images had no artwork.
+  void reportMissing(const AssetCatalog& assets) const {
+    if (missing.names.empty()) return;
+    err << program << ": no artwork for " << missing.names.size()
+        << (missing.names.size() == 1 ? " image (" : " images (") << missing.names.front()
+        << (missing.names.size() > 1 ? ", …" : "") << ") under " << assets.root().string()
+        << "; drawn as placeholders\n";
+  }
+};
+
 int WidgetHost::run(std::span<const std::string> arguments, std::ostream& out, std::ostream& err,
                     Date now) const {
-  const std::string program = arguments.empty()
-                                  ? "widget-host"
-                                  : std::filesystem::path(arguments.front()).filename().string();
-  const std::string usage = "usage: " + program +
+  RunSession session{arguments.empty()
+                         ? "widget-host"
+                         : std::filesystem::path(arguments.front()).filename().string(),
+                     out, err, now, {}};
+  const std::string usage = "usage: " + session.program +
                             " [render [--kind K] [--family F] [--appearance A] [--scale S] "
                             "[--output FILE] | render --all [--scale S] [--output FOLDER]]\n";
   if (arguments.size() <= 1) {
@@ -294,73 +316,67 @@ int WidgetHost::run(std::span<const std::string> arguments, std::ostream& out, s
     return 0;
   }
   if (arguments[1] != "render") {
-    err << program << ": unknown command \"" << arguments[1] << "\"\n" << usage;
+    err << session.program << ": unknown command \"" << arguments[1] << "\"\n" << usage;
     return 2;
   }
   const auto parsed = parseRender(arguments.subspan(2));
   if (const auto* misuse = std::get_if<Misuse>(&parsed)) {
-    err << program << ": " << misuse->message << '\n' << usage;
+    err << session.program << ": " << misuse->message << '\n' << usage;
     return 2;
   }
-  const RenderRequest& request = std::get<RenderRequest>(parsed);
   if (widgets_.empty()) {
-    err << program << ": the bundle holds no widget\n";
+    err << session.program << ": the bundle holds no widget\n";
     return 1;
   }
+  const RenderRequest& request = std::get<RenderRequest>(parsed);
+  const int status = request.all ? renderAll(request, session) : renderOne(request, session);
+  if (status == 0) session.reportMissing(assets_);
+  return status;
+}
 
-  MissingImages missing;
-  const auto reportMissing = [&] {
-    if (missing.names.empty()) return;
-    err << program << ": no artwork for " << missing.names.size()
-        << (missing.names.size() == 1 ? " image (" : " images (") << missing.names.front()
-        << (missing.names.size() > 1 ? ", …" : "") << ") under " << assets_.root().string()
-        << "; drawn as placeholders\n";
-  };
-
-  if (!request.all) {
-    const WidgetConfiguration* widget = &widgets_.front();
-    if (request.kind) {
-      widget = nullptr;
-      for (const auto& candidate : widgets_) {
-        if (candidate.kind() == *request.kind) widget = &candidate;
-      }
-      if (!widget) {
-        err << program << ": the bundle has no widget of kind \"" << *request.kind << "\"\n";
-        return 2;
-      }
+int WidgetHost::renderOne(const RenderRequest& request, RunSession& session) const {
+  const WidgetConfiguration* widget = &widgets_.front();
+  if (request.kind) {
+    widget = nullptr;
+    for (const auto& candidate : widgets_) {
+      if (candidate.kind() == *request.kind) widget = &candidate;
     }
-    if (widget->supportedFamilies().empty()) {
-      err << program << ": the widget " << widget->kind() << " supports no family\n";
-      return 1;
-    }
-    const WidgetFamily family = request.family.value_or(widget->supportedFamilies().front());
-    if (!widget->supports(family)) {
-      err << program << ": the widget " << widget->kind() << " does not come in "
-          << rawValue(family) << '\n';
+    if (!widget) {
+      session.err << session.program << ": the bundle has no widget of kind \"" << *request.kind
+                  << "\"\n";
       return 2;
     }
-    const Rendering rendering =
-        render(*widget, family, Appearance(request.appearance.value_or(AppearanceName::aqua)),
-               request.scale, now);
-    missing.add(rendering.missingImages);
-    if (request.output) {
-      if (!writeFile(*request.output, rendering.svg)) {
-        err << program << ": could not write " << request.output->string() << '\n';
-        return 1;
-      }
-    } else {
-      out << rendering.svg << '\n';
-    }
-    reportMissing();
-    return 0;
   }
+  if (widget->supportedFamilies().empty()) {
+    session.err << session.program << ": the widget " << widget->kind() << " supports no family\n";
+    return 1;
+  }
+  const WidgetFamily family = request.family.value_or(widget->supportedFamilies().front());
+  if (!widget->supports(family)) {
+    session.err << session.program << ": the widget " << widget->kind() << " does not come in "
+                << rawValue(family) << '\n';
+    return 2;
+  }
+  const Rendering rendering =
+      render(*widget, family, Appearance(request.appearance.value_or(AppearanceName::aqua)),
+             request.scale, session.now);
+  session.missing.add(rendering.missingImages);
+  if (!request.output) {
+    session.out << rendering.svg << '\n';
+  } else if (!writeFile(*request.output, rendering.svg)) {
+    session.err << session.program << ": could not write " << request.output->string() << '\n';
+    return 1;
+  }
+  return 0;
+}
 
+int WidgetHost::renderAll(const RenderRequest& request, RunSession& session) const {
   const std::filesystem::path folder = request.output.value_or(defaultOutputFolder);
   std::error_code error;
   std::filesystem::create_directories(folder, error);
   if (error) {
-    err << program << ": could not make the folder " << folder.string() << ": " << error.message()
-        << '\n';
+    session.err << session.program << ": could not make the folder " << folder.string() << ": "
+                << error.message() << '\n';
     return 1;
   }
   std::vector<Drawing> drawings;
@@ -370,10 +386,11 @@ int WidgetHost::run(std::span<const std::string> arguments, std::ostream& out, s
         const std::string file = fileNamePart(widget.kind()) + "-" + std::string(rawValue(family)) +
                                  "-" + std::string(rawValue(appearance)) + ".svg";
         const Rendering rendering =
-            render(widget, family, Appearance(appearance), request.scale, now);
-        missing.add(rendering.missingImages);
+            render(widget, family, Appearance(appearance), request.scale, session.now);
+        session.missing.add(rendering.missingImages);
         if (!writeFile(folder / file, rendering.svg)) {
-          err << program << ": could not write " << (folder / file).string() << '\n';
+          session.err << session.program << ": could not write " << (folder / file).string()
+                      << '\n';
           return 1;
         }
         drawings.push_back({&widget, family, appearance, file});
@@ -381,11 +398,12 @@ int WidgetHost::run(std::span<const std::string> arguments, std::ostream& out, s
     }
   }
   if (!writeFile(folder / "index.html", indexPage(drawings))) {
-    err << program << ": could not write " << (folder / "index.html").string() << '\n';
+    session.err << session.program << ": could not write " << (folder / "index.html").string()
+                << '\n';
     return 1;
   }
-  out << "Wrote " << drawings.size() << " drawings and index.html to " << folder.string() << '\n';
-  reportMissing();
+  session.out << "Wrote " << drawings.size() << " drawings and index.html to " << folder.string()
+              << '\n';
   return 0;
 }
 

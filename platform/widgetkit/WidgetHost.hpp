@@ -50,7 +50,14 @@ class WidgetHost {
   int run(std::span<const std::string> arguments, std::ostream& out, std::ostream& err,
           Date now) const;
 
+  /// What `run` read of a render command line, and the state of one run; defined where `run` is.
+  struct RenderRequest;
+  struct RunSession;
+
  private:
+  int renderOne(const RenderRequest& request, RunSession& session) const;
+  int renderAll(const RenderRequest& request, RunSession& session) const;
+
   std::vector<WidgetConfiguration> widgets_;
   AssetCatalog assets_;
 };
