@@ -4,21 +4,16 @@
 
 #include <cstdlib>
 #include <memory>
-#include <mutex>
 
+#include "platform/foundation/ProcessSetting.hpp"
 #include "platform/foundation/internal/IcuSupport.hpp"
 
 namespace kelvo {
 namespace {
 
-std::mutex& currentMutex() {
-  static std::mutex mutex;
-  return mutex;
-}
-
-std::optional<TimeZone>& currentStorage() {
-  static std::optional<TimeZone> zone;
-  return zone;
+ProcessSetting<TimeZone>& currentSetting() {
+  static ProcessSetting<TimeZone> setting;
+  return setting;
 }
 
 }  // namespace
@@ -38,21 +33,15 @@ std::optional<TimeZone> TimeZone::named(std::string_view identifier) {
 TimeZone TimeZone::utc() { return TimeZone("UTC"); }
 
 TimeZone TimeZone::current() {
-  std::lock_guard lock(currentMutex());
-  auto& stored = currentStorage();
-  if (!stored) {
+  return currentSetting().get([] {
     const char* tz = std::getenv("TZ");
     std::string_view name = tz != nullptr ? tz : "";
     if (!name.empty() && name.front() == ':') name.remove_prefix(1);
-    stored = named(name).value_or(utc());
-  }
-  return *stored;
+    return named(name).value_or(utc());
+  });
 }
 
-void TimeZone::setCurrent(const TimeZone& zone) {
-  std::lock_guard lock(currentMutex());
-  currentStorage() = zone;
-}
+void TimeZone::setCurrent(const TimeZone& zone) { currentSetting().set(zone); }
 
 int TimeZone::secondsFromGMT(Date date) const {
   std::unique_ptr<icu::TimeZone> zone(
