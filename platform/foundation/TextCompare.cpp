@@ -1,10 +1,12 @@
+#include "platform/foundation/TextCompare.hpp"
+
 #include <unicode/coll.h>
 
 #include <memory>
 #include <string>
 
+#include "platform/foundation/Locale.hpp"
 #include "platform/foundation/internal/IcuSupport.hpp"
-#include "platform/foundation/Text.hpp"
 
 namespace kelvo::text {
 namespace {
