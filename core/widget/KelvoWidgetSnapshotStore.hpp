@@ -1,5 +1,14 @@
 #pragma once
 
+// The widget snapshot file that the host application writes and the widget reads, in the app
+// group's shared container.
+//
+//   WidgetSharing::setAppGroupIdentifier("group.kelvo");          // once, by the host
+//   const auto store = KelvoWidgetSnapshotStore::shared();
+//   store.write(snapshot);                                          // host: after a change
+//   const KelvoWidgetState state = store.read(now);                 // widget: at each timeline
+//   if (const auto* cards = state.as<KelvoWidgetState::Cards>()) show(cards->snapshot);
+
 #include <filesystem>
 #include <optional>
 #include <string>

@@ -1,5 +1,16 @@
 #pragma once
 
+// The widget host: runs a widget bundle as the system's widget service would, asking each
+// widget's provider for its timeline and drawing its view as SVG.
+//
+//   const WidgetHost host(Bundle::body(), AssetCatalog(artworkRoot));
+//   std::cout << host.describe(now);                               // widgets and timelines
+//   const Rendering drawn = host.render(host.widgets().front(), WidgetFamily::systemSmall,
+//                                       Appearance(AppearanceName::darkAqua), 2, now);
+//   return host.run(arguments, std::cout, std::cerr, now);        // the command line below
+//
+// An extension's main hands its bundle to `WidgetBundle<Bundle>::main` (WidgetBundle.hpp).
+
 #include <iosfwd>
 #include <span>
 #include <string>
