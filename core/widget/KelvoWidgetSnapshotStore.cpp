@@ -49,7 +49,7 @@ KelvoWidgetState KelvoWidgetSnapshotStore::read(Date now) const {
   if (!file) return KelvoWidgetState::unavailable();
   std::optional<KelvoWidgetSnapshot> snapshot;
   try {
-    snapshot = KelvoWidgetSnapshot::decode(fileManager_.contents(*file));
+    snapshot = KelvoWidgetSnapshot::decode(fileManager_.contents(*file, fileSizeLimit));
   } catch (const Error&) {
     return KelvoWidgetState::waiting();
   } catch (const std::bad_alloc&) {
