@@ -6,13 +6,13 @@
 #include <charconv>
 #include <cmath>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <optional>
 #include <ostream>
 #include <variant>
 
 #include "platform/foundation/Clock.hpp"
+#include "platform/foundation/FileManager.hpp"
 #include "platform/foundation/Localized.hpp"
 #include "platform/widgetkit/Layout.hpp"
 #include "platform/widgetkit/SVGWriter.hpp"
@@ -35,6 +35,8 @@ using RenderRequest = WidgetHost::RenderRequest;
 
 using ordered_json = nlohmann::ordered_json;
 
+// A drawing below a tenth of a point per pixel is empty, one above 16 needlessly huge.
+constexpr double smallestDisplayScale = 0.1;
 constexpr double largestDisplayScale = 16;
 
 // A refusal of the command line, said in one line.
@@ -85,8 +87,8 @@ std::variant<RenderRequest, Misuse> parseRender(std::span<const std::string> arg
       double scale = 0;
       const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), scale);
       if (error != std::errc() || end != value.data() + value.size() || !std::isfinite(scale) ||
-          !(scale > 0) || scale > largestDisplayScale) {
-        return Misuse{"the scale must be a number above 0 and at most 16, not \"" + value + "\""};
+          !(scale >= smallestDisplayScale) || scale > largestDisplayScale) {
+        return Misuse{"the scale must be a number from 0.1 to 16, not \"" + value + "\""};
       }
       request.scale = scale;
     } else {
@@ -137,11 +139,15 @@ std::string fileNamePart(std::string_view text) {
   return part.empty() || part.front() == '.' ? "_" + part : part;
 }
 
-bool writeFile(const std::filesystem::path& path, std::string_view content) {
-  std::ofstream file(path, std::ios::binary | std::ios::trunc);
-  file.write(content.data(), static_cast<std::streamsize>(content.size()));
-  file.close();
-  return static_cast<bool>(file);
+// Through the atomic write, so that a failure (a full disk, say) leaves any old file whole.
+bool writeFile(const FileManager& files, const std::filesystem::path& path,
+               std::string_view content) {
+  try {
+    files.write(path, content);
+    return true;
+  } catch (const FileError&) {
+    return false;
+  }
 }
 
 // Collects the names of images drawn as placeholders, each once, in order.
@@ -223,8 +229,9 @@ std::string indexPage(const std::vector<Drawing>& drawings) {
 
 }  // namespace
 
-WidgetHost::WidgetHost(std::vector<WidgetConfiguration> widgets, AssetCatalog assets)
-    : widgets_(std::move(widgets)), assets_(std::move(assets)) {}
+WidgetHost::WidgetHost(std::vector<WidgetConfiguration> widgets, AssetCatalog assets,
+                       FileManager files)
+    : widgets_(std::move(widgets)), assets_(std::move(assets)), files_(std::move(files)) {}
 
 TimelineProviderContext WidgetHost::context(WidgetFamily family, Date now, bool isPreview) {
   return {family, isPreview, displaySize(family), now};
@@ -309,7 +316,7 @@ int WidgetHost::run(std::span<const std::string> arguments, std::ostream& out, s
                             "[--output FILE] | render --all [--scale S] [--output FOLDER]]\n";
   if (arguments.size() <= 1) {
     out << describe(now) << '\n';
-    return 0;
+    return checkOutput(session);
   }
   if (arguments[1] == "--help" || arguments[1] == "-h") {
     out << usage;
@@ -330,8 +337,17 @@ int WidgetHost::run(std::span<const std::string> arguments, std::ostream& out, s
   }
   const RenderRequest& request = std::get<RenderRequest>(parsed);
   const int status = request.all ? renderAll(request, session) : renderOne(request, session);
-  if (status == 0) session.reportMissing(assets_);
-  return status;
+  if (status != 0) return status;
+  session.reportMissing(assets_);
+  return checkOutput(session);
+}
+
+// Output that never arrived (a full disk, a closed pipe) is a failure, said where it can be.
+int WidgetHost::checkOutput(RunSession& session) {
+  session.out.flush();
+  if (session.out) return 0;
+  session.err << session.program << ": could not write to standard output\n";
+  return 1;
 }
 
 int WidgetHost::renderOne(const RenderRequest& request, RunSession& session) const {
@@ -363,7 +379,7 @@ int WidgetHost::renderOne(const RenderRequest& request, RunSession& session) con
   session.missing.add(rendering.missingImages);
   if (!request.output) {
     session.out << rendering.svg << '\n';
-  } else if (!writeFile(*request.output, rendering.svg)) {
+  } else if (!writeFile(files_, *request.output, rendering.svg)) {
     session.err << session.program << ": could not write " << request.output->string() << '\n';
     return 1;
   }
@@ -388,7 +404,7 @@ int WidgetHost::renderAll(const RenderRequest& request, RunSession& session) con
         const Rendering rendering =
             render(widget, family, Appearance(appearance), request.scale, session.now);
         session.missing.add(rendering.missingImages);
-        if (!writeFile(folder / file, rendering.svg)) {
+        if (!writeFile(files_, folder / file, rendering.svg)) {
           session.err << session.program << ": could not write " << (folder / file).string()
                       << '\n';
           return 1;
@@ -397,7 +413,7 @@ int WidgetHost::renderAll(const RenderRequest& request, RunSession& session) con
       }
     }
   }
-  if (!writeFile(folder / "index.html", indexPage(drawings))) {
+  if (!writeFile(files_, folder / "index.html", indexPage(drawings))) {
     session.err << session.program << ": could not write " << (folder / "index.html").string()
                 << '\n';
     return 1;

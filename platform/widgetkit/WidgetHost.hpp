@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "platform/foundation/Date.hpp"
+#include "platform/foundation/FileManager.hpp"
 #include "platform/widgetkit/Appearance.hpp"
 #include "platform/widgetkit/AssetCatalog.hpp"
 #include "platform/widgetkit/SVGRenderer.hpp"
@@ -30,7 +31,7 @@ namespace kelvo::widgetkit {
 /// Its command line:
 ///   (no arguments)   the bundle's widgets and the timeline each gives per family, as JSON
 ///   render [--kind K] [--family F] [--appearance A] [--scale S] [--output FILE]
-///                    one drawing as SVG, to FILE or standard output
+///                    one drawing as SVG, to FILE or standard output; S from 0.1 to 16
 ///   render --all [--scale S] [--output FOLDER]
 ///                    every widget in every family and standard appearance, with an index.html
 class WidgetHost {
@@ -40,7 +41,9 @@ class WidgetHost {
   static constexpr double defaultDisplayScale = 2;
   static constexpr const char* defaultOutputFolder = "widget-drawings";
 
-  WidgetHost(std::vector<WidgetConfiguration> widgets, AssetCatalog assets);
+  /// Drawings asked for with --output are written through `files`, whole or not at all.
+  WidgetHost(std::vector<WidgetConfiguration> widgets, AssetCatalog assets,
+             FileManager files = FileManager());
 
   const std::vector<WidgetConfiguration>& widgets() const { return widgets_; }
   const AssetCatalog& assets() const { return assets_; }
@@ -68,9 +71,11 @@ class WidgetHost {
  private:
   int renderOne(const RenderRequest& request, RunSession& session) const;
   int renderAll(const RenderRequest& request, RunSession& session) const;
+  static int checkOutput(RunSession& session);
 
   std::vector<WidgetConfiguration> widgets_;
   AssetCatalog assets_;
+  FileManager files_;
 };
 
 }  // namespace kelvo::widgetkit
