@@ -16,6 +16,8 @@ constexpr unsigned fieldBit(SearchField field) { return 1u << static_cast<unsign
 
 // A batch this large leaves its posting lists trimmed to size.
 constexpr std::size_t compactingBatchSize = 1'024;
+// Empty slots are dropped no sooner than this many at once.
+constexpr std::size_t minimumRenumbering = 1'024;
 
 bool isASCII(std::string_view text) {
   for (const char c : text) {
@@ -54,15 +56,36 @@ std::optional<SearchIndexImpl::Slot> SearchIndexImpl::slotOf(const UUID& id) con
 }
 
 SearchIndexImpl::Slot SearchIndexImpl::takeSlot() {
-  if (!freeSlots_.empty()) {
-    const Slot slot = freeSlots_.back();
-    freeSlots_.pop_back();
-    return slot;
-  }
+  if (cards_.size() >= SearchTermTable::slotLimit && emptySlots_ > 0) renumberSlots();
   if (cards_.size() >= SearchTermTable::slotLimit) fatal("SearchIndex is full");
   cards_.emplace_back();
   boosts_.emplace_back();
   return static_cast<Slot>(cards_.size() - 1);
+}
+
+// Drops the empty slots and their postings in one pass, keeping the order of the rest.
+void SearchIndexImpl::renumberSlots() {
+  std::vector<Slot> newSlots(cards_.size(), SearchTermTable::droppedSlot);
+  std::unordered_map<Slot, std::string> composedTitles;
+  Slot next = 0;
+  for (Slot slot = 0; slot < cards_.size(); ++slot) {
+    if (!cards_[slot]) continue;
+    newSlots[slot] = next;
+    if (next != slot) {
+      cards_[next] = std::move(cards_[slot]);
+      boosts_[next] = boosts_[slot];
+    }
+    ++next;
+  }
+  cards_.resize(next);
+  boosts_.resize(next);
+  for (auto& [slot, title] : composedTitles_) composedTitles.emplace(newSlots[slot], std::move(title));
+  composedTitles_ = std::move(composedTitles);
+  terms_.renumberSlots(newSlots);
+  slotsByID_ = SearchIDBuckets();
+  const auto hashOfSlot = [this](Slot other) { return hashOf(cards_[other]->id()); };
+  for (Slot slot = 0; slot < next; ++slot) slotsByID_.insert(hashOfSlot(slot), slot, hashOfSlot);
+  emptySlots_ = 0;
 }
 
 void SearchIndexImpl::insertCard(const SearchableCard& card, bool deferringTermList) {
@@ -104,16 +127,23 @@ void SearchIndexImpl::insertCard(const SearchableCard& card, bool deferringTermL
 void SearchIndexImpl::removeCard(const UUID& id, bool deferringTermList) {
   const auto slot = slotOf(id);
   if (!slot) return;
-  // Splitting is pure, so the card's texts give back exactly the terms it was listed under.
+  // Splitting is pure, so the card's texts give back exactly the terms it was listed under,
+  // each counted once however often the card holds it.
+  std::vector<TermID> held;
   forEachIndexedText(*cards_[*slot], [&](std::string_view text, SearchField) {
     SearchTokenizer::forEachTerm(text, [&](std::string_view term) {
-      if (const auto termID = terms_.find(term)) terms_.remove(*termID, *slot);
+      if (const auto termID = terms_.find(term)) held.push_back(*termID);
     });
   });
+  std::sort(held.begin(), held.end());
+  held.erase(std::unique(held.begin(), held.end()), held.end());
+  for (const TermID termID : held) terms_.release(termID);
   slotsByID_.erase(hashOf(id), [&](Slot other) { return other == *slot; });
   cards_[*slot].reset();
   composedTitles_.erase(*slot);
-  freeSlots_.push_back(*slot);
+  // Empty slots cost their postings' room and a skip in queries: once they are as many as the
+  // cards (and not few), one pass drops them all, so each removal pays a bounded share.
+  if (++emptySlots_ >= minimumRenumbering && emptySlots_ >= slotsByID_.size()) renumberSlots();
   if (!deferringTermList) terms_.refreshSortedList();
 }
 
@@ -128,7 +158,7 @@ std::string_view SearchIndexImpl::orderTitle(Slot slot) const {
 std::size_t SearchIndexImpl::memoryUsage() const {
   std::size_t bytes = terms_.memoryUsage() + slotsByID_.memoryUsage() +
                       cards_.capacity() * sizeof(std::optional<SearchableCard>) +
-                      boosts_.capacity() * sizeof(Boosts) + freeSlots_.capacity() * sizeof(Slot);
+                      boosts_.capacity() * sizeof(Boosts);
   for (const auto& [slot, title] : composedTitles_) {
     bytes += sizeof(Slot) + sizeof(std::string) + 2 * sizeof(void*) + title.capacity();
   }

@@ -24,6 +24,9 @@ class SearchIndexImpl {
   using Slot = SearchTermTable::Slot;
   using TermID = SearchTermTable::TermID;
 
+  /// The most a card's use (1.5) and recency (1.3) can multiply its text score by.
+  static constexpr double greatestBoost = 1.5 * 1.3;
+
   // What scoring reads of each card, kept beside the slots so that scoring many candidates
   // does not chase every card's record.
   struct Boosts {
@@ -52,13 +55,15 @@ class SearchIndexImpl {
  private:
   std::optional<Slot> slotOf(const UUID& id) const;
   Slot takeSlot();
+  void renumberSlots();
 
   SearchTermTable terms_;
-  // Cards by slot; a free slot is empty and waits in `freeSlots_` for reuse. A card's terms
-  // are not kept: taking it out splits its texts again.
+  // Cards by slot. A card always takes a new slot at the end, so its postings are appended; the
+  // slot of a card that left stays empty (its postings skipped) until enough of them are
+  // dropped at once. A card's terms are not kept: taking it out splits its texts again.
   std::vector<std::optional<SearchableCard>> cards_;
   std::vector<Boosts> boosts_;
-  std::vector<Slot> freeSlots_;
+  std::size_t emptySlots_ = 0;
   SearchIDBuckets slotsByID_;
   // Titles whose composed form differs from the text given: ties sort by the composed form.
   std::unordered_map<Slot, std::string> composedTitles_;

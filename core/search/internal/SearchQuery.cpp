@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string_view>
@@ -152,7 +153,9 @@ std::vector<SearchResult> SearchQuery::run(std::uint64_t limit) {
   if (plan_ == PrefixPlan::table) keepTableHits(candidates);
   if (plan_ == PrefixPlan::probe) probePrefixTerms(candidates);
   if (candidates.slots.empty()) return {};
-  std::vector<Scored> scored = score(candidates);
+  std::vector<Scored> scored = scoreText(candidates);
+  keepThoseThatCanRank(scored, limit);
+  applyBoosts(scored);
   return best(scored, limit);
 }
 
@@ -280,10 +283,10 @@ void SearchQuery::probePrefixTerms(Candidates& candidates) const {
   candidates.truncate(kept);
 }
 
-std::vector<SearchQuery::Scored> SearchQuery::score(Candidates& candidates) const {
+// How well each card's fields match the words, before its use and recency are counted.
+std::vector<SearchQuery::Scored> SearchQuery::scoreText(Candidates& candidates) const {
   std::vector<Scored> scored;
   scored.reserve(candidates.slots.size());
-  std::optional<Date> now;  // read once, when the first card with a last use needs it
   for (std::size_t c = 0; c < candidates.slots.size(); ++c) {
     const Slot slot = candidates.slots[c];
     if (!index_.card(slot)) continue;
@@ -301,16 +304,38 @@ std::vector<SearchQuery::Scored> SearchQuery::score(Candidates& candidates) cons
     const double exactness = (lastHit & exactBit) != 0 ? 1.0 : prefixExactness;
     textScore += exactness * bestWeights[lastHit & SearchTermTable::fieldMask];
     fields |= lastHit & SearchTermTable::fieldMask;
-    const SearchIndexImpl::Boosts& boosts = index_.boosts(slot);
+    scored.push_back(Scored{textScore, slot, fields});
+  }
+  return scored;
+}
+
+// Boosts only ever raise a score, by a bounded factor, so the `limit` best text scores set a
+// floor under the final ones: a card whose text score times the greatest boost stays below
+// the limit-th best text score can never rank, and need not be boosted.
+void SearchQuery::keepThoseThatCanRank(std::vector<Scored>& scored, std::uint64_t limit) const {
+  if (scored.size() <= limit) return;
+  std::vector<double> textScores;
+  textScores.reserve(scored.size());
+  for (const Scored& entry : scored) textScores.push_back(entry.score);
+  const auto kth = textScores.begin() + static_cast<std::ptrdiff_t>(limit - 1);
+  std::nth_element(textScores.begin(), kth, textScores.end(), std::greater<>());
+  // The bound leaves room for rounding in the products of the boosts.
+  const double floor = *kth / (SearchIndexImpl::greatestBoost * (1 + 1e-9));
+  std::erase_if(scored, [floor](const Scored& entry) { return entry.score < floor; });
+}
+
+void SearchQuery::applyBoosts(std::vector<Scored>& scored) const {
+  std::optional<Date> now;  // read once, when the first card with a last use needs it
+  for (Scored& entry : scored) {
+    const SearchIndexImpl::Boosts& boosts = index_.boosts(entry.slot);
     double recencyBoost = 1.0;
     if (boosts.lastUsedAt) {
       if (!now) now = index_.clock().now();
       const double days = (*now - *boosts.lastUsedAt) / 86'400.0;
       recencyBoost = days >= 0 ? 1.0 + 0.3 * std::exp(-days / 14.0) : 1.3;
     }
-    scored.push_back(Scored{textScore * boosts.use * recencyBoost, slot, fields});
+    entry.score = entry.score * boosts.use * recencyBoost;
   }
-  return scored;
 }
 
 std::vector<SearchResult> SearchQuery::best(std::vector<Scored>& scored,

@@ -43,7 +43,9 @@ class SearchQuery {
   Candidates intersect() const;
   void keepTableHits(Candidates& candidates) const;
   void probePrefixTerms(Candidates& candidates) const;
-  std::vector<Scored> score(Candidates& candidates) const;
+  std::vector<Scored> scoreText(Candidates& candidates) const;
+  void keepThoseThatCanRank(std::vector<Scored>& scored, std::uint64_t limit) const;
+  void applyBoosts(std::vector<Scored>& scored) const;
   std::vector<SearchResult> best(std::vector<Scored>& scored, std::uint64_t limit) const;
   std::vector<std::uint8_t> prefixTable() const;
   void mergePrefixHits();
