@@ -89,15 +89,11 @@ TEST(LaunchChoreographyTest, DoneExactlyAtDismissAndBadTimesReadAsZero) {
   }
 }
 
-TEST(LaunchChoreographyTest, CopyAndIdentifiers) {
+TEST(LaunchChoreographyTest, Copy) {
   EXPECT_EQ(LaunchCopy::markLabel(), "Kelvo is opening");
   EXPECT_EQ(LaunchCopy::wordmark(), "Kelvo");
   EXPECT_EQ(LaunchCopy::status(), "Opening your library\xE2\x80\xA6");
   EXPECT_EQ(LaunchCopy::slowStatus(), "Still opening. Large libraries take a moment.");
-  EXPECT_EQ(LaunchIdentifiers::screen, "launch.screen");
-  EXPECT_EQ(LaunchIdentifiers::mark, "launch.mark");
-  EXPECT_EQ(LaunchIdentifiers::wordmark, "launch.wordmark");
-  EXPECT_EQ(LaunchIdentifiers::status, "launch.status");
   EXPECT_EQ(fromRawValue<Phase>("handoff"), Phase::handoff);
 }
 

@@ -20,13 +20,16 @@ TEST(TutorialLibraryTest, ClipsFromRealFiles) {
   std::ofstream(folder / "ready-row.mp4");
   std::ofstream(folder / "documents.mp4") << "x";
   std::ofstream(folder / "mac-keep.mp4") << "x";
+  std::ofstream(folder / "reminders.mp4") << "x";
 
   std::vector<std::string> asked;
   const TutorialLibrary library([&](std::string_view name) -> std::optional<URL> {
     asked.emplace_back(name);
     const auto path = folder / std::string(name);
-    if (name == "reminders.mp4") return URL::fileURL(path);  // located, then gone
-    return std::filesystem::exists(path) ? std::optional(URL::fileURL(path)) : std::nullopt;
+    if (!std::filesystem::exists(path)) return std::nullopt;
+    // Gone between being located and being measured.
+    if (name == "reminders.mp4") std::filesystem::remove(path);
+    return URL::fileURL(path);
   });
   const auto feature = [](const char* slug) { return *TutorialCatalogue::feature(slug); };
 
