@@ -4,8 +4,6 @@
 
 #include <cmath>
 
-#include "core/guidance/OnboardingTrail.hpp"
-
 namespace kelvo {
 namespace {
 
@@ -20,7 +18,6 @@ TEST(OnboardingPagerTest, RubberBandPastTheEnds) {
   const OnboardingPager first(5, 0, 400, 100);
   EXPECT_NEAR(first.resistedTranslation(), 8800.0 / 188, 1e-9);
   EXPECT_EQ(first.clampedProgress(), 0);
-  EXPECT_EQ(OnboardingTrail(first).position(), 0);
   // Inward pulls and single pages.
   EXPECT_EQ(OnboardingPager(5, 2, 300, -60).resistedTranslation(), -60);
   EXPECT_LT(std::abs(OnboardingPager(1, 0, 300, 1e9).resistedTranslation()), 66);

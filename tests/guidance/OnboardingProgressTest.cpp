@@ -53,6 +53,7 @@ TEST(OnboardingProgressTest, TrailFillsSegmentByPosition) {
   EXPECT_FALSE(trail.isComplete(3));
   EXPECT_EQ(OnboardingTrail(4, 2.5).nearestSegment(), 3);
 
+  EXPECT_EQ(OnboardingTrail(OnboardingPager(5, 4, 300, -60)).position(), 4);
   EXPECT_EQ(OnboardingTrail(3, INFINITY).position(), 0);
   EXPECT_EQ(OnboardingTrail(3, std::nan("")).position(), 0);
   EXPECT_EQ(OnboardingTrail(3, 7).position(), 2);
