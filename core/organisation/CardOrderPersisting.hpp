@@ -11,7 +11,7 @@ class CardOrderPersisting {
  public:
   virtual ~CardOrderPersisting() = default;
 
-  /// The stored order; a store that cannot read answers with an empty one.
+  /// The order last saved.
   virtual CardOrder load() = 0;
   /// Keeps `order`; a persistent store throws its own `Error` when it cannot.
   virtual void save(const CardOrder& order) = 0;

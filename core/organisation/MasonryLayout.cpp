@@ -21,23 +21,60 @@ int columnCount(double width, double minimumWidth, double spacing, int lower, in
                                      static_cast<double>(upper)));
 }
 
+namespace {
+
+// The few columns of a screen are scanned; an absurd count goes through a heap.
+constexpr std::size_t scannedColumns = 32;
+
+class ShortestColumn {
+ public:
+  explicit ShortestColumn(std::size_t count) : heights_(count, 0.0) {
+    if (count > scannedColumns) {
+      for (std::size_t column = 0; column < count; ++column) heap_.emplace(0.0, column);
+    }
+  }
+
+  // The shortest column, the leftmost among equal heights.
+  std::size_t take() {
+    if (heap_.empty()) {
+      // Written to become conditional moves: heights arrive in no predictable order.
+      std::size_t best = 0;
+      for (std::size_t column = 1; column < heights_.size(); ++column) {
+        best = heights_[column] < heights_[best] ? column : best;
+      }
+      return best;
+    }
+    const std::size_t column = heap_.top().second;
+    heap_.pop();
+    return column;
+  }
+
+  void grow(std::size_t column, double gap, double height) {
+    heights_[column] += gap;
+    heights_[column] += height;
+    if (heights_.size() > scannedColumns) heap_.emplace(heights_[column], column);
+  }
+
+ private:
+  using Entry = std::pair<double, std::size_t>;
+  std::vector<double> heights_;
+  std::priority_queue<Entry, std::vector<Entry>, std::greater<>> heap_;
+};
+
+}  // namespace
+
 std::vector<std::vector<std::size_t>> distribute(std::span<const double> heights, int columns,
                                                  double spacing) {
   const auto count = static_cast<std::size_t>(std::clamp(columns, 1, maximumColumns));
   const double gap = spacing > 0 ? spacing : 0;
   std::vector<std::vector<std::size_t>> layout(count);
-  // The shortest column on top, the leftmost among equal heights.
-  using Column = std::pair<double, std::size_t>;
-  std::priority_queue<Column, std::vector<Column>, std::greater<>> shortest;
-  for (std::size_t column = 0; column < count; ++column) shortest.emplace(0.0, column);
+  for (auto& column : layout) column.reserve(heights.size() / count + 1);
+  ShortestColumn shortest(count);
   for (std::size_t index = 0; index < heights.size(); ++index) {
     const double height = std::isfinite(heights[index]) && heights[index] > 0 ? heights[index] : 0;
-    auto [running, column] = shortest.top();
-    shortest.pop();
-    if (!layout[column].empty()) running += gap;
-    running += height;
+    const std::size_t column = shortest.take();
+    shortest.grow(column, layout[column].empty() ? 0 : gap, height);
     layout[column].push_back(index);
-    shortest.emplace(running, column);
   }
   return layout;
 }

@@ -56,6 +56,13 @@ TEST(MasonryLayoutTest, Distribute) {
                                     std::numeric_limits<double>::infinity(), 30};
   EXPECT_EQ(distribute(damaged, 2, 10), (Columns{{0, 1}, {2, 3}}));
   EXPECT_EQ(distribute(damaged, 2, -10), (Columns{{0, 1, 2, 3}, {}}));
+  // Many columns: the same dealing.
+  const auto wide = distribute(std::vector<double>(100, 40), 40, 8);
+  for (std::size_t index = 0; index < 100; ++index) {
+    EXPECT_EQ(wide[index % 40][index / 40], index);
+  }
+  const std::vector<double> wideUneven{100, 50, 50, 50, 10};
+  EXPECT_EQ(distribute(wideUneven, 40, 10)[4], (std::vector<std::size_t>{4}));
   EXPECT_EQ(distribute(uneven, std::numeric_limits<int>::max(), 0).size(),
             static_cast<std::size_t>(MasonryLayout::maximumColumns));
 }
