@@ -34,7 +34,9 @@ const std::vector<GroupableCard>& cards() {
       card.type = static_cast<CardType>(engine() % 5);
       const double age = static_cast<double>(engine() % 1'000'000) / 1e6 * threeYears;
       card.createdAt = now - age;
-      if (engine() % 3 != 0) card.lastUsedAt = now - age * (static_cast<double>(engine() % 100) / 100);
+      if (engine() % 3 != 0) {
+        card.lastUsedAt = now - age * (static_cast<double>(engine() % 100) / 100);
+      }
       if (engine() % 10 != 0) {
         card.projectID = projects[engine() % projects.size()];
         card.projectName = "Project";

@@ -57,8 +57,8 @@ const Library& library() {
       library.items.push_back({seededID(engine), project, engine() % 50 == 0, used,
                                Date(static_cast<double>(engine() % 100'000'000))});
       if (index % 20 == 0) {
-        const auto section = project ? LibrarySectionID::project(*project)
-                                     : LibrarySectionID::unsorted();
+        const auto section =
+            project ? LibrarySectionID::project(*project) : LibrarySectionID::unsorted();
         library.order.moveToEnd(library.items.back().itemID, section);
       }
     }
@@ -70,8 +70,8 @@ const Library& library() {
 void sections(benchmark::State& state) {
   const Library& lib = library();
   for (auto _ : state) {
-    const auto result = LibrarySectioning::sections(lib.items, lib.projects, "Unsorted",
-                                                    lib.order, {}, true, false);
+    const auto result = LibrarySectioning::sections(lib.items, lib.projects, "Unsorted", lib.order,
+                                                    {}, true, false);
     benchmark::DoNotOptimize(result.size());
   }
 }

@@ -8,9 +8,8 @@
 namespace kelvo::CardMenuCapabilities {
 
 CardVerbs verbs(const Card& card) {
-  CardVerbs verbs{CardVerb::use,         CardVerb::show,      CardVerb::share,
-                  CardVerb::beam,        CardVerb::moveToShelf, CardVerb::duplicate,
-                  CardVerb::select,      CardVerb::delete_};
+  CardVerbs verbs{CardVerb::use,         CardVerb::show,      CardVerb::share,  CardVerb::beam,
+                  CardVerb::moveToShelf, CardVerb::duplicate, CardVerb::select, CardVerb::delete_};
   verbs.insert(card.isPinned() ? CardVerb::unpin : CardVerb::pin);
   const auto parsed = card.variableTemplate();
   verbs.insert(parsed && parsed->hasVariables() ? CardVerb::fillAndCopy : CardVerb::copy);

@@ -46,7 +46,9 @@ std::vector<CardGroup> byProject(std::span<const GroupableCard> cards) {
       continue;
     }
     const auto [slot, isNew] = slots.try_emplace(*card.projectID, projects.size());
-    if (isNew) projects.push_back({*card.projectID, &card});
+    if (isNew) {
+      projects.push_back({*card.projectID, &card, std::numeric_limits<double>::lowest(), {}});
+    }
     Project& project = projects[slot->second];
     project.cardIDs.push_back(card.id);
     if (card.lastUsedAt) project.latestUse = std::max(project.latestUse, sortKey(*card.lastUsedAt));
@@ -83,8 +85,8 @@ std::vector<CardGroup> byType(std::span<const GroupableCard> cards) {
   for (const CardType type : types) {
     auto& pile = piles[static_cast<std::size_t>(type)];
     if (pile.empty()) continue;
-    groups.push_back({"type-" + std::string(rawValue(type)), pluralLabel(type), icon(type),
-                      tint(type), pile});
+    groups.push_back(
+        {"type-" + std::string(rawValue(type)), pluralLabel(type), icon(type), tint(type), pile});
   }
   return groups;
 }
@@ -95,8 +97,7 @@ std::vector<CardGroup> byRecency(std::span<const GroupableCard> cards, Date now,
   std::array<Pile, allCases<RecencyBucket>().size()> piles;
   for (const GroupableCard& card : cards) {
     const Date touched = card.lastTouchedAt();
-    piles[static_cast<std::size_t>(bounds.bucket(touched))].emplace_back(sortKey(touched),
-                                                                         card.id);
+    piles[static_cast<std::size_t>(bounds.bucket(touched))].emplace_back(sortKey(touched), card.id);
   }
   std::vector<CardGroup> groups;
   for (const RecencyBucket bucket : allCases<RecencyBucket>()) {
@@ -145,8 +146,7 @@ std::vector<CardGroup> byDate(std::span<const GroupableCard> cards, Date now,
     groups.push_back(monthGroup(Date(start), pile, calendar, formatter));
   }
   if (unplaced) {
-    groups.push_back(monthGroup(unplaced->first, unplaced->second, calendar,
-                                formatter));
+    groups.push_back(monthGroup(unplaced->first, unplaced->second, calendar, formatter));
   }
   return groups;
 }
@@ -223,8 +223,8 @@ DateBucket dateBucket(Date instant, Date now, const Calendar& calendar) {
   return {DateBucket::Month{calendar.start(Component::month, instant).value_or(instant)}};
 }
 
-std::vector<CardGroup> groups(std::span<const GroupableCard> cards, CardGrouping grouping,
-                              Date now, const Calendar& calendar) {
+std::vector<CardGroup> groups(std::span<const GroupableCard> cards, CardGrouping grouping, Date now,
+                              const Calendar& calendar) {
   switch (grouping) {
     case CardGrouping::project:
       return byProject(cards);
@@ -246,7 +246,8 @@ size_t std::hash<kelvo::CardOrganiser::DateBucket>::operator()(
   if (const auto* recent = std::get_if<DateBucket::Recent>(&bucket.value)) {
     return static_cast<size_t>(recent->bucket);
   }
-  const double start = std::get<DateBucket::Month>(bucket.value).start.timeIntervalSinceReferenceDate();
+  const double start =
+      std::get<DateBucket::Month>(bucket.value).start.timeIntervalSinceReferenceDate();
   // Every damaged instant hashes alike, as they compare equal.
   return std::isnan(start) ? 0x7ff8 : std::hash<double>{}(start) ^ 0x9e3779b97f4a7c15ULL;
 }

@@ -65,8 +65,8 @@ DateBucket dateBucket(Date instant, Date now, const Calendar& calendar);
 /// The groups of `cards` under `grouping`. Project and type groups keep the cards' order;
 /// recency and date groups put the latest first, then the smaller identifier. An instant that is
 /// not a number counts as earlier than every real one.
-std::vector<CardGroup> groups(std::span<const GroupableCard> cards, CardGrouping grouping,
-                              Date now, const Calendar& calendar);
+std::vector<CardGroup> groups(std::span<const GroupableCard> cards, CardGrouping grouping, Date now,
+                              const Calendar& calendar);
 
 }  // namespace kelvo::CardOrganiser
 

@@ -12,10 +12,10 @@ using Modifier = KelvoKeyboardShortcut::Modifier;
 using Group = KelvoKeyboardShortcut::Group;
 using MacMenu = KelvoKeyboardShortcut::MacMenu;
 
-constexpr std::array<Modifier, 4> displayOrder{Modifier::control, Modifier::option,
-                                               Modifier::shift, Modifier::command};
-constexpr std::array<Modifier, 4> spokenOrder{Modifier::command, Modifier::shift,
-                                              Modifier::option, Modifier::control};
+constexpr std::array<Modifier, 4> displayOrder{Modifier::control, Modifier::option, Modifier::shift,
+                                               Modifier::command};
+constexpr std::array<Modifier, 4> spokenOrder{Modifier::command, Modifier::shift, Modifier::option,
+                                              Modifier::control};
 
 constexpr std::string_view enDash = "\u2013";
 constexpr std::string_view escapeSymbol = "\u238B";
@@ -29,8 +29,8 @@ KelvoKeyboardShortcut makeReadyRow() {
   detail += " the last. ";
   detail += "A card with fields opens to be filled in rather than copied.";
   return KelvoKeyboardShortcut("ready-row", "Use a card from Ready", std::move(detail), "1",
-                               std::nullopt, chips, {Modifier::command}, Group::use,
-                               std::nullopt, /*isAvailableOnTouchOnly=*/true);
+                               std::nullopt, chips, {Modifier::command}, Group::use, std::nullopt,
+                               /*isAvailableOnTouchOnly=*/true);
 }
 
 std::vector<KelvoKeyboardShortcut> makeCatalogue() {
@@ -40,8 +40,8 @@ std::vector<KelvoKeyboardShortcut> makeCatalogue() {
   const std::vector<Modifier> commandShift{Modifier::command, Modifier::shift};
   const std::vector<Modifier> commandOption{Modifier::command, Modifier::option};
   return {
-      S("keep-clipboard", "Keep the clipboard", "Turns whatever you last copied into a card.",
-        "N", none, 1, command, Group::capture, MacMenu::file),
+      S("keep-clipboard", "Keep the clipboard", "Turns whatever you last copied into a card.", "N",
+        none, 1, command, Group::capture, MacMenu::file),
       S("import-snippets", localized("Import snippets"),
         "Brings in snippets from another app: paste a list, or open a file.", "I", none, 1,
         commandShift, Group::capture, MacMenu::file),
@@ -57,15 +57,14 @@ std::vector<KelvoKeyboardShortcut> makeCatalogue() {
       S("settings", "Settings", none, ",", none, 1, command, Group::app, MacMenu::app),
       S("shortcuts", "Keyboard shortcuts", "This list.", "/", none, 1, command, Group::app,
         MacMenu::help),
-      S("paste-as-card", "Paste", "Pastes into the field that has the caret. Keep is \u2318N.",
-        "V", none, 1, command, Group::capture, MacMenu::edit),
-      S("copy-selected", "Copy",
-        "One card copies itself; several text cards copy joined together.", "C", none, 1,
-        command, Group::selection, MacMenu::edit),
+      S("paste-as-card", "Paste", "Pastes into the field that has the caret. Keep is \u2318N.", "V",
+        none, 1, command, Group::capture, MacMenu::edit),
+      S("copy-selected", "Copy", "One card copies itself; several text cards copy joined together.",
+        "C", none, 1, command, Group::selection, MacMenu::edit),
       S("select-all", "Select all cards in view", none, "A", none, 1, command, Group::selection,
         MacMenu::edit),
-      S("clear-selection", "Clear the selection", none, std::string(escapeSymbol), "Escape", 1,
-        {}, Group::selection, none),
+      S("clear-selection", "Clear the selection", none, std::string(escapeSymbol), "Escape", 1, {},
+        Group::selection, none),
       S("delete-selected", "Delete",
         "Moves the selection to the 30-day Trash. Undo is offered right after.",
         std::string(deleteSymbol), "Delete", 1, command, Group::selection, MacMenu::edit),
@@ -88,8 +87,7 @@ KelvoKeyboardShortcut::KelvoKeyboardShortcut(std::string id, std::string title,
                                              std::optional<std::string> spokenKey, int keyCount,
                                              std::vector<Modifier> modifiers, Group group,
                                              std::optional<MacMenu> macMenu,
-                                             bool isAvailableOnTouchOnly,
-                                             bool isAvailableOnMacOnly)
+                                             bool isAvailableOnTouchOnly, bool isAvailableOnMacOnly)
     : id_(std::move(id)),
       title_(std::move(title)),
       detail_(std::move(detail)),
@@ -122,9 +120,8 @@ std::vector<KelvoKeyboardShortcut> KelvoKeyboardShortcut::inGroup(Group group) {
 std::vector<KelvoKeyboardShortcut::Group> KelvoKeyboardShortcut::populatedGroups() {
   std::vector<Group> groups;
   for (const Group group : allCases<Group>()) {
-    const bool populated = std::any_of(all().begin(), all().end(), [&](const auto& row) {
-      return row.group() == group;
-    });
+    const bool populated = std::any_of(all().begin(), all().end(),
+                                       [&](const auto& row) { return row.group() == group; });
     if (populated) groups.push_back(group);
   }
   return groups;

@@ -43,9 +43,8 @@ SortKey sortKey(const UUID& id, bool isPinned, const std::optional<Date>& lastUs
 std::vector<std::size_t> displayOrder(const std::vector<SortKey>& keys) {
   std::vector<std::size_t> positions(keys.size());
   std::iota(positions.begin(), positions.end(), std::size_t{0});
-  std::stable_sort(positions.begin(), positions.end(), [&](std::size_t a, std::size_t b) {
-    return comesBefore(keys[a], keys[b]);
-  });
+  std::stable_sort(positions.begin(), positions.end(),
+                   [&](std::size_t a, std::size_t b) { return comesBefore(keys[a], keys[b]); });
   return positions;
 }
 

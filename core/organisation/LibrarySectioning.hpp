@@ -56,8 +56,8 @@ std::vector<Item> ordered(std::vector<Item> items, const LibrarySectionID& secti
   std::vector<detail::SortKey> keys;
   keys.reserve(items.size());
   for (const Item& item : items) {
-    keys.push_back(detail::sortKey(item.id(), item.isPinned(), item.lastUsedAt(),
-                                   item.createdAt(), ranks));
+    keys.push_back(
+        detail::sortKey(item.id(), item.isPinned(), item.lastUsedAt(), item.createdAt(), ranks));
   }
   std::vector<Item> result;
   result.reserve(items.size());
@@ -71,11 +71,11 @@ std::vector<Item> ordered(std::vector<Item> items, const LibrarySectionID& secti
 /// listed project go to the unsorted pile, which comes last and shows when it has items or
 /// `alwaysShowUnsorted`. `hideEmptyProjects` then drops every empty section, the pile included.
 template <LibraryItem Item>
-std::vector<LibrarySection<Item>> sections(
-    const std::vector<Item>& items, const std::vector<LibraryProject>& projects,
-    std::string_view unsortedTitle, const CardOrder& order,
-    const std::unordered_set<LibrarySectionID>& collapsed, bool alwaysShowUnsorted,
-    bool hideEmptyProjects) {
+std::vector<LibrarySection<Item>> sections(const std::vector<Item>& items,
+                                           const std::vector<LibraryProject>& projects,
+                                           std::string_view unsortedTitle, const CardOrder& order,
+                                           const std::unordered_set<LibrarySectionID>& collapsed,
+                                           bool alwaysShowUnsorted, bool hideEmptyProjects) {
   const std::vector<LibraryProject> standing = detail::standingOrder(projects);
   // A project listed twice gets the group of its first listing in each of its sections.
   std::unordered_map<UUID, std::size_t> slots;

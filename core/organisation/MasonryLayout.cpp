@@ -17,8 +17,8 @@ int columnCount(double width, double minimumWidth, double spacing, int lower, in
   const double quotient = std::floor((width + spacing) / denominator);
   if (std::isnan(quotient)) return lower;
   // Clamped while still floating point: a huge quotient does not fit an integer.
-  return static_cast<int>(std::clamp(quotient, static_cast<double>(lower),
-                                     static_cast<double>(upper)));
+  return static_cast<int>(
+      std::clamp(quotient, static_cast<double>(lower), static_cast<double>(upper)));
 }
 
 namespace {

@@ -25,8 +25,8 @@ std::shared_ptr<Card> card(std::string_view typeRaw, bool pinned, std::string pa
 TEST(CardMenuCapabilitiesTest, Verbs) {
   using CardMenuCapabilities::sharedVerbs;
   using CardMenuCapabilities::verbs;
-  const CardVerbs base{V::use, V::show, V::share, V::beam, V::moveToShelf, V::duplicate,
-                       V::select, V::delete_};
+  const CardVerbs base{V::use,         V::show,      V::share,  V::beam,
+                       V::moveToShelf, V::duplicate, V::select, V::delete_};
   auto with = [&](std::initializer_list<V> more) {
     CardVerbs all = base;
     all.insert(more);

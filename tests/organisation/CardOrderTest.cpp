@@ -90,7 +90,8 @@ TEST(CardOrderTest, DuplicatesAndStoredKeysInLowerCase) {
   CardOrder order = CardOrder::decode(
       R"({"unsorted":["00000000-0000-4000-8000-000000000001",)"
       R"("00000000-0000-4000-8000-000000000002","00000000-0000-4000-8000-000000000001"],)"
-      R"(")" + lower + R"(":["00000000-0000-4000-8000-000000000002"]})");
+      R"(")" +
+      lower + R"(":["00000000-0000-4000-8000-000000000002"]})");
   EXPECT_EQ(order.position(a, unsorted), 0u);
   EXPECT_EQ(order.ranks(unsorted), (CardOrder::Ranks{{a, 0}, {b, 1}}));
   EXPECT_TRUE(order.ranks(work).empty());

@@ -15,9 +15,9 @@
 namespace kelvo {
 namespace {
 
-using testing::uuid;
 using CardOrganiser::groups;
 using CardOrganiser::RecencyBucket;
+using testing::uuid;
 using Ids = std::vector<UUID>;
 
 const Calendar utcUS(TimeZone::utc(), Locale("en_US"));
@@ -97,9 +97,12 @@ TEST(CardOrganiserTest, ByProjectAndByType) {
 
   // A used project first; never-used ones by their first card's sort index, then identifier.
   const std::vector<GroupableCard> cards{
-      card(1, now, std::nullopt, uuid(30), 5),  card(2, now, std::nullopt, uuid(20), 1),
-      card(3, now, std::nullopt, uuid(10), 1),  card(4, now),
-      card(5, now, at(2020, 1, 1), uuid(40), 9), card(6, now, std::nullopt, uuid(30), 0),
+      card(1, now, std::nullopt, uuid(30), 5),
+      card(2, now, std::nullopt, uuid(20), 1),
+      card(3, now, std::nullopt, uuid(10), 1),
+      card(4, now),
+      card(5, now, at(2020, 1, 1), uuid(40), 9),
+      card(6, now, std::nullopt, uuid(30), 0),
       card(7, now, std::nullopt, std::nullopt, 0, CardType::fact),
   };
   const auto byProject = groups(cards, CardGrouping::project, now, utcUS);
@@ -116,11 +119,12 @@ TEST(CardOrganiserTest, ByProjectAndByType) {
   EXPECT_EQ(byProject.back().cardIDs, (Ids{uuid(4), uuid(7)}));
 
   const auto byType = groups(cards, CardGrouping::type, now, utcUS);
-  EXPECT_EQ(byType, (std::vector<CardGroup>{
-                        {"type-text", "Text", KelvoIcon::textCard, KelvoColorToken::typeText,
-                         Ids{uuid(1), uuid(2), uuid(3), uuid(4), uuid(5), uuid(6)}},
-                        {"type-fact", "Facts", KelvoIcon::factCard, KelvoColorToken::typeFact,
-                         Ids{uuid(7)}}}));
+  EXPECT_EQ(
+      byType,
+      (std::vector<CardGroup>{
+          {"type-text", "Text", KelvoIcon::textCard, KelvoColorToken::typeText,
+           Ids{uuid(1), uuid(2), uuid(3), uuid(4), uuid(5), uuid(6)}},
+          {"type-fact", "Facts", KelvoIcon::factCard, KelvoColorToken::typeFact, Ids{uuid(7)}}}));
 }
 
 TEST(CardOrganiserTest, ByRecencyAndByDate) {
@@ -137,18 +141,21 @@ TEST(CardOrganiserTest, ByRecencyAndByDate) {
   EXPECT_EQ(bucket(at(2024, 10, 4, 23), firstDay, utcUS), RecencyBucket::thisMonth);
 
   const std::vector<GroupableCard> cards{
-      card(1, at(2024, 2, 10), now + 60),  card(3, sunday),  card(2, sunday),
-      card(4, at(2024, 9, 30, 9)),         card(5, at(2024, 8, 3), at(2024, 10, 1, 8)),
+      card(1, at(2024, 2, 10), now + 60),
+      card(3, sunday),
+      card(2, sunday),
+      card(4, at(2024, 9, 30, 9)),
+      card(5, at(2024, 8, 3), at(2024, 10, 1, 8)),
       card(6, at(2024, 2, 20)),
   };
   const auto byRecency = groups(cards, CardGrouping::recency, now, utcGB);
-  EXPECT_EQ(byRecency, (std::vector<CardGroup>{
-                           {"recency-today", "Today", KelvoIcon::today, std::nullopt,
-                            Ids{uuid(1), uuid(5)}},
-                           {"recency-yesterday", "Yesterday", KelvoIcon::yesterday,
-                            std::nullopt, Ids{uuid(4)}},
-                           {"recency-earlier", "Earlier", KelvoIcon::earlier, std::nullopt,
-                            Ids{uuid(2), uuid(3), uuid(6)}}}));
+  EXPECT_EQ(
+      byRecency,
+      (std::vector<CardGroup>{
+          {"recency-today", "Today", KelvoIcon::today, std::nullopt, Ids{uuid(1), uuid(5)}},
+          {"recency-yesterday", "Yesterday", KelvoIcon::yesterday, std::nullopt, Ids{uuid(4)}},
+          {"recency-earlier", "Earlier", KelvoIcon::earlier, std::nullopt,
+           Ids{uuid(2), uuid(3), uuid(6)}}}));
 
   const auto byDate = groups(cards, CardGrouping::date, now, utcGB);
   EXPECT_EQ(ids(byDate), (std::vector<std::string>{"date-yesterday", "date-2024-9", "date-2024-8",
@@ -189,8 +196,9 @@ TEST(CardOrganiserTest, DamagedInstantsShareOneGroup) {
 TEST(CardOrganiserTest, LargeGroupsOrderAsSmallOnes) {
   // Thousands of cards in one group, many sharing an instant, NaN and both zeros among them.
   std::mt19937_64 engine(7);
-  const double instants[] = {std::numeric_limits<double>::quiet_NaN(), -0.0, 0.0, -1e9, -5.5,
-                             -1e300, -std::numeric_limits<double>::infinity()};
+  const double instants[] = {
+      std::numeric_limits<double>::quiet_NaN(), -0.0, 0.0, -1e9, -5.5, -1e300,
+      -std::numeric_limits<double>::infinity()};
   std::vector<GroupableCard> cards;
   for (int n = 0; n < 5'000; ++n) {
     const double seconds = n % 3 == 0 ? instants[engine() % std::size(instants)]
@@ -217,8 +225,8 @@ TEST(CardOrganiserTest, LargeGroupsOrderAsSmallOnes) {
 // per card puts it, across daylight-saving changes and week rules.
 TEST(CardOrganiserTest, BoundsAgreeWithTheCalendarRule) {
   std::mt19937_64 engine(20241001);
-  const char* zones[] = {"America/New_York", "Europe/Berlin", "Australia/Lord_Howe",
-                         "America/Sao_Paulo", "Asia/Beirut", "Pacific/Apia"};
+  const char* zones[] = {"America/New_York",  "Europe/Berlin", "Australia/Lord_Howe",
+                         "America/Sao_Paulo", "Asia/Beirut",   "Pacific/Apia"};
   for (const char* zone : zones) {
     for (const char* locale : {"en_US", "en_GB", "de_DE"}) {
       const Calendar calendar(*TimeZone::named(zone), Locale(locale));
@@ -244,17 +252,20 @@ TEST(CardOrganiserTest, BoundsAgreeWithTheCalendarRule) {
         }
         for (const CardGroup& group : groups(cards, CardGrouping::recency, now, calendar)) {
           for (const UUID& id : group.cardIDs) {
-            const auto& kept = cards[static_cast<std::size_t>(std::stoi(id.uuidString().substr(24)))];
+            const auto& kept =
+                cards[static_cast<std::size_t>(std::stoi(id.uuidString().substr(24)))];
             const auto expected = CardOrganiser::bucket(kept.createdAt, now, calendar);
             EXPECT_EQ(group.id, "recency-" + std::string(rawValue(expected)));
           }
         }
         for (const CardGroup& group : groups(cards, CardGrouping::date, now, calendar)) {
           for (const UUID& id : group.cardIDs) {
-            const auto& kept = cards[static_cast<std::size_t>(std::stoi(id.uuidString().substr(24)))];
+            const auto& kept =
+                cards[static_cast<std::size_t>(std::stoi(id.uuidString().substr(24)))];
             const auto expected = CardOrganiser::dateBucket(kept.createdAt, now, calendar);
             std::string expectedID = "date-";
-            if (const auto* recent = std::get_if<CardOrganiser::DateBucket::Recent>(&expected.value)) {
+            if (const auto* recent =
+                    std::get_if<CardOrganiser::DateBucket::Recent>(&expected.value)) {
               expectedID += rawValue(recent->bucket);
             } else {
               const Date month = std::get<CardOrganiser::DateBucket::Month>(expected.value).start;

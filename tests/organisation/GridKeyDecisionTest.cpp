@@ -14,9 +14,11 @@ using Action = GridKeyAction;
 
 TEST(GridKeyDecisionTest, KeyCodes) {
   const std::pair<int, GridKey> codes[] = {
-      {36, GridKey::returnKey}, {76, GridKey::returnKey}, {51, GridKey::deleteKey},
-      {117, GridKey::forwardDeleteKey}, {49, GridKey::space}, {126, GridKey::up},
-      {125, GridKey::down}, {123, GridKey::left}, {124, GridKey::right}};
+      {36, GridKey::returnKey}, {76, GridKey::returnKey},
+      {51, GridKey::deleteKey}, {117, GridKey::forwardDeleteKey},
+      {49, GridKey::space},     {126, GridKey::up},
+      {125, GridKey::down},     {123, GridKey::left},
+      {124, GridKey::right}};
   for (const auto& [code, key] : codes) EXPECT_EQ(gridKey(code), key) << code;
   for (const int code : {0, 35, 48, 53, 127, -1, 1 << 20}) EXPECT_EQ(gridKey(code), std::nullopt);
   EXPECT_EQ(allCases<GridKey>().size(), 8u);
@@ -67,8 +69,7 @@ TEST(GridKeyDecisionTest, DecisionTableInOrder) {
   };
   for (std::size_t row = 0; row < std::size(cases); ++row) {
     const Case& c = cases[row];
-    EXPECT_EQ(GridKeyDecision::decide(c.key, c.focus, c.selected, c.visible, c.editing),
-              c.expected)
+    EXPECT_EQ(GridKeyDecision::decide(c.key, c.focus, c.selected, c.visible, c.editing), c.expected)
         << "case " << row;
   }
 }

@@ -87,11 +87,16 @@ TEST(GridSelectionTest, ArrowMoves) {
     int columns, expected;
   };
   const Case cases[] = {
-      {0, MoveDirection::left, 3, 0},  {3, MoveDirection::left, 3, 2},
-      {2, MoveDirection::right, 3, 3}, {9, MoveDirection::right, 3, 9},
-      {1, MoveDirection::up, 3, 0},    {4, MoveDirection::up, 3, 1},
-      {4, MoveDirection::down, 3, 7},  {8, MoveDirection::down, 3, 9},
-      {4, MoveDirection::down, 0, 5},  {4, MoveDirection::up, -3, 3},
+      {0, MoveDirection::left, 3, 0},
+      {3, MoveDirection::left, 3, 2},
+      {2, MoveDirection::right, 3, 3},
+      {9, MoveDirection::right, 3, 9},
+      {1, MoveDirection::up, 3, 0},
+      {4, MoveDirection::up, 3, 1},
+      {4, MoveDirection::down, 3, 7},
+      {8, MoveDirection::down, 3, 9},
+      {4, MoveDirection::down, 0, 5},
+      {4, MoveDirection::up, -3, 3},
       {4, MoveDirection::down, std::numeric_limits<int>::max(), 9},
       {4, MoveDirection::up, std::numeric_limits<int>::max(), 0},
   };

@@ -44,8 +44,8 @@ TEST(KelvoKeyboardShortcutTest, EveryRowOfTheCatalogue) {
        "⌘1 uses the first chip in the Ready row, ⌘5 the last. A card with fields opens to be "
        "filled in rather than copied.",
        "1", none, cmd, G::use, none, "⌘1–5", "Command 1 through 5"},
-      {"fill-a-form", "Fill a form", "Opens your facts in the order forms ask for them.", "F",
-       none, cmdShift, G::use, Menu::view, "⇧⌘F", "Command Shift F"},
+      {"fill-a-form", "Fill a form", "Opens your facts in the order forms ask for them.", "F", none,
+       cmdShift, G::use, Menu::view, "⇧⌘F", "Command Shift F"},
       {"agenda", "Agenda", "What's due and overdue, grouped.", "A", none, cmdOption, G::use,
        Menu::view, "⌥⌘A", "Command Option A"},
       {"summaries", "Summaries", "Reads a document on this device and says what is in it.", "S",
@@ -53,20 +53,28 @@ TEST(KelvoKeyboardShortcutTest, EveryRowOfTheCatalogue) {
       {"settings", "Settings", none, ",", none, cmd, G::app, Menu::app, "⌘,", "Command ,"},
       {"shortcuts", "Keyboard shortcuts", "This list.", "/", none, cmd, G::app, Menu::help, "⌘/",
        "Command /"},
-      {"paste-as-card", "Paste", "Pastes into the field that has the caret. Keep is ⌘N.", "V",
-       none, cmd, G::capture, Menu::edit, "⌘V", "Command V"},
+      {"paste-as-card", "Paste", "Pastes into the field that has the caret. Keep is ⌘N.", "V", none,
+       cmd, G::capture, Menu::edit, "⌘V", "Command V"},
       {"copy-selected", "Copy", "One card copies itself; several text cards copy joined together.",
        "C", none, cmd, G::selection, Menu::edit, "⌘C", "Command C"},
       {"select-all", "Select all cards in view", none, "A", none, cmd, G::selection, Menu::edit,
        "⌘A", "Command A"},
-      {"clear-selection", "Clear the selection", none, "\u238B", "Escape", {}, G::selection, none,
-       "⎋", "Escape"},
+      {"clear-selection",
+       "Clear the selection",
+       none,
+       "\u238B",
+       "Escape",
+       {},
+       G::selection,
+       none,
+       "⎋",
+       "Escape"},
       {"delete-selected", "Delete",
-       "Moves the selection to the 30-day Trash. Undo is offered right after.", "\u232B",
-       "Delete", cmd, G::selection, Menu::edit, "⌘⌫", "Command Delete"},
+       "Moves the selection to the 30-day Trash. Undo is offered right after.", "\u232B", "Delete",
+       cmd, G::selection, Menu::edit, "⌘⌫", "Command Delete"},
       {"use-selected", "Use the selected card",
-       "Copies it, or opens it to be filled in if it has fields.", "\u23CE", "Return", cmd,
-       G::use, Menu::card, "⌘⏎", "Command Return"},
+       "Copies it, or opens it to be filled in if it has fields.", "\u23CE", "Return", cmd, G::use,
+       Menu::card, "⌘⏎", "Command Return"},
       {"duplicate-selected", "Duplicate",
        "Makes a copy, titled with \u201C copy\u201D, and selects it in place of the original.", "D",
        none, cmd, G::selection, Menu::edit, "⌘D", "Command D"},
@@ -96,7 +104,9 @@ TEST(KelvoKeyboardShortcutTest, EveryRowOfTheCatalogue) {
     EXPECT_EQ(shortcut.isAvailableOnMacOnly(), shortcut.id() == "summaries");
     EXPECT_EQ(shortcut.isAvailable(Surface::mac), !isReadyRow);
     EXPECT_EQ(shortcut.isAvailable(Surface::touch), shortcut.id() != "summaries");
-    if (!isReadyRow) EXPECT_EQ(shortcut.combinations(), std::vector<std::string>{row.display});
+    if (!isReadyRow) {
+      EXPECT_EQ(shortcut.combinations(), std::vector<std::string>{row.display});
+    }
   }
   EXPECT_EQ(all[3], Shortcut::readyRowCopy());
 }
@@ -122,9 +132,9 @@ TEST(KelvoKeyboardShortcutTest, RenderingAndLookUps) {
   EXPECT_EQ(twelve.keyCount(), Shortcut::numberKeyLimit);
   EXPECT_EQ(twelve.displayCombination(), "⌥X–9");
   EXPECT_EQ(twelve.spokenCombination(), "Option X through 9");
-  EXPECT_EQ(Shortcut("n", "N", std::nullopt, "é", std::nullopt, -3, {}, G::use, std::nullopt)
-                .keyCount(),
-            1);
+  EXPECT_EQ(
+      Shortcut("n", "N", std::nullopt, "é", std::nullopt, -3, {}, G::use, std::nullopt).keyCount(),
+      1);
 
   std::vector<std::string> app;
   for (const auto& row : Shortcut::inGroup(G::app)) app.push_back(row.id());

@@ -29,6 +29,11 @@ struct Item {
 };
 static_assert(LibraryItem<Item>);
 
+Item item(int n, std::optional<UUID> project = std::nullopt, bool pinned = false,
+          std::optional<Date> used = std::nullopt, Date created = day(0)) {
+  return {uuid(n), project, pinned, used, created};
+}
+
 std::vector<int> numbers(const std::vector<Item>& items) {
   std::vector<int> result;
   for (const Item& item : items) result.push_back(std::stoi(item.itemID.uuidString().substr(24)));
@@ -56,11 +61,10 @@ TEST(LibrarySectioningTest, SectionsAndTheirOrder) {
   // Equal sort indexes order by code points ("Beta" before "beta", a composed "É" after "Z"),
   // then by identifier.
   const std::vector<LibraryProject> projects{
-      {uuid(5), "beta", 1}, {uuid(4), "E\u0301cole", 1}, {uuid(3), "Zeta", 1},
-      {uuid(2), "Beta", 1}, {uuid(1), "Beta", 1},        {uuid(6), "Last", 2},
-      {uuid(7), "First", 0}};
-  const std::vector<Item> items{{uuid(10), uuid(3)}, {uuid(11), uuid(99)}, {uuid(12), uuid(6)},
-                                {uuid(13), std::nullopt}};
+      {uuid(5), "beta", 1}, {uuid(4), "E\u0301cole", 1}, {uuid(3), "Zeta", 1}, {uuid(2), "Beta", 1},
+      {uuid(1), "Beta", 1}, {uuid(6), "Last", 2},        {uuid(7), "First", 0}};
+  const std::vector<Item> items{item(10, uuid(3)), item(11, uuid(99)), item(12, uuid(6)),
+                                item(13)};
   const std::unordered_set<LibrarySectionID> collapsed{LibrarySectionID::project(uuid(3))};
   const auto all = sections(items, projects, "Unsorted", none, collapsed, false, false);
   EXPECT_EQ(titles(all), (std::vector<std::string>{"First", "Beta", "Beta", "Zeta", "beta",
@@ -81,15 +85,15 @@ TEST(LibrarySectioningTest, DisplayOrderWithinASection) {
   order.move(uuid(1), section, std::nullopt);
   const double nan = std::numeric_limits<double>::quiet_NaN();
   const std::vector<Item> items{
-      {uuid(1)},
-      {uuid(2), {}, false, day(5), day(1)},
-      {uuid(3)},
-      {uuid(4), {}, false, day(5), day(2)},
-      {uuid(5), {}, false, day(9)},
-      {uuid(6), {}, true},
-      {uuid(7), {}, false, std::nullopt, day(2)},
-      {uuid(8), {}, false, Date(nan), Date(nan)},
-      {uuid(9), {}, false, std::nullopt, day(2)},
+      item(1),
+      item(2, {}, false, day(5), day(1)),
+      item(3),
+      item(4, {}, false, day(5), day(2)),
+      item(5, {}, false, day(9)),
+      item(6, {}, true),
+      item(7, {}, false, std::nullopt, day(2)),
+      item(8, {}, false, Date(nan), Date(nan)),
+      item(9, {}, false, std::nullopt, day(2)),
   };
   // Pinned without rank, then the manual order, then newest use, newest creation, identifier;
   // damaged dates count as the distant past.

@@ -7,8 +7,7 @@ namespace kelvo::CardOrganiser {
 
 using Component = Calendar::Component;
 
-RecencyBounds::RecencyBounds(Date now, const Calendar& calendar)
-    : now_(now), calendar_(calendar) {
+RecencyBounds::RecencyBounds(Date now, const Calendar& calendar) : now_(now), calendar_(calendar) {
   const auto day = calendar.start(Component::day, now);
   const auto week = calendar.start(Component::weekOfYear, now);
   const auto month = calendar.start(Component::month, now);
