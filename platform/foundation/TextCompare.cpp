@@ -1,7 +1,10 @@
 #include <unicode/coll.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/foundation/IcuSupport.hpp"
 #include "platform/foundation/Text.hpp"
@@ -69,6 +72,24 @@ std::weak_ordering localizedCompare(std::string_view a, std::string_view b) {
 
 std::weak_ordering localizedCaseInsensitiveCompare(std::string_view a, std::string_view b) {
   return compareWith(collatorsForCurrentLocale().caseInsensitive.get(), a, b);
+}
+
+std::string localizedCaseInsensitiveSortKey(std::string_view text) {
+  const icu::Collator* collator = collatorsForCurrentLocale().caseInsensitive.get();
+  std::string storage;
+  const std::string_view clean = icu_support::wellFormed(text, storage);
+  // Without a collator the comparison falls back to bytes, and so does the key.
+  if (collator == nullptr) return std::string(clean);
+  const icu::UnicodeString unicode = icu_support::toUnicode(clean);
+  std::vector<std::uint8_t> key(64 + 4 * static_cast<std::size_t>(unicode.length()));
+  auto length = collator->getSortKey(unicode, key.data(), static_cast<std::int32_t>(key.size()));
+  if (length > static_cast<std::int32_t>(key.size())) {
+    key.resize(static_cast<std::size_t>(length));
+    length = collator->getSortKey(unicode, key.data(), length);
+  }
+  // The key ends in a zero byte that orders nothing; it is dropped.
+  const auto size = length > 0 ? static_cast<std::size_t>(length) - 1 : 0;
+  return std::string(reinterpret_cast<const char*>(key.data()), std::min(size, key.size()));
 }
 
 }  // namespace kelvo::text

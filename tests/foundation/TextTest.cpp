@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <unordered_set>
+#include <vector>
 
 namespace kelvo::text {
 namespace {
@@ -74,6 +76,21 @@ TEST(TextTest, ComparesAsTheCurrentLocaleSorts) {
   EXPECT_EQ(localizedCompare("\u00E4", "z"), std::weak_ordering::less);
   Locale::setCurrent(Locale("sv_SE"));
   EXPECT_EQ(localizedCompare("\u00E4", "z"), std::weak_ordering::greater);
+}
+
+TEST(TextTest, SortKeysOrderAsTheCaseInsensitiveComparison) {
+  Locale::setCurrent(Locale("en_US"));
+  const std::vector<std::string> texts = {
+      "Work", "wORK", "work ", "r\u00E9sum\u00E9", "resume", "Cafe\u0301", "Caf\u00E9", "",
+      "file10", "file2", "\u00E4", "z", "\xFF\xFE", "\u6771\u4EAC", "a\u0301\u0323",
+      "a\u0323\u0301"};
+  for (const std::string& a : texts) {
+    for (const std::string& b : texts) {
+      const std::weak_ordering keys =
+          localizedCaseInsensitiveSortKey(a) <=> localizedCaseInsensitiveSortKey(b);
+      EXPECT_EQ(keys, localizedCaseInsensitiveCompare(a, b)) << a << " / " << b;
+    }
+  }
 }
 
 }  // namespace
