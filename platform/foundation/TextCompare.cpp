@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "platform/foundation/IcuSupport.hpp"
 #include "platform/foundation/Text.hpp"
@@ -81,15 +80,19 @@ std::string localizedCaseInsensitiveSortKey(std::string_view text) {
   // Without a collator the comparison falls back to bytes, and so does the key.
   if (collator == nullptr) return std::string(clean);
   const icu::UnicodeString unicode = icu_support::toUnicode(clean);
-  std::vector<std::uint8_t> key(64 + 4 * static_cast<std::size_t>(unicode.length()));
-  auto length = collator->getSortKey(unicode, key.data(), static_cast<std::int32_t>(key.size()));
+  std::string key(32 + 3 * static_cast<std::size_t>(unicode.length()), '\0');
+  const auto write = [&] {
+    return collator->getSortKey(unicode, reinterpret_cast<std::uint8_t*>(key.data()),
+                                static_cast<std::int32_t>(key.size()));
+  };
+  auto length = write();
   if (length > static_cast<std::int32_t>(key.size())) {
     key.resize(static_cast<std::size_t>(length));
-    length = collator->getSortKey(unicode, key.data(), length);
+    length = write();
   }
   // The key ends in a zero byte that orders nothing; it is dropped.
-  const auto size = length > 0 ? static_cast<std::size_t>(length) - 1 : 0;
-  return std::string(reinterpret_cast<const char*>(key.data()), std::min(size, key.size()));
+  key.resize(length > 0 ? std::min(static_cast<std::size_t>(length) - 1, key.size()) : 0);
+  return key;
 }
 
 }  // namespace kelvo::text
