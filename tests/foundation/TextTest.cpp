@@ -56,6 +56,10 @@ TEST(TextTest, TrimsAndClassifiesScalars) {
   EXPECT_EQ(trimmed("\n Keep \n", CharacterClass::whitespace), "\n Keep \n");
   EXPECT_EQ(trimmed(" \u00A0 "), "");
   EXPECT_EQ(trimmed("\u200B x \u200B"), "\u200B x \u200B");  // zero-width space is a format char
+  EXPECT_EQ(trimmed(" a\xFF \n"), "a\xFF");  // a bad byte reads as U+FFFD, which stays
+  EXPECT_EQ(trimmed("x \u3000 \u2028"), "x");
+  EXPECT_EQ(trimmed("\u00E9 \xE2\x80 "), "\u00E9 \xE2\x80");
+  EXPECT_EQ(trimmed("\u3000\u00E9\u3000"), "\u00E9");
   EXPECT_FALSE(isMember(U'\n', CharacterClass::whitespace));
   EXPECT_TRUE(isMember(U'\u200B', CharacterClass::control));
   EXPECT_TRUE(isMember(U'\u0301', CharacterClass::letter));
