@@ -89,35 +89,58 @@ CardPredicate CardPredicate::or_(const CardPredicate& other) const { return Or{{
 CardPredicate CardPredicate::negated() const { return Not{*this}; }
 
 bool CardPredicate::matches(const SearchableCard& card, Date now) const {
-  return std::visit(
-      Overloaded{
-          [](const All&) { return true; },
-          [&](const Type& c) { return card.type() == c.type; },
-          [&](const Shelf& c) { return sameName(card.shelfName(), c.name); },
-          [&](const Project& c) { return sameName(card.projectName(), c.name); },
-          [&](const UsedWithin& c) {
-            const auto days = elapsedDays(card, now);
-            return days && *days <= static_cast<double>(c.days);
-          },
-          [&](const NeverUsed&) { return card.useCount() == 0 && !card.lastUsedAt(); },
-          [&](const Stale& c) {
-            const auto days = elapsedDays(card, now);
-            return days && *days > static_cast<double>(c.days);
-          },
-          [&](const HasAttachment&) { return carriesBytes(card.type()); },
-          [&](const HasUnfilledFields&) { return kelvo::hasUnfilledFields(card); },
-          [](const Locked&) { return false; },
-          [&](const And& c) {
-            return std::all_of(c.members.begin(), c.members.end(),
-                               [&](const CardPredicate& p) { return p.matches(card, now); });
-          },
-          [&](const Or& c) {
-            return std::any_of(c.members.begin(), c.members.end(),
-                               [&](const CardPredicate& p) { return p.matches(card, now); });
-          },
-          [&](const Not& c) { return !c.member.matches(card, now); },
-      },
-      value());
+  // A switch over the case rather than a visit: this runs once per card and node, and the
+  // compiler inlines it.
+  const Case& node = value();
+  switch (node.index()) {
+    case 0: return true;
+    case 1: return card.type() == std::get_if<Type>(&node)->type;
+    case 2: return sameName(card.shelfName(), std::get_if<Shelf>(&node)->name);
+    case 3: return sameName(card.projectName(), std::get_if<Project>(&node)->name);
+    case 4: {
+      const auto days = elapsedDays(card, now);
+      return days && *days <= static_cast<double>(std::get_if<UsedWithin>(&node)->days);
+    }
+    case 5: return card.useCount() == 0 && !card.lastUsedAt();
+    case 6: {
+      const auto days = elapsedDays(card, now);
+      return days && *days > static_cast<double>(std::get_if<Stale>(&node)->days);
+    }
+    case 7: return carriesBytes(card.type());
+    case 8: return kelvo::hasUnfilledFields(card);
+    case 9: return false;
+    case 10: return !matchesMembers(std::get_if<And>(&node)->members, card, now, false);
+    case 11: return matchesMembers(std::get_if<Or>(&node)->members, card, now, true);
+    default: return !std::get_if<Not>(&node)->member.matches(card, now);
+  }
+}
+
+// Whether some member's answer is `wanted`, trying the members that read only fields first.
+bool CardPredicate::matchesMembers(const std::vector<CardPredicate>& members,
+                                   const SearchableCard& card, Date now, bool wanted) const {
+  for (const bool costly : {false, true}) {
+    if (costly && !readsText_) break;
+    for (const CardPredicate& member : members) {
+      if (member.readsText_ == costly && member.matches(card, now) == wanted) return true;
+    }
+  }
+  return false;
+}
+
+bool CardPredicate::readsText() const {
+  const auto anyReads = [](const std::vector<CardPredicate>& members) {
+    return std::any_of(members.begin(), members.end(),
+                       [](const CardPredicate& member) { return member.readsText_; });
+  };
+  const Case& node = value();
+  if (std::holds_alternative<Shelf>(node) || std::holds_alternative<Project>(node) ||
+      std::holds_alternative<HasUnfilledFields>(node)) {
+    return true;
+  }
+  if (const auto* all = std::get_if<And>(&node)) return anyReads(all->members);
+  if (const auto* any = std::get_if<Or>(&node)) return anyReads(any->members);
+  if (const auto* inverse = std::get_if<Not>(&node)) return inverse->member.readsText_;
+  return false;
 }
 
 std::vector<SearchableCard> CardPredicate::filter(const std::vector<SearchableCard>& cards,

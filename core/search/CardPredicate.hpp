@@ -71,7 +71,7 @@ class CardPredicate {
   /// A predicate of one case: `CardPredicate(CardPredicate::Stale{90})`.
   template <class C>
   requires IsCase<std::remove_cvref_t<C>>::value CardPredicate(C&& value)
-      : node_(std::make_shared<const Case>(std::forward<C>(value))) {}
+      : node_(std::make_shared<const Case>(std::forward<C>(value))), readsText_(readsText()) {}
 
   static CardPredicate all() { return {}; }
   static CardPredicate type(CardType type);
@@ -116,7 +116,14 @@ class CardPredicate {
   friend bool operator==(const CardPredicate& a, const CardPredicate& b);
 
  private:
+  // Whether the node compares or parses the card's texts. `and` and `or` try their other
+  // members first: evaluation is pure, so only the cost changes.
+  bool readsText() const;
+  bool matchesMembers(const std::vector<CardPredicate>& members, const SearchableCard& card,
+                      Date now, bool wanted) const;
+
   std::shared_ptr<const Case> node_;
+  bool readsText_ = false;
 };
 
 struct CardPredicate::And {

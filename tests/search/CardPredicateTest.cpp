@@ -177,7 +177,9 @@ TEST(CardPredicateTest, KeyedFormRoundTripsAndReadsStrictly) {
       ADD_FAILURE() << text;
     } catch (const DecodingError& error) {
       EXPECT_EQ(error.kind(), kind) << text;
-      if (!description.empty()) EXPECT_EQ(error.description(), description) << text;
+      if (!description.empty()) {
+        EXPECT_EQ(error.description(), description) << text;
+      }
     }
   }
 }
