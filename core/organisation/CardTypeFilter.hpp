@@ -184,6 +184,14 @@ struct std::hash<kelvo::CardTypeFilter::Counts> {
   size_t operator()(const kelvo::CardTypeFilter::Counts& counts) const noexcept;
 };
 template <>
+struct std::hash<kelvo::CardTypeFilter::Option> {
+  /// The option is identified by its selection; equal options have equal selections.
+  size_t operator()(const kelvo::CardTypeFilter::Option& option) const noexcept {
+    return std::hash<kelvo::CardTypeFilter::Selection>{}(option.selection) ^
+           std::hash<std::int64_t>{}(option.count);
+  }
+};
+template <>
 struct std::hash<kelvo::CardTypeFilter> {
   size_t operator()(const kelvo::CardTypeFilter& filter) const noexcept {
     return std::hash<kelvo::CardTypeFilter::Selection>{}(filter.selection);
