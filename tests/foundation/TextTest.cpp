@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <unordered_set>
+#include <vector>
 
 namespace kelvo::text {
 namespace {
@@ -54,6 +56,10 @@ TEST(TextTest, TrimsAndClassifiesScalars) {
   EXPECT_EQ(trimmed("\n Keep \n", CharacterClass::whitespace), "\n Keep \n");
   EXPECT_EQ(trimmed(" \u00A0 "), "");
   EXPECT_EQ(trimmed("\u200B x \u200B"), "\u200B x \u200B");  // zero-width space is a format char
+  EXPECT_EQ(trimmed(" a\xFF \n"), "a\xFF");  // a bad byte reads as U+FFFD, which stays
+  EXPECT_EQ(trimmed("x \u3000 \u2028"), "x");
+  EXPECT_EQ(trimmed("\u00E9 \xE2\x80 "), "\u00E9 \xE2\x80");
+  EXPECT_EQ(trimmed("\u3000\u00E9\u3000"), "\u00E9");
   EXPECT_FALSE(isMember(U'\n', CharacterClass::whitespace));
   EXPECT_TRUE(isMember(U'\u200B', CharacterClass::control));
   EXPECT_TRUE(isMember(U'\u0301', CharacterClass::letter));
@@ -74,6 +80,21 @@ TEST(TextTest, ComparesAsTheCurrentLocaleSorts) {
   EXPECT_EQ(localizedCompare("\u00E4", "z"), std::weak_ordering::less);
   Locale::setCurrent(Locale("sv_SE"));
   EXPECT_EQ(localizedCompare("\u00E4", "z"), std::weak_ordering::greater);
+}
+
+TEST(TextTest, SortKeysOrderAsTheCaseInsensitiveComparison) {
+  Locale::setCurrent(Locale("en_US"));
+  const std::vector<std::string> texts = {
+      "Work", "wORK", "work ", "r\u00E9sum\u00E9", "resume", "Cafe\u0301", "Caf\u00E9", "",
+      "file10", "file2", "\u00E4", "z", "\xFF\xFE", "\u6771\u4EAC", "a\u0301\u0323",
+      "a\u0323\u0301"};
+  for (const std::string& a : texts) {
+    for (const std::string& b : texts) {
+      const std::weak_ordering keys =
+          localizedCaseInsensitiveSortKey(a) <=> localizedCaseInsensitiveSortKey(b);
+      EXPECT_EQ(keys, localizedCaseInsensitiveCompare(a, b)) << a << " / " << b;
+    }
+  }
 }
 
 }  // namespace
