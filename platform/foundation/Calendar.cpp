@@ -210,6 +210,12 @@ std::optional<Date> Calendar::date(int year, int month, int day, int hour, int m
   return result;
 }
 
+std::optional<Date> Calendar::date(const DateComponents& components) const {
+  return date(components.year.value_or(1), components.month.value_or(1),
+              components.day.value_or(1), components.hour.value_or(0),
+              components.minute.value_or(0), components.second.value_or(0));
+}
+
 Date Calendar::startOfDay(Date date) const { return start(Component::day, date).value_or(date); }
 
 std::optional<double> Calendar::offsetSeconds(Date date) const {

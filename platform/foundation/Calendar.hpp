@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "platform/foundation/Date.hpp"
+#include "platform/foundation/DateComponents.hpp"
 #include "platform/foundation/Locale.hpp"
 #include "platform/foundation/TimeZone.hpp"
 
@@ -89,6 +90,9 @@ class Calendar {
   std::optional<Date> date(int year, int month, int day, int hour = 0, int minute = 0,
                            int second = 0) const;
 
+  /// The moment of the components, absent ones taken as the start of their range (year 1,
+  /// January, the 1st, 00:00:00); none for a date that does not exist (30 February).
+  std::optional<Date> date(const DateComponents& components) const;
   /// The first moment of the day that holds `date` (later than midnight when midnight was
   /// skipped).
   Date startOfDay(Date date) const;

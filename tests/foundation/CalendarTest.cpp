@@ -145,5 +145,16 @@ TEST(CalendarTest, IdentifierLocaleAndDayNumbers) {
   EXPECT_FALSE(utc.dayNumber(Date(std::numeric_limits<double>::infinity())));
 }
 
+TEST(CalendarTest, DateFromComponents) {
+  const Calendar calendar(*TimeZone::named("America/New_York"));
+  EXPECT_EQ(calendar.date(DateComponents{.year = 2025, .month = 3, .day = 9, .hour = 2,
+                                         .minute = 30}),
+            calendar.date(2025, 3, 9, 3, 0));
+  EXPECT_EQ(calendar.date(DateComponents{.year = 2025}), calendar.date(2025, 1, 1));
+  EXPECT_EQ(calendar.date(DateComponents{.year = 2025, .month = 2, .day = 30}), std::nullopt);
+  EXPECT_EQ(calendar.date(DateComponents{.year = 2025, .month = 1, .day = 1, .hour = 24}),
+            std::nullopt);
+}
+
 }  // namespace
 }  // namespace kelvo
