@@ -39,7 +39,8 @@ std::string cleanedLabel(const std::optional<std::string>& raw) {
   const auto limit = static_cast<std::size_t>(ContactSnapshot::labelLimit);
   std::string label = text::prefix(text::trimmed(raw.value_or("")), limit);
   std::replace(label.begin(), label.end(), '\n', ' ');
-  return text::trimmed(label);
+  // A CR LF pair is one character but two once its line feed is a space: cut again.
+  return text::trimmed(text::prefix(label, limit));
 }
 
 bool isDescribedKind(FactKind kind) {

@@ -56,6 +56,12 @@ TEST(ContactSnapshotTest, DisplayNamesAndSubtitles) {
 TEST(ContactSnapshotTest, FactLabels) {
   using K = FactKind;
   const std::string sixty(60, 'x');
+  // Twenty "a" CR LF runs: 40 characters that grow to 60 once each line feed is a space.
+  std::string crlf;
+  std::string cut;
+  for (int i = 0; i < 20; ++i) crlf += "a\r\n";
+  for (int i = 0; i < 13; ++i) cut += "a\r ";
+  cut += "a";
   struct Case {
     std::optional<std::string> raw;
     std::optional<FactKind> kind;
@@ -71,6 +77,7 @@ TEST(ContactSnapshotTest, FactLabels) {
       {std::nullopt, K::phone, "Phone"},
       {" \n", K::address, "Address"},
       {"home\nwork", K::email, "Home work email"},
+      {crlf, std::nullopt, "A\r " + cut.substr(3)},
       {sixty, K::phone, "X" + std::string(33, 'x') + " phone"},
       {sixty, K::custom, "X" + std::string(39, 'x')},
       {sixty, std::nullopt, "X" + std::string(39, 'x')},
