@@ -37,10 +37,10 @@ std::string indentedValue(std::string_view value) {
 std::string ContactSnapshot::unnamedTitle() { return localized("Unnamed contact"); }
 
 std::string ContactSnapshot::displayName() const {
-  for (const std::string_view candidate :
-       {std::string_view(formattedName.value_or("")), std::string_view(nickname),
-        std::string_view(organizationName)}) {
-    std::string name = text::trimmed(candidate);
+  static const std::string none;
+  for (const std::string* candidate :
+       {formattedName ? &*formattedName : &none, &nickname, &organizationName}) {
+    std::string name = text::trimmed(*candidate);
     if (!name.empty()) return name;
   }
   // Only the first entry of one list is consulted: e-mail only without any phone number.
