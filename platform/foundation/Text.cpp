@@ -260,6 +260,10 @@ bool isMember(char32_t scalar, CharacterClass characterClass) {
       return u_isUAlphabetic(c);
     case CharacterClass::numeric:
       return u_getIntPropertyValue(c, UCHAR_NUMERIC_TYPE) != U_NT_NONE;
+    case CharacterClass::lowercase:
+      return u_hasBinaryProperty(c, UCHAR_LOWERCASE) != 0;
+    case CharacterClass::uppercase:
+      return u_hasBinaryProperty(c, UCHAR_UPPERCASE) != 0;
   }
   return false;
 }

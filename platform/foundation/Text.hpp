@@ -82,6 +82,10 @@ enum class CharacterClass {
   alphabetic,
   /// Scalars whose Numeric_Type is not None.
   numeric,
+  /// The Unicode Lowercase property.
+  lowercase,
+  /// The Unicode Uppercase property.
+  uppercase,
 };
 
 bool isMember(char32_t scalar, CharacterClass characterClass);

@@ -43,6 +43,15 @@ TimeZone TimeZone::current() {
 
 void TimeZone::setCurrent(const TimeZone& zone) { currentSetting().set(zone); }
 
+std::string TimeZone::localizedGenericName(const Locale& locale) const {
+  std::unique_ptr<icu::TimeZone> zone(
+      icu::TimeZone::createTimeZone(icu_support::toUnicode(identifier_)));
+  icu::UnicodeString name;
+  zone->getDisplayName(false, icu::TimeZone::LONG_GENERIC, icu_support::toIcu(locale), name);
+  if (name.isBogus() || name.isEmpty()) return identifier_;
+  return icu_support::toUtf8(name);
+}
+
 int TimeZone::secondsFromGMT(Date date) const {
   std::unique_ptr<icu::TimeZone> zone(
       icu::TimeZone::createTimeZone(icu_support::toUnicode(identifier_)));

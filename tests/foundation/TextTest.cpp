@@ -6,6 +6,8 @@
 #include <unordered_set>
 #include <vector>
 
+#include "platform/foundation/ContainmentQuery.hpp"
+
 namespace kelvo::text {
 namespace {
 
@@ -95,6 +97,30 @@ TEST(TextTest, SortKeysOrderAsTheCaseInsensitiveComparison) {
       EXPECT_EQ(keys, localizedCaseInsensitiveCompare(a, b)) << a << " / " << b;
     }
   }
+}
+
+TEST(TextTest, StandardContainmentAndCaseProperties) {
+  struct Case {
+    const char* text;
+    const char* query;
+    bool found;
+  };
+  const Case cases[] = {
+      {"Zoë Park", "ZOE", true},        {"Zoe Park", "zoë", true},
+      {"Crème Brûlée", "BRULEE", true}, {"Straße", "strasse", true},
+      {"Blue Harbour", "Harbour Blue", false}, {"ＡＢＣ", "abc", false},
+      {"abc", "", false},               {"Editor", "édit", true},
+      {"plain ascii", "ASCII", true},   {"plain ascii", "ø", false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(localizedStandardContains(c.text, c.query), c.found) << c.text << " " << c.query;
+  }
+  EXPECT_TRUE(isMember(U'a', CharacterClass::lowercase));
+  EXPECT_TRUE(isMember(U'ª', CharacterClass::lowercase));
+  EXPECT_FALSE(isMember(U'ǅ', CharacterClass::lowercase));
+  EXPECT_FALSE(isMember(U'ǅ', CharacterClass::uppercase));
+  EXPECT_TRUE(isMember(U'Ⓐ', CharacterClass::uppercase));
+  EXPECT_FALSE(isMember(U'1', CharacterClass::uppercase));
 }
 
 }  // namespace
