@@ -6,10 +6,13 @@
 #include "platform/data/Model.hpp"
 #include "platform/data/Store.hpp"
 #include "platform/data/StoreCoordinator.hpp"
+#include "platform/data/internal/ManagedObjectAccess.hpp"
 #include "platform/foundation/Error.hpp"
 
 namespace kelvo::data {
 namespace {
+
+using Access = ManagedObjectAccess;
 
 // A read statement holds the database's read lock until it is reset.
 struct ResetOnExit {
@@ -56,8 +59,8 @@ class Context::Loader {
       // A key without its row (a damaged or foreign store) reads as no target.
       if (found == registry.end()) continue;
       ManagedObject* target = found->second.get();
-      link.object->links_[link.relationship].target = target;
-      auto& members = *target->links_[entity.inverseIndex(link.relationship)].members;
+      Access::links(*link.object)[link.relationship].target = target;
+      auto& members = *Access::links(*target)[entity.inverseIndex(link.relationship)].members;
       if (members.loaded) members.add(link.object);
     }
   }
@@ -71,9 +74,9 @@ class Context::Loader {
     }
     auto object = entity.instantiate();
     Store::read(row, *object, keys_);
-    object->primaryKey_ = primaryKey;
-    object->context_ = &context_;
-    for (auto& link : object->links_) {
+    Access::primaryKey(*object) = primaryKey;
+    Access::context(*object) = &context_;
+    for (auto& link : Access::links(*object)) {
       if (link.members != nullptr) link.members->loaded = false;
     }
     const auto& toOne = entity.toOneRelationships();
@@ -113,10 +116,10 @@ Context::~Context() {
     for (auto& entry : registry) {
       ManagedObject& object = *entry.second;
       for (std::uint32_t index : object.entity().toOneRelationships()) {
-        ManagedObject* target = object.links_[index].target;
+        ManagedObject* target = Access::links(object)[index].target;
         const std::uint32_t inverse = object.entity().inverseIndex(index);
-        if (target != nullptr && !target->links_[inverse].members->loaded) {
-          object.links_[index].target = nullptr;
+        if (target != nullptr && !Access::links(*target)[inverse].members->loaded) {
+          Access::links(object)[index].target = nullptr;
         }
       }
     }
@@ -124,7 +127,7 @@ Context::~Context() {
   for (auto& registry : registry_) {
     for (auto& entry : registry) {
       detach(*entry.second);
-      for (auto& link : entry.second->links_) {
+      for (auto& link : Access::links(*entry.second)) {
         if (link.members != nullptr) link.members->loaded = true;
       }
     }
@@ -132,11 +135,11 @@ Context::~Context() {
 }
 
 void Context::detach(ManagedObject& object) {
-  object.context_ = nullptr;
-  object.inserted_ = false;
-  object.deleted_ = false;
-  object.changed_ = false;
-  object.snapshot_.reset();
+  Access::context(object) = nullptr;
+  Access::inserted(object) = false;
+  Access::deleted(object) = false;
+  Access::changed(object) = false;
+  Access::snapshot(object).reset();
 }
 
 Store* Context::store() const {
@@ -152,71 +155,72 @@ const EntityDescription& Context::entityNamed(std::string_view name) const {
 
 void Context::insert(const std::shared_ptr<ManagedObject>& object) {
   if (object == nullptr) fatal("Cannot insert a null object");
-  if (object->context_ == this) return;
+  if (Access::context(*object) == this) return;
   const std::string& name = object->entity().name();
-  if (object->context_ != nullptr) fatal("A " + name + " object of another context was inserted");
-  if (object->primaryKey_ != 0) fatal("A stored " + name + " object was inserted again");
+  if (Access::context(*object) != nullptr)
+    fatal("A " + name + " object of another context was inserted");
+  if (Access::primaryKey(*object) != 0) fatal("A stored " + name + " object was inserted again");
   if (model_ != nullptr && model_->entity(name) != &object->entity()) {
     fatal("A " + name + " object of another model was inserted");
   }
-  object->context_ = this;
-  object->inserted_ = true;
-  object->insertedAt_ = inserted_.size();
+  Access::context(*object) = this;
+  Access::inserted(*object) = true;
+  Access::insertedAt(*object) = inserted_.size();
   inserted_.push_back(object);
   ++insertedCount_;
 }
 
 void Context::deleteObject(ManagedObject& object) {
-  if (object.context_ != this) {
+  if (Access::context(object) != this) {
     fatal("A " + object.entity().name() + " object was deleted from a context it is not in");
   }
-  if (object.deleted_) return;
+  if (Access::deleted(object)) return;
   const auto keep = object.shared_from_this();
   const EntityDescription& entity = object.entity();
-  const auto count = static_cast<std::uint32_t>(object.links_.size());
+  const auto count = static_cast<std::uint32_t>(Access::links(object).size());
   // Learn every set involved first, so that a failed read changes nothing.
   for (std::uint32_t i = 0; i < count; ++i) {
-    if (object.links_[i].members != nullptr) {
-      object.members(i);
-    } else if (ManagedObject* target = object.links_[i].target) {
-      target->members(entity.inverseIndex(i));
+    if (Access::links(object)[i].members != nullptr) {
+      Access::members(object, i);
+    } else if (ManagedObject* target = Access::links(object)[i].target) {
+      Access::members(*target, entity.inverseIndex(i));
     }
   }
-  object.willChange();
+  Access::willChange(object);
   for (std::uint32_t i = 0; i < count; ++i) {
-    if (object.links_[i].members != nullptr) {
-      const std::vector<ManagedObject*> members = object.links_[i].members->list;
+    if (Access::links(object)[i].members != nullptr) {
+      const std::vector<ManagedObject*> members = Access::links(object)[i].members->list;
       for (ManagedObject* member : members) {
-        ManagedObject::relate(*member, entity.inverseIndex(i), nullptr);
+        Access::relate(*member, entity.inverseIndex(i), nullptr);
       }
     } else {
-      ManagedObject::relate(object, i, nullptr);
+      Access::relate(object, i, nullptr);
     }
   }
-  if (object.inserted_) {
-    object.inserted_ = false;
-    object.context_ = nullptr;
-    inserted_[object.insertedAt_] = nullptr;
+  if (Access::inserted(object)) {
+    Access::inserted(object) = false;
+    Access::context(object) = nullptr;
+    inserted_[Access::insertedAt(object)] = nullptr;
     --insertedCount_;
   } else {
-    object.deleted_ = true;
+    Access::deleted(object) = true;
   }
 }
 
 void Context::noteChange(ManagedObject& object) {
-  if (object.inserted_ || object.changed_) return;
-  auto snapshot = std::make_unique<ManagedObject::Snapshot>();
-  snapshot->attributes = object.attributes_;
-  snapshot->targets.reserve(object.links_.size());
-  for (const auto& link : object.links_) snapshot->targets.push_back(link.target);
+  if (Access::inserted(object) || Access::changed(object)) return;
+  auto snapshot = std::make_unique<Access::Snapshot>();
+  snapshot->attributes = Access::attributes(object);
+  snapshot->targets.reserve(Access::links(object).size());
+  for (const auto& link : Access::links(object)) snapshot->targets.push_back(link.target);
   changed_.reserve(changed_.size() + 1);
-  object.snapshot_ = std::move(snapshot);
-  object.changed_ = true;
+  Access::snapshot(object) = std::move(snapshot);
+  Access::changed(object) = true;
   changed_.push_back(&object);
 }
 
-void Context::loadMembers(ManagedObject& owner, std::uint32_t relationship) {
-  auto& members = *owner.links_[relationship].members;
+void Context::loadMembers(const ManagedObject& owner, std::uint32_t relationship) {
+  auto& members = *Access::links(owner)[relationship].members;
   Store* store = this->store();
   if (store == nullptr) {
     members.loaded = true;
@@ -225,13 +229,14 @@ void Context::loadMembers(ManagedObject& owner, std::uint32_t relationship) {
   const EntityDescription& memberEntity = owner.entity().destination(relationship);
   const std::uint32_t inverse = owner.entity().inverseIndex(relationship);
   Statement& statement = *store->statements(memberEntity).byForeignKey[inverse];
-  statement.bind(1, owner.primaryKey_);
+  statement.bind(1, Access::primaryKey(owner));
   Loader loader(*this, *store);
   const auto objects = loader.read(memberEntity, statement);
   loader.finish();
   // Rows whose objects were moved elsewhere, or deleted, in memory are not members any more.
   for (ManagedObject* object : objects) {
-    if (!object->deleted_ && object->links_[inverse].target == &owner) members.add(object);
+    if (!Access::deleted(*object) && Access::links(*object)[inverse].target == &owner)
+      members.add(object);
   }
   members.loaded = true;
 }
@@ -245,7 +250,7 @@ std::vector<std::shared_ptr<ManagedObject>> Context::fetch(std::string_view enti
     loader.finish();
     result.reserve(objects.size() + insertedCount_);
     for (ManagedObject* object : objects) {
-      if (!object->deleted_) result.push_back(object->shared_from_this());
+      if (!Access::deleted(*object)) result.push_back(object->shared_from_this());
     }
   }
   for (const auto& object : inserted_) {
@@ -262,7 +267,7 @@ std::size_t Context::count(std::string_view entityName) {
     ResetOnExit reset{statement};
     if (statement.step()) count = statement.columnInt64(0);
     for (const ManagedObject* object : changed_) {
-      if (object->deleted_ && &object->entity() == entity) --count;
+      if (Access::deleted(*object) && &object->entity() == entity) --count;
     }
   }
   for (const auto& object : inserted_) {
@@ -282,7 +287,7 @@ std::vector<std::shared_ptr<ManagedObject>> Context::insertedObjects() const {
 std::vector<std::shared_ptr<ManagedObject>> Context::updatedObjects() const {
   std::vector<std::shared_ptr<ManagedObject>> objects;
   for (ManagedObject* object : changed_) {
-    if (!object->deleted_) objects.push_back(object->shared_from_this());
+    if (!Access::deleted(*object)) objects.push_back(object->shared_from_this());
   }
   return objects;
 }
@@ -290,7 +295,7 @@ std::vector<std::shared_ptr<ManagedObject>> Context::updatedObjects() const {
 std::vector<std::shared_ptr<ManagedObject>> Context::deletedObjects() const {
   std::vector<std::shared_ptr<ManagedObject>> objects;
   for (ManagedObject* object : changed_) {
-    if (object->deleted_) objects.push_back(object->shared_from_this());
+    if (Access::deleted(*object)) objects.push_back(object->shared_from_this());
   }
   return objects;
 }
@@ -300,26 +305,26 @@ void Context::rollback() {
   std::vector<std::shared_ptr<ManagedObject>> leaving;
   for (auto& object : inserted_) {
     if (object == nullptr) continue;
-    object->inserted_ = false;
-    object->context_ = nullptr;
+    Access::inserted(*object) = false;
+    Access::context(*object) = nullptr;
     leaving.push_back(std::move(object));
   }
   for (const auto& object : leaving) {
-    for (auto& link : object->links_) {
-      if (link.target != nullptr && link.target->context_ == this) link.target = nullptr;
+    for (auto& link : Access::links(*object)) {
+      if (link.target != nullptr && Access::context(*link.target) == this) link.target = nullptr;
       if (link.members == nullptr) continue;
       const std::vector<ManagedObject*> members = link.members->list;
       for (ManagedObject* member : members) {
-        if (member->context_ == this) link.members->remove(member);
+        if (Access::context(*member) == this) link.members->remove(member);
       }
     }
   }
   // Stored objects take back their stored values; their sets are read again when next used.
   for (ManagedObject* object : changed_) {
-    auto& snapshot = *object->snapshot_;
-    object->attributes_ = std::move(snapshot.attributes);
-    for (std::size_t i = 0; i < object->links_.size(); ++i) {
-      auto& link = object->links_[i];
+    auto& snapshot = *Access::snapshot(*object);
+    Access::attributes(*object) = std::move(snapshot.attributes);
+    for (std::size_t i = 0; i < Access::links(*object).size(); ++i) {
+      auto& link = Access::links(*object)[i];
       if (link.members != nullptr) {
         link.members->clear();
         link.members->loaded = false;
@@ -327,9 +332,9 @@ void Context::rollback() {
         link.target = snapshot.targets[i];
       }
     }
-    object->snapshot_.reset();
-    object->changed_ = false;
-    object->deleted_ = false;
+    Access::snapshot(*object).reset();
+    Access::changed(*object) = false;
+    Access::deleted(*object) = false;
   }
   changed_.clear();
   inserted_.clear();

@@ -92,7 +92,7 @@ class Context {
   Store* store() const;
   const EntityDescription& entityNamed(std::string_view name) const;
   void noteChange(ManagedObject& object);
-  void loadMembers(ManagedObject& owner, std::uint32_t relationship);
+  void loadMembers(const ManagedObject& owner, std::uint32_t relationship);
   void validate() const;
   void detach(ManagedObject& object);
 

@@ -7,9 +7,12 @@
 #include "platform/data/Model.hpp"
 #include "platform/data/Store.hpp"
 #include "platform/data/StoreError.hpp"
+#include "platform/data/internal/ManagedObjectAccess.hpp"
 
 namespace kelvo::data {
 namespace {
+
+using Access = ManagedObjectAccess;
 
 [[noreturn]] void refuse(const std::string& reason) {
   throw StoreError(StoreError::Kind::validation, "Could not save: " + reason);
@@ -22,7 +25,7 @@ void Context::validate() const {
     const EntityDescription& entity = object.entity();
     for (std::size_t i = 0; i < entity.attributes().size(); ++i) {
       const auto& attribute = entity.attributes()[i];
-      const auto& value = object.attributes_[i];
+      const auto& value = Access::attributes(object)[i];
       if (value ? fitsAttribute(attribute, *value) : attribute.isOptional) continue;
       const std::string where = entity.name() + "." + attribute.name;
       if (!value) refuse(where + " is required.");
@@ -30,11 +33,11 @@ void Context::validate() const {
              std::string(name(attribute.type)) + " is expected.");
     }
     const auto isLive = [this](const ManagedObject* other) {
-      return other->context_ == this && !other->deleted_;
+      return Access::context(*other) == this && !Access::deleted(*other);
     };
     for (std::size_t i = 0; i < entity.relationships().size(); ++i) {
       const auto& relationship = entity.relationships()[i];
-      const auto& link = object.links_[i];
+      const auto& link = Access::links(object)[i];
       const std::string where = entity.name() + "." + relationship.name;
       if (link.members == nullptr) {
         if (link.target == nullptr) {
@@ -64,7 +67,7 @@ void Context::validate() const {
     if (object != nullptr) check(*object);
   }
   for (const ManagedObject* object : changed_) {
-    if (!object->deleted_) check(*object);
+    if (!Access::deleted(*object)) check(*object);
   }
 }
 
@@ -99,7 +102,7 @@ void Context::save() {
         }
         next = largest + 1;
       }
-      object->primaryKey_ = next++;
+      Access::primaryKey(*object) = next++;
     }
     for (ManagedObject* object : inserts) {
       Statement& statement = store->statements(object->entity()).insert;
@@ -108,15 +111,15 @@ void Context::save() {
     }
     for (ManagedObject* object : changed_) {
       auto& statements = store->statements(object->entity());
-      if (object->deleted_) {
-        statements.remove.bind(1, object->primaryKey_);
+      if (Access::deleted(*object)) {
+        statements.remove.bind(1, Access::primaryKey(*object));
         statements.remove.run();
         continue;
       }
       // A change of a set alone leaves the row as it is.
-      bool rowChanged = object->snapshot_->attributes != object->attributes_;
-      for (std::size_t i = 0; !rowChanged && i < object->links_.size(); ++i) {
-        rowChanged = object->links_[i].target != object->snapshot_->targets[i];
+      bool rowChanged = Access::snapshot(*object)->attributes != Access::attributes(*object);
+      for (std::size_t i = 0; !rowChanged && i < Access::links(*object).size(); ++i) {
+        rowChanged = Access::links(*object)[i].target != Access::snapshot(*object)->targets[i];
       }
       if (!rowChanged) continue;
       Store::bind(statements.update, *object, scratch);
@@ -135,24 +138,24 @@ void Context::save() {
     }
     transaction.commit();
   } catch (...) {
-    for (ManagedObject* object : inserts) object->primaryKey_ = 0;
+    for (ManagedObject* object : inserts) Access::primaryKey(*object) = 0;
     throw;
   }
   // Committed: the pending changes are now the stored state.
   for (auto& object : inserted_) {
     if (object == nullptr) continue;
-    object->inserted_ = false;
-    const std::int64_t key = object->primaryKey_;
+    Access::inserted(*object) = false;
+    const std::int64_t key = Access::primaryKey(*object);
     registry_[object->entity().index()].emplace(key, std::move(object));
   }
   for (ManagedObject* object : changed_) {
-    object->snapshot_.reset();
-    object->changed_ = false;
-    if (object->deleted_) {
-      object->deleted_ = false;
-      object->context_ = nullptr;
-      const std::int64_t key = object->primaryKey_;
-      object->primaryKey_ = 0;
+    Access::snapshot(*object).reset();
+    Access::changed(*object) = false;
+    if (Access::deleted(*object)) {
+      Access::deleted(*object) = false;
+      Access::context(*object) = nullptr;
+      const std::int64_t key = Access::primaryKey(*object);
+      Access::primaryKey(*object) = 0;
       registry_[object->entity().index()].erase(key);
     }
   }
