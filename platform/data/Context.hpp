@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
@@ -93,8 +94,18 @@ class Context {
   const EntityDescription& entityNamed(std::string_view name) const;
   void noteChange(ManagedObject& object);
   void loadMembers(const ManagedObject& owner, std::uint32_t relationship);
-  void validate() const;
   void detach(ManagedObject& object);
+
+  // The steps of `save`, in their order.
+  void validate() const;
+  void validateObject(const ManagedObject& object) const;
+  std::vector<ManagedObject*> pendingInserts() const;
+  void assignPrimaryKeys(Store& store, const std::vector<ManagedObject*>& inserts) const;
+  static void writeInserts(Store& store, const std::vector<ManagedObject*>& inserts,
+                           std::vector<std::string>& scratch);
+  void writeChanges(Store& store, std::vector<std::string>& scratch) const;
+  void reserveRegistry(const std::vector<ManagedObject*>& inserts);
+  void settleSaved();
 
   std::shared_ptr<StoreCoordinator> coordinator_;
   const Model* model_ = nullptr;
