@@ -8,7 +8,9 @@
 #include "platform/data/Store.hpp"
 #include "platform/data/StoreCoordinator.hpp"
 #include "platform/data/StoreError.hpp"
+#include "platform/data/internal/Database.hpp"
 #include "platform/data/internal/ManagedObjectAccess.hpp"
+#include "platform/data/internal/StoreStatements.hpp"
 #include "platform/foundation/Error.hpp"
 
 namespace kelvo::data {

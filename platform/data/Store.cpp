@@ -4,9 +4,10 @@
 #include "platform/data/ManagedObject.hpp"
 #include "platform/data/Model.hpp"
 #include "platform/data/StoreError.hpp"
-#include "platform/data/StoreSchema.hpp"
 #include "platform/data/ValueTransformer.hpp"
 #include "platform/data/internal/ManagedObjectAccess.hpp"
+#include "platform/data/internal/StoreSchema.hpp"
+#include "platform/data/internal/StoreStatements.hpp"
 #include "platform/foundation/Bytes.hpp"
 
 namespace kelvo::data {
@@ -70,10 +71,10 @@ Store::Statements::Statements(Database& database, const EntityDescription& entit
 }
 
 Store::Store(const StoreDescription& description, const Model& model)
-    : description_(description), database_(databasePath(description)) {
-  StoreSchema::open(database_, model, description_, !description_.isInMemory());
+    : description_(description), database_(std::make_unique<Database>(databasePath(description))) {
+  StoreSchema::open(*database_, model, description_, !description_.isInMemory());
   for (const auto& entity : model.entities()) {
-    statements_.push_back(std::make_unique<Statements>(database_, *entity));
+    statements_.push_back(std::make_unique<Statements>(*database_, *entity));
   }
 }
 
@@ -85,6 +86,8 @@ Store::~Store() {
 Store::Statements& Store::statements(const EntityDescription& entity) {
   return *statements_[entity.index()];
 }
+
+std::int64_t Store::primaryKey(const Statement& row) { return row.columnInt64(0); }
 
 void Store::read(const Statement& row, ManagedObject& object,
                  std::vector<std::int64_t>& foreignKeys) {

@@ -11,7 +11,7 @@
 #include <set>
 
 #include "platform/data/Context.hpp"
-#include "platform/data/Database.hpp"
+#include "platform/data/internal/Database.hpp"
 #include "tests/data/TestModel.hpp"
 
 namespace kelvo::data {

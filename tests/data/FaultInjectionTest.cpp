@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/data/Context.hpp"
-#include "platform/data/Database.hpp"
+#include "platform/data/internal/Database.hpp"
 #include "tests/data/TestModel.hpp"
 
 namespace kelvo::data {
