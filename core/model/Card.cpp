@@ -86,19 +86,10 @@ void Card::setOptional(std::string_view key, std::optional<std::string> value) {
   setValue(key, storable(std::move(value)));
 }
 
-std::shared_ptr<Shelf> Card::shelf() const {
-  const auto stored = value("shelf");
-  if (!stored) return nullptr;
-  return std::dynamic_pointer_cast<Shelf>(stored->object());
-}
+std::shared_ptr<Shelf> Card::shelf() const { return relatedObject<Shelf>(*this, "shelf"); }
 
 void Card::setShelf(const std::shared_ptr<Shelf>& shelf) {
-  const auto current = this->shelf();
-  if (current == shelf) return;
-  setValue("shelf", shelf != nullptr ? std::optional<data::Value>(shelf) : std::nullopt);
-  // The store keeps both ends in step already; these say what the move means.
-  if (current != nullptr) current->mutableSetValue("cardsStorage").remove(*this);
-  if (shelf != nullptr) shelf->mutableSetValue("cardsStorage").add(*this);
+  setRelatedObject(*this, "shelf", "cardsStorage", shelf);
 }
 
 CardType Card::type() const { return fromRawValue<CardType>(typeRaw()).value_or(CardType::file); }

@@ -86,19 +86,10 @@ void Shelf::setCardsStorage(const std::optional<std::vector<std::shared_ptr<Card
   setValue("cardsStorage", data::Value(std::move(objects)));
 }
 
-std::shared_ptr<Shelf> Shelf::parent() const {
-  const auto stored = value("parent");
-  if (!stored) return nullptr;
-  return std::dynamic_pointer_cast<Shelf>(stored->object());
-}
+std::shared_ptr<Shelf> Shelf::parent() const { return relatedObject<Shelf>(*this, "parent"); }
 
 void Shelf::setParent(const std::shared_ptr<Shelf>& parent) {
-  const auto current = this->parent();
-  if (current == parent) return;
-  setValue("parent", parent != nullptr ? std::optional<data::Value>(parent) : std::nullopt);
-  // The store keeps both ends in step already; these say what the move means.
-  if (current != nullptr) current->mutableSetValue("childrenStorage").remove(*this);
-  if (parent != nullptr) parent->mutableSetValue("childrenStorage").add(*this);
+  setRelatedObject(*this, "parent", "childrenStorage", parent);
 }
 
 std::optional<std::vector<std::shared_ptr<Shelf>>> Shelf::childrenStorage() const {
