@@ -1,5 +1,16 @@
 #pragma once
 
+// The scratch pad of managed objects (ManagedObject.hpp) over a store. A context inserts,
+// fetches and deletes objects, keeps one object per stored row, and writes every pending change
+// in one transaction when saved; a save that fails leaves the changes pending and the store as
+// it was, and `rollback` throws them away:
+//
+//     data::Context& context = container.viewContext();
+//     auto note = data::ManagedObject::make(*model->entity("Note"), &context);
+//     note->setValue("title", "Groceries");
+//     context.save();  // throws StoreError
+//     for (const auto& stored : context.fetch("Note")) show(*stored->value("title"));
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
