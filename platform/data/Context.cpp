@@ -8,6 +8,7 @@
 #include "platform/data/Store.hpp"
 #include "platform/data/StoreCoordinator.hpp"
 #include "platform/data/StoreError.hpp"
+#include "platform/data/internal/ContextLoader.hpp"
 #include "platform/data/internal/Database.hpp"
 #include "platform/data/internal/ManagedObjectAccess.hpp"
 #include "platform/data/internal/StoreStatements.hpp"
@@ -22,88 +23,7 @@ using Access = ManagedObjectAccess;
   throw StoreError(StoreError::Kind::validation, "Could not save: " + reason);
 }
 
-// A read statement holds the database's read lock until it is reset.
-struct ResetOnExit {
-  Statement& statement;
-  ~ResetOnExit() { statement.reset(); }
-};
-
 }  // namespace
-
-// Turns rows into objects, one per row. A row's to-one targets are loaded too (they may have
-// targets of their own) and linked only once every row has been read, so that a failed read
-// leaves the context as it was.
-class Context::Loader {
- public:
-  Loader(Context& context, Store& store) : context_(context), store_(store) {}
-  ~Loader() {
-    if (finished_) return;
-    for (const auto& [entity, primaryKey] : fresh_) context_.registry_[entity].erase(primaryKey);
-  }
-
-  // The objects of the rows `statement` gives, registered ones as they are.
-  std::vector<ManagedObject*> read(const EntityDescription& entity, Statement& statement) {
-    ResetOnExit reset{statement};
-    std::vector<ManagedObject*> objects;
-    while (statement.step()) objects.push_back(&materialize(entity, statement));
-    return objects;
-  }
-
-  void finish() {
-    for (std::size_t i = 0; i < pending_.size(); ++i) {
-      const PendingLink link = pending_[i];
-      const auto& destination = link.object->entity().destination(link.relationship);
-      if (context_.registry_[destination.index()].contains(link.primaryKey)) continue;
-      Statement& statement = store_.statements(destination).selectOne;
-      ResetOnExit reset{statement};
-      statement.bind(1, link.primaryKey);
-      if (statement.step()) materialize(destination, statement);
-    }
-    finished_ = true;
-    for (const auto& link : pending_) {
-      const auto& entity = link.object->entity();
-      const auto& registry = context_.registry_[entity.destination(link.relationship).index()];
-      const auto found = registry.find(link.primaryKey);
-      // A key without its row (a damaged or foreign store) reads as no target.
-      if (found == registry.end()) continue;
-      ManagedObject* target = found->second.get();
-      Access::links(*link.object)[link.relationship].target = target;
-      auto& members = *Access::links(*target)[entity.inverseIndex(link.relationship)].members;
-      if (members.loaded) members.add(link.object);
-    }
-  }
-
- private:
-  ManagedObject& materialize(const EntityDescription& entity, const Statement& row) {
-    const std::int64_t primaryKey = Store::primaryKey(row);
-    auto& registry = context_.registry_[entity.index()];
-    if (const auto found = registry.find(primaryKey); found != registry.end()) {
-      return *found->second;
-    }
-    auto object = entity.instantiate();
-    Store::read(row, *object, keys_);
-    Access::primaryKey(*object) = primaryKey;
-    Access::context(*object) = &context_;
-    for (auto& link : Access::links(*object)) {
-      if (link.members != nullptr) link.members->loaded = false;
-    }
-    const auto& toOne = entity.toOneRelationships();
-    for (std::size_t i = 0; i < toOne.size(); ++i) {
-      if (keys_[i] != 0) pending_.push_back({object.get(), toOne[i], keys_[i]});
-    }
-    ManagedObject& result = *object;
-    registry.emplace(primaryKey, std::move(object));
-    fresh_.emplace_back(entity.index(), primaryKey);
-    return result;
-  }
-
-  Context& context_;
-  Store& store_;
-  std::vector<PendingLink> pending_;
-  std::vector<std::pair<std::size_t, std::int64_t>> fresh_;
-  std::vector<std::int64_t> keys_;
-  bool finished_ = false;
-};
 
 Context::Context(std::shared_ptr<StoreCoordinator> coordinator)
     : coordinator_(std::move(coordinator)) {

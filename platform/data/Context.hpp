@@ -93,13 +93,7 @@ class Context {
  private:
   friend class ManagedObject;
   using Registry = std::unordered_map<std::int64_t, std::shared_ptr<ManagedObject>>;
-  // A to-one end read from a row, linked once every row it needs is loaded.
-  struct PendingLink {
-    ManagedObject* object;
-    std::uint32_t relationship;
-    std::int64_t primaryKey;
-  };
-  class Loader;
+  class Loader;  // internal/ContextLoader.hpp
 
   Store* store() const;
   const EntityDescription& entityNamed(std::string_view name) const;
