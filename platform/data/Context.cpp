@@ -85,8 +85,9 @@ void Context::insert(const std::shared_ptr<ManagedObject>& object) {
   if (object == nullptr) fatal("Cannot insert a null object");
   if (Access::context(*object) == this) return;
   const std::string& name = object->entity().name();
-  if (Access::context(*object) != nullptr)
+  if (Access::context(*object) != nullptr) {
     fatal("A " + name + " object of another context was inserted");
+  }
   if (Access::primaryKey(*object) != 0) fatal("A stored " + name + " object was inserted again");
   if (model_ != nullptr && model_->entity(name) != &object->entity()) {
     fatal("A " + name + " object of another model was inserted");
@@ -105,19 +106,20 @@ void Context::deleteObject(ManagedObject& object) {
   if (Access::deleted(object)) return;
   const auto keep = object.shared_from_this();
   const EntityDescription& entity = object.entity();
-  const auto count = static_cast<std::uint32_t>(Access::links(object).size());
+  const auto& links = Access::links(object);
+  const auto count = static_cast<std::uint32_t>(links.size());
   // Learn every set involved first, so that a failed read changes nothing.
   for (std::uint32_t i = 0; i < count; ++i) {
-    if (Access::links(object)[i].members != nullptr) {
+    if (links[i].members != nullptr) {
       Access::members(object, i);
-    } else if (ManagedObject* target = Access::links(object)[i].target) {
+    } else if (ManagedObject* target = links[i].target) {
       Access::members(*target, entity.inverseIndex(i));
     }
   }
   Access::willChange(object);
   for (std::uint32_t i = 0; i < count; ++i) {
-    if (Access::links(object)[i].members != nullptr) {
-      const std::vector<ManagedObject*> members = Access::links(object)[i].members->list;
+    if (links[i].members != nullptr) {
+      const std::vector<ManagedObject*> members = links[i].members->list;
       for (ManagedObject* member : members) {
         Access::relate(*member, entity.inverseIndex(i), nullptr);
       }
@@ -163,8 +165,9 @@ void Context::loadMembers(const ManagedObject& owner, std::uint32_t relationship
   loader.finish();
   // Rows whose objects were moved elsewhere, or deleted, in memory are not members any more.
   for (ManagedObject* object : objects) {
-    if (!Access::deleted(*object) && Access::links(*object)[inverse].target == &owner)
+    if (!Access::deleted(*object) && Access::links(*object)[inverse].target == &owner) {
       members.add(object);
+    }
   }
   members.loaded = true;
 }
@@ -425,8 +428,9 @@ void Context::rollback() {
   for (ManagedObject* object : changed_) {
     auto& snapshot = *Access::snapshot(*object);
     Access::attributes(*object) = std::move(snapshot.attributes);
-    for (std::size_t i = 0; i < Access::links(*object).size(); ++i) {
-      auto& link = Access::links(*object)[i];
+    auto& links = Access::links(*object);
+    for (std::size_t i = 0; i < links.size(); ++i) {
+      auto& link = links[i];
       if (link.members != nullptr) {
         link.members->clear();
         link.members->loaded = false;
