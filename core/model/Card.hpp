@@ -234,7 +234,7 @@ class Card : public data::ManagedObject {
   /// trash when the duplicate is not in it.
   void absorb(Card& duplicate);
 
-  // Link views, defined with the link-preview policy.
+  // Link views: the link test is WebLink's `isWebLink`, the link is `LinkPreviewPolicy::url`.
 
   /// A text card ("typeRaw" exactly "text") whose payload is a web link.
   bool isLink() const;
