@@ -1,10 +1,18 @@
 #include "core/model/Card.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
+#include "core/model/CloudMirroring.hpp"
 #include "core/model/KelvoModel.hpp"
+#include "core/model/LinkPreviewPolicy.hpp"
+#include "core/model/MergeableByID.hpp"
 #include "core/model/Shelf.hpp"
+#include "core/model/WebLink.hpp"
+#include "platform/crypto/SHA256.hpp"
+#include "platform/foundation/Hex.hpp"
+#include "platform/foundation/Text.hpp"
 
 namespace kelvo {
 namespace {
@@ -78,19 +86,10 @@ void Card::setOptional(std::string_view key, std::optional<std::string> value) {
   setValue(key, storable(std::move(value)));
 }
 
-std::shared_ptr<Shelf> Card::shelf() const {
-  const auto stored = value("shelf");
-  if (!stored) return nullptr;
-  return std::dynamic_pointer_cast<Shelf>(stored->object());
-}
+std::shared_ptr<Shelf> Card::shelf() const { return relatedObject<Shelf>(*this, "shelf"); }
 
 void Card::setShelf(const std::shared_ptr<Shelf>& shelf) {
-  const auto current = this->shelf();
-  if (current == shelf) return;
-  setValue("shelf", shelf != nullptr ? std::optional<data::Value>(shelf) : std::nullopt);
-  // The store keeps both ends in step already; these say what the move means.
-  if (current != nullptr) current->mutableSetValue("cardsStorage").remove(*this);
-  if (shelf != nullptr) shelf->mutableSetValue("cardsStorage").add(*this);
+  setRelatedObject(*this, "shelf", "cardsStorage", shelf);
 }
 
 CardType Card::type() const { return fromRawValue<CardType>(typeRaw()).value_or(CardType::file); }
@@ -132,6 +131,110 @@ void Card::recordUse(Date date) {
   const std::int64_t count = useCount();
   setUseCount(count == std::numeric_limits<std::int64_t>::max() ? count : count + 1);
   setLastUsedAt(date);
+}
+
+// Content.
+
+std::string Card::makePreview(std::string_view text, std::size_t limit) {
+  // Every line end becomes one space; a CR LF pair is one line end, not two.
+  std::string line;
+  line.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r') {
+      if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+      line += ' ';
+    } else {
+      line += text[i] == '\n' ? ' ' : text[i];
+    }
+  }
+  line = text::trimmed(line);
+  std::string head = text::prefix(line, limit);
+  if (head.size() == line.size()) return line;
+  // The cut is not trimmed again: a preview may end in a space before the ellipsis.
+  return head + "\u2026";
+}
+
+std::string Card::contentHash(CardType type, std::string_view payload) {
+  crypto::SHA256 hasher;
+  hasher.update(rawValue(type));
+  hasher.update(std::string_view("\x1f", 1));
+  hasher.update(payload);
+  return hexString(hasher.finalize());
+}
+
+std::vector<std::string> Card::hexDigest(const std::array<std::uint8_t, 32>& digest) {
+  static constexpr char digits[] = "0123456789abcdef";
+  std::vector<std::string> bytes;
+  bytes.reserve(digest.size());
+  for (std::uint8_t byte : digest) bytes.push_back({digits[byte >> 4], digits[byte & 0x0F]});
+  return bytes;
+}
+
+std::optional<VariableTemplate> Card::variableTemplate() const {
+  // Exactly "text": an unknown type reads as file and has no template.
+  if (typeRaw() != rawValue(CardType::text)) return std::nullopt;
+  return VariableTemplate(payload());
+}
+
+bool Card::hasVariables() const {
+  const auto parsed = variableTemplate();
+  return parsed && parsed->hasVariables();
+}
+
+// Payload.
+
+CardPayload::Snapshot Card::payloadSnapshot() const {
+  CardPayload::Snapshot snapshot;
+  snapshot.type = type();
+  snapshot.payload = payload();
+  snapshot.filename = filename();
+  snapshot.isPayloadAvailable = isPayloadAvailable();
+  snapshot.canReceiveFromCloud = CloudMirroring::isConfigured();
+  // Reads the bytes only for a card that may hand them out.
+  snapshot.data = safePayloadData();
+  return snapshot;
+}
+
+CardPayload::Content Card::payloadContent() const {
+  return CardPayload::content(payloadSnapshot());
+}
+
+CardPayload::Copy Card::copyAction() const { return CardPayload::copyAction(payloadSnapshot()); }
+
+CardPayload::Share Card::shareAction() const { return CardPayload::shareAction(payloadSnapshot()); }
+
+// Duplicate merge.
+
+std::string Card::mergeSignature() const {
+  return title() + mergeSignatureSeparator + contentHash() + mergeSignatureSeparator +
+         std::to_string(useCount());
+}
+
+void Card::absorb(Card& duplicate) {
+  if (shelf() == nullptr) setShelf(duplicate.shelf());
+  setUseCount(std::max(useCount(), duplicate.useCount()));
+  if (const auto used = duplicate.lastUsedAt()) {
+    const auto own = lastUsedAt();
+    if (!own || *used > *own) setLastUsedAt(used);
+  }
+  if (duplicate.isPinned()) setIsPinned(true);
+  // A copy outside the trash brings the survivor back out of it.
+  if (!duplicate.deletedAt()) setDeletedAt(std::nullopt);
+}
+
+// Link views: the link test is the model's one (WebLink); the policy reads the link.
+
+bool Card::isLink() const { return typeRaw() == rawValue(CardType::text) && isWebLink(payload()); }
+
+std::optional<URL> Card::linkURL() const {
+  if (typeRaw() != rawValue(CardType::text)) return std::nullopt;
+  return LinkPreviewPolicy::url(payload());
+}
+
+CardTileLayout Card::tileLayout() const {
+  if (isLink()) return CardTileLayout::link;
+  // An unknown kind reads as a file, and is laid out as one.
+  return kelvo::tileLayout(type());
 }
 
 }  // namespace kelvo

@@ -1,5 +1,16 @@
 #pragma once
 
+// The card: the managed object of one kept item, with typed properties over the "Card" entity,
+// its shelf, and what its content yields: the preview line, the content hash, its template,
+// its payload's copy and share actions, its link and tile layout, and its part in duplicate
+// merge. `Card::make` builds a complete card in its shelf's context; saving is the context's:
+//
+//     auto card = Card::make({.id = UUID::random(), .type = CardType::text, .title = "Wi-Fi",
+//                             .payload = "guest / sunflower", .createdAt = now, .shelf = inbox});
+//     card->recordUse(now);
+//     if (const auto link = card->linkURL()) open(*link);
+//     inbox->context()->save();
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -223,7 +234,7 @@ class Card : public data::ManagedObject {
   /// trash when the duplicate is not in it.
   void absorb(Card& duplicate);
 
-  // Link views, defined with the link-preview policy.
+  // Link views: the link test is WebLink's `isWebLink`, the link is `LinkPreviewPolicy::url`.
 
   /// A text card ("typeRaw" exactly "text") whose payload is a web link.
   bool isLink() const;

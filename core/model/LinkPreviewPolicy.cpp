@@ -3,7 +3,6 @@
 #include <limits>
 #include <nlohmann/json.hpp>
 
-#include "core/model/Card.hpp"
 #include "core/model/CardType.hpp"
 #include "core/model/WebLink.hpp"
 #include "platform/foundation/JSONReader.hpp"
@@ -134,23 +133,6 @@ bool LinkPreviewPolicy::titleNeedsPageTitle(std::string_view title, const URL& u
   const std::string lowered = text::lowercased(trimmed);
   const std::string host = displayHost(url);
   return lowered == host || lowered == std::string(www) + host;
-}
-
-// The link views of a card.
-
-bool Card::isLink() const {
-  return typeRaw() == rawValue(CardType::text) && isWebLink(payload());
-}
-
-std::optional<URL> Card::linkURL() const {
-  if (typeRaw() != rawValue(CardType::text)) return std::nullopt;
-  return LinkPreviewPolicy::url(payload());
-}
-
-CardTileLayout Card::tileLayout() const {
-  if (isLink()) return CardTileLayout::link;
-  // An unknown kind reads as a file, and is laid out as one.
-  return kelvo::tileLayout(type());
 }
 
 }  // namespace kelvo

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -15,6 +16,7 @@
 /// back. Strings never read as numbers nor numbers as strings; a number reads as a Boolean only
 /// when it is 0 or 1. Writes are `setValue(key, value)` on the object. Each read asks the object
 /// afresh: there is no cache. An unknown key is a programming error and stops the process.
+/// The to-one helpers at the end read and move an object's end of a relationship.
 namespace kelvo {
 
 /// The value under `key` as a `T`, or none. `T` is one of std::string, std::int64_t, bool, UUID,
@@ -76,6 +78,27 @@ inline UUID storedIdentifier(const data::ManagedObject& object) {
 }
 inline void storeIdentifier(data::ManagedObject& object, const UUID& id) {
   object.setValue("id", data::Value(id));
+}
+
+/// The object at the to-one end `key` as a `T`; none when nothing is there or it is not a `T`.
+template <class T>
+std::shared_ptr<T> relatedObject(const data::ManagedObject& object, std::string_view key) {
+  const auto stored = object.value(key);
+  if (!stored) return nullptr;
+  return std::dynamic_pointer_cast<T>(stored->object());
+}
+
+/// Points the to-one end `key` at `target` (or nothing): `object` leaves the old target's
+/// to-many end `inverseKey` and joins the new one's. The target it already has writes nothing.
+template <class T>
+void setRelatedObject(data::ManagedObject& object, std::string_view key,
+                      std::string_view inverseKey, const std::shared_ptr<T>& target) {
+  const auto current = relatedObject<T>(object, key);
+  if (current == target) return;
+  object.setValue(key, target != nullptr ? std::optional<data::Value>(target) : std::nullopt);
+  // The store keeps both ends in step already; these say what the move means.
+  if (current != nullptr) current->mutableSetValue(inverseKey).remove(object);
+  if (target != nullptr) target->mutableSetValue(inverseKey).add(object);
 }
 
 }  // namespace kelvo

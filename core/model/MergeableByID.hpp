@@ -26,6 +26,9 @@ concept MergeableByID = std::derived_from<T, data::ManagedObject> &&
   record.absorb(record);
 };
 
+/// Joins the attributes of a merge signature: U+001F, the unit separator.
+inline constexpr char mergeSignatureSeparator = '\x1f';
+
 /// Where one record stands in the merge order, read once.
 struct MergeKey {
   Date createdAt;

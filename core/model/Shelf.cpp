@@ -1,10 +1,12 @@
 #include "core/model/Shelf.hpp"
 
 #include <algorithm>
+#include <unordered_set>
 
 #include "core/model/Card.hpp"
 #include "core/model/DuplicateMerge.hpp"
 #include "core/model/KelvoModel.hpp"
+#include "core/model/MergeableByID.hpp"
 #include "platform/foundation/Text.hpp"
 
 namespace kelvo {
@@ -24,6 +26,30 @@ std::optional<std::vector<std::shared_ptr<T>>> membersAs(const data::ManagedObje
     members.push_back(std::move(member));
   }
   return members;
+}
+
+// Whether `candidate` is `shelf` or sits somewhere below it. A stored cycle above `candidate`
+// ends the walk rather than looping.
+bool isSelfOrDescendant(const Shelf& candidate, const Shelf& shelf) {
+  std::unordered_set<const Shelf*> seen;
+  std::shared_ptr<const Shelf> holder;
+  for (const Shelf* current = &candidate; current != nullptr;) {
+    if (current == &shelf) return true;
+    if (!seen.insert(current).second) return false;
+    holder = current->parent();
+    current = holder.get();
+  }
+  return false;
+}
+
+// Gives `shelf` a new parent, unless that would close a loop in the tree: a shelf under itself
+// would be saved as a cycle that no walk of the tree ever leaves. It becomes a project instead.
+void reparent(Shelf& shelf, const std::shared_ptr<Shelf>& parent) {
+  if (parent != nullptr && isSelfOrDescendant(*parent, shelf)) {
+    shelf.setParent(nullptr);
+  } else {
+    shelf.setParent(parent);
+  }
 }
 
 }  // namespace
@@ -60,19 +86,10 @@ void Shelf::setCardsStorage(const std::optional<std::vector<std::shared_ptr<Card
   setValue("cardsStorage", data::Value(std::move(objects)));
 }
 
-std::shared_ptr<Shelf> Shelf::parent() const {
-  const auto stored = value("parent");
-  if (!stored) return nullptr;
-  return std::dynamic_pointer_cast<Shelf>(stored->object());
-}
+std::shared_ptr<Shelf> Shelf::parent() const { return relatedObject<Shelf>(*this, "parent"); }
 
 void Shelf::setParent(const std::shared_ptr<Shelf>& parent) {
-  const auto current = this->parent();
-  if (current == parent) return;
-  setValue("parent", parent != nullptr ? std::optional<data::Value>(parent) : std::nullopt);
-  // The store keeps both ends in step already; these say what the move means.
-  if (current != nullptr) current->mutableSetValue("childrenStorage").remove(*this);
-  if (parent != nullptr) parent->mutableSetValue("childrenStorage").add(*this);
+  setRelatedObject(*this, "parent", "childrenStorage", parent);
 }
 
 std::optional<std::vector<std::shared_ptr<Shelf>>> Shelf::childrenStorage() const {
@@ -99,10 +116,26 @@ bool Shelf::isSiblingOrderBefore(const Shelf& a, const Shelf& b) {
 std::vector<std::shared_ptr<Shelf>> Shelf::children() const {
   auto children =
       DuplicateMerge::preferred(childrenStorage().value_or(std::vector<std::shared_ptr<Shelf>>()));
-  std::stable_sort(children.begin(), children.end(), [](const auto& a, const auto& b) {
-    return isSiblingOrderBefore(*a, *b);
-  });
+  std::stable_sort(children.begin(), children.end(),
+                   [](const auto& a, const auto& b) { return isSiblingOrderBefore(*a, *b); });
   return children;
+}
+
+// Duplicate merge.
+
+std::string Shelf::mergeSignature() const {
+  return name() + mergeSignatureSeparator + std::to_string(sortIndex()) + mergeSignatureSeparator +
+         (isDefaultShelf() ? '1' : '0');
+}
+
+void Shelf::absorb(Shelf& duplicate) {
+  const auto self = std::static_pointer_cast<Shelf>(shared_from_this());
+  if (parent().get() == &duplicate) reparent(*this, duplicate.parent());
+  for (const auto& card : duplicate.cards()) card->setShelf(self);
+  for (const auto& child : duplicate.children()) {
+    if (child != self) reparent(*child, self);
+  }
+  if (duplicate.isDefaultShelf()) setIsDefaultShelf(true);
 }
 
 }  // namespace kelvo

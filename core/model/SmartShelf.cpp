@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "core/model/MergeableByID.hpp"
+
 namespace kelvo {
 
 std::shared_ptr<SmartShelf> SmartShelf::make(const UUID& id, std::string name,
@@ -16,5 +18,12 @@ std::shared_ptr<SmartShelf> SmartShelf::make(const UUID& id, std::string name,
   shelf->setCriteriaJSON(std::move(criteriaText));
   return shelf;
 }
+
+std::string SmartShelf::mergeSignature() const {
+  return stringValue(*this, "name", "") + mergeSignatureSeparator +
+         std::to_string(intValue(*this, "sortIndex", 0));
+}
+
+void SmartShelf::absorb(SmartShelf&) {}
 
 }  // namespace kelvo

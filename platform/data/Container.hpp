@@ -1,5 +1,16 @@
 #pragma once
 
+// The way into the data layer: a container holds a model, the coordinator of its stores, the
+// descriptions of the stores to open, and the view context over them. Open the stores once,
+// then work in the view context (Context.hpp):
+//
+//     data::Container container("Library", model);
+//     container.setStoreDescriptions({data::StoreDescription(folder / "Library.store")});
+//     container.loadStores([](const data::StoreDescription&, const data::StoreError* error) {
+//       if (error != nullptr) throw *error;  // or report it and go on without that store
+//     });
+//     data::Context& context = container.viewContext();
+
 #include <functional>
 #include <memory>
 #include <string>

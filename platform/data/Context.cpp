@@ -1,98 +1,29 @@
 #include "platform/data/Context.hpp"
 
+#include <cstdint>
 #include <string>
 
 #include "platform/data/EntityDescription.hpp"
 #include "platform/data/Model.hpp"
 #include "platform/data/Store.hpp"
 #include "platform/data/StoreCoordinator.hpp"
+#include "platform/data/StoreError.hpp"
+#include "platform/data/internal/ContextLoader.hpp"
+#include "platform/data/internal/Database.hpp"
+#include "platform/data/internal/ManagedObjectAccess.hpp"
+#include "platform/data/internal/StoreStatements.hpp"
 #include "platform/foundation/Error.hpp"
 
 namespace kelvo::data {
 namespace {
 
-// A read statement holds the database's read lock until it is reset.
-struct ResetOnExit {
-  Statement& statement;
-  ~ResetOnExit() { statement.reset(); }
-};
+using Access = ManagedObjectAccess;
+
+[[noreturn]] void refuse(const std::string& reason) {
+  throw StoreError(StoreError::Kind::validation, "Could not save: " + reason);
+}
 
 }  // namespace
-
-// Turns rows into objects, one per row. A row's to-one targets are loaded too (they may have
-// targets of their own) and linked only once every row has been read, so that a failed read
-// leaves the context as it was.
-class Context::Loader {
- public:
-  Loader(Context& context, Store& store) : context_(context), store_(store) {}
-  ~Loader() {
-    if (finished_) return;
-    for (const auto& [entity, primaryKey] : fresh_) context_.registry_[entity].erase(primaryKey);
-  }
-
-  // The objects of the rows `statement` gives, registered ones as they are.
-  std::vector<ManagedObject*> read(const EntityDescription& entity, Statement& statement) {
-    ResetOnExit reset{statement};
-    std::vector<ManagedObject*> objects;
-    while (statement.step()) objects.push_back(&materialize(entity, statement));
-    return objects;
-  }
-
-  void finish() {
-    for (std::size_t i = 0; i < pending_.size(); ++i) {
-      const PendingLink link = pending_[i];
-      const auto& destination = link.object->entity().destination(link.relationship);
-      if (context_.registry_[destination.index()].contains(link.primaryKey)) continue;
-      Statement& statement = store_.statements(destination).selectOne;
-      ResetOnExit reset{statement};
-      statement.bind(1, link.primaryKey);
-      if (statement.step()) materialize(destination, statement);
-    }
-    finished_ = true;
-    for (const auto& link : pending_) {
-      const auto& entity = link.object->entity();
-      const auto& registry = context_.registry_[entity.destination(link.relationship).index()];
-      const auto found = registry.find(link.primaryKey);
-      // A key without its row (a damaged or foreign store) reads as no target.
-      if (found == registry.end()) continue;
-      ManagedObject* target = found->second.get();
-      link.object->links_[link.relationship].target = target;
-      auto& members = *target->links_[entity.inverseIndex(link.relationship)].members;
-      if (members.loaded) members.add(link.object);
-    }
-  }
-
- private:
-  ManagedObject& materialize(const EntityDescription& entity, const Statement& row) {
-    const std::int64_t primaryKey = Store::primaryKey(row);
-    auto& registry = context_.registry_[entity.index()];
-    if (const auto found = registry.find(primaryKey); found != registry.end()) {
-      return *found->second;
-    }
-    auto object = entity.instantiate();
-    Store::read(row, *object, keys_);
-    object->primaryKey_ = primaryKey;
-    object->context_ = &context_;
-    for (auto& link : object->links_) {
-      if (link.members != nullptr) link.members->loaded = false;
-    }
-    const auto& toOne = entity.toOneRelationships();
-    for (std::size_t i = 0; i < toOne.size(); ++i) {
-      if (keys_[i] != 0) pending_.push_back({object.get(), toOne[i], keys_[i]});
-    }
-    ManagedObject& result = *object;
-    registry.emplace(primaryKey, std::move(object));
-    fresh_.emplace_back(entity.index(), primaryKey);
-    return result;
-  }
-
-  Context& context_;
-  Store& store_;
-  std::vector<PendingLink> pending_;
-  std::vector<std::pair<std::size_t, std::int64_t>> fresh_;
-  std::vector<std::int64_t> keys_;
-  bool finished_ = false;
-};
 
 Context::Context(std::shared_ptr<StoreCoordinator> coordinator)
     : coordinator_(std::move(coordinator)) {
@@ -113,10 +44,10 @@ Context::~Context() {
     for (auto& entry : registry) {
       ManagedObject& object = *entry.second;
       for (std::uint32_t index : object.entity().toOneRelationships()) {
-        ManagedObject* target = object.links_[index].target;
+        ManagedObject* target = Access::links(object)[index].target;
         const std::uint32_t inverse = object.entity().inverseIndex(index);
-        if (target != nullptr && !target->links_[inverse].members->loaded) {
-          object.links_[index].target = nullptr;
+        if (target != nullptr && !Access::links(*target)[inverse].members->loaded) {
+          Access::links(object)[index].target = nullptr;
         }
       }
     }
@@ -124,7 +55,7 @@ Context::~Context() {
   for (auto& registry : registry_) {
     for (auto& entry : registry) {
       detach(*entry.second);
-      for (auto& link : entry.second->links_) {
+      for (auto& link : Access::links(*entry.second)) {
         if (link.members != nullptr) link.members->loaded = true;
       }
     }
@@ -132,11 +63,11 @@ Context::~Context() {
 }
 
 void Context::detach(ManagedObject& object) {
-  object.context_ = nullptr;
-  object.inserted_ = false;
-  object.deleted_ = false;
-  object.changed_ = false;
-  object.snapshot_.reset();
+  Access::context(object) = nullptr;
+  Access::inserted(object) = false;
+  Access::deleted(object) = false;
+  Access::changed(object) = false;
+  Access::snapshot(object).reset();
 }
 
 Store* Context::store() const {
@@ -152,71 +83,74 @@ const EntityDescription& Context::entityNamed(std::string_view name) const {
 
 void Context::insert(const std::shared_ptr<ManagedObject>& object) {
   if (object == nullptr) fatal("Cannot insert a null object");
-  if (object->context_ == this) return;
+  if (Access::context(*object) == this) return;
   const std::string& name = object->entity().name();
-  if (object->context_ != nullptr) fatal("A " + name + " object of another context was inserted");
-  if (object->primaryKey_ != 0) fatal("A stored " + name + " object was inserted again");
+  if (Access::context(*object) != nullptr) {
+    fatal("A " + name + " object of another context was inserted");
+  }
+  if (Access::primaryKey(*object) != 0) fatal("A stored " + name + " object was inserted again");
   if (model_ != nullptr && model_->entity(name) != &object->entity()) {
     fatal("A " + name + " object of another model was inserted");
   }
-  object->context_ = this;
-  object->inserted_ = true;
-  object->insertedAt_ = inserted_.size();
+  Access::context(*object) = this;
+  Access::inserted(*object) = true;
+  Access::insertedAt(*object) = inserted_.size();
   inserted_.push_back(object);
   ++insertedCount_;
 }
 
 void Context::deleteObject(ManagedObject& object) {
-  if (object.context_ != this) {
+  if (Access::context(object) != this) {
     fatal("A " + object.entity().name() + " object was deleted from a context it is not in");
   }
-  if (object.deleted_) return;
+  if (Access::deleted(object)) return;
   const auto keep = object.shared_from_this();
   const EntityDescription& entity = object.entity();
-  const auto count = static_cast<std::uint32_t>(object.links_.size());
+  const auto& links = Access::links(object);
+  const auto count = static_cast<std::uint32_t>(links.size());
   // Learn every set involved first, so that a failed read changes nothing.
   for (std::uint32_t i = 0; i < count; ++i) {
-    if (object.links_[i].members != nullptr) {
-      object.members(i);
-    } else if (ManagedObject* target = object.links_[i].target) {
-      target->members(entity.inverseIndex(i));
+    if (links[i].members != nullptr) {
+      Access::members(object, i);
+    } else if (ManagedObject* target = links[i].target) {
+      Access::members(*target, entity.inverseIndex(i));
     }
   }
-  object.willChange();
+  Access::willChange(object);
   for (std::uint32_t i = 0; i < count; ++i) {
-    if (object.links_[i].members != nullptr) {
-      const std::vector<ManagedObject*> members = object.links_[i].members->list;
+    if (links[i].members != nullptr) {
+      const std::vector<ManagedObject*> members = links[i].members->list;
       for (ManagedObject* member : members) {
-        ManagedObject::relate(*member, entity.inverseIndex(i), nullptr);
+        Access::relate(*member, entity.inverseIndex(i), nullptr);
       }
     } else {
-      ManagedObject::relate(object, i, nullptr);
+      Access::relate(object, i, nullptr);
     }
   }
-  if (object.inserted_) {
-    object.inserted_ = false;
-    object.context_ = nullptr;
-    inserted_[object.insertedAt_] = nullptr;
+  if (Access::inserted(object)) {
+    Access::inserted(object) = false;
+    Access::context(object) = nullptr;
+    inserted_[Access::insertedAt(object)] = nullptr;
     --insertedCount_;
   } else {
-    object.deleted_ = true;
+    Access::deleted(object) = true;
   }
 }
 
 void Context::noteChange(ManagedObject& object) {
-  if (object.inserted_ || object.changed_) return;
-  auto snapshot = std::make_unique<ManagedObject::Snapshot>();
-  snapshot->attributes = object.attributes_;
-  snapshot->targets.reserve(object.links_.size());
-  for (const auto& link : object.links_) snapshot->targets.push_back(link.target);
+  if (Access::inserted(object) || Access::changed(object)) return;
+  auto snapshot = std::make_unique<Access::Snapshot>();
+  snapshot->attributes = Access::attributes(object);
+  snapshot->targets.reserve(Access::links(object).size());
+  for (const auto& link : Access::links(object)) snapshot->targets.push_back(link.target);
   changed_.reserve(changed_.size() + 1);
-  object.snapshot_ = std::move(snapshot);
-  object.changed_ = true;
+  Access::snapshot(object) = std::move(snapshot);
+  Access::changed(object) = true;
   changed_.push_back(&object);
 }
 
-void Context::loadMembers(ManagedObject& owner, std::uint32_t relationship) {
-  auto& members = *owner.links_[relationship].members;
+void Context::loadMembers(const ManagedObject& owner, std::uint32_t relationship) {
+  auto& members = *Access::links(owner)[relationship].members;
   Store* store = this->store();
   if (store == nullptr) {
     members.loaded = true;
@@ -225,13 +159,15 @@ void Context::loadMembers(ManagedObject& owner, std::uint32_t relationship) {
   const EntityDescription& memberEntity = owner.entity().destination(relationship);
   const std::uint32_t inverse = owner.entity().inverseIndex(relationship);
   Statement& statement = *store->statements(memberEntity).byForeignKey[inverse];
-  statement.bind(1, owner.primaryKey_);
+  statement.bind(1, Access::primaryKey(owner));
   Loader loader(*this, *store);
   const auto objects = loader.read(memberEntity, statement);
   loader.finish();
   // Rows whose objects were moved elsewhere, or deleted, in memory are not members any more.
   for (ManagedObject* object : objects) {
-    if (!object->deleted_ && object->links_[inverse].target == &owner) members.add(object);
+    if (!Access::deleted(*object) && Access::links(*object)[inverse].target == &owner) {
+      members.add(object);
+    }
   }
   members.loaded = true;
 }
@@ -245,7 +181,7 @@ std::vector<std::shared_ptr<ManagedObject>> Context::fetch(std::string_view enti
     loader.finish();
     result.reserve(objects.size() + insertedCount_);
     for (ManagedObject* object : objects) {
-      if (!object->deleted_) result.push_back(object->shared_from_this());
+      if (!Access::deleted(*object)) result.push_back(object->shared_from_this());
     }
   }
   for (const auto& object : inserted_) {
@@ -262,7 +198,7 @@ std::size_t Context::count(std::string_view entityName) {
     ResetOnExit reset{statement};
     if (statement.step()) count = statement.columnInt64(0);
     for (const ManagedObject* object : changed_) {
-      if (object->deleted_ && &object->entity() == entity) --count;
+      if (Access::deleted(*object) && &object->entity() == entity) --count;
     }
   }
   for (const auto& object : inserted_) {
@@ -282,7 +218,7 @@ std::vector<std::shared_ptr<ManagedObject>> Context::insertedObjects() const {
 std::vector<std::shared_ptr<ManagedObject>> Context::updatedObjects() const {
   std::vector<std::shared_ptr<ManagedObject>> objects;
   for (ManagedObject* object : changed_) {
-    if (!object->deleted_) objects.push_back(object->shared_from_this());
+    if (!Access::deleted(*object)) objects.push_back(object->shared_from_this());
   }
   return objects;
 }
@@ -290,9 +226,183 @@ std::vector<std::shared_ptr<ManagedObject>> Context::updatedObjects() const {
 std::vector<std::shared_ptr<ManagedObject>> Context::deletedObjects() const {
   std::vector<std::shared_ptr<ManagedObject>> objects;
   for (ManagedObject* object : changed_) {
-    if (object->deleted_) objects.push_back(object->shared_from_this());
+    if (Access::deleted(*object)) objects.push_back(object->shared_from_this());
   }
   return objects;
+}
+
+// Saving: every inserted and updated object is checked against the model, then every change is
+// written in one transaction, and only once it has committed do the objects take it as stored.
+
+void Context::save() {
+  if (!hasChanges()) return;
+  Store* store = this->store();
+  if (store == nullptr) {
+    throw StoreError(StoreError::Kind::noStore, "Could not save: the context has no store.");
+  }
+  validate();
+  const std::vector<ManagedObject*> inserts = pendingInserts();
+  try {
+    Transaction transaction(store->database());
+    assignPrimaryKeys(*store, inserts);
+    std::vector<std::string> scratch;
+    writeInserts(*store, inserts, scratch);
+    writeChanges(*store, scratch);
+    // Room for the new rows' objects now, so that nothing can fail after the commit.
+    reserveRegistry(inserts);
+    transaction.commit();
+  } catch (...) {
+    for (ManagedObject* object : inserts) Access::primaryKey(*object) = 0;
+    throw;
+  }
+  settleSaved();
+}
+
+void Context::validate() const {
+  for (const auto& object : inserted_) {
+    if (object != nullptr) validateObject(*object);
+  }
+  for (const ManagedObject* object : changed_) {
+    if (!Access::deleted(*object)) validateObject(*object);
+  }
+}
+
+void Context::validateObject(const ManagedObject& object) const {
+  const EntityDescription& entity = object.entity();
+  for (std::size_t i = 0; i < entity.attributes().size(); ++i) {
+    const auto& attribute = entity.attributes()[i];
+    const auto& value = Access::attributes(object)[i];
+    if (value ? fitsAttribute(attribute, *value) : attribute.isOptional) continue;
+    const std::string where = entity.name() + "." + attribute.name;
+    if (!value) refuse(where + " is required.");
+    refuse(where + " holds a " + std::string(kindName(value->kind())) + " where " +
+           std::string(name(attribute.type)) + " is expected.");
+  }
+  const auto isLive = [this](const ManagedObject* other) {
+    return Access::context(*other) == this && !Access::deleted(*other);
+  };
+  for (std::size_t i = 0; i < entity.relationships().size(); ++i) {
+    const auto& relationship = entity.relationships()[i];
+    const auto& link = Access::links(object)[i];
+    const std::string where = entity.name() + "." + relationship.name;
+    if (link.members == nullptr) {
+      if (link.target == nullptr) {
+        if (!relationship.isOptional || relationship.minCount > 0) refuse(where + " is required.");
+      } else if (!isLive(link.target)) {
+        refuse(where + " refers to an object that is not in the context.");
+      }
+      continue;
+    }
+    // A set never read is as stored, and was valid then.
+    if (!link.members->loaded) continue;
+    for (const ManagedObject* member : link.members->list) {
+      if (!isLive(member)) refuse(where + " holds an object that is not in the context.");
+    }
+    const std::size_t count = link.members->list.size();
+    if (count == 0 ? !relationship.isOptional || relationship.minCount > 0
+                   : count < relationship.minCount) {
+      refuse(where + " holds too few objects.");
+    }
+    if (relationship.maxCount > 1 && count > relationship.maxCount) {
+      refuse(where + " holds too many objects.");
+    }
+  }
+}
+
+std::vector<ManagedObject*> Context::pendingInserts() const {
+  std::vector<ManagedObject*> inserts;
+  inserts.reserve(insertedCount_);
+  for (const auto& object : inserted_) {
+    if (object != nullptr) inserts.push_back(object.get());
+  }
+  return inserts;
+}
+
+void Context::assignPrimaryKeys(Store& store, const std::vector<ManagedObject*>& inserts) const {
+  // New rows go after the largest key of their table.
+  std::vector<std::int64_t> nextKey(registry_.size(), 0);
+  for (ManagedObject* object : inserts) {
+    const EntityDescription& entity = object->entity();
+    std::int64_t& next = nextKey[entity.index()];
+    if (next == 0) {
+      Statement& statement = store.statements(entity).maxPrimaryKey;
+      const std::int64_t largest = statement.step() ? statement.columnInt64(0) : 0;
+      statement.reset();
+      if (largest >= INT64_MAX - static_cast<std::int64_t>(inserts.size())) {
+        throw StoreError(StoreError::Kind::sqlite,
+                         "Could not save: the " + entity.name() + " table has no keys left.",
+                         13);  // SQLITE_FULL
+      }
+      next = largest + 1;
+    }
+    Access::primaryKey(*object) = next++;
+  }
+}
+
+void Context::writeInserts(Store& store, const std::vector<ManagedObject*>& inserts,
+                           std::vector<std::string>& scratch) {
+  for (ManagedObject* object : inserts) {
+    Statement& statement = store.statements(object->entity()).insert;
+    Store::bind(statement, *object, scratch);
+    statement.run();
+  }
+}
+
+void Context::writeChanges(Store& store, std::vector<std::string>& scratch) const {
+  for (ManagedObject* object : changed_) {
+    auto& statements = store.statements(object->entity());
+    if (Access::deleted(*object)) {
+      statements.remove.bind(1, Access::primaryKey(*object));
+      statements.remove.run();
+      continue;
+    }
+    // A change of a set alone leaves the row as it is.
+    const auto& snapshot = *Access::snapshot(*object);
+    bool rowChanged = snapshot.attributes != Access::attributes(*object);
+    const auto& links = Access::links(*object);
+    for (std::size_t i = 0; !rowChanged && i < links.size(); ++i) {
+      rowChanged = links[i].target != snapshot.targets[i];
+    }
+    if (!rowChanged) continue;
+    Store::bind(statements.update, *object, scratch);
+    statements.update.run();
+    if (store.database().changes() != 1) {
+      throw StoreError(StoreError::Kind::conflict, "Could not save: a " + object->entity().name() +
+                                                       " row was deleted by another writer.");
+    }
+  }
+}
+
+void Context::reserveRegistry(const std::vector<ManagedObject*>& inserts) {
+  std::vector<std::size_t> added(registry_.size(), 0);
+  for (ManagedObject* object : inserts) ++added[object->entity().index()];
+  for (std::size_t i = 0; i < registry_.size(); ++i) {
+    if (added[i] > 0) registry_[i].reserve(registry_[i].size() + added[i]);
+  }
+}
+
+// Committed: the pending changes are now the stored state.
+void Context::settleSaved() {
+  for (auto& object : inserted_) {
+    if (object == nullptr) continue;
+    Access::inserted(*object) = false;
+    const std::int64_t key = Access::primaryKey(*object);
+    registry_[object->entity().index()].emplace(key, std::move(object));
+  }
+  for (ManagedObject* object : changed_) {
+    Access::snapshot(*object).reset();
+    Access::changed(*object) = false;
+    if (Access::deleted(*object)) {
+      Access::deleted(*object) = false;
+      Access::context(*object) = nullptr;
+      const std::int64_t key = Access::primaryKey(*object);
+      Access::primaryKey(*object) = 0;
+      registry_[object->entity().index()].erase(key);
+    }
+  }
+  changed_.clear();
+  inserted_.clear();
+  insertedCount_ = 0;
 }
 
 void Context::rollback() {
@@ -300,26 +410,27 @@ void Context::rollback() {
   std::vector<std::shared_ptr<ManagedObject>> leaving;
   for (auto& object : inserted_) {
     if (object == nullptr) continue;
-    object->inserted_ = false;
-    object->context_ = nullptr;
+    Access::inserted(*object) = false;
+    Access::context(*object) = nullptr;
     leaving.push_back(std::move(object));
   }
   for (const auto& object : leaving) {
-    for (auto& link : object->links_) {
-      if (link.target != nullptr && link.target->context_ == this) link.target = nullptr;
+    for (auto& link : Access::links(*object)) {
+      if (link.target != nullptr && Access::context(*link.target) == this) link.target = nullptr;
       if (link.members == nullptr) continue;
       const std::vector<ManagedObject*> members = link.members->list;
       for (ManagedObject* member : members) {
-        if (member->context_ == this) link.members->remove(member);
+        if (Access::context(*member) == this) link.members->remove(member);
       }
     }
   }
   // Stored objects take back their stored values; their sets are read again when next used.
   for (ManagedObject* object : changed_) {
-    auto& snapshot = *object->snapshot_;
-    object->attributes_ = std::move(snapshot.attributes);
-    for (std::size_t i = 0; i < object->links_.size(); ++i) {
-      auto& link = object->links_[i];
+    auto& snapshot = *Access::snapshot(*object);
+    Access::attributes(*object) = std::move(snapshot.attributes);
+    auto& links = Access::links(*object);
+    for (std::size_t i = 0; i < links.size(); ++i) {
+      auto& link = links[i];
       if (link.members != nullptr) {
         link.members->clear();
         link.members->loaded = false;
@@ -327,9 +438,9 @@ void Context::rollback() {
         link.target = snapshot.targets[i];
       }
     }
-    object->snapshot_.reset();
-    object->changed_ = false;
-    object->deleted_ = false;
+    Access::snapshot(*object).reset();
+    Access::changed(*object) = false;
+    Access::deleted(*object) = false;
   }
   changed_.clear();
   inserted_.clear();

@@ -1,8 +1,20 @@
 #pragma once
 
+// The scratch pad of managed objects (ManagedObject.hpp) over a store. A context inserts,
+// fetches and deletes objects, keeps one object per stored row, and writes every pending change
+// in one transaction when saved; a save that fails leaves the changes pending and the store as
+// it was, and `rollback` throws them away:
+//
+//     data::Context& context = container.viewContext();
+//     auto note = data::ManagedObject::make(*model->entity("Note"), &context);
+//     note->setValue("title", "Groceries");
+//     context.save();  // throws StoreError
+//     for (const auto& stored : context.fetch("Note")) show(*stored->value("title"));
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
@@ -81,20 +93,24 @@ class Context {
  private:
   friend class ManagedObject;
   using Registry = std::unordered_map<std::int64_t, std::shared_ptr<ManagedObject>>;
-  // A to-one end read from a row, linked once every row it needs is loaded.
-  struct PendingLink {
-    ManagedObject* object;
-    std::uint32_t relationship;
-    std::int64_t primaryKey;
-  };
-  class Loader;
+  class Loader;  // internal/ContextLoader.hpp
 
   Store* store() const;
   const EntityDescription& entityNamed(std::string_view name) const;
   void noteChange(ManagedObject& object);
-  void loadMembers(ManagedObject& owner, std::uint32_t relationship);
-  void validate() const;
+  void loadMembers(const ManagedObject& owner, std::uint32_t relationship);
   void detach(ManagedObject& object);
+
+  // The steps of `save`, in their order.
+  void validate() const;
+  void validateObject(const ManagedObject& object) const;
+  std::vector<ManagedObject*> pendingInserts() const;
+  void assignPrimaryKeys(Store& store, const std::vector<ManagedObject*>& inserts) const;
+  static void writeInserts(Store& store, const std::vector<ManagedObject*>& inserts,
+                           std::vector<std::string>& scratch);
+  void writeChanges(Store& store, std::vector<std::string>& scratch) const;
+  void reserveRegistry(const std::vector<ManagedObject*>& inserts);
+  void settleSaved();
 
   std::shared_ptr<StoreCoordinator> coordinator_;
   const Model* model_ = nullptr;

@@ -5,6 +5,7 @@
 
 #include "platform/data/Context.hpp"
 #include "platform/data/EntityDescription.hpp"
+#include "platform/data/internal/ManagedObjectAccess.hpp"
 #include "platform/foundation/Error.hpp"
 
 namespace kelvo::data {
@@ -72,7 +73,7 @@ std::uint32_t ManagedObject::relationshipIndex(std::string_view key, bool toMany
   return index->index;
 }
 
-ManagedObject::Members& ManagedObject::members(std::uint32_t relationship) {
+ManagedObject::Members& ManagedObject::members(std::uint32_t relationship) const {
   Members& members = *links_[relationship].members;
   if (!members.loaded) {
     if (context_ != nullptr && primaryKey_ != 0) {
@@ -141,7 +142,7 @@ std::optional<Value> ManagedObject::value(std::string_view key) const {
     if (link.target == nullptr) return std::nullopt;
     return Value(link.target->shared_from_this());
   }
-  const auto& list = const_cast<ManagedObject*>(this)->members(index->index).list;
+  const auto& list = members(index->index).list;
   Value::ObjectSet objects;
   objects.reserve(list.size());
   for (ManagedObject* member : list) objects.push_back(member->shared_from_this());
@@ -190,23 +191,25 @@ void MutableSet::add(ManagedObject& object) {
     fatal(entity.name() + "." + entity.relationships()[relationship_].name +
           " takes only objects of " + entity.destination(relationship_).name());
   }
-  ManagedObject::relate(object, entity.inverseIndex(relationship_), owner_);
+  ManagedObjectAccess::relate(object, entity.inverseIndex(relationship_), owner_);
 }
 
 void MutableSet::remove(ManagedObject& object) {
-  if (!owner_->members(relationship_).contains(&object)) return;
-  ManagedObject::relate(object, owner_->entity().inverseIndex(relationship_), nullptr);
+  if (!ManagedObjectAccess::members(*owner_, relationship_).contains(&object)) return;
+  ManagedObjectAccess::relate(object, owner_->entity().inverseIndex(relationship_), nullptr);
 }
 
 bool MutableSet::contains(const ManagedObject& object) const {
-  return owner_->members(relationship_).contains(&object);
+  return ManagedObjectAccess::members(*owner_, relationship_).contains(&object);
 }
 
-std::size_t MutableSet::size() const { return owner_->members(relationship_).list.size(); }
+std::size_t MutableSet::size() const {
+  return ManagedObjectAccess::members(*owner_, relationship_).list.size();
+}
 
 std::vector<std::shared_ptr<ManagedObject>> MutableSet::objects() const {
   std::vector<std::shared_ptr<ManagedObject>> objects;
-  for (ManagedObject* member : owner_->members(relationship_).list) {
+  for (ManagedObject* member : ManagedObjectAccess::members(*owner_, relationship_).list) {
     objects.push_back(member->shared_from_this());
   }
   return objects;

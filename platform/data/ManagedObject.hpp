@@ -15,8 +15,8 @@ namespace kelvo::data {
 
 class Context;
 class EntityDescription;
+class ManagedObjectAccess;
 class MutableSet;
-class Store;
 
 /// An object of an entity, holding a dynamic value per attribute and the objects at the other end
 /// of its relationships. Entities may name a subclass (`Card`, `Shelf`, ...) that adds typed
@@ -77,9 +77,8 @@ class ManagedObject : public std::enable_shared_from_this<ManagedObject> {
   MutableSet mutableSetValue(std::string_view key);
 
  private:
-  friend class Context;
-  friend class MutableSet;
-  friend class Store;
+  // The layer's own classes reach what follows through platform/data/internal/ManagedObjectAccess.
+  friend class ManagedObjectAccess;
 
   // A to-many end: an unordered set, iterated in the order members arrived.
   struct Members {
@@ -104,7 +103,8 @@ class ManagedObject : public std::enable_shared_from_this<ManagedObject> {
   };
 
   std::uint32_t relationshipIndex(std::string_view key, bool toMany) const;
-  Members& members(std::uint32_t relationship);
+  // A stored set lives apart from the object and is read on first use, by readers too.
+  Members& members(std::uint32_t relationship) const;
   void replaceMembers(std::uint32_t relationship, const Value::ObjectSet& objects);
   void willChange();
   // Points `member`'s to-one end at `target` (or nothing) and moves it between the sets.

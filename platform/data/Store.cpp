@@ -4,12 +4,16 @@
 #include "platform/data/ManagedObject.hpp"
 #include "platform/data/Model.hpp"
 #include "platform/data/StoreError.hpp"
-#include "platform/data/StoreSchema.hpp"
 #include "platform/data/ValueTransformer.hpp"
+#include "platform/data/internal/ManagedObjectAccess.hpp"
+#include "platform/data/internal/StoreSchema.hpp"
+#include "platform/data/internal/StoreStatements.hpp"
 #include "platform/foundation/Bytes.hpp"
 
 namespace kelvo::data {
 namespace {
+
+using Access = ManagedObjectAccess;
 
 std::string databasePath(const StoreDescription& description) {
   if (description.isInMemory()) return ":memory:";
@@ -67,10 +71,10 @@ Store::Statements::Statements(Database& database, const EntityDescription& entit
 }
 
 Store::Store(const StoreDescription& description, const Model& model)
-    : description_(description), database_(databasePath(description)) {
-  StoreSchema::open(database_, model, description_, !description_.isInMemory());
+    : description_(description), database_(std::make_unique<Database>(databasePath(description))) {
+  StoreSchema::open(*database_, model, description_, !description_.isInMemory());
   for (const auto& entity : model.entities()) {
-    statements_.push_back(std::make_unique<Statements>(database_, *entity));
+    statements_.push_back(std::make_unique<Statements>(*database_, *entity));
   }
 }
 
@@ -83,12 +87,14 @@ Store::Statements& Store::statements(const EntityDescription& entity) {
   return *statements_[entity.index()];
 }
 
+std::int64_t Store::primaryKey(const Statement& row) { return row.columnInt64(0); }
+
 void Store::read(const Statement& row, ManagedObject& object,
                  std::vector<std::int64_t>& foreignKeys) {
   const auto& attributes = object.entity().attributes();
   int column = 1;
   for (std::size_t i = 0; i < attributes.size(); ++i, ++column) {
-    object.attributes_[i] = decode(row, column, attributes[i]);
+    Access::attributes(object)[i] = decode(row, column, attributes[i]);
   }
   foreignKeys.clear();
   for (std::size_t i = 0; i < object.entity().toOneRelationships().size(); ++i, ++column) {
@@ -104,9 +110,9 @@ void Store::bind(Statement& statement, const ManagedObject& object,
   // Bound texts point into `scratch`, which must not move while the statement runs.
   scratch.reserve(attributes.size());
   int parameter = 1;
-  statement.bind(parameter++, object.primaryKey_);
+  statement.bind(parameter++, Access::primaryKey(object));
   for (std::size_t i = 0; i < attributes.size(); ++i, ++parameter) {
-    const auto& value = object.attributes_[i];
+    const auto& value = Access::attributes(object)[i];
     if (!value) {
       statement.bindNull(parameter);
     } else if (attributes[i].type == AttributeType::transformable) {
@@ -134,9 +140,9 @@ void Store::bind(Statement& statement, const ManagedObject& object,
     }
   }
   for (unsigned index : object.entity().toOneRelationships()) {
-    const ManagedObject* target = object.links_[index].target;
-    if (target != nullptr && target->primaryKey_ != 0) {
-      statement.bind(parameter++, target->primaryKey_);
+    const ManagedObject* target = Access::links(object)[index].target;
+    if (target != nullptr && Access::primaryKey(*target) != 0) {
+      statement.bind(parameter++, Access::primaryKey(*target));
     } else {
       statement.bindNull(parameter++);
     }

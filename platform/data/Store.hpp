@@ -6,14 +6,15 @@
 #include <string>
 #include <vector>
 
-#include "platform/data/Database.hpp"
 #include "platform/data/StoreDescription.hpp"
 
 namespace kelvo::data {
 
+class Database;
 class EntityDescription;
 class ManagedObject;
 class Model;
+class Statement;
 
 /// One open store of a coordinator: a SQLite database shaped by the model (see docs/store.md).
 /// Contexts read and write it; its statements are compiled once and reused.
@@ -33,17 +34,14 @@ class Store {
 
  private:
   friend class Context;
-  struct Statements {
-    Statements(Database& database, const EntityDescription& entity);
-    Statement select, selectOne, insert, update, remove, count, maxPrimaryKey;
-    std::vector<std::unique_ptr<Statement>> byForeignKey;  // by relationship; to-one ends only
-  };
+  // The compiled statements over one entity's table; see internal/StoreStatements.hpp.
+  struct Statements;
 
-  Database& database() { return database_; }
+  Database& database() { return *database_; }
   Statements& statements(const EntityDescription& entity);
 
   // The row's primary key (column 0).
-  static std::int64_t primaryKey(const Statement& row) { return row.columnInt64(0); }
+  static std::int64_t primaryKey(const Statement& row);
   // Fills `object`'s attributes from the row, and `foreignKeys` (0 for none) by to-one end.
   static void read(const Statement& row, ManagedObject& object,
                    std::vector<std::int64_t>& foreignKeys);
@@ -53,7 +51,7 @@ class Store {
                    std::vector<std::string>& scratch);
 
   StoreDescription description_;
-  Database database_;
+  std::unique_ptr<Database> database_;
   std::vector<std::unique_ptr<Statements>> statements_;
 };
 

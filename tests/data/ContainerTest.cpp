@@ -5,7 +5,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "platform/data/Database.hpp"
+#include "platform/data/internal/Database.hpp"
 #include "tests/data/TestModel.hpp"
 
 namespace kelvo::data {

@@ -11,7 +11,7 @@
 #include <set>
 
 #include "platform/data/Context.hpp"
-#include "platform/data/Database.hpp"
+#include "tests/data/StoreFileCheck.hpp"
 #include "tests/data/TestModel.hpp"
 
 namespace kelvo::data {
@@ -65,13 +65,8 @@ TEST(CrashTest, AKilledSaveLeavesTheStoreAsBeforeOrAfterIt) {
     waitpid(child, &status, 0);
     ASSERT_TRUE(WIFSIGNALED(status)) << "the child stopped by itself with " << status;
 
-    {
-      Database database(url.string());
-      Statement check = database.prepare("PRAGMA integrity_check");
-      ASSERT_TRUE(check.step());
-      EXPECT_EQ(check.columnText(0), "ok");
-    }
-    auto container = testing::openContainer(url);
+    std::unique_ptr<Container> container;
+    ASSERT_NO_FATAL_FAILURE(container = testing::reopenChecked(url));
     std::set<std::int64_t> counterValues;
     std::vector<std::int64_t> markers;
     for (const auto& note : container->viewContext().fetch("Note")) {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/data/Context.hpp"
-#include "platform/data/Database.hpp"
+#include "tests/data/StoreFileCheck.hpp"
 #include "tests/data/TestModel.hpp"
 
 namespace kelvo::data {
@@ -85,13 +85,7 @@ struct FaultyVFS {
 
 // What a reader of the file sees, in a fixed order, checked for integrity on the way.
 std::vector<std::string> storedState(const std::filesystem::path& url) {
-  {
-    Database database(url.string());
-    Statement check = database.prepare("PRAGMA integrity_check");
-    EXPECT_TRUE(check.step());
-    EXPECT_EQ(check.columnText(0), "ok");
-  }
-  auto container = testing::openContainer(url);
+  const auto container = testing::reopenChecked(url);
   std::vector<std::string> rows;
   for (const auto& note : container->viewContext().fetch("Note")) {
     const auto folder = note->value("folder");

@@ -1,4 +1,4 @@
-#include "platform/data/StoreSchema.hpp"
+#include "platform/data/internal/StoreSchema.hpp"
 
 #include <charconv>
 #include <cstdio>
@@ -6,11 +6,11 @@
 #include <set>
 #include <vector>
 
-#include "platform/data/Database.hpp"
 #include "platform/data/Model.hpp"
 #include "platform/data/StoreDescription.hpp"
 #include "platform/data/StoreError.hpp"
 #include "platform/data/ValueTransformer.hpp"
+#include "platform/data/internal/Database.hpp"
 #include "platform/foundation/Bytes.hpp"
 
 namespace kelvo::data {

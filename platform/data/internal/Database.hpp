@@ -88,6 +88,13 @@ class Statement {
   sqlite3_stmt* handle_ = nullptr;
 };
 
+/// Resets a statement when the scope ends: a read statement holds the database's read lock
+/// until it is reset.
+struct ResetOnExit {
+  Statement& statement;
+  ~ResetOnExit() { statement.reset(); }
+};
+
 /// A transaction that rolls back unless committed.
 class Transaction {
  public:

@@ -1,4 +1,4 @@
-#include "platform/data/Database.hpp"
+#include "platform/data/internal/Database.hpp"
 
 #include <sqlite3.h>
 

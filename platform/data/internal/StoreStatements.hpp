@@ -1,0 +1,18 @@
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "platform/data/Store.hpp"
+#include "platform/data/internal/Database.hpp"
+
+namespace kelvo::data {
+
+// Compiled once per entity when the store opens, and reused by every context.
+struct Store::Statements {
+  Statements(Database& database, const EntityDescription& entity);
+  Statement select, selectOne, insert, update, remove, count, maxPrimaryKey;
+  std::vector<std::unique_ptr<Statement>> byForeignKey;  // by relationship; to-one ends only
+};
+
+}  // namespace kelvo::data
