@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <climits>
 #include <memory>
 #include <vector>
 
@@ -100,7 +101,8 @@ std::vector<std::string> storedState(const std::filesystem::path& url) {
   return rows;
 }
 
-class FaultInjectionTest : public ::testing::TestWithParam<Fault> {
+template <class Base>
+class WithFaultyVFS : public Base {
  protected:
   void SetUp() override { FaultyVFS::install(); }
   void TearDown() override {
@@ -108,6 +110,38 @@ class FaultInjectionTest : public ::testing::TestWithParam<Fault> {
     FaultyVFS::uninstall();
   }
 };
+using FaultInjectionTest = WithFaultyVFS<::testing::TestWithParam<Fault>>;
+using FaultyStoreTest = WithFaultyVFS<::testing::Test>;
+
+TEST_F(FaultyStoreTest, ASaveReachesTheDiskBeforeItReturns) {
+  kelvo::testing::TemporaryDirectory directory;
+  const auto url = directory.path() / "Synced.store";
+  auto container = testing::openContainer(url);
+  Context& context = container->viewContext();
+  testing::makeNote(context, "first");
+  context.save();
+  // Counted, never failed: a commit in full synchronous mode syncs the log before it returns.
+  testing::makeNote(context, "second");
+  FaultyVFS::arm(Fault::syncError, INT_MAX);
+  context.save();
+  EXPECT_GE(FaultyVFS::count, 1);
+}
+
+TEST_F(FaultyStoreTest, ACardInsertedAgainAfterAFailedSaveIsSavedOnce) {
+  kelvo::testing::TemporaryDirectory directory;
+  const auto url = directory.path() / "Again.store";
+  auto container = testing::openContainer(url);
+  Context& context = container->viewContext();
+  const auto note = testing::makeNote(context, "kept");
+  FaultyVFS::arm(Fault::writeError, 1);
+  EXPECT_THROW(context.save(), StoreError);
+  FaultyVFS::armed = false;
+  // Nothing of the failed attempt may stick to the object: it goes in as new.
+  context.rollback();
+  context.insert(note);
+  context.save();
+  EXPECT_EQ(storedState(url), std::vector<std::string>{"kept in - used 0"});
+}
 
 TEST_P(FaultInjectionTest, AFailedSaveChangesNeitherTheFileNorThePendingChanges) {
   const std::string body(3000, 'b');  // several pages of writes per save
