@@ -35,10 +35,22 @@ FrameBuffer::Next FrameBuffer::next(std::int64_t limit) {
     readOffset_ = 0;
     return {State::tooLarge, length, {}};
   }
-  if (pendingByteCount() - 4 < length) return {State::incomplete, length, {}};
+  if (pendingByteCount() - 4 < length) {
+    makeRoom(static_cast<std::size_t>(length) + 4);
+    return {State::incomplete, length, {}};
+  }
   const std::span<const std::uint8_t> payload(header + 4, static_cast<std::size_t>(length));
   readOffset_ += 4 + static_cast<std::size_t>(length);
   return {State::complete, length, payload};
+}
+
+void FrameBuffer::makeRoom(std::size_t frameByteCount) {
+  if (bytes_.capacity() - readOffset_ >= frameByteCount) return;
+  // The header has passed the limit: room for the whole frame now saves regrowing the buffer
+  // (and copying it) as the body trickles in.
+  bytes_.erase(bytes_.begin(), bytes_.begin() + static_cast<std::ptrdiff_t>(readOffset_));
+  readOffset_ = 0;
+  bytes_.reserve(frameByteCount);
 }
 
 void FrameBuffer::compact() {

@@ -38,6 +38,8 @@ class FrameBuffer {
   std::size_t pendingByteCount() const { return bytes_.size() - readOffset_; }
 
  private:
+  void makeRoom(std::size_t frameByteCount);
+
   Bytes bytes_;
   std::size_t readOffset_ = 0;
 };
