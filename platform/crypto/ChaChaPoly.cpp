@@ -54,7 +54,75 @@ bool run(EVP_CIPHER_CTX* context, std::span<const std::uint8_t> input, std::uint
   return true;
 }
 
+// One context per thread, re-keyed for every message: making a context and looking the cipher up
+// cost more than sealing a short message.
+EVP_CIPHER_CTX* reusedContext() {
+  thread_local const Context context(EVP_CIPHER_CTX_new());
+  return context.get();
+}
+
+const EVP_CIPHER* chachaPoly() {
+  static EVP_CIPHER* const fetched = EVP_CIPHER_fetch(nullptr, "ChaCha20-Poly1305", nullptr);
+  return fetched ? fetched : EVP_chacha20_poly1305();
+}
+
+// Runs the cipher over `bytes` in place, then finishes: the tag is read into `tag` when
+// sealing, and checked from it when opening.
+bool runInPlace(bool encrypting, const SymmetricKey& key, const std::uint8_t* nonce,
+                std::span<std::uint8_t> bytes, std::uint8_t* tag) {
+  EVP_CIPHER_CTX* context = reusedContext();
+  if (!context ||
+      EVP_CipherInit_ex2(context, chachaPoly(), key.bytes().data(), nonce, encrypting ? 1 : 0,
+                         nullptr) != 1 ||
+      !run(context, bytes, bytes.data())) {
+    return false;
+  }
+  std::uint8_t scratch[tagByteCount];
+  int length = 0;
+  if (encrypting) {
+    return EVP_CipherFinal_ex(context, scratch, &length) == 1 &&
+           EVP_CIPHER_CTX_ctrl(context, EVP_CTRL_AEAD_GET_TAG, tagByteCount, tag) == 1;
+  }
+  return EVP_CIPHER_CTX_ctrl(context, EVP_CTRL_AEAD_SET_TAG, tagByteCount, tag) == 1 &&
+         EVP_CipherFinal_ex(context, scratch, &length) == 1;
+}
+
 }  // namespace
+
+Bytes sealCombined(std::span<const std::uint8_t> plaintext, const SymmetricKey& key,
+                   const std::optional<Nonce>& nonce) {
+  if (key.bytes().size() != keyByteCount) {
+    throw CryptoError("ChaCha20-Poly1305 needs a 256-bit key");
+  }
+  const Nonce used = nonce ? *nonce : randomNonce();
+  // Copied once and encrypted in place: no zero-filled buffer to overwrite.
+  Bytes box;
+  box.reserve(nonceByteCount + plaintext.size() + tagByteCount);
+  box.insert(box.end(), used.begin(), used.end());
+  box.insert(box.end(), plaintext.begin(), plaintext.end());
+  box.resize(box.size() + tagByteCount);
+  const std::span<std::uint8_t> text(box.data() + nonceByteCount, plaintext.size());
+  if (!runInPlace(true, key, box.data(), text, box.data() + nonceByteCount + plaintext.size())) {
+    throw CryptoError("ChaCha20-Poly1305 sealing failed in OpenSSL");
+  }
+  return box;
+}
+
+std::optional<Bytes> openCombined(std::span<const std::uint8_t> combined,
+                                  const SymmetricKey& key) {
+  if (combined.size() < nonceByteCount + tagByteCount || key.bytes().size() != keyByteCount) {
+    return std::nullopt;
+  }
+  Tag tag;
+  std::copy(combined.end() - tagByteCount, combined.end(), tag.begin());
+  Bytes plaintext(combined.begin() + nonceByteCount, combined.end() - tagByteCount);
+  if (!runInPlace(false, key, combined.data(), plaintext, tag.data())) {
+    // Decrypted but unauthenticated bytes never leave.
+    OPENSSL_cleanse(plaintext.data(), plaintext.size());
+    return std::nullopt;
+  }
+  return plaintext;
+}
 
 Nonce randomNonce() {
   Nonce nonce;
