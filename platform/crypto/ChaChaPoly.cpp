@@ -66,15 +66,15 @@ const EVP_CIPHER* chachaPoly() {
   return fetched ? fetched : EVP_chacha20_poly1305();
 }
 
-// Runs the cipher over `bytes` in place, then finishes: the tag is read into `tag` when
-// sealing, and checked from it when opening.
-bool runInPlace(bool encrypting, const SymmetricKey& key, const std::uint8_t* nonce,
-                std::span<std::uint8_t> bytes, std::uint8_t* tag) {
+// Runs the cipher from `input` into `output` (which may be the same bytes), then finishes: the
+// tag is read into `tag` when sealing, and checked from it when opening.
+bool runCipher(bool encrypting, const SymmetricKey& key, const std::uint8_t* nonce,
+               std::span<const std::uint8_t> input, std::uint8_t* output, std::uint8_t* tag) {
   EVP_CIPHER_CTX* context = reusedContext();
   if (!context ||
       EVP_CipherInit_ex2(context, chachaPoly(), key.bytes().data(), nonce, encrypting ? 1 : 0,
                          nullptr) != 1 ||
-      !run(context, bytes, bytes.data())) {
+      !run(context, input, output)) {
     return false;
   }
   std::uint8_t scratch[tagByteCount];
@@ -95,14 +95,10 @@ Bytes sealCombined(std::span<const std::uint8_t> plaintext, const SymmetricKey& 
     throw CryptoError("ChaCha20-Poly1305 needs a 256-bit key");
   }
   const Nonce used = nonce ? *nonce : randomNonce();
-  // Copied once and encrypted in place: no zero-filled buffer to overwrite.
-  Bytes box;
-  box.reserve(nonceByteCount + plaintext.size() + tagByteCount);
-  box.insert(box.end(), used.begin(), used.end());
-  box.insert(box.end(), plaintext.begin(), plaintext.end());
-  box.resize(box.size() + tagByteCount);
-  const std::span<std::uint8_t> text(box.data() + nonceByteCount, plaintext.size());
-  if (!runInPlace(true, key, box.data(), text, box.data() + nonceByteCount + plaintext.size())) {
+  Bytes box(nonceByteCount + plaintext.size() + tagByteCount);
+  std::copy(used.begin(), used.end(), box.begin());
+  std::uint8_t* ciphertext = box.data() + nonceByteCount;
+  if (!runCipher(true, key, used.data(), plaintext, ciphertext, ciphertext + plaintext.size())) {
     throw CryptoError("ChaCha20-Poly1305 sealing failed in OpenSSL");
   }
   return box;
@@ -116,7 +112,7 @@ std::optional<Bytes> openCombined(std::span<const std::uint8_t> combined,
   Tag tag;
   std::copy(combined.end() - tagByteCount, combined.end(), tag.begin());
   Bytes plaintext(combined.begin() + nonceByteCount, combined.end() - tagByteCount);
-  if (!runInPlace(false, key, combined.data(), plaintext, tag.data())) {
+  if (!runCipher(false, key, combined.data(), plaintext, plaintext.data(), tag.data())) {
     // Decrypted but unauthenticated bytes never leave.
     OPENSSL_cleanse(plaintext.data(), plaintext.size());
     return std::nullopt;
