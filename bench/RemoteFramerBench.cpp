@@ -129,10 +129,9 @@ Bytes ceilingFrame(std::string_view open, std::string_view row, std::string_view
   }
   json.pop_back();
   json += close;
-  Bytes frame = {static_cast<std::uint8_t>(json.size() >> 24),
-                 static_cast<std::uint8_t>(json.size() >> 16),
-                 static_cast<std::uint8_t>(json.size() >> 8), static_cast<std::uint8_t>(json.size())};
-  frame.insert(frame.end(), json.begin(), json.end());
+  Bytes frame(json.size() + 4);
+  for (int i = 0; i < 4; ++i) frame[i] = static_cast<std::uint8_t>(json.size() >> (24 - 8 * i));
+  std::copy(json.begin(), json.end(), frame.begin() + 4);
   return frame;
 }
 

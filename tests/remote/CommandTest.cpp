@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <nlohmann/json.hpp>
-
 #include "core/remote/CommandResult.hpp"
 #include "tests/remote/RemoteTestSupport.hpp"
 
@@ -11,6 +9,8 @@ namespace kelvo::Remote {
 namespace {
 
 using testing::failure;
+using testing::readBack;
+using testing::written;
 using testing::uuid;
 using Kind = DecodingError::Kind;
 
@@ -18,19 +18,6 @@ const UUID cardID = uuid("0B6E4C2A-1D3F-4A5B-8C7D-9E0F1A2B3C4D");
 const UUID shelfID = uuid("5A4B3C2D-1E0F-4A9B-8C7D-6E5F4A3B2C1D");
 const CardEnvelope envelope{cardID, "Invoice", CardType::text, "Pay by Friday"};
 const LibraryCard row{cardID, "Invoice", CardType::fact, "ab@c.de", shelfID, true};
-
-template <class T>
-std::string written(const T& value) {
-  OrderedJson json;
-  value.encode(json);
-  return json::write(json);
-}
-
-template <class T>
-T readBack(std::string_view text) {
-  const Json json = json::parse(text);
-  return T::decode(JSONReader(json));
-}
 
 TEST(CommandTest, EveryCaseRoundTripsWithItsNotice) {
   const struct {

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <nlohmann/json.hpp>
-
 #include "core/remote/AuthRecords.hpp"
 #include "core/remote/DeviceInfo.hpp"
 #include "core/remote/RefusalReason.hpp"
@@ -12,30 +10,16 @@ namespace kelvo::Remote {
 namespace {
 
 using testing::failure;
+using testing::readBack;
+using testing::written;
 using testing::iPad;
 using Kind = DecodingError::Kind;
-
-template <class Record>
-std::string written(const Record& record) {
-  OrderedJson json;
-  record.encode(json);
-  return json::write(json);
-}
-
-template <class Record>
-Record readBack(const std::string& text) {
-  const Json json = json::parse(text);
-  return Record::decode(JSONReader(json));
-}
 
 TEST(RemoteRecordsTest, ConstantsAndDeviceKinds) {
   EXPECT_EQ(serviceType.size(), 14u);
   EXPECT_EQ(maximumRemoteFileByteCount, 8 * 1024 * 1024);
   EXPECT_EQ(version, 2);
-  const auto kinds = allCases<DeviceKind>();
-  ASSERT_EQ(kinds.size(), 3u);
-  EXPECT_EQ(rawValue(kinds[0]), "iPhone");
-  EXPECT_EQ(rawValue(kinds[2]), "mac");
+  EXPECT_EQ(allCases<DeviceKind>().size(), 3u);
   EXPECT_FALSE(canHost(DeviceKind::iPhone));
   EXPECT_TRUE(canHost(DeviceKind::iPad) && canHost(DeviceKind::mac));
   for (const char* text : {"ipad", "MAC", "iPhone ", "", " mac"}) {

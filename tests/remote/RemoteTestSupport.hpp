@@ -9,12 +9,29 @@
 #include "platform/foundation/DecodingError.hpp"
 #include "platform/foundation/JSONReader.hpp"
 
+#include <nlohmann/json.hpp>
+
 namespace kelvo::Remote::testing {
 
 inline UUID uuid(std::string_view text) { return *UUID::parse(text); }
 
 inline DeviceInfo iPad() {
   return {uuid("6F1C2B9E-0A4D-4E8B-9C3F-2D7A1B5E8F40"), "Studio iPad", DeviceKind::iPad, 2};
+}
+
+/// The record's compact JSON, members in their written order.
+template <class Record>
+std::string written(const Record& record) {
+  OrderedJson json;
+  record.encode(json);
+  return json::write(json);
+}
+
+/// The record read back from JSON text.
+template <class Record>
+Record readBack(std::string_view text) {
+  const Json json = json::parse(text);
+  return Record::decode(JSONReader(json));
 }
 
 /// The kind of failure decoding `json` with `decode` gives, or none when it decodes.
