@@ -5,6 +5,9 @@ namespace {
 
 // Beyond this an emptied buffer gives its memory back rather than keep it for the connection.
 constexpr std::size_t retainedCapacity = 1 << 20;
+// The most reserved on a header's word alone (a message frame's ceiling); a payload framer with
+// a larger limit grows its buffer as the bytes actually arrive.
+constexpr std::size_t largestReservation = 0x101'0000 + 4;
 
 }  // namespace
 
@@ -45,7 +48,9 @@ FrameBuffer::Next FrameBuffer::next(std::int64_t limit) {
 }
 
 void FrameBuffer::makeRoom(std::size_t frameByteCount) {
-  if (bytes_.capacity() - readOffset_ >= frameByteCount) return;
+  if (frameByteCount > largestReservation || bytes_.capacity() - readOffset_ >= frameByteCount) {
+    return;
+  }
   // The header has passed the limit: room for the whole frame now saves regrowing the buffer
   // (and copying it) as the body trickles in.
   bytes_.erase(bytes_.begin(), bytes_.begin() + static_cast<std::ptrdiff_t>(readOffset_));
