@@ -49,7 +49,8 @@ using namespace kelvo::Remote;
 Bytes smallFrames(int count) {
   Bytes stream;
   for (int i = 0; i < count; ++i) {
-    const Bytes frame = Framer::encode(i % 2 ? Message::ping() : Message::command({Command::Library{i}}));
+    const Bytes frame =
+        Framer::encode(i % 2 ? Message::ping() : Message::command({Command::Library{i}}));
     stream.insert(stream.end(), frame.begin(), frame.end());
   }
   return stream;

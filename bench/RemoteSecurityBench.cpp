@@ -27,7 +27,9 @@ const Bytes challenge(32, 0x17);
 // nonce, ciphertext and tag written into one buffer of length + 28 that is not zero-filled.
 class RawCipher {
  public:
-  RawCipher() : context_(EVP_CIPHER_CTX_new()), cipher_(EVP_CIPHER_fetch(nullptr, "ChaCha20-Poly1305", nullptr)) {
+  RawCipher()
+      : context_(EVP_CIPHER_CTX_new()),
+        cipher_(EVP_CIPHER_fetch(nullptr, "ChaCha20-Poly1305", nullptr)) {
     const auto digest = crypto::SHA256::hash(std::string_view("any 32-byte key"));
     std::memcpy(key_, digest.data(), sizeof key_);
   }
@@ -37,7 +39,8 @@ class RawCipher {
   }
 
   std::unique_ptr<std::uint8_t[]> seal(const std::uint8_t* text, int length) {
-    auto box = std::make_unique_for_overwrite<std::uint8_t[]>(static_cast<std::size_t>(length) + 28);
+    auto box =
+        std::make_unique_for_overwrite<std::uint8_t[]>(static_cast<std::size_t>(length) + 28);
     int written = 0;
     RAND_bytes(box.get(), 12);
     EVP_EncryptInit_ex2(context_, cipher_, key_, box.get(), nullptr);
@@ -137,8 +140,8 @@ BENCHMARK(BM_NewToken);
 // of each, then the proof check. The last code is the right one, so all 10^6 are tried.
 void BM_OfflineExposureAllCodes(benchmark::State& state) {
   const UUID id = UUID::random();
-  const Bytes recorded = Security::proof(PairingCode::make("999999", Date(0))->preSharedKey(),
-                                         challenge, id);
+  const Bytes recorded =
+      Security::proof(PairingCode::make("999999", Date(0))->preSharedKey(), challenge, id);
   for (auto _ : state) {
     int found = -1;
     char digits[16];

@@ -78,9 +78,10 @@ Command::Value read(std::size_t index, const JSONReader& p) {
 }  // namespace
 
 const std::array<std::string_view, 12> Command::caseNames{
-    "library",     "readFile",        "createCard",            "updateCard",
-    "trashCard",   "restoreCard",     "createShelf",           "copyToClipboard",
-    "pasteIntoFrontmostApp", "keepText", "keepFile",           "showCard",
+    "library",     "readFile",        "createCard",
+    "updateCard",  "trashCard",       "restoreCard",
+    "createShelf", "copyToClipboard", "pasteIntoFrontmostApp",
+    "keepText",    "keepFile",        "showCard",
 };
 
 bool operator==(const Command::CreateCard& a, const Command::CreateCard& b) {

@@ -76,9 +76,9 @@ struct Command {
     friend bool operator==(const ShowCard&, const ShowCard&) = default;
   };
 
-  using Value = std::variant<Library, ReadFile, CreateCard, UpdateCard, TrashCard, RestoreCard,
-                             CreateShelf, CopyToClipboard, PasteIntoFrontmostApp, KeepText,
-                             KeepFile, ShowCard>;
+  using Value =
+      std::variant<Library, ReadFile, CreateCard, UpdateCard, TrashCard, RestoreCard, CreateShelf,
+                   CopyToClipboard, PasteIntoFrontmostApp, KeepText, KeepFile, ShowCard>;
   Value value;
 
   /// The case keys, in case order.

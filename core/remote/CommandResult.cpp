@@ -12,8 +12,7 @@ namespace kelvo::Remote {
 
 using internal::sameText;
 
-const std::array<std::string_view, 4> CommandResult::caseNames{"ok", "library", "file",
-                                                               "failed"};
+const std::array<std::string_view, 4> CommandResult::caseNames{"ok", "library", "file", "failed"};
 
 bool operator==(const CommandResult::OK& a, const CommandResult::OK& b) {
   return sameText(a.text, b.text);
@@ -28,15 +27,14 @@ bool operator==(const CommandResult::Failed& a, const CommandResult::Failed& b) 
 }
 
 std::string CommandResult::message() const {
-  return std::visit(Overloaded{
-                        [](const OK& ok) { return ok.text; },
-                        [](const Library&) { return localized("Library refreshed"); },
-                        [](const File&) {
-                          return localized("File received from the connected device");
-                        },
-                        [](const Failed& failed) { return failed.text; },
-                    },
-                    value);
+  return std::visit(
+      Overloaded{
+          [](const OK& ok) { return ok.text; },
+          [](const Library&) { return localized("Library refreshed"); },
+          [](const File&) { return localized("File received from the connected device"); },
+          [](const Failed& failed) { return failed.text; },
+      },
+      value);
 }
 
 void CommandResult::encode(OrderedJson& json) const {

@@ -52,7 +52,8 @@ std::vector<Message> Framer::append(std::span<const std::uint8_t> bytes) {
                                         std::move(messages));
     }
     try {
-      messages.push_back(Message::decoded(std::string_view(reinterpret_cast<const char*>(next.payload.data()), next.payload.size())));
+      messages.push_back(Message::decoded(std::string_view(
+          reinterpret_cast<const char*>(next.payload.data()), next.payload.size())));
     } catch (const DecodingError&) {
       buffer_.compact();
       throw FramingError::malformed(std::move(messages));

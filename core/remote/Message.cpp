@@ -18,10 +18,9 @@ using internal::sameText;
 const std::vector<std::string_view>& knownKeys() {
   static const std::vector<std::string_view> keys = [] {
     std::vector<std::string_view> all{
-        "_0",     "code",     "from",    "token",   "host",     "id",
-        "name",   "kind",     "version", "offset",  "title",    "text",
-        "shelfID", "expected", "card",   "type",    "filename", "data",
-        "cards",  "shelves",  "nextOffset", "isReadOnly",
+        "_0",       "code",   "from",  "token",   "host",       "id",         "name", "kind",
+        "version",  "offset", "title", "text",    "shelfID",    "expected",   "card", "type",
+        "filename", "data",   "cards", "shelves", "nextOffset", "isReadOnly",
     };
     all.insert(all.end(), Message::caseNames.begin(), Message::caseNames.end());
     all.insert(all.end(), Command::caseNames.begin(), Command::caseNames.end());
@@ -59,22 +58,19 @@ bool operator==(const Message::Paired& a, const Message::Paired& b) {
 void Message::encode(OrderedJson& json) const {
   json = OrderedJson::object();
   OrderedJson& p = json[std::string(caseNames[value.index()])] = OrderedJson::object();
-  std::visit(Overloaded{
-                 [&p](const Hello& m) { m.device.encode(p["_0"]); },
-                 [&p](const Pair& m) { writeTokenAndDevice(p, "code", m.code, "from", m.from); },
-                 [&p](const Resume& m) {
-                   writeTokenAndDevice(p, "token", m.token, "from", m.from);
-                 },
-                 [&p](const Paired& m) {
-                   writeTokenAndDevice(p, "token", m.token, "host", m.host);
-                 },
-                 [&p](const Refused& m) { p["_0"] = rawValue(m.reason); },
-                 [&p](const CommandMessage& m) { m.command.encode(p["_0"]); },
-                 [&p](const ResultMessage& m) { m.result.encode(p["_0"]); },
-                 [](const Ping&) {},
-                 [](const Pong&) {},
-             },
-             value);
+  std::visit(
+      Overloaded{
+          [&p](const Hello& m) { m.device.encode(p["_0"]); },
+          [&p](const Pair& m) { writeTokenAndDevice(p, "code", m.code, "from", m.from); },
+          [&p](const Resume& m) { writeTokenAndDevice(p, "token", m.token, "from", m.from); },
+          [&p](const Paired& m) { writeTokenAndDevice(p, "token", m.token, "host", m.host); },
+          [&p](const Refused& m) { p["_0"] = rawValue(m.reason); },
+          [&p](const CommandMessage& m) { m.command.encode(p["_0"]); },
+          [&p](const ResultMessage& m) { m.result.encode(p["_0"]); },
+          [](const Ping&) {},
+          [](const Pong&) {},
+      },
+      value);
 }
 
 Message Message::decode(const JSONReader& reader) {

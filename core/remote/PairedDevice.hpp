@@ -19,8 +19,8 @@ namespace kelvo::Remote {
 /// A device this one has paired with, remembered with the resume token it presents instead of a
 /// new code. The host application stores these records.
 ///
-///   Remote::PairedDevice device{id, name, kind, now, std::nullopt, Remote::PairedDevice::newToken()};
-///   if (device.tokenMatches(presented)) ...
+///   Remote::PairedDevice device{id, name, kind, now, std::nullopt,
+///   Remote::PairedDevice::newToken()}; if (device.tokenMatches(presented)) ...
 struct PairedDevice {
   UUID id;
   std::string name;

@@ -12,14 +12,13 @@ bool RemoteDisplayAvailability::canShow(const Card* card) {
   const auto blanks = card->variableTemplate();
   if (blanks && blanks->hasVariables()) return false;
   const CardPayload::Content content = CardPayload::content(card->payloadSnapshot());
-  return std::visit(Overloaded{
-                        [](const CardPayload::Content::Text& text) {
-                          return !text::trimmed(text.text).empty();
-                        },
-                        [](const CardPayload::Content::Unavailable&) { return false; },
-                        [](const auto&) { return true; },
-                    },
-                    content.value);
+  return std::visit(
+      Overloaded{
+          [](const CardPayload::Content::Text& text) { return !text::trimmed(text.text).empty(); },
+          [](const CardPayload::Content::Unavailable&) { return false; },
+          [](const auto&) { return true; },
+      },
+      content.value);
 }
 
 }  // namespace kelvo::Remote

@@ -71,8 +71,7 @@ std::optional<Bytes> Security::Session::open(std::span<const std::uint8_t> box) 
   return ChaChaPoly::openCombined(box, key_);
 }
 
-Bytes Security::ReplayGuard::seal(const Session& session,
-                                  std::span<const std::uint8_t> plaintext) {
+Bytes Security::ReplayGuard::seal(const Session& session, std::span<const std::uint8_t> plaintext) {
   ChaChaPoly::Nonce nonce = ChaChaPoly::randomNonce();
   while (!seen_.insert(nonce).second) nonce = ChaChaPoly::randomNonce();
   return session.seal(plaintext, nonce);

@@ -10,8 +10,8 @@ namespace {
 
 using testing::failure;
 using testing::readBack;
-using testing::written;
 using testing::uuid;
+using testing::written;
 using Kind = DecodingError::Kind;
 
 const UUID cardID = uuid("0B6E4C2A-1D3F-4A5B-8C7D-9E0F1A2B3C4D");
@@ -51,8 +51,9 @@ TEST(CommandTest, EveryCaseRoundTripsWithItsNotice) {
 }
 
 TEST(CommandTest, WrittenFormAndOptionalValues) {
-  EXPECT_EQ(written(Command{Command::CreateCard{"T", "x", shelfID}}),
-            R"({"createCard":{"title":"T","text":"x","shelfID":"5A4B3C2D-1E0F-4A9B-8C7D-6E5F4A3B2C1D"}})");
+  EXPECT_EQ(
+      written(Command{Command::CreateCard{"T", "x", shelfID}}),
+      R"({"createCard":{"title":"T","text":"x","shelfID":"5A4B3C2D-1E0F-4A9B-8C7D-6E5F4A3B2C1D"}})");
   EXPECT_EQ(written(Command{Command::CreateCard{"T", "x", std::nullopt}}),
             R"({"createCard":{"title":"T","text":"x"}})");
   EXPECT_EQ(written(Command{Command::KeepText{"a/b"}}), R"({"keepText":{"_0":"a\/b"}})");
@@ -91,9 +92,10 @@ TEST(CommandTest, WrittenFormAndOptionalValues) {
 
 TEST(CommandTest, ResultsTheirMessagesAndForms) {
   const LibraryPage page{{row}, {{shelfID, "Work"}}, 40};
-  const CommandResult results[] = {
-      CommandResult::ok("Done"), {CommandResult::Library{page}},
-      {CommandResult::File{"a.png", {9, 8}}}, CommandResult::failed("")};
+  const CommandResult results[] = {CommandResult::ok("Done"),
+                                   {CommandResult::Library{page}},
+                                   {CommandResult::File{"a.png", {9, 8}}},
+                                   CommandResult::failed("")};
   for (const CommandResult& result : results) {
     EXPECT_EQ(readBack<CommandResult>(written(result)), result);
   }
@@ -115,8 +117,7 @@ TEST(CommandTest, LibraryPages) {
   EXPECT_EQ(written(last),
             R"({"cards":[{"id":"0B6E4C2A-1D3F-4A5B-8C7D-9E0F1A2B3C4D","title":"T","type":"text",)"
             R"("text":"x","isReadOnly":false}],"shelves":[]})");
-  EXPECT_EQ(readBack<LibraryPage>(R"({"cards":[],"shelves":[],"nextOffset":null})"),
-            LibraryPage{});
+  EXPECT_EQ(readBack<LibraryPage>(R"({"cards":[],"shelves":[],"nextOffset":null})"), LibraryPage{});
   EXPECT_EQ(readBack<LibraryPage>(R"({"cards":[],"shelves":[],"nextOffset":0})").nextOffset, 0);
   // A row may name a shelf the page does not carry.
   const LibraryPage orphan{{row}, {}, 7};
@@ -137,8 +138,9 @@ TEST(CommandTest, LibraryPages) {
       {R"({"cards":[],"shelves":[],"nextOffset":1.5})", Kind::dataCorrupted},
       {R"({"cards":[{)" + id + R"(,"title":"","type":"text","text":""}],"shelves":[]})",
        Kind::keyNotFound},
-      {R"({"cards":[{)" + id + R"(,"title":"","type":"Image","text":"","isReadOnly":true}],)"
-       R"("shelves":[]})",
+      {R"({"cards":[{)" + id +
+           R"(,"title":"","type":"Image","text":"","isReadOnly":true}],)"
+           R"("shelves":[]})",
        Kind::dataCorrupted},
       {R"({"cards":[],"shelves":[{)" + id + R"(,"name":null}]})", Kind::valueNotFound},
   };

@@ -25,9 +25,12 @@ Bytes rawFrame(std::string_view json) {
 }
 
 std::vector<Message> conversation() {
-  return {Message::hello(testing::iPad()), Message::pair("123456", testing::iPad()),
+  return {Message::hello(testing::iPad()),
+          Message::pair("123456", testing::iPad()),
           Message::command({Command::KeepFile{"a/b.txt", {0, 1, 2, 255}}}),
-          Message::result(CommandResult::ok("Done")), Message::ping(), Message::pong()};
+          Message::result(CommandResult::ok("Done")),
+          Message::ping(),
+          Message::pong()};
 }
 
 TEST(FramerTest, FramesAreExactAndSurviveAnyCut) {
@@ -120,8 +123,8 @@ TEST(FramerTest, AMalformedFrameIsConsumedAndTheRestKept) {
 
 TEST(FramerTest, LengthsTheHeaderCannotHoldAreRefused) {
   constexpr std::size_t length = std::size_t{1} << 32;
-  void* reserved = mmap(nullptr, length, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE,
-                        -1, 0);
+  void* reserved =
+      mmap(nullptr, length, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
   ASSERT_NE(reserved, MAP_FAILED);
   const std::span<const std::uint8_t> view(static_cast<const std::uint8_t*>(reserved), length);
   try {

@@ -40,7 +40,8 @@ TEST(MessageTest, EveryCaseRoundTrips) {
   EXPECT_EQ(Message::command({Command::Library{40}}).encoded(),
             R"({"command":{"_0":{"library":{"offset":40}}}})");
   EXPECT_EQ(Message::pong().encoded(), R"({"pong":{}})");
-  EXPECT_EQ(Message::refused(RefusalReason::wrongCode).encoded(), R"({"refused":{"_0":"wrongCode"}})");
+  EXPECT_EQ(Message::refused(RefusalReason::wrongCode).encoded(),
+            R"({"refused":{"_0":"wrongCode"}})");
   // Members in another order, and the host's kind before its id.
   EXPECT_EQ(Message::decoded(R"({"paired":{"host":{"kind":"iPad","name":"Studio iPad",)"
                              R"("version":2,"id":"6F1C2B9E-0A4D-4E8B-9C3F-2D7A1B5E8F40"},)"

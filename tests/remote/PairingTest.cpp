@@ -82,7 +82,8 @@ TEST(PairingTest, PairedDevicesTokensAndTheirRecord) {
 
   PairedDevice device{testing::iPad().id, "Studio", DeviceKind::iPad, t0, {}, token};
   EXPECT_TRUE(device.tokenMatches(token));
-  for (const std::string& candidate : {token.substr(1), token + "0", std::string(64, '0'), std::string()}) {
+  for (const std::string& candidate :
+       {token.substr(1), token + "0", std::string(64, '0'), std::string()}) {
     EXPECT_FALSE(device.tokenMatches(candidate)) << candidate;
   }
   for (const std::string& stored : {std::string(), std::string(64, 'A'), std::string(63, 'a')}) {
@@ -93,7 +94,8 @@ TEST(PairingTest, PairedDevicesTokensAndTheirRecord) {
 
   EXPECT_EQ(device.encoded(),
             R"({"id":"6F1C2B9E-0A4D-4E8B-9C3F-2D7A1B5E8F40","name":"Studio","kind":"iPad",)"
-            R"("pairedAt":800000000,"token":")" + token + "\"}");
+            R"("pairedAt":800000000,"token":")" +
+                token + "\"}");
   EXPECT_EQ(PairedDevice::decoded(device.encoded()), device);
   device.lastSeenAt = t0 + 0.5;
   EXPECT_EQ(PairedDevice::decoded(device.encoded()), device);

@@ -199,9 +199,9 @@ HostReport runHost(int socket, const std::atomic<double>& clock) {
     }
     const auto message = Message::decoded(toString(*plaintext));
     const auto& command = std::get<Message::CommandMessage>(message.value).command;
-    peer.send(guard.seal(*session, asBytes(Message::result(CommandResult::ok(
-                                               command.hostDescription()))
-                                               .encoded())));
+    peer.send(guard.seal(
+        *session,
+        asBytes(Message::result(CommandResult::ok(command.hostDescription())).encoded())));
     ++report.handled;
   }
   return report;
@@ -236,8 +236,8 @@ TEST(RemoteConversationTest, PairResumeAndExchangeSealedCommands) {
   ASSERT_TRUE(accepted.accepted && accepted.token);
   EXPECT_EQ(accepted.host, iPad());
 
-  const PairedDevice remembered{UUID(), "Studio iPad", DeviceKind::iPad, Date(61), {},
-                                *accepted.token};
+  const PairedDevice remembered{UUID(), "Studio iPad",  DeviceKind::iPad, Date(61),
+                                {},     *accepted.token};
   const auto [resumeChallenge, answer] = attempt(AuthMode::resume, remembered.preSharedKey());
   EXPECT_TRUE(record<AuthResponse>(answer).accepted);
   const Security::Session session(remembered.preSharedKey(), resumeChallenge);
@@ -250,7 +250,8 @@ TEST(RemoteConversationTest, PairResumeAndExchangeSealedCommands) {
               Message::result(CommandResult::ok(command.hostDescription())));
     return box;
   };
-  const Bytes paste = exchange({Command::PasteIntoFrontmostApp{{UUID(), "T", CardType::text, "x"}}});
+  const Bytes paste =
+      exchange({Command::PasteIntoFrontmostApp{{UUID(), "T", CardType::text, "x"}}});
   peer.send(paste);  // played again: dropped without an answer
   exchange({Command::KeepText{"after the replay"}});
   ::shutdown(sockets[0], SHUT_WR);

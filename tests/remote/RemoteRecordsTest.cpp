@@ -10,9 +10,9 @@ namespace kelvo::Remote {
 namespace {
 
 using testing::failure;
+using testing::iPad;
 using testing::readBack;
 using testing::written;
-using testing::iPad;
 using Kind = DecodingError::Kind;
 
 TEST(RemoteRecordsTest, ConstantsAndDeviceKinds) {
@@ -36,9 +36,8 @@ TEST(RemoteRecordsTest, DeviceRecordsReadStrictly) {
   const DeviceInfo read = readBack<DeviceInfo>(head + R"(,"version":3.0})");
   EXPECT_EQ(read.version, 3);
   EXPECT_EQ(read.id, iPad().id);
-  EXPECT_EQ(written(read),
-            R"({"id":"6F1C2B9E-0A4D-4E8B-9C3F-2D7A1B5E8F40","name":"Studio iPad",)"
-            R"("kind":"iPad","version":3})");
+  EXPECT_EQ(written(read), R"({"id":"6F1C2B9E-0A4D-4E8B-9C3F-2D7A1B5E8F40","name":"Studio iPad",)"
+                           R"("kind":"iPad","version":3})");
   const struct {
     const char* tail;
     std::optional<Kind> kind;

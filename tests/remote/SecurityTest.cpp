@@ -33,7 +33,11 @@ TEST(SecurityTest, ProofsAndTheirCheck) {
   EXPECT_EQ(Security::proof(Bytes(1000, 7), {}, device).size(), 32u);
 
   for (const Bytes& wrong : {Bytes{}, Bytes(proof.begin(), proof.begin() + 16),
-                             [&] { Bytes longer = proof; longer.push_back(0); return longer; }(),
+                             [&] {
+                               Bytes longer = proof;
+                               longer.push_back(0);
+                               return longer;
+                             }(),
                              flipped(proof, 77)}) {
     EXPECT_FALSE(Security::verify(wrong, codeKey, challenge(), device)) << wrong.size();
   }
@@ -76,7 +80,7 @@ TEST(SecurityTest, TheGuardRefusesReplaysAndReflections) {
   const Bytes paste = controllerGuard.seal(controller, toBytes("paste"));
   EXPECT_EQ(hostGuard.open(host, paste), toBytes("paste"));
   EXPECT_EQ(hostGuard.open(host, paste), std::nullopt);  // replayed
-  EXPECT_EQ(host.open(paste), toBytes("paste"));          // a bare session cannot tell
+  EXPECT_EQ(host.open(paste), toBytes("paste"));         // a bare session cannot tell
 
   const Bytes answer = hostGuard.seal(host, toBytes("ok"));
   EXPECT_EQ(hostGuard.open(host, answer), std::nullopt);  // reflected back to its sealer
