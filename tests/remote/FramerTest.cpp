@@ -24,6 +24,18 @@ Bytes rawFrame(std::string_view json) {
   return joined({header(static_cast<std::uint32_t>(json.size())), toBytes(json)});
 }
 
+/// The error `call` throws; a failure when it throws none.
+template <class Error, class Call>
+Error thrown(Call call) {
+  try {
+    call();
+  } catch (const Error& error) {
+    return error;
+  }
+  ADD_FAILURE() << "nothing thrown";
+  return Error::frameTooLarge(-1);
+}
+
 std::vector<Message> conversation() {
   return {Message::hello(testing::iPad()),
           Message::pair("123456", testing::iPad()),
@@ -70,12 +82,8 @@ TEST(FramerTest, TricklingPayloadsAndLimits) {
   ByteFramer empty(0);
   EXPECT_EQ(empty.append(ByteFramer::encode({}, 0)), std::vector<Bytes>{Bytes{}});
   EXPECT_THROW(ByteFramer::encode(toBytes("x"), 0), ByteFramer::FramingError);
-  try {
-    ByteFramer::encode({}, -1);
-    ADD_FAILURE();
-  } catch (const ByteFramer::FramingError& error) {
-    EXPECT_EQ(error, ByteFramer::FramingError::frameTooLarge(0));
-  }
+  EXPECT_EQ(thrown<ByteFramer::FramingError>([] { ByteFramer::encode({}, -1); }),
+            ByteFramer::FramingError::frameTooLarge(0));
   ByteFramer refusing(-1);
   EXPECT_THROW(refusing.append(header(0)), ByteFramer::FramingError);
   EXPECT_EQ(refusing.pendingByteCount(), 0u);
@@ -84,24 +92,16 @@ TEST(FramerTest, TricklingPayloadsAndLimits) {
 TEST(FramerTest, AnOversizedHeaderKeepsWhatCameBefore) {
   ByteFramer framer(3);
   const Bytes chunk = joined({header(1), {7}, header(0), header(4), {1, 2}});
-  try {
-    framer.append(chunk);
-    ADD_FAILURE();
-  } catch (const ByteFramer::FramingError& error) {
-    EXPECT_EQ(error.byteCount(), 4);
-    EXPECT_EQ(error.completedBefore(), (std::vector<Bytes>{{7}, {}}));
-  }
+  const auto tooLarge = thrown<ByteFramer::FramingError>([&] { framer.append(chunk); });
+  EXPECT_EQ(tooLarge.byteCount(), 4);
+  EXPECT_EQ(tooLarge.completedBefore(), (std::vector<Bytes>{{7}, {}}));
   EXPECT_EQ(framer.pendingByteCount(), 0u);
 
   Framer messages;
   const Bytes big = joined({Framer::encode(Message::ping()), header(0x101'0001), {1}});
-  try {
-    messages.append(big);
-    ADD_FAILURE();
-  } catch (const Framer::FramingError& error) {
-    EXPECT_EQ(error, Framer::FramingError::frameTooLarge(0x101'0001));
-    EXPECT_EQ(error.completedBefore(), std::vector<Message>{Message::ping()});
-  }
+  const auto error = thrown<Framer::FramingError>([&] { messages.append(big); });
+  EXPECT_EQ(error, Framer::FramingError::frameTooLarge(0x101'0001));
+  EXPECT_EQ(error.completedBefore(), std::vector<Message>{Message::ping()});
   EXPECT_EQ(messages.pendingByteCount(), 0u);
 }
 
@@ -109,13 +109,9 @@ TEST(FramerTest, AMalformedFrameIsConsumedAndTheRestKept) {
   Framer framer;
   const Bytes chunk = joined({Framer::encode(Message::ping()), rawFrame("{\"ping\":null}"),
                               header(0), Framer::encode(Message::pong())});
-  try {
-    framer.append(chunk);
-    ADD_FAILURE();
-  } catch (const Framer::FramingError& error) {
-    EXPECT_EQ(error.kind(), Framer::FramingError::Kind::malformed);
-    EXPECT_EQ(error.completedBefore(), std::vector<Message>{Message::ping()});
-  }
+  const auto error = thrown<Framer::FramingError>([&] { framer.append(chunk); });
+  EXPECT_EQ(error.kind(), Framer::FramingError::Kind::malformed);
+  EXPECT_EQ(error.completedBefore(), std::vector<Message>{Message::ping()});
   // The empty frame is no message either; the pong after it still arrives.
   EXPECT_THROW(framer.append({}), Framer::FramingError);
   EXPECT_EQ(framer.append({}), std::vector<Message>{Message::pong()});
@@ -127,22 +123,16 @@ TEST(FramerTest, LengthsTheHeaderCannotHoldAreRefused) {
       mmap(nullptr, length, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
   ASSERT_NE(reserved, MAP_FAILED);
   const std::span<const std::uint8_t> view(static_cast<const std::uint8_t*>(reserved), length);
-  try {
-    ByteFramer::encode(view, std::int64_t{1} << 40);
-    ADD_FAILURE();
-  } catch (const ByteFramer::FramingError& error) {
-    EXPECT_EQ(error.byteCount(), std::int64_t{1} << 32);
-  }
+  EXPECT_EQ(thrown<ByteFramer::FramingError>([&] {
+              ByteFramer::encode(view, std::int64_t{1} << 40);
+            }).byteCount(),
+            std::int64_t{1} << 32);
   munmap(reserved, length);
 
   const std::string text(static_cast<std::size_t>(Framer::maximumFrameByteCount), 'a');
   const Message tooLong = Message::command({Command::KeepText{text}});
-  try {
-    Framer::encode(tooLong);
-    ADD_FAILURE();
-  } catch (const Framer::FramingError& error) {
-    EXPECT_EQ(error.byteCount(), static_cast<std::int64_t>(tooLong.encoded().size()));
-  }
+  EXPECT_EQ(thrown<Framer::FramingError>([&] { Framer::encode(tooLong); }).byteCount(),
+            static_cast<std::int64_t>(tooLong.encoded().size()));
 }
 
 }  // namespace
