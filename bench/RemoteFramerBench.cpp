@@ -176,4 +176,23 @@ void BM_PeakHostileInsideCards(benchmark::State& state) {
 }
 BENCHMARK(BM_PeakHostileInsideCards)->Iterations(1)->Unit(benchmark::kMillisecond);
 
+// Rows that the value budget, not the run bound, has to stop: a key and a container each.
+void BM_PeakHostileOneMemberRows(benchmark::State& state) {
+  peakOfDecoding(state, ceilingFrame(R"({"result":{"_0":{"library":{"_0":{"shelves":[],"cards":[)",
+                                     R"({"_0":{}})", "]}}}}}"));
+}
+BENCHMARK(BM_PeakHostileOneMemberRows)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// White space between two tokens: the lexer keeps all of it until the next one.
+void BM_PeakHostileWhiteSpace(benchmark::State& state) {
+  std::string json = R"({"ping":{})";
+  json.resize(static_cast<std::size_t>(Framer::maximumFrameByteCount) - 1, ' ');
+  json += '}';
+  Bytes frame(json.size() + 4);
+  for (int i = 0; i < 4; ++i) frame[i] = static_cast<std::uint8_t>(json.size() >> (24 - 8 * i));
+  std::copy(json.begin(), json.end(), frame.begin() + 4);
+  peakOfDecoding(state, frame);
+}
+BENCHMARK(BM_PeakHostileWhiteSpace)->Iterations(1)->Unit(benchmark::kMillisecond);
+
 }  // namespace

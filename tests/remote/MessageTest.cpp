@@ -80,9 +80,17 @@ TEST(MessageTest, SingleKeyRules) {
 TEST(MessageTest, UnknownMembersAreDroppedAndDensityIsBounded) {
   // Deep and wide junk under an unknown key costs nothing to keep.
   std::string junk = R"({"ping":{},"junk":[)" + std::string(500, '[') + std::string(500, ']');
-  for (int i = 0; i < 20'000; ++i) junk += ",{},[]";
+  for (int i = 0; i < 20'000; ++i) junk += ",{},[],0";
   EXPECT_EQ(Message::decoded(junk + "]}"), Message::ping());
-  // ...but the nesting limit holds there too.
+  // ...but the nesting limit holds there too, and so does the bound on runs of containers.
+  std::string run = R"({"ping":{},"junk":[0)";
+  for (int i = 0; i < 40'000; ++i) run += ",[]";
+  EXPECT_EQ(failure(run + "]}"), Kind::dataCorrupted);
+  const std::string blanks(70'000, ' ');
+  EXPECT_EQ(failure(R"({"ping":{})" + blanks + "}"), Kind::dataCorrupted);
+  // Inside a string (escaped quotes and backslashes included) blanks are text.
+  EXPECT_EQ(Message::decoded(R"({"command":{"_0":{"keepText":{"_0":"\")" + blanks + R"(\\"}}}})"),
+            Message::command({Command::KeepText{"\"" + blanks + "\\"}}));
   EXPECT_EQ(failure(R"({"ping":{},"junk":)" + std::string(513, '[') + std::string(513, ']') + "}"),
             Kind::dataCorrupted);
   // Tiny containers where a page keeps its rows are denser than any real message.

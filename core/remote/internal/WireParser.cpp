@@ -1,6 +1,7 @@
 #include "core/remote/internal/WireParser.hpp"
 
 #include <algorithm>
+#include <cstring>
 #include <cstdint>
 #include <nlohmann/json.hpp>
 #include <string>
@@ -10,6 +11,21 @@
 
 namespace kelvo::Remote::internal {
 namespace {
+
+// The position of the quote that closes the string opening at `open`, or the end of the text.
+std::size_t closingQuote(std::string_view text, std::size_t open) {
+  for (std::size_t from = open + 1; from < text.size();) {
+    const auto* quote =
+        static_cast<const char*>(std::memchr(text.data() + from, '"', text.size() - from));
+    if (quote == nullptr) break;
+    const auto at = static_cast<std::size_t>(quote - text.data());
+    std::size_t backslashes = 0;
+    while (at - backslashes > open + 1 && text[at - backslashes - 1] == '\\') ++backslashes;
+    if (backslashes % 2 == 0) return at;
+    from = at + 1;
+  }
+  return text.size();
+}
 
 // Builds the document from the parser's events. Members with unknown names, and everything
 // under them, are skipped as they stream past; the stack holds the containers being filled.
@@ -33,6 +49,7 @@ class Builder {
   bool end_array() { return close(); }
 
   bool key(std::string& name) {
+    containerRun_ = 0;
     if (skipDepth_ > 0) return true;
     if (std::binary_search(knownKeys_.begin(), knownKeys_.end(), std::string_view(name))) {
       key_ = std::move(name);
@@ -79,6 +96,7 @@ class Builder {
   }
 
   bool put(Json&& value) {
+    containerRun_ = 0;
     bool withinBudget = true;
     if (skipping(withinBudget)) return true;
     if (!withinBudget) return false;
@@ -86,7 +104,16 @@ class Builder {
     return true;
   }
 
+  // The lexer keeps the raw text since the last scalar for its messages, so a long run of
+  // empty containers (kept or skipped) would grow it with the run: no real message has one.
+  bool withinContainerRun() {
+    if (++containerRun_ <= maximumContainerRun) return true;
+    failure_ = "too many containers without a value";
+    return false;
+  }
+
   bool open(Json&& container) {
+    if (!withinContainerRun()) return false;
     if (++depth_ > static_cast<std::size_t>(json::maximumDepth)) {
       failure_ = "too many nested arrays or objects";
       return false;
@@ -102,6 +129,7 @@ class Builder {
   }
 
   bool close() {
+    if (!withinContainerRun()) return false;
     --depth_;
     if (skipDepth_ > 0) {
       --skipDepth_;
@@ -116,6 +144,7 @@ class Builder {
   std::size_t kept_ = 0;
   std::size_t depth_ = 0;
   std::size_t skipDepth_ = 0;
+  std::size_t containerRun_ = 0;
   bool skipNext_ = false;
   std::string key_;
   std::vector<Json*> stack_;
@@ -123,11 +152,33 @@ class Builder {
   std::string failure_;
 };
 
+// The lexer keeps white space too until the next value: refuse a long run of it (outside
+// strings, which are skipped whole) before parsing, as no real message holds one.
+bool whiteSpaceRunsAreShort(std::string_view text) {
+  std::size_t run = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '"') {
+      i = closingQuote(text, i);
+      run = 0;
+    } else if (c == ' ' || c == '\t' || c == '\n' || c == '\r') {
+      if (++run > maximumWhiteSpaceRun) return false;
+    } else {
+      run = 0;
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 Json parseWire(std::string_view text, std::span<const std::string_view> knownKeys) {
   Builder builder(knownKeys, text.size() / bytesPerKeptValue + 64);
   bool parsed = false;
+  if (!whiteSpaceRunsAreShort(text)) {
+    throw DecodingError(DecodingError::Kind::dataCorrupted,
+                        "The given data was not valid JSON: too much white space in a row.", {});
+  }
   try {
     parsed = Json::sax_parse(text.begin(), text.end(), &builder);
   } catch (const Json::exception&) {
