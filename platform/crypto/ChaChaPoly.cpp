@@ -34,11 +34,11 @@ EVP_CIPHER_CTX* threadContext() {
   return context.get();
 }
 
-EVP_CIPHER_CTX* startCipher(bool encrypting, const SymmetricKey& key, const Nonce& nonce,
+EVP_CIPHER_CTX* startCipher(bool encrypting, const SymmetricKey& key, const std::uint8_t* nonce,
                             std::span<const std::uint8_t> associatedData) {
   EVP_CIPHER_CTX* context = threadContext();
   if (context == nullptr) return nullptr;
-  if (EVP_CipherInit_ex(context, nullptr, nullptr, key.bytes().data(), nonce.data(),
+  if (EVP_CipherInit_ex(context, nullptr, nullptr, key.bytes().data(), nonce,
                         encrypting ? 1 : 0) != 1) {
     return nullptr;
   }
@@ -67,7 +67,54 @@ bool run(EVP_CIPHER_CTX* context, std::span<const std::uint8_t> input, std::uint
   return true;
 }
 
+// Runs the cipher from `input` into `output` (which may be the same bytes), then finishes: the
+// tag is read into `tag` when sealing, and checked from it when opening.
+bool runCipher(bool encrypting, const SymmetricKey& key, const std::uint8_t* nonce,
+               std::span<const std::uint8_t> input, std::uint8_t* output, std::uint8_t* tag) {
+  EVP_CIPHER_CTX* const context = startCipher(encrypting, key, nonce, {});
+  if (context == nullptr || !run(context, input, output)) return false;
+  std::uint8_t scratch[tagByteCount];
+  int length = 0;
+  if (encrypting) {
+    return EVP_CipherFinal_ex(context, scratch, &length) == 1 &&
+           EVP_CIPHER_CTX_ctrl(context, EVP_CTRL_AEAD_GET_TAG, tagByteCount, tag) == 1;
+  }
+  return EVP_CIPHER_CTX_ctrl(context, EVP_CTRL_AEAD_SET_TAG, tagByteCount, tag) == 1 &&
+         EVP_CipherFinal_ex(context, scratch, &length) == 1;
+}
+
 }  // namespace
+
+Bytes sealCombined(std::span<const std::uint8_t> plaintext, const SymmetricKey& key,
+                   const std::optional<Nonce>& nonce) {
+  if (key.bytes().size() != keyByteCount) {
+    throw CryptoError("ChaCha20-Poly1305 needs a 256-bit key");
+  }
+  const Nonce used = nonce ? *nonce : randomNonce();
+  Bytes box(nonceByteCount + plaintext.size() + tagByteCount);
+  std::copy(used.begin(), used.end(), box.begin());
+  std::uint8_t* ciphertext = box.data() + nonceByteCount;
+  if (!runCipher(true, key, used.data(), plaintext, ciphertext, ciphertext + plaintext.size())) {
+    throw CryptoError("ChaCha20-Poly1305 sealing failed in OpenSSL");
+  }
+  return box;
+}
+
+std::optional<Bytes> openCombined(std::span<const std::uint8_t> combined,
+                                  const SymmetricKey& key) {
+  if (combined.size() < nonceByteCount + tagByteCount || key.bytes().size() != keyByteCount) {
+    return std::nullopt;
+  }
+  Tag tag;
+  std::copy(combined.end() - tagByteCount, combined.end(), tag.begin());
+  Bytes plaintext(combined.begin() + nonceByteCount, combined.end() - tagByteCount);
+  if (!runCipher(false, key, combined.data(), plaintext, plaintext.data(), tag.data())) {
+    // Decrypted but unauthenticated bytes never leave.
+    OPENSSL_cleanse(plaintext.data(), plaintext.size());
+    return std::nullopt;
+  }
+  return plaintext;
+}
 
 Nonce randomNonce() {
   Nonce nonce;
@@ -100,7 +147,7 @@ SealedBox seal(std::span<const std::uint8_t> plaintext, const SymmetricKey& key,
     throw CryptoError("ChaCha20-Poly1305 needs a 256-bit key");
   }
   const Nonce used = nonce ? *nonce : randomNonce();
-  EVP_CIPHER_CTX* const context = startCipher(true, key, used, associatedData);
+  EVP_CIPHER_CTX* const context = startCipher(true, key, used.data(), associatedData);
   Bytes ciphertext(plaintext.size());
   std::uint8_t scratch[tagByteCount];  // a stream cipher's final step writes nothing
   int length = 0;
@@ -116,7 +163,7 @@ SealedBox seal(std::span<const std::uint8_t> plaintext, const SymmetricKey& key,
 std::optional<Bytes> open(const SealedBox& box, const SymmetricKey& key,
                           std::span<const std::uint8_t> associatedData) {
   if (key.bytes().size() != keyByteCount) return std::nullopt;
-  EVP_CIPHER_CTX* const context = startCipher(false, key, box.nonce(), associatedData);
+  EVP_CIPHER_CTX* const context = startCipher(false, key, box.nonce().data(), associatedData);
   if (context == nullptr) return std::nullopt;
   Bytes plaintext(box.ciphertext().size());
   Tag tag = box.tag();

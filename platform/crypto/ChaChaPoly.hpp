@@ -66,5 +66,15 @@ SealedBox seal(std::span<const std::uint8_t> plaintext, const SymmetricKey& key,
 std::optional<Bytes> open(const SealedBox& box, const SymmetricKey& key,
                           std::span<const std::uint8_t> associatedData = {});
 
+/// Seals `plaintext` under `key` straight into the combined form (nonce, ciphertext, tag), in
+/// one buffer of the plaintext's length + 28, with a fresh random nonce unless one is given and
+/// no associated data. Throws `CryptoError` for a key that is not 256 bits.
+Bytes sealCombined(std::span<const std::uint8_t> plaintext, const SymmetricKey& key,
+                   const std::optional<Nonce>& nonce = std::nullopt);
+
+/// Opens a combined form read in place: the plaintext, or none for fewer than 28 bytes, a key
+/// that is not 256 bits, or a tag that does not verify.
+std::optional<Bytes> openCombined(std::span<const std::uint8_t> combined, const SymmetricKey& key);
+
 }  // namespace ChaChaPoly
 }  // namespace kelvo::crypto

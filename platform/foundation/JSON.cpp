@@ -38,10 +38,21 @@ void checkDepth(std::string_view text) {
   }
 }
 
+bool needsEscape(unsigned char c) { return c < 0x20 || c == '"' || c == '\\' || c == '/'; }
+
 void writeString(std::string& out, std::string_view text) {
   static constexpr char hex[] = "0123456789abcdef";
   out.push_back('"');
-  for (const char ch : text) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    // Runs that need no escape (most of any text, all of Base64 but "/") go in whole.
+    std::size_t end = i;
+    while (end < text.size() && !needsEscape(static_cast<unsigned char>(text[end]))) ++end;
+    if (end > i) {
+      out.append(text.data() + i, end - i);
+      i = end;
+      if (i == text.size()) break;
+    }
+    const char ch = text[i];
     const auto c = static_cast<unsigned char>(ch);
     switch (c) {
       case '"':

@@ -69,5 +69,22 @@ TEST(ChaChaPolyTest, OpensOnlyWhatItSealed) {
   EXPECT_EQ(openCombined(Bytes(28, 0), key), std::nullopt);
 }
 
+TEST(ChaChaPolyTest, CombinedPathMatchesTheBox) {
+  const SymmetricKey key = SymmetricKey::random();
+  const ChaChaPoly::Nonce nonce{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
+  for (const Bytes& plaintext : {Bytes{}, toBytes("sealed"), Bytes(5000, 0x5A)}) {
+    const Bytes combined = ChaChaPoly::sealCombined(plaintext, key, nonce);
+    EXPECT_EQ(combined, ChaChaPoly::seal(plaintext, key, nonce).combined());
+    EXPECT_EQ(ChaChaPoly::openCombined(combined, key), plaintext);
+    Bytes altered = combined;
+    altered.back() ^= 0x80;
+    EXPECT_EQ(ChaChaPoly::openCombined(altered, key), std::nullopt);
+  }
+  EXPECT_EQ(ChaChaPoly::openCombined(Bytes(27, 0), key), std::nullopt);
+  EXPECT_EQ(ChaChaPoly::openCombined(ChaChaPoly::sealCombined({}, key), SymmetricKey::random(16)),
+            std::nullopt);
+  EXPECT_THROW(ChaChaPoly::sealCombined({}, SymmetricKey::random(16)), CryptoError);
+}
+
 }  // namespace
 }  // namespace kelvo::crypto

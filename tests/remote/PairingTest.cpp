@@ -1,0 +1,139 @@
+#include "core/remote/PairingCode.hpp"
+
+#include <gtest/gtest.h>
+
+#include "core/remote/PairedDevice.hpp"
+#include "core/remote/PairingAttemptLimiter.hpp"
+#include "platform/foundation/Hex.hpp"
+#include "tests/remote/RemoteTestSupport.hpp"
+
+namespace kelvo::Remote {
+namespace {
+
+const Date t0(800'000'000);
+const std::string fullWidth = "\uFF11\uFF12\uFF13\uFF14\uFF15\uFF16";
+const std::string token = "00112233445566778899aabbccddeeff00112233445566778899aabbccddeeff";
+
+TEST(PairingTest, CodesAcceptSixNumberCharacters) {
+  const struct {
+    std::string digits;
+    bool accepted;
+  } cases[] = {
+      {"042195", true},
+      {fullWidth, true},
+      {"\u0661\u0662\u0663\u0664\u0665\u0666", true},
+      {"\u00BD\u00BD\u00BD\u00BD\u00BD\u00BD", true},
+      {"12345", false},
+      {"1234567", false},
+      {"12345a", false},
+      {"", false},
+  };
+  for (const auto& c : cases) {
+    const auto code = PairingCode::make(c.digits, t0);
+    EXPECT_EQ(code.has_value(), c.accepted) << c.digits;
+    if (code) {
+      EXPECT_TRUE(code->matches(c.digits));
+    }
+  }
+  const auto wide = *PairingCode::make(fullWidth, t0);
+  EXPECT_FALSE(wide.matches("123456"));
+  EXPECT_EQ(wide.formatted(), "\uFF11\uFF12\uFF13 \uFF14\uFF15\uFF16");
+
+  const auto code = *PairingCode::make("042195", t0);
+  EXPECT_EQ(code.formatted(), "042 195");
+  for (const char* candidate : {"042195 ", "", "042 195", "04219", "0421950", "042195\n"}) {
+    EXPECT_FALSE(code.matches(candidate)) << candidate;
+  }
+  EXPECT_FALSE(code.isExpired(t0 + 299.999));
+  EXPECT_FALSE(code.isExpired(t0 + 300));
+  EXPECT_TRUE(code.isExpired(t0 + 300.5));
+  EXPECT_FALSE(code.isExpired(t0 - 1000));
+  EXPECT_NE(code, *PairingCode::make("042195", t0 + 1));
+}
+
+TEST(PairingTest, RandomCodesDrawUniformDigits) {
+  std::vector<std::uint64_t> values{0, ~0ull, ~0ull, ~0ull, ~0ull, ~0ull, ~0ull};
+  std::size_t used = 0;
+  const auto code = PairingCode::random(t0, [&] { return values.at(used++); });
+  EXPECT_EQ(code.digits(), "999999");
+  EXPECT_EQ(used, 7u);
+  EXPECT_EQ(code.createdAt(), t0);
+  // Small values give zeros, kept as leading zeros.
+  EXPECT_EQ(PairingCode::random(t0, [] { return std::uint64_t{6}; }).digits(), "000000");
+  const auto drawn = PairingCode::random(t0);
+  EXPECT_TRUE(PairingCode::make(drawn.digits(), t0));
+}
+
+TEST(PairingTest, KeysMatchDigestsComputedElsewhere) {
+  EXPECT_EQ(hexString(PairingCode::make("042195", t0)->preSharedKey()),
+            "f35621a855d2a5d9fd90c499d6a9139da94caee0a0094e893ef104fef9da815c");
+  EXPECT_EQ(hexString(PairingCode::make(fullWidth, t0 + 5)->preSharedKey()),
+            "647fe6f5f13825adff904b1f1a5a7526fd9a2ef1d8c757807d803f9dbf6fc2e7");
+  const PairedDevice device{testing::iPad().id, "Studio", DeviceKind::iPad, t0, {}, token};
+  EXPECT_EQ(hexString(device.preSharedKey()),
+            "01822dfed1170f17f985e59b49ee9909d9e8006cfe82dc1da0330c91c9b81ce8");
+}
+
+TEST(PairingTest, PairedDevicesTokensAndTheirRecord) {
+  const std::string fresh = PairedDevice::newToken();
+  EXPECT_EQ(fresh.size(), 64u);
+  EXPECT_EQ(fresh.find_first_not_of("0123456789abcdef"), std::string::npos);
+  EXPECT_NE(fresh, PairedDevice::newToken());
+
+  PairedDevice device{testing::iPad().id, "Studio", DeviceKind::iPad, t0, {}, token};
+  EXPECT_TRUE(device.tokenMatches(token));
+  for (const std::string& candidate :
+       {token.substr(1), token + "0", std::string(64, '0'), std::string()}) {
+    EXPECT_FALSE(device.tokenMatches(candidate)) << candidate;
+  }
+  for (const std::string& stored : {std::string(), std::string(64, 'A'), std::string(63, 'a')}) {
+    device.token = stored;
+    EXPECT_FALSE(device.tokenMatches(stored)) << stored;
+  }
+  device.token = token;
+
+  EXPECT_EQ(device.encoded(),
+            R"({"id":"6F1C2B9E-0A4D-4E8B-9C3F-2D7A1B5E8F40","name":"Studio","kind":"iPad",)"
+            R"("pairedAt":800000000,"token":")" +
+                token + "\"}");
+  EXPECT_EQ(PairedDevice::decoded(device.encoded()), device);
+  device.lastSeenAt = t0 + 0.5;
+  EXPECT_EQ(PairedDevice::decoded(device.encoded()), device);
+  std::string nulled = device.encoded();
+  nulled.replace(nulled.find("800000000.5"), 11, "null");
+  EXPECT_EQ(PairedDevice::decoded(nulled).lastSeenAt, std::nullopt);
+  std::string wrongKind = device.encoded();
+  wrongKind.replace(wrongKind.find("iPad"), 4, "IPad");
+  EXPECT_THROW(PairedDevice::decoded(wrongKind), DecodingError);
+}
+
+TEST(PairingTest, LimiterLocksAfterTooManyWrongCodes) {
+  PairingAttemptLimiter limiter(2, 10);
+  EXPECT_FALSE(limiter.recordFailure(Date(0)));
+  EXPECT_EQ(limiter.remainingAttempts(), 1);
+  EXPECT_TRUE(limiter.recordFailure(Date(10)));  // 10 s old counts still
+  EXPECT_TRUE(limiter.isLocked(Date(19.999)));
+  EXPECT_FALSE(limiter.isLocked(Date(20)));
+  EXPECT_EQ(limiter.remainingAttempts(), 2);
+  // A stale failure goes with the next one.
+  EXPECT_FALSE(limiter.recordFailure(Date(30)));
+  EXPECT_FALSE(limiter.recordFailure(Date(40.5)));
+  EXPECT_TRUE(limiter.recordFailure(Date(41)));
+  limiter.recordSuccess();
+  EXPECT_FALSE(limiter.isLocked(Date(42)));
+  EXPECT_EQ(limiter, PairingAttemptLimiter(2, 10));
+
+  PairingAttemptLimiter strict(0, 60);
+  EXPECT_TRUE(strict.recordFailure(Date(5)));
+  EXPECT_TRUE(strict.recordFailure(Date(6)));
+  EXPECT_EQ(strict.remainingAttempts(), 0);
+
+  PairingAttemptLimiter instant(2, 0);
+  EXPECT_FALSE(instant.recordFailure(Date(1)));
+  EXPECT_FALSE(instant.recordFailure(Date(1.001)));  // the earlier one is already too old
+  EXPECT_TRUE(instant.recordFailure(Date(1.001)));   // the same instant counts
+  EXPECT_FALSE(instant.isLocked(Date(1.001)));       // and the lockout ends at once
+}
+
+}  // namespace
+}  // namespace kelvo::Remote
