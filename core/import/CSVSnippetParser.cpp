@@ -1,0 +1,102 @@
+#include "core/import/CSVSnippetParser.hpp"
+
+#include <algorithm>
+
+#include "platform/foundation/Text.hpp"
+
+namespace kelvo::CSVSnippetParser {
+namespace {
+
+using text::CharacterClass;
+
+template <std::size_t N>
+bool names(const std::array<std::string_view, N>& headers, std::string_view name) {
+  return std::find(headers.begin(), headers.end(), name) != headers.end();
+}
+
+// A row's non-empty field at `column`.
+const std::string* cell(const std::vector<std::string>& row, std::optional<std::size_t> column) {
+  if (!column || *column >= row.size() || row[*column].empty()) return nullptr;
+  return &row[*column];
+}
+
+std::optional<std::string> trimmedCell(const std::vector<std::string>& row,
+                                       std::optional<std::size_t> column) {
+  const std::string* field = cell(row, column);
+  if (!field) return std::nullopt;
+  return text::trimmed(*field);
+}
+
+std::vector<std::string> folderPath(const std::string* field) {
+  std::vector<std::string> path;
+  if (!field) return path;
+  std::string_view rest = *field;
+  while (true) {
+    const std::size_t slash = rest.find('/');
+    std::string piece = text::trimmed(rest.substr(0, slash), CharacterClass::whitespace);
+    if (!piece.empty()) path.push_back(std::move(piece));
+    if (slash == std::string_view::npos) break;
+    rest.remove_prefix(slash + 1);
+  }
+  return path;
+}
+
+ImportedSnippet snippet(const std::vector<std::string>& row, const Columns& columns) {
+  const std::string* body = cell(row, columns.body);
+  return {.title = trimmedCell(row, columns.title),
+          .body = body ? *body : std::string(),
+          .keyword = trimmedCell(row, columns.keyword),
+          .folderPath = folderPath(cell(row, columns.folder)),
+          .warnings = {}};
+}
+
+}  // namespace
+
+std::optional<Columns> columns(const std::vector<std::string>& header) {
+  Columns found;
+  bool any = false;
+  for (std::size_t i = 0; i < header.size(); ++i) {
+    const std::string name = text::lowercased(text::trimmed(header[i]));
+    auto claim = [&](std::optional<std::size_t>& column, bool named) {
+      if (!named || column) return false;
+      column = i;
+      return any = true;
+    };
+    claim(found.keyword, names(keywordHeaders, name)) ||
+        claim(found.title, names(titleHeaders, name)) ||
+        claim(found.body, names(bodyHeaders, name)) ||
+        claim(found.folder, names(folderHeaders, name));
+  }
+  if (!any) return std::nullopt;
+  return found;
+}
+
+bool hasHeader(const CSVReader::Table& table) {
+  return !table.rows.empty() && columns(table.rows.front()).has_value();
+}
+
+std::optional<std::size_t> fillingBody(const Columns& columns, std::size_t columnCount) {
+  for (std::size_t i = 0; i < columnCount; ++i) {
+    if (columns.keyword != i && columns.title != i && columns.folder != i) return i;
+  }
+  return std::nullopt;
+}
+
+std::vector<ImportedSnippet> parse(const CSVReader::Table& table) {
+  std::vector<ImportedSnippet> snippets;
+  if (table.rows.empty()) return snippets;
+  std::size_t first = 0;
+  Columns chosen{.keyword = 0, .title = 2, .body = 1, .folder = std::nullopt};
+  if (const std::optional<Columns> header = columns(table.rows.front())) {
+    chosen = *header;
+    if (!chosen.body) chosen.body = fillingBody(chosen, table.rows.front().size());
+    first = 1;
+  }
+  snippets.reserve(table.rows.size() - first);
+  for (std::size_t i = first; i < table.rows.size(); ++i) {
+    snippets.push_back(snippet(table.rows[i], chosen));
+  }
+  return snippets;
+}
+
+}  // namespace kelvo::CSVSnippetParser
