@@ -1,5 +1,7 @@
 #include "core/import/CSVReader.hpp"
 
+#include "core/import/internal/CSVRows.hpp"
+
 #include "core/import/internal/Graphemes.hpp"
 #include "core/import/internal/TextEquality.hpp"
 #include "platform/foundation/Utf.hpp"
@@ -16,7 +18,8 @@ constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
 // start a quote, a delimiter or a line break are looked at closely.
 class Scanner {
  public:
-  Scanner(std::string_view text, char32_t delimiter) : text_(text) {
+  Scanner(std::string_view text, char32_t delimiter, const importing::RowSink& sink)
+      : text_(text), sink_(sink) {
     appendUtf8(delimiter_, delimiter);
     for (const int byte : {0x0A, 0x0B, 0x0C, 0x0D, 0xC2, 0xE2, 0x22}) {
       special_[byte] = true;
@@ -24,18 +27,18 @@ class Scanner {
     special_[static_cast<unsigned char>(delimiter_.front())] = true;
   }
 
-  std::vector<std::vector<std::string>> run() {
+  void run() {
     std::size_t i = 0;
-    while (i < text_.size()) {
+    while (i < text_.size() && !stopped_) {
       if (!special_[static_cast<unsigned char>(text_[i])]) {
         ++i;
       } else {
         i = inQuotes_ ? quoted(i) : unquoted(i);
       }
     }
+    if (stopped_) return;
     flush(text_.size());
     if (!field_.empty() || !row_.empty()) endRow();
-    return std::move(rows_);
   }
 
  private:
@@ -90,18 +93,19 @@ class Scanner {
     field_.clear();
     const bool blank = row_.size() == 1 &&
                        text::trimmed(row_.front(), text::CharacterClass::whitespace).empty();
-    if (!blank) rows_.push_back(std::move(row_));
+    if (!blank && !sink_(row_)) stopped_ = true;
     row_.clear();
   }
 
   std::string_view text_;
+  const importing::RowSink& sink_;
+  bool stopped_ = false;
   std::string delimiter_;
   bool special_[256] = {};
   std::size_t runStart_ = 0;
   bool inQuotes_ = false;
   std::string field_;
   std::vector<std::string> row_;
-  std::vector<std::vector<std::string>> rows_;
 };
 
 }  // namespace
@@ -131,9 +135,25 @@ char32_t detectDelimiter(std::string_view text) {
 }
 
 Table read(std::string_view text, std::optional<char32_t> delimiter) {
-  if (text.starts_with(byteOrderMark)) text.remove_prefix(byteOrderMark.size());
-  const char32_t used = delimiter ? *delimiter : detectDelimiter(text);
-  return {Scanner(text, used).run(), used};
+  Table table;
+  table.delimiter = importing::scanRows(text, delimiter, [&table](std::vector<std::string>& row) {
+    table.rows.push_back(std::move(row));
+    return true;
+  });
+  return table;
 }
 
 }  // namespace kelvo::CSVReader
+
+namespace kelvo::importing {
+
+char32_t scanRows(std::string_view text, std::optional<char32_t> delimiter, const RowSink& sink) {
+  if (text.starts_with(CSVReader::byteOrderMark)) {
+    text.remove_prefix(CSVReader::byteOrderMark.size());
+  }
+  const char32_t used = delimiter ? *delimiter : CSVReader::detectDelimiter(text);
+  CSVReader::Scanner(text, used, sink).run();
+  return used;
+}
+
+}  // namespace kelvo::importing

@@ -1,7 +1,11 @@
 #include "core/import/ImportError.hpp"
 
+#include "core/import/ImportCopy.hpp"
+
 #include "core/import/internal/TextEquality.hpp"
 #include "platform/foundation/Overloaded.hpp"
+
+std::string kelvo::ImportError::message() const { return ImportCopy::error(*this); }
 
 std::size_t std::hash<kelvo::ImportError>::operator()(
     const kelvo::ImportError& error) const noexcept {

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <string>
 #include <variant>
 
 #include "core/import/ImportFormat.hpp"
@@ -56,6 +57,9 @@ struct ImportError {
     return {Malformed{format, line}};
   }
   static ImportError unsupportedYet(UnsupportedFormat format) { return {UnsupportedYet{format}}; }
+
+  /// The whole sentence the import sheet shows; the same text as `ImportCopy::error`.
+  std::string message() const;
 
   friend bool operator==(const ImportError&, const ImportError&) = default;
 };

@@ -55,7 +55,7 @@ class Sections {
 
 bool looksLikeMarkdown(std::string_view text) {
   static const Regex pattern(R"((^|\n)#{1,6}[ \t]+\S)");
-  return pattern.containsMatch(text);
+  return text.find('#') != std::string_view::npos && pattern.containsMatch(text);
 }
 
 std::vector<ImportedSnippet> split(std::string_view text) {

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kelvo::importing {
+
+/// Takes one row (its fields may be moved out); false stops the scan.
+using RowSink = std::function<bool(std::vector<std::string>& row)>;
+
+/// Reads `text` as `CSVReader::read` does, handing each kept row to `sink` instead of building
+/// a table; returns the delimiter used.
+char32_t scanRows(std::string_view text, std::optional<char32_t> delimiter, const RowSink& sink);
+
+}  // namespace kelvo::importing
