@@ -4,6 +4,7 @@
 
 #include "core/import/internal/Graphemes.hpp"
 #include "core/import/internal/TextEquality.hpp"
+#include "core/import/internal/Trim.hpp"
 #include "platform/foundation/Utf.hpp"
 
 namespace kelvo::CSVReader {
@@ -92,7 +93,7 @@ class Scanner {
     row_.push_back(std::move(field_));
     field_.clear();
     const bool blank = row_.size() == 1 &&
-                       text::trimmed(row_.front(), text::CharacterClass::whitespace).empty();
+                       importing::trimmed(row_.front(), text::CharacterClass::whitespace).empty();
     if (!blank && !sink_(row_)) stopped_ = true;
     row_.clear();
   }

@@ -1,7 +1,10 @@
 #include "core/import/CSVSnippetParser.hpp"
 
 #include <algorithm>
+#include <type_traits>
 
+#include "core/import/internal/CSVRows.hpp"
+#include "core/import/internal/Trim.hpp"
 #include "platform/foundation/Text.hpp"
 
 namespace kelvo::CSVSnippetParser {
@@ -15,8 +18,10 @@ bool names(const std::array<std::string_view, N>& headers, std::string_view name
 }
 
 // A row's non-empty field at `column`.
-const std::string* cell(const std::vector<std::string>& row, std::optional<std::size_t> column) {
-  if (!column || *column >= row.size() || row[*column].empty()) return nullptr;
+template <class Row>
+auto* cell(Row& row, std::optional<std::size_t> column) {
+  using Field = std::remove_reference_t<decltype(row.front())>;
+  if (!column || *column >= row.size() || row[*column].empty()) return static_cast<Field*>(nullptr);
   return &row[*column];
 }
 
@@ -24,7 +29,7 @@ std::optional<std::string> trimmedCell(const std::vector<std::string>& row,
                                        std::optional<std::size_t> column) {
   const std::string* field = cell(row, column);
   if (!field) return std::nullopt;
-  return text::trimmed(*field);
+  return importing::trimmed(*field);
 }
 
 std::vector<std::string> folderPath(const std::string* field) {
@@ -33,7 +38,7 @@ std::vector<std::string> folderPath(const std::string* field) {
   std::string_view rest = *field;
   while (true) {
     const std::size_t slash = rest.find('/');
-    std::string piece = text::trimmed(rest.substr(0, slash), CharacterClass::whitespace);
+    std::string piece = importing::trimmed(rest.substr(0, slash), CharacterClass::whitespace);
     if (!piece.empty()) path.push_back(std::move(piece));
     if (slash == std::string_view::npos) break;
     rest.remove_prefix(slash + 1);
@@ -41,10 +46,12 @@ std::vector<std::string> folderPath(const std::string* field) {
   return path;
 }
 
-ImportedSnippet snippet(const std::vector<std::string>& row, const Columns& columns) {
-  const std::string* body = cell(row, columns.body);
+// The body is moved out of a row that is not kept, copied out of one that is.
+template <class Row>
+ImportedSnippet snippet(Row& row, const Columns& columns) {
+  auto* body = cell(row, columns.body);
   return {.title = trimmedCell(row, columns.title),
-          .body = body ? *body : std::string(),
+          .body = body ? std::move(*body) : std::string(),
           .keyword = trimmedCell(row, columns.keyword),
           .folderPath = folderPath(cell(row, columns.folder)),
           .warnings = {}};
@@ -56,7 +63,7 @@ std::optional<Columns> columns(const std::vector<std::string>& header) {
   Columns found;
   bool any = false;
   for (std::size_t i = 0; i < header.size(); ++i) {
-    const std::string name = text::lowercased(text::trimmed(header[i]));
+    const std::string name = text::lowercased(importing::trimmed(header[i]));
     auto claim = [&](std::optional<std::size_t>& column, bool named) {
       if (!named || column) return false;
       column = i;
@@ -100,3 +107,26 @@ std::vector<ImportedSnippet> parse(const CSVReader::Table& table) {
 }
 
 }  // namespace kelvo::CSVSnippetParser
+
+namespace kelvo::importing {
+
+std::vector<ImportedSnippet> csvSnippets(std::string_view text) {
+  using CSVSnippetParser::Columns;
+  std::vector<ImportedSnippet> snippets;
+  std::optional<Columns> chosen;
+  scanRows(text, std::nullopt, [&](std::vector<std::string>& row) {
+    if (!chosen) {
+      chosen = CSVSnippetParser::columns(row);
+      if (chosen) {
+        if (!chosen->body) chosen->body = CSVSnippetParser::fillingBody(*chosen, row.size());
+        return true;
+      }
+      chosen = Columns{.keyword = 0, .title = 2, .body = 1, .folder = std::nullopt};
+    }
+    snippets.push_back(CSVSnippetParser::snippet(row, *chosen));
+    return true;
+  });
+  return snippets;
+}
+
+}  // namespace kelvo::importing

@@ -10,7 +10,9 @@
 #include "core/import/PlainTextSplitter.hpp"
 #include "core/import/RaycastParser.hpp"
 #include "core/import/internal/CSVRows.hpp"
+#include "core/import/internal/SniffedTree.hpp"
 #include "core/import/internal/TextEquality.hpp"
+#include "core/import/internal/Trim.hpp"
 #include "platform/foundation/Regex.hpp"
 #include "platform/foundation/Text.hpp"
 #include "platform/foundation/Utf.hpp"
@@ -26,7 +28,7 @@ std::string_view headOf(std::string_view text) {
   while (offset < text.size()) {
     std::size_t next = offset;
     const char32_t scalar = nextScalar(text, next);
-    if (scalar != U'\uFEFF' && !text::isMember(scalar, text::CharacterClass::whitespaceAndNewline)) {
+    if (scalar != U'\uFEFF' && !importing::inClass(scalar, text::CharacterClass::whitespaceAndNewline)) {
       break;
     }
     offset = next;
@@ -38,12 +40,13 @@ bool hasExtension(std::optional<std::string_view> filename, std::string_view ext
   return filename && text::lowercased(*filename).ends_with(extension);
 }
 
-Detection propertyList(std::string_view text) {
+Detection propertyList(std::string_view text, importing::SniffedTree& tree) {
   if (text.find("<key>snippetsTE2</key>") != std::string_view::npos) {
     return Detection::unsupportedYet(UnsupportedFormat::textExpanderPlist);
   }
   try {
-    if (ApplePlistParser::looksLikeTextReplacements(PropertyList::read(text))) {
+    tree.propertyList = PropertyList::read(text);
+    if (ApplePlistParser::looksLikeTextReplacements(*tree.propertyList)) {
       return Detection::format(ImportFormat::textReplacements);
     }
   } catch (const PropertyListError&) {
@@ -61,9 +64,10 @@ std::optional<std::int64_t> jsonErrorLine(const DecodingError& error, std::strin
 // A verdict on text that opens like JSON, or none when a failed read is just a note that
 // starts with a bracket.
 std::optional<Detection> json(std::string_view text, std::string_view head,
-                              std::optional<std::string_view> filename) {
+                              std::optional<std::string_view> filename,
+                              importing::SniffedTree& tree) {
   try {
-    const Json value = json::parse(text);
+    const Json& value = tree.json.emplace(json::parse(text));
     if (RaycastParser::looksLikeRaycast(value)) return Detection::format(ImportFormat::raycast);
     if (AlfredParser::looksLikeAlfred(value)) return Detection::format(ImportFormat::alfred);
     return Detection::notASnippetExport();
@@ -124,20 +128,36 @@ Result<Decoded, ImportError> detect(std::span<const std::uint8_t> data,
 }
 
 Detection detect(std::string_view text, std::optional<std::string_view> filename) {
+  importing::SniffedTree unused;
+  return importing::detect(text, filename, unused);
+}
+
+}  // namespace kelvo::FormatSniffer
+
+namespace kelvo::importing {
+
+FormatSniffer::Detection detect(std::string_view text, std::optional<std::string_view> filename,
+                                SniffedTree& tree) {
+  using FormatSniffer::looksLikeCSV;
+  using Detection = FormatSniffer::Detection;
   static const Regex espanso(R"((^|\n)matches:[ \t]*(\r?\n|$))");
-  const std::string_view head = headOf(text);
-  if (head.starts_with("<?xml") || head.starts_with("<plist")) return propertyList(text);
-  if (head.starts_with("[") || head.starts_with("{")) {
-    if (std::optional<Detection> verdict = json(text, head, filename)) return *verdict;
+  const std::string_view head = FormatSniffer::headOf(text);
+  if (head.starts_with("<?xml") || head.starts_with("<plist")) {
+    return FormatSniffer::propertyList(text, tree);
   }
-  if (text.find("matches:") != std::string_view::npos && espanso.containsMatch(text)) return Detection::unsupportedYet(UnsupportedFormat::espansoYAML);
+  if (head.starts_with("[") || head.starts_with("{")) {
+    if (auto verdict = FormatSniffer::json(text, head, filename, tree)) return *verdict;
+  }
+  if (text.find("matches:") != std::string_view::npos && espanso.containsMatch(text)) {
+    return Detection::unsupportedYet(UnsupportedFormat::espansoYAML);
+  }
   if (MarkdownSplitter::looksLikeMarkdown(text)) return Detection::format(ImportFormat::markdown);
   if (looksLikeCSV(text, filename)) return Detection::format(ImportFormat::csv);
   return Detection::format(PlainTextSplitter::hasBlankLine(text) ? ImportFormat::paragraphs
                                                                  : ImportFormat::lines);
 }
 
-}  // namespace kelvo::FormatSniffer
+}  // namespace kelvo::importing
 
 std::size_t std::hash<kelvo::FormatSniffer::Detection>::operator()(
     const kelvo::FormatSniffer::Detection& detection) const noexcept {

@@ -1,6 +1,7 @@
 #include "core/import/ImportPlan.hpp"
 
 #include "core/import/TitleDerivation.hpp"
+#include "core/import/internal/Trim.hpp"
 #include "core/model/Card.hpp"
 #include "core/model/CardType.hpp"
 #include "platform/foundation/Text.hpp"
@@ -25,7 +26,7 @@ ImportPlan ImportPlan::make(const std::vector<ImportedSnippet>& snippets, Hashes
   std::vector<bool> tooLong(snippets.size());
   for (std::size_t i = 0; i < snippets.size(); ++i) {
     ImportedSnippet snippet = snippets[i];
-    snippet.body = text::trimmed(snippet.body);
+    snippet.body = importing::trimmed(snippet.body);
     tooLong[i] = longerThan(snippet.body, CardTypeLimits::textPayloadLimit);
     std::string title = TitleDerivation::title(snippet, i);
     std::string hash = Card::contentHash(CardType::text, snippet.body);

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/import/PlainTextSplitter.hpp"
+#include "core/import/internal/Trim.hpp"
 #include "platform/foundation/Regex.hpp"
 #include "platform/foundation/Text.hpp"
 
@@ -30,7 +31,7 @@ class Sections {
 
   // The title stays for the lines that follow until the next heading replaces it.
   void close() {
-    std::string body = text::trimmed(body_);
+    std::string body = importing::trimmed(body_);
     if (title_ || !body.empty()) {
       snippets_.push_back(
           {.title = title_, .body = std::move(body), .keyword = {}, .folderPath = {}, .warnings = {}});

@@ -5,6 +5,7 @@
 #include <unordered_set>
 
 #include "core/import/internal/Graphemes.hpp"
+#include "core/import/internal/Trim.hpp"
 #include "platform/foundation/Regex.hpp"
 #include "platform/foundation/Text.hpp"
 #include "platform/foundation/Utf.hpp"
@@ -42,7 +43,7 @@ std::string cleaned(std::string_view proposed) {
   for (std::size_t offset = 0; offset < proposed.size();) {
     const char32_t scalar = nextScalar(proposed, offset);
     if (scalar == U'{' || scalar == U'}' || scalar == U'\\') continue;
-    if (text::isMember(scalar, CharacterClass::whitespaceAndNewline)) {
+    if (importing::inClass(scalar, CharacterClass::whitespaceAndNewline)) {
       pendingSpace = !joined.empty();
       continue;
     }
@@ -50,7 +51,8 @@ std::string cleaned(std::string_view proposed) {
     pendingSpace = false;
     appendUtf8(joined, scalar);
   }
-  return text::prefix(joined, blankNameLimit);
+  // No more bytes than the limit means no more characters either.
+  return joined.size() <= blankNameLimit ? joined : text::prefix(joined, blankNameLimit);
 }
 
 // The body is built once, front to back, from literal text and blanks: no marker ever stands
@@ -97,6 +99,7 @@ class Translation {
   void warn(ImportWarning warning) { warnings_.push_back(std::move(warning)); }
 
   Output finish() {
+    if (literalBraces_.empty()) return {std::move(body_), std::move(warnings_)};
     std::string escaped;
     escaped.reserve(body_.size() + literalBraces_.size());
     std::size_t copied = 0;
@@ -142,7 +145,7 @@ std::optional<std::string_view> nameArgument(std::string_view arguments) {
     arguments = colon == std::string_view::npos ? std::string_view() : arguments.substr(colon + 1);
     const std::size_t equals = piece.find('=');
     if (equals == std::string_view::npos || equals == 0 || equals + 1 == piece.size()) continue;
-    if (text::trimmed(piece.substr(0, equals), CharacterClass::whitespace) == "name") {
+    if (importing::trimmed(piece.substr(0, equals), CharacterClass::whitespace) == "name") {
       return piece.substr(equals + 1);
     }
   }
@@ -185,6 +188,11 @@ Output translate(std::string_view body, PlaceholderSyntax syntax) {
     return out.finish();
   }
   const bool braces = syntax == PlaceholderSyntax::braces;
+  // Every placeholder of a dialect starts with its sign; a body without one has none.
+  if (body.find(braces ? '{' : '%') == std::string_view::npos) {
+    out.literal(body);
+    return out.finish();
+  }
   const Regex& pattern = braces ? bracesPattern() : textExpanderPattern();
   std::size_t copied = 0;
   // A search the matcher gives up on ends the pass; the rest is copied as text.

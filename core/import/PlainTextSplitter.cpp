@@ -1,5 +1,6 @@
 #include "core/import/PlainTextSplitter.hpp"
 
+#include "core/import/internal/Trim.hpp"
 #include "platform/foundation/Regex.hpp"
 #include "platform/foundation/Text.hpp"
 
@@ -49,7 +50,7 @@ std::vector<ImportedSnippet> lines(std::string_view text) {
   std::string_view rest = normalised;
   while (!rest.empty()) {
     const std::size_t end = rest.find('\n');
-    std::string line = text::trimmed(rest.substr(0, end), CharacterClass::whitespace);
+    std::string line = importing::trimmed(rest.substr(0, end), CharacterClass::whitespace);
     if (!line.empty()) snippets.push_back(bodyOnly(std::move(line)));
     if (end == std::string_view::npos) break;
     rest.remove_prefix(end + 1);
@@ -62,7 +63,7 @@ std::vector<ImportedSnippet> paragraphs(std::string_view text) {
   const std::string normalised = normalisedNewlines(text);
   std::vector<ImportedSnippet> snippets;
   for (const std::string_view piece : blankLines.split(normalised)) {
-    std::string body = text::trimmed(piece);
+    std::string body = importing::trimmed(piece);
     if (!body.empty()) snippets.push_back(bodyOnly(std::move(body)));
   }
   return snippets;

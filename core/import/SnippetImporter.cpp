@@ -1,5 +1,6 @@
 #include "core/import/SnippetImporter.hpp"
 
+#include <algorithm>
 #include <nlohmann/json.hpp>
 
 #include "core/import/AlfredParser.hpp"
@@ -10,6 +11,8 @@
 #include "core/import/PlaceholderTranslator.hpp"
 #include "core/import/PlainTextSplitter.hpp"
 #include "core/import/RaycastParser.hpp"
+#include "core/import/internal/CSVRows.hpp"
+#include "core/import/internal/SniffedTree.hpp"
 #include "core/model/FileNames.hpp"
 #include "platform/foundation/Overloaded.hpp"
 
@@ -44,8 +47,11 @@ Result<ImportFormat, ImportError> chosenFormat(const Detection& detection,
       detection.value);
 }
 
+// The sniffer's tree when it read one, else the text parsed now.
 template <class Parser>
-Snippets fromJSON(std::string_view text, ImportFormat format, Parser parser) {
+Snippets fromJSON(std::string_view text, const importing::SniffedTree& tree, ImportFormat format,
+                  Parser parser) {
+  if (tree.json) return parser(*tree.json);
   try {
     return parser(json::parse(text));
   } catch (const DecodingError&) {
@@ -53,7 +59,7 @@ Snippets fromJSON(std::string_view text, ImportFormat format, Parser parser) {
   }
 }
 
-Snippets read(std::string_view text, ImportFormat format) {
+Snippets read(std::string_view text, const importing::SniffedTree& tree, ImportFormat format) {
   switch (format) {
     case ImportFormat::lines:
       return PlainTextSplitter::lines(text);
@@ -62,12 +68,15 @@ Snippets read(std::string_view text, ImportFormat format) {
     case ImportFormat::markdown:
       return MarkdownSplitter::split(text);
     case ImportFormat::csv:
-      return CSVSnippetParser::parse(CSVReader::read(text));
+      return importing::csvSnippets(text);
     case ImportFormat::raycast:
-      return fromJSON(text, format, [](const Json& value) { return RaycastParser::parse(value); });
+      return fromJSON(text, tree, format,
+                      [](const Json& value) { return RaycastParser::parse(value); });
     case ImportFormat::alfred:
-      return fromJSON(text, format, [](const Json& value) { return AlfredParser::parse(value); });
+      return fromJSON(text, tree, format,
+                      [](const Json& value) { return AlfredParser::parse(value); });
     case ImportFormat::textReplacements:
+      if (tree.propertyList) return ApplePlistParser::parse(*tree.propertyList);
       try {
         return ApplePlistParser::parse(PropertyList::read(text));
       } catch (const PropertyListError&) {
@@ -79,8 +88,10 @@ Snippets read(std::string_view text, ImportFormat format) {
 
 void translate(std::vector<ImportedSnippet>& snippets, PlaceholderSyntax syntax) {
   for (ImportedSnippet& snippet : snippets) {
-    PlaceholderTranslator::Output output = PlaceholderTranslator::translate(
-        PlainTextSplitter::normalisedNewlines(snippet.body), syntax);
+    if (snippet.body.find('\r') != std::string::npos) {
+      snippet.body = PlainTextSplitter::normalisedNewlines(snippet.body);
+    }
+    PlaceholderTranslator::Output output = PlaceholderTranslator::translate(snippet.body, syntax);
     snippet.body = std::move(output.body);
     snippet.warnings.insert(snippet.warnings.end(), std::make_move_iterator(output.warnings.begin()),
                             std::make_move_iterator(output.warnings.end()));
@@ -88,11 +99,12 @@ void translate(std::vector<ImportedSnippet>& snippets, PlaceholderSyntax syntax)
 }
 
 Result<Parsed, ImportError> finish(std::string_view text, const Detection& detection,
+                                   const importing::SniffedTree& tree,
                                    std::optional<std::string_view> filename,
                                    std::optional<ImportFormat> treatAs) {
   const Result<ImportFormat, ImportError> format = chosenFormat(detection, treatAs);
   if (!format) return format.error();
-  Snippets snippets = read(text, *format);
+  Snippets snippets = read(text, tree, *format);
   if (!snippets) return snippets.error();
   Parsed parsed{*format, "Clipboard", "Pasted snippets", std::move(snippets).value()};
   translate(parsed.snippets, placeholderSyntax(*format));
@@ -114,31 +126,40 @@ Result<Parsed, ImportError> parse(std::span<const std::uint8_t> data,
   if (static_cast<std::int64_t>(data.size()) > sizeLimit) {
     return ImportError::tooLarge(static_cast<std::int64_t>(data.size()), sizeLimit);
   }
-  Result<FormatSniffer::Decoded, ImportError> decoded = FormatSniffer::detect(data, filename);
-  if (!decoded) return decoded.error();
-  const std::string& text = decoded->text;
-  if (text.starts_with(byteOrderMark)) {
-    const std::string_view rest = withoutByteOrderMark(text);
-    return finish(rest, FormatSniffer::detect(rest, filename), filename, treatAs);
+  importing::SniffedTree tree;
+  static constexpr std::uint8_t zip[] = {0x50, 0x4B, 0x03, 0x04};
+  if (data.size() >= 4 && std::equal(zip, zip + 4, data.begin())) {
+    const auto bundle = Detection::unsupportedYet(UnsupportedFormat::alfredBundle);
+    return finish({}, bundle, tree, filename, treatAs);
   }
-  return finish(text, decoded->detection, filename, treatAs);
+  const std::optional<std::string> text = FormatSniffer::decode(data);
+  if (!text) return ImportError::unreadableEncoding();
+  // A text that starts with a byte-order mark is judged without it; a judgement of the text
+  // with the mark would be dropped, so it is never made.
+  const std::string_view rest = withoutByteOrderMark(*text);
+  const Detection detection = importing::detect(rest, filename, tree);
+  return finish(rest, detection, tree, filename, treatAs);
 }
 
 Result<Parsed, ImportError> parse(std::string_view text, std::optional<std::string_view> filename,
                                   std::optional<ImportFormat> treatAs) {
   text = withoutByteOrderMark(text);
-  return finish(text, FormatSniffer::detect(text, filename), filename, treatAs);
+  importing::SniffedTree tree;
+  const Detection detection = importing::detect(text, filename, tree);
+  return finish(text, detection, tree, filename, treatAs);
 }
 
 std::optional<std::int64_t> nudgeCount(std::string_view text) {
   if (text.empty()) return std::nullopt;
-  const Detection detection = FormatSniffer::detect(text, std::nullopt);
+  importing::SniffedTree tree;
+  const Detection detection = importing::detect(text, std::nullopt, tree);
   const auto* format = std::get_if<Detection::Format>(&detection.value);
   if (!format || format->format == ImportFormat::lines ||
       format->format == ImportFormat::paragraphs) {
     return std::nullopt;
   }
-  const Result<Parsed, ImportError> parsed = finish(text, detection, std::nullopt, std::nullopt);
+  const Result<Parsed, ImportError> parsed =
+      finish(text, detection, tree, std::nullopt, std::nullopt);
   if (!parsed || parsed->snippets.size() < 2) return std::nullopt;
   return static_cast<std::int64_t>(parsed->snippets.size());
 }

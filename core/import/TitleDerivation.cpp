@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "core/import/internal/Trim.hpp"
 #include "platform/foundation/Text.hpp"
 #include "platform/foundation/Utf.hpp"
 
@@ -16,8 +17,8 @@ std::string firstLine(std::string_view body) {
   while (offset <= body.size()) {
     const std::size_t end = offset;
     const bool atEnd = offset == body.size();
-    if (atEnd || text::isMember(nextScalar(body, offset), CharacterClass::newline)) {
-      std::string line = text::trimmed(body.substr(start, end - start));
+    if (atEnd || importing::isLineBreak(nextScalar(body, offset))) {
+      std::string line = importing::trimmed(body.substr(start, end - start));
       if (!line.empty() || atEnd) return line;
       start = offset;
     }
@@ -28,7 +29,7 @@ std::string firstLine(std::string_view body) {
 std::string shortened(const std::string& line) {
   if (text::characterCount(line) <= maximumLength) return line;
   // The line starts with text, so only the end of the cut can lose spaces and tabs.
-  return text::trimmed(text::prefix(line, maximumLength - 1), CharacterClass::whitespace) +
+  return importing::trimmed(text::prefix(line, maximumLength - 1), CharacterClass::whitespace) +
          "\u2026";
 }
 
@@ -37,7 +38,7 @@ std::string shortened(const std::string& line) {
 std::string title(const ImportedSnippet& snippet, std::size_t index) {
   for (const auto* given : {&snippet.title, &snippet.keyword}) {
     if (*given) {
-      std::string trimmed = text::trimmed(**given);
+      std::string trimmed = importing::trimmed(**given);
       if (!trimmed.empty()) return trimmed;
     }
   }
