@@ -58,7 +58,8 @@ void BM_ImportCSV(benchmark::State& state) {
   peakBytes = liveBytes.load();
   const std::size_t before = liveBytes;
   for (auto _ : state) {
-    const auto parsed = kelvo::SnippetImporter::parse(kelvo::asBytes(text), "big.csv", std::nullopt);
+    const auto parsed =
+        kelvo::SnippetImporter::parse(kelvo::asBytes(text), "big.csv", std::nullopt);
     benchmark::DoNotOptimize(parsed->snippets.size());
   }
   state.counters["peak/input"] = double(peakBytes - before) / double(text.size());
@@ -104,8 +105,8 @@ void BM_Translate(benchmark::State& state) {
   std::string body;
   for (int i = 0; i < state.range(1); ++i) body += "text " + placeholder + " more ";
   body.resize(std::max<std::size_t>(body.size(), 200'000), 'x');
-  const auto syntax = braces ? kelvo::PlaceholderSyntax::braces
-                             : kelvo::PlaceholderSyntax::textExpander;
+  const auto syntax =
+      braces ? kelvo::PlaceholderSyntax::braces : kelvo::PlaceholderSyntax::textExpander;
   for (auto _ : state) {
     benchmark::DoNotOptimize(kelvo::PlaceholderTranslator::translate(body, syntax).body.size());
   }
@@ -156,7 +157,10 @@ BENCHMARK(BM_ImportCSV)->Arg(5)->Arg(10)->Arg(25)->Arg(50)->Unit(benchmark::kMil
 BENCHMARK(BM_ReadCSVOnly)->Arg(5)->Arg(10)->Arg(25)->Arg(50)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ImportRaycast)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_NlohmannRaycast)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Translate)->Args({0, 10'000})->Args({1, 10'000})->Args({1, 1'000})
+BENCHMARK(BM_Translate)
+    ->Args({0, 10'000})
+    ->Args({1, 10'000})
+    ->Args({1, 1'000})
     ->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_PlanMake)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PlainSHA256)->Unit(benchmark::kMillisecond);

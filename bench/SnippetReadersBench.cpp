@@ -114,8 +114,8 @@ void BM_CSVPathological(benchmark::State& state) {
 std::string raycastExport(std::size_t megabytes) {
   std::string text = "[";
   for (int i = 0; text.size() < megabytes << 20; ++i) {
-    text += R"({"name": "Snippet )" + std::to_string(i) +
-            R"(", "keyword": "!s)" + std::to_string(i) +
+    text += R"({"name": "Snippet )" + std::to_string(i) + R"(", "keyword": "!s)" +
+            std::to_string(i) +
             R"(", "text": "function f() { return {a: 1}; } {clipboard} {date}"},)";
   }
   text.back() = ']';

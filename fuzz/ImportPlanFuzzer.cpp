@@ -16,7 +16,8 @@ void check(const kelvo::ImportPlan& plan) {
   for (const auto& row : plan.rows()) {
     if (row.included && !row.status.isNew()) std::abort();
     const auto* repeat = std::get_if<kelvo::ImportPlan::Status::DuplicateInFile>(&row.status.value);
-    if (repeat && (repeat->of >= row.id || plan.rows()[repeat->of].contentHash != row.contentHash)) {
+    if (repeat &&
+        (repeat->of >= row.id || plan.rows()[repeat->of].contentHash != row.contentHash)) {
       std::abort();
     }
   }
@@ -34,8 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (i < text.size() && text[i] != '\n') continue;
     const std::string body(text.substr(start, i - start));
     if (!body.empty() && body[0] == '!') {
-      kept.emplace(kelvo::Card::contentHash(kelvo::CardType::text, body.substr(1)),
-                   kelvo::UUID());
+      kept.emplace(kelvo::Card::contentHash(kelvo::CardType::text, body.substr(1)), kelvo::UUID());
     }
     snippets.push_back({std::nullopt, body, std::nullopt, {}, {}});
     start = i + 1;

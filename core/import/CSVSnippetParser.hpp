@@ -29,8 +29,8 @@ struct Columns {
 inline constexpr std::array<std::string_view, 4> keywordHeaders{"abbreviation", "keyword",
                                                                 "shortcut", "trigger"};
 inline constexpr std::array<std::string_view, 3> titleHeaders{"name", "label", "title"};
-inline constexpr std::array<std::string_view, 6> bodyHeaders{
-    "snippet", "text", "content", "phrase", "replace", "expansion"};
+inline constexpr std::array<std::string_view, 6> bodyHeaders{"snippet", "text",    "content",
+                                                             "phrase",  "replace", "expansion"};
 inline constexpr std::array<std::string_view, 4> folderHeaders{"group", "folder", "collection",
                                                                "category"};
 

@@ -28,7 +28,8 @@ std::string_view headOf(std::string_view text) {
   while (offset < text.size()) {
     std::size_t next = offset;
     const char32_t scalar = nextScalar(text, next);
-    if (scalar != U'\uFEFF' && !importing::inClass(scalar, text::CharacterClass::whitespaceAndNewline)) {
+    if (scalar != U'\uFEFF' &&
+        !importing::inClass(scalar, text::CharacterClass::whitespaceAndNewline)) {
       break;
     }
     offset = next;
@@ -75,7 +76,8 @@ std::optional<Detection> json(std::string_view text, std::string_view head,
     const bool broken = hasExtension(filename, ".json") || head.starts_with("[{") ||
                         head.starts_with("{\"") || head.starts_with("[\n");
     if (!broken) return std::nullopt;
-    const ImportFormat format = head.starts_with("{") ? ImportFormat::alfred : ImportFormat::raycast;
+    const ImportFormat format =
+        head.starts_with("{") ? ImportFormat::alfred : ImportFormat::raycast;
     return Detection::malformed(format, jsonErrorLine(error, text));
   }
 }
@@ -106,8 +108,8 @@ bool looksLikeCSV(std::string_view text, std::optional<std::string_view> filenam
 }  // namespace
 
 std::optional<std::string> decode(std::span<const std::uint8_t> data) {
-  if (data.size() >= 2 && ((data[0] == 0xFF && data[1] == 0xFE) ||
-                           (data[0] == 0xFE && data[1] == 0xFF))) {
+  if (data.size() >= 2 &&
+      ((data[0] == 0xFF && data[1] == 0xFE) || (data[0] == 0xFE && data[1] == 0xFF))) {
     return decodeUtf16(data);
   }
   const std::string_view bytes(reinterpret_cast<const char*>(data.data()), data.size());

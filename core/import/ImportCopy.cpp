@@ -25,8 +25,9 @@ std::string unsupportedText(UnsupportedFormat format) {
       return localized(
           "Kelvo can't read Espanso files yet. Paste the replacement texts as a list instead.");
   }
-  return localized("That file doesn't look like a snippet export. Try a CSV, JSON, Markdown or "
-                   "text file.");
+  return localized(
+      "That file doesn't look like a snippet export. Try a CSV, JSON, Markdown or "
+      "text file.");
 }
 
 }  // namespace
@@ -92,7 +93,8 @@ std::string nudge(std::int64_t count) {
 std::string rowLabel(std::string_view title, std::string_view status,
                      const std::vector<std::string>& blanks) {
   std::string label = std::string(title) + ", " + std::string(status);
-  for (std::size_t i = 0; i < blanks.size(); ++i) label += (i == 0 ? ", blanks: " : ", ") + blanks[i];
+  for (std::size_t i = 0; i < blanks.size(); ++i)
+    label += (i == 0 ? ", blanks: " : ", ") + blanks[i];
   return label;
 }
 
@@ -161,14 +163,36 @@ std::string error(const ImportError& error) {
 
 std::vector<std::string> everyString() {
   std::vector<std::string> texts{
-      settingsButton(), menuTitle(),      sheetTitle(),          cancel(),
-      pasteButton(),    pasteUnavailable(), pasteHint(),         openFileButton(),
-      useFixtureButton(), understands(),  reading(),             treatAs(),
-      change(),         badgeAlready(),   badgeEmpty(),          badgeTooLong(),
-      badgeRepeated(),  nothingNew(),     emptyTitle(),          emptyReasonHeaderOnly(),
-      emptyReasonNoClipboard(), emptyReasonBlankLines(), chooseAnotherFile(), pasteInstead(),
-      keepAsOneCard(),  errorTitle(),     tryAnotherFile(),      backToPreview(),
-      undone(),         destinationGone(),
+      settingsButton(),
+      menuTitle(),
+      sheetTitle(),
+      cancel(),
+      pasteButton(),
+      pasteUnavailable(),
+      pasteHint(),
+      openFileButton(),
+      useFixtureButton(),
+      understands(),
+      reading(),
+      treatAs(),
+      change(),
+      badgeAlready(),
+      badgeEmpty(),
+      badgeTooLong(),
+      badgeRepeated(),
+      nothingNew(),
+      emptyTitle(),
+      emptyReasonHeaderOnly(),
+      emptyReasonNoClipboard(),
+      emptyReasonBlankLines(),
+      chooseAnotherFile(),
+      pasteInstead(),
+      keepAsOneCard(),
+      errorTitle(),
+      tryAnotherFile(),
+      backToPreview(),
+      undone(),
+      destinationGone(),
   };
   const std::vector<std::string> samples{
       header(ImportFormat::raycast, 2),

@@ -13,7 +13,8 @@ namespace kelvo {
 
 /// Why an import could not read what it was given. A value, never thrown.
 ///
-///   ImportError::malformed(ImportFormat::raycast, 4) != ImportError::malformed(ImportFormat::raycast)
+///   ImportError::malformed(ImportFormat::raycast, 4) !=
+///   ImportError::malformed(ImportFormat::raycast)
 struct ImportError {
   /// The bytes are not valid in the one encoding chosen for them.
   struct UnreadableEncoding {

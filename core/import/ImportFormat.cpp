@@ -27,9 +27,8 @@ const Properties& propertiesOf(ImportFormat format) {
   return properties[index < properties.size() ? index : 0];
 }
 
-constexpr std::array<ImportFormat, 4> genericFormats{ImportFormat::csv, ImportFormat::lines,
-                                                     ImportFormat::paragraphs,
-                                                     ImportFormat::markdown};
+constexpr std::array<ImportFormat, 4> genericFormats{
+    ImportFormat::csv, ImportFormat::lines, ImportFormat::paragraphs, ImportFormat::markdown};
 
 }  // namespace
 

@@ -51,8 +51,8 @@ void ImportPlan::replan(const std::vector<bool>& tooLong) {
     } else {
       seen.emplace(row.contentHash, row.id);
       const auto kept = existingHashes_.find(row.contentHash);
-      row.status = kept != existingHashes_.end() ? Status::alreadyInKelvo(kept->second)
-                                                 : Status::new_();
+      row.status =
+          kept != existingHashes_.end() ? Status::alreadyInKelvo(kept->second) : Status::new_();
     }
     row.included = row.status.isNew() && !excluded_.contains(row.id);
   }

@@ -90,8 +90,8 @@ class ImportPlan {
 
   /// Every new row starts included.
   static ImportPlan make(const std::vector<ImportedSnippet>& snippets, Hashes existingHashes,
-                         ImportDestination destination, ImportFormat format,
-                         std::string sourceName, const UUID& id);
+                         ImportDestination destination, ImportFormat format, std::string sourceName,
+                         const UUID& id);
 
   const UUID& id() const { return id_; }
   ImportFormat format() const { return format_; }

@@ -35,8 +35,7 @@ std::string ImportWarning::message() const {
       Overloaded{
           [](const CursorMarkerRemoved&) { return localized("A cursor marker was removed."); },
           [](const ControlCodeRemoved& c) {
-            return localized("The code %@ is a keystroke, not text, and was removed.",
-                             c.original);
+            return localized("The code %@ is a keystroke, not text, and was removed.", c.original);
           },
           [](const DynamicPlaceholderBecameBlank& c) {
             return localized(

@@ -33,8 +33,11 @@ class Sections {
   void close() {
     std::string body = importing::trimmed(body_);
     if (title_ || !body.empty()) {
-      snippets_.push_back(
-          {.title = title_, .body = std::move(body), .keyword = {}, .folderPath = {}, .warnings = {}});
+      snippets_.push_back({.title = title_,
+                           .body = std::move(body),
+                           .keyword = {},
+                           .folderPath = {},
+                           .warnings = {}});
     }
     body_.clear();
     hasLines_ = false;

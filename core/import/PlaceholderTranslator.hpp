@@ -13,7 +13,8 @@
 /// become named blanks, values the tool filled in itself become blanks to fill, markers with no
 /// use here are dropped, and every other brace is escaped so that it stays text.
 ///
-///   PlaceholderTranslator::translate("Hi %filltext:name=Client%!", PlaceholderSyntax::textExpander)
+///   PlaceholderTranslator::translate("Hi %filltext:name=Client%!",
+///   PlaceholderSyntax::textExpander)
 ///   // body "Hi {Client}!", no warnings
 namespace kelvo::PlaceholderTranslator {
 
@@ -21,8 +22,8 @@ namespace kelvo::PlaceholderTranslator {
 inline constexpr std::size_t blankNameLimit = 40;
 
 /// Brace placeholders that become a blank named after their keyword.
-inline constexpr std::array<std::string_view, 6> dynamicBlankKeywords{
-    "clipboard", "date", "time", "datetime", "day", "uuid"};
+inline constexpr std::array<std::string_view, 6> dynamicBlankKeywords{"clipboard", "date", "time",
+                                                                      "datetime",  "day",  "uuid"};
 /// Brace placeholders that become a numbered blank.
 inline constexpr std::array<std::string_view, 4> dynamicNumberedKeywords{
     "snippet", "selection", "calculator", "browser-tab"};

@@ -93,7 +93,8 @@ void translate(std::vector<ImportedSnippet>& snippets, PlaceholderSyntax syntax)
     }
     PlaceholderTranslator::Output output = PlaceholderTranslator::translate(snippet.body, syntax);
     snippet.body = std::move(output.body);
-    snippet.warnings.insert(snippet.warnings.end(), std::make_move_iterator(output.warnings.begin()),
+    snippet.warnings.insert(snippet.warnings.end(),
+                            std::make_move_iterator(output.warnings.begin()),
                             std::make_move_iterator(output.warnings.end()));
   }
 }

@@ -24,8 +24,7 @@ std::string_view trimmedXMLSpace(std::string_view text) {
 }
 
 bool isBlankText(const pugi::xml_node& node) {
-  return node.type() == pugi::node_pcdata &&
-         trimmedXMLSpace(node.value()).empty();
+  return node.type() == pugi::node_pcdata && trimmedXMLSpace(node.value()).empty();
 }
 
 bool isContainer(const pugi::xml_node& node) {

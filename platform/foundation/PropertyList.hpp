@@ -25,8 +25,8 @@ class PropertyListValue {
  public:
   using Array = std::vector<PropertyListValue>;
   using Dictionary = std::vector<std::pair<std::string, PropertyListValue>>;
-  using Storage = std::variant<bool, std::int64_t, double, std::string, Date, Bytes, Array,
-                               Dictionary>;
+  using Storage =
+      std::variant<bool, std::int64_t, double, std::string, Date, Bytes, Array, Dictionary>;
 
   PropertyListValue() = default;
   PropertyListValue(Storage storage) : storage_(std::move(storage)) {}

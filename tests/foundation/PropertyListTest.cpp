@@ -85,8 +85,8 @@ TEST(PropertyListTest, RefusesWhatIsNoPropertyList) {
 
 TEST(JSONOffsetTest, FailuresSayWhereReadingStopped) {
   const std::vector<std::pair<std::string, std::size_t>> cases{
-      {"[1, 2,]", 6}, {"{\"a\": tru}", 9}, {"[", 1}, {"", 0}, {"[1]x", 3},
-      {std::string(600, '['), 512},
+      {"[1, 2,]", 6}, {"{\"a\": tru}", 9}, {"[", 1},
+      {"", 0},        {"[1]x", 3},         {std::string(600, '['), 512},
   };
   for (const auto& [text, offset] : cases) {
     try {

@@ -13,9 +13,14 @@ using Rows = std::vector<std::vector<std::string>>;
 
 TEST(CSVReaderTest, DetectsTheDelimiterOnTheFirstLine) {
   const std::vector<std::pair<std::string, char32_t>> cases{
-      {"a;b;c,d\ne,f,g,h,i", U';'}, {"a,b;c", U','},        {"a\tb", U'\t'},
-      {"a\tb,c", U','},             {"plain", U','},        {",\u0301;x", U';'},
-      {"\"a,b,c\";d;e", U','},      {"a;b\r\n,,,,", U';'},
+      {"a;b;c,d\ne,f,g,h,i", U';'},
+      {"a,b;c", U','},
+      {"a\tb", U'\t'},
+      {"a\tb,c", U','},
+      {"plain", U','},
+      {",\u0301;x", U';'},
+      {"\"a,b,c\";d;e", U','},
+      {"a;b\r\n,,,,", U';'},
   };
   for (const auto& [text, expected] : cases) {
     EXPECT_EQ(CSVReader::detectDelimiter(text), expected) << text;
@@ -93,8 +98,8 @@ Rows referenceRead(std::string_view text) {
 
 TEST(CSVReaderTest, ScannerAgreesWithCharacterByCharacterReading) {
   const std::vector<std::string> pieces{
-      ",", "\"", "a", " ", "\t", "\n", "\r", "\u0085", "\u2028", "\u0301", "\u200D",
-      "\u0903", "\u0600", "\U0001F469", ";", "\u00E9", "\v"};
+      ",",      "\"",     "a",      " ",      "\t",         "\n", "\r",     "\u0085", "\u2028",
+      "\u0301", "\u200D", "\u0903", "\u0600", "\U0001F469", ";",  "\u00E9", "\v"};
   std::mt19937 random(20261206);
   for (int round = 0; round < 3000; ++round) {
     std::string text;

@@ -11,8 +11,9 @@ using D = FormatSniffer::Detection;
 using F = ImportFormat;
 
 TEST(FormatSnifferTest, RecognisesEachKindOfText) {
-  const std::string plist = "<plist version=\"1.0\"><array><dict><key>phrase</key><string>a"
-                            "</string><key>shortcut</key><string>b</string></dict></array></plist>";
+  const std::string plist =
+      "<plist version=\"1.0\"><array><dict><key>phrase</key><string>a"
+      "</string><key>shortcut</key><string>b</string></dict></array></plist>";
   const std::vector<std::tuple<std::string, std::optional<std::string>, D>> cases{
       {" \n" + plist, std::nullopt, D::format(F::textReplacements)},
       {"  \n<plist version=\"1.0\"><array/></plist>", std::nullopt, D::notASnippetExport()},

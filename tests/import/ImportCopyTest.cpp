@@ -102,12 +102,12 @@ TEST(ImportCopyTest, CountsNamesAndErrors) {
             "That file is 2.0 KB — Kelvo keeps files up to 1.0 KB so they can sync to your other "
             "devices.");
 
-  testing::GermanCatalogue german({{"%lld new", "%lld neu"},
-                                   {"Text Replacements", "Textersetzungen"},
-                                   {"Kept %@ in %@", "%@ in %@ behalten"},
-                                   {"Looks like ", "Sieht aus wie "},
-                                   {"The %@ can't be read. Export it again and try once more.",
-                                    "%@ ist unlesbar."}});
+  testing::GermanCatalogue german(
+      {{"%lld new", "%lld neu"},
+       {"Text Replacements", "Textersetzungen"},
+       {"Kept %@ in %@", "%@ in %@ behalten"},
+       {"Looks like ", "Sieht aus wie "},
+       {"The %@ can't be read. Export it again and try once more.", "%@ ist unlesbar."}});
   if (!german.installed()) GTEST_SKIP() << "no C.UTF-8 locale";
   EXPECT_EQ(ImportCopy::newChip(3), "3 neu");
   EXPECT_EQ(ImportCopy::kept(2, 2, "Inbox"), "2 cards in Inbox behalten");

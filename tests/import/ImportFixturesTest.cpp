@@ -30,8 +30,11 @@ std::optional<std::string> optionalText(const Json& value) {
 }
 
 ImportedSnippet expectedSnippet(const Json& entry) {
-  ImportedSnippet snippet{optionalText(entry["title"]), entry["body"], optionalText(entry["keyword"]),
-                          entry["folderPath"], {}};
+  ImportedSnippet snippet{optionalText(entry["title"]),
+                          entry["body"],
+                          optionalText(entry["keyword"]),
+                          entry["folderPath"],
+                          {}};
   for (const Json& field : entry["warnings"]) {
     snippet.warnings.push_back(ImportWarning::valueWasNotText(field));
   }

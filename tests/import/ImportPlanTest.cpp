@@ -13,8 +13,8 @@ ImportedSnippet body(std::string text) { return {std::nullopt, std::move(text), 
 
 ImportPlan planOf(std::vector<ImportedSnippet> snippets, ImportPlan::Hashes hashes = {}) {
   return ImportPlan::make(snippets, std::move(hashes),
-                          ImportDestination::newShelf("Imported", std::nullopt), ImportFormat::lines,
-                          "Clipboard", testing::uuid(1));
+                          ImportDestination::newShelf("Imported", std::nullopt),
+                          ImportFormat::lines, "Clipboard", testing::uuid(1));
 }
 
 std::vector<Status> statuses(const ImportPlan& plan) {
@@ -34,10 +34,10 @@ TEST(ImportPlanTest, GivesEachRowItsStatus) {
   const std::string tooLong = longest + "e";
   ImportPlan plan = planOf({body("  Hello\n"), body(" \n\t"), body("Hello"), body(longest),
                             body(tooLong), body(tooLong), body(" \n"), body("Hello ")});
-  EXPECT_EQ(statuses(plan), (std::vector<Status>{Status::new_(), Status::empty(),
-                                                 Status::duplicateInFile(0), Status::new_(),
-                                                 Status::tooLong(), Status::tooLong(),
-                                                 Status::empty(), Status::duplicateInFile(0)}));
+  EXPECT_EQ(statuses(plan),
+            (std::vector<Status>{Status::new_(), Status::empty(), Status::duplicateInFile(0),
+                                 Status::new_(), Status::tooLong(), Status::tooLong(),
+                                 Status::empty(), Status::duplicateInFile(0)}));
   EXPECT_EQ(plan.rows()[0].snippet.body, "Hello");
   EXPECT_EQ(plan.rows()[0].title, "Hello");
   EXPECT_EQ(plan.rows()[1].title, "Snippet 2");

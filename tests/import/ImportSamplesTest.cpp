@@ -89,7 +89,8 @@ TEST(ImportSamplesTest, EveryFixtureFileImportsAndPlans) {
       {"text-replacements-binary.plist", ImportError::unreadableEncoding()},
       {"text-replacements.plist", F::textReplacements},
       {"textexpander-group.csv", F::csv},
-      {"textexpander-settings.plist", ImportError::unsupportedYet(UnsupportedFormat::textExpanderPlist)},
+      {"textexpander-settings.plist",
+       ImportError::unsupportedYet(UnsupportedFormat::textExpanderPlist)},
   };
   const auto folder = testing::sourceDir() / "tests" / "fixtures" / "import";
   for (const auto& [name, outcome] : expected) {

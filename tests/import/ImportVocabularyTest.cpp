@@ -43,10 +43,14 @@ TEST(ImportFormatTest, TableOfFormats) {
 
 TEST(ImportFormatTest, ErrorsAndDestinationsCompareByCaseAndValues) {
   const std::vector<ImportError> errors{
-      ImportError::unreadableEncoding(),  ImportError::tooLarge(1, 2),
-      ImportError::tooLarge(1, 3),        ImportError::notASnippetExport(),
-      ImportError::noPermission(),        ImportError::malformed(F::raycast),
-      ImportError::malformed(F::raycast, 1), ImportError::malformed(F::alfred, 1),
+      ImportError::unreadableEncoding(),
+      ImportError::tooLarge(1, 2),
+      ImportError::tooLarge(1, 3),
+      ImportError::notASnippetExport(),
+      ImportError::noPermission(),
+      ImportError::malformed(F::raycast),
+      ImportError::malformed(F::raycast, 1),
+      ImportError::malformed(F::alfred, 1),
       ImportError::unsupportedYet(UnsupportedFormat::espansoYAML)};
   const std::unordered_set<ImportError> distinct(errors.begin(), errors.end());
   EXPECT_EQ(distinct.size(), errors.size());
@@ -77,8 +81,10 @@ TEST(ImportWarningTest, MessagesAndEquality) {
             "Its %@ was not text, so the row was skipped.");
 
   const std::unordered_set<ImportWarning> warnings{
-      ImportWarning::cursorMarkerRemoved(), ImportWarning::controlCodeRemoved("x"),
-      ImportWarning::unnamedFillNumbered("x"), ImportWarning::valueWasNotText("x"),
+      ImportWarning::cursorMarkerRemoved(),
+      ImportWarning::controlCodeRemoved("x"),
+      ImportWarning::unnamedFillNumbered("x"),
+      ImportWarning::valueWasNotText("x"),
       ImportWarning::dynamicPlaceholderBecameBlank("x", "y"),
       ImportWarning::dynamicPlaceholderBecameBlank("y", "x")};
   EXPECT_EQ(warnings.size(), 6u);

@@ -45,9 +45,9 @@ TEST(SnippetImporterTest, ChecksSizeAndEncodingOfFiles) {
 TEST(SnippetImporterTest, ForcedFormatsNamesAndTranslation) {
   auto parsed = SnippetImporter::parse(std::string_view("42"), std::nullopt, F::raycast);
   EXPECT_EQ(parsed.error(), ImportError::malformed(F::raycast));
-  EXPECT_EQ(SnippetImporter::parse(std::string_view("<plist>"), "a.plist", F::textReplacements)
-                .error(),
-            ImportError::malformed(F::textReplacements));
+  EXPECT_EQ(
+      SnippetImporter::parse(std::string_view("<plist>"), "a.plist", F::textReplacements).error(),
+      ImportError::malformed(F::textReplacements));
   EXPECT_EQ(SnippetImporter::parse(std::string_view("{\"a\": "), "x.json", std::nullopt).error(),
             ImportError::malformed(F::alfred, 1));
   // A forced format wins over any verdict.
@@ -55,14 +55,17 @@ TEST(SnippetImporterTest, ForcedFormatsNamesAndTranslation) {
   ASSERT_TRUE(parsed);
   EXPECT_EQ(parsed->snippets.front().body, "\\{\"a\":");
 
-  parsed = SnippetImporter::parse(
-      std::string_view("Text,Keyword\n\"a\r\nb\rc %filltext%\",k\n"), "team.csv", std::nullopt);
+  parsed = SnippetImporter::parse(std::string_view("Text,Keyword\n\"a\r\nb\rc %filltext%\",k\n"),
+                                  "team.csv", std::nullopt);
   ASSERT_TRUE(parsed);
   EXPECT_EQ(parsed->sourceName, "team");
   EXPECT_EQ(parsed->suggestedShelfName, "team");
   ASSERT_EQ(parsed->snippets.size(), 1u);
   EXPECT_EQ(parsed->snippets[0],
-            (ImportedSnippet{std::nullopt, "a\nb\nc {blank 1}", "k", {},
+            (ImportedSnippet{std::nullopt,
+                             "a\nb\nc {blank 1}",
+                             "k",
+                             {},
                              {ImportWarning::unnamedFillNumbered("blank 1")}}));
 
   parsed = SnippetImporter::parse(std::string_view(R"({"alfredsnippet": {"snippet": 5}})"),
@@ -72,8 +75,8 @@ TEST(SnippetImporterTest, ForcedFormatsNamesAndTranslation) {
   EXPECT_EQ(parsed->suggestedShelfName, "Alfred snippets");
   EXPECT_EQ(parsed->snippets[0].warnings,
             std::vector<ImportWarning>{ImportWarning::valueWasNotText("snippet")});
-  for (const std::optional<std::string_view> name : {std::optional<std::string_view>(),
-                                                       std::optional<std::string_view>(".csv")}) {
+  for (const std::optional<std::string_view> name :
+       {std::optional<std::string_view>(), std::optional<std::string_view>(".csv")}) {
     parsed = SnippetImporter::parse(std::string_view("a\nb"), name, std::nullopt);
     EXPECT_EQ(parsed->sourceName, "Clipboard");
     EXPECT_EQ(parsed->suggestedShelfName, "Pasted snippets");

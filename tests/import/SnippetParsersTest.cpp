@@ -41,8 +41,8 @@ TEST(SnippetParsersTest, JSONExportsGiveOneSnippetPerObject) {
   EXPECT_EQ(snippets[2], (ImportedSnippet{std::nullopt, "", std::nullopt, {}, {notText("text")}}));
   EXPECT_TRUE(RaycastParser::parse(json::parse(R"({"text": "a"})")).empty());
 
-  snippets = AlfredParser::parse(
-      json::parse(R"({"alfredsnippet": {"snippet": "Hi", "name": "", "keyword": "hi", "uid": "U"}})"));
+  snippets = AlfredParser::parse(json::parse(
+      R"({"alfredsnippet": {"snippet": "Hi", "name": "", "keyword": "hi", "uid": "U"}})"));
   EXPECT_EQ(snippets, (std::vector<ImportedSnippet>{{"", "Hi", "hi", {}, {}}}));
   snippets = AlfredParser::parse(json::parse(
       R"([{"alfredsnippet": {"snippet": "a"}}, {"other": 1}, {"alfredsnippet": {"snippet": [1]}}])"));

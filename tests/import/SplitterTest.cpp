@@ -29,8 +29,8 @@ TEST(MarkdownSplitterTest, SplitsAtEveryHeading) {
       {"Intro\n# One\na\n## Two\nb", {{std::nullopt, "Intro"}, {"One", "a"}, {"Two", "b"}}},
       {"\n\n# A\n# B\n\n  x\n\n y \n", {{"A", ""}, {"B", "x\n\n y"}}},
       {"## F# ##\r\nbody\r# G #\t", {{"F", "body"}, {"G", ""}}},
-      {"#tag\n  # Indented\n####### seven\nSetext\n===", {{std::nullopt,
-        "#tag\n  # Indented\n####### seven\nSetext\n==="}}},
+      {"#tag\n  # Indented\n####### seven\nSetext\n===",
+       {{std::nullopt, "#tag\n  # Indented\n####### seven\nSetext\n==="}}},
       {"# Code\n```\n# comment\nls\n```", {{"Code", "```"}, {"comment", "ls\n```"}}},
       {"", {}},
   };

@@ -19,8 +19,7 @@ inline std::size_t lineBreakLength(std::string_view text, std::size_t offset) {
     return byte == 0x0D && offset + 1 < text.size() && text[offset + 1] == '\n' ? 2 : 1;
   }
   if (byte == 0xC2) {
-    return offset + 1 < text.size() && static_cast<unsigned char>(text[offset + 1]) == 0x85 ? 2
-                                                                                             : 0;
+    return offset + 1 < text.size() && static_cast<unsigned char>(text[offset + 1]) == 0x85 ? 2 : 0;
   }
   if (byte == 0xE2 && offset + 2 < text.size() &&
       static_cast<unsigned char>(text[offset + 1]) == 0x80) {

@@ -55,9 +55,8 @@ inline std::string_view trimmedView(
   return text.substr(first, last - first);
 }
 
-inline std::string trimmed(
-    std::string_view text,
-    text::CharacterClass characterClass = text::CharacterClass::whitespaceAndNewline) {
+inline std::string trimmed(std::string_view text, text::CharacterClass characterClass =
+                                                      text::CharacterClass::whitespaceAndNewline) {
   return std::string(trimmedView(text, characterClass));
 }
 
