@@ -96,6 +96,35 @@ class FtsTable {
   FtsTable(const FtsTable&) = delete;
   FtsTable& operator=(const FtsTable&) = delete;
 
+  // Adds a row, or replaces the texts of an existing one.
+  void put(std::int64_t row, const SearchableCard& card) {
+    remove(row);
+    const std::string tags = joined(card.autoTags());
+    const std::string label = card.factLabel().value_or("");
+    sqlite3_stmt* insert = nullptr;
+    check(sqlite3_prepare_v2(db_,
+                             "INSERT INTO cards(rowid, title, content, extracted, tags, shelf, "
+                             "label) VALUES (?, ?, ?, ?, ?, ?, ?)",
+                             -1, &insert, nullptr),
+          db_);
+    sqlite3_bind_int64(insert, 1, row);
+    sqlite3_bind_text(insert, 2, card.title().c_str(), -1, SQLITE_STATIC);
+    sqlite3_bind_text(insert, 3, card.content().c_str(), -1, SQLITE_STATIC);
+    sqlite3_bind_text(insert, 4, card.extractedText().c_str(), -1, SQLITE_STATIC);
+    sqlite3_bind_text(insert, 5, tags.c_str(), -1, SQLITE_STATIC);
+    sqlite3_bind_text(insert, 6, card.shelfName().c_str(), -1, SQLITE_STATIC);
+    sqlite3_bind_text(insert, 7, label.c_str(), -1, SQLITE_STATIC);
+    check(sqlite3_step(insert), db_);
+    sqlite3_finalize(insert);
+  }
+  void remove(std::int64_t row) {
+    sqlite3_stmt* erase = nullptr;
+    check(sqlite3_prepare_v2(db_, "DELETE FROM cards WHERE rowid = ?", -1, &erase, nullptr), db_);
+    sqlite3_bind_int64(erase, 1, row);
+    check(sqlite3_step(erase), db_);
+    sqlite3_finalize(erase);
+  }
+
   std::vector<std::int64_t> search(const char* match, int limit) {
     std::vector<std::int64_t> rows;
     sqlite3_bind_text(query_, 1, match, -1, SQLITE_STATIC);
@@ -146,6 +175,7 @@ void timeEachQuery(benchmark::State& state, Run run) {
   }
   state.counters["p50_us"] = percentile(micros, 0.5);
   state.counters["p95_us"] = percentile(micros, 0.95);
+  state.counters["p99_us"] = percentile(micros, 0.99);
   state.counters["results"] = static_cast<double>(found);
 }
 
@@ -202,6 +232,78 @@ BENCHMARK_CAPTURE(BM_Query_FTS5, prefix_alone, prefixAlone)
     ->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(BM_Query_Index, one_letter, oneLetter)->Arg(20)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(BM_Query_FTS5, one_letter, oneLetter)->Arg(20)->Unit(benchmark::kMicrosecond);
+
+// One card's worth of change, each kind timed alone: a new card, new texts for a card indexed
+// early (whose postings sit at the front of long lists), and a card taken out.
+enum class Change { add, change, remove };
+
+SearchableCard rewritten(const SearchableCard& card, const SearchableCard& texts) {
+  return SearchableCard(card.id(), card.type(), texts.title(), texts.content(), "",
+                        texts.autoTags(), card.shelfName(), card.projectName(), card.factLabel(),
+                        card.sourceApp(), card.useCount(), card.lastUsedAt());
+}
+
+template <class Apply>
+void timeChanges(benchmark::State& state, Change change, Apply apply) {
+  const auto& cards = syntheticLibrary().cards;
+  std::size_t round = 0;
+  timeEachQuery(state, [&] {
+    const std::size_t early = round % 1'000;
+    const SearchableCard& texts = cards[cards.size() - 1 - round % 1'000];
+    ++round;
+    switch (change) {
+      case Change::add:
+        return apply(Change::add, cards.size() + round, rewritten(cards[early], texts));
+      case Change::change:
+        return apply(Change::change, early, rewritten(cards[early], texts));
+      case Change::remove:
+        return apply(Change::remove, early, cards[early]);
+    }
+    return std::size_t{0};
+  });
+}
+
+void BM_Change_Index(benchmark::State& state, Change change) {
+  static SearchIndex index(syntheticLibrary().cards);
+  timeChanges(state, change, [](Change kind, std::size_t, const SearchableCard& card) {
+    // A removed card is added back at once, so the library keeps its size; both are timed.
+    if (kind == Change::remove) {
+      index.remove(card.id());
+      index.insert(card);
+    } else if (kind == Change::add) {
+      const SearchableCard added(UUID::random(), card.type(), card.title(), card.content(), "",
+                                 card.autoTags(), card.shelfName(), card.projectName(),
+                                 card.factLabel(), card.sourceApp(), card.useCount(),
+                                 card.lastUsedAt());
+      index.insert(added);
+    } else {
+      index.insert(card);
+    }
+    return index.cardCount();
+  });
+}
+
+void BM_Change_FTS5(benchmark::State& state, Change change) {
+  static FtsTable table(syntheticLibrary().cards);
+  timeChanges(state, change, [](Change kind, std::size_t at, const SearchableCard& card) {
+    if (kind == Change::remove) {
+      table.remove(static_cast<std::int64_t>(at) + 1);
+      table.put(static_cast<std::int64_t>(at) + 1, card);
+    } else {
+      table.put(static_cast<std::int64_t>(at) + 1, card);
+    }
+    return std::size_t{1};
+  });
+}
+
+BENCHMARK_CAPTURE(BM_Change_Index, add, Change::add)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_Change_FTS5, add, Change::add)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_Change_Index, change, Change::change)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_Change_FTS5, change, Change::change)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_Change_Index, remove_and_add_back, Change::remove)
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_Change_FTS5, remove_and_add_back, Change::remove)
+    ->Unit(benchmark::kMicrosecond);
 
 std::size_t heapInUse() { return mallinfo2().uordblks; }
 

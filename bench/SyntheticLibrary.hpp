@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <random>
 #include <string>
+#include <cstdlib>
 #include <unordered_set>
 #include <vector>
 
@@ -15,7 +16,16 @@
 namespace kelvo::bench {
 
 struct SyntheticLibrary {
-  static constexpr std::size_t cardCount = 100'000;
+  /// 100,000 cards, or as many as KELVO_BENCH_CARDS says (10000 and 1000000 are the other sizes
+  /// the figures give).
+  static std::size_t cardCount() {
+    static const std::size_t count = [] {
+      const char* given = std::getenv("KELVO_BENCH_CARDS");
+      const unsigned long long parsed = given != nullptr ? std::strtoull(given, nullptr, 10) : 0;
+      return parsed > 0 ? static_cast<std::size_t>(parsed) : std::size_t{100'000};
+    }();
+    return count;
+  }
   static constexpr std::size_t vocabularySize = 20'000;
   static constexpr std::uint64_t seed = 0x6B656C766F;
 
@@ -125,8 +135,8 @@ inline const SyntheticLibrary& syntheticLibrary() {
     };
     const std::vector<std::string> shelves = {"Work",    "Clients", "Home",    "Travel", "Recipes",
                                               "Finance", "Health",  "Reading", "Ideas",  "Admin"};
-    built.cards.reserve(SyntheticLibrary::cardCount);
-    for (std::size_t i = 0; i < SyntheticLibrary::cardCount; ++i) {
+    built.cards.reserve(SyntheticLibrary::cardCount());
+    for (std::size_t i = 0; i < SyntheticLibrary::cardCount(); ++i) {
       UUID::Bytes bytes{};
       for (std::size_t b = 0; b < 8; ++b) bytes[b] = static_cast<std::uint8_t>(i >> (8 * b));
       std::string title = words(5);

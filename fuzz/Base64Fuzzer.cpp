@@ -6,9 +6,10 @@
 #include <string_view>
 
 #include "platform/foundation/Base64.hpp"
+#include "fuzz/FuzzInput.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const std::string_view text(reinterpret_cast<const char*>(data), size);
+  const std::string_view text = kelvo::fuzz::text(data, size);
   if (const auto decoded = kelvo::base64Decoded(text)) {
     if (kelvo::base64Encoded(*decoded) != text) std::abort();
   }

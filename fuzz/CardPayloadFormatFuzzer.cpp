@@ -8,22 +8,16 @@
 #include "core/model/CardPayload.hpp"
 #include "platform/foundation/Text.hpp"
 #include "platform/foundation/Utf.hpp"
+#include "fuzz/FuzzInput.hpp"
 
-namespace {
-
-void require(bool condition) {
-  if (!condition) std::abort();
-}
-
-}  // namespace
+using kelvo::fuzz::require;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using kelvo::CardPayload::Format;
   if (size == 0) return 0;
   // The first byte says how long the name is; the rest after the name are the bytes.
-  const std::size_t nameSize = std::min<std::size_t>(data[0], size - 1);
-  const std::string name(reinterpret_cast<const char*>(data + 1), nameSize);
-  const std::span<const std::uint8_t> bytes(data + 1 + nameSize, size - 1 - nameSize);
+  const auto [nameText, bytes] = kelvo::fuzz::lengthPrefixedSplit(data, size);
+  const std::string name(nameText);
 
   const auto sniffed = Format::sniff(bytes);
   require(!sniffed || bytes.size() >= 4);

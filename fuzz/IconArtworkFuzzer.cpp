@@ -4,10 +4,11 @@
 #include <string_view>
 
 #include "platform/widgetkit/IconArtwork.hpp"
+#include "fuzz/FuzzInput.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace kelvo::widgetkit;
-  const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+  const std::string_view bytes = kelvo::fuzz::text(data, size);
   if (const auto artwork = IconArtwork::parse(bytes)) {
     const RGBA tint{0.2, 0.4, 0.6, 1};
     (void)artwork->markup(ImageRendering::templateImage, tint);

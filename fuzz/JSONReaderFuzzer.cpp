@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "platform/foundation/JSONReader.hpp"
+#include "fuzz/FuzzInput.hpp"
 
 namespace {
 
@@ -43,7 +44,7 @@ void walk(const kelvo::JSONReader& reader, int depth) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const std::string_view text(reinterpret_cast<const char*>(data), size);
+  const std::string_view text = kelvo::fuzz::text(data, size);
   kelvo::Json document;
   try {
     document = kelvo::json::parse(text, size % 2 == 0);

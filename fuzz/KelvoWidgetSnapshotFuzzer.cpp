@@ -7,18 +7,13 @@
 #include "core/widget/KelvoWidgetSnapshot.hpp"
 #include "core/widget/KelvoWidgetState.hpp"
 #include "platform/foundation/DecodingError.hpp"
+#include "fuzz/FuzzInput.hpp"
 
-namespace {
-
-void require(bool condition) {
-  if (!condition) std::abort();
-}
-
-}  // namespace
+using kelvo::fuzz::require;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using kelvo::KelvoWidgetSnapshot;
-  const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+  const std::string_view bytes = kelvo::fuzz::text(data, size);
   std::optional<KelvoWidgetSnapshot> snapshot;
   try {
     snapshot = KelvoWidgetSnapshot::decode(bytes);

@@ -9,10 +9,11 @@
 #include "core/search/SearchIndex.hpp"
 #include "core/search/SearchTokenizer.hpp"
 #include "platform/foundation/Utf.hpp"
+#include "fuzz/FuzzInput.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace kelvo;
-  const std::string_view input(reinterpret_cast<const char*>(data), size);
+  const std::string_view input = kelvo::fuzz::text(data, size);
   const std::vector<std::string> terms = SearchIndex::tokenize(input);
 
   for (const std::string& term : terms) {

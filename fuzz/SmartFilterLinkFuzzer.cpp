@@ -7,10 +7,11 @@
 
 #include "core/search/SmartFilter.hpp"
 #include "platform/foundation/Text.hpp"
+#include "fuzz/FuzzInput.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace kelvo;
-  const std::string_view input(reinterpret_cast<const char*>(data), size);
+  const std::string_view input = kelvo::fuzz::text(data, size);
   const bool link = isLink(input);
   if (link != isLink(" \t" + std::string(input) + "\n")) std::abort();
   if (link && text::containsAny(text::trimmed(input), text::CharacterClass::whitespaceAndNewline)) {

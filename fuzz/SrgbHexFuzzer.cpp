@@ -4,9 +4,10 @@
 #include <string_view>
 
 #include "core/design/SRGB.hpp"
+#include "fuzz/FuzzInput.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const std::string_view text(reinterpret_cast<const char*>(data), size);
+  const std::string_view text = kelvo::fuzz::text(data, size);
   const auto colour = kelvo::SRGB::fromHex(text);
   if (!colour) return 0;
   for (const double component : {colour->red(), colour->green(), colour->blue()}) {

@@ -4,9 +4,10 @@
 #include <string_view>
 
 #include "platform/foundation/URLComponents.hpp"
+#include "fuzz/FuzzInput.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const std::string_view text(reinterpret_cast<const char*>(data), size);
+  const std::string_view text = kelvo::fuzz::text(data, size);
   const auto url = kelvo::URL::parse(text);
   if (!url) return 0;
   (void)url->host();

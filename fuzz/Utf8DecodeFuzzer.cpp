@@ -6,9 +6,10 @@
 
 #include "platform/foundation/Text.hpp"
 #include "platform/foundation/Utf.hpp"
+#include "fuzz/FuzzInput.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+  const std::string_view bytes = kelvo::fuzz::text(data, size);
   const auto strict = kelvo::decodeUtf8(bytes);
   const std::string lossy = kelvo::decodeUtf8Lossy(bytes);
   if (!kelvo::isValidUtf8(lossy)) std::abort();

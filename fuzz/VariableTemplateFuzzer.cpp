@@ -4,14 +4,9 @@
 #include <string>
 
 #include "core/model/VariableTemplate.hpp"
+#include "fuzz/FuzzInput.hpp"
 
-namespace {
-
-void require(bool condition) {
-  if (!condition) std::abort();
-}
-
-}  // namespace
+using kelvo::fuzz::require;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const kelvo::VariableTemplate value(std::string(reinterpret_cast<const char*>(data), size));

@@ -6,12 +6,13 @@
 #include <utility>
 
 #include "platform/foundation/Error.hpp"
+#include "platform/foundation/EnumTable.hpp"
 
 namespace kelvo {
 namespace {
 
 struct Icon {
-  KelvoIcon icon;
+  KelvoIcon key;
   std::string_view glyph;
   KelvoTileHue tileHue;
 };
@@ -180,19 +181,9 @@ constexpr std::array<Icon, 161> icons{{
     {KelvoIcon::devices, "devices", KelvoTileHue::blue},
 }};
 
-constexpr bool inDeclarationOrder() {
-  for (std::size_t i = 0; i < icons.size(); ++i) {
-    if (static_cast<std::size_t>(icons[i].icon) != i) return false;
-  }
-  return true;
-}
-static_assert(inDeclarationOrder());
+static_assert(enumTableInOrder(icons));
 
-const Icon& entry(KelvoIcon icon) {
-  const auto index = static_cast<std::size_t>(icon);
-  if (index >= icons.size()) fatal("KelvoIcon: not an icon");
-  return icons[index];
-}
+const Icon& entry(KelvoIcon icon) { return enumTableRow(icons, icon, "KelvoIcon: not an icon"); }
 
 }  // namespace
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "platform/foundation/Error.hpp"
+#include "platform/foundation/EnumTable.hpp"
 
 namespace kelvo {
 namespace {
@@ -13,7 +14,7 @@ namespace {
 // four of the two-colour family. Kind bands are their kind colour laid at 0.08 over the card
 // surface of the same column, rounded to 8 bits; the tests hold the table to that.
 struct Designed {
-  KelvoColorToken token;
+  KelvoColorToken key;
   std::array<std::uint32_t, 8> colours;
 };
 
@@ -86,13 +87,7 @@ constexpr std::array<Designed, 63> designed{{
 }};
 // clang-format on
 
-constexpr bool designedInDeclarationOrder() {
-  for (std::size_t i = 0; i < designed.size(); ++i) {
-    if (static_cast<std::size_t>(designed[i].token) != i) return false;
-  }
-  return true;
-}
-static_assert(designedInDeclarationOrder());
+static_assert(enumTableInOrder(designed));
 
 constexpr std::array<KelvoColorToken, 5> handedToTwoColour{
     KelvoColorToken::raisedSurface, KelvoColorToken::destructive, KelvoColorToken::onDestructive,
@@ -151,11 +146,10 @@ constexpr std::array<Olive, 7> olive{{
 
 SRGB KelvoPalette::value(KelvoColorToken token, const KelvoTheme& theme,
                          KelvoPaletteFamily family) {
-  const auto index = static_cast<std::size_t>(token);
-  if (index >= designed.size()) fatal("KelvoPalette::value: not a colour token");
+  const Designed& row = enumTableRow(designed, token, "KelvoPalette::value: not a colour token");
   const bool brand = family == KelvoPaletteFamily::brand ? !contains(handedToTwoColour, token)
                                                          : contains(brandTokens, token);
-  return colour(designed[index].colours[(brand ? 0 : 4) + column(theme)]);
+  return colour(row.colours[(brand ? 0 : 4) + column(theme)]);
 }
 
 const std::set<KelvoColorToken>& KelvoPalette::addedWithTwoColours() {

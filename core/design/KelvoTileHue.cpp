@@ -4,12 +4,13 @@
 #include <cstddef>
 
 #include "platform/foundation/Error.hpp"
+#include "platform/foundation/EnumTable.hpp"
 
 namespace kelvo {
 namespace {
 
 struct Hue {
-  KelvoTileHue hue;
+  KelvoTileHue key;
   // Base light, highlight light, base dark, highlight dark.
   std::array<std::string_view, 4> hex;
 };
@@ -27,19 +28,9 @@ constexpr std::array<Hue, 10> hues{{
     {KelvoTileHue::graphite, {"#757784", "#8C8E99", "#80828E", "#91939E"}},
 }};
 
-constexpr bool inDeclarationOrder() {
-  for (std::size_t i = 0; i < hues.size(); ++i) {
-    if (static_cast<std::size_t>(hues[i].hue) != i) return false;
-  }
-  return true;
-}
-static_assert(inDeclarationOrder());
+static_assert(enumTableInOrder(hues));
 
-const Hue& entry(KelvoTileHue hue) {
-  const auto index = static_cast<std::size_t>(hue);
-  if (index >= hues.size()) fatal("KelvoTileHue: not a hue");
-  return hues[index];
-}
+const Hue& entry(KelvoTileHue hue) { return enumTableRow(hues, hue, "KelvoTileHue: not a hue"); }
 
 constexpr std::size_t offset(KelvoTheme::Appearance appearance) {
   return appearance == KelvoTheme::Appearance::dark ? 2 : 0;

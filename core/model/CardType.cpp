@@ -6,12 +6,14 @@
 #include "core/design/KelvoColorToken.hpp"
 #include "core/design/KelvoIcon.hpp"
 #include "platform/foundation/Localized.hpp"
+#include "platform/foundation/EnumTable.hpp"
 
 namespace kelvo {
 namespace {
 
 // The look of each kind, in the order of the card types.
 struct Look {
+  CardType key;
   KelvoColorToken tint;
   KelvoColorToken stripe;
   KelvoColorToken band;
@@ -19,23 +21,21 @@ struct Look {
 };
 
 constexpr std::array<Look, 5> looks{{
-    {KelvoColorToken::typeText, KelvoColorToken::kindStripeText, KelvoColorToken::kindBandText,
+    {CardType::text, KelvoColorToken::typeText, KelvoColorToken::kindStripeText, KelvoColorToken::kindBandText,
      KelvoIcon::textCard},
-    {KelvoColorToken::typeImage, KelvoColorToken::kindStripeImage, KelvoColorToken::kindBandImage,
+    {CardType::image, KelvoColorToken::typeImage, KelvoColorToken::kindStripeImage, KelvoColorToken::kindBandImage,
      KelvoIcon::imageCard},
-    {KelvoColorToken::typeFile, KelvoColorToken::kindStripeFile, KelvoColorToken::kindBandFile,
+    {CardType::file, KelvoColorToken::typeFile, KelvoColorToken::kindStripeFile, KelvoColorToken::kindBandFile,
      KelvoIcon::fileCard},
-    {KelvoColorToken::typeDocument, KelvoColorToken::kindStripeDocument,
+    {CardType::document, KelvoColorToken::typeDocument, KelvoColorToken::kindStripeDocument,
      KelvoColorToken::kindBandDocument, KelvoIcon::documentCard},
-    {KelvoColorToken::typeFact, KelvoColorToken::kindStripeFact, KelvoColorToken::kindBandFact,
+    {CardType::fact, KelvoColorToken::typeFact, KelvoColorToken::kindStripeFact, KelvoColorToken::kindBandFact,
      KelvoIcon::factCard},
 }};
 
-const Look& lookOf(CardType type) {
-  const auto index = static_cast<std::size_t>(type);
-  // A value cast from outside the enumeration reads as a file, as an unknown stored type does.
-  return looks[index < looks.size() ? index : static_cast<std::size_t>(CardType::file)];
-}
+static_assert(enumTableInOrder(looks));
+
+const Look& lookOf(CardType type) { return enumTableRow(looks, type, "CardType: not a card type"); }
 
 }  // namespace
 

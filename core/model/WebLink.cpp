@@ -4,10 +4,29 @@
 
 #include "platform/foundation/Text.hpp"
 #include "platform/foundation/URL.hpp"
+#include "platform/foundation/Utf.hpp"
 
 namespace kelvo {
 
+namespace {
+
+// The first character that trimming keeps, or 0 when there is none.
+char32_t firstKept(std::string_view text) {
+  std::size_t offset = 0;
+  while (offset < text.size()) {
+    const char32_t scalar = nextScalar(text, offset);
+    if (!text::isMember(scalar, text::CharacterClass::whitespaceAndNewline)) return scalar;
+  }
+  return 0;
+}
+
+}  // namespace
+
 bool isWebLink(std::string_view text) {
+  // Both prefixes start with "h" or "w", and no other character lower-cases to either: most
+  // texts are turned down here, before they are copied, counted or lower-cased.
+  const char32_t first = firstKept(text) | 0x20;
+  if (first != U'h' && first != U'w') return false;
   const std::string trimmed = text::trimmed(text);
   // A character is at least one byte, so only long texts need counting, and only so far.
   if (trimmed.size() > linkCharacterLimit &&

@@ -1,146 +1,49 @@
 #include "core/search/SearchIndex.hpp"
 
-#include <algorithm>
 #include <utility>
 
 #include "core/search/SearchTokenizer.hpp"
-#include "platform/foundation/Error.hpp"
-#include "platform/foundation/Text.hpp"
+#include "core/search/internal/SearchIndexImpl.hpp"
+#include "core/search/internal/SearchQuery.hpp"
 
 namespace kelvo {
-namespace {
-
-constexpr unsigned fieldBit(SearchField field) { return 1u << static_cast<unsigned>(field); }
-
-// A batch this large leaves its posting lists trimmed to size.
-constexpr std::size_t compactingBatchSize = 1'024;
-
-bool isASCII(std::string_view text) {
-  for (const char c : text) {
-    if (static_cast<unsigned char>(c) >= 0x80) return false;
-  }
-  return true;
-}
-
-std::size_t hashOf(const UUID& id) { return std::hash<UUID>{}(id); }
-
-// Calls `visit(text, field)` for each indexed text of the card, in indexing order.
-template <class Visit>
-void forEachIndexedText(const SearchableCard& card, Visit&& visit) {
-  visit(card.title(), SearchField::title);
-  visit(card.content(), SearchField::content);
-  visit(card.extractedText(), SearchField::extractedText);
-  visit(card.shelfName(), SearchField::shelfName);
-  if (card.factLabel()) visit(*card.factLabel(), SearchField::factLabel);
-  for (const std::string& tag : card.autoTags()) visit(tag, SearchField::autoTag);
-}
-
-}  // namespace
 
 SearchIndex::SearchIndex(std::span<const SearchableCard> cards, const Clock& clock)
-    : clock_(&clock) {
-  insert(cards);
+    : impl_(std::make_unique<SearchIndexImpl>(clock)) {
+  impl_->insert(cards);
 }
+
+SearchIndex::SearchIndex(const SearchIndex& other)
+    : impl_(std::make_unique<SearchIndexImpl>(*other.impl_)) {}
+
+SearchIndex& SearchIndex::operator=(const SearchIndex& other) {
+  if (this != &other) impl_ = std::make_unique<SearchIndexImpl>(*other.impl_);
+  return *this;
+}
+
+SearchIndex::SearchIndex(SearchIndex&& other) noexcept = default;
+SearchIndex& SearchIndex::operator=(SearchIndex&& other) noexcept = default;
+SearchIndex::~SearchIndex() = default;
 
 std::vector<std::string> SearchIndex::tokenize(std::string_view text) {
   return SearchTokenizer::terms(text);
 }
 
-void SearchIndex::insert(const SearchableCard& card) { insertCard(card, false); }
+void SearchIndex::insert(const SearchableCard& card) { impl_->insertCard(card, false); }
 
-void SearchIndex::insert(std::span<const SearchableCard> cards) {
-  if (cards_.empty()) {
-    cards_.reserve(cards.size());
-    boosts_.reserve(cards.size());
-  }
-  for (const SearchableCard& card : cards) insertCard(card, true);
-  terms_.refreshSortedList();
-  if (cards.size() >= compactingBatchSize) terms_.compact();
+void SearchIndex::insert(std::span<const SearchableCard> cards) { impl_->insert(cards); }
+
+void SearchIndex::remove(const UUID& id) { impl_->removeCard(id, false); }
+
+std::vector<SearchResult> SearchIndex::search(std::string_view query, std::int64_t limit) const {
+  if (limit <= 0) return {};
+  return SearchQuery(*impl_, tokenize(query)).run(static_cast<std::uint64_t>(limit));
 }
 
-void SearchIndex::remove(const UUID& id) { removeCard(id, false); }
+std::size_t SearchIndex::cardCount() const { return impl_->cardCount(); }
 
-std::optional<SearchIndex::Slot> SearchIndex::slotOf(const UUID& id) const {
-  return slotsByID_.find(hashOf(id), [&](Slot slot) { return cards_[slot]->id() == id; });
-}
+std::size_t SearchIndex::termCount() const { return impl_->terms().count(); }
 
-void SearchIndex::insertCard(const SearchableCard& card, bool deferringTermList) {
-  removeCard(card.id(), true);
-
-  Slot slot;
-  if (!freeSlots_.empty()) {
-    slot = freeSlots_.back();
-    freeSlots_.pop_back();
-  } else {
-    if (cards_.size() >= SearchTermTable::slotLimit) fatal("SearchIndex is full");
-    slot = static_cast<Slot>(cards_.size());
-    cards_.emplace_back();
-    boosts_.emplace_back();
-  }
-  cards_[slot] = card;
-  // A negative count is damage, not a record of use: it counts as no use.
-  const double uses = static_cast<double>(std::max<std::int64_t>(card.useCount(), 0));
-  boosts_[slot] = Boosts{1.0 + std::min(uses / 50.0, 0.5), card.lastUsedAt()};
-  slotsByID_.insert(hashOf(card.id()), slot,
-                    [this](Slot other) { return hashOf(cards_[other]->id()); });
-  if (!isASCII(card.title())) {
-    std::string composed = text::nfc(card.title());
-    if (composed != card.title()) composedTitles_.emplace(slot, std::move(composed));
-  }
-
-  // Each occurrence as (term << 8 | field bit); sorting folds repeats into one posting.
-  std::vector<std::uint64_t> occurrences;
-  occurrences.reserve(128);
-  forEachIndexedText(card, [&](std::string_view text, SearchField field) {
-    SearchTokenizer::forEachTerm(text, [&](std::string_view term) {
-      occurrences.push_back(std::uint64_t{terms_.intern(term)} << 8 | fieldBit(field));
-    });
-  });
-  std::sort(occurrences.begin(), occurrences.end());
-  for (std::size_t i = 0; i < occurrences.size();) {
-    const auto term = static_cast<TermID>(occurrences[i] >> 8);
-    unsigned fields = 0;
-    for (; i < occurrences.size() && (occurrences[i] >> 8) == term; ++i) {
-      fields |= static_cast<unsigned>(occurrences[i] & 0xFF);
-    }
-    terms_.add(term, slot, fields);
-  }
-
-  if (!deferringTermList) terms_.refreshSortedList();
-}
-
-void SearchIndex::removeCard(const UUID& id, bool deferringTermList) {
-  const auto slot = slotOf(id);
-  if (!slot) return;
-  // Splitting is pure, so the card's texts give back exactly the terms it was listed under.
-  forEachIndexedText(*cards_[*slot], [&](std::string_view text, SearchField) {
-    SearchTokenizer::forEachTerm(text, [&](std::string_view term) {
-      if (const auto termID = terms_.find(term)) terms_.remove(*termID, *slot);
-    });
-  });
-  slotsByID_.erase(hashOf(id), [&](Slot other) { return other == *slot; });
-  cards_[*slot].reset();
-  composedTitles_.erase(*slot);
-  freeSlots_.push_back(*slot);
-  if (!deferringTermList) terms_.refreshSortedList();
-}
-
-std::string_view SearchIndex::orderTitle(Slot slot) const {
-  if (!composedTitles_.empty()) {
-    const auto composed = composedTitles_.find(slot);
-    if (composed != composedTitles_.end()) return composed->second;
-  }
-  return cards_[slot]->title();
-}
-
-std::size_t SearchIndex::memoryUsage() const {
-  std::size_t bytes = terms_.memoryUsage() + slotsByID_.memoryUsage() +
-                      cards_.capacity() * sizeof(std::optional<SearchableCard>) +
-                      boosts_.capacity() * sizeof(Boosts) + freeSlots_.capacity() * sizeof(Slot);
-  for (const auto& [slot, title] : composedTitles_) {
-    bytes += sizeof(Slot) + sizeof(std::string) + 2 * sizeof(void*) + title.capacity();
-  }
-  return bytes + composedTitles_.bucket_count() * sizeof(void*);
-}
+std::size_t SearchIndex::memoryUsage() const { return impl_->memoryUsage(); }
 
 }  // namespace kelvo

@@ -1,21 +1,35 @@
 #pragma once
 
+// The literal full-text search over searchable cards.
+//
+// A SearchIndex holds the words of every card it is given and answers a query with the cards
+// holding all its words, the last also as the beginning of a longer word, best first:
+//
+//   SearchIndex index(cards);                  // std::span<const SearchableCard>
+//   index.insert(editedCard);                  // replaces the card with the same id
+//   for (const SearchResult& hit : index.search("tax ret", 20)) {
+//     show(hit.card.title(), hit.score, hit.matchedFields);
+//   }
+//
+// `SearchIndex::tokenize` is the system's one word splitter; whatever else needs words of a
+// text (predicates, lexicons) splits them with it so that it agrees with the index.
+
 #include <cstddef>
 #include <cstdint>
-#include <optional>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "core/search/SearchResult.hpp"
-#include "core/search/SearchTermTable.hpp"
 #include "core/search/SearchableCard.hpp"
 #include "platform/foundation/Clock.hpp"
 #include "platform/foundation/UUID.hpp"
 
 namespace kelvo {
+
+class SearchIndexImpl;
 
 /// The literal full-text search: an in-memory inverted index over searchable cards. A query
 /// finds the cards holding every word of it, the last word also as the beginning of a longer
@@ -28,6 +42,11 @@ class SearchIndex {
   /// recency boost reads the current time from `clock`, which must outlive the index and its
   /// copies.
   explicit SearchIndex(std::span<const SearchableCard> cards, const Clock& clock = Clock::system());
+  SearchIndex(const SearchIndex& other);
+  SearchIndex& operator=(const SearchIndex& other);
+  SearchIndex(SearchIndex&& other) noexcept;
+  SearchIndex& operator=(SearchIndex&& other) noexcept;
+  ~SearchIndex();
 
   /// Adds the card, or replaces the indexed card with the same `id`.
   void insert(const SearchableCard& card);
@@ -40,8 +59,8 @@ class SearchIndex {
   /// finds nothing; a `limit` below zero counts as zero.
   std::vector<SearchResult> search(std::string_view query, std::int64_t limit) const;
 
-  std::size_t cardCount() const { return slotsByID_.size(); }
-  std::size_t termCount() const { return terms_.count(); }
+  std::size_t cardCount() const;
+  std::size_t termCount() const;
 
   /// The one word splitter of the system: folds case and diacritics (no locale), keeps runs of
   /// letters and digits, and makes each ideograph, kana and Hangul syllable a term alone.
@@ -51,35 +70,7 @@ class SearchIndex {
   std::size_t memoryUsage() const;
 
  private:
-  using Slot = SearchTermTable::Slot;
-  using TermID = SearchTermTable::TermID;
-
-  void insertCard(const SearchableCard& card, bool deferringTermList);
-  void removeCard(const UUID& id, bool deferringTermList);
-  std::optional<Slot> slotOf(const UUID& id) const;
-  std::string_view orderTitle(Slot slot) const;
-  std::vector<std::uint8_t> prefixTable(std::span<const TermID> prefixTerms,
-                                        std::size_t queryLength) const;
-  void mergePrefixHits(std::span<const TermID> prefixTerms, std::size_t queryLength,
-                       std::size_t total, std::vector<SearchTermTable::Posting>& merged,
-                       std::vector<std::uint8_t>& exact) const;
-
-  SearchTermTable terms_;
-  // Cards by slot; a free slot is empty and waits in `freeSlots_` for reuse. A card's terms
-  // are not kept: taking it out splits its texts again.
-  std::vector<std::optional<SearchableCard>> cards_;
-  // What scoring reads of each card, kept beside the slots so that scoring many candidates
-  // does not chase every card's record.
-  struct Boosts {
-    double use = 1;
-    std::optional<Date> lastUsedAt;
-  };
-  std::vector<Boosts> boosts_;
-  std::vector<Slot> freeSlots_;
-  SearchIDBuckets slotsByID_;
-  // Titles whose composed form differs from the text given: ties sort by the composed form.
-  std::unordered_map<Slot, std::string> composedTitles_;
-  const Clock* clock_;
+  std::unique_ptr<SearchIndexImpl> impl_;
 };
 
 }  // namespace kelvo

@@ -1,34 +1,27 @@
 #include "core/widget/KelvoWidgetSnapshotStore.hpp"
 
-#include <mutex>
 #include <new>
 
 #include "core/widget/KelvoWidgetSnapshot.hpp"
 #include "platform/foundation/DecodingError.hpp"
+#include "platform/foundation/ProcessSetting.hpp"
 
 namespace kelvo {
 namespace {
 
-std::mutex& identifierMutex() {
-  static std::mutex mutex;
-  return mutex;
-}
-
-std::optional<std::string>& identifierStorage() {
-  static std::optional<std::string> identifier;
-  return identifier;
+ProcessSetting<std::optional<std::string>>& identifierSetting() {
+  static ProcessSetting<std::optional<std::string>> setting;
+  return setting;
 }
 
 }  // namespace
 
 std::optional<std::string> WidgetSharing::appGroupIdentifier() {
-  std::lock_guard lock(identifierMutex());
-  return identifierStorage();
+  return identifierSetting().get([] { return std::optional<std::string>(); });
 }
 
 void WidgetSharing::setAppGroupIdentifier(std::optional<std::string> identifier) {
-  std::lock_guard lock(identifierMutex());
-  identifierStorage() = std::move(identifier);
+  identifierSetting().set(std::move(identifier));
 }
 
 std::optional<std::filesystem::path> WidgetSharing::containerURL(
@@ -56,7 +49,7 @@ KelvoWidgetState KelvoWidgetSnapshotStore::read(Date now) const {
   if (!file) return KelvoWidgetState::unavailable();
   std::optional<KelvoWidgetSnapshot> snapshot;
   try {
-    snapshot = KelvoWidgetSnapshot::decode(fileManager_.contents(*file));
+    snapshot = KelvoWidgetSnapshot::decode(fileManager_.contents(*file, fileSizeLimit));
   } catch (const Error&) {
     return KelvoWidgetState::waiting();
   } catch (const std::bad_alloc&) {

@@ -1,5 +1,15 @@
 #pragma once
 
+// The widget snapshot file that the host application writes and the widget reads, in the app
+// group's shared container.
+//
+//   WidgetSharing::setAppGroupIdentifier("group.kelvo");          // once, by the host
+//   const auto store = KelvoWidgetSnapshotStore::shared();
+//   store.write(snapshot);                                          // host: after a change
+//   const KelvoWidgetState state = store.read(now);                 // widget: at each timeline
+//   if (const auto* cards = state.as<KelvoWidgetState::Cards>()) show(cards->snapshot);
+
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -35,6 +45,9 @@ struct WidgetSharing {
 /// snapshot or the new one, never a part. Nothing is reported beyond the answers below.
 class KelvoWidgetSnapshotStore {
  public:
+  /// A snapshot holds a handful of short titles: a larger file reads as unreadable.
+  static constexpr std::uintmax_t fileSizeLimit = 1024 * 1024;
+
   /// A store over `directory`; with none the store is unavailable.
   explicit KelvoWidgetSnapshotStore(std::optional<std::filesystem::path> directory,
                                     FileManager fileManager = FileManager())

@@ -19,20 +19,33 @@ using Context = std::unique_ptr<EVP_CIPHER_CTX, ContextFree>;
 // EVP counts in int; longer inputs go through in pieces, which the stream cipher allows.
 constexpr std::size_t pieceSize = 1 << 30;
 
-Context startCipher(bool encrypting, const SymmetricKey& key, const Nonce& nonce,
-                    std::span<const std::uint8_t> associatedData) {
-  Context context(EVP_CIPHER_CTX_new());
-  if (!context) return nullptr;
-  const int init = encrypting ? EVP_EncryptInit_ex(context.get(), EVP_chacha20_poly1305(), nullptr,
-                                                   key.bytes().data(), nonce.data())
-                              : EVP_DecryptInit_ex(context.get(), EVP_chacha20_poly1305(), nullptr,
-                                                   key.bytes().data(), nonce.data());
-  if (init != 1) return nullptr;
+// One context a thread, set up for the cipher once and given each call's key and nonce anew:
+// making a context per call costs more than sealing a short message. It holds the last key
+// used on its thread until the next call there, as a caller's own reused context would.
+EVP_CIPHER_CTX* threadContext() {
+  thread_local const Context context = [] {
+    Context made(EVP_CIPHER_CTX_new());
+    if (made && EVP_CipherInit_ex(made.get(), EVP_chacha20_poly1305(), nullptr, nullptr, nullptr,
+                                  1) != 1) {
+      made.reset();
+    }
+    return made;
+  }();
+  return context.get();
+}
+
+EVP_CIPHER_CTX* startCipher(bool encrypting, const SymmetricKey& key, const Nonce& nonce,
+                            std::span<const std::uint8_t> associatedData) {
+  EVP_CIPHER_CTX* context = threadContext();
+  if (context == nullptr) return nullptr;
+  if (EVP_CipherInit_ex(context, nullptr, nullptr, key.bytes().data(), nonce.data(),
+                        encrypting ? 1 : 0) != 1) {
+    return nullptr;
+  }
   for (auto rest = associatedData; !rest.empty();) {
     const std::size_t piece = std::min(rest.size(), pieceSize);
     int length = 0;
-    if (EVP_CipherUpdate(context.get(), nullptr, &length, rest.data(), static_cast<int>(piece)) !=
-        1) {
+    if (EVP_CipherUpdate(context, nullptr, &length, rest.data(), static_cast<int>(piece)) != 1) {
       return nullptr;
     }
     rest = rest.subspan(piece);
@@ -87,14 +100,14 @@ SealedBox seal(std::span<const std::uint8_t> plaintext, const SymmetricKey& key,
     throw CryptoError("ChaCha20-Poly1305 needs a 256-bit key");
   }
   const Nonce used = nonce ? *nonce : randomNonce();
-  const Context context = startCipher(true, key, used, associatedData);
+  EVP_CIPHER_CTX* const context = startCipher(true, key, used, associatedData);
   Bytes ciphertext(plaintext.size());
   std::uint8_t scratch[tagByteCount];  // a stream cipher's final step writes nothing
   int length = 0;
   Tag tag;
-  if (!context || !run(context.get(), plaintext, ciphertext.data()) ||
-      EVP_EncryptFinal_ex(context.get(), scratch, &length) != 1 ||
-      EVP_CIPHER_CTX_ctrl(context.get(), EVP_CTRL_AEAD_GET_TAG, tagByteCount, tag.data()) != 1) {
+  if (context == nullptr || !run(context, plaintext, ciphertext.data()) ||
+      EVP_EncryptFinal_ex(context, scratch, &length) != 1 ||
+      EVP_CIPHER_CTX_ctrl(context, EVP_CTRL_AEAD_GET_TAG, tagByteCount, tag.data()) != 1) {
     throw CryptoError("ChaCha20-Poly1305 sealing failed in OpenSSL");
   }
   return SealedBox(used, std::move(ciphertext), tag);
@@ -103,15 +116,15 @@ SealedBox seal(std::span<const std::uint8_t> plaintext, const SymmetricKey& key,
 std::optional<Bytes> open(const SealedBox& box, const SymmetricKey& key,
                           std::span<const std::uint8_t> associatedData) {
   if (key.bytes().size() != keyByteCount) return std::nullopt;
-  const Context context = startCipher(false, key, box.nonce(), associatedData);
-  if (!context) return std::nullopt;
+  EVP_CIPHER_CTX* const context = startCipher(false, key, box.nonce(), associatedData);
+  if (context == nullptr) return std::nullopt;
   Bytes plaintext(box.ciphertext().size());
   Tag tag = box.tag();
   std::uint8_t scratch[tagByteCount];
   int length = 0;
-  if (!run(context.get(), box.ciphertext(), plaintext.data()) ||
-      EVP_CIPHER_CTX_ctrl(context.get(), EVP_CTRL_AEAD_SET_TAG, tagByteCount, tag.data()) != 1 ||
-      EVP_DecryptFinal_ex(context.get(), scratch, &length) != 1) {
+  if (!run(context, box.ciphertext(), plaintext.data()) ||
+      EVP_CIPHER_CTX_ctrl(context, EVP_CTRL_AEAD_SET_TAG, tagByteCount, tag.data()) != 1 ||
+      EVP_DecryptFinal_ex(context, scratch, &length) != 1) {
     // Decrypted but unauthenticated bytes never leave.
     OPENSSL_cleanse(plaintext.data(), plaintext.size());
     return std::nullopt;

@@ -9,7 +9,7 @@
 #include <limits>
 
 #include "platform/foundation/Error.hpp"
-#include "platform/foundation/IcuSupport.hpp"
+#include "platform/foundation/internal/IcuSupport.hpp"
 
 namespace kelvo {
 namespace {
@@ -98,7 +98,7 @@ struct Calendar::Engine {
 
 Calendar Calendar::current() { return Calendar(TimeZone::current(), Locale::current()); }
 
-Calendar::Calendar(const TimeZone& zone, const Locale& locale) : zone_(zone) {
+Calendar::Calendar(const TimeZone& zone, const Locale& locale) : zone_(zone), locale_(locale) {
   UErrorCode status = U_ZERO_ERROR;
   std::unique_ptr<icu::Calendar> local(
       icu::Calendar::createInstance(icu_support::toIcu(locale), status));
@@ -111,6 +111,24 @@ Calendar::Calendar(const TimeZone& zone, const Locale& locale) : zone_(zone) {
     minimumDaysInFirstWeek_ = 1;
   }
   rebuild();
+}
+
+std::optional<Calendar> Calendar::withIdentifier(std::string_view identifier,
+                                                 const TimeZone& zone, const Locale& locale) {
+  if (identifier.empty() || identifier.size() > 32) return std::nullopt;
+  for (const char c : identifier) {
+    if (!((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-')) return std::nullopt;
+  }
+  // ICU falls back to Gregorian for a type it does not know; only an exact answer counts.
+  UErrorCode status = U_ZERO_ERROR;
+  const std::string localeID = "@calendar=" + std::string(identifier);
+  std::unique_ptr<icu::Calendar> probe(
+      icu::Calendar::createInstance(icu::Locale(localeID.c_str()), status));
+  if (U_FAILURE(status) || !probe || probe->getType() != identifier) return std::nullopt;
+  Calendar calendar(zone, locale);
+  calendar.identifier_ = std::string(identifier);
+  calendar.rebuild();
+  return calendar;
 }
 
 void Calendar::setTimeZone(const TimeZone& zone) {
@@ -132,8 +150,14 @@ void Calendar::rebuild() {
   auto engine = std::make_shared<Engine>();
   UErrorCode status = U_ZERO_ERROR;
   icu::TimeZone* zone = icu::TimeZone::createTimeZone(icu_support::toUnicode(zone_.identifier()));
-  auto calendar = std::make_unique<icu::GregorianCalendar>(zone, icu::Locale::getRoot(), status);
-  if (U_FAILURE(status)) fatal("ICU cannot open a Gregorian calendar");
+  std::unique_ptr<icu::Calendar> calendar;
+  if (identifier_ == "gregorian") {
+    calendar = std::make_unique<icu::GregorianCalendar>(zone, icu::Locale::getRoot(), status);
+  } else {
+    const std::string localeID = "@calendar=" + identifier_;
+    calendar.reset(icu::Calendar::createInstance(zone, icu::Locale(localeID.c_str()), status));
+  }
+  if (U_FAILURE(status) || !calendar) fatal("ICU cannot open the calendar " + identifier_);
   calendar->setLenient(true);
   calendar->setFirstDayOfWeek(static_cast<UCalendarDaysOfWeek>(firstWeekday_));
   calendar->setMinimalDaysInFirstWeek(static_cast<uint8_t>(minimumDaysInFirstWeek_));
@@ -186,7 +210,43 @@ std::optional<Date> Calendar::date(int year, int month, int day, int hour, int m
   return result;
 }
 
+std::optional<Date> Calendar::date(const DateComponents& components) const {
+  return date(components.year.value_or(1), components.month.value_or(1),
+              components.day.value_or(1), components.hour.value_or(0),
+              components.minute.value_or(0), components.second.value_or(0));
+}
+
 Date Calendar::startOfDay(Date date) const { return start(Component::day, date).value_or(date); }
+
+std::optional<double> Calendar::offsetSeconds(Date date) const {
+  const double seconds = date.timeIntervalSinceReferenceDate();
+  // Beyond a few hundred million years ICU's offsets and the day count stop meaning anything.
+  if (!std::isfinite(seconds) || std::abs(seconds) > 1e16) return std::nullopt;
+  int32_t raw = 0;
+  int32_t dst = 0;
+  UErrorCode status = U_ZERO_ERROR;
+  engine_->prototype->getTimeZone().getOffset(toUDate(date), false, raw, dst, status);
+  if (U_FAILURE(status)) return std::nullopt;
+  return (raw + dst) / 1000.0;
+}
+
+std::optional<std::int64_t> Calendar::dayNumber(Date date) const {
+  const auto offset = offsetSeconds(date);
+  if (!offset) return std::nullopt;
+  const double local = date.timeIntervalSinceReferenceDate() + *offset;
+  return static_cast<std::int64_t>(std::floor(local / 86'400.0));
+}
+
+std::optional<std::int64_t> Calendar::daysBetween(Date from, Date to) const {
+  const auto fromOffset = offsetSeconds(from);
+  const auto toOffset = offsetSeconds(to);
+  if (!fromOffset || !toOffset) return std::nullopt;
+  // Local dates count a skipped date as a day; the calendar's own difference does not.
+  if (std::abs(*toOffset - *fromOffset) >= 86'400) {
+    return difference(Component::day, startOfDay(from), startOfDay(to));
+  }
+  return *dayNumber(to) - *dayNumber(from);
+}
 
 std::optional<Date> Calendar::start(Component unit, Date date) const {
   const auto calendar = engine_->at(date, UCAL_WALLTIME_NEXT_VALID);

@@ -3,16 +3,23 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <string>
+#include <string_view>
 
 #include "platform/foundation/Date.hpp"
+#include "platform/foundation/DateComponents.hpp"
 #include "platform/foundation/Locale.hpp"
 #include "platform/foundation/TimeZone.hpp"
 
 namespace kelvo {
 
-/// The Gregorian calendar (with the Julian one before October 1582), reckoning in one time zone
-/// with its own week rules. A plain value: copies are independent, and every operation is const
+/// A calendar reckoning in one time zone with its own week rules and locale: the Gregorian one
+/// (with the Julian one before October 1582) unless made with another ICU identifier
+/// ("buddhist", "japanese"). A plain value: copies are independent, and every operation is const
 /// and safe from any thread. Operations that can leave the calendar's range give no value.
+///
+///     auto calendar = Calendar(*TimeZone::named("Europe/Paris"), Locale("fr_FR"));
+///     Date midnight = calendar.startOfDay(now);
 class Calendar {
  public:
   enum class Component {
@@ -53,8 +60,18 @@ class Calendar {
 
   /// The calendar of the current time zone, with the current locale's week rules.
   static Calendar current();
-  /// A calendar in `zone` with the week rules of `locale` (first weekday, minimum days).
+  /// A Gregorian calendar in `zone` with the locale and week rules (first weekday, minimum
+  /// days) of `locale`.
   explicit Calendar(const TimeZone& zone, const Locale& locale = Locale::current());
+  /// The calendar of an ICU identifier ("gregorian", "buddhist", "japanese"); none for one ICU
+  /// does not know.
+  static std::optional<Calendar> withIdentifier(std::string_view identifier, const TimeZone& zone,
+                                                const Locale& locale = Locale::current());
+
+  /// The ICU identifier: "gregorian" unless made with another.
+  const std::string& identifier() const { return identifier_; }
+  /// The locale whose texts formatters of this calendar use.
+  const Locale& locale() const { return locale_; }
 
   const TimeZone& timeZone() const { return zone_; }
   void setTimeZone(const TimeZone& zone);
@@ -73,9 +90,21 @@ class Calendar {
   std::optional<Date> date(int year, int month, int day, int hour = 0, int minute = 0,
                            int second = 0) const;
 
+  /// The moment of the components, absent ones taken as the start of their range (year 1,
+  /// January, the 1st, 00:00:00); none for a date that does not exist (30 February).
+  std::optional<Date> date(const DateComponents& components) const;
   /// The first moment of the day that holds `date` (later than midnight when midnight was
   /// skipped).
   Date startOfDay(Date date) const;
+  /// The number of the day that holds `date`, counted in the calendar's time zone from
+  /// 2001-01-01 (negative before). Two moments lie on the same day exactly when their numbers
+  /// are equal, and the difference of two numbers is the count of calendar days between them,
+  /// without building a date. None for a moment the calendar cannot hold.
+  std::optional<std::int64_t> dayNumber(Date date) const;
+  /// The calendar days from the day of `from` to the day of `to`: the field difference between
+  /// the two day starts (negative backwards), worked out from day numbers unless the zone's
+  /// offset moved by a whole day between them (Samoa skipped 30 December 2011).
+  std::optional<std::int64_t> daysBetween(Date from, Date to) const;
   /// The first moment of the day, week, month, year, hour, minute or second holding `date`.
   std::optional<Date> start(Component unit, Date date) const;
   /// Whether both dates fall in the same `unit` (week: the same week of the week-based year).
@@ -101,15 +130,20 @@ class Calendar {
   std::optional<Date> nextDate(Date after, const Match& match) const;
 
   friend bool operator==(const Calendar& a, const Calendar& b) {
-    return a.zone_ == b.zone_ && a.firstWeekday_ == b.firstWeekday_ &&
+    return a.zone_ == b.zone_ && a.identifier_ == b.identifier_ && a.locale_ == b.locale_ &&
+           a.firstWeekday_ == b.firstWeekday_ &&
            a.minimumDaysInFirstWeek_ == b.minimumDaysInFirstWeek_;
   }
 
  private:
   struct Engine;
   void rebuild();
+  // The zone's offset from UTC at `date`, daylight saving included.
+  std::optional<double> offsetSeconds(Date date) const;
 
   TimeZone zone_;
+  std::string identifier_ = "gregorian";
+  Locale locale_;
   int firstWeekday_ = 1;
   int minimumDaysInFirstWeek_ = 1;
   std::shared_ptr<const Engine> engine_;

@@ -12,7 +12,7 @@
 #include <utility>
 
 #include "platform/foundation/Error.hpp"
-#include "platform/foundation/IcuSupport.hpp"
+#include "platform/foundation/internal/IcuSupport.hpp"
 
 namespace kelvo {
 
@@ -44,10 +44,26 @@ icu::Calendar* icuCalendar(const Calendar& calendar) {
   UErrorCode status = U_ZERO_ERROR;
   icu::TimeZone* zone =
       icu::TimeZone::createTimeZone(icu_support::toUnicode(calendar.timeZone().identifier()));
-  auto* result = new icu::GregorianCalendar(zone, icu::Locale::getRoot(), status);
-  if (U_FAILURE(status)) fatal("ICU cannot open a Gregorian calendar");
+  icu::Calendar* result = nullptr;
+  if (calendar.identifier() == "gregorian") {
+    result = new icu::GregorianCalendar(zone, icu::Locale::getRoot(), status);
+  } else {
+    const std::string localeID = "@calendar=" + calendar.identifier();
+    result = icu::Calendar::createInstance(zone, icu::Locale(localeID.c_str()), status);
+  }
+  if (U_FAILURE(status) || result == nullptr) fatal("ICU cannot open a calendar");
   result->setFirstDayOfWeek(static_cast<UCalendarDaysOfWeek>(calendar.firstWeekday()));
   result->setMinimalDaysInFirstWeek(static_cast<uint8_t>(calendar.minimumDaysInFirstWeek()));
+  return result;
+}
+
+// The locale with the calendar's type, so that patterns name eras and years as that calendar does.
+icu::Locale icuLocale(const Locale& locale, const Calendar& calendar) {
+  icu::Locale result = icu_support::toIcu(locale);
+  if (calendar.identifier() != "gregorian") {
+    UErrorCode status = U_ZERO_ERROR;
+    result.setKeywordValue("calendar", calendar.identifier().c_str(), status);
+  }
   return result;
 }
 
@@ -60,10 +76,9 @@ std::shared_ptr<DateFormatter::Engine> engineFor(std::unique_ptr<icu::DateFormat
 }
 
 std::unique_ptr<icu::DateFormat> withPattern(const icu::UnicodeString& pattern,
-                                             const Locale& locale) {
+                                             const icu::Locale& locale) {
   UErrorCode status = U_ZERO_ERROR;
-  auto formatter =
-      std::make_unique<icu::SimpleDateFormat>(pattern, icu_support::toIcu(locale), status);
+  auto formatter = std::make_unique<icu::SimpleDateFormat>(pattern, locale, status);
   if (U_FAILURE(status)) fatal("ICU refuses the date pattern " + icu_support::toUtf8(pattern));
   return formatter;
 }
@@ -75,7 +90,7 @@ DateFormatter::DateFormatter(Style date, Style time, const Calendar& calendar,
   std::unique_ptr<icu::DateFormat> formatter;
   if (date != Style::none || time != Style::none) {
     formatter.reset(icu::DateFormat::createDateTimeInstance(icuStyle(date), icuStyle(time),
-                                                            icu_support::toIcu(locale)));
+                                                            icuLocale(locale, calendar)));
     if (!formatter) fatal("ICU has no date formats");
   }
   engine_ = engineFor(std::move(formatter), calendar);
@@ -85,17 +100,18 @@ DateFormatter DateFormatter::fromTemplate(std::string_view skeleton, const Calen
                                           const Locale& locale) {
   UErrorCode status = U_ZERO_ERROR;
   std::unique_ptr<icu::DateTimePatternGenerator> generator(
-      icu::DateTimePatternGenerator::createInstance(icu_support::toIcu(locale), status));
+      icu::DateTimePatternGenerator::createInstance(icuLocale(locale, calendar), status));
   if (U_FAILURE(status) || !generator) fatal("ICU has no date pattern data");
   const icu::UnicodeString pattern =
       generator->getBestPattern(icu_support::toUnicode(skeleton), status);
   if (U_FAILURE(status)) fatal("ICU refuses the date skeleton " + std::string(skeleton));
-  return DateFormatter(engineFor(withPattern(pattern, locale), calendar));
+  return DateFormatter(engineFor(withPattern(pattern, icuLocale(locale, calendar)), calendar));
 }
 
 DateFormatter DateFormatter::fromPattern(std::string_view pattern, const Calendar& calendar,
                                          const Locale& locale) {
-  return DateFormatter(engineFor(withPattern(icu_support::toUnicode(pattern), locale), calendar));
+  return DateFormatter(
+      engineFor(withPattern(icu_support::toUnicode(pattern), icuLocale(locale, calendar)), calendar));
 }
 
 std::string DateFormatter::format(Date date) const {

@@ -8,7 +8,9 @@
 #include <array>
 #include <cerrno>
 #include <cstdlib>
+#include <new>
 #include <random>
+#include <string>
 
 namespace kelvo {
 namespace fs = std::filesystem;
@@ -69,6 +71,12 @@ std::string randomSuffix() {
 
 }  // namespace
 
+FileError::FileError(std::string_view action, fs::path path, std::error_code code,
+                     std::string_view reason)
+    : Error(std::string(action) + " \"" + path.string() + "\": " + std::string(reason)),
+      path_(std::move(path)),
+      code_(code) {}
+
 FileError::FileError(std::string_view action, fs::path path, std::error_code code)
     : Error(std::string(action) + " \"" + path.string() + "\": " + code.message()),
       path_(std::move(path)),
@@ -116,32 +124,52 @@ void FileManager::createDirectory(const fs::path& path) const {
   }
 }
 
-std::string FileManager::contents(const fs::path& path) const {
-  Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+std::string FileManager::contents(const fs::path& path, std::uintmax_t sizeLimit) const {
+  // Without O_NONBLOCK, opening a FIFO would wait for a writer that may never come.
+  Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   if (file.get() < 0) throw FileError("Could not read", path, systemError(errno));
   struct stat status {};
-  if (::fstat(file.get(), &status) != 0)
+  if (::fstat(file.get(), &status) != 0) {
     throw FileError("Could not read", path, systemError(errno));
-  if (S_ISDIR(status.st_mode)) throw FileError("Could not read", path, systemError(EISDIR));
-  std::string bytes;
-  if (status.st_size > 0) bytes.reserve(static_cast<size_t>(status.st_size));
-  std::array<char, 65536> buffer;
-  while (true) {
-    const ssize_t count = ::read(file.get(), buffer.data(), buffer.size());
-    if (count == 0) break;
-    if (count < 0) {
-      if (errno == EINTR) continue;
-      throw FileError("Could not read", path, systemError(errno));
-    }
-    bytes.append(buffer.data(), static_cast<size_t>(count));
   }
-  return bytes;
+  if (S_ISDIR(status.st_mode)) throw FileError("Could not read", path, systemError(EISDIR));
+  if (!S_ISREG(status.st_mode)) {
+    throw FileError("Could not read", path, systemError(EINVAL), "not a regular file");
+  }
+  const auto tooLarge = [&] {
+    throw FileError("Could not read", path, systemError(EFBIG),
+                    "larger than " + std::to_string(sizeLimit) + " bytes");
+  };
+  if (static_cast<std::uintmax_t>(status.st_size) > sizeLimit) tooLarge();
+  try {
+    std::string bytes;
+    bytes.reserve(static_cast<std::size_t>(status.st_size));
+    std::array<char, 65536> buffer;
+    while (true) {
+      const ssize_t count = ::read(file.get(), buffer.data(), buffer.size());
+      if (count == 0) break;
+      if (count < 0) {
+        if (errno == EINTR) continue;
+        throw FileError("Could not read", path, systemError(errno));
+      }
+      // The file may have grown since it was measured.
+      if (bytes.size() + static_cast<std::size_t>(count) > sizeLimit) tooLarge();
+      bytes.append(buffer.data(), static_cast<std::size_t>(count));
+    }
+    return bytes;
+  } catch (const std::bad_alloc&) {
+    throw FileError("Could not read", path, systemError(ENOMEM));
+  }
 }
 
 void FileManager::write(const fs::path& path, std::string_view bytes) const {
   const fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
   const auto fail = [&](int code) { throw FileError("Could not write", path, systemError(code)); };
   const auto probe = [&](WriteStep step) { return probe_ ? probe_(step) : 0; };
+  const auto sync = [&](int fd, WriteStep step) {
+    if (sync_) return sync_(fd, step);
+    return ::fsync(fd) == 0 ? 0 : errno;
+  };
 
   if (const int code = probe(WriteStep::createTemporary)) fail(code);
   fs::path temporary;
@@ -175,7 +203,7 @@ void FileManager::write(const fs::path& path, std::string_view bytes) const {
     written += static_cast<size_t>(count);
   }
   if (const int code = probe(WriteStep::syncFile)) abandon(code);
-  if (::fsync(file.get()) != 0) abandon(errno);
+  if (const int code = sync(file.get(), WriteStep::syncFile)) abandon(code);
   if (file.close() != 0) {
     const int code = errno;
     ::unlink(temporary.c_str());
@@ -195,7 +223,16 @@ void FileManager::write(const fs::path& path, std::string_view bytes) const {
   if (const int code = probe(WriteStep::syncFolder)) fail(code);
   Descriptor directory(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (directory.get() < 0) fail(errno);
-  if (::fsync(directory.get()) != 0 && errno != EINVAL) fail(errno);
+  // A file system that cannot sync folders says EINVAL; the rename is as durable as it gets.
+  if (const int code = sync(directory.get(), WriteStep::syncFolder); code != 0 && code != EINVAL) {
+    fail(code);
+  }
+}
+
+void FileManager::linkItem(const fs::path& path, const fs::path& alias) const {
+  if (::link(path.c_str(), alias.c_str()) != 0) {
+    throw FileError("Could not keep a copy of", path, systemError(errno));
+  }
 }
 
 void FileManager::removeItem(const fs::path& path) const {

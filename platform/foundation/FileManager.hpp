@@ -16,6 +16,9 @@ namespace kelvo {
 class FileError : public Error {
  public:
   FileError(std::string_view action, std::filesystem::path path, std::error_code code);
+  /// A failure the system did not name, said in words (`code` stays as given).
+  FileError(std::string_view action, std::filesystem::path path, std::error_code code,
+            std::string_view reason);
 
   const std::filesystem::path& path() const { return path_; }
   std::error_code code() const { return code_; }
@@ -33,6 +36,9 @@ class FileManager {
   /// Asked before each step of an atomic write; a non-zero errno makes the step fail with it.
   /// Tests use it to fail a write, or to end the process, at a chosen step.
   using WriteProbe = std::function<int(WriteStep)>;
+  /// Makes a file or folder durable: `fsync` unless a test puts its own in place to see the
+  /// syncs happen. Gives 0 or an errno.
+  using SyncCall = std::function<int(int fd, WriteStep step)>;
 
   /// Folders from the environment: $XDG_DATA_HOME and $XDG_CONFIG_HOME when absolute, else
   /// ~/.local/share and ~/.config.
@@ -53,8 +59,10 @@ class FileManager {
 
   /// Makes a folder and any missing parents; an existing folder is fine.
   void createDirectory(const std::filesystem::path& path) const;
-  /// The whole file.
-  std::string contents(const std::filesystem::path& path) const;
+  /// The whole file, which must be a regular file of at most `sizeLimit` bytes. A FIFO, a
+  /// device, a folder, a larger file, or too little memory to hold it is a `FileError`; the
+  /// read never blocks on a FIFO nor runs on past the limit.
+  std::string contents(const std::filesystem::path& path, std::uintmax_t sizeLimit) const;
   /// Replaces the file whole: the bytes go to a temporary file in the same folder, which is
   /// synced and renamed over the old file, then the folder is synced. A failure before the
   /// rename leaves the old file as it was; a reader never sees a partly written file.
@@ -65,7 +73,12 @@ class FileManager {
   /// The size of a file in bytes.
   std::uintmax_t fileSize(const std::filesystem::path& path) const;
 
+  /// Gives `path` a second name, `alias`, in the same file system; the bytes stay whole under
+  /// `alias` whatever later replaces `path`. Throws (EEXIST) when `alias` is already taken.
+  void linkItem(const std::filesystem::path& path, const std::filesystem::path& alias) const;
+
   void setWriteProbe(WriteProbe probe) { probe_ = std::move(probe); }
+  void setSyncCall(SyncCall sync) { sync_ = std::move(sync); }
 
  private:
   std::filesystem::path userDirectory(const std::optional<std::filesystem::path>& folder,
@@ -74,6 +87,7 @@ class FileManager {
   std::optional<std::filesystem::path> dataHome_;
   std::optional<std::filesystem::path> configHome_;
   WriteProbe probe_;
+  SyncCall sync_;
 };
 
 }  // namespace kelvo

@@ -1,20 +1,15 @@
 #include "platform/foundation/Locale.hpp"
 
 #include <cstdlib>
-#include <mutex>
-#include <optional>
+
+#include "platform/foundation/ProcessSetting.hpp"
 
 namespace kelvo {
 namespace {
 
-std::mutex& currentMutex() {
-  static std::mutex mutex;
-  return mutex;
-}
-
-std::optional<Locale>& currentStorage() {
-  static std::optional<Locale> locale;
-  return locale;
+ProcessSetting<Locale>& currentSetting() {
+  static ProcessSetting<Locale> setting;
+  return setting;
 }
 
 }  // namespace
@@ -31,17 +26,9 @@ Locale::Locale(std::string_view identifier) {
 
 std::string Locale::languageCode() const { return identifier_.substr(0, identifier_.find('_')); }
 
-Locale Locale::current() {
-  std::lock_guard lock(currentMutex());
-  auto& stored = currentStorage();
-  if (!stored) stored = fromEnvironment();
-  return *stored;
-}
+Locale Locale::current() { return currentSetting().get([] { return fromEnvironment(); }); }
 
-void Locale::setCurrent(const Locale& locale) {
-  std::lock_guard lock(currentMutex());
-  currentStorage() = locale;
-}
+void Locale::setCurrent(const Locale& locale) { currentSetting().set(locale); }
 
 Locale Locale::fromEnvironment() {
   for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {

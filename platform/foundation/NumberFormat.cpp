@@ -3,10 +3,13 @@
 #include <unicode/numberformatter.h>
 
 #include <algorithm>
+#include <array>
+#include <charconv>
+#include <cmath>
 #include <map>
 #include <tuple>
 
-#include "platform/foundation/IcuSupport.hpp"
+#include "platform/foundation/internal/IcuSupport.hpp"
 
 namespace kelvo {
 namespace {
@@ -44,6 +47,19 @@ std::string formatInteger(std::int64_t value, const Locale& locale, IntegerStyle
 
 std::string formatInteger(std::int64_t value, IntegerStyle style) {
   return formatInteger(value, Locale::current(), style);
+}
+
+std::string describing(double value) {
+  if (std::isnan(value)) return "nan";
+  if (std::isinf(value)) return value < 0 ? "-inf" : "inf";
+  std::array<char, 64> buffer{};
+  const double magnitude = std::fabs(value);
+  const bool plain = magnitude == 0 || (magnitude >= 1e-4 && magnitude <= 9007199254740992.0);
+  const auto format = plain ? std::chars_format::fixed : std::chars_format::scientific;
+  const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value, format);
+  std::string text(buffer.data(), result.ptr);
+  if (plain && text.find('.') == std::string::npos) text += ".0";
+  return text;
 }
 
 }  // namespace kelvo

@@ -20,4 +20,10 @@ std::string formatInteger(std::int64_t value, const Locale& locale, IntegerStyle
 /// As above, in the current locale.
 std::string formatInteger(std::int64_t value, IntegerStyle style = {});
 
+/// The platform's default text of a double: the shortest digits that read back to the same
+/// value, as a plain decimal with at least one fractional digit ("3.0", "0.0001", "-0.0") while
+/// the value is at least 0.0001 and at most 2^53 in magnitude, else in exponent form ("1e-05",
+/// "1.5e+16"); "nan", "inf" and "-inf" for the rest.
+std::string describing(double value);
+
 }  // namespace kelvo

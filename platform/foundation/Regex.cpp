@@ -3,7 +3,7 @@
 #include <unicode/regex.h>
 
 #include "platform/foundation/Error.hpp"
-#include "platform/foundation/IcuSupport.hpp"
+#include "platform/foundation/internal/IcuSupport.hpp"
 
 namespace kelvo {
 

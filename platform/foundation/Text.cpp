@@ -10,7 +10,7 @@
 #include <memory>
 
 #include "platform/foundation/Error.hpp"
-#include "platform/foundation/IcuSupport.hpp"
+#include "platform/foundation/internal/IcuSupport.hpp"
 #include "platform/foundation/Utf.hpp"
 
 namespace kelvo::text {
@@ -260,6 +260,10 @@ bool isMember(char32_t scalar, CharacterClass characterClass) {
       return u_isUAlphabetic(c);
     case CharacterClass::numeric:
       return u_getIntPropertyValue(c, UCHAR_NUMERIC_TYPE) != U_NT_NONE;
+    case CharacterClass::lowercase:
+      return u_hasBinaryProperty(c, UCHAR_LOWERCASE) != 0;
+    case CharacterClass::uppercase:
+      return u_hasBinaryProperty(c, UCHAR_UPPERCASE) != 0;
   }
   return false;
 }
@@ -274,17 +278,31 @@ bool containsAny(std::string_view text, CharacterClass characterClass) {
 
 std::string trimmed(std::string_view text, CharacterClass characterClass) {
   std::size_t first = text.size();
-  std::size_t last = text.size();
   std::size_t offset = 0;
   while (offset < text.size()) {
     const std::size_t start = offset;
     if (!isMember(nextScalar(text, offset), characterClass)) {
-      if (first == text.size()) first = start;
-      last = offset;
+      first = start;
+      break;
     }
   }
   if (first == text.size()) return {};
-  return std::string(text.substr(first, last - first));
+  // An ASCII byte is always a scalar of its own, so a trailing run of them reads backwards;
+  // only a text ending in another scalar is read forwards, from the first one kept.
+  std::size_t last = text.size();
+  while (static_cast<unsigned char>(text[last - 1]) < 0x80) {
+    if (!isMember(static_cast<char32_t>(text[last - 1]), characterClass)) {
+      return std::string(text.substr(first, last - first));
+    }
+    --last;
+  }
+  const std::string_view head = text.substr(0, last);
+  std::size_t end = first;
+  offset = first;
+  while (offset < head.size()) {
+    if (!isMember(nextScalar(head, offset), characterClass)) end = offset;
+  }
+  return std::string(text.substr(first, end - first));
 }
 
 }  // namespace kelvo::text

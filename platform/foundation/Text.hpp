@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/foundation/Locale.hpp"
+#include "platform/foundation/TextCompare.hpp"
 
 /// Unicode text on UTF-8 strings. "Characters" are user-perceived characters (extended grapheme
 /// clusters): "e" followed by U+0301 is one character, and so is a CR LF pair. Ill-formed UTF-8
@@ -81,6 +82,10 @@ enum class CharacterClass {
   alphabetic,
   /// Scalars whose Numeric_Type is not None.
   numeric,
+  /// The Unicode Lowercase property.
+  lowercase,
+  /// The Unicode Uppercase property.
+  uppercase,
 };
 
 bool isMember(char32_t scalar, CharacterClass characterClass);
@@ -88,13 +93,5 @@ bool containsAny(std::string_view text, CharacterClass characterClass);
 /// `text` without the scalars of the class at both ends (whitespace and newlines by default).
 std::string trimmed(std::string_view text,
                     CharacterClass characterClass = CharacterClass::whitespaceAndNewline);
-
-// Comparison for people, through the collator of the current locale.
-
-/// Orders as the current locale sorts ("a" < "B" < "c"); case and diacritics still tell texts
-/// apart once everything else is equal.
-std::weak_ordering localizedCompare(std::string_view a, std::string_view b);
-/// As `localizedCompare`, with case ignored but diacritics not.
-std::weak_ordering localizedCaseInsensitiveCompare(std::string_view a, std::string_view b);
 
 }  // namespace kelvo::text

@@ -1,10 +1,14 @@
+#include "platform/foundation/TextCompare.hpp"
+
 #include <unicode/coll.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <memory>
 #include <string>
 
-#include "platform/foundation/IcuSupport.hpp"
-#include "platform/foundation/Text.hpp"
+#include "platform/foundation/Locale.hpp"
+#include "platform/foundation/internal/IcuSupport.hpp"
 
 namespace kelvo::text {
 namespace {
@@ -69,6 +73,28 @@ std::weak_ordering localizedCompare(std::string_view a, std::string_view b) {
 
 std::weak_ordering localizedCaseInsensitiveCompare(std::string_view a, std::string_view b) {
   return compareWith(collatorsForCurrentLocale().caseInsensitive.get(), a, b);
+}
+
+std::string localizedCaseInsensitiveSortKey(std::string_view text) {
+  const icu::Collator* collator = collatorsForCurrentLocale().caseInsensitive.get();
+  std::string storage;
+  const std::string_view clean = icu_support::wellFormed(text, storage);
+  // Without a collator the comparison falls back to bytes, and so does the key.
+  if (collator == nullptr) return std::string(clean);
+  const icu::UnicodeString unicode = icu_support::toUnicode(clean);
+  std::string key(32 + 3 * static_cast<std::size_t>(unicode.length()), '\0');
+  const auto write = [&] {
+    return collator->getSortKey(unicode, reinterpret_cast<std::uint8_t*>(key.data()),
+                                static_cast<std::int32_t>(key.size()));
+  };
+  auto length = write();
+  if (length > static_cast<std::int32_t>(key.size())) {
+    key.resize(static_cast<std::size_t>(length));
+    length = write();
+  }
+  // The key ends in a zero byte that orders nothing; it is dropped.
+  key.resize(length > 0 ? std::min(static_cast<std::size_t>(length) - 1, key.size()) : 0);
+  return key;
 }
 
 }  // namespace kelvo::text

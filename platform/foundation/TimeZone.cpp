@@ -4,21 +4,16 @@
 
 #include <cstdlib>
 #include <memory>
-#include <mutex>
 
-#include "platform/foundation/IcuSupport.hpp"
+#include "platform/foundation/ProcessSetting.hpp"
+#include "platform/foundation/internal/IcuSupport.hpp"
 
 namespace kelvo {
 namespace {
 
-std::mutex& currentMutex() {
-  static std::mutex mutex;
-  return mutex;
-}
-
-std::optional<TimeZone>& currentStorage() {
-  static std::optional<TimeZone> zone;
-  return zone;
+ProcessSetting<TimeZone>& currentSetting() {
+  static ProcessSetting<TimeZone> setting;
+  return setting;
 }
 
 }  // namespace
@@ -38,20 +33,23 @@ std::optional<TimeZone> TimeZone::named(std::string_view identifier) {
 TimeZone TimeZone::utc() { return TimeZone("UTC"); }
 
 TimeZone TimeZone::current() {
-  std::lock_guard lock(currentMutex());
-  auto& stored = currentStorage();
-  if (!stored) {
+  return currentSetting().get([] {
     const char* tz = std::getenv("TZ");
     std::string_view name = tz != nullptr ? tz : "";
     if (!name.empty() && name.front() == ':') name.remove_prefix(1);
-    stored = named(name).value_or(utc());
-  }
-  return *stored;
+    return named(name).value_or(utc());
+  });
 }
 
-void TimeZone::setCurrent(const TimeZone& zone) {
-  std::lock_guard lock(currentMutex());
-  currentStorage() = zone;
+void TimeZone::setCurrent(const TimeZone& zone) { currentSetting().set(zone); }
+
+std::string TimeZone::localizedGenericName(const Locale& locale) const {
+  std::unique_ptr<icu::TimeZone> zone(
+      icu::TimeZone::createTimeZone(icu_support::toUnicode(identifier_)));
+  icu::UnicodeString name;
+  zone->getDisplayName(false, icu::TimeZone::LONG_GENERIC, icu_support::toIcu(locale), name);
+  if (name.isBogus() || name.isEmpty()) return identifier_;
+  return icu_support::toUtf8(name);
 }
 
 int TimeZone::secondsFromGMT(Date date) const {

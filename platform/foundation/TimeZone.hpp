@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "platform/foundation/Date.hpp"
+#include "platform/foundation/Locale.hpp"
 
 namespace kelvo {
 
@@ -20,6 +21,9 @@ class TimeZone {
   static void setCurrent(const TimeZone& zone);
 
   const std::string& identifier() const { return identifier_; }
+  /// The zone's long generic name in `locale`, one name for standard and daylight time
+  /// ("Central European Time" for Europe/Paris in en_US); the identifier when ICU has none.
+  std::string localizedGenericName(const Locale& locale) const;
   /// Offset from UTC at `date`, in seconds, daylight saving included.
   int secondsFromGMT(Date date) const;
 

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 
+#include "platform/foundation/Error.hpp"
 #include "platform/foundation/Hex.hpp"
 #include "platform/foundation/Utf.hpp"
 
@@ -133,6 +134,28 @@ std::optional<URL> URL::parse(std::string_view text) {
   if (!portIsValid) return std::nullopt;
   url.path_.assign(pathOf(text, url.scheme_.has_value()));
   return url;
+}
+
+URL URL::fileURL(const std::filesystem::path& path) {
+  std::error_code error;
+  std::filesystem::path absolute = std::filesystem::absolute(path, error);
+  if (error) absolute = path;
+  std::string text = absolute.string();
+  if (text.empty() || text.front() != '/') text.insert(text.begin(), '/');
+  auto url = parse("file://" + percentEncoded(text, URLCharacterSet::pathAllowed));
+  // An encoded absolute path is always a valid URI.
+  if (!url) fatal("no file URL for an encoded path");
+  return *std::move(url);
+}
+
+bool URL::isFileURL() const {
+  if (!scheme_ || scheme_->size() != 4) return false;
+  const std::string_view file = "file";
+  for (std::size_t i = 0; i < 4; ++i) {
+    const char c = (*scheme_)[i];
+    if ((c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c) != file[i]) return false;
+  }
+  return true;
 }
 
 std::optional<std::string> URL::host() const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
@@ -37,6 +38,12 @@ class URL {
   /// None for text that is not a URI reference (spaces, non-ASCII letters, a malformed escape, a
   /// port beyond 65535) and for the empty text.
   static std::optional<URL> parse(std::string_view text);
+  /// The "file" URL of a path, made absolute against the working folder and percent-encoded:
+  /// "/tmp/a b.mp4" gives "file:///tmp/a%20b.mp4", whose `path()` reads "/tmp/a b.mp4".
+  static URL fileURL(const std::filesystem::path& path);
+
+  /// Whether the scheme is "file", in any letter case.
+  bool isFileURL() const;
 
   /// The text as given.
   const std::string& absoluteString() const { return text_; }

@@ -4,10 +4,14 @@
 
 #include <cmath>
 #include <limits>
+#include <new>
+#include <string>
+#include <system_error>
 #include <nlohmann/json.hpp>
 
 #include "platform/foundation/Base64.hpp"
 #include "platform/foundation/JSON.hpp"
+#include "platform/foundation/JSONMembers.hpp"
 
 namespace kelvo {
 namespace fs = std::filesystem;
@@ -92,6 +96,8 @@ struct UserDefaults::State {
   Json values = Json::object();
   // Set when a write failed: memory then holds more than the file and is not read again.
   bool dirty = false;
+  // Set when the file on disk could not be read whole: it is kept aside before a write.
+  bool damaged = false;
   bool loaded = false;
   std::optional<Signature> signature;
 };
@@ -131,12 +137,38 @@ void UserDefaults::refreshLocked() const {
   state.loaded = true;
   state.signature = signature;
   state.values = Json::object();
+  state.damaged = false;
   if (!signature) return;
   try {
-    Json parsed = json::parse(state.files.contents(*state.file));
-    if (parsed.is_object()) state.values = std::move(parsed);
+    json::MemberRead read = json::readMembers(state.files.contents(*state.file, fileSizeLimit));
+    state.values = std::move(read.members);
+    state.damaged = !read.isWhole;
   } catch (const Error&) {
-    // Unreadable reads as empty; the file stays as it is until a value is set.
+    state.damaged = true;
+  }
+}
+
+// The damaged file gets a second name that nothing overwrites: the suite's file name with
+// ".unreadable-" and the file's modification time in seconds since 1970, then "-2", "-3", ...
+// when that is taken.
+void UserDefaults::keepDamagedFileLocked() {
+  State& state = *state_;
+  if (!state.damaged) return;
+  if (!signatureOf(*state.file)) {
+    state.damaged = false;
+    return;
+  }
+  const std::string base = state.file->filename().string() + ".unreadable-" +
+                           std::to_string(state.signature ? state.signature->modified.tv_sec : 0);
+  for (int attempt = 1;; ++attempt) {
+    const std::string name = attempt == 1 ? base : base + "-" + std::to_string(attempt);
+    try {
+      state.files.linkItem(*state.file, state.file->parent_path() / name);
+      state.damaged = false;
+      return;
+    } catch (const FileError& error) {
+      if (error.code() != std::errc::file_exists || attempt == 1000) throw;
+    }
   }
 }
 
@@ -145,11 +177,14 @@ void UserDefaults::persistLocked() {
   if (!state.file) return;
   try {
     state.files.createDirectory(state.file->parent_path());
+    keepDamagedFileLocked();
     state.files.write(*state.file,
                       state.values.dump(2, ' ', false, Json::error_handler_t::replace) + "\n");
     state.dirty = false;
     state.signature = signatureOf(*state.file);
   } catch (const Error&) {
+    state.dirty = true;
+  } catch (const std::bad_alloc&) {
     state.dirty = true;
   }
 }

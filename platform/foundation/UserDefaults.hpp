@@ -20,10 +20,14 @@ namespace kelvo {
 /// atomically on every change and read again when another process has changed it; an in-memory
 /// suite keeps nothing. Safe to share between threads.
 ///
-/// A missing or unreadable file reads as empty and is left alone until a value is set; values of
+/// A missing file reads as empty. A damaged one gives the values it holds before the damage,
+/// and is kept aside whole under a name of its own before anything is written over it; values of
 /// a shape this version does not know are kept as they were when the file is rewritten.
 class UserDefaults {
  public:
+  /// Settings are small: a larger file reads as damaged.
+  static constexpr std::uintmax_t fileSizeLimit = 4 * 1024 * 1024;
+
   using Value =
       std::variant<bool, std::int64_t, double, std::string, Bytes, std::vector<std::string>>;
 
@@ -83,6 +87,7 @@ class UserDefaults {
   void setValue(std::string_view key, Value value);
   void refreshLocked() const;
   void persistLocked();
+  void keepDamagedFileLocked();
 
   mutable std::mutex mutex_;
   std::unique_ptr<State> state_;

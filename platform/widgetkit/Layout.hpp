@@ -1,5 +1,15 @@
 #pragma once
 
+// The layout pass of the widget's view tree: sizes and places every view of a tree in a canvas,
+// the way the system's widget views are laid out, and measures text with a TextMeasurer.
+//
+//   const View root = View::verticalStack(HorizontalAlignment::leading, 8,
+//                                         {View::text("Keep"), View::spacer()})
+//                         .padding(16);
+//   Layout layout;                                  // DejaVu Sans metrics
+//   const LayoutNode placed = layout.layout(root, Size{170, 170});
+//   // placed.frame, placed.children[i].frame, placed.children[i].text->lines ...
+
 #include <map>
 #include <optional>
 #include <tuple>

@@ -6,26 +6,21 @@
 #include <charconv>
 #include <cmath>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <optional>
 #include <ostream>
 #include <variant>
 
 #include "platform/foundation/Clock.hpp"
+#include "platform/foundation/FileManager.hpp"
 #include "platform/foundation/Localized.hpp"
 #include "platform/widgetkit/Layout.hpp"
 #include "platform/widgetkit/SVGWriter.hpp"
 #include "platform/widgetkit/WidgetBundle.hpp"
 
 namespace kelvo::widgetkit {
-namespace {
 
-using ordered_json = nlohmann::ordered_json;
-
-constexpr double largestDisplayScale = 16;
-
-struct RenderRequest {
+struct WidgetHost::RenderRequest {
   bool all = false;
   std::optional<std::string> kind;
   std::optional<WidgetFamily> family;
@@ -33,6 +28,16 @@ struct RenderRequest {
   double scale = WidgetHost::defaultDisplayScale;
   std::optional<std::filesystem::path> output;
 };
+
+namespace {
+
+using RenderRequest = WidgetHost::RenderRequest;
+
+using ordered_json = nlohmann::ordered_json;
+
+// A drawing below a tenth of a point per pixel is empty, one above 16 needlessly huge.
+constexpr double smallestDisplayScale = 0.1;
+constexpr double largestDisplayScale = 16;
 
 // A refusal of the command line, said in one line.
 struct Misuse {
@@ -82,8 +87,8 @@ std::variant<RenderRequest, Misuse> parseRender(std::span<const std::string> arg
       double scale = 0;
       const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), scale);
       if (error != std::errc() || end != value.data() + value.size() || !std::isfinite(scale) ||
-          !(scale > 0) || scale > largestDisplayScale) {
-        return Misuse{"the scale must be a number above 0 and at most 16, not \"" + value + "\""};
+          !(scale >= smallestDisplayScale) || scale > largestDisplayScale) {
+        return Misuse{"the scale must be a number from 0.1 to 16, not \"" + value + "\""};
       }
       request.scale = scale;
     } else {
@@ -134,11 +139,15 @@ std::string fileNamePart(std::string_view text) {
   return part.empty() || part.front() == '.' ? "_" + part : part;
 }
 
-bool writeFile(const std::filesystem::path& path, std::string_view content) {
-  std::ofstream file(path, std::ios::binary | std::ios::trunc);
-  file.write(content.data(), static_cast<std::streamsize>(content.size()));
-  file.close();
-  return static_cast<bool>(file);
+// Through the atomic write, so that a failure (a full disk, say) leaves any old file whole.
+bool writeFile(const FileManager& files, const std::filesystem::path& path,
+               std::string_view content) {
+  try {
+    files.write(path, content);
+    return true;
+  } catch (const FileError&) {
+    return false;
+  }
 }
 
 // Collects the names of images drawn as placeholders, each once, in order.
@@ -220,8 +229,9 @@ std::string indexPage(const std::vector<Drawing>& drawings) {
 
 }  // namespace
 
-WidgetHost::WidgetHost(std::vector<WidgetConfiguration> widgets, AssetCatalog assets)
-    : widgets_(std::move(widgets)), assets_(std::move(assets)) {}
+WidgetHost::WidgetHost(std::vector<WidgetConfiguration> widgets, AssetCatalog assets,
+                       FileManager files)
+    : widgets_(std::move(widgets)), assets_(std::move(assets)), files_(std::move(files)) {}
 
 TimelineProviderContext WidgetHost::context(WidgetFamily family, Date now, bool isPreview) {
   return {family, isPreview, displaySize(family), now};
@@ -277,90 +287,112 @@ Rendering WidgetHost::render(const WidgetConfiguration& widget, WidgetFamily fam
   return renderSVG(laidOut, request.displaySize, options);
 }
 
+// One command line's program name, streams, moment and the images it drew as placeholders.
+struct WidgetHost::RunSession {
+  std::string program;
+  std::ostream& out;
+  std::ostream& err;
+  Date now;
+  MissingImages missing;
+
+  // Says once, at the end, which images had no artwork.
+  void reportMissing(const AssetCatalog& assets) const {
+    if (missing.names.empty()) return;
+    err << program << ": no artwork for " << missing.names.size()
+        << (missing.names.size() == 1 ? " image (" : " images (") << missing.names.front()
+        << (missing.names.size() > 1 ? ", …" : "") << ") under " << assets.root().string()
+        << "; drawn as placeholders\n";
+  }
+};
+
 int WidgetHost::run(std::span<const std::string> arguments, std::ostream& out, std::ostream& err,
                     Date now) const {
-  const std::string program = arguments.empty()
-                                  ? "widget-host"
-                                  : std::filesystem::path(arguments.front()).filename().string();
-  const std::string usage = "usage: " + program +
+  RunSession session{arguments.empty()
+                         ? "widget-host"
+                         : std::filesystem::path(arguments.front()).filename().string(),
+                     out, err, now, {}};
+  const std::string usage = "usage: " + session.program +
                             " [render [--kind K] [--family F] [--appearance A] [--scale S] "
                             "[--output FILE] | render --all [--scale S] [--output FOLDER]]\n";
   if (arguments.size() <= 1) {
     out << describe(now) << '\n';
-    return 0;
+    return checkOutput(session);
   }
   if (arguments[1] == "--help" || arguments[1] == "-h") {
     out << usage;
     return 0;
   }
   if (arguments[1] != "render") {
-    err << program << ": unknown command \"" << arguments[1] << "\"\n" << usage;
+    err << session.program << ": unknown command \"" << arguments[1] << "\"\n" << usage;
     return 2;
   }
   const auto parsed = parseRender(arguments.subspan(2));
   if (const auto* misuse = std::get_if<Misuse>(&parsed)) {
-    err << program << ": " << misuse->message << '\n' << usage;
+    err << session.program << ": " << misuse->message << '\n' << usage;
     return 2;
   }
-  const RenderRequest& request = std::get<RenderRequest>(parsed);
   if (widgets_.empty()) {
-    err << program << ": the bundle holds no widget\n";
+    err << session.program << ": the bundle holds no widget\n";
     return 1;
   }
+  const RenderRequest& request = std::get<RenderRequest>(parsed);
+  const int status = request.all ? renderAll(request, session) : renderOne(request, session);
+  if (status != 0) return status;
+  session.reportMissing(assets_);
+  return checkOutput(session);
+}
 
-  MissingImages missing;
-  const auto reportMissing = [&] {
-    if (missing.names.empty()) return;
-    err << program << ": no artwork for " << missing.names.size()
-        << (missing.names.size() == 1 ? " image (" : " images (") << missing.names.front()
-        << (missing.names.size() > 1 ? ", …" : "") << ") under " << assets_.root().string()
-        << "; drawn as placeholders\n";
-  };
+// Output that never arrived (a full disk, a closed pipe) is a failure, said where it can be.
+int WidgetHost::checkOutput(RunSession& session) {
+  session.out.flush();
+  if (session.out) return 0;
+  session.err << session.program << ": could not write to standard output\n";
+  return 1;
+}
 
-  if (!request.all) {
-    const WidgetConfiguration* widget = &widgets_.front();
-    if (request.kind) {
-      widget = nullptr;
-      for (const auto& candidate : widgets_) {
-        if (candidate.kind() == *request.kind) widget = &candidate;
-      }
-      if (!widget) {
-        err << program << ": the bundle has no widget of kind \"" << *request.kind << "\"\n";
-        return 2;
-      }
+int WidgetHost::renderOne(const RenderRequest& request, RunSession& session) const {
+  const WidgetConfiguration* widget = &widgets_.front();
+  if (request.kind) {
+    widget = nullptr;
+    for (const auto& candidate : widgets_) {
+      if (candidate.kind() == *request.kind) widget = &candidate;
     }
-    if (widget->supportedFamilies().empty()) {
-      err << program << ": the widget " << widget->kind() << " supports no family\n";
-      return 1;
-    }
-    const WidgetFamily family = request.family.value_or(widget->supportedFamilies().front());
-    if (!widget->supports(family)) {
-      err << program << ": the widget " << widget->kind() << " does not come in "
-          << rawValue(family) << '\n';
+    if (!widget) {
+      session.err << session.program << ": the bundle has no widget of kind \"" << *request.kind
+                  << "\"\n";
       return 2;
     }
-    const Rendering rendering =
-        render(*widget, family, Appearance(request.appearance.value_or(AppearanceName::aqua)),
-               request.scale, now);
-    missing.add(rendering.missingImages);
-    if (request.output) {
-      if (!writeFile(*request.output, rendering.svg)) {
-        err << program << ": could not write " << request.output->string() << '\n';
-        return 1;
-      }
-    } else {
-      out << rendering.svg << '\n';
-    }
-    reportMissing();
-    return 0;
   }
+  if (widget->supportedFamilies().empty()) {
+    session.err << session.program << ": the widget " << widget->kind() << " supports no family\n";
+    return 1;
+  }
+  const WidgetFamily family = request.family.value_or(widget->supportedFamilies().front());
+  if (!widget->supports(family)) {
+    session.err << session.program << ": the widget " << widget->kind() << " does not come in "
+                << rawValue(family) << '\n';
+    return 2;
+  }
+  const Rendering rendering =
+      render(*widget, family, Appearance(request.appearance.value_or(AppearanceName::aqua)),
+             request.scale, session.now);
+  session.missing.add(rendering.missingImages);
+  if (!request.output) {
+    session.out << rendering.svg << '\n';
+  } else if (!writeFile(files_, *request.output, rendering.svg)) {
+    session.err << session.program << ": could not write " << request.output->string() << '\n';
+    return 1;
+  }
+  return 0;
+}
 
+int WidgetHost::renderAll(const RenderRequest& request, RunSession& session) const {
   const std::filesystem::path folder = request.output.value_or(defaultOutputFolder);
   std::error_code error;
   std::filesystem::create_directories(folder, error);
   if (error) {
-    err << program << ": could not make the folder " << folder.string() << ": " << error.message()
-        << '\n';
+    session.err << session.program << ": could not make the folder " << folder.string() << ": "
+                << error.message() << '\n';
     return 1;
   }
   std::vector<Drawing> drawings;
@@ -370,22 +402,24 @@ int WidgetHost::run(std::span<const std::string> arguments, std::ostream& out, s
         const std::string file = fileNamePart(widget.kind()) + "-" + std::string(rawValue(family)) +
                                  "-" + std::string(rawValue(appearance)) + ".svg";
         const Rendering rendering =
-            render(widget, family, Appearance(appearance), request.scale, now);
-        missing.add(rendering.missingImages);
-        if (!writeFile(folder / file, rendering.svg)) {
-          err << program << ": could not write " << (folder / file).string() << '\n';
+            render(widget, family, Appearance(appearance), request.scale, session.now);
+        session.missing.add(rendering.missingImages);
+        if (!writeFile(files_, folder / file, rendering.svg)) {
+          session.err << session.program << ": could not write " << (folder / file).string()
+                      << '\n';
           return 1;
         }
         drawings.push_back({&widget, family, appearance, file});
       }
     }
   }
-  if (!writeFile(folder / "index.html", indexPage(drawings))) {
-    err << program << ": could not write " << (folder / "index.html").string() << '\n';
+  if (!writeFile(files_, folder / "index.html", indexPage(drawings))) {
+    session.err << session.program << ": could not write " << (folder / "index.html").string()
+                << '\n';
     return 1;
   }
-  out << "Wrote " << drawings.size() << " drawings and index.html to " << folder.string() << '\n';
-  reportMissing();
+  session.out << "Wrote " << drawings.size() << " drawings and index.html to " << folder.string()
+              << '\n';
   return 0;
 }
 

@@ -1,11 +1,23 @@
 #pragma once
 
+// The widget host: runs a widget bundle as the system's widget service would, asking each
+// widget's provider for its timeline and drawing its view as SVG.
+//
+//   const WidgetHost host(Bundle::body(), AssetCatalog(artworkRoot));
+//   std::cout << host.describe(now);                               // widgets and timelines
+//   const Rendering drawn = host.render(host.widgets().front(), WidgetFamily::systemSmall,
+//                                       Appearance(AppearanceName::darkAqua), 2, now);
+//   return host.run(arguments, std::cout, std::cerr, now);        // the command line below
+//
+// An extension's main hands its bundle to `WidgetBundle<Bundle>::main` (WidgetBundle.hpp).
+
 #include <iosfwd>
 #include <span>
 #include <string>
 #include <vector>
 
 #include "platform/foundation/Date.hpp"
+#include "platform/foundation/FileManager.hpp"
 #include "platform/widgetkit/Appearance.hpp"
 #include "platform/widgetkit/AssetCatalog.hpp"
 #include "platform/widgetkit/SVGRenderer.hpp"
@@ -19,7 +31,7 @@ namespace kelvo::widgetkit {
 /// Its command line:
 ///   (no arguments)   the bundle's widgets and the timeline each gives per family, as JSON
 ///   render [--kind K] [--family F] [--appearance A] [--scale S] [--output FILE]
-///                    one drawing as SVG, to FILE or standard output
+///                    one drawing as SVG, to FILE or standard output; S from 0.1 to 16
 ///   render --all [--scale S] [--output FOLDER]
 ///                    every widget in every family and standard appearance, with an index.html
 class WidgetHost {
@@ -29,7 +41,9 @@ class WidgetHost {
   static constexpr double defaultDisplayScale = 2;
   static constexpr const char* defaultOutputFolder = "widget-drawings";
 
-  WidgetHost(std::vector<WidgetConfiguration> widgets, AssetCatalog assets);
+  /// Drawings asked for with --output are written through `files`, whole or not at all.
+  WidgetHost(std::vector<WidgetConfiguration> widgets, AssetCatalog assets,
+             FileManager files = FileManager());
 
   const std::vector<WidgetConfiguration>& widgets() const { return widgets_; }
   const AssetCatalog& assets() const { return assets_; }
@@ -50,9 +64,18 @@ class WidgetHost {
   int run(std::span<const std::string> arguments, std::ostream& out, std::ostream& err,
           Date now) const;
 
+  /// What `run` read of a render command line, and the state of one run; defined where `run` is.
+  struct RenderRequest;
+  struct RunSession;
+
  private:
+  int renderOne(const RenderRequest& request, RunSession& session) const;
+  int renderAll(const RenderRequest& request, RunSession& session) const;
+  static int checkOutput(RunSession& session);
+
   std::vector<WidgetConfiguration> widgets_;
   AssetCatalog assets_;
+  FileManager files_;
 };
 
 }  // namespace kelvo::widgetkit

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "platform/foundation/Hex.hpp"
 
 namespace kelvo::crypto {
@@ -34,6 +36,13 @@ TEST(ChaChaPolyTest, RFC8439AeadVector) {
   EXPECT_EQ(hexString(box.tag()), "1ae10b594f09e26a7e902ecbd0600691");
   EXPECT_EQ(ChaChaPoly::open(box, key, aad), plaintext);
   EXPECT_EQ(ChaChaPoly::open(box, key), std::nullopt);  // the associated data is part of the tag
+
+  // Each call starts afresh, whatever the calls before it on the thread did or failed to do.
+  EXPECT_EQ(ChaChaPoly::seal(plaintext, key, nonce, aad).combined(), box.combined());
+  std::thread([&] {
+    EXPECT_EQ(ChaChaPoly::open(box, SymmetricKey::random(), aad), std::nullopt);
+    EXPECT_EQ(ChaChaPoly::seal(plaintext, key, nonce, aad).combined(), box.combined());
+  }).join();
 }
 
 TEST(ChaChaPolyTest, OpensOnlyWhatItSealed) {

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <set>
 #include <string>
 
 namespace kelvo {
@@ -15,13 +14,6 @@ TEST(KelvoColorTokenTest, SixtyThreeTokensInDeclarationOrder) {
   EXPECT_EQ(tokens[23], KelvoColorToken::accent);
   EXPECT_EQ(tokens[45], KelvoColorToken::tileSurface);
   EXPECT_EQ(tokens.back(), KelvoColorToken::kindBandFact);
-  std::set<std::string_view> raw;
-  for (std::size_t i = 0; i < tokens.size(); ++i) {
-    EXPECT_EQ(static_cast<std::size_t>(tokens[i]), i);
-    raw.insert(rawValue(tokens[i]));
-    EXPECT_EQ(fromRawValue<KelvoColorToken>(rawValue(tokens[i])), tokens[i]);
-  }
-  EXPECT_EQ(raw.size(), 63u);
   EXPECT_EQ(rawValue(KelvoColorToken::sidebarSelectionWash), "sidebarSelectionWash");
   for (const char* text : {"CardSurface", "cardsurface", "cardSurface ", "", "kindBand"}) {
     EXPECT_FALSE(fromRawValue<KelvoColorToken>(text)) << text;

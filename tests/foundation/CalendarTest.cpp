@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 
+#include "platform/foundation/DateFormat.hpp"
 #include "tests/support/TestSupport.hpp"
 
 namespace kelvo {
@@ -110,6 +111,49 @@ TEST(CalendarTest, DifferencesStartsAndMatches) {
   EXPECT_EQ(utc.nextDate(monday + 9 * 3600, mondayMorning), utc.date(2024, 6, 10, 9));
   EXPECT_FALSE(utc.nextDate(monday, {.weekday = 8}));
   EXPECT_FALSE(utc.settingTime(9, 60, 0, monday));
+}
+
+TEST(CalendarTest, IdentifierLocaleAndDayNumbers) {
+  const TimeZone newYork = *TimeZone::named("America/New_York");
+  const Calendar gregorian(newYork, Locale("fr_FR"));
+  EXPECT_EQ(gregorian.identifier(), "gregorian");
+  EXPECT_EQ(gregorian.locale(), Locale("fr_FR"));
+  EXPECT_NE(gregorian, Calendar(newYork, Locale("en_US")));
+  EXPECT_FALSE(Calendar::withIdentifier("", newYork));
+  EXPECT_FALSE(Calendar::withIdentifier("Gregorian", newYork));
+  EXPECT_FALSE(Calendar::withIdentifier("no-such-calendar", newYork));
+
+  const auto japanese = Calendar::withIdentifier("japanese", newYork, Locale("en_US"));
+  ASSERT_TRUE(japanese);
+  EXPECT_EQ(japanese->identifier(), "japanese");
+  const Date day = *gregorian.date(2025, 3, 12, 9);
+  EXPECT_EQ(japanese->component(Component::year, day), 7);  // Reiwa 7
+  EXPECT_EQ(japanese->startOfDay(day), gregorian.startOfDay(day));
+  EXPECT_EQ(DateFormatter(DateFormatter::Style::mediumStyle, DateFormatter::Style::none,
+                          *japanese, Locale("en_US"))
+                .format(day),
+            "Mar 12, 7 Reiwa");
+
+  // Day numbers: 2001-01-01 in UTC is day 0; a New York evening is still the day before.
+  const Calendar utc(TimeZone::utc());
+  EXPECT_EQ(utc.dayNumber(Date(0)), 0);
+  EXPECT_EQ(utc.dayNumber(Date(-1)), -1);
+  EXPECT_EQ(gregorian.dayNumber(Date(3600)), -1);
+  EXPECT_EQ(gregorian.dayNumber(*gregorian.date(2025, 3, 10)).value() -
+                gregorian.dayNumber(*gregorian.date(2025, 3, 8, 23, 59)).value(),
+            2);
+  EXPECT_FALSE(utc.dayNumber(Date(std::numeric_limits<double>::infinity())));
+}
+
+TEST(CalendarTest, DateFromComponents) {
+  const Calendar calendar(*TimeZone::named("America/New_York"));
+  EXPECT_EQ(calendar.date(DateComponents{.year = 2025, .month = 3, .day = 9, .hour = 2,
+                                         .minute = 30}),
+            calendar.date(2025, 3, 9, 3, 0));
+  EXPECT_EQ(calendar.date(DateComponents{.year = 2025}), calendar.date(2025, 1, 1));
+  EXPECT_EQ(calendar.date(DateComponents{.year = 2025, .month = 2, .day = 30}), std::nullopt);
+  EXPECT_EQ(calendar.date(DateComponents{.year = 2025, .month = 1, .day = 1, .hour = 24}),
+            std::nullopt);
 }
 
 }  // namespace

@@ -1,11 +1,13 @@
 #include "platform/foundation/FileManager.hpp"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <fstream>
+#include <map>
 
 #include "tests/support/TestSupport.hpp"
 
@@ -15,6 +17,8 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::string_view_literals;
 using Step = FileManager::WriteStep;
+
+constexpr std::uintmax_t anySize = 1 << 20;
 
 constexpr Step allSteps[] = {Step::createTemporary, Step::writeBytes, Step::syncFile, Step::rename,
                              Step::syncFolder};
@@ -67,18 +71,75 @@ TEST(FileManagerTest, ReadsWritesAndRemoves) {
   files.createDirectory(file.parent_path());
   files.createDirectory(file.parent_path());
   files.write(file, std::string("one\0two", 7));
-  EXPECT_EQ(files.contents(file), std::string("one\0two", 7));
+  EXPECT_EQ(files.contents(file, anySize), std::string("one\0two", 7));
   EXPECT_EQ(files.fileSize(file), 7u);
   files.write(file, "");
-  EXPECT_EQ(files.contents(file), "");
+  EXPECT_EQ(files.contents(file, anySize), "");
   EXPECT_EQ(entriesIn(file.parent_path()), 1u);
 
-  EXPECT_THROW(files.contents(folder.path() / "missing"), FileError);
-  EXPECT_THROW(files.contents(folder.path()), FileError);
+  EXPECT_THROW(files.contents(folder.path() / "missing", anySize), FileError);
+  EXPECT_THROW(files.contents(folder.path(), anySize), FileError);
   EXPECT_THROW(files.createDirectory(file), FileError);
   files.removeItem(folder.path() / "a");
   EXPECT_FALSE(files.fileExists(file));
   EXPECT_THROW(files.removeItem(folder.path() / "a"), FileError);
+}
+
+TEST(FileManagerTest, ReadsOnlyRegularFilesWithinTheirLimit) {
+  testing::TemporaryDirectory folder;
+  const FileManager files(folder.path(), folder.path());
+  const fs::path fifo = folder.path() / "fifo";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const fs::path zeros = folder.path() / "zeros";
+  fs::create_symlink("/dev/zero", zeros);
+  const fs::path sparse = folder.path() / "sparse";
+  std::ofstream(sparse) << "{}";
+  fs::resize_file(sparse, std::uintmax_t{64} << 30);
+  const fs::path exact = folder.path() / "exact";
+  std::ofstream(exact) << std::string(1000, 'x');
+
+  // Each read runs in a child with an alarm, so a read that blocks fails instead of hanging.
+  const auto refuses = [&](const fs::path& path, std::uintmax_t limit) {
+    const pid_t child = fork();
+    if (child == 0) {
+      ::alarm(10);
+      try {
+        files.contents(path, limit);
+      } catch (const FileError&) {
+        ::_exit(0);
+      }
+      ::_exit(1);
+    }
+    int status = 0;
+    return waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  };
+  EXPECT_TRUE(refuses(fifo, anySize));
+  EXPECT_TRUE(refuses(zeros, anySize));
+  EXPECT_TRUE(refuses(sparse, anySize));
+  EXPECT_TRUE(refuses(exact, 999));
+  EXPECT_EQ(files.contents(exact, 1000).size(), 1000u);
+}
+
+TEST(FileManagerTest, AnAtomicWriteSyncsTheFileThenTheFolder) {
+  testing::TemporaryDirectory folder;
+  FileManager files(folder.path(), folder.path());
+  const fs::path file = folder.path() / "snapshot.json";
+  files.write(file, "old");
+  std::map<Step, bool> syncedAFolder;
+  int failWith = 0;
+  files.setSyncCall([&](int fd, Step step) {
+    struct stat status {};
+    ::fstat(fd, &status);
+    syncedAFolder[step] = S_ISDIR(status.st_mode);
+    return failWith != 0 ? failWith : (::fsync(fd) == 0 ? 0 : errno);
+  });
+  files.write(file, "new");
+  EXPECT_EQ(syncedAFolder, (std::map<Step, bool>{{Step::syncFile, false}, {Step::syncFolder, true}}));
+
+  // A sync that fails fails the write; before the rename the old file stays.
+  failWith = EIO;
+  EXPECT_THROW(files.write(file, "newer"), FileError);
+  EXPECT_EQ(files.contents(file, anySize), "new");
 }
 
 TEST(FileManagerTest, AFailedStepLeavesTheOldFile) {
@@ -95,7 +156,7 @@ TEST(FileManagerTest, AFailedStepLeavesTheOldFile) {
       EXPECT_EQ(error.code(), std::errc::no_space_on_device);
     }
     // Only a failure after the rename lets the new bytes through, and then all of them.
-    EXPECT_EQ(files.contents(file), failing == Step::syncFolder ? "new and longer" : "old");
+    EXPECT_EQ(files.contents(file, anySize), failing == Step::syncFolder ? "new and longer" : "old");
     EXPECT_EQ(entriesIn(folder.path()), 1u) << "a temporary file was left behind";
     files.setWriteProbe({});
     files.write(file, "old");
@@ -124,12 +185,12 @@ TEST(FileManagerTest, AProcessKilledAtAnyStepLeavesAWholeFile) {
     ASSERT_EQ(waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 
-    const std::string found = files.contents(file);
+    const std::string found = files.contents(file, anySize);
     EXPECT_TRUE(found == before || found == after) << "size " << found.size();
     EXPECT_EQ(found == after, killedAt == Step::syncFolder);
     // A temporary file left by the dead process does not stop the next write.
     files.write(file, after);
-    EXPECT_EQ(files.contents(file), after);
+    EXPECT_EQ(files.contents(file, anySize), after);
   }
 }
 

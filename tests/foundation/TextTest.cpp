@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <unordered_set>
+#include <vector>
+
+#include "platform/foundation/ContainmentQuery.hpp"
 
 namespace kelvo::text {
 namespace {
@@ -54,6 +58,10 @@ TEST(TextTest, TrimsAndClassifiesScalars) {
   EXPECT_EQ(trimmed("\n Keep \n", CharacterClass::whitespace), "\n Keep \n");
   EXPECT_EQ(trimmed(" \u00A0 "), "");
   EXPECT_EQ(trimmed("\u200B x \u200B"), "\u200B x \u200B");  // zero-width space is a format char
+  EXPECT_EQ(trimmed(" a\xFF \n"), "a\xFF");  // a bad byte reads as U+FFFD, which stays
+  EXPECT_EQ(trimmed("x \u3000 \u2028"), "x");
+  EXPECT_EQ(trimmed("\u00E9 \xE2\x80 "), "\u00E9 \xE2\x80");
+  EXPECT_EQ(trimmed("\u3000\u00E9\u3000"), "\u00E9");
   EXPECT_FALSE(isMember(U'\n', CharacterClass::whitespace));
   EXPECT_TRUE(isMember(U'\u200B', CharacterClass::control));
   EXPECT_TRUE(isMember(U'\u0301', CharacterClass::letter));
@@ -74,6 +82,45 @@ TEST(TextTest, ComparesAsTheCurrentLocaleSorts) {
   EXPECT_EQ(localizedCompare("\u00E4", "z"), std::weak_ordering::less);
   Locale::setCurrent(Locale("sv_SE"));
   EXPECT_EQ(localizedCompare("\u00E4", "z"), std::weak_ordering::greater);
+}
+
+TEST(TextTest, SortKeysOrderAsTheCaseInsensitiveComparison) {
+  Locale::setCurrent(Locale("en_US"));
+  const std::vector<std::string> texts = {
+      "Work", "wORK", "work ", "r\u00E9sum\u00E9", "resume", "Cafe\u0301", "Caf\u00E9", "",
+      "file10", "file2", "\u00E4", "z", "\xFF\xFE", "\u6771\u4EAC", "a\u0301\u0323",
+      "a\u0323\u0301"};
+  for (const std::string& a : texts) {
+    for (const std::string& b : texts) {
+      const std::weak_ordering keys =
+          localizedCaseInsensitiveSortKey(a) <=> localizedCaseInsensitiveSortKey(b);
+      EXPECT_EQ(keys, localizedCaseInsensitiveCompare(a, b)) << a << " / " << b;
+    }
+  }
+}
+
+TEST(TextTest, StandardContainmentAndCaseProperties) {
+  struct Case {
+    const char* text;
+    const char* query;
+    bool found;
+  };
+  const Case cases[] = {
+      {"Zoë Park", "ZOE", true},        {"Zoe Park", "zoë", true},
+      {"Crème Brûlée", "BRULEE", true}, {"Straße", "strasse", true},
+      {"Blue Harbour", "Harbour Blue", false}, {"ＡＢＣ", "abc", false},
+      {"abc", "", false},               {"Editor", "édit", true},
+      {"plain ascii", "ASCII", true},   {"plain ascii", "ø", false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(localizedStandardContains(c.text, c.query), c.found) << c.text << " " << c.query;
+  }
+  EXPECT_TRUE(isMember(U'a', CharacterClass::lowercase));
+  EXPECT_TRUE(isMember(U'ª', CharacterClass::lowercase));
+  EXPECT_FALSE(isMember(U'ǅ', CharacterClass::lowercase));
+  EXPECT_FALSE(isMember(U'ǅ', CharacterClass::uppercase));
+  EXPECT_TRUE(isMember(U'Ⓐ', CharacterClass::uppercase));
+  EXPECT_FALSE(isMember(U'1', CharacterClass::uppercase));
 }
 
 }  // namespace

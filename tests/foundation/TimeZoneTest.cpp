@@ -23,5 +23,14 @@ TEST(TimeZoneTest, CurrentSettingsAreProcessWide) {
   EXPECT_EQ(Locale("POSIX").identifier(), "en_US");
 }
 
+TEST(TimeZoneTest, LocalizedGenericName) {
+  const Locale english("en_US");
+  EXPECT_EQ(TimeZone::named("Europe/Paris")->localizedGenericName(english),
+            "Central European Time");
+  EXPECT_EQ(TimeZone::named("America/New_York")->localizedGenericName(english), "Eastern Time");
+  EXPECT_EQ(TimeZone::named("Europe/Paris")->localizedGenericName(Locale("de_DE")),
+            "Mitteleuropäische Zeit");
+}
+
 }  // namespace
 }  // namespace kelvo

@@ -63,5 +63,18 @@ TEST(URLTest, PercentCoding) {
   EXPECT_EQ(percentDecoded("%00"), std::string(1, '\0'));
 }
 
+TEST(URLTest, FileURLs) {
+  const URL file = URL::fileURL("/tmp/Tutorials/a b#1%.mp4");
+  EXPECT_EQ(file.absoluteString(), "file:///tmp/Tutorials/a%20b%231%25.mp4");
+  EXPECT_EQ(file.path(), "/tmp/Tutorials/a b#1%.mp4");
+  EXPECT_TRUE(file.isFileURL());
+  EXPECT_EQ(URL::fileURL("clip.mp4").path(),
+            (std::filesystem::current_path() / "clip.mp4").string());
+  EXPECT_TRUE(URL::parse("FILE:///x")->isFileURL());
+  for (const char* other : {"https://example.com/a.mp4", "files:///x", "fil:///x", "/tmp/x"}) {
+    EXPECT_FALSE(URL::parse(other)->isFileURL()) << other;
+  }
+}
+
 }  // namespace
 }  // namespace kelvo

@@ -87,6 +87,56 @@ TEST(UserDefaultsTest, ACorruptFileIsLeftAloneUntilAValueIsSet) {
   EXPECT_NE(written.find("\"nothing\": null"), std::string::npos);
 }
 
+TEST(UserDefaultsTest, ADamagedFileKeepsItsReadableKeysAndIsKeptAside) {
+  struct Case {
+    const char* name;
+    std::string text;
+    std::vector<std::string> readable;
+  };
+  const std::vector<Case> cases{
+      {"a number beyond a double", R"({"a": 1, "b": "x", "c": 1e999, "d": 2})", {"a", "b"}},
+      {"bytes that are not UTF-8", "{\"a\": [\"x\"], \"b\": \"\xFF\", \"d\": 2}", {"a"}},
+      {"a truncated file", R"({"a": true, "b": {"data": "AAE="}, "c": [1, 2)", {"a", "b"}},
+      {"too deep", R"({"a": 1, "b": )" + std::string(600, '['), {"a"}},
+  };
+  for (const Case& damage : cases) {
+    SCOPED_TRACE(damage.name);
+    testing::TemporaryDirectory folder;
+    const fs::path file = folder.path() / "defaults.json";
+    std::ofstream(file) << damage.text;
+    UserDefaults defaults(file);
+    std::vector<std::string> keys;
+    for (const auto& [key, value] : defaults.dictionaryRepresentation()) keys.push_back(key);
+    EXPECT_EQ(keys, damage.readable);
+
+    defaults.set("e", 5);
+    defaults.set("f", 6);
+    UserDefaults again(file);
+    EXPECT_EQ(again.integer("e"), 5);
+    for (const std::string& key : damage.readable) EXPECT_TRUE(again.object(key)) << key;
+    // One copy of the damaged file, whole, under a name nothing writes over.
+    std::vector<fs::path> kept;
+    for (const auto& entry : fs::directory_iterator(folder.path())) {
+      if (entry.path() != file) kept.push_back(entry.path());
+    }
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_TRUE(kept[0].filename().string().starts_with("defaults.json.unreadable-"));
+    EXPECT_EQ(read(kept[0]), damage.text);
+  }
+}
+
+TEST(UserDefaultsTest, AFileLargerThanSettingsReadsAsDamaged) {
+  testing::TemporaryDirectory folder;
+  const fs::path file = folder.path() / "defaults.json";
+  std::ofstream(file) << R"({"a": 1})";
+  fs::resize_file(file, std::uintmax_t{64} << 30);
+  UserDefaults defaults(file);
+  EXPECT_TRUE(defaults.dictionaryRepresentation().empty());
+  defaults.set("a", 2);
+  EXPECT_EQ(UserDefaults(file).integer("a"), 2);
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), {}), 2);
+}
+
 TEST(UserDefaultsTest, AFailedWriteKeepsTheFileAndRetries) {
   testing::TemporaryDirectory folder;
   const fs::path file = folder.path() / "defaults.json";

@@ -186,6 +186,8 @@ TEST(SearchIndexModelTest, AgreesWithThePlainModel) {
   compareThroughChanges(77, 60, 40, 400);
   // Many cards: prefix lists are long enough to be merged densely or probed per candidate.
   compareThroughChanges(78, 1'500, 1'200, 60);
+  // About 10,000 changes: left slots pile up and are dropped several times over.
+  compareThroughChanges(79, 200, 150, 1'500);
 }
 
 }  // namespace

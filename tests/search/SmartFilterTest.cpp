@@ -2,7 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
+#include <vector>
+
+#include "core/design/KelvoIcon.hpp"
+#include "core/model/Card.hpp"
+#include "platform/foundation/Text.hpp"
+#include "tests/model/Library.hpp"
 
 namespace kelvo {
 namespace {
@@ -31,6 +38,140 @@ TEST(SmartFilterTest, IsLinkAcceptsWebAddressesOnly) {
   EXPECT_TRUE(isLink("   " + longest + "\n"));
   EXPECT_FALSE(isLink(longest + "a"));
   EXPECT_FALSE(isLink(std::string(1'000'000, 'w')));
+}
+
+TEST(SmartFilterTest, EveryFilterPresentsItself) {
+  struct Row {
+    SmartFilter filter;
+    std::string_view raw;
+    std::string title;
+    KelvoIcon icon;
+  };
+  const std::vector<Row> rows = {
+      {SmartFilter::textSnippets, "text", "Text snippets", KelvoIcon::textCard},
+      {SmartFilter::links, "links", "Links", KelvoIcon::factURL},
+      {SmartFilter::facts, "facts", "Facts", KelvoIcon::factCard},
+      {SmartFilter::images, "images", "Images", KelvoIcon::imageCard},
+      {SmartFilter::gifs, "gifs", "GIFs", KelvoIcon::filterGIF},
+      {SmartFilter::pdfs, "pdfs", "PDFs", KelvoIcon::filterPDF},
+      {SmartFilter::wordDocuments, "word", "Word documents", KelvoIcon::filterWordDocument},
+      {SmartFilter::spreadsheets, "spreadsheets", "Spreadsheets", KelvoIcon::filterSpreadsheet},
+      {SmartFilter::presentations, "presentations", "Presentations",
+       KelvoIcon::filterPresentation},
+      {SmartFilter::videos, "videos", "Videos", KelvoIcon::filterVideo},
+      {SmartFilter::audio, "audio", "Audio", KelvoIcon::filterAudio},
+      {SmartFilter::otherFiles, "other-files", "Other files", KelvoIcon::fileCard},
+  };
+  ASSERT_EQ(rows.size(), allCases<SmartFilter>().size());
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const Row& row = rows[i];
+    EXPECT_EQ(allCases<SmartFilter>()[i], row.filter);
+    EXPECT_EQ(rawValue(row.filter), row.raw);
+    EXPECT_EQ(title(row.filter), row.title);
+    EXPECT_EQ(icon(row.filter), row.icon);
+    EXPECT_EQ(accessibilityIdentifier(row.filter), "smart-filter-" + std::string(row.raw));
+    EXPECT_EQ(emptyDetail(row.filter),
+              "Kelvo sorts cards in here on its own. Keep one and it appears.");
+  }
+  EXPECT_EQ(fromRawValue<SmartFilter>("Links"), std::nullopt);
+  EXPECT_EQ(fromRawValue<SmartFilter>("other-files"), SmartFilter::otherFiles);
+  EXPECT_EQ(emptyTitle(SmartFilter::textSnippets), "No text snippets yet");
+  EXPECT_EQ(emptyTitle(SmartFilter::presentations), "No presentations yet");
+  EXPECT_EQ(emptyTitle(SmartFilter::gifs), "No gifs yet");
+  EXPECT_EQ(smartFilterEmptyLineIdentifier, "smart-filter-empty");
+  EXPECT_EQ(smartFilterEmptyLibraryText(),
+            "Keep something and Kelvo sorts it here on its own \u2014 text, links, images, PDFs "
+            "and more.");
+  EXPECT_EQ(smartFilterCountingText(), "Sorting your cards\u2026");
+}
+
+TEST(SmartFilterTest, ExtensionSetsAreDisjointLowerCaseData) {
+  const std::vector<const SmartFilterExtensions*> sets = {
+      &smartFilterGifExtensions(),          &smartFilterPdfExtensions(),
+      &smartFilterWordExtensions(),         &smartFilterSpreadsheetExtensions(),
+      &smartFilterPresentationExtensions(), &smartFilterVideoExtensions(),
+      &smartFilterAudioExtensions(),        &smartFilterImageExtensions()};
+  std::vector<std::size_t> sizes;
+  std::set<std::string_view> seen;
+  for (const auto* set : sets) {
+    sizes.push_back(set->size());
+    for (const std::string_view extension : *set) {
+      EXPECT_TRUE(seen.insert(extension).second) << extension;
+      EXPECT_EQ(text::lowercased(extension), extension);
+    }
+  }
+  EXPECT_EQ(sizes, (std::vector<std::size_t>{1, 1, 8, 7, 4, 16, 17, 10}));
+  EXPECT_EQ(seen.size(), 64u);
+  EXPECT_TRUE(smartFilterWordExtensions().contains("rtfd"));
+  EXPECT_TRUE(smartFilterVideoExtensions().contains("3g2"));
+  EXPECT_TRUE(smartFilterAudioExtensions().contains("amr"));
+}
+
+TEST(SmartFilterTest, ClassifiesByExtensionBeforeType) {
+  using T = CardType;
+  struct Row {
+    CardType type;
+    std::optional<std::string_view> filename;
+    std::string_view payload;
+    SmartFilter filter;
+  };
+  const std::vector<Row> rows = {
+      {T::image, "IMG_0001.HEIC", "", SmartFilter::images},
+      {T::file, "Song.Opus", "", SmartFilter::audio},
+      {T::document, "Q3.key", "", SmartFilter::presentations},
+      {T::image, "loop.GIF", "", SmartFilter::gifs},
+      {T::file, "movie.MKV", "", SmartFilter::videos},
+      {T::file, "notes.txt", "", SmartFilter::otherFiles},
+      {T::document, std::nullopt, "", SmartFilter::otherFiles},
+      {T::image, "scan", "", SmartFilter::images},
+      {T::image, "scan.pdf", "", SmartFilter::pdfs},
+      {T::document, "clip.mov", "", SmartFilter::videos},
+      {T::file, "REPORT.PDF", "", SmartFilter::pdfs},
+      {T::file, ".pdf", "", SmartFilter::pdfs},
+      {T::file, "report.", "", SmartFilter::otherFiles},
+      {T::file, "backup.tar.gz", "", SmartFilter::otherFiles},
+      {T::file, "sheets/budget.csv/", "", SmartFilter::spreadsheets},
+      {T::file, "deck.\u212Aey", "", SmartFilter::presentations},  // the Kelvin sign lowers to k
+      {T::file, "x.mpegmpegmpeg", "", SmartFilter::otherFiles},
+      {T::text, "www.example.org", "www.example.org", SmartFilter::links},
+      {T::text, "a.pdf", "see www.example.org", SmartFilter::textSnippets},
+      {T::fact, "a.pdf", "https://example.org", SmartFilter::facts},
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(classifySmartFilter(row.type, row.filename, row.payload), row.filter)
+        << row.filename.value_or("(none)") << " " << row.payload;
+  }
+}
+
+TEST(SmartFilterTest, CardsInAStoreCountsAndTheVisibleRow) {
+  testing::Library library;
+  const auto card = [&](std::optional<std::string> typeRaw, std::optional<std::string> name,
+                        std::string payload) {
+    auto made = library.insert<Card>("Card");
+    if (typeRaw) made->setTypeRaw(*typeRaw);
+    made->setFilename(std::move(name));
+    made->setPayload(std::move(payload));
+    return made;
+  };
+  const std::vector<std::shared_ptr<Card>> cards = {
+      card(std::nullopt, "Deck.pptx", ""), card("fact", std::nullopt, "https://example.org"),
+      card("text", std::nullopt, " https://example.org "), card("bookmark", "a.mp3", "")};
+  std::vector<SmartFilter> filters;
+  for (const auto& made : cards) filters.push_back(smartFilter(*made));
+  EXPECT_EQ(filters, (std::vector<SmartFilter>{SmartFilter::presentations, SmartFilter::facts,
+                                               SmartFilter::links, SmartFilter::audio}));
+
+  const std::vector<SmartFilter> items = {SmartFilter::textSnippets, SmartFilter::audio,
+                                          SmartFilter::textSnippets};
+  const auto counts = smartFilterCounts(items, [](SmartFilter f) { return f; });
+  EXPECT_EQ(counts, (std::map<SmartFilter, std::int64_t>{{SmartFilter::textSnippets, 2},
+                                                         {SmartFilter::audio, 1}}));
+  EXPECT_EQ(visibleSmartFilters(counts, std::nullopt),
+            (std::vector<SmartFilter>{SmartFilter::textSnippets, SmartFilter::audio}));
+  EXPECT_TRUE(visibleSmartFilters({}, std::nullopt).empty());
+  EXPECT_EQ(visibleSmartFilters({}, SmartFilter::pdfs), (std::vector<SmartFilter>{SmartFilter::pdfs}));
+  EXPECT_EQ(visibleSmartFilters({{SmartFilter::images, 3}, {SmartFilter::links, 0}}, std::nullopt),
+            (std::vector<SmartFilter>{SmartFilter::images}));
 }
 
 }  // namespace

@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cmath>
 #include <fstream>
+#include <functional>
 
 #include "core/widget/KelvoWidgetSnapshot.hpp"
 #include "tests/support/TestSupport.hpp"
@@ -21,6 +23,24 @@ const Date now(800'000'000);
 KelvoWidgetSnapshot snapshot(Date capturedAt = now, std::int64_t remindersDue = 1) {
   return KelvoWidgetSnapshot({{UUID::random(), "Passport", CardType::fact}}, remindersDue,
                              capturedAt);
+}
+
+// Runs `check` where folder permissions bind: directly, or for the superuser in a child that
+// owns `folder` and has dropped to an unprivileged user. True when `check` held.
+bool holdsWithoutPrivileges(const fs::path& folder, const std::function<bool()>& check) {
+  if (geteuid() != 0) return check();
+  const pid_t child = fork();
+  if (child == 0) {
+    constexpr uid_t nobody = 65534;
+    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+      if (::chown(entry.path().c_str(), nobody, nobody) != 0) ::_exit(2);
+    }
+    if (::chown(folder.c_str(), nobody, nobody) != 0) ::_exit(2);
+    if (::setgid(nobody) != 0 || ::setuid(nobody) != 0) ::_exit(2);
+    ::_exit(check() ? 0 : 1);
+  }
+  int status = 0;
+  return waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 class KelvoWidgetSnapshotStoreTest : public ::testing::Test {
@@ -62,11 +82,13 @@ TEST_F(KelvoWidgetSnapshotStoreTest, WritingCreatesTheFolderAndStatesFollowTheFi
   EXPECT_TRUE(store_.clear());
   EXPECT_EQ(store_.read(now), KelvoWidgetState::waiting());
 
-  if (geteuid() == 0) return;  // permissions do not bind the superuser
   ASSERT_TRUE(store_.write(fresh));
-  ::chmod(store_.directory()->c_str(), 0500);
-  EXPECT_FALSE(store_.clear());  // the file stays, so clearing failed
-  ::chmod(store_.directory()->c_str(), 0700);
+  EXPECT_TRUE(holdsWithoutPrivileges(folder_.path(), [&] {
+    ::chmod(store_.directory()->c_str(), 0500);
+    const bool cleared = store_.clear();  // the file stays, so clearing failed
+    ::chmod(store_.directory()->c_str(), 0700);
+    return !cleared && store_.read(now) == KelvoWidgetState::cards(fresh);
+  }));
 }
 
 TEST_F(KelvoWidgetSnapshotStoreTest, UnreadableFilesReadAsWaitingAndStayAsTheyAre) {

@@ -133,6 +133,9 @@ TEST(WidgetHostTest, RefusesMisuseAndReportsMissingArtworkOnce) {
                                              {"render", "--family", "small"},
                                              {"render", "--appearance", "Dark"},
                                              {"render", "--scale", "2x"},
+                                             {"render", "--scale", "1e-300"},
+                                             {"render", "--scale", "0.09"},
+                                             {"render", "--scale", "16.5"},
                                              {"render", "--scale"},
                                              {"render", "--all", "--family", "systemSmall"},
                                              {"render", "--bogus"}}) {
@@ -153,6 +156,33 @@ TEST(WidgetHostTest, RefusesMisuseAndReportsMissingArtworkOnce) {
   const Outcome unwritable = run(host, {"render", "--output", "/nonexistent-folder/x.svg"});
   EXPECT_EQ(unwritable.status, 1);
   EXPECT_NE(unwritable.err.find("could not write"), std::string::npos);
+  EXPECT_EQ(run(host, {"render", "--scale", "0.1"}).status, 0);
+}
+
+TEST(WidgetHostTest, OutputThatNeverArrivesFailsAndLeavesTheOldDrawing) {
+  const testing::TemporaryDirectory folder;
+  const std::filesystem::path drawing = folder.path() / "drawing.svg";
+  std::ofstream(drawing) << "<svg>old</svg>";
+  FileManager full;
+  full.setWriteProbe([](FileManager::WriteStep step) {
+    return step == FileManager::WriteStep::writeBytes ? ENOSPC : 0;
+  });
+  const WidgetHost host({countingWidget()}, AssetCatalog(), full);
+  const Outcome refused = run(host, {"render", "--output", drawing.string()});
+  EXPECT_EQ(refused.status, 1);
+  std::ifstream old(drawing);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(old), {}), "<svg>old</svg>");
+
+  // A standard output that takes nothing.
+  std::ostringstream err;
+  std::ostream closed(nullptr);
+  for (const std::vector<std::string>& arguments :
+       std::vector<std::vector<std::string>>{{"widget-test"}, {"widget-test", "render"}}) {
+    EXPECT_EQ(host.run(arguments, closed, err, now), 1);
+  }
+  EXPECT_EQ(err.str(),
+            "widget-test: could not write to standard output\n"
+            "widget-test: could not write to standard output\n");
 }
 
 TEST(WidgetHostDeathTest, AProviderThatNeverAnswersIsAProgrammingError) {

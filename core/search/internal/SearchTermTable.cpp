@@ -1,4 +1,4 @@
-#include "core/search/SearchTermTable.hpp"
+#include "core/search/internal/SearchTermTable.hpp"
 
 #include <algorithm>
 #include <functional>
@@ -41,6 +41,7 @@ SearchTermTable::TermID SearchTermTable::intern(std::string_view term) {
   Term& created = terms_[id];
   created.text.assign(term);
   created.postings.clear();
+  created.holders = 0;
   created.hash = hash;
   created.live = true;
   created.listed = false;
@@ -51,27 +52,35 @@ SearchTermTable::TermID SearchTermTable::intern(std::string_view term) {
 }
 
 void SearchTermTable::add(TermID id, Slot slot, unsigned fields) {
-  auto& postings = terms_[id].postings;
-  const Posting entry = posting(slot, fields);
-  if (postings.empty() || slotOf(postings.back()) < slot) {
-    postings.push_back(entry);
-  } else {
-    postings.insert(std::lower_bound(postings.begin(), postings.end(), entry), entry);
-  }
+  Term& term = terms_[id];
+  term.postings.push_back(posting(slot, fields));
+  ++term.holders;
 }
 
-void SearchTermTable::remove(TermID id, Slot slot) {
-  auto& postings = terms_[id].postings;
-  const auto at = std::lower_bound(postings.begin(), postings.end(), posting(slot, 0));
-  if (at == postings.end() || slotOf(*at) != slot) return;
-  postings.erase(at);
-  if (postings.empty()) dropTerm(id);
+void SearchTermTable::release(TermID id) {
+  Term& term = terms_[id];
+  if (term.holders == 0) return;
+  if (--term.holders == 0) dropTerm(id);
+}
+
+void SearchTermTable::renumberSlots(std::span<const Slot> newSlots) {
+  for (Term& term : terms_) {
+    if (!term.live) continue;
+    std::size_t kept = 0;
+    for (const Posting entry : term.postings) {
+      const Slot slot = slotOf(entry);
+      if (slot >= newSlots.size() || newSlots[slot] == droppedSlot) continue;
+      term.postings[kept++] = posting(newSlots[slot], fieldsOf(entry));
+    }
+    term.postings.resize(kept);
+  }
 }
 
 void SearchTermTable::dropTerm(TermID id) {
   Term& term = terms_[id];
   buckets_.erase(term.hash, [id](TermID other) { return other == id; });
   term.live = false;
+  term.holders = 0;
   std::vector<Posting>().swap(term.postings);
   --liveCount_;
   // The text stays until the number is reused: the refresh finds the term by it.

@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "core/search/SearchIDBuckets.hpp"
+#include "core/search/internal/SearchIDBuckets.hpp"
 
 namespace kelvo {
 
@@ -43,10 +43,16 @@ class SearchTermTable {
   /// Postings of a term, ascending by slot.
   std::span<const Posting> postings(TermID id) const { return terms_[id].postings; }
 
-  /// Records that `slot` holds the term in `fields`; `slot` must not be listed yet.
+  /// Records that `slot` holds the term in `fields`; `slot` must be past every slot listed.
   void add(TermID id, Slot slot, unsigned fields);
-  /// Takes `slot` off the term; a term whose last card leaves is dropped.
-  void remove(TermID id, Slot slot);
+  /// One card holding the term has left; a term whose last card leaves is dropped. The posting
+  /// of the card's slot stays until `renumberSlots`: erasing it from the middle of a long list
+  /// costs more than skipping it, so readers skip postings of empty slots.
+  void release(TermID id);
+  /// Drops the postings of slots that `newSlots` maps to `droppedSlot` and renumbers the rest;
+  /// the mapping keeps their order.
+  void renumberSlots(std::span<const Slot> newSlots);
+  static constexpr Slot droppedSlot = ~Slot{0};
 
   /// Distinct terms some card holds.
   std::size_t count() const { return liveCount_; }
@@ -68,6 +74,7 @@ class SearchTermTable {
     std::string text;
     std::vector<Posting> postings;
     std::size_t hash = 0;
+    std::uint32_t holders = 0;  // live cards holding it; `postings` may name left ones too
     bool live = false;
     bool listed = false;  // present in `sorted_`
   };

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <algorithm>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kelvo::internal {
+
+/// Whether `argument` is one of the launch arguments, as a whole string.
+inline bool hasLaunchArgument(const std::vector<std::string>& arguments,
+                              std::string_view argument) {
+  return std::find(arguments.begin(), arguments.end(), argument) != arguments.end();
+}
+
+}  // namespace kelvo::internal

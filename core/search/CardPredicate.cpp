@@ -1,0 +1,278 @@
+#include "core/search/CardPredicate.hpp"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <optional>
+
+#include <nlohmann/json.hpp>
+
+#include "platform/foundation/JSONReader.hpp"
+#include "platform/foundation/Localized.hpp"
+#include "platform/foundation/Overloaded.hpp"
+#include "platform/foundation/Text.hpp"
+
+namespace kelvo {
+namespace {
+
+// The case names of the keyed form, in the order of the variant's alternatives.
+constexpr std::array<std::string_view, 13> caseNames = {
+    "all",    "type",          "shelf",             "project", "usedWithin", "neverUsed", "stale",
+    "hasAttachment", "hasUnfilledFields", "locked", "and",     "or",         "not"};
+static_assert(caseNames.size() == std::variant_size_v<CardPredicate::Case>);
+
+constexpr double secondsPerDay = 86'400;
+
+// Real days since the card's last use, a future use counting as 0. None for a card never used
+// and for a date that is not a number, which no age test matches.
+std::optional<double> elapsedDays(const SearchableCard& card, Date now) {
+  const auto& lastUsedAt = card.lastUsedAt();
+  if (!lastUsedAt) return std::nullopt;
+  const double seconds = now - *lastUsedAt;
+  if (std::isnan(seconds)) return std::nullopt;
+  return std::max(seconds, 0.0) / secondsPerDay;
+}
+
+bool sameName(std::string_view card, std::string_view wanted) {
+  return text::localizedCaseInsensitiveCompare(card, wanted) == std::weak_ordering::equivalent;
+}
+
+// Reading the content as a template is the one costly test; without a "{" it names no blank.
+bool hasUnfilledFields(const SearchableCard& card) {
+  return card.type() == CardType::text &&
+         card.content().find('{') != std::string::npos && card.hasVariables();
+}
+
+std::string joinedNames(const std::vector<CardPredicate>& members, std::string_view separator) {
+  std::string joined;
+  for (std::size_t i = 0; i < members.size(); ++i) {
+    if (i > 0) joined += separator;
+    joined += members[i].name();
+  }
+  return joined;
+}
+
+std::string usedWithinName(std::int64_t days) {
+  if (days <= 0) return localized("Used today");
+  if (days == 1) return localized("Used since yesterday");
+  if (days <= 7) return localized("Used this week");
+  if (days <= 31) return localized("Used this month");
+  return localized("Used in the last %lld days", days);
+}
+
+void combine(std::size_t& seed, std::size_t value) {
+  seed ^= value + 0x9E3779B97F4A7C15ULL + (seed << 6) + (seed >> 2);
+}
+
+bool sameMembers(const std::vector<CardPredicate>& a, const std::vector<CardPredicate>& b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin());
+}
+
+}  // namespace
+
+CardPredicate::CardPredicate() : CardPredicate(All{}) {}
+
+CardPredicate CardPredicate::type(CardType type) { return Type{type}; }
+CardPredicate CardPredicate::shelf(std::string name) { return Shelf{std::move(name)}; }
+CardPredicate CardPredicate::project(std::string name) { return Project{std::move(name)}; }
+CardPredicate CardPredicate::usedWithin(std::int64_t days) { return UsedWithin{days}; }
+CardPredicate CardPredicate::neverUsed() { return NeverUsed{}; }
+CardPredicate CardPredicate::stale(std::int64_t days) { return Stale{days}; }
+CardPredicate CardPredicate::hasAttachment() { return HasAttachment{}; }
+CardPredicate CardPredicate::hasUnfilledFields() { return HasUnfilledFields{}; }
+CardPredicate CardPredicate::locked() { return Locked{}; }
+
+CardPredicate CardPredicate::and_(const CardPredicate& other) const {
+  return And{{*this, other}};
+}
+CardPredicate CardPredicate::or_(const CardPredicate& other) const { return Or{{*this, other}}; }
+CardPredicate CardPredicate::negated() const { return Not{*this}; }
+
+bool CardPredicate::matches(const SearchableCard& card, Date now) const {
+  // A switch over the case rather than a visit: this runs once per card and node, and the
+  // compiler inlines it.
+  const Case& node = value();
+  switch (node.index()) {
+    case 0: return true;
+    case 1: return card.type() == std::get_if<Type>(&node)->type;
+    case 2: return sameName(card.shelfName(), std::get_if<Shelf>(&node)->name);
+    case 3: return sameName(card.projectName(), std::get_if<Project>(&node)->name);
+    case 4: {
+      const auto days = elapsedDays(card, now);
+      return days && *days <= static_cast<double>(std::get_if<UsedWithin>(&node)->days);
+    }
+    case 5: return card.useCount() == 0 && !card.lastUsedAt();
+    case 6: {
+      const auto days = elapsedDays(card, now);
+      return days && *days > static_cast<double>(std::get_if<Stale>(&node)->days);
+    }
+    case 7: return carriesBytes(card.type());
+    case 8: return kelvo::hasUnfilledFields(card);
+    case 9: return false;
+    case 10: return !matchesMembers(std::get_if<And>(&node)->members, card, now, false);
+    case 11: return matchesMembers(std::get_if<Or>(&node)->members, card, now, true);
+    default: return !std::get_if<Not>(&node)->member.matches(card, now);
+  }
+}
+
+// Whether some member's answer is `wanted`, trying the members that read only fields first.
+bool CardPredicate::matchesMembers(const std::vector<CardPredicate>& members,
+                                   const SearchableCard& card, Date now, bool wanted) const {
+  for (const bool costly : {false, true}) {
+    if (costly && !readsText_) break;
+    for (const CardPredicate& member : members) {
+      if (member.readsText_ == costly && member.matches(card, now) == wanted) return true;
+    }
+  }
+  return false;
+}
+
+bool CardPredicate::readsText() const {
+  const auto anyReads = [](const std::vector<CardPredicate>& members) {
+    return std::any_of(members.begin(), members.end(),
+                       [](const CardPredicate& member) { return member.readsText_; });
+  };
+  const Case& node = value();
+  if (std::holds_alternative<Shelf>(node) || std::holds_alternative<Project>(node) ||
+      std::holds_alternative<HasUnfilledFields>(node)) {
+    return true;
+  }
+  if (const auto* all = std::get_if<And>(&node)) return anyReads(all->members);
+  if (const auto* any = std::get_if<Or>(&node)) return anyReads(any->members);
+  if (const auto* inverse = std::get_if<Not>(&node)) return inverse->member.readsText_;
+  return false;
+}
+
+std::vector<SearchableCard> CardPredicate::filter(const std::vector<SearchableCard>& cards,
+                                                  Date now) const {
+  std::vector<SearchableCard> kept;
+  for (const SearchableCard& card : cards) {
+    if (matches(card, now)) kept.push_back(card);
+  }
+  return kept;
+}
+
+std::int64_t CardPredicate::count(const std::vector<SearchableCard>& cards, Date now) const {
+  return std::count_if(cards.begin(), cards.end(),
+                       [&](const SearchableCard& card) { return matches(card, now); });
+}
+
+std::string CardPredicate::name() const {
+  return std::visit(
+      Overloaded{
+          [](const All&) { return localized("All cards"); },
+          [](const Type& c) { return pluralLabel(c.type); },
+          [](const Shelf& c) { return c.name; },
+          [](const Project& c) { return localized("In %@", c.name); },
+          [](const UsedWithin& c) { return usedWithinName(c.days); },
+          [](const NeverUsed&) { return localized("Never used"); },
+          [](const Stale& c) { return localized("Stale (%lld days)", c.days); },
+          [](const HasAttachment&) { return localized("Has a file"); },
+          [](const HasUnfilledFields&) { return localized("Has unfilled fields"); },
+          [](const Locked&) { return localized("Locked"); },
+          [](const And& c) { return joinedNames(c.members, " + "); },
+          [](const Or& c) { return joinedNames(c.members, localized(" or ")); },
+          [](const Not& c) { return localized("Not %@", text::lowercased(c.member.name())); },
+      },
+      value());
+}
+
+void CardPredicate::encode(Json& json) const {
+  Json payload = Json::object();
+  const auto encodeMembers = [&](const std::vector<CardPredicate>& members) {
+    Json& list = payload["_0"] = Json::array();
+    for (const CardPredicate& member : members) member.encode(list.emplace_back());
+  };
+  std::visit(Overloaded{
+                 [&](const Type& c) { payload["_0"] = std::string(rawValue(c.type)); },
+                 [&](const Shelf& c) { payload["_0"] = c.name; },
+                 [&](const Project& c) { payload["_0"] = c.name; },
+                 [&](const UsedWithin& c) { payload["days"] = c.days; },
+                 [&](const Stale& c) { payload["days"] = c.days; },
+                 [&](const And& c) { encodeMembers(c.members); },
+                 [&](const Or& c) { encodeMembers(c.members); },
+                 [&](const Not& c) { c.member.encode(payload["_0"]); },
+                 [](const auto&) {},
+             },
+             value());
+  json = Json::object();
+  json[std::string(caseNames[value().index()])] = std::move(payload);
+}
+
+CardPredicate CardPredicate::decode(const JSONReader& reader) {
+  const JSONCase chosen = reader.singleKeyCase(caseNames, "CardPredicate");
+  const JSONReader& payload = chosen.payload;
+  const auto index = static_cast<std::size_t>(
+      std::find(caseNames.begin(), caseNames.end(), chosen.name) - caseNames.begin());
+  const auto members = [&] { return payload["_0"].map(&CardPredicate::decode); };
+  // The indices of `caseNames`, which follow the variant.
+  switch (index) {
+    case 1: return Type{payload["_0"].rawValue(RawValues<CardType>::table, "CardType")};
+    case 2: return Shelf{payload["_0"].string()};
+    case 3: return Project{payload["_0"].string()};
+    case 4: return UsedWithin{payload["days"].integer()};
+    case 5: return NeverUsed{};
+    case 6: return Stale{payload["days"].integer()};
+    case 7: return HasAttachment{};
+    case 8: return HasUnfilledFields{};
+    case 9: return Locked{};
+    case 10: return And{members()};
+    case 11: return Or{members()};
+    case 12: return Not{decode(payload["_0"])};
+    default: return All{};
+  }
+}
+
+bool operator==(const CardPredicate& a, const CardPredicate& b) {
+  if (a.node_ == b.node_) return true;
+  if (a.value().index() != b.value().index()) return false;
+  using P = CardPredicate;
+  return std::visit(
+      Overloaded{
+          [&](const P::Type& c) { return c.type == std::get<P::Type>(b.value()).type; },
+          [&](const P::Shelf& c) {
+            return text::canonicallyEqual(c.name, std::get<P::Shelf>(b.value()).name);
+          },
+          [&](const P::Project& c) {
+            return text::canonicallyEqual(c.name, std::get<P::Project>(b.value()).name);
+          },
+          [&](const P::UsedWithin& c) {
+            return c.days == std::get<P::UsedWithin>(b.value()).days;
+          },
+          [&](const P::Stale& c) { return c.days == std::get<P::Stale>(b.value()).days; },
+          [&](const P::And& c) {
+            return sameMembers(c.members, std::get<P::And>(b.value()).members);
+          },
+          [&](const P::Or& c) { return sameMembers(c.members, std::get<P::Or>(b.value()).members); },
+          [&](const P::Not& c) { return c.member == std::get<P::Not>(b.value()).member; },
+          [](const auto&) { return true; },
+      },
+      a.value());
+}
+
+}  // namespace kelvo
+
+size_t std::hash<kelvo::CardPredicate>::operator()(
+    const kelvo::CardPredicate& predicate) const noexcept {
+  using P = kelvo::CardPredicate;
+  std::size_t seed = predicate.value().index();
+  const auto hashMembers = [&](const std::vector<P>& members) {
+    kelvo::combine(seed, members.size());
+    for (const P& member : members) kelvo::combine(seed, (*this)(member));
+  };
+  std::visit(kelvo::Overloaded{
+                 [&](const P::Type& c) { kelvo::combine(seed, static_cast<std::size_t>(c.type)); },
+                 [&](const P::Shelf& c) { kelvo::combine(seed, kelvo::text::canonicalHash(c.name)); },
+                 [&](const P::Project& c) {
+                   kelvo::combine(seed, kelvo::text::canonicalHash(c.name));
+                 },
+                 [&](const P::UsedWithin& c) { kelvo::combine(seed, std::hash<std::int64_t>{}(c.days)); },
+                 [&](const P::Stale& c) { kelvo::combine(seed, std::hash<std::int64_t>{}(c.days)); },
+                 [&](const P::And& c) { hashMembers(c.members); },
+                 [&](const P::Or& c) { hashMembers(c.members); },
+                 [&](const P::Not& c) { kelvo::combine(seed, (*this)(c.member)); },
+                 [](const auto&) {},
+             },
+             predicate.value());
+  return seed;
+}

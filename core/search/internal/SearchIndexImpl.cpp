@@ -1,0 +1,168 @@
+#include "core/search/internal/SearchIndexImpl.hpp"
+
+#include <algorithm>
+#include <cstdint>
+#include <utility>
+
+#include "core/search/SearchField.hpp"
+#include "core/search/SearchTokenizer.hpp"
+#include "platform/foundation/Error.hpp"
+#include "platform/foundation/Text.hpp"
+
+namespace kelvo {
+namespace {
+
+constexpr unsigned fieldBit(SearchField field) { return 1u << static_cast<unsigned>(field); }
+
+// A batch this large leaves its posting lists trimmed to size.
+constexpr std::size_t compactingBatchSize = 1'024;
+// Empty slots are dropped no sooner than this many at once.
+constexpr std::size_t minimumRenumbering = 1'024;
+
+bool isASCII(std::string_view text) {
+  for (const char c : text) {
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  }
+  return true;
+}
+
+std::size_t hashOf(const UUID& id) { return std::hash<UUID>{}(id); }
+
+// Calls `visit(text, field)` for each indexed text of the card, in indexing order.
+template <class Visit>
+void forEachIndexedText(const SearchableCard& card, Visit&& visit) {
+  visit(card.title(), SearchField::title);
+  visit(card.content(), SearchField::content);
+  visit(card.extractedText(), SearchField::extractedText);
+  visit(card.shelfName(), SearchField::shelfName);
+  if (card.factLabel()) visit(*card.factLabel(), SearchField::factLabel);
+  for (const std::string& tag : card.autoTags()) visit(tag, SearchField::autoTag);
+}
+
+}  // namespace
+
+void SearchIndexImpl::insert(std::span<const SearchableCard> cards) {
+  if (cards_.empty()) {
+    cards_.reserve(cards.size());
+    boosts_.reserve(cards.size());
+  }
+  for (const SearchableCard& card : cards) insertCard(card, true);
+  terms_.refreshSortedList();
+  if (cards.size() >= compactingBatchSize) terms_.compact();
+}
+
+std::optional<SearchIndexImpl::Slot> SearchIndexImpl::slotOf(const UUID& id) const {
+  return slotsByID_.find(hashOf(id), [&](Slot slot) { return cards_[slot]->id() == id; });
+}
+
+SearchIndexImpl::Slot SearchIndexImpl::takeSlot() {
+  if (cards_.size() >= SearchTermTable::slotLimit && emptySlots_ > 0) renumberSlots();
+  if (cards_.size() >= SearchTermTable::slotLimit) fatal("SearchIndex is full");
+  cards_.emplace_back();
+  boosts_.emplace_back();
+  return static_cast<Slot>(cards_.size() - 1);
+}
+
+// Drops the empty slots and their postings in one pass, keeping the order of the rest.
+void SearchIndexImpl::renumberSlots() {
+  std::vector<Slot> newSlots(cards_.size(), SearchTermTable::droppedSlot);
+  std::unordered_map<Slot, std::string> composedTitles;
+  Slot next = 0;
+  for (Slot slot = 0; slot < cards_.size(); ++slot) {
+    if (!cards_[slot]) continue;
+    newSlots[slot] = next;
+    if (next != slot) {
+      cards_[next] = std::move(cards_[slot]);
+      boosts_[next] = boosts_[slot];
+    }
+    ++next;
+  }
+  cards_.resize(next);
+  boosts_.resize(next);
+  for (auto& [slot, title] : composedTitles_) composedTitles.emplace(newSlots[slot], std::move(title));
+  composedTitles_ = std::move(composedTitles);
+  terms_.renumberSlots(newSlots);
+  slotsByID_ = SearchIDBuckets();
+  const auto hashOfSlot = [this](Slot other) { return hashOf(cards_[other]->id()); };
+  for (Slot slot = 0; slot < next; ++slot) slotsByID_.insert(hashOfSlot(slot), slot, hashOfSlot);
+  emptySlots_ = 0;
+}
+
+void SearchIndexImpl::insertCard(const SearchableCard& card, bool deferringTermList) {
+  removeCard(card.id(), true);
+
+  const Slot slot = takeSlot();
+  cards_[slot] = card;
+  // A negative count is damage, not a record of use: it counts as no use.
+  const double uses = static_cast<double>(std::max<std::int64_t>(card.useCount(), 0));
+  boosts_[slot] = Boosts{1.0 + std::min(uses / 50.0, 0.5), card.lastUsedAt()};
+  slotsByID_.insert(hashOf(card.id()), slot,
+                    [this](Slot other) { return hashOf(cards_[other]->id()); });
+  if (!isASCII(card.title())) {
+    std::string composed = text::nfc(card.title());
+    if (composed != card.title()) composedTitles_.emplace(slot, std::move(composed));
+  }
+
+  // Each occurrence as (term << 8 | field bit); sorting folds repeats into one posting.
+  std::vector<std::uint64_t> occurrences;
+  occurrences.reserve(128);
+  forEachIndexedText(card, [&](std::string_view text, SearchField field) {
+    SearchTokenizer::forEachTerm(text, [&](std::string_view term) {
+      occurrences.push_back(std::uint64_t{terms_.intern(term)} << 8 | fieldBit(field));
+    });
+  });
+  std::sort(occurrences.begin(), occurrences.end());
+  for (std::size_t i = 0; i < occurrences.size();) {
+    const auto term = static_cast<TermID>(occurrences[i] >> 8);
+    unsigned fields = 0;
+    for (; i < occurrences.size() && (occurrences[i] >> 8) == term; ++i) {
+      fields |= static_cast<unsigned>(occurrences[i] & 0xFF);
+    }
+    terms_.add(term, slot, fields);
+  }
+
+  if (!deferringTermList) terms_.refreshSortedList();
+}
+
+void SearchIndexImpl::removeCard(const UUID& id, bool deferringTermList) {
+  const auto slot = slotOf(id);
+  if (!slot) return;
+  // Splitting is pure, so the card's texts give back exactly the terms it was listed under,
+  // each counted once however often the card holds it.
+  std::vector<TermID> held;
+  forEachIndexedText(*cards_[*slot], [&](std::string_view text, SearchField) {
+    SearchTokenizer::forEachTerm(text, [&](std::string_view term) {
+      if (const auto termID = terms_.find(term)) held.push_back(*termID);
+    });
+  });
+  std::sort(held.begin(), held.end());
+  held.erase(std::unique(held.begin(), held.end()), held.end());
+  for (const TermID termID : held) terms_.release(termID);
+  slotsByID_.erase(hashOf(id), [&](Slot other) { return other == *slot; });
+  cards_[*slot].reset();
+  composedTitles_.erase(*slot);
+  // Empty slots cost their postings' room and a skip in queries: once they are as many as the
+  // cards (and not few), one pass drops them all, so each removal pays a bounded share.
+  if (++emptySlots_ >= minimumRenumbering && emptySlots_ >= slotsByID_.size()) renumberSlots();
+  if (!deferringTermList) terms_.refreshSortedList();
+}
+
+std::string_view SearchIndexImpl::orderTitle(Slot slot) const {
+  if (!composedTitles_.empty()) {
+    const auto composed = composedTitles_.find(slot);
+    if (composed != composedTitles_.end()) return composed->second;
+  }
+  return cards_[slot]->title();
+}
+
+std::size_t SearchIndexImpl::memoryUsage() const {
+  std::size_t bytes = terms_.memoryUsage() + slotsByID_.memoryUsage() +
+                      cards_.capacity() * sizeof(std::optional<SearchableCard>) +
+                      boosts_.capacity() * sizeof(Boosts);
+  for (const auto& [slot, title] : composedTitles_) {
+    bytes += sizeof(Slot) + sizeof(std::string) + 2 * sizeof(void*) + title.capacity();
+  }
+  return bytes + composedTitles_.bucket_count() * sizeof(void*);
+}
+
+}  // namespace kelvo

@@ -1,0 +1,73 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "core/search/SearchableCard.hpp"
+#include "core/search/internal/SearchIDBuckets.hpp"
+#include "core/search/internal/SearchTermTable.hpp"
+#include "platform/foundation/Clock.hpp"
+#include "platform/foundation/Date.hpp"
+#include "platform/foundation/UUID.hpp"
+
+namespace kelvo {
+
+/// What a `SearchIndex` holds, and its upkeep as cards come and go. Queries read it through
+/// `SearchQuery`.
+class SearchIndexImpl {
+ public:
+  using Slot = SearchTermTable::Slot;
+  using TermID = SearchTermTable::TermID;
+
+  /// The most a card's use (1.5) and recency (1.3) can multiply its text score by.
+  static constexpr double greatestBoost = 1.5 * 1.3;
+
+  // What scoring reads of each card, kept beside the slots so that scoring many candidates
+  // does not chase every card's record.
+  struct Boosts {
+    double use = 1;
+    std::optional<Date> lastUsedAt;
+  };
+
+  explicit SearchIndexImpl(const Clock& clock) : clock_(&clock) {}
+
+  void insert(std::span<const SearchableCard> cards);
+  void insertCard(const SearchableCard& card, bool deferringTermList);
+  void removeCard(const UUID& id, bool deferringTermList);
+
+  std::size_t cardCount() const { return slotsByID_.size(); }
+  std::size_t memoryUsage() const;
+
+  const SearchTermTable& terms() const { return terms_; }
+  /// Slots in use and free alike; a free slot holds no card.
+  std::size_t slotCount() const { return cards_.size(); }
+  const std::optional<SearchableCard>& card(Slot slot) const { return cards_[slot]; }
+  const Boosts& boosts(Slot slot) const { return boosts_[slot]; }
+  /// The title ties sort by: its composed form.
+  std::string_view orderTitle(Slot slot) const;
+  const Clock& clock() const { return *clock_; }
+
+ private:
+  std::optional<Slot> slotOf(const UUID& id) const;
+  Slot takeSlot();
+  void renumberSlots();
+
+  SearchTermTable terms_;
+  // Cards by slot. A card always takes a new slot at the end, so its postings are appended; the
+  // slot of a card that left stays empty (its postings skipped) until enough of them are
+  // dropped at once. A card's terms are not kept: taking it out splits its texts again.
+  std::vector<std::optional<SearchableCard>> cards_;
+  std::vector<Boosts> boosts_;
+  std::size_t emptySlots_ = 0;
+  SearchIDBuckets slotsByID_;
+  // Titles whose composed form differs from the text given: ties sort by the composed form.
+  std::unordered_map<Slot, std::string> composedTitles_;
+  const Clock* clock_;
+};
+
+}  // namespace kelvo

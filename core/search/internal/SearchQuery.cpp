@@ -1,0 +1,418 @@
+#include "core/search/internal/SearchQuery.hpp"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstring>
+#include <functional>
+#include <optional>
+#include <span>
+#include <string_view>
+#include <unordered_map>
+#include <utility>
+
+#include "core/search/SearchField.hpp"
+#include "platform/foundation/Text.hpp"
+
+namespace kelvo {
+namespace {
+
+using Posting = SearchTermTable::Posting;
+using Slot = SearchTermTable::Slot;
+
+// A hit byte: the fields of the card that matched (low six bits) and whether the card holds
+// the query term itself rather than only longer words beginning with it.
+constexpr std::uint8_t exactBit = 1u << 6;
+constexpr double prefixExactness = 0.6;
+
+// The greatest weight among the fields of each six-bit set: within one query term only the
+// best field counts.
+constexpr std::array<double, 64> bestWeights = [] {
+  std::array<double, 64> table{};
+  for (unsigned mask = 0; mask < 64; ++mask) {
+    double best = 0;
+    for (unsigned bit = 0; bit < 6; ++bit) {
+      if ((mask >> bit & 1u) != 0) best = std::max(best, weight(static_cast<SearchField>(bit)));
+    }
+    table[mask] = mask == 0 ? 1.0 : best;
+  }
+  return table;
+}();
+
+std::uint8_t hitOf(Posting posting, bool exact) {
+  return static_cast<std::uint8_t>(SearchTermTable::fieldsOf(posting) | (exact ? exactBit : 0));
+}
+
+// The first position at or after `from` whose value is not below `key`, galloping forward:
+// the keys come in ascending order, so each search starts where the last one ended.
+template <class T>
+std::size_t seek(std::span<const T> values, std::size_t from, T key) {
+  std::size_t step = 1;
+  std::size_t high = from;
+  while (high < values.size() && values[high] < key) {
+    from = high + 1;
+    high += step;
+    step *= 2;
+  }
+  high = std::min(high, values.size());
+  return static_cast<std::size_t>(
+      std::lower_bound(values.begin() + from, values.begin() + high, key) - values.begin());
+}
+
+// Whether `term`, which begins with the bytes of `query`, also begins with it character by
+// character: the query must end on a character boundary of the term.
+bool endsOnCharacter(std::string_view term, std::string_view query) {
+  if (term.size() == query.size()) return true;
+  const auto next = static_cast<unsigned char>(term[query.size()]);
+  const auto last = static_cast<unsigned char>(query.back());
+  if (next < 0x80 && last < 0x80) return true;
+  return text::prefix(term, text::characterCount(query)) == query;
+}
+
+}  // namespace
+
+// The cards of one query term, ascending by slot, with exactness per hit when `exact` is set
+// and the same for all otherwise.
+struct SearchQuery::HitList {
+  std::span<const Posting> postings;
+  const std::uint8_t* exact = nullptr;
+  bool allExact = true;
+  std::size_t term = 0;  // position in the query
+
+  std::uint8_t hitAt(std::size_t i) const {
+    return hitOf(postings[i], exact != nullptr ? exact[i] != 0 : allExact);
+  }
+};
+
+// The cards still in the running, ascending, with one hit byte per query term each.
+struct SearchQuery::Candidates {
+  std::vector<Slot> slots;
+  std::vector<std::uint8_t> hits;
+  std::size_t width = 0;
+
+  std::uint8_t* hitsOf(std::size_t c) { return &hits[c * width]; }
+
+  // Moves candidate `from` to position `to` (not after it) while narrowing down.
+  void move(std::size_t from, std::size_t to) {
+    slots[to] = slots[from];
+    if (to != from) std::memcpy(hitsOf(to), hitsOf(from), width);
+  }
+  void truncate(std::size_t count) {
+    slots.resize(count);
+    hits.resize(count * width);
+  }
+};
+
+struct SearchQuery::Scored {
+  double score;
+  Slot slot;
+  std::uint8_t fields;
+};
+
+namespace {
+
+SearchQuery::Candidates startFrom(const SearchQuery::HitList& driver, std::size_t width) {
+  SearchQuery::Candidates candidates;
+  candidates.width = width;
+  candidates.slots.reserve(driver.postings.size());
+  candidates.hits.assign(driver.postings.size() * width, 0);
+  for (std::size_t i = 0; i < driver.postings.size(); ++i) {
+    candidates.slots.push_back(SearchTermTable::slotOf(driver.postings[i]));
+    candidates.hitsOf(i)[driver.term] = driver.hitAt(i);
+  }
+  return candidates;
+}
+
+// Keeps the candidates that `list` holds, noting its hit for each.
+void narrow(SearchQuery::Candidates& candidates, const SearchQuery::HitList& list) {
+  std::size_t kept = 0;
+  std::size_t at = 0;
+  for (std::size_t c = 0; c < candidates.slots.size(); ++c) {
+    at = seek(list.postings, at, SearchTermTable::posting(candidates.slots[c], 0));
+    if (at == list.postings.size()) break;
+    if (SearchTermTable::slotOf(list.postings[at]) != candidates.slots[c]) continue;
+    candidates.move(c, kept);
+    candidates.hitsOf(kept)[list.term] = list.hitAt(at);
+    ++kept;
+  }
+  candidates.truncate(kept);
+}
+
+}  // namespace
+
+SearchQuery::SearchQuery(const SearchIndexImpl& index, std::vector<std::string> queryTerms)
+    : index_(index), terms_(index.terms()), queryTerms_(std::move(queryTerms)) {}
+
+SearchQuery::~SearchQuery() = default;
+
+std::vector<SearchResult> SearchQuery::run(std::uint64_t limit) {
+  if (queryTerms_.empty()) return {};
+  if (!lookUpWholeTerms() || !findPrefixTerms()) return {};
+  planPrefixTerms();
+  Candidates candidates = intersect();
+  if (plan_ == PrefixPlan::table) keepTableHits(candidates);
+  if (plan_ == PrefixPlan::probe) probePrefixTerms(candidates);
+  if (candidates.slots.empty()) return {};
+  std::vector<Scored> scored = scoreText(candidates);
+  keepThoseThatCanRank(scored, limit);
+  applyBoosts(scored);
+  return best(scored, limit);
+}
+
+// Every term but the last must be held whole. A repeated term is looked up once and counted as
+// often as it occurs, so a long query costs no more than its distinct words.
+bool SearchQuery::lookUpWholeTerms() {
+  const std::size_t lastQueryTerm = queryTerms_.size() - 1;
+  std::unordered_map<std::string_view, std::size_t> distinct;
+  for (std::size_t i = 0; i < lastQueryTerm; ++i) {
+    const auto [seen, isNew] = distinct.try_emplace(queryTerms_[i], lists_.size());
+    if (!isNew) {
+      ++occurrences_[seen->second];
+      continue;
+    }
+    const auto id = terms_.find(queryTerms_[i]);
+    if (!id) return false;
+    lists_.push_back(HitList{terms_.postings(*id), nullptr, true, lists_.size()});
+    occurrences_.push_back(1);
+    smallestExact_ = std::min(smallestExact_, lists_.back().postings.size());
+  }
+  // Hit bytes per candidate: one for each distinct whole term, then one for the last term.
+  lastTerm_ = lists_.size();
+  return true;
+}
+
+// The last term: every indexed term that begins with it. Those that begin with its bytes sit
+// together in the sorted list; of them, only those that also begin with it character by
+// character count ("क" does not begin "कि", whose first character is "कि").
+bool SearchQuery::findPrefixTerms() {
+  const std::string& last = queryTerms_.back();
+  const auto [first, end] = terms_.prefixRange(last);
+  prefixTerms_.reserve(end - first);
+  for (std::size_t p = first; p < end; ++p) {
+    const TermID id = terms_.sortedAt(p);
+    if (!endsOnCharacter(terms_.text(id), last)) continue;
+    prefixTerms_.push_back(id);
+    prefixPostings_ += terms_.postings(id).size();
+  }
+  return !prefixTerms_.empty();
+}
+
+bool SearchQuery::isExact(TermID id) const {
+  return terms_.text(id).size() == queryTerms_.back().size();
+}
+
+// Several words may begin with the last term. A short union of their lists is merged into one
+// list, which may then lead; a long one is either laid out as a table over all slots, which the
+// candidates are looked up in, or, when the candidates are few, each word's list is matched
+// against them.
+void SearchQuery::planPrefixTerms() {
+  if (prefixTerms_.size() > 1 && lastTerm_ > 0 && prefixPostings_ >= smallestExact_) {
+    std::size_t probeCost = 0;
+    for (const TermID id : prefixTerms_) {
+      probeCost += std::min(terms_.postings(id).size(), smallestExact_);
+    }
+    plan_ = probeCost * 4 < prefixPostings_ ? PrefixPlan::probe : PrefixPlan::table;
+  }
+  if (prefixTerms_.size() == 1) {
+    const TermID id = prefixTerms_.front();
+    lists_.push_back(HitList{terms_.postings(id), nullptr, isExact(id), lastTerm_});
+  } else if (plan_ == PrefixPlan::list) {
+    mergePrefixHits();
+    lists_.push_back(HitList{merged_, mergedExact_.data(), false, lastTerm_});
+  } else if (plan_ == PrefixPlan::table) {
+    table_ = prefixTable();
+  }
+}
+
+// Candidates start from the smallest list and are narrowed by the others.
+SearchQuery::Candidates SearchQuery::intersect() const {
+  std::vector<const HitList*> bySize;
+  bySize.reserve(lists_.size());
+  for (const HitList& list : lists_) bySize.push_back(&list);
+  std::stable_sort(bySize.begin(), bySize.end(), [](const HitList* a, const HitList* b) {
+    return a->postings.size() < b->postings.size();
+  });
+  Candidates candidates = startFrom(*bySize.front(), lastTerm_ + 1);
+  for (std::size_t l = 1; l < bySize.size() && !candidates.slots.empty(); ++l) {
+    narrow(candidates, *bySize[l]);
+  }
+  return candidates;
+}
+
+void SearchQuery::keepTableHits(Candidates& candidates) const {
+  std::size_t kept = 0;
+  for (std::size_t c = 0; c < candidates.slots.size(); ++c) {
+    const std::uint8_t hit = table_[candidates.slots[c]];
+    if (hit == 0) continue;
+    candidates.move(c, kept);
+    candidates.hitsOf(kept++)[lastTerm_] = hit & (exactBit | SearchTermTable::fieldMask);
+  }
+  candidates.truncate(kept);
+}
+
+void SearchQuery::probePrefixTerms(Candidates& candidates) const {
+  const std::span<const Slot> slots = candidates.slots;
+  for (const TermID id : prefixTerms_) {
+    const auto postings = terms_.postings(id);
+    const bool exact = isExact(id);
+    // Walk the shorter of the two lists, galloping through the longer.
+    if (postings.size() < slots.size()) {
+      std::size_t at = 0;
+      for (const Posting posting : postings) {
+        at = seek(slots, at, SearchTermTable::slotOf(posting));
+        if (at == slots.size()) break;
+        if (slots[at] == SearchTermTable::slotOf(posting)) {
+          candidates.hitsOf(at)[lastTerm_] |= hitOf(posting, exact);
+        }
+      }
+    } else {
+      std::size_t at = 0;
+      for (std::size_t c = 0; c < slots.size(); ++c) {
+        at = seek(postings, at, SearchTermTable::posting(slots[c], 0));
+        if (at == postings.size()) break;
+        if (SearchTermTable::slotOf(postings[at]) == slots[c]) {
+          candidates.hitsOf(c)[lastTerm_] |= hitOf(postings[at], exact);
+        }
+      }
+    }
+  }
+  std::size_t kept = 0;
+  for (std::size_t c = 0; c < candidates.slots.size(); ++c) {
+    if (candidates.hitsOf(c)[lastTerm_] != 0) candidates.move(c, kept++);
+  }
+  candidates.truncate(kept);
+}
+
+// How well each card's fields match the words, before its use and recency are counted.
+std::vector<SearchQuery::Scored> SearchQuery::scoreText(Candidates& candidates) const {
+  std::vector<Scored> scored;
+  scored.reserve(candidates.slots.size());
+  for (std::size_t c = 0; c < candidates.slots.size(); ++c) {
+    const Slot slot = candidates.slots[c];
+    if (!index_.card(slot)) continue;
+    // Whole terms weigh whole numbers, whose sum is exact in any order; the last term's part
+    // comes last, as it does in the query.
+    double textScore = 0;
+    std::uint8_t fields = 0;
+    const std::uint8_t* hits = candidates.hitsOf(c);
+    for (std::size_t t = 0; t < lastTerm_; ++t) {
+      textScore +=
+          static_cast<double>(occurrences_[t]) * bestWeights[hits[t] & SearchTermTable::fieldMask];
+      fields |= hits[t] & SearchTermTable::fieldMask;
+    }
+    const std::uint8_t lastHit = hits[lastTerm_];
+    const double exactness = (lastHit & exactBit) != 0 ? 1.0 : prefixExactness;
+    textScore += exactness * bestWeights[lastHit & SearchTermTable::fieldMask];
+    fields |= lastHit & SearchTermTable::fieldMask;
+    scored.push_back(Scored{textScore, slot, fields});
+  }
+  return scored;
+}
+
+// Boosts only ever raise a score, by a bounded factor, so the `limit` best text scores set a
+// floor under the final ones: a card whose text score times the greatest boost stays below
+// the limit-th best text score can never rank, and need not be boosted.
+void SearchQuery::keepThoseThatCanRank(std::vector<Scored>& scored, std::uint64_t limit) const {
+  if (scored.size() <= limit) return;
+  std::vector<double> textScores;
+  textScores.reserve(scored.size());
+  for (const Scored& entry : scored) textScores.push_back(entry.score);
+  const auto kth = textScores.begin() + static_cast<std::ptrdiff_t>(limit - 1);
+  std::nth_element(textScores.begin(), kth, textScores.end(), std::greater<>());
+  // The bound leaves room for rounding in the products of the boosts.
+  const double floor = *kth / (SearchIndexImpl::greatestBoost * (1 + 1e-9));
+  std::erase_if(scored, [floor](const Scored& entry) { return entry.score < floor; });
+}
+
+void SearchQuery::applyBoosts(std::vector<Scored>& scored) const {
+  std::optional<Date> now;  // read once, when the first card with a last use needs it
+  for (Scored& entry : scored) {
+    const SearchIndexImpl::Boosts& boosts = index_.boosts(entry.slot);
+    double recencyBoost = 1.0;
+    if (boosts.lastUsedAt) {
+      if (!now) now = index_.clock().now();
+      const double days = (*now - *boosts.lastUsedAt) / 86'400.0;
+      recencyBoost = days >= 0 ? 1.0 + 0.3 * std::exp(-days / 14.0) : 1.3;
+    }
+    entry.score = entry.score * boosts.use * recencyBoost;
+  }
+}
+
+std::vector<SearchResult> SearchQuery::best(std::vector<Scored>& scored,
+                                            std::uint64_t limit) const {
+  const auto better = [this](const Scored& a, const Scored& b) {
+    if (a.score != b.score) return a.score > b.score;
+    const int order = index_.orderTitle(a.slot).compare(index_.orderTitle(b.slot));
+    if (order != 0) return order < 0;
+    return a.slot < b.slot;
+  };
+  const std::size_t count = std::min<std::size_t>(scored.size(), limit);
+  std::partial_sort(scored.begin(), scored.begin() + static_cast<std::ptrdiff_t>(count),
+                    scored.end(), better);
+
+  std::vector<SearchResult> results;
+  results.reserve(count);
+  for (std::size_t i = 0; i < count; ++i) {
+    SearchFields matched;
+    for (unsigned bit = 0; bit < 6; ++bit) {
+      if ((scored[i].fields >> bit & 1u) != 0) matched.insert(static_cast<SearchField>(bit));
+    }
+    results.push_back(
+        SearchResult{*index_.card(scored[i].slot), scored[i].score, std::move(matched)});
+  }
+  return results;
+}
+
+// One byte per slot: for each card holding a word that begins with the last term, its fields,
+// whether it holds the last term itself, and a presence bit.
+std::vector<std::uint8_t> SearchQuery::prefixTable() const {
+  constexpr std::uint8_t present = 0x80;
+  std::vector<std::uint8_t> table(index_.slotCount(), 0);
+  for (const TermID id : prefixTerms_) {
+    const bool exact = isExact(id);
+    for (const Posting posting : terms_.postings(id)) {
+      table[SearchTermTable::slotOf(posting)] |= hitOf(posting, exact) | present;
+    }
+  }
+  return table;
+}
+
+// Merges the lists of the words that begin with the last term into one list of cards, each with
+// the union of its fields and whether it holds the last term itself. A dense table serves when
+// the lists are long, a sort when they are short.
+void SearchQuery::mergePrefixHits() {
+  const std::size_t total = prefixPostings_;
+  const std::size_t slotCount = index_.slotCount();
+  merged_.reserve(std::min(total, slotCount));
+  mergedExact_.reserve(std::min(total, slotCount));
+  if (total * 16 >= slotCount) {
+    const std::vector<std::uint8_t> table = prefixTable();
+    for (Slot slot = 0; slot < table.size(); ++slot) {
+      const std::uint8_t hit = table[slot];
+      if (hit == 0) continue;
+      merged_.push_back(SearchTermTable::posting(slot, hit & SearchTermTable::fieldMask));
+      mergedExact_.push_back(hit & exactBit);
+    }
+    return;
+  }
+  std::vector<std::uint64_t> all;
+  all.reserve(total);
+  for (const TermID id : prefixTerms_) {
+    const std::uint8_t exactness = isExact(id) ? exactBit : std::uint8_t{0};
+    for (const Posting posting : terms_.postings(id)) {
+      all.push_back(std::uint64_t{SearchTermTable::slotOf(posting)} << 8 | hitOf(posting, false) |
+                    exactness);
+    }
+  }
+  std::sort(all.begin(), all.end());
+  for (std::size_t i = 0; i < all.size();) {
+    const std::uint64_t slot = all[i] >> 8;
+    std::uint8_t hit = 0;
+    for (; i < all.size() && (all[i] >> 8) == slot; ++i) hit |= static_cast<std::uint8_t>(all[i]);
+    merged_.push_back(
+        SearchTermTable::posting(static_cast<Slot>(slot), hit & SearchTermTable::fieldMask));
+    mergedExact_.push_back(hit & exactBit);
+  }
+}
+
+}  // namespace kelvo

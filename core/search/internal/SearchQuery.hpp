@@ -1,0 +1,69 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/search/SearchResult.hpp"
+#include "core/search/internal/SearchIndexImpl.hpp"
+#include "core/search/internal/SearchTermTable.hpp"
+
+namespace kelvo {
+
+/// One answer of a `SearchIndex`: look each term up, intersect the card sets starting from the
+/// smallest, score the survivors and keep the best. Every word but the last must be held
+/// whole; the last may begin a longer word. Lives for one query.
+class SearchQuery {
+ public:
+  SearchQuery(const SearchIndexImpl& index, std::vector<std::string> queryTerms);
+  ~SearchQuery();
+  SearchQuery(const SearchQuery&) = delete;
+  SearchQuery& operator=(const SearchQuery&) = delete;
+
+  /// At most `limit` results, best first.
+  std::vector<SearchResult> run(std::uint64_t limit);
+
+  // The cards of one query term, and the cards still in the running.
+  struct HitList;
+  struct Candidates;
+
+ private:
+  using Posting = SearchTermTable::Posting;
+  using Slot = SearchTermTable::Slot;
+  using TermID = SearchTermTable::TermID;
+  struct Scored;
+  // How the words that begin with the last term meet the candidates: merged into one list,
+  // laid out as a table over all slots, or each matched against the candidates.
+  enum class PrefixPlan { list, table, probe };
+
+  bool lookUpWholeTerms();
+  bool findPrefixTerms();
+  void planPrefixTerms();
+  Candidates intersect() const;
+  void keepTableHits(Candidates& candidates) const;
+  void probePrefixTerms(Candidates& candidates) const;
+  std::vector<Scored> scoreText(Candidates& candidates) const;
+  void keepThoseThatCanRank(std::vector<Scored>& scored, std::uint64_t limit) const;
+  void applyBoosts(std::vector<Scored>& scored) const;
+  std::vector<SearchResult> best(std::vector<Scored>& scored, std::uint64_t limit) const;
+  std::vector<std::uint8_t> prefixTable() const;
+  void mergePrefixHits();
+  bool isExact(TermID id) const;
+
+  const SearchIndexImpl& index_;
+  const SearchTermTable& terms_;
+  std::vector<std::string> queryTerms_;
+  std::vector<HitList> lists_;
+  std::vector<std::size_t> occurrences_;  // per distinct whole term
+  std::size_t smallestExact_ = SIZE_MAX;
+  std::size_t lastTerm_ = 0;  // the last term's position among the hit bytes
+  std::vector<TermID> prefixTerms_;
+  std::size_t prefixPostings_ = 0;
+  PrefixPlan plan_ = PrefixPlan::list;
+  std::vector<Posting> merged_;
+  std::vector<std::uint8_t> mergedExact_;
+  std::vector<std::uint8_t> table_;
+};
+
+}  // namespace kelvo

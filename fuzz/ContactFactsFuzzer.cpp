@@ -1,0 +1,69 @@
+// Splits the input into contact fields at 0x1F bytes and checks the facts, labels and summary
+// keep their limits and stay valid UTF-8 whatever the labels and values hold.
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/agenda/ContactSnapshot.hpp"
+#include "platform/foundation/Locale.hpp"
+#include "platform/foundation/Text.hpp"
+#include "platform/foundation/Utf.hpp"
+
+namespace {
+
+using kelvo::ContactSnapshot;
+
+void check(bool condition) {
+  if (!condition) std::abort();
+}
+
+void checkText(std::string_view text, std::size_t characterLimit) {
+  check(kelvo::isValidUtf8(text));
+  check(kelvo::text::characterCount(text) <= characterLimit);
+}
+
+std::vector<std::string> fields(std::string_view input) {
+  std::vector<std::string> result;
+  std::size_t start = 0;
+  while (start <= input.size() && result.size() < 64) {
+    const std::size_t end = std::min(input.find('\x1f', start), input.size());
+    result.push_back(kelvo::repairedUtf8(input.substr(start, end - start)));
+    start = end + 1;
+  }
+  return result;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size > 100'000) return 0;
+  kelvo::Locale::setCurrent(kelvo::Locale("en_US"));
+  const auto parts = fields(std::string_view(reinterpret_cast<const char*>(data), size));
+  ContactSnapshot contact{.id = "C", .formattedName = parts[0]};
+  for (std::size_t i = 1; i + 1 < parts.size(); i += 2) {
+    ContactSnapshot::LabeledValue entry{std::to_string(i), parts[i], parts[i + 1]};
+    auto& list = i % 8 == 1   ? contact.phoneNumbers
+                 : i % 8 == 3 ? contact.emailAddresses
+                 : i % 8 == 5 ? contact.postalAddresses
+                              : contact.urlAddresses;
+    list.push_back(entry);
+    for (const auto kind : {std::optional<kelvo::FactKind>(), std::optional(kelvo::FactKind::phone),
+                            std::optional(kelvo::FactKind::address)}) {
+      if (const auto label = ContactSnapshot::factLabel(parts[i], kind)) {
+        // Upper-casing may lengthen the first character ("ß" to "SS") by a few.
+        checkText(*label, ContactSnapshot::labelLimit + 3);
+      }
+    }
+  }
+  for (const auto& fact : contact.facts()) {
+    checkText(fact.value, kelvo::ContactFact::valueLimit);
+    checkText(fact.label, static_cast<std::size_t>(ContactSnapshot::labelLimit) + 3);
+    check(!fact.value.empty());
+  }
+  const std::string summary = contact.summaryPayload();
+  checkText(summary, ContactSnapshot::summaryLimit + 80);
+  checkText(contact.accessibilityLabel(), 1'000'000);
+  return 0;
+}

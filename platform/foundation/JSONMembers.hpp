@@ -1,0 +1,26 @@
+#pragma once
+
+#include <nlohmann/json.hpp>
+#include <string_view>
+
+#include "platform/foundation/JSON.hpp"
+
+namespace kelvo::json {
+
+/// The members of a top-level JSON object read one by one, for files that should lose no more
+/// than the damage itself: every member whose value was read whole before the first fault (text
+/// that is not JSON, a number beyond a double, bytes that are not UTF-8, nesting deeper than
+/// `maximumDepth`, the end of the text) is kept.
+///
+///   const MemberRead read = json::readMembers(text);
+///   if (!read.isWhole) keepTheDamagedFileAside();
+///   use(read.members);                          // always an object
+struct MemberRead {
+  Json members;
+  /// The text was one object and nothing else: `members` is all of it.
+  bool isWhole = false;
+};
+
+MemberRead readMembers(std::string_view text);
+
+}  // namespace kelvo::json

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <compare>
+#include <string>
+#include <string_view>
+
+namespace kelvo::text {
+
+// Comparison for people, through the collator of the current locale.
+
+/// Orders as the current locale sorts ("a" < "B" < "c"); case and diacritics still tell texts
+/// apart once everything else is equal.
+std::weak_ordering localizedCompare(std::string_view a, std::string_view b);
+/// As `localizedCompare`, with case ignored but diacritics not.
+std::weak_ordering localizedCaseInsensitiveCompare(std::string_view a, std::string_view b);
+/// A key whose byte order is the order of `localizedCaseInsensitiveCompare` (equal keys for
+/// texts that compare the same), for sorting many texts with one collation each.
+std::string localizedCaseInsensitiveSortKey(std::string_view text);
+
+}  // namespace kelvo::text

@@ -1,0 +1,159 @@
+#include "core/agenda/CalendarEventFormatter.hpp"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/foundation/Text.hpp"
+#include "tests/agenda/AgendaTestSupport.hpp"
+#include "tests/support/TestSupport.hpp"
+
+namespace kelvo {
+namespace {
+
+using testing::clock;
+
+class CalendarEventFormatterTest : public testing::NewYorkTest {
+ protected:
+  static CalendarEventSnapshot::Fields fields(Date start, Date end, bool allDay = false) {
+    return {.id = "e", .rawTitle = "Review", .start = start, .end = end, .isAllDay = allDay};
+  }
+  static CalendarEventSnapshot event(Date start, Date end, bool allDay = false) {
+    return CalendarEventSnapshot(fields(start, end, allDay));
+  }
+  const Date now = at(2025, 3, 12, 10);  // a Wednesday
+};
+
+TEST_F(CalendarEventFormatterTest, WhenForms) {
+  const CalendarEventFormatter formatter(calendar);
+  struct Case {
+    CalendarEventSnapshot event;
+    std::string expected;
+  };
+  const std::string nine = clock("9:00", "AM");
+  const std::vector<Case> cases{
+      {event(at(2025, 3, 12), at(2025, 3, 13), true), "All day · Wed, Mar 12"},
+      {event(at(2025, 3, 12), at(2025, 3, 15), true), "All day · 12 Wed – Fri, Mar 14"},
+      {event(at(2025, 3, 30), at(2025, 4, 2), true), "All day · Sun, Mar 30 – Tue, Apr 1"},
+      {event(at(2025, 3, 12, 22), at(2025, 3, 13)),
+       "Wed, Mar 12 " + clock("10:00", "PM") + " – Thu, Mar 13 " + clock("12:00", "AM")},
+      {event(at(2025, 3, 12, 9), at(2025, 3, 12, 10)),
+       "Wed, Mar 12, " + nine + " – " + clock("10:00", "AM")},
+      {event(at(2025, 3, 12, 9), at(2025, 3, 12, 9)), "Wed, Mar 12, " + nine},
+      {event(at(2025, 3, 12, 9), at(2025, 3, 12, 8)), "Wed, Mar 12, " + nine},
+      {event(at(2026, 1, 2, 9), at(2026, 1, 2, 9)), "Fri, Jan 2, 2026, " + nine},
+  };
+  for (const Case& c : cases) EXPECT_EQ(formatter.when(c.event, now), c.expected);
+  EXPECT_EQ(cases[0].event.displayEnd(calendar), at(2025, 3, 13) - 1);
+  EXPECT_FALSE(cases[0].event.spansMoreThanOneDay(calendar));
+  EXPECT_EQ(cases[6].event.end(), cases[6].event.start());
+
+  EXPECT_EQ(formatter.dayTitle(at(2025, 3, 12, 23), now), "Today");
+  EXPECT_EQ(formatter.dayTitle(at(2025, 3, 13), now), "Tomorrow");
+  EXPECT_EQ(formatter.dayTitle(at(2025, 3, 14), now), "Fri, Mar 14");
+
+  // The user's calendar may be another one, with its own years and locale.
+  const auto buddhist = Calendar::withIdentifier("buddhist", calendar.timeZone(), Locale("th_TH"));
+  ASSERT_TRUE(buddhist);
+  const CalendarEventFormatter thai(*buddhist);
+  EXPECT_NE(thai.when(cases[7].event, now).find("2569"), std::string::npos)
+      << thai.when(cases[7].event, now);
+  EXPECT_FALSE(Calendar::withIdentifier("lunar-ish", calendar.timeZone()));
+}
+
+TEST_F(CalendarEventFormatterTest, TimeZoneNoteAndUrgency) {
+  const CalendarEventFormatter formatter(calendar);
+  auto paris = fields(at(2025, 3, 12, 15), at(2025, 3, 12, 16));
+  paris.timeZoneIdentifier = "Europe/Paris";
+  EXPECT_EQ(formatter.timeZoneNote(CalendarEventSnapshot(paris)),
+            "Set for " + clock("8:00", "PM") + " Central European Time");
+  paris.isAllDay = true;
+  EXPECT_EQ(formatter.timeZoneNote(CalendarEventSnapshot(paris)), std::nullopt);
+  for (const char* same : {"America/Toronto", "America/New_York", "Nowhere/Atlantis"}) {
+    auto other = fields(at(2025, 3, 12, 15), at(2025, 3, 12, 16));
+    other.timeZoneIdentifier = same;
+    EXPECT_EQ(formatter.timeZoneNote(CalendarEventSnapshot(other)), std::nullopt) << same;
+  }
+
+  struct Case {
+    TimeInterval startsIn;
+    std::optional<std::string> expected;
+  };
+  const Case cases[] = {
+      {59.9, "Starting now"},   {60, "In 1 minute"},    {119.9, "In 1 minute"},
+      {3599, "In 59 minutes"}, {3600, std::nullopt}, {1e300, std::nullopt},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(formatter.urgency(event(now + c.startsIn, now + 1e6), now), c.expected)
+        << c.startsIn;
+  }
+  EXPECT_EQ(formatter.urgency(event(now - 60, now + 3600), now),
+            "On now, until " + clock("11:00", "AM"));
+  EXPECT_EQ(formatter.urgency(event(now - 60, now + 3600, true), now), "Today");
+  EXPECT_EQ(formatter.urgency(event(now - 60, now), now), std::nullopt);
+}
+
+TEST_F(CalendarEventFormatterTest, SnapshotValues) {
+  auto f = fields(Date(12.5), Date(60));
+  f.rawTitle = " \n\t";
+  f.attendees = {" Ann ", "ann", "", "Bob"};
+  const CalendarEventSnapshot blank(f);
+  EXPECT_EQ(blank.displayTitle(), "Untitled event");
+  EXPECT_FALSE(blank.hasTitle());
+  EXPECT_EQ(blank.namedAttendees(), (std::vector<std::string>{"Ann", "Bob"}));
+  EXPECT_EQ(blank.attendeeSummary(), "Ann, Bob");
+  EXPECT_EQ(blank.minutesUntilStart(Date(0)), 0);
+  EXPECT_EQ(blank.minutesUntilStart(Date(12.5)), std::nullopt);
+
+  using S = CalendarEventSnapshot;
+  EXPECT_EQ(S::occurrenceID("EV-1", Date(12.5), Date(60), "x"), "EV-1#12.5");
+  EXPECT_EQ(S::occurrenceID("EV-1", Date(-86'400), Date(0), "x"), "EV-1#-86400.0");
+  EXPECT_EQ(S::occurrenceID("", Date(0), Date(3600), " Lunch "), "anon#0.0#3600.0#Lunch");
+  EXPECT_EQ(S::occurrenceID(std::nullopt, Date(1e17), Date(-0.0), "  "), "anon#1e+17#-0.0#");
+
+  std::vector<std::string> names;
+  for (char c = 'A'; c < 'A' + 13; ++c) names.push_back(std::string("Guest ") + c);
+  f.attendees = names;
+  const std::string summary = *S(f).attendeeSummary();
+  EXPECT_TRUE(summary.ends_with(", Guest L +1 more")) << summary;
+}
+
+TEST_F(CalendarEventFormatterTest, CardTexts) {
+  const CalendarEventFormatter formatter(calendar);
+  const CalendarEventSnapshot plain = event(at(2025, 3, 12, 9), at(2025, 3, 12, 10));
+  const std::string when = formatter.when(plain, now);
+  EXPECT_EQ(formatter.cardPayload(plain, now), "Review\n" + when);
+  EXPECT_EQ(formatter.cardPreview(plain, now), when);
+
+  auto full = fields(at(2025, 3, 12, 15), at(2025, 3, 12, 16));
+  full.rawTitle = std::string(1000, 'T');
+  full.timeZoneIdentifier = "Europe/Paris";
+  full.location = " Room 4 ";
+  full.attendees = {"Ann"};
+  full.isRecurring = true;
+  full.calendarTitle = "Work";
+  std::string accents;
+  for (int i = 0; i < 19'000; ++i) accents += "e\u0301";
+  full.notes = "\n" + accents + "\n";
+  const CalendarEventSnapshot rich(full);
+  EXPECT_EQ(rich.trimmedNotes(), accents);
+  EXPECT_EQ(formatter.cardTitle(rich), std::string(120, 'T'));
+  const std::string payload = formatter.cardPayload(rich, now);
+  const std::string head = std::string(1000, 'T') + "\n" + formatter.when(rich, now) +
+                           "\nSet for " + clock("8:00", "PM") +
+                           " Central European Time\nRoom 4\nWith Ann\nRepeats\nCalendar: Work\n\n";
+  EXPECT_EQ(payload.substr(0, head.size()), head);
+  EXPECT_EQ(text::characterCount(payload), 20'000u);
+  EXPECT_EQ(formatter.cardPreview(rich, now), formatter.when(rich, now) + " · Room 4");
+  EXPECT_EQ(formatter.accessibilityLabel(event(now + 120, now + 600), now),
+            "Review, Wed, Mar 12, " + clock("10:02", "AM") + " – " + clock("10:10", "AM") +
+                ", In 2 minutes");
+
+  full.notes = accents + "e";
+  const std::string cut = *CalendarEventSnapshot(full).trimmedNotes();
+  EXPECT_EQ(cut, accents + "\n\n[Notes were longer than a card can hold, so they stop here.]");
+}
+
+}  // namespace
+}  // namespace kelvo

@@ -1,0 +1,162 @@
+#include "core/agenda/ContactSnapshot.hpp"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/foundation/Text.hpp"
+
+namespace kelvo {
+namespace {
+
+using Value = ContactSnapshot::LabeledValue;
+
+std::vector<std::string> ids(const std::vector<ContactFact>& facts) {
+  std::vector<std::string> result;
+  for (const auto& fact : facts) result.push_back(fact.id);
+  return result;
+}
+
+TEST(ContactSnapshotTest, DisplayNamesAndSubtitles) {
+  struct Case {
+    ContactSnapshot contact;
+    std::string name;
+    bool hasName;
+  };
+  const std::vector<Case> cases{
+      {{.id = "a", .formattedName = " Ann Lee ", .nickname = "Annie"}, "Ann Lee", true},
+      {{.id = "b", .formattedName = "  ", .nickname = "Annie"}, "Annie", true},
+      {{.id = "c", .organizationName = "Blue Harbour"}, "Blue Harbour", true},
+      {{.id = "d", .phoneNumbers = {{"p", "mobile", " 555 0100 "}},
+        .emailAddresses = {{"e", {}, "a@b.example"}}},
+       "555 0100", false},
+      {{.id = "e", .emailAddresses = {{"e", {}, "a@b.example"}}}, "a@b.example", false},
+      {{.id = "f", .phoneNumbers = {{"p", {}, "  "}}, .emailAddresses = {{"e", {}, "a@b.example"}}},
+       "Unnamed contact", false},
+      {{.id = "g"}, "Unnamed contact", false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(c.contact.displayName(), c.name) << c.contact.id;
+    EXPECT_EQ(c.contact.hasName(), c.hasName) << c.contact.id;
+  }
+  EXPECT_EQ(cases[4].contact.accessibilityLabel(), "Contact with no name, 1 field to keep");
+
+  const ContactSnapshot same{.id = "s", .formattedName = "Blue Harbour",
+                             .organizationName = "Blue Harbour", .jobTitle = " Owner "};
+  EXPECT_EQ(same.subtitle(), "Owner");
+  const ContactSnapshot cased{.id = "s", .formattedName = "Blue Harbour",
+                              .organizationName = "BLUE HARBOUR", .jobTitle = "Owner"};
+  EXPECT_EQ(cased.subtitle(), "BLUE HARBOUR · Owner");
+  EXPECT_EQ(ids(cased.facts()), (std::vector<std::string>{"s-name", "s-title"}));
+  EXPECT_EQ(cased.accessibilityLabel(), "Blue Harbour, BLUE HARBOUR · Owner, 2 fields to keep");
+  EXPECT_EQ(ContactSnapshot{.id = "x"}.subtitle(), std::nullopt);
+}
+
+TEST(ContactSnapshotTest, FactLabels) {
+  using K = FactKind;
+  const std::string sixty(60, 'x');
+  // Twenty "a" CR LF runs: 40 characters that grow to 60 once each line feed is a space.
+  std::string crlf;
+  std::string cut;
+  for (int i = 0; i < 20; ++i) crlf += "a\r\n";
+  for (int i = 0; i < 13; ++i) cut += "a\r ";
+  cut += "a";
+  struct Case {
+    std::optional<std::string> raw;
+    std::optional<FactKind> kind;
+    std::optional<std::string> expected;
+  };
+  const std::vector<Case> cases{
+      {"work", K::phone, "Work phone"},
+      {"Home Fax", K::phone, "Home Fax"},
+      {"mobile", K::phone, "Mobile"},
+      {"Work Phone", K::phone, "Work Phone"},
+      {"iPad", K::phone, "iPad phone"},
+      {"iPhone", K::email, "iPhone"},
+      {std::nullopt, K::phone, "Phone"},
+      {" \n", K::address, "Address"},
+      {"home\nwork", K::email, "Home work email"},
+      {crlf, std::nullopt, "A\r " + cut.substr(3)},
+      {sixty, K::phone, "X" + std::string(33, 'x') + " phone"},
+      {sixty, K::custom, "X" + std::string(39, 'x')},
+      {sixty, std::nullopt, "X" + std::string(39, 'x')},
+      {"éclair", std::nullopt, "Éclair"},
+      {"ǆemal", std::nullopt, "Ǆemal"},
+      {"", std::nullopt, std::nullopt},
+      {"", K::iban, "IBAN"},
+      {"", K::idNumber, "ID number"},
+  };
+  for (const Case& c : cases) {
+    const auto label = ContactSnapshot::factLabel(c.raw, c.kind);
+    EXPECT_EQ(label, c.expected) << c.raw.value_or("<none>");
+    EXPECT_LE(text::characterCount(label.value_or("")), 40u);
+  }
+}
+
+TEST(ContactSnapshotTest, FactsInOrderWithoutRepeats) {
+  const ContactSnapshot contact{
+      .id = "C",
+      .formattedName = "Ann Lee",
+      .organizationName = "ann lee",
+      .jobTitle = "Pilot",
+      .phoneNumbers = {{"p1", "work", "555 0100"}, {"p2", {}, " "}, {"p3", "home", "5550100"}},
+      .emailAddresses = {{"e1", {}, "Ann@Example.com"}, {"e2", "work", "ann@example.com"}},
+      .postalAddresses = {{"a1", "home", "1 Main St\nSpringfield\nUSA"}},
+      .urlAddresses = {{"u1", {}, "https://ann.example"}},
+  };
+  const auto facts = contact.facts();
+  EXPECT_EQ(ids(facts), (std::vector<std::string>{"C-name", "C-title", "C-email-e1", "C-phone-p1",
+                                                  "C-phone-p3", "C-address-a1", "C-url-u1"}));
+  EXPECT_EQ(facts[2], (ContactFact{"C-email-e1", FactKind::email, "Email", "Ann@Example.com"}));
+  EXPECT_EQ(facts[3].label, "Work phone");
+  EXPECT_EQ(facts[5].value, "1 Main St\nSpringfield\nUSA");
+  EXPECT_EQ(facts[6].label, "Website");
+  EXPECT_EQ(facts[1].cardTitle("Ann Lee"), "Job title — Ann Lee");
+
+  ContactSnapshot big{.id = "B", .formattedName = "Big"};
+  big.emailAddresses.push_back({"long", {}, std::string(25'000, 'v')});
+  for (int i = 0; i < 24; ++i) {
+    big.phoneNumbers.push_back({std::to_string(i), {}, "555 01" + std::to_string(10 + i)});
+  }
+  ASSERT_EQ(big.facts().size(), 26u);
+  EXPECT_EQ(big.facts()[1].value.size(), 20'000u);
+  EXPECT_EQ(big.displayedFacts().size(), 24u);
+  EXPECT_EQ(big.factsTruncationNotice(),
+            "    This contact has 26 fields Kelvo can keep. The first 24     are shown; open it in "
+            "Contacts to reach the rest.");
+  EXPECT_EQ(big.factsTruncationNotice(26), std::nullopt);
+  const ContactSnapshot named{.id = "n", .formattedName = "N"};
+  EXPECT_EQ(named.factsTruncationNotice(), std::nullopt);
+}
+
+TEST(ContactSnapshotTest, SummaryPayload) {
+  const ContactSnapshot contact{
+      .id = "C",
+      .formattedName = "Ann Lee",
+      .jobTitle = "Pilot",
+      .phoneNumbers = {{"p1", "mobile", "555 0100"}, {"p2", "home", " "}},
+      .emailAddresses = {{"e1", {}, "ann@example.com"}},
+      .postalAddresses = {{"a1", "home", "1 Main St\nSpringfield\nUSA"}},
+      .urlAddresses = {{"u1", {}, "https://ann.example"}},
+  };
+  EXPECT_EQ(contact.summaryPayload(),
+            "Pilot\n\nPhone\nMobile: 555 0100\n\nEmail\nEmail: ann@example.com\n\nAddress\n"
+            "Home address: 1 Main St\n    Springfield\n    USA\n\nWeb\nWeb: https://ann.example");
+  const ContactSnapshot named{.id = "n", .formattedName = "N"};
+  EXPECT_EQ(named.summaryPayload(), "");
+
+  // "Phone\nWork phone: " is 18 characters; the value fills the summary to the limit.
+  const auto sized = [](std::size_t characters) {
+    return ContactSnapshot{.id = "s",
+                           .phoneNumbers = {{"p", "work", std::string(characters - 18, '5')}}};
+  };
+  EXPECT_EQ(text::characterCount(sized(19'800).summaryPayload()), 19'800u);
+  const std::string cut = sized(19'801).summaryPayload();
+  EXPECT_EQ(cut.substr(0, 19'800), sized(19'800).summaryPayload());
+  EXPECT_EQ(cut.substr(19'800),
+            "\n\n[This contact had more fields than a card can hold, so they stop here.]");
+}
+
+}  // namespace
+}  // namespace kelvo

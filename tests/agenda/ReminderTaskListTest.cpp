@@ -1,0 +1,149 @@
+#include "core/agenda/ReminderTaskList.hpp"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "tests/agenda/AgendaTestSupport.hpp"
+#include "platform/foundation/Text.hpp"
+#include "tests/support/TestSupport.hpp"
+
+namespace kelvo {
+namespace {
+
+using P = ReminderPriority;
+using B = ReminderTaskBucket;
+using Tasks = std::vector<ReminderTaskSnapshot>;
+
+class ReminderTaskListTest : public testing::NewYorkTest {
+ protected:
+  ReminderTaskSnapshot task(std::string id, std::optional<ReminderDue> due,
+                            P priority = P::none, std::string title = "Task") const {
+    return {.id = std::move(id), .rawTitle = std::move(title), .due = due, .priority = priority};
+  }
+  static ReminderDue timed(Date date) { return {date, true}; }
+  static ReminderDue allDay(Date date) { return {date, false}; }
+  static std::vector<std::string> ids(const Tasks& tasks) {
+    std::vector<std::string> result;
+    for (const auto& t : tasks) result.push_back(t.id);
+    return result;
+  }
+  const Date now = at(2025, 3, 12, 14);
+};
+
+TEST_F(ReminderTaskListTest, SnapshotValues) {
+  const std::pair<std::int64_t, P> priorities[] = {
+      {2, P::high}, {3, P::high}, {5, P::medium}, {7, P::low}, {8, P::low}, {11, P::none},
+      {-5, P::none}, {0, P::none}, {std::numeric_limits<std::int64_t>::max(), P::none},
+      {std::numeric_limits<std::int64_t>::min(), P::none}};
+  for (const auto& [value, level] : priorities) EXPECT_EQ(reminderPriorityFrom(value), level);
+  EXPECT_EQ(marker(P::none), std::nullopt);
+  EXPECT_EQ(marker(P::high), "!!!");
+  EXPECT_EQ(marker(P::low), "!");
+  EXPECT_EQ(displayName(P::none), std::nullopt);
+  EXPECT_EQ(displayName(P::medium), "Medium priority");
+  EXPECT_EQ(fromRawValue<P>("High"), std::nullopt);
+
+  // 2 November 2025 lasts 25 hours; an all-day task due then is overdue from the next midnight.
+  const ReminderTaskSnapshot autumn = task("a", allDay(at(2025, 11, 2, 12)));
+  EXPECT_FALSE(autumn.isOverdue(at(2025, 11, 3) - 1, calendar));
+  EXPECT_TRUE(autumn.isOverdue(at(2025, 11, 3), calendar));
+  EXPECT_EQ(autumn.due->deadline(calendar) - at(2025, 11, 2), 25 * 3600.0);
+  EXPECT_TRUE(task("t", timed(now)).isOverdue(now, calendar));
+  EXPECT_FALSE(task("t", timed(now + 1)).isOverdue(now, calendar));
+  ReminderTaskSnapshot done = task("d", timed(at(2024, 3, 12)));
+  done.isCompleted = true;
+  EXPECT_FALSE(done.isOverdue(now, calendar));
+
+  EXPECT_EQ(ReminderDue::resolve(DateComponents{.year = 2025, .month = 3, .day = 12, .minute = 30},
+                                 calendar),
+            (ReminderDue{at(2025, 3, 12, 0, 30), false}));
+  EXPECT_EQ(ReminderDue::resolve(DateComponents{.year = 2025, .month = 3, .day = 12, .hour = 9},
+                                 calendar),
+            (ReminderDue{at(2025, 3, 12, 9), true}));
+  EXPECT_EQ(ReminderDue::resolve(DateComponents{.year = 2025, .month = 2, .day = 30}, calendar),
+            std::nullopt);
+  EXPECT_EQ(ReminderDue::resolve(DateComponents{.month = 2, .day = 3}, calendar), std::nullopt);
+  EXPECT_EQ(ReminderDue::resolve(std::nullopt, calendar), std::nullopt);
+
+  ReminderTaskSnapshot linked = task("l", std::nullopt, P::none, " \n ");
+  EXPECT_EQ(linked.displayTitle(), "Untitled reminder");
+  EXPECT_FALSE(linked.hasTitle());
+  for (const char* text : {"x:word", " mailto:a@b.example "}) {
+    linked.urlString = text;
+    ASSERT_TRUE(linked.link()) << text;
+    EXPECT_EQ(linked.link()->absoluteString(), text::trimmed(text));
+  }
+  for (const char* text : {"www.example.com", "http://exa mple.com", "  ", "word"}) {
+    linked.urlString = text;
+    EXPECT_EQ(linked.link(), std::nullopt) << text;
+  }
+}
+
+TEST_F(ReminderTaskListTest, BucketsOrderAndSections) {
+  const Tasks tasks{
+      task("none-low", std::nullopt, P::low, "b"),
+      task("later", allDay(at(2025, 3, 14))),
+      task("allday-today", allDay(at(2025, 3, 12))),
+      task("tomorrow", timed(at(2025, 3, 13, 8))),
+      task("at-18", timed(at(2025, 3, 12, 18))),
+      task("past-9", timed(at(2025, 3, 12, 9))),
+      task("yesterday", allDay(at(2025, 3, 11))),
+      task("none-high", std::nullopt, P::high, "z"),
+      task("Same", timed(at(2025, 3, 12, 20)), P::medium, "same"),
+      task("high", timed(at(2025, 3, 12, 20)), P::high, "zz"),
+      task("same", timed(at(2025, 3, 12, 20)), P::medium, "SAME"),
+  };
+  const B expected[] = {B::noDate, B::later,   B::today,  B::tomorrow, B::today, B::overdue,
+                        B::overdue, B::noDate, B::today, B::today, B::today};
+  for (std::size_t i = 0; i < tasks.size(); ++i) {
+    EXPECT_EQ(ReminderTaskList::bucket(tasks[i], now, calendar), expected[i]) << tasks[i].id;
+  }
+  const std::vector<std::string> order{"yesterday", "past-9", "at-18", "high", "Same", "same",
+                                       "allday-today", "tomorrow", "later", "none-high",
+                                       "none-low"};
+  EXPECT_EQ(ids(ReminderTaskList::open(tasks, now, calendar)), order);
+  EXPECT_TRUE(ReminderTaskList::isOrderedBefore(tasks[4], tasks[2], now, calendar));
+
+  const auto sections = ReminderTaskList::sections(tasks, now, calendar, 7);
+  ASSERT_EQ(sections.size(), 2u);
+  EXPECT_EQ(sections[0].id, B::overdue);
+  EXPECT_EQ(sections[1].title(), "Today");
+  EXPECT_EQ(ids(sections[1].tasks), (std::vector<std::string>{"at-18", "high", "Same", "same",
+                                                               "allday-today"}));
+  EXPECT_EQ(ReminderTaskList::sections(tasks, now, calendar).size(), 5u);
+  EXPECT_TRUE(ReminderTaskList::open(tasks, now, calendar, -1).empty());
+}
+
+TEST_F(ReminderTaskListTest, MostOverdueAndTexts) {
+  ReminderTaskSnapshot completed = task("done", timed(at(2025, 3, 1)));
+  completed.isCompleted = true;
+  const Tasks tasks{completed,
+                    task("first", timed(at(2025, 3, 10)), P::none, "Same"),
+                    task("second", timed(at(2025, 3, 10)), P::none, "Same"),
+                    task("high", timed(at(2025, 3, 11)), P::high),
+                    task("future", timed(now + 60), P::high)};
+  EXPECT_EQ(ReminderTaskList::mostOverdue(tasks, now, calendar)->id, "first");
+  EXPECT_EQ(ReminderTaskList::mostOverdue(Tasks{tasks[2], tasks[1]}, now, calendar)->id, "first");
+  // Copies of one task that no rule tells apart: the earlier input wins.
+  ReminderTaskSnapshot copyA = tasks[1];
+  ReminderTaskSnapshot copyB = tasks[1];
+  copyA.notes = "a";
+  copyB.notes = "b";
+  EXPECT_EQ(ReminderTaskList::mostOverdue(Tasks{copyA, copyB}, now, calendar)->notes, "a");
+  EXPECT_EQ(ReminderTaskList::mostOverdue(Tasks{copyB, copyA}, now, calendar)->notes, "b");
+  EXPECT_EQ(ReminderTaskList::mostOverdue(Tasks{tasks[4]}, now, calendar), std::nullopt);
+
+  using L = ReminderTaskList;
+  EXPECT_EQ(L::truncationNotice(3, 13), "10 more open reminders aren't shown.");
+  EXPECT_EQ(L::truncationNotice(12, 13), "One more open reminder isn't shown.");
+  EXPECT_EQ(L::truncationNotice(13, 13), std::nullopt);
+  EXPECT_EQ(text::characterCount(L::emptyExplanation()), 137u);
+  EXPECT_EQ(text::characterCount(L::completedExplanation()), 149u);
+  EXPECT_NE(L::completedExplanation().find("in     Reminders"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace kelvo

@@ -1,0 +1,97 @@
+#include "core/guidance/OnboardingCopy.hpp"
+
+#include <gtest/gtest.h>
+
+#include "core/guidance/OnboardingClosing.hpp"
+#include "core/guidance/OnboardingPractice.hpp"
+
+namespace kelvo {
+namespace {
+
+using Illustration = OnboardingPage::Illustration;
+
+TEST(OnboardingCopyTest, StandardScript) {
+  const OnboardingScript& script = OnboardingCopy::standardScript();
+  ASSERT_EQ(script.pageCount(), 5);
+  EXPECT_EQ(script.page(-1), nullptr);
+  EXPECT_EQ(script.page(5), nullptr);
+  const Illustration order[] = {Illustration::identity, Illustration::grid, Illustration::fill,
+                                Illustration::copy, Illustration::keep};
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(script.page(i)->id(), order[i]);
+
+  EXPECT_EQ(script.page(0)->accessibilitySentence(),
+            "Keep what matters. Find it in a breath.. Snippets, images and "
+            "documents\u2014gathered into one quiet place, ready to reuse. A faceted kelvo mark "
+            "catches a narrow seam of light, then settles.");
+  EXPECT_EQ(script.page(4)->accessibilitySentence(),
+            "What will you keep first?. Bring your own snippet, image or document. Kelvo opens "
+            "in your system appearance, ready for the real thing. The practiced reply sits ready "
+            "beside text, image and document choices.");
+  EXPECT_EQ(script.page(2)->body,
+            "Search for \u201Cintro\u201D. Kelvo looks through titles, text, tags and shelves "
+            "together.");
+  EXPECT_EQ(script.page(2)->illustrationDescription,
+            "The saved client reply appears from Kelvo's real search index.");
+
+  for (int i = 0; i < 5; ++i) {
+    const OnboardingSample* sample = script.page(i)->interaction.copiedSample();
+    EXPECT_EQ(sample != nullptr, i == 3);
+  }
+  const OnboardingSample& reply = *script.page(3)->interaction.copiedSample();
+  EXPECT_EQ(reply, OnboardingPractice::sample());
+  EXPECT_EQ(reply.title, "Intro reply \u2014 client onboarding");
+  EXPECT_EQ(reply.payload,
+            "Hi Zo\u00EB, thanks for reaching out about the rebrand. I\u2019d be glad to "
+            "help\u2014here are the next steps.");
+  EXPECT_EQ(reply.accessibilityHint, "Copies the practice reply to the clipboard");
+  EXPECT_EQ(OnboardingSample::standard().payload, "Kelvo Ltd \u00B7 GB00 KLVX 0000 0000 0000 00");
+}
+
+TEST(OnboardingCopyTest, CaptionsFactsAndIdentifiers) {
+  EXPECT_EQ(OnboardingCopy::kicker(7, 120), "07 / 120");
+  EXPECT_EQ(OnboardingCopy::kicker(3, 5), "03 / 05");
+  EXPECT_EQ(OnboardingCopy::kicker(-1, 12), "00 / 12");
+  EXPECT_EQ(OnboardingCopy::kicker(12345, 5), "12345 / 05");
+  EXPECT_EQ(OnboardingCopy::trailSegment(3), "Screen 3");
+  EXPECT_EQ(OnboardingIdentifiers::trailSegment(-3), "onboarding.trail.-3");
+  EXPECT_EQ(OnboardingIdentifiers::trailSegment(1234), "onboarding.trail.1234");
+  EXPECT_EQ(OnboardingCopy::gridSnippet,
+            "Thanks so much \u2014 I'll get the invoice over to you today.");
+
+  const auto& facts = OnboardingCopy::factRows();
+  ASSERT_EQ(facts.size(), 3u);
+  EXPECT_EQ(facts[0], (OnboardingCopy::Fact{"Email", "zoe@example.com"}));
+  EXPECT_EQ(facts[1], (OnboardingCopy::Fact{"Phone", "+44 7700 900123"}));
+  EXPECT_EQ(facts[2], (OnboardingCopy::Fact{"VAT number", "GB 000 0000 00"}));
+}
+
+TEST(OnboardingCopyTest, ClosingScreen) {
+  EXPECT_EQ(OnboardingClosing::forClipboard(true), OnboardingClosing::holding());
+  const OnboardingClosing empty = OnboardingClosing::forClipboard(false);
+  EXPECT_EQ(empty, OnboardingClosing::empty());
+  EXPECT_EQ(empty.primaryActionTitle, "Keep your first thing");
+  EXPECT_EQ(OnboardingClosing::holding().title, "Keep what's already yours");
+  EXPECT_EQ(OnboardingClosing::readFailure().body,
+            "That copy has gone \u2014 something else took the clipboard. Keep anything you like "
+            "instead.");
+
+  const std::string eighty(80, 'x');
+  const struct {
+    std::string text, title;
+  } titles[] = {
+      {"  \n  Hello\nWorld  ", "Hello"},
+      {"Hello\r\nWorld", "Hello\r\nWorld"},
+      {eighty, eighty.substr(0, 60)},
+      {" \t\n ", ""},
+      {"", ""},
+  };
+  for (const auto& [text, title] : titles) {
+    EXPECT_EQ(OnboardingClosing::mechanicalTitle(text), title) << text;
+  }
+  std::string accented;
+  for (int i = 0; i < 61; ++i) accented += "e\u0301";
+  EXPECT_EQ(OnboardingClosing::mechanicalTitle(accented), accented.substr(0, 60 * 3));
+}
+
+}  // namespace
+}  // namespace kelvo

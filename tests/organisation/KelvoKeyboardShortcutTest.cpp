@@ -1,0 +1,153 @@
+#include "core/organisation/KelvoKeyboardShortcut.hpp"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kelvo {
+namespace {
+
+using Shortcut = KelvoKeyboardShortcut;
+using M = Shortcut::Modifier;
+using G = Shortcut::Group;
+using Menu = Shortcut::MacMenu;
+using Surface = ShortcutReference::Surface;
+
+struct Row {
+  const char* id;
+  const char* title;
+  std::optional<std::string> detail;
+  const char* key;
+  std::optional<std::string> spokenKey;
+  std::vector<M> modifiers;
+  G group;
+  std::optional<Menu> menu;
+  const char* display;
+  const char* spoken;
+};
+
+TEST(KelvoKeyboardShortcutTest, EveryRowOfTheCatalogue) {
+  const auto none = std::nullopt;
+  const std::vector<M> cmd{M::command}, cmdShift{M::command, M::shift},
+      cmdOption{M::command, M::option};
+  const Row rows[] = {
+      {"keep-clipboard", "Keep the clipboard", "Turns whatever you last copied into a card.", "N",
+       none, cmd, G::capture, Menu::file, "⌘N", "Command N"},
+      {"import-snippets", "Import snippets",
+       "Brings in snippets from another app: paste a list, or open a file.", "I", none, cmdShift,
+       G::capture, Menu::file, "⇧⌘I", "Command Shift I"},
+      {"find", "Find", "Jumps to the search field.", "F", none, cmd, G::find, Menu::card, "⌘F",
+       "Command F"},
+      {"ready-row", "Use a card from Ready",
+       "⌘1 uses the first chip in the Ready row, ⌘5 the last. A card with fields opens to be "
+       "filled in rather than copied.",
+       "1", none, cmd, G::use, none, "⌘1–5", "Command 1 through 5"},
+      {"fill-a-form", "Fill a form", "Opens your facts in the order forms ask for them.", "F", none,
+       cmdShift, G::use, Menu::view, "⇧⌘F", "Command Shift F"},
+      {"agenda", "Agenda", "What's due and overdue, grouped.", "A", none, cmdOption, G::use,
+       Menu::view, "⌥⌘A", "Command Option A"},
+      {"summaries", "Summaries", "Reads a document on this device and says what is in it.", "S",
+       none, cmdOption, G::use, Menu::view, "⌥⌘S", "Command Option S"},
+      {"settings", "Settings", none, ",", none, cmd, G::app, Menu::app, "⌘,", "Command ,"},
+      {"shortcuts", "Keyboard shortcuts", "This list.", "/", none, cmd, G::app, Menu::help, "⌘/",
+       "Command /"},
+      {"paste-as-card", "Paste", "Pastes into the field that has the caret. Keep is ⌘N.", "V", none,
+       cmd, G::capture, Menu::edit, "⌘V", "Command V"},
+      {"copy-selected", "Copy", "One card copies itself; several text cards copy joined together.",
+       "C", none, cmd, G::selection, Menu::edit, "⌘C", "Command C"},
+      {"select-all", "Select all cards in view", none, "A", none, cmd, G::selection, Menu::edit,
+       "⌘A", "Command A"},
+      {"clear-selection",
+       "Clear the selection",
+       none,
+       "\u238B",
+       "Escape",
+       {},
+       G::selection,
+       none,
+       "⎋",
+       "Escape"},
+      {"delete-selected", "Delete",
+       "Moves the selection to the 30-day Trash. Undo is offered right after.", "\u232B", "Delete",
+       cmd, G::selection, Menu::edit, "⌘⌫", "Command Delete"},
+      {"use-selected", "Use the selected card",
+       "Copies it, or opens it to be filled in if it has fields.", "\u23CE", "Return", cmd, G::use,
+       Menu::card, "⌘⏎", "Command Return"},
+      {"duplicate-selected", "Duplicate",
+       "Makes a copy, titled with \u201C copy\u201D, and selects it in place of the original.", "D",
+       none, cmd, G::selection, Menu::edit, "⌘D", "Command D"},
+      {"pin-selected", "Pin to Ready or unpin",
+       "A mixed selection all becomes pinned, in one press.", "R", none, cmdShift, G::use,
+       Menu::card, "⇧⌘R", "Command Shift R"},
+  };
+  const auto& all = Shortcut::all();
+  ASSERT_EQ(all.size(), std::size(rows));
+  for (std::size_t index = 0; index < all.size(); ++index) {
+    const Shortcut& shortcut = all[index];
+    const Row& row = rows[index];
+    SCOPED_TRACE(row.id);
+    EXPECT_EQ(shortcut.id(), row.id);
+    EXPECT_EQ(shortcut.title(), row.title);
+    EXPECT_EQ(shortcut.detail(), row.detail);
+    EXPECT_EQ(shortcut.key(), row.key);
+    EXPECT_EQ(shortcut.spokenKey(), row.spokenKey);
+    EXPECT_EQ(shortcut.modifiers(), row.modifiers);
+    EXPECT_EQ(shortcut.group(), row.group);
+    EXPECT_EQ(shortcut.macMenu(), row.menu);
+    EXPECT_EQ(shortcut.displayCombination(), row.display);
+    EXPECT_EQ(shortcut.spokenCombination(), row.spoken);
+    const bool isReadyRow = shortcut.id() == "ready-row";
+    EXPECT_EQ(shortcut.keyCount(), isReadyRow ? 5 : 1);
+    EXPECT_EQ(shortcut.isAvailableOnTouchOnly(), isReadyRow);
+    EXPECT_EQ(shortcut.isAvailableOnMacOnly(), shortcut.id() == "summaries");
+    EXPECT_EQ(shortcut.isAvailable(Surface::mac), !isReadyRow);
+    EXPECT_EQ(shortcut.isAvailable(Surface::touch), shortcut.id() != "summaries");
+    if (!isReadyRow) {
+      EXPECT_EQ(shortcut.combinations(), std::vector<std::string>{row.display});
+    }
+  }
+  EXPECT_EQ(all[3], Shortcut::readyRowCopy());
+}
+
+TEST(KelvoKeyboardShortcutTest, RenderingAndLookUps) {
+  const Shortcut& ready = Shortcut::readyRowCopy();
+  EXPECT_EQ(ready.keys(), (std::vector<std::string>{"1", "2", "3", "4", "5"}));
+  EXPECT_EQ(ready.combinations(), (std::vector<std::string>{"⌘1", "⌘2", "⌘3", "⌘4", "⌘5"}));
+  EXPECT_EQ(Shortcut::readyRowKey(0), "1");
+  EXPECT_EQ(Shortcut::readyRowKey(4), "5");
+  EXPECT_EQ(Shortcut::readyRowKey(5), std::nullopt);
+  EXPECT_EQ(Shortcut::readyRowKey(-1), std::nullopt);
+
+  // Clamped counts; modifiers in their fixed orders, each once; lower-case keys in upper case.
+  const Shortcut zero("z", "Z", std::nullopt, "k", std::nullopt, 0,
+                      {M::command, M::control, M::shift, M::command, M::option}, G::use,
+                      std::nullopt);
+  EXPECT_EQ(zero.keyCount(), 1);
+  EXPECT_EQ(zero.displayCombination(), "⌃⌥⇧⌘K");
+  EXPECT_EQ(zero.spokenCombination(), "Command Shift Option Control K");
+  const Shortcut twelve("t", "T", std::nullopt, "x", std::nullopt, 12, {M::option}, G::use,
+                        std::nullopt);
+  EXPECT_EQ(twelve.keyCount(), Shortcut::numberKeyLimit);
+  EXPECT_EQ(twelve.displayCombination(), "⌥X–9");
+  EXPECT_EQ(twelve.spokenCombination(), "Option X through 9");
+  EXPECT_EQ(
+      Shortcut("n", "N", std::nullopt, "é", std::nullopt, -3, {}, G::use, std::nullopt).keyCount(),
+      1);
+
+  std::vector<std::string> app;
+  for (const auto& row : Shortcut::inGroup(G::app)) app.push_back(row.id());
+  EXPECT_EQ(app, (std::vector<std::string>{"settings", "shortcuts"}));
+  EXPECT_EQ(Shortcut::populatedGroups(),
+            (std::vector<G>{G::capture, G::find, G::selection, G::use, G::app}));
+
+  EXPECT_EQ(rawValue(G::selection), "Selecting things");
+  EXPECT_EQ(location(Menu::file), "File menu");
+  EXPECT_EQ(location(Menu::app), "Kelvo menu");
+  EXPECT_EQ(spoken(M::control), "Control");
+  EXPECT_EQ(rawValue(M::control), "⌃");
+}
+
+}  // namespace
+}  // namespace kelvo
