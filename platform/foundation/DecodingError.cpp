@@ -20,12 +20,14 @@ std::string message(const std::string& description, const std::vector<std::strin
 }  // namespace
 
 DecodingError::DecodingError(Kind kind, std::string description,
-                             std::vector<std::string> codingPath, std::string type)
+                             std::vector<std::string> codingPath, std::string type,
+                             std::optional<std::size_t> offset)
     : Error(message(description, codingPath)),
       kind_(kind),
       description_(std::move(description)),
       codingPath_(std::move(codingPath)),
-      type_(std::move(type)) {}
+      type_(std::move(type)),
+      offset_(offset) {}
 
 std::string DecodingError::codingPathText() const { return joined(codingPath_); }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,7 +27,7 @@ class DecodingError : public Error {
   };
 
   DecodingError(Kind kind, std::string description, std::vector<std::string> codingPath,
-                std::string type = {});
+                std::string type = {}, std::optional<std::size_t> offset = std::nullopt);
 
   Kind kind() const { return kind_; }
   const std::string& description() const { return description_; }
@@ -34,12 +36,15 @@ class DecodingError : public Error {
   const std::string& type() const { return type_; }
   /// The coding path joined with ".", or empty at the root.
   std::string codingPathText() const;
+  /// For text that is not JSON, the 0-based offset of the byte where reading failed.
+  std::optional<std::size_t> offset() const { return offset_; }
 
  private:
   Kind kind_;
   std::string description_;
   std::vector<std::string> codingPath_;
   std::string type_;
+  std::optional<std::size_t> offset_;
 };
 
 /// A value that JSON cannot hold (a number that is not finite).

@@ -1,8 +1,10 @@
 #include "platform/foundation/JSON.hpp"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <nlohmann/json.hpp>
+#include <optional>
 
 #include "platform/foundation/Error.hpp"
 #include "platform/foundation/Utf.hpp"
@@ -10,9 +12,11 @@
 namespace kelvo {
 namespace {
 
-[[noreturn]] void notJSON(std::string detail) {
+[[noreturn]] void notJSON(std::string detail,
+                          std::optional<std::size_t> offset = std::nullopt) {
   throw DecodingError(DecodingError::Kind::dataCorrupted,
-                      "The given data was not valid JSON: " + std::move(detail) + ".", {});
+                      "The given data was not valid JSON: " + std::move(detail) + ".", {}, {},
+                      offset);
 }
 
 // The parser keeps its own stack, but a document nested past the limit is refused before it
@@ -31,7 +35,7 @@ void checkDepth(std::string_view text) {
     } else if (c == '"') {
       inString = true;
     } else if (c == '[' || c == '{') {
-      if (++depth > json::maximumDepth) notJSON("too many nested arrays or objects");
+      if (++depth > json::maximumDepth) notJSON("too many nested arrays or objects", i);
     } else if ((c == ']' || c == '}') && depth > 0) {
       --depth;
     }
@@ -193,7 +197,10 @@ Json parse(std::string_view text, bool allowFragments) {
   try {
     value = Json::parse(text.begin(), text.end());
   } catch (const Json::parse_error& error) {
-    notJSON("unexpected input at byte " + std::to_string(error.byte));
+    // nlohmann counts the failing byte from 1; past the end it points one beyond.
+    const std::size_t offset = std::min<std::size_t>(error.byte > 0 ? error.byte - 1 : 0,
+                                                     text.size());
+    notJSON("unexpected input at byte " + std::to_string(offset), offset);
   } catch (const Json::exception&) {
     // A number too large for a double is the one other failure.
     notJSON("a number is out of range");

@@ -1,0 +1,180 @@
+// The snippet readers on large exports, beside the bare parsers under them: a minimal RFC 4180
+// byte loop for CSV, nlohmann for JSON and pugixml for property lists. Peak heap comes from a
+// counting allocator.
+#include <benchmark/benchmark.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+#include <nlohmann/json.hpp>
+#include <pugixml.hpp>
+#include <string>
+
+#include "core/import/ApplePlistParser.hpp"
+#include "core/import/CSVReader.hpp"
+#include "core/import/RaycastParser.hpp"
+
+namespace {
+
+std::atomic<std::size_t> liveBytes{0}, peakBytes{0};
+
+}  // namespace
+
+void* operator new(std::size_t size) {
+  void* block = std::malloc(size + 16);
+  if (!block) throw std::bad_alloc();
+  *static_cast<std::size_t*>(block) = size;
+  const std::size_t live = liveBytes += size;
+  std::size_t peak = peakBytes.load();
+  while (live > peak && !peakBytes.compare_exchange_weak(peak, live)) {
+  }
+  return static_cast<char*>(block) + 16;
+}
+void operator delete(void* pointer) noexcept {
+  if (!pointer) return;
+  void* block = static_cast<char*>(pointer) - 16;
+  liveBytes -= *static_cast<std::size_t*>(block);
+  std::free(block);
+}
+void operator delete(void* pointer, std::size_t) noexcept { operator delete(pointer); }
+
+namespace {
+
+enum Kind { ascii, multiline, international };
+
+std::string csvText(Kind kind, std::size_t megabytes) {
+  const std::string rows[] = {
+      ";sig,Best regards from the whole team,Signature\n",
+      "Greeting,;hi,\"Hello, \"\"friend\"\"!\r\nSee you soon\r\nAda\"\r\n",
+      "\u3042\u308a\u304c\u3068\u3046,\U0001F468\u200D\U0001F469\u200D\U0001F467 cafe\u0301 "
+      "na\u0308ive,\u0645\u0631\u062D\u0628\u0627\n",
+  };
+  std::string text;
+  text.reserve(megabytes << 20);
+  while (text.size() < megabytes << 20) text += rows[kind];
+  return text;
+}
+
+// The bare parse a CSV reader cannot beat: one pass, a quoted flag, fields copied out.
+std::size_t bareRead(std::string_view text) {
+  std::size_t rows = 0;
+  std::string field;
+  bool quoted = false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (quoted) {
+      if (c != '"') {
+        field.push_back(c);
+      } else if (i + 1 < text.size() && text[i + 1] == '"') {
+        field.push_back('"');
+        ++i;
+      } else {
+        quoted = false;
+      }
+    } else if (c == '"') {
+      quoted = true;
+    } else if (c == ',' || c == '\n') {
+      benchmark::DoNotOptimize(field.data());
+      field.clear();
+      rows += c == '\n';
+    } else if (c != '\r') {
+      field.push_back(c);
+    }
+  }
+  return rows;
+}
+
+void BM_CSVRead(benchmark::State& state) {
+  const std::string text = csvText(Kind(state.range(0)), state.range(1));
+  peakBytes = liveBytes.load();
+  const std::size_t before = liveBytes;
+  for (auto _ : state) benchmark::DoNotOptimize(kelvo::CSVReader::read(text).rows.size());
+  state.counters["peak/input"] = double(peakBytes - before) / double(text.size());
+  state.SetBytesProcessed(std::int64_t(state.iterations() * text.size()));
+}
+
+void BM_BareRFC4180(benchmark::State& state) {
+  const std::string text = csvText(Kind(state.range(0)), state.range(1));
+  for (auto _ : state) benchmark::DoNotOptimize(bareRead(text));
+  state.SetBytesProcessed(std::int64_t(state.iterations() * text.size()));
+}
+
+void BM_CSVPathological(benchmark::State& state) {
+  // One-character fields, then an unclosed quote in the first byte.
+  std::string text(std::size_t(10) << 20, ',');
+  for (std::size_t i = 1; i < text.size(); i += 2) text[i] = 'x';
+  if (state.range(0) == 1) text[0] = '"';
+  peakBytes = liveBytes.load();
+  const std::size_t before = liveBytes;
+  for (auto _ : state) benchmark::DoNotOptimize(kelvo::CSVReader::read(text).rows.size());
+  state.counters["peak/input"] = double(peakBytes - before) / double(text.size());
+  state.SetBytesProcessed(std::int64_t(state.iterations() * text.size()));
+}
+
+std::string raycastExport(std::size_t megabytes) {
+  std::string text = "[";
+  for (int i = 0; text.size() < megabytes << 20; ++i) {
+    text += R"({"name": "Snippet )" + std::to_string(i) + R"(", "keyword": "!s)" +
+            std::to_string(i) +
+            R"(", "text": "function f() { return {a: 1}; } {clipboard} {date}"},)";
+  }
+  text.back() = ']';
+  return text;
+}
+
+void BM_RaycastReadAndParse(benchmark::State& state) {
+  const std::string text = raycastExport(50);
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(kelvo::RaycastParser::parse(kelvo::json::parse(text)).size());
+  }
+  state.SetBytesProcessed(std::int64_t(state.iterations() * text.size()));
+}
+
+void BM_NlohmannParse(benchmark::State& state) {
+  const std::string text = raycastExport(50);
+  for (auto _ : state) benchmark::DoNotOptimize(nlohmann::json::parse(text).size());
+  state.SetBytesProcessed(std::int64_t(state.iterations() * text.size()));
+}
+
+std::string textReplacements(std::size_t megabytes) {
+  std::string text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><array>\n";
+  for (int i = 0; text.size() < megabytes << 20; ++i) {
+    text += "<dict><key>phrase</key><string>On my way &amp; almost there " + std::to_string(i) +
+            "</string><key>shortcut</key><string>omw" + std::to_string(i) + "</string></dict>\n";
+  }
+  return text + "</array></plist>\n";
+}
+
+void BM_PlistReadAndParse(benchmark::State& state) {
+  const std::string text = textReplacements(10);
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(
+        kelvo::ApplePlistParser::parse(kelvo::PropertyList::read(text)).size());
+  }
+  state.SetBytesProcessed(std::int64_t(state.iterations() * text.size()));
+}
+
+void BM_PugixmlLoad(benchmark::State& state) {
+  const std::string text = textReplacements(10);
+  for (auto _ : state) {
+    pugi::xml_document document;
+    benchmark::DoNotOptimize(document.load_buffer(text.data(), text.size()).status);
+  }
+  state.SetBytesProcessed(std::int64_t(state.iterations() * text.size()));
+}
+
+void csvSizes(benchmark::internal::Benchmark* bench) {
+  for (const int kind : {ascii, multiline, international}) {
+    for (const int megabytes : {5, 10, 25, 50}) bench->Args({kind, megabytes});
+  }
+}
+
+}  // namespace
+
+BENCHMARK(BM_CSVRead)->Apply(csvSizes)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BareRFC4180)->Apply(csvSizes)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CSVPathological)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RaycastReadAndParse)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_NlohmannParse)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PlistReadAndParse)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PugixmlLoad)->Unit(benchmark::kMillisecond);

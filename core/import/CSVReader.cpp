@@ -1,0 +1,160 @@
+#include "core/import/CSVReader.hpp"
+
+#include "core/import/internal/CSVRows.hpp"
+
+#include "core/import/internal/Graphemes.hpp"
+#include "core/import/internal/TextEquality.hpp"
+#include "core/import/internal/Trim.hpp"
+#include "platform/foundation/Utf.hpp"
+
+namespace kelvo::CSVReader {
+namespace {
+
+using importing::lineBreakLength;
+using importing::standsAlone;
+
+constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
+
+// One pass over the bytes. Runs of ordinary bytes are copied whole; only the bytes that may
+// start a quote, a delimiter or a line break are looked at closely.
+class Scanner {
+ public:
+  Scanner(std::string_view text, char32_t delimiter, const importing::RowSink& sink)
+      : text_(text), sink_(sink) {
+    appendUtf8(delimiter_, delimiter);
+    for (const int byte : {0x0A, 0x0B, 0x0C, 0x0D, 0xC2, 0xE2, 0x22}) {
+      special_[byte] = true;
+    }
+    special_[static_cast<unsigned char>(delimiter_.front())] = true;
+  }
+
+  void run() {
+    std::size_t i = 0;
+    while (i < text_.size() && !stopped_) {
+      if (!special_[static_cast<unsigned char>(text_[i])]) {
+        ++i;
+      } else {
+        i = inQuotes_ ? quoted(i) : unquoted(i);
+      }
+    }
+    if (stopped_) return;
+    flush(text_.size());
+    if (!field_.empty() || !row_.empty()) endRow();
+  }
+
+ private:
+  bool isQuote(std::size_t i) const { return text_[i] == '"' && standsAlone(text_, i, 1); }
+
+  bool isDelimiter(std::size_t i) const {
+    return text_.compare(i, delimiter_.size(), delimiter_) == 0 &&
+           standsAlone(text_, i, delimiter_.size());
+  }
+
+  // Handles the special byte at `i` inside quotes; returns where scanning goes on.
+  std::size_t quoted(std::size_t i) {
+    if (!isQuote(i)) return i + 1;
+    flush(i);
+    if (i + 1 < text_.size() && isQuote(i + 1)) {
+      field_.push_back('"');
+      return skipTo(i + 2);
+    }
+    inQuotes_ = false;
+    return skipTo(i + 1);
+  }
+
+  std::size_t unquoted(std::size_t i) {
+    if (const std::size_t length = lineBreakLength(text_, i)) {
+      flush(i);
+      endRow();
+      return skipTo(i + length);
+    }
+    if (isQuote(i)) {
+      flush(i);
+      inQuotes_ = true;
+      return skipTo(i + 1);
+    }
+    if (isDelimiter(i)) {
+      flush(i);
+      row_.push_back(std::move(field_));
+      field_.clear();
+      return skipTo(i + delimiter_.size());
+    }
+    return i + 1;
+  }
+
+  std::size_t skipTo(std::size_t next) {
+    runStart_ = next;
+    return next;
+  }
+
+  void flush(std::size_t end) { field_.append(text_.substr(runStart_, end - runStart_)); }
+
+  void endRow() {
+    row_.push_back(std::move(field_));
+    field_.clear();
+    const bool blank = row_.size() == 1 &&
+                       importing::trimmed(row_.front(), text::CharacterClass::whitespace).empty();
+    if (!blank && !sink_(row_)) stopped_ = true;
+    row_.clear();
+  }
+
+  std::string_view text_;
+  const importing::RowSink& sink_;
+  bool stopped_ = false;
+  std::string delimiter_;
+  bool special_[256] = {};
+  std::size_t runStart_ = 0;
+  bool inQuotes_ = false;
+  std::string field_;
+  std::vector<std::string> row_;
+};
+
+}  // namespace
+
+bool operator==(const Table& a, const Table& b) {
+  if (a.delimiter != b.delimiter || a.rows.size() != b.rows.size()) return false;
+  for (std::size_t i = 0; i < a.rows.size(); ++i) {
+    if (!importing::sameTexts(a.rows[i], b.rows[i])) return false;
+  }
+  return true;
+}
+
+char32_t detectDelimiter(std::string_view text) {
+  std::array<std::size_t, candidateDelimiters.size()> counts{};
+  for (std::size_t i = 0; i < text.size() && lineBreakLength(text, i) == 0; ++i) {
+    for (std::size_t c = 0; c < candidateDelimiters.size(); ++c) {
+      if (static_cast<char32_t>(text[i]) == candidateDelimiters[c] && standsAlone(text, i, 1)) {
+        ++counts[c];
+      }
+    }
+  }
+  std::size_t best = 0;
+  for (std::size_t c = 1; c < counts.size(); ++c) {
+    if (counts[c] > counts[best]) best = c;
+  }
+  return candidateDelimiters[best];
+}
+
+Table read(std::string_view text, std::optional<char32_t> delimiter) {
+  Table table;
+  table.delimiter = importing::scanRows(text, delimiter, [&table](std::vector<std::string>& row) {
+    table.rows.push_back(std::move(row));
+    return true;
+  });
+  return table;
+}
+
+}  // namespace kelvo::CSVReader
+
+namespace kelvo::importing {
+
+char32_t scanRows(std::string_view text, std::optional<char32_t> delimiter, const RowSink& sink) {
+  if (text.starts_with(CSVReader::byteOrderMark)) {
+    text.remove_prefix(CSVReader::byteOrderMark.size());
+  }
+  const char32_t used = delimiter ? *delimiter : CSVReader::detectDelimiter(text);
+  CSVReader::Scanner(text, used, sink).run();
+  return used;
+}
+
+}  // namespace kelvo::importing

@@ -1,0 +1,132 @@
+#include "core/import/CSVSnippetParser.hpp"
+
+#include <algorithm>
+#include <type_traits>
+
+#include "core/import/internal/CSVRows.hpp"
+#include "core/import/internal/Trim.hpp"
+#include "platform/foundation/Text.hpp"
+
+namespace kelvo::CSVSnippetParser {
+namespace {
+
+using text::CharacterClass;
+
+template <std::size_t N>
+bool names(const std::array<std::string_view, N>& headers, std::string_view name) {
+  return std::find(headers.begin(), headers.end(), name) != headers.end();
+}
+
+// A row's non-empty field at `column`.
+template <class Row>
+auto* cell(Row& row, std::optional<std::size_t> column) {
+  using Field = std::remove_reference_t<decltype(row.front())>;
+  if (!column || *column >= row.size() || row[*column].empty()) return static_cast<Field*>(nullptr);
+  return &row[*column];
+}
+
+std::optional<std::string> trimmedCell(const std::vector<std::string>& row,
+                                       std::optional<std::size_t> column) {
+  const std::string* field = cell(row, column);
+  if (!field) return std::nullopt;
+  return importing::trimmed(*field);
+}
+
+std::vector<std::string> folderPath(const std::string* field) {
+  std::vector<std::string> path;
+  if (!field) return path;
+  std::string_view rest = *field;
+  while (true) {
+    const std::size_t slash = rest.find('/');
+    std::string piece = importing::trimmed(rest.substr(0, slash), CharacterClass::whitespace);
+    if (!piece.empty()) path.push_back(std::move(piece));
+    if (slash == std::string_view::npos) break;
+    rest.remove_prefix(slash + 1);
+  }
+  return path;
+}
+
+// The body is moved out of a row that is not kept, copied out of one that is.
+template <class Row>
+ImportedSnippet snippet(Row& row, const Columns& columns) {
+  auto* body = cell(row, columns.body);
+  return {.title = trimmedCell(row, columns.title),
+          .body = body ? std::move(*body) : std::string(),
+          .keyword = trimmedCell(row, columns.keyword),
+          .folderPath = folderPath(cell(row, columns.folder)),
+          .warnings = {}};
+}
+
+}  // namespace
+
+std::optional<Columns> columns(const std::vector<std::string>& header) {
+  Columns found;
+  bool any = false;
+  for (std::size_t i = 0; i < header.size(); ++i) {
+    const std::string name = text::lowercased(importing::trimmed(header[i]));
+    auto claim = [&](std::optional<std::size_t>& column, bool named) {
+      if (!named || column) return false;
+      column = i;
+      return any = true;
+    };
+    claim(found.keyword, names(keywordHeaders, name)) ||
+        claim(found.title, names(titleHeaders, name)) ||
+        claim(found.body, names(bodyHeaders, name)) ||
+        claim(found.folder, names(folderHeaders, name));
+  }
+  if (!any) return std::nullopt;
+  return found;
+}
+
+bool hasHeader(const CSVReader::Table& table) {
+  return !table.rows.empty() && columns(table.rows.front()).has_value();
+}
+
+std::optional<std::size_t> fillingBody(const Columns& columns, std::size_t columnCount) {
+  for (std::size_t i = 0; i < columnCount; ++i) {
+    if (columns.keyword != i && columns.title != i && columns.folder != i) return i;
+  }
+  return std::nullopt;
+}
+
+std::vector<ImportedSnippet> parse(const CSVReader::Table& table) {
+  std::vector<ImportedSnippet> snippets;
+  if (table.rows.empty()) return snippets;
+  std::size_t first = 0;
+  Columns chosen{.keyword = 0, .title = 2, .body = 1, .folder = std::nullopt};
+  if (const std::optional<Columns> header = columns(table.rows.front())) {
+    chosen = *header;
+    if (!chosen.body) chosen.body = fillingBody(chosen, table.rows.front().size());
+    first = 1;
+  }
+  snippets.reserve(table.rows.size() - first);
+  for (std::size_t i = first; i < table.rows.size(); ++i) {
+    snippets.push_back(snippet(table.rows[i], chosen));
+  }
+  return snippets;
+}
+
+}  // namespace kelvo::CSVSnippetParser
+
+namespace kelvo::importing {
+
+std::vector<ImportedSnippet> csvSnippets(std::string_view text) {
+  using CSVSnippetParser::Columns;
+  std::vector<ImportedSnippet> snippets;
+  std::optional<Columns> chosen;
+  scanRows(text, std::nullopt, [&](std::vector<std::string>& row) {
+    if (!chosen) {
+      chosen = CSVSnippetParser::columns(row);
+      if (chosen) {
+        if (!chosen->body) chosen->body = CSVSnippetParser::fillingBody(*chosen, row.size());
+        return true;
+      }
+      chosen = Columns{.keyword = 0, .title = 2, .body = 1, .folder = std::nullopt};
+    }
+    snippets.push_back(CSVSnippetParser::snippet(row, *chosen));
+    return true;
+  });
+  return snippets;
+}
+
+}  // namespace kelvo::importing

@@ -1,0 +1,208 @@
+#include "core/import/PlaceholderTranslator.hpp"
+
+#include <algorithm>
+#include <optional>
+#include <unordered_set>
+
+#include "core/import/internal/Graphemes.hpp"
+#include "core/import/internal/Trim.hpp"
+#include "platform/foundation/Regex.hpp"
+#include "platform/foundation/Text.hpp"
+#include "platform/foundation/Utf.hpp"
+
+namespace kelvo::PlaceholderTranslator {
+namespace {
+
+using text::CharacterClass;
+
+const Regex& textExpanderPattern() {
+  static const Regex pattern(
+      R"(%(filltext|fillarea|fillpopup|fillpart|fillpartend|fillparttext|snippet|key)((?::[^%\n]*)?)%|%clipboard|%\||%[\\])");
+  return pattern;
+}
+
+const Regex& bracesPattern() {
+  static const Regex pattern(R"(\{([a-zA-Z][a-zA-Z-]*)((?:[^"{}]|"[^"]*")*)\})");
+  return pattern;
+}
+
+const Regex& namePattern() {
+  static const Regex pattern(R"(name=["']([^"']*)["'])");
+  return pattern;
+}
+
+template <std::size_t N>
+bool contains(const std::array<std::string_view, N>& list, std::string_view value) {
+  return std::find(list.begin(), list.end(), value) != list.end();
+}
+
+// Drops braces and backslashes, joins the words with single spaces, keeps 40 characters.
+std::string cleaned(std::string_view proposed) {
+  std::string joined;
+  bool pendingSpace = false;
+  for (std::size_t offset = 0; offset < proposed.size();) {
+    const char32_t scalar = nextScalar(proposed, offset);
+    if (scalar == U'{' || scalar == U'}' || scalar == U'\\') continue;
+    if (importing::inClass(scalar, CharacterClass::whitespaceAndNewline)) {
+      pendingSpace = !joined.empty();
+      continue;
+    }
+    if (pendingSpace) joined.push_back(' ');
+    pendingSpace = false;
+    appendUtf8(joined, scalar);
+  }
+  // No more bytes than the limit means no more characters either.
+  return joined.size() <= blankNameLimit ? joined : text::prefix(joined, blankNameLimit);
+}
+
+// The body is built once, front to back, from literal text and blanks: no marker ever stands
+// in the text, so nothing already in it can be mistaken for one. Literal braces are escaped at
+// the end, judged among their final neighbours: only a brace the template reads as a brace
+// gets a backslash, since one a mark joins is ordinary text there.
+class Translation {
+ public:
+  explicit Translation(std::size_t size) { body_.reserve(size + size / 8); }
+
+  void literal(std::string_view text) {
+    for (std::size_t i = text.find_first_of("{}"); i != std::string_view::npos;
+         i = text.find_first_of("{}", i + 1)) {
+      literalBraces_.push_back(body_.size() + i);
+    }
+    body_.append(text);
+  }
+
+  void namedBlank(std::string_view proposed) {
+    std::string name = cleaned(proposed);
+    if (name.empty()) return numberedBlank();
+    taken_.insert(name);
+    blank(name);
+  }
+
+  void numberedBlank() {
+    const std::string name = nextNumberedName();
+    blank(name);
+    warnings_.push_back(ImportWarning::unnamedFillNumbered(name));
+  }
+
+  void numberedDynamicBlank(std::string_view original) {
+    const std::string name = nextNumberedName();
+    blank(name);
+    warnings_.push_back(ImportWarning::dynamicPlaceholderBecameBlank(std::string(original), name));
+  }
+
+  void keywordBlank(std::string_view keyword, std::string_view original) {
+    const std::string name = uniqueName(std::string(keyword));
+    blank(name);
+    warnings_.push_back(ImportWarning::dynamicPlaceholderBecameBlank(std::string(original), name));
+  }
+
+  void warn(ImportWarning warning) { warnings_.push_back(std::move(warning)); }
+
+  Output finish() {
+    if (literalBraces_.empty()) return {std::move(body_), std::move(warnings_)};
+    std::string escaped;
+    escaped.reserve(body_.size() + literalBraces_.size());
+    std::size_t copied = 0;
+    for (const std::size_t brace : literalBraces_) {
+      if (!importing::standsAlone(body_, brace, 1)) continue;
+      escaped.append(body_, copied, brace - copied);
+      escaped.push_back('\\');
+      copied = brace;
+    }
+    escaped.append(body_, copied);
+    return {std::move(escaped), std::move(warnings_)};
+  }
+
+ private:
+  std::string nextNumberedName() { return uniqueName("blank " + std::to_string(++counter_)); }
+
+  std::string uniqueName(std::string candidate) const {
+    if (!taken_.contains(candidate)) return candidate;
+    for (std::size_t suffix = 2;; ++suffix) {
+      std::string name = candidate + " " + std::to_string(suffix);
+      if (!taken_.contains(name)) return name;
+    }
+  }
+
+  void blank(std::string_view name) {
+    body_.push_back('{');
+    body_.append(name);
+    body_.push_back('}');
+  }
+
+  std::string body_;
+  std::vector<std::size_t> literalBraces_;
+  std::unordered_set<std::string, text::CanonicalHash, text::CanonicalEqual> taken_;
+  std::size_t counter_ = 0;
+  std::vector<ImportWarning> warnings_;
+};
+
+// The value of the "name" argument in ":name=Client:default=x", if one is given.
+std::optional<std::string_view> nameArgument(std::string_view arguments) {
+  while (!arguments.empty()) {
+    const std::size_t colon = arguments.find(':');
+    const std::string_view piece = arguments.substr(0, colon);
+    arguments = colon == std::string_view::npos ? std::string_view() : arguments.substr(colon + 1);
+    const std::size_t equals = piece.find('=');
+    if (equals == std::string_view::npos || equals == 0 || equals + 1 == piece.size()) continue;
+    if (importing::trimmed(piece.substr(0, equals), CharacterClass::whitespace) == "name") {
+      return piece.substr(equals + 1);
+    }
+  }
+  return std::nullopt;
+}
+
+void textExpanderMatch(Translation& out, const Regex::Match& match) {
+  const std::string_view whole = match.text;
+  if (whole == "%clipboard") return out.keywordBlank("clipboard", whole);
+  if (whole == "%|" || whole == "%\\") return out.warn(ImportWarning::cursorMarkerRemoved());
+  const std::string_view command = match.captures[0].value_or("");
+  if (command == "filltext" || command == "fillarea" || command == "fillpopup") {
+    const auto name = nameArgument(match.captures[1].value_or(""));
+    return name ? out.namedBlank(*name) : out.numberedBlank();
+  }
+  if (command == "snippet") return out.numberedDynamicBlank(whole);
+  if (command == "key") return out.warn(ImportWarning::controlCodeRemoved(std::string(whole)));
+  // The fill-part markers go; the text between them stays.
+}
+
+void bracesMatch(Translation& out, const Regex::Match& match) {
+  const std::string_view whole = match.text;
+  const std::string_view keyword = match.captures[0].value_or("");
+  if (keyword == "argument") {
+    const auto name = namePattern().firstMatch(match.captures[1].value_or(""));
+    return name && name->captures[0] ? out.namedBlank(*name->captures[0]) : out.numberedBlank();
+  }
+  if (keyword == "cursor") return out.warn(ImportWarning::cursorMarkerRemoved());
+  if (contains(dynamicBlankKeywords, keyword)) return out.keywordBlank(keyword, whole);
+  if (contains(dynamicNumberedKeywords, keyword)) return out.numberedDynamicBlank(whole);
+  out.literal(whole);
+}
+
+}  // namespace
+
+Output translate(std::string_view body, PlaceholderSyntax syntax) {
+  Translation out(body.size());
+  if (syntax == PlaceholderSyntax::none) {
+    out.literal(body);
+    return out.finish();
+  }
+  const bool braces = syntax == PlaceholderSyntax::braces;
+  // Every placeholder of a dialect starts with its sign; a body without one has none.
+  if (body.find(braces ? '{' : '%') == std::string_view::npos) {
+    out.literal(body);
+    return out.finish();
+  }
+  const Regex& pattern = braces ? bracesPattern() : textExpanderPattern();
+  std::size_t copied = 0;
+  // A search the matcher gives up on ends the pass; the rest is copied as text.
+  for (const Regex::Match& match : pattern.allMatches(body)) {
+    out.literal(body.substr(copied, match.offset - copied));
+    braces ? bracesMatch(out, match) : textExpanderMatch(out, match);
+    copied = match.offset + match.text.size();
+  }
+  out.literal(body.substr(copied));
+  return out.finish();
+}
+
+}  // namespace kelvo::PlaceholderTranslator

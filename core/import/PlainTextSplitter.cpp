@@ -1,0 +1,72 @@
+#include "core/import/PlainTextSplitter.hpp"
+
+#include "core/import/internal/Trim.hpp"
+#include "platform/foundation/Regex.hpp"
+#include "platform/foundation/Text.hpp"
+
+namespace kelvo::PlainTextSplitter {
+namespace {
+
+using text::CharacterClass;
+
+ImportedSnippet bodyOnly(std::string body) {
+  return {.title = std::nullopt,
+          .body = std::move(body),
+          .keyword = std::nullopt,
+          .folderPath = {},
+          .warnings = {}};
+}
+
+}  // namespace
+
+std::string normalisedNewlines(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\r') {
+      out.push_back(text[i]);
+      continue;
+    }
+    out.push_back('\n');
+    if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+  }
+  return out;
+}
+
+bool hasBlankLine(std::string_view text) {
+  const std::string normalised = normalisedNewlines(text);
+  std::size_t lineFeed = normalised.find('\n');
+  while (lineFeed != std::string::npos) {
+    const std::size_t next = normalised.find_first_not_of(" \t", lineFeed + 1);
+    if (next != std::string::npos && normalised[next] == '\n') return true;
+    lineFeed = next == std::string::npos ? next : normalised.find('\n', next);
+  }
+  return false;
+}
+
+std::vector<ImportedSnippet> lines(std::string_view text) {
+  const std::string normalised = normalisedNewlines(text);
+  std::vector<ImportedSnippet> snippets;
+  std::string_view rest = normalised;
+  while (!rest.empty()) {
+    const std::size_t end = rest.find('\n');
+    std::string line = importing::trimmed(rest.substr(0, end), CharacterClass::whitespace);
+    if (!line.empty()) snippets.push_back(bodyOnly(std::move(line)));
+    if (end == std::string_view::npos) break;
+    rest.remove_prefix(end + 1);
+  }
+  return snippets;
+}
+
+std::vector<ImportedSnippet> paragraphs(std::string_view text) {
+  static const Regex blankLines(R"(\n[ \t]*\n+)");
+  const std::string normalised = normalisedNewlines(text);
+  std::vector<ImportedSnippet> snippets;
+  for (const std::string_view piece : blankLines.split(normalised)) {
+    std::string body = importing::trimmed(piece);
+    if (!body.empty()) snippets.push_back(bodyOnly(std::move(body)));
+  }
+  return snippets;
+}
+
+}  // namespace kelvo::PlainTextSplitter

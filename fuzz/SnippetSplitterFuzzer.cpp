@@ -1,0 +1,30 @@
+// Cuts bytes as Markdown, lines and paragraphs, and titles every snippet: titles are never
+// empty, and split snippets have no blank bodies unless a heading titles them.
+#include <cstdint>
+#include <cstdlib>
+#include <string_view>
+
+#include "core/import/MarkdownSplitter.hpp"
+#include "core/import/PlainTextSplitter.hpp"
+#include "core/import/TitleDerivation.hpp"
+
+namespace {
+
+void check(const std::vector<kelvo::ImportedSnippet>& snippets) {
+  for (std::size_t i = 0; i < snippets.size(); ++i) {
+    if (snippets[i].body.empty() && !snippets[i].title) std::abort();
+    if (kelvo::TitleDerivation::title(snippets[i], i).empty()) std::abort();
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string_view text(reinterpret_cast<const char*>(data), size);
+  (void)kelvo::MarkdownSplitter::looksLikeMarkdown(text);
+  (void)kelvo::PlainTextSplitter::hasBlankLine(text);
+  check(kelvo::MarkdownSplitter::split(text));
+  check(kelvo::PlainTextSplitter::lines(text));
+  check(kelvo::PlainTextSplitter::paragraphs(text));
+  return 0;
+}

@@ -1,0 +1,113 @@
+#include "core/import/CSVReader.hpp"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "platform/foundation/Text.hpp"
+
+namespace kelvo {
+namespace {
+
+using Rows = std::vector<std::vector<std::string>>;
+
+TEST(CSVReaderTest, DetectsTheDelimiterOnTheFirstLine) {
+  const std::vector<std::pair<std::string, char32_t>> cases{
+      {"a;b;c,d\ne,f,g,h,i", U';'},
+      {"a,b;c", U','},
+      {"a\tb", U'\t'},
+      {"a\tb,c", U','},
+      {"plain", U','},
+      {",\u0301;x", U';'},
+      {"\"a,b,c\";d;e", U','},
+      {"a;b\r\n,,,,", U';'},
+  };
+  for (const auto& [text, expected] : cases) {
+    EXPECT_EQ(CSVReader::detectDelimiter(text), expected) << text;
+  }
+}
+
+TEST(CSVReaderTest, ReadsFieldsRowsAndQuotes) {
+  const std::vector<std::pair<std::string, Rows>> cases{
+      {"a,\u0301b,c", {{"a,\u0301b", "c"}}},
+      {"x\"y,z\"w", {{"xy,zw"}}},
+      {"\"ab\"\"c\"d,e", {{"ab\"cd", "e"}}},
+      {"a,b\rc,d\r\ne,f\u0085g,h\u2028i,j\u2029k,l\vm\fn\n",
+       {{"a", "b"}, {"c", "d"}, {"e", "f"}, {"g", "h"}, {"i", "j"}, {"k", "l"}, {"m"}, {"n"}}},
+      {"\"1\r2\r\n3\u00854\u20285\",x", {{"1\r2\r\n3\u00854\u20285", "x"}}},
+      {"a\n \t\n\n,\nb,", {{"a"}, {"", ""}, {"b", ""}}},
+      {"\"open,\nstill", {{"open,\nstill"}}},
+      {"\"\"", {}},
+      {"\"a\"", {{"a"}}},
+      {"a,\"b\"\u0301,c", {{"a", "b\"\u0301,c"}}},
+      {"\u0600\",x", {{"\u0600\"", "x"}}},
+      {"\xEF\xBB\xBFk,v", {{"k", "v"}}},
+      {"\xFF,\"\xC3\"", {{"\xFF", "\xC3"}}},
+  };
+  for (const auto& [text, rows] : cases) {
+    const CSVReader::Table table = CSVReader::read(text, U',');
+    EXPECT_EQ(table.rows, rows) << text;
+    EXPECT_EQ(table.delimiter, U',');
+  }
+  EXPECT_EQ(CSVReader::read("a;b\n1;2").rows, (Rows{{"a", "b"}, {"1", "2"}}));
+  EXPECT_EQ(CSVReader::read("a\u00A7b", U'\u00A7').rows, (Rows{{"a", "b"}}));
+}
+
+// The reading rules applied character by character, to check the byte scanner against.
+Rows referenceRead(std::string_view text) {
+  Rows rows;
+  std::vector<std::string> row;
+  std::string field;
+  bool quoted = false;
+  const auto characters = text::characters(text);
+  const auto isBreak = [](std::string_view c) {
+    return c == "\n" || c == "\r" || c == "\r\n" || c == "\v" || c == "\f" || c == "\u0085" ||
+           c == "\u2028" || c == "\u2029";
+  };
+  const auto endRow = [&] {
+    row.push_back(std::exchange(field, {}));
+    if (row.size() != 1 || !text::trimmed(row[0], text::CharacterClass::whitespace).empty()) {
+      rows.push_back(row);
+    }
+    row.clear();
+  };
+  for (std::size_t i = 0; i < characters.size(); ++i) {
+    const std::string_view c = characters[i];
+    if (quoted) {
+      if (c != "\"") {
+        field += c;
+      } else if (i + 1 < characters.size() && characters[i + 1] == "\"") {
+        field += '"';
+        ++i;
+      } else {
+        quoted = false;
+      }
+    } else if (isBreak(c)) {
+      endRow();
+    } else if (c == "\"") {
+      quoted = true;
+    } else if (c == ",") {
+      row.push_back(std::exchange(field, {}));
+    } else {
+      field += c;
+    }
+  }
+  if (!field.empty() || !row.empty()) endRow();
+  return rows;
+}
+
+TEST(CSVReaderTest, ScannerAgreesWithCharacterByCharacterReading) {
+  const std::vector<std::string> pieces{
+      ",",      "\"",     "a",      " ",      "\t",         "\n", "\r",     "\u0085", "\u2028",
+      "\u0301", "\u200D", "\u0903", "\u0600", "\U0001F469", ";",  "\u00E9", "\v"};
+  std::mt19937 random(20261206);
+  for (int round = 0; round < 3000; ++round) {
+    std::string text;
+    const int length = static_cast<int>(random() % 24);
+    for (int i = 0; i < length; ++i) text += pieces[random() % pieces.size()];
+    EXPECT_EQ(CSVReader::read(text, U',').rows, referenceRead(text)) << text;
+  }
+}
+
+}  // namespace
+}  // namespace kelvo

@@ -1,0 +1,113 @@
+#include "core/import/PlaceholderTranslator.hpp"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "core/model/VariableTemplate.hpp"
+
+namespace kelvo {
+namespace {
+
+using W = ImportWarning;
+using Syntax = PlaceholderSyntax;
+
+struct Case {
+  std::string source;
+  Syntax syntax;
+  std::string body;
+  std::vector<ImportWarning> warnings;
+};
+
+TEST(PlaceholderTranslatorTest, TranslatesBothDialects) {
+  const std::string name45 = "abcdefghijklmnopqrstuvwxyzabcdefghijklm nopqrstu";
+  const std::vector<Case> cases{
+      {"{name} and \\{x}", Syntax::none, "\\{name\\} and \\\\{x\\}", {}},
+      {R"({argument name='who' default="x" options="a,b"})", Syntax::braces, "{who}", {}},
+      {R"({argument name="a}b"})", Syntax::braces, "{ab}", {}},
+      {R"(Hi {argument default="a"}!)",
+       Syntax::braces,
+       "Hi {blank 1}!",
+       {W::unnamedFillNumbered("blank 1")}},
+      {R"({argument name="time"} {time})",
+       Syntax::braces,
+       "{time} {time 2}",
+       {W::dynamicPlaceholderBecameBlank("{time}", "time 2")}},
+      {R"({date format="yyyy"}{clipboard}{clipboard})",
+       Syntax::braces,
+       "{date}{clipboard}{clipboard}",
+       {W::dynamicPlaceholderBecameBlank(R"({date format="yyyy"})", "date"),
+        W::dynamicPlaceholderBecameBlank("{clipboard}", "clipboard"),
+        W::dynamicPlaceholderBecameBlank("{clipboard}", "clipboard")}},
+      {"{Date} { x} {2x} {random-number}",
+       Syntax::braces,
+       "\\{Date\\} \\{ x\\} \\{2x\\} \\{random-number\\}",
+       {}},
+      {"{clipboard | uppercase}{cursor}{snippet name=\"x\"}",
+       Syntax::braces,
+       "{clipboard}{blank 1}",
+       {W::dynamicPlaceholderBecameBlank("{clipboard | uppercase}", "clipboard"),
+        W::cursorMarkerRemoved(),
+        W::dynamicPlaceholderBecameBlank("{snippet name=\"x\"}", "blank 1")}},
+      {"%fillpopup:name=Size:default=M:L:XL% %filltext:name=:default=x%",
+       Syntax::textExpander,
+       "{Size} {blank 1}",
+       {W::unnamedFillNumbered("blank 1")}},
+      {"%fillpart:name=p%Thanks!%fillpartend% %% %Y %key:tab%%|%\\",
+       Syntax::textExpander,
+       "Thanks! %% %Y ",
+       {W::controlCodeRemoved("%key:tab%"), W::cursorMarkerRemoved(), W::cursorMarkerRemoved()}},
+      {"%filltext:name=First \t  Name%%clipboard%snippet:sig%",
+       Syntax::textExpander,
+       "{First Name}{clipboard}{blank 1}",
+       {W::dynamicPlaceholderBecameBlank("%clipboard", "clipboard"),
+        W::dynamicPlaceholderBecameBlank("%snippet:sig%", "blank 1")}},
+      {"%filltext:name=blank 1%%filltext%",
+       Syntax::textExpander,
+       "{blank 1}{blank 1 2}",
+       {W::unnamedFillNumbered("blank 1 2")}},
+      {"%filltext%%filltext:name=blank 1%",
+       Syntax::textExpander,
+       "{blank 1}{blank 1}",
+       {W::unnamedFillNumbered("blank 1")}},
+      {"%filltext:name={ \\ }%",
+       Syntax::textExpander,
+       "{blank 1}",
+       {W::unnamedFillNumbered("blank 1")}},
+      {"%filltext:name=" + name45 + "%",
+       Syntax::textExpander,
+       "{abcdefghijklmnopqrstuvwxyzabcdefghijklm }",
+       {}},
+      {"C:\\%filltext:name=dir%", Syntax::textExpander, "C:\\{dir}", {}},
+      // Text that already looks like the old in-band markers stays text.
+      {"\uFFFF0\uFFFF%filltext:name=a%\uFFFF1\uFFFF",
+       Syntax::textExpander,
+       "\uFFFF0\uFFFF{a}\uFFFF1\uFFFF",
+       {}},
+      // A brace a mark joins is text to the template: no backslash before it.
+      {"{\u0301x} {", Syntax::none, "{\u0301x\\} \\{", {}},
+  };
+  for (const Case& c : cases) {
+    const auto output = PlaceholderTranslator::translate(c.source, c.syntax);
+    EXPECT_EQ(output.body, c.body) << c.source;
+    EXPECT_EQ(output.warnings, c.warnings) << c.source;
+  }
+}
+
+TEST(PlaceholderTranslatorTest, PlainTextReadsBackUnchanged) {
+  const std::vector<std::string> pieces{"{",  "}",   "\\",     "a",      " ", "\u0301", "\u0600",
+                                        "\n", "{x}", "\uFFFF", "\u200D", "%", "é"};
+  std::mt19937 random(30);
+  for (int round = 0; round < 2000; ++round) {
+    std::string text;
+    const int length = static_cast<int>(random() % 16);
+    for (int i = 0; i < length; ++i) text += pieces[random() % pieces.size()];
+    const auto output = PlaceholderTranslator::translate(text, Syntax::none);
+    const VariableTemplate parsed(output.body);
+    EXPECT_FALSE(parsed.hasVariables()) << text;
+    EXPECT_EQ(parsed.displayText(), text) << output.body;
+  }
+}
+
+}  // namespace
+}  // namespace kelvo
