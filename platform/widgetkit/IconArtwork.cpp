@@ -6,9 +6,9 @@
 #include <array>
 #include <charconv>
 #include <cmath>
-#include <fstream>
 #include <iterator>
 
+#include "platform/foundation/FileManager.hpp"
 #include "platform/widgetkit/SVGWriter.hpp"
 
 namespace kelvo::widgetkit {
@@ -147,14 +147,11 @@ std::optional<IconArtwork> IconArtwork::parse(std::string_view bytes) {
 }
 
 std::optional<IconArtwork> IconArtwork::read(const std::filesystem::path& file) {
-  std::error_code error;
-  const auto size = std::filesystem::file_size(file, error);
-  if (error || size > maximumFileSize) return std::nullopt;
-  std::ifstream in(file, std::ios::binary);
-  if (!in) return std::nullopt;
-  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) return std::nullopt;
-  return parse(bytes);
+  try {
+    return parse(FileManager().contents(file, maximumFileSize));
+  } catch (const FileError&) {
+    return std::nullopt;
+  }
 }
 
 std::string IconArtwork::markup(ImageRendering rendering, const RGBA& tint) const {
