@@ -4,7 +4,6 @@
 
 #include "core/agenda/IntegrationAuthorization.hpp"
 #include "core/design/KelvoIcon.hpp"
-#include "platform/foundation/Text.hpp"
 
 namespace kelvo {
 namespace {
@@ -17,27 +16,20 @@ TEST(IntegrationCatalogueTest, KindsDescribeThemselves) {
   for (const auto kind : kinds) {
     SCOPED_TRACE(rawValue(kind));
     EXPECT_EQ(rawValue(icon(kind)), rawValue(kind));
-    EXPECT_EQ(id(kind), rawValue(kind));
-    EXPECT_FALSE(title(kind).empty());
-    EXPECT_FALSE(tagline(kind).empty());
+    EXPECT_EQ(hasLimitedAccess(kind), kind == Kind::photos || kind == Kind::contacts);
+    EXPECT_EQ(isAccountBased(kind), kind >= Kind::slack);
+    EXPECT_FALSE(title(kind).empty() || tagline(kind).empty());
     EXPECT_EQ(readiness(kind).isTappable(), kind == Kind::calendar || kind == Kind::photos);
   }
   EXPECT_EQ(systemFrameworkKinds(),
             (std::array{Kind::calendar, Kind::photos, Kind::contacts, Kind::reminders}));
   EXPECT_EQ(accountKinds(),
             (std::array{Kind::slack, Kind::gmail, Kind::outlook, Kind::googleMeet}));
-  for (const auto kind : accountKinds()) EXPECT_TRUE(isAccountBased(kind));
-  for (const auto kind : systemFrameworkKinds()) EXPECT_FALSE(isAccountBased(kind));
-  EXPECT_TRUE(hasLimitedAccess(Kind::photos));
-  EXPECT_TRUE(hasLimitedAccess(Kind::contacts));
-  EXPECT_FALSE(hasLimitedAccess(Kind::reminders));
 
   EXPECT_EQ(title(Kind::googleMeet), "Google Meet");
   EXPECT_EQ(tagline(Kind::reminders),
             "Keep a task from the Reminders app as a card — not Kelvo's own reminders, the ones in "
             "Reminders.");
-  EXPECT_EQ(tagline(Kind::calendar),
-            "Keep the meeting you're about to walk into, with the notes and the people in it.");
   EXPECT_EQ(accessibilityIdentifier(Kind::googleMeet), "integration-googleMeet");
   EXPECT_EQ(readiness(Kind::slack), IntegrationReadiness::comingSoon("Coming soon"));
 
@@ -45,7 +37,6 @@ TEST(IntegrationCatalogueTest, KindsDescribeThemselves) {
   for (const auto* raw : {"Calendar", "google-meet", "GoogleMeet", "PHOTOS", ""}) {
     EXPECT_EQ(fromRawValue<Kind>(raw), std::nullopt) << raw;
   }
-  EXPECT_EQ(fromRawValue<IntegrationPlatform>("iOS"), IntegrationPlatform::iOS);
   EXPECT_EQ(fromRawValue<IntegrationPlatform>("ios"), std::nullopt);
   EXPECT_EQ(fromRawValue<IntegrationPlatform>("MacOS"), std::nullopt);
   EXPECT_EQ(currentIntegrationPlatform(), IntegrationPlatform::macOS);
@@ -70,7 +61,9 @@ TEST(IntegrationCatalogueTest, PlatformsListTheirKinds) {
 TEST(IntegrationCatalogueTest, ExplanationsKeepTheirBlankRuns) {
   const std::string absent = IntegrationCatalogue::absentIntegrationsExplanation();
   const std::string files = IntegrationCatalogue::filesExplanation();
-  EXPECT_EQ(absent.substr(0, 40), "    Everything Kelvo reads today is alre");
+  EXPECT_TRUE(
+      absent.starts_with("    Everything Kelvo reads today is already on this device, "
+                         "and there is     nothing to sign in to:"));
   EXPECT_NE(absent.find("connected yet — when one is, it will say     what it reads"),
             std::string::npos);
   EXPECT_TRUE(absent.ends_with("from that app's share sheet."));
@@ -79,16 +72,6 @@ TEST(IntegrationCatalogueTest, ExplanationsKeepTheirBlankRuns) {
             "document picker, which reaches every file provider on the device, and a     file "
             "dragged onto Kelvo or sent to it from another app's share sheet     lands the same "
             "way.");
-  // Five-blank runs between words: six in the first text, three in the second.
-  const auto runs = [](const std::string& text) {
-    std::size_t count = 0;
-    for (auto at = text.find("     "); at != std::string::npos; at = text.find("     ", at + 5)) {
-      ++count;
-    }
-    return count;
-  };
-  EXPECT_EQ(runs(absent), 6u);
-  EXPECT_EQ(runs(files), 3u);
 }
 
 TEST(IntegrationCatalogueTest, AuthorizationPredicates) {

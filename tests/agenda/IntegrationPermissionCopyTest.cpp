@@ -62,16 +62,6 @@ TEST(IntegrationPermissionCopyTest, SystemKindsOfferTheirOwnWaysForward) {
                 "You gave Kelvo some of your contacts rather than all of them, so this list is all "
                 "of it — nothing is missing. Settings is where you widen it, whenever you like.",
                 std::nullopt, "Open Settings", true, "Type a Fact in by hand instead"}));
-  EXPECT_EQ(Book::copy(Kind::calendar, Auth::restricted()),
-            (IntegrationPermissionCopy{
-                "Calendar access isn't allowed on this device",
-                "Something outside Kelvo — Screen Time, or a profile from work or school — blocks "
-                "calendar access, so this isn't a switch you can turn on. Everything else in Kelvo "
-                "works as normal.",
-                std::nullopt, std::nullopt, true, "Keep a card by hand instead"}));
-  EXPECT_EQ(Book::copy(Kind::reminders, Auth::unavailable("x")).body,
-            "The reminders list didn't answer, so this isn't about permission. Try again — and if "
-            "it keeps happening, keeping a card by hand does the same job.");
 }
 
 TEST(IntegrationPermissionCopyTest, AccountKindsInsertTitleAndReason) {

@@ -17,9 +17,8 @@ TEST(PhotoImportTest, ExtensionsAreNormalisedOrReplaced) {
   const std::pair<std::optional<std::string>, std::string> cases[] = {
       {std::nullopt, "png"},    {" .JPEG", "jpeg"},   {"..HEIC", "heic"},   {"jpg\n", "jpg"},
       {"ｊｐｇ", "ｊｐｇ"},  // full-width letters are letters
-      {"12345678", "12345678"}, {"123456789", "png"}, {"abcdefghi", "png"}, {"photo-raw", "png"},
-      {"tar.gz", "png"},        {"...", "png"},       {"", "png"},          {" \t ", "png"},
-      {"jp g", "png"},          {"\xff\xfe", "png"},
+      {"12345678", "12345678"}, {"123456789", "png"}, {"photo-raw", "png"}, {"tar.gz", "png"},
+      {"...", "png"},           {"", "png"},          {"\xff\xfe", "png"},
   };
   for (const auto& [input, expected] : cases) {
     EXPECT_EQ(PhotoImport::normalizedExtension(input), expected) << input.value_or("(none)");
