@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -13,28 +14,49 @@
 namespace kelvo {
 namespace {
 
-struct Hit {
-  double score = 0;
-  SearchFields fields;
+// Identifiers are random or at least spread, so folding their two halves is hash enough.
+struct IDHash {
+  std::size_t operator()(const UUID& id) const noexcept {
+    std::uint64_t halves[2];
+    std::memcpy(halves, id.bytes().data(), sizeof halves);
+    return static_cast<std::size_t>((halves[0] ^ (halves[1] * 0x9E3779B97F4A7C15ULL)) * 0xBF58476D1CE4E5B9ULL);
+  }
 };
-using Hits = std::unordered_map<UUID, Hit>;
 
-// The best way one card covers one query term.
+// Fields as a bit set while a call runs: merging them stays cheap.
+using FieldBits = std::uint8_t;
+
+FieldBits bitsOf(const SearchFields& fields) {
+  FieldBits bits = 0;
+  for (const SearchField field : fields) bits |= static_cast<FieldBits>(1u << static_cast<unsigned>(field));
+  return bits;
+}
+
+SearchFields fieldsOf(FieldBits bits) {
+  SearchFields fields;
+  for (const SearchField field : allCases<SearchField>()) {
+    if ((bits & (1u << static_cast<unsigned>(field))) != 0) fields.insert(field);
+  }
+  return fields;
+}
+
+// The best way one card covers one query term. The matched term points into the call's terms
+// and variants, which outlive it.
 struct Coverage {
   double score = 0;
   TermRelation relation = TermRelation::exact;
-  std::string matchedTerm;
-  SearchFields fields;
+  const std::string* matchedTerm = nullptr;
+  FieldBits fields = 0;
 };
-using Coverages = std::unordered_map<UUID, Coverage>;
+using Coverages = std::unordered_map<UUID, Coverage, IDHash>;
 
 // A weaker relation never replaces a stronger one; among equals the first best score stays.
-void keep(Coverages& coverages, const UUID& id, Coverage coverage) {
+void keep(Coverages& coverages, const UUID& id, const Coverage& coverage) {
   const auto [held, inserted] = coverages.try_emplace(id, coverage);
   if (inserted) return;
   if (isStronger(coverage.relation, held->second.relation) ||
       (coverage.relation == held->second.relation && coverage.score > held->second.score)) {
-    held->second = std::move(coverage);
+    held->second = coverage;
   }
 }
 
@@ -57,75 +79,77 @@ bool ranksBefore(const SemanticSearchResult& a, const SemanticSearchResult& b) {
   return text::localizedCompare(a.card.title(), b.card.title()) < 0;
 }
 
-// The working state of one call, dropped when it returns. Every step that must give the
-// widening up answers `false`, and the caller falls back to the literal answer.
+// What the call has seen of one card: its record as last returned, and every field any word
+// matched in it.
+struct CardSeen {
+  const SearchableCard* card = nullptr;
+  FieldBits fields = 0;
+};
+
+// The working state of one call, dropped when it returns. A step that must give the widening
+// up answers nothing, and the caller falls back to the literal answer.
 class Expansion {
  public:
   Expansion(const SemanticSearch::Options& options, const Clock& clock, const SearchIndex& index,
             TimeInterval start)
       : options_(options), clock_(clock), index_(index), start_(start),
-        queriesLeft_(options.maxIndexQueries) {}
+        queriesLeft_(options.maxIndexQueries) {
+    seen_.reserve(static_cast<std::size_t>(std::clamp<std::int64_t>(options.limit, 0, 4'096)) * 4);
+  }
 
   // The single term's own hits are the literal results: it is never searched again.
   void seedWithLiteral(const std::string& term, const std::vector<SearchResult>& literal) {
-    Hits hits;
-    for (const SearchResult& result : literal) {
-      hits[result.id()] = Hit{result.score, result.matchedFields};
-      cardsById_.insert_or_assign(result.id(), result.card);
-    }
-    hitsByWord_.emplace(term, std::move(hits));
+    const auto& hits = hitsByWord_.emplace(term, literal).first->second;
+    for (const SearchResult& hit : hits) seen_[hit.id()].card = &hit.card;
   }
 
   // The coverage of every card for `term`, through itself and its variants; none when the
   // widening has to be given up.
   std::optional<Coverages> cover(const std::string& term, const std::vector<TermVariant>& variants) {
     Coverages coverages;
-    const Hits* own = hitsOf(term);
+    const std::vector<SearchResult>* own = hitsOf(term);
     if (own == nullptr) return std::nullopt;
-    for (const auto& [id, hit] : *own) {
-      fieldsByCard_[id].insert(hit.fields.begin(), hit.fields.end());
-      keep(coverages, id, Coverage{hit.score, TermRelation::exact, term, hit.fields});
-    }
+    add(coverages, *own, term, TermRelation::exact);
     for (const TermVariant& variant : variants) {
-      const Hits* hits = hitsOf(variant.term);
+      const std::vector<SearchResult>* hits = hitsOf(variant.term);
       if (hits == nullptr) return std::nullopt;
-      for (const auto& [id, hit] : *hits) {
-        fieldsByCard_[id].insert(hit.fields.begin(), hit.fields.end());
-        keep(coverages, id,
-             Coverage{hit.score * strength(variant.relation), variant.relation, variant.term,
-                      hit.fields});
-      }
+      add(coverages, *hits, variant.term, variant.relation);
     }
     return coverages;
   }
 
-  const SearchableCard* card(const UUID& id) const {
-    const auto found = cardsById_.find(id);
-    return found == cardsById_.end() ? nullptr : &found->second;
-  }
-  SearchFields fields(const UUID& id) const {
-    const auto found = fieldsByCard_.find(id);
-    return found == fieldsByCard_.end() ? SearchFields{} : found->second;
+  const CardSeen* seen(const UUID& id) const {
+    const auto found = seen_.find(id);
+    return found == seen_.end() ? nullptr : &found->second;
   }
 
  private:
+  void add(Coverages& coverages, const std::vector<SearchResult>& hits, const std::string& word,
+           TermRelation relation) {
+    coverages.reserve(coverages.size() + hits.size());
+    for (const SearchResult& hit : hits) {
+      const FieldBits fields = bitsOf(hit.matchedFields);
+      seen_[hit.id()].fields |= fields;
+      keep(coverages, hit.id(), Coverage{hit.score * strength(relation), relation, &word, fields});
+    }
+  }
+
   // The hits of one word, searched at most once per call; null when the allowance is spent or
   // the search is predicted to end past the budget.
-  const Hits* hitsOf(const std::string& word) {
+  const std::vector<SearchResult>* hitsOf(const std::string& word) {
     if (const auto cached = hitsByWord_.find(word); cached != hitsByWord_.end()) {
       return &cached->second;
     }
     if (queriesLeft_ <= 0) return nullptr;
     if (clock_.continuousNow() - start_ + slowest_ >= options_.expansionBudget) return nullptr;
     const TimeInterval queryStart = clock_.continuousNow();
-    Hits hits;
-    for (SearchResult& result : index_.search(word, options_.limit)) {
-      hits[result.id()] = Hit{result.score, std::move(result.matchedFields)};
-      cardsById_.insert_or_assign(result.id(), std::move(result.card));
-    }
+    std::vector<SearchResult> found = index_.search(word, options_.limit);
     --queriesLeft_;
     slowest_ = std::max(slowest_, clock_.continuousNow() - queryStart);
-    return &hitsByWord_.emplace(word, std::move(hits)).first->second;
+    // The index returns each card once; a later copy of a card replaces an earlier one.
+    const auto& hits = hitsByWord_.emplace(word, std::move(found)).first->second;
+    for (const SearchResult& hit : hits) seen_[hit.id()].card = &hit.card;
+    return &hits;
   }
 
   const SemanticSearch::Options& options_;
@@ -134,9 +158,9 @@ class Expansion {
   const TimeInterval start_;
   std::int64_t queriesLeft_;
   TimeInterval slowest_ = 0;
-  std::unordered_map<std::string, Hits> hitsByWord_;
-  std::unordered_map<UUID, SearchableCard> cardsById_;
-  std::unordered_map<UUID, SearchFields> fieldsByCard_;
+  // Node-based: the results keep their addresses while more words are added.
+  std::unordered_map<std::string, std::vector<SearchResult>> hitsByWord_;
+  std::unordered_map<UUID, CardSeen, IDHash> seen_;
 };
 
 // The tokens at their first occurrence, in order.
@@ -167,23 +191,24 @@ std::vector<SemanticSearchResult> rank(const std::vector<std::string>& terms,
                                        const Expansion& expansion,
                                        const std::vector<SearchResult>& literal,
                                        const SemanticSearch::Options& options) {
-  std::unordered_map<UUID, const SearchResult*> literalById;
+  std::unordered_map<UUID, const SearchResult*, IDHash> literalById;
   for (const SearchResult& result : literal) literalById.try_emplace(result.id(), &result);
   std::vector<SemanticSearchResult> results;
   for (const UUID& id : candidates(coverageByTerm)) {
     const auto literalHit = literalById.find(id);
     const SearchResult* literalResult = literalHit == literalById.end() ? nullptr : literalHit->second;
-    const SearchableCard* card = expansion.card(id);
+    const CardSeen* seen = expansion.seen(id);
+    const SearchableCard* card = seen != nullptr ? seen->card : nullptr;
     if (card == nullptr && literalResult == nullptr) continue;
     SemanticSearchResult result{card != nullptr ? *card : literalResult->card, 0, 0, 0,
-                                expansion.fields(id), {}};
+                                fieldsOf(seen != nullptr ? seen->fields : 0), {}};
     double semanticSum = 0;
     for (std::size_t i = 0; i < terms.size(); ++i) {
       const Coverage& coverage = coverageByTerm[i].at(id);
       if (coverage.relation == TermRelation::exact) continue;
       semanticSum += coverage.score;
-      result.explanations.push_back(
-          MatchExplanation{terms[i], coverage.matchedTerm, coverage.relation, coverage.fields});
+      result.explanations.push_back(MatchExplanation{terms[i], *coverage.matchedTerm,
+                                                     coverage.relation, fieldsOf(coverage.fields)});
     }
     if (literalResult != nullptr) {
       result.literalScore = literalResult->score;
