@@ -93,14 +93,11 @@ class Expansion {
   Expansion(const SemanticSearch::Options& options, const Clock& clock, const SearchIndex& index,
             TimeInterval start)
       : options_(options), clock_(clock), index_(index), start_(start),
-        queriesLeft_(options.maxIndexQueries) {
-    seen_.reserve(static_cast<std::size_t>(std::clamp<std::int64_t>(options.limit, 0, 4'096)) * 4);
-  }
+        queriesLeft_(options.maxIndexQueries) {}
 
   // The single term's own hits are the literal results: it is never searched again.
   void seedWithLiteral(const std::string& term, const std::vector<SearchResult>& literal) {
-    const auto& hits = hitsByWord_.emplace(term, literal).first->second;
-    for (const SearchResult& hit : hits) seen_[hit.id()].card = &hit.card;
+    searched_.push_back(&hitsByWord_.emplace(term, literal).first->second);
   }
 
   // The coverage of every card for `term`, through itself and its variants; none when the
@@ -118,9 +115,16 @@ class Expansion {
     return coverages;
   }
 
-  const CardSeen* seen(const UUID& id) const {
-    const auto found = seen_.find(id);
-    return found == seen_.end() ? nullptr : &found->second;
+  // For each of `cards`, its latest record and the fields of every hit of it, for any word.
+  void collect(std::unordered_map<UUID, CardSeen, IDHash>& cards) const {
+    for (const std::vector<SearchResult>* hits : searched_) {
+      for (const SearchResult& hit : *hits) {
+        const auto found = cards.find(hit.id());
+        if (found == cards.end()) continue;
+        found->second.card = &hit.card;
+        found->second.fields |= bitsOf(hit.matchedFields);
+      }
+    }
   }
 
  private:
@@ -128,9 +132,8 @@ class Expansion {
            TermRelation relation) {
     coverages.reserve(coverages.size() + hits.size());
     for (const SearchResult& hit : hits) {
-      const FieldBits fields = bitsOf(hit.matchedFields);
-      seen_[hit.id()].fields |= fields;
-      keep(coverages, hit.id(), Coverage{hit.score * strength(relation), relation, &word, fields});
+      keep(coverages, hit.id(),
+           Coverage{hit.score * strength(relation), relation, &word, bitsOf(hit.matchedFields)});
     }
   }
 
@@ -146,10 +149,8 @@ class Expansion {
     std::vector<SearchResult> found = index_.search(word, options_.limit);
     --queriesLeft_;
     slowest_ = std::max(slowest_, clock_.continuousNow() - queryStart);
-    // The index returns each card once; a later copy of a card replaces an earlier one.
-    const auto& hits = hitsByWord_.emplace(word, std::move(found)).first->second;
-    for (const SearchResult& hit : hits) seen_[hit.id()].card = &hit.card;
-    return &hits;
+    searched_.push_back(&hitsByWord_.emplace(word, std::move(found)).first->second);
+    return searched_.back();
   }
 
   const SemanticSearch::Options& options_;
@@ -160,7 +161,8 @@ class Expansion {
   TimeInterval slowest_ = 0;
   // Node-based: the results keep their addresses while more words are added.
   std::unordered_map<std::string, std::vector<SearchResult>> hitsByWord_;
-  std::unordered_map<UUID, CardSeen, IDHash> seen_;
+  // The hits in the order the words were searched: a later copy of a card replaces an earlier.
+  std::vector<const std::vector<SearchResult>*> searched_;
 };
 
 // The tokens at their first occurrence, in order.
@@ -193,15 +195,18 @@ std::vector<SemanticSearchResult> rank(const std::vector<std::string>& terms,
                                        const SemanticSearch::Options& options) {
   std::unordered_map<UUID, const SearchResult*, IDHash> literalById;
   for (const SearchResult& result : literal) literalById.try_emplace(result.id(), &result);
+  const std::vector<UUID> ids = candidates(coverageByTerm);
+  std::unordered_map<UUID, CardSeen, IDHash> seenCards;
+  for (const UUID& id : ids) seenCards.emplace(id, CardSeen{});
+  expansion.collect(seenCards);
   std::vector<SemanticSearchResult> results;
-  for (const UUID& id : candidates(coverageByTerm)) {
+  for (const UUID& id : ids) {
     const auto literalHit = literalById.find(id);
     const SearchResult* literalResult = literalHit == literalById.end() ? nullptr : literalHit->second;
-    const CardSeen* seen = expansion.seen(id);
-    const SearchableCard* card = seen != nullptr ? seen->card : nullptr;
-    if (card == nullptr && literalResult == nullptr) continue;
-    SemanticSearchResult result{card != nullptr ? *card : literalResult->card, 0, 0, 0,
-                                fieldsOf(seen != nullptr ? seen->fields : 0), {}};
+    const CardSeen& seen = seenCards.at(id);
+    if (seen.card == nullptr && literalResult == nullptr) continue;
+    SemanticSearchResult result{seen.card != nullptr ? *seen.card : literalResult->card, 0, 0, 0,
+                                fieldsOf(seen.fields), {}};
     double semanticSum = 0;
     for (std::size_t i = 0; i < terms.size(); ++i) {
       const Coverage& coverage = coverageByTerm[i].at(id);
