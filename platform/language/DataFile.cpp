@@ -13,7 +13,7 @@ namespace {
 constexpr std::size_t magicSize = 8;
 constexpr std::size_t sectionTableAt = 16;
 constexpr std::size_t digestAt = sectionTableAt + dataSectionLimit * 12;
-static_assert(digestAt + 32 == dataHeaderSize);
+static_assert(digestAt == dataDigestOffset);
 
 }  // namespace
 

@@ -31,6 +31,8 @@ struct DataSection {
 inline constexpr std::size_t dataHeaderSize = 192;
 inline constexpr std::size_t dataSectionLimit = 12;
 inline constexpr std::uint32_t dataFileVersion = 1;
+/// Where the header keeps the SHA-256 of the body: its last 32 bytes.
+inline constexpr std::size_t dataDigestOffset = dataHeaderSize - 32;
 
 std::uint32_t readU32(ByteView bytes, std::size_t at);
 float readF32(ByteView bytes, std::size_t at);
