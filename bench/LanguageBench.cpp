@@ -35,7 +35,9 @@ const std::vector<std::string>& terms() {
     std::string line;
     for (std::size_t n = 0; std::getline(index, line) && words.size() < 1'056;) {
       const std::string word = line.substr(0, line.find(' '));
-      if (line.starts_with(' ') || word.find_first_not_of("abcdefghijklmnopqrstuvwxyz") != std::string::npos) continue;
+      if (line.starts_with(' ') ||
+          word.find_first_not_of("abcdefghijklmnopqrstuvwxyz") != std::string::npos)
+        continue;
       if (n++ % 57 == 0) words.push_back(word);
     }
     return words;
@@ -105,9 +107,13 @@ void BM_StandardSearch(benchmark::State& state) {
   lexicon->variants("payment", 8);
   const double firstLexicon =
       std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count();
-  const SemanticSearch search(lexicon, {.maxVariantsPerTerm = 8, .maxIndexQueries = 20,
-                                        .maxTerms = 8, .semanticWeight = 0.35, .limit = 200,
-                                        .expansionBudget = 0.045, .literalSufficiency = 50});
+  const SemanticSearch search(lexicon, {.maxVariantsPerTerm = 8,
+                                        .maxIndexQueries = 20,
+                                        .maxTerms = 8,
+                                        .semanticWeight = 0.35,
+                                        .limit = 200,
+                                        .expansionBudget = 0.045,
+                                        .literalSufficiency = 50});
   std::vector<SemanticSearchResult> results;
   for (auto _ : state) results = search.search("quote payment", index);
   const bool widened = std::any_of(results.begin(), results.end(),

@@ -54,15 +54,21 @@ class RecordingClock final : public Clock {
   }
   TimeInterval searching() const {
     TimeInterval total = 0;
-    for (std::size_t at = 3; at < readings.size(); at += 3) total += readings[at] - readings[at - 1];
+    for (std::size_t at = 3; at < readings.size(); at += 3)
+      total += readings[at] - readings[at - 1];
     return total;
   }
   mutable std::vector<TimeInterval> readings;
 };
 
 SemanticSearch::Options benchOptions(TimeInterval budget = 0.045) {
-  return {.maxVariantsPerTerm = 8, .maxIndexQueries = 20, .maxTerms = 8, .semanticWeight = 0.35,
-          .limit = 200, .expansionBudget = budget, .literalSufficiency = 50};
+  return {.maxVariantsPerTerm = 8,
+          .maxIndexQueries = 20,
+          .maxTerms = 8,
+          .semanticWeight = 0.35,
+          .limit = 200,
+          .expansionBudget = budget,
+          .literalSufficiency = 50};
 }
 
 double percentile(std::vector<double> samples, double fraction) {
@@ -79,9 +85,9 @@ std::vector<double> timeEach(benchmark::State& state, Run run) {
   for (auto _ : state) {
     const auto start = std::chrono::steady_clock::now();
     run();
-    micros.push_back(std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() -
-                                                               start)
-                         .count());
+    micros.push_back(
+        std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start)
+            .count());
   }
   state.counters["p50_us"] = percentile(micros, 0.5);
   state.counters["p95_us"] = percentile(micros, 0.95);
@@ -141,7 +147,8 @@ void BM_Semantic_GiveUp(benchmark::State& state) {
   timeEach(state, [&] {
     clock.readings.clear();
     literal = !expanded(search.search(query, searched)) && literal;
-    if (clock.readings.size() > 1) overruns.push_back(clock.readings.back() - clock.readings.front() - budget);
+    if (clock.readings.size() > 1)
+      overruns.push_back(clock.readings.back() - clock.readings.front() - budget);
   });
   state.counters["budget_us"] = budget * 1e6;
   state.counters["answered_literally"] = literal ? 1 : 0;

@@ -13,8 +13,8 @@ namespace kelvo::fuzz {
 inline std::vector<std::uint8_t> resigned(const std::uint8_t* data, std::size_t size) {
   std::vector<std::uint8_t> bytes(data, data + size);
   if (bytes.size() >= language::dataHeaderSize) {
-    const auto digest = language::sha256(
-        language::ByteView(bytes).subspan(language::dataHeaderSize));
+    const auto digest =
+        language::sha256(language::ByteView(bytes).subspan(language::dataHeaderSize));
     std::copy(digest.begin(), digest.end(), bytes.begin() + language::dataDigestOffset);
   }
   return bytes;

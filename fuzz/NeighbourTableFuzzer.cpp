@@ -9,7 +9,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using kelvo::language::WordNetEmbedding;
-  for (auto bytes : {std::vector<std::uint8_t>(data, data + size), kelvo::fuzz::resigned(data, size)}) {
+  for (auto bytes :
+       {std::vector<std::uint8_t>(data, data + size), kelvo::fuzz::resigned(data, size)}) {
     const auto embedding = WordNetEmbedding::fromBytes(std::move(bytes));
     if (embedding == nullptr) continue;
     for (const char* word : {"bill", "invoice", "statement", "", "zzzz"}) {

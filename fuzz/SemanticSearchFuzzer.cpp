@@ -45,10 +45,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (size == 0) return 0;
   const std::int64_t limit = static_cast<std::int64_t>(data[0] % 12) - 2;
   const std::string_view query = fuzz::text(data + 1, size - 1);
-  const SemanticSearch search(StaticLexicon::officeVocabulary(),
-                              {.maxVariantsPerTerm = 8, .maxIndexQueries = 20, .maxTerms = 8,
-                               .semanticWeight = 0.35, .limit = limit, .expansionBudget = 10,
-                               .literalSufficiency = 50});
+  const SemanticSearch search(StaticLexicon::officeVocabulary(), {.maxVariantsPerTerm = 8,
+                                                                  .maxIndexQueries = 20,
+                                                                  .maxTerms = 8,
+                                                                  .semanticWeight = 0.35,
+                                                                  .limit = limit,
+                                                                  .expansionBudget = 10,
+                                                                  .literalSufficiency = 50});
   const auto results = search.search(query, library());
   fuzz::require(static_cast<std::int64_t>(results.size()) <= std::max<std::int64_t>(limit, 0));
   std::unordered_set<UUID> seen;

@@ -59,7 +59,8 @@ std::vector<Vector> vectorsOf(const std::map<std::string, std::map<SynsetKey, do
     for (const auto& [synset, weight] : weights) norm += weight * weight;
     norm = std::sqrt(norm);
     Vector vector;
-    for (const auto& [synset, weight] : weights) vector.emplace_back(features.at(synset), weight / norm);
+    for (const auto& [synset, weight] : weights)
+      vector.emplace_back(features.at(synset), weight / norm);
     vectors.push_back(std::move(vector));
   }
   return vectors;
@@ -72,10 +73,12 @@ struct Near {
 
 // For every word, its nearest words with a positive similarity, through an inverted index over
 // features, nearest first and ties by word (the words are numbered in byte order).
-std::vector<std::vector<Near>> nearest(const std::vector<Vector>& vectors, std::uint32_t featureCount) {
+std::vector<std::vector<Near>> nearest(const std::vector<Vector>& vectors,
+                                       std::uint32_t featureCount) {
   std::vector<Vector> postings(featureCount);
   for (std::uint32_t word = 0; word < vectors.size(); ++word) {
-    for (const auto& [feature, weight] : vectors[word]) postings[feature].emplace_back(word, weight);
+    for (const auto& [feature, weight] : vectors[word])
+      postings[feature].emplace_back(word, weight);
   }
   std::vector<double> dot(vectors.size(), 0.0);
   std::vector<std::uint32_t> touched;
@@ -97,8 +100,10 @@ std::vector<std::vector<Near>> nearest(const std::vector<Vector>& vectors, std::
     const auto closer = [](const Near& a, const Near& b) {
       return a.distance != b.distance ? a.distance < b.distance : a.word < b.word;
     };
-    const std::size_t kept = std::min<std::size_t>(found.size(), language::WordNetEmbedding::neighbourCount);
-    std::partial_sort(found.begin(), found.begin() + static_cast<std::ptrdiff_t>(kept), found.end(), closer);
+    const std::size_t kept =
+        std::min<std::size_t>(found.size(), language::WordNetEmbedding::neighbourCount);
+    std::partial_sort(found.begin(), found.begin() + static_cast<std::ptrdiff_t>(kept), found.end(),
+                      closer);
     found.resize(kept);
     lists[word] = std::move(found);
   }
@@ -149,9 +154,11 @@ std::vector<std::uint8_t> neighbourTable(const WordNetSource& source) {
   records.reserve(lists.size() * language::WordNetEmbedding::recordSize);
   for (const std::vector<Near>& list : lists) {
     for (std::size_t slot = 0; slot < language::WordNetEmbedding::neighbourCount; ++slot) {
-      const std::uint32_t word = slot < list.size() ? list[slot].word : language::WordNetEmbedding::noWord;
+      const std::uint32_t word =
+          slot < list.size() ? list[slot].word : language::WordNetEmbedding::noWord;
       const float distance = slot < list.size() ? static_cast<float>(list[slot].distance) : 0.0f;
-      for (int shift = 0; shift < 24; shift += 8) records.push_back(static_cast<std::uint8_t>(word >> shift));
+      for (int shift = 0; shift < 24; shift += 8)
+        records.push_back(static_cast<std::uint8_t>(word >> shift));
       DataFileWriter::putF32(records, distance);
     }
   }

@@ -27,7 +27,8 @@ class Fields {
   std::uint64_t number(int base = 10) {
     const std::string_view field = text();
     std::uint64_t value = 0;
-    const auto [end, error] = std::from_chars(field.data(), field.data() + field.size(), value, base);
+    const auto [end, error] =
+        std::from_chars(field.data(), field.data() + field.size(), value, base);
     if (error != std::errc() || end != field.data() + field.size()) {
       fail("\"" + std::string(field) + "\" is not a number");
     }
@@ -66,7 +67,8 @@ std::uint8_t partOf(std::string_view symbol, Fields& fields) {
   fields.fail("\"" + std::string(symbol) + "\" is not a part of speech");
 }
 
-void readIndex(const std::filesystem::path& file, std::map<std::string, std::vector<std::uint64_t>>& index) {
+void readIndex(const std::filesystem::path& file,
+               std::map<std::string, std::vector<std::uint64_t>>& index) {
   eachLine(file, [&](Fields& fields) {
     const std::string lemma(fields.text());
     partOf(fields.text(), fields);
@@ -81,7 +83,8 @@ void readIndex(const std::filesystem::path& file, std::map<std::string, std::vec
   });
 }
 
-void readData(const std::filesystem::path& file, std::map<SynsetKey, std::vector<SynsetKey>>& broader) {
+void readData(const std::filesystem::path& file,
+              std::map<SynsetKey, std::vector<SynsetKey>>& broader) {
   eachLine(file, [&](Fields& fields) {
     const std::uint64_t offset = fields.number();
     fields.number();  // lexicographer file

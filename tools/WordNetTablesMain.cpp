@@ -13,7 +13,8 @@ void write(const std::filesystem::path& path, const std::vector<std::uint8_t>& b
   const std::filesystem::path partial = path.string() + ".partial";
   {
     std::ofstream out(partial, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
     if (!out.flush()) throw kelvo::tools::WordNetError(partial.string() + ": cannot be written");
   }
   std::filesystem::rename(partial, path);

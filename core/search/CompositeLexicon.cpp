@@ -21,7 +21,8 @@ std::vector<TermVariant> CompositeLexicon::variants(std::string_view term,
   std::stable_sort(merged.begin(), merged.end(), [](const TermVariant& a, const TermVariant& b) {
     return isStronger(a.relation, b.relation);
   });
-  if (merged.size() > static_cast<std::uint64_t>(limit)) merged.resize(static_cast<std::size_t>(limit));
+  if (merged.size() > static_cast<std::uint64_t>(limit))
+    merged.resize(static_cast<std::size_t>(limit));
   return merged;
 }
 

@@ -4,7 +4,8 @@
 // keeping the relation of the first member that offers it, stronger relations first.
 //
 //   auto lexicon = std::make_shared<const CompositeLexicon>(
-//       std::vector<std::shared_ptr<const SemanticLexicon>>{StaticLexicon::officeVocabulary(), mine});
+//       std::vector<std::shared_ptr<const SemanticLexicon>>{StaticLexicon::officeVocabulary(),
+//       mine});
 
 #include <memory>
 #include <vector>

@@ -19,7 +19,8 @@ struct IDHash {
   std::size_t operator()(const UUID& id) const noexcept {
     std::uint64_t halves[2];
     std::memcpy(halves, id.bytes().data(), sizeof halves);
-    return static_cast<std::size_t>((halves[0] ^ (halves[1] * 0x9E3779B97F4A7C15ULL)) * 0xBF58476D1CE4E5B9ULL);
+    return static_cast<std::size_t>((halves[0] ^ (halves[1] * 0x9E3779B97F4A7C15ULL)) *
+                                    0xBF58476D1CE4E5B9ULL);
   }
 };
 
@@ -28,7 +29,8 @@ using FieldBits = std::uint8_t;
 
 FieldBits bitsOf(const SearchFields& fields) {
   FieldBits bits = 0;
-  for (const SearchField field : fields) bits |= static_cast<FieldBits>(1u << static_cast<unsigned>(field));
+  for (const SearchField field : fields)
+    bits |= static_cast<FieldBits>(1u << static_cast<unsigned>(field));
   return bits;
 }
 
@@ -64,8 +66,8 @@ std::vector<SemanticSearchResult> literalAnswer(const std::vector<SearchResult>&
   std::vector<SemanticSearchResult> answer;
   answer.reserve(literal.size());
   for (const SearchResult& result : literal) {
-    answer.push_back(SemanticSearchResult{result.card, result.score, result.score, 0,
-                                          result.matchedFields, {}});
+    answer.push_back(
+        SemanticSearchResult{result.card, result.score, result.score, 0, result.matchedFields, {}});
   }
   return answer;
 }
@@ -92,7 +94,10 @@ class Expansion {
  public:
   Expansion(const SemanticSearch::Options& options, const Clock& clock, const SearchIndex& index,
             TimeInterval start)
-      : options_(options), clock_(clock), index_(index), start_(start),
+      : options_(options),
+        clock_(clock),
+        index_(index),
+        start_(start),
         queriesLeft_(options.maxIndexQueries) {}
 
   // The single term's own hits are the literal results: it is never searched again.
@@ -102,7 +107,8 @@ class Expansion {
 
   // The coverage of every card for `term`, through itself and its variants; none when the
   // widening has to be given up.
-  std::optional<Coverages> cover(const std::string& term, const std::vector<TermVariant>& variants) {
+  std::optional<Coverages> cover(const std::string& term,
+                                 const std::vector<TermVariant>& variants) {
     Coverages coverages;
     const std::vector<SearchResult>* own = hitsOf(term);
     if (own == nullptr) return std::nullopt;
@@ -179,9 +185,9 @@ std::vector<std::string> distinctTerms(std::string_view query) {
 std::vector<UUID> candidates(const std::vector<Coverages>& coverageByTerm) {
   std::vector<UUID> ids;
   for (const auto& [id, coverage] : coverageByTerm.front()) {
-    const bool coversAll = std::all_of(
-        coverageByTerm.begin() + 1, coverageByTerm.end(),
-        [&](const Coverages& coverages) { return coverages.contains(id); });
+    const bool coversAll =
+        std::all_of(coverageByTerm.begin() + 1, coverageByTerm.end(),
+                    [&](const Coverages& coverages) { return coverages.contains(id); });
     if (coversAll) ids.push_back(id);
   }
   return ids;
@@ -202,11 +208,16 @@ std::vector<SemanticSearchResult> rank(const std::vector<std::string>& terms,
   std::vector<SemanticSearchResult> results;
   for (const UUID& id : ids) {
     const auto literalHit = literalById.find(id);
-    const SearchResult* literalResult = literalHit == literalById.end() ? nullptr : literalHit->second;
+    const SearchResult* literalResult =
+        literalHit == literalById.end() ? nullptr : literalHit->second;
     const CardSeen& seen = seenCards.at(id);
     if (seen.card == nullptr && literalResult == nullptr) continue;
-    SemanticSearchResult result{seen.card != nullptr ? *seen.card : literalResult->card, 0, 0, 0,
-                                fieldsOf(seen.fields), {}};
+    SemanticSearchResult result{seen.card != nullptr ? *seen.card : literalResult->card,
+                                0,
+                                0,
+                                0,
+                                fieldsOf(seen.fields),
+                                {}};
     double semanticSum = 0;
     for (std::size_t i = 0; i < terms.size(); ++i) {
       const Coverage& coverage = coverageByTerm[i].at(id);
@@ -230,7 +241,8 @@ std::vector<SemanticSearchResult> rank(const std::vector<std::string>& terms,
   }
   std::stable_sort(results.begin(), results.end(), ranksBefore);
   const auto limit = static_cast<std::uint64_t>(std::max<std::int64_t>(options.limit, 0));
-  if (results.size() > limit) results.erase(results.begin() + static_cast<std::ptrdiff_t>(limit), results.end());
+  if (results.size() > limit)
+    results.erase(results.begin() + static_cast<std::ptrdiff_t>(limit), results.end());
   return results;
 }
 

@@ -21,7 +21,9 @@ class StaticLexicon final : public SemanticLexicon {
  public:
   struct TextHash {
     using is_transparent = void;
-    std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
+    std::size_t operator()(std::string_view text) const {
+      return std::hash<std::string_view>{}(text);
+    }
   };
   using Table =
       std::unordered_map<std::string, std::vector<TermVariant>, TextHash, std::equal_to<>>;

@@ -26,14 +26,15 @@ WordEmbeddingLexicon::WordEmbeddingLexicon(std::string_view language, bool useEm
     : WordEmbeddingLexicon(useEmbedding ? language::WordEmbedding::forLanguage(language) : nullptr,
                            language::LemmaTagger::standard()) {}
 
-WordEmbeddingLexicon::WordEmbeddingLexicon(
-    std::shared_ptr<const language::WordEmbedding> embedding,
-    std::shared_ptr<const language::LemmaTagger> tagger)
+WordEmbeddingLexicon::WordEmbeddingLexicon(std::shared_ptr<const language::WordEmbedding> embedding,
+                                           std::shared_ptr<const language::LemmaTagger> tagger)
     : embedding_(std::move(embedding)), tagger_(std::move(tagger)) {}
 
 std::shared_ptr<const SemanticLexicon> WordEmbeddingLexicon::standard() {
-  return std::make_shared<const CompositeLexicon>(std::vector<std::shared_ptr<const SemanticLexicon>>{
-      StaticLexicon::officeVocabulary(), std::make_shared<const WordEmbeddingLexicon>("en", true)});
+  return std::make_shared<const CompositeLexicon>(
+      std::vector<std::shared_ptr<const SemanticLexicon>>{
+          StaticLexicon::officeVocabulary(),
+          std::make_shared<const WordEmbeddingLexicon>("en", true)});
 }
 
 bool WordEmbeddingLexicon::isEmbeddingAvailable() const {

@@ -108,7 +108,8 @@ std::vector<std::uint8_t> DataFileWriter::bytes() const {
 }
 
 void DataFileWriter::putU32(std::vector<std::uint8_t>& out, std::uint32_t value) {
-  for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<std::uint8_t>(value >> shift));
+  for (int shift = 0; shift < 32; shift += 8)
+    out.push_back(static_cast<std::uint8_t>(value >> shift));
 }
 
 void DataFileWriter::putF32(std::vector<std::uint8_t>& out, float value) {

@@ -29,9 +29,8 @@ std::optional<FileBytes> FileBytes::map(const std::filesystem::path& path) {
   void* address = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, file.fd, 0);
   if (address == MAP_FAILED) return std::nullopt;
   FileBytes mapped;
-  mapped.owner_ = std::shared_ptr<const void>(address, [size](const void* at) {
-    ::munmap(const_cast<void*>(at), size);
-  });
+  mapped.owner_ = std::shared_ptr<const void>(
+      address, [size](const void* at) { ::munmap(const_cast<void*>(at), size); });
   mapped.view_ = {static_cast<const std::uint8_t*>(address), size};
   return mapped;
 }

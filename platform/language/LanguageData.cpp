@@ -19,8 +19,9 @@ void setDataDirectory(const std::filesystem::path& folder) { folderSetting().set
 std::filesystem::path dataDirectory() {
   return folderSetting().get([] {
     const char* given = std::getenv("KELVO_LANGUAGE_DATA");
-    return given != nullptr && *given != '\0' ? std::filesystem::path(given)
-                                              : std::filesystem::path(KELVO_LANGUAGE_INSTALLED_DATA);
+    return given != nullptr && *given != '\0'
+               ? std::filesystem::path(given)
+               : std::filesystem::path(KELVO_LANGUAGE_INSTALLED_DATA);
   });
 }
 

@@ -32,11 +32,13 @@ std::shared_ptr<const WordNetEmbedding> WordNetEmbedding::open(const std::filesy
   return std::shared_ptr<const WordNetEmbedding>(new WordNetEmbedding(*header, path, std::nullopt));
 }
 
-std::shared_ptr<const WordNetEmbedding> WordNetEmbedding::fromBytes(std::vector<std::uint8_t> bytes) {
+std::shared_ptr<const WordNetEmbedding> WordNetEmbedding::fromBytes(
+    std::vector<std::uint8_t> bytes) {
   FileBytes held(std::move(bytes));
   const auto header = headerOf(held.bytes(), held.bytes().size());
   if (!header) return nullptr;
-  return std::shared_ptr<const WordNetEmbedding>(new WordNetEmbedding(*header, {}, std::move(held)));
+  return std::shared_ptr<const WordNetEmbedding>(
+      new WordNetEmbedding(*header, {}, std::move(held)));
 }
 
 const FileBytes* WordNetEmbedding::loaded() const {
@@ -56,7 +58,8 @@ std::optional<std::string_view> WordNetEmbedding::wordAt(ByteView bytes,
                                                          std::uint32_t number) const {
   if (number >= wordCount()) return std::nullopt;
   const ByteView words = sectionBytes(bytes, header_.sections[1]);
-  return tableString(sectionBytes(bytes, header_.sections[0]), readU32(words, 4 * std::size_t{number}));
+  return tableString(sectionBytes(bytes, header_.sections[0]),
+                     readU32(words, 4 * std::size_t{number}));
 }
 
 std::optional<std::uint32_t> WordNetEmbedding::find(ByteView bytes, std::string_view word) const {
@@ -84,8 +87,8 @@ std::vector<Neighbour> WordNetEmbedding::neighbours(std::string_view word,
   const ByteView bytes = file->bytes();
   const auto number = find(bytes, word);
   if (!number) return {};
-  const ByteView record =
-      sectionBytes(bytes, header_.sections[2]).subspan(std::size_t{*number} * recordSize, recordSize);
+  const ByteView record = sectionBytes(bytes, header_.sections[2])
+                              .subspan(std::size_t{*number} * recordSize, recordSize);
   std::vector<Neighbour> found;
   for (std::uint32_t slot = 0; slot < neighbourCount && std::int64_t(found.size()) < maximumCount;
        ++slot) {

@@ -5,9 +5,9 @@
 #include <mutex>
 #include <optional>
 
-#include "platform/language/WordEmbedding.hpp"
 #include "platform/language/DataFile.hpp"
 #include "platform/language/FileBytes.hpp"
+#include "platform/language/WordEmbedding.hpp"
 
 namespace kelvo::language {
 

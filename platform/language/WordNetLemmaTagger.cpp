@@ -19,11 +19,22 @@ struct Rule {
   std::string_view replacement;
 };
 
-constexpr std::array<Rule, 8> nounRules{{{"s", ""}, {"ses", "s"}, {"xes", "x"}, {"zes", "z"},
-                                         {"ches", "ch"}, {"shes", "sh"}, {"men", "man"},
+constexpr std::array<Rule, 8> nounRules{{{"s", ""},
+                                         {"ses", "s"},
+                                         {"xes", "x"},
+                                         {"zes", "z"},
+                                         {"ches", "ch"},
+                                         {"shes", "sh"},
+                                         {"men", "man"},
                                          {"ies", "y"}}};
-constexpr std::array<Rule, 8> verbRules{{{"s", ""}, {"ies", "y"}, {"es", "e"}, {"es", ""},
-                                         {"ed", "e"}, {"ed", ""}, {"ing", "e"}, {"ing", ""}}};
+constexpr std::array<Rule, 8> verbRules{{{"s", ""},
+                                         {"ies", "y"},
+                                         {"es", "e"},
+                                         {"es", ""},
+                                         {"ed", "e"},
+                                         {"ed", ""},
+                                         {"ing", "e"},
+                                         {"ing", ""}}};
 constexpr std::array<Rule, 4> adjectiveRules{{{"er", ""}, {"est", ""}, {"er", "e"}, {"est", "e"}}};
 
 std::span<const Rule> rulesOf(WordNetLemmaTagger::PartOfSpeech part) {
@@ -58,15 +69,18 @@ std::shared_ptr<const WordNetLemmaTagger> WordNetLemmaTagger::checked(FileBytes 
   const ByteView all = bytes.bytes();
   const auto header = DataHeader::read(all, all.size(), magic, recordSizes);
   if (!header || !header->bodyMatches(all.subspan(dataHeaderSize))) return nullptr;
-  return std::shared_ptr<const WordNetLemmaTagger>(new WordNetLemmaTagger(*header, std::move(bytes)));
+  return std::shared_ptr<const WordNetLemmaTagger>(
+      new WordNetLemmaTagger(*header, std::move(bytes)));
 }
 
-std::shared_ptr<const WordNetLemmaTagger> WordNetLemmaTagger::open(const std::filesystem::path& path) {
+std::shared_ptr<const WordNetLemmaTagger> WordNetLemmaTagger::open(
+    const std::filesystem::path& path) {
   auto bytes = FileBytes::map(path);
   return bytes ? checked(std::move(*bytes)) : nullptr;
 }
 
-std::shared_ptr<const WordNetLemmaTagger> WordNetLemmaTagger::fromBytes(std::vector<std::uint8_t> bytes) {
+std::shared_ptr<const WordNetLemmaTagger> WordNetLemmaTagger::fromBytes(
+    std::vector<std::uint8_t> bytes) {
   return checked(FileBytes(std::move(bytes)));
 }
 
@@ -123,8 +137,8 @@ void WordNetLemmaTagger::addExceptions(PartOfSpeech part, std::string_view word,
 
 std::vector<std::string> WordNetLemmaTagger::baseForms(std::string_view word) const {
   std::vector<std::string> forms;
-  for (const PartOfSpeech part : {PartOfSpeech::noun, PartOfSpeech::verb, PartOfSpeech::adjective,
-                                  PartOfSpeech::adverb}) {
+  for (const PartOfSpeech part :
+       {PartOfSpeech::noun, PartOfSpeech::verb, PartOfSpeech::adjective, PartOfSpeech::adverb}) {
     addExceptions(part, word, forms);
     if (lists(part, word)) forms.emplace_back(word);
     for (const Rule& rule : rulesOf(part)) {

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/language/LemmaTagger.hpp"
 #include "platform/language/DataFile.hpp"
 #include "platform/language/FileBytes.hpp"
+#include "platform/language/LemmaTagger.hpp"
 
 namespace kelvo::language {
 

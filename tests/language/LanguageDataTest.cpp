@@ -17,7 +17,8 @@ const std::filesystem::path built = KELVO_LANGUAGE_BUILD_DATA;
 
 void write(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
   std::ofstream(path, std::ios::binary)
-      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+      .write(reinterpret_cast<const char*>(bytes.data()),
+             static_cast<std::streamsize>(bytes.size()));
 }
 
 TEST(LanguageDataTest, DamagedOrForeignTablesAreRefusedOrAnswerNothing) {
@@ -63,7 +64,8 @@ class RealTables : public ::testing::Test {
   void SetUp() override {
     embedding_ = WordNetEmbedding::open(built / neighbourFileName);
     tagger_ = WordNetLemmaTagger::open(built / lemmaFileName);
-    if (embedding_ == nullptr || tagger_ == nullptr) GTEST_SKIP() << "no WordNet tables in " << built;
+    if (embedding_ == nullptr || tagger_ == nullptr)
+      GTEST_SKIP() << "no WordNet tables in " << built;
   }
   std::set<std::string> words(std::string_view word) const {
     std::set<std::string> out;

@@ -49,8 +49,8 @@ TEST(WordNetTablesTest, TheExtractGivesTheHandComputedTables) {
   const auto tagger = WordNetLemmaTagger::fromBytes(lemmas);
   ASSERT_NE(tagger, nullptr);
   const std::vector<std::pair<std::string, std::optional<std::string>>> cases{
-      {"invoices", "invoice"}, {"Ran away", "run"},   {"bigger", "big"},
-      {"— Bills!", "bill"},    {"statement", "statement"}, {"runs", "run"},
+      {"invoices", "invoice"}, {"Ran away", "run"},           {"bigger", "big"},
+      {"— Bills!", "bill"},    {"statement", "statement"},    {"runs", "run"},
       {"geese", std::nullopt}, {"credit_card", std::nullopt}, {"", std::nullopt},
       {"zzz", std::nullopt}};
   for (const auto& [text, lemma] : cases) EXPECT_EQ(tagger->lemma(text), lemma) << text;
@@ -66,7 +66,8 @@ TEST(WordNetTablesTest, AMalformedLineNamesItsFileAndLine) {
     tools::WordNetSource::read(folder.path());
     ADD_FAILURE() << "read a malformed line";
   } catch (const tools::WordNetError& error) {
-    EXPECT_NE(std::string(error.what()).find("data.verb:2: \"zz\" is not a number"), std::string::npos)
+    EXPECT_NE(std::string(error.what()).find("data.verb:2: \"zz\" is not a number"),
+              std::string::npos)
         << error.what();
   }
 }

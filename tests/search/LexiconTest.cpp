@@ -31,8 +31,8 @@ TEST(LexiconTest, OfficeVocabularyIsTheElevenGroups) {
     for (const std::string& word : groups[g]) EXPECT_TRUE(all.insert(word).second) << word;
   }
   EXPECT_EQ(all.size(), 56u);
-  const Words firsts{"rate", "invoice", "wifi", "intro", "nda", "iban",
-                     "licence", "address", "timesheet", "cv", "deck"};
+  const Words firsts{"rate",    "invoice", "wifi",      "intro", "nda", "iban",
+                     "licence", "address", "timesheet", "cv",    "deck"};
   for (std::size_t g = 0; g < groups.size(); ++g) EXPECT_EQ(groups[g].front(), firsts[g]);
 
   const auto& office = *StaticLexicon::officeVocabulary();
@@ -65,8 +65,10 @@ TEST(LexiconTest, GroupsAreTokenizedWhenTheTableIsBuilt) {
 TEST(LexiconTest, CompositeMergesInMemberOrder) {
   const auto first = std::make_shared<ScriptedLexicon>(std::vector<TermVariant>{
       {"", TermRelation::exact}, {"memo", TermRelation::related}, {"bill", TermRelation::related}});
-  const auto second = std::make_shared<ScriptedLexicon>(std::vector<TermVariant>{
-      {"bill", TermRelation::synonym}, {"receipt", TermRelation::synonym}, {"", TermRelation::exact}});
+  const auto second =
+      std::make_shared<ScriptedLexicon>(std::vector<TermVariant>{{"bill", TermRelation::synonym},
+                                                                 {"receipt", TermRelation::synonym},
+                                                                 {"", TermRelation::exact}});
   const CompositeLexicon composite({first, second});
   const auto merged = composite.variants("invoice", 3);
   EXPECT_EQ(merged, (std::vector<TermVariant>{{"receipt", TermRelation::synonym},

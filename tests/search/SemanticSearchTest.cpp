@@ -34,8 +34,12 @@ class TickingClock final : public Clock {
 };
 
 SemanticSearch::Options options(std::int64_t queries = 20, double weight = 0.35) {
-  return {.maxVariantsPerTerm = 8, .maxIndexQueries = queries, .maxTerms = 8,
-          .semanticWeight = weight, .limit = 200, .expansionBudget = 10,
+  return {.maxVariantsPerTerm = 8,
+          .maxIndexQueries = queries,
+          .maxTerms = 8,
+          .semanticWeight = weight,
+          .limit = 200,
+          .expansionBudget = 10,
           .literalSufficiency = 50};
 }
 
@@ -43,9 +47,9 @@ const auto office = StaticLexicon::officeVocabulary();
 
 // Board slides holds the word; Q3 deck a synonym in its title; Town hall one in its content.
 SearchIndex deckIndex() {
-  const std::vector<SearchableCard> cards{makeCard({.title = "Board slides"}),
-                                          makeCard({.title = "Q3 deck"}),
-                                          makeCard({.title = "Town hall", .content = "presentation notes"})};
+  const std::vector<SearchableCard> cards{
+      makeCard({.title = "Board slides"}), makeCard({.title = "Q3 deck"}),
+      makeCard({.title = "Town hall", .content = "presentation notes"})};
   return SearchIndex(cards, fixedClock);
 }
 
@@ -105,8 +109,8 @@ TEST(SemanticSearchTest, LiteralAnswersAndWhatIsNeverAsked) {
   for (int i = 0; i < 60; ++i) cards.push_back(makeCard({.title = "invoice " + std::to_string(i)}));
   cards.push_back(makeCard({.title = "a b c d e f g h i", .content = "bill"}));
   const SearchIndex index(cards, fixedClock);
-  const auto lexicon = std::make_shared<ScriptedLexicon>(
-      std::vector<TermVariant>{{"", TermRelation::synonym}});
+  const auto lexicon =
+      std::make_shared<ScriptedLexicon>(std::vector<TermVariant>{{"", TermRelation::synonym}});
   const SemanticSearch search(lexicon, options());
 
   EXPECT_TRUE(search.search("", index).empty());
@@ -121,8 +125,10 @@ TEST(SemanticSearchTest, LiteralAnswersAndWhatIsNeverAsked) {
   const auto answer = SemanticSearch(lexicon, few).search("invoice Invoice INVOICE", index);
   ASSERT_EQ(answer.size(), literal.size());
   for (std::size_t i = 0; i < answer.size(); ++i) {
-    EXPECT_EQ(answer[i], (SemanticSearchResult{literal[i].card, literal[i].score,
-                                               literal[i].score, 0, literal[i].matchedFields, {}}));
+    EXPECT_EQ(
+        answer[i],
+        (SemanticSearchResult{
+            literal[i].card, literal[i].score, literal[i].score, 0, literal[i].matchedFields, {}}));
   }
   EXPECT_EQ(lexicon->asked, Words{"invoice"});
 
@@ -145,11 +151,9 @@ TEST(SemanticSearchTest, LiteralAnswersAndWhatIsNeverAsked) {
 
 TEST(SemanticSearchTest, EveryTermMustBeCovered) {
   const std::vector<SearchableCard> cards{
-      makeCard({.title = "Rate card", .content = "bill"}),
-      makeCard({.title = "Rate and invoice"}),
+      makeCard({.title = "Rate card", .content = "bill"}), makeCard({.title = "Rate and invoice"}),
       // Holds the term in its content and a variant in its heavier title.
-      makeCard({.title = "Bill", .content = "rate invoice"}),
-      makeCard({.title = "Price list"})};
+      makeCard({.title = "Bill", .content = "rate invoice"}), makeCard({.title = "Price list"})};
   const SearchIndex index(cards, fixedClock);
   const SemanticSearch search(office, options());
   const auto results = search.search("rate invoice", index);
@@ -163,8 +167,8 @@ TEST(SemanticSearchTest, EveryTermMustBeCovered) {
     }
     EXPECT_EQ(result.literalScore, 0);
     EXPECT_EQ(result.explanations,
-              (std::vector<MatchExplanation>{{"invoice", "bill", TermRelation::synonym,
-                                              {SearchField::content}}}));
+              (std::vector<MatchExplanation>{
+                  {"invoice", "bill", TermRelation::synonym, {SearchField::content}}}));
     const auto bill = std::find_if(billScore.begin(), billScore.end(),
                                    [&](const SearchResult& r) { return r.id() == result.id(); });
     ASSERT_NE(bill, billScore.end());

@@ -65,7 +65,8 @@ TEST(TermRelationTest, VariantsAndResultsAreValues) {
   EXPECT_FALSE(literal.isLiteralMatch());
   literal.literalScore = 0;
   EXPECT_EQ(literal, semantic);
-  EXPECT_EQ(std::hash<SemanticSearchResult>{}(literal), std::hash<SemanticSearchResult>{}(semantic));
+  EXPECT_EQ(std::hash<SemanticSearchResult>{}(literal),
+            std::hash<SemanticSearchResult>{}(semantic));
   literal.explanations.push_back({"invoice", "bill", TermRelation::synonym, {}});
   EXPECT_NE(literal, semantic);
 }

@@ -38,8 +38,10 @@ class FixedTagger final : public language::LemmaTagger {
     const auto found = lemmas.find(std::string(text));
     return found == lemmas.end() ? std::nullopt : std::optional(found->second);
   }
-  std::map<std::string, std::string> lemmas{{"invoices", "Invoice"}, {"oxen", "ox"},
-                                            {"cafe", "Café"},         {"deck", "DECK"},
+  std::map<std::string, std::string> lemmas{{"invoices", "Invoice"},
+                                            {"oxen", "ox"},
+                                            {"cafe", "Café"},
+                                            {"deck", "DECK"},
                                             {"decks", "deck"}};
 };
 
@@ -48,8 +50,16 @@ const double nan = std::nan("");
 std::shared_ptr<FixedEmbedding> embedding() {
   return std::make_shared<FixedEmbedding>(std::map<std::string, std::vector<Neighbour>>{
       {"invoices",
-       {{"bill", 0.1}, {"invoice", 0.2}, {"vat", 0.3}, {"bill", 0.35}, {"Ledger entry", 0.4},
-        {"invoices", 0.5}, {"— !", 0.6}, {"edge", 1.05}, {"late", 1.0500001}, {"never", 0.1}}},
+       {{"bill", 0.1},
+        {"invoice", 0.2},
+        {"vat", 0.3},
+        {"bill", 0.35},
+        {"Ledger entry", 0.4},
+        {"invoices", 0.5},
+        {"— !", 0.6},
+        {"edge", 1.05},
+        {"late", 1.0500001},
+        {"never", 0.1}}},
       {"oxen", {{"cattle", 0.2}, {"yoke", nan}, {"plough", 0.3}}},
       {"decks", {{"deck", 0.1}, {"slides", 0.2}}}});
 }
@@ -101,23 +111,28 @@ TEST(WordEmbeddingLexiconTest, TheCacheEmptiesWholeWhenFull) {
 }
 
 TEST(WordEmbeddingLexiconTest, WithoutAnEmbeddingItStaysCold) {
-  for (const auto& [language, use] : std::vector<std::pair<std::string, bool>>{{"en", false}, {"de", true}}) {
+  for (const auto& [language, use] :
+       std::vector<std::pair<std::string, bool>>{{"en", false}, {"de", true}}) {
     const WordEmbeddingLexicon lexicon(language, use);
     lexicon.prewarm();
     EXPECT_FALSE(lexicon.isReady()) << language;
     EXPECT_FALSE(lexicon.isEmbeddingAvailable()) << language;
   }
-  const auto standard = std::dynamic_pointer_cast<const CompositeLexicon>(WordEmbeddingLexicon::standard());
+  const auto standard =
+      std::dynamic_pointer_cast<const CompositeLexicon>(WordEmbeddingLexicon::standard());
   ASSERT_NE(standard, nullptr);
   ASSERT_EQ(standard->lexicons().size(), 2u);
   EXPECT_EQ(standard->lexicons()[0], StaticLexicon::officeVocabulary());
-  EXPECT_NE(std::dynamic_pointer_cast<const WordEmbeddingLexicon>(standard->lexicons()[1]), nullptr);
+  EXPECT_NE(std::dynamic_pointer_cast<const WordEmbeddingLexicon>(standard->lexicons()[1]),
+            nullptr);
 }
 
 TEST(WordEmbeddingLexiconTest, TheStandardLexiconOverWordNet) {
   language::setDataDirectory(KELVO_LANGUAGE_BUILD_DATA);
-  const auto standard = std::dynamic_pointer_cast<const CompositeLexicon>(WordEmbeddingLexicon::standard());
-  const auto english = std::dynamic_pointer_cast<const WordEmbeddingLexicon>(standard->lexicons()[1]);
+  const auto standard =
+      std::dynamic_pointer_cast<const CompositeLexicon>(WordEmbeddingLexicon::standard());
+  const auto english =
+      std::dynamic_pointer_cast<const WordEmbeddingLexicon>(standard->lexicons()[1]);
   if (!english->isEmbeddingAvailable()) GTEST_SKIP() << "no WordNet tables";
   EXPECT_EQ(english->variants("invoices", 1), (Variants{{"invoice", TermRelation::inflection}}));
   standard->prewarm();
@@ -127,7 +142,8 @@ TEST(WordEmbeddingLexiconTest, TheStandardLexiconOverWordNet) {
   }
   const Variants password = standard->variants("password", 12);
   ASSERT_GT(password.size(), 6u);
-  const std::vector<std::string> office{"wifi", "passcode", "ssid", "network", "login", "credentials"};
+  const std::vector<std::string> office{"wifi",    "passcode", "ssid",
+                                        "network", "login",    "credentials"};
   for (std::size_t i = 0; i < password.size(); ++i) {
     EXPECT_EQ(password[i].relation, i < 6 ? TermRelation::synonym : TermRelation::related);
     if (i < 6) {
