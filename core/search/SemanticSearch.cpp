@@ -184,7 +184,8 @@ std::vector<std::string> distinctTerms(std::string_view query) {
 // The cards that cover every term, in the order of the first term's map.
 std::vector<UUID> candidates(const std::vector<Coverages>& coverageByTerm) {
   std::vector<UUID> ids;
-  for (const auto& [id, coverage] : coverageByTerm.front()) {
+  for (const auto& entry : coverageByTerm.front()) {
+    const UUID& id = entry.first;
     const bool coversAll =
         std::all_of(coverageByTerm.begin() + 1, coverageByTerm.end(),
                     [&](const Coverages& coverages) { return coverages.contains(id); });
