@@ -1,0 +1,9 @@
+#include "core/search/TermVariant.hpp"
+
+#include "core/search/internal/SemanticHash.hpp"
+
+size_t std::hash<kelvo::TermVariant>::operator()(const kelvo::TermVariant& variant) const noexcept {
+  std::size_t seed = std::hash<std::string>{}(variant.term);
+  kelvo::hashMix(seed, std::hash<kelvo::TermRelation>{}(variant.relation));
+  return seed;
+}

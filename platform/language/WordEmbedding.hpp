@@ -1,0 +1,38 @@
+#pragma once
+
+// Words near a word in meaning, nearest first, by cosine distance.
+//
+//   if (auto english = language::WordEmbedding::forLanguage("en")) {
+//     for (const auto& [word, distance] : english->neighbours("invoice", 12)) use(word);
+//   }
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kelvo::language {
+
+struct Neighbour {
+  std::string word;
+  /// 1 − cosine similarity.
+  double distance = 0;
+
+  friend bool operator==(const Neighbour&, const Neighbour&) = default;
+};
+
+class WordEmbedding {
+ public:
+  virtual ~WordEmbedding() = default;
+
+  /// At most `maximumCount` words nearest to `word`, nearest first; none for a word it lacks.
+  virtual std::vector<Neighbour> neighbours(std::string_view word,
+                                            std::int64_t maximumCount) const = 0;
+
+  /// The embedding of a language code: English ("en") only, and only when its neighbour file is
+  /// in the data folder with a sound header. One per process and file, shared.
+  static std::shared_ptr<const WordEmbedding> forLanguage(std::string_view code);
+};
+
+}  // namespace kelvo::language

@@ -1,0 +1,117 @@
+#include "platform/language/WordNetEmbedding.hpp"
+
+#include <array>
+#include <cmath>
+#include <map>
+
+#include "platform/language/LanguageData.hpp"
+
+namespace kelvo::language {
+namespace {
+
+// The string table, the sorted word list, and one record of neighbours per word.
+constexpr std::array<std::uint32_t, 3> recordSizes{0, 4, WordNetEmbedding::recordSize};
+
+std::optional<DataHeader> headerOf(ByteView prefix, std::uint64_t size) {
+  auto header = DataHeader::read(prefix, size, WordNetEmbedding::magic, recordSizes);
+  if (header && header->sections[1].count != header->sections[2].count) return std::nullopt;
+  return header;
+}
+
+ByteView sectionBytes(ByteView bytes, const DataSection& section) {
+  return bytes.subspan(section.offset, section.size);
+}
+
+}  // namespace
+
+std::shared_ptr<const WordNetEmbedding> WordNetEmbedding::open(const std::filesystem::path& path) {
+  const auto prefix = readPrefix(path, dataHeaderSize);
+  if (!prefix) return nullptr;
+  const auto header = headerOf(prefix->first, prefix->second);
+  if (!header) return nullptr;
+  return std::shared_ptr<const WordNetEmbedding>(new WordNetEmbedding(*header, path, std::nullopt));
+}
+
+std::shared_ptr<const WordNetEmbedding> WordNetEmbedding::fromBytes(
+    std::vector<std::uint8_t> bytes) {
+  FileBytes held(std::move(bytes));
+  const auto header = headerOf(held.bytes(), held.bytes().size());
+  if (!header) return nullptr;
+  return std::shared_ptr<const WordNetEmbedding>(
+      new WordNetEmbedding(*header, {}, std::move(held)));
+}
+
+const FileBytes* WordNetEmbedding::loaded() const {
+  std::call_once(loadOnce_, [this] {
+    if (!bytes_) bytes_ = FileBytes::map(path_);
+    if (!bytes_) return;
+    // The file may have changed since its header was read: read it again from what is mapped.
+    const ByteView all = bytes_->bytes();
+    const auto header = headerOf(all, all.size());
+    sound_ = header && header->sections == header_.sections &&
+             header_.bodyMatches(all.subspan(dataHeaderSize));
+  });
+  return sound_ ? &*bytes_ : nullptr;
+}
+
+std::optional<std::string_view> WordNetEmbedding::wordAt(ByteView bytes,
+                                                         std::uint32_t number) const {
+  if (number >= wordCount()) return std::nullopt;
+  const ByteView words = sectionBytes(bytes, header_.sections[1]);
+  return tableString(sectionBytes(bytes, header_.sections[0]),
+                     readU32(words, 4 * std::size_t{number}));
+}
+
+std::optional<std::uint32_t> WordNetEmbedding::find(ByteView bytes, std::string_view word) const {
+  std::uint32_t low = 0;
+  std::uint32_t high = wordCount();
+  while (low < high) {
+    const std::uint32_t middle = low + (high - low) / 2;
+    const auto text = wordAt(bytes, middle);
+    if (!text) return std::nullopt;
+    const int order = text->compare(word);
+    if (order == 0) return middle;
+    if (order < 0) {
+      low = middle + 1;
+    } else {
+      high = middle;
+    }
+  }
+  return std::nullopt;
+}
+
+std::vector<Neighbour> WordNetEmbedding::neighbours(std::string_view word,
+                                                    std::int64_t maximumCount) const {
+  const FileBytes* file = loaded();
+  if (file == nullptr || maximumCount <= 0) return {};
+  const ByteView bytes = file->bytes();
+  const auto number = find(bytes, word);
+  if (!number) return {};
+  const ByteView record = sectionBytes(bytes, header_.sections[2])
+                              .subspan(std::size_t{*number} * recordSize, recordSize);
+  std::vector<Neighbour> found;
+  for (std::uint32_t slot = 0; slot < neighbourCount && std::int64_t(found.size()) < maximumCount;
+       ++slot) {
+    const std::size_t at = std::size_t{slot} * 7;
+    const std::uint32_t other = record[at] | record[at + 1] << 8 | record[at + 2] << 16;
+    if (other == noWord) break;
+    const auto text = wordAt(bytes, other);
+    const float distance = readF32(record, at + 3);
+    if (!text || !std::isfinite(distance)) break;
+    found.push_back(Neighbour{std::string(*text), distance});
+  }
+  return found;
+}
+
+std::shared_ptr<const WordEmbedding> WordEmbedding::forLanguage(std::string_view code) {
+  if (code != "en") return nullptr;
+  static std::mutex mutex;
+  static std::map<std::filesystem::path, std::shared_ptr<const WordNetEmbedding>> opened;
+  const std::filesystem::path path = dataDirectory() / neighbourFileName;
+  const std::lock_guard lock(mutex);
+  auto& held = opened[path];
+  if (held == nullptr) held = WordNetEmbedding::open(path);
+  return held;
+}
+
+}  // namespace kelvo::language

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <optional>
+
+#include "platform/language/DataFile.hpp"
+#include "platform/language/FileBytes.hpp"
+#include "platform/language/WordEmbedding.hpp"
+
+namespace kelvo::language {
+
+/// The English embedding built from WordNet: a neighbour file of each word's twelve nearest
+/// words (see docs/language-data.md). Only the header is read when it is opened; the file is
+/// mapped and its checksum checked on the first neighbour query, and a file that fails the
+/// check answers nothing from then on. Safe to query from several threads.
+class WordNetEmbedding final : public WordEmbedding {
+ public:
+  static constexpr const char* magic = "KELVONBR";
+  static constexpr std::uint32_t neighbourCount = 12;
+  static constexpr std::uint32_t recordSize = neighbourCount * 7;
+  static constexpr std::uint32_t noWord = 0xFFFFFF;
+
+  /// None when the file is missing or its header is unsound.
+  static std::shared_ptr<const WordNetEmbedding> open(const std::filesystem::path& path);
+  /// A table held in memory (fixtures, fuzzing); none when its header is unsound.
+  static std::shared_ptr<const WordNetEmbedding> fromBytes(std::vector<std::uint8_t> bytes);
+
+  std::vector<Neighbour> neighbours(std::string_view word,
+                                    std::int64_t maximumCount) const override;
+
+  /// How many words the table holds.
+  std::uint32_t wordCount() const { return header_.sections[1].count; }
+
+ private:
+  WordNetEmbedding(DataHeader header, std::filesystem::path path, std::optional<FileBytes> bytes)
+      : header_(header), path_(std::move(path)), bytes_(std::move(bytes)) {}
+
+  // The table's bytes, mapped and checked once; none when they fail.
+  const FileBytes* loaded() const;
+  std::optional<std::uint32_t> find(ByteView bytes, std::string_view word) const;
+  std::optional<std::string_view> wordAt(ByteView bytes, std::uint32_t number) const;
+
+  DataHeader header_;
+  std::filesystem::path path_;
+  mutable std::once_flag loadOnce_;
+  mutable std::optional<FileBytes> bytes_;
+  mutable bool sound_ = false;
+};
+
+}  // namespace kelvo::language

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <array>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/language/DataFile.hpp"
+#include "platform/language/FileBytes.hpp"
+#include "platform/language/LemmaTagger.hpp"
+
+namespace kelvo::language {
+
+/// Lemmas by WordNet's morphology over a lemma file (see docs/language-data.md): for each part
+/// of speech in the order noun, verb, adjective, adverb, the base forms are the exception
+/// list's entries for the word, the word itself, then the suffix rules, each kept only when that
+/// part of speech lists it. The lemma is the first base form that differs from the word, else
+/// the word when it has any base form. The file is checked whole when opened.
+class WordNetLemmaTagger final : public LemmaTagger {
+ public:
+  static constexpr const char* magic = "KELVOLEM";
+  enum class PartOfSpeech { noun, verb, adjective, adverb };
+
+  /// None when the file is missing, refused or damaged.
+  static std::shared_ptr<const WordNetLemmaTagger> open(const std::filesystem::path& path);
+  static std::shared_ptr<const WordNetLemmaTagger> fromBytes(std::vector<std::uint8_t> bytes);
+
+  std::optional<std::string> lemma(std::string_view text) const override;
+
+  /// The base forms of a lower-case word, in the order above (repeats kept).
+  std::vector<std::string> baseForms(std::string_view word) const;
+
+ private:
+  WordNetLemmaTagger(DataHeader header, FileBytes bytes)
+      : header_(header), bytes_(std::move(bytes)) {}
+  static std::shared_ptr<const WordNetLemmaTagger> checked(FileBytes bytes);
+
+  bool lists(PartOfSpeech part, std::string_view word) const;
+  void addExceptions(PartOfSpeech part, std::string_view word, std::vector<std::string>& out) const;
+  ByteView section(std::size_t index) const;
+
+  DataHeader header_;
+  FileBytes bytes_;
+};
+
+}  // namespace kelvo::language

@@ -1,0 +1,108 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <set>
+
+#include "platform/language/LanguageData.hpp"
+#include "platform/language/WordNetEmbedding.hpp"
+#include "platform/language/WordNetLemmaTagger.hpp"
+#include "tests/support/TestSupport.hpp"
+#include "tools/LanguageTables.hpp"
+
+namespace kelvo::language {
+namespace {
+
+const std::filesystem::path extract = testing::sourceDir() / "tests/language/data/wordnet";
+const std::filesystem::path built = KELVO_LANGUAGE_BUILD_DATA;
+
+void write(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()),
+             static_cast<std::streamsize>(bytes.size()));
+}
+
+TEST(LanguageDataTest, DamagedOrForeignTablesAreRefusedOrAnswerNothing) {
+  const auto source = tools::WordNetSource::read(extract);
+  const auto lemmas = tools::lemmaTable(source);
+  const auto neighbours = tools::neighbourTable(source);
+  EXPECT_NE(WordNetLemmaTagger::fromBytes(lemmas), nullptr);
+  // Cut short, a byte of the body changed, or another kind of table: refused at open.
+  EXPECT_EQ(WordNetLemmaTagger::fromBytes({lemmas.begin(), lemmas.end() - 1}), nullptr);
+  auto flipped = lemmas;
+  flipped.back() ^= 1;
+  EXPECT_EQ(WordNetLemmaTagger::fromBytes(flipped), nullptr);
+  EXPECT_EQ(WordNetLemmaTagger::fromBytes(neighbours), nullptr);
+  EXPECT_EQ(WordNetEmbedding::fromBytes(lemmas), nullptr);
+  EXPECT_EQ(WordNetEmbedding::fromBytes({neighbours.begin(), neighbours.begin() + 100}), nullptr);
+  EXPECT_EQ(WordNetEmbedding::fromBytes({}), nullptr);
+  // A body that fails its checksum passes the header and answers nothing, also later.
+  auto damaged = neighbours;
+  damaged[damaged.size() - 3] ^= 0x40;
+  const auto embedding = WordNetEmbedding::fromBytes(damaged);
+  ASSERT_NE(embedding, nullptr);
+  EXPECT_TRUE(embedding->neighbours("invoice", 12).empty());
+  EXPECT_TRUE(embedding->neighbours("bill", 12).empty());
+
+  // The data folder is a process setting; a folder without tables has neither.
+  testing::TemporaryDirectory folder;
+  setDataDirectory(folder.path());
+  EXPECT_EQ(dataDirectory(), folder.path());
+  EXPECT_EQ(WordEmbedding::forLanguage("en"), nullptr);
+  EXPECT_EQ(LemmaTagger::standard(), nullptr);
+  write(folder.path() / neighbourFileName, neighbours);
+  write(folder.path() / lemmaFileName, lemmas);
+  EXPECT_NE(WordEmbedding::forLanguage("en"), nullptr);
+  EXPECT_EQ(WordEmbedding::forLanguage("en"), WordEmbedding::forLanguage("en"));
+  EXPECT_EQ(WordEmbedding::forLanguage("de"), nullptr);
+  ASSERT_NE(LemmaTagger::standard(), nullptr);
+  EXPECT_EQ(LemmaTagger::standard()->lemma("invoices"), "invoice");
+  setDataDirectory(built);
+}
+
+class RealTables : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    embedding_ = WordNetEmbedding::open(built / neighbourFileName);
+    tagger_ = WordNetLemmaTagger::open(built / lemmaFileName);
+    if (embedding_ == nullptr || tagger_ == nullptr)
+      GTEST_SKIP() << "no WordNet tables in " << built;
+  }
+  std::set<std::string> words(std::string_view word) const {
+    std::set<std::string> out;
+    for (const Neighbour& n : embedding_->neighbours(word, 12)) out.insert(n.word);
+    return out;
+  }
+  std::shared_ptr<const WordNetEmbedding> embedding_;
+  std::shared_ptr<const WordNetLemmaTagger> tagger_;
+};
+
+TEST_F(RealTables, LemmasAndNeighboursOfEnglish) {
+  EXPECT_EQ(tagger_->lemma("invoices"), "invoice");
+  EXPECT_EQ(tagger_->lemma("ran"), "run");
+  EXPECT_EQ(tagger_->lemma("invoice"), "invoice");
+  EXPECT_TRUE(words("invoice").contains("bill"));
+  EXPECT_TRUE(words("password").contains("countersign"));
+  EXPECT_TRUE(words("laptop").contains("notebook"));
+  EXPECT_TRUE(embedding_->neighbours("the", 1).empty());
+  EXPECT_TRUE(embedding_->neighbours("invoices", 12).empty());  // base forms only
+
+  for (const char* word : {"invoice", "password", "laptop", "bill", "run", "deck", "quote"}) {
+    const auto list = embedding_->neighbours(word, 12);
+    EXPECT_FALSE(list.empty()) << word;
+    for (std::size_t i = 0; i < list.size(); ++i) {
+      EXPECT_GE(list[i].distance, 0) << word;
+      EXPECT_LT(list[i].distance, 1) << word;
+      if (i > 0) {
+        EXPECT_LE(list[i - 1].distance, list[i].distance) << word;
+      }
+      for (const Neighbour& back : embedding_->neighbours(list[i].word, 12)) {
+        if (back.word == word) {
+          EXPECT_NEAR(back.distance, list[i].distance, 1e-6) << word << " " << list[i].word;
+        }
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace kelvo::language
