@@ -33,7 +33,7 @@ class SearchIDBuckets {
     // Deleted buckets count as used, so every probe ends at an empty one.
     if ((used_ + 1) * 2 > buckets_.size()) rebuild(hashOf);
     const std::size_t mask = buckets_.size() - 1;
-    std::size_t i = hash & mask;
+    std::size_t i = home(hash, mask);
     while (buckets_[i] != empty && buckets_[i] != deleted) i = (i + 1) & mask;
     if (buckets_[i] == empty) ++used_;
     buckets_[i] = id + 1;
@@ -57,11 +57,18 @@ class SearchIDBuckets {
   static constexpr std::uint32_t empty = 0;
   static constexpr std::uint32_t deleted = 0xFFFFFFFFu;
 
+  // Where a key's probe starts. Hashes that run in sequence (identifiers numbered in order hash
+  // to their numbers) would fill one long run of buckets, which every probe for a missing key
+  // would walk: mixing the bits spreads them.
+  static std::size_t home(std::size_t hash, std::size_t mask) {
+    return static_cast<std::size_t>((std::uint64_t{hash} * 0x9E3779B97F4A7C15ULL) >> 32) & mask;
+  }
+
   // The bucket holding the key, or the empty bucket that ends its probe.
   template <class Matches>
   std::size_t probe(std::size_t hash, Matches& matches) const {
     const std::size_t mask = buckets_.size() - 1;
-    for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+    for (std::size_t i = home(hash, mask);; i = (i + 1) & mask) {
       const std::uint32_t entry = buckets_[i];
       if (entry == empty) return i;
       if (entry != deleted && matches(entry - 1)) return i;
@@ -77,7 +84,7 @@ class SearchIDBuckets {
     const std::size_t mask = capacity - 1;
     for (const std::uint32_t entry : old) {
       if (entry == empty || entry == deleted) continue;
-      std::size_t i = hashOf(entry - 1) & mask;
+      std::size_t i = home(hashOf(entry - 1), mask);
       while (buckets_[i] != empty) i = (i + 1) & mask;
       buckets_[i] = entry;
     }
