@@ -21,15 +21,6 @@ std::optional<std::string> trimmedField(const std::optional<std::string>& field)
   return value;
 }
 
-std::string joined(const std::vector<std::string>& parts, std::string_view separator) {
-  std::string result;
-  for (std::size_t i = 0; i < parts.size(); ++i) {
-    if (i > 0) result += separator;
-    result += parts[i];
-  }
-  return result;
-}
-
 }  // namespace
 
 CalendarEventFormatter::CalendarEventFormatter(const Calendar& calendar)
@@ -114,7 +105,7 @@ std::string CalendarEventFormatter::cardPayload(const CalendarEventSnapshot& eve
   if (auto calendar = trimmedField(event.calendarTitle())) {
     lines.push_back("Calendar: " + *calendar);
   }
-  std::string payload = joined(lines, "\n");
+  std::string payload = text::joined(lines, "\n");
   if (auto notes = event.trimmedNotes()) payload += "\n\n" + *notes;
   return KeptItemLimits::payload(std::move(payload));
 }
@@ -131,7 +122,7 @@ std::string CalendarEventFormatter::accessibilityLabel(const CalendarEventSnapsh
   std::vector<std::string> parts{event.displayTitle(), when(event, now)};
   if (auto line = urgency(event, now)) parts.push_back(std::move(*line));
   if (auto location = trimmedField(event.location())) parts.push_back(std::move(*location));
-  return joined(parts, ", ");
+  return text::joined(parts, ", ");
 }
 
 }  // namespace kelvo

@@ -16,15 +16,6 @@ namespace {
 constexpr std::string_view summaryClosing =
     "\n\n[This contact had more fields than a card can hold, so they stop here.]";
 
-std::string joined(const std::vector<std::string>& parts, std::string_view separator) {
-  std::string result;
-  for (std::size_t i = 0; i < parts.size(); ++i) {
-    if (i > 0) result += separator;
-    result += parts[i];
-  }
-  return result;
-}
-
 // The lines after the first of a multi-line value continue indented by four spaces.
 std::string indentedValue(std::string_view value) {
   std::string result;
@@ -68,7 +59,7 @@ std::optional<std::string> ContactSnapshot::subtitle() const {
     if (!part.empty() && part != name) parts.push_back(std::move(part));
   }
   if (parts.empty()) return std::nullopt;
-  return joined(parts, " · ");
+  return text::joined(parts, " · ");
 }
 
 std::optional<std::string> ContactSnapshot::factsTruncationNotice(
@@ -108,7 +99,7 @@ std::string ContactSnapshot::summaryPayload() const {
       lines.push_back(label + ": " + indentedValue(entry.value));
     }
   }
-  std::string summary = text::trimmed(joined(lines, "\n"));
+  std::string summary = text::trimmed(text::joined(lines, "\n"));
   const auto limit = static_cast<std::size_t>(summaryLimit);
   if (summary.size() <= limit) return summary;
   std::string cut = text::prefix(summary, limit);
@@ -121,7 +112,7 @@ std::string ContactSnapshot::accessibilityLabel() const {
   if (auto line = subtitle()) parts.push_back(std::move(*line));
   const std::size_t count = facts().size();
   parts.push_back(count == 1 ? "1 field to keep" : std::to_string(count) + " fields to keep");
-  return joined(parts, ", ");
+  return text::joined(parts, ", ");
 }
 
 // The facts of a contact and the labels they carry.

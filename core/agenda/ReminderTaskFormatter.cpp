@@ -21,15 +21,6 @@ Calendar gregorian(const Calendar& calendar) {
   return result;
 }
 
-std::string joined(const std::vector<std::string>& parts, std::string_view separator) {
-  std::string result;
-  for (std::size_t i = 0; i < parts.size(); ++i) {
-    if (i > 0) result += separator;
-    result += parts[i];
-  }
-  return result;
-}
-
 }  // namespace
 
 ReminderTaskFormatter::ReminderTaskFormatter(const Calendar& calendar)
@@ -74,7 +65,7 @@ std::optional<std::string> ReminderTaskFormatter::provenance(
   if (auto priority = displayName(task.priority)) parts.push_back(std::move(*priority));
   if (task.isRecurring) parts.emplace_back("Repeats");
   if (parts.empty()) return std::nullopt;
-  return joined(parts, " · ");
+  return text::joined(parts, " · ");
 }
 
 std::string ReminderTaskFormatter::cardTitle(const ReminderTaskSnapshot& task) const {
@@ -87,7 +78,7 @@ std::string ReminderTaskFormatter::cardPayload(const ReminderTaskSnapshot& task,
   if (auto line = provenance(task)) lines.push_back(std::move(*line));
   if (auto link = task.link()) lines.push_back(link->absoluteString());
   if (task.isCompleted) lines.emplace_back("Completed");
-  std::string payload = joined(lines, "\n");
+  std::string payload = text::joined(lines, "\n");
   if (auto notes = task.trimmedNotes()) payload += "\n\n" + *notes;
   return KeptItemLimits::payload(std::move(payload));
 }
@@ -104,7 +95,7 @@ std::string ReminderTaskFormatter::accessibilityLabel(const ReminderTaskSnapshot
                                                  : std::string(ReminderTaskSnapshot::untitledTitle),
                                  when(task, now)};
   if (auto line = provenance(task)) parts.push_back(std::move(*line));
-  return joined(parts, ", ");
+  return text::joined(parts, ", ");
 }
 
 }  // namespace kelvo

@@ -276,6 +276,18 @@ bool containsAny(std::string_view text, CharacterClass characterClass) {
   return false;
 }
 
+std::string joined(std::span<const std::string> parts, std::string_view separator) {
+  std::size_t size = parts.empty() ? 0 : separator.size() * (parts.size() - 1);
+  for (const std::string& part : parts) size += part.size();
+  std::string result;
+  result.reserve(size);
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    if (i > 0) result += separator;
+    result += parts[i];
+  }
+  return result;
+}
+
 std::string trimmed(std::string_view text, CharacterClass characterClass) {
   std::size_t first = text.size();
   std::size_t offset = 0;

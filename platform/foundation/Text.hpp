@@ -2,6 +2,7 @@
 
 #include <compare>
 #include <cstddef>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -90,6 +91,8 @@ enum class CharacterClass {
 
 bool isMember(char32_t scalar, CharacterClass characterClass);
 bool containsAny(std::string_view text, CharacterClass characterClass);
+/// The parts one after another with `separator` between each two.
+std::string joined(std::span<const std::string> parts, std::string_view separator);
 /// `text` without the scalars of the class at both ends (whitespace and newlines by default).
 std::string trimmed(std::string_view text,
                     CharacterClass characterClass = CharacterClass::whitespaceAndNewline);
