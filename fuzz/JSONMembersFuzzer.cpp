@@ -1,0 +1,26 @@
+// Reads a settings document member by member: whatever the bytes, the members kept are an
+// object, and a document read whole agrees with the strict reader.
+#include <cstdint>
+#include <nlohmann/json.hpp>
+
+#include "fuzz/FuzzInput.hpp"
+#include "platform/foundation/JSON.hpp"
+#include "platform/foundation/JSONMembers.hpp"
+
+using kelvo::fuzz::require;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string_view text = kelvo::fuzz::text(data, size);
+  const kelvo::json::MemberRead read = kelvo::json::readMembers(text);
+  require(read.members.is_object());
+  kelvo::Json strict;
+  bool strictObject = false;
+  try {
+    strict = kelvo::json::parse(text);
+    strictObject = strict.is_object();
+  } catch (const kelvo::DecodingError&) {
+  }
+  require(read.isWhole == strictObject);
+  if (read.isWhole) require(read.members == strict);
+  return 0;
+}
