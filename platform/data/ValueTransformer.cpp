@@ -56,7 +56,31 @@ class StringListReader : public nlohmann::json_sax<nlohmann::json> {
   int depth_ = 0;
 };
 
+// The form the writer gives a list of printable ASCII texts, `["a","b"]`, read directly: every
+// row of a store holds one, and the full parser costs more than the rest of the row. Anything
+// else (escapes, spaces, other scalars, damage) is left to the full parser.
+std::optional<Value::StringList> readPlainList(std::span<const std::uint8_t> bytes) {
+  if (bytes.size() < 2 || bytes.front() != '[' || bytes.back() != ']') return std::nullopt;
+  const std::size_t end = bytes.size() - 1;
+  Value::StringList list;
+  std::size_t i = 1;
+  while (i < end) {
+    if (bytes[i] != '"') return std::nullopt;
+    const std::size_t start = ++i;
+    while (i < end && bytes[i] != '"') {
+      if (bytes[i] < 0x20 || bytes[i] >= 0x7F || bytes[i] == '\\') return std::nullopt;
+      ++i;
+    }
+    if (i == end) return std::nullopt;
+    list.emplace_back(reinterpret_cast<const char*>(bytes.data()) + start, i - start);
+    if (++i == end) break;
+    if (bytes[i] != ',' || ++i == end) return std::nullopt;
+  }
+  return list;
+}
+
 std::optional<Value> decodeStringList(std::span<const std::uint8_t> bytes) {
+  if (auto plain = readPlainList(bytes)) return Value(std::move(*plain));
   StringListReader reader;
   try {
     const bool parsed = nlohmann::json::sax_parse(bytes.begin(), bytes.end(), &reader,
