@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 #include "core/model/CloudMirroring.hpp"
@@ -44,25 +45,40 @@ bool hasKept(std::string_view text) {
 
 // Every line end becomes one space; a CR LF pair is one line end, not two.
 std::string joinedLines(std::string_view text) {
-  std::string line;
-  line.reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\r') {
-      if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
-      line += ' ';
-    } else {
-      line += text[i] == '\n' ? ' ' : text[i];
+  if (std::memchr(text.data(), '\r', text.size()) == nullptr) {
+    std::string line(text);
+    char* const end = line.data() + line.size();
+    for (char* at = line.data(); (at = static_cast<char*>(std::memchr(at, '\n', end - at)));) {
+      *at++ = ' ';
     }
+    return line;
   }
+  std::string line(text.size(), ' ');
+  std::size_t length = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    if (c != '\r' && c != '\n') line[length] = c;
+    ++length;
+  }
+  line.resize(length);
   return line;
+}
+
+// The first `limit` characters. A line without CR is ASCII only if every byte is a character.
+std::string head(std::string_view line, std::size_t limit) {
+  unsigned char bits = 0;
+  for (const char c : line) bits |= static_cast<unsigned char>(c);
+  if (bits < 0x80) return std::string(line.substr(0, limit));
+  return text::prefix(line, limit);
 }
 
 // A trimmed line of more than `limit` characters keeps its first `limit` and gains "…". The
 // cut is not trimmed again: a preview may end in a space before the ellipsis.
 std::string cutLine(std::string line, std::size_t limit) {
-  std::string head = text::prefix(line, limit);
-  if (head.size() == line.size()) return line;
-  return head + "\u2026";
+  std::string kept = head(line, limit);
+  if (kept.size() == line.size()) return line;
+  return kept + "\u2026";
 }
 
 }  // namespace
@@ -191,9 +207,9 @@ std::string Card::makePreview(std::string_view text, std::size_t limit) {
     const std::string line = joinedLines(rest.substr(0, end));
     if (end == rest.size()) return cutLine(text::trimmed(line), limit);
     // Kept text after the cut: the whole line, trimmed, goes on past it too.
-    std::string head = text::prefix(line, limit);
-    if (head.size() < line.size() && hasKept(std::string_view(line).substr(head.size()))) {
-      return head + "\u2026";
+    std::string kept = head(line, limit);
+    if (kept.size() < line.size() && hasKept(std::string_view(line).substr(kept.size()))) {
+      return kept + "\u2026";
     }
   }
 }
