@@ -1,5 +1,7 @@
 #include "platform/data/ValueTransformer.hpp"
 
+#include <algorithm>
+
 #include <nlohmann/json.hpp>
 
 #include "platform/foundation/JSON.hpp"
@@ -63,6 +65,8 @@ std::optional<Value::StringList> readPlainList(std::span<const std::uint8_t> byt
   if (bytes.size() < 2 || bytes.front() != '[' || bytes.back() != ']') return std::nullopt;
   const std::size_t end = bytes.size() - 1;
   Value::StringList list;
+  // Held by every row read: room for exactly the texts there are.
+  list.reserve(static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), ',')) + 1);
   std::size_t i = 1;
   while (i < end) {
     if (bytes[i] != '"') return std::nullopt;
