@@ -20,9 +20,29 @@ bool acceptsStringList(const Value& value) {
   return true;
 }
 
+// Printable ASCII that JSON writes as it stands (the writer escapes '/' too).
+bool isPlain(std::string_view text) {
+  for (const char c : text) {
+    if (c < 0x20 || c >= 0x7F || c == '"' || c == '\\' || c == '/') return false;
+  }
+  return true;
+}
+
 std::optional<std::string> encodeStringList(const Value& value) {
   if (!acceptsStringList(value)) return std::nullopt;
-  return json::write(Json(*value.stringList()));
+  const auto& list = *value.stringList();
+  // The common list of plain tags is written directly, byte for byte as the writer would.
+  if (std::all_of(list.begin(), list.end(), isPlain)) {
+    std::string out = "[";
+    for (const auto& text : list) {
+      if (out.size() > 1) out += ',';
+      out += '"';
+      out += text;
+      out += '"';
+    }
+    return out + "]";
+  }
+  return json::write(Json(list));
 }
 
 // Accepts exactly one array of strings and stops at the first token of anything else, so no

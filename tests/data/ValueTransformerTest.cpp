@@ -7,6 +7,10 @@
 #include <utility>
 #include <vector>
 
+#include <nlohmann/json.hpp>
+
+#include "platform/foundation/JSON.hpp"
+
 namespace kelvo::data {
 namespace {
 
@@ -36,6 +40,8 @@ TEST(ValueTransformerTest, ThePlainFormReadsAsTheFullParserReadsIt) {
       {"[\"\"]", Value::StringList{""}},
       {"[\"work\",\"mail\",\"draft\"]", Value::StringList{"work", "mail", "draft"}},
       {"[\"a\\/b\",\"c\"]", Value::StringList{"a/b", "c"}},
+      {"[\"~ !#$%&'()*+,-.:;<=>?@[]^_`{|}\"]", Value::StringList{"~ !#$%&'()*+,-.:;<=>?@[]^_`{|}"}},
+      {"[\"q\\\"\",\"\\u007f\"]", Value::StringList{"q\"", "\x7f"}},
       {"[\"\\u00e9\"]", Value::StringList{"\u00e9"}},
       {"[\"\u00e9\"]", Value::StringList{"\u00e9"}},
       {"[\"a\", \"b\"]", Value::StringList{"a", "b"}},
@@ -49,7 +55,12 @@ TEST(ValueTransformerTest, ThePlainFormReadsAsTheFullParserReadsIt) {
       {"[", std::nullopt},
       {"]", std::nullopt},
   };
+  const auto* transformer = ValueTransformer::named("SecureUnarchiveFromData");
   for (const auto& [text, expected] : cases) {
+    // Whatever is written reads back, and plain lists are written as the JSON writer writes.
+    if (expected) {
+      EXPECT_EQ(transformer->encode(Value(*expected)), json::write(Json(*expected))) << text;
+    }
     const auto decoded = decode(text);
     if (expected) {
       EXPECT_EQ(decoded, Value(*expected)) << text;
