@@ -38,8 +38,9 @@ Context::~Context() {
   for (const auto& object : inserted_) {
     if (object != nullptr) detach(*object);
   }
-  // A set never read does not know its members, so it could not unlink them when its owner
-  // goes; without the store it cannot be read any more. Such links are dropped at both ends.
+  // A set never read does not know its stored members, so it could not unlink them when its
+  // owner goes; without the store it cannot be read any more. Such links are dropped at both
+  // ends; those of members that arrived in memory, which the set does know, are kept.
   for (auto& registry : registry_) {
     for (auto& entry : registry) {
       ManagedObject& object = *entry.second;
