@@ -1,6 +1,11 @@
-// The managed-object layer against raw SQLite, on 100,000 rows of the card entity's shape.
+// The managed-object layer against raw SQLite, on rows of the card entity's shape: 10,000 and
+// 100,000 cards, and as many more as KELVO_BENCH_STORE_CARDS says (1000000 for the large figures).
 #include <benchmark/benchmark.h>
+#include <malloc.h>
 #include <sqlite3.h>
+
+#include <algorithm>
+#include <cstdlib>
 
 #include <filesystem>
 #include <memory>
@@ -16,7 +21,15 @@ namespace {
 using namespace kelvo;
 using namespace kelvo::data;
 
-constexpr int cardCount = 100'000;
+void storeSizes(benchmark::internal::Benchmark* benchmark) {
+  benchmark->Arg(10'000)->Arg(100'000);
+  const char* given = std::getenv("KELVO_BENCH_STORE_CARDS");
+  const long long extra = given != nullptr ? std::atoll(given) : 0;
+  if (extra > 0) benchmark->Arg(extra);
+}
+
+// Bytes the allocator hands out now; the difference across a step is the memory it keeps.
+double heapBytes() { return static_cast<double>(mallinfo2().uordblks); }
 
 std::shared_ptr<const Model> cardModel() {
   static const auto model = [] {
@@ -85,8 +98,12 @@ std::string words(std::mt19937& random, std::size_t length) {
   return text;
 }
 
-const std::vector<CardRow>& rows() {
-  static const auto rows = [] {
+// The rows of the size last asked for; only one size is held at a time.
+const std::vector<CardRow>& rows(std::size_t cardCount) {
+  static std::vector<CardRow> held;
+  if (held.size() != cardCount) {
+    held.clear();
+    held.shrink_to_fit();
     std::mt19937 random(42);
     std::vector<CardRow> result(cardCount);
     for (auto& row : result) {
@@ -103,9 +120,9 @@ const std::vector<CardRow>& rows() {
       row.lastUsedAt = row.createdAt + 60;
       row.useCount = random() % 100;
     }
-    return result;
-  }();
-  return rows;
+    held = std::move(result);
+  }
+  return held;
 }
 
 std::filesystem::path freshStore(const char* name) {
@@ -127,9 +144,9 @@ std::unique_ptr<Container> open(const std::filesystem::path& path) {
   return container;
 }
 
-void insertCards(Context& context) {
+void insertCards(Context& context, std::size_t cardCount) {
   const EntityDescription& entity = *cardModel()->entity("Card");
-  for (const auto& row : rows()) {
+  for (const auto& row : rows(cardCount)) {
     const auto card = ManagedObject::make(entity, &context);
     card->setValue("id", row.id);
     card->setValue("typeRaw", "text");
@@ -152,15 +169,17 @@ void insertCards(Context& context) {
   }
 }
 
-// The 100,000-card store the read benchmarks open.
-const std::filesystem::path& fullStore() {
-  static const auto path = [] {
-    const auto result = freshStore("Full.store");
-    auto container = open(result);
-    insertCards(container->viewContext());
-    container->viewContext().save();
-    return result;
-  }();
+// The store of that many cards the read benchmarks open, made once per size.
+std::filesystem::path fullStore(std::size_t cardCount) {
+  static std::vector<std::size_t> made;
+  const auto name = "Full-" + std::to_string(cardCount) + ".store";
+  const auto path = std::filesystem::temp_directory_path() / "kelvo-bench" / name;
+  if (std::find(made.begin(), made.end(), cardCount) != made.end()) return path;
+  freshStore(name.c_str());
+  auto container = open(path);
+  insertCards(container->viewContext(), cardCount);
+  container->viewContext().save();
+  made.push_back(cardCount);
   return path;
 }
 
@@ -171,7 +190,8 @@ void check(int result, sqlite3* db) {
 }
 
 void BM_RawInsert(benchmark::State& state) {
-  rows();
+  const auto cardCount = static_cast<std::size_t>(state.range(0));
+  rows(cardCount);
   for (auto _ : state) {
     state.PauseTiming();
     const auto path = freshStore("Raw.store");
@@ -194,7 +214,7 @@ void BM_RawInsert(benchmark::State& state) {
               "'localOnly', ?10, 1, ?11)",
               -1, &insert, nullptr),
           db);
-    for (const auto& row : rows()) {
+    for (const auto& row : rows(cardCount)) {
       sqlite3_bind_blob(insert, 1, row.id.bytes().data(), 16, SQLITE_STATIC);
       sqlite3_bind_text(insert, 2, row.title.data(), static_cast<int>(row.title.size()),
                         SQLITE_STATIC);
@@ -219,26 +239,27 @@ void BM_RawInsert(benchmark::State& state) {
     check(sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr), db);
     sqlite3_close(db);
   }
-  state.SetItemsProcessed(state.iterations() * cardCount);
+  state.SetItemsProcessed(state.iterations() * state.range(0));
 }
-BENCHMARK(BM_RawInsert)->Unit(benchmark::kMillisecond)->MinTime(3);
+BENCHMARK(BM_RawInsert)->Apply(storeSizes)->Unit(benchmark::kMillisecond)->MinTime(3);
 
 void BM_ContextInsertAndSave(benchmark::State& state) {
-  rows();
+  const auto cardCount = static_cast<std::size_t>(state.range(0));
+  rows(cardCount);
   for (auto _ : state) {
     state.PauseTiming();
     const auto path = freshStore("Context.store");
     auto container = open(path);
     state.ResumeTiming();
-    insertCards(container->viewContext());
+    insertCards(container->viewContext(), cardCount);
     container->viewContext().save();
     state.PauseTiming();
     container.reset();
     state.ResumeTiming();
   }
-  state.SetItemsProcessed(state.iterations() * cardCount);
+  state.SetItemsProcessed(state.iterations() * state.range(0));
 }
-BENCHMARK(BM_ContextInsertAndSave)->Unit(benchmark::kMillisecond)->MinTime(3);
+BENCHMARK(BM_ContextInsertAndSave)->Apply(storeSizes)->Unit(benchmark::kMillisecond)->MinTime(3);
 
 struct ScannedCard {
   std::int64_t key;
@@ -253,80 +274,214 @@ struct ScannedCard {
   std::int64_t byteCount, shelf;
 };
 
+// Every row read into plain structs, as a caller of raw SQLite would hold them.
+std::vector<ScannedCard> scanAll(sqlite3* db) {
+  sqlite3_stmt* select = nullptr;
+  check(sqlite3_prepare_v2(db, "SELECT * FROM Card", -1, &select, nullptr), db);
+  std::vector<ScannedCard> cards;
+  const auto text = [&](int column) {
+    const auto* bytes = static_cast<const char*>(sqlite3_column_blob(select, column));
+    return bytes == nullptr ? std::string()
+                            : std::string(bytes, sqlite3_column_bytes(select, column));
+  };
+  while (sqlite3_step(select) == SQLITE_ROW) {
+    cards.push_back({sqlite3_column_int64(select, 0), text(1), text(2), text(3), text(4),
+                     text(5), text(6), text(7), text(8), sqlite3_column_double(select, 9),
+                     sqlite3_column_double(select, 10), sqlite3_column_int64(select, 11),
+                     sqlite3_column_int64(select, 12), sqlite3_column_int64(select, 13),
+                     text(14), text(15), text(16), text(17), text(18),
+                     sqlite3_column_int64(select, 19), sqlite3_column_double(select, 20),
+                     sqlite3_column_int64(select, 21), text(22), text(23), text(24),
+                     sqlite3_column_int64(select, 25), sqlite3_column_int64(select, 26)});
+  }
+  sqlite3_finalize(select);
+  return cards;
+}
+
 void BM_RawScan(benchmark::State& state) {
-  const auto& path = fullStore();
+  const auto path = fullStore(static_cast<std::size_t>(state.range(0)));
+  double held = 0;
   for (auto _ : state) {
+    const double before = heapBytes();
     sqlite3* db = nullptr;
     check(sqlite3_open(path.c_str(), &db), db);
-    sqlite3_stmt* select = nullptr;
-    check(sqlite3_prepare_v2(db, "SELECT * FROM Card", -1, &select, nullptr), db);
-    std::vector<ScannedCard> cards;
-    const auto text = [&](int column) {
-      const auto* bytes = static_cast<const char*>(sqlite3_column_blob(select, column));
-      return bytes == nullptr ? std::string()
-                              : std::string(bytes, sqlite3_column_bytes(select, column));
-    };
-    while (sqlite3_step(select) == SQLITE_ROW) {
-      cards.push_back({sqlite3_column_int64(select, 0),
-                       text(1),
-                       text(2),
-                       text(3),
-                       text(4),
-                       text(5),
-                       text(6),
-                       text(7),
-                       text(8),
-                       sqlite3_column_double(select, 9),
-                       sqlite3_column_double(select, 10),
-                       sqlite3_column_int64(select, 11),
-                       sqlite3_column_int64(select, 12),
-                       sqlite3_column_int64(select, 13),
-                       text(14),
-                       text(15),
-                       text(16),
-                       text(17),
-                       text(18),
-                       sqlite3_column_int64(select, 19),
-                       sqlite3_column_double(select, 20),
-                       sqlite3_column_int64(select, 21),
-                       text(22),
-                       text(23),
-                       text(24),
-                       sqlite3_column_int64(select, 25),
-                       sqlite3_column_int64(select, 26)});
-    }
-    sqlite3_finalize(select);
+    auto cards = scanAll(db);
     sqlite3_close(db);
-    if (cards.size() != cardCount) state.SkipWithError("wrong count");
-    benchmark::DoNotOptimize(cards.data());
-  }
-  state.SetItemsProcessed(state.iterations() * cardCount);
-}
-BENCHMARK(BM_RawScan)->Unit(benchmark::kMillisecond)->MinTime(3);
-
-void BM_OpenAndFetch(benchmark::State& state) {
-  const auto& path = fullStore();
-  for (auto _ : state) {
-    auto container = open(path);
-    const auto cards = container->viewContext().fetch("Card");
-    if (cards.size() != cardCount) state.SkipWithError("wrong count");
+    held = heapBytes() - before;
+    if (cards.size() != static_cast<std::size_t>(state.range(0))) state.SkipWithError("count");
     benchmark::DoNotOptimize(cards.data());
     state.PauseTiming();
+    cards = {};
+    state.ResumeTiming();
+  }
+  state.counters["heldBytesPerCard"] = held / static_cast<double>(state.range(0));
+  state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_RawScan)->Apply(storeSizes)->Unit(benchmark::kMillisecond)->MinTime(3);
+
+void BM_OpenAndFetch(benchmark::State& state) {
+  const auto path = fullStore(static_cast<std::size_t>(state.range(0)));
+  double held = 0;
+  for (auto _ : state) {
+    const double before = heapBytes();
+    auto container = open(path);
+    auto cards = container->viewContext().fetch("Card");
+    held = heapBytes() - before;
+    if (cards.size() != static_cast<std::size_t>(state.range(0))) state.SkipWithError("count");
+    benchmark::DoNotOptimize(cards.data());
+    state.PauseTiming();
+    cards = {};
     container.reset();
     state.ResumeTiming();
   }
-  state.SetItemsProcessed(state.iterations() * cardCount);
+  // The open connection's page cache is counted here and not on the raw side.
+  state.counters["heldBytesPerCard"] = held / static_cast<double>(state.range(0));
+  state.SetItemsProcessed(state.iterations() * state.range(0));
 }
-BENCHMARK(BM_OpenAndFetch)->Unit(benchmark::kMillisecond)->MinTime(3);
+BENCHMARK(BM_OpenAndFetch)->Apply(storeSizes)->Unit(benchmark::kMillisecond)->MinTime(3);
+
+// Closing: the raw side frees its structs and closes the connection.
+void BM_RawClose(benchmark::State& state) {
+  const auto path = fullStore(static_cast<std::size_t>(state.range(0)));
+  for (auto _ : state) {
+    state.PauseTiming();
+    sqlite3* db = nullptr;
+    check(sqlite3_open(path.c_str(), &db), db);
+    auto cards = scanAll(db);
+    state.ResumeTiming();
+    cards = {};
+    sqlite3_close(db);
+  }
+  state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_RawClose)->Apply(storeSizes)->Unit(benchmark::kMillisecond)->MinTime(3);
+
+void BM_ContainerClose(benchmark::State& state) {
+  const auto path = fullStore(static_cast<std::size_t>(state.range(0)));
+  for (auto _ : state) {
+    state.PauseTiming();
+    auto container = open(path);
+    auto cards = container->viewContext().fetch("Card");
+    state.ResumeTiming();
+    cards = {};
+    container.reset();
+  }
+  state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_ContainerClose)->Apply(storeSizes)->Unit(benchmark::kMillisecond)->MinTime(3);
+
+void BM_RawUpdateEveryCard(benchmark::State& state) {
+  const auto path = fullStore(static_cast<std::size_t>(state.range(0)));
+  std::int64_t round = 1000;
+  for (auto _ : state) {
+    state.PauseTiming();
+    sqlite3* db = nullptr;
+    check(sqlite3_open(path.c_str(), &db), db);
+    check(sqlite3_exec(db, "PRAGMA synchronous = FULL", nullptr, nullptr, nullptr), db);
+    auto cards = scanAll(db);
+    state.ResumeTiming();
+    ++round;
+    check(sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), db);
+    sqlite3_stmt* update = nullptr;
+    check(sqlite3_prepare_v2(db, "UPDATE Card SET useCount = ?2 WHERE _pk = ?1", -1, &update,
+                             nullptr),
+          db);
+    for (auto& card : cards) {
+      card.useCount = round;
+      sqlite3_bind_int64(update, 1, card.key);
+      sqlite3_bind_int64(update, 2, card.useCount);
+      check(sqlite3_step(update), db);
+      sqlite3_reset(update);
+    }
+    sqlite3_finalize(update);
+    check(sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr), db);
+    state.PauseTiming();
+    cards = {};
+    sqlite3_close(db);
+    state.ResumeTiming();
+  }
+  state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_RawUpdateEveryCard)->Apply(storeSizes)->Unit(benchmark::kMillisecond)->MinTime(3);
+
+// One attribute of every card changed, then saved; per-card time should not grow with the size.
+void BM_ContextChangeEveryCardAndSave(benchmark::State& state) {
+  const auto path = fullStore(static_cast<std::size_t>(state.range(0)));
+  std::int64_t round = 2000;
+  for (auto _ : state) {
+    state.PauseTiming();
+    auto container = open(path);
+    Context& context = container->viewContext();
+    auto cards = context.fetch("Card");
+    state.ResumeTiming();
+    ++round;
+    for (const auto& card : cards) card->setValue("useCount", round);
+    context.save();
+    state.PauseTiming();
+    cards = {};
+    container.reset();
+    state.ResumeTiming();
+  }
+  state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_ContextChangeEveryCardAndSave)
+    ->Apply(storeSizes)
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(3);
+
+// Half the cards on each of two shelves.
+std::filesystem::path shelvedStore(std::size_t cardCount) {
+  static std::vector<std::size_t> made;
+  const auto name = "Shelved-" + std::to_string(cardCount) + ".store";
+  const auto path = std::filesystem::temp_directory_path() / "kelvo-bench" / name;
+  if (std::find(made.begin(), made.end(), cardCount) != made.end()) return path;
+  freshStore(name.c_str());
+  auto container = open(path);
+  Context& context = container->viewContext();
+  const EntityDescription& shelfEntity = *cardModel()->entity("Shelf");
+  const auto left = ManagedObject::make(shelfEntity, &context);
+  const auto right = ManagedObject::make(shelfEntity, &context);
+  insertCards(context, cardCount);
+  const auto cards = context.insertedObjects();
+  for (std::size_t i = 0; i < cards.size(); ++i) {
+    if (&cards[i]->entity() != &shelfEntity) cards[i]->setValue("shelf", i % 2 ? left : right);
+  }
+  context.save();
+  made.push_back(cardCount);
+  return path;
+}
+
+void BM_FirstShelfMove(benchmark::State& state) {
+  const auto path = shelvedStore(static_cast<std::size_t>(state.range(0)));
+  for (auto _ : state) {
+    state.PauseTiming();
+    auto container = open(path);
+    Context& context = container->viewContext();
+    auto cards = context.fetch("Card");
+    auto shelves = context.fetch("Shelf");
+    const auto card = cards[cards.size() / 2];
+    const auto target = card->value("shelf")->object() == shelves[0] ? shelves[1] : shelves[0];
+    state.ResumeTiming();
+    card->setValue("shelf", target);
+    state.PauseTiming();
+    // Everything goes before the clock runs again.
+    cards = {};
+    shelves = {};
+    container.reset();
+    state.ResumeTiming();
+  }
+}
+BENCHMARK(BM_FirstShelfMove)->Apply(storeSizes)->Unit(benchmark::kMicrosecond)->Iterations(20);
 
 void BM_SaveOneChangedCard(benchmark::State& state) {
-  auto container = open(fullStore());
+  const auto path = fullStore(static_cast<std::size_t>(state.range(0)));
+  auto container = open(path);
   Context& context = container->viewContext();
   const auto cards = context.fetch("Card");
-  const auto wal = fullStore().string() + "-wal";
+  const auto wal = path.string() + "-wal";
   std::int64_t count = 0;
   for (auto _ : state) {
-    cards[cardCount / 2]->setValue("useCount", ++count);
+    cards[cards.size() / 2]->setValue("useCount", ++count);
     context.save();
   }
   // The log starts empty and is not checkpointed within 200 small saves: its size is what
@@ -334,6 +489,6 @@ void BM_SaveOneChangedCard(benchmark::State& state) {
   state.counters["logBytesPerSave"] = static_cast<double>(std::filesystem::file_size(wal)) /
                                       static_cast<double>(state.iterations());
 }
-BENCHMARK(BM_SaveOneChangedCard)->Unit(benchmark::kMicrosecond)->Iterations(200);
+BENCHMARK(BM_SaveOneChangedCard)->Apply(storeSizes)->Unit(benchmark::kMicrosecond)->Iterations(200);
 
 }  // namespace

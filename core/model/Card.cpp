@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 #include "core/model/CloudMirroring.hpp"
@@ -13,6 +14,7 @@
 #include "platform/crypto/SHA256.hpp"
 #include "platform/foundation/Hex.hpp"
 #include "platform/foundation/Text.hpp"
+#include "platform/foundation/Utf.hpp"
 
 namespace kelvo {
 namespace {
@@ -22,6 +24,61 @@ template <class T>
 std::optional<data::Value> storable(std::optional<T> value) {
   if (!value) return std::nullopt;
   return data::Value(std::move(*value));
+}
+
+bool isKept(char32_t scalar) {
+  return !text::isMember(scalar, text::CharacterClass::whitespaceAndNewline);
+}
+
+// Where the first scalar that trimming keeps starts; the text's size when there is none.
+std::size_t firstKept(std::string_view text) {
+  for (std::size_t offset = 0; offset < text.size();) {
+    const std::size_t start = offset;
+    if (isKept(nextScalar(text, offset))) return start;
+  }
+  return text.size();
+}
+
+bool hasKept(std::string_view text) {
+  return firstKept(text) != text.size();
+}
+
+// Every line end becomes one space; a CR LF pair is one line end, not two.
+std::string joinedLines(std::string_view text) {
+  if (std::memchr(text.data(), '\r', text.size()) == nullptr) {
+    std::string line(text);
+    char* const end = line.data() + line.size();
+    for (char* at = line.data(); (at = static_cast<char*>(std::memchr(at, '\n', end - at)));) {
+      *at++ = ' ';
+    }
+    return line;
+  }
+  std::string line(text.size(), ' ');
+  std::size_t length = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    if (c != '\r' && c != '\n') line[length] = c;
+    ++length;
+  }
+  line.resize(length);
+  return line;
+}
+
+// The first `limit` characters. A line without CR is ASCII only if every byte is a character.
+std::string head(std::string_view line, std::size_t limit) {
+  unsigned char bits = 0;
+  for (const char c : line) bits |= static_cast<unsigned char>(c);
+  if (bits < 0x80) return std::string(line.substr(0, limit));
+  return text::prefix(line, limit);
+}
+
+// A trimmed line of more than `limit` characters keeps its first `limit` and gains "…". The
+// cut is not trimmed again: a preview may end in a space before the ellipsis.
+std::string cutLine(std::string line, std::size_t limit) {
+  std::string kept = head(line, limit);
+  if (kept.size() == line.size()) return line;
+  return kept + "\u2026";
 }
 
 }  // namespace
@@ -136,22 +193,25 @@ void Card::recordUse(Date date) {
 // Content.
 
 std::string Card::makePreview(std::string_view text, std::size_t limit) {
-  // Every line end becomes one space; a CR LF pair is one line end, not two.
-  std::string line;
-  line.reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\r') {
-      if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
-      line += ' ';
-    } else {
-      line += text[i] == '\n' ? ' ' : text[i];
+  // Only a window from the first kept scalar is read: wide enough to show that the line goes
+  // on past the preview, and widened for long characters or a blank tail. A payload can run to
+  // megabytes; its preview needs a few hundred bytes.
+  const std::size_t first = firstKept(text);
+  if (first == text.size()) return {};
+  const std::string_view rest = text.substr(first);
+  for (std::size_t window = 4 * limit + 64;; window *= 4) {
+    std::size_t end = std::min(window, rest.size());
+    // The window ends on a whole scalar and does not split a CR LF pair.
+    while (end < rest.size() && (static_cast<unsigned char>(rest[end]) & 0xC0) == 0x80) ++end;
+    if (end < rest.size() && rest[end] == '\n' && rest[end - 1] == '\r') ++end;
+    const std::string line = joinedLines(rest.substr(0, end));
+    if (end == rest.size()) return cutLine(text::trimmed(line), limit);
+    // Kept text after the cut: the whole line, trimmed, goes on past it too.
+    std::string kept = head(line, limit);
+    if (kept.size() < line.size() && hasKept(std::string_view(line).substr(kept.size()))) {
+      return kept + "\u2026";
     }
   }
-  line = text::trimmed(line);
-  std::string head = text::prefix(line, limit);
-  if (head.size() == line.size()) return line;
-  // The cut is not trimmed again: a preview may end in a space before the ellipsis.
-  return head + "\u2026";
 }
 
 std::string Card::contentHash(CardType type, std::string_view payload) {

@@ -38,15 +38,18 @@ Context::~Context() {
   for (const auto& object : inserted_) {
     if (object != nullptr) detach(*object);
   }
-  // A set never read does not know its members, so it could not unlink them when its owner
-  // goes; without the store it cannot be read any more. Such links are dropped at both ends.
+  // A set never read does not know its stored members, so it could not unlink them when its
+  // owner goes; without the store it cannot be read any more. Such links are dropped at both
+  // ends; those of members that arrived in memory, which the set does know, are kept.
   for (auto& registry : registry_) {
     for (auto& entry : registry) {
       ManagedObject& object = *entry.second;
       for (std::uint32_t index : object.entity().toOneRelationships()) {
         ManagedObject* target = Access::links(object)[index].target;
         const std::uint32_t inverse = object.entity().inverseIndex(index);
-        if (target != nullptr && !Access::links(*target)[inverse].members->loaded) {
+        if (target == nullptr) continue;
+        const auto& members = *Access::links(*target)[inverse].members;
+        if (!members.loaded && !members.contains(&object)) {
           Access::links(object)[index].target = nullptr;
         }
       }
@@ -140,10 +143,11 @@ void Context::deleteObject(ManagedObject& object) {
 void Context::noteChange(ManagedObject& object) {
   if (Access::inserted(object) || Access::changed(object)) return;
   auto snapshot = std::make_unique<Access::Snapshot>();
-  snapshot->attributes = Access::attributes(object);
   snapshot->targets.reserve(Access::links(object).size());
   for (const auto& link : Access::links(object)) snapshot->targets.push_back(link.target);
-  changed_.reserve(changed_.size() + 1);
+  // Room first, so that a failed allocation leaves the object unchanged; growing by the
+  // vector's own factor keeps recording N changes linear.
+  if (changed_.size() == changed_.capacity()) changed_.reserve(2 * changed_.size() + 8);
   Access::snapshot(object) = std::move(snapshot);
   Access::changed(object) = true;
   changed_.push_back(&object);
@@ -163,11 +167,18 @@ void Context::loadMembers(const ManagedObject& owner, std::uint32_t relationship
   Loader loader(*this, *store);
   const auto objects = loader.read(memberEntity, statement);
   loader.finish();
+  // Members that arrived in memory before the read go after the stored ones.
+  const std::vector<ManagedObject*> arrived = members.list;
+  members.clear();
   // Rows whose objects were moved elsewhere, or deleted, in memory are not members any more.
+  const auto isMember = [&](const ManagedObject* object) {
+    return !Access::deleted(*object) && Access::links(*object)[inverse].target == &owner;
+  };
   for (ManagedObject* object : objects) {
-    if (!Access::deleted(*object) && Access::links(*object)[inverse].target == &owner) {
-      members.add(object);
-    }
+    if (isMember(object)) members.add(object);
+  }
+  for (ManagedObject* object : arrived) {
+    if (isMember(object)) members.add(object);
   }
   members.loaded = true;
 }
@@ -348,6 +359,26 @@ void Context::writeInserts(Store& store, const std::vector<ManagedObject*>& inse
   }
 }
 
+// Bit i: the i-th column after the key (attributes, then to-one ends) differs from the stored
+// row. An entity of too many columns for the bits is written whole when anything differs.
+std::uint64_t Context::changedColumns(const ManagedObject& object) {
+  const auto& snapshot = *Access::snapshot(object);
+  const auto& attributes = Access::attributes(object);
+  const auto& entity = object.entity();
+  const bool fits =
+      attributes.size() + entity.toOneRelationships().size() <= Store::maxPartialColumns;
+  std::uint64_t columns = 0;
+  for (const auto& [index, stored] : snapshot.attributes) {
+    if (stored != attributes[index]) columns |= fits ? std::uint64_t{1} << index : allColumns;
+  }
+  const auto& toOne = entity.toOneRelationships();
+  for (std::size_t i = 0; i < toOne.size(); ++i) {
+    if (Access::links(object)[toOne[i]].target == snapshot.targets[toOne[i]]) continue;
+    columns |= fits ? std::uint64_t{1} << (attributes.size() + i) : allColumns;
+  }
+  return columns;
+}
+
 void Context::writeChanges(Store& store, std::vector<std::string>& scratch) const {
   for (ManagedObject* object : changed_) {
     auto& statements = store.statements(object->entity());
@@ -356,16 +387,18 @@ void Context::writeChanges(Store& store, std::vector<std::string>& scratch) cons
       statements.remove.run();
       continue;
     }
-    // A change of a set alone leaves the row as it is.
-    const auto& snapshot = *Access::snapshot(*object);
-    bool rowChanged = snapshot.attributes != Access::attributes(*object);
-    const auto& links = Access::links(*object);
-    for (std::size_t i = 0; !rowChanged && i < links.size(); ++i) {
-      rowChanged = links[i].target != snapshot.targets[i];
+    // Only the columns that differ from the stored row are written; a change of a set alone
+    // leaves the row as it is.
+    const std::uint64_t columns = changedColumns(*object);
+    if (columns == 0) continue;
+    if (columns == allColumns) {
+      Store::bind(statements.update, *object, scratch);
+      statements.update.run();
+    } else {
+      Statement& update = store.update(object->entity(), columns);
+      Store::bindColumns(update, *object, columns, scratch);
+      update.run();
     }
-    if (!rowChanged) continue;
-    Store::bind(statements.update, *object, scratch);
-    statements.update.run();
     if (store.database().changes() != 1) {
       throw StoreError(StoreError::Kind::conflict, "Could not save: a " + object->entity().name() +
                                                        " row was deleted by another writer.");
@@ -427,7 +460,9 @@ void Context::rollback() {
   // Stored objects take back their stored values; their sets are read again when next used.
   for (ManagedObject* object : changed_) {
     auto& snapshot = *Access::snapshot(*object);
-    Access::attributes(*object) = std::move(snapshot.attributes);
+    for (auto& [index, stored] : snapshot.attributes) {
+      Access::attributes(*object)[index] = std::move(stored);
+    }
     auto& links = Access::links(*object);
     for (std::size_t i = 0; i < links.size(); ++i) {
       auto& link = links[i];

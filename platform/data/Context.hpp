@@ -109,6 +109,8 @@ class Context {
   static void writeInserts(Store& store, const std::vector<ManagedObject*>& inserts,
                            std::vector<std::string>& scratch);
   void writeChanges(Store& store, std::vector<std::string>& scratch) const;
+  static constexpr std::uint64_t allColumns = ~std::uint64_t{0};
+  static std::uint64_t changedColumns(const ManagedObject& object);
   void reserveRegistry(const std::vector<ManagedObject*>& inserts);
   void settleSaved();
 

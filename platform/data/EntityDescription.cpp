@@ -1,5 +1,8 @@
 #include "platform/data/EntityDescription.hpp"
 
+#include <algorithm>
+#include <cstdint>
+
 #include "platform/foundation/Error.hpp"
 
 namespace kelvo::data {
@@ -16,6 +19,16 @@ bool isValidName(std::string_view name) {
   return true;
 }
 
+// FNV-1a: names are short, and a table this small needs no more.
+std::size_t nameHash(std::string_view name) {
+  std::uint64_t hash = 14695981039346656037ull;
+  for (const char c : name) {
+    hash ^= static_cast<unsigned char>(c);
+    hash *= 1099511628211ull;
+  }
+  return static_cast<std::size_t>(hash ^ (hash >> 32));
+}
+
 }  // namespace
 
 EntityDescription::EntityDescription(std::string name) : name_(std::move(name)) {
@@ -26,23 +39,21 @@ EntityDescription::EntityDescription(std::string name) : name_(std::move(name)) 
 }
 
 void EntityDescription::addAttribute(AttributeDescription attribute) {
-  if (!isValidName(attribute.name) || byName_.contains(attribute.name)) {
+  if (!isValidName(attribute.name) || propertyIndex(attribute.name)) {
     fatal(name_ + " cannot take an attribute named \"" + attribute.name + "\"");
   }
   const PropertyIndex index{false, static_cast<std::uint32_t>(attributes_.size())};
-  byName_.emplace(attribute.name, index);
-  order_.push_back(index);
   attributes_.push_back(std::move(attribute));
+  addName(index);
 }
 
 void EntityDescription::addRelationship(RelationshipDescription relationship) {
-  if (!isValidName(relationship.name) || byName_.contains(relationship.name)) {
+  if (!isValidName(relationship.name) || propertyIndex(relationship.name)) {
     fatal(name_ + " cannot take a relationship named \"" + relationship.name + "\"");
   }
   const PropertyIndex index{true, static_cast<std::uint32_t>(relationships_.size())};
-  byName_.emplace(relationship.name, index);
-  order_.push_back(index);
   relationships_.push_back(std::move(relationship));
+  addName(index);
 }
 
 std::vector<std::string> EntityDescription::propertyNames() const {
@@ -65,11 +76,40 @@ const RelationshipDescription* EntityDescription::relationship(std::string_view 
   return index && index->isRelationship ? &relationships_[index->index] : nullptr;
 }
 
+const std::string& EntityDescription::propertyName(PropertyIndex index) const {
+  return index.isRelationship ? relationships_[index.index].name : attributes_[index.index].name;
+}
+
+void EntityDescription::addName(PropertyIndex index) {
+  order_.push_back(index);
+  if (slots_.size() < 2 * order_.size()) {
+    slots_.assign(std::max<std::size_t>(16, 4 * order_.size()), 0);
+    std::size_t mask = slots_.size() - 1;
+    while ((mask & (mask + 1)) != 0) mask |= mask >> 1;  // a power of two less one
+    slots_.resize(mask + 1, 0);
+    for (std::size_t position = 0; position < order_.size(); ++position) {
+      std::size_t slot = nameHash(propertyName(order_[position])) & mask;
+      while (slots_[slot] != 0) slot = (slot + 1) & mask;
+      slots_[slot] = static_cast<std::uint32_t>(position + 1);
+    }
+    return;
+  }
+  const std::size_t mask = slots_.size() - 1;
+  std::size_t slot = nameHash(propertyName(index)) & mask;
+  while (slots_[slot] != 0) slot = (slot + 1) & mask;
+  slots_[slot] = static_cast<std::uint32_t>(order_.size());
+}
+
 std::optional<EntityDescription::PropertyIndex> EntityDescription::propertyIndex(
     std::string_view name) const {
-  const auto found = byName_.find(name);
-  if (found == byName_.end()) return std::nullopt;
-  return found->second;
+  if (slots_.empty()) return std::nullopt;
+  const std::size_t mask = slots_.size() - 1;
+  for (std::size_t slot = nameHash(name) & mask;; slot = (slot + 1) & mask) {
+    const std::uint32_t position = slots_[slot];
+    if (position == 0) return std::nullopt;
+    const PropertyIndex index = order_[position - 1];
+    if (propertyName(index) == name) return index;
+  }
 }
 
 std::shared_ptr<ManagedObject> EntityDescription::instantiate() const {

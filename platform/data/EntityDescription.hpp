@@ -78,10 +78,6 @@ class EntityDescription {
     const EntityDescription* destination = nullptr;
     std::uint32_t inverse = 0;
   };
-  struct NameHash {
-    using is_transparent = void;
-    size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
-  };
 
   std::string name_;
   std::string className_ = "ManagedObject";
@@ -89,7 +85,12 @@ class EntityDescription {
   std::vector<AttributeDescription> attributes_;
   std::vector<RelationshipDescription> relationships_;
   std::vector<PropertyIndex> order_;
-  std::unordered_map<std::string, PropertyIndex, NameHash, std::equal_to<>> byName_;
+  // Every name lookup of every value read or set goes through here: an open-addressed table of
+  // positions in `order_` (plus one; 0 is empty), at least twice as large as the names.
+  std::vector<std::uint32_t> slots_;
+
+  const std::string& propertyName(PropertyIndex index) const;
+  void addName(PropertyIndex index);
   std::vector<Link> links_;
   std::vector<std::uint32_t> toOne_;
   std::size_t index_ = 0;

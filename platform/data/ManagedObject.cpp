@@ -31,6 +31,13 @@ void ManagedObject::Members::clear() {
   positions.clear();
 }
 
+void ManagedObject::Snapshot::keep(std::uint32_t index, std::optional<Value>& stored) {
+  for (const auto& kept : attributes) {
+    if (kept.first == index) return;
+  }
+  attributes.emplace_back(index, std::move(stored));
+}
+
 ManagedObject::ManagedObject(const Init& init)
     : entity_(&init.entity_),
       attributes_(init.entity_.attributes().size()),
@@ -85,6 +92,14 @@ ManagedObject::Members& ManagedObject::members(std::uint32_t relationship) const
   return members;
 }
 
+ManagedObject::Members& ManagedObject::membersToEdit(std::uint32_t relationship) const {
+  const auto& description = entity_->relationships()[relationship];
+  if (description.isOptional && description.minCount == 0 && description.maxCount == 0) {
+    return *links_[relationship].members;
+  }
+  return members(relationship);
+}
+
 void ManagedObject::willChange() {
   if (context_ != nullptr) context_->noteChange(*this);
 }
@@ -105,8 +120,8 @@ void ManagedObject::relate(ManagedObject& member, std::uint32_t relationship,
   }
   const std::uint32_t inverse = entity.inverseIndex(relationship);
   // Read both sets before changing anything, so that a failed read changes nothing.
-  Members* from = current != nullptr ? &current->members(inverse) : nullptr;
-  Members* to = target != nullptr ? &target->members(inverse) : nullptr;
+  Members* from = current != nullptr ? &current->membersToEdit(inverse) : nullptr;
+  Members* to = target != nullptr ? &target->membersToEdit(inverse) : nullptr;
   member.willChange();
   if (current != nullptr) current->willChange();
   if (target != nullptr) target->willChange();
@@ -164,6 +179,7 @@ void ManagedObject::setValue(std::string_view key, std::optional<Value> value) {
     auto& slot = attributes_[index->index];
     if (slot == value) return;
     willChange();
+    if (snapshot_ != nullptr) snapshot_->keep(index->index, slot);
     slot = std::move(value);
     return;
   }

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <typeinfo>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "platform/data/Value.hpp"
@@ -84,7 +85,9 @@ class ManagedObject : public std::enable_shared_from_this<ManagedObject> {
   struct Members {
     std::vector<ManagedObject*> list;
     std::unordered_map<const ManagedObject*, std::size_t> positions;
-    // A stored object's set is read from the store on first use.
+    // A stored object's set is read from the store on first use. Until then an unbounded set
+    // holds only the members that arrived in memory, and reading it puts them after the stored
+    // ones; members that left are told by their own to-one end.
     bool loaded = true;
 
     bool contains(const ManagedObject* object) const { return positions.contains(object); }
@@ -96,15 +99,22 @@ class ManagedObject : public std::enable_shared_from_this<ManagedObject> {
     ManagedObject* target = nullptr;   // to-one ends
     std::unique_ptr<Members> members;  // to-many ends
   };
-  // The stored values of a changed object, for rollback and for telling what to write.
+  // The stored values of a changed object, for rollback and for telling what to write: each
+  // attribute's is kept when it first changes, so that noting a change copies no values.
   struct Snapshot {
-    std::vector<std::optional<Value>> attributes;
+    std::vector<std::pair<std::uint32_t, std::optional<Value>>> attributes;  // by first change
     std::vector<ManagedObject*> targets;
+
+    // Keeps `stored` as attribute `index`'s stored value, unless one is kept already.
+    void keep(std::uint32_t index, std::optional<Value>& stored);
   };
 
   std::uint32_t relationshipIndex(std::string_view key, bool toMany) const;
   // A stored set lives apart from the object and is read on first use, by readers too.
   Members& members(std::uint32_t relationship) const;
+  // The set to edit when a member arrives or leaves: an unbounded set is edited unread, since
+  // reading it is what a move of one member must not cost; a bounded one is read for its count.
+  Members& membersToEdit(std::uint32_t relationship) const;
   void replaceMembers(std::uint32_t relationship, const Value::ObjectSet& objects);
   void willChange();
   // Points `member`'s to-one end at `target` (or nothing) and moves it between the sets.

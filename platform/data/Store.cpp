@@ -103,6 +103,47 @@ void Store::read(const Statement& row, ManagedObject& object,
   }
 }
 
+namespace {
+
+void bindValue(Statement& statement, int parameter, const AttributeDescription& attribute,
+               const std::optional<Value>& value, std::vector<std::string>& scratch) {
+  if (!value) {
+    statement.bindNull(parameter);
+  } else if (attribute.type == AttributeType::transformable) {
+    const auto* transformer = ValueTransformer::named(attribute.valueTransformerName);
+    auto encoded = transformer->encode(*value);
+    if (!encoded) {
+      statement.bindNull(parameter);
+      return;
+    }
+    scratch.push_back(std::move(*encoded));
+    statement.bindBlob(parameter, asBytes(scratch.back()));
+  } else if (const auto* text = value->string()) {
+    statement.bindText(parameter, *text);
+  } else if (const auto number = value->integer()) {
+    statement.bind(parameter, *number);
+  } else if (const auto date = value->date()) {
+    statement.bind(parameter, date->timeIntervalSinceReferenceDate());
+  } else if (const auto id = value->uuid()) {
+    scratch.emplace_back(id->bytes().begin(), id->bytes().end());
+    statement.bindBlob(parameter, asBytes(scratch.back()));
+  } else if (const auto* bytes = value->bytes()) {
+    statement.bindBlob(parameter, *bytes);
+  } else {
+    statement.bindNull(parameter);
+  }
+}
+
+void bindTarget(Statement& statement, int parameter, const ManagedObject* target) {
+  if (target != nullptr && ManagedObjectAccess::primaryKey(*target) != 0) {
+    statement.bind(parameter, ManagedObjectAccess::primaryKey(*target));
+  } else {
+    statement.bindNull(parameter);
+  }
+}
+
+}  // namespace
+
 void Store::bind(Statement& statement, const ManagedObject& object,
                  std::vector<std::string>& scratch) {
   const auto& attributes = object.entity().attributes();
@@ -111,40 +152,38 @@ void Store::bind(Statement& statement, const ManagedObject& object,
   scratch.reserve(attributes.size());
   int parameter = 1;
   statement.bind(parameter++, Access::primaryKey(object));
-  for (std::size_t i = 0; i < attributes.size(); ++i, ++parameter) {
-    const auto& value = Access::attributes(object)[i];
-    if (!value) {
-      statement.bindNull(parameter);
-    } else if (attributes[i].type == AttributeType::transformable) {
-      const auto* transformer = ValueTransformer::named(attributes[i].valueTransformerName);
-      auto encoded = transformer->encode(*value);
-      if (!encoded) {
-        statement.bindNull(parameter);
-        continue;
-      }
-      scratch.push_back(std::move(*encoded));
-      statement.bindBlob(parameter, asBytes(scratch.back()));
-    } else if (const auto* text = value->string()) {
-      statement.bindText(parameter, *text);
-    } else if (const auto number = value->integer()) {
-      statement.bind(parameter, *number);
-    } else if (const auto date = value->date()) {
-      statement.bind(parameter, date->timeIntervalSinceReferenceDate());
-    } else if (const auto id = value->uuid()) {
-      scratch.emplace_back(id->bytes().begin(), id->bytes().end());
-      statement.bindBlob(parameter, asBytes(scratch.back()));
-    } else if (const auto* bytes = value->bytes()) {
-      statement.bindBlob(parameter, *bytes);
-    } else {
-      statement.bindNull(parameter);
-    }
+  for (std::size_t i = 0; i < attributes.size(); ++i) {
+    bindValue(statement, parameter++, attributes[i], Access::attributes(object)[i], scratch);
   }
   for (unsigned index : object.entity().toOneRelationships()) {
-    const ManagedObject* target = Access::links(object)[index].target;
-    if (target != nullptr && Access::primaryKey(*target) != 0) {
-      statement.bind(parameter++, Access::primaryKey(*target));
+    bindTarget(statement, parameter++, Access::links(object)[index].target);
+  }
+}
+
+Statement& Store::update(const EntityDescription& entity, std::uint64_t columns) {
+  auto& slot = statements(entity).updates[columns];
+  if (slot == nullptr) {
+    slot = std::make_unique<Statement>(*database_, StoreSchema::update(entity, columns));
+  }
+  return *slot;
+}
+
+void Store::bindColumns(Statement& statement, const ManagedObject& object, std::uint64_t columns,
+                        std::vector<std::string>& scratch) {
+  const auto& attributes = object.entity().attributes();
+  const auto& toOne = object.entity().toOneRelationships();
+  scratch.clear();
+  scratch.reserve(attributes.size());
+  int parameter = 1;
+  statement.bind(parameter++, Access::primaryKey(object));
+  for (std::size_t column = 0; column < attributes.size() + toOne.size(); ++column) {
+    if ((columns >> column & 1) == 0) continue;
+    if (column < attributes.size()) {
+      bindValue(statement, parameter++, attributes[column], Access::attributes(object)[column],
+                scratch);
     } else {
-      statement.bindNull(parameter++);
+      bindTarget(statement, parameter++,
+                 Access::links(object)[toOne[column - attributes.size()]].target);
     }
   }
 }

@@ -49,6 +49,13 @@ class Store {
   // `scratch` holds encoded values until the statement runs.
   static void bind(Statement& statement, const ManagedObject& object,
                    std::vector<std::string>& scratch);
+  // Entities of more columns than this are updated whole.
+  static constexpr std::size_t maxPartialColumns = 64;
+  // The update of the columns set in `columns` (bit i: the i-th column after the key).
+  Statement& update(const EntityDescription& entity, std::uint64_t columns);
+  // Binds the key, then the columns set in `columns`, for `update`.
+  static void bindColumns(Statement& statement, const ManagedObject& object,
+                          std::uint64_t columns, std::vector<std::string>& scratch);
 
   StoreDescription description_;
   std::unique_ptr<Database> database_;

@@ -1,5 +1,7 @@
 #include "platform/data/ValueTransformer.hpp"
 
+#include <algorithm>
+
 #include <nlohmann/json.hpp>
 
 #include "platform/foundation/JSON.hpp"
@@ -18,9 +20,29 @@ bool acceptsStringList(const Value& value) {
   return true;
 }
 
+// Printable ASCII that JSON writes as it stands (the writer escapes '/' too).
+bool isPlain(std::string_view text) {
+  for (const char c : text) {
+    if (c < 0x20 || c >= 0x7F || c == '"' || c == '\\' || c == '/') return false;
+  }
+  return true;
+}
+
 std::optional<std::string> encodeStringList(const Value& value) {
   if (!acceptsStringList(value)) return std::nullopt;
-  return json::write(Json(*value.stringList()));
+  const auto& list = *value.stringList();
+  // The common list of plain tags is written directly, byte for byte as the writer would.
+  if (std::all_of(list.begin(), list.end(), isPlain)) {
+    std::string out = "[";
+    for (const auto& text : list) {
+      if (out.size() > 1) out += ',';
+      out += '"';
+      out += text;
+      out += '"';
+    }
+    return out + "]";
+  }
+  return json::write(Json(list));
 }
 
 // Accepts exactly one array of strings and stops at the first token of anything else, so no
@@ -56,7 +78,33 @@ class StringListReader : public nlohmann::json_sax<nlohmann::json> {
   int depth_ = 0;
 };
 
+// The form the writer gives a list of printable ASCII texts, `["a","b"]`, read directly: every
+// row of a store holds one, and the full parser costs more than the rest of the row. Anything
+// else (escapes, spaces, other scalars, damage) is left to the full parser.
+std::optional<Value::StringList> readPlainList(std::span<const std::uint8_t> bytes) {
+  if (bytes.size() < 2 || bytes.front() != '[' || bytes.back() != ']') return std::nullopt;
+  const std::size_t end = bytes.size() - 1;
+  Value::StringList list;
+  // Held by every row read: room for exactly the texts there are.
+  list.reserve(static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), ',')) + 1);
+  std::size_t i = 1;
+  while (i < end) {
+    if (bytes[i] != '"') return std::nullopt;
+    const std::size_t start = ++i;
+    while (i < end && bytes[i] != '"') {
+      if (bytes[i] < 0x20 || bytes[i] >= 0x7F || bytes[i] == '\\') return std::nullopt;
+      ++i;
+    }
+    if (i == end) return std::nullopt;
+    list.emplace_back(reinterpret_cast<const char*>(bytes.data()) + start, i - start);
+    if (++i == end) break;
+    if (bytes[i] != ',' || ++i == end) return std::nullopt;
+  }
+  return list;
+}
+
 std::optional<Value> decodeStringList(std::span<const std::uint8_t> bytes) {
+  if (auto plain = readPlainList(bytes)) return Value(std::move(*plain));
   StringListReader reader;
   try {
     const bool parsed = nlohmann::json::sax_parse(bytes.begin(), bytes.end(), &reader,

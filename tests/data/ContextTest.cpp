@@ -371,6 +371,136 @@ TEST(ContextTest, RandomEditsKeepBothEndsAndTheStoreInStep) {
   EXPECT_EQ(describe(reader), describe(*context));
 }
 
+// Every note's stored columns as one line each, by title.
+std::vector<std::string> noteRows(Context& context) {
+  std::vector<std::string> rows;
+  for (const auto& note : context.fetch("Note")) {
+    const auto folder = target(*note, "folder");
+    std::string tags;
+    const Value list = *note->value("tags");
+    for (const auto& tag : *list.stringList()) tags += tag + ";";
+    const auto body = note->value("body");
+    rows.push_back(title(*note) + "|" + (body ? *body->string() : "-") + "|" +
+                   std::to_string(*note->value("useCount")->integer()) + "|" + tags + "|" +
+                   std::to_string(note->value("createdAt")->date()->timeIntervalSinceReferenceDate()) +
+                   "|" + (folder ? *folder->value("name")->string() : "-"));
+  }
+  std::sort(rows.begin(), rows.end());
+  return rows;
+}
+
+TEST(ContextTest, ManyChangesRollBackWholeAndSaveOnlyWhatChanged) {
+  auto container = testing::openContainer("/dev/null");
+  {
+    Context& setup = container->viewContext();
+    const auto home = makeFolder(setup, "Home");
+    const auto work = makeFolder(setup, "Work");
+    for (int i = 0; i < 600; ++i) {
+      auto note = makeNote(setup, "n" + std::to_string(i));
+      note->setValue("body", "body " + std::to_string(i));
+      note->setValue("tags", Value::StringList{"t" + std::to_string(i % 7)});
+      note->setValue("folder", i % 2 ? home : work);
+    }
+    setup.save();
+  }
+  const auto stored = noteRows(container->viewContext());
+  Context context(container->viewContext().coordinator());
+  const auto edit = [&] {
+    const auto folders = context.fetch("Folder");
+    for (const auto& note : context.fetch("Note")) {
+      const std::int64_t i = std::stoll(title(*note).substr(1));
+      note->setValue("useCount", i);
+      if (i % 3 == 0) note->setValue("tags", Value::StringList{"x", "y \"z\""});
+      if (i % 4 == 0) note->setValue("body", std::nullopt);
+      if (i % 5 == 0) note->setValue("folder", folders[i % 10 == 0 ? 0 : 1]);
+      // Changed and changed back: the row stays as stored.
+      if (i % 6 == 0) note->setValue("title", "changed");
+      if (i % 6 == 0) note->setValue("title", "n" + std::to_string(i));
+    }
+  };
+  edit();
+  // Each changed object is listed once, however many of its values changed.
+  auto updated = context.updatedObjects();
+  EXPECT_EQ(std::count_if(updated.begin(), updated.end(),
+                          [](const auto& object) { return object->entity().name() == "Note"; }),
+            600);
+  std::sort(updated.begin(), updated.end());
+  EXPECT_EQ(std::adjacent_find(updated.begin(), updated.end()), updated.end());
+  context.rollback();
+  EXPECT_FALSE(context.hasChanges());
+  EXPECT_EQ(noteRows(context), stored);
+
+  edit();
+  const auto edited = noteRows(context);
+  EXPECT_NE(edited, stored);
+  context.save();
+  Context reader(context.coordinator());
+  EXPECT_EQ(noteRows(reader), edited);
+  EXPECT_EQ(describe(reader), describe(context));
+}
+
+TEST(ContextTest, MovesBetweenUnreadSetsShowOnTheRightShelfBeforeAndAfterSaving) {
+  auto container = testing::openContainer("/dev/null");
+  {
+    Context& setup = container->viewContext();
+    const auto home = makeFolder(setup, "Home");
+    const auto work = makeFolder(setup, "Work");
+    for (int i = 0; i < 40; ++i) {
+      makeNote(setup, "n" + std::to_string(i))->setValue("folder", i < 20 ? home : work);
+    }
+    setup.save();
+  }
+  const auto membersOf = [](const std::shared_ptr<ManagedObject>& folder) {
+    const Value notes = *folder->value("notes");
+    return titles(*notes.objectSet());
+  };
+  const auto titled = [](Context& context, const std::string& name) {
+    for (const auto& note : context.fetch("Note")) {
+      if (title(*note) == name) return note;
+    }
+    return std::shared_ptr<ManagedObject>();
+  };
+  for (const bool readFirst : {false, true}) {
+    Context context(container->viewContext().coordinator());
+    const auto folders = context.fetch("Folder");
+    const auto& home = folders[0];
+    const auto& work = folders[1];
+    if (readFirst) {
+      EXPECT_EQ(membersOf(home).size(), 20u);
+    }
+    // Into an unread set, out of one, in and out again, and one deleted after arriving.
+    titled(context, "n3")->setValue("folder", work);
+    titled(context, "n25")->setValue("folder", home);
+    titled(context, "n4")->setValue("folder", work);
+    titled(context, "n4")->setValue("folder", home);
+    const auto leaving = titled(context, "n30");
+    leaving->setValue("folder", home);
+    context.deleteObject(*leaving);
+    titled(context, "n31")->setValue("folder", std::nullopt);
+    const auto homeNow = membersOf(home);
+    EXPECT_EQ(homeNow.size(), 20u);
+    EXPECT_TRUE(std::count(homeNow.begin(), homeNow.end(), "n25"));
+    EXPECT_FALSE(std::count(homeNow.begin(), homeNow.end(), "n3"));
+    const auto workNow = membersOf(work);
+    EXPECT_EQ(workNow.size(), 18u);
+    EXPECT_TRUE(std::count(workNow.begin(), workNow.end(), "n3"));
+    context.rollback();
+    EXPECT_EQ(membersOf(home).size(), 20u);
+    EXPECT_EQ(membersOf(work).size(), 20u);
+
+    titled(context, "n3")->setValue("folder", work);
+    titled(context, "n25")->setValue("folder", home);
+    context.save();
+    Context reader(context.coordinator());
+    EXPECT_EQ(describe(reader), describe(context));
+    EXPECT_EQ(describe(context), describe(reader));
+    // Back as they were, for the next round.
+    titled(context, "n3")->setValue("folder", home);
+    titled(context, "n25")->setValue("folder", work);
+    context.save();
+  }
+}
+
 TEST(ContextTest, ObjectsOutliveTheirContextWithoutDanglingLinks) {
   auto container = testing::openContainer("/dev/null");
   makeNote(container->viewContext(), "kept")

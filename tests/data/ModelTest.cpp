@@ -42,6 +42,20 @@ TEST(ModelTest, EntitiesKeepTheirOrderAndLinkTheirRelationships) {
   // Objects are made as the entity's class.
   EXPECT_NE(std::dynamic_pointer_cast<Note>(note.instantiate()), nullptr);
   EXPECT_NE(std::dynamic_pointer_cast<Folder>(ManagedObject::make(folder)), nullptr);
+
+  // Every name is found however many there are (and a copy finds them too); no other name is.
+  EntityDescription wide("Wide");
+  for (int i = 0; i < 200; ++i) wide.addAttribute({"a" + std::to_string(i), AttributeType::string});
+  const EntityDescription copy = wide;
+  for (std::uint32_t i = 0; i < 200; ++i) {
+    const auto index = copy.propertyIndex("a" + std::to_string(i));
+    ASSERT_TRUE(index && !index->isRelationship) << i;
+    EXPECT_EQ(index->index, i);
+  }
+  for (const char* name : {"", "a", "a200", "A1", "a1 ", "notes"}) {
+    EXPECT_FALSE(copy.propertyIndex(name)) << name;
+  }
+  EXPECT_FALSE(EntityDescription("Empty").propertyIndex("id"));
 }
 
 TEST(ModelTest, VersionHashFollowsTheStoredShape) {

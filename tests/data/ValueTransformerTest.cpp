@@ -2,6 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "platform/foundation/JSON.hpp"
+
 namespace kelvo::data {
 namespace {
 
@@ -22,6 +31,43 @@ TEST(ValueTransformerTest, KeepsListsOfStringsExactly) {
   EXPECT_EQ(decode(*encoded), Value(tags));
   EXPECT_EQ(*transformer->encode(Value(Value::StringList{})), "[]");
   EXPECT_EQ(decode(" [ \"a\" , \"b\" ] "), Value(Value::StringList{"a", "b"}));
+}
+
+TEST(ValueTransformerTest, ThePlainFormReadsAsTheFullParserReadsIt) {
+  // Near misses of the writer's plain form must fall through to the full parser's answer.
+  const std::vector<std::pair<std::string, std::optional<Value::StringList>>> cases = {
+      {"[]", Value::StringList{}},
+      {"[\"\"]", Value::StringList{""}},
+      {"[\"work\",\"mail\",\"draft\"]", Value::StringList{"work", "mail", "draft"}},
+      {"[\"a\\/b\",\"c\"]", Value::StringList{"a/b", "c"}},
+      {"[\"~ !#$%&'()*+,-.:;<=>?@[]^_`{|}\"]", Value::StringList{"~ !#$%&'()*+,-.:;<=>?@[]^_`{|}"}},
+      {"[\"q\\\"\",\"\\u007f\"]", Value::StringList{"q\"", "\x7f"}},
+      {"[\"\\u00e9\"]", Value::StringList{"\u00e9"}},
+      {"[\"\u00e9\"]", Value::StringList{"\u00e9"}},
+      {"[\"a\", \"b\"]", Value::StringList{"a", "b"}},
+      {"[\"a\"]\n", Value::StringList{"a"}},
+      {"[\"a\tb\"]", std::nullopt},
+      {"[\"a\",]", std::nullopt},
+      {"[,\"a\"]", std::nullopt},
+      {"[\"a\"\"b\"]", std::nullopt},
+      {"[\"a]", std::nullopt},
+      {"[\"]", std::nullopt},
+      {"[", std::nullopt},
+      {"]", std::nullopt},
+  };
+  const auto* transformer = ValueTransformer::named("SecureUnarchiveFromData");
+  for (const auto& [text, expected] : cases) {
+    // Whatever is written reads back, and plain lists are written as the JSON writer writes.
+    if (expected) {
+      EXPECT_EQ(transformer->encode(Value(*expected)), json::write(Json(*expected))) << text;
+    }
+    const auto decoded = decode(text);
+    if (expected) {
+      EXPECT_EQ(decoded, Value(*expected)) << text;
+    } else {
+      EXPECT_FALSE(decoded) << text;
+    }
+  }
 }
 
 TEST(ValueTransformerTest, RefusesEverythingElse) {

@@ -270,6 +270,21 @@ std::string StoreSchema::update(const EntityDescription& entity) {
          identifier(primaryKeyColumn) + " = ?1";
 }
 
+std::string StoreSchema::update(const EntityDescription& entity, std::uint64_t columns) {
+  const auto names = columnNames(entity);
+  std::string assignments;
+  int parameter = 2;
+  for (size_t i = 1; i < names.size() && i <= 64; ++i) {
+    if ((columns >> (i - 1) & 1) == 0) continue;
+    if (parameter > 2) assignments += ", ";
+    assignments += identifier(names[i]) + " = ?" + std::to_string(parameter);
+    ++parameter;
+  }
+  if (assignments.empty()) return update(entity);
+  return "UPDATE " + identifier(entity.name()) + " SET " + assignments + " WHERE " +
+         identifier(primaryKeyColumn) + " = ?1";
+}
+
 std::string StoreSchema::remove(const EntityDescription& entity) {
   return "DELETE FROM " + identifier(entity.name()) + " WHERE " + identifier(primaryKeyColumn) +
          " = ?1";

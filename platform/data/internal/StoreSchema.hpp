@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace kelvo::data {
@@ -30,6 +31,9 @@ struct StoreSchema {
   static std::string selectByForeignKey(const EntityDescription& entity, unsigned relationship);
   static std::string insert(const EntityDescription& entity);
   static std::string update(const EntityDescription& entity);
+  /// The update of some columns: bit i of `columns` is the i-th column after the key; the
+  /// parameters are the key, then those columns in their order.
+  static std::string update(const EntityDescription& entity, std::uint64_t columns);
   static std::string remove(const EntityDescription& entity);
   static std::string count(const EntityDescription& entity);
   static std::string maxPrimaryKey(const EntityDescription& entity);

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/data/Store.hpp"
@@ -13,6 +15,8 @@ struct Store::Statements {
   Statements(Database& database, const EntityDescription& entity);
   Statement select, selectOne, insert, update, remove, count, maxPrimaryKey;
   std::vector<std::unique_ptr<Statement>> byForeignKey;  // by relationship; to-one ends only
+  // Updates of some columns, by their set of columns; compiled on first use.
+  std::unordered_map<std::uint64_t, std::unique_ptr<Statement>> updates;
 };
 
 }  // namespace kelvo::data
