@@ -37,6 +37,13 @@ class SearchableCard {
   std::int64_t useCount() const { return body_->useCount; }
   const std::optional<Date>& lastUsedAt() const { return body_->lastUsedAt; }
 
+  /// Asks the processor to start loading the card's leading fields. Loops over many cards call
+  /// it a few cards ahead, so that the misses overlap instead of waiting one after another.
+  void prefetch() const {
+    __builtin_prefetch(body_.get());
+    __builtin_prefetch(&body_->lastUsedAt);
+  }
+
   /// A text card whose content names at least one `{name}` blank.
   bool hasVariables() const;
   /// A text card whose content is a web link by the system's one link test.

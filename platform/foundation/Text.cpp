@@ -6,6 +6,8 @@
 #include <unicode/normalizer2.h>
 #include <unicode/uchar.h>
 
+#include <array>
+#include <cstdint>
 #include <functional>
 #include <memory>
 
@@ -160,6 +162,12 @@ std::size_t characterCount(std::string_view text) {
 
 std::string prefix(std::string_view text, std::size_t count) {
   if (count == 0) return {};
+  // ASCII bytes other than CR are characters of their own, as long as the byte after the cut
+  // (which could otherwise extend the last character) is one too.
+  const std::string_view head = text.substr(0, count + 1);
+  if (isAscii(head) && head.find('\r') == std::string_view::npos) {
+    return std::string(text.substr(0, count));
+  }
   std::size_t taken = 0;
   std::size_t cut = 0;
   forEachCharacter(text, [&](std::size_t, std::size_t end) {
@@ -234,7 +242,9 @@ std::string uppercased(std::string_view text, const Locale& locale) {
   return mapCase(text, locale.identifier().c_str(), Mapping::upper);
 }
 
-bool isMember(char32_t scalar, CharacterClass characterClass) {
+namespace {
+
+bool memberOfClass(char32_t scalar, CharacterClass characterClass) {
   if (scalar > 0x10FFFF) return false;
   const auto c = static_cast<UChar32>(scalar);
   const uint32_t category = U_GET_GC_MASK(c);
@@ -244,8 +254,8 @@ bool isMember(char32_t scalar, CharacterClass characterClass) {
     case CharacterClass::newline:
       return (c >= 0x0A && c <= 0x0D) || c == 0x85 || c == 0x2028 || c == 0x2029;
     case CharacterClass::whitespaceAndNewline:
-      return isMember(scalar, CharacterClass::whitespace) ||
-             isMember(scalar, CharacterClass::newline);
+      return memberOfClass(scalar, CharacterClass::whitespace) ||
+             memberOfClass(scalar, CharacterClass::newline);
     case CharacterClass::letter:
       return (category & (U_GC_L_MASK | U_GC_M_MASK)) != 0;
     case CharacterClass::mark:
@@ -268,10 +278,45 @@ bool isMember(char32_t scalar, CharacterClass characterClass) {
   return false;
 }
 
+constexpr std::size_t classCount = static_cast<std::size_t>(CharacterClass::uppercase) + 1;
+
+// The classes of each ASCII scalar, one bit per class, read from the tables above once: most
+// texts are ASCII, and these tests run per scalar.
+const std::array<std::uint16_t, 0x80>& asciiClasses() {
+  static const std::array<std::uint16_t, 0x80> table = [] {
+    std::array<std::uint16_t, 0x80> built{};
+    for (char32_t c = 0; c < 0x80; ++c) {
+      for (std::size_t k = 0; k < classCount; ++k) {
+        if (memberOfClass(c, static_cast<CharacterClass>(k))) built[c] |= std::uint16_t(1U << k);
+      }
+    }
+    return built;
+  }();
+  return table;
+}
+
+}  // namespace
+
+bool isMember(char32_t scalar, CharacterClass characterClass) {
+  if (scalar < 0x80) {
+    return (asciiClasses()[scalar] >> static_cast<unsigned>(characterClass) & 1U) != 0;
+  }
+  return memberOfClass(scalar, characterClass);
+}
+
 bool containsAny(std::string_view text, CharacterClass characterClass) {
+  const auto& ascii = asciiClasses();
+  const auto bit = static_cast<std::uint16_t>(1U << static_cast<unsigned>(characterClass));
   std::size_t offset = 0;
   while (offset < text.size()) {
-    if (isMember(nextScalar(text, offset), characterClass)) return true;
+    // An ASCII byte is a scalar of its own: no decoding needed.
+    const auto byte = static_cast<unsigned char>(text[offset]);
+    if (byte < 0x80) {
+      if ((ascii[byte] & bit) != 0) return true;
+      ++offset;
+    } else if (memberOfClass(nextScalar(text, offset), characterClass)) {
+      return true;
+    }
   }
   return false;
 }

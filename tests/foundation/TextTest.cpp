@@ -20,6 +20,9 @@ TEST(TextTest, CountsUserPerceivedCharacters) {
                            "a"),
             3u);  // ill-formed bytes still count, never crash
   EXPECT_EQ(prefix("Cafe\u0301 au lait", 4), "Cafe\u0301");
+  EXPECT_EQ(prefix("Caf\u00E9 au lait", 2), "Ca");  // ASCII ahead of the cut, not after it
+  EXPECT_EQ(prefix("ab\r\ncd", 3), "ab\r\n");
+  EXPECT_EQ(prefix("abc", 8), "abc");
   EXPECT_EQ(characters("ae\u0301\U0001F1E9\U0001F1EA"),
             (std::vector<std::string_view>{"a", "e\u0301", "\U0001F1E9\U0001F1EA"}));
 }
@@ -69,6 +72,10 @@ TEST(TextTest, TrimsAndClassifiesScalars) {
   EXPECT_TRUE(isMember(U'\u00BD', CharacterClass::numeric));
   EXPECT_FALSE(isMember(0x110000, CharacterClass::control));
   EXPECT_TRUE(containsAny("invoice\u0001.pdf", CharacterClass::control));
+  EXPECT_TRUE(containsAny("a\u00E9b\u0085", CharacterClass::newline));
+  EXPECT_FALSE(containsAny("a\u00E9b", CharacterClass::whitespaceAndNewline));
+  EXPECT_TRUE(isMember(U'\v', CharacterClass::whitespaceAndNewline));
+  EXPECT_TRUE(isMember(U'Q', CharacterClass::uppercase));
 }
 
 TEST(TextTest, ComparesAsTheCurrentLocaleSorts) {
@@ -97,6 +104,26 @@ TEST(TextTest, SortKeysOrderAsTheCaseInsensitiveComparison) {
       EXPECT_EQ(keys, localizedCaseInsensitiveCompare(a, b)) << a << " / " << b;
     }
   }
+}
+
+// ASCII texts get keys written without the collator; they must order exactly as its own keys
+// and comparisons do, also against other texts and where a locale contracts ASCII letters.
+TEST(TextTest, AsciiSortKeysOrderAsTheCollator) {
+  const std::vector<std::string> texts = {
+      "ch", "Ch", "h", "i", "cz", "c", "aa", "\u00E5", "ll", "lz", "l\u00B7l", "-x", "x-",
+      "a b", "ab", "a_b", "A~", "10", "9", "Zebra", "zebra!", "~", "@home", "\u00E9t\u00E9", "ete",
+      std::string(300, 'b'), std::string(299, 'b') + "c"};
+  for (const char* locale : {"en_US", "cs_CZ", "da_DK", "sv_SE", "ca_ES", "ja_JP", "tr_TR"}) {
+    Locale::setCurrent(Locale(locale));
+    for (const std::string& a : texts) {
+      for (const std::string& b : texts) {
+        const std::weak_ordering keys =
+            localizedCaseInsensitiveSortKey(a) <=> localizedCaseInsensitiveSortKey(b);
+        EXPECT_EQ(keys, localizedCaseInsensitiveCompare(a, b)) << locale << ": " << a << " / " << b;
+      }
+    }
+  }
+  Locale::setCurrent(Locale("en_US"));
 }
 
 TEST(TextTest, StandardContainmentAndCaseProperties) {
