@@ -189,14 +189,15 @@ Output translate(std::string_view body, PlaceholderSyntax syntax) {
   }
   const bool braces = syntax == PlaceholderSyntax::braces;
   // Every placeholder of a dialect starts with its sign; a body without one has none.
-  if (body.find(braces ? '{' : '%') == std::string_view::npos) {
+  const char sign = braces ? '{' : '%';
+  if (body.find(sign) == std::string_view::npos) {
     out.literal(body);
     return out.finish();
   }
   const Regex& pattern = braces ? bracesPattern() : textExpanderPattern();
   std::size_t copied = 0;
   // A search the matcher gives up on ends the pass; the rest is copied as text.
-  for (const Regex::Match& match : pattern.allMatches(body)) {
+  for (const Regex::Match& match : pattern.allMatches(body, sign)) {
     out.literal(body.substr(copied, match.offset - copied));
     braces ? bracesMatch(out, match) : textExpanderMatch(out, match);
     copied = match.offset + match.text.size();

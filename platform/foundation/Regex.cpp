@@ -117,10 +117,45 @@ class MatcherCache {
   std::size_t next_ = 0;
 };
 
+Regex::Match captured(icu::RegexMatcher& matcher, std::string_view text,
+                      std::size_t captureCount, UErrorCode& status) {
+  Regex::Match match;
+  const auto start = static_cast<std::size_t>(matcher.start64(status));
+  const auto end = static_cast<std::size_t>(matcher.end64(status));
+  match.offset = start;
+  match.text = text.substr(start, end - start);
+  match.captures.reserve(captureCount);
+  for (std::size_t group = 1; group <= captureCount; ++group) {
+    const auto groupNumber = static_cast<int32_t>(group);
+    const int64_t groupStart = matcher.start64(groupNumber, status);
+    const int64_t groupEnd = matcher.end64(groupNumber, status);
+    if (groupStart < 0 || groupEnd < groupStart) {
+      match.captures.emplace_back(std::nullopt);
+    } else {
+      match.captures.emplace_back(text.substr(static_cast<std::size_t>(groupStart),
+                                              static_cast<std::size_t>(groupEnd - groupStart)));
+    }
+  }
+  return match;
+}
+
+// The next match at or after `from`: where `lead` is given, every match starts with that
+// byte, so only the offsets holding it are tried, each as `find` would try it.
+bool nextMatch(icu::RegexMatcher& matcher, std::string_view text, std::size_t& from,
+               std::optional<char> lead, UErrorCode& status) {
+  if (!lead) return matcher.find(status) && U_SUCCESS(status);
+  for (std::size_t at = text.find(*lead, from); at != std::string_view::npos;
+       at = text.find(*lead, at + 1)) {
+    if (matcher.lookingAt(static_cast<int64_t>(at), status)) return U_SUCCESS(status);
+    if (U_FAILURE(status)) return false;
+  }
+  return false;
+}
+
 // Walks the matches of `compiled` in `text`, calling `visit(match)` until it returns false.
 template <typename Visit>
 void forEachMatch(const std::shared_ptr<const Regex::Compiled>& compiled, std::string_view text,
-                  Visit visit) {
+                  std::optional<char> lead, Visit visit) {
   const MatcherCache::Lease lease = MatcherCache::lease(compiled);
   icu::RegexMatcher* matcher = lease.get();
   if (matcher == nullptr) return;
@@ -133,25 +168,11 @@ void forEachMatch(const std::shared_ptr<const Regex::Compiled>& compiled, std::s
     matcher->reset(&utext);
     utext_close(&utext);
   }
-  const std::size_t captureCount = compiled->captureCount;
-  while (matcher->find(status) && U_SUCCESS(status)) {
-    Regex::Match match;
-    const auto start = static_cast<std::size_t>(matcher->start64(status));
-    const auto end = static_cast<std::size_t>(matcher->end64(status));
-    match.offset = start;
-    match.text = text.substr(start, end - start);
-    match.captures.reserve(captureCount);
-    for (std::size_t group = 1; group <= captureCount; ++group) {
-      const auto groupNumber = static_cast<int32_t>(group);
-      const int64_t groupStart = matcher->start64(groupNumber, status);
-      const int64_t groupEnd = matcher->end64(groupNumber, status);
-      if (groupStart < 0 || groupEnd < groupStart) {
-        match.captures.emplace_back(std::nullopt);
-      } else {
-        match.captures.emplace_back(text.substr(static_cast<std::size_t>(groupStart),
-                                                static_cast<std::size_t>(groupEnd - groupStart)));
-      }
-    }
+  std::size_t from = 0;
+  while (nextMatch(*matcher, text, from, lead, status)) {
+    Regex::Match match = captured(*matcher, text, compiled->captureCount, status);
+    // A match that starts with `lead` is never empty, so the next search starts at its end.
+    from = match.offset + match.text.size();
     if (U_FAILURE(status) || !visit(std::move(match))) return;
   }
 }
@@ -176,7 +197,7 @@ std::size_t Regex::captureCount() const { return compiled_->captureCount; }
 
 std::optional<Regex::Match> Regex::firstMatch(std::string_view text) const {
   std::optional<Match> found;
-  forEachMatch(compiled_, text, [&](Match match) {
+  forEachMatch(compiled_, text, std::nullopt, [&](Match match) {
     found = std::move(match);
     return false;
   });
@@ -185,7 +206,16 @@ std::optional<Regex::Match> Regex::firstMatch(std::string_view text) const {
 
 std::vector<Regex::Match> Regex::allMatches(std::string_view text) const {
   std::vector<Match> matches;
-  forEachMatch(compiled_, text, [&](Match match) {
+  forEachMatch(compiled_, text, std::nullopt, [&](Match match) {
+    matches.push_back(std::move(match));
+    return true;
+  });
+  return matches;
+}
+
+std::vector<Regex::Match> Regex::allMatches(std::string_view text, char lead) const {
+  std::vector<Match> matches;
+  forEachMatch(compiled_, text, lead, [&](Match match) {
     matches.push_back(std::move(match));
     return true;
   });
@@ -195,7 +225,7 @@ std::vector<Regex::Match> Regex::allMatches(std::string_view text) const {
 std::vector<std::string_view> Regex::split(std::string_view text) const {
   std::vector<std::string_view> pieces;
   std::size_t pieceStart = 0;
-  forEachMatch(compiled_, text, [&](const Match& match) {
+  forEachMatch(compiled_, text, std::nullopt, [&](const Match& match) {
     if (!match.text.empty()) {
       pieces.push_back(text.substr(pieceStart, match.offset - pieceStart));
       pieceStart = match.offset + match.text.size();
