@@ -5,6 +5,7 @@
 #include <unordered_set>
 
 #include "core/import/internal/Graphemes.hpp"
+#include "core/import/internal/TextExpanderScan.hpp"
 #include "core/import/internal/Trim.hpp"
 #include "platform/foundation/Regex.hpp"
 #include "platform/foundation/Text.hpp"
@@ -14,12 +15,6 @@ namespace kelvo::PlaceholderTranslator {
 namespace {
 
 using text::CharacterClass;
-
-const Regex& textExpanderPattern() {
-  static const Regex pattern(
-      R"(%(filltext|fillarea|fillpopup|fillpart|fillpartend|fillparttext|snippet|key)((?::[^%\n]*)?)%|%clipboard|%\||%[\\])");
-  return pattern;
-}
 
 const Regex& bracesPattern() {
   static const Regex pattern(R"(\{([a-zA-Z][a-zA-Z-]*)((?:[^"{}]|"[^"]*")*)\})");
@@ -152,13 +147,13 @@ std::optional<std::string_view> nameArgument(std::string_view arguments) {
   return std::nullopt;
 }
 
-void textExpanderMatch(Translation& out, const Regex::Match& match) {
-  const std::string_view whole = match.text;
+void textExpanderMatch(Translation& out, const importing::TextExpanderPlaceholder& match) {
+  const std::string_view whole = match.whole;
   if (whole == "%clipboard") return out.keywordBlank("clipboard", whole);
   if (whole == "%|" || whole == "%\\") return out.warn(ImportWarning::cursorMarkerRemoved());
-  const std::string_view command = match.captures[0].value_or("");
+  const std::string_view command = match.command;
   if (command == "filltext" || command == "fillarea" || command == "fillpopup") {
-    const auto name = nameArgument(match.captures[1].value_or(""));
+    const auto name = nameArgument(match.arguments);
     return name ? out.namedBlank(*name) : out.numberedBlank();
   }
   if (command == "snippet") return out.numberedDynamicBlank(whole);
@@ -194,13 +189,27 @@ Output translate(std::string_view body, PlaceholderSyntax syntax) {
     out.literal(body);
     return out.finish();
   }
-  const Regex& pattern = braces ? bracesPattern() : textExpanderPattern();
   std::size_t copied = 0;
-  // A search the matcher gives up on ends the pass; the rest is copied as text.
-  for (const Regex::Match& match : pattern.allMatches(body, sign)) {
-    out.literal(body.substr(copied, match.offset - copied));
-    braces ? bracesMatch(out, match) : textExpanderMatch(out, match);
-    copied = match.offset + match.text.size();
+  if (braces) {
+    // A search the matcher gives up on ends the pass; the rest is copied as text.
+    for (const Regex::Match& match : bracesPattern().allMatches(body, sign)) {
+      out.literal(body.substr(copied, match.offset - copied));
+      bracesMatch(out, match);
+      copied = match.offset + match.text.size();
+    }
+  } else {
+    // Every placeholder of this dialect is decided by a plain look at its first bytes.
+    for (std::size_t at = body.find(sign); at != std::string_view::npos;) {
+      const auto match = importing::textExpanderPlaceholderAt(body, at);
+      if (!match) {
+        at = body.find(sign, at + 1);
+        continue;
+      }
+      out.literal(body.substr(copied, at - copied));
+      textExpanderMatch(out, *match);
+      copied = at + match->whole.size();
+      at = body.find(sign, copied);
+    }
   }
   out.literal(body.substr(copied));
   return out.finish();

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string_view>
+
+namespace kelvo::importing {
+
+/// One TextExpander placeholder: `%command:arguments%`, `%clipboard`, `%|` or `%\`.
+struct TextExpanderPlaceholder {
+  std::string_view whole;
+  /// The fill or snippet command; empty for the clipboard and cursor markers.
+  std::string_view command;
+  /// From the colon on, if any (":name=Client").
+  std::string_view arguments;
+};
+
+/// The placeholder starting at `at`, found as the pattern
+/// `%(filltext|fillarea|fillpopup|fillpart|fillpartend|fillparttext|snippet|key)((?::[^%\n]*)?)%`
+/// `|%clipboard|%\||%[\\]` would find it there, its alternatives tried in that order.
+std::optional<TextExpanderPlaceholder> textExpanderPlaceholderAt(std::string_view body,
+                                                                 std::size_t at);
+
+}  // namespace kelvo::importing
