@@ -5,7 +5,7 @@
 #include <unordered_set>
 
 #include "core/import/internal/Graphemes.hpp"
-#include "core/import/internal/TextExpanderScan.hpp"
+#include "core/import/internal/PlaceholderScan.hpp"
 #include "core/import/internal/Trim.hpp"
 #include "platform/foundation/Regex.hpp"
 #include "platform/foundation/Text.hpp"
@@ -18,11 +18,6 @@ using text::CharacterClass;
 
 const Regex& bracesPattern() {
   static const Regex pattern(R"(\{([a-zA-Z][a-zA-Z-]*)((?:[^"{}]|"[^"]*")*)\})");
-  return pattern;
-}
-
-const Regex& namePattern() {
-  static const Regex pattern(R"(name=["']([^"']*)["'])");
   return pattern;
 }
 
@@ -165,8 +160,8 @@ void bracesMatch(Translation& out, const Regex::Match& match) {
   const std::string_view whole = match.text;
   const std::string_view keyword = match.captures[0].value_or("");
   if (keyword == "argument") {
-    const auto name = namePattern().firstMatch(match.captures[1].value_or(""));
-    return name && name->captures[0] ? out.namedBlank(*name->captures[0]) : out.numberedBlank();
+    const auto name = importing::quotedNameArgument(match.captures[1].value_or(""));
+    return name ? out.namedBlank(*name) : out.numberedBlank();
   }
   if (keyword == "cursor") return out.warn(ImportWarning::cursorMarkerRemoved());
   if (contains(dynamicBlankKeywords, keyword)) return out.keywordBlank(keyword, whole);

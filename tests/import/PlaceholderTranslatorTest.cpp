@@ -5,7 +5,7 @@
 #include <random>
 #include <tuple>
 
-#include "core/import/internal/TextExpanderScan.hpp"
+#include "core/import/internal/PlaceholderScan.hpp"
 #include "core/model/VariableTemplate.hpp"
 #include "platform/foundation/Regex.hpp"
 
@@ -142,6 +142,20 @@ TEST(PlaceholderTranslatorTest, TextExpanderScanAgreesWithItsPattern) {
                             match.captures[1].value_or(""));
     }
     EXPECT_EQ(scanned, expected) << text;
+  }
+}
+
+TEST(PlaceholderTranslatorTest, NameArgumentScanAgreesWithItsPattern) {
+  const Regex pattern(R"(name=["']([^"']*)["'])");
+  const std::vector<std::string> pieces{"name=", "nam", "e=", "\"", "'", "x", "é", " ", "\n", "="};
+  std::mt19937 random(29);
+  for (int round = 0; round < 20000; ++round) {
+    std::string text;
+    const int length = static_cast<int>(random() % 10);
+    for (int i = 0; i < length; ++i) text += pieces[random() % pieces.size()];
+    const auto match = pattern.firstMatch(text);
+    const auto expected = match ? match->captures[0] : std::nullopt;
+    EXPECT_EQ(importing::quotedNameArgument(text), expected) << text;
   }
 }
 

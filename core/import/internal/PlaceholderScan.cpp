@@ -1,4 +1,4 @@
-#include "core/import/internal/TextExpanderScan.hpp"
+#include "core/import/internal/PlaceholderScan.hpp"
 
 #include <array>
 
@@ -35,6 +35,17 @@ std::optional<TextExpanderPlaceholder> textExpanderPlaceholderAt(std::string_vie
   }
   for (const std::string_view marker : markers) {
     if (rest.starts_with(marker)) return TextExpanderPlaceholder{body.substr(at, marker.size() + 1), {}, {}};
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string_view> quotedNameArgument(std::string_view arguments) {
+  for (std::size_t at = arguments.find("name="); at != std::string_view::npos;
+       at = arguments.find("name=", at + 1)) {
+    const std::size_t open = at + 5;
+    if (open >= arguments.size() || (arguments[open] != '"' && arguments[open] != '\'')) continue;
+    const std::size_t close = arguments.find_first_of("\"'", open + 1);
+    if (close != std::string_view::npos) return arguments.substr(open + 1, close - open - 1);
   }
   return std::nullopt;
 }

@@ -21,4 +21,8 @@ struct TextExpanderPlaceholder {
 std::optional<TextExpanderPlaceholder> textExpanderPlaceholderAt(std::string_view body,
                                                                  std::size_t at);
 
+/// The quoted value of the first `name=` in a brace argument's text, as the pattern
+/// `name=["']([^"']*)["']` finds it: either quote opens, either closes.
+std::optional<std::string_view> quotedNameArgument(std::string_view arguments);
+
 }  // namespace kelvo::importing
