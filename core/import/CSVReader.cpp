@@ -159,10 +159,14 @@ std::size_t estimatedRows(std::string_view text) {
   // join quotes can fool the count, so it never claims more than a row per 32 bytes: room
   // reserved on that is no more than a growing table would have taken.
   std::size_t rows = 1;
-  bool quoted = false;
-  for (const char byte : text) {
-    quoted ^= byte == '"';
-    rows += static_cast<std::size_t>(byte == '\n' && !quoted);
+  std::size_t quotes = 0;
+  for (std::size_t start = 0; start < text.size();) {
+    const std::size_t lineFeed = std::min(text.find('\n', start), text.size());
+    quotes += static_cast<std::size_t>(
+        std::count(text.begin() + static_cast<std::ptrdiff_t>(start),
+                   text.begin() + static_cast<std::ptrdiff_t>(lineFeed), '"'));
+    rows += static_cast<std::size_t>(lineFeed < text.size() && quotes % 2 == 0);
+    start = lineFeed + 1;
   }
   return std::min(rows, text.size() / 32 + 1);
 }

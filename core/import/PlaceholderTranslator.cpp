@@ -31,7 +31,8 @@ std::string cleaned(std::string_view proposed) {
   std::string joined;
   bool pendingSpace = false;
   for (std::size_t offset = 0; offset < proposed.size();) {
-    const char32_t scalar = nextScalar(proposed, offset);
+    const auto byte = static_cast<unsigned char>(proposed[offset]);
+    const char32_t scalar = byte < 0x80 ? proposed[offset++] : nextScalar(proposed, offset);
     if (scalar == U'{' || scalar == U'}' || scalar == U'\\') continue;
     if (importing::inClass(scalar, CharacterClass::whitespaceAndNewline)) {
       pendingSpace = !joined.empty();
@@ -39,7 +40,7 @@ std::string cleaned(std::string_view proposed) {
     }
     if (pendingSpace) joined.push_back(' ');
     pendingSpace = false;
-    appendUtf8(joined, scalar);
+    scalar < 0x80 ? joined.push_back(static_cast<char>(scalar)) : appendUtf8(joined, scalar);
   }
   // No more bytes than the limit means no more characters either.
   return joined.size() <= blankNameLimit ? joined : text::prefix(joined, blankNameLimit);
@@ -54,9 +55,9 @@ class Translation {
   explicit Translation(std::size_t size) { body_.reserve(size + size / 8); }
 
   void literal(std::string_view text) {
-    for (std::size_t i = text.find_first_of("{}"); i != std::string_view::npos;
-         i = text.find_first_of("{}", i + 1)) {
-      literalBraces_.push_back(body_.size() + i);
+    // A plain loop: find_first_of would search the two braces once for every byte.
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      if (text[i] == '{' || text[i] == '}') literalBraces_.push_back(body_.size() + i);
     }
     body_.append(text);
   }
