@@ -162,9 +162,11 @@ std::size_t estimatedRows(std::string_view text) {
   std::size_t quotes = 0;
   for (std::size_t start = 0; start < text.size();) {
     const std::size_t lineFeed = std::min(text.find('\n', start), text.size());
-    quotes += static_cast<std::size_t>(
-        std::count(text.begin() + static_cast<std::ptrdiff_t>(start),
-                   text.begin() + static_cast<std::ptrdiff_t>(lineFeed), '"'));
+    const std::string_view line = text.substr(start, lineFeed - start);
+    for (std::size_t quote = line.find('"'); quote != std::string_view::npos;
+         quote = line.find('"', quote + 1)) {
+      ++quotes;
+    }
     rows += static_cast<std::size_t>(lineFeed < text.size() && quotes % 2 == 0);
     start = lineFeed + 1;
   }

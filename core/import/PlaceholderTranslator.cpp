@@ -1,6 +1,7 @@
 #include "core/import/PlaceholderTranslator.hpp"
 
 #include <algorithm>
+#include <cstring>
 #include <optional>
 #include <unordered_set>
 
@@ -46,6 +47,30 @@ std::string cleaned(std::string_view proposed) {
   return joined.size() <= blankNameLimit ? joined : text::prefix(joined, blankNameLimit);
 }
 
+// The names taken so far, compared canonically. Most bodies have a blank or two: those stay
+// in a short list; more go to a hash set, so many blanks stay linear.
+class TakenNames {
+ public:
+  bool contains(std::string_view name) const {
+    if (!set_.empty()) return set_.contains(name);
+    return std::any_of(few_.begin(), few_.end(),
+                       [&](const std::string& taken) { return text::canonicallyEqual(taken, name); });
+  }
+
+  void insert(const std::string& name) {
+    if (set_.empty() && few_.size() < 8) {
+      if (!contains(name)) few_.push_back(name);
+      return;
+    }
+    if (set_.empty()) set_.insert(few_.begin(), few_.end());
+    set_.insert(name);
+  }
+
+ private:
+  std::vector<std::string> few_;
+  std::unordered_set<std::string, text::CanonicalHash, text::CanonicalEqual> set_;
+};
+
 // The body is built once, front to back, from literal text and blanks: no marker ever stands
 // in the text, so nothing already in it can be mistaken for one. Literal braces are escaped at
 // the end, judged among their final neighbours: only a brace the template reads as a brace
@@ -90,18 +115,18 @@ class Translation {
   void warn(ImportWarning warning) { warnings_.push_back(std::move(warning)); }
 
   Output finish() {
-    if (literalBraces_.empty()) return {std::move(body_), std::move(warnings_)};
-    std::string escaped;
-    escaped.reserve(body_.size() + literalBraces_.size());
-    std::size_t copied = 0;
-    for (const std::size_t brace : literalBraces_) {
-      if (!importing::standsAlone(body_, brace, 1)) continue;
-      escaped.append(body_, copied, brace - copied);
-      escaped.push_back('\\');
-      copied = brace;
+    std::erase_if(literalBraces_,
+                  [this](std::size_t brace) { return !importing::standsAlone(body_, brace, 1); });
+    // The backslashes go in from the back, so the text moves once and in place.
+    std::size_t end = body_.size();
+    std::size_t shift = literalBraces_.size();
+    body_.resize(body_.size() + shift);
+    for (auto brace = literalBraces_.rbegin(); brace != literalBraces_.rend(); ++brace) {
+      std::memmove(body_.data() + *brace + shift, body_.data() + *brace, end - *brace);
+      body_[*brace + --shift] = '\\';
+      end = *brace;
     }
-    escaped.append(body_, copied);
-    return {std::move(escaped), std::move(warnings_)};
+    return {std::move(body_), std::move(warnings_)};
   }
 
  private:
@@ -123,7 +148,7 @@ class Translation {
 
   std::string body_;
   std::vector<std::size_t> literalBraces_;
-  std::unordered_set<std::string, text::CanonicalHash, text::CanonicalEqual> taken_;
+  TakenNames taken_;
   std::size_t counter_ = 0;
   std::vector<ImportWarning> warnings_;
 };

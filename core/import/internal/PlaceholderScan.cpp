@@ -18,7 +18,9 @@ std::optional<TextExpanderPlaceholder> textExpanderPlaceholderAt(std::string_vie
                                                                  std::size_t at) {
   if (at >= body.size() || body[at] != '%') return std::nullopt;
   const std::string_view rest = body.substr(at + 1);
+  if (rest.empty()) return std::nullopt;
   for (const std::string_view command : commands) {
+    if (rest.front() != command.front()) continue;
     if (!rest.starts_with(command)) continue;
     const std::size_t after = command.size();
     if (after < rest.size() && rest[after] == '%') {
@@ -26,8 +28,9 @@ std::optional<TextExpanderPlaceholder> textExpanderPlaceholderAt(std::string_vie
     }
     // Arguments run to the first percent sign; a line feed or the end first means none.
     if (after < rest.size() && rest[after] == ':') {
-      const std::size_t stop = rest.find_first_of("%\n", after + 1);
-      if (stop != std::string_view::npos && rest[stop] == '%') {
+      std::size_t stop = after + 1;
+      while (stop < rest.size() && rest[stop] != '%' && rest[stop] != '\n') ++stop;
+      if (stop < rest.size() && rest[stop] == '%') {
         return TextExpanderPlaceholder{body.substr(at, stop + 2), command,
                                        rest.substr(after, stop - after)};
       }
