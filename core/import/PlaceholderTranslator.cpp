@@ -53,8 +53,9 @@ class TakenNames {
  public:
   bool contains(std::string_view name) const {
     if (!set_.empty()) return set_.contains(name);
-    return std::any_of(few_.begin(), few_.end(),
-                       [&](const std::string& taken) { return text::canonicallyEqual(taken, name); });
+    return std::any_of(few_.begin(), few_.end(), [&](const std::string& taken) {
+      return text::canonicallyEqual(taken, name);
+    });
   }
 
   void insert(const std::string& name) {

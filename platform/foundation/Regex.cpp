@@ -117,8 +117,8 @@ class MatcherCache {
   std::size_t next_ = 0;
 };
 
-Regex::Match captured(icu::RegexMatcher& matcher, std::string_view text,
-                      std::size_t captureCount, UErrorCode& status) {
+Regex::Match captured(icu::RegexMatcher& matcher, std::string_view text, std::size_t captureCount,
+                      UErrorCode& status) {
   Regex::Match match;
   const auto start = static_cast<std::size_t>(matcher.start64(status));
   const auto end = static_cast<std::size_t>(matcher.end64(status));

@@ -6,9 +6,9 @@ namespace kelvo::importing {
 namespace {
 
 // In the order the pattern tries them: "fillpart" comes before the longer names it begins.
-constexpr std::array<std::string_view, 8> commands{
-    "filltext", "fillarea", "fillpopup", "fillpart", "fillpartend", "fillparttext", "snippet",
-    "key"};
+constexpr std::array<std::string_view, 8> commands{"filltext", "fillarea",    "fillpopup",
+                                                   "fillpart", "fillpartend", "fillparttext",
+                                                   "snippet",  "key"};
 
 constexpr std::array<std::string_view, 3> markers{"clipboard", "|", "\\"};
 
@@ -37,7 +37,8 @@ std::optional<TextExpanderPlaceholder> textExpanderPlaceholderAt(std::string_vie
     }
   }
   for (const std::string_view marker : markers) {
-    if (rest.starts_with(marker)) return TextExpanderPlaceholder{body.substr(at, marker.size() + 1), {}, {}};
+    if (rest.starts_with(marker))
+      return TextExpanderPlaceholder{body.substr(at, marker.size() + 1), {}, {}};
   }
   return std::nullopt;
 }
