@@ -77,8 +77,7 @@ class Scanner {
     }
     if (isDelimiter(i)) {
       flush(i);
-      row_.push_back(std::move(field_));
-      field_.clear();
+      endField();
       return skipTo(i + delimiter_.size());
     }
     return i + 1;
@@ -91,16 +90,20 @@ class Scanner {
 
   void flush(std::size_t end) { field_.append(text_.substr(runStart_, end - runStart_)); }
 
-  void endRow() {
+  void endField() {
+    // A row moved out leaves no room behind; the next one is most likely as wide.
+    if (row_.capacity() == 0) row_.reserve(width_);
     row_.push_back(std::move(field_));
     field_.clear();
+  }
+
+  void endRow() {
+    endField();
     const bool blank = row_.size() == 1 &&
                        importing::trimmed(row_.front(), text::CharacterClass::whitespace).empty();
-    const std::size_t width = row_.size();
+    width_ = row_.size();
     if (!blank && !sink_(row_)) stopped_ = true;
     row_.clear();
-    // A row moved out leaves no room behind; the next one is most likely as wide.
-    row_.reserve(width);
   }
 
   std::string_view text_;
@@ -112,6 +115,7 @@ class Scanner {
   bool inQuotes_ = false;
   std::string field_;
   std::vector<std::string> row_;
+  std::size_t width_ = 0;
 };
 
 }  // namespace
