@@ -54,21 +54,36 @@ class MatcherCache {
  public:
   using Compiled = std::shared_ptr<const Regex::Compiled>;
 
+  struct Entry {
+    Compiled owner;  // declared first: destroyed after its matcher
+    std::unique_ptr<icu::RegexMatcher> matcher;
+    bool busy = false;
+  };
+
   class Lease {
    public:
-    Lease(bool* busy, icu::RegexMatcher* matcher, std::unique_ptr<icu::RegexMatcher> own = nullptr)
-        : busy_(busy), matcher_(matcher), own_(std::move(own)) {}
+    explicit Lease(Entry* entry, std::unique_ptr<icu::RegexMatcher> own = nullptr)
+        : entry_(entry), own_(std::move(own)) {}
     Lease(const Lease&) = delete;
     Lease& operator=(const Lease&) = delete;
     ~Lease() {
-      if (busy_ != nullptr) *busy_ = false;
+      if (entry_ == nullptr) return;
+      entry_->busy = false;
+      // A long search may have grown the matcher's backtracking stack: it is not kept.
+      if (forget_) {
+        entry_->matcher.reset();
+        entry_->owner.reset();
+      }
     }
-    icu::RegexMatcher* get() const { return own_ ? own_.get() : matcher_; }
+    icu::RegexMatcher* get() const {
+      return own_ ? own_.get() : entry_ ? entry_->matcher.get() : nullptr;
+    }
+    void forgetAfterUse() { forget_ = true; }
 
    private:
-    bool* busy_;
-    icu::RegexMatcher* matcher_;
+    Entry* entry_;
     std::unique_ptr<icu::RegexMatcher> own_;
+    bool forget_ = false;
   };
 
   static Lease lease(const Compiled& compiled) {
@@ -77,12 +92,6 @@ class MatcherCache {
   }
 
  private:
-  struct Entry {
-    Compiled owner;  // declared first: destroyed after its matcher
-    std::unique_ptr<icu::RegexMatcher> matcher;
-    bool busy = false;
-  };
-
   static std::unique_ptr<icu::RegexMatcher> made(const Compiled& compiled) {
     UErrorCode status = U_ZERO_ERROR;
     std::unique_ptr<icu::RegexMatcher> matcher(compiled->pattern->matcher(status));
@@ -101,16 +110,16 @@ class MatcherCache {
       Entry& entry = entries_[next_++ % entries_.size()];
       if (!entry.busy) slot = &entry;
     }
-    if (slot == nullptr) return Lease(nullptr, nullptr, made(compiled));
+    if (slot == nullptr) return Lease(nullptr, made(compiled));
     slot->matcher = made(compiled);  // the old matcher goes while its pattern still lives
     slot->owner = slot->matcher ? compiled : nullptr;
-    if (!slot->matcher) return Lease(nullptr, nullptr);
+    if (!slot->matcher) return Lease(nullptr);
     return hold(*slot);
   }
 
   static Lease hold(Entry& entry) {
     entry.busy = true;
-    return Lease(&entry.busy, entry.matcher.get());
+    return Lease(&entry);
   }
 
   std::array<Entry, 8> entries_;
@@ -152,13 +161,17 @@ bool nextMatch(icu::RegexMatcher& matcher, std::string_view text, std::size_t& f
   return false;
 }
 
+// Past this size a search costs far more than setting up a matcher.
+constexpr std::size_t longText = std::size_t(1) << 16;
+
 // Walks the matches of `compiled` in `text`, calling `visit(match)` until it returns false.
 template <typename Visit>
 void forEachMatch(const std::shared_ptr<const Regex::Compiled>& compiled, std::string_view text,
                   std::optional<char> lead, Visit visit) {
-  const MatcherCache::Lease lease = MatcherCache::lease(compiled);
+  MatcherCache::Lease lease = MatcherCache::lease(compiled);
   icu::RegexMatcher* matcher = lease.get();
   if (matcher == nullptr) return;
+  if (text.size() > longText) lease.forgetAfterUse();
   UErrorCode status = U_ZERO_ERROR;
   {
     // The matcher keeps its own shallow clone of the text; this one can go at once.

@@ -66,6 +66,10 @@ TEST(RegexTest, ReusedMatchersGiveTheSameAnswers) {
       ASSERT_EQ(led.size(), 4u);
       for (const auto& match : led) EXPECT_EQ(pattern.firstMatch(match.text)->text, match.text);
       EXPECT_EQ(led.back().offset, text.size() - 3);
+      // A long text's matcher is dropped after use; the next search builds another.
+      const std::string longText = std::string(70'000, 'x') + "{z}";
+      ASSERT_EQ(pattern.allMatches(longText, '{').size(), 1u);
+      EXPECT_EQ(pattern.allMatches(longText).front().offset, 70'000u);
     }
   }
   const Regex shared("[0-9]+");
