@@ -19,6 +19,7 @@ bool looksLikeTextReplacements(const PropertyListValue& value) {
 
 std::vector<ImportedSnippet> parse(const PropertyListValue& value) {
   std::vector<ImportedSnippet> snippets;
+  snippets.reserve(value.array().size());
   for (const PropertyListValue& entry : value.array()) {
     if (!entry.isDictionary()) continue;
     ImportedSnippet snippet{.title = std::nullopt,

@@ -113,6 +113,7 @@ namespace kelvo::importing {
 std::vector<ImportedSnippet> csvSnippets(std::string_view text) {
   using CSVSnippetParser::Columns;
   std::vector<ImportedSnippet> snippets;
+  snippets.reserve(estimatedRows(text));
   std::optional<Columns> chosen;
   scanRows(text, std::nullopt, [&](std::vector<std::string>& row) {
     if (!chosen) {

@@ -108,13 +108,11 @@ bool looksLikeCSV(std::string_view text, std::optional<std::string_view> filenam
 }  // namespace
 
 std::optional<std::string> decode(std::span<const std::uint8_t> data) {
-  if (data.size() >= 2 &&
-      ((data[0] == 0xFF && data[1] == 0xFE) || (data[0] == 0xFE && data[1] == 0xFF))) {
-    return decodeUtf16(data);
-  }
-  const std::string_view bytes(reinterpret_cast<const char*>(data.data()), data.size());
-  if (!isValidUtf8(bytes)) return std::nullopt;
-  return std::string(bytes);
+  std::string storage;
+  const std::optional<std::string_view> text = importing::decode(data, storage);
+  if (!text) return std::nullopt;
+  if (text->data() != storage.data()) return std::string(*text);
+  return storage;
 }
 
 Result<Decoded, ImportError> detect(std::span<const std::uint8_t> data,
@@ -137,6 +135,19 @@ Detection detect(std::string_view text, std::optional<std::string_view> filename
 }  // namespace kelvo::FormatSniffer
 
 namespace kelvo::importing {
+
+std::optional<std::string_view> decode(std::span<const std::uint8_t> data, std::string& storage) {
+  if (data.size() >= 2 &&
+      ((data[0] == 0xFF && data[1] == 0xFE) || (data[0] == 0xFE && data[1] == 0xFF))) {
+    std::optional<std::string> decoded = decodeUtf16(data);
+    if (!decoded) return std::nullopt;
+    storage = std::move(*decoded);
+    return std::string_view(storage);
+  }
+  const std::string_view bytes(reinterpret_cast<const char*>(data.data()), data.size());
+  if (!isValidUtf8(bytes)) return std::nullopt;
+  return bytes;
+}
 
 FormatSniffer::Detection detect(std::string_view text, std::optional<std::string_view> filename,
                                 SniffedTree& tree) {

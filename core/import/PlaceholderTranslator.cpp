@@ -1,10 +1,12 @@
 #include "core/import/PlaceholderTranslator.hpp"
 
 #include <algorithm>
+#include <cstring>
 #include <optional>
 #include <unordered_set>
 
 #include "core/import/internal/Graphemes.hpp"
+#include "core/import/internal/PlaceholderScan.hpp"
 #include "core/import/internal/Trim.hpp"
 #include "platform/foundation/Regex.hpp"
 #include "platform/foundation/Text.hpp"
@@ -15,19 +17,8 @@ namespace {
 
 using text::CharacterClass;
 
-const Regex& textExpanderPattern() {
-  static const Regex pattern(
-      R"(%(filltext|fillarea|fillpopup|fillpart|fillpartend|fillparttext|snippet|key)((?::[^%\n]*)?)%|%clipboard|%\||%[\\])");
-  return pattern;
-}
-
 const Regex& bracesPattern() {
   static const Regex pattern(R"(\{([a-zA-Z][a-zA-Z-]*)((?:[^"{}]|"[^"]*")*)\})");
-  return pattern;
-}
-
-const Regex& namePattern() {
-  static const Regex pattern(R"(name=["']([^"']*)["'])");
   return pattern;
 }
 
@@ -41,7 +32,8 @@ std::string cleaned(std::string_view proposed) {
   std::string joined;
   bool pendingSpace = false;
   for (std::size_t offset = 0; offset < proposed.size();) {
-    const char32_t scalar = nextScalar(proposed, offset);
+    const auto byte = static_cast<unsigned char>(proposed[offset]);
+    const char32_t scalar = byte < 0x80 ? proposed[offset++] : nextScalar(proposed, offset);
     if (scalar == U'{' || scalar == U'}' || scalar == U'\\') continue;
     if (importing::inClass(scalar, CharacterClass::whitespaceAndNewline)) {
       pendingSpace = !joined.empty();
@@ -49,11 +41,36 @@ std::string cleaned(std::string_view proposed) {
     }
     if (pendingSpace) joined.push_back(' ');
     pendingSpace = false;
-    appendUtf8(joined, scalar);
+    scalar < 0x80 ? joined.push_back(static_cast<char>(scalar)) : appendUtf8(joined, scalar);
   }
   // No more bytes than the limit means no more characters either.
   return joined.size() <= blankNameLimit ? joined : text::prefix(joined, blankNameLimit);
 }
+
+// The names taken so far, compared canonically. Most bodies have a blank or two: those stay
+// in a short list; more go to a hash set, so many blanks stay linear.
+class TakenNames {
+ public:
+  bool contains(std::string_view name) const {
+    if (!set_.empty()) return set_.contains(name);
+    return std::any_of(few_.begin(), few_.end(), [&](const std::string& taken) {
+      return text::canonicallyEqual(taken, name);
+    });
+  }
+
+  void insert(const std::string& name) {
+    if (set_.empty() && few_.size() < 8) {
+      if (!contains(name)) few_.push_back(name);
+      return;
+    }
+    if (set_.empty()) set_.insert(few_.begin(), few_.end());
+    set_.insert(name);
+  }
+
+ private:
+  std::vector<std::string> few_;
+  std::unordered_set<std::string, text::CanonicalHash, text::CanonicalEqual> set_;
+};
 
 // The body is built once, front to back, from literal text and blanks: no marker ever stands
 // in the text, so nothing already in it can be mistaken for one. Literal braces are escaped at
@@ -64,9 +81,9 @@ class Translation {
   explicit Translation(std::size_t size) { body_.reserve(size + size / 8); }
 
   void literal(std::string_view text) {
-    for (std::size_t i = text.find_first_of("{}"); i != std::string_view::npos;
-         i = text.find_first_of("{}", i + 1)) {
-      literalBraces_.push_back(body_.size() + i);
+    // A plain loop: find_first_of would search the two braces once for every byte.
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      if (text[i] == '{' || text[i] == '}') literalBraces_.push_back(body_.size() + i);
     }
     body_.append(text);
   }
@@ -99,18 +116,18 @@ class Translation {
   void warn(ImportWarning warning) { warnings_.push_back(std::move(warning)); }
 
   Output finish() {
-    if (literalBraces_.empty()) return {std::move(body_), std::move(warnings_)};
-    std::string escaped;
-    escaped.reserve(body_.size() + literalBraces_.size());
-    std::size_t copied = 0;
-    for (const std::size_t brace : literalBraces_) {
-      if (!importing::standsAlone(body_, brace, 1)) continue;
-      escaped.append(body_, copied, brace - copied);
-      escaped.push_back('\\');
-      copied = brace;
+    std::erase_if(literalBraces_,
+                  [this](std::size_t brace) { return !importing::standsAlone(body_, brace, 1); });
+    // The backslashes go in from the back, so the text moves once and in place.
+    std::size_t end = body_.size();
+    std::size_t shift = literalBraces_.size();
+    body_.resize(body_.size() + shift);
+    for (auto brace = literalBraces_.rbegin(); brace != literalBraces_.rend(); ++brace) {
+      std::memmove(body_.data() + *brace + shift, body_.data() + *brace, end - *brace);
+      body_[*brace + --shift] = '\\';
+      end = *brace;
     }
-    escaped.append(body_, copied);
-    return {std::move(escaped), std::move(warnings_)};
+    return {std::move(body_), std::move(warnings_)};
   }
 
  private:
@@ -132,7 +149,7 @@ class Translation {
 
   std::string body_;
   std::vector<std::size_t> literalBraces_;
-  std::unordered_set<std::string, text::CanonicalHash, text::CanonicalEqual> taken_;
+  TakenNames taken_;
   std::size_t counter_ = 0;
   std::vector<ImportWarning> warnings_;
 };
@@ -152,13 +169,13 @@ std::optional<std::string_view> nameArgument(std::string_view arguments) {
   return std::nullopt;
 }
 
-void textExpanderMatch(Translation& out, const Regex::Match& match) {
-  const std::string_view whole = match.text;
+void textExpanderMatch(Translation& out, const importing::TextExpanderPlaceholder& match) {
+  const std::string_view whole = match.whole;
   if (whole == "%clipboard") return out.keywordBlank("clipboard", whole);
   if (whole == "%|" || whole == "%\\") return out.warn(ImportWarning::cursorMarkerRemoved());
-  const std::string_view command = match.captures[0].value_or("");
+  const std::string_view command = match.command;
   if (command == "filltext" || command == "fillarea" || command == "fillpopup") {
-    const auto name = nameArgument(match.captures[1].value_or(""));
+    const auto name = nameArgument(match.arguments);
     return name ? out.namedBlank(*name) : out.numberedBlank();
   }
   if (command == "snippet") return out.numberedDynamicBlank(whole);
@@ -170,8 +187,8 @@ void bracesMatch(Translation& out, const Regex::Match& match) {
   const std::string_view whole = match.text;
   const std::string_view keyword = match.captures[0].value_or("");
   if (keyword == "argument") {
-    const auto name = namePattern().firstMatch(match.captures[1].value_or(""));
-    return name && name->captures[0] ? out.namedBlank(*name->captures[0]) : out.numberedBlank();
+    const auto name = importing::quotedNameArgument(match.captures[1].value_or(""));
+    return name ? out.namedBlank(*name) : out.numberedBlank();
   }
   if (keyword == "cursor") return out.warn(ImportWarning::cursorMarkerRemoved());
   if (contains(dynamicBlankKeywords, keyword)) return out.keywordBlank(keyword, whole);
@@ -189,17 +206,32 @@ Output translate(std::string_view body, PlaceholderSyntax syntax) {
   }
   const bool braces = syntax == PlaceholderSyntax::braces;
   // Every placeholder of a dialect starts with its sign; a body without one has none.
-  if (body.find(braces ? '{' : '%') == std::string_view::npos) {
+  const char sign = braces ? '{' : '%';
+  if (body.find(sign) == std::string_view::npos) {
     out.literal(body);
     return out.finish();
   }
-  const Regex& pattern = braces ? bracesPattern() : textExpanderPattern();
   std::size_t copied = 0;
-  // A search the matcher gives up on ends the pass; the rest is copied as text.
-  for (const Regex::Match& match : pattern.allMatches(body)) {
-    out.literal(body.substr(copied, match.offset - copied));
-    braces ? bracesMatch(out, match) : textExpanderMatch(out, match);
-    copied = match.offset + match.text.size();
+  if (braces) {
+    // A search the matcher gives up on ends the pass; the rest is copied as text.
+    for (const Regex::Match& match : bracesPattern().allMatches(body, sign)) {
+      out.literal(body.substr(copied, match.offset - copied));
+      bracesMatch(out, match);
+      copied = match.offset + match.text.size();
+    }
+  } else {
+    // Every placeholder of this dialect is decided by a plain look at its first bytes.
+    for (std::size_t at = body.find(sign); at != std::string_view::npos;) {
+      const auto match = importing::textExpanderPlaceholderAt(body, at);
+      if (!match) {
+        at = body.find(sign, at + 1);
+        continue;
+      }
+      out.literal(body.substr(copied, at - copied));
+      textExpanderMatch(out, *match);
+      copied = at + match->whole.size();
+      at = body.find(sign, copied);
+    }
   }
   out.literal(body.substr(copied));
   return out.finish();

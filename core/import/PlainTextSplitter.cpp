@@ -22,14 +22,13 @@ ImportedSnippet bodyOnly(std::string body) {
 std::string normalisedNewlines(std::string_view text) {
   std::string out;
   out.reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != '\r') {
-      out.push_back(text[i]);
-      continue;
-    }
+  std::size_t copied = 0;
+  for (std::size_t i = text.find('\r'); i != std::string_view::npos; i = text.find('\r', copied)) {
+    out.append(text.substr(copied, i - copied));
     out.push_back('\n');
-    if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    copied = i + 1 < text.size() && text[i + 1] == '\n' ? i + 2 : i + 1;
   }
+  out.append(text.substr(copied));
   return out;
 }
 

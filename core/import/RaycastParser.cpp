@@ -15,6 +15,7 @@ bool looksLikeRaycast(const Json& value) {
 std::vector<ImportedSnippet> parse(const Json& value) {
   std::vector<ImportedSnippet> snippets;
   if (!value.is_array()) return snippets;
+  snippets.reserve(value.size());
   for (const Json& element : value) {
     if (element.is_object()) snippets.push_back(importing::jsonSnippet(element, "text"));
   }

@@ -133,7 +133,8 @@ Result<Parsed, ImportError> parse(std::span<const std::uint8_t> data,
     const auto bundle = Detection::unsupportedYet(UnsupportedFormat::alfredBundle);
     return finish({}, bundle, tree, filename, treatAs);
   }
-  const std::optional<std::string> text = FormatSniffer::decode(data);
+  std::string storage;
+  const std::optional<std::string_view> text = importing::decode(data, storage);
   if (!text) return ImportError::unreadableEncoding();
   // A text that starts with a byte-order mark is judged without it; a judgement of the text
   // with the mark would be dropped, so it is never made.

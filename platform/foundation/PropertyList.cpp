@@ -65,17 +65,24 @@ std::string leafText(const pugi::xml_node& element) {
   return text;
 }
 
-// The element children of a container; text other than white space between them is refused.
-std::vector<pugi::xml_node> elementChildren(const pugi::xml_node& container) {
-  std::vector<pugi::xml_node> elements;
-  for (const pugi::xml_node& child : container.children()) {
+// How many element children a container has; text other than white space between them is
+// refused. Counted before any value is built, so that refusal comes first, as it always has.
+std::size_t elementCount(const pugi::xml_node& container) {
+  std::size_t count = 0;
+  for (pugi::xml_node child = container.first_child(); child; child = child.next_sibling()) {
     if (child.type() == pugi::node_element) {
-      elements.push_back(child);
+      ++count;
     } else if (!isBlankText(child)) {
       unreadable(std::string("<") + container.name() + "> holds text");
     }
   }
-  return elements;
+  return count;
+}
+
+// The first element at or after `node` among its siblings.
+pugi::xml_node nextElement(pugi::xml_node node) {
+  while (node && node.type() != pugi::node_element) node = node.next_sibling();
+  return node;
 }
 
 std::int64_t integerValue(std::string_view text) {
@@ -160,13 +167,17 @@ Bytes dataValue(std::string_view text) {
 PropertyListValue value(const pugi::xml_node& element);
 
 PropertyListValue::Dictionary dictionaryValue(const pugi::xml_node& element) {
-  const std::vector<pugi::xml_node> children = elementChildren(element);
-  if (children.size() % 2 != 0) unreadable("a <dict> ends with a key without a value");
+  const std::size_t count = elementCount(element);
+  if (count % 2 != 0) unreadable("a <dict> ends with a key without a value");
   PropertyListValue::Dictionary entries;
-  for (std::size_t i = 0; i < children.size(); i += 2) {
-    if (std::strcmp(children[i].name(), "key") != 0) unreadable("a <dict> lacks a <key>");
-    std::string key = leafText(children[i]);
-    PropertyListValue entry = value(children[i + 1]);
+  entries.reserve(count / 2);
+  for (pugi::xml_node keyNode = nextElement(element.first_child()); keyNode;
+       keyNode = nextElement(keyNode.next_sibling())) {
+    const pugi::xml_node valueNode = nextElement(keyNode.next_sibling());
+    if (std::strcmp(keyNode.name(), "key") != 0) unreadable("a <dict> lacks a <key>");
+    std::string key = leafText(keyNode);
+    PropertyListValue entry = value(valueNode);
+    keyNode = valueNode;
     auto existing = std::find_if(entries.begin(), entries.end(),
                                  [&](const auto& pair) { return pair.first == key; });
     if (existing != entries.end()) {
@@ -183,14 +194,18 @@ PropertyListValue value(const pugi::xml_node& element) {
   if (name == "string") return {leafText(element)};
   if (name == "array") {
     PropertyListValue::Array elements;
-    for (const pugi::xml_node& child : elementChildren(element)) elements.push_back(value(child));
+    elements.reserve(elementCount(element));
+    for (pugi::xml_node child = nextElement(element.first_child()); child;
+         child = nextElement(child.next_sibling())) {
+      elements.push_back(value(child));
+    }
     return {std::move(elements)};
   }
   if (name == "dict") return {dictionaryValue(element)};
   if (name == "integer") return {integerValue(leafText(element))};
   if (name == "real") return {realValue(leafText(element))};
   if (name == "true" || name == "false") {
-    if (!elementChildren(element).empty()) unreadable("a Boolean holds an element");
+    if (elementCount(element) != 0) unreadable("a Boolean holds an element");
     return {name == "true"};
   }
   if (name == "date") return {dateValue(leafText(element))};
@@ -200,9 +215,8 @@ PropertyListValue value(const pugi::xml_node& element) {
 
 // The one value of a `<plist>` element or of the document itself.
 pugi::xml_node onlyElement(const pugi::xml_node& parent) {
-  const std::vector<pugi::xml_node> children = elementChildren(parent);
-  if (children.size() != 1) unreadable("there is not exactly one value");
-  return children.front();
+  if (elementCount(parent) != 1) unreadable("there is not exactly one value");
+  return nextElement(parent.first_child());
 }
 
 }  // namespace

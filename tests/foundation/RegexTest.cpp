@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 namespace kelvo {
 namespace {
 
@@ -48,6 +51,40 @@ TEST(RegexTest, ReportsWhatICURefuses) {
   EXPECT_FALSE(Regex::make("[z-a]"));
   // A search too deep for ICU's bounded stack gives up instead of overflowing ours.
   EXPECT_FALSE(Regex("(a|b)*c").containsMatch(std::string(2'000'000, 'a')));
+}
+
+// Matchers are kept per thread and pattern: more patterns than are kept, short-lived ones and
+// several threads at once must all see what a fresh matcher sees.
+TEST(RegexTest, ReusedMatchersGiveTheSameAnswers) {
+  const std::string text = "a{b} %x% {c}{d} é{e}";
+  for (int round = 0; round < 3; ++round) {
+    for (int n = 0; n < 20; ++n) {
+      const Regex pattern("\\{[a-z]\\}|%[a-z]" + std::string(n % 2 == 0 ? "%" : ""));
+      const auto all = pattern.allMatches(text);
+      const auto led = pattern.allMatches(text, '{');
+      EXPECT_EQ(all.size(), 5u) << n;
+      ASSERT_EQ(led.size(), 4u);
+      for (const auto& match : led) EXPECT_EQ(pattern.firstMatch(match.text)->text, match.text);
+      EXPECT_EQ(led.back().offset, text.size() - 3);
+      // A long text's matcher is dropped after use; the next search builds another.
+      const std::string longText = std::string(70'000, 'x') + "{z}";
+      ASSERT_EQ(pattern.allMatches(longText, '{').size(), 1u);
+      EXPECT_EQ(pattern.allMatches(longText).front().offset, 70'000u);
+    }
+  }
+  const Regex shared("[0-9]+");
+  std::vector<std::thread> threads;
+  std::atomic<int> wrong{0};
+  for (int t = 0; t < 4; ++t) {
+    threads.emplace_back([&shared, &wrong, t] {
+      for (int i = 0; i < 2000; ++i) {
+        const std::string numbers = std::to_string(t) + " " + std::to_string(i);
+        if (shared.allMatches(numbers).size() != 2) ++wrong;
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  EXPECT_EQ(wrong, 0);
 }
 
 TEST(RegexDeathTest, APatternInTheCodeMustCompile) {

@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <tuple>
 
+#include "core/import/internal/PlaceholderScan.hpp"
 #include "core/model/VariableTemplate.hpp"
+#include "platform/foundation/Regex.hpp"
 
 namespace kelvo {
 namespace {
@@ -106,6 +109,54 @@ TEST(PlaceholderTranslatorTest, PlainTextReadsBackUnchanged) {
     const VariableTemplate parsed(output.body);
     EXPECT_FALSE(parsed.hasVariables()) << text;
     EXPECT_EQ(parsed.displayText(), text) << output.body;
+  }
+}
+
+// The plain scan of the TextExpander dialect finds exactly what its pattern finds.
+TEST(PlaceholderTranslatorTest, TextExpanderScanAgreesWithItsPattern) {
+  const Regex pattern(
+      R"(%(filltext|fillarea|fillpopup|fillpart|fillpartend|fillparttext|snippet|key))"
+      R"(((?::[^%\n]*)?)%|%clipboard|%\||%[\\])");
+  const std::vector<std::string> pieces{"%",         ":",         "\n",   "\r",      "filltext",
+                                        "fillpart",  "end",       "text", "snippet", "key",
+                                        "clipboard", "|",         "\\",   "name=a",  "é",
+                                        "fillarea",  "fillpopup", "x",    "%%",      "\u2028"};
+  std::mt19937 random(29);
+  for (int round = 0; round < 20000; ++round) {
+    std::string text;
+    const int length = static_cast<int>(random() % 12);
+    for (int i = 0; i < length; ++i) text += pieces[random() % pieces.size()];
+    using Found = std::tuple<std::size_t, std::string_view, std::string_view, std::string_view>;
+    std::vector<Found> scanned;
+    for (std::size_t at = text.find('%'); at != std::string::npos;) {
+      const auto found = importing::textExpanderPlaceholderAt(text, at);
+      if (!found) {
+        at = text.find('%', at + 1);
+        continue;
+      }
+      scanned.emplace_back(at, found->whole, found->command, found->arguments);
+      at = text.find('%', at + found->whole.size());
+    }
+    std::vector<Found> expected;
+    for (const Regex::Match& match : pattern.allMatches(text)) {
+      expected.emplace_back(match.offset, match.text, match.captures[0].value_or(""),
+                            match.captures[1].value_or(""));
+    }
+    EXPECT_EQ(scanned, expected) << text;
+  }
+}
+
+TEST(PlaceholderTranslatorTest, NameArgumentScanAgreesWithItsPattern) {
+  const Regex pattern(R"(name=["']([^"']*)["'])");
+  const std::vector<std::string> pieces{"name=", "nam", "e=", "\"", "'", "x", "é", " ", "\n", "="};
+  std::mt19937 random(29);
+  for (int round = 0; round < 20000; ++round) {
+    std::string text;
+    const int length = static_cast<int>(random() % 10);
+    for (int i = 0; i < length; ++i) text += pieces[random() % pieces.size()];
+    const auto match = pattern.firstMatch(text);
+    const auto expected = match ? match->captures[0] : std::nullopt;
+    EXPECT_EQ(importing::quotedNameArgument(text), expected) << text;
   }
 }
 
