@@ -1,5 +1,6 @@
-// Asks the link test about arbitrary bytes: it must answer, ignore white space at the ends,
-// and never call a text holding white space inside a link.
+// Asks the link test about arbitrary bytes: it must answer as the rule spelled out with the full
+// URL parse does, ignore white space at the ends, and never call a text holding white space
+// inside a link.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -8,11 +9,13 @@
 #include "core/search/SmartFilter.hpp"
 #include "platform/foundation/Text.hpp"
 #include "fuzz/FuzzInput.hpp"
+#include "tests/model/WebLinkReference.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace kelvo;
   const std::string_view input = kelvo::fuzz::text(data, size);
   const bool link = isLink(input);
+  if (link != testing::isWebLinkByFullParse(input)) std::abort();
   if (link != isLink(" \t" + std::string(input) + "\n")) std::abort();
   if (link && text::containsAny(text::trimmed(input), text::CharacterClass::whitespaceAndNewline)) {
     std::abort();

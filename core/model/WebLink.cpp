@@ -20,6 +20,37 @@ char32_t firstKept(std::string_view text) {
   return 0;
 }
 
+bool isASCIIAlphanumeric(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+}
+
+// Most links are plain: after the scheme, a host of letters, digits, hyphens and dots holding a
+// dot, then nothing, or a path and query of characters a URL takes as they are. Such a text is
+// a URL whose host holds a dot, so the full parse can be skipped; anything else is parsed.
+bool isPlainLinkWithDottedHost(std::string_view candidate) {
+  std::size_t i = candidate.find("://");
+  if (i == std::string_view::npos) return false;
+  i += 3;
+  const std::size_t hostStart = i;
+  bool dotted = false;
+  for (; i < candidate.size() && candidate[i] != '/'; ++i) {
+    const char c = candidate[i];
+    if (c == '.') {
+      dotted = true;
+    } else if (!isASCIIAlphanumeric(c) && c != '-') {
+      return false;
+    }
+  }
+  if (i == hostStart || !dotted) return false;
+  for (; i < candidate.size(); ++i) {
+    const char c = candidate[i];
+    if (!isASCIIAlphanumeric(c) && std::string_view("-._~/?=&+").find(c) == std::string_view::npos) {
+      return false;
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 bool isWebLink(std::string_view text) {
@@ -45,6 +76,7 @@ bool isWebLink(std::string_view text) {
     return false;
   }
   if (text::containsAny(candidate, text::CharacterClass::whitespaceAndNewline)) return false;
+  if (isPlainLinkWithDottedHost(candidate)) return true;
 
   const auto url = URL::parse(candidate);
   if (!url) return false;
