@@ -10,33 +10,13 @@
 #include <pugixml.hpp>
 #include <string>
 
+#include "bench/CountingAllocator.hpp"
 #include "core/import/ApplePlistParser.hpp"
 #include "core/import/CSVReader.hpp"
 #include "core/import/RaycastParser.hpp"
 
-namespace {
-
-std::atomic<std::size_t> liveBytes{0}, peakBytes{0};
-
-}  // namespace
-
-void* operator new(std::size_t size) {
-  void* block = std::malloc(size + 16);
-  if (!block) throw std::bad_alloc();
-  *static_cast<std::size_t*>(block) = size;
-  const std::size_t live = liveBytes += size;
-  std::size_t peak = peakBytes.load();
-  while (live > peak && !peakBytes.compare_exchange_weak(peak, live)) {
-  }
-  return static_cast<char*>(block) + 16;
-}
-void operator delete(void* pointer) noexcept {
-  if (!pointer) return;
-  void* block = static_cast<char*>(pointer) - 16;
-  liveBytes -= *static_cast<std::size_t*>(block);
-  std::free(block);
-}
-void operator delete(void* pointer, std::size_t) noexcept { operator delete(pointer); }
+using kelvo::bench::liveBytes;
+using kelvo::bench::peakBytes;
 
 namespace {
 
