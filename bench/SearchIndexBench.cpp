@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/Percentile.hpp"
 #include "bench/SyntheticLibrary.hpp"
 #include "core/search/SearchIndex.hpp"
 
@@ -151,14 +152,6 @@ const SearchIndex& sharedIndex() {
 FtsTable& sharedTable() {
   static FtsTable table(syntheticLibrary().cards);
   return table;
-}
-
-double percentile(std::vector<double> samples, double fraction) {
-  if (samples.empty()) return 0;
-  const auto at = static_cast<std::size_t>(fraction * static_cast<double>(samples.size() - 1));
-  std::nth_element(samples.begin(), samples.begin() + static_cast<std::ptrdiff_t>(at),
-                   samples.end());
-  return samples[at];
 }
 
 // Times each query on its own, so the counters give the median and the 95th percentile of

@@ -14,6 +14,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "bench/Percentile.hpp"
 #include "bench/PlantedLibrary.hpp"
 #include "core/search/CompositeLexicon.hpp"
 #include "core/search/SemanticSearch.hpp"
@@ -69,14 +70,6 @@ SemanticSearch::Options benchOptions(TimeInterval budget = 0.045) {
           .limit = 200,
           .expansionBudget = budget,
           .literalSufficiency = 50};
-}
-
-double percentile(std::vector<double> samples, double fraction) {
-  if (samples.empty()) return 0;
-  const auto at = static_cast<std::size_t>(fraction * static_cast<double>(samples.size() - 1));
-  std::nth_element(samples.begin(), samples.begin() + static_cast<std::ptrdiff_t>(at),
-                   samples.end());
-  return samples[at];
 }
 
 template <class Run>
