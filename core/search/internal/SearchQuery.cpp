@@ -226,6 +226,7 @@ void SearchQuery::planPrefixTerms() {
 
 // Candidates start from the smallest list and are narrowed by the others.
 SearchQuery::Candidates SearchQuery::intersect() const {
+  if (lists_.size() == 1) return startFrom(lists_.front(), lastTerm_ + 1);
   std::vector<const HitList*> bySize;
   bySize.reserve(lists_.size());
   for (const HitList& list : lists_) bySize.push_back(&list);
@@ -314,13 +315,12 @@ std::vector<SearchQuery::Scored> SearchQuery::scoreText(Candidates& candidates) 
 // the limit-th best text score can never rank, and need not be boosted.
 void SearchQuery::keepThoseThatCanRank(std::vector<Scored>& scored, std::uint64_t limit) const {
   if (scored.size() <= limit) return;
-  std::vector<double> textScores;
-  textScores.reserve(scored.size());
-  for (const Scored& entry : scored) textScores.push_back(entry.score);
-  const auto kth = textScores.begin() + static_cast<std::ptrdiff_t>(limit - 1);
-  std::nth_element(textScores.begin(), kth, textScores.end(), std::greater<>());
+  // The order of the entries is free until the best are ranked, so they are partitioned in place.
+  const auto kth = scored.begin() + static_cast<std::ptrdiff_t>(limit - 1);
+  std::nth_element(scored.begin(), kth, scored.end(),
+                   [](const Scored& a, const Scored& b) { return a.score > b.score; });
   // The bound leaves room for rounding in the products of the boosts.
-  const double floor = *kth / (SearchIndexImpl::greatestBoost * (1 + 1e-9));
+  const double floor = kth->score / (SearchIndexImpl::greatestBoost * (1 + 1e-9));
   std::erase_if(scored, [floor](const Scored& entry) { return entry.score < floor; });
 }
 
