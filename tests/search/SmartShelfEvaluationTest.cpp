@@ -7,7 +7,7 @@
 
 #include "core/design/KelvoIcon.hpp"
 #include "core/search/SearchIndex.hpp"
-#include "core/search/SmartShelfInspector.hpp"
+#include "core/search/SmartShelfEditor.hpp"
 #include "tests/search/SearchTestCards.hpp"
 
 namespace kelvo {

@@ -1,4 +1,4 @@
-#include "core/search/SmartShelfInspector.hpp"
+#include "core/search/SmartShelfEditor.hpp"
 
 #include "core/design/KelvoIcon.hpp"
 #include "platform/foundation/Localized.hpp"
