@@ -68,10 +68,13 @@ struct StoredReminders {
       std::mt19937 random(7);
       std::uniform_real_distribution<double> offset(-30 * 86'400.0, 60 * 86'400.0);
       for (int i = 0; i < 10'000; ++i) {
-        writer->viewContext().insert(CardReminder::make(
-            {.id = UUID::random(), .cardID = UUID::random(), .fireAt = now + offset(random),
-             .repeatRule = static_cast<ReminderRepeat>(i % 5), .isDone = i % 10 == 0,
-             .createdAt = now}));
+        writer->viewContext().insert(
+            CardReminder::make({.id = UUID::random(),
+                                .cardID = UUID::random(),
+                                .fireAt = now + offset(random),
+                                .repeatRule = static_cast<ReminderRepeat>(i % 5),
+                                .isDone = i % 10 == 0,
+                                .createdAt = now}));
       }
       writer->viewContext().save();
     }
@@ -95,8 +98,8 @@ BENCHMARK(BM_AgendaSectionsHeadlineAndPlans)->Unit(benchmark::kMillisecond);
 
 void BM_ReminderSummary(benchmark::State& state) {
   const Calendar calendar = userCalendar();
-  auto reminder = CardReminder::make({.id = UUID::random(), .fireAt = now - 3600,
-                                      .repeatRule = ReminderRepeat::weekly});
+  auto reminder = CardReminder::make(
+      {.id = UUID::random(), .fireAt = now - 3600, .repeatRule = ReminderRepeat::weekly});
   for (auto _ : state) benchmark::DoNotOptimize(reminder->summary(now, calendar));
 }
 BENCHMARK(BM_ReminderSummary);
@@ -107,9 +110,12 @@ std::vector<CalendarEventSnapshot> events(int count) {
   std::uniform_real_distribution<double> offset(-3600, 7 * 86'400.0);
   for (int i = 0; i < count; ++i) {
     const Date start = now + std::floor(offset(random) / 900) * 900;
-    result.emplace_back(CalendarEventSnapshot::Fields{
-        .id = "event-" + std::to_string(i), .rawTitle = "Meeting " + std::to_string(i % 37),
-        .start = start, .end = start + 3600, .isAllDay = i % 15 == 0});
+    result.emplace_back(
+        CalendarEventSnapshot::Fields{.id = "event-" + std::to_string(i),
+                                      .rawTitle = "Meeting " + std::to_string(i % 37),
+                                      .start = start,
+                                      .end = start + 3600,
+                                      .isAllDay = i % 15 == 0});
   }
   return result;
 }

@@ -35,7 +35,10 @@ void filterNeedsAttention(benchmark::State& state) {
     benchmark::DoNotOptimize(predicate.filter(cards, syntheticLibrary().now).size());
   }
 }
-BENCHMARK(filterNeedsAttention)->Arg(CardFilterPresets::staleDays)->Arg(30)->Unit(benchmark::kMillisecond);
+BENCHMARK(filterNeedsAttention)
+    ->Arg(CardFilterPresets::staleDays)
+    ->Arg(30)
+    ->Unit(benchmark::kMillisecond);
 
 // Fields only, and then a name compared through the collator for every card.
 void countThreeLevels(benchmark::State& state) {

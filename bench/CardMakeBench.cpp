@@ -35,9 +35,9 @@ BENCHMARK(BM_ContentHash);
 
 // Arg 0: ASCII; 1: with an accented letter in every sentence.
 void BM_MakePreview(benchmark::State& state) {
-  const std::string text = sentences(static_cast<std::size_t>(state.range(0)),
-                                     state.range(1) != 0 ? "Caf\u00e9 notes, line one.\r\n"
-                                                         : "Cafe notes, line one.\r\n");
+  const std::string text = sentences(
+      static_cast<std::size_t>(state.range(0)),
+      state.range(1) != 0 ? "Caf\u00e9 notes, line one.\r\n" : "Cafe notes, line one.\r\n");
   for (auto _ : state) benchmark::DoNotOptimize(Card::makePreview(text, 140));
 }
 BENCHMARK(BM_MakePreview)->Args({200, 0})->Args({200, 1})->Args({1 << 20, 0})->Args({1 << 20, 1});

@@ -35,7 +35,8 @@ const std::vector<ContactSnapshot>& contacts() {
                               .organizationName = i % 3 == 0 ? "Harbour Works" : "",
                               .jobTitle = i % 4 == 0 ? "Engineer" : ""};
       contact.phoneNumbers.push_back({"p", "mobile", "+1 555 " + std::to_string(1000 + i)});
-      contact.emailAddresses.push_back({"e", "work", "person" + std::to_string(i) + "@example.com"});
+      contact.emailAddresses.push_back(
+          {"e", "work", "person" + std::to_string(i) + "@example.com"});
       result.push_back(std::move(contact));
     }
     return result;
@@ -97,8 +98,10 @@ void BM_TaskSections(benchmark::State& state) {
   for (int i = 0; i < 5'000; ++i) {
     std::optional<ReminderDue> due;
     if (i % 7 != 0) due = ReminderDue{now + offset(random), i % 2 == 0};
-    tasks.push_back({.id = "T" + std::to_string(i), .rawTitle = "Task " + std::to_string(i % 97),
-                     .due = due, .priority = static_cast<ReminderPriority>(i % 4)});
+    tasks.push_back({.id = "T" + std::to_string(i),
+                     .rawTitle = "Task " + std::to_string(i % 97),
+                     .due = due,
+                     .priority = static_cast<ReminderPriority>(i % 4)});
   }
   for (auto _ : state) {
     benchmark::DoNotOptimize(ReminderTaskList::sections(tasks, now, calendar, 5'000));

@@ -6,10 +6,10 @@
 #include <random>
 
 #include "bench/SyntheticLibrary.hpp"
+#include "core/search/RankingContext.hpp"
 #include "core/widget/KelvoWidgetSnapshot.hpp"
 #include "core/widget/KelvoWidgetSnapshotStore.hpp"
 #include "core/widget/KelvoWidgetText.hpp"
-#include "core/search/RankingContext.hpp"
 #include "platform/foundation/Calendar.hpp"
 #include "platform/foundation/TimeZone.hpp"
 

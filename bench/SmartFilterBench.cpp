@@ -24,11 +24,10 @@ struct Item {
 const std::vector<Item>& items() {
   static const std::vector<Item> built = [] {
     std::vector<std::string> extensions;
-    for (const auto* set :
-         {&smartFilterGifExtensions(), &smartFilterPdfExtensions(), &smartFilterWordExtensions(),
-          &smartFilterSpreadsheetExtensions(), &smartFilterPresentationExtensions(),
-          &smartFilterVideoExtensions(), &smartFilterAudioExtensions(),
-          &smartFilterImageExtensions()}) {
+    for (const auto* set : {&smartFilterGifExtensions(), &smartFilterPdfExtensions(),
+                            &smartFilterWordExtensions(), &smartFilterSpreadsheetExtensions(),
+                            &smartFilterPresentationExtensions(), &smartFilterVideoExtensions(),
+                            &smartFilterAudioExtensions(), &smartFilterImageExtensions()}) {
       for (const auto extension : *set) extensions.emplace_back(extension);
     }
     extensions.insert(extensions.end(), {"txt", "zip", "tar.gz", "", "Unknown"});
@@ -37,16 +36,18 @@ const std::vector<Item>& items() {
     for (std::size_t i = 0; i < cards.size(); ++i) {
       const std::size_t kind = i % 10;
       if (kind < 5) {
-        result.push_back({CardType::text, std::nullopt,
-                          kind == 0 ? "https://example.org/page/" + std::to_string(i)
-                                    : cards[i].content()});
+        result.push_back(
+            {CardType::text, std::nullopt,
+             kind == 0 ? "https://example.org/page/" + std::to_string(i) : cards[i].content()});
       } else if (kind == 5) {
         result.push_back({CardType::fact, std::nullopt, cards[i].content()});
       } else {
         std::string extension = extensions[i % extensions.size()];
-        if (i % 3 == 0 && !extension.empty()) extension[0] = static_cast<char>(extension[0] & ~0x20);
+        if (i % 3 == 0 && !extension.empty())
+          extension[0] = static_cast<char>(extension[0] & ~0x20);
         std::optional<std::string> name;
-        if (i % 17 != 0) name = "File " + std::to_string(i) + (extension.empty() ? "" : ".") + extension;
+        if (i % 17 != 0)
+          name = "File " + std::to_string(i) + (extension.empty() ? "" : ".") + extension;
         const CardType types[] = {CardType::image, CardType::file, CardType::document};
         result.push_back({types[i % 3], std::move(name), ""});
       }

@@ -48,8 +48,8 @@ void evaluateShelf(benchmark::State& state) {
   const auto rank = SmartShelfEvaluation::literalRanking(index);
   // 0: the preset as offered; 1: the same with a query; 2: stale after 30 days, which matches
   // about half the library, all of it then sorted by title.
-  SavedSearch search = CardFilterPresets::needsAttention(
-      state.range(0) == 2 ? 30 : CardFilterPresets::staleDays);
+  SavedSearch search =
+      CardFilterPresets::needsAttention(state.range(0) == 2 ? 30 : CardFilterPresets::staleDays);
   if (state.range(0) == 1) search.setQuery("paid inv");
   for (auto _ : state) {
     benchmark::DoNotOptimize(

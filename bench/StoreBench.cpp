@@ -285,14 +285,33 @@ std::vector<ScannedCard> scanAll(sqlite3* db) {
                             : std::string(bytes, sqlite3_column_bytes(select, column));
   };
   while (sqlite3_step(select) == SQLITE_ROW) {
-    cards.push_back({sqlite3_column_int64(select, 0), text(1), text(2), text(3), text(4),
-                     text(5), text(6), text(7), text(8), sqlite3_column_double(select, 9),
-                     sqlite3_column_double(select, 10), sqlite3_column_int64(select, 11),
-                     sqlite3_column_int64(select, 12), sqlite3_column_int64(select, 13),
-                     text(14), text(15), text(16), text(17), text(18),
-                     sqlite3_column_int64(select, 19), sqlite3_column_double(select, 20),
-                     sqlite3_column_int64(select, 21), text(22), text(23), text(24),
-                     sqlite3_column_int64(select, 25), sqlite3_column_int64(select, 26)});
+    cards.push_back({sqlite3_column_int64(select, 0),
+                     text(1),
+                     text(2),
+                     text(3),
+                     text(4),
+                     text(5),
+                     text(6),
+                     text(7),
+                     text(8),
+                     sqlite3_column_double(select, 9),
+                     sqlite3_column_double(select, 10),
+                     sqlite3_column_int64(select, 11),
+                     sqlite3_column_int64(select, 12),
+                     sqlite3_column_int64(select, 13),
+                     text(14),
+                     text(15),
+                     text(16),
+                     text(17),
+                     text(18),
+                     sqlite3_column_int64(select, 19),
+                     sqlite3_column_double(select, 20),
+                     sqlite3_column_int64(select, 21),
+                     text(22),
+                     text(23),
+                     text(24),
+                     sqlite3_column_int64(select, 25),
+                     sqlite3_column_int64(select, 26)});
   }
   sqlite3_finalize(select);
   return cards;

@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <random>
 #include <string>
-#include <cstdlib>
 #include <unordered_set>
 #include <vector>
 

@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "platform/foundation/Base64.hpp"
 #include "fuzz/FuzzInput.hpp"
+#include "platform/foundation/Base64.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view text = kelvo::fuzz::text(data, size);

@@ -6,9 +6,9 @@
 #include <string>
 
 #include "core/model/CardPayload.hpp"
+#include "fuzz/FuzzInput.hpp"
 #include "platform/foundation/Text.hpp"
 #include "platform/foundation/Utf.hpp"
-#include "fuzz/FuzzInput.hpp"
 
 using kelvo::fuzz::require;
 

@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "platform/widgetkit/IconArtwork.hpp"
 #include "fuzz/FuzzInput.hpp"
+#include "platform/widgetkit/IconArtwork.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace kelvo::widgetkit;

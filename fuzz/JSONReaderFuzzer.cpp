@@ -5,8 +5,8 @@
 #include <nlohmann/json.hpp>
 #include <string_view>
 
-#include "platform/foundation/JSONReader.hpp"
 #include "fuzz/FuzzInput.hpp"
+#include "platform/foundation/JSONReader.hpp"
 
 namespace {
 

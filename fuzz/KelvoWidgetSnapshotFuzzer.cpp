@@ -6,8 +6,8 @@
 
 #include "core/widget/KelvoWidgetSnapshot.hpp"
 #include "core/widget/KelvoWidgetState.hpp"
-#include "platform/foundation/DecodingError.hpp"
 #include "fuzz/FuzzInput.hpp"
+#include "platform/foundation/DecodingError.hpp"
 
 using kelvo::fuzz::require;
 

@@ -5,8 +5,8 @@
 #include <string_view>
 
 #include "core/model/LinkPreviewPolicy.hpp"
-#include "platform/foundation/DecodingError.hpp"
 #include "fuzz/FuzzInput.hpp"
+#include "platform/foundation/DecodingError.hpp"
 
 using kelvo::fuzz::require;
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "core/search/SavedSearch.hpp"
 #include <nlohmann/json.hpp>
+#include "core/search/SavedSearch.hpp"
 
 #include "platform/foundation/JSONReader.hpp"
 

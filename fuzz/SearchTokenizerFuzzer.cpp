@@ -8,8 +8,8 @@
 
 #include "core/search/SearchIndex.hpp"
 #include "core/search/SearchTokenizer.hpp"
-#include "platform/foundation/Utf.hpp"
 #include "fuzz/FuzzInput.hpp"
+#include "platform/foundation/Utf.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace kelvo;

@@ -13,7 +13,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (const CardType type : allCases<CardType>()) {
     const SmartFilter named = classifySmartFilter(type, input, input);
     const SmartFilter unnamed = classifySmartFilter(type, std::nullopt, input);
-    if (!fromRawValue<SmartFilter>(rawValue(named)) || !fromRawValue<SmartFilter>(rawValue(unnamed))) {
+    if (!fromRawValue<SmartFilter>(rawValue(named)) ||
+        !fromRawValue<SmartFilter>(rawValue(unnamed))) {
       std::abort();
     }
   }

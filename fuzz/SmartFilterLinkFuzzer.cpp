@@ -7,8 +7,8 @@
 #include <string_view>
 
 #include "core/search/SmartFilter.hpp"
-#include "platform/foundation/Text.hpp"
 #include "fuzz/FuzzInput.hpp"
+#include "platform/foundation/Text.hpp"
 #include "tests/model/WebLinkReference.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

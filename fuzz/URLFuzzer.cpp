@@ -3,8 +3,8 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "platform/foundation/URLComponents.hpp"
 #include "fuzz/FuzzInput.hpp"
+#include "platform/foundation/URLComponents.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view text = kelvo::fuzz::text(data, size);

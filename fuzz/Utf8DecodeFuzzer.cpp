@@ -4,9 +4,9 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "fuzz/FuzzInput.hpp"
 #include "platform/foundation/Text.hpp"
 #include "platform/foundation/Utf.hpp"
-#include "fuzz/FuzzInput.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view bytes = kelvo::fuzz::text(data, size);

@@ -33,8 +33,7 @@ struct CalendarAgenda {
   static Range fetchRange(Date now);
   /// The events not over at `now`, in agenda order, at most `limit` (none for a negative one).
   static std::vector<CalendarEventSnapshot> upcoming(std::span<const CalendarEventSnapshot> events,
-                                                     Date now,
-                                                     std::int64_t limit = displayLimit);
+                                                     Date now, std::int64_t limit = displayLimit);
   /// Earlier start first; at one start all-day first, then titles in the current locale
   /// ignoring case, then identifiers by code point.
   static bool isOrderedBefore(const CalendarEventSnapshot& a, const CalendarEventSnapshot& b);
@@ -44,7 +43,8 @@ struct CalendarAgenda {
                                                   std::int64_t limit = displayLimit);
   /// The timed event under way, or else the next to start within `within` seconds.
   static std::optional<CalendarEventSnapshot> imminent(
-      std::span<const CalendarEventSnapshot> events, Date now, TimeInterval within = imminentWindow);
+      std::span<const CalendarEventSnapshot> events, Date now,
+      TimeInterval within = imminentWindow);
   /// The line under a list showing `shown` of `total` events; none when nothing is left out.
   static std::optional<std::string> truncationNotice(std::int64_t shown, std::int64_t total);
   /// What an empty agenda says; localised.

@@ -15,7 +15,8 @@ namespace kelvo {
 /// The value copy of one occurrence of a calendar event, made by the host for each read of the
 /// calendar; the agenda sorts and groups it and `CalendarEventFormatter` words it.
 ///
-///     CalendarEventSnapshot event({.id = CalendarEventSnapshot::occurrenceID(id, start, end, title),
+///     CalendarEventSnapshot event({.id = CalendarEventSnapshot::occurrenceID(id, start, end,
+///     title),
 ///                                  .rawTitle = title, .start = start, .end = end});
 ///     if (event.isUnderway(now)) ...
 class CalendarEventSnapshot {

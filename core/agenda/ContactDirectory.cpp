@@ -31,13 +31,15 @@ bool matches(const ContactSnapshot& contact, const text::ContainmentQuery& query
       query.isFoundIn(contact.jobTitle) || query.isFoundIn(contact.nickname)) {
     return true;
   }
-  if (anyValueHolds(contact.emailAddresses, query) || anyValueHolds(contact.postalAddresses, query)) {
+  if (anyValueHolds(contact.emailAddresses, query) ||
+      anyValueHolds(contact.postalAddresses, query)) {
     return true;
   }
   if (digits.empty()) return false;
-  return std::any_of(contact.phoneNumbers.begin(), contact.phoneNumbers.end(), [&](const auto& phone) {
-    return asciiDigits(phone.value).find(digits) != std::string::npos;
-  });
+  return std::any_of(contact.phoneNumbers.begin(), contact.phoneNumbers.end(),
+                     [&](const auto& phone) {
+                       return asciiDigits(phone.value).find(digits) != std::string::npos;
+                     });
 }
 
 }  // namespace

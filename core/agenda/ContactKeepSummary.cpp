@@ -9,8 +9,8 @@ std::set<std::string> ContactKeepSummary::defaultSelection(std::span<const Conta
   std::set<std::string> selected;
   std::unordered_set<std::string> seen;
   for (const ContactFact& fact : facts) {
-    std::string key = fact.kind == FactKind::custom ? "custom:" + fact.label
-                                                    : std::string(rawValue(fact.kind));
+    std::string key =
+        fact.kind == FactKind::custom ? "custom:" + fact.label : std::string(rawValue(fact.kind));
     if (seen.insert(std::move(key)).second) selected.insert(fact.id);
   }
   return selected;
@@ -25,7 +25,8 @@ std::string ContactKeepSummary::buttonTitle(std::int64_t selected) {
 std::optional<std::string> ContactKeepSummary::sentence(std::int64_t kept,
                                                         std::int64_t duplicates) {
   std::vector<std::string> parts;
-  if (kept > 0) parts.push_back(kept == 1 ? "Kept 1 Fact" : "Kept " + std::to_string(kept) + " Facts");
+  if (kept > 0)
+    parts.push_back(kept == 1 ? "Kept 1 Fact" : "Kept " + std::to_string(kept) + " Facts");
   if (duplicates > 0) {
     parts.push_back(duplicates == 1 ? "1 was already in Kelvo"
                                     : std::to_string(duplicates) + " were already in Kelvo");

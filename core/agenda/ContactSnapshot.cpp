@@ -120,8 +120,8 @@ namespace {
 
 // Labels that say what they are on their own, compared lower-cased.
 constexpr std::array<std::string_view, 10> selfDescribingLabels{
-    "iphone", "mobile", "cell", "main", "fax", "home fax", "work fax", "other fax", "pager",
-    "apple watch"};
+    "iphone",   "mobile",   "cell",      "main",  "fax",
+    "home fax", "work fax", "other fax", "pager", "apple watch"};
 
 bool firstScalarIs(std::string_view character, text::CharacterClass characterClass) {
   std::size_t offset = 0;
@@ -171,9 +171,9 @@ std::optional<std::string> ContactSnapshot::factLabel(const std::optional<std::s
       selfDescribingLabels.end()) {
     return capitalised(label);
   }
-  const auto room = std::max<std::int64_t>(labelLimit - static_cast<std::int64_t>(word.size()) - 1, 1);
-  return capitalised(text::prefix(label, static_cast<std::size_t>(room)) + " " +
-                     std::string(word));
+  const auto room =
+      std::max<std::int64_t>(labelLimit - static_cast<std::int64_t>(word.size()) - 1, 1);
+  return capitalised(text::prefix(label, static_cast<std::size_t>(room)) + " " + std::string(word));
 }
 
 std::vector<ContactFact> ContactSnapshot::facts() const {

@@ -15,7 +15,8 @@ namespace kelvo {
 /// from the fields afresh.
 ///
 ///     ContactSnapshot contact{.id = "C1", .formattedName = "Ann Lee",
-///                             .phoneNumbers = {{.id = "p1", .label = "work", .value = "555 0100"}}};
+///                             .phoneNumbers = {{.id = "p1", .label = "work", .value = "555
+///                             0100"}}};
 ///     contact.facts();  // "Name" and "Work phone"
 struct ContactSnapshot {
   /// One labelled field: a phone number, an e-mail address, a postal or a web address.

@@ -9,8 +9,7 @@
 namespace kelvo {
 
 std::vector<ReminderAgenda::Section> ReminderAgenda::sections(
-    std::span<const std::shared_ptr<CardReminder>> reminders, Date now,
-    const Calendar& calendar) {
+    std::span<const std::shared_ptr<CardReminder>> reminders, Date now, const Calendar& calendar) {
   std::array<std::vector<internal::ReminderReading>, 4> buckets;
   for (const auto& reminder : reminders) {
     const internal::ReminderReading reading = internal::read(*reminder);

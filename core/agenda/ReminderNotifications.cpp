@@ -25,8 +25,8 @@ ReminderNotificationPlan ReminderNotifications::plan(const CardReminder& reminde
 }
 
 std::vector<ReminderNotificationPlan> ReminderNotifications::plans(
-    std::span<const std::shared_ptr<CardReminder>> reminders, const TitleFunction& title,
-    Date now, std::int64_t limit) {
+    std::span<const std::shared_ptr<CardReminder>> reminders, const TitleFunction& title, Date now,
+    std::int64_t limit) {
   if (limit <= 0) return {};
   std::vector<internal::ReminderReading> candidates;
   for (const auto& reminder : reminders) {

@@ -72,8 +72,7 @@ std::string ReminderTaskFormatter::cardTitle(const ReminderTaskSnapshot& task) c
   return KeptItemLimits::cardTitle(task.displayTitle());
 }
 
-std::string ReminderTaskFormatter::cardPayload(const ReminderTaskSnapshot& task,
-                                               Date now) const {
+std::string ReminderTaskFormatter::cardPayload(const ReminderTaskSnapshot& task, Date now) const {
   std::vector<std::string> lines{task.displayTitle(), when(task, now)};
   if (auto line = provenance(task)) lines.push_back(std::move(*line));
   if (auto link = task.link()) lines.push_back(link->absoluteString());
@@ -91,9 +90,9 @@ std::string ReminderTaskFormatter::cardPreview(const ReminderTaskSnapshot& task,
 
 std::string ReminderTaskFormatter::accessibilityLabel(const ReminderTaskSnapshot& task,
                                                       Date now) const {
-  std::vector<std::string> parts{task.hasTitle() ? task.displayTitle()
-                                                 : std::string(ReminderTaskSnapshot::untitledTitle),
-                                 when(task, now)};
+  std::vector<std::string> parts{
+      task.hasTitle() ? task.displayTitle() : std::string(ReminderTaskSnapshot::untitledTitle),
+      when(task, now)};
   if (auto line = provenance(task)) parts.push_back(std::move(*line));
   return text::joined(parts, ", ");
 }

@@ -102,9 +102,8 @@ std::vector<ReminderTaskSnapshot> ReminderTaskList::open(
   return result;
 }
 
-bool ReminderTaskList::isOrderedBefore(const ReminderTaskSnapshot& a,
-                                       const ReminderTaskSnapshot& b, Date now,
-                                       const Calendar& calendar) {
+bool ReminderTaskList::isOrderedBefore(const ReminderTaskSnapshot& a, const ReminderTaskSnapshot& b,
+                                       Date now, const Calendar& calendar) {
   TaskClock clock(now, calendar);
   return before(keyed(a, clock), keyed(b, clock));
 }

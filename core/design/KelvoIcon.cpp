@@ -5,8 +5,8 @@
 #include <cstddef>
 #include <utility>
 
-#include "platform/foundation/Error.hpp"
 #include "platform/foundation/EnumTable.hpp"
+#include "platform/foundation/Error.hpp"
 
 namespace kelvo {
 namespace {

@@ -4,8 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/foundation/Error.hpp"
 #include "platform/foundation/EnumTable.hpp"
+#include "platform/foundation/Error.hpp"
 
 namespace kelvo {
 namespace {

@@ -3,8 +3,8 @@
 #include <array>
 #include <cstddef>
 
-#include "platform/foundation/Error.hpp"
 #include "platform/foundation/EnumTable.hpp"
+#include "platform/foundation/Error.hpp"
 
 namespace kelvo {
 namespace {

@@ -39,9 +39,7 @@ std::size_t firstKept(std::string_view text) {
   return text.size();
 }
 
-bool hasKept(std::string_view text) {
-  return firstKept(text) != text.size();
-}
+bool hasKept(std::string_view text) { return firstKept(text) != text.size(); }
 
 // Every line end becomes one space; a CR LF pair is one line end, not two.
 std::string joinedLines(std::string_view text) {

@@ -7,8 +7,8 @@
 namespace kelvo {
 
 std::shared_ptr<CardReminder> CardReminder::make(const Fields& fields) {
-  auto reminder = ManagedObject::make<CardReminder>(
-      KelvoModel::entity(KelvoModel::Entities::cardReminder));
+  auto reminder =
+      ManagedObject::make<CardReminder>(KelvoModel::entity(KelvoModel::Entities::cardReminder));
   reminder->setID(fields.id);
   reminder->setCardID(fields.cardID);
   reminder->setFireAt(fields.fireAt);

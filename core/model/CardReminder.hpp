@@ -22,8 +22,8 @@ namespace kelvo {
 /// values apply `ReminderSchedule`.
 ///
 ///     auto reminder = CardReminder::make({.id = UUID::random(), .cardID = card->id(),
-///                                         .fireAt = *ReminderSchedule::tomorrowMorning(now, calendar),
-///                                         .createdAt = now});
+///                                         .fireAt = *ReminderSchedule::tomorrowMorning(now,
+///                                         calendar), .createdAt = now});
 ///     context.insert(reminder);
 ///     reminder->summary(now, calendar);  // "Due tomorrow"
 class CardReminder : public data::ManagedObject {

@@ -5,8 +5,8 @@
 
 #include "core/design/KelvoColorToken.hpp"
 #include "core/design/KelvoIcon.hpp"
-#include "platform/foundation/Localized.hpp"
 #include "platform/foundation/EnumTable.hpp"
+#include "platform/foundation/Localized.hpp"
 
 namespace kelvo {
 namespace {
@@ -21,16 +21,16 @@ struct Look {
 };
 
 constexpr std::array<Look, 5> looks{{
-    {CardType::text, KelvoColorToken::typeText, KelvoColorToken::kindStripeText, KelvoColorToken::kindBandText,
-     KelvoIcon::textCard},
-    {CardType::image, KelvoColorToken::typeImage, KelvoColorToken::kindStripeImage, KelvoColorToken::kindBandImage,
-     KelvoIcon::imageCard},
-    {CardType::file, KelvoColorToken::typeFile, KelvoColorToken::kindStripeFile, KelvoColorToken::kindBandFile,
-     KelvoIcon::fileCard},
+    {CardType::text, KelvoColorToken::typeText, KelvoColorToken::kindStripeText,
+     KelvoColorToken::kindBandText, KelvoIcon::textCard},
+    {CardType::image, KelvoColorToken::typeImage, KelvoColorToken::kindStripeImage,
+     KelvoColorToken::kindBandImage, KelvoIcon::imageCard},
+    {CardType::file, KelvoColorToken::typeFile, KelvoColorToken::kindStripeFile,
+     KelvoColorToken::kindBandFile, KelvoIcon::fileCard},
     {CardType::document, KelvoColorToken::typeDocument, KelvoColorToken::kindStripeDocument,
      KelvoColorToken::kindBandDocument, KelvoIcon::documentCard},
-    {CardType::fact, KelvoColorToken::typeFact, KelvoColorToken::kindStripeFact, KelvoColorToken::kindBandFact,
-     KelvoIcon::factCard},
+    {CardType::fact, KelvoColorToken::typeFact, KelvoColorToken::kindStripeFact,
+     KelvoColorToken::kindBandFact, KelvoIcon::factCard},
 }};
 
 static_assert(enumTableInOrder(looks));

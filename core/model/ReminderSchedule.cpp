@@ -35,11 +35,11 @@ std::shared_ptr<const DueFormatters> dueFormatters() {
   }
   const Calendar calendar(zone, locale);
   using Style = DateFormatter::Style;
-  cached = std::make_shared<const DueFormatters>(DueFormatters{
-      locale.identifier(), zone.identifier(),
-      DateFormatter(Style::none, Style::shortStyle, calendar, locale),
-      DateFormatter::fromPattern("EEEE", calendar, locale),
-      DateFormatter(Style::mediumStyle, Style::none, calendar, locale)});
+  cached = std::make_shared<const DueFormatters>(
+      DueFormatters{locale.identifier(), zone.identifier(),
+                    DateFormatter(Style::none, Style::shortStyle, calendar, locale),
+                    DateFormatter::fromPattern("EEEE", calendar, locale),
+                    DateFormatter(Style::mediumStyle, Style::none, calendar, locale)});
   return cached;
 }
 

@@ -17,7 +17,8 @@ namespace kelvo {
 ///
 ///     auto calendar = Calendar::current();
 ///     if (auto fireAt = ReminderSchedule::tomorrowMorning(now, calendar)) { ... }
-///     std::string due = ReminderSchedule::dueDescription(*fireAt, now, calendar);  // "Due tomorrow"
+///     std::string due = ReminderSchedule::dueDescription(*fireAt, now, calendar);  // "Due
+///     tomorrow"
 struct ReminderSchedule {
   /// The hour of the morning presets.
   static constexpr int workingMorningHour = 9;

@@ -27,9 +27,8 @@ class SmartShelf : public data::ManagedObject {
   static constexpr std::string_view mergeEntityName = KelvoModel::Entities::smartShelf;
 
   /// A new smart shelf in no context; the caller inserts it. Saves nothing.
-  static std::shared_ptr<SmartShelf> make(const UUID& id, std::string name,
-                                          std::int64_t sortIndex, Date createdAt,
-                                          std::string criteriaText);
+  static std::shared_ptr<SmartShelf> make(const UUID& id, std::string name, std::int64_t sortIndex,
+                                          Date createdAt, std::string criteriaText);
   /// A request for every smart shelf, unsorted.
   static auto fetchRequest();
 

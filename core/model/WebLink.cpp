@@ -44,7 +44,8 @@ bool isPlainLinkWithDottedHost(std::string_view candidate) {
   if (i == hostStart || !dotted) return false;
   for (; i < candidate.size(); ++i) {
     const char c = candidate[i];
-    if (!isASCIIAlphanumeric(c) && std::string_view("-._~/?=&+").find(c) == std::string_view::npos) {
+    if (!isASCIIAlphanumeric(c) &&
+        std::string_view("-._~/?=&+").find(c) == std::string_view::npos) {
       return false;
     }
   }

@@ -68,14 +68,13 @@ std::optional<CardType> Selection::cardType() const {
 }
 
 bool Selection::matches(CardType type, bool isLink) const {
-  return std::visit(Overloaded{
-                        [&](const Type& c) {
-                          return c.type == type && (type != CardType::text || !isLink);
-                        },
-                        [](const All&) { return true; },
-                        [&](const Links&) { return type == CardType::text && isLink; },
-                    },
-                    value_);
+  return std::visit(
+      Overloaded{
+          [&](const Type& c) { return c.type == type && (type != CardType::text || !isLink); },
+          [](const All&) { return true; },
+          [&](const Links&) { return type == CardType::text && isLink; },
+      },
+      value_);
 }
 
 std::int64_t CardTypeFilter::Counts::total() const {
@@ -124,9 +123,8 @@ std::optional<std::string> CardTypeFilter::emptyDetail() const {
     return localized(
         "Nothing here is a web address on its own. Keep or share a link and it appears.");
   }
-  return localized(
-      "This project has nothing of type %@. Other kinds of card may still be here.",
-      text::lowercased(selection.label()));
+  return localized("This project has nothing of type %@. Other kinds of card may still be here.",
+                   text::lowercased(selection.label()));
 }
 
 std::string CardTypeFilter::clearActionTitle() { return localized("Show all types"); }

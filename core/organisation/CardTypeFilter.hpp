@@ -98,8 +98,7 @@ class CardTypeFilter {
   /// The passing items in order; the link test runs for text items only. With `all` neither
   /// function is called.
   template <class Item, class TypeOf, class IsLink>
-  std::vector<Item> apply(const std::vector<Item>& items, TypeOf&& typeOf,
-                          IsLink&& isLink) const;
+  std::vector<Item> apply(const std::vector<Item>& items, TypeOf&& typeOf, IsLink&& isLink) const;
 
   /// Items per card type; all five types are always present.
   template <class Item, class TypeOf>

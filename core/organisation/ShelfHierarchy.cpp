@@ -4,6 +4,8 @@
 
 namespace kelvo::ShelfHierarchy {
 
-bool areInIncreasingOrder(const Shelf& a, const Shelf& b) { return Shelf::isSiblingOrderBefore(a, b); }
+bool areInIncreasingOrder(const Shelf& a, const Shelf& b) {
+  return Shelf::isSiblingOrderBefore(a, b);
+}
 
 }  // namespace kelvo::ShelfHierarchy

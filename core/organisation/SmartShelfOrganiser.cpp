@@ -13,8 +13,8 @@ namespace {
 std::int64_t nextSortIndex(data::Context& context) {
   std::optional<std::int64_t> largest;
   for (const auto& shelf : context.fetch(SmartShelf::fetchRequest())) {
-    largest = std::max(largest.value_or(std::numeric_limits<std::int64_t>::min()),
-                       shelf->sortIndex());
+    largest =
+        std::max(largest.value_or(std::numeric_limits<std::int64_t>::min()), shelf->sortIndex());
   }
   if (!largest) return 0;
   return *largest == std::numeric_limits<std::int64_t>::max() ? *largest : *largest + 1;
@@ -28,8 +28,8 @@ SmartShelfCreation create(std::string name, const SmartShelfCriteria& criteria,
   if (context.count(SmartShelf::fetchRequest()) >= limit) {
     return ShelfRefusal::smartShelfCapReached(SmartShelf::maximumCount);
   }
-  auto shelf = makeSmartShelf(UUID::random(), std::move(name), nextSortIndex(context), now,
-                              criteria);
+  auto shelf =
+      makeSmartShelf(UUID::random(), std::move(name), nextSortIndex(context), now, criteria);
   context.insert(shelf);
   return shelf;
 }

@@ -8,8 +8,7 @@
 namespace kelvo::CardFilterPresets {
 namespace {
 
-SavedSearch preset(std::string_view name, CardPredicate predicate, CardSort sort,
-                   KelvoIcon icon) {
+SavedSearch preset(std::string_view name, CardPredicate predicate, CardSort sort, KelvoIcon icon) {
   return SavedSearch(UUID::random(), localized(name), std::nullopt, std::move(predicate), sort,
                      icon);
 }
@@ -17,8 +16,7 @@ SavedSearch preset(std::string_view name, CardPredicate predicate, CardSort sort
 }  // namespace
 
 SavedSearch staleCards() {
-  return preset("Stale", CardPredicate::stale(staleDays), CardSort::recentlyUsed,
-                KelvoIcon::stale);
+  return preset("Stale", CardPredicate::stale(staleDays), CardSort::recentlyUsed, KelvoIcon::stale);
 }
 
 SavedSearch usedThisWeek() {
@@ -46,9 +44,9 @@ SavedSearch unfilledTemplates() {
 }
 
 SavedSearch needsAttention(std::int64_t staleAfterDays) {
-  const auto predicate = CardPredicate::stale(staleAfterDays)
-                             .or_(CardPredicate::hasUnfilledFields().and_(
-                                 CardPredicate::neverUsed()));
+  const auto predicate =
+      CardPredicate::stale(staleAfterDays)
+          .or_(CardPredicate::hasUnfilledFields().and_(CardPredicate::neverUsed()));
   return preset("Needs attention", predicate, CardSort::title, KelvoIcon::warning);
 }
 
@@ -63,9 +61,8 @@ std::vector<SavedSearch> shelves(const std::vector<std::string>& names) {
   for (const std::string& name : names) {
     std::string trimmed = text::trimmed(name);
     if (trimmed.empty() || !seen.insert(text::lowercased(trimmed)).second) continue;
-    searches.emplace_back(UUID::random(), trimmed, std::nullopt,
-                          CardPredicate::shelf(trimmed), CardSort::recentlyUsed,
-                          KelvoIcon::project);
+    searches.emplace_back(UUID::random(), trimmed, std::nullopt, CardPredicate::shelf(trimmed),
+                          CardSort::recentlyUsed, KelvoIcon::project);
   }
   return searches;
 }

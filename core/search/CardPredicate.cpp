@@ -17,8 +17,11 @@ namespace {
 
 // The case names of the keyed form, in the order of the variant's alternatives.
 constexpr std::array<std::string_view, 13> caseNames = {
-    "all",    "type",          "shelf",             "project", "usedWithin", "neverUsed", "stale",
-    "hasAttachment", "hasUnfilledFields", "locked", "and",     "or",         "not"};
+    "all",     "type",          "shelf",
+    "project", "usedWithin",    "neverUsed",
+    "stale",   "hasAttachment", "hasUnfilledFields",
+    "locked",  "and",           "or",
+    "not"};
 static_assert(caseNames.size() == std::variant_size_v<CardPredicate::Case>);
 
 constexpr double secondsPerDay = 86'400;
@@ -39,8 +42,8 @@ bool sameName(std::string_view card, std::string_view wanted) {
 
 // Reading the content as a template is the one costly test; without a "{" it names no blank.
 bool hasUnfilledFields(const SearchableCard& card) {
-  return card.type() == CardType::text &&
-         card.content().find('{') != std::string::npos && card.hasVariables();
+  return card.type() == CardType::text && card.content().find('{') != std::string::npos &&
+         card.hasVariables();
 }
 
 std::string joinedNames(const std::vector<CardPredicate>& members, std::string_view separator) {
@@ -82,9 +85,7 @@ CardPredicate CardPredicate::hasAttachment() { return HasAttachment{}; }
 CardPredicate CardPredicate::hasUnfilledFields() { return HasUnfilledFields{}; }
 CardPredicate CardPredicate::locked() { return Locked{}; }
 
-CardPredicate CardPredicate::and_(const CardPredicate& other) const {
-  return And{{*this, other}};
-}
+CardPredicate CardPredicate::and_(const CardPredicate& other) const { return And{{*this, other}}; }
 CardPredicate CardPredicate::or_(const CardPredicate& other) const { return Or{{*this, other}}; }
 CardPredicate CardPredicate::negated() const { return Not{*this}; }
 
@@ -93,25 +94,36 @@ bool CardPredicate::matches(const SearchableCard& card, Date now) const {
   // compiler inlines it.
   const Case& node = value();
   switch (node.index()) {
-    case 0: return true;
-    case 1: return card.type() == std::get_if<Type>(&node)->type;
-    case 2: return sameName(card.shelfName(), std::get_if<Shelf>(&node)->name);
-    case 3: return sameName(card.projectName(), std::get_if<Project>(&node)->name);
+    case 0:
+      return true;
+    case 1:
+      return card.type() == std::get_if<Type>(&node)->type;
+    case 2:
+      return sameName(card.shelfName(), std::get_if<Shelf>(&node)->name);
+    case 3:
+      return sameName(card.projectName(), std::get_if<Project>(&node)->name);
     case 4: {
       const auto days = elapsedDays(card, now);
       return days && *days <= static_cast<double>(std::get_if<UsedWithin>(&node)->days);
     }
-    case 5: return card.useCount() == 0 && !card.lastUsedAt();
+    case 5:
+      return card.useCount() == 0 && !card.lastUsedAt();
     case 6: {
       const auto days = elapsedDays(card, now);
       return days && *days > static_cast<double>(std::get_if<Stale>(&node)->days);
     }
-    case 7: return carriesBytes(card.type());
-    case 8: return kelvo::hasUnfilledFields(card);
-    case 9: return false;
-    case 10: return !matchesMembers(std::get_if<And>(&node)->members, card, now, false);
-    case 11: return matchesMembers(std::get_if<Or>(&node)->members, card, now, true);
-    default: return !std::get_if<Not>(&node)->member.matches(card, now);
+    case 7:
+      return carriesBytes(card.type());
+    case 8:
+      return kelvo::hasUnfilledFields(card);
+    case 9:
+      return false;
+    case 10:
+      return !matchesMembers(std::get_if<And>(&node)->members, card, now, false);
+    case 11:
+      return matchesMembers(std::get_if<Or>(&node)->members, card, now, true);
+    default:
+      return !std::get_if<Not>(&node)->member.matches(card, now);
   }
 }
 
@@ -217,19 +229,32 @@ CardPredicate CardPredicate::decode(const JSONReader& reader) {
   const auto members = [&] { return payload["_0"].map(&CardPredicate::decode); };
   // The indices of `caseNames`, which follow the variant.
   switch (index) {
-    case 1: return Type{payload["_0"].rawValue(RawValues<CardType>::table, "CardType")};
-    case 2: return Shelf{payload["_0"].string()};
-    case 3: return Project{payload["_0"].string()};
-    case 4: return UsedWithin{payload["days"].integer()};
-    case 5: return NeverUsed{};
-    case 6: return Stale{payload["days"].integer()};
-    case 7: return HasAttachment{};
-    case 8: return HasUnfilledFields{};
-    case 9: return Locked{};
-    case 10: return And{members()};
-    case 11: return Or{members()};
-    case 12: return Not{decode(payload["_0"])};
-    default: return All{};
+    case 1:
+      return Type{payload["_0"].rawValue(RawValues<CardType>::table, "CardType")};
+    case 2:
+      return Shelf{payload["_0"].string()};
+    case 3:
+      return Project{payload["_0"].string()};
+    case 4:
+      return UsedWithin{payload["days"].integer()};
+    case 5:
+      return NeverUsed{};
+    case 6:
+      return Stale{payload["days"].integer()};
+    case 7:
+      return HasAttachment{};
+    case 8:
+      return HasUnfilledFields{};
+    case 9:
+      return Locked{};
+    case 10:
+      return And{members()};
+    case 11:
+      return Or{members()};
+    case 12:
+      return Not{decode(payload["_0"])};
+    default:
+      return All{};
   }
 }
 
@@ -246,14 +271,14 @@ bool operator==(const CardPredicate& a, const CardPredicate& b) {
           [&](const P::Project& c) {
             return text::canonicallyEqual(c.name, std::get<P::Project>(b.value()).name);
           },
-          [&](const P::UsedWithin& c) {
-            return c.days == std::get<P::UsedWithin>(b.value()).days;
-          },
+          [&](const P::UsedWithin& c) { return c.days == std::get<P::UsedWithin>(b.value()).days; },
           [&](const P::Stale& c) { return c.days == std::get<P::Stale>(b.value()).days; },
           [&](const P::And& c) {
             return sameMembers(c.members, std::get<P::And>(b.value()).members);
           },
-          [&](const P::Or& c) { return sameMembers(c.members, std::get<P::Or>(b.value()).members); },
+          [&](const P::Or& c) {
+            return sameMembers(c.members, std::get<P::Or>(b.value()).members);
+          },
           [&](const P::Not& c) { return c.member == std::get<P::Not>(b.value()).member; },
           [](const auto&) { return true; },
       },
@@ -270,19 +295,18 @@ size_t std::hash<kelvo::CardPredicate>::operator()(
     kelvo::combine(seed, members.size());
     for (const P& member : members) kelvo::combine(seed, (*this)(member));
   };
-  std::visit(kelvo::Overloaded{
-                 [&](const P::Type& c) { kelvo::combine(seed, static_cast<std::size_t>(c.type)); },
-                 [&](const P::Shelf& c) { kelvo::combine(seed, kelvo::text::canonicalHash(c.name)); },
-                 [&](const P::Project& c) {
-                   kelvo::combine(seed, kelvo::text::canonicalHash(c.name));
-                 },
-                 [&](const P::UsedWithin& c) { kelvo::combine(seed, std::hash<std::int64_t>{}(c.days)); },
-                 [&](const P::Stale& c) { kelvo::combine(seed, std::hash<std::int64_t>{}(c.days)); },
-                 [&](const P::And& c) { hashMembers(c.members); },
-                 [&](const P::Or& c) { hashMembers(c.members); },
-                 [&](const P::Not& c) { kelvo::combine(seed, (*this)(c.member)); },
-                 [](const auto&) {},
-             },
-             predicate.value());
+  std::visit(
+      kelvo::Overloaded{
+          [&](const P::Type& c) { kelvo::combine(seed, static_cast<std::size_t>(c.type)); },
+          [&](const P::Shelf& c) { kelvo::combine(seed, kelvo::text::canonicalHash(c.name)); },
+          [&](const P::Project& c) { kelvo::combine(seed, kelvo::text::canonicalHash(c.name)); },
+          [&](const P::UsedWithin& c) { kelvo::combine(seed, std::hash<std::int64_t>{}(c.days)); },
+          [&](const P::Stale& c) { kelvo::combine(seed, std::hash<std::int64_t>{}(c.days)); },
+          [&](const P::And& c) { hashMembers(c.members); },
+          [&](const P::Or& c) { hashMembers(c.members); },
+          [&](const P::Not& c) { kelvo::combine(seed, (*this)(c.member)); },
+          [](const auto&) {},
+      },
+      predicate.value());
   return seed;
 }

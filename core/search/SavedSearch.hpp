@@ -30,8 +30,8 @@ class JSONReader;
 class SavedSearch {
  public:
   /// Stores `icon`.
-  SavedSearch(UUID id, std::string name, std::optional<std::string> query,
-              CardPredicate predicate, CardSort sort, KelvoIcon icon);
+  SavedSearch(UUID id, std::string name, std::optional<std::string> query, CardPredicate predicate,
+              CardSort sort, KelvoIcon icon);
 
   const UUID& id() const { return id_; }
   const std::string& name() const { return name_; }
@@ -68,8 +68,8 @@ class SavedSearch {
 
  private:
   friend struct std::hash<SavedSearch>;
-  SavedSearch(UUID id, std::string name, std::optional<std::string> query,
-              CardPredicate predicate, CardSort sort, std::optional<KelvoIcon> storedIcon);
+  SavedSearch(UUID id, std::string name, std::optional<std::string> query, CardPredicate predicate,
+              CardSort sort, std::optional<KelvoIcon> storedIcon);
 
   UUID id_;
   std::string name_;

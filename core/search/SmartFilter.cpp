@@ -120,7 +120,8 @@ const SmartFilterExtensions& smartFilterPdfExtensions() {
   return set;
 }
 const SmartFilterExtensions& smartFilterWordExtensions() {
-  static const SmartFilterExtensions set{"doc", "docx", "dot", "dotx", "pages", "rtf", "rtfd", "odt"};
+  static const SmartFilterExtensions set{"doc",   "docx", "dot",  "dotx",
+                                         "pages", "rtf",  "rtfd", "odt"};
   return set;
 }
 const SmartFilterExtensions& smartFilterSpreadsheetExtensions() {
@@ -132,23 +133,26 @@ const SmartFilterExtensions& smartFilterPresentationExtensions() {
   return set;
 }
 const SmartFilterExtensions& smartFilterVideoExtensions() {
-  static const SmartFilterExtensions set{"mp4", "m4v", "mov", "qt", "avi", "mkv", "webm", "wmv", "flv", "mpg", "mpeg",
-                  "3gp", "3g2", "mts", "m2ts", "ogv"};
+  static const SmartFilterExtensions set{"mp4", "m4v", "mov",  "qt",  "avi", "mkv", "webm", "wmv",
+                                         "flv", "mpg", "mpeg", "3gp", "3g2", "mts", "m2ts", "ogv"};
   return set;
 }
 const SmartFilterExtensions& smartFilterAudioExtensions() {
-  static const SmartFilterExtensions set{"mp3", "m4a", "m4b", "aac", "wav", "aif", "aiff", "aifc", "flac", "ogg", "oga",
-                  "opus", "caf", "wma", "mid", "midi", "amr"};
+  static const SmartFilterExtensions set{"mp3",  "m4a",  "m4b",  "aac",  "wav", "aif",
+                                         "aiff", "aifc", "flac", "ogg",  "oga", "opus",
+                                         "caf",  "wma",  "mid",  "midi", "amr"};
   return set;
 }
 const SmartFilterExtensions& smartFilterImageExtensions() {
-  static const SmartFilterExtensions set{"png", "jpg", "jpeg", "heic", "heif", "webp", "tiff", "tif", "bmp", "svg"};
+  static const SmartFilterExtensions set{"png",  "jpg",  "jpeg", "heic", "heif",
+                                         "webp", "tiff", "tif",  "bmp",  "svg"};
   return set;
 }
 
 SmartFilter classifySmartFilter(CardType type, std::optional<std::string_view> filename,
                                 std::string_view payload) {
-  if (type == CardType::text) return isLink(payload) ? SmartFilter::links : SmartFilter::textSnippets;
+  if (type == CardType::text)
+    return isLink(payload) ? SmartFilter::links : SmartFilter::textSnippets;
   if (type == CardType::fact) return SmartFilter::facts;
   if (const auto decided = filterForExtension(FileNames::pathExtension(filename.value_or("")))) {
     return *decided;

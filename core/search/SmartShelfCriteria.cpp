@@ -50,15 +50,16 @@ SmartShelfCriteria read(const JSONReader& reader) {
   CardPredicate predicate = CardPredicate::decode(reader["predicate"]);
   const CardSort sort = reader["sort"].rawValue(RawValues<CardSort>::table, "CardSort");
   SmartShelfCriteria criteria(version, std::move(query), std::move(predicate), sort);
-  if (const auto value = reader.optional("systemImage")) criteria.legacySymbolName = value->string();
+  if (const auto value = reader.optional("systemImage"))
+    criteria.legacySymbolName = value->string();
   return criteria;
 }
 
 }  // namespace
 
 SmartShelfCriteria::SmartShelfCriteria(std::int64_t formatVersion,
-                                       std::optional<std::string> queryText,
-                                       CardPredicate filter, CardSort order)
+                                       std::optional<std::string> queryText, CardPredicate filter,
+                                       CardSort order)
     : version(formatVersion),
       query(std::move(queryText)),
       predicate(std::move(filter)),
@@ -132,9 +133,8 @@ std::optional<SavedSearch> definition(const SmartShelf& shelf) {
                      read->icon());
 }
 
-std::shared_ptr<SmartShelf> makeSmartShelf(const UUID& id, std::string name,
-                                           std::int64_t sortIndex, Date createdAt,
-                                           const SmartShelfCriteria& criteria) {
+std::shared_ptr<SmartShelf> makeSmartShelf(const UUID& id, std::string name, std::int64_t sortIndex,
+                                           Date createdAt, const SmartShelfCriteria& criteria) {
   return SmartShelf::make(id, std::move(name), sortIndex, createdAt,
                           criteria.encoded().value_or(""));
 }

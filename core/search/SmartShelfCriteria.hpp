@@ -71,9 +71,8 @@ bool isUnreadable(const SmartShelf& shelf);
 /// sort, and the criteria's icon stored. None when the shelf is unreadable.
 std::optional<SavedSearch> definition(const SmartShelf& shelf);
 /// A new smart shelf in no context storing `criteria`'s document; the caller inserts it.
-std::shared_ptr<SmartShelf> makeSmartShelf(const UUID& id, std::string name,
-                                           std::int64_t sortIndex, Date createdAt,
-                                           const SmartShelfCriteria& criteria);
+std::shared_ptr<SmartShelf> makeSmartShelf(const UUID& id, std::string name, std::int64_t sortIndex,
+                                           Date createdAt, const SmartShelfCriteria& criteria);
 
 }  // namespace kelvo
 

@@ -33,10 +33,10 @@ Suggestion documentsUsedThisMonth() {
 }
 
 Suggestion tagged(const std::string& tag) {
-  return {localized("Tagged %@", tag),
-          SmartShelfCriteria(SmartShelfCriteria::currentVersion, tag, P::all(),
-                             CardSort::relevance),
-          KelvoIcon::tag};
+  return {
+      localized("Tagged %@", tag),
+      SmartShelfCriteria(SmartShelfCriteria::currentVersion, tag, P::all(), CardSort::relevance),
+      KelvoIcon::tag};
 }
 
 Suggestion needsAttention() {
@@ -72,8 +72,8 @@ Suggestion inProject(const std::string& projectName) {
 std::vector<SavedSearch> typeFilters() {
   std::vector<SavedSearch> filters;
   for (const CardType type : allCases<CardType>()) {
-    std::string name = type == CardType::file ? localized("Files (not images or docs)")
-                                              : pluralLabel(type);
+    std::string name =
+        type == CardType::file ? localized("Files (not images or docs)") : pluralLabel(type);
     filters.emplace_back(UUID::random(), std::move(name), std::nullopt, P::type(type),
                          CardSort::recentlyUsed, icon(type));
   }

@@ -46,6 +46,7 @@ bool operator==(const SmartShelfScope& a, const SmartShelfScope& b) {
 
 size_t std::hash<kelvo::SmartShelfScope>::operator()(
     const kelvo::SmartShelfScope& scope) const noexcept {
-  const std::size_t name = scope.projectName ? kelvo::text::canonicalHash(*scope.projectName) : 0x7F;
+  const std::size_t name =
+      scope.projectName ? kelvo::text::canonicalHash(*scope.projectName) : 0x7F;
   return name * 31 + std::hash<kelvo::CardPredicate>{}(scope.predicate);
 }

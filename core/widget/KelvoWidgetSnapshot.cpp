@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <nlohmann/json.hpp>
 
+#include "core/search/ReadyRowRanker.hpp"
 #include "core/widget/KelvoURL.hpp"
 #include "core/widget/KelvoWidgetText.hpp"
-#include "core/search/ReadyRowRanker.hpp"
 #include "platform/foundation/Calendar.hpp"
 #include "platform/foundation/JSON.hpp"
 #include "platform/foundation/JSONReader.hpp"

@@ -25,8 +25,8 @@ constexpr std::size_t pieceSize = 1 << 30;
 EVP_CIPHER_CTX* threadContext() {
   thread_local const Context context = [] {
     Context made(EVP_CIPHER_CTX_new());
-    if (made && EVP_CipherInit_ex(made.get(), EVP_chacha20_poly1305(), nullptr, nullptr, nullptr,
-                                  1) != 1) {
+    if (made &&
+        EVP_CipherInit_ex(made.get(), EVP_chacha20_poly1305(), nullptr, nullptr, nullptr, 1) != 1) {
       made.reset();
     }
     return made;
@@ -38,8 +38,8 @@ EVP_CIPHER_CTX* startCipher(bool encrypting, const SymmetricKey& key, const std:
                             std::span<const std::uint8_t> associatedData) {
   EVP_CIPHER_CTX* context = threadContext();
   if (context == nullptr) return nullptr;
-  if (EVP_CipherInit_ex(context, nullptr, nullptr, key.bytes().data(), nonce,
-                        encrypting ? 1 : 0) != 1) {
+  if (EVP_CipherInit_ex(context, nullptr, nullptr, key.bytes().data(), nonce, encrypting ? 1 : 0) !=
+      1) {
     return nullptr;
   }
   for (auto rest = associatedData; !rest.empty();) {
@@ -100,8 +100,7 @@ Bytes sealCombined(std::span<const std::uint8_t> plaintext, const SymmetricKey& 
   return box;
 }
 
-std::optional<Bytes> openCombined(std::span<const std::uint8_t> combined,
-                                  const SymmetricKey& key) {
+std::optional<Bytes> openCombined(std::span<const std::uint8_t> combined, const SymmetricKey& key) {
   if (combined.size() < nonceByteCount + tagByteCount || key.bytes().size() != keyByteCount) {
     return std::nullopt;
   }

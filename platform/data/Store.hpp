@@ -54,8 +54,8 @@ class Store {
   // The update of the columns set in `columns` (bit i: the i-th column after the key).
   Statement& update(const EntityDescription& entity, std::uint64_t columns);
   // Binds the key, then the columns set in `columns`, for `update`.
-  static void bindColumns(Statement& statement, const ManagedObject& object,
-                          std::uint64_t columns, std::vector<std::string>& scratch);
+  static void bindColumns(Statement& statement, const ManagedObject& object, std::uint64_t columns,
+                          std::vector<std::string>& scratch);
 
   StoreDescription description_;
   std::unique_ptr<Database> database_;

@@ -113,8 +113,8 @@ Calendar::Calendar(const TimeZone& zone, const Locale& locale) : zone_(zone), lo
   rebuild();
 }
 
-std::optional<Calendar> Calendar::withIdentifier(std::string_view identifier,
-                                                 const TimeZone& zone, const Locale& locale) {
+std::optional<Calendar> Calendar::withIdentifier(std::string_view identifier, const TimeZone& zone,
+                                                 const Locale& locale) {
   if (identifier.empty() || identifier.size() > 32) return std::nullopt;
   for (const char c : identifier) {
     if (!((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-')) return std::nullopt;
@@ -211,9 +211,9 @@ std::optional<Date> Calendar::date(int year, int month, int day, int hour, int m
 }
 
 std::optional<Date> Calendar::date(const DateComponents& components) const {
-  return date(components.year.value_or(1), components.month.value_or(1),
-              components.day.value_or(1), components.hour.value_or(0),
-              components.minute.value_or(0), components.second.value_or(0));
+  return date(components.year.value_or(1), components.month.value_or(1), components.day.value_or(1),
+              components.hour.value_or(0), components.minute.value_or(0),
+              components.second.value_or(0));
 }
 
 Date Calendar::startOfDay(Date date) const { return start(Component::day, date).value_or(date); }

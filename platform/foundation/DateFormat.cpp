@@ -110,8 +110,8 @@ DateFormatter DateFormatter::fromTemplate(std::string_view skeleton, const Calen
 
 DateFormatter DateFormatter::fromPattern(std::string_view pattern, const Calendar& calendar,
                                          const Locale& locale) {
-  return DateFormatter(
-      engineFor(withPattern(icu_support::toUnicode(pattern), icuLocale(locale, calendar)), calendar));
+  return DateFormatter(engineFor(
+      withPattern(icu_support::toUnicode(pattern), icuLocale(locale, calendar)), calendar));
 }
 
 std::string DateFormatter::format(Date date) const {

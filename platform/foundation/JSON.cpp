@@ -12,8 +12,7 @@
 namespace kelvo {
 namespace {
 
-[[noreturn]] void notJSON(std::string detail,
-                          std::optional<std::size_t> offset = std::nullopt) {
+[[noreturn]] void notJSON(std::string detail, std::optional<std::size_t> offset = std::nullopt) {
   throw DecodingError(DecodingError::Kind::dataCorrupted,
                       "The given data was not valid JSON: " + std::move(detail) + ".", {}, {},
                       offset);
@@ -198,8 +197,8 @@ Json parse(std::string_view text, bool allowFragments) {
     value = Json::parse(text.begin(), text.end());
   } catch (const Json::parse_error& error) {
     // nlohmann counts the failing byte from 1; past the end it points one beyond.
-    const std::size_t offset = std::min<std::size_t>(error.byte > 0 ? error.byte - 1 : 0,
-                                                     text.size());
+    const std::size_t offset =
+        std::min<std::size_t>(error.byte > 0 ? error.byte - 1 : 0, text.size());
     notJSON("unexpected input at byte " + std::to_string(offset), offset);
   } catch (const Json::exception&) {
     // A number too large for a double is the one other failure.

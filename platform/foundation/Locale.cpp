@@ -26,7 +26,9 @@ Locale::Locale(std::string_view identifier) {
 
 std::string Locale::languageCode() const { return identifier_.substr(0, identifier_.find('_')); }
 
-Locale Locale::current() { return currentSetting().get([] { return fromEnvironment(); }); }
+Locale Locale::current() {
+  return currentSetting().get([] { return fromEnvironment(); });
+}
 
 void Locale::setCurrent(const Locale& locale) { currentSetting().set(locale); }
 

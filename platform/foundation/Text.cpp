@@ -12,8 +12,8 @@
 #include <memory>
 
 #include "platform/foundation/Error.hpp"
-#include "platform/foundation/internal/IcuSupport.hpp"
 #include "platform/foundation/Utf.hpp"
+#include "platform/foundation/internal/IcuSupport.hpp"
 
 namespace kelvo::text {
 namespace {

@@ -5,9 +5,9 @@
 #include <cmath>
 #include <limits>
 #include <new>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <system_error>
-#include <nlohmann/json.hpp>
 
 #include "platform/foundation/Base64.hpp"
 #include "platform/foundation/JSON.hpp"

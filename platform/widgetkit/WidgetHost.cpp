@@ -310,7 +310,10 @@ int WidgetHost::run(std::span<const std::string> arguments, std::ostream& out, s
   RunSession session{arguments.empty()
                          ? "widget-host"
                          : std::filesystem::path(arguments.front()).filename().string(),
-                     out, err, now, {}};
+                     out,
+                     err,
+                     now,
+                     {}};
   const std::string usage = "usage: " + session.program +
                             " [render [--kind K] [--family F] [--appearance A] [--scale S] "
                             "[--output FILE] | render --all [--scale S] [--output FOLDER]]\n";

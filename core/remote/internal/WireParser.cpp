@@ -1,8 +1,8 @@
 #include "core/remote/internal/WireParser.hpp"
 
 #include <algorithm>
-#include <cstring>
 #include <cstdint>
+#include <cstring>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <vector>

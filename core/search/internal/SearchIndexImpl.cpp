@@ -79,7 +79,8 @@ void SearchIndexImpl::renumberSlots() {
   }
   cards_.resize(next);
   boosts_.resize(next);
-  for (auto& [slot, title] : composedTitles_) composedTitles.emplace(newSlots[slot], std::move(title));
+  for (auto& [slot, title] : composedTitles_)
+    composedTitles.emplace(newSlots[slot], std::move(title));
   composedTitles_ = std::move(composedTitles);
   terms_.renumberSlots(newSlots);
   slotsByID_ = SearchIDBuckets();
