@@ -26,20 +26,31 @@ TEST(HintCatalogueTest, ScreensCarryTheirTipsInPriorityOrder) {
             std::vector<HintID>{fillKeepsYourPlace});
   ASSERT_EQ(HintCatalogue::all().size(), 8u);
   for (HintID id : allCases<HintID>()) ASSERT_EQ(HintCatalogue::hint(id)->id, id);
+
+  const Hint& group = *HintCatalogue::hint(groupOnAShelf);
+  EXPECT_EQ(group.screen, HintScreen::home);
+  EXPECT_EQ(group.priority, 60);
+  EXPECT_EQ(group.requires_, HintAction::openShelves);
+  EXPECT_EQ(group.when, (std::vector<HintCondition>{HintCondition::cardsAtLeast(10),
+                                                    HintCondition::onlyTheDefaultShelf()}));
 }
 
 TEST(HintCatalogueTest, MessagesAreExact) {
-  const auto& all = HintCatalogue::all();
-  EXPECT_EQ(
-      all[0].message,
+  const char* const expected[] = {
       "Next time you keep something, type {name} where a name goes \xE2\x80\x94 Kelvo asks you "
-      "for it each time you reuse the card.");
-  EXPECT_EQ(all[4].message,
-            "Search reads the words inside your images and documents, not just their titles.");
-  EXPECT_EQ(
-      all[7].message,
+      "for it each time you reuse the card.",
+      "The card you reach for most can sit in the Ready Row \xE2\x80\x94 pin it from the card's "
+      "own menu.",
+      "The bell opens your Agenda, where a card can be set to come back when you need it.",
+      "Filling something in? Fill a form, in the header, hands you your own details one tap at "
+      "a time.",
+      "Search reads the words inside your images and documents, not just their titles.",
+      "Shelves keep related cards together \xE2\x80\x94 the stack in the header makes one.",
+      "Done clears a reminder from today \xE2\x80\x94 the card itself stays in Kelvo.",
       "Copy a field, switch to the form, come back \xE2\x80\x94 Kelvo keeps your place in the "
-      "list.");
+      "list.",
+  };
+  for (std::size_t i = 0; i < 8; ++i) EXPECT_EQ(HintCatalogue::all()[i].message, expected[i]);
 }
 
 TEST(HintCatalogueTest, ConditionsAndEligibility) {

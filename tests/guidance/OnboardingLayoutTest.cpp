@@ -73,17 +73,25 @@ TEST(OnboardingLayoutTest, Wash) {
   EXPECT_NEAR(OnboardingWash::radius(1024, 768, light[0]), 634.88, 1e-9);
   EXPECT_NEAR(OnboardingWash::radius(390, 844, dark[0]), 590.8, 1e-9);
   EXPECT_EQ(OnboardingWash::radius(NAN, -1, dark[0]), 0);
-  // The surface under the wash, then in the dark the glow over it.
-  const struct {
-    KelvoTheme theme;
-    double red, green, blue;
-  } backgrounds[] = {{KelvoTheme::light, 0.947647058823529, 0.905098039215686, 0.841176470588235},
-                     {KelvoTheme::dark, 0.210411764705882, 0.176098039215686, 0.118509803921569}};
-  for (const auto& b : backgrounds) {
-    const SRGB colour = OnboardingWash::brightestBackground(b.theme);
-    EXPECT_NEAR(colour.red(), b.red, 1e-12);
-    EXPECT_NEAR(colour.green(), b.green, 1e-12);
-    EXPECT_NEAR(colour.blue(), b.blue, 1e-12);
+
+  const auto mix = [](SRGB base, SRGB over, double a) {
+    return SRGB(base.red() + (over.red() - base.red()) * a,
+                base.green() + (over.green() - base.green()) * a,
+                base.blue() + (over.blue() - base.blue()) * a);
+  };
+  for (const KelvoTheme& theme :
+       {KelvoTheme::light, KelvoTheme::dark, KelvoTheme::light.on(KelvoTheme::Platform::mac),
+        KelvoTheme::dark.on(KelvoTheme::Platform::mac)}) {
+    const auto colour = [&](KelvoColorToken token) {
+      return KelvoPalette::value(token, theme, KelvoPaletteFamily::brand);
+    };
+    SRGB expected =
+        mix(colour(KelvoColorToken::groupedSurface), colour(KelvoColorToken::accentWash),
+            theme.appearance == KelvoTheme::Appearance::light ? 0.55 : 0.5);
+    if (theme.appearance == KelvoTheme::Appearance::dark) {
+      expected = mix(expected, colour(KelvoColorToken::accentGlow), 0.07);
+    }
+    EXPECT_EQ(OnboardingWash::brightestBackground(theme), expected);
   }
 }
 

@@ -9,16 +9,67 @@ namespace kelvo {
 namespace {
 
 TEST(ImportCopyTest, EveryStringInOrder) {
-  const std::vector<std::string> strings = ImportCopy::everyString();
-  ASSERT_EQ(strings.size(), 56u);
-  EXPECT_EQ(strings[0], "Import snippets…");
-  EXPECT_EQ(strings[9],
-            "Kelvo understands TextExpander, Raycast, Alfred, Apple Text Replacements, or any CSV, "
-            "JSON, Markdown or text list.");
-  EXPECT_EQ(strings[30], "That shelf was gone, so they went to Unsorted.");
-  EXPECT_EQ(strings[44], "Kept 1 card in S — R.");
-  EXPECT_EQ(strings.back(),
-            "Kelvo can't read Espanso files yet. Paste the replacement texts as a list instead.");
+  const std::vector<std::string> expected{
+      "Import snippets…",
+      "Import Snippets…",
+      "Import snippets",
+      "Cancel",
+      "Paste from clipboard",
+      "Nothing to paste yet",
+      "Copy a list or an export, then come back.",
+      "Open a file…",
+      "Use the test fixture",
+      "Kelvo understands TextExpander, Raycast, Alfred, Apple Text Replacements, or any CSV, "
+      "JSON, Markdown or text list.",
+      "Reading…",
+      "Treat as",
+      "Change",
+      "Already in Kelvo",
+      "Empty",
+      "Too long",
+      "Repeated in the file",
+      "Nothing new to import",
+      "Nothing to import here.",
+      "This CSV has a header but no rows.",
+      "No text on the clipboard.",
+      "This file is a list of empty lines.",
+      "Choose another file",
+      "Paste instead",
+      "Keep it as one card",
+      "Kelvo couldn't read that file.",
+      "Try another file",
+      "Back to the preview",
+      "Import undone",
+      "That shelf was gone, so they went to Unsorted.",
+      "Raycast · 2 snippets",
+      "New shelf X in P",
+      "Into S",
+      "1 new",
+      "1 already in Kelvo",
+      "1 skipped",
+      "1 thing changed",
+      "2 things changed",
+      "Import 1 card",
+      "Import 1 of 2",
+      "Keeping 2 cards…",
+      "Kept 1 card in S",
+      "Kept 1 of 2 in S",
+      "Kept 1 card in S — R.",
+      "1 snippet found",
+      "T, new",
+      "Include T",
+      "Looks like 2 snippets. Import them as separate cards?",
+      "It isn't UTF-8 text. Save it as UTF-8 and try again.",
+      "That file doesn't look like a snippet export. Try a CSV, JSON, Markdown or text file.",
+      "Kelvo doesn't have permission to open it. Choose it again from the file picker.",
+      "The Raycast stops making sense at line 1. Fix it in a text editor and try again.",
+      "The CSV can't be read. Export it again and try once more.",
+      "Kelvo can't read Alfred bundles yet. Rename the bundle to .zip, unzip it, and open one of "
+      "the .json files inside.",
+      "Kelvo can't read TextExpander's own files yet — export the group as CSV instead.",
+      "Kelvo can't read Espanso files yet. Paste the replacement texts as a list instead.",
+  };
+  EXPECT_EQ(ImportCopy::everyString(), expected);
   EXPECT_EQ(ImportCopy::everyWarningString(),
             (std::vector<std::string>{
                 "A cursor marker was removed.",

@@ -31,6 +31,7 @@ TEST(ImportFormatTest, TableOfFormats) {
   EXPECT_EQ(alternatives(F::markdown), (std::vector<F>{F::csv, F::lines, F::paragraphs}));
   EXPECT_EQ(alternatives(F::lines), (std::vector<F>{F::csv, F::paragraphs, F::markdown}));
   EXPECT_EQ(placeholderSyntax(F::csv), PlaceholderSyntax::textExpander);
+  EXPECT_EQ(placeholderSyntax(F::raycast), PlaceholderSyntax::braces);
   EXPECT_EQ(placeholderSyntax(F::alfred), PlaceholderSyntax::braces);
   EXPECT_EQ(placeholderSyntax(F::markdown), PlaceholderSyntax::none);
 }

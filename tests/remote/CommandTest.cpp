@@ -123,6 +123,11 @@ TEST(CommandTest, LibraryPages) {
   const LibraryPage orphan{{row}, {}, 7};
   EXPECT_EQ(readBack<LibraryPage>(written(orphan)), orphan);
 
+  LibraryCard readOnly = plain;
+  readOnly.isReadOnly = true;
+  EXPECT_NE(readOnly, plain);
+  EXPECT_NE((LibraryPage{{plain, row}, {}, {}}), (LibraryPage{{row, plain}, {}, {}}));
+
   const std::string id = R"("id":"0B6E4C2A-1D3F-4A5B-8C7D-9E0F1A2B3C4D")";
   const struct {
     std::string json;

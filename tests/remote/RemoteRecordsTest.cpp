@@ -79,8 +79,6 @@ TEST(RemoteRecordsTest, RefusalsAndTheirSentences) {
   ASSERT_EQ(reasons.size(), 7u);
   for (std::size_t i = 0; i < reasons.size(); ++i) EXPECT_EQ(message(reasons[i]), sentences[i]);
   EXPECT_EQ(rawValue(RefusalReason::remoteControlOff), "remoteControlOff");
-  EXPECT_FALSE(fromRawValue<RefusalReason>("WrongCode"));
-  EXPECT_EQ(fromRawValue<RefusalReason>("wrongCode"), RefusalReason::wrongCode);
 }
 
 TEST(RemoteRecordsTest, AuthenticationRecords) {

@@ -29,6 +29,8 @@ TEST(SecurityTest, ProofsAndTheirCheck) {
   // Computed with Python's hmac module.
   EXPECT_EQ(hexString(proof), "891ba4582ec0fd3b87710d3f41fe1cf28babac9ca0f57f041ad422c8a34bf28c");
   EXPECT_TRUE(Security::verify(proof, codeKey, challenge(), device));
+  EXPECT_EQ(Security::proof({}, challenge(), device).size(), 32u);
+  EXPECT_EQ(Security::proof(Bytes(1000, 7), {}, device).size(), 32u);
 
   for (const Bytes& wrong : {Bytes{}, Bytes(proof.begin(), proof.begin() + 16),
                              [&] {
