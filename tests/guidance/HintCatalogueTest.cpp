@@ -33,9 +33,6 @@ TEST(HintCatalogueTest, ScreensCarryTheirTipsInPriorityOrder) {
   EXPECT_EQ(group.requires_, HintAction::openShelves);
   EXPECT_EQ(group.when, (std::vector<HintCondition>{HintCondition::cardsAtLeast(10),
                                                     HintCondition::onlyTheDefaultShelf()}));
-  const Hint& fill = *HintCatalogue::hint(fillKeepsYourPlace);
-  EXPECT_EQ(fill.screen, HintScreen::fillForm);
-  EXPECT_EQ(fill.priority, 10);
 }
 
 TEST(HintCatalogueTest, MessagesAreExact) {

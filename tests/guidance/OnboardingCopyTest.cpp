@@ -30,8 +30,6 @@ TEST(OnboardingCopyTest, StandardScript) {
   EXPECT_EQ(script.page(2)->body,
             "Search for \u201Cintro\u201D. Kelvo looks through titles, text, tags and shelves "
             "together.");
-  EXPECT_EQ(script.page(2)->illustrationDescription,
-            "The saved client reply appears from Kelvo's real search index.");
 
   for (int i = 0; i < 5; ++i) {
     const OnboardingSample* sample = script.page(i)->interaction.copiedSample();

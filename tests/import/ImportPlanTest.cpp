@@ -32,8 +32,10 @@ std::string repeated(std::string_view piece, int count) {
 TEST(ImportPlanTest, GivesEachRowItsStatus) {
   const std::string longest = repeated("e\u0301", 20'000);
   const std::string tooLong = longest + "e";
-  ImportPlan plan = planOf({body("  Hello\n"), body(" \n\t"), body("Hello"), body(longest),
-                            body(tooLong), body(tooLong), body(" \n"), body("Hello ")});
+  const std::vector<ImportedSnippet> rows{body("  Hello\n"), body(" \n\t"), body("Hello"),
+                                          body(longest),     body(tooLong), body(tooLong),
+                                          body(" \n"),       body("Hello ")};
+  ImportPlan plan = planOf(rows);
   EXPECT_EQ(statuses(plan),
             (std::vector<Status>{Status::new_(), Status::empty(), Status::duplicateInFile(0),
                                  Status::new_(), Status::tooLong(), Status::tooLong(),
@@ -51,12 +53,10 @@ TEST(ImportPlanTest, GivesEachRowItsStatus) {
   ASSERT_EQ(plan.includedRows().size(), 1u);
   EXPECT_EQ(plan.includedRows()[0].id, 0);
   plan.setIncluded(true, 3);
-  EXPECT_EQ(plan, planOf({body("  Hello\n"), body(" \n\t"), body("Hello"), body(longest),
-                          body(tooLong), body(tooLong), body(" \n"), body("Hello ")}));
+  EXPECT_EQ(plan, planOf(rows));
   plan.setDestination(ImportDestination::existing(testing::uuid(2)));
   EXPECT_EQ(plan.summary(), (ImportPlan::Summary{8, 2, 2, 0, 6}));
-  EXPECT_NE(plan, planOf({body("  Hello\n"), body(" \n\t"), body("Hello"), body(longest),
-                          body(tooLong), body(tooLong), body(" \n"), body("Hello ")}));
+  EXPECT_NE(plan, planOf(rows));
   EXPECT_EQ(planOf({}).summary(), ImportPlan::Summary{});
 }
 

