@@ -215,9 +215,6 @@ TEST(DuplicateMergeTest, SmartShelvesAreOnlyDeleted) {
   const auto left = library.context().fetch(data::FetchRequest<SmartShelf>("SmartShelf"));
   EXPECT_EQ(left, (std::vector<std::shared_ptr<SmartShelf>>{older}));
   EXPECT_EQ(stringValue(*older, "name", ""), "Recent");
-  EXPECT_EQ(older->mergeSignature(),
-            "Recent\x1f"
-            "0");
 }
 
 TEST(DuplicateMergeTest, AFailedSaveRollsEverythingBack) {
