@@ -73,8 +73,6 @@ TEST(CardEditTest, ResolvingAndChanges) {
   EXPECT_EQ(CardEdit::resolvedTitle("  Trip  ", "Generated"), "Trip");
   EXPECT_EQ(CardEdit::resolvedTitle(" \n ", " Generated "), " Generated ");
   EXPECT_EQ(CardEdit::resolvedText("\n body \n"), "body");
-  EXPECT_TRUE(CardEdit::editsText(CardType::fact));
-  EXPECT_FALSE(CardEdit::editsText(CardType::document));
 
   // Blanks at the ends of a typed title change nothing.
   EXPECT_FALSE(CardEdit::changes(CardType::document, "Scan", "", "Gen", "  Scan ", "ignored"));

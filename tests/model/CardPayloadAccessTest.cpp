@@ -43,8 +43,6 @@ TEST(CardPayloadAccessTest, SnapshotsReadTheCardAsItIsNow) {
     const Mirroring mirroring;
     EXPECT_TRUE(invoice->payloadSnapshot().canReceiveFromCloud);
   }
-  EXPECT_TRUE(std::holds_alternative<Content::PDF>(invoice->payloadContent().value));
-  EXPECT_EQ(invoice->copyAction().confirmation(invoice->title()), "Copied Invoice as a PDF file");
   EXPECT_TRUE(std::holds_alternative<Share::File>(invoice->shareAction().value));
 
   // A stored type that is no card type is judged as a file, by its bytes.
@@ -58,13 +56,6 @@ TEST(CardPayloadAccessTest, SnapshotsReadTheCardAsItIsNow) {
   EXPECT_EQ(invoice->payloadContent(), Content{Content::Unavailable{Unavailability::missing()}});
   auto loose = Card::make({.id = UUID::random(), .type = CardType::image, .payloadData = pdfBytes});
   EXPECT_EQ(loose->payloadSnapshot().data, std::nullopt);
-
-  // A text card with blanks waits to be filled; a fact card copies as it is.
-  auto letter = library.card("Letter");
-  letter->setPayload("Dear {name}");
-  EXPECT_EQ(letter->copyAction(), Copy{Copy::NeedsFill{}});
-  letter->setType(CardType::fact);
-  EXPECT_EQ(letter->copyAction(), Copy{Copy::Text{"Dear {name}"}});
 }
 
 TEST(CardPayloadAccessTest, MissingBytesAreExplained) {
@@ -72,8 +63,6 @@ TEST(CardPayloadAccessTest, MissingBytesAreExplained) {
   auto flagged = byteCard(library, CardType::image, "Photo", toBytes("GIF89a"), "photo.gif");
   flagged->setIsPayloadAvailable(false);
   library.context().save();
-  EXPECT_EQ(flagged->payloadContent(),
-            Content{Content::Unavailable{Unavailability::notDownloaded()}});
   EXPECT_EQ(flagged->payloadSnapshot().data, std::nullopt);
 
   auto absent = byteCard(library, CardType::image, "Photo", std::nullopt, "photo.gif");

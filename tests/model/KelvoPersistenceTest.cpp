@@ -5,7 +5,6 @@
 #include <fstream>
 #include <vector>
 
-#include "core/model/CloudMirroring.hpp"
 #include "core/model/KelvoModel.hpp"
 #include "platform/data/StoreCoordinator.hpp"
 #include "tests/model/Library.hpp"
@@ -29,26 +28,10 @@ TEST(KelvoPersistenceTest, StoreURLIsInTheApplicationSupportFolder) {
   EXPECT_THROW(KelvoPersistence::storeURL("Kelvo", blocked), FileError);
 }
 
-TEST(KelvoPersistenceTest, DescriptionsAndTheInMemoryContainer) {
-  const auto description = KelvoPersistence::description("/tmp/x/Kelvo.store");
-  EXPECT_EQ(description.type, data::StoreType::sqlite);
-  EXPECT_TRUE(description.shouldMigrateStoreAutomatically);
-  EXPECT_TRUE(description.shouldInferMappingModelAutomatically);
-  EXPECT_FALSE(description.shouldAddStoreAsynchronously);
-  ASSERT_EQ(description.options.size(), 2u);
-  EXPECT_EQ(description.options.at("persistentHistoryTracking"), data::Value(true));
-  EXPECT_EQ(description.options.at("remoteChangeNotificationPost"), data::Value(true));
-  const auto memory = KelvoPersistence::inMemoryDescription();
-  EXPECT_EQ(memory.url, "/dev/null");
-  EXPECT_EQ(memory.type, data::StoreType::sqlite);
-  EXPECT_EQ(memory.options, description.options);
-
+TEST(KelvoPersistenceTest, EachInMemoryContainerIsItsOwnDatabase) {
   auto container = KelvoPersistence::inMemoryContainer("Kelvo");
-  ASSERT_EQ(container->storeDescriptions().size(), 1u);
-  EXPECT_EQ(container->storeDescriptions()[0], memory);
   auto& context = container->viewContext();
   EXPECT_EQ(context.mergePolicy(), data::MergePolicy::mergeByPropertyObjectTrump);
-  EXPECT_TRUE(context.automaticallyMergesChangesFromParent());
   // Each container is its own private database.
   data::ManagedObject::make(KelvoModel::entity("Card"), &context)->setValue("id", UUID::random());
   context.save();
@@ -78,14 +61,6 @@ TEST(KelvoPersistenceTest, IsInMemoryOnlyWhenEveryStoreIs) {
   KelvoPersistence::configure(bare);
   EXPECT_EQ(bare.mergePolicy(), data::MergePolicy::mergeByPropertyObjectTrump);
   EXPECT_FALSE(KelvoPersistence::isInMemory(bare));
-}
-
-TEST(CloudMirroringTest, FlagIsOffUntilSet) {
-  EXPECT_FALSE(CloudMirroring::isConfigured());
-  CloudMirroring::setConfigured(true);
-  EXPECT_TRUE(CloudMirroring::isConfigured());
-  CloudMirroring::setConfigured(false);
-  EXPECT_FALSE(CloudMirroring::isConfigured());
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <unordered_set>
 #include <vector>
 
 namespace kelvo {
@@ -29,7 +28,6 @@ TEST(VariableTemplateTest, ParsesBlanksBetweenLiterals) {
 
   const VariableTemplate repeated("{x} and {x} or {y}");
   EXPECT_EQ(repeated.variableNames(), (std::vector<std::string>{"x", "y"}));
-  EXPECT_EQ(repeated.segments().size(), 5u);
   EXPECT_EQ(VariableTemplate("{Name}{name}").variableNames(),
             (std::vector<std::string>{"Name", "name"}));
 }
@@ -82,17 +80,6 @@ TEST(VariableTemplateTest, FillsOnlyWithNonEmptyValues) {
   // Values go in unchanged, braces included, and keys match exactly.
   EXPECT_EQ(letter.filled({{"name", "{x}"}, {"greeting", "Hi"}}), "Dear {x},Hi");
   EXPECT_EQ(letter.filled({{"Name", "Ada"}, {" greeting ", "Hi"}}), "Dear {name},{greeting}");
-}
-
-TEST(VariableTemplateTest, EqualityAndHashingFollowRawTextAndSegments) {
-  // Templates that read alike but were typed differently stay apart.
-  const VariableTemplate a("Hi {x}");
-  const VariableTemplate c("Hi { x }");
-  EXPECT_EQ(a.segments(), c.segments());
-  std::unordered_set<VariableTemplate> set{a, VariableTemplate("Hi {x}"), c};
-  EXPECT_EQ(set.size(), 2u);
-  EXPECT_NE(lit("x"), var("x"));
-  EXPECT_NE(std::hash<TemplateSegment>{}(lit("x")), std::hash<TemplateSegment>{}(var("x")));
 }
 
 TEST(VariableTemplateTest, SurvivesHostileInput) {
