@@ -127,10 +127,6 @@ TEST(IntegrationReadTest, TimedOutMessages) {
       "a moment.");
   EXPECT_EQ(IntegrationRead::timedOutMessage(Kind::outlook),
             "Outlook didn't answer in time. Check your connection and try again.");
-  for (const auto kind : accountKinds()) {
-    EXPECT_TRUE(IntegrationRead::timedOutMessage(kind).starts_with(title(kind) + " didn't answer"));
-  }
-  EXPECT_EQ(IntegrationRead::deadline, 12);
 }
 
 }  // namespace
