@@ -174,9 +174,7 @@ TEST_F(ReminderTaskListTest, ProvenanceAndCard) {
   ReminderTaskSnapshot plain = rent(ReminderDue{at(2025, 3, 13), false});
   plain.listTitle = "  ";
   EXPECT_EQ(formatter.provenance(plain), std::nullopt);
-  EXPECT_EQ(formatter.cardPreview(plain, now), "Due tomorrow");
   EXPECT_EQ(formatter.cardPayload(plain, now), "Pay rent\nDue tomorrow");
-  EXPECT_EQ(formatter.accessibilityLabel(plain, now), "Pay rent, Due tomorrow");
 
   ReminderTaskSnapshot full = plain;
   full.rawTitle = std::string(130, 'R');
