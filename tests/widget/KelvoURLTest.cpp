@@ -75,10 +75,9 @@ TEST(KelvoURLTest, BuildsLinksThatReadBack) {
   EXPECT_EQ(printed(KelvoURL::keep("")), "kelvo://keep");
   EXPECT_EQ(printed(KelvoURL::search("*")), "kelvo://search?q=%2A");
 
-  for (const KelvoURL& link :
-       {KelvoURL::show(id), KelvoURL::keep(), KelvoURL::keep("one/two?#%"),
-        KelvoURL::search("a+b&c=d é"), KelvoURL::search(" spaced "), KelvoURL::search("日本語 🙂"),
-        KelvoURL::keep("line\nbreak")}) {
+  for (const KelvoURL& link : {KelvoURL::show(id), KelvoURL::keep(), KelvoURL::keep("one/two?#%"),
+                               KelvoURL::search("a+b&c=d é"), KelvoURL::search(" spaced "),
+                               KelvoURL::search("日本語 🙂"), KelvoURL::keep("line\nbreak")}) {
     const auto url = link.url();
     ASSERT_TRUE(url) << printed(link);
     EXPECT_EQ(KelvoURL::parse(*url), link) << url->absoluteString();
