@@ -43,21 +43,13 @@ std::function<int(std::stop_token)> untilStopped(const OperationWatch& watch,
   };
 }
 
-TEST(IntegrationReadTest, TheFirstToClaimTheGateAnswers) {
+TEST(IntegrationReadTest, AnswersInTimeOrStopsTheOperation) {
   {
     OperationWatch watch;
     EXPECT_EQ(withDeadline<int>(10, [token = watch.token()](std::stop_token) { return 7; }), 7);
   }
-  auto sawStop = std::make_shared<std::atomic<bool>>(false);
-  {
-    OperationWatch watch;
-    EXPECT_EQ(withDeadline<int>(0.03, untilStopped(watch, sawStop)), std::nullopt);
-  }
-  EXPECT_TRUE(sawStop->load());
-}
-
-TEST(IntegrationReadTest, DeadlinesThatWaitForNothing) {
-  for (const double deadline : {0.0, -1.0, std::numeric_limits<double>::quiet_NaN()}) {
+  // A blocking operation, and deadlines that wait for nothing, end in a timeout and a stop.
+  for (const double deadline : {0.03, 0.0, -1.0, std::numeric_limits<double>::quiet_NaN()}) {
     auto sawStop = std::make_shared<std::atomic<bool>>(false);
     {
       OperationWatch watch;
@@ -127,10 +119,6 @@ TEST(IntegrationReadTest, TimedOutMessages) {
       "a moment.");
   EXPECT_EQ(IntegrationRead::timedOutMessage(Kind::outlook),
             "Outlook didn't answer in time. Check your connection and try again.");
-  for (const auto kind : accountKinds()) {
-    EXPECT_TRUE(IntegrationRead::timedOutMessage(kind).starts_with(title(kind) + " didn't answer"));
-  }
-  EXPECT_EQ(IntegrationRead::deadline, 12);
 }
 
 }  // namespace

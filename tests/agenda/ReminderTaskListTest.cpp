@@ -6,8 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "tests/agenda/AgendaTestSupport.hpp"
+#include "core/agenda/ReminderTaskFormatter.hpp"
 #include "platform/foundation/Text.hpp"
+#include "tests/agenda/AgendaTestSupport.hpp"
 #include "tests/support/TestSupport.hpp"
 
 namespace kelvo {
@@ -16,12 +17,16 @@ namespace {
 using P = ReminderPriority;
 using B = ReminderTaskBucket;
 using Tasks = std::vector<ReminderTaskSnapshot>;
+using testing::clock;
 
 class ReminderTaskListTest : public testing::NewYorkTest {
  protected:
   ReminderTaskSnapshot task(std::string id, std::optional<ReminderDue> due,
                             P priority = P::none, std::string title = "Task") const {
     return {.id = std::move(id), .rawTitle = std::move(title), .due = due, .priority = priority};
+  }
+  static ReminderTaskSnapshot rent(std::optional<ReminderDue> due) {
+    return {.id = "t", .rawTitle = " Pay rent ", .due = due};
   }
   static ReminderDue timed(Date date) { return {date, true}; }
   static ReminderDue allDay(Date date) { return {date, false}; }
@@ -30,19 +35,17 @@ class ReminderTaskListTest : public testing::NewYorkTest {
     for (const auto& t : tasks) result.push_back(t.id);
     return result;
   }
-  const Date now = at(2025, 3, 12, 14);
+  const Date now = at(2025, 3, 12, 14);  // a Wednesday
 };
 
 TEST_F(ReminderTaskListTest, SnapshotValues) {
   const std::pair<std::int64_t, P> priorities[] = {
-      {2, P::high}, {3, P::high}, {5, P::medium}, {7, P::low}, {8, P::low}, {11, P::none},
-      {-5, P::none}, {0, P::none}, {std::numeric_limits<std::int64_t>::max(), P::none},
+      {2, P::high}, {3, P::high}, {7, P::low}, {8, P::low}, {11, P::none}, {-5, P::none},
+      {std::numeric_limits<std::int64_t>::max(), P::none},
       {std::numeric_limits<std::int64_t>::min(), P::none}};
   for (const auto& [value, level] : priorities) EXPECT_EQ(reminderPriorityFrom(value), level);
   EXPECT_EQ(marker(P::none), std::nullopt);
   EXPECT_EQ(marker(P::high), "!!!");
-  EXPECT_EQ(marker(P::low), "!");
-  EXPECT_EQ(displayName(P::none), std::nullopt);
   EXPECT_EQ(displayName(P::medium), "Medium priority");
   EXPECT_EQ(fromRawValue<P>("High"), std::nullopt);
 
@@ -66,7 +69,6 @@ TEST_F(ReminderTaskListTest, SnapshotValues) {
   EXPECT_EQ(ReminderDue::resolve(DateComponents{.year = 2025, .month = 2, .day = 30}, calendar),
             std::nullopt);
   EXPECT_EQ(ReminderDue::resolve(DateComponents{.month = 2, .day = 3}, calendar), std::nullopt);
-  EXPECT_EQ(ReminderDue::resolve(std::nullopt, calendar), std::nullopt);
 
   ReminderTaskSnapshot linked = task("l", std::nullopt, P::none, " \n ");
   EXPECT_EQ(linked.displayTitle(), "Untitled reminder");
@@ -126,7 +128,6 @@ TEST_F(ReminderTaskListTest, MostOverdueAndTexts) {
                     task("high", timed(at(2025, 3, 11)), P::high),
                     task("future", timed(now + 60), P::high)};
   EXPECT_EQ(ReminderTaskList::mostOverdue(tasks, now, calendar)->id, "first");
-  EXPECT_EQ(ReminderTaskList::mostOverdue(Tasks{tasks[2], tasks[1]}, now, calendar)->id, "first");
   // Copies of one task that no rule tells apart: the earlier input wins.
   ReminderTaskSnapshot copyA = tasks[1];
   ReminderTaskSnapshot copyB = tasks[1];
@@ -139,10 +140,57 @@ TEST_F(ReminderTaskListTest, MostOverdueAndTexts) {
   using L = ReminderTaskList;
   EXPECT_EQ(L::truncationNotice(3, 13), "10 more open reminders aren't shown.");
   EXPECT_EQ(L::truncationNotice(12, 13), "One more open reminder isn't shown.");
-  EXPECT_EQ(L::truncationNotice(13, 13), std::nullopt);
   EXPECT_EQ(text::characterCount(L::emptyExplanation()), 137u);
   EXPECT_EQ(text::characterCount(L::completedExplanation()), 149u);
   EXPECT_NE(L::completedExplanation().find("in     Reminders"), std::string::npos);
+}
+
+TEST_F(ReminderTaskListTest, WhenLines) {
+  const ReminderTaskFormatter formatter(calendar);
+  ReminderTaskSnapshot completed = rent(ReminderDue{at(2025, 3, 5, 9), true});
+  completed.isCompleted = true;
+  struct Case {
+    ReminderTaskSnapshot task;
+    Date now;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {rent(std::nullopt), now, "No date"},
+      {rent(ReminderDue{at(2025, 3, 12, 18), true}), now, "Due today, " + clock("6:00", "PM")},
+      {rent(ReminderDue{now, true}), now, "Overdue · Due today, " + clock("2:00", "PM")},
+      {rent(ReminderDue{at(2025, 3, 11, 9), true}), now,
+       "Overdue · Due yesterday, " + clock("9:00", "AM")},
+      {rent(ReminderDue{at(2025, 3, 13), false}), now, "Due tomorrow"},
+      {rent(ReminderDue{at(2025, 3, 12), false}), now, "Due today"},
+      {completed, now, "Due Wed, Mar 5, " + clock("9:00", "AM")},
+      {rent(ReminderDue{at(2026, 3, 4), false}), now, "Due Wed, Mar 4, 2026"},
+      {rent(ReminderDue{at(2026, 1, 1), false}), at(2025, 12, 31, 20), "Due tomorrow"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(formatter.when(c.task, c.now), c.expected);
+}
+
+TEST_F(ReminderTaskListTest, ProvenanceAndCard) {
+  const ReminderTaskFormatter formatter(calendar);
+  ReminderTaskSnapshot plain = rent(ReminderDue{at(2025, 3, 13), false});
+  plain.listTitle = "  ";
+  EXPECT_EQ(formatter.provenance(plain), std::nullopt);
+  EXPECT_EQ(formatter.cardPayload(plain, now), "Pay rent\nDue tomorrow");
+
+  ReminderTaskSnapshot full = plain;
+  full.rawTitle = std::string(130, 'R');
+  full.listTitle = " Work ";
+  full.priority = ReminderPriority::high;
+  full.isRecurring = true;
+  full.urlString = "https://bank.example/pay";
+  full.isCompleted = true;
+  full.notes = "\nAccount 42\n";
+  EXPECT_EQ(formatter.provenance(full), "Work · High priority · Repeats");
+  EXPECT_EQ(formatter.cardTitle(full), std::string(120, 'R'));
+  EXPECT_EQ(formatter.cardPayload(full, now),
+            std::string(130, 'R') +
+                "\nDue tomorrow\nWork · High priority · Repeats\nhttps://bank.example/pay\n"
+                "Completed\n\nAccount 42");
+  EXPECT_EQ(formatter.cardPreview(full, now), "Due tomorrow · Work · High priority · Repeats");
 }
 
 }  // namespace

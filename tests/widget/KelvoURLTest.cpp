@@ -5,6 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "core/design/KelvoIcon.hpp"
+#include "core/widget/KelvoWidgetAction.hpp"
+#include "core/widget/KelvoWidgetState.hpp"
+
 namespace kelvo {
 namespace {
 
@@ -27,28 +31,22 @@ TEST(KelvoURLTest, ReadsEveryAcceptedLink) {
       {"kelvo://card?id=" + ID, KelvoURL::card(id)},
       {"KELVO://Card/" + ID, KelvoURL::card(id)},
       {"kelvo:///card/" + ID, KelvoURL::card(id)},
-      {"kelvo://card/e621e1f8-c36c-495a-93fc-0c247a3e6e5f", KelvoURL::card(id)},
       {"kelvo://card", std::nullopt},
       {"kelvo://card/XYZ", std::nullopt},
       {"kelvo://card?id=", std::nullopt},
       {"kelvo://card/XYZ?id=" + ID, std::nullopt},
       {"kelvo://show/" + ID, KelvoURL::show(id)},
-      {"kelvo://show?id=" + ID, KelvoURL::show(id)},
       {"kelvo://fill/" + ID, KelvoURL::fill(id)},
-      {"kelvo://fill?id=" + ID, KelvoURL::fill(id)},
       {"kelvo://fill", KelvoURL::fillForm()},
       {"kelvo://fill/XYZ", KelvoURL::fillForm()},
-      {"kelvo://FILL", KelvoURL::fillForm()},
       {"kelvo://fill?id=" + ID + "&id=XYZ", KelvoURL::fill(id)},
       {"kelvo://keep", KelvoURL::keep()},
       {"kelvo://keep?text=", KelvoURL::keep()},
-      {"kelvo://keep?text=hello", KelvoURL::keep("hello")},
       {"kelvo://keep/hello", KelvoURL::keep("hello")},
       {"kelvo://keep/one?text=two", KelvoURL::keep("two")},
       {"kelvo://keep?text&text=hello", KelvoURL::keep("hello")},
       {"kelvo://keep?Text=hello", KelvoURL::keep()},
       {"kelvo://search?q=invoice", KelvoURL::search("invoice")},
-      {"kelvo://search?text=invoice", KelvoURL::search("invoice")},
       {"kelvo://search/invoice", KelvoURL::search("invoice")},
       {"kelvo://search?q=a&text=b", KelvoURL::search("a")},
       {"kelvo://search?q=%20a%20", KelvoURL::search(" a ")},
@@ -57,9 +55,7 @@ TEST(KelvoURLTest, ReadsEveryAcceptedLink) {
       {"kelvo://search?q=%20", std::nullopt},
       {"kelvo://search?q=%20&text=b", std::nullopt},  // a blank "q" does not fall back
       {"kelvo://open", std::nullopt},
-      {"kelvo://", std::nullopt},
       {"https://card/" + ID, std::nullopt},
-      {"kelvos://card/" + ID, std::nullopt},
       {"mailto:card", std::nullopt},
   };
   for (const Row& row : table) {
@@ -79,11 +75,9 @@ TEST(KelvoURLTest, BuildsLinksThatReadBack) {
   EXPECT_EQ(printed(KelvoURL::keep("")), "kelvo://keep");
   EXPECT_EQ(printed(KelvoURL::search("*")), "kelvo://search?q=%2A");
 
-  for (const KelvoURL& link :
-       {KelvoURL::card(id), KelvoURL::show(id), KelvoURL::fill(id), KelvoURL::fillForm(),
-        KelvoURL::keep(), KelvoURL::keep("a+b&c=d é"), KelvoURL::keep("one/two?#%"),
-        KelvoURL::search("a+b&c=d é"), KelvoURL::search(" spaced "), KelvoURL::search("*"),
-        KelvoURL::search("日本語 🙂"), KelvoURL::keep("line\nbreak")}) {
+  for (const KelvoURL& link : {KelvoURL::show(id), KelvoURL::keep(), KelvoURL::keep("one/two?#%"),
+                               KelvoURL::search("a+b&c=d é"), KelvoURL::search(" spaced "),
+                               KelvoURL::search("日本語 🙂"), KelvoURL::keep("line\nbreak")}) {
     const auto url = link.url();
     ASSERT_TRUE(url) << printed(link);
     EXPECT_EQ(KelvoURL::parse(*url), link) << url->absoluteString();
@@ -92,10 +86,59 @@ TEST(KelvoURLTest, BuildsLinksThatReadBack) {
   EXPECT_NE(KelvoURL::keep(), KelvoURL::keep(""));
   EXPECT_EQ(KelvoURL::parse(*KelvoURL::keep("").url()), KelvoURL::keep());
   EXPECT_FALSE(KelvoURL::parse(*KelvoURL::search(" \n").url()));
-  EXPECT_FALSE(KelvoURL::parse(*KelvoURL::search("").url()));
-  // Links differ by case and by value.
-  EXPECT_NE(KelvoURL::card(id), KelvoURL::show(id));
-  EXPECT_NE(KelvoURL::fill(id), KelvoURL::fill(UUID()));
+}
+
+TEST(KelvoWidgetActionTest, TilesAreKeepFillSearchWithTheirWordsAndLinks) {
+  EXPECT_EQ(fromRawValue<KelvoWidgetAction>("fill"), KelvoWidgetAction::fill);
+  EXPECT_FALSE(fromRawValue<KelvoWidgetAction>("Keep"));
+  EXPECT_EQ(detailText(KelvoWidgetAction::keep), "What's on the clipboard");
+  EXPECT_EQ(accessibilityLabel(KelvoWidgetAction::search), "Search your Kelvo library");
+  EXPECT_EQ(icon(KelvoWidgetAction::fill), KelvoIcon::fillAForm);
+
+  const auto& tiles = KelvoWidgetTile::all();
+  ASSERT_EQ(tiles.size(), 3u);
+  EXPECT_EQ(tiles[0].action, KelvoWidgetAction::keep);
+  EXPECT_EQ(tiles[1].action, KelvoWidgetAction::fill);
+  EXPECT_EQ(tiles[2].action, KelvoWidgetAction::search);
+  EXPECT_EQ(tiles[0].url.absoluteString(), "kelvo://keep");
+  EXPECT_EQ(tiles[1].url.absoluteString(), "kelvo://fill");
+  EXPECT_EQ(KelvoURL::parse(tiles[2].url), KelvoURL::search("*"));
+  EXPECT_EQ(tiles[1].accessibilityLabel(), "Fill a form with details from Kelvo");
+  EXPECT_EQ(tiles[2].detail(), "Find a card");
+  // Equal only when both the action and the link are.
+  EXPECT_NE(tiles[0], (KelvoWidgetTile{KelvoWidgetAction::keep, tiles[1].url}));
+  EXPECT_NE(tiles[0], (KelvoWidgetTile{KelvoWidgetAction::fill, tiles[0].url}));
+  EXPECT_EQ(tiles[0], (KelvoWidgetTile{KelvoWidgetAction::keep, *URL::parse("kelvo://keep")}));
+}
+
+TEST(KelvoWidgetStateTest, EveryStateHasItsWordsIconAndCards) {
+  const KelvoWidgetSnapshot shown({{UUID::random(), "Passport", CardType::fact}}, 1, Date(50));
+  struct Expected {
+    KelvoWidgetState state;
+    std::string headline, detail;
+    KelvoIcon icon;
+  };
+  const Expected all[] = {
+      {KelvoWidgetState::outdated(Date(7)), "Out of date",
+       "Kelvo hasn't run in a while. Open it to bring this up to date.", KelvoIcon::outdated},
+      {KelvoWidgetState::cards(shown), "Ready", "The cards you reach for most.",
+       KelvoIcon::readyRow},
+      {KelvoWidgetState::unavailable(), "Not switched on",
+       "This build can't read your library from a widget. The Kelvo actions widget still works.",
+       KelvoIcon::unavailable},
+      {KelvoWidgetState::waiting(), "Nothing here yet",
+       "Open Kelvo once, and the cards you reach for most appear here.", KelvoIcon::waiting},
+      {KelvoWidgetState::empty(), "Nothing kept yet",
+       "Keep a snippet, an image or a document in Kelvo, and it shows up here.", KelvoIcon::empty},
+  };
+  for (const Expected& expected : all) {
+    EXPECT_EQ(expected.state.headline(), expected.headline);
+    EXPECT_EQ(expected.state.detail(), expected.detail);
+    EXPECT_EQ(expected.state.accessibilityLabel(), expected.headline + ". " + expected.detail);
+    EXPECT_EQ(expected.state.icon(), expected.icon);
+    EXPECT_EQ(expected.state.cards().size(), &expected == &all[1] ? 1u : 0u);
+  }
+  EXPECT_NE(KelvoWidgetState::outdated(Date(7)), KelvoWidgetState::outdated(Date(8)));
 }
 
 }  // namespace
