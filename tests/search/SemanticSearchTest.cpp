@@ -144,8 +144,6 @@ TEST(SemanticSearchTest, LiteralAnswersAndWhatIsNeverAsked) {
   EXPECT_TRUE(lexicon->asked.empty());
 
   const SemanticSearch literalOnly(office, SemanticSearch::Options::literalOnly());
-  EXPECT_EQ(literalOnly.options().maxVariantsPerTerm, 0);
-  EXPECT_EQ(literalOnly.options().expansionBudget, 0.045);
   EXPECT_EQ(literalOnly.search("invoice Invoice INVOICE", index), answer);
 }
 
