@@ -57,11 +57,10 @@ TEST(SmartFilterTest, FiltersPresentThemselvesAndTheirExtensionsAreDisjoint) {
   EXPECT_EQ(smartFilterCountingText(), "Sorting your cards\u2026");
 
   std::set<std::string_view> seen;
-  for (const auto* set :
-       {&smartFilterGifExtensions(), &smartFilterPdfExtensions(), &smartFilterWordExtensions(),
-        &smartFilterSpreadsheetExtensions(), &smartFilterPresentationExtensions(),
-        &smartFilterVideoExtensions(), &smartFilterAudioExtensions(),
-        &smartFilterImageExtensions()}) {
+  for (const auto* set : {&smartFilterGifExtensions(), &smartFilterPdfExtensions(),
+                          &smartFilterWordExtensions(), &smartFilterSpreadsheetExtensions(),
+                          &smartFilterPresentationExtensions(), &smartFilterVideoExtensions(),
+                          &smartFilterAudioExtensions(), &smartFilterImageExtensions()}) {
     for (const std::string_view extension : *set) {
       EXPECT_TRUE(seen.insert(extension).second) << extension;
       EXPECT_EQ(text::lowercased(extension), extension);
@@ -128,7 +127,8 @@ TEST(SmartFilterTest, CardsInAStoreCountsAndTheVisibleRow) {
                                                          {SmartFilter::audio, 1}}));
   EXPECT_EQ(visibleSmartFilters(counts, std::nullopt),
             (std::vector<SmartFilter>{SmartFilter::textSnippets, SmartFilter::audio}));
-  EXPECT_EQ(visibleSmartFilters({}, SmartFilter::pdfs), (std::vector<SmartFilter>{SmartFilter::pdfs}));
+  EXPECT_EQ(visibleSmartFilters({}, SmartFilter::pdfs),
+            (std::vector<SmartFilter>{SmartFilter::pdfs}));
   EXPECT_EQ(visibleSmartFilters({{SmartFilter::images, 3}, {SmartFilter::links, 0}}, std::nullopt),
             (std::vector<SmartFilter>{SmartFilter::images}));
 }

@@ -30,17 +30,15 @@ SmartShelfCriteria criteriaOf(P predicate, std::optional<std::string> query = st
 
 TEST(SmartShelfCriteriaTest, DocumentIsExactAndReadStrictly) {
   const auto never = criteriaOf(P::neverUsed());
-  const std::string text =
-      R"({"predicate":{"neverUsed":{}},"sort":"title",)"
-      R"("systemImage":"line.3.horizontal.decrease.circle","version":1})";
+  const std::string text = R"({"predicate":{"neverUsed":{}},"sort":"title",)"
+                           R"("systemImage":"line.3.horizontal.decrease.circle","version":1})";
   EXPECT_EQ(never.encoded(), text);
   EXPECT_EQ(SmartShelfCriteria::decode(text), never);
   auto queried = criteriaOf(P::shelf("A/B"), "  paid \xFF");
   queried.legacySymbolName = "star";
-  EXPECT_EQ(queried.encoded(),
-            R"({"predicate":{"shelf":{"_0":"A\/B"}},"query":"  paid )"
-            "\xEF\xBF\xBD"
-            R"(","sort":"title","systemImage":"star","version":1})");
+  EXPECT_EQ(queried.encoded(), R"({"predicate":{"shelf":{"_0":"A\/B"}},"query":"  paid )"
+                               "\xEF\xBF\xBD"
+                               R"(","sort":"title","systemImage":"star","version":1})");
 
   const std::string body = R"("predicate":{"all":{}},"sort":"title")";
   const auto missingImage = SmartShelfCriteria::decode(R"({"version":1,)" + body + "}");
@@ -106,7 +104,8 @@ TEST(SmartShelfCriteriaTest, ScopeSplitsAndJoinsTheProject) {
       {{"Studio", P::stale(9)}, studio.and_(P::stale(9)), {"Studio", P::stale(9)}},
       {{"", pair}, pair, {std::nullopt, pair}},
       {{" ", P::all()}, P::project(" "), {" ", P::all()}},
-      {{std::nullopt, P::locked().and_(studio)}, P::locked().and_(studio),
+      {{std::nullopt, P::locked().and_(studio)},
+       P::locked().and_(studio),
        {std::nullopt, P::locked().and_(studio)}},
   };
   for (const Row& row : rows) {
@@ -142,9 +141,8 @@ TEST(SmartShelfCriteriaTest, ShelvesInAStoreKeepTheirText) {
       continue;
     }
     EXPECT_EQ(criteria(*shelf), stored);
-    EXPECT_EQ(definition(*shelf),
-              SavedSearch(id, "Taxes", "tax", P::usedWithin(7), CardSort::title,
-                          KelvoIcon::recentlyUsed));
+    EXPECT_EQ(definition(*shelf), SavedSearch(id, "Taxes", "tax", P::usedWithin(7), CardSort::title,
+                                              KelvoIcon::recentlyUsed));
     EXPECT_EQ(shelf->sortIndex(), 3);
   }
 
@@ -165,59 +163,51 @@ SavedSearch search(std::optional<std::string> query, P predicate, CardSort sort)
 }
 
 TEST(SmartShelfEvaluationTest, TheRankingRunsOnlyForARealQuery) {
-  const std::vector<SearchableCard> library = {makeCard({.title = "b tax"}),
-                                               makeCard({.title = "a", .type = CardType::fact}),
-                                               makeCard({.title = "c tax"})};
+  using Cards = std::vector<SearchableCard>;
+  const Cards library = {makeCard({.title = "b tax"}),
+                         makeCard({.title = "a", .type = CardType::fact}),
+                         makeCard({.title = "c tax"})};
   const auto outsider = makeCard({.title = "tax elsewhere"});
   int calls = 0;
   std::string asked;
   const SmartShelfEvaluation::Ranking rank = [&](std::string_view query) {
     ++calls;
     asked = query;
-    if (query.find("tax") == std::string_view::npos) return std::vector<SearchableCard>{};
-    return std::vector<SearchableCard>{library[2], outsider, library[0]};
+    if (query.find("tax") == std::string_view::npos) return Cards{};
+    return Cards{library[2], outsider, library[0]};
+  };
+  const auto evaluate = [&](std::optional<std::string> query, CardSort sort,
+                            P predicate = P::all()) {
+    return SmartShelfEvaluation::evaluate(search(query, predicate, sort), library, rank, now);
+  };
+  const auto count = [&](std::optional<std::string> query, P predicate) {
+    return SmartShelfEvaluation::matchCount(search(query, predicate, CardSort::title), library,
+                                            rank, now);
   };
   for (const std::string query : {"  ", "!!"}) {
-    EXPECT_EQ(SmartShelfEvaluation::evaluate(search(query, P::all(), CardSort::relevance),
-                                             library, rank, now),
-              library);
+    EXPECT_EQ(evaluate(query, CardSort::relevance), library);
   }
   EXPECT_EQ(calls, 0);
-  EXPECT_EQ(SmartShelfEvaluation::evaluate(search(" tax ", P::all(), CardSort::relevance),
-                                           library, rank, now),
-            (std::vector<SearchableCard>{library[2], outsider, library[0]}));
+  EXPECT_EQ(evaluate(" tax ", CardSort::relevance), (Cards{library[2], outsider, library[0]}));
   EXPECT_EQ(calls, 1);
   EXPECT_EQ(asked, " tax ");
-  EXPECT_EQ(SmartShelfEvaluation::evaluate(search("tax", P::all(), CardSort::title), library,
-                                           rank, now),
-            (std::vector<SearchableCard>{library[0], library[2], outsider}));
-  EXPECT_TRUE(SmartShelfEvaluation::evaluate(search("rent", P::all(), CardSort::title), library,
-                                             rank, now)
-                  .empty());
-  EXPECT_EQ(SmartShelfEvaluation::matchCount(search("tax", P::type(CardType::fact),
-                                                    CardSort::title),
-                                             library, rank, now),
-            0);
-  EXPECT_EQ(SmartShelfEvaluation::matchCount(search(std::nullopt, P::type(CardType::fact),
-                                                    CardSort::title),
-                                             library, rank, now),
-            1);
+  EXPECT_EQ(evaluate("tax", CardSort::title), (Cards{library[0], library[2], outsider}));
+  EXPECT_TRUE(evaluate("rent", CardSort::title).empty());
+  EXPECT_EQ(count("tax", P::type(CardType::fact)), 0);
+  EXPECT_EQ(count(std::nullopt, P::type(CardType::fact)), 1);
   EXPECT_EQ(calls, 4);
-}
 
-TEST(SmartShelfEvaluationTest, TheLiteralRankingShowsAtMostTwoHundred) {
-  std::vector<SearchableCard> library;
-  for (int i = 0; i < 250; ++i) library.push_back(makeCard({.title = "invoice " + std::to_string(i)}));
-  const SearchIndex index(library);
-  const auto rank = SmartShelfEvaluation::literalRanking(index);
-  EXPECT_EQ(SmartShelfEvaluation::evaluate(search("invoice", P::all(), CardSort::title), library,
-                                           rank, now)
-                .size(),
-            200u);
-  EXPECT_EQ(SmartShelfEvaluation::evaluate(search(std::nullopt, P::all(), CardSort::title),
-                                           library, rank, now)
-                .size(),
-            250u);
+  // The literal ranking shows at most two hundred cards.
+  Cards many;
+  for (int i = 0; i < 250; ++i) many.push_back(makeCard({.title = "invoice " + std::to_string(i)}));
+  const SearchIndex index(many);
+  const auto literal = SmartShelfEvaluation::literalRanking(index);
+  const auto evaluateMany = [&](std::optional<std::string> query) {
+    return SmartShelfEvaluation::evaluate(search(query, P::all(), CardSort::title), many, literal,
+                                          now);
+  };
+  EXPECT_EQ(evaluateMany("invoice").size(), 200u);
+  EXPECT_EQ(evaluateMany(std::nullopt).size(), 250u);
 }
 
 TEST(SmartShelfEvaluationTest, InspectorSectionsAndSummaries) {
@@ -229,7 +219,8 @@ TEST(SmartShelfEvaluationTest, InspectorSectionsAndSummaries) {
   EXPECT_EQ(identifier(S::startFrom), "smart-shelf-section-start-from");
   EXPECT_EQ(title(S::matches), "What it collects");
 
-  EXPECT_EQ(I::matchesSummary(std::nullopt, "Stale", std::nullopt, true), "Any project \u00B7 Stale");
+  EXPECT_EQ(I::matchesSummary(std::nullopt, "Stale", std::nullopt, true),
+            "Any project \u00B7 Stale");
   EXPECT_EQ(I::matchesSummary("Acme", "Stale", std::nullopt, false), "Stale");
   EXPECT_EQ(I::matchesSummary(" Acme\n", "", "  ", true), "Acme \u00B7 ");
   const std::string exact(32, 'q');
@@ -254,9 +245,9 @@ std::vector<std::string> names(const std::vector<SavedSearch>& searches) {
 TEST(SmartShelfPresetsTest, SuggestionsAndFilters) {
   std::vector<std::string> offered;
   for (const auto& suggestion : Presets::offered()) offered.push_back(suggestion.name);
-  EXPECT_EQ(offered, (std::vector<std::string>{"PDFs used this month", "Tagged contract",
-                                               "Needs attention", "Text", "Images", "Files",
-                                               "Docs", "Facts"}));
+  EXPECT_EQ(offered,
+            (std::vector<std::string>{"PDFs used this month", "Tagged contract", "Needs attention",
+                                      "Text", "Images", "Files", "Docs", "Facts"}));
   EXPECT_EQ(Presets::tagged("contract").criteria.icon(), KelvoIcon::search);
   const auto studio = Presets::inProject("Studio");
   EXPECT_EQ(studio.name, "In Studio");
@@ -281,11 +272,11 @@ TEST(SmartShelfPresetsTest, SuggestionsAndFilters) {
   for (const auto& filter : Presets::editorFilters()) {
     EXPECT_TRUE(predicates.insert(filter.predicate()).second) << filter.name();
   }
-  EXPECT_EQ(names(Presets::editorFilters()),
-            (std::vector<std::string>{"Everything", "Needs attention", "Used this week",
-                                      "Never used", "Stale", "Templates", "Documents", "Files",
-                                      "Text", "Images", "Files (not images or docs)", "Facts",
-                                      "PDFs used this month"}));
+  EXPECT_EQ(
+      names(Presets::editorFilters()),
+      (std::vector<std::string>{"Everything", "Needs attention", "Used this week", "Never used",
+                                "Stale", "Templates", "Documents", "Files", "Text", "Images",
+                                "Files (not images or docs)", "Facts", "PDFs used this month"}));
   EXPECT_EQ(names(CardFilterPresets::all()),
             (std::vector<std::string>{"Needs attention", "Used this week", "Never used", "Stale",
                                       "Templates", "Documents", "Files"}));
