@@ -73,6 +73,9 @@ TEST(CardPredicateTest, KindsNamesAndCombinations) {
   EXPECT_TRUE(P::hasUnfilledFields().matches(blankText, now));
   EXPECT_FALSE(P::hasUnfilledFields().matches(blankFact, now));
   EXPECT_FALSE(P::hasUnfilledFields().matches(makeCard({.content = "{ }"}), now));
+  EXPECT_FALSE(P::hasUnfilledFields().matches(makeCard({.content = "Dear \\{name}"}), now));
+  EXPECT_TRUE(makeCard({.content = " https://example.com/a "}).isLink());
+  EXPECT_FALSE(makeCard({.content = "https://example.com", .type = CardType::file}).isLink());
   EXPECT_FALSE(P::hasAttachment().matches(blankFact, now));
   for (const CardType type : {CardType::image, CardType::file, CardType::document}) {
     EXPECT_TRUE(P::hasAttachment().matches(makeCard({.type = type}), now));
