@@ -1,10 +1,18 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <map>
+#include <nlohmann/json.hpp>
 #include <set>
 
 #include "core/search/CompositeLexicon.hpp"
+#include "core/search/SemanticSearchResult.hpp"
 #include "core/search/StaticLexicon.hpp"
+#include "core/search/WordEmbeddingLexicon.hpp"
+#include "platform/foundation/JSONReader.hpp"
+#include "platform/language/LanguageData.hpp"
 #include "tests/search/LexiconTestSupport.hpp"
+#include "tests/search/SearchTestCards.hpp"
 
 namespace kelvo {
 namespace {
@@ -21,22 +29,13 @@ Words terms(const std::vector<TermVariant>& variants, TermRelation expected) {
   return out;
 }
 
-TEST(LexiconTest, OfficeVocabularyIsTheElevenGroups) {
-  const auto& groups = StaticLexicon::officeVocabularyGroups();
-  ASSERT_EQ(groups.size(), 11u);
-  const std::vector<std::size_t> sizes{7, 6, 7, 5, 5, 5, 5, 4, 4, 4, 4};
+TEST(LexiconTest, OfficeVocabularyGroupsShareNoWord) {
   std::set<std::string> all;
-  for (std::size_t g = 0; g < groups.size(); ++g) {
-    EXPECT_EQ(groups[g].size(), sizes[g]) << g;
-    for (const std::string& word : groups[g]) EXPECT_TRUE(all.insert(word).second) << word;
+  for (const auto& group : StaticLexicon::officeVocabularyGroups()) {
+    for (const std::string& word : group) EXPECT_TRUE(all.insert(word).second) << word;
   }
-  EXPECT_EQ(all.size(), 56u);
-  const Words firsts{"rate",    "invoice", "wifi",      "intro", "nda", "iban",
-                     "licence", "address", "timesheet", "cv",    "deck"};
-  for (std::size_t g = 0; g < groups.size(); ++g) EXPECT_EQ(groups[g].front(), firsts[g]);
-
   const auto& office = *StaticLexicon::officeVocabulary();
-  EXPECT_EQ(office.table().size(), 56u);
+  EXPECT_EQ(office.table().size(), all.size());
   EXPECT_EQ(&office, StaticLexicon::officeVocabulary().get());
   const auto synonym = TermRelation::synonym;
   EXPECT_EQ(terms(office.variants("deck", 2), synonym), (Words{"slides", "presentation"}));
@@ -81,10 +80,177 @@ TEST(LexiconTest, CompositeMergesInMemberOrder) {
 
   composite.prewarm();
   EXPECT_EQ(first->prewarmed + second->prewarmed, 2);
-  const CompositeLexicon empty({});
-  EXPECT_TRUE(empty.variants("invoice", 5).empty());
-  empty.prewarm();
-  EXPECT_TRUE(empty.lexicons().empty());
+  EXPECT_TRUE(CompositeLexicon({}).variants("invoice", 5).empty());
+}
+
+TEST(LexiconTest, RelationsReadStrictlyAndExplainThemselves) {
+  EXPECT_EQ(json::write(Json(TermRelation::inflection)), "\"inflection\"");
+  const Json related = "related";
+  EXPECT_EQ(decodeTermRelation(JSONReader(related)), TermRelation::related);
+  for (const char* bad : {"Related", ""}) {
+    const Json wrong = bad;
+    try {
+      decodeTermRelation(JSONReader(wrong));
+      ADD_FAILURE() << bad;
+    } catch (const DecodingError& error) {
+      EXPECT_EQ(error.kind(), DecodingError::Kind::dataCorrupted) << bad;
+    }
+  }
+
+  // A literal score that is no number is no literal match.
+  SemanticSearchResult result{testing::makeCard({}), 2.5, std::nan(""), 2.5, {}, {}};
+  EXPECT_FALSE(result.isLiteralMatch());
+  result.literalScore = 0.01;
+  EXPECT_TRUE(result.isLiteralMatch());
+
+  struct Case {
+    MatchExplanation explanation;
+    const char* sentence;
+  };
+  const Case cases[] = {
+      {{"slides", "deck", TermRelation::synonym, {}}, "deck — means slides"},
+      {{"invoices", "invoice", TermRelation::inflection, {}}, "invoice — form of invoices"},
+      {{"password", "countersign", TermRelation::related, {}}, "countersign — related to password"},
+      {{"anything", "Invoice", TermRelation::exact, {}}, "Matched Invoice"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(c.explanation.sentence(), c.sentence);
+}
+
+using language::Neighbour;
+using Variants = std::vector<TermVariant>;
+
+class FixedEmbedding final : public language::WordEmbedding {
+ public:
+  explicit FixedEmbedding(std::map<std::string, std::vector<Neighbour>> table)
+      : table_(std::move(table)) {}
+  std::vector<Neighbour> neighbours(std::string_view word, std::int64_t count) const override {
+    asked.emplace_back(word);
+    const auto found = table_.find(std::string(word));
+    if (found == table_.end()) return {};
+    return {found->second.begin(),
+            found->second.begin() + std::min<std::int64_t>(count, std::ssize(found->second))};
+  }
+  mutable std::vector<std::string> asked;
+
+ private:
+  std::map<std::string, std::vector<Neighbour>> table_;
+};
+
+class FixedTagger final : public language::LemmaTagger {
+ public:
+  std::optional<std::string> lemma(std::string_view text) const override {
+    const auto found = lemmas.find(std::string(text));
+    return found == lemmas.end() ? std::nullopt : std::optional(found->second);
+  }
+  std::map<std::string, std::string> lemmas{{"invoices", "Invoice"},
+                                            {"oxen", "ox"},
+                                            {"cafe", "Café"},
+                                            {"deck", "DECK"},
+                                            {"decks", "deck"}};
+};
+
+const double nan = std::nan("");
+
+std::shared_ptr<FixedEmbedding> embedding() {
+  return std::make_shared<FixedEmbedding>(std::map<std::string, std::vector<Neighbour>>{
+      {"invoices",
+       {{"bill", 0.1},
+        {"invoice", 0.2},
+        {"vat", 0.3},
+        {"bill", 0.35},
+        {"Ledger entry", 0.4},
+        {"invoices", 0.5},
+        {"— !", 0.6},
+        {"edge", 1.05},
+        {"late", 1.0500001},
+        {"never", 0.1}}},
+      {"oxen", {{"cattle", 0.2}, {"yoke", nan}, {"plough", 0.3}}},
+      {"decks", {{"deck", 0.1}, {"slides", 0.2}}}});
+}
+
+TEST(WordEmbeddingLexiconTest, LemmaThenNeighboursUpToTheCut) {
+  const auto neighbours = embedding();
+  const WordEmbeddingLexicon lexicon(neighbours, std::make_shared<FixedTagger>());
+  EXPECT_TRUE(lexicon.isEmbeddingAvailable());
+  // Cold: the lemma alone, nothing cached, the embedding untouched.
+  EXPECT_EQ(lexicon.variants("invoices", 8), (Variants{{"invoice", TermRelation::inflection}}));
+  EXPECT_EQ(lexicon.variants("oxen", 8), (Variants{{"ox", TermRelation::inflection}}));
+  EXPECT_TRUE(lexicon.variants("cafe", 8).empty());  // differs only by case and accent
+  EXPECT_TRUE(lexicon.variants("deck", 8).empty());
+  EXPECT_EQ(lexicon.cachedTermCount(), 0u);
+  EXPECT_TRUE(neighbours->asked.empty());
+  EXPECT_FALSE(lexicon.isReady());
+
+  lexicon.prewarm();
+  lexicon.prewarm();
+  EXPECT_TRUE(lexicon.isReady());
+  EXPECT_EQ(neighbours->asked, std::vector<std::string>{"the"});
+  const Variants invoices{{"invoice", TermRelation::inflection},
+                          {"bill", TermRelation::related},
+                          {"ledger", TermRelation::related},
+                          {"edge", TermRelation::related}};
+  EXPECT_EQ(lexicon.variants("invoices", 5), (Variants{invoices.begin(), invoices.begin() + 4}));
+  EXPECT_EQ(lexicon.variants("invoices", 2), (Variants{invoices.begin(), invoices.begin() + 2}));
+  EXPECT_EQ(neighbours->asked.size(), 2u);  // both limits from one cache entry
+  EXPECT_EQ(lexicon.variants("oxen", 8),
+            (Variants{{"ox", TermRelation::inflection}, {"cattle", TermRelation::related}}));
+  EXPECT_EQ(lexicon.variants("decks", 8),
+            (Variants{{"deck", TermRelation::inflection}, {"slides", TermRelation::related}}));
+  for (const auto& [term, limit] : std::vector<std::pair<std::string, std::int64_t>>{
+           {"invoices", 0}, {"invoices", -1}, {"", 5}}) {
+    EXPECT_TRUE(lexicon.variants(term, limit).empty()) << term << limit;
+  }
+}
+
+TEST(WordEmbeddingLexiconTest, TheCacheEmptiesWholeWhenFull) {
+  const auto neighbours = embedding();
+  const WordEmbeddingLexicon lexicon(neighbours, nullptr);
+  lexicon.prewarm();
+  for (std::size_t i = 0; i < WordEmbeddingLexicon::cacheCapacity; ++i) {
+    lexicon.variants("w" + std::to_string(i), 3);
+  }
+  EXPECT_EQ(lexicon.cachedTermCount(), 2000u);
+  EXPECT_EQ(lexicon.variants("invoices", 1), (Variants{{"bill", TermRelation::related}}));
+  EXPECT_EQ(lexicon.cachedTermCount(), 1u);
+}
+
+TEST(WordEmbeddingLexiconTest, WithoutAnEmbeddingItStaysCold) {
+  for (const auto& [language, use] :
+       std::vector<std::pair<std::string, bool>>{{"en", false}, {"de", true}}) {
+    const WordEmbeddingLexicon lexicon(language, use);
+    lexicon.prewarm();
+    EXPECT_FALSE(lexicon.isReady()) << language;
+    EXPECT_FALSE(lexicon.isEmbeddingAvailable()) << language;
+  }
+}
+
+TEST(WordEmbeddingLexiconTest, TheStandardLexiconOverWordNet) {
+  language::setDataDirectory(KELVO_LANGUAGE_BUILD_DATA);
+  const auto standard =
+      std::dynamic_pointer_cast<const CompositeLexicon>(WordEmbeddingLexicon::standard());
+  ASSERT_NE(standard, nullptr);
+  ASSERT_EQ(standard->lexicons().size(), 2u);
+  EXPECT_EQ(standard->lexicons()[0], StaticLexicon::officeVocabulary());
+  const auto english =
+      std::dynamic_pointer_cast<const WordEmbeddingLexicon>(standard->lexicons()[1]);
+  ASSERT_NE(english, nullptr);
+  if (!english->isEmbeddingAvailable()) GTEST_SKIP() << "no WordNet tables";
+  EXPECT_EQ(english->variants("invoices", 1), (Variants{{"invoice", TermRelation::inflection}}));
+  standard->prewarm();
+  EXPECT_TRUE(english->isReady());
+  for (const TermVariant& variant : english->variants("invoice", 12)) {
+    EXPECT_EQ(variant.relation, TermRelation::related) << variant.term;
+  }
+  const Variants password = standard->variants("password", 12);
+  ASSERT_GT(password.size(), 6u);
+  const std::vector<std::string> office{"wifi",    "passcode", "ssid",
+                                        "network", "login",    "credentials"};
+  for (std::size_t i = 0; i < password.size(); ++i) {
+    EXPECT_EQ(password[i].relation, i < 6 ? TermRelation::synonym : TermRelation::related);
+    if (i < 6) {
+      EXPECT_EQ(password[i].term, office[i]);
+    }
+  }
 }
 
 }  // namespace

@@ -4,7 +4,9 @@
 
 #include <cmath>
 
+#include "platform/foundation/Calendar.hpp"
 #include "platform/foundation/Locale.hpp"
+#include "platform/foundation/TimeZone.hpp"
 #include "tests/search/SearchTestCards.hpp"
 
 namespace kelvo {
@@ -100,6 +102,21 @@ TEST(ReadyRowRankerTest, RanksBestFirstThenByLocalizedTitleThenInputOrder) {
   EXPECT_EQ(titles(ranker.rank(words, context, 3)), (Titles{"apfel", "ärger", "zebra"}));
   Locale::setCurrent(Locale("sv_SE"));  // Swedish sorts "ä" after "z"
   EXPECT_EQ(titles(ranker.rank(words, context, 3)), (Titles{"apfel", "zebra", "ärger"}));
+}
+
+TEST(ReadyRowRankerTest, WorkingHoursAreTheCalendarsNineToSeventeen) {
+  RankingContext context;
+  for (const auto& [hour, working] :
+       std::vector<std::pair<std::int64_t, bool>>{{9, true}, {17, true}, {8, false}, {18, false}}) {
+    context.hour = hour;
+    EXPECT_EQ(context.isWorkingHours(), working) << hour;
+  }
+  // 14:30 UTC is 09:30 in New York in winter.
+  const Date at(14 * 3'600 + 1'800);
+  EXPECT_EQ(RankingContext::current("Mail", at, Calendar(TimeZone::utc())).hour, 14);
+  const auto newYork = TimeZone::named("America/New_York");
+  ASSERT_TRUE(newYork);
+  EXPECT_EQ(RankingContext::current(std::nullopt, at, Calendar(*newYork)).hour, 9);
 }
 
 }  // namespace
