@@ -54,7 +54,6 @@ TEST(ContainerTest, LoadsEveryDescriptionAndListsItsStores) {
   EXPECT_EQ(stores[1]->type(), StoreType::inMemory);
   EXPECT_EQ(stores[2]->url(), disk);
   EXPECT_TRUE(std::filesystem::exists(disk));
-  EXPECT_EQ(container.viewContext().coordinator().get(), &container.coordinator());
 
   // A store at "/dev/null" is a private database in memory.
   testing::makeNote(container.viewContext(), "only here");

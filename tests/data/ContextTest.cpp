@@ -201,38 +201,6 @@ TEST(ContextTest, AFailedSaveLeavesEveryPendingChangeAsItWas) {
   EXPECT_EQ(titles(reader.fetch("Note")), (std::vector<std::string>{"", "inserted", "new title"}));
 }
 
-TEST(ContextTest, RollbackRestoresAttributesAndBothEndsOfRelationships) {
-  auto container = testing::openContainer("/dev/null");
-  Context& context = container->viewContext();
-  const auto home = makeFolder(context, "Home");
-  const auto away = makeFolder(context, "Away");
-  const auto moved = makeNote(context, "moved");
-  const auto deleted = makeNote(context, "deleted");
-  moved->setValue("folder", home);
-  deleted->setValue("folder", home);
-  context.save();
-
-  moved->setValue("title", "renamed");
-  moved->setValue("folder", away);
-  home->setValue("parent", away);
-  context.deleteObject(*deleted);
-  const auto inserted = makeNote(context, "inserted");
-  inserted->setValue("folder", home);
-
-  context.rollback();
-  EXPECT_FALSE(context.hasChanges() || home->isUpdated() || deleted->isDeleted());
-  EXPECT_EQ(title(*moved), "moved");
-  EXPECT_EQ(moved->value("folder")->object(), home);
-  EXPECT_EQ(deleted->value("folder")->object(), home);
-  EXPECT_EQ(home->value("notes"), Value(Value::ObjectSet{moved, deleted}));
-  EXPECT_EQ(away->value("notes"), Value(Value::ObjectSet{}));
-  EXPECT_EQ(home->value("parent"), std::nullopt);
-  EXPECT_EQ(away->value("children"), Value(Value::ObjectSet{}));
-  EXPECT_FALSE(inserted->context() || inserted->isInserted());
-  EXPECT_EQ(inserted->value("folder"), std::nullopt);
-  EXPECT_EQ(context.count("Note"), 2u);
-}
-
 TEST(ContextTest, AnUpdateOfARowDeletedElsewhereFailsAndStaysPending) {
   auto container = testing::openContainer("/dev/null");
   Context& context = container->viewContext();

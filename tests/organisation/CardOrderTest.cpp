@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "core/organisation/InMemoryCardOrderStore.hpp"
 #include "platform/foundation/DecodingError.hpp"
 #include "tests/model/Library.hpp"
 
@@ -124,11 +123,6 @@ TEST(CardOrderTest, StoredForm) {
                           R"({"unsorted":["x"]})", R"({"unsorted":null})", "{"}) {
     EXPECT_THROW(CardOrder::decode(bad), DecodingError) << bad;
   }
-
-  InMemoryCardOrderStore store{CardOrder()};
-  EXPECT_TRUE(store.load().isEmpty());
-  store.save(order);
-  EXPECT_EQ(store.load(), order);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <vector>
@@ -28,67 +29,39 @@ struct Row {
   const char* spoken;
 };
 
-TEST(KelvoKeyboardShortcutTest, EveryRowOfTheCatalogue) {
+TEST(KelvoKeyboardShortcutTest, TheCatalogueInOrderWithASampleOfItsRows) {
   const auto none = std::nullopt;
-  const std::vector<M> cmd{M::command}, cmdShift{M::command, M::shift},
-      cmdOption{M::command, M::option};
+  const std::vector<M> cmd{M::command}, cmdOption{M::command, M::option};
   const Row rows[] = {
       {"keep-clipboard", "Keep the clipboard", "Turns whatever you last copied into a card.", "N",
        none, cmd, G::capture, Menu::file, "⌘N", "Command N"},
-      {"import-snippets", "Import snippets",
-       "Brings in snippets from another app: paste a list, or open a file.", "I", none, cmdShift,
-       G::capture, Menu::file, "⇧⌘I", "Command Shift I"},
-      {"find", "Find", "Jumps to the search field.", "F", none, cmd, G::find, Menu::card, "⌘F",
-       "Command F"},
       {"ready-row", "Use a card from Ready",
        "⌘1 uses the first chip in the Ready row, ⌘5 the last. A card with fields opens to be "
        "filled in rather than copied.",
        "1", none, cmd, G::use, none, "⌘1–5", "Command 1 through 5"},
-      {"fill-a-form", "Fill a form", "Opens your facts in the order forms ask for them.", "F", none,
-       cmdShift, G::use, Menu::view, "⇧⌘F", "Command Shift F"},
-      {"agenda", "Agenda", "What's due and overdue, grouped.", "A", none, cmdOption, G::use,
-       Menu::view, "⌥⌘A", "Command Option A"},
       {"summaries", "Summaries", "Reads a document on this device and says what is in it.", "S",
        none, cmdOption, G::use, Menu::view, "⌥⌘S", "Command Option S"},
       {"settings", "Settings", none, ",", none, cmd, G::app, Menu::app, "⌘,", "Command ,"},
-      {"shortcuts", "Keyboard shortcuts", "This list.", "/", none, cmd, G::app, Menu::help, "⌘/",
-       "Command /"},
-      {"paste-as-card", "Paste", "Pastes into the field that has the caret. Keep is ⌘N.", "V", none,
-       cmd, G::capture, Menu::edit, "⌘V", "Command V"},
-      {"copy-selected", "Copy", "One card copies itself; several text cards copy joined together.",
-       "C", none, cmd, G::selection, Menu::edit, "⌘C", "Command C"},
-      {"select-all", "Select all cards in view", none, "A", none, cmd, G::selection, Menu::edit,
-       "⌘A", "Command A"},
-      {"clear-selection",
-       "Clear the selection",
-       none,
-       "\u238B",
-       "Escape",
-       {},
-       G::selection,
-       none,
-       "⎋",
-       "Escape"},
+      {"clear-selection", "Clear the selection", none, "\u238B", "Escape", {}, G::selection, none,
+       "⎋", "Escape"},
       {"delete-selected", "Delete",
        "Moves the selection to the 30-day Trash. Undo is offered right after.", "\u232B", "Delete",
        cmd, G::selection, Menu::edit, "⌘⌫", "Command Delete"},
-      {"use-selected", "Use the selected card",
-       "Copies it, or opens it to be filled in if it has fields.", "\u23CE", "Return", cmd, G::use,
-       Menu::card, "⌘⏎", "Command Return"},
-      {"duplicate-selected", "Duplicate",
-       "Makes a copy, titled with \u201C copy\u201D, and selects it in place of the original.", "D",
-       none, cmd, G::selection, Menu::edit, "⌘D", "Command D"},
-      {"pin-selected", "Pin to Ready or unpin",
-       "A mixed selection all becomes pinned, in one press.", "R", none, cmdShift, G::use,
-       Menu::card, "⇧⌘R", "Command Shift R"},
   };
   const auto& all = Shortcut::all();
-  ASSERT_EQ(all.size(), std::size(rows));
-  for (std::size_t index = 0; index < all.size(); ++index) {
-    const Shortcut& shortcut = all[index];
-    const Row& row = rows[index];
+  std::vector<std::string> ids;
+  for (const Shortcut& shortcut : all) ids.push_back(shortcut.id());
+  EXPECT_EQ(ids, (std::vector<std::string>{
+                     "keep-clipboard", "import-snippets", "find", "ready-row", "fill-a-form",
+                     "agenda", "summaries", "settings", "shortcuts", "paste-as-card",
+                     "copy-selected", "select-all", "clear-selection", "delete-selected",
+                     "use-selected", "duplicate-selected", "pin-selected"}));
+  for (const Row& row : rows) {
     SCOPED_TRACE(row.id);
-    EXPECT_EQ(shortcut.id(), row.id);
+    const auto found = std::find_if(all.begin(), all.end(),
+                                    [&](const Shortcut& shortcut) { return shortcut.id() == row.id; });
+    ASSERT_NE(found, all.end());
+    const Shortcut& shortcut = *found;
     EXPECT_EQ(shortcut.title(), row.title);
     EXPECT_EQ(shortcut.detail(), row.detail);
     EXPECT_EQ(shortcut.key(), row.key);
@@ -98,6 +71,9 @@ TEST(KelvoKeyboardShortcutTest, EveryRowOfTheCatalogue) {
     EXPECT_EQ(shortcut.macMenu(), row.menu);
     EXPECT_EQ(shortcut.displayCombination(), row.display);
     EXPECT_EQ(shortcut.spokenCombination(), row.spoken);
+  }
+  for (const Shortcut& shortcut : all) {
+    SCOPED_TRACE(shortcut.id());
     const bool isReadyRow = shortcut.id() == "ready-row";
     EXPECT_EQ(shortcut.keyCount(), isReadyRow ? 5 : 1);
     EXPECT_EQ(shortcut.isAvailableOnTouchOnly(), isReadyRow);
@@ -105,7 +81,7 @@ TEST(KelvoKeyboardShortcutTest, EveryRowOfTheCatalogue) {
     EXPECT_EQ(shortcut.isAvailable(Surface::mac), !isReadyRow);
     EXPECT_EQ(shortcut.isAvailable(Surface::touch), shortcut.id() != "summaries");
     if (!isReadyRow) {
-      EXPECT_EQ(shortcut.combinations(), std::vector<std::string>{row.display});
+      EXPECT_EQ(shortcut.combinations(), std::vector<std::string>{shortcut.displayCombination()});
     }
   }
   EXPECT_EQ(all[3], Shortcut::readyRowCopy());
