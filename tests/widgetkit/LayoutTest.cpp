@@ -60,11 +60,6 @@ TEST(LayoutTest, SpacersPushAndFramesClamp) {
   const LayoutNode padded = layout.layout(flexible().padding(8), {100, 60});
   EXPECT_EQ(padded.frame.size, (Size{100, 60}));
   EXPECT_EQ(padded.children.front().frame, (Rect{{8, 8}, {84, 44}}));
-
-  // A frame aligns a smaller child: top-leading here.
-  const LayoutNode aligned = layout.layout(
-      fixedBox(10, 10).frame({0, infinity, 0, infinity, Alignment::topLeading()}), {100, 60});
-  EXPECT_EQ(aligned.children.front().frame.origin, (Point{0, 0}));
 }
 
 TEST(LayoutTest, TextsKeepTheAttributesNearestThem) {

@@ -42,7 +42,8 @@ TEST(SVGRendererTest, LinksCarryTheirLabelsAndOnlySafeSchemes) {
 
   for (const char* unsafe : {"javascript:alert(1)", " JavaScript:x", "data:text/html,x",
                              "vbscript:x", "java\tscript:x"}) {
-    EXPECT_FALSE(parsed(draw(View::link(unsafe, View::text("x"))).svg).select_node("//a")) << unsafe;
+    EXPECT_FALSE(parsed(draw(View::link(unsafe, View::text("x"))).svg).select_node("//a"))
+        << unsafe;
   }
 }
 
@@ -148,7 +149,10 @@ TEST(SVGWriterTest, WritesElementsShortNumbersAndEscapedText) {
   EXPECT_EQ(SVGWriter::escaped(R"(<a href="x">&'</a>)"),
             "&lt;a href=&quot;x&quot;&gt;&amp;&apos;&lt;/a&gt;");
   // Characters XML cannot carry are dropped; bytes that are not UTF-8 become U+FFFD.
-  EXPECT_EQ(SVGWriter::escaped(std::string("a\0b\x01\x1f" "c", 6)), "abc");
+  EXPECT_EQ(SVGWriter::escaped(std::string("a\0b\x01\x1f"
+                                           "c",
+                                           6)),
+            "abc");
   EXPECT_EQ(SVGWriter::escaped("x\xff\xc3"), "x\uFFFD\uFFFD");
   EXPECT_EQ(SVGWriter::escaped("\xef\xbf\xbe"), "");  // U+FFFE
   EXPECT_EQ(SVGWriter::escaped("line\nbreak\ttab"), "line&#10;break&#9;tab");

@@ -121,11 +121,17 @@ TEST(WidgetHostTest, RefusesMisuseAndReportsMissingArtworkOnce) {
              View::image({"ph-two", true, true, ImageRendering::templateImage})});
       }).supportedFamilies({WidgetFamily::systemSmall});
   const WidgetHost host({countingWidget(), pictured}, AssetCatalog("/nowhere"));
-  for (const std::vector<std::string>& misuse : std::vector<std::vector<std::string>>{
-           {"draw"}, {"render", "--family", "small"}, {"render", "--appearance", "Dark"},
-           {"render", "--scale", "2x"}, {"render", "--scale", "1e-300"},
-           {"render", "--scale", "0.09"}, {"render", "--scale", "16.5"}, {"render", "--scale"},
-           {"render", "--all", "--family", "systemSmall"}, {"render", "--bogus"}}) {
+  for (const std::vector<std::string>& misuse :
+       std::vector<std::vector<std::string>>{{"draw"},
+                                             {"render", "--family", "small"},
+                                             {"render", "--appearance", "Dark"},
+                                             {"render", "--scale", "2x"},
+                                             {"render", "--scale", "1e-300"},
+                                             {"render", "--scale", "0.09"},
+                                             {"render", "--scale", "16.5"},
+                                             {"render", "--scale"},
+                                             {"render", "--all", "--family", "systemSmall"},
+                                             {"render", "--bogus"}}) {
     const Outcome refused = run(host, misuse);
     EXPECT_EQ(refused.status, 2) << misuse.back();
     EXPECT_TRUE(refused.err.starts_with("widget-test: ")) << refused.err;
