@@ -79,7 +79,9 @@ class RealTables : public ::testing::Test {
 TEST_F(RealTables, LemmasAndNeighboursOfEnglish) {
   EXPECT_EQ(tagger_->lemma("invoices"), "invoice");
   EXPECT_EQ(tagger_->lemma("ran"), "run");
+  EXPECT_EQ(tagger_->lemma("invoice"), "invoice");
   EXPECT_TRUE(words("invoice").contains("bill"));
+  EXPECT_TRUE(words("password").contains("countersign"));
   EXPECT_TRUE(words("laptop").contains("notebook"));
   EXPECT_TRUE(embedding_->neighbours("the", 1).empty());
   EXPECT_TRUE(embedding_->neighbours("invoices", 12).empty());  // base forms only
@@ -89,7 +91,9 @@ TEST_F(RealTables, LemmasAndNeighboursOfEnglish) {
     EXPECT_FALSE(list.empty()) << word;
     for (std::size_t i = 0; i < list.size(); ++i) {
       EXPECT_TRUE(list[i].distance >= 0 && list[i].distance < 1) << word;
-      if (i > 0) EXPECT_LE(list[i - 1].distance, list[i].distance) << word;
+      if (i > 0) {
+        EXPECT_LE(list[i - 1].distance, list[i].distance) << word;
+      }
       for (const Neighbour& back : embedding_->neighbours(list[i].word, 12)) {
         if (back.word == word) {
           EXPECT_NEAR(back.distance, list[i].distance, 1e-6) << word << " " << list[i].word;
@@ -98,7 +102,6 @@ TEST_F(RealTables, LemmasAndNeighboursOfEnglish) {
     }
   }
 }
-
 
 std::vector<std::pair<std::string, double>> listed(const WordEmbedding& embedding,
                                                    std::string_view word) {
@@ -112,6 +115,7 @@ TEST(WordNetTablesTest, TheExtractGivesTheHandComputedTables) {
   const auto neighbours = tools::neighbourTable(source);
   EXPECT_EQ(neighbours, tools::neighbourTable(tools::WordNetSource::read(extract)));
   const auto lemmas = tools::lemmaTable(source);
+  EXPECT_EQ(lemmas, tools::lemmaTable(tools::WordNetSource::read(extract)));
 
   // bill = {invoice synset 1, its hypernym 0.5, beak synset 0.5}, invoice = {1, hypernym 0.5},
   // statement = {hypernym 1}: cosines 1.25/√1.875, 0.5/√1.5 and 0.5/√1.25.

@@ -65,7 +65,6 @@ TEST(SVGRendererTest, ResolvesColoursForTheAppearance) {
     EXPECT_STREQ(document.child("svg").attribute("width").value(), "300");
     const pugi::xml_node text = document.select_node("//text").node();
     EXPECT_STREQ(text.attribute("fill").value(), textFill);
-    EXPECT_STREQ(text.attribute("font-family").value(), "DejaVu Sans");
     // The container background fills the whole canvas, the tile's its own frame.
     const auto rects = document.select_nodes("//rect");
     ASSERT_EQ(rects.size(), 2u);
@@ -102,7 +101,6 @@ TEST(SVGRendererTest, DrawsArtworkOrAPlaceholder) {
   const auto document = parsed(rendering.svg);
   const pugi::xml_node artwork = document.select_node("//svg/g/svg").node();
   ASSERT_TRUE(artwork);
-  EXPECT_STREQ(artwork.attribute("viewBox").value(), "0 0 256 256");
   EXPECT_STREQ(artwork.attribute("width").value(), "20");
   EXPECT_STREQ(artwork.child("g").attribute("fill").value(), "#008000");
   EXPECT_EQ(document.select_nodes("//*[@data-missing-image='lost']").size(), 2u);
@@ -167,7 +165,6 @@ const RGBA blue{0, 0, 1, 1};
 TEST(IconArtworkTest, KeepsShapesAndTintsTemplates) {
   const auto artwork = IconArtwork::parse(glass);
   ASSERT_TRUE(artwork);
-  EXPECT_EQ(artwork->viewBox(), (Rect{{0, 0}, {256, 256}}));
   EXPECT_EQ(artwork->elementCount(), 3u);  // the root as a group, and two paths
   EXPECT_EQ(artwork->markup(ImageRendering::templateImage, blue),
             R"(<g fill="#0000FF"><path d="M229.66,218.34l-50.07-50.06Z"/>)"
