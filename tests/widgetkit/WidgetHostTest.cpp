@@ -86,7 +86,6 @@ TEST(WidgetHostTest, DescribesWidgetsAndTheirTimelines) {
   ASSERT_EQ(described.status, 0) << described.err;
   EXPECT_NE(described.out.find(R"("Counts \/ shows.")"), std::string::npos) << described.out;
   const auto widget = nlohmann::json::parse(described.out)["widgets"][0];
-  EXPECT_EQ(widget["supportedFamilies"], nlohmann::json({"systemSmall", "systemMedium"}));
   ASSERT_EQ(widget["timelines"].size(), 2u);
   EXPECT_EQ(widget["timelines"][1]["entries"][1]["date"], 800'000'060.0);
   EXPECT_EQ(widget["timelines"][1]["reloadPolicy"]["after"], 800'000'060.0);

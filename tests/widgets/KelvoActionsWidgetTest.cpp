@@ -121,16 +121,6 @@ TEST(KelvoActionsWidgetTest, MediumShowsTheTilesSideBySideWithDetails) {
     EXPECT_LE(tiles[i].texts.size(), 3u);
   }
   EXPECT_EQ(tiles[2].texts, (std::vector<std::string>{"Search", "Find a card"}));
-
-  // The first tile's icon: 20 by 20, 8 points in from the tile's corner, a template image.
-  widgetkit::Layout layout;
-  const LayoutNode laidOut = layout.layout(viewFor(WidgetFamily::systemMedium), {364, 170});
-  const LayoutNode* icon = &laidOut;
-  while (!icon->view.as<View::Image>() && !icon->children.empty()) icon = &icon->children.front();
-  ASSERT_TRUE(icon->view.as<View::Image>());
-  EXPECT_EQ(icon->frame, (widgetkit::Rect{{8, 8}, {20, 20}}));
-  EXPECT_EQ(icon->view.as<View::Image>()->name, "ph-download-simple");
-  EXPECT_EQ(icon->view.as<View::Image>()->rendering, widgetkit::ImageRendering::templateImage);
 }
 
 using widgetkit::Appearance;
@@ -188,8 +178,6 @@ TEST(KelvoWidgetBundleTest, DrawsAllEightWithLinksLabelsAndColours) {
   // The bundle ships the whole icon fetch list, by asset name.
   const widgetkit::AssetCatalog assets = KelvoWidgetBundle::assets();
   EXPECT_EQ(assets.count(), 552u);
-  EXPECT_EQ(assets.file("ph-house-bold"),
-            KelvoWidgetBundle::artworkFolder() / "assets/bold/house-bold.svg");
   ASSERT_TRUE(std::filesystem::exists(*assets.file("ph-download-simple")))
       << "the icon artwork is missing; scripts/setup installs it";
   const widgetkit::WidgetHost host(KelvoWidgetBundle::body(), assets);
