@@ -125,19 +125,7 @@ TEST(SVGRendererTest, RoundedRectanglePaths) {
             "M0,0H10V10H0Z");
 }
 
-TEST(SVGWriterTest, WritesElementsShortNumbersAndEscapedText) {
-  SVGWriter writer;
-  writer.open("g");
-  writer.attribute("x", 12.0);
-  writer.open("text");
-  writer.attribute("y", 0.5);
-  writer.text("Fill a form");
-  writer.close("text");
-  writer.open("rect");
-  writer.close("rect");
-  writer.close("g");
-  EXPECT_EQ(writer.take(), R"(<g x="12"><text y="0.5">Fill a form</text><rect/></g>)");
-
+TEST(SVGWriterTest, WritesShortNumbersAndEscapedText) {
   EXPECT_EQ(SVGWriter::number(3.14159), "3.142");
   EXPECT_EQ(SVGWriter::number(-0.0001), "0");
   EXPECT_EQ(SVGWriter::number(std::nan("")), "0");
