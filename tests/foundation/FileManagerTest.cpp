@@ -39,23 +39,32 @@ struct ScopedEnvironment {
   std::optional<std::string> old;
 };
 
-TEST(FileManagerTest, FindsTheUsersFolders) {
+// A fresh folder, a file manager kept within it, and a file there.
+struct InAFolder : ::testing::Test {
+  testing::TemporaryDirectory folder;
+  FileManager files{folder.path(), folder.path()};
+  const fs::path file = folder.path() / "defaults.json";
+};
+using FileManagerTest = InAFolder;
+using UserDefaultsTest = InAFolder;
+
+TEST_F(FileManagerTest, FindsTheUsersFolders) {
   testing::TemporaryDirectory home;
   ScopedEnvironment setHome("HOME", home.path().c_str());
   {
     ScopedEnvironment noData("XDG_DATA_HOME", nullptr);
     ScopedEnvironment relativeConfig("XDG_CONFIG_HOME", "relative/config");
-    const FileManager files;
-    EXPECT_EQ(files.applicationSupportDirectory(true), home.path() / ".local/share");
+    const FileManager user;
+    EXPECT_EQ(user.applicationSupportDirectory(true), home.path() / ".local/share");
     EXPECT_TRUE(fs::is_directory(home.path() / ".local/share"));
-    EXPECT_EQ(files.configurationDirectory(), home.path() / ".config");
+    EXPECT_EQ(user.configurationDirectory(), home.path() / ".config");
   }
   ScopedEnvironment data("XDG_DATA_HOME", (home.path() / "data").c_str());
-  const FileManager files;
-  EXPECT_EQ(files.containerDirectory("group.kelvo"), home.path() / "data/app-groups/group.kelvo");
-  EXPECT_EQ(files.containerDirectory(std::nullopt), std::nullopt);
+  const FileManager user;
+  EXPECT_EQ(user.containerDirectory("group.kelvo"), home.path() / "data/app-groups/group.kelvo");
+  EXPECT_EQ(user.containerDirectory(std::nullopt), std::nullopt);
   for (const std::string_view id : {""sv, ".."sv, "a/b"sv, "a\0b"sv}) {
-    EXPECT_EQ(files.containerDirectory(id), std::nullopt) << id;
+    EXPECT_EQ(user.containerDirectory(id), std::nullopt) << id;
   }
 
   // A data folder that cannot be made is reported, not swallowed.
@@ -65,31 +74,27 @@ TEST(FileManagerTest, FindsTheUsersFolders) {
       FileError);
 }
 
-TEST(FileManagerTest, ReadsWritesAndRemoves) {
-  testing::TemporaryDirectory folder;
-  const FileManager files(folder.path(), folder.path());
-  const fs::path file = folder.path() / "a/b/c.json";
-  EXPECT_THROW(files.write(file, "x"), FileError);  // no folder yet
-  files.createDirectory(file.parent_path());
-  files.createDirectory(file.parent_path());
-  files.write(file, std::string("one\0two", 7));
-  EXPECT_EQ(files.contents(file, anySize), std::string("one\0two", 7));
-  EXPECT_EQ(files.fileSize(file), 7u);
-  files.write(file, "");
-  EXPECT_EQ(files.contents(file, anySize), "");
-  EXPECT_EQ(entriesIn(file.parent_path()), 1u);
+TEST_F(FileManagerTest, ReadsWritesAndRemoves) {
+  const fs::path nested = folder.path() / "a/b/c.json";
+  EXPECT_THROW(files.write(nested, "x"), FileError);  // no folder yet
+  files.createDirectory(nested.parent_path());
+  files.createDirectory(nested.parent_path());
+  files.write(nested, std::string("one\0two", 7));
+  EXPECT_EQ(files.contents(nested, anySize), std::string("one\0two", 7));
+  EXPECT_EQ(files.fileSize(nested), 7u);
+  files.write(nested, "");
+  EXPECT_EQ(files.contents(nested, anySize), "");
+  EXPECT_EQ(entriesIn(nested.parent_path()), 1u);
 
   EXPECT_THROW(files.contents(folder.path() / "missing", anySize), FileError);
   EXPECT_THROW(files.contents(folder.path(), anySize), FileError);
-  EXPECT_THROW(files.createDirectory(file), FileError);
+  EXPECT_THROW(files.createDirectory(nested), FileError);
   files.removeItem(folder.path() / "a");
-  EXPECT_FALSE(files.fileExists(file));
+  EXPECT_FALSE(files.fileExists(nested));
   EXPECT_THROW(files.removeItem(folder.path() / "a"), FileError);
 }
 
-TEST(FileManagerTest, ReadsOnlyRegularFilesWithinTheirLimit) {
-  testing::TemporaryDirectory folder;
-  const FileManager files(folder.path(), folder.path());
+TEST_F(FileManagerTest, ReadsOnlyRegularFilesWithinTheirLimit) {
   const fs::path fifo = folder.path() / "fifo";
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
   const fs::path zeros = folder.path() / "zeros";
@@ -122,10 +127,7 @@ TEST(FileManagerTest, ReadsOnlyRegularFilesWithinTheirLimit) {
   EXPECT_EQ(files.contents(exact, 1000).size(), 1000u);
 }
 
-TEST(FileManagerTest, AnAtomicWriteSyncsTheFileThenTheFolder) {
-  testing::TemporaryDirectory folder;
-  FileManager files(folder.path(), folder.path());
-  const fs::path file = folder.path() / "snapshot.json";
+TEST_F(FileManagerTest, AnAtomicWriteSyncsTheFileThenTheFolder) {
   files.write(file, "old");
   std::map<Step, bool> syncedAFolder;
   int failWith = 0;
@@ -144,10 +146,7 @@ TEST(FileManagerTest, AnAtomicWriteSyncsTheFileThenTheFolder) {
   EXPECT_EQ(files.contents(file, anySize), "new");
 }
 
-TEST(FileManagerTest, AFailedStepLeavesTheOldFile) {
-  testing::TemporaryDirectory folder;
-  FileManager files(folder.path(), folder.path());
-  const fs::path file = folder.path() / "snapshot.json";
+TEST_F(FileManagerTest, AFailedStepLeavesTheOldFile) {
   files.write(file, "old");
   for (const Step failing : allSteps) {
     files.setWriteProbe([failing](Step step) { return step == failing ? ENOSPC : 0; });
@@ -165,13 +164,10 @@ TEST(FileManagerTest, AFailedStepLeavesTheOldFile) {
   }
 }
 
-TEST(FileManagerTest, AProcessKilledAtAnyStepLeavesAWholeFile) {
-  testing::TemporaryDirectory folder;
-  const fs::path file = folder.path() / "snapshot.json";
+TEST_F(FileManagerTest, AProcessKilledAtAnyStepLeavesAWholeFile) {
   const std::string before(100'000, 'o');
   const std::string after(150'000, 'n');
   for (const Step killedAt : allSteps) {
-    FileManager files(folder.path(), folder.path());
     files.write(file, before);
     const pid_t child = fork();
     ASSERT_GE(child, 0);
@@ -202,11 +198,10 @@ std::string read(const fs::path& file) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-TEST(UserDefaultsTest, KeepsEachTypeInOneSharedFile) {
-  testing::TemporaryDirectory folder;
-  const fs::path file = folder.path() / "kelvo/group.kelvo.json";
+TEST_F(UserDefaultsTest, KeepsEachTypeInOneSharedFile) {
+  const fs::path shared = folder.path() / "kelvo/group.kelvo.json";
   {
-    UserDefaults defaults(file);
+    UserDefaults defaults(shared);
     defaults.set("appearance", "light");
     defaults.set("done", true);
     defaults.set("big", std::int64_t{1} << 60);
@@ -216,7 +211,7 @@ TEST(UserDefaultsTest, KeepsEachTypeInOneSharedFile) {
     defaults.set("gone", 1);
     defaults.removeObject("gone");
   }
-  UserDefaults reopened(file);
+  UserDefaults reopened(shared);
   EXPECT_EQ(reopened.string("appearance"), "light");
   EXPECT_TRUE(reopened.boolean("done"));
   EXPECT_EQ(reopened.integer("big"), std::int64_t{1} << 60);
@@ -229,7 +224,7 @@ TEST(UserDefaultsTest, KeepsEachTypeInOneSharedFile) {
   EXPECT_EQ(reopened.integer("appearance"), 0);
 
   // A second process (here a second suite over the same file) sees changes and keeps them.
-  UserDefaults other(file);
+  UserDefaults other(shared);
   other.set("appearance", "dark");
   EXPECT_EQ(reopened.string("appearance"), "dark");
   reopened.set("hints", std::vector<std::string>{"x"});
@@ -237,7 +232,7 @@ TEST(UserDefaultsTest, KeepsEachTypeInOneSharedFile) {
   EXPECT_EQ(other.stringArray("hints"), std::vector<std::string>{"x"});
 
   EXPECT_EQ(UserDefaults::suiteFile("group.kelvo", FileManager(folder.path(), folder.path())),
-            file);
+            shared);
   EXPECT_EQ(UserDefaults::suiteFile("../escape"), std::nullopt);
   EXPECT_EQ(UserDefaults::suiteFile(""), std::nullopt);
 
@@ -247,9 +242,7 @@ TEST(UserDefaultsTest, KeepsEachTypeInOneSharedFile) {
   EXPECT_TRUE(memory.synchronize());
 }
 
-TEST(UserDefaultsTest, ACorruptFileIsLeftAloneUntilAValueIsSet) {
-  testing::TemporaryDirectory folder;
-  const fs::path file = folder.path() / "defaults.json";
+TEST_F(UserDefaultsTest, ACorruptFileIsLeftAloneUntilAValueIsSet) {
   for (const std::string& corrupt :
        std::vector<std::string>{"{\"a\": tru", "[1, 2]", std::string(600, '['), "\xFF"}) {
     std::ofstream(file) << corrupt;
@@ -272,7 +265,7 @@ TEST(UserDefaultsTest, ACorruptFileIsLeftAloneUntilAValueIsSet) {
   EXPECT_NE(written.find("\"nothing\": null"), std::string::npos);
 }
 
-TEST(UserDefaultsTest, ADamagedFileKeepsItsReadableKeysAndIsKeptAside) {
+TEST_F(UserDefaultsTest, ADamagedFileKeepsItsReadableKeysAndIsKeptAside) {
   struct Case {
     const char* name;
     std::string text;
@@ -286,23 +279,23 @@ TEST(UserDefaultsTest, ADamagedFileKeepsItsReadableKeysAndIsKeptAside) {
   };
   for (const Case& damage : cases) {
     SCOPED_TRACE(damage.name);
-    testing::TemporaryDirectory folder;
-    const fs::path file = folder.path() / "defaults.json";
-    std::ofstream(file) << damage.text;
-    UserDefaults defaults(file);
+    testing::TemporaryDirectory own;
+    const fs::path damaged = own.path() / "defaults.json";
+    std::ofstream(damaged) << damage.text;
+    UserDefaults defaults(damaged);
     std::vector<std::string> keys;
     for (const auto& [key, value] : defaults.dictionaryRepresentation()) keys.push_back(key);
     EXPECT_EQ(keys, damage.readable);
 
     defaults.set("e", 5);
     defaults.set("f", 6);
-    UserDefaults again(file);
+    UserDefaults again(damaged);
     EXPECT_EQ(again.integer("e"), 5);
     for (const std::string& key : damage.readable) EXPECT_TRUE(again.object(key)) << key;
     // One copy of the damaged file, whole, under a name nothing writes over.
     std::vector<fs::path> kept;
-    for (const auto& entry : fs::directory_iterator(folder.path())) {
-      if (entry.path() != file) kept.push_back(entry.path());
+    for (const auto& entry : fs::directory_iterator(own.path())) {
+      if (entry.path() != damaged) kept.push_back(entry.path());
     }
     ASSERT_EQ(kept.size(), 1u);
     EXPECT_TRUE(kept[0].filename().string().starts_with("defaults.json.unreadable-"));
@@ -310,9 +303,7 @@ TEST(UserDefaultsTest, ADamagedFileKeepsItsReadableKeysAndIsKeptAside) {
   }
 }
 
-TEST(UserDefaultsTest, AFileLargerThanSettingsReadsAsDamaged) {
-  testing::TemporaryDirectory folder;
-  const fs::path file = folder.path() / "defaults.json";
+TEST_F(UserDefaultsTest, AFileLargerThanSettingsReadsAsDamaged) {
   std::ofstream(file) << R"({"a": 1})";
   fs::resize_file(file, std::uintmax_t{64} << 30);
   UserDefaults defaults(file);
@@ -322,10 +313,7 @@ TEST(UserDefaultsTest, AFileLargerThanSettingsReadsAsDamaged) {
   EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), {}), 2);
 }
 
-TEST(UserDefaultsTest, AFailedWriteKeepsTheFileAndRetries) {
-  testing::TemporaryDirectory folder;
-  const fs::path file = folder.path() / "defaults.json";
-  FileManager files(folder.path(), folder.path());
+TEST_F(UserDefaultsTest, AFailedWriteKeepsTheFileAndRetries) {
   UserDefaults(file, files).set("kept", "yes");
   bool failing = true;
   files.setWriteProbe([&failing](FileManager::WriteStep) { return failing ? EIO : 0; });
@@ -341,9 +329,8 @@ TEST(UserDefaultsTest, AFailedWriteKeepsTheFileAndRetries) {
   EXPECT_EQ(UserDefaults(file).string("kept"), "yes");
 }
 
-TEST(UserDefaultsTest, IsSafeToShareBetweenThreads) {
-  testing::TemporaryDirectory folder;
-  UserDefaults defaults(folder.path() / "defaults.json");
+TEST_F(UserDefaultsTest, IsSafeToShareBetweenThreads) {
+  UserDefaults defaults(file);
   std::vector<std::thread> threads;
   for (int t = 0; t < 4; ++t) {
     threads.emplace_back([&defaults, t] {
