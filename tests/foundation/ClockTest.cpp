@@ -4,10 +4,13 @@
 
 #include <ctime>
 
+#include "platform/foundation/Error.hpp"
+
 namespace kelvo {
 namespace {
 
 TEST(ClockTest, SystemAndManualClocks) {
+  EXPECT_EQ(Date(0).timeIntervalSince1970(), 978'307'200.0);
   const Clock& system = Clock::system();
   const Date unixNow = Date::fromUnixTime(static_cast<double>(std::time(nullptr)));
   EXPECT_LT(std::abs(system.now() - unixNow), 5.0);
@@ -26,6 +29,10 @@ TEST(ClockTest, SystemAndManualClocks) {
 TEST(ClockDeathTest, ContinuousTimeNeverGoesBack) {
   ManualClock clock;
   EXPECT_DEATH(clock.advance(-1), "never goes back");
+}
+
+TEST(ErrorDeathTest, FatalWritesItsMessageAndAborts) {
+  EXPECT_DEATH(fatal("KelvoModel has no entity named card"), "KelvoModel has no entity named card");
 }
 
 }  // namespace

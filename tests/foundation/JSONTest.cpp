@@ -2,25 +2,38 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <limits>
 #include <nlohmann/json.hpp>
 
+#include "platform/foundation/JSONReader.hpp"
+#include "platform/foundation/PropertyList.hpp"
+
 namespace kelvo {
 namespace {
 
-DecodingError parseFailure(std::string_view text, bool allowFragments = false) {
+using Kind = DecodingError::Kind;
+
+// The error `run` throws; a run that throws none fails the test.
+template <class Run>
+DecodingError thrown(Run run) {
   try {
-    json::parse(text, allowFragments);
+    run();
   } catch (const DecodingError& error) {
     return error;
   }
-  ADD_FAILURE() << "parsed: " << text;
-  return DecodingError(DecodingError::Kind::typeMismatch, "", {});
+  ADD_FAILURE() << "nothing was thrown";
+  return DecodingError(Kind::dataCorrupted, "", {});
+}
+
+DecodingError parseFailure(std::string_view text) {
+  return thrown([&] { (void)json::parse(text); });
 }
 
 TEST(JSONTest, WritesAsThePlatformEncoderDoes) {
   EXPECT_EQ(json::write(Json{{"q", "a/b"}}), R"({"q":"a\/b"})");
+  EXPECT_EQ(json::write(json::parse(R"(["Caf\u00e9 \/ bar"])")), R"(["Café \/ bar"])");
   Json document = {{"zeta", 1}, {"alpha", {true, nullptr}}, {"Mid", "é\"\\\n\x01"}};
   document["id"] = *UUID::parse("e621e1f8-c36c-495a-93fc-0c247a3e6e5f");
   document["at"] = Date(-0.5);
@@ -48,27 +61,15 @@ TEST(JSONTest, NumbersPrintInTheirShortestForm) {
   }
 }
 
-TEST(JSONTest, ASortedDocumentRoundTripsByteForByte) {
-  const std::string document =
-      R"({"capturedAt":720000000.5,"cards":[{"id":"E621E1F8-C36C-495A-93FC-0C247A3E6E5F",)"
-      R"("title":"Caf\u00e9 \/ bar","type":"text"}],"remindersDue":2,"version":1})";
-  const Json parsed = json::parse(document);
-  const std::string written = json::write(parsed);
-  EXPECT_EQ(written,
-            R"({"capturedAt":720000000.5,"cards":[{"id":"E621E1F8-C36C-495A-93FC-0C247A3E6E5F",)"
-            R"("title":"Café \/ bar","type":"text"}],"remindersDue":2,"version":1})");
-  EXPECT_EQ(json::write(json::parse(written)), written);
-}
-
 TEST(JSONTest, ReadsStrictly) {
   for (const char* text :
        {"", "{", "{\"a\":1,}", "[1,]", "{'a':1}", "[01]", "[NaN]", "[1] x", "// c\n[]", "[1e400]",
         "[-1e309]", "[\"\xFF\"]", "[\"\x01\"]", "{\"a\" 1}", "[.5]", "[+1]"}) {
-    EXPECT_EQ(parseFailure(text).kind(), DecodingError::Kind::dataCorrupted) << text;
+    EXPECT_EQ(parseFailure(text).kind(), Kind::dataCorrupted) << text;
   }
   // A document is an object or an array unless fragments are allowed.
   for (const char* scalar : {"1", "\"text\"", "null", "true"}) {
-    EXPECT_EQ(parseFailure(scalar).kind(), DecodingError::Kind::dataCorrupted);
+    EXPECT_EQ(parseFailure(scalar).kind(), Kind::dataCorrupted);
     EXPECT_NO_THROW(json::parse(scalar, true));
   }
   EXPECT_EQ(json::parse("\xEF\xBB\xBF [ ] ").size(), 0u);
@@ -78,7 +79,7 @@ TEST(JSONTest, RefusesDeepNesting) {
   const auto nested = [](int depth) { return std::string(depth, '[') + std::string(depth, ']'); };
   EXPECT_NO_THROW(json::parse(nested(json::maximumDepth)));
   const DecodingError tooDeep = parseFailure(nested(600));
-  EXPECT_EQ(tooDeep.kind(), DecodingError::Kind::dataCorrupted);
+  EXPECT_EQ(tooDeep.kind(), Kind::dataCorrupted);
   EXPECT_NE(tooDeep.description().find("nested"), std::string::npos);
 
   std::string objects;
@@ -89,6 +90,157 @@ TEST(JSONTest, RefusesDeepNesting) {
   EXPECT_NO_THROW(json::parse("[\"" + std::string(1000, '[') + "\\\"\"]"));
   // Unclosed nesting far past the limit fails quickly, without building anything.
   EXPECT_THROW(json::parse(std::string(1'000'000, '[')), DecodingError);
+}
+
+enum class Outcome { image, noImage, failed };
+constexpr std::array<std::pair<Outcome, std::string_view>, 3> outcomes{
+    {{Outcome::image, "image"}, {Outcome::noImage, "noImage"}, {Outcome::failed, "failed"}}};
+
+template <class Read>
+DecodingError failure(const Json& json, Read read) {
+  return thrown([&] { read(JSONReader(json)); });
+}
+
+TEST(JSONReaderTest, ReadsTheSharedValueForms) {
+  const Json document = json::parse(R"({
+    "at": 720000000.25, "data": "AAEC/w==", "outcome": "noImage", "whole": 1.0, "day": 3,
+    "names": ["a", "b"], "missing": null, "smallest": -9223372036854775808, "extra": {}})");
+  const JSONReader reader(document);
+  EXPECT_EQ(reader["at"].date(), Date(720000000.25));
+  EXPECT_EQ(reader["day"].date(), Date(3));
+  EXPECT_EQ(reader["data"].bytes(), (Bytes{0, 1, 2, 255}));
+  EXPECT_EQ(reader["outcome"].rawValue(outcomes, "Outcome"), Outcome::noImage);
+  EXPECT_EQ(reader["names"].map([](const JSONReader& name) { return name.string(); }),
+            (std::vector<std::string>{"a", "b"}));
+  EXPECT_FALSE(reader.optional("missing"));
+  EXPECT_FALSE(reader.optional("absent"));
+  EXPECT_EQ(reader["whole"].integer(), 1);
+  EXPECT_EQ(reader["smallest"].integer(), INT64_MIN);
+}
+
+TEST(JSONReaderTest, FailuresSayWhatAndWhere) {
+  const Json document = json::parse(R"({"cards": [{"title": "a"}, {"title": 5, "id": null,
+    "type": "Text", "uuid": "E621E1F8C36C495A93FC0C247A3E6E5F", "data": "AAE", "n": 1.5,
+    "big": 9223372036854775808}]})");
+  const auto second = [](const JSONReader& root) { return root["cards"].elements()[1]; };
+
+  DecodingError error =
+      failure(document, [&](const JSONReader& r) { second(r)["title"].string(); });
+  EXPECT_EQ(error.kind(), Kind::typeMismatch);
+  EXPECT_EQ(error.type(), "String");
+  EXPECT_STREQ(error.what(),
+               "Expected to decode String but found a number instead. (at cards.Index 1.title)");
+
+  error = failure(document, [&](const JSONReader& r) { second(r)["name"]; });
+  EXPECT_EQ(error.kind(), Kind::keyNotFound);
+  EXPECT_EQ(error.codingPath(), (std::vector<std::string>{"cards", "Index 1"}));
+  EXPECT_EQ(error.description(), "No value associated with key \"name\".");
+
+  const auto kindOf = [&](void (*read)(const JSONReader&)) {
+    return failure(document, [&](const JSONReader& r) { read(second(r)); }).kind();
+  };
+  EXPECT_EQ(kindOf([](const JSONReader& card) { card["id"].uuid(); }), Kind::valueNotFound);
+  EXPECT_EQ(kindOf([](const JSONReader& card) { card["uuid"].uuid(); }), Kind::dataCorrupted);
+  EXPECT_EQ(kindOf([](const JSONReader& card) { card["data"].bytes(); }), Kind::dataCorrupted);
+  EXPECT_EQ(kindOf([](const JSONReader& card) { card["n"].integer(); }), Kind::dataCorrupted);
+  EXPECT_EQ(kindOf([](const JSONReader& card) { card["big"].integer(); }), Kind::dataCorrupted);
+  error = failure(document,
+                  [&](const JSONReader& r) { second(r)["type"].rawValue(outcomes, "Outcome"); });
+  EXPECT_EQ(error.kind(), Kind::dataCorrupted);
+  EXPECT_EQ(error.description(), "Cannot initialize Outcome from invalid String value Text");
+  EXPECT_EQ(failure(document, [](const JSONReader& r) { r["cards"]["x"]; }).kind(),
+            Kind::typeMismatch);
+  EXPECT_EQ(failure(Json("1"), [](const JSONReader& r) { r.number(); }).kind(), Kind::typeMismatch);
+}
+
+TEST(JSONReaderTest, SingleKeyCases) {
+  static constexpr std::array<std::string_view, 3> cases = {"hello", "ping", "pong"};
+  const auto read = [](const JSONReader& r) { return r.singleKeyCase(cases, "M"); };
+  const Json extra = json::parse(R"({"pong": {"stray": 1}, "extra": 2, "Hello": {}})");
+  const JSONCase found = read(JSONReader(extra));
+  EXPECT_EQ(found.name, "pong");
+  EXPECT_EQ(found.payload.json().size(), 1u);
+
+  for (const char* text : {"{}", R"({"ping": {}, "pong": {}})", R"({"Hello": {"_0": 1}})"}) {
+    const DecodingError error = failure(json::parse(text), read);
+    EXPECT_EQ(error.kind(), Kind::typeMismatch) << text;
+    EXPECT_EQ(error.description(), "Invalid number of keys found, expected one.");
+  }
+  for (const char* text : {R"({"ping": null})", R"({"ping": []})", R"({"ping": "x"})"}) {
+    const DecodingError error = failure(json::parse(text), read);
+    EXPECT_NE(error.kind(), Kind::keyNotFound) << text;
+    EXPECT_EQ(error.codingPath(), std::vector<std::string>{"ping"});
+  }
+}
+
+using Value = PropertyListValue;
+
+TEST(PropertyListTest, ReadsEveryKindOfValue) {
+  const Value root = PropertyList::read(R"(<?xml version="1.0" encoding="ISO-8859-1"?>
+<!DOCTYPE plist SYSTEM "file:///etc/passwd" [<!ENTITY e "x">]>
+<plist version="1.0"><dict>
+  <key>t</key><true/> <key>f</key><false/>
+  <key>i</key><integer>-9223372036854775808</integer>
+  <key>r</key><real> 2.5 </real>
+  <key>d</key><date>2001-01-02T00:00:01Z</date>
+  <key>b</key><data> AAEC
+    /w== </data>
+  <key>s</key><string> a <!-- note --> b&amp;&#233;&e;<![CDATA[<c>]]></string>
+  <key>sp</key><string>   </string>
+  <key>empty</key><string/>
+  <key>a</key><array><integer>1</integer><array/></array>
+  <key>i</key><integer>7</integer>
+</dict></plist>)");
+  const Value::Dictionary expected{
+      {"t", Value(true)},
+      {"f", Value(false)},
+      {"i", Value(std::int64_t{7})},
+      {"r", Value(2.5)},
+      {"d", Value(Date(86'401))},
+      {"b", Value(Bytes{0, 1, 2, 255})},
+      {"s", Value(std::string(" a  b&\u00e9&e;<c>"))},
+      {"sp", Value(std::string("   "))},
+      {"empty", Value(std::string())},
+      {"a", Value(Value::Array{Value(std::int64_t{1}), Value(Value::Array{})})},
+  };
+  EXPECT_EQ(root.dictionary(), expected);
+  EXPECT_EQ(PropertyList::read("<string>x</string>").string(), "x");
+  EXPECT_EQ(root.find("missing"), nullptr);
+  EXPECT_EQ(root.find("a")->find("x"), nullptr);
+}
+
+TEST(PropertyListTest, RefusesWhatIsNoPropertyList) {
+  const auto arrays = [](int depth) {
+    std::string text;
+    for (int i = 0; i < depth; ++i) text = "<array>" + text + "</array>";
+    return text;
+  };
+  EXPECT_NO_THROW(PropertyList::read(arrays(PropertyList::maximumDepth)));
+  const std::string nested = arrays(600);
+  const std::vector<std::string> cases{
+      nested, "bplist00\xD1\x01\x02", "", "<plist><array/><array/></plist>", "<plist/>",
+      "<array>text</array>", "<dict><key>a</key></dict>", "<dict><string>a</string><true/></dict>",
+      "<integer>9223372036854775808</integer>", "<integer>1.5</integer>", "<real>x</real>",
+      "<date>2024-02-30T00:00:00Z</date>", "<date>2024-02-01 00:00:00</date>", "<data>A</data>",
+      "<string><b/></string>", "<true>x</true><false/>", "<html><body/></html>",
+      "<array><plist><true/></plist></array>"};
+  for (const std::string& text : cases) {
+    EXPECT_THROW(PropertyList::read(text), PropertyListError) << text.substr(0, 60);
+  }
+  // A billion laughs stays unexpanded rather than growing.
+  const Value laughs = PropertyList::read(
+      "<!DOCTYPE plist [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;\">]>"
+      "<string>&b;&b;</string>");
+  EXPECT_EQ(laughs.string(), "&b;&b;");
+}
+
+TEST(JSONOffsetTest, FailuresSayWhereReadingStopped) {
+  const std::vector<std::pair<std::string, std::size_t>> cases{
+      {"[1, 2,]", 6}, {"{\"a\": tru}", 9}, {"[", 1},
+      {"", 0},        {"[1]x", 3},         {std::string(600, '['), 512},
+  };
+  for (const auto& [text, offset] : cases) EXPECT_EQ(parseFailure(text).offset(), offset) << text;
+  EXPECT_FALSE(parseFailure("42").offset());
 }
 
 }  // namespace

@@ -2,11 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstdint>
 #include <string>
+#include <thread>
 #include <unordered_set>
 #include <vector>
 
 #include "platform/foundation/ContainmentQuery.hpp"
+#include "platform/foundation/Regex.hpp"
+#include "platform/foundation/Utf.hpp"
 
 namespace kelvo::text {
 namespace {
@@ -75,7 +80,6 @@ TEST(TextTest, TrimsAndClassifiesScalars) {
   EXPECT_TRUE(containsAny("a\u00E9b\u0085", CharacterClass::newline));
   EXPECT_FALSE(containsAny("a\u00E9b", CharacterClass::whitespaceAndNewline));
   EXPECT_TRUE(isMember(U'\v', CharacterClass::whitespaceAndNewline));
-  EXPECT_TRUE(isMember(U'Q', CharacterClass::uppercase));
 }
 
 TEST(TextTest, ComparesAsTheCurrentLocaleSorts) {
@@ -91,27 +95,14 @@ TEST(TextTest, ComparesAsTheCurrentLocaleSorts) {
   EXPECT_EQ(localizedCompare("\u00E4", "z"), std::weak_ordering::greater);
 }
 
+// Sort keys must order exactly as the comparison does; ASCII texts get keys written without
+// the collator, also where a locale contracts ASCII letters.
 TEST(TextTest, SortKeysOrderAsTheCaseInsensitiveComparison) {
-  Locale::setCurrent(Locale("en_US"));
   const std::vector<std::string> texts = {
       "Work", "wORK", "work ", "r\u00E9sum\u00E9", "resume", "Cafe\u0301", "Caf\u00E9", "",
       "file10", "file2", "\u00E4", "z", "\xFF\xFE", "\u6771\u4EAC", "a\u0301\u0323",
-      "a\u0323\u0301"};
-  for (const std::string& a : texts) {
-    for (const std::string& b : texts) {
-      const std::weak_ordering keys =
-          localizedCaseInsensitiveSortKey(a) <=> localizedCaseInsensitiveSortKey(b);
-      EXPECT_EQ(keys, localizedCaseInsensitiveCompare(a, b)) << a << " / " << b;
-    }
-  }
-}
-
-// ASCII texts get keys written without the collator; they must order exactly as its own keys
-// and comparisons do, also against other texts and where a locale contracts ASCII letters.
-TEST(TextTest, AsciiSortKeysOrderAsTheCollator) {
-  const std::vector<std::string> texts = {
-      "ch", "Ch", "h", "i", "cz", "c", "aa", "\u00E5", "ll", "lz", "l\u00B7l", "-x", "x-",
-      "a b", "ab", "a_b", "A~", "10", "9", "Zebra", "zebra!", "~", "@home", "\u00E9t\u00E9", "ete",
+      "a\u0323\u0301", "ch", "Ch", "h", "i", "c", "cz", "aa", "\u00E5", "ll", "lz", "l\u00B7l",
+      "-x", "x-", "a b", "ab", "a_b", "A~", "10", "9", "Zebra", "zebra!", "~", "@home",
       std::string(300, 'b'), std::string(299, 'b') + "c"};
   for (const char* locale : {"en_US", "cs_CZ", "da_DK", "sv_SE", "ca_ES", "ja_JP", "tr_TR"}) {
     Locale::setCurrent(Locale(locale));
@@ -142,12 +133,145 @@ TEST(TextTest, StandardContainmentAndCaseProperties) {
   for (const Case& c : cases) {
     EXPECT_EQ(localizedStandardContains(c.text, c.query), c.found) << c.text << " " << c.query;
   }
-  EXPECT_TRUE(isMember(U'a', CharacterClass::lowercase));
   EXPECT_TRUE(isMember(U'ª', CharacterClass::lowercase));
   EXPECT_FALSE(isMember(U'ǅ', CharacterClass::lowercase));
   EXPECT_FALSE(isMember(U'ǅ', CharacterClass::uppercase));
   EXPECT_TRUE(isMember(U'Ⓐ', CharacterClass::uppercase));
-  EXPECT_FALSE(isMember(U'1', CharacterClass::uppercase));
+}
+
+using namespace std::string_literals;
+
+TEST(UtfTest, StrictUtf8RefusesEveryIllFormedSequence) {
+  EXPECT_EQ(decodeUtf8("\xEF\xBB\xBF\xEF\xBB\xBF"), "\xEF\xBB\xBF");  // only the first mark goes
+  EXPECT_EQ(decodeUtf8("\xF4\x8F\xBF\xBF"), "\xF4\x8F\xBF\xBF");      // U+10FFFF
+  EXPECT_EQ(decodeUtf8("a\0b"s), "a\0b"s);
+  for (const char* bad : {"\xC0\xAF", "\xE0\x80\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80",
+                          "\xE2\x82", "\x80", "\xFF", "abc\xC3", "\xF5\x80\x80\x80"}) {
+    EXPECT_FALSE(decodeUtf8(bad)) << bad;
+    EXPECT_FALSE(isValidUtf8(bad)) << bad;
+  }
+}
+
+TEST(UtfTest, LossyUtf8ReplacesEachMaximalSubpart) {
+  // The example of the Unicode standard (U+FFFD substitution of maximal subparts).
+  EXPECT_EQ(decodeUtf8Lossy("\x61\xF1\x80\x80\xE1\x80\xC2\x62\x80\x63\x80\xBF\x64"),
+            "a\uFFFD\uFFFD\uFFFDb\uFFFDc\uFFFD\uFFFDd");
+  EXPECT_EQ(decodeUtf8Lossy("\xED\xA0\x80"), "\uFFFD\uFFFD\uFFFD");  // no surrogates
+  EXPECT_EQ(decodeUtf8Lossy("\xEF\xBB\xBFok"), "ok");
+  EXPECT_TRUE(isValidUtf8(decodeUtf8Lossy("\xC3\x28\xF0\x9F\x98")));
+}
+
+TEST(UtfTest, RepairingKeepsTheByteOrderMark) {
+  EXPECT_EQ(repairedUtf8("\xEF\xBB\xBF"
+                         "a\xC3(\xE2\x82"),
+            "\xEF\xBB\xBF"
+            "a\uFFFD(\uFFFD");
+  EXPECT_EQ(repairedUtf8("caf\xC3\xA9"), "caf\xC3\xA9");
+}
+
+TEST(UtfTest, Utf16FollowsItsByteOrderMark) {
+  EXPECT_EQ(decodeUtf16("\xFE\xFF\x00K\x00\xE9"s), "K\xC3\xA9");
+  EXPECT_EQ(decodeUtf16("\xFF\xFEK\x00\xE9\x00"s), "K\xC3\xA9");
+  EXPECT_EQ(decodeUtf16("\x00K"s), "K");  // big-endian without a mark
+  EXPECT_EQ(decodeUtf16("K\x00"s, ByteOrder::littleEndian), "K");
+  EXPECT_EQ(decodeUtf16("\xD8\x3D\xDE\x00"s), "\xF0\x9F\x98\x80");  // surrogate pair
+  EXPECT_FALSE(decodeUtf16("\xD8\x3D\x00K"s));                      // unpaired high surrogate
+  EXPECT_FALSE(decodeUtf16("\xDE\x00"s));                           // lone low surrogate
+  EXPECT_FALSE(decodeUtf16("\x00K\x00"s));                          // odd byte
+  EXPECT_EQ(decodeUtf16Lossy("\xD8\x3D\x00K\xDE\x00\x00"s), "\uFFFDK\uFFFD\uFFFD");
+}
+
+TEST(UtfTest, ScalarsRoundTrip) {
+  const std::string text = "a\xC3\xA9\xE6\x9D\xB1\xF0\x9F\x98\x80\xFF";
+  std::vector<char32_t> scalars;
+  for (std::size_t offset = 0; offset < text.size();) scalars.push_back(nextScalar(text, offset));
+  EXPECT_EQ(scalars, (std::vector<char32_t>{U'a', U'é', U'東', U'😀', 0xFFFD}));
+  std::string rebuilt;
+  for (const char32_t scalar : {char32_t{0xD800}, char32_t{0x110000}}) appendUtf8(rebuilt, scalar);
+  EXPECT_EQ(rebuilt, "\uFFFD\uFFFD");
+}
+
+using Captures = std::vector<std::optional<std::string_view>>;
+using Pieces = std::vector<std::string_view>;
+
+TEST(RegexTest, FindsMatchesAndCaptures) {
+  const Regex heading(R"(^(#{1,6})[ \t]+(.+?)[ \t#]*$)");
+  const auto match = heading.firstMatch("## Replies  ##");
+  ASSERT_TRUE(match);
+  EXPECT_EQ(match->text, "## Replies  ##");
+  EXPECT_EQ(match->captures, (Captures{"##", "Replies"}));
+  EXPECT_FALSE(heading.containsMatch("#NoSpace"));
+  EXPECT_EQ(Regex("(a)|(b)").firstMatch("b")->captures, (Captures{std::nullopt, "b"}));
+
+  // By default ^ and $ match only at the ends of the whole text, and . stops at a newline.
+  EXPECT_FALSE(Regex("^b$").containsMatch("a\nb\nc"));
+  EXPECT_TRUE(Regex("^b$", {.anchorsMatchLines = true}).containsMatch("a\nb\nc"));
+  EXPECT_FALSE(Regex("a.b").containsMatch("a\nb"));
+  EXPECT_TRUE(Regex("a.b", {.dotMatchesLineSeparators = true}).containsMatch("a\nb"));
+  EXPECT_TRUE(Regex("caf\u00E9", {.caseInsensitive = true}).containsMatch("CAF\u00C9"));
+}
+
+TEST(RegexTest, OffsetsAreBytesOfTheUtf8TextAndSplitsBetweenMatches) {
+  const Regex word(R"(\p{L}+)");
+  const auto matches = word.allMatches("Cr\u00E8me \u6771\u4EAC, ok");
+  ASSERT_EQ(matches.size(), 3u);
+  EXPECT_EQ(matches[1].text, "\u6771\u4EAC");
+  EXPECT_EQ(matches[1].offset, 7u);
+  EXPECT_EQ(matches[2].offset, 15u);
+  EXPECT_EQ(Regex("x*").allMatches("ab").size(), 3u);  // empty matches advance
+  EXPECT_EQ(word.allMatches("\xFF\xFE").size(), 0u);
+
+  EXPECT_EQ(Regex(R"(\n{2,})").split("one\n\ntwo\n\n\nthree"), (Pieces{"one", "two", "three"}));
+  EXPECT_EQ(Regex(",").split(",a,,b,"), (Pieces{"", "a", "", "b", ""}));
+  EXPECT_EQ(Regex(",").split(""), (Pieces{""}));
+  EXPECT_EQ(Regex("x*").split("ab"), (Pieces{"ab"}));
+}
+
+TEST(RegexTest, ReportsWhatICURefuses) {
+  std::string error;
+  EXPECT_FALSE(Regex::make("(unclosed", {}, &error));
+  EXPECT_NE(error.find("U_REGEX_MISMATCHED_PAREN"), std::string::npos) << error;
+  EXPECT_FALSE(Regex::make("[z-a]"));
+  // A search too deep for ICU's bounded stack gives up instead of overflowing ours.
+  EXPECT_FALSE(Regex("(a|b)*c").containsMatch(std::string(2'000'000, 'a')));
+}
+
+// Matchers are kept per thread and pattern: more patterns than are kept, short-lived ones and
+// several threads at once must all see what a fresh matcher sees.
+TEST(RegexTest, ReusedMatchersGiveTheSameAnswers) {
+  const std::string text = "a{b} %x% {c}{d} é{e}";
+  for (int round = 0; round < 3; ++round) {
+    for (int n = 0; n < 20; ++n) {
+      const Regex pattern("\\{[a-z]\\}|%[a-z]" + std::string(n % 2 == 0 ? "%" : ""));
+      const auto all = pattern.allMatches(text);
+      const auto led = pattern.allMatches(text, '{');
+      EXPECT_EQ(all.size(), 5u) << n;
+      ASSERT_EQ(led.size(), 4u);
+      for (const auto& match : led) EXPECT_EQ(pattern.firstMatch(match.text)->text, match.text);
+      EXPECT_EQ(led.back().offset, text.size() - 3);
+      // A long text's matcher is dropped after use; the next search builds another.
+      const std::string longText = std::string(70'000, 'x') + "{z}";
+      ASSERT_EQ(pattern.allMatches(longText, '{').size(), 1u);
+      EXPECT_EQ(pattern.allMatches(longText).front().offset, 70'000u);
+    }
+  }
+  const Regex shared("[0-9]+");
+  std::vector<std::thread> threads;
+  std::atomic<int> wrong{0};
+  for (int t = 0; t < 4; ++t) {
+    threads.emplace_back([&shared, &wrong, t] {
+      for (int i = 0; i < 2000; ++i) {
+        const std::string numbers = std::to_string(t) + " " + std::to_string(i);
+        if (shared.allMatches(numbers).size() != 2) ++wrong;
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  EXPECT_EQ(wrong, 0);
+}
+
+TEST(RegexDeathTest, APatternInTheCodeMustCompile) {
+  EXPECT_DEATH(Regex("(unclosed"), "refuses the pattern");
 }
 
 }  // namespace
