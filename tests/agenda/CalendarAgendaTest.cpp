@@ -21,9 +21,11 @@ class CalendarAgendaTest : public testing::NewYorkTest {
  protected:
   static CalendarEventSnapshot event(std::string id, std::string title, Date start, Date end,
                                      bool allDay = false) {
-    return CalendarEventSnapshot(
-        {.id = std::move(id), .rawTitle = std::move(title), .start = start, .end = end,
-         .isAllDay = allDay});
+    return CalendarEventSnapshot({.id = std::move(id),
+                                  .rawTitle = std::move(title),
+                                  .start = start,
+                                  .end = end,
+                                  .isAllDay = allDay});
   }
   static CalendarEventSnapshot::Fields fields(Date start, Date end, bool allDay = false) {
     return {.id = "e", .rawTitle = "Review", .start = start, .end = end, .isAllDay = allDay};
@@ -155,12 +157,11 @@ TEST_F(CalendarAgendaTest, TimeZoneNoteAndUrgency) {
     std::optional<std::string> expected;
   };
   const Case cases[] = {
-      {59.9, "Starting now"},   {60, "In 1 minute"},    {119.9, "In 1 minute"},
+      {59.9, "Starting now"},  {60, "In 1 minute"},  {119.9, "In 1 minute"},
       {3599, "In 59 minutes"}, {3600, std::nullopt},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(formatter.urgency(event(now + c.startsIn, now + 1e6), now), c.expected)
-        << c.startsIn;
+    EXPECT_EQ(formatter.urgency(event(now + c.startsIn, now + 1e6), now), c.expected) << c.startsIn;
   }
   EXPECT_EQ(formatter.urgency(event(now - 60, now + 3600), now),
             "On now, until " + clock("11:00", "AM"));

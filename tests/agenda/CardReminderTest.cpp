@@ -29,8 +29,11 @@ class CardReminderTest : public testing::NewYorkTest {
  protected:
   std::shared_ptr<CardReminder> reminder(int id, Date fireAt, bool done = false,
                                          ReminderRepeat rule = ReminderRepeat::none) {
-    return CardReminder::make({.id = uuid(id), .cardID = uuid(1000 + id), .fireAt = fireAt,
-                               .repeatRule = rule, .isDone = done});
+    return CardReminder::make({.id = uuid(id),
+                               .cardID = uuid(1000 + id),
+                               .fireAt = fireAt,
+                               .repeatRule = rule,
+                               .isDone = done});
   }
   const Date now = at(2025, 3, 12, 10);  // a Wednesday
 };
@@ -111,8 +114,7 @@ TEST(ReminderRepeatTest, WordsStepsAndJSON) {
   EXPECT_EQ(recurrenceDescription(ReminderRepeat::none), "");
   EXPECT_EQ(recurrenceDescription(ReminderRepeat::yearly), "Every year");
   EXPECT_EQ(calendarStep(ReminderRepeat::none), std::nullopt);
-  EXPECT_EQ(calendarStep(ReminderRepeat::quarterly),
-            (ReminderStep{Calendar::Component::month, 3}));
+  EXPECT_EQ(calendarStep(ReminderRepeat::quarterly), (ReminderStep{Calendar::Component::month, 3}));
 
   Json json;
   to_json(json, ReminderRepeat::monthly);
@@ -137,7 +139,6 @@ TEST_F(ReminderScheduleTest, DayDistanceCountsCalendarDays) {
   EXPECT_EQ(Schedule::dayDistance(at(2025, 3, 9, 0), at(2025, 3, 9, 23, 59), calendar), 0);
   EXPECT_GT(Schedule::dayDistance(Date::distantPast(), at(2025, 1, 1), calendar), 739'000);
   EXPECT_EQ(Schedule::dayDistance(Date(std::nan("")), at(2025, 1, 1), calendar), 0);
-
 }
 
 TEST_F(ReminderScheduleTest, BucketsAndOverdue) {
@@ -213,8 +214,7 @@ TEST_F(ReminderScheduleTest, Presets) {
   EXPECT_EQ(Schedule::tomorrowMorning(at(2025, 3, 8, 23, 30), calendar), at(2025, 3, 9, 9));
   // Sunday evening, then a Monday just before and at 09:00.
   EXPECT_EQ(Schedule::nextMondayMorning(at(2025, 3, 9, 20), calendar), at(2025, 3, 10, 9));
-  EXPECT_EQ(Schedule::nextMondayMorning(at(2025, 3, 10, 8, 59, 59), calendar),
-            at(2025, 3, 10, 9));
+  EXPECT_EQ(Schedule::nextMondayMorning(at(2025, 3, 10, 8, 59, 59), calendar), at(2025, 3, 10, 9));
   EXPECT_EQ(Schedule::nextMondayMorning(at(2025, 3, 10, 9), calendar), at(2025, 3, 17, 9));
   EXPECT_EQ(Schedule::nextQuarter(at(2025, 11, 30, 16, 45), calendar), at(2026, 2, 28, 16, 45));
   EXPECT_FALSE(Schedule::tomorrowMorning(Date(std::nan("")), calendar));
@@ -231,8 +231,8 @@ TEST_F(ReminderAgendaTest, SectionsInBucketOrder) {
   ASSERT_EQ(sections.size(), 4u);
   EXPECT_EQ(sections[0], (ReminderAgenda::Section{ReminderBucket::overdue, {uuid(2)}}));
   // Equal fire times go by identifier text, whatever order they came in.
-  EXPECT_EQ(sections[1], (ReminderAgenda::Section{ReminderBucket::today,
-                                                  {uuid(3), uuid(8), uuid(9)}}));
+  EXPECT_EQ(sections[1],
+            (ReminderAgenda::Section{ReminderBucket::today, {uuid(3), uuid(8), uuid(9)}}));
   EXPECT_EQ(sections[2].reminderIDs, std::vector<UUID>{uuid(4)});
   EXPECT_EQ(sections[3].id(), "later");
   EXPECT_EQ(ReminderAgenda::headline(reminders, now, calendar), "1 overdue, 3 due today");
@@ -287,10 +287,10 @@ TEST_F(ReminderAgendaTest, NotificationPlans) {
   const auto weekly = reminder(1, now + 60, false, ReminderRepeat::weekly);
   const auto once = reminder(2, now + 60);
   once->setRepeatRuleRaw("fortnightly");
-  EXPECT_EQ(ReminderNotifications::plan(*weekly, "Lease"),
-            (ReminderNotificationPlan{"kelvo.reminder." + uuid(1).uuidString(), "Lease",
-                                      "Time to look at this again. Every week.", now + 60,
-                                      uuid(1001)}));
+  EXPECT_EQ(
+      ReminderNotifications::plan(*weekly, "Lease"),
+      (ReminderNotificationPlan{"kelvo.reminder." + uuid(1).uuidString(), "Lease",
+                                "Time to look at this again. Every week.", now + 60, uuid(1001)}));
   EXPECT_EQ(ReminderNotifications::plan(*once, "Lease").body, "Time to look at this again.");
 
   Reminders reminders{reminder(90, now), reminder(91, now + 10, true)};

@@ -37,12 +37,15 @@ TEST(ContactSnapshotTest, DisplayNamesAndSubtitles) {
       {{.id = "a", .formattedName = " Ann Lee ", .nickname = "Annie"}, "Ann Lee", true},
       {{.id = "b", .formattedName = "  ", .nickname = "Annie"}, "Annie", true},
       {{.id = "c", .organizationName = "Blue Harbour"}, "Blue Harbour", true},
-      {{.id = "d", .phoneNumbers = {{"p", "mobile", " 555 0100 "}},
+      {{.id = "d",
+        .phoneNumbers = {{"p", "mobile", " 555 0100 "}},
         .emailAddresses = {{"e", {}, "a@b.example"}}},
-       "555 0100", false},
+       "555 0100",
+       false},
       {{.id = "e", .emailAddresses = {{"e", {}, "a@b.example"}}}, "a@b.example", false},
       {{.id = "f", .phoneNumbers = {{"p", {}, "  "}}, .emailAddresses = {{"e", {}, "a@b.example"}}},
-       "Unnamed contact", false},
+       "Unnamed contact",
+       false},
       {{.id = "g"}, "Unnamed contact", false},
   };
   for (const Case& c : cases) {
@@ -51,11 +54,15 @@ TEST(ContactSnapshotTest, DisplayNamesAndSubtitles) {
   }
   EXPECT_EQ(cases[4].contact.accessibilityLabel(), "Contact with no name, 1 field to keep");
 
-  const ContactSnapshot same{.id = "s", .formattedName = "Blue Harbour",
-                             .organizationName = "Blue Harbour", .jobTitle = " Owner "};
+  const ContactSnapshot same{.id = "s",
+                             .formattedName = "Blue Harbour",
+                             .organizationName = "Blue Harbour",
+                             .jobTitle = " Owner "};
   EXPECT_EQ(same.subtitle(), "Owner");
-  const ContactSnapshot cased{.id = "s", .formattedName = "Blue Harbour",
-                              .organizationName = "BLUE HARBOUR", .jobTitle = "Owner"};
+  const ContactSnapshot cased{.id = "s",
+                              .formattedName = "Blue Harbour",
+                              .organizationName = "BLUE HARBOUR",
+                              .jobTitle = "Owner"};
   EXPECT_EQ(cased.subtitle(), "BLUE HARBOUR · Owner");
   EXPECT_EQ(ids(cased.facts()), (std::vector<std::string>{"s-name", "s-title"}));
 }
@@ -161,10 +168,12 @@ const std::vector<ContactSnapshot>& people() {
   static const std::vector<ContactSnapshot> contacts{
       {.id = "zoe", .formattedName = "Zoë Park", .jobTitle = "Editor"},
       {.id = "b2", .formattedName = "bob stone"},
-      {.id = "harbour", .organizationName = "Blue Harbour",
+      {.id = "harbour",
+       .organizationName = "Blue Harbour",
        .urlAddresses = {{"u", {}, "https://zeta.example"}}},
       {.id = "phone", .phoneNumbers = {{"p", "work", "(555) 0100"}}},
-      {.id = "b1", .formattedName = "Bob Stone",
+      {.id = "b1",
+       .formattedName = "Bob Stone",
        .emailAddresses = {{"e", {}, "bob@stone.example"}},
        .postalAddresses = {{"a", {}, "3 Quay Road\nPortsmouth"}}},
       {.id = "nobody"},
@@ -198,7 +207,8 @@ TEST(ContactDirectoryTest, OrderAndSearch) {
 TEST(ContactDirectoryTest, Texts) {
   using D = ContactDirectory;
   EXPECT_EQ(D::truncationNotice(5'000, 5'000), std::nullopt);
-  EXPECT_EQ(D::truncationNotice(10, 13), "3 more contacts aren't shown. Search to narrow the list.");
+  EXPECT_EQ(D::truncationNotice(10, 13),
+            "3 more contacts aren't shown. Search to narrow the list.");
   EXPECT_EQ(D::truncationNotice(-1, std::numeric_limits<std::int64_t>::max()),
             "9223372036854775808 more contacts aren't shown. Search to narrow the list.");
   EXPECT_EQ(D::emptyExplanation(),
@@ -211,14 +221,10 @@ TEST(ContactDirectoryTest, Texts) {
 
 TEST(ContactKeepSummaryTest, SelectionButtonAndSentence) {
   const std::vector<ContactFact> facts{
-      {"name", FactKind::custom, "Name", "Ann"},
-      {"p1", FactKind::phone, "Work phone", "1"},
-      {"p2", FactKind::phone, "Home phone", "2"},
-      {"u1", FactKind::custom, "Homepage", "a"},
-      {"u2", FactKind::custom, "Homepage", "b"},
-      {"u3", FactKind::custom, "Blog", "c"},
-      {"c1", FactKind::custom, "Label", "x"},
-      {"c2", FactKind::custom, "label", "y"},
+      {"name", FactKind::custom, "Name", "Ann"},  {"p1", FactKind::phone, "Work phone", "1"},
+      {"p2", FactKind::phone, "Home phone", "2"}, {"u1", FactKind::custom, "Homepage", "a"},
+      {"u2", FactKind::custom, "Homepage", "b"},  {"u3", FactKind::custom, "Blog", "c"},
+      {"c1", FactKind::custom, "Label", "x"},     {"c2", FactKind::custom, "label", "y"},
   };
   EXPECT_EQ(ContactKeepSummary::defaultSelection(facts),
             (std::set<std::string>{"name", "p1", "u1", "u3", "c1", "c2"}));

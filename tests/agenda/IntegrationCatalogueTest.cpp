@@ -161,9 +161,10 @@ PhotoAssetSnapshot photo(std::optional<Date> createdAt, std::optional<std::strin
 
 TEST(PhotoImportTest, ExtensionsAreNormalisedOrReplaced) {
   const std::pair<std::optional<std::string>, std::string> cases[] = {
-      {std::nullopt, "png"},    {"..HEIC", "heic"},   {"jpg\n", "jpg"},
-      {"ｊｐｇ", "ｊｐｇ"},  // full-width letters are letters
-      {"12345678", "12345678"}, {"123456789", "png"}, {"photo-raw", "png"}, {"\xff\xfe", "png"},
+      {std::nullopt, "png"},    {"..HEIC", "heic"},
+      {"jpg\n", "jpg"},         {"ｊｐｇ", "ｊｐｇ"},  // full-width letters are letters
+      {"12345678", "12345678"}, {"123456789", "png"},
+      {"photo-raw", "png"},     {"\xff\xfe", "png"},
   };
   for (const auto& [input, expected] : cases) {
     EXPECT_EQ(PhotoImport::normalizedExtension(input), expected) << input.value_or("(none)");

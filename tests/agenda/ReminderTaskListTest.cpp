@@ -21,8 +21,8 @@ using testing::clock;
 
 class ReminderTaskListTest : public testing::NewYorkTest {
  protected:
-  ReminderTaskSnapshot task(std::string id, std::optional<ReminderDue> due,
-                            P priority = P::none, std::string title = "Task") const {
+  ReminderTaskSnapshot task(std::string id, std::optional<ReminderDue> due, P priority = P::none,
+                            std::string title = "Task") const {
     return {.id = std::move(id), .rawTitle = std::move(title), .due = due, .priority = priority};
   }
   static ReminderTaskSnapshot rent(std::optional<ReminderDue> due) {
@@ -40,7 +40,12 @@ class ReminderTaskListTest : public testing::NewYorkTest {
 
 TEST_F(ReminderTaskListTest, SnapshotValues) {
   const std::pair<std::int64_t, P> priorities[] = {
-      {2, P::high}, {3, P::high}, {7, P::low}, {8, P::low}, {11, P::none}, {-5, P::none},
+      {2, P::high},
+      {3, P::high},
+      {7, P::low},
+      {8, P::low},
+      {11, P::none},
+      {-5, P::none},
       {std::numeric_limits<std::int64_t>::max(), P::none},
       {std::numeric_limits<std::int64_t>::min(), P::none}};
   for (const auto& [value, level] : priorities) EXPECT_EQ(reminderPriorityFrom(value), level);
@@ -98,14 +103,14 @@ TEST_F(ReminderTaskListTest, BucketsOrderAndSections) {
       task("high", timed(at(2025, 3, 12, 20)), P::high, "zz"),
       task("same", timed(at(2025, 3, 12, 20)), P::medium, "SAME"),
   };
-  const B expected[] = {B::noDate, B::later,   B::today,  B::tomorrow, B::today, B::overdue,
-                        B::overdue, B::noDate, B::today, B::today, B::today};
+  const B expected[] = {B::noDate,  B::later,  B::today, B::tomorrow, B::today, B::overdue,
+                        B::overdue, B::noDate, B::today, B::today,    B::today};
   for (std::size_t i = 0; i < tasks.size(); ++i) {
     EXPECT_EQ(ReminderTaskList::bucket(tasks[i], now, calendar), expected[i]) << tasks[i].id;
   }
-  const std::vector<std::string> order{"yesterday", "past-9", "at-18", "high", "Same", "same",
-                                       "allday-today", "tomorrow", "later", "none-high",
-                                       "none-low"};
+  const std::vector<std::string> order{"yesterday", "past-9",    "at-18",        "high",
+                                       "Same",      "same",      "allday-today", "tomorrow",
+                                       "later",     "none-high", "none-low"};
   EXPECT_EQ(ids(ReminderTaskList::open(tasks, now, calendar)), order);
   EXPECT_TRUE(ReminderTaskList::isOrderedBefore(tasks[4], tasks[2], now, calendar));
 
@@ -113,8 +118,8 @@ TEST_F(ReminderTaskListTest, BucketsOrderAndSections) {
   ASSERT_EQ(sections.size(), 2u);
   EXPECT_EQ(sections[0].id, B::overdue);
   EXPECT_EQ(sections[1].title(), "Today");
-  EXPECT_EQ(ids(sections[1].tasks), (std::vector<std::string>{"at-18", "high", "Same", "same",
-                                                               "allday-today"}));
+  EXPECT_EQ(ids(sections[1].tasks),
+            (std::vector<std::string>{"at-18", "high", "Same", "same", "allday-today"}));
   EXPECT_EQ(ReminderTaskList::sections(tasks, now, calendar).size(), 5u);
   EXPECT_TRUE(ReminderTaskList::open(tasks, now, calendar, -1).empty());
 }
@@ -122,8 +127,7 @@ TEST_F(ReminderTaskListTest, BucketsOrderAndSections) {
 TEST_F(ReminderTaskListTest, MostOverdueAndTexts) {
   ReminderTaskSnapshot completed = task("done", timed(at(2025, 3, 1)));
   completed.isCompleted = true;
-  const Tasks tasks{completed,
-                    task("first", timed(at(2025, 3, 10)), P::none, "Same"),
+  const Tasks tasks{completed, task("first", timed(at(2025, 3, 10)), P::none, "Same"),
                     task("second", timed(at(2025, 3, 10)), P::none, "Same"),
                     task("high", timed(at(2025, 3, 11)), P::high),
                     task("future", timed(now + 60), P::high)};

@@ -348,10 +348,11 @@ std::vector<std::string> noteRows(Context& context) {
     const Value list = *note->value("tags");
     for (const auto& tag : *list.stringList()) tags += tag + ";";
     const auto body = note->value("body");
-    rows.push_back(title(*note) + "|" + (body ? *body->string() : "-") + "|" +
-                   std::to_string(*note->value("useCount")->integer()) + "|" + tags + "|" +
-                   std::to_string(note->value("createdAt")->date()->timeIntervalSinceReferenceDate()) +
-                   "|" + (folder ? *folder->value("name")->string() : "-"));
+    rows.push_back(
+        title(*note) + "|" + (body ? *body->string() : "-") + "|" +
+        std::to_string(*note->value("useCount")->integer()) + "|" + tags + "|" +
+        std::to_string(note->value("createdAt")->date()->timeIntervalSinceReferenceDate()) + "|" +
+        (folder ? *folder->value("name")->string() : "-"));
   }
   std::sort(rows.begin(), rows.end());
   return rows;

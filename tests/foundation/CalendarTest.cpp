@@ -128,8 +128,8 @@ TEST(CalendarTest, NamedCalendarsAndDayNumbers) {
   const Date day = *gregorian.date(2025, 3, 12, 9);
   EXPECT_EQ(japanese->component(Component::year, day), 7);  // Reiwa 7
   EXPECT_EQ(japanese->startOfDay(day), gregorian.startOfDay(day));
-  EXPECT_EQ(DateFormatter(DateFormatter::Style::mediumStyle, DateFormatter::Style::none,
-                          *japanese, Locale("en_US"))
+  EXPECT_EQ(DateFormatter(DateFormatter::Style::mediumStyle, DateFormatter::Style::none, *japanese,
+                          Locale("en_US"))
                 .format(day),
             "Mar 12, 7 Reiwa");
 
@@ -159,7 +159,6 @@ TEST(TimeZoneTest, NamedZonesLocalesAndNames) {
 }
 
 using Style = DateFormatter::Style;
-
 
 TEST(DateFormatTest, StylesAndSkeletonsOfTheLocale) {
   const Calendar utc = in("UTC");

@@ -2,13 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <cstdlib>
 #include <fstream>
 #include <map>
-#include <sys/stat.h>
-#include <sys/wait.h>
 #include <thread>
-#include <unistd.h>
 
 #include "platform/foundation/UserDefaults.hpp"
 #include "tests/support/TestSupport.hpp"
@@ -138,7 +138,8 @@ TEST_F(FileManagerTest, AnAtomicWriteSyncsTheFileThenTheFolder) {
     return failWith != 0 ? failWith : (::fsync(fd) == 0 ? 0 : errno);
   });
   files.write(file, "new");
-  EXPECT_EQ(syncedAFolder, (std::map<Step, bool>{{Step::syncFile, false}, {Step::syncFolder, true}}));
+  EXPECT_EQ(syncedAFolder,
+            (std::map<Step, bool>{{Step::syncFile, false}, {Step::syncFolder, true}}));
 
   // A sync that fails fails the write; before the rename the old file stays.
   failWith = EIO;
@@ -157,7 +158,8 @@ TEST_F(FileManagerTest, AFailedStepLeavesTheOldFile) {
       EXPECT_EQ(error.code(), std::errc::no_space_on_device);
     }
     // Only a failure after the rename lets the new bytes through, and then all of them.
-    EXPECT_EQ(files.contents(file, anySize), failing == Step::syncFolder ? "new and longer" : "old");
+    EXPECT_EQ(files.contents(file, anySize),
+              failing == Step::syncFolder ? "new and longer" : "old");
     EXPECT_EQ(entriesIn(folder.path()), 1u) << "a temporary file was left behind";
     files.setWriteProbe({});
     files.write(file, "old");
@@ -191,7 +193,6 @@ TEST_F(FileManagerTest, AProcessKilledAtAnyStepLeavesAWholeFile) {
     EXPECT_EQ(files.contents(file, anySize), after);
   }
 }
-
 
 std::string read(const fs::path& file) {
   std::ifstream in(file);

@@ -30,9 +30,18 @@ TEST(NumberFormatTest, GroupsAndPadsAsTheLocaleDoes) {
 
 TEST(NumberFormatTest, DescribingADouble) {
   const std::pair<double, const char*> cases[] = {
-      {0, "0.0"}, {-0.0, "-0.0"}, {3, "3.0"}, {-86'400, "-86400.0"}, {0.1, "0.1"},
-      {0.0001, "0.0001"}, {0.00001, "1e-05"}, {9007199254740992.0, "9007199254740992.0"},
-      {1e15, "1000000000000000.0"}, {1.5e16, "1.5e+16"}, {-1e300, "-1e+300"}, {5e-324, "5e-324"},
+      {0, "0.0"},
+      {-0.0, "-0.0"},
+      {3, "3.0"},
+      {-86'400, "-86400.0"},
+      {0.1, "0.1"},
+      {0.0001, "0.0001"},
+      {0.00001, "1e-05"},
+      {9007199254740992.0, "9007199254740992.0"},
+      {1e15, "1000000000000000.0"},
+      {1.5e16, "1.5e+16"},
+      {-1e300, "-1e+300"},
+      {5e-324, "5e-324"},
       {std::numeric_limits<double>::infinity(), "inf"},
       {std::numeric_limits<double>::quiet_NaN(), "nan"}};
   for (const auto& [value, expected] : cases) EXPECT_EQ(describing(value), expected) << expected;

@@ -98,12 +98,47 @@ TEST(TextTest, ComparesAsTheCurrentLocaleSorts) {
 // Sort keys must order exactly as the comparison does; ASCII texts get keys written without
 // the collator, also where a locale contracts ASCII letters.
 TEST(TextTest, SortKeysOrderAsTheCaseInsensitiveComparison) {
-  const std::vector<std::string> texts = {
-      "Work", "wORK", "work ", "r\u00E9sum\u00E9", "resume", "Cafe\u0301", "Caf\u00E9", "",
-      "file10", "file2", "\u00E4", "z", "\xFF\xFE", "\u6771\u4EAC", "a\u0301\u0323",
-      "a\u0323\u0301", "ch", "Ch", "h", "i", "c", "cz", "aa", "\u00E5", "ll", "lz", "l\u00B7l",
-      "-x", "x-", "a b", "ab", "a_b", "A~", "10", "9", "Zebra", "zebra!", "~", "@home",
-      std::string(300, 'b'), std::string(299, 'b') + "c"};
+  const std::vector<std::string> texts = {"Work",
+                                          "wORK",
+                                          "work ",
+                                          "r\u00E9sum\u00E9",
+                                          "resume",
+                                          "Cafe\u0301",
+                                          "Caf\u00E9",
+                                          "",
+                                          "file10",
+                                          "file2",
+                                          "\u00E4",
+                                          "z",
+                                          "\xFF\xFE",
+                                          "\u6771\u4EAC",
+                                          "a\u0301\u0323",
+                                          "a\u0323\u0301",
+                                          "ch",
+                                          "Ch",
+                                          "h",
+                                          "i",
+                                          "c",
+                                          "cz",
+                                          "aa",
+                                          "\u00E5",
+                                          "ll",
+                                          "lz",
+                                          "l\u00B7l",
+                                          "-x",
+                                          "x-",
+                                          "a b",
+                                          "ab",
+                                          "a_b",
+                                          "A~",
+                                          "10",
+                                          "9",
+                                          "Zebra",
+                                          "zebra!",
+                                          "~",
+                                          "@home",
+                                          std::string(300, 'b'),
+                                          std::string(299, 'b') + "c"};
   for (const char* locale : {"en_US", "cs_CZ", "da_DK", "sv_SE", "ca_ES", "ja_JP", "tr_TR"}) {
     Locale::setCurrent(Locale(locale));
     for (const std::string& a : texts) {
@@ -124,11 +159,16 @@ TEST(TextTest, StandardContainmentAndCaseProperties) {
     bool found;
   };
   const Case cases[] = {
-      {"Zoë Park", "ZOE", true},        {"Zoe Park", "zoë", true},
-      {"Crème Brûlée", "BRULEE", true}, {"Straße", "strasse", true},
-      {"Blue Harbour", "Harbour Blue", false}, {"ＡＢＣ", "abc", false},
-      {"abc", "", false},               {"Editor", "édit", true},
-      {"plain ascii", "ASCII", true},   {"plain ascii", "ø", false},
+      {"Zoë Park", "ZOE", true},
+      {"Zoe Park", "zoë", true},
+      {"Crème Brûlée", "BRULEE", true},
+      {"Straße", "strasse", true},
+      {"Blue Harbour", "Harbour Blue", false},
+      {"ＡＢＣ", "abc", false},
+      {"abc", "", false},
+      {"Editor", "édit", true},
+      {"plain ascii", "ASCII", true},
+      {"plain ascii", "ø", false},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(localizedStandardContains(c.text, c.query), c.found) << c.text << " " << c.query;

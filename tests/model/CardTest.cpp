@@ -4,10 +4,10 @@
 
 #include <limits>
 #include <numeric>
+#include <random>
+#include <string>
 #include <tuple>
 #include <vector>
-#include <string>
-#include <random>
 
 #include "core/model/Shelf.hpp"
 #include "platform/foundation/Text.hpp"
@@ -74,17 +74,32 @@ std::string wholeTextPreview(std::string_view text, std::size_t limit) {
 TEST(CardTest, PreviewReadsOnlyAWindowYetAgreesWithTheWholeText) {
   // Pieces that matter at a window's edge: line ends split across it, marks joining the
   // character before, wide scalars, blank tails and broken bytes.
-  const std::vector<std::string> pieces = {
-      "a",        "word ",   " ",         "\r",  "\n",        "\r\n",   "\t",
-      "\u0301",   "\u00e9",  "\U0001F642", "\u200D", "\U0001F1EB", "\u2028", "\u3000",
-      "\xff",     "\xe2\x82", std::string(300, ' '), std::string(200, 'x')};
+  const std::vector<std::string> pieces = {"a",
+                                           "word ",
+                                           " ",
+                                           "\r",
+                                           "\n",
+                                           "\r\n",
+                                           "\t",
+                                           "\u0301",
+                                           "\u00e9",
+                                           "\U0001F642",
+                                           "\u200D",
+                                           "\U0001F1EB",
+                                           "\u2028",
+                                           "\u3000",
+                                           "\xff",
+                                           "\xe2\x82",
+                                           std::string(300, ' '),
+                                           std::string(200, 'x')};
   std::mt19937 random(15);
   for (int round = 0; round < 3000; ++round) {
     std::string text;
     const std::size_t count = random() % 60;
     for (std::size_t i = 0; i < count; ++i) text += pieces[random() % pieces.size()];
     if (random() % 4 == 0) text += std::string(random() % 3000, random() % 2 ? ' ' : '\n');
-    for (const std::size_t limit : {std::size_t{0}, std::size_t{1}, std::size_t{5}, std::size_t{140}}) {
+    for (const std::size_t limit :
+         {std::size_t{0}, std::size_t{1}, std::size_t{5}, std::size_t{140}}) {
       ASSERT_EQ(Card::makePreview(text, limit), wholeTextPreview(text, limit))
           << "round " << round << ", limit " << limit;
     }

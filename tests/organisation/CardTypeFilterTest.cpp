@@ -38,8 +38,11 @@ struct Calls {
   }
 };
 
-const std::vector<Item> items = {{CardType::text, true}, {CardType::text}, {CardType::image},
-                                 {CardType::fact}, {CardType::text, true}};
+const std::vector<Item> items = {{CardType::text, true},
+                                 {CardType::text},
+                                 {CardType::image},
+                                 {CardType::fact},
+                                 {CardType::text, true}};
 
 TEST(CardTypeFilterTest, SelectionsPresentThemselves) {
   struct Row {
@@ -63,8 +66,8 @@ TEST(CardTypeFilterTest, SelectionsPresentThemselves) {
     EXPECT_EQ(row.selection.cardType(), row.cardType) << row.identifier;
   }
   std::unordered_set<Selection> distinct{Selection::all(), Selection::links()};
-  for (const CardType type : {CardType::text, CardType::image, CardType::file, CardType::document,
-                              CardType::fact}) {
+  for (const CardType type :
+       {CardType::text, CardType::image, CardType::file, CardType::document, CardType::fact}) {
     distinct.insert(Selection::type(type));
   }
   EXPECT_EQ(distinct.size(), 7u);
@@ -137,8 +140,8 @@ TEST(CardTypeFilterTest, CountsAndOptions) {
     EXPECT_EQ(option.isEnabled, option.selection == Selection::all());
     EXPECT_EQ(option.id(), option.selection);
   }
-  EXPECT_EQ(labels, (std::vector<std::string>{"All", "Text", "Links", "Images", "Files", "Docs",
-                                              "Facts"}));
+  EXPECT_EQ(labels,
+            (std::vector<std::string>{"All", "Text", "Links", "Images", "Files", "Docs", "Facts"}));
 
   // A missing type still shows, at 0 and disabled; without links there are six rows.
   const auto six = CardTypeFilter::options({{CardType::image, 2}, {CardType::fact, 1}});

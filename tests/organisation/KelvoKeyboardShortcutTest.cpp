@@ -42,8 +42,16 @@ TEST(KelvoKeyboardShortcutTest, TheCatalogueInOrderWithASampleOfItsRows) {
       {"summaries", "Summaries", "Reads a document on this device and says what is in it.", "S",
        none, cmdOption, G::use, Menu::view, "⌥⌘S", "Command Option S"},
       {"settings", "Settings", none, ",", none, cmd, G::app, Menu::app, "⌘,", "Command ,"},
-      {"clear-selection", "Clear the selection", none, "\u238B", "Escape", {}, G::selection, none,
-       "⎋", "Escape"},
+      {"clear-selection",
+       "Clear the selection",
+       none,
+       "\u238B",
+       "Escape",
+       {},
+       G::selection,
+       none,
+       "⎋",
+       "Escape"},
       {"delete-selected", "Delete",
        "Moves the selection to the 30-day Trash. Undo is offered right after.", "\u232B", "Delete",
        cmd, G::selection, Menu::edit, "⌘⌫", "Command Delete"},
@@ -51,15 +59,15 @@ TEST(KelvoKeyboardShortcutTest, TheCatalogueInOrderWithASampleOfItsRows) {
   const auto& all = Shortcut::all();
   std::vector<std::string> ids;
   for (const Shortcut& shortcut : all) ids.push_back(shortcut.id());
-  EXPECT_EQ(ids, (std::vector<std::string>{
-                     "keep-clipboard", "import-snippets", "find", "ready-row", "fill-a-form",
-                     "agenda", "summaries", "settings", "shortcuts", "paste-as-card",
-                     "copy-selected", "select-all", "clear-selection", "delete-selected",
-                     "use-selected", "duplicate-selected", "pin-selected"}));
+  EXPECT_EQ(ids, (std::vector<std::string>{"keep-clipboard", "import-snippets", "find", "ready-row",
+                                           "fill-a-form", "agenda", "summaries", "settings",
+                                           "shortcuts", "paste-as-card", "copy-selected",
+                                           "select-all", "clear-selection", "delete-selected",
+                                           "use-selected", "duplicate-selected", "pin-selected"}));
   for (const Row& row : rows) {
     SCOPED_TRACE(row.id);
-    const auto found = std::find_if(all.begin(), all.end(),
-                                    [&](const Shortcut& shortcut) { return shortcut.id() == row.id; });
+    const auto found = std::find_if(
+        all.begin(), all.end(), [&](const Shortcut& shortcut) { return shortcut.id() == row.id; });
     ASSERT_NE(found, all.end());
     const Shortcut& shortcut = *found;
     EXPECT_EQ(shortcut.title(), row.title);

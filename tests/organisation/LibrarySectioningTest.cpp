@@ -63,8 +63,7 @@ TEST(LibrarySectioningTest, SectionsAndTheirOrder) {
   const std::vector<LibraryProject> projects{
       {uuid(5), "beta", 1}, {uuid(4), "E\u0301cole", 1}, {uuid(3), "Zeta", 1}, {uuid(2), "Beta", 1},
       {uuid(1), "Beta", 1}, {uuid(6), "Last", 2},        {uuid(7), "First", 0}};
-  const std::vector<Item> items{item(10, uuid(3)), item(11, uuid(99)), item(12, uuid(6)),
-                                item(13)};
+  const std::vector<Item> items{item(10, uuid(3)), item(11, uuid(99)), item(12, uuid(6)), item(13)};
   const std::unordered_set<LibrarySectionID> collapsed{LibrarySectionID::project(uuid(3))};
   const auto all = sections(items, projects, "Unsorted", none, collapsed, false, false);
   EXPECT_EQ(titles(all), (std::vector<std::string>{"First", "Beta", "Beta", "Zeta", "beta",

@@ -9,8 +9,8 @@
 int main() {
   using namespace kelvo;
   const std::vector<SearchableCard> cards{
-      SearchableCard(UUID::random(), CardType::text, "Tax return 2026", "", "", {}, "Unsorted",
-                     "", std::nullopt, std::nullopt, 0, std::nullopt)};
+      SearchableCard(UUID::random(), CardType::text, "Tax return 2026", "", "", {}, "Unsorted", "",
+                     std::nullopt, std::nullopt, 0, std::nullopt)};
   const SearchIndex index(cards);
   const auto results = index.search("tax", 10);
   const auto link = KelvoURL::parse("kelvo://keep");
