@@ -8,13 +8,6 @@ namespace {
 
 bool isASCIIWhitespace(char byte) { return byte == ' ' || (byte >= '\t' && byte <= '\r'); }
 
-bool isASCII(std::string_view text) {
-  for (char byte : text) {
-    if (static_cast<unsigned char>(byte) >= 0x80) return false;
-  }
-  return true;
-}
-
 }  // namespace
 
 std::size_t wordCount(std::string_view text) {

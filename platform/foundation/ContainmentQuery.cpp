@@ -3,14 +3,10 @@
 #include <algorithm>
 
 #include "platform/foundation/Text.hpp"
+#include "platform/foundation/Utf.hpp"
 
 namespace kelvo::text {
 namespace {
-
-bool isASCII(std::string_view text) {
-  return std::all_of(text.begin(), text.end(),
-                     [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
 
 char lowerASCII(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
 

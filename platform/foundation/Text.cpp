@@ -21,13 +21,6 @@ namespace {
 using icu_support::piece;
 using icu_support::wellFormed;
 
-bool isAscii(std::string_view text) {
-  for (const char c : text) {
-    if (static_cast<unsigned char>(c) >= 0x80) return false;
-  }
-  return true;
-}
-
 void asciiLower(std::string& text) {
   for (char& c : text) {
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
@@ -98,7 +91,7 @@ std::string stripDiacriticsClean(std::string_view clean) {
 enum class Mapping { lower, upper };
 
 std::string mapCase(std::string_view text, const char* locale, Mapping mapping) {
-  if (isAscii(text) && locale[0] == '\0') {
+  if (isASCII(text) && locale[0] == '\0') {
     std::string out(text);
     mapping == Mapping::lower ? asciiLower(out) : asciiUpper(out);
     return out;
@@ -120,7 +113,7 @@ std::string mapCase(std::string_view text, const char* locale, Mapping mapping) 
 template <typename Visit>
 void forEachCharacter(std::string_view text, Visit visit) {
   if (text.empty()) return;
-  if (isAscii(text)) {
+  if (isASCII(text)) {
     for (std::size_t i = 0; i < text.size();) {
       // Only CR LF joins two ASCII scalars into one character.
       const std::size_t end =
@@ -165,7 +158,7 @@ std::string prefix(std::string_view text, std::size_t count) {
   // ASCII bytes other than CR are characters of their own, as long as the byte after the cut
   // (which could otherwise extend the last character) is one too.
   const std::string_view head = text.substr(0, count + 1);
-  if (isAscii(head) && head.find('\r') == std::string_view::npos) {
+  if (isASCII(head) && head.find('\r') == std::string_view::npos) {
     return std::string(text.substr(0, count));
   }
   std::size_t taken = 0;
@@ -187,24 +180,24 @@ std::vector<std::string_view> characters(std::string_view text) {
 }
 
 std::string nfc(std::string_view text) {
-  if (isAscii(text)) return std::string(text);
+  if (isASCII(text)) return std::string(text);
   std::string storage;
   return normalize(wellFormed(text, storage), true);
 }
 
 bool canonicallyEqual(std::string_view a, std::string_view b) {
   if (a == b) return true;
-  if (isAscii(a) && isAscii(b)) return false;
+  if (isASCII(a) && isASCII(b)) return false;
   return nfc(a) == nfc(b);
 }
 
 std::size_t canonicalHash(std::string_view text) {
-  if (isAscii(text)) return std::hash<std::string_view>{}(text);
+  if (isASCII(text)) return std::hash<std::string_view>{}(text);
   return std::hash<std::string>{}(nfc(text));
 }
 
 std::string caseFolded(std::string_view text) {
-  if (isAscii(text)) {
+  if (isASCII(text)) {
     std::string out(text);
     asciiLower(out);
     return out;
@@ -214,13 +207,13 @@ std::string caseFolded(std::string_view text) {
 }
 
 std::string diacriticFolded(std::string_view text) {
-  if (isAscii(text)) return std::string(text);
+  if (isASCII(text)) return std::string(text);
   std::string storage;
   return stripDiacriticsClean(wellFormed(text, storage));
 }
 
 std::string folded(std::string_view text) {
-  if (isAscii(text)) {
+  if (isASCII(text)) {
     std::string out(text);
     asciiLower(out);
     return out;

@@ -170,6 +170,18 @@ std::string repairedUtf8(std::string_view text) {
   return out;
 }
 
+bool isASCII(std::string_view text) {
+  std::size_t offset = 0;
+  for (std::uint64_t word = 0; offset + sizeof word <= text.size(); offset += sizeof word) {
+    std::memcpy(&word, text.data() + offset, sizeof word);
+    if ((word & 0x8080808080808080ULL) != 0) return false;
+  }
+  for (; offset < text.size(); ++offset) {
+    if (static_cast<unsigned char>(text[offset]) >= 0x80) return false;
+  }
+  return true;
+}
+
 bool isValidUtf8(std::string_view text) {
   std::size_t offset = 0;
   while (offset < text.size()) {

@@ -40,6 +40,8 @@ std::string repairedUtf8(std::string_view text);
 
 /// Whether `text` is well-formed UTF-8 (a byte-order mark counts as an ordinary scalar).
 bool isValidUtf8(std::string_view text);
+/// Whether every byte is below 0x80.
+bool isASCII(std::string_view text);
 
 /// The Unicode scalar starting at `offset` (which must lie inside `text`), moving `offset` past
 /// it. An ill-formed sequence gives U+FFFD and moves past its maximal subpart, so a loop of

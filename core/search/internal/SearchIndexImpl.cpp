@@ -8,6 +8,7 @@
 #include "core/search/SearchTokenizer.hpp"
 #include "platform/foundation/Error.hpp"
 #include "platform/foundation/Text.hpp"
+#include "platform/foundation/Utf.hpp"
 
 namespace kelvo {
 namespace {
@@ -18,13 +19,6 @@ constexpr unsigned fieldBit(SearchField field) { return 1u << static_cast<unsign
 constexpr std::size_t compactingBatchSize = 1'024;
 // Empty slots are dropped no sooner than this many at once.
 constexpr std::size_t minimumRenumbering = 1'024;
-
-bool isASCII(std::string_view text) {
-  for (const char c : text) {
-    if (static_cast<unsigned char>(c) >= 0x80) return false;
-  }
-  return true;
-}
 
 std::size_t hashOf(const UUID& id) { return std::hash<UUID>{}(id); }
 
