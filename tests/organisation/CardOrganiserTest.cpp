@@ -47,31 +47,13 @@ std::vector<std::string> ids(const std::vector<CardGroup>& list) {
 }
 
 TEST(CardOrganiserTest, GroupingsAndBuckets) {
-  const struct {
-    CardGrouping grouping;
-    const char* title;
-    KelvoIcon icon;
-    const char* label;
-  } groupings[] = {
-      {CardGrouping::project, "Projects", KelvoIcon::project, "Grouped by project"},
-      {CardGrouping::type, "Type", KelvoIcon::groupByType, "Grouped by type"},
-      {CardGrouping::recency, "Last used", KelvoIcon::groupByRecency,
-       "Grouped by when it was last used"},
-      {CardGrouping::date, "Date", KelvoIcon::groupByDate, "Grouped by the date it was kept"},
-  };
-  for (const auto& expected : groupings) {
-    EXPECT_EQ(title(expected.grouping), expected.title);
-    EXPECT_EQ(icon(expected.grouping), expected.icon);
-    EXPECT_EQ(activeLabel(expected.grouping), expected.label);
-    EXPECT_TRUE(groups({}, expected.grouping, at(2024, 10, 1), utcUS).empty());
+  for (const CardGrouping grouping : allCases<CardGrouping>()) {
+    EXPECT_TRUE(groups({}, grouping, at(2024, 10, 1), utcUS).empty());
   }
+  EXPECT_EQ(activeLabel(CardGrouping::recency), "Grouped by when it was last used");
   EXPECT_EQ(fromRawValue<CardGrouping>("type"), CardGrouping::type);
   EXPECT_EQ(fromRawValue<CardGrouping>("Type"), std::nullopt);
-
-  ASSERT_EQ(allCases<RecencyBucket>().size(), 5u);
   EXPECT_EQ(title(RecencyBucket::thisWeek), "Earlier this week");
-  EXPECT_EQ(shortLabel(RecencyBucket::thisWeek), "this week");
-  EXPECT_EQ(icon(RecencyBucket::thisWeek), KelvoIcon::thisWeek);
   EXPECT_EQ(shortLabel(RecencyBucket::thisMonth), "this month");
 }
 
