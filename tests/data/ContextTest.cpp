@@ -446,12 +446,11 @@ TEST(ContextTest, MovesBetweenUnreadSetsShowOnTheRightShelfBeforeAndAfterSaving)
     leaving->setValue("folder", home);
     context.deleteObject(*leaving);
     titled(context, "n31")->setValue("folder", std::nullopt);
-    const auto homeNow = membersOf(home);
+    const auto homeNow = membersOf(home), workNow = membersOf(work);
     EXPECT_EQ(homeNow.size(), 20u);
+    EXPECT_EQ(workNow.size(), 18u);
     EXPECT_TRUE(std::count(homeNow.begin(), homeNow.end(), "n25"));
     EXPECT_FALSE(std::count(homeNow.begin(), homeNow.end(), "n3"));
-    const auto workNow = membersOf(work);
-    EXPECT_EQ(workNow.size(), 18u);
     EXPECT_TRUE(std::count(workNow.begin(), workNow.end(), "n3"));
     context.rollback();
     EXPECT_EQ(membersOf(home).size(), 20u);
@@ -462,7 +461,6 @@ TEST(ContextTest, MovesBetweenUnreadSetsShowOnTheRightShelfBeforeAndAfterSaving)
     context.save();
     Context reader(context.coordinator());
     EXPECT_EQ(describe(reader), describe(context));
-    EXPECT_EQ(describe(context), describe(reader));
     // Back as they were, for the next round.
     titled(context, "n3")->setValue("folder", home);
     titled(context, "n25")->setValue("folder", work);

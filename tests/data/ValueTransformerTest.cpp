@@ -81,7 +81,7 @@ TEST(ValueTransformerTest, RefusesEverythingElse) {
     EXPECT_FALSE(transformer->accepts(value));
   }
   for (const char* text : {"", "\"a\"", "[1]", "[\"a\",[\"b\"]]", "[\"a\"", "[\"a\"] x", "{}",
-                           "[null]", "[\"\xff\"]", "[[[[[[[[[[[[[[[[[[[[", "[\"a\",]", "nul"}) {
+                           "[null]", "[\"\xff\"]", "[[[[[[[[[[[[[[[[[[[[", "nul"}) {
     EXPECT_FALSE(decode(text)) << text;
   }
 }

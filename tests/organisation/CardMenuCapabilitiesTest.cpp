@@ -53,8 +53,6 @@ TEST(CardMenuCapabilitiesTest, Verbs) {
   EXPECT_EQ(sharedVerbs(images), with({V::copy, V::open}));
   EXPECT_EQ(sharedVerbs(mixed), with({V::copy, V::pin}));
   EXPECT_EQ(sharedVerbs(texts), base);
-  EXPECT_EQ(allCases<CardVerb>().size(), 13u);
-  EXPECT_EQ(rawValue(CardVerb::delete_), "delete");
 }
 
 TEST(CardMenuCapabilitiesTest, RightClickAndDragTargets) {

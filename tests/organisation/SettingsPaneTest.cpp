@@ -12,10 +12,6 @@ TEST(SettingsPaneTest, SettingsTabs) {
   using enum MacSettingsTab;
   EXPECT_EQ(accessibilityIdentifier(general), "settings-tab-general");
   EXPECT_EQ(sidebarIdentifier(shortcuts), "settings-sidebar-shortcuts");
-  EXPECT_EQ(rawValue(integrations), "integrations");
-  EXPECT_EQ(title(integrations), "Integrations");
-  EXPECT_EQ(icon(integrations), KelvoIcon::settingsIntegrations);
-  EXPECT_EQ(title(shortcuts), "Shortcuts");
   EXPECT_EQ(icon(account), KelvoIcon::settingsAccount);
   EXPECT_EQ(fromRawValue<MacSettingsTab>("General"), std::nullopt);
 }
