@@ -228,7 +228,6 @@ TEST(ContactKeepSummaryTest, SelectionButtonAndSentence) {
   };
   EXPECT_EQ(ContactKeepSummary::defaultSelection(facts),
             (std::set<std::string>{"name", "p1", "u1", "u3", "c1", "c2"}));
-  EXPECT_EQ(ContactKeepSummary::buttonTitle(1), "Keep 1 Fact");
   EXPECT_EQ(ContactKeepSummary::buttonTitle(2), "Keep 2 Facts");
   EXPECT_EQ(ContactKeepSummary::buttonTitle(-1), "Keep -1 Facts");
   EXPECT_EQ(ContactKeepSummary::sentence(0, 0), std::nullopt);
