@@ -118,7 +118,6 @@ TEST(ContactSnapshotTest, FactsInOrderWithoutRepeats) {
   EXPECT_EQ(ids(facts), (std::vector<std::string>{"C-name", "C-title", "C-email-e1", "C-phone-p1",
                                                   "C-phone-p3", "C-address-a1", "C-url-u1"}));
   EXPECT_EQ(facts[2], (ContactFact{"C-email-e1", FactKind::email, "Email", "Ann@Example.com"}));
-  EXPECT_EQ(facts[6].label, "Website");
   EXPECT_EQ(facts[1].cardTitle("Ann Lee"), "Job title — Ann Lee");
 
   ContactSnapshot big{.id = "B", .formattedName = "Big"};
