@@ -98,9 +98,7 @@ TEST_F(CardReminderTest, DerivedValues) {
   auto reminder = CardReminder::make(
       {.id = UUID::random(), .fireAt = monday, .repeatRule = ReminderRepeat::weekly});
   EXPECT_EQ(reminder->summary(at(2025, 3, 2, 18), calendar), "Due tomorrow · Every week");
-  EXPECT_FALSE(reminder->isOverdue(monday));
-  // Completed on Wednesday: next Monday. Completed early on the Monday: a week on.
-  EXPECT_EQ(reminder->occurrenceAfterCompleting(at(2025, 3, 5, 15), calendar), at(2025, 3, 10, 9));
+  // Completed early on the Monday: a week on.
   EXPECT_EQ(reminder->occurrenceAfterCompleting(at(2025, 3, 3, 8), calendar), at(2025, 3, 10, 9));
   reminder->setRepeatRule(ReminderRepeat::none);
   EXPECT_EQ(reminder->occurrenceAfterCompleting(at(2025, 3, 5), calendar), std::nullopt);
@@ -108,9 +106,6 @@ TEST_F(CardReminderTest, DerivedValues) {
 }
 
 TEST(ReminderRepeatTest, WordsStepsAndJSON) {
-  EXPECT_EQ(calendarStep(ReminderRepeat::none), std::nullopt);
-  EXPECT_EQ(calendarStep(ReminderRepeat::quarterly), (ReminderStep{Calendar::Component::month, 3}));
-
   Json json;
   to_json(json, ReminderRepeat::monthly);
   EXPECT_EQ(json::write(json), "\"monthly\"");
