@@ -216,27 +216,16 @@ TEST(PropertyListTest, RefusesWhatIsNoPropertyList) {
     return text;
   };
   EXPECT_NO_THROW(PropertyList::read(arrays(PropertyList::maximumDepth)));
-  const std::string nested = arrays(600);
-  const std::vector<std::string> cases{nested,
-                                       "bplist00\xD1\x01\x02",
-                                       "",
-                                       "<plist><array/><array/></plist>",
-                                       "<plist/>",
-                                       "<array>text</array>",
-                                       "<dict><key>a</key></dict>",
-                                       "<dict><string>a</string><true/></dict>",
-                                       "<integer>9223372036854775808</integer>",
-                                       "<integer>1.5</integer>",
-                                       "<real>x</real>",
-                                       "<date>2024-02-30T00:00:00Z</date>",
-                                       "<date>2024-02-01 00:00:00</date>",
-                                       "<data>A</data>",
-                                       "<string><b/></string>",
-                                       "<true>x</true><false/>",
-                                       "<html><body/></html>",
-                                       "<array><plist><true/></plist></array>"};
-  for (const std::string& text : cases) {
-    EXPECT_THROW(PropertyList::read(text), PropertyListError) << text.substr(0, 60);
+  EXPECT_THROW(PropertyList::read(arrays(600)), PropertyListError);
+  for (const char* text :
+       {"bplist00\xD1\x01\x02", "", "<plist><array/><array/></plist>", "<plist/>",
+        "<array>text</array>", "<dict><key>a</key></dict>",
+        "<dict><string>a</string><true/></dict>", "<integer>9223372036854775808</integer>",
+        "<integer>1.5</integer>", "<real>x</real>", "<date>2024-02-30T00:00:00Z</date>",
+        "<date>2024-02-01 00:00:00</date>", "<data>A</data>", "<string><b/></string>",
+        "<true>x</true><false/>", "<html><body/></html>",
+        "<array><plist><true/></plist></array>"}) {
+    EXPECT_THROW(PropertyList::read(text), PropertyListError) << text;
   }
   // A billion laughs stays unexpanded rather than growing.
   const Value laughs = PropertyList::read(
