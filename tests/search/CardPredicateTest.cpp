@@ -89,7 +89,7 @@ TEST(CardPredicateTest, KindsNamesAndCombinations) {
   EXPECT_EQ(either.negated().count(cards, now), 2);
 }
 
-TEST(CardPredicateTest, Names) {
+TEST(CardPredicateTest, NamesAndStructuralEquality) {
   const std::vector<std::pair<P, std::string>> rows = {
       {P::all(), "All cards"},
       {P::shelf("Inbox "), "Inbox "},
@@ -105,9 +105,7 @@ TEST(CardPredicateTest, Names) {
       {P(P::And{}), ""},
   };
   for (const auto& [predicate, name] : rows) EXPECT_EQ(predicate.name(), name);
-}
 
-TEST(CardPredicateTest, EqualityIsStructural) {
   const auto a = P::shelf("Caf\u00E9");
   const auto b = P::neverUsed();
   EXPECT_EQ(a.and_(b), P(P::And{{a, b}}));

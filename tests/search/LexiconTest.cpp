@@ -196,7 +196,7 @@ TEST(WordEmbeddingLexiconTest, LemmaThenNeighboursUpToTheCut) {
   }
 }
 
-TEST(WordEmbeddingLexiconTest, TheCacheEmptiesWholeWhenFull) {
+TEST(WordEmbeddingLexiconTest, TheCacheEmptiesWholeAndNoEmbeddingStaysCold) {
   const auto neighbours = embedding();
   const WordEmbeddingLexicon lexicon(neighbours, nullptr);
   lexicon.prewarm();
@@ -206,15 +206,13 @@ TEST(WordEmbeddingLexiconTest, TheCacheEmptiesWholeWhenFull) {
   EXPECT_EQ(lexicon.cachedTermCount(), 2000u);
   EXPECT_EQ(lexicon.variants("invoices", 1), (Variants{{"bill", TermRelation::related}}));
   EXPECT_EQ(lexicon.cachedTermCount(), 1u);
-}
 
-TEST(WordEmbeddingLexiconTest, WithoutAnEmbeddingItStaysCold) {
   for (const auto& [language, use] :
        std::vector<std::pair<std::string, bool>>{{"en", false}, {"de", true}}) {
-    const WordEmbeddingLexicon lexicon(language, use);
-    lexicon.prewarm();
-    EXPECT_FALSE(lexicon.isReady()) << language;
-    EXPECT_FALSE(lexicon.isEmbeddingAvailable()) << language;
+    const WordEmbeddingLexicon cold(language, use);
+    cold.prewarm();
+    EXPECT_FALSE(cold.isReady()) << language;
+    EXPECT_FALSE(cold.isEmbeddingAvailable()) << language;
   }
 }
 

@@ -261,7 +261,7 @@ TEST(SmartShelfPresetsTest, SuggestionsAndFilters) {
   EXPECT_EQ(editor[10], "Files (not images or docs)");
 }
 
-TEST(SmartShelfPresetsTest, NeedsAttentionMeansStaleOrAnUnusedTemplate) {
+TEST(SmartShelfPresetsTest, NeedsAttentionAndOneShelfFilterPerDistinctName) {
   const auto attention = CardFilterPresets::needsAttention(0).predicate();
   EXPECT_TRUE(attention.matches(makeCard({.useCount = 1, .lastUsedAt = now - 1}), now));
   EXPECT_FALSE(attention.matches(makeCard({.useCount = 1, .lastUsedAt = now}), now));
@@ -269,9 +269,7 @@ TEST(SmartShelfPresetsTest, NeedsAttentionMeansStaleOrAnUnusedTemplate) {
   EXPECT_FALSE(attention.matches(makeCard({.content = "Hi {name}", .useCount = 1}), now));
   EXPECT_FALSE(attention.matches(makeCard({.type = CardType::image}), now));
   EXPECT_FALSE(CardFilterPresets::staleCards().predicate().matches(makeCard({}), now));
-}
 
-TEST(SmartShelfPresetsTest, OneShelfFilterPerDistinctShelfName) {
   EXPECT_TRUE(CardFilterPresets::shelves({}).empty());
   const auto shelves = CardFilterPresets::shelves(
       {"  Inbox", "INBOX", "", "\t", "Archive", "inbox\u00A0", "Caf\u00E9", "CAFE\u0301"});
