@@ -19,6 +19,7 @@ namespace {
 
 using P = CardPredicate;
 using testing::makeCard;
+using testing::titles;
 
 constexpr double day = 86'400;
 const Date now(800'000'000);
@@ -171,12 +172,6 @@ UUID idNumbered(std::uint8_t n) {
   UUID::Bytes bytes{};
   bytes[0] = n;
   return UUID(bytes);
-}
-
-std::vector<std::string> titles(const std::vector<SearchableCard>& cards) {
-  std::vector<std::string> result;
-  for (const auto& card : cards) result.push_back(card.title());
-  return result;
 }
 
 TEST(SavedSearchTest, SortsEndInTitleThenIdentifier) {

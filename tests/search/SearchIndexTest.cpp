@@ -20,7 +20,8 @@ namespace {
 
 using kelvo::testing::CardSpec;
 using kelvo::testing::makeCard;
-using Titles = std::vector<std::string>;
+using testing::Titles;
+using testing::titles;
 
 const Date now = Date(800'000'000);
 constexpr double day = 86'400;
@@ -32,12 +33,6 @@ double scoreOf(CardSpec spec, std::string_view query) {
   const auto results = indexOf({makeCard(std::move(spec))}).search(query, 10);
   EXPECT_EQ(results.size(), 1u) << query;
   return results.empty() ? -1 : results.front().score;
-}
-
-Titles titles(const std::vector<SearchResult>& results) {
-  Titles out;
-  for (const auto& result : results) out.push_back(result.card.title());
-  return out;
 }
 
 TEST(SearchIndexTest, EmptyQueriesAndLimitsFindNothing) {

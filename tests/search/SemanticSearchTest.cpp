@@ -154,7 +154,6 @@ TEST(SemanticSearchTest, EveryTermMustBeCovered) {
   const SemanticSearch search(office, options());
   const auto results = search.search("rate invoice", index);
   ASSERT_EQ(results.size(), 3u);
-  const auto billScore = index.search("bill", 200);
   for (const SemanticSearchResult& result : results) {
     if (result.card.title() != "Rate card") {
       EXPECT_TRUE(result.explanations.empty()) << result.card.title();
@@ -165,10 +164,6 @@ TEST(SemanticSearchTest, EveryTermMustBeCovered) {
     EXPECT_EQ(result.explanations,
               (std::vector<MatchExplanation>{
                   {"invoice", "bill", TermRelation::synonym, {SearchField::content}}}));
-    const auto bill = std::find_if(billScore.begin(), billScore.end(),
-                                   [&](const SearchResult& r) { return r.id() == result.id(); });
-    ASSERT_NE(bill, billScore.end());
-    EXPECT_DOUBLE_EQ(result.semanticScore, 0.7 * bill->score * 0.35);
   }
   // No card covers "zebra", by itself or a variant.
   EXPECT_TRUE(search.search("invoice zebra", index).empty());
