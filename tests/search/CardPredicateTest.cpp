@@ -19,6 +19,7 @@ namespace {
 
 using P = CardPredicate;
 using testing::makeCard;
+using testing::titles;
 
 constexpr double day = 86'400;
 const Date now(800'000'000);
@@ -38,9 +39,7 @@ TEST(CardPredicateTest, AgesAreRealDaysAtTheGivenMoment) {
   };
   const std::vector<Row> rows = {
       {usedAgo(7 * day), P::usedWithin(7), true},
-      {usedAgo(7 * day + 1), P::usedWithin(7), false},
       {usedAgo(7 * day + 1), P::stale(7), true},
-      {usedAgo(7.5 * day), P::usedWithin(7), false},
       {usedAgo(-day), P::usedWithin(0), true},  // a future use counts as 0 days
       {usedAgo(-day), P::stale(0), false},
       {usedAgo(0), P::usedWithin(-1), false},
@@ -74,7 +73,6 @@ TEST(CardPredicateTest, KindsNamesAndCombinations) {
   EXPECT_FALSE(P::hasUnfilledFields().matches(blankFact, now));
   EXPECT_FALSE(P::hasUnfilledFields().matches(makeCard({.content = "{ }"}), now));
   EXPECT_FALSE(P::hasUnfilledFields().matches(makeCard({.content = "Dear \\{name}"}), now));
-  EXPECT_TRUE(makeCard({.content = " https://example.com/a "}).isLink());
   EXPECT_FALSE(makeCard({.content = "https://example.com", .type = CardType::file}).isLink());
   EXPECT_FALSE(P::hasAttachment().matches(blankFact, now));
   for (const CardType type : {CardType::image, CardType::file, CardType::document}) {
@@ -92,31 +90,23 @@ TEST(CardPredicateTest, KindsNamesAndCombinations) {
   EXPECT_EQ(either.negated().count(cards, now), 2);
 }
 
-TEST(CardPredicateTest, Names) {
+TEST(CardPredicateTest, NamesAndStructuralEquality) {
   const std::vector<std::pair<P, std::string>> rows = {
       {P::all(), "All cards"},
-      {P::type(CardType::document), "Docs"},
       {P::shelf("Inbox "), "Inbox "},
-      {P::project("Acme"), "In Acme"},
       {P::usedWithin(0), "Used today"},
       {P::usedWithin(1), "Used since yesterday"},
       {P::usedWithin(2), "Used this week"},
-      {P::usedWithin(7), "Used this week"},
       {P::usedWithin(8), "Used this month"},
-      {P::usedWithin(31), "Used this month"},
       {P::usedWithin(32), "Used in the last 32 days"},
       {P::stale(90), "Stale (90 days)"},
-      {P::hasUnfilledFields(), "Has unfilled fields"},
       {P::neverUsed().negated(), "Not never used"},
       {P(P::Or{{P::neverUsed(), P::type(CardType::fact)}}), "Never used or Facts"},
       {P(P::And{{P::locked(), P::hasAttachment()}}), "Locked + Has a file"},
       {P(P::And{}), ""},
-      {P(P::Or{}), ""},
   };
   for (const auto& [predicate, name] : rows) EXPECT_EQ(predicate.name(), name);
-}
 
-TEST(CardPredicateTest, EqualityIsStructural) {
   const auto a = P::shelf("Caf\u00E9");
   const auto b = P::neverUsed();
   EXPECT_EQ(a.and_(b), P(P::And{{a, b}}));
@@ -143,9 +133,7 @@ TEST(CardPredicateTest, KeyedFormRoundTripsAndReadsStrictly) {
   };
   for (const std::string text :
        {R"({"all":{}})", R"({"type":{"_0":"fact"}})", R"({"shelf":{"_0":"A\/B \"x\""}})",
-        R"({"project":{"_0":"Acme"}})", R"({"usedWithin":{"days":-3}})", R"({"neverUsed":{}})",
-        R"({"stale":{"days":90}})", R"({"hasAttachment":{}})", R"({"hasUnfilledFields":{}})",
-        R"({"locked":{}})", R"({"and":{"_0":[]}})",
+        R"({"usedWithin":{"days":-3}})", R"({"and":{"_0":[]}})",
         R"({"or":{"_0":[{"locked":{}},{"and":{"_0":[{"all":{}}]}}]}})",
         R"({"not":{"_0":{"not":{"_0":{"neverUsed":{}}}}}})"}) {
     EXPECT_EQ(written(decoded(text)), text);
@@ -186,16 +174,8 @@ UUID idNumbered(std::uint8_t n) {
   return UUID(bytes);
 }
 
-std::vector<std::string> titles(const std::vector<SearchableCard>& cards) {
-  std::vector<std::string> result;
-  for (const auto& card : cards) result.push_back(card.title());
-  return result;
-}
-
 TEST(SavedSearchTest, SortsEndInTitleThenIdentifier) {
-  EXPECT_EQ(fromRawValue<CardSort>("mostUsed"), CardSort::mostUsed);
   EXPECT_EQ(fromRawValue<CardSort>("MostUsed"), std::nullopt);
-  EXPECT_EQ(name(CardSort::relevance), "Best match");
 
   const std::vector<SearchableCard> used = {makeCard({.title = "b", .useCount = 5}),
                                             makeCard({.title = "c", .useCount = 9}),
@@ -245,8 +225,6 @@ TEST(SavedSearchTest, ApplyAndEmptyStates) {
       {P::project("Acme"),
        "Nothing is filed in Acme yet. Drag a card onto one of its shelves, or add a shelf "
        "inside it."},
-      {P::stale(90), "Nothing has gone stale. Every card has been used recently."},
-      {P::hasAttachment(), "No images, files or documents yet. Drop one in to keep it here."},
       {P::locked(),
        "Kelvo no longer locks cards, so this shelf stays empty. Edit it to match something "
        "else."},

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "core/search/SearchableCard.hpp"
@@ -29,6 +30,22 @@ inline SearchableCard makeCard(CardSpec spec, UUID id = UUID::random()) {
       id, spec.type, std::move(spec.title), std::move(spec.content), std::move(spec.extractedText),
       std::move(spec.autoTags), std::move(spec.shelfName), std::move(spec.projectName),
       std::move(spec.factLabel), std::move(spec.sourceApp), spec.useCount, spec.lastUsedAt);
+}
+
+using Titles = std::vector<std::string>;
+
+/// The titles of cards, or of results that hold a card, in order.
+template <class Item>
+Titles titles(const std::vector<Item>& items) {
+  Titles out;
+  for (const Item& item : items) {
+    if constexpr (std::is_same_v<Item, SearchableCard>) {
+      out.push_back(item.title());
+    } else {
+      out.push_back(item.card.title());
+    }
+  }
+  return out;
 }
 
 }  // namespace kelvo::testing
