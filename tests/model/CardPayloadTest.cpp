@@ -29,9 +29,6 @@ TEST(CardPayloadTest, UnavailabilityTexts) {
             "share it to an app that can.");
   EXPECT_EQ(heic.clause(), "nothing here can read a HEIC file");
   EXPECT_TRUE(heic.hasBytes());
-  EXPECT_EQ(Unavailability::undecodable(Format::opaque("")).clause(),
-            "nothing here can read a File file");
-  EXPECT_EQ(Unavailability::notDownloaded().title(), "File not available on this device");
   EXPECT_EQ(Unavailability::missing().message(),
             "The card is here but its contents aren't. Open Kelvo on the device you kept it on, "
             "or keep the file again.");

@@ -8,10 +8,6 @@ namespace kelvo {
 namespace {
 
 TEST(FactKindTest, NamesAreLocalisedExceptIDNumber) {
-  EXPECT_EQ(displayName(FactKind::iban), "IBAN");
-  EXPECT_EQ(displayName(FactKind::licenseKey), "License key");
-  EXPECT_EQ(displayName(FactKind::idNumber), "ID number");
-
   testing::GermanCatalogue german({{"Email", "E-Mail"}, {"ID number", "Ausweisnummer"}});
   if (!german.installed()) GTEST_SKIP() << "no C.UTF-8 locale";
   EXPECT_EQ(displayName(FactKind::email), "E-Mail");
