@@ -42,9 +42,6 @@ TEST(CardClipboardSnapshotTest, CarriesContentButNoIdentityOrHistory) {
   library.context().save();
 
   const CardClipboardSnapshot snapshot(*card);
-  EXPECT_EQ(snapshot.factKind, FactKind::address);
-  EXPECT_EQ(snapshot.autoTags, (std::vector<std::string>{"home", "address"}));
-
   auto other = library.shelf("Other");
   auto copy = snapshot.makeCard(other, now);
   EXPECT_NE(copy->id(), card->id());

@@ -148,27 +148,19 @@ TEST(DuplicateMergeTest, EqualMomentsFallToTheSignature) {
   // Canonically equal names cannot be told apart.
   auto composed = library.shelf("Caf\u00e9", 0, day(1), nullptr, uuid(3));
   auto decomposed = library.shelf("Cafe\u0301", 0, day(1), nullptr, uuid(3));
-  library.context().save();
-
-  const auto report = DuplicateMerge::run(library.context());
-  EXPECT_EQ(report.removed, (Counts{{"Shelf", 2}}));
-  EXPECT_EQ(report.indistinguishable, (Counts{{"Shelf", 1}}));
-  const auto shelves = library.context().fetch(Shelf::fetchRequest());
-  const std::unordered_set<std::shared_ptr<Shelf>> left(shelves.begin(), shelves.end());
-  EXPECT_EQ(left, (std::unordered_set<std::shared_ptr<Shelf>>{alpha, upper, composed, decomposed}));
-}
-
-TEST(DuplicateMergeTest, IndistinguishableCardsStayAndTheContextIsSaved) {
-  Library library;
-  for (int i = 0; i < 3; ++i) library.card("Same", day(1), nullptr, uuid(1));
+  for (int i = 0; i < 3; ++i) library.card("Same", day(1), nullptr, uuid(4));
   library.context().save();
   auto pending = library.card("pending");
 
   const auto report = DuplicateMerge::run(library.context());
-  EXPECT_EQ(report.indistinguishable, (Counts{{"Card", 2}}));
-  EXPECT_TRUE(report.removed.empty());
+  EXPECT_EQ(report.removed, (Counts{{"Shelf", 2}}));
+  EXPECT_EQ(report.indistinguishable, (Counts{{"Card", 2}, {"Shelf", 1}}));
+  // Indistinguishable records stay, and the caller's pending change is saved.
   EXPECT_FALSE(library.context().hasChanges());
   EXPECT_EQ(library.context().fetch(Card::fetchRequest()).size(), 4u);
+  const auto shelves = library.context().fetch(Shelf::fetchRequest());
+  const std::unordered_set<std::shared_ptr<Shelf>> left(shelves.begin(), shelves.end());
+  EXPECT_EQ(left, (std::unordered_set<std::shared_ptr<Shelf>>{alpha, upper, composed, decomposed}));
 }
 
 TEST(DuplicateMergeTest, CardAbsorptionRules) {
@@ -282,6 +274,46 @@ TEST(DuplicateMergeReportTest, SumsLookUpsAndEmptiness) {
   // Sums never overflow.
   report.removed = {{"Card", std::numeric_limits<std::int64_t>::max()}, {"Shelf", 1}};
   EXPECT_EQ(report.removedCount(), std::numeric_limits<std::int64_t>::max());
+}
+
+TEST(ShelfTest, ChildrenAreListedOncePerIdentifier) {
+  Library library;
+  auto parent = library.shelf("Parent");
+  library.shelf("Twin", 0, day(2), parent, uuid(5));
+  auto earlier = library.shelf("Twin", 0, day(1), parent, uuid(5));
+  auto other = library.shelf("Other", 1, day(0), parent, uuid(6));
+  library.context().save();
+  EXPECT_EQ(parent->childrenStorage()->size(), 3u);
+  EXPECT_EQ(parent->children(), (std::vector<std::shared_ptr<Shelf>>{earlier, other}));
+
+  // A child without a stored identifier is held but never listed.
+  auto anonymous = library.shelf("Anonymous", 0, day(0), parent);
+  anonymous->setValue("id", std::nullopt);
+  EXPECT_EQ(parent->childrenStorage()->size(), 4u);
+  EXPECT_EQ(parent->children(), (std::vector<std::shared_ptr<Shelf>>{earlier, other}));
+}
+
+TEST(ShelfTest, CardsAreTheCardsStorage) {
+  Library library;
+  auto a = library.shelf("A");
+  auto b = library.shelf("B");
+  auto one = library.card("one", day(0), a);
+  auto two = library.card("two", day(0), a);
+  auto top = library.shelf("Top", 0, day(0), a);
+  library.context().save();
+  EXPECT_EQ(a->cards().size(), 2u);
+  // Setting what is already set changes nothing.
+  one->setShelf(a);
+  top->setParent(a);
+  EXPECT_FALSE(library.context().hasChanges());
+
+  b->setCardsStorage(std::vector<std::shared_ptr<Card>>{one});
+  EXPECT_EQ(one->shelf(), b);
+  EXPECT_EQ(a->cards(), (std::vector<std::shared_ptr<Card>>{two}));
+  a->setCardsStorage(std::nullopt);
+  EXPECT_EQ(two->shelf(), nullptr);
+  EXPECT_TRUE(a->cards().empty());
+  library.context().save();
 }
 
 }  // namespace
