@@ -138,7 +138,6 @@ TEST(CardPayloadTest, ExportFilenames) {
   // slashes is no path to export under.
   EXPECT_EQ(exportFilename("...", "Invoice March", Format::pdf()), "Invoice March.pdf");
   EXPECT_EQ(exportFilename("/", "", Format::png()), "Kelvo file.png");
-  EXPECT_EQ(exportFilename("//", "///", Format::png()), "Kelvo file.png");
   EXPECT_EQ(exportFilename("dir/", "", Format::png()), "dir.png");
   // An extension taken from a name is as safe as the name.
   EXPECT_EQ(exportFilename("notes", "", Format::opaque("t:x\n")), "notes.t-x-");

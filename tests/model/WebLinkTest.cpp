@@ -28,13 +28,11 @@ TEST(WebLinkTest, ShortcutsAgreeWithTheFullParse) {
                                "#f",   "/%zz", "/%41",  "/a b",       "/<x>",    "/a#b#c",
                                "/{x}", "/a|b", "\\",    "/é"};
   std::mt19937 random(11);
-  std::size_t checked = 0;
   for (const auto& head : heads) {
     for (const auto& host : hosts) {
       for (const auto& tail : tails) {
         const std::string text = head + host + tail;
         EXPECT_EQ(isWebLink(text), testing::isWebLinkByFullParse(text)) << text;
-        ++checked;
       }
     }
   }
@@ -46,7 +44,6 @@ TEST(WebLinkTest, ShortcutsAgreeWithTheFullParse) {
     for (int k = 0; k < length; ++k) text += alphabet[random() % alphabet.size()];
     EXPECT_EQ(isWebLink(text), testing::isWebLinkByFullParse(text)) << text;
   }
-  EXPECT_GT(checked, 1'000u);
 }
 
 using Policy = LinkPreviewPolicy;
