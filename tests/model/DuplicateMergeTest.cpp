@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <unordered_set>
 
-#include <limits>
 #include "core/model/Card.hpp"
 #include "core/model/DuplicateMergeReport.hpp"
 #include "core/model/Shelf.hpp"

@@ -29,7 +29,6 @@ TEST(FileCaptureTest, SizeLimitRejectionsAndWording) {
   EXPECT_EQ(FileCapture::Rejection::empty().message(),
             "That file is empty, so there is nothing to keep.");
 
-  EXPECT_EQ(FileCapture::formattedSize(1), "1 bytes");
   EXPECT_EQ(FileCapture::formattedSize(-5), "-5 bytes");
   EXPECT_EQ(FileCapture::formattedSize(1'023), "1023 bytes");
   EXPECT_EQ(FileCapture::formattedSize(1'024), "1.0 KB");

@@ -3,18 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include <fstream>
 #include "core/model/Card.hpp"
 #include "core/model/KelvoPersistence.hpp"
 #include "core/model/ManagedObjectValues.hpp"
-#include "core/model/Shelf.hpp"
 #include "core/model/SmartShelf.hpp"
 #include "platform/data/StoreCoordinator.hpp"
-#include "platform/foundation/Clock.hpp"
 #include "tests/model/Library.hpp"
 #include "tests/support/TestSupport.hpp"
 
@@ -75,12 +73,10 @@ TEST(KelvoModelTest, AStoreFileKeepsValuesOfEveryKind) {
       {"id", UUID::random()},
       {"title", "Caf\u00e9 \"menu\""},
       {"payload", std::string("line\nwith\0nul", 14)},
-      {"extractedText", "\U0001F600"},
       {"autoTags", data::Value::StringList{"food", "", "\u00fc"}},
       {"createdAt", Date(12.25)},
       {"lastUsedAt", Date(-1e9)},
       {"useCount", INT64_MAX},
-      {"isPinned", true},
       {"isPayloadAvailable", false},
       {"pageCount", INT64_MIN},
       {"payloadData", data::Bytes{0, 255, 0, 1}},
