@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <unordered_set>
 
 #include "core/model/Card.hpp"
+#include "core/model/DuplicateMergeReport.hpp"
 #include "core/model/Shelf.hpp"
 #include "core/model/SmartShelf.hpp"
 #include "tests/model/Library.hpp"
@@ -62,10 +64,15 @@ TEST(DuplicateMergeTest, TheOlderShelfTakesOverCardsAndChildren) {
   auto card = library.card("on the copy", day(0), duplicate);
   // The card's own copy has no shelf; shelves merge first, so the survivor keeps one.
   library.card("on the copy", day(5), nullptr, card->id());
+  // Smart shelves are only deleted.
+  auto smart = smartShelf(library, uuid(2), "Recent", day(1));
+  smartShelf(library, uuid(2), "Recent copy", day(2));
   library.context().save();
 
   const auto report = DuplicateMerge::run(library.context());
-  EXPECT_EQ(report.removed, (Counts{{"Card", 1}, {"Shelf", 1}}));
+  EXPECT_EQ(report.removed, (Counts{{"Card", 1}, {"Shelf", 1}, {"SmartShelf", 1}}));
+  EXPECT_EQ(library.context().fetch(data::FetchRequest<SmartShelf>("SmartShelf")),
+            (std::vector<std::shared_ptr<SmartShelf>>{smart}));
   EXPECT_FALSE(library.context().hasChanges());
 
   EXPECT_EQ(library.context().fetch(Shelf::fetchRequest()).size(), 2u);
@@ -141,27 +148,19 @@ TEST(DuplicateMergeTest, EqualMomentsFallToTheSignature) {
   // Canonically equal names cannot be told apart.
   auto composed = library.shelf("Caf\u00e9", 0, day(1), nullptr, uuid(3));
   auto decomposed = library.shelf("Cafe\u0301", 0, day(1), nullptr, uuid(3));
-  library.context().save();
-
-  const auto report = DuplicateMerge::run(library.context());
-  EXPECT_EQ(report.removed, (Counts{{"Shelf", 2}}));
-  EXPECT_EQ(report.indistinguishable, (Counts{{"Shelf", 1}}));
-  const auto shelves = library.context().fetch(Shelf::fetchRequest());
-  const std::unordered_set<std::shared_ptr<Shelf>> left(shelves.begin(), shelves.end());
-  EXPECT_EQ(left, (std::unordered_set<std::shared_ptr<Shelf>>{alpha, upper, composed, decomposed}));
-}
-
-TEST(DuplicateMergeTest, IndistinguishableCardsStayAndTheContextIsSaved) {
-  Library library;
-  for (int i = 0; i < 3; ++i) library.card("Same", day(1), nullptr, uuid(1));
+  for (int i = 0; i < 3; ++i) library.card("Same", day(1), nullptr, uuid(4));
   library.context().save();
   auto pending = library.card("pending");
 
   const auto report = DuplicateMerge::run(library.context());
-  EXPECT_EQ(report.indistinguishable, (Counts{{"Card", 2}}));
-  EXPECT_TRUE(report.removed.empty());
+  EXPECT_EQ(report.removed, (Counts{{"Shelf", 2}}));
+  EXPECT_EQ(report.indistinguishable, (Counts{{"Card", 2}, {"Shelf", 1}}));
+  // Indistinguishable records stay, and the caller's pending change is saved.
   EXPECT_FALSE(library.context().hasChanges());
   EXPECT_EQ(library.context().fetch(Card::fetchRequest()).size(), 4u);
+  const auto shelves = library.context().fetch(Shelf::fetchRequest());
+  const std::unordered_set<std::shared_ptr<Shelf>> left(shelves.begin(), shelves.end());
+  EXPECT_EQ(left, (std::unordered_set<std::shared_ptr<Shelf>>{alpha, upper, composed, decomposed}));
 }
 
 TEST(DuplicateMergeTest, CardAbsorptionRules) {
@@ -204,19 +203,6 @@ TEST(DuplicateMergeTest, CardAbsorptionRules) {
   EXPECT_EQ(library.context().fetch(Card::fetchRequest()).size(), 3u);
 }
 
-TEST(DuplicateMergeTest, SmartShelvesAreOnlyDeleted) {
-  Library library;
-  auto older = smartShelf(library, uuid(1), "Recent", day(1));
-  smartShelf(library, uuid(1), "Recent copy", day(2));
-  library.context().save();
-
-  const auto report = DuplicateMerge::run(library.context());
-  EXPECT_EQ(report.removed, (Counts{{"SmartShelf", 1}}));
-  const auto left = library.context().fetch(data::FetchRequest<SmartShelf>("SmartShelf"));
-  EXPECT_EQ(left, (std::vector<std::shared_ptr<SmartShelf>>{older}));
-  EXPECT_EQ(stringValue(*older, "name", ""), "Recent");
-}
-
 TEST(DuplicateMergeTest, AFailedSaveRollsEverythingBack) {
   Library library;
   auto survivor = library.card("Kept", day(1), nullptr, uuid(1));
@@ -239,11 +225,6 @@ TEST(DuplicateMergeTest, AFailedSaveRollsEverythingBack) {
 
 TEST(DuplicateMergeTest, IdentifiersAsTheModelGivesThem) {
   Library library;
-  // Without a stored identifier a record is never grouped: it reads a new one each time.
-  for (int i = 0; i < 2; ++i) library.card("Anonymous", day(1))->setValue("id", std::nullopt);
-  EXPECT_TRUE(DuplicateMerge::run(library.context()).isEmpty());
-  library.context().rollback();
-
   // Objects inserted without an identifier share the model's default one, and merge.
   auto b = library.insert<Card>("Card");
   b->setTitle("b");
@@ -271,6 +252,68 @@ TEST(DuplicateMergeTest, PreferredPicksSurvivorsWithoutChangingAnything) {
   EXPECT_EQ(DuplicateMerge::preferred(std::vector{newest, one, twin}), (std::vector{twin}));
   // A record listed twice is returned once.
   EXPECT_EQ(DuplicateMerge::preferred(std::vector{two, two}), (std::vector{two}));
+}
+
+TEST(DuplicateMergeReportTest, SumsLookUpsAndEmptiness) {
+  DuplicateMergeReport report;
+  report.removed = {{"Shelf", 1}, {"Card", 4}};
+  report.indistinguishable = {{"Card", 2}};
+  EXPECT_EQ(report.removedCount(), 5);
+  EXPECT_EQ(report.indistinguishableCount(), 2);
+  EXPECT_EQ(report.removedCount("Card"), 4);
+  EXPECT_EQ(report.removedCount("card"), 0);
+
+  // A failed save plays no part in emptiness, but does in equality.
+  DuplicateMergeReport failed;
+  failed.saveFailed = true;
+  EXPECT_TRUE(failed.isEmpty());
+  EXPECT_NE(failed, DuplicateMergeReport());
+  failed.indistinguishable = {{"Card", 1}};
+  EXPECT_FALSE(failed.isEmpty());
+
+  // Sums never overflow.
+  report.removed = {{"Card", std::numeric_limits<std::int64_t>::max()}, {"Shelf", 1}};
+  EXPECT_EQ(report.removedCount(), std::numeric_limits<std::int64_t>::max());
+}
+
+TEST(ShelfTest, ChildrenAreListedOncePerIdentifier) {
+  Library library;
+  auto parent = library.shelf("Parent");
+  library.shelf("Twin", 0, day(2), parent, uuid(5));
+  auto earlier = library.shelf("Twin", 0, day(1), parent, uuid(5));
+  auto other = library.shelf("Other", 1, day(0), parent, uuid(6));
+  library.context().save();
+  EXPECT_EQ(parent->childrenStorage()->size(), 3u);
+  EXPECT_EQ(parent->children(), (std::vector<std::shared_ptr<Shelf>>{earlier, other}));
+
+  // A child without a stored identifier is held but never listed.
+  auto anonymous = library.shelf("Anonymous", 0, day(0), parent);
+  anonymous->setValue("id", std::nullopt);
+  EXPECT_EQ(parent->childrenStorage()->size(), 4u);
+  EXPECT_EQ(parent->children(), (std::vector<std::shared_ptr<Shelf>>{earlier, other}));
+}
+
+TEST(ShelfTest, CardsAreTheCardsStorage) {
+  Library library;
+  auto a = library.shelf("A");
+  auto b = library.shelf("B");
+  auto one = library.card("one", day(0), a);
+  auto two = library.card("two", day(0), a);
+  auto top = library.shelf("Top", 0, day(0), a);
+  library.context().save();
+  EXPECT_EQ(a->cards().size(), 2u);
+  // Setting what is already set changes nothing.
+  one->setShelf(a);
+  top->setParent(a);
+  EXPECT_FALSE(library.context().hasChanges());
+
+  b->setCardsStorage(std::vector<std::shared_ptr<Card>>{one});
+  EXPECT_EQ(one->shelf(), b);
+  EXPECT_EQ(a->cards(), (std::vector<std::shared_ptr<Card>>{two}));
+  a->setCardsStorage(std::nullopt);
+  EXPECT_EQ(two->shelf(), nullptr);
+  EXPECT_TRUE(a->cards().empty());
+  library.context().save();
 }
 
 }  // namespace

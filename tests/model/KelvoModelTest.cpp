@@ -3,14 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "core/model/Card.hpp"
+#include "core/model/KelvoPersistence.hpp"
 #include "core/model/ManagedObjectValues.hpp"
-#include "core/model/Shelf.hpp"
-#include "platform/foundation/Clock.hpp"
+#include "core/model/SmartShelf.hpp"
+#include "platform/data/StoreCoordinator.hpp"
 #include "tests/model/Library.hpp"
 #include "tests/support/TestSupport.hpp"
 
@@ -31,22 +33,6 @@ TEST(KelvoModelTest, ExactlyTheOptionalAttributesGoWithoutADefault) {
 TEST(KelvoModelDeathTest, UnknownEntityStopsTheProcess) {
   EXPECT_DEATH(KelvoModel::entity("card"), "KelvoModel has no entity named card");
   EXPECT_DEATH(KelvoModel::entity(""), "KelvoModel has no entity named ");
-}
-
-TEST(KelvoModelTest, InsertedCardsShareTheModelsDefaults) {
-  Library library;
-  const Date after = Clock::system().now();
-  auto first = library.insert<Card>("Card");
-  auto second = library.insert<Card>("Card");
-  ASSERT_TRUE(first && second);
-  // One identifier and one moment, made when the model was built, serve every such object.
-  EXPECT_EQ(first->id(), second->id());
-  const Date created = dateValue(*first, "createdAt", Date::distantPast());
-  EXPECT_EQ(created, dateValue(*second, "createdAt", Date()));
-  EXPECT_LE(created, after);
-  library.context().save();
-  data::Context other(library.context().coordinator());
-  EXPECT_EQ(other.fetch(data::FetchRequest<Card>("Card")).size(), 2u);
 }
 
 TEST(KelvoModelTest, DeletingAShelfNullifiesItsCardsAndChildren) {
@@ -79,36 +65,22 @@ TEST(KelvoModelTest, DeletingAShelfNullifiesItsCardsAndChildren) {
   EXPECT_FALSE(fresh.fetch("Card").front()->value("shelf"));
 }
 
-TEST(KelvoModelTest, AStoreFileKeepsEveryAttribute) {
+TEST(KelvoModelTest, AStoreFileKeepsValuesOfEveryKind) {
   kelvo::testing::TemporaryDirectory folder;
   const auto description = KelvoPersistence::description(folder.path() / "Kelvo.store");
   const UUID shelfID = UUID::random();
   const std::vector<std::pair<const char*, data::Value>> cardValues{
       {"id", UUID::random()},
-      {"typeRaw", "text"},
       {"title", "Caf\u00e9 \"menu\""},
-      {"generatedTitle", "Menu"},
       {"payload", std::string("line\nwith\0nul", 14)},
-      {"previewText", "line with"},
-      {"extractedText", "\U0001F600"},
       {"autoTags", data::Value::StringList{"food", "", "\u00fc"}},
       {"createdAt", Date(12.25)},
       {"lastUsedAt", Date(-1e9)},
       {"useCount", INT64_MAX},
-      {"isPinned", true},
-      {"isLocked", true},
-      {"sourceApp", "com.example.mail"},
-      {"factKindRaw", "iban"},
-      {"factLabel", "Bank"},
-      {"syncStateRaw", "pendingPush"},
-      {"contentHash", std::string(64, 'a')},
       {"isPayloadAvailable", false},
-      {"deletedAt", Date(1e9)},
       {"pageCount", INT64_MIN},
       {"payloadData", data::Bytes{0, 255, 0, 1}},
-      {"thumbnailData", data::Bytes{}},
-      {"filename", "a/b.txt"},
-      {"byteCount", 4}};
+      {"thumbnailData", data::Bytes{}}};
   {
     auto container = testing::openStores({description});
     auto& context = container->viewContext();
@@ -129,6 +101,114 @@ TEST(KelvoModelTest, AStoreFileKeepsEveryAttribute) {
   ASSERT_NE(shelf, nullptr);
   EXPECT_EQ(uuidValue(*shelf, "id"), shelfID);
   EXPECT_TRUE(boolValue(*shelf, "isDefaultShelf", false));
+}
+
+using kelvo::testing::TemporaryDirectory;
+using testing::openStores;
+
+TEST(KelvoPersistenceTest, StoreURLIsInTheApplicationSupportFolder) {
+  TemporaryDirectory home;
+  const FileManager files(home.path() / "data", home.path() / "config");
+  const auto url = KelvoPersistence::storeURL(KelvoPersistence::storeName, files);
+  EXPECT_EQ(url, home.path() / "data" / "Kelvo.store");
+  EXPECT_TRUE(std::filesystem::is_directory(home.path() / "data"));
+  // A folder that cannot be made is reported, not papered over.
+  const FileManager blocked(home.path() / "data" / "Kelvo.store" / "x", home.path());
+  std::ofstream(home.path() / "data" / "Kelvo.store") << "a file";
+  EXPECT_THROW(KelvoPersistence::storeURL("Kelvo", blocked), FileError);
+}
+
+TEST(KelvoPersistenceTest, IsInMemoryOnlyWhenEveryStoreIs) {
+  auto container = KelvoPersistence::inMemoryContainer("Kelvo");
+  auto& context = container->viewContext();
+  EXPECT_TRUE(KelvoPersistence::isInMemory(context));
+  EXPECT_EQ(context.mergePolicy(), data::MergePolicy::mergeByPropertyObjectTrump);
+  // Each container is its own private database.
+  data::ManagedObject::make(KelvoModel::entity("Card"), &context)->setValue("id", UUID::random());
+  context.save();
+  EXPECT_EQ(KelvoPersistence::inMemoryContainer("Kelvo")->viewContext().count("Card"), 0u);
+
+  data::StoreDescription memoryType(std::filesystem::path("/var/anything.store"));
+  memoryType.type = data::StoreType::inMemory;
+  EXPECT_TRUE(KelvoPersistence::isInMemory(openStores({memoryType})->viewContext()));
+
+  TemporaryDirectory folder;
+  const auto disk = KelvoPersistence::description(folder.path() / "Kelvo.store");
+  EXPECT_FALSE(KelvoPersistence::isInMemory(openStores({disk})->viewContext()));
+  EXPECT_FALSE(KelvoPersistence::isInMemory(
+      openStores({KelvoPersistence::inMemoryDescription(), disk})->viewContext()));
+
+  EXPECT_FALSE(KelvoPersistence::isInMemory(data::Context()));
+  EXPECT_FALSE(KelvoPersistence::isInMemory(
+      data::Context(std::make_shared<data::StoreCoordinator>(KelvoModel::shared()))));
+
+  // Configuring a context leaves its stores alone.
+  data::Context bare;
+  KelvoPersistence::configure(bare);
+  EXPECT_EQ(bare.mergePolicy(), data::MergePolicy::mergeByPropertyObjectTrump);
+  EXPECT_FALSE(KelvoPersistence::isInMemory(bare));
+}
+
+using testing::Library;
+
+TEST(ManagedObjectValuesTest, MissingAndMistypedValuesReadAsTheDefault) {
+  Library library;
+  const auto card = library.insert("Card");
+  card->setValue("useCount", std::nullopt);
+  card->setValue("isPayloadAvailable", std::nullopt);
+  EXPECT_EQ(intValue(*card, "useCount", 7), 7);
+  EXPECT_TRUE(boolValue(*card, "isPayloadAvailable", true));
+  EXPECT_FALSE(boolValue(*card, "isPayloadAvailable", false));
+
+  // Values of another kind under a key (refused only when the context saves).
+  card->setValue("useCount", "3");
+  card->setValue("title", 5);
+  card->setValue("isPinned", 2);
+  card->setValue("createdAt", "yesterday");
+  card->setValue("id", "E621E1F8-C36C-495A-93FC-0C247A3E6E5F");
+  EXPECT_EQ(intValue(*card, "useCount", 0), 0);
+  EXPECT_EQ(stringValue(*card, "title", ""), "");
+  EXPECT_TRUE(boolValue(*card, "isPinned", true));
+  EXPECT_EQ(dateValue(*card, "createdAt", Date::distantPast()), Date::distantPast());
+  EXPECT_FALSE(uuidValue(*card, "id"));
+  EXPECT_FALSE(optionalStringValue(*card, "title"));
+  EXPECT_FALSE(optionalDataValue(*card, "title"));
+  // A number of 0 or 1 reads as a Boolean; a Boolean reads as a number.
+  card->setValue("isPinned", 1);
+  card->setValue("useCount", true);
+  EXPECT_TRUE(boolValue(*card, "isPinned", false));
+  EXPECT_EQ(intValue(*card, "useCount", 0), 1);
+  EXPECT_EQ(card->value("title"), data::Value(5));  // nothing read was written back
+}
+
+TEST(ManagedObjectValuesTest, ReadersNeverWriteBack) {
+  Library library;
+  library.insert<Card>("Card")->setID(UUID::random());
+  library.context().save();
+  data::Context other(library.context().coordinator());
+  const auto stored = other.fetch(data::FetchRequest<Card>("Card")).front();
+  EXPECT_EQ(dateValue(*stored, "lastUsedAt", Date(5)), Date(5));
+  EXPECT_EQ(stringValue(*stored, "sourceApp", "Mail"), "Mail");
+  EXPECT_EQ(intValue(*stored, "pageCount", 3), 3);
+  EXPECT_FALSE(optionalDataValue(*stored, "payloadData"));
+  EXPECT_FALSE(other.hasChanges());
+  EXPECT_FALSE(stored->value("lastUsedAt"));
+  EXPECT_FALSE(stored->value("sourceApp"));
+  EXPECT_FALSE(stored->value("pageCount"));
+}
+
+TEST(ManagedObjectValuesTest, AMissingIdentifierIsFreshAtEveryRead) {
+  Library library;
+  const auto card = library.insert<Card>("Card");
+  const auto smartShelf = library.insert<SmartShelf>("SmartShelf");
+  card->setValue("id", std::nullopt);
+  smartShelf->setValue("id", std::nullopt);
+  EXPECT_NE(card->id(), card->id());
+  EXPECT_NE(smartShelf->id(), smartShelf->id());
+  // A stored identifier is read, not drawn.
+  const UUID id = UUID::random();
+  smartShelf->setID(id);
+  EXPECT_EQ(smartShelf->id(), id);
 }
 
 }  // namespace
