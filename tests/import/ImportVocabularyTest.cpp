@@ -2,9 +2,11 @@
 
 #include <unordered_set>
 
+#include "core/import/ImportCopy.hpp"
 #include "core/import/ImportDestination.hpp"
 #include "core/import/ImportError.hpp"
 #include "core/import/ImportFormat.hpp"
+#include "core/import/ImportWarning.hpp"
 #include "core/import/ImportedSnippet.hpp"
 #include "tests/support/GermanCatalogue.hpp"
 
@@ -96,6 +98,65 @@ TEST(ImportWarningTest, MessagesAndEquality) {
   EXPECT_EQ(ImportWarning::unnamedFillNumbered("Feld 1").message(),
             "Ein Feld ohne Namen wurde zu {Feld 1}.");
   EXPECT_EQ(ImportWarning::cursorMarkerRemoved().message(), "A cursor marker was removed.");
+}
+
+TEST(ImportCopyTest, EveryStringInOrder) {
+  // The full table was compared with its source elsewhere: the count, the ends and the strings
+  // with odd punctuation stand for it.
+  const std::vector<std::string> all = ImportCopy::everyString();
+  ASSERT_EQ(all.size(), 56u);
+  EXPECT_EQ(all.front(), "Import snippets…");
+  EXPECT_EQ(all[1], "Import Snippets…");
+  EXPECT_EQ(all[25], "Kelvo couldn't read that file.");
+  EXPECT_EQ(all[30], "Raycast · 2 snippets");
+  EXPECT_EQ(all[43], "Kept 1 card in S — R.");
+  EXPECT_EQ(all.back(),
+            "Kelvo can't read Espanso files yet. Paste the replacement texts as a list instead.");
+  const std::vector<std::string> warnings = ImportCopy::everyWarningString();
+  ASSERT_EQ(warnings.size(), 5u);
+  EXPECT_EQ(warnings.front(), "A cursor marker was removed.");
+  EXPECT_EQ(warnings.back(), "Its text was not text, so the row was skipped.");
+}
+
+TEST(ImportCopyTest, CountsNamesAndErrors) {
+  using ImportCopy::destination;
+  EXPECT_EQ(ImportCopy::snippets(0), "0 snippets");
+  EXPECT_EQ(ImportCopy::cards(-1), "-1 cards");
+  EXPECT_EQ(ImportCopy::importButton(0, 0), "Nothing new to import");
+  EXPECT_EQ(ImportCopy::importButton(3, 2), "Import 3 cards");
+  EXPECT_EQ(ImportCopy::kept(0, 0, "Inbox"), "Kept 0 cards in Inbox");
+  EXPECT_EQ(ImportCopy::kept(2, 5, "Work"), "Kept 2 of 5 in Work");
+  EXPECT_EQ(ImportCopy::warningsDisclosure(0), "0 things changed");
+  EXPECT_EQ(ImportCopy::rowLabel("Sig", "Already in Kelvo", {"name", "date"}),
+            "Sig, Already in Kelvo, blanks: name, date");
+  const auto shelf = ImportDestination::newShelf("Work", UUID::random());
+  EXPECT_EQ(destination(shelf, std::nullopt, "S"), "New shelf Work");
+  EXPECT_EQ(destination(shelf, "", std::nullopt), "New shelf Work in ");
+  EXPECT_EQ(destination(ImportDestination::existing(UUID::random()), "P", std::nullopt),
+            "Into the shelf you chose");
+  EXPECT_EQ(ImportError::malformed(ImportFormat::alfred, 7).message(),
+            "The Alfred stops making sense at line 7. Fix it in a text editor and try again.");
+  EXPECT_EQ(ImportError::tooLarge(2048, 1024).message(),
+            "That file is 2.0 KB — Kelvo keeps files up to 1.0 KB so they can sync to your other "
+            "devices.");
+
+  testing::GermanCatalogue german(
+      {{"%lld new", "%lld neu"},
+       {"Text Replacements", "Textersetzungen"},
+       {"Kept %@ in %@", "%@ in %@ behalten"},
+       {"Looks like ", "Sieht aus wie "},
+       {"The %@ can't be read. Export it again and try once more.", "%@ ist unlesbar."}});
+  if (!german.installed()) GTEST_SKIP() << "no C.UTF-8 locale";
+  EXPECT_EQ(ImportCopy::newChip(3), "3 neu");
+  EXPECT_EQ(ImportCopy::kept(2, 2, "Inbox"), "2 cards in Inbox behalten");
+  EXPECT_EQ(ImportCopy::kept(1, 2, "Inbox"), "Kept 1 of 2 in Inbox");
+  EXPECT_EQ(ImportCopy::nudge(2), "Looks like 2 snippets. Import them as separate cards?");
+  EXPECT_EQ(ImportCopy::header(ImportFormat::textReplacements, 1), "Textersetzungen · 1 snippet");
+  EXPECT_EQ(ImportError::malformed(ImportFormat::textReplacements).message(),
+            "Textersetzungen ist unlesbar.");
+  EXPECT_EQ(ImportError::malformed(ImportFormat::textReplacements, 2).message(),
+            "The Textersetzungen stops making sense at line 2. Fix it in a text editor and try "
+            "again.");
 }
 
 }  // namespace

@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <nlohmann/json.hpp>
+#include "core/import/AlfredParser.hpp"
+#include "core/import/ApplePlistParser.hpp"
+#include "core/import/FormatSniffer.hpp"
+#include "core/import/RaycastParser.hpp"
 #include "platform/foundation/Bytes.hpp"
 
 namespace kelvo {
@@ -99,6 +104,125 @@ TEST(SnippetImporterTest, NudgesOnlyForSeveralStructuredSnippets) {
   for (const auto& [text, count] : cases) {
     EXPECT_EQ(SnippetImporter::nudgeCount(text), count) << text;
   }
+}
+
+const ImportWarning notText(const char* field) { return ImportWarning::valueWasNotText(field); }
+
+TEST(SnippetParsersTest, RecognisersLookAtTheFirstElementOnly) {
+  const std::vector<std::tuple<std::string, bool, bool>> cases{
+      // text, Raycast, Alfred
+      {R"([{"text": 1, "keyword": null}])", true, false},
+      {R"([{"name": "a", "keyword": "b"}])", false, false},
+      {R"(["x", {"text": "a", "name": "b"}])", false, false},
+      {R"([])", false, false},
+      {R"({"text": "a", "name": "b"})", false, false},
+      {R"({"alfredsnippet": {}})", false, true},
+      {R"({"alfredsnippet": "x", "snippet": "y"})", false, false},
+      {R"([{"alfredsnippet": {"snippet": 1}}, 3])", false, true},
+      {R"([{"alfredsnippet": []}])", false, false},
+  };
+  for (const auto& [text, raycast, alfred] : cases) {
+    const Json value = json::parse(text);
+    EXPECT_EQ(RaycastParser::looksLikeRaycast(value), raycast) << text;
+    EXPECT_EQ(AlfredParser::looksLikeAlfred(value), alfred) << text;
+  }
+}
+
+TEST(SnippetParsersTest, JSONExportsGiveOneSnippetPerObject) {
+  auto snippets = RaycastParser::parse(json::parse(
+      R"(["x", {"name": "Sig", "text": 42}, {"name": 5, "text": "b", "keyword": ""},
+          {"name": true, "text": null}, 7])"));
+  ASSERT_EQ(snippets.size(), 3u);
+  EXPECT_EQ(snippets[0], (ImportedSnippet{"Sig", "", std::nullopt, {}, {notText("text")}}));
+  EXPECT_EQ(snippets[1], (ImportedSnippet{std::nullopt, "b", "", {}, {}}));
+  EXPECT_EQ(snippets[2], (ImportedSnippet{std::nullopt, "", std::nullopt, {}, {notText("text")}}));
+  EXPECT_TRUE(RaycastParser::parse(json::parse(R"({"text": "a"})")).empty());
+
+  snippets = AlfredParser::parse(json::parse(
+      R"({"alfredsnippet": {"snippet": "Hi", "name": "", "keyword": "hi", "uid": "U"}})"));
+  EXPECT_EQ(snippets, (std::vector<ImportedSnippet>{{"", "Hi", "hi", {}, {}}}));
+  snippets = AlfredParser::parse(json::parse(
+      R"([{"alfredsnippet": {"snippet": "a"}}, {"other": 1}, {"alfredsnippet": {"snippet": [1]}}])"));
+  ASSERT_EQ(snippets.size(), 2u);
+  EXPECT_EQ(snippets[1].warnings, std::vector<ImportWarning>{notText("snippet")});
+}
+
+TEST(SnippetParsersTest, TextReplacementsComeFromPropertyListDictionaries) {
+  const PropertyListValue list = PropertyList::read(R"(<plist><array>
+    <dict><key>shortcut</key><string>omw</string></dict>
+    <string>stray</string>
+    <dict><key>phrase</key><string> On my way! </string><key>shortcut</key><integer>1</integer></dict>
+  </array></plist>)");
+  EXPECT_FALSE(ApplePlistParser::looksLikeTextReplacements(list));
+  const auto snippets = ApplePlistParser::parse(list);
+  ASSERT_EQ(snippets.size(), 2u);
+  EXPECT_EQ(snippets[0], (ImportedSnippet{std::nullopt, "", "omw", {}, {notText("phrase")}}));
+  EXPECT_EQ(snippets[1], (ImportedSnippet{std::nullopt, " On my way! ", std::nullopt, {}, {}}));
+  EXPECT_TRUE(ApplePlistParser::looksLikeTextReplacements(PropertyList::read(
+      "<array><dict><key>phrase</key><true/><key>shortcut</key><date>2024-01-01T00:00:00Z</date>"
+      "</dict></array>")));
+  EXPECT_FALSE(ApplePlistParser::looksLikeTextReplacements(PropertyList::read("<array/>")));
+  EXPECT_TRUE(ApplePlistParser::parse(PropertyList::read("<dict/>")).empty());
+}
+
+using D = FormatSniffer::Detection;
+
+TEST(FormatSnifferTest, RecognisesEachKindOfText) {
+  const std::string plist =
+      "<plist version=\"1.0\"><array><dict><key>phrase</key><string>a"
+      "</string><key>shortcut</key><string>b</string></dict></array></plist>";
+  const std::vector<std::tuple<std::string, std::optional<std::string>, D>> cases{
+      {" \n" + plist, std::nullopt, D::format(F::textReplacements)},
+      {"  \n<plist version=\"1.0\"><array/></plist>", std::nullopt, D::notASnippetExport()},
+      {"<?xml version=\"1.0\"?><html xmlns=\"http://www.w3.org/1999/xhtml\"><body/></html>",
+       std::nullopt, D::notASnippetExport()},
+      {"<?xml?><plist><dict><key>snippetsTE2</key><array/></dict></plist>" + plist, std::nullopt,
+       D::unsupportedYet(UnsupportedFormat::textExpanderPlist)},
+      {R"([{"name": "a", "text": "b"}])", std::nullopt, D::format(F::raycast)},
+      {R"({"alfredsnippet": {"snippet": "b"}})", std::nullopt, D::format(F::alfred)},
+      {R"({"other": 1})", std::nullopt, D::notASnippetExport()},
+      {"[\r\n{\"name\": \"a\",\r\n\"text\": 1,\r\n}", "export.JSON", D::malformed(F::raycast, 4)},
+      {"[1, 2", "x.json", D::malformed(F::raycast, 1)},
+      {"[1, 2", std::nullopt, D::format(F::lines)},
+      {"{\"a\":\n\n", std::nullopt, D::malformed(F::alfred, 3)},
+      {"42", "x.json", D::format(F::lines)},
+      {"# Notes\nmatches: \r\n  - trigger: x", std::nullopt,
+       D::unsupportedYet(UnsupportedFormat::espansoYAML)},
+      {"#tag\n####### seven\n## Two words", std::nullopt, D::format(F::markdown)},
+      {"#tag\n####### seven", std::nullopt, D::format(F::lines)},
+      {"Ada, Engineer\nBo, Designer\nCy, Analyst", std::nullopt, D::format(F::csv)},
+      {"Ada, Engineer\nBo\nCy, Analyst", std::nullopt, D::format(F::lines)},
+      {"Ada, Engineer\nBo, Designer", std::nullopt, D::format(F::lines)},
+      {"Ada, Engineer\nBo, Designer", "team.CSV", D::format(F::csv)},
+      {"red; green\nblue", std::nullopt, D::format(F::csv)},
+      {"Keyword,Text\n", std::nullopt, D::format(F::csv)},
+      {"a\r \rb", std::nullopt, D::format(F::paragraphs)},
+      {"a\nb", std::nullopt, D::format(F::lines)},
+      {"", std::nullopt, D::format(F::lines)},
+  };
+  for (const auto& [text, filename, expected] : cases) {
+    EXPECT_EQ(FormatSniffer::detect(text, filename), expected) << text;
+  }
+  EXPECT_NE(std::hash<D>{}(D::malformed(F::raycast, std::nullopt)),
+            std::hash<D>{}(D::malformed(F::raycast, 1)));
+}
+
+TEST(FormatSnifferTest, DecodesBytesInOneEncoding) {
+  EXPECT_EQ(FormatSniffer::decode(Bytes{0xFF, 0xFE, 'a', 0, 0xE9, 0}), "a\u00E9");
+  EXPECT_EQ(FormatSniffer::decode(Bytes{0xFE, 0xFF, 0, 'a'}), "a");
+  EXPECT_EQ(FormatSniffer::decode(Bytes{0xFF, 0xFE, 'a'}), std::nullopt);
+  EXPECT_EQ(FormatSniffer::decode(Bytes{0xFF, 0xFE, 0x00, 0xD8, 'a', 0}), std::nullopt);
+  EXPECT_EQ(FormatSniffer::decode(Bytes{'a', 0, 'b', 0}), std::string("a\0b\0", 4));
+  EXPECT_EQ(FormatSniffer::decode(Bytes{0xEF, 0xBB, 0xBF, 'a'}), "\uFEFFa");
+  EXPECT_EQ(FormatSniffer::decode(Bytes{0xC3, 0x28}), std::nullopt);
+
+  const Bytes zip{0x50, 0x4B, 0x03, 0x04, 0xFF};
+  const auto bundle = FormatSniffer::detect(zip, "Collection.alfredsnippets");
+  ASSERT_TRUE(bundle);
+  EXPECT_EQ(bundle->text, "");
+  EXPECT_EQ(bundle->detection, D::unsupportedYet(UnsupportedFormat::alfredBundle));
+  EXPECT_EQ(FormatSniffer::detect(Bytes{0xC3}, std::nullopt).error(),
+            ImportError::unreadableEncoding());
 }
 
 }  // namespace
