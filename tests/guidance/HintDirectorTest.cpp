@@ -135,7 +135,7 @@ std::vector<HintID> ids(const std::vector<Hint>& hints) {
   return result;
 }
 
-TEST(HintCatalogueTest, ScreensCarryTheirTipsInPriorityOrder) {
+TEST(HintCatalogueTest, ScreensCarryTheirTipsInOrderWithExactMessages) {
   using enum HintID;
   EXPECT_EQ(ids(HintCatalogue::hints(HintScreen::home)),
             (std::vector<HintID>{blanksInACard, pinToReadyRow, remindersLiveBehindTheBell,
@@ -145,9 +145,6 @@ TEST(HintCatalogueTest, ScreensCarryTheirTipsInPriorityOrder) {
             std::vector<HintID>{fillKeepsYourPlace});
   ASSERT_EQ(HintCatalogue::all().size(), 8u);
   for (HintID id : allCases<HintID>()) ASSERT_EQ(HintCatalogue::hint(id)->id, id);
-}
-
-TEST(HintCatalogueTest, MessagesAreExact) {
   const auto& all = HintCatalogue::all();
   EXPECT_EQ(all.front().message,
             "Next time you keep something, type {name} where a name goes \xE2\x80\x94 Kelvo asks "
@@ -213,7 +210,7 @@ std::vector<std::string> slugs(const std::vector<TutorialFeature>& features) {
   return result;
 }
 
-TEST(TutorialCatalogueTest, ListsByPlatform) {
+TEST(TutorialCatalogueTest, ListsByPlatformAndLooksUpBySlugExactly) {
   const std::vector<std::string> touch{"keep-and-reuse",    "fill-a-form", "ready-row",
                                        "reminders",         "documents",   "beam",
                                        "keyboard-shortcuts"};
@@ -239,10 +236,6 @@ TEST(TutorialCatalogueTest, ListsByPlatform) {
   EXPECT_EQ(withDestination, 4u);
   EXPECT_EQ(TutorialCatalogue::feature("keep-and-reuse")->destination, KelvoURL::keep());
   EXPECT_EQ(TutorialCatalogue::feature("mac-fill-a-form")->destination, KelvoURL::fillForm());
-}
-
-TEST(TutorialCatalogueTest, LooksUpBySlugExactly) {
-  EXPECT_EQ(TutorialCatalogue::feature("beam")->title, "Beam");
   EXPECT_EQ(TutorialCatalogue::feature("beam-iphone-to-mac")->storyboard,
             TutorialStoryboardID::beamCrossDevice);
   for (const char* miss : {"Beam", " beam", ""}) {
@@ -274,7 +267,7 @@ TEST(TutorialCatalogueTest, RowsAreExact) {
 const std::string unreadable(TutorialLibrary::unreadableReason);
 const std::string empty(TutorialLibrary::emptyReason);
 
-TEST(TutorialLibraryTest, ClipsFromRealFiles) {
+TEST(TutorialLibraryTest, ClipsFromRealFilesAndMeasuringRules) {
   const testing::TemporaryDirectory root;
   const auto folder = root.path() / std::string(TutorialCatalogue::bundleSubdirectory);
   std::filesystem::create_directories(folder / "beam.mp4");
@@ -311,9 +304,6 @@ TEST(TutorialLibraryTest, ClipsFromRealFiles) {
                                              "ready-row.mp4", "reminders.mp4", "documents.mp4",
                                              "beam.mp4", "keyboard-shortcuts.mp4"}));
   EXPECT_FALSE(library.isEmpty());
-}
-
-TEST(TutorialLibraryTest, MeasuringRules) {
   int measured = 0;
   const TutorialLibrary nowhere([](std::string_view) { return std::optional<URL>(); },
                                 [&](const URL&) {

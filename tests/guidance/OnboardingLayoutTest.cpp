@@ -38,7 +38,7 @@ TEST(OnboardingLayoutTest, BandAndCopy) {
   EXPECT_EQ(horizontalSign(direction(true)), -1.0);
 }
 
-TEST(OnboardingLayoutTest, MascotStaysOnTheBand) {
+TEST(OnboardingLayoutTest, MascotAndWash) {
   const auto copy = OnboardingOsselAnchor::anchor(I::copy);
   EXPECT_EQ(copy.scaledHeight(230), 38);
   EXPECT_EQ(copy.scaledHeight(30), 30);
@@ -57,9 +57,6 @@ TEST(OnboardingLayoutTest, MascotStaysOnTheBand) {
                                       Ossel::Expression::idle);
   EXPECT_EQ(clamped.verticalFraction(), 0);
   EXPECT_EQ(clamped.height(), 1);
-}
-
-TEST(OnboardingLayoutTest, Wash) {
   const OnboardingWash::Layer odd(KelvoColorToken::accentWash, 1.4, -0.2, -1);
   EXPECT_EQ(odd.opacity(), 1);
   EXPECT_EQ(odd.centreY(), 0);
@@ -74,7 +71,7 @@ TEST(OnboardingLayoutTest, Wash) {
 
 using M = OnboardingMotion;
 
-TEST(OnboardingMotionTest, DurationsAndSchedules) {
+TEST(OnboardingMotionTest, DurationsSchedulesAndEasing) {
   EXPECT_EQ(variant(true), M::crossFade);
   EXPECT_EQ(sequenceDuration(M::full, 0), 0);
   EXPECT_EQ(sequenceDuration(M::crossFade, -3), 0);
@@ -84,9 +81,6 @@ TEST(OnboardingMotionTest, DurationsAndSchedules) {
   EXPECT_NEAR(grid[4], 1.72, 1e-12);
   EXPECT_EQ(OnboardingScene::schedule(I::identity, M::crossFade), std::vector<double>(4, 0.0));
   EXPECT_EQ(fromRawValue<OnboardingHandoff::Step>("OpenCapture"), std::nullopt);
-}
-
-TEST(OnboardingMotionTest, GraphicEasesOut) {
   const struct {
     double elapsed;
     bool reduce;
@@ -107,7 +101,7 @@ TEST(OnboardingMotionTest, GraphicEasesOut) {
   }
 }
 
-TEST(OnboardingProgressTest, StaysInRangeAndAdvances) {
+TEST(OnboardingProgressTest, StaysInRangeAdvancesAndFillsTheTrail) {
   EXPECT_EQ(OnboardingProgress::make(0, 0), std::nullopt);
   EXPECT_EQ(OnboardingProgress::make(-3, 0), std::nullopt);
   auto last = *OnboardingProgress::make(5, 9);
@@ -136,9 +130,6 @@ TEST(OnboardingProgressTest, StaysInRangeAndAdvances) {
   first.goBack();
   EXPECT_EQ(first.pageIndex(), 0);
   EXPECT_EQ(first.advance(), OnboardingAdvance::finish());
-}
-
-TEST(OnboardingProgressTest, TrailFillsSegmentByPosition) {
   const OnboardingTrail trail(4, 2.25);
   const double fills[] = {1, 1, 1, 0.25};
   for (int i = 0; i < 4; ++i) EXPECT_DOUBLE_EQ(trail.fill(i), fills[i]) << i;
@@ -175,7 +166,7 @@ TEST(OnboardingPagerTest, RubberBandPastTheEnds) {
   EXPECT_LT(std::abs(OnboardingPager(1, 0, 1e300, -1e308).resistedTranslation()), 0.22e300);
 }
 
-TEST(OnboardingPagerTest, ReleaseDecidesThePage) {
+TEST(OnboardingPagerTest, ReleaseDecidesThePageAndNonFiniteInputIsZero) {
   const struct {
     double translation, velocity;
     std::int64_t page;
@@ -191,9 +182,6 @@ TEST(OnboardingPagerTest, ReleaseDecidesThePage) {
   const OnboardingPager settled = OnboardingPager(5, 2, 300, -100).settled(0);
   EXPECT_EQ(settled, OnboardingPager(5, 3, 300, 0));
   EXPECT_EQ(OnboardingPager(1, 0, 300, -200).commit(-900), 0);
-}
-
-TEST(OnboardingPagerTest, NonFiniteInputCountsAsZero) {
   const double nan = std::nan("");
   const OnboardingPager pager(5, 2, nan, INFINITY);
   EXPECT_EQ(pager.width(), 0);
@@ -217,7 +205,7 @@ TEST(OnboardingPagerTest, NonFiniteInputCountsAsZero) {
 
 using Illustration = OnboardingPage::Illustration;
 
-TEST(OnboardingCopyTest, StandardScript) {
+TEST(OnboardingCopyTest, StandardScriptCaptionsAndFacts) {
   const OnboardingScript& script = OnboardingCopy::standardScript();
   ASSERT_EQ(script.pageCount(), 5);
   EXPECT_EQ(script.page(-1), nullptr);
@@ -245,9 +233,6 @@ TEST(OnboardingCopyTest, StandardScript) {
             "Hi Zo\u00EB, thanks for reaching out about the rebrand. I\u2019d be glad to "
             "help\u2014here are the next steps.");
   EXPECT_EQ(OnboardingSample::standard().payload, "Kelvo Ltd \u00B7 GB00 KLVX 0000 0000 0000 00");
-}
-
-TEST(OnboardingCopyTest, CaptionsFactsAndIdentifiers) {
   EXPECT_EQ(OnboardingCopy::kicker(7, 120), "07 / 120");
   EXPECT_EQ(OnboardingCopy::kicker(-1, 12), "00 / 12");
   EXPECT_EQ(OnboardingCopy::kicker(12345, 5), "12345 / 05");

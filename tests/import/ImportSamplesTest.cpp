@@ -273,7 +273,7 @@ TEST(TitleDerivationTest, TakesTitleKeywordLineOrNumber) {
   }
 }
 
-TEST(ImportFormatTest, TableOfFormats) {
+TEST(ImportFormatTest, FormatsErrorsAndDestinations) {
   const auto cases = allCases<ImportFormat>();
   ASSERT_EQ(cases.size(), 7u);
   for (const ImportFormat format : cases) {
@@ -285,9 +285,6 @@ TEST(ImportFormatTest, TableOfFormats) {
   EXPECT_FALSE(fromRawValue<ImportFormat>("CSV"));
   EXPECT_EQ(displayName(F::textReplacements), "Text Replacements");
   EXPECT_EQ(alternatives(F::lines), (std::vector<F>{F::csv, F::paragraphs, F::markdown}));
-}
-
-TEST(ImportFormatTest, ErrorsAndDestinationsCompareByCaseAndValues) {
   const std::vector<ImportError> errors{
       ImportError::tooLarge(1, 2),
       ImportError::tooLarge(1, 3),
@@ -347,7 +344,7 @@ TEST(ImportWarningTest, MessagesAndEquality) {
   EXPECT_EQ(ImportWarning::cursorMarkerRemoved().message(), "A cursor marker was removed.");
 }
 
-TEST(ImportCopyTest, EveryStringInOrder) {
+TEST(ImportCopyTest, StringsCountsNamesAndErrors) {
   // The full table was compared with its source elsewhere: the count, the ends and the strings
   // with odd punctuation stand for it.
   const std::vector<std::string> all = ImportCopy::everyString();
@@ -363,9 +360,6 @@ TEST(ImportCopyTest, EveryStringInOrder) {
   ASSERT_EQ(warnings.size(), 5u);
   EXPECT_EQ(warnings.front(), "A cursor marker was removed.");
   EXPECT_EQ(warnings.back(), "Its text was not text, so the row was skipped.");
-}
-
-TEST(ImportCopyTest, CountsNamesAndErrors) {
   using ImportCopy::destination;
   EXPECT_EQ(ImportCopy::snippets(0), "0 snippets");
   EXPECT_EQ(ImportCopy::cards(-1), "-1 cards");

@@ -58,7 +58,7 @@ TEST(SnippetImporterTest, ChecksSizeAndEncodingOfFiles) {
   EXPECT_EQ(parsed->snippets.front().keyword, "k");
 }
 
-TEST(SnippetImporterTest, ForcedFormatsNamesAndTranslation) {
+TEST(SnippetImporterTest, ForcedFormatsNamesTranslationAndNudges) {
   auto parsed = SnippetImporter::parse(std::string_view("42"), std::nullopt, F::raycast);
   EXPECT_EQ(parsed.error(), ImportError::malformed(F::raycast));
   EXPECT_EQ(
@@ -97,9 +97,6 @@ TEST(SnippetImporterTest, ForcedFormatsNamesAndTranslation) {
     EXPECT_EQ(parsed->sourceName, "Clipboard");
     EXPECT_EQ(parsed->suggestedShelfName, "Pasted snippets");
   }
-}
-
-TEST(SnippetImporterTest, NudgesOnlyForSeveralStructuredSnippets) {
   std::string twelve;
   for (int i = 0; i < 12; ++i) twelve += "line " + std::to_string(i) + "\n";
   const std::vector<std::pair<std::string, std::optional<std::int64_t>>> cases{
@@ -178,7 +175,7 @@ TEST(SnippetParsersTest, TextReplacementsComeFromPropertyListDictionaries) {
 
 using D = FormatSniffer::Detection;
 
-TEST(FormatSnifferTest, RecognisesEachKindOfText) {
+TEST(FormatSnifferTest, RecognisesTextAndDecodesBytes) {
   const std::string plist =
       "<plist version=\"1.0\"><array><dict><key>phrase</key><string>a"
       "</string><key>shortcut</key><string>b</string></dict></array></plist>";
@@ -216,9 +213,6 @@ TEST(FormatSnifferTest, RecognisesEachKindOfText) {
   }
   EXPECT_NE(std::hash<D>{}(D::malformed(F::raycast, std::nullopt)),
             std::hash<D>{}(D::malformed(F::raycast, 1)));
-}
-
-TEST(FormatSnifferTest, DecodesBytesInOneEncoding) {
   EXPECT_EQ(FormatSniffer::decode(Bytes{0xFF, 0xFE, 'a', 0, 0xE9, 0}), "a\u00E9");
   EXPECT_EQ(FormatSniffer::decode(Bytes{0xFE, 0xFF, 0, 'a'}), "a");
   EXPECT_EQ(FormatSniffer::decode(Bytes{0xFF, 0xFE, 'a'}), std::nullopt);
@@ -486,7 +480,7 @@ TEST(CSVReaderTest, ScannerAgreesWithCharacterByCharacterReading) {
 
 using Columns = CSVSnippetParser::Columns;
 
-TEST(CSVSnippetParserTest, RecognisesHeaderColumns) {
+TEST(CSVSnippetParserTest, HeaderColumnsAndRows) {
   const std::vector<std::pair<std::vector<std::string>, std::optional<Columns>>> cases{
       {{" Shortcut ", "EXPANSION", "Category"}, Columns{0, std::nullopt, 1, 2}},
       {{"Trigger", " replace\n", "LABEL"}, Columns{0, 2, 1, std::nullopt}},
@@ -502,9 +496,6 @@ TEST(CSVSnippetParserTest, RecognisesHeaderColumns) {
   EXPECT_EQ(CSVSnippetParser::fillingBody(*CSVSnippetParser::columns({"Title", "Notes"}), 2), 1u);
   EXPECT_EQ(CSVSnippetParser::fillingBody(nameGroup, 2), std::nullopt);
   EXPECT_FALSE(CSVSnippetParser::hasHeader({}));
-}
-
-TEST(CSVSnippetParserTest, TurnsRowsIntoSnippets) {
   const auto parse = [](std::string_view text) {
     return CSVSnippetParser::parse(CSVReader::read(text));
   };
