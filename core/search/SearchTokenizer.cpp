@@ -89,7 +89,7 @@ std::vector<std::string> SearchTokenizer::terms(std::string_view text) {
 // with nothing a letter could come from). So the text is cut at those, pure ASCII pieces
 // are lower-cased in place, and only pieces holding other scalars go through the folding of
 // the text library. The result is the same as folding the whole text first.
-void SearchTokenizer::run(std::string_view text, Emitter emit, void* context) {
+void SearchTokenizer::run(std::string_view text, Memo* memo, Emitter emit, void* context) {
   std::string term;
   std::string folded;
   const size_t size = text.size();
@@ -118,6 +118,8 @@ void SearchTokenizer::run(std::string_view text, Emitter emit, void* context) {
       }
       emit(context, term);
       term.clear();
+    } else if (memo != nullptr && piece.size() <= Memo::longestWord) {
+      splitRemembered(piece, *memo, term, emit, context);
     } else {
       folded = text::folded(piece);
       splitFolded(folded, term, emit, context);
@@ -146,6 +148,32 @@ void SearchTokenizer::splitFolded(std::string_view folded, std::string& term, Em
   }
   if (!term.empty()) emit(context, term);
   term.clear();
+}
+
+std::size_t SearchTokenizer::Memo::Hash::operator()(std::string_view word) const noexcept {
+  return std::hash<std::string_view>{}(word);
+}
+
+void SearchTokenizer::splitRemembered(std::string_view piece, Memo& memo, std::string& term,
+                                      Emitter emit, void* context) {
+  auto found = memo.terms_.find(piece);
+  if (found == memo.terms_.end()) {
+    if (memo.terms_.size() >= memo.capacity_) memo.terms_.clear();
+    std::string joined;
+    splitFolded(
+        text::folded(piece), term,
+        [](void* into, std::string_view folded) {
+          static_cast<std::string*>(into)->append(folded).push_back('\0');
+        },
+        &joined);
+    found = memo.terms_.emplace(piece, std::move(joined)).first;
+  }
+  const std::string_view joined = found->second;
+  for (std::size_t start = 0; start < joined.size();) {
+    const std::size_t end = joined.find('\0', start);
+    emit(context, joined.substr(start, end - start));
+    start = end + 1;
+  }
 }
 
 }  // namespace kelvo

@@ -53,6 +53,10 @@ SearchTermTable::TermID SearchTermTable::intern(std::string_view term) {
 
 void SearchTermTable::add(TermID id, Slot slot, unsigned fields) {
   Term& term = terms_[id];
+  if (!term.postings.empty() && slotOf(term.postings.back()) == slot) {
+    term.postings.back() |= fields;
+    return;
+  }
   term.postings.push_back(posting(slot, fields));
   ++term.holders;
 }

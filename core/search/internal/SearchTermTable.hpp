@@ -43,7 +43,8 @@ class SearchTermTable {
   /// Postings of a term, ascending by slot.
   std::span<const Posting> postings(TermID id) const { return terms_[id].postings; }
 
-  /// Records that `slot` holds the term in `fields`; `slot` must be past every slot listed.
+  /// Records that `slot` holds the term in `fields`, adding to the fields already recorded for
+  /// it; `slot` must be the last slot listed or past it.
   void add(TermID id, Slot slot, unsigned fields);
   /// One card holding the term has left; a term whose last card leaves is dropped. The posting
   /// of the card's slot stays until `renumberSlots`: erasing it from the middle of a long list
