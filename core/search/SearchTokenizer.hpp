@@ -1,11 +1,11 @@
 #pragma once
 
 #include <cstddef>
-#include <functional>
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <type_traits>
-#include <unordered_map>
 #include <vector>
 
 namespace kelvo {
@@ -20,20 +20,33 @@ class SearchTokenizer {
   /// one memo serves one thread at a time.
   class Memo {
    public:
-    static constexpr std::size_t defaultCapacity = 1u << 16;
+    static constexpr std::size_t defaultCapacity = 1u << 14;
     /// The longest word remembered, in bytes; longer runs are rare and seldom repeat.
     static constexpr std::size_t longestWord = 64;
 
+    /// A memo of at most `capacity` words; when full, it forgets them all and starts again.
     explicit Memo(std::size_t capacity = defaultCapacity) : capacity_(capacity) {}
 
    private:
     friend class SearchTokenizer;
-    struct Hash {
-      using is_transparent = void;
-      std::size_t operator()(std::string_view word) const noexcept;
+    struct Entry {
+      std::size_t hash;
+      std::uint32_t at;  // in `text_`: the word, then its terms
+      std::uint16_t wordSize;
+      std::uint16_t termsSize;
     };
-    // Each word's terms, each followed by a NUL (which no term holds).
-    std::unordered_map<std::string, std::string, Hash, std::equal_to<>> terms_;
+
+    // The word's terms, each followed by a NUL (which no term holds), if remembered.
+    std::optional<std::string_view> find(std::string_view word, std::size_t hash) const;
+    std::string_view remember(std::string_view word, std::size_t hash, std::string_view terms);
+    std::string_view termsOf(const Entry& entry) const {
+      return std::string_view(text_).substr(entry.at + entry.wordSize, entry.termsSize);
+    }
+
+    // Open addressing over entry numbers plus one; zero is empty. At most half full.
+    std::vector<std::uint32_t> buckets_;
+    std::vector<Entry> entries_;
+    std::string text_;
     std::size_t capacity_;
   };
 

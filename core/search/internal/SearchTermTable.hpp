@@ -76,6 +76,8 @@ class SearchTermTable {
     std::vector<Posting> postings;
     std::size_t hash = 0;
     std::uint32_t holders = 0;  // live cards holding it; `postings` may name left ones too
+    // The slot of the last posting, kept here so that adding does not read the list's end.
+    Slot lastSlot = droppedSlot;
     bool live = false;
     bool listed = false;  // present in `sorted_`
   };
