@@ -92,7 +92,9 @@ SearchTermTable::TermID SearchTermTable::intern(std::string_view term) {
 
 void SearchTermTable::add(TermID id, Slot slot, unsigned fields) {
   Term& term = terms_[id];
-  if (term.lastSlot == slot) {
+  // The hint is checked against the list, which is read only when they agree: renumbering
+  // may leave it stale.
+  if (term.lastSlot == slot && !term.postings.empty() && slotOf(term.postings.back()) == slot) {
     term.postings.back() |= fields;
     return;
   }
@@ -117,7 +119,6 @@ void SearchTermTable::renumberSlots(std::span<const Slot> newSlots) {
       term.postings[kept++] = posting(newSlots[slot], fieldsOf(entry));
     }
     term.postings.resize(kept);
-    term.lastSlot = kept > 0 ? slotOf(term.postings.back()) : droppedSlot;
   }
 }
 

@@ -76,7 +76,7 @@ class SearchTermTable {
     std::vector<Posting> postings;
     std::size_t hash = 0;
     std::uint32_t holders = 0;  // live cards holding it; `postings` may name left ones too
-    // The slot of the last posting, kept here so that adding does not read the list's end.
+    // The slot last added, so that adding a new slot need not read the list's end.
     Slot lastSlot = droppedSlot;
     bool live = false;
     bool listed = false;  // present in `sorted_`
