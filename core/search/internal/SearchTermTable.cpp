@@ -27,7 +27,7 @@ std::uint64_t mixed(std::uint64_t a, std::uint64_t b) {
 
 // Terms are short: a multiply-and-fold per sixteen bytes hashes them in a few instructions,
 // with bits spread well enough for linear probing.
-std::size_t hashOf(std::string_view term) {
+std::uint32_t hashOf(std::string_view term) {
   const char* bytes = term.data();
   std::size_t left = term.size();
   std::uint64_t hash = term.size();
@@ -48,7 +48,8 @@ std::size_t hashOf(std::string_view term) {
     };
     first = byte(0) << 16 | byte(left / 2) << 8 | byte(left - 1);
   }
-  return mixed(mixed(first ^ hash, last), 0x8EBC6AF09C88C6E3ULL);
+  hash = mixed(mixed(first ^ hash, last), 0x8EBC6AF09C88C6E3ULL);
+  return static_cast<std::uint32_t>(hash ^ hash >> 32);
 }
 
 }  // namespace
@@ -58,13 +59,13 @@ std::optional<SearchTermTable::TermID> SearchTermTable::find(std::string_view te
 }
 
 std::optional<SearchTermTable::TermID> SearchTermTable::find(std::string_view term,
-                                                             std::size_t hash) const {
+                                                             std::uint32_t hash) const {
   return buckets_.find(
       hash, [&](TermID id) { return terms_[id].hash == hash && terms_[id].text == term; });
 }
 
 SearchTermTable::TermID SearchTermTable::intern(std::string_view term) {
-  const std::size_t hash = hashOf(term);
+  const std::uint32_t hash = hashOf(term);
   if (const auto found = find(term, hash)) return *found;
 
   TermID id;
@@ -182,6 +183,10 @@ std::pair<std::size_t, std::size_t> SearchTermTable::prefixRange(std::string_vie
 
 void SearchTermTable::compact() {
   for (Term& term : terms_) term.postings.shrink_to_fit();
+  terms_.shrink_to_fit();
+  // Emptied by the refresh after each batch, these keep the room of the largest one.
+  std::vector<TermID>().swap(added_);
+  std::vector<TermID>().swap(retired_);
 }
 
 std::size_t SearchTermTable::memoryUsage() const {

@@ -64,7 +64,7 @@ class SearchTermTable {
   std::pair<std::size_t, std::size_t> prefixRange(std::string_view prefix) const;
   TermID sortedAt(std::size_t position) const { return sorted_[position]; }
 
-  /// Gives back the spare room of the posting lists, after a large batch.
+  /// Gives back the spare room of the term list and the posting lists, after a large batch.
   void compact();
 
   /// Bytes held by the table, for measurements.
@@ -74,7 +74,7 @@ class SearchTermTable {
   struct Term {
     std::string text;
     std::vector<Posting> postings;
-    std::size_t hash = 0;
+    std::uint32_t hash = 0;     // of the text; four bytes are plenty to tell terms apart
     std::uint32_t holders = 0;  // live cards holding it; `postings` may name left ones too
     // The slot last added, so that adding a new slot need not read the list's end.
     Slot lastSlot = droppedSlot;
@@ -82,7 +82,7 @@ class SearchTermTable {
     bool listed = false;  // present in `sorted_`
   };
 
-  std::optional<TermID> find(std::string_view term, std::size_t hash) const;
+  std::optional<TermID> find(std::string_view term, std::uint32_t hash) const;
   void dropTerm(TermID id);
 
   std::vector<Term> terms_;
