@@ -32,9 +32,10 @@ constexpr std::uint64_t packed(std::string_view name) {
   return value;
 }
 
-Kind kindNamed(std::string_view name) {
+// The kind named `name`, whose `packed` form is given.
+Kind kindNamed(std::string_view name, std::uint64_t key) {
   if (name.size() <= 7) {
-    switch (packed(name)) {
+    switch (key) {
       case packed("plist"):
         return Kind::plist;
       case packed("array"):
@@ -132,7 +133,9 @@ class PlainScanner {
     return at_ + ahead < text_.size() ? text_[at_ + ahead] : '\0';
   }
   void skipSpace() {
-    while (at_ < text_.size() && isXMLSpace(text_[at_])) ++at_;
+    std::size_t next = at_;
+    while (next < text_.size() && isXMLSpace(text_[next])) ++next;
+    at_ = next;
   }
 
   // Up to `end` from here, refusing the bytes in `refused`.
@@ -161,11 +164,18 @@ class PlainScanner {
     }
   }
 
-  std::string_view name() {
-    const std::size_t start = at_;
+  // A name, and its `packed` form where it is short enough to have one.
+  std::string_view name(std::uint64_t* key = nullptr) {
     if (!isNameStart(peek())) decline();
-    while (at_ < text_.size() && nameBytes[static_cast<unsigned char>(text_[at_])]) ++at_;
-    return text_.substr(start, at_ - start);
+    std::uint64_t value = 0;
+    std::size_t end = at_;
+    for (; end < text_.size() && nameBytes[static_cast<unsigned char>(text_[end])]; ++end) {
+      value = value << 8 | static_cast<unsigned char>(text_[end]);
+    }
+    const std::string_view found = text_.substr(at_, end - at_);
+    at_ = end;
+    if (key) *key = value;
+    return found;
   }
 
   // Attributes are read past, each `name="value"` after white space.
@@ -173,8 +183,9 @@ class PlainScanner {
     using namespace std::string_view_literals;
     if (peek() != '<') decline();
     ++at_;
-    Tag tag{Kind::plist, name(), false};
-    tag.kind = kindNamed(tag.name);
+    std::uint64_t key = 0;
+    Tag tag{Kind::plist, name(&key), false};
+    tag.kind = kindNamed(tag.name, key);
     while (isXMLSpace(peek())) {
       skipSpace();
       if (!isNameStart(peek())) break;
@@ -205,10 +216,13 @@ class PlainScanner {
     if (!atEndTag()) decline();
     at_ += 2;
     // A longer name runs on into a name byte, which is neither space nor '>'.
-    if (text_.size() - at_ < tag.name.size()) decline();
-    for (const char c : tag.name) {
-      if (text_[at_++] != c) decline();
+    const std::size_t size = tag.name.size();
+    if (text_.size() - at_ < size) decline();
+    const char* here = text_.data() + at_;
+    for (std::size_t i = 0; i < size; ++i) {
+      if (here[i] != tag.name[i]) decline();
     }
+    at_ += size;
     skipSpace();
     if (peek() != '>') decline();
     ++at_;
