@@ -103,12 +103,6 @@ struct SearchQuery::Candidates {
   }
 };
 
-struct SearchQuery::Scored {
-  double score;
-  Slot slot;
-  std::uint8_t fields;
-};
-
 namespace {
 
 SearchQuery::Candidates startFrom(const SearchQuery::HitList& driver, std::size_t width) {
@@ -284,13 +278,12 @@ void SearchQuery::probePrefixTerms(Candidates& candidates) const {
   candidates.truncate(kept);
 }
 
-// How well each card's fields match the words, before its use and recency are counted.
+// How well each card's fields match the words, before its use and recency are counted. Cards
+// that left are still among them: most never rank, so they are told apart only once fewer are
+// left (see `keepThoseThatCanRank`).
 std::vector<SearchQuery::Scored> SearchQuery::scoreText(Candidates& candidates) const {
-  std::vector<Scored> scored;
-  scored.reserve(candidates.slots.size());
+  std::vector<Scored> scored(candidates.slots.size());
   for (std::size_t c = 0; c < candidates.slots.size(); ++c) {
-    const Slot slot = candidates.slots[c];
-    if (!index_.card(slot)) continue;
     // Whole terms weigh whole numbers, whose sum is exact in any order; the last term's part
     // comes last, as it does in the query.
     double textScore = 0;
@@ -305,22 +298,68 @@ std::vector<SearchQuery::Scored> SearchQuery::scoreText(Candidates& candidates) 
     const double exactness = (lastHit & exactBit) != 0 ? 1.0 : prefixExactness;
     textScore += exactness * bestWeights[lastHit & SearchTermTable::fieldMask];
     fields |= lastHit & SearchTermTable::fieldMask;
-    scored.push_back(Scored{textScore, slot, fields});
+    scored[c] = Scored{textScore, candidates.slots[c], fields};
   }
   return scored;
 }
 
+namespace {
+
+bool higherScore(const SearchQuery::Scored& a, const SearchQuery::Scored& b) {
+  return a.score > b.score;
+}
+
+// The `rank`-th greatest score (from 1). A few best of many are kept in a small heap, which
+// most scores only need comparing with.
+double scoreAtRank(std::vector<SearchQuery::Scored>& scored, std::size_t rank) {
+  if (rank * 16 > scored.size()) {
+    const auto at = scored.begin() + static_cast<std::ptrdiff_t>(rank - 1);
+    std::nth_element(scored.begin(), at, scored.end(), higherScore);
+    return at->score;
+  }
+  std::vector<double> best;
+  best.reserve(rank);
+  for (const auto& entry : scored) {
+    if (best.size() < rank) {
+      best.push_back(entry.score);
+      std::push_heap(best.begin(), best.end(), std::greater<>());
+    } else if (entry.score > best.front()) {
+      std::pop_heap(best.begin(), best.end(), std::greater<>());
+      best.back() = entry.score;
+      std::push_heap(best.begin(), best.end(), std::greater<>());
+    }
+  }
+  return best.front();
+}
+
+}  // namespace
+
 // Boosts only ever raise a score, by a bounded factor, so the `limit` best text scores set a
 // floor under the final ones: a card whose text score times the greatest boost stays below
-// the limit-th best text score can never rank, and need not be boosted.
+// the limit-th best text score can never rank, and need not be boosted. Cards that left are
+// dropped here, among the few that stay; the floor holds when at least `limit` cards still
+// held reach the text score it came from, and is found again among those held otherwise.
 void SearchQuery::keepThoseThatCanRank(std::vector<Scored>& scored, std::uint64_t limit) const {
-  if (scored.size() <= limit) return;
-  // The order of the entries is free until the best are ranked, so they are partitioned in place.
-  const auto kth = scored.begin() + static_cast<std::ptrdiff_t>(limit - 1);
-  std::nth_element(scored.begin(), kth, scored.end(),
-                   [](const Scored& a, const Scored& b) { return a.score > b.score; });
-  // The bound leaves room for rounding in the products of the boosts.
-  const double floor = kth->score / (SearchIndexImpl::greatestBoost * (1 + 1e-9));
+  const auto left = [this](const Scored& entry) { return !index_.card(entry.slot); };
+  if (scored.size() > limit && limit > 0) {
+    const double kth = scoreAtRank(scored, static_cast<std::size_t>(limit));
+    // The bound leaves room for rounding in the products of the boosts.
+    const double floor = kth / (SearchIndexImpl::greatestBoost * (1 + 1e-9));
+    const auto kept = std::partition(scored.begin(), scored.end(),
+                                     [floor](const Scored& entry) { return entry.score >= floor; });
+    const auto held = std::remove_if(scored.begin(), kept, left);
+    const auto reaching = std::count_if(scored.begin(), held,
+                                        [kth](const Scored& entry) { return entry.score >= kth; });
+    if (static_cast<std::uint64_t>(reaching) >= limit) {
+      scored.erase(held, scored.end());
+      return;
+    }
+    scored.erase(held, kept);
+  }
+  std::erase_if(scored, left);
+  if (scored.size() <= limit || limit == 0) return;
+  const double kth = scoreAtRank(scored, static_cast<std::size_t>(limit));
+  const double floor = kth / (SearchIndexImpl::greatestBoost * (1 + 1e-9));
   std::erase_if(scored, [floor](const Scored& entry) { return entry.score < floor; });
 }
 
@@ -338,31 +377,71 @@ void SearchQuery::applyBoosts(std::vector<Scored>& scored) const {
   }
 }
 
+// A card in the running with the title it ties by, read once.
+struct SearchQuery::Ranked {
+  double score;
+  Slot slot;
+  std::uint8_t fields;
+  std::string_view title;
+};
+
+// The titles of many cards, each in its own record: the records are fetched a few cards ahead,
+// so that their misses overlap rather than follow one another.
+std::vector<SearchQuery::Ranked> SearchQuery::withTitles(std::span<const Scored> scored) const {
+  constexpr std::size_t ahead = 8;
+  const auto record = [this, scored](std::size_t i) -> const std::optional<SearchableCard>& {
+    return index_.card(scored[i].slot);
+  };
+  std::vector<Ranked> ranked;
+  ranked.reserve(scored.size());
+  for (std::size_t i = 0; i < scored.size(); ++i) {
+    if (i + 2 * ahead < scored.size()) __builtin_prefetch(&record(i + 2 * ahead));
+    if (i + ahead < scored.size()) __builtin_prefetch(&record(i + ahead)->title());
+    ranked.push_back(Ranked{scored[i].score, scored[i].slot, scored[i].fields,
+                            index_.orderTitle(scored[i].slot)});
+  }
+  return ranked;
+}
+
+// The best `limit` by score, then title, then slot. Scores alone settle most places: only the
+// cards tied with the last place taken need their titles to choose among them.
 std::vector<SearchResult> SearchQuery::best(std::vector<Scored>& scored,
                                             std::uint64_t limit) const {
-  const auto better = [this](const Scored& a, const Scored& b) {
+  const std::size_t count = std::min<std::size_t>(scored.size(), limit);
+  if (count == 0) return {};
+  auto contenders = scored.end();
+  if (count < scored.size()) {
+    const auto last = scored.begin() + static_cast<std::ptrdiff_t>(count - 1);
+    std::nth_element(scored.begin(), last, scored.end(), higherScore);
+    const double lastScore = last->score;
+    contenders = std::partition(last + 1, scored.end(), [lastScore](const Scored& entry) {
+      return entry.score == lastScore;
+    });
+  }
+  std::vector<Ranked> ranked = withTitles(std::span<const Scored>(scored.begin(), contenders));
+  const auto better = [](const Ranked& a, const Ranked& b) {
     if (a.score != b.score) return a.score > b.score;
-    const int order = index_.orderTitle(a.slot).compare(index_.orderTitle(b.slot));
+    const int order = a.title.compare(b.title);
     if (order != 0) return order < 0;
     return a.slot < b.slot;
   };
-  const std::size_t count = std::min<std::size_t>(scored.size(), limit);
-  std::partial_sort(scored.begin(), scored.begin() + static_cast<std::ptrdiff_t>(count),
-                    scored.end(), better);
+  std::partial_sort(ranked.begin(), ranked.begin() + static_cast<std::ptrdiff_t>(count),
+                    ranked.end(), better);
 
   std::vector<SearchResult> results;
   results.reserve(count);
   for (std::size_t i = 0; i < count; ++i) {
     SearchFields matched;
     for (unsigned bit = 0; bit < 6; ++bit) {
-      if ((scored[i].fields >> bit & 1u) != 0) matched.insert(static_cast<SearchField>(bit));
+      if ((ranked[i].fields >> bit & 1u) != 0) {
+        matched.insert(matched.end(), static_cast<SearchField>(bit));
+      }
     }
     results.push_back(
-        SearchResult{*index_.card(scored[i].slot), scored[i].score, std::move(matched)});
+        SearchResult{*index_.card(ranked[i].slot), ranked[i].score, std::move(matched)});
   }
   return results;
 }
-
 // One byte per slot: for each card holding a word that begins with the last term, its fields,
 // whether it holds the last term itself, and a presence bit.
 std::vector<std::uint8_t> SearchQuery::prefixTable() const {

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -24,15 +25,20 @@ class SearchQuery {
   /// At most `limit` results, best first.
   std::vector<SearchResult> run(std::uint64_t limit);
 
-  // The cards of one query term, and the cards still in the running.
+  // The cards of one query term, the cards still in the running, and their scores.
   struct HitList;
   struct Candidates;
+  struct Scored {
+    double score;
+    SearchTermTable::Slot slot;
+    std::uint8_t fields;
+  };
 
  private:
   using Posting = SearchTermTable::Posting;
   using Slot = SearchTermTable::Slot;
   using TermID = SearchTermTable::TermID;
-  struct Scored;
+  struct Ranked;
   // How the words that begin with the last term meet the candidates: merged into one list,
   // laid out as a table over all slots, or each matched against the candidates.
   enum class PrefixPlan { list, table, probe };
@@ -46,6 +52,7 @@ class SearchQuery {
   std::vector<Scored> scoreText(Candidates& candidates) const;
   void keepThoseThatCanRank(std::vector<Scored>& scored, std::uint64_t limit) const;
   void applyBoosts(std::vector<Scored>& scored) const;
+  std::vector<Ranked> withTitles(std::span<const Scored> scored) const;
   std::vector<SearchResult> best(std::vector<Scored>& scored, std::uint64_t limit) const;
   std::vector<std::uint8_t> prefixTable() const;
   void mergePrefixHits();
