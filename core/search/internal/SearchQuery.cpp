@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <functional>
+#include <numeric>
 #include <optional>
 #include <span>
 #include <string_view>
@@ -143,11 +144,15 @@ std::vector<SearchResult> SearchQuery::run(std::uint64_t limit) {
   if (queryTerms_.empty()) return {};
   if (!lookUpWholeTerms() || !findPrefixTerms()) return {};
   planPrefixTerms();
-  Candidates candidates = intersect();
-  if (plan_ == PrefixPlan::table) keepTableHits(candidates);
-  if (plan_ == PrefixPlan::probe) probePrefixTerms(candidates);
-  if (candidates.slots.empty()) return {};
-  std::vector<Scored> scored = scoreText(candidates);
+  std::vector<Scored> scored;
+  if (lists_.empty()) {
+    scored = scoreTable(limit);
+  } else {
+    Candidates candidates = intersect();
+    if (plan_ == PrefixPlan::table) keepTableHits(candidates);
+    if (plan_ == PrefixPlan::probe) probePrefixTerms(candidates);
+    scored = scoreText(candidates);
+  }
   keepThoseThatCanRank(scored, limit);
   applyBoosts(scored);
   return best(scored, limit);
@@ -206,6 +211,10 @@ void SearchQuery::planPrefixTerms() {
       probeCost += std::min(terms_.postings(id).size(), smallestExact_);
     }
     plan_ = probeCost * 4 < prefixPostings_ ? PrefixPlan::probe : PrefixPlan::table;
+  }
+  // Alone, many long lists are scored straight from their table.
+  if (prefixTerms_.size() > 1 && lastTerm_ == 0 && prefixPostings_ * 16 >= index_.slotCount()) {
+    plan_ = PrefixPlan::table;
   }
   if (prefixTerms_.size() == 1) {
     const TermID id = prefixTerms_.front();
@@ -333,6 +342,64 @@ double scoreAtRank(std::vector<SearchQuery::Scored>& scored, std::size_t rank) {
 }
 
 }  // namespace
+
+// The last term alone, its words' cards laid out as a table: a card's text score follows from
+// its byte, so the counts of the bytes give the limit-th best score before any card is listed,
+// and only the cards that can rank are. When too many of those have left, all are listed.
+std::vector<SearchQuery::Scored> SearchQuery::scoreTable(std::uint64_t limit) const {
+  std::array<double, 256> scoreOf{};
+  for (unsigned hit = 0; hit < 256; ++hit) {
+    const double exactness = (hit & exactBit) != 0 ? 1.0 : prefixExactness;
+    scoreOf[hit] = exactness * bestWeights[hit & SearchTermTable::fieldMask];
+  }
+  // Eight tallies in turn, so that runs of one byte do not wait on one counter.
+  std::array<std::array<std::uint32_t, 256>, 8> tallies{};
+  for (std::size_t slot = 0; slot < table_.size(); ++slot) ++tallies[slot & 7][table_[slot]];
+  std::array<std::size_t, 256> counts{};
+  for (unsigned hit = 1; hit < 256; ++hit) {
+    for (const auto& tally : tallies) counts[hit] += tally[hit];
+  }
+  std::array<std::uint8_t, 256> byScore{};
+  std::iota(byScore.begin(), byScore.end(), std::uint8_t{0});
+  std::stable_sort(byScore.begin(), byScore.end(),
+                   [&](std::uint8_t a, std::uint8_t b) { return scoreOf[a] > scoreOf[b]; });
+  double kth = 0;
+  std::uint64_t reached = 0;
+  for (const std::uint8_t hit : byScore) {
+    reached += counts[hit];
+    if (counts[hit] != 0 && reached >= limit) {
+      kth = scoreOf[hit];
+      break;
+    }
+  }
+  const auto list = [&](double floor) {
+    std::array<std::uint8_t, 256> listed{};
+    std::size_t count = 0;
+    for (unsigned hit = 1; hit < 256; ++hit) {
+      listed[hit] = scoreOf[hit] >= floor ? 1 : 0;
+      count += listed[hit] * counts[hit];
+    }
+    // Every slot is written and only those listed are kept: no branch to mispredict.
+    std::vector<Slot> slots(count + 1);
+    std::size_t at = 0;
+    for (Slot slot = 0; slot < table_.size(); ++slot) {
+      slots[at] = slot;
+      at += listed[table_[slot]];
+    }
+    std::vector<Scored> scored(count);
+    std::size_t held = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+      const std::uint8_t hit = table_[slots[i]];
+      scored[i] = Scored{scoreOf[hit], slots[i],
+                         static_cast<std::uint8_t>(hit & SearchTermTable::fieldMask)};
+      if (scoreOf[hit] >= kth && index_.card(slots[i])) ++held;
+    }
+    return std::pair(std::move(scored), held);
+  };
+  auto [scored, held] = list(kth / (SearchIndexImpl::greatestBoost * (1 + 1e-9)));
+  if (kth > 0 && held < limit) scored = list(0).first;
+  return scored;
+}
 
 // Boosts only ever raise a score, by a bounded factor, so the `limit` best text scores set a
 // floor under the final ones: a card whose text score times the greatest boost stays below
@@ -466,12 +533,18 @@ void SearchQuery::mergePrefixHits() {
   mergedExact_.reserve(std::min(total, slotCount));
   if (total * 16 >= slotCount) {
     const std::vector<std::uint8_t> table = prefixTable();
-    for (Slot slot = 0; slot < table.size(); ++slot) {
+    // Written whether or not the card is present, and kept when it is: no branch to mispredict.
+    merged_.resize(std::min(total, slotCount) + 1);
+    mergedExact_.resize(merged_.size());
+    std::size_t count = 0;
+    for (Slot slot = 0; slot < table.size() && count < merged_.size() - 1; ++slot) {
       const std::uint8_t hit = table[slot];
-      if (hit == 0) continue;
-      merged_.push_back(SearchTermTable::posting(slot, hit & SearchTermTable::fieldMask));
-      mergedExact_.push_back(hit & exactBit);
+      merged_[count] = SearchTermTable::posting(slot, hit & SearchTermTable::fieldMask);
+      mergedExact_[count] = hit & exactBit;
+      count += hit != 0 ? 1 : 0;
     }
+    merged_.resize(count);
+    mergedExact_.resize(count);
     return;
   }
   std::vector<std::uint64_t> all;

@@ -50,6 +50,7 @@ class SearchQuery {
   void keepTableHits(Candidates& candidates) const;
   void probePrefixTerms(Candidates& candidates) const;
   std::vector<Scored> scoreText(Candidates& candidates) const;
+  std::vector<Scored> scoreTable(std::uint64_t limit) const;
   void keepThoseThatCanRank(std::vector<Scored>& scored, std::uint64_t limit) const;
   void applyBoosts(std::vector<Scored>& scored) const;
   std::vector<Ranked> withTitles(std::span<const Scored> scored) const;
