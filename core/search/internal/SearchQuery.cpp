@@ -141,7 +141,7 @@ SearchQuery::SearchQuery(const SearchIndexImpl& index, std::vector<std::string> 
 SearchQuery::~SearchQuery() = default;
 
 std::vector<SearchResult> SearchQuery::run(std::uint64_t limit) {
-  if (queryTerms_.empty()) return {};
+  if (queryTerms_.empty() || limit == 0) return {};
   if (!lookUpWholeTerms() || !findPrefixTerms()) return {};
   planPrefixTerms();
   std::vector<Scored> scored;
@@ -387,44 +387,45 @@ std::vector<SearchQuery::Scored> SearchQuery::scoreTable(std::uint64_t limit) co
       at += listed[table_[slot]];
     }
     std::vector<Scored> scored(count);
-    std::size_t held = 0;
     for (std::size_t i = 0; i < count; ++i) {
       const std::uint8_t hit = table_[slots[i]];
       scored[i] = Scored{scoreOf[hit], slots[i],
                          static_cast<std::uint8_t>(hit & SearchTermTable::fieldMask)};
-      if (scoreOf[hit] >= kth && index_.card(slots[i])) ++held;
     }
-    return std::pair(std::move(scored), held);
+    return scored;
   };
-  auto [scored, held] = list(kth / (SearchIndexImpl::greatestBoost * (1 + 1e-9)));
-  if (kth > 0 && held < limit) scored = list(0).first;
+  std::vector<Scored> scored = list(kth / (SearchIndexImpl::greatestBoost * (1 + 1e-9)));
+  if (kth > 0 && !holdAtLeast(scored, kth, limit)) scored = list(0);
   return scored;
+}
+
+// Whether at least `count` of the entries scoring `score` or more belong to cards still held.
+bool SearchQuery::holdAtLeast(std::span<const Scored> scored, double score,
+                              std::uint64_t count) const {
+  std::uint64_t held = 0;
+  for (const Scored& entry : scored) {
+    if (entry.score >= score && index_.card(entry.slot) && ++held >= count) return true;
+  }
+  return false;
 }
 
 // Boosts only ever raise a score, by a bounded factor, so the `limit` best text scores set a
 // floor under the final ones: a card whose text score times the greatest boost stays below
-// the limit-th best text score can never rank, and need not be boosted. Cards that left are
-// dropped here, among the few that stay; the floor holds when at least `limit` cards still
-// held reach the text score it came from, and is found again among those held otherwise.
+// the limit-th best text score can never rank, and need not be boosted. The floor holds while
+// at least `limit` cards still held reach the score it came from; cards that left may stay
+// above it, for `best` to pass over. Otherwise it is found again among the cards held.
 void SearchQuery::keepThoseThatCanRank(std::vector<Scored>& scored, std::uint64_t limit) const {
-  const auto left = [this](const Scored& entry) { return !index_.card(entry.slot); };
-  if (scored.size() > limit && limit > 0) {
+  if (scored.size() > limit) {
     const double kth = scoreAtRank(scored, static_cast<std::size_t>(limit));
-    // The bound leaves room for rounding in the products of the boosts.
-    const double floor = kth / (SearchIndexImpl::greatestBoost * (1 + 1e-9));
-    const auto kept = std::partition(scored.begin(), scored.end(),
-                                     [floor](const Scored& entry) { return entry.score >= floor; });
-    const auto held = std::remove_if(scored.begin(), kept, left);
-    const auto reaching = std::count_if(scored.begin(), held,
-                                        [kth](const Scored& entry) { return entry.score >= kth; });
-    if (static_cast<std::uint64_t>(reaching) >= limit) {
-      scored.erase(held, scored.end());
+    if (holdAtLeast(scored, kth, limit)) {
+      // The bound leaves room for rounding in the products of the boosts.
+      const double floor = kth / (SearchIndexImpl::greatestBoost * (1 + 1e-9));
+      std::erase_if(scored, [floor](const Scored& entry) { return entry.score < floor; });
       return;
     }
-    scored.erase(held, kept);
   }
-  std::erase_if(scored, left);
-  if (scored.size() <= limit || limit == 0) return;
+  std::erase_if(scored, [this](const Scored& entry) { return !index_.card(entry.slot); });
+  if (scored.size() <= limit) return;
   const double kth = scoreAtRank(scored, static_cast<std::size_t>(limit));
   const double floor = kth / (SearchIndexImpl::greatestBoost * (1 + 1e-9));
   std::erase_if(scored, [floor](const Scored& entry) { return entry.score < floor; });
@@ -432,7 +433,11 @@ void SearchQuery::keepThoseThatCanRank(std::vector<Scored>& scored, std::uint64_
 
 void SearchQuery::applyBoosts(std::vector<Scored>& scored) const {
   std::optional<Date> now;  // read once, when the first card with a last use needs it
-  for (Scored& entry : scored) {
+  constexpr std::size_t ahead = 16;
+  for (std::size_t i = 0; i < scored.size(); ++i) {
+    // The boosts of cards far apart: fetched ahead, so that their misses overlap.
+    if (i + ahead < scored.size()) __builtin_prefetch(&index_.boosts(scored[i + ahead].slot));
+    Scored& entry = scored[i];
     const SearchIndexImpl::Boosts& boosts = index_.boosts(entry.slot);
     double recencyBoost = 1.0;
     if (boosts.lastUsedAt) {
@@ -463,7 +468,10 @@ std::vector<SearchQuery::Ranked> SearchQuery::withTitles(std::span<const Scored>
   ranked.reserve(scored.size());
   for (std::size_t i = 0; i < scored.size(); ++i) {
     if (i + 2 * ahead < scored.size()) __builtin_prefetch(&record(i + 2 * ahead));
-    if (i + ahead < scored.size()) __builtin_prefetch(&record(i + ahead)->title());
+    if (i + ahead < scored.size()) {
+      __builtin_prefetch(&record(i + ahead)->id());
+      __builtin_prefetch(&record(i + ahead)->title());
+    }
     ranked.push_back(Ranked{scored[i].score, scored[i].slot, scored[i].fields,
                             index_.orderTitle(scored[i].slot)});
   }
@@ -474,16 +482,27 @@ std::vector<SearchQuery::Ranked> SearchQuery::withTitles(std::span<const Scored>
 // cards tied with the last place taken need their titles to choose among them.
 std::vector<SearchResult> SearchQuery::best(std::vector<Scored>& scored,
                                             std::uint64_t limit) const {
-  const std::size_t count = std::min<std::size_t>(scored.size(), limit);
-  if (count == 0) return {};
+  std::size_t count = 0;
   auto contenders = scored.end();
-  if (count < scored.size()) {
-    const auto last = scored.begin() + static_cast<std::ptrdiff_t>(count - 1);
-    std::nth_element(scored.begin(), last, scored.end(), higherScore);
-    const double lastScore = last->score;
-    contenders = std::partition(last + 1, scored.end(), [lastScore](const Scored& entry) {
-      return entry.score == lastScore;
+  // Cards that left may still be among the entries: those that would rank are dropped, and
+  // the places chosen again.
+  for (;;) {
+    count = std::min<std::size_t>(scored.size(), limit);
+    if (count == 0) return {};
+    contenders = scored.end();
+    if (count < scored.size()) {
+      const auto last = scored.begin() + static_cast<std::ptrdiff_t>(count - 1);
+      std::nth_element(scored.begin(), last, scored.end(), higherScore);
+      const double lastScore = last->score;
+      contenders = std::partition(last + 1, scored.end(), [lastScore](const Scored& entry) {
+        return entry.score == lastScore;
+      });
+    }
+    const auto firstLeft = std::remove_if(scored.begin(), contenders, [this](const Scored& entry) {
+      return !index_.card(entry.slot);
     });
+    if (firstLeft == contenders) break;
+    scored.erase(firstLeft, contenders);
   }
   std::vector<Ranked> ranked = withTitles(std::span<const Scored>(scored.begin(), contenders));
   const auto better = [](const Ranked& a, const Ranked& b) {

@@ -51,6 +51,7 @@ class SearchQuery {
   void probePrefixTerms(Candidates& candidates) const;
   std::vector<Scored> scoreText(Candidates& candidates) const;
   std::vector<Scored> scoreTable(std::uint64_t limit) const;
+  bool holdAtLeast(std::span<const Scored> scored, double score, std::uint64_t count) const;
   void keepThoseThatCanRank(std::vector<Scored>& scored, std::uint64_t limit) const;
   void applyBoosts(std::vector<Scored>& scored) const;
   std::vector<Ranked> withTitles(std::span<const Scored> scored) const;
