@@ -24,6 +24,8 @@ using Slot = SearchTermTable::Slot;
 // A hit byte: the fields of the card that matched (low six bits) and whether the card holds
 // the query term itself rather than only longer words beginning with it.
 constexpr std::uint8_t exactBit = 1u << 6;
+// In a table of hit bytes by slot: the card holds a word that begins with the last term.
+constexpr std::uint8_t present = 1u << 7;
 constexpr double prefixExactness = 0.6;
 
 // The greatest weight among the fields of each six-bit set: within one query term only the
@@ -346,19 +348,13 @@ double scoreAtRank(std::vector<SearchQuery::Scored>& scored, std::size_t rank) {
 // The last term alone, its words' cards laid out as a table: a card's text score follows from
 // its byte, so the counts of the bytes give the limit-th best score before any card is listed,
 // and only the cards that can rank are. When too many of those have left, all are listed.
-std::vector<SearchQuery::Scored> SearchQuery::scoreTable(std::uint64_t limit) const {
+std::vector<SearchQuery::Scored> SearchQuery::scoreTable(std::uint64_t limit) {
   std::array<double, 256> scoreOf{};
   for (unsigned hit = 0; hit < 256; ++hit) {
     const double exactness = (hit & exactBit) != 0 ? 1.0 : prefixExactness;
     scoreOf[hit] = exactness * bestWeights[hit & SearchTermTable::fieldMask];
   }
-  // Eight tallies in turn, so that runs of one byte do not wait on one counter.
-  std::array<std::array<std::uint32_t, 256>, 8> tallies{};
-  for (std::size_t slot = 0; slot < table_.size(); ++slot) ++tallies[slot & 7][table_[slot]];
-  std::array<std::size_t, 256> counts{};
-  for (unsigned hit = 1; hit < 256; ++hit) {
-    for (const auto& tally : tallies) counts[hit] += tally[hit];
-  }
+  const std::array<std::size_t, 256> counts = tallyTable();
   std::array<std::uint8_t, 256> byScore{};
   std::iota(byScore.begin(), byScore.end(), std::uint8_t{0});
   std::stable_sort(byScore.begin(), byScore.end(),
@@ -376,20 +372,14 @@ std::vector<SearchQuery::Scored> SearchQuery::scoreTable(std::uint64_t limit) co
     std::array<std::uint8_t, 256> listed{};
     std::size_t count = 0;
     for (unsigned hit = 1; hit < 256; ++hit) {
-      listed[hit] = scoreOf[hit] >= floor ? 1 : 0;
+      listed[hit] = counts[hit] != 0 && scoreOf[hit] >= floor ? 1 : 0;
       count += listed[hit] * counts[hit];
     }
-    // Every slot is written and only those listed are kept: no branch to mispredict.
-    std::vector<Slot> slots(count + 1);
-    std::size_t at = 0;
-    for (Slot slot = 0; slot < table_.size(); ++slot) {
-      slots[at] = slot;
-      at += listed[table_[slot]];
-    }
-    std::vector<Scored> scored(count);
-    for (std::size_t i = 0; i < count; ++i) {
+    const std::vector<Slot> slots = listTable(listed, count);
+    std::vector<Scored> scored(slots.size());
+    for (std::size_t i = 0; i < slots.size(); ++i) {
       const std::uint8_t hit = table_[slots[i]];
-      scored[i] = Scored{scoreOf[hit], slots[i],
+      scored[i] = Scored{scoreOf[hit | present], slots[i],
                          static_cast<std::uint8_t>(hit & SearchTermTable::fieldMask)};
     }
     return scored;
@@ -397,6 +387,62 @@ std::vector<SearchQuery::Scored> SearchQuery::scoreTable(std::uint64_t limit) co
   std::vector<Scored> scored = list(kth / (SearchIndexImpl::greatestBoost * (1 + 1e-9)));
   if (kth > 0 && !holdAtLeast(scored, kth, limit)) scored = list(0);
   return scored;
+}
+
+// The table is walked whole when its cards are many beside its slots, and through the postings
+// of its words otherwise. There, the presence bit, flipped at each visit, tells a card already
+// visited in this walk from one not.
+bool SearchQuery::walksPostings() const { return prefixPostings_ * 4 < table_.size(); }
+
+template <class Visit>
+void SearchQuery::forEachPresentByPostings(Visit visit) {
+  for (const TermID id : prefixTerms_) {
+    for (const Posting posting : terms_.postings(id)) {
+      std::uint8_t& hit = table_[SearchTermTable::slotOf(posting)];
+      if ((hit & present) != unvisited_) continue;
+      visit(SearchTermTable::slotOf(posting), static_cast<std::uint8_t>(hit | present));
+      hit ^= present;
+    }
+  }
+  unvisited_ ^= present;
+}
+
+// How many cards hold each byte.
+std::array<std::size_t, 256> SearchQuery::tallyTable() {
+  std::array<std::size_t, 256> counts{};
+  if (walksPostings()) {
+    forEachPresentByPostings([&](Slot, std::uint8_t hit) { ++counts[hit]; });
+    return counts;
+  }
+  // Eight tallies in turn, so that runs of one byte do not wait on one counter.
+  std::array<std::array<std::uint32_t, 256>, 8> tallies{};
+  for (std::size_t slot = 0; slot < table_.size(); ++slot) ++tallies[slot & 7][table_[slot]];
+  for (unsigned hit = 1; hit < 256; ++hit) {
+    for (const auto& tally : tallies) counts[hit] += tally[hit];
+  }
+  return counts;
+}
+
+// The `count` cards whose bytes are `listed`.
+std::vector<SearchQuery::Slot> SearchQuery::listTable(const std::array<std::uint8_t, 256>& listed,
+                                                      std::size_t count) {
+  std::vector<Slot> slots;
+  if (walksPostings()) {
+    slots.reserve(count);
+    forEachPresentByPostings([&](Slot slot, std::uint8_t hit) {
+      if (listed[hit] != 0) slots.push_back(slot);
+    });
+    return slots;
+  }
+  // Every slot is written and only those listed are kept: no branch to mispredict.
+  slots.resize(count + 1);
+  std::size_t at = 0;
+  for (Slot slot = 0; slot < table_.size(); ++slot) {
+    slots[at] = slot;
+    at += listed[table_[slot]];
+  }
+  slots.resize(count);
+  return slots;
 }
 
 // Whether at least `count` of the entries scoring `score` or more belong to cards still held.
@@ -531,7 +577,6 @@ std::vector<SearchResult> SearchQuery::best(std::vector<Scored>& scored,
 // One byte per slot: for each card holding a word that begins with the last term, its fields,
 // whether it holds the last term itself, and a presence bit.
 std::vector<std::uint8_t> SearchQuery::prefixTable() const {
-  constexpr std::uint8_t present = 0x80;
   std::vector<std::uint8_t> table(index_.slotCount(), 0);
   for (const TermID id : prefixTerms_) {
     const bool exact = isExact(id);

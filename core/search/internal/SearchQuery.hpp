@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -50,7 +51,12 @@ class SearchQuery {
   void keepTableHits(Candidates& candidates) const;
   void probePrefixTerms(Candidates& candidates) const;
   std::vector<Scored> scoreText(Candidates& candidates) const;
-  std::vector<Scored> scoreTable(std::uint64_t limit) const;
+  std::vector<Scored> scoreTable(std::uint64_t limit);
+  bool walksPostings() const;
+  template <class Visit>
+  void forEachPresentByPostings(Visit visit);
+  std::array<std::size_t, 256> tallyTable();
+  std::vector<Slot> listTable(const std::array<std::uint8_t, 256>& listed, std::size_t count);
   bool holdAtLeast(std::span<const Scored> scored, double score, std::uint64_t count) const;
   void keepThoseThatCanRank(std::vector<Scored>& scored, std::uint64_t limit) const;
   void applyBoosts(std::vector<Scored>& scored) const;
@@ -73,6 +79,7 @@ class SearchQuery {
   std::vector<Posting> merged_;
   std::vector<std::uint8_t> mergedExact_;
   std::vector<std::uint8_t> table_;
+  std::uint8_t unvisited_ = 0x80;  // the presence bit of cards a walk has yet to visit
 };
 
 }  // namespace kelvo
