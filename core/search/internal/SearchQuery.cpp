@@ -13,6 +13,7 @@
 #include <utility>
 
 #include "core/search/SearchField.hpp"
+#include "core/search/internal/SearchPrefixTable.hpp"
 #include "platform/foundation/Text.hpp"
 
 namespace kelvo {
@@ -23,9 +24,7 @@ using Slot = SearchTermTable::Slot;
 
 // A hit byte: the fields of the card that matched (low six bits) and whether the card holds
 // the query term itself rather than only longer words beginning with it.
-constexpr std::uint8_t exactBit = 1u << 6;
-// In a table of hit bytes by slot: the card holds a word that begins with the last term.
-constexpr std::uint8_t present = 1u << 7;
+constexpr std::uint8_t exactBit = SearchPrefixTable::exactBit;
 constexpr double prefixExactness = 0.6;
 
 // The greatest weight among the fields of each six-bit set: within one query term only the
@@ -248,7 +247,7 @@ SearchQuery::Candidates SearchQuery::intersect() const {
 void SearchQuery::keepTableHits(Candidates& candidates) const {
   std::size_t kept = 0;
   for (std::size_t c = 0; c < candidates.slots.size(); ++c) {
-    const std::uint8_t hit = table_[candidates.slots[c]];
+    const std::uint8_t hit = table_.at(candidates.slots[c]);
     if (hit == 0) continue;
     candidates.move(c, kept);
     candidates.hitsOf(kept++)[lastTerm_] = hit & (exactBit | SearchTermTable::fieldMask);
@@ -354,7 +353,7 @@ std::vector<SearchQuery::Scored> SearchQuery::scoreTable(std::uint64_t limit) {
     const double exactness = (hit & exactBit) != 0 ? 1.0 : prefixExactness;
     scoreOf[hit] = exactness * bestWeights[hit & SearchTermTable::fieldMask];
   }
-  const std::array<std::size_t, 256> counts = tallyTable();
+  const std::array<std::size_t, 256> counts = table_.counts();
   std::array<std::uint8_t, 256> byScore{};
   std::iota(byScore.begin(), byScore.end(), std::uint8_t{0});
   std::stable_sort(byScore.begin(), byScore.end(),
@@ -375,11 +374,11 @@ std::vector<SearchQuery::Scored> SearchQuery::scoreTable(std::uint64_t limit) {
       listed[hit] = counts[hit] != 0 && scoreOf[hit] >= floor ? 1 : 0;
       count += listed[hit] * counts[hit];
     }
-    const std::vector<Slot> slots = listTable(listed, count);
+    const std::vector<Slot> slots = table_.list(listed, count);
     std::vector<Scored> scored(slots.size());
     for (std::size_t i = 0; i < slots.size(); ++i) {
-      const std::uint8_t hit = table_[slots[i]];
-      scored[i] = Scored{scoreOf[hit | present], slots[i],
+      const std::uint8_t hit = table_.at(slots[i]);
+      scored[i] = Scored{scoreOf[hit], slots[i],
                          static_cast<std::uint8_t>(hit & SearchTermTable::fieldMask)};
     }
     return scored;
@@ -387,62 +386,6 @@ std::vector<SearchQuery::Scored> SearchQuery::scoreTable(std::uint64_t limit) {
   std::vector<Scored> scored = list(kth / (SearchIndexImpl::greatestBoost * (1 + 1e-9)));
   if (kth > 0 && !holdAtLeast(scored, kth, limit)) scored = list(0);
   return scored;
-}
-
-// The table is walked whole when its cards are many beside its slots, and through the postings
-// of its words otherwise. There, the presence bit, flipped at each visit, tells a card already
-// visited in this walk from one not.
-bool SearchQuery::walksPostings() const { return prefixPostings_ * 4 < table_.size(); }
-
-template <class Visit>
-void SearchQuery::forEachPresentByPostings(Visit visit) {
-  for (const TermID id : prefixTerms_) {
-    for (const Posting posting : terms_.postings(id)) {
-      std::uint8_t& hit = table_[SearchTermTable::slotOf(posting)];
-      if ((hit & present) != unvisited_) continue;
-      visit(SearchTermTable::slotOf(posting), static_cast<std::uint8_t>(hit | present));
-      hit ^= present;
-    }
-  }
-  unvisited_ ^= present;
-}
-
-// How many cards hold each byte.
-std::array<std::size_t, 256> SearchQuery::tallyTable() {
-  std::array<std::size_t, 256> counts{};
-  if (walksPostings()) {
-    forEachPresentByPostings([&](Slot, std::uint8_t hit) { ++counts[hit]; });
-    return counts;
-  }
-  // Eight tallies in turn, so that runs of one byte do not wait on one counter.
-  std::array<std::array<std::uint32_t, 256>, 8> tallies{};
-  for (std::size_t slot = 0; slot < table_.size(); ++slot) ++tallies[slot & 7][table_[slot]];
-  for (unsigned hit = 1; hit < 256; ++hit) {
-    for (const auto& tally : tallies) counts[hit] += tally[hit];
-  }
-  return counts;
-}
-
-// The `count` cards whose bytes are `listed`.
-std::vector<SearchQuery::Slot> SearchQuery::listTable(const std::array<std::uint8_t, 256>& listed,
-                                                      std::size_t count) {
-  std::vector<Slot> slots;
-  if (walksPostings()) {
-    slots.reserve(count);
-    forEachPresentByPostings([&](Slot slot, std::uint8_t hit) {
-      if (listed[hit] != 0) slots.push_back(slot);
-    });
-    return slots;
-  }
-  // Every slot is written and only those listed are kept: no branch to mispredict.
-  slots.resize(count + 1);
-  std::size_t at = 0;
-  for (Slot slot = 0; slot < table_.size(); ++slot) {
-    slots[at] = slot;
-    at += listed[table_[slot]];
-  }
-  slots.resize(count);
-  return slots;
 }
 
 // Whether at least `count` of the entries scoring `score` or more belong to cards still held.
@@ -574,17 +517,8 @@ std::vector<SearchResult> SearchQuery::best(std::vector<Scored>& scored,
   }
   return results;
 }
-// One byte per slot: for each card holding a word that begins with the last term, its fields,
-// whether it holds the last term itself, and a presence bit.
-std::vector<std::uint8_t> SearchQuery::prefixTable() const {
-  std::vector<std::uint8_t> table(index_.slotCount(), 0);
-  for (const TermID id : prefixTerms_) {
-    const bool exact = isExact(id);
-    for (const Posting posting : terms_.postings(id)) {
-      table[SearchTermTable::slotOf(posting)] |= hitOf(posting, exact) | present;
-    }
-  }
-  return table;
+SearchPrefixTable SearchQuery::prefixTable() const {
+  return SearchPrefixTable(terms_, prefixTerms_, queryTerms_.back().size(), index_.slotCount());
 }
 
 // Merges the lists of the words that begin with the last term into one list of cards, each with
@@ -596,13 +530,13 @@ void SearchQuery::mergePrefixHits() {
   merged_.reserve(std::min(total, slotCount));
   mergedExact_.reserve(std::min(total, slotCount));
   if (total * 16 >= slotCount) {
-    const std::vector<std::uint8_t> table = prefixTable();
+    const SearchPrefixTable table = prefixTable();
     // Written whether or not the card is present, and kept when it is: no branch to mispredict.
     merged_.resize(std::min(total, slotCount) + 1);
     mergedExact_.resize(merged_.size());
     std::size_t count = 0;
     for (Slot slot = 0; slot < table.size() && count < merged_.size() - 1; ++slot) {
-      const std::uint8_t hit = table[slot];
+      const std::uint8_t hit = table.at(slot);
       merged_[count] = SearchTermTable::posting(slot, hit & SearchTermTable::fieldMask);
       mergedExact_[count] = hit & exactBit;
       count += hit != 0 ? 1 : 0;

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -9,6 +8,7 @@
 
 #include "core/search/SearchResult.hpp"
 #include "core/search/internal/SearchIndexImpl.hpp"
+#include "core/search/internal/SearchPrefixTable.hpp"
 #include "core/search/internal/SearchTermTable.hpp"
 
 namespace kelvo {
@@ -52,17 +52,12 @@ class SearchQuery {
   void probePrefixTerms(Candidates& candidates) const;
   std::vector<Scored> scoreText(Candidates& candidates) const;
   std::vector<Scored> scoreTable(std::uint64_t limit);
-  bool walksPostings() const;
-  template <class Visit>
-  void forEachPresentByPostings(Visit visit);
-  std::array<std::size_t, 256> tallyTable();
-  std::vector<Slot> listTable(const std::array<std::uint8_t, 256>& listed, std::size_t count);
   bool holdAtLeast(std::span<const Scored> scored, double score, std::uint64_t count) const;
   void keepThoseThatCanRank(std::vector<Scored>& scored, std::uint64_t limit) const;
   void applyBoosts(std::vector<Scored>& scored) const;
   std::vector<Ranked> withTitles(std::span<const Scored> scored) const;
   std::vector<SearchResult> best(std::vector<Scored>& scored, std::uint64_t limit) const;
-  std::vector<std::uint8_t> prefixTable() const;
+  SearchPrefixTable prefixTable() const;
   void mergePrefixHits();
   bool isExact(TermID id) const;
 
@@ -78,8 +73,7 @@ class SearchQuery {
   PrefixPlan plan_ = PrefixPlan::list;
   std::vector<Posting> merged_;
   std::vector<std::uint8_t> mergedExact_;
-  std::vector<std::uint8_t> table_;
-  std::uint8_t unvisited_ = 0x80;  // the presence bit of cards a walk has yet to visit
+  SearchPrefixTable table_;
 };
 
 }  // namespace kelvo
