@@ -2,13 +2,13 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <span>
 #include <string>
 #include <vector>
 
 #include "core/search/SearchResult.hpp"
 #include "core/search/internal/SearchIndexImpl.hpp"
 #include "core/search/internal/SearchPrefixTable.hpp"
+#include "core/search/internal/SearchRanking.hpp"
 #include "core/search/internal/SearchTermTable.hpp"
 
 namespace kelvo {
@@ -26,20 +26,15 @@ class SearchQuery {
   /// At most `limit` results, best first.
   std::vector<SearchResult> run(std::uint64_t limit);
 
-  // The cards of one query term, the cards still in the running, and their scores.
+  // The cards of one query term, and the cards still in the running.
   struct HitList;
   struct Candidates;
-  struct Scored {
-    double score;
-    SearchTermTable::Slot slot;
-    std::uint8_t fields;
-  };
 
  private:
   using Posting = SearchTermTable::Posting;
   using Slot = SearchTermTable::Slot;
   using TermID = SearchTermTable::TermID;
-  struct Ranked;
+  using Scored = SearchRanking::Scored;
   // How the words that begin with the last term meet the candidates: merged into one list,
   // laid out as a table over all slots, or each matched against the candidates.
   enum class PrefixPlan { list, table, probe };
@@ -52,11 +47,6 @@ class SearchQuery {
   void probePrefixTerms(Candidates& candidates) const;
   std::vector<Scored> scoreText(Candidates& candidates) const;
   std::vector<Scored> scoreTable(std::uint64_t limit);
-  bool holdAtLeast(std::span<const Scored> scored, double score, std::uint64_t count) const;
-  void keepThoseThatCanRank(std::vector<Scored>& scored, std::uint64_t limit) const;
-  void applyBoosts(std::vector<Scored>& scored) const;
-  std::vector<Ranked> withTitles(std::span<const Scored> scored) const;
-  std::vector<SearchResult> best(std::vector<Scored>& scored, std::uint64_t limit) const;
   SearchPrefixTable prefixTable() const;
   void mergePrefixHits();
   bool isExact(TermID id) const;
