@@ -61,7 +61,7 @@ bool SearchRanking::holdAtLeast(std::span<const Scored> scored, double score,
 // floor under the final ones: a card whose text score times the greatest boost stays below
 // the limit-th best text score can never rank, and need not be boosted. The floor holds while
 // at least `limit` cards still held reach the score it came from; cards that left may stay
-// above it, for `best` to pass over. Otherwise it is found again among the cards held.
+// above it, for `choose` to pass over. Otherwise it is found again among the cards held.
 void SearchRanking::keepThoseThatCanRank(std::vector<Scored>& scored, std::uint64_t limit) const {
   if (scored.size() > limit) {
     const double kth = scoreAtRank(scored, static_cast<std::size_t>(limit));
