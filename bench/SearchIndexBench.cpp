@@ -1,5 +1,5 @@
 // The literal search index side by side with SQLite's FTS5 over the same synthetic library:
-// building, two-word and prefix queries (median and 95th percentile per query), and memory.
+// building, two-word and prefix queries (median, 95th and 99th percentiles per query), and memory.
 #include <benchmark/benchmark.h>
 #include <malloc.h>
 #include <sqlite3.h>

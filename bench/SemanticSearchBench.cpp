@@ -84,6 +84,7 @@ std::vector<double> timeEach(benchmark::State& state, Run run) {
   }
   state.counters["p50_us"] = percentile(micros, 0.5);
   state.counters["p95_us"] = percentile(micros, 0.95);
+  state.counters["p99_us"] = percentile(micros, 0.99);
   return micros;
 }
 

@@ -40,8 +40,7 @@ class Scanner {
       }
     }
     if (stopped_) return;
-    flush(text_.size());
-    if (!field_.empty() || !row_.empty()) endRow();
+    if (runStart_ < text_.size() || !field_.empty() || !row_.empty()) endRow(text_.size());
   }
 
  private:
@@ -66,8 +65,7 @@ class Scanner {
 
   std::size_t unquoted(std::size_t i) {
     if (const std::size_t length = lineBreakLength(text_, i)) {
-      flush(i);
-      endRow();
+      endRow(i);
       return skipTo(i + length);
     }
     if (isQuote(i)) {
@@ -76,8 +74,7 @@ class Scanner {
       return skipTo(i + 1);
     }
     if (isDelimiter(i)) {
-      flush(i);
-      endField();
+      endField(i);
       return skipTo(i + delimiter_.size());
     }
     return i + 1;
@@ -90,15 +87,22 @@ class Scanner {
 
   void flush(std::size_t end) { field_.append(text_.substr(runStart_, end - runStart_)); }
 
-  void endField() {
+  // Ends the field whose last run ends at `end`. Each field is made at its exact size: one run
+  // straight from the text, pieces through the buffer, which is kept for the next field.
+  void endField(std::size_t end) {
     // A row moved out leaves no room behind; the next one is most likely as wide.
     if (row_.capacity() == 0) row_.reserve(width_);
-    row_.push_back(std::move(field_));
-    field_.clear();
+    if (field_.empty()) {
+      row_.emplace_back(text_.substr(runStart_, end - runStart_));
+    } else {
+      flush(end);
+      row_.emplace_back(field_);
+      field_.clear();
+    }
   }
 
-  void endRow() {
-    endField();
+  void endRow(std::size_t end) {
+    endField(end);
     const bool blank = row_.size() == 1 &&
                        importing::trimmed(row_.front(), text::CharacterClass::whitespace).empty();
     width_ = row_.size();

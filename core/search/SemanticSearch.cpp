@@ -9,6 +9,7 @@
 #include <unordered_set>
 #include <utility>
 
+#include "core/search/internal/SearchIDBuckets.hpp"
 #include "platform/foundation/TextCompare.hpp"
 
 namespace kelvo {
@@ -43,24 +44,53 @@ SearchFields fieldsOf(FieldBits bits) {
 }
 
 // The best way one card covers one query term. The matched term points into the call's terms
-// and variants, which outlive it.
+// and variants, which outlive it; none means the card does not cover the term.
 struct Coverage {
   double score = 0;
   TermRelation relation = TermRelation::exact;
   const std::string* matchedTerm = nullptr;
   FieldBits fields = 0;
 };
-using Coverages = std::unordered_map<UUID, Coverage, IDHash>;
+// By the number the call gave the card; cards past the end do not cover the term.
+using Coverages = std::vector<Coverage>;
 
 // A weaker relation never replaces a stronger one; among equals the first best score stays.
-void keep(Coverages& coverages, const UUID& id, const Coverage& coverage) {
-  const auto [held, inserted] = coverages.try_emplace(id, coverage);
-  if (inserted) return;
-  if (isStronger(coverage.relation, held->second.relation) ||
-      (coverage.relation == held->second.relation && coverage.score > held->second.score)) {
-    held->second = coverage;
+void keep(Coverages& coverages, std::uint32_t card, const Coverage& coverage) {
+  if (card >= coverages.size()) coverages.resize(card + 1);
+  Coverage& held = coverages[card];
+  if (held.matchedTerm == nullptr || isStronger(coverage.relation, held.relation) ||
+      (coverage.relation == held.relation && coverage.score > held.score)) {
+    held = coverage;
   }
 }
+
+bool covers(const Coverages& coverages, std::uint32_t card) {
+  return card < coverages.size() && coverages[card].matchedTerm != nullptr;
+}
+
+// The cards one call meets, numbered in the order met, so that what the call learns of each
+// sits in flat arrays.
+class CardNumbers {
+ public:
+  std::uint32_t numberOf(const UUID& id) {
+    const std::size_t hash = IDHash{}(id);
+    if (const auto found = find(id, hash)) return *found;
+    const auto number = static_cast<std::uint32_t>(ids_.size());
+    ids_.push_back(id);
+    buckets_.insert(hash, number, [this](std::uint32_t other) { return IDHash{}(ids_[other]); });
+    return number;
+  }
+  std::optional<std::uint32_t> find(const UUID& id) const { return find(id, IDHash{}(id)); }
+  std::size_t size() const { return ids_.size(); }
+
+ private:
+  std::optional<std::uint32_t> find(const UUID& id, std::size_t hash) const {
+    return buckets_.find(hash, [&](std::uint32_t number) { return ids_[number] == id; });
+  }
+
+  std::vector<UUID> ids_;
+  SearchIDBuckets buckets_;
+};
 
 std::vector<SemanticSearchResult> literalAnswer(const std::vector<SearchResult>& literal) {
   std::vector<SemanticSearchResult> answer;
@@ -88,6 +118,12 @@ struct CardSeen {
   FieldBits fields = 0;
 };
 
+// The results of one word search, with the number of each result's card.
+struct WordHits {
+  std::vector<SearchResult> results;
+  std::vector<std::uint32_t> cards;
+};
+
 // The working state of one call, dropped when it returns. A step that must give the widening
 // up answers nothing, and the caller falls back to the literal answer.
 class Expansion {
@@ -102,7 +138,7 @@ class Expansion {
 
   // The single term's own hits are the literal results: it is never searched again.
   void seedWithLiteral(const std::string& term, const std::vector<SearchResult>& literal) {
-    searched_.push_back(&hitsByWord_.emplace(term, literal).first->second);
+    note(hitsByWord_.emplace(term, WordHits{literal, {}}).first->second);
   }
 
   // The coverage of every card for `term`, through itself and its variants; none when the
@@ -110,42 +146,47 @@ class Expansion {
   std::optional<Coverages> cover(const std::string& term,
                                  const std::vector<TermVariant>& variants) {
     Coverages coverages;
-    const std::vector<SearchResult>* own = hitsOf(term);
+    const WordHits* own = hitsOf(term);
     if (own == nullptr) return std::nullopt;
     add(coverages, *own, term, TermRelation::exact);
     for (const TermVariant& variant : variants) {
-      const std::vector<SearchResult>* hits = hitsOf(variant.term);
+      const WordHits* hits = hitsOf(variant.term);
       if (hits == nullptr) return std::nullopt;
       add(coverages, *hits, variant.term, variant.relation);
     }
     return coverages;
   }
 
-  // For each of `cards`, its latest record and the fields of every hit of it, for any word.
-  void collect(std::unordered_map<UUID, CardSeen, IDHash>& cards) const {
-    for (const std::vector<SearchResult>* hits : searched_) {
-      for (const SearchResult& hit : *hits) {
-        const auto found = cards.find(hit.id());
-        if (found == cards.end()) continue;
-        found->second.card = &hit.card;
-        found->second.fields |= bitsOf(hit.matchedFields);
-      }
+  const CardNumbers& cards() const { return cards_; }
+  // A card's latest record and the fields of every hit of it, for any word.
+  const CardSeen& seen(std::uint32_t card) const { return seen_[card]; }
+
+ private:
+  static void add(Coverages& coverages, const WordHits& hits, const std::string& word,
+                  TermRelation relation) {
+    for (std::size_t i = 0; i < hits.results.size(); ++i) {
+      const SearchResult& hit = hits.results[i];
+      keep(coverages, hits.cards[i],
+           Coverage{hit.score * strength(relation), relation, &word, bitsOf(hit.matchedFields)});
     }
   }
 
- private:
-  void add(Coverages& coverages, const std::vector<SearchResult>& hits, const std::string& word,
-           TermRelation relation) {
-    coverages.reserve(coverages.size() + hits.size());
-    for (const SearchResult& hit : hits) {
-      keep(coverages, hit.id(),
-           Coverage{hit.score * strength(relation), relation, &word, bitsOf(hit.matchedFields)});
+  // Numbers the cards of a word's hits, in the order the words were searched: a later copy of
+  // a card replaces an earlier.
+  void note(WordHits& hits) {
+    hits.cards.reserve(hits.results.size());
+    for (const SearchResult& hit : hits.results) {
+      const std::uint32_t card = cards_.numberOf(hit.id());
+      if (card >= seen_.size()) seen_.resize(card + 1);
+      seen_[card].card = &hit.card;
+      seen_[card].fields |= bitsOf(hit.matchedFields);
+      hits.cards.push_back(card);
     }
   }
 
   // The hits of one word, searched at most once per call; null when the allowance is spent or
   // the search is predicted to end past the budget.
-  const std::vector<SearchResult>* hitsOf(const std::string& word) {
+  const WordHits* hitsOf(const std::string& word) {
     if (const auto cached = hitsByWord_.find(word); cached != hitsByWord_.end()) {
       return &cached->second;
     }
@@ -155,8 +196,9 @@ class Expansion {
     std::vector<SearchResult> found = index_.search(word, options_.limit);
     --queriesLeft_;
     slowest_ = std::max(slowest_, clock_.continuousNow() - queryStart);
-    searched_.push_back(&hitsByWord_.emplace(word, std::move(found)).first->second);
-    return searched_.back();
+    WordHits& hits = hitsByWord_.emplace(word, WordHits{std::move(found), {}}).first->second;
+    note(hits);
+    return &hits;
   }
 
   const SemanticSearch::Options& options_;
@@ -166,9 +208,9 @@ class Expansion {
   std::int64_t queriesLeft_;
   TimeInterval slowest_ = 0;
   // Node-based: the results keep their addresses while more words are added.
-  std::unordered_map<std::string, std::vector<SearchResult>> hitsByWord_;
-  // The hits in the order the words were searched: a later copy of a card replaces an earlier.
-  std::vector<const std::vector<SearchResult>*> searched_;
+  std::unordered_map<std::string, WordHits> hitsByWord_;
+  CardNumbers cards_;
+  std::vector<CardSeen> seen_;  // by card number
 };
 
 // The tokens at their first occurrence, in order.
@@ -181,17 +223,17 @@ std::vector<std::string> distinctTerms(std::string_view query) {
   return terms;
 }
 
-// The cards that cover every term, in the order of the first term's map.
-std::vector<UUID> candidates(const std::vector<Coverages>& coverageByTerm) {
-  std::vector<UUID> ids;
-  for (const auto& entry : coverageByTerm.front()) {
-    const UUID& id = entry.first;
+// The cards that cover every term, in the order they were first met.
+std::vector<std::uint32_t> candidates(const std::vector<Coverages>& coverageByTerm) {
+  std::vector<std::uint32_t> cards;
+  const Coverages& first = coverageByTerm.front();
+  for (std::uint32_t card = 0; card < first.size(); ++card) {
     const bool coversAll =
-        std::all_of(coverageByTerm.begin() + 1, coverageByTerm.end(),
-                    [&](const Coverages& coverages) { return coverages.contains(id); });
-    if (coversAll) ids.push_back(id);
+        std::all_of(coverageByTerm.begin(), coverageByTerm.end(),
+                    [card](const Coverages& coverages) { return covers(coverages, card); });
+    if (coversAll) cards.push_back(card);
   }
-  return ids;
+  return cards;
 }
 
 // One result per card covering every term, ordered by score, then title.
@@ -200,18 +242,15 @@ std::vector<SemanticSearchResult> rank(const std::vector<std::string>& terms,
                                        const Expansion& expansion,
                                        const std::vector<SearchResult>& literal,
                                        const SemanticSearch::Options& options) {
-  std::unordered_map<UUID, const SearchResult*, IDHash> literalById;
-  for (const SearchResult& result : literal) literalById.try_emplace(result.id(), &result);
-  const std::vector<UUID> ids = candidates(coverageByTerm);
-  std::unordered_map<UUID, CardSeen, IDHash> seenCards;
-  for (const UUID& id : ids) seenCards.emplace(id, CardSeen{});
-  expansion.collect(seenCards);
+  std::vector<const SearchResult*> literalByCard(expansion.cards().size(), nullptr);
+  for (const SearchResult& result : literal) {
+    const auto card = expansion.cards().find(result.id());
+    if (card && literalByCard[*card] == nullptr) literalByCard[*card] = &result;
+  }
   std::vector<SemanticSearchResult> results;
-  for (const UUID& id : ids) {
-    const auto literalHit = literalById.find(id);
-    const SearchResult* literalResult =
-        literalHit == literalById.end() ? nullptr : literalHit->second;
-    const CardSeen& seen = seenCards.at(id);
+  for (const std::uint32_t card : candidates(coverageByTerm)) {
+    const SearchResult* literalResult = literalByCard[card];
+    const CardSeen& seen = expansion.seen(card);
     if (seen.card == nullptr && literalResult == nullptr) continue;
     SemanticSearchResult result{seen.card != nullptr ? *seen.card : literalResult->card,
                                 0,
@@ -221,7 +260,7 @@ std::vector<SemanticSearchResult> rank(const std::vector<std::string>& terms,
                                 {}};
     double semanticSum = 0;
     for (std::size_t i = 0; i < terms.size(); ++i) {
-      const Coverage& coverage = coverageByTerm[i].at(id);
+      const Coverage& coverage = coverageByTerm[i][card];
       if (coverage.relation == TermRelation::exact) continue;
       semanticSum += coverage.score;
       result.explanations.push_back(MatchExplanation{terms[i], *coverage.matchedTerm,
@@ -297,7 +336,10 @@ std::vector<SemanticSearchResult> SemanticSearch::search(std::string_view query,
   for (std::size_t i = 0; i < terms.size(); ++i) {
     std::optional<Coverages> coverages = expansion.cover(terms[i], variantsByTerm[i]);
     if (!coverages) return literalAnswer(literal);
-    if (coverages->empty()) return {};
+    if (std::none_of(coverages->begin(), coverages->end(),
+                     [](const Coverage& coverage) { return coverage.matchedTerm != nullptr; })) {
+      return {};
+    }
     coverageByTerm.push_back(std::move(*coverages));
   }
   return rank(terms, coverageByTerm, expansion, literal, options_);

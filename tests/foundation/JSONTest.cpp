@@ -6,9 +6,12 @@
 #include <cmath>
 #include <limits>
 #include <nlohmann/json.hpp>
+#include <optional>
+#include <random>
 
 #include "platform/foundation/JSONReader.hpp"
 #include "platform/foundation/PropertyList.hpp"
+#include "platform/foundation/internal/PropertyListScanner.hpp"
 
 namespace kelvo {
 namespace {
@@ -232,6 +235,108 @@ TEST(PropertyListTest, RefusesWhatIsNoPropertyList) {
       "<!DOCTYPE plist [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;\">]>"
       "<string>&b;&b;</string>");
   EXPECT_EQ(laughs.string(), "&b;&b;");
+}
+
+// Random property lists built of what the plain reader takes, with pieces it must leave to the
+// document reader mixed in; `plain` says whether the last one holds none of those.
+struct PlistWriter {
+  std::mt19937 random;
+  bool plain = true;
+
+  std::size_t pick(std::size_t count) { return random() % count; }
+  std::string space() { return std::array{"", " ", "\n\t", "\r\n  "}[pick(4)]; }
+  std::string unless(bool taken, std::string valid, std::string other) {
+    plain = plain && taken;
+    return taken ? valid : other;
+  }
+
+  std::string text() {
+    static const std::pair<const char*, bool> pieces[] = {{"On my way", true},
+                                                          {" ", true},
+                                                          {"\r\n", true},
+                                                          {"\u00e9\U0001F600", true},
+                                                          {"&amp;", true},
+                                                          {"&lt;&gt;&quot;&apos;", true},
+                                                          {"&#233;&#x1F600;", true},
+                                                          {"&e;&am", true},
+                                                          {"> ]]>", true},
+                                                          {"&#0;", false},
+                                                          {"&#xD800;", false},
+                                                          {"&#X41;", false},
+                                                          {"<!-- c -->", false},
+                                                          {"<![CDATA[<x>]]>", false}};
+    std::string out;
+    for (std::size_t count = pick(4); count > 0; --count) {
+      const auto& [piece, taken] = pieces[pick(std::size(pieces))];
+      out += unless(taken, piece, piece);
+    }
+    return out;
+  }
+
+  std::string leaf(const std::string& name, const std::string& body) {
+    if (body.empty() && pick(2)) return "<" + name + "/>";
+    return "<" + name + (pick(4) ? "" : " id = 'x\"'") + ">" + body + "</" + name + space() + ">";
+  }
+
+  std::string value(int depth) {
+    switch (pick(depth > 3 ? 6 : 8)) {
+      case 0:
+        return leaf("string", text());
+      case 1:
+        return leaf("integer", unless(pick(6), std::to_string(int(random())), "1.5"));
+      case 2:
+        return leaf("real", unless(pick(6), " -2.5e3 ", "x"));
+      case 3:
+        return leaf("date", unless(pick(6), "2001-01-02T00:00:01Z", "2024-02-30"));
+      case 4:
+        return leaf("data", unless(pick(6), " AAEC\n /w== ", "A"));
+      case 5:
+        return pick(2) ? "<true/>" : "<false>" + space() + "</false>";
+      case 6: {
+        std::string out = "<array>";
+        for (std::size_t count = pick(4); count > 0; --count) out += space() + value(depth + 1);
+        return out + space() + "</array>";
+      }
+      default: {
+        std::string out = "<dict>";
+        for (std::size_t count = pick(4); count > 0; --count) {
+          out +=
+              space() + leaf(unless(pick(12), "key", "string"), std::array{"a", "b", ""}[pick(3)]);
+          out += space() + value(depth + 1);
+        }
+        return out + space() + "</dict>";
+      }
+    }
+  }
+
+  std::string document() {
+    plain = true;
+    std::string out = pick(2) ? "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n" : "";
+    if (pick(3) == 0) {
+      out += unless(pick(4), "<!DOCTYPE plist PUBLIC \"-//A//DTD PLIST 1.0//EN\" \"x.dtd\">\n",
+                    "<!DOCTYPE plist [<!ENTITY e \"x\">]>");
+    }
+    const std::string root = value(0);
+    out += (pick(2) ? root : "<plist version=\"1.0\">" + space() + root + space() + "</plist>");
+    out += space();
+    if (pick(10) == 0)
+      out.insert(pick(out.size()), unless(false, "", std::array{"<", "/", "&"}[pick(3)]));
+    return out;
+  }
+};
+
+TEST(PropertyListTest, PlainReaderAgreesWithTheDocumentReader) {
+  PlistWriter writer{std::mt19937(41)};
+  int read = 0;
+  for (int i = 0; i < 4000; ++i) {
+    const std::string text = writer.document();
+    const std::optional<Value> plain = plist::readPlain(text);
+    EXPECT_TRUE(plain || !writer.plain) << text;
+    if (!plain) continue;
+    ++read;
+    EXPECT_EQ(*plain, plist::readDocument(text)) << text;
+  }
+  EXPECT_GT(read, 1000);
 }
 
 TEST(JSONOffsetTest, FailuresSayWhereReadingStopped) {

@@ -2,9 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <map>
+#include <random>
 
 #include "core/search/StaticLexicon.hpp"
+#include "platform/foundation/TextCompare.hpp"
 #include "tests/search/LexiconTestSupport.hpp"
 #include "tests/search/SearchTestCards.hpp"
 
@@ -183,6 +187,138 @@ TEST(SemanticSearchTest, TiesGoByTitleAndTheLimitHolds) {
   EXPECT_EQ(rows(SemanticSearch(office, opts).search("slides", SearchIndex(cards, fixedClock))),
             (std::vector<Row>{{"Alpha", 1.75, {"deck — means slides"}},
                               {"beta", 1.75, {"deck — means slides"}}}));
+}
+
+// A plain statement of the widening, with every word searched and everything kept in maps:
+// random libraries and queries must give the same results, and the same order up to cards
+// tied in score and title.
+std::vector<SemanticSearchResult> plainWidening(const std::string& query, const SearchIndex& index,
+                                                const SemanticLexicon& lexicon,
+                                                const SemanticSearch::Options& opts) {
+  std::vector<std::string> terms;
+  for (const std::string& token : SearchIndex::tokenize(query)) {
+    if (std::ranges::find(terms, token) == terms.end()) terms.push_back(token);
+  }
+  const std::size_t distinctCount = terms.size();
+  if (terms.size() > 8) terms.resize(8);
+  const auto literal = index.search(query, opts.limit);
+  const auto literalAnswer = [&] {
+    std::vector<SemanticSearchResult> answer;
+    for (const SearchResult& r : literal)
+      answer.push_back({r.card, r.score, r.score, 0, r.matchedFields, {}});
+    return answer;
+  };
+  if (terms.empty()) return {};
+  if (std::ssize(literal) >= opts.literalSufficiency) return literalAnswer();
+  std::map<std::string, std::vector<SearchResult>> hitsByWord;
+  std::map<UUID, SearchFields> fieldsSeen;
+  const auto hitsOf = [&](const std::string& word) -> const std::vector<SearchResult>& {
+    if (!hitsByWord.contains(word)) {
+      auto& hits = hitsByWord[word] =
+          distinctCount == 1 && word == terms[0] ? literal : index.search(word, opts.limit);
+      for (const SearchResult& hit : hits)
+        fieldsSeen[hit.id()].insert(hit.matchedFields.begin(), hit.matchedFields.end());
+    }
+    return hitsByWord[word];
+  };
+  std::vector<std::map<UUID, std::pair<double, TermVariant>>> coverage(terms.size());
+  bool anyVariant = false;
+  for (std::size_t t = 0; t < terms.size(); ++t) {
+    std::vector<TermVariant> words{{terms[t], TermRelation::exact}};
+    for (const TermVariant& v : lexicon.variants(terms[t], opts.maxVariantsPerTerm)) {
+      if (v.term != terms[t]) words.push_back(v);
+    }
+    anyVariant = anyVariant || words.size() > 1;
+    for (const TermVariant& word : words) {
+      for (const SearchResult& hit : hitsOf(word.term)) {
+        const double score = hit.score * strength(word.relation);
+        const auto [held, isNew] = coverage[t].try_emplace(hit.id(), score, word);
+        const TermRelation was = held->second.second.relation;
+        if (!isNew && (isStronger(word.relation, was) ||
+                       (word.relation == was && score > held->second.first))) {
+          held->second = {score, word};
+        }
+      }
+    }
+  }
+  if (!anyVariant) return literalAnswer();
+  std::vector<SemanticSearchResult> results;
+  for (const auto& [id, unused] : coverage[0]) {
+    if (!std::ranges::all_of(coverage, [&](const auto& c) { return c.contains(id); })) continue;
+    const auto inLiteral = std::ranges::find(literal, id, &SearchResult::id);
+    const SearchResult* any = nullptr;  // every copy of a card is the same record
+    for (const auto& [word, hits] : hitsByWord) {
+      if (const auto hit = std::ranges::find(hits, id, &SearchResult::id); hit != hits.end())
+        any = &*hit;
+    }
+    SemanticSearchResult result{any->card, 0, 0, 0, fieldsSeen[id], {}};
+    double sum = 0;
+    for (std::size_t t = 0; t < terms.size(); ++t) {
+      const auto& [score, word] = coverage[t].at(id);
+      if (word.relation == TermRelation::exact) continue;
+      sum += score;
+      SearchFields fields;
+      for (const SearchResult& hit : hitsByWord[word.term]) {
+        if (hit.id() == id) fields = hit.matchedFields;
+      }
+      result.explanations.push_back({terms[t], word.term, word.relation, fields});
+    }
+    std::ranges::stable_sort(result.explanations, [](const auto& a, const auto& b) {
+      return isStronger(a.relation, b.relation);
+    });
+    if (inLiteral != literal.end()) {
+      result.literalScore = inLiteral->score;
+      result.matchedFields.insert(inLiteral->matchedFields.begin(), inLiteral->matchedFields.end());
+    }
+    result.semanticScore = sum * opts.semanticWeight;
+    result.score = result.literalScore + result.semanticScore;
+    results.push_back(result);
+  }
+  std::ranges::stable_sort(results, [](const auto& a, const auto& b) {
+    if (a.score != b.score) return a.score > b.score;
+    return text::localizedCompare(a.card.title(), b.card.title()) < 0;
+  });
+  if (std::ssize(results) > opts.limit) results.erase(results.begin() + opts.limit, results.end());
+  return results;
+}
+
+TEST(SemanticSearchTest, AgreesWithAPlainWidening) {
+  std::vector<std::string> words{"alpha", "beta", "gamma", "quotes", "paying"};
+  for (const auto& group : StaticLexicon::officeVocabularyGroups()) {
+    words.insert(words.end(), group.begin(), group.end());
+  }
+  std::mt19937 random(91);
+  std::uniform_int_distribution<std::size_t> pick(0, words.size() - 1);
+  std::uniform_int_distribution<int> small(0, 9);
+  const auto text = [&](int count) {
+    std::string out;
+    for (int i = 0; i < count; ++i) out += words[pick(random)] + " ";
+    return out;
+  };
+  for (int library = 0; library < 4; ++library) {
+    std::vector<SearchableCard> cards;
+    for (int i = 0; i < 150; ++i) {
+      cards.push_back(makeCard({.title = text(1 + small(random) % 3),
+                                .content = text(small(random)),
+                                .autoTags = {text(small(random) % 2)},
+                                .useCount = small(random) * 6}));
+    }
+    const SearchIndex index(cards, fixedClock);
+    SemanticSearch::Options opts = options(40, 0.35);
+    opts.limit = 1 + small(random) * 4;
+    for (int q = 0; q < 40; ++q) {
+      const std::string query = text(1 + small(random) % 3);
+      const auto expected = plainWidening(query, index, *office, opts);
+      const auto actual = SemanticSearch(office, opts).search(query, index);
+      ASSERT_EQ(actual.size(), expected.size()) << query;
+      for (std::size_t i = 0; i < actual.size(); ++i) {
+        ASSERT_EQ(actual[i].score, expected[i].score) << query << " #" << i;
+        ASSERT_EQ(actual[i].card.title(), expected[i].card.title()) << query << " #" << i;
+        const auto same = std::ranges::find(expected, actual[i].id(), &SemanticSearchResult::id);
+        ASSERT_TRUE(same != expected.end() && *same == actual[i]) << query << " #" << i;
+      }
+    }
+  }
 }
 
 }  // namespace

@@ -2,16 +2,15 @@
 
 #include <algorithm>
 #include <array>
-#include <cmath>
 #include <cstring>
-#include <functional>
-#include <optional>
+#include <numeric>
 #include <span>
 #include <string_view>
 #include <unordered_map>
 #include <utility>
 
 #include "core/search/SearchField.hpp"
+#include "core/search/internal/SearchPrefixTable.hpp"
 #include "platform/foundation/Text.hpp"
 
 namespace kelvo {
@@ -22,7 +21,7 @@ using Slot = SearchTermTable::Slot;
 
 // A hit byte: the fields of the card that matched (low six bits) and whether the card holds
 // the query term itself rather than only longer words beginning with it.
-constexpr std::uint8_t exactBit = 1u << 6;
+constexpr std::uint8_t exactBit = SearchPrefixTable::exactBit;
 constexpr double prefixExactness = 0.6;
 
 // The greatest weight among the fields of each six-bit set: within one query term only the
@@ -103,12 +102,6 @@ struct SearchQuery::Candidates {
   }
 };
 
-struct SearchQuery::Scored {
-  double score;
-  Slot slot;
-  std::uint8_t fields;
-};
-
 namespace {
 
 SearchQuery::Candidates startFrom(const SearchQuery::HitList& driver, std::size_t width) {
@@ -146,17 +139,19 @@ SearchQuery::SearchQuery(const SearchIndexImpl& index, std::vector<std::string> 
 SearchQuery::~SearchQuery() = default;
 
 std::vector<SearchResult> SearchQuery::run(std::uint64_t limit) {
-  if (queryTerms_.empty()) return {};
+  if (queryTerms_.empty() || limit == 0) return {};
   if (!lookUpWholeTerms() || !findPrefixTerms()) return {};
   planPrefixTerms();
-  Candidates candidates = intersect();
-  if (plan_ == PrefixPlan::table) keepTableHits(candidates);
-  if (plan_ == PrefixPlan::probe) probePrefixTerms(candidates);
-  if (candidates.slots.empty()) return {};
-  std::vector<Scored> scored = scoreText(candidates);
-  keepThoseThatCanRank(scored, limit);
-  applyBoosts(scored);
-  return best(scored, limit);
+  std::vector<Scored> scored;
+  if (lists_.empty()) {
+    scored = scoreTable(limit);
+  } else {
+    Candidates candidates = intersect();
+    if (plan_ == PrefixPlan::table) keepTableHits(candidates);
+    if (plan_ == PrefixPlan::probe) probePrefixTerms(candidates);
+    scored = scoreText(candidates);
+  }
+  return SearchRanking(index_).best(std::move(scored), limit);
 }
 
 // Every term but the last must be held whole. A repeated term is looked up once and counted as
@@ -213,6 +208,10 @@ void SearchQuery::planPrefixTerms() {
     }
     plan_ = probeCost * 4 < prefixPostings_ ? PrefixPlan::probe : PrefixPlan::table;
   }
+  // Alone, many long lists are scored straight from their table.
+  if (prefixTerms_.size() > 1 && lastTerm_ == 0 && prefixPostings_ * 16 >= index_.slotCount()) {
+    plan_ = PrefixPlan::table;
+  }
   if (prefixTerms_.size() == 1) {
     const TermID id = prefixTerms_.front();
     lists_.push_back(HitList{terms_.postings(id), nullptr, isExact(id), lastTerm_});
@@ -243,7 +242,7 @@ SearchQuery::Candidates SearchQuery::intersect() const {
 void SearchQuery::keepTableHits(Candidates& candidates) const {
   std::size_t kept = 0;
   for (std::size_t c = 0; c < candidates.slots.size(); ++c) {
-    const std::uint8_t hit = table_[candidates.slots[c]];
+    const std::uint8_t hit = table_.at(candidates.slots[c]);
     if (hit == 0) continue;
     candidates.move(c, kept);
     candidates.hitsOf(kept++)[lastTerm_] = hit & (exactBit | SearchTermTable::fieldMask);
@@ -284,13 +283,12 @@ void SearchQuery::probePrefixTerms(Candidates& candidates) const {
   candidates.truncate(kept);
 }
 
-// How well each card's fields match the words, before its use and recency are counted.
+// How well each card's fields match the words, before its use and recency are counted. Cards
+// that left are still among them: most never rank, so they are told apart only once fewer are
+// left (see `keepThoseThatCanRank`).
 std::vector<SearchQuery::Scored> SearchQuery::scoreText(Candidates& candidates) const {
-  std::vector<Scored> scored;
-  scored.reserve(candidates.slots.size());
+  std::vector<Scored> scored(candidates.slots.size());
   for (std::size_t c = 0; c < candidates.slots.size(); ++c) {
-    const Slot slot = candidates.slots[c];
-    if (!index_.card(slot)) continue;
     // Whole terms weigh whole numbers, whose sum is exact in any order; the last term's part
     // comes last, as it does in the query.
     double textScore = 0;
@@ -305,76 +303,57 @@ std::vector<SearchQuery::Scored> SearchQuery::scoreText(Candidates& candidates) 
     const double exactness = (lastHit & exactBit) != 0 ? 1.0 : prefixExactness;
     textScore += exactness * bestWeights[lastHit & SearchTermTable::fieldMask];
     fields |= lastHit & SearchTermTable::fieldMask;
-    scored.push_back(Scored{textScore, slot, fields});
+    scored[c] = Scored{textScore, candidates.slots[c], fields};
   }
   return scored;
 }
 
-// Boosts only ever raise a score, by a bounded factor, so the `limit` best text scores set a
-// floor under the final ones: a card whose text score times the greatest boost stays below
-// the limit-th best text score can never rank, and need not be boosted.
-void SearchQuery::keepThoseThatCanRank(std::vector<Scored>& scored, std::uint64_t limit) const {
-  if (scored.size() <= limit) return;
-  // The order of the entries is free until the best are ranked, so they are partitioned in place.
-  const auto kth = scored.begin() + static_cast<std::ptrdiff_t>(limit - 1);
-  std::nth_element(scored.begin(), kth, scored.end(),
-                   [](const Scored& a, const Scored& b) { return a.score > b.score; });
-  // The bound leaves room for rounding in the products of the boosts.
-  const double floor = kth->score / (SearchIndexImpl::greatestBoost * (1 + 1e-9));
-  std::erase_if(scored, [floor](const Scored& entry) { return entry.score < floor; });
-}
-
-void SearchQuery::applyBoosts(std::vector<Scored>& scored) const {
-  std::optional<Date> now;  // read once, when the first card with a last use needs it
-  for (Scored& entry : scored) {
-    const SearchIndexImpl::Boosts& boosts = index_.boosts(entry.slot);
-    double recencyBoost = 1.0;
-    if (boosts.lastUsedAt) {
-      if (!now) now = index_.clock().now();
-      const double days = (*now - *boosts.lastUsedAt) / 86'400.0;
-      recencyBoost = days >= 0 ? 1.0 + 0.3 * std::exp(-days / 14.0) : 1.3;
-    }
-    entry.score = entry.score * boosts.use * recencyBoost;
+// The last term alone, its words' cards laid out as a table: a card's text score follows from
+// its byte, so the counts of the bytes give the limit-th best score before any card is listed,
+// and only the cards that can rank are. When too many of those have left, all are listed.
+std::vector<SearchQuery::Scored> SearchQuery::scoreTable(std::uint64_t limit) {
+  std::array<double, 256> scoreOf{};
+  for (unsigned hit = 0; hit < 256; ++hit) {
+    const double exactness = (hit & exactBit) != 0 ? 1.0 : prefixExactness;
+    scoreOf[hit] = exactness * bestWeights[hit & SearchTermTable::fieldMask];
   }
-}
-
-std::vector<SearchResult> SearchQuery::best(std::vector<Scored>& scored,
-                                            std::uint64_t limit) const {
-  const auto better = [this](const Scored& a, const Scored& b) {
-    if (a.score != b.score) return a.score > b.score;
-    const int order = index_.orderTitle(a.slot).compare(index_.orderTitle(b.slot));
-    if (order != 0) return order < 0;
-    return a.slot < b.slot;
+  const std::array<std::size_t, 256> counts = table_.counts();
+  std::array<std::uint8_t, 256> byScore{};
+  std::iota(byScore.begin(), byScore.end(), std::uint8_t{0});
+  std::stable_sort(byScore.begin(), byScore.end(),
+                   [&](std::uint8_t a, std::uint8_t b) { return scoreOf[a] > scoreOf[b]; });
+  double kth = 0;
+  std::uint64_t reached = 0;
+  for (const std::uint8_t hit : byScore) {
+    reached += counts[hit];
+    if (counts[hit] != 0 && reached >= limit) {
+      kth = scoreOf[hit];
+      break;
+    }
+  }
+  const auto list = [&](double floor) {
+    std::array<std::uint8_t, 256> listed{};
+    std::size_t count = 0;
+    for (unsigned hit = 1; hit < 256; ++hit) {
+      listed[hit] = counts[hit] != 0 && scoreOf[hit] >= floor ? 1 : 0;
+      count += listed[hit] * counts[hit];
+    }
+    const std::vector<Slot> slots = table_.list(listed, count);
+    std::vector<Scored> scored(slots.size());
+    for (std::size_t i = 0; i < slots.size(); ++i) {
+      const std::uint8_t hit = table_.at(slots[i]);
+      scored[i] = Scored{scoreOf[hit], slots[i],
+                         static_cast<std::uint8_t>(hit & SearchTermTable::fieldMask)};
+    }
+    return scored;
   };
-  const std::size_t count = std::min<std::size_t>(scored.size(), limit);
-  std::partial_sort(scored.begin(), scored.begin() + static_cast<std::ptrdiff_t>(count),
-                    scored.end(), better);
-
-  std::vector<SearchResult> results;
-  results.reserve(count);
-  for (std::size_t i = 0; i < count; ++i) {
-    SearchFields matched;
-    for (unsigned bit = 0; bit < 6; ++bit) {
-      if ((scored[i].fields >> bit & 1u) != 0) matched.insert(static_cast<SearchField>(bit));
-    }
-    results.push_back(
-        SearchResult{*index_.card(scored[i].slot), scored[i].score, std::move(matched)});
-  }
-  return results;
+  std::vector<Scored> scored = list(kth / (SearchIndexImpl::greatestBoost * (1 + 1e-9)));
+  if (kth > 0 && !SearchRanking(index_).holdAtLeast(scored, kth, limit)) scored = list(0);
+  return scored;
 }
 
-// One byte per slot: for each card holding a word that begins with the last term, its fields,
-// whether it holds the last term itself, and a presence bit.
-std::vector<std::uint8_t> SearchQuery::prefixTable() const {
-  constexpr std::uint8_t present = 0x80;
-  std::vector<std::uint8_t> table(index_.slotCount(), 0);
-  for (const TermID id : prefixTerms_) {
-    const bool exact = isExact(id);
-    for (const Posting posting : terms_.postings(id)) {
-      table[SearchTermTable::slotOf(posting)] |= hitOf(posting, exact) | present;
-    }
-  }
-  return table;
+SearchPrefixTable SearchQuery::prefixTable() const {
+  return SearchPrefixTable(terms_, prefixTerms_, queryTerms_.back().size(), index_.slotCount());
 }
 
 // Merges the lists of the words that begin with the last term into one list of cards, each with
@@ -386,13 +365,19 @@ void SearchQuery::mergePrefixHits() {
   merged_.reserve(std::min(total, slotCount));
   mergedExact_.reserve(std::min(total, slotCount));
   if (total * 16 >= slotCount) {
-    const std::vector<std::uint8_t> table = prefixTable();
-    for (Slot slot = 0; slot < table.size(); ++slot) {
-      const std::uint8_t hit = table[slot];
-      if (hit == 0) continue;
-      merged_.push_back(SearchTermTable::posting(slot, hit & SearchTermTable::fieldMask));
-      mergedExact_.push_back(hit & exactBit);
+    const SearchPrefixTable table = prefixTable();
+    // Written whether or not the card is present, and kept when it is: no branch to mispredict.
+    merged_.resize(std::min(total, slotCount) + 1);
+    mergedExact_.resize(merged_.size());
+    std::size_t count = 0;
+    for (Slot slot = 0; slot < table.size() && count < merged_.size() - 1; ++slot) {
+      const std::uint8_t hit = table.at(slot);
+      merged_[count] = SearchTermTable::posting(slot, hit & SearchTermTable::fieldMask);
+      mergedExact_[count] = hit & exactBit;
+      count += hit != 0 ? 1 : 0;
     }
+    merged_.resize(count);
+    mergedExact_.resize(count);
     return;
   }
   std::vector<std::uint64_t> all;

@@ -7,6 +7,8 @@
 
 #include "core/search/SearchResult.hpp"
 #include "core/search/internal/SearchIndexImpl.hpp"
+#include "core/search/internal/SearchPrefixTable.hpp"
+#include "core/search/internal/SearchRanking.hpp"
 #include "core/search/internal/SearchTermTable.hpp"
 
 namespace kelvo {
@@ -32,7 +34,7 @@ class SearchQuery {
   using Posting = SearchTermTable::Posting;
   using Slot = SearchTermTable::Slot;
   using TermID = SearchTermTable::TermID;
-  struct Scored;
+  using Scored = SearchRanking::Scored;
   // How the words that begin with the last term meet the candidates: merged into one list,
   // laid out as a table over all slots, or each matched against the candidates.
   enum class PrefixPlan { list, table, probe };
@@ -44,10 +46,8 @@ class SearchQuery {
   void keepTableHits(Candidates& candidates) const;
   void probePrefixTerms(Candidates& candidates) const;
   std::vector<Scored> scoreText(Candidates& candidates) const;
-  void keepThoseThatCanRank(std::vector<Scored>& scored, std::uint64_t limit) const;
-  void applyBoosts(std::vector<Scored>& scored) const;
-  std::vector<SearchResult> best(std::vector<Scored>& scored, std::uint64_t limit) const;
-  std::vector<std::uint8_t> prefixTable() const;
+  std::vector<Scored> scoreTable(std::uint64_t limit);
+  SearchPrefixTable prefixTable() const;
   void mergePrefixHits();
   bool isExact(TermID id) const;
 
@@ -63,7 +63,7 @@ class SearchQuery {
   PrefixPlan plan_ = PrefixPlan::list;
   std::vector<Posting> merged_;
   std::vector<std::uint8_t> mergedExact_;
-  std::vector<std::uint8_t> table_;
+  SearchPrefixTable table_;
 };
 
 }  // namespace kelvo

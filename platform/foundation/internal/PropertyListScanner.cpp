@@ -1,0 +1,408 @@
+#include "platform/foundation/internal/PropertyListScanner.hpp"
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cstdint>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
+#include "platform/foundation/Utf.hpp"
+#include "platform/foundation/internal/PropertyListLeaves.hpp"
+
+namespace kelvo::plist {
+namespace {
+
+// Thrown where the document reader may read the text otherwise; never leaves this file.
+struct Declined {};
+
+[[noreturn]] void decline() { throw Declined{}; }
+
+enum class Kind { plist, array, dict, key, string, integer, real, date, data, yes, no };
+
+// A name of at most seven bytes as one number: names hold no NUL, so no two share one.
+constexpr std::uint64_t packed(std::string_view name) {
+  std::uint64_t value = 0;
+  for (const char c : name) value = value << 8 | static_cast<unsigned char>(c);
+  return value;
+}
+
+// The kind named `name`, whose `packed` form is given.
+Kind kindNamed(std::string_view name, std::uint64_t key) {
+  if (name.size() <= 7) {
+    switch (key) {
+      case packed("plist"):
+        return Kind::plist;
+      case packed("array"):
+        return Kind::array;
+      case packed("dict"):
+        return Kind::dict;
+      case packed("key"):
+        return Kind::key;
+      case packed("string"):
+        return Kind::string;
+      case packed("integer"):
+        return Kind::integer;
+      case packed("real"):
+        return Kind::real;
+      case packed("date"):
+        return Kind::date;
+      case packed("data"):
+        return Kind::data;
+      case packed("true"):
+        return Kind::yes;
+      case packed("false"):
+        return Kind::no;
+      default:
+        break;
+    }
+  }
+  decline();
+}
+
+constexpr bool isNameStart(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == ':';
+}
+
+// The ASCII bytes of names; pugixml's names also take any byte past ASCII, which this reader
+// leaves to it.
+constexpr std::array<bool, 256> nameBytes = [] {
+  std::array<bool, 256> bytes{};
+  for (int c = 0; c < 128; ++c) {
+    bytes[c] = isNameStart(char(c)) || (c >= '0' && c <= '9') || c == '-' || c == '.';
+  }
+  return bytes;
+}();
+
+// Where a run of character data ends from `at`: at markup, a reference, or a NUL, where
+// pugixml's buffer ends; sixteen bytes at a time where the processor allows.
+std::size_t textEnd(std::string_view text, std::size_t at) {
+#ifdef __SSE2__
+  const __m128i lessThan = _mm_set1_epi8('<'), ampersand = _mm_set1_epi8('&');
+  const __m128i nul = _mm_setzero_si128();
+  for (; at + 16 <= text.size(); at += 16) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + at));
+    const __m128i stops = _mm_or_si128(
+        _mm_or_si128(_mm_cmpeq_epi8(bytes, lessThan), _mm_cmpeq_epi8(bytes, ampersand)),
+        _mm_cmpeq_epi8(bytes, nul));
+    if (const int mask = _mm_movemask_epi8(stops)) return at + std::countr_zero(unsigned(mask));
+  }
+#endif
+  while (at < text.size() && text[at] != '<' && text[at] != '&' && text[at] != '\0') ++at;
+  return at;
+}
+
+struct Tag {
+  Kind kind;
+  std::string_view name;
+  bool empty;  // <name/>
+};
+
+class PlainScanner {
+ public:
+  explicit PlainScanner(std::string_view text) : text_(text) {}
+
+  PropertyListValue document() {
+    prolog();
+    Tag root = openTag();
+    PropertyListValue value;
+    if (root.kind == Kind::plist) {
+      if (root.empty) decline();
+      skipSpace();
+      value = element(openTag(), 0);
+      skipSpace();
+      closeTag(root);
+    } else {
+      value = element(root, 0);
+    }
+    skipSpace();
+    if (at_ != text_.size()) decline();
+    return value;
+  }
+
+ private:
+  bool startsWith(std::string_view prefix) const {
+    return text_.compare(at_, prefix.size(), prefix) == 0;
+  }
+  char peek(std::size_t ahead = 0) const {
+    return at_ + ahead < text_.size() ? text_[at_ + ahead] : '\0';
+  }
+  void skipSpace() {
+    std::size_t next = at_;
+    while (next < text_.size() && isXMLSpace(text_[next])) ++next;
+    at_ = next;
+  }
+
+  // Up to `end` from here, refusing the bytes in `refused`.
+  std::string_view spanTo(std::string_view end, std::string_view refused) {
+    const std::size_t stop = text_.find(end, at_);
+    if (stop == std::string_view::npos) decline();
+    const std::string_view span = text_.substr(at_, stop - at_);
+    if (span.find_first_of(refused) != std::string_view::npos) decline();
+    at_ = stop + end.size();
+    return span;
+  }
+
+  // An XML declaration at the very start and a DOCTYPE that declares nothing are skipped.
+  void prolog() {
+    using namespace std::string_view_literals;
+    if (startsWith("<?xml") && isXMLSpace(peek(5))) {
+      at_ += 5;
+      spanTo("?>", "<>\0"sv);
+    }
+    skipSpace();
+    if (startsWith("<!DOCTYPE") && isXMLSpace(peek(9))) {
+      at_ += 9;
+      const std::string_view body = spanTo(">", "[<'\0"sv);
+      if (std::count(body.begin(), body.end(), '"') % 2 != 0) decline();
+      skipSpace();
+    }
+  }
+
+  // A name, and its `packed` form where it is short enough to have one.
+  std::string_view name(std::uint64_t* key = nullptr) {
+    if (!isNameStart(peek())) decline();
+    std::uint64_t value = 0;
+    std::size_t end = at_;
+    for (; end < text_.size() && nameBytes[static_cast<unsigned char>(text_[end])]; ++end) {
+      value = value << 8 | static_cast<unsigned char>(text_[end]);
+    }
+    const std::string_view found = text_.substr(at_, end - at_);
+    at_ = end;
+    if (key) *key = value;
+    return found;
+  }
+
+  // Attributes are read past, each `name="value"` after white space.
+  Tag openTag() {
+    using namespace std::string_view_literals;
+    if (peek() != '<') decline();
+    ++at_;
+    std::uint64_t key = 0;
+    Tag tag{Kind::plist, name(&key), false};
+    tag.kind = kindNamed(tag.name, key);
+    while (isXMLSpace(peek())) {
+      skipSpace();
+      if (!isNameStart(peek())) break;
+      name();
+      skipSpace();
+      if (peek() != '=') decline();
+      ++at_;
+      skipSpace();
+      const char quote = peek();
+      if (quote != '"' && quote != '\'') decline();
+      ++at_;
+      spanTo(std::string_view(&quote, 1), "<&\0"sv);
+    }
+    if (peek() == '/' && peek(1) == '>') {
+      at_ += 2;
+      tag.empty = true;
+    } else if (peek() == '>') {
+      ++at_;
+    } else {
+      decline();
+    }
+    return tag;
+  }
+
+  bool atEndTag() const { return peek() == '<' && peek(1) == '/'; }
+
+  void closeTag(const Tag& tag) {
+    if (!atEndTag()) decline();
+    at_ += 2;
+    // A longer name runs on into a name byte, which is neither space nor '>'.
+    const std::size_t size = tag.name.size();
+    if (text_.size() - at_ < size) decline();
+    const char* here = text_.data() + at_;
+    for (std::size_t i = 0; i < size; ++i) {
+      if (here[i] != tag.name[i]) decline();
+    }
+    at_ += size;
+    skipSpace();
+    if (peek() != '>') decline();
+    ++at_;
+  }
+
+  // The character data of a leaf, references replaced, up to its end tag.
+  std::string text(const Tag& tag) {
+    if (tag.empty) return {};
+    std::size_t start = at_;
+    at_ = textEnd(text_, at_);
+    if (peek() != '&') {
+      // Built at its exact size: most texts hold no reference.
+      std::string out(text_.substr(start, at_ - start));
+      closeTag(tag);
+      return out;
+    }
+    // References only shorten the text, and none holds a '<'.
+    const std::size_t end = text_.find('<', at_);
+    if (end == std::string_view::npos) decline();
+    std::string out;
+    out.reserve(end - start);
+    out.append(text_, start, at_ - start);
+    while (peek() == '&') {
+      reference(out);
+      start = at_;
+      at_ = textEnd(text_, at_);
+      out.append(text_, start, at_ - start);
+    }
+    closeTag(tag);
+    return out;
+  }
+
+  // pugixml replaces the five predefined entities and numeric references, and leaves any other
+  // name as written. Numeric references it would write oddly are left to it.
+  void reference(std::string& out) {
+    static constexpr std::pair<std::string_view, char> entities[] = {
+        {"&amp;", '&'}, {"&lt;", '<'}, {"&gt;", '>'}, {"&quot;", '"'}, {"&apos;", '\''}};
+    for (const auto& [entity, replacement] : entities) {
+      if (startsWith(entity)) {
+        out.push_back(replacement);
+        at_ += entity.size();
+        return;
+      }
+    }
+    if (peek(1) != '#') {
+      out.push_back('&');
+      ++at_;
+      return;
+    }
+    const bool hex = peek(2) == 'x';
+    at_ += hex ? 3 : 2;
+    char32_t scalar = 0;
+    std::size_t count = 0;
+    for (; count < (hex ? 6 : 7); ++count, ++at_) {
+      const char c = peek();
+      const int digit = c >= '0' && c <= '9'                          ? c - '0'
+                        : hex && (c | ' ') >= 'a' && (c | ' ') <= 'f' ? (c | ' ') - 'a' + 10
+                                                                      : -1;
+      if (digit < 0) break;
+      scalar = scalar * (hex ? 16 : 10) + static_cast<char32_t>(digit);
+    }
+    if (count == 0 || peek() != ';' || scalar == 0 || scalar > 0x10FFFF ||
+        (scalar >= 0xD800 && scalar <= 0xDFFF)) {
+      decline();
+    }
+    ++at_;
+    appendUtf8(out, scalar);
+  }
+
+  // A leaf that holds nothing but white space.
+  void nothing(const Tag& tag) {
+    if (tag.empty) return;
+    skipSpace();
+    closeTag(tag);
+  }
+
+  PropertyListValue element(const Tag& tag, int depth) {
+    using Storage = PropertyListValue::Storage;
+    switch (tag.kind) {
+      case Kind::string:
+        return Storage(text(tag));
+      case Kind::array:
+        return array(tag, depth + 1);
+      case Kind::dict:
+        return dictionary(tag, depth + 1);
+      case Kind::integer:
+        return Storage(integerValue(text(tag)));
+      case Kind::real:
+        return Storage(realValue(text(tag)));
+      case Kind::date:
+        return Storage(dateValue(text(tag)));
+      case Kind::data:
+        return Storage(dataValue(text(tag)));
+      case Kind::yes:
+        nothing(tag);
+        return Storage(true);
+      case Kind::no:
+        nothing(tag);
+        return Storage(false);
+      case Kind::plist:
+      case Kind::key:
+        break;
+    }
+    decline();
+  }
+
+  // Whether a container's next child opens here; its end tag is read when not.
+  bool nextChild(const Tag& tag) {
+    skipSpace();
+    if (atEndTag()) {
+      closeTag(tag);
+      return false;
+    }
+    return true;
+  }
+
+  // A container is reserved as wide as the last one at its depth, since the entries of a list
+  // are most often alike, and moved to a list of its exact size when that guess was wrong.
+  template <typename Item>
+  static std::vector<Item> started(std::vector<std::size_t>& widths, int depth) {
+    if (widths.size() <= static_cast<std::size_t>(depth)) widths.resize(depth + 1);
+    std::vector<Item> items;
+    items.reserve(widths[depth]);
+    return items;
+  }
+
+  template <typename Item>
+  static std::vector<Item> finished(std::vector<Item>& items, std::vector<std::size_t>& widths,
+                                    int depth) {
+    widths[depth] = items.size();
+    if (items.capacity() == items.size()) return std::move(items);
+    std::vector<Item> exact;
+    exact.reserve(items.size());
+    std::move(items.begin(), items.end(), std::back_inserter(exact));
+    return exact;
+  }
+
+  PropertyListValue array(const Tag& tag, int depth) {
+    if (depth > PropertyList::maximumDepth) decline();
+    auto elements = started<PropertyListValue>(arrayWidths_, depth);
+    while (!tag.empty && nextChild(tag)) elements.push_back(element(openTag(), depth));
+    return PropertyListValue::Storage(finished(elements, arrayWidths_, depth));
+  }
+
+  PropertyListValue dictionary(const Tag& tag, int depth) {
+    if (depth > PropertyList::maximumDepth) decline();
+    auto entries = started<PropertyListValue::Dictionary::value_type>(dictionaryWidths_, depth);
+    while (!tag.empty && nextChild(tag)) {
+      const Tag keyTag = openTag();
+      if (keyTag.kind != Kind::key) decline();
+      std::string key = text(keyTag);
+      skipSpace();
+      PropertyListValue entry = element(openTag(), depth);
+      // The last of two equal keys wins, in the place of the first.
+      auto existing = std::find_if(entries.begin(), entries.end(),
+                                   [&](const auto& pair) { return pair.first == key; });
+      if (existing != entries.end()) {
+        existing->second = std::move(entry);
+      } else {
+        entries.emplace_back(std::move(key), std::move(entry));
+      }
+    }
+    return PropertyListValue::Storage(finished(entries, dictionaryWidths_, depth));
+  }
+
+  std::string_view text_;
+  std::size_t at_ = 0;
+  std::vector<std::size_t> arrayWidths_;
+  std::vector<std::size_t> dictionaryWidths_;
+};
+
+}  // namespace
+
+std::optional<PropertyListValue> readPlain(std::string_view text) {
+  try {
+    return PlainScanner(text).document();
+  } catch (const Declined&) {
+  } catch (const PropertyListError&) {
+  }
+  return std::nullopt;
+}
+
+}  // namespace kelvo::plist
