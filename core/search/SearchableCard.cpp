@@ -36,7 +36,7 @@ SearchableCard::SearchableCard(UUID id, CardType type, std::string title, std::s
                                std::optional<std::string> sourceApp, std::int64_t useCount,
                                std::optional<Date> lastUsedAt)
     : body_(std::make_shared<const Body>(
-          Body{id, type, useCount, lastUsedAt, std::move(sourceApp), std::move(shelfName),
+          Body{type, useCount, lastUsedAt, id, std::move(sourceApp), std::move(shelfName),
                std::move(title), std::move(content), std::move(extractedText), std::move(autoTags),
                std::move(projectName), std::move(factLabel)})) {}
 
