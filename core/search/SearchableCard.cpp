@@ -36,9 +36,9 @@ SearchableCard::SearchableCard(UUID id, CardType type, std::string title, std::s
                                std::optional<std::string> sourceApp, std::int64_t useCount,
                                std::optional<Date> lastUsedAt)
     : body_(std::make_shared<const Body>(
-          Body{type, useCount, lastUsedAt, id, std::move(sourceApp), std::move(shelfName),
-               std::move(title), std::move(content), std::move(extractedText), std::move(autoTags),
-               std::move(projectName), std::move(factLabel)})) {}
+          Body{type, useCount, lastUsedAt, std::move(title), id, std::move(sourceApp),
+               std::move(shelfName), std::move(content), std::move(extractedText),
+               std::move(autoTags), std::move(projectName), std::move(factLabel)})) {}
 
 bool SearchableCard::hasVariables() const {
   return type() == CardType::text && VariableTemplate(content()).hasVariables();

@@ -51,23 +51,23 @@ class SearchableCard {
   friend bool operator==(const SearchableCard& a, const SearchableCard& b);
 
  private:
-  // What filters, sorts and ranking read of every card comes first, in one cache line of its
-  // own: a pass over many cards then waits for one line per card.
+  // What filters and sorts read of every card comes first, in one cache line of its own: a
+  // pass over many cards then waits for one line per card.
   struct alignas(64) Body {
     CardType type;
     std::int64_t useCount;
     std::optional<Date> lastUsedAt;
+    std::string title;
     UUID id;
     std::optional<std::string> sourceApp;
     std::string shelfName;
-    std::string title;
     std::string content;
     std::string extractedText;
     std::vector<std::string> autoTags;
     std::string projectName;
     std::optional<std::string> factLabel;
   };
-  static_assert(offsetof(Body, id) + sizeof(UUID) <= 64);
+  static_assert(offsetof(Body, title) + sizeof(std::string) <= 64);
   friend struct std::hash<SearchableCard>;
 
   std::shared_ptr<const Body> body_;

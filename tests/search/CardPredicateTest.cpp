@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <nlohmann/json.hpp>
@@ -13,6 +14,7 @@
 
 #include "core/search/SavedSearch.hpp"
 #include "platform/foundation/JSONReader.hpp"
+#include "platform/foundation/Text.hpp"
 #include "tests/search/SearchTestCards.hpp"
 
 namespace kelvo {
@@ -249,6 +251,41 @@ TEST(SavedSearchTest, SortsEndInTitleThenIdentifier) {
 
   const std::vector<SearchableCard> duplicates = {first, second, first};
   EXPECT_EQ(sorted(CardSort::relevance, duplicates), duplicates);
+}
+
+// Titles made to share long beginnings, so that key prefixes tie and whole keys decide: the
+// order must be a plain stable sort's by title, then identifier.
+TEST(SavedSearchTest, TitleOrderIsThePlainStableSortsOrder) {
+  const std::vector<std::string> pieces = {"Quarterly invoice for the ",
+                                           "quarterly INVOICE for the ",
+                                           "Quarterly invo\u00EFce ",
+                                           "r\u00E9sum\u00E9",
+                                           "re\u0301sume\u0301",
+                                           "resume",
+                                           "\u6771\u4EAC",
+                                           "a",
+                                           "A",
+                                           " ",
+                                           "\u00E5",
+                                           "\xFF",
+                                           "10",
+                                           "9",
+                                           "",
+                                           "\u0301"};
+  std::mt19937 random(21);
+  std::vector<SearchableCard> cards;
+  for (int i = 0; i < 400; ++i) {
+    std::string title = pieces[random() % 3];
+    for (auto count = random() % 6; count > 0; --count) title += pieces[random() % pieces.size()];
+    cards.push_back(makeCard({.title = title, .content = std::to_string(i)},
+                             idNumbered(static_cast<std::uint8_t>(random() % 3))));
+  }
+  std::vector<SearchableCard> expected = cards;
+  std::stable_sort(expected.begin(), expected.end(), [](const auto& a, const auto& b) {
+    const auto titles = text::localizedCaseInsensitiveCompare(a.title(), b.title());
+    return titles != 0 ? titles < 0 : a.id() < b.id();
+  });
+  EXPECT_EQ(sorted(CardSort::title, cards), expected);
 }
 
 TEST(SavedSearchTest, ApplyAndEmptyStates) {
