@@ -99,10 +99,13 @@ std::optional<bool> asciiAnswer(std::string_view text) {
     }
     if (scheme == "www.") return undecided ? std::nullopt : std::optional<bool>(false);
   }
+  // Only once the whole text is known to be ASCII is it trimmed as the steps below trim it.
+  bool spaced = false;
   for (const char c : trimmed) {
     if (!isASCII(c)) return std::nullopt;
-    if (isASCIIWhitespace(c)) return false;
+    spaced = spaced || isASCIIWhitespace(c);
   }
+  if (spaced) return false;
   if (isPlainLinkWithDottedHost(trimmed.substr(hostStart))) return true;
   return std::nullopt;
 }

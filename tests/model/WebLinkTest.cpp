@@ -31,6 +31,7 @@ TEST(WebLinkTest, ShortcutsAgreeWithTheFullParse) {
   const std::string ends[] = {" ",
                               "\t\r\n",
                               "\u00A0",
+                              " \f\u00A0",
                               "\u3000",
                               "\u0085",
                               "\xC2",
@@ -44,7 +45,7 @@ TEST(WebLinkTest, ShortcutsAgreeWithTheFullParse) {
         const std::string text = head + host + tail;
         EXPECT_EQ(isWebLink(text), testing::isWebLinkByFullParse(text)) << text;
         // White space of either kind at the ends, or a long text.
-        const std::string wrapped = ends[random() % 5] + text + ends[random() % std::size(ends)];
+        const std::string wrapped = ends[random() % 6] + text + ends[random() % std::size(ends)];
         EXPECT_EQ(isWebLink(wrapped), testing::isWebLinkByFullParse(wrapped)) << wrapped;
       }
     }
