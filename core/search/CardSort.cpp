@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 #include <string>
 
 #include "platform/foundation/Localized.hpp"
@@ -68,8 +67,9 @@ bool prefixTies(const Titled& a, const Titled& b) {
 template <class Value>
 Value bigEndian(const std::uint8_t* bytes) {
   Value value = 0;
-  for (std::size_t i = 0; i < sizeof(Value); ++i)
+  for (std::size_t i = 0; i < sizeof(Value); ++i) {
     value = static_cast<Value>((value << 8) | bytes[i]);
+  }
   return value;
 }
 

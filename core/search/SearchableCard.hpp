@@ -55,8 +55,7 @@ class SearchableCard {
 
  private:
   // What filters and sorts read of every card comes first, within 64 bytes: a pass over many
-  // cards then waits for at most two cache lines per card. (Aligning the body to a line costs
-  // more than it saves: the allocator's padding scatters later small allocations.)
+  // cards then waits for at most two cache lines per card, and bodies lie side by side.
   struct Body {
     CardType type;
     std::int64_t useCount;
