@@ -55,9 +55,12 @@ struct Titled {
   std::uint32_t index;
 };
 
+// Entries that tie keep their order in the run, where indices ascend: a plain sort with the
+// index last is then as stable as a stable one, and quicker.
 bool prefixBefore(const Titled& a, const Titled& b) {
   if (a.high != b.high) return a.high < b.high;
-  return a.middle != b.middle ? a.middle < b.middle : a.low < b.low;
+  if (a.middle != b.middle) return a.middle < b.middle;
+  return a.low != b.low ? a.low < b.low : a.index < b.index;
 }
 
 bool prefixTies(const Titled& a, const Titled& b) {
@@ -113,7 +116,7 @@ void sortByTitle(const std::vector<SearchableCard>& cards, Primary* first, Prima
     run[i] = {bigEndian<std::uint64_t>(prefix), bigEndian<std::uint64_t>(prefix + 8),
               bigEndian<std::uint32_t>(prefix + 16), first[i].index};
   }
-  std::stable_sort(run.begin(), run.end(), prefixBefore);
+  std::sort(run.begin(), run.end(), prefixBefore);
   for (auto tie = run.begin(); tie != run.end();) {
     const auto end = std::find_if_not(tie + 1, run.end(),
                                       [&](const Titled& entry) { return prefixTies(entry, *tie); });
