@@ -127,7 +127,9 @@ TEST(TextTest, SortKeysOrderAsTheCaseInsensitiveComparison) {
           localizedCaseInsensitiveSortKeyPrefix(a, std::span(prefixA, size));
           localizedCaseInsensitiveSortKeyPrefix(b, std::span(prefixB, size));
           const int prefixes = std::memcmp(prefixA, prefixB, size);
-          if (prefixes != 0) EXPECT_EQ(prefixes < 0, keys < 0) << locale << ": " << a << " / " << b;
+          if (prefixes != 0) {
+            EXPECT_EQ(prefixes < 0, keys < 0) << locale << ": " << a << " / " << b;
+          }
         }
       }
     }
