@@ -1,11 +1,15 @@
 // Classifies arbitrary bytes as a file name and as a payload for every card type: each answer
-// must be one of the twelve filters, and the extension must decide the same whatever the type
-// of an attachment card.
+// must be one of the twelve filters, the extension must decide the same whatever the type of an
+// attachment card, and as the sets say once it is lower-cased.
 #include <cstdint>
 #include <cstdlib>
+#include <string>
 #include <string_view>
+#include <utility>
 
+#include "core/model/FileNames.hpp"
 #include "core/search/SmartFilter.hpp"
+#include "platform/foundation/Text.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace kelvo;
@@ -20,6 +24,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   const SmartFilter image = classifySmartFilter(CardType::image, input, "");
   const SmartFilter file = classifySmartFilter(CardType::file, input, "");
+  const std::string extension = text::lowercased(FileNames::pathExtension(input));
+  SmartFilter expected = SmartFilter::otherFiles;
+  const std::pair<const SmartFilterExtensions*, SmartFilter> sets[] = {
+      {&smartFilterGifExtensions(), SmartFilter::gifs},
+      {&smartFilterPdfExtensions(), SmartFilter::pdfs},
+      {&smartFilterWordExtensions(), SmartFilter::wordDocuments},
+      {&smartFilterSpreadsheetExtensions(), SmartFilter::spreadsheets},
+      {&smartFilterPresentationExtensions(), SmartFilter::presentations},
+      {&smartFilterVideoExtensions(), SmartFilter::videos},
+      {&smartFilterAudioExtensions(), SmartFilter::audio},
+      {&smartFilterImageExtensions(), SmartFilter::images}};
+  for (const auto& [set, filter] : sets) {
+    if (set->contains(extension)) expected = filter;
+  }
+  if (file != expected) std::abort();
   if (image != file && !(image == SmartFilter::images && file == SmartFilter::otherFiles)) {
     std::abort();
   }

@@ -121,6 +121,7 @@ class CardPredicate {
   bool readsText() const;
   bool matchesMembers(const std::vector<CardPredicate>& members, const SearchableCard& card,
                       Date now, bool wanted) const;
+  friend class FlatCardPredicate;
 
   std::shared_ptr<const Case> node_;
   bool readsText_ = false;

@@ -1,7 +1,9 @@
 #include "core/search/SmartFilter.hpp"
 
 #include <algorithm>
-#include <unordered_map>
+#include <cstdint>
+#include <utility>
+#include <vector>
 
 #include "core/design/KelvoIcon.hpp"
 #include "core/model/Card.hpp"
@@ -36,8 +38,21 @@ const Presentation& presentation(SmartFilter filter) {
   return presentations[std::min<std::size_t>(static_cast<std::size_t>(filter), 11)];
 }
 
-// Each extension with the filter it decides, the sets taken in classification order.
-using ExtensionTable = std::unordered_map<std::string_view, SmartFilter>;
+// An extension of at most seven bytes, ASCII letters lower-cased, packed into one number with
+// its length in the top byte; none for a longer one, which no set holds.
+std::optional<std::uint64_t> packedExtension(std::string_view extension) {
+  if (extension.size() > 7) return std::nullopt;
+  std::uint64_t packed = static_cast<std::uint64_t>(extension.size()) << 56;
+  for (std::size_t i = 0; i < extension.size(); ++i) {
+    auto byte = static_cast<unsigned char>(extension[i]);
+    if (byte >= 'A' && byte <= 'Z') byte += 'a' - 'A';
+    packed |= static_cast<std::uint64_t>(byte) << (8 * i);
+  }
+  return packed;
+}
+
+// Every known extension, packed and sorted, with the filter it decides.
+using ExtensionTable = std::vector<std::pair<std::uint64_t, SmartFilter>>;
 
 const ExtensionTable& extensionTable() {
   static const ExtensionTable table = [] {
@@ -53,34 +68,34 @@ const ExtensionTable& extensionTable() {
         {&smartFilterImageExtensions(), SmartFilter::images},
     };
     for (const auto& [set, filter] : sets) {
-      for (const std::string_view extension : *set) built.emplace(extension, filter);
+      for (const std::string_view extension : *set) {
+        if (const auto packed = packedExtension(extension)) built.emplace_back(*packed, filter);
+      }
     }
+    std::sort(built.begin(), built.end());
     return built;
   }();
   return table;
 }
 
-// The filter the extension decides. An ASCII extension is lower-cased on the stack; others go
-// through the root locale, which may map them to ASCII (the Kelvin sign to "k").
+// The filter the extension decides. An ASCII extension is lower-cased in place, without
+// allocating; others go through the root locale, which may map them to ASCII (the Kelvin sign
+// to "k").
 std::optional<SmartFilter> filterForExtension(std::string_view extension) {
-  constexpr std::size_t longest = 8;
   const bool ascii = std::all_of(extension.begin(), extension.end(),
                                  [](char c) { return static_cast<unsigned char>(c) < 0x80; });
   std::string storage;
-  std::string_view key;
-  char buffer[longest];
-  if (ascii) {
-    if (extension.size() > longest) return std::nullopt;
-    std::transform(extension.begin(), extension.end(), buffer, [](char c) {
-      return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-    });
-    key = std::string_view(buffer, extension.size());
-  } else {
+  if (!ascii) {
     storage = text::lowercased(extension);
-    key = storage;
+    extension = storage;
   }
-  const auto found = extensionTable().find(key);
-  if (found == extensionTable().end()) return std::nullopt;
+  const auto packed = packedExtension(extension);
+  if (!packed) return std::nullopt;
+  const ExtensionTable& table = extensionTable();
+  const auto found =
+      std::lower_bound(table.begin(), table.end(), *packed,
+                       [](const auto& entry, std::uint64_t key) { return entry.first < key; });
+  if (found == table.end() || found->first != *packed) return std::nullopt;
   return found->second;
 }
 

@@ -1,10 +1,14 @@
 #include "platform/foundation/TextCompare.hpp"
 
 #include <unicode/coll.h>
+#include <unicode/ucol.h>
+#include <unicode/uiter.h>
 
 #include <algorithm>
 #include <array>
+#include <climits>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <string>
@@ -221,6 +225,27 @@ std::string localizedCaseInsensitiveSortKey(std::string_view text) {
   if (!collators.asciiKeys) collators.asciiKeys = std::make_unique<AsciiSortKeys>(*collator);
   if (auto key = collators.asciiKeys->key(clean)) return std::move(*key);
   return AsciiSortKeys::collatorKey(*collator, clean);
+}
+
+void localizedCaseInsensitiveSortKeyPrefix(std::string_view text, std::span<std::uint8_t> into) {
+  std::fill(into.begin(), into.end(), std::uint8_t{0});
+  const icu::Collator* collator = collatorsForCurrentLocale().caseInsensitive.get();
+  std::string storage;
+  const std::string_view clean = icu_support::wellFormed(text, storage);
+  if (collator != nullptr) {
+    // The collator writes a key part by part from an iterator over the UTF-8 itself, and
+    // stops reading the text once the part is full.
+    UCharIterator iterator;
+    uiter_setUTF8(&iterator, clean.data(), icu_support::piece(clean).length());
+    std::uint32_t state[2] = {0, 0};
+    UErrorCode status = U_ZERO_ERROR;
+    const auto size = static_cast<std::int32_t>(std::min<std::size_t>(into.size(), INT32_MAX));
+    ucol_nextSortKeyPart(collator->toUCollator(), &iterator, state, into.data(), size, &status);
+    if (U_SUCCESS(status)) return;
+    std::fill(into.begin(), into.end(), std::uint8_t{0});
+  }
+  // As the comparison does without a collator: bytes.
+  std::memcpy(into.data(), clean.data(), std::min(clean.size(), into.size()));
 }
 
 }  // namespace kelvo::text

@@ -4,6 +4,8 @@
 
 #include <atomic>
 #include <cstdint>
+#include <cstring>
+#include <span>
 #include <string>
 #include <thread>
 #include <unordered_set>
@@ -118,6 +120,17 @@ TEST(TextTest, SortKeysOrderAsTheCaseInsensitiveComparison) {
         const std::weak_ordering keys =
             localizedCaseInsensitiveSortKey(a) <=> localizedCaseInsensitiveSortKey(b);
         EXPECT_EQ(keys, localizedCaseInsensitiveCompare(a, b)) << locale << ": " << a << " / " << b;
+        // Prefixes that differ order as the texts do.
+        for (const std::size_t size : {1, 3, 20}) {
+          std::uint8_t prefixA[20];
+          std::uint8_t prefixB[20];
+          localizedCaseInsensitiveSortKeyPrefix(a, std::span(prefixA, size));
+          localizedCaseInsensitiveSortKeyPrefix(b, std::span(prefixB, size));
+          const int prefixes = std::memcmp(prefixA, prefixB, size);
+          if (prefixes != 0) {
+            EXPECT_EQ(prefixes < 0, keys < 0) << locale << ": " << a << " / " << b;
+          }
+        }
       }
     }
   }

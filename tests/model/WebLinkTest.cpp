@@ -18,8 +18,9 @@ namespace {
 // Plain links take a shortcut past the full parse: built from pieces near its edges, every text
 // must get the answer the full parse gives.
 TEST(WebLinkTest, ShortcutsAgreeWithTheFullParse) {
-  const std::string heads[] = {"http://", "https://", "HTTPS://", "www.",
-                               "Www.",    "http:/",   "ftp://"};
+  const std::string heads[] = {"http://", "https://", "HTTPS://", "www.",         "Www.",
+                               "http:/",  "ftp://",   "hTtP://",  "www\u0301.",   "ht\u00A0tp://",
+                               "h",       "wW",       "https:",   "http\u212A://"};
   const std::string hosts[] = {
       "a.b",     "example.com", "localhost", "LOCALHOST", "x",         ".",
       "a..b",    "-a.b",        "a_b.c",     "a.b:80",    "a.b:99999", "[::1]",
@@ -27,14 +28,32 @@ TEST(WebLinkTest, ShortcutsAgreeWithTheFullParse) {
   const std::string tails[] = {"",     "/",    "/path", "/a?b=c&d+e", "/~x_y.z", "?q",
                                "#f",   "/%zz", "/%41",  "/a b",       "/<x>",    "/a#b#c",
                                "/{x}", "/a|b", "\\",    "/é"};
+  const std::string ends[] = {" ",
+                              "\t\r\n",
+                              "\u00A0",
+                              " \f\u00A0",
+                              "\u3000",
+                              "\u0085",
+                              "\xC2",
+                              "\u0301",
+                              std::string(1'020, ' '),
+                              std::string(1'020, 'x')};
   std::mt19937 random(11);
   for (const auto& head : heads) {
     for (const auto& host : hosts) {
       for (const auto& tail : tails) {
         const std::string text = head + host + tail;
         EXPECT_EQ(isWebLink(text), testing::isWebLinkByFullParse(text)) << text;
+        // White space of either kind at the ends, or a long text.
+        const std::string wrapped = ends[random() % 6] + text + ends[random() % std::size(ends)];
+        EXPECT_EQ(isWebLink(wrapped), testing::isWebLinkByFullParse(wrapped)) << wrapped;
       }
     }
+  }
+  for (const std::size_t length : {2'048, 2'049}) {
+    const std::string text = "https://a.b/" + std::string(length - 12, 'x');
+    EXPECT_EQ(isWebLink(text), length == 2'048);
+    EXPECT_EQ(isWebLink(text + "\u00E9"), false);
   }
   // Random texts over the characters the shortcut reads.
   const std::string alphabet = "aZ9.-_~/?=&+:@%#[]! ";

@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <nlohmann/json.hpp>
+#include <random>
 #include <string>
 #include <tuple>
 #include <unordered_set>
@@ -12,6 +14,7 @@
 
 #include "core/search/SavedSearch.hpp"
 #include "platform/foundation/JSONReader.hpp"
+#include "platform/foundation/Text.hpp"
 #include "tests/search/SearchTestCards.hpp"
 
 namespace kelvo {
@@ -88,6 +91,46 @@ TEST(CardPredicateTest, KindsNamesAndCombinations) {
   const auto either = P::hasUnfilledFields().or_(P::stale(90));
   EXPECT_EQ(either.filter(cards, now), (std::vector<SearchableCard>{blankText, cards[3]}));
   EXPECT_EQ(either.negated().count(cards, now), 2);
+}
+
+// `filter` and `count` evaluate a flattened copy of the tree; it must agree with `matches`.
+P randomPredicate(std::mt19937& random, int depth) {
+  const std::vector<P> leaves = {
+      P::all(),         P::type(CardType::fact), P::shelf("work"),  P::project("Acme"),
+      P::usedWithin(3), P::neverUsed(),          P::stale(2),       P::hasAttachment(),
+      P::locked(),      P::hasUnfilledFields(),  P::usedWithin(-1), P::stale(0)};
+  const auto kind = depth == 0 ? 0 : random() % 5;
+  if (kind < 2) return leaves[random() % leaves.size()];
+  if (kind == 2) return randomPredicate(random, depth - 1).negated();
+  std::vector<P> members(random() % 4);
+  for (P& member : members) member = randomPredicate(random, depth - 1);
+  return kind == 3 ? P(P::And{members}) : P(P::Or{members});
+}
+
+TEST(CardPredicateTest, FilterAndCountAgreeWithMatches) {
+  std::mt19937 random(17);
+  std::vector<SearchableCard> cards;
+  const CardType types[] = {CardType::text, CardType::fact, CardType::image};
+  for (int i = 0; i < 60; ++i) {
+    std::optional<Date> lastUsedAt;
+    if (i % 4 != 0) lastUsedAt = now - (static_cast<double>(i % 9) - 2) * day;
+    if (i % 13 == 0) lastUsedAt = Date(std::numeric_limits<double>::quiet_NaN());
+    cards.push_back(makeCard({.content = i % 3 == 0 ? "Dear {name}" : "Dear you",
+                              .shelfName = i % 2 == 0 ? "WORK" : "Home",
+                              .projectName = i % 5 == 0 ? "acme" : "",
+                              .useCount = i % 3,
+                              .lastUsedAt = lastUsedAt,
+                              .type = types[i % 3]}));
+  }
+  for (int round = 0; round < 300; ++round) {
+    const P predicate = randomPredicate(random, 4);
+    std::vector<SearchableCard> expected;
+    for (const auto& card : cards) {
+      if (predicate.matches(card, now)) expected.push_back(card);
+    }
+    EXPECT_EQ(predicate.filter(cards, now), expected) << predicate.name();
+    EXPECT_EQ(predicate.count(cards, now), static_cast<std::int64_t>(expected.size()));
+  }
 }
 
 TEST(CardPredicateTest, NamesAndStructuralEquality) {
@@ -208,6 +251,41 @@ TEST(SavedSearchTest, SortsEndInTitleThenIdentifier) {
 
   const std::vector<SearchableCard> duplicates = {first, second, first};
   EXPECT_EQ(sorted(CardSort::relevance, duplicates), duplicates);
+}
+
+// Titles made to share long beginnings, so that key prefixes tie and whole keys decide: the
+// order must be a plain stable sort's by title, then identifier.
+TEST(SavedSearchTest, TitleOrderIsThePlainStableSortsOrder) {
+  const std::vector<std::string> pieces = {"Quarterly invoice for the ",
+                                           "quarterly INVOICE for the ",
+                                           "Quarterly invo\u00EFce ",
+                                           "r\u00E9sum\u00E9",
+                                           "re\u0301sume\u0301",
+                                           "resume",
+                                           "\u6771\u4EAC",
+                                           "a",
+                                           "A",
+                                           " ",
+                                           "\u00E5",
+                                           "\xFF",
+                                           "10",
+                                           "9",
+                                           "",
+                                           "\u0301"};
+  std::mt19937 random(21);
+  std::vector<SearchableCard> cards;
+  for (int i = 0; i < 400; ++i) {
+    std::string title = pieces[random() % 3];
+    for (auto count = random() % 6; count > 0; --count) title += pieces[random() % pieces.size()];
+    cards.push_back(makeCard({.title = title, .content = std::to_string(i)},
+                             idNumbered(static_cast<std::uint8_t>(random() % 3))));
+  }
+  std::vector<SearchableCard> expected = cards;
+  std::stable_sort(expected.begin(), expected.end(), [](const auto& a, const auto& b) {
+    const auto titles = text::localizedCaseInsensitiveCompare(a.title(), b.title());
+    return titles != 0 ? titles < 0 : a.id() < b.id();
+  });
+  EXPECT_EQ(sorted(CardSort::title, cards), expected);
 }
 
 TEST(SavedSearchTest, ApplyAndEmptyStates) {

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <random>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -182,6 +183,29 @@ TEST(SearchableCardTest, EqualityCoversAllFieldsUnderCanonicalEquivalence) {
     EXPECT_NE(card, makeCard(changed, id)) << "change " << i;
   }
   EXPECT_NE(card, makeCard(fullSpec()));  // another identifier
+}
+
+// Bodies are carved from shared blocks: cards made on threads that have ended, kept in part and
+// dropped on another thread, keep their fields, and every block is given back (checked under
+// the address sanitizer).
+TEST(SearchableCardTest, CardsOutliveTheThreadsThatMadeThem) {
+  std::vector<std::vector<SearchableCard>> kept(4);
+  std::vector<std::thread> makers;
+  for (std::size_t t = 0; t < kept.size(); ++t) {
+    makers.emplace_back([&kept, t] {
+      for (int i = 0; i < 3'000; ++i) {
+        auto card = makeCard({.title = std::to_string(t) + "/" + std::to_string(i), .useCount = i});
+        if (i % 3 != 0) kept[t].push_back(std::move(card));
+      }
+    });
+  }
+  for (auto& maker : makers) maker.join();
+  for (std::size_t t = 0; t < kept.size(); ++t) {
+    for (const SearchableCard& card : kept[t]) {
+      ASSERT_EQ(card.title(), std::to_string(t) + "/" + std::to_string(card.useCount()));
+    }
+  }
+  std::thread([&kept] { kept.clear(); }).join();
 }
 
 using Terms = std::vector<std::string>;

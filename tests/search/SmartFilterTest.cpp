@@ -50,13 +50,26 @@ TEST(SmartFilterTest, ExtensionsAreDisjointAndComeBeforeType) {
   EXPECT_EQ(smartFilterCountingText(), "Sorting your cards\u2026");
 
   std::set<std::string_view> seen;
-  for (const auto* set : {&smartFilterGifExtensions(), &smartFilterPdfExtensions(),
-                          &smartFilterWordExtensions(), &smartFilterSpreadsheetExtensions(),
-                          &smartFilterPresentationExtensions(), &smartFilterVideoExtensions(),
-                          &smartFilterAudioExtensions(), &smartFilterImageExtensions()}) {
+  const std::pair<const SmartFilterExtensions*, SmartFilter> sets[] = {
+      {&smartFilterGifExtensions(), SmartFilter::gifs},
+      {&smartFilterPdfExtensions(), SmartFilter::pdfs},
+      {&smartFilterWordExtensions(), SmartFilter::wordDocuments},
+      {&smartFilterSpreadsheetExtensions(), SmartFilter::spreadsheets},
+      {&smartFilterPresentationExtensions(), SmartFilter::presentations},
+      {&smartFilterVideoExtensions(), SmartFilter::videos},
+      {&smartFilterAudioExtensions(), SmartFilter::audio},
+      {&smartFilterImageExtensions(), SmartFilter::images}};
+  for (const auto& [set, filter] : sets) {
     for (const std::string_view extension : *set) {
       EXPECT_TRUE(seen.insert(extension).second) << extension;
       EXPECT_EQ(text::lowercased(extension), extension);
+      // Found in any case, and only whole.
+      const std::string name = "a." + text::uppercased(extension);
+      EXPECT_EQ(classifySmartFilter(CardType::file, name, ""), filter) << name;
+      for (const std::string_view more : {std::string_view("\0", 1), std::string_view("\u00E9")}) {
+        const std::string longer = name + std::string(more);
+        EXPECT_EQ(classifySmartFilter(CardType::file, longer, ""), SmartFilter::otherFiles);
+      }
     }
   }
 
