@@ -1,5 +1,6 @@
 // Throughput of the one word splitter on plain ASCII text and on text mixing accented,
-// Greek, Cyrillic and CJK words into English-like ones (a tenth of the vocabulary).
+// Greek, Cyrillic and CJK words into English-like ones (a tenth of the vocabulary), the latter
+// also with a memo of folded words as an index build uses.
 #include <benchmark/benchmark.h>
 
 #include <string>
@@ -55,6 +56,20 @@ void tokenize(benchmark::State& state, bool asciiOnly) {
 }
 BENCHMARK_CAPTURE(tokenize, ascii, true)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(tokenize, mixed, false)->Unit(benchmark::kMillisecond);
+
+// As an index build splits: words outside ASCII folded once and then looked up.
+void tokenizeRemembering(benchmark::State& state) {
+  const std::string& text = sampleText(false);
+  SearchTokenizer::Memo memo;
+  std::size_t terms = 0;
+  for (auto _ : state) {
+    terms = 0;
+    SearchTokenizer::forEachTerm(text, memo, [&terms](std::string_view) { ++terms; });
+    benchmark::DoNotOptimize(terms);
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+}
+BENCHMARK(tokenizeRemembering)->Unit(benchmark::kMillisecond);
 
 // The list-building form the callers outside the index use.
 void tokenizeToList(benchmark::State& state) {

@@ -1,5 +1,6 @@
-// Splits arbitrary bytes into terms and checks what every term list must satisfy; then indexes
-// the bytes as a card's title and searches for them, which must find that card.
+// Splits arbitrary bytes into terms and checks what every term list must satisfy, and that
+// splitting with a memo (kept across inputs) gives the same terms; then indexes the bytes as a
+// card's title and searches for them, which must find that card.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -26,6 +27,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       alone = alone || SearchTokenizer::standsAlone(scalar);
     }
     if (alone && scalars != 1) std::abort();
+  }
+
+  static SearchTokenizer::Memo memo(64);
+  for (int pass = 0; pass < 2; ++pass) {
+    std::vector<std::string> remembered;
+    SearchTokenizer::forEachTerm(input, memo,
+                                 [&](std::string_view term) { remembered.emplace_back(term); });
+    if (remembered != terms) std::abort();
   }
 
   const std::vector<SearchableCard> cards = {

@@ -273,5 +273,44 @@ TEST(SearchTokenizerTest, PiecewiseFoldingMatchesFoldingTheWholeText) {
   }
 }
 
+TEST(SearchTokenizerTest, RememberedWordsSplitAsWhenFoldedAgain) {
+  // Words of scalars that fold, compose, decompose, expand, stand alone or are ill-formed;
+  // some longer than a memo keeps. Separators are ASCII (between words a memo keeps) or not
+  // (which join words into one run).
+  const std::vector<std::string> scalars = {"a",       "Q",      "7",    "é",
+                                            "e\u0301", "\u0301", "İ",    "ı",
+                                            "ß",       "ẞ",      "ﬃ",    "Σ",
+                                            "ς",       "ᾳ",      "Å",    "\u212B",
+                                            "東",      "京",     "한",   "\u1100\u1161\u11A8",
+                                            "ㄱ",      "ｱ",      "ひ",   "\u3099",
+                                            "٣",       "Ⅻ",      "👍",    "👍🏽",
+                                            "\u200D",  "🇩🇪",     "\xFF", "\xE6"};
+  const std::vector<std::string> separators = {" ", "-", ", ", "'", "\u3000", "・", "—"};
+  std::mt19937 random(4'242);
+  const auto pick = [&](const std::vector<std::string>& from) {
+    return from[std::uniform_int_distribution<std::size_t>(0, from.size() - 1)(random)];
+  };
+  std::vector<std::string> words(400);
+  for (std::size_t i = 0; i < words.size(); ++i) {
+    for (int n = i % 50 == 0 ? 40 : 1 + static_cast<int>(random() % 6); n > 0; --n) {
+      words[i] += pick(scalars);
+    }
+  }
+  SearchTokenizer::Memo memo;
+  SearchTokenizer::Memo tinyMemo(4);
+  for (int round = 0; round < 5'000; ++round) {
+    std::string sample;
+    for (int n = static_cast<int>(random() % 10); n > 0; --n)
+      sample += pick(words) + pick(separators);
+    const Terms direct = SearchIndex::tokenize(sample);
+    for (SearchTokenizer::Memo* used : {&memo, &tinyMemo}) {
+      Terms remembered;
+      SearchTokenizer::forEachTerm(sample, *used,
+                                   [&](std::string_view term) { remembered.emplace_back(term); });
+      ASSERT_EQ(remembered, direct) << sample;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace kelvo

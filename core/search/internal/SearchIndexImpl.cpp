@@ -40,7 +40,9 @@ void SearchIndexImpl::insert(std::span<const SearchableCard> cards) {
     cards_.reserve(cards.size());
     boosts_.reserve(cards.size());
   }
-  for (const SearchableCard& card : cards) insertCard(card, true);
+  // Words repeat from card to card: each distinct one is folded once per batch.
+  SearchTokenizer::Memo memo;
+  for (const SearchableCard& card : cards) insertCard(card, true, &memo);
   terms_.refreshSortedList();
   if (cards.size() >= compactingBatchSize) terms_.compact();
 }
@@ -84,6 +86,11 @@ void SearchIndexImpl::renumberSlots() {
 }
 
 void SearchIndexImpl::insertCard(const SearchableCard& card, bool deferringTermList) {
+  insertCard(card, deferringTermList, nullptr);
+}
+
+void SearchIndexImpl::insertCard(const SearchableCard& card, bool deferringTermList,
+                                 SearchTokenizer::Memo* memo) {
   removeCard(card.id(), true);
 
   const Slot slot = takeSlot();
@@ -98,23 +105,18 @@ void SearchIndexImpl::insertCard(const SearchableCard& card, bool deferringTermL
     if (composed != card.title()) composedTitles_.emplace(slot, std::move(composed));
   }
 
-  // Each occurrence as (term << 8 | field bit); sorting folds repeats into one posting.
-  std::vector<std::uint64_t> occurrences;
-  occurrences.reserve(128);
-  forEachIndexedText(card, [&](std::string_view text, SearchField field) {
-    SearchTokenizer::forEachTerm(text, [&](std::string_view term) {
-      occurrences.push_back(std::uint64_t{terms_.intern(term)} << 8 | fieldBit(field));
-    });
-  });
-  std::sort(occurrences.begin(), occurrences.end());
-  for (std::size_t i = 0; i < occurrences.size();) {
-    const auto term = static_cast<TermID>(occurrences[i] >> 8);
-    unsigned fields = 0;
-    for (; i < occurrences.size() && (occurrences[i] >> 8) == term; ++i) {
-      fields |= static_cast<unsigned>(occurrences[i] & 0xFF);
+  // The slot is past every slot listed, so a term met again finds its posting last.
+  const auto hold = [&](std::string_view text, SearchField field) {
+    const auto add = [&](std::string_view term) {
+      terms_.add(terms_.intern(term), slot, fieldBit(field));
+    };
+    if (memo != nullptr) {
+      SearchTokenizer::forEachTerm(text, *memo, add);
+    } else {
+      SearchTokenizer::forEachTerm(text, add);
     }
-    terms_.add(term, slot, fields);
-  }
+  };
+  forEachIndexedText(card, hold);
 
   if (!deferringTermList) terms_.refreshSortedList();
 }

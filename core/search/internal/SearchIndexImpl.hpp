@@ -8,6 +8,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "core/search/SearchTokenizer.hpp"
 #include "core/search/SearchableCard.hpp"
 #include "core/search/internal/SearchIDBuckets.hpp"
 #include "core/search/internal/SearchTermTable.hpp"
@@ -53,6 +54,7 @@ class SearchIndexImpl {
   const Clock& clock() const { return *clock_; }
 
  private:
+  void insertCard(const SearchableCard& card, bool deferringTermList, SearchTokenizer::Memo* memo);
   std::optional<Slot> slotOf(const UUID& id) const;
   Slot takeSlot();
   void renumberSlots();

@@ -1,7 +1,7 @@
 #include "core/search/internal/SearchTermTable.hpp"
 
 #include <algorithm>
-#include <functional>
+#include <cstring>
 
 #include "platform/foundation/Error.hpp"
 
@@ -11,7 +11,46 @@ namespace {
 // Past this many changes a refresh rebuilds the list in one pass instead of editing it.
 constexpr std::size_t editInPlaceLimit = 16;
 
-std::size_t hashOf(std::string_view term) { return std::hash<std::string_view>{}(term); }
+template <class Word>
+std::uint64_t load(const char* bytes) {
+  Word value;
+  std::memcpy(&value, bytes, sizeof value);
+  return value;
+}
+
+__extension__ using Wide = unsigned __int128;
+
+std::uint64_t mixed(std::uint64_t a, std::uint64_t b) {
+  const Wide product = Wide{a ^ 0xA0761D6478BD642FULL} * (b ^ 0xE7037ED1A0B428DBULL);
+  return static_cast<std::uint64_t>(product) ^ static_cast<std::uint64_t>(product >> 64);
+}
+
+// Terms are short: a multiply-and-fold per sixteen bytes hashes them in a few instructions,
+// with bits spread well enough for linear probing.
+std::uint32_t hashOf(std::string_view term) {
+  const char* bytes = term.data();
+  std::size_t left = term.size();
+  std::uint64_t hash = term.size();
+  for (; left > 16; left -= 16, bytes += 16) {
+    hash = mixed(load<std::uint64_t>(bytes) ^ hash, load<std::uint64_t>(bytes + 8));
+  }
+  std::uint64_t first = 0;
+  std::uint64_t last = 0;
+  if (left > 8) {
+    first = load<std::uint64_t>(bytes);
+    last = load<std::uint64_t>(bytes + left - 8);
+  } else if (left >= 4) {
+    first = load<std::uint32_t>(bytes);
+    last = load<std::uint32_t>(bytes + left - 4);
+  } else if (left > 0) {
+    const auto byte = [&](std::size_t at) {
+      return std::uint64_t{static_cast<unsigned char>(bytes[at])};
+    };
+    first = byte(0) << 16 | byte(left / 2) << 8 | byte(left - 1);
+  }
+  hash = mixed(mixed(first ^ hash, last), 0x8EBC6AF09C88C6E3ULL);
+  return static_cast<std::uint32_t>(hash ^ hash >> 32);
+}
 
 }  // namespace
 
@@ -20,13 +59,13 @@ std::optional<SearchTermTable::TermID> SearchTermTable::find(std::string_view te
 }
 
 std::optional<SearchTermTable::TermID> SearchTermTable::find(std::string_view term,
-                                                             std::size_t hash) const {
+                                                             std::uint32_t hash) const {
   return buckets_.find(
       hash, [&](TermID id) { return terms_[id].hash == hash && terms_[id].text == term; });
 }
 
 SearchTermTable::TermID SearchTermTable::intern(std::string_view term) {
-  const std::size_t hash = hashOf(term);
+  const std::uint32_t hash = hashOf(term);
   if (const auto found = find(term, hash)) return *found;
 
   TermID id;
@@ -42,6 +81,7 @@ SearchTermTable::TermID SearchTermTable::intern(std::string_view term) {
   created.text.assign(term);
   created.postings.clear();
   created.holders = 0;
+  created.lastSlot = droppedSlot;
   created.hash = hash;
   created.live = true;
   created.listed = false;
@@ -53,7 +93,14 @@ SearchTermTable::TermID SearchTermTable::intern(std::string_view term) {
 
 void SearchTermTable::add(TermID id, Slot slot, unsigned fields) {
   Term& term = terms_[id];
+  // The hint is checked against the list, which is read only when they agree: renumbering
+  // may leave it stale.
+  if (term.lastSlot == slot && !term.postings.empty() && slotOf(term.postings.back()) == slot) {
+    term.postings.back() |= fields;
+    return;
+  }
   term.postings.push_back(posting(slot, fields));
+  term.lastSlot = slot;
   ++term.holders;
 }
 
@@ -136,6 +183,10 @@ std::pair<std::size_t, std::size_t> SearchTermTable::prefixRange(std::string_vie
 
 void SearchTermTable::compact() {
   for (Term& term : terms_) term.postings.shrink_to_fit();
+  terms_.shrink_to_fit();
+  // Emptied by the refresh after each batch, these keep the room of the largest one.
+  std::vector<TermID>().swap(added_);
+  std::vector<TermID>().swap(retired_);
 }
 
 std::size_t SearchTermTable::memoryUsage() const {

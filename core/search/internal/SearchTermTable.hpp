@@ -43,7 +43,8 @@ class SearchTermTable {
   /// Postings of a term, ascending by slot.
   std::span<const Posting> postings(TermID id) const { return terms_[id].postings; }
 
-  /// Records that `slot` holds the term in `fields`; `slot` must be past every slot listed.
+  /// Records that `slot` holds the term in `fields`, adding to the fields already recorded for
+  /// it; `slot` must be the last slot listed or past it.
   void add(TermID id, Slot slot, unsigned fields);
   /// One card holding the term has left; a term whose last card leaves is dropped. The posting
   /// of the card's slot stays until `renumberSlots`: erasing it from the middle of a long list
@@ -63,7 +64,7 @@ class SearchTermTable {
   std::pair<std::size_t, std::size_t> prefixRange(std::string_view prefix) const;
   TermID sortedAt(std::size_t position) const { return sorted_[position]; }
 
-  /// Gives back the spare room of the posting lists, after a large batch.
+  /// Gives back the spare room of the term list and the posting lists, after a large batch.
   void compact();
 
   /// Bytes held by the table, for measurements.
@@ -73,13 +74,15 @@ class SearchTermTable {
   struct Term {
     std::string text;
     std::vector<Posting> postings;
-    std::size_t hash = 0;
+    std::uint32_t hash = 0;     // of the text; four bytes are plenty to tell terms apart
     std::uint32_t holders = 0;  // live cards holding it; `postings` may name left ones too
+    // The slot last added, so that adding a new slot need not read the list's end.
+    Slot lastSlot = droppedSlot;
     bool live = false;
     bool listed = false;  // present in `sorted_`
   };
 
-  std::optional<TermID> find(std::string_view term, std::size_t hash) const;
+  std::optional<TermID> find(std::string_view term, std::uint32_t hash) const;
   void dropTerm(TermID id);
 
   std::vector<Term> terms_;
