@@ -41,7 +41,8 @@ class BodyBlocks {
   }
 
  private:
-  static constexpr std::size_t blockSize = 64 * 1024;
+  // Small enough that a few long-lived bodies among many short-lived ones pin little memory.
+  static constexpr std::size_t blockSize = 16 * 1024;
   static constexpr std::size_t header = 16;  // where each body notes its block
 
   static constexpr std::size_t roundedUp(std::size_t size) { return (size + 15) / 16 * 16; }
