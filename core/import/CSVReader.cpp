@@ -158,9 +158,9 @@ char32_t detectDelimiter(std::string_view text) {
 }
 
 Table read(std::string_view text, std::optional<char32_t> delimiter) {
-  // Fields never hold more than the text: quotes, delimiters and line breaks are dropped.
+  // The fields hold no more bytes than the text, and are at most one more than its bytes.
   if (text.size() >= Rows::maxTextSize) {
-    throw std::length_error("CSVReader::read: a text of 4 GiB or more");
+    throw std::length_error("CSVReader::read: a text too long for a table (4 GiB)");
   }
   Table table;
   table.rows.reserveText(text.size());

@@ -54,7 +54,7 @@ bool operator==(const Rows& a, const Rows& b) {
   return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin());
 }
 
-void Rows::tooLong() { throw std::length_error("CSVReader::Rows: more than 4 GiB of text"); }
+void Rows::tooLong() { throw std::length_error("CSVReader::Rows: more than 4 GiB of text or 4 G fields"); }
 
 Rows::Offsets& Rows::Offsets::operator=(const Offsets& other) {
   if (this == &other) return *this;
