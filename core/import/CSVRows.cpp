@@ -1,10 +1,13 @@
 #include "core/import/CSVRows.hpp"
 
 #include <algorithm>
+#include <iterator>
 
 #include "platform/foundation/Text.hpp"
 
 namespace kelvo::CSVReader {
+
+static_assert(std::forward_iterator<Row::iterator> && std::forward_iterator<Rows::iterator>);
 
 std::vector<std::string> Row::strings() const { return {begin(), end()}; }
 
@@ -54,7 +57,9 @@ bool operator==(const Rows& a, const Rows& b) {
   return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin());
 }
 
-void Rows::tooLong() { throw std::length_error("CSVReader::Rows: more than 4 GiB of text or 4 G fields"); }
+void Rows::tooLong() {
+  throw std::length_error("CSVReader::Rows: more than 4 GiB of text or 4 G fields");
+}
 
 Rows::Offsets& Rows::Offsets::operator=(const Offsets& other) {
   if (this == &other) return *this;
