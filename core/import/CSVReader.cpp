@@ -1,11 +1,11 @@
 #include "core/import/CSVReader.hpp"
 
 #include <algorithm>
+#include <stdexcept>
 
 #include "core/import/internal/CSVRows.hpp"
 
 #include "core/import/internal/Graphemes.hpp"
-#include "core/import/internal/TextEquality.hpp"
 #include "core/import/internal/Trim.hpp"
 #include "platform/foundation/Utf.hpp"
 
@@ -17,12 +17,13 @@ using importing::standsAlone;
 
 constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
 
-// One pass over the bytes. Runs of ordinary bytes are copied whole; only the bytes that may
-// start a quote, a delimiter or a line break are looked at closely.
+// One pass over the bytes. Runs of ordinary bytes are copied whole into the table's text; only
+// the bytes that may start a quote, a delimiter or a line break are looked at closely. With a
+// sink, each row is handed over and forgotten.
 class Scanner {
  public:
-  Scanner(std::string_view text, char32_t delimiter, const importing::RowSink& sink)
-      : text_(text), sink_(sink) {
+  Scanner(std::string_view text, char32_t delimiter, Rows& rows, const importing::RowSink* sink)
+      : text_(text), rows_(rows), sink_(sink) {
     appendUtf8(delimiter_, delimiter);
     for (const int byte : {0x0A, 0x0B, 0x0C, 0x0D, 0xC2, 0xE2, 0x22}) {
       special_[byte] = true;
@@ -40,7 +41,7 @@ class Scanner {
       }
     }
     if (stopped_) return;
-    if (runStart_ < text_.size() || !field_.empty() || !row_.empty()) endRow(text_.size());
+    if (runStart_ < text_.size() || pieced_ || rowWidth_ > 0) endRow(text_.size());
   }
 
  private:
@@ -56,7 +57,8 @@ class Scanner {
     if (!isQuote(i)) return i + 1;
     flush(i);
     if (i + 1 < text_.size() && isQuote(i + 1)) {
-      field_.push_back('"');
+      rows_.append("\"");
+      pieced_ = true;
       return skipTo(i + 2);
     }
     inQuotes_ = false;
@@ -85,51 +87,58 @@ class Scanner {
     return next;
   }
 
-  void flush(std::size_t end) { field_.append(text_.substr(runStart_, end - runStart_)); }
+  void flush(std::size_t end) {
+    if (end == runStart_) return;
+    rows_.append(text_.substr(runStart_, end - runStart_));
+    pieced_ = true;
+  }
 
-  // Ends the field whose last run ends at `end`. Each field is made at its exact size: one run
-  // straight from the text, pieces through the buffer, which is kept for the next field.
   void endField(std::size_t end) {
-    // A row moved out leaves no room behind; the next one is most likely as wide.
-    if (row_.capacity() == 0) row_.reserve(width_);
-    if (field_.empty()) {
-      row_.emplace_back(text_.substr(runStart_, end - runStart_));
-    } else {
-      flush(end);
-      row_.emplace_back(field_);
-      field_.clear();
-    }
+    flush(end);
+    rows_.endField();
+    pieced_ = false;
+    ++rowWidth_;
   }
 
   void endRow(std::size_t end) {
     endField(end);
-    const bool blank = row_.size() == 1 &&
-                       importing::trimmed(row_.front(), text::CharacterClass::whitespace).empty();
-    width_ = row_.size();
-    if (!blank && !sink_(row_)) stopped_ = true;
-    row_.clear();
+    rows_.endRow();
+    const bool blank =
+        rowWidth_ == 1 &&
+        importing::trimmedView(rows_.back()[0], text::CharacterClass::whitespace).empty();
+    rowWidth_ = 0;
+    if (blank) {
+      rows_.pop_back();
+    } else if (sink_) {
+      stopped_ = !(*sink_)(rows_.back());
+      rows_.clear();
+    }
   }
 
   std::string_view text_;
-  const importing::RowSink& sink_;
+  Rows& rows_;
+  const importing::RowSink* sink_;
   bool stopped_ = false;
   std::string delimiter_;
   bool special_[256] = {};
   std::size_t runStart_ = 0;
   bool inQuotes_ = false;
-  std::string field_;
-  std::vector<std::string> row_;
-  std::size_t width_ = 0;
+  bool pieced_ = false;  // whether the field being read has bytes appended already
+  std::size_t rowWidth_ = 0;
 };
+
+char32_t scan(std::string_view text, std::optional<char32_t> delimiter, Rows& rows,
+              const importing::RowSink* sink) {
+  if (text.starts_with(byteOrderMark)) text.remove_prefix(byteOrderMark.size());
+  const char32_t used = delimiter ? *delimiter : detectDelimiter(text);
+  Scanner(text, used, rows, sink).run();
+  return used;
+}
 
 }  // namespace
 
 bool operator==(const Table& a, const Table& b) {
-  if (a.delimiter != b.delimiter || a.rows.size() != b.rows.size()) return false;
-  for (std::size_t i = 0; i < a.rows.size(); ++i) {
-    if (!importing::sameTexts(a.rows[i], b.rows[i])) return false;
-  }
-  return true;
+  return a.delimiter == b.delimiter && a.rows == b.rows;
 }
 
 char32_t detectDelimiter(std::string_view text) {
@@ -149,12 +158,13 @@ char32_t detectDelimiter(std::string_view text) {
 }
 
 Table read(std::string_view text, std::optional<char32_t> delimiter) {
+  // The fields hold no more bytes than the text, and are at most one more than its bytes.
+  if (text.size() >= Rows::maxTextSize) {
+    throw std::length_error("CSVReader::read: a text too long for a table (4 GiB)");
+  }
   Table table;
-  table.rows.reserve(importing::estimatedRows(text));
-  table.delimiter = importing::scanRows(text, delimiter, [&table](std::vector<std::string>& row) {
-    table.rows.push_back(std::move(row));
-    return true;
-  });
+  table.rows.reserveText(text.size());
+  table.delimiter = scan(text, delimiter, table.rows, nullptr);
   return table;
 }
 
@@ -182,12 +192,8 @@ std::size_t estimatedRows(std::string_view text) {
 }
 
 char32_t scanRows(std::string_view text, std::optional<char32_t> delimiter, const RowSink& sink) {
-  if (text.starts_with(CSVReader::byteOrderMark)) {
-    text.remove_prefix(CSVReader::byteOrderMark.size());
-  }
-  const char32_t used = delimiter ? *delimiter : CSVReader::detectDelimiter(text);
-  CSVReader::Scanner(text, used, sink).run();
-  return used;
+  CSVReader::Rows row;
+  return CSVReader::scan(text, delimiter, row, &sink);
 }
 
 }  // namespace kelvo::importing

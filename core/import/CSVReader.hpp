@@ -2,16 +2,16 @@
 
 #include <array>
 #include <optional>
-#include <string>
 #include <string_view>
-#include <vector>
+
+#include "core/import/CSVRows.hpp"
 
 /// Reads comma-, semicolon- or tab-separated text into rows of fields, in one pass over the
 /// bytes. Characters are grapheme clusters: a delimiter or quote that a combining mark joins
-/// is ordinary text. Nothing fails: an unclosed quote runs to the end.
+/// is ordinary text. No text is malformed: an unclosed quote runs to the end.
 ///
 ///   const CSVReader::Table table = CSVReader::read("Trigger,Replace\n;sig,\"Best,\nAda\"\n");
-///   // table.delimiter == ','; table.rows[1] == {";sig", "Best,\nAda"}
+///   // table.delimiter == ','; table.rows[1][1] == "Best,\nAda"
 namespace kelvo::CSVReader {
 
 /// In the order ties are settled.
@@ -19,7 +19,7 @@ inline constexpr std::array<char32_t, 3> candidateDelimiters{U',', U';', U'\t'};
 
 struct Table {
   /// Each row's fields in order; rows may differ in width.
-  std::vector<std::vector<std::string>> rows;
+  Rows rows;
   /// The delimiter used.
   char32_t delimiter = U',';
 
@@ -34,7 +34,8 @@ char32_t detectDelimiter(std::string_view text);
 /// Reads `text` (a leading U+FEFF dropped) with `delimiter`, or the detected one. A line break
 /// outside quotes ends a row; a double quote anywhere in a field opens quoting, where two
 /// quotes stand for one. Rows of one field that is empty or only spaces and tabs are dropped;
-/// fields are neither trimmed nor padded.
+/// fields are neither trimmed nor padded. The table's text is reserved once, at the size of
+/// `text`; a text of `Rows::maxTextSize` bytes or more is refused with `std::length_error`.
 Table read(std::string_view text, std::optional<char32_t> delimiter = std::nullopt);
 
 }  // namespace kelvo::CSVReader

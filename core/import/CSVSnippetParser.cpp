@@ -1,7 +1,6 @@
 #include "core/import/CSVSnippetParser.hpp"
 
 #include <algorithm>
-#include <type_traits>
 
 #include "core/import/internal/CSVRows.hpp"
 #include "core/import/internal/Trim.hpp"
@@ -18,21 +17,21 @@ bool names(const std::array<std::string_view, N>& headers, std::string_view name
 }
 
 // A row's non-empty field at `column`.
-template <class Row>
-auto* cell(Row& row, std::optional<std::size_t> column) {
-  using Field = std::remove_reference_t<decltype(row.front())>;
-  if (!column || *column >= row.size() || row[*column].empty()) return static_cast<Field*>(nullptr);
-  return &row[*column];
+std::optional<std::string_view> cell(const CSVReader::Row& row, std::optional<std::size_t> column) {
+  if (!column || *column >= row.size()) return std::nullopt;
+  const std::string_view field = row[*column];
+  if (field.empty()) return std::nullopt;
+  return field;
 }
 
-std::optional<std::string> trimmedCell(const std::vector<std::string>& row,
+std::optional<std::string> trimmedCell(const CSVReader::Row& row,
                                        std::optional<std::size_t> column) {
-  const std::string* field = cell(row, column);
+  const std::optional<std::string_view> field = cell(row, column);
   if (!field) return std::nullopt;
   return importing::trimmed(*field);
 }
 
-std::vector<std::string> folderPath(const std::string* field) {
+std::vector<std::string> folderPath(std::optional<std::string_view> field) {
   std::vector<std::string> path;
   if (!field) return path;
   std::string_view rest = *field;
@@ -46,20 +45,16 @@ std::vector<std::string> folderPath(const std::string* field) {
   return path;
 }
 
-// The body is moved out of a row that is not kept, copied out of one that is.
-template <class Row>
-ImportedSnippet snippet(Row& row, const Columns& columns) {
-  auto* body = cell(row, columns.body);
+ImportedSnippet snippet(const CSVReader::Row& row, const Columns& columns) {
   return {.title = trimmedCell(row, columns.title),
-          .body = body ? std::move(*body) : std::string(),
+          .body = std::string(cell(row, columns.body).value_or(std::string_view())),
           .keyword = trimmedCell(row, columns.keyword),
           .folderPath = folderPath(cell(row, columns.folder)),
           .warnings = {}};
 }
 
-}  // namespace
-
-std::optional<Columns> columns(const std::vector<std::string>& header) {
+template <class Header>
+std::optional<Columns> headerColumns(const Header& header) {
   Columns found;
   bool any = false;
   for (std::size_t i = 0; i < header.size(); ++i) {
@@ -76,6 +71,14 @@ std::optional<Columns> columns(const std::vector<std::string>& header) {
   }
   if (!any) return std::nullopt;
   return found;
+}
+
+}  // namespace
+
+std::optional<Columns> columns(const CSVReader::Row& header) { return headerColumns(header); }
+
+std::optional<Columns> columns(const std::vector<std::string>& header) {
+  return headerColumns(header);
 }
 
 bool hasHeader(const CSVReader::Table& table) {
@@ -115,7 +118,7 @@ std::vector<ImportedSnippet> csvSnippets(std::string_view text) {
   std::vector<ImportedSnippet> snippets;
   snippets.reserve(estimatedRows(text));
   std::optional<Columns> chosen;
-  scanRows(text, std::nullopt, [&](std::vector<std::string>& row) {
+  scanRows(text, std::nullopt, [&](const CSVReader::Row& row) {
     if (!chosen) {
       chosen = CSVSnippetParser::columns(row);
       if (chosen) {

@@ -35,6 +35,7 @@ inline constexpr std::array<std::string_view, 4> folderHeaders{"group", "folder"
                                                                "category"};
 
 /// The columns a header row names, the leftmost cell winning; none when no cell names one.
+std::optional<Columns> columns(const CSVReader::Row& header);
 std::optional<Columns> columns(const std::vector<std::string>& header);
 /// Whether the table has rows and its first is a header.
 bool hasHeader(const CSVReader::Table& table);

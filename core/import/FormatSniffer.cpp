@@ -91,7 +91,7 @@ bool looksLikeCSV(std::string_view text, std::optional<std::string_view> filenam
   const bool firstRowDecides = hasExtension(filename, ".csv") || delimiter != U',';
   std::size_t rows = 0, firstWidth = 0;
   bool header = false, sameWidths = true;
-  importing::scanRows(text, delimiter, [&](std::vector<std::string>& row) {
+  importing::scanRows(text, delimiter, [&](const CSVReader::Row& row) {
     if (rows++ == 0) {
       firstWidth = row.size();
       header = CSVSnippetParser::columns(row).has_value();

@@ -6,15 +6,16 @@
 #include <string_view>
 #include <vector>
 
+#include "core/import/CSVRows.hpp"
 #include "core/import/ImportedSnippet.hpp"
 
 namespace kelvo::importing {
 
-/// Takes one row (its fields may be moved out); false stops the scan.
-using RowSink = std::function<bool(std::vector<std::string>& row)>;
+/// Takes one row, valid only during the call; false stops the scan.
+using RowSink = std::function<bool(const CSVReader::Row& row)>;
 
 /// Reads `text` as `CSVReader::read` does, handing each kept row to `sink` instead of building
-/// a table; returns the delimiter used.
+/// a table (one row's text is held at a time); returns the delimiter used.
 char32_t scanRows(std::string_view text, std::optional<char32_t> delimiter, const RowSink& sink);
 
 /// About how many rows `text` holds, for reserving room: line feeds outside quotes, counted
