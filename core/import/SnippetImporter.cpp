@@ -1,16 +1,18 @@
 #include "core/import/SnippetImporter.hpp"
 
 #include <algorithm>
+#include <cstring>
 #include <nlohmann/json.hpp>
+#include <stdexcept>
 
 #include "core/import/AlfredParser.hpp"
 #include "core/import/ApplePlistParser.hpp"
 #include "core/import/CSVSnippetParser.hpp"
 #include "core/import/FormatSniffer.hpp"
 #include "core/import/MarkdownSplitter.hpp"
-#include "core/import/PlaceholderTranslator.hpp"
 #include "core/import/PlainTextSplitter.hpp"
 #include "core/import/RaycastParser.hpp"
+#include "core/import/internal/BodyTranslation.hpp"
 #include "core/import/internal/CSVRows.hpp"
 #include "core/import/internal/SniffedTree.hpp"
 #include "core/model/FileNames.hpp"
@@ -47,6 +49,11 @@ Result<ImportFormat, ImportError> chosenFormat(const Detection& detection,
       detection.value);
 }
 
+ImportError tooLargeForCSV(std::string_view text) {
+  return ImportError::tooLarge(static_cast<std::int64_t>(text.size()),
+                               static_cast<std::int64_t>(CSVReader::Rows::maxTextSize - 1));
+}
+
 // The sniffer's tree when it read one, else the text parsed now.
 template <class Parser>
 Snippets fromJSON(std::string_view text, const importing::SniffedTree& tree, ImportFormat format,
@@ -68,6 +75,8 @@ Snippets read(std::string_view text, const importing::SniffedTree& tree, ImportF
     case ImportFormat::markdown:
       return MarkdownSplitter::split(text);
     case ImportFormat::csv:
+      // The rows stream, but stand for `CSVReader::read`, which holds under 4 GiB.
+      if (text.size() >= CSVReader::Rows::maxTextSize) return tooLargeForCSV(text);
       return importing::csvSnippets(text);
     case ImportFormat::raycast:
       return fromJSON(text, tree, format,
@@ -86,16 +95,25 @@ Snippets read(std::string_view text, const importing::SniffedTree& tree, ImportF
   return ImportError::notASnippetExport();
 }
 
+// CR LF and a lone CR become LF; the text only shrinks, so it is rewritten where it stands.
+void normaliseNewlines(std::string& body) {
+  std::size_t read = body.find('\r');
+  std::size_t kept = read;
+  while (read != std::string::npos) {
+    body[kept++] = '\n';
+    read += read + 1 < body.size() && body[read + 1] == '\n' ? 2 : 1;
+    const std::size_t next = std::min(body.find('\r', read), body.size());
+    std::memmove(body.data() + kept, body.data() + read, next - read);
+    kept += next - read;
+    read = next == body.size() ? std::string::npos : next;
+  }
+  if (kept != std::string::npos) body.resize(kept);
+}
+
 void translate(std::vector<ImportedSnippet>& snippets, PlaceholderSyntax syntax) {
   for (ImportedSnippet& snippet : snippets) {
-    if (snippet.body.find('\r') != std::string::npos) {
-      snippet.body = PlainTextSplitter::normalisedNewlines(snippet.body);
-    }
-    PlaceholderTranslator::Output output = PlaceholderTranslator::translate(snippet.body, syntax);
-    snippet.body = std::move(output.body);
-    snippet.warnings.insert(snippet.warnings.end(),
-                            std::make_move_iterator(output.warnings.begin()),
-                            std::make_move_iterator(output.warnings.end()));
+    normaliseNewlines(snippet.body);
+    importing::translateInPlace(snippet.body, syntax, snippet.warnings);
   }
 }
 
@@ -145,25 +163,35 @@ Result<Parsed, ImportError> parse(std::span<const std::uint8_t> data,
 
 Result<Parsed, ImportError> parse(std::string_view text, std::optional<std::string_view> filename,
                                   std::optional<ImportFormat> treatAs) {
-  text = withoutByteOrderMark(text);
-  importing::SniffedTree tree;
-  const Detection detection = importing::detect(text, filename, tree);
-  return finish(text, detection, tree, filename, treatAs);
+  // A pasted text has no size limit: the sniffer's CSV reader may meet a row of 4 GiB.
+  try {
+    text = withoutByteOrderMark(text);
+    importing::SniffedTree tree;
+    const Detection detection = importing::detect(text, filename, tree);
+    return finish(text, detection, tree, filename, treatAs);
+  } catch (const std::length_error&) {
+    return tooLargeForCSV(text);
+  }
 }
 
 std::optional<std::int64_t> nudgeCount(std::string_view text) {
   if (text.empty()) return std::nullopt;
-  importing::SniffedTree tree;
-  const Detection detection = importing::detect(text, std::nullopt, tree);
-  const auto* format = std::get_if<Detection::Format>(&detection.value);
-  if (!format || format->format == ImportFormat::lines ||
-      format->format == ImportFormat::paragraphs) {
+  try {
+    importing::SniffedTree tree;
+    const Detection detection = importing::detect(text, std::nullopt, tree);
+    const auto* format = std::get_if<Detection::Format>(&detection.value);
+    if (!format || format->format == ImportFormat::lines ||
+        format->format == ImportFormat::paragraphs) {
+      return std::nullopt;
+    }
+    const Result<Parsed, ImportError> parsed =
+        finish(text, detection, tree, std::nullopt, std::nullopt);
+    if (!parsed || parsed->snippets.size() < 2) return std::nullopt;
+    return static_cast<std::int64_t>(parsed->snippets.size());
+  } catch (const std::length_error&) {
+    // A row of 4 GiB or more, which the CSV reader refuses.
     return std::nullopt;
   }
-  const Result<Parsed, ImportError> parsed =
-      finish(text, detection, tree, std::nullopt, std::nullopt);
-  if (!parsed || parsed->snippets.size() < 2) return std::nullopt;
-  return static_cast<std::int64_t>(parsed->snippets.size());
 }
 
 }  // namespace kelvo::SnippetImporter
