@@ -113,7 +113,8 @@ std::vector<ImportedSnippet> parse(const CSVReader::Table& table) {
 
 namespace kelvo::importing {
 
-std::vector<ImportedSnippet> csvSnippets(std::string_view text) {
+std::vector<ImportedSnippet> csvSnippets(std::string_view text,
+                                         const std::function<void(ImportedSnippet&)>& each) {
   using CSVSnippetParser::Columns;
   std::vector<ImportedSnippet> snippets;
   snippets.reserve(estimatedRows(text));
@@ -128,6 +129,7 @@ std::vector<ImportedSnippet> csvSnippets(std::string_view text) {
       chosen = Columns{.keyword = 0, .title = 2, .body = 1, .folder = std::nullopt};
     }
     snippets.push_back(CSVSnippetParser::snippet(row, *chosen));
+    if (each) each(snippets.back());
     return true;
   });
   return snippets;

@@ -30,6 +30,13 @@ bool contains(const std::array<std::string_view, N>& list, std::string_view valu
 
 // Drops braces and backslashes, joins the words with single spaces, keeps 40 characters.
 std::string cleaned(std::string_view proposed) {
+  // Most names are a short run of visible ASCII: nothing to drop or join.
+  if (proposed.size() <= blankNameLimit &&
+      std::all_of(proposed.begin(), proposed.end(), [](char c) {
+        return c > ' ' && c < 0x7F && c != '{' && c != '}' && c != '\\';
+      })) {
+    return std::string(proposed);
+  }
   std::string joined;
   bool pendingSpace = false;
   for (std::size_t offset = 0; offset < proposed.size();) {

@@ -66,7 +66,29 @@ Snippets fromJSON(std::string_view text, const importing::SniffedTree& tree, Imp
   }
 }
 
-Snippets read(std::string_view text, const importing::SniffedTree& tree, ImportFormat format) {
+// CR LF and a lone CR become LF; the text only shrinks, so it is rewritten where it stands.
+void normaliseNewlines(std::string& body) {
+  std::size_t read = body.find('\r');
+  std::size_t kept = read;
+  while (read != std::string::npos) {
+    body[kept++] = '\n';
+    read += read + 1 < body.size() && body[read + 1] == '\n' ? 2 : 1;
+    const std::size_t next = std::min(body.find('\r', read), body.size());
+    std::memmove(body.data() + kept, body.data() + read, next - read);
+    kept += next - read;
+    read = next == body.size() ? std::string::npos : next;
+  }
+  if (kept != std::string::npos) body.resize(kept);
+}
+
+void translate(ImportedSnippet& snippet, PlaceholderSyntax syntax) {
+  normaliseNewlines(snippet.body);
+  importing::translateInPlace(snippet.body, syntax, snippet.warnings);
+}
+
+// What the format's reader yields; CSV snippets come translated, row by row.
+Snippets readerSnippets(std::string_view text, const importing::SniffedTree& tree,
+                        ImportFormat format) {
   switch (format) {
     case ImportFormat::lines:
       return PlainTextSplitter::lines(text);
@@ -77,7 +99,11 @@ Snippets read(std::string_view text, const importing::SniffedTree& tree, ImportF
     case ImportFormat::csv:
       // The rows stream, but stand for `CSVReader::read`, which holds under 4 GiB.
       if (text.size() >= CSVReader::Rows::maxTextSize) return tooLargeForCSV(text);
-      return importing::csvSnippets(text);
+      // Each row is translated as it is read, while its text is at hand.
+      return importing::csvSnippets(text,
+                                    [syntax = placeholderSyntax(format)](ImportedSnippet& snippet) {
+                                      translate(snippet, syntax);
+                                    });
     case ImportFormat::raycast:
       return fromJSON(text, tree, format,
                       [](const Json& value) { return RaycastParser::parse(value); });
@@ -95,26 +121,13 @@ Snippets read(std::string_view text, const importing::SniffedTree& tree, ImportF
   return ImportError::notASnippetExport();
 }
 
-// CR LF and a lone CR become LF; the text only shrinks, so it is rewritten where it stands.
-void normaliseNewlines(std::string& body) {
-  std::size_t read = body.find('\r');
-  std::size_t kept = read;
-  while (read != std::string::npos) {
-    body[kept++] = '\n';
-    read += read + 1 < body.size() && body[read + 1] == '\n' ? 2 : 1;
-    const std::size_t next = std::min(body.find('\r', read), body.size());
-    std::memmove(body.data() + kept, body.data() + read, next - read);
-    kept += next - read;
-    read = next == body.size() ? std::string::npos : next;
-  }
-  if (kept != std::string::npos) body.resize(kept);
-}
-
-void translate(std::vector<ImportedSnippet>& snippets, PlaceholderSyntax syntax) {
-  for (ImportedSnippet& snippet : snippets) {
-    normaliseNewlines(snippet.body);
-    importing::translateInPlace(snippet.body, syntax, snippet.warnings);
-  }
+// The snippets with their newlines normalised and placeholders translated.
+Snippets read(std::string_view text, const importing::SniffedTree& tree, ImportFormat format) {
+  Snippets snippets = readerSnippets(text, tree, format);
+  if (!snippets || format == ImportFormat::csv) return snippets;
+  std::vector<ImportedSnippet> translated = std::move(snippets).value();
+  for (ImportedSnippet& snippet : translated) translate(snippet, placeholderSyntax(format));
+  return translated;
 }
 
 Result<Parsed, ImportError> finish(std::string_view text, const Detection& detection,
@@ -126,7 +139,6 @@ Result<Parsed, ImportError> finish(std::string_view text, const Detection& detec
   Snippets snippets = read(text, tree, *format);
   if (!snippets) return snippets.error();
   Parsed parsed{*format, "Clipboard", "Pasted snippets", std::move(snippets).value()};
-  translate(parsed.snippets, placeholderSyntax(*format));
   if (const auto tool = toolName(*format)) {
     parsed.sourceName = std::string(*tool);
     parsed.suggestedShelfName = parsed.sourceName + " snippets";
