@@ -213,7 +213,8 @@ std::string Card::makePreview(std::string_view text, std::size_t limit) {
 }
 
 std::string Card::contentHash(CardType type, std::string_view payload) {
-  crypto::SHA256 hasher;
+  // Reused: finalizing starts it afresh, and a new one costs as much as hashing a short card.
+  thread_local crypto::SHA256 hasher;
   hasher.update(rawValue(type));
   hasher.update(std::string_view("\x1f", 1));
   hasher.update(payload);

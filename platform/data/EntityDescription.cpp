@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 
 #include "platform/foundation/Error.hpp"
 
@@ -19,13 +20,30 @@ bool isValidName(std::string_view name) {
   return true;
 }
 
-// FNV-1a: names are short, and a table this small needs no more.
+std::uint64_t load(const char* bytes, std::size_t count) {
+  std::uint64_t word = 0;
+  std::memcpy(&word, bytes, count);
+  return word;
+}
+
+// Every value read or set by name hashes its name, so this reads whole words rather than bytes:
+// the length and the first and last eight bytes (overlapping for short names). Names that share
+// all three only share a chain; the lookup still compares whole names.
 std::size_t nameHash(std::string_view name) {
-  std::uint64_t hash = 14695981039346656037ull;
-  for (const char c : name) {
-    hash ^= static_cast<unsigned char>(c);
-    hash *= 1099511628211ull;
+  const std::size_t size = name.size();
+  std::uint64_t first = 0;
+  std::uint64_t last = 0;
+  if (size >= 8) {
+    first = load(name.data(), 8);
+    last = load(name.data() + size - 8, 8);
+  } else if (size >= 4) {
+    first = load(name.data(), 4);
+    last = load(name.data() + size - 4, 4);
+  } else if (size > 0) {
+    first = load(name.data(), size);
   }
+  std::uint64_t hash = (first ^ size) * 0x9E3779B97F4A7C15ull;
+  hash = (hash ^ (hash >> 29) ^ last) * 0xBF58476D1CE4E5B9ull;
   return static_cast<std::size_t>(hash ^ (hash >> 32));
 }
 

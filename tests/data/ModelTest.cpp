@@ -46,6 +46,19 @@ TEST(ModelTest, EntitiesKeepTheirOrderAndLinkTheirRelationships) {
   for (const char* name : {"", "a", "a200", "A1", "a1 ", "notes"}) {
     EXPECT_FALSE(copy.propertyIndex(name)) << name;
   }
+  // Names alike in length, start and end differ only in the middle; each is still told apart.
+  EntityDescription alike("Alike");
+  for (int i = 0; i < 100; ++i) {
+    alike.addAttribute(
+        {"payloadSize" + std::to_string(100 + i) + "InBytes", AttributeType::string});
+  }
+  for (std::uint32_t i = 0; i < 100; ++i) {
+    const auto index = alike.propertyIndex("payloadSize" + std::to_string(100 + i) + "InBytes");
+    ASSERT_TRUE(index) << i;
+    EXPECT_EQ(index->index, i);
+  }
+  EXPECT_FALSE(alike.propertyIndex("payloadSize200InBytes"));
+  EXPECT_FALSE(alike.propertyIndex("payloadSize10InBytes"));
   EXPECT_FALSE(EntityDescription("Empty").propertyIndex("id"));
 }
 
