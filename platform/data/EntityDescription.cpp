@@ -100,33 +100,46 @@ const std::string& EntityDescription::propertyName(PropertyIndex index) const {
 
 void EntityDescription::addName(PropertyIndex index) {
   order_.push_back(index);
+  names_ += propertyName(index);
   if (slots_.size() < 2 * order_.size()) {
-    slots_.assign(std::max<std::size_t>(16, 4 * order_.size()), 0);
-    std::size_t mask = slots_.size() - 1;
-    while ((mask & (mask + 1)) != 0) mask |= mask >> 1;  // a power of two less one
-    slots_.resize(mask + 1, 0);
-    for (std::size_t position = 0; position < order_.size(); ++position) {
-      std::size_t slot = nameHash(propertyName(order_[position])) & mask;
-      while (slots_[slot] != 0) slot = (slot + 1) & mask;
-      slots_[slot] = static_cast<std::uint32_t>(position + 1);
+    std::size_t count = 16;
+    while (count < 4 * order_.size()) count *= 2;
+    slots_.assign(count, Slot());
+    std::size_t offset = 0;
+    for (const PropertyIndex& each : order_) {
+      place(each, offset);
+      offset += propertyName(each).size();
     }
     return;
   }
+  place(index, names_.size() - propertyName(index).size());
+}
+
+void EntityDescription::place(PropertyIndex index, std::size_t offset) {
+  const std::string& name = propertyName(index);
   const std::size_t mask = slots_.size() - 1;
-  std::size_t slot = nameHash(propertyName(index)) & mask;
-  while (slots_[slot] != 0) slot = (slot + 1) & mask;
-  slots_[slot] = static_cast<std::uint32_t>(order_.size());
+  std::size_t slot = nameHash(name) & mask;
+  while (slots_[slot].used) slot = (slot + 1) & mask;
+  slots_[slot] = Slot{static_cast<std::uint32_t>(offset), static_cast<std::uint32_t>(name.size()),
+                      index, true};
 }
 
 std::optional<EntityDescription::PropertyIndex> EntityDescription::propertyIndex(
     std::string_view name) const {
-  if (slots_.empty()) return std::nullopt;
+  if (const PropertyIndex* index = find(name)) return *index;
+  return std::nullopt;
+}
+
+const EntityDescription::PropertyIndex* EntityDescription::find(std::string_view name) const {
+  if (slots_.empty()) return nullptr;
   const std::size_t mask = slots_.size() - 1;
   for (std::size_t slot = nameHash(name) & mask;; slot = (slot + 1) & mask) {
-    const std::uint32_t position = slots_[slot];
-    if (position == 0) return std::nullopt;
-    const PropertyIndex index = order_[position - 1];
-    if (propertyName(index) == name) return index;
+    const Slot& entry = slots_[slot];
+    if (!entry.used) return nullptr;
+    if (entry.size == name.size() &&
+        std::memcmp(names_.data() + entry.offset, name.data(), name.size()) == 0) {
+      return &entry.index;
+    }
   }
 }
 
