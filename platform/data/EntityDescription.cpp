@@ -26,26 +26,32 @@ std::uint64_t load(const char* bytes, std::size_t count) {
   return word;
 }
 
-// Every value read or set by name hashes its name, so this reads whole words rather than bytes:
-// the length and the first and last eight bytes (overlapping for short names). Names that share
-// all three only share a chain; the lookup still compares whole names.
-std::size_t nameHash(std::string_view name) {
-  const std::size_t size = name.size();
+// The length and the first and last eight bytes of a name (overlapping for short names). Every
+// value read or set by name looks its name up, so lookups hash and compare these words rather
+// than bytes; they hold the whole name when it has at most 16 bytes.
+struct NameWords {
   std::uint64_t first = 0;
   std::uint64_t last = 0;
-  if (size >= 8) {
-    first = load(name.data(), 8);
-    last = load(name.data() + size - 8, 8);
-  } else if (size >= 4) {
-    first = load(name.data(), 4);
-    last = load(name.data() + size - 4, 4);
-  } else if (size > 0) {
-    first = load(name.data(), size);
+
+  explicit NameWords(std::string_view name) {
+    const std::size_t size = name.size();
+    if (size >= 8) {
+      first = load(name.data(), 8);
+      last = load(name.data() + size - 8, 8);
+    } else if (size >= 4) {
+      first = load(name.data(), 4);
+      last = load(name.data() + size - 4, 4);
+    } else if (size > 0) {
+      first = load(name.data(), size);
+    }
   }
-  std::uint64_t hash = (first ^ size) * 0x9E3779B97F4A7C15ull;
-  hash = (hash ^ (hash >> 29) ^ last) * 0xBF58476D1CE4E5B9ull;
-  return static_cast<std::size_t>(hash ^ (hash >> 32));
-}
+
+  std::size_t hash(std::size_t size) const {
+    std::uint64_t hash = (first ^ size) * 0x9E3779B97F4A7C15ull;
+    hash = (hash ^ (hash >> 29) ^ last) * 0xBF58476D1CE4E5B9ull;
+    return static_cast<std::size_t>(hash ^ (hash >> 32));
+  }
+};
 
 }  // namespace
 
@@ -117,11 +123,16 @@ void EntityDescription::addName(PropertyIndex index) {
 
 void EntityDescription::place(PropertyIndex index, std::size_t offset) {
   const std::string& name = propertyName(index);
+  const NameWords words(name);
   const std::size_t mask = slots_.size() - 1;
-  std::size_t slot = nameHash(name) & mask;
+  std::size_t slot = words.hash(name.size()) & mask;
   while (slots_[slot].used) slot = (slot + 1) & mask;
-  slots_[slot] = Slot{static_cast<std::uint32_t>(offset), static_cast<std::uint32_t>(name.size()),
-                      index, true};
+  slots_[slot] = Slot{words.first,
+                      words.last,
+                      static_cast<std::uint32_t>(offset),
+                      static_cast<std::uint32_t>(name.size()),
+                      index,
+                      true};
 }
 
 std::optional<EntityDescription::PropertyIndex> EntityDescription::propertyIndex(
@@ -132,12 +143,14 @@ std::optional<EntityDescription::PropertyIndex> EntityDescription::propertyIndex
 
 const EntityDescription::PropertyIndex* EntityDescription::find(std::string_view name) const {
   if (slots_.empty()) return nullptr;
+  const NameWords words(name);
   const std::size_t mask = slots_.size() - 1;
-  for (std::size_t slot = nameHash(name) & mask;; slot = (slot + 1) & mask) {
+  for (std::size_t slot = words.hash(name.size()) & mask;; slot = (slot + 1) & mask) {
     const Slot& entry = slots_[slot];
     if (!entry.used) return nullptr;
-    if (entry.size == name.size() &&
-        std::memcmp(names_.data() + entry.offset, name.data(), name.size()) == 0) {
+    if (entry.size == name.size() && entry.first == words.first && entry.last == words.last &&
+        (name.size() <= 16 ||
+         std::memcmp(names_.data() + entry.offset, name.data(), name.size()) == 0)) {
       return &entry.index;
     }
   }

@@ -86,9 +86,11 @@ class EntityDescription {
   std::vector<RelationshipDescription> relationships_;
   std::vector<PropertyIndex> order_;
   // Every name lookup of every value read or set goes through here: an open-addressed table at
-  // least twice as large as the names, each slot holding where its name lies in `names_`, so
-  // that a lookup reads the table and then the name's bytes.
+  // least twice as large as the names. A slot holds its name's length and first and last eight
+  // bytes, which are the whole name up to 16 bytes; longer ones are compared in `names_`.
   struct Slot {
+    std::uint64_t first = 0;
+    std::uint64_t last = 0;
     std::uint32_t offset = 0;
     std::uint32_t size = 0;
     PropertyIndex index{};
