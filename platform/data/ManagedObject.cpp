@@ -71,7 +71,7 @@ std::shared_ptr<ManagedObject> ManagedObject::make(const EntityDescription& enti
 }
 
 std::uint32_t ManagedObject::relationshipIndex(std::string_view key, bool toMany) const {
-  const auto index = entity_->propertyIndex(key);
+  const auto* index = entity_->find(key);
   if (!index || !index->isRelationship ||
       entity_->relationships()[index->index].isToMany() != toMany) {
     fatal(entity_->name() + " has no " + (toMany ? "to-many" : "to-one") +
@@ -149,7 +149,7 @@ void ManagedObject::replaceMembers(std::uint32_t relationship, const Value::Obje
 }
 
 std::optional<Value> ManagedObject::value(std::string_view key) const {
-  const auto index = entity_->propertyIndex(key);
+  const auto* index = entity_->find(key);
   if (!index) fatal(entity_->name() + " has no property named \"" + std::string(key) + "\"");
   if (!index->isRelationship) return attributes_[index->index];
   const Link& link = links_[index->index];
@@ -165,7 +165,7 @@ std::optional<Value> ManagedObject::value(std::string_view key) const {
 }
 
 const std::optional<Value>& ManagedObject::attributeValue(std::string_view key) const {
-  const auto index = entity_->propertyIndex(key);
+  const auto* index = entity_->find(key);
   if (!index || index->isRelationship) {
     fatal(entity_->name() + " has no attribute named \"" + std::string(key) + "\"");
   }
@@ -173,7 +173,7 @@ const std::optional<Value>& ManagedObject::attributeValue(std::string_view key) 
 }
 
 void ManagedObject::setValue(std::string_view key, std::optional<Value> value) {
-  const auto index = entity_->propertyIndex(key);
+  const auto* index = entity_->find(key);
   if (!index) fatal(entity_->name() + " has no property named \"" + std::string(key) + "\"");
   if (!index->isRelationship) {
     auto& slot = attributes_[index->index];

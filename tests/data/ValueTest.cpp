@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+#include <string>
+#include <utility>
+
 #include "tests/data/TestModel.hpp"
 
 namespace kelvo::data {
@@ -35,4 +39,65 @@ TEST(ValueTest, ObjectsCompareByIdentityAndSetsIgnoreOrder) {
 }
 
 }  // namespace
+// An optional value keeps its empty state inside the value. Random steps on two of them must
+// leave them as the general template leaves two optional strings taking the same steps.
+TEST(ValueTest, OptionalValuesBehaveAsTheGeneralOptional) {
+  using Plain = std::optional<std::string>;
+  std::optional<Value> values[2];
+  Plain plain[2];
+  std::mt19937 random(7);
+  for (int step = 0; step < 5000; ++step) {
+    const std::size_t i = random() % 2;
+    const std::string text(random() % 40, static_cast<char>('a' + random() % 26));
+    const Plain given = random() % 3 == 0 ? Plain() : Plain(text);
+    switch (random() % 10) {
+      case 0:
+        values[i].reset(), plain[i].reset();
+        break;
+      case 1:
+        values[i] = std::nullopt, plain[i] = std::nullopt;
+        break;
+      case 2:
+        values[i] = text, plain[i] = text;
+        break;
+      case 3:
+        values[i].emplace(text), plain[i].emplace(text);
+        break;
+      case 4:
+        values[i] = values[1 - i], plain[i] = plain[1 - i];
+        break;
+      case 5:
+        values[i] = std::move(values[1 - i]), plain[i] = std::move(plain[1 - i]);
+        break;
+      case 6:
+        values[0].swap(values[1]), plain[0].swap(plain[1]);
+        break;
+      case 7:
+        values[i] = given, plain[i] = given;
+        break;
+      case 8:
+        values[i] = std::optional<Value>(given), plain[i] = Plain(given);
+        break;
+      default: {
+        std::optional<Value> copy(values[i]);
+        values[i] = std::move(copy);
+      }
+    }
+    for (std::size_t j = 0; j < 2; ++j) {
+      ASSERT_EQ(values[j].has_value(), plain[j].has_value()) << step;
+      ASSERT_EQ(values[j] == std::nullopt, plain[j] == std::nullopt) << step;
+      if (plain[j]) {
+        ASSERT_EQ(*values[j]->string(), *plain[j]) << step;
+        ASSERT_EQ(values[j], Value(*plain[j])) << step;
+        ASSERT_EQ(values[j].value_or("-"), Value(*plain[j]));
+      } else {
+        ASSERT_THROW((void)values[j].value(), std::bad_optional_access);
+        ASSERT_EQ(values[j].value_or("-"), Value("-"));
+      }
+    }
+    ASSERT_EQ(values[0] == values[1], plain[0] == plain[1]) << step;
+  }
+  static_assert(sizeof(std::optional<Value>) == sizeof(Value));
+}
+
 }  // namespace kelvo::data
