@@ -16,6 +16,7 @@
 namespace kelvo::data {
 
 class ManagedObject;
+class ValueSlot;
 
 /// Raw bytes of a binary attribute: the foundation's byte string.
 using Bytes = kelvo::Bytes;
@@ -70,9 +71,7 @@ class Value {
   friend bool operator==(const Value& a, const Value& b);
 
  private:
-  friend class std::optional<Value>;
-  // The empty state of `std::optional<Value>`, which so needs no flag of its own: an object
-  // holds one optional value per attribute. No `Value` in this state is ever handed out.
+  friend class ValueSlot;
   struct Unset {
     bool operator==(const Unset&) const = default;
   };
@@ -83,154 +82,40 @@ class Value {
       storage_;
 };
 
+/// An attribute's value or none, in the room of a value alone (an object holds one for each
+/// attribute): "none" is a state of the value's own variant that is never handed out. Reads as
+/// an optional does.
+class ValueSlot {
+ public:
+  ValueSlot() noexcept : value_(Value::Unset{}) {}
+  // Implicit, as it stands where an optional value stood.
+  ValueSlot(std::optional<Value> value)
+      : value_(value ? std::move(*value) : Value(Value::Unset{})) {}
+  ValueSlot& operator=(std::optional<Value> value) {
+    value_ = value ? std::move(*value) : Value(Value::Unset{});
+    return *this;
+  }
+
+  bool has_value() const noexcept { return !value_.isUnset(); }
+  explicit operator bool() const noexcept { return has_value(); }
+  const Value& operator*() const noexcept { return value_; }
+  const Value* operator->() const noexcept { return &value_; }
+  /// The value, or null.
+  const Value* get() const noexcept { return has_value() ? &value_ : nullptr; }
+  std::optional<Value> optional() const {
+    return has_value() ? std::optional<Value>(value_) : std::nullopt;
+  }
+
+  friend bool operator==(const ValueSlot& a, const ValueSlot& b) { return a.value_ == b.value_; }
+  friend bool operator==(const ValueSlot& slot, const std::optional<Value>& value) {
+    return value ? slot.value_ == *value : !slot.has_value();
+  }
+
+ private:
+  Value value_;
+};
+
 /// The name of a value kind, for messages ("string", "number", ...).
 std::string_view kindName(Value::Kind kind);
 
 }  // namespace kelvo::data
-
-namespace std {
-
-// An optional value is as large as a value: its empty state is a state of the value's own
-// variant. It behaves exactly as the general template does.
-template <>
-class optional<kelvo::data::Value> {
-  using Value = kelvo::data::Value;
-  template <class U>
-  static constexpr bool convertsFromOptional =
-      is_constructible_v<Value, optional<U>&> || is_constructible_v<Value, const optional<U>&> ||
-      is_constructible_v<Value, optional<U>&&> || is_constructible_v<Value, const optional<U>&&> ||
-      is_convertible_v<optional<U>&, Value> || is_convertible_v<const optional<U>&, Value> ||
-      is_convertible_v<optional<U>&&, Value> || is_convertible_v<const optional<U>&&, Value>;
-
- public:
-  using value_type = Value;
-
-  optional() noexcept : value_(Value::Unset{}) {}
-  optional(nullopt_t) noexcept : optional() {}
-  optional(const optional&) = default;
-  optional(optional&&) noexcept = default;
-  template <class... Args>
-  requires is_constructible_v<Value, Args...>
-  explicit optional(in_place_t, Args&&... args) : value_(std::forward<Args>(args)...) {}
-  template <class U, class... Args>
-  requires is_constructible_v < Value, initializer_list<U>
-  &, Args... > explicit optional(in_place_t, initializer_list<U> list, Args&&... args)
-      : value_(list, std::forward<Args>(args)...) {}
-  template <class U = Value>
-  requires(is_constructible_v<Value, U> && !is_same_v<remove_cvref_t<U>, in_place_t> &&
-           !is_same_v<remove_cvref_t<U>, optional>) explicit(!is_convertible_v<U, Value>)
-      optional(U&& value)
-      : value_(std::forward<U>(value)) {}
-  template <class U>
-  requires(is_constructible_v<Value, const U&> &&
-           !convertsFromOptional<U>) explicit(!is_convertible_v<const U&, Value>)
-      optional(const optional<U>& other)
-      : optional() {
-    if (other) emplace(*other);
-  }
-  template <class U>
-  requires(is_constructible_v<Value, U> &&
-           !convertsFromOptional<U>) explicit(!is_convertible_v<U, Value>)
-      optional(optional<U>&& other)
-      : optional() {
-    if (other) emplace(std::move(*other));
-  }
-  ~optional() = default;
-
-  optional& operator=(nullopt_t) noexcept {
-    reset();
-    return *this;
-  }
-  optional& operator=(const optional&) = default;
-  optional& operator=(optional&&) noexcept = default;
-  template <class U = Value>
-  requires(!is_same_v<remove_cvref_t<U>, optional> && is_constructible_v<Value, U> &&
-           is_assignable_v<Value&, U>) optional&
-  operator=(U&& value) {
-    value_ = Value(std::forward<U>(value));
-    return *this;
-  }
-  template <class U>
-  requires(is_constructible_v<Value, const U&>&& is_assignable_v<Value&, const U&> &&
-           !convertsFromOptional<U> && !is_assignable_v<Value&, optional<U>&> &&
-           !is_assignable_v<Value&, const optional<U>&> &&
-           !is_assignable_v<Value&, optional<U>&&> &&
-           !is_assignable_v<Value&, const optional<U>&&>) optional&
-  operator=(const optional<U>& other) {
-    if (other) {
-      emplace(*other);
-    } else {
-      reset();
-    }
-    return *this;
-  }
-  template <class U>
-  requires(is_constructible_v<Value, U>&& is_assignable_v<Value&, U> && !convertsFromOptional<U> &&
-           !is_assignable_v<Value&, optional<U>&> && !is_assignable_v<Value&, const optional<U>&> &&
-           !is_assignable_v<Value&, optional<U>&&> &&
-           !is_assignable_v<Value&, const optional<U>&&>) optional&
-  operator=(optional<U>&& other) {
-    if (other) {
-      emplace(std::move(*other));
-    } else {
-      reset();
-    }
-    return *this;
-  }
-
-  template <class... Args>
-  requires is_constructible_v<Value, Args...> Value& emplace(Args&&... args) {
-    value_ = Value(std::forward<Args>(args)...);
-    return value_;
-  }
-  template <class U, class... Args>
-  requires is_constructible_v < Value, initializer_list<U>
-  &, Args... > Value& emplace(initializer_list<U> list, Args&&... args) {
-    value_ = Value(list, std::forward<Args>(args)...);
-    return value_;
-  }
-  void swap(optional& other) noexcept { std::swap(value_, other.value_); }
-  void reset() noexcept { value_ = Value(Value::Unset{}); }
-
-  const Value* operator->() const noexcept { return &value_; }
-  Value* operator->() noexcept { return &value_; }
-  const Value& operator*() const& noexcept { return value_; }
-  Value& operator*() & noexcept { return value_; }
-  Value&& operator*() && noexcept { return std::move(value_); }
-  const Value&& operator*() const&& noexcept { return std::move(value_); }
-  explicit operator bool() const noexcept { return has_value(); }
-  bool has_value() const noexcept { return !value_.isUnset(); }
-  const Value& value() const& {
-    check();
-    return value_;
-  }
-  Value& value() & {
-    check();
-    return value_;
-  }
-  Value&& value() && {
-    check();
-    return std::move(value_);
-  }
-  const Value&& value() const&& {
-    check();
-    return std::move(value_);
-  }
-  template <class U>
-  Value value_or(U&& fallback) const& {
-    return has_value() ? value_ : static_cast<Value>(std::forward<U>(fallback));
-  }
-  template <class U>
-  Value value_or(U&& fallback) && {
-    return has_value() ? std::move(value_) : static_cast<Value>(std::forward<U>(fallback));
-  }
-
- private:
-  void check() const {
-    if (!has_value()) throw bad_optional_access();
-  }
-
-  Value value_;
-};
-
-}  // namespace std
