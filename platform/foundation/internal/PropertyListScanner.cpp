@@ -4,6 +4,7 @@
 #include <array>
 #include <bit>
 #include <cstdint>
+#include <cstring>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -178,11 +179,51 @@ class PlainScanner {
     return found;
   }
 
+  // A tag that is just `<name>` or `<name/>`, as nearly all are, matched whole; any other is
+  // read a byte at a time by `openTag`.
+  template <std::size_t size>
+  bool bare(const char (&expected)[size], Kind kind, Tag& tag) {
+    constexpr std::size_t length = size - 1;
+    if (text_.size() - at_ < length + 2 || std::memcmp(text_.data() + at_, expected, length) != 0) {
+      return false;
+    }
+    const char* after = text_.data() + at_ + length;
+    if (after[0] != '>' && (after[0] != '/' || after[1] != '>')) return false;
+    tag = Tag{kind, text_.substr(at_, length), after[0] == '/'};
+    at_ += length + (tag.empty ? 2 : 1);
+    return true;
+  }
+
+  bool bareTag(Tag& tag) {
+    switch (peek()) {
+      case 'k':
+        return bare("key", Kind::key, tag);
+      case 's':
+        return bare("string", Kind::string, tag);
+      case 'd':
+        return bare("dict", Kind::dict, tag) || bare("date", Kind::date, tag) ||
+               bare("data", Kind::data, tag);
+      case 'a':
+        return bare("array", Kind::array, tag);
+      case 'i':
+        return bare("integer", Kind::integer, tag);
+      case 'r':
+        return bare("real", Kind::real, tag);
+      case 't':
+        return bare("true", Kind::yes, tag);
+      case 'f':
+        return bare("false", Kind::no, tag);
+      default:
+        return false;
+    }
+  }
+
   // Attributes are read past, each `name="value"` after white space.
   Tag openTag() {
     using namespace std::string_view_literals;
     if (peek() != '<') decline();
     ++at_;
+    if (Tag tag{}; bareTag(tag)) return tag;
     std::uint64_t key = 0;
     Tag tag{Kind::plist, name(&key), false};
     tag.kind = kindNamed(tag.name, key);
@@ -255,17 +296,38 @@ class PlainScanner {
     return out;
   }
 
+  // Whether `entity` follows the '&' here, compared whole.
+  template <std::size_t size>
+  bool follows(const char (&entity)[size]) const {
+    return text_.size() - at_ > size - 1 &&
+           std::memcmp(text_.data() + at_ + 1, entity, size - 1) == 0;
+  }
+
+  // The character a predefined entity here stands for, read past; NUL for any other text.
+  char entity() {
+    std::size_t size = 0;
+    char replacement = '\0';
+    if (follows("amp;")) {
+      size = 5, replacement = '&';
+    } else if (follows("lt;")) {
+      size = 4, replacement = '<';
+    } else if (follows("gt;")) {
+      size = 4, replacement = '>';
+    } else if (follows("quot;")) {
+      size = 6, replacement = '"';
+    } else if (follows("apos;")) {
+      size = 6, replacement = '\'';
+    }
+    at_ += size;
+    return replacement;
+  }
+
   // pugixml replaces the five predefined entities and numeric references, and leaves any other
   // name as written. Numeric references it would write oddly are left to it.
   void reference(std::string& out) {
-    static constexpr std::pair<std::string_view, char> entities[] = {
-        {"&amp;", '&'}, {"&lt;", '<'}, {"&gt;", '>'}, {"&quot;", '"'}, {"&apos;", '\''}};
-    for (const auto& [entity, replacement] : entities) {
-      if (startsWith(entity)) {
-        out.push_back(replacement);
-        at_ += entity.size();
-        return;
-      }
+    if (const char replacement = entity()) {
+      out.push_back(replacement);
+      return;
     }
     if (peek(1) != '#') {
       out.push_back('&');
@@ -349,11 +411,27 @@ class PlainScanner {
     return items;
   }
 
+  // The outermost container holds the rest of the text, so when it fills, the bytes its
+  // entries took so far say how many more the bytes left hold. Grown once to that count and a
+  // little more, rather than doubled again and again; never past what the bytes left could
+  // fill at 64 bytes an entry, so that a few small entries before a long one reserve little.
+  template <typename Item>
+  void grow(std::vector<Item>& items, std::size_t start, int depth) const {
+    const std::size_t count = items.size();
+    if (depth != 1 || count < 16 || count != items.capacity()) return;
+    const std::size_t left = text_.size() - at_;
+    const std::size_t estimate = left / std::max<std::size_t>((at_ - start) / count, 1);
+    const std::size_t more = std::min(estimate + estimate / 8, left / 64);
+    items.reserve(count + std::max(count, more));
+  }
+
+  // Slack of up to a quarter is kept: a guess from bytes is rarely exact, and moving every
+  // entry once more costs more than the room saved.
   template <typename Item>
   static std::vector<Item> finished(std::vector<Item>& items, std::vector<std::size_t>& widths,
                                     int depth) {
     widths[depth] = items.size();
-    if (items.capacity() == items.size()) return std::move(items);
+    if (items.capacity() - items.size() <= items.size() / 4) return std::move(items);
     std::vector<Item> exact;
     exact.reserve(items.size());
     std::move(items.begin(), items.end(), std::back_inserter(exact));
@@ -363,14 +441,20 @@ class PlainScanner {
   PropertyListValue array(const Tag& tag, int depth) {
     if (depth > PropertyList::maximumDepth) decline();
     auto elements = started<PropertyListValue>(arrayWidths_, depth);
-    while (!tag.empty && nextChild(tag)) elements.push_back(element(openTag(), depth));
+    const std::size_t start = at_;
+    while (!tag.empty && nextChild(tag)) {
+      grow(elements, start, depth);
+      elements.push_back(element(openTag(), depth));
+    }
     return PropertyListValue::Storage(finished(elements, arrayWidths_, depth));
   }
 
   PropertyListValue dictionary(const Tag& tag, int depth) {
     if (depth > PropertyList::maximumDepth) decline();
     auto entries = started<PropertyListValue::Dictionary::value_type>(dictionaryWidths_, depth);
+    const std::size_t start = at_;
     while (!tag.empty && nextChild(tag)) {
+      grow(entries, start, depth);
       const Tag keyTag = openTag();
       if (keyTag.kind != Kind::key) decline();
       std::string key = text(keyTag);
