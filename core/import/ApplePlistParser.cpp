@@ -24,9 +24,9 @@ auto* stringNamed(Entries& entries, std::string_view key) {
   return decltype(std::get_if<std::string>(&storageOf(entries.front().second))){};
 }
 
-// Copied at its exact size, or moved when the tree may give it up.
+// Copied at its exact size, or handed over when the tree may give it up.
 template <typename Text>
-std::string taken(Text& text) {
+decltype(auto) taken(Text& text) {
   if constexpr (std::is_const_v<Text>) {
     return std::string(text);
   } else {
@@ -49,7 +49,8 @@ std::vector<ImportedSnippet> snippetsOf(Value& value) {
     if (!entries) continue;
     // Made in place: moving a snippet in costs about as much as filling it.
     ImportedSnippet& snippet = snippets.emplace_back();
-    if (auto* shortcut = stringNamed(*entries, "shortcut")) snippet.keyword = taken(*shortcut);
+    if (auto* shortcut = stringNamed(*entries, "shortcut"))
+      snippet.keyword.emplace(taken(*shortcut));
     if (auto* phrase = stringNamed(*entries, "phrase")) {
       snippet.body = taken(*phrase);
     } else {

@@ -98,6 +98,16 @@ std::size_t textEnd(std::string_view text, std::size_t at) {
   return at;
 }
 
+// A value made in place: its string or list is moved once, rather than into a `Storage` and
+// from there into the value.
+template <typename Held>
+PropertyListValue made(Held&& held) {
+  PropertyListValue value;
+  PropertyListValue::Storage&& storage = std::move(value).storage();
+  storage.emplace<Held>(std::move(held));
+  return value;
+}
+
 struct Tag {
   Kind kind;
   std::string_view name;
@@ -179,42 +189,42 @@ class PlainScanner {
     return found;
   }
 
-  // A tag that is just `<name>` or `<name/>`, as nearly all are, matched whole; any other is
-  // read a byte at a time by `openTag`.
+  // The length of a tag's name when the tag is just `<name>` or `<name/>`, as nearly all are,
+  // matched whole; zero for any other, which `openTag` reads a byte at a time.
   template <std::size_t size>
-  bool bare(const char (&expected)[size], Kind kind, Tag& tag) {
+  std::size_t bare(const char (&expected)[size], Kind kind, Kind& found) const {
     constexpr std::size_t length = size - 1;
     if (text_.size() - at_ < length + 2 || std::memcmp(text_.data() + at_, expected, length) != 0) {
-      return false;
+      return 0;
     }
     const char* after = text_.data() + at_ + length;
-    if (after[0] != '>' && (after[0] != '/' || after[1] != '>')) return false;
-    tag = Tag{kind, text_.substr(at_, length), after[0] == '/'};
-    at_ += length + (tag.empty ? 2 : 1);
-    return true;
+    if (after[0] != '>' && (after[0] != '/' || after[1] != '>')) return 0;
+    found = kind;
+    return length;
   }
 
-  bool bareTag(Tag& tag) {
+  std::size_t bareName(Kind& kind) const {
     switch (peek()) {
       case 'k':
-        return bare("key", Kind::key, tag);
+        return bare("key", Kind::key, kind);
       case 's':
-        return bare("string", Kind::string, tag);
+        return bare("string", Kind::string, kind);
       case 'd':
-        return bare("dict", Kind::dict, tag) || bare("date", Kind::date, tag) ||
-               bare("data", Kind::data, tag);
+        if (const std::size_t length = bare("dict", Kind::dict, kind)) return length;
+        if (const std::size_t length = bare("date", Kind::date, kind)) return length;
+        return bare("data", Kind::data, kind);
       case 'a':
-        return bare("array", Kind::array, tag);
+        return bare("array", Kind::array, kind);
       case 'i':
-        return bare("integer", Kind::integer, tag);
+        return bare("integer", Kind::integer, kind);
       case 'r':
-        return bare("real", Kind::real, tag);
+        return bare("real", Kind::real, kind);
       case 't':
-        return bare("true", Kind::yes, tag);
+        return bare("true", Kind::yes, kind);
       case 'f':
-        return bare("false", Kind::no, tag);
+        return bare("false", Kind::no, kind);
       default:
-        return false;
+        return 0;
     }
   }
 
@@ -223,7 +233,13 @@ class PlainScanner {
     using namespace std::string_view_literals;
     if (peek() != '<') decline();
     ++at_;
-    if (Tag tag{}; bareTag(tag)) return tag;
+    Kind kind = Kind::plist;
+    if (const std::size_t length = bareName(kind)) {
+      const bool empty = text_[at_ + length] == '/';
+      const std::string_view name = text_.substr(at_, length);
+      at_ += length + (empty ? 2 : 1);
+      return Tag{kind, name, empty};
+    }
     std::uint64_t key = 0;
     Tag tag{Kind::plist, name(&key), false};
     tag.kind = kindNamed(tag.name, key);
@@ -365,7 +381,7 @@ class PlainScanner {
     using Storage = PropertyListValue::Storage;
     switch (tag.kind) {
       case Kind::string:
-        return Storage(text(tag));
+        return made<std::string>(text(tag));
       case Kind::array:
         return array(tag, depth + 1);
       case Kind::dict:
@@ -446,7 +462,7 @@ class PlainScanner {
       grow(elements, start, depth);
       elements.push_back(element(openTag(), depth));
     }
-    return PropertyListValue::Storage(finished(elements, arrayWidths_, depth));
+    return made<PropertyListValue::Array>(finished(elements, arrayWidths_, depth));
   }
 
   PropertyListValue dictionary(const Tag& tag, int depth) {
@@ -469,7 +485,7 @@ class PlainScanner {
         entries.emplace_back(std::move(key), std::move(entry));
       }
     }
-    return PropertyListValue::Storage(finished(entries, dictionaryWidths_, depth));
+    return made<PropertyListValue::Dictionary>(finished(entries, dictionaryWidths_, depth));
   }
 
   std::string_view text_;
