@@ -277,7 +277,10 @@ struct PlistWriter {
 
   std::string leaf(const std::string& name, const std::string& body) {
     if (body.empty() && pick(2)) return "<" + name + "/>";
-    return "<" + name + (pick(4) ? "" : " id = 'x\"'") + ">" + body + "</" + name + space() + ">";
+    const std::string shorter = name.substr(0, name.size() - 1);
+    const std::string end =
+        unless(pick(16), name, std::array{name + "s", shorter, shorter + "X"}[pick(3)]);
+    return "<" + name + (pick(4) ? "" : " id = 'x\"'") + ">" + body + "</" + end + space() + ">";
   }
 
   std::string value(int depth) {

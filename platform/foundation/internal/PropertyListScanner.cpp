@@ -267,6 +267,23 @@ class PlainScanner {
     return tag;
   }
 
+  // Whether the name at `here` is `name`, eight bytes at once where the text has room: `name`
+  // lies earlier in the same text, so it has that room too.
+  bool sameName(const char* here, std::string_view name) const {
+    const std::size_t size = name.size();
+    if constexpr (std::endian::native == std::endian::little) {
+      if (size <= 8 && text_.data() + text_.size() - here >= 8) {
+        std::uint64_t found, expected;
+        std::memcpy(&found, here, 8);
+        std::memcpy(&expected, name.data(), 8);
+        const std::uint64_t mask =
+            size == 8 ? ~std::uint64_t{0} : (std::uint64_t{1} << 8 * size) - 1;
+        return ((found ^ expected) & mask) == 0;
+      }
+    }
+    return std::memcmp(here, name.data(), size) == 0;
+  }
+
   bool atEndTag() const { return peek() == '<' && peek(1) == '/'; }
 
   void closeTag(const Tag& tag) {
@@ -275,10 +292,7 @@ class PlainScanner {
     // A longer name runs on into a name byte, which is neither space nor '>'.
     const std::size_t size = tag.name.size();
     if (text_.size() - at_ < size) decline();
-    const char* here = text_.data() + at_;
-    for (std::size_t i = 0; i < size; ++i) {
-      if (here[i] != tag.name[i]) decline();
-    }
+    if (!sameName(text_.data() + at_, tag.name)) decline();
     at_ += size;
     skipSpace();
     if (peek() != '>') decline();
