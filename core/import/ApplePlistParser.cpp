@@ -34,28 +34,33 @@ decltype(auto) taken(Text& text) {
   }
 }
 
+// One snippet from a dictionary, made in place: moving a snippet in costs about as much as
+// filling it.
+template <typename Entries>
+void addSnippet(std::vector<ImportedSnippet>& snippets, Entries& entries) {
+  ImportedSnippet& snippet = snippets.emplace_back();
+  if (auto* shortcut = stringNamed(entries, "shortcut")) snippet.keyword.emplace(taken(*shortcut));
+  if (auto* phrase = stringNamed(entries, "phrase")) {
+    snippet.body = taken(*phrase);
+  } else {
+    snippet.warnings.push_back(ImportWarning::valueWasNotText("phrase"));
+  }
+}
+
 template <typename Value>
 std::vector<ImportedSnippet> snippetsOf(Value& value) {
-  using Array = std::conditional_t<std::is_const_v<Value>, const PropertyListValue::Array,
-                                   PropertyListValue::Array>;
-  using Dictionary = std::conditional_t<std::is_const_v<Value>, const PropertyListValue::Dictionary,
-                                        PropertyListValue::Dictionary>;
+  constexpr bool given = !std::is_const_v<Value>;
   std::vector<ImportedSnippet> snippets;
-  Array* elements = std::get_if<PropertyListValue::Array>(&storageOf(value));
+  auto* elements = std::get_if<PropertyListValue::Array>(&storageOf(value));
   if (!elements) return snippets;
   snippets.reserve(elements->size());
   for (auto& element : *elements) {
-    Dictionary* entries = std::get_if<PropertyListValue::Dictionary>(&storageOf(element));
-    if (!entries) continue;
-    // Made in place: moving a snippet in costs about as much as filling it.
-    ImportedSnippet& snippet = snippets.emplace_back();
-    if (auto* shortcut = stringNamed(*entries, "shortcut"))
-      snippet.keyword.emplace(taken(*shortcut));
-    if (auto* phrase = stringNamed(*entries, "phrase")) {
-      snippet.body = taken(*phrase);
-    } else {
-      snippet.warnings.push_back(ImportWarning::valueWasNotText("phrase"));
+    if (auto* entries = std::get_if<PropertyListValue::Dictionary>(&storageOf(element))) {
+      addSnippet(snippets, *entries);
     }
+    // A list given up is freed entry by entry, while each is still in cache and so that the
+    // whole tree and all the snippets are never held at once.
+    if constexpr (given) element = PropertyListValue();
   }
   return snippets;
 }

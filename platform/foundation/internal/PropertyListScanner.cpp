@@ -302,26 +302,28 @@ class PlainScanner {
   // The character data of a leaf, references replaced, up to its end tag.
   std::string text(const Tag& tag) {
     if (tag.empty) return {};
-    std::size_t start = at_;
+    const std::size_t start = at_;
     at_ = textEnd(text_, at_);
     if (peek() != '&') {
       // Built at its exact size: most texts hold no reference.
-      std::string out(text_.substr(start, at_ - start));
+      std::string out(text_.data() + start, at_ - start);
       closeTag(tag);
       return out;
     }
-    // References only shorten the text, and none holds a '<'.
+    // References only shorten the text and none holds a '<', so the text is written straight
+    // into room as long as the run up to the next '<', and cut to what was written.
     const std::size_t end = text_.find('<', at_);
     if (end == std::string_view::npos) decline();
-    std::string out;
-    out.reserve(end - start);
-    out.append(text_, start, at_ - start);
-    while (peek() == '&') {
-      reference(out);
-      start = at_;
+    std::string out(end - start, '\0');
+    char* write = out.data();
+    for (std::size_t from = start;;) {
+      write = std::copy(text_.data() + from, text_.data() + at_, write);
+      if (peek() != '&') break;
+      write = reference(write);
+      from = at_;
       at_ = textEnd(text_, at_);
-      out.append(text_, start, at_ - start);
     }
+    out.resize(static_cast<std::size_t>(write - out.data()));
     closeTag(tag);
     return out;
   }
@@ -354,15 +356,15 @@ class PlainScanner {
 
   // pugixml replaces the five predefined entities and numeric references, and leaves any other
   // name as written. Numeric references it would write oddly are left to it.
-  void reference(std::string& out) {
+  char* reference(char* write) {
     if (const char replacement = entity()) {
-      out.push_back(replacement);
-      return;
+      *write = replacement;
+      return write + 1;
     }
     if (peek(1) != '#') {
-      out.push_back('&');
+      *write = '&';
       ++at_;
-      return;
+      return write + 1;
     }
     const bool hex = peek(2) == 'x';
     at_ += hex ? 3 : 2;
@@ -381,7 +383,9 @@ class PlainScanner {
       decline();
     }
     ++at_;
-    appendUtf8(out, scalar);
+    std::string bytes;  // at most four, fewer than the reference took
+    appendUtf8(bytes, scalar);
+    return std::copy(bytes.begin(), bytes.end(), write);
   }
 
   // A leaf that holds nothing but white space.
