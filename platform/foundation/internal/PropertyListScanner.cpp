@@ -98,16 +98,6 @@ std::size_t textEnd(std::string_view text, std::size_t at) {
   return at;
 }
 
-// A value made in place: its string or list is moved once, rather than into a `Storage` and
-// from there into the value.
-template <typename Held>
-PropertyListValue made(Held&& held) {
-  PropertyListValue value;
-  PropertyListValue::Storage&& storage = std::move(value).storage();
-  storage.emplace<Held>(std::move(held));
-  return value;
-}
-
 struct Tag {
   Kind kind;
   std::string_view name;
@@ -125,11 +115,11 @@ class PlainScanner {
     if (root.kind == Kind::plist) {
       if (root.empty) decline();
       skipSpace();
-      value = element(openTag(), 0);
+      element(openTag(), 0, value);
       skipSpace();
       closeTag(root);
     } else {
-      value = element(root, 0);
+      element(root, 0, value);
     }
     skipSpace();
     if (at_ != text_.size()) decline();
@@ -395,29 +385,37 @@ class PlainScanner {
     closeTag(tag);
   }
 
-  PropertyListValue element(const Tag& tag, int depth) {
-    using Storage = PropertyListValue::Storage;
+  // Reads the value `tag` opens into `slot`, made in place there: its string or list is moved
+  // once, not into a value first and from there into its parent.
+  void element(const Tag& tag, int depth, PropertyListValue& slot) {
+    PropertyListValue::Storage&& storage = std::move(slot).storage();
     switch (tag.kind) {
       case Kind::string:
-        return made<std::string>(text(tag));
+        storage.emplace<std::string>(text(tag));
+        return;
       case Kind::array:
-        return array(tag, depth + 1);
+        storage.emplace<PropertyListValue::Array>(array(tag, depth + 1));
+        return;
       case Kind::dict:
-        return dictionary(tag, depth + 1);
+        storage.emplace<PropertyListValue::Dictionary>(dictionary(tag, depth + 1));
+        return;
       case Kind::integer:
-        return Storage(integerValue(text(tag)));
+        storage = integerValue(text(tag));
+        return;
       case Kind::real:
-        return Storage(realValue(text(tag)));
+        storage = realValue(text(tag));
+        return;
       case Kind::date:
-        return Storage(dateValue(text(tag)));
+        storage = dateValue(text(tag));
+        return;
       case Kind::data:
-        return Storage(dataValue(text(tag)));
+        storage = dataValue(text(tag));
+        return;
       case Kind::yes:
-        nothing(tag);
-        return Storage(true);
       case Kind::no:
         nothing(tag);
-        return Storage(false);
+        storage = tag.kind == Kind::yes;
+        return;
       case Kind::plist:
       case Kind::key:
         break;
@@ -472,18 +470,19 @@ class PlainScanner {
     return exact;
   }
 
-  PropertyListValue array(const Tag& tag, int depth) {
+  PropertyListValue::Array array(const Tag& tag, int depth) {
     if (depth > PropertyList::maximumDepth) decline();
     auto elements = started<PropertyListValue>(arrayWidths_, depth);
     const std::size_t start = at_;
     while (!tag.empty && nextChild(tag)) {
       grow(elements, start, depth);
-      elements.push_back(element(openTag(), depth));
+      const Tag child = openTag();
+      element(child, depth, elements.emplace_back());
     }
-    return made<PropertyListValue::Array>(finished(elements, arrayWidths_, depth));
+    return finished(elements, arrayWidths_, depth);
   }
 
-  PropertyListValue dictionary(const Tag& tag, int depth) {
+  PropertyListValue::Dictionary dictionary(const Tag& tag, int depth) {
     if (depth > PropertyList::maximumDepth) decline();
     auto entries = started<PropertyListValue::Dictionary::value_type>(dictionaryWidths_, depth);
     const std::size_t start = at_;
@@ -493,17 +492,16 @@ class PlainScanner {
       if (keyTag.kind != Kind::key) decline();
       std::string key = text(keyTag);
       skipSpace();
-      PropertyListValue entry = element(openTag(), depth);
+      const Tag valueTag = openTag();
       // The last of two equal keys wins, in the place of the first.
       auto existing = std::find_if(entries.begin(), entries.end(),
                                    [&](const auto& pair) { return pair.first == key; });
-      if (existing != entries.end()) {
-        existing->second = std::move(entry);
-      } else {
-        entries.emplace_back(std::move(key), std::move(entry));
+      if (existing == entries.end()) {
+        existing = entries.emplace(entries.end(), std::move(key), PropertyListValue());
       }
+      element(valueTag, depth, existing->second);
     }
-    return made<PropertyListValue::Dictionary>(finished(entries, dictionaryWidths_, depth));
+    return finished(entries, dictionaryWidths_, depth);
   }
 
   std::string_view text_;
