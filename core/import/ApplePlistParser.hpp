@@ -15,5 +15,7 @@ namespace kelvo::ApplePlistParser {
 bool looksLikeTextReplacements(const PropertyListValue& value);
 /// One snippet per dictionary of the array, in order, never titled.
 std::vector<ImportedSnippet> parse(const PropertyListValue& value);
+/// The same snippets, with each phrase and shortcut moved out of `value` rather than copied.
+std::vector<ImportedSnippet> parse(PropertyListValue&& value);
 
 }  // namespace kelvo::ApplePlistParser

@@ -86,9 +86,9 @@ void translate(ImportedSnippet& snippet, PlaceholderSyntax syntax) {
   importing::translateInPlace(snippet.body, syntax, snippet.warnings);
 }
 
-// What the format's reader yields; CSV snippets come translated, row by row.
-Snippets readerSnippets(std::string_view text, const importing::SniffedTree& tree,
-                        ImportFormat format) {
+// What the format's reader yields; CSV snippets come translated, row by row. The tree is the
+// importer's own: its texts are moved into the snippets, not copied.
+Snippets readerSnippets(std::string_view text, importing::SniffedTree&& tree, ImportFormat format) {
   switch (format) {
     case ImportFormat::lines:
       return PlainTextSplitter::lines(text);
@@ -111,7 +111,7 @@ Snippets readerSnippets(std::string_view text, const importing::SniffedTree& tre
       return fromJSON(text, tree, format,
                       [](const Json& value) { return AlfredParser::parse(value); });
     case ImportFormat::textReplacements:
-      if (tree.propertyList) return ApplePlistParser::parse(*tree.propertyList);
+      if (tree.propertyList) return ApplePlistParser::parse(std::move(*tree.propertyList));
       try {
         return ApplePlistParser::parse(PropertyList::read(text));
       } catch (const PropertyListError&) {
@@ -122,8 +122,8 @@ Snippets readerSnippets(std::string_view text, const importing::SniffedTree& tre
 }
 
 // The snippets with their newlines normalised and placeholders translated.
-Snippets read(std::string_view text, const importing::SniffedTree& tree, ImportFormat format) {
-  Snippets snippets = readerSnippets(text, tree, format);
+Snippets read(std::string_view text, importing::SniffedTree&& tree, ImportFormat format) {
+  Snippets snippets = readerSnippets(text, std::move(tree), format);
   if (!snippets || format == ImportFormat::csv) return snippets;
   std::vector<ImportedSnippet> translated = std::move(snippets).value();
   for (ImportedSnippet& snippet : translated) translate(snippet, placeholderSyntax(format));
@@ -131,12 +131,12 @@ Snippets read(std::string_view text, const importing::SniffedTree& tree, ImportF
 }
 
 Result<Parsed, ImportError> finish(std::string_view text, const Detection& detection,
-                                   const importing::SniffedTree& tree,
+                                   importing::SniffedTree&& tree,
                                    std::optional<std::string_view> filename,
                                    std::optional<ImportFormat> treatAs) {
   const Result<ImportFormat, ImportError> format = chosenFormat(detection, treatAs);
   if (!format) return format.error();
-  Snippets snippets = read(text, tree, *format);
+  Snippets snippets = read(text, std::move(tree), *format);
   if (!snippets) return snippets.error();
   Parsed parsed{*format, "Clipboard", "Pasted snippets", std::move(snippets).value()};
   if (const auto tool = toolName(*format)) {
@@ -161,7 +161,7 @@ Result<Parsed, ImportError> parse(std::span<const std::uint8_t> data,
   static constexpr std::uint8_t zip[] = {0x50, 0x4B, 0x03, 0x04};
   if (data.size() >= 4 && std::equal(zip, zip + 4, data.begin())) {
     const auto bundle = Detection::unsupportedYet(UnsupportedFormat::alfredBundle);
-    return finish({}, bundle, tree, filename, treatAs);
+    return finish({}, bundle, std::move(tree), filename, treatAs);
   }
   std::string storage;
   const std::optional<std::string_view> text = importing::decode(data, storage);
@@ -170,7 +170,7 @@ Result<Parsed, ImportError> parse(std::span<const std::uint8_t> data,
   // with the mark would be dropped, so it is never made.
   const std::string_view rest = withoutByteOrderMark(*text);
   const Detection detection = importing::detect(rest, filename, tree);
-  return finish(rest, detection, tree, filename, treatAs);
+  return finish(rest, detection, std::move(tree), filename, treatAs);
 }
 
 Result<Parsed, ImportError> parse(std::string_view text, std::optional<std::string_view> filename,
@@ -180,7 +180,7 @@ Result<Parsed, ImportError> parse(std::string_view text, std::optional<std::stri
     text = withoutByteOrderMark(text);
     importing::SniffedTree tree;
     const Detection detection = importing::detect(text, filename, tree);
-    return finish(text, detection, tree, filename, treatAs);
+    return finish(text, detection, std::move(tree), filename, treatAs);
   } catch (const std::length_error&) {
     return tooLargeForCSV(text);
   }
@@ -197,7 +197,7 @@ std::optional<std::int64_t> nudgeCount(std::string_view text) {
       return std::nullopt;
     }
     const Result<Parsed, ImportError> parsed =
-        finish(text, detection, tree, std::nullopt, std::nullopt);
+        finish(text, detection, std::move(tree), std::nullopt, std::nullopt);
     if (!parsed || parsed->snippets.size() < 2) return std::nullopt;
     return static_cast<std::int64_t>(parsed->snippets.size());
   } catch (const std::length_error&) {

@@ -159,23 +159,45 @@ SealedBox seal(std::span<const std::uint8_t> plaintext, const SymmetricKey& key,
   return SealedBox(used, std::move(ciphertext), tag);
 }
 
-std::optional<Bytes> open(const SealedBox& box, const SymmetricKey& key,
-                          std::span<const std::uint8_t> associatedData) {
-  if (key.bytes().size() != keyByteCount) return std::nullopt;
-  EVP_CIPHER_CTX* const context = startCipher(false, key, box.nonce().data(), associatedData);
-  if (context == nullptr) return std::nullopt;
-  Bytes plaintext(box.ciphertext().size());
-  Tag tag = box.tag();
+namespace {
+
+// Opens `ciphertext` into `plaintext` (which may be the same bytes, as long).
+bool openInto(const Nonce& nonce, std::span<const std::uint8_t> ciphertext, Tag tag,
+              const SymmetricKey& key, std::span<const std::uint8_t> associatedData,
+              Bytes& plaintext) {
+  if (key.bytes().size() != keyByteCount) return false;
+  EVP_CIPHER_CTX* const context = startCipher(false, key, nonce.data(), associatedData);
+  if (context == nullptr) return false;
   std::uint8_t scratch[tagByteCount];
   int length = 0;
-  if (!run(context, box.ciphertext(), plaintext.data()) ||
+  if (!run(context, ciphertext, plaintext.data()) ||
       EVP_CIPHER_CTX_ctrl(context, EVP_CTRL_AEAD_SET_TAG, tagByteCount, tag.data()) != 1 ||
       EVP_DecryptFinal_ex(context, scratch, &length) != 1) {
     // Decrypted but unauthenticated bytes never leave.
     OPENSSL_cleanse(plaintext.data(), plaintext.size());
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::optional<Bytes> open(const SealedBox& box, const SymmetricKey& key,
+                          std::span<const std::uint8_t> associatedData) {
+  if (key.bytes().size() != keyByteCount) return std::nullopt;
+  Bytes plaintext(box.ciphertext().size());
+  if (!openInto(box.nonce(), box.ciphertext(), box.tag(), key, associatedData, plaintext)) {
     return std::nullopt;
   }
   return plaintext;
+}
+
+std::optional<Bytes> open(SealedBox&& box, const SymmetricKey& key,
+                          std::span<const std::uint8_t> associatedData) {
+  Bytes bytes = std::move(box.ciphertext_);
+  box.ciphertext_.clear();
+  if (!openInto(box.nonce(), bytes, box.tag(), key, associatedData, bytes)) return std::nullopt;
+  return bytes;
 }
 
 }  // namespace kelvo::crypto::ChaChaPoly

@@ -48,6 +48,9 @@ class SealedBox {
   Bytes combined() const;
 
  private:
+  friend std::optional<Bytes> open(SealedBox&& box, const SymmetricKey& key,
+                                   std::span<const std::uint8_t> associatedData);
+
   Nonce nonce_;
   Bytes ciphertext_;
   Tag tag_;
@@ -64,6 +67,11 @@ SealedBox seal(std::span<const std::uint8_t> plaintext, const SymmetricKey& key,
 /// (a wrong key, any changed byte) or the key is not 256 bits. Nothing unauthenticated is
 /// ever returned.
 std::optional<Bytes> open(const SealedBox& box, const SymmetricKey& key,
+                          std::span<const std::uint8_t> associatedData = {});
+
+/// As above, for a box no longer needed: its ciphertext is opened in place and becomes the
+/// plaintext, so opening allocates nothing. The box is left empty either way.
+std::optional<Bytes> open(SealedBox&& box, const SymmetricKey& key,
                           std::span<const std::uint8_t> associatedData = {});
 
 /// Seals `plaintext` under `key` straight into the combined form (nonce, ciphertext, tag), in

@@ -2,6 +2,7 @@
 
 #include <openssl/evp.h>
 
+#include <memory>
 #include <utility>
 
 #include "platform/foundation/Bytes.hpp"
@@ -15,13 +16,37 @@ void check(int result, const char* step) {
   if (result != 1) fatal(std::string("SHA-256: ") + step + " failed in OpenSSL");
 }
 
+// Fetched once: naming the algorithm on every call makes OpenSSL look it up again, which costs
+// more than hashing a short text. Kept for the life of the process.
+const EVP_MD* algorithm() {
+  static const EVP_MD* const fetched = [] {
+    EVP_MD* md = EVP_MD_fetch(nullptr, "SHA2-256", nullptr);
+    if (md == nullptr) fatal("SHA-256: OpenSSL has no SHA-256");
+    return md;
+  }();
+  return fetched;
+}
+
+struct ContextFree {
+  void operator()(EVP_MD_CTX* context) const { EVP_MD_CTX_free(context); }
+};
+
+// One context a thread for the one-call form, so that hashing allocates nothing.
+EVP_MD_CTX* threadContext() {
+  thread_local const std::unique_ptr<EVP_MD_CTX, ContextFree> context(EVP_MD_CTX_new());
+  if (context == nullptr) fatal("SHA-256: out of memory");
+  return context.get();
+}
+
 }  // namespace
 
 SHA256::Digest SHA256::hash(std::span<const std::uint8_t> bytes) {
+  EVP_MD_CTX* const context = threadContext();
+  check(EVP_DigestInit_ex2(context, algorithm(), nullptr), "init");
+  check(EVP_DigestUpdate(context, bytes.data(), bytes.size()), "update");
   Digest digest;
   unsigned int length = 0;
-  check(EVP_Digest(bytes.data(), bytes.size(), digest.data(), &length, EVP_sha256(), nullptr),
-        "digest");
+  check(EVP_DigestFinal_ex(context, digest.data(), &length), "final");
   return digest;
 }
 
@@ -29,7 +54,7 @@ SHA256::Digest SHA256::hash(std::string_view bytes) { return hash(asBytes(bytes)
 
 SHA256::SHA256() : context_(EVP_MD_CTX_new()) {
   if (context_ == nullptr) fatal("SHA-256: out of memory");
-  check(EVP_DigestInit_ex(context_, EVP_sha256(), nullptr), "init");
+  check(EVP_DigestInit_ex2(context_, algorithm(), nullptr), "init");
 }
 
 SHA256::~SHA256() { EVP_MD_CTX_free(context_); }
@@ -53,7 +78,7 @@ SHA256::Digest SHA256::finalize() {
   Digest digest;
   unsigned int length = 0;
   check(EVP_DigestFinal_ex(context_, digest.data(), &length), "final");
-  check(EVP_DigestInit_ex(context_, EVP_sha256(), nullptr), "init");
+  check(EVP_DigestInit_ex2(context_, algorithm(), nullptr), "init");
   return digest;
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 
 #include "platform/foundation/Error.hpp"
 
@@ -19,15 +20,38 @@ bool isValidName(std::string_view name) {
   return true;
 }
 
-// FNV-1a: names are short, and a table this small needs no more.
-std::size_t nameHash(std::string_view name) {
-  std::uint64_t hash = 14695981039346656037ull;
-  for (const char c : name) {
-    hash ^= static_cast<unsigned char>(c);
-    hash *= 1099511628211ull;
-  }
-  return static_cast<std::size_t>(hash ^ (hash >> 32));
+std::uint64_t load(const char* bytes, std::size_t count) {
+  std::uint64_t word = 0;
+  std::memcpy(&word, bytes, count);
+  return word;
 }
+
+// The length and the first and last eight bytes of a name (overlapping for short names). Every
+// value read or set by name looks its name up, so lookups hash and compare these words rather
+// than bytes; they hold the whole name when it has at most 16 bytes.
+struct NameWords {
+  std::uint64_t first = 0;
+  std::uint64_t last = 0;
+
+  explicit NameWords(std::string_view name) {
+    const std::size_t size = name.size();
+    if (size >= 8) {
+      first = load(name.data(), 8);
+      last = load(name.data() + size - 8, 8);
+    } else if (size >= 4) {
+      first = load(name.data(), 4);
+      last = load(name.data() + size - 4, 4);
+    } else if (size > 0) {
+      first = load(name.data(), size);
+    }
+  }
+
+  std::size_t hash(std::size_t size) const {
+    std::uint64_t hash = (first ^ size) * 0x9E3779B97F4A7C15ull;
+    hash = (hash ^ (hash >> 29) ^ last) * 0xBF58476D1CE4E5B9ull;
+    return static_cast<std::size_t>(hash ^ (hash >> 32));
+  }
+};
 
 }  // namespace
 
@@ -82,33 +106,53 @@ const std::string& EntityDescription::propertyName(PropertyIndex index) const {
 
 void EntityDescription::addName(PropertyIndex index) {
   order_.push_back(index);
+  names_ += propertyName(index);
   if (slots_.size() < 2 * order_.size()) {
-    slots_.assign(std::max<std::size_t>(16, 4 * order_.size()), 0);
-    std::size_t mask = slots_.size() - 1;
-    while ((mask & (mask + 1)) != 0) mask |= mask >> 1;  // a power of two less one
-    slots_.resize(mask + 1, 0);
-    for (std::size_t position = 0; position < order_.size(); ++position) {
-      std::size_t slot = nameHash(propertyName(order_[position])) & mask;
-      while (slots_[slot] != 0) slot = (slot + 1) & mask;
-      slots_[slot] = static_cast<std::uint32_t>(position + 1);
+    std::size_t count = 16;
+    while (count < 4 * order_.size()) count *= 2;
+    slots_.assign(count, Slot());
+    std::size_t offset = 0;
+    for (const PropertyIndex& each : order_) {
+      place(each, offset);
+      offset += propertyName(each).size();
     }
     return;
   }
+  place(index, names_.size() - propertyName(index).size());
+}
+
+void EntityDescription::place(PropertyIndex index, std::size_t offset) {
+  const std::string& name = propertyName(index);
+  const NameWords words(name);
   const std::size_t mask = slots_.size() - 1;
-  std::size_t slot = nameHash(propertyName(index)) & mask;
-  while (slots_[slot] != 0) slot = (slot + 1) & mask;
-  slots_[slot] = static_cast<std::uint32_t>(order_.size());
+  std::size_t slot = words.hash(name.size()) & mask;
+  while (slots_[slot].used) slot = (slot + 1) & mask;
+  slots_[slot] = Slot{words.first,
+                      words.last,
+                      static_cast<std::uint32_t>(offset),
+                      static_cast<std::uint32_t>(name.size()),
+                      index,
+                      true};
 }
 
 std::optional<EntityDescription::PropertyIndex> EntityDescription::propertyIndex(
     std::string_view name) const {
-  if (slots_.empty()) return std::nullopt;
+  if (const PropertyIndex* index = find(name)) return *index;
+  return std::nullopt;
+}
+
+const EntityDescription::PropertyIndex* EntityDescription::find(std::string_view name) const {
+  if (slots_.empty()) return nullptr;
+  const NameWords words(name);
   const std::size_t mask = slots_.size() - 1;
-  for (std::size_t slot = nameHash(name) & mask;; slot = (slot + 1) & mask) {
-    const std::uint32_t position = slots_[slot];
-    if (position == 0) return std::nullopt;
-    const PropertyIndex index = order_[position - 1];
-    if (propertyName(index) == name) return index;
+  for (std::size_t slot = words.hash(name.size()) & mask;; slot = (slot + 1) & mask) {
+    const Slot& entry = slots_[slot];
+    if (!entry.used) return nullptr;
+    if (entry.size == name.size() && entry.first == words.first && entry.last == words.last &&
+        (name.size() <= 16 ||
+         std::memcmp(names_.data() + entry.offset, name.data(), name.size()) == 0)) {
+      return &entry.index;
+    }
   }
 }
 

@@ -85,12 +85,28 @@ class EntityDescription {
   std::vector<AttributeDescription> attributes_;
   std::vector<RelationshipDescription> relationships_;
   std::vector<PropertyIndex> order_;
-  // Every name lookup of every value read or set goes through here: an open-addressed table of
-  // positions in `order_` (plus one; 0 is empty), at least twice as large as the names.
-  std::vector<std::uint32_t> slots_;
+  // Every name lookup of every value read or set goes through here: an open-addressed table at
+  // least twice as large as the names. A slot holds its name's length and first and last eight
+  // bytes, which are the whole name up to 16 bytes; longer ones are compared in `names_`.
+  struct Slot {
+    std::uint64_t first = 0;
+    std::uint64_t last = 0;
+    std::uint32_t offset = 0;
+    std::uint32_t size = 0;
+    PropertyIndex index{};
+    bool used = false;
+  };
+  std::vector<Slot> slots_;
+  std::string names_;  // every name, one after another
 
   const std::string& propertyName(PropertyIndex index) const;
   void addName(PropertyIndex index);
+  // Puts the name of `index`, found at `offset` in `names_`, in its slot.
+  void place(PropertyIndex index, std::size_t offset);
+  // A pointer rather than an optional: every value read or set by name comes here, and a
+  // returned optional of this shape is built through memory in a way that stalls the caller.
+  friend class ManagedObject;
+  const PropertyIndex* find(std::string_view name) const;
   std::vector<Link> links_;
   std::vector<std::uint32_t> toOne_;
   std::size_t index_ = 0;

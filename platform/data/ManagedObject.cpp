@@ -31,7 +31,7 @@ void ManagedObject::Members::clear() {
   positions.clear();
 }
 
-void ManagedObject::Snapshot::keep(std::uint32_t index, std::optional<Value>& stored) {
+void ManagedObject::Snapshot::keep(std::uint32_t index, ValueSlot& stored) {
   for (const auto& kept : attributes) {
     if (kept.first == index) return;
   }
@@ -71,7 +71,7 @@ std::shared_ptr<ManagedObject> ManagedObject::make(const EntityDescription& enti
 }
 
 std::uint32_t ManagedObject::relationshipIndex(std::string_view key, bool toMany) const {
-  const auto index = entity_->propertyIndex(key);
+  const auto* index = entity_->find(key);
   if (!index || !index->isRelationship ||
       entity_->relationships()[index->index].isToMany() != toMany) {
     fatal(entity_->name() + " has no " + (toMany ? "to-many" : "to-one") +
@@ -149,9 +149,9 @@ void ManagedObject::replaceMembers(std::uint32_t relationship, const Value::Obje
 }
 
 std::optional<Value> ManagedObject::value(std::string_view key) const {
-  const auto index = entity_->propertyIndex(key);
+  const auto* index = entity_->find(key);
   if (!index) fatal(entity_->name() + " has no property named \"" + std::string(key) + "\"");
-  if (!index->isRelationship) return attributes_[index->index];
+  if (!index->isRelationship) return attributes_[index->index].optional();
   const Link& link = links_[index->index];
   if (link.members == nullptr) {
     if (link.target == nullptr) return std::nullopt;
@@ -164,16 +164,16 @@ std::optional<Value> ManagedObject::value(std::string_view key) const {
   return Value(std::move(objects));
 }
 
-const std::optional<Value>& ManagedObject::attributeValue(std::string_view key) const {
-  const auto index = entity_->propertyIndex(key);
+const Value* ManagedObject::attributeValue(std::string_view key) const {
+  const auto* index = entity_->find(key);
   if (!index || index->isRelationship) {
     fatal(entity_->name() + " has no attribute named \"" + std::string(key) + "\"");
   }
-  return attributes_[index->index];
+  return attributes_[index->index].get();
 }
 
 void ManagedObject::setValue(std::string_view key, std::optional<Value> value) {
-  const auto index = entity_->propertyIndex(key);
+  const auto* index = entity_->find(key);
   if (!index) fatal(entity_->name() + " has no property named \"" + std::string(key) + "\"");
   if (!index->isRelationship) {
     auto& slot = attributes_[index->index];

@@ -67,9 +67,9 @@ class ManagedObject : public std::enable_shared_from_this<ManagedObject> {
   /// relationship gives an object, a to-many one a set of objects (possibly empty). An unknown
   /// key stops the process.
   std::optional<Value> value(std::string_view key) const;
-  /// The value of an attribute, without a copy; valid until the attribute changes. A key that
-  /// names no attribute stops the process.
-  const std::optional<Value>& attributeValue(std::string_view key) const;
+  /// The value of an attribute without a copy, or null when none is held; valid until the
+  /// attribute changes. A key that names no attribute stops the process.
+  const Value* attributeValue(std::string_view key) const;
   /// Stores a value (nothing removes it). Attributes take any value: its type is checked when the
   /// context saves. A to-one relationship takes an object or nothing (a null object is nothing),
   /// a to-many one a set of objects or nothing; either way the inverse ends follow.
@@ -102,11 +102,11 @@ class ManagedObject : public std::enable_shared_from_this<ManagedObject> {
   // The stored values of a changed object, for rollback and for telling what to write: each
   // attribute's is kept when it first changes, so that noting a change copies no values.
   struct Snapshot {
-    std::vector<std::pair<std::uint32_t, std::optional<Value>>> attributes;  // by first change
+    std::vector<std::pair<std::uint32_t, ValueSlot>> attributes;  // by first change
     std::vector<ManagedObject*> targets;
 
     // Keeps `stored` as attribute `index`'s stored value, unless one is kept already.
-    void keep(std::uint32_t index, std::optional<Value>& stored);
+    void keep(std::uint32_t index, ValueSlot& stored);
   };
 
   std::uint32_t relationshipIndex(std::string_view key, bool toMany) const;
@@ -123,7 +123,7 @@ class ManagedObject : public std::enable_shared_from_this<ManagedObject> {
   const EntityDescription* entity_;
   Context* context_ = nullptr;
   std::int64_t primaryKey_ = 0;  // the store's row; 0 until saved
-  std::vector<std::optional<Value>> attributes_;
+  std::vector<ValueSlot> attributes_;
   std::vector<Link> links_;
   std::unique_ptr<Snapshot> snapshot_;
   std::size_t insertedAt_ = 0;  // position in the context's list of inserts

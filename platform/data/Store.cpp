@@ -106,7 +106,7 @@ void Store::read(const Statement& row, ManagedObject& object,
 namespace {
 
 void bindValue(Statement& statement, int parameter, const AttributeDescription& attribute,
-               const std::optional<Value>& value, std::vector<std::string>& scratch) {
+               const ValueSlot& value, std::vector<std::string>& scratch) {
   if (!value) {
     statement.bindNull(parameter);
   } else if (attribute.type == AttributeType::transformable) {

@@ -16,6 +16,7 @@
 namespace kelvo::data {
 
 class ManagedObject;
+class ValueSlot;
 
 /// Raw bytes of a binary attribute: the foundation's byte string.
 using Bytes = kelvo::Bytes;
@@ -70,8 +71,48 @@ class Value {
   friend bool operator==(const Value& a, const Value& b);
 
  private:
-  std::variant<std::string, std::int64_t, Date, UUID, Bytes, StringList, Object, ObjectSet>
+  friend class ValueSlot;
+  struct Unset {
+    bool operator==(const Unset&) const = default;
+  };
+  explicit Value(Unset unset) noexcept : storage_(unset) {}
+  bool isUnset() const noexcept { return std::holds_alternative<Unset>(storage_); }
+
+  std::variant<std::string, std::int64_t, Date, UUID, Bytes, StringList, Object, ObjectSet, Unset>
       storage_;
+};
+
+/// An attribute's value or none, in the room of a value alone (an object holds one for each
+/// attribute): "none" is a state of the value's own variant that is never handed out. Reads as
+/// an optional does.
+class ValueSlot {
+ public:
+  ValueSlot() noexcept : value_(Value::Unset{}) {}
+  // Implicit, as it stands where an optional value stood.
+  ValueSlot(std::optional<Value> value)
+      : value_(value ? std::move(*value) : Value(Value::Unset{})) {}
+  ValueSlot& operator=(std::optional<Value> value) {
+    value_ = value ? std::move(*value) : Value(Value::Unset{});
+    return *this;
+  }
+
+  bool has_value() const noexcept { return !value_.isUnset(); }
+  explicit operator bool() const noexcept { return has_value(); }
+  const Value& operator*() const noexcept { return value_; }
+  const Value* operator->() const noexcept { return &value_; }
+  /// The value, or null.
+  const Value* get() const noexcept { return has_value() ? &value_ : nullptr; }
+  std::optional<Value> optional() const {
+    return has_value() ? std::optional<Value>(value_) : std::nullopt;
+  }
+
+  friend bool operator==(const ValueSlot& a, const ValueSlot& b) { return a.value_ == b.value_; }
+  friend bool operator==(const ValueSlot& slot, const std::optional<Value>& value) {
+    return value ? slot.value_ == *value : !slot.has_value();
+  }
+
+ private:
+  Value value_;
 };
 
 /// The name of a value kind, for messages ("string", "number", ...).

@@ -31,7 +31,9 @@ class PropertyListValue {
   PropertyListValue() = default;
   PropertyListValue(Storage storage) : storage_(std::move(storage)) {}
 
-  const Storage& storage() const { return storage_; }
+  const Storage& storage() const& { return storage_; }
+  /// The storage of a value about to go, for its strings and containers to be moved out.
+  Storage&& storage() && { return std::move(storage_); }
 
   bool isString() const { return std::holds_alternative<std::string>(storage_); }
   bool isArray() const { return std::holds_alternative<Array>(storage_); }

@@ -11,6 +11,7 @@ namespace {
 
 Bytes hex(std::string_view text) { return parseHex(text).value(); }
 
+// Opens the box in place: it is a temporary.
 std::optional<Bytes> openCombined(const Bytes& combined, const SymmetricKey& key) {
   return ChaChaPoly::open(*ChaChaPoly::SealedBox::fromCombined(combined), key);
 }
@@ -36,6 +37,9 @@ TEST(ChaChaPolyTest, RFC8439AeadVector) {
   EXPECT_EQ(hexString(box.tag()), "1ae10b594f09e26a7e902ecbd0600691");
   EXPECT_EQ(ChaChaPoly::open(box, key, aad), plaintext);
   EXPECT_EQ(ChaChaPoly::open(box, key), std::nullopt);  // the associated data is part of the tag
+  auto copy = box;
+  EXPECT_EQ(ChaChaPoly::open(std::move(copy), key, aad), plaintext);
+  EXPECT_TRUE(copy.ciphertext().empty());  // the box is left empty
 
   // Each call starts afresh, whatever the calls before it on the thread did or failed to do.
   EXPECT_EQ(ChaChaPoly::seal(plaintext, key, nonce, aad).combined(), box.combined());

@@ -31,7 +31,8 @@ TEST(ManagedObjectTest, StartsWithTheModelsOneDefaultsAndTakesAnyAttributeValue)
   EXPECT_FALSE(a->isInserted() || a->isUpdated() || a->isDeleted());
   // The type is checked only when a context saves.
   a->setValue("useCount", "twelve");
-  EXPECT_EQ(a->attributeValue("useCount"), Value("twelve"));
+  ASSERT_NE(a->attributeValue("useCount"), nullptr);
+  EXPECT_EQ(*a->attributeValue("useCount"), Value("twelve"));
   a->setValue("createdAt", std::nullopt);
   EXPECT_EQ(a->value("createdAt"), std::nullopt);
 }

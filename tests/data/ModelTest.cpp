@@ -46,6 +46,20 @@ TEST(ModelTest, EntitiesKeepTheirOrderAndLinkTheirRelationships) {
   for (const char* name : {"", "a", "a200", "A1", "a1 ", "notes"}) {
     EXPECT_FALSE(copy.propertyIndex(name)) << name;
   }
+  // Names alike in length, start and end differ only in the middle, at every length from a few
+  // bytes to past 16; each is told apart, and a name one byte off is not found.
+  for (const std::string edge : {"", "ab", "abcd", "abcdef", "abcdefgh", "payloadSize"}) {
+    EntityDescription alike("Alike");
+    const auto nameOf = [&](int i) { return edge + std::to_string(100 + i) + edge; };
+    for (int i = 0; i < 100; ++i) alike.addAttribute({"x" + nameOf(i), AttributeType::string});
+    for (std::uint32_t i = 0; i < 100; ++i) {
+      const auto index = alike.propertyIndex("x" + nameOf(static_cast<int>(i)));
+      ASSERT_TRUE(index) << edge << i;
+      EXPECT_EQ(index->index, i);
+    }
+    EXPECT_FALSE(alike.propertyIndex("x" + nameOf(100))) << edge;
+    EXPECT_FALSE(alike.propertyIndex("y" + nameOf(0))) << edge;
+  }
   EXPECT_FALSE(EntityDescription("Empty").propertyIndex("id"));
 }
 

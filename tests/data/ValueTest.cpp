@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+#include <string>
+#include <utility>
+
 #include "tests/data/TestModel.hpp"
 
 namespace kelvo::data {
@@ -35,4 +39,47 @@ TEST(ValueTest, ObjectsCompareByIdentityAndSetsIgnoreOrder) {
 }
 
 }  // namespace
+// A slot keeps its empty state inside the value. Random steps on two of them must leave them
+// as two optional strings taking the same steps.
+TEST(ValueTest, SlotsBehaveAsOptionalValues) {
+  using Plain = std::optional<std::string>;
+  ValueSlot slots[2];
+  Plain plain[2];
+  std::mt19937 random(7);
+  for (int step = 0; step < 5000; ++step) {
+    const std::size_t i = random() % 2;
+    const std::string text(random() % 40, static_cast<char>('a' + random() % 26));
+    const Plain given = random() % 3 == 0 ? Plain() : Plain(text);
+    switch (random() % 6) {
+      case 0:
+        slots[i] = std::nullopt, plain[i] = std::nullopt;
+        break;
+      case 1:
+        slots[i] = Value(text), plain[i] = text;
+        break;
+      case 2:
+        slots[i] = slots[1 - i], plain[i] = plain[1 - i];
+        break;
+      case 3:
+        slots[i] = std::move(slots[1 - i]), plain[i] = std::move(plain[1 - i]);
+        break;
+      case 4:
+        std::swap(slots[0], slots[1]), std::swap(plain[0], plain[1]);
+        break;
+      default:
+        slots[i] = given ? std::optional<Value>(*given) : std::nullopt, plain[i] = given;
+    }
+    for (std::size_t j = 0; j < 2; ++j) {
+      ASSERT_EQ(slots[j].has_value(), plain[j].has_value()) << step;
+      ASSERT_EQ(slots[j].get() == nullptr, !plain[j]) << step;
+      const std::optional<Value> expected =
+          plain[j] ? std::optional<Value>(*plain[j]) : std::nullopt;
+      ASSERT_EQ(slots[j].optional(), expected) << step;
+      ASSERT_TRUE(slots[j] == expected) << step;
+    }
+    ASSERT_EQ(slots[0] == slots[1], plain[0] == plain[1]) << step;
+  }
+  static_assert(sizeof(ValueSlot) == sizeof(Value));
+}
+
 }  // namespace kelvo::data

@@ -242,10 +242,12 @@ TEST(PropertyListTest, RefusesWhatIsNoPropertyList) {
 struct PlistWriter {
   std::mt19937 random;
   bool plain = true;
+  bool wide = false;  // an outermost container wide enough to be grown from its bytes, all plain
 
   std::size_t pick(std::size_t count) { return random() % count; }
   std::string space() { return std::array{"", " ", "\n\t", "\r\n  "}[pick(4)]; }
   std::string unless(bool taken, std::string valid, std::string other) {
+    taken = taken || wide;
     plain = plain && taken;
     return taken ? valid : other;
   }
@@ -268,17 +270,21 @@ struct PlistWriter {
     std::string out;
     for (std::size_t count = pick(4); count > 0; --count) {
       const auto& [piece, taken] = pieces[pick(std::size(pieces))];
-      out += unless(taken, piece, piece);
+      if (taken || !wide) out += unless(taken, piece, piece);
     }
     return out;
   }
 
   std::string leaf(const std::string& name, const std::string& body) {
     if (body.empty() && pick(2)) return "<" + name + "/>";
-    return "<" + name + (pick(4) ? "" : " id = 'x\"'") + ">" + body + "</" + name + space() + ">";
+    const std::string shorter = name.substr(0, name.size() - 1);
+    const std::string end =
+        unless(pick(16), name, std::array{name + "s", shorter, shorter + "X"}[pick(3)]);
+    return "<" + name + (pick(4) ? "" : " id = 'x\"'") + ">" + body + "</" + end + space() + ">";
   }
 
   std::string value(int depth) {
+    const std::size_t width = depth == 0 && wide ? 300 : 4;
     switch (pick(depth > 3 ? 6 : 8)) {
       case 0:
         return leaf("string", text());
@@ -294,12 +300,12 @@ struct PlistWriter {
         return pick(2) ? "<true/>" : "<false>" + space() + "</false>";
       case 6: {
         std::string out = "<array>";
-        for (std::size_t count = pick(4); count > 0; --count) out += space() + value(depth + 1);
+        for (std::size_t count = pick(width); count > 0; --count) out += space() + value(depth + 1);
         return out + space() + "</array>";
       }
       default: {
         std::string out = "<dict>";
-        for (std::size_t count = pick(4); count > 0; --count) {
+        for (std::size_t count = pick(width); count > 0; --count) {
           out +=
               space() + leaf(unless(pick(12), "key", "string"), std::array{"a", "b", ""}[pick(3)]);
           out += space() + value(depth + 1);
@@ -311,6 +317,7 @@ struct PlistWriter {
 
   std::string document() {
     plain = true;
+    wide = pick(8) == 0;
     std::string out = pick(2) ? "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n" : "";
     if (pick(3) == 0) {
       out += unless(pick(4), "<!DOCTYPE plist PUBLIC \"-//A//DTD PLIST 1.0//EN\" \"x.dtd\">\n",

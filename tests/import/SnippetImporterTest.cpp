@@ -176,6 +176,16 @@ TEST(SnippetParsersTest, TextReplacementsComeFromPropertyListDictionaries) {
       "</dict></array>")));
   EXPECT_FALSE(ApplePlistParser::looksLikeTextReplacements(PropertyList::read("<array/>")));
   EXPECT_TRUE(ApplePlistParser::parse(PropertyList::read("<dict/>")).empty());
+  // A list given up has its texts moved out, with the same snippets; the first of two equal
+  // keys counts, as `find` has it.
+  using Entries = PropertyListValue::Dictionary;
+  const PropertyListValue twice{PropertyListValue::Array{
+      PropertyListValue{Entries{{"phrase", {std::string(40, 'a')}}, {"phrase", {"b"}}}},
+      PropertyListValue{Entries{{"shortcut", {std::string(20, 'c')}}, {"shortcut", {"d"}}}}}};
+  for (const PropertyListValue& value : {list, twice}) {
+    EXPECT_EQ(ApplePlistParser::parse(PropertyListValue(value)), ApplePlistParser::parse(value));
+  }
+  EXPECT_EQ(ApplePlistParser::parse(twice)[0].body, std::string(40, 'a'));
 }
 
 using D = FormatSniffer::Detection;

@@ -5,6 +5,7 @@
 #include <limits>
 #include <random>
 #include <string>
+#include <thread>
 #include <tuple>
 #include <vector>
 
@@ -17,6 +18,8 @@
 #include "core/model/Shelf.hpp"
 #include "core/model/SnippetMetrics.hpp"
 #include "core/model/VariableTemplate.hpp"
+#include "platform/crypto/SHA256.hpp"
+#include "platform/foundation/Hex.hpp"
 #include "platform/foundation/JSONReader.hpp"
 #include "platform/foundation/Locale.hpp"
 #include "platform/foundation/Text.hpp"
@@ -34,6 +37,14 @@ TEST(CardTest, ContentHashCoversTypeAndWholePayload) {
   // The whole payload counts, past a NUL byte.
   EXPECT_NE(Card::contentHash(CardType::text, std::string("a\0b", 3)),
             Card::contentHash(CardType::text, "a"));
+  // The hasher is reused: each call, on any thread, hashes its own type and payload alone.
+  const std::string expected =
+      hexString(crypto::SHA256::hash("fact\x1f"
+                                     "abc"));
+  for (int i = 0; i < 2; ++i) EXPECT_EQ(Card::contentHash(CardType::fact, "abc"), expected);
+  std::string onAnotherThread;
+  std::thread([&] { onAnotherThread = Card::contentHash(CardType::fact, "abc"); }).join();
+  EXPECT_EQ(onAnotherThread, expected);
 }
 
 TEST(CardTest, PreviewIsOneTrimmedLine) {

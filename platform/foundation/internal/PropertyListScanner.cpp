@@ -4,6 +4,7 @@
 #include <array>
 #include <bit>
 #include <cstdint>
+#include <cstring>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -114,11 +115,11 @@ class PlainScanner {
     if (root.kind == Kind::plist) {
       if (root.empty) decline();
       skipSpace();
-      value = element(openTag(), 0);
+      element(openTag(), 0, value);
       skipSpace();
       closeTag(root);
     } else {
-      value = element(root, 0);
+      element(root, 0, value);
     }
     skipSpace();
     if (at_ != text_.size()) decline();
@@ -178,11 +179,57 @@ class PlainScanner {
     return found;
   }
 
+  // The length of a tag's name when the tag is just `<name>` or `<name/>`, as nearly all are,
+  // matched whole; zero for any other, which `openTag` reads a byte at a time.
+  template <std::size_t size>
+  std::size_t bare(const char (&expected)[size], Kind kind, Kind& found) const {
+    constexpr std::size_t length = size - 1;
+    if (text_.size() - at_ < length + 2 || std::memcmp(text_.data() + at_, expected, length) != 0) {
+      return 0;
+    }
+    const char* after = text_.data() + at_ + length;
+    if (after[0] != '>' && (after[0] != '/' || after[1] != '>')) return 0;
+    found = kind;
+    return length;
+  }
+
+  std::size_t bareName(Kind& kind) const {
+    switch (peek()) {
+      case 'k':
+        return bare("key", Kind::key, kind);
+      case 's':
+        return bare("string", Kind::string, kind);
+      case 'd':
+        if (const std::size_t length = bare("dict", Kind::dict, kind)) return length;
+        if (const std::size_t length = bare("date", Kind::date, kind)) return length;
+        return bare("data", Kind::data, kind);
+      case 'a':
+        return bare("array", Kind::array, kind);
+      case 'i':
+        return bare("integer", Kind::integer, kind);
+      case 'r':
+        return bare("real", Kind::real, kind);
+      case 't':
+        return bare("true", Kind::yes, kind);
+      case 'f':
+        return bare("false", Kind::no, kind);
+      default:
+        return 0;
+    }
+  }
+
   // Attributes are read past, each `name="value"` after white space.
   Tag openTag() {
     using namespace std::string_view_literals;
     if (peek() != '<') decline();
     ++at_;
+    Kind kind = Kind::plist;
+    if (const std::size_t length = bareName(kind)) {
+      const bool empty = text_[at_ + length] == '/';
+      const std::string_view name = text_.substr(at_, length);
+      at_ += length + (empty ? 2 : 1);
+      return Tag{kind, name, empty};
+    }
     std::uint64_t key = 0;
     Tag tag{Kind::plist, name(&key), false};
     tag.kind = kindNamed(tag.name, key);
@@ -210,6 +257,23 @@ class PlainScanner {
     return tag;
   }
 
+  // Whether the name at `here` is `name`, eight bytes at once where the text has room: `name`
+  // lies earlier in the same text, so it has that room too.
+  bool sameName(const char* here, std::string_view name) const {
+    const std::size_t size = name.size();
+    if constexpr (std::endian::native == std::endian::little) {
+      if (size <= 8 && text_.data() + text_.size() - here >= 8) {
+        std::uint64_t found, expected;
+        std::memcpy(&found, here, 8);
+        std::memcpy(&expected, name.data(), 8);
+        const std::uint64_t mask =
+            size == 8 ? ~std::uint64_t{0} : (std::uint64_t{1} << 8 * size) - 1;
+        return ((found ^ expected) & mask) == 0;
+      }
+    }
+    return std::memcmp(here, name.data(), size) == 0;
+  }
+
   bool atEndTag() const { return peek() == '<' && peek(1) == '/'; }
 
   void closeTag(const Tag& tag) {
@@ -218,10 +282,7 @@ class PlainScanner {
     // A longer name runs on into a name byte, which is neither space nor '>'.
     const std::size_t size = tag.name.size();
     if (text_.size() - at_ < size) decline();
-    const char* here = text_.data() + at_;
-    for (std::size_t i = 0; i < size; ++i) {
-      if (here[i] != tag.name[i]) decline();
-    }
+    if (!sameName(text_.data() + at_, tag.name)) decline();
     at_ += size;
     skipSpace();
     if (peek() != '>') decline();
@@ -231,46 +292,69 @@ class PlainScanner {
   // The character data of a leaf, references replaced, up to its end tag.
   std::string text(const Tag& tag) {
     if (tag.empty) return {};
-    std::size_t start = at_;
+    const std::size_t start = at_;
     at_ = textEnd(text_, at_);
     if (peek() != '&') {
       // Built at its exact size: most texts hold no reference.
-      std::string out(text_.substr(start, at_ - start));
+      std::string out(text_.data() + start, at_ - start);
       closeTag(tag);
       return out;
     }
-    // References only shorten the text, and none holds a '<'.
+    // References only shorten the text and none holds a '<', so the text is written straight
+    // into room as long as the run up to the next '<', and cut to what was written.
     const std::size_t end = text_.find('<', at_);
     if (end == std::string_view::npos) decline();
-    std::string out;
-    out.reserve(end - start);
-    out.append(text_, start, at_ - start);
-    while (peek() == '&') {
-      reference(out);
-      start = at_;
+    std::string out(end - start, '\0');
+    char* write = out.data();
+    for (std::size_t from = start;;) {
+      write = std::copy(text_.data() + from, text_.data() + at_, write);
+      if (peek() != '&') break;
+      write = reference(write);
+      from = at_;
       at_ = textEnd(text_, at_);
-      out.append(text_, start, at_ - start);
     }
+    out.resize(static_cast<std::size_t>(write - out.data()));
     closeTag(tag);
     return out;
   }
 
+  // Whether `entity` follows the '&' here, compared whole.
+  template <std::size_t size>
+  bool follows(const char (&entity)[size]) const {
+    return text_.size() - at_ > size - 1 &&
+           std::memcmp(text_.data() + at_ + 1, entity, size - 1) == 0;
+  }
+
+  // The character a predefined entity here stands for, read past; NUL for any other text.
+  char entity() {
+    std::size_t size = 0;
+    char replacement = '\0';
+    if (follows("amp;")) {
+      size = 5, replacement = '&';
+    } else if (follows("lt;")) {
+      size = 4, replacement = '<';
+    } else if (follows("gt;")) {
+      size = 4, replacement = '>';
+    } else if (follows("quot;")) {
+      size = 6, replacement = '"';
+    } else if (follows("apos;")) {
+      size = 6, replacement = '\'';
+    }
+    at_ += size;
+    return replacement;
+  }
+
   // pugixml replaces the five predefined entities and numeric references, and leaves any other
   // name as written. Numeric references it would write oddly are left to it.
-  void reference(std::string& out) {
-    static constexpr std::pair<std::string_view, char> entities[] = {
-        {"&amp;", '&'}, {"&lt;", '<'}, {"&gt;", '>'}, {"&quot;", '"'}, {"&apos;", '\''}};
-    for (const auto& [entity, replacement] : entities) {
-      if (startsWith(entity)) {
-        out.push_back(replacement);
-        at_ += entity.size();
-        return;
-      }
+  char* reference(char* write) {
+    if (const char replacement = entity()) {
+      *write = replacement;
+      return write + 1;
     }
     if (peek(1) != '#') {
-      out.push_back('&');
+      *write = '&';
       ++at_;
-      return;
+      return write + 1;
     }
     const bool hex = peek(2) == 'x';
     at_ += hex ? 3 : 2;
@@ -289,7 +373,9 @@ class PlainScanner {
       decline();
     }
     ++at_;
-    appendUtf8(out, scalar);
+    std::string bytes;  // at most four, fewer than the reference took
+    appendUtf8(bytes, scalar);
+    return std::copy(bytes.begin(), bytes.end(), write);
   }
 
   // A leaf that holds nothing but white space.
@@ -299,29 +385,37 @@ class PlainScanner {
     closeTag(tag);
   }
 
-  PropertyListValue element(const Tag& tag, int depth) {
-    using Storage = PropertyListValue::Storage;
+  // Reads the value `tag` opens into `slot`, made in place there: its string or list is moved
+  // once, not into a value first and from there into its parent.
+  void element(const Tag& tag, int depth, PropertyListValue& slot) {
+    PropertyListValue::Storage&& storage = std::move(slot).storage();
     switch (tag.kind) {
       case Kind::string:
-        return Storage(text(tag));
+        storage.emplace<std::string>(text(tag));
+        return;
       case Kind::array:
-        return array(tag, depth + 1);
+        storage.emplace<PropertyListValue::Array>(array(tag, depth + 1));
+        return;
       case Kind::dict:
-        return dictionary(tag, depth + 1);
+        storage.emplace<PropertyListValue::Dictionary>(dictionary(tag, depth + 1));
+        return;
       case Kind::integer:
-        return Storage(integerValue(text(tag)));
+        storage = integerValue(text(tag));
+        return;
       case Kind::real:
-        return Storage(realValue(text(tag)));
+        storage = realValue(text(tag));
+        return;
       case Kind::date:
-        return Storage(dateValue(text(tag)));
+        storage = dateValue(text(tag));
+        return;
       case Kind::data:
-        return Storage(dataValue(text(tag)));
+        storage = dataValue(text(tag));
+        return;
       case Kind::yes:
-        nothing(tag);
-        return Storage(true);
       case Kind::no:
         nothing(tag);
-        return Storage(false);
+        storage = tag.kind == Kind::yes;
+        return;
       case Kind::plist:
       case Kind::key:
         break;
@@ -349,43 +443,65 @@ class PlainScanner {
     return items;
   }
 
+  // The outermost container holds the rest of the text, so when it fills, the bytes its
+  // entries took so far say how many more the bytes left hold. Grown once to that count and a
+  // little more, rather than doubled again and again; never past what the bytes left could
+  // fill at 64 bytes an entry, so that a few small entries before a long one reserve little.
+  template <typename Item>
+  void grow(std::vector<Item>& items, std::size_t start, int depth) const {
+    const std::size_t count = items.size();
+    if (depth != 1 || count < 16 || count != items.capacity()) return;
+    const std::size_t left = text_.size() - at_;
+    const std::size_t estimate = left / std::max<std::size_t>((at_ - start) / count, 1);
+    const std::size_t more = std::min(estimate + estimate / 8, left / 64);
+    items.reserve(count + std::max(count, more));
+  }
+
+  // Slack of up to a quarter is kept: a guess from bytes is rarely exact, and moving every
+  // entry once more costs more than the room saved.
   template <typename Item>
   static std::vector<Item> finished(std::vector<Item>& items, std::vector<std::size_t>& widths,
                                     int depth) {
     widths[depth] = items.size();
-    if (items.capacity() == items.size()) return std::move(items);
+    if (items.capacity() - items.size() <= items.size() / 4) return std::move(items);
     std::vector<Item> exact;
     exact.reserve(items.size());
     std::move(items.begin(), items.end(), std::back_inserter(exact));
     return exact;
   }
 
-  PropertyListValue array(const Tag& tag, int depth) {
+  PropertyListValue::Array array(const Tag& tag, int depth) {
     if (depth > PropertyList::maximumDepth) decline();
     auto elements = started<PropertyListValue>(arrayWidths_, depth);
-    while (!tag.empty && nextChild(tag)) elements.push_back(element(openTag(), depth));
-    return PropertyListValue::Storage(finished(elements, arrayWidths_, depth));
+    const std::size_t start = at_;
+    while (!tag.empty && nextChild(tag)) {
+      grow(elements, start, depth);
+      const Tag child = openTag();
+      element(child, depth, elements.emplace_back());
+    }
+    return finished(elements, arrayWidths_, depth);
   }
 
-  PropertyListValue dictionary(const Tag& tag, int depth) {
+  PropertyListValue::Dictionary dictionary(const Tag& tag, int depth) {
     if (depth > PropertyList::maximumDepth) decline();
     auto entries = started<PropertyListValue::Dictionary::value_type>(dictionaryWidths_, depth);
+    const std::size_t start = at_;
     while (!tag.empty && nextChild(tag)) {
+      grow(entries, start, depth);
       const Tag keyTag = openTag();
       if (keyTag.kind != Kind::key) decline();
       std::string key = text(keyTag);
       skipSpace();
-      PropertyListValue entry = element(openTag(), depth);
+      const Tag valueTag = openTag();
       // The last of two equal keys wins, in the place of the first.
       auto existing = std::find_if(entries.begin(), entries.end(),
                                    [&](const auto& pair) { return pair.first == key; });
-      if (existing != entries.end()) {
-        existing->second = std::move(entry);
-      } else {
-        entries.emplace_back(std::move(key), std::move(entry));
+      if (existing == entries.end()) {
+        existing = entries.emplace(entries.end(), std::move(key), PropertyListValue());
       }
+      element(valueTag, depth, existing->second);
     }
-    return PropertyListValue::Storage(finished(entries, dictionaryWidths_, depth));
+    return finished(entries, dictionaryWidths_, depth);
   }
 
   std::string_view text_;
