@@ -1,10 +1,37 @@
 // Imports bytes as a file with every forced format and with none: every road ends in snippets
-// or an import error, and a forced format is the format of any success.
+// or an import error, and a forced format is the format of any success. Read as CSV, the text
+// gives what the plain steps give: the table, its snippets, newlines, then the translation.
 #include <cstdint>
 #include <cstdlib>
 #include <optional>
 
+#include "core/import/CSVReader.hpp"
+#include "core/import/CSVSnippetParser.hpp"
+#include "core/import/PlaceholderTranslator.hpp"
+#include "core/import/PlainTextSplitter.hpp"
 #include "core/import/SnippetImporter.hpp"
+
+namespace {
+
+void csvAgreesWithPlainSteps(std::string_view text) {
+  using namespace kelvo;
+  const auto parsed = SnippetImporter::parse(text, "fuzz.csv", ImportFormat::csv);
+  if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
+  const auto expected = CSVSnippetParser::parse(CSVReader::read(text));
+  if (!parsed || parsed->snippets.size() != expected.size()) std::abort();
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    const ImportedSnippet& got = parsed->snippets[i];
+    const auto translated = PlaceholderTranslator::translate(
+        PlainTextSplitter::normalisedNewlines(expected[i].body), PlaceholderSyntax::textExpander);
+    if (got.body != translated.body || got.warnings != translated.warnings ||
+        got.title != expected[i].title || got.keyword != expected[i].keyword ||
+        got.folderPath != expected[i].folderPath) {
+      std::abort();
+    }
+  }
+}
+
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::span<const std::uint8_t> bytes(data, size);
@@ -20,5 +47,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   const std::string_view text(reinterpret_cast<const char*>(data), size);
   (void)kelvo::SnippetImporter::nudgeCount(text);
+  csvAgreesWithPlainSteps(text);
   return 0;
 }

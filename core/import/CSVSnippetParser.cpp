@@ -24,13 +24,6 @@ std::optional<std::string_view> cell(const CSVReader::Row& row, std::optional<st
   return field;
 }
 
-std::optional<std::string> trimmedCell(const CSVReader::Row& row,
-                                       std::optional<std::size_t> column) {
-  const std::optional<std::string_view> field = cell(row, column);
-  if (!field) return std::nullopt;
-  return importing::trimmed(*field);
-}
-
 std::vector<std::string> folderPath(std::optional<std::string_view> field) {
   std::vector<std::string> path;
   if (!field) return path;
@@ -45,12 +38,15 @@ std::vector<std::string> folderPath(std::optional<std::string_view> field) {
   return path;
 }
 
-ImportedSnippet snippet(const CSVReader::Row& row, const Columns& columns) {
-  return {.title = trimmedCell(row, columns.title),
-          .body = std::string(cell(row, columns.body).value_or(std::string_view())),
-          .keyword = trimmedCell(row, columns.keyword),
-          .folderPath = folderPath(cell(row, columns.folder)),
-          .warnings = {}};
+// Fills a snippet where it stands in the list: no temporary to move and destroy.
+void fill(ImportedSnippet& snippet, const CSVReader::Row& row, const Columns& columns) {
+  if (const auto title = cell(row, columns.title))
+    snippet.title.emplace(importing::trimmedView(*title));
+  snippet.body.assign(cell(row, columns.body).value_or(std::string_view()));
+  if (const auto keyword = cell(row, columns.keyword)) {
+    snippet.keyword.emplace(importing::trimmedView(*keyword));
+  }
+  snippet.folderPath = folderPath(cell(row, columns.folder));
 }
 
 template <class Header>
@@ -104,7 +100,7 @@ std::vector<ImportedSnippet> parse(const CSVReader::Table& table) {
   }
   snippets.reserve(table.rows.size() - first);
   for (std::size_t i = first; i < table.rows.size(); ++i) {
-    snippets.push_back(snippet(table.rows[i], chosen));
+    fill(snippets.emplace_back(), table.rows[i], chosen);
   }
   return snippets;
 }
@@ -113,7 +109,8 @@ std::vector<ImportedSnippet> parse(const CSVReader::Table& table) {
 
 namespace kelvo::importing {
 
-std::vector<ImportedSnippet> csvSnippets(std::string_view text) {
+std::vector<ImportedSnippet> csvSnippets(std::string_view text,
+                                         const std::function<void(ImportedSnippet&)>& each) {
   using CSVSnippetParser::Columns;
   std::vector<ImportedSnippet> snippets;
   snippets.reserve(estimatedRows(text));
@@ -127,7 +124,8 @@ std::vector<ImportedSnippet> csvSnippets(std::string_view text) {
       }
       chosen = Columns{.keyword = 0, .title = 2, .body = 1, .folder = std::nullopt};
     }
-    snippets.push_back(CSVSnippetParser::snippet(row, *chosen));
+    CSVSnippetParser::fill(snippets.emplace_back(), row, *chosen);
+    if (each) each(snippets.back());
     return true;
   });
   return snippets;

@@ -5,6 +5,7 @@
 #include <optional>
 #include <unordered_set>
 
+#include "core/import/internal/BodyTranslation.hpp"
 #include "core/import/internal/Graphemes.hpp"
 #include "core/import/internal/PlaceholderScan.hpp"
 #include "core/import/internal/Trim.hpp"
@@ -29,6 +30,13 @@ bool contains(const std::array<std::string_view, N>& list, std::string_view valu
 
 // Drops braces and backslashes, joins the words with single spaces, keeps 40 characters.
 std::string cleaned(std::string_view proposed) {
+  // Most names are a short run of visible ASCII: nothing to drop or join.
+  if (proposed.size() <= blankNameLimit &&
+      std::all_of(proposed.begin(), proposed.end(), [](char c) {
+        return c > ' ' && c < 0x7F && c != '{' && c != '}' && c != '\\';
+      })) {
+    return std::string(proposed);
+  }
   std::string joined;
   bool pendingSpace = false;
   for (std::size_t offset = 0; offset < proposed.size();) {
@@ -67,6 +75,12 @@ class TakenNames {
     set_.insert(name);
   }
 
+  void clear() {
+    few_.clear();
+    // A fresh set: clearing would walk every bucket a large body once made.
+    if (!set_.empty()) set_ = {};
+  }
+
  private:
   std::vector<std::string> few_;
   std::unordered_set<std::string, text::CanonicalHash, text::CanonicalEqual> set_;
@@ -78,7 +92,17 @@ class TakenNames {
 // gets a backslash, since one a mark joins is ordinary text there.
 class Translation {
  public:
-  explicit Translation(std::size_t size) { body_.reserve(size + size / 8); }
+  static constexpr std::size_t keptRoom = 1 << 16;
+
+  // Also clears what an earlier body left, keeping the room it took.
+  void start(std::size_t size) {
+    body_.clear();
+    body_.reserve(size + size / 8);
+    literalBraces_.clear();
+    taken_.clear();
+    counter_ = 0;
+    warnings_.clear();
+  }
 
   void literal(std::string_view text) {
     // A plain loop: find_first_of would search the two braces once for every byte.
@@ -116,8 +140,29 @@ class Translation {
   void warn(ImportWarning warning) { warnings_.push_back(std::move(warning)); }
 
   Output finish() {
-    std::erase_if(literalBraces_,
-                  [this](std::size_t brace) { return !importing::standsAlone(body_, brace, 1); });
+    escapeBraces();
+    return {std::move(body_), std::move(warnings_)};
+  }
+
+  void finishInto(std::string& body, std::vector<ImportWarning>& warnings) {
+    escapeBraces();
+    body.assign(body_);
+    warnings.insert(warnings.end(), std::make_move_iterator(warnings_.begin()),
+                    std::make_move_iterator(warnings_.end()));
+    // Room for ordinary bodies is kept for the next; a large body's is given back.
+    if (body_.capacity() > keptRoom) body_ = std::string();
+    if (literalBraces_.capacity() > keptRoom) literalBraces_ = std::vector<std::size_t>();
+  }
+
+ private:
+  void escapeBraces() {
+    std::erase_if(literalBraces_, [this](std::size_t brace) {
+      // Only a neighbour outside ASCII can join a brace.
+      const bool asciiBefore = brace == 0 || static_cast<unsigned char>(body_[brace - 1]) < 0x80;
+      const bool asciiAfter =
+          brace + 1 == body_.size() || static_cast<unsigned char>(body_[brace + 1]) < 0x80;
+      return !(asciiBefore && asciiAfter) && !importing::standsAlone(body_, brace, 1);
+    });
     // The backslashes go in from the back, so the text moves once and in place.
     std::size_t end = body_.size();
     std::size_t shift = literalBraces_.size();
@@ -127,10 +172,8 @@ class Translation {
       body_[*brace + --shift] = '\\';
       end = *brace;
     }
-    return {std::move(body_), std::move(warnings_)};
   }
 
- private:
   std::string nextNumberedName() { return uniqueName("blank " + std::to_string(++counter_)); }
 
   std::string uniqueName(std::string candidate) const {
@@ -156,15 +199,19 @@ class Translation {
 
 // The value of the "name" argument in ":name=Client:default=x", if one is given.
 std::optional<std::string_view> nameArgument(std::string_view arguments) {
-  while (!arguments.empty()) {
-    const std::size_t colon = arguments.find(':');
-    const std::string_view piece = arguments.substr(0, colon);
-    arguments = colon == std::string_view::npos ? std::string_view() : arguments.substr(colon + 1);
-    const std::size_t equals = piece.find('=');
-    if (equals == std::string_view::npos || equals == 0 || equals + 1 == piece.size()) continue;
-    if (importing::trimmed(piece.substr(0, equals), CharacterClass::whitespace) == "name") {
-      return piece.substr(equals + 1);
+  std::size_t start = 0;
+  while (start < arguments.size()) {
+    std::size_t colon = start, equals = std::string_view::npos;
+    for (; colon < arguments.size() && arguments[colon] != ':'; ++colon) {
+      if (equals == std::string_view::npos && arguments[colon] == '=') equals = colon;
     }
+    const std::size_t next = colon + 1;
+    if (equals != std::string_view::npos && equals != start && equals + 1 != colon &&
+        importing::trimmedView(arguments.substr(start, equals - start),
+                               CharacterClass::whitespace) == "name") {
+      return arguments.substr(equals + 1, colon - equals - 1);
+    }
+    start = next;
   }
   return std::nullopt;
 }
@@ -196,21 +243,20 @@ void bracesMatch(Translation& out, const Regex::Match& match) {
   out.literal(whole);
 }
 
-}  // namespace
+// Every placeholder of a dialect starts with its sign, and the only other bytes a translation
+// changes are braces: a body with none of them comes out as it went in.
+bool needsTranslation(std::string_view body, PlaceholderSyntax syntax) {
+  const bool percent = syntax == PlaceholderSyntax::textExpander;
+  return std::any_of(body.begin(), body.end(),
+                     [percent](char c) { return c == '{' || c == '}' || (percent && c == '%'); });
+}
 
-Output translate(std::string_view body, PlaceholderSyntax syntax) {
-  Translation out(body.size());
-  if (syntax == PlaceholderSyntax::none) {
-    out.literal(body);
-    return out.finish();
-  }
+void run(std::string_view body, PlaceholderSyntax syntax, Translation& out) {
+  out.start(body.size());
+  if (syntax == PlaceholderSyntax::none) return out.literal(body);
   const bool braces = syntax == PlaceholderSyntax::braces;
-  // Every placeholder of a dialect starts with its sign; a body without one has none.
   const char sign = braces ? '{' : '%';
-  if (body.find(sign) == std::string_view::npos) {
-    out.literal(body);
-    return out.finish();
-  }
+  if (body.find(sign) == std::string_view::npos) return out.literal(body);
   std::size_t copied = 0;
   if (braces) {
     // A search the matcher gives up on ends the pass; the rest is copied as text.
@@ -234,7 +280,28 @@ Output translate(std::string_view body, PlaceholderSyntax syntax) {
     }
   }
   out.literal(body.substr(copied));
+}
+
+}  // namespace
+
+Output translate(std::string_view body, PlaceholderSyntax syntax) {
+  Translation out;
+  run(body, syntax, out);
   return out.finish();
 }
 
 }  // namespace kelvo::PlaceholderTranslator
+
+namespace kelvo::importing {
+
+void translateInPlace(std::string& body, PlaceholderSyntax syntax,
+                      std::vector<ImportWarning>& warnings) {
+  using namespace PlaceholderTranslator;
+  if (!needsTranslation(body, syntax)) return;
+  // One per thread, so its room is taken once for a whole import.
+  thread_local Translation out;
+  run(body, syntax, out);
+  out.finishInto(body, warnings);
+}
+
+}  // namespace kelvo::importing

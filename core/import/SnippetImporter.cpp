@@ -1,16 +1,18 @@
 #include "core/import/SnippetImporter.hpp"
 
 #include <algorithm>
+#include <cstring>
 #include <nlohmann/json.hpp>
+#include <stdexcept>
 
 #include "core/import/AlfredParser.hpp"
 #include "core/import/ApplePlistParser.hpp"
 #include "core/import/CSVSnippetParser.hpp"
 #include "core/import/FormatSniffer.hpp"
 #include "core/import/MarkdownSplitter.hpp"
-#include "core/import/PlaceholderTranslator.hpp"
 #include "core/import/PlainTextSplitter.hpp"
 #include "core/import/RaycastParser.hpp"
+#include "core/import/internal/BodyTranslation.hpp"
 #include "core/import/internal/CSVRows.hpp"
 #include "core/import/internal/SniffedTree.hpp"
 #include "core/model/FileNames.hpp"
@@ -47,6 +49,11 @@ Result<ImportFormat, ImportError> chosenFormat(const Detection& detection,
       detection.value);
 }
 
+ImportError tooLargeForCSV(std::string_view text) {
+  return ImportError::tooLarge(static_cast<std::int64_t>(text.size()),
+                               static_cast<std::int64_t>(CSVReader::Rows::maxTextSize - 1));
+}
+
 // The sniffer's tree when it read one, else the text parsed now.
 template <class Parser>
 Snippets fromJSON(std::string_view text, const importing::SniffedTree& tree, ImportFormat format,
@@ -59,8 +66,29 @@ Snippets fromJSON(std::string_view text, const importing::SniffedTree& tree, Imp
   }
 }
 
-// The tree is the importer's own: its texts are moved into the snippets, not copied.
-Snippets read(std::string_view text, importing::SniffedTree&& tree, ImportFormat format) {
+// CR LF and a lone CR become LF; the text only shrinks, so it is rewritten where it stands.
+void normaliseNewlines(std::string& body) {
+  std::size_t read = body.find('\r');
+  std::size_t kept = read;
+  while (read != std::string::npos) {
+    body[kept++] = '\n';
+    read += read + 1 < body.size() && body[read + 1] == '\n' ? 2 : 1;
+    const std::size_t next = std::min(body.find('\r', read), body.size());
+    std::memmove(body.data() + kept, body.data() + read, next - read);
+    kept += next - read;
+    read = next == body.size() ? std::string::npos : next;
+  }
+  if (kept != std::string::npos) body.resize(kept);
+}
+
+void translate(ImportedSnippet& snippet, PlaceholderSyntax syntax) {
+  normaliseNewlines(snippet.body);
+  importing::translateInPlace(snippet.body, syntax, snippet.warnings);
+}
+
+// What the format's reader yields; CSV snippets come translated, row by row. The tree is the
+// importer's own: its texts are moved into the snippets, not copied.
+Snippets readerSnippets(std::string_view text, importing::SniffedTree&& tree, ImportFormat format) {
   switch (format) {
     case ImportFormat::lines:
       return PlainTextSplitter::lines(text);
@@ -69,7 +97,13 @@ Snippets read(std::string_view text, importing::SniffedTree&& tree, ImportFormat
     case ImportFormat::markdown:
       return MarkdownSplitter::split(text);
     case ImportFormat::csv:
-      return importing::csvSnippets(text);
+      // The rows stream, but stand for `CSVReader::read`, which holds under 4 GiB.
+      if (text.size() >= CSVReader::Rows::maxTextSize) return tooLargeForCSV(text);
+      // Each row is translated as it is read, while its text is at hand.
+      return importing::csvSnippets(text,
+                                    [syntax = placeholderSyntax(format)](ImportedSnippet& snippet) {
+                                      translate(snippet, syntax);
+                                    });
     case ImportFormat::raycast:
       return fromJSON(text, tree, format,
                       [](const Json& value) { return RaycastParser::parse(value); });
@@ -87,17 +121,13 @@ Snippets read(std::string_view text, importing::SniffedTree&& tree, ImportFormat
   return ImportError::notASnippetExport();
 }
 
-void translate(std::vector<ImportedSnippet>& snippets, PlaceholderSyntax syntax) {
-  for (ImportedSnippet& snippet : snippets) {
-    if (snippet.body.find('\r') != std::string::npos) {
-      snippet.body = PlainTextSplitter::normalisedNewlines(snippet.body);
-    }
-    PlaceholderTranslator::Output output = PlaceholderTranslator::translate(snippet.body, syntax);
-    snippet.body = std::move(output.body);
-    snippet.warnings.insert(snippet.warnings.end(),
-                            std::make_move_iterator(output.warnings.begin()),
-                            std::make_move_iterator(output.warnings.end()));
-  }
+// The snippets with their newlines normalised and placeholders translated.
+Snippets read(std::string_view text, importing::SniffedTree&& tree, ImportFormat format) {
+  Snippets snippets = readerSnippets(text, std::move(tree), format);
+  if (!snippets || format == ImportFormat::csv) return snippets;
+  std::vector<ImportedSnippet> translated = std::move(snippets).value();
+  for (ImportedSnippet& snippet : translated) translate(snippet, placeholderSyntax(format));
+  return translated;
 }
 
 Result<Parsed, ImportError> finish(std::string_view text, const Detection& detection,
@@ -109,7 +139,6 @@ Result<Parsed, ImportError> finish(std::string_view text, const Detection& detec
   Snippets snippets = read(text, std::move(tree), *format);
   if (!snippets) return snippets.error();
   Parsed parsed{*format, "Clipboard", "Pasted snippets", std::move(snippets).value()};
-  translate(parsed.snippets, placeholderSyntax(*format));
   if (const auto tool = toolName(*format)) {
     parsed.sourceName = std::string(*tool);
     parsed.suggestedShelfName = parsed.sourceName + " snippets";
@@ -146,25 +175,35 @@ Result<Parsed, ImportError> parse(std::span<const std::uint8_t> data,
 
 Result<Parsed, ImportError> parse(std::string_view text, std::optional<std::string_view> filename,
                                   std::optional<ImportFormat> treatAs) {
-  text = withoutByteOrderMark(text);
-  importing::SniffedTree tree;
-  const Detection detection = importing::detect(text, filename, tree);
-  return finish(text, detection, std::move(tree), filename, treatAs);
+  // A pasted text has no size limit: the sniffer's CSV reader may meet a row of 4 GiB.
+  try {
+    text = withoutByteOrderMark(text);
+    importing::SniffedTree tree;
+    const Detection detection = importing::detect(text, filename, tree);
+    return finish(text, detection, std::move(tree), filename, treatAs);
+  } catch (const std::length_error&) {
+    return tooLargeForCSV(text);
+  }
 }
 
 std::optional<std::int64_t> nudgeCount(std::string_view text) {
   if (text.empty()) return std::nullopt;
-  importing::SniffedTree tree;
-  const Detection detection = importing::detect(text, std::nullopt, tree);
-  const auto* format = std::get_if<Detection::Format>(&detection.value);
-  if (!format || format->format == ImportFormat::lines ||
-      format->format == ImportFormat::paragraphs) {
+  try {
+    importing::SniffedTree tree;
+    const Detection detection = importing::detect(text, std::nullopt, tree);
+    const auto* format = std::get_if<Detection::Format>(&detection.value);
+    if (!format || format->format == ImportFormat::lines ||
+        format->format == ImportFormat::paragraphs) {
+      return std::nullopt;
+    }
+    const Result<Parsed, ImportError> parsed =
+        finish(text, detection, std::move(tree), std::nullopt, std::nullopt);
+    if (!parsed || parsed->snippets.size() < 2) return std::nullopt;
+    return static_cast<std::int64_t>(parsed->snippets.size());
+  } catch (const std::length_error&) {
+    // A row of 4 GiB or more, which the CSV reader refuses.
     return std::nullopt;
   }
-  const Result<Parsed, ImportError> parsed =
-      finish(text, detection, std::move(tree), std::nullopt, std::nullopt);
-  if (!parsed || parsed->snippets.size() < 2) return std::nullopt;
-  return static_cast<std::int64_t>(parsed->snippets.size());
 }
 
 }  // namespace kelvo::SnippetImporter

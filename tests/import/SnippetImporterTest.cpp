@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/mman.h>
 #include <nlohmann/json.hpp>
+
 #include <random>
 #include <tuple>
+
 #include "core/import/AlfredParser.hpp"
 #include "core/import/ApplePlistParser.hpp"
 #include "core/import/CSVReader.hpp"
@@ -14,6 +17,7 @@
 #include "core/import/PlaceholderTranslator.hpp"
 #include "core/import/PlainTextSplitter.hpp"
 #include "core/import/RaycastParser.hpp"
+#include "core/import/internal/BodyTranslation.hpp"
 #include "core/import/internal/CSVRows.hpp"
 #include "core/import/internal/PlaceholderScan.hpp"
 #include "core/model/VariableTemplate.hpp"
@@ -387,6 +391,80 @@ TEST(PlaceholderTranslatorTest, NameArgumentScanAgreesWithItsPattern) {
     const auto expected = match ? match->captures[0] : std::nullopt;
     EXPECT_EQ(importing::quotedNameArgument(text), expected) << text;
   }
+}
+
+// Bodies translated in place one after another, as an import does, come out as each alone.
+TEST(PlaceholderTranslatorTest, InPlaceTranslationAgreesWithTranslate) {
+  const std::vector<std::string> pieces{
+      "{",         "}",           "%",       "x",           " ",
+      "\n",        "é",           "\u0301",  "\u0600",      "%filltext:name=A%",
+      "%|",        "%clipboard",  "%key:t%", "%snippet:s%", "%fillpopup:x=1%",
+      "{your}",    "{cursor}",    "{time}",  "{argument}",  "{argument name=\"A\"}",
+      "{snippet}", "{clipboard}", "blank 1", "%%",          "\\"};
+  std::mt19937 random(31);
+  for (const auto syntax : {Syntax::none, Syntax::textExpander, Syntax::braces}) {
+    for (int round = 0; round < 3000; ++round) {
+      std::string text = round % 700 == 0 ? std::string(70'000, 'x') : std::string();
+      const int length = static_cast<int>(random() % 12);
+      for (int i = 0; i < length; ++i) text += pieces[random() % pieces.size()];
+      std::vector<ImportWarning> warnings{W::cursorMarkerRemoved()};
+      std::string body = text;
+      importing::translateInPlace(body, syntax, warnings);
+      auto expected = PlaceholderTranslator::translate(text, syntax);
+      expected.warnings.insert(expected.warnings.begin(), W::cursorMarkerRemoved());
+      EXPECT_EQ(body, expected.body) << text;
+      EXPECT_EQ(warnings, expected.warnings) << text;
+    }
+  }
+}
+
+// The import's newline and placeholder handling of CSV bodies gives what the plain steps give.
+TEST(SnippetImporterTest, CSVBodiesComeOutAsTheirPlainTranslation) {
+  const std::vector<std::string> pieces{
+      "\r",           "\n",  "\r\n", "\"\"", "x", "{", "}", "%", "é", "%filltext:name=A%",
+      "%fillpart:x%", "{y}", "%|"};
+  std::mt19937 random(32);
+  std::string text = "Abbreviation,Snippet\n";
+  std::vector<std::string> bodies;
+  for (int row = 0; row < 3000; ++row) {
+    std::string field;
+    const int length = static_cast<int>(random() % 10);
+    for (int i = 0; i < length; ++i) field += pieces[random() % pieces.size()];
+    text += "k,\"" + field + "\"\n";
+    bodies.push_back(std::move(field));
+  }
+  const auto parsed = SnippetImporter::parse(text, "x.csv", F::csv);
+  ASSERT_TRUE(parsed);
+  ASSERT_EQ(parsed->snippets.size(), bodies.size());
+  for (std::size_t i = 0; i < bodies.size(); ++i) {
+    std::string body = bodies[i];
+    for (std::size_t quote = body.find("\"\""); quote != std::string::npos;
+         quote = body.find("\"\"", quote + 1)) {
+      body.erase(quote, 1);
+    }
+    const auto expected = PlaceholderTranslator::translate(
+        PlainTextSplitter::normalisedNewlines(body), Syntax::textExpander);
+    EXPECT_EQ(parsed->snippets[i].body, expected.body) << bodies[i];
+    EXPECT_EQ(parsed->snippets[i].warnings, expected.warnings) << bodies[i];
+  }
+}
+
+// A pasted CSV text may hold more than the CSV reader does: a refusal, never a throw.
+TEST(SnippetImporterTest, CSVTextsOf4GiBAreRefusedAsTooLarge) {
+  // Address space only: no page past the first is touched.
+  const std::size_t size = CSVReader::Rows::maxTextSize;
+  void* mapping = mmap(nullptr, size, PROT_READ | PROT_WRITE,
+                       MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+  ASSERT_NE(mapping, MAP_FAILED);
+  const std::string_view header = "Abbreviation,Snippet\n";
+  std::copy(header.begin(), header.end(), static_cast<char*>(mapping));
+  const std::string_view huge(static_cast<const char*>(mapping), size);
+  EXPECT_EQ(SnippetImporter::parse(huge, "huge.csv", std::nullopt).error(),
+            ImportError::tooLarge(4'294'967'295, 4'294'967'294));
+  EXPECT_EQ(SnippetImporter::nudgeCount(huge), std::nullopt);
+  const auto below = SnippetImporter::parse(huge.substr(0, 1 << 20), "a.csv", std::nullopt);
+  EXPECT_EQ(below->snippets.size(), 1u);
+  munmap(mapping, size);
 }
 
 using Rows = CSVReader::Rows;

@@ -22,7 +22,9 @@ char32_t scanRows(std::string_view text, std::optional<char32_t> delimiter, cons
 /// without the finer rules of the reader, and never more than one per 32 bytes.
 std::size_t estimatedRows(std::string_view text);
 
-/// `CSVSnippetParser::parse(CSVReader::read(text))`, row by row, without building the table.
-std::vector<ImportedSnippet> csvSnippets(std::string_view text);
+/// `CSVSnippetParser::parse(CSVReader::read(text))`, row by row, without building the table;
+/// `each`, if given, is called on every snippet as it is made, while its text is still at hand.
+std::vector<ImportedSnippet> csvSnippets(
+    std::string_view text, const std::function<void(ImportedSnippet&)>& each = nullptr);
 
 }  // namespace kelvo::importing

@@ -35,12 +35,20 @@ inline std::string_view trimmedView(
     text::CharacterClass characterClass = text::CharacterClass::whitespaceAndNewline) {
   std::size_t first = 0;
   while (first < text.size()) {
-    std::size_t next = first;
-    if (!inClass(nextScalar(text, next), characterClass)) break;
+    const auto byte = static_cast<unsigned char>(text[first]);
+    std::size_t next = first + 1;
+    // An ASCII byte is its own scalar; only the rest needs decoding.
+    if (!inClass(byte < 0x80 ? byte : nextScalar(text, next = first), characterClass)) break;
     first = next;
   }
   std::size_t last = text.size();
   while (last > first) {
+    const auto byte = static_cast<unsigned char>(text[last - 1]);
+    if (byte < 0x80) {
+      if (!inClass(byte, characterClass)) break;
+      --last;
+      continue;
+    }
     std::size_t start = last - 1;
     while (start > first && last - start < 4 &&
            (static_cast<unsigned char>(text[start]) & 0xC0) == 0x80) {
