@@ -26,16 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const SmartFilter file = classifySmartFilter(CardType::file, input, "");
   const std::string extension = text::lowercased(FileNames::pathExtension(input));
   SmartFilter expected = SmartFilter::otherFiles;
-  const std::pair<const SmartFilterExtensions*, SmartFilter> sets[] = {
-      {&smartFilterGifExtensions(), SmartFilter::gifs},
-      {&smartFilterPdfExtensions(), SmartFilter::pdfs},
-      {&smartFilterWordExtensions(), SmartFilter::wordDocuments},
-      {&smartFilterSpreadsheetExtensions(), SmartFilter::spreadsheets},
-      {&smartFilterPresentationExtensions(), SmartFilter::presentations},
-      {&smartFilterVideoExtensions(), SmartFilter::videos},
-      {&smartFilterAudioExtensions(), SmartFilter::audio},
-      {&smartFilterImageExtensions(), SmartFilter::images}};
-  for (const auto& [set, filter] : sets) {
+  for (const auto& [set, filter] : smartFilterExtensionSets()) {
     if (set->contains(extension)) expected = filter;
   }
   if (file != expected) std::abort();

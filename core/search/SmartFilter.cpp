@@ -57,17 +57,7 @@ using ExtensionTable = std::vector<std::pair<std::uint64_t, SmartFilter>>;
 const ExtensionTable& extensionTable() {
   static const ExtensionTable table = [] {
     ExtensionTable built;
-    const std::pair<const SmartFilterExtensions*, SmartFilter> sets[] = {
-        {&smartFilterGifExtensions(), SmartFilter::gifs},
-        {&smartFilterPdfExtensions(), SmartFilter::pdfs},
-        {&smartFilterWordExtensions(), SmartFilter::wordDocuments},
-        {&smartFilterSpreadsheetExtensions(), SmartFilter::spreadsheets},
-        {&smartFilterPresentationExtensions(), SmartFilter::presentations},
-        {&smartFilterVideoExtensions(), SmartFilter::videos},
-        {&smartFilterAudioExtensions(), SmartFilter::audio},
-        {&smartFilterImageExtensions(), SmartFilter::images},
-    };
-    for (const auto& [set, filter] : sets) {
+    for (const auto& [set, filter] : smartFilterExtensionSets()) {
       for (const std::string_view extension : *set) {
         if (const auto packed = packedExtension(extension)) built.emplace_back(*packed, filter);
       }
@@ -162,6 +152,20 @@ const SmartFilterExtensions& smartFilterImageExtensions() {
   static const SmartFilterExtensions set{"png",  "jpg",  "jpeg", "heic", "heif",
                                          "webp", "tiff", "tif",  "bmp",  "svg"};
   return set;
+}
+
+std::span<const SmartFilterExtensionSet> smartFilterExtensionSets() {
+  static const SmartFilterExtensionSet sets[] = {
+      {&smartFilterGifExtensions(), SmartFilter::gifs},
+      {&smartFilterPdfExtensions(), SmartFilter::pdfs},
+      {&smartFilterWordExtensions(), SmartFilter::wordDocuments},
+      {&smartFilterSpreadsheetExtensions(), SmartFilter::spreadsheets},
+      {&smartFilterPresentationExtensions(), SmartFilter::presentations},
+      {&smartFilterVideoExtensions(), SmartFilter::videos},
+      {&smartFilterAudioExtensions(), SmartFilter::audio},
+      {&smartFilterImageExtensions(), SmartFilter::images},
+  };
+  return sets;
 }
 
 SmartFilter classifySmartFilter(CardType type, std::optional<std::string_view> filename,

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_set>
@@ -88,6 +89,9 @@ const SmartFilterExtensions& smartFilterPresentationExtensions();
 const SmartFilterExtensions& smartFilterVideoExtensions();
 const SmartFilterExtensions& smartFilterAudioExtensions();
 const SmartFilterExtensions& smartFilterImageExtensions();
+/// Each extension set with the filter it decides, in the order of the filters.
+using SmartFilterExtensionSet = std::pair<const SmartFilterExtensions*, SmartFilter>;
+std::span<const SmartFilterExtensionSet> smartFilterExtensionSets();
 
 /// Text is `links` or `textSnippets` by the link test on the payload; a fact is `facts`. For
 /// the rest the file name's extension (lower-cased in the root locale) decides first; without a

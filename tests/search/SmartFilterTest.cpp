@@ -50,16 +50,7 @@ TEST(SmartFilterTest, ExtensionsAreDisjointAndComeBeforeType) {
   EXPECT_EQ(smartFilterCountingText(), "Sorting your cards\u2026");
 
   std::set<std::string_view> seen;
-  const std::pair<const SmartFilterExtensions*, SmartFilter> sets[] = {
-      {&smartFilterGifExtensions(), SmartFilter::gifs},
-      {&smartFilterPdfExtensions(), SmartFilter::pdfs},
-      {&smartFilterWordExtensions(), SmartFilter::wordDocuments},
-      {&smartFilterSpreadsheetExtensions(), SmartFilter::spreadsheets},
-      {&smartFilterPresentationExtensions(), SmartFilter::presentations},
-      {&smartFilterVideoExtensions(), SmartFilter::videos},
-      {&smartFilterAudioExtensions(), SmartFilter::audio},
-      {&smartFilterImageExtensions(), SmartFilter::images}};
-  for (const auto& [set, filter] : sets) {
+  for (const auto& [set, filter] : smartFilterExtensionSets()) {
     for (const std::string_view extension : *set) {
       EXPECT_TRUE(seen.insert(extension).second) << extension;
       EXPECT_EQ(text::lowercased(extension), extension);
