@@ -87,6 +87,7 @@ PropertyListValue::Dictionary dictionaryValue(const pugi::xml_node& element) {
   if (count % 2 != 0) unreadable("a <dict> ends with a key without a value");
   PropertyListValue::Dictionary entries;
   entries.reserve(count / 2);
+  plist::DictionaryKeys keys;
   for (pugi::xml_node keyNode = nextElement(element.first_child()); keyNode;
        keyNode = nextElement(keyNode.next_sibling())) {
     const pugi::xml_node valueNode = nextElement(keyNode.next_sibling());
@@ -94,10 +95,9 @@ PropertyListValue::Dictionary dictionaryValue(const pugi::xml_node& element) {
     std::string key = leafText(keyNode);
     PropertyListValue entry = value(valueNode);
     keyNode = valueNode;
-    auto existing = std::find_if(entries.begin(), entries.end(),
-                                 [&](const auto& pair) { return pair.first == key; });
-    if (existing != entries.end()) {
-      existing->second = std::move(entry);
+    const std::size_t place = keys.find(entries, key);
+    if (place != entries.size()) {
+      entries[place].second = std::move(entry);
     } else {
       entries.emplace_back(std::move(key), std::move(entry));
     }

@@ -212,6 +212,24 @@ TEST(PropertyListTest, ReadsEveryKindOfValue) {
   EXPECT_EQ(root.find("a")->find("x"), nullptr);
 }
 
+// Past a few keys a dictionary indexes them: a key met again still takes the first one's place.
+TEST(PropertyListTest, ManyKeysAreFoundAgain) {
+  for (const std::string_view comment : {"", "<!-- read as a document -->"}) {
+    std::string text = "<dict>" + std::string(comment);
+    Value::Dictionary expected;
+    for (int i = 0; i < 100; ++i) {
+      text += "<key>k" + std::to_string(i) + "</key><integer>" + std::to_string(i) + "</integer>";
+      expected.emplace_back("k" + std::to_string(i), Value(std::int64_t{i}));
+    }
+    for (const int again : {3, 99, 50, 3}) {
+      text += "<key>k" + std::to_string(again) + "</key><integer>-" + std::to_string(again) +
+              "</integer>";
+      expected[static_cast<std::size_t>(again)].second = Value(std::int64_t{-again});
+    }
+    EXPECT_EQ(PropertyList::read(text + "</dict>").dictionary(), expected) << comment;
+  }
+}
+
 TEST(PropertyListTest, RefusesWhatIsNoPropertyList) {
   const auto arrays = [](int depth) {
     std::string text;

@@ -486,6 +486,7 @@ class PlainScanner {
     if (depth > PropertyList::maximumDepth) decline();
     auto entries = started<PropertyListValue::Dictionary::value_type>(dictionaryWidths_, depth);
     const std::size_t start = at_;
+    plist::DictionaryKeys keys;
     while (!tag.empty && nextChild(tag)) {
       grow(entries, start, depth);
       const Tag keyTag = openTag();
@@ -494,12 +495,9 @@ class PlainScanner {
       skipSpace();
       const Tag valueTag = openTag();
       // The last of two equal keys wins, in the place of the first.
-      auto existing = std::find_if(entries.begin(), entries.end(),
-                                   [&](const auto& pair) { return pair.first == key; });
-      if (existing == entries.end()) {
-        existing = entries.emplace(entries.end(), std::move(key), PropertyListValue());
-      }
-      element(valueTag, depth, existing->second);
+      const std::size_t place = keys.find(entries, key);
+      if (place == entries.size()) entries.emplace_back(std::move(key), PropertyListValue());
+      element(valueTag, depth, entries[place].second);
     }
     return finished(entries, dictionaryWidths_, depth);
   }
