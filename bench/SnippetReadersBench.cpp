@@ -70,19 +70,23 @@ std::size_t bareRead(std::string_view text) {
   return rows;
 }
 
-void BM_CSVRead(benchmark::State& state) {
-  const std::string text = csvText(Kind(state.range(0)), state.range(1));
-  peakBytes = liveBytes.load();
-  const std::size_t before = liveBytes;
+// Each read starts from memory given back to the system, as the one read of an imported file
+// does. Otherwise glibc keeps freed blocks of up to 32 MiB at hand, and only the larger sizes
+// pay for touching their pages.
+void readEachTimeFromCold(benchmark::State& state, const std::string& text) {
   for (auto _ : state) {
     benchmark::DoNotOptimize(kelvo::CSVReader::read(text).rows.size());
-    // Each read starts from memory given back to the system, as the one read of an imported
-    // file does. Otherwise glibc keeps freed blocks of up to 32 MiB at hand, and only the
-    // larger sizes pay for touching their pages.
     state.PauseTiming();
     malloc_trim(0);
     state.ResumeTiming();
   }
+}
+
+void BM_CSVRead(benchmark::State& state) {
+  const std::string text = csvText(Kind(state.range(0)), state.range(1));
+  peakBytes = liveBytes.load();
+  const std::size_t before = liveBytes;
+  readEachTimeFromCold(state, text);
   state.counters["peak/input"] = double(peakBytes - before) / double(text.size());
   // The peak less what the returned table itself holds is what reading kept beside it.
   const kelvo::CSVReader::Table table = kelvo::CSVReader::read(text);
@@ -103,15 +107,7 @@ void BM_CSVPathological(benchmark::State& state) {
   if (state.range(0) == 1) text[0] = '"';
   peakBytes = liveBytes.load();
   const std::size_t before = liveBytes;
-  for (auto _ : state) {
-    benchmark::DoNotOptimize(kelvo::CSVReader::read(text).rows.size());
-    // Each read starts from memory given back to the system, as the one read of an imported
-    // file does. Otherwise glibc keeps freed blocks of up to 32 MiB at hand, and only the
-    // larger sizes pay for touching their pages.
-    state.PauseTiming();
-    malloc_trim(0);
-    state.ResumeTiming();
-  }
+  readEachTimeFromCold(state, text);
   state.counters["peak/input"] = double(peakBytes - before) / double(text.size());
   state.SetBytesProcessed(std::int64_t(state.iterations() * text.size()));
 }
