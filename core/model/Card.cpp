@@ -12,6 +12,7 @@
 #include "core/model/Shelf.hpp"
 #include "core/model/WebLink.hpp"
 #include "platform/crypto/SHA256.hpp"
+#include "platform/foundation/Hex.hpp"
 #include "platform/foundation/Text.hpp"
 #include "platform/foundation/Utf.hpp"
 
@@ -217,16 +218,7 @@ std::string Card::contentHash(CardType type, std::string_view payload) {
   hasher.update(rawValue(type));
   hasher.update(std::string_view("\x1f", 1));
   hasher.update(payload);
-  // Written in place: this is part of making every card, and appending a digit at a time
-  // costs a third as much as the hashing.
-  static constexpr char digits[] = "0123456789abcdef";
-  const auto digest = hasher.finalize();
-  std::string text(2 * digest.size(), '0');
-  for (std::size_t i = 0; i < digest.size(); ++i) {
-    text[2 * i] = digits[digest[i] >> 4];
-    text[2 * i + 1] = digits[digest[i] & 0x0F];
-  }
-  return text;
+  return hexString(hasher.finalize());
 }
 
 std::vector<std::string> Card::hexDigest(const std::array<std::uint8_t, 32>& digest) {

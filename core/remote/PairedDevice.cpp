@@ -7,6 +7,7 @@
 #include "core/remote/internal/Coding.hpp"
 #include "platform/crypto/Random.hpp"
 #include "platform/crypto/SHA256.hpp"
+#include "platform/foundation/Hex.hpp"
 #include "platform/foundation/JSONReader.hpp"
 
 namespace kelvo::Remote {
@@ -23,16 +24,9 @@ bool isTokenForm(std::string_view token) {
 }  // namespace
 
 std::string PairedDevice::newToken() {
-  static constexpr char hex[] = "0123456789abcdef";
   Bytes bytes(tokenLength / 2);
   crypto::fillRandom(bytes);
-  std::string token;
-  token.reserve(tokenLength);
-  for (const std::uint8_t byte : bytes) {
-    token += hex[byte >> 4];
-    token += hex[byte & 0xF];
-  }
-  return token;
+  return hexString(bytes);
 }
 
 Bytes PairedDevice::preSharedKey() const {

