@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "platform/foundation/Error.hpp"
+#include "platform/foundation/Hash.hpp"
 #include "platform/foundation/Hex.hpp"
 
 namespace kelvo {
@@ -15,10 +16,6 @@ namespace {
 double linearised(double component) {
   if (component <= 0.03928) return component / 12.92;
   return std::pow((component + 0.055) / 1.055, 2.4);
-}
-
-std::size_t combine(std::size_t seed, double value) {
-  return seed ^ (std::hash<double>{}(value) + 0x9e3779b97f4a7c15ULL + (seed << 6) + (seed >> 2));
 }
 
 }  // namespace
@@ -94,8 +91,8 @@ SRGB SRGB::blended(const SRGB& foreground, const SRGB& background, double alpha)
 
 size_t std::hash<kelvo::SRGB>::operator()(const kelvo::SRGB& colour) const noexcept {
   std::size_t seed = 0;
-  seed = kelvo::combine(seed, colour.red());
-  seed = kelvo::combine(seed, colour.green());
-  seed = kelvo::combine(seed, colour.blue());
+  kelvo::hashCombine(seed, std::hash<double>{}(colour.red()));
+  kelvo::hashCombine(seed, std::hash<double>{}(colour.green()));
+  kelvo::hashCombine(seed, std::hash<double>{}(colour.blue()));
   return seed;
 }

@@ -1,4 +1,5 @@
 #include "core/guidance/OnboardingPager.hpp"
+#include "platform/foundation/Hash.hpp"
 
 #include <algorithm>
 #include <cmath>
@@ -70,9 +71,7 @@ std::size_t std::hash<kelvo::OnboardingPager>::operator()(
     const kelvo::OnboardingPager& pager) const noexcept {
   // Adding 0.0 turns −0 into +0, so equal pagers hash alike.
   std::size_t seed = std::hash<std::int64_t>{}(pager.pageCount());
-  const auto mix = [&seed](std::size_t value) {
-    seed ^= value + 0x9e3779b97f4a7c15ULL + (seed << 6) + (seed >> 2);
-  };
+  const auto mix = [&seed](std::size_t value) { kelvo::hashCombine(seed, value); };
   mix(std::hash<std::int64_t>{}(pager.pageIndex()));
   mix(std::hash<double>{}(pager.width() + 0.0));
   mix(std::hash<double>{}(pager.translation() + 0.0));

@@ -176,7 +176,7 @@ std::size_t std::hash<kelvo::FormatSniffer::Detection>::operator()(
     const kelvo::FormatSniffer::Detection& detection) const noexcept {
   using Detection = kelvo::FormatSniffer::Detection;
   std::size_t seed = detection.value.index();
-  const auto add = [&seed](std::size_t value) { kelvo::importing::hashCombine(seed, value); };
+  const auto add = [&seed](std::size_t value) { kelvo::hashCombine(seed, value); };
   if (const auto* format = std::get_if<Detection::Format>(&detection.value)) {
     add(static_cast<std::size_t>(format->format));
   } else if (const auto* unsupported = std::get_if<Detection::UnsupportedYet>(&detection.value)) {

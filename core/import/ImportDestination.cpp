@@ -19,7 +19,7 @@ bool operator==(const ImportDestination& a, const ImportDestination& b) {
 
 std::size_t std::hash<kelvo::ImportDestination>::operator()(
     const kelvo::ImportDestination& destination) const noexcept {
-  using kelvo::importing::hashCombine;
+  using kelvo::hashCombine;
   std::size_t seed = destination.value.index();
   if (const auto* shelf = std::get_if<kelvo::ImportDestination::NewShelf>(&destination.value)) {
     hashCombine(seed, kelvo::text::canonicalHash(shelf->name));

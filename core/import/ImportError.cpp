@@ -11,7 +11,7 @@ std::size_t std::hash<kelvo::ImportError>::operator()(
     const kelvo::ImportError& error) const noexcept {
   using kelvo::ImportError;
   std::size_t seed = error.value.index();
-  const auto add = [&seed](std::size_t value) { kelvo::importing::hashCombine(seed, value); };
+  const auto add = [&seed](std::size_t value) { kelvo::hashCombine(seed, value); };
   std::visit(
       kelvo::Overloaded{
           [&](const ImportError::TooLarge& c) {

@@ -68,7 +68,7 @@ std::size_t std::hash<kelvo::ImportWarning>::operator()(
     const kelvo::ImportWarning& warning) const noexcept {
   std::size_t seed = warning.value.index();
   for (const std::string_view text : kelvo::textsOf(warning)) {
-    kelvo::importing::hashCombine(seed, kelvo::text::canonicalHash(text));
+    kelvo::hashCombine(seed, kelvo::text::canonicalHash(text));
   }
   return seed;
 }

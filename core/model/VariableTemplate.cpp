@@ -7,6 +7,7 @@
 #include <functional>
 #include <unordered_set>
 
+#include "platform/foundation/Hash.hpp"
 #include "platform/foundation/Text.hpp"
 
 namespace kelvo {
@@ -119,10 +120,6 @@ std::optional<std::size_t> closingBrace(const std::vector<Token>& tokens, std::s
     }
   }
   return std::nullopt;
-}
-
-void hashCombine(std::size_t& seed, std::size_t value) {
-  seed ^= value + 0x9e3779b97f4a7c15ULL + (seed << 6) + (seed >> 2);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <limits>
 
 #include "core/design/KelvoIcon.hpp"
+#include "platform/foundation/Hash.hpp"
 #include "platform/foundation/Localized.hpp"
 #include "platform/foundation/Overloaded.hpp"
 #include "platform/foundation/Text.hpp"
@@ -26,10 +27,6 @@ std::int64_t countOf(const std::map<CardType, std::int64_t>& counts, CardType ty
 
 CardTypeFilter::Option option(Selection selection, std::int64_t count) {
   return {selection, selection.label(), count, count > 0};
-}
-
-void combine(std::size_t& seed, std::size_t value) {
-  seed ^= value + 0x9E3779B97F4A7C15ULL + (seed << 6) + (seed >> 2);
 }
 
 }  // namespace
@@ -141,7 +138,7 @@ size_t std::hash<kelvo::CardTypeFilter::Selection>::operator()(
     const kelvo::CardTypeFilter::Selection& selection) const noexcept {
   std::size_t seed = selection.value().index();
   if (const auto cardType = selection.cardType()) {
-    kelvo::combine(seed, static_cast<std::size_t>(*cardType));
+    kelvo::hashCombine(seed, static_cast<std::size_t>(*cardType));
   }
   return seed;
 }
@@ -150,8 +147,8 @@ size_t std::hash<kelvo::CardTypeFilter::Counts>::operator()(
     const kelvo::CardTypeFilter::Counts& counts) const noexcept {
   std::size_t seed = std::hash<std::int64_t>{}(counts.links);
   for (const auto& [type, count] : counts.types) {
-    kelvo::combine(seed, static_cast<std::size_t>(type));
-    kelvo::combine(seed, std::hash<std::int64_t>{}(count));
+    kelvo::hashCombine(seed, static_cast<std::size_t>(type));
+    kelvo::hashCombine(seed, std::hash<std::int64_t>{}(count));
   }
   return seed;
 }

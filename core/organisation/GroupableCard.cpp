@@ -1,4 +1,5 @@
 #include "core/organisation/GroupableCard.hpp"
+#include "platform/foundation/Hash.hpp"
 
 #include <initializer_list>
 
@@ -30,7 +31,7 @@ size_t std::hash<kelvo::GroupableCard>::operator()(
            hashOf(card.lastUsedAt),
            std::hash<std::int64_t>{}(card.useCount),
        }) {
-    seed ^= part + 0x9e3779b97f4a7c15ULL + (seed << 6) + (seed >> 2);
+    kelvo::hashCombine(seed, part);
   }
   return seed;
 }

@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 
+#include "platform/foundation/Hash.hpp"
 #include "platform/foundation/UUID.hpp"
 
 namespace kelvo {
@@ -28,7 +29,7 @@ struct std::hash<kelvo::LibraryProject> {
     size_t seed = std::hash<kelvo::UUID>{}(project.id);
     for (const size_t part :
          {std::hash<std::string>{}(project.name), std::hash<std::int64_t>{}(project.sortIndex)}) {
-      seed ^= part + 0x9e3779b97f4a7c15ULL + (seed << 6) + (seed >> 2);
+      kelvo::hashCombine(seed, part);
     }
     return seed;
   }

@@ -8,6 +8,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "platform/foundation/Hash.hpp"
 #include "platform/foundation/JSONReader.hpp"
 #include "platform/foundation/Localized.hpp"
 #include "platform/foundation/Overloaded.hpp"
@@ -62,10 +63,6 @@ std::string usedWithinName(std::int64_t days) {
   if (days <= 7) return localized("Used this week");
   if (days <= 31) return localized("Used this month");
   return localized("Used in the last %lld days", days);
-}
-
-void combine(std::size_t& seed, std::size_t value) {
-  seed ^= value + 0x9E3779B97F4A7C15ULL + (seed << 6) + (seed >> 2);
 }
 
 bool sameMembers(const std::vector<CardPredicate>& a, const std::vector<CardPredicate>& b) {
@@ -387,19 +384,23 @@ size_t std::hash<kelvo::CardPredicate>::operator()(
   using P = kelvo::CardPredicate;
   std::size_t seed = predicate.value().index();
   const auto hashMembers = [&](const std::vector<P>& members) {
-    kelvo::combine(seed, members.size());
-    for (const P& member : members) kelvo::combine(seed, (*this)(member));
+    kelvo::hashCombine(seed, members.size());
+    for (const P& member : members) kelvo::hashCombine(seed, (*this)(member));
   };
   std::visit(
       kelvo::Overloaded{
-          [&](const P::Type& c) { kelvo::combine(seed, static_cast<std::size_t>(c.type)); },
-          [&](const P::Shelf& c) { kelvo::combine(seed, kelvo::text::canonicalHash(c.name)); },
-          [&](const P::Project& c) { kelvo::combine(seed, kelvo::text::canonicalHash(c.name)); },
-          [&](const P::UsedWithin& c) { kelvo::combine(seed, std::hash<std::int64_t>{}(c.days)); },
-          [&](const P::Stale& c) { kelvo::combine(seed, std::hash<std::int64_t>{}(c.days)); },
+          [&](const P::Type& c) { kelvo::hashCombine(seed, static_cast<std::size_t>(c.type)); },
+          [&](const P::Shelf& c) { kelvo::hashCombine(seed, kelvo::text::canonicalHash(c.name)); },
+          [&](const P::Project& c) {
+            kelvo::hashCombine(seed, kelvo::text::canonicalHash(c.name));
+          },
+          [&](const P::UsedWithin& c) {
+            kelvo::hashCombine(seed, std::hash<std::int64_t>{}(c.days));
+          },
+          [&](const P::Stale& c) { kelvo::hashCombine(seed, std::hash<std::int64_t>{}(c.days)); },
           [&](const P::And& c) { hashMembers(c.members); },
           [&](const P::Or& c) { hashMembers(c.members); },
-          [&](const P::Not& c) { kelvo::combine(seed, (*this)(c.member)); },
+          [&](const P::Not& c) { kelvo::hashCombine(seed, (*this)(c.member)); },
           [](const auto&) {},
       },
       predicate.value());

@@ -1,6 +1,6 @@
 #include "core/search/MatchExplanation.hpp"
 
-#include "core/search/internal/SemanticHash.hpp"
+#include "platform/foundation/Hash.hpp"
 #include "platform/foundation/Localized.hpp"
 
 namespace kelvo {
@@ -24,11 +24,11 @@ std::string MatchExplanation::sentence() const {
 size_t std::hash<kelvo::MatchExplanation>::operator()(
     const kelvo::MatchExplanation& explanation) const noexcept {
   std::size_t seed = std::hash<std::string>{}(explanation.queryTerm);
-  kelvo::hashMix(seed, std::hash<std::string>{}(explanation.matchedTerm));
-  kelvo::hashMix(seed, std::hash<kelvo::TermRelation>{}(explanation.relation));
+  kelvo::hashCombine(seed, std::hash<std::string>{}(explanation.matchedTerm));
+  kelvo::hashCombine(seed, std::hash<kelvo::TermRelation>{}(explanation.relation));
   // A set iterates in one order whatever the order of insertion.
   for (const kelvo::SearchField field : explanation.fields) {
-    kelvo::hashMix(seed, std::hash<kelvo::SearchField>{}(field));
+    kelvo::hashCombine(seed, std::hash<kelvo::SearchField>{}(field));
   }
   return seed;
 }

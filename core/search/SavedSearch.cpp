@@ -2,6 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "platform/foundation/Hash.hpp"
 #include "platform/foundation/JSONReader.hpp"
 #include "platform/foundation/Overloaded.hpp"
 #include "platform/foundation/Text.hpp"
@@ -12,10 +13,6 @@ namespace {
 bool sameText(const std::optional<std::string>& a, const std::optional<std::string>& b) {
   if (!a || !b) return !a && !b;
   return text::canonicallyEqual(*a, *b);
-}
-
-void combine(std::size_t& seed, std::size_t value) {
-  seed ^= value + 0x9E3779B97F4A7C15ULL + (seed << 6) + (seed >> 2);
 }
 
 }  // namespace
@@ -115,10 +112,11 @@ bool operator==(const SavedSearch& a, const SavedSearch& b) {
 
 size_t std::hash<kelvo::SavedSearch>::operator()(const kelvo::SavedSearch& search) const noexcept {
   std::size_t seed = std::hash<kelvo::UUID>{}(search.id_);
-  kelvo::combine(seed, kelvo::text::canonicalHash(search.name_));
-  kelvo::combine(seed, search.query_ ? kelvo::text::canonicalHash(*search.query_) : 0x51);
-  kelvo::combine(seed, std::hash<kelvo::CardPredicate>{}(search.predicate_));
-  kelvo::combine(seed, static_cast<std::size_t>(search.sort_));
-  kelvo::combine(seed, search.storedIcon_ ? static_cast<std::size_t>(*search.storedIcon_) : 0xFFFF);
+  kelvo::hashCombine(seed, kelvo::text::canonicalHash(search.name_));
+  kelvo::hashCombine(seed, search.query_ ? kelvo::text::canonicalHash(*search.query_) : 0x51);
+  kelvo::hashCombine(seed, std::hash<kelvo::CardPredicate>{}(search.predicate_));
+  kelvo::hashCombine(seed, static_cast<std::size_t>(search.sort_));
+  kelvo::hashCombine(seed,
+                     search.storedIcon_ ? static_cast<std::size_t>(*search.storedIcon_) : 0xFFFF);
   return seed;
 }

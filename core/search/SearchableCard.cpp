@@ -9,6 +9,7 @@
 #include "core/model/VariableTemplate.hpp"
 #include "core/search/SmartFilter.hpp"
 #include "platform/foundation/Error.hpp"
+#include "platform/foundation/Hash.hpp"
 #include "platform/foundation/Text.hpp"
 
 namespace kelvo {
@@ -95,13 +96,9 @@ bool sameText(const std::optional<std::string>& a, const std::optional<std::stri
   return sameText(*a, *b);
 }
 
-void combine(std::size_t& seed, std::size_t value) {
-  seed ^= value + 0x9E3779B97F4A7C15ULL + (seed << 6) + (seed >> 2);
-}
-
 void combineText(std::size_t& seed, const std::optional<std::string>& value) {
-  combine(seed, value ? text::canonicalHash(*value) : 0x5A5A5A5AULL);
-  combine(seed, value.has_value());
+  hashCombine(seed, value ? text::canonicalHash(*value) : 0x5A5A5A5AULL);
+  hashCombine(seed, value.has_value());
 }
 
 }  // namespace
@@ -151,16 +148,16 @@ size_t std::hash<kelvo::SearchableCard>::operator()(
   using kelvo::text::canonicalHash;
   const auto& body = *card.body_;
   std::size_t seed = std::hash<kelvo::UUID>{}(body.id);
-  kelvo::combine(seed, static_cast<std::size_t>(body.type));
+  kelvo::hashCombine(seed, static_cast<std::size_t>(body.type));
   for (const std::string* field :
        {&body.title, &body.content, &body.extractedText, &body.shelfName, &body.projectName}) {
-    kelvo::combine(seed, canonicalHash(*field));
+    kelvo::hashCombine(seed, canonicalHash(*field));
   }
-  kelvo::combine(seed, body.autoTags.size());
-  for (const std::string& tag : body.autoTags) kelvo::combine(seed, canonicalHash(tag));
+  kelvo::hashCombine(seed, body.autoTags.size());
+  for (const std::string& tag : body.autoTags) kelvo::hashCombine(seed, canonicalHash(tag));
   kelvo::combineText(seed, body.factLabel);
   kelvo::combineText(seed, body.sourceApp);
-  kelvo::combine(seed, std::hash<std::int64_t>{}(body.useCount));
-  kelvo::combine(seed, body.lastUsedAt ? std::hash<kelvo::Date>{}(*body.lastUsedAt) : 0x33);
+  kelvo::hashCombine(seed, std::hash<std::int64_t>{}(body.useCount));
+  kelvo::hashCombine(seed, body.lastUsedAt ? std::hash<kelvo::Date>{}(*body.lastUsedAt) : 0x33);
   return seed;
 }

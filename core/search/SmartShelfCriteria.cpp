@@ -9,6 +9,7 @@
 #include "core/search/CardFilterPresets.hpp"
 #include "core/search/SearchIndex.hpp"
 #include "core/search/SmartShelfScope.hpp"
+#include "platform/foundation/Hash.hpp"
 #include "platform/foundation/JSONReader.hpp"
 #include "platform/foundation/Text.hpp"
 
@@ -144,9 +145,7 @@ std::shared_ptr<SmartShelf> makeSmartShelf(const UUID& id, std::string name, std
 size_t std::hash<kelvo::SmartShelfCriteria>::operator()(
     const kelvo::SmartShelfCriteria& criteria) const noexcept {
   std::size_t seed = std::hash<std::int64_t>{}(criteria.version);
-  const auto combine = [&](std::size_t value) {
-    seed ^= value + 0x9E3779B97F4A7C15ULL + (seed << 6) + (seed >> 2);
-  };
+  const auto combine = [&](std::size_t value) { kelvo::hashCombine(seed, value); };
   combine(criteria.query ? kelvo::text::canonicalHash(*criteria.query) : 0x51);
   combine(std::hash<kelvo::CardPredicate>{}(criteria.predicate));
   combine(static_cast<std::size_t>(criteria.sort));

@@ -5,14 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "platform/foundation/Hash.hpp"
 #include "platform/foundation/Text.hpp"
 
 // Imported texts compare by canonical equivalence, and hash to match.
 namespace kelvo::importing {
-
-inline void hashCombine(std::size_t& seed, std::size_t value) {
-  seed ^= value + 0x9e3779b97f4a7c15ULL + (seed << 6) + (seed >> 2);
-}
 
 inline bool sameText(const std::optional<std::string>& a, const std::optional<std::string>& b) {
   if (a.has_value() != b.has_value()) return false;
