@@ -57,73 +57,41 @@ class FtsTable {
             "shelf, label, tokenize = 'unicode61 remove_diacritics 2'") +
         (contentless ? ", content = ''" : "") + ")";
     check(sqlite3_exec(db_, create.c_str(), nullptr, nullptr, nullptr), db_);
-    check(sqlite3_exec(db_, "BEGIN", nullptr, nullptr, nullptr), db_);
-    sqlite3_stmt* insert = nullptr;
     check(sqlite3_prepare_v2(db_,
                              "INSERT INTO cards(rowid, title, content, extracted, tags, shelf, "
                              "label) VALUES (?, ?, ?, ?, ?, ?, ?)",
-                             -1, &insert, nullptr),
+                             -1, &insert_, nullptr),
           db_);
-    std::int64_t row = 0;
-    for (const SearchableCard& card : cards) {
-      const std::string tags = joined(card.autoTags());
-      const std::string label = card.factLabel().value_or("");
-      sqlite3_bind_int64(insert, 1, ++row);
-      sqlite3_bind_text(insert, 2, card.title().data(), static_cast<int>(card.title().size()),
-                        SQLITE_STATIC);
-      sqlite3_bind_text(insert, 3, card.content().data(), static_cast<int>(card.content().size()),
-                        SQLITE_STATIC);
-      sqlite3_bind_text(insert, 4, card.extractedText().data(),
-                        static_cast<int>(card.extractedText().size()), SQLITE_STATIC);
-      sqlite3_bind_text(insert, 5, tags.data(), static_cast<int>(tags.size()), SQLITE_STATIC);
-      sqlite3_bind_text(insert, 6, card.shelfName().data(),
-                        static_cast<int>(card.shelfName().size()), SQLITE_STATIC);
-      sqlite3_bind_text(insert, 7, label.data(), static_cast<int>(label.size()), SQLITE_STATIC);
-      check(sqlite3_step(insert), db_);
-      sqlite3_reset(insert);
-    }
-    sqlite3_finalize(insert);
-    check(sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr), db_);
+    check(sqlite3_prepare_v2(db_, "DELETE FROM cards WHERE rowid = ?", -1, &erase_, nullptr), db_);
     check(sqlite3_prepare_v2(db_,
                              "SELECT rowid FROM cards WHERE cards MATCH ?1 ORDER BY "
                              "bm25(cards, 10.0, 5.0, 2.0, 4.0, 3.0, 8.0) LIMIT ?2",
                              -1, &query_, nullptr),
           db_);
+    check(sqlite3_exec(db_, "BEGIN", nullptr, nullptr, nullptr), db_);
+    std::int64_t row = 0;
+    for (const SearchableCard& card : cards) insert(++row, card);
+    check(sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr), db_);
   }
   ~FtsTable() {
+    sqlite3_finalize(insert_);
+    sqlite3_finalize(erase_);
     sqlite3_finalize(query_);
     sqlite3_close(db_);
   }
   FtsTable(const FtsTable&) = delete;
   FtsTable& operator=(const FtsTable&) = delete;
 
-  // Adds a row, or replaces the texts of an existing one.
+  // Adds a row, or replaces the texts of an existing one, through statements prepared once, as
+  // a caller of SQLite keeps them.
   void put(std::int64_t row, const SearchableCard& card) {
     remove(row);
-    const std::string tags = joined(card.autoTags());
-    const std::string label = card.factLabel().value_or("");
-    sqlite3_stmt* insert = nullptr;
-    check(sqlite3_prepare_v2(db_,
-                             "INSERT INTO cards(rowid, title, content, extracted, tags, shelf, "
-                             "label) VALUES (?, ?, ?, ?, ?, ?, ?)",
-                             -1, &insert, nullptr),
-          db_);
-    sqlite3_bind_int64(insert, 1, row);
-    sqlite3_bind_text(insert, 2, card.title().c_str(), -1, SQLITE_STATIC);
-    sqlite3_bind_text(insert, 3, card.content().c_str(), -1, SQLITE_STATIC);
-    sqlite3_bind_text(insert, 4, card.extractedText().c_str(), -1, SQLITE_STATIC);
-    sqlite3_bind_text(insert, 5, tags.c_str(), -1, SQLITE_STATIC);
-    sqlite3_bind_text(insert, 6, card.shelfName().c_str(), -1, SQLITE_STATIC);
-    sqlite3_bind_text(insert, 7, label.c_str(), -1, SQLITE_STATIC);
-    check(sqlite3_step(insert), db_);
-    sqlite3_finalize(insert);
+    insert(row, card);
   }
   void remove(std::int64_t row) {
-    sqlite3_stmt* erase = nullptr;
-    check(sqlite3_prepare_v2(db_, "DELETE FROM cards WHERE rowid = ?", -1, &erase, nullptr), db_);
-    sqlite3_bind_int64(erase, 1, row);
-    check(sqlite3_step(erase), db_);
-    sqlite3_finalize(erase);
+    sqlite3_bind_int64(erase_, 1, row);
+    check(sqlite3_step(erase_), db_);
+    sqlite3_reset(erase_);
   }
 
   std::vector<std::int64_t> search(const char* match, int limit) {
@@ -140,7 +108,26 @@ class FtsTable {
   }
 
  private:
+  void insert(std::int64_t row, const SearchableCard& card) {
+    const std::string tags = joined(card.autoTags());
+    const std::string label = card.factLabel().value_or("");
+    const auto bind = [&](int column, const std::string& text) {
+      sqlite3_bind_text(insert_, column, text.data(), static_cast<int>(text.size()), SQLITE_STATIC);
+    };
+    sqlite3_bind_int64(insert_, 1, row);
+    bind(2, card.title());
+    bind(3, card.content());
+    bind(4, card.extractedText());
+    bind(5, tags);
+    bind(6, card.shelfName());
+    bind(7, label);
+    check(sqlite3_step(insert_), db_);
+    sqlite3_reset(insert_);
+  }
+
   sqlite3* db_ = nullptr;
+  sqlite3_stmt* insert_ = nullptr;
+  sqlite3_stmt* erase_ = nullptr;
   sqlite3_stmt* query_ = nullptr;
 };
 
