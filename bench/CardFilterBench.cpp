@@ -19,9 +19,10 @@ const std::vector<SearchableCard>& cardsWithBlanks() {
     for (std::size_t i = 0; i < result.size(); i += 20) {
       const SearchableCard& c = result[i];
       if (c.type() != CardType::text) continue;
-      result[i] = SearchableCard(c.id(), c.type(), c.title(), c.content() + " Dear {name},",
-                                 c.extractedText(), c.autoTags(), c.shelfName(), c.projectName(),
-                                 c.factLabel(), c.sourceApp(), c.useCount(), c.lastUsedAt());
+      result[i] =
+          SearchableCard(c.id(), c.type(), c.title(), std::string(c.content()) + " Dear {name},",
+                         c.extractedText(), tagsOf(c), c.shelfName(), c.projectName(),
+                         c.factLabel(), c.sourceApp(), c.useCount(), c.lastUsedAt());
     }
     return result;
   }();

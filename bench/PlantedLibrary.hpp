@@ -21,12 +21,12 @@ inline std::vector<SearchableCard> plantedCards() {
   for (const auto& group : StaticLexicon::officeVocabularyGroups()) {
     for (const std::string& word : group) planted[library.vocabulary[1'000 + 160 * i++]] = word;
   }
-  const auto replace = [&](const std::string& text) {
+  const auto replace = [&](std::string_view text) {
     std::string out;
     std::size_t at = 0;
     while (at <= text.size()) {
       const std::size_t end = std::min(text.find(' ', at), text.size());
-      std::string word = text.substr(at, end - at);
+      std::string word(text.substr(at, end - at));
       const bool capital = !word.empty() && word[0] >= 'A' && word[0] <= 'Z';
       if (capital) word[0] = static_cast<char>(word[0] + 32);
       if (const auto found = planted.find(word); found != planted.end()) word = found->second;
@@ -40,7 +40,7 @@ inline std::vector<SearchableCard> plantedCards() {
   cards.reserve(library.cards.size());
   for (const SearchableCard& c : library.cards) {
     std::vector<std::string> tags;
-    for (const std::string& tag : c.autoTags()) tags.push_back(replace(tag));
+    for (const std::string_view tag : c.autoTags()) tags.push_back(replace(tag));
     std::optional<std::string> label;
     if (c.factLabel()) label = replace(*c.factLabel());
     cards.emplace_back(c.id(), c.type(), replace(c.title()), replace(c.content()),

@@ -36,7 +36,7 @@ void check(int status, sqlite3* db) {
   }
 }
 
-std::string joined(const std::vector<std::string>& words) {
+std::string joined(SearchableCard::Tags words) {
   std::string text;
   for (const auto& word : words) {
     if (!text.empty()) text += ' ';
@@ -110,8 +110,8 @@ class FtsTable {
  private:
   void insert(std::int64_t row, const SearchableCard& card) {
     const std::string tags = joined(card.autoTags());
-    const std::string label = card.factLabel().value_or("");
-    const auto bind = [&](int column, const std::string& text) {
+    const std::string_view label = card.factLabel().value_or("");
+    const auto bind = [&](int column, std::string_view text) {
       sqlite3_bind_text(insert_, column, text.data(), static_cast<int>(text.size()), SQLITE_STATIC);
     };
     sqlite3_bind_int64(insert_, 1, row);
@@ -218,9 +218,9 @@ BENCHMARK_CAPTURE(BM_Query_FTS5, one_letter, oneLetter)->Arg(20)->Unit(benchmark
 enum class Change { add, change, remove };
 
 SearchableCard rewritten(const SearchableCard& card, const SearchableCard& texts) {
-  return SearchableCard(card.id(), card.type(), texts.title(), texts.content(), "",
-                        texts.autoTags(), card.shelfName(), card.projectName(), card.factLabel(),
-                        card.sourceApp(), card.useCount(), card.lastUsedAt());
+  return SearchableCard(card.id(), card.type(), texts.title(), texts.content(), "", tagsOf(texts),
+                        card.shelfName(), card.projectName(), card.factLabel(), card.sourceApp(),
+                        card.useCount(), card.lastUsedAt());
 }
 
 template <class Apply>
@@ -252,7 +252,7 @@ void BM_Change_Index(benchmark::State& state, Change change) {
       index.insert(card);
     } else if (kind == Change::add) {
       const SearchableCard added(UUID::random(), card.type(), card.title(), card.content(), "",
-                                 card.autoTags(), card.shelfName(), card.projectName(),
+                                 tagsOf(card), card.shelfName(), card.projectName(),
                                  card.factLabel(), card.sourceApp(), card.useCount(),
                                  card.lastUsedAt());
       index.insert(added);
@@ -302,9 +302,9 @@ void BM_Memory(benchmark::State& state) {
     std::vector<SearchableCard> records;
     records.reserve(cards.size());
     for (const auto& c : cards) {
-      records.emplace_back(c.id(), c.type(), c.title(), c.content(), c.extractedText(),
-                           c.autoTags(), c.shelfName(), c.projectName(), c.factLabel(),
-                           c.sourceApp(), c.useCount(), c.lastUsedAt());
+      records.emplace_back(c.id(), c.type(), c.title(), c.content(), c.extractedText(), tagsOf(c),
+                           c.shelfName(), c.projectName(), c.factLabel(), c.sourceApp(),
+                           c.useCount(), c.lastUsedAt());
     }
     const std::size_t withRecords = heapInUse();
     const SearchIndex index(records);

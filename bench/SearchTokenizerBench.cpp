@@ -25,7 +25,7 @@ const std::string& sampleText(bool asciiOnly) {
     for (const auto& card : syntheticLibrary().cards) {
       if (text.size() >= (1u << 20)) break;
       std::string word;
-      for (const char c : card.content() + ' ') {
+      for (const char c : std::string(card.content()) + ' ') {
         if (c != ' ') {
           word += c;
           continue;

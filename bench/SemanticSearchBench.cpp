@@ -172,10 +172,12 @@ void BM_Semantic_FTS5(benchmark::State& state) {
   check(sqlite3_prepare_v2(db, "INSERT INTO cards VALUES (?, ?, ?, ?)", -1, &insert, nullptr), db);
   for (const SearchableCard& card : cards()) {
     std::string tags;
-    for (const auto& tag : card.autoTags()) tags += tag + " ";
-    const std::string label = card.factLabel().value_or("");
-    sqlite3_bind_text(insert, 1, card.title().c_str(), -1, SQLITE_STATIC);
-    sqlite3_bind_text(insert, 2, card.content().c_str(), -1, SQLITE_STATIC);
+    for (const auto tag : card.autoTags()) (tags += tag) += ' ';
+    const std::string label(card.factLabel().value_or(""));
+    const std::string_view title = card.title();
+    const std::string_view content = card.content();
+    sqlite3_bind_text(insert, 1, title.data(), static_cast<int>(title.size()), SQLITE_STATIC);
+    sqlite3_bind_text(insert, 2, content.data(), static_cast<int>(content.size()), SQLITE_STATIC);
     sqlite3_bind_text(insert, 3, tags.c_str(), -1, SQLITE_TRANSIENT);
     sqlite3_bind_text(insert, 4, label.c_str(), -1, SQLITE_TRANSIENT);
     check(sqlite3_step(insert), db);

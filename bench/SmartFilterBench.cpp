@@ -36,11 +36,11 @@ const std::vector<Item>& items() {
     for (std::size_t i = 0; i < cards.size(); ++i) {
       const std::size_t kind = i % 10;
       if (kind < 5) {
-        result.push_back(
-            {CardType::text, std::nullopt,
-             kind == 0 ? "https://example.org/page/" + std::to_string(i) : cards[i].content()});
+        result.push_back({CardType::text, std::nullopt,
+                          kind == 0 ? "https://example.org/page/" + std::to_string(i)
+                                    : std::string(cards[i].content())});
       } else if (kind == 5) {
-        result.push_back({CardType::fact, std::nullopt, cards[i].content()});
+        result.push_back({CardType::fact, std::nullopt, std::string(cards[i].content())});
       } else {
         std::string extension = extensions[i % extensions.size()];
         if (i % 3 == 0 && !extension.empty())

@@ -119,6 +119,12 @@ class ZipfWords {
 
 }  // namespace detail
 
+/// A card's tags as the constructor takes them, for cards made from another card.
+inline std::vector<std::string> tagsOf(const SearchableCard& card) {
+  const SearchableCard::Tags tags = card.autoTags();
+  return {tags.begin(), tags.end()};
+}
+
 inline const SyntheticLibrary& syntheticLibrary() {
   static const SyntheticLibrary library = [] {
     SyntheticLibrary built;

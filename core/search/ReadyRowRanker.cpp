@@ -9,7 +9,7 @@ namespace kelvo {
 namespace {
 
 bool sameApplication(const std::optional<std::string>& host,
-                     const std::optional<std::string>& source) {
+                     std::optional<std::string_view> source) {
   if (!host || !source) return false;
   return *host == *source || text::canonicallyEqual(*host, *source);
 }
@@ -55,8 +55,7 @@ std::vector<SearchableCard> ReadyRowRanker::rank(std::span<const SearchableCard>
   constexpr std::size_t lookahead = 8;
   for (std::size_t i = 0; i < cards.size(); ++i) {
     if (i + lookahead < cards.size()) {
-      __builtin_prefetch(&cards[i + lookahead].lastUsedAt());
-      __builtin_prefetch(&cards[i + lookahead].shelfName());
+      cards[i + lookahead].prefetch();
     }
     scored.push_back({score(cards[i], context), i});
   }

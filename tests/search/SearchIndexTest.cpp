@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <iterator>
+#include <optional>
 #include <random>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -183,6 +186,63 @@ TEST(SearchableCardTest, EqualityCoversAllFieldsUnderCanonicalEquivalence) {
     EXPECT_NE(card, makeCard(changed, id)) << "change " << i;
   }
   EXPECT_NE(card, makeCard(fullSpec()));  // another identifier
+}
+
+// A card is one block whatever its shape: small and large texts, present but empty optionals,
+// texts past 64 KiB, and many tags, through copies, moves and assignments.
+TEST(SearchableCardTest, FieldsComeBackAsGivenWhateverTheirShape) {
+  static_assert(std::random_access_iterator<SearchableCard::Tags::iterator>);
+  std::vector<std::string> manyTags;
+  for (int i = 0; i < 1'000; ++i) manyTags.push_back(i % 7 == 0 ? "" : "tag" + std::to_string(i));
+  const std::vector<std::pair<const char*, CardSpec>> shapes = {
+      {"full", fullSpec()},
+      {"empty", CardSpec{}},
+      {"present but empty", CardSpec{.factLabel = "", .sourceApp = "", .lastUsedAt = Date()}},
+      {"texts past 64 KiB", CardSpec{.title = "t",
+                                     .content = std::string(70'000, 'w'),
+                                     .autoTags = {"after", ""},
+                                     .shelfName = "s",
+                                     .factLabel = "f"}},
+      {"larger than a block", CardSpec{.title = std::string(3'000, 'l'), .autoTags = {"x"}}},
+      {"many tags", CardSpec{.content = "c", .autoTags = manyTags, .sourceApp = "app"}},
+  };
+  const auto expectFields = [](const SearchableCard& card, const CardSpec& spec, const UUID& id,
+                               const char* shape) {
+    SCOPED_TRACE(shape);
+    const auto optional = [](std::optional<std::string_view> text) {
+      return text ? std::optional<std::string>(*text) : std::nullopt;
+    };
+    EXPECT_EQ(card.id(), id);
+    EXPECT_EQ(card.type(), spec.type);
+    EXPECT_EQ(card.title(), spec.title);
+    EXPECT_EQ(card.content(), spec.content);
+    EXPECT_EQ(card.extractedText(), spec.extractedText);
+    const SearchableCard::Tags tags = card.autoTags();
+    EXPECT_EQ(std::vector<std::string>(tags.begin(), tags.end()), spec.autoTags);
+    ASSERT_EQ(tags.size(), spec.autoTags.size());
+    if (!tags.empty()) {
+      EXPECT_EQ(tags[tags.size() - 1], spec.autoTags.back());
+    }
+    EXPECT_EQ(card.shelfName(), spec.shelfName);
+    EXPECT_EQ(card.projectName(), spec.projectName);
+    EXPECT_EQ(optional(card.factLabel()), spec.factLabel);
+    EXPECT_EQ(optional(card.sourceApp()), spec.sourceApp);
+    EXPECT_EQ(card.useCount(), spec.useCount);
+    EXPECT_EQ(card.lastUsedAt(), spec.lastUsedAt);
+  };
+  for (const auto& [shape, spec] : shapes) {
+    const UUID id = UUID::random();
+    SearchableCard card = makeCard(spec, id);
+    const SearchableCard copy = card;
+    expectFields(copy, spec, id, shape);
+    SearchableCard moved = std::move(card);
+    card = copy;  // a moved-from card takes a new value
+    expectFields(card, spec, id, shape);
+    moved = makeCard({.title = "other"});
+    moved = copy;
+    expectFields(moved, spec, id, shape);
+    EXPECT_EQ(moved, copy);
+  }
 }
 
 // Bodies are carved from shared blocks: cards made on threads that have ended, kept in part and

@@ -40,9 +40,9 @@ Titles titles(const std::vector<Item>& items) {
   Titles out;
   for (const Item& item : items) {
     if constexpr (std::is_same_v<Item, SearchableCard>) {
-      out.push_back(item.title());
+      out.emplace_back(item.title());
     } else {
-      out.push_back(item.card.title());
+      out.emplace_back(item.card.title());
     }
   }
   return out;

@@ -74,7 +74,7 @@ std::vector<Row> rows(const std::vector<SemanticSearchResult>& results) {
     for (const MatchExplanation& explanation : result.explanations) {
       sentences.push_back(explanation.sentence());
     }
-    out.push_back({result.card.title(), result.score, sentences});
+    out.push_back({std::string(result.card.title()), result.score, sentences});
   }
   return out;
 }

@@ -30,7 +30,7 @@ void forEachIndexedText(const SearchableCard& card, Visit&& visit) {
   visit(card.extractedText(), SearchField::extractedText);
   visit(card.shelfName(), SearchField::shelfName);
   if (card.factLabel()) visit(*card.factLabel(), SearchField::factLabel);
-  for (const std::string& tag : card.autoTags()) visit(tag, SearchField::autoTag);
+  for (const std::string_view tag : card.autoTags()) visit(tag, SearchField::autoTag);
 }
 
 }  // namespace
@@ -95,9 +95,7 @@ void SearchIndexImpl::insertCard(const SearchableCard& card, bool deferringTermL
 
   const Slot slot = takeSlot();
   cards_[slot] = card;
-  // A negative count is damage, not a record of use: it counts as no use.
-  const double uses = static_cast<double>(std::max<std::int64_t>(card.useCount(), 0));
-  boosts_[slot] = Boosts{1.0 + std::min(uses / 50.0, 0.5), card.lastUsedAt()};
+  boosts_[slot] = Boosts(card.useCount(), card.lastUsedAt());
   slotsByID_.insert(hashOf(card.id()), slot,
                     [this](Slot other) { return hashOf(cards_[other]->id()); });
   if (!isASCII(card.title())) {

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <algorithm>
+#include <array>
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
@@ -31,9 +34,34 @@ class SearchIndexImpl {
   // What scoring reads of each card, kept beside the slots so that scoring many candidates
   // does not chase every card's record.
   struct Boosts {
-    double use = 1;
-    std::optional<Date> lastUsedAt;
+    Boosts() = default;
+    Boosts(std::int64_t useCount, std::optional<Date> lastUsedAt)
+        // A negative count is damage, not a record of use: it counts as no use.
+        : lastUsed_(lastUsedAt.value_or(Date())),
+          uses_(static_cast<std::uint8_t>(std::clamp<std::int64_t>(useCount, 0, usesCounted))),
+          hasLastUse_(lastUsedAt.has_value()) {}
+
+    double use() const { return useBoosts[uses_]; }
+    /// The last use, or null for none. A pointer rather than an optional: building an
+    /// optional from the two fields in the scoring loop stalls on the store it goes through.
+    const Date* lastUsedAt() const { return hasLastUse_ ? &lastUsed_ : nullptr; }
+
+   private:
+    // Past this many uses the boost stays the same.
+    static constexpr std::int64_t usesCounted = 25;
+    // Looked up rather than divided: scoring a prefix's cards boosts thousands of them.
+    static constexpr auto useBoosts = [] {
+      std::array<double, usesCounted + 1> boosts{};
+      for (std::size_t uses = 0; uses < boosts.size(); ++uses) {
+        boosts[uses] = 1.0 + std::min(static_cast<double>(uses) / 50.0, 0.5);
+      }
+      return boosts;
+    }();
+    Date lastUsed_;
+    std::uint8_t uses_ = 0;
+    bool hasLastUse_ = false;
   };
+  static_assert(sizeof(Boosts) == 16);
 
   explicit SearchIndexImpl(const Clock& clock) : clock_(&clock) {}
 

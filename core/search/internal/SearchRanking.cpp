@@ -88,12 +88,12 @@ void SearchRanking::applyBoosts(std::vector<Scored>& scored) const {
     Scored& entry = scored[i];
     const SearchIndexImpl::Boosts& boosts = index_.boosts(entry.slot);
     double recencyBoost = 1.0;
-    if (boosts.lastUsedAt) {
+    if (const Date* lastUsedAt = boosts.lastUsedAt()) {
       if (!now) now = index_.clock().now();
-      const double days = (*now - *boosts.lastUsedAt) / 86'400.0;
+      const double days = (*now - *lastUsedAt) / 86'400.0;
       recencyBoost = days >= 0 ? 1.0 + 0.3 * std::exp(-days / 14.0) : 1.3;
     }
-    entry.score = entry.score * boosts.use * recencyBoost;
+    entry.score = entry.score * boosts.use() * recencyBoost;
   }
 }
 
@@ -116,10 +116,7 @@ std::vector<SearchRanking::Ranked> SearchRanking::withTitles(std::span<const Sco
   ranked.reserve(scored.size());
   for (std::size_t i = 0; i < scored.size(); ++i) {
     if (i + 2 * ahead < scored.size()) __builtin_prefetch(&record(i + 2 * ahead));
-    if (i + ahead < scored.size()) {
-      __builtin_prefetch(&record(i + ahead)->id());
-      __builtin_prefetch(&record(i + ahead)->title());
-    }
+    if (i + ahead < scored.size()) record(i + ahead)->prefetch();
     ranked.push_back(Ranked{scored[i].score, scored[i].slot, scored[i].fields,
                             index_.orderTitle(scored[i].slot)});
   }

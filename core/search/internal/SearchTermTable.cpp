@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
+#include <new>
+#include <stdexcept>
 
 #include "platform/foundation/Error.hpp"
 
@@ -54,6 +57,60 @@ std::uint32_t hashOf(std::string_view term) {
 
 }  // namespace
 
+void SearchTermText::assign(std::string_view text) {
+  freeHeap();
+  clearInline();
+  if (text.size() <= flagByte) {
+    if (!text.empty()) std::memcpy(bytes_, text.data(), text.size());
+    bytes_[flagByte] = static_cast<char>(text.size());
+    return;
+  }
+  if (text.size() > std::numeric_limits<std::uint32_t>::max()) {
+    throw std::length_error("SearchTermText: a term longer than 4 GiB");
+  }
+  const Heap heap{new char[text.size()], static_cast<std::uint32_t>(text.size())};
+  std::memcpy(heap.data, text.data(), heap.size);
+  std::memcpy(bytes_, &heap.data, sizeof heap.data);
+  std::memcpy(bytes_ + sizeof heap.data, &heap.size, sizeof heap.size);
+  bytes_[flagByte] = heapMark;
+}
+
+void SearchTermText::freeHeap() noexcept {
+  if (onHeap()) delete[] heap().data;
+}
+
+SearchPostingList::SearchPostingList(const SearchPostingList& other) {
+  if (other.size_ == 0) return;
+  reallocate(other.size_);
+  std::memcpy(data_, other.data_, other.size_ * sizeof(Posting));
+  size_ = other.size_;
+}
+
+void SearchPostingList::grow() {
+  if (capacity_ == std::numeric_limits<std::uint32_t>::max()) {
+    throw std::length_error("SearchPostingList: too many postings");
+  }
+  const std::uint64_t doubled = std::uint64_t{capacity_} * 2;
+  reallocate(static_cast<std::uint32_t>(
+      std::clamp<std::uint64_t>(doubled, 1, std::numeric_limits<std::uint32_t>::max())));
+}
+
+void SearchPostingList::shrink_to_fit() {
+  if (size_ == capacity_) return;
+  if (size_ == 0) {
+    reset();
+    return;
+  }
+  reallocate(size_);
+}
+
+void SearchPostingList::reallocate(std::uint32_t capacity) {
+  void* moved = std::realloc(data_, std::size_t{capacity} * sizeof(Posting));
+  if (moved == nullptr) throw std::bad_alloc();
+  data_ = static_cast<Posting*>(moved);
+  capacity_ = capacity;
+}
+
 std::optional<SearchTermTable::TermID> SearchTermTable::find(std::string_view term) const {
   return find(term, hashOf(term));
 }
@@ -61,7 +118,7 @@ std::optional<SearchTermTable::TermID> SearchTermTable::find(std::string_view te
 std::optional<SearchTermTable::TermID> SearchTermTable::find(std::string_view term,
                                                              std::uint32_t hash) const {
   return buckets_.find(
-      hash, [&](TermID id) { return terms_[id].hash == hash && terms_[id].text == term; });
+      hash, [&](TermID id) { return terms_[id].hash == hash && terms_[id].text.view() == term; });
 }
 
 SearchTermTable::TermID SearchTermTable::intern(std::string_view term) {
@@ -119,7 +176,7 @@ void SearchTermTable::renumberSlots(std::span<const Slot> newSlots) {
       if (slot >= newSlots.size() || newSlots[slot] == droppedSlot) continue;
       term.postings[kept++] = posting(newSlots[slot], fieldsOf(entry));
     }
-    term.postings.resize(kept);
+    term.postings.truncate(kept);
   }
 }
 
@@ -128,7 +185,7 @@ void SearchTermTable::dropTerm(TermID id) {
   buckets_.erase(term.hash, [id](TermID other) { return other == id; });
   term.live = false;
   term.holders = 0;
-  std::vector<Posting>().swap(term.postings);
+  term.postings.reset();
   --liveCount_;
   // The text stays until the number is reused: the refresh finds the term by it.
   retired_.push_back(id);
@@ -136,7 +193,9 @@ void SearchTermTable::dropTerm(TermID id) {
 
 void SearchTermTable::refreshSortedList() {
   if (added_.empty() && retired_.empty()) return;
-  const auto textLess = [this](TermID a, TermID b) { return terms_[a].text < terms_[b].text; };
+  const auto textLess = [this](TermID a, TermID b) {
+    return terms_[a].text.view() < terms_[b].text.view();
+  };
 
   if (retired_.size() <= editInPlaceLimit) {
     for (const TermID id : retired_) {
@@ -173,9 +232,9 @@ void SearchTermTable::refreshSortedList() {
 std::pair<std::size_t, std::size_t> SearchTermTable::prefixRange(std::string_view prefix) const {
   const auto first = std::lower_bound(
       sorted_.begin(), sorted_.end(), prefix,
-      [this](TermID id, std::string_view value) { return terms_[id].text < value; });
+      [this](TermID id, std::string_view value) { return terms_[id].text.view() < value; });
   const auto last = std::partition_point(first, sorted_.end(), [this, prefix](TermID id) {
-    return terms_[id].text.starts_with(prefix);
+    return terms_[id].text.view().starts_with(prefix);
   });
   return {static_cast<std::size_t>(first - sorted_.begin()),
           static_cast<std::size_t>(last - sorted_.begin())};
@@ -195,7 +254,7 @@ std::size_t SearchTermTable::memoryUsage() const {
       (free_.capacity() + retired_.capacity() + added_.capacity() + sorted_.capacity()) *
           sizeof(TermID);
   for (const Term& term : terms_) {
-    if (term.text.capacity() > 15) bytes += term.text.capacity() + 1;
+    bytes += term.text.heapBytes();
     bytes += term.postings.capacity() * sizeof(Posting);
   }
   return bytes;

@@ -2,6 +2,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
+#include <cstring>
 #include <optional>
 #include <span>
 #include <string>
@@ -12,6 +14,123 @@
 #include "core/search/internal/SearchIDBuckets.hpp"
 
 namespace kelvo {
+
+/// A term's text in 16 bytes: up to 15 bytes (nearly every term) inline, longer ones on the
+/// heap. A library of few cards holds nearly as many terms as a large one, so what each term
+/// costs beyond its postings matters there.
+class SearchTermText {
+ public:
+  SearchTermText() noexcept { clearInline(); }
+  SearchTermText(const SearchTermText& other) : SearchTermText() { assign(other.view()); }
+  SearchTermText(SearchTermText&& other) noexcept {
+    std::memcpy(bytes_, other.bytes_, sizeof bytes_);
+    other.clearInline();
+  }
+  SearchTermText& operator=(const SearchTermText& other) {
+    if (this != &other) assign(other.view());
+    return *this;
+  }
+  SearchTermText& operator=(SearchTermText&& other) noexcept {
+    if (this != &other) {
+      freeHeap();
+      std::memcpy(bytes_, other.bytes_, sizeof bytes_);
+      other.clearInline();
+    }
+    return *this;
+  }
+  ~SearchTermText() { freeHeap(); }
+
+  void assign(std::string_view text);
+  std::string_view view() const {
+    if (!onHeap()) return {bytes_, static_cast<std::size_t>(bytes_[flagByte])};
+    const Heap heap = this->heap();
+    return {heap.data, heap.size};
+  }
+  /// Heap bytes held beside the 16, for measurements.
+  std::size_t heapBytes() const { return onHeap() ? heap().size : 0; }
+
+ private:
+  // The last byte holds the inline length, or the heap mark.
+  static constexpr std::size_t flagByte = 15;
+  static constexpr char heapMark = static_cast<char>(0x80);
+  struct Heap {
+    char* data;
+    std::uint32_t size;
+  };
+
+  bool onHeap() const { return bytes_[flagByte] == heapMark; }
+  Heap heap() const {
+    Heap heap;
+    std::memcpy(&heap.data, bytes_, sizeof heap.data);
+    std::memcpy(&heap.size, bytes_ + sizeof heap.data, sizeof heap.size);
+    return heap;
+  }
+  void clearInline() noexcept { std::memset(bytes_, 0, sizeof bytes_); }
+  void freeHeap() noexcept;
+
+  alignas(8) char bytes_[16];
+};
+
+/// A term's postings: a growable array in 16 bytes, where a vector takes 24.
+class SearchPostingList {
+ public:
+  using Posting = std::uint32_t;
+
+  SearchPostingList() = default;
+  SearchPostingList(const SearchPostingList& other);
+  SearchPostingList(SearchPostingList&& other) noexcept
+      : data_(std::exchange(other.data_, nullptr)),
+        size_(std::exchange(other.size_, 0)),
+        capacity_(std::exchange(other.capacity_, 0)) {}
+  SearchPostingList& operator=(const SearchPostingList& other) {
+    if (this != &other) SearchPostingList(other).swap(*this);
+    return *this;
+  }
+  SearchPostingList& operator=(SearchPostingList&& other) noexcept {
+    SearchPostingList(std::move(other)).swap(*this);
+    return *this;
+  }
+  ~SearchPostingList() { std::free(data_); }
+
+  void swap(SearchPostingList& other) noexcept {
+    std::swap(data_, other.data_);
+    std::swap(size_, other.size_);
+    std::swap(capacity_, other.capacity_);
+  }
+
+  std::size_t size() const { return size_; }
+  bool empty() const { return size_ == 0; }
+  std::size_t capacity() const { return capacity_; }
+  Posting* begin() { return data_; }
+  Posting* end() { return data_ + size_; }
+  const Posting* begin() const { return data_; }
+  const Posting* end() const { return data_ + size_; }
+  Posting& operator[](std::size_t i) { return data_[i]; }
+  Posting& back() { return data_[size_ - 1]; }
+  Posting back() const { return data_[size_ - 1]; }
+  operator std::span<const Posting>() const { return {data_, size_}; }
+
+  void push_back(Posting posting) {
+    if (size_ == capacity_) grow();
+    data_[size_++] = posting;
+  }
+  /// Keeps the first `count` postings; never lengthens the list.
+  void truncate(std::size_t count) {
+    if (count < size_) size_ = static_cast<std::uint32_t>(count);
+  }
+  void clear() { size_ = 0; }
+  /// Gives back every byte.
+  void reset() { SearchPostingList().swap(*this); }
+  void shrink_to_fit();
+
+ private:
+  void grow();
+  void reallocate(std::uint32_t capacity);
+
+  Posting* data_ = nullptr;
+  std::uint32_t size_ = 0;
+  std::uint32_t capacity_ = 0;
+};
 
 /// The inverted lists behind `SearchIndex`: every distinct term interned once under a compact
 /// number, with the cards that hold it, and the terms kept in ascending code-point order for
@@ -39,7 +158,7 @@ class SearchTermTable {
   /// The number of the term when some card holds it.
   std::optional<TermID> find(std::string_view term) const;
 
-  const std::string& text(TermID id) const { return terms_[id].text; }
+  std::string_view text(TermID id) const { return terms_[id].text.view(); }
   /// Postings of a term, ascending by slot.
   std::span<const Posting> postings(TermID id) const { return terms_[id].postings; }
 
@@ -72,8 +191,8 @@ class SearchTermTable {
 
  private:
   struct Term {
-    std::string text;
-    std::vector<Posting> postings;
+    SearchTermText text;
+    SearchPostingList postings;
     std::uint32_t hash = 0;     // of the text; four bytes are plenty to tell terms apart
     std::uint32_t holders = 0;  // live cards holding it; `postings` may name left ones too
     // The slot last added, so that adding a new slot need not read the list's end.
