@@ -5,7 +5,6 @@
 #include <sqlite3.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -141,21 +140,11 @@ FtsTable& sharedTable() {
   return table;
 }
 
-// Times each query on its own, so the counters give the median and the 95th percentile of
-// single queries rather than of batches.
+// Times each query on its own; `run` gives the number of results.
 template <class Run>
 void timeEachQuery(benchmark::State& state, Run run) {
-  std::vector<double> micros;
   std::size_t found = 0;
-  for (auto _ : state) {
-    const auto start = std::chrono::steady_clock::now();
-    found = run();
-    const auto end = std::chrono::steady_clock::now();
-    micros.push_back(std::chrono::duration<double, std::micro>(end - start).count());
-  }
-  state.counters["p50_us"] = percentile(micros, 0.5);
-  state.counters["p95_us"] = percentile(micros, 0.95);
-  state.counters["p99_us"] = percentile(micros, 0.99);
+  timeEach(state, [&] { found = run(); });
   state.counters["results"] = static_cast<double>(found);
 }
 

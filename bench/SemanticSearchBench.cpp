@@ -72,22 +72,6 @@ SemanticSearch::Options benchOptions(TimeInterval budget = 0.045) {
           .literalSufficiency = 50};
 }
 
-template <class Run>
-std::vector<double> timeEach(benchmark::State& state, Run run) {
-  std::vector<double> micros;
-  for (auto _ : state) {
-    const auto start = std::chrono::steady_clock::now();
-    run();
-    micros.push_back(
-        std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start)
-            .count());
-  }
-  state.counters["p50_us"] = percentile(micros, 0.5);
-  state.counters["p95_us"] = percentile(micros, 0.95);
-  state.counters["p99_us"] = percentile(micros, 0.99);
-  return micros;
-}
-
 bool expanded(const std::vector<SemanticSearchResult>& results) {
   return std::any_of(results.begin(), results.end(),
                      [](const SemanticSearchResult& r) { return !r.explanations.empty(); });
