@@ -6,11 +6,12 @@
 
 #include <algorithm>
 #include <cstdlib>
-
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <random>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/data/Container.hpp"
@@ -169,18 +170,25 @@ void insertCards(Context& context, std::size_t cardCount) {
   }
 }
 
-// The store of that many cards the read benchmarks open, made once per size.
-std::filesystem::path fullStore(std::size_t cardCount) {
-  static std::vector<std::size_t> made;
-  const auto name = "Full-" + std::to_string(cardCount) + ".store";
+// The store `<kind>-<cardCount>.store`, filled and saved the first time it is asked for.
+std::filesystem::path storeMadeOnce(std::string_view kind, std::size_t cardCount,
+                                    const std::function<void(Context&)>& fill) {
+  static std::vector<std::string> made;
+  const auto name = std::string(kind) + "-" + std::to_string(cardCount) + ".store";
   const auto path = std::filesystem::temp_directory_path() / "kelvo-bench" / name;
-  if (std::find(made.begin(), made.end(), cardCount) != made.end()) return path;
+  if (std::find(made.begin(), made.end(), name) != made.end()) return path;
   freshStore(name.c_str());
   auto container = open(path);
-  insertCards(container->viewContext(), cardCount);
+  fill(container->viewContext());
   container->viewContext().save();
-  made.push_back(cardCount);
+  made.push_back(name);
   return path;
+}
+
+// The store of that many cards the read benchmarks open.
+std::filesystem::path fullStore(std::size_t cardCount) {
+  return storeMadeOnce("Full", cardCount,
+                       [cardCount](Context& context) { insertCards(context, cardCount); });
 }
 
 void check(int result, sqlite3* db) {
@@ -450,24 +458,16 @@ BENCHMARK(BM_ContextChangeEveryCardAndSave)
 
 // Half the cards on each of two shelves.
 std::filesystem::path shelvedStore(std::size_t cardCount) {
-  static std::vector<std::size_t> made;
-  const auto name = "Shelved-" + std::to_string(cardCount) + ".store";
-  const auto path = std::filesystem::temp_directory_path() / "kelvo-bench" / name;
-  if (std::find(made.begin(), made.end(), cardCount) != made.end()) return path;
-  freshStore(name.c_str());
-  auto container = open(path);
-  Context& context = container->viewContext();
-  const EntityDescription& shelfEntity = *cardModel()->entity("Shelf");
-  const auto left = ManagedObject::make(shelfEntity, &context);
-  const auto right = ManagedObject::make(shelfEntity, &context);
-  insertCards(context, cardCount);
-  const auto cards = context.insertedObjects();
-  for (std::size_t i = 0; i < cards.size(); ++i) {
-    if (&cards[i]->entity() != &shelfEntity) cards[i]->setValue("shelf", i % 2 ? left : right);
-  }
-  context.save();
-  made.push_back(cardCount);
-  return path;
+  return storeMadeOnce("Shelved", cardCount, [cardCount](Context& context) {
+    const EntityDescription& shelfEntity = *cardModel()->entity("Shelf");
+    const auto left = ManagedObject::make(shelfEntity, &context);
+    const auto right = ManagedObject::make(shelfEntity, &context);
+    insertCards(context, cardCount);
+    const auto cards = context.insertedObjects();
+    for (std::size_t i = 0; i < cards.size(); ++i) {
+      if (&cards[i]->entity() != &shelfEntity) cards[i]->setValue("shelf", i % 2 ? left : right);
+    }
+  });
 }
 
 void BM_FirstShelfMove(benchmark::State& state) {
