@@ -7,9 +7,10 @@
 
 #include "core/import/CSVSnippetParser.hpp"
 #include "core/import/internal/CSVRows.hpp"
+#include "fuzz/FuzzInput.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const std::string_view text(reinterpret_cast<const char*>(data), size);
+  const std::string_view text = kelvo::fuzz::text(data, size);
   for (const std::optional<char32_t> delimiter : {std::optional<char32_t>(), std::optional(U';')}) {
     const kelvo::CSVReader::Table table = kelvo::CSVReader::read(text, delimiter);
     std::size_t bytes = 0;

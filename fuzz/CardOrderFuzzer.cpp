@@ -1,19 +1,17 @@
 // Reads arbitrary bytes as a stored card order and as a section identifier, and checks that
 // whatever reads writes back to text that reads equal and writes the same bytes.
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 #include <string_view>
 
 #include "core/organisation/CardOrder.hpp"
 #include "core/organisation/LibrarySectionID.hpp"
+#include "fuzz/FuzzInput.hpp"
 #include "platform/foundation/DecodingError.hpp"
 
 namespace {
 
-void require(bool condition) {
-  if (!condition) std::abort();
-}
+using kelvo::fuzz::require;
 
 void checkOrder(std::string_view bytes) {
   using kelvo::CardOrder;
@@ -50,7 +48,7 @@ void checkSection(std::string_view bytes) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+  const std::string_view bytes = kelvo::fuzz::text(data, size);
   checkOrder(bytes);
   checkSection(bytes);
   return 0;

@@ -1,12 +1,12 @@
 // Splits the input into contact fields at 0x1F bytes and checks the facts, labels and summary
 // keep their limits and stay valid UTF-8 whatever the labels and values hold.
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "core/agenda/ContactSnapshot.hpp"
+#include "fuzz/FuzzInput.hpp"
 #include "platform/foundation/Locale.hpp"
 #include "platform/foundation/Text.hpp"
 #include "platform/foundation/Utf.hpp"
@@ -14,14 +14,11 @@
 namespace {
 
 using kelvo::ContactSnapshot;
-
-void check(bool condition) {
-  if (!condition) std::abort();
-}
+using kelvo::fuzz::require;
 
 void checkText(std::string_view text, std::size_t characterLimit) {
-  check(kelvo::isValidUtf8(text));
-  check(kelvo::text::characterCount(text) <= characterLimit);
+  require(kelvo::isValidUtf8(text));
+  require(kelvo::text::characterCount(text) <= characterLimit);
 }
 
 std::vector<std::string> fields(std::string_view input) {
@@ -40,7 +37,7 @@ std::vector<std::string> fields(std::string_view input) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size > 100'000) return 0;
   kelvo::Locale::setCurrent(kelvo::Locale("en_US"));
-  const auto parts = fields(std::string_view(reinterpret_cast<const char*>(data), size));
+  const auto parts = fields(kelvo::fuzz::text(data, size));
   ContactSnapshot contact{.id = "C", .formattedName = parts[0]};
   for (std::size_t i = 1; i + 1 < parts.size(); i += 2) {
     ContactSnapshot::LabeledValue entry{std::to_string(i), parts[i], parts[i + 1]};
@@ -60,7 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (const auto& fact : contact.facts()) {
     checkText(fact.value, kelvo::ContactFact::valueLimit);
     checkText(fact.label, static_cast<std::size_t>(ContactSnapshot::labelLimit) + 3);
-    check(!fact.value.empty());
+    require(!fact.value.empty());
   }
   const std::string summary = contact.summaryPayload();
   checkText(summary, ContactSnapshot::summaryLimit + 80);

@@ -7,6 +7,7 @@
 
 #include "core/import/ImportPlan.hpp"
 #include "core/model/Card.hpp"
+#include "fuzz/FuzzInput.hpp"
 
 namespace {
 
@@ -27,7 +28,7 @@ void check(const kelvo::ImportPlan& plan) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const std::string_view text(reinterpret_cast<const char*>(data), size);
+  const std::string_view text = kelvo::fuzz::text(data, size);
   std::vector<kelvo::ImportedSnippet> snippets;
   kelvo::ImportPlan::Hashes kept;
   std::size_t start = 0;

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "core/agenda/PhotoImport.hpp"
+#include "fuzz/FuzzInput.hpp"
 #include "platform/foundation/Text.hpp"
 #include "platform/foundation/Utf.hpp"
 
@@ -43,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     data += sizeof seconds;
     size -= sizeof seconds;
   }
-  const std::string proposed(reinterpret_cast<const char*>(data), size);
+  const std::string proposed(kelvo::fuzz::text(data, size));
   const std::string extension = kelvo::PhotoImport::normalizedExtension(proposed);
   checkExtension(extension);
 

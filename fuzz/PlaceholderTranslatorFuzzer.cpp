@@ -9,6 +9,7 @@
 #include "core/import/internal/BodyTranslation.hpp"
 #include "core/import/internal/Trim.hpp"
 #include "core/model/VariableTemplate.hpp"
+#include "fuzz/FuzzInput.hpp"
 #include "platform/foundation/Text.hpp"
 #include "platform/foundation/Utf.hpp"
 
@@ -25,8 +26,7 @@ void translatesInPlaceAsAlone(const std::string& text, kelvo::PlaceholderSyntax 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const std::string text =
-      kelvo::repairedUtf8(std::string_view(reinterpret_cast<const char*>(data), size));
+  const std::string text = kelvo::repairedUtf8(kelvo::fuzz::text(data, size));
   using kelvo::PlaceholderSyntax;
   for (const auto syntax : {PlaceholderSyntax::textExpander, PlaceholderSyntax::braces}) {
     const auto output = kelvo::PlaceholderTranslator::translate(text, syntax);

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "core/import/ApplePlistParser.hpp"
+#include "fuzz/FuzzInput.hpp"
 #include "platform/foundation/internal/PropertyListScanner.hpp"
 
 namespace {
@@ -41,7 +42,7 @@ bool same(const kelvo::PropertyListValue& a, const kelvo::PropertyListValue& b) 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const std::string_view text(reinterpret_cast<const char*>(data), size);
+  const std::string_view text = kelvo::fuzz::text(data, size);
   if (const auto plain = kelvo::plist::readPlain(text)) {
     if (!same(*plain, kelvo::plist::readDocument(text))) std::abort();
   }

@@ -6,9 +6,10 @@
 #include <string_view>
 
 #include "core/remote/Message.hpp"
+#include "fuzz/FuzzInput.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const std::string_view text(reinterpret_cast<const char*>(data), size);
+  const std::string_view text = kelvo::fuzz::text(data, size);
   kelvo::Remote::Message message;
   try {
     message = kelvo::Remote::Message::decoded(text);

@@ -6,10 +6,11 @@
 #include <string_view>
 
 #include "core/remote/PairedDevice.hpp"
+#include "fuzz/FuzzInput.hpp"
 #include "platform/foundation/DecodingError.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const std::string_view text(reinterpret_cast<const char*>(data), size);
+  const std::string_view text = kelvo::fuzz::text(data, size);
   kelvo::Remote::PairedDevice device;
   try {
     device = kelvo::Remote::PairedDevice::decoded(text);

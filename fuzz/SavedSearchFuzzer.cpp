@@ -2,12 +2,12 @@
 // decode equal, and encode again to the same text.
 #include <cstdint>
 #include <cstdlib>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <string_view>
 
-#include <nlohmann/json.hpp>
 #include "core/search/SavedSearch.hpp"
-
+#include "fuzz/FuzzInput.hpp"
 #include "platform/foundation/JSONReader.hpp"
 
 namespace {
@@ -34,7 +34,7 @@ void checkPredicate(const kelvo::Json& json) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using kelvo::SavedSearch;
-  const std::string_view input(reinterpret_cast<const char*>(data), size);
+  const std::string_view input = kelvo::fuzz::text(data, size);
   kelvo::Json json;
   try {
     json = kelvo::json::parse(input);

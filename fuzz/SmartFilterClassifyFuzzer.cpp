@@ -9,11 +9,12 @@
 
 #include "core/model/FileNames.hpp"
 #include "core/search/SmartFilter.hpp"
+#include "fuzz/FuzzInput.hpp"
 #include "platform/foundation/Text.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace kelvo;
-  const std::string_view input(reinterpret_cast<const char*>(data), size);
+  const std::string_view input = kelvo::fuzz::text(data, size);
   for (const CardType type : allCases<CardType>()) {
     const SmartFilter named = classifySmartFilter(type, input, input);
     const SmartFilter unnamed = classifySmartFilter(type, std::nullopt, input);

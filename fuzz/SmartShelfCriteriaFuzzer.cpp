@@ -5,10 +5,11 @@
 #include <string_view>
 
 #include "core/search/SmartShelfCriteria.hpp"
+#include "fuzz/FuzzInput.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using kelvo::SmartShelfCriteria;
-  const std::string_view input(reinterpret_cast<const char*>(data), size);
+  const std::string_view input = kelvo::fuzz::text(data, size);
   const auto criteria = SmartShelfCriteria::decode(input);
   if (!criteria) return 0;
   const auto text = criteria->encoded();

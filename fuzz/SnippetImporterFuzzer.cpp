@@ -10,6 +10,7 @@
 #include "core/import/PlaceholderTranslator.hpp"
 #include "core/import/PlainTextSplitter.hpp"
 #include "core/import/SnippetImporter.hpp"
+#include "fuzz/FuzzInput.hpp"
 
 namespace {
 
@@ -45,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       forced = kelvo::allCases<kelvo::ImportFormat>()[round];
     }
   }
-  const std::string_view text(reinterpret_cast<const char*>(data), size);
+  const std::string_view text = kelvo::fuzz::text(data, size);
   (void)kelvo::SnippetImporter::nudgeCount(text);
   csvAgreesWithPlainSteps(text);
   return 0;

@@ -7,9 +7,10 @@
 
 #include "core/import/AlfredParser.hpp"
 #include "core/import/RaycastParser.hpp"
+#include "fuzz/FuzzInput.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const std::string_view text(reinterpret_cast<const char*>(data), size);
+  const std::string_view text = kelvo::fuzz::text(data, size);
   kelvo::Json value;
   try {
     value = kelvo::json::parse(text);

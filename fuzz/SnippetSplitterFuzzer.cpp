@@ -7,6 +7,7 @@
 #include "core/import/MarkdownSplitter.hpp"
 #include "core/import/PlainTextSplitter.hpp"
 #include "core/import/TitleDerivation.hpp"
+#include "fuzz/FuzzInput.hpp"
 
 namespace {
 
@@ -20,7 +21,7 @@ void check(const std::vector<kelvo::ImportedSnippet>& snippets) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const std::string_view text(reinterpret_cast<const char*>(data), size);
+  const std::string_view text = kelvo::fuzz::text(data, size);
   (void)kelvo::MarkdownSplitter::looksLikeMarkdown(text);
   (void)kelvo::PlainTextSplitter::hasBlankLine(text);
   check(kelvo::MarkdownSplitter::split(text));
