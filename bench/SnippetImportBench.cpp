@@ -3,9 +3,6 @@
 // comes from a counting allocator.
 #include <benchmark/benchmark.h>
 
-#include <atomic>
-#include <cstdlib>
-#include <new>
 #include <nlohmann/json.hpp>
 #include <string>
 

@@ -4,9 +4,6 @@
 #include <benchmark/benchmark.h>
 
 #include <malloc.h>
-#include <atomic>
-#include <cstdlib>
-#include <new>
 #include <nlohmann/json.hpp>
 #include <pugixml.hpp>
 #include <string>
