@@ -23,7 +23,11 @@ void check(const std::vector<kelvo::ImportedSnippet>& snippets) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view text = kelvo::fuzz::text(data, size);
   (void)kelvo::MarkdownSplitter::looksLikeMarkdown(text);
-  (void)kelvo::PlainTextSplitter::hasBlankLine(text);
+  // CR LF and lone CR read as the line feeds they are normalised to.
+  if (kelvo::PlainTextSplitter::hasBlankLine(text) !=
+      kelvo::PlainTextSplitter::hasBlankLine(kelvo::PlainTextSplitter::normalisedNewlines(text))) {
+    std::abort();
+  }
   check(kelvo::MarkdownSplitter::split(text));
   check(kelvo::PlainTextSplitter::lines(text));
   check(kelvo::PlainTextSplitter::paragraphs(text));

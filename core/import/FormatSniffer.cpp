@@ -117,8 +117,7 @@ std::optional<std::string> decode(std::span<const std::uint8_t> data) {
 
 Result<Decoded, ImportError> detect(std::span<const std::uint8_t> data,
                                     std::optional<std::string_view> filename) {
-  static constexpr std::uint8_t zip[] = {0x50, 0x4B, 0x03, 0x04};
-  if (data.size() >= 4 && std::equal(zip, zip + 4, data.begin())) {
+  if (importing::isZip(data)) {
     return Decoded{{}, Detection::unsupportedYet(UnsupportedFormat::alfredBundle)};
   }
   std::optional<std::string> text = decode(data);

@@ -4,6 +4,7 @@
 #include "core/model/FileCapture.hpp"
 #include "platform/foundation/Localized.hpp"
 #include "platform/foundation/Overloaded.hpp"
+#include "platform/foundation/Text.hpp"
 
 namespace kelvo::ImportCopy {
 namespace {
@@ -93,8 +94,7 @@ std::string nudge(std::int64_t count) {
 std::string rowLabel(std::string_view title, std::string_view status,
                      const std::vector<std::string>& blanks) {
   std::string label = std::string(title) + ", " + std::string(status);
-  for (std::size_t i = 0; i < blanks.size(); ++i)
-    label += (i == 0 ? ", blanks: " : ", ") + blanks[i];
+  if (!blanks.empty()) label += ", blanks: " + text::joined(blanks, ", ");
   return label;
 }
 

@@ -15,6 +15,14 @@ bool longerThan(std::string_view text, std::size_t limit) {
   return text.size() > limit && text::characterCount(text) > limit;
 }
 
+// Trimmed where it stands, so that the plan's copy of a body is the only one made.
+void trimInPlace(std::string& text) {
+  const std::string_view kept = importing::trimmedView(text);
+  const auto start = static_cast<std::size_t>(kept.data() - text.data());
+  text.erase(start + kept.size());
+  text.erase(0, start);
+}
+
 }  // namespace
 
 ImportPlan ImportPlan::make(const std::vector<ImportedSnippet>& snippets, Hashes existingHashes,
@@ -26,7 +34,7 @@ ImportPlan ImportPlan::make(const std::vector<ImportedSnippet>& snippets, Hashes
   std::vector<bool> tooLong(snippets.size());
   for (std::size_t i = 0; i < snippets.size(); ++i) {
     ImportedSnippet snippet = snippets[i];
-    snippet.body = importing::trimmed(snippet.body);
+    trimInPlace(snippet.body);
     tooLong[i] = longerThan(snippet.body, CardTypeLimits::textPayloadLimit);
     std::string title = TitleDerivation::title(snippet, i);
     std::string hash = Card::contentHash(CardType::text, snippet.body);

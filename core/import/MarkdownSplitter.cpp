@@ -69,8 +69,10 @@ std::vector<ImportedSnippet> split(std::string_view text) {
   while (true) {
     const std::size_t end = rest.find('\n');
     const std::string_view line = rest.substr(0, end);
-    // A line the matcher gives up on is body text.
-    if (const auto match = headingPattern().firstMatch(line); match && match->captures[1]) {
+    // A line the matcher gives up on is body text. The pattern is anchored at the line's
+    // start, so only a line opening with "#" is worth a search.
+    if (const auto match = line.starts_with('#') ? headingPattern().firstMatch(line) : std::nullopt;
+        match && match->captures[1]) {
       sections.heading(*match->captures[1]);
     } else {
       sections.line(line);

@@ -33,12 +33,15 @@ std::string normalisedNewlines(std::string_view text) {
 }
 
 bool hasBlankLine(std::string_view text) {
-  const std::string normalised = normalisedNewlines(text);
-  std::size_t lineFeed = normalised.find('\n');
-  while (lineFeed != std::string::npos) {
-    const std::size_t next = normalised.find_first_not_of(" \t", lineFeed + 1);
-    if (next != std::string::npos && normalised[next] == '\n') return true;
-    lineFeed = next == std::string::npos ? next : normalised.find('\n', next);
+  // Read as `normalisedNewlines` would write it, without the copy: a line break is LF, CR LF
+  // or a lone CR, and the first blank line ends the search.
+  std::size_t lineBreak = text.find_first_of("\r\n");
+  while (lineBreak != std::string_view::npos) {
+    const bool crLF = text[lineBreak] == '\r' && text.substr(lineBreak + 1, 1) == "\n";
+    const std::size_t next = text.find_first_not_of(" \t", lineBreak + (crLF ? 2 : 1));
+    if (next == std::string_view::npos) return false;
+    if (text[next] == '\n' || text[next] == '\r') return true;
+    lineBreak = text.find_first_of("\r\n", next);
   }
   return false;
 }

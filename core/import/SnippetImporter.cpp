@@ -158,8 +158,7 @@ Result<Parsed, ImportError> parse(std::span<const std::uint8_t> data,
     return ImportError::tooLarge(static_cast<std::int64_t>(data.size()), sizeLimit);
   }
   importing::SniffedTree tree;
-  static constexpr std::uint8_t zip[] = {0x50, 0x4B, 0x03, 0x04};
-  if (data.size() >= 4 && std::equal(zip, zip + 4, data.begin())) {
+  if (importing::isZip(data)) {
     const auto bundle = Detection::unsupportedYet(UnsupportedFormat::alfredBundle);
     return finish({}, bundle, std::move(tree), filename, treatAs);
   }

@@ -11,13 +11,21 @@ namespace {
 
 using text::CharacterClass;
 
+// The scalar at `offset`, moving past it; an ASCII byte is its own scalar, read without decoding.
+char32_t scalarAt(std::string_view text, std::size_t& offset) {
+  const auto byte = static_cast<unsigned char>(text[offset]);
+  if (byte >= 0x80) return nextScalar(text, offset);
+  ++offset;
+  return byte;
+}
+
 // The first line of `body` with text on it, trimmed; empty when there is none.
 std::string firstLine(std::string_view body) {
   std::size_t start = 0, offset = 0;
   while (offset <= body.size()) {
     const std::size_t end = offset;
     const bool atEnd = offset == body.size();
-    if (atEnd || importing::isLineBreak(nextScalar(body, offset))) {
+    if (atEnd || importing::isLineBreak(scalarAt(body, offset))) {
       std::string line = importing::trimmed(body.substr(start, end - start));
       if (!line.empty() || atEnd) return line;
       start = offset;

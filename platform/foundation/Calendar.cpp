@@ -9,6 +9,7 @@
 #include <limits>
 
 #include "platform/foundation/Error.hpp"
+#include "platform/foundation/internal/IcuCalendar.hpp"
 #include "platform/foundation/internal/IcuSupport.hpp"
 
 namespace kelvo {
@@ -148,20 +149,8 @@ void Calendar::setMinimumDaysInFirstWeek(int days) {
 
 void Calendar::rebuild() {
   auto engine = std::make_shared<Engine>();
-  UErrorCode status = U_ZERO_ERROR;
-  icu::TimeZone* zone = icu::TimeZone::createTimeZone(icu_support::toUnicode(zone_.identifier()));
-  std::unique_ptr<icu::Calendar> calendar;
-  if (identifier_ == "gregorian") {
-    calendar = std::make_unique<icu::GregorianCalendar>(zone, icu::Locale::getRoot(), status);
-  } else {
-    const std::string localeID = "@calendar=" + identifier_;
-    calendar.reset(icu::Calendar::createInstance(zone, icu::Locale(localeID.c_str()), status));
-  }
-  if (U_FAILURE(status) || !calendar) fatal("ICU cannot open the calendar " + identifier_);
-  calendar->setLenient(true);
-  calendar->setFirstDayOfWeek(static_cast<UCalendarDaysOfWeek>(firstWeekday_));
-  calendar->setMinimalDaysInFirstWeek(static_cast<uint8_t>(minimumDaysInFirstWeek_));
-  engine->prototype = std::move(calendar);
+  engine->prototype = icu_support::openCalendar(*this);
+  engine->prototype->setLenient(true);
   engine_ = std::move(engine);
 }
 
@@ -372,3 +361,19 @@ std::optional<Date> Calendar::nextDate(Date after, const Match& match) const {
 }
 
 }  // namespace kelvo
+
+std::unique_ptr<icu::Calendar> kelvo::icu_support::openCalendar(const Calendar& calendar) {
+  UErrorCode status = U_ZERO_ERROR;
+  icu::TimeZone* zone = icu::TimeZone::createTimeZone(toUnicode(calendar.timeZone().identifier()));
+  std::unique_ptr<icu::Calendar> result;
+  if (calendar.identifier() == "gregorian") {
+    result = std::make_unique<icu::GregorianCalendar>(zone, icu::Locale::getRoot(), status);
+  } else {
+    const std::string localeID = "@calendar=" + calendar.identifier();
+    result.reset(icu::Calendar::createInstance(zone, icu::Locale(localeID.c_str()), status));
+  }
+  if (U_FAILURE(status) || !result) fatal("ICU cannot open the calendar " + calendar.identifier());
+  result->setFirstDayOfWeek(static_cast<UCalendarDaysOfWeek>(calendar.firstWeekday()));
+  result->setMinimalDaysInFirstWeek(static_cast<uint8_t>(calendar.minimumDaysInFirstWeek()));
+  return result;
+}

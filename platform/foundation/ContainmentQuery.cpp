@@ -10,13 +10,7 @@ namespace {
 
 char lowerASCII(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
 
-// ASCII folds to ASCII by lowering letters alone, so both sides can skip ICU.
-std::string lowerASCII(std::string_view text) {
-  std::string result(text);
-  for (char& c : result) c = lowerASCII(c);
-  return result;
-}
-
+// ASCII folds to ASCII by lowering letters alone, so an ASCII text is searched without ICU.
 bool containsLoweredASCII(std::string_view text, std::string_view lowered) {
   const auto found = std::search(text.begin(), text.end(), lowered.begin(), lowered.end(),
                                  [](char a, char b) { return lowerASCII(a) == b; });
@@ -26,7 +20,7 @@ bool containsLoweredASCII(std::string_view text, std::string_view lowered) {
 }  // namespace
 
 ContainmentQuery::ContainmentQuery(std::string_view query)
-    : folded_(isASCII(query) ? lowerASCII(query) : folded(query)), isASCII_(isASCII(folded_)) {}
+    : folded_(folded(query)), isASCII_(isASCII(folded_)) {}
 
 bool ContainmentQuery::isFoundIn(std::string_view text) const {
   if (folded_.empty()) return false;

@@ -1,10 +1,8 @@
 #include "platform/foundation/DateFormat.hpp"
 
 #include <unicode/dtptngen.h>
-#include <unicode/gregocal.h>
 #include <unicode/reldatefmt.h>
 #include <unicode/smpdtfmt.h>
-#include <unicode/timezone.h>
 
 #include <array>
 #include <cmath>
@@ -12,6 +10,7 @@
 #include <utility>
 
 #include "platform/foundation/Error.hpp"
+#include "platform/foundation/internal/IcuCalendar.hpp"
 #include "platform/foundation/internal/IcuSupport.hpp"
 
 namespace kelvo {
@@ -40,23 +39,6 @@ icu::DateFormat::EStyle icuStyle(DateFormatter::Style style) {
   return icu::DateFormat::kNone;
 }
 
-icu::Calendar* icuCalendar(const Calendar& calendar) {
-  UErrorCode status = U_ZERO_ERROR;
-  icu::TimeZone* zone =
-      icu::TimeZone::createTimeZone(icu_support::toUnicode(calendar.timeZone().identifier()));
-  icu::Calendar* result = nullptr;
-  if (calendar.identifier() == "gregorian") {
-    result = new icu::GregorianCalendar(zone, icu::Locale::getRoot(), status);
-  } else {
-    const std::string localeID = "@calendar=" + calendar.identifier();
-    result = icu::Calendar::createInstance(zone, icu::Locale(localeID.c_str()), status);
-  }
-  if (U_FAILURE(status) || result == nullptr) fatal("ICU cannot open a calendar");
-  result->setFirstDayOfWeek(static_cast<UCalendarDaysOfWeek>(calendar.firstWeekday()));
-  result->setMinimalDaysInFirstWeek(static_cast<uint8_t>(calendar.minimumDaysInFirstWeek()));
-  return result;
-}
-
 // The locale with the calendar's type, so that patterns name eras and years as that calendar does.
 icu::Locale icuLocale(const Locale& locale, const Calendar& calendar) {
   icu::Locale result = icu_support::toIcu(locale);
@@ -70,7 +52,7 @@ icu::Locale icuLocale(const Locale& locale, const Calendar& calendar) {
 std::shared_ptr<DateFormatter::Engine> engineFor(std::unique_ptr<icu::DateFormat> formatter,
                                                  const Calendar& calendar) {
   auto engine = std::make_shared<DateFormatter::Engine>();
-  if (formatter) formatter->adoptCalendar(icuCalendar(calendar));
+  if (formatter) formatter->adoptCalendar(icu_support::openCalendar(calendar).release());
   engine->formatter = std::move(formatter);
   return engine;
 }

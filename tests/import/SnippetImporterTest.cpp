@@ -668,8 +668,12 @@ TEST(PlainTextSplitterTest, CutsLinesAndParagraphs) {
             (std::vector<std::string>{"a\nb", "c"}));
   EXPECT_EQ(bodies(PlainTextSplitter::paragraphs("\n a \r\n \t \r\n b\n")),
             (std::vector<std::string>{"a", "b"}));
-  EXPECT_TRUE(PlainTextSplitter::hasBlankLine("a\r\n \r\nb"));
-  EXPECT_FALSE(PlainTextSplitter::hasBlankLine("a\nb"));
+  for (const std::string_view blank : {"a\r\n \r\nb", "a\r\rb", "a\n\t\rb", "a\r\n\n"}) {
+    EXPECT_TRUE(PlainTextSplitter::hasBlankLine(blank)) << blank;
+  }
+  for (const std::string_view single : {"a\nb", "a\r\nb\rc", "a\r\n  ", "\r\n"}) {
+    EXPECT_FALSE(PlainTextSplitter::hasBlankLine(single)) << single;
+  }
   EXPECT_TRUE(titled(PlainTextSplitter::lines("")).empty());
   EXPECT_TRUE(titled(PlainTextSplitter::paragraphs(" \n\n ")).empty());
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -18,6 +19,12 @@ struct SniffedTree {
   std::optional<Json> json;
   std::optional<PropertyListValue> propertyList;
 };
+
+/// Whether `data` opens as a zip archive, which is taken for a bundle of snippets.
+inline bool isZip(std::span<const std::uint8_t> data) {
+  static constexpr std::uint8_t magic[] = {0x50, 0x4B, 0x03, 0x04};
+  return data.size() >= 4 && std::equal(magic, magic + 4, data.begin());
+}
 
 /// `FormatSniffer::decode`, without a copy of UTF-8 data: the text is a view of `data`, or of
 /// `storage` when the data had to be converted.
