@@ -85,8 +85,8 @@ std::vector<CardGroup> byType(std::span<const GroupableCard> cards) {
   for (const CardType type : types) {
     auto& pile = piles[static_cast<std::size_t>(type)];
     if (pile.empty()) continue;
-    groups.push_back(
-        {"type-" + std::string(rawValue(type)), pluralLabel(type), icon(type), tint(type), pile});
+    groups.push_back({"type-" + std::string(rawValue(type)), pluralLabel(type), icon(type),
+                      tint(type), std::move(pile)});
   }
   return groups;
 }

@@ -10,6 +10,7 @@
 #include "core/model/FileNames.hpp"
 #include "platform/foundation/Localized.hpp"
 #include "platform/foundation/Text.hpp"
+#include "platform/foundation/Utf.hpp"
 
 namespace kelvo {
 namespace {
@@ -72,10 +73,8 @@ const ExtensionTable& extensionTable() {
 // allocating; others go through the root locale, which may map them to ASCII (the Kelvin sign
 // to "k").
 std::optional<SmartFilter> filterForExtension(std::string_view extension) {
-  const bool ascii = std::all_of(extension.begin(), extension.end(),
-                                 [](char c) { return static_cast<unsigned char>(c) < 0x80; });
   std::string storage;
-  if (!ascii) {
+  if (!isASCII(extension)) {
     storage = text::lowercased(extension);
     extension = storage;
   }

@@ -16,7 +16,7 @@
 namespace kelvo {
 namespace {
 
-// The icon of one predicate, the presets built once by the caller for the whole tree.
+// A predicate that is a preset shows the preset's icon; others, a telling member's or their own.
 KelvoIcon iconAmong(const std::vector<SavedSearch>& presets, const CardPredicate& predicate) {
   using P = CardPredicate;
   for (const SavedSearch& preset : presets) {
@@ -109,7 +109,9 @@ KelvoIcon SmartShelfCriteria::icon() const {
 }
 
 KelvoIcon SmartShelfCriteria::icon(const CardPredicate& predicate) {
-  return iconAmong(CardFilterPresets::all(), predicate);
+  // Only the presets' predicates and icons are read, which never change: built once.
+  static const std::vector<SavedSearch> presets = CardFilterPresets::all();
+  return iconAmong(presets, predicate);
 }
 
 bool operator==(const SmartShelfCriteria& a, const SmartShelfCriteria& b) {

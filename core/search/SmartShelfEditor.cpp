@@ -75,12 +75,7 @@ std::string matchesSummary(const std::optional<std::string>& projectName,
     }
     parts.push_back("\u201C" + shown + "\u201D");
   }
-  std::string summary;
-  for (std::size_t i = 0; i < parts.size(); ++i) {
-    if (i > 0) summary += " \u00B7 ";
-    summary += parts[i];
-  }
-  return summary;
+  return text::joined(parts, " \u00B7 ");
 }
 
 std::string orderSummary(CardSort sort) { return name(sort); }
