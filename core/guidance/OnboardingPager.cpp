@@ -1,8 +1,9 @@
 #include "core/guidance/OnboardingPager.hpp"
-#include "platform/foundation/Hash.hpp"
 
 #include <algorithm>
 #include <cmath>
+
+#include "platform/foundation/Hash.hpp"
 
 namespace kelvo {
 namespace {
@@ -71,9 +72,8 @@ std::size_t std::hash<kelvo::OnboardingPager>::operator()(
     const kelvo::OnboardingPager& pager) const noexcept {
   // Adding 0.0 turns −0 into +0, so equal pagers hash alike.
   std::size_t seed = std::hash<std::int64_t>{}(pager.pageCount());
-  const auto mix = [&seed](std::size_t value) { kelvo::hashCombine(seed, value); };
-  mix(std::hash<std::int64_t>{}(pager.pageIndex()));
-  mix(std::hash<double>{}(pager.width() + 0.0));
-  mix(std::hash<double>{}(pager.translation() + 0.0));
+  kelvo::hashCombine(seed, std::hash<std::int64_t>{}(pager.pageIndex()));
+  kelvo::hashCombine(seed, std::hash<double>{}(pager.width() + 0.0));
+  kelvo::hashCombine(seed, std::hash<double>{}(pager.translation() + 0.0));
   return seed;
 }

@@ -70,10 +70,11 @@ bool run(EVP_CIPHER_CTX* context, std::span<const std::uint8_t> input, std::uint
 // Runs the cipher from `input` into `output` (which may be the same bytes), then finishes: the
 // tag is read into `tag` when sealing, and checked from it when opening.
 bool runCipher(bool encrypting, const SymmetricKey& key, const std::uint8_t* nonce,
-               std::span<const std::uint8_t> input, std::uint8_t* output, std::uint8_t* tag) {
-  EVP_CIPHER_CTX* const context = startCipher(encrypting, key, nonce, {});
+               std::span<const std::uint8_t> associatedData, std::span<const std::uint8_t> input,
+               std::uint8_t* output, std::uint8_t* tag) {
+  EVP_CIPHER_CTX* const context = startCipher(encrypting, key, nonce, associatedData);
   if (context == nullptr || !run(context, input, output)) return false;
-  std::uint8_t scratch[tagByteCount];
+  std::uint8_t scratch[tagByteCount];  // a stream cipher's final step writes nothing
   int length = 0;
   if (encrypting) {
     return EVP_CipherFinal_ex(context, scratch, &length) == 1 &&
@@ -81,6 +82,19 @@ bool runCipher(bool encrypting, const SymmetricKey& key, const std::uint8_t* non
   }
   return EVP_CIPHER_CTX_ctrl(context, EVP_CTRL_AEAD_SET_TAG, tagByteCount, tag) == 1 &&
          EVP_CipherFinal_ex(context, scratch, &length) == 1;
+}
+
+// Opens `ciphertext` into `plaintext` (which may be the same bytes, as long).
+bool openInto(const std::uint8_t* nonce, std::span<const std::uint8_t> ciphertext, Tag tag,
+              const SymmetricKey& key, std::span<const std::uint8_t> associatedData,
+              Bytes& plaintext) {
+  if (key.bytes().size() != keyByteCount) return false;
+  if (!runCipher(false, key, nonce, associatedData, ciphertext, plaintext.data(), tag.data())) {
+    // Decrypted but unauthenticated bytes never leave.
+    OPENSSL_cleanse(plaintext.data(), plaintext.size());
+    return false;
+  }
+  return true;
 }
 
 }  // namespace
@@ -94,7 +108,8 @@ Bytes sealCombined(std::span<const std::uint8_t> plaintext, const SymmetricKey& 
   Bytes box(nonceByteCount + plaintext.size() + tagByteCount);
   std::copy(used.begin(), used.end(), box.begin());
   std::uint8_t* ciphertext = box.data() + nonceByteCount;
-  if (!runCipher(true, key, used.data(), plaintext, ciphertext, ciphertext + plaintext.size())) {
+  if (!runCipher(true, key, used.data(), {}, plaintext, ciphertext,
+                 ciphertext + plaintext.size())) {
     throw CryptoError("ChaCha20-Poly1305 sealing failed in OpenSSL");
   }
   return box;
@@ -107,11 +122,7 @@ std::optional<Bytes> openCombined(std::span<const std::uint8_t> combined, const 
   Tag tag;
   std::copy(combined.end() - tagByteCount, combined.end(), tag.begin());
   Bytes plaintext(combined.begin() + nonceByteCount, combined.end() - tagByteCount);
-  if (!runCipher(false, key, combined.data(), plaintext, plaintext.data(), tag.data())) {
-    // Decrypted but unauthenticated bytes never leave.
-    OPENSSL_cleanse(plaintext.data(), plaintext.size());
-    return std::nullopt;
-  }
+  if (!openInto(combined.data(), plaintext, tag, key, {}, plaintext)) return std::nullopt;
   return plaintext;
 }
 
@@ -146,47 +157,20 @@ SealedBox seal(std::span<const std::uint8_t> plaintext, const SymmetricKey& key,
     throw CryptoError("ChaCha20-Poly1305 needs a 256-bit key");
   }
   const Nonce used = nonce ? *nonce : randomNonce();
-  EVP_CIPHER_CTX* const context = startCipher(true, key, used.data(), associatedData);
   Bytes ciphertext(plaintext.size());
-  std::uint8_t scratch[tagByteCount];  // a stream cipher's final step writes nothing
-  int length = 0;
   Tag tag;
-  if (context == nullptr || !run(context, plaintext, ciphertext.data()) ||
-      EVP_EncryptFinal_ex(context, scratch, &length) != 1 ||
-      EVP_CIPHER_CTX_ctrl(context, EVP_CTRL_AEAD_GET_TAG, tagByteCount, tag.data()) != 1) {
+  if (!runCipher(true, key, used.data(), associatedData, plaintext, ciphertext.data(),
+                 tag.data())) {
     throw CryptoError("ChaCha20-Poly1305 sealing failed in OpenSSL");
   }
   return SealedBox(used, std::move(ciphertext), tag);
 }
 
-namespace {
-
-// Opens `ciphertext` into `plaintext` (which may be the same bytes, as long).
-bool openInto(const Nonce& nonce, std::span<const std::uint8_t> ciphertext, Tag tag,
-              const SymmetricKey& key, std::span<const std::uint8_t> associatedData,
-              Bytes& plaintext) {
-  if (key.bytes().size() != keyByteCount) return false;
-  EVP_CIPHER_CTX* const context = startCipher(false, key, nonce.data(), associatedData);
-  if (context == nullptr) return false;
-  std::uint8_t scratch[tagByteCount];
-  int length = 0;
-  if (!run(context, ciphertext, plaintext.data()) ||
-      EVP_CIPHER_CTX_ctrl(context, EVP_CTRL_AEAD_SET_TAG, tagByteCount, tag.data()) != 1 ||
-      EVP_DecryptFinal_ex(context, scratch, &length) != 1) {
-    // Decrypted but unauthenticated bytes never leave.
-    OPENSSL_cleanse(plaintext.data(), plaintext.size());
-    return false;
-  }
-  return true;
-}
-
-}  // namespace
-
 std::optional<Bytes> open(const SealedBox& box, const SymmetricKey& key,
                           std::span<const std::uint8_t> associatedData) {
   if (key.bytes().size() != keyByteCount) return std::nullopt;
   Bytes plaintext(box.ciphertext().size());
-  if (!openInto(box.nonce(), box.ciphertext(), box.tag(), key, associatedData, plaintext)) {
+  if (!openInto(box.nonce().data(), box.ciphertext(), box.tag(), key, associatedData, plaintext)) {
     return std::nullopt;
   }
   return plaintext;
@@ -196,7 +180,9 @@ std::optional<Bytes> open(SealedBox&& box, const SymmetricKey& key,
                           std::span<const std::uint8_t> associatedData) {
   Bytes bytes = std::move(box.ciphertext_);
   box.ciphertext_.clear();
-  if (!openInto(box.nonce(), bytes, box.tag(), key, associatedData, bytes)) return std::nullopt;
+  if (!openInto(box.nonce().data(), bytes, box.tag(), key, associatedData, bytes)) {
+    return std::nullopt;
+  }
   return bytes;
 }
 
