@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/agenda/KeptItemLimits.hpp"
 #include "platform/foundation/Calendar.hpp"
 #include "platform/foundation/Date.hpp"
 #include "platform/foundation/TimeZone.hpp"
@@ -23,7 +24,7 @@ class CalendarEventSnapshot {
  public:
   static constexpr std::string_view untitledTitle = "Untitled event";
   static constexpr std::size_t attendeeDisplayLimit = 12;
-  static constexpr std::size_t notesLimit = 19'000;
+  static constexpr std::size_t notesLimit = KeptItemLimits::notesLimit;
 
   /// The fields as read from the calendar, in order.
   struct Fields {
