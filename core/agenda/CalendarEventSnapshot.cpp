@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <limits>
+#include <span>
 #include <unordered_set>
 #include <utility>
 
@@ -75,12 +76,8 @@ std::vector<std::string> CalendarEventSnapshot::namedAttendees() const {
 std::optional<std::string> CalendarEventSnapshot::attendeeSummary() const {
   const std::vector<std::string> names = namedAttendees();
   if (names.empty()) return std::nullopt;
-  std::string summary;
   const std::size_t shown = std::min(names.size(), attendeeDisplayLimit);
-  for (std::size_t i = 0; i < shown; ++i) {
-    if (i > 0) summary += ", ";
-    summary += names[i];
-  }
+  std::string summary = text::joined(std::span(names).first(shown), ", ");
   if (names.size() > shown) summary += " +" + std::to_string(names.size() - shown) + " more";
   return summary;
 }
