@@ -16,15 +16,6 @@ CalendarEventSnapshot::CalendarEventSnapshot(Fields fields) : fields_(std::move(
   if (fields_.end < fields_.start) fields_.end = fields_.start;
 }
 
-bool operator==(const CalendarEventSnapshot& a, const CalendarEventSnapshot& b) {
-  const auto& x = a.fields_;
-  const auto& y = b.fields_;
-  return x.id == y.id && x.rawTitle == y.rawTitle && x.start == y.start && x.end == y.end &&
-         x.isAllDay == y.isAllDay && x.timeZoneIdentifier == y.timeZoneIdentifier &&
-         x.location == y.location && x.attendees == y.attendees && x.notes == y.notes &&
-         x.calendarTitle == y.calendarTitle && x.isRecurring == y.isRecurring;
-}
-
 std::string CalendarEventSnapshot::displayTitle() const {
   std::string title = text::trimmed(rawTitle().value_or(""));
   return title.empty() ? std::string(untitledTitle) : title;

@@ -40,6 +40,8 @@ class CalendarEventSnapshot {
     std::optional<std::string> notes{};
     std::optional<std::string> calendarTitle{};
     bool isRecurring = false;
+
+    friend bool operator==(const Fields&, const Fields&) = default;
   };
 
   /// Stores the fields unchanged, except that an end before the start is the start.
@@ -85,7 +87,7 @@ class CalendarEventSnapshot {
   static std::string occurrenceID(const std::optional<std::string>& eventIdentifier, Date start,
                                   Date end, const std::optional<std::string>& title);
 
-  friend bool operator==(const CalendarEventSnapshot& a, const CalendarEventSnapshot& b);
+  friend bool operator==(const CalendarEventSnapshot&, const CalendarEventSnapshot&) = default;
 
  private:
   Fields fields_;
