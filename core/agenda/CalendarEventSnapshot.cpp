@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <limits>
+#include <span>
 #include <unordered_set>
 #include <utility>
 
@@ -13,15 +14,6 @@ namespace kelvo {
 
 CalendarEventSnapshot::CalendarEventSnapshot(Fields fields) : fields_(std::move(fields)) {
   if (fields_.end < fields_.start) fields_.end = fields_.start;
-}
-
-bool operator==(const CalendarEventSnapshot& a, const CalendarEventSnapshot& b) {
-  const auto& x = a.fields_;
-  const auto& y = b.fields_;
-  return x.id == y.id && x.rawTitle == y.rawTitle && x.start == y.start && x.end == y.end &&
-         x.isAllDay == y.isAllDay && x.timeZoneIdentifier == y.timeZoneIdentifier &&
-         x.location == y.location && x.attendees == y.attendees && x.notes == y.notes &&
-         x.calendarTitle == y.calendarTitle && x.isRecurring == y.isRecurring;
 }
 
 std::string CalendarEventSnapshot::displayTitle() const {
@@ -75,12 +67,8 @@ std::vector<std::string> CalendarEventSnapshot::namedAttendees() const {
 std::optional<std::string> CalendarEventSnapshot::attendeeSummary() const {
   const std::vector<std::string> names = namedAttendees();
   if (names.empty()) return std::nullopt;
-  std::string summary;
   const std::size_t shown = std::min(names.size(), attendeeDisplayLimit);
-  for (std::size_t i = 0; i < shown; ++i) {
-    if (i > 0) summary += ", ";
-    summary += names[i];
-  }
+  std::string summary = text::joined(std::span(names).first(shown), ", ");
   if (names.size() > shown) summary += " +" + std::to_string(names.size() - shown) + " more";
   return summary;
 }

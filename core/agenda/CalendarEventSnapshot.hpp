@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/agenda/KeptItemLimits.hpp"
 #include "platform/foundation/Calendar.hpp"
 #include "platform/foundation/Date.hpp"
 #include "platform/foundation/TimeZone.hpp"
@@ -23,7 +24,7 @@ class CalendarEventSnapshot {
  public:
   static constexpr std::string_view untitledTitle = "Untitled event";
   static constexpr std::size_t attendeeDisplayLimit = 12;
-  static constexpr std::size_t notesLimit = 19'000;
+  static constexpr std::size_t notesLimit = KeptItemLimits::notesLimit;
 
   /// The fields as read from the calendar, in order.
   struct Fields {
@@ -39,6 +40,8 @@ class CalendarEventSnapshot {
     std::optional<std::string> notes{};
     std::optional<std::string> calendarTitle{};
     bool isRecurring = false;
+
+    friend bool operator==(const Fields&, const Fields&) = default;
   };
 
   /// Stores the fields unchanged, except that an end before the start is the start.
@@ -84,7 +87,7 @@ class CalendarEventSnapshot {
   static std::string occurrenceID(const std::optional<std::string>& eventIdentifier, Date start,
                                   Date end, const std::optional<std::string>& title);
 
-  friend bool operator==(const CalendarEventSnapshot& a, const CalendarEventSnapshot& b);
+  friend bool operator==(const CalendarEventSnapshot&, const CalendarEventSnapshot&) = default;
 
  private:
   Fields fields_;

@@ -3,6 +3,8 @@
 #include <unordered_set>
 #include <vector>
 
+#include "platform/foundation/Text.hpp"
+
 namespace kelvo {
 
 std::set<std::string> ContactKeepSummary::defaultSelection(std::span<const ContactFact> facts) {
@@ -32,9 +34,7 @@ std::optional<std::string> ContactKeepSummary::sentence(std::int64_t kept,
                                     : std::to_string(duplicates) + " were already in Kelvo");
   }
   if (parts.empty()) return std::nullopt;
-  std::string sentence = parts[0];
-  if (parts.size() > 1) sentence += ", " + parts[1];
-  return sentence + ".";
+  return text::joined(parts, ", ") + ".";
 }
 
 }  // namespace kelvo

@@ -90,9 +90,7 @@ std::string ReminderTaskFormatter::cardPreview(const ReminderTaskSnapshot& task,
 
 std::string ReminderTaskFormatter::accessibilityLabel(const ReminderTaskSnapshot& task,
                                                       Date now) const {
-  std::vector<std::string> parts{
-      task.hasTitle() ? task.displayTitle() : std::string(ReminderTaskSnapshot::untitledTitle),
-      when(task, now)};
+  std::vector<std::string> parts{task.displayTitle(), when(task, now)};
   if (auto line = provenance(task)) parts.push_back(std::move(*line));
   return text::joined(parts, ", ");
 }

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <utility>
 
+#include "core/agenda/KeptItemLimits.hpp"
 #include "platform/foundation/Calendar.hpp"
 #include "platform/foundation/Date.hpp"
 #include "platform/foundation/DateComponents.hpp"
@@ -62,7 +63,7 @@ std::optional<std::string> displayName(ReminderPriority priority);
 /// derived values.
 struct ReminderTaskSnapshot {
   static constexpr std::string_view untitledTitle = "Untitled reminder";
-  static constexpr std::size_t notesLimit = 19'000;
+  static constexpr std::size_t notesLimit = KeptItemLimits::notesLimit;
 
   std::string id;
   std::optional<std::string> rawTitle{};

@@ -232,6 +232,7 @@ TEST(ContactKeepSummaryTest, SelectionButtonAndSentence) {
   EXPECT_EQ(ContactKeepSummary::sentence(0, 0), std::nullopt);
   EXPECT_EQ(ContactKeepSummary::sentence(2, 0), "Kept 2 Facts.");
   EXPECT_EQ(ContactKeepSummary::sentence(0, 1), "1 was already in Kelvo.");
+  EXPECT_EQ(ContactKeepSummary::sentence(1, 3), "Kept 1 Fact, 3 were already in Kelvo.");
 }
 
 }  // namespace

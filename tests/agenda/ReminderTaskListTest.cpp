@@ -170,6 +170,10 @@ TEST_F(ReminderTaskListTest, ProvenanceAndCard) {
   plain.listTitle = "  ";
   EXPECT_EQ(formatter.provenance(plain), std::nullopt);
   EXPECT_EQ(formatter.cardPayload(plain, now), "Pay rent\nDue tomorrow");
+  EXPECT_EQ(formatter.accessibilityLabel(plain, now), "Pay rent, Due tomorrow");
+  ReminderTaskSnapshot untitled = plain;
+  untitled.rawTitle = " \n";
+  EXPECT_EQ(formatter.accessibilityLabel(untitled, now), "Untitled reminder, Due tomorrow");
 
   ReminderTaskSnapshot full = plain;
   full.rawTitle = std::string(130, 'R');

@@ -1,5 +1,7 @@
 #include "core/remote/internal/FrameBuffer.hpp"
 
+#include "core/remote/Framer.hpp"
+
 namespace kelvo::Remote::internal {
 namespace {
 
@@ -7,7 +9,7 @@ namespace {
 constexpr std::size_t retainedCapacity = 1 << 20;
 // The most reserved on a header's word alone (a message frame's ceiling); a payload framer with
 // a larger limit grows its buffer as the bytes actually arrive.
-constexpr std::size_t largestReservation = 0x101'0000 + 4;
+constexpr std::size_t largestReservation = Framer::maximumFrameByteCount + 4;
 
 }  // namespace
 
