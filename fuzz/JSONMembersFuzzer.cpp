@@ -5,7 +5,7 @@
 
 #include "fuzz/FuzzInput.hpp"
 #include "platform/foundation/JSON.hpp"
-#include "platform/foundation/JSONMembers.hpp"
+#include "platform/foundation/internal/JSONMembers.hpp"
 
 using kelvo::fuzz::require;
 

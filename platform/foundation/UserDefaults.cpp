@@ -11,7 +11,7 @@
 
 #include "platform/foundation/Base64.hpp"
 #include "platform/foundation/JSON.hpp"
-#include "platform/foundation/JSONMembers.hpp"
+#include "platform/foundation/internal/JSONMembers.hpp"
 
 namespace kelvo {
 namespace fs = std::filesystem;

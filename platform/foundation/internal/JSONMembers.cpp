@@ -1,4 +1,4 @@
-#include "platform/foundation/JSONMembers.hpp"
+#include "platform/foundation/internal/JSONMembers.hpp"
 
 #include <cmath>
 #include <cstddef>
