@@ -132,17 +132,19 @@ void BM_PlanSetIncluded(benchmark::State& state) {
 
 // Files of one shape repeated: 0 one-letter lines, 1 one-letter paragraphs between blank lines,
 // 2 Markdown headings with nothing under them, 3 CSV rows of a one-letter keyword and body under
-// a header, 4 one line of words (a single snippet), 5 one CSV row whose body is that line. Up to
-// `size` bytes, or as many units as `count` says.
+// a header, 4 one line of words (a single snippet), 5 one CSV row whose body is that line, 6 a
+// Raycast export of one-letter snippets. Up to `size`
+// bytes, or as many units as `count` says.
 std::string shapedText(std::int64_t shape, std::size_t size, std::size_t count = SIZE_MAX) {
-  static constexpr std::string_view heads[] = {
-      "", "", "", "Keyword,Text\n", "", "Keyword,Text\nk,"};
-  static constexpr std::string_view units[] = {"a\n",   "a\n\n",  "# a\n",
-                                               "a,b\n", "lorem ", "lorem "};
+  static constexpr std::string_view heads[] = {"", "", "", "Keyword,Text\n", "", "Keyword,Text\nk,",
+                                               "["};
+  static constexpr std::string_view units[] = {
+      "a\n", "a\n\n", "# a\n", "a,b\n", "lorem ", "lorem ", "{\"name\":\"a\",\"text\":\"a\"},"};
   const std::string_view unit = units[shape];
   std::string text(heads[shape]);
   text.reserve(std::min(size, text.size() + count * unit.size()));
   for (; count > 0 && text.size() + unit.size() <= size; --count) text += unit;
+  if (shape == 6) text.back() = ']';
   return text;
 }
 
@@ -205,7 +207,7 @@ void BM_NudgeCountCSV(benchmark::State& state) {
 }  // namespace
 
 BENCHMARK(BM_ImportShape)
-    ->ArgsProduct({{0, 1, 2, 3, 4, 5}, {50}})
+    ->ArgsProduct({{0, 1, 2, 3, 4, 5, 6}, {50}})
     ->ArgNames({"shape", "MiB"})
     ->Iterations(1)
     ->Unit(benchmark::kMillisecond);
