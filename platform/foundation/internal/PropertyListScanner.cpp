@@ -319,19 +319,25 @@ class PlainScanner {
     return out;
   }
 
-  // References only shorten the text, so the room the run up to the first '<' takes is
-  // reserved; only comments and CDATA sections make it longer.
+  // Text holding references, comments or CDATA sections. References only shorten the text and
+  // none holds a '<', so each run up to a '<' is written straight into room as long as the run,
+  // and cut to what was written.
   std::string markedText() {
     using namespace std::string_view_literals;
     std::string out;
-    out.reserve(std::min(text_.find('<', at_), text_.size()) - at_);
     while (true) {
-      const std::size_t end = textEnd(text_, at_);
-      out.append(text_.data() + at_, end - at_);
-      at_ = end;
-      if (peek() == '&') {
-        reference(out);
-      } else if (startsWith("<!--")) {
+      const std::size_t written = out.size();
+      out.resize(written + std::min(text_.find('<', at_), text_.size()) - at_);
+      char* write = out.data() + written;
+      for (std::size_t from = at_;;) {
+        at_ = textEnd(text_, at_);
+        write = std::copy(text_.data() + from, text_.data() + at_, write);
+        if (peek() != '&') break;
+        write = reference(write);
+        from = at_;
+      }
+      out.resize(static_cast<std::size_t>(write - out.data()));
+      if (startsWith("<!--")) {
         skipComment();
       } else if (startsWith("<![CDATA[")) {
         at_ += 9;
@@ -370,15 +376,15 @@ class PlainScanner {
 
   // pugixml replaces the five predefined entities and numeric references, and leaves any other
   // name as written. Numeric references it would write oddly are left to it.
-  void reference(std::string& out) {
+  char* reference(char* write) {
     if (const char replacement = entity()) {
-      out += replacement;
-      return;
+      *write = replacement;
+      return write + 1;
     }
     if (peek(1) != '#') {
-      out += '&';
+      *write = '&';
       ++at_;
-      return;
+      return write + 1;
     }
     const bool hex = peek(2) == 'x';
     at_ += hex ? 3 : 2;
@@ -397,7 +403,9 @@ class PlainScanner {
       decline();
     }
     ++at_;
-    appendUtf8(out, scalar);
+    std::string bytes;  // at most four, fewer than the reference took
+    appendUtf8(bytes, scalar);
+    return std::copy(bytes.begin(), bytes.end(), write);
   }
 
   // A leaf that holds nothing but white space and comments.
@@ -512,7 +520,8 @@ class PlainScanner {
     return finished(elements, arrayWidths_, depth);
   }
 
-  PropertyListValue::Dictionary dictionary(const Tag& tag, int depth) {
+  // When `kept`, only the entries the sink keeps, their own arrays and dictionaries empty.
+  PropertyListValue::Dictionary dictionary(const Tag& tag, int depth, bool kept = false) {
     if (depth > PropertyList::maximumDepth) decline();
     auto entries = started<PropertyListValue::Dictionary::value_type>(dictionaryWidths_, depth);
     const std::size_t start = at_;
@@ -521,10 +530,21 @@ class PlainScanner {
       grow(entries, start, depth);
       std::string key = entryKey();
       const Tag valueTag = openTag();
+      if (kept && !sink_->keeps(key)) {
+        skip(valueTag, depth);
+        continue;
+      }
       // The last of two equal keys wins, in the place of the first.
       const std::size_t place = keys.find(entries, key);
       if (place == entries.size()) entries.emplace_back(std::move(key), PropertyListValue());
-      element(valueTag, depth, entries[place].second);
+      PropertyListValue& value = entries[place].second;
+      if (kept && (valueTag.kind == Kind::array || valueTag.kind == Kind::dict)) {
+        skip(valueTag, depth);
+        value = valueTag.kind == Kind::array ? PropertyListValue(PropertyListValue::Array())
+                                             : PropertyListValue(PropertyListValue::Dictionary());
+      } else {
+        element(valueTag, depth, value);
+      }
     }
     return finished(entries, dictionaryWidths_, depth);
   }
@@ -561,38 +581,10 @@ class PlainScanner {
       skip(tag, depth);
       storage.emplace<PropertyListValue::Array>();
     } else if (tag.kind == Kind::dict) {
-      storage.emplace<PropertyListValue::Dictionary>(keptEntries(tag, depth + 1));
+      storage.emplace<PropertyListValue::Dictionary>(dictionary(tag, depth + 1, true));
     } else {
       element(tag, depth, slot);
     }
-  }
-
-  PropertyListValue::Dictionary keptEntries(const Tag& tag, int depth) {
-    if (depth > PropertyList::maximumDepth) decline();
-    PropertyListValue::Dictionary entries;
-    plist::DictionaryKeys keys;
-    while (!tag.empty && nextChild(tag)) {
-      std::string key = entryKey();
-      const Tag valueTag = openTag();
-      if (!sink_->keeps(key)) {
-        skip(valueTag, depth);
-        continue;
-      }
-      // The last of two equal keys wins, in the place of the first.
-      const std::size_t place = keys.find(entries, key);
-      if (place == entries.size()) entries.emplace_back(std::move(key), PropertyListValue());
-      PropertyListValue& value = entries[place].second;
-      if (valueTag.kind == Kind::array) {
-        skip(valueTag, depth);
-        value = PropertyListValue(PropertyListValue::Array());
-      } else if (valueTag.kind == Kind::dict) {
-        skip(valueTag, depth);
-        value = PropertyListValue(PropertyListValue::Dictionary());
-      } else {
-        element(valueTag, depth, value);
-      }
-    }
-    return entries;
   }
 
   std::string_view text_;
