@@ -54,8 +54,13 @@ TEST(LanguageDataTest, DamagedOrForeignTablesAreRefusedOrAnswerNothing) {
   setDataDirectory(folder.path());
   EXPECT_EQ(WordEmbedding::forLanguage("en"), nullptr);
   EXPECT_EQ(LemmaTagger::standard(), nullptr);
+  // A caller can tell, and which file it was.
+  EXPECT_EQ(dataProblem(), "No English lemmas or word neighbours: " +
+                               (folder.path() / lemmaFileName).string() + " is missing and " +
+                               (folder.path() / neighbourFileName).string() + " is missing.");
   write(folder.path() / neighbourFileName, neighbours);
   write(folder.path() / lemmaFileName, lemmas);
+  EXPECT_EQ(dataProblem(), std::nullopt);
   EXPECT_NE(WordEmbedding::forLanguage("en"), nullptr);
   EXPECT_EQ(WordEmbedding::forLanguage("en"), WordEmbedding::forLanguage("en"));
   EXPECT_EQ(WordEmbedding::forLanguage("de"), nullptr);
