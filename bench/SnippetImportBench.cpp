@@ -3,6 +3,7 @@
 // comes from a counting allocator.
 #include <benchmark/benchmark.h>
 
+#include <filesystem>
 #include <nlohmann/json.hpp>
 #include <string>
 
@@ -13,6 +14,7 @@
 #include "core/import/SnippetImporter.hpp"
 #include "platform/crypto/SHA256.hpp"
 #include "platform/foundation/Bytes.hpp"
+#include "platform/foundation/FileManager.hpp"
 
 using kelvo::bench::liveBytes;
 using kelvo::bench::peakBytes;
@@ -128,8 +130,93 @@ void BM_PlanSetIncluded(benchmark::State& state) {
   }
 }
 
+// Files of one shape repeated: 0 one-letter lines, 1 one-letter paragraphs between blank lines,
+// 2 Markdown headings with nothing under them, 3 CSV rows of a one-letter keyword and body under
+// a header, 4 one line of words (a single snippet), 5 one CSV row whose body is that line, 6 a
+// Raycast export of one-letter snippets. Up to `size`
+// bytes, or as many units as `count` says.
+std::string shapedText(std::int64_t shape, std::size_t size, std::size_t count = SIZE_MAX) {
+  static constexpr std::string_view heads[] = {"", "", "", "Keyword,Text\n", "", "Keyword,Text\nk,",
+                                               "["};
+  static constexpr std::string_view units[] = {
+      "a\n", "a\n\n", "# a\n", "a,b\n", "lorem ", "lorem ", "{\"name\":\"a\",\"text\":\"a\"},"};
+  const std::string_view unit = units[shape];
+  std::string text(heads[shape]);
+  text.reserve(std::min(size, text.size() + count * unit.size()));
+  for (; count > 0 && text.size() + unit.size() <= size; --count) text += unit;
+  if (shape == 6) text.back() = ']';
+  return text;
+}
+
+// Peak heap while a picked file is read whole within the importer's limit, then parsed, the
+// file's own copy included.
+double peakOfImport(const std::filesystem::path& path, std::size_t& snippets) {
+  const std::size_t before = liveBytes;
+  peakBytes = before;
+  const std::string bytes = kelvo::FileManager().contents(path, kelvo::SnippetImporter::sizeLimit);
+  const auto parsed =
+      kelvo::SnippetImporter::parse(kelvo::asBytes(bytes), path.filename().string(), std::nullopt);
+  snippets = parsed ? parsed->snippets.size() : 0;
+  return double(peakBytes - before);
+}
+
+// A file of each shape at 50 MiB: peak heap over the file's size (snippets 0 when refused).
+void BM_ImportShape(benchmark::State& state) {
+  const auto path = std::filesystem::temp_directory_path() / "kelvo-bench-shape.txt";
+  const std::string text = shapedText(state.range(0), std::size_t(state.range(1)) << 20);
+  kelvo::FileManager().write(path, text);
+  std::size_t snippets = 0;
+  double peak = 0;
+  for (auto _ : state) peak = peakOfImport(path, snippets);
+  kelvo::FileManager().removeItem(path);
+  state.counters["peak/file"] = peak / double(text.size());
+  state.counters["snippets"] = double(snippets);
+}
+
+// The densest files an import takes: exactly as many one-letter snippets as the limit allows.
+// Peak heap in MiB and over the file's size.
+void BM_ImportAtSnippetLimit(benchmark::State& state) {
+  const auto path = std::filesystem::temp_directory_path() / "kelvo-bench-limit.txt";
+  const std::string text =
+      shapedText(state.range(0), SIZE_MAX, std::size_t(kelvo::SnippetImporter::snippetLimit));
+  kelvo::FileManager().write(path, text);
+  std::size_t snippets = 0;
+  double peak = 0;
+  for (auto _ : state) peak = peakOfImport(path, snippets);
+  kelvo::FileManager().removeItem(path);
+  state.counters["peak MiB"] = peak / double(1 << 20);
+  state.counters["peak/file"] = peak / double(text.size());
+  state.counters["snippets"] = double(snippets);
+}
+
+// A pasted CSV of one-letter rows: how many snippets an import would give.
+void BM_NudgeCountCSV(benchmark::State& state) {
+  const std::string text = shapedText(3, std::size_t(state.range(0)) << 20);
+  std::optional<std::int64_t> count;
+  double peak = 0;
+  for (auto _ : state) {
+    const std::size_t before = liveBytes;
+    peakBytes = before;
+    count = kelvo::SnippetImporter::nudgeCount(text);
+    peak = double(peakBytes - before);
+  }
+  state.counters["peak/text"] = peak / double(text.size());
+  state.counters["count"] = double(count.value_or(0));
+}
+
 }  // namespace
 
+BENCHMARK(BM_ImportShape)
+    ->ArgsProduct({{0, 1, 2, 3, 4, 5, 6}, {50}})
+    ->ArgNames({"shape", "MiB"})
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ImportAtSnippetLimit)
+    ->DenseRange(0, 3)
+    ->ArgName("shape")
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_NudgeCountCSV)->Arg(50)->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ImportCSV)->Arg(5)->Arg(10)->Arg(25)->Arg(50)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadCSVOnly)->Arg(5)->Arg(10)->Arg(25)->Arg(50)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ImportRaycast)->Unit(benchmark::kMillisecond);

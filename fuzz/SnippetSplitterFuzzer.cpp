@@ -1,5 +1,6 @@
 // Cuts bytes as Markdown, lines and paragraphs, and titles every snippet: titles are never
-// empty, and split snippets have no blank bodies unless a heading titles them.
+// empty, and split snippets have no blank bodies unless a heading titles them. A limit one short
+// of what a splitter gives refuses, and Markdown's count agrees with its sections.
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
@@ -7,15 +8,19 @@
 #include "core/import/MarkdownSplitter.hpp"
 #include "core/import/PlainTextSplitter.hpp"
 #include "core/import/TitleDerivation.hpp"
+#include "core/import/internal/Splitting.hpp"
 #include "fuzz/FuzzInput.hpp"
 
 namespace {
 
-void check(const std::vector<kelvo::ImportedSnippet>& snippets) {
+void check(const std::vector<kelvo::ImportedSnippet>& snippets,
+           kelvo::importing::LimitedSnippets (*limited)(std::string_view, std::size_t),
+           std::string_view text) {
   for (std::size_t i = 0; i < snippets.size(); ++i) {
     if (snippets[i].body.empty() && !snippets[i].title) std::abort();
     if (kelvo::TitleDerivation::title(snippets[i], i).empty()) std::abort();
   }
+  if (!snippets.empty() && limited(text, snippets.size() - 1)) std::abort();
 }
 
 }  // namespace
@@ -28,8 +33,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       kelvo::PlainTextSplitter::hasBlankLine(kelvo::PlainTextSplitter::normalisedNewlines(text))) {
     std::abort();
   }
-  check(kelvo::MarkdownSplitter::split(text));
-  check(kelvo::PlainTextSplitter::lines(text));
-  check(kelvo::PlainTextSplitter::paragraphs(text));
+  const auto sections = kelvo::MarkdownSplitter::split(text);
+  check(sections, kelvo::importing::markdown, text);
+  if (kelvo::importing::markdownCount(text, sections.size() + 1) != sections.size()) std::abort();
+  check(kelvo::PlainTextSplitter::lines(text), kelvo::importing::lines, text);
+  check(kelvo::PlainTextSplitter::paragraphs(text), kelvo::importing::paragraphs, text);
   return 0;
 }

@@ -55,7 +55,8 @@ std::optional<std::int64_t> CalendarEventSnapshot::minutesUntilStart(Date now) c
 
 std::vector<std::string> CalendarEventSnapshot::namedAttendees() const {
   std::vector<std::string> names;
-  std::unordered_set<std::string> seen;
+  // Names compare as texts do everywhere: "Zoë" and "Zoe" + U+0308 are one attendee.
+  std::unordered_set<std::string, text::CanonicalHash, text::CanonicalEqual> seen;
   for (const std::string& attendee : attendees()) {
     std::string name = text::trimmed(attendee);
     if (name.empty() || !seen.insert(text::lowercased(name)).second) continue;

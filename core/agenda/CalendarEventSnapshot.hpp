@@ -75,7 +75,8 @@ class CalendarEventSnapshot {
   std::optional<TimeZone> differingTimeZone(const TimeZone& displayTimeZone) const;
   /// Whole minutes until the start, rounded down; none unless the start is after `now`.
   std::optional<std::int64_t> minutesUntilStart(Date now) const;
-  /// Trimmed, non-empty attendee names without later repeats that differ only in case.
+  /// Trimmed, non-empty attendee names without later repeats that differ only in case or by
+  /// canonical equivalence.
   std::vector<std::string> namedAttendees() const;
   /// Up to twelve names joined with ", ", then " +n more" for the rest; none without names.
   std::optional<std::string> attendeeSummary() const;

@@ -9,7 +9,8 @@ namespace kelvo {
 
 std::set<std::string> ContactKeepSummary::defaultSelection(std::span<const ContactFact> facts) {
   std::set<std::string> selected;
-  std::unordered_set<std::string> seen;
+  // Labels keep their letter case but compare by canonical equivalence.
+  std::unordered_set<std::string, text::CanonicalHash, text::CanonicalEqual> seen;
   for (const ContactFact& fact : facts) {
     std::string key =
         fact.kind == FactKind::custom ? "custom:" + fact.label : std::string(rawValue(fact.kind));

@@ -15,7 +15,8 @@ namespace kelvo {
 ///     auto selected = ContactKeepSummary::defaultSelection(contact.displayedFacts());
 ///     button.title = ContactKeepSummary::buttonTitle(std::ssize(selected));  // "Keep 4 Facts"
 struct ContactKeepSummary {
-  /// The identifiers of the first fact of each kind, and of each custom label (exactly).
+  /// The identifiers of the first fact of each kind, and of each custom label (letter case
+  /// counts; canonically equivalent spellings are one label).
   static std::set<std::string> defaultSelection(std::span<const ContactFact> facts);
   /// "Keep nothing selected", "Keep 1 Fact", "Keep n Facts".
   static std::string buttonTitle(std::int64_t selected);

@@ -56,7 +56,7 @@ std::optional<std::string> ContactSnapshot::subtitle() const {
   std::vector<std::string> parts;
   for (const std::string* field : {&organizationName, &jobTitle}) {
     std::string part = text::trimmed(*field);
-    if (!part.empty() && part != name) parts.push_back(std::move(part));
+    if (!part.empty() && !text::canonicallyEqual(part, name)) parts.push_back(std::move(part));
   }
   if (parts.empty()) return std::nullopt;
   return text::joined(parts, " · ");
@@ -178,7 +178,8 @@ std::optional<std::string> ContactSnapshot::factLabel(const std::optional<std::s
 
 std::vector<ContactFact> ContactSnapshot::facts() const {
   std::vector<ContactFact> result;
-  std::unordered_set<std::string> keys;
+  // Values compare by canonical equivalence once lower-cased; the first spelling is kept.
+  std::unordered_set<std::string, text::CanonicalHash, text::CanonicalEqual> keys;
   const auto add = [&](std::string factID, FactKind kind, const std::optional<std::string>& label,
                        std::string_view value) {
     auto fact = ContactFact::make(std::move(factID), kind, label, value);

@@ -48,10 +48,11 @@ struct ContactSnapshot {
   std::string displayName() const;
   /// Whether the formatted name, nickname or company is not blank.
   bool hasName() const;
-  /// Company and job title joined with " · ", each left out when blank or the display name.
+  /// Company and job title joined with " · ", each left out when blank or the display name
+  /// (letter case counts; canonically equivalent spellings are the same).
   std::optional<std::string> subtitle() const;
   /// Name, company, job title, e-mail addresses, phone numbers, postal and web addresses, each
-  /// value once per kind (ignoring case).
+  /// value once per kind (ignoring case, canonically equivalent spellings alike).
   std::vector<ContactFact> facts() const;
   /// The first `factDisplayLimit` facts.
   std::vector<ContactFact> displayedFacts() const;

@@ -173,9 +173,7 @@ Table read(std::string_view text, std::optional<char32_t> delimiter) {
 namespace kelvo::importing {
 
 std::size_t estimatedRows(std::string_view text) {
-  // Line feeds outside naively paired quotes: exact for ordinary files, and cheap. Marks that
-  // join quotes can fool the count, so it never claims more than a row per 32 bytes: room
-  // reserved on that is no more than a growing table would have taken.
+  // Line feeds outside naively paired quotes: exact for ordinary files, and cheap.
   std::size_t rows = 1;
   std::size_t quotes = 0;
   for (std::size_t start = 0; start < text.size();) {
@@ -188,7 +186,7 @@ std::size_t estimatedRows(std::string_view text) {
     rows += static_cast<std::size_t>(lineFeed < text.size() && quotes % 2 == 0);
     start = lineFeed + 1;
   }
-  return std::min(rows, text.size() / 32 + 1);
+  return rows;
 }
 
 char32_t scanRows(std::string_view text, std::optional<char32_t> delimiter, const RowSink& sink) {

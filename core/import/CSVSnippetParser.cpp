@@ -1,6 +1,7 @@
 #include "core/import/CSVSnippetParser.hpp"
 
 #include <algorithm>
+#include <utility>
 
 #include "core/import/internal/CSVRows.hpp"
 #include "core/import/internal/Trim.hpp"
@@ -49,12 +50,18 @@ void fill(ImportedSnippet& snippet, const CSVReader::Row& row, const Columns& co
   snippet.folderPath = folderPath(cell(row, columns.folder));
 }
 
+// Lower-casing never gives fewer scalars than it is given, and no name has more than 12, so a
+// cell of more than 48 bytes names nothing. A long body is not copied to find that out.
+constexpr std::size_t longestName = 4 * 12;
+
 template <class Header>
 std::optional<Columns> headerColumns(const Header& header) {
   Columns found;
   bool any = false;
   for (std::size_t i = 0; i < header.size(); ++i) {
-    const std::string name = text::lowercased(importing::trimmed(header[i]));
+    const std::string_view cell = importing::trimmedView(header[i]);
+    if (cell.size() > longestName) continue;
+    const std::string name = text::lowercased(cell);
     auto claim = [&](std::optional<std::size_t>& column, bool named) {
       if (!named || column) return false;
       column = i;
@@ -109,12 +116,19 @@ std::vector<ImportedSnippet> parse(const CSVReader::Table& table) {
 
 namespace kelvo::importing {
 
-std::vector<ImportedSnippet> csvSnippets(std::string_view text,
-                                         const std::function<void(ImportedSnippet&)>& each) {
+std::optional<std::vector<ImportedSnippet>> csvSnippets(
+    std::string_view text, std::size_t limit, const std::function<void(ImportedSnippet&)>& each) {
   using CSVSnippetParser::Columns;
+  // A text that looks too long is counted first, so that a refusal holds no snippets; past the
+  // limit the reading stops in any case. Marks that join quotes can fool the estimate, so the
+  // room reserved on it is never more than a snippet per 32 bytes: no more than a growing list
+  // would have taken.
+  const std::size_t rows = estimatedRows(text);
+  if (rows > limit && csvSnippetCount(text, limit + 1) > limit) return std::nullopt;
   std::vector<ImportedSnippet> snippets;
-  snippets.reserve(estimatedRows(text));
+  snippets.reserve(std::min({rows, limit, text.size() / 32 + 1}));
   std::optional<Columns> chosen;
+  bool over = false;
   scanRows(text, std::nullopt, [&](const CSVReader::Row& row) {
     if (!chosen) {
       chosen = CSVSnippetParser::columns(row);
@@ -124,11 +138,23 @@ std::vector<ImportedSnippet> csvSnippets(std::string_view text,
       }
       chosen = Columns{.keyword = 0, .title = 2, .body = 1, .folder = std::nullopt};
     }
+    if (snippets.size() == limit) return !(over = true);
     CSVSnippetParser::fill(snippets.emplace_back(), row, *chosen);
     if (each) each(snippets.back());
     return true;
   });
+  if (over) return std::nullopt;
   return snippets;
+}
+
+std::size_t csvSnippetCount(std::string_view text, std::size_t stop) {
+  std::size_t count = 0;
+  bool first = true;
+  scanRows(text, std::nullopt, [&](const CSVReader::Row& row) {
+    if (std::exchange(first, false) && CSVSnippetParser::columns(row)) return true;
+    return ++count < stop;
+  });
+  return count;
 }
 
 }  // namespace kelvo::importing

@@ -3,6 +3,7 @@
 #include "core/import/ImportWarning.hpp"
 #include "core/model/FileCapture.hpp"
 #include "platform/foundation/Localized.hpp"
+#include "platform/foundation/NumberFormat.hpp"
 #include "platform/foundation/Overloaded.hpp"
 #include "platform/foundation/Text.hpp"
 
@@ -157,6 +158,12 @@ std::string error(const ImportError& error) {
                    std::to_string(*c.line) + ". Fix it in a text editor and try again.";
           },
           [](const ImportError::UnsupportedYet& c) { return unsupportedText(c.format); },
+          [](const ImportError::TooManySnippets& c) {
+            return localized(
+                "It holds more than %@ snippets, the most Kelvo takes in one import. Split it "
+                "into smaller files and try again.",
+                formatInteger(c.limit));
+          },
       },
       error.value);
 }
@@ -221,6 +228,7 @@ std::vector<std::string> everyString() {
       error(ImportError::unsupportedYet(UnsupportedFormat::alfredBundle)),
       error(ImportError::unsupportedYet(UnsupportedFormat::textExpanderPlist)),
       error(ImportError::unsupportedYet(UnsupportedFormat::espansoYAML)),
+      error(ImportError::tooManySnippets(1'000'000)),
   };
   texts.insert(texts.end(), samples.begin(), samples.end());
   return texts;

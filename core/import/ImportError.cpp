@@ -25,6 +25,7 @@ std::size_t std::hash<kelvo::ImportError>::operator()(
             add(c.line.has_value());
           },
           [&](const ImportError::UnsupportedYet& c) { add(static_cast<std::size_t>(c.format)); },
+          [&](const ImportError::TooManySnippets& c) { add(std::hash<std::int64_t>{}(c.limit)); },
           [](const auto&) {},
       },
       error.value);

@@ -42,9 +42,14 @@ struct ImportError {
     UnsupportedFormat format;
     friend bool operator==(const UnsupportedYet&, const UnsupportedYet&) = default;
   };
+  /// The text holds more snippets than one import takes (`limit`).
+  struct TooManySnippets {
+    std::int64_t limit;
+    friend bool operator==(const TooManySnippets&, const TooManySnippets&) = default;
+  };
 
   std::variant<UnreadableEncoding, TooLarge, NotASnippetExport, NoPermission, Malformed,
-               UnsupportedYet>
+               UnsupportedYet, TooManySnippets>
       value;
 
   static ImportError unreadableEncoding() { return {UnreadableEncoding{}}; }
@@ -58,6 +63,7 @@ struct ImportError {
     return {Malformed{format, line}};
   }
   static ImportError unsupportedYet(UnsupportedFormat format) { return {UnsupportedYet{format}}; }
+  static ImportError tooManySnippets(std::int64_t limit) { return {TooManySnippets{limit}}; }
 
   /// The whole sentence the import sheet shows; the same text as `ImportCopy::error`.
   std::string message() const;

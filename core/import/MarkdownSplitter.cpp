@@ -1,14 +1,15 @@
 #include "core/import/MarkdownSplitter.hpp"
 
+#include <limits>
 #include <optional>
 #include <string>
 
 #include "core/import/PlainTextSplitter.hpp"
+#include "core/import/internal/Splitting.hpp"
 #include "core/import/internal/Trim.hpp"
 #include "platform/foundation/Regex.hpp"
-#include "platform/foundation/Text.hpp"
 
-namespace kelvo::MarkdownSplitter {
+namespace kelvo::importing {
 namespace {
 
 const Regex& headingPattern() {
@@ -16,46 +17,72 @@ const Regex& headingPattern() {
   return pattern;
 }
 
-class Sections {
- public:
-  void heading(std::string_view title) {
-    close();
-    title_ = std::string(title);
-  }
+// A heading's title. A line the matcher gives up on is body text. The pattern is anchored at
+// the line's start, so only a line opening with "#" is worth a search.
+std::optional<std::string_view> headingTitle(std::string_view line) {
+  if (!line.starts_with('#')) return std::nullopt;
+  const auto match = headingPattern().firstMatch(line);
+  if (!match) return std::nullopt;
+  return match->captures[1];
+}
 
-  void line(std::string_view line) {
-    if (hasLines_) body_.push_back('\n');
-    body_.append(line);
-    hasLines_ = true;
-  }
-
-  // The title stays for the lines that follow until the next heading replaces it.
-  void close() {
-    std::string body = importing::trimmed(body_);
-    if (title_ || !body.empty()) {
-      snippets_.push_back({.title = title_,
-                           .body = std::move(body),
-                           .keyword = {},
-                           .folderPath = {},
-                           .warnings = {}});
-    }
-    body_.clear();
-    hasLines_ = false;
-  }
-
-  std::vector<ImportedSnippet> finish() {
-    close();
-    return std::move(snippets_);
-  }
-
- private:
-  std::optional<std::string> title_;
-  std::string body_;
-  bool hasLines_ = false;
-  std::vector<ImportedSnippet> snippets_;
+// A section as it stands in the text: its heading's title, and the lines under it, line breaks
+// not yet normalised nor the ends trimmed.
+struct Section {
+  std::optional<std::string_view> title;
+  std::string_view lines;
 };
 
+// Hands `sink` each section with a title or text. A title stays for the lines that follow until
+// the next heading replaces it; text before the first heading is untitled.
+template <class Sink>
+void forEachSection(std::string_view text, const Sink& sink) {
+  Section section;
+  bool hasLines = false, going = true;
+  const auto close = [&] {
+    if (!hasLines) section.lines = {};
+    if (section.title || !trimmedView(section.lines).empty()) going = sink(section);
+    hasLines = false;
+  };
+  forEachLine(text, [&](std::string_view line) {
+    if (const auto title = headingTitle(line)) {
+      close();
+      section.title = title;
+    } else if (hasLines) {
+      section.lines =
+          std::string_view(section.lines.data(), line.data() + line.size() - section.lines.data());
+    } else {
+      section.lines = line;
+      hasLines = true;
+    }
+    return going;
+  });
+  if (going) close();
+}
+
 }  // namespace
+
+LimitedSnippets markdown(std::string_view text, std::size_t limit) {
+  const auto walk = [text](const auto& sink) { forEachSection(text, sink); };
+  return collect(limit, walk, [](const Section& section) {
+    return ImportedSnippet{
+        .title = section.title ? std::optional<std::string>(*section.title) : std::nullopt,
+        .body = PlainTextSplitter::normalisedNewlines(trimmedView(section.lines)),
+        .keyword = std::nullopt,
+        .folderPath = {},
+        .warnings = {}};
+  });
+}
+
+std::size_t markdownCount(std::string_view text, std::size_t stop) {
+  std::size_t count = 0;
+  forEachSection(text, [&](const Section&) { return ++count < stop; });
+  return count;
+}
+
+}  // namespace kelvo::importing
+
+namespace kelvo::MarkdownSplitter {
 
 bool looksLikeMarkdown(std::string_view text) {
   static const Regex pattern(R"((^|\n)#{1,6}[ \t]+\S)");
@@ -63,24 +90,7 @@ bool looksLikeMarkdown(std::string_view text) {
 }
 
 std::vector<ImportedSnippet> split(std::string_view text) {
-  const std::string normalised = PlainTextSplitter::normalisedNewlines(text);
-  Sections sections;
-  std::string_view rest = normalised;
-  while (true) {
-    const std::size_t end = rest.find('\n');
-    const std::string_view line = rest.substr(0, end);
-    // A line the matcher gives up on is body text. The pattern is anchored at the line's
-    // start, so only a line opening with "#" is worth a search.
-    if (const auto match = line.starts_with('#') ? headingPattern().firstMatch(line) : std::nullopt;
-        match && match->captures[1]) {
-      sections.heading(*match->captures[1]);
-    } else {
-      sections.line(line);
-    }
-    if (end == std::string_view::npos) break;
-    rest.remove_prefix(end + 1);
-  }
-  return sections.finish();
+  return *importing::markdown(text, std::numeric_limits<std::size_t>::max());
 }
 
 }  // namespace kelvo::MarkdownSplitter

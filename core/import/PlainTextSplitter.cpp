@@ -1,21 +1,15 @@
 #include "core/import/PlainTextSplitter.hpp"
 
+#include <limits>
+
+#include "core/import/internal/Splitting.hpp"
 #include "core/import/internal/Trim.hpp"
-#include "platform/foundation/Regex.hpp"
 #include "platform/foundation/Text.hpp"
 
 namespace kelvo::PlainTextSplitter {
 namespace {
 
-using text::CharacterClass;
-
-ImportedSnippet bodyOnly(std::string body) {
-  return {.title = std::nullopt,
-          .body = std::move(body),
-          .keyword = std::nullopt,
-          .folderPath = {},
-          .warnings = {}};
-}
+constexpr std::size_t unlimited = std::numeric_limits<std::size_t>::max();
 
 }  // namespace
 
@@ -35,40 +29,83 @@ std::string normalisedNewlines(std::string_view text) {
 bool hasBlankLine(std::string_view text) {
   // Read as `normalisedNewlines` would write it, without the copy: a line break is LF, CR LF
   // or a lone CR, and the first blank line ends the search.
-  std::size_t lineBreak = text.find_first_of("\r\n");
-  while (lineBreak != std::string_view::npos) {
-    const bool crLF = text[lineBreak] == '\r' && text.substr(lineBreak + 1, 1) == "\n";
-    const std::size_t next = text.find_first_not_of(" \t", lineBreak + (crLF ? 2 : 1));
-    if (next == std::string_view::npos) return false;
-    if (text[next] == '\n' || text[next] == '\r') return true;
-    lineBreak = text.find_first_of("\r\n", next);
+  importing::LineBreaks breaks(text);
+  for (std::size_t at = breaks.next(0); at < text.size(); at = breaks.next(at)) {
+    at = text.find_first_not_of(" \t", at + breaks.length(at));
+    if (at == std::string_view::npos) return false;
+    if (text[at] == '\n' || text[at] == '\r') return true;
   }
   return false;
 }
 
 std::vector<ImportedSnippet> lines(std::string_view text) {
-  const std::string normalised = normalisedNewlines(text);
-  std::vector<ImportedSnippet> snippets;
-  std::string_view rest = normalised;
-  while (!rest.empty()) {
-    const std::size_t end = rest.find('\n');
-    std::string line = importing::trimmed(rest.substr(0, end), CharacterClass::whitespace);
-    if (!line.empty()) snippets.push_back(bodyOnly(std::move(line)));
-    if (end == std::string_view::npos) break;
-    rest.remove_prefix(end + 1);
-  }
-  return snippets;
+  return *importing::lines(text, unlimited);
 }
 
 std::vector<ImportedSnippet> paragraphs(std::string_view text) {
-  static const Regex blankLines(R"(\n[ \t]*\n+)");
-  const std::string normalised = normalisedNewlines(text);
-  std::vector<ImportedSnippet> snippets;
-  for (const std::string_view piece : blankLines.split(normalised)) {
-    std::string body = importing::trimmed(piece);
-    if (!body.empty()) snippets.push_back(bodyOnly(std::move(body)));
-  }
-  return snippets;
+  return *importing::paragraphs(text, unlimited);
 }
 
 }  // namespace kelvo::PlainTextSplitter
+
+namespace kelvo::importing {
+namespace {
+
+using text::CharacterClass;
+
+ImportedSnippet bodyOnly(std::string body) {
+  return {.title = std::nullopt,
+          .body = std::move(body),
+          .keyword = std::nullopt,
+          .folderPath = {},
+          .warnings = {}};
+}
+
+// Hands `sink` each block between blank lines, trimmed, that holds text. A blank line is what
+// "\n[ \t]*\n+" matches once newlines are normalised; matches are taken from the left, and a
+// run of line breaks right after one belongs to it.
+template <class Sink>
+void forEachParagraph(std::string_view text, const Sink& sink) {
+  LineBreaks breaks(text);
+  std::size_t start = 0;
+  const auto piece = [&](std::size_t end) {
+    const std::string_view body = trimmedView(text.substr(start, end - start));
+    return body.empty() || sink(body);
+  };
+  const auto isBreak = [&](std::size_t at) {
+    return at < text.size() && (text[at] == '\n' || text[at] == '\r');
+  };
+  for (std::size_t at = breaks.next(0); at < text.size(); at = breaks.next(at)) {
+    const std::size_t next = at + breaks.length(at);
+    std::size_t end = std::min(text.find_first_not_of(" \t", next), text.size());
+    if (!isBreak(end)) {
+      at = next;
+      continue;
+    }
+    while (isBreak(end)) end += breaks.length(end);
+    if (!piece(at)) return;
+    start = at = end;
+  }
+  piece(text.size());
+}
+
+}  // namespace
+
+LimitedSnippets lines(std::string_view text, std::size_t limit) {
+  const auto walk = [text](const auto& sink) {
+    forEachLine(text, [&](std::string_view line) {
+      const std::string_view body = trimmedView(line, CharacterClass::whitespace);
+      return body.empty() || sink(body);
+    });
+  };
+  return collect(limit, walk, [](std::string_view body) { return bodyOnly(std::string(body)); });
+}
+
+LimitedSnippets paragraphs(std::string_view text, std::size_t limit) {
+  const auto walk = [text](const auto& sink) { forEachParagraph(text, sink); };
+  return collect(limit, walk, [](std::string_view body) {
+    return bodyOnly(PlainTextSplitter::normalisedNewlines(body));
+  });
+}
+
+}  // namespace kelvo::importing

@@ -9,12 +9,11 @@
 #include "core/import/ApplePlistParser.hpp"
 #include "core/import/CSVSnippetParser.hpp"
 #include "core/import/FormatSniffer.hpp"
-#include "core/import/MarkdownSplitter.hpp"
-#include "core/import/PlainTextSplitter.hpp"
 #include "core/import/RaycastParser.hpp"
 #include "core/import/internal/BodyTranslation.hpp"
 #include "core/import/internal/CSVRows.hpp"
 #include "core/import/internal/SniffedTree.hpp"
+#include "core/import/internal/Splitting.hpp"
 #include "core/model/FileNames.hpp"
 #include "platform/foundation/Overloaded.hpp"
 
@@ -86,24 +85,31 @@ void translate(ImportedSnippet& snippet, PlaceholderSyntax syntax) {
   importing::translateInPlace(snippet.body, syntax, snippet.warnings);
 }
 
+constexpr auto limit = static_cast<std::size_t>(snippetLimit);
+
+Snippets withinLimit(importing::LimitedSnippets snippets) {
+  if (!snippets) return ImportError::tooManySnippets(snippetLimit);
+  return std::move(*snippets);
+}
+
 // What the format's reader yields; CSV snippets come translated, row by row. The tree is the
 // importer's own: its texts are moved into the snippets, not copied.
 Snippets readerSnippets(std::string_view text, importing::SniffedTree&& tree, ImportFormat format) {
   switch (format) {
     case ImportFormat::lines:
-      return PlainTextSplitter::lines(text);
+      return withinLimit(importing::lines(text, limit));
     case ImportFormat::paragraphs:
-      return PlainTextSplitter::paragraphs(text);
+      return withinLimit(importing::paragraphs(text, limit));
     case ImportFormat::markdown:
-      return MarkdownSplitter::split(text);
+      return withinLimit(importing::markdown(text, limit));
     case ImportFormat::csv:
       // The rows stream, but stand for `CSVReader::read`, which holds under 4 GiB.
       if (text.size() >= CSVReader::Rows::maxTextSize) return tooLargeForCSV(text);
       // Each row is translated as it is read, while its text is at hand.
-      return importing::csvSnippets(text,
-                                    [syntax = placeholderSyntax(format)](ImportedSnippet& snippet) {
-                                      translate(snippet, syntax);
-                                    });
+      return withinLimit(importing::csvSnippets(
+          text, limit, [syntax = placeholderSyntax(format)](ImportedSnippet& snippet) {
+            translate(snippet, syntax);
+          }));
     case ImportFormat::raycast:
       return fromJSON(text, tree, format,
                       [](const Json& value) { return RaycastParser::parse(value); });
@@ -121,9 +127,11 @@ Snippets readerSnippets(std::string_view text, importing::SniffedTree&& tree, Im
   return ImportError::notASnippetExport();
 }
 
-// The snippets with their newlines normalised and placeholders translated.
+// The snippets with their newlines normalised and placeholders translated. The tool formats'
+// readers are not limited: their tree is held already, and is larger than their snippets.
 Snippets read(std::string_view text, importing::SniffedTree&& tree, ImportFormat format) {
   Snippets snippets = readerSnippets(text, std::move(tree), format);
+  if (snippets && snippets->size() > limit) return ImportError::tooManySnippets(snippetLimit);
   if (!snippets || format == ImportFormat::csv) return snippets;
   std::vector<ImportedSnippet> translated = std::move(snippets).value();
   for (ImportedSnippet& snippet : translated) translate(snippet, placeholderSyntax(format));
@@ -195,10 +203,19 @@ std::optional<std::int64_t> nudgeCount(std::string_view text) {
         format->format == ImportFormat::paragraphs) {
       return std::nullopt;
     }
-    const Result<Parsed, ImportError> parsed =
-        finish(text, detection, std::move(tree), std::nullopt, std::nullopt);
-    if (!parsed || parsed->snippets.size() < 2) return std::nullopt;
-    return static_cast<std::int64_t>(parsed->snippets.size());
+    std::size_t count = 0;
+    if (format->format == ImportFormat::markdown) {
+      count = importing::markdownCount(text, limit + 1);
+    } else if (format->format == ImportFormat::csv) {
+      if (text.size() >= CSVReader::Rows::maxTextSize) return std::nullopt;
+      count = importing::csvSnippetCount(text, limit + 1);
+    } else {
+      const Result<Parsed, ImportError> parsed =
+          finish(text, detection, std::move(tree), std::nullopt, std::nullopt);
+      count = parsed ? parsed->snippets.size() : 0;
+    }
+    if (count < 2 || count > limit) return std::nullopt;
+    return static_cast<std::int64_t>(count);
   } catch (const std::length_error&) {
     // A row of 4 GiB or more, which the CSV reader refuses.
     return std::nullopt;

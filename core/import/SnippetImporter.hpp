@@ -22,6 +22,10 @@ namespace kelvo::SnippetImporter {
 
 /// The largest file read, in bytes (50 MiB); a file of exactly this size is read.
 inline constexpr std::int64_t sizeLimit = 52'428'800;
+/// The most snippets one import gives; a text that holds more is refused (`tooManySnippets`),
+/// from a file or pasted. Each snippet costs its list about 160 bytes besides its texts, so
+/// a file of one-letter lines within the size limit would otherwise hold 26 million of them.
+inline constexpr std::int64_t snippetLimit = 1'000'000;
 
 struct Parsed {
   ImportFormat format;
@@ -42,7 +46,8 @@ Result<Parsed, ImportError> parse(std::string_view text, std::optional<std::stri
                                   std::optional<ImportFormat> treatAs);
 
 /// How many snippets a pasted text would give as an import, when it is worth offering: a
-/// recognised format other than lines and paragraphs, read into at least two snippets.
+/// recognised format other than lines and paragraphs, read into at least two snippets and no
+/// more than `snippetLimit`. Markdown and CSV are counted without making the snippets.
 std::optional<std::int64_t> nudgeCount(std::string_view text);
 
 }  // namespace kelvo::SnippetImporter

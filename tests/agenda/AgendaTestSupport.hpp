@@ -3,6 +3,7 @@
 // A calendar and current settings in a zone with daylight saving, and makers of moments in it.
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 
 #include "platform/foundation/Calendar.hpp"
@@ -29,6 +30,19 @@ class NewYorkTest : public ::testing::Test {
 
   const Calendar calendar{zone("America/New_York"), Locale("en_US")};
 };
+
+/// A short random text of pieces that spell the same characters in several ways: precomposed
+/// and combining, marks in either order, another letter case, a sign that decomposes to a letter.
+inline std::string spelling(std::mt19937& random) {
+  static const char* const pieces[] = {
+      "Zo",     "e",      "\u00EB",        "\u0308",        "E", "\u00CB", "A\u030A",
+      "\u00E5", "\u212B", "q\u0323\u0307", "q\u0307\u0323", " ", "x"};
+  std::string text;
+  for (int i = 1 + static_cast<int>(random() % 3); i > 0; --i) {
+    text += pieces[random() % std::size(pieces)];
+  }
+  return text;
+}
 
 /// "9:00 AM" as ICU 72 writes it in en_US, with a narrow no-break space.
 inline std::string clock(const std::string& time, const std::string& half) {

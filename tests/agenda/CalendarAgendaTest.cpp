@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <limits>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -189,6 +191,38 @@ TEST_F(CalendarAgendaTest, SnapshotValues) {
   f.attendees = names;
   const std::string summary = *S(f).attendeeSummary();
   EXPECT_TRUE(summary.ends_with(", Guest L +1 more")) << summary;
+}
+
+// Names are one attendee when they are the same text ignoring case; the first spelling stays.
+TEST_F(CalendarAgendaTest, AttendeesCompareAsTexts) {
+  using Names = std::vector<std::string>;
+  const std::vector<std::pair<Names, Names>> cases{
+      {{"Zo\u00EB", "Zoe\u0308"}, {"Zo\u00EB"}},
+      {{" Zoe\u0308", "ZO\u00CB "}, {"Zoe\u0308"}},
+      {{"\u212Bsa", "\u00C5sa", "\u00E5SA"}, {"\u212Bsa"}},
+      {{"Zoe", "Zo\u00EB"}, {"Zoe", "Zo\u00EB"}},
+  };
+  auto f = fields(Date(0), Date(60));
+  for (const auto& [attendees, named] : cases) {
+    f.attendees = attendees;
+    EXPECT_EQ(CalendarEventSnapshot(f).namedAttendees(), named) << attendees[0];
+  }
+  std::mt19937 random(9103);
+  for (int round = 0; round < 2000; ++round) {
+    f.attendees.assign(1 + random() % 6, {});
+    for (std::string& name : f.attendees) name = testing::spelling(random);
+    Names expected;
+    for (const std::string& attendee : f.attendees) {
+      const std::string name = text::trimmed(attendee);
+      const auto same = [&](const std::string& kept) {
+        return text::canonicallyEqual(text::lowercased(kept), text::lowercased(name));
+      };
+      if (!name.empty() && std::none_of(expected.begin(), expected.end(), same)) {
+        expected.push_back(name);
+      }
+    }
+    EXPECT_EQ(CalendarEventSnapshot(f).namedAttendees(), expected);
+  }
 }
 
 TEST_F(CalendarAgendaTest, CardTexts) {

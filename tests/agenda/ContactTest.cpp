@@ -2,13 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <limits>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "core/agenda/ContactDirectory.hpp"
 #include "core/agenda/ContactKeepSummary.hpp"
 #include "platform/foundation/Text.hpp"
+#include "tests/agenda/AgendaTestSupport.hpp"
 
 namespace kelvo {
 namespace {
@@ -133,6 +136,62 @@ TEST(ContactSnapshotTest, FactsInOrderWithoutRepeats) {
             "Contacts to reach the rest.");
   const ContactSnapshot named{.id = "n", .formattedName = "N"};
   EXPECT_EQ(named.factsTruncationNotice(), std::nullopt);
+}
+
+// Texts that are canonically equivalent are the same value; the first spelling is kept.
+TEST(ContactSnapshotTest, EquivalentSpellingsAreOneValue) {
+  const ContactSnapshot mails{.id = "m",
+                              .emailAddresses = {{"1", {}, "zo\u00EB@example.com"},
+                                                 {"2", {}, "ZOE\u0308@example.com"},
+                                                 {"3", {}, "zoe@example.com"}}};
+  EXPECT_EQ(ids(mails.facts()), (std::vector<std::string>{"m-email-1", "m-email-3"}));
+  const ContactSnapshot company{
+      .id = "c", .formattedName = "Zo\u00EB", .organizationName = "Zoe\u0308", .jobTitle = "Owner"};
+  EXPECT_EQ(company.subtitle(), "Owner");
+  EXPECT_EQ(ids(company.facts()), (std::vector<std::string>{"c-name", "c-title"}));
+  const std::vector<ContactFact> labelled{{"1", FactKind::custom, "Zo\u00EB", "a"},
+                                          {"2", FactKind::custom, "Zoe\u0308", "b"},
+                                          {"3", FactKind::custom, "ZO\u00CB", "c"}};
+  EXPECT_EQ(ContactKeepSummary::defaultSelection(labelled), (std::set<std::string>{"1", "3"}));
+
+  // Against the plain rules, with equality as canonical equivalence.
+  std::mt19937 random(9104);
+  const auto same = [](const std::string& a, const std::string& b) {
+    return text::canonicallyEqual(a, b);
+  };
+  for (int round = 0; round < 1000; ++round) {
+    ContactSnapshot contact{.id = "r",
+                            .formattedName = testing::spelling(random),
+                            .organizationName = testing::spelling(random)};
+    std::vector<std::string> keptMails, expectedIDs, labels, expectedSelection;
+    std::vector<ContactFact> facts;
+    for (int i = 0; i < 5; ++i) {
+      const std::string value = testing::spelling(random), key = std::to_string(i);
+      contact.emailAddresses.push_back({key, {}, value + "@x"});
+      const std::string lowered = text::lowercased(text::trimmed(value + "@x"));
+      if (std::none_of(keptMails.begin(), keptMails.end(),
+                       [&](const std::string& kept) { return same(kept, lowered); })) {
+        keptMails.push_back(lowered);
+        expectedIDs.push_back("r-email-" + key);
+      }
+      facts.push_back({key, FactKind::custom, testing::spelling(random), "v"});
+      if (std::none_of(labels.begin(), labels.end(),
+                       [&](const std::string& kept) { return same(kept, facts.back().label); })) {
+        labels.push_back(facts.back().label);
+        expectedSelection.push_back(key);
+      }
+    }
+    std::vector<std::string> mailIDs;
+    for (const ContactFact& fact : contact.facts()) {
+      if (fact.kind == FactKind::email) mailIDs.push_back(fact.id);
+    }
+    EXPECT_EQ(mailIDs, expectedIDs);
+    const std::string organization = text::trimmed(contact.organizationName);
+    const bool shown = !organization.empty() && !same(organization, contact.displayName());
+    EXPECT_EQ(contact.subtitle().has_value(), shown) << contact.organizationName;
+    EXPECT_EQ(ContactKeepSummary::defaultSelection(facts),
+              std::set<std::string>(expectedSelection.begin(), expectedSelection.end()));
+  }
 }
 
 TEST(ContactSnapshotTest, SummaryPayload) {

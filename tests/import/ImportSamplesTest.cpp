@@ -285,14 +285,15 @@ TEST(ImportFormatTest, FormatsErrorsAndDestinations) {
   EXPECT_FALSE(fromRawValue<ImportFormat>("CSV"));
   EXPECT_EQ(displayName(F::textReplacements), "Text Replacements");
   EXPECT_EQ(alternatives(F::lines), (std::vector<F>{F::csv, F::paragraphs, F::markdown}));
-  const std::vector<ImportError> errors{
-      ImportError::tooLarge(1, 2),
-      ImportError::tooLarge(1, 3),
-      ImportError::noPermission(),
-      ImportError::malformed(F::raycast),
-      ImportError::malformed(F::raycast, 1),
-      ImportError::malformed(F::alfred, 1),
-      ImportError::unsupportedYet(UnsupportedFormat::espansoYAML)};
+  const std::vector<ImportError> errors{ImportError::tooLarge(1, 2),
+                                        ImportError::tooLarge(1, 3),
+                                        ImportError::noPermission(),
+                                        ImportError::malformed(F::raycast),
+                                        ImportError::malformed(F::raycast, 1),
+                                        ImportError::malformed(F::alfred, 1),
+                                        ImportError::unsupportedYet(UnsupportedFormat::espansoYAML),
+                                        ImportError::tooManySnippets(2),
+                                        ImportError::tooManySnippets(3)};
   const std::unordered_set<ImportError> distinct(errors.begin(), errors.end());
   EXPECT_EQ(distinct.size(), errors.size());
   EXPECT_TRUE(distinct.contains(ImportError::malformed(F::raycast, 1)));
@@ -348,14 +349,15 @@ TEST(ImportCopyTest, StringsCountsNamesAndErrors) {
   // The full table was compared with its source elsewhere: the count, the ends and the strings
   // with odd punctuation stand for it.
   const std::vector<std::string> all = ImportCopy::everyString();
-  ASSERT_EQ(all.size(), 56u);
+  ASSERT_EQ(all.size(), 57u);
   EXPECT_EQ(all.front(), "Import snippets…");
   EXPECT_EQ(all[1], "Import Snippets…");
   EXPECT_EQ(all[25], "Kelvo couldn't read that file.");
   EXPECT_EQ(all[30], "Raycast · 2 snippets");
   EXPECT_EQ(all[43], "Kept 1 card in S — R.");
   EXPECT_EQ(all.back(),
-            "Kelvo can't read Espanso files yet. Paste the replacement texts as a list instead.");
+            "It holds more than 1,000,000 snippets, the most Kelvo takes in one import. Split it "
+            "into smaller files and try again.");
   const std::vector<std::string> warnings = ImportCopy::everyWarningString();
   ASSERT_EQ(warnings.size(), 5u);
   EXPECT_EQ(warnings.front(), "A cursor marker was removed.");

@@ -5,6 +5,7 @@
 #include <sys/mman.h>
 #include <nlohmann/json.hpp>
 
+#include <array>
 #include <random>
 #include <tuple>
 
@@ -24,6 +25,7 @@
 #include "platform/foundation/Bytes.hpp"
 #include "platform/foundation/Regex.hpp"
 #include "platform/foundation/Text.hpp"
+#include "platform/foundation/Utf.hpp"
 
 namespace kelvo {
 namespace {
@@ -88,6 +90,12 @@ TEST(SnippetImporterTest, ForcedFormatsNamesTranslationAndNudges) {
                              "k",
                              {},
                              {ImportWarning::unnamedFillNumbered("blank 1")}}));
+  // A tab-separated body may open with a vowel sign: the tab still splits.
+  parsed = SnippetImporter::parse(asBytes("keyword\ttext\nnam\t\u093F\u0915\n"), "hindi.tsv",
+                                  std::nullopt);
+  ASSERT_TRUE(parsed);
+  EXPECT_EQ(parsed->snippets,
+            (std::vector<ImportedSnippet>{{std::nullopt, "\u093F\u0915", "nam", {}, {}}}));
 
   parsed = SnippetImporter::parse(std::string_view(R"({"alfredsnippet": {"snippet": 5}})"),
                                   "export.json", std::nullopt);
@@ -479,6 +487,7 @@ TEST(CSVReaderTest, DetectsTheDelimiterOnTheFirstLine) {
       {",\u0301;x", U';'},
       {"\"a,b,c\";d;e", U','},
       {"a;b\r\n,,,,", U';'},
+      {"a\t\u0301b\tc,d", U'\t'},
   };
   for (const auto& [text, expected] : cases) {
     EXPECT_EQ(CSVReader::detectDelimiter(text), expected) << text;
@@ -508,20 +517,41 @@ TEST(CSVReaderTest, ReadsFieldsRowsAndQuotes) {
     EXPECT_EQ(table.delimiter, U',');
   }
   EXPECT_EQ(CSVReader::read("a;b\n1;2").rows, (Rows{{"a", "b"}, {"1", "2"}}));
+  // Nothing joins a tab: a field may open with a mark.
+  EXPECT_EQ(CSVReader::read("a\t\u0301b\tc", U'\t').rows, (Rows{{"a", "\u0301b", "c"}}));
+  EXPECT_EQ(CSVReader::read("\u0600\tx\t\u0903", U'\t').rows, (Rows{{"\u0600", "x", "\u0903"}}));
   EXPECT_EQ(CSVReader::read("a\u00A7b", U'\u00A7').rows, (Rows{{"a", "b"}}));
 }
 
+bool isBreak(std::string_view c) {
+  return c == "\n" || c == "\r" || c == "\r\n" || c == "\v" || c == "\f" || c == "\u0085" ||
+         c == "\u2028" || c == "\u2029";
+}
+
+// The delimiter rule applied to the characters of the first line.
+char32_t referenceDelimiter(std::string_view text) {
+  const std::array<std::string_view, 3> candidates{",", ";", "\t"};
+  std::array<std::size_t, 3> counts{};
+  for (const std::string_view c : text::characters(text)) {
+    if (isBreak(c)) break;
+    for (std::size_t i = 0; i < candidates.size(); ++i) counts[i] += c == candidates[i];
+  }
+  std::size_t best = 0;
+  for (std::size_t i = 1; i < counts.size(); ++i) {
+    if (counts[i] > counts[best]) best = i;
+  }
+  return CSVReader::candidateDelimiters[best];
+}
+
 // The reading rules applied character by character, to check the byte scanner against.
-Rows referenceRead(std::string_view text) {
+Rows referenceRead(std::string_view text, char32_t delimiterScalar) {
+  std::string delimiter;
+  appendUtf8(delimiter, delimiterScalar);
   Rows rows;
   std::vector<std::string> row;
   std::string field;
   bool quoted = false;
   const auto characters = text::characters(text);
-  const auto isBreak = [](std::string_view c) {
-    return c == "\n" || c == "\r" || c == "\r\n" || c == "\v" || c == "\f" || c == "\u0085" ||
-           c == "\u2028" || c == "\u2029";
-  };
   const auto endRow = [&] {
     row.push_back(std::exchange(field, {}));
     if (row.size() != 1 || !text::trimmed(row[0], text::CharacterClass::whitespace).empty()) {
@@ -544,7 +574,7 @@ Rows referenceRead(std::string_view text) {
       endRow();
     } else if (c == "\"") {
       quoted = true;
-    } else if (c == ",") {
+    } else if (c == delimiter) {
       row.push_back(std::exchange(field, {}));
     } else {
       field += c;
@@ -563,21 +593,28 @@ TEST(CSVReaderTest, ScannerAgreesWithCharacterByCharacterReading) {
     std::string text;
     const int length = static_cast<int>(random() % 24);
     for (int i = 0; i < length; ++i) text += pieces[random() % pieces.size()];
-    EXPECT_EQ(CSVReader::read(text, U',').rows, referenceRead(text)) << text;
+    const char32_t sniffed = referenceDelimiter(text);
+    EXPECT_EQ(CSVReader::detectDelimiter(text), sniffed) << text;
+    for (const char32_t delimiter : CSVReader::candidateDelimiters) {
+      EXPECT_EQ(CSVReader::read(text, delimiter).rows, referenceRead(text, delimiter)) << text;
+    }
+    EXPECT_EQ(CSVReader::read(text), (CSVReader::Table{referenceRead(text, sniffed), sniffed}));
   }
   // Thousands of rows and fields cross the table's offset chunks, and rows handed out one at a
   // time agree with the table.
   std::string text;
   for (int i = 0; i < 60000; ++i) text += pieces[random() % pieces.size()];
-  const Rows rows = CSVReader::read(text, U',').rows;
-  EXPECT_GT(rows.size(), 2000u);
-  EXPECT_EQ(rows, referenceRead(text));
-  Rows streamed;
-  importing::scanRows(text, U',', [&](const CSVReader::Row& row) {
-    streamed.push_back(row.strings());
-    return true;
-  });
-  EXPECT_EQ(streamed, rows);
+  for (const char32_t delimiter : CSVReader::candidateDelimiters) {
+    const Rows rows = CSVReader::read(text, delimiter).rows;
+    EXPECT_GT(rows.size(), 2000u);
+    EXPECT_EQ(rows, referenceRead(text, delimiter));
+    Rows streamed;
+    importing::scanRows(text, delimiter, [&](const CSVReader::Row& row) {
+      streamed.push_back(row.strings());
+      return true;
+    });
+    EXPECT_EQ(streamed, rows);
+  }
 }
 
 using Columns = CSVSnippetParser::Columns;

@@ -29,9 +29,18 @@ bool joinsNext(std::string_view text, std::size_t end) {
   return offset == end && clusterBreak(scalar) == U_GCB_PREPEND;
 }
 
+// Nothing joins a control character, a tab or a line break, from either side.
+bool isControl(std::string_view text, std::size_t offset) {
+  const auto byte = static_cast<unsigned char>(text[offset]);
+  if (byte < 0x80) return byte < 0x20 || byte == 0x7F;
+  const int kind = clusterBreak(nextScalar(text, offset));
+  return kind == U_GCB_CONTROL || kind == U_GCB_CR || kind == U_GCB_LF;
+}
+
 }  // namespace
 
 bool standsAlone(std::string_view text, std::size_t offset, std::size_t length) {
+  if (isControl(text, offset)) return true;
   return !joinsNext(text, offset) && !joinsPrevious(text, offset + length);
 }
 

@@ -7,8 +7,9 @@
 // that a neighbour joins into a larger character.
 namespace kelvo::importing {
 
-/// Whether the `length` bytes at `offset` form a character of their own: no Prepend scalar
-/// right before them and no Extend, ZWJ or SpacingMark scalar right after.
+/// Whether the `length` bytes at `offset` (one scalar) form a character of their own: a
+/// control character always does; anything else when no Prepend scalar stands right before it
+/// and no Extend, ZWJ or SpacingMark scalar right after.
 bool standsAlone(std::string_view text, std::size_t offset, std::size_t length);
 
 /// The length in bytes of the line break at `offset` (LF, VT, FF, CR, CR LF, NEL, U+2028,
