@@ -1,7 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <cmath>
+#include <cstring>
 #include <fstream>
+#include <functional>
 #include <set>
 
 #include "platform/language/LanguageData.hpp"
@@ -62,6 +67,101 @@ TEST(LanguageDataTest, DamagedOrForeignTablesAreRefusedOrAnswerNothing) {
   ASSERT_NE(LemmaTagger::standard(), nullptr);
   EXPECT_EQ(LemmaTagger::standard()->lemma("invoices"), "invoice");
   setDataDirectory(built);
+}
+
+// Runs `check` in a child process and tells whether it returned true there; a crash or a wait
+// that the alarm ends is false, so a reader that blocks fails instead of hanging the run.
+::testing::AssertionResult inChild(const std::function<bool()>& check) {
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::alarm(10);
+    ::_exit(check() ? 0 : 1);
+  }
+  int status = 0;
+  if (child < 0 || ::waitpid(child, &status, 0) != child) {
+    return ::testing::AssertionFailure() << "no child";
+  }
+  if (WIFSIGNALED(status)) {
+    return ::testing::AssertionFailure() << "killed by " << strsignal(WTERMSIG(status));
+  }
+  if (WEXITSTATUS(status) != 0) return ::testing::AssertionFailure() << "a check failed";
+  return ::testing::AssertionSuccess();
+}
+
+// Readers refuse, without waiting, what cannot be a table: they read regular files only, and
+// only up to the size a table can have.
+TEST(LanguageDataTest, ReadsOnlyRegularFilesOfATablesSize) {
+  const auto source = tools::WordNetSource::read(extract);
+  const auto lemmas = tools::lemmaTable(source);
+  const auto neighbours = tools::neighbourTable(source);
+  struct Case {
+    const char* name;
+    std::function<void(const std::filesystem::path&, const std::vector<std::uint8_t>&)> place;
+  };
+  const std::vector<Case> cases{
+      {"a FIFO", [](const auto& path, const auto&) { ::mkfifo(path.c_str(), 0600); }},
+      {"a folder", [](const auto& path, const auto&) { std::filesystem::create_directory(path); }},
+      {"the table followed by zeros",
+       [](const auto& path, const auto& table) {
+         write(path, table);
+         std::filesystem::resize_file(path, WordNetEmbedding::fileSizeLimit + 1);
+       }},
+  };
+  for (const Case& shape : cases) {
+    testing::TemporaryDirectory folder;
+    const auto lemmaPath = folder.path() / lemmaFileName;
+    const auto neighbourPath = folder.path() / neighbourFileName;
+    shape.place(lemmaPath, lemmas);
+    shape.place(neighbourPath, neighbours);
+    EXPECT_TRUE(inChild([&] {
+      setDataDirectory(folder.path());
+      return LemmaTagger::standard() == nullptr && WordEmbedding::forLanguage("en") == nullptr &&
+             WordNetLemmaTagger::open(lemmaPath) == nullptr &&
+             WordNetEmbedding::open(neighbourPath) == nullptr;
+    })) << shape.name;
+
+    // Put in place of a table between its opening and its first query.
+    testing::TemporaryDirectory later;
+    const auto path = later.path() / neighbourFileName;
+    write(path, neighbours);
+    const auto embedding = WordNetEmbedding::open(path);
+    ASSERT_NE(embedding, nullptr);
+    std::filesystem::remove(path);
+    shape.place(path, neighbours);
+    EXPECT_TRUE(inChild([&] { return embedding->neighbours("invoice", 12).empty(); }))
+        << shape.name;
+  }
+  setDataDirectory(built);
+}
+
+// A reinstall or a copy over the tables cuts them short, or fills them with something else,
+// while the process has them open: answers stay as they were, and nothing crashes.
+TEST(LanguageDataTest, TablesChangedOnDiskAfterOpeningChangeNothing) {
+  const auto source = tools::WordNetSource::read(extract);
+  testing::TemporaryDirectory folder;
+  const auto lemmaPath = folder.path() / lemmaFileName;
+  const auto neighbourPath = folder.path() / neighbourFileName;
+  write(lemmaPath, tools::lemmaTable(source));
+  write(neighbourPath, tools::neighbourTable(source));
+  const std::vector<std::size_t> keptSizes{0, 1, dataHeaderSize, 4096};
+  for (const std::size_t kept : keptSizes) {
+    EXPECT_TRUE(inChild([&] {
+      const auto tagger = WordNetLemmaTagger::open(lemmaPath);
+      const auto embedding = WordNetEmbedding::open(neighbourPath);
+      if (tagger == nullptr || embedding == nullptr) return false;
+      const auto before = embedding->neighbours("statement", 12);
+      const auto ran = tagger->lemma("ran");
+      std::filesystem::resize_file(lemmaPath, kept);
+      std::filesystem::resize_file(neighbourPath, kept);
+      const bool same = tagger->lemma("ran") == ran && tagger->lemma("geese") == std::nullopt &&
+                        embedding->neighbours("statement", 12) == before &&
+                        embedding->neighbours("invoice", 12).size() == 2;
+      return same && ran == "run" && before.size() == 2;
+    })) << "cut to "
+        << kept << " bytes";
+    write(lemmaPath, tools::lemmaTable(source));
+    write(neighbourPath, tools::neighbourTable(source));
+  }
 }
 
 class RealTables : public ::testing::Test {
