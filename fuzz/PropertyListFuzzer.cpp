@@ -43,8 +43,8 @@ bool same(const kelvo::PropertyListValue& a, const kelvo::PropertyListValue& b) 
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view text = kelvo::fuzz::text(data, size);
-  if (const auto plain = kelvo::plist::readPlain(text)) {
-    if (!same(*plain, kelvo::plist::readDocument(text))) std::abort();
+  if (const auto plain = kelvo::foundation_internal::readPlain(text)) {
+    if (!same(*plain, kelvo::foundation_internal::readDocument(text))) std::abort();
   }
   try {
     const kelvo::PropertyListValue value = kelvo::PropertyList::read(text);

@@ -11,12 +11,12 @@
 namespace kelvo {
 namespace {
 
-using plist::dataValue;
-using plist::dateValue;
-using plist::integerValue;
-using plist::realValue;
-using plist::trimmedXMLSpace;
-using plist::unreadable;
+using foundation_internal::dataValue;
+using foundation_internal::dateValue;
+using foundation_internal::integerValue;
+using foundation_internal::realValue;
+using foundation_internal::trimmedXMLSpace;
+using foundation_internal::unreadable;
 
 bool isBlankText(const pugi::xml_node& node) {
   return node.type() == pugi::node_pcdata && trimmedXMLSpace(node.value()).empty();
@@ -87,7 +87,7 @@ PropertyListValue::Dictionary dictionaryValue(const pugi::xml_node& element) {
   if (count % 2 != 0) unreadable("a <dict> ends with a key without a value");
   PropertyListValue::Dictionary entries;
   entries.reserve(count / 2);
-  plist::DictionaryKeys keys;
+  foundation_internal::DictionaryKeys keys;
   for (pugi::xml_node keyNode = nextElement(element.first_child()); keyNode;
        keyNode = nextElement(keyNode.next_sibling())) {
     const pugi::xml_node valueNode = nextElement(keyNode.next_sibling());
@@ -162,7 +162,7 @@ const PropertyListValue* PropertyListValue::find(std::string_view key) const {
   return nullptr;
 }
 
-PropertyListValue plist::readDocument(std::string_view text) {
+PropertyListValue foundation_internal::readDocument(std::string_view text) {
   // No DOCTYPE is kept (nor its entities ever expanded), no comment or processing instruction
   // becomes a node, and white space inside a string stays as written.
   constexpr unsigned options = pugi::parse_cdata | pugi::parse_escapes | pugi::parse_ws_pcdata;
@@ -177,8 +177,8 @@ PropertyListValue plist::readDocument(std::string_view text) {
 }
 
 PropertyListValue PropertyList::read(std::string_view text) {
-  if (std::optional<PropertyListValue> value = plist::readPlain(text)) return std::move(*value);
-  return plist::readDocument(text);
+  if (std::optional<PropertyListValue> value = foundation_internal::readPlain(text)) return std::move(*value);
+  return foundation_internal::readDocument(text);
 }
 
 }  // namespace kelvo

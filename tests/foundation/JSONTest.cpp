@@ -355,11 +355,11 @@ TEST(PropertyListTest, PlainReaderAgreesWithTheDocumentReader) {
   int read = 0;
   for (int i = 0; i < 4000; ++i) {
     const std::string text = writer.document();
-    const std::optional<Value> plain = plist::readPlain(text);
+    const std::optional<Value> plain = foundation_internal::readPlain(text);
     EXPECT_TRUE(plain || !writer.plain) << text;
     if (!plain) continue;
     ++read;
-    EXPECT_EQ(*plain, plist::readDocument(text)) << text;
+    EXPECT_EQ(*plain, foundation_internal::readDocument(text)) << text;
   }
   EXPECT_GT(read, 1000);
 }

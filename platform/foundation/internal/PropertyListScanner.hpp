@@ -1,3 +1,4 @@
+// Internal to platform/foundation: include "platform/foundation/PropertyList.hpp" instead.
 #pragma once
 
 // The two readers behind `PropertyList::read`. Nearly every property list is plain: elements,
@@ -11,7 +12,7 @@
 
 #include "platform/foundation/PropertyList.hpp"
 
-namespace kelvo::plist {
+namespace kelvo::foundation_internal {
 
 /// The value of a plain property list; none for any other text.
 std::optional<PropertyListValue> readPlain(std::string_view text);
@@ -20,4 +21,4 @@ std::optional<PropertyListValue> readPlain(std::string_view text);
 /// property list.
 PropertyListValue readDocument(std::string_view text);
 
-}  // namespace kelvo::plist
+}  // namespace kelvo::foundation_internal
