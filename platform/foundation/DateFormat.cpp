@@ -61,7 +61,8 @@ std::unique_ptr<icu::DateFormat> withPattern(const icu::UnicodeString& pattern,
                                              const icu::Locale& locale) {
   UErrorCode status = U_ZERO_ERROR;
   auto formatter = std::make_unique<icu::SimpleDateFormat>(pattern, locale, status);
-  if (U_FAILURE(status)) fatal("ICU refuses the date pattern " + foundation_internal::toUtf8(pattern));
+  if (U_FAILURE(status))
+    fatal("ICU refuses the date pattern " + foundation_internal::toUtf8(pattern));
   return formatter;
 }
 

@@ -177,7 +177,8 @@ PropertyListValue foundation_internal::readDocument(std::string_view text) {
 }
 
 PropertyListValue PropertyList::read(std::string_view text) {
-  if (std::optional<PropertyListValue> value = foundation_internal::readPlain(text)) return std::move(*value);
+  if (std::optional<PropertyListValue> value = foundation_internal::readPlain(text))
+    return std::move(*value);
   return foundation_internal::readDocument(text);
 }
 

@@ -197,8 +197,8 @@ std::weak_ordering compareWith(const icu::Collator* collator, std::string_view a
   const std::string_view cleanA = foundation_internal::wellFormed(a, storageA);
   const std::string_view cleanB = foundation_internal::wellFormed(b, storageB);
   UErrorCode status = U_ZERO_ERROR;
-  const UCollationResult result =
-      collator->compareUTF8(foundation_internal::piece(cleanA), foundation_internal::piece(cleanB), status);
+  const UCollationResult result = collator->compareUTF8(foundation_internal::piece(cleanA),
+                                                        foundation_internal::piece(cleanB), status);
   if (U_FAILURE(status)) return cleanA <=> cleanB;
   if (result == UCOL_LESS) return std::weak_ordering::less;
   if (result == UCOL_GREATER) return std::weak_ordering::greater;

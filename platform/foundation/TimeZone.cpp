@@ -47,7 +47,8 @@ std::string TimeZone::localizedGenericName(const Locale& locale) const {
   std::unique_ptr<icu::TimeZone> zone(
       icu::TimeZone::createTimeZone(foundation_internal::toUnicode(identifier_)));
   icu::UnicodeString name;
-  zone->getDisplayName(false, icu::TimeZone::LONG_GENERIC, foundation_internal::toIcu(locale), name);
+  zone->getDisplayName(false, icu::TimeZone::LONG_GENERIC, foundation_internal::toIcu(locale),
+                       name);
   if (name.isBogus() || name.isEmpty()) return identifier_;
   return foundation_internal::toUtf8(name);
 }

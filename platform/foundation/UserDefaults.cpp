@@ -207,7 +207,8 @@ void UserDefaults::loadLocked() const {
   state.damaged = false;
   if (signature) {
     try {
-      foundation_internal::MemberRead read = foundation_internal::readMembers(state.files.contents(*state.file, fileSizeLimit));
+      foundation_internal::MemberRead read =
+          foundation_internal::readMembers(state.files.contents(*state.file, fileSizeLimit));
       state.values = std::move(read.members);
       state.damaged = !read.isWhole;
     } catch (const Error&) {
