@@ -1,5 +1,16 @@
 #pragma once
 
+// Stored and received JSON read into values, strictly: each member is asked for by name and
+// type, and a value that does not fit throws at once, naming where it stands, so that a bad
+// document is reported rather than half read:
+//
+//   const Json document = json::parse(R"({"title":"Wi-Fi","createdAt":7e8,"tags":["home"]})");
+//   const JSONReader reader(document);
+//   const std::string title = reader["title"].string();
+//   const Date createdAt = reader["createdAt"].date();
+//   const auto tags = reader["tags"].map([](const JSONReader& tag) { return tag.string(); });
+//   const bool hasNote = reader.optional("note").has_value();  // false: absent or null
+
 #include <cstdint>
 #include <optional>
 #include <span>
