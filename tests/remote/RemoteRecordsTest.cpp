@@ -313,9 +313,12 @@ TEST(PairingTest, PairedDevicesTokensAndTheirRecord) {
        {token.substr(1), token + "0", std::string(64, '0'), std::string()}) {
     EXPECT_FALSE(device.tokenMatches(candidate)) << candidate;
   }
-  for (const std::string& stored : {std::string(), std::string(64, 'A'), std::string(63, 'a')}) {
+  for (const std::string& stored : {std::string(), std::string(64, 'A'), std::string(63, 'a'),
+                                    std::string(64, 'g'), token.substr(1) + " "}) {
     device.token = stored;
     EXPECT_FALSE(device.tokenMatches(stored)) << stored;
+    // Nor is such a record, which this system never writes, read back for a resume to use.
+    EXPECT_EQ(failure(device.encoded(), PairedDevice::decode), Kind::dataCorrupted) << stored;
   }
   device.token = token;
 
