@@ -445,6 +445,32 @@ TEST(SecurityTest, TheGuardRefusesReplaysAndReflections) {
   EXPECT_EQ(hostGuard.open(host, next), toBytes("next"));
 }
 
+TEST(SecurityTest, AGuardRemembersABoundedNumberOfMessages) {
+  const Security::Session controller(codeKey, challenge());
+  const Security::Session host(codeKey, challenge());
+  Security::ReplayGuard guard;
+  const Bytes text{'p'};
+  // Each exchange leaves two nonces with the host's guard: the box it opened and its answer.
+  Bytes firstBox;
+  for (std::size_t i = 0; i < Security::ReplayGuard::maximumMessageCount / 2; ++i) {
+    EXPECT_FALSE(guard.isExhausted());
+    const Bytes box = controller.seal(text);
+    if (i == 0) firstBox = box;
+    ASSERT_EQ(guard.open(host, box), text) << i;
+    ASSERT_EQ(controller.open(guard.seal(host, text)), text);
+  }
+  EXPECT_TRUE(guard.isExhausted());
+  EXPECT_EQ(guard.open(host, controller.seal(text)), std::nullopt);
+  EXPECT_EQ(guard.open(host, firstBox), std::nullopt);
+  // Sealing goes on, so the host can still say why it ends the session.
+  EXPECT_EQ(controller.open(guard.seal(host, text)), text);
+  // A session over a fresh challenge starts afresh, and no earlier box opens under it.
+  const Security::Session reopened(codeKey, flipped(challenge(), 0));
+  Security::ReplayGuard fresh;
+  EXPECT_EQ(fresh.open(reopened, firstBox), std::nullopt);
+  EXPECT_EQ(fresh.open(reopened, reopened.seal(text)), text);
+}
+
 TEST(RemoteRecordsTest, ConstantsAndDeviceKinds) {
   EXPECT_FALSE(canHost(DeviceKind::iPhone));
   EXPECT_TRUE(canHost(DeviceKind::iPad) && canHost(DeviceKind::mac));
