@@ -222,15 +222,16 @@ TEST(MessageTest, UnknownMembersAreDroppedAndDensityIsBounded) {
   std::string junk = R"({"ping":{},"junk":[)" + std::string(500, '[') + std::string(500, ']');
   for (int i = 0; i < 20'000; ++i) junk += ",{},[],0";
   EXPECT_EQ(Message::decoded(junk + "]}"), Message::ping());
-  // ...but the nesting limit holds there too, and so does the bound on runs of containers.
+  // So do long runs of containers and of white space, which nothing holds on to.
   std::string run = R"({"ping":{},"junk":[0)";
   for (int i = 0; i < 40'000; ++i) run += ",[]";
-  EXPECT_EQ(messageFailure(run + "]}"), Kind::dataCorrupted);
+  EXPECT_EQ(Message::decoded(run + "]}"), Message::ping());
   const std::string blanks(70'000, ' ');
-  EXPECT_EQ(messageFailure(R"({"ping":{})" + blanks + "}"), Kind::dataCorrupted);
+  EXPECT_EQ(Message::decoded(R"({"ping":{})" + blanks + "}"), Message::ping());
   // Inside a string (escaped quotes and backslashes included) blanks are text.
   EXPECT_EQ(Message::decoded(R"({"command":{"_0":{"keepText":{"_0":"\")" + blanks + R"(\\"}}}})"),
             Message::command({Command::KeepText{"\"" + blanks + "\\"}}));
+  // The nesting limit holds under an unknown key too.
   EXPECT_EQ(
       messageFailure(R"({"ping":{},"junk":)" + std::string(513, '[') + std::string(513, ']') + "}"),
       Kind::dataCorrupted);
