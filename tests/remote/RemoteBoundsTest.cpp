@@ -146,7 +146,7 @@ TEST(WireReaderTest, UnknownMembersAreCheckedButNeverBuilt) {
   EXPECT_EQ(wireFailure(R"({"note":)" + deep + "}"), std::nullopt);
   EXPECT_EQ(wireFailure(R"({"note":[)" + deep + "]}"), Kind::dataCorrupted);
   for (const std::string text : {"{\"note\":\"\xC0\x80\"}", R"({"note":[01]})",
-                                 R"({"note":"\ud800"})", R"({"note":[1,]})"}) {
+                                 R"({"note":"\ud800"})", R"({"note":[1,]})", R"({"note":1e400})"}) {
     EXPECT_EQ(wireFailure(text), Kind::dataCorrupted) << text;
   }
   // A long string under an unknown name, or as a name, is never built; under a known one it is.

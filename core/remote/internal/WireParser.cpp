@@ -274,7 +274,11 @@ class WireReader {
       if (peek() == '+' || peek() == '-') ++pos_;
       digits(begin);
     }
-    if (out) *out = numberValue(text_.substr(begin, pos_ - begin), whole);
+    // Even a dropped number must be one a double can hold, as the platform's reader asks.
+    if (out || !whole) {
+      Json number = numberValue(text_.substr(begin, pos_ - begin), whole);
+      if (out) *out = std::move(number);
+    }
   }
 
   // One or more digits of the number that began at `begin`, which stays within its bound.
