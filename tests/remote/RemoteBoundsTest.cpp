@@ -176,14 +176,21 @@ TEST(WireReaderTest, NumbersAndDensityAreBounded) {
     HeapLimit limit(4096);
     EXPECT_EQ(wireFailure(long1), Kind::dataCorrupted);
   }
-  // Density is counted as the text is read: dense values up front are refused even when
+  // What is kept is weighed as the text is read: dense values up front are refused even when
   // a long string after them would make the whole document sparse enough.
   std::string values = R"("a":[0)";
-  for (int i = 0; i < 300; ++i) values += ",0";
+  for (int i = 0; i < 2'000; ++i) values += ",0";
   values += "]";
   const std::string padding = R"("b":")" + std::string(20'000, 'x') + "\"";
   EXPECT_EQ(wireFailure("{" + values + "," + padding + "}"), Kind::dataCorrupted);
   EXPECT_EQ(wireFailure("{" + padding + "," + values + "}"), std::nullopt);
+  // The densest page a host writes is read whole.
+  LibraryPage page;
+  for (int i = 0; i < 5'000; ++i) {
+    page.cards.push_back({UUID::random(), "", CardType::fact, "", std::nullopt, true});
+  }
+  const Message densest = Message::result({CommandResult::Library{page}});
+  EXPECT_EQ(Message::decoded(densest.encoded()), densest);
 }
 
 TEST(AuthRecordsTest, ReadFromBytesAsMessagesAre) {

@@ -22,6 +22,20 @@
 namespace kelvo::Remote::internal {
 namespace {
 
+// What keeping a value costs the heap at its worst, roughly (usable sizes of the tree's
+// blocks): a 16-byte slot in its array, five times over (the array doubles, and the tree's
+// destructor moves the slots onto a stack of its own that doubles too), or a node in its object
+// holding the name; the map, vector or string each container or string allocates; a long
+// string's text.
+constexpr std::size_t elementCost = 80;
+constexpr std::size_t memberCost = 88;
+constexpr std::size_t objectCost = 56;
+constexpr std::size_t arrayCost = 24;
+constexpr std::size_t stringCost = 40;
+constexpr std::size_t shortStringLength = 15;
+
+std::size_t textCost(std::size_t length) { return length > shortStringLength ? length + 1 : 0; }
+
 [[noreturn]] void refuse(const std::string& detail) {
   throw DecodingError(DecodingError::Kind::dataCorrupted,
                       "The given data was not valid JSON: " + detail + ".", {});
@@ -149,20 +163,34 @@ class WireReader {
     }
   }
 
-  void value(Json* out) {
-    if (out && ++kept_ > pos_ / bytesPerKeptValue + keptValueAllowance) {
+  // Counts what keeping a value costs against what the text read so far allows.
+  void keep(std::size_t cost) {
+    cost_ += cost;
+    if (cost_ > pos_ * keptBytesPerTextByte + keptByteAllowance) {
       refuse("more values than a message can hold");
     }
+  }
+
+  void value(Json* out) {
     switch (peek()) {
       case '{':
-        if (out) *out = Json::object();
+        if (out) {
+          keep(objectCost);
+          *out = Json::object();
+        }
         return list('}', [this, out] { member(out); });
       case '[':
-        if (out) *out = Json::array();
-        return list(']', [this, out] { value(out ? &out->emplace_back() : nullptr); });
+        if (out) {
+          keep(arrayCost);
+          *out = Json::array();
+        }
+        return list(']', [this, out] { value(out ? element(*out) : nullptr); });
       case '"': {
         const StringToken token = string();
-        if (out) *out = decoded(token);
+        if (out) {
+          keep(stringCost + textCost(token.decodedLength));
+          *out = decoded(token);
+        }
         return;
       }
       case 't':
@@ -198,6 +226,11 @@ class WireReader {
     --depth_;
   }
 
+  Json* element(Json& array) {
+    keep(elementCost);
+    return &array.emplace_back();
+  }
+
   void member(Json* object) {
     if (peek() != '"') unexpected();
     const StringToken key = string();
@@ -207,6 +240,7 @@ class WireReader {
     skipWhiteSpace();
     Json* slot = nullptr;
     if (const auto name = object ? knownName(key) : std::nullopt) {
+      keep(memberCost + textCost(name->size()));
       slot = &(*object)[std::string(*name)];
       // A repeated member is read again; the last one stands, as with the platform's reader.
       *slot = nullptr;
@@ -301,7 +335,7 @@ class WireReader {
   std::span<const std::string_view> knownKeys_;
   std::size_t longestKey_ = 0;
   std::size_t pos_ = 0;
-  std::size_t kept_ = 0;
+  std::size_t cost_ = 0;
   int depth_ = 0;
 };
 

@@ -13,16 +13,18 @@ namespace kelvo::Remote::internal {
 /// `knownKeys` (sorted): a peer may add members we do not know, and what sits under them is
 /// checked as it is read but never built. A kept string is built once, in storage of its
 /// decoded length. Refused besides, as data corrupted:
-/// - more kept values, at any point of the text, than one per `bytesPerKeptValue` bytes read so
-///   far plus `keptValueAllowance`: far denser than any real message (a real page spends at
-///   least about 16 bytes per value), so a dense document is refused before it has built much;
+/// - kept values that would cost the heap (by an estimate from the tree's containers: a node per
+///   member, a slot per element, each object, array and string, long texts) more than
+///   `keptBytesPerTextByte` per byte of text read so far, plus `keptByteAllowance`. The densest
+///   page a host writes costs about 7.4 per byte; a document denser in what it keeps is refused
+///   where that shows, before it has built much, and none can cost much more than such a page.
 /// - a number longer than `maximumNumberLength` characters, wherever it stands: the protocol's
 ///   numbers are whole numbers, and no double needs more than 24 characters either.
 /// Throws `DecodingError` (data corrupted).
 Json parseWire(std::string_view text, std::span<const std::string_view> knownKeys);
 
-inline constexpr std::size_t bytesPerKeptValue = 8;
-inline constexpr std::size_t keptValueAllowance = 64;
+inline constexpr std::size_t keptBytesPerTextByte = 12;
+inline constexpr std::size_t keptByteAllowance = 4096;
 inline constexpr std::size_t maximumNumberLength = 64;
 
 /// The member names, at any depth, of messages, sorted.
