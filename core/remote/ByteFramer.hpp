@@ -5,7 +5,7 @@
 #include <span>
 #include <vector>
 
-#include "core/remote/internal/FrameBuffer.hpp"
+#include "core/remote/FrameBuffer.hpp"
 #include "platform/foundation/Bytes.hpp"
 #include "platform/foundation/Error.hpp"
 
@@ -20,7 +20,9 @@ class ByteFramer {
  public:
   /// A header announcing more than the limit. Thrown as soon as the header is complete, with
   /// everything pending dropped; the stream cannot find its next frame again, so the owner
-  /// should close the connection.
+  /// should close the connection. Also thrown, the same way, when receiving a frame needs more
+  /// memory than can be had, carrying the frame's length (or, before its header is in, the
+  /// bytes pending with those that arrived).
   class FramingError : public Error {
    public:
     enum class Kind { frameTooLarge };
@@ -55,7 +57,9 @@ class ByteFramer {
   static Bytes encode(std::span<const std::uint8_t> payload, std::int64_t limit);
 
   /// The payloads completed so far, in stream order, each with storage of its own. Throws
-  /// `FramingError` for an oversized header, carrying what this call completed before it.
+  /// `FramingError` for an oversized header or an allocation failure, carrying what this call
+  /// completed before it. Memory is taken as bytes arrive, never on a header alone; a payload
+  /// that ends what arrived is handed over in the framer's own storage.
   std::vector<Bytes> append(std::span<const std::uint8_t> bytes);
 
   std::int64_t limit() const { return limit_; }
@@ -63,7 +67,7 @@ class ByteFramer {
 
  private:
   std::int64_t limit_;
-  internal::FrameBuffer buffer_;
+  FrameBuffer buffer_;
 };
 
 }  // namespace kelvo::Remote

@@ -1,8 +1,6 @@
 #include "core/remote/Message.hpp"
 
-#include <algorithm>
 #include <nlohmann/json.hpp>
-#include <vector>
 
 #include "core/remote/internal/Coding.hpp"
 #include "core/remote/internal/WireParser.hpp"
@@ -13,24 +11,6 @@ namespace kelvo::Remote {
 namespace {
 
 using internal::sameText;
-
-// Every member name the protocol's messages hold, at any depth, sorted.
-const std::vector<std::string_view>& knownKeys() {
-  static const std::vector<std::string_view> keys = [] {
-    std::vector<std::string_view> all{
-        "_0",       "code",   "from",  "token",   "host",       "id",         "name", "kind",
-        "version",  "offset", "title", "text",    "shelfID",    "expected",   "card", "type",
-        "filename", "data",   "cards", "shelves", "nextOffset", "isReadOnly",
-    };
-    all.insert(all.end(), Message::caseNames.begin(), Message::caseNames.end());
-    all.insert(all.end(), Command::caseNames.begin(), Command::caseNames.end());
-    all.insert(all.end(), CommandResult::caseNames.begin(), CommandResult::caseNames.end());
-    std::sort(all.begin(), all.end());
-    all.erase(std::unique(all.begin(), all.end()), all.end());
-    return all;
-  }();
-  return keys;
-}
 
 void writeTokenAndDevice(OrderedJson& payload, const char* textKey, const std::string& text,
                          const char* deviceKey, const DeviceInfo& device) {
@@ -106,7 +86,7 @@ std::string Message::encoded() const {
 }
 
 Message Message::decoded(std::string_view text) {
-  const Json json = internal::parseWire(text, knownKeys());
+  const Json json = internal::parseWire(text, internal::messageKeys());
   return decode(JSONReader(json));
 }
 

@@ -64,6 +64,12 @@ PairedDevice PairedDevice::decode(const JSONReader& reader) {
   device.pairedAt = reader["pairedAt"].date();
   if (const auto seen = reader.optional("lastSeenAt")) device.lastSeenAt = seen->date();
   device.token = reader["token"].string();
+  // This system writes only tokens of that form; any other, and above all an empty one, would
+  // give a key anyone can compute, so the record is refused before a resume can use it.
+  if (!isTokenForm(device.token)) {
+    reader["token"].fail(DecodingError::Kind::dataCorrupted,
+                         "The resume token is not 64 lower-case hexadecimal digits.");
+  }
   return device;
 }
 

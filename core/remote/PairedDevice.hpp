@@ -41,7 +41,9 @@ struct PairedDevice {
 
   /// {"id","name","kind","pairedAt","lastSeenAt"?,"token"}, dates as seconds since 2001.
   void encode(OrderedJson& json) const;
-  /// Throws `DecodingError`; a missing or null "lastSeenAt" is absent.
+  /// Throws `DecodingError`; a missing or null "lastSeenAt" is absent. A token that is not 64
+  /// lower-case hexadecimal digits is data corrupted: `newToken` never makes one, and its
+  /// `preSharedKey` would be computable by anyone.
   static PairedDevice decode(const JSONReader& reader);
   std::string encoded() const;
   static PairedDevice decoded(std::string_view json);

@@ -65,10 +65,20 @@ struct Security {
   /// played again and a box the host sealed cannot be reflected back to it. Nonces are random
   /// and 96 bits long, so an honest peer never repeats one. Reordering within a connection is
   /// not detected: the wire carries no counter.
+  ///
+  /// Random nonces leave no window to slide, so a guard remembers at most
+  /// `maximumMessageCount` of them, sealed and opened together. Then it is exhausted: it opens
+  /// nothing more (and so needs no more nonces of its own), and the host ends the session,
+  /// closing the connection or authenticating again over a fresh challenge, whose new key no
+  /// earlier box opens under.
   class ReplayGuard {
    public:
+    static constexpr std::size_t maximumMessageCount = 1 << 16;
+
     Bytes seal(const Session& session, std::span<const std::uint8_t> plaintext);
+    /// None for a box seen before, one that does not authenticate, and any box once exhausted.
     std::optional<Bytes> open(const Session& session, std::span<const std::uint8_t> box);
+    bool isExhausted() const { return seen_.size() >= maximumMessageCount; }
 
    private:
     std::set<crypto::ChaChaPoly::Nonce> seen_;
