@@ -52,7 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   } catch (const kelvo::DecodingError&) {
   }
   try {
-    const kelvo::Json wire = kelvo::Remote::internal::parseWire(text, keys);
+    const kelvo::Json wire = kelvo::remote_internal::parseWire(text, keys);
     kelvo::fuzz::require(platform && wire == known(*platform));
   } catch (const kelvo::DecodingError& error) {
     kelvo::fuzz::require(!platform || isOwnBound(error.description()));

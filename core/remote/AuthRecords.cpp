@@ -25,7 +25,7 @@ AuthRequest AuthRequest::decode(const JSONReader& reader) {
 }
 
 AuthRequest AuthRequest::decoded(std::string_view json) {
-  const Json tree = internal::parseWire(json, internal::authRequestKeys());
+  const Json tree = remote_internal::parseWire(json, remote_internal::authRequestKeys());
   return decode(JSONReader(tree));
 }
 
@@ -49,7 +49,7 @@ AuthResponse AuthResponse::decode(const JSONReader& reader) {
 }
 
 AuthResponse AuthResponse::decoded(std::string_view json) {
-  const Json tree = internal::parseWire(json, internal::authResponseKeys());
+  const Json tree = remote_internal::parseWire(json, remote_internal::authResponseKeys());
   return decode(JSONReader(tree));
 }
 

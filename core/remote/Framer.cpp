@@ -77,9 +77,9 @@ std::vector<Message> Framer::append(std::span<const std::uint8_t> bytes) {
 }
 
 Message Framer::decodeFrame(std::span<const std::uint8_t> payload) {
-  const Json json = internal::parseWire(
+  const Json json = remote_internal::parseWire(
       std::string_view(reinterpret_cast<const char*>(payload.data()), payload.size()),
-      internal::messageKeys());
+      remote_internal::messageKeys());
   // The frame's text is read: a large one goes before the message copies out of the tree.
   buffer_.compact();
   return Message::decode(JSONReader(json));

@@ -85,7 +85,7 @@ PairedDevice PairedDevice::decoded(std::string_view text) {
 }
 
 bool operator==(const PairedDevice& a, const PairedDevice& b) {
-  return a.id == b.id && internal::sameText(a.name, b.name) && a.kind == b.kind &&
+  return a.id == b.id && remote_internal::sameText(a.name, b.name) && a.kind == b.kind &&
          a.pairedAt == b.pairedAt && a.lastSeenAt == b.lastSeenAt &&
          crypto::constantTimeEquals(asBytes(a.token), asBytes(b.token));
 }

@@ -67,7 +67,7 @@ constexpr std::array<std::string_view, 3> keys{"a", "b", "id"};
 
 std::optional<Kind> wireFailure(std::string_view text, std::string* description = nullptr) {
   try {
-    internal::parseWire(text, keys);
+    remote_internal::parseWire(text, keys);
   } catch (const DecodingError& error) {
     if (description) *description = error.description();
     return error.kind();
@@ -130,7 +130,7 @@ TEST(WireReaderTest, AsStrictAsThePlatformReader) {
   };
   for (const auto& c : cases) {
     if (c.accepted) {
-      EXPECT_EQ(internal::parseWire(c.text, keys), json::parse(c.text, true)) << c.text;
+      EXPECT_EQ(remote_internal::parseWire(c.text, keys), json::parse(c.text, true)) << c.text;
     } else {
       EXPECT_EQ(wireFailure(c.text), Kind::dataCorrupted) << c.text;
       EXPECT_THROW(json::parse(c.text, true), DecodingError) << c.text;
@@ -139,7 +139,7 @@ TEST(WireReaderTest, AsStrictAsThePlatformReader) {
 }
 
 TEST(WireReaderTest, UnknownMembersAreCheckedButNeverBuilt) {
-  EXPECT_EQ(internal::parseWire(R"({"a":1,"note":{"c":[1,"x",{"a":2}]},"nope":null})", keys),
+  EXPECT_EQ(remote_internal::parseWire(R"({"a":1,"note":{"c":[1,"x",{"a":2}]},"nope":null})", keys),
             json::parse(R"({"a":1})"));
   // Checked as strictly as the rest, nesting included.
   const std::string deep = std::string(511, '[') + std::string(511, ']');

@@ -19,7 +19,7 @@
 #include "platform/foundation/DecodingError.hpp"
 #include "platform/foundation/Utf.hpp"
 
-namespace kelvo::Remote::internal {
+namespace kelvo::remote_internal {
 namespace {
 
 // What keeping a value costs the heap at its worst, roughly (usable sizes of the tree's
@@ -352,9 +352,10 @@ std::span<const std::string_view> messageKeys() {
         "version",  "offset", "title", "text",    "shelfID",    "expected",   "card", "type",
         "filename", "data",   "cards", "shelves", "nextOffset", "isReadOnly",
     };
-    all.insert(all.end(), Message::caseNames.begin(), Message::caseNames.end());
-    all.insert(all.end(), Command::caseNames.begin(), Command::caseNames.end());
-    all.insert(all.end(), CommandResult::caseNames.begin(), CommandResult::caseNames.end());
+    all.insert(all.end(), Remote::Message::caseNames.begin(), Remote::Message::caseNames.end());
+    all.insert(all.end(), Remote::Command::caseNames.begin(), Remote::Command::caseNames.end());
+    all.insert(all.end(), Remote::CommandResult::caseNames.begin(),
+               Remote::CommandResult::caseNames.end());
     std::sort(all.begin(), all.end());
     all.erase(std::unique(all.begin(), all.end()), all.end());
     return all;
@@ -374,4 +375,4 @@ std::span<const std::string_view> authResponseKeys() {
   return keys;
 }
 
-}  // namespace kelvo::Remote::internal
+}  // namespace kelvo::remote_internal

@@ -1,3 +1,5 @@
+// Internal to core/remote: include "core/remote/Framer.hpp" or "core/remote/AuthRecords.hpp"
+// instead.
 #pragma once
 
 #include <cstddef>
@@ -6,7 +8,7 @@
 
 #include "platform/foundation/JSON.hpp"
 
-namespace kelvo::Remote::internal {
+namespace kelvo::remote_internal {
 
 /// Reads a received JSON document as strictly as `json::parse` does (UTF-8, nesting up to
 /// `json::maximumDepth`), with any value at the top, keeping only members whose names are in
@@ -34,4 +36,4 @@ std::span<const std::string_view> authRequestKeys();
 /// Those of an authentication response.
 std::span<const std::string_view> authResponseKeys();
 
-}  // namespace kelvo::Remote::internal
+}  // namespace kelvo::remote_internal
