@@ -192,6 +192,11 @@ namespace json {
 
 Json parse(std::string_view text, bool allowFragments) {
   checkDepth(text);
+  // JSON text never holds a raw NUL, and the parser below would take one for the end of the
+  // text and accept whatever follows it.
+  if (const std::size_t nul = text.find('\0'); nul != std::string_view::npos) {
+    notJSON("unexpected input at byte " + std::to_string(nul), nul);
+  }
   Json value;
   try {
     value = Json::parse(text.begin(), text.end());

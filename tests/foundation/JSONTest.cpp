@@ -366,8 +366,15 @@ TEST(PropertyListTest, PlainReaderAgreesWithTheDocumentReader) {
 
 TEST(JSONOffsetTest, FailuresSayWhereReadingStopped) {
   const std::vector<std::pair<std::string, std::size_t>> cases{
-      {"[1, 2,]", 6}, {"{\"a\": tru}", 9}, {"[", 1},
-      {"", 0},        {"[1]x", 3},         {std::string(600, '['), 512},
+      {"[1, 2,]", 6},
+      {"{\"a\": tru}", 9},
+      {"[", 1},
+      {"", 0},
+      {"[1]x", 3},
+      {std::string(600, '['), 512},
+      // A NUL is no end of the text: what follows it is not taken on trust.
+      {std::string("{\"a\":1}\0garbage", 15), 7},
+      {std::string("[\"a\0b\"]", 7), 3},
   };
   for (const auto& [text, offset] : cases) EXPECT_EQ(parseFailure(text).offset(), offset) << text;
   EXPECT_FALSE(parseFailure("42").offset());
