@@ -1,5 +1,12 @@
 #pragma once
 
+// Frames of opaque payloads (the sealed boxes of a session) under the limit the framer is made
+// with: a 4-byte big-endian length, then the payload:
+//
+//   const Bytes frame = Remote::ByteFramer::encode(toBytes("sealed box"), 1 << 20);  // 14 bytes
+//   Remote::ByteFramer receiving(1 << 20);  // the largest payload it takes
+//   const std::vector<Bytes> payloads = receiving.append(frame);  // "sealed box"
+
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -13,9 +20,6 @@ namespace kelvo::Remote {
 
 /// Frames of opaque payloads: a 4-byte big-endian length, then the payload. A copyable value;
 /// each connection owns its receiving framer and feeds it whatever arrives.
-///
-///   Remote::ByteFramer receiving(1 << 20);
-///   for (const Bytes& payload : receiving.append(chunk)) open(payload);
 class ByteFramer {
  public:
   /// A header announcing more than the limit. Thrown as soon as the header is complete, with

@@ -1,5 +1,18 @@
 #pragma once
 
+// The bytes a framer has received and not yet consumed, and the frame rule both framers share: a
+// 4-byte big-endian length, then that many bytes. Storage grows with the bytes that arrive, never
+// on a header alone:
+//
+//   Remote::FrameBuffer buffer;
+//   buffer.append(Remote::FrameBuffer::frame(toBytes("one")));  // what arrived
+//   std::vector<Bytes> payloads;  // "one"
+//   auto next = buffer.next(1024);  // at most 1024 bytes a frame
+//   while (next.state == Remote::FrameBuffer::State::complete) {
+//     payloads.push_back(buffer.take(next));
+//     next = buffer.next(1024);
+//   }
+
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -15,13 +28,6 @@ namespace kelvo::Remote {
 /// that announces a large frame and goes silent costs what it sent. Frames are consumed by
 /// moving a read offset and the consumed front is dropped only now and then, so a chunk of many
 /// frames costs one pass. A copyable value; `Framer` and `ByteFramer` each hold one.
-///
-///   buffer.append(chunk);
-///   auto next = buffer.next(limit);
-///   while (next.state == Remote::FrameBuffer::State::complete) {
-///     use(next.payload);
-///     next = buffer.next(limit);
-///   }
 class FrameBuffer {
  public:
   /// The largest length the 4-byte header can hold.

@@ -1,5 +1,15 @@
 #pragma once
 
+// Frames of one Message each, as JSON, under a fixed ceiling. Each connection owns its receiving
+// framer, which hands back every message completed so far; after a FramingError the owner closes
+// the connection:
+//
+//   Bytes chunk = Remote::Framer::encode(Remote::Message::ping());
+//   const Bytes pong = Remote::Framer::encode(Remote::Message::pong());
+//   chunk.insert(chunk.end(), pong.begin(), pong.end());  // two frames arrive together
+//   Remote::Framer receiving;
+//   const std::vector<Remote::Message> messages = receiving.append(chunk);  // ping, pong
+
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -15,9 +25,6 @@ namespace kelvo::Remote {
 /// Frames of one `Message` each, as JSON, under a fixed ceiling. A copyable value; each
 /// connection owns its receiving framer. After any `FramingError` the owner should close the
 /// connection.
-///
-///   socket.write(Remote::Framer::encode(Remote::Message::ping()));
-///   for (const Remote::Message& message : receiving.append(chunk)) handle(message);
 class Framer {
  public:
   /// The largest JSON payload accepted, inclusive: 16 MiB and 64 KiB.

@@ -6,8 +6,8 @@
 // program that links kelvo::core), and the folder the library was configured to install to.
 //
 //   language::setDataDirectory("/opt/kelvo/share/kelvo/language");
-//   if (const auto problem = language::dataProblem()) warn(*problem);  // search works, literally
-//   auto embedding = language::WordEmbedding::forLanguage("en");
+//   const std::optional<std::string> problem = language::dataProblem();  // none when both opened
+//   const auto english = language::WordEmbedding::forLanguage("en");  // null without its table
 
 #include <filesystem>
 #include <optional>
