@@ -1,45 +1,14 @@
-// The remote-control framer: many small frames in one chunk, an 8 MiB keepFile against the
-// least any decoder or encoder does (nlohmann and the foundation's Base64, side by side), and
-// the peak heap of decoding ceiling-sized frames, real and hostile.
+// The remote-control framer: many small frames in one chunk, and an 8 MiB keepFile against the
+// least any decoder or encoder does (nlohmann and the foundation's Base64, side by side). What
+// frames cost in memory is bench/RemoteBoundsBench.cpp.
 #include <benchmark/benchmark.h>
-#include <malloc.h>
 
-#include <atomic>
-#include <cstdlib>
-#include <new>
 #include <nlohmann/json.hpp>
 #include <random>
 
 #include "core/remote/Framer.hpp"
 #include "core/remote/Remote.hpp"
 #include "platform/foundation/Base64.hpp"
-
-namespace {
-
-std::atomic<std::size_t> liveBytes{0};
-std::atomic<std::size_t> peakBytes{0};
-
-void noteAllocated(void* pointer) {
-  const std::size_t now = liveBytes += malloc_usable_size(pointer);
-  std::size_t peak = peakBytes.load();
-  while (now > peak && !peakBytes.compare_exchange_weak(peak, now)) {
-  }
-}
-
-}  // namespace
-
-void* operator new(std::size_t size) {
-  void* pointer = std::malloc(size ? size : 1);
-  if (!pointer) throw std::bad_alloc();
-  noteAllocated(pointer);
-  return pointer;
-}
-void operator delete(void* pointer) noexcept {
-  if (!pointer) return;
-  liveBytes -= malloc_usable_size(pointer);
-  std::free(pointer);
-}
-void operator delete(void* pointer, std::size_t) noexcept { operator delete(pointer); }
 
 namespace {
 
@@ -119,80 +88,5 @@ void BM_KeepFileEncodePeer(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_KeepFileEncodePeer)->Unit(benchmark::kMillisecond);
-
-// A frame near the ceiling: `row` repeated inside `open` ... `close`.
-Bytes ceilingFrame(std::string_view open, std::string_view row, std::string_view close) {
-  std::string json(open);
-  const std::size_t room = static_cast<std::size_t>(Framer::maximumFrameByteCount) - close.size();
-  while (json.size() + row.size() + 1 < room) {
-    json += row;
-    json += ',';
-  }
-  json.pop_back();
-  json += close;
-  Bytes frame(json.size() + 4);
-  for (int i = 0; i < 4; ++i) frame[i] = static_cast<std::uint8_t>(json.size() >> (24 - 8 * i));
-  std::copy(json.begin(), json.end(), frame.begin() + 4);
-  return frame;
-}
-
-// Peak heap of decoding `frame` in one chunk, per byte of the frame (the frame's own copy in
-// the framer's buffer counts).
-void peakOfDecoding(benchmark::State& state, const Bytes& frame) {
-  double ratio = 0;
-  for (auto _ : state) {
-    const std::size_t before = liveBytes.load();
-    peakBytes = before;
-    {
-      Framer framer;
-      try {
-        benchmark::DoNotOptimize(framer.append(frame));
-      } catch (const Framer::FramingError&) {
-      }
-    }
-    ratio = static_cast<double>(peakBytes.load() - before) / static_cast<double>(frame.size());
-  }
-  state.counters["peakPerFrameByte"] = ratio;
-  state.counters["frameBytes"] = static_cast<double>(frame.size());
-}
-
-void BM_PeakRealPage(benchmark::State& state) {
-  const std::string row =
-      R"({"id":"0B6E4C2A-1D3F-4A5B-8C7D-9E0F1A2B3C4D","title":"Quarterly invoice","type":"text",)"
-      R"("text":"Pay by Friday","shelfID":"5A4B3C2D-1E0F-4A9B-8C7D-6E5F4A3B2C1D","isReadOnly":false})";
-  peakOfDecoding(state, ceilingFrame(R"({"result":{"_0":{"library":{"_0":{"shelves":[],"cards":[)",
-                                     row, "]}}}}}"));
-}
-BENCHMARK(BM_PeakRealPage)->Iterations(1)->Unit(benchmark::kMillisecond);
-
-void BM_PeakHostileUnderUnknownKey(benchmark::State& state) {
-  peakOfDecoding(state, ceilingFrame(R"({"ping":{},"junk":[)", "[]", "]}"));
-}
-BENCHMARK(BM_PeakHostileUnderUnknownKey)->Iterations(1)->Unit(benchmark::kMillisecond);
-
-void BM_PeakHostileInsideCards(benchmark::State& state) {
-  peakOfDecoding(state, ceilingFrame(R"({"result":{"_0":{"library":{"_0":{"shelves":[],"cards":[)",
-                                     "{}", "]}}}}}"));
-}
-BENCHMARK(BM_PeakHostileInsideCards)->Iterations(1)->Unit(benchmark::kMillisecond);
-
-// Rows that the value budget, not the run bound, has to stop: a key and a container each.
-void BM_PeakHostileOneMemberRows(benchmark::State& state) {
-  peakOfDecoding(state, ceilingFrame(R"({"result":{"_0":{"library":{"_0":{"shelves":[],"cards":[)",
-                                     R"({"_0":{}})", "]}}}}}"));
-}
-BENCHMARK(BM_PeakHostileOneMemberRows)->Iterations(1)->Unit(benchmark::kMillisecond);
-
-// White space between two tokens: the lexer keeps all of it until the next one.
-void BM_PeakHostileWhiteSpace(benchmark::State& state) {
-  std::string json = R"({"ping":{})";
-  json.resize(static_cast<std::size_t>(Framer::maximumFrameByteCount) - 1, ' ');
-  json += '}';
-  Bytes frame(json.size() + 4);
-  for (int i = 0; i < 4; ++i) frame[i] = static_cast<std::uint8_t>(json.size() >> (24 - 8 * i));
-  std::copy(json.begin(), json.end(), frame.begin() + 4);
-  peakOfDecoding(state, frame);
-}
-BENCHMARK(BM_PeakHostileWhiteSpace)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace

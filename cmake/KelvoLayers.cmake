@@ -32,3 +32,42 @@ function(kelvo_add_layer folder)
     set_property(GLOBAL APPEND PROPERTY KELVO_LAYERS ${target})
   endif()
 endfunction()
+
+# Tests, benchmarks, fuzz targets and tools reach their own helpers from the repository's root
+# ("tests/data/TestModel.hpp", "bench/SyntheticLibrary.hpp"), but only through this folder, which
+# links those four folders and no layer: a layer's headers come only with the layer linked.
+set(KELVO_HELPER_INCLUDE_ROOT ${PROJECT_BINARY_DIR}/layers/helpers)
+foreach(folder tests bench fuzz tools)
+  file(MAKE_DIRECTORY ${KELVO_HELPER_INCLUDE_ROOT})
+  file(CREATE_LINK ${PROJECT_SOURCE_DIR}/${folder} ${KELVO_HELPER_INCLUDE_ROOT}/${folder} SYMBOLIC)
+endforeach()
+
+# The layer targets a source file needs: those whose headers it includes, itself or through the
+# repository's helper headers it includes ("bench/SyntheticLibrary.hpp"). A program links these
+# and nothing more, so building one benchmark builds only the layers it measures.
+function(kelvo_included_layers out)
+  set(pending ${ARGN})
+  set(seen "")
+  set(layers "")
+  while(pending)
+    list(POP_FRONT pending file)
+    if(file IN_LIST seen OR NOT EXISTS ${file})
+      continue()
+    endif()
+    list(APPEND seen ${file})
+    file(STRINGS ${file} includes REGEX "^[ \t]*#[ \t]*include[ \t]*\"")
+    foreach(line IN LISTS includes)
+      string(REGEX MATCH "\"([^\"]+)\"" _ "${line}")
+      set(header ${CMAKE_MATCH_1})
+      if(header MATCHES "^(platform|core)/([a-z]+)/")
+        list(APPEND layers kelvo::${CMAKE_MATCH_2})
+      elseif(header MATCHES "^tools/")
+        list(APPEND layers kelvo_wordnet_tables)
+      elseif(header MATCHES "^(tests|bench|fuzz)/")
+        list(APPEND pending ${PROJECT_SOURCE_DIR}/${header})
+      endif()
+    endforeach()
+  endwhile()
+  list(REMOVE_DUPLICATES layers)
+  set(${out} ${layers} PARENT_SCOPE)
+endfunction()

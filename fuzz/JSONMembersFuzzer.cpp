@@ -11,7 +11,7 @@ using kelvo::fuzz::require;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view text = kelvo::fuzz::text(data, size);
-  const kelvo::json::MemberRead read = kelvo::json::readMembers(text);
+  const kelvo::foundation_internal::MemberRead read = kelvo::foundation_internal::readMembers(text);
   require(read.members.is_object());
   kelvo::Json strict;
   bool strictObject = false;

@@ -96,8 +96,8 @@ void readsAlikeByElements(std::string_view text, const kelvo::PropertyListValue*
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view text = kelvo::fuzz::text(data, size);
-  if (const auto plain = kelvo::plist::readPlain(text)) {
-    if (!same(*plain, kelvo::plist::readDocument(text))) std::abort();
+  if (const auto plain = kelvo::foundation_internal::readPlain(text)) {
+    if (!same(*plain, kelvo::foundation_internal::readDocument(text))) std::abort();
   }
   std::optional<kelvo::PropertyListValue> whole;
   try {

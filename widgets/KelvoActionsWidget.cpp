@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <system_error>
 
 #include "core/design/KelvoIcon.hpp"
 #include "widgets/WidgetStyle.hpp"
@@ -131,8 +132,10 @@ std::vector<widgetkit::WidgetConfiguration> KelvoWidgetBundle::body() {
   return {KelvoActionsWidget{}.body()};
 }
 
-widgetkit::AssetCatalog KelvoWidgetBundle::assets() {
-  widgetkit::AssetCatalog catalog(artworkFolder());
+widgetkit::AssetCatalog KelvoWidgetBundle::assets() { return assets(artworkFolder()); }
+
+widgetkit::AssetCatalog KelvoWidgetBundle::assets(const std::filesystem::path& folder) {
+  widgetkit::AssetCatalog catalog(folder);
   for (const KelvoIconAsset& asset : kelvoIconFetchList()) {
     catalog.add(asset.assetName(), asset.path());
   }
@@ -142,7 +145,11 @@ widgetkit::AssetCatalog KelvoWidgetBundle::assets() {
 std::filesystem::path KelvoWidgetBundle::artworkFolder() {
   const char* chosen = std::getenv(artworkVariable);
   if (chosen && *chosen) return chosen;
-  return KELVO_ICON_ARTWORK_DIR;
+  // Found from the program rather than compiled in, so that an installed tree can move.
+  std::error_code error;
+  const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
+  if (error) return {};
+  return program.parent_path().parent_path() / "share" / "kelvo" / "icons";
 }
 
 }  // namespace kelvo

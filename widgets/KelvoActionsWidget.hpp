@@ -72,7 +72,11 @@ struct KelvoWidgetBundle : widgetkit::WidgetBundle<KelvoWidgetBundle> {
   static std::vector<widgetkit::WidgetConfiguration> body();
   /// Every asset of the icon fetch list, by asset name, under `artworkFolder()`.
   static widgetkit::AssetCatalog assets();
-  /// $KELVO_ICON_ARTWORK when set, else the folder the build fetched the artwork into.
+  /// The same under another folder of the artwork's layout.
+  static widgetkit::AssetCatalog assets(const std::filesystem::path& folder);
+  /// $KELVO_ICON_ARTWORK when set, else "share/kelvo/icons" beside the program's own folder:
+  /// `<prefix>/bin/kelvo-widget` reads `<prefix>/share/kelvo/icons`, wherever the prefix is,
+  /// and the build tree has the same layout.
   static std::filesystem::path artworkFolder();
 };
 

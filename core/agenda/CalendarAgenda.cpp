@@ -85,7 +85,7 @@ std::optional<CalendarEventSnapshot> CalendarAgenda::imminent(
 std::optional<std::string> CalendarAgenda::truncationNotice(std::int64_t shown,
                                                             std::int64_t total) {
   if (shown >= total) return std::nullopt;
-  const std::string hidden = internal::differenceText(total, shown);
+  const std::string hidden = agenda_internal::differenceText(total, shown);
   if (hidden == "1") return "One more event in the next week isn't shown.";
   return hidden + " more events in the next week aren't shown.";
 }

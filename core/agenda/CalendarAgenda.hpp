@@ -1,5 +1,16 @@
 #pragma once
 
+// The user's next seven days of calendar: the range to read, the events still to come grouped by
+// the day they start on, the one to call out now, and the texts of a cut or empty list. The host
+// reads its calendar into CalendarEventSnapshot values:
+//
+//   const Date now = Calendar::current().date(2025, 3, 12, 9).value();
+//   const std::vector<CalendarEventSnapshot> events{CalendarEventSnapshot(
+//       {.id = "standup", .rawTitle = "Standup", .start = now + 600, .end = now + 1'500})};
+//   const CalendarAgenda::Range read = CalendarAgenda::fetchRange(now);  // a week from now
+//   const auto days = CalendarAgenda::sections(events, now, Calendar::current());  // one day
+//   const auto callOut = CalendarAgenda::imminent(events, now);  // the standup, in 10 minutes
+
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -15,10 +26,6 @@ namespace kelvo {
 
 /// The user's next seven days of calendar: which range to read, the events still to come in
 /// one order, grouped by day, the one to call out now, and the texts of a cut or empty list.
-///
-///     auto [start, end] = CalendarAgenda::fetchRange(now);
-///     auto days = CalendarAgenda::sections(events, now, userCalendar);
-///     for (const auto& day : days) formatter.dayTitle(day.id, now);
 struct CalendarAgenda {
   static constexpr TimeInterval window = 604'800;
   static constexpr std::int64_t displayLimit = 200;

@@ -1,5 +1,15 @@
 #pragma once
 
+// Every text of a calendar event: its one-line time, day titles, the note on another time zone,
+// urgency, and the card it becomes, in the display calendar's zone and locale:
+//
+//   const Calendar calendar = Calendar::current();
+//   const Date now = calendar.date(2025, 3, 12, 9).value();  // a Wednesday
+//   const CalendarEventSnapshot event({.rawTitle = "Review", .start = now, .end = now + 3'600});
+//   const CalendarEventFormatter formatter(calendar);
+//   const std::string when = formatter.when(event, now);  // "Wed, Mar 12, 9:00 AM – 10:00 AM"
+//   const auto soon = formatter.urgency(event, now);  // "On now, until 10:00 AM"
+
 #include <optional>
 #include <string>
 
@@ -15,9 +25,6 @@ namespace kelvo {
 /// zone, urgency, and the card it becomes. Days, times and years are those of the display
 /// calendar, in its zone and locale. The date formatters are built once, when the formatter is
 /// made; copies share them and any thread may use them.
-///
-///     const CalendarEventFormatter formatter(userCalendar);
-///     formatter.when(event, now);  // "Sat, Dec 12, 9:00 AM – 10:00 AM"
 class CalendarEventFormatter {
  public:
   explicit CalendarEventFormatter(const Calendar& calendar);

@@ -1,5 +1,15 @@
 #pragma once
 
+// The value copy of one occurrence of a calendar event, made by the host for each read of the
+// calendar; CalendarAgenda sorts and groups it and CalendarEventFormatter words it. Its identifier
+// names the occurrence, so a repeating event's days stay apart:
+//
+//   const Date start(700'000'000), end = start + 3'600;
+//   const std::string id = CalendarEventSnapshot::occurrenceID("E1", start, end, "Review");
+//   const CalendarEventSnapshot event({.id = id, .rawTitle = " ", .start = start, .end = end});
+//   const std::string title = event.displayTitle();  // "Untitled event"
+//   const bool underway = event.isUnderway(start + 60);  // true
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -15,11 +25,6 @@ namespace kelvo {
 
 /// The value copy of one occurrence of a calendar event, made by the host for each read of the
 /// calendar; the agenda sorts and groups it and `CalendarEventFormatter` words it.
-///
-///     CalendarEventSnapshot event({.id = CalendarEventSnapshot::occurrenceID(id, start, end,
-///     title),
-///                                  .rawTitle = title, .start = start, .end = end});
-///     if (event.isUnderway(now)) ...
 class CalendarEventSnapshot {
  public:
   static constexpr std::string_view untitledTitle = "Untitled event";

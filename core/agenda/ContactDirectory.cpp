@@ -77,7 +77,7 @@ std::vector<ContactSnapshot> ContactDirectory::matching(std::string_view query,
 std::optional<std::string> ContactDirectory::truncationNotice(std::int64_t shown,
                                                               std::int64_t total) {
   if (shown >= total) return std::nullopt;
-  const std::string hidden = internal::differenceText(total, shown);
+  const std::string hidden = agenda_internal::differenceText(total, shown);
   if (hidden == "1") return "One more contact isn't shown. Search to narrow the list.";
   return hidden + " more contacts aren't shown. Search to narrow the list.";
 }

@@ -1,5 +1,14 @@
 #pragma once
 
+// The contacts list: how many contacts it reads, their order, the search over them and the texts of
+// a cut, empty or fruitless list:
+//
+//   const std::vector<ContactSnapshot> contacts{{.id = "C2", .formattedName = "Ben Ode"},
+//                                               {.id = "C1", .formattedName = "Ann Lee"}};
+//   const auto sorted = ContactDirectory::sorted(contacts);  // Ann Lee, Ben Ode
+//   const auto shown = ContactDirectory::matching("lee", sorted);  // Ann Lee
+//   const std::string none = ContactDirectory::noMatchesExplanation("zed");  // names “zed”
+
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -13,9 +22,6 @@ namespace kelvo {
 
 /// The contacts list: how many contacts it reads, their order, the search over them and the
 /// texts of a cut, empty or fruitless list.
-///
-///     auto shown = ContactDirectory::matching(query, ContactDirectory::sorted(contacts));
-///     if (shown.empty()) label = ContactDirectory::noMatchesExplanation(query);
 struct ContactDirectory {
   static constexpr std::int64_t fetchLimit = 5'000;
 

@@ -1,5 +1,14 @@
 #pragma once
 
+// Which of a contact's facts start out selected (the first of each kind), the keep button's title,
+// and the sentence on what keeping did:
+//
+//   const ContactSnapshot::LabeledValue phone{.id = "p1", .label = "work", .value = "555 0100"};
+//   const ContactSnapshot ann{.id = "C1", .formattedName = "Ann Lee", .phoneNumbers = {phone}};
+//   const auto selected = ContactKeepSummary::defaultSelection(ann.displayedFacts());
+//   const auto button = ContactKeepSummary::buttonTitle(std::ssize(selected));  // "Keep 2 Facts"
+//   const auto done = ContactKeepSummary::sentence(1, 1);  // one kept, one there already
+
 #include <cstdint>
 #include <optional>
 #include <set>
@@ -11,9 +20,6 @@
 namespace kelvo {
 
 /// Which of a contact's facts start out selected, the keep button, and what keeping did.
-///
-///     auto selected = ContactKeepSummary::defaultSelection(contact.displayedFacts());
-///     button.title = ContactKeepSummary::buttonTitle(std::ssize(selected));  // "Keep 4 Facts"
 struct ContactKeepSummary {
   /// The identifiers of the first fact of each kind, and of each custom label (letter case
   /// counts; canonically equivalent spellings are one label).

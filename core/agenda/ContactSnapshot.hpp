@@ -1,5 +1,13 @@
 #pragma once
 
+// The value copy of one address-book contact, made by the host from named fields, and the facts,
+// names and summary the contacts screen shows of it:
+//
+//   const ContactSnapshot::LabeledValue phone{.id = "p1", .label = "work", .value = "555 0100"};
+//   const ContactSnapshot ann{.id = "C1", .formattedName = "Ann Lee", .phoneNumbers = {phone}};
+//   const std::vector<ContactFact> facts = ann.facts();  // "Name" and "Work phone"
+//   const std::string title = facts.back().cardTitle(ann.displayName());  // "Work phone — Ann Lee"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -13,11 +21,6 @@ namespace kelvo {
 /// The value copy of one address-book contact, and the facts, names and summary the contacts
 /// screen shows of it. Made from named fields; nothing is cached, so each derived value works
 /// from the fields afresh.
-///
-///     ContactSnapshot contact{.id = "C1", .formattedName = "Ann Lee",
-///                             .phoneNumbers = {{.id = "p1", .label = "work", .value = "555
-///                             0100"}}};
-///     contact.facts();  // "Name" and "Work phone"
 struct ContactSnapshot {
   /// One labelled field: a phone number, an e-mail address, a postal or a web address.
   struct LabeledValue {

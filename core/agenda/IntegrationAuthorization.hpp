@@ -1,10 +1,11 @@
 #pragma once
 
-// The access state of one outside source, as the host application reports it, and what each
-// state allows.
+// The access state of one outside source, as the host application reports it, and what each state
+// allows:
 //
 //   const auto state = IntegrationAuthorization::denied();
-//   if (state.offersSettings()) showOpenSettingsButton();
+//   const bool settings = state.offersSettings();  // true: the user can change it there
+//   const bool ask = state.isWorthAsking();  // false: asking again shows nothing
 
 #include <string>
 #include <string_view>

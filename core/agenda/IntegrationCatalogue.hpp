@@ -1,10 +1,12 @@
 #pragma once
 
-// The integrations screen: the kinds it lists on a platform and the two explanations beneath
-// the list.
+// The integrations screen: the kinds it lists on a platform and the two explanations beneath the
+// list:
 //
-//   for (const auto kind : IntegrationCatalogue::available(IntegrationPlatform::iOS)) { ... }
-//   footer(IntegrationCatalogue::absentIntegrationsExplanation());
+//   std::vector<std::string> rows;
+//   for (const auto kind : IntegrationCatalogue::available(IntegrationPlatform::iOS))
+//     rows.push_back(title(kind));  // "Calendar", "Photos", ...
+//   const std::string footer = IntegrationCatalogue::absentIntegrationsExplanation();
 
 #include <string>
 #include <string_view>

@@ -1,11 +1,11 @@
 #pragma once
 
-// The wording of an integration panel for one kind in one access state: a headline, a body and
-// up to three ways forward. What each action does is the host's.
+// The wording of an integration panel for one kind in one access state: a headline, a body and up
+// to three ways forward. What each action does is the host's:
 //
 //   const auto copy = IntegrationPermissionCopyBook::copy(KelvoIntegrationKind::photos,
 //                                                         IntegrationAuthorization::denied());
-//   if (copy.settingsActionTitle) button(*copy.settingsActionTitle);
+//   const std::string button = copy.settingsActionTitle.value_or("");  // "Open Settings"
 
 #include <optional>
 #include <string>

@@ -1,11 +1,11 @@
 #pragma once
 
-// Reads from an outside source raced against a deadline, and the message shown when a read
-// misses it.
+// Reads from an outside source raced against a deadline, and the message shown when a read misses
+// it. The read runs on a thread of its own and is told to stop when nobody waits any more:
 //
-//   const auto events = withDeadline<std::vector<Event>>(
-//       IntegrationRead::deadline, [store](std::stop_token stop) { return store.events(stop); });
-//   if (!events) show(IntegrationRead::timedOutMessage(KelvoIntegrationKind::calendar));
+//   const auto read = [](std::stop_token stop) { return stop.stop_requested() ? 0 : 3; };
+//   const std::optional<int> events = withDeadline<int>(IntegrationRead::deadline, read);  // 3
+//   const std::string late = IntegrationRead::timedOutMessage(KelvoIntegrationKind::calendar);
 
 #include <exception>
 #include <functional>

@@ -1,10 +1,12 @@
 #pragma once
 
-// The outside sources the integrations screen lists, and which of them a platform shows.
+// The outside sources the integrations screen lists, which of them a platform shows, and how far
+// each is from being usable:
 //
-//   for (const auto kind : IntegrationCatalogue::available(currentIntegrationPlatform())) {
-//     row(title(kind), tagline(kind), icon(kind), isTappable(readiness(kind)));
-//   }
+//   std::vector<std::string> ready;  // on the Mac: "Calendar: Keep the meeting ..."
+//   for (const KelvoIntegrationKind kind : allCases<KelvoIntegrationKind>())
+//     if (isAvailable(kind, IntegrationPlatform::macOS) && readiness(kind).isTappable())
+//       ready.push_back(title(kind) + ": " + tagline(kind));
 
 #include <array>
 #include <cstdint>

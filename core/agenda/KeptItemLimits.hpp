@@ -1,5 +1,12 @@
 #pragma once
 
+// The limits of a card kept from a calendar event or a Reminders-app task, and the cuts that keep
+// to them. Counts are in characters; a cut never splits one:
+//
+//   const std::string longTitle(150, 'x');
+//   const std::string title = KeptItemLimits::cardTitle(longTitle);  // its first 120 characters
+//   const auto notes = KeptItemLimits::notes(" \n Call back \n");  // "Call back"
+
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -9,9 +16,6 @@ namespace kelvo {
 
 /// The limits of a card kept from a calendar event or a Reminders-app task, and the cuts that
 /// keep to them. Counts are in characters; a cut never splits one.
-///
-///     std::string title = KeptItemLimits::cardTitle(event.displayTitle());
-///     std::optional<std::string> notes = KeptItemLimits::notes(rawNotes);
 struct KeptItemLimits {
   static constexpr std::size_t titleLimit = 120;
   static constexpr std::size_t notesLimit = 19'000;

@@ -1,9 +1,12 @@
 #pragma once
 
-// One item of the photo library as the host application describes it to the core.
+// One item of the photo library as the host application describes it to the core; PhotoImport names
+// its file after its kind and moment ("Screenshot 2023-03-08 20.26.40.png"):
 //
-//   const PhotoAssetSnapshot shot{"A1/L0/001", createdAt, true, 1170, 2532, "png"};
-//   const auto name = PhotoImport::filename(shot, now, TimeZone::current());
+//   const Date taken(700'000'000);  // 2023-03-08 20:26:40 UTC
+//   const PhotoAssetSnapshot shot{"A1/L0/001", taken, true, 1170, 2532, "PNG"};
+//   const std::string name = PhotoImport::filename(shot, taken, TimeZone::utc());
+//   const std::string subtitle = PhotoImport::gridSubtitle(shot);  // "Screenshot · 1170×2532"
 
 #include <cstdint>
 #include <optional>

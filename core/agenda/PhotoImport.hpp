@@ -1,11 +1,15 @@
 #pragma once
 
-// Pictures kept from the photo library: their file names, grid subtitles, spoken labels and
-// size check, and the texts of an empty or partly shared library. Reads no library, clock or
-// disk: every rule takes what it needs.
+// Pictures kept from the photo library: their file names, grid subtitles, spoken labels and size
+// check, and the texts of an empty or partly shared library. Reads no library, clock or disk: every
+// rule takes what it needs:
 //
-//   if (const auto refusal = PhotoImport::rejection(bytes.size())) return show(refusal->message());
-//   keep(bytes, PhotoImport::filename(snapshot, now, TimeZone::current()));
+//   const std::int64_t byteCount = 60'000'000;
+//   const auto refusal = PhotoImport::rejection(byteCount);  // too large: above 50 MB
+//   const std::string why = refusal ? refusal->message() : "";  // "That file is 57 MB — ..."
+//   const PhotoAssetSnapshot photo{"A1/L0/002", std::nullopt, false, 0, 0, " .HEIC"};
+//   const Date now(700'000'000);  // 2023-03-08 20:26:40 UTC, the moment of an undated photo
+//   const auto name = PhotoImport::filename(photo, now, TimeZone::utc());  // "Photo <now>.heic"
 
 #include <cstdint>
 #include <optional>

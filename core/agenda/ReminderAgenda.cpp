@@ -10,9 +10,9 @@ namespace kelvo {
 
 std::vector<ReminderAgenda::Section> ReminderAgenda::sections(
     std::span<const std::shared_ptr<CardReminder>> reminders, Date now, const Calendar& calendar) {
-  std::array<std::vector<internal::ReminderReading>, 4> buckets;
+  std::array<std::vector<agenda_internal::ReminderReading>, 4> buckets;
   for (const auto& reminder : reminders) {
-    const internal::ReminderReading reading = internal::read(*reminder);
+    const agenda_internal::ReminderReading reading = agenda_internal::read(*reminder);
     if (reading.isDone) continue;
     const auto bucket = ReminderSchedule::bucket(reading.fireAt, now, calendar);
     buckets[static_cast<std::size_t>(bucket)].push_back(reading);
@@ -21,7 +21,7 @@ std::vector<ReminderAgenda::Section> ReminderAgenda::sections(
   for (const ReminderBucket bucket : allCases<ReminderBucket>()) {
     auto& readings = buckets[static_cast<std::size_t>(bucket)];
     if (readings.empty()) continue;
-    std::stable_sort(readings.begin(), readings.end(), internal::isOrderedBefore);
+    std::stable_sort(readings.begin(), readings.end(), agenda_internal::isOrderedBefore);
     Section section{bucket, {}};
     section.reminderIDs.reserve(readings.size());
     for (const auto& reading : readings) section.reminderIDs.push_back(reading.id);

@@ -1,5 +1,16 @@
 #pragma once
 
+// The agenda of open card reminders: sections by bucket (overdue, today, this week, later) and the
+// headline above them. Takes reminders as a fetch gives them; done reminders are in no section:
+//
+//   const Date now(700'000'000);
+//   const Calendar calendar = Calendar::current();
+//   const std::vector<std::shared_ptr<CardReminder>> due{
+//       CardReminder::make({.id = UUID::random(), .fireAt = now - 60}),
+//       CardReminder::make({.id = UUID::random(), .fireAt = now + 60})};
+//   const auto sections = ReminderAgenda::sections(due, now, calendar);  // overdue, today
+//   const auto title = ReminderAgenda::headline(due, now, calendar);  // "1 overdue, 1 due today"
+
 #include <memory>
 #include <span>
 #include <string>
@@ -15,10 +26,6 @@ namespace kelvo {
 
 /// The agenda of open card reminders: sections by bucket and the headline above them. Takes
 /// reminders as a fetch gives them and leaves them unchanged; done reminders are in no section.
-///
-///     auto reminders = context.fetch(CardReminder::fetchRequest());
-///     auto sections = ReminderAgenda::sections(reminders, now, calendar);
-///     std::string headline = ReminderAgenda::headline(reminders, now, calendar);  // "1 overdue"
 struct ReminderAgenda {
   /// One bucket's reminders, soonest first and by identifier text at one moment.
   struct Section {

@@ -8,7 +8,7 @@
 namespace kelvo {
 namespace {
 
-ReminderNotificationPlan planOf(const internal::ReminderReading& reading,
+ReminderNotificationPlan planOf(const agenda_internal::ReminderReading& reading,
                                 const std::string& cardTitle) {
   const std::string repeat = reading.reminder->repeatDescription();
   std::string body = "Time to look at this again.";
@@ -21,23 +21,23 @@ ReminderNotificationPlan planOf(const internal::ReminderReading& reading,
 
 ReminderNotificationPlan ReminderNotifications::plan(const CardReminder& reminder,
                                                      const std::string& cardTitle) {
-  return planOf(internal::read(reminder), cardTitle);
+  return planOf(agenda_internal::read(reminder), cardTitle);
 }
 
 std::vector<ReminderNotificationPlan> ReminderNotifications::plans(
     std::span<const std::shared_ptr<CardReminder>> reminders, const TitleFunction& title, Date now,
     std::int64_t limit) {
   if (limit <= 0) return {};
-  std::vector<internal::ReminderReading> candidates;
+  std::vector<agenda_internal::ReminderReading> candidates;
   for (const auto& reminder : reminders) {
-    const internal::ReminderReading reading = internal::read(*reminder);
+    const agenda_internal::ReminderReading reading = agenda_internal::read(*reminder);
     if (!reading.isDone && reading.fireAt > now) candidates.push_back(reading);
   }
   const std::size_t kept =
       std::min<std::size_t>(candidates.size(), static_cast<std::uint64_t>(limit));
   // Only the soonest `kept` need ordering; ties are broken by identifier, so no stability needed.
   std::partial_sort(candidates.begin(), candidates.begin() + static_cast<std::ptrdiff_t>(kept),
-                    candidates.end(), internal::isOrderedBefore);
+                    candidates.end(), agenda_internal::isOrderedBefore);
   std::vector<ReminderNotificationPlan> result;
   for (std::size_t i = 0; i < kept; ++i) {
     const auto cardTitle = title ? title(*candidates[i].reminder) : std::nullopt;

@@ -1,5 +1,14 @@
 #pragma once
 
+// What to schedule as local notifications for card reminders: the open ones still to come, soonest
+// first, never more than the platform's pending limit, each under its card's title:
+//
+//   const Date now(700'000'000);
+//   const std::vector<std::shared_ptr<CardReminder>> reminders{
+//       CardReminder::make({.id = UUID::random(), .fireAt = now + 3'600})};
+//   const auto title = [](const CardReminder&) -> std::optional<std::string> { return "Rent"; };
+//   const auto plans = ReminderNotifications::plans(reminders, title, now);  // one, in an hour
+
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -16,9 +25,6 @@ namespace kelvo {
 
 /// What to schedule as local notifications for card reminders: the open ones still to come,
 /// soonest first, never more than the platform's pending limit.
-///
-///     auto plans = ReminderNotifications::plans(reminders, titleOfCard, now);
-///     for (const auto& plan : plans) host.schedule(plan.identifier, plan.title, plan.fireAt);
 struct ReminderNotifications {
   /// The most notifications pending at a time.
   static constexpr std::int64_t pendingLimit = 60;

@@ -1,5 +1,14 @@
 #pragma once
 
+// Every text of a Reminders-app task: its due line, where it comes from, and the card it becomes,
+// reckoned in the given calendar's zone and locale:
+//
+//   const Calendar calendar = Calendar::current();
+//   const Date now = calendar.date(2025, 3, 12, 10).value();
+//   const ReminderTaskSnapshot task{.id = "T1", .due = ReminderDue{now - 86'400, true}};
+//   const ReminderTaskFormatter formatter(calendar);
+//   const std::string when = formatter.when(task, now);  // "Overdue · Due yesterday, 10:00 AM"
+
 #include <optional>
 #include <string>
 
@@ -14,9 +23,6 @@ namespace kelvo {
 /// Every text of a Reminders-app task: its due line, where it comes from, and the card it
 /// becomes. Reckons in a Gregorian calendar with the given calendar's zone, week rules and
 /// locale; the date formatters are built once and shared by copies.
-///
-///     const ReminderTaskFormatter formatter(userCalendar);
-///     formatter.when(task, now);  // "Overdue · Due yesterday, 9:00 AM"
 class ReminderTaskFormatter {
  public:
   explicit ReminderTaskFormatter(const Calendar& calendar);

@@ -142,7 +142,7 @@ std::optional<ReminderTaskSnapshot> ReminderTaskList::mostOverdue(
 std::optional<std::string> ReminderTaskList::truncationNotice(std::int64_t shown,
                                                               std::int64_t total) {
   if (shown >= total) return std::nullopt;
-  const std::string hidden = internal::differenceText(total, shown);
+  const std::string hidden = agenda_internal::differenceText(total, shown);
   if (hidden == "1") return "One more open reminder isn't shown.";
   return hidden + " more open reminders aren't shown.";
 }

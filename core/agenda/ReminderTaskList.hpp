@@ -1,5 +1,15 @@
 #pragma once
 
+// The open tasks of the Reminders app: their order, sections by due day, the most overdue one and
+// the texts of a cut or empty list. Days are those of the calendar passed in:
+//
+//   const Date now(700'000'000);
+//   const Calendar calendar = Calendar::current();
+//   const std::vector<ReminderTaskSnapshot> tasks{{.id = "T1"},
+//                                                 {.id = "T2", .due = ReminderDue{now - 86'400}}};
+//   const auto sections = ReminderTaskList::sections(tasks, now, calendar);  // Overdue, No date
+//   const auto worst = ReminderTaskList::mostOverdue(tasks, now, calendar);  // T2
+
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -15,9 +25,6 @@ namespace kelvo {
 
 /// The open tasks of the Reminders app: their order, sections by due day, the most overdue one
 /// and the texts of a cut or empty list. Days are those of the calendar passed in.
-///
-///     auto sections = ReminderTaskList::sections(tasks, now, calendar);
-///     auto worst = ReminderTaskList::mostOverdue(tasks, now, calendar);
 struct ReminderTaskList {
   static constexpr std::int64_t displayLimit = 200;
 

@@ -1,5 +1,17 @@
 #pragma once
 
+// Value copies of tasks from the system Reminders app (not card reminders) with their due dates and
+// priorities, as the host reads them from the store:
+//
+//   const Calendar calendar = Calendar::current();
+//   const DateComponents stored{.year = 2025, .month = 3, .day = 14};
+//   const ReminderTaskSnapshot task{.id = "T1",
+//                                   .rawTitle = "Pay rent",
+//                                   .due = ReminderDue::resolve(stored, calendar),
+//                                   .priority = reminderPriorityFrom(1)};
+//   const bool overdue = task.isOverdue(calendar.date(2025, 3, 15).value(), calendar);  // true
+//   const auto mark = marker(task.priority);  // "!!!"
+
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -14,13 +26,6 @@
 #include "platform/foundation/RawValues.hpp"
 #include "platform/foundation/URL.hpp"
 
-/// Value copies of tasks from the system Reminders app — not card reminders — with their due
-/// dates and priorities.
-///
-///     ReminderTaskSnapshot task{.id = "T1", .rawTitle = "Pay rent",
-///                               .due = ReminderDue::resolve(components, calendar),
-///                               .priority = reminderPriorityFrom(1)};
-///     task.isOverdue(now, calendar);
 namespace kelvo {
 
 /// A task's due date; `date` is a moment on the due day when there is no time of day.

@@ -1,5 +1,14 @@
 #pragma once
 
+// The colour roles of the design. A token follows the appearance, the contrast setting and the
+// user's palette wherever it is shown (KelvoPalette.hpp), and is stored by its raw value, in
+// which letter case counts:
+//
+//   const KelvoColorToken token = KelvoColorToken::typeImage;
+//   const std::string_view stored = rawValue(token);  // "typeImage"
+//   const std::optional<KelvoColorToken> read = fromRawValue<KelvoColorToken>("TypeImage");
+//   const SRGB colour = KelvoPalette::value(token, KelvoTheme::light, KelvoPaletteFamily::brand);
+
 #include <array>
 #include <string_view>
 #include <utility>

@@ -1,5 +1,15 @@
 #pragma once
 
+// What to draw for an icon. A record holds a KelvoIcon, never an image name, and the icon gives
+// the artwork's asset at its inline and its tile weight and the hue of its tile;
+// `kelvoIconFetchList` is the artwork the application must ship:
+//
+//   const KelvoIcon icon = KelvoIcon::home;
+//   const std::string inlineAsset = assetName(icon, inlineWeight(icon));  // "ph-house"
+//   const std::string tileAsset = assetName(icon, tileWeight(icon));      // "ph-house-fill"
+//   const SRGB tile = base(tileHue(icon), KelvoTheme::Appearance::dark);
+//   const std::optional<KelvoIcon> stored = fromRawValue<KelvoIcon>("delete");  // delete_
+
 #include <array>
 #include <set>
 #include <string>

@@ -1,5 +1,14 @@
 #pragma once
 
+// Where the design's colours come from: a colour role, the conditions of the screen
+// (KelvoTheme.hpp) and the user's palette family give one sRGB colour, in every combination,
+// so that a view never needs a fallback and each contrast rule can be checked in every theme:
+//
+//   const KelvoTheme theme = KelvoTheme::dark.on(KelvoTheme::Platform::mac);
+//   const SRGB text = KelvoPalette::value(KelvoColorToken::primaryLabel, theme, family);
+//   const SRGB surface = KelvoPalette::value(KelvoColorToken::cardSurface, theme, family);
+//   const bool readable = text.satisfies(ContrastRequirement::normalText, surface);  // true
+
 #include <array>
 #include <optional>
 #include <set>

@@ -1,5 +1,14 @@
 #pragma once
 
+// How the screen is set, as it reports it: light or dark, the increased-contrast setting, and
+// the platform; with a colour token it picks the colour (KelvoPalette.hpp). The named themes
+// list every combination, for the code and the tests that must cover them all:
+//
+//   const KelvoTheme theme{KelvoTheme::Appearance::dark, increased, KelvoTheme::Platform::touch};
+//   const bool known = theme == KelvoTheme::darkIncreasedContrast;  // when increased
+//   std::unordered_set<KelvoTheme> covered(KelvoTheme::everyPlatform.begin(),
+//                                          KelvoTheme::everyPlatform.end());  // all eight
+
 #include <array>
 #include <cstddef>
 #include <functional>

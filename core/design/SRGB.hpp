@@ -1,5 +1,15 @@
 #pragma once
 
+// The one colour value of the design: every palette, tile and widget colour is an SRGB made
+// from a designed hex text, and every contrast rule of the design is checked with this
+// arithmetic (WCAG 2.0 relative luminance and contrast ratio):
+//
+//   const SRGB ink = *SRGB::fromHex("#141210");
+//   const SRGB paper = *SRGB::fromHex("E9E1D2");
+//   const double ratio = ink.contrastRatio(paper);  // about 14.4
+//   const bool readable = ink.satisfies(ContrastRequirement::normalText, paper);  // true
+//   const std::string wash = SRGB::blended(ink, paper, 0.08).hexString();  // "#D8D0C2"
+
 #include <cstddef>
 #include <functional>
 #include <optional>

@@ -1,11 +1,12 @@
 #pragma once
 
 // Contextual tips: which tip a screen may carry, the action it teaches and the conditions on the
-// library under which it applies.
+// library under which it applies. The host describes the library and the screen in a HintState:
 //
-//   HintState state{.cardCount = 5, .availableActions = {HintAction::pinFromCardMenu}};
+//   const HintState state{.cardCount = 5, .availableActions = {HintAction::pinFromCardMenu}};
 //   const Hint* pin = HintCatalogue::hint(HintID::pinToReadyRow);
-//   if (pin->isEligible(state)) { ... }
+//   const bool applies = pin->isEligible(state);  // true: nothing is pinned yet
+//   const std::string_view stored = rawValue(pin->id);  // "pin-to-ready-row"
 
 #include <array>
 #include <cstdint>

@@ -1,8 +1,9 @@
 #pragma once
 
-// The fixed catalogue of tips, built once per process with its messages localised then.
+// The fixed catalogue of tips, built once per process with its messages localised then:
 //
-//   for (const Hint& hint : HintCatalogue::hints(HintScreen::home)) show(hint.message);
+//   std::vector<std::string> tips;  // six for the home screen, by priority
+//   for (const Hint& hint : HintCatalogue::hints(HintScreen::home)) tips.push_back(hint.message);
 
 #include <vector>
 

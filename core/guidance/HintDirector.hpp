@@ -2,13 +2,15 @@
 
 // Decides whether a tip is shown now, and which: one tip per screen, never while the user is busy
 // or uses a screen reader, only after a pause and before the user has walked away, and at least
-// four minutes between two tips.
+// four minutes between two tips. The host asks as the user pauses and records what it showed:
 //
-//   HintDirector director;
-//   if (auto tip = director.hint(HintScreen::home, state, dismissed, suppression, idle, now)) {
-//     show(*tip);
-//     director.record(*tip, now);
-//   }
+//   const Date now(700'000'000);
+//   const HintState state{.cardCount = 5, .availableActions = {HintAction::pinFromCardMenu}};
+//   HintDirector director;  // one for the life of the interface
+//   const HintDismissals dismissed;
+//   const auto tip = director.hint(HintScreen::home, state, dismissed, HintSuppression::none(),
+//                                  /*idleFor=*/20, now);  // the pin tip, after a pause
+//   if (tip) director.record(*tip, now);  // the host shows it
 
 #include <optional>
 #include <set>

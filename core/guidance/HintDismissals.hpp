@@ -1,10 +1,13 @@
 #pragma once
 
-// The tips the user dismissed for good, kept by the host under `storageKey` across launches.
+// The tips the user dismissed for good, kept by the host in its settings under `storageKey` across
+// launches:
 //
-//   auto dismissed = HintDismissals::decoded(defaults.data(HintDismissals::storageKey).value());
+//   UserDefaults defaults;  // UserDefaults::standard() in the application
+//   const auto stored = defaults.data(HintDismissals::storageKey);
+//   HintDismissals dismissed = stored ? HintDismissals::decoded(*stored) : HintDismissals();
 //   dismissed.insert(HintID::pinToReadyRow);
-//   defaults.set(HintDismissals::storageKey, dismissed.encoded());
+//   defaults.set(HintDismissals::storageKey, dismissed.encoded());  // ["pin-to-ready-row"]
 
 #include <functional>
 #include <initializer_list>

@@ -1,11 +1,14 @@
 #pragma once
 
 // The timing model of the launch screen: for a time since the screen appeared, the moment the
-// library became ready (if it has) and the reduce-motion setting, one frame of the animation.
-// The host calls `frame` on every display refresh and draws what it says.
+// library became ready (if it has) and the reduce-motion setting, one frame of the animation. The
+// host asks for a frame on every display refresh, draws it, and dismisses the screen once a frame
+// is complete:
 //
-//   auto frame = LaunchChoreography::frame(elapsed, readyAt, reduceMotion);
-//   if (frame.isComplete) dismissLaunchScreen();
+//   const std::optional<double> readyAt = 0.5;  // seconds after the screen appeared
+//   const auto early = LaunchChoreography::frame(0.2, readyAt, /*reduceMotion=*/false);
+//   const double end = LaunchChoreography::dismissAt(readyAt, /*reduceMotion=*/false);
+//   const bool complete = LaunchChoreography::frame(end, readyAt, false).isComplete;  // true
 
 #include <array>
 #include <cstdint>

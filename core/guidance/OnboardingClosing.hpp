@@ -1,9 +1,11 @@
 #pragma once
 
-// The screen after the tour's last page, in three variants by what the clipboard holds.
+// The screen after the tour's last page, in three variants by what the clipboard holds, and a title
+// made from clipboard text without language processing:
 //
-//   auto closing = OnboardingClosing::forClipboard(clipboardHasText);
-//   std::string title = OnboardingClosing::mechanicalTitle(clipboardText);
+//   const OnboardingClosing closing = OnboardingClosing::forClipboard(/*holdingText=*/true);
+//   const std::string clipboard = "\n  Invoice 42\nDue Friday";
+//   const std::string title = OnboardingClosing::mechanicalTitle(clipboard);  // "Invoice 42"
 
 #include <cstddef>
 #include <cstdint>

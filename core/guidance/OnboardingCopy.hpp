@@ -1,10 +1,11 @@
 #pragma once
 
-// Every text of the onboarding tour: the standard five-page script, button titles and hints,
-// the practice reply, the sample facts, captions and trail labels.
+// Every text of the onboarding tour: the standard five-page script, button titles and hints, the
+// practice reply, the sample facts, captions and trail labels:
 //
 //   const OnboardingScript& script = OnboardingCopy::standardScript();
-//   std::string caption = OnboardingCopy::kicker(2, script.pageCount());  // "02 / 05"
+//   const std::string caption = OnboardingCopy::kicker(2, script.pageCount());  // "02 / 05"
+//   const std::string button = OnboardingCopy::next();  // "Continue"
 
 #include <cstdint>
 #include <string>

@@ -4,7 +4,7 @@
 
 namespace kelvo {
 
-using internal::hasLaunchArgument;
+using guidance_internal::hasLaunchArgument;
 
 OnboardingSceneSettling OnboardingSceneSettlingArguments::variant(
     const std::vector<std::string>& arguments) {

@@ -1,13 +1,15 @@
 #pragma once
 
-// Whether the first-run tour shows at launch, the completion flag it leaves behind, and the ways
-// a tour ends.
+// Whether the first-run tour shows at launch, the completion flag it leaves in the settings, and
+// the ways a tour ends. A tour completed at first launch hands over to capture:
 //
-//   OnboardingGate gate(UserDefaults::standard(), arguments);
-//   if (shouldPresent(OnboardingPresentationTrigger::launch, gate.shouldShow())) presentTour();
-//   ...
-//   gate.record(outcome);
-//   if (shouldHandOverToCapture(OnboardingPresentationTrigger::launch, outcome)) openCapture();
+//   UserDefaults defaults;  // UserDefaults::standard() in the application
+//   OnboardingGate gate(defaults, /*arguments=*/{});
+//   const auto launch = OnboardingPresentationTrigger::launch;
+//   const bool present = shouldPresent(launch, gate.shouldShow());  // true: never completed
+//   gate.record(OnboardingOutcome::completed);
+//   const bool capture = shouldHandOverToCapture(launch, OnboardingOutcome::completed);  // true
+//   const bool again = gate.shouldShow();  // false
 
 #include <array>
 #include <cstdint>

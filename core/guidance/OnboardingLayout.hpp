@@ -1,10 +1,10 @@
 #pragma once
 
-// The geometry of a tour page: the illustration band's height for the user's text size, the
-// room for the copy and the width of the composition. Points; non-finite sizes count as 0.
+// The geometry of a tour page: the illustration band's height for the user's text size, the room
+// for the copy and the width of the composition. Points; non-finite sizes count as 0:
 //
-//   auto height = OnboardingLayout::illustrationHeight(OnboardingTypeSize::large, available);
-//   auto [width, margin] = OnboardingLayout::composition(bandWidth);
+//   const auto height = OnboardingLayout::illustrationHeight(OnboardingTypeSize::large, 700);
+//   const auto [width, margin] = OnboardingLayout::composition(500);  // 420 wide, 40 aside
 
 #include <array>
 #include <cstdint>

@@ -1,10 +1,12 @@
 #pragma once
 
 // The tour's timing model: full motion or a calmer cross-fade, the illustrations' beats, the
-// opening scene's departure and the closing hand-off. Seconds and points.
+// opening scene's departure and the closing hand-off. Seconds and points:
 //
-//   auto motion = variant(reduceMotion);
-//   double settle = OnboardingScene::settleDuration(OnboardingPage::Illustration::grid, motion);
+//   const OnboardingMotion motion = variant(/*reduceMotion=*/false);  // full
+//   const auto grid = OnboardingPage::Illustration::grid;
+//   const double settle = OnboardingScene::settleDuration(grid, motion);
+//   const double calm = OnboardingScene::settleDuration(grid, variant(true));  // shorter
 
 #include <array>
 #include <cstdint>

@@ -1,10 +1,12 @@
 #pragma once
 
 // Where the mascot stands on each page's illustration and how large it is drawn, mirrored for
-// right-to-left languages. Points; a non-finite size counts as 0.
+// right-to-left languages. Points; a non-finite size counts as 0:
 //
-//   auto anchor = OnboardingOsselAnchor::anchor(page.illustration);
-//   double x = anchor.centreX(bandWidth, illustrationHeight, direction(isRightToLeft));
+//   const OnboardingPage* page = OnboardingCopy::standardScript().page(0);
+//   const auto anchor = OnboardingOsselAnchor::anchor(page->illustration);
+//   const double x = anchor.centreX(390, 230, direction(/*isRightToLeft=*/false));
+//   const double mirrored = anchor.centreX(390, 230, direction(true));  // 390 - x
 
 #include <array>
 #include <cstdint>

@@ -1,10 +1,11 @@
 #pragma once
 
-// The onboarding tour's pages: an illustration, a title, a body, a description of the
-// illustration for screen readers and, on one page, a card to copy.
+// The onboarding tour's pages: an illustration, a title, a body, a description of the illustration
+// for screen readers and, on one page, a card to copy:
 //
-//   const OnboardingPage* page = OnboardingCopy::standardScript().page(at);
-//   speak(page->accessibilitySentence());
+//   const OnboardingPage* page = OnboardingCopy::standardScript().page(3);
+//   const std::string spoken = page->accessibilitySentence();  // title, body, then the picture
+//   const OnboardingSample* sample = page->interaction.copiedSample();  // this page's card to copy
 
 #include <array>
 #include <cstdint>

@@ -1,11 +1,12 @@
 #pragma once
 
-// A live horizontal drag over the tour's pages: the fractional position, a rubber band past
-// either end, and on release the page to settle on. Rebuilt on every drag event.
+// A live horizontal drag over the tour's pages: the fractional position, a rubber band past either
+// end, and on release the page to settle on. Rebuilt on every drag event:
 //
-//   OnboardingPager pager(5, progress.pageIndex(), width, drag.translation);
-//   drawPages(pager.offset());
-//   progress.go(pager.commit(drag.velocity));
+//   OnboardingProgress progress = OnboardingProgress::clampedTo(5);
+//   const OnboardingPager pager(5, progress.pageIndex(), /*width=*/390, /*translation=*/-120);
+//   const double offset = pager.offset();  // where the strip of pages is drawn
+//   progress.go(pager.commit(/*velocity=*/0));  // the second page: the drag went far enough
 
 #include <cstddef>
 #include <cstdint>

@@ -1,14 +1,15 @@
 #pragma once
 
-// The tour's hands-on exercise on one example card: save it, find it with the real search
-// engine, copy it and paste it. Nothing reaches the user's library; the saved example lives only
-// in this value.
+// The tour's hands-on exercise on one example card: save it, find it with the real search engine,
+// copy it and paste it. Nothing reaches the user's library; the saved example lives only in this
+// value:
 //
 //   OnboardingPractice practice;
 //   practice.saveExample();
-//   bool found = !practice.results("intro").empty();
-//   practice.recordCopy(clipboardText);
-//   if (practice.recordPaste(pasted) == OnboardingPractice::PasteResult::matched) celebrate();
+//   const bool found = !practice.results("rebrand").empty();  // the real search engine
+//   const std::string copied = OnboardingPractice::sample().payload;  // what the user copies
+//   practice.recordCopy(copied);
+//   const auto pasted = practice.recordPaste(copied);  // matched
 
 #include <cstdint>
 #include <string>

@@ -1,10 +1,12 @@
 #pragma once
 
 // The tour's page position, its advance rules and the texts of the primary button and the page
-// control.
+// control:
 //
-//   auto progress = OnboardingProgress::make(script.pageCount(), 0).value();
-//   if (std::holds_alternative<OnboardingAdvance::Finish>(progress.advance().value())) close();
+//   OnboardingProgress progress = OnboardingProgress::make(5, 3).value();  // page 4 of 5
+//   progress.advance();  // to the last page
+//   const bool finishes = progress.advance().isFinish();  // true: the last page finishes
+//   const std::string state = progress.pageControlValue();  // "Page 5 of 5"
 
 #include <cstdint>
 #include <optional>

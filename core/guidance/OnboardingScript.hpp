@@ -1,9 +1,10 @@
 #pragma once
 
-// The ordered pages of a tour.
+// The ordered pages of a tour:
 //
 //   const OnboardingScript& script = OnboardingCopy::standardScript();
-//   for (std::int64_t i = 0; i < script.pageCount(); ++i) show(*script.page(i));
+//   std::vector<std::string> titles;  // "Keep what matters. Find it in a breath.", ...
+//   for (std::int64_t i = 0; i < script.pageCount(); ++i) titles.push_back(script.page(i)->title);
 
 #include <cstdint>
 #include <vector>

@@ -1,9 +1,12 @@
 #pragma once
 
-// The segmented progress trail: how full each segment is for a fractional page position.
+// The segmented progress trail: how full each segment is for a fractional page position, as a pager
+// gives it during a drag:
 //
-//   OnboardingTrail trail(pager);
-//   for (std::int64_t i = 0; i < trail.segmentCount(); ++i) drawSegment(i, trail.fill(i));
+//   const OnboardingPager pager(5, 1, /*width=*/390, /*translation=*/-195);  // halfway to page 3
+//   const OnboardingTrail trail(pager);
+//   std::vector<double> fills;  // 1, 1, 0.5, 0, 0
+//   for (std::int64_t i = 0; i < trail.segmentCount(); ++i) fills.push_back(trail.fill(i));
 
 #include <cstdint>
 

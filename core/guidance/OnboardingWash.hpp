@@ -1,10 +1,11 @@
 #pragma once
 
-// The soft coloured wash behind the tour's pages: radial layers over the grouped surface, and
-// the brightest colour they give the background.
+// The soft coloured wash behind the tour's pages: radial layers over the grouped surface, and the
+// brightest colour they give the background:
 //
-//   for (const auto& layer : OnboardingWash::layers(theme.appearance))
-//     drawRadial(layer.token(), layer.opacity(), OnboardingWash::radius(w, h, layer));
+//   std::vector<double> radii;
+//   for (const auto& layer : OnboardingWash::layers(KelvoTheme::Appearance::light))
+//     radii.push_back(OnboardingWash::radius(390, 844, layer));  // a share of the longer side
 
 #include <vector>
 

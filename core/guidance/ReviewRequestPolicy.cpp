@@ -16,7 +16,7 @@ ReviewRequestPolicy::Decision ReviewRequestPolicy::decision(std::string_view cur
 ReviewRequestPolicy::Decision ReviewRequestPolicy::decision(
     std::string_view currentAppVersion, const std::optional<std::string>& lastAskedVersion,
     const Context& context, const std::vector<std::string>& arguments) {
-  using internal::hasLaunchArgument;
+  using guidance_internal::hasLaunchArgument;
   if (hasLaunchArgument(arguments, uiTestArgument) &&
       !hasLaunchArgument(arguments, allowUITestArgument)) {
     return Decision::never;

@@ -1,13 +1,15 @@
 #pragma once
 
 // Whether to ask for a store review now: at most once per app version, never in an automated
-// interface run unless it allows it, and put off while the user is busy.
+// interface run unless it allows it, and put off while the user is busy. The version asked in is
+// kept in the settings:
 //
-//   ReviewRequestPolicy policy(UserDefaults::standard(), arguments);
-//   if (policy.decision("5.1", context) == ReviewRequestPolicy::Decision::ask) {
-//     presentReviewPrompt();
-//     policy.recordAsked("5.1");
-//   }
+//   UserDefaults defaults;  // UserDefaults::standard() in the application
+//   ReviewRequestPolicy policy(defaults, /*arguments=*/{});
+//   const ReviewRequestPolicy::Context idle;  // no sheet, no typing, no tour
+//   const auto first = policy.decision("5.1", idle);  // ask
+//   policy.recordAsked("5.1");
+//   const auto again = policy.decision("5.1", idle);  // never: once a version
 
 #include <cstdint>
 #include <optional>

@@ -1,9 +1,11 @@
 #pragma once
 
-// Timestamps of sample content, given as an offset back from the present, that still fall on
-// today even shortly after midnight.
+// Timestamps of sample content, given as an offset back from the present, that still fall on today
+// even shortly after midnight:
 //
-//   Date stamp = SampleTiming::withinToday(2 * 3600, now, Calendar::current());
+//   const Calendar calendar = Calendar::current();
+//   const Date now = calendar.date(2025, 3, 12, 0, 30).value();  // half past midnight
+//   const Date stamp = SampleTiming::withinToday(2 * 3'600, now, calendar);  // still today
 
 #include "platform/foundation/Calendar.hpp"
 #include "platform/foundation/Date.hpp"

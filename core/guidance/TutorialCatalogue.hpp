@@ -1,11 +1,12 @@
 #pragma once
 
-// The fixed list of feature tutorials: seven for touch devices and twelve for the Mac, each with
-// a title, what the feature is for, where to find it, an optional app link and, on the Mac, a
-// storyboard.
+// The fixed list of feature tutorials: seven for touch devices and twelve for the Mac, each with a
+// title, what the feature is for, where to find it, an optional app link and, on the Mac, a
+// storyboard:
 //
+//   std::vector<std::string> rows;  // seven on touch devices
 //   for (const TutorialFeature& feature : TutorialCatalogue::listed(TutorialPlatform::touch))
-//     showRow(feature.title, feature.purpose);
+//     rows.push_back(feature.title + ": " + feature.purpose);
 
 #include <array>
 #include <cstdint>

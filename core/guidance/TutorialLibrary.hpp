@@ -1,14 +1,17 @@
 #pragma once
 
 // The tutorials' walkthrough clips: finds a tutorial's clip, decides whether it can be played and
-// lists the touch tutorials that have one. Where a file is, and how large, are answered by the
-// two functions the library is made with; nothing is cached.
+// lists the touch tutorials that have one. Where a file is, and how large, are answered by the two
+// functions the library is made with (the second reads the file's size unless given); nothing is
+// cached. A host looks in its resource folder:
 //
-//   TutorialLibrary library([&](std::string_view name) -> std::optional<URL> {
-//     auto path = resources / TutorialCatalogue::bundleSubdirectory / name;
-//     return exists(path) ? std::optional(URL::fileURL(path)) : std::nullopt;
-//   });
-//   for (const TutorialFeature& feature : library.featuresWithClips()) ...
+//   const auto playable = [](const std::filesystem::path& resources) {
+//     const TutorialLibrary library([resources](std::string_view name) -> std::optional<URL> {
+//       const auto path = resources / TutorialCatalogue::bundleSubdirectory / name;
+//       return std::filesystem::exists(path) ? std::optional(URL::fileURL(path)) : std::nullopt;
+//     });
+//     return library.featuresWithClips();  // the touch tutorials with a clip to play
+//   };
 
 #include <cstdint>
 #include <functional>

@@ -1,5 +1,13 @@
 #pragma once
 
+// The ways the library can group its cards (CardOrganiser.hpp groups them), kept by raw value,
+// with the names the grouping menu shows:
+//
+//   const std::string stored = "recency";
+//   const auto grouping = fromRawValue<CardGrouping>(stored).value_or(CardGrouping::project);
+//   const std::string name = title(grouping);          // "Last used"
+//   const std::string stated = activeLabel(grouping);  // "Grouped by when it was last used"
+
 #include <array>
 #include <cstdint>
 #include <string>
@@ -13,9 +21,6 @@ namespace kelvo {
 enum class KelvoIcon;
 
 /// The ways the library can group its cards; stored and identified by raw value.
-///
-///   const auto grouping = fromRawValue<CardGrouping>(stored).value_or(CardGrouping::project);
-///   const auto groups = CardOrganiser::groups(cards, grouping, now, calendar);
 enum class CardGrouping : std::uint8_t { project, type, recency, date };
 
 template <>

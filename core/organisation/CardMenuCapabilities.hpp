@@ -1,5 +1,15 @@
 #pragma once
 
+// Which commands a card's context menu offers, for one card or for every card it acts on, and
+// which cards a right-click acts on: the selection when the clicked card is in it.
+//
+//   const UUID clicked = UUID::random(), other = UUID::random();
+//   const GridSelection selection(std::set<UUID>{clicked, other});
+//   const std::vector<UUID> visibleOrder{other, clicked};
+//   const auto targets = CardMenuCapabilities::targetIDs(clicked, selection, visibleOrder);
+//   const auto letter = Card::make({.id = clicked, .payload = "Dear {name},"});
+//   const CardVerbs verbs = CardMenuCapabilities::verbs(*letter);  // fillAndCopy, pin, ...
+
 #include <memory>
 #include <span>
 #include <vector>
@@ -14,9 +24,6 @@ class Card;
 
 /// Which commands a card's context menu offers, for one card or a group, and which cards a
 /// right-click acts on.
-///
-///   const auto targets = CardMenuCapabilities::targetIDs(clicked, selection, visibleOrder);
-///   const auto verbs = CardMenuCapabilities::sharedVerbs(cardsFor(targets));
 namespace CardMenuCapabilities {
 
 /// The base verbs, `pin` or `unpin`, `fillAndCopy` for a text with blanks or else `copy`, and

@@ -1,5 +1,16 @@
 #pragma once
 
+// The order a user dragged cards into within each library section, kept between launches in
+// its stored form (docs/card-order.md) by a CardOrderPersisting store:
+//
+//   const UUID first = UUID::random(), second = UUID::random(), gone = UUID::random();
+//   CardOrder order = CardOrder::decode("{}");  // the text the store kept
+//   order.move(first, LibrarySectionID::unsorted(), std::nullopt);  // at the end
+//   order.move(second, LibrarySectionID::unsorted(), first);  // just before the first
+//   order.moveToEnd(gone, LibrarySectionID::unsorted());
+//   order.prune({first, second});  // the cards still in the library
+//   const std::string stored = order.encoded();  // {"unsorted":["<second>","<first>"]}
+
 #include <cstddef>
 #include <cstdint>
 #include <map>
@@ -23,12 +34,6 @@ class JSONReader;
 /// identifiers per section storage key, first card first. No stored list is ever empty.
 /// Operations built lists hold each card once; a decoded list may repeat one, and then look-ups
 /// find the first occurrence while `move` and `remove` take out every one.
-///
-///   CardOrder order = CardOrder::decode(storedText);
-///   order.move(dragged, LibrarySectionID::unsorted(), dropTarget);
-///   order.prune(liveCardIDs);
-///   store.save(order);
-///
 /// Its stored form is the bare map (see docs/card-order.md).
 class CardOrder {
  public:

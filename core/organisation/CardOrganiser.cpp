@@ -17,6 +17,9 @@ namespace kelvo::CardOrganiser {
 namespace {
 
 using Component = Calendar::Component;
+using organisation_internal::latestFirst;
+using organisation_internal::Pile;
+using organisation_internal::RecencyBounds;
 
 // Damaged instants (not a number) sort as one value earlier than every real instant.
 double sortKey(Date instant) {

@@ -1,5 +1,17 @@
 #pragma once
 
+// Groups the library's cards by project, by type, by when they were last used or by the month
+// they were kept, against the user's calendar and the moment given. Pure: nothing is stored and
+// no clock is read.
+//
+//   const Date now(700'000'000);
+//   const std::vector<GroupableCard> cards{{.id = UUID::random(), .createdAt = now - 3'600},
+//                                          {.id = UUID::random(), .createdAt = Date(0)}};
+//   const Calendar calendar = Calendar::current();
+//   const auto groups = CardOrganiser::groups(cards, CardGrouping::recency, now, calendar);
+//   const std::string first = groups.front().title;  // "Today"
+//   const std::string last = groups.back().title;    // "Earlier"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -18,12 +30,6 @@
 #include "platform/foundation/Date.hpp"
 #include "platform/foundation/RawValues.hpp"
 
-/// Groups the library's cards by project, by type, by when they were last used or by the month
-/// they were kept, against the user's calendar and the moment given. Pure: nothing is stored and
-/// no clock is read.
-///
-///   const auto groups = CardOrganiser::groups(cards, CardGrouping::recency, now, calendar);
-///   for (const CardGroup& group : groups) show(group.title, group.cardIDs);
 namespace kelvo::CardOrganiser {
 
 /// The identifier of the group of cards that belong to no project.

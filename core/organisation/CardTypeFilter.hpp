@@ -4,6 +4,8 @@
 // items by it, the picker's options and its texts. The caller says how to read an item's type
 // and, where links are told apart, hands in the link test (the system's is `isLink`).
 //
+//   const std::vector<SearchableCard> cards{SearchableCard({.content = "https://example.com"}),
+//                                           SearchableCard({.type = CardType::image})};
 //   const auto type = [](const SearchableCard& c) { return c.type(); };
 //   const auto link = [](const SearchableCard& c) { return isLink(c.content()); };
 //   const auto options = CardTypeFilter::options(CardTypeFilter::counts(cards, type, link));

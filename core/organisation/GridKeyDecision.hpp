@@ -1,5 +1,14 @@
 #pragma once
 
+// What a key press means to the card grid: open, move the selection, delete, select the first
+// card, or pass the key on to the focused control.
+//
+//   const std::vector<UUID> selected{UUID::random()};
+//   const std::optional<GridKey> key = gridKey(125);  // the down arrow's key code
+//   const GridKeyAction action = GridKeyDecision::decide(*key, FocusOwner::grid, selected,
+//                                                        /*hasVisibleCards=*/true,
+//                                                        /*isEditingText=*/false);  // move down
+
 #include <array>
 #include <cstdint>
 #include <span>
@@ -60,8 +69,6 @@ struct GridKeyAction {
 
 /// What a key press means to the card grid, from the key, the focus, the selection, whether a
 /// card is visible and whether text is being edited.
-///
-///   const auto action = GridKeyDecision::decide(*key, FocusOwner::grid, selected, true, false);
 namespace GridKeyDecision {
 
 GridKeyAction decide(GridKey key, FocusOwner focus, std::span<const UUID> selected,

@@ -1,5 +1,15 @@
 #pragma once
 
+// The selected cards of the library grid: clicks, command-clicks, shift-click runs and arrow
+// moves over the grid's visible order, left to right and top to bottom.
+//
+//   const UUID a = UUID::random(), b = UUID::random(), c = UUID::random(), d = UUID::random();
+//   const std::vector<UUID> visibleOrder{a, b, c, d};  // two columns: a b, then c d
+//   GridSelection selection;
+//   selection.replace(b);  // a click
+//   selection.extend(d, visibleOrder);  // a shift-click: b, c and d
+//   const auto below = selection.moved(MoveDirection::down, visibleOrder, 2);  // d, below b
+
 #include <cstddef>
 #include <optional>
 #include <set>
@@ -14,12 +24,6 @@ namespace kelvo {
 /// arrow moves start. `order` arguments are the grid's visible order, left to right and top to
 /// bottom. The anchor is present exactly when something is selected, and is then selected.
 /// Where a member must be picked, it is the smallest identifier.
-///
-///   GridSelection selection;
-///   selection.replace(clicked);
-///   selection.extend(shiftClicked, visibleOrder);
-///   if (auto next = selection.moved(MoveDirection::down, visibleOrder, columns))
-///     selection.replace(*next);
 class GridSelection {
  public:
   GridSelection() = default;

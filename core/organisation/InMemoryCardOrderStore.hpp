@@ -1,5 +1,13 @@
 #pragma once
 
+// A card-order store that holds the order in memory, for previews and tests:
+//
+//   CardOrder order;
+//   order.moveToEnd(UUID::random(), LibrarySectionID::unsorted());
+//   InMemoryCardOrderStore store{CardOrder()};
+//   store.save(order);
+//   const bool kept = store.load() == order;  // true
+
 #include "core/organisation/CardOrder.hpp"
 #include "core/organisation/CardOrderPersisting.hpp"
 
@@ -7,10 +15,6 @@ namespace kelvo {
 
 /// A card-order store that holds the order in memory, for previews and tests. Used from one
 /// thread at a time.
-///
-///   InMemoryCardOrderStore store{CardOrder()};
-///   store.save(order);
-///   assert(store.load() == order);
 class InMemoryCardOrderStore final : public CardOrderPersisting {
  public:
   explicit InMemoryCardOrderStore(CardOrder order);

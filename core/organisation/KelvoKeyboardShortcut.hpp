@@ -1,5 +1,14 @@
 #pragma once
 
+// The application's one catalogue of keyboard shortcuts, from which the Mac menus, the
+// reference sheet and spoken descriptions are drawn, each combination for the eye and the ear:
+//
+//   std::vector<std::string> sheet;
+//   for (const auto& row : KelvoKeyboardShortcut::inGroup(KelvoKeyboardShortcut::Group::use))
+//     sheet.push_back(row.title() + " " + row.displayCombination());  // "Agenda ⌥⌘A", ...
+//   const auto& chips = KelvoKeyboardShortcut::readyRowCopy();
+//   const std::string spoken = chips.spokenCombination();  // "Command 1 through 5"
+
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -16,9 +25,6 @@ namespace kelvo {
 /// One row of the application's one catalogue of keyboard shortcuts, from which the Mac menus,
 /// the reference sheet and spoken descriptions are drawn. Renders its combination for the eye
 /// (symbols) and the ear (words).
-///
-///   for (const auto& row : KelvoKeyboardShortcut::inGroup(KelvoKeyboardShortcut::Group::use))
-///     show(row.title(), row.displayCombination(), row.spokenCombination());
 class KelvoKeyboardShortcut {
  public:
   /// A modifier key; its raw value is its symbol.

@@ -1,5 +1,13 @@
 #pragma once
 
+// Names one section of the library, a project's or the unsorted pile; its storage key keys the
+// manual card order (CardOrder.hpp):
+//
+//   const UUID projectID = UUID::random();
+//   const LibrarySectionID section = LibrarySectionID::project(projectID);
+//   const std::string key = section.storageKey();  // the identifier's upper-case text
+//   const auto pile = LibrarySectionID::fromStorageKey("unsorted");  // the unsorted pile
+
 #include <compare>
 #include <cstddef>
 #include <functional>
@@ -17,9 +25,6 @@ class JSONReader;
 
 /// Names one section of the library: a project's, or the pile of cards that belong to no known
 /// project. Its storage key keys the manual card order, and is also its coded form.
-///
-///   const auto section = LibrarySectionID::project(projectID);
-///   order.move(cardID, section, std::nullopt);
 class LibrarySectionID {
  public:
   struct Project {

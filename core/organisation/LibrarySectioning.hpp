@@ -1,5 +1,16 @@
 #pragma once
 
+// The library screen's sections, from the host's card records (any type that is a LibraryItem):
+// one per project in the projects' order, then the unsorted pile; within each, pinned items
+// first, then the manual order, then the most recently used and the newest.
+//
+//   const auto screen = [](const auto& cards, const CardOrder& order) {
+//     const std::vector<LibraryProject> projects{{UUID::random(), "Taxes", 0}};
+//     return LibrarySectioning::sections(cards, projects, "Unsorted", order, /*collapsed=*/{},
+//                                        /*alwaysShowUnsorted=*/true,
+//                                        /*hideEmptyProjects=*/false);  // Taxes, Unsorted
+//   };
+
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -20,10 +31,6 @@
 /// Builds the library screen's sections from a flat list of items: one section per project in
 /// the projects' order, then the unsorted pile; within a section pinned items first, then the
 /// user's manual order, then the most recently used, the newest and the identifier.
-///
-///   auto sections = LibrarySectioning::sections(cards, projects, "Unsorted", order, collapsed,
-///                                               /*alwaysShowUnsorted=*/true,
-///                                               /*hideEmptyProjects=*/false);
 namespace kelvo::LibrarySectioning {
 
 namespace detail {

@@ -1,5 +1,12 @@
 #pragma once
 
+// The tabs of the settings window on the Mac, kept by raw value, with their titles, icons and
+// the identifiers interface automation finds them by:
+//
+//   const std::optional<MacSettingsTab> tab = fromRawValue<MacSettingsTab>("general");
+//   const std::string name = tab ? title(*tab) : "";  // "General"
+//   const auto id = accessibilityIdentifier(MacSettingsTab::general);  // "settings-tab-general"
+
 #include <array>
 #include <cstdint>
 #include <string>
@@ -13,8 +20,6 @@ namespace kelvo {
 enum class KelvoIcon;
 
 /// The six tabs of the settings window on the Mac; stored and identified by raw value.
-///
-///   if (auto tab = fromRawValue<MacSettingsTab>("general")) show(title(*tab), icon(*tab));
 enum class MacSettingsTab : std::uint8_t {
   general,
   appearance,

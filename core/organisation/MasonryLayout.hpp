@@ -1,14 +1,18 @@
 #pragma once
 
+// The masonry grid: how many columns fit a width, and how items of different heights are dealt
+// out to them, each to the shortest column. Layout units only; it knows nothing of cards.
+//
+//   const std::vector<double> heights{120, 80, 200, 60};
+//   const int columns = MasonryLayout::columnCount(520, 240, 16, 1, 6);  // 2
+//   const auto layout = MasonryLayout::distribute(heights, columns, 16);  // {0, 3}, {1, 2}
+
 #include <cstddef>
 #include <span>
 #include <vector>
 
 /// The masonry grid: how many columns fit a width, and how items of different heights are dealt
 /// out to them. Works on layout units only; knows nothing of cards.
-///
-///   const int columns = MasonryLayout::columnCount(width, 240, 16, 1, 6);
-///   const auto layout = MasonryLayout::distribute(heights, columns, 16);
 namespace kelvo::MasonryLayout {
 
 /// No screen shows more columns; a larger count is taken as this.

@@ -1,5 +1,15 @@
 #pragma once
 
+// The panes on screen at each push depth of one stack of pushed panes, so that only the deepest
+// offers the way back:
+//
+//   PushedPaneStack stack;
+//   stack.appeared(PushedPaneStack::depth(false));  // pushed from the root
+//   stack.appeared(PushedPaneStack::depth(true));   // pushed from that pane
+//   const bool outerOffersBack = stack.ownsTheWayBack(1);  // false: the deeper pane does
+//   stack.disappeared(2);
+//   const bool nowOffersBack = stack.ownsTheWayBack(1);  // true
+
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -8,11 +18,6 @@ namespace kelvo {
 
 /// Counts the panes on screen at each push depth of one stack of pushed panes, so that only the
 /// deepest offers the way back.
-///
-///   const auto depth = PushedPaneStack::depth(pushedFromPushedPane);
-///   stack.appeared(depth);
-///   showBackButton = stack.ownsTheWayBack(depth);
-///   stack.disappeared(depth);
 class PushedPaneStack {
  public:
   /// 2 for a pane pushed from a pushed pane, else 1.

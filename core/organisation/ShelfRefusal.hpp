@@ -2,7 +2,8 @@
 
 // Why the library turns down a change to its shelves, as one whole sentence for the user.
 //
-//   if (const auto* refused = std::get_if<ShelfRefusal>(&outcome)) alert(refused->message());
+//   const ShelfRefusal refused = ShelfRefusal::smartShelfCapReached(12);
+//   const std::string shown = refused.message();  // "Kelvo tops out at 12 smart shelves. ..."
 
 #include <cstdint>
 #include <string>

@@ -3,8 +3,13 @@
 // Creating and opening smart shelves in the caller's context. Nothing is saved: the caller
 // saves when it is ready.
 //
-//   const auto made = SmartShelfOrganiser::create("Untouched", criteria, context, now);
-//   if (const auto* refused = std::get_if<ShelfRefusal>(&made)) alert(refused->message());
+//   const auto addUntouched = [](data::Context& context, Date now) -> std::string {
+//     const SmartShelfCriteria untouched(SmartShelfCriteria::currentVersion, std::nullopt,
+//                                        CardPredicate::neverUsed(), CardSort::title);
+//     const auto made = SmartShelfOrganiser::create("Untouched", untouched, context, now);
+//     const auto* refused = std::get_if<ShelfRefusal>(&made);
+//     return refused ? refused->message() : "";  // the sentence to show when refused
+//   };
 
 #include <memory>
 #include <string>

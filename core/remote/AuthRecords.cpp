@@ -2,6 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "core/remote/internal/WireParser.hpp"
 #include "platform/foundation/Base64.hpp"
 #include "platform/foundation/JSONReader.hpp"
 #include "platform/foundation/Text.hpp"
@@ -23,6 +24,11 @@ AuthRequest AuthRequest::decode(const JSONReader& reader) {
   return request;
 }
 
+AuthRequest AuthRequest::decoded(std::string_view json) {
+  const Json tree = remote_internal::parseWire(json, remote_internal::authRequestKeys());
+  return decode(JSONReader(tree));
+}
+
 void AuthResponse::encode(OrderedJson& json) const {
   json = OrderedJson::object();
   json["accepted"] = accepted;
@@ -40,6 +46,11 @@ AuthResponse AuthResponse::decode(const JSONReader& reader) {
   if (const auto token = reader.optional("token")) response.token = token->string();
   if (const auto host = reader.optional("host")) response.host = DeviceInfo::decode(*host);
   return response;
+}
+
+AuthResponse AuthResponse::decoded(std::string_view json) {
+  const Json tree = remote_internal::parseWire(json, remote_internal::authResponseKeys());
+  return decode(JSONReader(tree));
 }
 
 bool operator==(const AuthResponse& a, const AuthResponse& b) {

@@ -27,6 +27,10 @@ struct AuthRequest {
 
   void encode(OrderedJson& json) const;
   static AuthRequest decode(const JSONReader& reader);
+  /// Reads a received request as messages are read (they arrive before anyone has
+  /// authenticated): members it does not know are dropped unbuilt, and a document denser in
+  /// values than any real request is refused. Throws `DecodingError`.
+  static AuthRequest decoded(std::string_view json);
   friend bool operator==(const AuthRequest&, const AuthRequest&) = default;
 };
 
@@ -43,6 +47,8 @@ struct AuthResponse {
 
   void encode(OrderedJson& json) const;
   static AuthResponse decode(const JSONReader& reader);
+  /// Reads a received response as `AuthRequest::decoded` reads a request.
+  static AuthResponse decoded(std::string_view json);
   /// Tokens compare as text: this is ordinary equality, never an authentication check.
   friend bool operator==(const AuthResponse& a, const AuthResponse& b);
 };

@@ -1,6 +1,7 @@
 #include "core/remote/ByteFramer.hpp"
 
 #include <algorithm>
+#include <new>
 #include <string>
 
 namespace kelvo::Remote {
@@ -8,7 +9,7 @@ namespace {
 
 // The limit as the header sees it: never past what four bytes hold.
 std::int64_t effectiveLimit(std::int64_t limit) {
-  return std::min(limit, static_cast<std::int64_t>(internal::largestFrameLength));
+  return std::min(limit, static_cast<std::int64_t>(FrameBuffer::largestFrameLength));
 }
 
 bool accepts(std::int64_t limit, std::size_t length) {
@@ -33,22 +34,31 @@ Bytes ByteFramer::encode(std::span<const std::uint8_t> payload, std::int64_t lim
   if (!accepts(limit, payload.size())) {
     throw FramingError::frameTooLarge(static_cast<std::int64_t>(payload.size()));
   }
-  return internal::frame(payload);
+  return FrameBuffer::frame(payload);
 }
 
 std::vector<Bytes> ByteFramer::append(std::span<const std::uint8_t> bytes) {
-  buffer_.append(bytes);
   std::vector<Bytes> payloads;
-  while (true) {
-    const auto next = buffer_.next(effectiveLimit(limit_));
-    if (next.state == internal::FrameBuffer::State::incomplete) break;
-    if (next.state == internal::FrameBuffer::State::tooLarge) {
-      throw FramingError::frameTooLarge(static_cast<std::int64_t>(next.length),
-                                        std::move(payloads));
+  // The frame an allocation failure is reported for.
+  std::uint64_t reading =
+      buffer_.announcedLength().value_or(buffer_.pendingByteCount() + bytes.size());
+  try {
+    buffer_.append(bytes);
+    while (true) {
+      const auto next = buffer_.next(effectiveLimit(limit_));
+      if (next.state == FrameBuffer::State::incomplete) break;
+      if (next.state == FrameBuffer::State::tooLarge) {
+        throw FramingError::frameTooLarge(static_cast<std::int64_t>(next.length),
+                                          std::move(payloads));
+      }
+      reading = next.length;
+      payloads.push_back(buffer_.take(next));
     }
-    payloads.emplace_back(next.payload.begin(), next.payload.end());
+    buffer_.compact();
+  } catch (const std::bad_alloc&) {
+    buffer_.clear();
+    throw FramingError::frameTooLarge(static_cast<std::int64_t>(reading), std::move(payloads));
   }
-  buffer_.compact();
   return payloads;
 }
 

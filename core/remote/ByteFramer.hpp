@@ -1,11 +1,18 @@
 #pragma once
 
+// Frames of opaque payloads (the sealed boxes of a session) under the limit the framer is made
+// with: a 4-byte big-endian length, then the payload:
+//
+//   const Bytes frame = Remote::ByteFramer::encode(toBytes("sealed box"), 1 << 20);  // 14 bytes
+//   Remote::ByteFramer receiving(1 << 20);  // the largest payload it takes
+//   const std::vector<Bytes> payloads = receiving.append(frame);  // "sealed box"
+
 #include <cstddef>
 #include <cstdint>
 #include <span>
 #include <vector>
 
-#include "core/remote/internal/FrameBuffer.hpp"
+#include "core/remote/FrameBuffer.hpp"
 #include "platform/foundation/Bytes.hpp"
 #include "platform/foundation/Error.hpp"
 
@@ -13,14 +20,13 @@ namespace kelvo::Remote {
 
 /// Frames of opaque payloads: a 4-byte big-endian length, then the payload. A copyable value;
 /// each connection owns its receiving framer and feeds it whatever arrives.
-///
-///   Remote::ByteFramer receiving(1 << 20);
-///   for (const Bytes& payload : receiving.append(chunk)) open(payload);
 class ByteFramer {
  public:
   /// A header announcing more than the limit. Thrown as soon as the header is complete, with
   /// everything pending dropped; the stream cannot find its next frame again, so the owner
-  /// should close the connection.
+  /// should close the connection. Also thrown, the same way, when receiving a frame needs more
+  /// memory than can be had, carrying the frame's length (or, before its header is in, the
+  /// bytes pending with those that arrived).
   class FramingError : public Error {
    public:
     enum class Kind { frameTooLarge };
@@ -55,7 +61,9 @@ class ByteFramer {
   static Bytes encode(std::span<const std::uint8_t> payload, std::int64_t limit);
 
   /// The payloads completed so far, in stream order, each with storage of its own. Throws
-  /// `FramingError` for an oversized header, carrying what this call completed before it.
+  /// `FramingError` for an oversized header or an allocation failure, carrying what this call
+  /// completed before it. Memory is taken as bytes arrive, never on a header alone; a payload
+  /// that ends what arrived is handed over in the framer's own storage.
   std::vector<Bytes> append(std::span<const std::uint8_t> bytes);
 
   std::int64_t limit() const { return limit_; }
@@ -63,7 +71,7 @@ class ByteFramer {
 
  private:
   std::int64_t limit_;
-  internal::FrameBuffer buffer_;
+  FrameBuffer buffer_;
 };
 
 }  // namespace kelvo::Remote

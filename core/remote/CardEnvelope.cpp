@@ -25,8 +25,8 @@ CardEnvelope CardEnvelope::decode(const JSONReader& reader) {
 }
 
 bool operator==(const CardEnvelope& a, const CardEnvelope& b) {
-  return a.id == b.id && internal::sameText(a.title, b.title) && a.type == b.type &&
-         internal::sameText(a.text, b.text);
+  return a.id == b.id && remote_internal::sameText(a.title, b.title) && a.type == b.type &&
+         remote_internal::sameText(a.text, b.text);
 }
 
 }  // namespace kelvo::Remote

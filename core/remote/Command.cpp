@@ -5,11 +5,12 @@
 #include "core/remote/internal/Coding.hpp"
 #include "platform/foundation/Base64.hpp"
 #include "platform/foundation/JSONReader.hpp"
+#include "platform/foundation/Overloaded.hpp"
 
 namespace kelvo::Remote {
 namespace {
 
-using internal::sameText;
+using remote_internal::sameText;
 
 void write(OrderedJson& json, const Command::Library& c) { json["offset"] = c.offset; }
 void write(OrderedJson& json, const Command::ReadFile& c) { json["id"] = c.id; }
@@ -39,40 +40,48 @@ void write(OrderedJson& json, const Command::KeepFile& c) {
 }
 void write(OrderedJson& json, const Command::ShowCard& c) { c.card.encode(json["card"]); }
 
-Command::Value read(std::size_t index, const JSONReader& p) {
-  switch (index) {
-    case 0:
-      return Command::Library{p["offset"].integer()};
-    case 1:
-      return Command::ReadFile{p["id"].uuid()};
-    case 2:
-      return Command::CreateCard{p["title"].string(), p["text"].string(),
-                                 internal::optionalUUID(p, "shelfID")};
-    case 3: {
-      Command::UpdateCard update{p["id"].uuid(), p["title"].string(), p["text"].string(),
-                                 internal::optionalUUID(p, "shelfID"), std::nullopt};
-      if (const auto expected = p.optional("expected")) {
-        update.expected = LibraryCard::decode(*expected);
-      }
-      return update;
-    }
-    case 4:
-      return Command::TrashCard{p["id"].uuid()};
-    case 5:
-      return Command::RestoreCard{p["id"].uuid()};
-    case 6:
-      return Command::CreateShelf{p["name"].string()};
-    case 7:
-      return Command::CopyToClipboard{CardEnvelope::decode(p["card"])};
-    case 8:
-      return Command::PasteIntoFrontmostApp{CardEnvelope::decode(p["card"])};
-    case 9:
-      return Command::KeepText{p["_0"].string()};
-    case 10:
-      return Command::KeepFile{p["filename"].string(), p["data"].bytes()};
-    default:
-      return Command::ShowCard{CardEnvelope::decode(p["card"])};
+// One reader per case of the command.
+Command::Library read(std::type_identity<Command::Library>, const JSONReader& p) {
+  return {p["offset"].integer()};
+}
+Command::ReadFile read(std::type_identity<Command::ReadFile>, const JSONReader& p) {
+  return {p["id"].uuid()};
+}
+Command::CreateCard read(std::type_identity<Command::CreateCard>, const JSONReader& p) {
+  return {p["title"].string(), p["text"].string(), remote_internal::optionalUUID(p, "shelfID")};
+}
+Command::UpdateCard read(std::type_identity<Command::UpdateCard>, const JSONReader& p) {
+  Command::UpdateCard update{p["id"].uuid(), p["title"].string(), p["text"].string(),
+                             remote_internal::optionalUUID(p, "shelfID"), std::nullopt};
+  if (const auto expected = p.optional("expected")) {
+    update.expected = LibraryCard::decode(*expected);
   }
+  return update;
+}
+Command::TrashCard read(std::type_identity<Command::TrashCard>, const JSONReader& p) {
+  return {p["id"].uuid()};
+}
+Command::RestoreCard read(std::type_identity<Command::RestoreCard>, const JSONReader& p) {
+  return {p["id"].uuid()};
+}
+Command::CreateShelf read(std::type_identity<Command::CreateShelf>, const JSONReader& p) {
+  return {p["name"].string()};
+}
+Command::CopyToClipboard read(std::type_identity<Command::CopyToClipboard>, const JSONReader& p) {
+  return {CardEnvelope::decode(p["card"])};
+}
+Command::PasteIntoFrontmostApp read(std::type_identity<Command::PasteIntoFrontmostApp>,
+                                    const JSONReader& p) {
+  return {CardEnvelope::decode(p["card"])};
+}
+Command::KeepText read(std::type_identity<Command::KeepText>, const JSONReader& p) {
+  return {p["_0"].string()};
+}
+Command::KeepFile read(std::type_identity<Command::KeepFile>, const JSONReader& p) {
+  return {p["filename"].string(), p["data"].bytes()};
+}
+Command::ShowCard read(std::type_identity<Command::ShowCard>, const JSONReader& p) {
+  return {CardEnvelope::decode(p["card"])};
 }
 
 }  // namespace
@@ -106,32 +115,22 @@ bool operator==(const Command::KeepFile& a, const Command::KeepFile& b) {
 }
 
 std::string Command::hostDescription() const {
-  switch (value.index()) {
-    case 0:
-      return "Library opened from your iPhone";
-    case 1:
-      return "File opened from your iPhone";
-    case 2:
-      return "Card created from your iPhone";
-    case 3:
-      return "Card updated from your iPhone";
-    case 4:
-      return "Card moved to Trash from your iPhone";
-    case 5:
-      return "Card restored from your iPhone";
-    case 6:
-      return "Shelf created from your iPhone";
-    case 7:
-      return "Copied from your iPhone";
-    case 8:
-      return "Pasted from your iPhone";
-    case 9:
-      return "Kept text from your iPhone";
-    case 10:
-      return "Kept \u201C" + std::get<KeepFile>(value).filename + "\u201D from your iPhone";
-    default:
-      return "Showing a card from your iPhone";
-  }
+  return std::visit(
+      Overloaded{
+          [](const Library&) -> std::string { return "Library opened from your iPhone"; },
+          [](const ReadFile&) -> std::string { return "File opened from your iPhone"; },
+          [](const CreateCard&) -> std::string { return "Card created from your iPhone"; },
+          [](const UpdateCard&) -> std::string { return "Card updated from your iPhone"; },
+          [](const TrashCard&) -> std::string { return "Card moved to Trash from your iPhone"; },
+          [](const RestoreCard&) -> std::string { return "Card restored from your iPhone"; },
+          [](const CreateShelf&) -> std::string { return "Shelf created from your iPhone"; },
+          [](const CopyToClipboard&) -> std::string { return "Copied from your iPhone"; },
+          [](const PasteIntoFrontmostApp&) -> std::string { return "Pasted from your iPhone"; },
+          [](const KeepText&) -> std::string { return "Kept text from your iPhone"; },
+          [](const KeepFile& c) { return "Kept \u201C" + c.filename + "\u201D from your iPhone"; },
+          [](const ShowCard&) -> std::string { return "Showing a card from your iPhone"; },
+      },
+      value);
 }
 
 bool Command::requiresMac() const { return std::holds_alternative<PasteIntoFrontmostApp>(value); }
@@ -144,7 +143,8 @@ void Command::encode(OrderedJson& json) const {
 
 Command Command::decode(const JSONReader& reader) {
   const JSONCase chosen = reader.singleKeyCase(caseNames, "Remote.Command");
-  return {read(internal::caseIndex(caseNames, chosen.name), chosen.payload)};
+  const std::size_t index = remote_internal::caseIndex(caseNames, chosen.name);
+  return {variantAt<Value>(index, [&p = chosen.payload](auto type) { return read(type, p); })};
 }
 
 }  // namespace kelvo::Remote

@@ -9,8 +9,25 @@
 #include "platform/foundation/Overloaded.hpp"
 
 namespace kelvo::Remote {
+namespace {
 
-using internal::sameText;
+using remote_internal::sameText;
+
+// One reader per case of the result.
+CommandResult::OK read(std::type_identity<CommandResult::OK>, const JSONReader& p) {
+  return {p["_0"].string()};
+}
+CommandResult::Library read(std::type_identity<CommandResult::Library>, const JSONReader& p) {
+  return {LibraryPage::decode(p["_0"])};
+}
+CommandResult::File read(std::type_identity<CommandResult::File>, const JSONReader& p) {
+  return {p["filename"].string(), p["data"].bytes()};
+}
+CommandResult::Failed read(std::type_identity<CommandResult::Failed>, const JSONReader& p) {
+  return {p["_0"].string()};
+}
+
+}  // namespace
 
 const std::array<std::string_view, 4> CommandResult::caseNames{"ok", "library", "file", "failed"};
 
@@ -54,17 +71,8 @@ void CommandResult::encode(OrderedJson& json) const {
 
 CommandResult CommandResult::decode(const JSONReader& reader) {
   const JSONCase chosen = reader.singleKeyCase(caseNames, "Remote.CommandResult");
-  const JSONReader& p = chosen.payload;
-  switch (internal::caseIndex(caseNames, chosen.name)) {
-    case 0:
-      return {OK{p["_0"].string()}};
-    case 1:
-      return {Library{LibraryPage::decode(p["_0"])}};
-    case 2:
-      return {File{p["filename"].string(), p["data"].bytes()}};
-    default:
-      return {Failed{p["_0"].string()}};
-  }
+  const std::size_t index = remote_internal::caseIndex(caseNames, chosen.name);
+  return {variantAt<Value>(index, [&p = chosen.payload](auto type) { return read(type, p); })};
 }
 
 }  // namespace kelvo::Remote

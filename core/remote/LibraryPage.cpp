@@ -23,14 +23,14 @@ LibraryCard LibraryCard::decode(const JSONReader& reader) {
   card.title = reader["title"].string();
   card.type = reader["type"].rawValue(RawValues<CardType>::table, "CardType");
   card.text = reader["text"].string();
-  card.shelfID = internal::optionalUUID(reader, "shelfID");
+  card.shelfID = remote_internal::optionalUUID(reader, "shelfID");
   card.isReadOnly = reader["isReadOnly"].boolean();
   return card;
 }
 
 bool operator==(const LibraryCard& a, const LibraryCard& b) {
-  return a.id == b.id && internal::sameText(a.title, b.title) && a.type == b.type &&
-         internal::sameText(a.text, b.text) && a.shelfID == b.shelfID &&
+  return a.id == b.id && remote_internal::sameText(a.title, b.title) && a.type == b.type &&
+         remote_internal::sameText(a.text, b.text) && a.shelfID == b.shelfID &&
          a.isReadOnly == b.isReadOnly;
 }
 
@@ -45,7 +45,7 @@ LibraryShelf LibraryShelf::decode(const JSONReader& reader) {
 }
 
 bool operator==(const LibraryShelf& a, const LibraryShelf& b) {
-  return a.id == b.id && internal::sameText(a.name, b.name);
+  return a.id == b.id && remote_internal::sameText(a.name, b.name);
 }
 
 void LibraryPage::encode(OrderedJson& json) const {

@@ -1,8 +1,6 @@
 #include "core/remote/Message.hpp"
 
-#include <algorithm>
 #include <nlohmann/json.hpp>
-#include <vector>
 
 #include "core/remote/internal/Coding.hpp"
 #include "core/remote/internal/WireParser.hpp"
@@ -12,31 +10,39 @@
 namespace kelvo::Remote {
 namespace {
 
-using internal::sameText;
-
-// Every member name the protocol's messages hold, at any depth, sorted.
-const std::vector<std::string_view>& knownKeys() {
-  static const std::vector<std::string_view> keys = [] {
-    std::vector<std::string_view> all{
-        "_0",       "code",   "from",  "token",   "host",       "id",         "name", "kind",
-        "version",  "offset", "title", "text",    "shelfID",    "expected",   "card", "type",
-        "filename", "data",   "cards", "shelves", "nextOffset", "isReadOnly",
-    };
-    all.insert(all.end(), Message::caseNames.begin(), Message::caseNames.end());
-    all.insert(all.end(), Command::caseNames.begin(), Command::caseNames.end());
-    all.insert(all.end(), CommandResult::caseNames.begin(), CommandResult::caseNames.end());
-    std::sort(all.begin(), all.end());
-    all.erase(std::unique(all.begin(), all.end()), all.end());
-    return all;
-  }();
-  return keys;
-}
+using remote_internal::sameText;
 
 void writeTokenAndDevice(OrderedJson& payload, const char* textKey, const std::string& text,
                          const char* deviceKey, const DeviceInfo& device) {
   payload[textKey] = text;
   device.encode(payload[deviceKey]);
 }
+
+// One reader per case of the message; braces read the members in order, as a function's
+// arguments would not.
+Message::Hello read(std::type_identity<Message::Hello>, const JSONReader& p) {
+  return {DeviceInfo::decode(p["_0"])};
+}
+Message::Pair read(std::type_identity<Message::Pair>, const JSONReader& p) {
+  return {p["code"].string(), DeviceInfo::decode(p["from"])};
+}
+Message::Resume read(std::type_identity<Message::Resume>, const JSONReader& p) {
+  return {p["token"].string(), DeviceInfo::decode(p["from"])};
+}
+Message::Paired read(std::type_identity<Message::Paired>, const JSONReader& p) {
+  return {p["token"].string(), DeviceInfo::decode(p["host"])};
+}
+Message::Refused read(std::type_identity<Message::Refused>, const JSONReader& p) {
+  return {p["_0"].rawValue(RawValues<RefusalReason>::table, "Remote.RefusalReason")};
+}
+Message::CommandMessage read(std::type_identity<Message::CommandMessage>, const JSONReader& p) {
+  return {Command::decode(p["_0"])};
+}
+Message::ResultMessage read(std::type_identity<Message::ResultMessage>, const JSONReader& p) {
+  return {CommandResult::decode(p["_0"])};
+}
+Message::Ping read(std::type_identity<Message::Ping>, const JSONReader&) { return {}; }
+Message::Pong read(std::type_identity<Message::Pong>, const JSONReader&) { return {}; }
 
 }  // namespace
 
@@ -75,28 +81,8 @@ void Message::encode(OrderedJson& json) const {
 
 Message Message::decode(const JSONReader& reader) {
   const JSONCase chosen = reader.singleKeyCase(caseNames, "Remote.Message");
-  const JSONReader& p = chosen.payload;
-  switch (internal::caseIndex(caseNames, chosen.name)) {
-    case 0:
-      return hello(DeviceInfo::decode(p["_0"]));
-    case 1:
-      // Braces read the members in order, as a function's arguments would not.
-      return {Pair{p["code"].string(), DeviceInfo::decode(p["from"])}};
-    case 2:
-      return {Resume{p["token"].string(), DeviceInfo::decode(p["from"])}};
-    case 3:
-      return {Paired{p["token"].string(), DeviceInfo::decode(p["host"])}};
-    case 4:
-      return refused(p["_0"].rawValue(RawValues<RefusalReason>::table, "Remote.RefusalReason"));
-    case 5:
-      return command(Command::decode(p["_0"]));
-    case 6:
-      return result(CommandResult::decode(p["_0"]));
-    case 7:
-      return ping();
-    default:
-      return pong();
-  }
+  const std::size_t index = remote_internal::caseIndex(caseNames, chosen.name);
+  return {variantAt<Value>(index, [&p = chosen.payload](auto type) { return read(type, p); })};
 }
 
 std::string Message::encoded() const {
@@ -106,7 +92,7 @@ std::string Message::encoded() const {
 }
 
 Message Message::decoded(std::string_view text) {
-  const Json json = internal::parseWire(text, knownKeys());
+  const Json json = remote_internal::parseWire(text, remote_internal::messageKeys());
   return decode(JSONReader(json));
 }
 

@@ -1,5 +1,12 @@
 #pragma once
 
+// The one value that travels in a frame, written in the single-key form; a command the controller
+// sends, for one:
+//
+//   const Remote::Message asked = Remote::Message::command({Remote::Command::Library{40}});
+//   const std::string json = asked.encoded();  // {"command":{"_0":{"library":{"offset":40}}}}
+//   const Remote::Message read = Remote::Message::decoded(json);  // DecodingError when not one
+
 #include <array>
 #include <string>
 #include <string_view>

@@ -64,6 +64,12 @@ PairedDevice PairedDevice::decode(const JSONReader& reader) {
   device.pairedAt = reader["pairedAt"].date();
   if (const auto seen = reader.optional("lastSeenAt")) device.lastSeenAt = seen->date();
   device.token = reader["token"].string();
+  // This system writes only tokens of that form; any other, and above all an empty one, would
+  // give a key anyone can compute, so the record is refused before a resume can use it.
+  if (!isTokenForm(device.token)) {
+    reader["token"].fail(DecodingError::Kind::dataCorrupted,
+                         "The resume token is not 64 lower-case hexadecimal digits.");
+  }
   return device;
 }
 
@@ -79,7 +85,7 @@ PairedDevice PairedDevice::decoded(std::string_view text) {
 }
 
 bool operator==(const PairedDevice& a, const PairedDevice& b) {
-  return a.id == b.id && internal::sameText(a.name, b.name) && a.kind == b.kind &&
+  return a.id == b.id && remote_internal::sameText(a.name, b.name) && a.kind == b.kind &&
          a.pairedAt == b.pairedAt && a.lastSeenAt == b.lastSeenAt &&
          crypto::constantTimeEquals(asBytes(a.token), asBytes(b.token));
 }

@@ -1,5 +1,14 @@
 #pragma once
 
+// A device this one has paired with, remembered with the resume token it presents instead of a new
+// code. The host application stores these records:
+//
+//   const std::string token = Remote::PairedDevice::newToken();  // 64 hexadecimal digits
+//   const Remote::PairedDevice phone{
+//       UUID::random(), "Ann's iPhone", Remote::DeviceKind::iPhone, Date(0), {}, token};
+//   const std::string stored = phone.encoded();  // kept by the host application
+//   const bool resumes = Remote::PairedDevice::decoded(stored).tokenMatches(token);  // true
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -18,9 +27,6 @@ namespace kelvo::Remote {
 
 /// A device this one has paired with, remembered with the resume token it presents instead of a
 /// new code. The host application stores these records.
-///
-///   Remote::PairedDevice device{id, name, kind, now, std::nullopt,
-///   Remote::PairedDevice::newToken()}; if (device.tokenMatches(presented)) ...
 struct PairedDevice {
   UUID id;
   std::string name;
@@ -41,7 +47,9 @@ struct PairedDevice {
 
   /// {"id","name","kind","pairedAt","lastSeenAt"?,"token"}, dates as seconds since 2001.
   void encode(OrderedJson& json) const;
-  /// Throws `DecodingError`; a missing or null "lastSeenAt" is absent.
+  /// Throws `DecodingError`; a missing or null "lastSeenAt" is absent. A token that is not 64
+  /// lower-case hexadecimal digits is data corrupted: `newToken` never makes one, and its
+  /// `preSharedKey` would be computable by anyone.
   static PairedDevice decode(const JSONReader& reader);
   std::string encoded() const;
   static PairedDevice decoded(std::string_view json);

@@ -1,5 +1,15 @@
 #pragma once
 
+// Stops a host from accepting pairing codes after too many wrong ones. Keep one per host and ask it
+// before a code is looked at: while it is locked, answer tooManyAttempts without checking the code,
+// even a right one; a right code calls recordSuccess, a wrong one recordFailure:
+//
+//   const Date now(700'000'000);
+//   Remote::PairingAttemptLimiter limiter(/*maximumAttempts=*/3, /*lockoutDuration=*/300);
+//   for (int wrong = 0; wrong < 3; ++wrong) limiter.recordFailure(now);
+//   const bool locked = limiter.isLocked(now + 60);  // true: answer tooManyAttempts
+//   const bool open = !limiter.isLocked(now + 300);  // true: the lockout is over
+
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -11,10 +21,6 @@ namespace kelvo::Remote {
 /// Stops a host from accepting pairing codes after too many wrong ones. Keep one per host, not
 /// per connection, and ask it before a code is looked at: while it is locked, answer
 /// `tooManyAttempts` without checking the code, even a right one.
-///
-///   if (limiter.isLocked(now)) refuse(RefusalReason::tooManyAttempts);
-///   else if (code.matches(entered)) limiter.recordSuccess();
-///   else limiter.recordFailure(now);
 class PairingAttemptLimiter {
  public:
   /// Any values are taken as given: at most 1 attempt locks on every failure; a duration of 0

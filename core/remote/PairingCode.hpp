@@ -1,5 +1,15 @@
 #pragma once
 
+// The six-digit code one device shows and the user enters on the other to pair them, valid for five
+// minutes. Wrong attempts are counted by a PairingAttemptLimiter, asked first:
+//
+//   const Date now(700'000'000);
+//   const std::optional<Remote::PairingCode> code = Remote::PairingCode::make("042195", now);
+//   const std::string shown = code->formatted();  // "042 195"
+//   const bool accepted = !code->isExpired(now + 60) && code->matches("042195");  // true
+//   const bool late = code->isExpired(now + 301);  // true: five minutes have passed
+//   const Remote::PairingCode fresh = Remote::PairingCode::random(now);  // six random digits
+
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -13,10 +23,6 @@ namespace kelvo::Remote {
 
 /// The six-digit code one device shows and the user enters on the other to pair them. Valid for
 /// five minutes; wrong attempts are counted by `PairingAttemptLimiter`, asked first.
-///
-///   auto code = Remote::PairingCode::random(now);
-///   show(code.formatted());                  // "042 195"
-///   if (!code.isExpired(later) && code.matches(entered)) ...
 class PairingCode {
  public:
   static constexpr double lifetime = 300.0;

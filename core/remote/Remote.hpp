@@ -3,11 +3,13 @@
 // Remote control: one of the user's devices (the controller) drives the library of another (the
 // host) over a byte stream the host application owns. This layer holds the protocol's values and
 // rules, never a connection: device records, frames, messages, commands, results, library pages,
-// authentication records and refusals.
+// authentication records and refusals. Each side frames what it writes and feeds what it reads to
+// its own receiving framer, in whatever pieces the stream delivers:
 //
-//   Remote::Framer receiving;
-//   socket.write(Remote::Framer::encode(Remote::Message::ping()));
-//   for (const Remote::Message& message : receiving.append(socket.read())) handle(message);
+//   const Bytes frame = Remote::Framer::encode(Remote::Message::ping());  // written to the stream
+//   Remote::Framer receiving;  // one per connection, fed whatever arrives
+//   const auto early = receiving.append(std::span(frame).first(3));  // not a whole frame yet
+//   const auto messages = receiving.append(std::span(frame).subspan(3));  // the ping
 
 #include <cstdint>
 #include <string_view>

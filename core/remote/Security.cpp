@@ -73,13 +73,16 @@ std::optional<Bytes> Security::Session::open(std::span<const std::uint8_t> box) 
 
 Bytes Security::ReplayGuard::seal(const Session& session, std::span<const std::uint8_t> plaintext) {
   ChaChaPoly::Nonce nonce = ChaChaPoly::randomNonce();
+  if (isExhausted()) return session.seal(plaintext, nonce);
   while (!seen_.insert(nonce).second) nonce = ChaChaPoly::randomNonce();
   return session.seal(plaintext, nonce);
 }
 
 std::optional<Bytes> Security::ReplayGuard::open(const Session& session,
                                                  std::span<const std::uint8_t> box) {
-  if (box.size() < ChaChaPoly::nonceByteCount + ChaChaPoly::tagByteCount) return std::nullopt;
+  if (isExhausted() || box.size() < ChaChaPoly::nonceByteCount + ChaChaPoly::tagByteCount) {
+    return std::nullopt;
+  }
   ChaChaPoly::Nonce nonce;
   std::copy_n(box.begin(), nonce.size(), nonce.begin());
   if (seen_.contains(nonce)) return std::nullopt;

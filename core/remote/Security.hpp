@@ -1,5 +1,18 @@
 #pragma once
 
+// The protocol's cryptographic steps: challenges, HMAC-SHA256 proofs that a device holds a shared
+// key (a pairing code's or a resume token's), and sessions sealing with ChaCha20-Poly1305 behind a
+// guard that opens no box twice. Draw a fresh challenge for every authentication:
+//
+//   const Bytes key = Remote::PairingCode::random(Date(0)).preSharedKey();  // both sides know it
+//   const UUID deviceID = UUID::random();
+//   const Bytes challenge = Remote::Security::newChallenge();  // fresh for each authentication
+//   const Bytes proof = Remote::Security::proof(key, challenge, deviceID);  // the device's
+//   const bool valid = Remote::Security::verify(proof, key, challenge, deviceID);  // the host's
+//   const Remote::Security::Session session(key, challenge);
+//   Remote::Security::ReplayGuard guard;  // one per connection
+//   const Bytes box = guard.seal(session, toBytes("frame"));  // 28 bytes longer
+
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -17,13 +30,6 @@ namespace kelvo::Remote {
 /// shared key (a pairing code's or a resume token's), and sessions sealing with
 /// ChaCha20-Poly1305. Draw a fresh challenge for every authentication: an empty or reused one
 /// makes proofs replayable.
-///
-///   const Bytes challenge = Remote::Security::newChallenge();
-///   if (Remote::Security::verify(request.proof, code.preSharedKey(), challenge, device.id)) {
-///     Remote::Security::Session session(code.preSharedKey(), challenge);
-///     Remote::Security::ReplayGuard guard;
-///     send(guard.seal(session, frame));
-///   }
 struct Security {
   static constexpr std::size_t challengeByteCount = 32;
 
@@ -65,10 +71,20 @@ struct Security {
   /// played again and a box the host sealed cannot be reflected back to it. Nonces are random
   /// and 96 bits long, so an honest peer never repeats one. Reordering within a connection is
   /// not detected: the wire carries no counter.
+  ///
+  /// Random nonces leave no window to slide, so a guard remembers at most
+  /// `maximumMessageCount` of them, sealed and opened together. Then it is exhausted: it opens
+  /// nothing more (and so needs no more nonces of its own), and the host ends the session,
+  /// closing the connection or authenticating again over a fresh challenge, whose new key no
+  /// earlier box opens under.
   class ReplayGuard {
    public:
+    static constexpr std::size_t maximumMessageCount = 1 << 16;
+
     Bytes seal(const Session& session, std::span<const std::uint8_t> plaintext);
+    /// None for a box seen before, one that does not authenticate, and any box once exhausted.
     std::optional<Bytes> open(const Session& session, std::span<const std::uint8_t> box);
+    bool isExhausted() const { return seen_.size() >= maximumMessageCount; }
 
    private:
     std::set<crypto::ChaChaPoly::Nonce> seen_;

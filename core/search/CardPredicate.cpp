@@ -8,6 +8,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "platform/foundation/Error.hpp"
 #include "platform/foundation/Hash.hpp"
 #include "platform/foundation/JSONReader.hpp"
 #include "platform/foundation/Localized.hpp"
@@ -25,6 +26,23 @@ constexpr std::array<std::string_view, 13> caseNames = {
     "locked",  "and",           "or",
     "not"};
 static_assert(caseNames.size() == std::variant_size_v<CardPredicate::Case>);
+
+using Kind = CardPredicate::Kind;
+template <Kind kind, class C>
+constexpr bool isKindOf = variantIndex<CardPredicate::Case, C> == static_cast<std::size_t>(kind);
+static_assert(isKindOf<Kind::all, CardPredicate::All> &&
+              isKindOf<Kind::type, CardPredicate::Type> &&
+              isKindOf<Kind::shelf, CardPredicate::Shelf> &&
+              isKindOf<Kind::project, CardPredicate::Project> &&
+              isKindOf<Kind::usedWithin, CardPredicate::UsedWithin> &&
+              isKindOf<Kind::neverUsed, CardPredicate::NeverUsed> &&
+              isKindOf<Kind::stale, CardPredicate::Stale> &&
+              isKindOf<Kind::hasAttachment, CardPredicate::HasAttachment> &&
+              isKindOf<Kind::hasUnfilledFields, CardPredicate::HasUnfilledFields> &&
+              isKindOf<Kind::locked, CardPredicate::Locked> &&
+              isKindOf<Kind::and_, CardPredicate::And> && isKindOf<Kind::or_, CardPredicate::Or> &&
+              isKindOf<Kind::not_, CardPredicate::Not> &&
+              std::variant_size_v<CardPredicate::Case> == std::size_t(Kind::not_) + 1);
 
 constexpr double secondsPerDay = 86'400;
 
@@ -91,38 +109,39 @@ bool CardPredicate::matches(const SearchableCard& card, Date now) const {
   // A switch over the case rather than a visit: this runs once per card and node, and the
   // compiler inlines it.
   const Case& node = value();
-  switch (node.index()) {
-    case 0:
+  switch (kind()) {
+    case Kind::all:
       return true;
-    case 1:
+    case Kind::type:
       return card.type() == std::get_if<Type>(&node)->type;
-    case 2:
+    case Kind::shelf:
       return sameName(card.shelfName(), std::get_if<Shelf>(&node)->name);
-    case 3:
+    case Kind::project:
       return sameName(card.projectName(), std::get_if<Project>(&node)->name);
-    case 4: {
+    case Kind::usedWithin: {
       const auto days = elapsedDays(card, now);
       return days && *days <= static_cast<double>(std::get_if<UsedWithin>(&node)->days);
     }
-    case 5:
+    case Kind::neverUsed:
       return card.useCount() == 0 && !card.lastUsedAt();
-    case 6: {
+    case Kind::stale: {
       const auto days = elapsedDays(card, now);
       return days && *days > static_cast<double>(std::get_if<Stale>(&node)->days);
     }
-    case 7:
+    case Kind::hasAttachment:
       return carriesBytes(card.type());
-    case 8:
+    case Kind::hasUnfilledFields:
       return kelvo::hasUnfilledFields(card);
-    case 9:
+    case Kind::locked:
       return false;
-    case 10:
+    case Kind::and_:
       return !matchesMembers(std::get_if<And>(&node)->members, card, now, false);
-    case 11:
+    case Kind::or_:
       return matchesMembers(std::get_if<Or>(&node)->members, card, now, true);
-    default:
+    case Kind::not_:
       return !std::get_if<Not>(&node)->member.matches(card, now);
   }
+  fatal("a card predicate of no known case");
 }
 
 // Whether some member's answer is `wanted`, trying the members that read only fields first.
@@ -169,7 +188,7 @@ class FlatCardPredicate {
 
  private:
   struct Step {
-    std::size_t kind;   // the variant's index
+    Kind kind;
     std::uint32_t end;  // the step after this node's members
     CardType type;
     double days;
@@ -179,7 +198,7 @@ class FlatCardPredicate {
   void append(const CardPredicate& predicate) {
     const CardPredicate::Case& node = predicate.value();
     const std::size_t at = steps_.size();
-    steps_.push_back({node.index(), 0, CardType::text, 0, nullptr});
+    steps_.push_back({predicate.kind(), 0, CardType::text, 0, nullptr});
     if (const auto* c = std::get_if<CardPredicate::Type>(&node)) steps_[at].type = c->type;
     if (const auto* c = std::get_if<CardPredicate::Shelf>(&node)) steps_[at].name = &c->name;
     if (const auto* c = std::get_if<CardPredicate::Project>(&node)) steps_[at].name = &c->name;
@@ -206,33 +225,34 @@ class FlatCardPredicate {
   bool evaluate(std::uint32_t at, const SearchableCard& card, double age) const {
     const Step& step = steps_[at];
     switch (step.kind) {
-      case 0:
+      case Kind::all:
         return true;
-      case 1:
+      case Kind::type:
         return card.type() == step.type;
-      case 2:
+      case Kind::shelf:
         return sameName(card.shelfName(), *step.name);
-      case 3:
+      case Kind::project:
         return sameName(card.projectName(), *step.name);
-      case 4:
+      case Kind::usedWithin:
         return age <= step.days;
-      case 5:
+      case Kind::neverUsed:
         return card.useCount() == 0 && !card.lastUsedAt();
-      case 6:
+      case Kind::stale:
         return age > step.days;
-      case 7:
+      case Kind::hasAttachment:
         return carriesBytes(card.type());
-      case 8:
+      case Kind::hasUnfilledFields:
         return kelvo::hasUnfilledFields(card);
-      case 9:
+      case Kind::locked:
         return false;
-      case 10:
+      case Kind::and_:
         return !anyMember(at, card, age, false);
-      case 11:
+      case Kind::or_:
         return anyMember(at, card, age, true);
-      default:
+      case Kind::not_:
         return !evaluate(at + 1, card, age);
     }
+    fatal("a card predicate step of no known case");
   }
 
   bool anyMember(std::uint32_t at, const SearchableCard& card, double age, bool wanted) const {
@@ -320,34 +340,35 @@ CardPredicate CardPredicate::decode(const JSONReader& reader) {
       std::find(caseNames.begin(), caseNames.end(), chosen.name) - caseNames.begin());
   const auto members = [&] { return payload["_0"].map(&CardPredicate::decode); };
   // The indices of `caseNames`, which follow the variant.
-  switch (index) {
-    case 1:
-      return Type{payload["_0"].rawValue(RawValues<CardType>::table, "CardType")};
-    case 2:
-      return Shelf{payload["_0"].string()};
-    case 3:
-      return Project{payload["_0"].string()};
-    case 4:
-      return UsedWithin{payload["days"].integer()};
-    case 5:
-      return NeverUsed{};
-    case 6:
-      return Stale{payload["days"].integer()};
-    case 7:
-      return HasAttachment{};
-    case 8:
-      return HasUnfilledFields{};
-    case 9:
-      return Locked{};
-    case 10:
-      return And{members()};
-    case 11:
-      return Or{members()};
-    case 12:
-      return Not{decode(payload["_0"])};
-    default:
+  switch (static_cast<Kind>(index)) {
+    case Kind::all:
       return All{};
+    case Kind::type:
+      return Type{payload["_0"].rawValue(RawValues<CardType>::table, "CardType")};
+    case Kind::shelf:
+      return Shelf{payload["_0"].string()};
+    case Kind::project:
+      return Project{payload["_0"].string()};
+    case Kind::usedWithin:
+      return UsedWithin{payload["days"].integer()};
+    case Kind::neverUsed:
+      return NeverUsed{};
+    case Kind::stale:
+      return Stale{payload["days"].integer()};
+    case Kind::hasAttachment:
+      return HasAttachment{};
+    case Kind::hasUnfilledFields:
+      return HasUnfilledFields{};
+    case Kind::locked:
+      return Locked{};
+    case Kind::and_:
+      return And{members()};
+    case Kind::or_:
+      return Or{members()};
+    case Kind::not_:
+      return Not{decode(payload["_0"])};
   }
+  fatal("a card predicate of no known case");
 }
 
 bool operator==(const CardPredicate& a, const CardPredicate& b) {

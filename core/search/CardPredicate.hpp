@@ -61,6 +61,23 @@ class CardPredicate {
 
   using Case = std::variant<All, Type, Shelf, Project, UsedWithin, NeverUsed, Stale, HasAttachment,
                             HasUnfilledFields, Locked, And, Or, Not>;
+  /// The cases by name, in the order of `Case`. Switches over it name every case and have no
+  /// default, so that a new case fails to compile until each of them handles it.
+  enum class Kind : std::uint8_t {
+    all,
+    type,
+    shelf,
+    project,
+    usedWithin,
+    neverUsed,
+    stale,
+    hasAttachment,
+    hasUnfilledFields,
+    locked,
+    and_,
+    or_,
+    not_,
+  };
   template <class C, class Variant = Case>
   struct IsCase;
   template <class C, class... Cs>
@@ -88,6 +105,7 @@ class CardPredicate {
   // `Or` none.
 
   const Case& value() const;
+  Kind kind() const;
 
   /// `and` over [this, other], in that order.
   CardPredicate and_(const CardPredicate& other) const;
@@ -138,6 +156,7 @@ struct CardPredicate::Not {
 };
 
 inline const CardPredicate::Case& CardPredicate::value() const { return *node_; }
+inline CardPredicate::Kind CardPredicate::kind() const { return static_cast<Kind>(node_->index()); }
 
 }  // namespace kelvo
 

@@ -25,6 +25,31 @@ class SearchableCard {
  public:
   class Tags;
 
+  /// Every field of a record, by name. The texts are copied into the record, not kept.
+  struct Fields {
+    UUID id{};
+    CardType type = CardType::text;
+    std::string_view title{};
+    std::string_view content{};
+    std::string_view extractedText{};
+    std::vector<std::string> autoTags{};
+    std::string_view shelfName{};
+    std::string_view projectName{};
+    std::optional<std::string_view> factLabel{};
+    std::optional<std::string_view> sourceApp{};
+    std::int64_t useCount = 0;
+    std::optional<Date> lastUsedAt{};
+  };
+
+  /// Name the fields; every one left out takes the value shown, which rarely suits `id`:
+  ///
+  ///   SearchableCard record({.id = card.id(), .type = card.type(), .title = card.title(),
+  ///                          .content = card.payload(), .shelfName = "Unsorted"});
+  explicit SearchableCard(const Fields& fields)
+      : SearchableCard(fields.id, fields.type, fields.title, fields.content, fields.extractedText,
+                       fields.autoTags, fields.shelfName, fields.projectName, fields.factLabel,
+                       fields.sourceApp, fields.useCount, fields.lastUsedAt) {}
+  /// The same, field by field in the order of `Fields`.
   SearchableCard(UUID id, CardType type, std::string_view title, std::string_view content,
                  std::string_view extractedText, const std::vector<std::string>& autoTags,
                  std::string_view shelfName, std::string_view projectName,

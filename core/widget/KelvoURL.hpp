@@ -1,5 +1,13 @@
 #pragma once
 
+// Deep links into the application: built from a destination for the platform to open, and read
+// back, leniently, when the application is opened with one, so that a link typed by hand still
+// works; a text in a link reads back exactly as it went in:
+//
+//   const std::optional<URL> link = KelvoURL::card(id).url();  // kelvo://card/E621E1F8-…
+//   const std::optional<KelvoURL> opened = KelvoURL::parse("KELVO://search?q=tax%20%26%20vat");
+//   const KelvoURL::Search* search = opened ? opened->as<KelvoURL::Search>() : nullptr;
+
 #include <optional>
 #include <string>
 #include <string_view>

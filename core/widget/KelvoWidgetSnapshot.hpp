@@ -1,5 +1,15 @@
 #pragma once
 
+// The widget snapshot, made and read. The host builds one from the library's searchable cards
+// and its reminders' fire times whenever they change and stores it (KelvoWidgetSnapshotStore.hpp);
+// a widget decodes it and shows its rows and the due summary:
+//
+//   const KelvoWidgetSnapshot snapshot = KelvoWidgetSnapshot::build(
+//       cards, reminderFireAts, ranking, KelvoWidgetSnapshot::cardLimit, now, calendar);
+//   const std::string stored = snapshot.encoded();  // {"cards":[…],"remindersDue":2,…}
+//   const KelvoWidgetSnapshot read = KelvoWidgetSnapshot::decode(stored);
+//   const std::string due = read.dueSummary();  // "2 due"
+
 #include <cstdint>
 #include <optional>
 #include <span>

@@ -1,5 +1,15 @@
 #pragma once
 
+// Authenticated encryption for the remote-control session: what is sealed can be read only
+// with the key, and opening gives nothing at all when a single byte was changed on the way.
+// The combined form (nonce, ciphertext, tag) is what goes on the wire:
+//
+//   const crypto::SymmetricKey key = crypto::SymmetricKey::random();  // 256 bits
+//   const Bytes sealed = crypto::ChaChaPoly::sealCombined(toBytes("hello"), key);  // 5 + 28 bytes
+//   const std::optional<Bytes> opened = crypto::ChaChaPoly::openCombined(sealed, key);
+//   const crypto::SymmetricKey other = crypto::SymmetricKey::random();
+//   const bool refused = !crypto::ChaChaPoly::openCombined(sealed, other);  // true: wrong key
+
 #include <array>
 #include <cstdint>
 #include <optional>

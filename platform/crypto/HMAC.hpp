@@ -1,5 +1,14 @@
 #pragma once
 
+// Message authentication: a paired device proves that it holds the shared key by the code of
+// a fresh challenge, and the other side checks the code without telling, by its timing, how
+// much of a forged code was right:
+//
+//   const crypto::SymmetricKey key = crypto::SymmetricKey::random();
+//   const Bytes challenge = crypto::randomBytes(32);
+//   const crypto::HMACSHA256::Code proof = crypto::HMACSHA256::authenticationCode(challenge, key);
+//   const bool valid = crypto::HMACSHA256::isValidAuthenticationCode(proof, challenge, key);
+
 #include <array>
 #include <cstdint>
 #include <span>

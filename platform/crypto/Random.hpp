@@ -1,5 +1,13 @@
 #pragma once
 
+// Randomness and comparison for secrets. Challenges, tokens, nonces and pairing codes come from
+// the system's secure generator, never from a seeded engine; a secret is compared with
+// `constantTimeEquals`, whose time says nothing about where a guess went wrong:
+//
+//   const Bytes challenge = crypto::randomBytes(32);
+//   const std::uint64_t draw = crypto::randomUInt64();
+//   const bool matches = crypto::constantTimeEquals(asBytes(token), asBytes(candidate));
+
 #include <cstdint>
 #include <span>
 

@@ -1,5 +1,15 @@
 #pragma once
 
+// SHA-256 digests, on OpenSSL: a card's content hash, the keys a paired device resumes with and
+// the remote session's key are all digests of several parts, fed in turn:
+//
+//   const crypto::SHA256::Digest digest = crypto::SHA256::hash("abc");
+//   const std::string hex = hexString(digest);  // "ba7816bf…15ad"
+//   crypto::SHA256 hasher;
+//   hasher.update("ab");
+//   hasher.update("c");
+//   const bool same = hasher.finalize() == digest;  // true
+
 #include <array>
 #include <cstdint>
 #include <span>

@@ -1,5 +1,12 @@
 #pragma once
 
+// The key that HMAC and ChaCha20-Poly1305 take: fresh from the system's generator, or made
+// from bytes agreed elsewhere, such as a digest of a pairing secret:
+//
+//   const crypto::SymmetricKey fresh = crypto::SymmetricKey::random();  // 256 bits
+//   const crypto::SymmetricKey agreed(crypto::SHA256::hash(sharedSecret));
+//   const std::size_t bits = agreed.bitCount();  // 256
+
 #include <cstdint>
 #include <span>
 #include <vector>

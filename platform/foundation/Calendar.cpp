@@ -102,7 +102,7 @@ Calendar Calendar::current() { return Calendar(TimeZone::current(), Locale::curr
 Calendar::Calendar(const TimeZone& zone, const Locale& locale) : zone_(zone), locale_(locale) {
   UErrorCode status = U_ZERO_ERROR;
   std::unique_ptr<icu::Calendar> local(
-      icu::Calendar::createInstance(icu_support::toIcu(locale), status));
+      icu::Calendar::createInstance(foundation_internal::toIcu(locale), status));
   if (U_SUCCESS(status) && local) {
     firstWeekday_ = local->getFirstDayOfWeek(status);
     minimumDaysInFirstWeek_ = local->getMinimalDaysInFirstWeek();
@@ -149,7 +149,7 @@ void Calendar::setMinimumDaysInFirstWeek(int days) {
 
 void Calendar::rebuild() {
   auto engine = std::make_shared<Engine>();
-  engine->prototype = icu_support::openCalendar(*this);
+  engine->prototype = foundation_internal::openCalendar(*this);
   engine->prototype->setLenient(true);
   engine_ = std::move(engine);
 }
@@ -362,7 +362,7 @@ std::optional<Date> Calendar::nextDate(Date after, const Match& match) const {
 
 }  // namespace kelvo
 
-std::unique_ptr<icu::Calendar> kelvo::icu_support::openCalendar(const Calendar& calendar) {
+std::unique_ptr<icu::Calendar> kelvo::foundation_internal::openCalendar(const Calendar& calendar) {
   UErrorCode status = U_ZERO_ERROR;
   icu::TimeZone* zone = icu::TimeZone::createTimeZone(toUnicode(calendar.timeZone().identifier()));
   std::unique_ptr<icu::Calendar> result;

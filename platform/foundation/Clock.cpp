@@ -32,8 +32,19 @@ Date ManualClock::now() const {
 }
 
 TimeInterval ManualClock::continuousNow() const {
-  std::lock_guard lock(mutex_);
-  return continuous_;
+  TimeInterval value = 0;
+  {
+    std::lock_guard lock(mutex_);
+    ++continuousReadings_;
+    value = continuous_;
+  }
+  read_.notify_all();
+  return value;
+}
+
+void ManualClock::waitForContinuousReadings(std::uint64_t count) const {
+  std::unique_lock lock(mutex_);
+  read_.wait(lock, [&] { return continuousReadings_ >= count; });
 }
 
 void ManualClock::advance(TimeInterval seconds) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <condition_variable>
+#include <cstdint>
 #include <mutex>
 
 #include "platform/foundation/Date.hpp"
@@ -35,10 +37,16 @@ class ManualClock final : public Clock {
   /// Sets the wall clock alone, as when the user changes the time; the continuous clock stays.
   void set(Date now);
 
+  /// Waits until the continuous clock has been read `count` times since the clock was made, so
+  /// that a test moves it only once the code it drives has taken its starting time.
+  void waitForContinuousReadings(std::uint64_t count) const;
+
  private:
   mutable std::mutex mutex_;
+  mutable std::condition_variable read_;
   Date now_;
   TimeInterval continuous_ = 0;
+  mutable std::uint64_t continuousReadings_ = 0;
 };
 
 }  // namespace kelvo

@@ -1,5 +1,14 @@
 #pragma once
 
+// Moments as the system stores and sends them. Rules take `now` as an argument, or read a Clock
+// (Clock.hpp) they were given, never the system's clock, so that every rule about time can be
+// tested at any moment; days and hours are the business of Calendar.hpp:
+//
+//   const Date capturedAt = Date::fromUnixTime(1'700'000'000);
+//   const Date due = capturedAt + 14 * 86'400;  // fourteen days later
+//   const bool outdated = now >= due;
+//   const double stored = due.timeIntervalSinceReferenceDate();  // the number JSON holds
+
 #include <compare>
 #include <functional>
 

@@ -41,7 +41,7 @@ icu::DateFormat::EStyle icuStyle(DateFormatter::Style style) {
 
 // The locale with the calendar's type, so that patterns name eras and years as that calendar does.
 icu::Locale icuLocale(const Locale& locale, const Calendar& calendar) {
-  icu::Locale result = icu_support::toIcu(locale);
+  icu::Locale result = foundation_internal::toIcu(locale);
   if (calendar.identifier() != "gregorian") {
     UErrorCode status = U_ZERO_ERROR;
     result.setKeywordValue("calendar", calendar.identifier().c_str(), status);
@@ -52,7 +52,7 @@ icu::Locale icuLocale(const Locale& locale, const Calendar& calendar) {
 std::shared_ptr<DateFormatter::Engine> engineFor(std::unique_ptr<icu::DateFormat> formatter,
                                                  const Calendar& calendar) {
   auto engine = std::make_shared<DateFormatter::Engine>();
-  if (formatter) formatter->adoptCalendar(icu_support::openCalendar(calendar).release());
+  if (formatter) formatter->adoptCalendar(foundation_internal::openCalendar(calendar).release());
   engine->formatter = std::move(formatter);
   return engine;
 }
@@ -61,7 +61,8 @@ std::unique_ptr<icu::DateFormat> withPattern(const icu::UnicodeString& pattern,
                                              const icu::Locale& locale) {
   UErrorCode status = U_ZERO_ERROR;
   auto formatter = std::make_unique<icu::SimpleDateFormat>(pattern, locale, status);
-  if (U_FAILURE(status)) fatal("ICU refuses the date pattern " + icu_support::toUtf8(pattern));
+  if (U_FAILURE(status))
+    fatal("ICU refuses the date pattern " + foundation_internal::toUtf8(pattern));
   return formatter;
 }
 
@@ -85,7 +86,7 @@ DateFormatter DateFormatter::fromTemplate(std::string_view skeleton, const Calen
       icu::DateTimePatternGenerator::createInstance(icuLocale(locale, calendar), status));
   if (U_FAILURE(status) || !generator) fatal("ICU has no date pattern data");
   const icu::UnicodeString pattern =
-      generator->getBestPattern(icu_support::toUnicode(skeleton), status);
+      generator->getBestPattern(foundation_internal::toUnicode(skeleton), status);
   if (U_FAILURE(status)) fatal("ICU refuses the date skeleton " + std::string(skeleton));
   return DateFormatter(engineFor(withPattern(pattern, icuLocale(locale, calendar)), calendar));
 }
@@ -93,7 +94,7 @@ DateFormatter DateFormatter::fromTemplate(std::string_view skeleton, const Calen
 DateFormatter DateFormatter::fromPattern(std::string_view pattern, const Calendar& calendar,
                                          const Locale& locale) {
   return DateFormatter(engineFor(
-      withPattern(icu_support::toUnicode(pattern), icuLocale(locale, calendar)), calendar));
+      withPattern(foundation_internal::toUnicode(pattern), icuLocale(locale, calendar)), calendar));
 }
 
 std::string DateFormatter::format(Date date) const {
@@ -103,7 +104,7 @@ std::string DateFormatter::format(Date date) const {
     std::lock_guard lock(engine_->mutex);
     engine_->formatter->format(date.timeIntervalSince1970() * 1000.0, text);
   }
-  return icu_support::toUtf8(text);
+  return foundation_internal::toUtf8(text);
 }
 
 std::string DateFormatter::pattern() const {
@@ -111,7 +112,7 @@ std::string DateFormatter::pattern() const {
   if (simple == nullptr) return {};
   icu::UnicodeString pattern;
   simple->toPattern(pattern);
-  return icu_support::toUtf8(pattern);
+  return foundation_internal::toUtf8(pattern);
 }
 
 std::string formatRelative(Date date, Date now, const Calendar& calendar, const Locale& locale) {
@@ -136,11 +137,11 @@ std::string formatRelative(Date date, Date now, const Calendar& calendar, const 
     }
   }
   UErrorCode status = U_ZERO_ERROR;
-  icu::RelativeDateTimeFormatter formatter(icu_support::toIcu(locale), status);
+  icu::RelativeDateTimeFormatter formatter(foundation_internal::toIcu(locale), status);
   icu::UnicodeString text;
   if (U_SUCCESS(status)) formatter.formatNumeric(amount, unit, text, status);
   if (U_FAILURE(status)) return {};
-  return icu_support::toUtf8(text);
+  return foundation_internal::toUtf8(text);
 }
 
 }  // namespace kelvo

@@ -1,5 +1,15 @@
 #pragma once
 
+// The file system as the core uses it: the user's data and configuration folders, the folder
+// an application group shares between processes, and whole files, read under a size limit and
+// replaced atomically so that a crash or a full disk never leaves half a file behind:
+//
+//   const FileManager files(dataHome, configHome);  // or FileManager(): $XDG_… or ~
+//   const std::filesystem::path folder = files.applicationSupportDirectory(true) / "Kelvo";
+//   files.createDirectory(folder);
+//   files.write(folder / "order.json", R"({"unsorted":[]})");  // throws FileError
+//   const std::string stored = files.contents(folder / "order.json", 1024 * 1024);
+
 #include <cstdint>
 #include <filesystem>
 #include <functional>

@@ -41,6 +41,15 @@ void checkDepth(std::string_view text) {
   }
 }
 
+// What the parser is not trusted with: nesting past the limit, and a raw NUL, which JSON text
+// never holds and the parser would take for the end of the text, accepting whatever follows.
+void checkText(std::string_view text) {
+  checkDepth(text);
+  if (const std::size_t nul = text.find('\0'); nul != std::string_view::npos) {
+    notJSON("unexpected input at byte " + std::to_string(nul), nul);
+  }
+}
+
 // `byte` is nlohmann's, counted from 1 and one past the end for a text cut short; none for a
 // number too large for a double, the one failure that is not a syntax error.
 [[noreturn]] void failed(std::optional<std::size_t> byte, std::string_view text) {
@@ -259,7 +268,7 @@ void to_json(OrderedJson& json, const UUID& id) { json = id.uuidString(); }
 namespace json {
 
 Json parse(std::string_view text, bool allowFragments) {
-  checkDepth(text);
+  checkText(text);
   Json value;
   try {
     value = Json::parse(text.begin(), text.end());
@@ -273,7 +282,7 @@ Json parse(std::string_view text, bool allowFragments) {
 }
 
 bool read(std::string_view text, Events& events, bool allowFragments) {
-  checkDepth(text);
+  checkText(text);
   Relay relay(events);
   const bool finished = Json::sax_parse(text.begin(), text.end(), &relay);
   if (const auto& error = relay.failure()) failed(*error, text);

@@ -1,5 +1,16 @@
 #pragma once
 
+// The JSON of stored documents and of the wire. `json::parse` reads strictly and `json::write`
+// writes compactly, as the platform's encoder does, so that what the core writes reads the same
+// on every device; dates and identifiers take their agreed forms when assigned. Values are
+// built with <nlohmann/json.hpp> and read back with a JSONReader (JSONReader.hpp):
+//
+//   Json document;
+//   document["title"] = "Tax/VAT";
+//   document["createdAt"] = Date(700'000'000);
+//   const std::string text = json::write(document);  // {"createdAt":700000000,"title":"Tax\/VAT"}
+//   const Json back = json::parse(text);  // throws DecodingError for text that is not JSON
+
 #include <nlohmann/json_fwd.hpp>
 #include <string>
 #include <string_view>

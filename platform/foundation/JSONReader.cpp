@@ -137,13 +137,20 @@ bool JSONReader::contains(std::string_view key) const {
 }
 
 std::vector<JSONReader> JSONReader::elements() const {
-  expect(value_->is_array(), "Array");
+  const std::size_t count = arraySize();
   std::vector<JSONReader> elements;
-  elements.reserve(value_->size());
-  for (size_t i = 0; i < value_->size(); ++i) {
-    elements.emplace_back((*value_)[i], extended(codingPath_, "Index " + std::to_string(i)));
-  }
+  elements.reserve(count);
+  for (std::size_t index = 0; index < count; ++index) elements.push_back(element(index));
   return elements;
+}
+
+std::size_t JSONReader::arraySize() const {
+  expect(value_->is_array(), "Array");
+  return value_->size();
+}
+
+JSONReader JSONReader::element(std::size_t index) const {
+  return JSONReader((*value_)[index], extended(codingPath_, "Index " + std::to_string(index)));
 }
 
 JSONCase JSONReader::singleKeyCase(std::span<const std::string_view> caseNames,

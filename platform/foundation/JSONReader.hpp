@@ -1,5 +1,16 @@
 #pragma once
 
+// Stored and received JSON read into values, strictly: each member is asked for by name and
+// type, and a value that does not fit throws at once, naming where it stands, so that a bad
+// document is reported rather than half read:
+//
+//   const Json document = json::parse(R"({"title":"Wi-Fi","createdAt":7e8,"tags":["home"]})");
+//   const JSONReader reader(document);
+//   const std::string title = reader["title"].string();
+//   const Date createdAt = reader["createdAt"].date();
+//   const auto tags = reader["tags"].map([](const JSONReader& tag) { return tag.string(); });
+//   const bool hasNote = reader.optional("note").has_value();  // false: absent or null
+
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -64,11 +75,13 @@ class JSONReader {
   bool contains(std::string_view key) const;
   /// The elements of this array, each with "Index n" on its path.
   std::vector<JSONReader> elements() const;
-  /// `read` applied to every element of this array.
+  /// `read` applied to every element of this array, in order. Each element's reader is made as
+  /// its turn comes: readers for all of a long array at once would cost more than its values.
   template <class Read>
   auto map(Read&& read) const {
     std::vector<std::decay_t<decltype(read(std::declval<const JSONReader&>()))>> values;
-    for (const JSONReader& element : elements()) values.push_back(read(element));
+    const std::size_t count = arraySize();
+    for (std::size_t index = 0; index < count; ++index) values.push_back(read(element(index)));
     return values;
   }
 
@@ -86,6 +99,9 @@ class JSONReader {
  private:
   // Throws unless the value has the expected type: value not found for null, else a mismatch.
   void expect(bool matches, std::string_view expected) const;
+  // The number of elements of this array; throws unless it is one.
+  std::size_t arraySize() const;
+  JSONReader element(std::size_t index) const;
 
   const Json* value_;
   std::vector<std::string> codingPath_;

@@ -1,5 +1,13 @@
 #pragma once
 
+// The words the user reads. The English text is the key into the current locale's gettext
+// catalogue, and values are filled into the translation in the platform's format notation, so
+// that a translation may put them in its own order; without a catalogue the English stays:
+//
+//   const std::string copied = localized("Copied %@", title);          // "Copied Wi-Fi"
+//   const std::string counted = localized("%lld cards", cardCount);    // "3 cards"
+//   const std::string turned = formatted("%2$@ %1$@", "world", "hello");  // "hello world"
+
 #include <array>
 #include <concepts>
 #include <cstdint>

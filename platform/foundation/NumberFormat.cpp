@@ -24,7 +24,7 @@ const LocalizedNumberFormatter& formatterFor(const Locale& locale, IntegerStyle 
   auto found = formatters.find(key);
   if (found == formatters.end()) {
     auto formatter =
-        icu::number::NumberFormatter::withLocale(icu_support::toIcu(locale))
+        icu::number::NumberFormatter::withLocale(foundation_internal::toIcu(locale))
             .grouping(style.grouping ? UNUM_GROUPING_AUTO : UNUM_GROUPING_OFF)
             .integerWidth(icu::number::IntegerWidth::zeroFillTo(style.minimumIntegerDigits));
     found = formatters.emplace(std::move(key), std::move(formatter)).first;
@@ -39,7 +39,7 @@ std::string formatInteger(std::int64_t value, const Locale& locale, IntegerStyle
   UErrorCode status = U_ZERO_ERROR;
   const auto result = formatterFor(locale, style).formatInt(value, status);
   std::string text;
-  if (U_SUCCESS(status)) text = icu_support::toUtf8(result.toString(status));
+  if (U_SUCCESS(status)) text = foundation_internal::toUtf8(result.toString(status));
   // A locale ICU cannot serve still gets the plain digits.
   if (U_FAILURE(status) || text.empty()) text = std::to_string(value);
   return text;

@@ -11,12 +11,12 @@
 namespace kelvo {
 namespace {
 
-using plist::dataValue;
-using plist::dateValue;
-using plist::integerValue;
-using plist::realValue;
-using plist::trimmedXMLSpace;
-using plist::unreadable;
+using foundation_internal::dataValue;
+using foundation_internal::dateValue;
+using foundation_internal::integerValue;
+using foundation_internal::realValue;
+using foundation_internal::trimmedXMLSpace;
+using foundation_internal::unreadable;
 
 bool isBlankText(const pugi::xml_node& node) {
   return node.type() == pugi::node_pcdata && trimmedXMLSpace(node.value()).empty();
@@ -87,7 +87,7 @@ PropertyListValue::Dictionary dictionaryValue(const pugi::xml_node& element) {
   if (count % 2 != 0) unreadable("a <dict> ends with a key without a value");
   PropertyListValue::Dictionary entries;
   entries.reserve(count / 2);
-  plist::DictionaryKeys keys;
+  foundation_internal::DictionaryKeys keys;
   for (pugi::xml_node keyNode = nextElement(element.first_child()); keyNode;
        keyNode = nextElement(keyNode.next_sibling())) {
     const pugi::xml_node valueNode = nextElement(keyNode.next_sibling());
@@ -162,7 +162,8 @@ const PropertyListValue* PropertyListValue::find(std::string_view key) const {
   return nullptr;
 }
 
-PropertyListValue plist::readDocument(std::string_view text, PropertyList::ElementSink* sink) {
+PropertyListValue foundation_internal::readDocument(std::string_view text,
+                                                    PropertyList::ElementSink* sink) {
   // No DOCTYPE is kept (nor its entities ever expanded), no comment or processing instruction
   // becomes a node, and white space inside a string stays as written.
   constexpr unsigned options = pugi::parse_cdata | pugi::parse_escapes | pugi::parse_ws_pcdata;
@@ -183,7 +184,8 @@ PropertyListValue plist::readDocument(std::string_view text, PropertyList::Eleme
   return {PropertyListValue::Array()};
 }
 
-PropertyListValue plist::kept(PropertyListValue&& element, const PropertyList::ElementSink& sink) {
+PropertyListValue foundation_internal::kept(PropertyListValue&& element,
+                                            const PropertyList::ElementSink& sink) {
   const auto emptied = [](PropertyListValue&& value) -> PropertyListValue {
     if (value.isArray()) return {PropertyListValue::Array()};
     if (value.isDictionary()) return {PropertyListValue::Dictionary()};
@@ -201,7 +203,7 @@ PropertyListValue plist::kept(PropertyListValue&& element, const PropertyList::E
 // pugixml holds a copy of the text and a node of 64 bytes for every element, CDATA section and
 // run of text (an attribute takes 40). All but the runs of text open with '<', and a run ends
 // at one or at the end. Nodes come in pages of 32 KiB, a little of each kept for pugixml's use.
-std::size_t plist::documentSize(std::string_view text) {
+std::size_t foundation_internal::documentSize(std::string_view text) {
   const auto marks = static_cast<std::size_t>(std::count(text.begin(), text.end(), '<'));
   const auto equals = static_cast<std::size_t>(std::count(text.begin(), text.end(), '='));
   const std::size_t nodes = 64 * (2 * marks + 2) + 40 * equals;
@@ -209,18 +211,20 @@ std::size_t plist::documentSize(std::string_view text) {
 }
 
 PropertyListValue PropertyList::read(std::string_view text) {
-  if (std::optional<PropertyListValue> value = plist::readPlain(text)) return std::move(*value);
-  return plist::readDocument(text);
+  if (std::optional<PropertyListValue> value = foundation_internal::readPlain(text))
+    return std::move(*value);
+  return foundation_internal::readDocument(text);
 }
 
 PropertyListValue PropertyList::read(std::string_view text, ElementSink& sink,
                                      std::size_t documentLimit) {
-  if (std::optional<PropertyListValue> value = plist::readPlain(text, &sink)) {
+  if (std::optional<PropertyListValue> value = foundation_internal::readPlain(text, &sink)) {
     return std::move(*value);
   }
   sink.restart();
-  if (plist::documentSize(text) > documentLimit) unreadable("it would take too large a document");
-  return plist::readDocument(text, &sink);
+  if (foundation_internal::documentSize(text) > documentLimit)
+    unreadable("it would take too large a document");
+  return foundation_internal::readDocument(text, &sink);
 }
 
 }  // namespace kelvo

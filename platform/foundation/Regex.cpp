@@ -27,7 +27,7 @@ std::shared_ptr<const Regex::Compiled> compile(std::string_view pattern, Regex::
   UParseError where{};
   UErrorCode status = U_ZERO_ERROR;
   std::unique_ptr<icu::RegexPattern> compiled(
-      icu::RegexPattern::compile(icu_support::toUnicode(pattern), flags, where, status));
+      icu::RegexPattern::compile(foundation_internal::toUnicode(pattern), flags, where, status));
   if (U_FAILURE(status) || !compiled) {
     if (error != nullptr) {
       *error = std::string(u_errorName(status)) + " at offset " + std::to_string(where.offset);

@@ -18,8 +18,8 @@
 namespace kelvo::text {
 namespace {
 
-using icu_support::piece;
-using icu_support::wellFormed;
+using foundation_internal::piece;
+using foundation_internal::wellFormed;
 
 void asciiLower(std::string& text) {
   for (char& c : text) {
@@ -130,7 +130,7 @@ void forEachCharacter(std::string_view text, Visit visit) {
     if (U_FAILURE(status) || !created) fatal("ICU has no character break data");
     return created;
   }();
-  auto utext = icu_support::openUtf8(text);
+  auto utext = foundation_internal::openUtf8(text);
   UErrorCode status = U_ZERO_ERROR;
   if (!utext) return;
   iterator->setText(utext.get(), status);

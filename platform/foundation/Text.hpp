@@ -1,5 +1,16 @@
 #pragma once
 
+// Text as a reader sees it, on UTF-8 strings: counting and cutting by user-perceived
+// characters, canonical equality, the folding behind every comparison that ignores case and
+// accents, case mapping and character classes. Code never counts or cuts text with `size()` or
+// `substr`; it asks here, so that an accent or an emoji is never split:
+//
+//   const std::string title = "Cafe\u0301 au lait";  // an "e" and a combining accent
+//   const std::size_t length = text::characterCount(title);       // 12
+//   const std::string shown = text::prefix(title, 4);             // "Café", accent and all
+//   const bool same = text::canonicallyEqual(shown, "Caf\u00E9");  // true
+//   const std::string key = text::folded("Crème BRÛLÉE");         // "creme brulee"
+
 #include <compare>
 #include <cstddef>
 #include <span>

@@ -135,7 +135,7 @@ class AsciiSortKeys {
 };
 
 std::string AsciiSortKeys::collatorKey(const icu::Collator& collator, std::string_view clean) {
-  const icu::UnicodeString unicode = icu_support::toUnicode(clean);
+  const icu::UnicodeString unicode = foundation_internal::toUnicode(clean);
   std::string key(32 + 3 * static_cast<std::size_t>(unicode.length()), '\0');
   const auto write = [&] {
     return collator.getSortKey(unicode, reinterpret_cast<std::uint8_t*>(key.data()),
@@ -180,7 +180,7 @@ Collators& collatorsForCurrentLocale() {
   thread_local Collators collators;
   const Locale locale = Locale::current();
   if (!collators.caseSensitive || collators.identifier != locale.identifier()) {
-    const icu::Locale icuLocale = icu_support::toIcu(locale);
+    const icu::Locale icuLocale = foundation_internal::toIcu(locale);
     collators.caseSensitive = openCollator(icuLocale, icu::Collator::TERTIARY);
     collators.caseInsensitive = openCollator(icuLocale, icu::Collator::SECONDARY);
     collators.asciiKeys.reset();
@@ -194,11 +194,11 @@ std::weak_ordering compareWith(const icu::Collator* collator, std::string_view a
   if (collator == nullptr) return a <=> b;
   std::string storageA;
   std::string storageB;
-  const std::string_view cleanA = icu_support::wellFormed(a, storageA);
-  const std::string_view cleanB = icu_support::wellFormed(b, storageB);
+  const std::string_view cleanA = foundation_internal::wellFormed(a, storageA);
+  const std::string_view cleanB = foundation_internal::wellFormed(b, storageB);
   UErrorCode status = U_ZERO_ERROR;
-  const UCollationResult result =
-      collator->compareUTF8(icu_support::piece(cleanA), icu_support::piece(cleanB), status);
+  const UCollationResult result = collator->compareUTF8(foundation_internal::piece(cleanA),
+                                                        foundation_internal::piece(cleanB), status);
   if (U_FAILURE(status)) return cleanA <=> cleanB;
   if (result == UCOL_LESS) return std::weak_ordering::less;
   if (result == UCOL_GREATER) return std::weak_ordering::greater;
@@ -219,7 +219,7 @@ std::string localizedCaseInsensitiveSortKey(std::string_view text) {
   Collators& collators = collatorsForCurrentLocale();
   const icu::Collator* collator = collators.caseInsensitive.get();
   std::string storage;
-  const std::string_view clean = icu_support::wellFormed(text, storage);
+  const std::string_view clean = foundation_internal::wellFormed(text, storage);
   // Without a collator the comparison falls back to bytes, and so does the key.
   if (collator == nullptr) return std::string(clean);
   if (!collators.asciiKeys) collators.asciiKeys = std::make_unique<AsciiSortKeys>(*collator);
@@ -231,12 +231,12 @@ void localizedCaseInsensitiveSortKeyPrefix(std::string_view text, std::span<std:
   std::fill(into.begin(), into.end(), std::uint8_t{0});
   const icu::Collator* collator = collatorsForCurrentLocale().caseInsensitive.get();
   std::string storage;
-  const std::string_view clean = icu_support::wellFormed(text, storage);
+  const std::string_view clean = foundation_internal::wellFormed(text, storage);
   if (collator != nullptr) {
     // The collator writes a key part by part from an iterator over the UTF-8 itself, and
     // stops reading the text once the part is full.
     UCharIterator iterator;
-    uiter_setUTF8(&iterator, clean.data(), icu_support::piece(clean).length());
+    uiter_setUTF8(&iterator, clean.data(), foundation_internal::piece(clean).length());
     std::uint32_t state[2] = {0, 0};
     UErrorCode status = U_ZERO_ERROR;
     const auto size = static_cast<std::int32_t>(std::min<std::size_t>(into.size(), INT32_MAX));

@@ -21,7 +21,7 @@ ProcessSetting<TimeZone>& currentSetting() {
 std::optional<TimeZone> TimeZone::named(std::string_view identifier) {
   if (identifier.empty()) return std::nullopt;
   std::unique_ptr<icu::TimeZone> zone(
-      icu::TimeZone::createTimeZone(icu_support::toUnicode(identifier)));
+      icu::TimeZone::createTimeZone(foundation_internal::toUnicode(identifier)));
   icu::UnicodeString resolved;
   zone->getID(resolved);
   // ICU answers an unknown identifier with "Etc/Unknown" rather than failing.
@@ -45,16 +45,17 @@ void TimeZone::setCurrent(const TimeZone& zone) { currentSetting().set(zone); }
 
 std::string TimeZone::localizedGenericName(const Locale& locale) const {
   std::unique_ptr<icu::TimeZone> zone(
-      icu::TimeZone::createTimeZone(icu_support::toUnicode(identifier_)));
+      icu::TimeZone::createTimeZone(foundation_internal::toUnicode(identifier_)));
   icu::UnicodeString name;
-  zone->getDisplayName(false, icu::TimeZone::LONG_GENERIC, icu_support::toIcu(locale), name);
+  zone->getDisplayName(false, icu::TimeZone::LONG_GENERIC, foundation_internal::toIcu(locale),
+                       name);
   if (name.isBogus() || name.isEmpty()) return identifier_;
-  return icu_support::toUtf8(name);
+  return foundation_internal::toUtf8(name);
 }
 
 int TimeZone::secondsFromGMT(Date date) const {
   std::unique_ptr<icu::TimeZone> zone(
-      icu::TimeZone::createTimeZone(icu_support::toUnicode(identifier_)));
+      icu::TimeZone::createTimeZone(foundation_internal::toUnicode(identifier_)));
   int32_t raw = 0;
   int32_t dst = 0;
   UErrorCode status = U_ZERO_ERROR;

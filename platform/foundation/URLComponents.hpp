@@ -1,5 +1,16 @@
 #pragma once
 
+// Links read and built part by part. The application's own links and the links it hands on
+// are made here rather than by pasting text together, so that a value holding "&", "=", "#"
+// or spaces reads back exactly as it was written:
+//
+//   URLComponents parts;
+//   parts.scheme = "kelvo";
+//   parts.host = "search";
+//   parts.queryItems = std::vector<URLQueryItem>{{"q", "tax & vat"}};
+//   const std::optional<std::string> link = parts.string();  // "kelvo://search?q=tax%20%26%20vat"
+//   const std::optional<std::string> query = URLComponents::parse(*link)->firstValue("q");
+
 #include <optional>
 #include <string>
 #include <string_view>

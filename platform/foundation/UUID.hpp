@@ -1,5 +1,14 @@
 #pragma once
 
+// The identifiers of cards, shelves, reminders and devices: random from the system's generator,
+// written in upper case wherever they are stored or sent, read in either case, and ordered and
+// hashable for sets and maps:
+//
+//   const UUID id = UUID::random();
+//   const std::string stored = id.uuidString();  // 36 characters, upper case
+//   const std::optional<UUID> read = UUID::parse("e621e1f8-c36c-495a-93fc-0c247a3e6e5f");
+//   std::unordered_map<UUID, std::string> titles{{id, "Wi-Fi"}};
+
 #include <array>
 #include <compare>
 #include <cstdint>

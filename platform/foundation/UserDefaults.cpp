@@ -1,13 +1,19 @@
 #include "platform/foundation/UserDefaults.hpp"
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
+#include <chrono>
 #include <cmath>
 #include <limits>
 #include <new>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <system_error>
+#include <thread>
 
 #include "platform/foundation/Base64.hpp"
 #include "platform/foundation/JSON.hpp"
@@ -88,14 +94,69 @@ bool isSingleComponent(std::string_view name) {
          name.find_first_of(std::string_view("/\0", 2)) == std::string_view::npos;
 }
 
+// How long a write waits for another process's write to end before it fails: 200 tries, 10 ms
+// apart. A write holds the lock for a read, a write, two syncs and a rename.
+constexpr int lockAttempts = 200;
+constexpr std::chrono::milliseconds lockPause{10};
+
+// An exclusive advisory lock on a file beside the settings, which every writer of the suite
+// holds from its re-read to its rename so that no two writes interleave. The settings file
+// itself cannot carry it: each write replaces it with a new file. flock, unlike fcntl's locks,
+// also keeps apart two suites over one file in one process.
+class WriteLock {
+ public:
+  explicit WriteLock(const fs::path& file) : path_(file.string() + ".lock") {
+    for (int attempt = 0; attempt < lockAttempts; ++attempt) {
+      if (attempt > 0) std::this_thread::sleep_for(lockPause);
+      if (tryLock()) return;
+    }
+    fail(EWOULDBLOCK);
+  }
+  ~WriteLock() { release(); }
+  WriteLock(const WriteLock&) = delete;
+  WriteLock& operator=(const WriteLock&) = delete;
+
+ private:
+  // True once locked; false to try again; throws when the lock cannot be had at all.
+  bool tryLock() {
+    if (fd_ < 0) fd_ = ::open(path_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666);
+    if (fd_ < 0) fail(errno);
+    if (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+      if (errno != EWOULDBLOCK && errno != EINTR) fail(errno);
+      return false;
+    }
+    // A lock file removed and made anew while we waited is not the one the others lock.
+    struct stat held {};
+    struct stat named {};
+    const bool current = ::fstat(fd_, &held) == 0 && ::stat(path_.c_str(), &named) == 0 &&
+                         held.st_dev == named.st_dev && held.st_ino == named.st_ino;
+    if (!current) release();
+    return current;
+  }
+  void release() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+  }
+  // The constructor throws, so the destructor will not close the descriptor.
+  [[noreturn]] void fail(int code) {
+    release();
+    throw FileError("Could not lock", path_, std::error_code(code, std::system_category()));
+  }
+
+  fs::path path_;
+  int fd_ = -1;
+};
+
 }  // namespace
 
 struct UserDefaults::State {
   std::optional<fs::path> file;
   FileManager files;
+  // What the suite shows: the file as last read, with `pending` laid over it.
   Json values = Json::object();
-  // Set when a write failed: memory then holds more than the file and is not read again.
-  bool dirty = false;
+  // This suite's own changes that no write has yet put in the file, by key; none for a removal.
+  // A write merges only these onto what it finds on disk, so it keeps every other key.
+  std::map<std::string, std::optional<Json>, std::less<>> pending;
   // Set when the file on disk could not be read whole: it is kept aside before a write.
   bool damaged = false;
   bool loaded = false;
@@ -131,20 +192,35 @@ UserDefaults::~UserDefaults() = default;
 
 void UserDefaults::refreshLocked() const {
   State& state = *state_;
-  if (!state.file || state.dirty) return;
+  if (!state.file) return;
   const auto signature = signatureOf(*state.file);
   if (state.loaded && signature == state.signature) return;
+  loadLocked();
+}
+
+void UserDefaults::loadLocked() const {
+  State& state = *state_;
+  const auto signature = signatureOf(*state.file);
   state.loaded = true;
   state.signature = signature;
   state.values = Json::object();
   state.damaged = false;
-  if (!signature) return;
-  try {
-    json::MemberRead read = json::readMembers(state.files.contents(*state.file, fileSizeLimit));
-    state.values = std::move(read.members);
-    state.damaged = !read.isWhole;
-  } catch (const Error&) {
-    state.damaged = true;
+  if (signature) {
+    try {
+      foundation_internal::MemberRead read =
+          foundation_internal::readMembers(state.files.contents(*state.file, fileSizeLimit));
+      state.values = std::move(read.members);
+      state.damaged = !read.isWhole;
+    } catch (const Error&) {
+      state.damaged = true;
+    }
+  }
+  for (const auto& [key, change] : state.pending) {
+    if (change) {
+      state.values[key] = *change;
+    } else {
+      state.values.erase(key);
+    }
   }
 }
 
@@ -172,20 +248,22 @@ void UserDefaults::keepDamagedFileLocked() {
   }
 }
 
+// Under the lock the file is read again whatever its signature says: a replaced file can
+// look unchanged when its inode is reused within one tick of the file system's clock.
 void UserDefaults::persistLocked() {
   State& state = *state_;
   if (!state.file) return;
   try {
     state.files.createDirectory(state.file->parent_path());
+    const WriteLock lock(*state.file);
+    loadLocked();
     keepDamagedFileLocked();
     state.files.write(*state.file,
                       state.values.dump(2, ' ', false, Json::error_handler_t::replace) + "\n");
-    state.dirty = false;
+    state.pending.clear();
     state.signature = signatureOf(*state.file);
   } catch (const Error&) {
-    state.dirty = true;
   } catch (const std::bad_alloc&) {
-    state.dirty = true;
   }
 }
 
@@ -259,22 +337,27 @@ std::map<std::string, UserDefaults::Value> UserDefaults::dictionaryRepresentatio
 
 void UserDefaults::setValue(std::string_view key, Value value) {
   std::lock_guard lock(mutex_);
-  refreshLocked();
-  state_->values[std::string(key)] = toJson(value);
+  Json json = toJson(value);
+  if (state_->file) state_->pending.insert_or_assign(std::string(key), json);
+  state_->values[std::string(key)] = std::move(json);
   persistLocked();
 }
 
 void UserDefaults::removeObject(std::string_view key) {
   std::lock_guard lock(mutex_);
   refreshLocked();
-  if (state_->values.erase(std::string(key)) == 0 && !state_->dirty) return;
+  if (state_->values.erase(std::string(key)) == 0) {
+    if (!state_->pending.empty()) persistLocked();
+    return;
+  }
+  if (state_->file) state_->pending.insert_or_assign(std::string(key), std::nullopt);
   persistLocked();
 }
 
 bool UserDefaults::synchronize() {
   std::lock_guard lock(mutex_);
-  if (state_->dirty) persistLocked();
-  return !state_->dirty;
+  if (!state_->pending.empty()) persistLocked();
+  return state_->pending.empty();
 }
 
 }  // namespace kelvo

@@ -18,7 +18,10 @@ namespace kelvo {
 
 /// A string-keyed store of small settings. A persistent suite keeps one JSON file, rewritten
 /// atomically on every change and read again when another process has changed it; an in-memory
-/// suite keeps nothing. Safe to share between threads.
+/// suite keeps nothing. Safe to share between threads, and between processes: each write holds
+/// a lock beside the file ("<file>.lock") from a fresh read of the file to its replacement, and
+/// puts only this suite's own changes over what it read, so no write drops a key that another
+/// process set or removed.
 ///
 /// A missing file reads as empty. A damaged one gives the values it holds before the damage,
 /// and is kept aside whole under a name of its own before anything is written over it; values of
@@ -78,14 +81,16 @@ class UserDefaults {
   void set(std::string_view key, const Value& value) { setValue(key, value); }
   void removeObject(std::string_view key);
 
-  /// Writes any change a failed write left only in memory. True when the file holds every
-  /// value set so far (always true in memory).
+  /// Writes any change a failed write left only in memory (a file that could not be written,
+  /// or another process's write that held the lock for seconds). True when the file holds every
+  /// change this suite made (always true in memory).
   bool synchronize();
 
  private:
   struct State;
   void setValue(std::string_view key, Value value);
   void refreshLocked() const;
+  void loadLocked() const;
   void persistLocked();
   void keepDamagedFileLocked();
 

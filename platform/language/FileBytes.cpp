@@ -1,9 +1,13 @@
 #include "platform/language/FileBytes.hpp"
 
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <string>
+
+#include "platform/foundation/FileManager.hpp"
 
 namespace kelvo::language {
 namespace {
@@ -18,21 +22,21 @@ struct Descriptor {
 
 }  // namespace
 
-std::optional<FileBytes> FileBytes::map(const std::filesystem::path& path) {
-  const Descriptor file{::open(path.c_str(), O_RDONLY | O_CLOEXEC)};
-  struct stat status {};
-  if (file.fd < 0 || ::fstat(file.fd, &status) != 0 || !S_ISREG(status.st_mode) ||
-      status.st_size <= 0) {
+// Read, not mapped: a mapping of a file that a reinstall cuts short kills the process with
+// SIGBUS at the next look-up, and the tables are small enough to own.
+std::optional<FileBytes> FileBytes::read(const std::filesystem::path& path,
+                                         std::uint64_t sizeLimit) {
+  std::shared_ptr<const std::string> held;
+  try {
+    held = std::make_shared<const std::string>(FileManager().contents(path, sizeLimit));
+  } catch (const FileError&) {
     return std::nullopt;
   }
-  const auto size = static_cast<std::size_t>(status.st_size);
-  void* address = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, file.fd, 0);
-  if (address == MAP_FAILED) return std::nullopt;
-  FileBytes mapped;
-  mapped.owner_ = std::shared_ptr<const void>(
-      address, [size](const void* at) { ::munmap(const_cast<void*>(at), size); });
-  mapped.view_ = {static_cast<const std::uint8_t*>(address), size};
-  return mapped;
+  if (held->empty()) return std::nullopt;
+  FileBytes read;
+  read.view_ = {reinterpret_cast<const std::uint8_t*>(held->data()), held->size()};
+  read.owner_ = std::move(held);
+  return read;
 }
 
 FileBytes::FileBytes(std::vector<std::uint8_t> bytes) {
@@ -43,7 +47,8 @@ FileBytes::FileBytes(std::vector<std::uint8_t> bytes) {
 
 std::optional<std::pair<std::vector<std::uint8_t>, std::uint64_t>> readPrefix(
     const std::filesystem::path& path, std::size_t count) {
-  const Descriptor file{::open(path.c_str(), O_RDONLY | O_CLOEXEC)};
+  // Without O_NONBLOCK, opening a FIFO would wait for a writer that may never come.
+  const Descriptor file{::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)};
   struct stat status {};
   if (file.fd < 0 || ::fstat(file.fd, &status) != 0 || !S_ISREG(status.st_mode)) {
     return std::nullopt;
@@ -52,6 +57,7 @@ std::optional<std::pair<std::vector<std::uint8_t>, std::uint64_t>> readPrefix(
   std::size_t got = 0;
   while (got < count) {
     const ssize_t read = ::pread(file.fd, bytes.data() + got, count - got, static_cast<off_t>(got));
+    if (read < 0 && errno == EINTR) continue;
     if (read <= 0) break;
     got += static_cast<std::size_t>(read);
   }

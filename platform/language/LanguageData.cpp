@@ -1,8 +1,11 @@
 #include "platform/language/LanguageData.hpp"
 
 #include <cstdlib>
+#include <system_error>
 
 #include "platform/foundation/ProcessSetting.hpp"
+#include "platform/language/LemmaTagger.hpp"
+#include "platform/language/WordEmbedding.hpp"
 
 namespace kelvo::language {
 namespace {
@@ -12,17 +15,45 @@ ProcessSetting<std::filesystem::path>& folderSetting() {
   return setting;
 }
 
+ProcessSetting<std::filesystem::path>& installedSetting() {
+  static ProcessSetting<std::filesystem::path> setting;
+  return setting;
+}
+
+std::string fileProblem(const std::filesystem::path& file) {
+  std::error_code error;
+  const bool present = std::filesystem::exists(file, error);
+  return file.string() + (present ? " could not be read" : " is missing");
+}
+
 }  // namespace
 
 void setDataDirectory(const std::filesystem::path& folder) { folderSetting().set(folder); }
 
+void setInstalledDataDirectory(const std::filesystem::path& folder) {
+  installedSetting().set(folder);
+}
+
 std::filesystem::path dataDirectory() {
   return folderSetting().get([] {
     const char* given = std::getenv("KELVO_LANGUAGE_DATA");
-    return given != nullptr && *given != '\0'
-               ? std::filesystem::path(given)
-               : std::filesystem::path(KELVO_LANGUAGE_INSTALLED_DATA);
+    if (given != nullptr && *given != '\0') return std::filesystem::path(given);
+    return installedSetting().get(
+        [] { return std::filesystem::path(KELVO_LANGUAGE_INSTALLED_DATA); });
   });
+}
+
+std::optional<std::string> dataProblem() {
+  const std::filesystem::path folder = dataDirectory();
+  const bool lemmas = LemmaTagger::standard() != nullptr;
+  const bool neighbours = WordEmbedding::forLanguage("en") != nullptr;
+  if (lemmas && neighbours) return std::nullopt;
+  if (!lemmas && !neighbours) {
+    return "No English lemmas or word neighbours: " + fileProblem(folder / lemmaFileName) +
+           " and " + fileProblem(folder / neighbourFileName) + ".";
+  }
+  return lemmas ? "No English word neighbours: " + fileProblem(folder / neighbourFileName) + "."
+                : "No English lemmas: " + fileProblem(folder / lemmaFileName) + ".";
 }
 
 }  // namespace kelvo::language

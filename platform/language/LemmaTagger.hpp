@@ -1,10 +1,11 @@
 #pragma once
 
-// The dictionary form of a word: "invoices" gives "invoice", "ran" gives "run".
+// The dictionary form of a word: "invoices" gives "invoice", "ran" gives "run". The English
+// tagger reads its table from the data folder (LanguageData.hpp), and is null without it:
 //
-//   if (auto tagger = language::LemmaTagger::standard()) {
-//     std::optional<std::string> lemma = tagger->lemma("Invoices due");  // "invoice"
-//   }
+//   const auto tagger = language::LemmaTagger::standard();
+//   const auto lemma = tagger ? tagger->lemma("Invoices due") : std::nullopt;  // "invoice"
+//   const auto past = tagger ? tagger->lemma("ran") : std::nullopt;            // "run"
 
 #include <memory>
 #include <optional>

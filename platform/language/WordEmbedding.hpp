@@ -1,10 +1,11 @@
 #pragma once
 
-// Words near a word in meaning, nearest first, by cosine distance.
+// Words near a word in meaning, nearest first, by cosine distance. The English embedding reads
+// its table from the data folder (LanguageData.hpp), and is null without it:
 //
-//   if (auto english = language::WordEmbedding::forLanguage("en")) {
-//     for (const auto& [word, distance] : english->neighbours("invoice", 12)) use(word);
-//   }
+//   std::vector<language::Neighbour> near;
+//   if (const auto english = language::WordEmbedding::forLanguage("en"))
+//     near = english->neighbours("invoice", 12);  // "bill" first, at most 12
 
 #include <cstdint>
 #include <memory>

@@ -26,7 +26,7 @@ ByteView sectionBytes(ByteView bytes, const DataSection& section) {
 
 std::shared_ptr<const WordNetEmbedding> WordNetEmbedding::open(const std::filesystem::path& path) {
   const auto prefix = readPrefix(path, dataHeaderSize);
-  if (!prefix) return nullptr;
+  if (!prefix || prefix->second > fileSizeLimit) return nullptr;
   const auto header = headerOf(prefix->first, prefix->second);
   if (!header) return nullptr;
   return std::shared_ptr<const WordNetEmbedding>(new WordNetEmbedding(*header, path, std::nullopt));
@@ -43,9 +43,9 @@ std::shared_ptr<const WordNetEmbedding> WordNetEmbedding::fromBytes(
 
 const FileBytes* WordNetEmbedding::loaded() const {
   std::call_once(loadOnce_, [this] {
-    if (!bytes_) bytes_ = FileBytes::map(path_);
+    if (!bytes_) bytes_ = FileBytes::read(path_, fileSizeLimit);
     if (!bytes_) return;
-    // The file may have changed since its header was read: read it again from what is mapped.
+    // The file may have changed since its header was read: read it again from what was read.
     const ByteView all = bytes_->bytes();
     const auto header = headerOf(all, all.size());
     sound_ = header && header->sections == header_.sections &&

@@ -13,16 +13,21 @@ namespace kelvo::language {
 
 /// The English embedding built from WordNet: a neighbour file of each word's twelve nearest
 /// words (see docs/language-data.md). Only the header is read when it is opened; the file is
-/// mapped and its checksum checked on the first neighbour query, and a file that fails the
-/// check answers nothing from then on. Safe to query from several threads.
+/// read whole into memory and its checksum checked on the first neighbour query, and a file
+/// that fails the check answers nothing from then on. What happens to the file on disk after
+/// that changes nothing. Safe to query from several threads.
 class WordNetEmbedding final : public WordEmbedding {
  public:
   static constexpr const char* magic = "KELVONBR";
+  /// A larger file is refused when it is opened. WordNet 3.0 gives 7,586,991 bytes (77,773
+  /// words at about 98 bytes each); 64 MiB leaves room for over eight times as many words.
+  static constexpr std::uint64_t fileSizeLimit = 64 * 1024 * 1024;
   static constexpr std::uint32_t neighbourCount = 12;
   static constexpr std::uint32_t recordSize = neighbourCount * 7;
   static constexpr std::uint32_t noWord = 0xFFFFFF;
 
-  /// None when the file is missing or its header is unsound.
+  /// None when the file is missing, not a regular file, larger than `fileSizeLimit`, or its
+  /// header is unsound.
   static std::shared_ptr<const WordNetEmbedding> open(const std::filesystem::path& path);
   /// A table held in memory (fixtures, fuzzing); none when its header is unsound.
   static std::shared_ptr<const WordNetEmbedding> fromBytes(std::vector<std::uint8_t> bytes);
@@ -37,7 +42,7 @@ class WordNetEmbedding final : public WordEmbedding {
   WordNetEmbedding(DataHeader header, std::filesystem::path path, std::optional<FileBytes> bytes)
       : header_(header), path_(std::move(path)), bytes_(std::move(bytes)) {}
 
-  // The table's bytes, mapped and checked once; none when they fail.
+  // The table's bytes, read and checked once; none when they fail.
   const FileBytes* loaded() const;
   std::optional<std::uint32_t> find(ByteView bytes, std::string_view word) const;
   std::optional<std::string_view> wordAt(ByteView bytes, std::uint32_t number) const;

@@ -75,7 +75,7 @@ std::shared_ptr<const WordNetLemmaTagger> WordNetLemmaTagger::checked(FileBytes 
 
 std::shared_ptr<const WordNetLemmaTagger> WordNetLemmaTagger::open(
     const std::filesystem::path& path) {
-  auto bytes = FileBytes::map(path);
+  auto bytes = FileBytes::read(path, fileSizeLimit);
   return bytes ? checked(std::move(*bytes)) : nullptr;
 }
 

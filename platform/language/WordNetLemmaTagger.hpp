@@ -16,13 +16,19 @@ namespace kelvo::language {
 /// of speech in the order noun, verb, adjective, adverb, the base forms are the exception
 /// list's entries for the word, the word itself, then the suffix rules, each kept only when that
 /// part of speech lists it. The lemma is the first base form that differs from the word, else
-/// the word when it has any base form. The file is checked whole when opened.
+/// the word when it has any base form. The file is read whole into memory and checked when
+/// opened; what happens to it on disk later changes nothing.
 class WordNetLemmaTagger final : public LemmaTagger {
  public:
   static constexpr const char* magic = "KELVOLEM";
+  /// A larger file is refused before it is read. WordNet 3.0 gives 1,277,495 bytes, and the
+  /// file grows with the dictionary's lemmas and exceptions: 16 MiB leaves over thirteen times
+  /// that.
+  static constexpr std::uint64_t fileSizeLimit = 16 * 1024 * 1024;
   enum class PartOfSpeech { noun, verb, adjective, adverb };
 
-  /// None when the file is missing, refused or damaged.
+  /// None when the file is missing, not a regular file, larger than `fileSizeLimit`, refused or
+  /// damaged.
   static std::shared_ptr<const WordNetLemmaTagger> open(const std::filesystem::path& path);
   static std::shared_ptr<const WordNetLemmaTagger> fromBytes(std::vector<std::uint8_t> bytes);
 

@@ -3,12 +3,11 @@
 // The layout pass of the widget's view tree: sizes and places every view of a tree in a canvas,
 // the way the system's widget views are laid out, and measures text with a TextMeasurer.
 //
-//   const View root = View::verticalStack(HorizontalAlignment::leading, 8,
-//                                         {View::text("Keep"), View::spacer()})
-//                         .padding(16);
-//   Layout layout;                                  // DejaVu Sans metrics
-//   const LayoutNode placed = layout.layout(root, Size{170, 170});
-//   // placed.frame, placed.children[i].frame, placed.children[i].text->lines ...
+//   const View stack =
+//       View::verticalStack(HorizontalAlignment::leading, 8, {View::text("Keep"), View::spacer()});
+//   Layout layout;  // DejaVu Sans metrics
+//   const LayoutNode placed = layout.layout(stack.padding(16), Size{170, 170});
+//   const Rect keep = placed.children[0].children[0].frame;  // the text's place in the canvas
 
 #include <map>
 #include <optional>

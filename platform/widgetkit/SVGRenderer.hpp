@@ -1,5 +1,17 @@
 #pragma once
 
+// What a widget looks like, off any device: a laid-out view drawn as a standalone SVG document
+// that a browser shows and a test can read. The host's render command draws every widget in
+// every family and appearance this way:
+//
+//   const Size canvas = displaySize(WidgetFamily::systemSmall);
+//   Layout layout;
+//   const LayoutNode placed = layout.layout(View::text("Keep").padding(16), canvas);
+//   RenderOptions options;
+//   options.appearance = Appearance(AppearanceName::darkAqua);
+//   options.title = "Keep";
+//   const Rendering drawn = renderSVG(placed, canvas, options);  // drawn.svg: "<svg …"
+
 #include <string>
 #include <vector>
 

@@ -1,5 +1,16 @@
 #pragma once
 
+// What a widget's provider hands the host: the entries to show, each from its date on, and when
+// to ask again. The host asks with a TimelineProviderContext that says the family, the size
+// and the moment of the request:
+//
+//   struct Entry {
+//     Date date;
+//     std::int64_t remindersDue = 0;
+//   };
+//   const Timeline<Entry> timeline{{Entry{context.now, 2}, Entry{context.now + 3'600, 0}},
+//                                  TimelineReloadPolicy::after(context.now + 3'600)};
+
 #include <concepts>
 #include <optional>
 #include <vector>

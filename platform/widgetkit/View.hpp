@@ -1,5 +1,17 @@
 #pragma once
 
+// The views a widget is made of: texts, images and spacers in stacks and links, dressed by
+// modifiers (padding, frames, fonts, colours, clips, borders); a font or colour set on a view
+// holds for the texts inside it. A widget gives one tree per entry; Layout.hpp places it and
+// SVGRenderer.hpp draws it:
+//
+//   const View label = View::verticalStack(HorizontalAlignment::leading, 4,
+//                                          {View::text("Keep"), View::text("the clipboard")});
+//   const View tile = View::link("kelvo://keep", label.padding(8))
+//                         .accessibilityLabel("Keep the clipboard")
+//                         .font(Font::system(TextStyle::footnote, FontWeight::semibold))
+//                         .background(Color::sRGB(1, 0.6, 0.2));
+
 #include <memory>
 #include <optional>
 #include <string>

@@ -1,5 +1,14 @@
 #pragma once
 
+// The entry of a widget extension: a bundle type names its widgets and, when it ships images,
+// its artwork; the extension's main hands the process to the host with it:
+//
+//   struct Bundle {
+//     static std::vector<WidgetConfiguration> body() { return {clockWidget()}; }
+//     static AssetCatalog assets() { return AssetCatalog(artworkRoot); }
+//   };
+//   return WidgetBundle<Bundle>::main(argc, argv);  // in main
+
 #include <string>
 #include <vector>
 

@@ -92,8 +92,9 @@ TEST(IntegrationReadTest, AManualClockEndsTheWait) {
   auto sawStop = std::make_shared<std::atomic<bool>>(false);
   {
     OperationWatch watch;
+    // Moved only once the deadline has been counted from the clock's reading.
     std::jthread mover([&clock] {
-      std::this_thread::sleep_for(20ms);
+      clock.waitForContinuousReadings(1);
       clock.advance(IntegrationRead::deadline + 0.5);
     });
     EXPECT_EQ(withDeadline<int>(IntegrationRead::deadline, untilStopped(watch, sawStop), clock),

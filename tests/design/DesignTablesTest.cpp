@@ -4,13 +4,26 @@
 #include <map>
 #include <unordered_set>
 
+#include "core/design/AppearancePreference.hpp"
+#include "core/design/CaptureAttachOption.hpp"
 #include "core/design/KelvoColorToken.hpp"
 #include "core/design/KelvoIcon.hpp"
+#include "core/design/KelvoIconAsset.hpp"
+#include "core/design/KelvoPalette.hpp"
 #include "core/design/KelvoSymbol.hpp"
 #include "core/design/KelvoTheme.hpp"
 #include "core/design/KelvoTileHue.hpp"
 #include "core/design/Ossel.hpp"
 #include "core/design/OsselAnticPolicy.hpp"
+#include "tests/support/RawValuesTests.hpp"
+
+namespace kelvo::testing {
+using DesignEnumerations =
+    ::testing::Types<AppearancePreference, CaptureAttachOption, KelvoColorToken, KelvoIcon,
+                     KelvoIconWeight, KelvoPaletteFamily, KelvoTileHue, Ossel::Detail,
+                     Ossel::Expression>;
+INSTANTIATE_TYPED_TEST_SUITE_P(Design, RawValuesTest, DesignEnumerations);
+}  // namespace kelvo::testing
 
 namespace kelvo {
 namespace {

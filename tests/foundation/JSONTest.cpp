@@ -146,7 +146,8 @@ TEST(JSONTest, ReadingValueByValueFailsWhereParsingFails) {
                                        "{\"a\": tru}",
                                        std::string(600, '[') + std::string(600, ']'),
                                        "[{\"a\": [1, {\"b\": null}]}, \"\\u00e9\"]",
-                                       std::string(10, '[') + "1e400" + std::string(600, '[')};
+                                       std::string(10, '[') + "1e400" + std::string(600, '['),
+                                       std::string("[1]\0x", 5)};
   for (const std::string& text : texts) {
     for (const bool fragments : {false, true}) {
       CountingEvents events;
@@ -431,11 +432,11 @@ TEST(PropertyListTest, PlainReaderAgreesWithTheDocumentReader) {
   int read = 0;
   for (int i = 0; i < 4000; ++i) {
     const std::string text = writer.document();
-    const std::optional<Value> plain = plist::readPlain(text);
+    const std::optional<Value> plain = foundation_internal::readPlain(text);
     EXPECT_TRUE(plain || !writer.plain) << text;
     if (!plain) continue;
     ++read;
-    EXPECT_EQ(*plain, plist::readDocument(text)) << text;
+    EXPECT_EQ(*plain, foundation_internal::readDocument(text)) << text;
   }
   EXPECT_GT(read, 1000);
 }
@@ -481,7 +482,7 @@ TEST(PropertyListTest, ElementsOfAnArrayComeOneByOne) {
   for (int i = 0; i < 3000; ++i) {
     const std::string text = writer.document();
     const std::optional<Value> whole = readOrNone([&] { return PropertyList::read(text); });
-    const bool plain = plist::readPlain(text).has_value();
+    const bool plain = foundation_internal::readPlain(text).has_value();
     // No document may be built: what the plain reader declines is refused.
     for (const std::size_t documentLimit : {SIZE_MAX, std::size_t{0}}) {
       Elements sink;
@@ -533,17 +534,24 @@ TEST(PropertyListTest, DocumentSizeBoundsThePugixmlDocument) {
                                   "<?x?><array>" + repeated("x<![CDATA[y]]>z", 20'000) + "</array>",
                                   "<!-- --><string>" + std::string(100'000, 'a') + "</string>"}) {
     pugixmlBytes = 0;
-    (void)readOrNone([&] { return plist::readDocument(text); });
+    (void)readOrNone([&] { return foundation_internal::readDocument(text); });
     EXPECT_GT(pugixmlBytes, text.size());
-    EXPECT_LE(pugixmlBytes, plist::documentSize(text)) << text.substr(0, 40);
+    EXPECT_LE(pugixmlBytes, foundation_internal::documentSize(text)) << text.substr(0, 40);
   }
   pugi::set_memory_management_functions(allocate, deallocate);
 }
 
 TEST(JSONOffsetTest, FailuresSayWhereReadingStopped) {
   const std::vector<std::pair<std::string, std::size_t>> cases{
-      {"[1, 2,]", 6}, {"{\"a\": tru}", 9}, {"[", 1},
-      {"", 0},        {"[1]x", 3},         {std::string(600, '['), 512},
+      {"[1, 2,]", 6},
+      {"{\"a\": tru}", 9},
+      {"[", 1},
+      {"", 0},
+      {"[1]x", 3},
+      {std::string(600, '['), 512},
+      // A NUL is no end of the text: what follows it is not taken on trust.
+      {std::string("{\"a\":1}\0garbage", 15), 7},
+      {std::string("[\"a\0b\"]", 7), 3},
   };
   for (const auto& [text, offset] : cases) EXPECT_EQ(parseFailure(text).offset(), offset) << text;
   EXPECT_FALSE(parseFailure("42").offset());

@@ -1,20 +1,30 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <cmath>
+#include <cstring>
 #include <fstream>
+#include <functional>
 #include <set>
 
 #include "platform/language/LanguageData.hpp"
 #include "platform/language/WordNetEmbedding.hpp"
 #include "platform/language/WordNetLemmaTagger.hpp"
 #include "tests/support/TestSupport.hpp"
-#include "tools/LanguageTables.hpp"
 
 namespace kelvo::language {
 namespace {
 
-const std::filesystem::path extract = testing::sourceDir() / "tests/language/data/wordnet";
+// The tables the build makes of the small WordNet extract in tests/language/data/wordnet.
+const std::filesystem::path extract = KELVO_LANGUAGE_EXTRACT_DATA;
 const std::filesystem::path built = KELVO_LANGUAGE_BUILD_DATA;
+
+std::vector<std::uint8_t> extractTable(const char* name) {
+  std::ifstream in(extract / name, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
 
 void write(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
   std::ofstream(path, std::ios::binary)
@@ -23,14 +33,14 @@ void write(const std::filesystem::path& path, const std::vector<std::uint8_t>& b
 }
 
 TEST(LanguageDataTest, DamagedOrForeignTablesAreRefusedOrAnswerNothing) {
-  const auto source = tools::WordNetSource::read(extract);
-  const auto lemmas = tools::lemmaTable(source);
-  const auto neighbours = tools::neighbourTable(source);
+  const auto lemmas = extractTable(lemmaFileName);
+  const auto neighbours = extractTable(neighbourFileName);
+  ASSERT_TRUE(lemmas.size() > dataHeaderSize && neighbours.size() > dataHeaderSize);
   EXPECT_NE(WordNetLemmaTagger::fromBytes(lemmas), nullptr);
   // Cut short, a byte of the body changed, or another kind of table: refused at open.
   EXPECT_EQ(WordNetLemmaTagger::fromBytes({lemmas.begin(), lemmas.end() - 1}), nullptr);
   auto flipped = lemmas;
-  flipped.back() ^= 1;
+  flipped.at(flipped.size() - 1) ^= 1;
   EXPECT_EQ(WordNetLemmaTagger::fromBytes(flipped), nullptr);
   EXPECT_EQ(WordNetLemmaTagger::fromBytes(neighbours), nullptr);
   EXPECT_EQ(WordNetEmbedding::fromBytes(lemmas), nullptr);
@@ -49,14 +59,112 @@ TEST(LanguageDataTest, DamagedOrForeignTablesAreRefusedOrAnswerNothing) {
   setDataDirectory(folder.path());
   EXPECT_EQ(WordEmbedding::forLanguage("en"), nullptr);
   EXPECT_EQ(LemmaTagger::standard(), nullptr);
+  // A caller can tell, and which file it was.
+  EXPECT_EQ(dataProblem(),
+            "No English lemmas or word neighbours: " + (folder.path() / lemmaFileName).string() +
+                " is missing and " + (folder.path() / neighbourFileName).string() + " is missing.");
   write(folder.path() / neighbourFileName, neighbours);
   write(folder.path() / lemmaFileName, lemmas);
+  EXPECT_EQ(dataProblem(), std::nullopt);
   EXPECT_NE(WordEmbedding::forLanguage("en"), nullptr);
   EXPECT_EQ(WordEmbedding::forLanguage("en"), WordEmbedding::forLanguage("en"));
   EXPECT_EQ(WordEmbedding::forLanguage("de"), nullptr);
   ASSERT_NE(LemmaTagger::standard(), nullptr);
   EXPECT_EQ(LemmaTagger::standard()->lemma("invoices"), "invoice");
   setDataDirectory(built);
+}
+
+// Runs `check` in a child process and tells whether it returned true there; a crash or a wait
+// that the alarm ends is false, so a reader that blocks fails instead of hanging the run.
+::testing::AssertionResult inChild(const std::function<bool()>& check) {
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::alarm(10);
+    ::_exit(check() ? 0 : 1);
+  }
+  int status = 0;
+  if (child < 0 || ::waitpid(child, &status, 0) != child) {
+    return ::testing::AssertionFailure() << "no child";
+  }
+  if (WIFSIGNALED(status)) {
+    return ::testing::AssertionFailure() << "killed by " << strsignal(WTERMSIG(status));
+  }
+  if (WEXITSTATUS(status) != 0) return ::testing::AssertionFailure() << "a check failed";
+  return ::testing::AssertionSuccess();
+}
+
+// Readers refuse, without waiting, what cannot be a table: they read regular files only, and
+// only up to the size a table can have.
+TEST(LanguageDataTest, ReadsOnlyRegularFilesOfATablesSize) {
+  const auto lemmas = extractTable(lemmaFileName);
+  const auto neighbours = extractTable(neighbourFileName);
+  struct Case {
+    const char* name;
+    std::function<void(const std::filesystem::path&, const std::vector<std::uint8_t>&)> place;
+  };
+  const std::vector<Case> cases{
+      {"a FIFO", [](const auto& path, const auto&) { ::mkfifo(path.c_str(), 0600); }},
+      {"a folder", [](const auto& path, const auto&) { std::filesystem::create_directory(path); }},
+      {"the table followed by zeros",
+       [](const auto& path, const auto& table) {
+         write(path, table);
+         std::filesystem::resize_file(path, WordNetEmbedding::fileSizeLimit + 1);
+       }},
+  };
+  for (const Case& shape : cases) {
+    testing::TemporaryDirectory folder;
+    const auto lemmaPath = folder.path() / lemmaFileName;
+    const auto neighbourPath = folder.path() / neighbourFileName;
+    shape.place(lemmaPath, lemmas);
+    shape.place(neighbourPath, neighbours);
+    EXPECT_TRUE(inChild([&] {
+      setDataDirectory(folder.path());
+      return LemmaTagger::standard() == nullptr && WordEmbedding::forLanguage("en") == nullptr &&
+             WordNetLemmaTagger::open(lemmaPath) == nullptr &&
+             WordNetEmbedding::open(neighbourPath) == nullptr;
+    })) << shape.name;
+
+    // Put in place of a table between its opening and its first query.
+    testing::TemporaryDirectory later;
+    const auto path = later.path() / neighbourFileName;
+    write(path, neighbours);
+    const auto embedding = WordNetEmbedding::open(path);
+    ASSERT_NE(embedding, nullptr);
+    std::filesystem::remove(path);
+    shape.place(path, neighbours);
+    EXPECT_TRUE(inChild([&] { return embedding->neighbours("invoice", 12).empty(); }))
+        << shape.name;
+  }
+  setDataDirectory(built);
+}
+
+// A reinstall or a copy over the tables cuts them short, or fills them with something else,
+// while the process has them open: answers stay as they were, and nothing crashes.
+TEST(LanguageDataTest, TablesChangedOnDiskAfterOpeningChangeNothing) {
+  testing::TemporaryDirectory folder;
+  const auto lemmaPath = folder.path() / lemmaFileName;
+  const auto neighbourPath = folder.path() / neighbourFileName;
+  write(lemmaPath, extractTable(lemmaFileName));
+  write(neighbourPath, extractTable(neighbourFileName));
+  const std::vector<std::size_t> keptSizes{0, 1, dataHeaderSize, 4096};
+  for (const std::size_t kept : keptSizes) {
+    EXPECT_TRUE(inChild([&] {
+      const auto tagger = WordNetLemmaTagger::open(lemmaPath);
+      const auto embedding = WordNetEmbedding::open(neighbourPath);
+      if (tagger == nullptr || embedding == nullptr) return false;
+      const auto before = embedding->neighbours("statement", 12);
+      const auto ran = tagger->lemma("ran");
+      std::filesystem::resize_file(lemmaPath, kept);
+      std::filesystem::resize_file(neighbourPath, kept);
+      const bool same = tagger->lemma("ran") == ran && tagger->lemma("geese") == std::nullopt &&
+                        embedding->neighbours("statement", 12) == before &&
+                        embedding->neighbours("invoice", 12).size() == 2;
+      return same && ran == "run" && before.size() == 2;
+    })) << "cut to "
+        << kept << " bytes";
+    write(lemmaPath, extractTable(lemmaFileName));
+    write(neighbourPath, extractTable(neighbourFileName));
+  }
 }
 
 class RealTables : public ::testing::Test {
@@ -100,64 +208,6 @@ TEST_F(RealTables, LemmasAndNeighboursOfEnglish) {
         }
       }
     }
-  }
-}
-
-std::vector<std::pair<std::string, double>> listed(const WordEmbedding& embedding,
-                                                   std::string_view word) {
-  std::vector<std::pair<std::string, double>> out;
-  for (const Neighbour& n : embedding.neighbours(word, 12)) out.emplace_back(n.word, n.distance);
-  return out;
-}
-
-TEST(WordNetTablesTest, TheExtractGivesTheHandComputedTables) {
-  const auto source = tools::WordNetSource::read(extract);
-  const auto neighbours = tools::neighbourTable(source);
-  EXPECT_EQ(neighbours, tools::neighbourTable(tools::WordNetSource::read(extract)));
-  const auto lemmas = tools::lemmaTable(source);
-  EXPECT_EQ(lemmas, tools::lemmaTable(tools::WordNetSource::read(extract)));
-
-  // bill = {invoice synset 1, its hypernym 0.5, beak synset 0.5}, invoice = {1, hypernym 0.5},
-  // statement = {hypernym 1}: cosines 1.25/√1.875, 0.5/√1.5 and 0.5/√1.25.
-  const auto embedding = WordNetEmbedding::fromBytes(neighbours);
-  ASSERT_NE(embedding, nullptr);
-  EXPECT_EQ(embedding->wordCount(), 5u);  // bill, big, invoice, run, statement
-  const double billInvoice = 1 - 1.25 / std::sqrt(1.875);
-  const double billStatement = 1 - 0.5 / std::sqrt(1.5);
-  const double invoiceStatement = 1 - 0.5 / std::sqrt(1.25);
-  const auto near = [](double d) { return static_cast<double>(static_cast<float>(d)); };
-  using List = std::vector<std::pair<std::string, double>>;
-  EXPECT_EQ(listed(*embedding, "invoice"),
-            (List{{"bill", near(billInvoice)}, {"statement", near(invoiceStatement)}}));
-  EXPECT_EQ(listed(*embedding, "statement"),
-            (List{{"invoice", near(invoiceStatement)}, {"bill", near(billStatement)}}));
-  EXPECT_EQ(embedding->neighbours("bill", 1).size(), 1u);
-  EXPECT_TRUE(listed(*embedding, "run").empty());
-  EXPECT_TRUE(listed(*embedding, "credit").empty());
-
-  const auto tagger = WordNetLemmaTagger::fromBytes(lemmas);
-  ASSERT_NE(tagger, nullptr);
-  const std::vector<std::pair<std::string, std::optional<std::string>>> cases{
-      {"invoices", "invoice"}, {"Ran away", "run"},           {"bigger", "big"},
-      {"— Bills!", "bill"},    {"statement", "statement"},    {"runs", "run"},
-      {"geese", std::nullopt}, {"credit_card", std::nullopt}, {"", std::nullopt},
-      {"zzz", std::nullopt}};
-  for (const auto& [text, lemma] : cases) EXPECT_EQ(tagger->lemma(text), lemma) << text;
-}
-
-TEST(WordNetTablesTest, AMalformedLineNamesItsFileAndLine) {
-  testing::TemporaryDirectory folder;
-  for (const auto& entry : std::filesystem::directory_iterator(extract)) {
-    std::filesystem::copy_file(entry.path(), folder.path() / entry.path().filename());
-  }
-  std::ofstream(folder.path() / "data.verb", std::ios::app) << "00000011 38 v zz run 0 000 |\n";
-  try {
-    tools::WordNetSource::read(folder.path());
-    ADD_FAILURE() << "read a malformed line";
-  } catch (const tools::WordNetError& error) {
-    EXPECT_NE(std::string(error.what()).find("data.verb:2: \"zz\" is not a number"),
-              std::string::npos)
-        << error.what();
   }
 }
 

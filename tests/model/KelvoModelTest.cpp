@@ -9,12 +9,24 @@
 #include <vector>
 
 #include "core/model/Card.hpp"
+#include "core/model/CardSyncState.hpp"
+#include "core/model/CardTileLayout.hpp"
+#include "core/model/CardType.hpp"
+#include "core/model/FactKind.hpp"
 #include "core/model/KelvoPersistence.hpp"
+#include "core/model/LinkPreviewPolicy.hpp"
 #include "core/model/ManagedObjectValues.hpp"
 #include "core/model/SmartShelf.hpp"
 #include "platform/data/StoreCoordinator.hpp"
 #include "tests/model/Library.hpp"
+#include "tests/support/RawValuesTests.hpp"
 #include "tests/support/TestSupport.hpp"
+
+namespace kelvo::testing {
+using ModelEnumerations =
+    ::testing::Types<CardSyncState, CardTileLayout, CardType, FactKind, LinkPreviewPolicy::Outcome>;
+INSTANTIATE_TYPED_TEST_SUITE_P(Model, RawValuesTest, ModelEnumerations);
+}  // namespace kelvo::testing
 
 namespace kelvo {
 namespace {

@@ -1,4 +1,6 @@
-# Installs the build tree into a scratch prefix and builds and runs the consumer against it.
+# Installs the build tree into a scratch prefix, other than the one it was configured with, and
+# uses it from outside: every installed header compiles alone, the guide's program builds and
+# runs with no environment variable set, and the installed widget finds its artwork.
 cmake_minimum_required(VERSION 3.25)
 
 function(run step)
@@ -6,19 +8,42 @@ function(run step)
   if(NOT status EQUAL 0)
     message(FATAL_ERROR "${step} failed (${status}):\n${out}\n${err}")
   endif()
-  set(last_output "${out}" PARENT_SCOPE)
+  set(last_output "${out}${err}" PARENT_SCOPE)
 endfunction()
 
-file(REMOVE_RECURSE ${WORK_DIR})
-run("install" ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${WORK_DIR}/prefix)
-if(EXISTS ${WORK_DIR}/prefix/include/kelvo/core/search/internal)
-  message(FATAL_ERROR "internal headers were installed")
+function(build_outside name source)
+  run("configure ${name}" ${CMAKE_COMMAND} -S ${source} -B ${WORK_DIR}/${name} -G ${GENERATOR}
+      -DCMAKE_PREFIX_PATH=${prefix}
+      -DCMAKE_CXX_COMPILER=${CXX_COMPILER} -DCMAKE_C_COMPILER=${C_COMPILER}
+      -DCMAKE_CXX_COMPILER_LAUNCHER=${LAUNCHER}
+      -DCMAKE_CXX_FLAGS=${CXX_FLAGS} -DCMAKE_EXE_LINKER_FLAGS=${LINKER_FLAGS}
+      -DCMAKE_BUILD_TYPE=${BUILD_TYPE})
+  run("build ${name}" ${CMAKE_COMMAND} --build ${WORK_DIR}/${name})
+endfunction()
+
+set(prefix ${WORK_DIR}/prefix)
+if(prefix STREQUAL CONFIGURED_PREFIX)
+  message(FATAL_ERROR "the scratch prefix must differ from the configured one")
 endif()
-run("configure" ${CMAKE_COMMAND} -S ${CONSUMER_DIR} -B ${WORK_DIR}/build -G ${GENERATOR}
-    -DCMAKE_PREFIX_PATH=${WORK_DIR}/prefix
-    -DCMAKE_CXX_COMPILER=${CXX_COMPILER} -DCMAKE_C_COMPILER=${C_COMPILER}
-    -DCMAKE_CXX_FLAGS=${CXX_FLAGS} -DCMAKE_EXE_LINKER_FLAGS=${LINKER_FLAGS}
-    -DCMAKE_BUILD_TYPE=${BUILD_TYPE})
-run("build" ${CMAKE_COMMAND} --build ${WORK_DIR}/build)
-run("run" ${WORK_DIR}/build/kelvo-consumer)
+file(REMOVE_RECURSE ${WORK_DIR})
+run("install" ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix})
+file(GLOB_RECURSE internal LIST_DIRECTORIES true ${prefix}/include/kelvo/*)
+list(FILTER internal INCLUDE REGEX "/internal(/|$)")
+if(internal)
+  message(FATAL_ERROR "internal headers were installed: ${internal}")
+endif()
+
+build_outside(headers ${SOURCE_DIR}/headers)
+build_outside(consumer ${SOURCE_DIR}/consumer)
+# Nothing tells it where the package is but the package itself.
+set(clean_env ${CMAKE_COMMAND} -E env --unset=KELVO_LANGUAGE_DATA --unset=KELVO_ICON_ARTWORK)
+run("run" ${clean_env} ${WORK_DIR}/consumer/kelvo-consumer ${prefix})
 message(STATUS "${last_output}")
+
+if(EXISTS ${prefix}/bin/kelvo-widget)
+  run("widget" ${clean_env} ${prefix}/bin/kelvo-widget render --family systemMedium
+      --output ${WORK_DIR}/medium.svg)
+  if(last_output MATCHES "placeholder")
+    message(FATAL_ERROR "the installed widget did not find its artwork:\n${last_output}")
+  endif()
+endif()

@@ -141,7 +141,7 @@ class Peer {
 
 template <class Record>
 Record record(const Bytes& payload) {
-  return testing::readBack<Record>(toString(payload));
+  return Record::decoded(toString(payload));
 }
 
 struct HostReport {

@@ -13,9 +13,16 @@
 #include <vector>
 
 #include "core/search/SavedSearch.hpp"
+#include "core/search/SearchField.hpp"
 #include "platform/foundation/JSONReader.hpp"
 #include "platform/foundation/Text.hpp"
 #include "tests/search/SearchTestCards.hpp"
+#include "tests/support/RawValuesTests.hpp"
+
+namespace kelvo::testing {
+using SearchEnumerations = ::testing::Types<SearchField>;
+INSTANTIATE_TYPED_TEST_SUITE_P(Search, RawValuesTest, SearchEnumerations);
+}  // namespace kelvo::testing
 
 namespace kelvo {
 namespace {

@@ -25,11 +25,19 @@ struct CardSpec {
   CardType type = CardType::text;
 };
 
-inline SearchableCard makeCard(CardSpec spec, UUID id = UUID::random()) {
-  return SearchableCard(
-      id, spec.type, std::move(spec.title), std::move(spec.content), std::move(spec.extractedText),
-      std::move(spec.autoTags), std::move(spec.shelfName), std::move(spec.projectName),
-      std::move(spec.factLabel), std::move(spec.sourceApp), spec.useCount, spec.lastUsedAt);
+inline SearchableCard makeCard(const CardSpec& spec, UUID id = UUID::random()) {
+  return SearchableCard({.id = id,
+                         .type = spec.type,
+                         .title = spec.title,
+                         .content = spec.content,
+                         .extractedText = spec.extractedText,
+                         .autoTags = spec.autoTags,
+                         .shelfName = spec.shelfName,
+                         .projectName = spec.projectName,
+                         .factLabel = spec.factLabel,
+                         .sourceApp = spec.sourceApp,
+                         .useCount = spec.useCount,
+                         .lastUsedAt = spec.lastUsedAt});
 }
 
 using Titles = std::vector<std::string>;

@@ -8,6 +8,12 @@
 #include "core/design/KelvoIcon.hpp"
 #include "core/widget/KelvoWidgetAction.hpp"
 #include "core/widget/KelvoWidgetState.hpp"
+#include "tests/support/RawValuesTests.hpp"
+
+namespace kelvo::testing {
+using WidgetEnumerations = ::testing::Types<KelvoWidgetAction>;
+INSTANTIATE_TYPED_TEST_SUITE_P(Widget, RawValuesTest, WidgetEnumerations);
+}  // namespace kelvo::testing
 
 namespace kelvo {
 namespace {

@@ -1,3 +1,5 @@
+// Internal to core/agenda: include "core/agenda/ReminderAgenda.hpp" or
+// "core/agenda/ReminderNotifications.hpp" instead.
 #pragma once
 
 #include <memory>
@@ -9,7 +11,7 @@
 #include "platform/foundation/Date.hpp"
 #include "platform/foundation/UUID.hpp"
 
-namespace kelvo::internal {
+namespace kelvo::agenda_internal {
 
 /// What the agenda and the notification plans read of one reminder, read once. A reminder with
 /// no stored id draws a new one at every read; reading once keeps the order consistent and the
@@ -32,4 +34,4 @@ inline bool isOrderedBefore(const ReminderReading& a, const ReminderReading& b) 
   return a.id < b.id;
 }
 
-}  // namespace kelvo::internal
+}  // namespace kelvo::agenda_internal

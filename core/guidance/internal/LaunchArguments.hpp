@@ -1,3 +1,5 @@
+// Internal to core/guidance: include "core/guidance/OnboardingGate.hpp" or
+// "core/guidance/ReviewRequestPolicy.hpp" instead.
 #pragma once
 
 #include <algorithm>
@@ -5,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-namespace kelvo::internal {
+namespace kelvo::guidance_internal {
 
 /// Whether `argument` is one of the launch arguments, as a whole string.
 inline bool hasLaunchArgument(const std::vector<std::string>& arguments,
@@ -13,4 +15,4 @@ inline bool hasLaunchArgument(const std::vector<std::string>& arguments,
   return std::find(arguments.begin(), arguments.end(), argument) != arguments.end();
 }
 
-}  // namespace kelvo::internal
+}  // namespace kelvo::guidance_internal

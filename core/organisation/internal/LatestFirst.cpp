@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <limits>
 
-namespace kelvo::CardOrganiser {
+namespace kelvo::organisation_internal {
 namespace {
 
 // Below this a comparison sort is quicker than eight counting passes.
@@ -72,4 +72,4 @@ std::vector<UUID> latestFirst(const Pile& pile) {
   return ids;
 }
 
-}  // namespace kelvo::CardOrganiser
+}  // namespace kelvo::organisation_internal

@@ -1,3 +1,4 @@
+// Internal to core/organisation: include "core/organisation/CardOrganiser.hpp" instead.
 #pragma once
 
 #include <utility>
@@ -5,7 +6,7 @@
 
 #include "platform/foundation/UUID.hpp"
 
-namespace kelvo::CardOrganiser {
+namespace kelvo::organisation_internal {
 
 /// Cards of one group with the instant they are ordered by, in seconds; not a number counts as
 /// earlier than every real instant.
@@ -15,4 +16,4 @@ using Pile = std::vector<std::pair<double, UUID>>;
 /// (whose order is that of the upper-case text). Large piles are radix-sorted.
 std::vector<UUID> latestFirst(const Pile& pile);
 
-}  // namespace kelvo::CardOrganiser
+}  // namespace kelvo::organisation_internal

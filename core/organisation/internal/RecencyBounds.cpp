@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <functional>
 
-namespace kelvo::CardOrganiser {
+namespace kelvo::organisation_internal {
+
+using CardOrganiser::RecencyBucket;
 
 using Component = Calendar::Component;
 
@@ -23,7 +25,7 @@ RecencyBounds::RecencyBounds(Date now, const Calendar& calendar) : now_(now), ca
   }
 }
 
-RecencyBucket RecencyBounds::bucket(Date instant) const {
+CardOrganiser::RecencyBucket RecencyBounds::bucket(Date instant) const {
   if (!isBounded_) return CardOrganiser::bucket(instant, now_, calendar_);
   // Any later instant is today too; an instant that is not a number passes every test.
   if (instant >= dayStart_) return RecencyBucket::today;
@@ -48,4 +50,4 @@ std::optional<Date> RecencyBounds::monthStart(Date instant) {
   return *std::lower_bound(monthStarts_.begin(), monthStarts_.end(), instant, std::greater<>());
 }
 
-}  // namespace kelvo::CardOrganiser
+}  // namespace kelvo::organisation_internal

@@ -1,3 +1,4 @@
+// Internal to core/organisation: include "core/organisation/CardOrganiser.hpp" instead.
 #pragma once
 
 #include <optional>
@@ -7,7 +8,7 @@
 #include "platform/foundation/Calendar.hpp"
 #include "platform/foundation/Date.hpp"
 
-namespace kelvo::CardOrganiser {
+namespace kelvo::organisation_internal {
 
 /// The day, yesterday, week and month bounds of one `now`, computed once, so that grouping
 /// places each card by comparing instants instead of asking the calendar. Gives the same answers
@@ -17,7 +18,7 @@ class RecencyBounds {
  public:
   RecencyBounds(Date now, const Calendar& calendar);
 
-  RecencyBucket bucket(Date instant) const;
+  CardOrganiser::RecencyBucket bucket(Date instant) const;
   /// The first moment of the month holding an instant of the `earlier` bucket; none where the
   /// calendar gives none.
   std::optional<Date> monthStart(Date instant);
@@ -36,4 +37,4 @@ class RecencyBounds {
   std::vector<Date> monthStarts_;
 };
 
-}  // namespace kelvo::CardOrganiser
+}  // namespace kelvo::organisation_internal

@@ -1,3 +1,4 @@
+// Internal to core/remote: include "core/remote/Message.hpp" instead.
 #pragma once
 
 // Small pieces shared by the records' coding and equality.
@@ -12,7 +13,7 @@
 #include "platform/foundation/Text.hpp"
 #include "platform/foundation/UUID.hpp"
 
-namespace kelvo::Remote::internal {
+namespace kelvo::remote_internal {
 
 inline bool sameText(std::string_view a, std::string_view b) {
   return text::canonicallyEqual(a, b);
@@ -32,4 +33,4 @@ std::size_t caseIndex(const std::array<std::string_view, N>& names, std::string_
   return index;
 }
 
-}  // namespace kelvo::Remote::internal
+}  // namespace kelvo::remote_internal

@@ -1,196 +1,378 @@
 #include "core/remote/internal/WireParser.hpp"
 
+#include <locale.h>
+#include <stdlib.h>
+
 #include <algorithm>
+#include <array>
+#include <charconv>
+#include <cmath>
 #include <cstdint>
-#include <cstring>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "core/remote/Command.hpp"
+#include "core/remote/CommandResult.hpp"
+#include "core/remote/Message.hpp"
 #include "platform/foundation/DecodingError.hpp"
+#include "platform/foundation/Utf.hpp"
 
-namespace kelvo::Remote::internal {
+namespace kelvo::remote_internal {
 namespace {
 
-// The position of the quote that closes the string opening at `open`, or the end of the text.
-std::size_t closingQuote(std::string_view text, std::size_t open) {
-  for (std::size_t from = open + 1; from < text.size();) {
-    const auto* quote =
-        static_cast<const char*>(std::memchr(text.data() + from, '"', text.size() - from));
-    if (quote == nullptr) break;
-    const auto at = static_cast<std::size_t>(quote - text.data());
-    std::size_t backslashes = 0;
-    while (at - backslashes > open + 1 && text[at - backslashes - 1] == '\\') ++backslashes;
-    if (backslashes % 2 == 0) return at;
-    from = at + 1;
-  }
-  return text.size();
+// What keeping a value costs the heap at its worst, roughly (usable sizes of the tree's
+// blocks): a 16-byte slot in its array, five times over (the array doubles, and the tree's
+// destructor moves the slots onto a stack of its own that doubles too), or a node in its object
+// holding the name; the map, vector or string each container or string allocates; a long
+// string's text.
+constexpr std::size_t elementCost = 80;
+constexpr std::size_t memberCost = 88;
+constexpr std::size_t objectCost = 56;
+constexpr std::size_t arrayCost = 24;
+constexpr std::size_t stringCost = 40;
+constexpr std::size_t shortStringLength = 15;
+
+std::size_t textCost(std::size_t length) { return length > shortStringLength ? length + 1 : 0; }
+
+[[noreturn]] void refuse(const std::string& detail) {
+  throw DecodingError(DecodingError::Kind::dataCorrupted,
+                      "The given data was not valid JSON: " + detail + ".", {});
 }
 
-// Builds the document from the parser's events. Members with unknown names, and everything
-// under them, are skipped as they stream past; the stack holds the containers being filled.
-class Builder {
- public:
-  Builder(std::span<const std::string_view> knownKeys, std::size_t budget)
-      : knownKeys_(knownKeys), budget_(budget) {}
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
-  bool null() { return put(Json(nullptr)); }
-  bool boolean(bool value) { return put(Json(value)); }
-  bool number_integer(std::int64_t value) { return put(Json(value)); }
-  bool number_unsigned(std::uint64_t value) { return put(Json(value)); }
-  bool number_float(double value, const std::string&) { return put(Json(value)); }
-  // The lexer's buffer is ours to take: a long Base64 text is moved, not copied.
-  bool string(std::string& value) { return put(Json(std::move(value))); }
-  bool binary(Json::binary_t&) { return false; }
-
-  bool start_object(std::size_t) { return open(Json::object()); }
-  bool start_array(std::size_t) { return open(Json::array()); }
-  bool end_object() { return close(); }
-  bool end_array() { return close(); }
-
-  bool key(std::string& name) {
-    containerRun_ = 0;
-    if (skipDepth_ > 0) return true;
-    if (std::binary_search(knownKeys_.begin(), knownKeys_.end(), std::string_view(name))) {
-      key_ = std::move(name);
-    } else {
-      skipNext_ = true;
-    }
-    return true;
+// The value of the four hexadecimal digits at `at`, or -1.
+int hexQuad(std::string_view text, std::size_t at) {
+  if (at + 4 > text.size()) return -1;
+  int value = 0;
+  for (std::size_t i = at; i < at + 4; ++i) {
+    const char c = text[i];
+    int digit = -1;
+    if (isDigit(c)) digit = c - '0';
+    if (c >= 'a' && c <= 'f') digit = c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') digit = c - 'A' + 10;
+    if (digit < 0) return -1;
+    value = value * 16 + digit;
   }
+  return value;
+}
 
-  bool parse_error(std::size_t position, const std::string&, const nlohmann::detail::exception&) {
-    failure_ = "unexpected input at byte " + std::to_string(position);
-    return false;
-  }
-
-  const std::string& failure() const { return failure_; }
-  Json& root() { return root_; }
-
- private:
-  // Whether the value now arriving is dropped; counts it against the budget otherwise.
-  bool skipping(bool& withinBudget) {
-    withinBudget = true;
-    if (skipDepth_ > 0) return true;
-    if (skipNext_) {
-      skipNext_ = false;
-      return true;
-    }
-    if (++kept_ > budget_) {
-      failure_ = "more values than a message can hold";
-      withinBudget = false;
-    }
-    return false;
-  }
-
-  // Places a value in the container being filled and gives its new home.
-  Json* place(Json&& value) {
-    if (stack_.empty()) {
-      root_ = std::move(value);
-      return &root_;
-    }
-    Json& parent = *stack_.back();
-    if (parent.is_object()) return &(parent[key_] = std::move(value));
-    parent.push_back(std::move(value));
-    return &parent.back();
-  }
-
-  bool put(Json&& value) {
-    containerRun_ = 0;
-    bool withinBudget = true;
-    if (skipping(withinBudget)) return true;
-    if (!withinBudget) return false;
-    place(std::move(value));
-    return true;
-  }
-
-  // The lexer keeps the raw text since the last scalar for its messages, so a long run of
-  // empty containers (kept or skipped) would grow it with the run: no real message has one.
-  bool withinContainerRun() {
-    if (++containerRun_ <= maximumContainerRun) return true;
-    failure_ = "too many containers without a value";
-    return false;
-  }
-
-  bool open(Json&& container) {
-    if (!withinContainerRun()) return false;
-    if (++depth_ > static_cast<std::size_t>(json::maximumDepth)) {
-      failure_ = "too many nested arrays or objects";
-      return false;
-    }
-    bool withinBudget = true;
-    if (skipping(withinBudget)) {
-      ++skipDepth_;
-      return true;
-    }
-    if (!withinBudget) return false;
-    stack_.push_back(place(std::move(container)));
-    return true;
-  }
-
-  bool close() {
-    if (!withinContainerRun()) return false;
-    --depth_;
-    if (skipDepth_ > 0) {
-      --skipDepth_;
-    } else {
-      stack_.pop_back();
-    }
-    return true;
-  }
-
-  std::span<const std::string_view> knownKeys_;
-  std::size_t budget_;
-  std::size_t kept_ = 0;
-  std::size_t depth_ = 0;
-  std::size_t skipDepth_ = 0;
-  std::size_t containerRun_ = 0;
-  bool skipNext_ = false;
-  std::string key_;
-  std::vector<Json*> stack_;
-  Json root_;
-  std::string failure_;
+struct Escape {
+  char32_t scalar = 0;
+  /// Characters it spans; 0 for a backslash that starts no valid escape.
+  std::size_t length = 0;
 };
 
-// The lexer keeps white space too until the next value: refuse a long run of it (outside
-// strings, which are skipped whole) before parsing, as no real message holds one.
-bool whiteSpaceRunsAreShort(std::string_view text) {
-  std::size_t run = 0;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c == '"') {
-      i = closingQuote(text, i);
-      run = 0;
-    } else if (c == ' ' || c == '\t' || c == '\n' || c == '\r') {
-      if (++run > maximumWhiteSpaceRun) return false;
-    } else {
-      run = 0;
+// The escape whose backslash is at `at`. A surrogate counts only as the high half of a pair.
+Escape readEscape(std::string_view text, std::size_t at) {
+  constexpr std::string_view simple = "\"\"\\\\//b\bf\fn\nr\rt\t";
+  if (at + 1 >= text.size()) return {};
+  const char kind = text[at + 1];
+  for (std::size_t i = 0; i < simple.size(); i += 2) {
+    if (simple[i] == kind) return {static_cast<char32_t>(simple[i + 1]), 2};
+  }
+  const int high = kind == 'u' ? hexQuad(text, at + 2) : -1;
+  if (high < 0 || (high >= 0xDC00 && high <= 0xDFFF)) return {};
+  if (high < 0xD800 || high > 0xDBFF) return {static_cast<char32_t>(high), 6};
+  const bool paired = at + 8 <= text.size() && text[at + 6] == '\\' && text[at + 7] == 'u';
+  const int low = paired ? hexQuad(text, at + 8) : -1;
+  if (low < 0xDC00 || low > 0xDFFF) return {};
+  return {0x10000 + ((static_cast<char32_t>(high) - 0xD800) << 10) +
+              (static_cast<char32_t>(low) - 0xDC00),
+          12};
+}
+
+std::size_t utf8Length(char32_t scalar) {
+  return scalar < 0x80 ? 1 : scalar < 0x800 ? 2 : scalar < 0x10000 ? 3 : 4;
+}
+
+// A string as it stands in the text, checked: what lies between its quotes.
+struct StringToken {
+  std::string_view raw;
+  std::size_t decodedLength = 0;
+  bool escaped = false;
+};
+
+std::string decoded(const StringToken& token) {
+  if (!token.escaped) return std::string(token.raw);
+  std::string text;
+  text.reserve(token.decodedLength);
+  for (std::size_t at = 0; at < token.raw.size();) {
+    const std::size_t slash = std::min(token.raw.find('\\', at), token.raw.size());
+    text.append(token.raw.substr(at, slash - at));
+    if (slash == token.raw.size()) break;
+    const Escape escape = readEscape(token.raw, slash);
+    appendUtf8(text, escape.scalar);
+    at = slash + escape.length;
+  }
+  return text;
+}
+
+// A number's value as the platform's reader gives it: a whole number as an unsigned or (when
+// negative) a signed integer while it fits, anything else as the nearest double.
+Json numberValue(std::string_view text, bool whole) {
+  const char* end = text.data() + text.size();
+  if (whole && text.front() == '-') {
+    std::int64_t value = 0;
+    if (std::from_chars(text.data(), end, value).ec == std::errc()) return Json(value);
+  } else if (whole) {
+    std::uint64_t value = 0;
+    if (std::from_chars(text.data(), end, value).ec == std::errc()) return Json(value);
+  }
+  static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", locale_t{});
+  std::array<char, maximumNumberLength + 1> terminated{};
+  text.copy(terminated.data(), text.size());
+  const double value = strtod_l(terminated.data(), nullptr, cLocale);
+  if (!std::isfinite(value)) refuse("a number is out of range");
+  return Json(value);
+}
+
+// One pass over the text that builds what it keeps. Every value goes through `value`, with
+// nowhere to go (null) when it sits under an unknown member: it is checked just as strictly.
+class WireReader {
+ public:
+  WireReader(std::string_view text, std::span<const std::string_view> knownKeys)
+      : text_(text), knownKeys_(knownKeys) {
+    for (std::string_view key : knownKeys) longestKey_ = std::max(longestKey_, key.size());
+  }
+
+  Json document() {
+    if (text_.starts_with("\xEF\xBB\xBF")) pos_ = 3;
+    Json root;
+    skipWhiteSpace();
+    value(&root);
+    skipWhiteSpace();
+    if (pos_ != text_.size()) unexpected();
+    return root;
+  }
+
+ private:
+  char peek() const { return pos_ < text_.size() ? text_[pos_] : '\0'; }
+
+  [[noreturn]] void unexpected() const {
+    refuse("unexpected input at byte " + std::to_string(pos_));
+  }
+
+  void skipWhiteSpace() {
+    while (pos_ < text_.size()) {
+      const char c = text_[pos_];
+      if (c != ' ' && c != '\t' && c != '\n' && c != '\r') return;
+      ++pos_;
     }
   }
-  return true;
-}
+
+  // Counts what keeping a value costs against what the text read so far allows.
+  void keep(std::size_t cost) {
+    cost_ += cost;
+    if (cost_ > pos_ * keptBytesPerTextByte + keptByteAllowance) {
+      refuse("more values than a message can hold");
+    }
+  }
+
+  void value(Json* out) {
+    switch (peek()) {
+      case '{':
+        if (out) {
+          keep(objectCost);
+          *out = Json::object();
+        }
+        return list('}', [this, out] { member(out); });
+      case '[':
+        if (out) {
+          keep(arrayCost);
+          *out = Json::array();
+        }
+        return list(']', [this, out] { value(out ? element(*out) : nullptr); });
+      case '"': {
+        const StringToken token = string();
+        if (out) {
+          keep(stringCost + textCost(token.decodedLength));
+          *out = decoded(token);
+        }
+        return;
+      }
+      case 't':
+        return literal("true", out, true);
+      case 'f':
+        return literal("false", out, false);
+      case 'n':
+        return literal("null", out, nullptr);
+      default:
+        return number(out);
+    }
+  }
+
+  // The members or elements of the container opening at `pos_`, each read by `item`.
+  template <class Item>
+  void list(char close, Item item) {
+    if (++depth_ > json::maximumDepth) refuse("too many nested arrays or objects");
+    ++pos_;
+    skipWhiteSpace();
+    char next = peek();
+    if (next != close) {
+      do {
+        skipWhiteSpace();
+        item();
+        skipWhiteSpace();
+        next = peek();
+        if (next != ',' && next != close) unexpected();
+        ++pos_;
+      } while (next == ',');
+    } else {
+      ++pos_;
+    }
+    --depth_;
+  }
+
+  Json* element(Json& array) {
+    keep(elementCost);
+    return &array.emplace_back();
+  }
+
+  void member(Json* object) {
+    if (peek() != '"') unexpected();
+    const StringToken key = string();
+    skipWhiteSpace();
+    if (peek() != ':') unexpected();
+    ++pos_;
+    skipWhiteSpace();
+    Json* slot = nullptr;
+    if (const auto name = object ? knownName(key) : std::nullopt) {
+      keep(memberCost + textCost(name->size()));
+      slot = &(*object)[std::string(*name)];
+      // A repeated member is read again; the last one stands, as with the platform's reader.
+      *slot = nullptr;
+    }
+    value(slot);
+  }
+
+  std::optional<std::string_view> knownName(const StringToken& key) const {
+    std::string spelled;
+    std::string_view name = key.raw;
+    if (key.escaped) {
+      // A longer name is no known one, and is not built to find that out.
+      if (key.decodedLength > longestKey_) return std::nullopt;
+      spelled = decoded(key);
+      name = spelled;
+    }
+    const auto found = std::lower_bound(knownKeys_.begin(), knownKeys_.end(), name);
+    if (found == knownKeys_.end() || *found != name) return std::nullopt;
+    return *found;
+  }
+
+  StringToken string() {
+    const std::size_t begin = ++pos_;
+    StringToken token;
+    unsigned char bytes = 0;  // every byte or-ed: its top bit tells whether any is not ASCII
+    while (true) {
+      const std::size_t run = pos_;
+      while (pos_ < text_.size()) {
+        const auto c = static_cast<unsigned char>(text_[pos_]);
+        if (c == '"' || c == '\\' || c < 0x20) break;
+        bytes |= c;
+        ++pos_;
+      }
+      token.decodedLength += pos_ - run;
+      if (peek() == '"') break;
+      const Escape escape = peek() == '\\' ? readEscape(text_, pos_) : Escape{};
+      if (escape.length == 0) unexpected();
+      token.escaped = true;
+      token.decodedLength += utf8Length(escape.scalar);
+      pos_ += escape.length;
+    }
+    token.raw = text_.substr(begin, pos_ - begin);
+    ++pos_;
+    if ((bytes & 0x80) != 0 && !isValidUtf8(token.raw)) refuse("a string is not UTF-8");
+    return token;
+  }
+
+  void number(Json* out) {
+    const std::size_t begin = pos_;
+    bool whole = true;
+    if (peek() == '-') ++pos_;
+    if (peek() == '0') {
+      ++pos_;
+    } else {
+      digits(begin);
+    }
+    if (peek() == '.') {
+      whole = false;
+      ++pos_;
+      digits(begin);
+    }
+    if (peek() == 'e' || peek() == 'E') {
+      whole = false;
+      ++pos_;
+      if (peek() == '+' || peek() == '-') ++pos_;
+      digits(begin);
+    }
+    // Even a dropped number must be one a double can hold, as the platform's reader asks.
+    if (out || !whole) {
+      Json number = numberValue(text_.substr(begin, pos_ - begin), whole);
+      if (out) *out = std::move(number);
+    }
+  }
+
+  // One or more digits of the number that began at `begin`, which stays within its bound.
+  void digits(std::size_t begin) {
+    if (!isDigit(peek())) unexpected();
+    while (isDigit(peek())) {
+      if (++pos_ - begin > maximumNumberLength) {
+        refuse("a number is longer than " + std::to_string(maximumNumberLength) + " characters");
+      }
+    }
+  }
+
+  void literal(std::string_view word, Json* out, Json value) {
+    if (text_.substr(pos_, word.size()) != word) unexpected();
+    pos_ += word.size();
+    if (out) *out = std::move(value);
+  }
+
+  std::string_view text_;
+  std::span<const std::string_view> knownKeys_;
+  std::size_t longestKey_ = 0;
+  std::size_t pos_ = 0;
+  std::size_t cost_ = 0;
+  int depth_ = 0;
+};
 
 }  // namespace
 
 Json parseWire(std::string_view text, std::span<const std::string_view> knownKeys) {
-  Builder builder(knownKeys, text.size() / bytesPerKeptValue + 64);
-  bool parsed = false;
-  if (!whiteSpaceRunsAreShort(text)) {
-    throw DecodingError(DecodingError::Kind::dataCorrupted,
-                        "The given data was not valid JSON: too much white space in a row.", {});
-  }
-  try {
-    parsed = Json::sax_parse(text.begin(), text.end(), &builder);
-  } catch (const Json::exception&) {
-    parsed = false;
-  }
-  if (!parsed) {
-    const std::string detail =
-        builder.failure().empty() ? std::string("unreadable input") : builder.failure();
-    throw DecodingError(DecodingError::Kind::dataCorrupted,
-                        "The given data was not valid JSON: " + detail + ".", {});
-  }
-  return std::move(builder.root());
+  return WireReader(text, knownKeys).document();
 }
 
-}  // namespace kelvo::Remote::internal
+std::span<const std::string_view> messageKeys() {
+  static const std::vector<std::string_view> keys = [] {
+    std::vector<std::string_view> all{
+        "_0",       "code",   "from",  "token",   "host",       "id",         "name", "kind",
+        "version",  "offset", "title", "text",    "shelfID",    "expected",   "card", "type",
+        "filename", "data",   "cards", "shelves", "nextOffset", "isReadOnly",
+    };
+    all.insert(all.end(), Remote::Message::caseNames.begin(), Remote::Message::caseNames.end());
+    all.insert(all.end(), Remote::Command::caseNames.begin(), Remote::Command::caseNames.end());
+    all.insert(all.end(), Remote::CommandResult::caseNames.begin(),
+               Remote::CommandResult::caseNames.end());
+    std::sort(all.begin(), all.end());
+    all.erase(std::unique(all.begin(), all.end()), all.end());
+    return all;
+  }();
+  return keys;
+}
+
+std::span<const std::string_view> authRequestKeys() {
+  static constexpr std::array<std::string_view, 7> keys{"device", "id",    "kind",   "mode",
+                                                        "name",   "proof", "version"};
+  return keys;
+}
+
+std::span<const std::string_view> authResponseKeys() {
+  static constexpr std::array<std::string_view, 8> keys{"accepted", "host",    "id",    "kind",
+                                                        "name",     "refusal", "token", "version"};
+  return keys;
+}
+
+}  // namespace kelvo::remote_internal

@@ -1,3 +1,4 @@
+// Internal to platform/foundation: include "platform/foundation/Text.hpp" instead.
 #pragma once
 
 // Bridges between our UTF-8 strings and ICU. Included by foundation sources only, so that ICU's
@@ -16,7 +17,7 @@
 #include "platform/foundation/Locale.hpp"
 #include "platform/foundation/Utf.hpp"
 
-namespace kelvo::icu_support {
+namespace kelvo::foundation_internal {
 
 inline icu::StringPiece piece(std::string_view text) {
   // ICU measures in 32-bit lengths; longer texts are cut rather than overflowing.
@@ -60,4 +61,4 @@ inline UTextPointer openUtf8(std::string_view text) {
   return result;
 }
 
-}  // namespace kelvo::icu_support
+}  // namespace kelvo::foundation_internal

@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-namespace kelvo::json {
+namespace kelvo::foundation_internal {
 namespace {
 
 // Builds each member of the top-level object as the parser hands its pieces over, and keeps a
@@ -46,7 +46,7 @@ class MemberCollector {
 
  private:
   bool open(Json container) {
-    if (open_.size() + 1 >= static_cast<std::size_t>(maximumDepth)) return false;
+    if (open_.size() + 1 >= static_cast<std::size_t>(json::maximumDepth)) return false;
     open_.push_back(std::move(container));
     keys_.emplace_back();
     return true;
@@ -90,4 +90,4 @@ MemberRead readMembers(std::string_view text) {
   return read;
 }
 
-}  // namespace kelvo::json
+}  // namespace kelvo::foundation_internal

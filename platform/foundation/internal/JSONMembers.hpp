@@ -1,3 +1,4 @@
+// Internal to platform/foundation: include "platform/foundation/UserDefaults.hpp" instead.
 #pragma once
 
 #include <nlohmann/json.hpp>
@@ -5,14 +6,14 @@
 
 #include "platform/foundation/JSON.hpp"
 
-namespace kelvo::json {
+namespace kelvo::foundation_internal {
 
 /// The members of a top-level JSON object read one by one, for files that should lose no more
 /// than the damage itself: every member whose value was read whole before the first fault (text
 /// that is not JSON, a number beyond a double, bytes that are not UTF-8, nesting deeper than
 /// `maximumDepth`, the end of the text) is kept.
 ///
-///   const MemberRead read = json::readMembers(text);
+///   const MemberRead read = foundation_internal::readMembers(text);
 ///   if (!read.isWhole) keepTheDamagedFileAside();
 ///   use(read.members);                          // always an object
 struct MemberRead {
@@ -23,4 +24,4 @@ struct MemberRead {
 
 MemberRead readMembers(std::string_view text);
 
-}  // namespace kelvo::json
+}  // namespace kelvo::foundation_internal

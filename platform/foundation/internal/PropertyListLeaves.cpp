@@ -6,7 +6,7 @@
 #include "platform/foundation/Base64.hpp"
 #include "platform/foundation/PropertyList.hpp"
 
-namespace kelvo::plist {
+namespace kelvo::foundation_internal {
 namespace {
 
 std::optional<int> digits(std::string_view text, std::size_t offset, std::size_t count) {
@@ -100,4 +100,4 @@ Bytes dataValue(std::string_view text) {
   return std::move(*bytes);
 }
 
-}  // namespace kelvo::plist
+}  // namespace kelvo::foundation_internal

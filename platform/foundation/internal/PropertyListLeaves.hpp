@@ -1,3 +1,4 @@
+// Internal to platform/foundation: include "platform/foundation/PropertyList.hpp" instead.
 #pragma once
 
 // The parts of reading a property list that both of its readers share: the values of leaf
@@ -13,7 +14,7 @@
 #include "platform/foundation/Bytes.hpp"
 #include "platform/foundation/Date.hpp"
 
-namespace kelvo::plist {
+namespace kelvo::foundation_internal {
 
 [[noreturn]] void unreadable(const std::string& detail);
 
@@ -60,4 +61,4 @@ class DictionaryKeys {
   std::unordered_map<std::string, std::size_t, Hash, std::equal_to<>> index_;
 };
 
-}  // namespace kelvo::plist
+}  // namespace kelvo::foundation_internal

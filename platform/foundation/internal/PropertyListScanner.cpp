@@ -16,7 +16,7 @@
 #include "platform/foundation/Utf.hpp"
 #include "platform/foundation/internal/PropertyListLeaves.hpp"
 
-namespace kelvo::plist {
+namespace kelvo::foundation_internal {
 namespace {
 
 // Thrown where the document reader may read the text otherwise; never leaves this file.
@@ -525,7 +525,7 @@ class PlainScanner {
     if (depth > PropertyList::maximumDepth) decline();
     auto entries = started<PropertyListValue::Dictionary::value_type>(dictionaryWidths_, depth);
     const std::size_t start = at_;
-    plist::DictionaryKeys keys;
+    foundation_internal::DictionaryKeys keys;
     while (!tag.empty && nextChild(tag)) {
       grow(entries, start, depth);
       std::string key = entryKey();
@@ -605,4 +605,4 @@ std::optional<PropertyListValue> readPlain(std::string_view text, PropertyList::
   return std::nullopt;
 }
 
-}  // namespace kelvo::plist
+}  // namespace kelvo::foundation_internal

@@ -1,0 +1,275 @@
+#include "platform/foundation/UserDefaults.hpp"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <fstream>
+#include <functional>
+#include <set>
+#include <thread>
+
+#include "tests/support/TestSupport.hpp"
+
+namespace kelvo {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct UserDefaultsTest : ::testing::Test {
+  testing::TemporaryDirectory folder;
+  FileManager files{folder.path(), folder.path()};
+  const fs::path file = folder.path() / "defaults.json";
+};
+
+std::string read(const fs::path& file) {
+  std::ifstream in(file);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// The copies of a damaged `file` kept beside it.
+std::vector<fs::path> keptCopies(const fs::path& file) {
+  std::vector<fs::path> kept;
+  for (const auto& entry : fs::directory_iterator(file.parent_path())) {
+    if (entry.path().filename().string().starts_with(file.filename().string() + ".unreadable-")) {
+      kept.push_back(entry.path());
+    }
+  }
+  return kept;
+}
+
+TEST_F(UserDefaultsTest, KeepsEachTypeInOneSharedFile) {
+  const fs::path shared = folder.path() / "kelvo/group.kelvo.json";
+  {
+    UserDefaults defaults(shared);
+    defaults.set("appearance", "light");
+    defaults.set("done", true);
+    defaults.set("big", std::int64_t{1} << 60);
+    defaults.set("whole", 3.0);
+    defaults.set("bytes", Bytes{0, 255, 10});
+    defaults.set("list", std::vector<std::string>{"b", "a"});
+    defaults.set("gone", 1);
+    defaults.removeObject("gone");
+  }
+  UserDefaults reopened(shared);
+  EXPECT_EQ(reopened.string("appearance"), "light");
+  EXPECT_TRUE(reopened.boolean("done"));
+  EXPECT_EQ(reopened.integer("big"), std::int64_t{1} << 60);
+  EXPECT_EQ(reopened.object("whole"), UserDefaults::Value(3.0));
+  EXPECT_EQ(reopened.data("bytes"), (Bytes{0, 255, 10}));
+  EXPECT_EQ(reopened.stringArray("list"), (std::vector<std::string>{"b", "a"}));
+  EXPECT_EQ(reopened.object("gone"), std::nullopt);
+  // Mistyped reads give the defaults, never a conversion of text.
+  EXPECT_EQ(reopened.string("big"), std::nullopt);
+  EXPECT_EQ(reopened.integer("appearance"), 0);
+
+  // A second process (here a second suite over the same file) sees changes and keeps them.
+  UserDefaults other(shared);
+  other.set("appearance", "dark");
+  EXPECT_EQ(reopened.string("appearance"), "dark");
+  reopened.set("hints", std::vector<std::string>{"x"});
+  EXPECT_EQ(other.string("appearance"), "dark");
+  EXPECT_EQ(other.stringArray("hints"), std::vector<std::string>{"x"});
+
+  EXPECT_EQ(UserDefaults::suiteFile("group.kelvo", FileManager(folder.path(), folder.path())),
+            shared);
+  EXPECT_EQ(UserDefaults::suiteFile("../escape"), std::nullopt);
+  EXPECT_EQ(UserDefaults::suiteFile(""), std::nullopt);
+
+  UserDefaults memory;
+  memory.set("n", 1);
+  EXPECT_EQ(memory.integer("n"), 1);
+  EXPECT_TRUE(memory.synchronize());
+}
+
+TEST_F(UserDefaultsTest, ACorruptFileIsLeftAloneUntilAValueIsSet) {
+  for (const std::string& corrupt :
+       std::vector<std::string>{"{\"a\": tru", "[1, 2]", std::string(600, '['), "\xFF"}) {
+    std::ofstream(file) << corrupt;
+    UserDefaults defaults(file);
+    EXPECT_TRUE(defaults.dictionaryRepresentation().empty());
+    defaults.removeObject("a");
+    EXPECT_TRUE(defaults.synchronize());
+    EXPECT_EQ(read(file), corrupt);
+    defaults.set("a", 1);
+    EXPECT_EQ(UserDefaults(file).integer("a"), 1);
+  }
+
+  // Values of shapes this version does not read survive a rewrite.
+  std::ofstream(file) << R"({"future": {"kind": "x"}, "nothing": null, "n": 1})";
+  UserDefaults defaults(file);
+  EXPECT_EQ(defaults.object("future"), std::nullopt);
+  defaults.set("n", 2);
+  const std::string written = read(file);
+  EXPECT_NE(written.find("\"kind\": \"x\""), std::string::npos);
+  EXPECT_NE(written.find("\"nothing\": null"), std::string::npos);
+}
+
+TEST_F(UserDefaultsTest, ADamagedFileKeepsItsReadableKeysAndIsKeptAside) {
+  struct Case {
+    const char* name;
+    std::string text;
+    std::vector<std::string> readable;
+  };
+  const std::vector<Case> cases{
+      {"a number beyond a double", R"({"a": 1, "b": "x", "c": 1e999, "d": 2})", {"a", "b"}},
+      {"bytes that are not UTF-8", "{\"a\": [\"x\"], \"b\": \"\xFF\", \"d\": 2}", {"a"}},
+      {"a truncated file", R"({"a": true, "b": {"data": "AAE="}, "c": [1, 2)", {"a", "b"}},
+      {"too deep", R"({"a": 1, "b": )" + std::string(600, '['), {"a"}},
+  };
+  for (const Case& damage : cases) {
+    SCOPED_TRACE(damage.name);
+    testing::TemporaryDirectory own;
+    const fs::path damaged = own.path() / "defaults.json";
+    std::ofstream(damaged) << damage.text;
+    UserDefaults defaults(damaged);
+    std::vector<std::string> keys;
+    for (const auto& [key, value] : defaults.dictionaryRepresentation()) keys.push_back(key);
+    EXPECT_EQ(keys, damage.readable);
+
+    defaults.set("e", 5);
+    defaults.set("f", 6);
+    UserDefaults again(damaged);
+    EXPECT_EQ(again.integer("e"), 5);
+    for (const std::string& key : damage.readable) EXPECT_TRUE(again.object(key)) << key;
+    // One copy of the damaged file, whole, under a name nothing writes over.
+    const std::vector<fs::path> kept = keptCopies(damaged);
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_EQ(read(kept[0]), damage.text);
+  }
+}
+
+TEST_F(UserDefaultsTest, AFileLargerThanSettingsReadsAsDamaged) {
+  std::ofstream(file) << R"({"a": 1})";
+  fs::resize_file(file, std::uintmax_t{64} << 30);
+  UserDefaults defaults(file);
+  EXPECT_TRUE(defaults.dictionaryRepresentation().empty());
+  defaults.set("a", 2);
+  EXPECT_EQ(UserDefaults(file).integer("a"), 2);
+  EXPECT_EQ(keptCopies(file).size(), 1u);
+}
+
+// Two ways a write fails: the file system refuses it, or another writer keeps the lock.
+TEST_F(UserDefaultsTest, AFailedWriteSaysSoKeepsTheFileAndRetries) {
+  for (const bool byLock : {false, true}) {
+    SCOPED_TRACE(byLock ? "the lock held elsewhere" : "a write error");
+    testing::TemporaryDirectory own;
+    const fs::path path = own.path() / "defaults.json";
+    FileManager failing(own.path(), own.path());
+    UserDefaults(path).set("kept", "yes");
+    bool refuse = !byLock;
+    failing.setWriteProbe([&refuse](FileManager::WriteStep) { return refuse ? EIO : 0; });
+    const int holder = ::open((path.string() + ".lock").c_str(), O_RDWR | O_CLOEXEC);
+    ASSERT_GE(holder, 0);
+    if (byLock) {
+      ASSERT_EQ(::flock(holder, LOCK_EX), 0);
+    }
+
+    UserDefaults defaults(path, failing);
+    defaults.set("added", "later");
+    EXPECT_EQ(defaults.string("added"), "later");  // memory holds it
+    EXPECT_EQ(UserDefaults(path).string("added"), std::nullopt);
+    EXPECT_EQ(UserDefaults(path).string("kept"), "yes");
+    EXPECT_FALSE(defaults.synchronize());
+
+    // Another writer gets in before the retry; the retry keeps its key.
+    refuse = false;
+    ::close(holder);
+    UserDefaults(path).set("other", "x");
+    EXPECT_EQ(defaults.string("other"), "x");
+    EXPECT_TRUE(defaults.synchronize());
+    const UserDefaults after(path);
+    EXPECT_EQ(after.string("added"), "later");
+    EXPECT_EQ(after.string("kept"), "yes");
+    EXPECT_EQ(after.string("other"), "x");
+  }
+}
+
+// Forks a child that runs `write` once the gate opens and exits with 0 when it returns true.
+// The alarm ends a child that hangs, which then fails the test instead of stalling it.
+pid_t writer(const int (&gate)[2], const std::function<bool()>& write) {
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::alarm(60);
+    ::close(gate[1]);
+    char byte = 0;
+    while (::read(gate[0], &byte, 1) < 0 && errno == EINTR) {
+    }
+    ::_exit(write() ? 0 : 1);
+  }
+  return child;
+}
+
+TEST_F(UserDefaultsTest, WritersInSeveralProcessesKeepEachOthersKeys) {
+  constexpr int longWriters = 3;
+  constexpr int rounds = 40;
+  constexpr int shortWriters = 8;
+  const auto key = [](std::string_view kind, int i, int round = 0) {
+    return std::string(kind) + "." + std::to_string(i) + "." + std::to_string(round);
+  };
+  {
+    UserDefaults seed(file);
+    seed.set("untouched", "yes");
+    for (int i = 0; i < longWriters; ++i) seed.set(key("gone", i), i);
+  }
+  int gate[2];
+  ASSERT_EQ(::pipe(gate), 0);
+  std::vector<pid_t> children;
+  for (int i = 0; i < longWriters; ++i) {
+    children.push_back(writer(gate, [&, i] {
+      UserDefaults defaults(file);
+      defaults.removeObject(key("gone", i));
+      for (int round = 0; round < rounds; ++round) {
+        defaults.set(key("long", i, round), round);
+        defaults.set("shared", i * 1000 + round);
+      }
+      return defaults.synchronize();
+    }));
+  }
+  for (int k = 0; k < shortWriters; ++k) {
+    children.push_back(writer(gate, [&, k] {
+      UserDefaults defaults(file);
+      defaults.set(key("short", k), k);
+      return defaults.synchronize();
+    }));
+  }
+  ::close(gate[0]);
+  ::close(gate[1]);  // every child's read ends at once
+  for (const pid_t child : children) {
+    int status = 0;
+    ASSERT_GT(child, 0);
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+  }
+
+  const UserDefaults after(file);
+  EXPECT_EQ(after.string("untouched"), "yes");
+  std::set<std::int64_t> lastShared;
+  for (int i = 0; i < longWriters; ++i) {
+    EXPECT_EQ(after.object(key("gone", i)), std::nullopt) << i;
+    for (int round = 0; round < rounds; ++round) {
+      EXPECT_EQ(after.object(key("long", i, round)), UserDefaults::Value(std::int64_t{round}));
+    }
+    lastShared.insert(i * 1000 + rounds - 1);
+  }
+  for (int k = 0; k < shortWriters; ++k) EXPECT_EQ(after.integer(key("short", k)), k) << k;
+  // Each writer's last value of the shared key went in after its earlier ones.
+  EXPECT_TRUE(lastShared.contains(after.integer("shared"))) << after.integer("shared");
+}
+
+TEST_F(UserDefaultsTest, IsSafeToShareBetweenThreads) {
+  UserDefaults defaults(file);
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 4; ++t) {
+    threads.emplace_back([&defaults, t] {
+      for (int i = 0; i < 20; ++i) defaults.set("k" + std::to_string(t), i);
+    });
+  }
+  for (auto& thread : threads) thread.join();
+  for (int t = 0; t < 4; ++t) EXPECT_EQ(defaults.integer("k" + std::to_string(t)), 19);
+}
+
+}  // namespace
+}  // namespace kelvo

@@ -1,0 +1,30 @@
+# Every C++ block of the guide must appear in the program word for word (indentation aside),
+# so that the guide shows only code that the package test builds and runs.
+cmake_minimum_required(VERSION 3.25)
+
+# CMake lists split at ";" and pair up brackets: both are kept out of the way while comparing.
+function(comparable text out)
+  string(REPLACE ";" "<semicolon>" text "${text}")
+  string(REPLACE "[" "<open>" text "${text}")
+  string(REPLACE "]" "<close>" text "${text}")
+  string(REGEX REPLACE "\n[ \t]+" "\n" text "\n${text}")
+  set(${out} "${text}" PARENT_SCOPE)
+endfunction()
+
+file(READ ${GUIDE} guide)
+file(READ ${PROGRAM} program)
+comparable("${guide}" guide)
+comparable("${program}" program)
+string(REGEX MATCHALL "\n```cpp\n[^`]*```" blocks "${guide}")
+list(LENGTH blocks count)
+if(count EQUAL 0)
+  message(FATAL_ERROR "${GUIDE} shows no code")
+endif()
+foreach(block IN LISTS blocks)
+  string(REGEX REPLACE "^\n```cpp(\n.*)```$" "\\1" code "${block}")
+  string(FIND "${program}" "${code}" at)
+  if(at EQUAL -1)
+    message(FATAL_ERROR "this code of the guide is not in ${PROGRAM}:${code}")
+  endif()
+endforeach()
+message(STATUS "all ${count} blocks of the guide are in the program")
