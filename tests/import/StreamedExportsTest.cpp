@@ -278,30 +278,6 @@ TEST(JSONExportsTest, TextReadingAgreesWithTheTree) {
   EXPECT_LT(read, 4000);
 }
 
-TEST(JSONExportsTest, LastOfARepeatedKeyCounts) {
-  const auto notText = [](std::string field) {
-    return std::vector<std::string>{ImportWarning::valueWasNotText(std::move(field)).message()};
-  };
-  const std::vector<std::tuple<std::string, F, std::vector<Fields>>> cases{
-      {R"([{"text": "a", "name": "N", "text": 5, "name": "M"}])",
-       F::raycast,
-       {{"M", "", std::nullopt, {}, notText("text")}}},
-      {R"([{"text": 5, "te\u0078t": "b", "keyword": null, "keyword": "k"}])",
-       F::raycast,
-       {{std::nullopt, "b", "k", {}, {}}}},
-      {R"({"alfredsnippet": {"snippet": "a"}, "alfredsnippet": 1})", F::alfred, {}},
-      {R"({"alfredsnippet": [], "alfredsnippet": {"snippet": "b"}})",
-       F::alfred,
-       {{std::nullopt, "b", std::nullopt, {}, {}}}},
-      {R"([{"alfredsnippet": {"snippet": "a"}, "alfredsnippet": {"name": "c"}}])",
-       F::alfred,
-       {{"c", "", std::nullopt, {}, notText("snippet")}}},
-  };
-  for (const auto& [text, format, expected] : cases) {
-    EXPECT_EQ(fields(*importing::jsonExport(text, format, 10).snippets), expected) << text;
-  }
-}
-
 // Text-replacement lists as the system writes them and as people edit them: entries with and
 // without their keys, keys twice, values of other kinds, elements that are no entry, comments,
 // CDATA and references, and prologs only the document reader reads.
