@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <nlohmann/json.hpp>
+#include <pugixml.hpp>
 #include <string>
 
 #include "bench/CountingAllocator.hpp"
@@ -20,6 +21,13 @@ using kelvo::bench::liveBytes;
 using kelvo::bench::peakBytes;
 
 namespace {
+
+// pugixml takes its memory from malloc: counted like the rest.
+const bool pugixmlCounted = [] {
+  pugi::set_memory_management_functions([](std::size_t size) { return ::operator new(size); },
+                                        [](void* block) { ::operator delete(block); });
+  return true;
+}();
 
 std::string snippetCSV(std::size_t megabytes) {
   // Whole rows, staying under the importer's limit at 50 MB.
@@ -133,18 +141,59 @@ void BM_PlanSetIncluded(benchmark::State& state) {
 // Files of one shape repeated: 0 one-letter lines, 1 one-letter paragraphs between blank lines,
 // 2 Markdown headings with nothing under them, 3 CSV rows of a one-letter keyword and body under
 // a header, 4 one line of words (a single snippet), 5 one CSV row whose body is that line, 6 a
-// Raycast export of one-letter snippets. Up to `size`
-// bytes, or as many units as `count` says.
+// Raycast export of one-letter snippets, 7 an Alfred export of them, 8 a text-replacement list
+// of one-letter phrases and shortcuts, 9 the same list with a comment, 10 a
+// Raycast export of one snippet whose text is the line of words, 11 a text-replacement list of
+// one entry whose phrase is that line, 12 a Raycast export of one snippet and then empty objects
+// (each a snippet with a warning), 13 a text-replacement list of one entry and then empty
+// dictionaries, 14 the list of shape 8 behind a DOCTYPE with declarations (read through
+// pugixml's document), 15 XML of empty elements that is no property list, 16 a
+// text-replacement list of as many empty dictionaries as an import takes and then one array of
+// Booleans (its largest element, built whole). Up to `size` bytes, or as many units as `count`
+// says.
 std::string shapedText(std::int64_t shape, std::size_t size, std::size_t count = SIZE_MAX) {
-  static constexpr std::string_view heads[] = {"", "", "", "Keyword,Text\n", "", "Keyword,Text\nk,",
-                                               "["};
-  static constexpr std::string_view units[] = {
-      "a\n", "a\n\n", "# a\n", "a,b\n", "lorem ", "lorem ", "{\"name\":\"a\",\"text\":\"a\"},"};
-  const std::string_view unit = units[shape];
-  std::string text(heads[shape]);
-  text.reserve(std::min(size, text.size() + count * unit.size()));
-  for (; count > 0 && text.size() + unit.size() <= size; --count) text += unit;
-  if (shape == 6) text.back() = ']';
+  static constexpr std::string_view plistHead =
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n<array>\n";
+  static constexpr std::string_view entry =
+      "<dict><key>phrase</key><string>a</string><key>shortcut</key><string>b</string></dict>\n";
+  static constexpr std::string_view listHead =
+      "<plist><array><dict><key>phrase</key><string>a</string><key>shortcut</key><string>b</"
+      "string></dict>";
+  static const std::string manyEntries = [] {
+    std::string head(listHead);
+    for (auto i = kelvo::SnippetImporter::snippetLimit - 1; i > 0; --i) head += "<dict/>";
+    return head + "<array>";
+  }();
+  struct Shape {
+    std::string_view head, unit, tail;
+  };
+  static const Shape shapes[] = {
+      {"", "a\n", ""},
+      {"", "a\n\n", ""},
+      {"", "# a\n", ""},
+      {"Keyword,Text\n", "a,b\n", ""},
+      {"", "lorem ", ""},
+      {"Keyword,Text\nk,", "lorem ", ""},
+      {"[{\"name\":\"a\",\"text\":\"a\"}", ",{\"name\":\"a\",\"text\":\"a\"}", "]"},
+      {"[{\"alfredsnippet\":{\"snippet\":\"a\"}}", ",{\"alfredsnippet\":{\"snippet\":\"a\"}}", "]"},
+      {plistHead, entry, "</array>\n</plist>\n"},
+      {"<?xml version=\"1.0\"?>\n<!-- list -->\n<plist>\n<array>\n", entry, "</array>\n</plist>\n"},
+      {"[{\"name\":\"a\",\"text\":\"", "lorem ", "\"}]"},
+      {"<plist><array><dict><key>shortcut</key><string>a</string><key>phrase</key><string>",
+       "lorem ", "</string></dict></array></plist>"},
+      {"[{\"name\":\"a\",\"text\":\"a\"}", ",{}", "]"},
+      {listHead, "<dict/>", "</array></plist>"},
+      {"<?xml version=\"1.0\"?>\n<!DOCTYPE plist [<!ENTITY e \"x\">]>\n<plist><array>\n", entry,
+       "</array></plist>\n"},
+      {"<?xml version=\"1.0\"?>\n<doc>\n", "<a/>\n", "</doc>\n"},
+      {manyEntries, "<true/>", "</array></array></plist>"},
+  };
+  const Shape& form = shapes[shape];
+  std::string text(form.head);
+  const std::size_t room = size - std::min(size, form.tail.size());
+  text.reserve(std::min(size, text.size() + count * form.unit.size() + form.tail.size()));
+  for (; count > 0 && text.size() + form.unit.size() <= room; --count) text += form.unit;
+  text += form.tail;
   return text;
 }
 
@@ -207,7 +256,8 @@ void BM_NudgeCountCSV(benchmark::State& state) {
 }  // namespace
 
 BENCHMARK(BM_ImportShape)
-    ->ArgsProduct({{0, 1, 2, 3, 4, 5, 6}, {50}})
+    ->ArgsProduct({{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16}, {50}})
+    ->Args({14, 8})
     ->ArgNames({"shape", "MiB"})
     ->Iterations(1)
     ->Unit(benchmark::kMillisecond);

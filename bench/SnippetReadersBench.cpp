@@ -14,6 +14,8 @@
 #include "core/import/ApplePlistParser.hpp"
 #include "core/import/CSVReader.hpp"
 #include "core/import/RaycastParser.hpp"
+#include "core/import/SnippetImporter.hpp"
+#include "platform/foundation/Bytes.hpp"
 
 using kelvo::bench::liveBytes;
 using kelvo::bench::peakBytes;
@@ -152,6 +154,20 @@ void BM_PlistReadAndParse(benchmark::State& state) {
   state.SetBytesProcessed(std::int64_t(state.iterations() * text.size()));
 }
 
+// The importer's road for the same list: recognised and read entry by entry in one reading.
+void BM_ImportTextReplacements(benchmark::State& state) {
+  const std::string text = textReplacements(10);
+  peakBytes = liveBytes.load();
+  const std::size_t before = liveBytes;
+  for (auto _ : state) {
+    const auto parsed = kelvo::SnippetImporter::parse(kelvo::asBytes(text),
+                                                      "Text Substitutions.plist", std::nullopt);
+    benchmark::DoNotOptimize(parsed->snippets.size());
+  }
+  state.counters["peak/input"] = double(peakBytes - before) / double(text.size());
+  state.SetBytesProcessed(std::int64_t(state.iterations() * text.size()));
+}
+
 void BM_PugixmlLoad(benchmark::State& state) {
   const std::string text = textReplacements(10);
   for (auto _ : state) {
@@ -175,4 +191,5 @@ BENCHMARK(BM_CSVPathological)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RaycastReadAndParse)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_NlohmannParse)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PlistReadAndParse)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ImportTextReplacements)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PugixmlLoad)->Unit(benchmark::kMillisecond);

@@ -1,12 +1,15 @@
 // Reads bytes as an XML property list and, when it reads, as a text-replacement list. What the
 // plain reader reads must come out as the document reader reads it, and a list given up to the
-// text-replacement parser must give what a list lent to it gives.
+// text-replacement parser must give what a list lent to it gives. Read element by element, the
+// bytes give the same list and the same snippets, or fail alike.
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <optional>
 #include <string_view>
 
 #include "core/import/ApplePlistParser.hpp"
+#include "core/import/internal/TextReplacements.hpp"
 #include "fuzz/FuzzInput.hpp"
 #include "platform/foundation/internal/PropertyListScanner.hpp"
 
@@ -39,6 +42,56 @@ bool same(const kelvo::PropertyListValue& a, const kelvo::PropertyListValue& b) 
   return a == b;
 }
 
+// Keeps the elements it is given, dropping them when reading starts again; of a dictionary it
+// keeps all entries.
+struct Elements : kelvo::PropertyList::ElementSink {
+  kelvo::PropertyListValue::Array all;
+  bool keeps(std::string_view) const override { return true; }
+  void element(kelvo::PropertyListValue&& element) override { all.push_back(std::move(element)); }
+  void restart() override { all.clear(); }
+};
+
+// An element as the sink keeps it: its own arrays and dictionaries empty.
+kelvo::PropertyListValue shallow(const kelvo::PropertyListValue& element) {
+  using Value = kelvo::PropertyListValue;
+  const auto emptied = [](const Value& value) {
+    return value.isArray()        ? Value(Value::Array())
+           : value.isDictionary() ? Value(Value::Dictionary())
+                                  : value;
+  };
+  if (!element.isDictionary()) return emptied(element);
+  Value::Dictionary entries;
+  for (const auto& [key, value] : element.dictionary()) entries.emplace_back(key, emptied(value));
+  return Value(std::move(entries));
+}
+
+void readsAlikeByElements(std::string_view text, const kelvo::PropertyListValue* whole) {
+  Elements sink;
+  std::optional<kelvo::PropertyListValue> value;
+  std::optional<kelvo::importing::TextReplacementList> list;
+  try {
+    value = kelvo::PropertyList::read(text, sink, SIZE_MAX);
+    list = kelvo::importing::textReplacements(text, SIZE_MAX, false);
+  } catch (const kelvo::PropertyListError&) {
+  }
+  if (!whole || !value || !list) {
+    if (whole || value || list) std::abort();
+    return;
+  }
+  if (whole->isArray()) {
+    if (sink.all.size() != whole->array().size()) std::abort();
+    for (std::size_t i = 0; i < sink.all.size(); ++i) {
+      if (!same(sink.all[i], shallow(whole->array()[i]))) std::abort();
+    }
+  } else if (!same(*value, *whole)) {
+    std::abort();
+  }
+  if (list->recognised != kelvo::ApplePlistParser::looksLikeTextReplacements(*whole) ||
+      *list->snippets != kelvo::ApplePlistParser::parse(*whole)) {
+    std::abort();
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -46,6 +99,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (const auto plain = kelvo::foundation_internal::readPlain(text)) {
     if (!same(*plain, kelvo::foundation_internal::readDocument(text))) std::abort();
   }
+  std::optional<kelvo::PropertyListValue> whole;
+  try {
+    whole = kelvo::PropertyList::read(text);
+  } catch (const kelvo::PropertyListError&) {
+  }
+  readsAlikeByElements(text, whole ? &*whole : nullptr);
   try {
     const kelvo::PropertyListValue value = kelvo::PropertyList::read(text);
     const bool recognised = kelvo::ApplePlistParser::looksLikeTextReplacements(value);

@@ -1,18 +1,16 @@
 #include "core/import/FormatSniffer.hpp"
 
 #include <algorithm>
-#include <nlohmann/json.hpp>
 
-#include "core/import/AlfredParser.hpp"
-#include "core/import/ApplePlistParser.hpp"
 #include "core/import/CSVSnippetParser.hpp"
 #include "core/import/MarkdownSplitter.hpp"
 #include "core/import/PlainTextSplitter.hpp"
-#include "core/import/RaycastParser.hpp"
 #include "core/import/internal/CSVRows.hpp"
-#include "core/import/internal/SniffedTree.hpp"
+#include "core/import/internal/JSONExports.hpp"
+#include "core/import/internal/Sniffed.hpp"
 #include "core/import/internal/TextEquality.hpp"
 #include "core/import/internal/Trim.hpp"
+#include "platform/foundation/DecodingError.hpp"
 #include "platform/foundation/Regex.hpp"
 #include "platform/foundation/Text.hpp"
 #include "platform/foundation/Utf.hpp"
@@ -41,15 +39,14 @@ bool hasExtension(std::optional<std::string_view> filename, std::string_view ext
   return filename && text::lowercased(*filename).ends_with(extension);
 }
 
-Detection propertyList(std::string_view text, importing::SniffedTree& tree) {
+Detection propertyList(std::string_view text, importing::Sniffed& sniffed) {
   if (text.find("<key>snippetsTE2</key>") != std::string_view::npos) {
     return Detection::unsupportedYet(UnsupportedFormat::textExpanderPlist);
   }
   try {
-    tree.propertyList = PropertyList::read(text);
-    if (ApplePlistParser::looksLikeTextReplacements(*tree.propertyList)) {
-      return Detection::format(ImportFormat::textReplacements);
-    }
+    const importing::TextReplacementList& list =
+        sniffed.propertyList.emplace(importing::textReplacements(text, sniffed.snippetLimit, true));
+    if (list.recognised) return Detection::format(ImportFormat::textReplacements);
   } catch (const PropertyListError&) {
   }
   return Detection::notASnippetExport();
@@ -66,12 +63,11 @@ std::optional<std::int64_t> jsonErrorLine(const DecodingError& error, std::strin
 // starts with a bracket.
 std::optional<Detection> json(std::string_view text, std::string_view head,
                               std::optional<std::string_view> filename,
-                              importing::SniffedTree& tree) {
+                              importing::Sniffed& sniffed) {
   try {
-    const Json& value = tree.json.emplace(json::parse(text));
-    if (RaycastParser::looksLikeRaycast(value)) return Detection::format(ImportFormat::raycast);
-    if (AlfredParser::looksLikeAlfred(value)) return Detection::format(ImportFormat::alfred);
-    return Detection::notASnippetExport();
+    const importing::JSONExport& found =
+        sniffed.json.emplace(importing::jsonExport(text, sniffed.snippetLimit));
+    return found.format ? Detection::format(*found.format) : Detection::notASnippetExport();
   } catch (const DecodingError& error) {
     const bool broken = hasExtension(filename, ".json") || head.starts_with("[{") ||
                         head.starts_with("{\"") || head.starts_with("[\n");
@@ -127,7 +123,7 @@ Result<Decoded, ImportError> detect(std::span<const std::uint8_t> data,
 }
 
 Detection detect(std::string_view text, std::optional<std::string_view> filename) {
-  importing::SniffedTree unused;
+  importing::Sniffed unused;
   return importing::detect(text, filename, unused);
 }
 
@@ -149,16 +145,16 @@ std::optional<std::string_view> decode(std::span<const std::uint8_t> data, std::
 }
 
 FormatSniffer::Detection detect(std::string_view text, std::optional<std::string_view> filename,
-                                SniffedTree& tree) {
+                                Sniffed& sniffed) {
   using FormatSniffer::looksLikeCSV;
   using Detection = FormatSniffer::Detection;
   static const Regex espanso(R"((^|\n)matches:[ \t]*(\r?\n|$))");
   const std::string_view head = FormatSniffer::headOf(text);
   if (head.starts_with("<?xml") || head.starts_with("<plist")) {
-    return FormatSniffer::propertyList(text, tree);
+    return FormatSniffer::propertyList(text, sniffed);
   }
   if (head.starts_with("[") || head.starts_with("{")) {
-    if (auto verdict = FormatSniffer::json(text, head, filename, tree)) return *verdict;
+    if (auto verdict = FormatSniffer::json(text, head, filename, sniffed)) return *verdict;
   }
   if (text.find("matches:") != std::string_view::npos && espanso.containsMatch(text)) {
     return Detection::unsupportedYet(UnsupportedFormat::espansoYAML);

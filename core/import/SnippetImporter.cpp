@@ -2,19 +2,18 @@
 
 #include <algorithm>
 #include <cstring>
-#include <nlohmann/json.hpp>
 #include <stdexcept>
 
-#include "core/import/AlfredParser.hpp"
 #include "core/import/ApplePlistParser.hpp"
 #include "core/import/CSVSnippetParser.hpp"
 #include "core/import/FormatSniffer.hpp"
-#include "core/import/RaycastParser.hpp"
 #include "core/import/internal/BodyTranslation.hpp"
 #include "core/import/internal/CSVRows.hpp"
-#include "core/import/internal/SniffedTree.hpp"
+#include "core/import/internal/JSONExports.hpp"
+#include "core/import/internal/Sniffed.hpp"
 #include "core/import/internal/Splitting.hpp"
 #include "core/model/FileNames.hpp"
+#include "platform/foundation/DecodingError.hpp"
 #include "platform/foundation/Overloaded.hpp"
 
 namespace kelvo::SnippetImporter {
@@ -53,18 +52,6 @@ ImportError tooLargeForCSV(std::string_view text) {
                                static_cast<std::int64_t>(CSVReader::Rows::maxTextSize - 1));
 }
 
-// The sniffer's tree when it read one, else the text parsed now.
-template <class Parser>
-Snippets fromJSON(std::string_view text, const importing::SniffedTree& tree, ImportFormat format,
-                  Parser parser) {
-  if (tree.json) return parser(*tree.json);
-  try {
-    return parser(json::parse(text));
-  } catch (const DecodingError&) {
-    return ImportError::malformed(format);
-  }
-}
-
 // CR LF and a lone CR become LF; the text only shrinks, so it is rewritten where it stands.
 void normaliseNewlines(std::string& body) {
   std::size_t read = body.find('\r');
@@ -92,9 +79,24 @@ Snippets withinLimit(importing::LimitedSnippets snippets) {
   return std::move(*snippets);
 }
 
-// What the format's reader yields; CSV snippets come translated, row by row. The tree is the
-// importer's own: its texts are moved into the snippets, not copied.
-Snippets readerSnippets(std::string_view text, importing::SniffedTree&& tree, ImportFormat format) {
+// The snippets the sniffer made when it recognised the text as this format, else the text read
+// now; `Read` reads it, throwing `Failure` for a text that is no such export.
+template <class Failure, class Found, class Read>
+Snippets sniffedOrRead(std::optional<Found>& sniffed, bool recognised, ImportFormat format,
+                       const Read& read) {
+  try {
+    if (!recognised) sniffed.reset();
+    Found found = recognised ? std::move(*sniffed) : read();
+    if (found.count > limit) return ImportError::tooManySnippets(snippetLimit);
+    return std::move(*found.snippets);
+  } catch (const Failure&) {
+    return ImportError::malformed(format);
+  }
+}
+
+// What the format's reader yields; CSV snippets come translated, row by row. What was sniffed
+// is the importer's own: its texts are moved into the snippets, not copied.
+Snippets readerSnippets(std::string_view text, importing::Sniffed&& sniffed, ImportFormat format) {
   switch (format) {
     case ImportFormat::lines:
       return withinLimit(importing::lines(text, limit));
@@ -111,27 +113,24 @@ Snippets readerSnippets(std::string_view text, importing::SniffedTree&& tree, Im
             translate(snippet, syntax);
           }));
     case ImportFormat::raycast:
-      return fromJSON(text, tree, format,
-                      [](const Json& value) { return RaycastParser::parse(value); });
     case ImportFormat::alfred:
-      return fromJSON(text, tree, format,
-                      [](const Json& value) { return AlfredParser::parse(value); });
+      return sniffedOrRead<DecodingError>(
+          sniffed.json, sniffed.json && sniffed.json->format == format, format,
+          [&] { return importing::jsonExport(text, format, limit); });
     case ImportFormat::textReplacements:
-      if (tree.propertyList) return ApplePlistParser::parse(std::move(*tree.propertyList));
-      try {
-        return ApplePlistParser::parse(PropertyList::read(text));
-      } catch (const PropertyListError&) {
-        return ImportError::malformed(format);
-      }
+      return sniffedOrRead<PropertyListError>(
+          sniffed.propertyList, sniffed.propertyList && sniffed.propertyList->recognised, format,
+          [&] { return importing::textReplacements(text, limit, false); });
   }
   return ImportError::notASnippetExport();
 }
 
-// The snippets with their newlines normalised and placeholders translated. The tool formats'
-// readers are not limited: their tree is held already, and is larger than their snippets.
-Snippets read(std::string_view text, importing::SniffedTree&& tree, ImportFormat format) {
-  Snippets snippets = readerSnippets(text, std::move(tree), format);
-  if (snippets && snippets->size() > limit) return ImportError::tooManySnippets(snippetLimit);
+// The snippets with their newlines normalised and placeholders translated.
+Snippets read(std::string_view text, importing::Sniffed&& sniffed, ImportFormat format) {
+  // What the sniffer made of the text as another format is given back before it is read.
+  if (format != ImportFormat::raycast && format != ImportFormat::alfred) sniffed.json.reset();
+  if (format != ImportFormat::textReplacements) sniffed.propertyList.reset();
+  Snippets snippets = readerSnippets(text, std::move(sniffed), format);
   if (!snippets || format == ImportFormat::csv) return snippets;
   std::vector<ImportedSnippet> translated = std::move(snippets).value();
   for (ImportedSnippet& snippet : translated) translate(snippet, placeholderSyntax(format));
@@ -139,12 +138,12 @@ Snippets read(std::string_view text, importing::SniffedTree&& tree, ImportFormat
 }
 
 Result<Parsed, ImportError> finish(std::string_view text, const Detection& detection,
-                                   importing::SniffedTree&& tree,
+                                   importing::Sniffed&& sniffed,
                                    std::optional<std::string_view> filename,
                                    std::optional<ImportFormat> treatAs) {
   const Result<ImportFormat, ImportError> format = chosenFormat(detection, treatAs);
   if (!format) return format.error();
-  Snippets snippets = read(text, std::move(tree), *format);
+  Snippets snippets = read(text, std::move(sniffed), *format);
   if (!snippets) return snippets.error();
   Parsed parsed{*format, "Clipboard", "Pasted snippets", std::move(snippets).value()};
   if (const auto tool = toolName(*format)) {
@@ -165,10 +164,11 @@ Result<Parsed, ImportError> parse(std::span<const std::uint8_t> data,
   if (static_cast<std::int64_t>(data.size()) > sizeLimit) {
     return ImportError::tooLarge(static_cast<std::int64_t>(data.size()), sizeLimit);
   }
-  importing::SniffedTree tree;
+  importing::Sniffed sniffed;
+  sniffed.snippetLimit = limit;
   if (importing::isZip(data)) {
     const auto bundle = Detection::unsupportedYet(UnsupportedFormat::alfredBundle);
-    return finish({}, bundle, std::move(tree), filename, treatAs);
+    return finish({}, bundle, std::move(sniffed), filename, treatAs);
   }
   std::string storage;
   const std::optional<std::string_view> text = importing::decode(data, storage);
@@ -176,8 +176,8 @@ Result<Parsed, ImportError> parse(std::span<const std::uint8_t> data,
   // A text that starts with a byte-order mark is judged without it; a judgement of the text
   // with the mark would be dropped, so it is never made.
   const std::string_view rest = withoutByteOrderMark(*text);
-  const Detection detection = importing::detect(rest, filename, tree);
-  return finish(rest, detection, std::move(tree), filename, treatAs);
+  const Detection detection = importing::detect(rest, filename, sniffed);
+  return finish(rest, detection, std::move(sniffed), filename, treatAs);
 }
 
 Result<Parsed, ImportError> parse(std::string_view text, std::optional<std::string_view> filename,
@@ -185,9 +185,10 @@ Result<Parsed, ImportError> parse(std::string_view text, std::optional<std::stri
   // A pasted text has no size limit: the sniffer's CSV reader may meet a row of 4 GiB.
   try {
     text = withoutByteOrderMark(text);
-    importing::SniffedTree tree;
-    const Detection detection = importing::detect(text, filename, tree);
-    return finish(text, detection, std::move(tree), filename, treatAs);
+    importing::Sniffed sniffed;
+    sniffed.snippetLimit = limit;
+    const Detection detection = importing::detect(text, filename, sniffed);
+    return finish(text, detection, std::move(sniffed), filename, treatAs);
   } catch (const std::length_error&) {
     return tooLargeForCSV(text);
   }
@@ -196,8 +197,8 @@ Result<Parsed, ImportError> parse(std::string_view text, std::optional<std::stri
 std::optional<std::int64_t> nudgeCount(std::string_view text) {
   if (text.empty()) return std::nullopt;
   try {
-    importing::SniffedTree tree;
-    const Detection detection = importing::detect(text, std::nullopt, tree);
+    importing::Sniffed sniffed;
+    const Detection detection = importing::detect(text, std::nullopt, sniffed);
     const auto* format = std::get_if<Detection::Format>(&detection.value);
     if (!format || format->format == ImportFormat::lines ||
         format->format == ImportFormat::paragraphs) {
@@ -209,10 +210,10 @@ std::optional<std::int64_t> nudgeCount(std::string_view text) {
     } else if (format->format == ImportFormat::csv) {
       if (text.size() >= CSVReader::Rows::maxTextSize) return std::nullopt;
       count = importing::csvSnippetCount(text, limit + 1);
-    } else {
-      const Result<Parsed, ImportError> parsed =
-          finish(text, detection, std::move(tree), std::nullopt, std::nullopt);
-      count = parsed ? parsed->snippets.size() : 0;
+    } else if (sniffed.json) {
+      count = sniffed.json->count;
+    } else if (sniffed.propertyList) {
+      count = sniffed.propertyList->count;
     }
     if (count < 2 || count > limit) return std::nullopt;
     return static_cast<std::int64_t>(count);

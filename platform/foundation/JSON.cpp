@@ -41,6 +41,83 @@ void checkDepth(std::string_view text) {
   }
 }
 
+// What the parser is not trusted with: nesting past the limit, and a raw NUL, which JSON text
+// never holds and the parser would take for the end of the text, accepting whatever follows.
+void checkText(std::string_view text) {
+  checkDepth(text);
+  if (const std::size_t nul = text.find('\0'); nul != std::string_view::npos) {
+    notJSON("unexpected input at byte " + std::to_string(nul), nul);
+  }
+}
+
+// `byte` is nlohmann's, counted from 1 and one past the end for a text cut short; none for a
+// number too large for a double, the one failure that is not a syntax error.
+[[noreturn]] void failed(std::optional<std::size_t> byte, std::string_view text) {
+  if (!byte) notJSON("a number is out of range");
+  const std::size_t offset = std::min<std::size_t>(*byte > 0 ? *byte - 1 : 0, text.size());
+  notJSON("unexpected input at byte " + std::to_string(offset), offset);
+}
+
+[[noreturn]] void notAContainer() {
+  notJSON("the top-level value is neither an object nor an array");
+}
+
+// Hands every value on, and keeps where the parser failed for `read` to throw as `parse` does.
+class Relay final : public json::Events {
+ public:
+  explicit Relay(json::Events& events) : events_(events) {}
+
+  bool null() override { return scalar() && events_.null(); }
+  bool boolean(bool value) override { return scalar() && events_.boolean(value); }
+  bool number_integer(number_integer_t value) override {
+    return scalar() && events_.number_integer(value);
+  }
+  bool number_unsigned(number_unsigned_t value) override {
+    return scalar() && events_.number_unsigned(value);
+  }
+  bool number_float(number_float_t value, const string_t& text) override {
+    return scalar() && events_.number_float(value, text);
+  }
+  bool string(string_t& value) override { return scalar() && events_.string(value); }
+  bool binary(binary_t& value) override { return scalar() && events_.binary(value); }
+  bool start_object(std::size_t size) override {
+    opened(true);
+    return events_.start_object(size);
+  }
+  bool key(string_t& name) override { return events_.key(name); }
+  bool end_object() override { return events_.end_object(); }
+  bool start_array(std::size_t size) override {
+    opened(true);
+    return events_.start_array(size);
+  }
+  bool end_array() override { return events_.end_array(); }
+  bool parse_error(std::size_t, const std::string&,
+                   const nlohmann::detail::exception& error) override {
+    const auto* syntax = dynamic_cast<const Json::parse_error*>(&error);
+    failure_.emplace(syntax ? std::optional<std::size_t>(syntax->byte) : std::nullopt);
+    return false;
+  }
+
+  /// The failing byte as `failed` takes it, when reading failed.
+  const std::optional<std::optional<std::size_t>>& failure() const { return failure_; }
+  bool openedWithContainer() const { return first_ == First::container; }
+
+ private:
+  enum class First { nothing, scalar, container };
+
+  bool scalar() {
+    opened(false);
+    return true;
+  }
+  void opened(bool container) {
+    if (first_ == First::nothing) first_ = container ? First::container : First::scalar;
+  }
+
+  json::Events& events_;
+  First first_ = First::nothing;
+  std::optional<std::optional<std::size_t>> failure_;
+};
+
 bool needsEscape(unsigned char c) { return c < 0x20 || c == '"' || c == '\\' || c == '/'; }
 
 void writeString(std::string& out, std::string_view text) {
@@ -191,28 +268,26 @@ void to_json(OrderedJson& json, const UUID& id) { json = id.uuidString(); }
 namespace json {
 
 Json parse(std::string_view text, bool allowFragments) {
-  checkDepth(text);
-  // JSON text never holds a raw NUL, and the parser below would take one for the end of the
-  // text and accept whatever follows it.
-  if (const std::size_t nul = text.find('\0'); nul != std::string_view::npos) {
-    notJSON("unexpected input at byte " + std::to_string(nul), nul);
-  }
+  checkText(text);
   Json value;
   try {
     value = Json::parse(text.begin(), text.end());
   } catch (const Json::parse_error& error) {
-    // nlohmann counts the failing byte from 1; past the end it points one beyond.
-    const std::size_t offset =
-        std::min<std::size_t>(error.byte > 0 ? error.byte - 1 : 0, text.size());
-    notJSON("unexpected input at byte " + std::to_string(offset), offset);
+    failed(error.byte, text);
   } catch (const Json::exception&) {
-    // A number too large for a double is the one other failure.
-    notJSON("a number is out of range");
+    failed(std::nullopt, text);
   }
-  if (!allowFragments && !value.is_object() && !value.is_array()) {
-    notJSON("the top-level value is neither an object nor an array");
-  }
+  if (!allowFragments && !value.is_object() && !value.is_array()) notAContainer();
   return value;
+}
+
+bool read(std::string_view text, Events& events, bool allowFragments) {
+  checkText(text);
+  Relay relay(events);
+  const bool finished = Json::sax_parse(text.begin(), text.end(), &relay);
+  if (const auto& error = relay.failure()) failed(*error, text);
+  if (finished && !allowFragments && !relay.openedWithContainer()) notAContainer();
+  return finished;
 }
 
 std::string write(const Json& value) { return writeDocument(value); }

@@ -19,6 +19,11 @@
 #include "platform/foundation/DecodingError.hpp"
 #include "platform/foundation/UUID.hpp"
 
+NLOHMANN_JSON_NAMESPACE_BEGIN
+template <typename BasicJsonType>
+struct json_sax;
+NLOHMANN_JSON_NAMESPACE_END
+
 namespace kelvo {
 
 /// A JSON value whose objects keep their keys sorted: the form of stored documents.
@@ -43,6 +48,15 @@ inline constexpr int maximumDepth = 512;
 /// for text that is not JSON, nesting deeper than `maximumDepth`, and, unless `allowFragments`,
 /// a top-level value that is neither an object nor an array.
 Json parse(std::string_view text, bool allowFragments = false);
+
+/// What takes the values of a text one by one as it is read: nlohmann's SAX interface.
+using Events = nlohmann::json_sax<Json>;
+
+/// Reads as `parse` does, failing where it fails with the same error, but hands each value to
+/// `events` as it is read instead of building a tree, so that a reader holds only what it
+/// keeps. A handler that returns false stops the reading, which then returns false. A handler's
+/// `parse_error` is never called: failures are thrown.
+bool read(std::string_view text, Events& events, bool allowFragments = false);
 
 /// Writes compact JSON as the platform's encoder does: no spaces, "/" escaped as "\/", other
 /// characters but quotes, backslashes and controls written as they are, doubles in their

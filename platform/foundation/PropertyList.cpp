@@ -162,7 +162,8 @@ const PropertyListValue* PropertyListValue::find(std::string_view key) const {
   return nullptr;
 }
 
-PropertyListValue foundation_internal::readDocument(std::string_view text) {
+PropertyListValue foundation_internal::readDocument(std::string_view text,
+                                                    PropertyList::ElementSink* sink) {
   // No DOCTYPE is kept (nor its entities ever expanded), no comment or processing instruction
   // becomes a node, and white space inside a string stays as written.
   constexpr unsigned options = pugi::parse_cdata | pugi::parse_escapes | pugi::parse_ws_pcdata;
@@ -173,13 +174,57 @@ PropertyListValue foundation_internal::readDocument(std::string_view text) {
   checkDepth(document);
   pugi::xml_node root = onlyElement(document);
   if (std::strcmp(root.name(), "plist") == 0) root = onlyElement(root);
-  return value(root);
+  if (!sink || std::strcmp(root.name(), "array") != 0) return value(root);
+  // Text among the elements is refused before any is read, as when the array is built.
+  elementCount(root);
+  for (pugi::xml_node child = nextElement(root.first_child()); child;
+       child = nextElement(child.next_sibling())) {
+    sink->element(kept(value(child), *sink));
+  }
+  return {PropertyListValue::Array()};
+}
+
+PropertyListValue foundation_internal::kept(PropertyListValue&& element,
+                                            const PropertyList::ElementSink& sink) {
+  const auto emptied = [](PropertyListValue&& value) -> PropertyListValue {
+    if (value.isArray()) return {PropertyListValue::Array()};
+    if (value.isDictionary()) return {PropertyListValue::Dictionary()};
+    return std::move(value);
+  };
+  if (element.isArray()) return {PropertyListValue::Array()};
+  if (!element.isDictionary()) return std::move(element);
+  PropertyListValue::Dictionary entries;
+  for (auto& [key, value] : std::get<PropertyListValue::Dictionary>(std::move(element).storage())) {
+    if (sink.keeps(key)) entries.emplace_back(std::move(key), emptied(std::move(value)));
+  }
+  return {std::move(entries)};
+}
+
+// pugixml holds a copy of the text and a node of 64 bytes for every element, CDATA section and
+// run of text (an attribute takes 40). All but the runs of text open with '<', and a run ends
+// at one or at the end. Nodes come in pages of 32 KiB, a little of each kept for pugixml's use.
+std::size_t foundation_internal::documentSize(std::string_view text) {
+  const auto marks = static_cast<std::size_t>(std::count(text.begin(), text.end(), '<'));
+  const auto equals = static_cast<std::size_t>(std::count(text.begin(), text.end(), '='));
+  const std::size_t nodes = 64 * (2 * marks + 2) + 40 * equals;
+  return text.size() + nodes + nodes / 32 + 2 * 32'768;
 }
 
 PropertyListValue PropertyList::read(std::string_view text) {
   if (std::optional<PropertyListValue> value = foundation_internal::readPlain(text))
     return std::move(*value);
   return foundation_internal::readDocument(text);
+}
+
+PropertyListValue PropertyList::read(std::string_view text, ElementSink& sink,
+                                     std::size_t documentLimit) {
+  if (std::optional<PropertyListValue> value = foundation_internal::readPlain(text, &sink)) {
+    return std::move(*value);
+  }
+  sink.restart();
+  if (foundation_internal::documentSize(text) > documentLimit)
+    unreadable("it would take too large a document");
+  return foundation_internal::readDocument(text, &sink);
 }
 
 }  // namespace kelvo

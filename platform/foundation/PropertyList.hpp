@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -72,6 +73,27 @@ inline constexpr int maximumDepth = 512;
 /// alternate with values and the last of two equal keys wins. Throws `PropertyListError` for
 /// anything else, binary property lists and nesting deeper than `maximumDepth` included.
 PropertyListValue read(std::string_view text);
+
+/// Takes the elements of a top-level array one at a time, as they are read, each only as far as
+/// it keeps them: a dictionary holds only the entries whose key `keeps` accepts, and an array or
+/// dictionary inside an element comes empty. What is not kept is still read and checked.
+class ElementSink {
+ public:
+  virtual ~ElementSink() = default;
+  /// Whether an entry of a dictionary that is an element is kept.
+  virtual bool keeps(std::string_view key) const = 0;
+  /// The next element, in order.
+  virtual void element(PropertyListValue&& element) = 0;
+  /// Reading starts again from the first element: what came before is to be dropped.
+  virtual void restart() = 0;
+};
+
+/// Reads as `read` does, but hands each element of a top-level array to `sink` as soon as it is
+/// read, keeping none: the array comes back empty. A text the reader cannot take straight from
+/// its bytes is read through a document that takes about 64 bytes for every element and run of
+/// text; when its markup could make that document larger than `documentLimit` bytes, it is
+/// refused unread. What the sink was given from a text that is then refused is no value.
+PropertyListValue read(std::string_view text, ElementSink& sink, std::size_t documentLimit);
 
 }  // namespace PropertyList
 }  // namespace kelvo

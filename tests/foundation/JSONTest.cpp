@@ -3,10 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <atomic>
 #include <cmath>
+#include <cstdlib>
+#include <functional>
 #include <limits>
 #include <nlohmann/json.hpp>
 #include <optional>
+#include <pugixml.hpp>
 #include <random>
 
 #include "platform/foundation/JSONReader.hpp"
@@ -93,6 +97,78 @@ TEST(JSONTest, RefusesDeepNesting) {
   EXPECT_NO_THROW(json::parse("[\"" + std::string(1000, '[') + "\\\"\"]"));
   // Unclosed nesting far past the limit fails quickly, without building anything.
   EXPECT_THROW(json::parse(std::string(1'000'000, '[')), DecodingError);
+}
+
+// Counts the values it is given, and stops at the `stopAt`th.
+struct CountingEvents : json::Events {
+  int values = 0, stopAt = -1;
+  bool value() { return ++values != stopAt; }
+  bool null() override { return value(); }
+  bool boolean(bool) override { return value(); }
+  bool number_integer(number_integer_t) override { return value(); }
+  bool number_unsigned(number_unsigned_t) override { return value(); }
+  bool number_float(number_float_t, const string_t&) override { return value(); }
+  bool string(string_t&) override { return value(); }
+  bool binary(binary_t&) override { return value(); }
+  bool start_object(std::size_t) override { return value(); }
+  bool key(string_t&) override { return true; }
+  bool end_object() override { return true; }
+  bool start_array(std::size_t) override { return value(); }
+  bool end_array() override { return true; }
+  bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) override {
+    ADD_FAILURE() << "a failure reached the handler";
+    return false;
+  }
+};
+
+// Every value of a tree, containers included.
+int valuesIn(const Json& value) {
+  int count = 1;
+  for (const Json& element : value) count += value.is_structured() ? valuesIn(element) : 0;
+  return count;
+}
+
+TEST(JSONTest, ReadingValueByValueFailsWhereParsingFails) {
+  const std::vector<std::string> texts{"",
+                                       "{",
+                                       "{\"a\":1,}",
+                                       "[1,]",
+                                       "[01]",
+                                       "[1] x",
+                                       "// c\n[]",
+                                       "[1e400]",
+                                       "[\"\xFF\"]",
+                                       "{\"a\" 1}",
+                                       "1",
+                                       "\"text\"",
+                                       "\xEF\xBB\xBF [ ] ",
+                                       "[1, 2,]",
+                                       "{\"a\": tru}",
+                                       std::string(600, '[') + std::string(600, ']'),
+                                       "[{\"a\": [1, {\"b\": null}]}, \"\\u00e9\"]",
+                                       std::string(10, '[') + "1e400" + std::string(600, '['),
+                                       std::string("[1]\0x", 5)};
+  for (const std::string& text : texts) {
+    for (const bool fragments : {false, true}) {
+      CountingEvents events;
+      std::optional<Json> tree;
+      try {
+        tree = json::parse(text, fragments);
+      } catch (const DecodingError& error) {
+        const DecodingError failure = thrown([&] { (void)json::read(text, events, fragments); });
+        EXPECT_EQ(failure.description(), error.description()) << text;
+        EXPECT_EQ(failure.offset(), error.offset()) << text;
+        continue;
+      }
+      EXPECT_TRUE(json::read(text, events, fragments)) << text;
+      EXPECT_EQ(events.values, valuesIn(*tree)) << text;
+    }
+  }
+  // A handler that stops the reading stops it there, even before a failure further on.
+  CountingEvents events;
+  events.stopAt = 2;
+  EXPECT_FALSE(json::read("[1, 2, 3, x", events));
+  EXPECT_EQ(events.values, 2);
 }
 
 enum class Outcome { image, noImage, failed };
@@ -264,6 +340,8 @@ struct PlistWriter {
 
   std::size_t pick(std::size_t count) { return random() % count; }
   std::string space() { return std::array{"", " ", "\n\t", "\r\n  "}[pick(4)]; }
+  // Between elements, where comments may stand too.
+  std::string gap() { return pick(6) ? space() : space() + "<!-- a - b -->" + space(); }
   std::string unless(bool taken, std::string valid, std::string other) {
     taken = taken || wide;
     plain = plain && taken;
@@ -283,8 +361,8 @@ struct PlistWriter {
                                                           {"&#0;", false},
                                                           {"&#xD800;", false},
                                                           {"&#X41;", false},
-                                                          {"<!-- c -->", false},
-                                                          {"<![CDATA[<x>]]>", false}};
+                                                          {"<!-- c -->", true},
+                                                          {"<![CDATA[<x>&amp;]]>", true}};
     std::string out;
     for (std::size_t count = pick(4); count > 0; --count) {
       const auto& [piece, taken] = pieces[pick(std::size(pieces))];
@@ -318,17 +396,16 @@ struct PlistWriter {
         return pick(2) ? "<true/>" : "<false>" + space() + "</false>";
       case 6: {
         std::string out = "<array>";
-        for (std::size_t count = pick(width); count > 0; --count) out += space() + value(depth + 1);
-        return out + space() + "</array>";
+        for (std::size_t count = pick(width); count > 0; --count) out += gap() + value(depth + 1);
+        return out + gap() + "</array>";
       }
       default: {
         std::string out = "<dict>";
         for (std::size_t count = pick(width); count > 0; --count) {
-          out +=
-              space() + leaf(unless(pick(12), "key", "string"), std::array{"a", "b", ""}[pick(3)]);
-          out += space() + value(depth + 1);
+          out += gap() + leaf(unless(pick(12), "key", "string"), std::array{"a", "b", ""}[pick(3)]);
+          out += gap() + value(depth + 1);
         }
-        return out + space() + "</dict>";
+        return out + gap() + "</dict>";
       }
     }
   }
@@ -342,8 +419,8 @@ struct PlistWriter {
                     "<!DOCTYPE plist [<!ENTITY e \"x\">]>");
     }
     const std::string root = value(0);
-    out += (pick(2) ? root : "<plist version=\"1.0\">" + space() + root + space() + "</plist>");
-    out += space();
+    out += gap() + (pick(2) ? root : "<plist version=\"1.0\">" + gap() + root + gap() + "</plist>");
+    out += gap();
     if (pick(10) == 0)
       out.insert(pick(out.size()), unless(false, "", std::array{"<", "/", "&"}[pick(3)]));
     return out;
@@ -362,6 +439,106 @@ TEST(PropertyListTest, PlainReaderAgreesWithTheDocumentReader) {
     EXPECT_EQ(*plain, foundation_internal::readDocument(text)) << text;
   }
   EXPECT_GT(read, 1000);
+}
+
+// Keeps what it is given, and drops it when reading starts again; of a dictionary only the
+// entries under "a".
+struct Elements : PropertyList::ElementSink {
+  std::vector<Value> all;
+  int restarts = 0;
+  bool keeps(std::string_view key) const override { return key == "a"; }
+  void element(Value&& element) override { all.push_back(std::move(element)); }
+  void restart() override {
+    all.clear();
+    ++restarts;
+  }
+};
+
+std::optional<Value> readOrNone(const std::function<Value()>& read) {
+  try {
+    return read();
+  } catch (const PropertyListError&) {
+    return std::nullopt;
+  }
+}
+
+// What the sink keeps of an element, from the element read whole.
+Value keptAs(const Value& element, const PropertyList::ElementSink& sink) {
+  if (element.isArray()) return Value(Value::Array());
+  if (!element.isDictionary()) return element;
+  Value::Dictionary entries;
+  for (const auto& [key, value] : element.dictionary()) {
+    if (!sink.keeps(key)) continue;
+    entries.emplace_back(key, value.isArray()        ? Value(Value::Array())
+                              : value.isDictionary() ? Value(Value::Dictionary())
+                                                     : value);
+  }
+  return Value(std::move(entries));
+}
+
+TEST(PropertyListTest, ElementsOfAnArrayComeOneByOne) {
+  PlistWriter writer{std::mt19937(43)};
+  int streamed = 0, refused = 0;
+  for (int i = 0; i < 3000; ++i) {
+    const std::string text = writer.document();
+    const std::optional<Value> whole = readOrNone([&] { return PropertyList::read(text); });
+    const bool plain = foundation_internal::readPlain(text).has_value();
+    // No document may be built: what the plain reader declines is refused.
+    for (const std::size_t documentLimit : {SIZE_MAX, std::size_t{0}}) {
+      Elements sink;
+      const std::optional<Value> value =
+          readOrNone([&] { return PropertyList::read(text, sink, documentLimit); });
+      EXPECT_EQ(sink.restarts, plain ? 0 : 1) << text;
+      if (!plain && documentLimit == 0) {
+        EXPECT_FALSE(value) << text;
+        refused += whole.has_value();
+        continue;
+      }
+      ASSERT_EQ(value.has_value(), whole.has_value()) << text;
+      if (!whole) continue;
+      if (whole->isArray()) {
+        std::vector<Value> kept;
+        for (const Value& element : whole->array()) kept.push_back(keptAs(element, sink));
+        EXPECT_EQ(sink.all, kept) << text;
+        EXPECT_EQ(*value, Value(Value::Array())) << text;
+        streamed += !sink.all.empty();
+      } else {
+        EXPECT_EQ(*value, *whole) << text;
+        EXPECT_TRUE(sink.all.empty());
+      }
+    }
+  }
+  EXPECT_GT(streamed, 300);
+  EXPECT_GT(refused, 50);
+}
+
+std::atomic<std::size_t> pugixmlBytes{0};
+
+// What pugixml takes for a document never passes the bound the reader checks it against.
+TEST(PropertyListTest, DocumentSizeBoundsThePugixmlDocument) {
+  const auto allocate = pugi::get_memory_allocation_function();
+  const auto deallocate = pugi::get_memory_deallocation_function();
+  pugi::set_memory_management_functions(
+      [](std::size_t size) {
+        pugixmlBytes += size;
+        return std::malloc(size);
+      },
+      std::free);
+  const auto repeated = [](std::string_view unit, int count) {
+    std::string text;
+    for (int i = 0; i < count; ++i) text += unit;
+    return text;
+  };
+  for (const std::string& text : {"<!-- -->\n<array>" + repeated("<true/>\n", 20'000) + "</array>",
+                                  "<!-- -->" + repeated("<a b='1' c=\"2\" d='3'/>", 20'000),
+                                  "<?x?><array>" + repeated("x<![CDATA[y]]>z", 20'000) + "</array>",
+                                  "<!-- --><string>" + std::string(100'000, 'a') + "</string>"}) {
+    pugixmlBytes = 0;
+    (void)readOrNone([&] { return foundation_internal::readDocument(text); });
+    EXPECT_GT(pugixmlBytes, text.size());
+    EXPECT_LE(pugixmlBytes, foundation_internal::documentSize(text)) << text.substr(0, 40);
+  }
+  pugi::set_memory_management_functions(allocate, deallocate);
 }
 
 TEST(JSONOffsetTest, FailuresSayWhereReadingStopped) {

@@ -9,6 +9,24 @@
 
 namespace kelvo::importing {
 
+/// A snippet of a JSON export from the texts found under its keys; a body that was not text
+/// becomes an empty body with a warning naming its key.
+inline ImportedSnippet jsonSnippet(std::optional<std::string> title,
+                                   std::optional<std::string> body,
+                                   std::optional<std::string> keyword, std::string_view bodyKey) {
+  ImportedSnippet snippet{.title = std::move(title),
+                          .body = {},
+                          .keyword = std::move(keyword),
+                          .folderPath = {},
+                          .warnings = {}};
+  if (body) {
+    snippet.body = std::move(*body);
+  } else {
+    snippet.warnings.push_back(ImportWarning::valueWasNotText(std::string(bodyKey)));
+  }
+  return snippet;
+}
+
 /// The text under `key` of an object; none when absent or not a string.
 inline std::optional<std::string> jsonText(const Json& object, std::string_view key) {
   const auto found = object.find(key);
@@ -16,20 +34,10 @@ inline std::optional<std::string> jsonText(const Json& object, std::string_view 
   return found->get<std::string>();
 }
 
-/// A snippet from one object of a JSON export; a body that is not text becomes an empty body
-/// with a warning naming its key.
+/// The snippet of one object of a JSON export's tree.
 inline ImportedSnippet jsonSnippet(const Json& object, std::string_view bodyKey) {
-  ImportedSnippet snippet{.title = jsonText(object, "name"),
-                          .body = {},
-                          .keyword = jsonText(object, "keyword"),
-                          .folderPath = {},
-                          .warnings = {}};
-  if (std::optional<std::string> body = jsonText(object, bodyKey)) {
-    snippet.body = std::move(*body);
-  } else {
-    snippet.warnings.push_back(ImportWarning::valueWasNotText(std::string(bodyKey)));
-  }
-  return snippet;
+  return jsonSnippet(jsonText(object, "name"), jsonText(object, bodyKey),
+                     jsonText(object, "keyword"), bodyKey);
 }
 
 }  // namespace kelvo::importing

@@ -106,7 +106,7 @@ struct Tag {
 
 class PlainScanner {
  public:
-  explicit PlainScanner(std::string_view text) : text_(text) {}
+  PlainScanner(std::string_view text, PropertyList::ElementSink* sink) : text_(text), sink_(sink) {}
 
   PropertyListValue document() {
     prolog();
@@ -114,14 +114,14 @@ class PlainScanner {
     PropertyListValue value;
     if (root.kind == Kind::plist) {
       if (root.empty) decline();
-      skipSpace();
+      skipMisc();
       element(openTag(), 0, value);
-      skipSpace();
+      skipMisc();
       closeTag(root);
     } else {
       element(root, 0, value);
     }
-    skipSpace();
+    skipMisc();
     if (at_ != text_.size()) decline();
     return value;
   }
@@ -137,6 +137,18 @@ class PlainScanner {
     std::size_t next = at_;
     while (next < text_.size() && isXMLSpace(text_[next])) ++next;
     at_ = next;
+  }
+
+  // White space and comments, as between elements: pugixml keeps no comment.
+  void skipMisc() {
+    for (skipSpace(); atMarkup() && startsWith("<!--"); skipSpace()) skipComment();
+  }
+  // Whether a comment, CDATA section or declaration may open here: rare, so tested cheaply.
+  bool atMarkup() const { return peek(1) == '!' && peek() == '<'; }
+  void skipComment() {
+    using namespace std::string_view_literals;
+    at_ += 4;
+    spanTo("-->", "\0"sv);
   }
 
   // Up to `end` from here, refusing the bytes in `refused`.
@@ -156,12 +168,12 @@ class PlainScanner {
       at_ += 5;
       spanTo("?>", "<>\0"sv);
     }
-    skipSpace();
+    skipMisc();
     if (startsWith("<!DOCTYPE") && isXMLSpace(peek(9))) {
       at_ += 9;
       const std::string_view body = spanTo(">", "[<'\0"sv);
       if (std::count(body.begin(), body.end(), '"') % 2 != 0) decline();
-      skipSpace();
+      skipMisc();
     }
   }
 
@@ -289,33 +301,51 @@ class PlainScanner {
     ++at_;
   }
 
-  // The character data of a leaf, references replaced, up to its end tag.
+  // The character data of a leaf, references replaced, comments left out and CDATA sections
+  // taken as they stand, up to its end tag.
   std::string text(const Tag& tag) {
     if (tag.empty) return {};
     const std::size_t start = at_;
     at_ = textEnd(text_, at_);
-    if (peek() != '&') {
+    if (atEndTag()) {
       // Built at its exact size: most texts hold no reference.
       std::string out(text_.data() + start, at_ - start);
       closeTag(tag);
       return out;
     }
-    // References only shorten the text and none holds a '<', so the text is written straight
-    // into room as long as the run up to the next '<', and cut to what was written.
-    const std::size_t end = text_.find('<', at_);
-    if (end == std::string_view::npos) decline();
-    std::string out(end - start, '\0');
-    char* write = out.data();
-    for (std::size_t from = start;;) {
-      write = std::copy(text_.data() + from, text_.data() + at_, write);
-      if (peek() != '&') break;
-      write = reference(write);
-      from = at_;
-      at_ = textEnd(text_, at_);
-    }
-    out.resize(static_cast<std::size_t>(write - out.data()));
+    at_ = start;
+    std::string out = markedText();
     closeTag(tag);
     return out;
+  }
+
+  // Text holding references, comments or CDATA sections. References only shorten the text and
+  // none holds a '<', so each run up to a '<' is written straight into room as long as the run,
+  // and cut to what was written.
+  std::string markedText() {
+    using namespace std::string_view_literals;
+    std::string out;
+    while (true) {
+      const std::size_t written = out.size();
+      out.resize(written + std::min(text_.find('<', at_), text_.size()) - at_);
+      char* write = out.data() + written;
+      for (std::size_t from = at_;;) {
+        at_ = textEnd(text_, at_);
+        write = std::copy(text_.data() + from, text_.data() + at_, write);
+        if (peek() != '&') break;
+        write = reference(write);
+        from = at_;
+      }
+      out.resize(static_cast<std::size_t>(write - out.data()));
+      if (startsWith("<!--")) {
+        skipComment();
+      } else if (startsWith("<![CDATA[")) {
+        at_ += 9;
+        out += spanTo("]]>", "\0"sv);
+      } else {
+        return out;
+      }
+    }
   }
 
   // Whether `entity` follows the '&' here, compared whole.
@@ -378,10 +408,10 @@ class PlainScanner {
     return std::copy(bytes.begin(), bytes.end(), write);
   }
 
-  // A leaf that holds nothing but white space.
+  // A leaf that holds nothing but white space and comments.
   void nothing(const Tag& tag) {
     if (tag.empty) return;
-    skipSpace();
+    skipMisc();
     closeTag(tag);
   }
 
@@ -425,7 +455,7 @@ class PlainScanner {
 
   // Whether a container's next child opens here; its end tag is read when not.
   bool nextChild(const Tag& tag) {
-    skipSpace();
+    skipMisc();
     if (atEndTag()) {
       closeTag(tag);
       return false;
@@ -472,6 +502,14 @@ class PlainScanner {
 
   PropertyListValue::Array array(const Tag& tag, int depth) {
     if (depth > PropertyList::maximumDepth) decline();
+    if (depth == 1 && sink_) {
+      PropertyListValue element;
+      while (!tag.empty && nextChild(tag)) {
+        keptElement(openTag(), depth, element);
+        sink_->element(std::move(element));
+      }
+      return {};
+    }
     auto elements = started<PropertyListValue>(arrayWidths_, depth);
     const std::size_t start = at_;
     while (!tag.empty && nextChild(tag)) {
@@ -482,27 +520,75 @@ class PlainScanner {
     return finished(elements, arrayWidths_, depth);
   }
 
-  PropertyListValue::Dictionary dictionary(const Tag& tag, int depth) {
+  // When `kept`, only the entries the sink keeps, their own arrays and dictionaries empty.
+  PropertyListValue::Dictionary dictionary(const Tag& tag, int depth, bool kept = false) {
     if (depth > PropertyList::maximumDepth) decline();
     auto entries = started<PropertyListValue::Dictionary::value_type>(dictionaryWidths_, depth);
     const std::size_t start = at_;
     foundation_internal::DictionaryKeys keys;
     while (!tag.empty && nextChild(tag)) {
       grow(entries, start, depth);
-      const Tag keyTag = openTag();
-      if (keyTag.kind != Kind::key) decline();
-      std::string key = text(keyTag);
-      skipSpace();
+      std::string key = entryKey();
       const Tag valueTag = openTag();
+      if (kept && !sink_->keeps(key)) {
+        skip(valueTag, depth);
+        continue;
+      }
       // The last of two equal keys wins, in the place of the first.
       const std::size_t place = keys.find(entries, key);
       if (place == entries.size()) entries.emplace_back(std::move(key), PropertyListValue());
-      element(valueTag, depth, entries[place].second);
+      PropertyListValue& value = entries[place].second;
+      if (kept && (valueTag.kind == Kind::array || valueTag.kind == Kind::dict)) {
+        skip(valueTag, depth);
+        value = valueTag.kind == Kind::array ? PropertyListValue(PropertyListValue::Array())
+                                             : PropertyListValue(PropertyListValue::Dictionary());
+      } else {
+        element(valueTag, depth, value);
+      }
     }
     return finished(entries, dictionaryWidths_, depth);
   }
 
+  // The key of a dictionary's entry, read up to its value.
+  std::string entryKey() {
+    const Tag keyTag = openTag();
+    if (keyTag.kind != Kind::key) decline();
+    std::string key = text(keyTag);
+    skipMisc();
+    return key;
+  }
+
+  // Reads and checks the value `tag` opens as `element` would, keeping nothing of it: one
+  // leaf at a time is made, to be checked.
+  void skip(const Tag& tag, int depth) {
+    if (tag.kind != Kind::array && tag.kind != Kind::dict) {
+      PropertyListValue leaf;
+      element(tag, depth, leaf);
+      return;
+    }
+    if (depth + 1 > PropertyList::maximumDepth) decline();
+    while (!tag.empty && nextChild(tag)) {
+      if (tag.kind == Kind::dict) entryKey();
+      skip(openTag(), depth + 1);
+    }
+  }
+
+  // An element of the streamed array as far as the sink keeps it: an array comes empty, and a
+  // dictionary holds only the entries kept, their own arrays and dictionaries empty.
+  void keptElement(const Tag& tag, int depth, PropertyListValue& slot) {
+    PropertyListValue::Storage&& storage = std::move(slot).storage();
+    if (tag.kind == Kind::array) {
+      skip(tag, depth);
+      storage.emplace<PropertyListValue::Array>();
+    } else if (tag.kind == Kind::dict) {
+      storage.emplace<PropertyListValue::Dictionary>(dictionary(tag, depth + 1, true));
+    } else {
+      element(tag, depth, slot);
+    }
+  }
+
   std::string_view text_;
+  PropertyList::ElementSink* sink_;
   std::size_t at_ = 0;
   std::vector<std::size_t> arrayWidths_;
   std::vector<std::size_t> dictionaryWidths_;
@@ -510,9 +596,9 @@ class PlainScanner {
 
 }  // namespace
 
-std::optional<PropertyListValue> readPlain(std::string_view text) {
+std::optional<PropertyListValue> readPlain(std::string_view text, PropertyList::ElementSink* sink) {
   try {
-    return PlainScanner(text).document();
+    return PlainScanner(text, sink).document();
   } catch (const Declined&) {
   } catch (const PropertyListError&) {
   }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -8,16 +9,19 @@
 #include <string_view>
 
 #include "core/import/FormatSniffer.hpp"
-#include "platform/foundation/JSON.hpp"
-#include "platform/foundation/PropertyList.hpp"
+#include "core/import/internal/JSONExports.hpp"
+#include "core/import/internal/TextReplacements.hpp"
 
 namespace kelvo::importing {
 
-/// The tree the sniffer read while deciding, kept so that the reader need not parse the same
-/// text a second time.
-struct SniffedTree {
-  std::optional<Json> json;
-  std::optional<PropertyListValue> propertyList;
+/// What the sniffer read while deciding, kept so that the reader need not read the same text a
+/// second time.
+struct Sniffed {
+  /// When given, a recognised export's snippets are made as it is read, up to this many;
+  /// otherwise they are only counted.
+  std::optional<std::size_t> snippetLimit;
+  std::optional<JSONExport> json;
+  std::optional<TextReplacementList> propertyList;
 };
 
 /// Whether `data` opens as a zip archive, which is taken for a bundle of snippets.
@@ -32,6 +36,6 @@ std::optional<std::string_view> decode(std::span<const std::uint8_t> data, std::
 
 /// `FormatSniffer::detect(text, filename)`, keeping in `tree` what it parsed.
 FormatSniffer::Detection detect(std::string_view text, std::optional<std::string_view> filename,
-                                SniffedTree& tree);
+                                Sniffed& tree);
 
 }  // namespace kelvo::importing
