@@ -24,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     if (bytes > size) std::abort();
     std::size_t index = 0;
-    kelvo::importing::scanRows(text, delimiter, [&](const kelvo::CSVReader::Row& row) {
+    kelvo::import_internal::scanRows(text, delimiter, [&](const kelvo::CSVReader::Row& row) {
       if (index >= table.rows.size() || row.strings() != table.rows[index++].strings()) {
         std::abort();
       }

@@ -19,7 +19,7 @@ void translatesInPlaceAsAlone(const std::string& text, kelvo::PlaceholderSyntax 
                               const kelvo::PlaceholderTranslator::Output& alone) {
   std::string body = text;
   std::vector<kelvo::ImportWarning> warnings;
-  kelvo::importing::translateInPlace(body, syntax, warnings);
+  kelvo::import_internal::translateInPlace(body, syntax, warnings);
   if (body != alone.body || warnings != alone.warnings) std::abort();
 }
 
@@ -46,7 +46,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   translatesInPlaceAsAlone(text, PlaceholderSyntax::none, plain);
   using kelvo::text::CharacterClass;
   for (const auto kind : {CharacterClass::whitespace, CharacterClass::whitespaceAndNewline}) {
-    if (kelvo::importing::trimmed(text, kind) != kelvo::text::trimmed(text, kind)) std::abort();
+    if (kelvo::import_internal::trimmed(text, kind) != kelvo::text::trimmed(text, kind))
+      std::abort();
   }
   return 0;
 }

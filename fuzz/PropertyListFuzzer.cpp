@@ -68,10 +68,10 @@ kelvo::PropertyListValue shallow(const kelvo::PropertyListValue& element) {
 void readsAlikeByElements(std::string_view text, const kelvo::PropertyListValue* whole) {
   Elements sink;
   std::optional<kelvo::PropertyListValue> value;
-  std::optional<kelvo::importing::TextReplacementList> list;
+  std::optional<kelvo::import_internal::TextReplacementList> list;
   try {
     value = kelvo::PropertyList::read(text, sink, SIZE_MAX);
-    list = kelvo::importing::textReplacements(text, SIZE_MAX, false);
+    list = kelvo::import_internal::textReplacements(text, SIZE_MAX, false);
   } catch (const kelvo::PropertyListError&) {
   }
   if (!whole || !value || !list) {

@@ -33,7 +33,7 @@ bool sameBytes(const std::vector<ImportedSnippet>& a, const std::vector<Imported
 // The failure reading straight from the text meets, which must be the tree's.
 void failsAlike(std::string_view text, const kelvo::DecodingError& expected) {
   try {
-    (void)kelvo::importing::jsonExport(text, 0);
+    (void)kelvo::import_internal::jsonExport(text, 0);
   } catch (const kelvo::DecodingError& error) {
     kelvo::fuzz::require(error.offset() == expected.offset() &&
                          error.description() == expected.description());
@@ -43,7 +43,7 @@ void failsAlike(std::string_view text, const kelvo::DecodingError& expected) {
 }
 
 void readsAlike(std::string_view text, const kelvo::Json& value) {
-  using kelvo::importing::jsonExport;
+  using kelvo::import_internal::jsonExport;
   const bool raycast = kelvo::RaycastParser::looksLikeRaycast(value);
   const bool alfred = !raycast && kelvo::AlfredParser::looksLikeAlfred(value);
   const auto expectedRaycast = kelvo::RaycastParser::parse(value);

@@ -14,7 +14,7 @@
 namespace {
 
 void check(const std::vector<kelvo::ImportedSnippet>& snippets,
-           kelvo::importing::LimitedSnippets (*limited)(std::string_view, std::size_t),
+           kelvo::import_internal::LimitedSnippets (*limited)(std::string_view, std::size_t),
            std::string_view text) {
   for (std::size_t i = 0; i < snippets.size(); ++i) {
     if (snippets[i].body.empty() && !snippets[i].title) std::abort();
@@ -34,9 +34,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::abort();
   }
   const auto sections = kelvo::MarkdownSplitter::split(text);
-  check(sections, kelvo::importing::markdown, text);
-  if (kelvo::importing::markdownCount(text, sections.size() + 1) != sections.size()) std::abort();
-  check(kelvo::PlainTextSplitter::lines(text), kelvo::importing::lines, text);
-  check(kelvo::PlainTextSplitter::paragraphs(text), kelvo::importing::paragraphs, text);
+  check(sections, kelvo::import_internal::markdown, text);
+  if (kelvo::import_internal::markdownCount(text, sections.size() + 1) != sections.size())
+    std::abort();
+  check(kelvo::PlainTextSplitter::lines(text), kelvo::import_internal::lines, text);
+  check(kelvo::PlainTextSplitter::paragraphs(text), kelvo::import_internal::paragraphs, text);
   return 0;
 }

@@ -25,7 +25,7 @@ std::vector<ImportedSnippet> parse(const Json& value) {
   const auto take = [&snippets](const Json& candidate) {
     if (!candidate.is_object()) return;
     if (const Json* inner = wrapped(candidate)) {
-      snippets.push_back(importing::jsonSnippet(*inner, "snippet"));
+      snippets.push_back(import_internal::jsonSnippet(*inner, "snippet"));
     }
   };
   if (value.is_object()) {

@@ -7,7 +7,7 @@
 namespace kelvo::ApplePlistParser {
 namespace {
 
-using importing::storageOf;
+using import_internal::storageOf;
 
 template <typename Value>
 std::vector<ImportedSnippet> snippetsOf(Value& value) {
@@ -18,7 +18,7 @@ std::vector<ImportedSnippet> snippetsOf(Value& value) {
   snippets.reserve(elements->size());
   for (auto& element : *elements) {
     if (auto* entries = std::get_if<PropertyListValue::Dictionary>(&storageOf(element))) {
-      importing::addReplacement(snippets, *entries);
+      import_internal::addReplacement(snippets, *entries);
     }
     // A list given up is freed entry by entry, while each is still in cache and so that the
     // whole tree and all the snippets are never held at once.
@@ -31,7 +31,7 @@ std::vector<ImportedSnippet> snippetsOf(Value& value) {
 
 bool looksLikeTextReplacements(const PropertyListValue& value) {
   return value.isArray() && !value.array().empty() &&
-         importing::opensTextReplacements(value.array().front());
+         import_internal::opensTextReplacements(value.array().front());
 }
 
 std::vector<ImportedSnippet> parse(const PropertyListValue& value) { return snippetsOf(value); }

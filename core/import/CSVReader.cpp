@@ -12,8 +12,8 @@
 namespace kelvo::CSVReader {
 namespace {
 
-using importing::lineBreakLength;
-using importing::standsAlone;
+using import_internal::lineBreakLength;
+using import_internal::standsAlone;
 
 constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
 
@@ -22,7 +22,8 @@ constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
 // sink, each row is handed over and forgotten.
 class Scanner {
  public:
-  Scanner(std::string_view text, char32_t delimiter, Rows& rows, const importing::RowSink* sink)
+  Scanner(std::string_view text, char32_t delimiter, Rows& rows,
+          const import_internal::RowSink* sink)
       : text_(text), rows_(rows), sink_(sink) {
     appendUtf8(delimiter_, delimiter);
     for (const int byte : {0x0A, 0x0B, 0x0C, 0x0D, 0xC2, 0xE2, 0x22}) {
@@ -105,7 +106,7 @@ class Scanner {
     rows_.endRow();
     const bool blank =
         rowWidth_ == 1 &&
-        importing::trimmedView(rows_.back()[0], text::CharacterClass::whitespace).empty();
+        import_internal::trimmedView(rows_.back()[0], text::CharacterClass::whitespace).empty();
     rowWidth_ = 0;
     if (blank) {
       rows_.pop_back();
@@ -117,7 +118,7 @@ class Scanner {
 
   std::string_view text_;
   Rows& rows_;
-  const importing::RowSink* sink_;
+  const import_internal::RowSink* sink_;
   bool stopped_ = false;
   std::string delimiter_;
   bool special_[256] = {};
@@ -128,7 +129,7 @@ class Scanner {
 };
 
 char32_t scan(std::string_view text, std::optional<char32_t> delimiter, Rows& rows,
-              const importing::RowSink* sink) {
+              const import_internal::RowSink* sink) {
   if (text.starts_with(byteOrderMark)) text.remove_prefix(byteOrderMark.size());
   const char32_t used = delimiter ? *delimiter : detectDelimiter(text);
   Scanner(text, used, rows, sink).run();
@@ -170,7 +171,7 @@ Table read(std::string_view text, std::optional<char32_t> delimiter) {
 
 }  // namespace kelvo::CSVReader
 
-namespace kelvo::importing {
+namespace kelvo::import_internal {
 
 std::size_t estimatedRows(std::string_view text) {
   // Line feeds outside naively paired quotes: exact for ordinary files, and cheap.
@@ -194,4 +195,4 @@ char32_t scanRows(std::string_view text, std::optional<char32_t> delimiter, cons
   return CSVReader::scan(text, delimiter, row, &sink);
 }
 
-}  // namespace kelvo::importing
+}  // namespace kelvo::import_internal

@@ -31,7 +31,7 @@ std::vector<std::string> folderPath(std::optional<std::string_view> field) {
   std::string_view rest = *field;
   while (true) {
     const std::size_t slash = rest.find('/');
-    std::string piece = importing::trimmed(rest.substr(0, slash), CharacterClass::whitespace);
+    std::string piece = import_internal::trimmed(rest.substr(0, slash), CharacterClass::whitespace);
     if (!piece.empty()) path.push_back(std::move(piece));
     if (slash == std::string_view::npos) break;
     rest.remove_prefix(slash + 1);
@@ -42,10 +42,10 @@ std::vector<std::string> folderPath(std::optional<std::string_view> field) {
 // Fills a snippet where it stands in the list: no temporary to move and destroy.
 void fill(ImportedSnippet& snippet, const CSVReader::Row& row, const Columns& columns) {
   if (const auto title = cell(row, columns.title))
-    snippet.title.emplace(importing::trimmedView(*title));
+    snippet.title.emplace(import_internal::trimmedView(*title));
   snippet.body.assign(cell(row, columns.body).value_or(std::string_view()));
   if (const auto keyword = cell(row, columns.keyword)) {
-    snippet.keyword.emplace(importing::trimmedView(*keyword));
+    snippet.keyword.emplace(import_internal::trimmedView(*keyword));
   }
   snippet.folderPath = folderPath(cell(row, columns.folder));
 }
@@ -59,7 +59,7 @@ std::optional<Columns> headerColumns(const Header& header) {
   Columns found;
   bool any = false;
   for (std::size_t i = 0; i < header.size(); ++i) {
-    const std::string_view cell = importing::trimmedView(header[i]);
+    const std::string_view cell = import_internal::trimmedView(header[i]);
     if (cell.size() > longestName) continue;
     const std::string name = text::lowercased(cell);
     auto claim = [&](std::optional<std::size_t>& column, bool named) {
@@ -114,7 +114,7 @@ std::vector<ImportedSnippet> parse(const CSVReader::Table& table) {
 
 }  // namespace kelvo::CSVSnippetParser
 
-namespace kelvo::importing {
+namespace kelvo::import_internal {
 
 std::optional<std::vector<ImportedSnippet>> csvSnippets(
     std::string_view text, std::size_t limit, const std::function<void(ImportedSnippet&)>& each) {
@@ -157,4 +157,4 @@ std::size_t csvSnippetCount(std::string_view text, std::size_t stop) {
   return count;
 }
 
-}  // namespace kelvo::importing
+}  // namespace kelvo::import_internal

@@ -27,7 +27,7 @@ std::string_view headOf(std::string_view text) {
     std::size_t next = offset;
     const char32_t scalar = nextScalar(text, next);
     if (scalar != U'\uFEFF' &&
-        !importing::inClass(scalar, text::CharacterClass::whitespaceAndNewline)) {
+        !import_internal::inClass(scalar, text::CharacterClass::whitespaceAndNewline)) {
       break;
     }
     offset = next;
@@ -39,13 +39,13 @@ bool hasExtension(std::optional<std::string_view> filename, std::string_view ext
   return filename && text::lowercased(*filename).ends_with(extension);
 }
 
-Detection propertyList(std::string_view text, importing::Sniffed& sniffed) {
+Detection propertyList(std::string_view text, import_internal::Sniffed& sniffed) {
   if (text.find("<key>snippetsTE2</key>") != std::string_view::npos) {
     return Detection::unsupportedYet(UnsupportedFormat::textExpanderPlist);
   }
   try {
-    const importing::TextReplacementList& list =
-        sniffed.propertyList.emplace(importing::textReplacements(text, sniffed.snippetLimit, true));
+    const import_internal::TextReplacementList& list = sniffed.propertyList.emplace(
+        import_internal::textReplacements(text, sniffed.snippetLimit, true));
     if (list.recognised) return Detection::format(ImportFormat::textReplacements);
   } catch (const PropertyListError&) {
   }
@@ -63,10 +63,10 @@ std::optional<std::int64_t> jsonErrorLine(const DecodingError& error, std::strin
 // starts with a bracket.
 std::optional<Detection> json(std::string_view text, std::string_view head,
                               std::optional<std::string_view> filename,
-                              importing::Sniffed& sniffed) {
+                              import_internal::Sniffed& sniffed) {
   try {
-    const importing::JSONExport& found =
-        sniffed.json.emplace(importing::jsonExport(text, sniffed.snippetLimit));
+    const import_internal::JSONExport& found =
+        sniffed.json.emplace(import_internal::jsonExport(text, sniffed.snippetLimit));
     return found.format ? Detection::format(*found.format) : Detection::notASnippetExport();
   } catch (const DecodingError& error) {
     const bool broken = hasExtension(filename, ".json") || head.starts_with("[{") ||
@@ -87,7 +87,7 @@ bool looksLikeCSV(std::string_view text, std::optional<std::string_view> filenam
   const bool firstRowDecides = hasExtension(filename, ".csv") || delimiter != U',';
   std::size_t rows = 0, firstWidth = 0;
   bool header = false, sameWidths = true;
-  importing::scanRows(text, delimiter, [&](const CSVReader::Row& row) {
+  import_internal::scanRows(text, delimiter, [&](const CSVReader::Row& row) {
     if (rows++ == 0) {
       firstWidth = row.size();
       header = CSVSnippetParser::columns(row).has_value();
@@ -105,7 +105,7 @@ bool looksLikeCSV(std::string_view text, std::optional<std::string_view> filenam
 
 std::optional<std::string> decode(std::span<const std::uint8_t> data) {
   std::string storage;
-  const std::optional<std::string_view> text = importing::decode(data, storage);
+  const std::optional<std::string_view> text = import_internal::decode(data, storage);
   if (!text) return std::nullopt;
   if (text->data() != storage.data()) return std::string(*text);
   return storage;
@@ -113,7 +113,7 @@ std::optional<std::string> decode(std::span<const std::uint8_t> data) {
 
 Result<Decoded, ImportError> detect(std::span<const std::uint8_t> data,
                                     std::optional<std::string_view> filename) {
-  if (importing::isZip(data)) {
+  if (import_internal::isZip(data)) {
     return Decoded{{}, Detection::unsupportedYet(UnsupportedFormat::alfredBundle)};
   }
   std::optional<std::string> text = decode(data);
@@ -123,13 +123,13 @@ Result<Decoded, ImportError> detect(std::span<const std::uint8_t> data,
 }
 
 Detection detect(std::string_view text, std::optional<std::string_view> filename) {
-  importing::Sniffed unused;
-  return importing::detect(text, filename, unused);
+  import_internal::Sniffed unused;
+  return import_internal::detect(text, filename, unused);
 }
 
 }  // namespace kelvo::FormatSniffer
 
-namespace kelvo::importing {
+namespace kelvo::import_internal {
 
 std::optional<std::string_view> decode(std::span<const std::uint8_t> data, std::string& storage) {
   if (data.size() >= 2 &&
@@ -165,7 +165,7 @@ FormatSniffer::Detection detect(std::string_view text, std::optional<std::string
                                                                  : ImportFormat::lines);
 }
 
-}  // namespace kelvo::importing
+}  // namespace kelvo::import_internal
 
 std::size_t std::hash<kelvo::FormatSniffer::Detection>::operator()(
     const kelvo::FormatSniffer::Detection& detection) const noexcept {

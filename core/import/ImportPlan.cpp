@@ -17,7 +17,7 @@ bool longerThan(std::string_view text, std::size_t limit) {
 
 // Trimmed where it stands, so that the plan's copy of a body is the only one made.
 void trimInPlace(std::string& text) {
-  const std::string_view kept = importing::trimmedView(text);
+  const std::string_view kept = import_internal::trimmedView(text);
   const auto start = static_cast<std::size_t>(kept.data() - text.data());
   text.erase(start + kept.size());
   text.erase(0, start);

@@ -5,9 +5,9 @@
 namespace kelvo {
 
 bool operator==(const ImportedSnippet& a, const ImportedSnippet& b) {
-  return importing::sameText(a.title, b.title) && text::canonicallyEqual(a.body, b.body) &&
-         importing::sameText(a.keyword, b.keyword) &&
-         importing::sameTexts(a.folderPath, b.folderPath) && a.warnings == b.warnings;
+  return import_internal::sameText(a.title, b.title) && text::canonicallyEqual(a.body, b.body) &&
+         import_internal::sameText(a.keyword, b.keyword) &&
+         import_internal::sameTexts(a.folderPath, b.folderPath) && a.warnings == b.warnings;
 }
 
 }  // namespace kelvo

@@ -9,7 +9,7 @@
 #include "core/import/internal/Trim.hpp"
 #include "platform/foundation/Regex.hpp"
 
-namespace kelvo::importing {
+namespace kelvo::import_internal {
 namespace {
 
 const Regex& headingPattern() {
@@ -80,7 +80,7 @@ std::size_t markdownCount(std::string_view text, std::size_t stop) {
   return count;
 }
 
-}  // namespace kelvo::importing
+}  // namespace kelvo::import_internal
 
 namespace kelvo::MarkdownSplitter {
 
@@ -90,7 +90,7 @@ bool looksLikeMarkdown(std::string_view text) {
 }
 
 std::vector<ImportedSnippet> split(std::string_view text) {
-  return *importing::markdown(text, std::numeric_limits<std::size_t>::max());
+  return *import_internal::markdown(text, std::numeric_limits<std::size_t>::max());
 }
 
 }  // namespace kelvo::MarkdownSplitter

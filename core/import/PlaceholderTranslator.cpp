@@ -43,7 +43,7 @@ std::string cleaned(std::string_view proposed) {
     const auto byte = static_cast<unsigned char>(proposed[offset]);
     const char32_t scalar = byte < 0x80 ? proposed[offset++] : nextScalar(proposed, offset);
     if (scalar == U'{' || scalar == U'}' || scalar == U'\\') continue;
-    if (importing::inClass(scalar, CharacterClass::whitespaceAndNewline)) {
+    if (import_internal::inClass(scalar, CharacterClass::whitespaceAndNewline)) {
       pendingSpace = !joined.empty();
       continue;
     }
@@ -161,7 +161,7 @@ class Translation {
       const bool asciiBefore = brace == 0 || static_cast<unsigned char>(body_[brace - 1]) < 0x80;
       const bool asciiAfter =
           brace + 1 == body_.size() || static_cast<unsigned char>(body_[brace + 1]) < 0x80;
-      return !(asciiBefore && asciiAfter) && !importing::standsAlone(body_, brace, 1);
+      return !(asciiBefore && asciiAfter) && !import_internal::standsAlone(body_, brace, 1);
     });
     // The backslashes go in from the back, so the text moves once and in place.
     std::size_t end = body_.size();
@@ -207,8 +207,8 @@ std::optional<std::string_view> nameArgument(std::string_view arguments) {
     }
     const std::size_t next = colon + 1;
     if (equals != std::string_view::npos && equals != start && equals + 1 != colon &&
-        importing::trimmedView(arguments.substr(start, equals - start),
-                               CharacterClass::whitespace) == "name") {
+        import_internal::trimmedView(arguments.substr(start, equals - start),
+                                     CharacterClass::whitespace) == "name") {
       return arguments.substr(equals + 1, colon - equals - 1);
     }
     start = next;
@@ -216,7 +216,7 @@ std::optional<std::string_view> nameArgument(std::string_view arguments) {
   return std::nullopt;
 }
 
-void textExpanderMatch(Translation& out, const importing::TextExpanderPlaceholder& match) {
+void textExpanderMatch(Translation& out, const import_internal::TextExpanderPlaceholder& match) {
   const std::string_view whole = match.whole;
   if (whole == "%clipboard") return out.keywordBlank("clipboard", whole);
   if (whole == "%|" || whole == "%\\") return out.warn(ImportWarning::cursorMarkerRemoved());
@@ -234,7 +234,7 @@ void bracesMatch(Translation& out, const Regex::Match& match) {
   const std::string_view whole = match.text;
   const std::string_view keyword = match.captures[0].value_or("");
   if (keyword == "argument") {
-    const auto name = importing::quotedNameArgument(match.captures[1].value_or(""));
+    const auto name = import_internal::quotedNameArgument(match.captures[1].value_or(""));
     return name ? out.namedBlank(*name) : out.numberedBlank();
   }
   if (keyword == "cursor") return out.warn(ImportWarning::cursorMarkerRemoved());
@@ -268,7 +268,7 @@ void run(std::string_view body, PlaceholderSyntax syntax, Translation& out) {
   } else {
     // Every placeholder of this dialect is decided by a plain look at its first bytes.
     for (std::size_t at = body.find(sign); at != std::string_view::npos;) {
-      const auto match = importing::textExpanderPlaceholderAt(body, at);
+      const auto match = import_internal::textExpanderPlaceholderAt(body, at);
       if (!match) {
         at = body.find(sign, at + 1);
         continue;
@@ -292,7 +292,7 @@ Output translate(std::string_view body, PlaceholderSyntax syntax) {
 
 }  // namespace kelvo::PlaceholderTranslator
 
-namespace kelvo::importing {
+namespace kelvo::import_internal {
 
 void translateInPlace(std::string& body, PlaceholderSyntax syntax,
                       std::vector<ImportWarning>& warnings) {
@@ -304,4 +304,4 @@ void translateInPlace(std::string& body, PlaceholderSyntax syntax,
   out.finishInto(body, warnings);
 }
 
-}  // namespace kelvo::importing
+}  // namespace kelvo::import_internal

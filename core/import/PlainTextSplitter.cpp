@@ -29,7 +29,7 @@ std::string normalisedNewlines(std::string_view text) {
 bool hasBlankLine(std::string_view text) {
   // Read as `normalisedNewlines` would write it, without the copy: a line break is LF, CR LF
   // or a lone CR, and the first blank line ends the search.
-  importing::LineBreaks breaks(text);
+  import_internal::LineBreaks breaks(text);
   for (std::size_t at = breaks.next(0); at < text.size(); at = breaks.next(at)) {
     at = text.find_first_not_of(" \t", at + breaks.length(at));
     if (at == std::string_view::npos) return false;
@@ -39,16 +39,16 @@ bool hasBlankLine(std::string_view text) {
 }
 
 std::vector<ImportedSnippet> lines(std::string_view text) {
-  return *importing::lines(text, unlimited);
+  return *import_internal::lines(text, unlimited);
 }
 
 std::vector<ImportedSnippet> paragraphs(std::string_view text) {
-  return *importing::paragraphs(text, unlimited);
+  return *import_internal::paragraphs(text, unlimited);
 }
 
 }  // namespace kelvo::PlainTextSplitter
 
-namespace kelvo::importing {
+namespace kelvo::import_internal {
 namespace {
 
 using text::CharacterClass;
@@ -108,4 +108,4 @@ LimitedSnippets paragraphs(std::string_view text, std::size_t limit) {
   });
 }
 
-}  // namespace kelvo::importing
+}  // namespace kelvo::import_internal

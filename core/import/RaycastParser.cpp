@@ -17,7 +17,7 @@ std::vector<ImportedSnippet> parse(const Json& value) {
   if (!value.is_array()) return snippets;
   snippets.reserve(value.size());
   for (const Json& element : value) {
-    if (element.is_object()) snippets.push_back(importing::jsonSnippet(element, "text"));
+    if (element.is_object()) snippets.push_back(import_internal::jsonSnippet(element, "text"));
   }
   return snippets;
 }

@@ -69,12 +69,12 @@ void normaliseNewlines(std::string& body) {
 
 void translate(ImportedSnippet& snippet, PlaceholderSyntax syntax) {
   normaliseNewlines(snippet.body);
-  importing::translateInPlace(snippet.body, syntax, snippet.warnings);
+  import_internal::translateInPlace(snippet.body, syntax, snippet.warnings);
 }
 
 constexpr auto limit = static_cast<std::size_t>(snippetLimit);
 
-Snippets withinLimit(importing::LimitedSnippets snippets) {
+Snippets withinLimit(import_internal::LimitedSnippets snippets) {
   if (!snippets) return ImportError::tooManySnippets(snippetLimit);
   return std::move(*snippets);
 }
@@ -96,19 +96,20 @@ Snippets sniffedOrRead(std::optional<Found>& sniffed, bool recognised, ImportFor
 
 // What the format's reader yields; CSV snippets come translated, row by row. What was sniffed
 // is the importer's own: its texts are moved into the snippets, not copied.
-Snippets readerSnippets(std::string_view text, importing::Sniffed&& sniffed, ImportFormat format) {
+Snippets readerSnippets(std::string_view text, import_internal::Sniffed&& sniffed,
+                        ImportFormat format) {
   switch (format) {
     case ImportFormat::lines:
-      return withinLimit(importing::lines(text, limit));
+      return withinLimit(import_internal::lines(text, limit));
     case ImportFormat::paragraphs:
-      return withinLimit(importing::paragraphs(text, limit));
+      return withinLimit(import_internal::paragraphs(text, limit));
     case ImportFormat::markdown:
-      return withinLimit(importing::markdown(text, limit));
+      return withinLimit(import_internal::markdown(text, limit));
     case ImportFormat::csv:
       // The rows stream, but stand for `CSVReader::read`, which holds under 4 GiB.
       if (text.size() >= CSVReader::Rows::maxTextSize) return tooLargeForCSV(text);
       // Each row is translated as it is read, while its text is at hand.
-      return withinLimit(importing::csvSnippets(
+      return withinLimit(import_internal::csvSnippets(
           text, limit, [syntax = placeholderSyntax(format)](ImportedSnippet& snippet) {
             translate(snippet, syntax);
           }));
@@ -116,17 +117,17 @@ Snippets readerSnippets(std::string_view text, importing::Sniffed&& sniffed, Imp
     case ImportFormat::alfred:
       return sniffedOrRead<DecodingError>(
           sniffed.json, sniffed.json && sniffed.json->format == format, format,
-          [&] { return importing::jsonExport(text, format, limit); });
+          [&] { return import_internal::jsonExport(text, format, limit); });
     case ImportFormat::textReplacements:
       return sniffedOrRead<PropertyListError>(
           sniffed.propertyList, sniffed.propertyList && sniffed.propertyList->recognised, format,
-          [&] { return importing::textReplacements(text, limit, false); });
+          [&] { return import_internal::textReplacements(text, limit, false); });
   }
   return ImportError::notASnippetExport();
 }
 
 // The snippets with their newlines normalised and placeholders translated.
-Snippets read(std::string_view text, importing::Sniffed&& sniffed, ImportFormat format) {
+Snippets read(std::string_view text, import_internal::Sniffed&& sniffed, ImportFormat format) {
   // What the sniffer made of the text as another format is given back before it is read.
   if (format != ImportFormat::raycast && format != ImportFormat::alfred) sniffed.json.reset();
   if (format != ImportFormat::textReplacements) sniffed.propertyList.reset();
@@ -138,7 +139,7 @@ Snippets read(std::string_view text, importing::Sniffed&& sniffed, ImportFormat 
 }
 
 Result<Parsed, ImportError> finish(std::string_view text, const Detection& detection,
-                                   importing::Sniffed&& sniffed,
+                                   import_internal::Sniffed&& sniffed,
                                    std::optional<std::string_view> filename,
                                    std::optional<ImportFormat> treatAs) {
   const Result<ImportFormat, ImportError> format = chosenFormat(detection, treatAs);
@@ -164,19 +165,19 @@ Result<Parsed, ImportError> parse(std::span<const std::uint8_t> data,
   if (static_cast<std::int64_t>(data.size()) > sizeLimit) {
     return ImportError::tooLarge(static_cast<std::int64_t>(data.size()), sizeLimit);
   }
-  importing::Sniffed sniffed;
+  import_internal::Sniffed sniffed;
   sniffed.snippetLimit = limit;
-  if (importing::isZip(data)) {
+  if (import_internal::isZip(data)) {
     const auto bundle = Detection::unsupportedYet(UnsupportedFormat::alfredBundle);
     return finish({}, bundle, std::move(sniffed), filename, treatAs);
   }
   std::string storage;
-  const std::optional<std::string_view> text = importing::decode(data, storage);
+  const std::optional<std::string_view> text = import_internal::decode(data, storage);
   if (!text) return ImportError::unreadableEncoding();
   // A text that starts with a byte-order mark is judged without it; a judgement of the text
   // with the mark would be dropped, so it is never made.
   const std::string_view rest = withoutByteOrderMark(*text);
-  const Detection detection = importing::detect(rest, filename, sniffed);
+  const Detection detection = import_internal::detect(rest, filename, sniffed);
   return finish(rest, detection, std::move(sniffed), filename, treatAs);
 }
 
@@ -185,9 +186,9 @@ Result<Parsed, ImportError> parse(std::string_view text, std::optional<std::stri
   // A pasted text has no size limit: the sniffer's CSV reader may meet a row of 4 GiB.
   try {
     text = withoutByteOrderMark(text);
-    importing::Sniffed sniffed;
+    import_internal::Sniffed sniffed;
     sniffed.snippetLimit = limit;
-    const Detection detection = importing::detect(text, filename, sniffed);
+    const Detection detection = import_internal::detect(text, filename, sniffed);
     return finish(text, detection, std::move(sniffed), filename, treatAs);
   } catch (const std::length_error&) {
     return tooLargeForCSV(text);
@@ -197,8 +198,8 @@ Result<Parsed, ImportError> parse(std::string_view text, std::optional<std::stri
 std::optional<std::int64_t> nudgeCount(std::string_view text) {
   if (text.empty()) return std::nullopt;
   try {
-    importing::Sniffed sniffed;
-    const Detection detection = importing::detect(text, std::nullopt, sniffed);
+    import_internal::Sniffed sniffed;
+    const Detection detection = import_internal::detect(text, std::nullopt, sniffed);
     const auto* format = std::get_if<Detection::Format>(&detection.value);
     if (!format || format->format == ImportFormat::lines ||
         format->format == ImportFormat::paragraphs) {
@@ -206,10 +207,10 @@ std::optional<std::int64_t> nudgeCount(std::string_view text) {
     }
     std::size_t count = 0;
     if (format->format == ImportFormat::markdown) {
-      count = importing::markdownCount(text, limit + 1);
+      count = import_internal::markdownCount(text, limit + 1);
     } else if (format->format == ImportFormat::csv) {
       if (text.size() >= CSVReader::Rows::maxTextSize) return std::nullopt;
-      count = importing::csvSnippetCount(text, limit + 1);
+      count = import_internal::csvSnippetCount(text, limit + 1);
     } else if (sniffed.json) {
       count = sniffed.json->count;
     } else if (sniffed.propertyList) {

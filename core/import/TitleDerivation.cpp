@@ -25,8 +25,8 @@ std::string firstLine(std::string_view body) {
   while (offset <= body.size()) {
     const std::size_t end = offset;
     const bool atEnd = offset == body.size();
-    if (atEnd || importing::isLineBreak(scalarAt(body, offset))) {
-      std::string line = importing::trimmed(body.substr(start, end - start));
+    if (atEnd || import_internal::isLineBreak(scalarAt(body, offset))) {
+      std::string line = import_internal::trimmed(body.substr(start, end - start));
       if (!line.empty() || atEnd) return line;
       start = offset;
     }
@@ -37,7 +37,8 @@ std::string firstLine(std::string_view body) {
 std::string shortened(const std::string& line) {
   if (text::characterCount(line) <= maximumLength) return line;
   // The line starts with text, so only the end of the cut can lose spaces and tabs.
-  return importing::trimmed(text::prefix(line, maximumLength - 1), CharacterClass::whitespace) +
+  return import_internal::trimmed(text::prefix(line, maximumLength - 1),
+                                  CharacterClass::whitespace) +
          "\u2026";
 }
 
@@ -46,7 +47,7 @@ std::string shortened(const std::string& line) {
 std::string title(const ImportedSnippet& snippet, std::size_t index) {
   for (const auto* given : {&snippet.title, &snippet.keyword}) {
     if (*given) {
-      std::string trimmed = importing::trimmed(**given);
+      std::string trimmed = import_internal::trimmed(**given);
       if (!trimmed.empty()) return trimmed;
     }
   }

@@ -370,7 +370,7 @@ TEST(PlaceholderTranslatorTest, TextExpanderScanAgreesWithItsPattern) {
     using Found = std::tuple<std::size_t, std::string_view, std::string_view, std::string_view>;
     std::vector<Found> scanned;
     for (std::size_t at = text.find('%'); at != std::string::npos;) {
-      const auto found = importing::textExpanderPlaceholderAt(text, at);
+      const auto found = import_internal::textExpanderPlaceholderAt(text, at);
       if (!found) {
         at = text.find('%', at + 1);
         continue;
@@ -397,7 +397,7 @@ TEST(PlaceholderTranslatorTest, NameArgumentScanAgreesWithItsPattern) {
     for (int i = 0; i < length; ++i) text += pieces[random() % pieces.size()];
     const auto match = pattern.firstMatch(text);
     const auto expected = match ? match->captures[0] : std::nullopt;
-    EXPECT_EQ(importing::quotedNameArgument(text), expected) << text;
+    EXPECT_EQ(import_internal::quotedNameArgument(text), expected) << text;
   }
 }
 
@@ -417,7 +417,7 @@ TEST(PlaceholderTranslatorTest, InPlaceTranslationAgreesWithTranslate) {
       for (int i = 0; i < length; ++i) text += pieces[random() % pieces.size()];
       std::vector<ImportWarning> warnings{W::cursorMarkerRemoved()};
       std::string body = text;
-      importing::translateInPlace(body, syntax, warnings);
+      import_internal::translateInPlace(body, syntax, warnings);
       auto expected = PlaceholderTranslator::translate(text, syntax);
       expected.warnings.insert(expected.warnings.begin(), W::cursorMarkerRemoved());
       EXPECT_EQ(body, expected.body) << text;
@@ -609,7 +609,7 @@ TEST(CSVReaderTest, ScannerAgreesWithCharacterByCharacterReading) {
     EXPECT_GT(rows.size(), 2000u);
     EXPECT_EQ(rows, referenceRead(text, delimiter));
     Rows streamed;
-    importing::scanRows(text, delimiter, [&](const CSVReader::Row& row) {
+    import_internal::scanRows(text, delimiter, [&](const CSVReader::Row& row) {
       streamed.push_back(row.strings());
       return true;
     });

@@ -95,11 +95,11 @@ TEST(SnippetLimitTest, SplittersAgreeWithTheirPlainRules) {
   const std::vector<std::string> pieces{"a",  " ",      "\t",    "\n",      "\r",     "\r\n",
                                         "#",  "# ",     "## b ", "#######", "\u2028", "\u3000",
                                         "x#", "\u0085", "\v",    " #",      "\xFF"};
-  using Limited = importing::LimitedSnippets (*)(std::string_view, std::size_t);
+  using Limited = import_internal::LimitedSnippets (*)(std::string_view, std::size_t);
   const std::vector<std::pair<Limited, std::vector<Titled> (*)(std::string_view)>> splitters{
-      {importing::lines, plainLines},
-      {importing::paragraphs, plainParagraphs},
-      {importing::markdown, plainMarkdown}};
+      {import_internal::lines, plainLines},
+      {import_internal::paragraphs, plainParagraphs},
+      {import_internal::markdown, plainMarkdown}};
   std::mt19937 random(10106);
   for (int round = 0; round < 4000; ++round) {
     const std::string text = randomText(random, pieces);
@@ -113,8 +113,8 @@ TEST(SnippetLimitTest, SplittersAgreeWithTheirPlainRules) {
       }
     }
     const std::size_t sections = plainMarkdown(text).size();
-    EXPECT_EQ(importing::markdownCount(text, sections + 1), sections) << text;
-    EXPECT_EQ(importing::markdownCount(text, 1), std::min<std::size_t>(sections, 1)) << text;
+    EXPECT_EQ(import_internal::markdownCount(text, sections + 1), sections) << text;
+    EXPECT_EQ(import_internal::markdownCount(text, 1), std::min<std::size_t>(sections, 1)) << text;
   }
   EXPECT_EQ(titled(PlainTextSplitter::lines("a\r\n\r\n  b  \n   ")), plainLines("a\n\n  b  "));
   EXPECT_EQ(titled(MarkdownSplitter::split("# T\r\n x \r\n\r\n y")),
@@ -127,12 +127,12 @@ TEST(SnippetLimitTest, CSVCountsAgreeWithTheTable) {
   for (int round = 0; round < 3000; ++round) {
     const std::string text = (round % 2 ? "Keyword,Text\n" : "") + randomText(random, pieces);
     const std::size_t expected = CSVSnippetParser::parse(CSVReader::read(text)).size();
-    EXPECT_EQ(importing::csvSnippetCount(text, expected + 1), expected) << text;
-    const auto all = importing::csvSnippets(text, expected);
+    EXPECT_EQ(import_internal::csvSnippetCount(text, expected + 1), expected) << text;
+    const auto all = import_internal::csvSnippets(text, expected);
     ASSERT_TRUE(all) << text;
     EXPECT_EQ(all->size(), expected);
     if (expected > 0) {
-      EXPECT_FALSE(importing::csvSnippets(text, expected - 1)) << text;
+      EXPECT_FALSE(import_internal::csvSnippets(text, expected - 1)) << text;
     }
   }
 }

@@ -168,9 +168,9 @@ Outcome throughTheTree(std::string_view text) {
 
 Outcome straightFromTheText(std::string_view text) {
   return outcome([&] {
-    return Reading{importing::jsonExport(text, std::nullopt).format,
-                   fields(*importing::jsonExport(text, F::raycast, SIZE_MAX).snippets),
-                   fields(*importing::jsonExport(text, F::alfred, SIZE_MAX).snippets)};
+    return Reading{import_internal::jsonExport(text, std::nullopt).format,
+                   fields(*import_internal::jsonExport(text, F::raycast, SIZE_MAX).snippets),
+                   fields(*import_internal::jsonExport(text, F::alfred, SIZE_MAX).snippets)};
   });
 }
 
@@ -181,7 +181,7 @@ void expectOneReadingGivesTheExport(std::string_view text, const Reading& expect
   const std::size_t count = expected.format ? snippets.size() : 0;
   for (const std::optional<std::size_t> limit :
        {std::optional<std::size_t>(), std::optional(count), std::optional(count - 1)}) {
-    const importing::JSONExport found = importing::jsonExport(text, limit);
+    const import_internal::JSONExport found = import_internal::jsonExport(text, limit);
     EXPECT_EQ(found.format, expected.format) << text;
     EXPECT_EQ(found.count, count) << text;
     const bool made = expected.format && limit && count <= *limit;
@@ -193,7 +193,8 @@ void expectOneReadingGivesTheExport(std::string_view text, const Reading& expect
   for (const auto& [format, all] :
        {std::pair(F::raycast, expected.raycast), std::pair(F::alfred, expected.alfred)}) {
     if (!all.empty()) {
-      const importing::JSONExport over = importing::jsonExport(text, format, all.size() - 1);
+      const import_internal::JSONExport over =
+          import_internal::jsonExport(text, format, all.size() - 1);
       EXPECT_FALSE(over.snippets) << text;
       EXPECT_EQ(over.count, all.size()) << text;
     }
@@ -254,7 +255,7 @@ TEST(JSONExportsTest, TextReadingAgreesWithTheTree) {
     } else {
       // Past its limit a reader still finds the failure, wherever it is.
       EXPECT_EQ(outcome([&] {
-                  importing::jsonExport(text, 0);
+                  import_internal::jsonExport(text, 0);
                   return Reading{};
                 }),
                 expected)
@@ -371,7 +372,7 @@ TEST(TextReplacementsTest, EntryByEntryReadingAgreesWithTheTree) {
           std::pair(std::optional(count - 1), false), std::pair(std::optional(count), true),
           std::pair(std::optional<std::size_t>(), false)}) {
       const ListOutcome found = listOutcome([&] {
-        const auto list = importing::textReplacements(text, limit, recognisedOnly);
+        const auto list = import_internal::textReplacements(text, limit, recognisedOnly);
         const bool made = limit && count <= *limit && (list.recognised || !recognisedOnly);
         EXPECT_EQ(list.snippets.has_value(), made) << text;
         EXPECT_EQ(list.count, count) << text;

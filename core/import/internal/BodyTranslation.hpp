@@ -1,3 +1,4 @@
+// Internal to core/import: include "core/import/PlaceholderTranslator.hpp" instead.
 #pragma once
 
 #include <string>
@@ -6,7 +7,7 @@
 #include "core/import/ImportFormat.hpp"
 #include "core/import/ImportWarning.hpp"
 
-namespace kelvo::importing {
+namespace kelvo::import_internal {
 
 /// `PlaceholderTranslator::translate` of `body`, written back into it, its warnings appended to
 /// `warnings`. A body with no byte the dialect reacts to is left untouched, and the room the
@@ -14,4 +15,4 @@ namespace kelvo::importing {
 void translateInPlace(std::string& body, PlaceholderSyntax syntax,
                       std::vector<ImportWarning>& warnings);
 
-}  // namespace kelvo::importing
+}  // namespace kelvo::import_internal

@@ -1,3 +1,4 @@
+// Internal to core/import: include "core/import/CSVReader.hpp" instead.
 #pragma once
 
 #include <functional>
@@ -9,7 +10,7 @@
 #include "core/import/CSVRows.hpp"
 #include "core/import/ImportedSnippet.hpp"
 
-namespace kelvo::importing {
+namespace kelvo::import_internal {
 
 /// Takes one row, valid only during the call; false stops the scan.
 using RowSink = std::function<bool(const CSVReader::Row& row)>;
@@ -32,4 +33,4 @@ std::optional<std::vector<ImportedSnippet>> csvSnippets(
 /// How many snippets `csvSnippets` gives, counting no further than `stop`; nothing is made.
 std::size_t csvSnippetCount(std::string_view text, std::size_t stop);
 
-}  // namespace kelvo::importing
+}  // namespace kelvo::import_internal

@@ -4,7 +4,7 @@
 
 #include "platform/foundation/Utf.hpp"
 
-namespace kelvo::importing {
+namespace kelvo::import_internal {
 namespace {
 
 int clusterBreak(char32_t scalar) {
@@ -44,4 +44,4 @@ bool standsAlone(std::string_view text, std::size_t offset, std::size_t length) 
   return !joinsNext(text, offset) && !joinsPrevious(text, offset + length);
 }
 
-}  // namespace kelvo::importing
+}  // namespace kelvo::import_internal

@@ -1,3 +1,4 @@
+// Internal to core/import: include "core/import/CSVReader.hpp" instead.
 #pragma once
 
 #include <cstddef>
@@ -5,7 +6,7 @@
 
 // The few grapheme-cluster rules a byte scanner needs to tell a lone ASCII character from one
 // that a neighbour joins into a larger character.
-namespace kelvo::importing {
+namespace kelvo::import_internal {
 
 /// Whether the `length` bytes at `offset` (one scalar) form a character of their own: a
 /// control character always does; anything else when no Prepend scalar stands right before it
@@ -30,4 +31,4 @@ inline std::size_t lineBreakLength(std::string_view text, std::size_t offset) {
   return 0;
 }
 
-}  // namespace kelvo::importing
+}  // namespace kelvo::import_internal

@@ -9,7 +9,7 @@
 #include "core/import/internal/JSONSnippets.hpp"
 #include "platform/foundation/JSON.hpp"
 
-namespace kelvo::importing {
+namespace kelvo::import_internal {
 namespace {
 
 // What the value after a key is to a reader.
@@ -313,4 +313,4 @@ JSONExport jsonExport(std::string_view text, ImportFormat format, std::size_t li
   return found;
 }
 
-}  // namespace kelvo::importing
+}  // namespace kelvo::import_internal

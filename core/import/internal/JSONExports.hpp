@@ -1,3 +1,4 @@
+// Internal to core/import: include "core/import/SnippetImporter.hpp" instead.
 #pragma once
 
 #include <cstddef>
@@ -12,7 +13,7 @@
 // document: a tree takes about sixteen times the text. What they give is what the tool's parser
 // gives for the text's tree (the last of two equal keys counts, as it does in the tree); each
 // throws `DecodingError` where `json::parse` would, wherever in the text that is.
-namespace kelvo::importing {
+namespace kelvo::import_internal {
 
 /// What one reading of a JSON text finds.
 struct JSONExport {
@@ -35,4 +36,4 @@ JSONExport jsonExport(std::string_view text, std::optional<std::size_t> limit);
 /// given.
 JSONExport jsonExport(std::string_view text, ImportFormat format, std::size_t limit);
 
-}  // namespace kelvo::importing
+}  // namespace kelvo::import_internal

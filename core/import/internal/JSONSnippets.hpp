@@ -1,3 +1,5 @@
+// Internal to core/import: include "core/import/RaycastParser.hpp" or
+// "core/import/AlfredParser.hpp" instead.
 #pragma once
 
 #include <optional>
@@ -7,7 +9,7 @@
 #include "core/import/ImportedSnippet.hpp"
 #include "platform/foundation/JSON.hpp"
 
-namespace kelvo::importing {
+namespace kelvo::import_internal {
 
 /// A snippet of a JSON export from the texts found under its keys; a body that was not text
 /// becomes an empty body with a warning naming its key.
@@ -40,4 +42,4 @@ inline ImportedSnippet jsonSnippet(const Json& object, std::string_view bodyKey)
                      jsonText(object, "keyword"), bodyKey);
 }
 
-}  // namespace kelvo::importing
+}  // namespace kelvo::import_internal

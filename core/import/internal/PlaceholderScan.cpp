@@ -2,7 +2,7 @@
 
 #include <array>
 
-namespace kelvo::importing {
+namespace kelvo::import_internal {
 namespace {
 
 // In the order the pattern tries them: "fillpart" comes before the longer names it begins.
@@ -54,4 +54,4 @@ std::optional<std::string_view> quotedNameArgument(std::string_view arguments) {
   return std::nullopt;
 }
 
-}  // namespace kelvo::importing
+}  // namespace kelvo::import_internal

@@ -1,10 +1,11 @@
+// Internal to core/import: include "core/import/PlaceholderTranslator.hpp" instead.
 #pragma once
 
 #include <cstddef>
 #include <optional>
 #include <string_view>
 
-namespace kelvo::importing {
+namespace kelvo::import_internal {
 
 /// One TextExpander placeholder: `%command:arguments%`, `%clipboard`, `%|` or `%\`.
 struct TextExpanderPlaceholder {
@@ -25,4 +26,4 @@ std::optional<TextExpanderPlaceholder> textExpanderPlaceholderAt(std::string_vie
 /// `name=["']([^"']*)["']` finds it: either quote opens, either closes.
 std::optional<std::string_view> quotedNameArgument(std::string_view arguments);
 
-}  // namespace kelvo::importing
+}  // namespace kelvo::import_internal

@@ -1,3 +1,4 @@
+// Internal to core/import: include "core/import/FormatSniffer.hpp" instead.
 #pragma once
 
 #include <algorithm>
@@ -12,7 +13,7 @@
 #include "core/import/internal/JSONExports.hpp"
 #include "core/import/internal/TextReplacements.hpp"
 
-namespace kelvo::importing {
+namespace kelvo::import_internal {
 
 /// What the sniffer read while deciding, kept so that the reader need not read the same text a
 /// second time.
@@ -38,4 +39,4 @@ std::optional<std::string_view> decode(std::span<const std::uint8_t> data, std::
 FormatSniffer::Detection detect(std::string_view text, std::optional<std::string_view> filename,
                                 Sniffed& tree);
 
-}  // namespace kelvo::importing
+}  // namespace kelvo::import_internal

@@ -1,3 +1,5 @@
+// Internal to core/import: include "core/import/MarkdownSplitter.hpp" or
+// "core/import/PlainTextSplitter.hpp" instead.
 #pragma once
 
 #include <algorithm>
@@ -11,7 +13,7 @@
 // The text readers with a ceiling on what they give. Each walks the text twice: once counting
 // the snippets it would make, stopping past the ceiling, then, when they fit, making exactly
 // that many. A refusal holds nothing beyond the text, and a list is never grown by copying.
-namespace kelvo::importing {
+namespace kelvo::import_internal {
 
 /// A reader's snippets, or none when there would be more than its limit.
 using LimitedSnippets = std::optional<std::vector<ImportedSnippet>>;
@@ -83,4 +85,4 @@ LimitedSnippets markdown(std::string_view text, std::size_t limit);
 /// How many snippets `MarkdownSplitter::split` gives, counting no further than `stop`.
 std::size_t markdownCount(std::string_view text, std::size_t stop);
 
-}  // namespace kelvo::importing
+}  // namespace kelvo::import_internal

@@ -1,3 +1,4 @@
+// Internal to core/import: include "core/import/SnippetImporter.hpp" instead.
 #pragma once
 
 #include <cstddef>
@@ -9,7 +10,7 @@
 #include "platform/foundation/Text.hpp"
 
 // Imported texts compare by canonical equivalence, and hash to match.
-namespace kelvo::importing {
+namespace kelvo::import_internal {
 
 inline bool sameText(const std::optional<std::string>& a, const std::optional<std::string>& b) {
   if (a.has_value() != b.has_value()) return false;
@@ -24,4 +25,4 @@ inline bool sameTexts(const std::vector<std::string>& a, const std::vector<std::
   return true;
 }
 
-}  // namespace kelvo::importing
+}  // namespace kelvo::import_internal

@@ -1,6 +1,6 @@
 #include "core/import/internal/TextReplacements.hpp"
 
-namespace kelvo::importing {
+namespace kelvo::import_internal {
 namespace {
 
 // Counts the list's dictionaries and makes their snippets as they come, the first element
@@ -60,4 +60,4 @@ TextReplacementList textReplacements(std::string_view text, std::optional<std::s
   return sink.result();
 }
 
-}  // namespace kelvo::importing
+}  // namespace kelvo::import_internal

@@ -1,3 +1,4 @@
+// Internal to core/import: include "core/import/ApplePlistParser.hpp" instead.
 #pragma once
 
 #include <cstddef>
@@ -15,7 +16,7 @@
 // The system's text-replacement list read entry by entry, as `ApplePlistParser` reads the
 // whole list: a dictionary is made into its snippet as soon as it is read, so that the list
 // and its snippets are never held at once.
-namespace kelvo::importing {
+namespace kelvo::import_internal {
 
 /// The largest document a property list the plain reader declines may be read through. With at
 /// most the importer's limit of snippets beside it, such an import stays within ten times the
@@ -85,4 +86,4 @@ struct TextReplacementList {
 TextReplacementList textReplacements(std::string_view text, std::optional<std::size_t> limit,
                                      bool recognisedOnly);
 
-}  // namespace kelvo::importing
+}  // namespace kelvo::import_internal

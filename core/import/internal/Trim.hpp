@@ -1,3 +1,4 @@
+// Internal to core/import: include "core/import/SnippetImporter.hpp" instead.
 #pragma once
 
 #include <string>
@@ -8,7 +9,7 @@
 
 // Trimming as `text::trimmed` does it, looking only at the ends: bodies run to megabytes and
 // are trimmed row by row, so the middle of a text is never read.
-namespace kelvo::importing {
+namespace kelvo::import_internal {
 
 inline bool isLineBreak(char32_t scalar) {
   return (scalar >= 0x0A && scalar <= 0x0D) || scalar == 0x85 || scalar == 0x2028 ||
@@ -68,4 +69,4 @@ inline std::string trimmed(std::string_view text, text::CharacterClass character
   return std::string(trimmedView(text, characterClass));
 }
 
-}  // namespace kelvo::importing
+}  // namespace kelvo::import_internal
