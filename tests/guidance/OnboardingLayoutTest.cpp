@@ -247,7 +247,6 @@ TEST(OnboardingCopyTest, StandardScriptCaptionsAndFacts) {
 }
 
 TEST(OnboardingCopyTest, ClosingScreen) {
-  EXPECT_EQ(OnboardingClosing::forClipboard(true), OnboardingClosing::holding());
   const OnboardingClosing empty = OnboardingClosing::forClipboard(false);
   EXPECT_EQ(empty, OnboardingClosing::empty());
   EXPECT_EQ(empty.primaryActionTitle, "Keep your first thing");

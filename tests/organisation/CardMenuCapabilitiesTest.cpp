@@ -69,8 +69,6 @@ TEST(CardMenuCapabilitiesTest, RightClickAndDragTargets) {
   EXPECT_EQ(targetIDs(uuid(8), GridSelection(std::set<UUID>{uuid(8), uuid(9)}), visible),
             (Ids{uuid(8)}));
 
-  EXPECT_EQ(ids(uuid(4), {uuid(2), uuid(4)}, visible), (Ids{uuid(2), uuid(4)}));
-  EXPECT_EQ(ids(uuid(1), {uuid(2), uuid(4)}, visible), (Ids{uuid(1)}));
   EXPECT_EQ(ids(uuid(2), {uuid(2)}, visible), (Ids{uuid(2)}));
   EXPECT_EQ(ids(uuid(9), {uuid(9), uuid(3), uuid(7)}, visible), (Ids{uuid(3), uuid(9)}));
   const Ids repeated{uuid(3), uuid(1), uuid(3)};
