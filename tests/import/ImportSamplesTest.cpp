@@ -276,7 +276,6 @@ TEST(ImportFormatTest, FormatsErrorsAndDestinations) {
     EXPECT_EQ(std::count(others.begin(), others.end(), format), 0);
     EXPECT_EQ(others.empty(), toolName(format).has_value());
   }
-  EXPECT_FALSE(fromRawValue<ImportFormat>("CSV"));
   EXPECT_EQ(displayName(F::textReplacements), "Text Replacements");
   EXPECT_EQ(alternatives(F::lines), (std::vector<F>{F::csv, F::paragraphs, F::markdown}));
   const std::vector<ImportError> errors{ImportError::tooLarge(1, 2),

@@ -51,7 +51,6 @@ TEST(CardOrganiserTest, GroupingsAndBuckets) {
     EXPECT_TRUE(groups({}, grouping, at(2024, 10, 1), utcUS).empty());
   }
   EXPECT_EQ(fromRawValue<CardGrouping>("type"), CardGrouping::type);
-  EXPECT_EQ(fromRawValue<CardGrouping>("Type"), std::nullopt);
   EXPECT_EQ(title(RecencyBucket::thisWeek), "Earlier this week");
   EXPECT_EQ(shortLabel(RecencyBucket::thisMonth), "this month");
 }

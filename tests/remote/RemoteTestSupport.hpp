@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "core/remote/DeviceInfo.hpp"
 #include "platform/foundation/Bytes.hpp"
@@ -35,6 +37,9 @@ Record readBack(std::string_view text) {
   const Json json = json::parse(text);
   return Record::decode(JSONReader(json));
 }
+
+/// JSON texts, each with the kind of failure decoding it gives.
+using Failures = std::vector<std::pair<std::string, DecodingError::Kind>>;
 
 /// The kind of decoding failure `call` throws, or none.
 template <class Call>
