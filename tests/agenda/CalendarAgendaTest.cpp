@@ -113,12 +113,8 @@ TEST_F(CalendarAgendaTest, NoticesAndExplanation) {
 
 TEST_F(CalendarAgendaTest, WhenForms) {
   const CalendarEventFormatter formatter(calendar);
-  struct Case {
-    CalendarEventSnapshot event;
-    std::string expected;
-  };
   const std::string nine = clock("9:00", "AM");
-  const std::vector<Case> cases{
+  const std::vector<std::pair<CalendarEventSnapshot, std::string>> cases{
       {event(at(2025, 3, 12), at(2025, 3, 13), true), "All day · Wed, Mar 12"},
       {event(at(2025, 3, 12), at(2025, 3, 15), true), "All day · 12 Wed – Fri, Mar 14"},
       {event(at(2025, 3, 30), at(2025, 4, 2), true), "All day · Sun, Mar 30 – Tue, Apr 1"},
@@ -128,7 +124,7 @@ TEST_F(CalendarAgendaTest, WhenForms) {
       {event(at(2025, 3, 12, 9), at(2025, 3, 12, 8)), "Wed, Mar 12, " + nine},
       {event(at(2026, 1, 2, 9), at(2026, 1, 2, 9)), "Fri, Jan 2, 2026, " + nine},
   };
-  for (const Case& c : cases) EXPECT_EQ(formatter.when(c.event, now), c.expected);
+  for (const auto& [snapshot, when] : cases) EXPECT_EQ(formatter.when(snapshot, now), when);
 
   EXPECT_EQ(formatter.dayTitle(at(2025, 3, 13), now), "Tomorrow");
   EXPECT_EQ(formatter.dayTitle(at(2025, 3, 14), now), "Fri, Mar 14");
@@ -148,16 +144,12 @@ TEST_F(CalendarAgendaTest, TimeZoneNoteAndUrgency) {
     EXPECT_EQ(formatter.timeZoneNote(CalendarEventSnapshot(other)), std::nullopt) << same;
   }
 
-  struct Case {
-    TimeInterval startsIn;
-    std::optional<std::string> expected;
-  };
-  const Case cases[] = {
+  const std::pair<TimeInterval, std::optional<std::string>> cases[] = {
       {59.9, "Starting now"},  {60, "In 1 minute"},  {119.9, "In 1 minute"},
       {3599, "In 59 minutes"}, {3600, std::nullopt},
   };
-  for (const Case& c : cases) {
-    EXPECT_EQ(formatter.urgency(event(now + c.startsIn, now + 1e6), now), c.expected) << c.startsIn;
+  for (const auto& [startsIn, urgency] : cases) {
+    EXPECT_EQ(formatter.urgency(event(now + startsIn, now + 1e6), now), urgency) << startsIn;
   }
   EXPECT_EQ(formatter.urgency(event(now - 60, now + 3600, true), now), "Today");
   EXPECT_EQ(formatter.urgency(event(now - 60, now), now), std::nullopt);

@@ -4,6 +4,7 @@
 
 #include <limits>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "core/agenda/ReminderTaskFormatter.hpp"
@@ -139,12 +140,8 @@ TEST_F(ReminderTaskListTest, WhenLines) {
   const ReminderTaskFormatter formatter(calendar);
   ReminderTaskSnapshot completed = rent(ReminderDue{at(2025, 3, 5, 9), true});
   completed.isCompleted = true;
-  struct Case {
-    ReminderTaskSnapshot task;
-    Date now;
-    std::string expected;
-  };
-  const Case cases[] = {
+  // A task, the moment, and its when line.
+  const std::tuple<ReminderTaskSnapshot, Date, std::string> cases[] = {
       {rent(std::nullopt), now, "No date"},
       {rent(ReminderDue{at(2025, 3, 12, 18), true}), now, "Due today, " + clock("6:00", "PM")},
       {rent(ReminderDue{now, true}), now, "Overdue · Due today, " + clock("2:00", "PM")},
@@ -154,7 +151,7 @@ TEST_F(ReminderTaskListTest, WhenLines) {
       {rent(ReminderDue{at(2026, 3, 4), false}), now, "Due Wed, Mar 4, 2026"},
       {rent(ReminderDue{at(2026, 1, 1), false}), at(2025, 12, 31, 20), "Due tomorrow"},
   };
-  for (const Case& c : cases) EXPECT_EQ(formatter.when(c.task, c.now), c.expected);
+  for (const auto& [task, moment, when] : cases) EXPECT_EQ(formatter.when(task, moment), when);
 }
 
 TEST_F(ReminderTaskListTest, ProvenanceAndCard) {

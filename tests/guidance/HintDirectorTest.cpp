@@ -40,14 +40,11 @@ TEST(HintDirectorTest, OffersTheFirstEligibleTipAfterAPause) {
   EXPECT_EQ(candidates[0].id, HintID::pinToReadyRow);
   EXPECT_EQ(candidates[1].id, HintID::remindersLiveBehindTheBell);
 
-  const struct {
-    double idle;
-    std::optional<HintID> expected;
-  } pauses[] = {{13.9, std::nullopt},  {14, HintID::pinToReadyRow},  {90, HintID::pinToReadyRow},
-                {90.01, std::nullopt}, {std::nan(""), std::nullopt}, {INFINITY, std::nullopt}};
-  for (const auto& pause : pauses) {
-    EXPECT_EQ(shown(director, HintScreen::home, homeState, pause.idle, start), pause.expected)
-        << pause.idle;
+  const std::pair<double, std::optional<HintID>> pauses[] = {
+      {13.9, std::nullopt},  {14, HintID::pinToReadyRow},  {90, HintID::pinToReadyRow},
+      {90.01, std::nullopt}, {std::nan(""), std::nullopt}, {INFINITY, std::nullopt}};
+  for (const auto& [idle, tip] : pauses) {
+    EXPECT_EQ(shown(director, HintScreen::home, homeState, idle, start), tip) << idle;
   }
   EXPECT_EQ(shown(director, HintScreen::home, homeState, 30, start, {HintID::pinToReadyRow}),
             HintID::remindersLiveBehindTheBell);
@@ -86,10 +83,7 @@ TEST(HintDirectorTest, AnySuppressionKeepsTipsAway) {
               std::nullopt);
   }
   EXPECT_EQ(HintSuppression::none().reason(), std::nullopt);
-  const struct {
-    HintSuppression suppression;
-    const char* reason;
-  } reasons[] = {
+  const std::pair<HintSuppression, const char*> reasons[] = {
       {{.isEditingText = true, .isSheetPresented = true}, "typing"},
       {{.isEditingText = true, .isScreenReaderRunning = true}, "screen reader running"},
       {{.isSheetPresented = true, .isDragging = true}, "sheet presented"},

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include <cmath>
 #include <limits>
 #include "core/guidance/LaunchChoreography.hpp"
@@ -13,11 +15,8 @@ namespace kelvo {
 namespace {
 
 TEST(OnboardingGateTest, LaunchDecisionFollowsTheArguments) {
-  const struct {
-    bool completed;
-    std::vector<std::string> arguments;
-    bool shows;
-  } cases[] = {
+  // Completed before, the launch arguments, and whether the tour shows.
+  const std::tuple<bool, std::vector<std::string>, bool> cases[] = {
       {false, {}, true},
       {true, {}, false},
       {false, {"-KelvoForceOnboarding", "-KelvoSkipOnboarding"}, false},
@@ -26,9 +25,9 @@ TEST(OnboardingGateTest, LaunchDecisionFollowsTheArguments) {
       {false, {"-KelvoSkipOnboardingNow"}, true},
       {true, {"-kelvoforceonboarding"}, false},
   };
-  for (const auto& c : cases) {
-    EXPECT_EQ(OnboardingGate::shouldShow(c.completed, c.arguments), c.shows)
-        << c.completed << " " << c.arguments.size();
+  for (const auto& [completed, arguments, shows] : cases) {
+    EXPECT_EQ(OnboardingGate::shouldShow(completed, arguments), shows)
+        << completed << " " << arguments.size();
   }
 }
 

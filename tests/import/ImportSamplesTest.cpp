@@ -3,6 +3,7 @@
 #include <fstream>
 #include <set>
 #include <sstream>
+#include <tuple>
 
 #include <nlohmann/json.hpp>
 #include <unordered_set>
@@ -242,14 +243,10 @@ TEST(ImportPlanTest, KnowsTheCardsAlreadyKept) {
 }
 
 TEST(TitleDerivationTest, TakesTitleKeywordLineOrNumber) {
-  struct Case {
-    ImportedSnippet snippet;
-    std::size_t index;
-    std::string expected;
-  };
+  // A snippet, its place in the file, and its title.
   const std::string keyword75 = repeated("k", 75);
   const std::string decomposed60 = repeated("e\u0301", 60);
-  const std::vector<Case> cases{
+  const std::vector<std::tuple<ImportedSnippet, std::size_t, std::string>> cases{
       {{" Sig ", "body", "kw", {}, {}}, 0, "Sig"},
       {{"  \t", "body", " kw\n", {}, {}}, 0, "kw"},
       {{std::nullopt, "body", keyword75, {}, {}}, 0, keyword75},
@@ -262,8 +259,8 @@ TEST(TitleDerivationTest, TakesTitleKeywordLineOrNumber) {
       {{std::nullopt, " \n\t", std::nullopt, {}, {}}, 41, "Snippet 42"},
       {{}, 0, "Snippet 1"},
   };
-  for (const Case& c : cases) {
-    EXPECT_EQ(TitleDerivation::title(c.snippet, c.index), c.expected) << c.snippet.body;
+  for (const auto& [snippet, index, title] : cases) {
+    EXPECT_EQ(TitleDerivation::title(snippet, index), title) << snippet.body;
   }
 }
 

@@ -172,18 +172,15 @@ TEST(AuthRecordsTest, ReadFromBytesAsMessagesAre) {
       head.substr(0, head.size() - 1) + R"(,"extra":[)" + arrays + "]}";
   const std::string underProof = R"({"device":)" + testing::written(testing::iPad()) +
                                  R"(,"mode":"pair","proof":[)" + arrays + "]}";
-  const struct {
-    std::string json;
-    std::optional<Kind> kind;
-  } cases[] = {
+  const std::pair<std::string, std::optional<Kind>> cases[] = {
       {underUnknown, std::nullopt},       // skipped, nothing built
       {underProof, Kind::dataCorrupted},  // refused as too dense, long before decoding
       {R"({"device":{},"mode":"pair","proof":"AAAA"})", Kind::keyNotFound},
   };
   HeapLimit limit(64 * 1024);
-  for (const auto& c : cases) {
-    EXPECT_EQ(testing::failureOf([&] { EXPECT_EQ(AuthRequest::decoded(c.json), request); }), c.kind)
-        << c.json.substr(0, 80);
+  for (const auto& [json, kind] : cases) {
+    EXPECT_EQ(testing::failureOf([&] { EXPECT_EQ(AuthRequest::decoded(json), request); }), kind)
+        << json.substr(0, 80);
   }
 }
 

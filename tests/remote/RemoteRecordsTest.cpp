@@ -33,10 +33,7 @@ const CardEnvelope envelope{cardID, "Invoice", CardType::text, "Pay by Friday"};
 const LibraryCard row{cardID, "Invoice", CardType::fact, "ab@c.de", shelfID, true};
 
 TEST(CommandTest, EveryCaseRoundTripsWithItsNotice) {
-  const struct {
-    Command command;
-    const char* notice;
-  } cases[] = {
+  const std::pair<Command, const char*> cases[] = {
       {{Command::Library{40}}, "Library opened from your iPhone"},
       {{Command::ReadFile{cardID}}, "File opened from your iPhone"},
       {{Command::CreateCard{"T", "x", std::nullopt}}, "Card created from your iPhone"},
@@ -54,12 +51,12 @@ TEST(CommandTest, EveryCaseRoundTripsWithItsNotice) {
       {{Command::KeepFile{"two\nlines ", {0}}}, "Kept \u201Ctwo\nlines \u201D from your iPhone"},
       {{Command::ShowCard{envelope}}, "Showing a card from your iPhone"},
   };
-  for (const auto& c : cases) {
-    const std::string text = written(c.command);
-    EXPECT_EQ(readBack<Command>(text), c.command) << text;
-    EXPECT_EQ(c.command.hostDescription(), c.notice);
-    EXPECT_EQ(c.command.requiresMac(),
-              std::holds_alternative<Command::PasteIntoFrontmostApp>(c.command.value));
+  for (const auto& [command, notice] : cases) {
+    const std::string text = written(command);
+    EXPECT_EQ(readBack<Command>(text), command) << text;
+    EXPECT_EQ(command.hostDescription(), notice);
+    EXPECT_EQ(command.requiresMac(),
+              std::holds_alternative<Command::PasteIntoFrontmostApp>(command.value));
   }
 }
 
@@ -450,10 +447,7 @@ TEST(RemoteRecordsTest, DeviceRecordsAndRefusals) {
   EXPECT_EQ(read.id, iPad().id);
   EXPECT_EQ(written(read), R"({"id":"6F1C2B9E-0A4D-4E8B-9C3F-2D7A1B5E8F40","name":"Studio iPad",)"
                            R"("kind":"iPad","version":3})");
-  const struct {
-    const char* tail;
-    std::optional<Kind> kind;
-  } cases[] = {
+  const std::pair<const char*, std::optional<Kind>> cases[] = {
       {R"(,"version":1})", std::nullopt},  // versions are not compared here
       {R"(,"version":2.5})", Kind::dataCorrupted},
       {R"(,"version":9223372036854775808})", Kind::dataCorrupted},
@@ -461,8 +455,8 @@ TEST(RemoteRecordsTest, DeviceRecordsAndRefusals) {
       {R"(,"version":null})", Kind::valueNotFound},
       {R"(})", Kind::keyNotFound},
   };
-  for (const auto& c : cases) {
-    EXPECT_EQ(failure(head + c.tail, DeviceInfo::decode), c.kind) << c.tail;
+  for (const auto& [tail, kind] : cases) {
+    EXPECT_EQ(failure(head + tail, DeviceInfo::decode), kind) << tail;
   }
   EXPECT_EQ(failure(R"({"id":"nope","name":"a","kind":"mac","version":2})", DeviceInfo::decode),
             Kind::dataCorrupted);
