@@ -273,10 +273,6 @@ TEST(IntegrationReadTest, TimedOutMessages) {
   EXPECT_EQ(IntegrationRead::timedOutMessage(Kind::contacts),
             "    Your contacts didn't answer in time. They may still be syncing —     try again in "
             "a moment.");
-  EXPECT_EQ(
-      IntegrationRead::timedOutMessage(Kind::reminders),
-      "    Your reminders didn't answer in time. They may still be syncing —     try again in "
-      "a moment.");
   EXPECT_EQ(IntegrationRead::timedOutMessage(Kind::outlook),
             "Outlook didn't answer in time. Check your connection and try again.");
 }
