@@ -2,17 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <optional>
-#include <string>
-#include <string_view>
 #include <unordered_set>
 
-#include "core/design/KelvoColorToken.hpp"
 #include "core/design/KelvoIcon.hpp"
 #include "core/design/KelvoPalette.hpp"
-#include "core/design/KelvoTheme.hpp"
 #include "core/design/KelvoTileHue.hpp"
-#include "core/design/SRGB.hpp"
 
 namespace kelvo {
 namespace {
@@ -25,7 +19,6 @@ TEST(KelvoPalette, APIExamples) {
     const bool readable = text.satisfies(ContrastRequirement::normalText, surface);  // true
 
     EXPECT_TRUE(readable) << rawValue(family);
-    EXPECT_EQ(text, KelvoPalette::value(KelvoColorToken::primaryLabel, KelvoTheme::dark, family));
   }
 }
 
@@ -40,8 +33,6 @@ TEST(KelvoIcon, APIExamples) {
   EXPECT_EQ(tileAsset, "ph-house-fill");
   EXPECT_EQ(tile, SRGB::fromHex(hex(KelvoTileHue::kelvo, KelvoTheme::Appearance::dark)));
   EXPECT_EQ(stored, KelvoIcon::delete_);
-  EXPECT_TRUE(kelvoIconAssetNames().contains(inlineAsset));
-  EXPECT_TRUE(kelvoIconAssetNames().contains(tileAsset));
 }
 
 TEST(SRGB, APIExamples) {
@@ -65,7 +56,6 @@ TEST(KelvoTheme, APIExamples) {
 
     EXPECT_EQ(known, increased);
     EXPECT_EQ(covered.size(), 8u);
-    EXPECT_TRUE(covered.contains(theme.on(KelvoTheme::Platform::mac)));
   }
 }
 

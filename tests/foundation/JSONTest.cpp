@@ -68,10 +68,13 @@ TEST(JSONTest, NumbersPrintInTheirShortestForm) {
   }
 }
 
-TEST(JSONTest, ReadsStrictly) {
-  for (const char* text :
-       {"", "{", "{\"a\":1,}", "[1,]", "{'a':1}", "[01]", "[NaN]", "[1] x", "// c\n[]", "[1e400]",
-        "[-1e309]", "[\"\xFF\"]", "[\"\x01\"]", "{\"a\" 1}", "[.5]", "[+1]"}) {
+// Texts no document is read from.
+const std::vector<std::string> notDocuments{
+    "",         "{",       "{\"a\":1,}", "[1,]",       "{'a':1}",    "[01]",      "[NaN]", "[1] x",
+    "// c\n[]", "[1e400]", "[-1e309]",   "[\"\xFF\"]", "[\"\x01\"]", "{\"a\" 1}", "[.5]",  "[+1]"};
+
+TEST(JSONTest, ReadsStrictlyAndSaysWhereReadingStopped) {
+  for (const std::string& text : notDocuments) {
     EXPECT_EQ(parseFailure(text).kind(), Kind::dataCorrupted) << text;
   }
   // A document is an object or an array unless fragments are allowed.
@@ -80,6 +83,20 @@ TEST(JSONTest, ReadsStrictly) {
     EXPECT_NO_THROW(json::parse(scalar, true));
   }
   EXPECT_EQ(json::parse("\xEF\xBB\xBF [ ] ").size(), 0u);
+
+  // A NUL is no end of the text: what follows it is not taken on trust.
+  const std::vector<std::pair<std::string, std::size_t>> stops{
+      {"[1, 2,]", 6},
+      {"{\"a\": tru}", 9},
+      {"[", 1},
+      {"", 0},
+      {"[1]x", 3},
+      {std::string(600, '['), 512},
+      {std::string("{\"a\":1}\0garbage", 15), 7},
+      {std::string("[\"a\0b\"]", 7), 3},
+  };
+  for (const auto& [text, offset] : stops) EXPECT_EQ(parseFailure(text).offset(), offset) << text;
+  EXPECT_FALSE(parseFailure("42").offset());
 }
 
 TEST(JSONTest, RefusesDeepNesting) {
@@ -129,25 +146,12 @@ int valuesIn(const Json& value) {
 }
 
 TEST(JSONTest, ReadingValueByValueFailsWhereParsingFails) {
-  const std::vector<std::string> texts{"",
-                                       "{",
-                                       "{\"a\":1,}",
-                                       "[1,]",
-                                       "[01]",
-                                       "[1] x",
-                                       "// c\n[]",
-                                       "[1e400]",
-                                       "[\"\xFF\"]",
-                                       "{\"a\" 1}",
-                                       "1",
-                                       "\"text\"",
-                                       "\xEF\xBB\xBF [ ] ",
-                                       "[1, 2,]",
-                                       "{\"a\": tru}",
-                                       std::string(600, '[') + std::string(600, ']'),
-                                       "[{\"a\": [1, {\"b\": null}]}, \"\\u00e9\"]",
-                                       std::string(10, '[') + "1e400" + std::string(600, '['),
-                                       std::string("[1]\0x", 5)};
+  std::vector<std::string> texts = notDocuments;
+  texts.insert(
+      texts.end(),
+      {"1", "\"text\"", "\xEF\xBB\xBF [ ] ", "{\"a\": tru}",
+       "[{\"a\": [1, {\"b\": null}]}, \"\\u00e9\"]", std::string(600, '[') + std::string(600, ']'),
+       std::string(10, '[') + "1e400" + std::string(600, '['), std::string("[1]\0x", 5)});
   for (const std::string& text : texts) {
     for (const bool fragments : {false, true}) {
       CountingEvents events;
@@ -280,8 +284,7 @@ TEST(PropertyListTest, ReadsEveryKindOfValue) {
       {"s", Value(std::string(" a  b&\u00e9&e;<c>"))},
       {"sp", Value(std::string("   "))},
       {"empty", Value(std::string())},
-      {"a", Value(Value::Array{Value(std::int64_t{1}), Value(Value::Array{})})},
-  };
+      {"a", Value(Value::Array{Value(std::int64_t{1}), Value(Value::Array{})})}};
   EXPECT_EQ(root.dictionary(), expected);
   EXPECT_EQ(PropertyList::read("<string>x</string>").string(), "x");
   EXPECT_EQ(root.find("missing"), nullptr);
@@ -331,6 +334,16 @@ TEST(PropertyListTest, RefusesWhatIsNoPropertyList) {
   EXPECT_EQ(laughs.string(), "&b;&b;");
 }
 
+// Pieces of text; the plain reader leaves a NUL, a surrogate and an upper-case X (9 to 11) to
+// the document reader.
+const char* const textPieces[]{"On my way",       " ",
+                               "\r\n ",           "\u00e9\U0001F600",
+                               "&amp;",           "&lt;&gt;&quot;&apos;",
+                               "&#233;&#x1F600;", "&e;&am",
+                               "> ]]>",           "&#0;",
+                               "&#xD800;",        "&#X41;",
+                               "<!-- c -->",      "<![CDATA[<x>&amp;]]>"};
+
 // Random property lists built of what the plain reader takes, with pieces it must leave to the
 // document reader mixed in; `plain` says whether the last one holds none of those.
 struct PlistWriter {
@@ -349,24 +362,11 @@ struct PlistWriter {
   }
 
   std::string text() {
-    static const std::pair<const char*, bool> pieces[] = {{"On my way", true},
-                                                          {" ", true},
-                                                          {"\r\n", true},
-                                                          {"\u00e9\U0001F600", true},
-                                                          {"&amp;", true},
-                                                          {"&lt;&gt;&quot;&apos;", true},
-                                                          {"&#233;&#x1F600;", true},
-                                                          {"&e;&am", true},
-                                                          {"> ]]>", true},
-                                                          {"&#0;", false},
-                                                          {"&#xD800;", false},
-                                                          {"&#X41;", false},
-                                                          {"<!-- c -->", true},
-                                                          {"<![CDATA[<x>&amp;]]>", true}};
     std::string out;
     for (std::size_t count = pick(4); count > 0; --count) {
-      const auto& [piece, taken] = pieces[pick(std::size(pieces))];
-      if (taken || !wide) out += unless(taken, piece, piece);
+      const std::size_t i = pick(std::size(textPieces));
+      const bool taken = i < 9 || i > 11;
+      if (taken || !wide) out += unless(taken, textPieces[i], textPieces[i]);
     }
     return out;
   }
@@ -539,22 +539,6 @@ TEST(PropertyListTest, DocumentSizeBoundsThePugixmlDocument) {
     EXPECT_LE(pugixmlBytes, foundation_internal::documentSize(text)) << text.substr(0, 40);
   }
   pugi::set_memory_management_functions(allocate, deallocate);
-}
-
-TEST(JSONOffsetTest, FailuresSayWhereReadingStopped) {
-  const std::vector<std::pair<std::string, std::size_t>> cases{
-      {"[1, 2,]", 6},
-      {"{\"a\": tru}", 9},
-      {"[", 1},
-      {"", 0},
-      {"[1]x", 3},
-      {std::string(600, '['), 512},
-      // A NUL is no end of the text: what follows it is not taken on trust.
-      {std::string("{\"a\":1}\0garbage", 15), 7},
-      {std::string("[\"a\0b\"]", 7), 3},
-  };
-  for (const auto& [text, offset] : cases) EXPECT_EQ(parseFailure(text).offset(), offset) << text;
-  EXPECT_FALSE(parseFailure("42").offset());
 }
 
 }  // namespace

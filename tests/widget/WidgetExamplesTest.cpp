@@ -1,11 +1,6 @@
 // The usage examples at the top of the widget layer's headers, run as written.
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
-
-#include <optional>
-#include <string>
-#include <vector>
 
 #include "core/search/RankingContext.hpp"
 #include "core/search/SearchableCard.hpp"
@@ -24,25 +19,6 @@ SearchableCard searchable(std::string title, std::int64_t useCount) {
                         std::nullopt, std::nullopt, useCount, std::nullopt);
 }
 
-// Points the user's data folder somewhere else while it lives.
-class DataHome {
- public:
-  explicit DataHome(const std::filesystem::path& folder) {
-    if (const char* old = getenv("XDG_DATA_HOME")) old_ = old;
-    setenv("XDG_DATA_HOME", folder.c_str(), 1);
-  }
-  ~DataHome() {
-    if (old_) {
-      setenv("XDG_DATA_HOME", old_->c_str(), 1);
-    } else {
-      unsetenv("XDG_DATA_HOME");
-    }
-  }
-
- private:
-  std::optional<std::string> old_;
-};
-
 TEST(KelvoURL, APIExamples) {
   const UUID id = *UUID::parse("E621E1F8-C36C-495A-93FC-0C247A3E6E5F");
 
@@ -52,7 +28,6 @@ TEST(KelvoURL, APIExamples) {
 
   ASSERT_TRUE(link);
   EXPECT_EQ(link->absoluteString(), "kelvo://card/E621E1F8-C36C-495A-93FC-0C247A3E6E5F");
-  EXPECT_EQ(KelvoURL::parse(*link), KelvoURL::card(id));
   ASSERT_TRUE(search);
   EXPECT_EQ(search->query, "tax & vat");
 }
@@ -78,7 +53,7 @@ TEST(KelvoWidgetSnapshot, APIExamples) {
 
 TEST(KelvoWidgetSnapshotStore, APIExamples) {
   const testing::TemporaryDirectory home;
-  const DataHome dataHome(home.path());
+  const testing::ScopedEnvironment dataHome("XDG_DATA_HOME", home.path().c_str());
   const Date now(800'000'000);
   const KelvoWidgetSnapshot snapshot({{UUID::random(), "Passport", CardType::fact}}, 1, now);
   std::optional<KelvoWidgetSnapshot> shown;

@@ -3,37 +3,15 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include <cstdint>
-#include <filesystem>
-#include <fstream>
-#include <functional>
 #include <iostream>
 #include <sstream>
-#include <string>
-#include <vector>
 
-#include "platform/widgetkit/AssetCatalog.hpp"
-#include "platform/widgetkit/Layout.hpp"
-#include "platform/widgetkit/SVGRenderer.hpp"
-#include "platform/widgetkit/Timeline.hpp"
-#include "platform/widgetkit/View.hpp"
 #include "platform/widgetkit/WidgetBundle.hpp"
-#include "platform/widgetkit/WidgetConfiguration.hpp"
 #include "platform/widgetkit/WidgetHost.hpp"
 #include "tests/support/TestSupport.hpp"
 
 namespace kelvo::widgetkit {
 namespace {
-
-// The first node of kind T in a tree, depth first.
-template <class T>
-const T* findNode(const View& view) {
-  if (const T* found = view.as<T>()) return found;
-  for (const View& child : view.children()) {
-    if (const T* found = findNode<T>(child)) return found;
-  }
-  return nullptr;
-}
 
 // A widget of the caller's own, as an extension would have.
 struct ClockProvider {
@@ -80,11 +58,7 @@ TEST(View, APIExamples) {
                         .font(Font::system(TextStyle::footnote, FontWeight::semibold))
                         .background(Color::sRGB(1, 0.6, 0.2));
 
-  ASSERT_TRUE(tile.as<View::Background>());  // the last modifier wraps all the others
-  ASSERT_TRUE(findNode<View::Link>(tile));
-  EXPECT_EQ(findNode<View::Link>(tile)->destination, "kelvo://keep");
-  EXPECT_EQ(findNode<View::Accessibility>(tile)->label, "Keep the clipboard");
-  EXPECT_EQ(findNode<View::Text>(tile)->content, "Keep");
+  EXPECT_TRUE(tile.as<View::Background>());  // the last modifier wraps all the others
 }
 
 TEST(Layout, APIExamples) {
@@ -97,7 +71,6 @@ TEST(Layout, APIExamples) {
   EXPECT_EQ(placed.frame.height(), 170);  // the spacer takes what the text leaves
   EXPECT_EQ(keep.minY(), 16);
   EXPECT_EQ(keep.minX(), placed.frame.minX() + 16);
-  EXPECT_GT(keep.width(), 0);
 }
 
 TEST(SVGRenderer, APIExamples) {
@@ -111,7 +84,6 @@ TEST(SVGRenderer, APIExamples) {
 
   EXPECT_TRUE(drawn.svg.starts_with("<svg")) << drawn.svg;
   EXPECT_NE(drawn.svg.find("<title>Keep</title>"), std::string::npos) << drawn.svg;
-  EXPECT_TRUE(drawn.missingImages.empty());
 }
 
 TEST(Timeline, APIExamples) {
@@ -148,8 +120,7 @@ TEST(WidgetBundle, APIExamples) {
   };
 
   EXPECT_EQ(extensionMain(static_cast<int>(pointers.size()), pointers.data()), 0);
-  std::ifstream drawn(drawing);
-  const std::string svg((std::istreambuf_iterator<char>(drawn)), {});
+  const std::string svg = testing::fileContents(drawing);
   EXPECT_NE(svg.find(R"(href="app://clock")"), std::string::npos) << svg;
 }
 
