@@ -43,7 +43,7 @@ TEST(NumberFormatTest, DescribingADouble) {
                                       "-1e+300", "5e-324", "inf", "nan"}));
 }
 
-TEST(LocalizedTest, FillsPlaceholdersInOnePass) {
+TEST(LocalizedTest, FillsPlaceholdersInOnePassAndKeepsWhatItCannotFill) {
   EXPECT_EQ(formatted("Copied %@ as a %@ file", "Invoice", "PDF"), "Copied Invoice as a PDF file");
   EXPECT_EQ(formatted("%lld of %d%%", -9'223'372'036'854'775'807LL - 1, 3),
             "-9223372036854775808 of 3%");
@@ -53,9 +53,7 @@ TEST(LocalizedTest, FillsPlaceholdersInOnePass) {
   // A substituted value is never scanned again.
   EXPECT_EQ(formatted("%1$@ then %2$@", "%@ %2$@ %%", "second"), "%@ %2$@ %% then second");
   EXPECT_EQ(formatted("%@%@", "%", "@"), "%@");
-}
 
-TEST(LocalizedTest, KeepsWhatItCannotFill) {
   EXPECT_EQ(formatted("%@ and %@", "one"), "one and %@");
   EXPECT_EQ(formatted("%3$@ of %1$@", "a"), "%3$@ of a");
   EXPECT_EQ(formatted("%s %@ 100%", "x"), "%s x 100%");

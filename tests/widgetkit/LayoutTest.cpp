@@ -20,7 +20,7 @@ View flexible(double minimum = 0) {
 
 View fixedBox(double width, double height) { return View::spacer().frame(width, height); }
 
-TEST(LayoutTest, StacksShareTheirSpaceAfterTheLeastFlexibleChoose) {
+TEST(LayoutTest, StacksShareTheirSpaceSpacersPushAndFramesClamp) {
   Layout layout;
   // A fixed child takes its size first; the flexible one gets the rest.
   const LayoutNode column =
@@ -38,10 +38,7 @@ TEST(LayoutTest, StacksShareTheirSpaceAfterTheLeastFlexibleChoose) {
       {100, 100});
   EXPECT_EQ(centred.frame, (Rect{{30, 40}, {40, 20}}));  // the stack itself is centred
   EXPECT_NEAR(centred.children[1].frame.minX(), 40, 1e-9);
-}
 
-TEST(LayoutTest, SpacersPushAndFramesClamp) {
-  Layout layout;
   // A spacer between two boxes pushes the second to the far end.
   const LayoutNode pushed =
       layout.layout(View::verticalStack(HorizontalAlignment::leading, 0,
@@ -110,7 +107,7 @@ TextOptions options(double size, std::optional<int> lines, double minimumScale =
   return {Font{size, weight}, lines, minimumScale, tightening};
 }
 
-TEST(TextLayoutTest, MeasuresWithTheDejaVuFaces) {
+TEST(TextLayoutTest, MeasuresThenFitsTightensShrinksAndTruncates) {
   const TextMeasurer& measurer = TextMeasurer::shared();
   ASSERT_TRUE(measurer.hasFonts()) << "fonts-dejavu-core is not installed";
   EXPECT_GT(measurer.advance(U'W', FontWeight::regular),
@@ -122,9 +119,7 @@ TEST(TextLayoutTest, MeasuresWithTheDejaVuFaces) {
   const TextLayout estimated =
       layoutText("abcd", options(10, 1), std::nullopt, std::nullopt, missing);
   EXPECT_NEAR(estimated.size.width, 24, 1e-9);
-}
 
-TEST(TextLayoutTest, FitsThenTightensThenShrinksThenTruncates) {
   const TextLayout natural = layoutText("Fill a form", options(10, 1), std::nullopt, std::nullopt);
   const double full = natural.size.width;
 
@@ -198,14 +193,12 @@ TEST(TextLayoutTest, SurvivesBadInput) {
   EXPECT_TRUE(bounded.truncated);
 }
 
-TEST(WidgetFamilyTest, StandardSizesAndRawValues) {
+TEST(WidgetFamilyTest, SizesRawValuesAndAppearancesMatchingTheirOwnNameThenTheirPlainForm) {
   EXPECT_EQ(displaySize(WidgetFamily::systemMedium), (Size{364, 170}));
   ASSERT_EQ(allWidgetFamilies().size(), 4u);
   EXPECT_EQ(widgetFamilyFromRawValue("systemSmall"), WidgetFamily::systemSmall);
   EXPECT_FALSE(widgetFamilyFromRawValue("small"));
-}
 
-TEST(WidgetFamilyTest, AppearancesMatchTheirOwnNameThenTheirPlainForm) {
   const auto all = {AppearanceName::darkAqua, AppearanceName::accessibilityHighContrastDarkAqua,
                     AppearanceName::aqua, AppearanceName::accessibilityHighContrastAqua};
   for (const AppearanceName name : allAppearanceNames()) {
