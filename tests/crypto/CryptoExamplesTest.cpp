@@ -18,7 +18,6 @@ TEST(SHA256, APIExamples) {
   hasher.update("ab");
   hasher.update("c");
   const bool same = hasher.finalize() == digest;  // true
-
   EXPECT_EQ(hex, "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
   EXPECT_TRUE(same);
 }
@@ -28,7 +27,6 @@ TEST(HMAC, APIExamples) {
   const Bytes challenge = crypto::randomBytes(32);
   const crypto::HMACSHA256::Code proof = crypto::HMACSHA256::authenticationCode(challenge, key);
   const bool valid = crypto::HMACSHA256::isValidAuthenticationCode(proof, challenge, key);
-
   EXPECT_TRUE(valid);
 }
 
@@ -38,7 +36,6 @@ TEST(ChaChaPoly, APIExamples) {
   const std::optional<Bytes> opened = crypto::ChaChaPoly::openCombined(sealed, key);
   const crypto::SymmetricKey other = crypto::SymmetricKey::random();
   const bool refused = !crypto::ChaChaPoly::openCombined(sealed, other);  // true: wrong key
-
   EXPECT_EQ(sealed.size(), 5u + 28u);
   ASSERT_TRUE(opened);
   EXPECT_EQ(toString(*opened), "hello");
@@ -51,7 +48,6 @@ TEST(SymmetricKey, APIExamples) {
   const crypto::SymmetricKey fresh = crypto::SymmetricKey::random();  // 256 bits
   const crypto::SymmetricKey agreed(crypto::SHA256::hash(sharedSecret));
   const std::size_t bits = agreed.bitCount();  // 256
-
   EXPECT_EQ(fresh.bitCount(), 256u);
   EXPECT_EQ(bits, 256u);
 }
@@ -62,7 +58,6 @@ TEST(Random, APIExamples) {
   const Bytes challenge = crypto::randomBytes(32);
   const std::uint64_t draw = crypto::randomUInt64();
   const bool matches = crypto::constantTimeEquals(asBytes(token), asBytes(candidate));
-
   EXPECT_EQ(challenge.size(), 32u);
   EXPECT_NE(draw, crypto::randomUInt64());  // a repeat has odds of one in 2^64
   EXPECT_TRUE(matches);

@@ -17,7 +17,6 @@ TEST(KelvoPalette, APIExamples) {
     const SRGB text = KelvoPalette::value(KelvoColorToken::primaryLabel, theme, family);
     const SRGB surface = KelvoPalette::value(KelvoColorToken::cardSurface, theme, family);
     const bool readable = text.satisfies(ContrastRequirement::normalText, surface);  // true
-
     EXPECT_TRUE(readable) << rawValue(family);
   }
 }
@@ -28,7 +27,6 @@ TEST(KelvoIcon, APIExamples) {
   const std::string tileAsset = assetName(icon, tileWeight(icon));      // "ph-house-fill"
   const SRGB tile = base(tileHue(icon), KelvoTheme::Appearance::dark);
   const std::optional<KelvoIcon> stored = fromRawValue<KelvoIcon>("delete");  // delete_
-
   EXPECT_EQ(inlineAsset, "ph-house");
   EXPECT_EQ(tileAsset, "ph-house-fill");
   EXPECT_EQ(tile, SRGB::fromHex(hex(KelvoTileHue::kelvo, KelvoTheme::Appearance::dark)));
@@ -41,7 +39,6 @@ TEST(SRGB, APIExamples) {
   const double ratio = ink.contrastRatio(paper);                                // about 14.4
   const bool readable = ink.satisfies(ContrastRequirement::normalText, paper);  // true
   const std::string wash = SRGB::blended(ink, paper, 0.08).hexString();         // "#D8D0C2"
-
   EXPECT_NEAR(ratio, 14.385, 0.001);
   EXPECT_TRUE(readable);
   EXPECT_EQ(wash, "#D8D0C2");
@@ -53,7 +50,6 @@ TEST(KelvoTheme, APIExamples) {
     const bool known = theme == KelvoTheme::darkIncreasedContrast;  // when increased
     std::unordered_set<KelvoTheme> covered(KelvoTheme::everyPlatform.begin(),
                                            KelvoTheme::everyPlatform.end());  // all eight
-
     EXPECT_EQ(known, increased);
     EXPECT_EQ(covered.size(), 8u);
   }
@@ -64,7 +60,6 @@ TEST(KelvoColorToken, APIExamples) {
   const std::string_view stored = rawValue(token);  // "typeImage"
   const std::optional<KelvoColorToken> read = fromRawValue<KelvoColorToken>("TypeImage");
   const SRGB colour = KelvoPalette::value(token, KelvoTheme::light, KelvoPaletteFamily::brand);
-
   EXPECT_EQ(stored, "typeImage");
   EXPECT_EQ(read, std::nullopt);  // letter case counts
   EXPECT_EQ(colour, SRGB::fromHex("#99482B"));

@@ -111,7 +111,7 @@ TEST(SRGBTest, ParsesSixHexDigitsWithOrWithoutHash) {
   EXPECT_FALSE(SRGB::fromHex(std::string_view("E9E1\0D", 6)));
 }
 
-TEST(SRGBTest, ComponentsClampAndPrintRoundedWithTheirContrast) {
+TEST(SRGBTest, ComponentsClampPrintRoundedAndGiveTheirContrast) {
   EXPECT_EQ(SRGB(-0.5, 1.5, 0.25), SRGB(0, 1, 0.25));
   const double inf = std::numeric_limits<double>::infinity();
   EXPECT_EQ(SRGB(std::nan(""), inf, -inf).hexString(), "#00FF00");

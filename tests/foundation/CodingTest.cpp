@@ -10,7 +10,7 @@
 namespace kelvo {
 namespace {
 
-TEST(Base64Test, CodesTheRFC4648VectorsAndEveryByteAndDecodesStrictly) {
+TEST(Base64Test, CodesTheRFC4648VectorsAndDecodesStrictly) {
   const std::pair<const char*, const char*> vectors[] = {
       {"", ""}, {"f", "Zg=="}, {"fo", "Zm8="}, {"foo", "Zm9v"}, {"foob", "Zm9vYg=="}};
   for (const auto& [plain, encoded] : vectors) {

@@ -25,7 +25,6 @@ TEST(Text, APIExamples) {
   const std::string shown = text::prefix(title, 4);              // "Café", accent and all
   const bool same = text::canonicallyEqual(shown, "Caf\u00E9");  // true
   const std::string key = text::folded("Crème BRÛLÉE");          // "creme brulee"
-
   EXPECT_EQ(length, 12u);
   EXPECT_EQ(shown, "Cafe\u0301");
   EXPECT_TRUE(same);
@@ -38,7 +37,6 @@ TEST(JSON, APIExamples) {
   document["createdAt"] = Date(700'000'000);
   const std::string text = json::write(document);  // {"createdAt":700000000,"title":"Tax\/VAT"}
   const Json back = json::parse(text);             // throws DecodingError for text that is not JSON
-
   EXPECT_EQ(text, R"({"createdAt":700000000,"title":"Tax\/VAT"})");
   EXPECT_EQ(back, document);
   EXPECT_THROW(json::parse(R"({"title":)"), DecodingError);
@@ -51,7 +49,6 @@ TEST(JSONReader, APIExamples) {
   const Date createdAt = reader["createdAt"].date();
   const auto tags = reader["tags"].map([](const JSONReader& tag) { return tag.string(); });
   const bool hasNote = reader.optional("note").has_value();  // false: absent or null
-
   EXPECT_EQ(title, "Wi-Fi");
   EXPECT_EQ(createdAt, Date(700'000'000));
   EXPECT_EQ(tags, std::vector<std::string>{"home"});
@@ -65,7 +62,6 @@ TEST(URLComponents, APIExamples) {
   parts.queryItems = std::vector<URLQueryItem>{{"q", "tax & vat"}};
   const std::optional<std::string> link = parts.string();  // "kelvo://search?q=tax%20%26%20vat"
   const std::optional<std::string> query = URLComponents::parse(*link)->firstValue("q");
-
   EXPECT_EQ(link, "kelvo://search?q=tax%20%26%20vat");
   EXPECT_EQ(query, "tax & vat");
 }
@@ -80,7 +76,6 @@ TEST(FileManager, APIExamples) {
   files.createDirectory(folder);
   files.write(folder / "order.json", R"({"unsorted":[]})");  // throws FileError
   const std::string stored = files.contents(folder / "order.json", 1024 * 1024);
-
   EXPECT_EQ(folder, dataHome / "Kelvo");
   EXPECT_EQ(stored, R"({"unsorted":[]})");
 }
@@ -90,7 +85,6 @@ TEST(UUID, APIExamples) {
   const std::string stored = id.uuidString();  // 36 characters, upper case
   const std::optional<UUID> read = UUID::parse("e621e1f8-c36c-495a-93fc-0c247a3e6e5f");
   std::unordered_map<UUID, std::string> titles{{id, "Wi-Fi"}};
-
   EXPECT_EQ(stored.size(), 36u);
   EXPECT_EQ(stored, text::uppercased(stored));
   EXPECT_TRUE(read);
@@ -103,7 +97,6 @@ TEST(Regex, APIExamples) {
   const std::string_view second = *blanks[1].captures[0];  // "topic"
   std::string error;
   const bool refused = !Regex::make("(unclosed", {}, &error);  // true
-
   EXPECT_EQ(blanks.size(), 2u);
   EXPECT_EQ(second, "topic");
   EXPECT_TRUE(refused);
@@ -116,7 +109,6 @@ TEST(Localized, APIExamples) {
   const std::string copied = localized("Copied %@", title);             // "Copied Wi-Fi"
   const std::string counted = localized("%lld cards", cardCount);       // "3 cards"
   const std::string turned = formatted("%2$@ %1$@", "world", "hello");  // "hello world"
-
   EXPECT_EQ(copied, "Copied Wi-Fi");
   EXPECT_EQ(counted, "3 cards");
   EXPECT_EQ(turned, "hello world");
@@ -129,7 +121,6 @@ TEST(Date, APIExamples) {
   const Date due = capturedAt + 14 * 86'400;  // fourteen days later
   const bool outdated = now >= due;
   const double stored = due.timeIntervalSinceReferenceDate();  // the number JSON holds
-
   EXPECT_TRUE(outdated);
   EXPECT_EQ(stored, 722'902'400.0);
 }

@@ -101,7 +101,7 @@ TEST(URLComponentsTest, QueryValuesRoundTrip) {
   }
 }
 
-TEST(URLComponentsTest, ReadsThePartsAndRefusesPartsThatCannotFormAURL) {
+TEST(URLComponentsTest, ReadsThePartsAndRefusesWhatCannotFormAURL) {
   const auto components = URLComponents::parse("kelvo://keep?text&text=hello&=x&&q=a+b");
   ASSERT_TRUE(components);
   EXPECT_EQ(

@@ -29,7 +29,6 @@ TEST(LanguageData, APIExamples) {
   language::setDataDirectory("/opt/kelvo/share/kelvo/language");
   const std::optional<std::string> problem = language::dataProblem();  // none when both opened
   const auto english = language::WordEmbedding::forLanguage("en");     // null without its table
-
   EXPECT_NE(problem, std::nullopt);
   EXPECT_EQ(english, nullptr);
   language::setDataDirectory(extract);
@@ -42,7 +41,6 @@ TEST(LemmaTagger, APIExamples) {
   const auto tagger = language::LemmaTagger::standard();
   const auto lemma = tagger ? tagger->lemma("Invoices due") : std::nullopt;  // "invoice"
   const auto past = tagger ? tagger->lemma("ran") : std::nullopt;            // "run"
-
   EXPECT_EQ(lemma, "invoice");
   EXPECT_EQ(past, "run");
 }
@@ -53,7 +51,6 @@ TEST(WordEmbedding, APIExamples) {
   std::vector<language::Neighbour> near;
   if (const auto english = language::WordEmbedding::forLanguage("en"))
     near = english->neighbours("invoice", 12);  // "bill" first, at most 12
-
   ASSERT_EQ(near.size(), 2u);
   EXPECT_EQ(near[0].word, "bill");
   EXPECT_LE(near[0].distance, near[1].distance);

@@ -49,7 +49,7 @@ class KelvoWidgetSnapshotStoreTest : public ::testing::Test {
   KelvoWidgetSnapshotStore store_{folder_.path() / "a" / "b"};
 };
 
-TEST_F(KelvoWidgetSnapshotStoreTest, StatesFollowTheFileAndWithoutAContainerTheStoreIsUnavailable) {
+TEST_F(KelvoWidgetSnapshotStoreTest, StatesFollowTheFileOrTheStoreIsUnavailable) {
   const KelvoWidgetSnapshotStore none(std::nullopt);
   EXPECT_EQ(none.read(now), KelvoWidgetState::unavailable());
   EXPECT_FALSE(none.write(snapshot()));

@@ -25,7 +25,6 @@ TEST(KelvoURL, APIExamples) {
   const std::optional<URL> link = KelvoURL::card(id).url();  // kelvo://card/E621E1F8-…
   const std::optional<KelvoURL> opened = KelvoURL::parse("KELVO://search?q=tax%20%26%20vat");
   const KelvoURL::Search* search = opened ? opened->as<KelvoURL::Search>() : nullptr;
-
   ASSERT_TRUE(link);
   EXPECT_EQ(link->absoluteString(), "kelvo://card/E621E1F8-C36C-495A-93FC-0C247A3E6E5F");
   ASSERT_TRUE(search);
@@ -44,7 +43,6 @@ TEST(KelvoWidgetSnapshot, APIExamples) {
   const std::string stored = snapshot.encoded();  // {"cards":[…],"remindersDue":2,…}
   const KelvoWidgetSnapshot read = KelvoWidgetSnapshot::decode(stored);
   const std::string due = read.dueSummary();  // "2 due"
-
   ASSERT_EQ(read.cards().size(), 2u);
   EXPECT_EQ(read.cards()[0].title, "Wi-Fi");  // the one used most
   EXPECT_EQ(read, snapshot);

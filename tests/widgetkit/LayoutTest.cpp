@@ -193,7 +193,7 @@ TEST(TextLayoutTest, SurvivesBadInput) {
   EXPECT_TRUE(bounded.truncated);
 }
 
-TEST(WidgetFamilyTest, SizesRawValuesAndAppearancesMatchingTheirOwnNameThenTheirPlainForm) {
+TEST(WidgetFamilyTest, SizesRawValuesAndAppearanceMatches) {
   EXPECT_EQ(displaySize(WidgetFamily::systemMedium), (Size{364, 170}));
   ASSERT_EQ(allWidgetFamilies().size(), 4u);
   EXPECT_EQ(widgetFamilyFromRawValue("systemSmall"), WidgetFamily::systemSmall);

@@ -57,7 +57,6 @@ TEST(View, APIExamples) {
                         .accessibilityLabel("Keep the clipboard")
                         .font(Font::system(TextStyle::footnote, FontWeight::semibold))
                         .background(Color::sRGB(1, 0.6, 0.2));
-
   EXPECT_TRUE(tile.as<View::Background>());  // the last modifier wraps all the others
 }
 
@@ -67,8 +66,7 @@ TEST(Layout, APIExamples) {
   Layout layout;  // DejaVu Sans metrics
   const LayoutNode placed = layout.layout(stack.padding(16), Size{170, 170});
   const Rect keep = placed.children[0].children[0].frame;  // the text's place in the canvas
-
-  EXPECT_EQ(placed.frame.height(), 170);  // the spacer takes what the text leaves
+  EXPECT_EQ(placed.frame.height(), 170);                   // the spacer takes what the text leaves
   EXPECT_EQ(keep.minY(), 16);
   EXPECT_EQ(keep.minX(), placed.frame.minX() + 16);
 }
@@ -81,7 +79,6 @@ TEST(SVGRenderer, APIExamples) {
   options.appearance = Appearance(AppearanceName::darkAqua);
   options.title = "Keep";
   const Rendering drawn = renderSVG(placed, canvas, options);  // drawn.svg: "<svg …"
-
   EXPECT_TRUE(drawn.svg.starts_with("<svg")) << drawn.svg;
   EXPECT_NE(drawn.svg.find("<title>Keep</title>"), std::string::npos) << drawn.svg;
 }
@@ -96,7 +93,6 @@ TEST(Timeline, APIExamples) {
   };
   const Timeline<Entry> timeline{{Entry{context.now, 2}, Entry{context.now + 3'600, 0}},
                                  TimelineReloadPolicy::after(context.now + 3'600)};
-
   ASSERT_EQ(timeline.entries.size(), 2u);
   EXPECT_EQ(timeline.policy.kind(), TimelineReloadPolicy::Kind::after);
   EXPECT_EQ(timeline.policy.date(), Date(800'003'600));
@@ -118,7 +114,6 @@ TEST(WidgetBundle, APIExamples) {
     };
     return WidgetBundle<Bundle>::main(argc, argv);  // in main
   };
-
   EXPECT_EQ(extensionMain(static_cast<int>(pointers.size()), pointers.data()), 0);
   const std::string svg = testing::fileContents(drawing);
   EXPECT_NE(svg.find(R"(href="app://clock")"), std::string::npos) << svg;
@@ -140,7 +135,6 @@ TEST(WidgetHost, APIExamples) {
                                         Appearance(AppearanceName::darkAqua), 2, now);
     return host.run(arguments, std::cout, std::cerr, now);  // the command line below
   };
-
   EXPECT_EQ(runHost(), 0);
   // Described once directly, then by the command line without arguments.
   const std::string described = WidgetHost(Bundle::body(), AssetCatalog()).describe(now);
