@@ -39,7 +39,7 @@ TEST(KelvoColorTokenTest, SixtyThreeTokensInDeclarationOrder) {
   EXPECT_FALSE(fromRawValue<KelvoColorToken>("kindBand"));  // no prefix of a raw value
 }
 
-TEST(KelvoIconTest, TheClosedSetWithItsGlyphsWeightsAndHues) {
+TEST(KelvoIconTest, TheClosedSetWithItsGlyphsWeightsHuesAndAssets) {
   const auto& icons = allCases<KelvoIcon>();
   ASSERT_EQ(icons.size(), 161u);
   EXPECT_EQ(icons.front(), KelvoIcon::allCards);
@@ -71,9 +71,7 @@ TEST(KelvoIconTest, TheClosedSetWithItsGlyphsWeightsAndHues) {
   for (std::size_t i = 0; i < 10; ++i) {
     EXPECT_EQ(hues[allCases<KelvoTileHue>()[i]], totals[i]) << i;
   }
-}
 
-TEST(KelvoIconTest, AssetNamesPathsAndTheFetchList) {
   EXPECT_EQ(assetName(KelvoIcon::home, KelvoIconWeight::bold), "ph-house-bold");
   EXPECT_EQ((KelvoIconAsset{"house", KelvoIconWeight::bold}).path(), "assets/bold/house-bold.svg");
   EXPECT_EQ((KelvoIconAsset{"house", KelvoIconWeight::regular}).path(), "assets/regular/house.svg");
@@ -116,7 +114,7 @@ TEST(KelvoTileHueTest, TenHuesWithTheirColoursPerAppearance) {
   }
 }
 
-TEST(KelvoSymbolTest, AllowlistAndForbiddenSpellings) {
+TEST(DesignTablesTest, SymbolAllowlistAndStaticThemes) {
   EXPECT_EQ(KelvoSymbol::disclosure, "chevron.forward");
   const auto& allowed = KelvoSymbol::allowlist();
   EXPECT_EQ(allowed.size(), 6u);
@@ -125,9 +123,7 @@ TEST(KelvoSymbolTest, AllowlistAndForbiddenSpellings) {
   for (const std::string_view name : KelvoSymbol::nonMirroringSpellings) {
     EXPECT_FALSE(allowed.contains(name)) << name;
   }
-}
 
-TEST(KelvoThemeTest, StaticThemesTheirOrderAndHashes) {
   ASSERT_EQ(KelvoTheme::all.size(), 4u);
   EXPECT_EQ(KelvoTheme::all[2], KelvoTheme::lightIncreasedContrast);
   EXPECT_EQ(KelvoTheme::all[3],

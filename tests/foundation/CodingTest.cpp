@@ -10,7 +10,7 @@
 namespace kelvo {
 namespace {
 
-TEST(Base64Test, CodesTheRFC4648VectorsAndDecodesStrictly) {
+TEST(CodingTest, Base64OfTheRFC4648VectorsAndHexDecodedStrictly) {
   const std::pair<const char*, const char*> vectors[] = {
       {"", ""}, {"f", "Zg=="}, {"fo", "Zm8="}, {"foo", "Zm9v"}, {"foob", "Zm9vYg=="}};
   for (const auto& [plain, encoded] : vectors) {
@@ -29,9 +29,7 @@ TEST(Base64Test, CodesTheRFC4648VectorsAndDecodesStrictly) {
                            "Zm9-", "Zm9_", "Zh==", "Zm9=", "\xC3\xA9\xC3\xA9"}) {
     EXPECT_EQ(base64Decoded(text), std::nullopt) << text;
   }
-}
 
-TEST(HexTest, WritesLowerCaseAndReadsEitherCase) {
   const Bytes bytes = {0x00, 0x1A, 0xBC, 0xFF};
   EXPECT_EQ(hexString(bytes), "001abcff");
   EXPECT_EQ(parseHex("001ABCFF"), bytes);

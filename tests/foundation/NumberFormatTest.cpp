@@ -15,7 +15,7 @@
 namespace kelvo {
 namespace {
 
-TEST(NumberFormatTest, GroupsAndPadsAsTheLocaleDoes) {
+TEST(NumberFormatTest, GroupsAndPadsAsTheLocaleDoesAndDescribesDoubles) {
   EXPECT_EQ(formatInteger(1234), "1,234");
   EXPECT_EQ(formatInteger(1234, Locale("de_DE")), "1.234");
   EXPECT_EQ(formatInteger(1234, {.grouping = false}), "1234");
@@ -29,9 +29,7 @@ TEST(NumberFormatTest, GroupsAndPadsAsTheLocaleDoes) {
   EXPECT_EQ(formatInteger(-5, {.minimumIntegerDigits = 3}), "-005");
   EXPECT_EQ(formatInteger(0, {.minimumIntegerDigits = -4}), "0");
   EXPECT_EQ(formatInteger(7, {.grouping = false, .minimumIntegerDigits = 1000}).size(), 40u);
-}
 
-TEST(NumberFormatTest, DescribingADouble) {
   std::vector<std::string> described;
   for (const double value : {0.0, -0.0, 3.0, -86'400.0, 0.1, 0.0001, 0.00001, 9007199254740992.0,
                              1e15, 1.5e16, -1e300, 5e-324, double{INFINITY}, double{NAN}}) {

@@ -92,7 +92,7 @@ TEST(TextTest, TrimsAndClassifiesScalars) {
   EXPECT_TRUE(isMember(U'Ⓐ', CharacterClass::uppercase));
 }
 
-TEST(TextTest, ComparesAsTheCurrentLocaleSorts) {
+TEST(TextTest, ComparesAndMakesSortKeysAsTheCurrentLocaleSorts) {
   EXPECT_EQ(localizedCompare("file2", "file10"), std::weak_ordering::greater);
   EXPECT_NE(localizedCompare("Work", "work"), std::weak_ordering::equivalent);
   EXPECT_EQ(localizedCompare("Caf\u00E9", "Cafe\u0301"), std::weak_ordering::equivalent);
@@ -103,11 +103,9 @@ TEST(TextTest, ComparesAsTheCurrentLocaleSorts) {
   EXPECT_EQ(localizedCompare("\u00E4", "z"), std::weak_ordering::less);
   Locale::setCurrent(Locale("sv_SE"));
   EXPECT_EQ(localizedCompare("\u00E4", "z"), std::weak_ordering::greater);
-}
 
-// Sort keys must order exactly as the comparison does; ASCII texts get keys written without
-// the collator, also where a locale contracts ASCII letters.
-TEST(TextTest, SortKeysOrderAsTheCaseInsensitiveComparison) {
+  // Sort keys must order exactly as the comparison does; ASCII texts get keys written without
+  // the collator, also where a locale contracts ASCII letters.
   // One text per '|'-separated piece, the empty one included.
   std::vector<std::string> texts;
   std::string piece;

@@ -51,7 +51,7 @@ TEST(URLTest, ReadsThePartsAndTheDocumentedEdges) {
   EXPECT_EQ(URL::parse("http://a?")->query(), "");
 }
 
-TEST(URLTest, PercentCoding) {
+TEST(URLTest, PercentCodingAndFileURLs) {
   EXPECT_EQ(percentEncoded("a+b&c=d é/~", URLCharacterSet::unreserved),
             "a%2Bb%26c%3Dd%20%C3%A9%2F~");
   EXPECT_EQ(percentEncoded("a+b&c=d é/?", URLCharacterSet::queryAllowed), "a+b&c=d%20%C3%A9/?");
@@ -61,9 +61,7 @@ TEST(URLTest, PercentCoding) {
     EXPECT_EQ(percentDecoded(bad), std::nullopt) << bad;
   }
   EXPECT_EQ(percentDecoded("%00"), std::string(1, '\0'));
-}
 
-TEST(URLTest, FileURLs) {
   const URL file = URL::fileURL("/tmp/Tutorials/a b#1%.mp4");
   EXPECT_EQ(file.absoluteString(), "file:///tmp/Tutorials/a%20b%231%25.mp4");
   EXPECT_EQ(file.path(), "/tmp/Tutorials/a b#1%.mp4");

@@ -148,7 +148,7 @@ TEST(TextLayoutTest, MeasuresThenFitsTightensShrinksAndTruncates) {
   EXPECT_TRUE(fixed.truncated);
 }
 
-TEST(TextLayoutTest, WrapsWithinTheLineLimit) {
+TEST(TextLayoutTest, WrapsWithinTheLineLimitAndSurvivesBadInput) {
   const std::string detail = "What's on the clipboard";
   const double full = layoutText(detail, options(10, {}), {}, {}).size.width;
   const TextLayout two = layoutText(detail, options(10, 2, 0.7), full * 0.6, {});
@@ -171,9 +171,7 @@ TEST(TextLayoutTest, WrapsWithinTheLineLimit) {
   for (const auto& line : word.lines) joined += line;
   EXPECT_GT(word.lines.size(), 2u);
   EXPECT_EQ(joined, "Supercalifragilistic");
-}
 
-TEST(TextLayoutTest, SurvivesBadInput) {
   EXPECT_EQ(layoutText("", options(10, 1), 50, 50).size, (Size{0, 0}));
   // Bytes that are not UTF-8 are drawn as U+FFFD, and a grapheme is never split.
   const TextLayout invalid = layoutText(std::string("a\xff\xfe") + "b", options(10, 1), {}, {});
@@ -193,7 +191,7 @@ TEST(TextLayoutTest, SurvivesBadInput) {
   EXPECT_TRUE(bounded.truncated);
 }
 
-TEST(WidgetFamilyTest, SizesRawValuesAndAppearanceMatches) {
+TEST(WidgetFamilyTest, SizesRawValuesAppearancesAndColours) {
   EXPECT_EQ(displaySize(WidgetFamily::systemMedium), (Size{364, 170}));
   ASSERT_EQ(allWidgetFamilies().size(), 4u);
   EXPECT_EQ(widgetFamilyFromRawValue("systemSmall"), WidgetFamily::systemSmall);
@@ -217,9 +215,7 @@ TEST(WidgetFamilyTest, SizesRawValuesAndAppearanceMatches) {
           .bestMatch({AppearanceName::accessibilityHighContrastDarkAqua, AppearanceName::aqua}));
   // Names the host does not know match nothing, however close.
   EXPECT_FALSE(Appearance(std::string("DarkAqua")).bestMatch(all));
-}
 
-TEST(WidgetFamilyTest, ColoursClampAndResolvePerAppearance) {
   EXPECT_EQ((RGBA{1.2, std::nan(""), 0.5, 2}).clamped(), (RGBA{1, 0, 0.5, 1}));
   EXPECT_EQ((RGBA{0.0019, 0.999, 0.998, 1}).hexString(), "#00FFFE");
 

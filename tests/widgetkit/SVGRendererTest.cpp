@@ -109,7 +109,7 @@ TEST(SVGRendererTest, DrawsArtworkOrAPlaceholder) {
   EXPECT_EQ(draw(icon("star")).missingImages, std::vector<std::string>{"star"});
 }
 
-TEST(SVGRendererTest, RoundedRectanglePaths) {
+TEST(SVGWriterTest, RoundedRectanglePathsShortNumbersAndEscapedText) {
   EXPECT_EQ(roundedRectanglePath({{0, 0}, {10, 20}}, {}), "M0,0H10V20H0Z");
   EXPECT_EQ(roundedRectanglePath({{0, 0}, {10, 10}}, {2, RoundedCornerStyle::circular}),
             "M2,0L8,0A2,2 0 0 1 10,2L10,8A2,2 0 0 1 8,10L2,10A2,2 0 0 1 0,8L0,2A2,2 0 0 1 2,0Z");
@@ -123,9 +123,7 @@ TEST(SVGRendererTest, RoundedRectanglePaths) {
                   .starts_with("M5,0L5,0A5,5"));
   EXPECT_EQ(roundedRectanglePath({{0, 0}, {10, 10}}, {std::nan(""), RoundedCornerStyle::circular}),
             "M0,0H10V10H0Z");
-}
 
-TEST(SVGWriterTest, WritesShortNumbersAndEscapedText) {
   EXPECT_EQ(SVGWriter::number(3.14159), "3.142");
   EXPECT_EQ(SVGWriter::number(-0.0001), "0");
   EXPECT_EQ(SVGWriter::number(std::nan("")), "0");
