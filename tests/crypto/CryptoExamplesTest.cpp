@@ -11,7 +11,7 @@
 namespace kelvo {
 namespace {
 
-TEST(SHA256, APIExamples) {
+TEST(CryptoExamples, SHA256HMACAndSymmetricKey) {
   const crypto::SHA256::Digest digest = crypto::SHA256::hash("abc");
   const std::string hex = hexString(digest);  // "ba7816bf…15ad"
   crypto::SHA256 hasher;
@@ -20,29 +20,13 @@ TEST(SHA256, APIExamples) {
   const bool same = hasher.finalize() == digest;  // true
   EXPECT_EQ(hex, "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
   EXPECT_TRUE(same);
-}
 
-TEST(HMAC, APIExamples) {
   const crypto::SymmetricKey key = crypto::SymmetricKey::random();
   const Bytes challenge = crypto::randomBytes(32);
   const crypto::HMACSHA256::Code proof = crypto::HMACSHA256::authenticationCode(challenge, key);
   const bool valid = crypto::HMACSHA256::isValidAuthenticationCode(proof, challenge, key);
   EXPECT_TRUE(valid);
-}
 
-TEST(ChaChaPoly, APIExamples) {
-  const crypto::SymmetricKey key = crypto::SymmetricKey::random();               // 256 bits
-  const Bytes sealed = crypto::ChaChaPoly::sealCombined(toBytes("hello"), key);  // 5 + 28 bytes
-  const std::optional<Bytes> opened = crypto::ChaChaPoly::openCombined(sealed, key);
-  const crypto::SymmetricKey other = crypto::SymmetricKey::random();
-  const bool refused = !crypto::ChaChaPoly::openCombined(sealed, other);  // true: wrong key
-  EXPECT_EQ(sealed.size(), 5u + 28u);
-  ASSERT_TRUE(opened);
-  EXPECT_EQ(toString(*opened), "hello");
-  EXPECT_TRUE(refused);
-}
-
-TEST(SymmetricKey, APIExamples) {
   const std::string sharedSecret = "482915";
 
   const crypto::SymmetricKey fresh = crypto::SymmetricKey::random();  // 256 bits
@@ -52,7 +36,17 @@ TEST(SymmetricKey, APIExamples) {
   EXPECT_EQ(bits, 256u);
 }
 
-TEST(Random, APIExamples) {
+TEST(CryptoExamples, ChaChaPolyAndRandom) {
+  const crypto::SymmetricKey key = crypto::SymmetricKey::random();               // 256 bits
+  const Bytes sealed = crypto::ChaChaPoly::sealCombined(toBytes("hello"), key);  // 5 + 28 bytes
+  const std::optional<Bytes> opened = crypto::ChaChaPoly::openCombined(sealed, key);
+  const crypto::SymmetricKey other = crypto::SymmetricKey::random();
+  const bool refused = !crypto::ChaChaPoly::openCombined(sealed, other);  // true: wrong key
+  EXPECT_EQ(sealed.size(), 5u + 28u);
+  ASSERT_TRUE(opened);
+  EXPECT_EQ(toString(*opened), "hello");
+  EXPECT_TRUE(refused);
+
   const std::string token = "7f3a9c", candidate = "7f3a9c";
 
   const Bytes challenge = crypto::randomBytes(32);

@@ -35,18 +35,13 @@ TEST(LanguageData, APIExamples) {
   EXPECT_EQ(language::dataProblem(), std::nullopt);
 }
 
-TEST(LemmaTagger, APIExamples) {
+TEST(LanguageExamples, LemmaTaggerAndWordEmbedding) {
   DataFolder folder(extract);
-
   const auto tagger = language::LemmaTagger::standard();
   const auto lemma = tagger ? tagger->lemma("Invoices due") : std::nullopt;  // "invoice"
   const auto past = tagger ? tagger->lemma("ran") : std::nullopt;            // "run"
   EXPECT_EQ(lemma, "invoice");
   EXPECT_EQ(past, "run");
-}
-
-TEST(WordEmbedding, APIExamples) {
-  DataFolder folder(extract);
 
   std::vector<language::Neighbour> near;
   if (const auto english = language::WordEmbedding::forLanguage("en"))

@@ -19,7 +19,7 @@ SearchableCard searchable(std::string title, std::int64_t useCount) {
                         std::nullopt, std::nullopt, useCount, std::nullopt);
 }
 
-TEST(KelvoURL, APIExamples) {
+TEST(WidgetExamples, KelvoURLAndKelvoWidgetSnapshot) {
   const UUID id = *UUID::parse("E621E1F8-C36C-495A-93FC-0C247A3E6E5F");
 
   const std::optional<URL> link = KelvoURL::card(id).url();  // kelvo://card/E621E1F8-…
@@ -29,9 +29,7 @@ TEST(KelvoURL, APIExamples) {
   EXPECT_EQ(link->absoluteString(), "kelvo://card/E621E1F8-C36C-495A-93FC-0C247A3E6E5F");
   ASSERT_TRUE(search);
   EXPECT_EQ(search->query, "tax & vat");
-}
 
-TEST(KelvoWidgetSnapshot, APIExamples) {
   const Calendar calendar(TimeZone::utc());
   const Date now = *calendar.date(2024, 5, 2, 10, 0);
   const RankingContext ranking = RankingContext::current(std::nullopt, now, calendar);

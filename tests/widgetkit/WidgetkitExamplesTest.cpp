@@ -50,7 +50,7 @@ class CapturedOutput {
   std::streambuf* saved_;
 };
 
-TEST(View, APIExamples) {
+TEST(WidgetkitExamples, ViewLayoutAndTimeline) {
   const View label = View::verticalStack(HorizontalAlignment::leading, 4,
                                          {View::text("Keep"), View::text("the clipboard")});
   const View tile = View::link("kelvo://keep", label.padding(8))
@@ -58,9 +58,7 @@ TEST(View, APIExamples) {
                         .font(Font::system(TextStyle::footnote, FontWeight::semibold))
                         .background(Color::sRGB(1, 0.6, 0.2));
   EXPECT_TRUE(tile.as<View::Background>());  // the last modifier wraps all the others
-}
 
-TEST(Layout, APIExamples) {
   const View stack =
       View::verticalStack(HorizontalAlignment::leading, 8, {View::text("Keep"), View::spacer()});
   Layout layout;  // DejaVu Sans metrics
@@ -69,21 +67,7 @@ TEST(Layout, APIExamples) {
   EXPECT_EQ(placed.frame.height(), 170);                   // the spacer takes what the text leaves
   EXPECT_EQ(keep.minY(), 16);
   EXPECT_EQ(keep.minX(), placed.frame.minX() + 16);
-}
 
-TEST(SVGRenderer, APIExamples) {
-  const Size canvas = displaySize(WidgetFamily::systemSmall);
-  Layout layout;
-  const LayoutNode placed = layout.layout(View::text("Keep").padding(16), canvas);
-  RenderOptions options;
-  options.appearance = Appearance(AppearanceName::darkAqua);
-  options.title = "Keep";
-  const Rendering drawn = renderSVG(placed, canvas, options);  // drawn.svg: "<svg …"
-  EXPECT_TRUE(drawn.svg.starts_with("<svg")) << drawn.svg;
-  EXPECT_NE(drawn.svg.find("<title>Keep</title>"), std::string::npos) << drawn.svg;
-}
-
-TEST(Timeline, APIExamples) {
   const TimelineProviderContext context =
       WidgetHost::context(WidgetFamily::systemSmall, Date(800'000'000));
 
@@ -96,6 +80,18 @@ TEST(Timeline, APIExamples) {
   ASSERT_EQ(timeline.entries.size(), 2u);
   EXPECT_EQ(timeline.policy.kind(), TimelineReloadPolicy::Kind::after);
   EXPECT_EQ(timeline.policy.date(), Date(800'003'600));
+}
+
+TEST(SVGRenderer, APIExamples) {
+  const Size canvas = displaySize(WidgetFamily::systemSmall);
+  Layout layout;
+  const LayoutNode placed = layout.layout(View::text("Keep").padding(16), canvas);
+  RenderOptions options;
+  options.appearance = Appearance(AppearanceName::darkAqua);
+  options.title = "Keep";
+  const Rendering drawn = renderSVG(placed, canvas, options);  // drawn.svg: "<svg …"
+  EXPECT_TRUE(drawn.svg.starts_with("<svg")) << drawn.svg;
+  EXPECT_NE(drawn.svg.find("<title>Keep</title>"), std::string::npos) << drawn.svg;
 }
 
 TEST(WidgetBundle, APIExamples) {
