@@ -51,9 +51,8 @@ TEST(JSONTest, WritesAsThePlatformEncoderDoes) {
   EXPECT_EQ(json::write(ordered), R"({"zeta":1,"alpha":[]})");
   // Ill-formed UTF-8 is repaired rather than written.
   EXPECT_EQ(json::write(Json{std::string("a\xFF")}), "[\"a\xEF\xBF\xBD\"]");
-}
 
-TEST(JSONTest, NumbersPrintInTheirShortestForm) {
+  // Numbers print in their shortest form and read back as they were.
   const std::pair<double, const char*> doubles[] = {
       {3.0, "3"},      {0.1, "0.1"}, {1e16, "10000000000000000"},    {1e20, "1e+20"},
       {1e-7, "1e-07"}, {-0.0, "-0"}, {1.0 / 3, "0.3333333333333333"}};
@@ -72,7 +71,7 @@ const std::vector<std::string> notDocuments{
     "",         "{",       "{\"a\":1,}", "[1,]",       "{'a':1}",    "[01]",      "[NaN]", "[1] x",
     "// c\n[]", "[1e400]", "[-1e309]",   "[\"\xFF\"]", "[\"\x01\"]", "{\"a\" 1}", "[.5]",  "[+1]"};
 
-TEST(JSONTest, ReadsStrictlyAndSaysWhereReadingStopped) {
+TEST(JSONTest, ReadsStrictlyRefusesDeepNestingAndSaysWhereReadingStopped) {
   for (const std::string& text : notDocuments) {
     EXPECT_EQ(parseFailure(text).kind(), Kind::dataCorrupted) << text;
   }
@@ -96,9 +95,8 @@ TEST(JSONTest, ReadsStrictlyAndSaysWhereReadingStopped) {
   };
   for (const auto& [text, offset] : stops) EXPECT_EQ(parseFailure(text).offset(), offset) << text;
   EXPECT_FALSE(parseFailure("42").offset());
-}
 
-TEST(JSONTest, RefusesDeepNesting) {
+  // Nesting past the limit is refused, objects as arrays.
   const auto nested = [](int depth) { return std::string(depth, '[') + std::string(depth, ']'); };
   EXPECT_NO_THROW(json::parse(nested(json::maximumDepth)));
   const DecodingError tooDeep = parseFailure(nested(600));

@@ -89,7 +89,7 @@ TEST_F(KelvoWidgetSnapshotStoreTest, StatesFollowTheFileOrTheStoreIsUnavailable)
   }));
 }
 
-TEST_F(KelvoWidgetSnapshotStoreTest, UnreadableFilesReadAsWaitingAndStayAsTheyAre) {
+TEST_F(KelvoWidgetSnapshotStoreTest, UnreadableFilesStayAsTheyAreAndAFailedWriteKeepsTheOldOne) {
   const std::string whole = snapshot().encoded();
   fs::create_directories(*store_.directory());
   for (const std::string& bytes : {
@@ -104,9 +104,7 @@ TEST_F(KelvoWidgetSnapshotStoreTest, UnreadableFilesReadAsWaitingAndStayAsTheyAr
     EXPECT_EQ(store_.read(now), KelvoWidgetState::waiting()) << bytes;
     EXPECT_EQ(testing::fileContents(*store_.fileURL()), bytes);
   }
-}
 
-TEST_F(KelvoWidgetSnapshotStoreTest, WritesAreAtomicAndAFailedOneKeepsTheOldFile) {
   const KelvoWidgetSnapshot before = snapshot(now, 1), after = snapshot(now, 5);
   ASSERT_TRUE(store_.write(before));
   FileManager files;
