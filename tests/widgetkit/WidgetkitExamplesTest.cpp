@@ -38,18 +38,6 @@ WidgetConfiguration clockWidget() {
       .supportedFamilies({WidgetFamily::systemSmall});
 }
 
-// Captures what is written to standard output while it lives.
-class CapturedOutput {
- public:
-  CapturedOutput() : saved_(std::cout.rdbuf(text_.rdbuf())) {}
-  ~CapturedOutput() { std::cout.rdbuf(saved_); }
-  std::string text() const { return text_.str(); }
-
- private:
-  std::ostringstream text_;
-  std::streambuf* saved_;
-};
-
 TEST(WidgetkitExamples, ViewLayoutAndTimeline) {
   const View label = View::verticalStack(HorizontalAlignment::leading, 4,
                                          {View::text("Keep"), View::text("the clipboard")});
@@ -123,7 +111,8 @@ TEST(WidgetHost, APIExamples) {
   const std::vector<std::string> arguments{"widget-test"};
   const Date now(800'000'000);
 
-  const CapturedOutput output;
+  std::ostringstream output;
+  std::streambuf* const standardOutput = std::cout.rdbuf(output.rdbuf());
   const auto runHost = [&]() -> int {
     const WidgetHost host(Bundle::body(), AssetCatalog(artworkRoot));
     std::cout << host.describe(now);  // widgets and timelines
@@ -132,9 +121,10 @@ TEST(WidgetHost, APIExamples) {
     return host.run(arguments, std::cout, std::cerr, now);  // the command line below
   };
   EXPECT_EQ(runHost(), 0);
+  std::cout.rdbuf(standardOutput);
   // Described once directly, then by the command line without arguments.
   const std::string described = WidgetHost(Bundle::body(), AssetCatalog()).describe(now);
-  EXPECT_EQ(output.text(), described + described + "\n");
+  EXPECT_EQ(output.str(), described + described + "\n");
   EXPECT_EQ(nlohmann::json::parse(described)["widgets"][0]["kind"], "Clock");
 }
 
