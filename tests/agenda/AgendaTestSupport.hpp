@@ -5,7 +5,6 @@
 
 #include <random>
 #include <string>
-#include <vector>
 
 #include "platform/foundation/Calendar.hpp"
 #include "platform/foundation/Locale.hpp"
@@ -14,20 +13,6 @@
 namespace kelvo::testing {
 
 inline TimeZone zone(const char* identifier) { return *TimeZone::named(identifier); }
-
-/// The identifier of each item, in order.
-template <class Items>
-std::vector<std::string> ids(const Items& items) {
-  std::vector<std::string> result;
-  for (const auto& item : items) {
-    if constexpr (requires { item.id(); }) {
-      result.push_back(item.id());
-    } else {
-      result.push_back(item.id);
-    }
-  }
-  return result;
-}
 
 /// New York, whose clocks went forward on 9 March 2025 and back on 2 November 2025.
 class NewYorkTest : public ::testing::Test {

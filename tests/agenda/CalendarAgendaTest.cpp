@@ -18,7 +18,6 @@ namespace {
 
 using Events = std::vector<CalendarEventSnapshot>;
 using testing::clock;
-using testing::ids;
 
 class CalendarAgendaTest : public testing::NewYorkTest {
  protected:
@@ -35,6 +34,11 @@ class CalendarAgendaTest : public testing::NewYorkTest {
   }
   static CalendarEventSnapshot event(Date start, Date end, bool allDay = false) {
     return CalendarEventSnapshot(fields(start, end, allDay));
+  }
+  static std::vector<std::string> ids(const Events& events) {
+    std::vector<std::string> result;
+    for (const auto& e : events) result.push_back(e.id());
+    return result;
   }
   const Date now = at(2025, 3, 12, 10);  // a Wednesday
 };
@@ -113,18 +117,24 @@ TEST_F(CalendarAgendaTest, NoticesAndExplanation) {
 
 TEST_F(CalendarAgendaTest, WhenForms) {
   const CalendarEventFormatter formatter(calendar);
+  struct Case {
+    CalendarEventSnapshot event;
+    std::string expected;
+  };
   const std::string nine = clock("9:00", "AM");
-  const std::vector<std::pair<CalendarEventSnapshot, std::string>> cases{
+  const std::vector<Case> cases{
       {event(at(2025, 3, 12), at(2025, 3, 13), true), "All day · Wed, Mar 12"},
       {event(at(2025, 3, 12), at(2025, 3, 15), true), "All day · 12 Wed – Fri, Mar 14"},
       {event(at(2025, 3, 30), at(2025, 4, 2), true), "All day · Sun, Mar 30 – Tue, Apr 1"},
       {event(at(2025, 3, 12, 22), at(2025, 3, 13)),
        "Wed, Mar 12 " + clock("10:00", "PM") + " – Thu, Mar 13 " + clock("12:00", "AM")},
+      {event(at(2025, 3, 12, 9), at(2025, 3, 12, 10)),
+       "Wed, Mar 12, " + nine + " – " + clock("10:00", "AM")},
       {event(at(2025, 3, 12, 9), at(2025, 3, 12, 9)), "Wed, Mar 12, " + nine},
       {event(at(2025, 3, 12, 9), at(2025, 3, 12, 8)), "Wed, Mar 12, " + nine},
       {event(at(2026, 1, 2, 9), at(2026, 1, 2, 9)), "Fri, Jan 2, 2026, " + nine},
   };
-  for (const auto& [snapshot, when] : cases) EXPECT_EQ(formatter.when(snapshot, now), when);
+  for (const Case& c : cases) EXPECT_EQ(formatter.when(c.event, now), c.expected);
 
   EXPECT_EQ(formatter.dayTitle(at(2025, 3, 13), now), "Tomorrow");
   EXPECT_EQ(formatter.dayTitle(at(2025, 3, 14), now), "Fri, Mar 14");
@@ -144,13 +154,19 @@ TEST_F(CalendarAgendaTest, TimeZoneNoteAndUrgency) {
     EXPECT_EQ(formatter.timeZoneNote(CalendarEventSnapshot(other)), std::nullopt) << same;
   }
 
-  const std::pair<TimeInterval, std::optional<std::string>> cases[] = {
+  struct Case {
+    TimeInterval startsIn;
+    std::optional<std::string> expected;
+  };
+  const Case cases[] = {
       {59.9, "Starting now"},  {60, "In 1 minute"},  {119.9, "In 1 minute"},
       {3599, "In 59 minutes"}, {3600, std::nullopt},
   };
-  for (const auto& [startsIn, urgency] : cases) {
-    EXPECT_EQ(formatter.urgency(event(now + startsIn, now + 1e6), now), urgency) << startsIn;
+  for (const Case& c : cases) {
+    EXPECT_EQ(formatter.urgency(event(now + c.startsIn, now + 1e6), now), c.expected) << c.startsIn;
   }
+  EXPECT_EQ(formatter.urgency(event(now - 60, now + 3600), now),
+            "On now, until " + clock("11:00", "AM"));
   EXPECT_EQ(formatter.urgency(event(now - 60, now + 3600, true), now), "Today");
   EXPECT_EQ(formatter.urgency(event(now - 60, now), now), std::nullopt);
 }

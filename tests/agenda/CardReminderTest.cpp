@@ -4,7 +4,6 @@
 
 #include <memory>
 #include <nlohmann/json.hpp>
-#include <tuple>
 #include <vector>
 
 #include "core/agenda/ReminderAgenda.hpp"
@@ -144,18 +143,23 @@ TEST_F(ReminderScheduleTest, BucketsAndOverdue) {
 }
 
 TEST_F(ReminderScheduleTest, DueDescriptions) {
-  // Fire time, now, description.
-  const std::tuple<Date, Date, std::string> cases[] = {
+  struct Case {
+    Date fireAt;
+    Date now;
+    std::string expected;
+  };
+  const Case cases[] = {
       {now - 1, now, "Overdue since " + clock("9:59", "AM")},
       {at(2025, 3, 11, 23, 30), at(2025, 3, 12, 0, 10), "Overdue by 1 day"},
       {at(2025, 3, 9, 11), now, "Overdue by 3 days"},
       {now, now, "Due today at " + clock("10:00", "AM")},
       {at(2025, 3, 13, 0, 1), now, "Due tomorrow"},
+      {at(2025, 3, 14, 8), now, "Due Friday"},
       {at(2025, 3, 18, 8), now, "Due Tuesday"},
       {at(2025, 3, 19, 8), now, "Due Mar 19, 2025"},
   };
-  for (const auto& [fireAt, moment, description] : cases) {
-    EXPECT_EQ(Schedule::dueDescription(fireAt, moment, calendar), description);
+  for (const Case& c : cases) {
+    EXPECT_EQ(Schedule::dueDescription(c.fireAt, c.now, calendar), c.expected);
   }
   // The texts follow the current zone and locale, not the calendar that counts the days.
   TimeZone::setCurrent(TimeZone::utc());
@@ -167,8 +171,13 @@ TEST_F(ReminderScheduleTest, DueDescriptions) {
 
 TEST_F(ReminderScheduleTest, NextOccurrenceCountsFromTheAnchor) {
   using R = ReminderRepeat;
-  // Rule, anchor, after, next occurrence.
-  const std::tuple<R, Date, Date, std::optional<Date>> cases[] = {
+  struct Case {
+    R rule;
+    Date from;
+    Date after;
+    std::optional<Date> expected;
+  };
+  const Case cases[] = {
       {R::monthly, at(2025, 1, 30, 9), at(2025, 2, 1), at(2025, 2, 28, 9)},
       {R::monthly, at(2025, 1, 30, 9), at(2025, 2, 28, 9), at(2025, 3, 30, 9)},
       {R::quarterly, at(2025, 11, 30, 9), at(2025, 12, 1), at(2026, 2, 28, 9)},
@@ -182,8 +191,9 @@ TEST_F(ReminderScheduleTest, NextOccurrenceCountsFromTheAnchor) {
       {R::weekly, at(2025, 3, 3, 9), at(4025, 3, 3, 9), at(4025, 3, 10, 9)},
       {R::weekly, at(2025, 3, 3, 9), Date(1e15), std::nullopt},
   };
-  for (const auto& [rule, from, after, next] : cases) {
-    EXPECT_EQ(Schedule::nextOccurrence(after, from, rule, calendar), next) << rawValue(rule);
+  for (const Case& c : cases) {
+    EXPECT_EQ(Schedule::nextOccurrence(c.after, c.from, c.rule, calendar), c.expected)
+        << rawValue(c.rule);
   }
 }
 
@@ -216,19 +226,26 @@ TEST_F(ReminderAgendaTest, SectionsInBucketOrder) {
 }
 
 TEST_F(ReminderAgendaTest, Headlines) {
+  struct Case {
+    std::vector<Date> open;
+    std::string expected;
+  };
   const Date overdue = now - 60;
-  const std::vector<std::pair<std::vector<Date>, std::string>> cases{
+  const Date today = now + 60;
+  const std::vector<Case> cases{
       {{}, "Nothing due"},
       {{at(2025, 3, 18)}, "Nothing overdue"},
-      {{overdue, overdue, now + 60, at(2025, 4, 1)}, "2 overdue, 1 due today"},
+      {{today}, "1 due today"},
+      {{overdue, today}, "1 overdue, 1 due today"},
+      {{overdue, overdue, today, at(2025, 4, 1)}, "2 overdue, 1 due today"},
       {{now}, "1 due today"},
   };
-  for (const auto& [open, headline] : cases) {
+  for (const Case& c : cases) {
     Reminders reminders{reminder(99, overdue, true)};
-    for (std::size_t i = 0; i < open.size(); ++i) {
-      reminders.push_back(reminder(static_cast<int>(i), open[i]));
+    for (std::size_t i = 0; i < c.open.size(); ++i) {
+      reminders.push_back(reminder(static_cast<int>(i), c.open[i]));
     }
-    EXPECT_EQ(ReminderAgenda::headline(reminders, now, calendar), headline);
+    EXPECT_EQ(ReminderAgenda::headline(reminders, now, calendar), c.expected);
   }
 }
 

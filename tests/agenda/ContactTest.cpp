@@ -6,7 +6,6 @@
 #include <limits>
 #include <random>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "core/agenda/ContactDirectory.hpp"
@@ -17,11 +16,27 @@
 namespace kelvo {
 namespace {
 
-using testing::ids;
+using Value = ContactSnapshot::LabeledValue;
+
+std::vector<std::string> ids(const std::vector<ContactFact>& facts) {
+  std::vector<std::string> result;
+  for (const auto& fact : facts) result.push_back(fact.id);
+  return result;
+}
+
+std::vector<std::string> ids(const std::vector<ContactSnapshot>& contacts) {
+  std::vector<std::string> result;
+  for (const auto& contact : contacts) result.push_back(contact.id);
+  return result;
+}
 
 TEST(ContactSnapshotTest, DisplayNamesAndSubtitles) {
-  // A contact, its display name, and whether that is a name.
-  const std::vector<std::tuple<ContactSnapshot, std::string, bool>> cases{
+  struct Case {
+    ContactSnapshot contact;
+    std::string name;
+    bool hasName;
+  };
+  const std::vector<Case> cases{
       {{.id = "a", .formattedName = " Ann Lee ", .nickname = "Annie"}, "Ann Lee", true},
       {{.id = "b", .formattedName = "  ", .nickname = "Annie"}, "Annie", true},
       {{.id = "c", .organizationName = "Blue Harbour"}, "Blue Harbour", true},
@@ -36,18 +51,23 @@ TEST(ContactSnapshotTest, DisplayNamesAndSubtitles) {
        false},
       {{.id = "g"}, "Unnamed contact", false},
   };
-  for (const auto& [contact, name, hasName] : cases) {
-    EXPECT_EQ(contact.displayName(), name) << contact.id;
-    EXPECT_EQ(contact.hasName(), hasName) << contact.id;
+  for (const Case& c : cases) {
+    EXPECT_EQ(c.contact.displayName(), c.name) << c.contact.id;
+    EXPECT_EQ(c.contact.hasName(), c.hasName) << c.contact.id;
   }
-  EXPECT_EQ(std::get<0>(cases[4]).accessibilityLabel(), "Contact with no name, 1 field to keep");
+  EXPECT_EQ(cases[4].contact.accessibilityLabel(), "Contact with no name, 1 field to keep");
 
-  ContactSnapshot harbour{.id = "s", .formattedName = "Blue Harbour", .jobTitle = " Owner "};
-  harbour.organizationName = "Blue Harbour";
-  EXPECT_EQ(harbour.subtitle(), "Owner");
-  harbour.organizationName = "BLUE HARBOUR";
-  EXPECT_EQ(harbour.subtitle(), "BLUE HARBOUR · Owner");
-  EXPECT_EQ(ids(harbour.facts()), (std::vector<std::string>{"s-name", "s-title"}));
+  const ContactSnapshot same{.id = "s",
+                             .formattedName = "Blue Harbour",
+                             .organizationName = "Blue Harbour",
+                             .jobTitle = " Owner "};
+  EXPECT_EQ(same.subtitle(), "Owner");
+  const ContactSnapshot cased{.id = "s",
+                              .formattedName = "Blue Harbour",
+                              .organizationName = "BLUE HARBOUR",
+                              .jobTitle = "Owner"};
+  EXPECT_EQ(cased.subtitle(), "BLUE HARBOUR · Owner");
+  EXPECT_EQ(ids(cased.facts()), (std::vector<std::string>{"s-name", "s-title"}));
 }
 
 TEST(ContactSnapshotTest, FactLabels) {
@@ -59,9 +79,13 @@ TEST(ContactSnapshotTest, FactLabels) {
   for (int i = 0; i < 20; ++i) crlf += "a\r\n";
   for (int i = 0; i < 13; ++i) cut += "a\r ";
   cut += "a";
-  // A raw label, the kind of fact, and the label shown.
-  using Label = std::optional<std::string>;
-  const std::vector<std::tuple<Label, std::optional<K>, Label>> cases{
+  struct Case {
+    std::optional<std::string> raw;
+    std::optional<FactKind> kind;
+    std::optional<std::string> expected;
+  };
+  const std::vector<Case> cases{
+      {"work", K::phone, "Work phone"},
       {"Home Fax", K::phone, "Home Fax"},
       {"iPad", K::phone, "iPad phone"},
       {std::nullopt, K::phone, "Phone"},
@@ -75,9 +99,9 @@ TEST(ContactSnapshotTest, FactLabels) {
       {"", std::nullopt, std::nullopt},
       {"", K::iban, "IBAN"},
   };
-  for (const auto& [raw, kind, expected] : cases) {
-    const auto label = ContactSnapshot::factLabel(raw, kind);
-    EXPECT_EQ(label, expected) << raw.value_or("<none>");
+  for (const Case& c : cases) {
+    const auto label = ContactSnapshot::factLabel(c.raw, c.kind);
+    EXPECT_EQ(label, c.expected) << c.raw.value_or("<none>");
     EXPECT_LE(text::characterCount(label.value_or("")), 40u);
   }
 }
@@ -218,7 +242,11 @@ const std::vector<ContactSnapshot>& people() {
 TEST(ContactDirectoryTest, OrderAndSearch) {
   EXPECT_EQ(ids(ContactDirectory::sorted(people())),
             (std::vector<std::string>{"phone", "harbour", "b1", "b2", "nobody", "zoe"}));
-  const std::vector<std::pair<std::string, std::vector<std::string>>> cases{
+  struct Case {
+    std::string query;
+    std::vector<std::string> expected;
+  };
+  const std::vector<Case> cases{
       {" \n ", {"zoe", "b2", "harbour", "phone", "b1", "nobody"}},
       {"ZOE", {"zoe"}},
       {"Blue Harbour", {"harbour"}},
@@ -229,8 +257,8 @@ TEST(ContactDirectoryTest, OrderAndSearch) {
       {"STONE.example", {"b1"}},
       {"unnamed", {"nobody"}},
   };
-  for (const auto& [query, shown] : cases) {
-    EXPECT_EQ(ids(ContactDirectory::matching(query, people())), shown) << query;
+  for (const Case& c : cases) {
+    EXPECT_EQ(ids(ContactDirectory::matching(c.query, people())), c.expected) << c.query;
   }
 }
 
@@ -258,6 +286,7 @@ TEST(ContactKeepSummaryTest, SelectionButtonAndSentence) {
   };
   EXPECT_EQ(ContactKeepSummary::defaultSelection(facts),
             (std::set<std::string>{"name", "p1", "u1", "u3", "c1", "c2"}));
+  EXPECT_EQ(ContactKeepSummary::buttonTitle(2), "Keep 2 Facts");
   EXPECT_EQ(ContactKeepSummary::buttonTitle(-1), "Keep -1 Facts");
   EXPECT_EQ(ContactKeepSummary::sentence(0, 0), std::nullopt);
   EXPECT_EQ(ContactKeepSummary::sentence(2, 0), "Kept 2 Facts.");

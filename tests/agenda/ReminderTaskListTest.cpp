@@ -4,7 +4,6 @@
 
 #include <limits>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "core/agenda/ReminderTaskFormatter.hpp"
@@ -19,7 +18,6 @@ using P = ReminderPriority;
 using B = ReminderTaskBucket;
 using Tasks = std::vector<ReminderTaskSnapshot>;
 using testing::clock;
-using testing::ids;
 
 class ReminderTaskListTest : public testing::NewYorkTest {
  protected:
@@ -32,6 +30,11 @@ class ReminderTaskListTest : public testing::NewYorkTest {
   }
   static ReminderDue timed(Date date) { return {date, true}; }
   static ReminderDue allDay(Date date) { return {date, false}; }
+  static std::vector<std::string> ids(const Tasks& tasks) {
+    std::vector<std::string> result;
+    for (const auto& t : tasks) result.push_back(t.id);
+    return result;
+  }
   const Date now = at(2025, 3, 12, 14);  // a Wednesday
 };
 
@@ -41,6 +44,7 @@ TEST_F(ReminderTaskListTest, SnapshotValues) {
       {2, P::high},  {3, P::high},  {7, P::low},    {8, P::low},
       {11, P::none}, {-5, P::none}, {max, P::none}, {-max - 1, P::none}};
   for (const auto& [value, level] : priorities) EXPECT_EQ(reminderPriorityFrom(value), level);
+  EXPECT_EQ(fromRawValue<P>("High"), std::nullopt);
 
   // 2 November 2025 lasts 25 hours; an all-day task due then is overdue from the next midnight.
   const ReminderTaskSnapshot autumn = task("a", allDay(at(2025, 11, 2, 12)));
@@ -140,18 +144,24 @@ TEST_F(ReminderTaskListTest, WhenLines) {
   const ReminderTaskFormatter formatter(calendar);
   ReminderTaskSnapshot completed = rent(ReminderDue{at(2025, 3, 5, 9), true});
   completed.isCompleted = true;
-  // A task, the moment, and its when line.
-  const std::tuple<ReminderTaskSnapshot, Date, std::string> cases[] = {
+  struct Case {
+    ReminderTaskSnapshot task;
+    Date now;
+    std::string expected;
+  };
+  const Case cases[] = {
       {rent(std::nullopt), now, "No date"},
       {rent(ReminderDue{at(2025, 3, 12, 18), true}), now, "Due today, " + clock("6:00", "PM")},
       {rent(ReminderDue{now, true}), now, "Overdue · Due today, " + clock("2:00", "PM")},
+      {rent(ReminderDue{at(2025, 3, 11, 9), true}), now,
+       "Overdue · Due yesterday, " + clock("9:00", "AM")},
       {rent(ReminderDue{at(2025, 3, 13), false}), now, "Due tomorrow"},
       {rent(ReminderDue{at(2025, 3, 12), false}), now, "Due today"},
       {completed, now, "Due Wed, Mar 5, " + clock("9:00", "AM")},
       {rent(ReminderDue{at(2026, 3, 4), false}), now, "Due Wed, Mar 4, 2026"},
       {rent(ReminderDue{at(2026, 1, 1), false}), at(2025, 12, 31, 20), "Due tomorrow"},
   };
-  for (const auto& [task, moment, when] : cases) EXPECT_EQ(formatter.when(task, moment), when);
+  for (const Case& c : cases) EXPECT_EQ(formatter.when(c.task, c.now), c.expected);
 }
 
 TEST_F(ReminderTaskListTest, ProvenanceAndCard) {

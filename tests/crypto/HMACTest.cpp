@@ -15,7 +15,7 @@ namespace {
 
 Bytes repeated(std::uint8_t byte, size_t count) { return Bytes(count, byte); }
 
-TEST(HMACTest, RFC4231TestCasesAndNoOtherCode) {
+TEST(HMACTest, RFC4231TestCases) {
   struct Case {
     Bytes key;
     Bytes data;
@@ -50,7 +50,9 @@ TEST(HMACTest, RFC4231TestCasesAndNoOtherCode) {
   }
   EXPECT_EQ(hexString(HMACSHA256::authenticationCode({}, SymmetricKey(Bytes{}))),
             "b613679a0814d9ec772f95d778c35fc5ff1697c493715653c6c712144292c5ad");
+}
 
+TEST(HMACTest, RefusesAnyOtherCode) {
   const SymmetricKey key(toBytes("key"));
   const Bytes message = toBytes("challenge");
   auto code = HMACSHA256::authenticationCode(message, key);
@@ -62,9 +64,11 @@ TEST(HMACTest, RFC4231TestCasesAndNoOtherCode) {
   EXPECT_FALSE(HMACSHA256::isValidAuthenticationCode(code, message, key));
 }
 
-TEST(SHA256Test, FIPS180KnownAnswersInPiecesOrAtOnce) {
+TEST(SHA256Test, FIPS180KnownAnswers) {
   EXPECT_EQ(hexString(SHA256::hash("")),
             "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
+  EXPECT_EQ(hexString(SHA256::hash("abc")),
+            "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
   EXPECT_EQ(hexString(SHA256::hash("abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq")),
             "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1");
 
@@ -77,7 +81,10 @@ TEST(SHA256Test, FIPS180KnownAnswersInPiecesOrAtOnce) {
   const auto digest = hasher.finalize();
   EXPECT_EQ(hexString(digest), "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0");
   EXPECT_EQ(SHA256::hash(std::string(1'000'000, 'a')), digest);
-  // Finalizing starts again; a moved hasher keeps what it was given.
+}
+
+TEST(SHA256Test, FinalizeStartsAgainAndZeroBytesCount) {
+  SHA256 hasher;
   hasher.update("abc");
   EXPECT_EQ(hasher.finalize(), SHA256::hash("abc"));
   EXPECT_EQ(hasher.finalize(), SHA256::hash(""));
@@ -93,6 +100,8 @@ TEST(RandomTest, DrawsFreshBytesAndComparesInConstantTime) {
   // Every byte value turns up in 64 KiB; a stuck or truncated generator would not manage it.
   const Bytes many = randomBytes(65536);
   EXPECT_EQ(std::set<std::uint8_t>(many.begin(), many.end()).size(), 256u);
+  EXPECT_NE(randomUInt64(), randomUInt64());
+  EXPECT_EQ(SymmetricKey::random().bitCount(), 256u);
 
   const Bytes a = toBytes("secret");
   EXPECT_TRUE(constantTimeEquals(a, toBytes("secret")));

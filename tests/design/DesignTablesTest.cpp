@@ -36,10 +36,12 @@ TEST(KelvoColorTokenTest, SixtyThreeTokensInDeclarationOrder) {
   EXPECT_EQ(tokens[45], KelvoColorToken::tileSurface);
   EXPECT_EQ(tokens.back(), KelvoColorToken::kindBandFact);
   EXPECT_EQ(rawValue(KelvoColorToken::sidebarSelectionWash), "sidebarSelectionWash");
-  EXPECT_FALSE(fromRawValue<KelvoColorToken>("kindBand"));  // no prefix of a raw value
+  for (const char* text : {"CardSurface", "cardsurface", "cardSurface ", "", "kindBand"}) {
+    EXPECT_FALSE(fromRawValue<KelvoColorToken>(text)) << text;
+  }
 }
 
-TEST(KelvoIconTest, TheClosedSetWithItsGlyphsWeightsHuesAndAssets) {
+TEST(KelvoIconTest, TheClosedSetInDeclarationOrder) {
   const auto& icons = allCases<KelvoIcon>();
   ASSERT_EQ(icons.size(), 161u);
   EXPECT_EQ(icons.front(), KelvoIcon::allCards);
@@ -48,8 +50,12 @@ TEST(KelvoIconTest, TheClosedSetWithItsGlyphsWeightsHuesAndAssets) {
   EXPECT_EQ(icons.back(), KelvoIcon::devices);
   EXPECT_EQ(rawValue(KelvoIcon::delete_), "delete");
   EXPECT_EQ(rawValue(KelvoIcon::factIBAN), "factIBAN");
-  EXPECT_FALSE(fromRawValue<KelvoIcon>("delete_"));  // the raw value, not the name in code
+  for (const char* text : {"factIban", "delete_", "Home", "", "home "}) {
+    EXPECT_FALSE(fromRawValue<KelvoIcon>(text)) << text;
+  }
+}
 
+TEST(KelvoIconTest, GlyphsWeightsAndHues) {
   EXPECT_EQ(glyph(KelvoIcon::allCards), "stack");
   EXPECT_EQ(glyph(KelvoIcon::factIDNumber), "identification-card");
   EXPECT_EQ(tileHue(KelvoIcon::factIDNumber), KelvoTileHue::indigo);
@@ -58,6 +64,8 @@ TEST(KelvoIconTest, TheClosedSetWithItsGlyphsWeightsHuesAndAssets) {
   EXPECT_EQ(tileHue(KelvoIcon::filterVideo), KelvoTileHue::purple);
   EXPECT_EQ(glyph(KelvoIcon::projectOpen), glyph(KelvoIcon::browseFiles));
   EXPECT_EQ(inlineWeight(KelvoIcon::remindersDue), KelvoIconWeight::fill);
+  EXPECT_EQ(inlineWeight(KelvoIcon::home), KelvoIconWeight::regular);
+  EXPECT_EQ(tileWeight(KelvoIcon::home), KelvoIconWeight::fill);
 
   std::map<KelvoTileHue, int> hues;
   int filled = 0;
@@ -71,7 +79,10 @@ TEST(KelvoIconTest, TheClosedSetWithItsGlyphsWeightsHuesAndAssets) {
   for (std::size_t i = 0; i < 10; ++i) {
     EXPECT_EQ(hues[allCases<KelvoTileHue>()[i]], totals[i]) << i;
   }
+}
 
+TEST(KelvoIconTest, AssetNamesPathsAndTheFetchList) {
+  EXPECT_EQ(assetName(KelvoIcon::home, KelvoIconWeight::regular), "ph-house");
   EXPECT_EQ(assetName(KelvoIcon::home, KelvoIconWeight::bold), "ph-house-bold");
   EXPECT_EQ((KelvoIconAsset{"house", KelvoIconWeight::bold}).path(), "assets/bold/house-bold.svg");
   EXPECT_EQ((KelvoIconAsset{"house", KelvoIconWeight::regular}).path(), "assets/regular/house.svg");
@@ -95,6 +106,7 @@ TEST(KelvoTileHueTest, TenHuesWithTheirColoursPerAppearance) {
   const auto& hues = allCases<KelvoTileHue>();
   ASSERT_EQ(hues.size(), 10u);
   EXPECT_EQ(rawValue(hues[7]), "teal");
+  EXPECT_FALSE(fromRawValue<KelvoTileHue>("Kelvo"));
 
   EXPECT_EQ(hex(KelvoTileHue::kelvo, Appearance::light), "#A86B00");
   EXPECT_EQ(highlightHex(KelvoTileHue::kelvo, Appearance::dark), "#CE8200");
@@ -114,7 +126,7 @@ TEST(KelvoTileHueTest, TenHuesWithTheirColoursPerAppearance) {
   }
 }
 
-TEST(DesignTablesTest, SymbolAllowlistAndStaticThemes) {
+TEST(KelvoSymbolTest, AllowlistAndForbiddenSpellings) {
   EXPECT_EQ(KelvoSymbol::disclosure, "chevron.forward");
   const auto& allowed = KelvoSymbol::allowlist();
   EXPECT_EQ(allowed.size(), 6u);
@@ -123,7 +135,9 @@ TEST(DesignTablesTest, SymbolAllowlistAndStaticThemes) {
   for (const std::string_view name : KelvoSymbol::nonMirroringSpellings) {
     EXPECT_FALSE(allowed.contains(name)) << name;
   }
+}
 
+TEST(KelvoThemeTest, StaticThemesTheirOrderAndHashes) {
   ASSERT_EQ(KelvoTheme::all.size(), 4u);
   EXPECT_EQ(KelvoTheme::all[2], KelvoTheme::lightIncreasedContrast);
   EXPECT_EQ(KelvoTheme::all[3],
@@ -138,7 +152,7 @@ TEST(DesignTablesTest, SymbolAllowlistAndStaticThemes) {
 using Detail = Ossel::Detail;
 using Expression = Ossel::Expression;
 
-TEST(OsselTest, ProportionsDetailAndExpressions) {
+TEST(OsselTest, ProportionsAndDetail) {
   EXPECT_DOUBLE_EQ(Ossel::height(29), 36);
   EXPECT_EQ(Ossel::detail(60), Detail::full);
   EXPECT_EQ(Ossel::detail(59.99), Detail::simplified);
@@ -148,10 +162,13 @@ TEST(OsselTest, ProportionsDetailAndExpressions) {
   EXPECT_EQ(Ossel::detail(std::numeric_limits<double>::infinity()), Detail::full);
   EXPECT_FALSE(showsMouth(Detail::minimal));
   EXPECT_FALSE(showsHighlight(Detail::simplified));
+}
 
+TEST(OsselTest, Expressions) {
   const auto& expressions = allCases<Expression>();
   ASSERT_EQ(expressions.size(), 6u);
   EXPECT_EQ(expressions.back(), Expression::working);
+  EXPECT_FALSE(fromRawValue<Expression>("Waving"));
   EXPECT_EQ(mouthShape(Expression::winking), Ossel::MouthShape::smile);
   EXPECT_EQ(duration(Expression::waving), 1.2);
   int throttled = 0;
@@ -160,7 +177,7 @@ TEST(OsselTest, ProportionsDetailAndExpressions) {
   EXPECT_NE(Ossel::Timing::leftEyeBlinkInterval, Ossel::Timing::rightEyeBlinkInterval);
 }
 
-TEST(OsselAnticPolicyTest, ThrottledAnticsWaitTenSecondsAndTypingRefusesAllButIdle) {
+TEST(OsselAnticPolicyTest, ThrottledAnticsWaitTenSeconds) {
   const Date start(1000);
   OsselAnticPolicy policy;
   EXPECT_EQ(policy.cooldownRemaining(start), 0.0);
@@ -180,12 +197,16 @@ TEST(OsselAnticPolicyTest, ThrottledAnticsWaitTenSecondsAndTypingRefusesAllButId
     quiet.record(expression, start);
     EXPECT_EQ(quiet, OsselAnticPolicy{}) << rawValue(expression);
   }
-  // Typing refuses all but idle.
-  EXPECT_TRUE(quiet.allows(Expression::idle, start, true));
+}
+
+TEST(OsselAnticPolicyTest, TypingRefusesAllButIdle) {
+  const OsselAnticPolicy policy;
+  const Date now(0);
+  EXPECT_TRUE(policy.allows(Expression::idle, now, true));
   for (const Expression expression :
        {Expression::waving, Expression::catching, Expression::bouncing, Expression::working}) {
-    EXPECT_FALSE(quiet.allows(expression, start, true)) << rawValue(expression);
-    EXPECT_TRUE(quiet.allows(expression, start, false)) << rawValue(expression);
+    EXPECT_FALSE(policy.allows(expression, now, true)) << rawValue(expression);
+    EXPECT_TRUE(policy.allows(expression, now, false)) << rawValue(expression);
   }
 }
 

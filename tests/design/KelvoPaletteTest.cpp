@@ -18,7 +18,7 @@ std::string hexOf(Token token, const KelvoTheme& theme, Family family) {
   return KelvoPalette::value(token, theme, family).hexString();
 }
 
-TEST(KelvoPaletteTest, SamplesOfTheDesignedAndLegacyColours) {
+TEST(KelvoPaletteTest, SampleOfTheDesignedColours) {
   const KelvoTheme &light = KelvoTheme::light, &dark = KelvoTheme::dark;
   const KelvoTheme &lightIC = KelvoTheme::lightIncreasedContrast,
                    &darkIC = KelvoTheme::darkIncreasedContrast;
@@ -32,22 +32,6 @@ TEST(KelvoPaletteTest, SamplesOfTheDesignedAndLegacyColours) {
   EXPECT_EQ(hexOf(Token::kindBandFact, dark, Family::brand), "#332A1D");
   EXPECT_EQ(hexOf(Token::tileHighlight, dark, Family::twoColour), "#545456");
   EXPECT_EQ(hexOf(Token::onboardingEmber, light, Family::twoColour), "#35100C");
-
-  EXPECT_EQ(KelvoPalette::designedValue(Token::typeImage), SRGB::fromHex("#C3603F"));
-  EXPECT_FALSE(KelvoPalette::designedValue(Token::accent));
-  int designed = 0, olive = 0;
-  for (const Token token : allCases<Token>()) {
-    designed += KelvoPalette::designedValue(token).has_value();
-    olive += KelvoPalette::legacyOliveAccent(token, KelvoTheme::light).has_value();
-  }
-  EXPECT_EQ(designed, 4);
-  EXPECT_EQ(olive, 7);
-  EXPECT_EQ(KelvoPalette::legacyOliveAccent(Token::accent, KelvoTheme::light)->hexString(),
-            "#4D6B3D");
-  EXPECT_EQ(KelvoPalette::legacyOliveAccent(Token::accentWash,
-                                            KelvoTheme::dark.on(KelvoTheme::Platform::mac))
-                ->hexString(),
-            "#2E3026");
 }
 
 TEST(KelvoPaletteTest, FamiliesShareTheTokensTheyHandEachOther) {
@@ -77,6 +61,24 @@ TEST(KelvoPaletteTest, FamiliesShareTheTokensTheyHandEachOther) {
   }
   EXPECT_EQ(hexOf(Token::brandKelvoMid, KelvoTheme::darkIncreasedContrast, Family::twoColour),
             "#F57A1F");
+}
+
+TEST(KelvoPaletteTest, DesignedValuesAndLegacyOliveAccent) {
+  EXPECT_EQ(KelvoPalette::designedValue(Token::typeImage), SRGB::fromHex("#C3603F"));
+  EXPECT_FALSE(KelvoPalette::designedValue(Token::accent));
+  int designed = 0, olive = 0;
+  for (const Token token : allCases<Token>()) {
+    designed += KelvoPalette::designedValue(token).has_value();
+    olive += KelvoPalette::legacyOliveAccent(token, KelvoTheme::light).has_value();
+  }
+  EXPECT_EQ(designed, 4);
+  EXPECT_EQ(olive, 7);
+  EXPECT_EQ(KelvoPalette::legacyOliveAccent(Token::accent, KelvoTheme::light)->hexString(),
+            "#4D6B3D");
+  EXPECT_EQ(KelvoPalette::legacyOliveAccent(Token::accentWash,
+                                            KelvoTheme::dark.on(KelvoTheme::Platform::mac))
+                ->hexString(),
+            "#2E3026");
 }
 
 TEST(KelvoPaletteDeathTest, AValueThatIsNoTokenIsAProgrammingError) {
@@ -109,7 +111,7 @@ TEST(SRGBTest, ParsesSixHexDigitsWithOrWithoutHash) {
   EXPECT_FALSE(SRGB::fromHex(std::string_view("E9E1\0D", 6)));
 }
 
-TEST(SRGBTest, ComponentsClampPrintRoundedGiveTheirContrastAndBlend) {
+TEST(SRGBTest, ComponentsClampAndPrintRounded) {
   EXPECT_EQ(SRGB(-0.5, 1.5, 0.25), SRGB(0, 1, 0.25));
   const double inf = std::numeric_limits<double>::infinity();
   EXPECT_EQ(SRGB(std::nan(""), inf, -inf).hexString(), "#00FF00");
@@ -120,7 +122,9 @@ TEST(SRGBTest, ComponentsClampPrintRoundedGiveTheirContrastAndBlend) {
   EXPECT_EQ(SRGB(0.5, 0, 1).hexString(), "#8000FF");  // 127.5 gives 128
   EXPECT_EQ(SRGB(127.49 / 255, 0, 0).hexString(), "#7F0000");
   EXPECT_EQ(hex("#0A1B2C").hexString(), "#0A1B2C");
+}
 
+TEST(SRGBTest, LuminanceContrastAndRequirements) {
   const SRGB black;
   const SRGB white(1, 1, 1);
   EXPECT_EQ(white.contrastRatio(black), 21.0);
@@ -134,7 +138,9 @@ TEST(SRGBTest, ComponentsClampPrintRoundedGiveTheirContrastAndBlend) {
   EXPECT_TRUE(hex("#777777").satisfies(ContrastRequirement::largeText, white));
   EXPECT_TRUE(hex("#949494").satisfies(ContrastRequirement::nonText, white));
   EXPECT_FALSE(hex("#959595").satisfies(ContrastRequirement::nonText, white));
+}
 
+TEST(SRGBTest, BlendingLaysTheForegroundOverTheBackground) {
   const SRGB front = hex("#58606E");
   const SRGB back = hex("#F4EBD8");
   EXPECT_EQ(SRGB::blended(front, back, 2), front);

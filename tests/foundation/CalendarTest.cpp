@@ -60,7 +60,7 @@ TEST(CalendarTest, AddsWithoutWrappingAndClampsTheDay) {
   EXPECT_FALSE(utc.adding(Component::month, 1, Date(INFINITY)));
 }
 
-TEST(CalendarTest, DaylightSavingInNewYorkAndADaySkippedInApia) {
+TEST(CalendarTest, DaylightSavingInNewYork) {
   const Calendar newYork = in("America/New_York");
   // Spring forward on 10 March 2024: the day has 23 hours.
   EXPECT_EQ(newYork.startOfDay(unix(1'710'086'400)), unix(1'710'046'800));
@@ -80,7 +80,9 @@ TEST(CalendarTest, DaylightSavingInNewYorkAndADaySkippedInApia) {
   const Date firstHalfPastOne = *newYork.settingTime(1, 30, 0, unix(1'730'653'200));
   EXPECT_EQ(firstHalfPastOne, unix(1'730'611'800));
   EXPECT_EQ(newYork.start(Component::hour, firstHalfPastOne + 3600), unix(1'730'613'600));
+}
 
+TEST(CalendarTest, DaylightSavingInApiaWhereADayWasSkipped) {
   // Samoa crossed the date line: 29 December 2011 was followed by 31 December.
   const Calendar apia = in("Pacific/Apia");
   EXPECT_FALSE(apia.date(2011, 12, 30));
@@ -161,7 +163,7 @@ TEST(TimeZoneTest, NamedZonesLocalesAndNames) {
 
 using Style = DateFormatter::Style;
 
-TEST(DateFormatTest, StylesSkeletonsAndRelativeDates) {
+TEST(DateFormatTest, StylesAndSkeletonsOfTheLocale) {
   const Calendar utc = in("UTC");
   const Date morning = *utc.date(2026, 12, 12, 9);  // a Saturday
   EXPECT_EQ(DateFormatter(Style::none, Style::shortStyle, utc).format(morning), "9:00\u202FAM");
@@ -180,11 +182,15 @@ TEST(DateFormatTest, StylesSkeletonsAndRelativeDates) {
   EXPECT_EQ(DateFormatter::fromTemplate("EEEdMMM", utc).format(morning), "Sat, Dec 12");
   EXPECT_EQ(DateFormatter::fromTemplate("EEEdMMM", utc, Locale("de_DE")).format(morning),
             "Sa., 12. Dez.");
+}
 
-  EXPECT_EQ(formatRelative(morning + 2 * 86400, morning, utc), "in 2 days");
-  EXPECT_EQ(formatRelative(morning - 3 * 3600 - 59, morning, utc), "3 hours ago");
-  EXPECT_EQ(formatRelative(morning, morning, utc), "in 0 seconds");
-  EXPECT_EQ(formatRelative(morning - 3 * 3600, morning, utc, Locale("de_DE")), "vor 3 Stunden");
+TEST(DateFormatTest, RelativeDates) {
+  const Calendar utc = in("UTC");
+  const Date now = *utc.date(2026, 12, 12, 9);
+  EXPECT_EQ(formatRelative(now + 2 * 86400, now, utc), "in 2 days");
+  EXPECT_EQ(formatRelative(now - 3 * 3600 - 59, now, utc), "3 hours ago");
+  EXPECT_EQ(formatRelative(now, now, utc), "in 0 seconds");
+  EXPECT_EQ(formatRelative(now - 3 * 3600, now, utc, Locale("de_DE")), "vor 3 Stunden");
 }
 
 TEST(ClockTest, SystemAndManualClocks) {
@@ -203,9 +209,12 @@ TEST(ClockTest, SystemAndManualClocks) {
   EXPECT_EQ(clock.continuousNow(), 12.5);
 }
 
-TEST(FoundationDeathTest, ProgrammingErrorsAbortWithTheirMessage) {
+TEST(ClockDeathTest, ContinuousTimeNeverGoesBack) {
   ManualClock clock;
   EXPECT_DEATH(clock.advance(-1), "never goes back");
+}
+
+TEST(ErrorDeathTest, FatalWritesItsMessageAndAborts) {
   EXPECT_DEATH(fatal("KelvoModel has no entity named card"), "KelvoModel has no entity named card");
 }
 

@@ -10,7 +10,7 @@
 namespace kelvo {
 namespace {
 
-TEST(CodingTest, Base64OfTheRFC4648VectorsAndHexDecodedStrictly) {
+TEST(Base64Test, CodesTheRFC4648VectorsAndEveryByte) {
   const std::pair<const char*, const char*> vectors[] = {
       {"", ""}, {"f", "Zg=="}, {"fo", "Zm8="}, {"foo", "Zm9v"}, {"foob", "Zm9vYg=="}};
   for (const auto& [plain, encoded] : vectors) {
@@ -24,12 +24,16 @@ TEST(CodingTest, Base64OfTheRFC4648VectorsAndHexDecodedStrictly) {
     EXPECT_EQ(base64Decoded(base64Encoded(part)), part);
   }
   EXPECT_EQ(base64Encoded(Bytes{0xFB, 0xFF, 0xBF}), "+/+/");
+}
 
+TEST(Base64Test, DecodingIsStrict) {
   for (const char* text : {"Zg", "Zg=", "Zg===", "====", "Zm9v\n", "Zm 9v", "Zg==Zg==", "Zm=v",
                            "Zm9-", "Zm9_", "Zh==", "Zm9=", "\xC3\xA9\xC3\xA9"}) {
     EXPECT_EQ(base64Decoded(text), std::nullopt) << text;
   }
+}
 
+TEST(HexTest, WritesLowerCaseAndReadsEitherCase) {
   const Bytes bytes = {0x00, 0x1A, 0xBC, 0xFF};
   EXPECT_EQ(hexString(bytes), "001abcff");
   EXPECT_EQ(parseHex("001ABCFF"), bytes);
@@ -39,7 +43,7 @@ TEST(CodingTest, Base64OfTheRFC4648VectorsAndHexDecodedStrictly) {
   }
 }
 
-TEST(UUIDTest, ParsesOnlyTheCanonicalTextAndDrawsVersionFour) {
+TEST(UUIDTest, ParsesOnlyTheCanonicalTextInEitherCase) {
   const auto upper = UUID::parse("E621E1F8-C36C-495A-93FC-0C247A3E6E5F");
   const auto lower = UUID::parse("e621e1f8-c36c-495a-93fc-0c247a3e6e5f");
   ASSERT_TRUE(upper && lower);
@@ -54,7 +58,9 @@ TEST(UUIDTest, ParsesOnlyTheCanonicalTextAndDrawsVersionFour) {
   // Orders as its text.
   EXPECT_LT(*UUID::parse("0A000000-0000-0000-0000-000000000000"),
             *UUID::parse("A0000000-0000-0000-0000-000000000000"));
+}
 
+TEST(UUIDTest, RandomIdentifiersAreVersionFourAndDistinct) {
   std::unordered_set<UUID> seen;
   for (int i = 0; i < 1000; ++i) {
     const UUID id = UUID::random();

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <cstdlib>
 #include <fstream>
 #include <map>
 
@@ -14,7 +17,6 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::string_view_literals;
 using Step = FileManager::WriteStep;
-using testing::ScopedEnvironment;
 
 constexpr std::uintmax_t anySize = 1 << 20;
 
@@ -25,12 +27,23 @@ size_t entriesIn(const fs::path& folder) {
   return static_cast<size_t>(std::distance(fs::directory_iterator(folder), {}));
 }
 
+struct ScopedEnvironment {
+  ScopedEnvironment(const char* variable, const char* value) : name(variable) {
+    if (const char* found = std::getenv(name)) old = found;
+    value ? ::setenv(name, value, 1) : ::unsetenv(name);
+  }
+  ~ScopedEnvironment() { old ? ::setenv(name, old->c_str(), 1) : ::unsetenv(name); }
+  const char* name;
+  std::optional<std::string> old;
+};
+
 // A fresh folder, a file manager kept within it, and a file there.
-struct FileManagerTest : ::testing::Test {
+struct InAFolder : ::testing::Test {
   testing::TemporaryDirectory folder;
   FileManager files{folder.path(), folder.path()};
   const fs::path file = folder.path() / "defaults.json";
 };
+using FileManagerTest = InAFolder;
 
 TEST_F(FileManagerTest, FindsTheUsersFolders) {
   testing::TemporaryDirectory home;
@@ -58,7 +71,7 @@ TEST_F(FileManagerTest, FindsTheUsersFolders) {
       FileError);
 }
 
-TEST_F(FileManagerTest, ReadsWritesAndRemovesRegularFilesWithinTheirLimit) {
+TEST_F(FileManagerTest, ReadsWritesAndRemoves) {
   const fs::path nested = folder.path() / "a/b/c.json";
   EXPECT_THROW(files.write(nested, "x"), FileError);  // no folder yet
   files.createDirectory(nested.parent_path());
@@ -76,7 +89,9 @@ TEST_F(FileManagerTest, ReadsWritesAndRemovesRegularFilesWithinTheirLimit) {
   files.removeItem(folder.path() / "a");
   EXPECT_FALSE(files.fileExists(nested));
   EXPECT_THROW(files.removeItem(folder.path() / "a"), FileError);
+}
 
+TEST_F(FileManagerTest, ReadsOnlyRegularFilesWithinTheirLimit) {
   const fs::path fifo = folder.path() / "fifo";
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
   const fs::path zeros = folder.path() / "zeros";
@@ -87,18 +102,24 @@ TEST_F(FileManagerTest, ReadsWritesAndRemovesRegularFilesWithinTheirLimit) {
   const fs::path exact = folder.path() / "exact";
   std::ofstream(exact) << std::string(1000, 'x');
 
-  // A read that blocks fails in its child instead of hanging the run.
+  // Each read runs in a child with an alarm, so a read that blocks fails instead of hanging.
   const auto refuses = [&](const fs::path& path, std::uintmax_t limit) {
-    return testing::inChild([&] {
+    const pid_t child = fork();
+    if (child == 0) {
+      ::alarm(10);
       try {
         files.contents(path, limit);
       } catch (const FileError&) {
-        return true;
+        ::_exit(0);
       }
-      return false;
-    });
+      ::_exit(1);
+    }
+    int status = 0;
+    return waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
   };
-  for (const fs::path& path : {fifo, zeros, sparse}) EXPECT_TRUE(refuses(path, anySize)) << path;
+  EXPECT_TRUE(refuses(fifo, anySize));
+  EXPECT_TRUE(refuses(zeros, anySize));
+  EXPECT_TRUE(refuses(sparse, anySize));
   EXPECT_TRUE(refuses(exact, 999));
   EXPECT_EQ(files.contents(exact, 1000).size(), 1000u);
 }
@@ -123,36 +144,48 @@ TEST_F(FileManagerTest, AnAtomicWriteSyncsTheFileThenTheFolder) {
   EXPECT_EQ(files.contents(file, anySize), "new");
 }
 
-// A step that fails, or a process killed at it, leaves the old file; only past the rename the new
-// one, and then all of it. What a dead process left behind does not stop the next write.
-TEST_F(FileManagerTest, AFailedOrKilledStepLeavesAWholeFile) {
-  const std::string before(100'000, 'o');
-  const std::string after(150'000, 'n');
+TEST_F(FileManagerTest, AFailedStepLeavesTheOldFile) {
+  files.write(file, "old");
   for (const Step failing : allSteps) {
-    const std::string& expected = failing == Step::syncFolder ? after : before;
-    files.write(file, before);
-    const size_t entries = entriesIn(folder.path());
     files.setWriteProbe([failing](Step step) { return step == failing ? ENOSPC : 0; });
     try {
-      files.write(file, after);
+      files.write(file, "new and longer");
       FAIL();
     } catch (const FileError& error) {
       EXPECT_EQ(error.code(), std::errc::no_space_on_device);
     }
+    // Only a failure after the rename lets the new bytes through, and then all of them.
+    EXPECT_EQ(files.contents(file, anySize),
+              failing == Step::syncFolder ? "new and longer" : "old");
+    EXPECT_EQ(entriesIn(folder.path()), 1u) << "a temporary file was left behind";
     files.setWriteProbe({});
-    EXPECT_EQ(files.contents(file, anySize), expected);
-    EXPECT_EQ(entriesIn(folder.path()), entries) << "a temporary file was left behind";
+    files.write(file, "old");
+  }
+}
 
+TEST_F(FileManagerTest, AProcessKilledAtAnyStepLeavesAWholeFile) {
+  const std::string before(100'000, 'o');
+  const std::string after(150'000, 'n');
+  for (const Step killedAt : allSteps) {
     files.write(file, before);
-    ASSERT_TRUE(testing::inChild([&] {
-      files.setWriteProbe([failing](Step step) {
-        if (step == failing) ::_exit(0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      files.setWriteProbe([killedAt](Step step) {
+        if (step == killedAt) ::_exit(0);
         return 0;
       });
       files.write(file, after);
-      return false;
-    }));
-    EXPECT_EQ(files.contents(file, anySize), expected);
+      ::_exit(1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+
+    const std::string found = files.contents(file, anySize);
+    EXPECT_TRUE(found == before || found == after) << "size " << found.size();
+    EXPECT_EQ(found == after, killedAt == Step::syncFolder);
+    // A temporary file left by the dead process does not stop the next write.
     files.write(file, after);
     EXPECT_EQ(files.contents(file, anySize), after);
   }

@@ -39,6 +39,7 @@ DecodingError parseFailure(std::string_view text) {
 }
 
 TEST(JSONTest, WritesAsThePlatformEncoderDoes) {
+  EXPECT_EQ(json::write(Json{{"q", "a/b"}}), R"({"q":"a\/b"})");
   EXPECT_EQ(json::write(json::parse(R"(["Caf\u00e9 \/ bar"])")), R"(["Café \/ bar"])");
   Json document = {{"zeta", 1}, {"alpha", {true, nullptr}}, {"Mid", "é\"\\\n\x01"}};
   document["id"] = *UUID::parse("e621e1f8-c36c-495a-93fc-0c247a3e6e5f");
@@ -51,8 +52,9 @@ TEST(JSONTest, WritesAsThePlatformEncoderDoes) {
   EXPECT_EQ(json::write(ordered), R"({"zeta":1,"alpha":[]})");
   // Ill-formed UTF-8 is repaired rather than written.
   EXPECT_EQ(json::write(Json{std::string("a\xFF")}), "[\"a\xEF\xBF\xBD\"]");
+}
 
-  // Numbers print in their shortest form and read back as they were.
+TEST(JSONTest, NumbersPrintInTheirShortestForm) {
   const std::pair<double, const char*> doubles[] = {
       {3.0, "3"},      {0.1, "0.1"}, {1e16, "10000000000000000"},    {1e20, "1e+20"},
       {1e-7, "1e-07"}, {-0.0, "-0"}, {1.0 / 3, "0.3333333333333333"}};
@@ -66,13 +68,10 @@ TEST(JSONTest, WritesAsThePlatformEncoderDoes) {
   }
 }
 
-// Texts no document is read from.
-const std::vector<std::string> notDocuments{
-    "",         "{",       "{\"a\":1,}", "[1,]",       "{'a':1}",    "[01]",      "[NaN]", "[1] x",
-    "// c\n[]", "[1e400]", "[-1e309]",   "[\"\xFF\"]", "[\"\x01\"]", "{\"a\" 1}", "[.5]",  "[+1]"};
-
-TEST(JSONTest, ReadsStrictlyRefusesDeepNestingAndSaysWhereReadingStopped) {
-  for (const std::string& text : notDocuments) {
+TEST(JSONTest, ReadsStrictly) {
+  for (const char* text :
+       {"", "{", "{\"a\":1,}", "[1,]", "{'a':1}", "[01]", "[NaN]", "[1] x", "// c\n[]", "[1e400]",
+        "[-1e309]", "[\"\xFF\"]", "[\"\x01\"]", "{\"a\" 1}", "[.5]", "[+1]"}) {
     EXPECT_EQ(parseFailure(text).kind(), Kind::dataCorrupted) << text;
   }
   // A document is an object or an array unless fragments are allowed.
@@ -81,22 +80,9 @@ TEST(JSONTest, ReadsStrictlyRefusesDeepNestingAndSaysWhereReadingStopped) {
     EXPECT_NO_THROW(json::parse(scalar, true));
   }
   EXPECT_EQ(json::parse("\xEF\xBB\xBF [ ] ").size(), 0u);
+}
 
-  // A NUL is no end of the text: what follows it is not taken on trust.
-  const std::vector<std::pair<std::string, std::size_t>> stops{
-      {"[1, 2,]", 6},
-      {"{\"a\": tru}", 9},
-      {"[", 1},
-      {"", 0},
-      {"[1]x", 3},
-      {std::string(600, '['), 512},
-      {std::string("{\"a\":1}\0garbage", 15), 7},
-      {std::string("[\"a\0b\"]", 7), 3},
-  };
-  for (const auto& [text, offset] : stops) EXPECT_EQ(parseFailure(text).offset(), offset) << text;
-  EXPECT_FALSE(parseFailure("42").offset());
-
-  // Nesting past the limit is refused, objects as arrays.
+TEST(JSONTest, RefusesDeepNesting) {
   const auto nested = [](int depth) { return std::string(depth, '[') + std::string(depth, ']'); };
   EXPECT_NO_THROW(json::parse(nested(json::maximumDepth)));
   const DecodingError tooDeep = parseFailure(nested(600));
@@ -143,12 +129,25 @@ int valuesIn(const Json& value) {
 }
 
 TEST(JSONTest, ReadingValueByValueFailsWhereParsingFails) {
-  std::vector<std::string> texts = notDocuments;
-  texts.insert(
-      texts.end(),
-      {"1", "\"text\"", "\xEF\xBB\xBF [ ] ", "{\"a\": tru}",
-       "[{\"a\": [1, {\"b\": null}]}, \"\\u00e9\"]", std::string(600, '[') + std::string(600, ']'),
-       std::string(10, '[') + "1e400" + std::string(600, '['), std::string("[1]\0x", 5)});
+  const std::vector<std::string> texts{"",
+                                       "{",
+                                       "{\"a\":1,}",
+                                       "[1,]",
+                                       "[01]",
+                                       "[1] x",
+                                       "// c\n[]",
+                                       "[1e400]",
+                                       "[\"\xFF\"]",
+                                       "{\"a\" 1}",
+                                       "1",
+                                       "\"text\"",
+                                       "\xEF\xBB\xBF [ ] ",
+                                       "[1, 2,]",
+                                       "{\"a\": tru}",
+                                       std::string(600, '[') + std::string(600, ']'),
+                                       "[{\"a\": [1, {\"b\": null}]}, \"\\u00e9\"]",
+                                       std::string(10, '[') + "1e400" + std::string(600, '['),
+                                       std::string("[1]\0x", 5)};
   for (const std::string& text : texts) {
     for (const bool fragments : {false, true}) {
       CountingEvents events;
@@ -184,13 +183,16 @@ DecodingError failure(const Json& json, Read read) {
 TEST(JSONReaderTest, ReadsTheSharedValueForms) {
   const Json document = json::parse(R"({
     "at": 720000000.25, "data": "AAEC/w==", "outcome": "noImage", "whole": 1.0, "day": 3,
-    "missing": null, "smallest": -9223372036854775808, "extra": {}})");
+    "names": ["a", "b"], "missing": null, "smallest": -9223372036854775808, "extra": {}})");
   const JSONReader reader(document);
   EXPECT_EQ(reader["at"].date(), Date(720000000.25));
   EXPECT_EQ(reader["day"].date(), Date(3));
   EXPECT_EQ(reader["data"].bytes(), (Bytes{0, 1, 2, 255}));
   EXPECT_EQ(reader["outcome"].rawValue(outcomes, "Outcome"), Outcome::noImage);
+  EXPECT_EQ(reader["names"].map([](const JSONReader& name) { return name.string(); }),
+            (std::vector<std::string>{"a", "b"}));
   EXPECT_FALSE(reader.optional("missing"));
+  EXPECT_FALSE(reader.optional("absent"));
   EXPECT_EQ(reader["whole"].integer(), 1);
   EXPECT_EQ(reader["smallest"].integer(), INT64_MIN);
 }
@@ -278,7 +280,8 @@ TEST(PropertyListTest, ReadsEveryKindOfValue) {
       {"s", Value(std::string(" a  b&\u00e9&e;<c>"))},
       {"sp", Value(std::string("   "))},
       {"empty", Value(std::string())},
-      {"a", Value(Value::Array{Value(std::int64_t{1}), Value(Value::Array{})})}};
+      {"a", Value(Value::Array{Value(std::int64_t{1}), Value(Value::Array{})})},
+  };
   EXPECT_EQ(root.dictionary(), expected);
   EXPECT_EQ(PropertyList::read("<string>x</string>").string(), "x");
   EXPECT_EQ(root.find("missing"), nullptr);
@@ -328,16 +331,6 @@ TEST(PropertyListTest, RefusesWhatIsNoPropertyList) {
   EXPECT_EQ(laughs.string(), "&b;&b;");
 }
 
-// Pieces of text; the plain reader leaves a NUL, a surrogate and an upper-case X (9 to 11) to
-// the document reader.
-const char* const textPieces[]{"On my way",       " ",
-                               "\r\n ",           "\u00e9\U0001F600",
-                               "&amp;",           "&lt;&gt;&quot;&apos;",
-                               "&#233;&#x1F600;", "&e;&am",
-                               "> ]]>",           "&#0;",
-                               "&#xD800;",        "&#X41;",
-                               "<!-- c -->",      "<![CDATA[<x>&amp;]]>"};
-
 // Random property lists built of what the plain reader takes, with pieces it must leave to the
 // document reader mixed in; `plain` says whether the last one holds none of those.
 struct PlistWriter {
@@ -356,11 +349,24 @@ struct PlistWriter {
   }
 
   std::string text() {
+    static const std::pair<const char*, bool> pieces[] = {{"On my way", true},
+                                                          {" ", true},
+                                                          {"\r\n", true},
+                                                          {"\u00e9\U0001F600", true},
+                                                          {"&amp;", true},
+                                                          {"&lt;&gt;&quot;&apos;", true},
+                                                          {"&#233;&#x1F600;", true},
+                                                          {"&e;&am", true},
+                                                          {"> ]]>", true},
+                                                          {"&#0;", false},
+                                                          {"&#xD800;", false},
+                                                          {"&#X41;", false},
+                                                          {"<!-- c -->", true},
+                                                          {"<![CDATA[<x>&amp;]]>", true}};
     std::string out;
     for (std::size_t count = pick(4); count > 0; --count) {
-      const std::size_t i = pick(std::size(textPieces));
-      const bool taken = i < 9 || i > 11;
-      if (taken || !wide) out += unless(taken, textPieces[i], textPieces[i]);
+      const auto& [piece, taken] = pieces[pick(std::size(pieces))];
+      if (taken || !wide) out += unless(taken, piece, piece);
     }
     return out;
   }
@@ -421,6 +427,20 @@ struct PlistWriter {
   }
 };
 
+TEST(PropertyListTest, PlainReaderAgreesWithTheDocumentReader) {
+  PlistWriter writer{std::mt19937(41)};
+  int read = 0;
+  for (int i = 0; i < 4000; ++i) {
+    const std::string text = writer.document();
+    const std::optional<Value> plain = foundation_internal::readPlain(text);
+    EXPECT_TRUE(plain || !writer.plain) << text;
+    if (!plain) continue;
+    ++read;
+    EXPECT_EQ(*plain, foundation_internal::readDocument(text)) << text;
+  }
+  EXPECT_GT(read, 1000);
+}
+
 // Keeps what it is given, and drops it when reading starts again; of a dictionary only the
 // entries under "a".
 struct Elements : PropertyList::ElementSink {
@@ -456,21 +476,13 @@ Value keptAs(const Value& element, const PropertyList::ElementSink& sink) {
   return Value(std::move(entries));
 }
 
-// Where the plain reader reads a document it agrees with the document reader; an array's
-// elements come one by one as the whole reading has them.
-TEST(PropertyListTest, PlainAndElementReadersAgreeWithTheDocumentReader) {
-  PlistWriter writer{std::mt19937(41)};
-  int read = 0, streamed = 0, refused = 0;
-  for (int i = 0; i < 4000; ++i) {
+TEST(PropertyListTest, ElementsOfAnArrayComeOneByOne) {
+  PlistWriter writer{std::mt19937(43)};
+  int streamed = 0, refused = 0;
+  for (int i = 0; i < 3000; ++i) {
     const std::string text = writer.document();
     const std::optional<Value> whole = readOrNone([&] { return PropertyList::read(text); });
-    const std::optional<Value> readPlainly = foundation_internal::readPlain(text);
-    const bool plain = readPlainly.has_value();
-    EXPECT_TRUE(plain || !writer.plain) << text;
-    if (plain) {
-      ++read;
-      EXPECT_EQ(*readPlainly, foundation_internal::readDocument(text)) << text;
-    }
+    const bool plain = foundation_internal::readPlain(text).has_value();
     // No document may be built: what the plain reader declines is refused.
     for (const std::size_t documentLimit : {SIZE_MAX, std::size_t{0}}) {
       Elements sink;
@@ -496,7 +508,6 @@ TEST(PropertyListTest, PlainAndElementReadersAgreeWithTheDocumentReader) {
       }
     }
   }
-  EXPECT_GT(read, 1000);
   EXPECT_GT(streamed, 300);
   EXPECT_GT(refused, 50);
 }
@@ -528,6 +539,22 @@ TEST(PropertyListTest, DocumentSizeBoundsThePugixmlDocument) {
     EXPECT_LE(pugixmlBytes, foundation_internal::documentSize(text)) << text.substr(0, 40);
   }
   pugi::set_memory_management_functions(allocate, deallocate);
+}
+
+TEST(JSONOffsetTest, FailuresSayWhereReadingStopped) {
+  const std::vector<std::pair<std::string, std::size_t>> cases{
+      {"[1, 2,]", 6},
+      {"{\"a\": tru}", 9},
+      {"[", 1},
+      {"", 0},
+      {"[1]x", 3},
+      {std::string(600, '['), 512},
+      // A NUL is no end of the text: what follows it is not taken on trust.
+      {std::string("{\"a\":1}\0garbage", 15), 7},
+      {std::string("[\"a\0b\"]", 7), 3},
+  };
+  for (const auto& [text, offset] : cases) EXPECT_EQ(parseFailure(text).offset(), offset) << text;
+  EXPECT_FALSE(parseFailure("42").offset());
 }
 
 }  // namespace

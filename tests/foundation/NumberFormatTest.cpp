@@ -15,7 +15,7 @@
 namespace kelvo {
 namespace {
 
-TEST(NumberFormatTest, GroupsAndPadsAsTheLocaleDoesAndDescribesDoubles) {
+TEST(NumberFormatTest, GroupsAndPadsAsTheLocaleDoes) {
   EXPECT_EQ(formatInteger(1234), "1,234");
   EXPECT_EQ(formatInteger(1234, Locale("de_DE")), "1.234");
   EXPECT_EQ(formatInteger(1234, {.grouping = false}), "1234");
@@ -29,7 +29,9 @@ TEST(NumberFormatTest, GroupsAndPadsAsTheLocaleDoesAndDescribesDoubles) {
   EXPECT_EQ(formatInteger(-5, {.minimumIntegerDigits = 3}), "-005");
   EXPECT_EQ(formatInteger(0, {.minimumIntegerDigits = -4}), "0");
   EXPECT_EQ(formatInteger(7, {.grouping = false, .minimumIntegerDigits = 1000}).size(), 40u);
+}
 
+TEST(NumberFormatTest, DescribingADouble) {
   std::vector<std::string> described;
   for (const double value : {0.0, -0.0, 3.0, -86'400.0, 0.1, 0.0001, 0.00001, 9007199254740992.0,
                              1e15, 1.5e16, -1e300, 5e-324, double{INFINITY}, double{NAN}}) {
@@ -41,7 +43,7 @@ TEST(NumberFormatTest, GroupsAndPadsAsTheLocaleDoesAndDescribesDoubles) {
                                       "-1e+300", "5e-324", "inf", "nan"}));
 }
 
-TEST(LocalizedTest, FillsPlaceholdersInOnePassAndKeepsWhatItCannotFill) {
+TEST(LocalizedTest, FillsPlaceholdersInOnePass) {
   EXPECT_EQ(formatted("Copied %@ as a %@ file", "Invoice", "PDF"), "Copied Invoice as a PDF file");
   EXPECT_EQ(formatted("%lld of %d%%", -9'223'372'036'854'775'807LL - 1, 3),
             "-9223372036854775808 of 3%");
@@ -51,7 +53,9 @@ TEST(LocalizedTest, FillsPlaceholdersInOnePassAndKeepsWhatItCannotFill) {
   // A substituted value is never scanned again.
   EXPECT_EQ(formatted("%1$@ then %2$@", "%@ %2$@ %%", "second"), "%@ %2$@ %% then second");
   EXPECT_EQ(formatted("%@%@", "%", "@"), "%@");
+}
 
+TEST(LocalizedTest, KeepsWhatItCannotFill) {
   EXPECT_EQ(formatted("%@ and %@", "one"), "one and %@");
   EXPECT_EQ(formatted("%3$@ of %1$@", "a"), "%3$@ of a");
   EXPECT_EQ(formatted("%s %@ 100%", "x"), "%s x 100%");
@@ -64,6 +68,7 @@ TEST(LocalizedTest, FillsPlaceholdersInOnePassAndKeepsWhatItCannotFill) {
 TEST(LocalizedTest, LooksUpTheEnglishTextInTheKelvoDomain) {
   EXPECT_EQ(localized("Keep"), "Keep");  // no catalogue: the English comes back
   EXPECT_EQ(localized(""), "");
+  EXPECT_EQ(localized("Copied %@", "Invoice"), "Copied Invoice");
 
   // Without a system locale for German, gettext follows LANGUAGE over the process's locale.
   {

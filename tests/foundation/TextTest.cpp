@@ -19,17 +19,24 @@
 namespace kelvo::text {
 namespace {
 
-TEST(TextTest, CountsUserPerceivedCharactersAndComparesCanonically) {
+TEST(TextTest, CountsUserPerceivedCharacters) {
+  EXPECT_EQ(characterCount("e\u0301"), 1u);
   EXPECT_EQ(characterCount("a\r\nb\n\r"), 5u);
   EXPECT_EQ(characterCount("\U0001F469\u200D\U0001F469\u200D\U0001F467"), 1u);  // one family
   EXPECT_EQ(characterCount("\U0001F1E9\U0001F1EA\U0001F1EB\U0001F1F7"), 2u);    // two flags
-  EXPECT_EQ(characterCount("\xFF\xFE\x61"), 3u);    // ill-formed bytes still count, never crash
+  EXPECT_EQ(characterCount("\xFF\xFE"
+                           "a"),
+            3u);  // ill-formed bytes still count, never crash
+  EXPECT_EQ(prefix("Cafe\u0301 au lait", 4), "Cafe\u0301");
   EXPECT_EQ(prefix("Caf\u00E9 au lait", 2), "Ca");  // ASCII ahead of the cut, not after it
   EXPECT_EQ(prefix("ab\r\ncd", 3), "ab\r\n");
   EXPECT_EQ(prefix("abc", 8), "abc");
   EXPECT_EQ(characters("ae\u0301\U0001F1E9\U0001F1EA"),
             (std::vector<std::string_view>{"a", "e\u0301", "\U0001F1E9\U0001F1EA"}));
+}
 
+TEST(TextTest, CanonicalEquivalence) {
+  EXPECT_TRUE(canonicallyEqual("Caf\u00E9", "Cafe\u0301"));
   EXPECT_EQ(canonicalHash("Caf\u00E9"), canonicalHash("Cafe\u0301"));
   EXPECT_FALSE(canonicallyEqual("Cafe", "Caf\u00E9"));
   EXPECT_FALSE(canonicallyEqual("\uFB01", "fi"));  // compatibility forms stay apart
@@ -37,10 +44,11 @@ TEST(TextTest, CountsUserPerceivedCharactersAndComparesCanonically) {
   EXPECT_FALSE(names.insert("Cafe\u0301").second);
 }
 
-TEST(TextTest, FoldsMapsCaseAndContains) {
+TEST(TextTest, FoldsAndMapsCase) {
   EXPECT_EQ(caseFolded("Stra\u00DFe"), "strasse");
   EXPECT_EQ(caseFolded("\u03A3\u03C2"), "\u03C3\u03C3");
   EXPECT_EQ(caseFolded("\u00C9"), "\u00E9");  // stays composed
+  EXPECT_EQ(folded("Cr\u00E8me BR\u00DBL\u00C9E"), "creme brulee");
   EXPECT_EQ(folded("\u0130stanbul"), "istanbul");
   EXPECT_EQ(diacriticFolded("\u00F8\u0142"), "\u00F8\u0142");  // no decomposition: kept
   EXPECT_EQ(diacriticFolded("\uFF21"), "\uFF21");              // no width folding
@@ -54,17 +62,6 @@ TEST(TextTest, FoldsMapsCaseAndContains) {
   EXPECT_EQ(uppercased("istanbul", Locale("tr_TR")), "\u0130STANBUL");
   EXPECT_EQ(lowercased("I", Locale("tr_TR")), "\u0131");
   EXPECT_EQ(lowercased("\u039F\u0394\u039F\u03A3"), "\u03BF\u03B4\u03BF\u03C2");  // final sigma
-
-  EXPECT_TRUE(localizedStandardContains("Zoë Park", "ZOE"));
-  EXPECT_TRUE(localizedStandardContains("Zoe Park", "zoë"));
-  EXPECT_TRUE(localizedStandardContains("Crème Brûlée", "BRULEE"));
-  EXPECT_TRUE(localizedStandardContains("Straße", "strasse"));
-  EXPECT_TRUE(localizedStandardContains("Editor", "édit"));
-  EXPECT_TRUE(localizedStandardContains("plain ascii", "ASCII"));
-  EXPECT_FALSE(localizedStandardContains("Blue Harbour", "Harbour Blue"));
-  EXPECT_FALSE(localizedStandardContains("ＡＢＣ", "abc"));
-  EXPECT_FALSE(localizedStandardContains("abc", ""));
-  EXPECT_FALSE(localizedStandardContains("plain ascii", "ø"));
 }
 
 TEST(TextTest, TrimsAndClassifiesScalars) {
@@ -86,13 +83,9 @@ TEST(TextTest, TrimsAndClassifiesScalars) {
   EXPECT_TRUE(containsAny("a\u00E9b\u0085", CharacterClass::newline));
   EXPECT_FALSE(containsAny("a\u00E9b", CharacterClass::whitespaceAndNewline));
   EXPECT_TRUE(isMember(U'\v', CharacterClass::whitespaceAndNewline));
-  EXPECT_TRUE(isMember(U'ª', CharacterClass::lowercase));
-  EXPECT_FALSE(isMember(U'ǅ', CharacterClass::lowercase));
-  EXPECT_FALSE(isMember(U'ǅ', CharacterClass::uppercase));
-  EXPECT_TRUE(isMember(U'Ⓐ', CharacterClass::uppercase));
 }
 
-TEST(TextTest, ComparesAndMakesSortKeysAsTheCurrentLocaleSorts) {
+TEST(TextTest, ComparesAsTheCurrentLocaleSorts) {
   EXPECT_EQ(localizedCompare("file2", "file10"), std::weak_ordering::greater);
   EXPECT_NE(localizedCompare("Work", "work"), std::weak_ordering::equivalent);
   EXPECT_EQ(localizedCompare("Caf\u00E9", "Cafe\u0301"), std::weak_ordering::equivalent);
@@ -103,9 +96,11 @@ TEST(TextTest, ComparesAndMakesSortKeysAsTheCurrentLocaleSorts) {
   EXPECT_EQ(localizedCompare("\u00E4", "z"), std::weak_ordering::less);
   Locale::setCurrent(Locale("sv_SE"));
   EXPECT_EQ(localizedCompare("\u00E4", "z"), std::weak_ordering::greater);
+}
 
-  // Sort keys must order exactly as the comparison does; ASCII texts get keys written without
-  // the collator, also where a locale contracts ASCII letters.
+// Sort keys must order exactly as the comparison does; ASCII texts get keys written without
+// the collator, also where a locale contracts ASCII letters.
+TEST(TextTest, SortKeysOrderAsTheCaseInsensitiveComparison) {
   // One text per '|'-separated piece, the empty one included.
   std::vector<std::string> texts;
   std::string piece;
@@ -142,9 +137,36 @@ TEST(TextTest, ComparesAndMakesSortKeysAsTheCurrentLocaleSorts) {
   Locale::setCurrent(Locale("en_US"));
 }
 
+TEST(TextTest, StandardContainmentAndCaseProperties) {
+  struct Case {
+    const char* text;
+    const char* query;
+    bool found;
+  };
+  const Case cases[] = {
+      {"Zoë Park", "ZOE", true},
+      {"Zoe Park", "zoë", true},
+      {"Crème Brûlée", "BRULEE", true},
+      {"Straße", "strasse", true},
+      {"Blue Harbour", "Harbour Blue", false},
+      {"ＡＢＣ", "abc", false},
+      {"abc", "", false},
+      {"Editor", "édit", true},
+      {"plain ascii", "ASCII", true},
+      {"plain ascii", "ø", false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(localizedStandardContains(c.text, c.query), c.found) << c.text << " " << c.query;
+  }
+  EXPECT_TRUE(isMember(U'ª', CharacterClass::lowercase));
+  EXPECT_FALSE(isMember(U'ǅ', CharacterClass::lowercase));
+  EXPECT_FALSE(isMember(U'ǅ', CharacterClass::uppercase));
+  EXPECT_TRUE(isMember(U'Ⓐ', CharacterClass::uppercase));
+}
+
 using namespace std::string_literals;
 
-TEST(UtfTest, Utf8IsReadStrictlyOrWithEachMaximalSubpartReplaced) {
+TEST(UtfTest, StrictUtf8RefusesEveryIllFormedSequence) {
   EXPECT_EQ(decodeUtf8("\xEF\xBB\xBF\xEF\xBB\xBF"), "\xEF\xBB\xBF");  // only the first mark goes
   EXPECT_EQ(decodeUtf8("\xF4\x8F\xBF\xBF"), "\xF4\x8F\xBF\xBF");      // U+10FFFF
   EXPECT_EQ(decodeUtf8("a\0b"s), "a\0b"s);
@@ -153,19 +175,26 @@ TEST(UtfTest, Utf8IsReadStrictlyOrWithEachMaximalSubpartReplaced) {
     EXPECT_FALSE(decodeUtf8(bad)) << bad;
     EXPECT_FALSE(isValidUtf8(bad)) << bad;
   }
+}
 
+TEST(UtfTest, LossyUtf8ReplacesEachMaximalSubpart) {
   // The example of the Unicode standard (U+FFFD substitution of maximal subparts).
   EXPECT_EQ(decodeUtf8Lossy("\x61\xF1\x80\x80\xE1\x80\xC2\x62\x80\x63\x80\xBF\x64"),
             "a\uFFFD\uFFFD\uFFFDb\uFFFDc\uFFFD\uFFFDd");
   EXPECT_EQ(decodeUtf8Lossy("\xED\xA0\x80"), "\uFFFD\uFFFD\uFFFD");  // no surrogates
   EXPECT_EQ(decodeUtf8Lossy("\xEF\xBB\xBFok"), "ok");
   EXPECT_TRUE(isValidUtf8(decodeUtf8Lossy("\xC3\x28\xF0\x9F\x98")));
-  // Repairing keeps the byte order mark.
-  EXPECT_EQ(repairedUtf8("\xEF\xBB\xBF\x61\xC3(\xE2\x82"), "\xEF\xBB\xBF\x61\uFFFD(\uFFFD");
+}
+
+TEST(UtfTest, RepairingKeepsTheByteOrderMark) {
+  EXPECT_EQ(repairedUtf8("\xEF\xBB\xBF"
+                         "a\xC3(\xE2\x82"),
+            "\xEF\xBB\xBF"
+            "a\uFFFD(\uFFFD");
   EXPECT_EQ(repairedUtf8("caf\xC3\xA9"), "caf\xC3\xA9");
 }
 
-TEST(UtfTest, Utf16FollowsItsByteOrderMarkAndScalarsRoundTrip) {
+TEST(UtfTest, Utf16FollowsItsByteOrderMark) {
   EXPECT_EQ(decodeUtf16("\xFE\xFF\x00K\x00\xE9"s), "K\xC3\xA9");
   EXPECT_EQ(decodeUtf16("\xFF\xFEK\x00\xE9\x00"s), "K\xC3\xA9");
   EXPECT_EQ(decodeUtf16("\x00K"s), "K");  // big-endian without a mark
@@ -175,7 +204,9 @@ TEST(UtfTest, Utf16FollowsItsByteOrderMarkAndScalarsRoundTrip) {
   EXPECT_FALSE(decodeUtf16("\xDE\x00"s));                           // lone low surrogate
   EXPECT_FALSE(decodeUtf16("\x00K\x00"s));                          // odd byte
   EXPECT_EQ(decodeUtf16Lossy("\xD8\x3D\x00K\xDE\x00\x00"s), "\uFFFDK\uFFFD\uFFFD");
+}
 
+TEST(UtfTest, ScalarsRoundTrip) {
   const std::string text = "a\xC3\xA9\xE6\x9D\xB1\xF0\x9F\x98\x80\xFF";
   std::vector<char32_t> scalars;
   for (std::size_t offset = 0; offset < text.size();) scalars.push_back(nextScalar(text, offset));
@@ -188,7 +219,7 @@ TEST(UtfTest, Utf16FollowsItsByteOrderMarkAndScalarsRoundTrip) {
 using Captures = std::vector<std::optional<std::string_view>>;
 using Pieces = std::vector<std::string_view>;
 
-TEST(RegexTest, FindsMatchesCapturesAndSplits) {
+TEST(RegexTest, FindsMatchesAndCaptures) {
   const Regex heading(R"(^(#{1,6})[ \t]+(.+?)[ \t#]*$)");
   const auto match = heading.firstMatch("## Replies  ##");
   ASSERT_TRUE(match);
@@ -203,8 +234,9 @@ TEST(RegexTest, FindsMatchesCapturesAndSplits) {
   EXPECT_FALSE(Regex("a.b").containsMatch("a\nb"));
   EXPECT_TRUE(Regex("a.b", {.dotMatchesLineSeparators = true}).containsMatch("a\nb"));
   EXPECT_TRUE(Regex("caf\u00E9", {.caseInsensitive = true}).containsMatch("CAF\u00C9"));
+}
 
-  // Offsets are bytes of the UTF-8 text; splits fall between matches.
+TEST(RegexTest, OffsetsAreBytesOfTheUtf8TextAndSplitsBetweenMatches) {
   const Regex word(R"(\p{L}+)");
   const auto matches = word.allMatches("Cr\u00E8me \u6771\u4EAC, ok");
   ASSERT_EQ(matches.size(), 3u);

@@ -9,7 +9,7 @@ namespace {
 
 using Components = std::vector<std::string>;
 
-TEST(URLTest, ReadsThePartsAndTheDocumentedEdges) {
+TEST(URLTest, ReadsTheParts) {
   const auto url = URL::parse("HTTPS://user:pw@Example.com:8443/a%20b/c%2Fd/?q=1&r#top");
   ASSERT_TRUE(url);
   EXPECT_EQ(url->scheme(), "HTTPS");
@@ -27,7 +27,9 @@ TEST(URLTest, ReadsThePartsAndTheDocumentedEdges) {
   ASSERT_TRUE(raw);
   EXPECT_EQ(raw->path(), "/%FF%C3%A9/%C3");
   EXPECT_EQ(raw->pathComponents(), (Components{"%FF%C3%A9", "%C3"}));
+}
 
+TEST(URLTest, DocumentedEdges) {
   // Not a URI: spaces, non-ASCII letters, broken escapes, a port that cannot exist, nothing.
   for (const char* text : {"not a url", "http://a/é", "http://a/%zz", "http://a/%4", "",
                            " http://a", "http://a:65536/", "http://a b/", "http://[::1/"}) {
@@ -51,7 +53,7 @@ TEST(URLTest, ReadsThePartsAndTheDocumentedEdges) {
   EXPECT_EQ(URL::parse("http://a?")->query(), "");
 }
 
-TEST(URLTest, PercentCodingAndFileURLs) {
+TEST(URLTest, PercentCoding) {
   EXPECT_EQ(percentEncoded("a+b&c=d é/~", URLCharacterSet::unreserved),
             "a%2Bb%26c%3Dd%20%C3%A9%2F~");
   EXPECT_EQ(percentEncoded("a+b&c=d é/?", URLCharacterSet::queryAllowed), "a+b&c=d%20%C3%A9/?");
@@ -61,7 +63,9 @@ TEST(URLTest, PercentCodingAndFileURLs) {
     EXPECT_EQ(percentDecoded(bad), std::nullopt) << bad;
   }
   EXPECT_EQ(percentDecoded("%00"), std::string(1, '\0'));
+}
 
+TEST(URLTest, FileURLs) {
   const URL file = URL::fileURL("/tmp/Tutorials/a b#1%.mp4");
   EXPECT_EQ(file.absoluteString(), "file:///tmp/Tutorials/a%20b%231%25.mp4");
   EXPECT_EQ(file.path(), "/tmp/Tutorials/a b#1%.mp4");
@@ -99,7 +103,7 @@ TEST(URLComponentsTest, QueryValuesRoundTrip) {
   }
 }
 
-TEST(URLComponentsTest, ReadsThePartsAndRefusesWhatCannotFormAURL) {
+TEST(URLComponentsTest, ReadsTheParts) {
   const auto components = URLComponents::parse("kelvo://keep?text&text=hello&=x&&q=a+b");
   ASSERT_TRUE(components);
   EXPECT_EQ(
@@ -121,18 +125,20 @@ TEST(URLComponentsTest, ReadsThePartsAndRefusesWhatCannotFormAURL) {
   EXPECT_EQ(URLComponents::parse("kelvo:///card/ID")->host, "");
   EXPECT_EQ(URLComponents::parse("kelvo:/card")->host, std::nullopt);
   EXPECT_EQ(URLComponents::parse("http://")->string(), "http://");
+}
 
-  URLComponents parts;
-  parts.scheme = "1kelvo";
-  EXPECT_EQ(parts.string(), std::nullopt);
-  parts.scheme = "kelvo";
-  parts.host = "card";
-  parts.path = "relative";
-  EXPECT_EQ(parts.string(), std::nullopt);
-  parts.path = "/a?b#c";
-  EXPECT_EQ(parts.string(), "kelvo://card/a%3Fb%23c");
-  parts.port = 70000;
-  EXPECT_EQ(parts.string(), std::nullopt);
+TEST(URLComponentsTest, RefusesPartsThatCannotFormAURL) {
+  URLComponents components;
+  components.scheme = "1kelvo";
+  EXPECT_EQ(components.string(), std::nullopt);
+  components.scheme = "kelvo";
+  components.host = "card";
+  components.path = "relative";
+  EXPECT_EQ(components.string(), std::nullopt);
+  components.path = "/a?b#c";
+  EXPECT_EQ(components.string(), "kelvo://card/a%3Fb%23c");
+  components.port = 70000;
+  EXPECT_EQ(components.string(), std::nullopt);
 
   // A path alone must not read back as a scheme or an authority.
   URLComponents relative;

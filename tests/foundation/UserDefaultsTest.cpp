@@ -20,8 +20,14 @@ namespace fs = std::filesystem;
 
 struct UserDefaultsTest : ::testing::Test {
   testing::TemporaryDirectory folder;
+  FileManager files{folder.path(), folder.path()};
   const fs::path file = folder.path() / "defaults.json";
 };
+
+std::string read(const fs::path& file) {
+  std::ifstream in(file);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
 
 // The copies of a damaged `file` kept beside it.
 std::vector<fs::path> keptCopies(const fs::path& file) {
@@ -78,59 +84,71 @@ TEST_F(UserDefaultsTest, KeepsEachTypeInOneSharedFile) {
   EXPECT_TRUE(memory.synchronize());
 }
 
-// A damaged file gives the keys it holds before the damage and stays as it is until a value is
-// set; then it is kept aside, whole and once, under a name nothing writes over.
-TEST_F(UserDefaultsTest, ADamagedFileKeepsItsReadableKeysAndIsKeptAside) {
-  const std::vector<std::pair<std::string, std::vector<std::string>>> cases{
-      {"{\"a\": tru", {}},
-      {"[1, 2]", {}},
-      {std::string(600, '['), {}},
-      {"\xFF", {}},
-      {R"({"a": 1, "b": "x", "c": 1e999, "d": 2})", {"a", "b"}},  // beyond a double
-      {"{\"a\": [\"x\"], \"b\": \"\xFF\", \"d\": 2}", {"a"}},     // not UTF-8
-      {R"({"a": true, "b": {"data": "AAE="}, "c": [1, 2)", {"a", "b"}},
-      {R"({"a": 1, "b": )" + std::string(600, '['), {"a"}},
-  };
-  for (const auto& [text, readable] : cases) {
-    SCOPED_TRACE(text.substr(0, 50));
-    testing::TemporaryDirectory own;
-    const fs::path damaged = own.path() / "defaults.json";
-    std::ofstream(damaged) << text;
-    UserDefaults defaults(damaged);
-    std::vector<std::string> keys;
-    for (const auto& [key, value] : defaults.dictionaryRepresentation()) keys.push_back(key);
-    EXPECT_EQ(keys, readable);
-    defaults.removeObject("z");
+TEST_F(UserDefaultsTest, ACorruptFileIsLeftAloneUntilAValueIsSet) {
+  for (const std::string& corrupt :
+       std::vector<std::string>{"{\"a\": tru", "[1, 2]", std::string(600, '['), "\xFF"}) {
+    std::ofstream(file) << corrupt;
+    UserDefaults defaults(file);
+    EXPECT_TRUE(defaults.dictionaryRepresentation().empty());
+    defaults.removeObject("a");
     EXPECT_TRUE(defaults.synchronize());
-    EXPECT_EQ(testing::fileContents(damaged), text);
-
-    defaults.set("e", 5);
-    defaults.set("f", 6);
-    UserDefaults again(damaged);
-    EXPECT_EQ(again.integer("e"), 5);
-    for (const std::string& key : readable) EXPECT_TRUE(again.object(key)) << key;
-    const std::vector<fs::path> kept = keptCopies(damaged);
-    ASSERT_EQ(kept.size(), 1u);
-    EXPECT_EQ(testing::fileContents(kept[0]), text);
+    EXPECT_EQ(read(file), corrupt);
+    defaults.set("a", 1);
+    EXPECT_EQ(UserDefaults(file).integer("a"), 1);
   }
-  // A file larger than settings can be reads as damaged.
-  const fs::path large = folder.path() / "large.json";
-  std::ofstream(large) << R"({"a": 1})";
-  fs::resize_file(large, std::uintmax_t{64} << 30);
-  UserDefaults largeDefaults(large);
-  EXPECT_TRUE(largeDefaults.dictionaryRepresentation().empty());
-  largeDefaults.set("a", 2);
-  EXPECT_EQ(UserDefaults(large).integer("a"), 2);
-  EXPECT_EQ(keptCopies(large).size(), 1u);
 
   // Values of shapes this version does not read survive a rewrite.
   std::ofstream(file) << R"({"future": {"kind": "x"}, "nothing": null, "n": 1})";
   UserDefaults defaults(file);
   EXPECT_EQ(defaults.object("future"), std::nullopt);
   defaults.set("n", 2);
-  const std::string written = testing::fileContents(file);
+  const std::string written = read(file);
   EXPECT_NE(written.find("\"kind\": \"x\""), std::string::npos);
   EXPECT_NE(written.find("\"nothing\": null"), std::string::npos);
+}
+
+TEST_F(UserDefaultsTest, ADamagedFileKeepsItsReadableKeysAndIsKeptAside) {
+  struct Case {
+    const char* name;
+    std::string text;
+    std::vector<std::string> readable;
+  };
+  const std::vector<Case> cases{
+      {"a number beyond a double", R"({"a": 1, "b": "x", "c": 1e999, "d": 2})", {"a", "b"}},
+      {"bytes that are not UTF-8", "{\"a\": [\"x\"], \"b\": \"\xFF\", \"d\": 2}", {"a"}},
+      {"a truncated file", R"({"a": true, "b": {"data": "AAE="}, "c": [1, 2)", {"a", "b"}},
+      {"too deep", R"({"a": 1, "b": )" + std::string(600, '['), {"a"}},
+  };
+  for (const Case& damage : cases) {
+    SCOPED_TRACE(damage.name);
+    testing::TemporaryDirectory own;
+    const fs::path damaged = own.path() / "defaults.json";
+    std::ofstream(damaged) << damage.text;
+    UserDefaults defaults(damaged);
+    std::vector<std::string> keys;
+    for (const auto& [key, value] : defaults.dictionaryRepresentation()) keys.push_back(key);
+    EXPECT_EQ(keys, damage.readable);
+
+    defaults.set("e", 5);
+    defaults.set("f", 6);
+    UserDefaults again(damaged);
+    EXPECT_EQ(again.integer("e"), 5);
+    for (const std::string& key : damage.readable) EXPECT_TRUE(again.object(key)) << key;
+    // One copy of the damaged file, whole, under a name nothing writes over.
+    const std::vector<fs::path> kept = keptCopies(damaged);
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_EQ(read(kept[0]), damage.text);
+  }
+}
+
+TEST_F(UserDefaultsTest, AFileLargerThanSettingsReadsAsDamaged) {
+  std::ofstream(file) << R"({"a": 1})";
+  fs::resize_file(file, std::uintmax_t{64} << 30);
+  UserDefaults defaults(file);
+  EXPECT_TRUE(defaults.dictionaryRepresentation().empty());
+  defaults.set("a", 2);
+  EXPECT_EQ(UserDefaults(file).integer("a"), 2);
+  EXPECT_EQ(keptCopies(file).size(), 1u);
 }
 
 // Two ways a write fails: the file system refuses it, or another writer keeps the lock.

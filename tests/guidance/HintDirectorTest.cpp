@@ -40,11 +40,14 @@ TEST(HintDirectorTest, OffersTheFirstEligibleTipAfterAPause) {
   EXPECT_EQ(candidates[0].id, HintID::pinToReadyRow);
   EXPECT_EQ(candidates[1].id, HintID::remindersLiveBehindTheBell);
 
-  const std::pair<double, std::optional<HintID>> pauses[] = {
-      {13.9, std::nullopt},  {14, HintID::pinToReadyRow},  {90, HintID::pinToReadyRow},
-      {90.01, std::nullopt}, {std::nan(""), std::nullopt}, {INFINITY, std::nullopt}};
-  for (const auto& [idle, tip] : pauses) {
-    EXPECT_EQ(shown(director, HintScreen::home, homeState, idle, start), tip) << idle;
+  const struct {
+    double idle;
+    std::optional<HintID> expected;
+  } pauses[] = {{13.9, std::nullopt},  {14, HintID::pinToReadyRow},  {90, HintID::pinToReadyRow},
+                {90.01, std::nullopt}, {std::nan(""), std::nullopt}, {INFINITY, std::nullopt}};
+  for (const auto& pause : pauses) {
+    EXPECT_EQ(shown(director, HintScreen::home, homeState, pause.idle, start), pause.expected)
+        << pause.idle;
   }
   EXPECT_EQ(shown(director, HintScreen::home, homeState, 30, start, {HintID::pinToReadyRow}),
             HintID::remindersLiveBehindTheBell);
@@ -83,7 +86,10 @@ TEST(HintDirectorTest, AnySuppressionKeepsTipsAway) {
               std::nullopt);
   }
   EXPECT_EQ(HintSuppression::none().reason(), std::nullopt);
-  const std::pair<HintSuppression, const char*> reasons[] = {
+  const struct {
+    HintSuppression suppression;
+    const char* reason;
+  } reasons[] = {
       {{.isEditingText = true, .isSheetPresented = true}, "typing"},
       {{.isEditingText = true, .isScreenReaderRunning = true}, "screen reader running"},
       {{.isSheetPresented = true, .isDragging = true}, "sheet presented"},
@@ -178,6 +184,10 @@ TEST(HintCatalogueTest, ConditionsAndEligibility) {
 }
 
 TEST(HintCatalogueTest, IdentifiersCodeAsTheirRawValues) {
+  EXPECT_EQ(fromRawValue<HintID>("fill-keeps-your-place"), HintID::fillKeepsYourPlace);
+  EXPECT_EQ(fromRawValue<HintID>("Fill-keeps-your-place"), std::nullopt);
+  EXPECT_EQ(fromRawValue<HintScreen>("Home"), std::nullopt);
+
   const Json good = json::parse("\"fill-keeps-your-place\"", true);
   EXPECT_EQ(decodeHintID(JSONReader(good)), HintID::fillKeepsYourPlace);
   const Json unknown = json::parse("\"Fill-keeps-your-place\"", true);
@@ -232,6 +242,9 @@ TEST(TutorialCatalogueTest, ListsByPlatformAndLooksUpBySlugExactly) {
     EXPECT_EQ(TutorialCatalogue::feature(miss), std::nullopt) << miss;
   }
   EXPECT_EQ(TutorialCatalogue::feature("mac-agenda")->clipFilename(), "mac-agenda.mp4");
+  EXPECT_EQ(fromRawValue<TutorialStoryboardID>("KelvoBar"), std::nullopt);
+  EXPECT_EQ(fromRawValue<TutorialStoryboardID>("kelvo-bar"), std::nullopt);
+  EXPECT_EQ(fromRawValue<TutorialPlatform>("Mac"), std::nullopt);
 }
 
 TEST(TutorialCatalogueTest, RowsAreExact) {

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <tuple>
-
 #include <cmath>
 #include <limits>
 #include "core/guidance/LaunchChoreography.hpp"
@@ -15,8 +13,11 @@ namespace kelvo {
 namespace {
 
 TEST(OnboardingGateTest, LaunchDecisionFollowsTheArguments) {
-  // Completed before, the launch arguments, and whether the tour shows.
-  const std::tuple<bool, std::vector<std::string>, bool> cases[] = {
+  const struct {
+    bool completed;
+    std::vector<std::string> arguments;
+    bool shows;
+  } cases[] = {
       {false, {}, true},
       {true, {}, false},
       {false, {"-KelvoForceOnboarding", "-KelvoSkipOnboarding"}, false},
@@ -25,9 +26,9 @@ TEST(OnboardingGateTest, LaunchDecisionFollowsTheArguments) {
       {false, {"-KelvoSkipOnboardingNow"}, true},
       {true, {"-kelvoforceonboarding"}, false},
   };
-  for (const auto& [completed, arguments, shows] : cases) {
-    EXPECT_EQ(OnboardingGate::shouldShow(completed, arguments), shows)
-        << completed << " " << arguments.size();
+  for (const auto& c : cases) {
+    EXPECT_EQ(OnboardingGate::shouldShow(c.completed, c.arguments), c.shows)
+        << c.completed << " " << c.arguments.size();
   }
 }
 
@@ -54,6 +55,7 @@ TEST(OnboardingGateTest, RecordsCompletionOutcomesAndTriggers) {
   using enum OnboardingOutcome;
   using Trigger = OnboardingPresentationTrigger;
   EXPECT_FALSE(opensCapture(completedWithCard));
+  EXPECT_EQ(fromRawValue<OnboardingOutcome>("Completed"), std::nullopt);
 
   EXPECT_TRUE(shouldPresent(Trigger::replay, false));
   EXPECT_FALSE(shouldPresent(Trigger::launch, false));
@@ -101,8 +103,10 @@ TEST(ReviewRequestPolicyTest, DecidesOncePerVersionAndRemembersIt) {
   }
   UserDefaults defaults;
   ReviewRequestPolicy policy(defaults, {});
+  EXPECT_EQ(policy.decision("5.1", {}), Decision::ask);
   policy.recordAsked("5.1");
   EXPECT_EQ(defaults.string(ReviewRequestPolicy::lastAskedVersionKey), "5.1");
+  EXPECT_EQ(policy.decision("5.1", {}), Decision::never);
   policy.reset();
   EXPECT_EQ(policy.lastAskedVersion(), std::nullopt);
   EXPECT_EQ(policy.decision("5.1", {}), Decision::ask);
@@ -188,6 +192,7 @@ TEST(LaunchChoreographyTest, WaitingHoldsAndReduceMotionJumpsToDone) {
   EXPECT_EQ(first.progress, 0);
   const auto last = L::frame(0.7, 0.2, true);
   EXPECT_EQ(last.phase, Phase::done);
+  EXPECT_TRUE(last.isComplete);
   EXPECT_EQ(last.lockUpScale, 1.06);
 }
 

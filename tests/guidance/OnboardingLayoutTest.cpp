@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <tuple>
-
 #include <cmath>
 
 #include "core/design/KelvoPalette.hpp"
@@ -34,6 +32,7 @@ TEST(OnboardingLayoutTest, BandAndCopy) {
   EXPECT_EQ(L::copyCeiling(T::standard, 230), 176);
   EXPECT_EQ(L::copyCeiling(T::standard, std::nullopt), std::nullopt);
   EXPECT_EQ(L::copyCeiling(T::accessibility, 230), std::nullopt);
+  EXPECT_EQ(L::composition(1000), (L::Composition{420, 290}));
   EXPECT_EQ(L::composition(-5), (L::Composition{0, 0}));
   EXPECT_EQ(L::composition(INFINITY), (L::Composition{0, 0}));
   EXPECT_EQ(horizontalSign(direction(true)), -1.0);
@@ -81,15 +80,24 @@ TEST(OnboardingMotionTest, DurationsSchedulesAndEasing) {
   EXPECT_EQ(grid[0], 0);
   EXPECT_NEAR(grid[4], 1.72, 1e-12);
   EXPECT_EQ(OnboardingScene::schedule(I::identity, M::crossFade), std::vector<double>(4, 0.0));
-  // Elapsed time, reduced motion, and the progress drawn.
-  const std::tuple<double, bool, double> frames[] = {
-      {0.2, false, 0.578125}, {0.4, false, 0.875},  {0.8, false, 1},          {5, false, 1},
-      {-1, false, 0},         {INFINITY, false, 1}, {std::nan(""), false, 0}, {-INFINITY, false, 0},
-      {0, true, 1},
-  };
-  for (const auto& [elapsed, reduce, progress] : frames) {
-    EXPECT_DOUBLE_EQ(OnboardingGraphic::frame(I::fill, elapsed, reduce).progress, progress)
-        << elapsed;
+  EXPECT_EQ(fromRawValue<OnboardingHandoff::Step>("OpenCapture"), std::nullopt);
+  const struct {
+    double elapsed;
+    bool reduce;
+    double progress;
+  } frames[] = {{0.2, false, 0.578125},
+                {0.4, false, 0.875},
+                {0.8, false, 1},
+                {5, false, 1},
+                {-1, false, 0},
+                {INFINITY, false, 1},
+                {std::nan(""), false, 0},
+                {-INFINITY, false, 0},
+                {0, true, 1}};
+  for (const auto& frame : frames) {
+    EXPECT_DOUBLE_EQ(OnboardingGraphic::frame(I::fill, frame.elapsed, frame.reduce).progress,
+                     frame.progress)
+        << frame.elapsed;
   }
 }
 
@@ -107,6 +115,7 @@ TEST(OnboardingProgressTest, StaysInRangeAdvancesAndFillsTheTrail) {
   EXPECT_EQ(last.pageIndex(), 4);
 
   auto middle = *OnboardingProgress::make(5, 2);
+  EXPECT_EQ(middle.pageControlValue(), "Page 3 of 5");
   EXPECT_EQ(middle.fraction(), 0.5);
   EXPECT_EQ(middle.primaryActionTitle(), "Continue");
   EXPECT_EQ(middle.advanceAction(), OnboardingAdvance::next(3));
@@ -158,14 +167,17 @@ TEST(OnboardingPagerTest, RubberBandPastTheEnds) {
 }
 
 TEST(OnboardingPagerTest, ReleaseDecidesThePageAndNonFiniteInputIsZero) {
-  // Translation and velocity at release, and the page it settles on.
-  const std::tuple<double, double, std::int64_t> releases[] = {
+  const struct {
+    double translation, velocity;
+    std::int64_t page;
+  } releases[] = {
       {-66, 0, 3},    {-65, 0, 2},  {66, 0, 1},  {-5, -320, 3},
       {100, -600, 2}, {0, -320, 3}, {0, 319, 2}, {0, 0, 2},
   };
-  for (const auto& [translation, velocity, page] : releases) {
-    EXPECT_EQ(OnboardingPager(5, 2, 300, translation).commit(velocity), page)
-        << translation << " " << velocity;
+  for (const auto& release : releases) {
+    EXPECT_EQ(OnboardingPager(5, 2, 300, release.translation).commit(release.velocity),
+              release.page)
+        << release.translation << " " << release.velocity;
   }
   const OnboardingPager settled = OnboardingPager(5, 2, 300, -100).settled(0);
   EXPECT_EQ(settled, OnboardingPager(5, 3, 300, 0));
@@ -215,6 +227,7 @@ TEST(OnboardingCopyTest, StandardScriptCaptionsAndFacts) {
     EXPECT_EQ(sample != nullptr, i == 3);
   }
   const OnboardingSample& reply = *script.page(3)->interaction.copiedSample();
+  EXPECT_EQ(reply, OnboardingPractice::sample());
   EXPECT_EQ(reply.title, "Intro reply \u2014 client onboarding");
   EXPECT_EQ(reply.payload,
             "Hi Zo\u00EB, thanks for reaching out about the rebrand. I\u2019d be glad to "
@@ -234,6 +247,7 @@ TEST(OnboardingCopyTest, StandardScriptCaptionsAndFacts) {
 }
 
 TEST(OnboardingCopyTest, ClosingScreen) {
+  EXPECT_EQ(OnboardingClosing::forClipboard(true), OnboardingClosing::holding());
   const OnboardingClosing empty = OnboardingClosing::forClipboard(false);
   EXPECT_EQ(empty, OnboardingClosing::empty());
   EXPECT_EQ(empty.primaryActionTitle, "Keep your first thing");
@@ -243,7 +257,10 @@ TEST(OnboardingCopyTest, ClosingScreen) {
             "instead.");
 
   const std::string eighty(80, 'x');
-  const std::pair<std::string, std::string> titles[] = {
+  const struct {
+    std::string text, title;
+  } titles[] = {
+      {"  \n  Hello\nWorld  ", "Hello"},
       {"Hello\r\nWorld", "Hello\r\nWorld"},
       {eighty, eighty.substr(0, 60)},
       {" \t\n ", ""},

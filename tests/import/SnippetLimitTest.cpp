@@ -116,6 +116,9 @@ TEST(SnippetLimitTest, SplittersAgreeWithTheirPlainRules) {
     EXPECT_EQ(import_internal::markdownCount(text, sections + 1), sections) << text;
     EXPECT_EQ(import_internal::markdownCount(text, 1), std::min<std::size_t>(sections, 1)) << text;
   }
+  EXPECT_EQ(titled(PlainTextSplitter::lines("a\r\n\r\n  b  \n   ")), plainLines("a\n\n  b  "));
+  EXPECT_EQ(titled(MarkdownSplitter::split("# T\r\n x \r\n\r\n y")),
+            (std::vector<Titled>{{"T", "x \n\n y"}}));
 }
 
 TEST(SnippetLimitTest, CSVCountsAgreeWithTheTable) {

@@ -119,25 +119,11 @@ class ExportWriter : public Writer {
   }
 };
 
-// A refusal's description, and where a document reader gave up.
 struct Failure {
   std::string description;
   std::optional<std::size_t> offset;
   friend bool operator==(const Failure&, const Failure&) = default;
 };
-
-Failure failure(const DecodingError& error) { return {error.description(), error.offset()}; }
-Failure failure(const PropertyListError& error) { return {error.what(), std::nullopt}; }
-
-// What `read` gives, or how it failed.
-template <class Error, class Read>
-std::variant<std::invoke_result_t<Read>, Failure> outcome(const Read& read) {
-  try {
-    return read();
-  } catch (const Error& error) {
-    return failure(error);
-  }
-}
 
 // Snippets compared byte for byte (`ImportedSnippet` compares canonically).
 using Fields = std::tuple<std::optional<std::string>, std::string, std::optional<std::string>,
@@ -161,8 +147,17 @@ struct Reading {
 };
 using Outcome = std::variant<Reading, Failure>;
 
+template <class Read>
+Outcome outcome(const Read& read) {
+  try {
+    return read();
+  } catch (const DecodingError& error) {
+    return Failure{error.description(), error.offset()};
+  }
+}
+
 Outcome throughTheTree(std::string_view text) {
-  return outcome<DecodingError>([&] {
+  return outcome([&] {
     const Json tree = json::parse(text);
     const std::optional<F> format = RaycastParser::looksLikeRaycast(tree) ? F::raycast
                                     : AlfredParser::looksLikeAlfred(tree) ? F::alfred
@@ -172,7 +167,7 @@ Outcome throughTheTree(std::string_view text) {
 }
 
 Outcome straightFromTheText(std::string_view text) {
-  return outcome<DecodingError>([&] {
+  return outcome([&] {
     return Reading{import_internal::jsonExport(text, std::nullopt).format,
                    fields(*import_internal::jsonExport(text, F::raycast, SIZE_MAX).snippets),
                    fields(*import_internal::jsonExport(text, F::alfred, SIZE_MAX).snippets)};
@@ -259,7 +254,7 @@ TEST(JSONExportsTest, TextReadingAgreesWithTheTree) {
       expectOneReadingGivesTheExport(text, *reading);
     } else {
       // Past its limit a reader still finds the failure, wherever it is.
-      EXPECT_EQ(outcome<DecodingError>([&] {
+      EXPECT_EQ(outcome([&] {
                   import_internal::jsonExport(text, 0);
                   return Reading{};
                 }),
@@ -345,14 +340,24 @@ struct ListReading {
   std::vector<Fields> snippets;
   friend bool operator==(const ListReading&, const ListReading&) = default;
 };
-using ListOutcome = std::variant<ListReading, Failure>;
+// The reading, or the refusal's message.
+using ListOutcome = std::variant<ListReading, std::string>;
+
+template <class Read>
+ListOutcome listOutcome(const Read& read) {
+  try {
+    return read();
+  } catch (const PropertyListError& error) {
+    return std::string(error.what());
+  }
+}
 
 TEST(TextReplacementsTest, EntryByEntryReadingAgreesWithTheTree) {
   ListWriter writer(10106);
   int read = 0, recognised = 0;
   for (int round = 0; round < 6000; ++round) {
     const std::string text = writer.document();
-    const ListOutcome expected = outcome<PropertyListError>([&] {
+    const ListOutcome expected = listOutcome([&] {
       const PropertyListValue tree = PropertyList::read(text);
       return ListReading{ApplePlistParser::looksLikeTextReplacements(tree),
                          fields(ApplePlistParser::parse(tree))};
@@ -366,7 +371,7 @@ TEST(TextReplacementsTest, EntryByEntryReadingAgreesWithTheTree) {
          {std::pair(std::optional<std::size_t>(count), false),
           std::pair(std::optional(count - 1), false), std::pair(std::optional(count), true),
           std::pair(std::optional<std::size_t>(), false)}) {
-      const ListOutcome found = outcome<PropertyListError>([&] {
+      const ListOutcome found = listOutcome([&] {
         const auto list = import_internal::textReplacements(text, limit, recognisedOnly);
         const bool made = limit && count <= *limit && (list.recognised || !recognisedOnly);
         EXPECT_EQ(list.snippets.has_value(), made) << text;

@@ -1,6 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <cmath>
+#include <cstring>
+#include <fstream>
+#include <functional>
 #include <set>
 
 #include "platform/language/LanguageData.hpp"
@@ -16,8 +22,8 @@ const std::filesystem::path extract = KELVO_LANGUAGE_EXTRACT_DATA;
 const std::filesystem::path built = KELVO_LANGUAGE_BUILD_DATA;
 
 std::vector<std::uint8_t> extractTable(const char* name) {
-  const std::string bytes = testing::fileContents(extract / name);
-  return {bytes.begin(), bytes.end()};
+  std::ifstream in(extract / name, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 void write(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
@@ -68,6 +74,25 @@ TEST(LanguageDataTest, DamagedOrForeignTablesAreRefusedOrAnswerNothing) {
   setDataDirectory(built);
 }
 
+// Runs `check` in a child process and tells whether it returned true there; a crash or a wait
+// that the alarm ends is false, so a reader that blocks fails instead of hanging the run.
+::testing::AssertionResult inChild(const std::function<bool()>& check) {
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::alarm(10);
+    ::_exit(check() ? 0 : 1);
+  }
+  int status = 0;
+  if (child < 0 || ::waitpid(child, &status, 0) != child) {
+    return ::testing::AssertionFailure() << "no child";
+  }
+  if (WIFSIGNALED(status)) {
+    return ::testing::AssertionFailure() << "killed by " << strsignal(WTERMSIG(status));
+  }
+  if (WEXITSTATUS(status) != 0) return ::testing::AssertionFailure() << "a check failed";
+  return ::testing::AssertionSuccess();
+}
+
 // Readers refuse, without waiting, what cannot be a table: they read regular files only, and
 // only up to the size a table can have.
 TEST(LanguageDataTest, ReadsOnlyRegularFilesOfATablesSize) {
@@ -92,7 +117,7 @@ TEST(LanguageDataTest, ReadsOnlyRegularFilesOfATablesSize) {
     const auto neighbourPath = folder.path() / neighbourFileName;
     shape.place(lemmaPath, lemmas);
     shape.place(neighbourPath, neighbours);
-    EXPECT_TRUE(testing::inChild([&] {
+    EXPECT_TRUE(inChild([&] {
       setDataDirectory(folder.path());
       return LemmaTagger::standard() == nullptr && WordEmbedding::forLanguage("en") == nullptr &&
              WordNetLemmaTagger::open(lemmaPath) == nullptr &&
@@ -107,9 +132,10 @@ TEST(LanguageDataTest, ReadsOnlyRegularFilesOfATablesSize) {
     ASSERT_NE(embedding, nullptr);
     std::filesystem::remove(path);
     shape.place(path, neighbours);
-    EXPECT_TRUE(testing::inChild([&] { return embedding->neighbours("invoice", 12).empty(); }))
+    EXPECT_TRUE(inChild([&] { return embedding->neighbours("invoice", 12).empty(); }))
         << shape.name;
   }
+  setDataDirectory(built);
 }
 
 // A reinstall or a copy over the tables cuts them short, or fills them with something else,
@@ -122,7 +148,7 @@ TEST(LanguageDataTest, TablesChangedOnDiskAfterOpeningChangeNothing) {
   write(neighbourPath, extractTable(neighbourFileName));
   const std::vector<std::size_t> keptSizes{0, 1, dataHeaderSize, 4096};
   for (const std::size_t kept : keptSizes) {
-    EXPECT_TRUE(testing::inChild([&] {
+    EXPECT_TRUE(inChild([&] {
       const auto tagger = WordNetLemmaTagger::open(lemmaPath);
       const auto embedding = WordNetEmbedding::open(neighbourPath);
       if (tagger == nullptr || embedding == nullptr) return false;

@@ -24,6 +24,7 @@ List listOf(const CardOrder& order, const LibrarySectionID& section) {
 
 TEST(CardOrderTest, SectionIdentifiers) {
   EXPECT_EQ(unsorted.storageKey(), "unsorted");
+  EXPECT_EQ(work.storageKey(), "00000000-0000-4000-8000-000000000100");
   EXPECT_EQ(LibrarySectionID::decode(R"("unsorted")"), unsorted);
   EXPECT_EQ(LibrarySectionID::decode(R"("00000000-0000-4000-8000-00000000abcd")"),
             LibrarySectionID::project(*UUID::parse("00000000-0000-4000-8000-00000000ABCD")));

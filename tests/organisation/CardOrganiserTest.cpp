@@ -50,7 +50,9 @@ TEST(CardOrganiserTest, GroupingsAndBuckets) {
   for (const CardGrouping grouping : allCases<CardGrouping>()) {
     EXPECT_TRUE(groups({}, grouping, at(2024, 10, 1), utcUS).empty());
   }
+  EXPECT_EQ(activeLabel(CardGrouping::recency), "Grouped by when it was last used");
   EXPECT_EQ(fromRawValue<CardGrouping>("type"), CardGrouping::type);
+  EXPECT_EQ(fromRawValue<CardGrouping>("Type"), std::nullopt);
   EXPECT_EQ(title(RecencyBucket::thisWeek), "Earlier this week");
   EXPECT_EQ(shortLabel(RecencyBucket::thisMonth), "this month");
 }

@@ -24,7 +24,6 @@
 namespace kelvo::Remote {
 namespace {
 
-using testing::header;
 using testing::iPad;
 using testing::written;
 
@@ -255,6 +254,11 @@ TEST(RemoteConversationTest, PairResumeAndExchangeSealedCommands) {
   EXPECT_EQ(report.dropped, 1);
   ::close(sockets[0]);
   ::close(sockets[1]);
+}
+
+Bytes header(std::uint32_t length) {
+  return {static_cast<std::uint8_t>(length >> 24), static_cast<std::uint8_t>(length >> 16),
+          static_cast<std::uint8_t>(length >> 8), static_cast<std::uint8_t>(length)};
 }
 
 Bytes joined(std::initializer_list<Bytes> parts) {

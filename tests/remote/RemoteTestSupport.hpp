@@ -1,15 +1,11 @@
 #pragma once
 
-#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <utility>
-#include <vector>
 
 #include "core/remote/DeviceInfo.hpp"
-#include "platform/foundation/Bytes.hpp"
 #include "platform/foundation/DecodingError.hpp"
 #include "platform/foundation/JSONReader.hpp"
 
@@ -38,36 +34,18 @@ Record readBack(std::string_view text) {
   return Record::decode(JSONReader(json));
 }
 
-/// JSON texts, each with the kind of failure decoding it gives.
-using Failures = std::vector<std::pair<std::string, DecodingError::Kind>>;
-
-/// The kind of decoding failure `call` throws, or none.
-template <class Call>
-std::optional<DecodingError::Kind> failureOf(Call call, std::string* description = nullptr) {
+/// The kind of failure decoding `json` with `decode` gives, or none when it decodes.
+template <class Decode>
+std::optional<DecodingError::Kind> failure(std::string_view json, Decode decode,
+                                           std::string* description = nullptr) {
   try {
-    call();
+    const Json value = json::parse(json, true);
+    decode(JSONReader(value));
   } catch (const DecodingError& error) {
     if (description) *description = error.description();
     return error.kind();
   }
   return std::nullopt;
-}
-
-/// The kind of failure decoding `json` with `decode` gives, or none when it decodes.
-template <class Decode>
-std::optional<DecodingError::Kind> failure(std::string_view json, Decode decode,
-                                           std::string* description = nullptr) {
-  const auto read = [&] {
-    const Json value = json::parse(json, true);
-    decode(JSONReader(value));
-  };
-  return failureOf(read, description);
-}
-
-/// A frame header: the length, big-endian.
-inline Bytes header(std::uint32_t length) {
-  return {static_cast<std::uint8_t>(length >> 24), static_cast<std::uint8_t>(length >> 16),
-          static_cast<std::uint8_t>(length >> 8), static_cast<std::uint8_t>(length)};
 }
 
 }  // namespace kelvo::Remote::testing

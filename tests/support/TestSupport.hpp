@@ -1,16 +1,7 @@
 #pragma once
 
-#include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cstdlib>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <functional>
 #include <iomanip>
-#include <optional>
 #include <ostream>
 #include <random>
 #include <string>
@@ -52,46 +43,5 @@ class TemporaryDirectory {
  private:
   std::filesystem::path path_;
 };
-
-/// The bytes of a file; none for a file that cannot be read.
-inline std::string fileContents(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-/// An environment variable set, or unset for a null value, while the value lives.
-class ScopedEnvironment {
- public:
-  ScopedEnvironment(const char* name, const char* value) : name_(name) {
-    if (const char* found = std::getenv(name)) old_ = found;
-    value ? ::setenv(name, value, 1) : ::unsetenv(name);
-  }
-  ~ScopedEnvironment() { old_ ? ::setenv(name_, old_->c_str(), 1) : ::unsetenv(name_); }
-  ScopedEnvironment(const ScopedEnvironment&) = delete;
-  ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
-};
-
-/// Runs `check` in a child process and tells whether it returned true there. A crash, or a wait
-/// the alarm ends, is a failure: a call that blocks fails the test instead of hanging the run.
-inline ::testing::AssertionResult inChild(const std::function<bool()>& check) {
-  const pid_t child = ::fork();
-  if (child == 0) {
-    ::alarm(10);
-    ::_exit(check() ? 0 : 1);
-  }
-  int status = 0;
-  if (child < 0 || ::waitpid(child, &status, 0) != child) {
-    return ::testing::AssertionFailure() << "no child";
-  }
-  if (WIFSIGNALED(status)) {
-    return ::testing::AssertionFailure() << "killed by " << strsignal(WTERMSIG(status));
-  }
-  if (WEXITSTATUS(status) != 0) return ::testing::AssertionFailure() << "a check failed";
-  return ::testing::AssertionSuccess();
-}
 
 }  // namespace kelvo::testing

@@ -49,7 +49,7 @@ class KelvoWidgetSnapshotStoreTest : public ::testing::Test {
   KelvoWidgetSnapshotStore store_{folder_.path() / "a" / "b"};
 };
 
-TEST_F(KelvoWidgetSnapshotStoreTest, StatesFollowTheFileOrTheStoreIsUnavailable) {
+TEST_F(KelvoWidgetSnapshotStoreTest, WithoutAContainerTheStoreIsUnavailable) {
   const KelvoWidgetSnapshotStore none(std::nullopt);
   EXPECT_EQ(none.read(now), KelvoWidgetState::unavailable());
   EXPECT_FALSE(none.write(snapshot()));
@@ -61,7 +61,9 @@ TEST_F(KelvoWidgetSnapshotStoreTest, StatesFollowTheFileOrTheStoreIsUnavailable)
             folder_.path() / "app-groups/group.kelvo");
   WidgetSharing::setAppGroupIdentifier(std::nullopt);
   EXPECT_EQ(KelvoWidgetSnapshotStore::shared().read(now), KelvoWidgetState::unavailable());
+}
 
+TEST_F(KelvoWidgetSnapshotStoreTest, WritingCreatesTheFolderAndStatesFollowTheFile) {
   EXPECT_EQ(store_.read(now), KelvoWidgetState::waiting());
   EXPECT_TRUE(store_.clear());  // nothing to clear is no failure
   const KelvoWidgetSnapshot fresh = snapshot();
@@ -89,7 +91,7 @@ TEST_F(KelvoWidgetSnapshotStoreTest, StatesFollowTheFileOrTheStoreIsUnavailable)
   }));
 }
 
-TEST_F(KelvoWidgetSnapshotStoreTest, UnreadableFilesStayAsTheyAreAndAFailedWriteKeepsTheOldOne) {
+TEST_F(KelvoWidgetSnapshotStoreTest, UnreadableFilesReadAsWaitingAndStayAsTheyAre) {
   const std::string whole = snapshot().encoded();
   fs::create_directories(*store_.directory());
   for (const std::string& bytes : {
@@ -102,9 +104,12 @@ TEST_F(KelvoWidgetSnapshotStoreTest, UnreadableFilesStayAsTheyAreAndAFailedWrite
        }) {
     std::ofstream(*store_.fileURL(), std::ios::binary) << bytes;
     EXPECT_EQ(store_.read(now), KelvoWidgetState::waiting()) << bytes;
-    EXPECT_EQ(testing::fileContents(*store_.fileURL()), bytes);
+    std::ifstream file(*store_.fileURL(), std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(file), {}), bytes);
   }
+}
 
+TEST_F(KelvoWidgetSnapshotStoreTest, WritesAreAtomicAndAFailedOneKeepsTheOldFile) {
   const KelvoWidgetSnapshot before = snapshot(now, 1), after = snapshot(now, 5);
   ASSERT_TRUE(store_.write(before));
   FileManager files;

@@ -21,7 +21,7 @@ SearchableCard searchable(std::string title, CardType type, std::int64_t useCoun
                         std::nullopt, useCount, std::nullopt);
 }
 
-TEST(KelvoWidgetSnapshotTest, BuildRanksShortensAndCountsRemindersDueByTheCalendarsDay) {
+TEST(KelvoWidgetSnapshotTest, BuildRanksShortensAndCounts) {
   const Calendar utc(TimeZone::utc());
   const Date now = *utc.date(2024, 5, 2, 10, 0);
   const auto context = RankingContext::current(std::nullopt, now, utc);
@@ -41,16 +41,19 @@ TEST(KelvoWidgetSnapshotTest, BuildRanksShortensAndCountsRemindersDueByTheCalend
   EXPECT_TRUE(none.cards().empty());
   EXPECT_EQ(none.remindersDue(), 2);
   EXPECT_TRUE(KelvoWidgetSnapshot::build({}, {}, context, 4, now, utc).isEmpty());
+}
 
-  // Due by the day of now in the calendar's zone: half past midnight in Berlin is still the
-  // previous day in UTC.
+TEST(KelvoWidgetSnapshotTest, RemindersDueByTheDayOfNowInTheCalendarsZone) {
   const Calendar berlin(*TimeZone::named("Europe/Berlin"));
-  const Date midnight = *berlin.date(2024, 3, 15, 0, 30);
+  // Half past midnight in Berlin is still the previous day in UTC.
+  const Date now = *berlin.date(2024, 3, 15, 0, 30);
   const Date lateToday = *berlin.date(2024, 3, 15, 23, 59);
-  const std::vector<Date> berlinFireAts{*berlin.date(2024, 3, 14, 9, 0), lateToday,
-                                        *berlin.date(2024, 3, 16, 0, 1), midnight};
-  EXPECT_EQ(KelvoWidgetSnapshot::remindersDue(berlinFireAts, midnight, berlin), 3);
-  EXPECT_EQ(KelvoWidgetSnapshot::remindersDue(std::vector<Date>{lateToday}, midnight, utc), 0);
+  const std::vector<Date> fireAts{*berlin.date(2024, 3, 14, 9, 0), lateToday,
+                                  *berlin.date(2024, 3, 16, 0, 1), now};
+  EXPECT_EQ(KelvoWidgetSnapshot::remindersDue(fireAts, now, berlin), 3);
+  EXPECT_EQ(KelvoWidgetSnapshot::remindersDue(std::vector<Date>{lateToday}, now,
+                                              Calendar(TimeZone::utc())),
+            0);
 }
 
 TEST(KelvoWidgetSnapshotTest, AgeAndDueWords) {

@@ -1,6 +1,11 @@
 // The usage examples at the top of the widget layer's headers, run as written.
 
 #include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "core/search/RankingContext.hpp"
 #include "core/search/SearchableCard.hpp"
@@ -19,17 +24,40 @@ SearchableCard searchable(std::string title, std::int64_t useCount) {
                         std::nullopt, std::nullopt, useCount, std::nullopt);
 }
 
-TEST(WidgetExamples, KelvoURLAndKelvoWidgetSnapshot) {
+// Points the user's data folder somewhere else while it lives.
+class DataHome {
+ public:
+  explicit DataHome(const std::filesystem::path& folder) {
+    if (const char* old = getenv("XDG_DATA_HOME")) old_ = old;
+    setenv("XDG_DATA_HOME", folder.c_str(), 1);
+  }
+  ~DataHome() {
+    if (old_) {
+      setenv("XDG_DATA_HOME", old_->c_str(), 1);
+    } else {
+      unsetenv("XDG_DATA_HOME");
+    }
+  }
+
+ private:
+  std::optional<std::string> old_;
+};
+
+TEST(KelvoURL, APIExamples) {
   const UUID id = *UUID::parse("E621E1F8-C36C-495A-93FC-0C247A3E6E5F");
 
   const std::optional<URL> link = KelvoURL::card(id).url();  // kelvo://card/E621E1F8-…
   const std::optional<KelvoURL> opened = KelvoURL::parse("KELVO://search?q=tax%20%26%20vat");
   const KelvoURL::Search* search = opened ? opened->as<KelvoURL::Search>() : nullptr;
+
   ASSERT_TRUE(link);
   EXPECT_EQ(link->absoluteString(), "kelvo://card/E621E1F8-C36C-495A-93FC-0C247A3E6E5F");
+  EXPECT_EQ(KelvoURL::parse(*link), KelvoURL::card(id));
   ASSERT_TRUE(search);
   EXPECT_EQ(search->query, "tax & vat");
+}
 
+TEST(KelvoWidgetSnapshot, APIExamples) {
   const Calendar calendar(TimeZone::utc());
   const Date now = *calendar.date(2024, 5, 2, 10, 0);
   const RankingContext ranking = RankingContext::current(std::nullopt, now, calendar);
@@ -41,6 +69,7 @@ TEST(WidgetExamples, KelvoURLAndKelvoWidgetSnapshot) {
   const std::string stored = snapshot.encoded();  // {"cards":[…],"remindersDue":2,…}
   const KelvoWidgetSnapshot read = KelvoWidgetSnapshot::decode(stored);
   const std::string due = read.dueSummary();  // "2 due"
+
   ASSERT_EQ(read.cards().size(), 2u);
   EXPECT_EQ(read.cards()[0].title, "Wi-Fi");  // the one used most
   EXPECT_EQ(read, snapshot);
@@ -49,7 +78,7 @@ TEST(WidgetExamples, KelvoURLAndKelvoWidgetSnapshot) {
 
 TEST(KelvoWidgetSnapshotStore, APIExamples) {
   const testing::TemporaryDirectory home;
-  const testing::ScopedEnvironment dataHome("XDG_DATA_HOME", home.path().c_str());
+  const DataHome dataHome(home.path());
   const Date now(800'000'000);
   const KelvoWidgetSnapshot snapshot({{UUID::random(), "Passport", CardType::fact}}, 1, now);
   std::optional<KelvoWidgetSnapshot> shown;

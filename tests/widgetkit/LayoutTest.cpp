@@ -20,7 +20,7 @@ View flexible(double minimum = 0) {
 
 View fixedBox(double width, double height) { return View::spacer().frame(width, height); }
 
-TEST(LayoutTest, StacksShareTheirSpaceSpacersPushAndFramesClamp) {
+TEST(LayoutTest, StacksShareTheirSpaceAfterTheLeastFlexibleChoose) {
   Layout layout;
   // A fixed child takes its size first; the flexible one gets the rest.
   const LayoutNode column =
@@ -38,7 +38,10 @@ TEST(LayoutTest, StacksShareTheirSpaceSpacersPushAndFramesClamp) {
       {100, 100});
   EXPECT_EQ(centred.frame, (Rect{{30, 40}, {40, 20}}));  // the stack itself is centred
   EXPECT_NEAR(centred.children[1].frame.minX(), 40, 1e-9);
+}
 
+TEST(LayoutTest, SpacersPushAndFramesClamp) {
+  Layout layout;
   // A spacer between two boxes pushes the second to the far end.
   const LayoutNode pushed =
       layout.layout(View::verticalStack(HorizontalAlignment::leading, 0,
@@ -107,7 +110,7 @@ TextOptions options(double size, std::optional<int> lines, double minimumScale =
   return {Font{size, weight}, lines, minimumScale, tightening};
 }
 
-TEST(TextLayoutTest, MeasuresThenFitsTightensShrinksAndTruncates) {
+TEST(TextLayoutTest, MeasuresWithTheDejaVuFaces) {
   const TextMeasurer& measurer = TextMeasurer::shared();
   ASSERT_TRUE(measurer.hasFonts()) << "fonts-dejavu-core is not installed";
   EXPECT_GT(measurer.advance(U'W', FontWeight::regular),
@@ -119,7 +122,9 @@ TEST(TextLayoutTest, MeasuresThenFitsTightensShrinksAndTruncates) {
   const TextLayout estimated =
       layoutText("abcd", options(10, 1), std::nullopt, std::nullopt, missing);
   EXPECT_NEAR(estimated.size.width, 24, 1e-9);
+}
 
+TEST(TextLayoutTest, FitsThenTightensThenShrinksThenTruncates) {
   const TextLayout natural = layoutText("Fill a form", options(10, 1), std::nullopt, std::nullopt);
   const double full = natural.size.width;
 
@@ -148,7 +153,7 @@ TEST(TextLayoutTest, MeasuresThenFitsTightensShrinksAndTruncates) {
   EXPECT_TRUE(fixed.truncated);
 }
 
-TEST(TextLayoutTest, WrapsWithinTheLineLimitAndSurvivesBadInput) {
+TEST(TextLayoutTest, WrapsWithinTheLineLimit) {
   const std::string detail = "What's on the clipboard";
   const double full = layoutText(detail, options(10, {}), {}, {}).size.width;
   const TextLayout two = layoutText(detail, options(10, 2, 0.7), full * 0.6, {});
@@ -171,7 +176,9 @@ TEST(TextLayoutTest, WrapsWithinTheLineLimitAndSurvivesBadInput) {
   for (const auto& line : word.lines) joined += line;
   EXPECT_GT(word.lines.size(), 2u);
   EXPECT_EQ(joined, "Supercalifragilistic");
+}
 
+TEST(TextLayoutTest, SurvivesBadInput) {
   EXPECT_EQ(layoutText("", options(10, 1), 50, 50).size, (Size{0, 0}));
   // Bytes that are not UTF-8 are drawn as U+FFFD, and a grapheme is never split.
   const TextLayout invalid = layoutText(std::string("a\xff\xfe") + "b", options(10, 1), {}, {});
@@ -191,12 +198,14 @@ TEST(TextLayoutTest, WrapsWithinTheLineLimitAndSurvivesBadInput) {
   EXPECT_TRUE(bounded.truncated);
 }
 
-TEST(WidgetFamilyTest, SizesRawValuesAppearancesAndColours) {
+TEST(WidgetFamilyTest, StandardSizesAndRawValues) {
   EXPECT_EQ(displaySize(WidgetFamily::systemMedium), (Size{364, 170}));
   ASSERT_EQ(allWidgetFamilies().size(), 4u);
   EXPECT_EQ(widgetFamilyFromRawValue("systemSmall"), WidgetFamily::systemSmall);
   EXPECT_FALSE(widgetFamilyFromRawValue("small"));
+}
 
+TEST(WidgetFamilyTest, AppearancesMatchTheirOwnNameThenTheirPlainForm) {
   const auto all = {AppearanceName::darkAqua, AppearanceName::accessibilityHighContrastDarkAqua,
                     AppearanceName::aqua, AppearanceName::accessibilityHighContrastAqua};
   for (const AppearanceName name : allAppearanceNames()) {
@@ -215,7 +224,9 @@ TEST(WidgetFamilyTest, SizesRawValuesAppearancesAndColours) {
           .bestMatch({AppearanceName::accessibilityHighContrastDarkAqua, AppearanceName::aqua}));
   // Names the host does not know match nothing, however close.
   EXPECT_FALSE(Appearance(std::string("DarkAqua")).bestMatch(all));
+}
 
+TEST(WidgetFamilyTest, ColoursClampAndResolvePerAppearance) {
   EXPECT_EQ((RGBA{1.2, std::nan(""), 0.5, 2}).clamped(), (RGBA{1, 0, 0.5, 1}));
   EXPECT_EQ((RGBA{0.0019, 0.999, 0.998, 1}).hexString(), "#00FFFE");
 

@@ -62,17 +62,14 @@ struct Outcome {
   std::string out, err;
 };
 
-// Runs the host's command line on `words`, separated by spaces.
-Outcome run(const WidgetHost& host, const std::string& words) {
-  std::vector<std::string> arguments{"/usr/bin/widget-test"};
-  std::istringstream in(words);
-  for (std::string word; in >> word;) arguments.push_back(word);
+Outcome run(const WidgetHost& host, std::vector<std::string> arguments) {
+  arguments.insert(arguments.begin(), "/usr/bin/widget-test");
   std::ostringstream out, err;
   const int status = host.run(arguments, out, err, now);
   return {status, out.str(), err.str()};
 }
 
-TEST(WidgetHostTest, KeepsTheProvidersAnswersAndDescribesThem) {
+TEST(WidgetHostTest, ErasedConfigurationKeepsTheProvidersAnswers) {
   const auto context = WidgetHost::context(WidgetFamily::systemMedium, now, true);
   // Only the first completion counts.
   EXPECT_EQ(std::any_cast<CountingProvider::Entry>(countingWidget().snapshot(context).value).number,
@@ -82,8 +79,10 @@ TEST(WidgetHostTest, KeepsTheProvidersAnswersAndDescribesThem) {
   const WidgetConfiguration everywhere = StaticConfiguration<CountingProvider>(
       "All", {}, [](const auto&, const auto&) { return View::spacer(); });
   EXPECT_EQ(everywhere.supportedFamilies().size(), allWidgetFamilies().size());
+}
 
-  const Outcome described = run(WidgetHost({countingWidget()}, AssetCatalog()), "");
+TEST(WidgetHostTest, DescribesWidgetsAndTheirTimelines) {
+  const Outcome described = run(WidgetHost({countingWidget()}, AssetCatalog()), {});
   ASSERT_EQ(described.status, 0) << described.err;
   EXPECT_NE(described.out.find(R"("Counts \/ shows.")"), std::string::npos) << described.out;
   const auto widget = nlohmann::json::parse(described.out)["widgets"][0];
@@ -95,22 +94,24 @@ TEST(WidgetHostTest, KeepsTheProvidersAnswersAndDescribesThem) {
 TEST(WidgetHostTest, RendersOneDrawingOrAll) {
   const testing::TemporaryDirectory folder;
   const WidgetHost host({countingWidget()}, AssetCatalog(folder.path()));
-  const Outcome one = run(host, "render --family systemMedium --appearance darkAqua --scale 1.5");
+  const Outcome one = run(
+      host, {"render", "--family", "systemMedium", "--appearance", "darkAqua", "--scale", "1.5"});
   ASSERT_EQ(one.status, 0) << one.err;
   EXPECT_TRUE(one.out.starts_with("<svg")) << one.out;
   EXPECT_NE(one.out.find(R"(width="546")"), std::string::npos);
   EXPECT_NE(one.out.find(R"(href="app://open/1")"), std::string::npos);  // the first entry's
 
   const std::filesystem::path drawings = folder.path() / "drawings";
-  const Outcome all = run(host, "render --all --output " + drawings.string());
+  const Outcome all = run(host, {"render", "--all", "--output", drawings.string()});
   ASSERT_EQ(all.status, 0) << all.err;
   EXPECT_EQ(all.out, "Wrote 8 drawings and index.html to " + drawings.string() + "\n");
-  const std::string page = testing::fileContents(drawings / "index.html");
+  std::ifstream index(drawings / "index.html");
+  const std::string page((std::istreambuf_iterator<char>(index)), {});
   EXPECT_NE(page.find(R"(data="Counter-systemMedium-accessibilityHighContrastDarkAqua.svg")"),
             std::string::npos);
 }
 
-TEST(WidgetHostTest, RefusesMisuseAndFailsWhereOutputNeverArrives) {
+TEST(WidgetHostTest, RefusesMisuseAndReportsMissingArtworkOnce) {
   const WidgetConfiguration pictured =
       StaticConfiguration<CountingProvider>("Pictured", {}, [](const auto&, const auto&) {
         return View::horizontalStack(
@@ -119,29 +120,38 @@ TEST(WidgetHostTest, RefusesMisuseAndFailsWhereOutputNeverArrives) {
              View::image({"ph-two", true, true, ImageRendering::templateImage})});
       }).supportedFamilies({WidgetFamily::systemSmall});
   const WidgetHost host({countingWidget(), pictured}, AssetCatalog("/nowhere"));
-  for (const char* misuse :
-       {"draw", "render --family small", "render --appearance Dark", "render --scale 2x",
-        "render --scale 1e-300", "render --scale 0.09", "render --scale 16.5", "render --scale",
-        "render --all --family systemSmall", "render --bogus"}) {
+  for (const std::vector<std::string>& misuse :
+       std::vector<std::vector<std::string>>{{"draw"},
+                                             {"render", "--family", "small"},
+                                             {"render", "--appearance", "Dark"},
+                                             {"render", "--scale", "2x"},
+                                             {"render", "--scale", "1e-300"},
+                                             {"render", "--scale", "0.09"},
+                                             {"render", "--scale", "16.5"},
+                                             {"render", "--scale"},
+                                             {"render", "--all", "--family", "systemSmall"},
+                                             {"render", "--bogus"}}) {
     const Outcome refused = run(host, misuse);
-    EXPECT_EQ(refused.status, 2) << misuse;
+    EXPECT_EQ(refused.status, 2) << misuse.back();
     EXPECT_TRUE(refused.err.starts_with("widget-test: ")) << refused.err;
     EXPECT_NE(refused.err.find("usage: widget-test"), std::string::npos) << refused.err;
   }
-  EXPECT_EQ(run(host, "render --family systemLarge").err,
+  EXPECT_EQ(run(host, {"render", "--family", "systemLarge"}).err,
             "widget-test: the widget Counter does not come in systemLarge\n");
-  EXPECT_EQ(run(host, "render --kind Nothing").err,
+  EXPECT_EQ(run(host, {"render", "--kind", "Nothing"}).err,
             "widget-test: the bundle has no widget of kind \"Nothing\"\n");
-  const Outcome placeholders = run(host, "render --kind Pictured");
+  const Outcome placeholders = run(host, {"render", "--kind", "Pictured"});
   EXPECT_EQ(placeholders.status, 0);
   EXPECT_EQ(placeholders.err,
             "widget-test: no artwork for 2 images (ph-one, …) under /nowhere; drawn as "
             "placeholders\n");
-  const Outcome unwritable = run(host, "render --output /nonexistent-folder/x.svg");
+  const Outcome unwritable = run(host, {"render", "--output", "/nonexistent-folder/x.svg"});
   EXPECT_EQ(unwritable.status, 1);
   EXPECT_NE(unwritable.err.find("could not write"), std::string::npos);
-  EXPECT_EQ(run(host, "render --scale 0.1").status, 0);
+  EXPECT_EQ(run(host, {"render", "--scale", "0.1"}).status, 0);
+}
 
+TEST(WidgetHostTest, OutputThatNeverArrivesFailsAndLeavesTheOldDrawing) {
   const testing::TemporaryDirectory folder;
   const std::filesystem::path drawing = folder.path() / "drawing.svg";
   std::ofstream(drawing) << "<svg>old</svg>";
@@ -149,16 +159,19 @@ TEST(WidgetHostTest, RefusesMisuseAndFailsWhereOutputNeverArrives) {
   full.setWriteProbe([](FileManager::WriteStep step) {
     return step == FileManager::WriteStep::writeBytes ? ENOSPC : 0;
   });
-  const WidgetHost unwriting({countingWidget()}, AssetCatalog(), full);
-  EXPECT_EQ(run(unwriting, "render --output " + drawing.string()).status, 1);
-  EXPECT_EQ(testing::fileContents(drawing), "<svg>old</svg>");
+  const WidgetHost host({countingWidget()}, AssetCatalog(), full);
+  const Outcome refused = run(host, {"render", "--output", drawing.string()});
+  EXPECT_EQ(refused.status, 1);
+  std::ifstream old(drawing);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(old), {}), "<svg>old</svg>");
 
   // A standard output that takes nothing.
   std::ostringstream err;
   std::ostream closed(nullptr);
-  const std::vector<std::string> arguments{"widget-test", "render"};
-  EXPECT_EQ(unwriting.run(std::span(arguments).first(1), closed, err, now), 1);
-  EXPECT_EQ(unwriting.run(arguments, closed, err, now), 1);
+  for (const std::vector<std::string>& arguments :
+       std::vector<std::vector<std::string>>{{"widget-test"}, {"widget-test", "render"}}) {
+    EXPECT_EQ(host.run(arguments, closed, err, now), 1);
+  }
   EXPECT_EQ(err.str(),
             "widget-test: could not write to standard output\n"
             "widget-test: could not write to standard output\n");

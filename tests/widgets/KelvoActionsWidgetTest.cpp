@@ -80,7 +80,7 @@ TEST(KelvoActionsWidgetTest, ConfigurationAndTimeline) {
   EXPECT_EQ(timeline.policy, widgetkit::TimelineReloadPolicy::never());
 }
 
-TEST(KelvoActionsWidgetTest, SmallShowsKeepAcrossTheTopMediumTheTilesSideBySide) {
+TEST(KelvoActionsWidgetTest, SmallShowsKeepAcrossTheTopAndTitlesOnly) {
   const auto tiles = laidOutTiles(WidgetFamily::systemSmall, viewFor(WidgetFamily::systemSmall));
   ASSERT_EQ(tiles.size(), 3u);
   EXPECT_EQ(tiles[0].destination, "kelvo://keep");
@@ -107,31 +107,40 @@ TEST(KelvoActionsWidgetTest, SmallShowsKeepAcrossTheTopMediumTheTilesSideBySide)
   const View empty = KelvoActionsView{WidgetFamily::systemSmall, 2}.body({});
   EXPECT_TRUE(empty.as<View::ContainerBackground>());
   EXPECT_TRUE(laidOutTiles(WidgetFamily::systemSmall, empty).empty());
+}
 
-  // The medium family shows the tiles side by side, with their details.
-  const auto medium = laidOutTiles(WidgetFamily::systemMedium, viewFor(WidgetFamily::systemMedium));
-  ASSERT_EQ(medium.size(), 3u);
+TEST(KelvoActionsWidgetTest, MediumShowsTheTilesSideBySideWithDetails) {
+  const auto tiles = laidOutTiles(WidgetFamily::systemMedium, viewFor(WidgetFamily::systemMedium));
+  ASSERT_EQ(tiles.size(), 3u);
   const double width = (364 - 2 * 6) / 3.0;
-  for (std::size_t i = 0; i < medium.size(); ++i) {
-    EXPECT_NEAR(medium[i].frame.minX(), i * (width + 6), 1e-9);
-    EXPECT_NEAR(medium[i].frame.width(), width, 1e-9);
-    EXPECT_EQ(medium[i].frame.height(), 170);
-    EXPECT_GE(medium[i].texts.size(), 2u);  // the title, and the detail on up to two lines
-    EXPECT_LE(medium[i].texts.size(), 3u);
+  for (std::size_t i = 0; i < tiles.size(); ++i) {
+    EXPECT_NEAR(tiles[i].frame.minX(), i * (width + 6), 1e-9);
+    EXPECT_NEAR(tiles[i].frame.width(), width, 1e-9);
+    EXPECT_EQ(tiles[i].frame.height(), 170);
+    EXPECT_GE(tiles[i].texts.size(), 2u);  // the title, and the detail on up to two lines
+    EXPECT_LE(tiles[i].texts.size(), 3u);
   }
-  EXPECT_EQ(medium[2].texts, (std::vector<std::string>{"Search", "Find a card"}));
+  EXPECT_EQ(tiles[2].texts, (std::vector<std::string>{"Search", "Find a card"}));
 }
 
 using widgetkit::Appearance;
 using widgetkit::AppearanceName;
 
-TEST(WidgetStyleTest, ThemesPerAppearanceAndATileBorderOfOneDevicePixel) {
+TEST(WidgetStyleTest, EachAppearanceNameGivesItsThemeAndOpaqueColours) {
   EXPECT_EQ(widgetTheme(Appearance(AppearanceName::darkAqua)), KelvoTheme::dark);
   EXPECT_EQ(widgetTheme(Appearance(AppearanceName::accessibilityHighContrastAqua)),
             KelvoTheme::lightIncreasedContrast);
   // An appearance that matches none of the four is drawn as aqua.
   EXPECT_EQ(widgetTheme(Appearance(std::string("vibrantDark"))), KelvoTheme::light);
 
+  const Appearance dark(AppearanceName::accessibilityHighContrastDarkAqua);
+  const SRGB expected = KelvoPalette::value(
+      KelvoColorToken::hairline, KelvoTheme::darkIncreasedContrast, KelvoPaletteFamily::twoColour);
+  EXPECT_EQ(widgetColor(KelvoColorToken::hairline).resolved(dark),
+            (widgetkit::RGBA{expected.red(), expected.green(), expected.blue(), 1}));
+}
+
+TEST(WidgetStyleTest, TileBorderIsOneDevicePixelAndNeverThickerThanAPoint) {
   EXPECT_EQ(WidgetTile::borderWidth(3), 1.0 / 3);
   EXPECT_EQ(WidgetTile::borderWidth(1), 1);
   for (const double odd : {0.5, 0.0, -2.0, std::nan("")}) {
@@ -196,6 +205,8 @@ TEST(KelvoWidgetBundleTest, DrawsAllEightWithLinksLabelsAndColours) {
 
       const auto links = svg.select_nodes("//a");
       ASSERT_EQ(links.size(), 3u);
+      EXPECT_EQ(links[0].node().attribute("aria-label").as_string(),
+                std::string("Keep the clipboard in Kelvo"));
       for (std::size_t i = 0; i < 3; ++i) {
         const pugi::xml_node link = links[i].node();
         // The tile: its fill, at least 44 points each way, and its hairline border.
@@ -217,6 +228,7 @@ TEST(KelvoWidgetBundleTest, DrawsAllEightWithLinksLabelsAndColours) {
         EXPECT_EQ(title.attribute("fill").as_string(),
                   hex(KelvoColorToken::primaryLabel, appearance));
       }
+      EXPECT_EQ(links[1].node().attribute("href").as_string(), std::string("kelvo://fill"));
       // The medium family's details are in the secondary label colour.
       const std::string detail = hex(KelvoColorToken::secondaryLabel, appearance);
       if (family == WidgetFamily::systemMedium) {

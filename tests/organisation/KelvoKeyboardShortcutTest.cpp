@@ -1,7 +1,4 @@
-// The keyboard shortcut catalogue, and the settings window's tabs and pushed panes.
 #include "core/organisation/KelvoKeyboardShortcut.hpp"
-#include "core/organisation/MacSettingsTab.hpp"
-#include "core/organisation/PushedPaneStack.hpp"
 
 #include <gtest/gtest.h>
 
@@ -9,8 +6,6 @@
 #include <optional>
 #include <string>
 #include <vector>
-
-#include "core/design/KelvoIcon.hpp"
 
 namespace kelvo {
 namespace {
@@ -114,39 +109,6 @@ TEST(KelvoKeyboardShortcutTest, RenderingAndLookUps) {
   EXPECT_EQ(app, (std::vector<std::string>{"settings", "shortcuts"}));
   EXPECT_EQ(Shortcut::populatedGroups(),
             (std::vector<G>{G::capture, G::find, G::selection, G::use, G::app}));
-}
-
-TEST(SettingsPaneTest, SettingsTabs) {
-  using enum MacSettingsTab;
-  EXPECT_EQ(sidebarIdentifier(shortcuts), "settings-sidebar-shortcuts");
-  EXPECT_EQ(icon(account), KelvoIcon::settingsAccount);
-}
-
-TEST(SettingsPaneTest, PushedPanes) {
-  EXPECT_EQ(PushedPaneStack::depth(false), 1);
-  EXPECT_EQ(PushedPaneStack::depth(true), 2);
-
-  PushedPaneStack stack;
-  EXPECT_EQ(stack.topDepth(), std::nullopt);
-  EXPECT_FALSE(stack.ownsTheWayBack(1));
-  stack.appeared(0);
-  stack.appeared(-2);
-  stack.disappeared(3);
-  EXPECT_EQ(stack, PushedPaneStack());
-
-  stack.appeared(1);
-  stack.appeared(2);
-  EXPECT_TRUE(stack.ownsTheWayBack(2));
-  stack.disappeared(2);
-  EXPECT_EQ(stack.topDepth(), 1);
-
-  stack.appeared(2);
-  stack.appeared(2);
-  stack.disappeared(2);
-  EXPECT_EQ(stack.topDepth(), 2);
-  stack.disappeared(2);
-  stack.disappeared(1);
-  EXPECT_EQ(stack, PushedPaneStack());
 }
 
 }  // namespace
