@@ -135,6 +135,23 @@ foreach(program IN LISTS programs)
   endif()
 endforeach()
 
+# An internal header says which public header to include instead, and no public header of a
+# layer includes an internal one (internal folders are not installed).
+foreach(source IN LISTS sources)
+  if(source MATCHES "^(platform|core)/[a-z]+/internal/.*\\.hpp$")
+    folder_of(${source} folder)
+    file(STRINGS ${SOURCE_DIR}/${source} first LIMIT_COUNT 1)
+    if(NOT first MATCHES "^// Internal to ${folder}: include \"")
+      list(APPEND violations "${source}: opens without \"// Internal to ${folder}: include ...\"")
+    endif()
+  elseif(source MATCHES "^(platform|core)/.*\\.hpp$")
+    file(STRINGS ${SOURCE_DIR}/${source} private REGEX "^#include \"[^\"]*/internal/")
+    if(private)
+      list(APPEND violations "${source}: a public header includes an internal one")
+    endif()
+  endif()
+endforeach()
+
 list(REMOVE_DUPLICATES edges)
 list(SORT edges)
 foreach(edge IN LISTS edges)

@@ -9,15 +9,15 @@
 namespace kelvo {
 
 SearchIndex::SearchIndex(std::span<const SearchableCard> cards, const Clock& clock)
-    : impl_(std::make_unique<SearchIndexImpl>(clock)) {
+    : impl_(std::make_unique<search_internal::SearchIndexImpl>(clock)) {
   impl_->insert(cards);
 }
 
 SearchIndex::SearchIndex(const SearchIndex& other)
-    : impl_(std::make_unique<SearchIndexImpl>(*other.impl_)) {}
+    : impl_(std::make_unique<search_internal::SearchIndexImpl>(*other.impl_)) {}
 
 SearchIndex& SearchIndex::operator=(const SearchIndex& other) {
-  if (this != &other) impl_ = std::make_unique<SearchIndexImpl>(*other.impl_);
+  if (this != &other) impl_ = std::make_unique<search_internal::SearchIndexImpl>(*other.impl_);
   return *this;
 }
 
@@ -37,7 +37,8 @@ void SearchIndex::remove(const UUID& id) { impl_->removeCard(id, false); }
 
 std::vector<SearchResult> SearchIndex::search(std::string_view query, std::int64_t limit) const {
   if (limit <= 0) return {};
-  return SearchQuery(*impl_, tokenize(query)).run(static_cast<std::uint64_t>(limit));
+  return search_internal::SearchQuery(*impl_, tokenize(query))
+      .run(static_cast<std::uint64_t>(limit));
 }
 
 std::size_t SearchIndex::cardCount() const { return impl_->cardCount(); }

@@ -29,7 +29,9 @@
 
 namespace kelvo {
 
+namespace search_internal {
 class SearchIndexImpl;
+}
 
 /// The literal full-text search: an in-memory inverted index over searchable cards. A query
 /// finds the cards holding every word of it, the last word also as the beginning of a longer
@@ -70,7 +72,7 @@ class SearchIndex {
   std::size_t memoryUsage() const;
 
  private:
-  std::unique_ptr<SearchIndexImpl> impl_;
+  std::unique_ptr<search_internal::SearchIndexImpl> impl_;
 };
 
 }  // namespace kelvo

@@ -89,7 +89,7 @@ class CardNumbers {
   }
 
   std::vector<UUID> ids_;
-  SearchIDBuckets buckets_;
+  search_internal::SearchIDBuckets buckets_;
 };
 
 std::vector<SemanticSearchResult> literalAnswer(const std::vector<SearchResult>& literal) {

@@ -15,6 +15,13 @@
 #include "platform/foundation/Error.hpp"
 
 namespace kelvo::data {
+
+using data_internal::Database;
+using data_internal::ManagedObjectAccess;
+using data_internal::ResetOnExit;
+using data_internal::Statement;
+using data_internal::Transaction;
+
 namespace {
 
 using Access = ManagedObjectAccess;

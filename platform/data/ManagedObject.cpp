@@ -10,6 +10,8 @@
 
 namespace kelvo::data {
 
+using data_internal::ManagedObjectAccess;
+
 void ManagedObject::Members::add(ManagedObject* object) {
   if (positions.emplace(object, list.size()).second) list.push_back(object);
 }

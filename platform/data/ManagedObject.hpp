@@ -12,11 +12,14 @@
 
 #include "platform/data/Value.hpp"
 
+namespace kelvo::data_internal {
+class ManagedObjectAccess;
+}
+
 namespace kelvo::data {
 
 class Context;
 class EntityDescription;
-class ManagedObjectAccess;
 class MutableSet;
 
 /// An object of an entity, holding a dynamic value per attribute and the objects at the other end
@@ -79,7 +82,7 @@ class ManagedObject : public std::enable_shared_from_this<ManagedObject> {
 
  private:
   // The layer's own classes reach what follows through platform/data/internal/ManagedObjectAccess.
-  friend class ManagedObjectAccess;
+  friend class data_internal::ManagedObjectAccess;
 
   // A to-many end: an unordered set, iterated in the order members arrived.
   struct Members {

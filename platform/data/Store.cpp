@@ -11,6 +11,12 @@
 #include "platform/foundation/Bytes.hpp"
 
 namespace kelvo::data {
+
+using data_internal::Database;
+using data_internal::ManagedObjectAccess;
+using data_internal::Statement;
+using data_internal::StoreSchema;
+
 namespace {
 
 using Access = ManagedObjectAccess;

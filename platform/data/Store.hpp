@@ -8,13 +8,16 @@
 
 #include "platform/data/StoreDescription.hpp"
 
+namespace kelvo::data_internal {
+class Database;
+class Statement;
+}  // namespace kelvo::data_internal
+
 namespace kelvo::data {
 
-class Database;
 class EntityDescription;
 class ManagedObject;
 class Model;
-class Statement;
 
 /// One open store of a coordinator: a SQLite database shaped by the model (see docs/store.md).
 /// Contexts read and write it; its statements are compiled once and reused.
@@ -37,28 +40,28 @@ class Store {
   // The compiled statements over one entity's table; see internal/StoreStatements.hpp.
   struct Statements;
 
-  Database& database() { return *database_; }
+  data_internal::Database& database() { return *database_; }
   Statements& statements(const EntityDescription& entity);
 
   // The row's primary key (column 0).
-  static std::int64_t primaryKey(const Statement& row);
+  static std::int64_t primaryKey(const data_internal::Statement& row);
   // Fills `object`'s attributes from the row, and `foreignKeys` (0 for none) by to-one end.
-  static void read(const Statement& row, ManagedObject& object,
+  static void read(const data_internal::Statement& row, ManagedObject& object,
                    std::vector<std::int64_t>& foreignKeys);
   // Binds the object's row: its primary key, attributes and the keys of its to-one targets.
   // `scratch` holds encoded values until the statement runs.
-  static void bind(Statement& statement, const ManagedObject& object,
+  static void bind(data_internal::Statement& statement, const ManagedObject& object,
                    std::vector<std::string>& scratch);
   // Entities of more columns than this are updated whole.
   static constexpr std::size_t maxPartialColumns = 64;
   // The update of the columns set in `columns` (bit i: the i-th column after the key).
-  Statement& update(const EntityDescription& entity, std::uint64_t columns);
+  data_internal::Statement& update(const EntityDescription& entity, std::uint64_t columns);
   // Binds the key, then the columns set in `columns`, for `update`.
-  static void bindColumns(Statement& statement, const ManagedObject& object, std::uint64_t columns,
-                          std::vector<std::string>& scratch);
+  static void bindColumns(data_internal::Statement& statement, const ManagedObject& object,
+                          std::uint64_t columns, std::vector<std::string>& scratch);
 
   StoreDescription description_;
-  std::unique_ptr<Database> database_;
+  std::unique_ptr<data_internal::Database> database_;
   std::vector<std::unique_ptr<Statements>> statements_;
 };
 

@@ -9,6 +9,9 @@
 #include "tests/data/TestModel.hpp"
 
 namespace kelvo::data {
+
+using data_internal::Database;
+
 namespace {
 
 using kelvo::testing::TemporaryDirectory;

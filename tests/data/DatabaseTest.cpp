@@ -7,6 +7,10 @@
 namespace kelvo::data {
 namespace {
 
+using data_internal::Database;
+using data_internal::Statement;
+using data_internal::Transaction;
+
 std::int64_t countRows(Database& database) {
   Statement statement = database.prepare("SELECT count(*) FROM t");
   EXPECT_TRUE(statement.step());

@@ -15,8 +15,8 @@ namespace kelvo::data::testing {
 // before returning. A fatal failure returns early; wrap the call in ASSERT_NO_FATAL_FAILURE to
 // stop the test there.
 inline void expectIntact(const std::filesystem::path& url) {
-  Database database(url.string());
-  Statement check = database.prepare("PRAGMA integrity_check");
+  data_internal::Database database(url.string());
+  data_internal::Statement check = database.prepare("PRAGMA integrity_check");
   ASSERT_TRUE(check.step());
   EXPECT_EQ(check.columnText(0), "ok");
 }

@@ -1,3 +1,5 @@
+// Internal to core/search: include "core/search/SearchIndex.hpp" or
+// "core/search/SemanticSearch.hpp" instead.
 #pragma once
 
 #include <cstddef>
@@ -7,7 +9,7 @@
 
 #include "platform/foundation/Error.hpp"
 
-namespace kelvo {
+namespace kelvo::search_internal {
 
 /// A hash set of small numbers whose keys live elsewhere (a term's text, a card's
 /// identifier): open addressing with linear probing, four bytes a bucket, no node per entry.
@@ -96,4 +98,4 @@ class SearchIDBuckets {
   std::size_t live_ = 0;
 };
 
-}  // namespace kelvo
+}  // namespace kelvo::search_internal

@@ -10,7 +10,7 @@
 #include "platform/foundation/Text.hpp"
 #include "platform/foundation/Utf.hpp"
 
-namespace kelvo {
+namespace kelvo::search_internal {
 namespace {
 
 constexpr unsigned fieldBit(SearchField field) { return 1u << static_cast<unsigned>(field); }
@@ -160,4 +160,4 @@ std::size_t SearchIndexImpl::memoryUsage() const {
   return bytes + composedTitles_.bucket_count() * sizeof(void*);
 }
 
-}  // namespace kelvo
+}  // namespace kelvo::search_internal

@@ -1,3 +1,4 @@
+// Internal to core/search: include "core/search/SearchIndex.hpp" instead.
 #pragma once
 
 #include <algorithm>
@@ -19,7 +20,7 @@
 #include "platform/foundation/Date.hpp"
 #include "platform/foundation/UUID.hpp"
 
-namespace kelvo {
+namespace kelvo::search_internal {
 
 /// What a `SearchIndex` holds, and its upkeep as cards come and go. Queries read it through
 /// `SearchQuery`.
@@ -100,4 +101,4 @@ class SearchIndexImpl {
   const Clock* clock_;
 };
 
-}  // namespace kelvo
+}  // namespace kelvo::search_internal

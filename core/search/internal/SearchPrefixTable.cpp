@@ -1,6 +1,6 @@
 #include "core/search/internal/SearchPrefixTable.hpp"
 
-namespace kelvo {
+namespace kelvo::search_internal {
 
 SearchPrefixTable::SearchPrefixTable(const SearchTermTable& terms, std::span<const TermID> words,
                                      std::size_t termSize, std::size_t slotCount)
@@ -71,4 +71,4 @@ std::vector<SearchPrefixTable::Slot> SearchPrefixTable::list(
   return slots;
 }
 
-}  // namespace kelvo
+}  // namespace kelvo::search_internal

@@ -1,3 +1,4 @@
+// Internal to core/search: include "core/search/SearchIndex.hpp" instead.
 #pragma once
 
 #include <array>
@@ -8,7 +9,7 @@
 
 #include "core/search/internal/SearchTermTable.hpp"
 
-namespace kelvo {
+namespace kelvo::search_internal {
 
 /// The cards holding words that begin with a query's last term, as one byte per slot: the
 /// fields in which the card holds such words (low six bits), whether it holds the term itself,
@@ -50,4 +51,4 @@ class SearchPrefixTable {
   std::uint8_t unvisited_ = presentBit;  // the presence bit of cards a walk has yet to visit
 };
 
-}  // namespace kelvo
+}  // namespace kelvo::search_internal

@@ -13,7 +13,7 @@
 #include "core/search/internal/SearchPrefixTable.hpp"
 #include "platform/foundation/Text.hpp"
 
-namespace kelvo {
+namespace kelvo::search_internal {
 namespace {
 
 using Posting = SearchTermTable::Posting;
@@ -400,4 +400,4 @@ void SearchQuery::mergePrefixHits() {
   }
 }
 
-}  // namespace kelvo
+}  // namespace kelvo::search_internal

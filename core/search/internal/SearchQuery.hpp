@@ -1,3 +1,4 @@
+// Internal to core/search: include "core/search/SearchIndex.hpp" instead.
 #pragma once
 
 #include <cstddef>
@@ -11,7 +12,7 @@
 #include "core/search/internal/SearchRanking.hpp"
 #include "core/search/internal/SearchTermTable.hpp"
 
-namespace kelvo {
+namespace kelvo::search_internal {
 
 /// One answer of a `SearchIndex`: look each term up, intersect the card sets starting from the
 /// smallest, score the survivors and keep the best. Every word but the last must be held
@@ -66,4 +67,4 @@ class SearchQuery {
   SearchPrefixTable table_;
 };
 
-}  // namespace kelvo
+}  // namespace kelvo::search_internal

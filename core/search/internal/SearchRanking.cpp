@@ -6,7 +6,7 @@
 #include <optional>
 #include <string_view>
 
-namespace kelvo {
+namespace kelvo::search_internal {
 
 std::vector<SearchResult> SearchRanking::best(std::vector<Scored> scored,
                                               std::uint64_t limit) const {
@@ -174,4 +174,4 @@ std::vector<SearchResult> SearchRanking::choose(std::vector<Scored>& scored,
   return results;
 }
 
-}  // namespace kelvo
+}  // namespace kelvo::search_internal

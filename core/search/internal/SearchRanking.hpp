@@ -1,3 +1,4 @@
+// Internal to core/search: include "core/search/SearchIndex.hpp" instead.
 #pragma once
 
 #include <cstdint>
@@ -7,7 +8,7 @@
 #include "core/search/SearchResult.hpp"
 #include "core/search/internal/SearchIndexImpl.hpp"
 
-namespace kelvo {
+namespace kelvo::search_internal {
 
 /// The last steps of a query: of the cards scored on their texts, those that can still rank get
 /// their use and recency boosts, and the best come back as results, by score, then title, then
@@ -39,4 +40,4 @@ class SearchRanking {
   const SearchIndexImpl& index_;
 };
 
-}  // namespace kelvo
+}  // namespace kelvo::search_internal

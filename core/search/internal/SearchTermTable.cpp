@@ -8,7 +8,7 @@
 
 #include "platform/foundation/Error.hpp"
 
-namespace kelvo {
+namespace kelvo::search_internal {
 namespace {
 
 // Past this many changes a refresh rebuilds the list in one pass instead of editing it.
@@ -260,4 +260,4 @@ std::size_t SearchTermTable::memoryUsage() const {
   return bytes;
 }
 
-}  // namespace kelvo
+}  // namespace kelvo::search_internal

@@ -1,3 +1,4 @@
+// Internal to core/search: include "core/search/SearchIndex.hpp" instead.
 #pragma once
 
 #include <cstddef>
@@ -13,7 +14,7 @@
 
 #include "core/search/internal/SearchIDBuckets.hpp"
 
-namespace kelvo {
+namespace kelvo::search_internal {
 
 /// A term's text in 16 bytes: up to 15 bytes (nearly every term) inline, longer ones on the
 /// heap. A library of few cards holds nearly as many terms as a large one, so what each term
@@ -213,4 +214,4 @@ class SearchTermTable {
   std::vector<TermID> sorted_;
 };
 
-}  // namespace kelvo
+}  // namespace kelvo::search_internal

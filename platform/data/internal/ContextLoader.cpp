@@ -7,6 +7,12 @@
 #include "platform/data/internal/StoreStatements.hpp"
 
 namespace kelvo::data {
+
+using data_internal::Database;
+using data_internal::ManagedObjectAccess;
+using data_internal::ResetOnExit;
+using data_internal::Statement;
+
 namespace {
 
 using Access = ManagedObjectAccess;

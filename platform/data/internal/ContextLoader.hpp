@@ -1,3 +1,4 @@
+// Internal to platform/data: include "platform/data/Container.hpp" instead.
 #pragma once
 
 #include <cstddef>
@@ -7,9 +8,11 @@
 
 #include "platform/data/Context.hpp"
 
-namespace kelvo::data {
-
+namespace kelvo::data_internal {
 class Statement;
+}
+
+namespace kelvo::data {
 
 // Turns rows into objects, one per row. A row's to-one targets are loaded too (they may have
 // targets of their own) and linked only once every row has been read, so that a failed read
@@ -22,7 +25,8 @@ class Context::Loader {
   Loader& operator=(const Loader&) = delete;
 
   // The objects of the rows `statement` gives, registered ones as they are.
-  std::vector<ManagedObject*> read(const EntityDescription& entity, Statement& statement);
+  std::vector<ManagedObject*> read(const EntityDescription& entity,
+                                   data_internal::Statement& statement);
   // Loads the rows the to-one ends read so far point at, then links every end.
   void finish();
 
@@ -34,7 +38,7 @@ class Context::Loader {
     std::int64_t primaryKey;
   };
 
-  ManagedObject& materialize(const EntityDescription& entity, const Statement& row);
+  ManagedObject& materialize(const EntityDescription& entity, const data_internal::Statement& row);
 
   Context& context_;
   Store& store_;

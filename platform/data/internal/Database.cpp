@@ -4,7 +4,7 @@
 
 #include "platform/data/StoreError.hpp"
 
-namespace kelvo::data {
+namespace kelvo::data_internal {
 
 Database::Database(const std::string& path) {
   // A connection serves one coordinator, used on one thread at a time: SQLite's own lock
@@ -16,7 +16,8 @@ Database::Database(const std::string& path) {
     const std::string message = handle_ != nullptr ? sqlite3_errmsg(handle_) : "out of memory";
     sqlite3_close(handle_);
     handle_ = nullptr;
-    throw StoreError(StoreError::Kind::sqlite, "Could not open " + path + ": " + message, result);
+    throw data::StoreError(data::StoreError::Kind::sqlite,
+                           "Could not open " + path + ": " + message, result);
   }
   sqlite3_extended_result_codes(handle_, 1);
   // Another process (the widget, the app) may hold the write lock for a moment.
@@ -50,7 +51,7 @@ void Database::raise(int resultCode, std::string_view doing) const {
   }
   message += ") while running: ";
   message += doing.substr(0, 200);
-  throw StoreError(StoreError::Kind::sqlite, message, resultCode);
+  throw data::StoreError(data::StoreError::Kind::sqlite, message, resultCode);
 }
 
 Statement::Statement(Database& database, std::string_view sql) : database_(&database) {
@@ -149,4 +150,4 @@ void Transaction::commit() {
   open_ = false;
 }
 
-}  // namespace kelvo::data
+}  // namespace kelvo::data_internal

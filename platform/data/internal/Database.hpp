@@ -1,3 +1,4 @@
+// Internal to platform/data: include "platform/data/Container.hpp" instead.
 #pragma once
 
 #include <cstdint>
@@ -8,7 +9,7 @@
 struct sqlite3;
 struct sqlite3_stmt;
 
-namespace kelvo::data {
+namespace kelvo::data_internal {
 
 class Statement;
 
@@ -112,4 +113,4 @@ class Transaction {
   bool open_ = true;
 };
 
-}  // namespace kelvo::data
+}  // namespace kelvo::data_internal

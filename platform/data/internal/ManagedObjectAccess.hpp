@@ -1,3 +1,4 @@
+// Internal to platform/data: include "platform/data/Container.hpp" instead.
 #pragma once
 
 #include <concepts>
@@ -6,12 +7,14 @@
 
 #include "platform/data/ManagedObject.hpp"
 
-namespace kelvo::data {
+namespace kelvo::data_internal {
 
 /// The one way the layer's own classes (the context, the store, a to-many set) reach a managed
 /// object's bookkeeping: its context, row, pending state, values and relationship ends. Each
 /// reference accessor takes a `ManagedObject` or a `const ManagedObject` and keeps its constness.
 class ManagedObjectAccess {
+  using ManagedObject = data::ManagedObject;
+
   template <class Object>
   static constexpr bool isManagedObject = std::same_as<std::remove_const_t<Object>, ManagedObject>;
 
@@ -73,4 +76,4 @@ class ManagedObjectAccess {
   static void willChange(ManagedObject& object) { object.willChange(); }
 };
 
-}  // namespace kelvo::data
+}  // namespace kelvo::data_internal

@@ -13,7 +13,10 @@
 #include "platform/data/internal/Database.hpp"
 #include "platform/foundation/Bytes.hpp"
 
-namespace kelvo::data {
+namespace kelvo::data_internal {
+
+using namespace kelvo::data;
+
 namespace {
 
 // Model names are letters, digits and "_" (checked when the model is built), so quoting is safe.
@@ -298,4 +301,4 @@ std::string StoreSchema::maxPrimaryKey(const EntityDescription& entity) {
   return "SELECT max(" + identifier(primaryKeyColumn) + ") FROM " + identifier(entity.name());
 }
 
-}  // namespace kelvo::data
+}  // namespace kelvo::data_internal

@@ -1,3 +1,4 @@
+// Internal to platform/data: include "platform/data/Container.hpp" instead.
 #pragma once
 
 #include <cstdint>
@@ -12,11 +13,12 @@ namespace kelvo::data {
 
 // Compiled once per entity when the store opens, and reused by every context.
 struct Store::Statements {
-  Statements(Database& database, const EntityDescription& entity);
-  Statement select, selectOne, insert, update, remove, count, maxPrimaryKey;
-  std::vector<std::unique_ptr<Statement>> byForeignKey;  // by relationship; to-one ends only
+  Statements(data_internal::Database& database, const EntityDescription& entity);
+  data_internal::Statement select, selectOne, insert, update, remove, count, maxPrimaryKey;
+  std::vector<std::unique_ptr<data_internal::Statement>>
+      byForeignKey;  // by relationship; to-one ends only
   // Updates of some columns, by their set of columns; compiled on first use.
-  std::unordered_map<std::uint64_t, std::unique_ptr<Statement>> updates;
+  std::unordered_map<std::uint64_t, std::unique_ptr<data_internal::Statement>> updates;
 };
 
 }  // namespace kelvo::data
