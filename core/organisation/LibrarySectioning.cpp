@@ -7,8 +7,7 @@
 
 #include "platform/foundation/Text.hpp"
 
-namespace kelvo::LibrarySectioning {
-namespace detail {
+namespace kelvo::organisation_internal {
 namespace {
 
 // A damaged stored date (not a number) would make the comparison inconsistent.
@@ -68,7 +67,9 @@ std::vector<LibraryProject> standingOrder(const std::vector<LibraryProject>& pro
   return standing;
 }
 
-}  // namespace detail
+}  // namespace kelvo::organisation_internal
+
+namespace kelvo::LibrarySectioning {
 
 UUID rootProjectID(const UUID& id, const std::unordered_map<UUID, UUID>& parents) {
   UUID current = id;

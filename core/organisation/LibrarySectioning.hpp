@@ -28,12 +28,7 @@
 #include "platform/foundation/Date.hpp"
 #include "platform/foundation/UUID.hpp"
 
-/// Builds the library screen's sections from a flat list of items: one section per project in
-/// the projects' order, then the unsorted pile; within a section pinned items first, then the
-/// user's manual order, then the most recently used, the newest and the identifier.
-namespace kelvo::LibrarySectioning {
-
-namespace detail {
+namespace kelvo::organisation_internal {
 
 /// What the display order compares, taken from an item once.
 struct SortKey {
@@ -53,22 +48,27 @@ std::vector<std::size_t> displayOrder(const std::vector<SortKey>& keys);
 /// form, then identifier.
 std::vector<LibraryProject> standingOrder(const std::vector<LibraryProject>& projects);
 
-}  // namespace detail
+}  // namespace kelvo::organisation_internal
+
+/// Builds the library screen's sections from a flat list of items: one section per project in
+/// the projects' order, then the unsorted pile; within a section pinned items first, then the
+/// user's manual order, then the most recently used, the newest and the identifier.
+namespace kelvo::LibrarySectioning {
 
 /// The items of one section in display order. Items with the same identifier keep their order.
 template <LibraryItem Item>
 std::vector<Item> ordered(std::vector<Item> items, const LibrarySectionID& section,
                           const CardOrder& order) {
   const CardOrder::Ranks ranks = order.ranks(section);
-  std::vector<detail::SortKey> keys;
+  std::vector<organisation_internal::SortKey> keys;
   keys.reserve(items.size());
   for (const Item& item : items) {
-    keys.push_back(
-        detail::sortKey(item.id(), item.isPinned(), item.lastUsedAt(), item.createdAt(), ranks));
+    keys.push_back(organisation_internal::sortKey(item.id(), item.isPinned(), item.lastUsedAt(),
+                                                  item.createdAt(), ranks));
   }
   std::vector<Item> result;
   result.reserve(items.size());
-  for (const std::size_t index : detail::displayOrder(keys)) {
+  for (const std::size_t index : organisation_internal::displayOrder(keys)) {
     result.push_back(std::move(items[index]));
   }
   return result;
@@ -83,7 +83,7 @@ std::vector<LibrarySection<Item>> sections(const std::vector<Item>& items,
                                            std::string_view unsortedTitle, const CardOrder& order,
                                            const std::unordered_set<LibrarySectionID>& collapsed,
                                            bool alwaysShowUnsorted, bool hideEmptyProjects) {
-  const std::vector<LibraryProject> standing = detail::standingOrder(projects);
+  const std::vector<LibraryProject> standing = organisation_internal::standingOrder(projects);
   // A project listed twice gets the group of its first listing in each of its sections.
   std::unordered_map<UUID, std::size_t> slots;
   slots.reserve(standing.size());

@@ -22,7 +22,7 @@ concept RawValueEnum = requires {
   { RawValues<E>::table.size() } -> std::convertible_to<std::size_t>;
 };
 
-namespace detail {
+namespace foundation_internal {
 
 template <class E>
 consteval bool tableFollowsDeclarationOrder() {
@@ -42,12 +42,12 @@ consteval bool isIterable() {
   }
 }
 
-}  // namespace detail
+}  // namespace foundation_internal
 
 /// The stored text of `value`.
 template <RawValueEnum E>
 constexpr std::string_view rawValue(E value) {
-  static_assert(detail::tableFollowsDeclarationOrder<E>(),
+  static_assert(foundation_internal::tableFollowsDeclarationOrder<E>(),
                 "a raw-value table lists its cases in declaration order");
   const auto& table = RawValues<E>::table;
   const auto index = static_cast<std::size_t>(value);
@@ -66,7 +66,7 @@ constexpr std::optional<E> fromRawValue(std::string_view raw) {
 
 /// Every case in declaration order.
 template <RawValueEnum E>
-requires(detail::isIterable<E>()) constexpr auto allCases() {
+requires(foundation_internal::isIterable<E>()) constexpr auto allCases() {
   constexpr auto& table = RawValues<E>::table;
   std::array<E, table.size()> cases{};
   for (std::size_t i = 0; i < table.size(); ++i) cases[i] = table[i].first;
