@@ -18,3 +18,18 @@ write_basic_package_version_file(${PROJECT_BINARY_DIR}/kelvoConfigVersion.cmake
   COMPATIBILITY SameMinorVersion)
 install(FILES ${PROJECT_BINARY_DIR}/kelvoConfig.cmake ${PROJECT_BINARY_DIR}/kelvoConfigVersion.cmake
   DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/kelvo)
+
+# The first install step (see the top CMakeLists.txt) checks that the build made everything the
+# install copies out of it: the libraries, the widget and the word tables.
+set(kelvo_built_files)
+foreach(target IN LISTS kelvo_layers)
+  list(APPEND kelvo_built_files "$<TARGET_FILE:${target}>")
+endforeach()
+if(TARGET kelvo-widget)
+  list(APPEND kelvo_built_files "$<TARGET_FILE:kelvo-widget>")
+endif()
+get_property(kelvo_built_data GLOBAL PROPERTY KELVO_INSTALLED_BUILD_FILES)
+list(APPEND kelvo_built_files ${kelvo_built_data})
+file(READ ${PROJECT_SOURCE_DIR}/cmake/KelvoInstallCheck.cmake.in kelvo_install_check)
+string(CONFIGURE "${kelvo_install_check}" kelvo_install_check @ONLY)
+file(GENERATE OUTPUT ${PROJECT_BINARY_DIR}/KelvoInstallCheck.cmake CONTENT "${kelvo_install_check}")

@@ -1,5 +1,7 @@
 # Every C++ block of the guide must appear in the program word for word (indentation aside),
-# so that the guide shows only code that the package test builds and runs.
+# so that the guide shows only code that the package test builds and runs. Each block opens with
+# the library headers it uses: those lines must be includes of the program, and between them
+# the blocks name every library header the program includes.
 cmake_minimum_required(VERSION 3.25)
 
 # CMake lists split at ";" and pair up brackets: both are kept out of the way while comparing.
@@ -20,11 +22,33 @@ list(LENGTH blocks count)
 if(count EQUAL 0)
   message(FATAL_ERROR "${GUIDE} shows no code")
 endif()
+set(named "")
 foreach(block IN LISTS blocks)
   string(REGEX REPLACE "^\n```cpp(\n.*)```$" "\\1" code "${block}")
+  if(NOT code MATCHES "^((\n#include [^\n]*)+)\n(\n.*)$")
+    message(FATAL_ERROR "this code of the guide does not begin with the headers it uses:${code}")
+  endif()
+  set(includes "${CMAKE_MATCH_1}")
+  set(code "${CMAKE_MATCH_3}")
+  string(REGEX MATCHALL "#include [^\n]*" includes "${includes}")
+  foreach(include IN LISTS includes)
+    string(FIND "${program}" "\n${include}\n" at)
+    if(at EQUAL -1)
+      message(FATAL_ERROR "the guide's \"${include}\" is not an include of ${PROGRAM}")
+    endif()
+    list(APPEND named "${include}")
+  endforeach()
   string(FIND "${program}" "${code}" at)
   if(at EQUAL -1)
     message(FATAL_ERROR "this code of the guide is not in ${PROGRAM}:${code}")
   endif()
 endforeach()
-message(STATUS "all ${count} blocks of the guide are in the program")
+
+string(REGEX MATCHALL "\n#include \"[^\n]*" used "${program}")
+foreach(include IN LISTS used)
+  string(STRIP "${include}" include)
+  if(NOT include IN_LIST named)
+    message(FATAL_ERROR "the program's \"${include}\" is named by no code of the guide")
+  endif()
+endforeach()
+message(STATUS "all ${count} blocks of the guide are in the program, with the headers they use")

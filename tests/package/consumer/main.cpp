@@ -1,26 +1,41 @@
 // The program of docs/library.md, built as an outside project does: against the installed
 // package, through find_package(kelvo) and kelvo::core alone. The guide quotes it piece by piece.
+//
+//   kelvo-consumer STORE-FILE [PACKAGE-PREFIX]
+//
+// Run it twice on one store: the first run makes the library, the second finds it.
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <variant>
 #include <vector>
 
+#include "core/import/ImportDestination.hpp"
 #include "core/import/ImportPlan.hpp"
 #include "core/import/SnippetImporter.hpp"
 #include "core/model/Card.hpp"
+#include "core/model/FileCapture.hpp"
 #include "core/model/KelvoModel.hpp"
 #include "core/model/KelvoPersistence.hpp"
 #include "core/model/Shelf.hpp"
 #include "core/model/SmartShelf.hpp"
 #include "core/remote/Framer.hpp"
+#include "core/remote/Message.hpp"
+#include "core/search/CardPredicate.hpp"
+#include "core/search/CardSort.hpp"
 #include "core/search/RankingContext.hpp"
 #include "core/search/SearchIndex.hpp"
+#include "core/search/SearchableCard.hpp"
 #include "core/search/SemanticSearch.hpp"
 #include "core/search/SmartShelfCriteria.hpp"
 #include "core/search/SmartShelfEvaluation.hpp"
 #include "core/search/WordEmbeddingLexicon.hpp"
 #include "core/widget/KelvoWidgetSnapshot.hpp"
+#include "platform/data/Container.hpp"
+#include "platform/data/Context.hpp"
 #include "platform/foundation/Bytes.hpp"
 #include "platform/foundation/Calendar.hpp"
 #include "platform/foundation/Clock.hpp"
@@ -49,6 +64,37 @@ std::unique_ptr<data::Container> openLibrary(const std::filesystem::path& file) 
   return container;
 }
 
+std::shared_ptr<Shelf> findDefaultShelf(data::Context& context) {
+  for (const std::shared_ptr<Shelf>& shelf : context.fetch(Shelf::fetchRequest())) {
+    if (shelf->isDefaultShelf() || shelf->id() == Shelf::defaultShelfID()) return shelf;
+  }
+  return nullptr;
+}
+
+// A card that keeps a file's bytes, as the library keeps files; none when the file is refused.
+std::shared_ptr<Card> makeFileCard(const std::string& filename, const Bytes& bytes,
+                                   const std::shared_ptr<Shelf>& shelf, Date now) {
+  const auto byteCount = static_cast<std::int64_t>(bytes.size());
+  if (const auto refusal = FileCapture::validate(byteCount)) {  // empty, or over 50 MB
+    std::printf("%s\n", refusal->message().c_str());
+    return nullptr;
+  }
+  const CardType type = FileCapture::kind(filename);  // image, document or file
+  const auto card = Card::make({.id = UUID::random(),
+                                .type = type,
+                                .title = FileCapture::title(filename),
+                                .payload = filename,
+                                .previewText = FileCapture::previewText(filename, byteCount),
+                                .createdAt = now,
+                                .payloadData = bytes,
+                                .filename = filename,
+                                .byteCount = byteCount,
+                                .shelf = shelf});
+  // Card::make hashed the type and the payload, here the name: a file's hash is of its bytes.
+  card->setContentHash(FileCapture::contentHash(type, bytes));
+  return card;
+}
+
 SearchableCard record(const Card& card) {
   const auto shelf = card.shelf();
   auto project = shelf;  // the top-level shelf the card's shelf sits in
@@ -69,47 +115,73 @@ SearchableCard record(const Card& card) {
 
 }  // namespace
 
-// The test passes the prefix the package was installed to.
 int main(int argc, char** argv) {
-  const std::filesystem::path folder =
-      std::filesystem::temp_directory_path() / ("kelvo-consumer-" + UUID::random().uuidString());
-  std::filesystem::create_directories(folder);
-  const Date now = Clock::system().now();
-
-  {
-    const auto library = openLibrary(folder / "Kelvo.store");
-    data::Context& context = library->viewContext();
-    const auto unsorted = Shelf::make(Shelf::defaultShelfID(), std::string(Shelf::defaultShelfName),
-                                      0, now, /*isDefaultShelf=*/true, nullptr);
-    context.insert(unsorted);
-    Card::make({.id = UUID::random(),
-                .type = CardType::text,
-                .title = "Tax return 2026",
-                .payload = "Send the {form} to the accountant",
-                .createdAt = now,
-                .shelf = unsorted});
-    Card::make({.id = UUID::random(),
-                .type = CardType::text,
-                .title = "Car insurance",
-                .payload = "Policy 42-7, renews in March",
-                .createdAt = now,
-                .shelf = unsorted});
-    context.save();  // throws data::StoreError; the changes stay pending
+  if (argc < 2) {
+    std::printf("usage: kelvo-consumer STORE-FILE [PACKAGE-PREFIX]\n");
+    return 2;
   }
+  const std::filesystem::path store = argv[1];  // a host: KelvoPersistence::storeURL("Kelvo")
+  std::filesystem::create_directories(std::filesystem::absolute(store).parent_path());
+  const Bytes receipt = toBytes("%PDF-1.7\n% the bytes of a file the user chose\n");
+  const Date now = Clock::system().now();
+  {
+    const auto library = openLibrary(store);
+    data::Context& context = library->viewContext();
+    std::shared_ptr<Shelf> unsorted = findDefaultShelf(context);
+    if (unsorted == nullptr) {  // a new library
+      unsorted = Shelf::make(Shelf::defaultShelfID(), std::string(Shelf::defaultShelfName), 0, now,
+                             /*isDefaultShelf=*/true, /*parent=*/nullptr);
+      context.insert(unsorted);  // made without a parent, it is in no context until inserted
+      Card::make({.id = UUID::random(),
+                  .type = CardType::text,
+                  .title = "Tax return 2026",
+                  .payload = "Send the {form} to the accountant",
+                  .createdAt = now,
+                  .shelf = unsorted});
+      Card::make({.id = UUID::random(),
+                  .type = CardType::text,
+                  .title = "Car insurance",
+                  .payload = "Policy 42-7, renews in March",
+                  .createdAt = now,
+                  .shelf = unsorted});
+      makeFileCard("March receipt.pdf", receipt, unsorted, now);
+      context.save();  // throws data::StoreError; the changes stay pending
+    }
+  }  // the container closes the store
 
-  const auto library = openLibrary(folder / "Kelvo.store");
+  const auto library = openLibrary(store);  // reopened: what was saved is read back
   data::Context& context = library->viewContext();
   std::vector<SearchableCard> cards;
   for (const std::shared_ptr<Card>& card : context.fetch(Card::fetchRequest())) {
-    cards.push_back(record(*card));
+    if (!card->isTrashed()) cards.push_back(record(*card));  // search sees the live cards
   }
-  check(cards.size() == 2, "two cards read back from the store on disk");
+
+  const auto shelves = context.fetch(Shelf::fetchRequest());
+  const auto defaultShelves = std::count_if(
+      shelves.begin(), shelves.end(), [](const auto& shelf) { return shelf->isDefaultShelf(); });
+  std::printf("consumer: the library holds %td default shelf and %zu cards\n", defaultShelves,
+              cards.size());
+  check(defaultShelves == 1 && cards.size() == 3, "one default shelf and three cards");
+  const auto file = std::find_if(cards.begin(), cards.end(), [](const SearchableCard& card) {
+    return card.type() == CardType::document;
+  });
+  check(file != cards.end() && file->title() == "March receipt", "the file card reads back");
+  for (const std::shared_ptr<Card>& card : context.fetch(Card::fetchRequest())) {
+    if (card->filename()) {
+      check(card->contentHash() == FileCapture::contentHash(CardType::document, receipt) &&
+                card->payloadData() == receipt && card->previewText() == "PDF · 46 bytes",
+            "the file card keeps its bytes, their hash and the guide's preview");
+    }
+  }
 
   const SearchIndex index(cards);
   const std::vector<SearchResult> literal = index.search("tax", 20);
+  check(literal.size() == 1 && literal[0].card.title() == "Tax return 2026", "literal search");
+  check(SemanticSearch(WordEmbeddingLexicon::standard(), {}).search("tax", index).empty(),
+        "options left at zero find nothing, as the guide says");
 
   const std::shared_ptr<const SemanticLexicon> lexicon = WordEmbeddingLexicon::standard();
-  lexicon->prewarm();  // once, early: the first query of the word tables loads them
+  lexicon->prewarm();  // needed: until it has run, the lexicon gives lemmas and no neighbours
   const SemanticSearch byMeaning(lexicon, {.maxVariantsPerTerm = 8,
                                            .maxIndexQueries = 20,
                                            .maxTerms = 8,
@@ -118,18 +190,25 @@ int main(int argc, char** argv) {
                                            .expansionBudget = 0.045,
                                            .literalSufficiency = 50});
   const std::vector<SemanticSearchResult> widened = byMeaning.search("indemnity", index);
-  check(literal.size() == 1 && literal[0].card.title() == "Tax return 2026", "literal search");
+  for (const SemanticSearchResult& found : widened) {
+    std::printf("consumer: \"indemnity\" finds \"%.*s\"\n",
+                static_cast<int>(found.card.title().size()), found.card.title().data());
+  }
   check(widened.size() == 1 && widened[0].card.title() == "Car insurance" &&
             !widened[0].explanations.empty(),
         "search by meaning finds \"insurance\" for \"indemnity\", and says why");
+  check(SemanticSearch(WordEmbeddingLexicon::standard(), byMeaning.options())
+            .search("indemnity", index)
+            .empty(),
+        "a lexicon not prewarmed has no neighbours, as the guide says");
 
   if (const auto problem = language::dataProblem()) std::printf("%s\n", problem->c_str());
   const auto english = language::WordEmbedding::forLanguage("en");
   const auto tagger = language::LemmaTagger::standard();
   check(english != nullptr && !english->neighbours("car", 12).empty(), "neighbours of \"car\"");
   check(tagger != nullptr && tagger->lemma("geese") == "goose", "the lemma of \"geese\"");
-  if (argc > 1) {
-    check(language::dataDirectory().string().rfind(argv[1], 0) == 0,
+  if (argc > 2) {
+    check(language::dataDirectory().string().rfind(argv[2], 0) == 0,
           "the word tables come from the package's own prefix");
   }
 
@@ -144,9 +223,9 @@ int main(int argc, char** argv) {
   }
   check(shown.size() == 1 && shown[0].title() == "Car insurance", "the smart shelf");
 
-  const std::string file =
+  const std::string snippets =
       "name,keyword,text\nPolicy,;pol,\"Policy 42-7, renews in March\"\nGreeting,;hi,Hello!\n";
-  const auto parsed = SnippetImporter::parse(asBytes(file), "team.csv", std::nullopt);
+  const auto parsed = SnippetImporter::parse(asBytes(snippets), "team.csv", std::nullopt);
   ImportPlan::Hashes kept;
   for (const std::shared_ptr<Card>& card : context.fetch(Card::fetchRequest())) {
     kept.emplace(card->contentHash(), card->id());
@@ -167,7 +246,7 @@ int main(int argc, char** argv) {
       KelvoWidgetSnapshot::build(cards, {}, RankingContext::current(std::nullopt, now, calendar),
                                  KelvoWidgetSnapshot::cardLimit, now, calendar);
   const std::string stored = snapshot.encoded();  // "kelvo-widget.json" in the app group
-  check(KelvoWidgetSnapshot::decode(stored) == snapshot && snapshot.cards().size() == 2,
+  check(KelvoWidgetSnapshot::decode(stored) == snapshot && snapshot.cards().size() == 3,
         "the widget snapshot");
 
   const Bytes frame = Remote::Framer::encode(Remote::Message::ping());
@@ -176,7 +255,6 @@ int main(int argc, char** argv) {
   check(received.size() == 1 && std::holds_alternative<Remote::Message::Ping>(received[0].value),
         "a ping framed and read back");
 
-  std::filesystem::remove_all(folder);
   std::printf("consumer: %s\n", failures == 0 ? "all good" : "failures");
   return failures == 0 ? 0 : 1;
 }
