@@ -140,6 +140,11 @@ std::string authEmptyArrays(std::size_t size) {
               size);
 }
 
+// Where the answer keeps its token: refused as too dense.
+std::string authTokenEmptyArrays(std::size_t size) {
+  return rows(R"({"accepted":true,"token":[)", "[]", "]}", size);
+}
+
 Bytes frameOf(const std::string& json) {
   Bytes frame(json.size() + 4);
   for (int i = 0; i < 4; ++i) frame[i] = static_cast<std::uint8_t>(json.size() >> (24 - 8 * i));
@@ -159,14 +164,15 @@ void receiveMessages(const Bytes& frame) {
   }
 }
 
-// As a host reads an authentication request: a payload framer, then the record.
-void receiveAuthRequest(const Bytes& frame) {
+// As a host reads an authentication record: a payload framer, then the record.
+template <class Record>
+void receiveAuthRecord(const Bytes& frame) {
   ByteFramer framer(ceiling);
   for (std::size_t at = 0; at < frame.size(); at += readSize) {
     const std::size_t count = std::min(readSize, frame.size() - at);
     for (const Bytes& payload : framer.append(std::span(frame).subspan(at, count))) {
       try {
-        benchmark::DoNotOptimize(AuthRequest::decoded(
+        benchmark::DoNotOptimize(Record::decoded(
             std::string_view(reinterpret_cast<const char*>(payload.data()), payload.size())));
       } catch (const DecodingError&) {
       }
@@ -194,7 +200,11 @@ void BM_PeakMessage(benchmark::State& state, std::string (*shape)(std::size_t)) 
 }
 
 void BM_PeakAuthRequest(benchmark::State& state, std::string (*shape)(std::size_t)) {
-  peakOfReceiving(state, shape, receiveAuthRequest);
+  peakOfReceiving(state, shape, receiveAuthRecord<AuthRequest>);
+}
+
+void BM_PeakAuthResponse(benchmark::State& state, std::string (*shape)(std::size_t)) {
+  peakOfReceiving(state, shape, receiveAuthRecord<AuthResponse>);
 }
 
 #define KELVO_PEAK(reader, shape)         \
@@ -217,6 +227,7 @@ KELVO_PEAK(BM_PeakMessage, oneMemberRows);
 KELVO_PEAK(BM_PeakMessage, denseAfterPadding);
 KELVO_PEAK(BM_PeakMessage, zerosAfterPadding);
 KELVO_PEAK(BM_PeakAuthRequest, authEmptyArrays);
+KELVO_PEAK(BM_PeakAuthResponse, authTokenEmptyArrays);
 
 // What a connection holds after a header announcing the ceiling, then `state.range(0)` bytes of
 // the body, then silence.

@@ -75,6 +75,17 @@ std::optional<Kind> wireFailure(std::string_view text, std::string* description 
   return std::nullopt;
 }
 
+// The failure reading a received `Record` from `json` gives, or none when it reads as `expected`.
+template <class Record>
+std::optional<Kind> readFailure(const std::string& json, const Record& expected) {
+  try {
+    EXPECT_EQ(Record::decoded(json), expected) << json.substr(0, 80);
+  } catch (const DecodingError& error) {
+    return error.kind();
+  }
+  return std::nullopt;
+}
+
 Bytes header(std::uint32_t length) {
   return {static_cast<std::uint8_t>(length >> 24), static_cast<std::uint8_t>(length >> 16),
           static_cast<std::uint8_t>(length >> 8), static_cast<std::uint8_t>(length)};
@@ -204,28 +215,28 @@ TEST(AuthRecordsTest, ReadFromBytesAsMessagesAre) {
   std::string arrays = "[]";
   for (int i = 0; i < 300'000; ++i) arrays += ",[]";
   const std::string head = testing::written(request);
-  const std::string underUnknown =
-      head.substr(0, head.size() - 1) + R"(,"extra":[)" + arrays + "]}";
-  const std::string underProof = R"({"device":)" + testing::written(testing::iPad()) +
-                                 R"(,"mode":"pair","proof":[)" + arrays + "]}";
+  const std::string answer = testing::written(response);
   const struct {
     std::string json;
     std::optional<Kind> kind;
-  } cases[] = {
-      {underUnknown, std::nullopt},       // skipped, nothing built
-      {underProof, Kind::dataCorrupted},  // refused as too dense, long before decoding
-      {R"({"device":{},"mode":"pair","proof":"AAAA"})", Kind::keyNotFound},
-  };
+  } requests[] =
+      {
+          // skipped, nothing built
+          {head.substr(0, head.size() - 1) + R"(,"extra":[)" + arrays + "]}", std::nullopt},
+          // refused as too dense, long before decoding
+          {R"({"device":)" + testing::written(testing::iPad()) + R"(,"mode":"pair","proof":[)" +
+               arrays + "]}",
+           Kind::dataCorrupted},
+          {R"({"device":{},"mode":"pair","proof":"AAAA"})", Kind::keyNotFound},
+      },
+    responses[] = {
+        {answer.substr(0, answer.size() - 1) + R"(,"extra":[)" + arrays + "]}", std::nullopt},
+        {R"({"accepted":true,"token":[)" + arrays + "]}", Kind::dataCorrupted},
+        {R"({"accepted":true,"host":{"id":[)" + arrays + "]}}", Kind::dataCorrupted},
+    };
   HeapLimit limit(64 * 1024);
-  for (const auto& c : cases) {
-    std::optional<Kind> kind;
-    try {
-      EXPECT_EQ(AuthRequest::decoded(c.json), request);
-    } catch (const DecodingError& error) {
-      kind = error.kind();
-    }
-    EXPECT_EQ(kind, c.kind) << c.json.substr(0, 80);
-  }
+  for (const auto& c : requests) EXPECT_EQ(readFailure(c.json, request), c.kind);
+  for (const auto& c : responses) EXPECT_EQ(readFailure(c.json, response), c.kind);
 }
 
 TEST(FramerBoundsTest, MemoryFollowsTheBytesThatArrive) {
