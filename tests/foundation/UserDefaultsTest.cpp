@@ -118,6 +118,9 @@ TEST_F(UserDefaultsTest, ADamagedFileKeepsItsReadableKeysAndIsKeptAside) {
       {"bytes that are not UTF-8", "{\"a\": [\"x\"], \"b\": \"\xFF\", \"d\": 2}", {"a"}},
       {"a truncated file", R"({"a": true, "b": {"data": "AAE="}, "c": [1, 2)", {"a", "b"}},
       {"too deep", R"({"a": 1, "b": )" + std::string(600, '['), {"a"}},
+      // The parser would stop at the NUL and call the first object whole.
+      {"a NUL byte", std::string("{\"a\": 1}\0{\"b\": 2, \"c\": 3}", 25), {"a"}},
+      {"a NUL inside a value", std::string("{\"a\": 1, \"b\": \"x\0y\"}", 20), {"a"}},
   };
   for (const Case& damage : cases) {
     SCOPED_TRACE(damage.name);
