@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -103,6 +104,11 @@ constexpr std::chrono::milliseconds lockPause{10};
 // holds from its re-read to its rename so that no two writes interleave. The settings file
 // itself cannot carry it: each write replaces it with a new file. flock, unlike fcntl's locks,
 // also keeps apart two suites over one file in one process.
+//
+// The lock file also holds a random mark of the last write, changed before each write. A writer
+// whose own last read or write left the mark it finds knows the file is still the one it holds,
+// even when a replaced file has the old one's signature (an inode reused within one tick of the
+// file system's clock), and so skips reading it again.
 class WriteLock {
  public:
   explicit WriteLock(const fs::path& file) : path_(file.string() + ".lock") {
@@ -115,6 +121,25 @@ class WriteLock {
   ~WriteLock() { release(); }
   WriteLock(const WriteLock&) = delete;
   WriteLock& operator=(const WriteLock&) = delete;
+
+  // None before the first marked write (an empty lock file) or when it cannot be read.
+  std::optional<std::uint64_t> mark() const {
+    std::uint64_t found = 0;
+    if (::pread(fd_, &found, sizeof found, 0) != static_cast<ssize_t>(sizeof found)) {
+      return std::nullopt;
+    }
+    return found;
+  }
+  // Puts a fresh mark in place; a write that cannot change it must not go ahead.
+  std::uint64_t markNewWrite() {
+    std::uint64_t fresh = 0;
+    errno = EIO;  // what a short read or write leaves
+    if (::getrandom(&fresh, sizeof fresh, 0) != static_cast<ssize_t>(sizeof fresh) ||
+        ::pwrite(fd_, &fresh, sizeof fresh, 0) != static_cast<ssize_t>(sizeof fresh)) {
+      throw FileError("Could not write", path_, std::error_code(errno, std::system_category()));
+    }
+    return fresh;
+  }
 
  private:
   // True once locked; false to try again; throws when the lock cannot be had at all.
@@ -161,6 +186,8 @@ struct UserDefaults::State {
   bool damaged = false;
   bool loaded = false;
   std::optional<Signature> signature;
+  // The lock file's mark as this suite last read or wrote the file under the lock.
+  std::optional<std::uint64_t> mark;
 };
 
 UserDefaults& UserDefaults::standard() {
@@ -248,20 +275,29 @@ void UserDefaults::keepDamagedFileLocked() {
   }
 }
 
-// Under the lock the file is read again whatever its signature says: a replaced file can
-// look unchanged when its inode is reused within one tick of the file system's clock.
+// Under the lock the file is read again only when it is not the one this suite last read or
+// wrote: another writer changed the lock's mark, or the signature changed (a writer that takes
+// no lock, or a file removed).
 void UserDefaults::persistLocked() {
   State& state = *state_;
   if (!state.file) return;
   try {
     state.files.createDirectory(state.file->parent_path());
-    const WriteLock lock(*state.file);
-    loadLocked();
+    WriteLock lock(*state.file);
+    const auto mark = lock.mark();
+    if (!state.loaded || !mark || mark != state.mark ||
+        signatureOf(*state.file) != state.signature) {
+      loadLocked();
+      state.mark = mark;
+    }
     keepDamagedFileLocked();
+    state.mark.reset();
+    const std::uint64_t written = lock.markNewWrite();
     state.files.write(*state.file,
                       state.values.dump(2, ' ', false, Json::error_handler_t::replace) + "\n");
     state.pending.clear();
     state.signature = signatureOf(*state.file);
+    state.mark = written;
   } catch (const Error&) {
   } catch (const std::bad_alloc&) {
   }

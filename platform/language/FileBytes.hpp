@@ -14,7 +14,8 @@ namespace kelvo::language {
 class FileBytes {
  public:
   /// The whole file, when it is a regular file of 1 to `sizeLimit` bytes; none otherwise
-  /// (missing, unreadable, a FIFO or device, empty, larger). Never waits on a FIFO.
+  /// (missing, unreadable, a FIFO or device, empty, larger, cut short while read). Never waits
+  /// on a FIFO.
   static std::optional<FileBytes> read(const std::filesystem::path& path, std::uint64_t sizeLimit);
   explicit FileBytes(std::vector<std::uint8_t> bytes);
 

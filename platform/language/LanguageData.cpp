@@ -8,14 +8,17 @@
 #include "platform/language/WordEmbedding.hpp"
 
 namespace kelvo::language {
+
+// The share folder of the installed package, in a program built against one: the package's
+// CMake config compiles a definition of this constant into each program that links
+// kelvo::core. A constant rather than a call before main, so that a program that never looks
+// for the tables links and starts nothing of this layer; weak, so that a program without the
+// definition (one built in this project) links too and finds it null.
+[[gnu::weak]] extern const char installedDataFolder[];
+
 namespace {
 
 ProcessSetting<std::filesystem::path>& folderSetting() {
-  static ProcessSetting<std::filesystem::path> setting;
-  return setting;
-}
-
-ProcessSetting<std::filesystem::path>& installedSetting() {
   static ProcessSetting<std::filesystem::path> setting;
   return setting;
 }
@@ -30,16 +33,14 @@ std::string fileProblem(const std::filesystem::path& file) {
 
 void setDataDirectory(const std::filesystem::path& folder) { folderSetting().set(folder); }
 
-void setInstalledDataDirectory(const std::filesystem::path& folder) {
-  installedSetting().set(folder);
-}
-
 std::filesystem::path dataDirectory() {
   return folderSetting().get([] {
     const char* given = std::getenv("KELVO_LANGUAGE_DATA");
     if (given != nullptr && *given != '\0') return std::filesystem::path(given);
-    return installedSetting().get(
-        [] { return std::filesystem::path(KELVO_LANGUAGE_INSTALLED_DATA); });
+    if (installedDataFolder != nullptr && *installedDataFolder != '\0') {
+      return std::filesystem::path(installedDataFolder);
+    }
+    return std::filesystem::path(KELVO_LANGUAGE_INSTALLED_DATA);
   });
 }
 

@@ -2,8 +2,9 @@
 
 // Where the English lemma and neighbour tables are read from, and whether they were. The first
 // of: a folder set for the process, $KELVO_LANGUAGE_DATA, the share folder of the installed
-// package the program was built against (the package's CMake config registers it for every
-// program that links kelvo::core), and the folder the library was configured to install to.
+// package the program was built against (the package's CMake config compiles it into every
+// program that links kelvo::core as a constant, read only when the tables are first looked
+// for), and the folder the library was configured to install to.
 //
 //   language::setDataDirectory("/opt/kelvo/share/kelvo/language");
 //   const std::optional<std::string> problem = language::dataProblem();  // none when both opened
@@ -17,13 +18,12 @@ namespace kelvo::language {
 
 /// The folder for the process; wins over everything else.
 void setDataDirectory(const std::filesystem::path& folder);
-/// The folder of the package the program was built against. Called by the code the package's
-/// CMake config adds to each program; $KELVO_LANGUAGE_DATA and `setDataDirectory` still win.
-void setInstalledDataDirectory(const std::filesystem::path& folder);
 std::filesystem::path dataDirectory();
 
 /// Why lemmas or neighbours will not come, as one sentence naming the files; none when both
 /// tables opened. Without them meaning-aware search still answers, with literal matches only.
+/// Opening reads a table's header only: a table whose body fails its checksum shows on its first
+/// look-up, which answers nothing.
 std::optional<std::string> dataProblem();
 
 /// The file names inside the data folder.

@@ -25,41 +25,24 @@ ByteView sectionBytes(ByteView bytes, const DataSection& section) {
 }  // namespace
 
 std::shared_ptr<const WordNetEmbedding> WordNetEmbedding::open(const std::filesystem::path& path) {
-  const auto prefix = readPrefix(path, dataHeaderSize);
-  if (!prefix || prefix->second > fileSizeLimit) return nullptr;
-  const auto header = headerOf(prefix->first, prefix->second);
-  if (!header) return nullptr;
-  return std::shared_ptr<const WordNetEmbedding>(new WordNetEmbedding(*header, path, std::nullopt));
+  auto table = TableFile::open(path, fileSizeLimit, headerOf);
+  if (table == nullptr) return nullptr;
+  return std::shared_ptr<const WordNetEmbedding>(new WordNetEmbedding(std::move(table)));
 }
 
 std::shared_ptr<const WordNetEmbedding> WordNetEmbedding::fromBytes(
     std::vector<std::uint8_t> bytes) {
-  FileBytes held(std::move(bytes));
-  const auto header = headerOf(held.bytes(), held.bytes().size());
-  if (!header) return nullptr;
-  return std::shared_ptr<const WordNetEmbedding>(
-      new WordNetEmbedding(*header, {}, std::move(held)));
-}
-
-const FileBytes* WordNetEmbedding::loaded() const {
-  std::call_once(loadOnce_, [this] {
-    if (!bytes_) bytes_ = FileBytes::read(path_, fileSizeLimit);
-    if (!bytes_) return;
-    // The file may have changed since its header was read: read it again from what was read.
-    const ByteView all = bytes_->bytes();
-    const auto header = headerOf(all, all.size());
-    sound_ = header && header->sections == header_.sections &&
-             header_.bodyMatches(all.subspan(dataHeaderSize));
-  });
-  return sound_ ? &*bytes_ : nullptr;
+  auto table = TableFile::held(std::move(bytes), headerOf);
+  if (table == nullptr) return nullptr;
+  return std::shared_ptr<const WordNetEmbedding>(new WordNetEmbedding(std::move(table)));
 }
 
 std::optional<std::string_view> WordNetEmbedding::wordAt(ByteView bytes,
                                                          std::uint32_t number) const {
   if (number >= wordCount()) return std::nullopt;
-  const ByteView words = sectionBytes(bytes, header_.sections[1]);
-  return tableString(sectionBytes(bytes, header_.sections[0]),
-                     readU32(words, 4 * std::size_t{number}));
+  const auto& sections = table_->header().sections;
+  const ByteView words = sectionBytes(bytes, sections[1]);
+  return tableString(sectionBytes(bytes, sections[0]), readU32(words, 4 * std::size_t{number}));
 }
 
 std::optional<std::uint32_t> WordNetEmbedding::find(ByteView bytes, std::string_view word) const {
@@ -82,12 +65,12 @@ std::optional<std::uint32_t> WordNetEmbedding::find(ByteView bytes, std::string_
 
 std::vector<Neighbour> WordNetEmbedding::neighbours(std::string_view word,
                                                     std::int64_t maximumCount) const {
-  const FileBytes* file = loaded();
+  const FileBytes* file = table_->bytes();
   if (file == nullptr || maximumCount <= 0) return {};
   const ByteView bytes = file->bytes();
   const auto number = find(bytes, word);
   if (!number) return {};
-  const ByteView record = sectionBytes(bytes, header_.sections[2])
+  const ByteView record = sectionBytes(bytes, table_->header().sections[2])
                               .subspan(std::size_t{*number} * recordSize, recordSize);
   std::vector<Neighbour> found;
   for (std::uint32_t slot = 0; slot < neighbourCount && std::int64_t(found.size()) < maximumCount;

@@ -2,11 +2,10 @@
 
 #include <filesystem>
 #include <memory>
-#include <mutex>
 #include <optional>
 
 #include "platform/language/DataFile.hpp"
-#include "platform/language/FileBytes.hpp"
+#include "platform/language/TableFile.hpp"
 #include "platform/language/WordEmbedding.hpp"
 
 namespace kelvo::language {
@@ -36,22 +35,15 @@ class WordNetEmbedding final : public WordEmbedding {
                                     std::int64_t maximumCount) const override;
 
   /// How many words the table holds.
-  std::uint32_t wordCount() const { return header_.sections[1].count; }
+  std::uint32_t wordCount() const { return table_->header().sections[1].count; }
 
  private:
-  WordNetEmbedding(DataHeader header, std::filesystem::path path, std::optional<FileBytes> bytes)
-      : header_(header), path_(std::move(path)), bytes_(std::move(bytes)) {}
+  explicit WordNetEmbedding(std::unique_ptr<const TableFile> table) : table_(std::move(table)) {}
 
-  // The table's bytes, read and checked once; none when they fail.
-  const FileBytes* loaded() const;
   std::optional<std::uint32_t> find(ByteView bytes, std::string_view word) const;
   std::optional<std::string_view> wordAt(ByteView bytes, std::uint32_t number) const;
 
-  DataHeader header_;
-  std::filesystem::path path_;
-  mutable std::once_flag loadOnce_;
-  mutable std::optional<FileBytes> bytes_;
-  mutable bool sound_ = false;
+  std::unique_ptr<const TableFile> table_;
 };
 
 }  // namespace kelvo::language

@@ -14,6 +14,10 @@ namespace {
 // The string table, the four parts of speech's lemmas, then their four exception lists.
 constexpr std::array<std::uint32_t, 9> recordSizes{0, 4, 4, 4, 4, 8, 8, 8, 8};
 
+std::optional<DataHeader> headerOf(ByteView prefix, std::uint64_t size) {
+  return DataHeader::read(prefix, size, WordNetLemmaTagger::magic, recordSizes);
+}
+
 struct Rule {
   std::string_view ending;
   std::string_view replacement;
@@ -65,33 +69,28 @@ std::string_view firstWord(std::string_view text) {
 
 }  // namespace
 
-std::shared_ptr<const WordNetLemmaTagger> WordNetLemmaTagger::checked(FileBytes bytes) {
-  const ByteView all = bytes.bytes();
-  const auto header = DataHeader::read(all, all.size(), magic, recordSizes);
-  if (!header || !header->bodyMatches(all.subspan(dataHeaderSize))) return nullptr;
-  return std::shared_ptr<const WordNetLemmaTagger>(
-      new WordNetLemmaTagger(*header, std::move(bytes)));
-}
-
 std::shared_ptr<const WordNetLemmaTagger> WordNetLemmaTagger::open(
     const std::filesystem::path& path) {
-  auto bytes = FileBytes::read(path, fileSizeLimit);
-  return bytes ? checked(std::move(*bytes)) : nullptr;
+  auto table = TableFile::open(path, fileSizeLimit, headerOf);
+  if (table == nullptr) return nullptr;
+  return std::shared_ptr<const WordNetLemmaTagger>(new WordNetLemmaTagger(std::move(table)));
 }
 
 std::shared_ptr<const WordNetLemmaTagger> WordNetLemmaTagger::fromBytes(
     std::vector<std::uint8_t> bytes) {
-  return checked(FileBytes(std::move(bytes)));
+  auto table = TableFile::held(std::move(bytes), headerOf);
+  if (table == nullptr || table->bytes() == nullptr) return nullptr;
+  return std::shared_ptr<const WordNetLemmaTagger>(new WordNetLemmaTagger(std::move(table)));
 }
 
-ByteView WordNetLemmaTagger::section(std::size_t index) const {
-  const DataSection& found = header_.sections[index];
-  return bytes_.bytes().subspan(found.offset, found.size);
+ByteView WordNetLemmaTagger::section(ByteView all, std::size_t index) const {
+  const DataSection& found = table_->header().sections[index];
+  return all.subspan(found.offset, found.size);
 }
 
-bool WordNetLemmaTagger::lists(PartOfSpeech part, std::string_view word) const {
-  const ByteView strings = section(0);
-  const ByteView lemmas = section(1 + static_cast<std::size_t>(part));
+bool WordNetLemmaTagger::lists(ByteView all, PartOfSpeech part, std::string_view word) const {
+  const ByteView strings = section(all, 0);
+  const ByteView lemmas = section(all, 1 + static_cast<std::size_t>(part));
   std::size_t low = 0;
   std::size_t high = lemmas.size() / 4;
   while (low < high) {
@@ -109,10 +108,10 @@ bool WordNetLemmaTagger::lists(PartOfSpeech part, std::string_view word) const {
   return false;
 }
 
-void WordNetLemmaTagger::addExceptions(PartOfSpeech part, std::string_view word,
+void WordNetLemmaTagger::addExceptions(ByteView all, PartOfSpeech part, std::string_view word,
                                        std::vector<std::string>& out) const {
-  const ByteView strings = section(0);
-  const ByteView pairs = section(5 + static_cast<std::size_t>(part));
+  const ByteView strings = section(all, 0);
+  const ByteView pairs = section(all, 5 + static_cast<std::size_t>(part));
   const std::size_t count = pairs.size() / 8;
   // The first pair whose inflected form is not before `word`, then every pair of that form.
   std::size_t low = 0;
@@ -131,21 +130,24 @@ void WordNetLemmaTagger::addExceptions(PartOfSpeech part, std::string_view word,
     const auto inflected = tableString(strings, readU32(pairs, 8 * at));
     const auto base = tableString(strings, readU32(pairs, 8 * at + 4));
     if (!inflected || !base || *inflected != word) return;
-    if (lists(part, *base)) out.emplace_back(*base);
+    if (lists(all, part, *base)) out.emplace_back(*base);
   }
 }
 
 std::vector<std::string> WordNetLemmaTagger::baseForms(std::string_view word) const {
   std::vector<std::string> forms;
+  const FileBytes* file = table_->bytes();
+  if (file == nullptr) return forms;
+  const ByteView all = file->bytes();
   for (const PartOfSpeech part :
        {PartOfSpeech::noun, PartOfSpeech::verb, PartOfSpeech::adjective, PartOfSpeech::adverb}) {
-    addExceptions(part, word, forms);
-    if (lists(part, word)) forms.emplace_back(word);
+    addExceptions(all, part, word, forms);
+    if (lists(all, part, word)) forms.emplace_back(word);
     for (const Rule& rule : rulesOf(part)) {
       if (word.size() <= rule.ending.size() || !word.ends_with(rule.ending)) continue;
       std::string base(word.substr(0, word.size() - rule.ending.size()));
       base += rule.replacement;
-      if (lists(part, base)) forms.push_back(std::move(base));
+      if (lists(all, part, base)) forms.push_back(std::move(base));
     }
   }
   return forms;

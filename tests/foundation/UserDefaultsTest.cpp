@@ -4,6 +4,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <fstream>
@@ -118,6 +119,9 @@ TEST_F(UserDefaultsTest, ADamagedFileKeepsItsReadableKeysAndIsKeptAside) {
       {"bytes that are not UTF-8", "{\"a\": [\"x\"], \"b\": \"\xFF\", \"d\": 2}", {"a"}},
       {"a truncated file", R"({"a": true, "b": {"data": "AAE="}, "c": [1, 2)", {"a", "b"}},
       {"too deep", R"({"a": 1, "b": )" + std::string(600, '['), {"a"}},
+      // The parser would stop at the NUL and call the first object whole.
+      {"a NUL byte", std::string("{\"a\": 1}\0{\"b\": 2, \"c\": 3}", 25), {"a"}},
+      {"a NUL inside a value", std::string("{\"a\": 1, \"b\": \"x\0y\"}", 20), {"a"}},
   };
   for (const Case& damage : cases) {
     SCOPED_TRACE(damage.name);
@@ -185,6 +189,27 @@ TEST_F(UserDefaultsTest, AFailedWriteSaysSoKeepsTheFileAndRetries) {
     EXPECT_EQ(after.string("kept"), "yes");
     EXPECT_EQ(after.string("other"), "x");
   }
+}
+
+// Another writer's file can carry the signature this suite last saw (an inode reused within one
+// tick of the file system's clock): the write still reads it, and the other key stays.
+TEST_F(UserDefaultsTest, AWriteReadsAFileReplacedUnderTheSignatureItSaw) {
+  std::ofstream(file) << R"({"a": 1, "b": 1})";
+  UserDefaults mine(file);
+  mine.set("a", 2);
+  struct stat seen {};
+  ASSERT_EQ(::stat(file.c_str(), &seen), 0);
+  const fs::path saved = folder.path() / "saved";
+  fs::create_hard_link(file, saved);
+  UserDefaults(file).set("b", 3);
+  const std::string theirs = read(file);
+  ASSERT_EQ(theirs.size(), static_cast<std::size_t>(seen.st_size));
+  std::ofstream(saved, std::ios::in | std::ios::out) << theirs;
+  const timespec times[2] = {seen.st_atim, seen.st_mtim};
+  ASSERT_EQ(::utimensat(AT_FDCWD, saved.c_str(), times, 0), 0);
+  fs::rename(saved, file);
+  mine.set("c", 4);
+  EXPECT_EQ(UserDefaults(file).integer("b"), 3);
 }
 
 // Forks a child that runs `write` once the gate opens and exits with 0 when it returns true.

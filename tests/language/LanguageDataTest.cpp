@@ -53,6 +53,13 @@ TEST(LanguageDataTest, DamagedOrForeignTablesAreRefusedOrAnswerNothing) {
   ASSERT_NE(embedding, nullptr);
   EXPECT_TRUE(embedding->neighbours("invoice", 12).empty());
   EXPECT_TRUE(embedding->neighbours("bill", 12).empty());
+  // A lemma file opens by its header; a body that fails its checksum answers nothing.
+  testing::TemporaryDirectory files;
+  write(files.path() / lemmaFileName, flipped);
+  const auto tagger = WordNetLemmaTagger::open(files.path() / lemmaFileName);
+  ASSERT_NE(tagger, nullptr);
+  EXPECT_EQ(tagger->lemma("ran"), std::nullopt);
+  EXPECT_TRUE(tagger->baseForms("invoices").empty());
 
   // The data folder is a process setting; a folder without tables has neither.
   testing::TemporaryDirectory folder;
@@ -124,16 +131,24 @@ TEST(LanguageDataTest, ReadsOnlyRegularFilesOfATablesSize) {
              WordNetEmbedding::open(neighbourPath) == nullptr;
     })) << shape.name;
 
-    // Put in place of a table between its opening and its first query.
+    // Put in place of a table between its opening and its first query: opening read only the
+    // header, so the first query reads what is there now.
     testing::TemporaryDirectory later;
     const auto path = later.path() / neighbourFileName;
+    const auto lemmaLater = later.path() / lemmaFileName;
     write(path, neighbours);
+    write(lemmaLater, lemmas);
     const auto embedding = WordNetEmbedding::open(path);
+    const auto tagger = WordNetLemmaTagger::open(lemmaLater);
     ASSERT_NE(embedding, nullptr);
+    ASSERT_NE(tagger, nullptr);
     std::filesystem::remove(path);
+    std::filesystem::remove(lemmaLater);
     shape.place(path, neighbours);
+    shape.place(lemmaLater, lemmas);
     EXPECT_TRUE(inChild([&] { return embedding->neighbours("invoice", 12).empty(); }))
         << shape.name;
+    EXPECT_TRUE(inChild([&] { return !tagger->lemma("ran"); })) << shape.name;
   }
   setDataDirectory(built);
 }

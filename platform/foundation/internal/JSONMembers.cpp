@@ -1,5 +1,6 @@
 #include "platform/foundation/internal/JSONMembers.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <new>
@@ -81,9 +82,14 @@ class MemberCollector {
 
 MemberRead readMembers(std::string_view text) {
   MemberRead read{Json::object(), false};
+  // The parser takes a NUL for the end of the text and would call whatever came before it
+  // whole. JSON text holds none, so a NUL is damage: the members before it are kept.
+  const std::size_t nul = text.find('\0');
   try {
     MemberCollector collector(read.members);
-    read.isWhole = Json::sax_parse(text.begin(), text.end(), &collector);
+    read.isWhole =
+        Json::sax_parse(text.begin(), text.begin() + std::min(nul, text.size()), &collector) &&
+        nul == std::string_view::npos;
   } catch (const std::bad_alloc&) {
     read.isWhole = false;
   }

@@ -10,8 +10,8 @@ namespace kelvo::foundation_internal {
 
 /// The members of a top-level JSON object read one by one, for files that should lose no more
 /// than the damage itself: every member whose value was read whole before the first fault (text
-/// that is not JSON, a number beyond a double, bytes that are not UTF-8, nesting deeper than
-/// `maximumDepth`, the end of the text) is kept.
+/// that is not JSON, a NUL byte, a number beyond a double, bytes that are not UTF-8, nesting
+/// deeper than `maximumDepth`, the end of the text) is kept.
 ///
 ///   const MemberRead read = foundation_internal::readMembers(text);
 ///   if (!read.isWhole) keepTheDamagedFileAside();
