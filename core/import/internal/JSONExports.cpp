@@ -298,9 +298,11 @@ class ExportReader final : public json::Events {
   bool settled_ = false;
 };
 
-// Whether `text` may give more than `limit` snippets: each is an object, opened by a brace
-// outside strings (braces in the texts of snippets are common). Read at `memchr`'s pace.
+// Whether `text` may give more than `limit` snippets: each is an object, at least two bytes
+// opened by a brace outside strings (braces in the texts of snippets are common). Read at
+// `memchr`'s pace.
 bool mayHoldMore(std::string_view text, std::size_t limit) {
+  if (text.size() / 2 <= limit) return false;
   const auto find = [text](char byte, std::size_t from) {
     return std::min(text.find(byte, from), text.size());
   };

@@ -1,5 +1,7 @@
 #include "core/import/internal/TextReplacements.hpp"
 
+#include <string.h>
+
 #include <algorithm>
 
 namespace kelvo::import_internal {
@@ -57,14 +59,17 @@ class ReplacementSink final : public PropertyList::ElementSink {
 };
 
 // Whether `text` may give more than `limit` snippets: each is a dictionary, whose markup opens
-// with "<dict" (entities stand for no markup here).
+// with "<dict" (entities stand for no markup here) and takes at least 7 bytes.
 bool mayHoldMore(std::string_view text, std::size_t limit) {
+  constexpr std::string_view opening = "<dict";
+  if (text.size() / 7 <= limit) return false;
   std::size_t dictionaries = 0;
-  for (std::size_t at = text.find("<dict"); at != std::string_view::npos && dictionaries <= limit;
-       at = text.find("<dict", at + 1)) {
-    ++dictionaries;
+  for (const char* at = text.data(); dictionaries <= limit; ++dictionaries, ++at) {
+    const auto left = static_cast<std::size_t>(text.data() + text.size() - at);
+    at = static_cast<const char*>(memmem(at, left, opening.data(), opening.size()));
+    if (!at) return false;
   }
-  return dictionaries > limit;
+  return true;
 }
 
 TextReplacementList read(std::string_view text, std::optional<std::size_t> limit,
