@@ -73,7 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   require(event.attendeeSummary().has_value() == !named.empty());
 
-  const kelvo::CalendarEventFormatter formatter(
+  static const kelvo::CalendarEventFormatter formatter(
       kelvo::Calendar(kelvo::TimeZone::utc(), kelvo::Locale("en_US")));
   checkText(formatter.cardTitle(event), kelvo::KeptItemLimits::titleLimit);
   checkText(formatter.cardPayload(event, start), kelvo::KeptItemLimits::payloadLimit);
