@@ -152,8 +152,9 @@ void BM_PlanSetIncluded(benchmark::State& state) {
 // Booleans (its largest element, built whole), 17 CSV rows of shape 3 ended by a lone CR, 18
 // the same ended by VT (a line break the row estimate does not see), 19 a list behind a DOCTYPE
 // with declarations whose entries are empty dictionaries (the densest list pugixml's document
-// reads, each entry a snippet with a warning). Up to `size` bytes, or as many units as `count`
-// says.
+// reads, each entry a snippet with a warning), 20 one entry behind that DOCTYPE and then an
+// array of Booleans (the document and that element built whole beside it). Up to `size` bytes,
+// or as many units as `count` says.
 std::string shapedText(std::int64_t shape, std::size_t size, std::size_t count = SIZE_MAX) {
   static constexpr std::string_view plistHead =
       "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n<array>\n";
@@ -170,6 +171,7 @@ std::string shapedText(std::int64_t shape, std::size_t size, std::size_t count =
   static const std::string declaredList =
       "<?xml version=\"1.0\"?>\n<!DOCTYPE plist [<!ENTITY e \"x\">]>\n<plist><array>\n" +
       std::string(entry);
+  static const std::string declaredBooleans = declaredList + "<array>";
   struct Shape {
     std::string_view head, unit, tail;
   };
@@ -196,6 +198,7 @@ std::string shapedText(std::int64_t shape, std::size_t size, std::size_t count =
       {"Keyword,Text\r", "a,b\r", ""},
       {"Keyword,Text\v", "a,b\v", ""},
       {declaredList, "<dict/>", "</array></plist>\n"},
+      {declaredBooleans, "<true/>", "</array></array></plist>\n"},
   };
   const Shape& form = shapes[shape];
   std::string text(form.head);
@@ -270,6 +273,7 @@ BENCHMARK(BM_ImportShape)
     ->ArgsProduct({{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18}, {50}})
     ->Args({14, 8})
     ->Args({19, 8})
+    ->Args({20, 8})
     ->ArgNames({"shape", "MiB"})
     ->Iterations(1)
     ->Unit(benchmark::kMillisecond);
