@@ -159,10 +159,12 @@ TEST(SnippetLimitTest, TextsOfTooManySnippetsAreRefused) {
       {"Keyword;Text\r", "a;b\r", ""},
       // Line breaks the row estimate does not see: the reading itself stops at the limit.
       {"Keyword;Text\v", "a;b\v", ""},
-      // An element that gives no text is a snippet too. (Alfred's exports and text-replacement
-      // lists take the same road; their limits are checked on small lists, where a read under
-      // the sanitizers does not take seconds.)
+      // The tool formats count as they read; an element that gives no text is a snippet too.
       {R"([{"name":"a","text":"b"})", ",{}", "]"},
+      {R"([{"alfredsnippet":{"snippet":"b"}})", R"(,{"alfredsnippet":{}})", "]"},
+      {"<plist><array><dict><key>phrase</key><string>b</string><key>shortcut</key>"
+       "<string>a</string></dict>",
+       "<dict/>", "</array></plist>"},
   };
   const ImportError refusal = ImportError::tooManySnippets(SnippetImporter::snippetLimit);
   for (const auto& [head, unit, tail] : shapes) {
