@@ -149,8 +149,12 @@ void BM_PlanSetIncluded(benchmark::State& state) {
 // dictionaries, 14 the list of shape 8 behind a DOCTYPE with declarations (read through
 // pugixml's document), 15 XML of empty elements that is no property list, 16 a
 // text-replacement list of as many empty dictionaries as an import takes and then one array of
-// Booleans (its largest element, built whole). Up to `size` bytes, or as many units as `count`
-// says.
+// Booleans (its largest element, built whole), 17 CSV rows of shape 3 ended by a lone CR, 18
+// the same ended by VT (a line break the row estimate does not see), 19 a list behind a DOCTYPE
+// with declarations whose entries are empty dictionaries (the densest list pugixml's document
+// reads, each entry a snippet with a warning), 20 one entry behind that DOCTYPE and then an
+// array of Booleans (the document and that element built whole beside it). Up to `size` bytes,
+// or as many units as `count` says.
 std::string shapedText(std::int64_t shape, std::size_t size, std::size_t count = SIZE_MAX) {
   static constexpr std::string_view plistHead =
       "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n<array>\n";
@@ -164,6 +168,10 @@ std::string shapedText(std::int64_t shape, std::size_t size, std::size_t count =
     for (auto i = kelvo::SnippetImporter::snippetLimit - 1; i > 0; --i) head += "<dict/>";
     return head + "<array>";
   }();
+  static const std::string declaredList =
+      "<?xml version=\"1.0\"?>\n<!DOCTYPE plist [<!ENTITY e \"x\">]>\n<plist><array>\n" +
+      std::string(entry);
+  static const std::string declaredBooleans = declaredList + "<array>";
   struct Shape {
     std::string_view head, unit, tail;
   };
@@ -187,6 +195,10 @@ std::string shapedText(std::int64_t shape, std::size_t size, std::size_t count =
        "</array></plist>\n"},
       {"<?xml version=\"1.0\"?>\n<doc>\n", "<a/>\n", "</doc>\n"},
       {manyEntries, "<true/>", "</array></array></plist>"},
+      {"Keyword,Text\r", "a,b\r", ""},
+      {"Keyword,Text\v", "a,b\v", ""},
+      {declaredList, "<dict/>", "</array></plist>\n"},
+      {declaredBooleans, "<true/>", "</array></array></plist>\n"},
   };
   const Shape& form = shapes[shape];
   std::string text(form.head);
@@ -238,9 +250,11 @@ void BM_ImportAtSnippetLimit(benchmark::State& state) {
   state.counters["snippets"] = double(snippets);
 }
 
-// A pasted CSV of one-letter rows: how many snippets an import would give.
+// A pasted CSV, of one-letter rows (kind 0: more than an import takes) or of the rows
+// `BM_ImportCSV` reads (kind 1): how many snippets an import would give.
 void BM_NudgeCountCSV(benchmark::State& state) {
-  const std::string text = shapedText(3, std::size_t(state.range(0)) << 20);
+  const std::size_t size = std::size_t(state.range(1)) << 20;
+  const std::string text = state.range(0) == 0 ? shapedText(3, size) : snippetCSV(size >> 20);
   std::optional<std::int64_t> count;
   double peak = 0;
   for (auto _ : state) {
@@ -256,8 +270,10 @@ void BM_NudgeCountCSV(benchmark::State& state) {
 }  // namespace
 
 BENCHMARK(BM_ImportShape)
-    ->ArgsProduct({{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16}, {50}})
+    ->ArgsProduct({{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18}, {50}})
     ->Args({14, 8})
+    ->Args({19, 8})
+    ->Args({20, 8})
     ->ArgNames({"shape", "MiB"})
     ->Iterations(1)
     ->Unit(benchmark::kMillisecond);
@@ -266,7 +282,11 @@ BENCHMARK(BM_ImportAtSnippetLimit)
     ->ArgName("shape")
     ->Iterations(1)
     ->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_NudgeCountCSV)->Arg(50)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_NudgeCountCSV)
+    ->ArgsProduct({{0, 1}, {50}})
+    ->ArgNames({"kind", "MiB"})
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ImportCSV)->Arg(5)->Arg(10)->Arg(25)->Arg(50)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadCSVOnly)->Arg(5)->Arg(10)->Arg(25)->Arg(50)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ImportRaycast)->Unit(benchmark::kMillisecond);

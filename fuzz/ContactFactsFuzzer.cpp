@@ -1,10 +1,14 @@
 // Splits the input into contact fields at 0x1F bytes and checks the facts, labels and summary
-// keep their limits and stay valid UTF-8 whatever the labels and values hold.
+// keep their limits and stay valid UTF-8 whatever the labels and values hold; that no two facts
+// share a kind and value; and which facts start out selected.
+#include <algorithm>
 #include <cstdint>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "core/agenda/ContactKeepSummary.hpp"
 #include "core/agenda/ContactSnapshot.hpp"
 #include "fuzz/FuzzInput.hpp"
 #include "platform/foundation/Locale.hpp"
@@ -54,10 +58,29 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       }
     }
   }
-  for (const auto& fact : contact.facts()) {
+  const std::vector<kelvo::ContactFact> facts = contact.facts();
+  for (std::size_t i = 0; i < facts.size(); ++i) {
+    const auto& fact = facts[i];
     checkText(fact.value, kelvo::ContactFact::valueLimit);
     checkText(fact.label, static_cast<std::size_t>(ContactSnapshot::labelLimit) + 3);
     require(!fact.value.empty());
+    // One fact for each kind and value, ignoring case and spelling.
+    for (std::size_t j = 0; j < i; ++j) {
+      require(facts[j].kind != fact.kind ||
+              !kelvo::text::canonicallyEqual(kelvo::text::lowercased(facts[j].value),
+                                             kelvo::text::lowercased(fact.value)));
+    }
+  }
+  // The first fact of each kind and custom label starts out selected, and no other.
+  const std::set<std::string> selected = kelvo::ContactKeepSummary::defaultSelection(facts);
+  for (std::size_t i = 0; i < facts.size(); ++i) {
+    const auto sameKey = [&](const kelvo::ContactFact& earlier) {
+      return earlier.kind == facts[i].kind &&
+             (earlier.kind != kelvo::FactKind::custom ||
+              kelvo::text::canonicallyEqual(earlier.label, facts[i].label));
+    };
+    require(selected.contains(facts[i].id) ==
+            std::none_of(facts.begin(), facts.begin() + static_cast<std::ptrdiff_t>(i), sameKey));
   }
   const std::string summary = contact.summaryPayload();
   checkText(summary, ContactSnapshot::summaryLimit + 80);

@@ -1,7 +1,8 @@
 // Reads bytes as an XML property list and, when it reads, as a text-replacement list. What the
 // plain reader reads must come out as the document reader reads it, and a list given up to the
 // text-replacement parser must give what a list lent to it gives. Read element by element, the
-// bytes give the same list and the same snippets, or fail alike.
+// bytes give the same list and the same snippets, or fail alike, also with a limit of exactly
+// as many snippets or one fewer.
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -89,6 +90,14 @@ void readsAlikeByElements(std::string_view text, const kelvo::PropertyListValue*
   if (list->recognised != kelvo::ApplePlistParser::looksLikeTextReplacements(*whole) ||
       *list->snippets != kelvo::ApplePlistParser::parse(*whole)) {
     std::abort();
+  }
+  // With a limit of exactly its count, or one fewer, whether or not it is counted first.
+  const std::size_t count = list->snippets->size();
+  const auto atLimit = kelvo::import_internal::textReplacements(text, count, false);
+  if (atLimit.count != count || atLimit.snippets != list->snippets) std::abort();
+  if (count > 0) {
+    const auto over = kelvo::import_internal::textReplacements(text, count - 1, false);
+    if (over.count != count || over.snippets) std::abort();
   }
 }
 

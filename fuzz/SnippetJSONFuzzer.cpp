@@ -1,10 +1,12 @@
 // Reads bytes as JSON and hands the tree to the Raycast and Alfred readers: a recognised export
 // always gives at least one snippet. Read straight from the text, without the tree, the bytes
-// give the same verdict, the same snippets byte for byte, or the same failure at the same byte.
+// give the same verdict, the same snippets byte for byte, or the same failure at the same byte,
+// also with a limit of exactly as many snippets or one fewer.
 #include <cstdint>
 #include <cstdlib>
 #include <nlohmann/json.hpp>
 #include <string_view>
+#include <utility>
 
 #include "core/import/AlfredParser.hpp"
 #include "core/import/RaycastParser.hpp"
@@ -56,11 +58,20 @@ void readsAlike(std::string_view text, const kelvo::Json& value) {
   if (format) {
     const auto& expected = raycast ? expectedRaycast : expectedAlfred;
     kelvo::fuzz::require(found.count == expected.size() && sameBytes(*found.snippets, expected));
+    // A limit of exactly the count makes them, one fewer none, whether or not counted first.
+    const auto atLimit = jsonExport(text, expected.size());
+    kelvo::fuzz::require(atLimit.snippets && sameBytes(*atLimit.snippets, expected));
+    if (!expected.empty()) {
+      const auto over = jsonExport(text, expected.size() - 1);
+      kelvo::fuzz::require(over.count == expected.size() && !over.snippets);
+    }
   }
-  kelvo::fuzz::require(
-      sameBytes(*jsonExport(text, ImportFormat::raycast, SIZE_MAX).snippets, expectedRaycast));
-  kelvo::fuzz::require(
-      sameBytes(*jsonExport(text, ImportFormat::alfred, SIZE_MAX).snippets, expectedAlfred));
+  for (const auto& [tool, expected] : {std::pair(ImportFormat::raycast, &expectedRaycast),
+                                       std::pair(ImportFormat::alfred, &expectedAlfred)}) {
+    kelvo::fuzz::require(sameBytes(*jsonExport(text, tool, SIZE_MAX).snippets, *expected));
+    const auto atLimit = jsonExport(text, tool, expected->size());
+    kelvo::fuzz::require(atLimit.snippets && sameBytes(*atLimit.snippets, *expected));
+  }
 }
 
 }  // namespace

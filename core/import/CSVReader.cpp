@@ -6,6 +6,7 @@
 #include "core/import/internal/CSVRows.hpp"
 
 #include "core/import/internal/Graphemes.hpp"
+#include "core/import/internal/Splitting.hpp"
 #include "core/import/internal/Trim.hpp"
 #include "platform/foundation/Utf.hpp"
 
@@ -174,20 +175,16 @@ Table read(std::string_view text, std::optional<char32_t> delimiter) {
 namespace kelvo::import_internal {
 
 std::size_t estimatedRows(std::string_view text) {
-  // Line feeds outside naively paired quotes: exact for ordinary files, and cheap.
-  std::size_t rows = 1;
+  // Line breaks as the text readers find them (LF, CR LF, a lone CR) outside naively paired
+  // quotes: exact for ordinary files, and cheap.
+  std::size_t rows = 0;
   std::size_t quotes = 0;
-  for (std::size_t start = 0; start < text.size();) {
-    const std::size_t lineFeed = std::min(text.find('\n', start), text.size());
-    const std::string_view line = text.substr(start, lineFeed - start);
-    for (std::size_t quote = line.find('"'); quote != std::string_view::npos;
-         quote = line.find('"', quote + 1)) {
-      ++quotes;
-    }
-    rows += static_cast<std::size_t>(lineFeed < text.size() && quotes % 2 == 0);
-    start = lineFeed + 1;
-  }
-  return rows;
+  forEachLine(text, [&](std::string_view line) {
+    quotes += static_cast<std::size_t>(std::count(line.begin(), line.end(), '"'));
+    rows += static_cast<std::size_t>(quotes % 2 == 0);
+    return true;
+  });
+  return std::max<std::size_t>(rows, 1);
 }
 
 char32_t scanRows(std::string_view text, std::optional<char32_t> delimiter, const RowSink& sink) {

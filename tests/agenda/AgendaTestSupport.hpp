@@ -5,6 +5,9 @@
 
 #include <random>
 #include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
 
 #include "platform/foundation/Calendar.hpp"
 #include "platform/foundation/Locale.hpp"
@@ -42,6 +45,30 @@ inline std::string spelling(std::mt19937& random) {
     text += pieces[random() % std::size(pieces)];
   }
   return text;
+}
+
+/// Two spellings of one short random text: each letter in one of its canonically equivalent
+/// forms, now and then in the other case.
+inline std::pair<std::string, std::string> respelled(std::mt19937& random) {
+  // Forms 1 and 2, 3 and 4, 5 and 6 are one letter in two cases.
+  static const std::vector<std::vector<std::string_view>> forms{{"Zo"},
+                                                                {"e"},
+                                                                {"E"},
+                                                                {"\u00EB", "e\u0308"},
+                                                                {"\u00CB", "E\u0308"},
+                                                                {"\u00E5", "a\u030A"},
+                                                                {"\u00C5", "A\u030A", "\u212B"},
+                                                                {"q\u0323\u0307", "q\u0307\u0323"},
+                                                                {" "},
+                                                                {"x"}};
+  std::pair<std::string, std::string> texts;
+  for (int i = 1 + static_cast<int>(random() % 3); i > 0; --i) {
+    std::size_t form = random() % forms.size();
+    texts.first += forms[form][random() % forms[form].size()];
+    if (form >= 1 && form <= 6 && random() % 4 == 0) form += form % 2 == 1 ? 1 : -1;
+    texts.second += forms[form][random() % forms[form].size()];
+  }
+  return texts;
 }
 
 /// "9:00 AM" as ICU 72 writes it in en_US, with a narrow no-break space.

@@ -6,6 +6,7 @@
 #include <limits>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "core/agenda/ContactDirectory.hpp"
@@ -191,6 +192,66 @@ TEST(ContactSnapshotTest, EquivalentSpellingsAreOneValue) {
     EXPECT_EQ(contact.subtitle().has_value(), shown) << contact.organizationName;
     EXPECT_EQ(ContactKeepSummary::defaultSelection(facts),
               std::set<std::string>(expectedSelection.begin(), expectedSelection.end()));
+  }
+}
+
+// Every kind of fact and the subtitle against their plain rules, equality being canonical
+// equivalence, on values that are often another spelling of the name or of each other.
+TEST(ContactSnapshotTest, FactsAndSubtitleAgreeWithCanonicalEquality) {
+  std::mt19937 random(9105);
+  const auto pick = [&](const std::pair<std::string, std::string>& pair) {
+    return random() % 2 ? pair.first : pair.second;
+  };
+  for (int round = 0; round < 1500; ++round) {
+    const auto name = testing::respelled(random), other = testing::respelled(random);
+    ContactSnapshot contact{.id = "r",
+                            .formattedName = random() % 4 ? name.first : "",
+                            .organizationName = pick(random() % 3 ? name : other),
+                            .jobTitle = pick(random() % 3 ? name : other)};
+    for (int i = 0; i < 6; ++i) {
+      auto& list = i % 3 == 0   ? contact.emailAddresses
+                   : i % 3 == 1 ? contact.phoneNumbers
+                                : contact.urlAddresses;
+      list.push_back({std::to_string(i), {}, pick(random() % 2 ? name : other)});
+    }
+    // Facts: the first of each kind and lower-cased value.
+    struct Kept {
+      FactKind kind;
+      std::string lowered;
+    };
+    std::vector<Kept> kept;
+    std::vector<std::string> expected;
+    const auto add = [&](const std::string& id, FactKind kind, const std::string& value) {
+      const std::string lowered = text::lowercased(text::trimmed(value));
+      if (lowered.empty() || std::any_of(kept.begin(), kept.end(), [&](const Kept& k) {
+            return k.kind == kind && text::canonicallyEqual(k.lowered, lowered);
+          })) {
+        return;
+      }
+      kept.push_back({kind, lowered});
+      expected.push_back(id);
+    };
+    if (contact.hasName()) add("r-name", FactKind::custom, contact.displayName());
+    add("r-company", FactKind::custom, contact.organizationName);
+    add("r-title", FactKind::custom, contact.jobTitle);
+    for (const auto& [list, kind, word] :
+         {std::tuple(&contact.emailAddresses, FactKind::email, "-email-"),
+          std::tuple(&contact.phoneNumbers, FactKind::phone, "-phone-"),
+          std::tuple(&contact.urlAddresses, FactKind::custom, "-url-")}) {
+      for (const Value& entry : *list) add("r" + std::string(word) + entry.id, kind, entry.value);
+    }
+    EXPECT_EQ(ids(contact.facts()), expected) << contact.organizationName;
+    // Subtitle: company and job title, each unless empty or the display name (case counts).
+    std::vector<std::string> parts;
+    for (const std::string& field : {contact.organizationName, contact.jobTitle}) {
+      const std::string part = text::trimmed(field);
+      if (!part.empty() && !text::canonicallyEqual(part, contact.displayName())) {
+        parts.push_back(part);
+      }
+    }
+    EXPECT_EQ(contact.subtitle(),
+              parts.empty() ? std::nullopt : std::optional(text::joined(parts, " · ")))
+        << contact.organizationName;
   }
 }
 

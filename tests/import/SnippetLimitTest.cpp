@@ -144,21 +144,31 @@ std::string repeated(std::string_view head, std::string_view unit, std::size_t c
   return text;
 }
 
-// Files of a few MiB whose lines are snippets of one letter each: one more than the limit is
-// refused and offered as no import; exactly the limit is offered.
+// Files of a few MiB whose lines, rows or elements are snippets of one letter each: one more
+// than the limit is refused and offered as no import; exactly the limit is offered.
 TEST(SnippetLimitTest, TextsOfTooManySnippetsAreRefused) {
   const auto limit = static_cast<std::size_t>(SnippetImporter::snippetLimit);
-  const std::vector<std::pair<std::string_view, std::string_view>> shapes{
-      {"", "a\n"},
-      {"", "a\n\n"},
-      {"", "# a\n"},
-      {"Keyword,Text\n", "a,b\n"},
+  struct Shape {
+    std::string_view head, unit, tail;
+  };
+  const std::vector<Shape> shapes{
+      {"", "a\n", ""},
+      {"", "a\n\n", ""},
+      {"", "# a\n", ""},
+      {"Keyword,Text\n", "a,b\n", ""},
+      {"Keyword;Text\r", "a;b\r", ""},
       // Line breaks the row estimate does not see: the reading itself stops at the limit.
-      {"Keyword;Text\r", "a;b\r"},
+      {"Keyword;Text\v", "a;b\v", ""},
+      // The tool formats count as they read; an element that gives no text is a snippet too.
+      {R"([{"name":"a","text":"b"})", ",{}", "]"},
+      {R"([{"alfredsnippet":{"snippet":"b"}})", R"(,{"alfredsnippet":{}})", "]"},
+      {"<plist><array><dict><key>phrase</key><string>b</string><key>shortcut</key>"
+       "<string>a</string></dict>",
+       "<dict/>", "</array></plist>"},
   };
   const ImportError refusal = ImportError::tooManySnippets(SnippetImporter::snippetLimit);
-  for (const auto& [head, unit] : shapes) {
-    const std::string text = repeated(head, unit, limit + 1);
+  for (const auto& [head, unit, tail] : shapes) {
+    const std::string text = repeated(head, unit, limit + 1) + std::string(tail);
     EXPECT_EQ(SnippetImporter::parse(asBytes(text), "shape.txt", std::nullopt).error(), refusal)
         << unit;
     EXPECT_EQ(SnippetImporter::nudgeCount(text), std::nullopt) << unit;

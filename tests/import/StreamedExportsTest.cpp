@@ -197,6 +197,11 @@ void expectOneReadingGivesTheExport(std::string_view text, const Reading& expect
           import_internal::jsonExport(text, format, all.size() - 1);
       EXPECT_FALSE(over.snippets) << text;
       EXPECT_EQ(over.count, all.size()) << text;
+      // Exactly as many as the limit: made, whether or not the braces had them counted first.
+      const import_internal::JSONExport fits =
+          import_internal::jsonExport(text, format, all.size());
+      ASSERT_TRUE(fits.snippets) << text;
+      EXPECT_EQ(fields(*fits.snippets), all) << text;
     }
   }
 }

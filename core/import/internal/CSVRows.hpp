@@ -19,8 +19,9 @@ using RowSink = std::function<bool(const CSVReader::Row& row)>;
 /// a table (one row's text is held at a time); returns the delimiter used.
 char32_t scanRows(std::string_view text, std::optional<char32_t> delimiter, const RowSink& sink);
 
-/// About how many rows `text` holds: line feeds outside quotes, counted without the finer
-/// rules of the reader. Exact for ordinary files; a text can fool it either way.
+/// About how many rows `text` holds: lines ended by LF, CR LF or a lone CR outside quotes,
+/// counted without the finer rules of the reader. Exact for ordinary files; a text can fool it
+/// either way.
 std::size_t estimatedRows(std::string_view text);
 
 /// `CSVSnippetParser::parse(CSVReader::read(text))`, row by row, without building the table;

@@ -1,5 +1,6 @@
 #include "core/import/internal/JSONExports.hpp"
 
+#include <algorithm>
 #include <array>
 #include <nlohmann/json.hpp>
 #include <string>
@@ -297,20 +298,64 @@ class ExportReader final : public json::Events {
   bool settled_ = false;
 };
 
+// Whether `text` may give more than `limit` snippets: each is an object, at least two bytes
+// opened by a brace outside strings (braces in the texts of snippets are common). Read at
+// `memchr`'s pace.
+bool mayHoldMore(std::string_view text, std::size_t limit) {
+  if (text.size() / 2 <= limit) return false;
+  const auto find = [text](char byte, std::size_t from) {
+    return std::min(text.find(byte, from), text.size());
+  };
+  std::size_t objects = 0;
+  std::size_t brace = find('{', 0);
+  for (std::size_t at = 0; at < text.size();) {
+    const std::size_t quote = find('"', at);
+    for (; brace < quote; brace = find('{', brace + 1)) {
+      if (++objects > limit) return true;
+    }
+    // The string's closing quote: one not escaped by an odd run of backslashes.
+    std::size_t end = find('"', quote + 1);
+    while (end < text.size() && (end - text.find_last_not_of('\\', end - 1)) % 2 == 0) {
+      end = find('"', end + 1);
+    }
+    at = end + 1;
+    if (brace < at) brace = find('{', at);
+  }
+  return false;
+}
+
+// `format`'s snippets, made when `make` into a list with room for `expected`, else counted.
+JSONExport readAs(std::string_view text, ImportFormat format, std::size_t limit, bool make,
+                  std::size_t expected = 0) {
+  SnippetEvents events(format, limit, make);
+  if (make) events.snippets().reserve(std::min(expected, limit));
+  json::read(text, events);
+  JSONExport found{.format = format, .count = events.count(), .snippets = std::nullopt};
+  if (make && found.count <= limit) found.snippets = std::move(events.snippets());
+  return found;
+}
+
 }  // namespace
 
+// A text that may give more snippets than the limit is counted before any is made, so that a
+// refusal holds nothing beside the text; the few such exports that fit are read again, into a
+// list of their size.
 JSONExport jsonExport(std::string_view text, std::optional<std::size_t> limit) {
+  if (limit && mayHoldMore(text, *limit)) {
+    JSONExport counted = jsonExport(text, std::nullopt);
+    if (!counted.format || counted.count > *limit) return counted;
+    return readAs(text, *counted.format, *limit, true, counted.count);
+  }
   ExportReader reader(limit.value_or(0), limit.has_value());
   json::read(text, reader);
   return reader.result();
 }
 
 JSONExport jsonExport(std::string_view text, ImportFormat format, std::size_t limit) {
-  SnippetEvents events(format, limit, true);
-  json::read(text, events);
-  JSONExport found{.format = format, .count = events.count(), .snippets = std::nullopt};
-  if (found.count <= limit) found.snippets = std::move(events.snippets());
-  return found;
+  if (!mayHoldMore(text, limit)) return readAs(text, format, limit, true);
+  JSONExport counted = readAs(text, format, limit, false);
+  if (counted.count > limit) return counted;
+  return readAs(text, format, limit, true, counted.count);
 }
 
 }  // namespace kelvo::import_internal

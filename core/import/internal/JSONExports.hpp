@@ -27,7 +27,8 @@ struct JSONExport {
 };
 
 /// Recognises the export and, given a limit, makes its snippets in the same reading; past the
-/// limit nothing more is kept, but the rest is still read and counted.
+/// limit nothing more is kept, but the rest is still read and counted. A text with more braces
+/// than the limit is counted first, and its snippets made only when they fit.
 JSONExport jsonExport(std::string_view text, std::optional<std::size_t> limit);
 
 /// Reads the text as `format`'s export, whatever it looks like: the snippets

@@ -82,7 +82,8 @@ struct TextReplacementList {
 /// Reads `text` as `PropertyList::read` does (with `propertyListDocumentLimit`), throwing
 /// `PropertyListError` where it throws. Given a limit, the snippets are made up to it, and when
 /// `recognisedOnly`, only for a recognised list; past the limit nothing more is kept, but the
-/// rest is still read and counted.
+/// rest is still read and counted. A text that opens more dictionaries than the limit is
+/// counted first, and its snippets made only when they fit.
 TextReplacementList textReplacements(std::string_view text, std::optional<std::size_t> limit,
                                      bool recognisedOnly);
 
