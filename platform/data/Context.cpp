@@ -296,35 +296,45 @@ void Context::validateObject(const ManagedObject& object) const {
     refuse(where + " holds a " + std::string(kindName(value->kind())) + " where " +
            std::string(name(attribute.type)) + " is expected.");
   }
-  const auto isLive = [this](const ManagedObject* other) {
-    return Access::context(*other) == this && !Access::deleted(*other);
-  };
-  for (std::size_t i = 0; i < entity.relationships().size(); ++i) {
+  for (std::uint32_t i = 0; i < entity.relationships().size(); ++i) {
     const auto& relationship = entity.relationships()[i];
     const auto& link = Access::links(object)[i];
-    const std::string where = entity.name() + "." + relationship.name;
+    const auto refuseRelationship = [&](std::string_view problem) {
+      refuse(entity.name() + "." + relationship.name + " " + std::string(problem));
+    };
     if (link.members == nullptr) {
       if (link.target == nullptr) {
-        if (!relationship.isOptional || relationship.minCount > 0) refuse(where + " is required.");
-      } else if (!isLive(link.target)) {
-        refuse(where + " refers to an object that is not in the context.");
+        if (!relationship.isOptional || relationship.minCount > 0)
+          refuseRelationship("is required.");
+      } else if (!isLive(*link.target)) {
+        refuseRelationship("refers to an object that is not in the context.");
       }
       continue;
     }
     // A set never read is as stored, and was valid then.
     if (!link.members->loaded) continue;
-    for (const ManagedObject* member : link.members->list) {
-      if (!isLive(member)) refuse(where + " holds an object that is not in the context.");
+    // Only an insert's set can hold an object that is not live: it may have gathered members
+    // while it was in no context. A stored object's members joined it in this context, and
+    // leave it when they are deleted or their insertion is undone, so its set, however large,
+    // need not be walked at every save.
+    if (Access::inserted(object)) {
+      for (const ManagedObject* member : link.members->list) {
+        if (!isLive(*member)) refuseRelationship("holds an object that is not in the context.");
+      }
     }
     const std::size_t count = link.members->list.size();
     if (count == 0 ? !relationship.isOptional || relationship.minCount > 0
                    : count < relationship.minCount) {
-      refuse(where + " holds too few objects.");
+      refuseRelationship("holds too few objects.");
     }
     if (relationship.maxCount > 1 && count > relationship.maxCount) {
-      refuse(where + " holds too many objects.");
+      refuseRelationship("holds too many objects.");
     }
   }
+}
+
+bool Context::isLive(const ManagedObject& object) const {
+  return Access::context(object) == this && !Access::deleted(object);
 }
 
 std::vector<ManagedObject*> Context::pendingInserts() const {

@@ -104,6 +104,7 @@ class Context {
   // The steps of `save`, in their order.
   void validate() const;
   void validateObject(const ManagedObject& object) const;
+  bool isLive(const ManagedObject& object) const;
   std::vector<ManagedObject*> pendingInserts() const;
   void assignPrimaryKeys(Store& store, const std::vector<ManagedObject*>& inserts) const;
   static void writeInserts(Store& store, const std::vector<ManagedObject*>& inserts,

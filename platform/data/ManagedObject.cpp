@@ -13,24 +13,17 @@ namespace kelvo::data {
 using data_internal::ManagedObjectAccess;
 
 void ManagedObject::Members::add(ManagedObject* object) {
-  if (positions.emplace(object, list.size()).second) list.push_back(object);
+  if (contains(object)) return;
+  object->links_[inverse].position = list.size();
+  list.push_back(object);
 }
 
 void ManagedObject::Members::remove(const ManagedObject* object) {
-  const auto found = positions.find(object);
-  if (found == positions.end()) return;
-  const std::size_t position = found->second;
-  positions.erase(found);
-  if (position + 1 != list.size()) {
-    list[position] = list.back();
-    positions[list[position]] = position;
-  }
+  if (!contains(object)) return;
+  const std::size_t position = object->links_[inverse].position;
+  list[position] = list.back();
+  list[position]->links_[inverse].position = position;
   list.pop_back();
-}
-
-void ManagedObject::Members::clear() {
-  list.clear();
-  positions.clear();
 }
 
 void ManagedObject::Snapshot::keep(std::uint32_t index, ValueSlot& stored) {
@@ -45,7 +38,9 @@ ManagedObject::ManagedObject(const Init& init)
       attributes_(init.entity_.attributes().size()),
       links_(init.entity_.relationships().size()) {
   for (std::uint32_t i = 0; i < links_.size(); ++i) {
-    if (entity_->relationships()[i].isToMany()) links_[i].members = std::make_unique<Members>();
+    if (!entity_->relationships()[i].isToMany()) continue;
+    links_[i].members = std::make_unique<Members>();
+    links_[i].members->inverse = entity_->inverseIndex(i);
   }
 }
 
@@ -213,11 +208,12 @@ void MutableSet::add(ManagedObject& object) {
 }
 
 void MutableSet::remove(ManagedObject& object) {
-  if (!ManagedObjectAccess::members(*owner_, relationship_).contains(&object)) return;
+  if (!contains(object)) return;
   ManagedObjectAccess::relate(object, owner_->entity().inverseIndex(relationship_), nullptr);
 }
 
 bool MutableSet::contains(const ManagedObject& object) const {
+  if (&object.entity() != &owner_->entity().destination(relationship_)) return false;
   return ManagedObjectAccess::members(*owner_, relationship_).contains(&object);
 }
 
