@@ -16,7 +16,6 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "platform/data/FetchRequest.hpp"
@@ -92,8 +91,8 @@ class Context {
 
  private:
   friend class ManagedObject;
-  using Registry = std::unordered_map<std::int64_t, std::shared_ptr<ManagedObject>>;
-  class Loader;  // internal/ContextLoader.hpp
+  class Loader;    // internal/ContextLoader.hpp
+  class Registry;  // internal/ContextRegistry.hpp
 
   Store* store() const;
   const EntityDescription& entityNamed(std::string_view name) const;

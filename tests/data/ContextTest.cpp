@@ -6,6 +6,7 @@
 #include <random>
 
 #include "tests/data/EveryAttributeChange.hpp"
+#include "tests/data/StoreFileCheck.hpp"
 #include "tests/data/TestModel.hpp"
 
 namespace kelvo::data {
@@ -472,6 +473,58 @@ TEST(ContextTest, MovesBetweenUnreadSetsShowOnTheRightShelfBeforeAndAfterSaving)
     titled(context, "n25")->setValue("folder", work);
     context.save();
   }
+}
+
+// Rows another writer keyed far apart, at zero or below: one object each, linked up, and new
+// rows after the largest key.
+TEST(ContextTest, RowsKeyedFarApartAreOneObjectEachAndLinkUp) {
+  kelvo::testing::TemporaryDirectory directory;
+  const auto url = directory.path() / "Test.store";
+  testing::openContainer(url);
+  {
+    data_internal::Database database(url.string());
+    const std::string note =
+        "INSERT INTO Note (_pk, id, title, tags, useCount, isAvailable, createdAt, folder) "
+        "VALUES ";
+    database.execute(
+        "INSERT INTO Folder (_pk, id, name, rank) VALUES (4611686018427387904, "
+        "zeroblob(16), 'far', 1), (1, zeroblob(16), 'near', 1);" +
+        note + "(-3, zeroblob(16), 'negative', '[]', 0, 1, 0, 4611686018427387904);" + note +
+        "(0, zeroblob(16), 'zero', '[]', 0, 1, 0, NULL);" + note +
+        "(1099511627776, zeroblob(16), 'far note', '[]', 0, 1, 0, 1);" + note +
+        "(2, zeroblob(16), 'two', '[]', 0, 1, 0, 4611686018427387904);");
+  }
+  auto container = testing::openContainer(url);
+  Context& context = container->viewContext();
+  const auto notes = context.fetch("Note");
+  EXPECT_EQ(titles(notes), (std::vector<std::string>{"far note", "negative", "two", "zero"}));
+  EXPECT_EQ(context.fetch("Note"), notes);
+  const auto named = [&](const std::string& name) {
+    for (const auto& note : context.fetch("Note")) {
+      if (title(*note) == name) return note;
+    }
+    return std::shared_ptr<ManagedObject>();
+  };
+  const auto far = named("negative")->value("folder")->object();
+  ASSERT_NE(far, nullptr);
+  EXPECT_EQ(*far->value("name")->string(), "far");
+  EXPECT_EQ(titles(*far->value("notes")->objectSet()),
+            (std::vector<std::string>{"negative", "two"}));
+  const auto near = named("far note")->value("folder")->object();
+  EXPECT_EQ(titles(*near->value("notes")->objectSet()), (std::vector<std::string>{"far note"}));
+
+  context.deleteObject(*named("zero"));
+  makeNote(context, "new")->setValue("folder", far);
+  context.save();
+  testing::expectIntact(url);
+  data_internal::Database database(url.string());
+  auto newest = database.prepare("SELECT _pk, folder FROM Note WHERE title = 'new'");
+  ASSERT_TRUE(newest.step());
+  EXPECT_EQ(newest.columnInt64(0), 1099511627777);
+  EXPECT_EQ(newest.columnInt64(1), 4611686018427387904);
+  Context reader(context.coordinator());
+  EXPECT_EQ(titles(reader.fetch("Note")),
+            (std::vector<std::string>{"far note", "negative", "new", "two"}));
 }
 
 // Objects related before either was inserted: a save refuses whichever end is in the context
