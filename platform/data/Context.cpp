@@ -479,7 +479,7 @@ void Context::rollback() {
     for (auto& [index, stored] : snapshot.attributes) {
       Access::attributes(*object)[index] = std::move(stored);
     }
-    auto& links = Access::links(*object);
+    const auto links = Access::links(*object);
     for (std::size_t i = 0; i < links.size(); ++i) {
       auto& link = links[i];
       if (link.members != nullptr) {

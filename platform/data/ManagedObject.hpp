@@ -125,14 +125,18 @@ class ManagedObject : public std::enable_shared_from_this<ManagedObject> {
   Members& membersToEdit(std::uint32_t relationship) const;
   void replaceMembers(std::uint32_t relationship, const Value::ObjectSet& objects);
   void willChange();
+  // Destroys the slots and ends and frees their allocation.
+  void releaseStorage() noexcept;
   // Points `member`'s to-one end at `target` (or nothing) and moves it between the sets.
   static void relate(ManagedObject& member, std::uint32_t relationship, ManagedObject* target);
 
   const EntityDescription* entity_;
   Context* context_ = nullptr;
   std::int64_t primaryKey_ = 0;  // the store's row; 0 until saved
-  std::vector<ValueSlot> attributes_;
-  std::vector<Link> links_;
+  // One slot per attribute of the entity, then one end per relationship, in one allocation: a
+  // library holds a great many objects, each read or made with all of them.
+  ValueSlot* attributes_ = nullptr;
+  Link* links_ = nullptr;
   std::unique_ptr<Snapshot> snapshot_;
   std::size_t insertedAt_ = 0;  // position in the context's list of inserts
   bool inserted_ = false;
