@@ -78,9 +78,10 @@ class StringListReader : public nlohmann::json_sax<nlohmann::json> {
   int depth_ = 0;
 };
 
-// The form the writer gives a list of printable ASCII texts, `["a","b"]`, read directly: every
+// The form the writer gives a list of texts without escapes, `["a","é"]`, read directly: every
 // row of a store holds one, and the full parser costs more than the rest of the row. Anything
-// else (escapes, spaces, other scalars, damage) is left to the full parser.
+// else (escapes, spaces, other scalars, damage, text that is not UTF-8) is left to the full
+// parser.
 std::optional<Value::StringList> readPlainList(std::span<const std::uint8_t> bytes) {
   if (bytes.size() < 2 || bytes.front() != '[' || bytes.back() != ']') return std::nullopt;
   const std::size_t end = bytes.size() - 1;
@@ -91,12 +92,16 @@ std::optional<Value::StringList> readPlainList(std::span<const std::uint8_t> byt
   while (i < end) {
     if (bytes[i] != '"') return std::nullopt;
     const std::size_t start = ++i;
+    std::uint8_t high = 0;
     while (i < end && bytes[i] != '"') {
-      if (bytes[i] < 0x20 || bytes[i] >= 0x7F || bytes[i] == '\\') return std::nullopt;
+      if (bytes[i] < 0x20 || bytes[i] == '\\') return std::nullopt;
+      high |= bytes[i] & 0x80;
       ++i;
     }
     if (i == end) return std::nullopt;
-    list.emplace_back(reinterpret_cast<const char*>(bytes.data()) + start, i - start);
+    const std::string_view text(reinterpret_cast<const char*>(bytes.data()) + start, i - start);
+    if (high != 0 && !isValidUtf8(text)) return std::nullopt;
+    list.emplace_back(text);
     if (++i == end) break;
     if (bytes[i] != ',' || ++i == end) return std::nullopt;
   }
