@@ -1,7 +1,7 @@
 // Reads stored bytes as the string-list transformer does; whatever it reads must be a list it
 // accepts and writes, and the written bytes must read back as the same list. It reads exactly
-// what the JSON parser reads as an array of strings, and nothing else: its direct reading of
-// the common form must agree with the parser.
+// what the JSON parser reads as an array of strings, and writes what the JSON writer writes:
+// its direct reading and writing of the common form must agree with them.
 #include <cstdint>
 #include <cstdlib>
 #include <optional>
@@ -11,6 +11,7 @@
 #include <nlohmann/json.hpp>
 
 #include "platform/data/ValueTransformer.hpp"
+#include "platform/foundation/JSON.hpp"
 
 namespace {
 
@@ -37,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (value->stringList() == nullptr || *value->stringList() != *expected) std::abort();
   if (!transformer->accepts(*value)) std::abort();
   const auto encoded = transformer->encode(*value);
-  if (!encoded) std::abort();
+  if (!encoded || *encoded != kelvo::json::write(kelvo::Json(*expected))) std::abort();
   const auto again = transformer->decode(
       {reinterpret_cast<const std::uint8_t*>(encoded->data()), encoded->size()});
   if (!again || !(*again == *value)) std::abort();

@@ -20,10 +20,11 @@ bool acceptsStringList(const Value& value) {
   return true;
 }
 
-// Printable ASCII that JSON writes as it stands (the writer escapes '/' too).
+// Text that JSON writes as it stands: no control character, quote or backslash, and no '/',
+// which the writer escapes. Checked as UTF-8 before.
 bool isPlain(std::string_view text) {
   for (const char c : text) {
-    if (c < 0x20 || c >= 0x7F || c == '"' || c == '\\' || c == '/') return false;
+    if (static_cast<unsigned char>(c) < 0x20 || c == '"' || c == '\\' || c == '/') return false;
   }
   return true;
 }
