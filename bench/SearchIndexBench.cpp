@@ -13,6 +13,7 @@
 #include "bench/Percentile.hpp"
 #include "bench/SyntheticLibrary.hpp"
 #include "core/search/SearchIndex.hpp"
+#include "platform/foundation/Clock.hpp"
 
 namespace kelvo::bench {
 namespace {
@@ -201,6 +202,103 @@ BENCHMARK_CAPTURE(BM_Query_FTS5, prefix_alone, prefixAlone)
     ->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(BM_Query_Index, one_letter, oneLetter)->Arg(20)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(BM_Query_FTS5, one_letter, oneLetter)->Arg(20)->Unit(benchmark::kMicrosecond);
+
+// Queries of three letters: the beginnings of the library's 1,000 most frequent words (those
+// whose first three letters are ASCII), each with the share of cards holding a word that begins
+// with it, counted on the first 20,000 cards. Frequent words make many prefixes that match
+// nearly every card.
+struct PrefixQuery {
+  std::string text;
+  double share;
+};
+
+const std::vector<PrefixQuery>& threeLetterQueries() {
+  static const std::vector<PrefixQuery> queries = [] {
+    const SyntheticLibrary& library = syntheticLibrary();
+    std::vector<PrefixQuery> found;
+    for (std::size_t rank = 0; rank < 1'000; ++rank) {
+      const std::string& word = library.vocabulary[rank];
+      if (word.size() < 3 || !std::all_of(word.begin(), word.begin() + 3,
+                                          [](char c) { return c >= 'a' && c <= 'z'; })) {
+        continue;
+      }
+      const std::string prefix = word.substr(0, 3);
+      const bool seen = std::any_of(found.begin(), found.end(),
+                                    [&](const PrefixQuery& query) { return query.text == prefix; });
+      if (!seen) found.push_back({prefix, 0});
+    }
+    const std::size_t sample = std::min<std::size_t>(library.cards.size(), 20'000);
+    std::vector<std::size_t> holders(found.size(), 0);
+    for (std::size_t c = 0; c < sample; ++c) {
+      const SearchableCard& card = library.cards[c];
+      std::string texts = std::string(card.title()) + ' ' + std::string(card.content()) + ' ' +
+                          std::string(card.extractedText()) + ' ' + joined(card.autoTags()) + ' ' +
+                          std::string(card.shelfName()) + ' ' +
+                          std::string(card.factLabel().value_or(""));
+      std::vector<std::string> beginnings;
+      for (const std::string& term : SearchIndex::tokenize(texts)) {
+        if (term.size() >= 3) beginnings.push_back(term.substr(0, 3));
+      }
+      std::sort(beginnings.begin(), beginnings.end());
+      for (std::size_t q = 0; q < found.size(); ++q) {
+        if (std::binary_search(beginnings.begin(), beginnings.end(), found[q].text)) ++holders[q];
+      }
+    }
+    for (std::size_t q = 0; q < found.size(); ++q) {
+      found[q].share = static_cast<double>(holders[q]) / static_cast<double>(sample);
+    }
+    return found;
+  }();
+  return queries;
+}
+
+// The three-letter queries matching at least `share` of the cards.
+std::vector<std::string> threeLetterQueries(double share) {
+  std::vector<std::string> texts;
+  for (const auto& query : threeLetterQueries()) {
+    if (query.share >= share) texts.push_back(query.text);
+  }
+  return texts;
+}
+
+// The index with its clock at the library's own moment, so that recent uses boost their cards
+// as they would on the day; the shared index's system clock finds every use months old.
+const SearchIndex& indexAtTheLibrarysMoment() {
+  static const ManualClock clock(syntheticLibrary().now);
+  static const SearchIndex index(syntheticLibrary().cards, clock);
+  return index;
+}
+
+// Arg 0: the limit; arg 1: the least share of the cards a query matches, in percent; arg 2: 1
+// for the index at the library's moment. Each query of the set in turn, each timed alone.
+void BM_ThreeLetters_Index(benchmark::State& state) {
+  const SearchIndex& index = state.range(2) != 0 ? indexAtTheLibrarysMoment() : sharedIndex();
+  const auto texts = threeLetterQueries(static_cast<double>(state.range(1)) / 100);
+  std::size_t next = 0;
+  timeEachQuery(state,
+                [&] { return index.search(texts[next++ % texts.size()], state.range(0)).size(); });
+  state.counters["queries"] = static_cast<double>(texts.size());
+}
+BENCHMARK(BM_ThreeLetters_Index)
+    ->Args({20, 0, 0})
+    ->Args({20, 90, 0})
+    ->Args({200, 90, 0})
+    ->Args({20, 0, 1})
+    ->Args({20, 90, 1})
+    ->Args({200, 90, 1})
+    ->Unit(benchmark::kMicrosecond);
+
+void BM_ThreeLetters_FTS5(benchmark::State& state) {
+  FtsTable& table = sharedTable();
+  auto texts = threeLetterQueries(static_cast<double>(state.range(1)) / 100);
+  for (auto& text : texts) text += '*';
+  std::size_t next = 0;
+  timeEachQuery(state, [&] {
+    return table.search(texts[next++ % texts.size()].c_str(), static_cast<int>(state.range(0)))
+        .size();
+  });
+}
+BENCHMARK(BM_ThreeLetters_FTS5)->Args({20, 0})->Args({20, 90})->Unit(benchmark::kMicrosecond);
 
 // One card's worth of change, each kind timed alone: a new card, new texts for a card indexed
 // early (whose postings sit at the front of long lists), and a card taken out.

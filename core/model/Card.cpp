@@ -144,7 +144,7 @@ void Card::setOptional(std::string_view key, std::optional<std::string> value) {
 std::shared_ptr<Shelf> Card::shelf() const { return relatedObject<Shelf>(*this, "shelf"); }
 
 void Card::setShelf(const std::shared_ptr<Shelf>& shelf) {
-  setRelatedObject(*this, "shelf", "cardsStorage", shelf);
+  setRelatedObject(*this, "shelf", shelf);
 }
 
 CardType Card::type() const { return fromRawValue<CardType>(typeRaw()).value_or(CardType::file); }

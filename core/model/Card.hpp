@@ -168,8 +168,9 @@ class Card : public data::ManagedObject {
 
   /// The card's shelf; none when missing or not a shelf.
   std::shared_ptr<Shelf> shelf() const;
-  /// Moves the card, taking it out of the old shelf's cards and into the new one's. Setting
-  /// the shelf it already has (the same object) writes nothing.
+  /// Moves the card, taking it out of the old shelf's cards and into the new one's, without
+  /// reading either shelf's cards from the store: a move costs the same whatever they hold.
+  /// Setting the shelf it already has (the same object) writes nothing.
   void setShelf(const std::shared_ptr<Shelf>& shelf);
 
   // Typed views over the raw values.

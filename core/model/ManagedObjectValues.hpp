@@ -88,17 +88,14 @@ std::shared_ptr<T> relatedObject(const data::ManagedObject& object, std::string_
   return std::dynamic_pointer_cast<T>(stored->object());
 }
 
-/// Points the to-one end `key` at `target` (or nothing): `object` leaves the old target's
-/// to-many end `inverseKey` and joins the new one's. The target it already has writes nothing.
+/// Points the to-one end `key` at `target` (or nothing); the target it already has writes
+/// nothing. The object leaves the old target's to-many end and joins the new one's, which the
+/// store edits without reading a set it has not read yet (a bounded one is read, to check its
+/// count): moving a card to another shelf costs the same whatever the shelves hold.
 template <class T>
 void setRelatedObject(data::ManagedObject& object, std::string_view key,
-                      std::string_view inverseKey, const std::shared_ptr<T>& target) {
-  const auto current = relatedObject<T>(object, key);
-  if (current == target) return;
+                      const std::shared_ptr<T>& target) {
   object.setValue(key, target != nullptr ? std::optional<data::Value>(target) : std::nullopt);
-  // The store keeps both ends in step already; these say what the move means.
-  if (current != nullptr) current->mutableSetValue(inverseKey).remove(object);
-  if (target != nullptr) target->mutableSetValue(inverseKey).add(object);
 }
 
 }  // namespace kelvo

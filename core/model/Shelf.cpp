@@ -89,7 +89,7 @@ void Shelf::setCardsStorage(const std::optional<std::vector<std::shared_ptr<Card
 std::shared_ptr<Shelf> Shelf::parent() const { return relatedObject<Shelf>(*this, "parent"); }
 
 void Shelf::setParent(const std::shared_ptr<Shelf>& parent) {
-  setRelatedObject(*this, "parent", "childrenStorage", parent);
+  setRelatedObject(*this, "parent", parent);
 }
 
 std::optional<std::vector<std::shared_ptr<Shelf>>> Shelf::childrenStorage() const {

@@ -71,8 +71,9 @@ class Shelf : public data::ManagedObject {
   void setCardsStorage(const std::optional<std::vector<std::shared_ptr<Card>>>& cards);
   /// The shelf this one sits in; none for a project, or when the stored object is no shelf.
   std::shared_ptr<Shelf> parent() const;
-  /// Moves the shelf between its old and new parent's children. Setting the parent it already
-  /// has (the same object), or none on a project, writes nothing.
+  /// Moves the shelf between its old and new parent's children, without reading either's
+  /// children from the store. Setting the parent it already has (the same object), or none on a
+  /// project, writes nothing.
   void setParent(const std::shared_ptr<Shelf>& parent);
   /// The child shelves as an unordered set, read only: a child moves through `setParent`.
   std::optional<std::vector<std::shared_ptr<Shelf>>> childrenStorage() const;

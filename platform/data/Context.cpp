@@ -1,5 +1,6 @@
 #include "platform/data/Context.hpp"
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 
@@ -9,6 +10,7 @@
 #include "platform/data/StoreCoordinator.hpp"
 #include "platform/data/StoreError.hpp"
 #include "platform/data/internal/ContextLoader.hpp"
+#include "platform/data/internal/ContextRegistry.hpp"
 #include "platform/data/internal/Database.hpp"
 #include "platform/data/internal/ManagedObjectAccess.hpp"
 #include "platform/data/internal/StoreStatements.hpp"
@@ -47,28 +49,20 @@ Context::~Context() {
   }
   // A set never read does not know its stored members, so it could not unlink them when its
   // owner goes; without the store it cannot be read any more. Such links are dropped at both
-  // ends; those of members that arrived in memory, which the set does know, are kept.
-  for (auto& registry : registry_) {
-    for (auto& entry : registry) {
-      ManagedObject& object = *entry.second;
+  // ends; those of members that arrived in memory, which the set does know, are kept. A set
+  // left unread then holds all its members, as its detached owner reads it from now on.
+  for (const Registry& registry : registry_) {
+    registry.forEach([this](ManagedObject& object) {
       for (std::uint32_t index : object.entity().toOneRelationships()) {
         ManagedObject* target = Access::links(object)[index].target;
-        const std::uint32_t inverse = object.entity().inverseIndex(index);
         if (target == nullptr) continue;
-        const auto& members = *Access::links(*target)[inverse].members;
+        const auto& members = *Access::links(*target)[object.entity().inverseIndex(index)].members;
         if (!members.loaded && !members.contains(&object)) {
           Access::links(object)[index].target = nullptr;
         }
       }
-    }
-  }
-  for (auto& registry : registry_) {
-    for (auto& entry : registry) {
-      detach(*entry.second);
-      for (auto& link : Access::links(*entry.second)) {
-        if (link.members != nullptr) link.members->loaded = true;
-      }
-    }
+      detach(object);
+    });
   }
 }
 
@@ -296,35 +290,45 @@ void Context::validateObject(const ManagedObject& object) const {
     refuse(where + " holds a " + std::string(kindName(value->kind())) + " where " +
            std::string(name(attribute.type)) + " is expected.");
   }
-  const auto isLive = [this](const ManagedObject* other) {
-    return Access::context(*other) == this && !Access::deleted(*other);
-  };
-  for (std::size_t i = 0; i < entity.relationships().size(); ++i) {
+  for (std::uint32_t i = 0; i < entity.relationships().size(); ++i) {
     const auto& relationship = entity.relationships()[i];
     const auto& link = Access::links(object)[i];
-    const std::string where = entity.name() + "." + relationship.name;
+    const auto refuseRelationship = [&](std::string_view problem) {
+      refuse(entity.name() + "." + relationship.name + " " + std::string(problem));
+    };
     if (link.members == nullptr) {
       if (link.target == nullptr) {
-        if (!relationship.isOptional || relationship.minCount > 0) refuse(where + " is required.");
-      } else if (!isLive(link.target)) {
-        refuse(where + " refers to an object that is not in the context.");
+        if (!relationship.isOptional || relationship.minCount > 0)
+          refuseRelationship("is required.");
+      } else if (!isLive(*link.target)) {
+        refuseRelationship("refers to an object that is not in the context.");
       }
       continue;
     }
     // A set never read is as stored, and was valid then.
     if (!link.members->loaded) continue;
-    for (const ManagedObject* member : link.members->list) {
-      if (!isLive(member)) refuse(where + " holds an object that is not in the context.");
+    // Only an insert's set can hold an object that is not live: it may have gathered members
+    // while it was in no context. A stored object's members joined it in this context, and
+    // leave it when they are deleted or their insertion is undone, so its set, however large,
+    // need not be walked at every save.
+    if (Access::inserted(object)) {
+      for (const ManagedObject* member : link.members->list) {
+        if (!isLive(*member)) refuseRelationship("holds an object that is not in the context.");
+      }
     }
     const std::size_t count = link.members->list.size();
     if (count == 0 ? !relationship.isOptional || relationship.minCount > 0
                    : count < relationship.minCount) {
-      refuse(where + " holds too few objects.");
+      refuseRelationship("holds too few objects.");
     }
     if (relationship.maxCount > 1 && count > relationship.maxCount) {
-      refuse(where + " holds too many objects.");
+      refuseRelationship("holds too many objects.");
     }
   }
+}
+
+bool Context::isLive(const ManagedObject& object) const {
+  return Access::context(object) == this && !Access::deleted(object);
 }
 
 std::vector<ManagedObject*> Context::pendingInserts() const {
@@ -415,9 +419,14 @@ void Context::writeChanges(Store& store, std::vector<std::string>& scratch) cons
 
 void Context::reserveRegistry(const std::vector<ManagedObject*>& inserts) {
   std::vector<std::size_t> added(registry_.size(), 0);
-  for (ManagedObject* object : inserts) ++added[object->entity().index()];
+  std::vector<std::int64_t> largest(registry_.size(), 0);
+  for (ManagedObject* object : inserts) {
+    const std::size_t entity = object->entity().index();
+    ++added[entity];
+    largest[entity] = std::max(largest[entity], Access::primaryKey(*object));
+  }
   for (std::size_t i = 0; i < registry_.size(); ++i) {
-    if (added[i] > 0) registry_[i].reserve(registry_[i].size() + added[i]);
+    if (added[i] > 0) registry_[i].reserve(largest[i], added[i]);
   }
 }
 
@@ -427,7 +436,7 @@ void Context::settleSaved() {
     if (object == nullptr) continue;
     Access::inserted(*object) = false;
     const std::int64_t key = Access::primaryKey(*object);
-    registry_[object->entity().index()].emplace(key, std::move(object));
+    registry_[object->entity().index()].insert(key, std::move(object));
   }
   for (ManagedObject* object : changed_) {
     Access::snapshot(*object).reset();
@@ -470,7 +479,7 @@ void Context::rollback() {
     for (auto& [index, stored] : snapshot.attributes) {
       Access::attributes(*object)[index] = std::move(stored);
     }
-    auto& links = Access::links(*object);
+    const auto links = Access::links(*object);
     for (std::size_t i = 0; i < links.size(); ++i) {
       auto& link = links[i];
       if (link.members != nullptr) {

@@ -16,7 +16,6 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "platform/data/FetchRequest.hpp"
@@ -92,8 +91,8 @@ class Context {
 
  private:
   friend class ManagedObject;
-  using Registry = std::unordered_map<std::int64_t, std::shared_ptr<ManagedObject>>;
-  class Loader;  // internal/ContextLoader.hpp
+  class Loader;    // internal/ContextLoader.hpp
+  class Registry;  // internal/ContextRegistry.hpp
 
   Store* store() const;
   const EntityDescription& entityNamed(std::string_view name) const;
@@ -104,6 +103,7 @@ class Context {
   // The steps of `save`, in their order.
   void validate() const;
   void validateObject(const ManagedObject& object) const;
+  bool isLive(const ManagedObject& object) const;
   std::vector<ManagedObject*> pendingInserts() const;
   void assignPrimaryKeys(Store& store, const std::vector<ManagedObject*>& inserts) const;
   static void writeInserts(Store& store, const std::vector<ManagedObject*>& inserts,

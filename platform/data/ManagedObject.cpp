@@ -1,5 +1,7 @@
 #include "platform/data/ManagedObject.hpp"
 
+#include <cstddef>
+#include <memory>
 #include <string>
 #include <unordered_set>
 
@@ -13,24 +15,17 @@ namespace kelvo::data {
 using data_internal::ManagedObjectAccess;
 
 void ManagedObject::Members::add(ManagedObject* object) {
-  if (positions.emplace(object, list.size()).second) list.push_back(object);
+  if (contains(object)) return;
+  object->links_[inverse].position = list.size();
+  list.push_back(object);
 }
 
 void ManagedObject::Members::remove(const ManagedObject* object) {
-  const auto found = positions.find(object);
-  if (found == positions.end()) return;
-  const std::size_t position = found->second;
-  positions.erase(found);
-  if (position + 1 != list.size()) {
-    list[position] = list.back();
-    positions[list[position]] = position;
-  }
+  if (!contains(object)) return;
+  const std::size_t position = object->links_[inverse].position;
+  list[position] = list.back();
+  list[position]->links_[inverse].position = position;
   list.pop_back();
-}
-
-void ManagedObject::Members::clear() {
-  list.clear();
-  positions.clear();
 }
 
 void ManagedObject::Snapshot::keep(std::uint32_t index, ValueSlot& stored) {
@@ -40,18 +35,38 @@ void ManagedObject::Snapshot::keep(std::uint32_t index, ValueSlot& stored) {
   attributes.emplace_back(index, std::move(stored));
 }
 
-ManagedObject::ManagedObject(const Init& init)
-    : entity_(&init.entity_),
-      attributes_(init.entity_.attributes().size()),
-      links_(init.entity_.relationships().size()) {
-  for (std::uint32_t i = 0; i < links_.size(); ++i) {
-    if (entity_->relationships()[i].isToMany()) links_[i].members = std::make_unique<Members>();
+ManagedObject::ManagedObject(const Init& init) : entity_(&init.entity_) {
+  const std::size_t attributeCount = entity_->attributes().size();
+  const std::size_t linkCount = entity_->relationships().size();
+  // The links follow the slots, aligned as plain `new` aligns.
+  static_assert(alignof(ValueSlot) <= __STDCPP_DEFAULT_NEW_ALIGNMENT__);
+  static_assert(sizeof(ValueSlot) % alignof(Link) == 0);
+  void* storage = ::operator new(attributeCount * sizeof(ValueSlot) + linkCount * sizeof(Link));
+  attributes_ = static_cast<ValueSlot*>(storage);
+  links_ = reinterpret_cast<Link*>(attributes_ + attributeCount);
+  std::uninitialized_default_construct_n(attributes_, attributeCount);
+  std::uninitialized_default_construct_n(links_, linkCount);
+  try {
+    for (std::uint32_t i = 0; i < linkCount; ++i) {
+      if (!entity_->relationships()[i].isToMany()) continue;
+      links_[i].members = std::make_unique<Members>();
+      links_[i].members->inverse = entity_->inverseIndex(i);
+    }
+  } catch (...) {
+    releaseStorage();
+    throw;
   }
+}
+
+void ManagedObject::releaseStorage() noexcept {
+  std::destroy_n(links_, entity_->relationships().size());
+  std::destroy_n(attributes_, entity_->attributes().size());
+  ::operator delete(attributes_);
 }
 
 ManagedObject::~ManagedObject() {
   // The objects at the other ends outlive this one; they must not point at it any more.
-  for (std::uint32_t i = 0; i < links_.size(); ++i) {
+  for (std::uint32_t i = 0; i < entity_->relationships().size(); ++i) {
     const std::uint32_t inverse = entity_->inverseIndex(i);
     if (links_[i].target != nullptr) {
       if (auto& back = links_[i].target->links_[inverse].members) back->remove(this);
@@ -60,12 +75,13 @@ ManagedObject::~ManagedObject() {
         member->links_[inverse].target = nullptr;
     }
   }
+  releaseStorage();
 }
 
 std::shared_ptr<ManagedObject> ManagedObject::make(const EntityDescription& entity,
                                                    Context* context) {
   auto object = entity.instantiate();
-  for (std::size_t i = 0; i < object->attributes_.size(); ++i) {
+  for (std::size_t i = 0; i < entity.attributes().size(); ++i) {
     object->attributes_[i] = entity.attributes()[i].defaultValue;
   }
   if (context != nullptr) context->insert(object);
@@ -213,11 +229,12 @@ void MutableSet::add(ManagedObject& object) {
 }
 
 void MutableSet::remove(ManagedObject& object) {
-  if (!ManagedObjectAccess::members(*owner_, relationship_).contains(&object)) return;
+  if (!contains(object)) return;
   ManagedObjectAccess::relate(object, owner_->entity().inverseIndex(relationship_), nullptr);
 }
 
 bool MutableSet::contains(const ManagedObject& object) const {
+  if (&object.entity() != &owner_->entity().destination(relationship_)) return false;
   return ManagedObjectAccess::members(*owner_, relationship_).contains(&object);
 }
 

@@ -6,7 +6,6 @@
 #include <optional>
 #include <string_view>
 #include <typeinfo>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -84,22 +83,28 @@ class ManagedObject : public std::enable_shared_from_this<ManagedObject> {
   // The layer's own classes reach what follows through platform/data/internal/ManagedObjectAccess.
   friend class data_internal::ManagedObjectAccess;
 
-  // A to-many end: an unordered set, iterated in the order members arrived.
+  // A to-many end: an unordered set, iterated in the order members arrived. Each member keeps
+  // its place in `list` in its own to-one end, so that finding and removing one needs no table.
   struct Members {
     std::vector<ManagedObject*> list;
-    std::unordered_map<const ManagedObject*, std::size_t> positions;
+    std::uint32_t inverse = 0;  // the members' to-one end
     // A stored object's set is read from the store on first use. Until then an unbounded set
     // holds only the members that arrived in memory, and reading it puts them after the stored
     // ones; members that left are told by their own to-one end.
     bool loaded = true;
 
-    bool contains(const ManagedObject* object) const { return positions.contains(object); }
+    // `object` must be of the members' entity.
+    bool contains(const ManagedObject* object) const {
+      const std::size_t position = object->links_[inverse].position;
+      return position < list.size() && list[position] == object;
+    }
     void add(ManagedObject* object);
     void remove(const ManagedObject* object);
-    void clear();
+    void clear() { list.clear(); }
   };
   struct Link {
     ManagedObject* target = nullptr;   // to-one ends
+    std::size_t position = 0;          // to-one ends: the place in the target's set's list
     std::unique_ptr<Members> members;  // to-many ends
   };
   // The stored values of a changed object, for rollback and for telling what to write: each
@@ -120,14 +125,18 @@ class ManagedObject : public std::enable_shared_from_this<ManagedObject> {
   Members& membersToEdit(std::uint32_t relationship) const;
   void replaceMembers(std::uint32_t relationship, const Value::ObjectSet& objects);
   void willChange();
+  // Destroys the slots and ends and frees their allocation.
+  void releaseStorage() noexcept;
   // Points `member`'s to-one end at `target` (or nothing) and moves it between the sets.
   static void relate(ManagedObject& member, std::uint32_t relationship, ManagedObject* target);
 
   const EntityDescription* entity_;
   Context* context_ = nullptr;
   std::int64_t primaryKey_ = 0;  // the store's row; 0 until saved
-  std::vector<ValueSlot> attributes_;
-  std::vector<Link> links_;
+  // One slot per attribute of the entity, then one end per relationship, in one allocation: a
+  // library holds a great many objects, each read or made with all of them.
+  ValueSlot* attributes_ = nullptr;
+  Link* links_ = nullptr;
   std::unique_ptr<Snapshot> snapshot_;
   std::size_t insertedAt_ = 0;  // position in the context's list of inserts
   bool inserted_ = false;

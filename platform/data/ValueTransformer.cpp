@@ -20,10 +20,11 @@ bool acceptsStringList(const Value& value) {
   return true;
 }
 
-// Printable ASCII that JSON writes as it stands (the writer escapes '/' too).
+// Text that JSON writes as it stands: no control character, quote or backslash, and no '/',
+// which the writer escapes. Checked as UTF-8 before.
 bool isPlain(std::string_view text) {
   for (const char c : text) {
-    if (c < 0x20 || c >= 0x7F || c == '"' || c == '\\' || c == '/') return false;
+    if (static_cast<unsigned char>(c) < 0x20 || c == '"' || c == '\\' || c == '/') return false;
   }
   return true;
 }
@@ -78,9 +79,10 @@ class StringListReader : public nlohmann::json_sax<nlohmann::json> {
   int depth_ = 0;
 };
 
-// The form the writer gives a list of printable ASCII texts, `["a","b"]`, read directly: every
+// The form the writer gives a list of texts without escapes, `["a","é"]`, read directly: every
 // row of a store holds one, and the full parser costs more than the rest of the row. Anything
-// else (escapes, spaces, other scalars, damage) is left to the full parser.
+// else (escapes, spaces, other scalars, damage, text that is not UTF-8) is left to the full
+// parser.
 std::optional<Value::StringList> readPlainList(std::span<const std::uint8_t> bytes) {
   if (bytes.size() < 2 || bytes.front() != '[' || bytes.back() != ']') return std::nullopt;
   const std::size_t end = bytes.size() - 1;
@@ -91,12 +93,16 @@ std::optional<Value::StringList> readPlainList(std::span<const std::uint8_t> byt
   while (i < end) {
     if (bytes[i] != '"') return std::nullopt;
     const std::size_t start = ++i;
+    std::uint8_t high = 0;
     while (i < end && bytes[i] != '"') {
-      if (bytes[i] < 0x20 || bytes[i] >= 0x7F || bytes[i] == '\\') return std::nullopt;
+      if (bytes[i] < 0x20 || bytes[i] == '\\') return std::nullopt;
+      high |= bytes[i] & 0x80;
       ++i;
     }
     if (i == end) return std::nullopt;
-    list.emplace_back(reinterpret_cast<const char*>(bytes.data()) + start, i - start);
+    const std::string_view text(reinterpret_cast<const char*>(bytes.data()) + start, i - start);
+    if (high != 0 && !isValidUtf8(text)) return std::nullopt;
+    list.emplace_back(text);
     if (++i == end) break;
     if (bytes[i] != ',' || ++i == end) return std::nullopt;
   }

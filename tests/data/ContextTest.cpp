@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <random>
 
+#include "tests/data/EveryAttributeChange.hpp"
+#include "tests/data/StoreFileCheck.hpp"
 #include "tests/data/TestModel.hpp"
 
 namespace kelvo::data {
@@ -109,6 +111,11 @@ TEST(ContextTest, SavedValuesReadBackEqualFromTheFile) {
   EXPECT_EQ(notes[1]->value("data"), Value(Bytes{}));
   EXPECT_EQ(notes[1]->value("body"), std::nullopt);
   EXPECT_EQ(notes[1]->value("folder"), std::nullopt);
+}
+
+TEST(ContextTest, EveryAttributeTypeChangedAloneReachesTheDiskAndRollsBack) {
+  kelvo::testing::TemporaryDirectory directory;
+  testing::expectEveryAttributeChangeSaved(testing::testModel(), directory.path() / "Test.store");
 }
 
 TEST(ContextTest, DeleteNullifiesTheOtherEndsAtOnceAndCascadesNothing) {
@@ -466,6 +473,133 @@ TEST(ContextTest, MovesBetweenUnreadSetsShowOnTheRightShelfBeforeAndAfterSaving)
     titled(context, "n25")->setValue("folder", work);
     context.save();
   }
+}
+
+// Rows another writer keyed far apart, at zero or below: one object each, linked up, and new
+// rows after the largest key.
+TEST(ContextTest, RowsKeyedFarApartAreOneObjectEachAndLinkUp) {
+  kelvo::testing::TemporaryDirectory directory;
+  const auto url = directory.path() / "Test.store";
+  testing::openContainer(url);
+  {
+    data_internal::Database database(url.string());
+    const std::string note =
+        "INSERT INTO Note (_pk, id, title, tags, useCount, isAvailable, createdAt, folder) "
+        "VALUES ";
+    database.execute(
+        "INSERT INTO Folder (_pk, id, name, rank) VALUES (4611686018427387904, "
+        "zeroblob(16), 'far', 1), (1, zeroblob(16), 'near', 1);" +
+        note + "(-3, zeroblob(16), 'negative', '[]', 0, 1, 0, 4611686018427387904);" + note +
+        "(0, zeroblob(16), 'zero', '[]', 0, 1, 0, NULL);" + note +
+        "(1099511627776, zeroblob(16), 'far note', '[]', 0, 1, 0, 1);" + note +
+        "(2, zeroblob(16), 'two', '[]', 0, 1, 0, 4611686018427387904);");
+  }
+  auto container = testing::openContainer(url);
+  Context& context = container->viewContext();
+  const auto notes = context.fetch("Note");
+  EXPECT_EQ(titles(notes), (std::vector<std::string>{"far note", "negative", "two", "zero"}));
+  EXPECT_EQ(context.fetch("Note"), notes);
+  const auto named = [&](const std::string& name) {
+    for (const auto& note : context.fetch("Note")) {
+      if (title(*note) == name) return note;
+    }
+    return std::shared_ptr<ManagedObject>();
+  };
+  const auto far = named("negative")->value("folder")->object();
+  ASSERT_NE(far, nullptr);
+  EXPECT_EQ(*far->value("name")->string(), "far");
+  EXPECT_EQ(titles(*far->value("notes")->objectSet()),
+            (std::vector<std::string>{"negative", "two"}));
+  const auto near = named("far note")->value("folder")->object();
+  EXPECT_EQ(titles(*near->value("notes")->objectSet()), (std::vector<std::string>{"far note"}));
+
+  context.deleteObject(*named("zero"));
+  makeNote(context, "new")->setValue("folder", far);
+  context.save();
+  testing::expectIntact(url);
+  data_internal::Database database(url.string());
+  auto newest = database.prepare("SELECT _pk, folder FROM Note WHERE title = 'new'");
+  ASSERT_TRUE(newest.step());
+  EXPECT_EQ(newest.columnInt64(0), 1099511627777);
+  EXPECT_EQ(newest.columnInt64(1), 4611686018427387904);
+  Context reader(context.coordinator());
+  EXPECT_EQ(titles(reader.fetch("Note")),
+            (std::vector<std::string>{"far note", "negative", "new", "two"}));
+}
+
+// Objects related before either was inserted: a save refuses whichever end is in the context
+// while the other is not.
+TEST(ContextTest, ASaveRefusesLinksToObjectsOutsideTheContext) {
+  auto container = testing::openContainer("/dev/null");
+  Context& context = container->viewContext();
+  const auto pair = [] {
+    auto note = ManagedObject::make<Note>(noteEntity());
+    auto folder = ManagedObject::make<Folder>(*testing::testModel()->entity("Folder"));
+    note->setValue("id", UUID::random());
+    folder->setValue("id", UUID::random());
+    note->setValue("folder", folder);
+    return std::pair{note, folder};
+  };
+  const auto refusal = [&] {
+    const auto error = testing::saveError(context);
+    return error ? std::string(error->what()) : "saved";
+  };
+  const auto [note, folder] = pair();
+  context.insert(folder);
+  EXPECT_EQ(refusal(), "Could not save: Folder.notes holds an object that is not in the context.");
+  context.insert(note);
+  EXPECT_EQ(refusal(), "saved");
+  const auto [lone, elsewhere] = pair();
+  context.insert(lone);
+  EXPECT_EQ(refusal(),
+            "Could not save: Note.folder refers to an object that is not in the context.");
+}
+
+// An unbounded set is edited unread; a bounded one is read when a member arrives or leaves, so
+// that a save counts its stored members too.
+TEST(ContextTest, MovesCountAgainstTheStoredMembersOfABoundedSet) {
+  EntityDescription box("Box");
+  box.addAttribute({"name", AttributeType::string, false, Value("")});
+  box.addRelationship({"items", "Item", 1, 2, "box"});
+  EntityDescription item("Item");
+  item.addAttribute({"name", AttributeType::string, false, Value("")});
+  item.addRelationship({"box", "Box", 0, 1, "items"});
+  const auto model = std::make_shared<const Model>(std::vector<EntityDescription>{box, item});
+  auto container = testing::openContainer("/dev/null", model);
+  {
+    Context& setup = container->viewContext();
+    std::shared_ptr<ManagedObject> boxes[2];
+    for (const int b : {0, 1}) {
+      boxes[b] = ManagedObject::make(*model->entity("Box"), &setup);
+      boxes[b]->setValue("name", "b" + std::to_string(b));
+    }
+    // Two items in the first box, one in the second, one in none.
+    for (const int i : {0, 1, 2, 3}) {
+      auto object = ManagedObject::make(*model->entity("Item"), &setup);
+      object->setValue("name", "i" + std::to_string(i));
+      if (i < 3) object->setValue("box", boxes[i / 2]);
+    }
+    setup.save();
+  }
+  Context context(container->viewContext().coordinator());
+  const auto named = [&](const std::string& entity, const std::string& name) {
+    for (const auto& object : context.fetch(entity)) {
+      if (*object->value("name")->string() == name) return object;
+    }
+    return std::shared_ptr<ManagedObject>();
+  };
+  const auto refusal = [&] {
+    const auto error = testing::saveError(context);
+    return error ? std::string(error->what()) : "saved";
+  };
+  named("Item", "i3")->setValue("box", named("Box", "b0"));
+  EXPECT_EQ(refusal(), "Could not save: Box.items holds too many objects.");
+  named("Item", "i3")->setValue("box", std::nullopt);
+  named("Item", "i2")->setValue("box", std::nullopt);
+  EXPECT_EQ(refusal(), "Could not save: Box.items holds too few objects.");
+  named("Item", "i2")->setValue("box", named("Box", "b0"));
+  named("Item", "i0")->setValue("box", named("Box", "b1"));
+  EXPECT_EQ(refusal(), "saved");
 }
 
 TEST(ContextTest, ObjectsOutliveTheirContextWithoutDanglingLinks) {

@@ -44,6 +44,12 @@ TEST(ValueTransformerTest, ThePlainFormReadsAsTheFullParserReadsIt) {
       {"[\"q\\\"\",\"\\u007f\"]", Value::StringList{"q\"", "\x7f"}},
       {"[\"\\u00e9\"]", Value::StringList{"\u00e9"}},
       {"[\"\u00e9\"]", Value::StringList{"\u00e9"}},
+      {"[\"caf\u00e9\",\"\u6771\",\"\U0001F642\x7f\"]",
+       Value::StringList{"caf\u00e9", "\u6771", "\U0001F642\x7f"}},
+      {"[\"ok\",\"\xc3\x28\"]", std::nullopt},
+      {"[\"\xed\xa0\x80\"]", std::nullopt},      // a surrogate
+      {"[\"\xc0\x80\"]", std::nullopt},          // overlong
+      {"[\"\xf4\x90\x80\x80\"]", std::nullopt},  // past U+10FFFF
       {"[\"a\", \"b\"]", Value::StringList{"a", "b"}},
       {"[\"a\"]\n", Value::StringList{"a"}},
       {"[\"a\tb\"]", std::nullopt},

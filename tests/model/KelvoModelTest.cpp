@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <fstream>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,7 @@
 #include "core/model/ManagedObjectValues.hpp"
 #include "core/model/SmartShelf.hpp"
 #include "platform/data/StoreCoordinator.hpp"
+#include "tests/data/EveryAttributeChange.hpp"
 #include "tests/model/Library.hpp"
 #include "tests/support/RawValuesTests.hpp"
 #include "tests/support/TestSupport.hpp"
@@ -113,6 +115,66 @@ TEST(KelvoModelTest, AStoreFileKeepsValuesOfEveryKind) {
   ASSERT_NE(shelf, nullptr);
   EXPECT_EQ(uuidValue(*shelf, "id"), shelfID);
   EXPECT_TRUE(boolValue(*shelf, "isDefaultShelf", false));
+}
+
+// A move reads neither end's members: what another writer puts on a shelf after the move shows
+// when that shelf's cards are first read, and the move itself is kept.
+TEST(KelvoModelTest, MovingACardOrAShelfReadsNeitherEndsMembers) {
+  Library library;
+  const auto inbox = library.shelf("Inbox");
+  const auto work = library.shelf("Work");
+  const auto project = library.shelf("Project");
+  const auto other = library.shelf("Other");
+  library.shelf("Child", 0, testing::day(0), project);
+  library.card("first", testing::day(0), inbox);
+  library.card("second", testing::day(0), work);
+  library.context().save();
+
+  const auto named = [](data::Context& context, const std::string& name) {
+    for (const auto& shelf : context.fetch(Shelf::fetchRequest())) {
+      if (shelf->name() == name) return shelf;
+    }
+    return std::shared_ptr<Shelf>();
+  };
+  const auto titles = [](const std::vector<std::shared_ptr<Card>>& cards) {
+    std::set<std::string> result;
+    for (const auto& card : cards) result.insert(card->title());
+    return result;
+  };
+  const auto names = [](const std::vector<std::shared_ptr<Shelf>>& shelves) {
+    std::set<std::string> result;
+    for (const auto& shelf : shelves) result.insert(shelf->name());
+    return result;
+  };
+  data::Context mover(library.context().coordinator());
+  for (const auto& card : mover.fetch(Card::fetchRequest())) {
+    if (card->title() == "first") card->setShelf(named(mover, "Work"));
+  }
+  named(mover, "Child")->setParent(named(mover, "Other"));
+
+  data::Context writer(library.context().coordinator());
+  Card::make({.id = UUID::random(), .title = "third", .shelf = named(writer, "Inbox")});
+  Card::make({.id = UUID::random(), .title = "fourth", .shelf = named(writer, "Work")});
+  Shelf::make(UUID::random(), "Late", 1, testing::day(1), false, named(writer, "Project"));
+  writer.save();
+
+  EXPECT_EQ(titles(named(mover, "Inbox")->cards()), (std::set<std::string>{"third"}));
+  EXPECT_EQ(titles(named(mover, "Work")->cards()),
+            (std::set<std::string>{"first", "second", "fourth"}));
+  EXPECT_EQ(names(named(mover, "Project")->children()), (std::set<std::string>{"Late"}));
+  EXPECT_EQ(names(named(mover, "Other")->children()), (std::set<std::string>{"Child"}));
+  mover.save();
+  data::Context reader(library.context().coordinator());
+  EXPECT_EQ(titles(named(reader, "Work")->cards()),
+            (std::set<std::string>{"first", "second", "fourth"}));
+  EXPECT_EQ(named(reader, "Child")->parent(), named(reader, "Other"));
+}
+
+// Every column of every entity of the library, the update path included.
+TEST(KelvoModelTest, EveryAttributeChangedAloneReachesTheStoreFile) {
+  kelvo::testing::TemporaryDirectory folder;
+  data::testing::expectEveryAttributeChangeSaved(KelvoModel::shared(),
+                                                 folder.path() / "Kelvo.store");
 }
 
 using kelvo::testing::TemporaryDirectory;

@@ -22,17 +22,6 @@ constexpr std::size_t minimumRenumbering = 1'024;
 
 std::size_t hashOf(const UUID& id) { return std::hash<UUID>{}(id); }
 
-// Calls `visit(text, field)` for each indexed text of the card, in indexing order.
-template <class Visit>
-void forEachIndexedText(const SearchableCard& card, Visit&& visit) {
-  visit(card.title(), SearchField::title);
-  visit(card.content(), SearchField::content);
-  visit(card.extractedText(), SearchField::extractedText);
-  visit(card.shelfName(), SearchField::shelfName);
-  if (card.factLabel()) visit(*card.factLabel(), SearchField::factLabel);
-  for (const std::string_view tag : card.autoTags()) visit(tag, SearchField::autoTag);
-}
-
 }  // namespace
 
 void SearchIndexImpl::insert(std::span<const SearchableCard> cards) {
@@ -44,6 +33,7 @@ void SearchIndexImpl::insert(std::span<const SearchableCard> cards) {
   SearchTokenizer::Memo memo;
   for (const SearchableCard& card : cards) insertCard(card, true, &memo);
   terms_.refreshSortedList();
+  boostOrder_.settle(boosts_);
   if (cards.size() >= compactingBatchSize) terms_.compact();
 }
 
@@ -79,6 +69,7 @@ void SearchIndexImpl::renumberSlots() {
     composedTitles.emplace(newSlots[slot], std::move(title));
   composedTitles_ = std::move(composedTitles);
   terms_.renumberSlots(newSlots);
+  boostOrder_.renumber(newSlots);
   slotsByID_ = SearchIDBuckets();
   const auto hashOfSlot = [this](Slot other) { return hashOf(cards_[other]->id()); };
   for (Slot slot = 0; slot < next; ++slot) slotsByID_.insert(hashOfSlot(slot), slot, hashOfSlot);
@@ -96,6 +87,7 @@ void SearchIndexImpl::insertCard(const SearchableCard& card, bool deferringTermL
   const Slot slot = takeSlot();
   cards_[slot] = card;
   boosts_[slot] = Boosts(card.useCount(), card.lastUsedAt());
+  boostOrder_.add(slot);
   slotsByID_.insert(hashOf(card.id()), slot,
                     [this](Slot other) { return hashOf(cards_[other]->id()); });
   if (!isASCII(card.title())) {
@@ -116,7 +108,10 @@ void SearchIndexImpl::insertCard(const SearchableCard& card, bool deferringTermL
   };
   forEachIndexedText(card, hold);
 
-  if (!deferringTermList) terms_.refreshSortedList();
+  if (!deferringTermList) {
+    terms_.refreshSortedList();
+    boostOrder_.settle(boosts_);
+  }
 }
 
 void SearchIndexImpl::removeCard(const UUID& id, bool deferringTermList) {
@@ -153,7 +148,7 @@ std::string_view SearchIndexImpl::orderTitle(Slot slot) const {
 std::size_t SearchIndexImpl::memoryUsage() const {
   std::size_t bytes = terms_.memoryUsage() + slotsByID_.memoryUsage() +
                       cards_.capacity() * sizeof(std::optional<SearchableCard>) +
-                      boosts_.capacity() * sizeof(Boosts);
+                      boosts_.capacity() * sizeof(Boosts) + boostOrder_.memoryUsage();
   for (const auto& [slot, title] : composedTitles_) {
     bytes += sizeof(Slot) + sizeof(std::string) + 2 * sizeof(void*) + title.capacity();
   }

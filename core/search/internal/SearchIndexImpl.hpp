@@ -12,8 +12,11 @@
 #include <unordered_map>
 #include <vector>
 
+#include "core/search/SearchField.hpp"
 #include "core/search/SearchTokenizer.hpp"
 #include "core/search/SearchableCard.hpp"
+#include "core/search/internal/SearchBoostOrder.hpp"
+#include "core/search/internal/SearchBoosts.hpp"
 #include "core/search/internal/SearchIDBuckets.hpp"
 #include "core/search/internal/SearchTermTable.hpp"
 #include "platform/foundation/Clock.hpp"
@@ -29,42 +32,23 @@ class SearchIndexImpl {
   using Slot = SearchTermTable::Slot;
   using TermID = SearchTermTable::TermID;
 
+  using Boosts = SearchBoosts;
+
   /// The most a card's use (1.5) and recency (1.3) can multiply its text score by.
-  static constexpr double greatestBoost = 1.5 * 1.3;
-
-  // What scoring reads of each card, kept beside the slots so that scoring many candidates
-  // does not chase every card's record.
-  struct Boosts {
-    Boosts() = default;
-    Boosts(std::int64_t useCount, std::optional<Date> lastUsedAt)
-        // A negative count is damage, not a record of use: it counts as no use.
-        : lastUsed_(lastUsedAt.value_or(Date())),
-          uses_(static_cast<std::uint8_t>(std::clamp<std::int64_t>(useCount, 0, usesCounted))),
-          hasLastUse_(lastUsedAt.has_value()) {}
-
-    double use() const { return useBoosts[uses_]; }
-    /// The last use, or null for none. A pointer rather than an optional: building an
-    /// optional from the two fields in the scoring loop stalls on the store it goes through.
-    const Date* lastUsedAt() const { return hasLastUse_ ? &lastUsed_ : nullptr; }
-
-   private:
-    // Past this many uses the boost stays the same.
-    static constexpr std::int64_t usesCounted = 25;
-    // Looked up rather than divided: scoring a prefix's cards boosts thousands of them.
-    static constexpr auto useBoosts = [] {
-      std::array<double, usesCounted + 1> boosts{};
-      for (std::size_t uses = 0; uses < boosts.size(); ++uses) {
-        boosts[uses] = 1.0 + std::min(static_cast<double>(uses) / 50.0, 0.5);
-      }
-      return boosts;
-    }();
-    Date lastUsed_;
-    std::uint8_t uses_ = 0;
-    bool hasLastUse_ = false;
-  };
-  static_assert(sizeof(Boosts) == 16);
+  static constexpr double greatestBoost = SearchBoosts::greatest;
 
   explicit SearchIndexImpl(const Clock& clock) : clock_(&clock) {}
+
+  /// Calls `visit(text, field)` for each indexed text of the card, in indexing order.
+  template <class Visit>
+  static void forEachIndexedText(const SearchableCard& card, Visit&& visit) {
+    visit(card.title(), SearchField::title);
+    visit(card.content(), SearchField::content);
+    visit(card.extractedText(), SearchField::extractedText);
+    visit(card.shelfName(), SearchField::shelfName);
+    if (card.factLabel()) visit(*card.factLabel(), SearchField::factLabel);
+    for (const std::string_view tag : card.autoTags()) visit(tag, SearchField::autoTag);
+  }
 
   void insert(std::span<const SearchableCard> cards);
   void insertCard(const SearchableCard& card, bool deferringTermList);
@@ -78,6 +62,9 @@ class SearchIndexImpl {
   std::size_t slotCount() const { return cards_.size(); }
   const std::optional<SearchableCard>& card(Slot slot) const { return cards_[slot]; }
   const Boosts& boosts(Slot slot) const { return boosts_[slot]; }
+  /// The slots in order of their boosts, greatest first, at any moment.
+  const SearchBoostOrder& boostOrder() const { return boostOrder_; }
+  std::span<const Boosts> allBoosts() const { return boosts_; }
   /// The title ties sort by: its composed form.
   std::string_view orderTitle(Slot slot) const;
   const Clock& clock() const { return *clock_; }
@@ -94,6 +81,7 @@ class SearchIndexImpl {
   // dropped at once. A card's terms are not kept: taking it out splits its texts again.
   std::vector<std::optional<SearchableCard>> cards_;
   std::vector<Boosts> boosts_;
+  SearchBoostOrder boostOrder_;
   std::size_t emptySlots_ = 0;
   SearchIDBuckets slotsByID_;
   // Titles whose composed form differs from the text given: ties sort by the composed form.

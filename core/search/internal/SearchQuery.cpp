@@ -11,6 +11,7 @@
 
 #include "core/search/SearchField.hpp"
 #include "core/search/internal/SearchPrefixTable.hpp"
+#include "core/search/internal/SearchPrefixWalk.hpp"
 #include "platform/foundation/Text.hpp"
 
 namespace kelvo::search_internal {
@@ -69,6 +70,16 @@ bool endsOnCharacter(std::string_view term, std::string_view query) {
 }
 
 }  // namespace
+
+double SearchQuery::lastTermScore(std::uint8_t hit) {
+  if (hit == 0) return 0;
+  const double exactness = (hit & exactBit) != 0 ? 1.0 : prefixExactness;
+  return exactness * bestWeights[hit & SearchTermTable::fieldMask];
+}
+
+bool SearchQuery::beginsWith(std::string_view term, std::string_view query) {
+  return term.starts_with(query) && endsOnCharacter(term, query);
+}
 
 // The cards of one query term, ascending by slot, with exactness per hit when `exact` is set
 // and the same for all otherwise.
@@ -141,6 +152,13 @@ SearchQuery::~SearchQuery() = default;
 std::vector<SearchResult> SearchQuery::run(std::uint64_t limit) {
   if (queryTerms_.empty() || limit == 0) return {};
   if (!lookUpWholeTerms() || !findPrefixTerms()) return {};
+  if (lastTerm_ == 0 && SearchPrefixWalk::suits(index_.slotCount(), prefixPostings_, limit)) {
+    // One prefix held by much of the library: its best cards are found by boost.
+    const Date now = index_.clock().now();
+    auto contenders =
+        SearchPrefixWalk(index_, queryTerms_.back(), prefixTerms_, prefixPostings_, now).run(limit);
+    if (contenders) return SearchRanking(index_).best(std::move(*contenders), limit, now);
+  }
   planPrefixTerms();
   std::vector<Scored> scored;
   if (lists_.empty()) {
@@ -250,20 +268,20 @@ void SearchQuery::keepTableHits(Candidates& candidates) const {
   candidates.truncate(kept);
 }
 
-void SearchQuery::probePrefixTerms(Candidates& candidates) const {
-  const std::span<const Slot> slots = candidates.slots;
-  for (const TermID id : prefixTerms_) {
-    const auto postings = terms_.postings(id);
-    const bool exact = isExact(id);
+void SearchQuery::probe(const SearchTermTable& terms, std::span<const TermID> words,
+                        std::size_t termSize, std::span<const Slot> slots, std::uint8_t* hits,
+                        std::size_t stride) {
+  for (const TermID id : words) {
+    const auto postings = terms.postings(id);
+    const bool exact = terms.text(id).size() == termSize;
     // Walk the shorter of the two lists, galloping through the longer.
     if (postings.size() < slots.size()) {
       std::size_t at = 0;
       for (const Posting posting : postings) {
         at = seek(slots, at, SearchTermTable::slotOf(posting));
         if (at == slots.size()) break;
-        if (slots[at] == SearchTermTable::slotOf(posting)) {
-          candidates.hitsOf(at)[lastTerm_] |= hitOf(posting, exact);
-        }
+        if (slots[at] == SearchTermTable::slotOf(posting))
+          hits[at * stride] |= hitOf(posting, exact);
       }
     } else {
       std::size_t at = 0;
@@ -271,11 +289,16 @@ void SearchQuery::probePrefixTerms(Candidates& candidates) const {
         at = seek(postings, at, SearchTermTable::posting(slots[c], 0));
         if (at == postings.size()) break;
         if (SearchTermTable::slotOf(postings[at]) == slots[c]) {
-          candidates.hitsOf(c)[lastTerm_] |= hitOf(postings[at], exact);
+          hits[c * stride] |= hitOf(postings[at], exact);
         }
       }
     }
   }
+}
+
+void SearchQuery::probePrefixTerms(Candidates& candidates) const {
+  probe(terms_, prefixTerms_, queryTerms_.back().size(), candidates.slots,
+        candidates.hits.data() + lastTerm_, candidates.width);
   std::size_t kept = 0;
   for (std::size_t c = 0; c < candidates.slots.size(); ++c) {
     if (candidates.hitsOf(c)[lastTerm_] != 0) candidates.move(c, kept++);
@@ -313,10 +336,8 @@ std::vector<SearchQuery::Scored> SearchQuery::scoreText(Candidates& candidates) 
 // and only the cards that can rank are. When too many of those have left, all are listed.
 std::vector<SearchQuery::Scored> SearchQuery::scoreTable(std::uint64_t limit) {
   std::array<double, 256> scoreOf{};
-  for (unsigned hit = 0; hit < 256; ++hit) {
-    const double exactness = (hit & exactBit) != 0 ? 1.0 : prefixExactness;
-    scoreOf[hit] = exactness * bestWeights[hit & SearchTermTable::fieldMask];
-  }
+  for (unsigned hit = 1; hit < 256; ++hit)
+    scoreOf[hit] = lastTermScore(static_cast<std::uint8_t>(hit));
   const std::array<std::size_t, 256> counts = table_.counts();
   std::array<std::uint8_t, 256> byScore{};
   std::iota(byScore.begin(), byScore.end(), std::uint8_t{0});

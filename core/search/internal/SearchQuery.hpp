@@ -3,7 +3,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/search/SearchResult.hpp"
@@ -26,6 +28,16 @@ class SearchQuery {
 
   /// At most `limit` results, best first.
   std::vector<SearchResult> run(std::uint64_t limit);
+
+  /// The text score of a card whose hit byte for the last term is `hit`; 0 when it holds none.
+  static double lastTermScore(std::uint8_t hit);
+  /// Whether `term` begins with `query` character by character, not only byte by byte.
+  static bool beginsWith(std::string_view term, std::string_view query);
+  /// ORs into `hits[i * stride]` the hit byte of `slots[i]` (ascending) for `words`, the terms
+  /// beginning with a query's last term, of which those `termSize` bytes long are the term.
+  static void probe(const SearchTermTable& terms, std::span<const SearchTermTable::TermID> words,
+                    std::size_t termSize, std::span<const SearchTermTable::Slot> slots,
+                    std::uint8_t* hits, std::size_t stride);
 
   // The cards of one query term, and the cards still in the running.
   struct HitList;

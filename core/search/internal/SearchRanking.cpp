@@ -8,11 +8,11 @@
 
 namespace kelvo::search_internal {
 
-std::vector<SearchResult> SearchRanking::best(std::vector<Scored> scored,
-                                              std::uint64_t limit) const {
+std::vector<SearchResult> SearchRanking::best(std::vector<Scored> scored, std::uint64_t limit,
+                                              std::optional<Date> now) const {
   if (limit == 0) return {};
   keepThoseThatCanRank(scored, limit);
-  applyBoosts(scored);
+  applyBoosts(scored, now);
   return choose(scored, limit);
 }
 
@@ -79,8 +79,8 @@ void SearchRanking::keepThoseThatCanRank(std::vector<Scored>& scored, std::uint6
   std::erase_if(scored, [floor](const Scored& entry) { return entry.score < floor; });
 }
 
-void SearchRanking::applyBoosts(std::vector<Scored>& scored) const {
-  std::optional<Date> now;  // read once, when the first card with a last use needs it
+// `now` is read once, when the first card with a last use needs it, unless given.
+void SearchRanking::applyBoosts(std::vector<Scored>& scored, std::optional<Date> now) const {
   constexpr std::size_t ahead = 16;
   for (std::size_t i = 0; i < scored.size(); ++i) {
     // The boosts of cards far apart: fetched ahead, so that their misses overlap.
@@ -88,10 +88,9 @@ void SearchRanking::applyBoosts(std::vector<Scored>& scored) const {
     Scored& entry = scored[i];
     const SearchIndexImpl::Boosts& boosts = index_.boosts(entry.slot);
     double recencyBoost = 1.0;
-    if (const Date* lastUsedAt = boosts.lastUsedAt()) {
+    if (boosts.lastUsedAt() != nullptr) {
       if (!now) now = index_.clock().now();
-      const double days = (*now - *lastUsedAt) / 86'400.0;
-      recencyBoost = days >= 0 ? 1.0 + 0.3 * std::exp(-days / 14.0) : 1.3;
+      recencyBoost = boosts.recency(*now);
     }
     entry.score = entry.score * boosts.use() * recencyBoost;
   }

@@ -2,11 +2,13 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <vector>
 
 #include "core/search/SearchResult.hpp"
 #include "core/search/internal/SearchIndexImpl.hpp"
+#include "platform/foundation/Date.hpp"
 
 namespace kelvo::search_internal {
 
@@ -24,8 +26,10 @@ class SearchRanking {
 
   explicit SearchRanking(const SearchIndexImpl& index) : index_(index) {}
 
-  /// At most `limit` results, best first. The order of `scored` is free.
-  std::vector<SearchResult> best(std::vector<Scored> scored, std::uint64_t limit) const;
+  /// At most `limit` results, best first. The order of `scored` is free. Recency is taken at
+  /// `now`, or at the clock's time when first needed.
+  std::vector<SearchResult> best(std::vector<Scored> scored, std::uint64_t limit,
+                                 std::optional<Date> now = std::nullopt) const;
   /// Whether at least `count` of the entries scoring `score` or more are of cards still held.
   bool holdAtLeast(std::span<const Scored> scored, double score, std::uint64_t count) const;
 
@@ -33,7 +37,7 @@ class SearchRanking {
   struct Ranked;
 
   void keepThoseThatCanRank(std::vector<Scored>& scored, std::uint64_t limit) const;
-  void applyBoosts(std::vector<Scored>& scored) const;
+  void applyBoosts(std::vector<Scored>& scored, std::optional<Date> now) const;
   std::vector<Ranked> withTitles(std::span<const Scored> scored) const;
   std::vector<SearchResult> choose(std::vector<Scored>& scored, std::uint64_t limit) const;
 

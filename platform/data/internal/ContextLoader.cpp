@@ -2,6 +2,7 @@
 
 #include "platform/data/EntityDescription.hpp"
 #include "platform/data/Store.hpp"
+#include "platform/data/internal/ContextRegistry.hpp"
 #include "platform/data/internal/Database.hpp"
 #include "platform/data/internal/ManagedObjectAccess.hpp"
 #include "platform/data/internal/StoreStatements.hpp"
@@ -46,10 +47,9 @@ void Context::Loader::finish() {
   for (const auto& link : pending_) {
     const auto& entity = link.object->entity();
     const auto& registry = context_.registry_[entity.destination(link.relationship).index()];
-    const auto found = registry.find(link.primaryKey);
+    ManagedObject* target = registry.find(link.primaryKey);
     // A key without its row (a damaged or foreign store) reads as no target.
-    if (found == registry.end()) continue;
-    ManagedObject* target = found->second.get();
+    if (target == nullptr) continue;
     Access::links(*link.object)[link.relationship].target = target;
     auto& members = *Access::links(*target)[entity.inverseIndex(link.relationship)].members;
     if (members.loaded) members.add(link.object);
@@ -59,9 +59,7 @@ void Context::Loader::finish() {
 ManagedObject& Context::Loader::materialize(const EntityDescription& entity, const Statement& row) {
   const std::int64_t primaryKey = Store::primaryKey(row);
   auto& registry = context_.registry_[entity.index()];
-  if (const auto found = registry.find(primaryKey); found != registry.end()) {
-    return *found->second;
-  }
+  if (ManagedObject* found = registry.find(primaryKey)) return *found;
   auto object = entity.instantiate();
   Store::read(row, *object, keys_);
   Access::primaryKey(*object) = primaryKey;
@@ -74,7 +72,7 @@ ManagedObject& Context::Loader::materialize(const EntityDescription& entity, con
     if (keys_[i] != 0) pending_.push_back({object.get(), toOne[i], keys_[i]});
   }
   ManagedObject& result = *object;
-  registry.emplace(primaryKey, std::move(object));
+  registry.insert(primaryKey, std::move(object));
   fresh_.emplace_back(entity.index(), primaryKey);
   return result;
 }

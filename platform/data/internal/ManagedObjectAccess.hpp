@@ -3,8 +3,10 @@
 
 #include <concepts>
 #include <cstdint>
+#include <span>
 #include <type_traits>
 
+#include "platform/data/EntityDescription.hpp"
 #include "platform/data/ManagedObject.hpp"
 
 namespace kelvo::data_internal {
@@ -32,13 +34,19 @@ class ManagedObjectAccess {
   static auto& primaryKey(Object& object) requires isManagedObject<Object> {
     return object.primaryKey_;
   }
-  template <class Object>
-  static auto& attributes(Object& object) requires isManagedObject<Object> {
-    return object.attributes_;
+  /// One slot per attribute of the entity, in its order.
+  static std::span<data::ValueSlot> attributes(ManagedObject& object) {
+    return {object.attributes_, object.entity().attributes().size()};
   }
-  template <class Object>
-  static auto& links(Object& object) requires isManagedObject<Object> {
-    return object.links_;
+  static std::span<const data::ValueSlot> attributes(const ManagedObject& object) {
+    return {object.attributes_, object.entity().attributes().size()};
+  }
+  /// One end per relationship of the entity, in its order.
+  static std::span<Link> links(ManagedObject& object) {
+    return {object.links_, object.entity().relationships().size()};
+  }
+  static std::span<const Link> links(const ManagedObject& object) {
+    return {object.links_, object.entity().relationships().size()};
   }
   /// The stored values of a changed stored object; null otherwise.
   template <class Object>

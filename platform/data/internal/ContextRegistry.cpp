@@ -1,0 +1,55 @@
+#include "platform/data/internal/ContextRegistry.hpp"
+
+#include <algorithm>
+
+namespace kelvo::data {
+
+// A key indexes the vector when it is within reach of the objects held: the vector's room
+// already, or no more than twice the objects (and a start) once they are in.
+bool Context::Registry::isDense(std::int64_t key, std::size_t count) const {
+  if (key <= 0) return false;
+  const auto index = static_cast<std::uint64_t>(key);
+  return index < dense_.capacity() || index <= 2 * (size_ + count) + 1024;
+}
+
+ManagedObject* Context::Registry::find(std::int64_t key) const {
+  if (key > 0 && static_cast<std::uint64_t>(key) < dense_.size()) return dense_[key].get();
+  if (sparse_.empty()) return nullptr;
+  const auto found = sparse_.find(key);
+  return found != sparse_.end() ? found->second.get() : nullptr;
+}
+
+void Context::Registry::insert(std::int64_t key, Object object) {
+  if (isDense(key, 1)) {
+    const auto index = static_cast<std::size_t>(key);
+    if (index >= dense_.size()) {
+      // Grown by the vector's factor, so that adding keys one by one stays linear.
+      if (index >= dense_.capacity()) dense_.reserve(std::max(index + 1, 2 * dense_.capacity()));
+      dense_.resize(index + 1);
+    }
+    dense_[index] = std::move(object);
+  } else {
+    sparse_.emplace(key, std::move(object));
+  }
+  ++size_;
+}
+
+void Context::Registry::erase(std::int64_t key) {
+  if (key > 0 && static_cast<std::uint64_t>(key) < dense_.size()) {
+    if (dense_[key] == nullptr) return;
+    dense_[key] = nullptr;
+    --size_;
+    return;
+  }
+  size_ -= sparse_.erase(key);
+}
+
+void Context::Registry::reserve(std::int64_t largestKey, std::size_t count) {
+  if (isDense(largestKey, count)) {
+    dense_.reserve(static_cast<std::size_t>(largestKey) + 1);
+  } else {
+    sparse_.reserve(sparse_.size() + count);
+  }
+}
+
+}  // namespace kelvo::data
