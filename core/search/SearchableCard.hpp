@@ -1,6 +1,5 @@
 #pragma once
 
-#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -9,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "core/model/CardType.hpp"
@@ -16,6 +16,10 @@
 #include "platform/foundation/UUID.hpp"
 
 namespace kelvo {
+
+namespace search_internal {
+class CardPieces;
+}
 
 /// The flat, immutable record of one card on which search, filters and ranking work. It owns
 /// its texts and stays valid after the store has changed. Copies share one frozen body, so
@@ -57,8 +61,10 @@ class SearchableCard {
                  std::optional<std::string_view> sourceApp, std::int64_t useCount,
                  std::optional<Date> lastUsedAt);
 
-  SearchableCard(const SearchableCard& other) noexcept : body_(other.body_) { retain(); }
-  SearchableCard(SearchableCard&& other) noexcept : body_(other.body_) { other.body_ = nullptr; }
+  SearchableCard(const SearchableCard& other) noexcept;
+  SearchableCard(SearchableCard&& other) noexcept : pieces_(other.pieces_) {
+    other.pieces_ = nullptr;
+  }
   SearchableCard& operator=(const SearchableCard& other) noexcept {
     SearchableCard(other).swap(*this);
     return *this;
@@ -67,35 +73,37 @@ class SearchableCard {
     SearchableCard(std::move(other)).swap(*this);
     return *this;
   }
-  ~SearchableCard() { release(); }
+  ~SearchableCard() {
+    if (pieces_ != nullptr) release();
+  }
 
-  const UUID& id() const { return body_->id; }
-  CardType type() const { return body_->type; }
-  std::string_view title() const { return text(title_); }
-  std::string_view content() const { return text(content_); }
-  std::string_view extractedText() const { return text(extractedText_); }
+  const UUID& id() const { return head().id; }
+  CardType type() const { return head().type; }
+  std::string_view title() const { return shortText(title_); }
+  std::string_view content() const;
+  std::string_view extractedText() const;
   inline Tags autoTags() const;
-  std::string_view shelfName() const { return text(shelfName_); }
-  std::string_view projectName() const { return text(projectName_); }
+  std::string_view shelfName() const { return shortText(shelfName_); }
+  std::string_view projectName() const { return shortText(projectName_); }
   std::optional<std::string_view> factLabel() const {
-    if ((body_->present & hasFactLabel) == 0) return std::nullopt;
-    return text(factLabel_);
+    if (!given(factLabel_)) return std::nullopt;
+    return shortText(factLabel_);
   }
   std::optional<std::string_view> sourceApp() const {
-    if ((body_->present & hasSourceApp) == 0) return std::nullopt;
-    return text(sourceApp_);
+    if (!given(sourceApp_)) return std::nullopt;
+    return shortText(sourceApp_);
   }
-  std::int64_t useCount() const { return body_->useCount; }
+  std::int64_t useCount() const { return head().useCount; }
   std::optional<Date> lastUsedAt() const {
-    if ((body_->present & hasLastUsedAt) == 0) return std::nullopt;
-    return body_->lastUsedAt;
+    if ((head().flags & lastUsedAtGiven) == 0) return std::nullopt;
+    return head().lastUsedAt;
   }
 
   /// Asks the processor to start loading the card's leading fields. Loops over many cards call
   /// it a few cards ahead, so that the misses overlap instead of waiting one after another.
   void prefetch() const {
-    __builtin_prefetch(body_);
-    __builtin_prefetch(reinterpret_cast<const std::byte*>(body_) + 64);
+    __builtin_prefetch(pieces_);
+    __builtin_prefetch(reinterpret_cast<const std::byte*>(pieces_) + 64);
   }
 
   /// A text card whose content names at least one `{name}` blank.
@@ -106,70 +114,74 @@ class SearchableCard {
   /// All twelve fields equal; texts by canonical equivalence.
   friend bool operator==(const SearchableCard& a, const SearchableCard& b);
 
-  void swap(SearchableCard& other) noexcept { std::swap(body_, other.body_); }
+  void swap(SearchableCard& other) noexcept { std::swap(pieces_, other.pieces_); }
   friend void swap(SearchableCard& a, SearchableCard& b) noexcept { a.swap(b); }
 
  private:
-  // A card is two pieces. The first holds what filters, sorts and rankers read of every card:
-  // the fixed fields, where each text ends (the seven texts, then every tag; 16-bit unless the
-  // texts need more), and the short texts back to back. The second holds the long texts and
-  // the tags, back to back, read when searching and testing the content.
-  struct Body {
-    std::atomic<std::uint32_t> references;
+  friend class search_internal::CardPieces;
+
+  // What passes over a whole library read of every card, without a call: the fixed fields, which
+  // open the card's first piece, and the short texts, which close it. The long texts and tags in
+  // a second piece, the count of copies and the memory belong to search_internal::CardPieces.
+  struct Head {
     std::uint32_t tagCount;
     CardType type;
-    std::uint8_t present;
-    std::uint16_t placement;      // where the allocator carved this piece from
-    std::uint16_t textPlacement;  // and the other
+    std::uint8_t flags;  // `Flag`s
     std::int64_t useCount;
     Date lastUsedAt;
     UUID id;
-    const char* longTexts;
   };
-  enum : std::uint8_t { hasFactLabel = 1, hasSourceApp = 2, hasLastUsedAt = 4, wideEnds = 8 };
-  enum : std::uint32_t {
+  enum ShortText : std::uint32_t {
     title_,
     shelfName_,
     projectName_,
     factLabel_,
     sourceApp_,
-    content_,  // the first long text: its piece's ends count from 0 again
-    extractedText_,
-    firstTag_
+    shortTextCount_
   };
+  // Bit k says short text k was given; the last bit is the pieces' own.
+  enum Flag : std::uint8_t {
+    lastUsedAtGiven = 1 << shortTextCount_,
+    wideShortEnds = 2 << shortTextCount_
+  };
+  // The head and the pieces' own fields, after which the short texts lie.
+  static constexpr std::size_t fixedSize = 56;
 
-  static unsigned endWidth(const Body* body) { return (body->present & wideEnds) != 0 ? 4 : 2; }
-  static std::uint32_t endOf(const Body* body, std::uint32_t k) {
-    const auto* ends = reinterpret_cast<const unsigned char*>(body + 1);
-    if ((body->present & wideEnds) != 0) {
-      std::uint32_t end;
-      std::memcpy(&end, ends + 4 * std::size_t{k}, sizeof end);
+  // A run of `count` texts as a piece keeps them: where each ends (16-bit, or 32-bit if `wide`),
+  // then the texts back to back.
+  static std::string_view inRun(const std::byte* run, std::uint32_t count, bool wide,
+                                std::uint32_t k) {
+    const auto endOf = [run, wide](std::uint32_t i) -> std::uint32_t {
+      if (wide) {
+        std::uint32_t end;
+        std::memcpy(&end, run + 4 * std::size_t{i}, sizeof end);
+        return end;
+      }
+      std::uint16_t end;
+      std::memcpy(&end, run + 2 * std::size_t{i}, sizeof end);
       return end;
-    }
-    std::uint16_t end;
-    std::memcpy(&end, ends + 2 * std::size_t{k}, sizeof end);
-    return end;
+    };
+    const std::uint32_t start = k == 0 ? 0 : endOf(k - 1);
+    const char* texts = reinterpret_cast<const char*>(run) + std::size_t{count} * (wide ? 4 : 2);
+    return {texts + start, endOf(k) - start};
   }
-  static const char* shortTexts(const Body* body) {
-    return reinterpret_cast<const char*>(body + 1) +
-           std::size_t{firstTag_ + body->tagCount} * endWidth(body);
-  }
-  // Text k runs from where text k - 1 ends to where it ends itself, within its piece.
-  static std::string_view text(const Body* body, std::uint32_t k) {
-    const bool isShort = k < content_;
-    const std::uint32_t start = k == 0 || k == content_ ? 0 : endOf(body, k - 1);
-    return {(isShort ? shortTexts(body) : body->longTexts) + start, endOf(body, k) - start};
-  }
-  std::string_view text(std::uint32_t k) const { return text(body_, k); }
 
-  void retain() const noexcept {
-    if (body_ != nullptr) body_->references.fetch_add(1, std::memory_order_relaxed);
+  // The pieces are a standard-layout class whose first member is their head, so the two
+  // addresses are interchangeable.
+  static const Head& head(const search_internal::CardPieces* pieces) {
+    return *reinterpret_cast<const Head*>(pieces);
   }
+  const Head& head() const { return head(pieces_); }
+  bool given(ShortText k) const { return (head().flags & (1U << k)) != 0; }
+  std::string_view shortText(ShortText k) const {
+    return inRun(reinterpret_cast<const std::byte*>(pieces_) + fixedSize, shortTextCount_,
+                 (head().flags & wideShortEnds) != 0, k);
+  }
+  static std::string_view tag(const search_internal::CardPieces* pieces, std::uint32_t i);
+
   void release() noexcept;
 
-  friend struct std::hash<SearchableCard>;
-
-  Body* body_;
+  search_internal::CardPieces* pieces_;
 };
 
 /// A card's tags in order: a random-access range of views into the card.
@@ -185,14 +197,14 @@ class SearchableCard::Tags {
     using pointer = void;
 
     iterator() = default;
-    std::string_view operator*() const { return SearchableCard::text(body_, k_); }
+    std::string_view operator*() const { return SearchableCard::tag(pieces_, i_); }
     std::string_view operator[](difference_type n) const { return *(*this + n); }
-    iterator& operator++() { return ++k_, *this; }
-    iterator operator++(int) { return {body_, k_++}; }
-    iterator& operator--() { return --k_, *this; }
-    iterator operator--(int) { return {body_, k_--}; }
+    iterator& operator++() { return ++i_, *this; }
+    iterator operator++(int) { return {pieces_, i_++}; }
+    iterator& operator--() { return --i_, *this; }
+    iterator operator--(int) { return {pieces_, i_--}; }
     iterator& operator+=(difference_type n) {
-      k_ = static_cast<std::uint32_t>(k_ + n);
+      i_ = static_cast<std::uint32_t>(i_ + n);
       return *this;
     }
     iterator& operator-=(difference_type n) { return *this += -n; }
@@ -200,33 +212,33 @@ class SearchableCard::Tags {
     friend iterator operator+(difference_type n, iterator it) { return it += n; }
     friend iterator operator-(iterator it, difference_type n) { return it -= n; }
     friend difference_type operator-(iterator a, iterator b) {
-      return static_cast<difference_type>(a.k_) - static_cast<difference_type>(b.k_);
+      return static_cast<difference_type>(a.i_) - static_cast<difference_type>(b.i_);
     }
-    friend bool operator==(iterator a, iterator b) { return a.k_ == b.k_; }
-    friend auto operator<=>(iterator a, iterator b) { return a.k_ <=> b.k_; }
+    friend bool operator==(iterator a, iterator b) { return a.i_ == b.i_; }
+    friend auto operator<=>(iterator a, iterator b) { return a.i_ <=> b.i_; }
 
    private:
     friend class Tags;
-    iterator(const Body* body, std::uint32_t k) : body_(body), k_(k) {}
-    const Body* body_ = nullptr;
-    std::uint32_t k_ = 0;  // the tag's place among all the card's texts
+    iterator(const search_internal::CardPieces* pieces, std::uint32_t i) : pieces_(pieces), i_(i) {}
+    const search_internal::CardPieces* pieces_ = nullptr;
+    std::uint32_t i_ = 0;
   };
 
-  iterator begin() const { return {body_, firstTag_}; }
-  iterator end() const { return {body_, firstTag_ + body_->tagCount}; }
-  std::size_t size() const { return body_->tagCount; }
-  bool empty() const { return body_->tagCount == 0; }
+  iterator begin() const { return {pieces_, 0}; }
+  iterator end() const { return {pieces_, SearchableCard::head(pieces_).tagCount}; }
+  std::size_t size() const { return SearchableCard::head(pieces_).tagCount; }
+  bool empty() const { return size() == 0; }
   std::string_view operator[](std::size_t i) const {
-    return SearchableCard::text(body_, firstTag_ + static_cast<std::uint32_t>(i));
+    return SearchableCard::tag(pieces_, static_cast<std::uint32_t>(i));
   }
 
  private:
   friend class SearchableCard;
-  explicit Tags(const Body* body) : body_(body) {}
-  const Body* body_;
+  explicit Tags(const search_internal::CardPieces* pieces) : pieces_(pieces) {}
+  const search_internal::CardPieces* pieces_;
 };
 
-inline SearchableCard::Tags SearchableCard::autoTags() const { return Tags(body_); }
+inline SearchableCard::Tags SearchableCard::autoTags() const { return Tags(pieces_); }
 
 }  // namespace kelvo
 
