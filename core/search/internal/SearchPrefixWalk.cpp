@@ -96,7 +96,7 @@ void SearchPrefixWalk::noteScore(double score) {
 }
 
 // The title (weight 10) and the fact label (8) are short: read them. A card holding the prefix
-// in neither scores at most 5 and is kept with that bound, for `settleBounds`.
+// in neither scores at most 5 and is kept with that bound, for `contenders`.
 void SearchPrefixWalk::consider(Slot slot, double boost) {
   const double least = limitth();
   const double exactness = holdsTerm(slot) ? 1.0 : prefixExactness;
@@ -138,22 +138,7 @@ std::optional<std::vector<SearchPrefixWalk::Scored>> SearchPrefixWalk::run(std::
     early.push_back(slot);
     consider(slot, boost);
   }
-  if (termWhole) {
-    std::sort(early.begin(), early.end());
-    constexpr std::size_t ahead = 16;
-    for (std::size_t i = 0; i < exact_.size(); ++i) {
-      // Cards far apart: their boosts and records are fetched ahead, so that misses overlap.
-      if (i + ahead < exact_.size()) {
-        const Slot later = SearchTermTable::slotOf(exact_[i + ahead]);
-        __builtin_prefetch(&index_.boosts(later));
-        __builtin_prefetch(&index_.card(later));
-      }
-      slot = SearchTermTable::slotOf(exact_[i]);
-      if (!index_.card(slot) || std::binary_search(early.begin(), early.end(), slot)) continue;
-      const SearchBoosts& boosts = index_.boosts(slot);
-      consider(slot, boosts.use() * boosts.recency(now_));
-    }
-  }
+  if (termWhole) considerTermsCards(early);
   while (best_.size() < limit_ || textBound * walk.bound() * slack >= limitth()) {
     if (!walk.next(slot, boost)) break;
     if (!index_.card(slot) || (termWhole && holdsTerm(slot))) continue;
@@ -161,6 +146,25 @@ std::optional<std::vector<SearchPrefixWalk::Scored>> SearchPrefixWalk::run(std::
     consider(slot, boost);
   }
   return contenders();
+}
+
+// Every card holding the term itself that was not visited among the first: no card left
+// then scores more than a title holding a longer word.
+void SearchPrefixWalk::considerTermsCards(std::vector<Slot>& visited) {
+  std::sort(visited.begin(), visited.end());
+  constexpr std::size_t ahead = 16;
+  for (std::size_t i = 0; i < exact_.size(); ++i) {
+    // Cards far apart: their boosts and records are fetched ahead, so that misses overlap.
+    if (i + ahead < exact_.size()) {
+      const Slot later = SearchTermTable::slotOf(exact_[i + ahead]);
+      __builtin_prefetch(&index_.boosts(later));
+      __builtin_prefetch(&index_.card(later));
+    }
+    const Slot slot = SearchTermTable::slotOf(exact_[i]);
+    if (!index_.card(slot) || std::binary_search(visited.begin(), visited.end(), slot)) continue;
+    const SearchBoosts& boosts = index_.boosts(slot);
+    consider(slot, boosts.use() * boosts.recency(now_));
+  }
 }
 
 // The card's hit byte for the prefix: its texts split again, as the index split them, unless

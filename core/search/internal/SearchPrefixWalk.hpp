@@ -57,6 +57,7 @@ class SearchPrefixWalk {
   bool holdsTerm(Slot slot) const;
   bool beginsAWordOf(std::string_view text);
   void consider(Slot slot, double boost);
+  void considerTermsCards(std::vector<Slot>& visited);
   double limitth() const;
   void noteScore(double score);
   std::vector<Scored> contenders();
