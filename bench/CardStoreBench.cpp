@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/StoreBenchSupport.hpp"
 #include "bench/SyntheticLibrary.hpp"
 #include "core/model/Card.hpp"
 #include "core/model/KelvoModel.hpp"
@@ -26,13 +27,12 @@
 namespace {
 
 using namespace kelvo;
-
-void storeSizes(benchmark::internal::Benchmark* benchmark) {
-  benchmark->Arg(10'000)->Arg(100'000);
-  const char* given = std::getenv("KELVO_BENCH_STORE_CARDS");
-  const long long extra = given != nullptr ? std::atoll(given) : 0;
-  if (extra > 0) benchmark->Arg(extra);
-}
+using bench::check;
+using bench::Connection;
+using bench::Held;
+using bench::storeSizes;
+using bench::timeRead;
+using bench::timeRelease;
 
 // Each size with a flag of 0 and of 1.
 void storeSizesAndFlag(benchmark::internal::Benchmark* benchmark) {
@@ -181,12 +181,6 @@ std::filesystem::path fullStore(std::size_t count) {
   placeOnShelves(nullptr, count);
   made.push_back(count);
   return path;
-}
-
-void check(int result, sqlite3* db) {
-  if (result != SQLITE_OK && result != SQLITE_DONE && result != SQLITE_ROW) {
-    throw std::runtime_error(sqlite3_errmsg(db));
-  }
 }
 
 sqlite3* openRaw(const std::filesystem::path& path) {
@@ -380,7 +374,15 @@ PlainCard plainCard(const CardRow& row, std::size_t key) {
                    .shelf = static_cast<std::int64_t>(key % 10 == 0 ? 2 : 1)};
 }
 
+// Every row, in a vector of exactly their number (counted first), so that the rows take what
+// they need and no more.
 std::vector<PlainCard> scanAll(sqlite3* db) {
+  sqlite3_stmt* count = nullptr;
+  check(sqlite3_prepare_v2(db, "SELECT COUNT(*) FROM Card", -1, &count, nullptr), db);
+  check(sqlite3_step(count), db);
+  std::vector<PlainCard> cards;
+  cards.reserve(static_cast<std::size_t>(sqlite3_column_int64(count, 0)));
+  sqlite3_finalize(count);
   sqlite3_stmt* select = nullptr;
   check(sqlite3_prepare_v2(db, "SELECT * FROM Card", -1, &select, nullptr), db);
   const auto text = [&](int column) {
@@ -400,7 +402,6 @@ std::vector<PlainCard> scanAll(sqlite3* db) {
     if (sqlite3_column_type(select, column) == SQLITE_NULL) return std::nullopt;
     return sqlite3_column_int64(select, column);
   };
-  std::vector<PlainCard> cards;
   while (sqlite3_step(select) == SQLITE_ROW) {
     PlainCard& card = cards.emplace_back();
     card.key = sqlite3_column_int64(select, 0);
@@ -441,71 +442,42 @@ std::vector<PlainCard> scanAll(sqlite3* db) {
 
 void BM_RawScan(benchmark::State& state) {
   const auto path = fullStore(static_cast<std::size_t>(state.range(0)));
-  double held = 0;
-  for (auto _ : state) {
-    const double before = heapBytes();
-    sqlite3* db = openRaw(path);
-    auto cards = scanAll(db);
-    sqlite3_close(db);
-    held = heapBytes() - before;
-    if (cards.size() != static_cast<std::size_t>(state.range(0))) state.SkipWithError("count");
-    benchmark::DoNotOptimize(cards.data());
-    state.PauseTiming();
-    cards = {};
-    state.ResumeTiming();
-  }
-  state.counters["heldBytesPerCard"] = held / static_cast<double>(state.range(0));
-  state.SetItemsProcessed(state.iterations() * state.range(0));
+  timeRead(state, heapBytes, [&] {
+    auto cards = scanAll(Connection(openRaw(path), sqlite3_close).get());
+    return Held{std::move(cards), Connection(nullptr, sqlite3_close)};
+  });
 }
 BENCHMARK(BM_RawScan)->Apply(storeSizes)->Unit(benchmark::kMillisecond)->MinTime(2);
 
+// The open connection's page cache is counted here and not on the raw side.
 void BM_OpenAndFetch(benchmark::State& state) {
   const auto path = fullStore(static_cast<std::size_t>(state.range(0)));
-  double held = 0;
-  for (auto _ : state) {
-    const double before = heapBytes();
+  timeRead(state, heapBytes, [&] {
     auto container = open(path);
     auto cards = container->viewContext().fetch(Card::fetchRequest());
-    held = heapBytes() - before;
-    if (cards.size() != static_cast<std::size_t>(state.range(0))) state.SkipWithError("count");
-    benchmark::DoNotOptimize(cards.data());
-    state.PauseTiming();
-    cards = {};
-    container.reset();
-    state.ResumeTiming();
-  }
-  // The open connection's page cache is counted here and not on the raw side.
-  state.counters["heldBytesPerCard"] = held / static_cast<double>(state.range(0));
-  state.SetItemsProcessed(state.iterations() * state.range(0));
+    return Held{std::move(cards), std::move(container)};
+  });
 }
 BENCHMARK(BM_OpenAndFetch)->Apply(storeSizes)->Unit(benchmark::kMillisecond)->MinTime(2);
 
 // Closing after a read: the raw side frees its rows and closes the connection.
 void BM_RawClose(benchmark::State& state) {
   const auto path = fullStore(static_cast<std::size_t>(state.range(0)));
-  for (auto _ : state) {
-    state.PauseTiming();
-    sqlite3* db = openRaw(path);
-    auto cards = scanAll(db);
-    state.ResumeTiming();
-    cards = {};
-    sqlite3_close(db);
-  }
-  state.SetItemsProcessed(state.iterations() * state.range(0));
+  timeRelease(state, [&] {
+    Connection db(openRaw(path), sqlite3_close);
+    auto cards = scanAll(db.get());
+    return Held{std::move(cards), std::move(db)};
+  });
 }
 BENCHMARK(BM_RawClose)->Apply(storeSizes)->Unit(benchmark::kMillisecond)->MinTime(2);
 
 void BM_CloseAfterFetch(benchmark::State& state) {
   const auto path = fullStore(static_cast<std::size_t>(state.range(0)));
-  for (auto _ : state) {
-    state.PauseTiming();
+  timeRelease(state, [&] {
     auto container = open(path);
     auto cards = container->viewContext().fetch(Card::fetchRequest());
-    state.ResumeTiming();
-    cards = {};
-    container.reset();
-  }
-  state.SetItemsProcessed(state.iterations() * state.range(0));
+    return Held{std::move(cards), std::move(container)};
+  });
 }
 BENCHMARK(BM_CloseAfterFetch)->Apply(storeSizes)->Unit(benchmark::kMillisecond)->MinTime(2);
 
@@ -515,18 +487,14 @@ void BM_RawCloseAfterInsert(benchmark::State& state) {
   const auto count = static_cast<std::size_t>(state.range(0));
   const auto& input = rows(count);
   const auto path = storePath("RawClose.store");
-  for (auto _ : state) {
-    state.PauseTiming();
+  timeRelease(state, [&] {
     storeWithShelves(path);
-    sqlite3* db = rawInsertAll(path, input, false);
+    Connection db(rawInsertAll(path, input, false), sqlite3_close);
     std::vector<PlainCard> cards;
     cards.reserve(count);
     for (const CardRow& row : input) cards.push_back(plainCard(row, cards.size() + 1));
-    state.ResumeTiming();
-    cards = {};
-    sqlite3_close(db);
-  }
-  state.SetItemsProcessed(state.iterations() * state.range(0));
+    return Held{std::move(cards), std::move(db)};
+  });
 }
 BENCHMARK(BM_RawCloseAfterInsert)->Apply(storeSizes)->Unit(benchmark::kMillisecond)->MinTime(2);
 
@@ -535,18 +503,14 @@ void BM_CloseAfterMakeAndSave(benchmark::State& state) {
   const auto count = static_cast<std::size_t>(state.range(0));
   rows(count);
   const auto path = storePath("CardClose.store");
-  for (auto _ : state) {
-    state.PauseTiming();
+  timeRelease(state, [&] {
     auto container = storeWithShelves(path);
     placeOnShelves(&container->viewContext(), count);
     auto cards = makeCards(count);
     container->viewContext().save();
     placeOnShelves(nullptr, count);
-    state.ResumeTiming();
-    cards = {};
-    container.reset();
-  }
-  state.SetItemsProcessed(state.iterations() * state.range(0));
+    return Held{std::move(cards), std::move(container)};
+  });
 }
 BENCHMARK(BM_CloseAfterMakeAndSave)->Apply(storeSizes)->Unit(benchmark::kMillisecond)->MinTime(2);
 

@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "bench/StoreBenchSupport.hpp"
 #include "platform/data/Container.hpp"
 #include "platform/data/ValueTransformer.hpp"
 
@@ -21,13 +22,12 @@ namespace {
 
 using namespace kelvo;
 using namespace kelvo::data;
-
-void storeSizes(benchmark::internal::Benchmark* benchmark) {
-  benchmark->Arg(10'000)->Arg(100'000);
-  const char* given = std::getenv("KELVO_BENCH_STORE_CARDS");
-  const long long extra = given != nullptr ? std::atoll(given) : 0;
-  if (extra > 0) benchmark->Arg(extra);
-}
+using bench::check;
+using bench::Connection;
+using bench::Held;
+using bench::storeSizes;
+using bench::timeRead;
+using bench::timeRelease;
 
 // Bytes the allocator hands out now; the difference across a step is the memory it keeps.
 double heapBytes() { return static_cast<double>(mallinfo2().uordblks); }
@@ -191,12 +191,6 @@ std::filesystem::path fullStore(std::size_t cardCount) {
                        [cardCount](Context& context) { insertCards(context, cardCount); });
 }
 
-void check(int result, sqlite3* db) {
-  if (result != SQLITE_OK && result != SQLITE_DONE && result != SQLITE_ROW) {
-    throw std::runtime_error(sqlite3_errmsg(db));
-  }
-}
-
 void BM_RawInsert(benchmark::State& state) {
   const auto cardCount = static_cast<std::size_t>(state.range(0));
   rows(cardCount);
@@ -325,75 +319,53 @@ std::vector<ScannedCard> scanAll(sqlite3* db) {
   return cards;
 }
 
+// The raw side's connection, closed when it goes.
+Connection openRaw(const std::filesystem::path& path) {
+  sqlite3* db = nullptr;
+  const int opened = sqlite3_open(path.c_str(), &db);
+  Connection connection(db, sqlite3_close);
+  check(opened, db);
+  return connection;
+}
+
 void BM_RawScan(benchmark::State& state) {
   const auto path = fullStore(static_cast<std::size_t>(state.range(0)));
-  double held = 0;
-  for (auto _ : state) {
-    const double before = heapBytes();
-    sqlite3* db = nullptr;
-    check(sqlite3_open(path.c_str(), &db), db);
-    auto cards = scanAll(db);
-    sqlite3_close(db);
-    held = heapBytes() - before;
-    if (cards.size() != static_cast<std::size_t>(state.range(0))) state.SkipWithError("count");
-    benchmark::DoNotOptimize(cards.data());
-    state.PauseTiming();
-    cards = {};
-    state.ResumeTiming();
-  }
-  state.counters["heldBytesPerCard"] = held / static_cast<double>(state.range(0));
-  state.SetItemsProcessed(state.iterations() * state.range(0));
+  timeRead(state, heapBytes, [&] {
+    auto cards = scanAll(openRaw(path).get());
+    return Held{std::move(cards), Connection(nullptr, sqlite3_close)};
+  });
 }
 BENCHMARK(BM_RawScan)->Apply(storeSizes)->Unit(benchmark::kMillisecond)->MinTime(3);
 
+// The open connection's page cache is counted here and not on the raw side.
 void BM_OpenAndFetch(benchmark::State& state) {
   const auto path = fullStore(static_cast<std::size_t>(state.range(0)));
-  double held = 0;
-  for (auto _ : state) {
-    const double before = heapBytes();
+  timeRead(state, heapBytes, [&] {
     auto container = open(path);
     auto cards = container->viewContext().fetch("Card");
-    held = heapBytes() - before;
-    if (cards.size() != static_cast<std::size_t>(state.range(0))) state.SkipWithError("count");
-    benchmark::DoNotOptimize(cards.data());
-    state.PauseTiming();
-    cards = {};
-    container.reset();
-    state.ResumeTiming();
-  }
-  // The open connection's page cache is counted here and not on the raw side.
-  state.counters["heldBytesPerCard"] = held / static_cast<double>(state.range(0));
-  state.SetItemsProcessed(state.iterations() * state.range(0));
+    return Held{std::move(cards), std::move(container)};
+  });
 }
 BENCHMARK(BM_OpenAndFetch)->Apply(storeSizes)->Unit(benchmark::kMillisecond)->MinTime(3);
 
 // Closing: the raw side frees its structs and closes the connection.
 void BM_RawClose(benchmark::State& state) {
   const auto path = fullStore(static_cast<std::size_t>(state.range(0)));
-  for (auto _ : state) {
-    state.PauseTiming();
-    sqlite3* db = nullptr;
-    check(sqlite3_open(path.c_str(), &db), db);
-    auto cards = scanAll(db);
-    state.ResumeTiming();
-    cards = {};
-    sqlite3_close(db);
-  }
-  state.SetItemsProcessed(state.iterations() * state.range(0));
+  timeRelease(state, [&] {
+    Connection db = openRaw(path);
+    auto cards = scanAll(db.get());
+    return Held{std::move(cards), std::move(db)};
+  });
 }
 BENCHMARK(BM_RawClose)->Apply(storeSizes)->Unit(benchmark::kMillisecond)->MinTime(3);
 
 void BM_ContainerClose(benchmark::State& state) {
   const auto path = fullStore(static_cast<std::size_t>(state.range(0)));
-  for (auto _ : state) {
-    state.PauseTiming();
+  timeRelease(state, [&] {
     auto container = open(path);
     auto cards = container->viewContext().fetch("Card");
-    state.ResumeTiming();
-    cards = {};
-    container.reset();
-  }
-  state.SetItemsProcessed(state.iterations() * state.range(0));
+    return Held{std::move(cards), std::move(container)};
+  });
 }
 BENCHMARK(BM_ContainerClose)->Apply(storeSizes)->Unit(benchmark::kMillisecond)->MinTime(3);
 

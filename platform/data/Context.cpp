@@ -28,6 +28,9 @@ namespace {
 
 using Access = ManagedObjectAccess;
 
+// A fetch of this many rows has filled the connection's page cache (2 MiB) over.
+constexpr std::size_t largeFetch = 4'096;
+
 [[noreturn]] void refuse(const std::string& reason) {
   throw StoreError(StoreError::Kind::validation, "Could not save: " + reason);
 }
@@ -98,7 +101,8 @@ void Context::insert(const std::shared_ptr<ManagedObject>& object) {
   }
   Access::context(*object) = this;
   Access::inserted(*object) = true;
-  Access::insertedAt(*object) = inserted_.size();
+  // Four billion inserts would not fit in memory: the position fits in 32 bits.
+  Access::insertedAt(*object) = static_cast<std::uint32_t>(inserted_.size());
   inserted_.push_back(object);
   ++insertedCount_;
 }
@@ -191,6 +195,12 @@ std::vector<std::shared_ptr<ManagedObject>> Context::fetch(std::string_view enti
     Loader loader(*this, *store);
     const auto objects = loader.read(*entity, store->statements(*entity).select);
     loader.finish();
+    // The rows now live as objects: the pages they were read from need not stay in memory,
+    // nor room for more objects than there are.
+    if (objects.size() >= largeFetch) {
+      store->database().releaseCache();
+      registry_[entity->index()].trim();
+    }
     result.reserve(objects.size() + insertedCount_);
     for (ManagedObject* object : objects) {
       if (!Access::deleted(*object)) result.push_back(object->shared_from_this());

@@ -14,17 +14,30 @@ namespace kelvo::data {
 
 using data_internal::ManagedObjectAccess;
 
+// With the control block `std::make_shared` puts before it, an object fills a 96-byte block of
+// the allocator; a card's slots and end take another.
+static_assert(sizeof(ManagedObject) <= 72);
+
+ManagedObject::Link* ManagedObject::links() const noexcept {
+  return reinterpret_cast<Link*>(attributes_ + entity_->attributes().size());
+}
+
+bool ManagedObject::Members::contains(const ManagedObject* object) const {
+  const std::size_t position = object->links()[inverse].position;
+  return position < list.size() && list[position] == object;
+}
+
 void ManagedObject::Members::add(ManagedObject* object) {
   if (contains(object)) return;
-  object->links_[inverse].position = list.size();
+  object->links()[inverse].position = list.size();
   list.push_back(object);
 }
 
 void ManagedObject::Members::remove(const ManagedObject* object) {
   if (!contains(object)) return;
-  const std::size_t position = object->links_[inverse].position;
+  const std::size_t position = object->links()[inverse].position;
   list[position] = list.back();
-  list[position]->links_[inverse].position = position;
+  list[position]->links()[inverse].position = position;
   list.pop_back();
 }
 
@@ -43,14 +56,13 @@ ManagedObject::ManagedObject(const Init& init) : entity_(&init.entity_) {
   static_assert(sizeof(ValueSlot) % alignof(Link) == 0);
   void* storage = ::operator new(attributeCount * sizeof(ValueSlot) + linkCount * sizeof(Link));
   attributes_ = static_cast<ValueSlot*>(storage);
-  links_ = reinterpret_cast<Link*>(attributes_ + attributeCount);
   std::uninitialized_default_construct_n(attributes_, attributeCount);
-  std::uninitialized_default_construct_n(links_, linkCount);
+  std::uninitialized_default_construct_n(links(), linkCount);
   try {
     for (std::uint32_t i = 0; i < linkCount; ++i) {
       if (!entity_->relationships()[i].isToMany()) continue;
-      links_[i].members = std::make_unique<Members>();
-      links_[i].members->inverse = entity_->inverseIndex(i);
+      links()[i].members = std::make_unique<Members>();
+      links()[i].members->inverse = entity_->inverseIndex(i);
     }
   } catch (...) {
     releaseStorage();
@@ -59,7 +71,7 @@ ManagedObject::ManagedObject(const Init& init) : entity_(&init.entity_) {
 }
 
 void ManagedObject::releaseStorage() noexcept {
-  std::destroy_n(links_, entity_->relationships().size());
+  std::destroy_n(links(), entity_->relationships().size());
   std::destroy_n(attributes_, entity_->attributes().size());
   ::operator delete(attributes_);
 }
@@ -68,11 +80,11 @@ ManagedObject::~ManagedObject() {
   // The objects at the other ends outlive this one; they must not point at it any more.
   for (std::uint32_t i = 0; i < entity_->relationships().size(); ++i) {
     const std::uint32_t inverse = entity_->inverseIndex(i);
-    if (links_[i].target != nullptr) {
-      if (auto& back = links_[i].target->links_[inverse].members) back->remove(this);
-    } else if (links_[i].members != nullptr) {
-      for (ManagedObject* member : links_[i].members->list)
-        member->links_[inverse].target = nullptr;
+    if (links()[i].target != nullptr) {
+      if (auto& back = links()[i].target->links()[inverse].members) back->remove(this);
+    } else if (links()[i].members != nullptr) {
+      for (ManagedObject* member : links()[i].members->list)
+        member->links()[inverse].target = nullptr;
     }
   }
   releaseStorage();
@@ -99,7 +111,7 @@ std::uint32_t ManagedObject::relationshipIndex(std::string_view key, bool toMany
 }
 
 ManagedObject::Members& ManagedObject::members(std::uint32_t relationship) const {
-  Members& members = *links_[relationship].members;
+  Members& members = *links()[relationship].members;
   if (!members.loaded) {
     if (context_ != nullptr && primaryKey_ != 0) {
       context_->loadMembers(*this, relationship);
@@ -113,7 +125,7 @@ ManagedObject::Members& ManagedObject::members(std::uint32_t relationship) const
 ManagedObject::Members& ManagedObject::membersToEdit(std::uint32_t relationship) const {
   const auto& description = entity_->relationships()[relationship];
   if (description.isOptional && description.minCount == 0 && description.maxCount == 0) {
-    return *links_[relationship].members;
+    return *links()[relationship].members;
   }
   return members(relationship);
 }
@@ -124,7 +136,7 @@ void ManagedObject::willChange() {
 
 void ManagedObject::relate(ManagedObject& member, std::uint32_t relationship,
                            ManagedObject* target) {
-  ManagedObject* current = member.links_[relationship].target;
+  ManagedObject* current = member.links()[relationship].target;
   if (current == target) return;
   const EntityDescription& entity = *member.entity_;
   const auto where = [&] {
@@ -145,7 +157,7 @@ void ManagedObject::relate(ManagedObject& member, std::uint32_t relationship,
   if (target != nullptr) target->willChange();
   if (from != nullptr) from->remove(&member);
   if (to != nullptr) to->add(&member);
-  member.links_[relationship].target = target;
+  member.links()[relationship].target = target;
 }
 
 void ManagedObject::replaceMembers(std::uint32_t relationship, const Value::ObjectSet& objects) {
@@ -170,7 +182,7 @@ std::optional<Value> ManagedObject::value(std::string_view key) const {
   const auto* index = entity_->find(key);
   if (!index) fatal(entity_->name() + " has no property named \"" + std::string(key) + "\"");
   if (!index->isRelationship) return attributes_[index->index].optional();
-  const Link& link = links_[index->index];
+  const Link& link = links()[index->index];
   if (link.members == nullptr) {
     if (link.target == nullptr) return std::nullopt;
     return Value(link.target->shared_from_this());
@@ -202,7 +214,7 @@ void ManagedObject::setValue(std::string_view key, std::optional<Value> value) {
     return;
   }
   const auto where = [&] { return entity_->name() + "." + std::string(key); };
-  if (links_[index->index].members == nullptr) {
+  if (links()[index->index].members == nullptr) {
     auto target = value ? value->object() : nullptr;
     if (value && value->kind() != Value::Kind::object) fatal(where() + " takes an object");
     if (target != nullptr && &target->entity() != &entity_->destination(index->index)) {

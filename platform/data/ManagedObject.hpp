@@ -94,10 +94,7 @@ class ManagedObject : public std::enable_shared_from_this<ManagedObject> {
     bool loaded = true;
 
     // `object` must be of the members' entity.
-    bool contains(const ManagedObject* object) const {
-      const std::size_t position = object->links_[inverse].position;
-      return position < list.size() && list[position] == object;
-    }
+    bool contains(const ManagedObject* object) const;
     void add(ManagedObject* object);
     void remove(const ManagedObject* object);
     void clear() { list.clear(); }
@@ -127,18 +124,18 @@ class ManagedObject : public std::enable_shared_from_this<ManagedObject> {
   void willChange();
   // Destroys the slots and ends and frees their allocation.
   void releaseStorage() noexcept;
+  Link* links() const noexcept;
   // Points `member`'s to-one end at `target` (or nothing) and moves it between the sets.
   static void relate(ManagedObject& member, std::uint32_t relationship, ManagedObject* target);
 
   const EntityDescription* entity_;
   Context* context_ = nullptr;
   std::int64_t primaryKey_ = 0;  // the store's row; 0 until saved
-  // One slot per attribute of the entity, then one end per relationship, in one allocation: a
-  // library holds a great many objects, each read or made with all of them.
+  // One slot per attribute of the entity, then one end per relationship (`links()`), in one
+  // allocation: a library holds a great many objects, each read or made with all of them.
   ValueSlot* attributes_ = nullptr;
-  Link* links_ = nullptr;
   std::unique_ptr<Snapshot> snapshot_;
-  std::size_t insertedAt_ = 0;  // position in the context's list of inserts
+  std::uint32_t insertedAt_ = 0;  // position in the context's list of inserts
   bool inserted_ = false;
   bool deleted_ = false;
   bool changed_ = false;  // in the context's list of changed stored objects

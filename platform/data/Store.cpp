@@ -79,9 +79,7 @@ Store::Statements::Statements(Database& database, const EntityDescription& entit
 Store::Store(const StoreDescription& description, const Model& model)
     : description_(description), database_(std::make_unique<Database>(databasePath(description))) {
   StoreSchema::open(*database_, model, description_, !description_.isInMemory());
-  for (const auto& entity : model.entities()) {
-    statements_.push_back(std::make_unique<Statements>(*database_, *entity));
-  }
+  statements_.resize(model.entities().size());
 }
 
 Store::~Store() {
@@ -89,8 +87,12 @@ Store::~Store() {
   statements_.clear();
 }
 
+// Compiled when an entity's table is first used: a library opened to read its cards need not
+// compile the statements of every other table.
 Store::Statements& Store::statements(const EntityDescription& entity) {
-  return *statements_[entity.index()];
+  auto& statements = statements_[entity.index()];
+  if (statements == nullptr) statements = std::make_unique<Statements>(*database_, entity);
+  return *statements;
 }
 
 std::int64_t Store::primaryKey(const Statement& row) { return row.columnInt64(0); }

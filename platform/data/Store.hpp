@@ -20,7 +20,7 @@ class ManagedObject;
 class Model;
 
 /// One open store of a coordinator: a SQLite database shaped by the model (see docs/store.md).
-/// Contexts read and write it; its statements are compiled once and reused.
+/// Contexts read and write it; its statements are compiled when first needed and reused.
 class Store {
  public:
   /// Opens the store a description names, creating or migrating it. Throws `StoreError` when the

@@ -1,12 +1,15 @@
 #pragma once
 
 #include <concepts>
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
+#include <new>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <variant>
+#include <type_traits>
 #include <vector>
 
 #include "platform/foundation/Bytes.hpp"
@@ -35,51 +38,108 @@ class Value {
 
   enum class Kind { string, number, date, uuid, bytes, stringList, object, objectSet };
 
-  Value(std::string text) : storage_(std::move(text)) {}
-  Value(std::string_view text) : storage_(std::string(text)) {}
-  Value(const char* text) : storage_(std::string(text)) {}
-  Value(bool flag) : storage_(std::int64_t{flag ? 1 : 0}) {}
+  Value(std::string text) { new (storage_) std::string(std::move(text)); }
+  Value(std::string_view text) { new (storage_) std::string(text); }
+  Value(const char* text) { new (storage_) std::string(text); }
+  Value(bool flag) { construct(Tag::number, std::int64_t{flag ? 1 : 0}); }
   template <std::integral T>
-  requires(!std::same_as<T, bool> && (std::is_signed_v<T> || sizeof(T) < 8)) Value(T number)
-      : storage_(static_cast<std::int64_t>(number)) {}
-  Value(Date date) : storage_(date) {}
-  Value(UUID id) : storage_(id) {}
-  Value(Bytes bytes) : storage_(std::move(bytes)) {}
-  Value(StringList list) : storage_(std::move(list)) {}
+  requires(!std::same_as<T, bool> && (std::is_signed_v<T> || sizeof(T) < 8)) Value(T number) {
+    construct(Tag::number, static_cast<std::int64_t>(number));
+  }
+  Value(Date date) { construct(Tag::date, date); }
+  Value(UUID id) { construct(Tag::uuid, id); }
+  Value(Bytes bytes) { construct(Tag::bytes, std::move(bytes)); }
+  Value(StringList list) { construct(Tag::stringList, std::move(list)); }
   template <class T>
-  requires std::derived_from<T, ManagedObject> Value(std::shared_ptr<T> object)
-      : storage_(Object(std::move(object))) {}
-  Value(ObjectSet objects) : storage_(std::move(objects)) {}
+  requires std::derived_from<T, ManagedObject> Value(std::shared_ptr<T> object) {
+    construct(Tag::object, Object(std::move(object)));
+  }
+  Value(ObjectSet objects) { construct(Tag::objectSet, std::move(objects)); }
 
-  Kind kind() const { return static_cast<Kind>(storage_.index()); }
+  Value(const Value& other);
+  Value(Value&& other) noexcept;
+  Value& operator=(const Value& other);
+  Value& operator=(Value&& other) noexcept;
+  ~Value() { destroy(); }
+
+  Kind kind() const;
 
   /// The text of a string; nothing for any other kind.
-  const std::string* string() const { return std::get_if<std::string>(&storage_); }
+  const std::string* string() const { return isText() ? &text() : nullptr; }
   /// The integer of a number.
   std::optional<std::int64_t> integer() const;
   /// The Boolean of a number that is 0 or 1.
   std::optional<bool> boolean() const;
   std::optional<Date> date() const;
   std::optional<UUID> uuid() const;
-  const Bytes* bytes() const { return std::get_if<Bytes>(&storage_); }
-  const StringList* stringList() const { return std::get_if<StringList>(&storage_); }
+  const Bytes* bytes() const { return tag() == Tag::bytes ? &as<Bytes>() : nullptr; }
+  const StringList* stringList() const {
+    return tag() == Tag::stringList ? &as<StringList>() : nullptr;
+  }
   /// The object of an object reference; null for any other kind.
   Object object() const;
-  const ObjectSet* objectSet() const { return std::get_if<ObjectSet>(&storage_); }
+  const ObjectSet* objectSet() const {
+    return tag() == Tag::objectSet ? &as<ObjectSet>() : nullptr;
+  }
 
   /// Objects compare by identity; object sets compare as sets.
   friend bool operator==(const Value& a, const Value& b);
 
  private:
   friend class ValueSlot;
-  struct Unset {
-    bool operator==(const Unset&) const = default;
+  // A value fills every attribute slot of every object (a card holds 25), so it takes 32 bytes
+  // rather than the 40 a variant with a std::string needs: a string fills all 32, and every
+  // other kind starts with a tag word, which no string's first word (its data pointer, never
+  // below a page) can equal, followed by its value.
+  enum class Tag : std::uintptr_t {
+    text = 0,  // never stored: the word holds the string's pointer
+    number = 1,
+    date,
+    uuid,
+    bytes,
+    stringList,
+    object,
+    objectSet,
+    unset,
   };
-  explicit Value(Unset unset) noexcept : storage_(unset) {}
-  bool isUnset() const noexcept { return std::holds_alternative<Unset>(storage_); }
+  static constexpr std::size_t payload = sizeof(std::uintptr_t);
 
-  std::variant<std::string, std::int64_t, Date, UUID, Bytes, StringList, Object, ObjectSet, Unset>
-      storage_;
+  struct Unset {};
+  explicit Value(Unset) noexcept { setTag(Tag::unset); }
+  bool isUnset() const noexcept { return tag() == Tag::unset; }
+
+  Tag tag() const noexcept {
+    std::uintptr_t word;
+    std::memcpy(&word, storage_, sizeof word);
+    return word <= static_cast<std::uintptr_t>(Tag::unset) ? static_cast<Tag>(word) : Tag::text;
+  }
+  bool isText() const noexcept { return tag() == Tag::text; }
+  void setTag(Tag tag) noexcept {
+    const auto word = static_cast<std::uintptr_t>(tag);
+    std::memcpy(storage_, &word, sizeof word);
+  }
+  const std::string& text() const {
+    return *std::launder(reinterpret_cast<const std::string*>(storage_));
+  }
+  template <class T>
+  const T& as() const {
+    return *std::launder(reinterpret_cast<const T*>(storage_ + payload));
+  }
+  template <class T>
+  T& as() {
+    return *std::launder(reinterpret_cast<T*>(storage_ + payload));
+  }
+  template <class T>
+  void construct(Tag tag, T&& value) {
+    new (storage_ + payload) std::remove_cvref_t<T>(std::forward<T>(value));
+    setTag(tag);
+  }
+  // Takes on `other`'s kind and value, copied or moved; the storage holds nothing before.
+  void constructFrom(const Value& other);
+  void constructFrom(Value&& other) noexcept;
+  void destroy() noexcept;
+
+  alignas(std::string) std::byte storage_[sizeof(std::string)];
 };
 
 /// An attribute's value or none, in the room of a value alone (an object holds one for each

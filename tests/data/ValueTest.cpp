@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <set>
 #include <string>
 #include <utility>
+#include <variant>
+#include <vector>
 
 #include "tests/data/TestModel.hpp"
 
@@ -36,6 +39,116 @@ TEST(ValueTest, ObjectsCompareByIdentityAndSetsIgnoreOrder) {
   EXPECT_EQ(Value(Value::ObjectSet{a, b}), Value(Value::ObjectSet{b, a}));
   EXPECT_NE(Value(Value::ObjectSet{a}), Value(Value::ObjectSet{a, b}));
   EXPECT_NE(Value(Value::ObjectSet{}), Value(Value::StringList{}));
+}
+
+// Values of every kind, short and long texts among them, copied, moved, swapped and compared at
+// random, must stay what the same steps make of a variant of the same kinds.
+TEST(ValueTest, EveryKindCopiesMovesAndComparesAsAVariantWould) {
+  using Plain = std::variant<std::string, std::int64_t, Date, UUID, Bytes, Value::StringList,
+                             Value::Object, Value::ObjectSet>;
+  const auto& entity = *testing::testModel()->entity("Note");
+  const Value::Object objects[] = {ManagedObject::make(entity), ManagedObject::make(entity)};
+  std::mt19937 random(11);
+  const auto text = [&] {
+    return std::string(random() % 3 == 0 ? 40 : random() % 16, 'a' + random() % 3);
+  };
+  const auto make = [&]() -> std::pair<Value, Plain> {
+    switch (random() % 8) {
+      case 0: {
+        const std::string t = text();
+        return {Value(t), t};
+      }
+      case 1: {
+        const auto n = static_cast<std::int64_t>(random() % 3) - 1;
+        return {Value(n), n};
+      }
+      case 2: {
+        const Date date(random() % 3);
+        return {Value(date), date};
+      }
+      case 3: {
+        const UUID id = random() % 2 ? UUID() : UUID::random();
+        return {Value(id), id};
+      }
+      case 4: {
+        const Bytes bytes(random() % 40, 7);
+        return {Value(bytes), bytes};
+      }
+      case 5: {
+        const Value::StringList list{text(), text()};
+        return {Value(list), list};
+      }
+      case 6: {
+        const auto& object = objects[random() % 2];
+        return {Value(object), object};
+      }
+      default: {
+        const Value::ObjectSet set{objects[random() % 2]};
+        return {Value(set), set};
+      }
+    }
+  };
+  const auto same = [](const Value& value, const Plain& plain) {
+    if (value.kind() != static_cast<Value::Kind>(plain.index())) return false;
+    switch (value.kind()) {
+      case Value::Kind::string:
+        return *value.string() == std::get<std::string>(plain);
+      case Value::Kind::number:
+        return value.integer() == std::get<std::int64_t>(plain);
+      case Value::Kind::date:
+        return value.date() == std::get<Date>(plain);
+      case Value::Kind::uuid:
+        return value.uuid() == std::get<UUID>(plain);
+      case Value::Kind::bytes:
+        return *value.bytes() == std::get<Bytes>(plain);
+      case Value::Kind::stringList:
+        return *value.stringList() == std::get<Value::StringList>(plain);
+      case Value::Kind::object:
+        return value.object() == std::get<Value::Object>(plain);
+      case Value::Kind::objectSet:
+        return *value.objectSet() == std::get<Value::ObjectSet>(plain);
+    }
+    return false;
+  };
+  // Object sets are equal as sets; everything else as the variant's values.
+  const auto equal = [](const Plain& a, const Plain& b) {
+    const auto* x = std::get_if<Value::ObjectSet>(&a);
+    const auto* y = std::get_if<Value::ObjectSet>(&b);
+    if (x == nullptr || y == nullptr) return a == b;
+    const std::set<Value::Object> xs(x->begin(), x->end()), ys(y->begin(), y->end());
+    return xs == ys;
+  };
+  std::vector<std::pair<Value, Plain>> held;
+  for (int i = 0; i < 4; ++i) held.push_back(make());
+  for (int step = 0; step < 20'000; ++step) {
+    auto& [value, plain] = held[random() % held.size()];
+    auto& [other, otherPlain] = held[random() % held.size()];
+    switch (random() % 6) {
+      case 0:
+        value = other, plain = otherPlain;
+        break;
+      case 1:
+        if (&value != &other) value = std::move(other), plain = std::move(otherPlain);
+        break;
+      case 2:
+        std::swap(value, other), std::swap(plain, otherPlain);
+        break;
+      case 3: {
+        auto made = make();
+        value = std::move(made.first), plain = std::move(made.second);
+        break;
+      }
+      case 4: {
+        Value copy(value);
+        Value moved(std::move(copy));
+        value = moved;
+        break;
+      }
+      default:
+        ASSERT_EQ(value == other, equal(plain, otherPlain)) << step;
+    }
+    for (const auto& [v, p] : held) ASSERT_TRUE(same(v, p)) << step;
+  }
 }
 
 }  // namespace

@@ -28,26 +28,33 @@ constexpr std::size_t longestTextsSplit = 4'096;
 }  // namespace
 
 SearchPrefixWalk::SearchPrefixWalk(const SearchIndexImpl& index, std::string_view prefix,
-                                   std::span<const TermID> words, std::size_t postings, Date now)
-    : index_(index), prefix_(prefix), words_(words), postings_(postings), now_(now) {
+                                   std::span<const TermID> words, std::size_t postings)
+    : index_(index), prefix_(prefix), words_(words), postings_(postings) {
   for (const TermID id : words_) {
     if (index_.terms().text(id).size() == prefix_.size()) exact_ = index_.terms().postings(id);
   }
+  const std::size_t slots = index_.slotCount();
+  termWhole_ =
+      !exact_.empty() && exact_.size() <= std::max(fewestWholeTerm, slots / wholeTermShare);
 }
 
 // A visit costs about what scoring a thousand postings from a table does, so a walk is given
-// up after a thousandth of the postings and slots the table would read. It is tried when it is
-// expected to take half that at most: about one card in twelve of the slots a prefix's
-// postings would fill holds it in its title, and `limit` of those settle the best.
-std::size_t SearchPrefixWalk::visitBudget(std::size_t slots, std::size_t postings) {
-  return std::max<std::size_t>(256, (postings + slots) / 1'024);
+// up after a thousandth of the postings and slots the table would read.
+std::size_t SearchPrefixWalk::visitBudget() const {
+  return std::max<std::size_t>(256, (postings_ + index_.slotCount()) / 1'024);
 }
 
-bool SearchPrefixWalk::suits(std::size_t slots, std::size_t postings, std::uint64_t limit) {
+// A walk is tried when it is expected to take half its budget at most. About one card in
+// twelve of the slots a prefix's postings would fill holds it in its title, and `limit` of
+// those settle the best; while the term itself may be held by cards not visited, only cards
+// that also hold the term settle them.
+bool SearchPrefixWalk::suits(std::uint64_t limit) const {
+  const auto slots = static_cast<double>(index_.slotCount());
+  const auto postings = static_cast<double>(postings_);
   if (slots < fewestSlots || postings * 8 < slots) return false;
-  const double expectedVisits = 12.0 * static_cast<double>(limit) * static_cast<double>(slots) /
-                                static_cast<double>(postings);
-  return 2 * expectedVisits <= static_cast<double>(visitBudget(slots, postings));
+  double expectedVisits = 12.0 * static_cast<double>(limit) * slots / postings;
+  if (!exact_.empty() && !termWhole_) expectedVisits *= slots / static_cast<double>(exact_.size());
+  return 2 * expectedVisits <= static_cast<double>(visitBudget());
 }
 
 // The term's postings are spread over the slots much as its cards are: the search starts where
@@ -96,7 +103,7 @@ void SearchPrefixWalk::noteScore(double score) {
 }
 
 // The title (weight 10) and the fact label (8) are short: read them. A card holding the prefix
-// in neither scores at most 5 and is kept with that bound, for `settleBounds`.
+// in neither scores at most 5 and is kept with that bound, for `contenders`.
 void SearchPrefixWalk::consider(Slot slot, double boost) {
   const double least = limitth();
   const double exactness = holdsTerm(slot) ? 1.0 : prefixExactness;
@@ -117,15 +124,14 @@ void SearchPrefixWalk::consider(Slot slot, double boost) {
   if (canReach(SearchField::content)) keep(exactness * weight(SearchField::content), false);
 }
 
-std::optional<std::vector<SearchPrefixWalk::Scored>> SearchPrefixWalk::run(std::uint64_t limit) {
+std::optional<std::vector<SearchPrefixWalk::Scored>> SearchPrefixWalk::run(std::uint64_t limit,
+                                                                           Date now) {
   limit_ = limit;
-  const std::size_t slots = index_.slotCount();
-  const std::size_t budget = visitBudget(slots, postings_);
-  const bool termWhole =
-      !exact_.empty() && exact_.size() <= std::max(fewestWholeTerm, slots / wholeTermShare);
+  now_ = now;
+  const std::size_t budget = visitBudget();
   // The most any card not visited can score before its boost.
   const double textBound =
-      weight(SearchField::title) * (exact_.empty() || termWhole ? prefixExactness : 1.0);
+      weight(SearchField::title) * (exact_.empty() || termWhole_ ? prefixExactness : 1.0);
   SearchBoostOrder::Walk walk(index_.boostOrder(), index_.allBoosts(), now_);
   std::size_t visits = 0;
   Slot slot = 0;
@@ -138,29 +144,33 @@ std::optional<std::vector<SearchPrefixWalk::Scored>> SearchPrefixWalk::run(std::
     early.push_back(slot);
     consider(slot, boost);
   }
-  if (termWhole) {
-    std::sort(early.begin(), early.end());
-    constexpr std::size_t ahead = 16;
-    for (std::size_t i = 0; i < exact_.size(); ++i) {
-      // Cards far apart: their boosts and records are fetched ahead, so that misses overlap.
-      if (i + ahead < exact_.size()) {
-        const Slot later = SearchTermTable::slotOf(exact_[i + ahead]);
-        __builtin_prefetch(&index_.boosts(later));
-        __builtin_prefetch(&index_.card(later));
-      }
-      slot = SearchTermTable::slotOf(exact_[i]);
-      if (!index_.card(slot) || std::binary_search(early.begin(), early.end(), slot)) continue;
-      const SearchBoosts& boosts = index_.boosts(slot);
-      consider(slot, boosts.use() * boosts.recency(now_));
-    }
-  }
+  if (termWhole_) considerTermsCards(early);
   while (best_.size() < limit_ || textBound * walk.bound() * slack >= limitth()) {
     if (!walk.next(slot, boost)) break;
-    if (!index_.card(slot) || (termWhole && holdsTerm(slot))) continue;
+    if (!index_.card(slot) || (termWhole_ && holdsTerm(slot))) continue;
     if (++visits > budget) return std::nullopt;
     consider(slot, boost);
   }
   return contenders();
+}
+
+// Every card holding the term itself that was not visited among the first: no card left
+// then scores more than a title holding a longer word.
+void SearchPrefixWalk::considerTermsCards(std::vector<Slot>& visited) {
+  std::sort(visited.begin(), visited.end());
+  constexpr std::size_t ahead = 16;
+  for (std::size_t i = 0; i < exact_.size(); ++i) {
+    // Cards far apart: their boosts and records are fetched ahead, so that misses overlap.
+    if (i + ahead < exact_.size()) {
+      const Slot later = SearchTermTable::slotOf(exact_[i + ahead]);
+      __builtin_prefetch(&index_.boosts(later));
+      __builtin_prefetch(&index_.card(later));
+    }
+    const Slot slot = SearchTermTable::slotOf(exact_[i]);
+    if (!index_.card(slot) || std::binary_search(visited.begin(), visited.end(), slot)) continue;
+    const SearchBoosts& boosts = index_.boosts(slot);
+    consider(slot, boosts.use() * boosts.recency(now_));
+  }
 }
 
 // The card's hit byte for the prefix: its texts split again, as the index split them, unless

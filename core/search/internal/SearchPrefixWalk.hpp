@@ -29,20 +29,17 @@ class SearchPrefixWalk {
   using Slot = SearchTermTable::Slot;
   using TermID = SearchTermTable::TermID;
 
-  /// `words` are the terms beginning with `prefix`, holding `postings` postings in all; boosts
-  /// are taken at `now`.
+  /// `words` are the terms beginning with `prefix`, holding `postings` postings in all.
   SearchPrefixWalk(const SearchIndexImpl& index, std::string_view prefix,
-                   std::span<const TermID> words, std::size_t postings, Date now);
+                   std::span<const TermID> words, std::size_t postings);
 
   /// Whether a walk is worth trying: the prefix's cards are a large share of the slots, and
-  /// few visits are expected to find `limit` of them.
-  static bool suits(std::size_t slots, std::size_t postings, std::uint64_t limit);
-  /// The visits after which a walk gives up.
-  static std::size_t visitBudget(std::size_t slots, std::size_t postings);
+  /// few visits are expected to find the `limit` best.
+  bool suits(std::uint64_t limit) const;
 
   /// A superset of the `limit` best cards, each with its text score and the fields it matches
-  /// in, for `SearchRanking` to order; none when the walk gives up.
-  std::optional<std::vector<Scored>> run(std::uint64_t limit);
+  /// in, for `SearchRanking` to order with boosts taken at `now`; none when the walk gives up.
+  std::optional<std::vector<Scored>> run(std::uint64_t limit, Date now);
 
  private:
   // A visited card that may rank: its text score, settled or only a bound.
@@ -54,9 +51,11 @@ class SearchPrefixWalk {
     std::uint8_t hit = 0;  // the hit byte, once read
   };
 
+  std::size_t visitBudget() const;
   bool holdsTerm(Slot slot) const;
   bool beginsAWordOf(std::string_view text);
   void consider(Slot slot, double boost);
+  void considerTermsCards(std::vector<Slot>& visited);
   double limitth() const;
   void noteScore(double score);
   std::vector<Scored> contenders();
@@ -68,6 +67,7 @@ class SearchPrefixWalk {
   std::size_t postings_;
   Date now_;
   std::span<const SearchTermTable::Posting> exact_;  // the postings of the term itself
+  bool termWhole_ = false;  // the term's own cards are few enough to visit all of them
   std::uint64_t limit_ = 0;
   std::vector<double> best_;  // the `limit` best settled scores: a min-heap
   std::vector<Candidate> candidates_;

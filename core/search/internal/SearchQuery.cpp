@@ -152,12 +152,15 @@ SearchQuery::~SearchQuery() = default;
 std::vector<SearchResult> SearchQuery::run(std::uint64_t limit) {
   if (queryTerms_.empty() || limit == 0) return {};
   if (!lookUpWholeTerms() || !findPrefixTerms()) return {};
-  if (lastTerm_ == 0 && SearchPrefixWalk::suits(index_.slotCount(), prefixPostings_, limit)) {
+  if (lastTerm_ == 0) {
     // One prefix held by much of the library: its best cards are found by boost.
-    const Date now = index_.clock().now();
-    auto contenders =
-        SearchPrefixWalk(index_, queryTerms_.back(), prefixTerms_, prefixPostings_, now).run(limit);
-    if (contenders) return SearchRanking(index_).best(std::move(*contenders), limit, now);
+    SearchPrefixWalk walk(index_, queryTerms_.back(), prefixTerms_, prefixPostings_);
+    if (walk.suits(limit)) {
+      const Date now = index_.clock().now();
+      if (auto contenders = walk.run(limit, now)) {
+        return SearchRanking(index_).best(std::move(*contenders), limit, now);
+      }
+    }
   }
   planPrefixTerms();
   std::vector<Scored> scored;

@@ -28,6 +28,8 @@ class Context::Registry {
   // allocates no vector.
   void reserve(std::int64_t largestKey, std::size_t count);
   std::size_t size() const { return size_; }
+  // Gives back the vector's spare room, as after a fetch that grew it.
+  void trim() { dense_.shrink_to_fit(); }
 
   template <class Visit>
   void forEach(Visit visit) const {

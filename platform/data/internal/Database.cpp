@@ -29,6 +29,8 @@ Database::~Database() {
   if (handle_ != nullptr) sqlite3_close_v2(handle_);
 }
 
+void Database::releaseCache() { sqlite3_db_release_memory(handle_); }
+
 void Database::execute(const std::string& sql) {
   const int result = sqlite3_exec(handle_, sql.c_str(), nullptr, nullptr, nullptr);
   if (result != SQLITE_OK) raise(result, sql);

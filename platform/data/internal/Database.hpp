@@ -35,6 +35,9 @@ class Database {
   std::int64_t changes() const;
   /// Whether a transaction is open (SQLite may end one by itself after some errors).
   bool inTransaction() const;
+  /// Frees the pages the connection keeps in memory but is not using: after a read of more
+  /// rows than its cache holds, they are of little further use.
+  void releaseCache();
 
   sqlite3* handle() const { return handle_; }
 

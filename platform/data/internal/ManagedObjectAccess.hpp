@@ -43,10 +43,12 @@ class ManagedObjectAccess {
   }
   /// One end per relationship of the entity, in its order.
   static std::span<Link> links(ManagedObject& object) {
-    return {object.links_, object.entity().relationships().size()};
+    return {reinterpret_cast<Link*>(object.attributes_ + object.entity().attributes().size()),
+            object.entity().relationships().size()};
   }
   static std::span<const Link> links(const ManagedObject& object) {
-    return {object.links_, object.entity().relationships().size()};
+    return {reinterpret_cast<const Link*>(object.attributes_ + object.entity().attributes().size()),
+            object.entity().relationships().size()};
   }
   /// The stored values of a changed stored object; null otherwise.
   template <class Object>

@@ -11,7 +11,7 @@
 
 namespace kelvo::data {
 
-// Compiled once per entity when the store opens, and reused by every context.
+// Compiled once per entity when its table is first used, and reused by every context.
 struct Store::Statements {
   Statements(data_internal::Database& database, const EntityDescription& entity);
   data_internal::Statement select, selectOne, insert, update, remove, count, maxPrimaryKey;
