@@ -110,11 +110,7 @@ std::vector<CardRow>& rows(std::size_t count) {
   return held;
 }
 
-std::filesystem::path storePath(const std::string& name) {
-  const auto folder = std::filesystem::temp_directory_path() / "kelvo-bench";
-  std::filesystem::create_directories(folder);
-  return folder / name;
-}
+std::filesystem::path storePath(const std::string& name) { return bench::benchFolder() / name; }
 
 void removeStore(const std::filesystem::path& path) {
   for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::remove(path.string() + suffix);

@@ -22,6 +22,7 @@ namespace {
 
 using namespace kelvo;
 using namespace kelvo::data;
+using bench::benchFolder;
 using bench::check;
 using bench::Connection;
 using bench::Held;
@@ -127,9 +128,7 @@ const std::vector<CardRow>& rows(std::size_t cardCount) {
 }
 
 std::filesystem::path freshStore(const char* name) {
-  const auto folder = std::filesystem::temp_directory_path() / "kelvo-bench";
-  std::filesystem::create_directories(folder);
-  const auto path = folder / name;
+  const auto path = benchFolder() / name;
   for (const char* suffix : {"", "-wal", "-shm"}) {
     std::filesystem::remove(path.string() + suffix);
   }
@@ -175,7 +174,7 @@ std::filesystem::path storeMadeOnce(std::string_view kind, std::size_t cardCount
                                     const std::function<void(Context&)>& fill) {
   static std::vector<std::string> made;
   const auto name = std::string(kind) + "-" + std::to_string(cardCount) + ".store";
-  const auto path = std::filesystem::temp_directory_path() / "kelvo-bench" / name;
+  const auto path = benchFolder() / name;
   if (std::find(made.begin(), made.end(), name) != made.end()) return path;
   freshStore(name.c_str());
   auto container = open(path);

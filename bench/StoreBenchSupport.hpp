@@ -7,9 +7,13 @@
 
 #include <cstddef>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <stdexcept>
+#include <string>
 #include <utility>
+
+#include <unistd.h>
 
 namespace kelvo::bench {
 
@@ -20,6 +24,22 @@ inline void storeSizes(benchmark::internal::Benchmark* benchmark) {
   const char* given = std::getenv("KELVO_BENCH_STORE_CARDS");
   const long long extra = given != nullptr ? std::atoll(given) : 0;
   if (extra > 0) benchmark->Arg(extra);
+}
+
+/// A folder of this process's own for its store files, so that runs side by side (a build
+/// before a change and after it) never share a file; it goes when the process ends.
+inline const std::filesystem::path& benchFolder() {
+  struct Folder {
+    std::filesystem::path path =
+        std::filesystem::temp_directory_path() / ("kelvo-bench-" + std::to_string(::getpid()));
+    Folder() { std::filesystem::create_directories(path); }
+    ~Folder() {
+      std::error_code ignored;
+      std::filesystem::remove_all(path, ignored);
+    }
+  };
+  static const Folder folder;
+  return folder.path;
 }
 
 inline void check(int result, sqlite3* db) {

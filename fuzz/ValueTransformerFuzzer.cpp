@@ -1,7 +1,9 @@
 // Reads stored bytes as the string-list transformer does; whatever it reads must be a list it
 // accepts and writes, and the written bytes must read back as the same list. It reads exactly
-// what the JSON parser reads as an array of strings, and writes what the JSON writer writes:
+// what the JSON parser reads as an array of strings, but refuses bytes with a NUL in them,
+// which the parser takes for the end of its input; and it writes what the JSON writer writes:
 // its direct reading and writing of the common form must agree with them.
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <optional>
@@ -16,6 +18,7 @@
 namespace {
 
 std::optional<std::vector<std::string>> parsedList(const std::uint8_t* data, std::size_t size) {
+  if (std::find(data, data + size, std::uint8_t{0}) != data + size) return std::nullopt;
   const auto json = nlohmann::json::parse(data, data + size, nullptr, false);
   if (json.is_discarded() || !json.is_array()) return std::nullopt;
   std::vector<std::string> list;

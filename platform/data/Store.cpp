@@ -29,34 +29,42 @@ std::string databasePath(const StoreDescription& description) {
   return description.url.string();
 }
 
-// Decodes a column by its storage class; a class the attribute does not store (a damaged or
-// foreign row) still decodes, as a value the typed readers turn into their defaults.
-std::optional<Value> decode(const Statement& row, int column,
-                            const AttributeDescription& attribute) {
+// Decodes a column by its storage class into the object's slot, with no value in between; a
+// class the attribute does not store (a damaged or foreign row) still decodes, as a value the
+// typed readers turn into their defaults.
+void decode(const Statement& row, int column, const AttributeDescription& attribute,
+            ValueSlot& slot) {
   switch (row.columnType(column)) {
     case Statement::ColumnType::null:
-      return std::nullopt;
+      slot = std::nullopt;
+      return;
     case Statement::ColumnType::integer:
-      return Value(row.columnInt64(column));
+      slot = Value(row.columnInt64(column));
+      return;
     case Statement::ColumnType::real:
-      return Value(Date(row.columnDouble(column)));
+      slot = Value(Date(row.columnDouble(column)));
+      return;
     case Statement::ColumnType::text:
-      if (attribute.type != AttributeType::transformable) return Value(row.columnText(column));
+      if (attribute.type != AttributeType::transformable) {
+        slot = Value(row.columnText(column));
+        return;
+      }
       [[fallthrough]];
     case Statement::ColumnType::blob: {
       const auto bytes = row.columnBlob(column);
       if (attribute.type == AttributeType::transformable) {
-        return ValueTransformer::named(attribute.valueTransformerName)->decode(bytes);
-      }
-      if (attribute.type == AttributeType::uuid && bytes.size() == 16) {
+        slot = ValueTransformer::named(attribute.valueTransformerName)->decode(bytes);
+      } else if (attribute.type == AttributeType::uuid && bytes.size() == 16) {
         UUID::Bytes id;
         std::copy(bytes.begin(), bytes.end(), id.begin());
-        return Value(UUID(id));
+        slot = Value(UUID(id));
+      } else {
+        slot = Value(Bytes(bytes.begin(), bytes.end()));
       }
-      return Value(Bytes(bytes.begin(), bytes.end()));
+      return;
     }
   }
-  return std::nullopt;
+  slot = std::nullopt;
 }
 
 }  // namespace
@@ -102,7 +110,7 @@ void Store::read(const Statement& row, ManagedObject& object,
   const auto& attributes = object.entity().attributes();
   int column = 1;
   for (std::size_t i = 0; i < attributes.size(); ++i, ++column) {
-    Access::attributes(object)[i] = decode(row, column, attributes[i]);
+    decode(row, column, attributes[i], Access::attributes(object)[i]);
   }
   foreignKeys.clear();
   for (std::size_t i = 0; i < object.entity().toOneRelationships().size(); ++i, ++column) {

@@ -155,6 +155,10 @@ class ValueSlot {
     value_ = value ? std::move(*value) : Value(Value::Unset{});
     return *this;
   }
+  ValueSlot& operator=(Value&& value) noexcept {
+    value_ = std::move(value);
+    return *this;
+  }
 
   bool has_value() const noexcept { return !value_.isUnset(); }
   explicit operator bool() const noexcept { return has_value(); }

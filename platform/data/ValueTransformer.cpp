@@ -111,6 +111,8 @@ std::optional<Value::StringList> readPlainList(std::span<const std::uint8_t> byt
 
 std::optional<Value> decodeStringList(std::span<const std::uint8_t> bytes) {
   if (auto plain = readPlainList(bytes)) return Value(std::move(*plain));
+  // The parser takes a NUL for the end of its input and would read what comes before it.
+  if (std::find(bytes.begin(), bytes.end(), std::uint8_t{0}) != bytes.end()) return std::nullopt;
   StringListReader reader;
   try {
     const bool parsed = nlohmann::json::sax_parse(bytes.begin(), bytes.end(), &reader,

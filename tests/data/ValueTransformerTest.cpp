@@ -90,6 +90,13 @@ TEST(ValueTransformerTest, RefusesEverythingElse) {
                            "[null]", "[\"\xff\"]", "[[[[[[[[[[[[[[[[[[[[", "nul"}) {
     EXPECT_FALSE(decode(text)) << text;
   }
+  // The parser reads a NUL as the end of its input: a column cut short by one, or with one
+  // inside, is damaged rather than the list before it.
+  using namespace std::string_view_literals;
+  for (const auto text :
+       {"[\"a\"]\0junk"sv, "[\"a\",\"b\"]\0"sv, "[\"a\\u0041\"]\0x"sv, "\0[\"a\"]"sv}) {
+    EXPECT_FALSE(decode(text)) << text.substr(0, text.find('\0'));
+  }
 }
 
 }  // namespace
