@@ -1,5 +1,15 @@
 #pragma once
 
+// The rows of an import as the sheet shows them: each snippet's title, content hash and
+// whether it becomes a new card or is skipped, and why. A value: it never touches the store;
+// what it knows of the library is the map of kept cards' content hashes. The user may leave
+// out any new row before the cards are made:
+//
+//     ImportPlan plan = ImportPlan::make(parsed.snippets, hashes, destination, parsed.format,
+//                                        parsed.sourceName, UUID::random());
+//     plan.setIncluded(false, 3);
+//     for (const ImportPlan::Row& row : plan.includedRows()) keep(row.title, row.snippet.body);
+
 #include <cstdint>
 #include <set>
 #include <string>
@@ -14,14 +24,7 @@
 
 namespace kelvo {
 
-/// The rows of an import as the sheet shows them: each snippet's title, content hash and
-/// whether it becomes a new card or is skipped, and why. A value: it never touches the store;
-/// what it knows of the library is the map of kept cards' content hashes.
-///
-///   ImportPlan plan = ImportPlan::make(parsed.snippets, hashes, destination, parsed.format,
-///                                      parsed.sourceName, UUID::random());
-///   plan.setIncluded(false, 3);
-///   for (const ImportPlan::Row& row : plan.includedRows()) keep(row.title, row.snippet.body);
+/// The rows of an import as the sheet shows them, and which of them become cards.
 class ImportPlan {
  public:
   struct Status {

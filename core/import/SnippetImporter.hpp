@@ -1,5 +1,13 @@
 #pragma once
 
+// The one door for snippet libraries from other tools and for pasted text: bytes are checked
+// and decoded, the format recognised (or forced), the snippets read and their placeholders
+// translated into blanks. Failures are values; nothing is thrown. What to keep of them is
+// planned next (ImportPlan.hpp):
+//
+//     const auto parsed = SnippetImporter::parse(asBytes(fileText), "team.csv", std::nullopt);
+//     if (parsed) plan(parsed->snippets, parsed->format, parsed->sourceName);
+
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -12,12 +20,7 @@
 #include "core/import/ImportedSnippet.hpp"
 #include "platform/foundation/Result.hpp"
 
-/// The one door for snippet libraries from other tools and for pasted text: bytes are checked
-/// and decoded, the format recognised (or forced), the snippets read and their placeholders
-/// translated into blanks. Failures are values; nothing is thrown.
-///
-///   const auto parsed = SnippetImporter::parse(asBytes(fileText), "team.csv", std::nullopt);
-///   if (parsed) plan(parsed->snippets, parsed->format, parsed->sourceName);
+/// Reading snippets from other tools' files and from pasted text.
 namespace kelvo::SnippetImporter {
 
 /// The largest file read, in bytes (50 MiB); a file of exactly this size is read.

@@ -48,7 +48,7 @@ Context::Context(std::shared_ptr<StoreCoordinator> coordinator)
 Context::~Context() {
   // Objects that outlive the context keep their values and belong to no context.
   for (const auto& object : inserted_) {
-    if (object != nullptr) detach(*object);
+    if (object != nullptr) Access::detach(*object);
   }
   // A set never read does not know its stored members, so it could not unlink them when its
   // owner goes; without the store it cannot be read any more. Such links are dropped at both
@@ -64,17 +64,9 @@ Context::~Context() {
           Access::links(object)[index].target = nullptr;
         }
       }
-      detach(object);
+      Access::detach(object);
     });
   }
-}
-
-void Context::detach(ManagedObject& object) {
-  Access::context(object) = nullptr;
-  Access::inserted(object) = false;
-  Access::deleted(object) = false;
-  Access::changed(object) = false;
-  Access::snapshot(object).reset();
 }
 
 Store* Context::store() const {
@@ -90,28 +82,26 @@ const EntityDescription& Context::entityNamed(std::string_view name) const {
 
 void Context::insert(const std::shared_ptr<ManagedObject>& object) {
   if (object == nullptr) fatal("Cannot insert a null object");
-  if (Access::context(*object) == this) return;
+  if (object->context() == this) return;
   const std::string& name = object->entity().name();
-  if (Access::context(*object) != nullptr) {
+  if (object->context() != nullptr) {
     fatal("A " + name + " object of another context was inserted");
   }
   if (Access::primaryKey(*object) != 0) fatal("A stored " + name + " object was inserted again");
   if (model_ != nullptr && model_->entity(name) != &object->entity()) {
     fatal("A " + name + " object of another model was inserted");
   }
-  Access::context(*object) = this;
-  Access::inserted(*object) = true;
   // Four billion inserts would not fit in memory: the position fits in 32 bits.
-  Access::insertedAt(*object) = static_cast<std::uint32_t>(inserted_.size());
+  Access::markInserted(*object, *this, static_cast<std::uint32_t>(inserted_.size()));
   inserted_.push_back(object);
   ++insertedCount_;
 }
 
 void Context::deleteObject(ManagedObject& object) {
-  if (Access::context(object) != this) {
+  if (object.context() != this) {
     fatal("A " + object.entity().name() + " object was deleted from a context it is not in");
   }
-  if (Access::deleted(object)) return;
+  if (Access::isDeleted(object)) return;
   const auto keep = object.shared_from_this();
   const EntityDescription& entity = object.entity();
   const auto& links = Access::links(object);
@@ -135,26 +125,24 @@ void Context::deleteObject(ManagedObject& object) {
       Access::relate(object, i, nullptr);
     }
   }
-  if (Access::inserted(object)) {
-    Access::inserted(object) = false;
-    Access::context(object) = nullptr;
+  if (Access::isInserted(object)) {
+    Access::withdrawInsert(object);
     inserted_[Access::insertedAt(object)] = nullptr;
     --insertedCount_;
   } else {
-    Access::deleted(object) = true;
+    Access::markDeleted(object);
   }
 }
 
 void Context::noteChange(ManagedObject& object) {
-  if (Access::inserted(object) || Access::changed(object)) return;
+  if (Access::isInserted(object) || Access::isChanged(object)) return;
   auto snapshot = std::make_unique<Access::Snapshot>();
   snapshot->targets.reserve(Access::links(object).size());
   for (const auto& link : Access::links(object)) snapshot->targets.push_back(link.target);
   // Room first, so that a failed allocation leaves the object unchanged; growing by the
   // vector's own factor keeps recording N changes linear.
   if (changed_.size() == changed_.capacity()) changed_.reserve(2 * changed_.size() + 8);
-  Access::snapshot(object) = std::move(snapshot);
-  Access::changed(object) = true;
+  Access::markChanged(object, std::move(snapshot));
   changed_.push_back(&object);
 }
 
@@ -177,7 +165,7 @@ void Context::loadMembers(const ManagedObject& owner, std::uint32_t relationship
   members.clear();
   // Rows whose objects were moved elsewhere, or deleted, in memory are not members any more.
   const auto isMember = [&](const ManagedObject* object) {
-    return !Access::deleted(*object) && Access::links(*object)[inverse].target == &owner;
+    return !Access::isDeleted(*object) && Access::links(*object)[inverse].target == &owner;
   };
   for (ManagedObject* object : objects) {
     if (isMember(object)) members.add(object);
@@ -203,7 +191,7 @@ std::vector<std::shared_ptr<ManagedObject>> Context::fetch(std::string_view enti
     }
     result.reserve(objects.size() + insertedCount_);
     for (ManagedObject* object : objects) {
-      if (!Access::deleted(*object)) result.push_back(object->shared_from_this());
+      if (!Access::isDeleted(*object)) result.push_back(object->shared_from_this());
     }
   }
   for (const auto& object : inserted_) {
@@ -220,7 +208,7 @@ std::size_t Context::count(std::string_view entityName) {
     ResetOnExit reset{statement};
     if (statement.step()) count = statement.columnInt64(0);
     for (const ManagedObject* object : changed_) {
-      if (Access::deleted(*object) && &object->entity() == entity) --count;
+      if (Access::isDeleted(*object) && &object->entity() == entity) --count;
     }
   }
   for (const auto& object : inserted_) {
@@ -240,7 +228,7 @@ std::vector<std::shared_ptr<ManagedObject>> Context::insertedObjects() const {
 std::vector<std::shared_ptr<ManagedObject>> Context::updatedObjects() const {
   std::vector<std::shared_ptr<ManagedObject>> objects;
   for (ManagedObject* object : changed_) {
-    if (!Access::deleted(*object)) objects.push_back(object->shared_from_this());
+    if (!Access::isDeleted(*object)) objects.push_back(object->shared_from_this());
   }
   return objects;
 }
@@ -248,7 +236,7 @@ std::vector<std::shared_ptr<ManagedObject>> Context::updatedObjects() const {
 std::vector<std::shared_ptr<ManagedObject>> Context::deletedObjects() const {
   std::vector<std::shared_ptr<ManagedObject>> objects;
   for (ManagedObject* object : changed_) {
-    if (Access::deleted(*object)) objects.push_back(object->shared_from_this());
+    if (Access::isDeleted(*object)) objects.push_back(object->shared_from_this());
   }
   return objects;
 }
@@ -274,7 +262,7 @@ void Context::save() {
     reserveRegistry(inserts);
     transaction.commit();
   } catch (...) {
-    for (ManagedObject* object : inserts) Access::primaryKey(*object) = 0;
+    for (ManagedObject* object : inserts) Access::setPrimaryKey(*object, 0);
     throw;
   }
   settleSaved();
@@ -285,7 +273,7 @@ void Context::validate() const {
     if (object != nullptr) validateObject(*object);
   }
   for (const ManagedObject* object : changed_) {
-    if (!Access::deleted(*object)) validateObject(*object);
+    if (!Access::isDeleted(*object)) validateObject(*object);
   }
 }
 
@@ -321,7 +309,7 @@ void Context::validateObject(const ManagedObject& object) const {
     // while it was in no context. A stored object's members joined it in this context, and
     // leave it when they are deleted or their insertion is undone, so its set, however large,
     // need not be walked at every save.
-    if (Access::inserted(object)) {
+    if (Access::isInserted(object)) {
       for (const ManagedObject* member : link.members->list) {
         if (!isLive(*member)) refuseRelationship("holds an object that is not in the context.");
       }
@@ -338,7 +326,7 @@ void Context::validateObject(const ManagedObject& object) const {
 }
 
 bool Context::isLive(const ManagedObject& object) const {
-  return Access::context(object) == this && !Access::deleted(object);
+  return object.context() == this && !Access::isDeleted(object);
 }
 
 std::vector<ManagedObject*> Context::pendingInserts() const {
@@ -367,7 +355,7 @@ void Context::assignPrimaryKeys(Store& store, const std::vector<ManagedObject*>&
       }
       next = largest + 1;
     }
-    Access::primaryKey(*object) = next++;
+    Access::setPrimaryKey(*object, next++);
   }
 }
 
@@ -383,7 +371,7 @@ void Context::writeInserts(Store& store, const std::vector<ManagedObject*>& inse
 // Bit i: the i-th column after the key (attributes, then to-one ends) differs from the stored
 // row. An entity of too many columns for the bits is written whole when anything differs.
 std::uint64_t Context::changedColumns(const ManagedObject& object) {
-  const auto& snapshot = *Access::snapshot(object);
+  const auto& snapshot = Access::snapshot(object);
   const auto& attributes = Access::attributes(object);
   const auto& entity = object.entity();
   const bool fits =
@@ -403,7 +391,7 @@ std::uint64_t Context::changedColumns(const ManagedObject& object) {
 void Context::writeChanges(Store& store, std::vector<std::string>& scratch) const {
   for (ManagedObject* object : changed_) {
     auto& statements = store.statements(object->entity());
-    if (Access::deleted(*object)) {
+    if (Access::isDeleted(*object)) {
       statements.remove.bind(1, Access::primaryKey(*object));
       statements.remove.run();
       continue;
@@ -444,19 +432,15 @@ void Context::reserveRegistry(const std::vector<ManagedObject*>& inserts) {
 void Context::settleSaved() {
   for (auto& object : inserted_) {
     if (object == nullptr) continue;
-    Access::inserted(*object) = false;
+    Access::settleInsert(*object);
     const std::int64_t key = Access::primaryKey(*object);
     registry_[object->entity().index()].insert(key, std::move(object));
   }
   for (ManagedObject* object : changed_) {
-    Access::snapshot(*object).reset();
-    Access::changed(*object) = false;
-    if (Access::deleted(*object)) {
-      Access::deleted(*object) = false;
-      Access::context(*object) = nullptr;
-      const std::int64_t key = Access::primaryKey(*object);
-      Access::primaryKey(*object) = 0;
-      registry_[object->entity().index()].erase(key);
+    if (Access::isDeleted(*object)) {
+      registry_[object->entity().index()].erase(Access::settleDeletion(*object));
+    } else {
+      Access::clearChange(*object);
     }
   }
   changed_.clear();
@@ -469,23 +453,22 @@ void Context::rollback() {
   std::vector<std::shared_ptr<ManagedObject>> leaving;
   for (auto& object : inserted_) {
     if (object == nullptr) continue;
-    Access::inserted(*object) = false;
-    Access::context(*object) = nullptr;
+    Access::withdrawInsert(*object);
     leaving.push_back(std::move(object));
   }
   for (const auto& object : leaving) {
     for (auto& link : Access::links(*object)) {
-      if (link.target != nullptr && Access::context(*link.target) == this) link.target = nullptr;
+      if (link.target != nullptr && link.target->context() == this) link.target = nullptr;
       if (link.members == nullptr) continue;
       const std::vector<ManagedObject*> members = link.members->list;
       for (ManagedObject* member : members) {
-        if (Access::context(*member) == this) link.members->remove(member);
+        if (member->context() == this) link.members->remove(member);
       }
     }
   }
   // Stored objects take back their stored values; their sets are read again when next used.
   for (ManagedObject* object : changed_) {
-    auto& snapshot = *Access::snapshot(*object);
+    auto& snapshot = Access::snapshot(*object);
     for (auto& [index, stored] : snapshot.attributes) {
       Access::attributes(*object)[index] = std::move(stored);
     }
@@ -499,9 +482,7 @@ void Context::rollback() {
         link.target = snapshot.targets[i];
       }
     }
-    Access::snapshot(*object).reset();
-    Access::changed(*object) = false;
-    Access::deleted(*object) = false;
+    Access::clearChange(*object);
   }
   changed_.clear();
   inserted_.clear();

@@ -98,7 +98,6 @@ class Context {
   const EntityDescription& entityNamed(std::string_view name) const;
   void noteChange(ManagedObject& object);
   void loadMembers(const ManagedObject& owner, std::uint32_t relationship);
-  void detach(ManagedObject& object);
 
   // The steps of `save`, in their order.
   void validate() const;

@@ -62,8 +62,7 @@ ManagedObject& Context::Loader::materialize(const EntityDescription& entity, con
   if (ManagedObject* found = registry.find(primaryKey)) return *found;
   auto object = entity.instantiate();
   Store::read(row, *object, keys_);
-  Access::primaryKey(*object) = primaryKey;
-  Access::context(*object) = &context_;
+  Access::attachStored(*object, context_, primaryKey);
   for (auto& link : Access::links(*object)) {
     if (link.members != nullptr) link.members->loaded = false;
   }

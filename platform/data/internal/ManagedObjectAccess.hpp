@@ -1,39 +1,86 @@
 // Internal to platform/data: include "platform/data/Container.hpp" instead.
 #pragma once
 
-#include <concepts>
 #include <cstdint>
+#include <memory>
 #include <span>
-#include <type_traits>
+#include <utility>
 
 #include "platform/data/EntityDescription.hpp"
 #include "platform/data/ManagedObject.hpp"
 
 namespace kelvo::data_internal {
 
-/// The one way the layer's own classes (the context, the store, a to-many set) reach a managed
-/// object's bookkeeping: its context, row, pending state, values and relationship ends. Each
-/// reference accessor takes a `ManagedObject` or a `const ManagedObject` and keeps its constness.
+/// The one way the layer's own classes (the context, its loader, the store, a to-many set) reach a
+/// managed object's bookkeeping. Each operation names a step of the object's life in a context —
+/// read, inserted, changed, deleted, saved, rolled back — so that the flags only ever change
+/// together as those steps need. The object's own `context()` tells which context holds it.
 class ManagedObjectAccess {
   using ManagedObject = data::ManagedObject;
-
-  template <class Object>
-  static constexpr bool isManagedObject = std::same_as<std::remove_const_t<Object>, ManagedObject>;
+  using Context = data::Context;
 
  public:
   using Members = ManagedObject::Members;
   using Link = ManagedObject::Link;
   using Snapshot = ManagedObject::Snapshot;
 
-  template <class Object>
-  static auto& context(Object& object) requires isManagedObject<Object> {
-    return object.context_;
-  }
   /// The store's row; 0 until saved.
-  template <class Object>
-  static auto& primaryKey(Object& object) requires isManagedObject<Object> {
-    return object.primaryKey_;
+  static std::int64_t primaryKey(const ManagedObject& object) { return object.primaryKey_; }
+  static void setPrimaryKey(ManagedObject& object, std::int64_t key) { object.primaryKey_ = key; }
+
+  /// A pending insert, a pending deletion, a stored object with pending changes. Unlike the
+  /// object's public questions these hold for an object whose context is being torn down.
+  static bool isInserted(const ManagedObject& object) { return object.inserted_; }
+  static bool isDeleted(const ManagedObject& object) { return object.deleted_; }
+  static bool isChanged(const ManagedObject& object) { return object.changed_; }
+  /// Where an insert sits in its context's list of inserts.
+  static std::uint32_t insertedAt(const ManagedObject& object) { return object.insertedAt_; }
+
+  /// A row read from the store becomes an object of `context`.
+  static void attachStored(ManagedObject& object, Context& context, std::int64_t key) {
+    object.primaryKey_ = key;
+    object.context_ = &context;
   }
+  static void markInserted(ManagedObject& object, Context& context, std::uint32_t at) {
+    object.context_ = &context;
+    object.inserted_ = true;
+    object.insertedAt_ = at;
+  }
+  /// An insert leaves its context unsaved, by its deletion or a rollback.
+  static void withdrawInsert(ManagedObject& object) {
+    object.inserted_ = false;
+    object.context_ = nullptr;
+  }
+  /// An insert's row was committed.
+  static void settleInsert(ManagedObject& object) { object.inserted_ = false; }
+  /// A stored object starts changing: `snapshot` holds what it is restored to.
+  static void markChanged(ManagedObject& object, std::unique_ptr<Snapshot> snapshot) {
+    object.snapshot_ = std::move(snapshot);
+    object.changed_ = true;
+  }
+  static void markDeleted(ManagedObject& object) { object.deleted_ = true; }
+  /// The stored values of a changed stored object.
+  static Snapshot& snapshot(ManagedObject& object) { return *object.snapshot_; }
+  static const Snapshot& snapshot(const ManagedObject& object) { return *object.snapshot_; }
+  /// A stored object's changes were committed or rolled back: it is as stored again.
+  static void clearChange(ManagedObject& object) {
+    object.snapshot_.reset();
+    object.changed_ = false;
+    object.deleted_ = false;
+  }
+  /// A deletion was committed: the object has no row and no context any more. Gives the row.
+  static std::int64_t settleDeletion(ManagedObject& object) {
+    clearChange(object);
+    object.context_ = nullptr;
+    return std::exchange(object.primaryKey_, 0);
+  }
+  /// The object's context goes away; the object keeps its values and its row.
+  static void detach(ManagedObject& object) {
+    object.inserted_ = false;
+    object.context_ = nullptr;
+    clearChange(object);
+  }
+
   /// One slot per attribute of the entity, in its order.
   static std::span<data::ValueSlot> attributes(ManagedObject& object) {
     return {object.attributes_, object.entity().attributes().size()};
@@ -49,29 +96,6 @@ class ManagedObjectAccess {
   static std::span<const Link> links(const ManagedObject& object) {
     return {reinterpret_cast<const Link*>(object.attributes_ + object.entity().attributes().size()),
             object.entity().relationships().size()};
-  }
-  /// The stored values of a changed stored object; null otherwise.
-  template <class Object>
-  static auto& snapshot(Object& object) requires isManagedObject<Object> {
-    return object.snapshot_;
-  }
-  /// Where an insert sits in its context's list of inserts.
-  template <class Object>
-  static auto& insertedAt(Object& object) requires isManagedObject<Object> {
-    return object.insertedAt_;
-  }
-  template <class Object>
-  static auto& inserted(Object& object) requires isManagedObject<Object> {
-    return object.inserted_;
-  }
-  template <class Object>
-  static auto& deleted(Object& object) requires isManagedObject<Object> {
-    return object.deleted_;
-  }
-  /// Whether a stored object is in its context's list of changed objects.
-  template <class Object>
-  static auto& changed(Object& object) requires isManagedObject<Object> {
-    return object.changed_;
   }
 
   /// The members of a to-many end, read from the store on first use.
