@@ -8,7 +8,7 @@
 
 #include "core/model/VariableTemplate.hpp"
 #include "core/search/SmartFilter.hpp"
-#include "core/search/internal/CardPieces.hpp"
+#include "core/search/internal/CardBody.hpp"
 #include "platform/foundation/Hash.hpp"
 #include "platform/foundation/Text.hpp"
 
@@ -31,7 +31,7 @@ void combineText(std::size_t& seed, std::optional<std::string_view> value) {
 
 }  // namespace
 
-using search_internal::CardPieces;
+using search_internal::CardBody;
 
 SearchableCard::SearchableCard(UUID id, CardType type, std::string_view title,
                                std::string_view content, std::string_view extractedText,
@@ -40,14 +40,14 @@ SearchableCard::SearchableCard(UUID id, CardType type, std::string_view title,
                                std::optional<std::string_view> factLabel,
                                std::optional<std::string_view> sourceApp, std::int64_t useCount,
                                std::optional<Date> lastUsedAt)
-    : pieces_(CardPieces::make({.id = id,
-                                .type = type,
-                                .shortTexts = {title, shelfName, projectName, factLabel, sourceApp},
-                                .content = content,
-                                .extractedText = extractedText,
-                                .tags = autoTags,
-                                .useCount = useCount,
-                                .lastUsedAt = lastUsedAt})) {}
+    : pieces_(CardBody::make({.id = id,
+                              .type = type,
+                              .shortTexts = {title, shelfName, projectName, factLabel, sourceApp},
+                              .content = content,
+                              .extractedText = extractedText,
+                              .tags = autoTags,
+                              .useCount = useCount,
+                              .lastUsedAt = lastUsedAt})) {}
 
 SearchableCard::SearchableCard(const SearchableCard& other) noexcept : pieces_(other.pieces_) {
   if (pieces_ != nullptr) pieces_->retain();
@@ -55,14 +55,14 @@ SearchableCard::SearchableCard(const SearchableCard& other) noexcept : pieces_(o
 
 void SearchableCard::release() noexcept { pieces_->release(); }
 
-std::string_view SearchableCard::content() const { return pieces_->text(CardPieces::content); }
+std::string_view SearchableCard::content() const { return pieces_->text(CardBody::content); }
 
 std::string_view SearchableCard::extractedText() const {
-  return pieces_->text(CardPieces::extractedText);
+  return pieces_->text(CardBody::extractedText);
 }
 
-std::string_view SearchableCard::tag(const CardPieces* pieces, std::uint32_t i) {
-  return pieces->text(CardPieces::firstTag + i);
+std::string_view SearchableCard::tag(const CardBody* pieces, std::uint32_t i) {
+  return pieces->text(CardBody::firstTag + i);
 }
 
 bool SearchableCard::hasVariables() const {

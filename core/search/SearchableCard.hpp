@@ -18,7 +18,7 @@
 namespace kelvo {
 
 namespace search_internal {
-class CardPieces;
+class CardBody;
 }
 
 /// The flat, immutable record of one card on which search, filters and ranking work. It owns
@@ -118,11 +118,11 @@ class SearchableCard {
   friend void swap(SearchableCard& a, SearchableCard& b) noexcept { a.swap(b); }
 
  private:
-  friend class search_internal::CardPieces;
+  friend class search_internal::CardBody;
 
   // What passes over a whole library read of every card, without a call: the fixed fields, which
   // open the card's first piece, and the short texts, which close it. The long texts and tags in
-  // a second piece, the count of copies and the memory belong to search_internal::CardPieces.
+  // a second piece, the count of copies and the memory belong to search_internal::CardBody.
   struct Head {
     std::uint32_t tagCount;
     CardType type;
@@ -168,7 +168,7 @@ class SearchableCard {
 
   // The pieces are a standard-layout class whose first member is their head, so the two
   // addresses are interchangeable.
-  static const Head& head(const search_internal::CardPieces* pieces) {
+  static const Head& head(const search_internal::CardBody* pieces) {
     return *reinterpret_cast<const Head*>(pieces);
   }
   const Head& head() const { return head(pieces_); }
@@ -177,11 +177,11 @@ class SearchableCard {
     return inRun(reinterpret_cast<const std::byte*>(pieces_) + fixedSize, shortTextCount_,
                  (head().flags & wideShortEnds) != 0, k);
   }
-  static std::string_view tag(const search_internal::CardPieces* pieces, std::uint32_t i);
+  static std::string_view tag(const search_internal::CardBody* pieces, std::uint32_t i);
 
   void release() noexcept;
 
-  search_internal::CardPieces* pieces_;
+  search_internal::CardBody* pieces_;
 };
 
 /// A card's tags in order: a random-access range of views into the card.
@@ -219,8 +219,8 @@ class SearchableCard::Tags {
 
    private:
     friend class Tags;
-    iterator(const search_internal::CardPieces* pieces, std::uint32_t i) : pieces_(pieces), i_(i) {}
-    const search_internal::CardPieces* pieces_ = nullptr;
+    iterator(const search_internal::CardBody* pieces, std::uint32_t i) : pieces_(pieces), i_(i) {}
+    const search_internal::CardBody* pieces_ = nullptr;
     std::uint32_t i_ = 0;
   };
 
@@ -234,8 +234,8 @@ class SearchableCard::Tags {
 
  private:
   friend class SearchableCard;
-  explicit Tags(const search_internal::CardPieces* pieces) : pieces_(pieces) {}
-  const search_internal::CardPieces* pieces_;
+  explicit Tags(const search_internal::CardBody* pieces) : pieces_(pieces) {}
+  const search_internal::CardBody* pieces_;
 };
 
 inline SearchableCard::Tags SearchableCard::autoTags() const { return Tags(pieces_); }

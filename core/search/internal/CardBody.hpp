@@ -25,7 +25,7 @@ namespace kelvo::search_internal {
 /// (in steps of eight bytes; 0 for a piece with an allocation of its own) is kept by the piece's
 /// owner, so that the block needs no note beside every piece.
 template <class Kind>
-class PieceBlocks {
+class CarvedBlocks {
  public:
   // Small enough that a few long-lived pieces among many short-lived ones pin little memory.
   static constexpr std::size_t blockSize = 16 * 1024;
@@ -111,7 +111,7 @@ class PieceBlocks {
 /// texts back to back; `SearchableCard` reads it inline). The second holds a run of the long texts
 /// and the tags, read when searching and testing the content; a card with empty long texts and
 /// no tags has none. A run's ends are 16-bit unless its texts pass 64 KiB.
-class CardPieces {
+class CardBody {
  public:
   /// The texts by place: the short ones, then the long ones, then the tags from `firstTag` on.
   enum Text : std::uint32_t {
@@ -139,12 +139,12 @@ class CardPieces {
 
   /// New pieces holding `contents`, held once. Throws `std::length_error` when the texts pass
   /// 4 GiB, which 32-bit ends cannot reach.
-  static CardPieces* make(const Contents& contents);
+  static CardBody* make(const Contents& contents);
   /// The pieces `card` holds.
-  static const CardPieces& of(const SearchableCard& card) { return *card.pieces_; }
+  static const CardBody& of(const SearchableCard& card) { return *card.pieces_; }
 
-  CardPieces(const CardPieces&) = delete;
-  CardPieces& operator=(const CardPieces&) = delete;
+  CardBody(const CardBody&) = delete;
+  CardBody& operator=(const CardBody&) = delete;
 
   const SearchableCard::Head& head() const { return head_; }
   /// Text `k` (tag `i` is text `firstTag + i`).
@@ -167,9 +167,9 @@ class CardPieces {
  private:
   static constexpr std::uint8_t wideLongEnds = 0x80;
 
-  CardPieces(const SearchableCard::Head& head, PieceBlocks<CardPieces>::Carved first,
-             PieceBlocks<char>::Carved second);
-  ~CardPieces() = default;
+  CardBody(const SearchableCard::Head& head, CarvedBlocks<CardBody>::Carved first,
+           CarvedBlocks<char>::Carved second);
+  ~CardBody() = default;
 
   void write(const Contents& contents);
 

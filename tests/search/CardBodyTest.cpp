@@ -1,4 +1,4 @@
-#include "core/search/internal/CardPieces.hpp"
+#include "core/search/internal/CardBody.hpp"
 
 #include <gtest/gtest.h>
 
@@ -19,7 +19,7 @@ namespace {
 using kelvo::testing::makeCard;
 
 struct TestKind;
-using Blocks = PieceBlocks<TestKind>;
+using Blocks = CarvedBlocks<TestKind>;
 
 const std::byte* address(const void* at) { return static_cast<const std::byte*>(at); }
 
@@ -29,7 +29,7 @@ void onNewThread(Work work) {
   std::thread(std::move(work)).join();
 }
 
-TEST(PieceBlocksTest, CarvesSideBySideAndGivesEachBlockBackWithItsLastPiece) {
+TEST(CarvedBlocksTest, CarvesSideBySideAndGivesEachBlockBackWithItsLastPiece) {
   const std::size_t before = Blocks::blocksInUse();
   std::vector<Blocks::Carved> pieces;
   onNewThread([&] {
@@ -71,8 +71,8 @@ struct Sample {
   std::string content;
   std::vector<std::string> tags;
 
-  CardPieces::Contents contents() const {
-    CardPieces::Contents contents{.content = content, .extractedText = "e", .tags = tags};
+  CardBody::Contents contents() const {
+    CardBody::Contents contents{.content = content, .extractedText = "e", .tags = tags};
     for (std::size_t k = 0; k < shortTexts.size(); ++k) {
       if (shortTexts[k]) contents.shortTexts[k] = *shortTexts[k];
     }
@@ -80,22 +80,22 @@ struct Sample {
   }
 };
 
-void expectTexts(const CardPieces& pieces, const Sample& sample) {
-  for (std::uint32_t k = 0; k < CardPieces::content; ++k) {
-    EXPECT_EQ(pieces.given(CardPieces::Text(k)), sample.shortTexts[k].has_value()) << k;
+void expectTexts(const CardBody& pieces, const Sample& sample) {
+  for (std::uint32_t k = 0; k < CardBody::content; ++k) {
+    EXPECT_EQ(pieces.given(CardBody::Text(k)), sample.shortTexts[k].has_value()) << k;
     EXPECT_EQ(pieces.text(k), sample.shortTexts[k].value_or("")) << k;
   }
-  EXPECT_EQ(pieces.text(CardPieces::content), sample.content);
-  EXPECT_EQ(pieces.text(CardPieces::extractedText), "e");
+  EXPECT_EQ(pieces.text(CardBody::content), sample.content);
+  EXPECT_EQ(pieces.text(CardBody::extractedText), "e");
   ASSERT_EQ(pieces.head().tagCount, sample.tags.size());
   for (std::uint32_t i = 0; i < sample.tags.size(); ++i) {
-    EXPECT_EQ(pieces.text(CardPieces::firstTag + i), sample.tags[i]) << i;
+    EXPECT_EQ(pieces.text(CardBody::firstTag + i), sample.tags[i]) << i;
   }
 }
 
 // Each piece's ends are 16-bit up to 64 KiB of its texts and 32-bit past it, independently of
 // the other's; texts on either side of the border read back whole.
-TEST(CardPiecesTest, EndsWidenPastSixtyFourKiBPieceByPiece) {
+TEST(CardBodyTest, EndsWidenPastSixtyFourKiBPieceByPiece) {
   constexpr std::size_t border = 65'535;
   for (const std::size_t shortTotal : {border, border + 1}) {
     for (const std::size_t longTotal : {border, border + 1}) {
@@ -103,35 +103,35 @@ TEST(CardPiecesTest, EndsWidenPastSixtyFourKiBPieceByPiece) {
       const Sample sample{{std::string(shortTotal - 2, 't'), "s", "", std::nullopt, "a"},
                           std::string(longTotal - 1 - 3, 'c'),
                           {"", "tag", ""}};
-      CardPieces* pieces = CardPieces::make(sample.contents());
-      EXPECT_EQ(pieces->endWidth(CardPieces::title), shortTotal > border ? 4u : 2u);
-      EXPECT_EQ(pieces->endWidth(CardPieces::content), longTotal > border ? 4u : 2u);
+      CardBody* pieces = CardBody::make(sample.contents());
+      EXPECT_EQ(pieces->endWidth(CardBody::title), shortTotal > border ? 4u : 2u);
+      EXPECT_EQ(pieces->endWidth(CardBody::content), longTotal > border ? 4u : 2u);
       expectTexts(*pieces, sample);
       pieces->release();
     }
   }
   // A card with nothing for a second piece gets none: its first pieces lie side by side.
-  const std::size_t texts = PieceBlocks<char>::blocksInUse();
+  const std::size_t texts = CarvedBlocks<char>::blocksInUse();
   onNewThread([] {
     const Sample bare{{"", "", "", std::nullopt, std::nullopt}, "", {}};
-    CardPieces::Contents contents = bare.contents();
+    CardBody::Contents contents = bare.contents();
     contents.extractedText = "";
-    CardPieces* first = CardPieces::make(contents);
-    CardPieces* second = CardPieces::make(contents);
-    EXPECT_EQ(address(second), address(first) + (sizeof(CardPieces) + 5 * 2 + 7) / 8 * 8);
-    EXPECT_EQ(second->text(CardPieces::extractedText), "");
+    CardBody* first = CardBody::make(contents);
+    CardBody* second = CardBody::make(contents);
+    EXPECT_EQ(address(second), address(first) + (sizeof(CardBody) + 5 * 2 + 7) / 8 * 8);
+    EXPECT_EQ(second->text(CardBody::extractedText), "");
     first->release();
     second->release();
   });
-  EXPECT_EQ(PieceBlocks<char>::blocksInUse(), texts);
+  EXPECT_EQ(CarvedBlocks<char>::blocksInUse(), texts);
 }
 
 // Copies, moves and assignments hold the pieces once for each card that points at them; the
 // last card to go gives back the pieces and, with them, the blocks they were carved from.
-TEST(CardPiecesTest, CardsCountTheirHoldsAndTheLastGivesThePiecesBack) {
+TEST(CardBodyTest, CardsCountTheirHoldsAndTheLastGivesThePiecesBack) {
   std::optional<SearchableCard> a;
   onNewThread([&] { a = makeCard({.title = "a", .content = "long", .autoTags = {"t"}}); });
-  const CardPieces& pieces = CardPieces::of(*a);
+  const CardBody& pieces = CardBody::of(*a);
   EXPECT_EQ(pieces.references(), 1u);
   {
     SearchableCard b = *a;
@@ -145,23 +145,23 @@ TEST(CardPiecesTest, CardsCountTheirHoldsAndTheLastGivesThePiecesBack) {
     EXPECT_EQ(pieces.references(), 2u);
     c = makeCard({.title = "other"});
     c.swap(b);
-    EXPECT_EQ(&CardPieces::of(c), &pieces);
+    EXPECT_EQ(&CardBody::of(c), &pieces);
     b = makeCard({.title = "other"});
     EXPECT_EQ(pieces.references(), 2u);
   }
   EXPECT_EQ(pieces.references(), 1u);
-  const std::size_t heads = PieceBlocks<CardPieces>::blocksInUse();
-  const std::size_t texts = PieceBlocks<char>::blocksInUse();
+  const std::size_t heads = CarvedBlocks<CardBody>::blocksInUse();
+  const std::size_t texts = CarvedBlocks<char>::blocksInUse();
   a.reset();  // its pieces were alone in their blocks
-  EXPECT_EQ(PieceBlocks<CardPieces>::blocksInUse(), heads - 1);
-  EXPECT_EQ(PieceBlocks<char>::blocksInUse(), texts - 1);
+  EXPECT_EQ(CarvedBlocks<CardBody>::blocksInUse(), heads - 1);
+  EXPECT_EQ(CarvedBlocks<char>::blocksInUse(), texts - 1);
 }
 
 // Cards made on several threads, copied and dropped on others at once, then dropped on yet
 // another: every hold is counted once and every block comes back.
-TEST(CardPiecesTest, PiecesMadeOnSeveralThreadsAreDroppedOnAnother) {
-  const std::size_t heads = PieceBlocks<CardPieces>::blocksInUse();
-  const std::size_t texts = PieceBlocks<char>::blocksInUse();
+TEST(CardBodyTest, PiecesMadeOnSeveralThreadsAreDroppedOnAnother) {
+  const std::size_t heads = CarvedBlocks<CardBody>::blocksInUse();
+  const std::size_t texts = CarvedBlocks<char>::blocksInUse();
   std::vector<std::vector<SearchableCard>> made(4);
   const auto onEach = [&made](auto work) {
     std::vector<std::thread> threads;
@@ -180,14 +180,14 @@ TEST(CardPiecesTest, PiecesMadeOnSeveralThreadsAreDroppedOnAnother) {
   });
   for (std::size_t t = 0; t < made.size(); ++t) {
     for (std::size_t i = 0; i < made[t].size(); ++i) {
-      ASSERT_EQ(CardPieces::of(made[t][i]).references(), 1u);
+      ASSERT_EQ(CardBody::of(made[t][i]).references(), 1u);
       ASSERT_EQ(made[t][i].title(), std::to_string(t));
       ASSERT_EQ(made[t][i].content(), std::to_string(i));
     }
   }
   onNewThread([&made] { made.clear(); });
-  EXPECT_EQ(PieceBlocks<CardPieces>::blocksInUse(), heads);
-  EXPECT_EQ(PieceBlocks<char>::blocksInUse(), texts);
+  EXPECT_EQ(CarvedBlocks<CardBody>::blocksInUse(), heads);
+  EXPECT_EQ(CarvedBlocks<char>::blocksInUse(), texts);
 }
 
 }  // namespace

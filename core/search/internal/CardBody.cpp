@@ -1,4 +1,4 @@
-#include "core/search/internal/CardPieces.hpp"
+#include "core/search/internal/CardBody.hpp"
 
 #include <cstddef>
 #include <cstring>
@@ -42,23 +42,23 @@ class RunWriter {
 
 }  // namespace
 
-CardPieces::CardPieces(const SearchableCard::Head& head, PieceBlocks<CardPieces>::Carved first,
-                       PieceBlocks<char>::Carved second)
+CardBody::CardBody(const SearchableCard::Head& head, CarvedBlocks<CardBody>::Carved first,
+                   CarvedBlocks<char>::Carved second)
     : head_(head),
       references_(1),
       placement_(first.placement),
       longPlacement_(second.placement),
       longRun_(static_cast<const std::byte*>(second.at)) {
   // A card reads its head at the pieces' own address, and its short texts right after them.
-  static_assert(std::is_standard_layout_v<CardPieces> && offsetof(CardPieces, head_) == 0);
-  static_assert(sizeof(CardPieces) == SearchableCard::fixedSize);
-  static_assert(alignof(CardPieces) <= PieceBlocks<CardPieces>::alignment);
+  static_assert(std::is_standard_layout_v<CardBody> && offsetof(CardBody, head_) == 0);
+  static_assert(sizeof(CardBody) == SearchableCard::fixedSize);
+  static_assert(alignof(CardBody) <= CarvedBlocks<CardBody>::alignment);
   static_assert(std::uint32_t{content} == std::uint32_t{SearchableCard::shortTextCount_} &&
                 (wideLongEnds & (SearchableCard::lastUsedAtGiven | SearchableCard::wideShortEnds |
                                  ((1U << content) - 1))) == 0);
 }
 
-CardPieces* CardPieces::make(const Contents& contents) {
+CardBody* CardBody::make(const Contents& contents) {
   std::size_t shortTotal = 0;
   for (const std::optional<std::string_view>& text : contents.shortTexts) {
     shortTotal += text.value_or("").size();
@@ -74,14 +74,14 @@ CardPieces* CardPieces::make(const Contents& contents) {
   const bool wideShort = shortTotal > narrowLimit;
   const bool wideLong = longTotal > narrowLimit;
   const std::size_t longCount = firstTag - content + contents.tags.size();
-  const auto first = PieceBlocks<CardPieces>::allocate(sizeof(CardPieces) +
-                                                       runSize(content, shortTotal, wideShort));
-  PieceBlocks<char>::Carved second{nullptr, 0};
+  const auto first =
+      CarvedBlocks<CardBody>::allocate(sizeof(CardBody) + runSize(content, shortTotal, wideShort));
+  CarvedBlocks<char>::Carved second{nullptr, 0};
   if (longTotal > 0 || !contents.tags.empty()) {
     try {
-      second = PieceBlocks<char>::allocate(runSize(longCount, longTotal, wideLong));
+      second = CarvedBlocks<char>::allocate(runSize(longCount, longTotal, wideLong));
     } catch (...) {
-      PieceBlocks<CardPieces>::deallocate(first.at, first.placement);
+      CarvedBlocks<CardBody>::deallocate(first.at, first.placement);
       throw;
     }
   }
@@ -92,18 +92,18 @@ CardPieces* CardPieces::make(const Contents& contents) {
     if (contents.shortTexts[k]) flags |= static_cast<std::uint8_t>(1U << k);
   }
   auto* pieces =
-      ::new (first.at) CardPieces({.tagCount = static_cast<std::uint32_t>(contents.tags.size()),
-                                   .type = contents.type,
-                                   .flags = flags,
-                                   .useCount = contents.useCount,
-                                   .lastUsedAt = contents.lastUsedAt.value_or(Date()),
-                                   .id = contents.id},
-                                  first, second);
+      ::new (first.at) CardBody({.tagCount = static_cast<std::uint32_t>(contents.tags.size()),
+                                 .type = contents.type,
+                                 .flags = flags,
+                                 .useCount = contents.useCount,
+                                 .lastUsedAt = contents.lastUsedAt.value_or(Date()),
+                                 .id = contents.id},
+                                first, second);
   pieces->write(contents);
   return pieces;
 }
 
-void CardPieces::write(const Contents& contents) {
+void CardBody::write(const Contents& contents) {
   RunWriter shortTexts(const_cast<std::byte*>(shortRun()), content, wide(title));
   for (const std::optional<std::string_view>& text : contents.shortTexts) {
     shortTexts.append(text.value_or(""));
@@ -116,13 +116,13 @@ void CardPieces::write(const Contents& contents) {
   for (const std::string& tag : contents.tags) longTexts.append(tag);
 }
 
-void CardPieces::release() noexcept {
+void CardBody::release() noexcept {
   if (references_.fetch_sub(1, std::memory_order_acq_rel) != 1) return;
-  const PieceBlocks<CardPieces>::Carved first{this, placement_};
-  const PieceBlocks<char>::Carved second{const_cast<std::byte*>(longRun_), longPlacement_};
-  this->~CardPieces();
-  PieceBlocks<char>::deallocate(second.at, second.placement);
-  PieceBlocks<CardPieces>::deallocate(first.at, first.placement);
+  const CarvedBlocks<CardBody>::Carved first{this, placement_};
+  const CarvedBlocks<char>::Carved second{const_cast<std::byte*>(longRun_), longPlacement_};
+  this->~CardBody();
+  CarvedBlocks<char>::deallocate(second.at, second.placement);
+  CarvedBlocks<CardBody>::deallocate(first.at, first.placement);
 }
 
 }  // namespace kelvo::search_internal
