@@ -12,7 +12,6 @@
 namespace kelvo::search_internal {
 namespace {
 
-constexpr double prefixExactness = 0.6;
 // Room for rounding: boosts found by the walk and by the ranking may differ in the last bits.
 constexpr double slack = 1 + 1e-12;
 
@@ -106,7 +105,7 @@ void SearchPrefixWalk::noteScore(double score) {
 // in neither scores at most 5 and is kept with that bound, for `contenders`.
 void SearchPrefixWalk::consider(Slot slot, double boost) {
   const double least = limitth();
-  const double exactness = holdsTerm(slot) ? 1.0 : prefixExactness;
+  const double exactness = holdsTerm(slot) ? 1.0 : SearchQuery::prefixExactness;
   const auto canReach = [&](SearchField field) {
     return exactness * weight(field) * boost * slack >= least;
   };
@@ -130,8 +129,8 @@ std::optional<std::vector<SearchPrefixWalk::Scored>> SearchPrefixWalk::run(std::
   now_ = now;
   const std::size_t budget = visitBudget();
   // The most any card not visited can score before its boost.
-  const double textBound =
-      weight(SearchField::title) * (exact_.empty() || termWhole_ ? prefixExactness : 1.0);
+  const double textBound = weight(SearchField::title) *
+                           (exact_.empty() || termWhole_ ? SearchQuery::prefixExactness : 1.0);
   SearchBoostOrder::Walk walk(index_.boostOrder(), index_.allBoosts(), now_);
   std::size_t visits = 0;
   Slot slot = 0;

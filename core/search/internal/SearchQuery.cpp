@@ -23,7 +23,6 @@ using Slot = SearchTermTable::Slot;
 // A hit byte: the fields of the card that matched (low six bits) and whether the card holds
 // the query term itself rather than only longer words beginning with it.
 constexpr std::uint8_t exactBit = SearchPrefixTable::exactBit;
-constexpr double prefixExactness = 0.6;
 
 // The greatest weight among the fields of each six-bit set: within one query term only the
 // best field counts.

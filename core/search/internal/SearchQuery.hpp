@@ -29,6 +29,9 @@ class SearchQuery {
   /// At most `limit` results, best first.
   std::vector<SearchResult> run(std::uint64_t limit);
 
+  /// What a last term held only as the beginning of longer words weighs, beside 1 for the term
+  /// itself.
+  static constexpr double prefixExactness = 0.6;
   /// The text score of a card whose hit byte for the last term is `hit`; 0 when it holds none.
   static double lastTermScore(std::uint8_t hit);
   /// Whether `term` begins with `query` character by character, not only byte by byte.
