@@ -53,13 +53,11 @@ void SearchBoostOrder::settle(std::span<const SearchBoosts> boosts) {
 
 void SearchBoostOrder::mergeWaiting(std::span<const SearchBoosts> boosts) {
   const auto before = orderOf(boosts);
-  auto from = waiting_.begin();
-  for (std::vector<Slot>& level : levels_) {
-    if (from == waiting_.end()) break;
+  for (auto from = waiting_.begin(); from != waiting_.end();) {
     const std::uint8_t number = boosts[*from].level();
-    if (&level != &levels_[number]) continue;
     auto to = from;
     while (to != waiting_.end() && boosts[*to].level() == number) ++to;
+    std::vector<Slot>& level = levels_[number];
     // Each waiting slot finds its place by a binary search, so the level is read through once.
     std::vector<Slot> merged;
     merged.reserve(level.size() + static_cast<std::size_t>(to - from));
