@@ -12,8 +12,12 @@ bool Context::Registry::isDense(std::int64_t key, std::size_t count) const {
   return index < dense_.capacity() || index <= 2 * (size_ + count) + 1024;
 }
 
+// A key the table took may since have come within the vector's reach: where the vector holds
+// nothing, the table is asked too.
 ManagedObject* Context::Registry::find(std::int64_t key) const {
-  if (key > 0 && static_cast<std::uint64_t>(key) < dense_.size()) return dense_[key].get();
+  if (key > 0 && static_cast<std::uint64_t>(key) < dense_.size() && dense_[key] != nullptr) {
+    return dense_[key].get();
+  }
   if (sparse_.empty()) return nullptr;
   const auto found = sparse_.find(key);
   return found != sparse_.end() ? found->second.get() : nullptr;
@@ -35,8 +39,7 @@ void Context::Registry::insert(std::int64_t key, Object object) {
 }
 
 void Context::Registry::erase(std::int64_t key) {
-  if (key > 0 && static_cast<std::uint64_t>(key) < dense_.size()) {
-    if (dense_[key] == nullptr) return;
+  if (key > 0 && static_cast<std::uint64_t>(key) < dense_.size() && dense_[key] != nullptr) {
     dense_[key] = nullptr;
     --size_;
     return;
