@@ -42,6 +42,7 @@ class Context::Registry {
 
  private:
   bool isDense(std::int64_t key, std::size_t count) const;
+  void growTo(std::size_t room);
 
   std::vector<Object> dense_;  // by key; null where none is held
   std::unordered_map<std::int64_t, Object> sparse_;
