@@ -527,6 +527,40 @@ TEST(ContextTest, RowsKeyedFarApartAreOneObjectEachAndLinkUp) {
             (std::vector<std::string>{"far note", "negative", "new", "two"}));
 }
 
+// A row read alone, far past the rows read so far, then its neighbours: the one object stays the
+// row's, however the context came to hold it.
+TEST(ContextTest, ARowReadBeforeItsNeighboursStaysOneObject) {
+  kelvo::testing::TemporaryDirectory directory;
+  const auto url = directory.path() / "Test.store";
+  testing::openContainer(url);
+  {
+    data_internal::Database database(url.string());
+    database.execute(
+        "WITH RECURSIVE k(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM k WHERE n < 3000) "
+        "INSERT INTO Folder (_pk, id, name, rank) SELECT n, zeroblob(16), 'f' || n, 1 FROM k;"
+        "INSERT INTO Note (_pk, id, title, tags, useCount, isAvailable, createdAt, folder) "
+        "VALUES (1, zeroblob(16), 'note', '[]', 0, 1, 0, 2000);");
+  }
+  auto container = testing::openContainer(url);
+  Context& context = container->viewContext();
+  const auto note = context.fetch("Note").at(0);
+  const auto folder = note->value("folder")->object();
+  ASSERT_NE(folder, nullptr);
+  const auto folders = context.fetch("Folder");
+  ASSERT_EQ(folders.size(), 3000u);
+  EXPECT_TRUE(contains(folders, folder));
+  EXPECT_TRUE(context.fetch("Folder") == folders) << "a row read again became another object";
+  EXPECT_EQ(titles(*folder->value("notes")->objectSet()), (std::vector<std::string>{"note"}));
+
+  // Deleting it deletes that row, and the row is gone for a fresh context.
+  context.deleteObject(*folder);
+  context.save();
+  EXPECT_EQ(context.fetch("Folder").size(), 2999u);
+  Context reader(context.coordinator());
+  EXPECT_EQ(reader.fetch("Folder").size(), 2999u);
+  EXPECT_EQ(reader.fetch("Note").at(0)->value("folder"), std::nullopt);
+}
+
 // Objects related before either was inserted: a save refuses whichever end is in the context
 // while the other is not.
 TEST(ContextTest, ASaveRefusesLinksToObjectsOutsideTheContext) {

@@ -12,19 +12,28 @@ bool Context::Registry::isDense(std::int64_t key, std::size_t count) const {
   return index < dense_.capacity() || index <= 2 * (size_ + count) + 1024;
 }
 
+// A key the table took may since have come within the vector's reach: where the vector holds
+// nothing, the table is asked too.
 ManagedObject* Context::Registry::find(std::int64_t key) const {
-  if (key > 0 && static_cast<std::uint64_t>(key) < dense_.size()) return dense_[key].get();
+  if (key > 0 && static_cast<std::uint64_t>(key) < dense_.size() && dense_[key] != nullptr) {
+    return dense_[key].get();
+  }
   if (sparse_.empty()) return nullptr;
   const auto found = sparse_.find(key);
   return found != sparse_.end() ? found->second.get() : nullptr;
+}
+
+// Grown by the vector's factor, so that adding keys one by one, or a few at each save, stays
+// linear.
+void Context::Registry::growTo(std::size_t room) {
+  if (room > dense_.capacity()) dense_.reserve(std::max(room, 2 * dense_.capacity()));
 }
 
 void Context::Registry::insert(std::int64_t key, Object object) {
   if (isDense(key, 1)) {
     const auto index = static_cast<std::size_t>(key);
     if (index >= dense_.size()) {
-      // Grown by the vector's factor, so that adding keys one by one stays linear.
-      if (index >= dense_.capacity()) dense_.reserve(std::max(index + 1, 2 * dense_.capacity()));
+      growTo(index + 1);
       dense_.resize(index + 1);
     }
     dense_[index] = std::move(object);
@@ -35,8 +44,7 @@ void Context::Registry::insert(std::int64_t key, Object object) {
 }
 
 void Context::Registry::erase(std::int64_t key) {
-  if (key > 0 && static_cast<std::uint64_t>(key) < dense_.size()) {
-    if (dense_[key] == nullptr) return;
+  if (key > 0 && static_cast<std::uint64_t>(key) < dense_.size() && dense_[key] != nullptr) {
     dense_[key] = nullptr;
     --size_;
     return;
@@ -46,7 +54,7 @@ void Context::Registry::erase(std::int64_t key) {
 
 void Context::Registry::reserve(std::int64_t largestKey, std::size_t count) {
   if (isDense(largestKey, count)) {
-    dense_.reserve(static_cast<std::size_t>(largestKey) + 1);
+    growTo(static_cast<std::size_t>(largestKey) + 1);
   } else {
     sparse_.reserve(sparse_.size() + count);
   }

@@ -14,7 +14,8 @@ namespace kelvo::data {
 // A context's stored objects of one entity, by row key. Rows are numbered from 1 up, so nearly
 // every key indexes a vector: no node, hash or bucket per object, and a walk over all of them
 // reads one array. Keys far past the objects held (a store written by something else) go to a
-// hash table instead, so that no key makes the vector huge.
+// hash table instead, so that no key makes the vector huge; such a key stays there when the
+// vector later grows past it.
 class Context::Registry {
  public:
   using Object = std::shared_ptr<ManagedObject>;
@@ -41,6 +42,7 @@ class Context::Registry {
 
  private:
   bool isDense(std::int64_t key, std::size_t count) const;
+  void growTo(std::size_t room);
 
   std::vector<Object> dense_;  // by key; null where none is held
   std::unordered_map<std::int64_t, Object> sparse_;
