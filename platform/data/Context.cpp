@@ -1,6 +1,7 @@
 #include "platform/data/Context.hpp"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdint>
 #include <string>
 
@@ -338,25 +339,58 @@ std::vector<ManagedObject*> Context::pendingInserts() const {
   return inserts;
 }
 
+// A key once handed out for a table is never handed out again: not after its row is deleted,
+// here or by another writer sharing the file, nor after a reopen. Were it reused, an update or
+// delete pending for the old row would land on the new one. The last key given is kept in the
+// store and advanced under the save's write lock; a store without that record continues past
+// its largest row, and past every key this context has held.
 void Context::assignPrimaryKeys(Store& store, const std::vector<ManagedObject*>& inserts) const {
-  // New rows go after the largest key of their table.
   std::vector<std::int64_t> nextKey(registry_.size(), 0);
   for (ManagedObject* object : inserts) {
     const EntityDescription& entity = object->entity();
     std::int64_t& next = nextKey[entity.index()];
-    if (next == 0) {
-      Statement& statement = store.statements(entity).maxPrimaryKey;
-      const std::int64_t largest = statement.step() ? statement.columnInt64(0) : 0;
-      statement.reset();
-      if (largest >= INT64_MAX - static_cast<std::int64_t>(inserts.size())) {
-        throw StoreError(StoreError::Kind::sqlite,
-                         "Could not save: the " + entity.name() + " table has no keys left.",
-                         13);  // SQLITE_FULL
-      }
-      next = largest + 1;
-    }
+    if (next == 0) next = firstFreeKey(store, entity, inserts.size());
     Access::setPrimaryKey(*object, next++);
   }
+  std::string lastKey;
+  for (std::size_t entity = 0; entity < nextKey.size(); ++entity) {
+    if (nextKey[entity] == 0) continue;
+    Statement& record = store.statements(*model_->entities()[entity]).recordLastKey;
+    lastKey = std::to_string(nextKey[entity] - 1);
+    record.bindText(1, lastKey);
+    record.run();
+  }
+}
+
+std::int64_t Context::firstFreeKey(Store& store, const EntityDescription& entity,
+                                   std::size_t count) const {
+  auto& statements = store.statements(entity);
+  std::int64_t largest = registry_[entity.index()].largestKey();
+  {
+    ResetOnExit reset{statements.maxPrimaryKey};
+    if (statements.maxPrimaryKey.step()) {
+      largest = std::max(largest, statements.maxPrimaryKey.columnInt64(0));
+    }
+  }
+  {
+    // A record that does not read as a key is passed over: the rows and this context still
+    // bound the keys given.
+    ResetOnExit reset{statements.lastKey};
+    if (statements.lastKey.step()) {
+      const std::string_view text = statements.lastKey.columnText(0);
+      std::int64_t recorded = 0;
+      const auto parsed = std::from_chars(text.data(), text.data() + text.size(), recorded);
+      if (parsed.ec == std::errc() && parsed.ptr == text.data() + text.size()) {
+        largest = std::max(largest, recorded);
+      }
+    }
+  }
+  if (largest >= INT64_MAX - static_cast<std::int64_t>(count)) {
+    throw StoreError(StoreError::Kind::sqlite,
+                     "Could not save: the " + entity.name() + " table has no keys left.",
+                     13);  // SQLITE_FULL
+  }
+  return largest + 1;
 }
 
 void Context::writeInserts(Store& store, const std::vector<ManagedObject*>& inserts,
@@ -415,13 +449,21 @@ void Context::writeChanges(Store& store, std::vector<std::string>& scratch) cons
   }
 }
 
+// Also the last check before the commit: a new row's key held by a stored object would release
+// that object, which pending changes still point at, once the save settles.
 void Context::reserveRegistry(const std::vector<ManagedObject*>& inserts) {
   std::vector<std::size_t> added(registry_.size(), 0);
   std::vector<std::int64_t> largest(registry_.size(), 0);
   for (ManagedObject* object : inserts) {
     const std::size_t entity = object->entity().index();
+    const std::int64_t key = Access::primaryKey(*object);
+    if (registry_[entity].contains(key)) {
+      throw StoreError(StoreError::Kind::conflict,
+                       "Could not save: a new " + object->entity().name() +
+                           " row took the key of a row this context still holds.");
+    }
     ++added[entity];
-    largest[entity] = std::max(largest[entity], Access::primaryKey(*object));
+    largest[entity] = std::max(largest[entity], key);
   }
   for (std::size_t i = 0; i < registry_.size(); ++i) {
     if (added[i] > 0) registry_[i].reserve(largest[i], added[i]);

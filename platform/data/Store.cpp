@@ -76,7 +76,9 @@ Store::Statements::Statements(Database& database, const EntityDescription& entit
       update(database, StoreSchema::update(entity)),
       remove(database, StoreSchema::remove(entity)),
       count(database, StoreSchema::count(entity)),
-      maxPrimaryKey(database, StoreSchema::maxPrimaryKey(entity)) {
+      maxPrimaryKey(database, StoreSchema::maxPrimaryKey(entity)),
+      lastKey(database, StoreSchema::readLastKey(entity)),
+      recordLastKey(database, StoreSchema::recordLastKey(entity)) {
   byForeignKey.resize(entity.relationships().size());
   for (unsigned index : entity.toOneRelationships()) {
     byForeignKey[index] =

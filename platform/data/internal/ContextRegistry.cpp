@@ -30,17 +30,27 @@ void Context::Registry::growTo(std::size_t room) {
 }
 
 void Context::Registry::insert(std::int64_t key, Object object) {
+  largestKey_ = std::max(largestKey_, key);
+  // A key the table took stays there, also once the vector has grown past it.
+  if (!sparse_.empty()) {
+    const auto found = sparse_.find(key);
+    if (found != sparse_.end()) {
+      found->second = std::move(object);
+      return;
+    }
+  }
   if (isDense(key, 1)) {
     const auto index = static_cast<std::size_t>(key);
     if (index >= dense_.size()) {
       growTo(index + 1);
       dense_.resize(index + 1);
     }
+    if (dense_[index] == nullptr) ++size_;
     dense_[index] = std::move(object);
   } else {
     sparse_.emplace(key, std::move(object));
+    ++size_;
   }
-  ++size_;
 }
 
 void Context::Registry::erase(std::int64_t key) {

@@ -22,13 +22,16 @@ class Context::Registry {
 
   ManagedObject* find(std::int64_t key) const;
   bool contains(std::int64_t key) const { return find(key) != nullptr; }
-  // Adds `object` under a key that holds none.
+  // Adds `object` under `key`. A key already held keeps being counted once; its object goes, so
+  // callers make sure no live object is held there.
   void insert(std::int64_t key, Object object);
   void erase(std::int64_t key);
   // Room for objects under keys up to `largestKey`, `count` of them, so that inserting them
   // allocates no vector.
   void reserve(std::int64_t largestKey, std::size_t count);
   std::size_t size() const { return size_; }
+  // The largest key ever held, also after its object went: 0 when none was.
+  std::int64_t largestKey() const { return largestKey_; }
   // Gives back the vector's spare room, as after a fetch that grew it.
   void trim() { dense_.shrink_to_fit(); }
 
@@ -47,6 +50,7 @@ class Context::Registry {
   std::vector<Object> dense_;  // by key; null where none is held
   std::unordered_map<std::int64_t, Object> sparse_;
   std::size_t size_ = 0;
+  std::int64_t largestKey_ = 0;
 };
 
 }  // namespace kelvo::data

@@ -301,4 +301,19 @@ std::string StoreSchema::maxPrimaryKey(const EntityDescription& entity) {
   return "SELECT max(" + identifier(primaryKeyColumn) + ") FROM " + identifier(entity.name());
 }
 
+std::string StoreSchema::lastKeyRecord(const EntityDescription& entity) {
+  return "lastKey." + entity.name();
+}
+
+// Model names need no escaping inside a string literal either.
+std::string StoreSchema::readLastKey(const EntityDescription& entity) {
+  return "SELECT \"value\" FROM " + identifier(metadataTable) + " WHERE \"key\" = '" +
+         lastKeyRecord(entity) + "'";
+}
+
+std::string StoreSchema::recordLastKey(const EntityDescription& entity) {
+  return "INSERT OR REPLACE INTO " + identifier(metadataTable) + " (\"key\", \"value\") VALUES ('" +
+         lastKeyRecord(entity) + "', ?1)";
+}
+
 }  // namespace kelvo::data_internal

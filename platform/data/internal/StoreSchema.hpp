@@ -45,6 +45,11 @@ struct StoreSchema {
   static std::string remove(const data::EntityDescription& entity);
   static std::string count(const data::EntityDescription& entity);
   static std::string maxPrimaryKey(const data::EntityDescription& entity);
+  /// The metadata record of the last key handed out for the entity's table, and the statements
+  /// that read it (no parameter) and write it (?1: the key).
+  static std::string lastKeyRecord(const data::EntityDescription& entity);
+  static std::string readLastKey(const data::EntityDescription& entity);
+  static std::string recordLastKey(const data::EntityDescription& entity);
 };
 
 }  // namespace kelvo::data_internal
