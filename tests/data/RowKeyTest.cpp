@@ -51,29 +51,35 @@ void execute(const std::filesystem::path& url, const std::string& sql) {
 enum class Writer { secondContext, secondContainer };
 
 struct TwoWriters {
-  explicit TwoWriters(Writer writer) : mine(openContainer(url)) {
+  TwoWriters(Writer writer, const std::filesystem::path& file) : mine(openContainer(file)) {
     if (writer == Writer::secondContext) {
       theirContext = std::make_unique<Context>(mine->viewContext().coordinator());
     } else {
-      theirs = openContainer(url);
+      theirs = openContainer(file);
     }
   }
   Context& context() { return mine->viewContext(); }
   Context& other() { return theirContext ? *theirContext : theirs->viewContext(); }
 
-  TemporaryDirectory directory;
-  std::filesystem::path url = directory.path() / "Notes.store";
   std::unique_ptr<Container> mine, theirs;
   std::unique_ptr<Context> theirContext;
 };
 
 enum class Before { leavesIt, editsIt, deletesIt };
 
-void newRowAfterTheLargestWasDeletedElsewhere(Writer writer, Before before) {
-  TwoWriters library(writer);
+// Three notes keyed from `firstKey` on; the other writer deletes the last, then this context
+// saves a new one.
+void newRowAfterTheLargestWasDeletedElsewhere(Writer writer, Before before, std::int64_t firstKey) {
+  TemporaryDirectory directory;
+  const auto url = directory.path() / "Notes.store";
+  {
+    auto container = openContainer(url);
+    for (const char* name : {"one", "two", "three"}) makeNote(container->viewContext(), name);
+    container->viewContext().save();
+  }
+  execute(url, "UPDATE Note SET _pk = _pk + " + std::to_string(firstKey - 1));
+  TwoWriters library(writer, url);
   Context& mine = library.context();
-  for (const char* name : {"one", "two", "three"}) makeNote(mine, name);
-  mine.save();
   const auto three = noteTitled(mine, "three");
   if (before == Before::editsIt) three->setValue("title", "three edited");
   if (before == Before::deletesIt) mine.deleteObject(*three);
@@ -84,29 +90,36 @@ void newRowAfterTheLargestWasDeletedElsewhere(Writer writer, Before before) {
 
   makeNote(mine, "fresh");
   const auto error = saveError(mine);
+  const Rows kept{{firstKey, "one"}, {firstKey + 1, "two"}};
   if (before == Before::editsIt) {
     ASSERT_TRUE(error) << "an update of a row deleted elsewhere was saved";
     EXPECT_EQ(error->kind(), StoreError::Kind::conflict);
-    EXPECT_EQ(rowsInFile(library.url), (Rows{{1, "one"}, {2, "two"}}));
+    EXPECT_EQ(rowsInFile(url), kept);
     // What a host does to keep its other changes: give up the row that is gone.
     mine.deleteObject(*three);
     ASSERT_FALSE(saveError(mine));
   } else {
     ASSERT_FALSE(error) << error->what();
   }
-  EXPECT_EQ(rowsInFile(library.url), (Rows{{1, "one"}, {2, "two"}, {4, "fresh"}}));
+  Rows expected = kept;
+  expected.emplace_back(firstKey + 3, "fresh");
+  EXPECT_EQ(rowsInFile(url), expected);
   std::vector<std::string> shown;
   for (const auto& note : mine.fetch("Note")) shown.push_back(title(*note));
   EXPECT_EQ(shown, (std::vector<std::string>{"one", "two", "fresh"}));
   EXPECT_FALSE(mine.hasChanges());
 }
 
+// Keys from 1, and keys far past what a context indexes directly (a store written elsewhere).
 TEST(RowKeyTest, ARowDeletedByAnotherWriterNeverLendsItsKeyToANewOne) {
-  for (Writer writer : {Writer::secondContext, Writer::secondContainer}) {
-    for (Before before : {Before::leavesIt, Before::editsIt, Before::deletesIt}) {
-      SCOPED_TRACE(::testing::Message() << "writer " << static_cast<int>(writer) << ", before "
-                                        << static_cast<int>(before));
-      newRowAfterTheLargestWasDeletedElsewhere(writer, before);
+  for (std::int64_t firstKey : {std::int64_t{1}, std::int64_t{1'000'000'000'000}}) {
+    for (Writer writer : {Writer::secondContext, Writer::secondContainer}) {
+      for (Before before : {Before::leavesIt, Before::editsIt, Before::deletesIt}) {
+        SCOPED_TRACE(::testing::Message()
+                     << "first key " << firstKey << ", writer " << static_cast<int>(writer)
+                     << ", before " << static_cast<int>(before));
+        newRowAfterTheLargestWasDeletedElsewhere(writer, before, firstKey);
+      }
     }
   }
 }
