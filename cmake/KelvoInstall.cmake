@@ -20,7 +20,7 @@ install(FILES ${PROJECT_BINARY_DIR}/kelvoConfig.cmake ${PROJECT_BINARY_DIR}/kelv
   DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/kelvo)
 
 # The first install step (see the top CMakeLists.txt) checks that the build made everything the
-# install copies out of it: the libraries, the widget and the word tables.
+# install copies out of it: the libraries, the widget, the word tables and the widget's icons.
 set(kelvo_built_files)
 foreach(target IN LISTS kelvo_layers)
   list(APPEND kelvo_built_files "$<TARGET_FILE:${target}>")
@@ -30,6 +30,14 @@ if(TARGET kelvo-widget)
 endif()
 get_property(kelvo_built_data GLOBAL PROPERTY KELVO_INSTALLED_BUILD_FILES)
 list(APPEND kelvo_built_files ${kelvo_built_data})
+# The widget's icons are copied at build time out of the artwork that scripts/setup fetches; a
+# build without it still succeeds (the widget draws placeholders), so the check looks for them.
+set(kelvo_built_icons "")
+set(kelvo_icon_source "")
+if(TARGET kelvo_icon_artwork)
+  set(kelvo_built_icons ${KELVO_ICON_BUILD_ARTWORK})
+  set(kelvo_icon_source ${KELVO_ICON_SOURCE_ARTWORK})
+endif()
 file(READ ${PROJECT_SOURCE_DIR}/cmake/KelvoInstallCheck.cmake.in kelvo_install_check)
 string(CONFIGURE "${kelvo_install_check}" kelvo_install_check @ONLY)
 file(GENERATE OUTPUT ${PROJECT_BINARY_DIR}/KelvoInstallCheck.cmake CONTENT "${kelvo_install_check}")

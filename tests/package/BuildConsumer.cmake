@@ -1,7 +1,7 @@
 # Installs the build tree into a scratch prefix, other than the one it was configured with, and
-# uses it from outside: every installed header compiles alone, the guide's program builds and
-# runs twice on one store with no environment variable set, and the installed widget finds its
-# artwork.
+# uses it from outside: every installed header compiles alone, so does each piece of code of the
+# guide with the headers it names, the guide's program builds and runs twice on one store with
+# no environment variable set, and the installed widget finds its artwork.
 cmake_minimum_required(VERSION 3.25)
 
 function(run step)
@@ -35,22 +35,26 @@ if(internal)
 endif()
 
 build_outside(headers ${SOURCE_DIR}/headers)
+build_outside(snippets ${SOURCE_DIR}/snippets)
 build_outside(consumer ${SOURCE_DIR}/consumer)
 # Nothing tells it where the package is but the package itself.
 set(clean_env ${CMAKE_COMMAND} -E env --unset=KELVO_LANGUAGE_DATA --unset=KELVO_ICON_ARTWORK)
 # Run twice on one store, as a user runs a program again: the second run finds the default shelf
-# the first one made, makes no other, and finds the insurance card by meaning.
+# the first one made, makes no other, imports nothing again, and finds the insurance card by
+# meaning.
 set(store ${WORK_DIR}/store/Kelvo.store)
 file(MAKE_DIRECTORY ${WORK_DIR}/store)
 foreach(round first second)
   run("${round} run" ${clean_env} ${WORK_DIR}/consumer/kelvo-consumer ${store} ${prefix})
   message(STATUS "${round} run:\n${last_output}")
 endforeach()
-string(REGEX MATCHALL "consumer: \"indemnity\" finds [^\n]*" found "${last_output}")
-if(NOT last_output MATCHES "consumer: the library holds 1 default shelf and 3 cards\n"
-   OR NOT found STREQUAL "consumer: \"indemnity\" finds \"Car insurance\"")
-  message(FATAL_ERROR "the second run on one store did not hold one default shelf and three "
-                      "cards, or did not find the insurance card alone for \"indemnity\"")
+string(REGEX MATCHALL "\n\"indemnity\" finds [^\n]*" found "${last_output}")
+if(NOT last_output MATCHES "consumer: the library holds 1 default shelf, 6 shelves and 5 cards\n"
+   OR NOT last_output MATCHES "(^|\n)imported 0 cards\n"
+   OR NOT found STREQUAL "\n\"indemnity\" finds \"Car insurance\" by meaning")
+  message(FATAL_ERROR "the second run on one store did not hold one default shelf, six shelves "
+                      "and five cards, imported again, or did not find the insurance card alone "
+                      "for \"indemnity\"")
 endif()
 
 if(EXISTS ${prefix}/bin/kelvo-widget)

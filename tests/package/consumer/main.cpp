@@ -1,35 +1,50 @@
 // The program of docs/library.md, built as an outside project does: against the installed
-// package, through find_package(kelvo) and kelvo::core alone. The guide quotes it piece by piece.
+// package, through find_package(kelvo) and kelvo::core alone. The guide quotes it function by
+// function; main runs them in order (useLibrary) and then checks what the guide says of them.
 //
 //   kelvo-consumer STORE-FILE [PACKAGE-PREFIX]
 //
-// Run it twice on one store: the first run makes the library, the second finds it.
+// Run it twice on one store: the first run makes the library, the second finds it and adds
+// nothing.
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <optional>
+#include <span>
 #include <string>
+#include <string_view>
 #include <variant>
 #include <vector>
 
+#include "core/agenda/ReminderAgenda.hpp"
 #include "core/import/ImportDestination.hpp"
 #include "core/import/ImportPlan.hpp"
 #include "core/import/SnippetImporter.hpp"
 #include "core/model/Card.hpp"
+#include "core/model/CardReminder.hpp"
 #include "core/model/FileCapture.hpp"
 #include "core/model/KelvoModel.hpp"
 #include "core/model/KelvoPersistence.hpp"
+#include "core/model/ReminderSchedule.hpp"
 #include "core/model/Shelf.hpp"
 #include "core/model/SmartShelf.hpp"
+#include "core/organisation/ShelfRefusal.hpp"
+#include "core/organisation/SmartShelfOrganiser.hpp"
 #include "core/remote/Framer.hpp"
 #include "core/remote/Message.hpp"
 #include "core/search/CardPredicate.hpp"
 #include "core/search/CardSort.hpp"
+#include "core/search/MatchExplanation.hpp"
 #include "core/search/RankingContext.hpp"
+#include "core/search/SavedSearch.hpp"
+#include "core/search/SearchField.hpp"
 #include "core/search/SearchIndex.hpp"
+#include "core/search/SearchResult.hpp"
 #include "core/search/SearchableCard.hpp"
 #include "core/search/SemanticSearch.hpp"
+#include "core/search/SemanticSearchResult.hpp"
 #include "core/search/SmartShelfCriteria.hpp"
 #include "core/search/SmartShelfEvaluation.hpp"
 #include "core/search/WordEmbeddingLexicon.hpp"
@@ -46,13 +61,6 @@
 using namespace kelvo;
 
 namespace {
-
-int failures = 0;
-
-void check(bool holds, const char* what) {
-  std::printf("consumer: %s: %s\n", holds ? "ok" : "FAILED", what);
-  if (!holds) ++failures;
-}
 
 std::unique_ptr<data::Container> openLibrary(const std::filesystem::path& file) {
   auto container = std::make_unique<data::Container>("Kelvo", KelvoModel::shared());
@@ -95,6 +103,44 @@ std::shared_ptr<Card> makeFileCard(const std::string& filename, const Bytes& byt
   return card;
 }
 
+// A new library: the default shelf, a project with a shelf inside it, and three cards. Saves
+// nothing: the caller does, once.
+void fillNewLibrary(data::Context& context, Date now) {
+  const auto unsorted =
+      Shelf::make(Shelf::defaultShelfID(), std::string(Shelf::defaultShelfName), 0, now,
+                  /*isDefaultShelf=*/true, /*parent=*/nullptr);
+  context.insert(unsorted);  // made without a parent, it is in no context until inserted
+  const auto household = Shelf::make(UUID::random(), "Household", 1, now, false, nullptr);
+  context.insert(household);  // a shelf with no parent is a project
+  Shelf::make(UUID::random(), "Insurance", 0, now, false, household);  // in household's context
+  Card::make({.id = UUID::random(),
+              .type = CardType::text,
+              .title = "Tax return 2026",
+              .payload = "Send the {form} to the accountant",
+              .createdAt = now,
+              .shelf = unsorted});
+  Card::make({.id = UUID::random(),
+              .type = CardType::text,
+              .title = "Car insurance",
+              .payload = "Policy 42-7, renews in March",
+              .createdAt = now,
+              .shelf = unsorted});
+  makeFileCard("March receipt.pdf", toBytes("%PDF-1.7\n% the bytes of a file the user chose\n"),
+               unsorted, now);
+}
+
+// The first run fills a new library; a later run finds its default shelf and makes nothing, so
+// running again never adds a second default shelf.
+void prepareLibrary(const std::filesystem::path& store, Date now) {
+  std::filesystem::create_directories(std::filesystem::absolute(store).parent_path());
+  const auto library = openLibrary(store);
+  data::Context& context = library->viewContext();
+  if (findDefaultShelf(context) == nullptr) {  // a new library
+    fillNewLibrary(context, now);
+    context.save();  // throws data::StoreError; the changes stay pending
+  }
+}  // the container closes the store
+
 SearchableCard record(const Card& card) {
   const auto shelf = card.shelf();
   auto project = shelf;  // the top-level shelf the card's shelf sits in
@@ -113,6 +159,417 @@ SearchableCard record(const Card& card) {
                          .lastUsedAt = card.lastUsedAt()});
 }
 
+// The records of the live cards as the context holds them now; made again after a change.
+std::vector<SearchableCard> liveRecords(data::Context& context) {
+  std::vector<SearchableCard> cards;
+  for (const std::shared_ptr<Card>& card : context.fetch(Card::fetchRequest())) {
+    if (!card->isTrashed()) cards.push_back(record(*card));  // search sees the live cards
+  }
+  return cards;
+}
+
+// Each card found, best first, and the fields the words were found in.
+void showLiteral(const SearchIndex& index, const std::string& query) {
+  for (const SearchResult& found : index.search(query, 20)) {
+    const std::string title(found.card.title());  // the record's texts are string_views
+    std::string fields;
+    for (const SearchField field : found.matchedFields) {
+      fields += (fields.empty() ? "" : ", ") + std::string(rawValue(field));
+    }
+    std::printf("\"%s\" finds \"%s\" in its %s\n", query.c_str(), title.c_str(), fields.c_str());
+  }
+}
+
+// Search by meaning over the word tables, with the options its tests use.
+SemanticSearch makeSemanticSearch() {
+  const std::shared_ptr<const SemanticLexicon> lexicon = WordEmbeddingLexicon::standard();
+  lexicon->prewarm();  // needed: until it has run, the lexicon gives lemmas and no neighbours
+  return SemanticSearch(lexicon, {.maxVariantsPerTerm = 8,
+                                  .maxIndexQueries = 20,
+                                  .maxTerms = 8,
+                                  .semanticWeight = 0.35,
+                                  .limit = 200,
+                                  .expansionBudget = 0.045,
+                                  .literalSufficiency = 50});
+}
+
+// Each card found, and why: one sentence for each query word it holds only through another.
+void showByMeaning(const SemanticSearch& search, const SearchIndex& index,
+                   const std::string& query) {
+  for (const SemanticSearchResult& found : search.search(query, index)) {
+    const std::string title(found.card.title());
+    std::printf("\"%s\" finds \"%s\"%s\n", query.c_str(), title.c_str(),
+                found.isLiteralMatch() ? "" : " by meaning");
+    for (const MatchExplanation& why : found.explanations) {
+      std::printf("  %s\n", why.sentence().c_str());  // "insurance — related to indemnity"
+    }
+  }
+}
+
+// What the word tables give directly, or why they give nothing.
+void showWordTables() {
+  if (const auto problem = language::dataProblem()) std::printf("%s\n", problem->c_str());
+  if (const auto english = language::WordEmbedding::forLanguage("en")) {
+    std::string near;
+    for (const language::Neighbour& neighbour : english->neighbours("car", 3)) {
+      near += " " + neighbour.word;  // nearest first; neighbour.distance is 1 − cosine
+    }
+    std::printf("near \"car\":%s\n", near.c_str());
+  }
+  if (const auto tagger = language::LemmaTagger::standard()) {
+    const std::optional<std::string> lemma = tagger->lemma("geese");  // none for an unknown word
+    std::printf("\"geese\" is a form of \"%s\"\n", lemma.value_or("?").c_str());
+  }
+}
+
+// The shelf called `name` inside `parent` (none: a project's name), or none.
+std::shared_ptr<Shelf> findShelf(data::Context& context, std::string_view name,
+                                 const std::shared_ptr<Shelf>& parent) {
+  for (const std::shared_ptr<Shelf>& shelf : context.fetch(Shelf::fetchRequest())) {
+    // One object per stored shelf: the parent read from a shelf is the very object fetched.
+    if (shelf->name() == name && shelf->parent() == parent) return shelf;
+  }
+  return nullptr;
+}
+
+// The live card titled `title`, or none.
+std::shared_ptr<Card> findCard(data::Context& context, std::string_view title) {
+  for (const std::shared_ptr<Card>& card : context.fetch(Card::fetchRequest())) {
+    if (card->title() == title && !card->isTrashed()) return card;
+  }
+  return nullptr;
+}
+
+// The plan of importing a file: every snippet new, already kept (a card has its content hash)
+// or repeated in the file. None when the file cannot be read, which is said.
+std::optional<ImportPlan> planImport(data::Context& context, std::span<const std::uint8_t> file,
+                                     const std::string& filename) {
+  const auto parsed = SnippetImporter::parse(file, filename, std::nullopt);
+  if (!parsed) {
+    std::printf("%s\n", parsed.error().message().c_str());
+    return std::nullopt;
+  }
+  ImportPlan::Hashes kept;
+  for (const std::shared_ptr<Card>& card : context.fetch(Card::fetchRequest())) {
+    kept.emplace(card->contentHash(), card->id());
+  }
+  // The plan only names a place; the host makes the shelf (commitImport below).
+  const auto destination = ImportDestination::newShelf(parsed->suggestedShelfName, std::nullopt);
+  return ImportPlan::make(parsed->snippets, kept, destination, parsed->format, parsed->sourceName,
+                          UUID::random());
+}
+
+// The shelf called `name` inside `parent`, made when missing and the library has room; else the
+// parent. Nothing in the library counts shelves: the host keeps to Shelf::maximumCount.
+std::shared_ptr<Shelf> shelfInside(data::Context& context, const std::shared_ptr<Shelf>& parent,
+                                   const std::string& name, Date now) {
+  if (auto found = findShelf(context, name, parent)) return found;
+  if (context.count(Shelf::fetchRequest()) >= Shelf::maximumCount) return parent;
+  auto made = Shelf::make(UUID::random(), name, 0, now, false, parent);
+  if (parent == nullptr) context.insert(made);
+  return made;
+}
+
+// The shelf with this identifier, or none.
+std::shared_ptr<Shelf> shelfWithID(data::Context& context, const UUID& id) {
+  for (const std::shared_ptr<Shelf>& shelf : context.fetch(Shelf::fetchRequest())) {
+    if (shelf->id() == id) return shelf;
+  }
+  return nullptr;
+}
+
+// Makes a text card of every included row, on a shelf for each of its folders inside the
+// plan's destination. Gives how many it made; saves nothing.
+std::size_t commitImport(data::Context& context, const ImportPlan& plan, Date now) {
+  const std::vector<ImportPlan::Row> rows = plan.includedRows();
+  if (rows.empty()) return 0;  // a second import of the same file makes no empty shelf
+  const auto& place = plan.destination().value;
+  std::shared_ptr<Shelf> destination;
+  if (const auto* existing = std::get_if<ImportDestination::Existing>(&place)) {
+    destination = shelfWithID(context, existing->shelf);
+  } else {
+    const auto& made = std::get<ImportDestination::NewShelf>(place);
+    const auto project = made.inProject ? shelfWithID(context, *made.inProject) : nullptr;
+    destination = shelfInside(context, project, made.name, now);
+  }
+  if (destination == nullptr) return 0;  // the chosen shelf was deleted meanwhile
+  for (const ImportPlan::Row& row : rows) {
+    std::shared_ptr<Shelf> shelf = destination;
+    for (const std::string& folder : row.snippet.folderPath) {
+      shelf = shelfInside(context, shelf, folder, now);
+    }
+    // Card::make gives the card the hash the row has, so the next import skips this row. The
+    // keyword (row.snippet.keyword) has no field on a card.
+    Card::make({.id = UUID::random(),
+                .type = CardType::text,
+                .title = row.title,
+                .payload = row.snippet.body,  // trimmed by the plan
+                .createdAt = now,
+                .shelf = shelf});
+  }
+  return rows.size();
+}
+
+// Reminds of the card at 9:00 tomorrow, unless a reminder of it is open already. A reminder
+// names its card by identifier, so it outlives the card. Saves nothing.
+void remindTomorrow(data::Context& context, const UUID& cardID, Date now,
+                    const Calendar& calendar) {
+  for (const std::shared_ptr<CardReminder>& reminder :
+       context.fetch(CardReminder::fetchRequest())) {
+    if (reminder->cardID() == cardID && !reminder->isDone()) return;
+  }
+  if (const std::optional<Date> fireAt = ReminderSchedule::tomorrowMorning(now, calendar)) {
+    context.insert(CardReminder::make(
+        {.id = UUID::random(), .cardID = cardID, .fireAt = *fireAt, .createdAt = now}));
+  }
+}
+
+// The agenda: its headline, then the open reminders section by section, soonest first.
+void showAgenda(data::Context& context, Date now, const Calendar& calendar) {
+  const auto reminders = context.fetch(CardReminder::fetchRequest());
+  std::printf("%s\n", ReminderAgenda::headline(reminders, now, calendar).c_str());
+  for (const ReminderAgenda::Section& section :
+       ReminderAgenda::sections(reminders, now, calendar)) {
+    for (const UUID& id : section.reminderIDs) {
+      for (const std::shared_ptr<CardReminder>& reminder : reminders) {
+        if (reminder->id() == id) {
+          std::printf("%s: %s\n", std::string(section.id()).c_str(),
+                      reminder->summary(now, calendar).c_str());  // "thisWeek: Due tomorrow"
+        }
+      }
+    }
+  }
+}
+
+// The smart shelf "Policies", made once through the organiser, which refuses one past
+// SmartShelf::maximumCount and says why. Saves nothing.
+void addPoliciesShelf(data::Context& context, Date now) {
+  for (const std::shared_ptr<SmartShelf>& shelf : context.fetch(SmartShelf::fetchRequest())) {
+    if (shelf->name() == "Policies") return;
+  }
+  const SmartShelfCriteria criteria(SmartShelfCriteria::currentVersion, "insurance",
+                                    CardPredicate::neverUsed(), CardSort::title);
+  const SmartShelfCreation made = SmartShelfOrganiser::create("Policies", criteria, context, now);
+  if (const auto* refused = std::get_if<ShelfRefusal>(&made)) {
+    std::printf("%s\n", refused->message().c_str());
+  }
+}
+
+// Every saved smart shelf read back, and the cards it gathers now.
+void showSmartShelves(data::Context& context, const std::vector<SearchableCard>& cards,
+                      const SearchIndex& index, Date now) {
+  for (const std::shared_ptr<SmartShelf>& shelf : context.fetch(SmartShelf::fetchRequest())) {
+    const std::variant<SavedSearch, ShelfRefusal> opened = SmartShelfOrganiser::open(*shelf);
+    if (const auto* refused = std::get_if<ShelfRefusal>(&opened)) {  // a newer version wrote it
+      std::printf("%s\n", refused->message().c_str());
+      continue;
+    }
+    const std::vector<SearchableCard> shown = SmartShelfEvaluation::evaluate(
+        std::get<SavedSearch>(opened), cards, SmartShelfEvaluation::literalRanking(index), now);
+    for (const SearchableCard& card : shown) {
+      std::printf("%s holds \"%s\"\n", shelf->name().c_str(), std::string(card.title()).c_str());
+    }
+  }
+}
+
+// The widget's snapshot: the cards reached for most, and how many open reminders are due by the
+// end of today, overdue ones included.
+std::string widgetSnapshot(data::Context& context, const std::vector<SearchableCard>& cards,
+                           Date now, const Calendar& calendar) {
+  std::vector<Date> fireAts;  // a done reminder is due no more
+  for (const std::shared_ptr<CardReminder>& reminder :
+       context.fetch(CardReminder::fetchRequest())) {
+    if (!reminder->isDone()) fireAts.push_back(reminder->fireAt());
+  }
+  const KelvoWidgetSnapshot snapshot = KelvoWidgetSnapshot::build(
+      cards, fireAts, RankingContext::current(std::nullopt, now, calendar),
+      KelvoWidgetSnapshot::cardLimit, now, calendar);
+  return snapshot.encoded();  // "kelvo-widget.json" in the app group
+}
+
+// One message framed as the wire carries it, and read back by the receiving end.
+std::vector<Remote::Message> pingRoundTrip() {
+  const Bytes frame = Remote::Framer::encode(Remote::Message::ping());
+  Remote::Framer receiving;  // one per connection
+  return receiving.append(frame);
+}
+
+// Every step above, as one run of the program.
+void useLibrary(const std::filesystem::path& store) {
+  const Date now = Clock::system().now();  // the library never reads the clock itself
+  const Calendar calendar = Calendar::current();
+  prepareLibrary(store, now);
+  const auto library = openLibrary(store);  // reopened: what was saved is read back
+  data::Context& context = library->viewContext();
+
+  const auto insurance = findShelf(context, "Insurance", findShelf(context, "Household", nullptr));
+  findCard(context, "Car insurance")->setShelf(insurance);  // on the second run: writes nothing
+  // A host reads the file the user chose.
+  const std::string file =
+      "name,keyword,text,folder\n"
+      "Policy,;pol,\"Policy 42-7, renews in March\",Replies\n"
+      "Greeting,;hi,Hello!,Replies\n"
+      "Sign-off,;bye,\"Best, Ada\",Signatures\n";
+  if (const auto plan = planImport(context, asBytes(file), "team.csv")) {
+    std::printf("imported %zu cards\n", commitImport(context, *plan, now));
+  }
+  remindTomorrow(context, findCard(context, "Tax return 2026")->id(), now, calendar);
+  addPoliciesShelf(context, now);
+  context.save();  // the move, the import, the reminder and the smart shelf in one transaction
+
+  const std::vector<SearchableCard> cards = liveRecords(context);
+  const SearchIndex index(cards);
+  showLiteral(index, "tax");
+  showByMeaning(makeSemanticSearch(), index, "indemnity");
+  showWordTables();
+  showAgenda(context, now, calendar);
+  showSmartShelves(context, cards, index, now);
+  std::printf("the widget's snapshot: %s\n", widgetSnapshot(context, cards, now, calendar).c_str());
+  std::printf("%zu messages read back\n", pingRoundTrip().size());
+}
+
+// ---------------------------------------------------------------------------------------------
+// What the guide says of the steps, checked on the store they left.
+
+int failures = 0;
+
+void check(bool holds, const char* what) {
+  std::printf("consumer: %s: %s\n", holds ? "ok" : "FAILED", what);
+  if (!holds) ++failures;
+}
+
+void checkShelvesAndCards(data::Context& context) {
+  const auto shelves = context.fetch(Shelf::fetchRequest());
+  const auto defaultShelves = std::count_if(
+      shelves.begin(), shelves.end(), [](const auto& shelf) { return shelf->isDefaultShelf(); });
+  const std::vector<SearchableCard> cards = liveRecords(context);
+  std::printf("consumer: the library holds %td default shelf, %zu shelves and %zu cards\n",
+              defaultShelves, shelves.size(), cards.size());
+  check(defaultShelves == 1 && shelves.size() == 6 && cards.size() == 5,
+        "one default shelf, six shelves and five cards");
+
+  const Bytes receipt = toBytes("%PDF-1.7\n% the bytes of a file the user chose\n");
+  const auto file = findCard(context, "March receipt");
+  check(file != nullptr && file->type() == CardType::document && file->filename() &&
+            file->contentHash() == FileCapture::contentHash(CardType::document, receipt) &&
+            file->payloadData() == receipt && file->previewText() == "PDF · 46 bytes",
+        "the file card keeps its bytes, their hash and the guide's preview");
+
+  const auto household = findShelf(context, "Household", nullptr);
+  const auto insurance = findShelf(context, "Insurance", household);
+  const auto moved = findCard(context, "Car insurance");
+  check(household != nullptr && insurance != nullptr && moved != nullptr &&
+            moved->shelf() == insurance && insurance->parent() == household &&
+            findShelf(context, "Insurance", household) == insurance,
+        "the moved card is on its new shelf, and a shelf fetched twice is one object");
+  if (moved != nullptr) moved->setShelf(insurance);
+  check(!context.hasChanges(), "giving a card the shelf it is on writes nothing");
+  const auto records = liveRecords(context);
+  const auto movedRecord = std::find_if(records.begin(), records.end(), [](const auto& card) {
+    return card.title() == "Car insurance";
+  });
+  check(movedRecord != records.end() && movedRecord->shelfName() == "Insurance" &&
+            movedRecord->projectName() == "Household",
+        "the record names the shelf and the project above it");
+}
+
+void checkImport(data::Context& context) {
+  const auto team = findShelf(context, "team", nullptr);
+  const auto replies = findShelf(context, "Replies", team);
+  const auto greeting = findCard(context, "Greeting");
+  check(team != nullptr && replies != nullptr && findShelf(context, "Signatures", team) &&
+            greeting != nullptr && greeting->shelf() == replies && greeting->payload() == "Hello!",
+        "the import made its cards on a shelf for each folder inside the suggested shelf");
+  check(
+      greeting != nullptr && greeting->contentHash() == Card::contentHash(CardType::text, "Hello!"),
+      "an imported card has the hash its row had");
+  const std::string file =
+      "name,keyword,text,folder\n"
+      "Policy,;pol,\"Policy 42-7, renews in March\",Replies\n"
+      "Greeting,;hi,Hello!,Replies\n"
+      "Sign-off,;bye,\"Best, Ada\",Signatures\n";
+  const auto again = planImport(context, asBytes(file), "team.csv");
+  check(again && again->includedRows().empty() && again->summary().alreadyInKelvo == 3,
+        "a second import of the file finds every row kept");
+}
+
+void checkReminders(data::Context& context, Date now, const Calendar& calendar) {
+  const auto reminders = context.fetch(CardReminder::fetchRequest());
+  const auto tax = findCard(context, "Tax return 2026");
+  check(reminders.size() == 1 && tax != nullptr && reminders[0]->cardID() == tax->id() &&
+            reminders[0]->summary(now, calendar) == "Due tomorrow",
+        "one reminder of the tax card, due tomorrow");
+  const auto sections = ReminderAgenda::sections(reminders, now, calendar);
+  check(sections.size() == 1 && sections[0].bucket == ReminderBucket::thisWeek,
+        "the agenda shows it this week");
+  const std::vector<SearchableCard> cards = liveRecords(context);
+  const auto snapshot = KelvoWidgetSnapshot::decode(widgetSnapshot(context, cards, now, calendar));
+  const auto tomorrow = reminders.empty() ? now : reminders[0]->fireAt() + 60;
+  check(snapshot.cards().size() == 4 && snapshot.remindersDue() == 0 &&
+            KelvoWidgetSnapshot::decode(widgetSnapshot(context, cards, tomorrow, calendar))
+                    .remindersDue() == 1,
+        "the widget snapshot counts the reminder on its day");
+}
+
+void checkSmartShelf(data::Context& context, Date now) {
+  const auto smartShelves = context.fetch(SmartShelf::fetchRequest());
+  check(smartShelves.size() == 1 && smartShelves[0]->name() == "Policies" &&
+            !isUnreadable(*smartShelves[0]),
+        "one smart shelf, saved and read back");
+  const std::vector<SearchableCard> cards = liveRecords(context);
+  const SearchIndex index(cards);
+  std::vector<SearchableCard> shown;
+  if (const auto search = definition(*smartShelves.at(0))) {
+    shown = SmartShelfEvaluation::evaluate(*search, cards,
+                                           SmartShelfEvaluation::literalRanking(index), now);
+  }
+  check(shown.size() == 1 && shown[0].title() == "Car insurance", "the smart shelf's cards");
+  for (std::int64_t more = 1; more < SmartShelf::maximumCount; ++more) {
+    const SmartShelfCriteria any(SmartShelfCriteria::currentVersion, std::nullopt,
+                                 CardPredicate::neverUsed(), CardSort::title);
+    SmartShelfOrganiser::create("More", any, context, now);
+  }
+  const SmartShelfCriteria one(SmartShelfCriteria::currentVersion, std::nullopt,
+                               CardPredicate::neverUsed(), CardSort::title);
+  const auto refused = SmartShelfOrganiser::create("One too many", one, context, now);
+  check(std::holds_alternative<ShelfRefusal>(refused), "the organiser refuses a thirteenth");
+  context.rollback();
+}
+
+void checkSearchAndTables(data::Context& context, const char* prefix) {
+  const std::vector<SearchableCard> cards = liveRecords(context);
+  const SearchIndex index(cards);
+  const std::vector<SearchResult> literal = index.search("tax", 20);
+  check(literal.size() == 1 && literal[0].card.title() == "Tax return 2026" &&
+            literal[0].matchedFields == SearchFields{SearchField::title},
+        "literal search, and where it found the word");
+  check(SemanticSearch(WordEmbeddingLexicon::standard(), {}).search("tax", index).empty(),
+        "options left at zero find nothing, as the guide says");
+  const SemanticSearch byMeaning = makeSemanticSearch();
+  const std::vector<SemanticSearchResult> widened = byMeaning.search("indemnity", index);
+  check(widened.size() == 1 && widened[0].card.title() == "Car insurance" &&
+            !widened[0].explanations.empty() && !widened[0].isLiteralMatch() &&
+            widened[0].explanations[0].matchedTerm == "insurance",
+        "search by meaning finds \"insurance\" for \"indemnity\", and says why");
+  check(SemanticSearch(WordEmbeddingLexicon::standard(), byMeaning.options())
+            .search("indemnity", index)
+            .empty(),
+        "a lexicon not prewarmed has no neighbours, as the guide says");
+
+  const auto english = language::WordEmbedding::forLanguage("en");
+  const auto tagger = language::LemmaTagger::standard();
+  check(!language::dataProblem() && english != nullptr && !english->neighbours("car", 12).empty() &&
+            tagger != nullptr && tagger->lemma("geese") == "goose" && !tagger->lemma("qxzzy"),
+        "the word tables: neighbours of \"car\", the lemma of \"geese\", none of a non-word");
+  if (prefix != nullptr) {
+    check(language::dataDirectory().string().rfind(prefix, 0) == 0,
+          "the word tables come from the package's own prefix");
+  }
+  const std::vector<Remote::Message> received = pingRoundTrip();
+  check(received.size() == 1 && std::holds_alternative<Remote::Message::Ping>(received[0].value),
+        "a ping framed and read back");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -121,140 +578,16 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::filesystem::path store = argv[1];  // a host: KelvoPersistence::storeURL("Kelvo")
-  std::filesystem::create_directories(std::filesystem::absolute(store).parent_path());
-  const Bytes receipt = toBytes("%PDF-1.7\n% the bytes of a file the user chose\n");
+  useLibrary(store);
+
   const Date now = Clock::system().now();
-  {
-    const auto library = openLibrary(store);
-    data::Context& context = library->viewContext();
-    std::shared_ptr<Shelf> unsorted = findDefaultShelf(context);
-    if (unsorted == nullptr) {  // a new library
-      unsorted = Shelf::make(Shelf::defaultShelfID(), std::string(Shelf::defaultShelfName), 0, now,
-                             /*isDefaultShelf=*/true, /*parent=*/nullptr);
-      context.insert(unsorted);  // made without a parent, it is in no context until inserted
-      Card::make({.id = UUID::random(),
-                  .type = CardType::text,
-                  .title = "Tax return 2026",
-                  .payload = "Send the {form} to the accountant",
-                  .createdAt = now,
-                  .shelf = unsorted});
-      Card::make({.id = UUID::random(),
-                  .type = CardType::text,
-                  .title = "Car insurance",
-                  .payload = "Policy 42-7, renews in March",
-                  .createdAt = now,
-                  .shelf = unsorted});
-      makeFileCard("March receipt.pdf", receipt, unsorted, now);
-      context.save();  // throws data::StoreError; the changes stay pending
-    }
-  }  // the container closes the store
-
-  const auto library = openLibrary(store);  // reopened: what was saved is read back
+  const auto library = openLibrary(store);
   data::Context& context = library->viewContext();
-  std::vector<SearchableCard> cards;
-  for (const std::shared_ptr<Card>& card : context.fetch(Card::fetchRequest())) {
-    if (!card->isTrashed()) cards.push_back(record(*card));  // search sees the live cards
-  }
-
-  const auto shelves = context.fetch(Shelf::fetchRequest());
-  const auto defaultShelves = std::count_if(
-      shelves.begin(), shelves.end(), [](const auto& shelf) { return shelf->isDefaultShelf(); });
-  std::printf("consumer: the library holds %td default shelf and %zu cards\n", defaultShelves,
-              cards.size());
-  check(defaultShelves == 1 && cards.size() == 3, "one default shelf and three cards");
-  const auto file = std::find_if(cards.begin(), cards.end(), [](const SearchableCard& card) {
-    return card.type() == CardType::document;
-  });
-  check(file != cards.end() && file->title() == "March receipt", "the file card reads back");
-  for (const std::shared_ptr<Card>& card : context.fetch(Card::fetchRequest())) {
-    if (card->filename()) {
-      check(card->contentHash() == FileCapture::contentHash(CardType::document, receipt) &&
-                card->payloadData() == receipt && card->previewText() == "PDF · 46 bytes",
-            "the file card keeps its bytes, their hash and the guide's preview");
-    }
-  }
-
-  const SearchIndex index(cards);
-  const std::vector<SearchResult> literal = index.search("tax", 20);
-  check(literal.size() == 1 && literal[0].card.title() == "Tax return 2026", "literal search");
-  check(SemanticSearch(WordEmbeddingLexicon::standard(), {}).search("tax", index).empty(),
-        "options left at zero find nothing, as the guide says");
-
-  const std::shared_ptr<const SemanticLexicon> lexicon = WordEmbeddingLexicon::standard();
-  lexicon->prewarm();  // needed: until it has run, the lexicon gives lemmas and no neighbours
-  const SemanticSearch byMeaning(lexicon, {.maxVariantsPerTerm = 8,
-                                           .maxIndexQueries = 20,
-                                           .maxTerms = 8,
-                                           .semanticWeight = 0.35,
-                                           .limit = 200,
-                                           .expansionBudget = 0.045,
-                                           .literalSufficiency = 50});
-  const std::vector<SemanticSearchResult> widened = byMeaning.search("indemnity", index);
-  for (const SemanticSearchResult& found : widened) {
-    std::printf("consumer: \"indemnity\" finds \"%.*s\"\n",
-                static_cast<int>(found.card.title().size()), found.card.title().data());
-  }
-  check(widened.size() == 1 && widened[0].card.title() == "Car insurance" &&
-            !widened[0].explanations.empty(),
-        "search by meaning finds \"insurance\" for \"indemnity\", and says why");
-  check(SemanticSearch(WordEmbeddingLexicon::standard(), byMeaning.options())
-            .search("indemnity", index)
-            .empty(),
-        "a lexicon not prewarmed has no neighbours, as the guide says");
-
-  if (const auto problem = language::dataProblem()) std::printf("%s\n", problem->c_str());
-  const auto english = language::WordEmbedding::forLanguage("en");
-  const auto tagger = language::LemmaTagger::standard();
-  check(english != nullptr && !english->neighbours("car", 12).empty(), "neighbours of \"car\"");
-  check(tagger != nullptr && tagger->lemma("geese") == "goose", "the lemma of \"geese\"");
-  if (argc > 2) {
-    check(language::dataDirectory().string().rfind(argv[2], 0) == 0,
-          "the word tables come from the package's own prefix");
-  }
-
-  const SmartShelfCriteria criteria(SmartShelfCriteria::currentVersion, "insurance",
-                                    CardPredicate::neverUsed(), CardSort::title);
-  const auto smartShelf = makeSmartShelf(UUID::random(), "Policies", 0, now, criteria);
-  context.insert(smartShelf);
-  std::vector<SearchableCard> shown;
-  if (const auto search = definition(*smartShelf)) {
-    shown = SmartShelfEvaluation::evaluate(*search, cards,
-                                           SmartShelfEvaluation::literalRanking(index), now);
-  }
-  check(shown.size() == 1 && shown[0].title() == "Car insurance", "the smart shelf");
-
-  const std::string snippets =
-      "name,keyword,text\nPolicy,;pol,\"Policy 42-7, renews in March\"\nGreeting,;hi,Hello!\n";
-  const auto parsed = SnippetImporter::parse(asBytes(snippets), "team.csv", std::nullopt);
-  ImportPlan::Hashes kept;
-  for (const std::shared_ptr<Card>& card : context.fetch(Card::fetchRequest())) {
-    kept.emplace(card->contentHash(), card->id());
-  }
-  std::vector<std::string> toKeep;
-  if (parsed) {
-    const ImportPlan plan =
-        ImportPlan::make(parsed->snippets, kept, ImportDestination::newShelf("Team", std::nullopt),
-                         parsed->format, parsed->sourceName, UUID::random());
-    for (const ImportPlan::Row& row : plan.includedRows()) toKeep.push_back(row.title);
-  } else {
-    std::printf("%s\n", parsed.error().message().c_str());
-  }
-  check(toKeep == std::vector<std::string>{"Greeting"}, "the import plan skips what is kept");
-
-  const Calendar calendar = Calendar::current();
-  const KelvoWidgetSnapshot snapshot =
-      KelvoWidgetSnapshot::build(cards, {}, RankingContext::current(std::nullopt, now, calendar),
-                                 KelvoWidgetSnapshot::cardLimit, now, calendar);
-  const std::string stored = snapshot.encoded();  // "kelvo-widget.json" in the app group
-  check(KelvoWidgetSnapshot::decode(stored) == snapshot && snapshot.cards().size() == 3,
-        "the widget snapshot");
-
-  const Bytes frame = Remote::Framer::encode(Remote::Message::ping());
-  Remote::Framer receiving;  // one per connection
-  const std::vector<Remote::Message> received = receiving.append(frame);
-  check(received.size() == 1 && std::holds_alternative<Remote::Message::Ping>(received[0].value),
-        "a ping framed and read back");
-
+  checkShelvesAndCards(context);
+  checkImport(context);
+  checkReminders(context, now, Calendar::current());
+  checkSmartShelf(context, now);
+  checkSearchAndTables(context, argc > 2 ? argv[2] : nullptr);
   std::printf("consumer: %s\n", failures == 0 ? "all good" : "failures");
   return failures == 0 ? 0 : 1;
 }
