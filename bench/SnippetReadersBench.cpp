@@ -168,6 +168,19 @@ void BM_ImportTextReplacements(benchmark::State& state) {
   state.SetBytesProcessed(std::int64_t(state.iterations() * text.size()));
 }
 
+// A list of one more empty dictionary than an import takes (7 MB): counted, then refused.
+void BM_RefuseTextReplacements(benchmark::State& state) {
+  std::string text = "<plist><array>";
+  for (auto i = kelvo::SnippetImporter::snippetLimit; i >= 0; --i) text += "<dict/>";
+  text += "</array></plist>";
+  for (auto _ : state) {
+    const auto parsed =
+        kelvo::SnippetImporter::parse(kelvo::asBytes(text), "a.plist", std::nullopt);
+    benchmark::DoNotOptimize(parsed.hasValue());
+  }
+  state.SetBytesProcessed(std::int64_t(state.iterations() * text.size()));
+}
+
 void BM_PugixmlLoad(benchmark::State& state) {
   const std::string text = textReplacements(10);
   for (auto _ : state) {
@@ -192,4 +205,5 @@ BENCHMARK(BM_RaycastReadAndParse)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_NlohmannParse)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PlistReadAndParse)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ImportTextReplacements)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RefuseTextReplacements)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PugixmlLoad)->Unit(benchmark::kMillisecond);

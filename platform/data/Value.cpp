@@ -7,15 +7,6 @@
 
 namespace kelvo::data {
 
-// The layout: a std::string whose first word is its data pointer, as libstdc++'s is.
-#if !defined(__GLIBCXX__) || !_GLIBCXX_USE_CXX11_ABI
-#error "Value keeps a string's data pointer apart from its tags: it needs libstdc++'s string"
-#endif
-static_assert(sizeof(std::string) == 32 && alignof(std::string) == alignof(std::uintptr_t));
-static_assert(sizeof(Value) == 32);
-static_assert(sizeof(Value::ObjectSet) <= 24 && sizeof(Value::StringList) <= 24 &&
-              sizeof(Bytes) <= 24 && sizeof(UUID) <= 24 && sizeof(Value::Object) <= 24);
-
 Value::Value(const Value& other) { constructFrom(other); }
 
 Value::Value(Value&& other) noexcept { constructFrom(std::move(other)); }

@@ -16,6 +16,25 @@
 #include "platform/foundation/Date.hpp"
 #include "platform/foundation/UUID.hpp"
 
+// A value lays its tag over the first word of libstdc++'s string (its data pointer) and keeps
+// every other kind behind that word. The library's code reads that room as the library was
+// built, and a program built in another mode links against it without a word, then writes past
+// its values: so the layout is checked here, where the header is used.
+#if !defined(__GLIBCXX__)
+#error "kelvo::data::Value needs libstdc++: its tags share the first word of its std::string"
+#endif
+static_assert(_GLIBCXX_USE_CXX11_ABI,
+              "kelvo::data::Value needs libstdc++'s C++11 string ABI, as the library is built: "
+              "with _GLIBCXX_USE_CXX11_ABI=0 a std::string is one pointer, too small for a value");
+#if defined(_GLIBCXX_DEBUG)
+static_assert(false,
+              "kelvo::data::Value cannot be used with _GLIBCXX_DEBUG: the library is built with "
+              "libstdc++'s normal containers, and debug-mode ones are larger and laid out apart");
+#endif
+static_assert(sizeof(std::string) == 32 && alignof(std::string) == alignof(std::uintptr_t),
+              "kelvo::data::Value is laid out in the 32 bytes of the library's std::string, "
+              "aligned as a pointer: this build's std::string differs");
+
 namespace kelvo::data {
 
 class ManagedObject;
@@ -103,6 +122,18 @@ class Value {
     unset,
   };
   static constexpr std::size_t payload = sizeof(std::uintptr_t);
+  // Whether a kind's value fits behind the tag word, in the rest of the string's room.
+  template <class T>
+  static constexpr bool fits = sizeof(T) <= sizeof(std::string) - payload &&
+                               alignof(T) <= alignof(std::string) && payload % alignof(T) == 0;
+  static_assert(fits<std::int64_t> && fits<Date> && fits<UUID>,
+                "kelvo::data::Value keeps a number, date or UUID in the 24 bytes behind its tag");
+  static_assert(fits<Bytes> && fits<StringList> && fits<ObjectSet>,
+                "kelvo::data::Value keeps a std::vector in the 24 bytes behind its tag: this "
+                "build's vector does not fit there (build in the library's mode)");
+  static_assert(fits<Object>,
+                "kelvo::data::Value keeps a std::shared_ptr in the 24 bytes behind its tag: this "
+                "build's shared_ptr does not fit there (build in the library's mode)");
 
   struct Unset {};
   explicit Value(Unset) noexcept { setTag(Tag::unset); }
@@ -131,6 +162,9 @@ class Value {
   }
   template <class T>
   void construct(Tag tag, T&& value) {
+    static_assert(fits<std::remove_cvref_t<T>>,
+                  "every kind of kelvo::data::Value must fit in the 24 bytes behind its tag, "
+                  "at an alignment of at most 8");
     new (storage_ + payload) std::remove_cvref_t<T>(std::forward<T>(value));
     setTag(tag);
   }
@@ -141,6 +175,7 @@ class Value {
 
   alignas(std::string) std::byte storage_[sizeof(std::string)];
 };
+static_assert(sizeof(Value) == 32);
 
 /// An attribute's value or none, in the room of a value alone (an object holds one for each
 /// attribute): "none" is a state of the value's own variant that is never handed out. Reads as

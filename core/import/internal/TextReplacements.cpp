@@ -1,7 +1,5 @@
 #include "core/import/internal/TextReplacements.hpp"
 
-#include <string.h>
-
 #include <algorithm>
 
 namespace kelvo::import_internal {
@@ -59,17 +57,18 @@ class ReplacementSink final : public PropertyList::ElementSink {
 };
 
 // Whether `text` may give more than `limit` snippets: each is a dictionary, whose markup opens
-// with "<dict" (entities stand for no markup here) and takes at least 7 bytes.
+// with "<dict" (entities stand for no markup here) and takes at least 7 bytes. One pass: each
+// search reads only up to its match, where `memmem` over the rest of the text would have the
+// sanitizers check all of that rest on every call.
 bool mayHoldMore(std::string_view text, std::size_t limit) {
   constexpr std::string_view opening = "<dict";
   if (text.size() / 7 <= limit) return false;
   std::size_t dictionaries = 0;
-  for (const char* at = text.data(); dictionaries <= limit; ++dictionaries, ++at) {
-    const auto left = static_cast<std::size_t>(text.data() + text.size() - at);
-    at = static_cast<const char*>(memmem(at, left, opening.data(), opening.size()));
-    if (!at) return false;
+  for (std::size_t at = text.find(opening); at != std::string_view::npos;
+       at = text.find(opening, at + opening.size())) {
+    if (++dictionaries > limit) return true;
   }
-  return true;
+  return false;
 }
 
 TextReplacementList read(std::string_view text, std::optional<std::size_t> limit,
