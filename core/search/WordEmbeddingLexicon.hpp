@@ -5,7 +5,7 @@
 // embedding is consulted only once `prewarm()` has loaded it; answers that used it are cached.
 //
 //   auto lexicon = WordEmbeddingLexicon::standard();   // office words, then English
-//   lexicon->prewarm();                                 // maps and checks the neighbour table
+//   lexicon->prewarm();                                 // reads and checks the neighbour table
 //   SemanticSearch search(lexicon, options);
 
 #include <cstdint>
