@@ -1,7 +1,7 @@
 # Installs the build tree into a scratch prefix, other than the one it was configured with, and
 # uses it from outside: every installed header compiles alone, the guide's program builds and
 # runs twice on one store with no environment variable set, and the installed widget finds its
-# artwork. A project's own object and static libraries link it too (BuildShapes.cmake).
+# artwork. A project's own object, static and shared libraries link it too (BuildShapes.cmake).
 cmake_minimum_required(VERSION 3.25)
 
 function(run step)

@@ -1,8 +1,8 @@
 # Part of BuildConsumer.cmake, over its install: a project's own library that links kelvo::core,
-# built as an object and a static library, and linked into a program alone and into
+# built as an object, a static and a shared library, and linked into a program alone and into
 # one that links kelvo::core itself. Each program finds the installed word tables, in its own
 # copy and its library's, with no environment variable set, and writes a setting.
-foreach(shape OBJECT STATIC)
+foreach(shape OBJECT STATIC SHARED)
   string(TOLOWER ${shape} name)
   build_outside(shapes-${name} ${SOURCE_DIR}/shapes -DWORDS_SHAPE=${shape}
                 -DCMAKE_SHARED_LINKER_FLAGS=${LINKER_FLAGS})
