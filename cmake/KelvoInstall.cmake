@@ -17,6 +17,7 @@ configure_package_config_file(cmake/kelvoConfig.cmake.in
 write_basic_package_version_file(${PROJECT_BINARY_DIR}/kelvoConfigVersion.cmake
   COMPATIBILITY SameMinorVersion)
 install(FILES ${PROJECT_BINARY_DIR}/kelvoConfig.cmake ${PROJECT_BINARY_DIR}/kelvoConfigVersion.cmake
+  ${PROJECT_SOURCE_DIR}/cmake/KelvoLanguageFolder.cmake
   DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/kelvo)
 
 # The first install step (see the top CMakeLists.txt) checks that the build made everything the

@@ -9,12 +9,11 @@
 
 namespace kelvo::language {
 
-// The share folder of the installed package, in a program built against one: the package's
-// CMake config compiles a definition of this constant into each program that links
-// kelvo::core. A constant rather than a call before main, so that a program that never looks
-// for the tables links and starts nothing of this layer; weak, so that a program without the
-// definition (one built in this project) links too and finds it null.
-[[gnu::weak]] extern const char installedDataFolder[];
+// The folder the program was built to look in: the share folder of the installed package it was
+// built against, or the one its build installs to. A constant in a small library of its own
+// (cmake/KelvoLanguageFolder.cmake) rather than a call before main, so that a program that never
+// looks for the tables starts nothing of this layer.
+extern const char installedDataFolder[];
 
 namespace {
 
@@ -37,10 +36,7 @@ std::filesystem::path dataDirectory() {
   return folderSetting().get([] {
     const char* given = std::getenv("KELVO_LANGUAGE_DATA");
     if (given != nullptr && *given != '\0') return std::filesystem::path(given);
-    if (installedDataFolder != nullptr && *installedDataFolder != '\0') {
-      return std::filesystem::path(installedDataFolder);
-    }
-    return std::filesystem::path(KELVO_LANGUAGE_INSTALLED_DATA);
+    return std::filesystem::path(installedDataFolder);
   });
 }
 

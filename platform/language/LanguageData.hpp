@@ -1,10 +1,11 @@
 #pragma once
 
 // Where the English lemma and neighbour tables are read from, and whether they were. The first
-// of: a folder set for the process, $KELVO_LANGUAGE_DATA, the share folder of the installed
-// package the program was built against (the package's CMake config compiles it into every
-// program that links kelvo::core as a constant, read only when the tables are first looked
-// for), and the folder the library was configured to install to.
+// of: a folder set for the process, $KELVO_LANGUAGE_DATA, and the folder the program was built
+// to look in: the share folder of the installed package it was built against (the package's
+// CMake config gives each project that finds it a constant naming that folder, read only when
+// the tables are first looked for), or, built with the library itself, the folder the library
+// was configured to install to.
 //
 //   language::setDataDirectory("/opt/kelvo/share/kelvo/language");
 //   const std::optional<std::string> problem = language::dataProblem();  // none when both opened

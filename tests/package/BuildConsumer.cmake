@@ -1,7 +1,8 @@
 # Installs the build tree into a scratch prefix, other than the one it was configured with, and
 # uses it from outside: every installed header compiles alone, so does each piece of code of the
 # guide with the headers it names, the guide's program builds and runs twice on one store with
-# no environment variable set, and the installed widget finds its artwork.
+# no environment variable set, and the installed widget finds its artwork. A project's own
+# object, static and shared libraries link it too (BuildShapes.cmake).
 cmake_minimum_required(VERSION 3.25)
 
 function(run step)
@@ -14,7 +15,7 @@ endfunction()
 
 function(build_outside name source)
   run("configure ${name}" ${CMAKE_COMMAND} -S ${source} -B ${WORK_DIR}/${name} -G ${GENERATOR}
-      -DCMAKE_PREFIX_PATH=${prefix}
+      -DCMAKE_PREFIX_PATH=${prefix} ${ARGN}
       -DCMAKE_CXX_COMPILER=${CXX_COMPILER} -DCMAKE_C_COMPILER=${C_COMPILER}
       -DCMAKE_CXX_COMPILER_LAUNCHER=${LAUNCHER}
       -DCMAKE_CXX_FLAGS=${CXX_FLAGS} -DCMAKE_EXE_LINKER_FLAGS=${LINKER_FLAGS}
@@ -64,4 +65,5 @@ if(EXISTS ${prefix}/bin/kelvo-widget)
     message(FATAL_ERROR "the installed widget did not find its artwork:\n${last_output}")
   endif()
 endif()
+include(${CMAKE_CURRENT_LIST_DIR}/BuildShapes.cmake)
 message(STATUS "package: the outside program ran twice on one store, and all holds")
