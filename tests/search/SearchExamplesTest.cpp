@@ -195,7 +195,7 @@ TEST(WordEmbeddingLexicon, APIExamples) {
   const auto options = SemanticSearch::Options::literalOnly();
 
   auto lexicon = WordEmbeddingLexicon::standard();  // office words, then English
-  lexicon->prewarm();                               // maps and checks the neighbour table
+  lexicon->prewarm();                               // reads and checks the neighbour table
   SemanticSearch search(lexicon, options);
 
   EXPECT_FALSE(lexicon->variants("invoice", 4).empty());
