@@ -3,6 +3,7 @@
 # An install from a build that has not made everything stops before it copies a file and says
 # which command builds the rest.
 cmake_minimum_required(VERSION 3.25)
+include(${CMAKE_CURRENT_LIST_DIR}/RefusedInstall.cmake)
 
 function(configure name)
   execute_process(COMMAND ${CMAKE_COMMAND} ${ARGN} -B ${WORK_DIR}/${name}
@@ -50,15 +51,6 @@ expect_library_only(subproject)
 set(prefix ${WORK_DIR}/prefix)
 execute_process(COMMAND ${CMAKE_COMMAND} --install ${WORK_DIR}/release --prefix ${prefix}
                 RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
-if(status EQUAL 0)
-  message(FATAL_ERROR "the install of an unbuilt tree succeeded:\n${out}")
-endif()
-string(FIND "${err}" "cmake --build ${WORK_DIR}/release" at)
-if(at EQUAL -1)
-  message(FATAL_ERROR "the failed install does not name the build command:\n${err}")
-endif()
-if(EXISTS ${prefix})
-  file(GLOB_RECURSE copied ${prefix}/*)
-  message(FATAL_ERROR "the failed install copied files: ${copied}")
-endif()
+expect_refused_install("an unbuilt tree" "${status}" "${out}" "${err}" ${prefix}
+                       "cmake --build ${WORK_DIR}/release")
 message(STATUS "options and the install check hold")
