@@ -1,5 +1,10 @@
 #include "platform/data/Store.hpp"
 
+#include <sqlite3.h>
+#include <unistd.h>
+
+#include <system_error>
+
 #include "platform/data/EntityDescription.hpp"
 #include "platform/data/ManagedObject.hpp"
 #include "platform/data/Model.hpp"
@@ -86,9 +91,58 @@ Store::Statements::Statements(Database& database, const EntityDescription& entit
   }
 }
 
+namespace {
+
+// SQLite's account of a failed open says what went wrong, not to which file or what to do:
+// the failures a user can meet get a sentence that names the file or its folder.
+[[noreturn]] void refuseOpen(const StoreDescription& description, const StoreError& error) {
+  const auto& file = description.url;
+  const auto folder = std::filesystem::absolute(file).parent_path();
+  const auto sentence = [&](const std::string& what) {
+    return "Could not open the store at " + file.string() + ": " + what;
+  };
+  std::error_code ignored;
+  switch (error.kind() == StoreError::Kind::sqlite ? error.extendedCode() : 0) {
+    case SQLITE_NOTADB:
+      throw StoreError(StoreError::Kind::incompatibleStore,
+                       "The store at " + file.string() + " is not a store of this app.",
+                       error.extendedCode());
+    case SQLITE_CORRUPT:
+      throw StoreError(StoreError::Kind::incompatibleStore,
+                       "The store at " + file.string() + " is damaged.", error.extendedCode());
+    case SQLITE_CANTOPEN:
+      if (!std::filesystem::is_directory(folder, ignored)) {
+        throw StoreError(error.kind(), sentence("its folder " + folder.string() + " does not exist."),
+                         error.extendedCode());
+      }
+      if (!std::filesystem::exists(file, ignored) && ::access(folder.c_str(), W_OK) != 0) {
+        throw StoreError(error.kind(), sentence("its folder " + folder.string() + " is read-only."),
+                         error.extendedCode());
+      }
+      break;
+    case SQLITE_READONLY_DIRECTORY:
+      // A store writes beside its file (the write-ahead log) even to be read.
+      throw StoreError(error.kind(), sentence("its folder " + folder.string() + " is read-only."),
+                       error.extendedCode());
+    default:
+      if (error.kind() == StoreError::Kind::sqlite && error.primaryCode() == SQLITE_READONLY) {
+        throw StoreError(error.kind(), sentence("the file is read-only."), error.extendedCode());
+      }
+  }
+  throw error;
+}
+
+}  // namespace
+
 Store::Store(const StoreDescription& description, const Model& model)
-    : description_(description), database_(std::make_unique<Database>(databasePath(description))) {
-  StoreSchema::open(*database_, model, description_, !description_.isInMemory());
+    : description_(description) {
+  try {
+    database_ = std::make_unique<Database>(databasePath(description));
+    StoreSchema::open(*database_, model, description_, !description_.isInMemory());
+  } catch (const StoreError& error) {
+    if (description_.isInMemory()) throw;
+    refuseOpen(description_, error);
+  }
   statements_.resize(model.entities().size());
 }
 

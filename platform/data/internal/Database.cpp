@@ -21,7 +21,7 @@ Database::Database(const std::string& path) {
   }
   sqlite3_extended_result_codes(handle_, 1);
   // Another process (the widget, the app) may hold the write lock for a moment.
-  sqlite3_busy_timeout(handle_, 5000);
+  sqlite3_busy_timeout(handle_, busyTimeoutMilliseconds);
 }
 
 Database::~Database() {
@@ -34,6 +34,18 @@ void Database::releaseCache() { sqlite3_db_release_memory(handle_); }
 void Database::execute(const std::string& sql) {
   const int result = sqlite3_exec(handle_, sql.c_str(), nullptr, nullptr, nullptr);
   if (result != SQLITE_OK) raise(result, sql);
+}
+
+void Database::executeWaiting(const std::string& sql) {
+  for (int waited = 0;; ) {
+    const int result = sqlite3_exec(handle_, sql.c_str(), nullptr, nullptr, nullptr);
+    if (result == SQLITE_OK) return;
+    if ((result & 0xFF) != SQLITE_BUSY || waited >= busyTimeoutMilliseconds) raise(result, sql);
+    // Short steps first: the other connection usually needs only a moment.
+    const int step = waited < 100 ? 5 : 25;
+    sqlite3_sleep(step);
+    waited += step;
+  }
 }
 
 Statement Database::prepare(std::string_view sql) { return Statement(*this, sql); }

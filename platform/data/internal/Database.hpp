@@ -26,8 +26,15 @@ class Database {
   Database(const Database&) = delete;
   Database& operator=(const Database&) = delete;
 
+  /// How long a statement waits for another connection's lock before it fails.
+  static constexpr int busyTimeoutMilliseconds = 5000;
+
   /// Runs one or more statements that return no rows.
   void execute(const std::string& sql);
+  /// Runs `sql` as `execute` does, trying again while another connection's lock keeps it out,
+  /// for as long as the busy timeout: for the statements SQLite does not wait for by itself
+  /// (a switch of the journal mode is made at once or not at all).
+  void executeWaiting(const std::string& sql);
   /// Compiles one statement for repeated use.
   Statement prepare(std::string_view sql);
 

@@ -216,7 +216,8 @@ void StoreSchema::open(Database& database, const Model& model, const StoreDescri
     if (metadata.count("modelVersion") != 0) storedModelVersion = metadata.at("modelVersion");
   }
   if (isFile) {
-    database.execute("PRAGMA journal_mode = WAL");
+    // Another process opening the store at the same moment may hold it for a moment.
+    database.executeWaiting("PRAGMA journal_mode = WAL");
     // A commit reaches the disk before save returns.
     database.execute("PRAGMA synchronous = FULL");
   }

@@ -1,0 +1,122 @@
+// Opening a store as programs meet it: two processes at the same moment, and the files and
+// folders a user may point a program at.
+#include <gtest/gtest.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <string>
+
+#include "platform/data/Context.hpp"
+#include "tests/data/StoreFileCheck.hpp"
+#include "tests/data/TestModel.hpp"
+
+namespace kelvo::data {
+namespace {
+
+using kelvo::testing::TemporaryDirectory;
+
+// Opens the store, keeps a note and saves: 0 when all of it worked, 1 when anything threw.
+[[noreturn]] void openAndSave(const std::filesystem::path& url, int startSignal) {
+  prctl(PR_SET_PDEATHSIG, SIGKILL);
+  char go = 0;
+  if (read(startSignal, &go, 1) < 0) _exit(3);
+  int status = 0;
+  try {
+    auto container = testing::openContainer(url);
+    testing::makeNote(container->viewContext(), std::to_string(getpid()));
+    container->viewContext().save();
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "%d: %s\n", getpid(), error.what());
+    status = 1;
+  }
+  _exit(status);
+}
+
+// Both processes wait on one pipe and start when it closes, as two programs launched together.
+TEST(StoreOpeningTest, TwoProcessesOpeningOneStoreAtOnceBothSucceed) {
+  TemporaryDirectory directory;
+  int succeeded = 0;
+  constexpr int pairs = 20;
+  for (int pair = 0; pair < pairs; ++pair) {
+    // New stores, then one the first pair made, which the others open again.
+    const auto url = directory.path() / (pair % 2 == 0 ? "Shared.store"
+                                                       : "New" + std::to_string(pair) + ".store");
+    int start[2];
+    ASSERT_EQ(pipe(start), 0);
+    pid_t children[2];
+    for (pid_t& child : children) {
+      child = fork();
+      ASSERT_GE(child, 0);
+      if (child == 0) {
+        close(start[1]);
+        openAndSave(url, start[0]);
+      }
+    }
+    close(start[0]);
+    close(start[1]);
+    for (pid_t child : children) {
+      int status = 0;
+      waitpid(child, &status, 0);
+      if (WIFEXITED(status) && WEXITSTATUS(status) == 0) ++succeeded;
+    }
+  }
+  EXPECT_EQ(succeeded, 2 * pairs);
+  auto shared = testing::reopenChecked(directory.path() / "Shared.store");
+  EXPECT_EQ(shared->viewContext().count("Note"), static_cast<std::size_t>(pairs));
+}
+
+std::optional<StoreError> openError(const std::filesystem::path& url) {
+  try {
+    testing::openContainer(url);
+  } catch (const StoreError& error) {
+    return error;
+  }
+  return std::nullopt;
+}
+
+std::string fileBytes(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+TEST(StoreOpeningTest, AFileThatIsNoDatabaseOrAMissingFolderIsNamedInTheError) {
+  TemporaryDirectory directory;
+  // Random bytes, and the first bytes of a real store cut short.
+  const auto noise = directory.path() / "noise.store";
+  std::string bytes(4096, '\0');
+  std::mt19937 random(7);
+  for (char& byte : bytes) byte = static_cast<char>(random());
+  std::ofstream(noise, std::ios::binary) << bytes;
+  const auto cut = directory.path() / "cut.store";
+  {
+    const auto whole = directory.path() / "whole.store";
+    testing::makeNote(testing::openContainer(whole)->viewContext(), "x");
+    std::ofstream(cut, std::ios::binary) << fileBytes(whole).substr(0, 60);
+  }
+  for (const auto& [file, what] : {std::pair{noise, "is not a store of this app."},
+                                   std::pair{cut, "is damaged."}}) {
+    SCOPED_TRACE(file.string());
+    const std::string before = fileBytes(file);
+    const auto error = openError(file);
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->kind(), StoreError::Kind::incompatibleStore);
+    EXPECT_EQ(std::string(error->what()),
+              "The store at " + file.string() + " " + what);
+    EXPECT_EQ(fileBytes(file), before);
+    EXPECT_FALSE(std::filesystem::exists(file.string() + "-wal"));
+  }
+
+  const auto folder = directory.path() / "not" / "there";
+  const auto missing = openError(folder / "Kelvo.store");
+  ASSERT_TRUE(missing);
+  EXPECT_EQ(missing->kind(), StoreError::Kind::sqlite);
+  EXPECT_EQ(std::string(missing->what()), "Could not open the store at " +
+                                              (folder / "Kelvo.store").string() + ": its folder " +
+                                              folder.string() + " does not exist.");
+  EXPECT_FALSE(std::filesystem::exists(directory.path() / "not"));
+}
+
+}  // namespace
+}  // namespace kelvo::data
