@@ -106,9 +106,7 @@ void Context::deleteObject(ManagedObject& object) {
   for (std::uint32_t i = 0; i < count; ++i) {
     if (links[i].members != nullptr) {
       const std::vector<ManagedObject*> members = links[i].members->list;
-      for (ManagedObject* member : members) {
-        Access::relate(*member, entity.inverseIndex(i), nullptr);
-      }
+      for (ManagedObject* member : members) Access::unlinkForDelete(*member, entity.inverseIndex(i));
     } else {
       Access::relate(object, i, nullptr);
     }
@@ -464,11 +462,11 @@ std::uint64_t Context::changedColumns(const ManagedObject& object) {
   const auto& toOne = entity.toOneRelationships();
   for (std::size_t i = 0; i < toOne.size(); ++i) {
     const ManagedObject* target = Access::links(object)[toOne[i]].target;
-    const ManagedObject* stored = snapshot.targets[toOne[i]];
-    if (target == stored) continue;
-    // Unlinked only because its target is being deleted: the delete itself clears the rows that
-    // still point at it when the save commits, and leaves alone one another writer moved.
-    if (target == nullptr && Access::isDeleted(*stored)) continue;
+    if (target == snapshot.targets[toOne[i]]) continue;
+    // Unlinked only because its stored target is being deleted: the delete itself clears the
+    // rows that still point at it when the save commits, and leaves alone one another writer
+    // moved. A move this context made, also out of that target, is written.
+    if (target == nullptr && Access::isLeftToDelete(object, toOne[i])) continue;
     columns |= fits ? std::uint64_t{1} << (attributes.size() + i) : allColumns;
   }
   return columns;

@@ -158,6 +158,8 @@ void ManagedObject::relate(ManagedObject& member, std::uint32_t relationship,
   if (from != nullptr) from->remove(&member);
   if (to != nullptr) to->add(&member);
   member.links()[relationship].target = target;
+  // Set by its own context now, whatever a delete did to it before.
+  if (member.snapshot_ != nullptr) std::erase(member.snapshot_->unlinkedByDelete, relationship);
 }
 
 void ManagedObject::replaceMembers(std::uint32_t relationship, const Value::ObjectSet& objects) {

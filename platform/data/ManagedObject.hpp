@@ -110,6 +110,9 @@ class ManagedObject : public std::enable_shared_from_this<ManagedObject> {
   struct Snapshot {
     std::vector<std::pair<std::uint32_t, ValueSlot>> attributes;  // by first change
     std::vector<ManagedObject*> targets;
+    // To-one ends emptied only because their stored target is being deleted, and not set since:
+    // the delete clears such a row in the store itself, and leaves one another writer moved.
+    std::vector<std::uint32_t> unlinkedByDelete;
 
     // Keeps `stored` as attribute `index`'s stored value, unless one is kept already.
     void keep(std::uint32_t index, ValueSlot& stored);

@@ -48,13 +48,15 @@ void Context::Loader::finish() {
     const auto& entity = link.object->entity();
     const auto& registry = context_.registry_[entity.destination(link.relationship).index()];
     ManagedObject* target = registry.find(link.primaryKey);
-    // A key without its row (a damaged or foreign store) reads as no target, and so does a row
-    // this context is deleting: the delete's save unlinks whatever still points at it.
-    if (target == nullptr || Access::isDeleted(*target)) continue;
+    // A key without its row (a damaged or foreign store) reads as no target.
+    if (target == nullptr) continue;
     Access::links(*link.object)[link.relationship].target = target;
     // Read or not, a set knows every member it has in memory, so that deleting its owner can
     // unlink them all whatever the file says by then.
     Access::links(*target)[entity.inverseIndex(link.relationship)].members->add(link.object);
+    // A row read while this context deletes its target is unlinked as the delete unlinked the
+    // others, and a rollback links it again.
+    if (Access::isDeleted(*target)) Access::unlinkForDelete(*link.object, link.relationship);
   }
 }
 

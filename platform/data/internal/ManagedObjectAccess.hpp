@@ -1,6 +1,7 @@
 // Internal to platform/data: include "platform/data/Container.hpp" instead.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -105,6 +106,20 @@ class ManagedObjectAccess {
   /// Points `member`'s to-one end at `target` (or nothing) and moves it between the sets.
   static void relate(ManagedObject& member, std::uint32_t relationship, ManagedObject* target) {
     ManagedObject::relate(member, relationship, target);
+  }
+  /// Empties `member`'s to-one end because its target is being deleted. When that target is
+  /// the one stored, the save leaves the end to the delete rather than writing it.
+  static void unlinkForDelete(ManagedObject& member, std::uint32_t relationship) {
+    const ManagedObject* deleted = links(member)[relationship].target;
+    relate(member, relationship, nullptr);
+    if (member.snapshot_ != nullptr && member.snapshot_->targets[relationship] == deleted) {
+      member.snapshot_->unlinkedByDelete.push_back(relationship);
+    }
+  }
+  /// Whether the save leaves `relationship` of a changed stored object to a delete.
+  static bool isLeftToDelete(const ManagedObject& object, std::uint32_t relationship) {
+    const auto& emptied = object.snapshot_->unlinkedByDelete;
+    return std::find(emptied.begin(), emptied.end(), relationship) != emptied.end();
   }
   /// Points `member`'s to-one end at `target` (or nothing) and moves it between the sets, noting
   /// no change: for links that are so already in the store, or are being restored.
