@@ -47,26 +47,13 @@ Context::Context(std::shared_ptr<StoreCoordinator> coordinator)
 }
 
 Context::~Context() {
-  // Objects that outlive the context keep their values and belong to no context.
+  // Objects that outlive the context keep their values and belong to no context. Every link
+  // is known at both ends, so those that stay are whole, and an object that goes unlinks itself.
   for (const auto& object : inserted_) {
     if (object != nullptr) Access::detach(*object);
   }
-  // A set never read does not know its stored members, so it could not unlink them when its
-  // owner goes; without the store it cannot be read any more. Such links are dropped at both
-  // ends; those of members that arrived in memory, which the set does know, are kept. A set
-  // left unread then holds all its members, as its detached owner reads it from now on.
   for (const Registry& registry : registry_) {
-    registry.forEach([this](ManagedObject& object) {
-      for (std::uint32_t index : object.entity().toOneRelationships()) {
-        ManagedObject* target = Access::links(object)[index].target;
-        if (target == nullptr) continue;
-        const auto& members = *Access::links(*target)[object.entity().inverseIndex(index)].members;
-        if (!members.loaded && !members.contains(&object)) {
-          Access::links(object)[index].target = nullptr;
-        }
-      }
-      Access::detach(object);
-    });
+    registry.forEach([](ManagedObject& object) { Access::detach(object); });
   }
 }
 
@@ -156,7 +143,7 @@ void Context::loadMembers(const ManagedObject& owner, std::uint32_t relationship
   }
   const EntityDescription& memberEntity = owner.entity().destination(relationship);
   const std::uint32_t inverse = owner.entity().inverseIndex(relationship);
-  Statement& statement = *store->statements(memberEntity).byForeignKey[inverse];
+  Statement& statement = store->byForeignKey(memberEntity, inverse);
   statement.bind(1, Access::primaryKey(owner));
   Loader loader(*this, *store);
   const auto objects = loader.read(memberEntity, statement);
@@ -182,7 +169,7 @@ std::vector<std::shared_ptr<ManagedObject>> Context::fetch(std::string_view enti
   const EntityDescription* entity = model_ != nullptr ? &entityNamed(entityName) : nullptr;
   if (Store* store = this->store()) {
     Loader loader(*this, *store);
-    const auto objects = loader.read(*entity, store->statements(*entity).select);
+    const auto objects = loader.read(*entity, *store->statements(*entity).select);
     loader.finish();
     // The rows now live as objects: the pages they were read from need not stay in memory,
     // nor room for more objects than there are.
@@ -205,7 +192,7 @@ std::size_t Context::count(std::string_view entityName) {
   std::int64_t count = 0;
   const EntityDescription* entity = model_ != nullptr ? &entityNamed(entityName) : nullptr;
   if (Store* store = this->store()) {
-    Statement& statement = store->statements(*entity).count;
+    Statement& statement = *store->statements(*entity).count;
     ResetOnExit reset{statement};
     if (statement.step()) count = statement.columnInt64(0);
     for (const ManagedObject* object : changed_) {
@@ -261,12 +248,60 @@ void Context::save() {
     writeChanges(*store, scratch);
     // Room for the new rows' objects now, so that nothing can fail after the commit.
     reserveRegistry(inserts);
-    transaction.commit();
+    try {
+      transaction.commit();
+    } catch (const StoreError& error) {
+      // Links are checked at the commit, which leaves the transaction open to tell which.
+      if (error.extendedCode() == Database::foreignKeyViolation) refuseLinkToGoneRow(*store, inserts);
+      throw;
+    }
   } catch (...) {
     for (ManagedObject* object : inserts) Access::setPrimaryKey(*object, 0);
-    throw;
+    rethrowSaveFailure(*store);
   }
   settleSaved();
+}
+
+// SQLite's word for a file that cannot be written says neither which file nor what failed.
+void Context::rethrowSaveFailure(const Store& store) {
+  try {
+    throw;
+  } catch (const StoreError& error) {
+    if (error.kind() != StoreError::Kind::sqlite || !Database::isReadOnly(error.extendedCode())) {
+      throw;
+    }
+    throw StoreError(error.kind(),
+                     "Could not save: the store at " + store.url().string() + " is read-only.",
+                     error.extendedCode());
+  }
+}
+
+// A written link whose target row another writer deleted; the commit found one. Throws the
+// conflict naming it, or returns when every written link holds (the fault was elsewhere).
+void Context::refuseLinkToGoneRow(Store& store, const std::vector<ManagedObject*>& inserts) const {
+  const auto check = [&](const ManagedObject& object, std::uint64_t columns) {
+    if (columns == 0) return;
+    const EntityDescription& entity = object.entity();
+    const auto& toOne = entity.toOneRelationships();
+    for (std::size_t i = 0; i < toOne.size(); ++i) {
+      const std::size_t column = entity.attributes().size() + i;
+      if (columns != allColumns && (columns >> column & 1) == 0) continue;
+      const ManagedObject* target = Access::links(object)[toOne[i]].target;
+      if (target == nullptr) continue;
+      Statement& lookUp = *store.statements(target->entity()).selectOne;
+      ResetOnExit reset{lookUp};
+      lookUp.bind(1, Access::primaryKey(*target));
+      if (lookUp.step()) continue;
+      throw StoreError(StoreError::Kind::conflict,
+                       "Could not save: a " + entity.name() + "'s " +
+                           entity.relationships()[toOne[i]].name + " is a " +
+                           target->entity().name() + " row that another writer deleted.");
+    }
+  };
+  for (const ManagedObject* object : inserts) check(*object, allColumns);
+  for (const ManagedObject* object : changed_) {
+    if (!Access::isDeleted(*object)) check(*object, changedColumns(*object));
+  }
 }
 
 void Context::validate() const {
@@ -345,39 +380,49 @@ std::vector<ManagedObject*> Context::pendingInserts() const {
 // store and advanced under the save's write lock; a store without that record continues past
 // its largest row, and past every key this context has held.
 void Context::assignPrimaryKeys(Store& store, const std::vector<ManagedObject*>& inserts) const {
+  std::vector<std::size_t> counts(registry_.size(), 0);
+  for (const ManagedObject* object : inserts) ++counts[object->entity().index()];
   std::vector<std::int64_t> nextKey(registry_.size(), 0);
+  for (std::size_t entity = 0; entity < counts.size(); ++entity) {
+    if (counts[entity] > 0) {
+      nextKey[entity] = firstFreeKey(store, *model_->entities()[entity], counts[entity]);
+    }
+  }
   for (ManagedObject* object : inserts) {
-    const EntityDescription& entity = object->entity();
-    std::int64_t& next = nextKey[entity.index()];
-    if (next == 0) next = firstFreeKey(store, entity, inserts.size());
-    Access::setPrimaryKey(*object, next++);
+    Access::setPrimaryKey(*object, nextKey[object->entity().index()]++);
   }
   std::string lastKey;
-  for (std::size_t entity = 0; entity < nextKey.size(); ++entity) {
-    if (nextKey[entity] == 0) continue;
-    Statement& record = store.statements(*model_->entities()[entity]).recordLastKey;
+  for (std::size_t entity = 0; entity < counts.size(); ++entity) {
+    if (counts[entity] == 0) continue;
+    auto& statements = store.statements(*model_->entities()[entity]);
     lastKey = std::to_string(nextKey[entity] - 1);
-    record.bindText(1, lastKey);
-    record.run();
+    // Every copy of the record is kept equal, should the table have lost its primary key.
+    statements.recordLastKey->bindText(1, lastKey);
+    statements.recordLastKey->run();
+    if (store.database().changes() == 0) {
+      statements.createLastKey->bindText(1, lastKey);
+      statements.createLastKey->run();
+    }
   }
 }
 
+// The key before the first of `count` new rows of the entity; throws when fewer keys are left.
 std::int64_t Context::firstFreeKey(Store& store, const EntityDescription& entity,
                                    std::size_t count) const {
   auto& statements = store.statements(entity);
   std::int64_t largest = registry_[entity.index()].largestKey();
   {
-    ResetOnExit reset{statements.maxPrimaryKey};
-    if (statements.maxPrimaryKey.step()) {
-      largest = std::max(largest, statements.maxPrimaryKey.columnInt64(0));
+    ResetOnExit reset{*statements.maxPrimaryKey};
+    if (statements.maxPrimaryKey->step()) {
+      largest = std::max(largest, statements.maxPrimaryKey->columnInt64(0));
     }
   }
   {
     // A record that does not read as a key is passed over: the rows and this context still
     // bound the keys given.
-    ResetOnExit reset{statements.lastKey};
-    if (statements.lastKey.step()) {
-      const std::string_view text = statements.lastKey.columnText(0);
+    ResetOnExit reset{*statements.lastKey};
+    while (statements.lastKey->step()) {
+      const std::string_view text = statements.lastKey->columnText(0);
       std::int64_t recorded = 0;
       const auto parsed = std::from_chars(text.data(), text.data() + text.size(), recorded);
       if (parsed.ec == std::errc() && parsed.ptr == text.data() + text.size()) {
@@ -385,10 +430,11 @@ std::int64_t Context::firstFreeKey(Store& store, const EntityDescription& entity
       }
     }
   }
-  if (largest >= INT64_MAX - static_cast<std::int64_t>(count)) {
-    throw StoreError(StoreError::Kind::sqlite,
-                     "Could not save: the " + entity.name() + " table has no keys left.",
-                     13);  // SQLITE_FULL
+  // Keys end at the largest 64-bit integer; `largest` is at least the registry's, never below 0.
+  if (static_cast<std::uint64_t>(INT64_MAX - largest) < count) {
+    throw StoreError(StoreError::Kind::keysExhausted,
+                     "Could not save: the " + entity.name() + " table has handed out every key; " +
+                         std::to_string(count) + " more would not fit.");
   }
   return largest + 1;
 }
@@ -396,7 +442,7 @@ std::int64_t Context::firstFreeKey(Store& store, const EntityDescription& entity
 void Context::writeInserts(Store& store, const std::vector<ManagedObject*>& inserts,
                            std::vector<std::string>& scratch) {
   for (ManagedObject* object : inserts) {
-    Statement& statement = store.statements(object->entity()).insert;
+    Statement& statement = *store.statements(object->entity()).insert;
     Store::bind(statement, *object, scratch);
     statement.run();
   }
@@ -416,7 +462,12 @@ std::uint64_t Context::changedColumns(const ManagedObject& object) {
   }
   const auto& toOne = entity.toOneRelationships();
   for (std::size_t i = 0; i < toOne.size(); ++i) {
-    if (Access::links(object)[toOne[i]].target == snapshot.targets[toOne[i]]) continue;
+    const ManagedObject* target = Access::links(object)[toOne[i]].target;
+    const ManagedObject* stored = snapshot.targets[toOne[i]];
+    if (target == stored) continue;
+    // Unlinked only because its target is being deleted: the delete itself clears the rows that
+    // still point at it when the save commits, and leaves alone one another writer moved.
+    if (target == nullptr && Access::isDeleted(*stored)) continue;
     columns |= fits ? std::uint64_t{1} << (attributes.size() + i) : allColumns;
   }
   return columns;
@@ -426,8 +477,8 @@ void Context::writeChanges(Store& store, std::vector<std::string>& scratch) cons
   for (ManagedObject* object : changed_) {
     auto& statements = store.statements(object->entity());
     if (Access::isDeleted(*object)) {
-      statements.remove.bind(1, Access::primaryKey(*object));
-      statements.remove.run();
+      statements.remove->bind(1, Access::primaryKey(*object));
+      statements.remove->run();
       continue;
     }
     // Only the columns that differ from the stored row are written; a change of a set alone
@@ -435,8 +486,8 @@ void Context::writeChanges(Store& store, std::vector<std::string>& scratch) cons
     const std::uint64_t columns = changedColumns(*object);
     if (columns == 0) continue;
     if (columns == allColumns) {
-      Store::bind(statements.update, *object, scratch);
-      statements.update.run();
+      Store::bind(*statements.update, *object, scratch);
+      statements.update->run();
     } else {
       Statement& update = store.update(object->entity(), columns);
       Store::bindColumns(update, *object, columns, scratch);
@@ -480,6 +531,9 @@ void Context::settleSaved() {
   }
   for (ManagedObject* object : changed_) {
     if (Access::isDeleted(*object)) {
+      // Its delete unlinked what this context held; whatever is left goes too, so that no
+      // object keeps pointing at one the context lets go.
+      Access::dropLinks(*object);
       registry_[object->entity().index()].erase(Access::settleDeletion(*object));
     } else {
       Access::clearChange(*object);
@@ -499,33 +553,38 @@ void Context::rollback() {
     leaving.push_back(std::move(object));
   }
   for (const auto& object : leaving) {
-    for (auto& link : Access::links(*object)) {
-      if (link.target != nullptr && link.target->context() == this) link.target = nullptr;
-      if (link.members == nullptr) continue;
-      const std::vector<ManagedObject*> members = link.members->list;
+    const auto links = Access::links(*object);
+    for (std::uint32_t i = 0; i < links.size(); ++i) {
+      if (links[i].members == nullptr) {
+        if (links[i].target != nullptr && links[i].target->context() == this) {
+          Access::retarget(*object, i, nullptr);
+        }
+        continue;
+      }
+      // Stored members take back their stored targets below.
+      const std::vector<ManagedObject*> members = links[i].members->list;
       for (ManagedObject* member : members) {
-        if (member->context() == this) link.members->remove(member);
+        if (member->context() == this) links[i].members->remove(member);
       }
     }
   }
-  // Stored objects take back their stored values; their sets are read again when next used.
+  // Stored objects take back their stored values and targets; their sets keep the members
+  // held in memory and are read again when next used.
   for (ManagedObject* object : changed_) {
     auto& snapshot = Access::snapshot(*object);
     for (auto& [index, stored] : snapshot.attributes) {
       Access::attributes(*object)[index] = std::move(stored);
     }
     const auto links = Access::links(*object);
-    for (std::size_t i = 0; i < links.size(); ++i) {
-      auto& link = links[i];
-      if (link.members != nullptr) {
-        link.members->clear();
-        link.members->loaded = false;
+    for (std::uint32_t i = 0; i < links.size(); ++i) {
+      if (links[i].members != nullptr) {
+        links[i].members->loaded = false;
       } else {
-        link.target = snapshot.targets[i];
+        Access::retarget(*object, i, snapshot.targets[i]);
       }
     }
-    Access::clearChange(*object);
   }
+  for (ManagedObject* object : changed_) Access::clearChange(*object);
   changed_.clear();
   inserted_.clear();
   insertedCount_ = 0;

@@ -28,8 +28,9 @@ class Model;
 class Store;
 class StoreCoordinator;
 
-/// How conflicting changes are settled when they are merged. Kept and readable; this layer has
-/// no second writer whose changes it merges.
+/// How conflicting changes are settled when they are merged. Kept and readable; a save always
+/// writes only the attributes and links its context changed, as `mergeByPropertyObjectTrump`
+/// asks, whatever the policy (see docs/store.md, "Conflicts").
 enum class MergePolicy {
   error,
   mergeByPropertyStoreTrump,
@@ -54,9 +55,11 @@ class Context {
   /// Inserts an object that is in no context. An object of another context, one whose entity is
   /// not of this context's model, or one that was stored before stops the process.
   void insert(const std::shared_ptr<ManagedObject>& object);
-  /// Deletes an object of this context. Each relationship is nullified at once at its other end;
-  /// nothing cascades. A deleted insert simply leaves the context. May read the store (to learn
-  /// a set's members) and throws `StoreError` when that fails, changing nothing.
+  /// Deletes an object of this context. Each relationship is nullified at once at its other end,
+  /// in every object the context holds; nothing cascades. The save writes the delete alone: rows
+  /// still linked to the deleted one when it commits lose the link in the store. A deleted
+  /// insert simply leaves the context. May read the store (to learn a set's members) and throws
+  /// `StoreError` when that fails, changing nothing.
   void deleteObject(ManagedObject& object);
 
   /// Every live object of the entity: stored ones (one object per row, the same object on every
@@ -72,8 +75,10 @@ class Context {
   }
 
   /// Validates every inserted and updated object, then writes every insert, update and delete in
-  /// one transaction. On any failure it throws `StoreError` and every pending change stays
-  /// exactly as it was; the store is as before the save.
+  /// one transaction: of an updated object, only what this context changed. On any failure it
+  /// throws `StoreError` and every pending change stays exactly as it was; the store is as
+  /// before the save. Kind `conflict` says another writer deleted a row this save updates or
+  /// links to.
   void save();
   /// Throws away every pending change: inserts leave the context, deletes are undone, and
   /// attributes and relationships (both ends) read their stored values again.
@@ -111,6 +116,8 @@ class Context {
   void writeChanges(Store& store, std::vector<std::string>& scratch) const;
   static constexpr std::uint64_t allColumns = ~std::uint64_t{0};
   static std::uint64_t changedColumns(const ManagedObject& object);
+  [[noreturn]] static void rethrowSaveFailure(const Store& store);
+  void refuseLinkToGoneRow(Store& store, const std::vector<ManagedObject*>& inserts) const;
   void reserveRegistry(const std::vector<ManagedObject*>& inserts);
   void settleSaved();
 

@@ -88,9 +88,10 @@ class ManagedObject : public std::enable_shared_from_this<ManagedObject> {
   struct Members {
     std::vector<ManagedObject*> list;
     std::uint32_t inverse = 0;  // the members' to-one end
-    // A stored object's set is read from the store on first use. Until then an unbounded set
-    // holds only the members that arrived in memory, and reading it puts them after the stored
-    // ones; members that left are told by their own to-one end.
+    // Every object whose to-one end points at the owner is in `list`, read or not: a stored
+    // object's set is read from the store on first use, and until then it holds the members
+    // the context knows of (read with a link to the owner, or arrived in memory); reading it
+    // adds the rows not yet known.
     bool loaded = true;
 
     // `object` must be of the members' entity.

@@ -75,20 +75,17 @@ void decode(const Statement& row, int column, const AttributeDescription& attrib
 }  // namespace
 
 Store::Statements::Statements(Database& database, const EntityDescription& entity)
-    : select(database, StoreSchema::select(entity)),
-      selectOne(database, StoreSchema::selectOne(entity)),
-      insert(database, StoreSchema::insert(entity)),
-      update(database, StoreSchema::update(entity)),
-      remove(database, StoreSchema::remove(entity)),
-      count(database, StoreSchema::count(entity)),
-      maxPrimaryKey(database, StoreSchema::maxPrimaryKey(entity)),
-      lastKey(database, StoreSchema::readLastKey(entity)),
-      recordLastKey(database, StoreSchema::recordLastKey(entity)) {
+    : select(database, entity, &StoreSchema::select),
+      selectOne(database, entity, &StoreSchema::selectOne),
+      insert(database, entity, &StoreSchema::insert),
+      update(database, entity, &StoreSchema::update),
+      remove(database, entity, &StoreSchema::remove),
+      count(database, entity, &StoreSchema::count),
+      maxPrimaryKey(database, entity, &StoreSchema::maxPrimaryKey),
+      lastKey(database, entity, &StoreSchema::readLastKey),
+      recordLastKey(database, entity, &StoreSchema::recordLastKey),
+      createLastKey(database, entity, &StoreSchema::createLastKey) {
   byForeignKey.resize(entity.relationships().size());
-  for (unsigned index : entity.toOneRelationships()) {
-    byForeignKey[index] =
-        std::make_unique<Statement>(database, StoreSchema::selectByForeignKey(entity, index));
-  }
 }
 
 namespace {
@@ -230,6 +227,15 @@ void Store::bind(Statement& statement, const ManagedObject& object,
   for (unsigned index : object.entity().toOneRelationships()) {
     bindTarget(statement, parameter++, Access::links(object)[index].target);
   }
+}
+
+Statement& Store::byForeignKey(const EntityDescription& entity, std::uint32_t relationship) {
+  auto& slot = statements(entity).byForeignKey[relationship];
+  if (slot == nullptr) {
+    slot = std::make_unique<Statement>(*database_,
+                                       StoreSchema::selectByForeignKey(entity, relationship));
+  }
+  return *slot;
 }
 
 Statement& Store::update(const EntityDescription& entity, std::uint64_t columns) {

@@ -43,6 +43,9 @@ class Store {
   data_internal::Database& database() { return *database_; }
   Statements& statements(const EntityDescription& entity);
 
+  // The rows whose to-one end `relationship` holds the key bound as ?1.
+  data_internal::Statement& byForeignKey(const EntityDescription& entity,
+                                         std::uint32_t relationship);
   // The row's primary key (column 0).
   static std::int64_t primaryKey(const data_internal::Statement& row);
   // Fills `object`'s attributes from the row, and `foreignKeys` (0 for none) by to-one end.

@@ -21,6 +21,9 @@ class StoreError : public Error {
     noStore,
     /// A row changed or vanished under the context (another writer got there first).
     conflict,
+    /// A table has handed out every row key up to the largest 64-bit integer; nothing was
+    /// written.
+    keysExhausted,
   };
 
   StoreError(Kind kind, const std::string& message, int extendedCode = 0)

@@ -164,6 +164,84 @@ TEST(RowKeyTest, KeysStayGivenAcrossReopeningAndOlderFilesGoOnPastTheirLargestRo
   }
 }
 
+std::vector<std::string> lastKeyRecords(const std::filesystem::path& url) {
+  data_internal::Database database(url.string());
+  auto select = database.prepare("SELECT value FROM _metadata WHERE key = 'lastKey.Note'");
+  std::vector<std::string> values;
+  while (select.step()) values.emplace_back(select.columnText(0));
+  return values;
+}
+
+TEST(RowKeyTest, KeysRunToTheLargestIntegerAndThenAreRefusedInASentenceOfTheirOwn) {
+  TemporaryDirectory directory;
+  const auto url = directory.path() / "Notes.store";
+  const auto setRecord = [&](std::int64_t key) {
+    execute(url, "UPDATE _metadata SET value = '" + std::to_string(key) +
+                     "' WHERE key = 'lastKey.Note'");
+  };
+  auto container = openContainer(url);
+  Context& context = container->viewContext();
+  makeNote(context, "first");
+  context.save();
+
+  // Two keys left: a save of three is refused whole, one of two takes both.
+  setRecord(INT64_MAX - 2);
+  for (const char* name : {"a", "b", "c"}) makeNote(context, name);
+  const auto refused = saveError(context);
+  ASSERT_TRUE(refused);
+  EXPECT_EQ(refused->kind(), StoreError::Kind::keysExhausted);
+  EXPECT_EQ(refused->extendedCode(), 0);
+  EXPECT_STREQ(refused->what(),
+               "Could not save: the Note table has handed out every key; 3 more would not fit.");
+  EXPECT_EQ(rowsInFile(url), (Rows{{1, "first"}}));
+  EXPECT_EQ(context.insertedObjects().size(), 3u);
+  context.deleteObject(*noteTitled(context, "c"));
+  ASSERT_FALSE(saveError(context));
+  EXPECT_EQ(rowsInFile(url), (Rows{{1, "first"}, {INT64_MAX - 1, "a"}, {INT64_MAX, "b"}}));
+  EXPECT_EQ(lastKeyRecords(url), std::vector<std::string>{std::to_string(INT64_MAX)});
+
+  // The last key is given; after it nothing is, and the record never moves backwards.
+  makeNote(context, "one too many");
+  ASSERT_TRUE(saveError(context));
+  EXPECT_EQ(lastKeyRecords(url), std::vector<std::string>{std::to_string(INT64_MAX)});
+  context.rollback();
+  execute(url, "DELETE FROM Note WHERE _pk > 1");
+  setRecord(INT64_MAX - 1);
+  auto fresh = openContainer(url);
+  makeNote(fresh->viewContext(), "the very last");
+  ASSERT_FALSE(saveError(fresh->viewContext()));
+  EXPECT_EQ(rowsInFile(url), (Rows{{1, "first"}, {INT64_MAX, "the very last"}}));
+}
+
+// A metadata table rebuilt by a tool may lose its primary key, and an older build then
+// appended a record at every save.
+TEST(RowKeyTest, TheRecordKeepsOneValueWhereTheMetadataTableLostItsPrimaryKey) {
+  TemporaryDirectory directory;
+  const auto url = directory.path() / "Notes.store";
+  const auto addNote = [&](const std::string& name) {
+    auto container = openContainer(url);
+    makeNote(container->viewContext(), name);
+    container->viewContext().save();
+  };
+  addNote("one");
+  addNote("two");
+  execute(url,
+          "CREATE TABLE rebuilt (key TEXT, value TEXT NOT NULL);"
+          "INSERT INTO rebuilt SELECT key, value FROM _metadata;"
+          "INSERT INTO rebuilt VALUES ('lastKey.Note', '1');"
+          "DROP TABLE _metadata; ALTER TABLE rebuilt RENAME TO _metadata;");
+  addNote("three");
+  EXPECT_EQ(rowsInFile(url).back().first, 3);
+  EXPECT_EQ(lastKeyRecords(url), (std::vector<std::string>{"3", "3"}));
+  execute(url, "DELETE FROM Note WHERE _pk = 3");
+  addNote("four");
+  EXPECT_EQ(rowsInFile(url).back(), (std::pair<std::int64_t, std::string>{4, "four"}));
+  execute(url, "DELETE FROM _metadata WHERE key = 'lastKey.Note'");
+  addNote("five");
+  addNote("six");
+  EXPECT_EQ(lastKeyRecords(url), std::vector<std::string>{"6"});
+}
+
 // Three writers on one file (two contexts over one coordinator, and a second container) make,
 // edit and delete notes at random. After every save the file holds exactly what was saved, a
 // fresh container reads it back, and no key ever named two notes.

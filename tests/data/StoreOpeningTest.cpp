@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <fstream>
+#include <functional>
+#include <random>
 #include <string>
 
 #include "platform/data/Context.hpp"
@@ -116,6 +118,70 @@ TEST(StoreOpeningTest, AFileThatIsNoDatabaseOrAMissingFolderIsNamedInTheError) {
                                               (folder / "Kelvo.store").string() + ": its folder " +
                                               folder.string() + " does not exist.");
   EXPECT_FALSE(std::filesystem::exists(directory.path() / "not"));
+}
+
+// What `what` says, run in a child as a user who owns neither the folder nor the file (root
+// writes wherever it likes): the open's error, the save's, or "saved".
+std::string asAnotherUser(const std::function<void()>& what) {
+  int result[2];
+  if (pipe(result) != 0) return "no pipe";
+  const pid_t child = fork();
+  if (child == 0) {
+    close(result[0]);
+    std::string said = "saved";
+    if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) said = "no other user";
+    try {
+      if (said == "saved") what();
+    } catch (const StoreError& error) {
+      said = error.what();
+    }
+    if (write(result[1], said.data(), said.size()) < 0) _exit(1);
+    _exit(0);
+  }
+  close(result[1]);
+  std::string said;
+  char buffer[512];
+  for (ssize_t got; (got = read(result[0], buffer, sizeof buffer)) > 0;) said.append(buffer, got);
+  close(result[0]);
+  waitpid(child, nullptr, 0);
+  return said;
+}
+
+TEST(StoreOpeningTest, AReadOnlyFolderOrStoreFileIsNamedInTheError) {
+  TemporaryDirectory directory;
+  namespace fs = std::filesystem;
+  fs::permissions(directory.path(), fs::perms::all);
+  const auto folder = directory.path() / "library";
+  fs::create_directory(folder);
+  const auto url = folder / "Kelvo.store";
+  {
+    auto container = testing::openContainer(url);
+    testing::makeNote(container->viewContext(), "x");
+    container->viewContext().save();
+  }
+
+  // A read-only folder: not even read, as SQLite writes beside the file; nor made anew.
+  fs::permissions(url, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                           fs::perms::group_write | fs::perms::others_read |
+                           fs::perms::others_write);
+  fs::permissions(folder, fs::perms::all & ~(fs::perms::owner_write | fs::perms::group_write |
+                                             fs::perms::others_write));
+  const std::string readOnlyFolder = ": its folder " + folder.string() + " is read-only.";
+  EXPECT_EQ(asAnotherUser([&] { testing::openContainer(url); }),
+            "Could not open the store at " + url.string() + readOnlyFolder);
+  EXPECT_EQ(asAnotherUser([&] { testing::openContainer(folder / "New.store"); }),
+            "Could not open the store at " + (folder / "New.store").string() + readOnlyFolder);
+
+  // A read-only file in a folder that is not: it opens and reads; the save is refused.
+  fs::permissions(folder, fs::perms::all);
+  fs::permissions(url, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  EXPECT_EQ(asAnotherUser([&] {
+              auto container = testing::openContainer(url);
+              if (container->viewContext().count("Note") != 1) throw StoreError({}, "not read");
+              testing::makeNote(container->viewContext(), "y");
+              container->viewContext().save();
+            }),
+            "Could not save: the store at " + url.string() + " is read-only.");
 }
 
 }  // namespace

@@ -38,7 +38,7 @@ void Context::Loader::finish() {
     const PendingLink link = pending_[i];
     const auto& destination = link.object->entity().destination(link.relationship);
     if (context_.registry_[destination.index()].contains(link.primaryKey)) continue;
-    Statement& statement = store_.statements(destination).selectOne;
+    Statement& statement = *store_.statements(destination).selectOne;
     ResetOnExit reset{statement};
     statement.bind(1, link.primaryKey);
     if (statement.step()) materialize(destination, statement);
@@ -48,11 +48,13 @@ void Context::Loader::finish() {
     const auto& entity = link.object->entity();
     const auto& registry = context_.registry_[entity.destination(link.relationship).index()];
     ManagedObject* target = registry.find(link.primaryKey);
-    // A key without its row (a damaged or foreign store) reads as no target.
-    if (target == nullptr) continue;
+    // A key without its row (a damaged or foreign store) reads as no target, and so does a row
+    // this context is deleting: the delete's save unlinks whatever still points at it.
+    if (target == nullptr || Access::isDeleted(*target)) continue;
     Access::links(*link.object)[link.relationship].target = target;
-    auto& members = *Access::links(*target)[entity.inverseIndex(link.relationship)].members;
-    if (members.loaded) members.add(link.object);
+    // Read or not, a set knows every member it has in memory, so that deleting its owner can
+    // unlink them all whatever the file says by then.
+    Access::links(*target)[entity.inverseIndex(link.relationship)].members->add(link.object);
   }
 }
 

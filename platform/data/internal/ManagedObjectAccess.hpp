@@ -106,6 +106,29 @@ class ManagedObjectAccess {
   static void relate(ManagedObject& member, std::uint32_t relationship, ManagedObject* target) {
     ManagedObject::relate(member, relationship, target);
   }
+  /// Points `member`'s to-one end at `target` (or nothing) and moves it between the sets, noting
+  /// no change: for links that are so already in the store, or are being restored.
+  static void retarget(ManagedObject& member, std::uint32_t relationship, ManagedObject* target) {
+    Link& link = links(member)[relationship];
+    if (link.target == target) return;
+    const std::uint32_t inverse = member.entity().inverseIndex(relationship);
+    if (link.target != nullptr) links(*link.target)[inverse].members->remove(&member);
+    link.target = target;
+    if (target != nullptr) links(*target)[inverse].members->add(&member);
+  }
+  /// Drops every link of `object` at both ends, noting no change.
+  static void dropLinks(ManagedObject& object) {
+    const auto ends = links(object);
+    for (std::uint32_t i = 0; i < ends.size(); ++i) {
+      if (ends[i].members == nullptr) {
+        retarget(object, i, nullptr);
+        continue;
+      }
+      const std::uint32_t inverse = object.entity().inverseIndex(i);
+      for (ManagedObject* member : ends[i].members->list) links(*member)[inverse].target = nullptr;
+      ends[i].members->clear();
+    }
+  }
   /// Tells the object's context that it is about to change.
   static void willChange(ManagedObject& object) { object.willChange(); }
 };

@@ -167,18 +167,25 @@ std::vector<std::string> migrationSteps(Database& database, const Model& model) 
   return steps;
 }
 
+// Updated in place and created only when missing, so that each key keeps one value also in a
+// table that lost its primary key (rebuilt by a tool).
 void writeMetadata(Database& database, const Model& model) {
-  Statement statement =
-      database.prepare("INSERT OR REPLACE INTO " + identifier(StoreSchema::metadataTable) +
-                       " (\"key\", \"value\") VALUES (?1, ?2)");
+  const std::string table = identifier(StoreSchema::metadataTable);
+  Statement update = database.prepare("UPDATE " + table + " SET \"value\" = ?2 WHERE \"key\" = ?1");
+  Statement create =
+      database.prepare("INSERT INTO " + table + " (\"key\", \"value\") VALUES (?1, ?2)");
   const std::string version = std::to_string(StoreSchema::formatVersion);
   for (const auto& [key, value] :
        {std::pair<std::string_view, std::string_view>{"format", StoreSchema::format},
         {"formatVersion", version},
         {"modelVersion", model.versionHash()}}) {
-    statement.bindText(1, key);
-    statement.bindText(2, value);
-    statement.run();
+    update.bindText(1, key);
+    update.bindText(2, value);
+    update.run();
+    if (database.changes() > 0) continue;
+    create.bindText(1, key);
+    create.bindText(2, value);
+    create.run();
   }
 }
 
@@ -313,7 +320,12 @@ std::string StoreSchema::readLastKey(const EntityDescription& entity) {
 }
 
 std::string StoreSchema::recordLastKey(const EntityDescription& entity) {
-  return "INSERT OR REPLACE INTO " + identifier(metadataTable) + " (\"key\", \"value\") VALUES ('" +
+  return "UPDATE " + identifier(metadataTable) + " SET \"value\" = ?1 WHERE \"key\" = '" +
+         lastKeyRecord(entity) + "'";
+}
+
+std::string StoreSchema::createLastKey(const EntityDescription& entity) {
+  return "INSERT INTO " + identifier(metadataTable) + " (\"key\", \"value\") VALUES ('" +
          lastKeyRecord(entity) + "', ?1)";
 }
 

@@ -46,10 +46,12 @@ struct StoreSchema {
   static std::string count(const data::EntityDescription& entity);
   static std::string maxPrimaryKey(const data::EntityDescription& entity);
   /// The metadata record of the last key handed out for the entity's table, and the statements
-  /// that read it (no parameter) and write it (?1: the key).
+  /// that read it (no parameter; every copy, should the table have lost its primary key),
+  /// update it and create it (?1: the key).
   static std::string lastKeyRecord(const data::EntityDescription& entity);
   static std::string readLastKey(const data::EntityDescription& entity);
   static std::string recordLastKey(const data::EntityDescription& entity);
+  static std::string createLastKey(const data::EntityDescription& entity);
 };
 
 }  // namespace kelvo::data_internal
