@@ -367,7 +367,7 @@ TEST(RowKeyTest, RandomWritersOnOneFileNeverShareAKeyOrLoseASave) {
 TEST(RowKeyTest, RandomWritersOfNotesAndFoldersLeaveTheFileAsTheModelSays) {
   using Kind = testing::WritersOnOneFile::WriterKind;
   testing::WritersOnOneFile::Counts total;
-  for (unsigned seed : {7u, 2024u, 90210u, 31337u}) {
+  for (unsigned seed : {7u, 2024u, 90210u, 31337u, 4242u, 65537u}) {
     TemporaryDirectory directory;
     testing::WritersOnOneFile writers(directory.path() / "Library.store",
                                       {Kind::container, Kind::contextOverPrevious, Kind::container});
@@ -375,7 +375,7 @@ TEST(RowKeyTest, RandomWritersOfNotesAndFoldersLeaveTheFileAsTheModelSays) {
     const auto choose = [&](std::size_t count) {
       return std::uniform_int_distribution<std::size_t>(0, count - 1)(random);
     };
-    for (int i = 0; i < 400 && writers.step(choose); ++i) {
+    for (int i = 0; i < 500 && writers.step(choose); ++i) {
     }
     ASSERT_TRUE(writers.ok()) << "seed " << seed << ": " << writers.failure()
                               << "\nthe last operations:\n" << writers.trace(40);

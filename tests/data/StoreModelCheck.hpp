@@ -20,6 +20,7 @@
 //     while (writers.step(choose)) {}
 //     if (!writers.ok()) report(writers.failure(), writers.trace());
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -622,7 +623,16 @@ class WritersOnOneFile {
       };
       const auto links = Access::links(*object);
       const std::uint32_t own = relationship(held.isFolder, linkKey(held.isFolder));
-      if (links[own].target != nullptr && !usable(links[own].target, "the link of " + name)) return;
+      if (const ManagedObject* target = links[own].target) {
+        if (!usable(target, "the link of " + name)) return;
+        // Read or not, the target's set knows it, so that deleting the target unlinks it.
+        const auto& list = Access::links(*target)[relationship(true, setKey(held.isFolder))]
+                               .members->list;
+        if (std::find(list.begin(), list.end(), object.get()) == list.end()) {
+          fail(writer.name + ": " + name + " is missing from the set of the object it links to");
+          return;
+        }
+      }
       if (!held.isFolder) continue;
       for (bool ofFolders : {false, true}) {
         const auto* members = links[relationship(true, setKey(ofFolders))].members.get();
