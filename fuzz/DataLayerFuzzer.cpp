@@ -29,13 +29,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     return at < size ? data[at++] % count : 0;
   };
   {
-    WritersOnOneFile writers(url, {WritersOnOneFile::WriterKind::container,
-                                   WritersOnOneFile::WriterKind::container});
-    if (tracing) writers.traceTo([](const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); });
+    WritersOnOneFile writers(
+        url, {WritersOnOneFile::WriterKind::container, WritersOnOneFile::WriterKind::container});
+    if (tracing)
+      writers.traceTo([](const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); });
     for (int i = 0; i < maxOperations && at < size && writers.step(choose); ++i) {
     }
     if (!writers.ok()) {
-      std::fprintf(stderr, "%s\noperations:\n%s", writers.failure().c_str(), writers.trace().c_str());
+      std::fprintf(stderr, "%s\noperations:\n%s", writers.failure().c_str(),
+                   writers.trace().c_str());
     }
     kelvo::fuzz::require(writers.ok());
   }

@@ -81,15 +81,31 @@ class ChildWriter {
     while (!stop.load()) {
       switch (pick(10)) {
         case 0:
-        case 1: makeNote(); break;
-        case 2: edit(ownNotes()); break;
+        case 1:
+          makeNote();
+          break;
+        case 2:
+          edit(ownNotes());
+          break;
         case 3:
-        case 4: move(ownNotes()); break;
-        case 5: remove(ownNotes()); break;
-        case 6: pick(2) == 0 ? makeFolder() : edit(ownFolders()); break;
-        case 7: pick(2) == 0 ? remove(ownFolders()) : move(ownFolders()); break;
-        case 8: readEverything(); break;
-        default: save(); break;
+        case 4:
+          move(ownNotes());
+          break;
+        case 5:
+          remove(ownNotes());
+          break;
+        case 6:
+          pick(2) == 0 ? makeFolder() : edit(ownFolders());
+          break;
+        case 7:
+          pick(2) == 0 ? remove(ownFolders()) : move(ownFolders());
+          break;
+        case 8:
+          readEverything();
+          break;
+        default:
+          save();
+          break;
       }
     }
   }
@@ -193,8 +209,8 @@ class ChildWriter {
     std::string lines = "B\n";
     for (const std::string& id : changed_) {
       const auto& object = own_.at(id);
-      lines += (object->entity().name() == "Note" ? "N " : "F ") + id + " " + textOf(*object) + " " +
-               linkOf(*object) + "\n";
+      lines += (object->entity().name() == "Note" ? "N " : "F ") + id + " " + textOf(*object) +
+               " " + linkOf(*object) + "\n";
     }
     for (const auto& [id, kind] : deleted_) lines += std::string(1, kind) + " " + id + "\n";
     report(lines);
@@ -244,8 +260,9 @@ Rows readRows(const std::filesystem::path& url) {
   data_internal::Database database(url.string());
   database.execute("BEGIN");
   Rows rows;
-  for (const char* sql : {"SELECT f.id, f.name, p.id FROM Folder f LEFT JOIN Folder p ON f.parent = p._pk",
-                          "SELECT n.id, n.title, f.id FROM Note n LEFT JOIN Folder f ON n.folder = f._pk"}) {
+  for (const char* sql :
+       {"SELECT f.id, f.name, p.id FROM Folder f LEFT JOIN Folder p ON f.parent = p._pk",
+        "SELECT n.id, n.title, f.id FROM Note n LEFT JOIN Folder f ON n.folder = f._pk"}) {
     auto select = database.prepare(sql);
     while (select.step()) {
       const auto blobText = [&](int column) -> std::string {
@@ -280,8 +297,8 @@ class ProcessWritersTest : public ::testing::Test {
  protected:
   void SetUp() override {
     stop_ = static_cast<std::atomic<bool>*>(mmap(nullptr, sizeof(std::atomic<bool>),
-                                                 PROT_READ | PROT_WRITE,
-                                                 MAP_SHARED | MAP_ANONYMOUS, -1, 0));
+                                                 PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS,
+                                                 -1, 0));
     ASSERT_NE(stop_, MAP_FAILED);
     new (stop_) std::atomic<bool>(false);
     auto container = testing::openContainer(url_);
@@ -305,7 +322,8 @@ class ProcessWritersTest : public ::testing::Test {
     Child& child = children_[index];
     int ends[2];
     ASSERT_EQ(pipe(ends), 0);
-    const unsigned seed = 1000u * static_cast<unsigned>(child.starts++) + static_cast<unsigned>(index);
+    const unsigned seed =
+        1000u * static_cast<unsigned>(child.starts++) + static_cast<unsigned>(index);
     const pid_t pid = fork();
     ASSERT_GE(pid, 0);
     if (pid == 0) {
@@ -378,8 +396,8 @@ class ProcessWritersTest : public ::testing::Test {
       for (const Record& record : child.batch) {
         const auto before = child.owned.find(record.id);
         all = all && holds(rows, record.id, after(record));
-        none = none && holds(rows, record.id,
-                             before == child.owned.end() ? std::nullopt : before->second);
+        none = none &&
+               holds(rows, record.id, before == child.owned.end() ? std::nullopt : before->second);
       }
       EXPECT_TRUE(all || none) << "a save killed midway was written in part";
       ++child.killedInSave;

@@ -367,18 +367,20 @@ TEST(RowKeyTest, RandomWritersOnOneFileNeverShareAKeyOrLoseASave) {
 TEST(RowKeyTest, RandomWritersOfNotesAndFoldersLeaveTheFileAsTheModelSays) {
   using Kind = testing::WritersOnOneFile::WriterKind;
   testing::WritersOnOneFile::Counts total;
-  for (unsigned seed : {7u, 2024u, 90210u, 31337u, 4242u, 65537u}) {
+  for (unsigned seed : {7u, 2024u, 90210u, 31337u, 4242u, 65537u, 1u, 99u}) {
     TemporaryDirectory directory;
-    testing::WritersOnOneFile writers(directory.path() / "Library.store",
-                                      {Kind::container, Kind::contextOverPrevious, Kind::container});
+    testing::WritersOnOneFile writers(
+        directory.path() / "Library.store",
+        {Kind::container, Kind::contextOverPrevious, Kind::container});
     std::mt19937 random(seed);
     const auto choose = [&](std::size_t count) {
       return std::uniform_int_distribution<std::size_t>(0, count - 1)(random);
     };
-    for (int i = 0; i < 500 && writers.step(choose); ++i) {
+    for (int i = 0; i < 600 && writers.step(choose); ++i) {
     }
     ASSERT_TRUE(writers.ok()) << "seed " << seed << ": " << writers.failure()
-                              << "\nthe last operations:\n" << writers.trace(40);
+                              << "\nthe last operations:\n"
+                              << writers.trace(40);
     total.saves += writers.counts().saves;
     total.refused += writers.counts().refused;
     total.deletes += writers.counts().deletes;

@@ -17,7 +17,7 @@
 // header uses no test framework: a failed check ends the run with a description.
 //
 //     WritersOnOneFile writers(url, {WriterKind::container, WriterKind::container});
-//     while (writers.step(choose)) {}
+//     for (int i = 0; i < 500 && writers.step(choose); ++i) {}
 //     if (!writers.ok()) report(writers.failure(), writers.trace());
 
 #include <algorithm>
@@ -159,8 +159,19 @@ class WritersOnOneFile {
   // The operations and how often each is chosen; a fuzz input names one by a byte below
   // `totalWeight`.
   enum class Op {
-    insertNote, insertFolder, editNote, editFolder, moveNote, nestFolder, deleteNote,
-    deleteFolder, readFolder, readNote, save, rollback, reopen,
+    insertNote,
+    insertFolder,
+    editNote,
+    editFolder,
+    moveNote,
+    nestFolder,
+    deleteNote,
+    deleteFolder,
+    readFolder,
+    readNote,
+    save,
+    rollback,
+    reopen,
   };
   static constexpr std::size_t weights[] = {5, 3, 3, 2, 5, 2, 2, 3, 2, 1, 5, 1, 1};
   static constexpr std::size_t totalWeight = 35;
@@ -250,7 +261,8 @@ class WritersOnOneFile {
         break;
       case Op::moveNote:
       case Op::nestFolder:
-        if (auto serial = pickHeld(writer, op == Op::nestFolder, choose)) move(writer, *serial, choose);
+        if (auto serial = pickHeld(writer, op == Op::nestFolder, choose))
+          move(writer, *serial, choose);
         break;
       case Op::deleteNote:
       case Op::deleteFolder:
@@ -390,7 +402,8 @@ class WritersOnOneFile {
     for (const auto& [serial, held] : writer.held) {
       if (held.deleted) continue;
       const bool changed = held.inserted || textChanged(held) || linkChanged(held);
-      if (!held.inserted && changed && !file_.holds(serial)) causes.push_back({serial, serial, false});
+      if (!held.inserted && changed && !file_.holds(serial))
+        causes.push_back({serial, serial, false});
       const bool writesLink = held.inserted ? held.now.link != 0 : linkChanged(held);
       if (writesLink && held.now.link != 0 && isGone(writer, held.now.link)) {
         causes.push_back({serial, held.now.link, true});
@@ -412,8 +425,9 @@ class WritersOnOneFile {
     if (!error) {
       if (!causes.empty()) {
         fail("a save went through that should have been refused: object " +
-             std::to_string(causes.front().object) + (causes.front().isLink ? " links to " : " is ") +
-             "row " + std::to_string(causes.front().gone) + ", which another writer deleted");
+             std::to_string(causes.front().object) +
+             (causes.front().isLink ? " links to " : " is ") + "row " +
+             std::to_string(causes.front().gone) + ", which another writer deleted");
         return;
       }
       settle(writer);
@@ -451,7 +465,8 @@ class WritersOnOneFile {
     }
   }
 
-  void checkMessage(const Writer& writer, const std::vector<Cause>& causes, const std::string& got) {
+  void checkMessage(const Writer& writer, const std::vector<Cause>& causes,
+                    const std::string& got) {
     std::set<std::string> expected;
     for (const Cause& cause : causes) {
       if (!cause.isLink) return;
@@ -526,7 +541,8 @@ class WritersOnOneFile {
   }
 
   // The serial of an object `writer` holds at `address`; a failure when it holds none there.
-  std::optional<Serial> heldAt(Writer& writer, const ManagedObject* address, const std::string& what) {
+  std::optional<Serial> heldAt(Writer& writer, const ManagedObject* address,
+                               const std::string& what) {
     const auto found = writer.seen.find(address);
     if (found != writer.seen.end()) {
       const auto held = writer.held.find(found->second);
@@ -602,8 +618,8 @@ class WritersOnOneFile {
         if (!link) return;
         held.stored.link = *link;
       }
-      held.lostLinkToDelete = held.now.link == 0 && held.stored.link != 0 &&
-                              writer.held[held.stored.link].deleted;
+      held.lostLinkToDelete =
+          held.now.link == 0 && held.stored.link != 0 && writer.held[held.stored.link].deleted;
     }
   }
 
@@ -626,8 +642,8 @@ class WritersOnOneFile {
       if (const ManagedObject* target = links[own].target) {
         if (!usable(target, "the link of " + name)) return;
         // Read or not, the target's set knows it, so that deleting the target unlinks it.
-        const auto& list = Access::links(*target)[relationship(true, setKey(held.isFolder))]
-                               .members->list;
+        const auto& list =
+            Access::links(*target)[relationship(true, setKey(held.isFolder))].members->list;
         if (std::find(list.begin(), list.end(), object.get()) == list.end()) {
           fail(writer.name + ": " + name + " is missing from the set of the object it links to");
           return;
@@ -693,8 +709,10 @@ class WritersOnOneFile {
           if (!serial) return fail("the file holds a row with an identifier no writer gave");
           const std::int64_t key = select.columnInt64(0);
           const auto [given, isNew] = keys_[isFolder].emplace(key, *serial);
-          if (given->second != *serial) return fail("key " + std::to_string(key) + " named two rows");
-          (isFolder ? inFile.folders : inFile.notes)[*serial].text = std::string(select.columnText(2));
+          if (given->second != *serial)
+            return fail("key " + std::to_string(key) + " named two rows");
+          (isFolder ? inFile.folders : inFile.notes)[*serial].text =
+              std::string(select.columnText(2));
           if (isFolder) folderAt[key] = *serial;
           if (select.columnType(3) != data_internal::Statement::ColumnType::null) {
             links.emplace_back(*serial, select.columnInt64(3));
@@ -702,11 +720,14 @@ class WritersOnOneFile {
         }
       }
       for (const auto& [serial, key] : links) {
-        if (!folderAt.contains(key)) return fail("row " + std::to_string(serial) + " links to no row");
-        (inFile.notes.contains(serial) ? inFile.notes : inFile.folders)[serial].link = folderAt[key];
+        if (!folderAt.contains(key))
+          return fail("row " + std::to_string(serial) + " links to no row");
+        (inFile.notes.contains(serial) ? inFile.notes : inFile.folders)[serial].link =
+            folderAt[key];
       }
     }
-    if (inFile != file_) return fail("the file differs from the model:" + differences(file_, inFile));
+    if (inFile != file_)
+      return fail("the file differs from the model:" + differences(file_, inFile));
     FileState readBack;
     auto fresh = openContainer(url_);
     for (bool isFolder : {false, true}) {
