@@ -6,6 +6,9 @@
 // - BM_SettingsOnlyProgram runs the program KELVO_BENCH_SETTINGS_PROGRAM names, built from
 //   bench/settings-consumer against an install: it links kelvo::core and opens a settings suite.
 //
+// - BM_StoreProgram runs the program KELVO_BENCH_STORE_PROGRAM names, built from
+//   bench/store-consumer against an install: it opens a store of 100 cards and reads them.
+//
 // Counters are medians over the passes: wall and CPU time (user and system) of the process,
 // its peak resident memory, and for the settings program its file size.
 #include <benchmark/benchmark.h>
@@ -123,5 +126,20 @@ void BM_SettingsOnlyProgram(benchmark::State& state) {
   fs::remove(settings);
 }
 BENCHMARK(BM_SettingsOnlyProgram)->Iterations(101)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+void BM_StoreProgram(benchmark::State& state) {
+  const char* program = std::getenv("KELVO_BENCH_STORE_PROGRAM");
+  if (program == nullptr) return state.SkipWithError("KELVO_BENCH_STORE_PROGRAM is not set");
+  const fs::path folder = fs::temp_directory_path() / "kelvo-bench-store-program";
+  fs::remove_all(folder);
+  fs::create_directories(folder);
+  const fs::path store = folder / "Kelvo.store";
+  // The first run makes the library; the measured ones read it.
+  if (!run(program, {store.string()}).succeeded)
+    return state.SkipWithError("could not make the library");
+  measure(state, program, {store.string()});
+  fs::remove_all(folder);
+}
+BENCHMARK(BM_StoreProgram)->Iterations(101)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace

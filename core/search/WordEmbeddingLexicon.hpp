@@ -27,6 +27,9 @@ class WordEmbeddingLexicon final : public SemanticLexicon {
  public:
   static constexpr std::int64_t neighbourCount = 12;
   static constexpr double distanceCut = 1.05;
+  /// A neighbour whose first word has fewer characters is never a variant, so the rule runs one
+  /// way: "car" widens to "automobile", but "automobile" never to "car". A lemma has no shortest
+  /// length ("cars" still gives "car").
   static constexpr std::size_t shortestRelatedWord = 4;
   static constexpr std::size_t cacheCapacity = 2000;
   static constexpr const char* warmUpWord = "the";

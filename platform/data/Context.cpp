@@ -252,7 +252,8 @@ void Context::save() {
       transaction.commit();
     } catch (const StoreError& error) {
       // Links are checked at the commit, which leaves the transaction open to tell which.
-      if (error.extendedCode() == Database::foreignKeyViolation) refuseLinkToGoneRow(*store, inserts);
+      if (error.extendedCode() == Database::foreignKeyViolation)
+        refuseLinkToGoneRow(*store, inserts);
       throw;
     }
   } catch (...) {
@@ -292,10 +293,10 @@ void Context::refuseLinkToGoneRow(Store& store, const std::vector<ManagedObject*
       ResetOnExit reset{lookUp};
       lookUp.bind(1, Access::primaryKey(*target));
       if (lookUp.step()) continue;
-      throw StoreError(StoreError::Kind::conflict,
-                       "Could not save: a " + entity.name() + "'s " +
-                           entity.relationships()[toOne[i]].name + " is a " +
-                           target->entity().name() + " row that another writer deleted.");
+      throw StoreError(StoreError::Kind::conflict, "Could not save: a " + entity.name() + "'s " +
+                                                       entity.relationships()[toOne[i]].name +
+                                                       " is a " + target->entity().name() +
+                                                       " row that another writer deleted.");
     }
   };
   for (const ManagedObject* object : inserts) check(*object, allColumns);
@@ -382,32 +383,32 @@ std::vector<ManagedObject*> Context::pendingInserts() const {
 void Context::assignPrimaryKeys(Store& store, const std::vector<ManagedObject*>& inserts) const {
   std::vector<std::size_t> counts(registry_.size(), 0);
   for (const ManagedObject* object : inserts) ++counts[object->entity().index()];
-  std::vector<std::int64_t> nextKey(registry_.size(), 0);
+  std::vector<std::int64_t> lastKey(registry_.size(), 0);
   for (std::size_t entity = 0; entity < counts.size(); ++entity) {
     if (counts[entity] > 0) {
-      nextKey[entity] = firstFreeKey(store, *model_->entities()[entity], counts[entity]);
+      lastKey[entity] = lastKeyGiven(store, *model_->entities()[entity], counts[entity]);
     }
   }
   for (ManagedObject* object : inserts) {
-    Access::setPrimaryKey(*object, nextKey[object->entity().index()]++);
+    Access::setPrimaryKey(*object, ++lastKey[object->entity().index()]);
   }
-  std::string lastKey;
+  std::string record;
   for (std::size_t entity = 0; entity < counts.size(); ++entity) {
     if (counts[entity] == 0) continue;
     auto& statements = store.statements(*model_->entities()[entity]);
-    lastKey = std::to_string(nextKey[entity] - 1);
+    record = std::to_string(lastKey[entity]);
     // Every copy of the record is kept equal, should the table have lost its primary key.
-    statements.recordLastKey->bindText(1, lastKey);
+    statements.recordLastKey->bindText(1, record);
     statements.recordLastKey->run();
     if (store.database().changes() == 0) {
-      statements.createLastKey->bindText(1, lastKey);
+      statements.createLastKey->bindText(1, record);
       statements.createLastKey->run();
     }
   }
 }
 
-// The key before the first of `count` new rows of the entity; throws when fewer keys are left.
-std::int64_t Context::firstFreeKey(Store& store, const EntityDescription& entity,
+// The key after which `count` new rows of the entity take theirs; throws when fewer are left.
+std::int64_t Context::lastKeyGiven(Store& store, const EntityDescription& entity,
                                    std::size_t count) const {
   auto& statements = store.statements(entity);
   std::int64_t largest = registry_[entity.index()].largestKey();
@@ -436,7 +437,7 @@ std::int64_t Context::firstFreeKey(Store& store, const EntityDescription& entity
                      "Could not save: the " + entity.name() + " table has handed out every key; " +
                          std::to_string(count) + " more would not fit.");
   }
-  return largest + 1;
+  return largest;
 }
 
 void Context::writeInserts(Store& store, const std::vector<ManagedObject*>& inserts,

@@ -110,7 +110,7 @@ class Context {
   bool isLive(const ManagedObject& object) const;
   std::vector<ManagedObject*> pendingInserts() const;
   void assignPrimaryKeys(Store& store, const std::vector<ManagedObject*>& inserts) const;
-  std::int64_t firstFreeKey(Store& store, const EntityDescription& entity, std::size_t count) const;
+  std::int64_t lastKeyGiven(Store& store, const EntityDescription& entity, std::size_t count) const;
   static void writeInserts(Store& store, const std::vector<ManagedObject*>& inserts,
                            std::vector<std::string>& scratch);
   void writeChanges(Store& store, std::vector<std::string>& scratch) const;

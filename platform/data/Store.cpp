@@ -109,7 +109,8 @@ namespace {
                        "The store at " + file.string() + " is damaged.", error.extendedCode());
     case SQLITE_CANTOPEN:
       if (!std::filesystem::is_directory(folder, ignored)) {
-        throw StoreError(error.kind(), sentence("its folder " + folder.string() + " does not exist."),
+        throw StoreError(error.kind(),
+                         sentence("its folder " + folder.string() + " does not exist."),
                          error.extendedCode());
       }
       if (!std::filesystem::exists(file, ignored) && ::access(folder.c_str(), W_OK) != 0) {
@@ -131,8 +132,7 @@ namespace {
 
 }  // namespace
 
-Store::Store(const StoreDescription& description, const Model& model)
-    : description_(description) {
+Store::Store(const StoreDescription& description, const Model& model) : description_(description) {
   try {
     database_ = std::make_unique<Database>(databasePath(description));
     StoreSchema::open(*database_, model, description_, !description_.isInMemory());

@@ -43,8 +43,8 @@ TEST(StoreOpeningTest, TwoProcessesOpeningOneStoreAtOnceBothSucceed) {
   constexpr int pairs = 20;
   for (int pair = 0; pair < pairs; ++pair) {
     // New stores, then one the first pair made, which the others open again.
-    const auto url = directory.path() / (pair % 2 == 0 ? "Shared.store"
-                                                       : "New" + std::to_string(pair) + ".store");
+    const auto url = directory.path() /
+                     (pair % 2 == 0 ? "Shared.store" : "New" + std::to_string(pair) + ".store");
     int start[2];
     ASSERT_EQ(pipe(start), 0);
     pid_t children[2];
@@ -97,15 +97,14 @@ TEST(StoreOpeningTest, AFileThatIsNoDatabaseOrAMissingFolderIsNamedInTheError) {
     testing::makeNote(testing::openContainer(whole)->viewContext(), "x");
     std::ofstream(cut, std::ios::binary) << fileBytes(whole).substr(0, 60);
   }
-  for (const auto& [file, what] : {std::pair{noise, "is not a store of this app."},
-                                   std::pair{cut, "is damaged."}}) {
+  for (const auto& [file, what] :
+       {std::pair{noise, "is not a store of this app."}, std::pair{cut, "is damaged."}}) {
     SCOPED_TRACE(file.string());
     const std::string before = fileBytes(file);
     const auto error = openError(file);
     ASSERT_TRUE(error);
     EXPECT_EQ(error->kind(), StoreError::Kind::incompatibleStore);
-    EXPECT_EQ(std::string(error->what()),
-              "The store at " + file.string() + " " + what);
+    EXPECT_EQ(std::string(error->what()), "The store at " + file.string() + " " + what);
     EXPECT_EQ(fileBytes(file), before);
     EXPECT_FALSE(std::filesystem::exists(file.string() + "-wal"));
   }

@@ -1,8 +1,9 @@
 # Installs the build tree into a scratch prefix, other than the one it was configured with, and
 # uses it from outside: every installed header compiles alone, so does each piece of code of the
 # guide with the headers it names, the guide's program builds and runs twice on one store with
-# no environment variable set, and the installed widget finds its artwork. A project's own
-# object, static and shared libraries link it too (BuildShapes.cmake).
+# no environment variable set, two first runs at once leave one library, and the installed
+# widget finds its artwork. A project's own object, static and shared libraries link it too
+# (BuildShapes.cmake).
 cmake_minimum_required(VERSION 3.25)
 
 function(run step)
@@ -56,6 +57,51 @@ if(NOT last_output MATCHES "consumer: the library holds 1 default shelf, 6 shelv
   message(FATAL_ERROR "the second run on one store did not hold one default shelf, six shelves "
                       "and five cards, imported again, or did not find the insurance card alone "
                       "for \"indemnity\"")
+endif()
+
+# Two first runs at once on a new store, then a third, eight times over: both first runs go
+# through with every check good, and the third finds one whole library. Each run makes the
+# store's folder itself. (No ";" in the script: run() passes its arguments on as a list.)
+set(at_once [[
+"$1" "$2" "$3" > "$4.first" 2>&1 & first=$!
+"$1" "$2" "$3" > "$4.second" 2>&1 & second=$!
+wait $first
+first=$?
+wait $second
+second=$?
+echo "first runs: $first $second"
+]])
+file(MAKE_DIRECTORY ${WORK_DIR}/at-once)
+foreach(round RANGE 1 8)
+  set(store ${WORK_DIR}/at-once/${round}/Kelvo.store)
+  run("two first runs at once (${round})" ${clean_env} sh -c "${at_once}" sh
+      ${WORK_DIR}/consumer/kelvo-consumer ${store} ${prefix} ${WORK_DIR}/at-once/${round})
+  foreach(round_run first second)
+    file(READ ${WORK_DIR}/at-once/${round}.${round_run} out)
+    if(NOT last_output STREQUAL "first runs: 0 0\n" OR NOT out MATCHES "\nconsumer: all good\n$")
+      message(FATAL_ERROR "of two first runs at once (${round}), one failed:\n${out}")
+    endif()
+  endforeach()
+  run("the run after two at once (${round})" ${clean_env} ${WORK_DIR}/consumer/kelvo-consumer
+      ${store} ${prefix})
+  set(whole "\nconsumer: the library holds 1 default shelf, 6 shelves and 5 cards\n")
+  if(NOT last_output MATCHES "${whole}" OR NOT last_output MATCHES "\nconsumer: all good\n$")
+    message(FATAL_ERROR "two first runs at once (${round}) did not leave one whole library:\n"
+                        "${last_output}")
+  endif()
+endforeach()
+message(STATUS "8 of 8 pairs of first runs at once left one whole library")
+
+# A file that is no store: the program stops with the store's own sentence and leaves the file
+# as it was.
+set(no_store ${WORK_DIR}/no-store/Kelvo.store)
+file(WRITE ${no_store} "a note, not a store\n")
+execute_process(COMMAND ${clean_env} ${WORK_DIR}/consumer/kelvo-consumer ${no_store}
+                RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
+file(READ ${no_store} kept)
+string(FIND "${err}" "kelvo-consumer: The store at ${no_store} is not a store of this app.\n" said)
+if(NOT status EQUAL 1 OR said EQUAL -1 OR NOT kept STREQUAL "a note, not a store\n")
+  message(FATAL_ERROR "a file that is no store: exit ${status}, and\n${out}${err}")
 endif()
 
 if(EXISTS ${prefix}/bin/kelvo-widget)

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 #include <nlohmann/json.hpp>
@@ -232,6 +233,14 @@ TEST(WordEmbeddingLexiconTest, TheStandardLexiconOverWordNet) {
   for (const TermVariant& variant : english->variants("invoice", 12)) {
     EXPECT_EQ(variant.relation, TermRelation::related) << variant.term;
   }
+  // A short word widens to its longer neighbours, never they to it, as the header says.
+  const auto has = [&](std::string_view term, std::string_view variant) {
+    const Variants found = english->variants(term, 12);
+    return std::any_of(found.begin(), found.end(),
+                       [&](const TermVariant& each) { return each.term == variant; });
+  };
+  EXPECT_TRUE(has("car", "automobile"));
+  EXPECT_FALSE(has("automobile", "car"));
   // The office words come first, then WordNet's.
   const Variants password = standard->variants("password", 12);
   ASSERT_GT(password.size(), 6u);

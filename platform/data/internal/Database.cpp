@@ -37,7 +37,7 @@ void Database::execute(const std::string& sql) {
 }
 
 void Database::executeWaiting(const std::string& sql) {
-  for (int waited = 0;; ) {
+  for (int waited = 0;;) {
     const int result = sqlite3_exec(handle_, sql.c_str(), nullptr, nullptr, nullptr);
     if (result == SQLITE_OK) return;
     if ((result & 0xFF) != SQLITE_BUSY || waited >= busyTimeoutMilliseconds) raise(result, sql);

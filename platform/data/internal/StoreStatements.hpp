@@ -22,7 +22,8 @@ class LazyStatement {
       : database_(&database), entity_(&entity), make_(make) {}
 
   Statement& operator*() {
-    if (statement_ == nullptr) statement_ = std::make_unique<Statement>(*database_, make_(*entity_));
+    if (statement_ == nullptr)
+      statement_ = std::make_unique<Statement>(*database_, make_(*entity_));
     return *statement_;
   }
   Statement* operator->() { return &**this; }

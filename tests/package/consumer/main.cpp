@@ -5,7 +5,9 @@
 //   kelvo-consumer STORE-FILE [PACKAGE-PREFIX]
 //
 // Run it twice on one store: the first run makes the library, the second finds it and adds
-// nothing.
+// nothing. Runs started at once take turns, so they too leave one library.
+#include <sys/file.h>
+
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -15,6 +17,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <variant>
 #include <vector>
 
@@ -24,6 +27,7 @@
 #include "core/import/SnippetImporter.hpp"
 #include "core/model/Card.hpp"
 #include "core/model/CardReminder.hpp"
+#include "core/model/DuplicateMerge.hpp"
 #include "core/model/FileCapture.hpp"
 #include "core/model/KelvoModel.hpp"
 #include "core/model/KelvoPersistence.hpp"
@@ -51,6 +55,7 @@
 #include "core/widget/KelvoWidgetSnapshot.hpp"
 #include "platform/data/Container.hpp"
 #include "platform/data/Context.hpp"
+#include "platform/data/StoreError.hpp"
 #include "platform/foundation/Bytes.hpp"
 #include "platform/foundation/Calendar.hpp"
 #include "platform/foundation/Clock.hpp"
@@ -103,7 +108,7 @@ std::shared_ptr<Card> makeFileCard(const std::string& filename, const Bytes& byt
   return card;
 }
 
-// A new library: the default shelf, a project with a shelf inside it, and three cards. Saves
+// A new library: the default shelf, a project with a shelf inside it, and five cards. Saves
 // nothing: the caller does, once.
 void fillNewLibrary(data::Context& context, Date now) {
   const auto unsorted =
@@ -127,14 +132,40 @@ void fillNewLibrary(data::Context& context, Date now) {
               .shelf = unsorted});
   makeFileCard("March receipt.pdf", toBytes("%PDF-1.7\n% the bytes of a file the user chose\n"),
                unsorted, now);
+  Card::make({.id = UUID::random(),
+              .type = CardType::text,
+              .title = "Parking permit 2025",
+              .payload = "Permit 881, valid until December",
+              .createdAt = now,
+              .shelf = unsorted});
+  Card::make({.id = UUID::random(),
+              .type = CardType::text,
+              .title = "Draft reply",
+              .payload = "Thanks, I will look at it",
+              .createdAt = now,
+              .shelf = unsorted});
 }
 
-// The first run fills a new library; a later run finds its default shelf and makes nothing, so
-// running again never adds a second default shelf.
+// Runs of this program take turns with the library: this waits while another run holds it,
+// then holds it until the turn is let go or the program ends, however it ends. The turn is a
+// lock on a file beside the store. Where that file cannot be made (nor the store's folder,
+// which this makes), there is no turn, and opening the store says why.
+std::shared_ptr<std::FILE> takeTurn(const std::filesystem::path& store) {
+  std::error_code unmade;  // the store names the folder when it cannot open
+  std::filesystem::create_directories(std::filesystem::absolute(store).parent_path(), unmade);
+  std::FILE* lock = std::fopen((store.string() + ".lock").c_str(), "a");
+  if (lock == nullptr) return nullptr;
+  flock(fileno(lock), LOCK_EX);  // waits for the other run; closing the file lets go
+  return std::shared_ptr<std::FILE>(lock, [](std::FILE* file) { std::fclose(file); });
+}
+
+// Opens the library, folds what other programs left twice, and fills a new library. Under this
+// run's turn no other run of this program fills it too.
 void prepareLibrary(const std::filesystem::path& store, Date now) {
-  std::filesystem::create_directories(std::filesystem::absolute(store).parent_path());
   const auto library = openLibrary(store);
   data::Context& context = library->viewContext();
+  // What other programs left twice under one identifier; saves only when it folded something.
+  DuplicateMerge::run(context);
   if (findDefaultShelf(context) == nullptr) {  // a new library
     fillNewLibrary(context, now);
     context.save();  // throws data::StoreError; the changes stay pending
@@ -178,6 +209,13 @@ void showLiteral(const SearchIndex& index, const std::string& query) {
     }
     std::printf("\"%s\" finds \"%s\" in its %s\n", query.c_str(), title.c_str(), fields.c_str());
   }
+}
+
+// A literal search among the cards a filter lets through: the index holds only those. A query
+// is words, so "type:document" in it looks for the words "type" and "document".
+void showLiteralAmong(const std::vector<SearchableCard>& cards, const CardPredicate& filter,
+                      const std::string& query, Date now) {
+  showLiteral(SearchIndex(filter.filter(cards, now)), query);
 }
 
 // Search by meaning over the word tables, with the options its tests use.
@@ -238,6 +276,20 @@ std::shared_ptr<Card> findCard(data::Context& context, std::string_view title) {
     if (card->title() == title && !card->isTrashed()) return card;
   }
   return nullptr;
+}
+
+// Puts the live card titled `title` in the trash: it stays in the store with the moment it went,
+// and is no record (liveRecords above). `setDeletedAt(std::nullopt)` takes it back out.
+void trashCard(data::Context& context, std::string_view title, Date now) {
+  if (const auto card = findCard(context, title)) card->setDeletedAt(now);
+}
+
+// Removes every card titled `title`, live or in the trash: its shelf lists it no more at once,
+// and the next save deletes its row. A reminder of it stays, naming a card that is gone.
+void removeCard(data::Context& context, std::string_view title) {
+  for (const std::shared_ptr<Card>& card : context.fetch(Card::fetchRequest())) {
+    if (card->title() == title) context.deleteObject(*card);  // nothing cascades
+  }
 }
 
 // The plan of importing a file: every snippet new, already kept (a card has its content hash)
@@ -394,16 +446,36 @@ std::vector<Remote::Message> pingRoundTrip() {
   return receiving.append(frame);
 }
 
+// Saves every pending change. When another program deleted a row that one of them changes (a
+// conflict), throws them all away instead and says why: what the user asked for is then applied
+// anew to what a fetch finds now. Gives whether the changes were saved.
+bool saveUnlessConflict(data::Context& context) {
+  try {
+    context.save();
+    return true;
+  } catch (const data::StoreError& error) {
+    if (error.kind() != data::StoreError::Kind::conflict) throw;
+    // "Could not save: a Card row was deleted by another writer."
+    std::printf("%s\n", error.what());
+    context.rollback();  // a fetch now leaves the deleted row out
+    return false;
+  }
+}
+
 // Every step above, as one run of the program.
 void useLibrary(const std::filesystem::path& store) {
   const Date now = Clock::system().now();  // the library never reads the clock itself
   const Calendar calendar = Calendar::current();
+  const auto turn = takeTurn(store);  // held until this run returns; another run waits here
   prepareLibrary(store, now);
   const auto library = openLibrary(store);  // reopened: what was saved is read back
   data::Context& context = library->viewContext();
 
   const auto insurance = findShelf(context, "Insurance", findShelf(context, "Household", nullptr));
   findCard(context, "Car insurance")->setShelf(insurance);  // on the second run: writes nothing
+  // On the second run there is no live permit and no draft.
+  trashCard(context, "Parking permit 2025", now);
+  removeCard(context, "Draft reply");
   // A host reads the file the user chose.
   const std::string file =
       "name,keyword,text,folder\n"
@@ -415,11 +487,12 @@ void useLibrary(const std::filesystem::path& store) {
   }
   remindTomorrow(context, findCard(context, "Tax return 2026")->id(), now, calendar);
   addPoliciesShelf(context, now);
-  context.save();  // the move, the import, the reminder and the smart shelf in one transaction
+  saveUnlessConflict(context);  // every change above in one transaction
 
   const std::vector<SearchableCard> cards = liveRecords(context);
   const SearchIndex index(cards);
   showLiteral(index, "tax");
+  showLiteralAmong(cards, CardPredicate::type(CardType::document), "march", now);
   showByMeaning(makeSemanticSearch(), index, "indemnity");
   showWordTables();
   showAgenda(context, now, calendar);
@@ -471,6 +544,20 @@ void checkShelvesAndCards(data::Context& context) {
   check(movedRecord != records.end() && movedRecord->shelfName() == "Insurance" &&
             movedRecord->projectName() == "Household",
         "the record names the shelf and the project above it");
+}
+
+void checkTrash(data::Context& context) {
+  std::shared_ptr<Card> trashed;
+  bool removedIsGone = true;
+  for (const std::shared_ptr<Card>& card : context.fetch(Card::fetchRequest())) {
+    if (card->title() == "Parking permit 2025") trashed = card;
+    if (card->title() == "Draft reply") removedIsGone = false;
+  }
+  const SearchIndex index(liveRecords(context));
+  check(trashed != nullptr && trashed->isTrashed() &&
+            findCard(context, trashed->title()) == nullptr && index.search("parking", 20).empty(),
+        "the trashed card stays in the store, in the trash, and search leaves it out");
+  check(removedIsGone, "the removed card is gone from the store");
 }
 
 void checkImport(data::Context& context) {
@@ -536,13 +623,22 @@ void checkSmartShelf(data::Context& context, Date now) {
   context.rollback();
 }
 
-void checkSearchAndTables(data::Context& context, const char* prefix) {
+void checkSearchAndTables(data::Context& context, Date now, const char* prefix) {
   const std::vector<SearchableCard> cards = liveRecords(context);
   const SearchIndex index(cards);
   const std::vector<SearchResult> literal = index.search("tax", 20);
   check(literal.size() == 1 && literal[0].card.title() == "Tax return 2026" &&
             literal[0].matchedFields == SearchFields{SearchField::title},
         "literal search, and where it found the word");
+  const SearchIndex documents(CardPredicate::type(CardType::document).filter(cards, now));
+  const std::vector<SearchResult> march = documents.search("march", 20);
+  check(index.search("march", 20).size() == 2 && march.size() == 1 &&
+            march[0].card.title() == "March receipt",
+        "a filter narrows a search to the cards it lets through");
+  const std::vector<SearchResult> minusTax = index.search("-tax", 20);
+  check(index.search("type:document", 20).empty() && minusTax.size() == 1 &&
+            minusTax[0].card.title() == "Tax return 2026",
+        "a query is words: no filters, no word left out");
   check(SemanticSearch(WordEmbeddingLexicon::standard(), {}).search("tax", index).empty(),
         "options left at zero find nothing, as the guide says");
   const SemanticSearch byMeaning = makeSemanticSearch();
@@ -551,6 +647,8 @@ void checkSearchAndTables(data::Context& context, const char* prefix) {
             !widened[0].explanations.empty() && !widened[0].isLiteralMatch() &&
             widened[0].explanations[0].matchedTerm == "insurance",
         "search by meaning finds \"insurance\" for \"indemnity\", and says why");
+  check(!index.search("car", 20).empty() && byMeaning.search("automobile", index).empty(),
+        "\"automobile\" does not reach \"car\", a word of three characters");
   check(SemanticSearch(WordEmbeddingLexicon::standard(), byMeaning.options())
             .search("indemnity", index)
             .empty(),
@@ -570,6 +668,78 @@ void checkSearchAndTables(data::Context& context, const char* prefix) {
         "a ping framed and read back");
 }
 
+std::shared_ptr<Card> cardWithID(data::Context& context, const UUID& id) {
+  for (const std::shared_ptr<Card>& card : context.fetch(Card::fetchRequest())) {
+    if (card->id() == id) return card;
+  }
+  return nullptr;
+}
+
+// What the guide says of other programs on the store, shown on a library of its own: two
+// containers over one file are two programs as far as the store can tell.
+void checkOtherPrograms(Date now) {
+  const std::filesystem::path folder =
+      std::filesystem::temp_directory_path() / ("kelvo-consumer-" + UUID::random().uuidString());
+  std::filesystem::create_directories(folder);
+  const std::filesystem::path store = folder / "Kelvo.store";
+  prepareLibrary(store, now);
+  {
+    const auto mine = openLibrary(store);
+    const auto theirs = openLibrary(store);
+    data::Context& context = mine->viewContext();
+    data::Context& other = theirs->viewContext();
+    const auto tax = findCard(context, "Tax return 2026");
+    const UUID id = tax->id();
+    tax->setTitle("Tax return 2026, filed");
+    tax->setUseCount(2);
+    context.save();
+    const auto theirTax = cardWithID(other, id);
+    theirTax->setTitle("Taxes 2026");
+    theirTax->setIsPinned(true);
+    other.save();
+    const auto third = openLibrary(store);
+    const auto stored = cardWithID(third->viewContext(), id);
+    check(stored->title() == "Taxes 2026" && stored->useCount() == 2 && stored->isPinned(),
+          "both saves land, the later one's changed attributes winning one by one");
+    context.rollback();
+    check(cardWithID(context, id) == tax && tax->title() == "Tax return 2026, filed" &&
+              !tax->isPinned(),
+          "an object held is not refreshed, nor by a rollback");
+    data::Context afresh(context.coordinator());
+    const auto read = cardWithID(afresh, id);
+    check(read->title() == "Taxes 2026" && read->isPinned(), "a new context reads afresh");
+
+    const auto receipt = findCard(context, "March receipt");
+    other.deleteObject(*findCard(other, "March receipt"));
+    other.save();
+    receipt->setTitle("Receipt");
+    check(!saveUnlessConflict(context) && !context.hasChanges() &&
+              findCard(context, "March receipt") == nullptr &&
+              findCard(context, "Receipt") == nullptr,
+          "a change to a row another program deleted is a conflict, and is thrown away");
+
+    const auto second = Shelf::make(Shelf::defaultShelfID(), std::string(Shelf::defaultShelfName),
+                                    0, now + 1, true, nullptr);
+    other.insert(second);
+    Card::make({.id = UUID::random(),
+                .type = CardType::text,
+                .title = "Left on the second",
+                .payload = "kept",
+                .createdAt = now + 1,
+                .shelf = second});
+    other.save();
+    const DuplicateMergeReport report = DuplicateMerge::run(context);
+    const auto shelves = context.fetch(Shelf::fetchRequest());
+    const auto kept = findCard(context, "Left on the second");
+    check(report.removedCount(Shelf::mergeEntityName) == 1 && !report.saveFailed &&
+              std::count_if(shelves.begin(), shelves.end(),
+                            [](const auto& shelf) { return shelf->isDefaultShelf(); }) == 1 &&
+              kept != nullptr && kept->shelf() == findDefaultShelf(context),
+          "the merge folds a second default shelf into the first, with its cards");
+  }
+  std::filesystem::remove_all(folder);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -578,16 +748,23 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::filesystem::path store = argv[1];  // a host: KelvoPersistence::storeURL("Kelvo")
-  useLibrary(store);
+  try {
+    useLibrary(store);
 
-  const Date now = Clock::system().now();
-  const auto library = openLibrary(store);
-  data::Context& context = library->viewContext();
-  checkShelvesAndCards(context);
-  checkImport(context);
-  checkReminders(context, now, Calendar::current());
-  checkSmartShelf(context, now);
-  checkSearchAndTables(context, argc > 2 ? argv[2] : nullptr);
+    const Date now = Clock::system().now();
+    const auto library = openLibrary(store);
+    data::Context& context = library->viewContext();
+    checkShelvesAndCards(context);
+    checkTrash(context);
+    checkImport(context);
+    checkReminders(context, now, Calendar::current());
+    checkSmartShelf(context, now);
+    checkSearchAndTables(context, now, argc > 2 ? argv[2] : nullptr);
+    checkOtherPrograms(now);
+  } catch (const Error& error) {  // the store's, a file's: one sentence that says what failed
+    std::fprintf(stderr, "kelvo-consumer: %s\n", error.what());
+    return 1;
+  }
   std::printf("consumer: %s\n", failures == 0 ? "all good" : "failures");
   return failures == 0 ? 0 : 1;
 }
