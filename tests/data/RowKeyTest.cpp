@@ -11,6 +11,7 @@
 
 #include "platform/data/Context.hpp"
 #include "platform/data/internal/Database.hpp"
+#include "tests/data/StoreModelCheck.hpp"
 #include "tests/data/TestModel.hpp"
 
 namespace kelvo::data {
@@ -358,6 +359,36 @@ TEST(RowKeyTest, RandomWritersOnOneFileNeverShareAKeyOrLoseASave) {
     RandomWriters writers(seed);
     for (int i = 0; i < 150 && !::testing::Test::HasFatalFailure(); ++i) writers.step();
   }
+}
+
+// The same three writers with folders: notes are linked into folders when made and later, moved
+// between them and out, folders nest, and both are deleted, while other writers hold them. Each
+// save is checked against the model of what it writes (tests/data/StoreModelCheck.hpp).
+TEST(RowKeyTest, RandomWritersOfNotesAndFoldersLeaveTheFileAsTheModelSays) {
+  using Kind = testing::WritersOnOneFile::WriterKind;
+  testing::WritersOnOneFile::Counts total;
+  for (unsigned seed : {7u, 2024u, 90210u, 31337u, 4242u, 65537u, 1u, 99u}) {
+    TemporaryDirectory directory;
+    testing::WritersOnOneFile writers(
+        directory.path() / "Library.store",
+        {Kind::container, Kind::contextOverPrevious, Kind::container});
+    std::mt19937 random(seed);
+    const auto choose = [&](std::size_t count) {
+      return std::uniform_int_distribution<std::size_t>(0, count - 1)(random);
+    };
+    for (int i = 0; i < 600 && writers.step(choose); ++i) {
+    }
+    ASSERT_TRUE(writers.ok()) << "seed " << seed << ": " << writers.failure()
+                              << "\nthe last operations:\n"
+                              << writers.trace(40);
+    total.saves += writers.counts().saves;
+    total.refused += writers.counts().refused;
+    total.deletes += writers.counts().deletes;
+  }
+  // The runs did meet what they are for: conflicts, and deletes under other writers.
+  EXPECT_GT(total.refused, 10);
+  EXPECT_GT(total.deletes, 100);
+  EXPECT_GT(total.saves, 200);
 }
 
 }  // namespace

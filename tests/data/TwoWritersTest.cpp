@@ -222,5 +222,29 @@ TEST_F(TwoWritersTest, AChildFolderOfADeletedParentIsAConflictOnlyWhenLinkedAnew
   EXPECT_EQ(fileState(url).folders, std::vector<std::string>{"G renamed"});
 }
 
+// A note A moved out of F itself before deleting F is a change of A's: it is written, and wins
+// over B's later-read move, or is refused when B deleted the note.
+TEST_F(TwoWritersTest, ANoteMovedOutOfAFolderBeforeItsDeleteWritesTheMove) {
+  for (const bool deletesIt : {false, true}) {
+    SCOPED_TRACE(deletesIt ? "B deletes n" : "B moves n to G");
+    SetUp();
+    const auto n = named(A(), "Note", "n");
+    const auto f = named(A(), "Folder", "F");
+    n->setValue("folder", std::nullopt);
+    deletesIt ? otherWriterDeletesN() : otherWriterMovesN();
+    const FileState before = fileState(url);
+    A().deleteObject(*f);
+    const auto error = saveError(A());
+    if (deletesIt) {
+      ASSERT_TRUE(error) << "an update of a row another writer deleted was saved";
+      EXPECT_EQ(error->kind(), StoreError::Kind::conflict);
+      EXPECT_EQ(fileState(url), before);
+    } else {
+      ASSERT_FALSE(error) << error->what();
+      EXPECT_EQ(fileState(url), (FileState{{{"m", ""}, {"n", ""}}, {"G"}}));
+    }
+  }
+}
+
 }  // namespace
 }  // namespace kelvo::data
