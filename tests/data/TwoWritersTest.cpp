@@ -246,5 +246,21 @@ TEST_F(TwoWritersTest, ANoteMovedOutOfAFolderBeforeItsDeleteWritesTheMove) {
   }
 }
 
+TEST_F(TwoWritersTest, ARowFirstReadWhileItsFolderIsDeletedIsUnlinkedAndARollbackLinksItAgain) {
+  A().deleteObject(*named(A(), "Folder", "F"));
+  // B, not knowing, moves m into F; A then reads m for the first time.
+  named(B(), "Note", "m")->setValue("folder", named(B(), "Folder", "F"));
+  B().save();
+  const auto m = named(A(), "Note", "m");
+  EXPECT_EQ(folderOf(*m), std::nullopt);
+  A().rollback();
+  EXPECT_EQ(folderOf(*m), "F");  // as the file has it
+  const auto f = named(A(), "Folder", "F");
+  EXPECT_TRUE(f->mutableSetValue("notes").contains(*m));
+  A().deleteObject(*f);
+  ASSERT_FALSE(saveError(A()));
+  EXPECT_EQ(fileState(url), (FileState{{{"m", ""}, {"n", ""}}, {"G"}}));
+}
+
 }  // namespace
 }  // namespace kelvo::data
