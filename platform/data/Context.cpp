@@ -106,7 +106,8 @@ void Context::deleteObject(ManagedObject& object) {
   for (std::uint32_t i = 0; i < count; ++i) {
     if (links[i].members != nullptr) {
       const std::vector<ManagedObject*> members = links[i].members->list;
-      for (ManagedObject* member : members) Access::unlinkForDelete(*member, entity.inverseIndex(i));
+      for (ManagedObject* member : members)
+        Access::unlinkForDelete(*member, entity.inverseIndex(i));
     } else {
       Access::relate(object, i, nullptr);
     }
