@@ -93,39 +93,37 @@ namespace {
 // SQLite's account of a failed open says what went wrong, not to which file or what to do:
 // the failures a user can meet get a sentence that names the file or its folder.
 [[noreturn]] void refuseOpen(const StoreDescription& description, const StoreError& error) {
-  const auto& file = description.url;
-  const auto folder = std::filesystem::absolute(file).parent_path();
-  const auto sentence = [&](const std::string& what) {
-    return "Could not open the store at " + file.string() + ": " + what;
+  if (error.kind() != StoreError::Kind::sqlite) throw error;
+  const std::string file = description.url.string();
+  const std::string folder = std::filesystem::absolute(description.url).parent_path().string();
+  const auto refusal = [&](StoreError::Kind kind, const std::string& message) {
+    return StoreError(kind, message, error.extendedCode());
+  };
+  const auto cannotOpen = [&](const std::string& why) {
+    return refusal(error.kind(), "Could not open the store at " + file + ": " + why);
   };
   std::error_code ignored;
-  switch (error.kind() == StoreError::Kind::sqlite ? error.extendedCode() : 0) {
+  switch (error.extendedCode()) {
     case SQLITE_NOTADB:
-      throw StoreError(StoreError::Kind::incompatibleStore,
-                       "The store at " + file.string() + " is not a store of this app.",
-                       error.extendedCode());
+      throw refusal(StoreError::Kind::incompatibleStore,
+                    "The store at " + file + " is not a store of this app.");
     case SQLITE_CORRUPT:
-      throw StoreError(StoreError::Kind::incompatibleStore,
-                       "The store at " + file.string() + " is damaged.", error.extendedCode());
+      throw refusal(StoreError::Kind::incompatibleStore, "The store at " + file + " is damaged.");
     case SQLITE_CANTOPEN:
       if (!std::filesystem::is_directory(folder, ignored)) {
-        throw StoreError(error.kind(),
-                         sentence("its folder " + folder.string() + " does not exist."),
-                         error.extendedCode());
+        throw cannotOpen("its folder " + folder + " does not exist.");
       }
-      if (!std::filesystem::exists(file, ignored) && ::access(folder.c_str(), W_OK) != 0) {
-        throw StoreError(error.kind(), sentence("its folder " + folder.string() + " is read-only."),
-                         error.extendedCode());
+      // A new store's file cannot be made there.
+      if (!std::filesystem::exists(description.url, ignored) &&
+          ::access(folder.c_str(), W_OK) != 0) {
+        throw cannotOpen("its folder " + folder + " is read-only.");
       }
       break;
     case SQLITE_READONLY_DIRECTORY:
       // A store writes beside its file (the write-ahead log) even to be read.
-      throw StoreError(error.kind(), sentence("its folder " + folder.string() + " is read-only."),
-                       error.extendedCode());
+      throw cannotOpen("its folder " + folder + " is read-only.");
     default:
-      if (error.kind() == StoreError::Kind::sqlite && error.primaryCode() == SQLITE_READONLY) {
-        throw StoreError(error.kind(), sentence("the file is read-only."), error.extendedCode());
-      }
+      if (Database::isReadOnly(error.extendedCode())) throw cannotOpen("the file is read-only.");
   }
   throw error;
 }

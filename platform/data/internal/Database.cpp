@@ -29,6 +29,8 @@ Database::~Database() {
   if (handle_ != nullptr) sqlite3_close_v2(handle_);
 }
 
+bool Database::isReadOnly(int extendedCode) { return (extendedCode & 0xFF) == SQLITE_READONLY; }
+
 void Database::releaseCache() { sqlite3_db_release_memory(handle_); }
 
 void Database::execute(const std::string& sql) {

@@ -29,9 +29,7 @@ class Database {
   /// SQLite's extended code for a link whose target row is missing at the commit.
   static constexpr int foreignKeyViolation = 787;  // SQLITE_CONSTRAINT_FOREIGNKEY
   /// Whether an extended code says the file or its folder cannot be written.
-  static bool isReadOnly(int extendedCode) {
-    return (extendedCode & 0xFF) == 8;
-  }  // SQLITE_READONLY
+  static bool isReadOnly(int extendedCode);
 
   /// How long a statement waits for another connection's lock before it fails.
   static constexpr int busyTimeoutMilliseconds = 5000;
