@@ -94,12 +94,15 @@ void Context::deleteObject(ManagedObject& object) {
   const EntityDescription& entity = object.entity();
   const auto& links = Access::links(object);
   const auto count = static_cast<std::uint32_t>(links.size());
-  // Learn every set involved first, so that a failed read changes nothing.
+  // Every object the context holds that links to this one is in its sets, read or not, so
+  // unlinking them reads nothing; rows never read are the foreign keys' to clear. Only a set of
+  // bounded count is read, for its count, and before anything changes, so that a failed read
+  // changes nothing.
   for (std::uint32_t i = 0; i < count; ++i) {
     if (links[i].members != nullptr) {
-      Access::members(object, i);
+      Access::membersToEdit(object, i);
     } else if (ManagedObject* target = links[i].target) {
-      Access::members(*target, entity.inverseIndex(i));
+      Access::membersToEdit(*target, entity.inverseIndex(i));
     }
   }
   Access::willChange(object);
@@ -262,13 +265,17 @@ void Context::save() {
   settleSaved();
 }
 
-// SQLite's word for a file that cannot be written says neither which file nor what failed.
+// SQLite's word for a file that cannot be written says neither which file nor what to do.
 void Context::rethrowSaveFailure(const Store& store) {
   try {
     throw;
   } catch (const StoreError& error) {
     if (error.kind() != StoreError::Kind::sqlite || !Database::isReadOnly(error.extendedCode())) {
       throw;
+    }
+    const std::string companions = Database::readOnlyCompanions(store.url().string());
+    if (!companions.empty()) {
+      throw StoreError(error.kind(), "Could not save: " + companions, error.extendedCode());
     }
     throw StoreError(error.kind(),
                      "Could not save: the store at " + store.url().string() + " is read-only.",

@@ -58,8 +58,8 @@ class Context {
   /// Deletes an object of this context. Each relationship is nullified at once at its other end,
   /// in every object the context holds; nothing cascades. The save writes the delete alone: rows
   /// still linked to the deleted one when it commits lose the link in the store. A deleted
-  /// insert simply leaves the context. May read the store (to learn a set's members) and throws
-  /// `StoreError` when that fails, changing nothing.
+  /// insert simply leaves the context. Reads nothing from the store, but a set whose count is
+  /// bounded (to check it); that read throws `StoreError` when it fails, changing nothing.
   void deleteObject(ManagedObject& object);
 
   /// Every live object of the entity: stored ones (one object per row, the same object on every

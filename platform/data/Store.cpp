@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 #include <unistd.h>
 
+#include <optional>
 #include <system_error>
 
 #include "platform/data/EntityDescription.hpp"
@@ -90,26 +91,48 @@ Store::Statements::Statements(Database& database, const EntityDescription& entit
 
 namespace {
 
+// The nearest of `folder` and the folders above it that exists, when that is not a folder: a
+// store cannot be opened below a plain file.
+std::optional<std::filesystem::path> fileInPlaceOfFolder(const std::filesystem::path& folder) {
+  std::error_code ignored;
+  for (auto path = folder; !path.empty(); path = path.parent_path()) {
+    const auto status = std::filesystem::status(path, ignored);
+    if (std::filesystem::exists(status)) {
+      if (std::filesystem::is_directory(status)) return std::nullopt;
+      return path;
+    }
+    if (path == path.parent_path()) break;
+  }
+  return std::nullopt;
+}
+
 // SQLite's account of a failed open says what went wrong, not to which file or what to do:
 // the failures a user can meet get a sentence that names the file or its folder.
 [[noreturn]] void refuseOpen(const StoreDescription& description, const StoreError& error) {
-  if (error.kind() != StoreError::Kind::sqlite) throw error;
   const std::string file = description.url.string();
   const std::string folder = std::filesystem::absolute(description.url).parent_path().string();
   const auto refusal = [&](StoreError::Kind kind, const std::string& message) {
     return StoreError(kind, message, error.extendedCode());
   };
+  // Bytes that are no SQLite database at all are no store of ours; the connection has already
+  // told damage found further in as such.
+  if (error.extendedCode() == SQLITE_NOTADB) {
+    throw refusal(StoreError::Kind::incompatibleStore,
+                  "The store at " + file + " is not a store of this app.");
+  }
+  if (error.kind() != StoreError::Kind::sqlite) throw error;
   const auto cannotOpen = [&](const std::string& why) {
     return refusal(error.kind(), "Could not open the store at " + file + ": " + why);
   };
   std::error_code ignored;
   switch (error.extendedCode()) {
-    case SQLITE_NOTADB:
-      throw refusal(StoreError::Kind::incompatibleStore,
-                    "The store at " + file + " is not a store of this app.");
-    case SQLITE_CORRUPT:
-      throw refusal(StoreError::Kind::incompatibleStore, "The store at " + file + " is damaged.");
     case SQLITE_CANTOPEN:
+      if (std::filesystem::is_directory(description.url, ignored)) {
+        throw cannotOpen("it is a folder, not a file.");
+      }
+      if (const auto plainFile = fileInPlaceOfFolder(folder)) {
+        throw cannotOpen(plainFile->string() + " is a file, not a folder.");
+      }
       if (!std::filesystem::is_directory(folder, ignored)) {
         throw cannotOpen("its folder " + folder + " does not exist.");
       }
@@ -123,7 +146,11 @@ namespace {
       // A store writes beside its file (the write-ahead log) even to be read.
       throw cannotOpen("its folder " + folder + " is read-only.");
     default:
-      if (Database::isReadOnly(error.extendedCode())) throw cannotOpen("the file is read-only.");
+      if (!Database::isReadOnly(error.extendedCode())) break;
+      if (const auto companions = Database::readOnlyCompanions(file); !companions.empty()) {
+        throw cannotOpen(companions);
+      }
+      throw cannotOpen("the file is read-only.");
   }
   throw error;
 }

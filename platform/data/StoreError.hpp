@@ -14,8 +14,9 @@ class StoreError : public Error {
     sqlite,
     /// A save found an object that breaks the model's rules; nothing was written.
     validation,
-    /// The file is not a store of ours, was made by a newer version, or needs a migration that
-    /// its description does not allow. The file is left as it was.
+    /// The file is not a store of ours, was made by a newer version, needs a migration that
+    /// its description does not allow, or is damaged (found when opened, or at any later read
+    /// or save). The file is left as it was.
     incompatibleStore,
     /// A save was asked of a context without a store.
     noStore,

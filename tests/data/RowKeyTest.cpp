@@ -240,6 +240,16 @@ TEST(RowKeyTest, TheRecordKeepsOneValueWhereTheMetadataTableLostItsPrimaryKey) {
   addNote("five");
   addNote("six");
   EXPECT_EQ(lastKeyRecords(url), std::vector<std::string>{"6"});
+
+  // Several records, the largest neither first nor last, one not a number: the next key passes
+  // every one, and they all take it.
+  execute(url,
+          "DELETE FROM _metadata WHERE key = 'lastKey.Note';"
+          "INSERT INTO _metadata VALUES ('lastKey.Note', '3'), ('lastKey.Note', 'x'),"
+          " ('lastKey.Note', '50'), ('lastKey.Note', '7');");
+  addNote("seven");
+  EXPECT_EQ(rowsInFile(url).back(), (std::pair<std::int64_t, std::string>{51, "seven"}));
+  EXPECT_EQ(lastKeyRecords(url), std::vector<std::string>(4, "51"));
 }
 
 // Three writers on one file (two contexts over one coordinator, and a second container) make,

@@ -117,6 +117,53 @@ TEST(StoreOpeningTest, AFileThatIsNoDatabaseOrAMissingFolderIsNamedInTheError) {
                                               (folder / "Kelvo.store").string() + ": its folder " +
                                               folder.string() + " does not exist.");
   EXPECT_FALSE(std::filesystem::exists(directory.path() / "not"));
+
+  // A folder where the store should be, and a file where its folder should be, at any depth.
+  const auto folderStore = directory.path() / "folder.store";
+  std::filesystem::create_directory(folderStore);
+  const auto plain = directory.path() / "plain";
+  std::ofstream(plain) << "notes";
+  for (const auto& [url, what] :
+       {std::pair<std::filesystem::path, std::string>{folderStore, "it is a folder, not a file."},
+        std::pair{plain / "x.store", plain.string() + " is a file, not a folder."},
+        std::pair{plain / "sub" / "x.store", plain.string() + " is a file, not a folder."}}) {
+    const auto error = openError(url);
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->kind(), StoreError::Kind::sqlite);
+    EXPECT_EQ(error->primaryCode(), 14);  // SQLITE_CANTOPEN
+    EXPECT_EQ(std::string(error->what()),
+              "Could not open the store at " + url.string() + ": " + what);
+  }
+  EXPECT_EQ(fileBytes(plain), "notes");
+}
+
+// Damage past the pages opening reads shows at the first read that reaches it.
+TEST(StoreOpeningTest, DamageFoundAtAReadIsToldAsADamagedStoreAndTheFileIsLeftAsItWas) {
+  TemporaryDirectory directory;
+  const auto url = directory.path() / "Notes.store";
+  {
+    auto container = testing::openContainer(url);
+    for (int i = 0; i < 4'000; ++i) testing::makeNote(container->viewContext(), std::to_string(i));
+    container->viewContext().save();
+  }
+  std::string bytes = fileBytes(url);
+  std::mt19937 random(11);
+  for (std::size_t i = bytes.size() * 3 / 4; i < bytes.size(); ++i) {
+    bytes[i] = static_cast<char>(random());
+  }
+  std::ofstream(url, std::ios::binary) << bytes;
+  {
+    auto container = testing::openContainer(url);
+    try {
+      container->viewContext().fetch("Note");
+      ADD_FAILURE() << "read a damaged store";
+    } catch (const StoreError& error) {
+      EXPECT_EQ(error.kind(), StoreError::Kind::incompatibleStore);
+      EXPECT_EQ(error.primaryCode(), 11);  // SQLITE_CORRUPT
+      EXPECT_EQ(std::string(error.what()), "The store at " + url.string() + " is damaged.");
+    }
+  }
+  EXPECT_EQ(fileBytes(url), bytes);
 }
 
 // What `what` says, run in a child as a user who owns neither the folder nor the file (root
@@ -181,6 +228,23 @@ TEST(StoreOpeningTest, AReadOnlyFolderOrStoreFileIsNamedInTheError) {
               container->viewContext().save();
             }),
             "Could not save: the store at " + url.string() + " is read-only.");
+
+  // That save left the log's index beside the file, read-only as the file was then. Once the
+  // file is writable again, the index is what a save names, until it is made writable too.
+  fs::permissions(url, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                           fs::perms::group_write | fs::perms::others_read |
+                           fs::perms::others_write);
+  const auto saveANote = [&] {
+    auto container = testing::openContainer(url);
+    testing::makeNote(container->viewContext(), "z");
+    container->viewContext().save();
+  };
+  const std::string shm = url.string() + "-shm";
+  EXPECT_EQ(asAnotherUser(saveANote), "Could not save: " + shm +
+                                          " beside the store is read-only; make it writable, "
+                                          "as the store file is.");
+  fs::permissions(shm, fs::perms::all);
+  EXPECT_EQ(asAnotherUser(saveANote), "saved");
 }
 
 }  // namespace

@@ -2,7 +2,9 @@
 // one after the other moved or deleted its notes. Setup of each case: folders F and G, note n
 // in F, note m in no folder.
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
+#include <algorithm>
 #include <map>
 #include <optional>
 #include <string>
@@ -62,6 +64,35 @@ void PrintTo(const FileState& state, std::ostream* out) {
   *out << "folders:";
   for (const auto& folder : state.folders) *out << " " << folder;
 }
+
+// Rows SQLite hands out on every connection opened while the counter lives, by statement.
+class RowCounter {
+ public:
+  RowCounter() { sqlite3_auto_extension(reinterpret_cast<void (*)()>(&attach)); }
+  ~RowCounter() { sqlite3_cancel_auto_extension(reinterpret_cast<void (*)()>(&attach)); }
+  RowCounter(const RowCounter&) = delete;
+  RowCounter& operator=(const RowCounter&) = delete;
+
+  void start() {
+    rows_.clear();
+    counting_ = true;
+  }
+  std::map<std::string, int> stop() {
+    counting_ = false;
+    return rows_;
+  }
+
+ private:
+  static int attach(sqlite3* database, const char**, const sqlite3_api_routines*) {
+    return sqlite3_trace_v2(database, SQLITE_TRACE_ROW, &onRow, nullptr);
+  }
+  static int onRow(unsigned, void*, void* statement, void*) {
+    if (counting_) ++rows_[sqlite3_sql(static_cast<sqlite3_stmt*>(statement))];
+    return 0;
+  }
+  static inline bool counting_ = false;
+  static inline std::map<std::string, int> rows_;
+};
 
 class TwoWritersTest : public ::testing::Test {
  protected:
@@ -260,6 +291,42 @@ TEST_F(TwoWritersTest, ARowFirstReadWhileItsFolderIsDeletedIsUnlinkedAndARollbac
   A().deleteObject(*f);
   ASSERT_FALSE(saveError(A()));
   EXPECT_EQ(fileState(url), (FileState{{{"m", ""}, {"n", ""}}, {"G"}}));
+}
+
+// Every link a context holds is known at both ends, so deleting a note, or a folder of
+// thousands, reads no row: those the context never read are the foreign key's to clear.
+TEST_F(TwoWritersTest, DeletingANoteOrAFolderOfThousandsReadsNoRow) {
+  constexpr int filled = 3'000;
+  RowCounter counter;
+  for (const bool notesRead : {true, false}) {
+    SCOPED_TRACE(notesRead ? "every note read" : "no note read");
+    SetUp();
+    const auto f = named(B(), "Folder", "F");
+    for (int i = 0; i < filled; ++i) {
+      testing::makeNote(B(), "f" + std::to_string(i))->setValue("folder", f);
+    }
+    B().save();
+    const auto folder = named(A(), "Folder", "F");
+    const auto note = notesRead ? named(A(), "Note", "f7") : nullptr;
+    otherWriterMovesN();
+    counter.start();
+    if (note != nullptr) {
+      A().deleteObject(*note);
+      ASSERT_FALSE(saveError(A()));
+    }
+    A().deleteObject(*folder);
+    ASSERT_FALSE(saveError(A()));
+    const auto rows = counter.stop();
+    for (const auto& [sql, count] : rows) ADD_FAILURE() << count << " rows of " << sql;
+
+    const FileState state = fileState(url);
+    EXPECT_EQ(state.folders, std::vector<std::string>{"G"});
+    EXPECT_EQ(state.notes.at("n"), "G");
+    EXPECT_EQ(state.notes.size(), filled + (notesRead ? 1u : 2u));
+    EXPECT_TRUE(std::all_of(state.notes.begin(), state.notes.end(), [](const auto& entry) {
+      return entry.first == "n" || entry.second.empty();
+    }));
+  }
 }
 
 }  // namespace

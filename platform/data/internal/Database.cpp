@@ -1,12 +1,15 @@
 #include "platform/data/internal/Database.hpp"
 
 #include <sqlite3.h>
+#include <unistd.h>
+
+#include <vector>
 
 #include "platform/data/StoreError.hpp"
 
 namespace kelvo::data_internal {
 
-Database::Database(const std::string& path) {
+Database::Database(const std::string& path) : path_(path) {
   // A connection serves one coordinator, used on one thread at a time: SQLite's own lock
   // around every call (a tenth of reading a row) guards nothing here.
   const int flags =
@@ -26,10 +29,28 @@ Database::Database(const std::string& path) {
 
 Database::~Database() {
   // Statements are owned by their holders and finalised before the connection goes.
+  for (auto& statement : controls_) statement.reset();
   if (handle_ != nullptr) sqlite3_close_v2(handle_);
 }
 
 bool Database::isReadOnly(int extendedCode) { return (extendedCode & 0xFF) == SQLITE_READONLY; }
+
+std::string Database::readOnlyCompanions(const std::string& path) {
+  if (::access(path.c_str(), W_OK) != 0) return {};
+  std::vector<std::string> readOnly;
+  for (const char* suffix : {"-wal", "-shm"}) {
+    std::string companion = path + suffix;
+    if (::access(companion.c_str(), F_OK) == 0 && ::access(companion.c_str(), W_OK) != 0) {
+      readOnly.push_back(std::move(companion));
+    }
+  }
+  if (readOnly.empty()) return {};
+  if (readOnly.size() == 1) {
+    return readOnly[0] + " beside the store is read-only; make it writable, as the store file is.";
+  }
+  return readOnly[0] + " and " + readOnly[1] +
+         " beside the store are read-only; make them writable, as the store file is.";
+}
 
 void Database::releaseCache() { sqlite3_db_release_memory(handle_); }
 
@@ -57,6 +78,11 @@ std::int64_t Database::changes() const { return sqlite3_changes64(handle_); }
 bool Database::inTransaction() const { return sqlite3_get_autocommit(handle_) == 0; }
 
 void Database::raise(int resultCode, std::string_view doing) const {
+  const int primary = resultCode & 0xFF;
+  if ((primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB) && path_ != ":memory:") {
+    throw data::StoreError(data::StoreError::Kind::incompatibleStore,
+                           "The store at " + path_ + " is damaged.", resultCode);
+  }
   std::string message = "SQLite error ";
   message += std::to_string(resultCode);
   message += " (";
@@ -150,19 +176,35 @@ std::span<const std::uint8_t> Statement::columnBlob(int index) const {
   return {bytes, static_cast<size_t>(size)};
 }
 
+Statement& Database::control(Control which) {
+  static constexpr std::string_view sql[] = {"BEGIN", "BEGIN IMMEDIATE", "COMMIT", "ROLLBACK"};
+  auto& statement = controls_[static_cast<std::size_t>(which)];
+  if (statement == nullptr) {
+    statement = std::make_unique<Statement>(*this, sql[static_cast<std::size_t>(which)]);
+  }
+  return *statement;
+}
+
 Transaction::Transaction(Database& database, Mode mode) : database_(database) {
-  database.execute(mode == Mode::immediate ? "BEGIN IMMEDIATE" : "BEGIN");
+  database
+      .control(mode == Mode::immediate ? Database::Control::beginImmediate
+                                       : Database::Control::begin)
+      .run();
 }
 
 Transaction::~Transaction() {
   // SQLite ends the transaction by itself after some I/O errors; roll back only what is open.
-  if (open_ && database_.inTransaction()) {
+  if (!open_ || !database_.inTransaction()) return;
+  try {
+    database_.control(Database::Control::rollback).run();
+  } catch (...) {
+    // The statement could not even be compiled (out of memory): try once more the plain way.
     sqlite3_exec(database_.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
   }
 }
 
 void Transaction::commit() {
-  database_.execute("COMMIT");
+  database_.control(Database::Control::commit).run();
   open_ = false;
 }
 

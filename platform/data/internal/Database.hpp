@@ -1,7 +1,9 @@
 // Internal to platform/data: include "platform/data/Container.hpp" instead.
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -14,14 +16,15 @@ namespace kelvo::data_internal {
 class Statement;
 
 /// One SQLite connection, closed when the value goes. Every failure throws `StoreError` with
-/// SQLite's extended result code.
+/// SQLite's extended result code; damage to the file, found at any step, is told as such.
 class Database {
  public:
   /// Opens the database file at `path` for reading and writing, creating it when missing. The path
   /// ":memory:" opens a private in-memory database.
   explicit Database(const std::string& path);
   ~Database();
-  Database(Database&& other) noexcept : handle_(other.handle_) { other.handle_ = nullptr; }
+  // Its statements point back at it.
+  Database(Database&&) = delete;
   Database& operator=(Database&&) = delete;
   Database(const Database&) = delete;
   Database& operator=(const Database&) = delete;
@@ -30,6 +33,11 @@ class Database {
   static constexpr int foreignKeyViolation = 787;  // SQLITE_CONSTRAINT_FOREIGNKEY
   /// Whether an extended code says the file or its folder cannot be written.
   static bool isReadOnly(int extendedCode);
+  /// Says which of the write-ahead log and its index beside a database file that can be written
+  /// cannot be, and what to do ("<path>-shm beside the store is read-only; make it writable, as
+  /// the store file is."); empty when none. SQLite makes them with the file's mode, so a file
+  /// once read-only leaves them so.
+  static std::string readOnlyCompanions(const std::string& path);
 
   /// How long a statement waits for another connection's lock before it fails.
   static constexpr int busyTimeoutMilliseconds = 5000;
@@ -52,12 +60,24 @@ class Database {
   void releaseCache();
 
   sqlite3* handle() const { return handle_; }
+  const std::string& path() const { return path_; }
 
-  /// Throws the connection's current error as a `StoreError`, naming `doing`.
+  /// Throws the connection's current error as a `StoreError`, naming `doing`. A file found
+  /// damaged (SQLite's codes 11 and 26) throws kind `incompatibleStore`, "The store at <path> is
+  /// damaged.", whatever step found it.
   [[noreturn]] void raise(int resultCode, std::string_view doing) const;
 
  private:
+  friend class Transaction;
+  enum class Control { begin, beginImmediate, commit, rollback };
+
+  // The statements that open and end a transaction, compiled once: parsing them again at every
+  // save costs a small save as much as its own writes.
+  Statement& control(Control which);
+
   sqlite3* handle_ = nullptr;
+  std::string path_;
+  std::array<std::unique_ptr<Statement>, 4> controls_;
 };
 
 /// One compiled statement, finalised when the value goes. Bound texts and blobs are not copied:

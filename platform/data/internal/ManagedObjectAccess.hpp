@@ -103,6 +103,10 @@ class ManagedObjectAccess {
   static Members& members(const ManagedObject& object, std::uint32_t relationship) {
     return object.members(relationship);
   }
+  /// The set a member joins or leaves: read from the store only when its count is bounded.
+  static Members& membersToEdit(const ManagedObject& object, std::uint32_t relationship) {
+    return object.membersToEdit(relationship);
+  }
   /// Points `member`'s to-one end at `target` (or nothing) and moves it between the sets.
   static void relate(ManagedObject& member, std::uint32_t relationship, ManagedObject* target) {
     ManagedObject::relate(member, relationship, target);
