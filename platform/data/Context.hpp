@@ -60,6 +60,7 @@ class Context {
   /// still linked to the deleted one when it commits lose the link in the store. A deleted
   /// insert simply leaves the context. May read the store (to learn a set's members) and throws
   /// `StoreError` when that fails, changing nothing.
+  /// An object of another context, or one whose delete was saved, stops the process.
   void deleteObject(ManagedObject& object);
 
   /// Every live object of the entity: stored ones (one object per row, the same object on every
