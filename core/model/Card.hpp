@@ -86,6 +86,7 @@ class Card : public data::ManagedObject {
 
   /// A complete card with its content hash computed from its type and payload. Made in the
   /// shelf's context; without a shelf it belongs to no context until the caller inserts it.
+  /// A shelf whose delete is pending stops the process, as `setShelf` does.
   static std::shared_ptr<Card> make(const Fields& fields);
 
   /// A request for every card, unsorted.
@@ -99,14 +100,17 @@ class Card : public data::ManagedObject {
   std::string typeRaw() const { return stringValue(*this, "typeRaw", ""); }
   void setTypeRaw(std::string value) { setValue("typeRaw", data::Value(std::move(value))); }
   std::string title() const { return stringValue(*this, "title", ""); }
+  /// Leaves `generatedTitle` as it was.
   void setTitle(std::string value) { setValue("title", data::Value(std::move(value))); }
   std::string generatedTitle() const { return stringValue(*this, "generatedTitle", ""); }
   void setGeneratedTitle(std::string value) {
     setValue("generatedTitle", data::Value(std::move(value)));
   }
   std::string payload() const { return stringValue(*this, "payload", ""); }
+  /// Leaves `previewText` and `contentHash` as they were; only `make` computes them.
   void setPayload(std::string value) { setValue("payload", data::Value(std::move(value))); }
   std::string previewText() const { return stringValue(*this, "previewText", ""); }
+  /// Leaves the payload and `contentHash` as they were.
   void setPreviewText(std::string value) { setValue("previewText", data::Value(std::move(value))); }
   std::string extractedText() const { return stringValue(*this, "extractedText", ""); }
   void setExtractedText(std::string value) {
@@ -170,7 +174,9 @@ class Card : public data::ManagedObject {
   std::shared_ptr<Shelf> shelf() const;
   /// Moves the card, taking it out of the old shelf's cards and into the new one's, without
   /// reading either shelf's cards from the store: a move costs the same whatever they hold.
-  /// Setting the shelf it already has (the same object) writes nothing.
+  /// Setting the shelf it already has (the same object) writes nothing. A shelf deleted from the
+  /// card's context, or of another context (one the context let go at a save, as duplicate merge
+  /// does), stops the process.
   void setShelf(const std::shared_ptr<Shelf>& shelf);
 
   // Typed views over the raw values.
@@ -196,6 +202,7 @@ class Card : public data::ManagedObject {
 
   /// One line of `text`: each line end (LF, CR or CR LF) becomes one space, both ends are
   /// trimmed, and a text longer than `limit` characters keeps its first `limit` and gains "…".
+  /// `make` previews the payload at 140 characters.
   static std::string makePreview(std::string_view text, std::size_t limit);
   /// SHA-256 over the type's raw value, one 0x1F byte and the payload, as 64 lower-case
   /// hexadecimal digits.

@@ -22,7 +22,9 @@ namespace kelvo::DuplicateMerge {
 /// counted anything. That save commits every pending change of the context, the caller's
 /// included; when it fails the whole context is rolled back, the caller's unsaved changes with
 /// it, and the report says `saveFailed` with empty counts. With nothing counted the context is
-/// not saved and its pending changes stay pending. Never throws.
+/// not saved and its pending changes stay pending. Never throws. The records it deleted leave
+/// the context at that save, and linking anything to one stops the process: fetch again after it
+/// rather than keep objects fetched before.
 DuplicateMergeReport run(data::Context& context);
 
 /// The records that would survive a merge, one per identifier, in the order of `records`;

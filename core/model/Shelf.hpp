@@ -45,6 +45,7 @@ class Shelf : public data::ManagedObject {
 
   /// A new shelf in `parent`'s context, listed among its children; without a parent (or with
   /// one in no context) it belongs to no context until the caller inserts it. Saves nothing.
+  /// A parent whose delete is pending stops the process, as `setParent` does.
   static std::shared_ptr<Shelf> make(const UUID& id, std::string name, std::int64_t sortIndex,
                                      Date createdAt, bool isDefaultShelf,
                                      const std::shared_ptr<Shelf>& parent);
@@ -67,13 +68,15 @@ class Shelf : public data::ManagedObject {
 
   /// The cards whose shelf this is, as an unordered set; none when not a set of cards.
   std::optional<std::vector<std::shared_ptr<Card>>> cardsStorage() const;
-  /// Replaces the cards; each card leaves its old shelf. None empties the shelf.
+  /// Replaces the cards; each card leaves its old shelf. None empties the shelf. A deleted card
+  /// or shelf, or one of another context, stops the process.
   void setCardsStorage(const std::optional<std::vector<std::shared_ptr<Card>>>& cards);
   /// The shelf this one sits in; none for a project, or when the stored object is no shelf.
   std::shared_ptr<Shelf> parent() const;
   /// Moves the shelf between its old and new parent's children, without reading either's
   /// children from the store. Setting the parent it already has (the same object), or none on a
-  /// project, writes nothing.
+  /// project, writes nothing. A parent deleted from the shelf's context, or of another context
+  /// (one the context let go at a save, as duplicate merge does), stops the process.
   void setParent(const std::shared_ptr<Shelf>& parent);
   /// The child shelves as an unordered set, read only: a child moves through `setParent`.
   std::optional<std::vector<std::shared_ptr<Shelf>>> childrenStorage() const;

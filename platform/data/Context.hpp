@@ -60,6 +60,7 @@ class Context {
   /// still linked to the deleted one when it commits lose the link in the store. A deleted
   /// insert simply leaves the context. Reads nothing from the store, but a set whose count is
   /// bounded (to check it); that read throws `StoreError` when it fails, changing nothing.
+  /// An object of another context, or one whose delete was saved, stops the process.
   void deleteObject(ManagedObject& object);
 
   /// Every live object of the entity: stored ones (one object per row, the same object on every

@@ -75,8 +75,11 @@ class ManagedObject : public std::enable_shared_from_this<ManagedObject> {
   /// Stores a value (nothing removes it). Attributes take any value: its type is checked when the
   /// context saves. A to-one relationship takes an object or nothing (a null object is nothing),
   /// a to-many one a set of objects or nothing; either way the inverse ends follow.
+  /// Stops the process for a key the entity lacks, a value of the wrong kind or entity for a
+  /// relationship, and a link to or from a deleted object or between two contexts.
   void setValue(std::string_view key, std::optional<Value> value);
-  /// The to-many relationship under `key`, changed in place.
+  /// The to-many relationship under `key`, changed in place. A key that names none stops the
+  /// process, and so do the changes `setValue` forbids.
   MutableSet mutableSetValue(std::string_view key);
 
  private:

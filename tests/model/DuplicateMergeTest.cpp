@@ -254,6 +254,40 @@ TEST(DuplicateMergeTest, PreferredPicksSurvivorsWithoutChangingAnything) {
   EXPECT_EQ(DuplicateMerge::preferred(std::vector{two, two}), (std::vector{two}));
 }
 
+// What the guide tells hosts to keep clear of: a link to a shelf the merge folded away, or to one
+// deleted from the context.
+TEST(DuplicateMergeDeathTest, LinkingToAFoldedOrDeletedShelfStopsTheProcess) {
+  EXPECT_DEATH(
+      {
+        Library library;
+        library.shelf("Work", 0, day(1), nullptr, uuid(1));
+        const auto folded = library.shelf("Work", 0, day(2), nullptr, uuid(1));
+        const auto card = library.card("kept", day(0), nullptr);
+        library.context().save();
+        DuplicateMerge::run(library.context());
+        card->setShelf(folded);
+      },
+      "Card.shelf cannot relate objects of two different contexts");
+  EXPECT_DEATH(
+      {
+        Library library;
+        const auto gone = library.shelf("Gone");
+        library.context().save();
+        library.context().deleteObject(*gone);
+        Card::make({.id = uuid(2), .shelf = gone});
+      },
+      "Card.shelf cannot relate a deleted object");
+  EXPECT_DEATH(
+      {
+        Library library;
+        const auto gone = library.shelf("Gone");
+        library.context().save();
+        library.context().deleteObject(*gone);
+        Shelf::make(uuid(3), "Inside", 0, day(0), false, gone);
+      },
+      "Shelf.parent cannot relate a deleted object");
+}
+
 TEST(DuplicateMergeReportTest, SumsLookUpsAndEmptiness) {
   DuplicateMergeReport report;
   report.removed = {{"Shelf", 1}, {"Card", 4}};

@@ -1,9 +1,9 @@
 # Installs the build tree into a scratch prefix, other than the one it was configured with, and
 # uses it from outside: every installed header compiles alone, so does each piece of code of the
 # guide with the headers it names, the guide's program builds and runs twice on one store with
-# no environment variable set, two first runs at once leave one library, and the installed
-# widget finds its artwork. A project's own object, static and shared libraries link it too
-# (BuildShapes.cmake).
+# no environment variable set and prints what the guide shows, two first runs at once leave one
+# library, and the installed widget finds its artwork. A project's own object, static and shared
+# libraries link it too (BuildShapes.cmake).
 cmake_minimum_required(VERSION 3.25)
 
 function(run step)
@@ -43,19 +43,31 @@ build_outside(consumer ${SOURCE_DIR}/consumer)
 set(clean_env ${CMAKE_COMMAND} -E env --unset=KELVO_LANGUAGE_DATA --unset=KELVO_ICON_ARTWORK)
 # Run twice on one store, as a user runs a program again: the second run finds the default shelf
 # the first one made, makes no other, imports nothing again, and finds the insurance card by
-# meaning.
+# meaning. Each run prints every output the guide shows (its ```text blocks), word for word.
+include(${CMAKE_CURRENT_LIST_DIR}/GuideBlocks.cmake)
+file(READ ${GUIDE} guide)
+listable("${guide}" guide)
+guide_blocks("${guide}" text shown)
 set(store ${WORK_DIR}/store/Kelvo.store)
 file(MAKE_DIRECTORY ${WORK_DIR}/store)
 foreach(round first second)
   run("${round} run" ${clean_env} ${WORK_DIR}/consumer/kelvo-consumer ${store} ${prefix})
   message(STATUS "${round} run:\n${last_output}")
+  listable("\n${last_output}" printed)
+  foreach(output IN LISTS shown)
+    string(REGEX REPLACE "^\n```text\n(.*)```$" "\\1" output "${output}")
+    string(FIND "${printed}" "\n${output}" at)
+    if(at EQUAL -1)
+      message(FATAL_ERROR "the ${round} run did not print what the guide shows:\n${output}")
+    endif()
+  endforeach()
 endforeach()
 string(REGEX MATCHALL "\n\"indemnity\" finds [^\n]*" found "${last_output}")
-if(NOT last_output MATCHES "consumer: the library holds 1 default shelf, 6 shelves and 5 cards\n"
+if(NOT last_output MATCHES "consumer: the library holds 1 default shelf, 7 shelves and 7 cards\n"
    OR NOT last_output MATCHES "(^|\n)imported 0 cards\n"
    OR NOT found STREQUAL "\n\"indemnity\" finds \"Car insurance\" by meaning")
-  message(FATAL_ERROR "the second run on one store did not hold one default shelf, six shelves "
-                      "and five cards, imported again, or did not find the insurance card alone "
+  message(FATAL_ERROR "the second run on one store did not hold one default shelf, seven shelves "
+                      "and seven cards, imported again, or did not find the insurance card alone "
                       "for \"indemnity\"")
 endif()
 
@@ -84,7 +96,7 @@ foreach(round RANGE 1 8)
   endforeach()
   run("the run after two at once (${round})" ${clean_env} ${WORK_DIR}/consumer/kelvo-consumer
       ${store} ${prefix})
-  set(whole "\nconsumer: the library holds 1 default shelf, 6 shelves and 5 cards\n")
+  set(whole "\nconsumer: the library holds 1 default shelf, 7 shelves and 7 cards\n")
   if(NOT last_output MATCHES "${whole}" OR NOT last_output MATCHES "\nconsumer: all good\n$")
     message(FATAL_ERROR "two first runs at once (${round}) did not leave one whole library:\n"
                         "${last_output}")
@@ -99,7 +111,8 @@ file(WRITE ${no_store} "a note, not a store\n")
 execute_process(COMMAND ${clean_env} ${WORK_DIR}/consumer/kelvo-consumer ${no_store}
                 RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
 file(READ ${no_store} kept)
-string(FIND "${err}" "kelvo-consumer: The store at ${no_store} is not a store of this app.\n" said)
+string(FIND "${err}" "kelvo-consumer: This file is not a library this app can read.\nThe store at \
+${no_store} is not a store of this app.\n" said)
 if(NOT status EQUAL 1 OR said EQUAL -1 OR NOT kept STREQUAL "a note, not a store\n")
   message(FATAL_ERROR "a file that is no store: exit ${status}, and\n${out}${err}")
 endif()

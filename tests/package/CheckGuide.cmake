@@ -3,12 +3,11 @@
 # the library headers it uses: those lines must be includes of the program, and between them
 # the blocks name every library header the program includes.
 cmake_minimum_required(VERSION 3.25)
+include(${CMAKE_CURRENT_LIST_DIR}/GuideBlocks.cmake)
 
-# CMake lists split at ";" and pair up brackets: both are kept out of the way while comparing.
+# Indentation aside.
 function(comparable text out)
-  string(REPLACE ";" "<semicolon>" text "${text}")
-  string(REPLACE "[" "<open>" text "${text}")
-  string(REPLACE "]" "<close>" text "${text}")
+  listable("${text}" text)
   string(REGEX REPLACE "\n[ \t]+" "\n" text "\n${text}")
   set(${out} "${text}" PARENT_SCOPE)
 endfunction()
@@ -17,14 +16,8 @@ file(READ ${GUIDE} guide)
 file(READ ${PROGRAM} program)
 comparable("${guide}" guide)
 comparable("${program}" program)
-# A block ends at the first fence; the backticks of names in its comments do not end it.
-string(REGEX MATCHALL "\n```cpp\n([^`]|`[^`]|``[^`])*```" blocks "${guide}")
-string(REGEX MATCHALL "\n```cpp\n" fences "${guide}")
+guide_blocks("${guide}" cpp blocks)
 list(LENGTH blocks count)
-list(LENGTH fences fence_count)
-if(count EQUAL 0 OR NOT count EQUAL fence_count)
-  message(FATAL_ERROR "${GUIDE} shows no code, or code this check cannot read")
-endif()
 set(named "")
 foreach(block IN LISTS blocks)
   string(REGEX REPLACE "^\n```cpp(\n.*)```$" "\\1" code "${block}")

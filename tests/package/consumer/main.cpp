@@ -26,8 +26,10 @@
 #include "core/import/ImportPlan.hpp"
 #include "core/import/SnippetImporter.hpp"
 #include "core/model/Card.hpp"
+#include "core/model/CardEdit.hpp"
 #include "core/model/CardReminder.hpp"
 #include "core/model/DuplicateMerge.hpp"
+#include "core/model/FactKind.hpp"
 #include "core/model/FileCapture.hpp"
 #include "core/model/KelvoModel.hpp"
 #include "core/model/KelvoPersistence.hpp"
@@ -108,7 +110,22 @@ std::shared_ptr<Card> makeFileCard(const std::string& filename, const Bytes& byt
   return card;
 }
 
-// A new library: the default shelf, a project with a shelf inside it, and five cards. Saves
+// A fact card: the value is its text, `factKind` says what the value is and `factLabel` which
+// of its kind it is ("Work", "Home"), a field search looks in.
+std::shared_ptr<Card> makeFactCard(FactKind kind, const std::string& label,
+                                   const std::string& title, const std::string& value,
+                                   const std::shared_ptr<Shelf>& shelf, Date now) {
+  return Card::make({.id = UUID::random(),
+                     .type = CardType::fact,
+                     .title = title,
+                     .payload = value,
+                     .createdAt = now,
+                     .factKind = kind,
+                     .factLabel = label,
+                     .shelf = shelf});
+}
+
+// A new library: the default shelf, a project with shelves inside it, and seven cards. Saves
 // nothing: the caller does, once.
 void fillNewLibrary(data::Context& context, Date now) {
   const auto unsorted =
@@ -118,6 +135,14 @@ void fillNewLibrary(data::Context& context, Date now) {
   const auto household = Shelf::make(UUID::random(), "Household", 1, now, false, nullptr);
   context.insert(household);  // a shelf with no parent is a project
   Shelf::make(UUID::random(), "Insurance", 0, now, false, household);  // in household's context
+  const auto oldFlat = Shelf::make(UUID::random(), "Old flat", 1, now, false, household);
+  Shelf::make(UUID::random(), "Tenancy", 0, now, false, oldFlat);
+  Card::make({.id = UUID::random(),
+              .type = CardType::text,
+              .title = "Meter readings",
+              .payload = "Gas 4410, water 872",
+              .createdAt = now,
+              .shelf = oldFlat});
   Card::make({.id = UUID::random(),
               .type = CardType::text,
               .title = "Tax return 2026",
@@ -144,6 +169,7 @@ void fillNewLibrary(data::Context& context, Date now) {
               .payload = "Thanks, I will look at it",
               .createdAt = now,
               .shelf = unsorted});
+  makeFactCard(FactKind::email, "Work", "Office email", "ada@example.com", unsorted, now);
 }
 
 // Runs of this program take turns with the library: this waits while another run holds it,
@@ -289,6 +315,85 @@ void trashCard(data::Context& context, std::string_view title, Date now) {
 void removeCard(data::Context& context, std::string_view title) {
   for (const std::shared_ptr<Card>& card : context.fetch(Card::fetchRequest())) {
     if (card->title() == title) context.deleteObject(*card);  // nothing cascades
+  }
+}
+
+// Judges an edit of the card's title and text as typed, and writes what the library keeps: the
+// title and text resolved, and the preview and content hash made again from the new text as
+// Card::make makes them, since the setters leave them as they were. Saves nothing.
+CardEditOutcome editCard(Card& card, std::string_view title, std::string_view text) {
+  const CardType type = card.type();
+  if (const std::optional<CardEdit::Refusal> refusal = CardEdit::refusal(type, title, text)) {
+    return CardEditOutcome::refused(*refusal);  // nothing written
+  }
+  if (!CardEdit::changes(type, card.title(), card.payload(), card.generatedTitle(), title, text)) {
+    return CardEditOutcome::unchanged();
+  }
+  std::string resolvedTitle = CardEdit::resolvedTitle(title, card.generatedTitle());
+  card.setTitle(resolvedTitle);
+  if (CardEdit::editsText(type)) {  // a card of bytes keeps its text, the file's name
+    const std::string resolvedText = CardEdit::resolvedText(text);
+    card.setPayload(resolvedText);
+    card.setPreviewText(Card::makePreview(resolvedText, 140));   // the limit Card::make uses
+    card.setContentHash(Card::contentHash(type, resolvedText));  // what an import compares
+  }
+  return CardEditOutcome::saved(std::move(resolvedTitle));
+}
+
+// What an edit came to; a refusal's sentence is shown at the field it is about.
+void showEdit(const CardEditOutcome& outcome) {
+  if (const auto* refused = std::get_if<CardEditOutcome::Refused>(&outcome.value)) {
+    const bool atTitle = refused->refusal.field() == CardEdit::Refusal::Field::title;
+    std::printf("%s: %s\n", atTitle ? "title" : "text", refused->refusal.message().c_str());
+  } else if (const auto* saved = std::get_if<CardEditOutcome::Saved>(&outcome.value)) {
+    std::printf("saved \"%s\"\n", saved->title.c_str());
+  }
+}
+
+// Deletes a shelf, but not the default one. Its cards go to the default shelf and its child
+// shelves to its parent first: left on it, they would stay in the library on no shelf, and the
+// children would become projects. Saves nothing.
+void deleteShelf(data::Context& context, const std::shared_ptr<Shelf>& shelf) {
+  const auto unsorted = findDefaultShelf(context);
+  if (shelf == unsorted) return;  // where cards go; the next start would make it again
+  for (const std::shared_ptr<Card>& card : shelf->cards()) card->setShelf(unsorted);
+  if (const auto children = shelf->childrenStorage()) {
+    for (const std::shared_ptr<Shelf>& child : *children) child->setParent(shelf->parent());
+  }
+  context.deleteObject(*shelf);  // from now on nothing may be linked to it
+}
+
+// A shelf as a host shows it, indented by depth: its name, its live cards (by title here: a
+// shelf's cards come unsorted), then its child shelves in the sibling order.
+void showShelf(const Shelf& shelf, std::vector<std::shared_ptr<Card>> cards, int depth) {
+  std::printf("%*s%s\n", 2 * depth, "", shelf.name().c_str());
+  std::ranges::sort(cards, {}, &Card::title);
+  for (const std::shared_ptr<Card>& card : cards) {
+    if (!card->isTrashed()) std::printf("%*s- %s\n", 2 * depth + 2, "", card->title().c_str());
+  }
+  for (const std::shared_ptr<Shelf>& child : shelf.children()) {
+    showShelf(*child, child->cards(), depth + 1);
+  }
+}
+
+// The shelf tree: the projects in the sibling order, one per identifier, the default shelf last.
+// The default shelf also shows the cards on no shelf, so that no card drops out of the tree.
+void showShelfTree(data::Context& context) {
+  std::vector<std::shared_ptr<Shelf>> projects;
+  for (const std::shared_ptr<Shelf>& shelf :
+       DuplicateMerge::preferred(context.fetch(Shelf::fetchRequest()))) {
+    if (shelf->parent() == nullptr) projects.push_back(shelf);
+  }
+  std::ranges::stable_sort(
+      projects, [](const auto& a, const auto& b) { return Shelf::isSiblingOrderBefore(*a, *b); });
+  std::vector<std::shared_ptr<Card>> onNoShelf;
+  for (const std::shared_ptr<Card>& card : context.fetch(Card::fetchRequest())) {
+    if (card->shelf() == nullptr) onNoShelf.push_back(card);
+  }
+  for (const std::shared_ptr<Shelf>& project : projects) {
+    std::vector<std::shared_ptr<Card>> cards = project->cards();
+    if (project->isDefaultShelf()) cards.insert(cards.end(), onNoShelf.begin(), onNoShelf.end());
+    showShelf(*project, std::move(cards), 0);
   }
 }
 
@@ -446,6 +551,25 @@ std::vector<Remote::Message> pingRoundTrip() {
   return receiving.append(frame);
 }
 
+// What a host may say above a store error's own sentence (what(), which names the file).
+std::string_view storeErrorHeading(data::StoreError::Kind kind) {
+  switch (kind) {
+    case data::StoreError::Kind::sqlite:  // a folder missing or read-only, a read-only file
+      return "The library could not be opened, read or saved.";
+    case data::StoreError::Kind::incompatibleStore:  // no store, a newer version's, damaged
+      return "This file is not a library this app can read.";
+    case data::StoreError::Kind::conflict:
+      return "Another program changed the library first.";
+    case data::StoreError::Kind::validation:
+      return "A change could not be kept.";
+    case data::StoreError::Kind::noStore:
+      return "There is no library to save to.";
+    case data::StoreError::Kind::keysExhausted:
+      return "The library cannot take more records.";
+  }
+  return "The library failed.";
+}
+
 // Saves every pending change. When another program deleted a row that one of them changes (a
 // conflict), throws them all away instead and says why: what the user asked for is then applied
 // anew to what a fetch finds now. Gives whether the changes were saved.
@@ -471,8 +595,13 @@ void useLibrary(const std::filesystem::path& store) {
   const auto library = openLibrary(store);  // reopened: what was saved is read back
   data::Context& context = library->viewContext();
 
-  const auto insurance = findShelf(context, "Insurance", findShelf(context, "Household", nullptr));
-  findCard(context, "Car insurance")->setShelf(insurance);  // on the second run: writes nothing
+  const auto household = findShelf(context, "Household", nullptr);
+  findCard(context, "Car insurance")->setShelf(findShelf(context, "Insurance", household));
+  // On the second run the move and the edit change nothing, and there is no "Old flat".
+  const auto readings = findCard(context, "Meter readings");
+  showEdit(editCard(*readings, "Meter readings", " \n"));  // refused: no text
+  showEdit(editCard(*readings, " Meter readings ", "Gas 4410, water 872, power 1290"));
+  if (const auto oldFlat = findShelf(context, "Old flat", household)) deleteShelf(context, oldFlat);
   // On the second run there is no live permit and no draft.
   trashCard(context, "Parking permit 2025", now);
   removeCard(context, "Draft reply");
@@ -489,6 +618,7 @@ void useLibrary(const std::filesystem::path& store) {
   addPoliciesShelf(context, now);
   saveUnlessConflict(context);  // every change above in one transaction
 
+  showShelfTree(context);
   const std::vector<SearchableCard> cards = liveRecords(context);
   const SearchIndex index(cards);
   showLiteral(index, "tax");
@@ -518,8 +648,8 @@ void checkShelvesAndCards(data::Context& context) {
   const std::vector<SearchableCard> cards = liveRecords(context);
   std::printf("consumer: the library holds %td default shelf, %zu shelves and %zu cards\n",
               defaultShelves, shelves.size(), cards.size());
-  check(defaultShelves == 1 && shelves.size() == 6 && cards.size() == 5,
-        "one default shelf, six shelves and five cards");
+  check(defaultShelves == 1 && shelves.size() == 7 && cards.size() == 7,
+        "one default shelf, seven shelves and seven cards");
 
   const Bytes receipt = toBytes("%PDF-1.7\n% the bytes of a file the user chose\n");
   const auto file = findCard(context, "March receipt");
@@ -537,6 +667,18 @@ void checkShelvesAndCards(data::Context& context) {
         "the moved card is on its new shelf, and a shelf fetched twice is one object");
   if (moved != nullptr) moved->setShelf(insurance);
   check(!context.hasChanges(), "giving a card the shelf it is on writes nothing");
+  const auto readings = findCard(context, "Meter readings");
+  const auto tenancy = findShelf(context, "Tenancy", household);
+  check(findShelf(context, "Old flat", household) == nullptr && readings != nullptr &&
+            readings->shelf() == findDefaultShelf(context) && tenancy != nullptr &&
+            tenancy->cards().empty(),
+        "a deleted shelf's card is on the default shelf, and its child shelf in its parent");
+  const auto fact = findCard(context, "Office email");
+  const std::vector<SearchResult> work = SearchIndex(liveRecords(context)).search("work", 20);
+  check(fact != nullptr && fact->type() == CardType::fact && fact->factKind() == FactKind::email &&
+            fact->payload() == "ada@example.com" && work.size() == 1 &&
+            work[0].matchedFields == SearchFields{SearchField::factLabel},
+        "a fact card keeps its kind and label, and search finds its label");
   const auto records = liveRecords(context);
   const auto movedRecord = std::find_if(records.begin(), records.end(), [](const auto& card) {
     return card.title() == "Car insurance";
@@ -558,6 +700,25 @@ void checkTrash(data::Context& context) {
             findCard(context, trashed->title()) == nullptr && index.search("parking", 20).empty(),
         "the trashed card stays in the store, in the trash, and search leaves it out");
   check(removedIsGone, "the removed card is gone from the store");
+}
+
+void checkEdit(data::Context& context) {
+  const std::string text = "Gas 4410, water 872, power 1290";
+  const auto edited = findCard(context, "Meter readings");
+  const auto made = Card::make({.type = CardType::text, .payload = text});  // in no context
+  check(edited != nullptr && edited->payload() == text &&
+            edited->previewText() == made->previewText() &&
+            edited->contentHash() == made->contentHash(),
+        "an edited card keeps the preview and hash Card::make gives its new text");
+  const std::string file =
+      "name,text\n"
+      "New,\"Gas 4410, water 872, power 1290\"\n"
+      "Old,\"Gas 4410, water 872\"\n";
+  const auto plan = planImport(context, asBytes(file), "edit.csv");
+  check(plan && plan->rows().size() == 2 && edited != nullptr &&
+            plan->rows()[0].status == ImportPlan::Status::alreadyInKelvo(edited->id()) &&
+            plan->rows()[1].status.isNew(),
+        "after an edit an import finds the new text kept and takes the old one in as new");
 }
 
 void checkImport(data::Context& context) {
@@ -718,6 +879,18 @@ void checkOtherPrograms(Date now) {
               findCard(context, "Receipt") == nullptr,
           "a change to a row another program deleted is a conflict, and is thrown away");
 
+    // Another program moves a card onto a shelf this one is deleting: the card ends on none.
+    const auto household = findShelf(context, "Household", nullptr);
+    deleteShelf(context, findShelf(context, "Old flat", household));
+    const auto theirHousehold = findShelf(other, "Household", nullptr);
+    findCard(other, "Taxes 2026")->setShelf(findShelf(other, "Old flat", theirHousehold));
+    other.save();
+    check(saveUnlessConflict(context), "a shelf deleted while another program moves onto it");
+    data::Context after(context.coordinator());
+    check(cardWithID(after, id)->shelf() == nullptr &&
+              findCard(after, "Meter readings")->shelf() == findDefaultShelf(after),
+          "a card moved onto a shelf just before its delete ends on no shelf");
+
     const auto second = Shelf::make(Shelf::defaultShelfID(), std::string(Shelf::defaultShelfName),
                                     0, now + 1, true, nullptr);
     other.insert(second);
@@ -736,6 +909,18 @@ void checkOtherPrograms(Date now) {
                             [](const auto& shelf) { return shelf->isDefaultShelf(); }) == 1 &&
               kept != nullptr && kept->shelf() == findDefaultShelf(context),
           "the merge folds a second default shelf into the first, with its cards");
+
+    fillNewLibrary(other, now + 2);  // as a second run that took no turn would
+    other.save();
+    DuplicateMerge::run(context);
+    data::Context merged(context.coordinator());
+    std::size_t households = 0, defaults = 0;
+    for (const std::shared_ptr<Shelf>& shelf : merged.fetch(Shelf::fetchRequest())) {
+      households += shelf->name() == "Household" ? 1 : 0;
+      defaults += shelf->isDefaultShelf() ? 1 : 0;
+    }
+    check(households == 2 && defaults == 1,
+          "the merge folds only what shares an identifier: a second fill stays doubled");
   }
   std::filesystem::remove_all(folder);
 }
@@ -756,12 +941,17 @@ int main(int argc, char** argv) {
     data::Context& context = library->viewContext();
     checkShelvesAndCards(context);
     checkTrash(context);
+    checkEdit(context);
     checkImport(context);
     checkReminders(context, now, Calendar::current());
     checkSmartShelf(context, now);
     checkSearchAndTables(context, now, argc > 2 ? argv[2] : nullptr);
     checkOtherPrograms(now);
-  } catch (const Error& error) {  // the store's, a file's: one sentence that says what failed
+  } catch (const data::StoreError& error) {  // its sentence names the store's file
+    std::fprintf(stderr, "kelvo-consumer: %s\n%s\n",
+                 std::string(storeErrorHeading(error.kind())).c_str(), error.what());
+    return 1;
+  } catch (const Error& error) {  // a file's: one sentence that says what failed
     std::fprintf(stderr, "kelvo-consumer: %s\n", error.what());
     return 1;
   }
