@@ -1,6 +1,6 @@
 // The library's cards in a file store against raw SQLite on the same table, in one binary:
-// making and saving, reopening and fetching, closing, memory held, and moving a card between
-// shelves with `Card::setShelf`. 10,000 and 100,000 cards, and as many more as
+// making and saving, reopening and fetching, closing, memory held, moving a card between
+// shelves with `Card::setShelf`, and deleting cards. 10,000 and 100,000 cards, and as many more as
 // KELVO_BENCH_STORE_CARDS says (1000000 for the large figures; minutes and gigabytes).
 #include <benchmark/benchmark.h>
 #include <malloc.h>
@@ -550,6 +550,19 @@ BENCHMARK(BM_FirstShelfMove)
     ->Unit(benchmark::kMicrosecond)
     ->Iterations(5);
 
+// The work callgrind counts (`--toggle-collect='*laterWork*'` and the like): a change and its
+// save on either side, nothing of the benchmark's own bookkeeping.
+[[gnu::noinline]] void moveAndSave(data::Context& context, Card& card,
+                                   const std::shared_ptr<Shelf>& to) {
+  card.setShelf(to);
+  context.save();
+}
+
+[[gnu::noinline]] void deleteAndSave(data::Context& context, Card& card) {
+  context.deleteObject(card);
+  context.save();
+}
+
 // Moves back and forth, each saved: the first move is made before timing.
 void BM_ShelfMoveAndSave(benchmark::State& state) {
   Move move = prepareMove(static_cast<std::size_t>(state.range(0)), state.range(1) != 0);
@@ -558,8 +571,7 @@ void BM_ShelfMoveAndSave(benchmark::State& state) {
   context.save();
   for (auto _ : state) {
     std::swap(move.from, move.to);
-    move.card->setShelf(move.to);
-    context.save();
+    moveAndSave(context, *move.card, move.to);
   }
   move.card->setShelf(shelfWithID(context, Shelf::defaultShelfID()));
   context.save();
@@ -569,30 +581,139 @@ BENCHMARK(BM_ShelfMoveAndSave)
     ->Unit(benchmark::kMicrosecond)
     ->Iterations(200);
 
+// A caller of SQLite that changes one row a transaction, every statement prepared once, its
+// transaction's too.
+class RawWriter {
+ public:
+  RawWriter(const std::filesystem::path& path, const char* change) : db_(openRaw(path)) {
+    for (auto [statement, sql] : {std::pair{&begin_, "BEGIN IMMEDIATE"},
+                                  std::pair{&commit_, "COMMIT"}, std::pair{&change_, change}}) {
+      check(sqlite3_prepare_v3(db_, sql, -1, SQLITE_PREPARE_PERSISTENT, statement, nullptr), db_);
+    }
+  }
+  ~RawWriter() {
+    for (sqlite3_stmt* statement : {begin_, commit_, change_}) sqlite3_finalize(statement);
+    sqlite3_close(db_);
+  }
+  RawWriter(const RawWriter&) = delete;
+  RawWriter& operator=(const RawWriter&) = delete;
+
+  // Runs the change on row `key`, with `value` as its second parameter when given.
+  [[gnu::noinline]] void run(std::int64_t key, std::optional<std::int64_t> value = std::nullopt) {
+    step(begin_);
+    sqlite3_bind_int64(change_, 1, key);
+    if (value) sqlite3_bind_int64(change_, 2, *value);
+    step(change_);
+    step(commit_);
+  }
+
+ private:
+  void step(sqlite3_stmt* statement) {
+    check(sqlite3_step(statement), db_);
+    sqlite3_reset(statement);
+  }
+
+  sqlite3* db_;
+  sqlite3_stmt* begin_ = nullptr;
+  sqlite3_stmt* commit_ = nullptr;
+  sqlite3_stmt* change_ = nullptr;
+};
+
 // The raw peer of a move: one UPDATE of the card's shelf in its own transaction.
 void BM_RawShelfMove(benchmark::State& state) {
   const auto path = fullStore(static_cast<std::size_t>(state.range(0)));
-  sqlite3* db = openRaw(path);
-  sqlite3_stmt* update = nullptr;
-  check(sqlite3_prepare_v2(db, "UPDATE Card SET shelf = ?2 WHERE _pk = ?1", -1, &update, nullptr),
-        db);
   const auto key = static_cast<std::int64_t>(state.range(0) / 2);
-  std::int64_t shelf = 1;
-  for (auto _ : state) {
-    shelf = 3 - shelf;
-    check(sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), db);
-    sqlite3_bind_int64(update, 1, key);
-    sqlite3_bind_int64(update, 2, shelf);
-    check(sqlite3_step(update), db);
-    sqlite3_reset(update);
-    check(sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr), db);
+  {
+    RawWriter writer(path, "UPDATE Card SET shelf = ?2 WHERE _pk = ?1");
+    std::int64_t shelf = 1;
+    writer.run(key, 3 - shelf);  // the first move, as on the store's side
+    for (auto _ : state) {
+      writer.run(key, shelf);
+      shelf = 3 - shelf;
+    }
+    writer.run(key, key % 10 == 0 ? 2 : 1);
   }
-  sqlite3_bind_int64(update, 1, key);
-  sqlite3_bind_int64(update, 2, key % 10 == 0 ? 2 : 1);
-  check(sqlite3_step(update), db);
-  sqlite3_finalize(update);
-  sqlite3_close(db);
 }
 BENCHMARK(BM_RawShelfMove)->Apply(storeSizes)->Unit(benchmark::kMicrosecond)->Iterations(200);
+
+// Deletes work on a copy of the full store, which they change.
+std::filesystem::path storeToDeleteFrom(std::size_t count) {
+  const auto full = fullStore(count);
+  const auto copy = storePath("Deletes.store");
+  removeStore(copy);
+  std::filesystem::copy_file(full, copy);
+  return copy;
+}
+
+struct Library {
+  std::unique_ptr<data::Container> container;
+  std::vector<std::shared_ptr<Card>> cards;  // every card, fetched, as a library view holds them
+};
+
+Library openLibrary(const std::filesystem::path& path) {
+  Library library{open(path), {}};
+  library.cards = library.container->viewContext().fetch(Card::fetchRequest());
+  return library;
+}
+
+// The first delete after every card was fetched: the card in the middle of "Unsorted".
+void BM_FirstDeleteAndSave(benchmark::State& state) {
+  const auto count = static_cast<std::size_t>(state.range(0));
+  for (auto _ : state) {
+    state.PauseTiming();
+    Library library = openLibrary(storeToDeleteFrom(count));
+    Card& card = *library.cards[count / 2];
+    state.ResumeTiming();
+    deleteAndSave(library.container->viewContext(), card);
+    state.PauseTiming();
+    library = {};
+    state.ResumeTiming();
+  }
+}
+BENCHMARK(BM_FirstDeleteAndSave)
+    ->Apply(storeSizes)
+    ->Unit(benchmark::kMicrosecond)
+    ->Iterations(5)
+    ->UseRealTime();
+
+void BM_RawFirstDelete(benchmark::State& state) {
+  const auto count = static_cast<std::size_t>(state.range(0));
+  for (auto _ : state) {
+    state.PauseTiming();
+    auto writer =
+        std::make_unique<RawWriter>(storeToDeleteFrom(count), "DELETE FROM Card WHERE _pk = ?1");
+    state.ResumeTiming();
+    writer->run(static_cast<std::int64_t>(count / 2 + 1));
+    state.PauseTiming();
+    writer.reset();
+    state.ResumeTiming();
+  }
+}
+BENCHMARK(BM_RawFirstDelete)
+    ->Apply(storeSizes)
+    ->Unit(benchmark::kMicrosecond)
+    ->Iterations(5)
+    ->UseRealTime();
+
+// Later deletes, each saved: the cards after the middle one, one by one.
+void BM_DeleteAndSave(benchmark::State& state) {
+  const auto count = static_cast<std::size_t>(state.range(0));
+  Library library = openLibrary(storeToDeleteFrom(count));
+  data::Context& context = library.container->viewContext();
+  std::size_t next = count / 2;
+  context.deleteObject(*library.cards[next++]);
+  context.save();
+  for (auto _ : state) deleteAndSave(context, *library.cards[next++]);
+}
+BENCHMARK(BM_DeleteAndSave)->Apply(storeSizes)->Unit(benchmark::kMicrosecond)->Iterations(200);
+
+void BM_RawDelete(benchmark::State& state) {
+  const auto count = static_cast<std::size_t>(state.range(0));
+  RawWriter writer(storeToDeleteFrom(count), "DELETE FROM Card WHERE _pk = ?1");
+  auto next = static_cast<std::int64_t>(count / 2 + 1);
+  writer.run(next++);
+  for (auto _ : state) writer.run(next++);
+}
+BENCHMARK(BM_RawDelete)->Apply(storeSizes)->Unit(benchmark::kMicrosecond)->Iterations(200);
 
 }  // namespace

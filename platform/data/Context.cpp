@@ -387,6 +387,7 @@ std::vector<ManagedObject*> Context::pendingInserts() const {
 // store and advanced under the save's write lock; a store without that record continues past
 // its largest row, and past every key this context has held.
 void Context::assignPrimaryKeys(Store& store, const std::vector<ManagedObject*>& inserts) const {
+  if (inserts.empty()) return;
   std::vector<std::size_t> counts(registry_.size(), 0);
   for (const ManagedObject* object : inserts) ++counts[object->entity().index()];
   std::vector<std::int64_t> lastKey(registry_.size(), 0);
@@ -510,6 +511,7 @@ void Context::writeChanges(Store& store, std::vector<std::string>& scratch) cons
 // Also the last check before the commit: a new row's key held by a stored object would release
 // that object, which pending changes still point at, once the save settles.
 void Context::reserveRegistry(const std::vector<ManagedObject*>& inserts) {
+  if (inserts.empty()) return;
   std::vector<std::size_t> added(registry_.size(), 0);
   std::vector<std::int64_t> largest(registry_.size(), 0);
   for (ManagedObject* object : inserts) {

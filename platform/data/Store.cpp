@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 #include <unistd.h>
 
+#include <bit>
 #include <optional>
 #include <system_error>
 
@@ -276,7 +277,13 @@ void Store::bindColumns(Statement& statement, const ManagedObject& object, std::
   const auto& attributes = object.entity().attributes();
   const auto& toOne = object.entity().toOneRelationships();
   scratch.clear();
-  scratch.reserve(attributes.size());
+  // Room for the attributes written, each of which may keep one encoded value; a move writes
+  // only a link and needs none.
+  const std::uint64_t attributeColumns =
+      attributes.size() >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << attributes.size()) - 1;
+  if (const int written = std::popcount(columns & attributeColumns); written > 0) {
+    scratch.reserve(static_cast<std::size_t>(written));
+  }
   int parameter = 1;
   statement.bind(parameter++, Access::primaryKey(object));
   for (std::size_t column = 0; column < attributes.size() + toOne.size(); ++column) {
