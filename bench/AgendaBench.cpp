@@ -104,6 +104,21 @@ void BM_ReminderSummary(benchmark::State& state) {
 }
 BENCHMARK(BM_ReminderSummary);
 
+// A weekly reminder first due two years ago: where it falls next, then the four presets.
+void BM_NextOccurrenceAndPresets(benchmark::State& state) {
+  const Calendar calendar = userCalendar();
+  const Date anchor = now - 2 * 365 * 86'400.0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(
+        ReminderSchedule::nextOccurrence(now, anchor, ReminderRepeat::weekly, calendar));
+    benchmark::DoNotOptimize(ReminderSchedule::tomorrowMorning(now, calendar));
+    benchmark::DoNotOptimize(ReminderSchedule::nextMondayMorning(now, calendar));
+    benchmark::DoNotOptimize(ReminderSchedule::inAWeek(now, calendar));
+    benchmark::DoNotOptimize(ReminderSchedule::nextQuarter(now, calendar));
+  }
+}
+BENCHMARK(BM_NextOccurrenceAndPresets);
+
 std::vector<CalendarEventSnapshot> events(int count) {
   std::vector<CalendarEventSnapshot> result;
   std::mt19937 random(11);

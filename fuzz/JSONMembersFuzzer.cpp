@@ -1,5 +1,6 @@
 // Reads a settings document member by member: whatever the bytes, the members kept are an
-// object, and a document read whole agrees with the strict reader.
+// object, a document read whole agrees with the strict reader, and the members kept write back
+// to a document that reads whole and the same.
 #include <cstdint>
 #include <nlohmann/json.hpp>
 
@@ -22,5 +23,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   require(read.isWhole == strictObject);
   if (read.isWhole) require(read.members == strict);
+  const kelvo::foundation_internal::MemberRead again = kelvo::foundation_internal::readMembers(
+      kelvo::foundation_internal::writeMembers(read.members));
+  require(again.isWhole && again.members == read.members);
   return 0;
 }

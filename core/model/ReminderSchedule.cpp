@@ -1,6 +1,7 @@
 #include "core/model/ReminderSchedule.hpp"
 
 #include <algorithm>
+#include <cmath>
 #include <memory>
 #include <mutex>
 #include <utility>
@@ -78,6 +79,10 @@ std::string ReminderSchedule::dueDescription(Date fireAt, Date now, const Calend
 
 std::optional<Date> ReminderSchedule::nextOccurrence(Date after, Date from, ReminderRepeat rule,
                                                      const Calendar& calendar) {
+  if (!std::isfinite(after.timeIntervalSinceReferenceDate()) ||
+      !std::isfinite(from.timeIntervalSinceReferenceDate())) {
+    return std::nullopt;
+  }
   if (from > after) return from;
   const auto step = calendarStep(rule);
   if (!step) return std::nullopt;

@@ -37,10 +37,14 @@ struct ReminderSchedule {
   /// written in the current locale and time zone.
   static std::string dueDescription(Date fireAt, Date now, const Calendar& calendar);
   /// The first repetition of `rule` anchored at `from` that is strictly after `after`; `from`
-  /// itself when that is later, none for `none` or when the calendar cannot reach one. Every
+  /// itself when that is later. None for `none`, for a moment that is not finite, and when the
+  /// calendar cannot reach a repetition after `after` (past its range, see Calendar.hpp). Every
   /// candidate is counted from the anchor, so a clamped month end does not drift.
   static std::optional<Date> nextOccurrence(Date after, Date from, ReminderRepeat rule,
                                             const Calendar& calendar);
+
+  // Each preset is strictly later than `after`, or none when the calendar cannot reach it: a
+  // moment `after` past the calendar's range or not finite, or an answer that would pass it.
 
   /// 09:00 of the next calendar day (a skipped 09:00 moves on to the next existing time).
   static std::optional<Date> tomorrowMorning(Date after, const Calendar& calendar);

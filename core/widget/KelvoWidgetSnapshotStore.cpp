@@ -66,8 +66,13 @@ bool KelvoWidgetSnapshotStore::write(const KelvoWidgetSnapshot& snapshot) const 
   if (!file) return false;
   try {
     fileManager_.createDirectory(*directory_);
-    fileManager_.write(*file, snapshot.encoded());
+    const std::string stored = snapshot.encoded();
+    // A larger file would read as `waiting`: the readable one stays instead.
+    if (stored.size() > fileSizeLimit) return false;
+    fileManager_.write(*file, stored);
   } catch (const Error&) {
+    return false;
+  } catch (const std::bad_alloc&) {
     return false;
   }
   return true;

@@ -45,7 +45,8 @@ struct WidgetSharing {
 /// snapshot or the new one, never a part. Nothing is reported beyond the answers below.
 class KelvoWidgetSnapshotStore {
  public:
-  /// A snapshot holds a handful of short titles: a larger file reads as unreadable.
+  /// A snapshot holds a handful of short titles: a larger file reads as unreadable, and
+  /// `write` makes none.
   static constexpr std::uintmax_t fileSizeLimit = 1024 * 1024;
 
   /// A store over `directory`; with none the store is unavailable.
@@ -64,7 +65,8 @@ class KelvoWidgetSnapshotStore {
   /// `outdated` from 14 days of age; else `cards` when there is anything to show, or `empty`.
   KelvoWidgetState read(Date now) const;
   /// Creates the directory when missing and replaces the file atomically; false when there is
-  /// no directory or any step fails, leaving the previous file as it was.
+  /// no directory, the stored form would pass `fileSizeLimit` (so `read` could not take it),
+  /// or any step fails, leaving the previous file as it was.
   bool write(const KelvoWidgetSnapshot& snapshot) const;
   /// True when the file was removed or was not there; false without a directory or when the
   /// file is still there.

@@ -20,6 +20,47 @@ using Component = Calendar::Component;
 UDate toUDate(Date date) { return date.timeIntervalSince1970() * 1000.0; }
 Date fromUDate(UDate millis) { return Date::fromUnixTime(millis / 1000.0); }
 
+// ICU reckons between two ends about 5.8 million years either side of 1970 (its Julian days
+// ±0x7F000000, in milliseconds since 1970). A lenient ICU calendar quietly moves a moment past
+// them onto the nearer end, and its field arithmetic wraps around far beyond them, so a moment is
+// reckoned with only strictly between them: an answer on an end may be a moved one.
+constexpr UDate earliestMillis = -184'303'902'528'000'000.0;
+constexpr UDate latestMillis = 183'882'168'921'600'000.0;
+
+bool withinReach(UDate millis) { return millis > earliestMillis && millis < latestMillis; }
+bool withinReach(Date date) { return withinReach(toUDate(date)); }
+
+// The mean length of a unit in seconds: the Gregorian one's for months and years. Every ICU
+// calendar's months and years come within a tenth of it (the shortest, a 13-month year's, is
+// 28.1 days), so a sum of many of them does too.
+double meanSeconds(Component component) {
+  switch (component) {
+    case Component::day:
+    case Component::weekday:
+      return 86'400;
+    case Component::weekOfYear:
+      return 604'800;
+    case Component::month:
+      return 2'629'746;
+    case Component::year:
+    case Component::yearForWeekOfYear:
+      return 31'556'952;
+    default:
+      return 0;
+  }
+}
+constexpr double meanTolerance = 0.1;
+// Clamped month ends, a 5-day thirteenth month, daylight saving, a skipped day and the ten days
+// of the Gregorian reform, on top of the tenth.
+constexpr double meanSlackSeconds = 62 * 86'400.0;
+
+// Days and weeks ICU adds in milliseconds, clamping the sum to its ends; months and years it
+// adds to the fields, where int32 arithmetic wraps far past them.
+bool addsElapsedTime(Component component) {
+  return component == Component::day || component == Component::weekday ||
+         component == Component::weekOfYear;
+}
+
 // The ICU field behind a component; none for those handled without one.
 std::optional<UCalendarDateFields> fieldOf(Component component) {
   switch (component) {
@@ -64,7 +105,7 @@ double elapsedSeconds(Component component) {
 std::optional<Date> timeOf(icu::Calendar& calendar) {
   UErrorCode status = U_ZERO_ERROR;
   const UDate millis = calendar.getTime(status);
-  if (U_FAILURE(status)) return std::nullopt;
+  if (U_FAILURE(status) || !withinReach(millis)) return std::nullopt;
   return fromUDate(millis);
 }
 
@@ -85,7 +126,7 @@ struct Calendar::Engine {
   // A copy of the prototype at `date`. Setting fields resolves a skipped wall time by
   // `skipped` and a repeated one to its first occurrence. Null when ICU cannot hold the date.
   std::unique_ptr<icu::Calendar> at(Date date, UCalendarWallTimeOption skipped) const {
-    if (!std::isfinite(date.timeIntervalSinceReferenceDate())) return nullptr;
+    if (!withinReach(date)) return nullptr;
     std::unique_ptr<icu::Calendar> calendar(prototype->clone());
     if (!calendar) return nullptr;
     calendar->setSkippedWallTimeOption(skipped);
@@ -304,6 +345,13 @@ std::optional<Date> Calendar::adding(Component component, std::int64_t amount, D
       amount > std::numeric_limits<int32_t>::max()) {
     return std::nullopt;
   }
+  const double mean = meanSeconds(component) * static_cast<double>(amount);
+  if (addsElapsedTime(component)) {
+    // Past an end ICU would give the end itself, moved by the wall-time correction.
+    if (!withinReach(toUDate(date + mean))) return std::nullopt;
+  } else if (std::abs(mean) * (1 - meanTolerance) > (latestMillis - earliestMillis) / 1000) {
+    return std::nullopt;  // past both ends, whatever the calendar: kept from ICU's int32 fields
+  }
   // A wall time skipped on the day reached takes the offset from before the change, which moves
   // it forward by the gap (02:30 becomes 03:30); ICU calls that "last".
   const auto calendar = engine_->at(date, UCAL_WALLTIME_LAST);
@@ -311,7 +359,13 @@ std::optional<Date> Calendar::adding(Component component, std::int64_t amount, D
   UErrorCode status = U_ZERO_ERROR;
   calendar->add(*fieldOf(component), static_cast<int32_t>(amount), status);
   if (U_FAILURE(status)) return std::nullopt;
-  return timeOf(*calendar);
+  const auto result = timeOf(*calendar);
+  // A sum that wrapped around lands far from where the mean length puts it.
+  if (!result ||
+      std::abs(*result - (date + mean)) > std::abs(mean) * meanTolerance + meanSlackSeconds) {
+    return std::nullopt;
+  }
+  return result;
 }
 
 std::optional<std::int64_t> Calendar::difference(Component unit, Date from, Date to) const {
@@ -322,13 +376,49 @@ std::optional<std::int64_t> Calendar::difference(Component unit, Date from, Date
   }
   if (unit == Component::era || unit == Component::yearForWeekOfYear) return std::nullopt;
   if (unit == Component::weekday) unit = Component::day;
-  if (!std::isfinite(to.timeIntervalSinceReferenceDate())) return std::nullopt;
+  if (!withinReach(from) || !withinReach(to)) return std::nullopt;
+  // ICU's search adds up to about twice the count, which from far enough out passes an end.
+  if (!withinReach(from + 3 * (to - from))) return countFar(unit, from, to);
   const auto calendar = engine_->at(from, UCAL_WALLTIME_LAST);
   if (!calendar) return std::nullopt;
   UErrorCode status = U_ZERO_ERROR;
   const int32_t count = calendar->fieldDifference(toUDate(to), *fieldOf(unit), status);
   if (U_FAILURE(status)) return std::nullopt;
   return count;
+}
+
+// The same count found with checked sums, which stop at the ends instead of wrapping: a bracket
+// around the mean length's guess (within a tenth, so a few steps off), then halved.
+std::optional<std::int64_t> Calendar::countFar(Component unit, Date from, Date to) const {
+  const std::int64_t sign = to < from ? -1 : 1;
+  const auto fits = [&](std::int64_t count) {
+    const auto reached = adding(unit, sign * count, from);
+    return reached && (sign > 0 ? *reached <= to : *reached >= to);
+  };
+  constexpr std::int64_t most = std::numeric_limits<int32_t>::max();
+  const std::int64_t guess = std::llround(std::abs(to - from) / meanSeconds(unit));
+  std::int64_t low = guess;   // fits
+  std::int64_t high = guess;  // does not
+  std::int64_t step = 1;
+  if (fits(guess)) {
+    while ((high = low + step) <= most && fits(high)) {
+      low = high;
+      step *= 2;
+    }
+  } else {
+    while ((low = high - step) > 0 && !fits(low)) {
+      high = low;
+      step *= 2;
+    }
+    low = std::max<std::int64_t>(low, 0);  // 0 units reach `from`, which fits
+  }
+  while (high - low > 1) {
+    const std::int64_t middle = low + (high - low) / 2;
+    (fits(middle) ? low : high) = middle;
+  }
+  // Beyond that many units, `adding` gives none whether or not they pass `to`.
+  if (low >= most) return std::nullopt;
+  return sign * low;
 }
 
 std::optional<Date> Calendar::settingTime(int hour, int minute, int second, Date day) const {

@@ -16,7 +16,12 @@ namespace kelvo {
 /// A calendar reckoning in one time zone with its own week rules and locale: the Gregorian one
 /// (with the Julian one before October 1582) unless made with another ICU identifier
 /// ("buddhist", "japanese"). A plain value: copies are independent, and every operation is const
-/// and safe from any thread. Operations that can leave the calendar's range give no value.
+/// and safe from any thread.
+///
+/// The calendar reaches about 5.8 million years either side of 1970 (20 September 5,838,270 BC
+/// to 19 December AD 5,828,963, in UTC). A moment past that, or one that is not finite, gives no
+/// value (and components of 0), and so does an operation whose answer would lie past it: nothing is
+/// moved onto the end of the range or wrapped around it.
 ///
 ///     auto calendar = Calendar(*TimeZone::named("Europe/Paris"), Locale("fr_FR"));
 ///     Date midnight = calendar.startOfDay(now);
@@ -119,7 +124,8 @@ class Calendar {
 
   /// The whole number of `unit`s from `from` to `to`, truncated towards zero (negative when
   /// `to` is earlier). Hours and smaller count elapsed time; days and larger count calendar
-  /// units, so a day across a daylight-saving change is one day.
+  /// units, so a day across a daylight-saving change is one day. None when a moment lies past
+  /// the calendar's reach or the count passes 2^31 - 1 (days across 5.8 million years).
   std::optional<std::int64_t> difference(Component unit, Date from, Date to) const;
 
   /// The given time on the day of `day`: a time skipped by a daylight-saving change moves to
@@ -140,6 +146,8 @@ class Calendar {
   void rebuild();
   // The zone's offset from UTC at `date`, daylight saving included.
   std::optional<double> offsetSeconds(Date date) const;
+  // `difference` in days and larger units across millions of years, without ICU's search.
+  std::optional<std::int64_t> countFar(Component unit, Date from, Date to) const;
 
   TimeZone zone_;
   std::string identifier_ = "gregorian";

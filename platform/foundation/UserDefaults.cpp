@@ -290,11 +290,14 @@ void UserDefaults::persistLocked() {
       loadLocked();
       state.mark = mark;
     }
+    const std::string text = foundation_internal::writeMembers(state.values);
+    // The reader would take a larger file for damage and set it aside: the changes wait in
+    // memory instead, as after a write that failed.
+    if (text.size() > fileSizeLimit) return;
     keepDamagedFileLocked();
     state.mark.reset();
     const std::uint64_t written = lock.markNewWrite();
-    state.files.write(*state.file,
-                      state.values.dump(2, ' ', false, Json::error_handler_t::replace) + "\n");
+    state.files.write(*state.file, text);
     state.pending.clear();
     state.signature = signatureOf(*state.file);
     state.mark = written;

@@ -28,7 +28,9 @@ namespace kelvo {
 /// a shape this version does not know are kept as they were when the file is rewritten.
 class UserDefaults {
  public:
-  /// Settings are small: a larger file reads as damaged.
+  /// Settings are small: a larger file reads as damaged. No suite writes one: a change that
+  /// would make the file larger, counted in its stored form (bytes take a third more as
+  /// Base64), is not written (see `set`).
   static constexpr std::uintmax_t fileSizeLimit = 4 * 1024 * 1024;
 
   using Value =
@@ -66,6 +68,13 @@ class UserDefaults {
   /// Every value of a known shape, by key.
   std::map<std::string, Value> dictionaryRepresentation() const;
 
+  // Each change is written to the file at once, merged over what it holds. When that fails
+  // (the file cannot be written, another process's write holds the lock for seconds, or the
+  // file would pass `fileSizeLimit`), the file keeps what it held and the change stays in
+  // memory, where this suite's reads find it, and `synchronize()` answers false until a later
+  // write takes it. While a change keeps the file past the limit no write goes through: the
+  // suite's later changes wait with it until that key is removed or made smaller.
+  //
   // One overload per stored type, so that neither a literal nor a Boolean changes type.
   void set(std::string_view key, bool value) { setValue(key, value); }
   void set(std::string_view key, int value) { setValue(key, std::int64_t{value}); }
@@ -82,8 +91,9 @@ class UserDefaults {
   void removeObject(std::string_view key);
 
   /// Writes any change a failed write left only in memory (a file that could not be written,
-  /// or another process's write that held the lock for seconds). True when the file holds every
-  /// change this suite made (always true in memory).
+  /// another process's write that held the lock for seconds, or a file that would have passed
+  /// `fileSizeLimit`). True when the file holds every change this suite made (always true in
+  /// memory); false while any waits, and then the file holds what it held before them.
   bool synchronize();
 
  private:

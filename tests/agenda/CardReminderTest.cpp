@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
 #include <nlohmann/json.hpp>
 #include <vector>
@@ -205,6 +206,26 @@ TEST_F(ReminderScheduleTest, Presets) {
   EXPECT_EQ(Schedule::nextMondayMorning(at(2025, 3, 10, 9), calendar), at(2025, 3, 17, 9));
   EXPECT_EQ(Schedule::nextQuarter(at(2025, 11, 30, 16, 45), calendar), at(2026, 2, 28, 16, 45));
   EXPECT_FALSE(Schedule::tomorrowMorning(Date(std::nan("")), calendar));
+}
+
+// The calendar reaches 19 December AD 5,828,963, 18:59:59 here; ICU would move a later moment
+// back onto that end.
+TEST_F(ReminderScheduleTest, PresetsAndRepetitionsStopAtTheCalendarsReach) {
+  using R = ReminderRepeat;
+  const int last = 5'828'963;
+  for (const Date after : {at(last, 12, 19, 17, 59), Date(1e15), Date(1e300), Date(NAN)}) {
+    EXPECT_FALSE(Schedule::tomorrowMorning(after, calendar));
+    EXPECT_FALSE(Schedule::nextMondayMorning(after, calendar));
+    EXPECT_FALSE(Schedule::inAWeek(after, calendar));
+    EXPECT_FALSE(Schedule::nextQuarter(after, calendar));
+    EXPECT_FALSE(Schedule::nextOccurrence(after, now, R::monthly, calendar));
+  }
+  const Date anchor = at(last, 9, 10, 9);
+  EXPECT_EQ(Schedule::nextOccurrence(at(last, 12, 1), anchor, R::quarterly, calendar),
+            at(last, 12, 10, 9));
+  EXPECT_FALSE(Schedule::nextOccurrence(at(last, 12, 18), anchor, R::weekly, calendar));
+  EXPECT_FALSE(Schedule::nextOccurrence(now, Date(-1e15), R::monthly, calendar));
+  EXPECT_FALSE(Schedule::nextOccurrence(Date(-HUGE_VAL), now, R::weekly, calendar));
 }
 
 TEST_F(ReminderAgendaTest, SectionsInBucketOrder) {

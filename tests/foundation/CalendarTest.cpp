@@ -147,6 +147,25 @@ TEST(CalendarTest, NamedCalendarsAndDayNumbers) {
   EXPECT_FALSE(utc.dayNumber(Date(std::numeric_limits<double>::infinity())));
 }
 
+// ICU reckons within about 5.8 million years of 1970 and, lenient, moves a moment past that onto
+// the end of its range; its month and year sums wrap around far beyond it.
+TEST(CalendarTest, NothingIsReckonedPastTheCalendarsReach) {
+  const Calendar utc = in("UTC");
+  const Date end = unix(183'882'168'921'600), start = unix(-184'303'902'528'000);
+  for (const Date past : {end, start, Date(1e300), Date(NAN)}) {
+    EXPECT_FALSE(utc.adding(Component::day, -1, past));
+    EXPECT_FALSE(utc.difference(Component::month, Date(0), past));
+  }
+  EXPECT_FALSE(utc.adding(Component::weekOfYear, 1, end - 86'400));
+  EXPECT_FALSE(utc.adding(Component::month, 100'000'000, Date(0)));  // ICU wrapped it
+  // 21 September 5,838,270 BC to 19 December AD 5,828,963, past where ICU's search wraps.
+  EXPECT_EQ(utc.difference(Component::month, start + 86'400, end - 86'400), 140'006'786);
+  // Thirteen months a year, 28.1 days on average, are within the sums' check.
+  const Calendar coptic = *Calendar::withIdentifier("coptic", TimeZone::utc());
+  const Date far = coptic.adding(Component::month, 1'000'000, Date(0)).value_or(Date(0));
+  EXPECT_EQ(coptic.difference(Component::month, Date(0), far), 1'000'000);
+}
+
 TEST(TimeZoneTest, NamedZonesLocalesAndNames) {
   for (const char* unknown : {"Mars/Olympus_Mons", "Etc/Unknown", ""}) {
     EXPECT_FALSE(TimeZone::named(unknown)) << unknown;

@@ -155,6 +155,24 @@ TEST_F(UserDefaultsTest, AFileLargerThanSettingsReadsAsDamaged) {
   EXPECT_EQ(keptCopies(file).size(), 1u);
 }
 
+// A string of the right length puts the stored form, framing and all, on the limit's edge.
+TEST_F(UserDefaultsTest, AChangePastTheReadLimitWaitsInMemoryAndTheFileStays) {
+  UserDefaults defaults(file);
+  defaults.set("theme", "dark");
+  defaults.set("grows", "");
+  const std::string fits(UserDefaults::fileSizeLimit - fs::file_size(file), 'x');
+  defaults.set("grows", fits);
+  EXPECT_EQ(UserDefaults(file).string("grows"), fits);
+
+  const std::string held = read(file);
+  defaults.set("grows", fits + "x");
+  EXPECT_FALSE(defaults.synchronize());
+  EXPECT_EQ(defaults.string("grows"), fits + "x");
+  EXPECT_EQ(read(file), held);
+  defaults.removeObject("grows");
+  EXPECT_TRUE(defaults.synchronize());
+}
+
 // Two ways a write fails: the file system refuses it, or another writer keeps the lock.
 TEST_F(UserDefaultsTest, AFailedWriteSaysSoKeepsTheFileAndRetries) {
   for (const bool byLock : {false, true}) {

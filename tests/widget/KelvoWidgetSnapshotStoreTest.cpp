@@ -131,5 +131,15 @@ TEST_F(KelvoWidgetSnapshotStoreTest, WritesAreAtomicAndAFailedOneKeepsTheOldFile
   EXPECT_FALSE(KelvoWidgetSnapshotStore(*store_.fileURL() / "sub").write(before));
 }
 
+TEST_F(KelvoWidgetSnapshotStoreTest, NoWriteLeavesAFileTooLargeToRead) {
+  const auto titled = [](std::size_t bytes) {
+    return KelvoWidgetSnapshot({{UUID(), std::string(bytes, 'x'), CardType::text}}, 0, now);
+  };
+  const std::size_t fits = KelvoWidgetSnapshotStore::fileSizeLimit - titled(0).encoded().size();
+  ASSERT_TRUE(store_.write(titled(fits)));
+  EXPECT_FALSE(store_.write(titled(fits + 1)));
+  EXPECT_EQ(store_.read(now), KelvoWidgetState::cards(titled(fits)));
+}
+
 }  // namespace
 }  // namespace kelvo
