@@ -1,6 +1,7 @@
 #include "core/widget/KelvoWidgetSnapshot.hpp"
 
 #include <algorithm>
+#include <cmath>
 #include <nlohmann/json.hpp>
 
 #include "core/search/ReadyRowRanker.hpp"
@@ -53,7 +54,9 @@ std::int64_t KelvoWidgetSnapshot::remindersDue(std::span<const Date> fireAts, Da
     }
     const auto days =
         calendar.difference(Calendar::Component::day, today, calendar.startOfDay(fireAt));
-    if (!days || *days <= 0) ++due;
+    // A finite time the calendar cannot count to lies past its reach, millions of years ahead:
+    // not today. A time that is no number still counts as due.
+    if (days ? *days <= 0 : !std::isfinite(fireAt.timeIntervalSinceReferenceDate())) ++due;
   }
   return due;
 }

@@ -64,8 +64,9 @@ class KelvoWidgetSnapshot {
                                    const RankingContext& context, std::int64_t limit, Date now,
                                    const Calendar& calendar);
 
-  /// How many of `fireAts` are due: every one before `now`, and every one later on the
-  /// calendar day of `now`.
+  /// How many of `fireAts` are due: every one before `now`, every one later on the calendar
+  /// day of `now`, and every one that is no number (NaN, infinite); one past the calendar's
+  /// reach is not.
   static std::int64_t remindersDue(std::span<const Date> fireAts, Date now,
                                    const Calendar& calendar);
 

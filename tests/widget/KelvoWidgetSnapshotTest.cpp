@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <vector>
 
 #include "core/search/RankingContext.hpp"
@@ -54,6 +55,10 @@ TEST(KelvoWidgetSnapshotTest, RemindersDueByTheDayOfNowInTheCalendarsZone) {
   EXPECT_EQ(KelvoWidgetSnapshot::remindersDue(std::vector<Date>{lateToday}, now,
                                               Calendar(TimeZone::utc())),
             0);
+  // Past the calendar's reach is not today; a time that is no number is counted, as ever.
+  const std::vector<Date> farOrNone{Date(1e15), Date(1e300), Date(std::nan("")),
+                                    Date(INFINITY)};
+  EXPECT_EQ(KelvoWidgetSnapshot::remindersDue(farOrNone, now, berlin), 2);
 }
 
 TEST(KelvoWidgetSnapshotTest, AgeAndDueWords) {
