@@ -95,12 +95,19 @@ void Context::deleteObject(ManagedObject& object) {
   const auto& links = Access::links(object);
   const auto count = static_cast<std::uint32_t>(links.size());
   // Every object the context holds that links to this one is in its sets, read or not, so
-  // unlinking them reads nothing; rows never read are the foreign keys' to clear. Only a set of
-  // bounded count is read, for its count, and before anything changes, so that a failed read
+  // unlinking them reads nothing; rows never read are the foreign keys' to clear. A set is read
+  // only where the save must see every member: one whose members' link back is required (the
+  // save then refuses to leave them without it) or whose count is bounded (so that no later
+  // unlinking reads it midway). Reads come before anything changes, so that a failed one
   // changes nothing.
   for (std::uint32_t i = 0; i < count; ++i) {
     if (links[i].members != nullptr) {
-      Access::membersToEdit(object, i);
+      const auto& back = entity.destination(i).relationships()[entity.inverseIndex(i)];
+      if (!back.isOptional || back.minCount > 0) {
+        Access::members(object, i);
+      } else {
+        Access::membersToEdit(object, i);
+      }
     } else if (ManagedObject* target = links[i].target) {
       Access::membersToEdit(*target, entity.inverseIndex(i));
     }

@@ -59,7 +59,8 @@ class Context {
   /// in every object the context holds; nothing cascades. The save writes the delete alone: rows
   /// still linked to the deleted one when it commits lose the link in the store. A deleted
   /// insert simply leaves the context. Reads nothing from the store, but a set whose count is
-  /// bounded (to check it); that read throws `StoreError` when it fails, changing nothing.
+  /// bounded or whose members' link back is required (so that the save can check them); that
+  /// read throws `StoreError` when it fails, changing nothing.
   /// An object of another context, or one whose delete was saved, stops the process.
   void deleteObject(ManagedObject& object);
 

@@ -636,6 +636,35 @@ TEST(ContextTest, MovesCountAgainstTheStoredMembersOfABoundedSet) {
   EXPECT_EQ(refusal(), "saved");
 }
 
+// Deleting a box whose items must each have one reads them, unread as they were, so that the
+// save refuses rather than the foreign key emptying their link.
+TEST(ContextTest, ADeleteThatWouldLeaveARequiredLinkEmptyIsRefused) {
+  EntityDescription box("Box");
+  box.addAttribute({"name", AttributeType::string, false, Value("")});
+  box.addRelationship({"items", "Item", 0, 0, "box"});
+  EntityDescription item("Item");
+  RelationshipDescription required("box", "Box", 1, 1, "items");
+  required.isOptional = false;
+  item.addRelationship(required);
+  const auto model = std::make_shared<const Model>(std::vector<EntityDescription>{box, item});
+  kelvo::testing::TemporaryDirectory directory;
+  const auto url = directory.path() / "Boxes.store";
+  {
+    auto container = testing::openContainer(url, model);
+    const auto full = ManagedObject::make(*model->entity("Box"), &container->viewContext());
+    ManagedObject::make(*model->entity("Item"), &container->viewContext())->setValue("box", full);
+    container->viewContext().save();
+  }
+  auto container = testing::openContainer(url, model);
+  Context& context = container->viewContext();
+  context.deleteObject(*context.fetch("Box")[0]);
+  const auto error = testing::saveError(context);
+  ASSERT_TRUE(error);
+  EXPECT_STREQ(error->what(), "Could not save: Item.box is required.");
+  context.rollback();
+  EXPECT_EQ(context.fetch("Item")[0]->value("box"), Value(context.fetch("Box")[0]));
+}
+
 TEST(ContextTest, ObjectsOutliveTheirContextWithoutDanglingLinks) {
   auto container = testing::openContainer("/dev/null");
   makeNote(container->viewContext(), "kept")
