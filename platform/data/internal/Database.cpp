@@ -186,6 +186,8 @@ Statement& Database::control(Control which) {
 }
 
 Transaction::Transaction(Database& database, Mode mode) : database_(database) {
+  // Compiled with the first transaction, not while a failure unwinds.
+  database.control(Database::Control::rollback);
   database
       .control(mode == Mode::immediate ? Database::Control::beginImmediate
                                        : Database::Control::begin)
@@ -198,7 +200,7 @@ Transaction::~Transaction() {
   try {
     database_.control(Database::Control::rollback).run();
   } catch (...) {
-    // The statement could not even be compiled (out of memory): try once more the plain way.
+    // The statement failed (out of memory, most likely): ask once more the plain way.
     sqlite3_exec(database_.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
   }
 }
