@@ -56,8 +56,7 @@ TEST(KelvoWidgetSnapshotTest, RemindersDueByTheDayOfNowInTheCalendarsZone) {
                                               Calendar(TimeZone::utc())),
             0);
   // Past the calendar's reach is not today; a time that is no number is counted, as ever.
-  const std::vector<Date> farOrNone{Date(1e15), Date(1e300), Date(std::nan("")),
-                                    Date(INFINITY)};
+  const std::vector<Date> farOrNone{Date(1e15), Date(1e300), Date(std::nan("")), Date(INFINITY)};
   EXPECT_EQ(KelvoWidgetSnapshot::remindersDue(farOrNone, now, berlin), 2);
 }
 
