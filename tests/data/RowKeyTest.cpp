@@ -43,6 +43,13 @@ Rows rowsInFile(const std::filesystem::path& url) {
   return rows;
 }
 
+// A process that opens the store, keeps one note and closes it again.
+void saveANote(const std::filesystem::path& url, const std::string& title) {
+  auto container = openContainer(url);
+  makeNote(container->viewContext(), title);
+  container->viewContext().save();
+}
+
 void execute(const std::filesystem::path& url, const std::string& sql) {
   data_internal::Database(url.string()).execute(sql);
 }
@@ -128,11 +135,7 @@ TEST(RowKeyTest, ARowDeletedByAnotherWriterNeverLendsItsKeyToANewOne) {
 TEST(RowKeyTest, KeysStayGivenAcrossReopeningAndOlderFilesGoOnPastTheirLargestRow) {
   TemporaryDirectory directory;
   const auto url = directory.path() / "Notes.store";
-  const auto addNote = [&](const std::string& name) {
-    auto container = openContainer(url);
-    makeNote(container->viewContext(), name);
-    container->viewContext().save();
-  };
+  const auto addNote = [&](const std::string& name) { saveANote(url, name); };
   {
     auto container = openContainer(url);
     Context& context = container->viewContext();
@@ -218,11 +221,7 @@ TEST(RowKeyTest, KeysRunToTheLargestIntegerAndThenAreRefusedInASentenceOfTheirOw
 TEST(RowKeyTest, TheRecordKeepsOneValueWhereTheMetadataTableLostItsPrimaryKey) {
   TemporaryDirectory directory;
   const auto url = directory.path() / "Notes.store";
-  const auto addNote = [&](const std::string& name) {
-    auto container = openContainer(url);
-    makeNote(container->viewContext(), name);
-    container->viewContext().save();
-  };
+  const auto addNote = [&](const std::string& name) { saveANote(url, name); };
   addNote("one");
   addNote("two");
   execute(url,

@@ -60,7 +60,6 @@ class Database {
   void releaseCache();
 
   sqlite3* handle() const { return handle_; }
-  const std::string& path() const { return path_; }
 
   /// Throws the connection's current error as a `StoreError`, naming `doing`. A file found
   /// damaged (SQLite's codes 11 and 26) throws kind `incompatibleStore`, "The store at <path> is
