@@ -44,7 +44,8 @@ class Container {
   }
 
   /// Adds a store for each description, in order, before returning; reports each through
-  /// `completion`. A description that fails does not stop the others.
+  /// `completion`. A description that fails does not stop the others. Every failure reaches
+  /// `completion` as a `StoreError`: no exception leaves this call but one `completion` throws.
   void loadStores(const LoadCompletion& completion);
 
   /// The context for the caller's own thread, over the container's coordinator.

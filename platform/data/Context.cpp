@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
+#include <utility>
 
 #include "platform/data/EntityDescription.hpp"
 #include "platform/data/Model.hpp"
@@ -36,6 +39,39 @@ constexpr std::size_t largeFetch = 4'096;
   throw StoreError(StoreError::Kind::validation, "Could not save: " + reason);
 }
 
+// A to-one end that must hold an object.
+bool isRequired(const RelationshipDescription& relationship) {
+  return !relationship.isOptional || relationship.minCount > 0;
+}
+
+// A set with a smallest or a largest count.
+bool isBounded(const RelationshipDescription& relationship) {
+  return relationship.isToMany() && (isRequired(relationship) || relationship.maxCount > 1);
+}
+
+// What is wrong with a set of `count` members: too few or too many, or nothing.
+std::optional<std::string_view> countProblem(const RelationshipDescription& relationship,
+                                             std::size_t count) {
+  if (count == 0 ? isRequired(relationship) : count < relationship.minCount) {
+    return "too few objects.";
+  }
+  if (relationship.maxCount > 1 && count > relationship.maxCount) return "too many objects.";
+  return std::nullopt;
+}
+
+// Whether a save must count in the file what another writer may have changed: a model with no
+// required link back and no bounded set has nothing to count.
+bool countsInStore(const Model& model) {
+  for (const auto& entity : model.entities()) {
+    for (const auto& relationship : entity->relationships()) {
+      if (relationship.isToMany() ? isBounded(relationship) : isRequired(relationship)) {
+        return true;
+      }
+    }
+  }
+  return false;
+}
+
 }  // namespace
 
 Context::Context(std::shared_ptr<StoreCoordinator> coordinator)
@@ -43,6 +79,7 @@ Context::Context(std::shared_ptr<StoreCoordinator> coordinator)
   if (coordinator_ != nullptr) {
     model_ = &coordinator_->model();
     registry_.resize(model_->entities().size());
+    checksInStore_ = countsInStore(*model_);
   }
 }
 
@@ -255,6 +292,7 @@ void Context::save() {
     std::vector<std::string> scratch;
     writeInserts(*store, inserts, scratch);
     writeChanges(*store, scratch);
+    if (checksInStore_) refuseBoundsBrokenInStore(*store, inserts);
     // Room for the new rows' objects now, so that nothing can fail after the commit.
     reserveRegistry(inserts);
     try {
@@ -364,13 +402,8 @@ void Context::validateObject(const ManagedObject& object) const {
         if (!isLive(*member)) refuseRelationship("holds an object that is not in the context.");
       }
     }
-    const std::size_t count = link.members->list.size();
-    if (count == 0 ? !relationship.isOptional || relationship.minCount > 0
-                   : count < relationship.minCount) {
-      refuseRelationship("holds too few objects.");
-    }
-    if (relationship.maxCount > 1 && count > relationship.maxCount) {
-      refuseRelationship("holds too many objects.");
+    if (const auto problem = countProblem(relationship, link.members->list.size())) {
+      refuseRelationship("holds " + std::string(*problem));
     }
   }
 }
@@ -488,14 +521,12 @@ std::uint64_t Context::changedColumns(const ManagedObject& object) {
   return columns;
 }
 
+// Updates go before deletes: once this save's moves are written, a row still linked to a
+// deleted one is one the delete would leave without its link.
 void Context::writeChanges(Store& store, std::vector<std::string>& scratch) const {
   for (ManagedObject* object : changed_) {
+    if (Access::isDeleted(*object)) continue;
     auto& statements = store.statements(object->entity());
-    if (Access::isDeleted(*object)) {
-      statements.remove->bind(1, Access::primaryKey(*object));
-      statements.remove->run();
-      continue;
-    }
     // Only the columns that differ from the stored row are written; a change of a set alone
     // leaves the row as it is.
     const std::uint64_t columns = changedColumns(*object);
@@ -511,6 +542,80 @@ void Context::writeChanges(Store& store, std::vector<std::string>& scratch) cons
     if (store.database().changes() != 1) {
       throw StoreError(StoreError::Kind::conflict, "Could not save: a " + object->entity().name() +
                                                        " row was deleted by another writer.");
+    }
+  }
+  for (ManagedObject* object : changed_) {
+    if (!Access::isDeleted(*object)) continue;
+    if (checksInStore_) refuseRequiredLinkLeftEmpty(store, *object);
+    auto& remove = *store.statements(object->entity()).remove;
+    remove.bind(1, Access::primaryKey(*object));
+    remove.run();
+  }
+}
+
+// A row another writer linked to `deleted` since this context read its set: the delete would
+// empty that row's link, which the model requires. Rows this save deletes too may stay linked.
+void Context::refuseRequiredLinkLeftEmpty(Store& store, const ManagedObject& deleted) const {
+  const EntityDescription& entity = deleted.entity();
+  for (std::uint32_t i = 0; i < entity.relationships().size(); ++i) {
+    if (!entity.relationships()[i].isToMany()) continue;
+    const EntityDescription& memberEntity = entity.destination(i);
+    const auto& back = memberEntity.relationships()[entity.inverseIndex(i)];
+    if (!isRequired(back)) continue;
+    Statement& keys = store.keysByForeignKey(memberEntity, entity.inverseIndex(i));
+    ResetOnExit reset{keys};
+    keys.bind(1, Access::primaryKey(deleted));
+    while (keys.step()) {
+      const ManagedObject* member = registry_[memberEntity.index()].find(keys.columnInt64(0));
+      if (member != nullptr && Access::isDeleted(*member)) continue;
+      throw StoreError(StoreError::Kind::conflict,
+                       "Could not save: another writer linked a " + memberEntity.name() +
+                           " to the " + entity.name() + " this save deletes, and " +
+                           memberEntity.name() + "." + back.name + " is required.");
+    }
+  }
+}
+
+// Each bounded set whose members this save adds or takes away, counted in the file once the
+// save's rows are written: another writer may have moved members in or out since it was read.
+void Context::refuseBoundsBrokenInStore(Store& store,
+                                        const std::vector<ManagedObject*>& inserts) const {
+  std::vector<std::pair<const ManagedObject*, std::uint32_t>> sets;
+  const auto note = [&](const ManagedObject* owner, const EntityDescription& member,
+                        std::uint32_t toOne) {
+    if (owner == nullptr || Access::isDeleted(*owner) || Access::isInserted(*owner)) return;
+    const std::uint32_t set = member.inverseIndex(toOne);
+    if (isBounded(owner->entity().relationships()[set])) sets.emplace_back(owner, set);
+  };
+  for (const ManagedObject* object : inserts) {
+    for (std::uint32_t i : object->entity().toOneRelationships()) {
+      note(Access::links(*object)[i].target, object->entity(), i);
+    }
+  }
+  for (const ManagedObject* object : changed_) {
+    const auto& stored = Access::snapshot(*object).targets;
+    for (std::uint32_t i : object->entity().toOneRelationships()) {
+      const ManagedObject* target = Access::links(*object)[i].target;
+      if (target == stored[i]) continue;
+      note(stored[i], object->entity(), i);
+      note(target, object->entity(), i);
+    }
+  }
+  std::sort(sets.begin(), sets.end());
+  sets.erase(std::unique(sets.begin(), sets.end()), sets.end());
+  for (const auto& [owner, set] : sets) {
+    const EntityDescription& entity = owner->entity();
+    const auto& relationship = entity.relationships()[set];
+    Statement& keys = store.keysByForeignKey(entity.destination(set), entity.inverseIndex(set));
+    ResetOnExit reset{keys};
+    keys.bind(1, Access::primaryKey(*owner));
+    // Past the largest count allowed, further members change nothing.
+    std::size_t count = 0;
+    while ((relationship.maxCount <= 1 || count <= relationship.maxCount) && keys.step()) ++count;
+    if (const auto problem = countProblem(relationship, count)) {
+      throw StoreError(StoreError::Kind::conflict,
+                       "Could not save: with another writer's changes, " + entity.name() + "." +
+                           relationship.name + " would hold " + std::string(*problem));
     }
   }
 }

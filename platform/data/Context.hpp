@@ -80,7 +80,10 @@ class Context {
   /// one transaction: of an updated object, only what this context changed. On any failure it
   /// throws `StoreError` and every pending change stays exactly as it was; the store is as
   /// before the save. Kind `conflict` says another writer deleted a row this save updates or
-  /// links to.
+  /// links to, linked a row whose link is required to one this save deletes, or moved members
+  /// into or out of a bounded set so that, with this save, it would pass its bounds. Those last
+  /// two are counted in the file under the save's write lock, and only for a model that has
+  /// such links or sets.
   void save();
   /// Throws away every pending change: inserts leave the context, deletes are undone, and
   /// attributes and relationships (both ends) read their stored values again.
@@ -116,6 +119,8 @@ class Context {
   static void writeInserts(Store& store, const std::vector<ManagedObject*>& inserts,
                            std::vector<std::string>& scratch);
   void writeChanges(Store& store, std::vector<std::string>& scratch) const;
+  void refuseRequiredLinkLeftEmpty(Store& store, const ManagedObject& deleted) const;
+  void refuseBoundsBrokenInStore(Store& store, const std::vector<ManagedObject*>& inserts) const;
   static constexpr std::uint64_t allColumns = ~std::uint64_t{0};
   static std::uint64_t changedColumns(const ManagedObject& object);
   [[noreturn]] static void rethrowSaveFailure(const Store& store);
@@ -129,6 +134,7 @@ class Context {
   std::vector<std::shared_ptr<ManagedObject>> inserted_;  // null where an insert was deleted
   std::size_t insertedCount_ = 0;
   std::vector<ManagedObject*> changed_;  // stored objects updated or deleted
+  bool checksInStore_ = false;           // the model has a required link or a bounded set
   MergePolicy mergePolicy_ = MergePolicy::error;
   bool automaticallyMerges_ = false;
 };

@@ -1,11 +1,16 @@
 #include "platform/data/Store.hpp"
 
 #include <sqlite3.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <bit>
+#include <cerrno>
+#include <climits>
+#include <new>
 #include <optional>
 #include <system_error>
+#include <vector>
 
 #include "platform/data/EntityDescription.hpp"
 #include "platform/data/ManagedObject.hpp"
@@ -27,14 +32,6 @@ using data_internal::StoreSchema;
 namespace {
 
 using Access = ManagedObjectAccess;
-
-std::string databasePath(const StoreDescription& description) {
-  if (description.isInMemory()) return ":memory:";
-  if (description.url.empty()) {
-    throw StoreError(StoreError::Kind::incompatibleStore, "A SQLite store needs a file URL.");
-  }
-  return description.url.string();
-}
 
 // Decodes a column by its storage class into the object's slot, with no value in between; a
 // class the attribute does not store (a damaged or foreign row) still decodes, as a value the
@@ -88,18 +85,21 @@ Store::Statements::Statements(Database& database, const EntityDescription& entit
       recordLastKey(database, entity, &StoreSchema::recordLastKey),
       createLastKey(database, entity, &StoreSchema::createLastKey) {
   byForeignKey.resize(entity.relationships().size());
+  keysByForeignKey.resize(entity.relationships().size());
 }
 
 namespace {
 
+namespace fs = std::filesystem;
+
 // The nearest of `folder` and the folders above it that exists, when that is not a folder: a
 // store cannot be opened below a plain file.
-std::optional<std::filesystem::path> fileInPlaceOfFolder(const std::filesystem::path& folder) {
+std::optional<fs::path> fileInPlaceOfFolder(const fs::path& folder) {
   std::error_code ignored;
   for (auto path = folder; !path.empty(); path = path.parent_path()) {
-    const auto status = std::filesystem::status(path, ignored);
-    if (std::filesystem::exists(status)) {
-      if (std::filesystem::is_directory(status)) return std::nullopt;
+    const auto status = fs::status(path, ignored);
+    if (fs::exists(status)) {
+      if (fs::is_directory(status)) return std::nullopt;
       return path;
     }
     if (path == path.parent_path()) break;
@@ -107,11 +107,107 @@ std::optional<std::filesystem::path> fileInPlaceOfFolder(const std::filesystem::
   return std::nullopt;
 }
 
+// The path and each folder above it, the path first, as written (a relative path's folders
+// stop at its first name).
+std::vector<fs::path> pathAndFolders(const fs::path& path) {
+  std::vector<fs::path> paths;
+  for (auto each = path; !each.empty(); each = each.parent_path()) {
+    paths.push_back(each);
+    if (each == each.parent_path()) break;
+  }
+  return paths;
+}
+
+int statError(const fs::path& path) {
+  struct stat status;
+  return ::stat(path.c_str(), &status) == 0 ? 0 : errno;
+}
+
+// Why the file system refuses to reach `file`, in words that say what to do; empty when it
+// does not refuse, or for a cause the other sentences tell (a missing folder, a file in the way).
+std::string unreachableFile(const fs::path& file) {
+  std::error_code ignored;
+  const int error = statError(file);
+  if (error == ELOOP) {
+    // The first of the path's links that leads nowhere but round.
+    const auto paths = pathAndFolders(file);
+    fs::path looping = file;
+    for (auto each = paths.rbegin(); each != paths.rend(); ++each) {
+      if (statError(*each) == ELOOP) {
+        looping = *each;
+        break;
+      }
+    }
+    return (looping == file ? std::string("it is") : looping.string() + " is") +
+           " one of a loop of links; point the links at a store file.";
+  }
+  if (error == ENAMETOOLONG) {
+    if (file.native().size() >= PATH_MAX) {
+      return "its path is " + std::to_string(file.native().size()) +
+             " bytes long, and the system allows at most " + std::to_string(PATH_MAX - 1) +
+             "; choose a shorter path.";
+    }
+    for (const auto& each : pathAndFolders(file)) {
+      const auto name = each.filename().native();
+      if (name.size() <= NAME_MAX) continue;
+      return (each == file ? std::string("its file name is ")
+                           : "the name of its folder " + each.string() + " is ") +
+             std::to_string(name.size()) + " bytes long, and the file system allows at most " +
+             std::to_string(NAME_MAX) + "; choose a shorter name.";
+    }
+  }
+  if (error == EACCES) {
+    // The deepest folder that exists and may not be searched.
+    for (const auto& each : pathAndFolders(file.parent_path())) {
+      if (!fs::is_directory(each, ignored) || ::access(each.c_str(), X_OK) == 0) continue;
+      return "its folder " + each.string() +
+             " cannot be entered; let this user search it, or choose another place.";
+    }
+  }
+  if (error == ENOENT && fs::is_symlink(fs::symlink_status(file, ignored))) {
+    const fs::path target = fs::read_symlink(file, ignored);
+    const fs::path resolved = target.is_absolute() ? target : file.parent_path() / target;
+    if (!fs::is_directory(resolved.parent_path(), ignored)) {
+      return "it is a link to " + target.string() + ", whose folder " +
+             resolved.parent_path().string() + " does not exist; point the link at a store file.";
+    }
+    return "it is a link to " + target.string() +
+           ", which does not exist and cannot be made; point the link at a store file.";
+  }
+  return {};
+}
+
+// What opening would do wrong with the path, before SQLite sees it: SQLite makes a file of a
+// path that names a folder, and cannot open one relative to a working folder that is gone.
+void refuseUnopenablePath(const fs::path& url) {
+  if (url.empty()) {
+    throw StoreError(StoreError::Kind::incompatibleStore, "A SQLite store needs a file URL.");
+  }
+  const auto cannotOpen = [&](const std::string& why) {
+    return StoreError(StoreError::Kind::sqlite,
+                      "Could not open the store at " + url.string() + ": " + why, SQLITE_CANTOPEN);
+  };
+  std::error_code ignored;
+  if (!url.has_filename()) {
+    if (fs::is_directory(url, ignored)) throw cannotOpen("it is a folder, not a file.");
+    throw cannotOpen(
+        "a path that ends in a separator names a folder, not a file; give the store file's "
+        "path without it.");
+  }
+  if (url.is_relative()) {
+    std::error_code gone;
+    if (fs::current_path(gone).empty() || gone) {
+      throw cannotOpen(
+          "the path is relative, and the working folder it would start from no longer exists; "
+          "give the full path.");
+    }
+  }
+}
+
 // SQLite's account of a failed open says what went wrong, not to which file or what to do:
 // the failures a user can meet get a sentence that names the file or its folder.
 [[noreturn]] void refuseOpen(const StoreDescription& description, const StoreError& error) {
   const std::string file = description.url.string();
-  const std::string folder = std::filesystem::absolute(description.url).parent_path().string();
   const auto refusal = [&](StoreError::Kind kind, const std::string& message) {
     return StoreError(kind, message, error.extendedCode());
   };
@@ -126,20 +222,24 @@ std::optional<std::filesystem::path> fileInPlaceOfFolder(const std::filesystem::
     return refusal(error.kind(), "Could not open the store at " + file + ": " + why);
   };
   std::error_code ignored;
+  // Never throws: the working folder may be gone.
+  fs::path absolute = fs::absolute(description.url, ignored);
+  if (ignored) absolute = description.url;
+  const std::string folder = absolute.parent_path().string();
   switch (error.extendedCode()) {
     case SQLITE_CANTOPEN:
-      if (std::filesystem::is_directory(description.url, ignored)) {
+      if (fs::is_directory(description.url, ignored)) {
         throw cannotOpen("it is a folder, not a file.");
       }
       if (const auto plainFile = fileInPlaceOfFolder(folder)) {
         throw cannotOpen(plainFile->string() + " is a file, not a folder.");
       }
-      if (!std::filesystem::is_directory(folder, ignored)) {
+      if (const auto why = unreachableFile(absolute); !why.empty()) throw cannotOpen(why);
+      if (!fs::is_directory(folder, ignored)) {
         throw cannotOpen("its folder " + folder + " does not exist.");
       }
       // A new store's file cannot be made there.
-      if (!std::filesystem::exists(description.url, ignored) &&
-          ::access(folder.c_str(), W_OK) != 0) {
+      if (!fs::exists(description.url, ignored) && ::access(folder.c_str(), W_OK) != 0) {
         throw cannotOpen("its folder " + folder + " is read-only.");
       }
       break;
@@ -159,14 +259,21 @@ std::optional<std::filesystem::path> fileInPlaceOfFolder(const std::filesystem::
 }  // namespace
 
 Store::Store(const StoreDescription& description, const Model& model) : description_(description) {
+  const bool inMemory = description_.isInMemory();
+  if (!inMemory) refuseUnopenablePath(description_.url);
   try {
-    database_ = std::make_unique<Database>(databasePath(description));
-    StoreSchema::open(*database_, model, description_, !description_.isInMemory());
+    database_ = std::make_unique<Database>(inMemory ? ":memory:" : description_.url.string());
+    StoreSchema::open(*database_, model, description_, !inMemory);
+    statements_.resize(model.entities().size());
   } catch (const StoreError& error) {
-    if (description_.isInMemory()) throw;
+    if (inMemory) throw;
     refuseOpen(description_, error);
+  } catch (const std::bad_alloc&) {
+    throw StoreError(StoreError::Kind::sqlite,
+                     "Could not open the store at " + description_.url.string() +
+                         ": there is not enough memory.",
+                     SQLITE_NOMEM);
   }
-  statements_.resize(model.entities().size());
 }
 
 Store::~Store() {
@@ -260,6 +367,15 @@ Statement& Store::byForeignKey(const EntityDescription& entity, std::uint32_t re
   if (slot == nullptr) {
     slot = std::make_unique<Statement>(*database_,
                                        StoreSchema::selectByForeignKey(entity, relationship));
+  }
+  return *slot;
+}
+
+Statement& Store::keysByForeignKey(const EntityDescription& entity, std::uint32_t relationship) {
+  auto& slot = statements(entity).keysByForeignKey[relationship];
+  if (slot == nullptr) {
+    slot = std::make_unique<Statement>(*database_,
+                                       StoreSchema::keysByForeignKey(entity, relationship));
   }
   return *slot;
 }

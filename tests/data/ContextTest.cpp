@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
 #include <random>
 
 #include "tests/data/EveryAttributeChange.hpp"
@@ -663,6 +664,58 @@ TEST(ContextTest, ADeleteThatWouldLeaveARequiredLinkEmptyIsRefused) {
   EXPECT_STREQ(error->what(), "Could not save: Item.box is required.");
   context.rollback();
   EXPECT_EQ(context.fetch("Item")[0]->value("box"), Value(context.fetch("Box")[0]));
+}
+
+// A delete reads a bounded set before changing anything: when that read meets damage, the
+// delete throws and leaves no change pending.
+TEST(ContextTest, ADeleteWhoseBoundedSetReadMeetsDamageChangesNothing) {
+  EntityDescription crate("Crate");
+  crate.addAttribute({"name", AttributeType::string, false, Value("")});
+  crate.addRelationship({"parts", "Part", 0, 3, "crate"});
+  EntityDescription part("Part");
+  part.addAttribute({"name", AttributeType::string, false, Value("")});
+  part.addRelationship({"crate", "Crate", 0, 1, "parts"});
+  const auto model = std::make_shared<const Model>(std::vector<EntityDescription>{crate, part});
+  kelvo::testing::TemporaryDirectory directory;
+  const auto url = directory.path() / "Crates.store";
+  {
+    auto container = testing::openContainer(url, model);
+    const auto full = ManagedObject::make(*model->entity("Crate"), &container->viewContext());
+    for (int i = 0; i < 2; ++i) {
+      ManagedObject::make(*model->entity("Part"), &container->viewContext())
+          ->setValue("crate", full);
+    }
+    container->viewContext().save();
+  }
+  // Only the index a set is read through is overwritten: the crate itself still reads.
+  {
+    data_internal::Database database(url.string());
+    auto page = database.prepare("SELECT rootpage FROM sqlite_schema WHERE name = 'Part_crate'");
+    ASSERT_TRUE(page.step());
+    const std::int64_t root = page.columnInt64(0);
+    auto size = database.prepare("PRAGMA page_size");
+    ASSERT_TRUE(size.step());
+    const std::int64_t pageSize = size.columnInt64(0);
+    page.reset();
+    size.reset();
+    std::fstream file(url, std::ios::in | std::ios::out | std::ios::binary);
+    file.seekp((root - 1) * pageSize);
+    const std::string noise(static_cast<std::size_t>(pageSize), '\x5A');
+    file.write(noise.data(), static_cast<std::streamsize>(noise.size()));
+  }
+  auto container = testing::openContainer(url, model);
+  Context& context = container->viewContext();
+  const auto stored = context.fetch("Crate");
+  ASSERT_EQ(stored.size(), 1u);
+  try {
+    context.deleteObject(*stored[0]);
+    ADD_FAILURE() << "read a damaged set";
+  } catch (const StoreError& error) {
+    EXPECT_EQ(error.kind(), StoreError::Kind::incompatibleStore);
+  }
+  EXPECT_FALSE(context.hasChanges());
+  EXPECT_FALSE(stored[0]->isDeleted());
+  EXPECT_TRUE(context.deletedObjects().empty());
 }
 
 TEST(ContextTest, ObjectsOutliveTheirContextWithoutDanglingLinks) {

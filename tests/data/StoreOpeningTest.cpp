@@ -166,20 +166,24 @@ TEST(StoreOpeningTest, DamageFoundAtAReadIsToldAsADamagedStoreAndTheFileIsLeftAs
   EXPECT_EQ(fileBytes(url), bytes);
 }
 
-// What `what` says, run in a child as a user who owns neither the folder nor the file (root
-// writes wherever it likes): the open's error, the save's, or "saved".
-std::string asAnotherUser(const std::function<void()>& what) {
+// What `what` says, run in a child: the open's error, the save's, or "saved". As another user,
+// the child owns neither the folder nor the file (root writes wherever it likes).
+std::string saidInChild(const std::function<void()>& what, bool asAnotherUser) {
   int result[2];
   if (pipe(result) != 0) return "no pipe";
   const pid_t child = fork();
   if (child == 0) {
     close(result[0]);
     std::string said = "saved";
-    if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) said = "no other user";
+    if (asAnotherUser && geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) {
+      said = "no other user";
+    }
     try {
       if (said == "saved") what();
     } catch (const StoreError& error) {
       said = error.what();
+    } catch (const std::exception& error) {
+      said = std::string("not a store error: ") + error.what();
     }
     if (write(result[1], said.data(), said.size()) < 0) _exit(1);
     _exit(0);
@@ -191,6 +195,91 @@ std::string asAnotherUser(const std::function<void()>& what) {
   close(result[0]);
   waitpid(child, nullptr, 0);
   return said;
+}
+
+std::string asAnotherUser(const std::function<void()>& what) { return saidInChild(what, true); }
+
+// Every failure reaches the completion as a store error with a sentence of our own, and the
+// paths SQLite would take for another file (one that ends in a separator) create nothing.
+TEST(StoreOpeningTest, PathsTheFileSystemRefusesAreToldWithTheirCauseAndWhatToDo) {
+  TemporaryDirectory directory;
+  namespace fs = std::filesystem;
+  const auto in = [&](const std::string& name) { return directory.path() / name; };
+  const auto expectRefusal = [](const fs::path& url, StoreError::Kind kind, int code,
+                                const std::string& message) {
+    SCOPED_TRACE(url.string());
+    const auto error = openError(url);
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->kind(), kind);
+    EXPECT_EQ(error->extendedCode(), code);
+    EXPECT_EQ(std::string(error->what()), message);
+  };
+  const auto cannotOpen = [](const fs::path& url, const std::string& why) {
+    return "Could not open the store at " + url.string() + ": " + why;
+  };
+  expectRefusal("", StoreError::Kind::incompatibleStore, 0, "A SQLite store needs a file URL.");
+
+  for (const auto& url : {in("Trail.store/"), in("sub/Trail.store/")}) {
+    expectRefusal(url, StoreError::Kind::sqlite, 14,
+                  cannotOpen(url,
+                             "a path that ends in a separator names a folder, not a file; give "
+                             "the store file's path without it."));
+  }
+  EXPECT_FALSE(fs::exists(in("Trail.store")));
+  EXPECT_FALSE(fs::exists(in("sub")));
+
+  fs::create_symlink("nowhere/Kelvo.store", in("dangling.store"));
+  expectRefusal(
+      in("dangling.store"), StoreError::Kind::sqlite, 14,
+      cannotOpen(in("dangling.store"), "it is a link to nowhere/Kelvo.store, whose folder " +
+                                           in("nowhere").string() +
+                                           " does not exist; point the link at a store "
+                                           "file."));
+  fs::create_symlink("loop2.store", in("loop1.store"));
+  fs::create_symlink("loop1.store", in("loop2.store"));
+  expectRefusal(in("loop1.store"), StoreError::Kind::sqlite, 14,
+                cannotOpen(in("loop1.store"),
+                           "it is one of a loop of links; point the links at a store file."));
+  expectRefusal(in("loop1.store") / "x.store", StoreError::Kind::sqlite, 14,
+                cannotOpen(in("loop1.store") / "x.store",
+                           in("loop1.store").string() +
+                               " is one of a loop of links; point the links at a store file."));
+  const std::string longName(300, 'a');
+  expectRefusal(in(longName), StoreError::Kind::sqlite, 14,
+                cannotOpen(in(longName),
+                           "its file name is 300 bytes long, and the file system allows at most "
+                           "255; choose a shorter name."));
+  EXPECT_EQ(std::distance(fs::directory_iterator(directory.path()), fs::directory_iterator()), 3);
+
+  // A link to a store that does not exist yet, in a folder that does, makes it.
+  fs::create_symlink("made.store", in("link.store"));
+  EXPECT_FALSE(openError(in("link.store")));
+  EXPECT_TRUE(fs::is_regular_file(in("made.store")));
+
+  // A relative path once the working folder is gone.
+  const auto gone = in("gone");
+  fs::create_directory(gone);
+  EXPECT_EQ(saidInChild(
+                [&] {
+                  fs::current_path(gone);
+                  fs::remove(gone);
+                  testing::openContainer("Kelvo.store");
+                },
+                false),
+            "Could not open the store at Kelvo.store: the path is relative, and the working folder "
+            "it would start from no longer exists; give the full path.");
+
+  // A folder this user may not enter, at any depth below it.
+  const auto locked = in("locked");
+  fs::create_directories(locked / "inner");
+  fs::permissions(directory.path(), fs::perms::all);
+  fs::permissions(locked, fs::perms::owner_all);
+  for (const auto& url : {locked / "Kelvo.store", locked / "inner" / "Kelvo.store"}) {
+    EXPECT_EQ(asAnotherUser([&] { testing::openContainer(url); }),
+              cannotOpen(url, "its folder " + locked.string() +
+                                  " cannot be entered; let this user search it, or choose "
+                                  "another place."));
+  }
 }
 
 TEST(StoreOpeningTest, AReadOnlyFolderOrStoreFileIsNamedInTheError) {

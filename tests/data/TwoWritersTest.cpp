@@ -2,12 +2,19 @@
 // one after the other moved or deleted its notes. Setup of each case: folders F and G, note n
 // in F, note m in no folder.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sqlite3.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <optional>
+#include <stdexcept>
 #include <string>
+#include <tuple>
+#include <vector>
 
 #include "platform/data/Context.hpp"
 #include "tests/data/StoreFileCheck.hpp"
@@ -327,6 +334,232 @@ TEST_F(TwoWritersTest, DeletingANoteOrAFolderOfThousandsReadsNoRow) {
       return entry.first == "n" || entry.second.empty();
     }));
   }
+}
+
+// A model a host may define, unlike the library's: an item must be in a box, and a crate holds
+// one to three parts, whose link to it may be empty.
+std::shared_ptr<const Model> boxesModel() {
+  static const auto model = [] {
+    EntityDescription box("Box");
+    box.addAttribute({"name", AttributeType::string, false, Value("")});
+    box.addRelationship({"items", "Item", 0, 0, "box"});
+    EntityDescription item("Item");
+    item.addAttribute({"name", AttributeType::string, false, Value("")});
+    RelationshipDescription required("box", "Box", 1, 1, "items");
+    required.isOptional = false;
+    item.addRelationship(required);
+    EntityDescription crate("Crate");
+    crate.addAttribute({"name", AttributeType::string, false, Value("")});
+    crate.addRelationship({"parts", "Part", 1, 3, "crate"});
+    EntityDescription part("Part");
+    part.addAttribute({"name", AttributeType::string, false, Value("")});
+    part.addRelationship({"crate", "Crate", 0, 1, "parts"});
+    return std::make_shared<const Model>(std::vector<EntityDescription>{box, item, crate, part});
+  }();
+  return model;
+}
+
+// Each item's box and each part's crate in the file ("" for none), over a connection of its own.
+std::map<std::string, std::string> boxesInFile(const std::filesystem::path& url) {
+  data_internal::Database database(url.string());
+  std::map<std::string, std::string> where;
+  for (const auto& [member, owner, link] :
+       {std::tuple{"Item", "Box", "box"}, std::tuple{"Part", "Crate", "crate"}}) {
+    auto rows = database.prepare(std::string("SELECT m.name, coalesce(o.name, '') FROM ") + member +
+                                 " m LEFT JOIN " + owner + " o ON m." + link + " = o._pk");
+    while (rows.step()) where.emplace(rows.columnText(0), rows.columnText(1));
+  }
+  return where;
+}
+
+// Boxes B1 {i1, i2}, B2 {}, B3 {j}; crates C1 {p1, p2}, C2 {q1, q2}, C3 {q3, q4}.
+void fillBoxes(const std::filesystem::path& url) {
+  for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::remove(url.string() + suffix);
+  auto container = openContainer(url, boxesModel());
+  Context& context = container->viewContext();
+  const auto make = [&](const char* entity, const std::string& name) {
+    auto object = ManagedObject::make(*boxesModel()->entity(entity), &context);
+    object->setValue("name", name);
+    return object;
+  };
+  for (const auto& [owner, members] :
+       std::vector<std::pair<std::string, std::vector<std::string>>>{{"B1", {"i1", "i2"}},
+                                                                     {"B2", {}},
+                                                                     {"B3", {"j"}},
+                                                                     {"C1", {"p1", "p2"}},
+                                                                     {"C2", {"q1", "q2"}},
+                                                                     {"C3", {"q3", "q4"}}}) {
+    const bool isBox = owner[0] == 'B';
+    const auto object = make(isBox ? "Box" : "Crate", owner);
+    for (const auto& member : members) {
+      make(isBox ? "Item" : "Part", member)->setValue(isBox ? "box" : "crate", object);
+    }
+  }
+  context.save();
+}
+
+// Runs `change` in a process of its own, on a container of its own, and waits for it to save.
+// No connection to the file is open when it starts, so the child inherits none.
+class OtherProcess {
+ public:
+  OtherProcess(const std::filesystem::path& url, std::function<void(Context&)> change) {
+    if (pipe(go_) != 0) return;
+    pid_ = fork();
+    if (pid_ != 0) return;
+    close(go_[1]);
+    char ready = 0;
+    int status = read(go_[0], &ready, 1) == 1 ? 0 : 2;
+    try {
+      if (status == 0) {
+        auto container = openContainer(url, boxesModel());
+        change(container->viewContext());
+        container->viewContext().save();
+      }
+    } catch (...) {
+      status = 1;
+    }
+    _exit(status);
+  }
+  ~OtherProcess() {
+    if (pid_ <= 0 || ran_) return;
+    kill(pid_, SIGKILL);
+    waitpid(pid_, nullptr, 0);
+  }
+  OtherProcess(const OtherProcess&) = delete;
+  OtherProcess& operator=(const OtherProcess&) = delete;
+
+  // 0 once the child saved its change.
+  int run() {
+    ran_ = true;
+    close(go_[0]);
+    if (write(go_[1], "g", 1) != 1) return -1;
+    close(go_[1]);
+    int status = 0;
+    waitpid(pid_, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+
+ private:
+  int go_[2] = {-1, -1};
+  pid_t pid_ = -1;
+  bool ran_ = false;
+};
+
+// A model's required links and bounded sets hold when another writer, a container in this
+// process or another process, changed them after this context read them: each save is counted
+// in the file under the write lock, and one that would break them leaves the file as the other
+// writer left it, with its own changes still pending.
+TEST_F(TwoWritersTest, ARequiredLinkOrABoundedSetChangedByAnotherWriterIsAConflict) {
+  const auto boxes = directory.path() / "Boxes.store";
+  const auto in = [](Context& context, const char* entity, const char* name) {
+    for (const auto& object : context.fetch(entity)) {
+      if (*object->value("name")->string() == name) return object;
+    }
+    throw std::runtime_error(std::string("no ") + name);
+  };
+  const auto link = [&](Context& context, const char* member, const char* owner) {
+    const bool isItem = member[0] == 'i' || member[0] == 'j';
+    in(context, isItem ? "Item" : "Part", member)
+        ->setValue(isItem ? "box" : "crate", in(context, isItem ? "Box" : "Crate", owner));
+  };
+  // Moves i1 and i2 to B2, then deletes B1.
+  const auto emptyAndDeleteB1 = [&](Context& context) {
+    ASSERT_EQ(in(context, "Box", "B1")->value("items")->objectSet()->size(), 2u);
+    link(context, "i1", "B2");
+    link(context, "i2", "B2");
+    context.deleteObject(*in(context, "Box", "B1"));
+  };
+  const std::string requiredBox =
+      "Could not save: another writer linked a Item to the Box this save deletes, and Item.box "
+      "is required.";
+  const std::string tooFew =
+      "Could not save: with another writer's changes, Crate.parts would hold too few objects.";
+  const std::string tooMany =
+      "Could not save: with another writer's changes, Crate.parts would hold too many objects.";
+  struct Case {
+    const char* name;
+    std::function<void(Context&)> mine, theirs;
+    std::vector<std::string> refusals;  // any one of them; none: it saves
+  };
+  const std::vector<Case> cases = {
+      {"an item added to a box deleted here",
+       emptyAndDeleteB1,
+       [&](Context& context) {
+         auto item = ManagedObject::make(*boxesModel()->entity("Item"), &context);
+         item->setValue("name", "i3");
+         item->setValue("box", in(context, "Box", "B1"));
+       },
+       {requiredBox}},
+      {"an item moved into a box deleted here",
+       emptyAndDeleteB1,
+       [&](Context& context) { link(context, "j", "B1"); },
+       {requiredBox}},
+      {"the other part of a crate deleted there",
+       [&](Context& context) { context.deleteObject(*in(context, "Part", "p1")); },
+       [&](Context& context) { context.deleteObject(*in(context, "Part", "p2")); },
+       {tooFew}},
+      {"a crate's part moved into the crate this one moves to",
+       [&](Context& context) { link(context, "q3", "C2"); },
+       [&](Context& context) { link(context, "q4", "C2"); },
+       {tooMany, tooFew}},
+      {"the items moved out of the box first",
+       emptyAndDeleteB1,
+       [&](Context& context) {
+         link(context, "i1", "B3");
+         link(context, "i2", "B3");
+       },
+       {}},
+      {"a part moved into a crate deleted here",
+       [&](Context& context) { context.deleteObject(*in(context, "Crate", "C1")); },
+       [&](Context& context) { link(context, "q1", "C1"); },
+       {}},
+  };
+  for (const auto& each : cases) {
+    for (const bool forked : {false, true}) {
+      SCOPED_TRACE(std::string(each.name) + (forked ? ", in another process" : ""));
+      fillBoxes(boxes);
+      std::optional<OtherProcess> process;
+      if (forked) process.emplace(boxes, each.theirs);
+      auto mine = openContainer(boxes, boxesModel());
+      ASSERT_NO_FATAL_FAILURE(each.mine(mine->viewContext()));
+      if (forked) {
+        ASSERT_EQ(process->run(), 0);
+      } else {
+        auto theirs = openContainer(boxes, boxesModel());
+        each.theirs(theirs->viewContext());
+        theirs->viewContext().save();
+      }
+      const auto before = boxesInFile(boxes);
+      const auto error = saveError(mine->viewContext());
+      if (each.refusals.empty()) {
+        EXPECT_FALSE(error) << error->what();
+        continue;
+      }
+      ASSERT_TRUE(error);
+      EXPECT_EQ(error->kind(), StoreError::Kind::conflict);
+      EXPECT_NE(std::find(each.refusals.begin(), each.refusals.end(), error->what()),
+                each.refusals.end())
+          << error->what();
+      EXPECT_EQ(boxesInFile(boxes), before);
+      EXPECT_TRUE(mine->viewContext().hasChanges());
+    }
+  }
+  // What the cases that save leave: the items where this context put them, and the parts of a
+  // deleted crate in none.
+  fillBoxes(boxes);
+  auto mine = openContainer(boxes, boxesModel());
+  emptyAndDeleteB1(mine->viewContext());
+  mine->viewContext().deleteObject(*in(mine->viewContext(), "Crate", "C1"));
+  ASSERT_FALSE(saveError(mine->viewContext()));
+  EXPECT_EQ(boxesInFile(boxes), (std::map<std::string, std::string>{{"i1", "B2"},
+                                                                    {"i2", "B2"},
+                                                                    {"j", "B3"},
+                                                                    {"p1", ""},
+                                                                    {"p2", ""},
+                                                                    {"q1", "C2"},
+                                                                    {"q2", "C2"},
+                                                                    {"q3", "C3"},
+                                                                    {"q4", "C3"}}));
 }
 
 }  // namespace

@@ -260,6 +260,11 @@ std::string StoreSchema::selectByForeignKey(const EntityDescription& entity,
          identifier(entity.relationships()[relationship].name) + " = ?1";
 }
 
+std::string StoreSchema::keysByForeignKey(const EntityDescription& entity, unsigned relationship) {
+  return "SELECT " + identifier(primaryKeyColumn) + " FROM " + identifier(entity.name()) +
+         " WHERE " + identifier(entity.relationships()[relationship].name) + " = ?1";
+}
+
 std::string StoreSchema::insert(const EntityDescription& entity) {
   const auto names = columnNames(entity);
   std::string parameters;
