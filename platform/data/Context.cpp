@@ -609,9 +609,13 @@ void Context::refuseBoundsBrokenInStore(Store& store,
     Statement& keys = store.keysByForeignKey(entity.destination(set), entity.inverseIndex(set));
     ResetOnExit reset{keys};
     keys.bind(1, Access::primaryKey(*owner));
-    // Past the largest count allowed, further members change nothing.
+    // Counted only as far as a bound can tell: one past the largest count, or up to the
+    // smallest where there is no largest.
+    const std::size_t enough = relationship.maxCount > 1
+                                   ? relationship.maxCount + 1
+                                   : std::max<std::size_t>(relationship.minCount, 1);
     std::size_t count = 0;
-    while ((relationship.maxCount <= 1 || count <= relationship.maxCount) && keys.step()) ++count;
+    while (count < enough && keys.step()) ++count;
     if (const auto problem = countProblem(relationship, count)) {
       throw StoreError(StoreError::Kind::conflict,
                        "Could not save: with another writer's changes, " + entity.name() + "." +
