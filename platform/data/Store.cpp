@@ -362,30 +362,30 @@ void Store::bind(Statement& statement, const ManagedObject& object,
   }
 }
 
-Statement& Store::byForeignKey(const EntityDescription& entity, std::uint32_t relationship) {
-  auto& slot = statements(entity).byForeignKey[relationship];
-  if (slot == nullptr) {
-    slot = std::make_unique<Statement>(*database_,
-                                       StoreSchema::selectByForeignKey(entity, relationship));
-  }
+namespace {
+
+// The statement in `slot`, compiled from `sql()` when first needed.
+template <class Sql>
+Statement& compiledOnce(std::unique_ptr<Statement>& slot, Database& database, Sql sql) {
+  if (slot == nullptr) slot = std::make_unique<Statement>(database, sql());
   return *slot;
+}
+
+}  // namespace
+
+Statement& Store::byForeignKey(const EntityDescription& entity, std::uint32_t relationship) {
+  return compiledOnce(statements(entity).byForeignKey[relationship], *database_,
+                      [&] { return StoreSchema::selectByForeignKey(entity, relationship); });
 }
 
 Statement& Store::keysByForeignKey(const EntityDescription& entity, std::uint32_t relationship) {
-  auto& slot = statements(entity).keysByForeignKey[relationship];
-  if (slot == nullptr) {
-    slot = std::make_unique<Statement>(*database_,
-                                       StoreSchema::keysByForeignKey(entity, relationship));
-  }
-  return *slot;
+  return compiledOnce(statements(entity).keysByForeignKey[relationship], *database_,
+                      [&] { return StoreSchema::keysByForeignKey(entity, relationship); });
 }
 
 Statement& Store::update(const EntityDescription& entity, std::uint64_t columns) {
-  auto& slot = statements(entity).updates[columns];
-  if (slot == nullptr) {
-    slot = std::make_unique<Statement>(*database_, StoreSchema::update(entity, columns));
-  }
-  return *slot;
+  return compiledOnce(statements(entity).updates[columns], *database_,
+                      [&] { return StoreSchema::update(entity, columns); });
 }
 
 void Store::bindColumns(Statement& statement, const ManagedObject& object, std::uint64_t columns,
