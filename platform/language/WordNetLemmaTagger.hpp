@@ -34,9 +34,9 @@ namespace kelvo::language {
 class WordNetLemmaTagger final : public LemmaTagger {
  public:
   static constexpr const char* magic = "KELVOLEM";
-  /// A larger file is refused before it is read. WordNet 3.0 gives 1,277,495 bytes, and the
-  /// file grows with the dictionary's lemmas and exceptions: 16 MiB leaves over thirteen times
-  /// that.
+  /// A larger file is refused before it is read. WordNet 3.0 gives 1,436,375 bytes, and the
+  /// file grows with the dictionary's lemmas, exceptions and counts: 16 MiB leaves over eleven
+  /// times that.
   static constexpr std::uint64_t fileSizeLimit = 16 * 1024 * 1024;
   enum class PartOfSpeech { noun, verb, adjective, adverb };
 
