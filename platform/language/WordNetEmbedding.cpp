@@ -1,5 +1,6 @@
 #include "platform/language/WordNetEmbedding.hpp"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <map>
@@ -72,15 +73,17 @@ std::vector<Neighbour> WordNetEmbedding::neighbours(std::string_view word,
   if (file == nullptr || maximumCount <= 0) return {};
   const ByteView bytes = file->bytes();
   auto number = find(bytes, word);
-  std::vector<Neighbour> found;
+  std::optional<std::string> form;
   if (!number) {
     if (morphology_ == nullptr) return {};
-    const auto form = morphology_->dictionaryForm(word);
+    form = morphology_->dictionaryForm(word);
     if (!form || *form == word) return {};
     number = find(bytes, *form);
     if (!number) return {};
-    found.push_back(Neighbour{*form, 0});
   }
+  std::vector<Neighbour> found;
+  found.reserve(static_cast<std::size_t>(std::min<std::int64_t>(maximumCount, neighbourCount + 1)));
+  if (form) found.push_back(Neighbour{std::move(*form), 0});
   const ByteView record = sectionBytes(bytes, table_->header().sections[2])
                               .subspan(std::size_t{*number} * recordSize, recordSize);
   for (std::uint32_t slot = 0; slot < neighbourCount && std::int64_t(found.size()) < maximumCount;

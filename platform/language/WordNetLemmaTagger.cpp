@@ -214,6 +214,7 @@ bool WordNetLemmaTagger::addExceptions(ByteView all, PartOfSpeech part, std::str
 std::vector<WordNetLemmaTagger::Reading> WordNetLemmaTagger::readings(ByteView all,
                                                                       std::string_view word) const {
   std::vector<Reading> found;
+  found.reserve(4);
   for (const PartOfSpeech part :
        {PartOfSpeech::noun, PartOfSpeech::verb, PartOfSpeech::adjective, PartOfSpeech::adverb}) {
     const bool mapsToItself = addExceptions(all, part, word, found);
@@ -221,8 +222,8 @@ std::vector<WordNetLemmaTagger::Reading> WordNetLemmaTagger::readings(ByteView a
       found.push_back(Reading{std::string(word), part, *listed, false, true});
     }
     // WordNet's own morphology stops here too: "gas", "boss" and "as" are no plurals.
-    if (mapsToItself ||
-        (part == PartOfSpeech::noun && (word.ends_with("ss") || letterCount(word) <= 2))) {
+    if (mapsToItself || (part == PartOfSpeech::noun &&
+                         (word.ends_with("ss") || (word.size() <= 8 && letterCount(word) <= 2)))) {
       continue;
     }
     for (const Rule& rule : rulesOf(part)) {
@@ -250,11 +251,11 @@ std::optional<std::string> WordNetLemmaTagger::dictionaryForm(std::string_view w
   const FileBytes* file = table_->bytes();
   if (file == nullptr || word.empty()) return std::nullopt;
   const ByteView all = file->bytes();
-  const std::vector<Reading> found = readings(all, word);
+  std::vector<Reading> found = readings(all, word);
   if (found.empty()) return std::nullopt;
-  if (std::all_of(found.begin(), found.end(),
+  if (std::all_of(found.begin() + 1, found.end(),
                   [&](const Reading& each) { return each.form == found.front().form; })) {
-    return found.front().form;
+    return std::move(found.front().form);
   }
   std::uint64_t own = 0;
   for (const Reading& reading : found) {

@@ -23,9 +23,11 @@ namespace kelvo::language {
 /// A suffix rule's base is weighed only for a word never tagged itself: the counts of "own" say
 /// nothing of whether "owner" is its comparative, while an exception entry says the word is
 /// that base's form. So a dictionary word that was ever tagged keeps itself unless an exception
-/// names a base tagged more often ("found" gives "find", "data" stays "data"). A lemma file of
-/// the earlier layout, without counts, still opens: every weight is then 0, so a listed word
-/// keeps itself and any other gives its first reading.
+/// names a base tagged more often ("found" gives "find", "data" stays "data"). A rule's base
+/// that English spelling would have inflected otherwise ("sit" makes "sits", not "sites"; "plan"
+/// makes "planned") is weighed only when no other reading is left. A lemma file of the earlier
+/// layout, without counts, still opens: every weight is then 0, so a listed word keeps itself
+/// and any other gives its first reading.
 ///
 /// Only the header is read when the file is opened; the file is read whole into memory and its
 /// checksum checked on the first look-up, and a file that fails the check answers nothing from
