@@ -1,7 +1,7 @@
 // The English word services over the WordNet tables: opening the lemma file and warming up a
 // fresh embedding lexicon (what the first use of each costs), variants not yet cached and
-// cached, the lemma alone, the memory of the loaded tables, and the standard lexicon widening
-// "quote payment" over the planted library. Run with
+// cached, the lemma alone, neighbours of listed and inflected words, the memory of the loaded
+// tables, and the standard lexicon widening "quote payment" over the planted library. Run with
 // KELVO_LANGUAGE_DATA=build/bench/share/kelvo/language (and KELVO_BENCH_CARDS for the size).
 #include <benchmark/benchmark.h>
 #include <unistd.h>
@@ -114,6 +114,22 @@ void BM_Lemma(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(terms().size()));
 }
 BENCHMARK(BM_Lemma)->Unit(benchmark::kMillisecond);
+
+// The English embedding alone: each vocabulary word (all in its list), or the word with an "s",
+// which is not, and is answered through its dictionary form when it has one.
+void BM_Neighbours(benchmark::State& state) {
+  const auto english = language::WordEmbedding::forLanguage("en");
+  if (english == nullptr) return state.SkipWithError("no neighbour table");
+  std::vector<std::string> words = terms();
+  if (state.range(0) == 1) {
+    for (std::string& word : words) word += 's';
+  }
+  for (auto _ : state) {
+    for (const std::string& word : words) benchmark::DoNotOptimize(english->neighbours(word, 12));
+  }
+  state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(words.size()));
+}
+BENCHMARK(BM_Neighbours)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 // The warm standard lexicon over the planted library: whether "quote payment" widens, and the
 // lexicon's part of the 45 ms budget (its calls for the two terms, first time, then cached).

@@ -114,14 +114,26 @@ std::vector<std::vector<Near>> nearest(const std::vector<Vector>& vectors,
 
 std::vector<std::uint8_t> lemmaTable(const WordNetSource& source) {
   DataFileWriter writer(language::WordNetLemmaTagger::magic);
-  for (const auto& lemmas : source.index) {
+  // (number of the lemma over sections 1–4 in order, its tag count) of each lemma ever tagged.
+  std::vector<std::uint8_t> tagged;
+  std::uint32_t taggedCount = 0;
+  std::uint32_t number = 0;
+  for (std::size_t part = 0; part < source.index.size(); ++part) {
     std::vector<std::uint8_t> offsets;
     std::uint32_t count = 0;
-    for (const auto& [lemma, synsets] : lemmas) {  // a map: in byte order
+    for (const auto& [lemma, synsets] : source.index[part]) {  // a map: in byte order
       if (lemma.find('_') != std::string::npos) continue;
       checkLength(lemma);
       DataFileWriter::putU32(offsets, writer.string(lemma));
       ++count;
+      const auto counted = source.taggedCounts[part].find(lemma);
+      if (counted != source.taggedCounts[part].end() && counted->second > 0) {
+        DataFileWriter::putU32(tagged, number);
+        DataFileWriter::putU32(tagged, static_cast<std::uint32_t>(
+                                           std::min<std::uint64_t>(counted->second, UINT32_MAX)));
+        ++taggedCount;
+      }
+      ++number;
     }
     writer.section(count, std::move(offsets));
   }
@@ -138,6 +150,7 @@ std::vector<std::uint8_t> lemmaTable(const WordNetSource& source) {
     }
     writer.section(static_cast<std::uint32_t>(sorted.size()), std::move(pairs));
   }
+  writer.section(taggedCount, std::move(tagged));
   return writer.bytes();
 }
 

@@ -1,5 +1,6 @@
 #include "tools/WordNetSource.hpp"
 
+#include <algorithm>
 #include <charconv>
 #include <fstream>
 #include <string_view>
@@ -118,6 +119,26 @@ void readExceptions(const std::filesystem::path& file,
   });
 }
 
+// Lines of "lemma%ss_type:lex_filenum:lex_id:head_word:head_id sense_number tag_count", where
+// ss_type is 1–5 (5, an adjective satellite, counts as an adjective).
+void readTaggedCounts(const std::filesystem::path& file,
+                      std::array<std::map<std::string, std::uint64_t>, 4>& counts) {
+  eachLine(file, [&](Fields& fields) {
+    const std::string_view key = fields.text();
+    const std::size_t percent = key.find('%');
+    if (percent == std::string_view::npos || percent == 0 || percent + 1 >= key.size() ||
+        key[percent + 1] < '1' || key[percent + 1] > '5') {
+      fields.fail("\"" + std::string(key) + "\" is not a sense key");
+    }
+    constexpr std::array<std::size_t, 5> parts{0, 1, 2, 3, 2};
+    const std::size_t part = parts[static_cast<std::size_t>(key[percent + 1] - '1')];
+    fields.number();  // sense number
+    const std::uint64_t tagged = fields.number();
+    if (!fields.done()) fields.fail("more fields than a count has");
+    counts[part][std::string(key.substr(0, percent))] += tagged;
+  });
+}
+
 }  // namespace
 
 WordNetSource WordNetSource::read(const std::filesystem::path& folder) {
@@ -128,6 +149,7 @@ WordNetSource WordNetSource::read(const std::filesystem::path& folder) {
     readData(folder / ("data." + name), source.broader);
     readExceptions(folder / (name + ".exc"), source.exceptions[part]);
   }
+  readTaggedCounts(folder / "cntlist.rev", source.taggedCounts);
   return source;
 }
 

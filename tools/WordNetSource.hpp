@@ -2,8 +2,9 @@
 
 // What the table builder reads of a WordNet 3.0 dictionary folder: each part of speech's
 // index (lemma to its synsets in sense order), the pointers of each synset that the neighbour
-// vectors use, and the four exception lists. Offsets serve only as identifiers. A malformed
-// line stops the reading with the file and the line.
+// vectors use, the four exception lists, and how often each lemma was tagged in WordNet's
+// sense-tagged texts (`cntlist.rev`). Offsets serve only as identifiers. A malformed line stops
+// the reading with the file and the line.
 
 #include <array>
 #include <cstdint>
@@ -34,8 +35,11 @@ struct WordNetSource {
   std::map<SynsetKey, std::vector<SynsetKey>> broader;
   /// Per part of speech: (inflected form, base form), in file order.
   std::array<std::vector<std::pair<std::string, std::string>>, 4> exceptions;
+  /// Per part of speech: lemma (as in `index`) to the sum of its senses' tag counts; lemmas never
+  /// tagged are absent.
+  std::array<std::map<std::string, std::uint64_t>, 4> taggedCounts;
 
-  /// Reads `index.*`, `data.*` and `*.exc` of `folder`; throws `WordNetError`.
+  /// Reads `index.*`, `data.*`, `*.exc` and `cntlist.rev` of `folder`; throws `WordNetError`.
   static WordNetSource read(const std::filesystem::path& folder);
 };
 

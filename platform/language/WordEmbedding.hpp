@@ -32,7 +32,9 @@ class WordEmbedding {
                                             std::int64_t maximumCount) const = 0;
 
   /// The embedding of a language code: English ("en") only, and only when its neighbour file is
-  /// in the data folder with a sound header. One per process and file, shared.
+  /// in the data folder with a sound header. One per process and file, shared. It answers an
+  /// inflected word ("bikes") through its dictionary form ("bike" first, then its neighbours),
+  /// by the lemma file of the same folder (WordNetEmbedding.hpp).
   static std::shared_ptr<const WordEmbedding> forLanguage(std::string_view code);
 };
 

@@ -1,5 +1,6 @@
 #include "platform/language/WordNetEmbedding.hpp"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <map>
@@ -24,17 +25,20 @@ ByteView sectionBytes(ByteView bytes, const DataSection& section) {
 
 }  // namespace
 
-std::shared_ptr<const WordNetEmbedding> WordNetEmbedding::open(const std::filesystem::path& path) {
+std::shared_ptr<const WordNetEmbedding> WordNetEmbedding::open(
+    const std::filesystem::path& path, std::shared_ptr<const WordNetLemmaTagger> morphology) {
   auto table = TableFile::open(path, fileSizeLimit, headerOf);
   if (table == nullptr) return nullptr;
-  return std::shared_ptr<const WordNetEmbedding>(new WordNetEmbedding(std::move(table)));
+  return std::shared_ptr<const WordNetEmbedding>(
+      new WordNetEmbedding(std::move(table), std::move(morphology)));
 }
 
 std::shared_ptr<const WordNetEmbedding> WordNetEmbedding::fromBytes(
-    std::vector<std::uint8_t> bytes) {
+    std::vector<std::uint8_t> bytes, std::shared_ptr<const WordNetLemmaTagger> morphology) {
   auto table = TableFile::held(std::move(bytes), headerOf);
   if (table == nullptr) return nullptr;
-  return std::shared_ptr<const WordNetEmbedding>(new WordNetEmbedding(std::move(table)));
+  return std::shared_ptr<const WordNetEmbedding>(
+      new WordNetEmbedding(std::move(table), std::move(morphology)));
 }
 
 std::optional<std::string_view> WordNetEmbedding::wordAt(ByteView bytes,
@@ -68,11 +72,20 @@ std::vector<Neighbour> WordNetEmbedding::neighbours(std::string_view word,
   const FileBytes* file = table_->bytes();
   if (file == nullptr || maximumCount <= 0) return {};
   const ByteView bytes = file->bytes();
-  const auto number = find(bytes, word);
-  if (!number) return {};
+  auto number = find(bytes, word);
+  std::optional<std::string> form;
+  if (!number) {
+    if (morphology_ == nullptr) return {};
+    form = morphology_->dictionaryForm(word);
+    if (!form || *form == word) return {};
+    number = find(bytes, *form);
+    if (!number) return {};
+  }
+  std::vector<Neighbour> found;
+  found.reserve(static_cast<std::size_t>(std::min<std::int64_t>(maximumCount, neighbourCount + 1)));
+  if (form) found.push_back(Neighbour{std::move(*form), 0});
   const ByteView record = sectionBytes(bytes, table_->header().sections[2])
                               .subspan(std::size_t{*number} * recordSize, recordSize);
-  std::vector<Neighbour> found;
   for (std::uint32_t slot = 0; slot < neighbourCount && std::int64_t(found.size()) < maximumCount;
        ++slot) {
     const std::size_t at = std::size_t{slot} * 7;
@@ -93,7 +106,7 @@ std::shared_ptr<const WordEmbedding> WordEmbedding::forLanguage(std::string_view
   const std::filesystem::path path = dataDirectory() / neighbourFileName;
   const std::lock_guard lock(mutex);
   auto& held = opened[path];
-  if (held == nullptr) held = WordNetEmbedding::open(path);
+  if (held == nullptr) held = WordNetEmbedding::open(path, WordNetLemmaTagger::english());
   return held;
 }
 

@@ -1,5 +1,6 @@
 #include "platform/language/WordNetLemmaTagger.hpp"
 
+#include <algorithm>
 #include <map>
 #include <mutex>
 #include <utility>
@@ -11,11 +12,17 @@
 namespace kelvo::language {
 namespace {
 
-// The string table, the four parts of speech's lemmas, then their four exception lists.
-constexpr std::array<std::uint32_t, 9> recordSizes{0, 4, 4, 4, 4, 8, 8, 8, 8};
+// The string table, the four parts of speech's lemmas, their four exception lists, then the
+// tag counts; a file of the earlier layout ends before the counts.
+constexpr std::array<std::uint32_t, 10> recordSizes{0, 4, 4, 4, 4, 8, 8, 8, 8, 8};
+constexpr std::size_t countSection = 9;
 
 std::optional<DataHeader> headerOf(ByteView prefix, std::uint64_t size) {
-  return DataHeader::read(prefix, size, WordNetLemmaTagger::magic, recordSizes);
+  if (auto header = DataHeader::read(prefix, size, WordNetLemmaTagger::magic, recordSizes)) {
+    return header;
+  }
+  return DataHeader::read(prefix, size, WordNetLemmaTagger::magic,
+                          std::span(recordSizes).first(countSection));
 }
 
 struct Rule {
@@ -55,6 +62,32 @@ std::span<const Rule> rulesOf(WordNetLemmaTagger::PartOfSpeech part) {
   return {};
 }
 
+bool isVowel(char letter) {
+  return std::string_view("aeiou").find(letter) != std::string_view::npos;
+}
+
+// Whether English spelling writes `base` with `rule`'s ending as the word the rule undid: "sits"
+// and "planned", not "sites" and "planed", so "sit" is an unlikely base of "sites" and "plan" of
+// "planed". A base ending in one vowel and one consonant, with no other vowel, doubles the
+// consonant; "es" follows a hissing sound or "o" only.
+bool spelledSo(const Rule& rule, std::string_view base) {
+  if (!rule.replacement.empty()) return true;
+  if (rule.ending == "es") {
+    return base.ends_with('s') || base.ends_with('x') || base.ends_with('z') ||
+           base.ends_with("ch") || base.ends_with("sh") || base.ends_with('o');
+  }
+  if (rule.ending != "ed" && rule.ending != "ing" && rule.ending != "er" && rule.ending != "est") {
+    return true;
+  }
+  const std::size_t size = base.size();
+  if (size < 3 || isVowel(base[size - 1]) ||
+      std::string_view("wxy").find(base[size - 1]) != std::string_view::npos ||
+      !isVowel(base[size - 2]) || isVowel(base[size - 3])) {
+    return true;
+  }
+  return std::count_if(base.begin(), base.end() - 2, isVowel) > 0;
+}
+
 // The first run of letters and digits of `text`, as bytes of it.
 std::string_view firstWord(std::string_view text) {
   std::size_t start = text.size();
@@ -67,7 +100,20 @@ std::string_view firstWord(std::string_view text) {
   return text.substr(start);
 }
 
+std::size_t letterCount(std::string_view word) {
+  return static_cast<std::size_t>(
+      std::count_if(word.begin(), word.end(), [](char byte) { return (byte & 0xC0) != 0x80; }));
+}
+
 }  // namespace
+
+struct WordNetLemmaTagger::Reading {
+  std::string form;
+  PartOfSpeech part;
+  std::uint32_t position;  // in its part's lemmas
+  bool byRule;
+  bool spelledSo;  // false for a rule's base that spelling would have inflected otherwise
+};
 
 std::shared_ptr<const WordNetLemmaTagger> WordNetLemmaTagger::open(
     const std::filesystem::path& path) {
@@ -88,7 +134,8 @@ ByteView WordNetLemmaTagger::section(ByteView all, std::size_t index) const {
   return all.subspan(found.offset, found.size);
 }
 
-bool WordNetLemmaTagger::lists(ByteView all, PartOfSpeech part, std::string_view word) const {
+std::optional<std::uint32_t> WordNetLemmaTagger::position(ByteView all, PartOfSpeech part,
+                                                          std::string_view word) const {
   const ByteView strings = section(all, 0);
   const ByteView lemmas = section(all, 1 + static_cast<std::size_t>(part));
   std::size_t low = 0;
@@ -96,20 +143,45 @@ bool WordNetLemmaTagger::lists(ByteView all, PartOfSpeech part, std::string_view
   while (low < high) {
     const std::size_t middle = low + (high - low) / 2;
     const auto text = tableString(strings, readU32(lemmas, 4 * middle));
-    if (!text) return false;
+    if (!text) return std::nullopt;
     const int order = text->compare(word);
-    if (order == 0) return true;
+    if (order == 0) return static_cast<std::uint32_t>(middle);
     if (order < 0) {
       low = middle + 1;
     } else {
       high = middle;
     }
   }
-  return false;
+  return std::nullopt;
 }
 
-void WordNetLemmaTagger::addExceptions(ByteView all, PartOfSpeech part, std::string_view word,
-                                       std::vector<std::string>& out) const {
+std::uint64_t WordNetLemmaTagger::taggedCount(ByteView all, PartOfSpeech part,
+                                              std::uint32_t position) const {
+  const DataHeader& header = table_->header();
+  if (header.sectionCount <= countSection) return 0;
+  // Lemmas are numbered over the four parts' sections in order.
+  std::uint64_t number = position;
+  for (std::size_t before = 0; before < static_cast<std::size_t>(part); ++before) {
+    number += header.sections[1 + before].count;
+  }
+  const ByteView counts = section(all, countSection);
+  std::size_t low = 0;
+  std::size_t high = counts.size() / 8;
+  while (low < high) {
+    const std::size_t middle = low + (high - low) / 2;
+    const std::uint32_t at = readU32(counts, 8 * middle);
+    if (at == number) return readU32(counts, 8 * middle + 4);
+    if (at < number) {
+      low = middle + 1;
+    } else {
+      high = middle;
+    }
+  }
+  return 0;
+}
+
+bool WordNetLemmaTagger::addExceptions(ByteView all, PartOfSpeech part, std::string_view word,
+                                       std::vector<Reading>& out) const {
   const ByteView strings = section(all, 0);
   const ByteView pairs = section(all, 5 + static_cast<std::size_t>(part));
   const std::size_t count = pairs.size() / 8;
@@ -119,52 +191,111 @@ void WordNetLemmaTagger::addExceptions(ByteView all, PartOfSpeech part, std::str
   while (low < high) {
     const std::size_t middle = low + (high - low) / 2;
     const auto text = tableString(strings, readU32(pairs, 8 * middle));
-    if (!text) return;
+    if (!text) return false;
     if (*text < word) {
       low = middle + 1;
     } else {
       high = middle;
     }
   }
+  bool mapsToItself = false;
   for (std::size_t at = low; at < count; ++at) {
     const auto inflected = tableString(strings, readU32(pairs, 8 * at));
     const auto base = tableString(strings, readU32(pairs, 8 * at + 4));
-    if (!inflected || !base || *inflected != word) return;
-    if (lists(all, part, *base)) out.emplace_back(*base);
+    if (!inflected || !base || *inflected != word) break;
+    mapsToItself = mapsToItself || *base == word;
+    if (const auto listed = position(all, part, *base)) {
+      out.push_back(Reading{std::string(*base), part, *listed, false, true});
+    }
   }
+  return mapsToItself;
+}
+
+std::vector<WordNetLemmaTagger::Reading> WordNetLemmaTagger::readings(ByteView all,
+                                                                      std::string_view word) const {
+  std::vector<Reading> found;
+  found.reserve(4);
+  for (const PartOfSpeech part :
+       {PartOfSpeech::noun, PartOfSpeech::verb, PartOfSpeech::adjective, PartOfSpeech::adverb}) {
+    const bool mapsToItself = addExceptions(all, part, word, found);
+    if (const auto listed = position(all, part, word)) {
+      found.push_back(Reading{std::string(word), part, *listed, false, true});
+    }
+    // WordNet's own morphology stops here too: "gas", "boss" and "as" are no plurals.
+    if (mapsToItself || (part == PartOfSpeech::noun &&
+                         (word.ends_with("ss") || (word.size() <= 8 && letterCount(word) <= 2)))) {
+      continue;
+    }
+    for (const Rule& rule : rulesOf(part)) {
+      if (word.size() <= rule.ending.size() || !word.ends_with(rule.ending)) continue;
+      std::string base(word.substr(0, word.size() - rule.ending.size()));
+      base += rule.replacement;
+      if (const auto listed = position(all, part, base)) {
+        const bool spelled = spelledSo(rule, base);
+        found.push_back(Reading{std::move(base), part, *listed, true, spelled});
+      }
+    }
+  }
+  return found;
 }
 
 std::vector<std::string> WordNetLemmaTagger::baseForms(std::string_view word) const {
   std::vector<std::string> forms;
   const FileBytes* file = table_->bytes();
   if (file == nullptr) return forms;
-  const ByteView all = file->bytes();
-  for (const PartOfSpeech part :
-       {PartOfSpeech::noun, PartOfSpeech::verb, PartOfSpeech::adjective, PartOfSpeech::adverb}) {
-    addExceptions(all, part, word, forms);
-    if (lists(all, part, word)) forms.emplace_back(word);
-    for (const Rule& rule : rulesOf(part)) {
-      if (word.size() <= rule.ending.size() || !word.ends_with(rule.ending)) continue;
-      std::string base(word.substr(0, word.size() - rule.ending.size()));
-      base += rule.replacement;
-      if (lists(all, part, base)) forms.push_back(std::move(base));
-    }
-  }
+  for (Reading& reading : readings(file->bytes(), word)) forms.push_back(std::move(reading.form));
   return forms;
 }
 
-std::optional<std::string> WordNetLemmaTagger::lemma(std::string_view text) const {
-  const std::string word = text::lowercased(firstWord(text));
-  if (word.empty()) return std::nullopt;
-  const std::vector<std::string> forms = baseForms(word);
-  if (forms.empty()) return std::nullopt;
-  for (const std::string& form : forms) {
-    if (form != word) return form;
+std::optional<std::string> WordNetLemmaTagger::dictionaryForm(std::string_view word) const {
+  const FileBytes* file = table_->bytes();
+  if (file == nullptr || word.empty()) return std::nullopt;
+  const ByteView all = file->bytes();
+  std::vector<Reading> found = readings(all, word);
+  if (found.empty()) return std::nullopt;
+  if (std::all_of(found.begin() + 1, found.end(),
+                  [&](const Reading& each) { return each.form == found.front().form; })) {
+    return std::move(found.front().form);
   }
-  return word;
+  std::uint64_t own = 0;
+  for (const Reading& reading : found) {
+    if (reading.form == word) own += taggedCount(all, reading.part, reading.position);
+  }
+  // Each form's weight: its count in every part it was reached through, each part once.
+  std::vector<std::pair<std::string_view, std::uint64_t>> weights;
+  const bool anySpelledSo =
+      std::any_of(found.begin(), found.end(), [](const Reading& each) { return each.spelledSo; });
+  const auto weighed = [&](const Reading& reading) {
+    return (!reading.byRule || own == 0) && (reading.spelledSo || !anySpelledSo);
+  };
+  for (std::size_t at = 0; at < found.size(); ++at) {
+    const Reading& reading = found[at];
+    if (!weighed(reading)) continue;
+    const bool repeated = std::any_of(
+        found.begin(), found.begin() + static_cast<std::ptrdiff_t>(at),
+        [&](const Reading& earlier) {
+          return weighed(earlier) && earlier.form == reading.form && earlier.part == reading.part;
+        });
+    auto known = std::find_if(weights.begin(), weights.end(),
+                              [&](const auto& weight) { return weight.first == reading.form; });
+    if (known == weights.end()) known = weights.insert(weights.end(), {reading.form, 0});
+    if (!repeated) known->second += taggedCount(all, reading.part, reading.position);
+  }
+  const auto* best = &weights.front();
+  for (const auto& weight : weights) {
+    if (weight.second > best->second ||
+        (weight.second == best->second && weight.first == word && best->first != word)) {
+      best = &weight;
+    }
+  }
+  return std::string(best->first);
 }
 
-std::shared_ptr<const LemmaTagger> LemmaTagger::standard() {
+std::optional<std::string> WordNetLemmaTagger::lemma(std::string_view text) const {
+  return dictionaryForm(text::lowercased(firstWord(text)));
+}
+
+std::shared_ptr<const WordNetLemmaTagger> WordNetLemmaTagger::english() {
   static std::mutex mutex;
   static std::map<std::filesystem::path, std::shared_ptr<const WordNetLemmaTagger>> opened;
   const std::filesystem::path path = dataDirectory() / lemmaFileName;
@@ -173,5 +304,7 @@ std::shared_ptr<const LemmaTagger> LemmaTagger::standard() {
   if (held == nullptr) held = WordNetLemmaTagger::open(path);
   return held;
 }
+
+std::shared_ptr<const LemmaTagger> LemmaTagger::standard() { return WordNetLemmaTagger::english(); }
 
 }  // namespace kelvo::language

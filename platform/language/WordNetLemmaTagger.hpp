@@ -12,20 +12,33 @@
 
 namespace kelvo::language {
 
-/// Lemmas by WordNet's morphology over a lemma file (see docs/language-data.md): for each part
-/// of speech in the order noun, verb, adjective, adverb, the base forms are the exception
-/// list's entries for the word, the word itself, then the suffix rules, each kept only when that
-/// part of speech lists it. The lemma is the first base form that differs from the word, else
-/// the word when it has any base form. Only the header is read when the file is opened; the
-/// file is read whole into memory and its checksum checked on the first look-up, and a file
-/// that fails the check answers nothing from then on. What happens to the file on disk after
-/// that changes nothing. Safe to query from several threads.
+/// Lemmas by WordNet's morphology over a lemma file (see docs/language-data.md). The readings
+/// of a word are, for each part of speech in the order noun, verb, adjective, adverb: the
+/// exception list's base forms for the word, the word itself, then the suffix rules' base forms,
+/// each kept only when that part of speech lists it. An exception that maps the word to itself
+/// ("customer customer") stops that part's suffix rules, and no noun rule applies to a word
+/// ending in "ss" or of two letters or fewer. The lemma is the reading a reader would mean,
+/// weighed by how often WordNet's sense-tagged texts tagged each form in the parts of speech it
+/// was reached through: the heaviest, the word itself winning a tie and otherwise the earliest.
+/// A suffix rule's base is weighed only for a word never tagged itself: the counts of "own" say
+/// nothing of whether "owner" is its comparative, while an exception entry says the word is
+/// that base's form. So a dictionary word that was ever tagged keeps itself unless an exception
+/// names a base tagged more often ("found" gives "find", "data" stays "data"). A rule's base
+/// that English spelling would have inflected otherwise ("sit" makes "sits", not "sites"; "plan"
+/// makes "planned") is weighed only when no other reading is left. A lemma file of the earlier
+/// layout, without counts, still opens: every weight is then 0, so a listed word keeps itself
+/// and any other gives its first reading.
+///
+/// Only the header is read when the file is opened; the file is read whole into memory and its
+/// checksum checked on the first look-up, and a file that fails the check answers nothing from
+/// then on. What happens to the file on disk after that changes nothing. Safe to query from
+/// several threads.
 class WordNetLemmaTagger final : public LemmaTagger {
  public:
   static constexpr const char* magic = "KELVOLEM";
-  /// A larger file is refused before it is read. WordNet 3.0 gives 1,277,495 bytes, and the
-  /// file grows with the dictionary's lemmas and exceptions: 16 MiB leaves over thirteen times
-  /// that.
+  /// A larger file is refused before it is read. WordNet 3.0 gives 1,436,375 bytes, and the
+  /// file grows with the dictionary's lemmas, exceptions and counts: 16 MiB leaves over eleven
+  /// times that.
   static constexpr std::uint64_t fileSizeLimit = 16 * 1024 * 1024;
   enum class PartOfSpeech { noun, verb, adjective, adverb };
 
@@ -37,16 +50,28 @@ class WordNetLemmaTagger final : public LemmaTagger {
 
   std::optional<std::string> lemma(std::string_view text) const override;
 
-  /// The base forms of a lower-case word, in the order above (repeats kept); none when the
+  /// The lemma of `word` taken whole and as given (a lower-case word: nothing is split off or
+  /// folded); none when the tagger does not know it.
+  std::optional<std::string> dictionaryForm(std::string_view word) const;
+
+  /// The readings of a lower-case word, in the order above (repeats kept); none when the
   /// table failed its check.
   std::vector<std::string> baseForms(std::string_view word) const;
 
+  /// The tagger over the lemma file of the data folder, as `LemmaTagger::standard()` gives it.
+  static std::shared_ptr<const WordNetLemmaTagger> english();
+
  private:
+  struct Reading;
+
   explicit WordNetLemmaTagger(std::unique_ptr<const TableFile> table) : table_(std::move(table)) {}
 
-  bool lists(ByteView all, PartOfSpeech part, std::string_view word) const;
-  void addExceptions(ByteView all, PartOfSpeech part, std::string_view word,
-                     std::vector<std::string>& out) const;
+  std::vector<Reading> readings(ByteView all, std::string_view word) const;
+  std::optional<std::uint32_t> position(ByteView all, PartOfSpeech part,
+                                        std::string_view word) const;
+  std::uint64_t taggedCount(ByteView all, PartOfSpeech part, std::uint32_t position) const;
+  bool addExceptions(ByteView all, PartOfSpeech part, std::string_view word,
+                     std::vector<Reading>& out) const;
   ByteView section(ByteView all, std::size_t index) const;
 
   std::unique_ptr<const TableFile> table_;

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <set>
 
 #include "platform/language/LanguageData.hpp"
@@ -30,6 +31,73 @@ void write(const std::filesystem::path& path, const std::vector<std::uint8_t>& b
   std::ofstream(path, std::ios::binary)
       .write(reinterpret_cast<const char*>(bytes.data()),
              static_cast<std::streamsize>(bytes.size()));
+}
+
+// A lemma table of these lemmas and exceptions (by part of speech, sorted) and, unless none,
+// these tag counts by (part, lemma); without counts, in the layout from before them.
+std::vector<std::uint8_t> lemmaTable(
+    const std::array<std::vector<std::string>, 4>& lemmas,
+    const std::array<std::vector<std::pair<std::string, std::string>>, 4>& exceptions,
+    const std::optional<std::map<std::pair<std::size_t, std::string>, std::uint32_t>>& counts) {
+  DataFileWriter writer(WordNetLemmaTagger::magic);
+  std::vector<std::uint8_t> tagged;
+  std::uint32_t number = 0;
+  for (std::size_t part = 0; part < 4; ++part) {
+    std::vector<std::uint8_t> offsets;
+    for (const std::string& lemma : lemmas[part]) {
+      DataFileWriter::putU32(offsets, writer.string(lemma));
+      if (counts && counts->contains({part, lemma})) {
+        DataFileWriter::putU32(tagged, number);
+        DataFileWriter::putU32(tagged, counts->at({part, lemma}));
+      }
+      ++number;
+    }
+    writer.section(static_cast<std::uint32_t>(lemmas[part].size()), std::move(offsets));
+  }
+  for (const auto& list : exceptions) {
+    std::vector<std::uint8_t> pairs;
+    for (const auto& [inflected, base] : list) {
+      DataFileWriter::putU32(pairs, writer.string(inflected));
+      DataFileWriter::putU32(pairs, writer.string(base));
+    }
+    writer.section(static_cast<std::uint32_t>(list.size()), std::move(pairs));
+  }
+  const auto taggedCount = static_cast<std::uint32_t>(tagged.size() / 8);
+  if (counts) writer.section(taggedCount, std::move(tagged));
+  return writer.bytes();
+}
+
+// WordNet's stops, then the tag counts: each word's other readings have counts that would win
+// if the rule it shows did not hold. A table from before the counts weighs every reading 0.
+TEST(LanguageDataTest, TheLemmaIsTheReadingAReaderWouldMean) {
+  const std::array<std::vector<std::string>, 4> lemmas{
+      {{"a", "as", "bos", "boss", "ga", "gas", "march", "marche", "number", "owner", "site"},
+       {"be", "find", "found", "march", "sit"},
+       {"numb", "own"},
+       {}}};
+  const std::array<std::vector<std::pair<std::string, std::string>>, 4> exceptions{
+      {{{"gas", "gas"}}, {{"found", "find"}, {"is", "be"}}, {{"owner", "owner"}}, {}}};
+  // clang-format off
+  const std::map<std::pair<std::size_t, std::string>, std::uint32_t> counts{
+      {{0, "a"}, 13}, {{0, "bos"}, 50}, {{0, "ga"}, 50}, {{0, "march"}, 39}, {{1, "march"}, 38},
+      {{0, "number"}, 10}, {{2, "numb"}, 30}, {{2, "own"}, 259}, {{0, "site"}, 52},
+      {{1, "sit"}, 185}, {{1, "find"}, 705}, {{1, "found"}, 13}, {{1, "be"}, 10000}};
+  // (word, lemma, lemma from the older table)
+  const std::vector<std::array<const char*, 3>> cases{
+      {"gas", "gas", "gas"}, {"owner", "owner", "owner"},  // an exception to itself
+      {"boss", "boss", "boss"}, {"as", "as", "as"},         // no noun rule
+      {"number", "number", "number"}, {"found", "find", "found"},  // tagged itself
+      {"marches", "march", "marche"}, {"sites", "site", "site"},   // by count, as spelt
+      {"is", "be", "be"}};
+  // clang-format on
+  const auto tagger = WordNetLemmaTagger::fromBytes(lemmaTable(lemmas, exceptions, counts));
+  const auto older = WordNetLemmaTagger::fromBytes(lemmaTable(lemmas, exceptions, std::nullopt));
+  ASSERT_TRUE(tagger != nullptr && older != nullptr);
+  for (const auto& [word, lemma, olderLemma] : cases) {
+    EXPECT_EQ(tagger->lemma(word), lemma) << word;
+    EXPECT_EQ(older->lemma(word), olderLemma) << word;
+  }
+  EXPECT_EQ(tagger->dictionaryForm("Gas"), std::nullopt);  // taken as given
 }
 
 TEST(LanguageDataTest, DamagedOrForeignTablesAreRefusedOrAnswerNothing) {
@@ -73,7 +141,10 @@ TEST(LanguageDataTest, DamagedOrForeignTablesAreRefusedOrAnswerNothing) {
   write(folder.path() / neighbourFileName, neighbours);
   write(folder.path() / lemmaFileName, lemmas);
   EXPECT_EQ(dataProblem(), std::nullopt);
-  EXPECT_NE(WordEmbedding::forLanguage("en"), nullptr);
+  ASSERT_NE(WordEmbedding::forLanguage("en"), nullptr);
+  // The English embedding reaches an inflected word through the folder's lemmas.
+  EXPECT_EQ(WordEmbedding::forLanguage("en")->neighbours("invoices", 1),
+            (std::vector<Neighbour>{{"invoice", 0}}));
   EXPECT_EQ(WordEmbedding::forLanguage("en"), WordEmbedding::forLanguage("en"));
   EXPECT_EQ(WordEmbedding::forLanguage("de"), nullptr);
   ASSERT_NE(LemmaTagger::standard(), nullptr);
@@ -207,7 +278,7 @@ TEST_F(RealTables, LemmasAndNeighboursOfEnglish) {
   EXPECT_TRUE(words("password").contains("countersign"));
   EXPECT_TRUE(words("laptop").contains("notebook"));
   EXPECT_TRUE(embedding_->neighbours("the", 1).empty());
-  EXPECT_TRUE(embedding_->neighbours("invoices", 12).empty());  // base forms only
+  EXPECT_TRUE(embedding_->neighbours("invoices", 12).empty());  // opened without morphology
 
   for (const char* word : {"invoice", "password", "laptop", "bill", "run", "deck", "quote"}) {
     const auto list = embedding_->neighbours(word, 12);
@@ -223,6 +294,54 @@ TEST_F(RealTables, LemmasAndNeighboursOfEnglish) {
         }
       }
     }
+  }
+}
+
+// Everyday words the first differing base form read wrongly, each with an answer of WordNet's
+// morphology or of an English lemmatizer; and inflected forms, which reach their word's
+// neighbours through it.
+TEST_F(RealTables, ADictionaryWordKeepsItselfAndAnInflectedFormReachesItsWord) {
+  const std::vector<std::pair<const char*, std::set<std::string>>> lemmas{
+      {"customer", {"customer"}},
+      {"number", {"number"}},
+      {"owner", {"owner"}},
+      {"offer", {"offer"}},
+      {"guest", {"guest"}},
+      {"matter", {"matter"}},
+      {"gas", {"gas"}},
+      {"boss", {"boss"}},
+      {"pass", {"pass"}},
+      {"species", {"species"}},
+      {"evening", {"evening"}},
+      {"as", {"as"}},
+      {"is", {"be", "is"}},
+      {"marches", {"march", "marches"}},
+      {"swinging", {"swing", "swinging"}}};
+  for (const auto& [form, answers] : lemmas) {
+    const auto lemma = tagger_->lemma(form);
+    EXPECT_TRUE(lemma && answers.contains(*lemma)) << form << " gives " << lemma.value_or("none");
+  }
+
+  const auto english = WordNetEmbedding::open(built / neighbourFileName, tagger_);
+  ASSERT_NE(english, nullptr);
+  const std::vector<std::array<const char*, 3>> forms{{"bikes", "bike", "bicycle"},
+                                                      {"invoices", "invoice", "bill"},
+                                                      {"cars", "car", "auto"},
+                                                      {"meetings", "meeting", "conclave"},
+                                                      {"children", "child", "tiddler"}};
+  for (const auto& [form, word, nearest] : forms) {
+    std::vector<Neighbour> expected{{word, 0}};
+    for (Neighbour& each : embedding_->neighbours(word, 11)) expected.push_back(std::move(each));
+    const auto list = english->neighbours(form, 12);
+    EXPECT_EQ(list, expected) << form;
+    ASSERT_GE(list.size(), 2u) << form;
+    EXPECT_EQ(list[1].word, nearest) << form;
+  }
+  EXPECT_EQ(english->neighbours("bikes", 1), (std::vector<Neighbour>{{"bike", 0}}));
+  EXPECT_EQ(english->neighbours("bike", 12), embedding_->neighbours("bike", 12));
+  // No dictionary form, one the list lacks ("x-ray"), or a word not as given: none.
+  for (const char* word : {"qxzzys", "x-rays", "Bikes"}) {
+    EXPECT_TRUE(english->neighbours(word, 12).empty()) << word;
   }
 }
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <map>
 #include <nlohmann/json.hpp>
@@ -241,6 +242,21 @@ TEST(WordEmbeddingLexiconTest, TheStandardLexiconOverWordNet) {
   };
   EXPECT_TRUE(has("car", "automobile"));
   EXPECT_FALSE(has("automobile", "car"));
+  // An inflected word reaches its dictionary form's neighbours; a dictionary word keeps itself.
+  const std::vector<std::array<const char*, 3>> forms{{"bikes", "bike", "bicycle"},
+                                                      {"invoices", "invoice", "bill"},
+                                                      {"cars", "car", "auto"},
+                                                      {"meetings", "meeting", "conclave"},
+                                                      {"children", "child", "tiddler"}};
+  for (const auto& [form, word, nearest] : forms) {
+    const Variants found = english->variants(form, 12);
+    ASSERT_GE(found.size(), 2u) << form;
+    EXPECT_EQ(found[0], (TermVariant{word, TermRelation::inflection})) << form;
+    EXPECT_EQ(found[1], (TermVariant{nearest, TermRelation::related})) << form;
+  }
+  EXPECT_FALSE(has("customer", "custom"));
+  EXPECT_FALSE(has("as", "a"));
+  EXPECT_TRUE(english->variants("qxzzys", 12).empty());
   // The office words come first, then WordNet's.
   const Variants password = standard->variants("password", 12);
   ASSERT_GT(password.size(), 6u);

@@ -62,15 +62,18 @@ TEST(WordNetTablesTest, AMalformedLineNamesItsFileAndLine) {
   for (const auto& entry : std::filesystem::directory_iterator(extract)) {
     std::filesystem::copy_file(entry.path(), folder.path() / entry.path().filename());
   }
+  const auto failsWith = [&](const std::string& message) {
+    try {
+      tools::WordNetSource::read(folder.path());
+      ADD_FAILURE() << "read a malformed line";
+    } catch (const tools::WordNetError& error) {
+      EXPECT_NE(std::string(error.what()).find(message), std::string::npos) << error.what();
+    }
+  };
+  std::ofstream(folder.path() / "cntlist.rev", std::ios::app) << "bill%6:10:00:: 3 1\n";
+  failsWith("cntlist.rev:5: \"bill%6:10:00::\" is not a sense key");
   std::ofstream(folder.path() / "data.verb", std::ios::app) << "00000011 38 v zz run 0 000 |\n";
-  try {
-    tools::WordNetSource::read(folder.path());
-    ADD_FAILURE() << "read a malformed line";
-  } catch (const tools::WordNetError& error) {
-    EXPECT_NE(std::string(error.what()).find("data.verb:2: \"zz\" is not a number"),
-              std::string::npos)
-        << error.what();
-  }
+  failsWith("data.verb:2: \"zz\" is not a number");
 }
 
 }  // namespace

@@ -270,6 +270,15 @@ void showByMeaning(const SemanticSearch& search, const SearchIndex& index,
   }
 }
 
+// A plural finds by meaning what its word finds: "bikes" reaches "bicycles" through "bike".
+void showPluralByMeaning(const SemanticSearch& search, std::vector<SearchableCard> cards) {
+  cards.push_back(SearchableCard({.id = UUID::random(),
+                                  .type = CardType::text,
+                                  .title = "Why bicycles stay upright",
+                                  .content = "Trail, steering and speed"}));
+  showByMeaning(search, SearchIndex(cards), "bikes");
+}
+
 // What the word tables give directly, or why they give nothing.
 void showWordTables() {
   if (const auto problem = language::dataProblem()) std::printf("%s\n", problem->c_str());
@@ -624,6 +633,7 @@ void useLibrary(const std::filesystem::path& store) {
   showLiteral(index, "tax");
   showLiteralAmong(cards, CardPredicate::type(CardType::document), "march", now);
   showByMeaning(makeSemanticSearch(), index, "indemnity");
+  showPluralByMeaning(makeSemanticSearch(), cards);
   showWordTables();
   showAgenda(context, now, calendar);
   showSmartShelves(context, cards, index, now);
