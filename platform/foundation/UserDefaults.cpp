@@ -6,15 +6,20 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cmath>
+#include <functional>
 #include <limits>
 #include <new>
 #include <nlohmann/json.hpp>
+#include <set>
 #include <string>
 #include <system_error>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "platform/foundation/Base64.hpp"
 #include "platform/foundation/JSON.hpp"
@@ -172,16 +177,71 @@ class WriteLock {
   int fd_ = -1;
 };
 
+// One change of a suite that no write has yet put in the file: the value set (none for a
+// removal), and what the file held under the key when it was made (none: absent). A file that
+// no longer holds that has had the key changed by another writer since, whose write then holds.
+struct PendingChange {
+  std::optional<Json> value;
+  std::optional<Json> held;
+};
+using PendingChanges = std::map<std::string, PendingChange, std::less<>>;
+
+// The text a value is written as, which is what it reads back as.
+std::string storedText(const Json& value) {
+  return value.dump(-1, ' ', false, Json::error_handler_t::replace);
+}
+
+bool holds(const Json& members, const std::string& key, const std::optional<Json>& held) {
+  const auto found = members.find(key);
+  if (found == members.end() || !held) return (found == members.end()) == !held;
+  return storedText(*found) == storedText(*held);
+}
+
+// The file's text with the changes that carry it past the limit left out, those that grow it
+// most first, each leaving the key as the file held it; their keys are put in `waiting`. None
+// when even without every change that grows it the file would pass the limit.
+std::optional<std::string> textWithinLimit(const Json& members, const PendingChanges& pending,
+                                           std::set<std::string, std::less<>>& waiting) {
+  const auto size = [](const std::optional<Json>& value) {
+    return value ? storedText(*value).size() : std::size_t{0};
+  };
+  std::vector<std::pair<std::size_t, const std::string*>> growing;
+  for (const auto& [key, change] : pending) {
+    const std::size_t before = size(change.held);
+    const std::size_t after = size(change.value);
+    if (after > before) growing.emplace_back(after - before, &key);
+  }
+  std::sort(growing.begin(), growing.end(), std::greater<>());
+  Json kept = members;
+  for (const auto& [growth, key] : growing) {
+    const PendingChange& change = pending.find(*key)->second;
+    if (change.held) {
+      kept[*key] = *change.held;
+    } else {
+      kept.erase(*key);
+    }
+    waiting.insert(*key);
+    std::string text = foundation_internal::writeMembers(kept);
+    if (text.size() <= UserDefaults::fileSizeLimit) return text;
+  }
+  return std::nullopt;
+}
+
 }  // namespace
+
+struct UserDefaults::Change {
+  std::string key;
+  std::optional<Json> value;  // none: removed
+};
 
 struct UserDefaults::State {
   std::optional<fs::path> file;
   FileManager files;
   // What the suite shows: the file as last read, with `pending` laid over it.
   Json values = Json::object();
-  // This suite's own changes that no write has yet put in the file, by key; none for a removal.
-  // A write merges only these onto what it finds on disk, so it keeps every other key.
-  std::map<std::string, std::optional<Json>, std::less<>> pending;
+  // This suite's own changes that no write has yet put in the file, by key. A write merges
+  // only these onto what it finds on disk, so it keeps every other key.
+  PendingChanges pending;
   // Set when the file on disk could not be read whole: it is kept aside before a write.
   bool damaged = false;
   bool loaded = false;
@@ -242,13 +302,44 @@ void UserDefaults::loadLocked() const {
       state.damaged = true;
     }
   }
-  for (const auto& [key, change] : state.pending) {
-    if (change) {
-      state.values[key] = *change;
+  for (auto change = state.pending.begin(); change != state.pending.end();) {
+    const auto& [key, pending] = *change;
+    // Another writer changed the key after this change was made: its write holds. A damaged
+    // file cannot tell, and is kept aside before a write goes over it.
+    if (!state.damaged && !holds(state.values, key, pending.held)) {
+      change = state.pending.erase(change);
+      continue;
+    }
+    if (pending.value) {
+      state.values[key] = *pending.value;
     } else {
       state.values.erase(key);
     }
+    ++change;
   }
+}
+
+// Lays `change` over what the suite shows and keeps it for the next write, with what the file
+// held under its key: still the file's for a key that waits already.
+void UserDefaults::stageLocked(Change& change) {
+  State& state = *state_;
+  std::optional<Json> held;
+  const auto waiting = state.pending.find(change.key);
+  if (waiting != state.pending.end()) held = std::move(waiting->second.held);
+  const auto found = state.values.find(change.key);
+  if (found != state.values.end()) {
+    if (waiting == state.pending.end()) held = std::move(*found);
+    if (change.value) {
+      *found = *change.value;
+    } else {
+      state.values.erase(found);
+    }
+  } else if (change.value) {
+    state.values.emplace(change.key, *change.value);
+  }
+  if (!state.file) return;
+  state.pending.insert_or_assign(std::move(change.key),
+                                 PendingChange{std::move(change.value), std::move(held)});
 }
 
 // The damaged file gets a second name that nothing overwrites: the suite's file name with
@@ -277,10 +368,15 @@ void UserDefaults::keepDamagedFileLocked() {
 
 // Under the lock the file is read again only when it is not the one this suite last read or
 // wrote: another writer changed the lock's mark, or the signature changed (a writer that takes
-// no lock, or a file removed).
-void UserDefaults::persistLocked() {
+// no lock, or a file removed). `incoming` is laid over what was read there, so that it is
+// written at its own write whatever waits.
+void UserDefaults::persistLocked(Change* incoming) {
   State& state = *state_;
-  if (!state.file) return;
+  if (!state.file) {
+    if (incoming) stageLocked(*incoming);
+    return;
+  }
+  bool staged = false;
   try {
     state.files.createDirectory(state.file->parent_path());
     WriteLock lock(*state.file);
@@ -290,19 +386,34 @@ void UserDefaults::persistLocked() {
       loadLocked();
       state.mark = mark;
     }
-    const std::string text = foundation_internal::writeMembers(state.values);
-    // The reader would take a larger file for damage and set it aside: the changes wait in
-    // memory instead, as after a write that failed.
-    if (text.size() > fileSizeLimit) return;
+    if (incoming) {
+      stageLocked(*incoming);
+      staged = true;
+    }
+    std::string text = foundation_internal::writeMembers(state.values);
+    // The reader would take a larger file for damage and set it aside: the changes that carry
+    // it past the limit wait in memory instead, as after a write that failed.
+    std::set<std::string, std::less<>> waiting;
+    if (text.size() > fileSizeLimit) {
+      auto within = textWithinLimit(state.values, state.pending, waiting);
+      if (!within || waiting.size() == state.pending.size()) return;
+      text = std::move(*within);
+    }
     keepDamagedFileLocked();
     state.mark.reset();
     const std::uint64_t written = lock.markNewWrite();
     state.files.write(*state.file, text);
-    state.pending.clear();
+    std::erase_if(state.pending,
+                  [&waiting](const auto& change) { return !waiting.contains(change.first); });
     state.signature = signatureOf(*state.file);
     state.mark = written;
   } catch (const Error&) {
   } catch (const std::bad_alloc&) {
+  }
+  // Not read under the lock: what the file holds is taken from a read without it.
+  if (incoming && !staged) {
+    refreshLocked();
+    stageLocked(*incoming);
   }
 }
 
@@ -376,21 +487,19 @@ std::map<std::string, UserDefaults::Value> UserDefaults::dictionaryRepresentatio
 
 void UserDefaults::setValue(std::string_view key, Value value) {
   std::lock_guard lock(mutex_);
-  Json json = toJson(value);
-  if (state_->file) state_->pending.insert_or_assign(std::string(key), json);
-  state_->values[std::string(key)] = std::move(json);
-  persistLocked();
+  Change change{std::string(key), toJson(value)};
+  persistLocked(&change);
 }
 
 void UserDefaults::removeObject(std::string_view key) {
   std::lock_guard lock(mutex_);
   refreshLocked();
-  if (state_->values.erase(std::string(key)) == 0) {
+  if (state_->values.find(key) == state_->values.end()) {
     if (!state_->pending.empty()) persistLocked();
     return;
   }
-  if (state_->file) state_->pending.insert_or_assign(std::string(key), std::nullopt);
-  persistLocked();
+  Change change{std::string(key), std::nullopt};
+  persistLocked(&change);
 }
 
 bool UserDefaults::synchronize() {
