@@ -183,8 +183,13 @@ class WriteLock {
 struct PendingChange {
   std::optional<Json> value;
   std::optional<Json> held;
+  // Set once a write left the change out to keep the file within the limit.
+  bool waited = false;
+  // How many bytes the change adds to the file, once counted.
+  std::optional<std::size_t> growth;
 };
 using PendingChanges = std::map<std::string, PendingChange, std::less<>>;
+using Keys = std::set<std::string, std::less<>>;
 
 // The text a value is written as, which is what it reads back as.
 std::string storedText(const Json& value) {
@@ -197,34 +202,61 @@ bool holds(const Json& members, const std::string& key, const std::optional<Json
   return storedText(*found) == storedText(*held);
 }
 
-// The file's text with the changes that carry it past the limit left out, those that grow it
-// most first, each leaving the key as the file held it; their keys are put in `waiting`. None
-// when even without every change that grows it the file would pass the limit.
-std::optional<std::string> textWithinLimit(const Json& members, const PendingChanges& pending,
-                                           std::set<std::string, std::less<>>& waiting) {
-  const auto size = [](const std::optional<Json>& value) {
-    return value ? storedText(*value).size() : std::size_t{0};
-  };
-  std::vector<std::pair<std::size_t, const std::string*>> growing;
-  for (const auto& [key, change] : pending) {
-    const std::size_t before = size(change.held);
-    const std::size_t after = size(change.value);
-    if (after > before) growing.emplace_back(after - before, &key);
-  }
-  std::sort(growing.begin(), growing.end(), std::greater<>());
-  Json kept = members;
-  for (const auto& [growth, key] : growing) {
-    const PendingChange& change = pending.find(*key)->second;
-    if (change.held) {
-      kept[*key] = *change.held;
-    } else {
-      kept.erase(*key);
+// The bytes a member takes in the file: its key, its value indented one level deeper on every
+// line, and the separators around them.
+std::size_t memberSize(const std::string& key, const std::optional<Json>& value) {
+  if (!value) return 0;
+  const std::string text = value->dump(2, ' ', false, Json::error_handler_t::replace);
+  return 2 + Json(key).dump(-1, ' ', false, Json::error_handler_t::replace).size() + 2 +
+         text.size() + 2 * static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 2;
+}
+
+// The file's text with the changes of `waiting` left out, the file keeping what it held under
+// their keys.
+std::string textWithout(const Json& members, const PendingChanges& pending, const Keys& waiting) {
+  Json kept = Json::object();
+  for (const auto& [key, value] : members.items()) {
+    if (!waiting.contains(key)) {
+      kept[key] = value;
+    } else if (const auto& held = pending.find(key)->second.held) {
+      kept[key] = *held;
     }
-    waiting.insert(*key);
-    std::string text = foundation_internal::writeMembers(kept);
-    if (text.size() <= UserDefaults::fileSizeLimit) return text;
   }
-  return std::nullopt;
+  return foundation_internal::writeMembers(kept);
+}
+
+// The file's text with the changes that would carry it past the limit left out, those that
+// grow it most; their keys are put in `waiting`. None when even without every change that grows
+// it the file would pass the limit. Only the rest is written out again, so that a change too
+// large for the file costs its suite's later writes one count of its size, at its first.
+std::optional<std::string> textWithinLimit(const Json& members, PendingChanges& pending,
+                                           Keys& waiting) {
+  std::vector<std::pair<std::size_t, const std::string*>> growing;
+  for (auto& [key, change] : pending) {
+    if (!change.growth) {
+      const std::size_t after = memberSize(key, change.value);
+      const std::size_t before = memberSize(key, change.held);
+      change.growth = after > before ? after - before : 0;
+    }
+    if (*change.growth == 0) continue;
+    growing.emplace_back(*change.growth, &key);
+    waiting.insert(key);
+  }
+  std::string fitting = textWithout(members, pending, waiting);
+  if (fitting.size() > UserDefaults::fileSizeLimit) return std::nullopt;
+  // Smallest first, each while the counted size says it fits; the written text decides.
+  std::sort(growing.begin(), growing.end());
+  for (const auto& [growth, key] : growing) {
+    if (fitting.size() + growth > UserDefaults::fileSizeLimit) break;
+    waiting.erase(*key);
+    std::string text = textWithout(members, pending, waiting);
+    if (text.size() > UserDefaults::fileSizeLimit) {
+      waiting.insert(*key);
+      break;
+    }
+    fitting = std::move(text);
+  }
+  return fitting;
 }
 
 }  // namespace
@@ -325,7 +357,7 @@ void UserDefaults::stageLocked(Change& change) {
   State& state = *state_;
   std::optional<Json> held;
   const auto waiting = state.pending.find(change.key);
-  if (waiting != state.pending.end()) held = std::move(waiting->second.held);
+  if (waiting != state.pending.end()) held = waiting->second.held;
   const auto found = state.values.find(change.key);
   if (found != state.values.end()) {
     if (waiting == state.pending.end()) held = std::move(*found);
@@ -338,8 +370,9 @@ void UserDefaults::stageLocked(Change& change) {
     state.values.emplace(change.key, *change.value);
   }
   if (!state.file) return;
-  state.pending.insert_or_assign(std::move(change.key),
-                                 PendingChange{std::move(change.value), std::move(held)});
+  state.pending.insert_or_assign(
+      std::move(change.key),
+      PendingChange{std::move(change.value), std::move(held), false, std::nullopt});
 }
 
 // The damaged file gets a second name that nothing overwrites: the suite's file name with
@@ -390,12 +423,17 @@ void UserDefaults::persistLocked(Change* incoming) {
       stageLocked(*incoming);
       staged = true;
     }
-    std::string text = foundation_internal::writeMembers(state.values);
     // The reader would take a larger file for damage and set it aside: the changes that carry
-    // it past the limit wait in memory instead, as after a write that failed.
-    std::set<std::string, std::less<>> waiting;
-    if (text.size() > fileSizeLimit) {
+    // it past the limit wait in memory instead, as after a write that failed. While one waits,
+    // the file is first written out without it.
+    const bool anyWaited = std::any_of(state.pending.begin(), state.pending.end(),
+                                       [](const auto& change) { return change.second.waited; });
+    std::string text;
+    if (!anyWaited) text = foundation_internal::writeMembers(state.values);
+    Keys waiting;
+    if (anyWaited || text.size() > fileSizeLimit) {
       auto within = textWithinLimit(state.values, state.pending, waiting);
+      for (auto& [key, change] : state.pending) change.waited = !within || waiting.contains(key);
       if (!within || waiting.size() == state.pending.size()) return;
       text = std::move(*within);
     }
@@ -403,8 +441,12 @@ void UserDefaults::persistLocked(Change* incoming) {
     state.mark.reset();
     const std::uint64_t written = lock.markNewWrite();
     state.files.write(*state.file, text);
-    std::erase_if(state.pending,
-                  [&waiting](const auto& change) { return !waiting.contains(change.first); });
+    if (waiting.empty()) {
+      state.pending.clear();
+    } else {
+      std::erase_if(state.pending,
+                    [&waiting](const auto& change) { return !waiting.contains(change.first); });
+    }
     state.signature = signatureOf(*state.file);
     state.mark = written;
   } catch (const Error&) {

@@ -381,6 +381,25 @@ TEST_F(UserDefaultsTest, AChangeTooLargeForTheFileWaitsAlone) {
     EXPECT_EQ(UserDefaults(file).string("large"), expected);
     EXPECT_EQ(mine.string("large"), expected);
   }
+
+  // On the edge: a list, indented a line an element, waits one byte over the limit and is
+  // written once another suite makes that byte of room.
+  const std::vector<std::string> list{"a/b", "c\"d", "\xFF"};
+  mine.set("list", list);
+  const std::uintmax_t withList = fs::file_size(file);
+  mine.removeObject("list");
+  const std::uintmax_t growth = withList - fs::file_size(file);
+  UserDefaults theirs(file);
+  theirs.set("filler", "");
+  const std::uintmax_t room = UserDefaults::fileSizeLimit - fs::file_size(file) - growth;
+  theirs.set("filler", std::string(room + 1, 'f'));
+  mine.set("list", list);
+  EXPECT_FALSE(mine.synchronize());
+  theirs.set("filler", std::string(room, 'f'));
+  EXPECT_TRUE(mine.synchronize());
+  EXPECT_EQ(fs::file_size(file), UserDefaults::fileSizeLimit);
+  EXPECT_EQ(UserDefaults(file).stringArray("list"),
+            (std::vector<std::string>{"a/b", "c\"d", "\uFFFD"}));
 }
 
 TEST_F(UserDefaultsTest, IsSafeToShareBetweenThreads) {
