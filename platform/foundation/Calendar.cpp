@@ -370,8 +370,8 @@ Calendar::Sum Calendar::sum(Component unit, std::int64_t amount, Date date) cons
     // Past an end ICU would give the end itself, moved by the wall-time correction.
     if (!withinReach(toUDate(date + mean))) return {std::nullopt, true};
   } else if (std::abs(mean) * (1 - meanTolerance) > (latestMillis - earliestMillis) / 1000) {
-    return {std::nullopt,
-            true};  // past both ends, whatever the calendar: kept from ICU's int32 fields
+    // Past both ends, whatever the calendar: kept from ICU's int32 fields.
+    return {std::nullopt, true};
   }
   const auto reached = engine_->sum(*fieldOf(unit), amount, date);
   if (!reached) return {};
@@ -384,8 +384,8 @@ Calendar::Sum Calendar::sum(Component unit, std::int64_t amount, Date date) cons
   if (std::abs(result - (date + mean)) > std::abs(mean) * meanTolerance + meanSlackSeconds) {
     return {};
   }
-  // Far enough out, a sum can stop moving instead: the Chinese calendar's month sums all give
-  // one day past 2^31 days, within the mean's tenth. One more unit must still move it on.
+  // Far enough out, a sum can stop moving instead: once past 2^31 days the Chinese calendar's
+  // month sums all give one day, within the mean's tenth. One more unit must still move it on.
   if (std::abs(mean) > stallCheckSeconds && !addsElapsedTime(unit)) {
     const auto further = engine_->sum(*fieldOf(unit), amount > 0 ? amount + 1 : amount - 1, date);
     if (!further || (amount > 0 ? *further <= *reached : *further >= *reached)) return {};
