@@ -382,6 +382,20 @@ TEST_F(UserDefaultsTest, AChangeTooLargeForTheFileWaitsAlone) {
     EXPECT_EQ(mine.string("large"), expected);
   }
 
+  // An empty file reads as damaged: a change too large for it leaves it as it is, and the next
+  // change that fits keeps it aside before writing over it.
+  testing::TemporaryDirectory own;
+  const fs::path empty = own.path() / "defaults.json";
+  std::ofstream(empty).flush();
+  UserDefaults fresh(empty);
+  fresh.set("large", large);
+  EXPECT_EQ(fs::file_size(empty), 0u);
+  EXPECT_TRUE(keptCopies(empty).empty());
+  fresh.set("theme", "dark");
+  EXPECT_FALSE(fresh.synchronize());
+  EXPECT_EQ(UserDefaults(empty).string("theme"), "dark");
+  EXPECT_EQ(keptCopies(empty).size(), 1u);
+
   // On the edge: a list, indented a line an element, waits one byte over the limit and is
   // written once another suite makes that byte of room.
   const std::vector<std::string> list{"a/b", "c\"d", "\xFF"};
