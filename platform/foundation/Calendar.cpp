@@ -53,6 +53,9 @@ constexpr double meanTolerance = 0.1;
 // Clamped month ends, a 5-day thirteenth month, daylight saving, a skipped day and the ten days
 // of the Gregorian reform, on top of the tenth.
 constexpr double meanSlackSeconds = 62 * 86'400.0;
+// Beyond 2^30 days (2.9 million years), half the span that ICU's int32 day counts hold, a month or
+// year sum is checked to move on by one more unit.
+constexpr double stallCheckSeconds = 1'073'741'824 * 86'400.0;
 
 // Days and weeks ICU adds in milliseconds, clamping the sum to its ends; months and years it
 // adds to the fields, where int32 arithmetic wraps far past them.
@@ -135,6 +138,19 @@ struct Calendar::Engine {
     calendar->setTime(toUDate(date), status);
     if (U_FAILURE(status)) return nullptr;
     return calendar;
+  }
+
+  // ICU's sum of `amount` in `field` from `date`, in milliseconds since 1970, unchecked.
+  std::optional<UDate> sum(UCalendarDateFields field, std::int64_t amount, Date date) const {
+    // A wall time skipped on the day reached takes the offset from before the change, which
+    // moves it forward by the gap (02:30 becomes 03:30); ICU calls that "last".
+    const auto calendar = at(date, UCAL_WALLTIME_LAST);
+    if (!calendar) return std::nullopt;
+    UErrorCode status = U_ZERO_ERROR;
+    calendar->add(field, static_cast<int32_t>(amount), status);
+    const UDate millis = calendar->getTime(status);
+    if (U_FAILURE(status)) return std::nullopt;
+    return millis;
   }
 };
 
@@ -341,31 +357,40 @@ std::optional<Date> Calendar::adding(Component component, std::int64_t amount, D
     if (!std::isfinite(result.timeIntervalSinceReferenceDate())) return std::nullopt;
     return result;
   }
+  return sum(component, amount, date).date;
+}
+
+Calendar::Sum Calendar::sum(Component unit, std::int64_t amount, Date date) const {
   if (amount < std::numeric_limits<int32_t>::min() ||
       amount > std::numeric_limits<int32_t>::max()) {
-    return std::nullopt;
+    return {};
   }
-  const double mean = meanSeconds(component) * static_cast<double>(amount);
-  if (addsElapsedTime(component)) {
+  const double mean = meanSeconds(unit) * static_cast<double>(amount);
+  if (addsElapsedTime(unit)) {
     // Past an end ICU would give the end itself, moved by the wall-time correction.
-    if (!withinReach(toUDate(date + mean))) return std::nullopt;
+    if (!withinReach(toUDate(date + mean))) return {std::nullopt, true};
   } else if (std::abs(mean) * (1 - meanTolerance) > (latestMillis - earliestMillis) / 1000) {
-    return std::nullopt;  // past both ends, whatever the calendar: kept from ICU's int32 fields
+    // Past both ends, whatever the calendar: kept from ICU's int32 fields.
+    return {std::nullopt, true};
   }
-  // A wall time skipped on the day reached takes the offset from before the change, which moves
-  // it forward by the gap (02:30 becomes 03:30); ICU calls that "last".
-  const auto calendar = engine_->at(date, UCAL_WALLTIME_LAST);
-  if (!calendar) return std::nullopt;
-  UErrorCode status = U_ZERO_ERROR;
-  calendar->add(*fieldOf(component), static_cast<int32_t>(amount), status);
-  if (U_FAILURE(status)) return std::nullopt;
-  const auto result = timeOf(*calendar);
+  const auto reached = engine_->sum(*fieldOf(unit), amount, date);
+  if (!reached) return {};
+  if (!withinReach(*reached)) {
+    // Pinned to the end it travelled towards; a sum that wrapped lands elsewhere.
+    return {std::nullopt, amount > 0 ? *reached >= latestMillis : *reached <= earliestMillis};
+  }
+  const Date result = fromUDate(*reached);
   // A sum that wrapped around lands far from where the mean length puts it.
-  if (!result ||
-      std::abs(*result - (date + mean)) > std::abs(mean) * meanTolerance + meanSlackSeconds) {
-    return std::nullopt;
+  if (std::abs(result - (date + mean)) > std::abs(mean) * meanTolerance + meanSlackSeconds) {
+    return {};
   }
-  return result;
+  // Far enough out, a sum can stop moving instead: once past 2^31 days the Chinese calendar's
+  // month sums all give one day, within the mean's tenth. One more unit must still move it on.
+  if (std::abs(mean) > stallCheckSeconds && !addsElapsedTime(unit)) {
+    const auto further = engine_->sum(*fieldOf(unit), amount > 0 ? amount + 1 : amount - 1, date);
+    if (!further || (amount > 0 ? *further <= *reached : *further >= *reached)) return {};
+  }
+  return {result};
 }
 
 std::optional<std::int64_t> Calendar::difference(Component unit, Date from, Date to) const {
@@ -391,17 +416,25 @@ std::optional<std::int64_t> Calendar::difference(Component unit, Date from, Date
 // around the mean length's guess (within a tenth, so a few steps off), then halved.
 std::optional<std::int64_t> Calendar::countFar(Component unit, Date from, Date to) const {
   const std::int64_t sign = to < from ? -1 : 1;
-  const auto fits = [&](std::int64_t count) {
-    const auto reached = adding(unit, sign * count, from);
-    return reached && (sign > 0 ? *reached <= to : *reached >= to);
-  };
   constexpr std::int64_t most = std::numeric_limits<int32_t>::max();
+  // A count without a sum is known not to fit only past the reach, or so far that the mean
+  // length puts it past `to` whatever the calendar; any other leaves the count unknown.
+  bool unknown = false;
+  const auto fits = [&](std::int64_t count) {
+    if (count > most) return false;
+    const Sum reached = sum(unit, sign * count, from);
+    if (reached.date) return sign > 0 ? *reached.date <= to : *reached.date >= to;
+    const double least =
+        meanSeconds(unit) * static_cast<double>(count) * (1 - meanTolerance) - meanSlackSeconds;
+    unknown = unknown || !(reached.pastReach || least > std::abs(to - from));
+    return false;
+  };
   const std::int64_t guess = std::llround(std::abs(to - from) / meanSeconds(unit));
   std::int64_t low = guess;   // fits
   std::int64_t high = guess;  // does not
   std::int64_t step = 1;
   if (fits(guess)) {
-    while ((high = low + step) <= most && fits(high)) {
+    while (fits(high = low + step)) {
       low = high;
       step *= 2;
     }
@@ -417,7 +450,7 @@ std::optional<std::int64_t> Calendar::countFar(Component unit, Date from, Date t
     (fits(middle) ? low : high) = middle;
   }
   // Beyond that many units, `adding` gives none whether or not they pass `to`.
-  if (low >= most) return std::nullopt;
+  if (unknown || low >= most) return std::nullopt;
   return sign * low;
 }
 

@@ -119,13 +119,16 @@ class Calendar {
   /// Adds `amount` of one component without wrapping: overflow carries into larger components
   /// and a day of month that does not exist is clamped (31 January + 1 month = 29 February
   /// 2024). Days, weeks, months and years keep the wall-clock time; a time skipped by a
-  /// daylight-saving change moves forward by the length of the gap.
+  /// daylight-saving change moves forward by the length of the gap. None for a month or year sum
+  /// ICU cannot make: one that wraps around, or that stops moving (the Chinese and Dangi month
+  /// sums past about 72.7 million months, 2^31 days, all give one day).
   std::optional<Date> adding(Component component, std::int64_t amount, Date date) const;
 
   /// The whole number of `unit`s from `from` to `to`, truncated towards zero (negative when
   /// `to` is earlier). Hours and smaller count elapsed time; days and larger count calendar
   /// units, so a day across a daylight-saving change is one day. None when a moment lies past
-  /// the calendar's reach or the count passes 2^31 - 1 (days across 5.8 million years).
+  /// the calendar's reach or the count passes 2^31 - 1 (days across 5.8 million years), and
+  /// when finding it needs a sum `adding` cannot make (Chinese months across 5.9 million years).
   std::optional<std::int64_t> difference(Component unit, Date from, Date to) const;
 
   /// The given time on the day of `day`: a time skipped by a daylight-saving change moves to
@@ -146,6 +149,13 @@ class Calendar {
   void rebuild();
   // The zone's offset from UTC at `date`, daylight saving included.
   std::optional<double> offsetSeconds(Date date) const;
+  // A sum of days or larger units. None past the calendar's reach (`pastReach`), or when ICU
+  // cannot make it: wrapped around, or stopped moving.
+  struct Sum {
+    std::optional<Date> date;
+    bool pastReach = false;
+  };
+  Sum sum(Component unit, std::int64_t amount, Date date) const;
   // `difference` in days and larger units across millions of years, without ICU's search.
   std::optional<std::int64_t> countFar(Component unit, Date from, Date to) const;
 

@@ -6,15 +6,20 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cmath>
+#include <functional>
 #include <limits>
 #include <new>
 #include <nlohmann/json.hpp>
+#include <set>
 #include <string>
 #include <system_error>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "platform/foundation/Base64.hpp"
 #include "platform/foundation/JSON.hpp"
@@ -172,16 +177,103 @@ class WriteLock {
   int fd_ = -1;
 };
 
+// One change of a suite that no write has yet put in the file: the value set (none for a
+// removal), and what the file held under the key when it was made (none: absent). A file that
+// no longer holds that has had the key changed by another writer since, whose write then holds.
+struct PendingChange {
+  std::optional<Json> value;
+  std::optional<Json> held;
+  // Set once a write left the change out to keep the file within the limit.
+  bool waited = false;
+  // How many bytes the change adds to the file, once counted.
+  std::optional<std::size_t> growth;
+};
+using PendingChanges = std::map<std::string, PendingChange, std::less<>>;
+using Keys = std::set<std::string, std::less<>>;
+
+// The text a value is written as, which is what it reads back as.
+std::string storedText(const Json& value) {
+  return value.dump(-1, ' ', false, Json::error_handler_t::replace);
+}
+
+bool holds(const Json& members, const std::string& key, const std::optional<Json>& held) {
+  const auto found = members.find(key);
+  if (found == members.end() || !held) return (found == members.end()) == !held;
+  return storedText(*found) == storedText(*held);
+}
+
+// The bytes a member takes in the file: its key, its value indented one level deeper on every
+// line, and the separators around them.
+std::size_t memberSize(const std::string& key, const std::optional<Json>& value) {
+  if (!value) return 0;
+  const std::string text = value->dump(2, ' ', false, Json::error_handler_t::replace);
+  return 2 + Json(key).dump(-1, ' ', false, Json::error_handler_t::replace).size() + 2 +
+         text.size() + 2 * static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 2;
+}
+
+// The file's text with the changes of `waiting` left out, the file keeping what it held under
+// their keys.
+std::string textWithout(const Json& members, const PendingChanges& pending, const Keys& waiting) {
+  Json kept = Json::object();
+  for (const auto& [key, value] : members.items()) {
+    if (!waiting.contains(key)) {
+      kept[key] = value;
+    } else if (const auto& held = pending.find(key)->second.held) {
+      kept[key] = *held;
+    }
+  }
+  return foundation_internal::writeMembers(kept);
+}
+
+// The file's text with the changes that would carry it past the limit left out, those that
+// grow it most; their keys are put in `waiting`. None when even without every change that grows
+// it the file would pass the limit. Only the rest is written out again, so that a change too
+// large for the file costs its suite's later writes one count of its size, at its first.
+std::optional<std::string> textWithinLimit(const Json& members, PendingChanges& pending,
+                                           Keys& waiting) {
+  std::vector<std::pair<std::size_t, const std::string*>> growing;
+  for (auto& [key, change] : pending) {
+    if (!change.growth) {
+      const std::size_t after = memberSize(key, change.value);
+      const std::size_t before = memberSize(key, change.held);
+      change.growth = after > before ? after - before : 0;
+    }
+    if (*change.growth == 0) continue;
+    growing.emplace_back(*change.growth, &key);
+    waiting.insert(key);
+  }
+  std::string fitting = textWithout(members, pending, waiting);
+  if (fitting.size() > UserDefaults::fileSizeLimit) return std::nullopt;
+  // Smallest first, each while the counted size says it fits; the written text decides.
+  std::sort(growing.begin(), growing.end());
+  for (const auto& [growth, key] : growing) {
+    if (fitting.size() + growth > UserDefaults::fileSizeLimit) break;
+    waiting.erase(*key);
+    std::string text = textWithout(members, pending, waiting);
+    if (text.size() > UserDefaults::fileSizeLimit) {
+      waiting.insert(*key);
+      break;
+    }
+    fitting = std::move(text);
+  }
+  return fitting;
+}
+
 }  // namespace
+
+struct UserDefaults::Change {
+  std::string key;
+  std::optional<Json> value;  // none: removed
+};
 
 struct UserDefaults::State {
   std::optional<fs::path> file;
   FileManager files;
   // What the suite shows: the file as last read, with `pending` laid over it.
   Json values = Json::object();
-  // This suite's own changes that no write has yet put in the file, by key; none for a removal.
-  // A write merges only these onto what it finds on disk, so it keeps every other key.
-  std::map<std::string, std::optional<Json>, std::less<>> pending;
+  // This suite's own changes that no write has yet put in the file, by key. A write merges
+  // only these onto what it finds on disk, so it keeps every other key.
+  PendingChanges pending;
   // Set when the file on disk could not be read whole: it is kept aside before a write.
   bool damaged = false;
   bool loaded = false;
@@ -242,13 +334,45 @@ void UserDefaults::loadLocked() const {
       state.damaged = true;
     }
   }
-  for (const auto& [key, change] : state.pending) {
-    if (change) {
-      state.values[key] = *change;
+  for (auto change = state.pending.begin(); change != state.pending.end();) {
+    const auto& [key, pending] = *change;
+    // Another writer changed the key after this change was made: its write holds. A damaged
+    // file cannot tell, and is kept aside before a write goes over it.
+    if (!state.damaged && !holds(state.values, key, pending.held)) {
+      change = state.pending.erase(change);
+      continue;
+    }
+    if (pending.value) {
+      state.values[key] = *pending.value;
     } else {
       state.values.erase(key);
     }
+    ++change;
   }
+}
+
+// Lays `change` over what the suite shows and keeps it for the next write, with what the file
+// held under its key: still the file's for a key that waits already.
+void UserDefaults::stageLocked(Change& change) {
+  State& state = *state_;
+  std::optional<Json> held;
+  const auto waiting = state.pending.find(change.key);
+  if (waiting != state.pending.end()) held = waiting->second.held;
+  const auto found = state.values.find(change.key);
+  if (found != state.values.end()) {
+    if (waiting == state.pending.end()) held = std::move(*found);
+    if (change.value) {
+      *found = *change.value;
+    } else {
+      state.values.erase(found);
+    }
+  } else if (change.value) {
+    state.values.emplace(change.key, *change.value);
+  }
+  if (!state.file) return;
+  state.pending.insert_or_assign(
+      std::move(change.key),
+      PendingChange{std::move(change.value), std::move(held), false, std::nullopt});
 }
 
 // The damaged file gets a second name that nothing overwrites: the suite's file name with
@@ -277,10 +401,15 @@ void UserDefaults::keepDamagedFileLocked() {
 
 // Under the lock the file is read again only when it is not the one this suite last read or
 // wrote: another writer changed the lock's mark, or the signature changed (a writer that takes
-// no lock, or a file removed).
-void UserDefaults::persistLocked() {
+// no lock, or a file removed). `incoming` is laid over what was read there, so that it is
+// written at its own write whatever waits.
+void UserDefaults::persistLocked(Change* incoming) {
   State& state = *state_;
-  if (!state.file) return;
+  if (!state.file) {
+    if (incoming) stageLocked(*incoming);
+    return;
+  }
+  bool staged = false;
   try {
     state.files.createDirectory(state.file->parent_path());
     WriteLock lock(*state.file);
@@ -290,19 +419,43 @@ void UserDefaults::persistLocked() {
       loadLocked();
       state.mark = mark;
     }
-    const std::string text = foundation_internal::writeMembers(state.values);
-    // The reader would take a larger file for damage and set it aside: the changes wait in
-    // memory instead, as after a write that failed.
-    if (text.size() > fileSizeLimit) return;
+    if (incoming) {
+      stageLocked(*incoming);
+      staged = true;
+    }
+    // The reader would take a larger file for damage and set it aside: the changes that carry
+    // it past the limit wait in memory instead, as after a write that failed. While one waits,
+    // the file is first written out without it.
+    const bool anyWaited = std::any_of(state.pending.begin(), state.pending.end(),
+                                       [](const auto& change) { return change.second.waited; });
+    std::string text;
+    if (!anyWaited) text = foundation_internal::writeMembers(state.values);
+    Keys waiting;
+    if (anyWaited || text.size() > fileSizeLimit) {
+      auto within = textWithinLimit(state.values, state.pending, waiting);
+      for (auto& [key, change] : state.pending) change.waited = !within || waiting.contains(key);
+      if (!within || waiting.size() == state.pending.size()) return;
+      text = std::move(*within);
+    }
     keepDamagedFileLocked();
     state.mark.reset();
     const std::uint64_t written = lock.markNewWrite();
     state.files.write(*state.file, text);
-    state.pending.clear();
+    if (waiting.empty()) {
+      state.pending.clear();
+    } else {
+      std::erase_if(state.pending,
+                    [&waiting](const auto& change) { return !waiting.contains(change.first); });
+    }
     state.signature = signatureOf(*state.file);
     state.mark = written;
   } catch (const Error&) {
   } catch (const std::bad_alloc&) {
+  }
+  // Not read under the lock: what the file holds is taken from a read without it.
+  if (incoming && !staged) {
+    refreshLocked();
+    stageLocked(*incoming);
   }
 }
 
@@ -376,21 +529,19 @@ std::map<std::string, UserDefaults::Value> UserDefaults::dictionaryRepresentatio
 
 void UserDefaults::setValue(std::string_view key, Value value) {
   std::lock_guard lock(mutex_);
-  Json json = toJson(value);
-  if (state_->file) state_->pending.insert_or_assign(std::string(key), json);
-  state_->values[std::string(key)] = std::move(json);
-  persistLocked();
+  Change change{std::string(key), toJson(value)};
+  persistLocked(&change);
 }
 
 void UserDefaults::removeObject(std::string_view key) {
   std::lock_guard lock(mutex_);
   refreshLocked();
-  if (state_->values.erase(std::string(key)) == 0) {
+  if (state_->values.find(key) == state_->values.end()) {
     if (!state_->pending.empty()) persistLocked();
     return;
   }
-  if (state_->file) state_->pending.insert_or_assign(std::string(key), std::nullopt);
-  persistLocked();
+  Change change{std::string(key), std::nullopt};
+  persistLocked(&change);
 }
 
 bool UserDefaults::synchronize() {

@@ -68,12 +68,15 @@ class UserDefaults {
   /// Every value of a known shape, by key.
   std::map<std::string, Value> dictionaryRepresentation() const;
 
-  // Each change is written to the file at once, merged over what it holds. When that fails
-  // (the file cannot be written, another process's write holds the lock for seconds, or the
-  // file would pass `fileSizeLimit`), the file keeps what it held and the change stays in
-  // memory, where this suite's reads find it, and `synchronize()` answers false until a later
-  // write takes it. While a change keeps the file past the limit no write goes through: the
-  // suite's later changes wait with it until that key is removed or made smaller.
+  // Each change is written to the file at its own write, merged over what the file holds then.
+  // When that fails (the file cannot be written, or another process's write holds the lock for
+  // seconds), the file keeps what it held and the change waits in memory, where this suite's
+  // reads find it, and `synchronize()` answers false until a later write takes it. A change that
+  // would make the file pass `fileSizeLimit` waits alone: the suite's other changes are written
+  // as they would be without it, the file keeping that key's earlier value (or none), until the
+  // key is removed or made smaller, or room is made. A waiting change is never written over
+  // another program's later write: when the file's value of its key changed after it was made,
+  // the change is dropped and the suite shows that later value.
   //
   // One overload per stored type, so that neither a literal nor a Boolean changes type.
   void set(std::string_view key, bool value) { setValue(key, value); }
@@ -90,18 +93,21 @@ class UserDefaults {
   void set(std::string_view key, const Value& value) { setValue(key, value); }
   void removeObject(std::string_view key);
 
-  /// Writes any change a failed write left only in memory (a file that could not be written,
-  /// another process's write that held the lock for seconds, or a file that would have passed
-  /// `fileSizeLimit`). True when the file holds every change this suite made (always true in
-  /// memory); false while any waits, and then the file holds what it held before them.
+  /// Writes the changes that wait (after a file that could not be written, another process's
+  /// write that held the lock for seconds, or a change that would have passed `fileSizeLimit`).
+  /// True when none waits (always true in memory); false while any does, and then the file holds
+  /// under each of their keys what it held before them. The host may call it again later, and
+  /// makes a value too large for the file smaller or removes it.
   bool synchronize();
 
  private:
   struct State;
+  struct Change;
   void setValue(std::string_view key, Value value);
   void refreshLocked() const;
   void loadLocked() const;
-  void persistLocked();
+  void stageLocked(Change& change);
+  void persistLocked(Change* incoming = nullptr);
   void keepDamagedFileLocked();
 
   mutable std::mutex mutex_;

@@ -166,6 +166,46 @@ TEST(CalendarTest, NothingIsReckonedPastTheCalendarsReach) {
   EXPECT_EQ(coptic.difference(Component::month, Date(0), far), 1'000'000);
 }
 
+// ICU's Chinese and Dangi month sums stop moving once they pass 2^31 days, about 72.7 million
+// months: every larger sum gives one day, within a tenth of the mean length.
+TEST(CalendarTest, ASumThatStopsMovingGivesNoneAndNoCountIsBuiltOnIt) {
+  const Date far = unix(-1.8e14), farAhead = unix(1.8e14);
+  for (const char* identifier : {"chinese", "dangi"}) {
+    SCOPED_TRACE(identifier);
+    const Calendar lunisolar = *Calendar::withIdentifier(identifier, TimeZone::utc());
+    EXPECT_FALSE(lunisolar.adding(Component::month, 72'800'000, far));
+    EXPECT_FALSE(lunisolar.adding(Component::month, 78'394'809, far));
+    EXPECT_FALSE(lunisolar.adding(Component::month, -78'394'809, farAhead));
+    // Across 11.4 million years, about 141 million months.
+    EXPECT_FALSE(lunisolar.difference(Component::month, far, farAhead));
+    EXPECT_FALSE(lunisolar.difference(Component::month, farAhead, far));
+
+    // Up to the stop each sum lies past the one before; from it, none is given.
+    Date last = far;
+    bool stopped = false;
+    for (std::int64_t months = 72'720'600; months < 72'720'700; ++months) {
+      const auto reached = lunisolar.adding(Component::month, months, far);
+      if (!reached) {
+        stopped = true;
+        continue;
+      }
+      EXPECT_FALSE(stopped) << months;
+      EXPECT_GT(*reached, last) << months;
+      last = *reached;
+    }
+    EXPECT_TRUE(stopped);
+    EXPECT_GT(last, far);
+    // Short of the stop, sums and counts hold, and years keep moving across the reach.
+    const Date ahead = *lunisolar.adding(Component::month, 70'000'000, far);
+    EXPECT_EQ(lunisolar.difference(Component::month, far, ahead), 70'000'000);
+    EXPECT_EQ(lunisolar.difference(Component::month, ahead, far), -70'000'000);
+    const auto years = lunisolar.difference(Component::year, far, farAhead);
+    ASSERT_TRUE(years);
+    EXPECT_LE(*lunisolar.adding(Component::year, *years, far), farAhead);
+    EXPECT_GT(*lunisolar.adding(Component::year, *years + 1, far), farAhead);
+  }
+}
+
 TEST(TimeZoneTest, NamedZonesLocalesAndNames) {
   for (const char* unknown : {"Mars/Olympus_Mons", "Etc/Unknown", ""}) {
     EXPECT_FALSE(TimeZone::named(unknown)) << unknown;

@@ -191,21 +191,25 @@ TEST_F(UserDefaultsTest, AFailedWriteSaysSoKeepsTheFileAndRetries) {
 
     UserDefaults defaults(path, failing);
     defaults.set("added", "later");
+    defaults.set("overtaken", "mine");
     EXPECT_EQ(defaults.string("added"), "later");  // memory holds it
     EXPECT_EQ(UserDefaults(path).string("added"), std::nullopt);
     EXPECT_EQ(UserDefaults(path).string("kept"), "yes");
     EXPECT_FALSE(defaults.synchronize());
 
-    // Another writer gets in before the retry; the retry keeps its key.
+    // Another writer gets in before the retry; the retry keeps its keys and its later value.
     refuse = false;
     ::close(holder);
     UserDefaults(path).set("other", "x");
+    UserDefaults(path).set("overtaken", "theirs");
     EXPECT_EQ(defaults.string("other"), "x");
     EXPECT_TRUE(defaults.synchronize());
     const UserDefaults after(path);
     EXPECT_EQ(after.string("added"), "later");
     EXPECT_EQ(after.string("kept"), "yes");
     EXPECT_EQ(after.string("other"), "x");
+    EXPECT_EQ(after.string("overtaken"), "theirs");
+    EXPECT_EQ(defaults.string("overtaken"), "theirs");
   }
 }
 
@@ -265,6 +269,11 @@ TEST_F(UserDefaultsTest, WritersInSeveralProcessesKeepEachOthersKeys) {
       UserDefaults defaults(file);
       defaults.removeObject(key("gone", i));
       for (int round = 0; round < rounds; ++round) {
+        // The first writer holds a change too large for the file for a while; its others go in.
+        if (i == 0 && round == rounds / 2) {
+          defaults.set("large", std::string(UserDefaults::fileSizeLimit, 'x'));
+        }
+        if (i == 0 && round == rounds / 2 + 8) defaults.removeObject("large");
         defaults.set(key("long", i, round), round);
         defaults.set("shared", i * 1000 + round);
       }
@@ -289,6 +298,7 @@ TEST_F(UserDefaultsTest, WritersInSeveralProcessesKeepEachOthersKeys) {
 
   const UserDefaults after(file);
   EXPECT_EQ(after.string("untouched"), "yes");
+  EXPECT_EQ(after.object("large"), std::nullopt);
   std::set<std::int64_t> lastShared;
   for (int i = 0; i < longWriters; ++i) {
     EXPECT_EQ(after.object(key("gone", i)), std::nullopt) << i;
@@ -300,6 +310,110 @@ TEST_F(UserDefaultsTest, WritersInSeveralProcessesKeepEachOthersKeys) {
   for (int k = 0; k < shortWriters; ++k) EXPECT_EQ(after.integer(key("short", k)), k) << k;
   // Each writer's last value of the shared key went in after its earlier ones.
   EXPECT_TRUE(lastShared.contains(after.integer("shared"))) << after.integer("shared");
+}
+
+// Runs `write` in a process of its own, as another program would; true when it returned true.
+bool inAnotherProcess(const std::function<bool()>& write) {
+  int gate[2];
+  if (::pipe(gate) != 0) return false;
+  const pid_t child = writer(gate, write);
+  ::close(gate[0]);
+  ::close(gate[1]);
+  int status = 0;
+  return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) &&
+         WEXITSTATUS(status) == 0;
+}
+
+// A change too large for the file waits alone: the suite's other changes are written at their
+// own writes, and no change that waited goes over another program's later write.
+TEST_F(UserDefaultsTest, AChangeTooLargeForTheFileWaitsAlone) {
+  const std::string large(UserDefaults::fileSizeLimit, 'x');
+  UserDefaults mine(file);
+  mine.set("large", large);
+  EXPECT_FALSE(fs::exists(file));
+  mine.set("theme", "dark");
+  EXPECT_FALSE(mine.synchronize());
+  EXPECT_EQ(mine.string("large"), large);
+  EXPECT_EQ(UserDefaults(file).string("theme"), "dark");
+  EXPECT_EQ(UserDefaults(file).object("large"), std::nullopt);
+
+  ASSERT_TRUE(inAnotherProcess([&] {
+    UserDefaults theirs(file);
+    theirs.set("theme", "light");
+    return theirs.synchronize();
+  }));
+  EXPECT_FALSE(mine.synchronize());
+  mine.removeObject("large");
+  EXPECT_TRUE(mine.synchronize());
+  EXPECT_EQ(UserDefaults(file).string("theme"), "light");
+  EXPECT_EQ(mine.string("theme"), "light");
+
+  // The file keeps the key's earlier value while it waits; shrinking it writes it.
+  mine.set("large", "small");
+  mine.set("large", large);
+  mine.set("other", 1);
+  EXPECT_EQ(UserDefaults(file).string("large"), "small");
+  EXPECT_EQ(UserDefaults(file).integer("other"), 1);
+  mine.set("large", "smaller");
+  EXPECT_TRUE(mine.synchronize());
+  EXPECT_EQ(UserDefaults(file).string("large"), "smaller");
+
+  // Once room is made, a waiting change is written, unless another program set its key since.
+  const std::string half(UserDefaults::fileSizeLimit / 2, 'y');
+  for (const bool overtaken : {false, true}) {
+    SCOPED_TRACE(overtaken ? "set again elsewhere" : "left alone elsewhere");
+    mine.removeObject("large");
+    ASSERT_TRUE(inAnotherProcess([&] {
+      UserDefaults theirs(file);
+      theirs.set("filler", half);
+      return theirs.synchronize();
+    }));
+    mine.set("large", half + "y");
+    EXPECT_FALSE(mine.synchronize());
+    ASSERT_TRUE(inAnotherProcess([&] {
+      UserDefaults theirs(file);
+      theirs.removeObject("filler");
+      if (overtaken) theirs.set("large", "theirs");
+      return theirs.synchronize();
+    }));
+    EXPECT_TRUE(mine.synchronize());
+    const std::string expected = overtaken ? "theirs" : half + "y";
+    EXPECT_EQ(UserDefaults(file).string("large"), expected);
+    EXPECT_EQ(mine.string("large"), expected);
+  }
+
+  // An empty file reads as damaged: a change too large for it leaves it as it is, and the next
+  // change that fits keeps it aside before writing over it.
+  testing::TemporaryDirectory own;
+  const fs::path empty = own.path() / "defaults.json";
+  std::ofstream(empty).flush();
+  UserDefaults fresh(empty);
+  fresh.set("large", large);
+  EXPECT_EQ(fs::file_size(empty), 0u);
+  EXPECT_TRUE(keptCopies(empty).empty());
+  fresh.set("theme", "dark");
+  EXPECT_FALSE(fresh.synchronize());
+  EXPECT_EQ(UserDefaults(empty).string("theme"), "dark");
+  EXPECT_EQ(keptCopies(empty).size(), 1u);
+
+  // On the edge: a list, indented a line an element, waits one byte over the limit and is
+  // written once another suite makes that byte of room.
+  const std::vector<std::string> list{"a/b", "c\"d", "\xFF"};
+  mine.set("list", list);
+  const std::uintmax_t withList = fs::file_size(file);
+  mine.removeObject("list");
+  const std::uintmax_t growth = withList - fs::file_size(file);
+  UserDefaults theirs(file);
+  theirs.set("filler", "");
+  const std::uintmax_t room = UserDefaults::fileSizeLimit - fs::file_size(file) - growth;
+  theirs.set("filler", std::string(room + 1, 'f'));
+  mine.set("list", list);
+  EXPECT_FALSE(mine.synchronize());
+  theirs.set("filler", std::string(room, 'f'));
+  EXPECT_TRUE(mine.synchronize());
+  EXPECT_EQ(fs::file_size(file), UserDefaults::fileSizeLimit);
+  EXPECT_EQ(UserDefaults(file).stringArray("list"),
+            (std::vector<std::string>{"a/b", "c\"d", "\uFFFD"}));
 }
 
 TEST_F(UserDefaultsTest, IsSafeToShareBetweenThreads) {

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <optional>
 #include <span>
@@ -33,6 +34,7 @@
 #include "core/model/FileCapture.hpp"
 #include "core/model/KelvoModel.hpp"
 #include "core/model/KelvoPersistence.hpp"
+#include "core/model/LinkPreviewPolicy.hpp"
 #include "core/model/ReminderSchedule.hpp"
 #include "core/model/Shelf.hpp"
 #include "core/model/SmartShelf.hpp"
@@ -61,6 +63,7 @@
 #include "platform/foundation/Bytes.hpp"
 #include "platform/foundation/Calendar.hpp"
 #include "platform/foundation/Clock.hpp"
+#include "platform/foundation/UserDefaults.hpp"
 #include "platform/language/LanguageData.hpp"
 #include "platform/language/LemmaTagger.hpp"
 #include "platform/language/WordEmbedding.hpp"
@@ -123,6 +126,32 @@ std::shared_ptr<Card> makeFactCard(FactKind kind, const std::string& label,
                      .factKind = kind,
                      .factLabel = label,
                      .shelf = shelf});
+}
+
+// A link card: a text card whose text is a web link. No card type says "link"; the text does,
+// by the library's one link test (isWebLink), which the card's tile and the search filters use.
+// The title is the host's to give: here the link's host, until the page's own title is known.
+std::shared_ptr<Card> makeLinkCard(const std::string& link, const std::shared_ptr<Shelf>& shelf,
+                                   Date now) {
+  const std::optional<URL> url = LinkPreviewPolicy::url(link);  // none: the text is no link
+  return Card::make({.id = UUID::random(),
+                     .type = CardType::text,
+                     .title = url ? LinkPreviewPolicy::displayHost(*url) : link,
+                     .payload = link,
+                     .createdAt = now,
+                     .shelf = shelf});
+}
+
+// What the library takes a text card for: a link opens its URL and has a tile of its own.
+void showLink(const Card& card) {
+  if (const std::optional<URL> url = card.linkURL(); url && card.isLink()) {
+    std::printf("\"%s\" is a link card titled \"%s\": it opens %s, on a %s tile\n",
+                card.payload().c_str(), card.title().c_str(), url->absoluteString().c_str(),
+                std::string(rawValue(card.tileLayout())).c_str());
+  } else {
+    std::printf("\"%s\" is a text card, on a %s tile\n", card.payload().c_str(),
+                std::string(rawValue(card.tileLayout())).c_str());
+  }
 }
 
 // A new library: the default shelf, a project with shelves inside it, and seven cards. Saves
@@ -476,6 +505,37 @@ std::size_t commitImport(data::Context& context, const ImportPlan& plan, Date no
   return rows.size();
 }
 
+// What an import sheet says of a row. Only a new row can be left out (canToggle); the others
+// make no card, whatever the user does.
+std::string rowStatus(const ImportPlan::Row& row) {
+  const auto& status = row.status.value;
+  if (std::holds_alternative<ImportPlan::Status::New>(status)) {
+    return row.included ? "new" : "new, left out";
+  }
+  if (std::holds_alternative<ImportPlan::Status::AlreadyInKelvo>(status)) {
+    return "already kept";  // AlreadyInKelvo::card is the card that has this text
+  }
+  if (const auto* repeated = std::get_if<ImportPlan::Status::DuplicateInFile>(&status)) {
+    return "repeats row " + std::to_string(repeated->of);  // rows count from 0
+  }
+  if (std::holds_alternative<ImportPlan::Status::Empty>(status)) return "empty";
+  return "too long for a card";  // ImportPlan::Status::TooLong
+}
+
+// Each row of the plan with its status, then the counts an import sheet shows.
+void showImportRows(const ImportPlan& plan) {
+  for (const ImportPlan::Row& row : plan.rows()) {
+    std::printf("row %lld \"%s\": %s\n", static_cast<long long>(row.id), row.title.c_str(),
+                rowStatus(row).c_str());
+  }
+  const ImportPlan::Summary summary = plan.summary();
+  std::printf("%lld rows: %lld new (%lld to import), %lld already kept, %lld skipped\n",
+              static_cast<long long>(summary.total), static_cast<long long>(summary.new_),
+              static_cast<long long>(summary.included),
+              static_cast<long long>(summary.alreadyInKelvo),
+              static_cast<long long>(summary.skipped));
+}
+
 // Reminds of the card at 9:00 tomorrow, unless a reminder of it is open already. A reminder
 // names its card by identifier, so it outlives the card. Saves nothing.
 void remindTomorrow(data::Context& context, const UUID& cardID, Date now,
@@ -558,6 +618,48 @@ std::vector<Remote::Message> pingRoundTrip() {
   const Bytes frame = Remote::Framer::encode(Remote::Message::ping());
   Remote::Framer receiving;  // one per connection
   return receiving.append(frame);
+}
+
+// The program's settings, in a suite of its own. A host keeps them in the standard suite,
+// UserDefaults::standard(): the file "kelvo/defaults.json" under the configuration folder
+// ($XDG_CONFIG_HOME, else ~/.config), in memory when the process has no home folder. Or in a
+// named one: UserDefaults::suiteFile("reading-list") gives "kelvo/reading-list.json" there.
+// Each set is written to the file at once; every suite over that file, in this process or
+// another, reads it back.
+void keepSettings(UserDefaults& settings) {
+  settings.set("theme", "dark");
+  settings.set("recentSearches", std::vector<std::string>{"tax", "indemnity"});
+  const auto recent = settings.stringArray("recentSearches").value_or(std::vector<std::string>{});
+  std::printf("settings: theme %s, %zu recent searches\n",
+              settings.string("theme").value_or("light").c_str(), recent.size());
+}
+
+// A settings file holds at most UserDefaults::fileSizeLimit (4 MiB): a larger one is not read.
+// A value that would take it past the limit is not written: it waits alone in memory (reads
+// give it), the suite's other changes are written as ever, and synchronize() says false until
+// that key is removed or set smaller. A large value goes in a file of its own instead, with its
+// name in the settings.
+void keepDraft(UserDefaults& settings, const std::filesystem::path& folder,
+               const std::string& draft) {
+  settings.set("draft", draft);
+  if (settings.synchronize()) return;
+  std::printf("settings: a draft of %zu MiB waits, synchronize() says false\n", draft.size() >> 20);
+  settings.removeObject("draft");  // the file never held it
+  const std::filesystem::path file = folder / "draft.txt";
+  std::ofstream(file, std::ios::binary) << draft;
+  settings.set("draftFile", file.filename().string());
+  std::printf("settings: the draft went to a file of its own, synchronize() says %s\n",
+              settings.synchronize() ? "true" : "false");
+}
+
+// synchronize() false also when the file cannot be written (a full disk, a read-only folder)
+// or another program held the file's lock for 2 seconds. The changes wait in memory, and each
+// later set, removeObject or synchronize() tries again. Before it quits, a host asks once more,
+// and tells its user when settings made in this run will not last.
+void settingsBeforeQuitting(UserDefaults& settings) {
+  if (!settings.synchronize()) {
+    std::printf("Some settings could not be saved and will be lost when the program ends.\n");
+  }
 }
 
 // What a host may say above a store error's own sentence (what(), which names the file).
@@ -957,6 +1059,33 @@ int main(int argc, char** argv) {
     checkSmartShelf(context, now);
     checkSearchAndTables(context, now, argc > 2 ? argv[2] : nullptr);
     checkOtherPrograms(now);
+
+    for (const char* text : {"https://example.com/reading-list", "www.example.com/reading-list",
+                             "example.com/reading-list"}) {
+      showLink(*makeLinkCard(text, nullptr, now));  // in no context: the library keeps its cards
+    }
+    const std::string rows =
+        "name,text\n"
+        "Policy,\"Policy 42-7, renews in March\"\n"
+        "Idea,Read the reading list\n"
+        "Idea again,Read the reading list\n"
+        "Blank,\" \"\n"
+        "Later,Sort the reading list\n"
+        "Long," +
+        std::string(CardTypeLimits::textPayloadLimit + 1, 'x') + "\n";
+    if (auto plan = planImport(context, asBytes(rows), "rows.csv")) {
+      plan->setIncluded(false, 4);
+      showImportRows(*plan);
+    }
+    const std::filesystem::path folder = std::filesystem::absolute(store).parent_path();
+    UserDefaults settings(folder /
+                          "kelvo-consumer.json");  // beside the store: tests leave the user's alone
+    keepSettings(settings);
+    keepDraft(settings, folder, std::string(std::size_t{5} << 20, 'd'));
+    settingsBeforeQuitting(settings);
+    check(UserDefaults(folder / "kelvo-consumer.json").string("draftFile") == "draft.txt" &&
+              !UserDefaults(folder / "kelvo-consumer.json").object("draft"),
+          "settings: another suite over the file reads them back, without the draft");
   } catch (const data::StoreError& error) {  // its sentence names the store's file
     std::fprintf(stderr, "kelvo-consumer: %s\n%s\n",
                  std::string(storeErrorHeading(error.kind())).c_str(), error.what());
