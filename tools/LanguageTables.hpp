@@ -2,9 +2,8 @@
 
 // The two tables the language layer reads, built from a WordNet source: the lemma file (each
 // part of speech's single-word lemmas, the four exception lists and the lemmas' tag counts)
-// and the neighbour file
-// (each one-term lemma's twelve nearest words by the cosine of sparse synset vectors). The
-// output depends on the source alone: no hash order, no threads.
+// and the neighbour file (each one-term lemma's twelve nearest words by the cosine of sparse
+// synset vectors). The output depends on the source alone: no hash order, no threads.
 
 #include <cstdint>
 #include <string>

@@ -16,21 +16,24 @@ Container::Container(std::string name, std::shared_ptr<const Model> model)
       viewContext_(std::make_unique<Context>(coordinator_)) {}
 
 void Container::loadStores(const LoadCompletion& completion) {
+  const auto report = [&](const StoreDescription& description, const std::string& why, int code) {
+    const StoreError failure(StoreError::Kind::sqlite,
+                             "Could not open the store at " + description.url.string() + ": " + why,
+                             code);
+    if (completion) completion(description, &failure);
+  };
   for (const auto& description : descriptions_) {
     try {
       coordinator_->addStore(description);
     } catch (const StoreError& error) {
       if (completion) completion(description, &error);
       continue;
-    } catch (const std::exception& error) {
+    } catch (const std::bad_alloc&) {
       // The completion is the one place a host hears of a failed open.
-      const bool memory = dynamic_cast<const std::bad_alloc*>(&error) != nullptr;
-      const StoreError failure(
-          StoreError::Kind::sqlite,
-          "Could not open the store at " + description.url.string() + ": " +
-              (memory ? std::string("there is not enough memory.") : std::string(error.what())),
-          memory ? noMemory : 0);
-      if (completion) completion(description, &failure);
+      report(description, "there is not enough memory.", noMemory);
+      continue;
+    } catch (const std::exception& error) {
+      report(description, error.what(), 0);
       continue;
     }
     if (completion) completion(description, nullptr);

@@ -7,7 +7,6 @@
 #include <bit>
 #include <cerrno>
 #include <climits>
-#include <new>
 #include <optional>
 #include <system_error>
 #include <vector>
@@ -264,16 +263,11 @@ Store::Store(const StoreDescription& description, const Model& model) : descript
   try {
     database_ = std::make_unique<Database>(inMemory ? ":memory:" : description_.url.string());
     StoreSchema::open(*database_, model, description_, !inMemory);
-    statements_.resize(model.entities().size());
   } catch (const StoreError& error) {
     if (inMemory) throw;
     refuseOpen(description_, error);
-  } catch (const std::bad_alloc&) {
-    throw StoreError(StoreError::Kind::sqlite,
-                     "Could not open the store at " + description_.url.string() +
-                         ": there is not enough memory.",
-                     SQLITE_NOMEM);
   }
+  statements_.resize(model.entities().size());
 }
 
 Store::~Store() {

@@ -669,13 +669,7 @@ TEST(ContextTest, ADeleteThatWouldLeaveARequiredLinkEmptyIsRefused) {
 // A delete reads a bounded set before changing anything: when that read meets damage, the
 // delete throws and leaves no change pending.
 TEST(ContextTest, ADeleteWhoseBoundedSetReadMeetsDamageChangesNothing) {
-  EntityDescription crate("Crate");
-  crate.addAttribute({"name", AttributeType::string, false, Value("")});
-  crate.addRelationship({"parts", "Part", 0, 3, "crate"});
-  EntityDescription part("Part");
-  part.addAttribute({"name", AttributeType::string, false, Value("")});
-  part.addRelationship({"crate", "Crate", 0, 1, "parts"});
-  const auto model = std::make_shared<const Model>(std::vector<EntityDescription>{crate, part});
+  const auto model = testing::boxesModel();  // a crate holds one to three parts
   kelvo::testing::TemporaryDirectory directory;
   const auto url = directory.path() / "Crates.store";
   {

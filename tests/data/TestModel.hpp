@@ -61,6 +61,29 @@ inline std::shared_ptr<const Model> testModel() {
   return model;
 }
 
+// A model a host may define, unlike the library's: an item must be in a box, and a crate holds
+// one to three parts, whose link to it may be empty.
+inline std::shared_ptr<const Model> boxesModel() {
+  static const auto model = [] {
+    EntityDescription box("Box");
+    box.addAttribute({"name", AttributeType::string, false, Value("")});
+    box.addRelationship({"items", "Item", 0, 0, "box"});
+    EntityDescription item("Item");
+    item.addAttribute({"name", AttributeType::string, false, Value("")});
+    RelationshipDescription required("box", "Box", 1, 1, "items");
+    required.isOptional = false;
+    item.addRelationship(required);
+    EntityDescription crate("Crate");
+    crate.addAttribute({"name", AttributeType::string, false, Value("")});
+    crate.addRelationship({"parts", "Part", 1, 3, "crate"});
+    EntityDescription part("Part");
+    part.addAttribute({"name", AttributeType::string, false, Value("")});
+    part.addRelationship({"crate", "Crate", 0, 1, "parts"});
+    return std::make_shared<const Model>(std::vector<EntityDescription>{box, item, crate, part});
+  }();
+  return model;
+}
+
 // A container over one store, loaded; fails the test's expectations when loading fails.
 inline std::unique_ptr<Container> openContainer(const std::filesystem::path& url,
                                                 std::shared_ptr<const Model> model = testModel()) {

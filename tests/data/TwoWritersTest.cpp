@@ -24,6 +24,7 @@ namespace kelvo::data {
 namespace {
 
 using kelvo::testing::TemporaryDirectory;
+using testing::boxesModel;
 using testing::openContainer;
 using testing::saveError;
 using Object = std::shared_ptr<ManagedObject>;
@@ -334,29 +335,6 @@ TEST_F(TwoWritersTest, DeletingANoteOrAFolderOfThousandsReadsNoRow) {
       return entry.first == "n" || entry.second.empty();
     }));
   }
-}
-
-// A model a host may define, unlike the library's: an item must be in a box, and a crate holds
-// one to three parts, whose link to it may be empty.
-std::shared_ptr<const Model> boxesModel() {
-  static const auto model = [] {
-    EntityDescription box("Box");
-    box.addAttribute({"name", AttributeType::string, false, Value("")});
-    box.addRelationship({"items", "Item", 0, 0, "box"});
-    EntityDescription item("Item");
-    item.addAttribute({"name", AttributeType::string, false, Value("")});
-    RelationshipDescription required("box", "Box", 1, 1, "items");
-    required.isOptional = false;
-    item.addRelationship(required);
-    EntityDescription crate("Crate");
-    crate.addAttribute({"name", AttributeType::string, false, Value("")});
-    crate.addRelationship({"parts", "Part", 1, 3, "crate"});
-    EntityDescription part("Part");
-    part.addAttribute({"name", AttributeType::string, false, Value("")});
-    part.addRelationship({"crate", "Crate", 0, 1, "parts"});
-    return std::make_shared<const Model>(std::vector<EntityDescription>{box, item, crate, part});
-  }();
-  return model;
 }
 
 // Each item's box and each part's crate in the file ("" for none), over a connection of its own.
