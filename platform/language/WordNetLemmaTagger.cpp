@@ -180,35 +180,54 @@ std::uint64_t WordNetLemmaTagger::taggedCount(ByteView all, PartOfSpeech part,
   return 0;
 }
 
-bool WordNetLemmaTagger::addExceptions(ByteView all, PartOfSpeech part, std::string_view word,
-                                       std::vector<Reading>& out) const {
+std::size_t WordNetLemmaTagger::firstException(ByteView all, PartOfSpeech part,
+                                               std::string_view word) const {
   const ByteView strings = section(all, 0);
   const ByteView pairs = section(all, 5 + static_cast<std::size_t>(part));
-  const std::size_t count = pairs.size() / 8;
-  // The first pair whose inflected form is not before `word`, then every pair of that form.
+  // The first pair whose inflected form is not before `word`.
   std::size_t low = 0;
-  std::size_t high = count;
+  std::size_t high = pairs.size() / 8;
   while (low < high) {
     const std::size_t middle = low + (high - low) / 2;
     const auto text = tableString(strings, readU32(pairs, 8 * middle));
-    if (!text) return false;
+    if (!text) return pairs.size() / 8;
     if (*text < word) {
       low = middle + 1;
     } else {
       high = middle;
     }
   }
-  bool mapsToItself = false;
-  for (std::size_t at = low; at < count; ++at) {
+  return low;
+}
+
+bool WordNetLemmaTagger::addExceptions(ByteView all, PartOfSpeech part, std::string_view word,
+                                       std::vector<Reading>& out) const {
+  const ByteView strings = section(all, 0);
+  const ByteView pairs = section(all, 5 + static_cast<std::size_t>(part));
+  bool listed = false;
+  for (std::size_t at = firstException(all, part, word); at < pairs.size() / 8; ++at) {
     const auto inflected = tableString(strings, readU32(pairs, 8 * at));
     const auto base = tableString(strings, readU32(pairs, 8 * at + 4));
     if (!inflected || !base || *inflected != word) break;
-    mapsToItself = mapsToItself || *base == word;
-    if (const auto listed = position(all, part, *base)) {
-      out.push_back(Reading{std::string(*base), part, *listed, false, true});
+    listed = true;
+    if (const auto known = position(all, part, *base)) {
+      out.push_back(Reading{std::string(*base), part, *known, false, true});
     }
   }
-  return mapsToItself;
+  return listed;
+}
+
+bool WordNetLemmaTagger::isVerbForm(ByteView all, std::string_view word) const {
+  const ByteView strings = section(all, 0);
+  const ByteView pairs = section(all, 5 + static_cast<std::size_t>(PartOfSpeech::verb));
+  for (std::size_t at = firstException(all, PartOfSpeech::verb, word); at < pairs.size() / 8;
+       ++at) {
+    const auto inflected = tableString(strings, readU32(pairs, 8 * at));
+    const auto base = tableString(strings, readU32(pairs, 8 * at + 4));
+    if (!inflected || !base || *inflected != word) break;
+    if (*base != word) return true;
+  }
+  return false;
 }
 
 std::vector<WordNetLemmaTagger::Reading> WordNetLemmaTagger::readings(ByteView all,
@@ -217,13 +236,14 @@ std::vector<WordNetLemmaTagger::Reading> WordNetLemmaTagger::readings(ByteView a
   found.reserve(4);
   for (const PartOfSpeech part :
        {PartOfSpeech::noun, PartOfSpeech::verb, PartOfSpeech::adjective, PartOfSpeech::adverb}) {
-    const bool mapsToItself = addExceptions(all, part, word, found);
+    const bool excepted = addExceptions(all, part, word, found);
     if (const auto listed = position(all, part, word)) {
       found.push_back(Reading{std::string(word), part, *listed, false, true});
     }
-    // WordNet's own morphology stops here too: "gas", "boss" and "as" are no plurals.
-    if (mapsToItself || (part == PartOfSpeech::noun &&
-                         (word.ends_with("ss") || (word.size() <= 8 && letterCount(word) <= 2)))) {
+    // As WordNet's own morphology reads its lists: an exception names all of a word's bases in
+    // its part ("gas gas", "axes axis"), and "boss" and "as" are no plurals.
+    if (excepted || (part == PartOfSpeech::noun &&
+                     (word.ends_with("ss") || (word.size() <= 8 && letterCount(word) <= 2)))) {
       continue;
     }
     for (const Rule& rule : rulesOf(part)) {
@@ -231,7 +251,9 @@ std::vector<WordNetLemmaTagger::Reading> WordNetLemmaTagger::readings(ByteView a
       std::string base(word.substr(0, word.size() - rule.ending.size()));
       base += rule.replacement;
       if (const auto listed = position(all, part, base)) {
-        const bool spelled = spelledSo(rule, base);
+        // A participle ("made") takes no -er or -est: "madest" is no form of it.
+        const bool spelled =
+            spelledSo(rule, base) && !(part == PartOfSpeech::adjective && isVerbForm(all, base));
         found.push_back(Reading{std::move(base), part, *listed, true, spelled});
       }
     }
@@ -247,6 +269,15 @@ std::vector<std::string> WordNetLemmaTagger::baseForms(std::string_view word) co
   return forms;
 }
 
+std::uint64_t WordNetLemmaTagger::lemmaCount(ByteView all, std::string_view form) const {
+  std::uint64_t total = 0;
+  for (const PartOfSpeech part :
+       {PartOfSpeech::noun, PartOfSpeech::verb, PartOfSpeech::adjective, PartOfSpeech::adverb}) {
+    if (const auto listed = position(all, part, form)) total += taggedCount(all, part, *listed);
+  }
+  return total;
+}
+
 std::optional<std::string> WordNetLemmaTagger::dictionaryForm(std::string_view word) const {
   const FileBytes* file = table_->bytes();
   if (file == nullptr || word.empty()) return std::nullopt;
@@ -257,38 +288,64 @@ std::optional<std::string> WordNetLemmaTagger::dictionaryForm(std::string_view w
                   [&](const Reading& each) { return each.form == found.front().form; })) {
     return std::move(found.front().form);
   }
+  // A misspelt base counts only when nothing else is left.
+  if (std::any_of(found.begin(), found.end(), [](const Reading& each) { return each.spelledSo; })) {
+    std::erase_if(found, [](const Reading& each) { return !each.spelledSo; });
+  }
+  const auto listedItself = std::find_if(found.begin(), found.end(),
+                                         [&](const Reading& each) { return each.form == word; });
+  if (table_->header().sectionCount <= countSection) {
+    // Without counts a listed word keeps itself.
+    return std::move(listedItself != found.end() ? *listedItself : found.front()).form;
+  }
+  // The word's own weight leaves out its adjective tags: an adjective "changed" or "limited" is
+  // mostly its verb's participle, so those tags speak for the verb as much as for the word.
   std::uint64_t own = 0;
   for (const Reading& reading : found) {
-    if (reading.form == word) own += taggedCount(all, reading.part, reading.position);
-  }
-  // Each form's weight: its count in every part it was reached through, each part once.
-  std::vector<std::pair<std::string_view, std::uint64_t>> weights;
-  const bool anySpelledSo =
-      std::any_of(found.begin(), found.end(), [](const Reading& each) { return each.spelledSo; });
-  const auto weighed = [&](const Reading& reading) {
-    return (!reading.byRule || own == 0) && (reading.spelledSo || !anySpelledSo);
-  };
-  for (std::size_t at = 0; at < found.size(); ++at) {
-    const Reading& reading = found[at];
-    if (!weighed(reading)) continue;
-    const bool repeated = std::any_of(
-        found.begin(), found.begin() + static_cast<std::ptrdiff_t>(at),
-        [&](const Reading& earlier) {
-          return weighed(earlier) && earlier.form == reading.form && earlier.part == reading.part;
-        });
-    auto known = std::find_if(weights.begin(), weights.end(),
-                              [&](const auto& weight) { return weight.first == reading.form; });
-    if (known == weights.end()) known = weights.insert(weights.end(), {reading.form, 0});
-    if (!repeated) known->second += taggedCount(all, reading.part, reading.position);
-  }
-  const auto* best = &weights.front();
-  for (const auto& weight : weights) {
-    if (weight.second > best->second ||
-        (weight.second == best->second && weight.first == word && best->first != word)) {
-      best = &weight;
+    if (reading.form == word && reading.part != PartOfSpeech::adjective) {
+      own += taggedCount(all, reading.part, reading.position);
     }
   }
-  return std::string(best->first);
+  struct Base {
+    std::string_view form;
+    bool byException = false;
+    bool taggedAsReached = false;
+    std::uint64_t weight = 0;
+  };
+  std::vector<Base> bases;
+  for (const Reading& reading : found) {
+    if (reading.form == word) continue;
+    auto known = std::find_if(bases.begin(), bases.end(),
+                              [&](const Base& base) { return base.form == reading.form; });
+    if (known == bases.end()) known = bases.insert(bases.end(), Base{reading.form});
+    known->byException = known->byException || !reading.byRule;
+    if (own > 0 && reading.byRule && !known->taggedAsReached) {
+      known->taggedAsReached = taggedCount(all, reading.part, reading.position) > 0;
+    }
+  }
+  // A rule's base never tagged in the part that reached it is an unrelated word beside one that
+  // was: "evening" is no form of the verb "even", nor "species" of "specie".
+  if (own > 0) {
+    std::erase_if(bases,
+                  [](const Base& base) { return !base.byException && !base.taggedAsReached; });
+  }
+  if (bases.empty()) return std::string(word);
+  // A lemma's count covers all its forms and parts, so bases are weighed against each other;
+  // only an exception's base is weighed against the word itself ("offer" is no "off"-er).
+  if (bases.size() > 1 || (bases.front().byException && listedItself != found.end())) {
+    for (Base& base : bases) base.weight = lemmaCount(all, base.form);
+  }
+  const auto heaviest = [](auto first, auto last) {
+    return std::max_element(first, last,
+                            [](const Base& a, const Base& b) { return a.weight < b.weight; });
+  };
+  auto best = heaviest(bases.begin(), bases.end());
+  if (best->byException && listedItself != found.end() && own > best->weight) {
+    std::erase_if(bases, [](const Base& base) { return base.byException; });
+    if (bases.empty()) return std::string(word);
+    best = heaviest(bases.begin(), bases.end());
+  }
+  return std::string(best->form);
 }
 
 std::optional<std::string> WordNetLemmaTagger::lemma(std::string_view text) const {

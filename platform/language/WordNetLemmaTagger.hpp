@@ -15,19 +15,24 @@ namespace kelvo::language {
 /// Lemmas by WordNet's morphology over a lemma file (see docs/language-data.md). The readings
 /// of a word are, for each part of speech in the order noun, verb, adjective, adverb: the
 /// exception list's base forms for the word, the word itself, then the suffix rules' base forms,
-/// each kept only when that part of speech lists it. An exception that maps the word to itself
-/// ("customer customer") stops that part's suffix rules, and no noun rule applies to a word
-/// ending in "ss" or of two letters or fewer. The lemma is the reading a reader would mean,
-/// weighed by how often WordNet's sense-tagged texts tagged each form in the parts of speech it
-/// was reached through: the heaviest, the word itself winning a tie and otherwise the earliest.
-/// A suffix rule's base is weighed only for a word never tagged itself: the counts of "own" say
-/// nothing of whether "owner" is its comparative, while an exception entry says the word is
-/// that base's form. So a dictionary word that was ever tagged keeps itself unless an exception
-/// names a base tagged more often ("found" gives "find", "data" stays "data"). A rule's base
-/// that English spelling would have inflected otherwise ("sit" makes "sits", not "sites"; "plan"
-/// makes "planned") is weighed only when no other reading is left. A lemma file of the earlier
-/// layout, without counts, still opens: every weight is then 0, so a listed word keeps itself
-/// and any other gives its first reading.
+/// each kept only when that part of speech lists it. A word the exception list names stops that
+/// part's suffix rules, as WordNet's own morphology reads the list ("gas gas", "axes axis"), and
+/// no noun rule applies to a word ending in "ss" or of two letters or fewer. A rule's base that
+/// English spelling would have inflected otherwise ("sit" makes "sits", not "sites"; "plan"
+/// makes "planned"), or an adjective's that is a verb's form ("made" makes no "madest"), is
+/// weighed only when no other reading is left.
+///
+/// The lemma is the reading a reader would mean, by how often WordNet's sense-tagged texts
+/// tagged each form. A base comes before the word itself: an inflected form takes its base
+/// ("scheduled" gives "schedule", "hours" "hour"), and among several bases the one tagged most
+/// in all its parts wins, the earliest on a tie. Two readings give way to the word itself. A
+/// rule's base never tagged in the part that reached it, beside a word tagged as a noun, verb or
+/// adverb, is an unrelated word ("evening" is no form of the verb "even", nor "species" of
+/// "specie"). An exception's base counts against the word's own tags as a noun, verb or adverb
+/// and yields when it was tagged less ("found" gives "find", "offer" stays "offer"); a word's
+/// tags as an adjective are left out, as such a word is mostly its verb's participle. A lemma
+/// file of the earlier layout, without counts, still opens: a listed word then keeps itself and
+/// any other gives its first reading.
 ///
 /// Only the header is read when the file is opened; the file is read whole into memory and its
 /// checksum checked on the first look-up, and a file that fails the check answers nothing from
@@ -70,8 +75,11 @@ class WordNetLemmaTagger final : public LemmaTagger {
   std::optional<std::uint32_t> position(ByteView all, PartOfSpeech part,
                                         std::string_view word) const;
   std::uint64_t taggedCount(ByteView all, PartOfSpeech part, std::uint32_t position) const;
+  std::size_t firstException(ByteView all, PartOfSpeech part, std::string_view word) const;
   bool addExceptions(ByteView all, PartOfSpeech part, std::string_view word,
                      std::vector<Reading>& out) const;
+  bool isVerbForm(ByteView all, std::string_view word) const;
+  std::uint64_t lemmaCount(ByteView all, std::string_view form) const;
   ByteView section(ByteView all, std::size_t index) const;
 
   std::unique_ptr<const TableFile> table_;

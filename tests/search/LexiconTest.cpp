@@ -254,6 +254,12 @@ TEST(WordEmbeddingLexiconTest, TheStandardLexiconOverWordNet) {
     EXPECT_EQ(found[0], (TermVariant{word, TermRelation::inflection})) << form;
     EXPECT_EQ(found[1], (TermVariant{nearest, TermRelation::related})) << form;
   }
+  for (const auto& [form, word] : std::vector<std::pair<const char*, const char*>>{
+           {"scheduled", "schedule"}, {"receipts", "receipt"}, {"fixed", "fix"}}) {
+    const Variants found = english->variants(form, 12);
+    ASSERT_FALSE(found.empty()) << form;
+    EXPECT_EQ(found[0], (TermVariant{word, TermRelation::inflection})) << form;
+  }
   EXPECT_FALSE(has("customer", "custom"));
   EXPECT_FALSE(has("as", "a"));
   EXPECT_TRUE(english->variants("qxzzys", 12).empty());

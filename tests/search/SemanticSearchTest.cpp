@@ -8,7 +8,10 @@
 #include <random>
 
 #include "core/search/StaticLexicon.hpp"
+#include "core/search/WordEmbeddingLexicon.hpp"
 #include "platform/foundation/TextCompare.hpp"
+#include "platform/language/LanguageData.hpp"
+#include "platform/language/WordEmbedding.hpp"
 #include "tests/search/LexiconTestSupport.hpp"
 #include "tests/search/SearchTestCards.hpp"
 
@@ -319,6 +322,38 @@ TEST(SemanticSearchTest, AgreesWithAPlainWidening) {
       }
     }
   }
+}
+
+// Over the word tables, a word's other forms find its cards, and a word that is no form of
+// another finds none of that word's.
+TEST(SemanticSearchTest, AnInflectedQueryFindsItsWordsCards) {
+  language::setDataDirectory(KELVO_LANGUAGE_BUILD_DATA);
+  if (language::WordEmbedding::forLanguage("en") == nullptr) GTEST_SKIP() << "no WordNet tables";
+  const auto lexicon = WordEmbeddingLexicon::standard();
+  lexicon->prewarm();
+  const std::vector<SearchableCard> cards{
+      makeCard({.title = "Schedule the dentist"}),
+      makeCard({.title = "Receipt from the garage"}),
+      makeCard({.title = "Change the car oil"}),
+      makeCard({.title = "Why bicycles stay upright"}),
+      makeCard({.title = "Close the gate at night and fix the latch"}),
+      makeCard({.title = "Custom keyboard shortcuts"})};
+  const SearchIndex index(cards, fixedClock);
+  const auto titles = [&](const char* query) {
+    Words found;
+    for (const auto& result : SemanticSearch(lexicon, options()).search(query, index)) {
+      found.emplace_back(result.card.title());
+    }
+    return found;
+  };
+  EXPECT_EQ(titles("scheduled"), Words{"Schedule the dentist"});
+  EXPECT_EQ(titles("receipts"), Words{"Receipt from the garage"});
+  EXPECT_EQ(titles("changed"), Words{"Change the car oil"});
+  EXPECT_EQ(titles("bikes"), Words{"Why bicycles stay upright"});
+  for (const char* query : {"fixed", "closed", "fixes", "closes"}) {
+    EXPECT_EQ(titles(query), Words{"Close the gate at night and fix the latch"}) << query;
+  }
+  EXPECT_TRUE(titles("customer").empty());
 }
 
 }  // namespace
