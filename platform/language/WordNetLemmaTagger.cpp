@@ -93,7 +93,16 @@ std::string_view firstWord(std::string_view text) {
   std::size_t start = text.size();
   for (std::size_t at = 0; at < text.size();) {
     const std::size_t here = at;
-    const bool inWord = text::isMember(nextScalar(text, at), text::CharacterClass::alphanumeric);
+    // An ASCII byte is a scalar of its own; its letters and digits are its alphanumerics.
+    const auto byte = static_cast<unsigned char>(text[at]);
+    bool inWord = false;
+    if (byte < 0x80) {
+      ++at;
+      inWord =
+          static_cast<unsigned>((byte | 0x20) - 'a') < 26 || static_cast<unsigned>(byte - '0') < 10;
+    } else {
+      inWord = text::isMember(nextScalar(text, at), text::CharacterClass::alphanumeric);
+    }
     if (inWord && start == text.size()) start = here;
     if (!inWord && start != text.size()) return text.substr(start, here - start);
   }
@@ -103,6 +112,23 @@ std::string_view firstWord(std::string_view text) {
 std::size_t letterCount(std::string_view word) {
   return static_cast<std::size_t>(
       std::count_if(word.begin(), word.end(), [](char byte) { return (byte & 0xC0) != 0x80; }));
+}
+
+// The first of an exception list's pairs whose inflected form is not before `word`.
+std::size_t firstException(ByteView strings, ByteView pairs, std::string_view word) {
+  std::size_t low = 0;
+  std::size_t high = pairs.size() / 8;
+  while (low < high) {
+    const std::size_t middle = low + (high - low) / 2;
+    const auto text = tableString(strings, readU32(pairs, 8 * middle));
+    if (!text) return pairs.size() / 8;
+    if (*text < word) {
+      low = middle + 1;
+    } else {
+      high = middle;
+    }
+  }
+  return low;
 }
 
 }  // namespace
@@ -180,32 +206,12 @@ std::uint64_t WordNetLemmaTagger::taggedCount(ByteView all, PartOfSpeech part,
   return 0;
 }
 
-std::size_t WordNetLemmaTagger::firstException(ByteView all, PartOfSpeech part,
-                                               std::string_view word) const {
-  const ByteView strings = section(all, 0);
-  const ByteView pairs = section(all, 5 + static_cast<std::size_t>(part));
-  // The first pair whose inflected form is not before `word`.
-  std::size_t low = 0;
-  std::size_t high = pairs.size() / 8;
-  while (low < high) {
-    const std::size_t middle = low + (high - low) / 2;
-    const auto text = tableString(strings, readU32(pairs, 8 * middle));
-    if (!text) return pairs.size() / 8;
-    if (*text < word) {
-      low = middle + 1;
-    } else {
-      high = middle;
-    }
-  }
-  return low;
-}
-
 bool WordNetLemmaTagger::addExceptions(ByteView all, PartOfSpeech part, std::string_view word,
                                        std::vector<Reading>& out) const {
   const ByteView strings = section(all, 0);
   const ByteView pairs = section(all, 5 + static_cast<std::size_t>(part));
   bool listed = false;
-  for (std::size_t at = firstException(all, part, word); at < pairs.size() / 8; ++at) {
+  for (std::size_t at = firstException(strings, pairs, word); at < pairs.size() / 8; ++at) {
     const auto inflected = tableString(strings, readU32(pairs, 8 * at));
     const auto base = tableString(strings, readU32(pairs, 8 * at + 4));
     if (!inflected || !base || *inflected != word) break;
@@ -220,8 +226,7 @@ bool WordNetLemmaTagger::addExceptions(ByteView all, PartOfSpeech part, std::str
 bool WordNetLemmaTagger::isVerbForm(ByteView all, std::string_view word) const {
   const ByteView strings = section(all, 0);
   const ByteView pairs = section(all, 5 + static_cast<std::size_t>(PartOfSpeech::verb));
-  for (std::size_t at = firstException(all, PartOfSpeech::verb, word); at < pairs.size() / 8;
-       ++at) {
+  for (std::size_t at = firstException(strings, pairs, word); at < pairs.size() / 8; ++at) {
     const auto inflected = tableString(strings, readU32(pairs, 8 * at));
     const auto base = tableString(strings, readU32(pairs, 8 * at + 4));
     if (!inflected || !base || *inflected != word) break;

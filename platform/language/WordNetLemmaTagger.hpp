@@ -75,7 +75,6 @@ class WordNetLemmaTagger final : public LemmaTagger {
   std::optional<std::uint32_t> position(ByteView all, PartOfSpeech part,
                                         std::string_view word) const;
   std::uint64_t taggedCount(ByteView all, PartOfSpeech part, std::uint32_t position) const;
-  std::size_t firstException(ByteView all, PartOfSpeech part, std::string_view word) const;
   bool addExceptions(ByteView all, PartOfSpeech part, std::string_view word,
                      std::vector<Reading>& out) const;
   bool isVerbForm(ByteView all, std::string_view word) const;
