@@ -123,7 +123,7 @@ class Context {
   void refuseBoundsBrokenInStore(Store& store, const std::vector<ManagedObject*>& inserts) const;
   static constexpr std::uint64_t allColumns = ~std::uint64_t{0};
   static std::uint64_t changedColumns(const ManagedObject& object);
-  [[noreturn]] static void rethrowSaveFailure(const Store& store);
+  [[noreturn]] static void rethrowSaveFailure(Store& store);
   void refuseLinkToGoneRow(Store& store, const std::vector<ManagedObject*>& inserts) const;
   void reserveRegistry(const std::vector<ManagedObject*>& inserts);
   void settleSaved();

@@ -7,6 +7,8 @@
 #include <bit>
 #include <cerrno>
 #include <climits>
+#include <cstdio>
+#include <cstring>
 #include <optional>
 #include <system_error>
 #include <vector>
@@ -176,22 +178,96 @@ std::string unreachableFile(const fs::path& file) {
   return {};
 }
 
+// The path as a sentence can show it: a NUL byte would end the sentence there.
+std::string shown(const fs::path& url) {
+  std::string text;
+  for (char byte : url.native()) {
+    if (byte == '\0') {
+      text += "\\0";
+    } else {
+      text += byte;
+    }
+  }
+  return text;
+}
+
+// SQLite keeps its journal beside the store, under the store's path and this.
+constexpr std::size_t journalSuffix = sizeof("-journal") - 1;
+
+// The system follows each name before ".." and refuses one that is missing or a file; SQLite
+// drops the name and the ".." unread, and would open the store beyond them.
+template <class Refusal>
+void refuseNameBeforeParent(const fs::path& url, const Refusal& cannotOpen) {
+  if (url.native().find("..") == std::string::npos) return;
+  fs::path before;
+  for (const auto& name : url) {
+    if (name == ".." && !before.empty()) {
+      struct stat status;
+      if (::stat(before.c_str(), &status) == 0) {
+        if (!S_ISDIR(status.st_mode)) throw cannotOpen(shown(before) + " is a file, not a folder.");
+      } else if (errno == ENOTDIR) {
+        if (const auto plainFile = fileInPlaceOfFolder(before)) {
+          throw cannotOpen(shown(*plainFile) + " is a file, not a folder.");
+        }
+      } else if (errno == ENOENT) {
+        throw cannotOpen("its path names the folder " + shown(before) +
+                         " before \"..\", and that folder does not exist; make it, or give the "
+                         "path without it.");
+      }
+    }
+    before /= name;
+  }
+}
+
+// A path that is no file SQLite could keep a store in: a named pipe, a socket or a device
+// (opening a pipe would read what another program writes to it).
+template <class Refusal>
+void refuseSpecialFile(const fs::path& url, const Refusal& cannotOpen) {
+  struct stat status;
+  if (::stat(url.c_str(), &status) != 0 || S_ISREG(status.st_mode) || S_ISDIR(status.st_mode)) {
+    return;
+  }
+  const std::string what = S_ISFIFO(status.st_mode)   ? "a named pipe"
+                           : S_ISSOCK(status.st_mode) ? "a socket"
+                                                      : "a device";
+  std::error_code ignored;
+  if (fs::is_symlink(fs::symlink_status(url, ignored))) {
+    throw cannotOpen("it is a link to " + fs::read_symlink(url, ignored).string() + ", " + what +
+                     ", not a file; point the link at a store file.");
+  }
+  throw cannotOpen("it is " + what + ", not a file; give the path of a store file.");
+}
+
 // What opening would do wrong with the path, before SQLite sees it: SQLite makes a file of a
-// path that names a folder, and cannot open one relative to a working folder that is gone.
+// path that names a folder, reads a path only up to a NUL byte (an empty one is a temporary
+// database), drops the names before "..", cannot open one relative to a working folder that is
+// gone, and leaves a store behind when the name is too long for its journal.
 void refuseUnopenablePath(const fs::path& url) {
   if (url.empty()) {
     throw StoreError(StoreError::Kind::incompatibleStore, "A SQLite store needs a file URL.");
   }
   const auto cannotOpen = [&](const std::string& why) {
     return StoreError(StoreError::Kind::sqlite,
-                      "Could not open the store at " + url.string() + ": " + why, SQLITE_CANTOPEN);
+                      "Could not open the store at " + shown(url) + ": " + why, SQLITE_CANTOPEN);
   };
+  const std::string& text = url.native();
+  if (text.find('\0') != std::string::npos) {
+    throw cannotOpen(
+        "its path holds a NUL byte (shown as \\0), which no path may hold; give the path "
+        "without it.");
+  }
   std::error_code ignored;
   if (!url.has_filename()) {
     if (fs::is_directory(url, ignored)) throw cannotOpen("it is a folder, not a file.");
     throw cannotOpen(
         "a path that ends in a separator names a folder, not a file; give the store file's "
         "path without it.");
+  }
+  if (text == "." || text.ends_with("/.")) {
+    if (fs::is_directory(url, ignored)) throw cannotOpen("it is a folder, not a file.");
+    throw cannotOpen(
+        "a path that ends in \"/.\" names a folder, not a file; give the store file's path "
+        "without it.");
   }
   if (url.is_relative()) {
     std::error_code gone;
@@ -201,6 +277,57 @@ void refuseUnopenablePath(const fs::path& url) {
           "give the full path.");
     }
   }
+  refuseNameBeforeParent(url, cannotOpen);
+  const std::size_t name = text.size() - (text.rfind('/') + 1);
+  if (name <= NAME_MAX && name + journalSuffix > NAME_MAX) {
+    throw cannotOpen("its file name is " + std::to_string(name) +
+                     " bytes long, and the journal SQLite keeps beside it, under that name and "
+                     "\"-journal\", would pass the " +
+                     std::to_string(NAME_MAX) +
+                     " bytes the file system allows; choose a name of at most " +
+                     std::to_string(NAME_MAX - journalSuffix) + " bytes.");
+  }
+  refuseSpecialFile(url, cannotOpen);
+}
+
+// The name SQLite is given for the store's path: it takes ":memory:" for a temporary database.
+std::string sqliteName(const fs::path& url) {
+  return url.native() == ":memory:" ? "./:memory:" : url.string();
+}
+
+// SQLite refuses a path that, with "-journal" added, would pass its limit for a path (512 bytes
+// by default), counted over the full path as it resolves it: from the working folder, links
+// followed. Empty when the path is within it.
+std::string pathPastSQLiteLimit(const fs::path& url) {
+  sqlite3_vfs* vfs = sqlite3_vfs_find(nullptr);
+  if (vfs == nullptr || vfs->mxPathname <= static_cast<int>(journalSuffix)) return {};
+  std::string full(PATH_MAX + 1, '\0');
+  const int resolved =
+      vfs->xFullPathname(vfs, url.c_str(), static_cast<int>(full.size()), full.data());
+  std::error_code ignored;
+  if ((resolved & 0xFF) == SQLITE_OK) {
+    full.resize(std::char_traits<char>::length(full.c_str()));
+  } else {
+    // SQLite cannot resolve it (a working folder past its limit): the path as the system would.
+    full = fs::absolute(url, ignored).lexically_normal().native();
+  }
+  const std::size_t limit = static_cast<std::size_t>(vfs->mxPathname) - journalSuffix;
+  if (full.size() <= limit) return {};
+  return (full == url.native() ? "its path is " : "its full path, " + full + ", is ") +
+         std::to_string(full.size()) + " bytes long, and SQLite allows at most " +
+         std::to_string(limit) + "; choose a shorter path.";
+}
+
+// SQLite's header string, its NUL included: a file that begins with it and that SQLite still
+// refuses is a store whose header was damaged, not some other file.
+bool beginsAsSQLite(const fs::path& file) {
+  static constexpr char header[] = "SQLite format 3";
+  char bytes[sizeof header] = {};
+  std::FILE* in = std::fopen(file.c_str(), "rb");
+  if (in == nullptr) return false;
+  const std::size_t read = std::fread(bytes, 1, sizeof bytes, in);
+  std::fclose(in);
+  return read == sizeof header && std::memcmp(bytes, header, sizeof header) == 0;
 }
 
 // SQLite's account of a failed open says what went wrong, not to which file or what to do:
@@ -213,8 +340,10 @@ void refuseUnopenablePath(const fs::path& url) {
   // Bytes that are no SQLite database at all are no store of ours; the connection has already
   // told damage found further in as such.
   if (error.extendedCode() == SQLITE_NOTADB) {
-    throw refusal(StoreError::Kind::incompatibleStore,
-                  "The store at " + file + " is not a store of this app.");
+    throw refusal(
+        StoreError::Kind::incompatibleStore,
+        "The store at " + file +
+            (beginsAsSQLite(description.url) ? " is damaged." : " is not a store of this app."));
   }
   if (error.kind() != StoreError::Kind::sqlite) throw error;
   const auto cannotOpen = [&](const std::string& why) {
@@ -234,8 +363,16 @@ void refuseUnopenablePath(const fs::path& url) {
         throw cannotOpen(plainFile->string() + " is a file, not a folder.");
       }
       if (const auto why = unreachableFile(absolute); !why.empty()) throw cannotOpen(why);
+      if (const auto why = pathPastSQLiteLimit(description.url); !why.empty()) {
+        throw cannotOpen(why);
+      }
       if (!fs::is_directory(folder, ignored)) {
         throw cannotOpen("its folder " + folder + " does not exist.");
+      }
+      if (fs::exists(description.url, ignored) && ::access(description.url.c_str(), R_OK) != 0) {
+        throw cannotOpen(
+            "this user may not read the file; let this user read and write it, or open a copy "
+            "this user may write.");
       }
       // A new store's file cannot be made there.
       if (!fs::exists(description.url, ignored) && ::access(folder.c_str(), W_OK) != 0) {
@@ -261,8 +398,9 @@ Store::Store(const StoreDescription& description, const Model& model) : descript
   const bool inMemory = description_.isInMemory();
   if (!inMemory) refuseUnopenablePath(description_.url);
   try {
-    database_ = std::make_unique<Database>(inMemory ? ":memory:" : description_.url.string());
+    database_ = std::make_unique<Database>(inMemory ? ":memory:" : sqliteName(description_.url));
     StoreSchema::open(*database_, model, description_, !inMemory);
+    mayNotWrite_ = !inMemory && database_->isReadOnly();
   } catch (const StoreError& error) {
     if (inMemory) throw;
     refuseOpen(description_, error);
@@ -273,6 +411,25 @@ Store::Store(const StoreDescription& description, const Model& model) : descript
 Store::~Store() {
   // Statements go before the connection closes.
   statements_.clear();
+}
+
+void Store::reopenToWrite(const Model& model) {
+  const std::string file = sqliteName(description_.url);
+  // Until every file can be written, a connection opened anew would fail as this one does.
+  if (::access(file.c_str(), W_OK) != 0 || !Database::readOnlyCompanions(file).empty()) return;
+  std::unique_ptr<Database> fresh;
+  try {
+    fresh = std::make_unique<Database>(file, Database::Opening::existingOnly);
+  } catch (const StoreError&) {
+    return;  // moved away meanwhile: the save tells of the connection there is
+  }
+  if (fresh->isReadOnly()) return;
+  // The old connection closes before the new one first reads: a process's connections to one
+  // file share its -shm, which the old one may hold read-only.
+  for (auto& statements : statements_) statements.reset();
+  database_ = std::move(fresh);
+  StoreSchema::open(*database_, model, description_, true);
+  mayNotWrite_ = false;
 }
 
 // Compiled when an entity's table is first used: a library opened to read its cards need not
