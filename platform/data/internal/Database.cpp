@@ -37,6 +37,17 @@ bool Database::isReadOnly(int extendedCode) { return (extendedCode & 0xFF) == SQ
 
 bool Database::isReadOnly() const { return sqlite3_db_readonly(handle_, "main") == 1; }
 
+std::string Database::fullPath() const {
+  const char* path = sqlite3_db_filename(handle_, "main");
+  return path != nullptr ? path : "";
+}
+
+bool Database::fileHasMoved() const {
+  int moved = 0;
+  return sqlite3_file_control(handle_, "main", SQLITE_FCNTL_HAS_MOVED, &moved) == SQLITE_OK &&
+         moved != 0;
+}
+
 std::string Database::readOnlyCompanions(const std::string& path) {
   if (::access(path.c_str(), W_OK) != 0) return {};
   std::vector<std::string> readOnly;

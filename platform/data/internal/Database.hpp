@@ -39,6 +39,11 @@ class Database {
   /// Whether SQLite opened the file read-only: it may not be written, and the connection stays
   /// so when it becomes writable.
   bool isReadOnly() const;
+  /// Whether the file this connection opened was since removed or renamed: its path may now
+  /// name another file.
+  bool fileHasMoved() const;
+  /// The full path of the file SQLite opened, links followed; empty for a database in memory.
+  std::string fullPath() const;
   /// Says which of the write-ahead log and its index beside a database file that can be written
   /// cannot be, and what to do ("<path>-shm beside the store is read-only; make it writable, as
   /// the store file is."); empty when none. SQLite makes them with the file's mode, so a file
