@@ -287,6 +287,9 @@ void Context::save() {
   validate();
   const std::vector<ManagedObject*> inserts = pendingInserts();
   try {
+    // SQLite keeps a connection it opened read-only so, and one that met a read-only -shm keeps
+    // it: once the files can be written, the store is opened anew for this save.
+    if (store->mayNotWrite()) store->reopenToWrite(*model_);
     Transaction transaction(store->database());
     assignPrimaryKeys(*store, inserts);
     std::vector<std::string> scratch;
@@ -311,13 +314,14 @@ void Context::save() {
 }
 
 // SQLite's word for a file that cannot be written says neither which file nor what to do.
-void Context::rethrowSaveFailure(const Store& store) {
+void Context::rethrowSaveFailure(Store& store) {
   try {
     throw;
   } catch (const StoreError& error) {
     if (error.kind() != StoreError::Kind::sqlite || !Database::isReadOnly(error.extendedCode())) {
       throw;
     }
+    store.noteNotWritable();
     const std::string companions = Database::readOnlyCompanions(store.url().string());
     if (!companions.empty()) {
       throw StoreError(error.kind(), "Could not save: " + companions, error.extendedCode());

@@ -83,7 +83,9 @@ class Context {
   /// links to, linked a row whose link is required to one this save deletes, or moved members
   /// into or out of a bounded set so that, with this save, it would pass its bounds. Those last
   /// two are counted in the file under the save's write lock, and only for a model that has
-  /// such links or sets.
+  /// such links or sets. A store SQLite opened read-only, or whose last save met a file it could
+  /// not write, is opened anew for writing first once its file and the -wal and -shm beside it
+  /// can be written, so that the same context saves what it kept pending.
   void save();
   /// Throws away every pending change: inserts leave the context, deletes are undone, and
   /// attributes and relationships (both ends) read their stored values again.
@@ -123,7 +125,7 @@ class Context {
   void refuseBoundsBrokenInStore(Store& store, const std::vector<ManagedObject*>& inserts) const;
   static constexpr std::uint64_t allColumns = ~std::uint64_t{0};
   static std::uint64_t changedColumns(const ManagedObject& object);
-  [[noreturn]] static void rethrowSaveFailure(const Store& store);
+  [[noreturn]] static void rethrowSaveFailure(Store& store);
   void refuseLinkToGoneRow(Store& store, const std::vector<ManagedObject*>& inserts) const;
   void reserveRegistry(const std::vector<ManagedObject*>& inserts);
   void settleSaved();

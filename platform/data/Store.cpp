@@ -1,14 +1,9 @@
 #include "platform/data/Store.hpp"
 
-#include <sqlite3.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <bit>
-#include <cerrno>
-#include <climits>
 #include <optional>
-#include <system_error>
 #include <vector>
 
 #include "platform/data/EntityDescription.hpp"
@@ -17,6 +12,7 @@
 #include "platform/data/StoreError.hpp"
 #include "platform/data/ValueTransformer.hpp"
 #include "platform/data/internal/ManagedObjectAccess.hpp"
+#include "platform/data/internal/StoreOpening.hpp"
 #include "platform/data/internal/StoreSchema.hpp"
 #include "platform/data/internal/StoreStatements.hpp"
 #include "platform/foundation/Bytes.hpp"
@@ -26,6 +22,7 @@ namespace kelvo::data {
 using data_internal::Database;
 using data_internal::ManagedObjectAccess;
 using data_internal::Statement;
+using data_internal::StoreOpening;
 using data_internal::StoreSchema;
 
 namespace {
@@ -87,185 +84,17 @@ Store::Statements::Statements(Database& database, const EntityDescription& entit
   keysByForeignKey.resize(entity.relationships().size());
 }
 
-namespace {
-
-namespace fs = std::filesystem;
-
-// The nearest of `folder` and the folders above it that exists, when that is not a folder: a
-// store cannot be opened below a plain file.
-std::optional<fs::path> fileInPlaceOfFolder(const fs::path& folder) {
-  std::error_code ignored;
-  for (auto path = folder; !path.empty(); path = path.parent_path()) {
-    const auto status = fs::status(path, ignored);
-    if (fs::exists(status)) {
-      if (fs::is_directory(status)) return std::nullopt;
-      return path;
-    }
-    if (path == path.parent_path()) break;
-  }
-  return std::nullopt;
-}
-
-// The path and each folder above it, the path first, as written (a relative path's folders
-// stop at its first name).
-std::vector<fs::path> pathAndFolders(const fs::path& path) {
-  std::vector<fs::path> paths;
-  for (auto each = path; !each.empty(); each = each.parent_path()) {
-    paths.push_back(each);
-    if (each == each.parent_path()) break;
-  }
-  return paths;
-}
-
-int statError(const fs::path& path) {
-  struct stat status;
-  return ::stat(path.c_str(), &status) == 0 ? 0 : errno;
-}
-
-// Why the file system refuses to reach `file`, in words that say what to do; empty when it
-// does not refuse, or for a cause the other sentences tell (a missing folder, a file in the way).
-std::string unreachableFile(const fs::path& file) {
-  std::error_code ignored;
-  const int error = statError(file);
-  if (error == ELOOP) {
-    // The first of the path's links that leads nowhere but round.
-    const auto paths = pathAndFolders(file);
-    fs::path looping = file;
-    for (auto each = paths.rbegin(); each != paths.rend(); ++each) {
-      if (statError(*each) == ELOOP) {
-        looping = *each;
-        break;
-      }
-    }
-    return (looping == file ? std::string("it is") : looping.string() + " is") +
-           " one of a loop of links; point the links at a store file.";
-  }
-  if (error == ENAMETOOLONG) {
-    if (file.native().size() >= PATH_MAX) {
-      return "its path is " + std::to_string(file.native().size()) +
-             " bytes long, and the system allows at most " + std::to_string(PATH_MAX - 1) +
-             "; choose a shorter path.";
-    }
-    for (const auto& each : pathAndFolders(file)) {
-      const auto name = each.filename().native();
-      if (name.size() <= NAME_MAX) continue;
-      return (each == file ? std::string("its file name is ")
-                           : "the name of its folder " + each.string() + " is ") +
-             std::to_string(name.size()) + " bytes long, and the file system allows at most " +
-             std::to_string(NAME_MAX) + "; choose a shorter name.";
-    }
-  }
-  if (error == EACCES) {
-    // The deepest folder that exists and may not be searched.
-    for (const auto& each : pathAndFolders(file.parent_path())) {
-      if (!fs::is_directory(each, ignored) || ::access(each.c_str(), X_OK) == 0) continue;
-      return "its folder " + each.string() +
-             " cannot be entered; let this user search it, or choose another place.";
-    }
-  }
-  if (error == ENOENT && fs::is_symlink(fs::symlink_status(file, ignored))) {
-    const fs::path target = fs::read_symlink(file, ignored);
-    const fs::path resolved = target.is_absolute() ? target : file.parent_path() / target;
-    if (!fs::is_directory(resolved.parent_path(), ignored)) {
-      return "it is a link to " + target.string() + ", whose folder " +
-             resolved.parent_path().string() + " does not exist; point the link at a store file.";
-    }
-    return "it is a link to " + target.string() +
-           ", which does not exist and cannot be made; point the link at a store file.";
-  }
-  return {};
-}
-
-// What opening would do wrong with the path, before SQLite sees it: SQLite makes a file of a
-// path that names a folder, and cannot open one relative to a working folder that is gone.
-void refuseUnopenablePath(const fs::path& url) {
-  if (url.empty()) {
-    throw StoreError(StoreError::Kind::incompatibleStore, "A SQLite store needs a file URL.");
-  }
-  const auto cannotOpen = [&](const std::string& why) {
-    return StoreError(StoreError::Kind::sqlite,
-                      "Could not open the store at " + url.string() + ": " + why, SQLITE_CANTOPEN);
-  };
-  std::error_code ignored;
-  if (!url.has_filename()) {
-    if (fs::is_directory(url, ignored)) throw cannotOpen("it is a folder, not a file.");
-    throw cannotOpen(
-        "a path that ends in a separator names a folder, not a file; give the store file's "
-        "path without it.");
-  }
-  if (url.is_relative()) {
-    std::error_code gone;
-    if (fs::current_path(gone).empty() || gone) {
-      throw cannotOpen(
-          "the path is relative, and the working folder it would start from no longer exists; "
-          "give the full path.");
-    }
-  }
-}
-
-// SQLite's account of a failed open says what went wrong, not to which file or what to do:
-// the failures a user can meet get a sentence that names the file or its folder.
-[[noreturn]] void refuseOpen(const StoreDescription& description, const StoreError& error) {
-  const std::string file = description.url.string();
-  const auto refusal = [&](StoreError::Kind kind, const std::string& message) {
-    return StoreError(kind, message, error.extendedCode());
-  };
-  // Bytes that are no SQLite database at all are no store of ours; the connection has already
-  // told damage found further in as such.
-  if (error.extendedCode() == SQLITE_NOTADB) {
-    throw refusal(StoreError::Kind::incompatibleStore,
-                  "The store at " + file + " is not a store of this app.");
-  }
-  if (error.kind() != StoreError::Kind::sqlite) throw error;
-  const auto cannotOpen = [&](const std::string& why) {
-    return refusal(error.kind(), "Could not open the store at " + file + ": " + why);
-  };
-  std::error_code ignored;
-  // Never throws: the working folder may be gone.
-  fs::path absolute = fs::absolute(description.url, ignored);
-  if (ignored) absolute = description.url;
-  const std::string folder = absolute.parent_path().string();
-  switch (error.extendedCode()) {
-    case SQLITE_CANTOPEN:
-      if (fs::is_directory(description.url, ignored)) {
-        throw cannotOpen("it is a folder, not a file.");
-      }
-      if (const auto plainFile = fileInPlaceOfFolder(folder)) {
-        throw cannotOpen(plainFile->string() + " is a file, not a folder.");
-      }
-      if (const auto why = unreachableFile(absolute); !why.empty()) throw cannotOpen(why);
-      if (!fs::is_directory(folder, ignored)) {
-        throw cannotOpen("its folder " + folder + " does not exist.");
-      }
-      // A new store's file cannot be made there.
-      if (!fs::exists(description.url, ignored) && ::access(folder.c_str(), W_OK) != 0) {
-        throw cannotOpen("its folder " + folder + " is read-only.");
-      }
-      break;
-    case SQLITE_READONLY_DIRECTORY:
-      // A store writes beside its file (the write-ahead log) even to be read.
-      throw cannotOpen("its folder " + folder + " is read-only.");
-    default:
-      if (!Database::isReadOnly(error.extendedCode())) break;
-      if (const auto companions = Database::readOnlyCompanions(file); !companions.empty()) {
-        throw cannotOpen(companions);
-      }
-      throw cannotOpen("the file is read-only.");
-  }
-  throw error;
-}
-
-}  // namespace
-
 Store::Store(const StoreDescription& description, const Model& model) : description_(description) {
   const bool inMemory = description_.isInMemory();
-  if (!inMemory) refuseUnopenablePath(description_.url);
+  if (!inMemory) StoreOpening::refusePath(description_.url);
   try {
-    database_ = std::make_unique<Database>(inMemory ? ":memory:" : description_.url.string());
+    database_ = std::make_unique<Database>(inMemory ? ":memory:"
+                                                    : StoreOpening::sqliteName(description_.url));
     StoreSchema::open(*database_, model, description_, !inMemory);
+    mayNotWrite_ = !inMemory && database_->isReadOnly();
   } catch (const StoreError& error) {
     if (inMemory) throw;
-    refuseOpen(description_, error);
+    StoreOpening::refuse(description_, error);
   }
   statements_.resize(model.entities().size());
 }
@@ -273,6 +102,30 @@ Store::Store(const StoreDescription& description, const Model& model) : descript
 Store::~Store() {
   // Statements go before the connection closes.
   statements_.clear();
+}
+
+void Store::reopenToWrite(const Model& model) {
+  // The file the connection has open, whatever the working folder is now.
+  const std::string file = database_->fullPath();
+  // Until every file can be written, a connection opened anew would fail as this one does; and
+  // once the file was moved away, the path may name another store.
+  if (file.empty() || ::access(file.c_str(), W_OK) != 0 ||
+      !Database::readOnlyCompanions(file).empty() || database_->fileHasMoved()) {
+    return;
+  }
+  std::unique_ptr<Database> fresh;
+  try {
+    fresh = std::make_unique<Database>(file, Database::Opening::existingOnly);
+  } catch (const StoreError&) {
+    return;  // moved away meanwhile: the save tells of the connection there is
+  }
+  if (fresh->isReadOnly()) return;
+  // The old connection closes before the new one first reads: a process's connections to one
+  // file share its -shm, which the old one may hold read-only.
+  for (auto& statements : statements_) statements.reset();
+  database_ = std::move(fresh);
+  StoreSchema::open(*database_, model, description_, true);
+  mayNotWrite_ = false;
 }
 
 // Compiled when an entity's table is first used: a library opened to read its cards need not

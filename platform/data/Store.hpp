@@ -43,6 +43,16 @@ class Store {
   data_internal::Database& database() { return *database_; }
   Statements& statements(const EntityDescription& entity);
 
+  // Whether a save should first open the store anew: SQLite opened its file read-only, or a save
+  // met a file it could not write. Either connection stays so once the files are writable.
+  bool mayNotWrite() const { return mayNotWrite_; }
+  void noteNotWritable() { mayNotWrite_ = true; }
+  // Opens the store anew for writing when its file, and the -wal and -shm beside it, can now be
+  // written; keeps the connection it has otherwise. The statements compiled on the old one go
+  // with it, for every context. Throws `StoreError` when the store's file, opened anew, no
+  // longer opens as a store.
+  void reopenToWrite(const Model& model);
+
   // The rows whose to-one end `relationship` holds the key bound as ?1.
   data_internal::Statement& byForeignKey(const EntityDescription& entity,
                                          std::uint32_t relationship);
@@ -69,6 +79,7 @@ class Store {
   StoreDescription description_;
   std::unique_ptr<data_internal::Database> database_;
   std::vector<std::unique_ptr<Statements>> statements_;
+  bool mayNotWrite_ = false;
 };
 
 }  // namespace kelvo::data

@@ -2,12 +2,18 @@
 // folders a user may point a program at.
 #include <gtest/gtest.h>
 #include <sys/prctl.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <climits>
 #include <fstream>
 #include <functional>
 #include <random>
+#include <set>
 #include <string>
 
 #include "platform/data/Context.hpp"
@@ -334,6 +340,314 @@ TEST(StoreOpeningTest, AReadOnlyFolderOrStoreFileIsNamedInTheError) {
                                           "as the store file is.");
   fs::permissions(shm, fs::perms::all);
   EXPECT_EQ(asAnotherUser(saveANote), "saved");
+}
+
+// The names in a folder, to tell that a refused open made nothing.
+std::set<std::string> entries(const std::filesystem::path& folder) {
+  std::set<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    names.insert(entry.path().filename().string());
+  }
+  return names;
+}
+
+std::string cannotOpen(const std::filesystem::path& url, const std::string& why) {
+  return "Could not open the store at " + url.string() + ": " + why;
+}
+
+void expectCannotOpen(const std::filesystem::path& url, const std::string& message) {
+  const auto error = openError(url);
+  ASSERT_TRUE(error) << url;
+  EXPECT_EQ(error->kind(), StoreError::Kind::sqlite);
+  EXPECT_EQ(error->extendedCode(), 14);  // SQLITE_CANTOPEN
+  EXPECT_EQ(std::string(error->what()), message);
+}
+
+// SQLite reads a path only up to a NUL byte, drops "." and a name before "..", unread, and takes
+// ":memory:" for a temporary database: each would open another file than the system names.
+TEST(StoreOpeningTest, PathsSQLiteWouldReadAsAnotherFileAreRefusedAndMakeNothing) {
+  TemporaryDirectory directory;
+  namespace fs = std::filesystem;
+  const auto in = [&](const std::string& name) { return directory.path() / name; };
+  const std::string endsInDot =
+      "a path that ends in \"/.\" names a folder, not a file; give the store file's path without "
+      "it.";
+  expectCannotOpen(in("x.store") / ".", cannotOpen(in("x.store") / ".", endsInDot));
+  expectCannotOpen(
+      in("nope") / ".." / "R.store",
+      cannotOpen(in("nope") / ".." / "R.store",
+                 "its path names the folder " + in("nope").string() +
+                     " before \"..\", and that folder does not exist; make it, or give "
+                     "the path without it."));
+  EXPECT_TRUE(entries(directory.path()).empty());
+
+  // A store file in the way of either is named, and left as it was.
+  {
+    auto container = testing::openContainer(in("E.store"));
+    testing::makeNote(container->viewContext(), "kept");
+    container->viewContext().save();
+  }
+  const std::string before = fileBytes(in("E.store"));
+  expectCannotOpen(in("E.store") / ".", cannotOpen(in("E.store") / ".", endsInDot));
+  expectCannotOpen(in("E.store") / ".." / "R.store",
+                   cannotOpen(in("E.store") / ".." / "R.store",
+                              in("E.store").string() + " is a file, not a folder."));
+  const std::string nul =
+      "its path holds a NUL byte (shown as \\0), which no path may hold; give the path without "
+      "it.";
+  const fs::path withNul(in("E.store").string() + std::string("\0.bak", 5));
+  expectCannotOpen(withNul, cannotOpen(in("E.store").string() + "\\0.bak", nul));
+  expectCannotOpen(fs::path(std::string(1, '\0')), cannotOpen("\\0", nul));
+  EXPECT_EQ(entries(directory.path()), std::set<std::string>{"E.store"});
+  EXPECT_EQ(fileBytes(in("E.store")), before);
+
+  // A folder named before ".." that does exist is followed, as the system follows it.
+  fs::create_directory(in("there"));
+  EXPECT_FALSE(openError(in("there") / ".." / "R.store"));
+  EXPECT_TRUE(fs::is_regular_file(in("R.store")));
+  EXPECT_EQ(openError(in("there") / ".")->what(),
+            cannotOpen(in("there") / ".", "it is a folder, not a file."));
+
+  // ":memory:" is a file in the working folder, whose saves are there at the next open.
+  EXPECT_EQ(saidInChild(
+                [&] {
+                  fs::current_path(directory.path());
+                  auto container = testing::openContainer(":memory:");
+                  testing::makeNote(container->viewContext(), "kept");
+                  container->viewContext().save();
+                  if (testing::openContainer(":memory:")->viewContext().count("Note") != 1) {
+                    throw StoreError({}, "not kept");
+                  }
+                },
+                false),
+            "saved");
+  EXPECT_TRUE(fs::is_regular_file(in(":memory:")));
+}
+
+// SQLite keeps "-journal", "-wal" and "-shm" beside the store under its name, and refuses a full
+// path that with "-journal" would pass 512 bytes.
+TEST(StoreOpeningTest, NamesAndPathsTooLongForTheFilesBesideTheStoreAreToldWithTheirLimits) {
+  TemporaryDirectory directory;
+  namespace fs = std::filesystem;
+  EXPECT_FALSE(openError(directory.path() / std::string(247, 'n')));
+  for (std::size_t length : {248, 255}) {
+    const auto url = directory.path() / std::string(length, 'n');
+    expectCannotOpen(url, cannotOpen(url, "its file name is " + std::to_string(length) +
+                                              " bytes long, and the journal SQLite keeps beside "
+                                              "it, under that name and \"-journal\", would pass "
+                                              "the 255 bytes the file system allows; choose a "
+                                              "name of at most 247 bytes."));
+  }
+  EXPECT_EQ(entries(directory.path()), std::set<std::string>{std::string(247, 'n')});
+
+  // A path of exactly `length` bytes in folders of their own.
+  const auto pathOf = [&](std::size_t length) {
+    auto url = directory.path() / ("p" + std::to_string(length));
+    while (url.native().size() + 1 + 200 < length) url /= std::string(200, 'd');
+    fs::create_directories(url);
+    return url / std::string(length - url.native().size() - 1, 'f');
+  };
+  const auto longest = pathOf(504);
+  EXPECT_FALSE(openError(longest));
+  for (std::size_t length : {505, 4095}) {
+    const auto url = pathOf(length);
+    expectCannotOpen(url, cannotOpen(url, "its path is " + std::to_string(length) +
+                                              " bytes long, and SQLite allows at most 504; "
+                                              "choose a shorter path."));
+    EXPECT_TRUE(entries(url.parent_path()).empty());
+  }
+  // Relative, the path counts from the working folder.
+  const auto relative = longest.filename().string().substr(1);
+  EXPECT_EQ(saidInChild(
+                [&] {
+                  fs::current_path(longest.parent_path());
+                  testing::openContainer("xy" + relative);
+                },
+                false),
+            cannotOpen("xy" + relative, "its full path, " + longest.parent_path().string() + "/xy" +
+                                            relative +
+                                            ", is 505 bytes long, and SQLite allows at most 504; "
+                                            "choose a shorter path."));
+}
+
+// Files no store can be kept in are named for what they are, and nothing is made beside them.
+TEST(StoreOpeningTest, PipesSocketsDevicesAndUnreadableFilesAreToldAndLeftAsTheyWere) {
+  TemporaryDirectory directory;
+  namespace fs = std::filesystem;
+  const auto in = [&](const std::string& name) { return directory.path() / name; };
+  ASSERT_EQ(mkfifo(in("pipe.store").c_str(), 0666), 0);
+  expectCannotOpen(in("pipe.store"),
+                   cannotOpen(in("pipe.store"),
+                              "it is a named pipe, not a file; give the path of a store file."));
+  const int listening = socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  ASSERT_LT(in("socket.store").native().size(), sizeof address.sun_path);
+  std::strcpy(address.sun_path, in("socket.store").c_str());
+  ASSERT_EQ(bind(listening, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  expectCannotOpen(
+      in("socket.store"),
+      cannotOpen(in("socket.store"), "it is a socket, not a file; give the path of a store file."));
+  close(listening);
+  std::set<std::string> made{"pipe.store", "socket.store"};
+  // The system's null device, made anew in the scratch folder; a container may not make one.
+  if (mknod(in("device.store").c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0) {
+    expectCannotOpen(in("device.store"),
+                     cannotOpen(in("device.store"),
+                                "it is a device, not a file; give the path of a store file."));
+    fs::create_symlink("device.store", in("link.store"));
+    expectCannotOpen(in("link.store"),
+                     cannotOpen(in("link.store"),
+                                "it is a link to device.store, a device, not a file; point the "
+                                "link at a store file."));
+    made.insert({"device.store", "link.store"});
+  } else {
+    std::printf("mknod refused (%s): no device checked\n", std::strerror(errno));
+  }
+  EXPECT_EQ(entries(directory.path()), made);
+
+  // Another user's store of mode 0600, and one of mode 0000.
+  fs::permissions(directory.path(), fs::perms::all);
+  const std::string unreadable =
+      "this user may not read the file; let this user read and write it, or open a copy this "
+      "user may write.";
+  for (const auto& [name, mode] :
+       {std::pair{"Private.store", fs::perms::owner_read | fs::perms::owner_write},
+        std::pair{"Zero.store", fs::perms::none}}) {
+    const auto url = in(name);
+    {
+      auto container = testing::openContainer(url);
+      testing::makeNote(container->viewContext(), "kept");
+      container->viewContext().save();
+    }
+    fs::permissions(url, mode);
+    const std::string before = fileBytes(url);
+    const std::string said = asAnotherUser([&] { testing::openContainer(url); });
+    if (said == "no other user") GTEST_SKIP() << "no other user to run as";
+    EXPECT_EQ(said, cannotOpen(url, unreadable));
+    EXPECT_EQ(fileBytes(url), before);
+    EXPECT_FALSE(fs::exists(url.string() + "-journal"));
+  }
+}
+
+TEST(StoreOpeningTest, AFileThatBeginsAsSQLiteButIsRefusedByItIsADamagedStore) {
+  TemporaryDirectory directory;
+  const auto url = directory.path() / "Kelvo.store";
+  {
+    auto container = testing::openContainer(url);
+    testing::makeNote(container->viewContext(), "x");
+    container->viewContext().save();
+  }
+  std::string bytes = fileBytes(url);
+  ASSERT_EQ(bytes.compare(0, 16, std::string("SQLite format 3\0", 16)), 0);
+  // The header after its string: page size, versions, counts.
+  std::mt19937 random(5);
+  for (std::size_t i = 16; i < 100; ++i) bytes[i] = static_cast<char>(random());
+  std::ofstream(url, std::ios::binary) << bytes;
+  const auto text = directory.path() / "Text.store";
+  std::ofstream(text) << "SQLite is a database; this is a note.\n";
+  for (const auto& [file, what] :
+       {std::pair{url, " is damaged."}, std::pair{text, " is not a store of this app."}}) {
+    const auto error = openError(file);
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->kind(), StoreError::Kind::incompatibleStore);
+    EXPECT_EQ(error->extendedCode(), 26);  // SQLITE_NOTADB
+    EXPECT_EQ(std::string(error->what()), "The store at " + file.string() + what);
+  }
+  EXPECT_EQ(fileBytes(url), bytes);
+  EXPECT_EQ(entries(directory.path()), (std::set<std::string>{"Kelvo.store", "Text.store"}));
+}
+
+// A store SQLite opened read-only stays so until it is opened anew: the next save does that
+// once the file and the files beside it can be written, for every context of the coordinator.
+TEST(StoreOpeningTest, AStoreOpenedReadOnlySavesInTheSameContextOnceItsFilesAreWritable) {
+  TemporaryDirectory directory;
+  namespace fs = std::filesystem;
+  const auto folder = directory.path() / "library";
+  fs::create_directory(folder);
+  const auto url = folder / "Kelvo.store";
+  {
+    auto container = testing::openContainer(url);
+    testing::makeNote(container->viewContext(), "x");
+    container->viewContext().save();
+  }
+  fs::permissions(directory.path(), fs::perms::all);
+  // The folder and the store are the other user's own, so that it can make them writable.
+  ASSERT_EQ(chown(folder.c_str(), 65534, 65534), 0);
+  ASSERT_EQ(chown(url.c_str(), 65534, 65534), 0);
+  const auto readOnly = fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read;
+  const auto writable = fs::perms::owner_read | fs::perms::owner_write;
+  fs::permissions(url, readOnly);
+  const std::string said = asAnotherUser([&] {
+    auto container = testing::openContainer(url);
+    Context& context = container->viewContext();
+    Context other(context.coordinator());
+    auto kept = context.fetch("Note").front();
+    kept->setValue("title", "renamed while read-only");
+    testing::makeNote(context, "made while read-only");
+    const auto saying = [](Context& saving) {
+      const auto error = testing::saveError(saving);
+      return error ? std::string(error->what()) : "saved";
+    };
+    std::string saves = saying(context) + "\n";
+    fs::permissions(url, writable, fs::perm_options::add);
+    saves += saying(context) + "\n";
+    for (const auto* suffix : {"-wal", "-shm"}) {
+      std::error_code absent;
+      fs::permissions(url.string() + suffix, writable, fs::perm_options::add, absent);
+    }
+    saves += saying(context) + "\n";
+    // The other context reads and saves over the connection opened anew.
+    testing::makeNote(other, "from the other context");
+    saves += saying(other) + "\n";
+    saves += std::to_string(other.count("Note")) + " notes, the first " +
+             context.fetch("Note").front()->value("title")->string()->c_str();
+    throw StoreError({}, saves);
+  });
+  if (said == "no other user") GTEST_SKIP() << "no other user to run as";
+  EXPECT_EQ(said, "Could not save: the store at " + url.string() +
+                      " is read-only.\nCould not save: " + url.string() + "-wal and " +
+                      url.string() +
+                      "-shm beside the store are read-only; make them writable, as the store "
+                      "file is.\nsaved\nsaved\n3 notes, the first renamed while read-only");
+  auto reopened = testing::reopenChecked(url);
+  EXPECT_EQ(reopened->viewContext().count("Note"), 3u);
+}
+
+// Once the file the store opened was moved away, its path may name another store: the save
+// stays refused rather than writing its changes there.
+TEST(StoreOpeningTest, AReadOnlyStoreMovedAwayIsNotOpenedAnewAtItsPath) {
+  TemporaryDirectory directory;
+  namespace fs = std::filesystem;
+  fs::permissions(directory.path(), fs::perms::all);
+  const auto url = directory.path() / "Kelvo.store";
+  const auto other = directory.path() / "Other.store";
+  for (const auto& each : {url, other}) {
+    auto container = testing::openContainer(each);
+    testing::makeNote(container->viewContext(), "kept");
+    container->viewContext().save();
+  }
+  ASSERT_EQ(chown(url.c_str(), 65534, 65534), 0);
+  ASSERT_EQ(chown(other.c_str(), 65534, 65534), 0);
+  fs::permissions(url, fs::perms::owner_read);
+  const std::string said = asAnotherUser([&] {
+    auto container = testing::openContainer(url);
+    testing::makeNote(container->viewContext(), "z");
+    if (!testing::saveError(container->viewContext())) throw StoreError({}, "saved read-only");
+    fs::rename(url, directory.path() / "Moved.store");
+    fs::rename(other, url);
+    // What the moved store left beside the path is writable too: nothing else holds it back.
+    for (const auto* suffix : {"-wal", "-shm"}) {
+      std::error_code absent;
+      fs::permissions(url.string() + suffix, fs::perms::owner_write, fs::perm_options::add, absent);
+    }
+    const auto error = testing::saveError(container->viewContext());
+    throw StoreError({},
+                     error ? "refused, code " + std::to_string(error->extendedCode()) : "saved");
+  });
+  if (said == "no other user") GTEST_SKIP() << "no other user to run as";
+  EXPECT_EQ(said, "refused, code 8");
+  EXPECT_EQ(testing::openContainer(url)->viewContext().count("Note"), 1u);
 }
 
 }  // namespace

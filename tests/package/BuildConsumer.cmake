@@ -117,6 +117,92 @@ if(NOT status EQUAL 1 OR said EQUAL -1 OR NOT kept STREQUAL "a note, not a store
   message(FATAL_ERROR "a file that is no store: exit ${status}, and\n${out}${err}")
 endif()
 
+# Paths a store cannot be opened at: the program stops with its heading for the error's kind and
+# the store's own sentence, no other exception leaves it, and nothing is made for the path (but
+# the program's lock beside a path that names a file in a folder that exists).
+set(edges ${WORK_DIR}/edges)
+file(MAKE_DIRECTORY ${edges}/folder.store ${edges}/deep)
+file(WRITE ${edges}/plain "notes\n")
+file(CREATE_LINK nowhere/Kelvo.store ${edges}/dangling.store SYMBOLIC)
+file(CREATE_LINK loop2.store ${edges}/loop1.store SYMBOLIC)
+file(CREATE_LINK loop1.store ${edges}/loop2.store SYMBOLIC)
+execute_process(COMMAND mkfifo ${edges}/pipe.store)
+# The 16 bytes of SQLite's header string, then bytes that make no header.
+execute_process(COMMAND sh -c "printf 'SQLite format 3\\000' > \"$0\" && head -c 4000 /dev/zero | tr '\\000' x >> \"$0\""
+                ${edges}/damaged.store)
+string(REPEAT n 250 long_name)
+set(deep ${edges}/deep)
+string(LENGTH "${deep}" length)
+math(EXPR rest "505 - ${length} - 1")
+while(rest GREATER 200)  # folders of at most 200 bytes, and a name of 99 to 200
+  math(EXPR size "${rest} - 100")
+  if(size GREATER 200)
+    set(size 200)
+  endif()
+  string(REPEAT d ${size} folder)
+  set(deep ${deep}/${folder})
+  file(MAKE_DIRECTORY ${deep})
+  string(LENGTH "${deep}" length)
+  math(EXPR rest "505 - ${length} - 1")
+endwhile()
+string(REPEAT f ${rest} deep_name)
+set(sqlite_heading "kelvo-consumer: The library could not be opened, read or saved.")
+set(other_heading "kelvo-consumer: This file is not a library this app can read.")
+set(cannot "Could not open the store at")
+function(refused url heading sentence)
+  execute_process(COMMAND ${clean_env} sh -c "exec \"$0\" \"$1\""
+                          ${WORK_DIR}/consumer/kelvo-consumer "${url}"
+                  RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  string(FIND "${err}" "${heading}\n${sentence}\n" said)
+  if(NOT status EQUAL 1 OR said EQUAL -1)
+    message(FATAL_ERROR "the store at \"${url}\": exit ${status}, and\n${out}${err}\n"
+                        "not\n${heading}\n${sentence}")
+  endif()
+endfunction()
+refused("" "${other_heading}" "A SQLite store needs a file URL.")
+refused(${edges}/new/New.store/ "${sqlite_heading}" "${cannot} ${edges}/new/New.store/: a path \
+that ends in a separator names a folder, not a file; give the store file's path without it.")
+refused(${edges}/x.store/. "${sqlite_heading}" "${cannot} ${edges}/x.store/.: a path that ends \
+in \"/.\" names a folder, not a file; give the store file's path without it.")
+refused(${edges}/nope/../R.store "${sqlite_heading}" "${cannot} ${edges}/nope/../R.store: its \
+path names the folder ${edges}/nope before \"..\", and that folder does not exist; make it, or \
+give the path without it.")
+refused(${edges}/folder.store "${sqlite_heading}" "${cannot} ${edges}/folder.store: it is a \
+folder, not a file.")
+refused(${edges}/plain/Kelvo.store "${sqlite_heading}" "${cannot} ${edges}/plain/Kelvo.store: \
+${edges}/plain is a file, not a folder.")
+refused(${edges}/dangling.store "${sqlite_heading}" "${cannot} ${edges}/dangling.store: it is a \
+link to nowhere/Kelvo.store, whose folder ${edges}/nowhere does not exist; point the link at a \
+store file.")
+refused(${edges}/loop1.store "${sqlite_heading}" "${cannot} ${edges}/loop1.store: it is one of \
+a loop of links; point the links at a store file.")
+refused(${edges}/pipe.store "${sqlite_heading}" "${cannot} ${edges}/pipe.store: it is a named \
+pipe, not a file; give the path of a store file.")
+refused(${edges}/${long_name} "${sqlite_heading}" "${cannot} ${edges}/${long_name}: its file \
+name is 250 bytes long, and the journal SQLite keeps beside it, under that name and \
+\"-journal\", would pass the 255 bytes the file system allows; choose a name of at most 247 \
+bytes.")
+refused(${deep}/${deep_name} "${sqlite_heading}" "${cannot} ${deep}/${deep_name}: its path is \
+505 bytes long, and SQLite allows at most 504; choose a shorter path.")
+refused(${edges}/damaged.store "${other_heading}" "The store at ${edges}/damaged.store is \
+damaged.")
+foreach(unmade new x.store nope R.store ${long_name} ${deep}/${deep_name} nowhere)
+  if(EXISTS ${edges}/${unmade} OR EXISTS ${unmade})
+    message(FATAL_ERROR "a refused path made ${unmade}")
+  endif()
+endforeach()
+# A relative path, once the working folder is gone.
+execute_process(COMMAND ${clean_env} sh -c "mkdir \"$1/gone\" && cd \"$1/gone\" && \
+rmdir \"$1/gone\" && exec \"$0\" Kelvo.store" ${WORK_DIR}/consumer/kelvo-consumer ${edges}
+                RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
+string(FIND "${err}" "${sqlite_heading}\n${cannot} Kelvo.store: the path is relative, and the \
+working folder it would start from no longer exists; give the full path.\n" said)
+if(NOT status EQUAL 1 OR said EQUAL -1)
+  message(FATAL_ERROR "a relative path once the working folder is gone: exit ${status}, and\n"
+                      "${out}${err}")
+endif()
+message(STATUS "every refused path stopped the program with its heading and sentence")
+
 if(EXISTS ${prefix}/bin/kelvo-widget)
   run("widget" ${clean_env} ${prefix}/bin/kelvo-widget render --family systemMedium
       --output ${WORK_DIR}/medium.svg)

@@ -9,11 +9,11 @@
 
 namespace kelvo::data_internal {
 
-Database::Database(const std::string& path) : path_(path) {
+Database::Database(const std::string& path, Opening opening) : path_(path) {
   // A connection serves one coordinator, used on one thread at a time: SQLite's own lock
   // around every call (a tenth of reading a row) guards nothing here.
-  const int flags =
-      SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_EXRESCODE | SQLITE_OPEN_NOMUTEX;
+  const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_EXRESCODE | SQLITE_OPEN_NOMUTEX |
+                    (opening == Opening::createIfMissing ? SQLITE_OPEN_CREATE : 0);
   const int result = sqlite3_open_v2(path.c_str(), &handle_, flags, nullptr);
   if (result != SQLITE_OK) {
     const std::string message = handle_ != nullptr ? sqlite3_errmsg(handle_) : "out of memory";
@@ -34,6 +34,19 @@ Database::~Database() {
 }
 
 bool Database::isReadOnly(int extendedCode) { return (extendedCode & 0xFF) == SQLITE_READONLY; }
+
+bool Database::isReadOnly() const { return sqlite3_db_readonly(handle_, "main") == 1; }
+
+std::string Database::fullPath() const {
+  const char* path = sqlite3_db_filename(handle_, "main");
+  return path != nullptr ? path : "";
+}
+
+bool Database::fileHasMoved() const {
+  int moved = 0;
+  return sqlite3_file_control(handle_, "main", SQLITE_FCNTL_HAS_MOVED, &moved) == SQLITE_OK &&
+         moved != 0;
+}
 
 std::string Database::readOnlyCompanions(const std::string& path) {
   if (::access(path.c_str(), W_OK) != 0) return {};

@@ -19,9 +19,12 @@ class Statement;
 /// SQLite's extended result code; damage to the file, found at any step, is told as such.
 class Database {
  public:
-  /// Opens the database file at `path` for reading and writing, creating it when missing. The path
+  enum class Opening { createIfMissing, existingOnly };
+
+  /// Opens the database file at `path` for reading and writing, creating it when missing (or,
+  /// with `existingOnly`, failing). SQLite opens a file it may not write read-only. The path
   /// ":memory:" opens a private in-memory database.
-  explicit Database(const std::string& path);
+  explicit Database(const std::string& path, Opening opening = Opening::createIfMissing);
   ~Database();
   // Its statements point back at it.
   Database(Database&&) = delete;
@@ -33,6 +36,14 @@ class Database {
   static constexpr int foreignKeyViolation = 787;  // SQLITE_CONSTRAINT_FOREIGNKEY
   /// Whether an extended code says the file or its folder cannot be written.
   static bool isReadOnly(int extendedCode);
+  /// Whether SQLite opened the file read-only: it may not be written, and the connection stays
+  /// so when it becomes writable.
+  bool isReadOnly() const;
+  /// Whether the file this connection opened was since removed or renamed: its path may now
+  /// name another file.
+  bool fileHasMoved() const;
+  /// The full path of the file SQLite opened, links followed; empty for a database in memory.
+  std::string fullPath() const;
   /// Says which of the write-ahead log and its index beside a database file that can be written
   /// cannot be, and what to do ("<path>-shm beside the store is read-only; make it writable, as
   /// the store file is."); empty when none. SQLite makes them with the file's mode, so a file

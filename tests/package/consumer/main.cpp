@@ -204,10 +204,17 @@ void fillNewLibrary(data::Context& context, Date now) {
 // Runs of this program take turns with the library: this waits while another run holds it,
 // then holds it until the turn is let go or the program ends, however it ends. The turn is a
 // lock on a file beside the store. Where that file cannot be made (nor the store's folder,
-// which this makes), there is no turn, and opening the store says why.
+// which this makes), there is no turn, and opening the store says why. A path that names no
+// file (empty, or ending in a separator, "." or "..") gets neither, and no folder is made for
+// a path through "..": opening refuses what the system would, and nothing is made for it.
 std::shared_ptr<std::FILE> takeTurn(const std::filesystem::path& store) {
+  const std::filesystem::path name = store.filename();
+  if (name.empty() || name == "." || name == "..") return nullptr;
   std::error_code unmade;  // the store names the folder when it cannot open
-  std::filesystem::create_directories(std::filesystem::absolute(store).parent_path(), unmade);
+  if (std::find(store.begin(), store.end(), std::filesystem::path("..")) == store.end()) {
+    const std::filesystem::path full = std::filesystem::absolute(store, unmade);
+    if (!unmade) std::filesystem::create_directories(full.parent_path(), unmade);
+  }
   std::FILE* lock = std::fopen((store.string() + ".lock").c_str(), "a");
   if (lock == nullptr) return nullptr;
   flock(fileno(lock), LOCK_EX);  // waits for the other run; closing the file lets go

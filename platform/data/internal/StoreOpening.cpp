@@ -1,0 +1,330 @@
+#include "platform/data/internal/StoreOpening.hpp"
+
+#include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstring>
+#include <optional>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "platform/data/StoreDescription.hpp"
+#include "platform/data/StoreError.hpp"
+#include "platform/data/internal/Database.hpp"
+
+namespace kelvo::data_internal {
+
+using data::StoreDescription;
+using data::StoreError;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// The nearest of `folder` and the folders above it that exists, when that is not a folder: a
+// store cannot be opened below a plain file.
+std::optional<fs::path> fileInPlaceOfFolder(const fs::path& folder) {
+  std::error_code ignored;
+  for (auto path = folder; !path.empty(); path = path.parent_path()) {
+    const auto status = fs::status(path, ignored);
+    if (fs::exists(status)) {
+      if (fs::is_directory(status)) return std::nullopt;
+      return path;
+    }
+    if (path == path.parent_path()) break;
+  }
+  return std::nullopt;
+}
+
+// The path and each folder above it, the path first, as written (a relative path's folders
+// stop at its first name).
+std::vector<fs::path> pathAndFolders(const fs::path& path) {
+  std::vector<fs::path> paths;
+  for (auto each = path; !each.empty(); each = each.parent_path()) {
+    paths.push_back(each);
+    if (each == each.parent_path()) break;
+  }
+  return paths;
+}
+
+int statError(const fs::path& path) {
+  struct stat status;
+  return ::stat(path.c_str(), &status) == 0 ? 0 : errno;
+}
+
+// Why the file system refuses to reach `file`, in words that say what to do; empty when it
+// does not refuse, or for a cause the other sentences tell (a missing folder, a file in the way).
+std::string unreachableFile(const fs::path& file) {
+  std::error_code ignored;
+  const int error = statError(file);
+  if (error == ELOOP) {
+    // The first of the path's links that leads nowhere but round.
+    const auto paths = pathAndFolders(file);
+    fs::path looping = file;
+    for (auto each = paths.rbegin(); each != paths.rend(); ++each) {
+      if (statError(*each) == ELOOP) {
+        looping = *each;
+        break;
+      }
+    }
+    return (looping == file ? std::string("it is") : looping.string() + " is") +
+           " one of a loop of links; point the links at a store file.";
+  }
+  if (error == ENAMETOOLONG) {
+    if (file.native().size() >= PATH_MAX) {
+      return "its path is " + std::to_string(file.native().size()) +
+             " bytes long, and the system allows at most " + std::to_string(PATH_MAX - 1) +
+             "; choose a shorter path.";
+    }
+    for (const auto& each : pathAndFolders(file)) {
+      const auto name = each.filename().native();
+      if (name.size() <= NAME_MAX) continue;
+      return (each == file ? std::string("its file name is ")
+                           : "the name of its folder " + each.string() + " is ") +
+             std::to_string(name.size()) + " bytes long, and the file system allows at most " +
+             std::to_string(NAME_MAX) + "; choose a shorter name.";
+    }
+  }
+  if (error == EACCES) {
+    // The deepest folder that exists and may not be searched.
+    for (const auto& each : pathAndFolders(file.parent_path())) {
+      if (!fs::is_directory(each, ignored) || ::access(each.c_str(), X_OK) == 0) continue;
+      return "its folder " + each.string() +
+             " cannot be entered; let this user search it, or choose another place.";
+    }
+  }
+  if (error == ENOENT && fs::is_symlink(fs::symlink_status(file, ignored))) {
+    const fs::path target = fs::read_symlink(file, ignored);
+    const fs::path resolved = target.is_absolute() ? target : file.parent_path() / target;
+    if (!fs::is_directory(resolved.parent_path(), ignored)) {
+      return "it is a link to " + target.string() + ", whose folder " +
+             resolved.parent_path().string() + " does not exist; point the link at a store file.";
+    }
+    return "it is a link to " + target.string() +
+           ", which does not exist and cannot be made; point the link at a store file.";
+  }
+  return {};
+}
+
+// The path as a sentence can show it: a NUL byte would end the sentence there.
+std::string shown(const fs::path& url) {
+  std::string text;
+  for (char byte : url.native()) {
+    if (byte == '\0') {
+      text += "\\0";
+    } else {
+      text += byte;
+    }
+  }
+  return text;
+}
+
+// SQLite keeps its journal beside the store, under the store's path and this.
+constexpr std::size_t journalSuffix = sizeof("-journal") - 1;
+
+// The system follows each name before ".." and refuses one that is missing or a file; SQLite
+// drops the name and the ".." unread, and would open the store beyond them.
+template <class Refusal>
+void refuseNameBeforeParent(const fs::path& url, const Refusal& cannotOpen) {
+  if (url.native().find("..") == std::string::npos) return;
+  fs::path before;
+  for (const auto& name : url) {
+    if (name == ".." && !before.empty()) {
+      struct stat status;
+      if (::stat(before.c_str(), &status) == 0) {
+        if (!S_ISDIR(status.st_mode)) throw cannotOpen(shown(before) + " is a file, not a folder.");
+      } else if (errno == ENOTDIR) {
+        if (const auto plainFile = fileInPlaceOfFolder(before)) {
+          throw cannotOpen(shown(*plainFile) + " is a file, not a folder.");
+        }
+      } else if (errno == ENOENT) {
+        throw cannotOpen("its path names the folder " + shown(before) +
+                         " before \"..\", and that folder does not exist; make it, or give the "
+                         "path without it.");
+      }
+    }
+    before /= name;
+  }
+}
+
+// A path that is no file SQLite could keep a store in: a named pipe, a socket or a device
+// (opening a pipe would read what another program writes to it).
+template <class Refusal>
+void refuseSpecialFile(const fs::path& url, const Refusal& cannotOpen) {
+  struct stat status;
+  if (::stat(url.c_str(), &status) != 0 || S_ISREG(status.st_mode) || S_ISDIR(status.st_mode)) {
+    return;
+  }
+  const std::string what = S_ISFIFO(status.st_mode)   ? "a named pipe"
+                           : S_ISSOCK(status.st_mode) ? "a socket"
+                                                      : "a device";
+  std::error_code ignored;
+  if (fs::is_symlink(fs::symlink_status(url, ignored))) {
+    throw cannotOpen("it is a link to " + fs::read_symlink(url, ignored).string() + ", " + what +
+                     ", not a file; point the link at a store file.");
+  }
+  throw cannotOpen("it is " + what + ", not a file; give the path of a store file.");
+}
+
+// SQLite refuses a path that, with "-journal" added, would pass its limit for a path (512 bytes
+// by default), counted over the full path as it resolves it: from the working folder, links
+// followed. Empty when the path is within it.
+std::string pathPastSQLiteLimit(const fs::path& url) {
+  sqlite3_vfs* vfs = sqlite3_vfs_find(nullptr);
+  if (vfs == nullptr || vfs->mxPathname <= static_cast<int>(journalSuffix)) return {};
+  std::string full(PATH_MAX + 1, '\0');
+  const int resolved =
+      vfs->xFullPathname(vfs, url.c_str(), static_cast<int>(full.size()), full.data());
+  std::error_code ignored;
+  if ((resolved & 0xFF) == SQLITE_OK) {
+    full.resize(std::char_traits<char>::length(full.c_str()));
+  } else {
+    // SQLite cannot resolve it (a working folder past its limit): the path as the system would.
+    full = fs::absolute(url, ignored).lexically_normal().native();
+  }
+  const std::size_t limit = static_cast<std::size_t>(vfs->mxPathname) - journalSuffix;
+  if (full.size() <= limit) return {};
+  return (full == url.native() ? "its path is " : "its full path, " + full + ", is ") +
+         std::to_string(full.size()) + " bytes long, and SQLite allows at most " +
+         std::to_string(limit) + "; choose a shorter path.";
+}
+
+// SQLite's header string, its NUL included: a file that begins with it and that SQLite still
+// refuses is a store whose header was damaged, not some other file.
+bool beginsAsSQLite(const fs::path& file) {
+  static constexpr char header[] = "SQLite format 3";
+  char bytes[sizeof header] = {};
+  std::FILE* in = std::fopen(file.c_str(), "rb");
+  if (in == nullptr) return false;
+  const std::size_t read = std::fread(bytes, 1, sizeof bytes, in);
+  std::fclose(in);
+  return read == sizeof header && std::memcmp(bytes, header, sizeof header) == 0;
+}
+
+}  // namespace
+
+// What opening would do wrong with the path, before SQLite sees it: SQLite makes a file of a
+// path that names a folder, reads a path only up to a NUL byte (an empty one is a temporary
+// database), drops the names before "..", cannot open one relative to a working folder that is
+// gone, and leaves a store behind when the name is too long for its journal.
+void StoreOpening::refusePath(const fs::path& url) {
+  if (url.empty()) {
+    throw StoreError(StoreError::Kind::incompatibleStore, "A SQLite store needs a file URL.");
+  }
+  const auto cannotOpen = [&](const std::string& why) {
+    return StoreError(StoreError::Kind::sqlite,
+                      "Could not open the store at " + shown(url) + ": " + why, SQLITE_CANTOPEN);
+  };
+  const std::string& text = url.native();
+  if (text.find('\0') != std::string::npos) {
+    throw cannotOpen(
+        "its path holds a NUL byte (shown as \\0), which no path may hold; give the path "
+        "without it.");
+  }
+  std::error_code ignored;
+  if (!url.has_filename()) {
+    if (fs::is_directory(url, ignored)) throw cannotOpen("it is a folder, not a file.");
+    throw cannotOpen(
+        "a path that ends in a separator names a folder, not a file; give the store file's "
+        "path without it.");
+  }
+  if (text == "." || text.ends_with("/.")) {
+    if (fs::is_directory(url, ignored)) throw cannotOpen("it is a folder, not a file.");
+    throw cannotOpen(
+        "a path that ends in \"/.\" names a folder, not a file; give the store file's path "
+        "without it.");
+  }
+  if (url.is_relative()) {
+    std::error_code gone;
+    if (fs::current_path(gone).empty() || gone) {
+      throw cannotOpen(
+          "the path is relative, and the working folder it would start from no longer exists; "
+          "give the full path.");
+    }
+  }
+  refuseNameBeforeParent(url, cannotOpen);
+  const std::size_t name = text.size() - (text.rfind('/') + 1);
+  if (name <= NAME_MAX && name + journalSuffix > NAME_MAX) {
+    throw cannotOpen("its file name is " + std::to_string(name) +
+                     " bytes long, and the journal SQLite keeps beside it, under that name and "
+                     "\"-journal\", would pass the " +
+                     std::to_string(NAME_MAX) +
+                     " bytes the file system allows; choose a name of at most " +
+                     std::to_string(NAME_MAX - journalSuffix) + " bytes.");
+  }
+  refuseSpecialFile(url, cannotOpen);
+}
+
+// The name SQLite is given for the store's path: it takes ":memory:" for a temporary database.
+std::string StoreOpening::sqliteName(const fs::path& url) {
+  return url.native() == ":memory:" ? "./:memory:" : url.string();
+}
+
+// SQLite's account of a failed open says what went wrong, not to which file or what to do:
+// the failures a user can meet get a sentence that names the file or its folder.
+void StoreOpening::refuse(const StoreDescription& description, const StoreError& error) {
+  const std::string file = description.url.string();
+  const auto refusal = [&](StoreError::Kind kind, const std::string& message) {
+    return StoreError(kind, message, error.extendedCode());
+  };
+  // Bytes that are no SQLite database at all are no store of ours; the connection has already
+  // told damage found further in as such.
+  if (error.extendedCode() == SQLITE_NOTADB) {
+    throw refusal(
+        StoreError::Kind::incompatibleStore,
+        "The store at " + file +
+            (beginsAsSQLite(description.url) ? " is damaged." : " is not a store of this app."));
+  }
+  if (error.kind() != StoreError::Kind::sqlite) throw error;
+  const auto cannotOpen = [&](const std::string& why) {
+    return refusal(error.kind(), "Could not open the store at " + file + ": " + why);
+  };
+  std::error_code ignored;
+  // Never throws: the working folder may be gone.
+  fs::path absolute = fs::absolute(description.url, ignored);
+  if (ignored) absolute = description.url;
+  const std::string folder = absolute.parent_path().string();
+  switch (error.extendedCode()) {
+    case SQLITE_CANTOPEN:
+      if (fs::is_directory(description.url, ignored)) {
+        throw cannotOpen("it is a folder, not a file.");
+      }
+      if (const auto plainFile = fileInPlaceOfFolder(folder)) {
+        throw cannotOpen(plainFile->string() + " is a file, not a folder.");
+      }
+      if (const auto why = unreachableFile(absolute); !why.empty()) throw cannotOpen(why);
+      if (const auto why = pathPastSQLiteLimit(description.url); !why.empty()) {
+        throw cannotOpen(why);
+      }
+      if (!fs::is_directory(folder, ignored)) {
+        throw cannotOpen("its folder " + folder + " does not exist.");
+      }
+      if (fs::exists(description.url, ignored) && ::access(description.url.c_str(), R_OK) != 0) {
+        throw cannotOpen(
+            "this user may not read the file; let this user read and write it, or open a copy "
+            "this user may write.");
+      }
+      // A new store's file cannot be made there.
+      if (!fs::exists(description.url, ignored) && ::access(folder.c_str(), W_OK) != 0) {
+        throw cannotOpen("its folder " + folder + " is read-only.");
+      }
+      break;
+    case SQLITE_READONLY_DIRECTORY:
+      // A store writes beside its file (the write-ahead log) even to be read.
+      throw cannotOpen("its folder " + folder + " is read-only.");
+    default:
+      if (!Database::isReadOnly(error.extendedCode())) break;
+      if (const auto companions = Database::readOnlyCompanions(file); !companions.empty()) {
+        throw cannotOpen(companions);
+      }
+      throw cannotOpen("the file is read-only.");
+  }
+  throw error;
+}
+
+}  // namespace kelvo::data_internal

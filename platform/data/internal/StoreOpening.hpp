@@ -1,0 +1,29 @@
+// Internal to platform/data: include "platform/data/Container.hpp" instead.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace kelvo::data {
+class StoreError;
+struct StoreDescription;
+}  // namespace kelvo::data
+
+namespace kelvo::data_internal {
+
+/// What opening a store file tells of a path SQLite cannot, or should not, open: a sentence of
+/// our own that names the cause and what to do (see docs/store.md, "Opening").
+struct StoreOpening {
+  /// Throws `StoreError` for a path that opening would get wrong before SQLite sees it (empty,
+  /// ending in a separator or "/.", holding a NUL byte, through a missing folder before "..",
+  /// too long a name for the journal beside it, a pipe, a socket or a device), so that nothing
+  /// is made for it.
+  static void refusePath(const std::filesystem::path& url);
+  /// The name SQLite is given for the path: never one it takes for a temporary database.
+  static std::string sqliteName(const std::filesystem::path& url);
+  /// Throws `error`, a failure to open the store, as a sentence that names its file and cause.
+  [[noreturn]] static void refuse(const data::StoreDescription& description,
+                                  const data::StoreError& error);
+};
+
+}  // namespace kelvo::data_internal
