@@ -83,10 +83,12 @@ class Context {
   /// links to, linked a row whose link is required to one this save deletes, or moved members
   /// into or out of a bounded set so that, with this save, it would pass its bounds. Those last
   /// two are counted in the file under the save's write lock, and only for a model that has
-  /// such links or sets.
+  /// such links or sets; a bounded set only once someone else has committed to the file since
+  /// this context read (until then the sets it holds are the file's).
   void save();
   /// Throws away every pending change: inserts leave the context, deletes are undone, and
-  /// attributes and relationships (both ends) read their stored values again.
+  /// attributes and relationships (both ends) read their stored values again. It reads nothing
+  /// from the file: after a conflict, the change is made anew in a new context, which does.
   void rollback();
   bool hasChanges() const { return insertedCount_ > 0 || !changed_.empty(); }
 
