@@ -74,6 +74,16 @@ bool countsInStore(const Model& model) {
 
 }  // namespace
 
+// A bounded set to count in the file: its owner's entity and row, and whether this save takes
+// members out of it.
+struct Context::CountedSet {
+  std::size_t entity;
+  std::uint32_t set;
+  std::int64_t owner;
+  bool takesOut;
+  auto operator<=>(const CountedSet&) const = default;
+};
+
 Context::Context(std::shared_ptr<StoreCoordinator> coordinator)
     : coordinator_(std::move(coordinator)) {
   if (coordinator_ != nullptr) {
@@ -611,16 +621,6 @@ void Context::refuseRequiredLinkLeftEmpty(Store& store, const ManagedObject& del
     }
   }
 }
-
-// A bounded set to count in the file: its owner's entity and row, and whether this save takes
-// members out of it.
-struct Context::CountedSet {
-  std::size_t entity;
-  std::uint32_t set;
-  std::int64_t owner;
-  bool takesOut;
-  auto operator<=>(const CountedSet&) const = default;
-};
 
 // The owners the file holds, before the save writes, for the members it moves out of a bounded
 // set or deletes, where they are not the ones this context read: another writer moved the
