@@ -481,4 +481,84 @@ void BM_SaveOneChangedCard(benchmark::State& state) {
 }
 BENCHMARK(BM_SaveOneChangedCard)->Apply(storeSizes)->Unit(benchmark::kMicrosecond)->Iterations(200);
 
+// A host's model with a bounded set, which the library's own model has none of: a crate holds
+// parts, at most a million of them (atLeastOne false) or at least one (true).
+std::shared_ptr<const Model> crateModel(bool atLeastOne) {
+  const auto make = [](bool required) {
+    EntityDescription crate("Crate");
+    crate.addAttribute({"name", AttributeType::string, false, ""});
+    crate.addRelationship(
+        {"parts", "Part", required ? 1u : 0u, required ? 0u : 1'000'000u, "crate"});
+    EntityDescription part("Part");
+    part.addAttribute({"name", AttributeType::string, false, ""});
+    part.addRelationship({"crate", "Crate", 0, 1, "parts"});
+    return std::make_shared<const Model>(std::vector<EntityDescription>{crate, part});
+  };
+  static const std::shared_ptr<const Model> models[] = {make(false), make(true)};
+  return models[atLeastOne ? 1 : 0];
+}
+
+std::unique_ptr<Container> openCrates(const std::filesystem::path& path, bool atLeastOne) {
+  auto container = std::make_unique<Container>("Bench", crateModel(atLeastOne));
+  container->setStoreDescriptions({StoreDescription(path)});
+  container->loadStores([](const StoreDescription&, const StoreError* error) {
+    if (error != nullptr) throw *error;
+  });
+  return container;
+}
+
+// Two crates of `members` parts each, made the first time they are asked for.
+std::filesystem::path crateStore(std::size_t members, bool atLeastOne) {
+  static std::vector<std::string> made;
+  const auto name = "Crates-" + std::to_string(members) + (atLeastOne ? "-1" : "-0") + ".store";
+  const auto path = benchFolder() / name;
+  if (std::find(made.begin(), made.end(), name) != made.end()) return path;
+  freshStore(name.c_str());
+  auto container = openCrates(path, atLeastOne);
+  Context& context = container->viewContext();
+  const Model& model = *crateModel(atLeastOne);
+  for (const char* crateName : {"A", "B"}) {
+    const auto crate = ManagedObject::make(*model.entity("Crate"), &context);
+    crate->setValue("name", crateName);
+    for (std::size_t i = 0; i < members; ++i) {
+      const auto part = ManagedObject::make(*model.entity("Part"), &context);
+      part->setValue("name", std::string(crateName) + std::to_string(i));
+      part->setValue("crate", crate);
+    }
+  }
+  context.save();
+  made.push_back(name);
+  return path;
+}
+
+// What callgrind counts (`--toggle-collect='*boundedMoveAndSave*'`).
+[[gnu::noinline]] void boundedMoveAndSave(Context& context, ManagedObject& part,
+                                          const std::shared_ptr<ManagedObject>& to) {
+  part.setValue("crate", to);
+  context.save();
+}
+
+// A part moved between two crates and saved, back and forth, with no other writer; both sets
+// were read first, as a view of them would. Arg 1: the sets hold at least one part (1) or at
+// most a million (0).
+void BM_BoundedSetMoveAndSave(benchmark::State& state) {
+  const auto members = static_cast<std::size_t>(state.range(0));
+  const bool atLeastOne = state.range(1) != 0;
+  auto container = openCrates(crateStore(members, atLeastOne), atLeastOne);
+  Context& context = container->viewContext();
+  auto crates = context.fetch("Crate");
+  const auto parts = crates[0]->value("parts")->objectSet();
+  benchmark::DoNotOptimize(crates[1]->value("parts")->objectSet()->size());
+  const auto part = (*parts)[members / 2];
+  boundedMoveAndSave(context, *part, crates[1]);
+  for (auto _ : state) {
+    std::swap(crates[0], crates[1]);
+    boundedMoveAndSave(context, *part, crates[1]);
+  }
+}
+BENCHMARK(BM_BoundedSetMoveAndSave)
+    ->ArgsProduct({{10, 1'000, 100'000}, {0, 1}})
+    ->Unit(benchmark::kMicrosecond)
+    ->Iterations(200);
+
 }  // namespace

@@ -74,6 +74,16 @@ bool countsInStore(const Model& model) {
 
 }  // namespace
 
+// A bounded set to count in the file: its owner's entity and row, and whether this save takes
+// members out of it.
+struct Context::CountedSet {
+  std::size_t entity;
+  std::uint32_t set;
+  std::int64_t owner;
+  bool takesOut;
+  auto operator<=>(const CountedSet&) const = default;
+};
+
 Context::Context(std::shared_ptr<StoreCoordinator> coordinator)
     : coordinator_(std::move(coordinator)) {
   if (coordinator_ != nullptr) {
@@ -286,16 +296,23 @@ void Context::save() {
   }
   validate();
   const std::vector<ManagedObject*> inserts = pendingInserts();
+  bool heldTheFile = false;
   try {
     // SQLite keeps a connection it opened read-only so, and one that met a read-only -shm keeps
     // it: once the files can be written, the store is opened anew for this save.
     if (store->mayNotWrite()) store->reopenToWrite(*model_);
     Transaction transaction(store->database());
+    // When nobody else has committed since this context read its rows, the sets it holds are
+    // the file's, and `validate` has counted them.
+    heldTheFile = checksInStore_ && holdsTheFile(*store);
+    const bool counts = checksInStore_ && !heldTheFile;
     assignPrimaryKeys(*store, inserts);
     std::vector<std::string> scratch;
     writeInserts(*store, inserts, scratch);
+    std::vector<CountedSet> sets;
+    if (counts) sets = ownersInStore(*store);
     writeChanges(*store, scratch);
-    if (checksInStore_) refuseBoundsBrokenInStore(*store, inserts);
+    if (counts) refuseBoundsBrokenInStore(*store, inserts, std::move(sets));
     // Room for the new rows' objects now, so that nothing can fail after the commit.
     reserveRegistry(inserts);
     try {
@@ -310,7 +327,36 @@ void Context::save() {
     for (ManagedObject* object : inserts) Access::setPrimaryKey(*object, 0);
     rethrowSaveFailure(*store);
   }
+  if (checksInStore_) noteSaved(*store, heldTheFile);
   settleSaved();
+}
+
+void Context::noteRead(std::uint64_t first, std::uint64_t last) {
+  if (readState_ == ReadState::acrossVersions) return;
+  if (first != last || (readState_ == ReadState::atOneVersion && readVersion_ != first)) {
+    readState_ = ReadState::acrossVersions;
+    return;
+  }
+  readState_ = ReadState::atOneVersion;
+  readVersion_ = first;
+}
+
+// Read under the write lock. The version also moves at the saves of the other contexts over
+// this connection, so a sibling's save counts as another writer's.
+bool Context::holdsTheFile(Store& store) const {
+  return readState_ == ReadState::atOneVersion && store.database().dataVersion() == readVersion_;
+}
+
+// Committed. A context that held the file then holds it now, at the version its commit made;
+// one that held nothing holds only what it saved.
+void Context::noteSaved(Store& store, bool heldTheFile) {
+  if (readState_ == ReadState::acrossVersions) return;
+  if (readState_ == ReadState::atOneVersion && !heldTheFile) {
+    readState_ = ReadState::acrossVersions;
+    return;
+  }
+  readState_ = ReadState::atOneVersion;
+  readVersion_ = store.database().dataVersion();
 }
 
 // SQLite's word for a file that cannot be written says neither which file nor what to do.
@@ -580,20 +626,51 @@ void Context::refuseRequiredLinkLeftEmpty(Store& store, const ManagedObject& del
   }
 }
 
+// The owners the file holds, before the save writes, for the members it moves out of a bounded
+// set or deletes, where they are not the ones this context read: another writer moved the
+// member since, and the set it leaves is that one.
+std::vector<Context::CountedSet> Context::ownersInStore(Store& store) const {
+  std::vector<CountedSet> sets;
+  for (const ManagedObject* object : changed_) {
+    const EntityDescription& entity = object->entity();
+    const auto& stored = Access::snapshot(*object).targets;
+    for (std::uint32_t i : entity.toOneRelationships()) {
+      if (!Access::isDeleted(*object) &&
+          (Access::links(*object)[i].target == stored[i] || Access::isLeftToDelete(*object, i))) {
+        continue;
+      }
+      const EntityDescription& owner = entity.destination(i);
+      const std::uint32_t set = entity.inverseIndex(i);
+      if (!isBounded(owner.relationships()[set])) continue;
+      Statement& lookUp = store.foreignKeyOf(entity, i);
+      ResetOnExit reset{lookUp};
+      lookUp.bind(1, Access::primaryKey(*object));
+      if (!lookUp.step() || lookUp.columnType(0) != Statement::ColumnType::integer) continue;
+      const std::int64_t key = lookUp.columnInt64(0);
+      if (stored[i] == nullptr || Access::primaryKey(*stored[i]) != key) {
+        sets.push_back({owner.index(), set, key, true});
+      }
+    }
+  }
+  return sets;
+}
+
 // Each bounded set whose members this save adds or takes away, counted in the file once the
 // save's rows are written: another writer may have moved members in or out since it was read.
-void Context::refuseBoundsBrokenInStore(Store& store,
-                                        const std::vector<ManagedObject*>& inserts) const {
-  std::vector<std::pair<const ManagedObject*, std::uint32_t>> sets;
+// `sets` holds those the file's owners add to the ones this context holds.
+void Context::refuseBoundsBrokenInStore(Store& store, const std::vector<ManagedObject*>& inserts,
+                                        std::vector<CountedSet> sets) const {
   const auto note = [&](const ManagedObject* owner, const EntityDescription& member,
-                        std::uint32_t toOne) {
+                        std::uint32_t toOne, bool takesOut) {
     if (owner == nullptr || Access::isDeleted(*owner) || Access::isInserted(*owner)) return;
     const std::uint32_t set = member.inverseIndex(toOne);
-    if (isBounded(owner->entity().relationships()[set])) sets.emplace_back(owner, set);
+    if (isBounded(owner->entity().relationships()[set])) {
+      sets.push_back({owner->entity().index(), set, Access::primaryKey(*owner), takesOut});
+    }
   };
   for (const ManagedObject* object : inserts) {
     for (std::uint32_t i : object->entity().toOneRelationships()) {
-      note(Access::links(*object)[i].target, object->entity(), i);
+      note(Access::links(*object)[i].target, object->entity(), i, false);
     }
   }
   for (const ManagedObject* object : changed_) {
@@ -601,31 +678,58 @@ void Context::refuseBoundsBrokenInStore(Store& store,
     for (std::uint32_t i : object->entity().toOneRelationships()) {
       const ManagedObject* target = Access::links(*object)[i].target;
       if (target == stored[i]) continue;
-      note(stored[i], object->entity(), i);
-      note(target, object->entity(), i);
+      note(stored[i], object->entity(), i, true);
+      note(target, object->entity(), i, false);
     }
   }
   std::sort(sets.begin(), sets.end());
-  sets.erase(std::unique(sets.begin(), sets.end()), sets.end());
-  for (const auto& [owner, set] : sets) {
-    const EntityDescription& entity = owner->entity();
-    const auto& relationship = entity.relationships()[set];
-    Statement& keys = store.keysByForeignKey(entity.destination(set), entity.inverseIndex(set));
-    ResetOnExit reset{keys};
-    keys.bind(1, Access::primaryKey(*owner));
-    // Counted only as far as a bound can tell: one past the largest count, or up to the
-    // smallest where there is no largest.
-    const std::size_t enough = relationship.maxCount > 1
-                                   ? relationship.maxCount + 1
-                                   : std::max<std::size_t>(relationship.minCount, 1);
-    std::size_t count = 0;
-    while (count < enough && keys.step()) ++count;
-    if (const auto problem = countProblem(relationship, count)) {
-      throw StoreError(StoreError::Kind::conflict,
-                       "Could not save: with another writer's changes, " + entity.name() + "." +
-                           relationship.name + " would hold " + std::string(*problem));
+  for (std::size_t i = 0; i < sets.size(); ++i) {
+    const CountedSet& each = sets[i];
+    // Sorted, one owner's set takes members out in its last entry if in any.
+    if (i + 1 < sets.size() && sets[i + 1].entity == each.entity && sets[i + 1].set == each.set &&
+        sets[i + 1].owner == each.owner) {
+      continue;
     }
+    // An owner of the file's that this save deletes takes its set with it.
+    const ManagedObject* held = registry_[each.entity].find(each.owner);
+    if (held != nullptr && Access::isDeleted(*held)) continue;
+    const EntityDescription& entity = *model_->entities()[each.entity];
+    const auto& relationship = entity.relationships()[each.set];
+    const auto problem = countProblem(relationship, countInStore(store, entity, each));
+    if (!problem) continue;
+    if (!rowExists(store, entity, each.owner)) {
+      // A member moved in is a link to the gone row, which the commit names.
+      if (!each.takesOut) continue;
+      throw StoreError(StoreError::Kind::conflict, "Could not save: a " + entity.name() +
+                                                       " row was deleted by another writer.");
+    }
+    throw StoreError(StoreError::Kind::conflict, "Could not save: with another writer's changes, " +
+                                                     entity.name() + "." + relationship.name +
+                                                     " would hold " + std::string(*problem));
   }
+}
+
+// Counted only as far as a bound can tell: one past the largest count, or up to the smallest
+// where there is no largest.
+std::size_t Context::countInStore(Store& store, const EntityDescription& owner,
+                                  const CountedSet& set) {
+  const auto& relationship = owner.relationships()[set.set];
+  Statement& keys = store.keysByForeignKey(owner.destination(set.set), owner.inverseIndex(set.set));
+  ResetOnExit reset{keys};
+  keys.bind(1, set.owner);
+  const std::size_t enough = relationship.maxCount > 1
+                                 ? relationship.maxCount + 1
+                                 : std::max<std::size_t>(relationship.minCount, 1);
+  std::size_t count = 0;
+  while (count < enough && keys.step()) ++count;
+  return count;
+}
+
+bool Context::rowExists(Store& store, const EntityDescription& entity, std::int64_t key) {
+  Statement& lookUp = *store.statements(entity).selectOne;
+  ResetOnExit reset{lookUp};
+  lookUp.bind(1, key);
+  return lookUp.step();
 }
 
 // Also the last check before the commit: a new row's key held by a stored object would release

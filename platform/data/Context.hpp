@@ -83,12 +83,15 @@ class Context {
   /// links to, linked a row whose link is required to one this save deletes, or moved members
   /// into or out of a bounded set so that, with this save, it would pass its bounds. Those last
   /// two are counted in the file under the save's write lock, and only for a model that has
-  /// such links or sets. A store SQLite opened read-only, or whose last save met a file it could
-  /// not write, is opened anew for writing first once its file and the -wal and -shm beside it
-  /// can be written, so that the same context saves what it kept pending.
+  /// such links or sets; a bounded set only once someone else has committed to the file since
+  /// this context read (until then the sets it holds are the file's). A store SQLite opened
+  /// read-only, or whose last save met a file it could not write, is opened anew for writing
+  /// first once its file and the -wal and -shm beside it can be written, so that the same context
+  /// saves what it kept pending.
   void save();
   /// Throws away every pending change: inserts leave the context, deletes are undone, and
-  /// attributes and relationships (both ends) read their stored values again.
+  /// attributes and relationships (both ends) read their stored values again. It reads nothing
+  /// from the file: after a conflict, the change is made anew in a new context, which does.
   void rollback();
   bool hasChanges() const { return insertedCount_ > 0 || !changed_.empty(); }
 
@@ -122,13 +125,24 @@ class Context {
                            std::vector<std::string>& scratch);
   void writeChanges(Store& store, std::vector<std::string>& scratch) const;
   void refuseRequiredLinkLeftEmpty(Store& store, const ManagedObject& deleted) const;
-  void refuseBoundsBrokenInStore(Store& store, const std::vector<ManagedObject*>& inserts) const;
+  struct CountedSet;
+  std::vector<CountedSet> ownersInStore(Store& store) const;
+  void refuseBoundsBrokenInStore(Store& store, const std::vector<ManagedObject*>& inserts,
+                                 std::vector<CountedSet> sets) const;
+  static std::size_t countInStore(Store& store, const EntityDescription& owner,
+                                  const CountedSet& set);
+  static bool rowExists(Store& store, const EntityDescription& entity, std::int64_t key);
   static constexpr std::uint64_t allColumns = ~std::uint64_t{0};
   static std::uint64_t changedColumns(const ManagedObject& object);
   [[noreturn]] static void rethrowSaveFailure(Store& store);
   void refuseLinkToGoneRow(Store& store, const std::vector<ManagedObject*>& inserts) const;
   void reserveRegistry(const std::vector<ManagedObject*>& inserts);
   void settleSaved();
+
+  // What the context holds against the file's version (Database::dataVersion).
+  void noteRead(std::uint64_t first, std::uint64_t last);
+  bool holdsTheFile(Store& store) const;
+  void noteSaved(Store& store, bool heldTheFile);
 
   std::shared_ptr<StoreCoordinator> coordinator_;
   const Model* model_ = nullptr;
@@ -137,6 +151,12 @@ class Context {
   std::size_t insertedCount_ = 0;
   std::vector<ManagedObject*> changed_;  // stored objects updated or deleted
   bool checksInStore_ = false;           // the model has a required link or a bounded set
+  // For such a model: whether every row the context holds was read at one version of the file,
+  // `readVersion_`, which its own saves have moved on. While nobody else has committed since,
+  // the sets it holds are the file's, and their counts need not be read again.
+  enum class ReadState : std::uint8_t { nothing, atOneVersion, acrossVersions };
+  ReadState readState_ = ReadState::nothing;
+  std::uint64_t readVersion_ = 0;
   MergePolicy mergePolicy_ = MergePolicy::error;
   bool automaticallyMerges_ = false;
 };

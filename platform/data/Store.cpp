@@ -82,6 +82,7 @@ Store::Statements::Statements(Database& database, const EntityDescription& entit
       createLastKey(database, entity, &StoreSchema::createLastKey) {
   byForeignKey.resize(entity.relationships().size());
   keysByForeignKey.resize(entity.relationships().size());
+  foreignKeyOf.resize(entity.relationships().size());
 }
 
 Store::Store(const StoreDescription& description, const Model& model) : description_(description) {
@@ -228,6 +229,11 @@ Statement& Store::byForeignKey(const EntityDescription& entity, std::uint32_t re
 Statement& Store::keysByForeignKey(const EntityDescription& entity, std::uint32_t relationship) {
   return compiledOnce(statements(entity).keysByForeignKey[relationship], *database_,
                       [&] { return StoreSchema::keysByForeignKey(entity, relationship); });
+}
+
+Statement& Store::foreignKeyOf(const EntityDescription& entity, std::uint32_t relationship) {
+  return compiledOnce(statements(entity).foreignKeyOf[relationship], *database_,
+                      [&] { return StoreSchema::foreignKeyOf(entity, relationship); });
 }
 
 Statement& Store::update(const EntityDescription& entity, std::uint64_t columns) {

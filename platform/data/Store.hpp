@@ -59,6 +59,9 @@ class Store {
   // The keys of the rows whose to-one end `relationship` holds the key bound as ?1.
   data_internal::Statement& keysByForeignKey(const EntityDescription& entity,
                                              std::uint32_t relationship);
+  // The key the to-one end `relationship` of the row bound as ?1 holds (NULL for none).
+  data_internal::Statement& foreignKeyOf(const EntityDescription& entity,
+                                         std::uint32_t relationship);
   // The row's primary key (column 0).
   static std::int64_t primaryKey(const data_internal::Statement& row);
   // Fills `object`'s attributes from the row, and `foreignKeys` (0 for none) by to-one end.

@@ -712,6 +712,45 @@ TEST(ContextTest, ADeleteWhoseBoundedSetReadMeetsDamageChangesNothing) {
   EXPECT_TRUE(context.deletedObjects().empty());
 }
 
+// Contexts over one coordinator share its connection, so the save of one is another writer's
+// to the others: a bounded set one changed is counted in the file, not taken from what the
+// other read. In a file and in memory alike.
+TEST(ContextTest, ASiblingContextsSaveCountsAsAnotherWritersForABoundedSet) {
+  const auto model = testing::boxesModel();  // a crate holds one to three parts
+  kelvo::testing::TemporaryDirectory directory;
+  for (const auto& url : {directory.path() / "Crates.store", std::filesystem::path("/dev/null")}) {
+    SCOPED_TRACE(url.string());
+    auto container = testing::openContainer(url, model);
+    Context& context = container->viewContext();
+    const auto crate = ManagedObject::make(*model->entity("Crate"), &context);
+    std::shared_ptr<ManagedObject> parts[2];
+    for (auto& part : parts) {
+      part = ManagedObject::make(*model->entity("Part"), &context);
+      part->setValue("crate", crate);
+    }
+    context.save();
+    Context sibling(context.coordinator());
+    ASSERT_EQ(sibling.fetch("Part").size(), 2u);
+    sibling.deleteObject(*sibling.fetch("Part")[1]);
+    sibling.save();
+    // Here the crate still holds both; deleting one leaves it the other.
+    ASSERT_EQ(crate->value("parts")->objectSet()->size(), 2u);
+    context.deleteObject(*parts[0]);
+    const auto error = testing::saveError(context);
+    ASSERT_TRUE(error) << "the crate was left empty";
+    EXPECT_EQ(error->kind(), StoreError::Kind::conflict);
+    EXPECT_STREQ(error->what(),
+                 "Could not save: with another writer's changes, Crate.parts would hold too few "
+                 "objects.");
+    context.rollback();
+    Context fresh(context.coordinator());
+    fresh.deleteObject(*fresh.fetch("Part")[0]);
+    const auto afresh = testing::saveError(fresh);
+    ASSERT_TRUE(afresh);
+    EXPECT_STREQ(afresh->what(), "Could not save: Crate.parts holds too few objects.");
+  }
+}
+
 TEST(ContextTest, ObjectsOutliveTheirContextWithoutDanglingLinks) {
   auto container = testing::openContainer("/dev/null");
   makeNote(container->viewContext(), "kept")

@@ -11,9 +11,11 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <random>
 #include <stdexcept>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "platform/data/Context.hpp"
@@ -538,6 +540,351 @@ TEST_F(TwoWritersTest, ARequiredLinkOrABoundedSetChangedByAnotherWriterIsAConfli
                                                                     {"q2", "C2"},
                                                                     {"q3", "C3"},
                                                                     {"q4", "C3"}}));
+}
+
+// The object of `entity` named `name` in the boxes-and-crates model, or a failed test.
+Object boxed(Context& context, const char* entity, const std::string& name) {
+  for (const auto& object : context.fetch(entity)) {
+    if (*object->value("name")->string() == name) return object;
+  }
+  throw std::runtime_error("no " + name);
+}
+
+// `part`'s crate set to `crate`, or to none for "".
+void putPart(Context& context, const std::string& part, const std::string& crate) {
+  boxed(context, "Part", part)
+      ->setValue("crate", crate.empty() ? std::nullopt
+                                        : std::optional<Value>(boxed(context, "Crate", crate)));
+}
+
+// Another writer, as each kind a host meets: a container in this process, a process of its
+// own, or a second context over this context's own coordinator, which shares its connection.
+// Made before this context's container opens, so that a process inherits no connection.
+enum class Writer { container, process, sibling };
+
+class OtherWriter {
+ public:
+  OtherWriter(Writer kind, const std::filesystem::path& url, std::function<void(Context&)> change)
+      : kind_(kind), url_(url), change_(std::move(change)) {
+    if (kind == Writer::process) process_.emplace(url, change_);
+  }
+
+  // Makes the change and saves it; `mine` is the context it is another writer to.
+  void run(Context& mine) {
+    if (kind_ == Writer::process) {
+      ASSERT_EQ(process_->run(), 0);
+    } else if (kind_ == Writer::container) {
+      auto theirs = openContainer(url_, boxesModel());
+      change_(theirs->viewContext());
+      theirs->viewContext().save();
+    } else {
+      Context sibling(mine.coordinator());
+      change_(sibling);
+      sibling.save();
+    }
+  }
+
+ private:
+  Writer kind_;
+  std::filesystem::path url_;
+  std::function<void(Context&)> change_;
+  std::optional<OtherProcess> process_;
+};
+
+constexpr Writer everyWriter[] = {Writer::container, Writer::process, Writer::sibling};
+
+const char* nameOf(Writer writer) {
+  return writer == Writer::container ? "a container"
+         : writer == Writer::process ? "another process"
+                                     : "a context over the same coordinator";
+}
+
+// A part this context read in C1 was moved by another writer into C3, whose other parts then
+// left: taking it out now, by a move or a delete, would empty C3, which the file holds it in.
+// Fetching again does not show the move; the save counts the crate of the file under its lock.
+TEST_F(TwoWritersTest, APartTakenOutOfTheCrateTheFileHoldsItInCountsThatCrate) {
+  const auto boxes = directory.path() / "Boxes.store";
+  const std::string tooFew =
+      "Could not save: with another writer's changes, Crate.parts would hold too few objects.";
+  for (const Writer writer : everyWriter) {
+    for (const bool deletes : {false, true}) {
+      SCOPED_TRACE(std::string(nameOf(writer)) + (deletes ? ", p1 deleted" : ", p1 moved"));
+      fillBoxes(boxes);
+      OtherWriter theirs(writer, boxes, [](Context& context) {
+        putPart(context, "p1", "C3");
+        putPart(context, "q3", "C1");
+        putPart(context, "q4", "C1");
+      });
+      auto mine = openContainer(boxes, boxesModel());
+      Context& context = mine->viewContext();
+      const auto p1 = boxed(context, "Part", "p1");
+      ASSERT_EQ(p1->value("crate"), Value(boxed(context, "Crate", "C1")));
+      ASSERT_EQ(boxed(context, "Crate", "C2")->value("parts")->objectSet()->size(), 2u);
+      ASSERT_NO_FATAL_FAILURE(theirs.run(context));
+      ASSERT_EQ(boxed(context, "Part", "p1"), p1);  // fetched again: still in C1 here
+      ASSERT_EQ(p1->value("crate"), Value(boxed(context, "Crate", "C1")));
+      if (deletes) {
+        context.deleteObject(*p1);
+      } else {
+        putPart(context, "p1", "C2");
+      }
+      const auto before = boxesInFile(boxes);
+      const auto error = saveError(context);
+      ASSERT_TRUE(error) << "C3 was left without a part";
+      EXPECT_EQ(error->kind(), StoreError::Kind::conflict);
+      EXPECT_EQ(error->what(), tooFew);
+      EXPECT_EQ(boxesInFile(boxes), before);
+      EXPECT_EQ(before.at("p1"), "C3");
+      EXPECT_TRUE(context.hasChanges());
+    }
+  }
+}
+
+// Another writer deleted crate C3: a part this context takes out of it, by a move or a delete,
+// is told as that deletion, not as a crate left too empty. A context that reads afresh, as the
+// host then makes, finds the part in no crate and saves the change.
+TEST_F(TwoWritersTest, APartTakenOutOfACrateAnotherWriterDeletedIsToldAsThatDeletion) {
+  const auto boxes = directory.path() / "Boxes.store";
+  for (const Writer writer : everyWriter) {
+    for (const bool deletes : {false, true}) {
+      SCOPED_TRACE(std::string(nameOf(writer)) + (deletes ? ", q3 deleted" : ", q3 moved"));
+      fillBoxes(boxes);
+      OtherWriter theirs(writer, boxes, [](Context& context) {
+        context.deleteObject(*boxed(context, "Crate", "C3"));
+      });
+      auto mine = openContainer(boxes, boxesModel());
+      Context& context = mine->viewContext();
+      ASSERT_EQ(boxed(context, "Crate", "C3")->value("parts")->objectSet()->size(), 2u);
+      ASSERT_NO_FATAL_FAILURE(theirs.run(context));
+      const auto apply = [&](Context& where) {
+        if (deletes) {
+          where.deleteObject(*boxed(where, "Part", "q3"));
+        } else {
+          putPart(where, "q3", "C1");
+        }
+      };
+      apply(context);
+      const auto before = boxesInFile(boxes);
+      const auto error = saveError(context);
+      ASSERT_TRUE(error);
+      EXPECT_EQ(error->kind(), StoreError::Kind::conflict);
+      EXPECT_STREQ(error->what(), "Could not save: a Crate row was deleted by another writer.");
+      EXPECT_EQ(boxesInFile(boxes), before);
+      context.rollback();
+      Context fresh(context.coordinator());
+      apply(fresh);
+      const auto again = saveError(fresh);
+      ASSERT_FALSE(again) << again->what();
+      auto expected = before;
+      if (deletes) {
+        expected.erase("q3");
+      } else {
+        expected["q3"] = "C1";
+      }
+      EXPECT_EQ(boxesInFile(boxes), expected);
+    }
+  }
+}
+
+// Each conflict of a required link or a bounded set settles as docs/store.md says: the changes
+// thrown away, then applied anew in a fresh context over the same coordinator, which reads the
+// file afresh. There the change saves, or is refused for what the file now holds: the conflict
+// does not come back.
+TEST_F(TwoWritersTest, EveryConflictOfLinksAndBoundsSettlesInAFreshContext) {
+  const auto boxes = directory.path() / "Boxes.store";
+  struct Case {
+    const char* name;
+    std::function<void(Context&)> mine, theirs;
+    std::optional<std::string> refusedAfresh;  // none: saves, and `settled` holds
+    std::map<std::string, std::string> settled;
+  };
+  const std::vector<Case> cases = {
+      {"an item moved into a box deleted here",
+       [](Context& context) {  // moves every item of B1 to B2, then deletes B1
+         const auto b1 = boxed(context, "Box", "B1");
+         for (const auto& item : b1->mutableSetValue("items").objects()) {
+           item->setValue("box", boxed(context, "Box", "B2"));
+         }
+         context.deleteObject(*b1);
+       },
+       [](Context& context) {
+         boxed(context, "Item", "j")->setValue("box", boxed(context, "Box", "B1"));
+       },
+       std::nullopt,
+       {{"i1", "B2"}, {"i2", "B2"}, {"j", "B2"}}},
+      {"a part moved out of a crate whose other part was deleted there",
+       [](Context& context) { putPart(context, "p1", "C2"); },
+       [](Context& context) { context.deleteObject(*boxed(context, "Part", "p2")); },
+       "Could not save: Crate.parts holds too few objects.",
+       {}},
+      {"a part moved into the crate a part moves to",
+       [](Context& context) { putPart(context, "q3", "C2"); },
+       [](Context& context) { putPart(context, "p1", "C2"); },
+       "Could not save: Crate.parts holds too many objects.",
+       {}},
+      {"a part moved out of the crate the file holds it in, left with it alone",
+       [](Context& context) { putPart(context, "p1", "C2"); },
+       [](Context& context) {
+         putPart(context, "p1", "C3");
+         putPart(context, "q3", "C1");
+         putPart(context, "q4", "C1");
+       },
+       "Could not save: Crate.parts holds too few objects.",
+       {}},
+      {"a part moved out of a crate deleted there",
+       [](Context& context) { putPart(context, "q3", "C1"); },
+       [](Context& context) { context.deleteObject(*boxed(context, "Crate", "C3")); },
+       std::nullopt,
+       {{"p1", "C1"}, {"p2", "C1"}, {"q3", "C1"}, {"q4", ""}}},
+  };
+  for (const auto& each : cases) {
+    for (const Writer writer : everyWriter) {
+      SCOPED_TRACE(std::string(each.name) + ", " + nameOf(writer));
+      fillBoxes(boxes);
+      OtherWriter theirs(writer, boxes, each.theirs);
+      auto mine = openContainer(boxes, boxesModel());
+      Context& context = mine->viewContext();
+      each.mine(context);
+      ASSERT_NO_FATAL_FAILURE(theirs.run(context));
+      const auto error = saveError(context);
+      ASSERT_TRUE(error);
+      EXPECT_EQ(error->kind(), StoreError::Kind::conflict) << error->what();
+      context.rollback();
+      Context fresh(context.coordinator());
+      each.mine(fresh);
+      const auto again = saveError(fresh);
+      if (each.refusedAfresh) {
+        ASSERT_TRUE(again);
+        EXPECT_EQ(again->kind(), StoreError::Kind::validation);
+        EXPECT_EQ(again->what(), *each.refusedAfresh);
+        continue;
+      }
+      ASSERT_FALSE(again) << again->what();
+      const auto file = boxesInFile(boxes);
+      for (const auto& [member, owner] : each.settled) EXPECT_EQ(file.at(member), owner) << member;
+    }
+  }
+}
+
+// A save reads nothing to check a bounded set while nobody else has committed since its
+// context read: the sets it holds are the file's. Once another writer has, each save counts
+// the sets it changes in the file.
+TEST_F(TwoWritersTest, ABoundedSetIsCountedInTheFileOnlyOnceAnotherWriterCommitted) {
+  const auto boxes = directory.path() / "Boxes.store";
+  RowCounter counter;
+  for (const Writer writer : everyWriter) {
+    SCOPED_TRACE(nameOf(writer));
+    fillBoxes(boxes);
+    OtherWriter theirs(writer, boxes, [](Context& context) { putPart(context, "p1", "C2"); });
+    auto mine = openContainer(boxes, boxesModel());
+    Context& context = mine->viewContext();
+    ASSERT_EQ(boxed(context, "Crate", "C1")->value("parts")->objectSet()->size(), 2u);
+    ASSERT_EQ(boxed(context, "Crate", "C3")->value("parts")->objectSet()->size(), 2u);
+    // Saves of its own keep what it holds the file's.
+    for (const char* crate : {"C1", "C3", "C1"}) {
+      putPart(context, "q3", crate);
+      counter.start();
+      ASSERT_FALSE(saveError(context));
+      for (const auto& [sql, count] : counter.stop()) ADD_FAILURE() << count << " rows of " << sql;
+    }
+    ASSERT_NO_FATAL_FAILURE(theirs.run(context));
+    putPart(context, "q3", "C3");  // leaves C1 with p2 alone in the file
+    counter.start();
+    ASSERT_FALSE(saveError(context));
+    const auto rows = counter.stop();
+    EXPECT_FALSE(rows.empty()) << "nothing counted after another writer's save";
+    putPart(context, "p2", "C2");  // C1 is empty in the file, not in this context
+    const auto error = saveError(context);
+    ASSERT_TRUE(error);
+    EXPECT_STREQ(error->what(),
+                 "Could not save: with another writer's changes, Crate.parts would hold too few "
+                 "objects.");
+  }
+}
+
+// Several processes at once move, insert and delete parts of crates bounded one to three,
+// through one long-lived context each (a fresh one after a conflict, as a host settles it),
+// while one more is killed midway: whatever the interleaving, no save leaves a crate in the
+// file outside its bounds.
+TEST_F(TwoWritersTest, ForkedWritersNeverLeaveACrateOutsideItsBounds) {
+  const auto boxes = directory.path() / "Boxes.store";
+  fillBoxes(boxes);
+  constexpr int writers = 5;  // the last is killed once the others are done
+  constexpr int rounds = 100;
+  int start[2];
+  ASSERT_EQ(pipe(start), 0);
+  std::vector<pid_t> children;
+  for (int writer = 0; writer < writers; ++writer) {
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child != 0) {
+      children.push_back(child);
+      continue;
+    }
+    // All start at once, when the pipe closes.
+    close(start[1]);
+    char ignored = 0;
+    if (read(start[0], &ignored, 1) != 0) _exit(3);
+    int status = 2;  // no save went through
+    try {
+      std::mt19937 random(static_cast<unsigned>(writer) + 1);
+      auto container = openContainer(boxes, boxesModel());
+      bool settling = false;
+      for (int round = 0; round < (writer + 1 < writers ? rounds : 20 * rounds); ++round) {
+        std::optional<Context> fresh;
+        if (std::exchange(settling, false)) fresh.emplace(container->viewContext().coordinator());
+        Context& context = fresh ? *fresh : container->viewContext();
+        const auto parts = context.fetch("Part");
+        const auto crates = context.fetch("Crate");
+        const auto any = [&](const auto& objects) { return objects[random() % objects.size()]; };
+        const unsigned kind = parts.empty() ? 0 : random() % 3;
+        if (kind == 0) {
+          auto part = ManagedObject::make(*boxesModel()->entity("Part"), &context);
+          part->setValue("name", "w" + std::to_string(writer) + "-" + std::to_string(round));
+          part->setValue("crate", any(crates));
+        } else if (kind == 1) {
+          any(parts)->setValue("crate", any(crates));
+        } else {
+          context.deleteObject(*any(parts));
+        }
+        try {
+          context.save();
+          status = 0;
+        } catch (const StoreError& error) {
+          if (error.kind() != StoreError::Kind::conflict &&
+              error.kind() != StoreError::Kind::validation) {
+            throw;
+          }
+          settling = error.kind() == StoreError::Kind::conflict;
+          context.rollback();
+        }
+      }
+    } catch (...) {
+      status = 1;
+    }
+    _exit(status);
+  }
+  close(start[0]);
+  close(start[1]);
+  for (const pid_t child : children) {
+    if (child == children.back()) kill(child, SIGKILL);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    if (child == children.back()) continue;
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  }
+  ASSERT_NO_FATAL_FAILURE(testing::expectIntact(boxes));
+  data_internal::Database database(boxes.string());
+  auto counts = database.prepare(
+      "SELECT Crate.name, count(Part._pk) FROM Crate LEFT JOIN Part ON Part.crate = Crate._pk "
+      "GROUP BY Crate._pk");
+  int crates = 0;
+  while (counts.step()) {
+    ++crates;
+    EXPECT_GE(counts.columnInt64(1), 1) << counts.columnText(0);
+    EXPECT_LE(counts.columnInt64(1), 3) << counts.columnText(0);
+  }
+  EXPECT_EQ(crates, 3);
 }
 
 }  // namespace

@@ -30,6 +30,8 @@ std::vector<ManagedObject*> Context::Loader::read(const EntityDescription& entit
   ResetOnExit reset{statement};
   std::vector<ManagedObject*> objects;
   while (statement.step()) objects.push_back(&materialize(entity, statement));
+  if (context_.checksInStore_ && !readOne_) firstVersion_ = store_.database().dataVersion();
+  readOne_ = true;
   return objects;
 }
 
@@ -44,6 +46,9 @@ void Context::Loader::finish() {
     if (statement.step()) materialize(destination, statement);
   }
   finished_ = true;
+  if (context_.checksInStore_ && readOne_) {
+    context_.noteRead(firstVersion_, store_.database().dataVersion());
+  }
   for (const auto& link : pending_) {
     const auto& entity = link.object->entity();
     const auto& registry = context_.registry_[entity.destination(link.relationship).index()];

@@ -45,6 +45,10 @@ class Context::Loader {
   std::vector<PendingLink> pending_;
   std::vector<std::pair<std::size_t, std::int64_t>> fresh_;  // entity index, row
   std::vector<std::int64_t> keys_;
+  // The file's version the first statement read at; a later one that finds another tells the
+  // context that it read across versions.
+  std::uint64_t firstVersion_ = 0;
+  bool readOne_ = false;
   bool finished_ = false;
 };
 

@@ -3,13 +3,21 @@
 #include <sqlite3.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <vector>
 
 #include "platform/data/StoreError.hpp"
 
 namespace kelvo::data_internal {
 
-Database::Database(const std::string& path, Opening opening) : path_(path) {
+namespace {
+
+std::atomic<std::uint32_t> connectionsOpened{0};
+
+}  // namespace
+
+Database::Database(const std::string& path, Opening opening)
+    : serial_(++connectionsOpened), path_(path) {
   // A connection serves one coordinator, used on one thread at a time: SQLite's own lock
   // around every call (a tenth of reading a row) guards nothing here.
   const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_EXRESCODE | SQLITE_OPEN_NOMUTEX |
@@ -66,6 +74,14 @@ std::string Database::readOnlyCompanions(const std::string& path) {
 }
 
 void Database::releaseCache() { sqlite3_db_release_memory(handle_); }
+
+std::uint64_t Database::dataVersion() const {
+  // Unlike `PRAGMA data_version`, the pager's count also moves at this connection's own
+  // commits, so contexts sharing it see each other's saves; and it runs no statement.
+  unsigned int version = 0;
+  sqlite3_file_control(handle_, "main", SQLITE_FCNTL_DATA_VERSION, &version);
+  return std::uint64_t{serial_} << 32 | version;
+}
 
 void Database::execute(const std::string& sql) {
   const int result = sqlite3_exec(handle_, sql.c_str(), nullptr, nullptr, nullptr);

@@ -69,6 +69,11 @@ class Database {
   /// Frees the pages the connection keeps in memory but is not using: after a read of more
   /// rows than its cache holds, they are of little further use.
   void releaseCache();
+  /// The file's version as this connection last saw it: it changes with every commit to the
+  /// file, by this connection or another (in any process), as the connection's next statement
+  /// or transaction finds it, and no two connections ever give the same one. A rollback
+  /// leaves it as it was.
+  std::uint64_t dataVersion() const;
 
   sqlite3* handle() const { return handle_; }
 
@@ -86,6 +91,7 @@ class Database {
   Statement& control(Control which);
 
   sqlite3* handle_ = nullptr;
+  std::uint32_t serial_;  // tells this connection's versions from those of any other
   std::string path_;
   std::array<std::unique_ptr<Statement>, 4> controls_;
 };

@@ -265,6 +265,11 @@ std::string StoreSchema::keysByForeignKey(const EntityDescription& entity, unsig
          " WHERE " + identifier(entity.relationships()[relationship].name) + " = ?1";
 }
 
+std::string StoreSchema::foreignKeyOf(const EntityDescription& entity, unsigned relationship) {
+  return "SELECT " + identifier(entity.relationships()[relationship].name) + " FROM " +
+         identifier(entity.name()) + " WHERE " + identifier(primaryKeyColumn) + " = ?1";
+}
+
 std::string StoreSchema::insert(const EntityDescription& entity) {
   const auto names = columnNames(entity);
   std::string parameters;

@@ -39,6 +39,8 @@ struct StoreSchema {
                                         unsigned relationship);
   /// The keys of the rows whose to-one end `relationship` holds ?1.
   static std::string keysByForeignKey(const data::EntityDescription& entity, unsigned relationship);
+  /// The key the to-one end `relationship` of row ?1 holds.
+  static std::string foreignKeyOf(const data::EntityDescription& entity, unsigned relationship);
   static std::string insert(const data::EntityDescription& entity);
   static std::string update(const data::EntityDescription& entity);
   /// The update of some columns: bit i of `columns` is the i-th column after the key; the

@@ -45,7 +45,8 @@ struct Store::Statements {
   data_internal::LazyStatement select, selectOne, insert, update, remove, count, maxPrimaryKey,
       lastKey, recordLastKey, createLastKey;
   // By relationship, to-one ends only; compiled on first use.
-  std::vector<std::unique_ptr<data_internal::Statement>> byForeignKey, keysByForeignKey;
+  std::vector<std::unique_ptr<data_internal::Statement>> byForeignKey, keysByForeignKey,
+      foreignKeyOf;
   // Updates of some columns, by their set of columns; compiled on first use.
   std::unordered_map<std::uint64_t, std::unique_ptr<data_internal::Statement>> updates;
 };

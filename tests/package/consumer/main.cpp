@@ -688,9 +688,9 @@ std::string_view storeErrorHeading(data::StoreError::Kind kind) {
   return "The library failed.";
 }
 
-// Saves every pending change. When another program deleted a row that one of them changes (a
-// conflict), throws them all away instead and says why: what the user asked for is then applied
-// anew to what a fetch finds now. Gives whether the changes were saved.
+// Saves every pending change. When another program deleted a row that one of them changes or
+// links to (a conflict), throws them all away instead and says why: what the user asked for is
+// then applied anew in a fresh context. Gives whether the changes were saved.
 bool saveUnlessConflict(data::Context& context) {
   try {
     context.save();
@@ -699,9 +699,26 @@ bool saveUnlessConflict(data::Context& context) {
     if (error.kind() != data::StoreError::Kind::conflict) throw;
     // "Could not save: a Card row was deleted by another writer."
     std::printf("%s\n", error.what());
-    context.rollback();  // a fetch now leaves the deleted row out
+    context.rollback();  // what it holds stays as it read it, not as the file now is
     return false;
   }
+}
+
+// Makes a change the user asked for, `change(context)`, and saves it. After a conflict, makes it
+// once more in a fresh context over the same store, which reads what the other program did;
+// `change` finds what it changes in the context it is given. Gives whether it was saved.
+template <class Change>
+bool applyAndSave(data::Context& context, const Change& change) {
+  change(context);
+  if (saveUnlessConflict(context)) return true;
+  data::Context fresh(context.coordinator());
+  change(fresh);
+  return saveUnlessConflict(fresh);
+}
+
+// Puts "Parking permit 2025" on the shelf "Draft reply" is on.
+void fileBesideDraft(data::Context& context) {
+  findCard(context, "Parking permit 2025")->setShelf(findCard(context, "Draft reply")->shelf());
 }
 
 // Every step above, as one run of the program.
@@ -955,6 +972,29 @@ std::shared_ptr<Card> cardWithID(data::Context& context, const UUID& id) {
   return nullptr;
 }
 
+// What the guide says of a change that meets a conflict: "Draft reply" is on "Tenancy", which
+// another program deletes; filing a card beside it is a conflict, and made anew in a fresh
+// context files the card on no shelf.
+void checkChangeMadeAnew(const std::filesystem::path& store, Date now) {
+  prepareLibrary(store, now);
+  const auto mine = openLibrary(store);
+  const auto theirs = openLibrary(store);
+  data::Context& context = mine->viewContext();
+  const auto tenancy = [](data::Context& in) {
+    return findShelf(in, "Tenancy", findShelf(in, "Old flat", findShelf(in, "Household", nullptr)));
+  };
+  findCard(context, "Draft reply")->setShelf(tenancy(context));
+  context.save();
+  data::Context& other = theirs->viewContext();
+  other.deleteObject(*tenancy(other));
+  other.save();
+  const bool saved = applyAndSave(context, fileBesideDraft);
+  data::Context after(context.coordinator());
+  check(saved && findCard(after, "Parking permit 2025")->shelf() == nullptr &&
+            findCard(after, "Draft reply")->shelf() == nullptr,
+        "a change that meets a conflict is made anew in a fresh context, and saved");
+}
+
 // What the guide says of other programs on the store, shown on a library of its own: two
 // containers over one file are two programs as far as the store can tell.
 void checkOtherPrograms(Date now) {
@@ -1041,6 +1081,7 @@ void checkOtherPrograms(Date now) {
     check(households == 2 && defaults == 1,
           "the merge folds only what shares an identifier: a second fill stays doubled");
   }
+  checkChangeMadeAnew(folder / "Anew.store", now);
   std::filesystem::remove_all(folder);
 }
 
