@@ -666,6 +666,31 @@ TEST(ContextTest, ADeleteThatWouldLeaveARequiredLinkEmptyIsRefused) {
   EXPECT_EQ(context.fetch("Item")[0]->value("box"), Value(context.fetch("Box")[0]));
 }
 
+// The items' rows are still in the file when the box's delete is written: they go in the same
+// save, so nothing is left without its box.
+TEST(ContextTest, ABoxDeletedTogetherWithItsItemsSaves) {
+  const auto model = testing::boxesModel();
+  kelvo::testing::TemporaryDirectory directory;
+  const auto url = directory.path() / "Boxes.store";
+  {
+    auto container = testing::openContainer(url, model);
+    const auto box = ManagedObject::make(*model->entity("Box"), &container->viewContext());
+    for (int i = 0; i < 2; ++i) {
+      ManagedObject::make(*model->entity("Item"), &container->viewContext())->setValue("box", box);
+    }
+    container->viewContext().save();
+  }
+  auto container = testing::openContainer(url, model);
+  Context& context = container->viewContext();
+  const auto items = context.fetch("Item");
+  context.deleteObject(*context.fetch("Box")[0]);
+  for (const auto& item : items) context.deleteObject(*item);
+  const auto error = testing::saveError(context);
+  EXPECT_FALSE(error) << error->what();
+  EXPECT_EQ(testing::openContainer(url, model)->viewContext().count("Item"), 0u);
+  EXPECT_EQ(testing::openContainer(url, model)->viewContext().count("Box"), 0u);
+}
+
 // A delete reads a bounded set before changing anything: when that read meets damage, the
 // delete throws and leaves no change pending.
 TEST(ContextTest, ADeleteWhoseBoundedSetReadMeetsDamageChangesNothing) {

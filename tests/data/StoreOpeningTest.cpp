@@ -288,6 +288,35 @@ TEST(StoreOpeningTest, PathsTheFileSystemRefusesAreToldWithTheirCauseAndWhatToDo
   }
 }
 
+// A folder named with a separator is still a folder, and a name too long is the folder's own
+// when that is what the file system refuses.
+TEST(StoreOpeningTest, AFolderGivenWithASeparatorOrWithANameTooLongIsNamedAsSuch) {
+  TemporaryDirectory directory;
+  namespace fs = std::filesystem;
+  const auto shelf = directory.path() / "shelf";
+  fs::create_directory(shelf);
+  const fs::path withSeparator = shelf.string() + "/";
+  const auto folder = openError(withSeparator);
+  ASSERT_TRUE(folder);
+  EXPECT_EQ(folder->kind(), StoreError::Kind::sqlite);
+  EXPECT_EQ(folder->extendedCode(), 14);  // SQLITE_CANTOPEN
+  EXPECT_EQ(std::string(folder->what()), "Could not open the store at " + withSeparator.string() +
+                                             ": it is a folder, not a file.");
+  EXPECT_TRUE(fs::is_empty(shelf));
+
+  const auto longFolder = directory.path() / std::string(300, 'd');
+  const auto url = longFolder / "Kelvo.store";
+  const auto tooLong = openError(url);
+  ASSERT_TRUE(tooLong);
+  EXPECT_EQ(tooLong->kind(), StoreError::Kind::sqlite);
+  EXPECT_EQ(tooLong->extendedCode(), 14);
+  EXPECT_EQ(std::string(tooLong->what()),
+            "Could not open the store at " + url.string() + ": the name of its folder " +
+                longFolder.string() +
+                " is 300 bytes long, and the file system allows at most 255; choose a shorter "
+                "name.");
+}
+
 TEST(StoreOpeningTest, AReadOnlyFolderOrStoreFileIsNamedInTheError) {
   TemporaryDirectory directory;
   namespace fs = std::filesystem;

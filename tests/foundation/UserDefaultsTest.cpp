@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <cmath>
 #include <fstream>
 #include <functional>
 #include <set>
@@ -414,6 +415,98 @@ TEST_F(UserDefaultsTest, AChangeTooLargeForTheFileWaitsAlone) {
   EXPECT_EQ(fs::file_size(file), UserDefaults::fileSizeLimit);
   EXPECT_EQ(UserDefaults(file).stringArray("list"),
             (std::vector<std::string>{"a/b", "c\"d", "\uFFFD"}));
+}
+
+// What the file held under a waiting change's key is compared as it is written (a NaN as null,
+// bytes that are not UTF-8 as U+FFFD), and stays the file's when the change is made again: a
+// write of another key by another program leaves the change waiting.
+TEST_F(UserDefaultsTest, AWaitingChangeStaysWhenAnotherProgramWritesAnotherKey) {
+  using Value = UserDefaults::Value;
+  const std::string large(UserDefaults::fileSizeLimit, 'x');
+  const std::string larger(UserDefaults::fileSizeLimit, 'z');
+  const std::vector<std::pair<const char*, std::vector<Value>>> cases = {
+      {"NaN", {std::nan(""), large}},
+      {"not UTF-8", {std::string("a\xFF"), large}},
+      {"too large twice", {std::string("small"), large, larger}},
+  };
+  for (const auto& [name, values] : cases) {
+    SCOPED_TRACE(name);
+    testing::TemporaryDirectory own;
+    const fs::path path = own.path() / "defaults.json";
+    UserDefaults mine(path);
+    for (const Value& value : values) mine.set("k", value);
+    ASSERT_TRUE(inAnotherProcess([&] {
+      UserDefaults theirs(path);
+      theirs.set("other", 1);
+      return theirs.synchronize();
+    }));
+    EXPECT_FALSE(mine.synchronize());
+    EXPECT_TRUE(mine.object("k") == values.back());
+    mine.set("k", "fits");
+    EXPECT_TRUE(mine.synchronize());
+    const UserDefaults after(path);
+    EXPECT_EQ(after.string("k"), "fits");
+    EXPECT_EQ(after.integer("other"), 1);
+  }
+}
+
+// This suite read k = 0; another program wrote k = 1 and holds the lock while this one sets
+// k = 2. The change waits on what the file holds then, so once the lock is free it is written.
+TEST_F(UserDefaultsTest, AChangeMadeWhileAnotherProgramHoldsTheLockGoesInAfterIt) {
+  UserDefaults(file).set("k", 0);
+  UserDefaults mine(file);
+  EXPECT_EQ(mine.integer("k"), 0);
+  int gate[2], held[2], release[2];
+  ASSERT_EQ(::pipe(gate), 0);
+  ASSERT_EQ(::pipe(held), 0);
+  ASSERT_EQ(::pipe(release), 0);
+  const pid_t child = writer(gate, [&] {
+    ::close(held[0]);
+    ::close(release[1]);
+    UserDefaults theirs(file);
+    theirs.set("k", 1);
+    const int lock = ::open((file.string() + ".lock").c_str(), O_RDWR | O_CLOEXEC);
+    if (!theirs.synchronize() || lock < 0 || ::flock(lock, LOCK_EX) != 0) return false;
+    if (::write(held[1], "h", 1) != 1) return false;
+    char byte = 0;
+    while (::read(release[0], &byte, 1) < 0 && errno == EINTR) {
+    }
+    return true;
+  });
+  ASSERT_GT(child, 0);
+  for (const int end : {gate[0], gate[1], held[1], release[0]}) ::close(end);
+  char byte = 0;
+  const bool locked = ::read(held[0], &byte, 1) == 1;
+  if (locked) mine.set("k", 2);  // fails to take the lock
+  EXPECT_EQ(UserDefaults(file).integer("k"), 1);
+  EXPECT_EQ(mine.integer("k"), 2);
+  ::close(release[1]);
+  ::close(held[0]);
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(locked && WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+  EXPECT_TRUE(mine.synchronize());
+  EXPECT_EQ(UserDefaults(file).integer("k"), 2);
+}
+
+// With the file at 0.7 of its limit, changes of 0.4 and then 0.5 of it wait; the second made
+// 0.2 fits beside the file and is written, counted anew, while the first still waits.
+TEST_F(UserDefaultsTest, AWaitingChangeMadeSmallerIsWrittenWhileALargerOneWaits) {
+  const auto share = [](double part, char letter) {
+    return std::string(static_cast<std::size_t>(part * UserDefaults::fileSizeLimit), letter);
+  };
+  UserDefaults mine(file);
+  mine.set("y", share(0.7, 'y'));
+  EXPECT_TRUE(UserDefaults(file).string("y") == share(0.7, 'y'));
+  mine.set("z", share(0.4, 'z'));
+  mine.set("x", share(0.5, 'x'));
+  EXPECT_FALSE(UserDefaults(file).object("x"));
+  mine.set("x", share(0.2, 'x'));
+  EXPECT_FALSE(mine.synchronize());
+  const UserDefaults after(file);
+  EXPECT_TRUE(after.string("x") == share(0.2, 'x'));
+  EXPECT_FALSE(after.object("z"));
+  EXPECT_TRUE(mine.string("z") == share(0.4, 'z'));
 }
 
 TEST_F(UserDefaultsTest, IsSafeToShareBetweenThreads) {
