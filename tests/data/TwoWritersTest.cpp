@@ -885,92 +885,93 @@ TEST_F(TwoWritersTest, ForkedWritersNeverLeaveACrateOutsideItsBounds) {
     EXPECT_LE(counts.columnInt64(1), 3) << counts.columnText(0);
   }
   EXPECT_EQ(crates, 3);
+}
 
-  // Another writer fills crate C2 to its largest count (q4 leaves C3, which keeps q3): a part this
-  // save moves in from C1, which keeps p2, or a new part, is one too many on its own.
-  TEST_F(TwoWritersTest, ASetAnotherWriterFilledTakesNoMemberMovedInOrNew) {
-    const auto boxes = directory.path() / "Boxes.store";
-    const std::vector<std::pair<const char*, std::function<void(Context&)>>> changes = {
-        {"a part moved in",
-         [](Context& context) {
-           boxed(context, "Part", "p1")->setValue("crate", boxed(context, "Crate", "C2"));
-         }},
-        {"a new part",
-         [](Context& context) {
-           auto part = ManagedObject::make(*boxesModel()->entity("Part"), &context);
-           part->setValue("name", "p3");
-           part->setValue("crate", boxed(context, "Crate", "C2"));
-         }},
-    };
-    for (const auto& [name, change] : changes) {
-      SCOPED_TRACE(name);
-      fillBoxes(boxes);
-      auto mine = openContainer(boxes, boxesModel());
-      change(mine->viewContext());
-      {
-        auto theirs = openContainer(boxes, boxesModel());
-        Context& context = theirs->viewContext();
-        boxed(context, "Part", "q4")->setValue("crate", boxed(context, "Crate", "C2"));
-        context.save();
-      }
-      const auto before = boxesInFile(boxes);
-      const auto error = saveError(mine->viewContext());
-      ASSERT_TRUE(error);
-      EXPECT_EQ(error->kind(), StoreError::Kind::conflict);
-      EXPECT_STREQ(error->what(),
-                   "Could not save: with another writer's changes, Crate.parts would hold too many "
-                   "objects.");
-      EXPECT_EQ(boxesInFile(boxes), before);
-      EXPECT_TRUE(mine->viewContext().hasChanges());
-    }
-  }
-
-  // Boxes and items alone, with no bounded set: a box this save deletes, into which another
-  // writer moved an item, is still counted in the file.
-  TEST_F(TwoWritersTest, AModelWhoseOnlyRuleIsARequiredLinkIsCountedInTheFile) {
-    EntityDescription box("Box");
-    box.addAttribute({"name", AttributeType::string, false, Value("")});
-    box.addRelationship({"items", "Item", 0, 0, "box"});
-    EntityDescription item("Item");
-    item.addAttribute({"name", AttributeType::string, false, Value("")});
-    RelationshipDescription required("box", "Box", 1, 1, "items");
-    required.isOptional = false;
-    item.addRelationship(required);
-    const auto model = std::make_shared<const Model>(std::vector<EntityDescription>{box, item});
-    const auto boxes = directory.path() / "Boxes.store";
+// Another writer fills crate C2 to its largest count (q4 leaves C3, which keeps q3): a part this
+// save moves in from C1, which keeps p2, or a new part, is one too many on its own.
+TEST_F(TwoWritersTest, ASetAnotherWriterFilledTakesNoMemberMovedInOrNew) {
+  const auto boxes = directory.path() / "Boxes.store";
+  const std::vector<std::pair<const char*, std::function<void(Context&)>>> changes = {
+      {"a part moved in",
+       [](Context& context) {
+         boxed(context, "Part", "p1")->setValue("crate", boxed(context, "Crate", "C2"));
+       }},
+      {"a new part",
+       [](Context& context) {
+         auto part = ManagedObject::make(*boxesModel()->entity("Part"), &context);
+         part->setValue("name", "p3");
+         part->setValue("crate", boxed(context, "Crate", "C2"));
+       }},
+  };
+  for (const auto& [name, change] : changes) {
+    SCOPED_TRACE(name);
+    fillBoxes(boxes);
+    auto mine = openContainer(boxes, boxesModel());
+    change(mine->viewContext());
     {
-      auto setup = openContainer(boxes, model);
-      Context& context = setup->viewContext();
-      Object made[2];
-      for (const int n : {0, 1}) {
-        made[n] = ManagedObject::make(*model->entity("Box"), &context);
-        made[n]->setValue("name", "B" + std::to_string(n + 1));
-      }
-      const auto i = ManagedObject::make(*model->entity("Item"), &context);
-      i->setValue("name", "i");
-      i->setValue("box", made[0]);
-      context.save();
-    }
-    auto mine = openContainer(boxes, model);
-    mine->viewContext().deleteObject(*boxed(mine->viewContext(), "Box", "B2"));
-    {
-      auto theirs = openContainer(boxes, model);
+      auto theirs = openContainer(boxes, boxesModel());
       Context& context = theirs->viewContext();
-      boxed(context, "Item", "i")->setValue("box", boxed(context, "Box", "B2"));
+      boxed(context, "Part", "q4")->setValue("crate", boxed(context, "Crate", "C2"));
       context.save();
     }
+    const auto before = boxesInFile(boxes);
     const auto error = saveError(mine->viewContext());
     ASSERT_TRUE(error);
     EXPECT_EQ(error->kind(), StoreError::Kind::conflict);
     EXPECT_STREQ(error->what(),
-                 "Could not save: another writer linked a Item to the Box this save deletes, and "
-                 "Item.box is required.");
-    auto after = openContainer(boxes, model);
-    EXPECT_EQ(after->viewContext().count("Box"), 2u);
-    const auto moved = boxed(after->viewContext(), "Item", "i")->value("box");
-    ASSERT_TRUE(moved);
-    EXPECT_EQ(*moved->object()->value("name")->string(), "B2");
+                 "Could not save: with another writer's changes, Crate.parts would hold too many "
+                 "objects.");
+    EXPECT_EQ(boxesInFile(boxes), before);
+    EXPECT_TRUE(mine->viewContext().hasChanges());
   }
+}
+
+// Boxes and items alone, with no bounded set: a box this save deletes, into which another
+// writer moved an item, is still counted in the file.
+TEST_F(TwoWritersTest, AModelWhoseOnlyRuleIsARequiredLinkIsCountedInTheFile) {
+  EntityDescription box("Box");
+  box.addAttribute({"name", AttributeType::string, false, Value("")});
+  box.addRelationship({"items", "Item", 0, 0, "box"});
+  EntityDescription item("Item");
+  item.addAttribute({"name", AttributeType::string, false, Value("")});
+  RelationshipDescription required("box", "Box", 1, 1, "items");
+  required.isOptional = false;
+  item.addRelationship(required);
+  const auto model = std::make_shared<const Model>(std::vector<EntityDescription>{box, item});
+  const auto boxes = directory.path() / "Boxes.store";
+  {
+    auto setup = openContainer(boxes, model);
+    Context& context = setup->viewContext();
+    Object made[2];
+    for (const int n : {0, 1}) {
+      made[n] = ManagedObject::make(*model->entity("Box"), &context);
+      made[n]->setValue("name", "B" + std::to_string(n + 1));
+    }
+    const auto i = ManagedObject::make(*model->entity("Item"), &context);
+    i->setValue("name", "i");
+    i->setValue("box", made[0]);
+    context.save();
+  }
+  auto mine = openContainer(boxes, model);
+  mine->viewContext().deleteObject(*boxed(mine->viewContext(), "Box", "B2"));
+  {
+    auto theirs = openContainer(boxes, model);
+    Context& context = theirs->viewContext();
+    boxed(context, "Item", "i")->setValue("box", boxed(context, "Box", "B2"));
+    context.save();
+  }
+  const auto error = saveError(mine->viewContext());
+  ASSERT_TRUE(error);
+  EXPECT_EQ(error->kind(), StoreError::Kind::conflict);
+  EXPECT_STREQ(error->what(),
+               "Could not save: another writer linked a Item to the Box this save deletes, and "
+               "Item.box is required.");
+  auto after = openContainer(boxes, model);
+  EXPECT_EQ(after->viewContext().count("Box"), 2u);
+  const auto moved = boxed(after->viewContext(), "Item", "i")->value("box");
+  ASSERT_TRUE(moved);
+  EXPECT_EQ(*moved->object()->value("name")->string(), "B2");
+}
 
 }  // namespace
 }  // namespace kelvo::data
