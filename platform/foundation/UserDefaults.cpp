@@ -23,6 +23,7 @@
 
 #include "platform/foundation/Base64.hpp"
 #include "platform/foundation/JSON.hpp"
+#include "platform/foundation/Utf.hpp"
 #include "platform/foundation/internal/JSONMembers.hpp"
 
 namespace kelvo {
@@ -375,22 +376,25 @@ void UserDefaults::stageLocked(Change& change) {
       PendingChange{std::move(change.value), std::move(held), false, std::nullopt});
 }
 
-// The damaged file gets a second name that nothing overwrites: the suite's file name with
+// The damaged file gets a second name that nothing overwrites: its file name with
 // ".unreadable-" and the file's modification time in seconds since 1970, then "-2", "-3", ...
 // when that is taken.
-void UserDefaults::keepDamagedFileLocked() {
+void UserDefaults::keepDamagedFileLocked(const FileManager::WriteTarget& target) {
   State& state = *state_;
   if (!state.damaged) return;
-  if (!signatureOf(*state.file)) {
+  // A device or a pipe holds no file to keep, and is not replaced.
+  if (target.inPlace || !signatureOf(*state.file)) {
     state.damaged = false;
     return;
   }
-  const std::string base = state.file->filename().string() + ".unreadable-" +
+  // The copy is of the file the write replaces, beside it: a link's own name would keep the link.
+  const fs::path& file = target.path;
+  const std::string base = file.filename().string() + ".unreadable-" +
                            std::to_string(state.signature ? state.signature->modified.tv_sec : 0);
   for (int attempt = 1;; ++attempt) {
     const std::string name = attempt == 1 ? base : base + "-" + std::to_string(attempt);
     try {
-      state.files.linkItem(*state.file, state.file->parent_path() / name);
+      state.files.linkItem(file, file.parent_path() / name);
       state.damaged = false;
       return;
     } catch (const FileError& error) {
@@ -412,12 +416,19 @@ void UserDefaults::persistLocked(Change* incoming) {
   bool staged = false;
   try {
     state.files.createDirectory(state.file->parent_path());
-    WriteLock lock(*state.file);
+    // The lock sits beside the file a write replaces, as its temporaries do, so that every
+    // suite of that file takes it, through a link or not; a device or a pipe is written where
+    // it stands, and its lock stays beside the suite's own name.
+    const FileManager::WriteTarget target = state.files.writeTarget(*state.file);
+    WriteLock lock(target.inPlace ? *state.file : target.path);
     const auto mark = lock.mark();
     if (!state.loaded || !mark || mark != state.mark ||
         signatureOf(*state.file) != state.signature) {
       loadLocked();
       state.mark = mark;
+      // Another writer came since this suite's last write and may have been killed before its
+      // rename; with the lock held, no running write owns a temporary.
+      state.files.removeTemporaries(*state.file);
     }
     if (incoming) {
       stageLocked(*incoming);
@@ -437,7 +448,7 @@ void UserDefaults::persistLocked(Change* incoming) {
       if (!within || waiting.size() == state.pending.size()) return;
       text = std::move(*within);
     }
-    keepDamagedFileLocked();
+    keepDamagedFileLocked(target);
     state.mark.reset();
     const std::uint64_t written = lock.markNewWrite();
     state.files.write(*state.file, text);
@@ -528,6 +539,8 @@ std::map<std::string, UserDefaults::Value> UserDefaults::dictionaryRepresentatio
 }
 
 void UserDefaults::setValue(std::string_view key, Value value) {
+  // JSON has no form for such a key: written, it would become another key's member.
+  if (!isValidUtf8(key)) return;
   std::lock_guard lock(mutex_);
   Change change{std::string(key), toJson(value)};
   persistLocked(&change);
