@@ -284,12 +284,12 @@ std::string FileManager::contents(const fs::path& path, std::uintmax_t sizeLimit
 FileManager::WriteTarget FileManager::writeTarget(const fs::path& path) const {
   struct stat status {};
   if (::lstat(path.c_str(), &status) != 0) {
-    if (errno == ENOENT) return {path, false};
+    if (errno == ENOENT) return {};
     throw FileError("Could not write", path, systemError(errno));
   }
-  if (S_ISREG(status.st_mode)) return {path, false};
+  if (S_ISREG(status.st_mode)) return {};
   if (!S_ISLNK(status.st_mode)) {
-    if (isWrittenInPlace(status.st_mode)) return {path, true};
+    if (isWrittenInPlace(status.st_mode)) return {std::nullopt, true};
     refuseKind(path, status.st_mode, false);
   }
   // What the system reaches through the links decides; the chain only names the file to replace.
@@ -298,7 +298,7 @@ FileManager::WriteTarget FileManager::writeTarget(const fs::path& path) const {
   if (!exists && errno != ENOENT && errno != ELOOP) {
     throw FileError("Could not write", path, systemError(errno));
   }
-  if (exists && isWrittenInPlace(reached.st_mode)) return {path, true};
+  if (exists && isWrittenInPlace(reached.st_mode)) return {std::nullopt, true};
   if (exists && !S_ISREG(reached.st_mode)) refuseKind(path, reached.st_mode, true);
   fs::path end = endOfLinks(path);
   // A link the system resolves by itself (a process's open files) names no file to replace.
@@ -310,11 +310,15 @@ FileManager::WriteTarget FileManager::writeTarget(const fs::path& path) const {
 }
 
 void FileManager::write(const fs::path& path, std::string_view bytes) const {
-  const WriteTarget target = writeTarget(path);
+  write(path, bytes, writeTarget(path));
+}
+
+void FileManager::write(const fs::path& path, std::string_view bytes,
+                        const WriteTarget& target) const {
   if (target.inPlace) {
     writeInPlace(path, bytes);
   } else {
-    replace(path, target.path, bytes);
+    replace(path, target.linkedFile ? *target.linkedFile : path, bytes);
   }
 }
 
@@ -365,11 +369,12 @@ void FileManager::replace(const fs::path& path, const fs::path& target,
   };
 
   if (const int code = probe(WriteStep::createTemporary)) fail(code);
-  const std::string prefix = temporaryPrefix(target);
   fs::path temporary;
   int fd = -1;
   for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
-    temporary = folder / (prefix + randomSuffix());
+    std::string name = temporaryPrefix(target);
+    name += randomSuffix();
+    temporary = folder / name;
     fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0 && errno != EEXIST) break;
   }
@@ -416,8 +421,9 @@ std::size_t FileManager::removeTemporaries(const fs::path& path) const noexcept 
   try {
     const WriteTarget target = writeTarget(path);
     if (target.inPlace) return 0;
-    const std::string prefix = temporaryPrefix(target.path);
-    DIR* folder = ::opendir(folderOf(target.path).c_str());
+    const fs::path& file = target.linkedFile ? *target.linkedFile : path;
+    const std::string prefix = temporaryPrefix(file);
+    DIR* folder = ::opendir(folderOf(file).c_str());
     if (folder == nullptr) return 0;
     // Names are read and removed against the one folder opened, whatever its path comes to name.
     const int at = ::dirfd(folder);

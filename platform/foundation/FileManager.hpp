@@ -2,7 +2,8 @@
 
 // The file system as the core uses it: the user's data and configuration folders, the folder
 // an application group shares between processes, and whole files, read under a size limit and
-// replaced atomically so that a crash or a full disk never leaves half a file behind:
+// replaced atomically so that a crash or a full disk never leaves half a file behind. A write
+// goes where its path leads: through links to the file they name, and into a device or a pipe:
 //
 //   const FileManager files(dataHome, configHome);  // or FileManager(): $XDG_… or ~
 //   const std::filesystem::path folder = files.applicationSupportDirectory(true) / "Kelvo";
@@ -91,9 +92,10 @@ class FileManager {
 
   /// Where a write of a path puts its bytes.
   struct WriteTarget {
-    /// The file a write replaces: the path, or the end of its chain of links, which need not
-    /// exist yet. For a device or a pipe the path as given: the system follows its links.
-    std::filesystem::path path;
+    /// For a path that is a link (to anything but a device or a pipe), the end of its chain of
+    /// links: the file a write replaces, which need not exist yet. None where the path itself
+    /// is written: a file, nothing yet, a device or a pipe (whose links the system follows).
+    std::optional<std::filesystem::path> linkedFile;
     /// A device or a named pipe, written straight into.
     bool inPlace = false;
   };
@@ -102,6 +104,10 @@ class FileManager {
   /// Where `write(path, …)` would put its bytes now. Throws the `FileError` the write would
   /// throw for a folder, a socket or links it cannot follow.
   WriteTarget writeTarget(const std::filesystem::path& path) const;
+  /// Writes to `target`, which `writeTarget(path)` gave, without looking at the path again: for a
+  /// caller that holds a lock every writer of the file takes, and has just looked.
+  void write(const std::filesystem::path& path, std::string_view bytes,
+             const WriteTarget& target) const;
   /// Removes the temporary files that writes of `path` left beside the file they replace, as a
   /// write stopped before its rename leaves one. Only for a caller that holds a lock every
   /// writer of the file takes, so that no running write owns one. What cannot be removed stays;

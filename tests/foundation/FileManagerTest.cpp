@@ -216,7 +216,8 @@ TEST_F(FileManagerTest, AWriteThroughLinksReplacesTheFileTheyLeadToAndKeepsThem)
   files.write(target, "old");
   fs::create_symlink("kept/defaults.json", second);
   fs::create_symlink(second, file);
-  EXPECT_EQ(files.writeTarget(file).path, target);
+  EXPECT_EQ(files.writeTarget(file).linkedFile, target);
+  EXPECT_EQ(files.writeTarget(target).linkedFile, std::nullopt);
 
   // The temporary is made beside the file it replaces, so that the rename stays in its folder.
   size_t temporariesBesideTheTarget = 0;
