@@ -29,9 +29,10 @@ namespace kelvo {
 ///
 /// The file may be a link, or a chain of links: the file it leads to is the one read and
 /// replaced, and the link stays; the lock, the kept copies and the write's temporary file sit
-/// beside that file. A device or a named pipe is written straight into (`FileManager::write`).
-/// A write that finds another writer has been at the file since this suite's last write first
-/// removes the temporary files that a write killed before its rename left beside it.
+/// beside that file. A device or a named pipe is written straight into (`FileManager::write`;
+/// a pipe waits for its reader). A write that finds in the lock file a write that began and never
+/// replaced the file first removes the temporary files that such a write, killed before its
+/// rename, left beside it.
 ///
 /// Keys are UTF-8. JSON has no form for a key that is not, and written with U+FFFD in place of
 /// its faulty bytes it would be another key, whose value another program may own: `set` with
