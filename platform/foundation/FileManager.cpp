@@ -1,16 +1,22 @@
 #include "platform/foundation/FileManager.hpp"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <pthread.h>
 #include <pwd.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdlib>
 #include <new>
 #include <random>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace kelvo {
 namespace fs = std::filesystem;
@@ -67,6 +73,119 @@ std::string randomSuffix() {
     for (int k = 0; k < 4; ++k) suffix.push_back(digits[(value >> (4 * k)) & 0xF]);
   }
   return suffix;
+}
+
+// A temporary is named after the file it replaces, so that what a killed write leaves can be
+// told from everything else in the folder.
+constexpr std::size_t suffixLength = 16;
+
+std::string temporaryPrefix(const fs::path& target) {
+  // Appended piecewise: "literal" + string trips a false -Wrestrict in g++ 12 at -O3.
+  std::string prefix = ".";
+  prefix += target.filename().string();
+  prefix += ".tmp-";
+  return prefix;
+}
+
+bool isTemporaryOf(std::string_view name, std::string_view prefix) {
+  if (name.size() != prefix.size() + suffixLength || !name.starts_with(prefix)) return false;
+  return std::all_of(name.begin() + static_cast<std::ptrdiff_t>(prefix.size()), name.end(),
+                     [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
+}
+
+fs::path folderOf(const fs::path& file) {
+  return file.has_parent_path() ? file.parent_path() : fs::path(".");
+}
+
+bool isWrittenInPlace(mode_t mode) { return S_ISCHR(mode) || S_ISBLK(mode) || S_ISFIFO(mode); }
+
+[[noreturn]] void refuseToWrite(const fs::path& path, int code, const std::string& reason) {
+  throw FileError("Could not write", path, systemError(code), reason);
+}
+
+// A folder or a socket takes no bytes; the refusal names what stands there.
+[[noreturn]] void refuseKind(const fs::path& path, mode_t mode, bool throughLinks) {
+  const bool folder = S_ISDIR(mode);
+  std::string reason = throughLinks ? "its links lead to " : "it is ";
+  reason += folder ? "a folder" : S_ISSOCK(mode) ? "a socket" : "neither a file nor a device";
+  reason += ", not a file";
+  refuseToWrite(path, folder ? EISDIR : ENXIO, reason);
+}
+
+// The end of the chain of links that starts at `link`: the name a new file would take there.
+// Each link is told by its inode, so that a loop is seen however its names are spelt.
+fs::path endOfLinks(const fs::path& link) {
+  std::vector<std::pair<dev_t, ino_t>> seen;
+  fs::path current = link;
+  while (true) {
+    struct stat status {};
+    if (::lstat(current.c_str(), &status) != 0) {
+      if (errno == ENOENT) return current;
+      throw FileError("Could not write", link, systemError(errno));
+    }
+    if (!S_ISLNK(status.st_mode)) return current;
+    const std::pair<dev_t, ino_t> identity{status.st_dev, status.st_ino};
+    if (std::find(seen.begin(), seen.end(), identity) != seen.end()) {
+      refuseToWrite(link, ELOOP, "its links lead round in a loop");
+    }
+    if (seen.size() == static_cast<std::size_t>(FileManager::linkLimit)) {
+      refuseToWrite(
+          link, ELOOP,
+          "its links lead through more than " + std::to_string(FileManager::linkLimit) + " links");
+    }
+    seen.push_back(identity);
+    std::error_code error;
+    const fs::path next = fs::read_symlink(current, error);
+    if (error) throw FileError("Could not write", link, error);
+    current = next.is_absolute() ? next : current.parent_path() / next;
+  }
+}
+
+// Holds back the SIGPIPE that writing into a pipe its reader left raises, so that the write
+// fails with EPIPE instead of ending the process; a signal this write raised is taken, one
+// that was pending before is left.
+class PipeSignalHeld {
+ public:
+  PipeSignalHeld() {
+    sigemptyset(&pipe_);
+    sigaddset(&pipe_, SIGPIPE);
+    sigset_t pending;
+    pendingBefore_ = sigpending(&pending) == 0 && sigismember(&pending, SIGPIPE) == 1;
+    held_ = pthread_sigmask(SIG_BLOCK, &pipe_, &before_) == 0;
+  }
+  ~PipeSignalHeld() {
+    if (!held_) return;
+    const int saved = errno;
+    sigset_t pending;
+    if (!pendingBefore_ && sigpending(&pending) == 0 && sigismember(&pending, SIGPIPE) == 1) {
+      const timespec none{};
+      while (sigtimedwait(&pipe_, nullptr, &none) < 0 && errno == EINTR) {
+      }
+    }
+    pthread_sigmask(SIG_SETMASK, &before_, nullptr);
+    errno = saved;
+  }
+  PipeSignalHeld(const PipeSignalHeld&) = delete;
+  PipeSignalHeld& operator=(const PipeSignalHeld&) = delete;
+
+ private:
+  sigset_t pipe_;
+  sigset_t before_;
+  bool pendingBefore_ = false;
+  bool held_ = false;
+};
+
+// Writes all of `bytes`; 0 or the errno of the write that failed.
+int writeAll(int fd, std::string_view bytes) {
+  for (size_t written = 0; written < bytes.size();) {
+    const ssize_t count = ::write(fd, bytes.data() + written, bytes.size() - written);
+    if (count < 0) {
+      if (errno == EINTR) continue;
+      return errno;
+    }
+    written += static_cast<size_t>(count);
+  }
+  return 0;
 }
 
 }  // namespace
@@ -162,8 +281,86 @@ std::string FileManager::contents(const fs::path& path, std::uintmax_t sizeLimit
   }
 }
 
+FileManager::WriteTarget FileManager::writeTarget(const fs::path& path) const {
+  struct stat status {};
+  if (::lstat(path.c_str(), &status) != 0) {
+    if (errno == ENOENT) return {};
+    throw FileError("Could not write", path, systemError(errno));
+  }
+  if (S_ISREG(status.st_mode)) return {};
+  if (!S_ISLNK(status.st_mode)) {
+    if (isWrittenInPlace(status.st_mode)) return {std::nullopt, true};
+    refuseKind(path, status.st_mode, false);
+  }
+  // What the system reaches through the links decides; the chain only names the file to replace.
+  struct stat reached {};
+  const bool exists = ::stat(path.c_str(), &reached) == 0;
+  if (!exists && errno != ENOENT && errno != ELOOP) {
+    throw FileError("Could not write", path, systemError(errno));
+  }
+  if (exists && isWrittenInPlace(reached.st_mode)) return {std::nullopt, true};
+  if (exists && !S_ISREG(reached.st_mode)) refuseKind(path, reached.st_mode, true);
+  fs::path end = endOfLinks(path);
+  // A link the system resolves by itself (a process's open files) names no file to replace.
+  if (exists && (::lstat(end.c_str(), &status) != 0 || status.st_dev != reached.st_dev ||
+                 status.st_ino != reached.st_ino)) {
+    refuseToWrite(path, EXDEV, "its links lead to a file that no path names");
+  }
+  return {std::move(end), false};
+}
+
 void FileManager::write(const fs::path& path, std::string_view bytes) const {
-  const fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
+  write(path, bytes, writeTarget(path));
+}
+
+void FileManager::write(const fs::path& path, std::string_view bytes,
+                        const WriteTarget& target) const {
+  if (target.inPlace) {
+    writeInPlace(path, bytes);
+  } else {
+    replace(path, target.linkedFile ? *target.linkedFile : path, bytes);
+  }
+}
+
+// A device or a pipe is opened where it stands, never made: a name that was taken by
+// something else since it was looked at is refused rather than written into.
+void FileManager::writeInPlace(const fs::path& path, std::string_view bytes) const {
+  const auto fail = [&](int code) { throw FileError("Could not write", path, systemError(code)); };
+  int fd = -1;
+  do {
+    fd = ::open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+  } while (fd < 0 && errno == EINTR);
+  if (fd < 0) fail(errno);
+  Descriptor file(fd);
+  struct stat status {};
+  if (::fstat(file.get(), &status) != 0) fail(errno);
+  if (!isWrittenInPlace(status.st_mode)) {
+    refuseToWrite(path, EAGAIN, "it was replaced while it was being opened");
+  }
+  if (probe_) {
+    if (const int code = probe_(WriteStep::writeBytes)) fail(code);
+  }
+  int code = 0;
+  if (S_ISFIFO(status.st_mode)) {
+    const PipeSignalHeld held;
+    code = writeAll(file.get(), bytes);
+  } else {
+    code = writeAll(file.get(), bytes);
+  }
+  if (code != 0) fail(code);
+  if (S_ISBLK(status.st_mode)) {
+    if (probe_) code = probe_(WriteStep::syncFile);
+    if (code == 0)
+      code =
+          sync_ ? sync_(file.get(), WriteStep::syncFile) : (::fsync(file.get()) == 0 ? 0 : errno);
+    if (code != 0 && code != EINVAL) fail(code);
+  }
+  if (file.close() != 0) fail(errno);
+}
+
+void FileManager::replace(const fs::path& path, const fs::path& target,
+                          std::string_view bytes) const {
+  const fs::path folder = folderOf(target);
   const auto fail = [&](int code) { throw FileError("Could not write", path, systemError(code)); };
   const auto probe = [&](WriteStep step) { return probe_ ? probe_(step) : 0; };
   const auto sync = [&](int fd, WriteStep step) {
@@ -175,10 +372,7 @@ void FileManager::write(const fs::path& path, std::string_view bytes) const {
   fs::path temporary;
   int fd = -1;
   for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
-    // Appended piecewise: "literal" + string trips a false -Wrestrict in g++ 12 at -O3.
-    std::string name = ".";
-    name += path.filename().string();
-    name += ".tmp-";
+    std::string name = temporaryPrefix(target);
     name += randomSuffix();
     temporary = folder / name;
     fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
@@ -194,14 +388,7 @@ void FileManager::write(const fs::path& path, std::string_view bytes) const {
     fail(code);
   };
   if (const int code = probe(WriteStep::writeBytes)) abandon(code);
-  for (size_t written = 0; written < bytes.size();) {
-    const ssize_t count = ::write(file.get(), bytes.data() + written, bytes.size() - written);
-    if (count < 0) {
-      if (errno == EINTR) continue;
-      abandon(errno);
-    }
-    written += static_cast<size_t>(count);
-  }
+  if (const int code = writeAll(file.get(), bytes)) abandon(code);
   if (const int code = probe(WriteStep::syncFile)) abandon(code);
   if (const int code = sync(file.get(), WriteStep::syncFile)) abandon(code);
   if (file.close() != 0) {
@@ -213,7 +400,7 @@ void FileManager::write(const fs::path& path, std::string_view bytes) const {
     ::unlink(temporary.c_str());
     fail(code);
   }
-  if (::rename(temporary.c_str(), path.c_str()) != 0) {
+  if (::rename(temporary.c_str(), target.c_str()) != 0) {
     const int code = errno;
     ::unlink(temporary.c_str());
     fail(code);
@@ -227,6 +414,31 @@ void FileManager::write(const fs::path& path, std::string_view bytes) const {
   if (const int code = sync(directory.get(), WriteStep::syncFolder); code != 0 && code != EINVAL) {
     fail(code);
   }
+}
+
+std::size_t FileManager::removeTemporaries(const fs::path& path) const noexcept {
+  std::size_t removed = 0;
+  try {
+    const WriteTarget target = writeTarget(path);
+    if (target.inPlace) return 0;
+    const fs::path& file = target.linkedFile ? *target.linkedFile : path;
+    const std::string prefix = temporaryPrefix(file);
+    DIR* folder = ::opendir(folderOf(file).c_str());
+    if (folder == nullptr) return 0;
+    // Names are read and removed against the one folder opened, whatever its path comes to name.
+    const int at = ::dirfd(folder);
+    while (const dirent* entry = ::readdir(folder)) {
+      if (!isTemporaryOf(entry->d_name, prefix)) continue;
+      struct stat status {};
+      if (::fstatat(at, entry->d_name, &status, AT_SYMLINK_NOFOLLOW) == 0 &&
+          S_ISREG(status.st_mode) && ::unlinkat(at, entry->d_name, 0) == 0) {
+        ++removed;
+      }
+    }
+    ::closedir(folder);
+  } catch (...) {
+  }
+  return removed;
 }
 
 void FileManager::linkItem(const fs::path& path, const fs::path& alias) const {

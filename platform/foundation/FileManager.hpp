@@ -2,7 +2,8 @@
 
 // The file system as the core uses it: the user's data and configuration folders, the folder
 // an application group shares between processes, and whole files, read under a size limit and
-// replaced atomically so that a crash or a full disk never leaves half a file behind:
+// replaced atomically so that a crash or a full disk never leaves half a file behind. A write
+// goes where its path leads: through links to the file they name, and into a device or a pipe:
 //
 //   const FileManager files(dataHome, configHome);  // or FileManager(): $XDG_… or ~
 //   const std::filesystem::path folder = files.applicationSupportDirectory(true) / "Kelvo";
@@ -10,6 +11,7 @@
 //   files.write(folder / "order.json", R"({"unsorted":[]})");  // throws FileError
 //   const std::string stored = files.contents(folder / "order.json", 1024 * 1024);
 
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -73,10 +75,44 @@ class FileManager {
   /// device, a folder, a larger file, or too little memory to hold it is a `FileError`; the
   /// read never blocks on a FIFO nor runs on past the limit.
   std::string contents(const std::filesystem::path& path, std::uintmax_t sizeLimit) const;
-  /// Replaces the file whole: the bytes go to a temporary file in the same folder, which is
-  /// synced and renamed over the old file, then the folder is synced. A failure before the
-  /// rename leaves the old file as it was; a reader never sees a partly written file.
+  /// Puts `bytes` where `path` leads.
+  /// - A regular file, or a path where nothing stands, is replaced whole: the bytes go to a
+  ///   temporary file in the same folder, which is synced and renamed over the old file, then
+  ///   the folder is synced. A failure before the rename leaves the old file as it was; a reader
+  ///   never sees a partly written file.
+  /// - A link, or a chain of links, is followed to the file it names, which is replaced so from
+  ///   a temporary in its own folder; the links stay. A dangling link's target is made.
+  /// - A character or block device, or a named pipe, is written straight into: no temporary,
+  ///   no rename, nothing replaced. A pipe is opened as open(2) opens it, so the write waits for
+  ///   a reader and for the reader to take the bytes; a reader that leaves first fails the write
+  ///   (EPIPE) and no SIGPIPE reaches the process. A block device is synced.
+  /// - A folder, a socket, and links that lead round in a loop or through more than
+  ///   `linkLimit` links are refused, and nothing is made.
   void write(const std::filesystem::path& path, std::string_view bytes) const;
+
+  /// Where a write of a path puts its bytes.
+  struct WriteTarget {
+    /// For a path that is a link (to anything but a device or a pipe), the end of its chain of
+    /// links: the file a write replaces, which need not exist yet. None where the path itself
+    /// is written: a file, nothing yet, a device or a pipe (whose links the system follows).
+    std::optional<std::filesystem::path> linkedFile;
+    /// A device or a named pipe, written straight into.
+    bool inPlace = false;
+  };
+  /// How many links a write follows from its path before it gives up.
+  static constexpr int linkLimit = 40;
+  /// Where `write(path, …)` would put its bytes now. Throws the `FileError` the write would
+  /// throw for a folder, a socket or links it cannot follow.
+  WriteTarget writeTarget(const std::filesystem::path& path) const;
+  /// Writes to `target`, which `writeTarget(path)` gave, without looking at the path again: for a
+  /// caller that holds a lock every writer of the file takes, and has just looked.
+  void write(const std::filesystem::path& path, std::string_view bytes,
+             const WriteTarget& target) const;
+  /// Removes the temporary files that writes of `path` left beside the file they replace, as a
+  /// write stopped before its rename leaves one. Only for a caller that holds a lock every
+  /// writer of the file takes, so that no running write owns one. What cannot be removed stays;
+  /// nothing throws. Gives how many were removed.
+  std::size_t removeTemporaries(const std::filesystem::path& path) const noexcept;
   /// Removes a file, or a folder with everything in it. Throws when nothing is there.
   void removeItem(const std::filesystem::path& path) const;
   bool fileExists(const std::filesystem::path& path) const;
@@ -93,6 +129,9 @@ class FileManager {
  private:
   std::filesystem::path userDirectory(const std::optional<std::filesystem::path>& folder,
                                       bool create) const;
+  void replace(const std::filesystem::path& path, const std::filesystem::path& target,
+               std::string_view bytes) const;
+  void writeInPlace(const std::filesystem::path& path, std::string_view bytes) const;
 
   std::optional<std::filesystem::path> dataHome_;
   std::optional<std::filesystem::path> configHome_;

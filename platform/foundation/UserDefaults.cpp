@@ -23,6 +23,7 @@
 
 #include "platform/foundation/Base64.hpp"
 #include "platform/foundation/JSON.hpp"
+#include "platform/foundation/Utf.hpp"
 #include "platform/foundation/internal/JSONMembers.hpp"
 
 namespace kelvo {
@@ -95,6 +96,15 @@ std::optional<UserDefaults::Value> fromJson(const Json& json) {
   return std::nullopt;
 }
 
+// JSON has no form for a key that is not UTF-8. Keys are nearly always ASCII, which a plain
+// loop tells faster than the full check.
+bool isWritableKey(std::string_view key) {
+  for (const char c : key) {
+    if (static_cast<unsigned char>(c) >= 0x80) return isValidUtf8(key);
+  }
+  return true;
+}
+
 bool isSingleComponent(std::string_view name) {
   return !name.empty() && name != "." && name != ".." &&
          name.find_first_of(std::string_view("/\0", 2)) == std::string_view::npos;
@@ -113,7 +123,9 @@ constexpr std::chrono::milliseconds lockPause{10};
 // The lock file also holds a random mark of the last write, changed before each write. A writer
 // whose own last read or write left the mark it finds knows the file is still the one it holds,
 // even when a replaced file has the old one's signature (an inode reused within one tick of the
-// file system's clock), and so skips reading it again.
+// file system's clock), and so skips reading it again. After the mark, once the write has
+// replaced the file, the same mark again: a write that began and never got there may have been
+// killed between its temporary and its rename. Older writers leave those 8 bytes as they are.
 class WriteLock {
  public:
   explicit WriteLock(const fs::path& file) : path_(file.string() + ".lock") {
@@ -127,13 +139,19 @@ class WriteLock {
   WriteLock(const WriteLock&) = delete;
   WriteLock& operator=(const WriteLock&) = delete;
 
-  // None before the first marked write (an empty lock file) or when it cannot be read.
-  std::optional<std::uint64_t> mark() const {
-    std::uint64_t found = 0;
-    if (::pread(fd_, &found, sizeof found, 0) != static_cast<ssize_t>(sizeof found)) {
-      return std::nullopt;
-    }
-    return found;
+  // The mark of the last write begun and of the last one that replaced the file; each none
+  // before the first such write (an empty lock file) or when it cannot be read.
+  struct Marks {
+    std::optional<std::uint64_t> begun;
+    std::optional<std::uint64_t> ended;
+  };
+  Marks marks() const {
+    std::uint64_t found[2] = {};
+    const ssize_t count = ::pread(fd_, found, sizeof found, 0);
+    Marks marks;
+    if (count >= static_cast<ssize_t>(sizeof found[0])) marks.begun = found[0];
+    if (count == static_cast<ssize_t>(sizeof found)) marks.ended = found[1];
+    return marks;
   }
   // Puts a fresh mark in place; a write that cannot change it must not go ahead.
   std::uint64_t markNewWrite() {
@@ -144,6 +162,10 @@ class WriteLock {
       throw FileError("Could not write", path_, std::error_code(errno, std::system_category()));
     }
     return fresh;
+  }
+  // Without it the next writer only looks for temporaries it need not.
+  void markEnded(std::uint64_t mark) {
+    [[maybe_unused]] const ssize_t written = ::pwrite(fd_, &mark, sizeof mark, sizeof mark);
   }
 
  private:
@@ -375,22 +397,25 @@ void UserDefaults::stageLocked(Change& change) {
       PendingChange{std::move(change.value), std::move(held), false, std::nullopt});
 }
 
-// The damaged file gets a second name that nothing overwrites: the suite's file name with
+// The damaged file gets a second name that nothing overwrites: its file name with
 // ".unreadable-" and the file's modification time in seconds since 1970, then "-2", "-3", ...
 // when that is taken.
-void UserDefaults::keepDamagedFileLocked() {
+void UserDefaults::keepDamagedFileLocked(const FileManager::WriteTarget& target) {
   State& state = *state_;
   if (!state.damaged) return;
-  if (!signatureOf(*state.file)) {
+  // A device or a pipe holds no file to keep, and is not replaced.
+  if (target.inPlace || !signatureOf(*state.file)) {
     state.damaged = false;
     return;
   }
-  const std::string base = state.file->filename().string() + ".unreadable-" +
+  // The copy is of the file the write replaces, beside it: a link's own name would keep the link.
+  const fs::path& file = target.linkedFile ? *target.linkedFile : *state.file;
+  const std::string base = file.filename().string() + ".unreadable-" +
                            std::to_string(state.signature ? state.signature->modified.tv_sec : 0);
   for (int attempt = 1;; ++attempt) {
     const std::string name = attempt == 1 ? base : base + "-" + std::to_string(attempt);
     try {
-      state.files.linkItem(*state.file, state.file->parent_path() / name);
+      state.files.linkItem(file, file.parent_path() / name);
       state.damaged = false;
       return;
     } catch (const FileError& error) {
@@ -412,13 +437,20 @@ void UserDefaults::persistLocked(Change* incoming) {
   bool staged = false;
   try {
     state.files.createDirectory(state.file->parent_path());
-    WriteLock lock(*state.file);
-    const auto mark = lock.mark();
+    // The lock sits beside the file a write replaces, as its temporaries do, so that every
+    // suite of that file takes it, through a link or not; a device or a pipe is written where
+    // it stands, and its lock stays beside the suite's own name.
+    const FileManager::WriteTarget target = state.files.writeTarget(*state.file);
+    WriteLock lock(target.linkedFile ? *target.linkedFile : *state.file);
+    const WriteLock::Marks marks = lock.marks();
+    const auto& mark = marks.begun;
     if (!state.loaded || !mark || mark != state.mark ||
         signatureOf(*state.file) != state.signature) {
       loadLocked();
       state.mark = mark;
     }
+    // With the lock held, no running write owns a temporary.
+    if (marks.begun != marks.ended) state.files.removeTemporaries(*state.file);
     if (incoming) {
       stageLocked(*incoming);
       staged = true;
@@ -437,10 +469,11 @@ void UserDefaults::persistLocked(Change* incoming) {
       if (!within || waiting.size() == state.pending.size()) return;
       text = std::move(*within);
     }
-    keepDamagedFileLocked();
+    keepDamagedFileLocked(target);
     state.mark.reset();
     const std::uint64_t written = lock.markNewWrite();
-    state.files.write(*state.file, text);
+    state.files.write(*state.file, text, target);
+    lock.markEnded(written);
     if (waiting.empty()) {
       state.pending.clear();
     } else {
@@ -528,6 +561,8 @@ std::map<std::string, UserDefaults::Value> UserDefaults::dictionaryRepresentatio
 }
 
 void UserDefaults::setValue(std::string_view key, Value value) {
+  // Written with U+FFFD in place of its faulty bytes, such a key would be another key.
+  if (!isWritableKey(key)) return;
   std::lock_guard lock(mutex_);
   Change change{std::string(key), toJson(value)};
   persistLocked(&change);

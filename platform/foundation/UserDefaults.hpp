@@ -26,6 +26,17 @@ namespace kelvo {
 /// A missing file reads as empty. A damaged one gives the values it holds before the damage,
 /// and is kept aside whole under a name of its own before anything is written over it; values of
 /// a shape this version does not know are kept as they were when the file is rewritten.
+///
+/// The file may be a link, or a chain of links: the file it leads to is the one read and
+/// replaced, and the link stays; the lock, the kept copies and the write's temporary file sit
+/// beside that file. A device or a named pipe is written straight into (`FileManager::write`;
+/// a pipe waits for its reader). A write that finds in the lock file a write that began and never
+/// replaced the file first removes the temporary files that such a write, killed before its
+/// rename, left beside it.
+///
+/// Keys are UTF-8. JSON has no form for a key that is not, and written with U+FFFD in place of
+/// its faulty bytes it would be another key, whose value another program may own: `set` with
+/// such a key is refused and does nothing, and the key reads as absent.
 class UserDefaults {
  public:
   /// Settings are small: a larger file reads as damaged. No suite writes one: a change that
@@ -108,7 +119,7 @@ class UserDefaults {
   void loadLocked() const;
   void stageLocked(Change& change);
   void persistLocked(Change* incoming = nullptr);
-  void keepDamagedFileLocked();
+  void keepDamagedFileLocked(const FileManager::WriteTarget& target);
 
   mutable std::mutex mutex_;
   std::unique_ptr<State> state_;

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <map>
 
+#include "tests/support/SpecialFiles.hpp"
 #include "tests/support/TestSupport.hpp"
 
 namespace kelvo {
@@ -189,6 +190,191 @@ TEST_F(FileManagerTest, AProcessKilledAtAnyStepLeavesAWholeFile) {
     files.write(file, after);
     EXPECT_EQ(files.contents(file, anySize), after);
   }
+}
+
+// What `path` holds, read as a reader would, following links.
+std::string bytesAt(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::string refusal(const FileManager& files, const fs::path& path, std::string_view bytes) {
+  try {
+    files.write(path, bytes);
+  } catch (const FileError& error) {
+    return error.what();
+  }
+  return "written";
+}
+
+TEST_F(FileManagerTest, AWriteThroughLinksReplacesTheFileTheyLeadToAndKeepsThem) {
+  // A chain of two links, the first absolute, the second relative and into another folder.
+  const fs::path kept = folder.path() / "kept";
+  const fs::path target = kept / "defaults.json";
+  const fs::path second = folder.path() / "second";
+  files.createDirectory(kept);
+  files.write(target, "old");
+  fs::create_symlink("kept/defaults.json", second);
+  fs::create_symlink(second, file);
+  EXPECT_EQ(files.writeTarget(file).linkedFile, target);
+  EXPECT_EQ(files.writeTarget(target).linkedFile, std::nullopt);
+
+  // The temporary is made beside the file it replaces, so that the rename stays in its folder.
+  size_t temporariesBesideTheTarget = 0;
+  files.setWriteProbe([&](Step step) {
+    if (step == Step::rename) temporariesBesideTheTarget = entriesIn(kept) - 1;
+    return 0;
+  });
+  files.write(file, "new");
+  EXPECT_EQ(temporariesBesideTheTarget, 1u);
+  EXPECT_EQ(fs::read_symlink(file), second);
+  EXPECT_EQ(fs::read_symlink(second), "kept/defaults.json");
+  EXPECT_EQ(bytesAt(target), "new");
+  EXPECT_EQ(entriesIn(kept), 1u);
+  EXPECT_EQ(entriesIn(folder.path()), 3u);
+
+  // A dangling link's target is made, as open(2) would make it.
+  const fs::path dangling = folder.path() / "dangling";
+  fs::create_symlink("kept/made.json", dangling);
+  files.write(dangling, "made");
+  EXPECT_TRUE(fs::is_symlink(dangling));
+  EXPECT_EQ(bytesAt(kept / "made.json"), "made");
+}
+
+TEST_F(FileManagerTest, LinksInALoopOrTooLongAChainAreRefusedAndNothingIsMade) {
+  fs::create_symlink("b", folder.path() / "a");
+  fs::create_symlink("./a", folder.path() / "b");
+  fs::create_symlink("self", folder.path() / "self");
+  EXPECT_EQ(
+      refusal(files, folder.path() / "a", "x"),
+      "Could not write \"" + (folder.path() / "a").string() + "\": its links lead round in a loop");
+  EXPECT_EQ(refusal(files, folder.path() / "self", "x"), "Could not write \"" +
+                                                             (folder.path() / "self").string() +
+                                                             "\": its links lead round in a loop");
+
+  // One link more than the system itself follows, ending at a file.
+  const fs::path chain = folder.path() / "chain";
+  files.createDirectory(chain);
+  files.write(chain / "end", "end");
+  fs::create_symlink("end", chain / "0");
+  for (int i = 1; i <= FileManager::linkLimit; ++i) {
+    fs::create_symlink(std::to_string(i - 1), chain / std::to_string(i));
+  }
+  const fs::path first = chain / std::to_string(FileManager::linkLimit);
+  EXPECT_EQ(refusal(files, first, "x"), "Could not write \"" + first.string() +
+                                            "\": its links lead through more than 40 links");
+  EXPECT_EQ(entriesIn(folder.path()), 4u);
+  EXPECT_EQ(entriesIn(chain), FileManager::linkLimit + 2u);
+  EXPECT_EQ(bytesAt(chain / "end"), "end");
+}
+
+TEST_F(FileManagerTest, ANamedPipeTakesEveryByteAndStaysAPipe) {
+  std::string drawing(1 << 20, '\0');  // far more than a pipe holds at once
+  for (size_t i = 0; i < drawing.size(); ++i) drawing[i] = static_cast<char>(i % 251);
+  const fs::path pipe = folder.path() / "pipe";
+  {
+    testing::PipeReader reader(pipe);
+    ASSERT_TRUE(reader.isReading());
+    files.write(pipe, drawing);
+    EXPECT_EQ(reader.bytes().size(), drawing.size());
+    EXPECT_TRUE(reader.bytes() == drawing);
+  }
+  EXPECT_TRUE(testing::isPipe(pipe));
+
+  // Through a link, and a write of nothing, which the reader sees as the end at once.
+  const fs::path link = folder.path() / "link";
+  fs::create_symlink("pipe", link);
+  {
+    testing::PipeReader again(pipe);
+    ASSERT_TRUE(again.isReading());
+    files.write(link, "");
+    EXPECT_EQ(again.bytes(), "");
+  }
+  EXPECT_TRUE(fs::is_symlink(link));
+
+  // A reader that leaves early fails the write; no SIGPIPE ends the process.
+  {
+    testing::PipeReader leaving(folder.path() / "leaving", 1);
+    ASSERT_TRUE(leaving.isReading());
+    try {
+      files.write(folder.path() / "leaving", drawing);
+      ADD_FAILURE() << "the write went on without its reader";
+    } catch (const FileError& error) {
+      EXPECT_EQ(error.code(), std::errc::broken_pipe);
+    }
+  }
+  EXPECT_TRUE(testing::isPipe(folder.path() / "leaving"));
+  EXPECT_EQ(entriesIn(folder.path()), 3u) << "a temporary file was left behind";
+}
+
+TEST_F(FileManagerTest, ADeviceNodeIsWrittenIntoAndStaysADevice) {
+  const fs::path node = folder.path() / "node";
+  if (!testing::makeSwallowingDevice(node)) GTEST_SKIP() << "no device node can be made here";
+  const fs::path link = folder.path() / "link";
+  fs::create_symlink("node", link);
+  EXPECT_TRUE(files.writeTarget(node).inPlace);
+  files.write(node, "drawing");
+  files.write(link, std::string(100'000, 'x'));
+  EXPECT_TRUE(testing::isSwallowingDevice(node));
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_EQ(entriesIn(folder.path()), 2u);
+}
+
+TEST_F(FileManagerTest, AFolderOrASocketIsRefusedAndNothingIsMade) {
+  const fs::path box = folder.path() / "box";
+  files.createDirectory(box);
+  const fs::path socket = folder.path() / "socket";
+  const testing::BoundSocket bound(socket);
+  ASSERT_TRUE(bound.isBound());
+  fs::create_symlink("socket", folder.path() / "to-socket");
+  fs::create_symlink("box", folder.path() / "to-box");
+
+  const auto said = [&](const char* name, const char* what) {
+    return "Could not write \"" + (folder.path() / name).string() + "\": " + what + ", not a file";
+  };
+  EXPECT_EQ(refusal(files, box, "x"), said("box", "it is a folder"));
+  EXPECT_EQ(refusal(files, socket, "x"), said("socket", "it is a socket"));
+  EXPECT_EQ(refusal(files, folder.path() / "to-socket", "x"),
+            said("to-socket", "its links lead to a socket"));
+  EXPECT_EQ(refusal(files, folder.path() / "to-box", "x"),
+            said("to-box", "its links lead to a folder"));
+  EXPECT_EQ(entriesIn(folder.path()), 4u);
+  EXPECT_EQ(entriesIn(box), 0u);
+  EXPECT_EQ(fs::symlink_status(socket).type(), fs::file_type::socket);
+}
+
+TEST_F(FileManagerTest, TheTemporaryOfAKilledWriteIsRemovedOnRequestAndNothingElse) {
+  const fs::path kept = folder.path() / "kept";
+  files.createDirectory(kept);
+  fs::create_symlink("kept/defaults.json", file);
+  files.write(file, "old");
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    files.setWriteProbe([](Step step) {
+      if (step == Step::rename) ::_exit(0);
+      return 0;
+    });
+    files.write(file, "new");
+    ::_exit(1);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  ASSERT_EQ(entriesIn(kept), 2u);
+
+  // Names that only look like one, and a folder of that name, are someone else's.
+  for (const char* name :
+       {".defaults.json.tmp-0123", "defaults.json.tmp-0123456789abcdef",
+        ".other.json.tmp-0123456789abcdef", ".defaults.json.tmp-0123456789ABCDEF"}) {
+    std::ofstream(kept / name) << "theirs";
+  }
+  files.createDirectory(kept / ".defaults.json.tmp-fedcba9876543210");
+  EXPECT_EQ(files.removeTemporaries(file), 1u);
+  EXPECT_EQ(entriesIn(kept), 6u);
+  EXPECT_EQ(bytesAt(file), "old");
+  EXPECT_EQ(files.removeTemporaries(file), 0u);
+  EXPECT_EQ(files.removeTemporaries(folder.path() / "missing/file"), 0u);
 }
 
 }  // namespace

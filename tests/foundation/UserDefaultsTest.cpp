@@ -13,6 +13,7 @@
 #include <set>
 #include <thread>
 
+#include "tests/support/SpecialFiles.hpp"
 #include "tests/support/TestSupport.hpp"
 
 namespace kelvo {
@@ -519,6 +520,151 @@ TEST_F(UserDefaultsTest, IsSafeToShareBetweenThreads) {
   }
   for (auto& thread : threads) thread.join();
   for (int t = 0; t < 4; ++t) EXPECT_EQ(defaults.integer("k" + std::to_string(t)), 19);
+}
+
+// Where a suite's file leads: links, a pipe, a device, and what takes no settings. Then keys
+// that are not UTF-8, and what a killed write leaves.
+
+size_t entriesIn(const fs::path& folder) {
+  return static_cast<size_t>(std::distance(fs::directory_iterator(folder), {}));
+}
+
+// The temporary files of writes of `file` beside it.
+std::vector<fs::path> temporariesOf(const fs::path& file) {
+  std::vector<fs::path> found;
+  for (const auto& entry : fs::directory_iterator(file.parent_path())) {
+    if (entry.path().filename().string().starts_with("." + file.filename().string() + ".tmp-")) {
+      found.push_back(entry.path());
+    }
+  }
+  return found;
+}
+
+TEST_F(UserDefaultsTest, ASuiteWhoseFileIsALinkKeepsTheLinkAndWritesWhereItLeads) {
+  const fs::path dotfiles = folder.path() / "dotfiles";
+  const fs::path target = dotfiles / "kelvo.json";
+  fs::create_directories(dotfiles);
+  fs::create_symlink("dotfiles/kelvo.json", folder.path() / "second");
+  fs::create_symlink(folder.path() / "second", file);
+  UserDefaults linked(file, files);
+  for (int i = 0; i < 10; ++i) {
+    linked.set("key." + std::to_string(i), i);
+    ASSERT_TRUE(linked.synchronize());
+    ASSERT_TRUE(fs::is_symlink(file)) << "after write " << i;
+  }
+  EXPECT_EQ(fs::read_symlink(file), folder.path() / "second");
+  UserDefaults direct(target, files);
+  EXPECT_EQ(direct.dictionaryRepresentation().size(), 10u);
+  for (int i = 0; i < 10; ++i) EXPECT_EQ(direct.integer("key." + std::to_string(i)), i);
+  // Both suites take one lock, beside the file they write.
+  EXPECT_TRUE(fs::exists(dotfiles / "kelvo.json.lock"));
+  EXPECT_FALSE(fs::exists(folder.path() / "defaults.json.lock"));
+  direct.set("direct", true);
+  EXPECT_TRUE(linked.boolean("direct"));
+
+  // A damaged file behind the link is kept aside beside it, whole, and the link stays.
+  std::ofstream(target) << R"({"kept": 1, broken)";
+  linked.set("after", 2);
+  ASSERT_EQ(keptCopies(target).size(), 1u);
+  EXPECT_EQ(read(keptCopies(target)[0]), R"({"kept": 1, broken)");
+  EXPECT_TRUE(fs::is_symlink(file));
+  EXPECT_EQ(direct.integer("kept"), 1);
+  EXPECT_EQ(direct.integer("after"), 2);
+  EXPECT_TRUE(temporariesOf(target).empty());
+}
+
+TEST_F(UserDefaultsTest, APipeTakesTheSettingsAndStaysAPipe) {
+  const fs::path pipe = folder.path() / "pipe";
+  testing::PipeReader reader(pipe);
+  ASSERT_TRUE(reader.isReading());
+  UserDefaults defaults(pipe, files);
+  defaults.set("appearance", "dark");
+  EXPECT_TRUE(defaults.synchronize());
+  EXPECT_EQ(reader.bytes(), "{\n  \"appearance\": \"dark\"\n}\n");
+  EXPECT_TRUE(testing::isPipe(pipe));
+  EXPECT_EQ(entriesIn(folder.path()), 2u);  // the pipe and the lock beside it
+}
+
+TEST_F(UserDefaultsTest, ADeviceTakesTheSettingsAndStaysADevice) {
+  const fs::path node = folder.path() / "node";
+  if (!testing::makeSwallowingDevice(node)) GTEST_SKIP() << "no device node can be made here";
+  UserDefaults defaults(node, files);
+  defaults.set("appearance", "dark");
+  defaults.set("count", 2);
+  EXPECT_TRUE(defaults.synchronize());
+  EXPECT_TRUE(testing::isSwallowingDevice(node));
+  EXPECT_EQ(entriesIn(folder.path()), 2u);
+}
+
+TEST_F(UserDefaultsTest, AFolderOrASocketTakesNoSettingsAndNothingIsMade) {
+  const fs::path box = folder.path() / "box";
+  fs::create_directories(box);
+  const fs::path socket = folder.path() / "socket";
+  const testing::BoundSocket bound(socket);
+  ASSERT_TRUE(bound.isBound());
+  for (const fs::path& path : {box, socket}) {
+    UserDefaults defaults(path, files);
+    defaults.set("appearance", "dark");
+    EXPECT_FALSE(defaults.synchronize()) << path;
+    EXPECT_EQ(defaults.string("appearance"), "dark") << "the change waits in memory";
+  }
+  EXPECT_EQ(entriesIn(folder.path()), 2u);
+  EXPECT_EQ(entriesIn(box), 0u);
+  EXPECT_EQ(fs::symlink_status(socket).type(), fs::file_type::socket);
+}
+
+TEST_F(UserDefaultsTest, AKeyThatIsNotUtf8IsRefusedAndNeverWritesOverAnother) {
+  UserDefaults theirs(file, files);
+  theirs.set("k\uFFFD", "theirs");
+  UserDefaults mine(file, files);
+  mine.set("k\xFF", "mine");
+  mine.set("\xC3", 1);           // cut short
+  mine.set("k\xED\xA0\x80", 2);  // a surrogate
+  EXPECT_TRUE(mine.synchronize());
+  EXPECT_EQ(mine.object("k\xFF"), std::nullopt);
+  EXPECT_EQ(mine.string("k\uFFFD"), "theirs");
+  mine.removeObject("k\xFF");
+  EXPECT_EQ(theirs.string("k\uFFFD"), "theirs");
+  EXPECT_EQ(read(file), "{\n  \"k\uFFFD\": \"theirs\"\n}\n");
+
+  // Set both in one suite: one member, the key that can be written.
+  UserDefaults both(folder.path() / "both.json", files);
+  both.set("k\uFFFD", "written");
+  both.set("k\xFF", "refused");
+  EXPECT_EQ(read(folder.path() / "both.json"), "{\n  \"k\uFFFD\": \"written\"\n}\n");
+  UserDefaults memory;
+  memory.set("k\xFF", 1);
+  EXPECT_TRUE(memory.dictionaryRepresentation().empty());
+}
+
+TEST_F(UserDefaultsTest, AWriteRemovesTheTemporaryThatAKilledWriteLeft) {
+  UserDefaults defaults(file, files);
+  defaults.set("before", 1);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    FileManager dying(folder.path(), folder.path());
+    dying.setWriteProbe([](FileManager::WriteStep step) {
+      if (step == FileManager::WriteStep::rename) ::_exit(0);
+      return 0;
+    });
+    UserDefaults(file, dying).set("lost", std::string(100'000, 'x'));
+    ::_exit(1);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  ASSERT_EQ(temporariesOf(file).size(), 1u);
+  const fs::path another = folder.path() / ".other.json.tmp-0123456789abcdef";
+  std::ofstream(another) << "another file's";
+
+  // The suite that wrote before the killed write finds the lock's mark changed.
+  defaults.set("after", 2);
+  EXPECT_TRUE(temporariesOf(file).empty());
+  EXPECT_TRUE(fs::exists(another));
+  const UserDefaults reopened(file, files);
+  EXPECT_EQ(reopened.integer("after"), 2);
+  EXPECT_EQ(reopened.object("lost"), std::nullopt);
 }
 
 }  // namespace

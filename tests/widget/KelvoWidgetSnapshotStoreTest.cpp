@@ -11,6 +11,7 @@
 #include <functional>
 
 #include "core/widget/KelvoWidgetSnapshot.hpp"
+#include "tests/support/SpecialFiles.hpp"
 #include "tests/support/TestSupport.hpp"
 
 namespace kelvo {
@@ -139,6 +140,70 @@ TEST_F(KelvoWidgetSnapshotStoreTest, NoWriteLeavesAFileTooLargeToRead) {
   ASSERT_TRUE(store_.write(titled(fits)));
   EXPECT_FALSE(store_.write(titled(fits + 1)));
   EXPECT_EQ(store_.read(now), KelvoWidgetState::cards(titled(fits)));
+}
+
+// The snapshot goes where its file's path leads: the host may keep it behind a link, or hand
+// the widget a pipe or a device in its place.
+
+size_t entriesIn(const fs::path& folder) {
+  return static_cast<size_t>(std::distance(fs::directory_iterator(folder), {}));
+}
+
+TEST_F(KelvoWidgetSnapshotStoreTest, ALinkedSnapshotReplacesTheFileTheLinksLeadTo) {
+  const fs::path shared = *store_.directory();
+  const fs::path elsewhere = folder_.path() / "elsewhere";
+  fs::create_directories(shared);
+  fs::create_directories(elsewhere);
+  fs::create_symlink(elsewhere / "second", *store_.fileURL());
+  fs::create_symlink("snapshot.json", elsewhere / "second");  // dangling until the first write
+  const KelvoWidgetSnapshot first = snapshot(now, 1), second = snapshot(now, 2);
+  ASSERT_TRUE(store_.write(first));
+  ASSERT_TRUE(store_.write(second));
+  EXPECT_TRUE(fs::is_symlink(*store_.fileURL()));
+  EXPECT_TRUE(fs::is_symlink(elsewhere / "second"));
+  EXPECT_EQ(store_.read(now), KelvoWidgetState::cards(second));
+  std::ifstream target(elsewhere / "snapshot.json", std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(target), {}), second.encoded());
+  EXPECT_EQ(entriesIn(shared), 1u);
+  EXPECT_EQ(entriesIn(elsewhere), 2u);
+}
+
+TEST_F(KelvoWidgetSnapshotStoreTest, APipeTakesTheWholeSnapshotAndStaysAPipe) {
+  fs::create_directories(*store_.directory());
+  const KelvoWidgetSnapshot written = snapshot();
+  {
+    testing::PipeReader reader(*store_.fileURL());
+    ASSERT_TRUE(reader.isReading());
+    ASSERT_TRUE(store_.write(written));
+    EXPECT_EQ(reader.bytes(), written.encoded());
+  }
+  EXPECT_TRUE(testing::isPipe(*store_.fileURL()));
+  EXPECT_EQ(entriesIn(*store_.directory()), 1u);
+}
+
+TEST_F(KelvoWidgetSnapshotStoreTest, ADeviceTakesTheSnapshotAndStaysADevice) {
+  fs::create_directories(*store_.directory());
+  if (!testing::makeSwallowingDevice(*store_.fileURL())) {
+    GTEST_SKIP() << "no device node can be made here";
+  }
+  EXPECT_TRUE(store_.write(snapshot()));
+  EXPECT_TRUE(testing::isSwallowingDevice(*store_.fileURL()));
+  EXPECT_EQ(entriesIn(*store_.directory()), 1u);
+}
+
+TEST_F(KelvoWidgetSnapshotStoreTest, AFolderOrASocketTakesNoSnapshotAndNothingIsMade) {
+  fs::create_directories(*store_.fileURL());
+  EXPECT_FALSE(store_.write(snapshot()));
+  EXPECT_EQ(entriesIn(*store_.fileURL()), 0u);
+  EXPECT_EQ(entriesIn(*store_.directory()), 1u);
+
+  const KelvoWidgetSnapshotStore beside(folder_.path() / "s");
+  fs::create_directories(*beside.directory());
+  const testing::BoundSocket bound(*beside.fileURL());
+  ASSERT_TRUE(bound.isBound());
+  EXPECT_FALSE(beside.write(snapshot()));
+  EXPECT_EQ(fs::symlink_status(*beside.fileURL()).type(), fs::file_type::socket);
+  EXPECT_EQ(entriesIn(*beside.directory()), 1u);
 }
 
 }  // namespace

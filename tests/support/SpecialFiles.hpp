@@ -1,0 +1,128 @@
+#pragma once
+
+// Named pipes, device nodes and sockets made in a test's own folder, for the writes that must go
+// into them rather than replace them. Nothing here touches the machine's own devices.
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstddef>
+#include <cstring>
+#include <filesystem>
+#include <limits>
+#include <string>
+#include <thread>
+
+namespace kelvo::testing {
+
+/// Whether `path` itself is a named pipe.
+inline bool isPipe(const std::filesystem::path& path) {
+  struct stat status {};
+  return ::lstat(path.c_str(), &status) == 0 && S_ISFIFO(status.st_mode);
+}
+
+/// A named pipe made at `path` (or found there) and read on a thread of its own until its writer
+/// closes it, `leaveAfter` bytes have come (then the reader leaves), or ten seconds have passed,
+/// so that a write that never comes fails the test instead of hanging it. A test asserts
+/// `isReading()` before it writes: a pipe without a reader blocks its writer.
+class PipeReader {
+ public:
+  explicit PipeReader(const std::filesystem::path& path,
+                      std::size_t leaveAfter = std::numeric_limits<std::size_t>::max())
+      : leaveAfter_(leaveAfter) {
+    // Past the reader's own ten seconds, a writer still stuck ends the test program.
+    if (readers_++ == 0) ::alarm(30);
+    if (::mkfifo(path.c_str(), 0600) != 0 && !isPipe(path)) return;
+    // Opened before any writer comes, so that the writer's open finds a reader at once.
+    fd_ = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd_ >= 0) thread_ = std::thread([this] { read(); });
+  }
+  ~PipeReader() {
+    join();
+    if (--readers_ == 0) ::alarm(0);
+  }
+  PipeReader(const PipeReader&) = delete;
+  PipeReader& operator=(const PipeReader&) = delete;
+
+  bool isReading() const { return fd_ >= 0; }
+  /// Everything the reader took, once it has stopped.
+  const std::string& bytes() {
+    join();
+    return bytes_;
+  }
+
+ private:
+  void read() {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    char buffer[65536];
+    while (bytes_.size() < leaveAfter_ && std::chrono::steady_clock::now() < deadline) {
+      pollfd wanted{fd_, POLLIN, 0};
+      // Until a writer has come, the pipe reports nothing; after it has gone, the end.
+      if (::poll(&wanted, 1, 50) <= 0) continue;
+      const ssize_t count = ::read(fd_, buffer, sizeof buffer);
+      if (count == 0) break;
+      if (count > 0) bytes_.append(buffer, static_cast<std::size_t>(count));
+    }
+    ::close(fd_);
+  }
+  void join() {
+    if (thread_.joinable()) thread_.join();
+  }
+
+  static inline int readers_ = 0;
+  std::size_t leaveAfter_;
+  int fd_ = -1;
+  std::string bytes_;
+  std::thread thread_;
+};
+
+/// Makes at `path` a character device node of the kind that swallows what is written to it
+/// (major 1, minor 3). False where the system refuses to make one or to open it (no privilege,
+/// or a file system mounted without devices): the caller skips its test.
+inline bool makeSwallowingDevice(const std::filesystem::path& path) {
+  if (::mknod(path.c_str(), S_IFCHR | 0600, makedev(1, 3)) != 0) return false;
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  ::close(fd);
+  return true;
+}
+
+/// Whether `path` itself (not a link to it) is that device node still.
+inline bool isSwallowingDevice(const std::filesystem::path& path) {
+  struct stat status {};
+  return ::lstat(path.c_str(), &status) == 0 && S_ISCHR(status.st_mode) &&
+         status.st_rdev == makedev(1, 3);
+}
+
+/// A Unix socket bound at `path`, closed when the value goes.
+class BoundSocket {
+ public:
+  explicit BoundSocket(const std::filesystem::path& path)
+      : fd_(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const std::string name = path.string();
+    if (fd_ < 0 || name.size() >= sizeof address.sun_path) return;
+    std::memcpy(address.sun_path, name.c_str(), name.size() + 1);
+    bound_ = ::bind(fd_, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+  }
+  ~BoundSocket() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  BoundSocket(const BoundSocket&) = delete;
+  BoundSocket& operator=(const BoundSocket&) = delete;
+
+  bool isBound() const { return bound_; }
+
+ private:
+  int fd_;
+  bool bound_ = false;
+};
+
+}  // namespace kelvo::testing
