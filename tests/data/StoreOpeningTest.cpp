@@ -437,20 +437,24 @@ TEST(StoreOpeningTest, PathsSQLiteWouldReadAsAnotherFileAreRefusedAndMakeNothing
   EXPECT_EQ(openError(in("there") / ".")->what(),
             cannotOpen(in("there") / ".", "it is a folder, not a file."));
 
-  // ":memory:" is a file in the working folder, whose saves are there at the next open.
-  EXPECT_EQ(saidInChild(
-                [&] {
-                  fs::current_path(directory.path());
-                  auto container = testing::openContainer(":memory:");
-                  testing::makeNote(container->viewContext(), "kept");
-                  container->viewContext().save();
-                  if (testing::openContainer(":memory:")->viewContext().count("Note") != 1) {
-                    throw StoreError({}, "not kept");
-                  }
-                },
-                false),
-            "saved");
-  EXPECT_TRUE(fs::is_regular_file(in(":memory:")));
+  // ":memory:" and a name SQLite would read as a URI are files in the working folder, whose
+  // saves are there at the next open.
+  for (const char* name : {":memory:", "file:x?mode=memory"}) {
+    EXPECT_EQ(saidInChild(
+                  [&] {
+                    fs::current_path(directory.path());
+                    auto container = testing::openContainer(name);
+                    testing::makeNote(container->viewContext(), "kept");
+                    container->viewContext().save();
+                    if (testing::openContainer(name)->viewContext().count("Note") != 1) {
+                      throw StoreError({}, "not kept");
+                    }
+                  },
+                  false),
+              "saved")
+        << name;
+    EXPECT_TRUE(fs::is_regular_file(in(name))) << name;
+  }
 }
 
 // SQLite keeps "-journal", "-wal" and "-shm" beside the store under its name, and refuses a full

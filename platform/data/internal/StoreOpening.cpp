@@ -262,7 +262,10 @@ void StoreOpening::refusePath(const fs::path& url) {
 
 // The name SQLite is given for the store's path: it takes ":memory:" for a temporary database.
 std::string StoreOpening::sqliteName(const fs::path& url) {
-  return url.native() == ":memory:" ? "./:memory:" : url.string();
+  // SQLite reads ":memory:" as a temporary database and, as Debian builds it, a name beginning
+  // "file:" as a URI ("file:x?mode=memory" is one too); "./" keeps either the file it names.
+  const std::string& name = url.native();
+  return name == ":memory:" || name.starts_with("file:") ? "./" + name : name;
 }
 
 // SQLite's account of a failed open says what went wrong, not to which file or what to do:
