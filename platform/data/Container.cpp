@@ -2,12 +2,24 @@
 
 #include <exception>
 #include <new>
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace kelvo::data {
 
 namespace {
+
 constexpr int noMemory = 7;  // SQLITE_NOMEM
+
+// Told when memory stays too short to write the sentence that names the file; made at the first
+// open, while there is memory to make it.
+const StoreError& outOfMemory() {
+  static const StoreError error(StoreError::Kind::sqlite,
+                                "Could not open a store: there is not enough memory.", noMemory);
+  return error;
+}
+
 }  // namespace
 
 Container::Container(std::string name, std::shared_ptr<const Model> model)
@@ -16,11 +28,17 @@ Container::Container(std::string name, std::shared_ptr<const Model> model)
       viewContext_(std::make_unique<Context>(coordinator_)) {}
 
 void Container::loadStores(const LoadCompletion& completion) {
-  const auto report = [&](const StoreDescription& description, const std::string& why, int code) {
-    const StoreError failure(StoreError::Kind::sqlite,
-                             "Could not open the store at " + description.url.string() + ": " + why,
-                             code);
-    if (completion) completion(description, &failure);
+  outOfMemory();
+  const auto report = [&](const StoreDescription& description, std::string_view why, int code) {
+    std::optional<StoreError> failure;
+    try {
+      failure.emplace(
+          StoreError::Kind::sqlite,
+          "Could not open the store at " + description.url.string() + ": " + std::string(why),
+          code);
+    } catch (const std::bad_alloc&) {
+    }
+    if (completion) completion(description, failure ? &*failure : &outOfMemory());
   };
   for (const auto& description : descriptions_) {
     try {

@@ -15,10 +15,13 @@ namespace {
 // Allocations left before the one that fails; none fails at 0.
 std::atomic<long> allocationsLeft{0};
 std::atomic<bool> failed{false};
+// Whether every allocation after the one that fails fails too, until the completion.
+std::atomic<bool> staysShort{false};
 
 bool failsNow() {
   if (allocationsLeft.load(std::memory_order_relaxed) <= 0) return false;
   if (allocationsLeft.fetch_sub(1, std::memory_order_relaxed) != 1) return false;
+  if (staysShort) allocationsLeft.store(1, std::memory_order_relaxed);
   failed.store(true, std::memory_order_relaxed);
   return true;
 }
@@ -143,6 +146,33 @@ TEST(StoreOpeningMemoryTest, AnAllocationThatFailsAtAnyPointOfAnOpenReachesTheCo
     }
     EXPECT_GT(n, 10);  // the failures reached into the open
   }
+}
+
+// From the n-th allocation of an open on, every one fails: the completion still hears of it, in the
+// sentence made before memory ran short when the one naming the file cannot be written.
+TEST(StoreOpeningMemoryTest, MemoryThatStaysShortStillReachesTheCompletion) {
+  TemporaryDirectory directory;
+  testing::openContainer(directory.path() / "First.store");
+  staysShort = true;
+  long n = 1;
+  for (;; ++n) {
+    ASSERT_LT(n, 100'000);
+    const auto url = directory.path() / ("New" + std::to_string(n) + ".store");
+    const Heard heard = loadFailing(url, n);
+    ASSERT_FALSE(heard.escaped) << n;
+    ASSERT_EQ(heard.completions, 1) << n;
+    if (!heard.allocationFailed) break;
+    ASSERT_TRUE(heard.error) << n;
+    const std::string said = heard.error->what();
+    EXPECT_TRUE(said == "Could not open a store: there is not enough memory." ||
+                said ==
+                    "Could not open the store at " + url.string() + ": there is not enough memory.")
+        << n << ": " << said;
+    EXPECT_EQ(heard.error->extendedCode(), 7) << n;
+    if (::testing::Test::HasFailure()) break;
+  }
+  staysShort = false;
+  EXPECT_GT(n, 10);
 }
 
 }  // namespace
