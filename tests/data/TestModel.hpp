@@ -61,25 +61,33 @@ inline std::shared_ptr<const Model> testModel() {
   return model;
 }
 
+// Boxes and items: an item must be in a box.
+inline std::vector<EntityDescription> boxAndItem() {
+  EntityDescription box("Box");
+  box.addAttribute({"name", AttributeType::string, false, Value("")});
+  box.addRelationship({"items", "Item", 0, 0, "box"});
+  EntityDescription item("Item");
+  item.addAttribute({"name", AttributeType::string, false, Value("")});
+  RelationshipDescription required("box", "Box", 1, 1, "items");
+  required.isOptional = false;
+  item.addRelationship(required);
+  return {box, item};
+}
+
 // A model a host may define, unlike the library's: an item must be in a box, and a crate holds
 // one to three parts, whose link to it may be empty.
 inline std::shared_ptr<const Model> boxesModel() {
   static const auto model = [] {
-    EntityDescription box("Box");
-    box.addAttribute({"name", AttributeType::string, false, Value("")});
-    box.addRelationship({"items", "Item", 0, 0, "box"});
-    EntityDescription item("Item");
-    item.addAttribute({"name", AttributeType::string, false, Value("")});
-    RelationshipDescription required("box", "Box", 1, 1, "items");
-    required.isOptional = false;
-    item.addRelationship(required);
+    std::vector<EntityDescription> entities = boxAndItem();
     EntityDescription crate("Crate");
     crate.addAttribute({"name", AttributeType::string, false, Value("")});
     crate.addRelationship({"parts", "Part", 1, 3, "crate"});
     EntityDescription part("Part");
     part.addAttribute({"name", AttributeType::string, false, Value("")});
     part.addRelationship({"crate", "Crate", 0, 1, "parts"});
-    return std::make_shared<const Model>(std::vector<EntityDescription>{box, item, crate, part});
+    entities.push_back(crate);
+    entities.push_back(part);
+    return std::make_shared<const Model>(entities);
   }();
   return model;
 }

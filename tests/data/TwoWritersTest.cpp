@@ -929,15 +929,7 @@ TEST_F(TwoWritersTest, ASetAnotherWriterFilledTakesNoMemberMovedInOrNew) {
 // Boxes and items alone, with no bounded set: a box this save deletes, into which another
 // writer moved an item, is still counted in the file.
 TEST_F(TwoWritersTest, AModelWhoseOnlyRuleIsARequiredLinkIsCountedInTheFile) {
-  EntityDescription box("Box");
-  box.addAttribute({"name", AttributeType::string, false, Value("")});
-  box.addRelationship({"items", "Item", 0, 0, "box"});
-  EntityDescription item("Item");
-  item.addAttribute({"name", AttributeType::string, false, Value("")});
-  RelationshipDescription required("box", "Box", 1, 1, "items");
-  required.isOptional = false;
-  item.addRelationship(required);
-  const auto model = std::make_shared<const Model>(std::vector<EntityDescription>{box, item});
+  const auto model = std::make_shared<const Model>(testing::boxAndItem());
   const auto boxes = directory.path() / "Boxes.store";
   {
     auto setup = openContainer(boxes, model);
