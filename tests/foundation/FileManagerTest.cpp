@@ -9,7 +9,7 @@
 #include <fstream>
 #include <map>
 
-#include "tests/support/SpecialFiles.hpp"
+#include "tests/support/NonRegularFiles.hpp"
 #include "tests/support/TestSupport.hpp"
 
 namespace kelvo {

@@ -13,7 +13,7 @@
 #include <set>
 #include <thread>
 
-#include "tests/support/SpecialFiles.hpp"
+#include "tests/support/NonRegularFiles.hpp"
 #include "tests/support/TestSupport.hpp"
 
 namespace kelvo {

@@ -11,7 +11,7 @@
 #include <functional>
 
 #include "core/widget/KelvoWidgetSnapshot.hpp"
-#include "tests/support/SpecialFiles.hpp"
+#include "tests/support/NonRegularFiles.hpp"
 #include "tests/support/TestSupport.hpp"
 
 namespace kelvo {
