@@ -260,10 +260,10 @@ void StoreOpening::refusePath(const fs::path& url) {
   refuseSpecialFile(url, cannotOpen);
 }
 
-// The name SQLite is given for the store's path: it takes ":memory:" for a temporary database.
+// The name SQLite is given for the store's path. SQLite reads ":memory:" as a temporary
+// database and, as Debian builds it, a name beginning "file:" as a URI ("file:x?mode=memory" is
+// one too); "./" keeps either the file it names.
 std::string StoreOpening::sqliteName(const fs::path& url) {
-  // SQLite reads ":memory:" as a temporary database and, as Debian builds it, a name beginning
-  // "file:" as a URI ("file:x?mode=memory" is one too); "./" keeps either the file it names.
   const std::string& name = url.native();
   return name == ":memory:" || name.starts_with("file:") ? "./" + name : name;
 }

@@ -19,7 +19,7 @@ struct StoreOpening {
   /// too long a name for the journal beside it, a pipe, a socket or a device), so that nothing
   /// is made for it.
   static void refusePath(const std::filesystem::path& url);
-  /// The name SQLite is given for the path: never one it takes for a temporary database.
+  /// The name SQLite is given for the path: never one it reads as a temporary database or a URI.
   static std::string sqliteName(const std::filesystem::path& url);
   /// Throws `error`, a failure to open the store, as a sentence that names its file and cause.
   [[noreturn]] static void refuse(const data::StoreDescription& description,
