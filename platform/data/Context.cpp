@@ -368,6 +368,13 @@ void Context::rethrowSaveFailure(Store& store) {
       throw;
     }
     store.noteNotWritable();
+    if (error.extendedCode() == Database::fileMoved) {
+      throw StoreError(error.kind(),
+                       "Could not save: the store at " + store.url().string() +
+                           " is no longer the one this container opened (it was moved, or "
+                           "another file put in its place); open it anew in a new container.",
+                       error.extendedCode());
+    }
     const std::string companions = Database::readOnlyCompanions(store.url().string());
     if (!companions.empty()) {
       throw StoreError(error.kind(), "Could not save: " + companions, error.extendedCode());

@@ -105,21 +105,42 @@ Store::~Store() {
   statements_.clear();
 }
 
+namespace {
+
+// The store at the path is no longer the one this container opened: its changes go nowhere.
+[[noreturn]] void refuseMovedStore() {
+  throw StoreError(StoreError::Kind::sqlite, "the store's file was moved or replaced",
+                   Database::fileMoved);
+}
+
+// Whether two connections have one file open. Where the system does not tell, each must still
+// be at the path: the best that can be told from outside.
+bool openTheSameFile(const Database& one, const Database& other) {
+  const auto first = one.openFile();
+  const auto second = other.openFile();
+  if (first && second) return *first == *second;
+  return !one.fileHasMoved() && !other.fileHasMoved();
+}
+
+}  // namespace
+
 void Store::reopenToWrite(const Model& model) {
   // The file the connection has open, whatever the working folder is now.
   const std::string file = database_->fullPath();
-  // Until every file can be written, a connection opened anew would fail as this one does; and
-  // once the file was moved away, the path may name another store.
-  if (file.empty() || ::access(file.c_str(), W_OK) != 0 ||
-      !Database::readOnlyCompanions(file).empty() || database_->fileHasMoved()) {
-    return;
-  }
+  if (file.empty()) return;
+  // Once the file was moved away, its path may name another store, or nothing.
+  if (database_->fileHasMoved()) refuseMovedStore();
+  // Until every file can be written, a connection opened anew would fail as this one does.
+  if (::access(file.c_str(), W_OK) != 0 || !Database::readOnlyCompanions(file).empty()) return;
   std::unique_ptr<Database> fresh;
   try {
     fresh = std::make_unique<Database>(file, Database::Opening::existingOnly);
   } catch (const StoreError&) {
-    return;  // moved away meanwhile: the save tells of the connection there is
+    if (database_->fileHasMoved()) refuseMovedStore();
+    return;  // the save tells of the connection there is
   }
+  // The path may have come to name another file between the look and the open.
+  if (!openTheSameFile(*database_, *fresh)) refuseMovedStore();
   if (fresh->isReadOnly()) return;
   // The old connection closes before the new one first reads: a process's connections to one
   // file share its -shm, which the old one may hold read-only.

@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
 #include "platform/data/StoreError.hpp"
+#include "tests/support/TestSupport.hpp"
 
 namespace kelvo::data {
 namespace {
@@ -57,6 +61,45 @@ TEST(DatabaseTest, FailuresCarrySQLitesExtendedCodesAndLeaveStatementsUsable) {
   ASSERT_TRUE(select.step());
   EXPECT_EQ(select.columnType(0), Statement::ColumnType::blob);
   EXPECT_THROW(database.prepare("SELEC nonsense"), StoreError);
+}
+
+// Bytes that turn out to be no database once the connection reads are damage, told by one code.
+TEST(DatabaseTest, AFileFoundNoDatabaseAtAReadIsDamageWithCode11) {
+  kelvo::testing::TemporaryDirectory directory;
+  const auto path = directory.path() / "Notes.store";
+  std::ofstream(path) << std::string(4096, 'n');
+  Database database(path.string());
+  try {
+    database.execute("SELECT count(*) FROM sqlite_schema");
+    ADD_FAILURE() << "read text as a database";
+  } catch (const StoreError& error) {
+    EXPECT_EQ(error.kind(), StoreError::Kind::incompatibleStore);
+    EXPECT_EQ(error.extendedCode(), 11);  // SQLITE_CORRUPT, not SQLite's 26
+    EXPECT_EQ(std::string(error.what()), "The store at " + path.string() + " is damaged.");
+  }
+}
+
+// The file a connection holds stays its own whatever its path comes to name.
+TEST(DatabaseTest, TheOpenFileIsTheOneTheConnectionHoldsNotTheOneItsPathNames) {
+  kelvo::testing::TemporaryDirectory directory;
+  const auto first = directory.path() / "First.store";
+  const auto second = directory.path() / "Second.store";
+  Database one(first.string());
+  one.execute("CREATE TABLE t (x)");
+  Database other(second.string());
+  other.execute("CREATE TABLE t (x)");
+  Database again(first.string());
+  const auto held = one.openFile();
+  ASSERT_TRUE(held);
+  EXPECT_EQ(again.openFile(), held);
+  EXPECT_NE(other.openFile(), held);
+  std::filesystem::rename(first, directory.path() / "Moved.store");
+  std::filesystem::rename(second, first);
+  EXPECT_EQ(one.openFile(), held);
+  EXPECT_TRUE(one.fileHasMoved());
+  // Looking does not change what the connection reads.
+  EXPECT_EQ(countRows(one), 0);
+  EXPECT_FALSE(Database(":memory:").openFile());
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 // Opening a store as programs meet it: two processes at the same moment, and the files and
 // folders a user may point a program at.
 #include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <fcntl.h>
 #include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -10,11 +12,13 @@
 #include <unistd.h>
 
 #include <climits>
+#include <cstdio>
 #include <fstream>
 #include <functional>
 #include <random>
 #include <set>
 #include <string>
+#include <tuple>
 
 #include "platform/data/Context.hpp"
 #include "tests/data/StoreFileCheck.hpp"
@@ -473,6 +477,38 @@ TEST(StoreOpeningTest, NamesAndPathsTooLongForTheFilesBesideTheStoreAreToldWithT
   }
   EXPECT_EQ(entries(directory.path()), std::set<std::string>{std::string(247, 'n')});
 
+  // The journal is named after the file a link leads to, through a chain of links too; a file
+  // there is left as it was, and none is made where there was none.
+  const auto links = directory.path() / "links";
+  fs::create_directory(links);
+  const std::string longName(250, 'l');
+  fs::create_symlink(longName, links / "x.store");
+  fs::create_symlink("x.store", links / "y.store");
+  const std::string journal =
+      "250 bytes long, and the journal SQLite keeps beside it, under that name and \"-journal\", "
+      "would pass the 255 bytes the file system allows; point the link at a file whose name is at "
+      "most 247 bytes.";
+  for (const auto* link : {"x.store", "y.store"}) {
+    expectCannotOpen(links / link, cannotOpen(links / link, "it is a link to " +
+                                                                (links / longName).string() +
+                                                                ", whose name is " + journal));
+  }
+  EXPECT_EQ(entries(links), (std::set<std::string>{"x.store", "y.store"}));
+  std::ofstream(links / longName) << "kept";
+  expectCannotOpen(links / "x.store", cannotOpen(links / "x.store",
+                                                 "it is a link to " + (links / longName).string() +
+                                                     ", whose name is " + journal));
+  EXPECT_EQ(fileBytes(links / longName), "kept");
+  fs::create_symlink(std::string(300, 'l'), links / "z.store");
+  expectCannotOpen(links / "z.store",
+                   cannotOpen(links / "z.store", "it is a link to " +
+                                                     (links / std::string(300, 'l')).string() +
+                                                     ", whose name is 300 bytes long, and the file "
+                                                     "system allows at most 255; point the link at "
+                                                     "a file of a shorter name."));
+  fs::create_symlink(std::string(247, 's'), links / "short.store");
+  EXPECT_FALSE(openError(links / "short.store"));
+
   // A path of exactly `length` bytes in folders of their own.
   const auto pathOf = [&](std::size_t length) {
     auto url = directory.path() / ("p" + std::to_string(length));
@@ -579,16 +615,28 @@ TEST(StoreOpeningTest, AFileThatBeginsAsSQLiteButIsRefusedByItIsADamagedStore) {
   std::ofstream(url, std::ios::binary) << bytes;
   const auto text = directory.path() / "Text.store";
   std::ofstream(text) << "SQLite is a database; this is a note.\n";
-  for (const auto& [file, what] :
-       {std::pair{url, " is damaged."}, std::pair{text, " is not a store of this app."}}) {
+  // Another program's database: SQLite reads it, and it is still no store of ours.
+  const auto foreign = directory.path() / "Other.db";
+  {
+    sqlite3* database = nullptr;
+    ASSERT_EQ(sqlite3_open(foreign.c_str(), &database), SQLITE_OK);
+    sqlite3_exec(database, "CREATE TABLE t(x)", nullptr, nullptr, nullptr);
+    sqlite3_close(database);
+  }
+  // A host keeps a damaged store aside and leaves any other file alone: the code tells which.
+  for (const auto& [file, what, code] : {std::tuple{url, " is damaged.", 11},  // SQLITE_CORRUPT
+                                         std::tuple{text, " is not a store of this app.", 26},
+                                         std::tuple{foreign, " is not a store of this app.", 0}}) {
     const auto error = openError(file);
     ASSERT_TRUE(error);
     EXPECT_EQ(error->kind(), StoreError::Kind::incompatibleStore);
-    EXPECT_EQ(error->extendedCode(), 26);  // SQLITE_NOTADB
+    EXPECT_EQ(error->extendedCode(), code) << file;
     EXPECT_EQ(std::string(error->what()), "The store at " + file.string() + what);
   }
   EXPECT_EQ(fileBytes(url), bytes);
-  EXPECT_EQ(entries(directory.path()), (std::set<std::string>{"Kelvo.store", "Text.store"}));
+  EXPECT_EQ(entries(directory.path()),
+            (std::set<std::string>{"Kelvo.store", "Text.store", "Other.db"}));
+
 }
 
 // A store SQLite opened read-only stays so until it is opened anew: the next save does that
@@ -647,8 +695,21 @@ TEST(StoreOpeningTest, AStoreOpenedReadOnlySavesInTheSameContextOnceItsFilesAreW
   EXPECT_EQ(reopened->viewContext().count("Note"), 3u);
 }
 
-// Once the file the store opened was moved away, its path may name another store: the save
-// stays refused rather than writing its changes there.
+std::string movedAway(const std::filesystem::path& url) {
+  return "Could not save: the store at " + url.string() +
+         " is no longer the one this container opened (it was moved, or another file put in its "
+         "place); open it anew in a new container.";
+}
+
+// What a save says, with its code when refused.
+std::string saying(Context& context) {
+  const auto error = testing::saveError(context);
+  return error ? std::string(error->what()) + " (" + std::to_string(error->extendedCode()) + ")"
+               : "saved";
+}
+
+// Once the file the store opened was moved away, its path may name another store, or nothing:
+// the save stays refused, and says so rather than calling a writable path read-only.
 TEST(StoreOpeningTest, AReadOnlyStoreMovedAwayIsNotOpenedAnewAtItsPath) {
   TemporaryDirectory directory;
   namespace fs = std::filesystem;
@@ -663,24 +724,124 @@ TEST(StoreOpeningTest, AReadOnlyStoreMovedAwayIsNotOpenedAnewAtItsPath) {
   ASSERT_EQ(chown(url.c_str(), 65534, 65534), 0);
   ASSERT_EQ(chown(other.c_str(), 65534, 65534), 0);
   fs::permissions(url, fs::perms::owner_read);
+  const auto moved = directory.path() / "Moved.store";
   const std::string said = asAnotherUser([&] {
-    auto container = testing::openContainer(url);
-    testing::makeNote(container->viewContext(), "z");
-    if (!testing::saveError(container->viewContext())) throw StoreError({}, "saved read-only");
-    fs::rename(url, directory.path() / "Moved.store");
+    const auto makeWritable = [&](const fs::path& store) {
+      for (const auto* suffix : {"", "-wal", "-shm"}) {
+        std::error_code absent;
+        fs::permissions(store.string() + suffix, fs::perms::owner_write, fs::perm_options::add,
+                        absent);
+      }
+    };
+    auto replaced = testing::openContainer(url);
+    auto renamed = testing::openContainer(url);
+    testing::makeNote(replaced->viewContext(), "z");
+    testing::makeNote(renamed->viewContext(), "z");
+    std::string saves = saying(replaced->viewContext()) + "\n";
+    // Moved, and another writable store put at its path.
+    fs::rename(url, moved);
     fs::rename(other, url);
-    // What the moved store left beside the path is writable too: nothing else holds it back.
-    for (const auto* suffix : {"-wal", "-shm"}) {
-      std::error_code absent;
-      fs::permissions(url.string() + suffix, fs::perms::owner_write, fs::perm_options::add, absent);
-    }
-    const auto error = testing::saveError(container->viewContext());
-    throw StoreError({},
-                     error ? "refused, code " + std::to_string(error->extendedCode()) : "saved");
+    makeWritable(url);
+    makeWritable(moved);
+    saves += saying(replaced->viewContext()) + "\n";
+    saves += saying(replaced->viewContext()) + "\n";
+    // Renamed, with nothing left at its path.
+    fs::rename(url, other);
+    saves += saying(renamed->viewContext()) + "\n";
+    // A container opened anew at the path saves there.
+    fs::rename(moved, url);
+    auto anew = testing::openContainer(url);
+    testing::makeNote(anew->viewContext(), "anew");
+    saves += saying(anew->viewContext());
+    throw StoreError({}, saves);
   });
   if (said == "no other user") GTEST_SKIP() << "no other user to run as";
-  EXPECT_EQ(said, "refused, code 8");
-  EXPECT_EQ(testing::openContainer(url)->viewContext().count("Note"), 1u);
+  EXPECT_EQ(said, "Could not save: the store at " + url.string() + " is read-only. (8)\n" +
+                      movedAway(url) + " (1032)\n" + movedAway(url) + " (1032)\n" +
+                      movedAway(url) + " (1032)\nsaved");
+  EXPECT_EQ(testing::openContainer(other)->viewContext().count("Note"), 1u);
+  EXPECT_EQ(testing::openContainer(url)->viewContext().count("Note"), 2u);
+}
+
+// The default VFS, but for the next open of one store's file, before which another program
+// exchanges that path with another store's.
+struct ExchangingVFS {
+  static inline sqlite3_vfs* real = nullptr;
+  static inline sqlite3_vfs vfs{};
+  static inline std::string path;
+  static inline std::string other;
+  static inline bool armed = false;
+
+  static void exchange() {
+    if (renameat2(AT_FDCWD, path.c_str(), AT_FDCWD, other.c_str(), RENAME_EXCHANGE) != 0) {
+      std::perror("renameat2");
+    }
+  }
+  // In a child of the test only: the default stays changed.
+  static void install() {
+    real = sqlite3_vfs_find(nullptr);
+    vfs = *real;
+    vfs.zName = "kelvo-exchanging";
+    vfs.pNext = nullptr;
+    vfs.xOpen = [](sqlite3_vfs*, sqlite3_filename name, sqlite3_file* file, int flags,
+                   int* outFlags) {
+      if (armed && name != nullptr && (flags & SQLITE_OPEN_MAIN_DB) != 0 && path == name) {
+        armed = false;
+        exchange();
+      }
+      return real->xOpen(real, name, file, flags, outFlags);
+    };
+    sqlite3_vfs_register(&vfs, 1);
+  }
+};
+
+// Between the save's look at the path and SQLite's open, the path may come to name another
+// store: the file opened anew is compared with the one the store had, and the changes stay.
+TEST(StoreOpeningTest, AStoreOpenedAnewIsTheFileItHadOrTheSaveIsRefused) {
+  TemporaryDirectory directory;
+  namespace fs = std::filesystem;
+  fs::permissions(directory.path(), fs::perms::all);
+  const auto url = fs::canonical(directory.path()) / "Kelvo.store";
+  const auto other = fs::canonical(directory.path()) / "Other.store";
+  for (const auto& each : {url, other}) {
+    auto container = testing::openContainer(each);
+    testing::makeNote(container->viewContext(), each.stem().string());
+    container->viewContext().save();
+  }
+  ASSERT_EQ(chown(url.c_str(), 65534, 65534), 0);
+  ASSERT_EQ(chown(other.c_str(), 65534, 65534), 0);
+  fs::permissions(url, fs::perms::owner_read);
+  const std::string said = asAnotherUser([&] {
+    ExchangingVFS::install();
+    auto container = testing::openContainer(url);
+    testing::makeNote(container->viewContext(), "made while read-only");
+    std::string saves = saying(container->viewContext()) + "\n";
+    for (const auto& store : {url, other}) {
+      for (const auto* suffix : {"", "-wal", "-shm"}) {
+        std::error_code absent;
+        fs::permissions(store.string() + suffix, fs::perms::owner_write, fs::perm_options::add,
+                        absent);
+      }
+    }
+    ExchangingVFS::path = url.string();
+    ExchangingVFS::other = other.string();
+    ExchangingVFS::armed = true;
+    saves += saying(container->viewContext()) + "\n";
+    // The other store, now at the path, holds only its own note.
+    saves += std::to_string(testing::openContainer(url)->viewContext().count("Note")) + "\n";
+    ExchangingVFS::exchange();
+    saves += saying(container->viewContext());
+    throw StoreError({}, saves);
+  });
+  if (said == "no other user") GTEST_SKIP() << "no other user to run as";
+  EXPECT_EQ(said, "Could not save: the store at " + url.string() + " is read-only. (8)\n" +
+                      movedAway(url) + " (1032)\n1\nsaved");
+  std::set<std::string> kept;
+  for (const auto& note : testing::reopenChecked(url)->viewContext().fetch("Note")) {
+    kept.insert(*note->value("title")->string());
+  }
+  EXPECT_EQ(kept, (std::set<std::string>{"Kelvo", "made while read-only"}));
+  EXPECT_EQ(testing::reopenChecked(other)->viewContext().count("Note"), 1u);
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cinttypes>
+#include <cstdio>
 #include <vector>
 
 #include "platform/data/StoreError.hpp"
@@ -13,6 +15,27 @@ namespace kelvo::data_internal {
 namespace {
 
 std::atomic<std::uint32_t> connectionsOpened{0};
+
+// The device and inode of the mapping that holds `address`, as /proc/self/maps lists it.
+std::optional<Database::FileIdentity> mappedFile(const void* address) {
+  std::FILE* maps = std::fopen("/proc/self/maps", "re");
+  if (maps == nullptr) return std::nullopt;
+  const auto at = reinterpret_cast<std::uintptr_t>(address);
+  std::optional<Database::FileIdentity> found;
+  std::uintmax_t start = 0;
+  std::uintmax_t end = 0;
+  Database::FileIdentity file;
+  // Each line: start-end perms offset major:minor inode [path]; the rest of it is skipped.
+  while (std::fscanf(maps, "%jx-%jx %*s %*x %" SCNx32 ":%" SCNx32 " %" SCNu64 "%*[^\n]", &start,
+                     &end, &file.deviceMajor, &file.deviceMinor, &file.inode) == 5) {
+    if (at >= start && at < end) {
+      found = file;
+      break;
+    }
+  }
+  std::fclose(maps);
+  return found;
+}
 
 }  // namespace
 
@@ -54,6 +77,28 @@ bool Database::fileHasMoved() const {
   int moved = 0;
   return sqlite3_file_control(handle_, "main", SQLITE_FCNTL_HAS_MOVED, &moved) == SQLITE_OK &&
          moved != 0;
+}
+
+// No call names the descriptor of a connection's file; a mapping of it, made for a moment and let
+// go, does, and reads nothing. The connection's own reads do not use the mapping.
+std::optional<Database::FileIdentity> Database::openFile() const {
+  sqlite3_file* file = nullptr;
+  if (sqlite3_file_control(handle_, "main", SQLITE_FCNTL_FILE_POINTER, &file) != SQLITE_OK ||
+      file == nullptr || file->pMethods == nullptr || file->pMethods->iVersion < 3) {
+    return std::nullopt;
+  }
+  sqlite3_int64 limit = 65536;
+  if (sqlite3_file_control(handle_, "main", SQLITE_FCNTL_MMAP_SIZE, &limit) != SQLITE_OK) {
+    return std::nullopt;
+  }
+  std::optional<FileIdentity> identity;
+  void* page = nullptr;
+  if (file->pMethods->xFetch(file, 0, 1, &page) == SQLITE_OK && page != nullptr) {
+    identity = mappedFile(page);
+    file->pMethods->xUnfetch(file, 0, page);
+  }
+  sqlite3_file_control(handle_, "main", SQLITE_FCNTL_MMAP_SIZE, &limit);  // as it was
+  return identity;
 }
 
 std::string Database::readOnlyCompanions(const std::string& path) {
@@ -108,9 +153,11 @@ bool Database::inTransaction() const { return sqlite3_get_autocommit(handle_) ==
 
 void Database::raise(int resultCode, std::string_view doing) const {
   const int primary = resultCode & 0xFF;
+  // One code for damage, however SQLite came upon it, so that a host can tell it by the code.
   if ((primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB) && path_ != ":memory:") {
     throw data::StoreError(data::StoreError::Kind::incompatibleStore,
-                           "The store at " + path_ + " is damaged.", resultCode);
+                           "The store at " + path_ + " is damaged.",
+                           primary == SQLITE_CORRUPT ? resultCode : SQLITE_CORRUPT);
   }
   std::string message = "SQLite error ";
   message += std::to_string(resultCode);

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -34,6 +35,8 @@ class Database {
 
   /// SQLite's extended code for a link whose target row is missing at the commit.
   static constexpr int foreignKeyViolation = 787;  // SQLITE_CONSTRAINT_FOREIGNKEY
+  /// SQLite's extended code for a store whose file was moved or replaced since it was opened.
+  static constexpr int fileMoved = 1032;  // SQLITE_READONLY_DBMOVED
   /// Whether an extended code says the file or its folder cannot be written.
   static bool isReadOnly(int extendedCode);
   /// Whether SQLite opened the file read-only: it may not be written, and the connection stays
@@ -44,6 +47,17 @@ class Database {
   bool fileHasMoved() const;
   /// The full path of the file SQLite opened, links followed; empty for a database in memory.
   std::string fullPath() const;
+  /// Which file a connection has open: its device and inode.
+  struct FileIdentity {
+    std::uint32_t deviceMajor = 0;
+    std::uint32_t deviceMinor = 0;
+    std::uint64_t inode = 0;
+    friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
+  };
+  /// The file this connection has open, whatever its path names now: read from the system's
+  /// account of a moment's memory mapping of it. None for a database in memory, or where the
+  /// system does not tell (no /proc, memory mapping turned off).
+  std::optional<FileIdentity> openFile() const;
   /// Says which of the write-ahead log and its index beside a database file that can be written
   /// cannot be, and what to do ("<path>-shm beside the store is read-only; make it writable, as
   /// the store file is."); empty when none. SQLite makes them with the file's mode, so a file
@@ -79,7 +93,7 @@ class Database {
 
   /// Throws the connection's current error as a `StoreError`, naming `doing`. A file found
   /// damaged (SQLite's codes 11 and 26) throws kind `incompatibleStore`, "The store at <path> is
-  /// damaged.", whatever step found it.
+  /// damaged.", with code 11 (SQLite's extended one where it gave one), whatever step found it.
   [[noreturn]] void raise(int resultCode, std::string_view doing) const;
 
  private:

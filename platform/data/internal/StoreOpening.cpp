@@ -152,6 +152,46 @@ void refuseNameBeforeParent(const fs::path& url, const Refusal& cannotOpen) {
   }
 }
 
+// The file a path leads to once the links at its end are followed, as SQLite follows them; the
+// path itself when it is no link. A loop, or a link that cannot be read, stops the walk where it
+// is: opening tells those.
+fs::path endOfLinks(const fs::path& url) {
+  fs::path current = url;
+  for (int followed = 0; followed < 40; ++followed) {
+    struct stat status;
+    if (::lstat(current.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) break;
+    std::error_code error;
+    const fs::path next = fs::read_symlink(current, error);
+    if (error) break;
+    current = next.is_absolute() ? next : current.parent_path() / next;
+  }
+  return current;
+}
+
+// SQLite names its journal after the file the path leads to, and leaves that file made, empty,
+// when the journal's name is too long: the name is counted before anything is made.
+template <class Refusal>
+void refuseNameWithoutRoomForJournal(const fs::path& url, const Refusal& cannotOpen) {
+  const fs::path file = endOfLinks(url);
+  const std::size_t name = file.filename().native().size();
+  const bool isLink = file != url;
+  // The path's own name too long for the file system is told once SQLite refuses it.
+  if (name + journalSuffix <= NAME_MAX || (!isLink && name > NAME_MAX)) return;
+  const std::string length = std::to_string(name) + " bytes long, and ";
+  std::string why = isLink ? "it is a link to " + shown(file) + ", whose name is " + length
+                           : "its file name is " + length;
+  if (name > NAME_MAX) {
+    why += "the file system allows at most " + std::to_string(NAME_MAX) +
+           "; point the link at a file of a shorter name.";
+  } else {
+    why += "the journal SQLite keeps beside it, under that name and \"-journal\", would pass the " +
+           std::to_string(NAME_MAX) + " bytes the file system allows; ";
+    why += isLink ? "point the link at a file whose name is at most " : "choose a name of at most ";
+    why += std::to_string(NAME_MAX - journalSuffix) + " bytes.";
+  }
+  throw cannotOpen(why);
+}
+
 // A path that is no file SQLite could keep a store in: a named pipe, a socket or a device
 // (opening a pipe would read what another program writes to it).
 template <class Refusal>
@@ -248,15 +288,7 @@ void StoreOpening::refusePath(const fs::path& url) {
     }
   }
   refuseNameBeforeParent(url, cannotOpen);
-  const std::size_t name = text.size() - (text.rfind('/') + 1);
-  if (name <= NAME_MAX && name + journalSuffix > NAME_MAX) {
-    throw cannotOpen("its file name is " + std::to_string(name) +
-                     " bytes long, and the journal SQLite keeps beside it, under that name and "
-                     "\"-journal\", would pass the " +
-                     std::to_string(NAME_MAX) +
-                     " bytes the file system allows; choose a name of at most " +
-                     std::to_string(NAME_MAX - journalSuffix) + " bytes.");
-  }
+  refuseNameWithoutRoomForJournal(url, cannotOpen);
   refuseSpecialFile(url, cannotOpen);
 }
 
@@ -275,13 +307,15 @@ void StoreOpening::refuse(const StoreDescription& description, const StoreError&
   const auto refusal = [&](StoreError::Kind kind, const std::string& message) {
     return StoreError(kind, message, error.extendedCode());
   };
-  // Bytes that are no SQLite database at all are no store of ours; the connection has already
-  // told damage found further in as such.
-  if (error.extendedCode() == SQLITE_NOTADB) {
-    throw refusal(
-        StoreError::Kind::incompatibleStore,
-        "The store at " + file +
-            (beginsAsSQLite(description.url) ? " is damaged." : " is not a store of this app."));
+  // The connection tells all it cannot read as damage (code 11); bytes that are no SQLite
+  // database at all are no store of ours, and keep SQLite's code for that (26).
+  if (error.kind() == StoreError::Kind::incompatibleStore &&
+      error.primaryCode() == SQLITE_CORRUPT) {
+    if (beginsAsSQLite(description.url)) {
+      throw refusal(StoreError::Kind::incompatibleStore, "The store at " + file + " is damaged.");
+    }
+    throw StoreError(StoreError::Kind::incompatibleStore,
+                     "The store at " + file + " is not a store of this app.", SQLITE_NOTADB);
   }
   if (error.kind() != StoreError::Kind::sqlite) throw error;
   const auto cannotOpen = [&](const std::string& why) {

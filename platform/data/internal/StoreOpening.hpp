@@ -16,8 +16,8 @@ namespace kelvo::data_internal {
 struct StoreOpening {
   /// Throws `StoreError` for a path that opening would get wrong before SQLite sees it (empty,
   /// ending in a separator or "/.", holding a NUL byte, through a missing folder before "..",
-  /// too long a name for the journal beside it, a pipe, a socket or a device), so that nothing
-  /// is made for it.
+  /// too long a name for the journal beside the file it leads to, a pipe, a socket or a device),
+  /// so that nothing is made for it.
   static void refusePath(const std::filesystem::path& url);
   /// The name SQLite is given for the path: never one it reads as a temporary database or a URI.
   static std::string sqliteName(const std::filesystem::path& url);
