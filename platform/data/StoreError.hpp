@@ -16,7 +16,8 @@ class StoreError : public Error {
     validation,
     /// The file is not a store of ours, was made by a newer version, needs a migration that
     /// its description does not allow, or is damaged (found when opened, or at any later read
-    /// or save). The file is left as it was.
+    /// or save). The file is left as it was. Damage, and only damage, has `primaryCode()` 11
+    /// (SQLITE_CORRUPT): a host keeps such a store aside and leaves the other files alone.
     incompatibleStore,
     /// A save was asked of a context without a store.
     noStore,

@@ -11,10 +11,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <climits>
 #include <cstdio>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <random>
 #include <set>
 #include <string>
@@ -761,6 +763,144 @@ TEST(StoreOpeningTest, AReadOnlyStoreMovedAwayIsNotOpenedAnewAtItsPath) {
                       movedAway(url) + " (1032)\nsaved");
   EXPECT_EQ(testing::openContainer(other)->viewContext().count("Note"), 1u);
   EXPECT_EQ(testing::openContainer(url)->viewContext().count("Note"), 2u);
+}
+
+// A process's connections to one store share SQLite's view of its -shm, made by the first: two
+// containers that opened the store while its file was read-only both save once it is writable;
+// a view made while the -shm itself was read-only holds until the other containers are closed.
+TEST(StoreOpeningTest, TwoContainersInOneProcessSaveAsTheirSharedViewOfTheShmAllows) {
+  TemporaryDirectory directory;
+  namespace fs = std::filesystem;
+  fs::permissions(directory.path(), fs::perms::all);
+  const auto url = directory.path() / "Kelvo.store";
+  {
+    auto container = testing::openContainer(url);
+    testing::makeNote(container->viewContext(), "kept");
+    container->viewContext().save();
+  }
+  ASSERT_EQ(chown(url.c_str(), 65534, 65534), 0);
+  fs::permissions(url, fs::perms::owner_read);
+  const std::string said = asAnotherUser([&] {
+    const auto makeWritable = [&](std::initializer_list<const char*> suffixes) {
+      for (const auto* suffix : suffixes) {
+        std::error_code absent;
+        fs::permissions(url.string() + suffix, fs::perms::owner_write, fs::perm_options::add,
+                        absent);
+      }
+    };
+    std::string saves;
+    {
+      auto one = testing::openContainer(url);
+      auto two = testing::openContainer(url);
+      testing::makeNote(one->viewContext(), "one");
+      testing::makeNote(two->viewContext(), "two");
+      saves += saying(one->viewContext()) + "\n";
+      makeWritable({"", "-wal", "-shm"});
+      saves += saying(one->viewContext()) + "\n" + saying(two->viewContext()) + "\n";
+    }
+    // An earlier run opened the store read-only and left its -shm so.
+    fs::permissions(url, fs::perms::owner_read);
+    testing::openContainer(url)->viewContext().count("Note");
+    fs::permissions(url, fs::perms::owner_write, fs::perm_options::add);
+    auto one = testing::openContainer(url);
+    testing::makeNote(one->viewContext(), "three");
+    saves += saying(one->viewContext()) + "\n";
+    makeWritable({"-wal", "-shm"});
+    auto two = testing::openContainer(url);
+    saves += saying(one->viewContext()) + "\n";
+    two.reset();
+    saves += saying(one->viewContext());
+    throw StoreError({}, saves);
+  });
+  if (said == "no other user") GTEST_SKIP() << "no other user to run as";
+  const std::string readOnly = "Could not save: the store at " + url.string() + " is read-only. (8)";
+  EXPECT_EQ(said, readOnly + "\nsaved\nsaved\nCould not save: " + url.string() +
+                      "-shm beside the store is read-only; make it writable, as the store file "
+                      "is. (8)\n" +
+                      readOnly + "\nsaved");
+  EXPECT_EQ(testing::reopenChecked(url)->viewContext().count("Note"), 4u);
+}
+
+// Another process exchanges the store's path with another store's, again and again, while
+// stores opened read-only are made writable and saved: a save lands in the store it opened, or
+// is refused, never in the other.
+TEST(StoreOpeningTest, SavesWhileAnotherProcessExchangesTheStoresNeverLandInTheOther) {
+  TemporaryDirectory directory;
+  namespace fs = std::filesystem;
+  fs::permissions(directory.path(), fs::perms::all);
+  const auto url = fs::canonical(directory.path()) / "Kelvo.store";
+  const auto other = fs::canonical(directory.path()) / "Other.store";
+  for (const auto& each : {url, other}) {
+    auto container = testing::openContainer(each);
+    testing::makeNote(container->viewContext(), each.stem().string());
+    container->viewContext().save();
+    ASSERT_EQ(chown(each.c_str(), 65534, 65534), 0);
+  }
+  const std::string said = asAnotherUser([&] {
+    const pid_t exchanger = fork();
+    if (exchanger == 0) {
+      prctl(PR_SET_PDEATHSIG, SIGKILL);
+      while (true) renameat2(AT_FDCWD, url.c_str(), AT_FDCWD, other.c_str(), RENAME_EXCHANGE);
+    }
+    const auto setWritable = [&](bool writable) {
+      for (const auto& store : {url, other}) {
+        for (const auto* suffix : {"", "-wal", "-shm"}) {
+          std::error_code absent;
+          fs::permissions(store.string() + suffix, fs::perms::owner_write,
+                          writable ? fs::perm_options::add : fs::perm_options::remove, absent);
+        }
+      }
+    };
+    std::map<std::string, std::string> landed;  // each saved note's title, by the store it opened
+    int refused = 0;
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+    for (int round = 0; round < 2'000 && std::chrono::steady_clock::now() < until; ++round) {
+      setWritable(false);
+      std::unique_ptr<Container> container;
+      try {
+        container = testing::openContainer(url);
+      } catch (const StoreError&) {
+        continue;  // the path named nothing at that moment
+      }
+      const std::string opened = *container->viewContext().fetch("Note").front()->value("title")
+                                      ->string();
+      setWritable(true);
+      const std::string title = "save " + std::to_string(round);
+      testing::makeNote(container->viewContext(), title);
+      if (testing::saveError(container->viewContext())) {
+        ++refused;
+      } else {
+        landed[title] = opened;
+      }
+    }
+    kill(exchanger, SIGKILL);
+    waitpid(exchanger, nullptr, 0);
+    int elsewhere = 0;
+    std::string damage;
+    for (const auto& store : {url, other}) {
+      {
+        data_internal::Database check(store.string());
+        data_internal::Statement integrity = check.prepare("PRAGMA integrity_check");
+        if (integrity.step() && integrity.columnText(0) != "ok") damage += "damaged, ";
+      }
+      auto container = testing::openContainer(store);
+      std::string name;
+      std::vector<std::string> titles;
+      for (const auto& note : container->viewContext().fetch("Note")) {
+        titles.push_back(*note->value("title")->string());
+        if (!titles.back().starts_with("save ")) name = titles.back();
+      }
+      for (const auto& title : titles) {
+        if (title.starts_with("save ") && landed.at(title) != name) ++elsewhere;
+      }
+    }
+    throw StoreError({}, damage + std::to_string(elsewhere) + " elsewhere; " +
+                             std::to_string(landed.size()) + " saved, " +
+                             std::to_string(refused) + " refused");
+  });
+  if (said == "no other user") GTEST_SKIP() << "no other user to run as";
+  ::testing::Test::RecordProperty("saves", said);
+  EXPECT_TRUE(said.starts_with("0 elsewhere; ")) << said;
 }
 
 // The default VFS, but for the next open of one store's file, before which another program
