@@ -1,6 +1,7 @@
 #include "core/widget/KelvoWidgetSnapshotStore.hpp"
 
 #include <new>
+#include <system_error>
 
 #include "core/widget/KelvoWidgetSnapshot.hpp"
 #include "platform/foundation/DecodingError.hpp"
@@ -69,7 +70,9 @@ bool KelvoWidgetSnapshotStore::write(const KelvoWidgetSnapshot& snapshot) const 
     const std::string stored = snapshot.encoded();
     // A larger file would read as `waiting`: the readable one stays instead.
     if (stored.size() > fileSizeLimit) return false;
-    fileManager_.write(*file, stored);
+    // The widget reads only a regular file: a pipe there never brings it the snapshot, and
+    // waiting for the pipe's reader would only hold the host.
+    fileManager_.write(*file, stored, FileManager::Pipes::refuse);
   } catch (const Error&) {
     return false;
   } catch (const std::bad_alloc&) {
@@ -82,11 +85,14 @@ bool KelvoWidgetSnapshotStore::clear() const {
   const auto file = fileURL();
   if (!file) return false;
   try {
-    fileManager_.removeItem(*file);
-    return true;
-  } catch (const Error&) {
-    return !fileManager_.fileExists(*file);
+    // By its name alone: what a link leads to, or a folder someone keeps there, is not ours.
+    fileManager_.removeFile(*file);
+  } catch (const FileError& error) {
+    // Removed meanwhile by another process, or never there: a path through a file names nothing.
+    return error.code() == std::errc::no_such_file_or_directory ||
+           error.code() == std::errc::not_a_directory;
   }
+  return true;
 }
 
 }  // namespace kelvo

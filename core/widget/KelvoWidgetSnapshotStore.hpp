@@ -64,12 +64,16 @@ class KelvoWidgetSnapshotStore {
   /// `unavailable` without a directory; `waiting` when the file cannot be read or decoded;
   /// `outdated` from 14 days of age; else `cards` when there is anything to show, or `empty`.
   KelvoWidgetState read(Date now) const;
-  /// Creates the directory when missing and replaces the file atomically; false when there is
-  /// no directory, the stored form would pass `fileSizeLimit` (so `read` could not take it),
-  /// or any step fails, leaving the previous file as it was.
+  /// Creates the directory when missing and replaces the file atomically (through links, the
+  /// file they lead to; a device is written into); false when there is no directory, the
+  /// stored form would pass `fileSizeLimit` (so `read` could not take it), a folder, a socket
+  /// or a named pipe stands at the path, or any step fails, leaving the previous file as it
+  /// was. It never waits for a pipe's reader.
   bool write(const KelvoWidgetSnapshot& snapshot) const;
-  /// True when the file was removed or was not there; false without a directory or when the
-  /// file is still there.
+  /// Removes the file's name: a file, or a link, a pipe or a device node itself, never what a
+  /// link leads to. True when it was removed or was not there; false without a directory, when
+  /// a folder stands at the path (it is left as it is, with all it holds), or when the name
+  /// could not be removed.
   bool clear() const;
 
  private:

@@ -99,15 +99,22 @@ fs::path folderOf(const fs::path& file) {
 
 bool isWrittenInPlace(mode_t mode) { return S_ISCHR(mode) || S_ISBLK(mode) || S_ISFIFO(mode); }
 
+bool isRefused(mode_t mode, FileManager::Pipes pipes) {
+  return S_ISFIFO(mode) ? pipes == FileManager::Pipes::refuse : !isWrittenInPlace(mode);
+}
+
 [[noreturn]] void refuseToWrite(const fs::path& path, int code, const std::string& reason) {
   throw FileError("Could not write", path, systemError(code), reason);
 }
 
-// A folder or a socket takes no bytes; the refusal names what stands there.
+// A folder, a socket or a refused pipe takes no bytes; the refusal names what stands there.
 [[noreturn]] void refuseKind(const fs::path& path, mode_t mode, bool throughLinks) {
   const bool folder = S_ISDIR(mode);
   std::string reason = throughLinks ? "its links lead to " : "it is ";
-  reason += folder ? "a folder" : S_ISSOCK(mode) ? "a socket" : "neither a file nor a device";
+  reason += folder           ? "a folder"
+            : S_ISSOCK(mode) ? "a socket"
+            : S_ISFIFO(mode) ? "a named pipe"
+                             : "neither a file nor a device";
   reason += ", not a file";
   refuseToWrite(path, folder ? EISDIR : ENXIO, reason);
 }
@@ -186,6 +193,29 @@ int writeAll(int fd, std::string_view bytes) {
     written += static_cast<size_t>(count);
   }
   return 0;
+}
+
+// A pipe that has come in place of what was looked at, refused as `writeTarget` refuses one.
+[[noreturn]] void refusePipe(const fs::path& path) {
+  struct stat status {};
+  const bool throughLinks = ::lstat(path.c_str(), &status) == 0 && S_ISLNK(status.st_mode);
+  refuseKind(path, S_IFIFO, throughLinks);
+}
+
+// Opens a device or a pipe to write into it. A signal whose handler asked for no restart ends
+// the wait for a pipe's reader: it is the caller's way to bound that wait, so the open is not
+// tried again. Refusing pipes, the open never waits: a pipe without a reader says ENXIO.
+int openInPlace(const fs::path& path, FileManager::Pipes pipes) {
+  const bool refusing = pipes == FileManager::Pipes::refuse;
+  const int fd =
+      ::open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC | (refusing ? O_NONBLOCK : 0));
+  if (fd >= 0) return fd;
+  const int code = errno;
+  struct stat status {};
+  if (refusing && code == ENXIO && ::stat(path.c_str(), &status) == 0 && S_ISFIFO(status.st_mode)) {
+    refusePipe(path);
+  }
+  throw FileError("Could not write", path, systemError(code));
 }
 
 }  // namespace
@@ -281,7 +311,7 @@ std::string FileManager::contents(const fs::path& path, std::uintmax_t sizeLimit
   }
 }
 
-FileManager::WriteTarget FileManager::writeTarget(const fs::path& path) const {
+FileManager::WriteTarget FileManager::writeTarget(const fs::path& path, Pipes pipes) const {
   struct stat status {};
   if (::lstat(path.c_str(), &status) != 0) {
     if (errno == ENOENT) return {};
@@ -289,8 +319,8 @@ FileManager::WriteTarget FileManager::writeTarget(const fs::path& path) const {
   }
   if (S_ISREG(status.st_mode)) return {};
   if (!S_ISLNK(status.st_mode)) {
-    if (isWrittenInPlace(status.st_mode)) return {std::nullopt, true};
-    refuseKind(path, status.st_mode, false);
+    if (isRefused(status.st_mode, pipes)) refuseKind(path, status.st_mode, false);
+    return {std::nullopt, true};
   }
   // What the system reaches through the links decides; the chain only names the file to replace.
   struct stat reached {};
@@ -298,8 +328,10 @@ FileManager::WriteTarget FileManager::writeTarget(const fs::path& path) const {
   if (!exists && errno != ENOENT && errno != ELOOP) {
     throw FileError("Could not write", path, systemError(errno));
   }
-  if (exists && isWrittenInPlace(reached.st_mode)) return {std::nullopt, true};
-  if (exists && !S_ISREG(reached.st_mode)) refuseKind(path, reached.st_mode, true);
+  if (exists && !S_ISREG(reached.st_mode)) {
+    if (isRefused(reached.st_mode, pipes)) refuseKind(path, reached.st_mode, true);
+    return {std::nullopt, true};
+  }
   fs::path end = endOfLinks(path);
   // A link the system resolves by itself (a process's open files) names no file to replace.
   if (exists && (::lstat(end.c_str(), &status) != 0 || status.st_dev != reached.st_dev ||
@@ -309,14 +341,14 @@ FileManager::WriteTarget FileManager::writeTarget(const fs::path& path) const {
   return {std::move(end), false};
 }
 
-void FileManager::write(const fs::path& path, std::string_view bytes) const {
-  write(path, bytes, writeTarget(path));
+void FileManager::write(const fs::path& path, std::string_view bytes, Pipes pipes) const {
+  write(path, bytes, writeTarget(path, pipes), pipes);
 }
 
-void FileManager::write(const fs::path& path, std::string_view bytes,
-                        const WriteTarget& target) const {
+void FileManager::write(const fs::path& path, std::string_view bytes, const WriteTarget& target,
+                        Pipes pipes) const {
   if (target.inPlace) {
-    writeInPlace(path, bytes);
+    writeInPlace(path, bytes, pipes);
   } else {
     replace(path, target.linkedFile ? *target.linkedFile : path, bytes);
   }
@@ -324,18 +356,19 @@ void FileManager::write(const fs::path& path, std::string_view bytes,
 
 // A device or a pipe is opened where it stands, never made: a name that was taken by
 // something else since it was looked at is refused rather than written into.
-void FileManager::writeInPlace(const fs::path& path, std::string_view bytes) const {
+void FileManager::writeInPlace(const fs::path& path, std::string_view bytes, Pipes pipes) const {
   const auto fail = [&](int code) { throw FileError("Could not write", path, systemError(code)); };
-  int fd = -1;
-  do {
-    fd = ::open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
-  } while (fd < 0 && errno == EINTR);
-  if (fd < 0) fail(errno);
-  Descriptor file(fd);
+  Descriptor file(openInPlace(path, pipes));
   struct stat status {};
   if (::fstat(file.get(), &status) != 0) fail(errno);
+  if (S_ISFIFO(status.st_mode) && pipes == Pipes::refuse) refusePipe(path);
   if (!isWrittenInPlace(status.st_mode)) {
     refuseToWrite(path, EAGAIN, "it was replaced while it was being opened");
+  }
+  // Opened so only to see a pipe at once: a device's writes wait as they always have.
+  if (pipes == Pipes::refuse) {
+    const int flags = ::fcntl(file.get(), F_GETFL);
+    if (flags < 0 || ::fcntl(file.get(), F_SETFL, flags & ~O_NONBLOCK) != 0) fail(errno);
   }
   if (probe_) {
     if (const int code = probe_(WriteStep::writeBytes)) fail(code);
@@ -455,6 +488,15 @@ void FileManager::removeItem(const fs::path& path) const {
   }
   fs::remove_all(path, error);
   if (error) throw FileError("Could not remove", path, error);
+}
+
+void FileManager::removeFile(const fs::path& path) const {
+  if (::unlink(path.c_str()) == 0) return;
+  // Linux says EISDIR for a folder, where POSIX allows EPERM.
+  if (errno == EISDIR) {
+    throw FileError("Could not remove", path, systemError(EISDIR), "it is a folder, not a file");
+  }
+  throw FileError("Could not remove", path, systemError(errno));
 }
 
 bool FileManager::fileExists(const fs::path& path) const {

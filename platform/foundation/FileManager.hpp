@@ -3,7 +3,8 @@
 // The file system as the core uses it: the user's data and configuration folders, the folder
 // an application group shares between processes, and whole files, read under a size limit and
 // replaced atomically so that a crash or a full disk never leaves half a file behind. A write
-// goes where its path leads: through links to the file they name, and into a device or a pipe:
+// goes where its path leads: through links to the file they name, and into a device or a pipe
+// (or, for a caller that says so, never into a pipe):
 //
 //   const FileManager files(dataHome, configHome);  // or FileManager(): $XDG_… or ~
 //   const std::filesystem::path folder = files.applicationSupportDirectory(true) / "Kelvo";
@@ -43,6 +44,14 @@ class FileError : public Error {
 /// The user's folders and whole-file access. Failures throw `FileError`; nothing is swallowed.
 class FileManager {
  public:
+  /// What a write does with a named pipe at its path, or at the end of its links.
+  enum class Pipes {
+    /// Writes into it as a shell's redirection does, waiting for its reader.
+    waitForReader,
+    /// Refuses it as a folder is refused: for a file that only a reader of regular files
+    /// reads back, where a pipe's absent reader must not hold the caller.
+    refuse,
+  };
   /// The steps of an atomic write, in order.
   enum class WriteStep { createTemporary, writeBytes, syncFile, rename, syncFolder };
   /// Asked before each step of an atomic write; a non-zero errno makes the step fail with it.
@@ -84,11 +93,14 @@ class FileManager {
   ///   a temporary in its own folder; the links stay. A dangling link's target is made.
   /// - A character or block device, or a named pipe, is written straight into: no temporary,
   ///   no rename, nothing replaced. A pipe is opened as open(2) opens it, so the write waits for
-  ///   a reader and for the reader to take the bytes; a reader that leaves first fails the write
-  ///   (EPIPE) and no SIGPIPE reaches the process. A block device is synced.
+  ///   a reader; a signal whose handler does not restart calls ends that wait (EINTR). Bytes
+  ///   that fit in the pipe's buffer are written once they are in the pipe; more are written as
+  ///   the reader takes them. A reader that leaves first fails the write (EPIPE) and no SIGPIPE
+  ///   reaches the process. A block device is synced.
   /// - A folder, a socket, and links that lead round in a loop or through more than
-  ///   `linkLimit` links are refused, and nothing is made.
-  void write(const std::filesystem::path& path, std::string_view bytes) const;
+  ///   `linkLimit` links are refused, and nothing is made; so is a pipe with `Pipes::refuse`.
+  void write(const std::filesystem::path& path, std::string_view bytes,
+             Pipes pipes = Pipes::waitForReader) const;
 
   /// Where a write of a path puts its bytes.
   struct WriteTarget {
@@ -101,13 +113,15 @@ class FileManager {
   };
   /// How many links a write follows from its path before it gives up.
   static constexpr int linkLimit = 40;
-  /// Where `write(path, …)` would put its bytes now. Throws the `FileError` the write would
-  /// throw for a folder, a socket or links it cannot follow.
-  WriteTarget writeTarget(const std::filesystem::path& path) const;
-  /// Writes to `target`, which `writeTarget(path)` gave, without looking at the path again: for a
-  /// caller that holds a lock every writer of the file takes, and has just looked.
-  void write(const std::filesystem::path& path, std::string_view bytes,
-             const WriteTarget& target) const;
+  /// Where `write(path, …, pipes)` would put its bytes now. Throws the `FileError` the write
+  /// would throw for a folder, a socket, a refused pipe or links it cannot follow.
+  WriteTarget writeTarget(const std::filesystem::path& path,
+                          Pipes pipes = Pipes::waitForReader) const;
+  /// Writes to `target`, which `writeTarget(path, pipes)` gave, without looking at the path
+  /// again: for a caller that holds a lock every writer of the file takes, and has just looked.
+  /// With `Pipes::refuse`, a pipe put in place of a device since the look is refused too.
+  void write(const std::filesystem::path& path, std::string_view bytes, const WriteTarget& target,
+             Pipes pipes = Pipes::waitForReader) const;
   /// Removes the temporary files that writes of `path` left beside the file they replace, as a
   /// write stopped before its rename leaves one. Only for a caller that holds a lock every
   /// writer of the file takes, so that no running write owns one. What cannot be removed stays;
@@ -115,6 +129,9 @@ class FileManager {
   std::size_t removeTemporaries(const std::filesystem::path& path) const noexcept;
   /// Removes a file, or a folder with everything in it. Throws when nothing is there.
   void removeItem(const std::filesystem::path& path) const;
+  /// Removes the name `path`: a file, or a link, a pipe or a device node itself, never what a
+  /// link leads to. A folder is refused (EISDIR) and left as it is; nothing there is ENOENT.
+  void removeFile(const std::filesystem::path& path) const;
   bool fileExists(const std::filesystem::path& path) const;
   /// The size of a file in bytes.
   std::uintmax_t fileSize(const std::filesystem::path& path) const;
@@ -131,7 +148,7 @@ class FileManager {
                                       bool create) const;
   void replace(const std::filesystem::path& path, const std::filesystem::path& target,
                std::string_view bytes) const;
-  void writeInPlace(const std::filesystem::path& path, std::string_view bytes) const;
+  void writeInPlace(const std::filesystem::path& path, std::string_view bytes, Pipes pipes) const;
 
   std::optional<std::filesystem::path> dataHome_;
   std::optional<std::filesystem::path> configHome_;

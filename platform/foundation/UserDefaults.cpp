@@ -403,7 +403,7 @@ void UserDefaults::stageLocked(Change& change) {
 void UserDefaults::keepDamagedFileLocked(const FileManager::WriteTarget& target) {
   State& state = *state_;
   if (!state.damaged) return;
-  // A device or a pipe holds no file to keep, and is not replaced.
+  // A device holds no file to keep, and is not replaced.
   if (target.inPlace || !signatureOf(*state.file)) {
     state.damaged = false;
     return;
@@ -438,9 +438,11 @@ void UserDefaults::persistLocked(Change* incoming) {
   try {
     state.files.createDirectory(state.file->parent_path());
     // The lock sits beside the file a write replaces, as its temporaries do, so that every
-    // suite of that file takes it, through a link or not; a device or a pipe is written where
-    // it stands, and its lock stays beside the suite's own name.
-    const FileManager::WriteTarget target = state.files.writeTarget(*state.file);
+    // suite of that file takes it, through a link or not; a device is written where it stands,
+    // and its lock stays beside the suite's own name. A pipe is refused before any lock: no
+    // reader of settings reads one, and its writer would hold the lock until a reader came.
+    const FileManager::WriteTarget target =
+        state.files.writeTarget(*state.file, FileManager::Pipes::refuse);
     WriteLock lock(target.linkedFile ? *target.linkedFile : *state.file);
     const WriteLock::Marks marks = lock.marks();
     const auto& mark = marks.begun;
@@ -472,7 +474,7 @@ void UserDefaults::persistLocked(Change* incoming) {
     keepDamagedFileLocked(target);
     state.mark.reset();
     const std::uint64_t written = lock.markNewWrite();
-    state.files.write(*state.file, text, target);
+    state.files.write(*state.file, text, target, FileManager::Pipes::refuse);
     lock.markEnded(written);
     if (waiting.empty()) {
       state.pending.clear();

@@ -29,8 +29,10 @@ namespace kelvo {
 ///
 /// The file may be a link, or a chain of links: the file it leads to is the one read and
 /// replaced, and the link stays; the lock, the kept copies and the write's temporary file sit
-/// beside that file. A device or a named pipe is written straight into (`FileManager::write`;
-/// a pipe waits for its reader). A write that finds in the lock file a write that began and never
+/// beside that file. A device is written straight into (`FileManager::write`). A named pipe, or
+/// links that lead to one, takes no write, as a folder or a socket takes none: the change waits
+/// in memory and `synchronize()` answers false, no lock is taken or made for it, and no call
+/// waits for a reader. A write that finds in the lock file a write that began and never
 /// replaced the file first removes the temporary files that such a write, killed before its
 /// rename, left beside it.
 ///

@@ -139,11 +139,12 @@ std::string fileNamePart(std::string_view text) {
   return part.empty() || part.front() == '.' ? "_" + part : part;
 }
 
-// Through the atomic write, so that a failure (a full disk, say) leaves any old file whole.
+// Through the atomic write, so that a failure (a full disk, say) leaves any old file whole. A
+// pipe given as the output waits for its reader, as a shell's redirection into it would.
 bool writeFile(const FileManager& files, const std::filesystem::path& path,
                std::string_view content) {
   try {
-    files.write(path, content);
+    files.write(path, content, FileManager::Pipes::waitForReader);
     return true;
   } catch (const FileError&) {
     return false;

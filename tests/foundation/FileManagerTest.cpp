@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -305,6 +306,105 @@ TEST_F(FileManagerTest, ANamedPipeTakesEveryByteAndStaysAPipe) {
   }
   EXPECT_TRUE(testing::isPipe(folder.path() / "leaving"));
   EXPECT_EQ(entriesIn(folder.path()), 3u) << "a temporary file was left behind";
+}
+
+// A caller that refuses pipes is never held by one: with no reader, through links, or put in
+// place of a device after the caller looked (a target from that look).
+TEST_F(FileManagerTest, APipeTheCallerRefusesIsRefusedAtOnce) {
+  constexpr auto refuse = FileManager::Pipes::refuse;
+  const fs::path pipe = folder.path() / "pipe";
+  const fs::path link = folder.path() / "link";
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  fs::create_symlink("pipe", folder.path() / "second");
+  fs::create_symlink(folder.path() / "second", link);
+  const FileManager::WriteTarget device{std::nullopt, true};
+  const auto write = [&](const fs::path& path, const FileManager::WriteTarget* looked) {
+    try {
+      looked ? files.write(path, "x", *looked, refuse) : files.write(path, "x", refuse);
+      return std::string("written");
+    } catch (const FileError& error) {
+      return std::string(error.what());
+    }
+  };
+  const auto said = [&](const fs::path& path, const char* what) {
+    return "Could not write \"" + path.string() + "\": " + what + " a named pipe, not a file";
+  };
+  for (const bool stale : {false, true}) {
+    SCOPED_TRACE(stale ? "after a look at a device" : "looked at now");
+    const FileManager::WriteTarget* looked = stale ? &device : nullptr;
+    EXPECT_EQ(testing::saidWithin(10, [&] { return write(pipe, looked); }), said(pipe, "it is"));
+    EXPECT_EQ(testing::saidWithin(10, [&] { return write(link, looked); }),
+              said(link, "its links lead to"));
+    // A reader there changes nothing: it gets no byte.
+    testing::PipeReader reader(pipe);
+    ASSERT_TRUE(reader.isReading());
+    EXPECT_EQ(write(pipe, looked), said(pipe, "it is"));
+    testing::endForItsReader(pipe);
+    EXPECT_EQ(reader.bytes(), "");
+  }
+  try {
+    files.writeTarget(link, refuse);
+    ADD_FAILURE() << "no refusal";
+  } catch (const FileError& error) {
+    EXPECT_EQ(error.code(), std::errc::no_such_device_or_address);
+  }
+  EXPECT_TRUE(testing::isPipe(pipe));
+  EXPECT_EQ(entriesIn(folder.path()), 3u);
+
+  // A device is still written into, its writes as they were.
+  const fs::path node = folder.path() / "node";
+  if (!testing::makeSwallowingDevice(node)) return;
+  files.write(node, std::string(100'000, 'x'), refuse);
+  files.write(node, "x", device, refuse);
+  EXPECT_TRUE(testing::isSwallowingDevice(node));
+}
+
+// The wait for a pipe's reader is the caller's to end: a signal whose handler restarts no call.
+TEST_F(FileManagerTest, ASignalEndsTheWaitForAPipesReader) {
+  const fs::path pipe = folder.path() / "pipe";
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  const auto interrupted = [&] {
+    struct sigaction action {};
+    action.sa_handler = [](int) {};
+    ::sigemptyset(&action.sa_mask);
+    ::sigaction(SIGALRM, &action, nullptr);
+    ::alarm(1);
+    try {
+      files.write(pipe, "drawing");
+    } catch (const FileError& error) {
+      if (error.code() == std::errc::interrupted) return "ended";
+    }
+    return "not ended by the signal";
+  };
+  EXPECT_EQ(testing::saidWithin(10, interrupted), "ended");
+  EXPECT_TRUE(testing::isPipe(pipe));
+}
+
+TEST_F(FileManagerTest, RemovingAFileTakesItsNameAndNeverAFolder) {
+  const fs::path box = folder.path() / "box";
+  files.createDirectory(box / "sub");
+  files.write(box / "sub/photo.jpg", "photo");
+  try {
+    files.removeFile(box);
+    ADD_FAILURE() << "a folder was removed";
+  } catch (const FileError& error) {
+    EXPECT_EQ(error.code(), std::errc::is_a_directory);
+    EXPECT_EQ(error.what(),
+              "Could not remove \"" + box.string() + "\": it is a folder, not a file");
+  }
+  EXPECT_EQ(bytesAt(box / "sub/photo.jpg"), "photo");
+
+  fs::create_symlink("box/sub/photo.jpg", file);
+  files.removeFile(file);
+  EXPECT_EQ(bytesAt(box / "sub/photo.jpg"), "photo");
+  files.removeFile(box / "sub/photo.jpg");
+  EXPECT_TRUE(fs::is_empty(box / "sub"));
+  try {
+    files.removeFile(file);
+    ADD_FAILURE() << "nothing was there to remove";
+  } catch (const FileError& error) {
+    EXPECT_EQ(error.code(), std::errc::no_such_file_or_directory);
+  }
 }
 
 TEST_F(FileManagerTest, ADeviceNodeIsWrittenIntoAndStaysADevice) {

@@ -573,16 +573,60 @@ TEST_F(UserDefaultsTest, ASuiteWhoseFileIsALinkKeepsTheLinkAndWritesWhereItLeads
   EXPECT_TRUE(temporariesOf(target).empty());
 }
 
-TEST_F(UserDefaultsTest, APipeTakesTheSettingsAndStaysAPipe) {
+// No reader of settings reads a pipe back, and a write into one would wait for its reader
+// holding the suite and its lock: a pipe takes no settings, as a folder takes none.
+TEST_F(UserDefaultsTest, APipeTakesNoSettingsAndNothingWaitsOnIt) {
   const fs::path pipe = folder.path() / "pipe";
-  testing::PipeReader reader(pipe);
-  ASSERT_TRUE(reader.isReading());
-  UserDefaults defaults(pipe, files);
-  defaults.set("appearance", "dark");
-  EXPECT_TRUE(defaults.synchronize());
-  EXPECT_EQ(reader.bytes(), "{\n  \"appearance\": \"dark\"\n}\n");
+  {
+    testing::PipeReader reader(pipe);
+    ASSERT_TRUE(reader.isReading());
+    UserDefaults defaults(pipe, files);
+    defaults.set("appearance", "dark");
+    EXPECT_FALSE(defaults.synchronize());
+    EXPECT_EQ(defaults.string("appearance"), "dark") << "the change waits in memory";
+    testing::endForItsReader(pipe);
+    EXPECT_EQ(reader.bytes(), "");
+  }
   EXPECT_TRUE(testing::isPipe(pipe));
-  EXPECT_EQ(entriesIn(folder.path()), 2u);  // the pipe and the lock beside it
+  EXPECT_EQ(entriesIn(folder.path()), 1u) << "a lock was made beside the pipe";
+
+  // With no reader, through a chain of links: this suite, a second one of the file and another
+  // process each answer at once, and none takes a lock.
+  fs::create_symlink("pipe", folder.path() / "second");
+  fs::create_symlink(folder.path() / "second", file);
+  const auto throughLinks = [&] {
+    UserDefaults mine(file, files);
+    mine.set("appearance", "dark");
+    UserDefaults second(pipe, files);
+    second.set("count", 2);
+    const bool elsewhere = inAnotherProcess([&] {
+      UserDefaults theirs(file);
+      theirs.set("hints", true);
+      return !theirs.synchronize() && theirs.boolean("hints");
+    });
+    const bool waiting = !mine.synchronize() && !second.synchronize();
+    const bool shown = mine.string("appearance") == "dark" && second.integer("count") == 2;
+    return std::string(waiting ? "waiting" : "written") + (shown ? ", shown" : ", lost") +
+           (elsewhere ? ", elsewhere too" : ", not elsewhere");
+  };
+  EXPECT_EQ(testing::saidWithin(20, throughLinks), "waiting, shown, elsewhere too");
+  EXPECT_TRUE(testing::isPipe(pipe));
+  EXPECT_EQ(entriesIn(folder.path()), 3u) << "a lock was made beside the pipe";
+
+  // The standard suite over a pipe nobody reads, read on another thread while it is set.
+  testing::TemporaryDirectory home;
+  fs::create_directories(home.path() / "kelvo");
+  ASSERT_EQ(::mkfifo((home.path() / "kelvo/defaults.json").c_str(), 0600), 0);
+  const auto standard = [&] {
+    ::setenv("XDG_CONFIG_HOME", home.path().c_str(), 1);
+    std::thread setter([] { UserDefaults::standard().set("theme", std::string("dark")); });
+    const bool read = !UserDefaults::standard().boolean("x");
+    setter.join();
+    UserDefaults& defaults = UserDefaults::standard();
+    return read && defaults.string("theme") == "dark" && !defaults.synchronize() ? "in memory"
+                                                                                 : "not kept";
+  };
+  EXPECT_EQ(testing::saidWithin(20, standard), "in memory");
 }
 
 TEST_F(UserDefaultsTest, ADeviceTakesTheSettingsAndStaysADevice) {

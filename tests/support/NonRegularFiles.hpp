@@ -1,20 +1,26 @@
 #pragma once
 
 // Named pipes, device nodes and sockets made in a test's own folder, for the writes that must go
-// into them rather than replace them. Nothing here touches the machine's own devices.
+// into them rather than replace them, or refuse them without waiting. Nothing here touches the
+// machine's own devices.
 
 #include <fcntl.h>
 #include <poll.h>
+#include <signal.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstddef>
 #include <cstring>
+#include <exception>
 #include <filesystem>
+#include <functional>
 #include <limits>
 #include <string>
 #include <thread>
@@ -81,6 +87,59 @@ class PipeReader {
   std::string bytes_;
   std::thread thread_;
 };
+
+/// Lets a pipe's reader that no writer has reached see the end: a writer comes and goes.
+inline void endForItsReader(const std::filesystem::path& pipe) {
+  const int fd = ::open(pipe.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd >= 0) ::close(fd);
+}
+
+/// What `step` says, run in a child process: its text, or "still waiting after <n> s" when it
+/// has not ended within `seconds`, and then the child is killed. A step that might wait on a
+/// pipe runs so, to fail its test instead of hanging it.
+inline std::string saidWithin(int seconds, const std::function<std::string()>& step) {
+  int result[2];
+  if (::pipe2(result, O_CLOEXEC) != 0) return "no pipe";
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::close(result[0]);
+    std::string said;
+    try {
+      said = step();
+    } catch (const std::exception& error) {
+      said = std::string("threw: ") + error.what();
+    }
+    for (std::size_t sent = 0; sent < said.size();) {
+      const ssize_t count = ::write(result[1], said.data() + sent, said.size() - sent);
+      if (count <= 0) ::_exit(1);
+      sent += static_cast<std::size_t>(count);
+    }
+    ::_exit(0);
+  }
+  ::close(result[1]);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+  std::string said;
+  bool ended = false;
+  while (child > 0 && !ended) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    pollfd wanted{result[0], POLLIN, 0};
+    const int ready = left.count() > 0 ? ::poll(&wanted, 1, static_cast<int>(left.count())) : 0;
+    if (ready < 0 && errno == EINTR) continue;
+    if (ready <= 0) break;
+    char buffer[512];
+    const ssize_t count = ::read(result[0], buffer, sizeof buffer);
+    if (count < 0 && errno != EINTR) break;
+    if (count > 0) said.append(buffer, static_cast<std::size_t>(count));
+    ended = count == 0;
+  }
+  ::close(result[0]);
+  if (child < 0) return "no child";
+  if (!ended) ::kill(child, SIGKILL);
+  while (::waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
+  }
+  return ended ? said : "still waiting after " + std::to_string(seconds) + " s";
+}
 
 /// Makes at `path` a character device node of the kind that swallows what is written to it
 /// (major 1, minor 3). False where the system refuses to make one or to open it (no privilege,

@@ -9,6 +9,9 @@
 #include <cmath>
 #include <fstream>
 #include <functional>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "core/widget/KelvoWidgetSnapshot.hpp"
 #include "tests/support/NonRegularFiles.hpp"
@@ -34,7 +37,7 @@ bool holdsWithoutPrivileges(const fs::path& folder, const std::function<bool()>&
   if (child == 0) {
     constexpr uid_t nobody = 65534;
     for (const auto& entry : fs::recursive_directory_iterator(folder)) {
-      if (::chown(entry.path().c_str(), nobody, nobody) != 0) ::_exit(2);
+      if (::lchown(entry.path().c_str(), nobody, nobody) != 0) ::_exit(2);
     }
     if (::chown(folder.c_str(), nobody, nobody) != 0) ::_exit(2);
     if (::setgid(nobody) != 0 || ::setuid(nobody) != 0) ::_exit(2);
@@ -168,17 +171,33 @@ TEST_F(KelvoWidgetSnapshotStoreTest, ALinkedSnapshotReplacesTheFileTheLinksLeadT
   EXPECT_EQ(entriesIn(elsewhere), 2u);
 }
 
-TEST_F(KelvoWidgetSnapshotStoreTest, APipeTakesTheWholeSnapshotAndStaysAPipe) {
+// The widget reads only a regular file: a pipe takes no snapshot, and no write waits for its
+// reader.
+TEST_F(KelvoWidgetSnapshotStoreTest, APipeTakesNoSnapshotAndNoWriteWaitsOnIt) {
   fs::create_directories(*store_.directory());
-  const KelvoWidgetSnapshot written = snapshot();
+  const fs::path pipe = *store_.fileURL();
   {
-    testing::PipeReader reader(*store_.fileURL());
+    testing::PipeReader reader(pipe);
     ASSERT_TRUE(reader.isReading());
-    ASSERT_TRUE(store_.write(written));
-    EXPECT_EQ(reader.bytes(), written.encoded());
+    EXPECT_FALSE(store_.write(snapshot()));
+    testing::endForItsReader(pipe);
+    EXPECT_EQ(reader.bytes(), "");
   }
-  EXPECT_TRUE(testing::isPipe(*store_.fileURL()));
+
+  // With no reader, there and at the end of a chain of links.
+  const KelvoWidgetSnapshotStore linked(folder_.path() / "linked");
+  fs::create_directories(*linked.directory());
+  fs::create_symlink(pipe, folder_.path() / "second");
+  fs::create_symlink("../second", *linked.fileURL());
+  const auto written = [&] {
+    return std::string(store_.write(snapshot()) ? "written" : "refused") +
+           (linked.write(snapshot()) ? ", written through links" : ", refused through links");
+  };
+  EXPECT_EQ(testing::saidWithin(10, written), "refused, refused through links");
+  EXPECT_TRUE(testing::isPipe(pipe));
+  EXPECT_TRUE(fs::is_symlink(*linked.fileURL()));
   EXPECT_EQ(entriesIn(*store_.directory()), 1u);
+  EXPECT_EQ(store_.read(now), KelvoWidgetState::waiting());
 }
 
 TEST_F(KelvoWidgetSnapshotStoreTest, ADeviceTakesTheSnapshotAndStaysADevice) {
@@ -204,6 +223,51 @@ TEST_F(KelvoWidgetSnapshotStoreTest, AFolderOrASocketTakesNoSnapshotAndNothingIs
   EXPECT_FALSE(beside.write(snapshot()));
   EXPECT_EQ(fs::symlink_status(*beside.fileURL()).type(), fs::file_type::socket);
   EXPECT_EQ(entriesIn(*beside.directory()), 1u);
+}
+
+// The host clears the snapshot at sign-out: only the name it writes goes, never a folder someone
+// keeps there nor what a link leads to, and a name that stays is never told as gone.
+TEST_F(KelvoWidgetSnapshotStoreTest, ClearingRemovesTheNameAloneAndNeverAFolder) {
+  const fs::path file = *store_.fileURL();
+  fs::create_directories(file / "sub");
+  std::ofstream(file / "notes.txt") << "notes";
+  std::ofstream(file / "sub/photo.jpg") << "photo";
+  EXPECT_FALSE(store_.clear());
+  EXPECT_EQ(entriesIn(file), 2u);
+  EXPECT_TRUE(fs::is_regular_file(file / "sub/photo.jpg"));
+  fs::remove_all(file);
+
+  const fs::path target = folder_.path() / "target.json";
+  std::ofstream(target) << "kept";
+  const std::vector<std::pair<const char*, std::function<bool()>>> kinds{
+      {"a file", [&] { return store_.write(snapshot()); }},
+      {"a link", [&] { return ::symlink(target.c_str(), file.c_str()) == 0; }},
+      {"a dangling link", [&] { return ::symlink("gone.json", file.c_str()) == 0; }},
+      {"a pipe", [&] { return ::mkfifo(file.c_str(), 0600) == 0; }},
+      {"a device node", [&] { return testing::makeSwallowingDevice(file); }},
+  };
+  for (const auto& [kind, make] : kinds) {
+    SCOPED_TRACE(kind);
+    if (!make()) {
+      EXPECT_EQ(std::string(kind), "a device node") << "could not be made";
+      std::error_code ignored;
+      fs::remove(file, ignored);
+      continue;
+    }
+    EXPECT_TRUE(store_.clear());
+    EXPECT_FALSE(fs::exists(fs::symlink_status(file)));
+  }
+  EXPECT_TRUE(fs::is_regular_file(target));
+  EXPECT_TRUE(store_.clear()) << "nothing there is cleared";
+
+  // A dangling link in a folder this user may not write stays, and clearing says so.
+  ASSERT_EQ(::symlink("gone.json", file.c_str()), 0);
+  EXPECT_TRUE(holdsWithoutPrivileges(folder_.path(), [&] {
+    ::chmod(store_.directory()->c_str(), 0500);
+    const bool cleared = store_.clear();
+    ::chmod(store_.directory()->c_str(), 0700);
+    return !cleared && fs::is_symlink(file);
+  }));
 }
 
 }  // namespace
