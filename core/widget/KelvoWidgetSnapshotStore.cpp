@@ -1,5 +1,8 @@
 #include "core/widget/KelvoWidgetSnapshotStore.hpp"
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <new>
 #include <system_error>
 
@@ -88,9 +91,11 @@ bool KelvoWidgetSnapshotStore::clear() const {
     // By its name alone: what a link leads to, or a folder someone keeps there, is not ours.
     fileManager_.removeFile(*file);
   } catch (const FileError& error) {
-    // Removed meanwhile by another process, or never there: a path through a file names nothing.
-    return error.code() == std::errc::no_such_file_or_directory ||
-           error.code() == std::errc::not_a_directory;
+    if (error.code() == std::errc::is_a_directory) return false;
+    // Removed meanwhile by another process, or never there (a read-only file system refuses
+    // even to look): a path through a file names nothing.
+    struct stat status {};
+    return ::lstat(file->c_str(), &status) != 0 && (errno == ENOENT || errno == ENOTDIR);
   }
   return true;
 }

@@ -98,7 +98,9 @@ class FileManager {
   ///   the reader takes them. A reader that leaves first fails the write (EPIPE) and no SIGPIPE
   ///   reaches the process. A block device is synced.
   /// - A folder, a socket, and links that lead round in a loop or through more than
-  ///   `linkLimit` links are refused, and nothing is made; so is a pipe with `Pipes::refuse`.
+  ///   `linkLimit` links are refused, and nothing is made; so is a pipe with `Pipes::refuse`,
+  ///   which opens a device without waiting (O_NONBLOCK, so that a pipe put in its place is
+  ///   never waited on either): a device that would make its open wait refuses it instead.
   void write(const std::filesystem::path& path, std::string_view bytes,
              Pipes pipes = Pipes::waitForReader) const;
 

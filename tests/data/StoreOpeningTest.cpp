@@ -826,17 +826,20 @@ TEST(StoreOpeningTest, TwoContainersInOneProcessSaveAsTheirSharedViewOfTheShmAll
 }
 
 // The default VFS, but for the next open of one store's file, before which another program
-// exchanges that path with another store's.
+// exchanges that path with another store's, and, when asked, exchanges them back once SQLite
+// has opened the file.
 struct ExchangingVFS {
   static inline sqlite3_vfs* real = nullptr;
   static inline sqlite3_vfs vfs{};
   static inline std::string path;
   static inline std::string other;
   static inline bool armed = false;
+  static inline bool back = false;
+  static inline bool failed = false;
 
   static void exchange() {
     if (renameat2(AT_FDCWD, path.c_str(), AT_FDCWD, other.c_str(), RENAME_EXCHANGE) != 0) {
-      std::perror("renameat2");
+      failed = true;  // a file system that cannot exchange two names
     }
   }
   // In a child of the test only: the default stays changed.
@@ -847,11 +850,15 @@ struct ExchangingVFS {
     vfs.pNext = nullptr;
     vfs.xOpen = [](sqlite3_vfs*, sqlite3_filename name, sqlite3_file* file, int flags,
                    int* outFlags) {
-      if (armed && name != nullptr && (flags & SQLITE_OPEN_MAIN_DB) != 0 && path == name) {
+      const bool exchanging =
+          armed && name != nullptr && (flags & SQLITE_OPEN_MAIN_DB) != 0 && path == name;
+      if (exchanging) {
         armed = false;
         exchange();
       }
-      return real->xOpen(real, name, file, flags, outFlags);
+      const int result = real->xOpen(real, name, file, flags, outFlags);
+      if (exchanging && back) exchange();
+      return result;
     };
     sqlite3_vfs_register(&vfs, 1);
   }
@@ -878,12 +885,19 @@ TEST(StoreOpeningTest, AStoreOpenedAnewIsTheFileItHadOrTheSaveIsRefused) {
     // The other store, now at the path, holds only its own note.
     saves += std::to_string(testing::openContainer(url)->viewContext().count("Note")) + "\n";
     ExchangingVFS::exchange();
+    // Exchanged for the moment of the open alone: the path names the store's file again, and
+    // the connection opened anew holds the other.
+    ExchangingVFS::armed = true;
+    ExchangingVFS::back = true;
+    saves += saying(container->viewContext()) + "\n";
     saves += saying(container->viewContext());
+    if (ExchangingVFS::failed) throw StoreError({}, "no exchange");
     throw StoreError({}, saves);
   });
   if (said == "no other user") GTEST_SKIP() << "no other user to run as";
+  if (said == "no exchange") GTEST_SKIP() << "the file system cannot exchange two names";
   EXPECT_EQ(said, "Could not save: the store at " + url.string() + " is read-only. (8)\n" +
-                      movedAway(url) + " (1032)\n1\nsaved");
+                      movedAway(url) + " (1032)\n1\n" + movedAway(url) + " (1032)\nsaved");
   std::set<std::string> kept;
   for (const auto& note : testing::reopenChecked(url)->viewContext().fetch("Note")) {
     kept.insert(*note->value("title")->string());

@@ -4,6 +4,7 @@
 
 #include <signal.h>
 #include <sys/stat.h>
+#include <sys/time.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <cstdlib>
@@ -368,7 +369,9 @@ TEST_F(FileManagerTest, ASignalEndsTheWaitForAPipesReader) {
     action.sa_handler = [](int) {};
     ::sigemptyset(&action.sa_mask);
     ::sigaction(SIGALRM, &action, nullptr);
-    ::alarm(1);
+    // Again every 100 ms, so that a child slow to reach the open still meets one.
+    const itimerval every{{0, 100'000}, {0, 100'000}};
+    ::setitimer(ITIMER_REAL, &every, nullptr);
     try {
       files.write(pipe, "drawing");
     } catch (const FileError& error) {
