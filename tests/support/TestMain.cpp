@@ -2,11 +2,10 @@
 #include <stdlib.h>
 
 #include <filesystem>
-#include <random>
-#include <string>
 
 #include "platform/foundation/Locale.hpp"
 #include "platform/foundation/TimeZone.hpp"
+#include "tests/support/TestSupport.hpp"
 
 // Every test runs in en_US and UTC unless it sets its own.
 class PinnedSettings : public ::testing::Environment {
@@ -27,23 +26,14 @@ class RestoreSettings : public ::testing::EmptyTestEventListener {
 class ScratchUserFolders {
  public:
   ScratchUserFolders() {
-    std::random_device device;
-    folder_ = std::filesystem::temp_directory_path() /
-              ("kelvo-user-" + std::to_string(device()) + std::to_string(device()));
-    std::filesystem::create_directories(folder_ / "config");
-    std::filesystem::create_directories(folder_ / "data");
-    setenv("XDG_CONFIG_HOME", (folder_ / "config").c_str(), 1);
-    setenv("XDG_DATA_HOME", (folder_ / "data").c_str(), 1);
+    std::filesystem::create_directories(folder_.path() / "config");
+    std::filesystem::create_directories(folder_.path() / "data");
+    setenv("XDG_CONFIG_HOME", (folder_.path() / "config").c_str(), 1);
+    setenv("XDG_DATA_HOME", (folder_.path() / "data").c_str(), 1);
   }
-  ~ScratchUserFolders() {
-    std::error_code ignored;
-    std::filesystem::remove_all(folder_, ignored);
-  }
-  ScratchUserFolders(const ScratchUserFolders&) = delete;
-  ScratchUserFolders& operator=(const ScratchUserFolders&) = delete;
 
  private:
-  std::filesystem::path folder_;
+  kelvo::testing::TemporaryDirectory folder_;
 };
 
 int main(int argc, char** argv) {
