@@ -1,8 +1,8 @@
 // Opening a store as programs meet it: two processes at the same moment, and the files and
 // folders a user may point a program at.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
-#include <fcntl.h>
 #include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -489,23 +489,23 @@ TEST(StoreOpeningTest, NamesAndPathsTooLongForTheFilesBesideTheStoreAreToldWithT
       "would pass the 255 bytes the file system allows; point the link at a file whose name is at "
       "most 247 bytes.";
   for (const auto* link : {"x.store", "y.store"}) {
-    expectCannotOpen(links / link, cannotOpen(links / link, "it is a link to " +
-                                                                (links / longName).string() +
-                                                                ", whose name is " + journal));
+    expectCannotOpen(links / link,
+                     cannotOpen(links / link, "it is a link to " + (links / longName).string() +
+                                                  ", whose name is " + journal));
   }
   EXPECT_EQ(entries(links), (std::set<std::string>{"x.store", "y.store"}));
   std::ofstream(links / longName) << "kept";
-  expectCannotOpen(links / "x.store", cannotOpen(links / "x.store",
-                                                 "it is a link to " + (links / longName).string() +
+  expectCannotOpen(links / "x.store",
+                   cannotOpen(links / "x.store", "it is a link to " + (links / longName).string() +
                                                      ", whose name is " + journal));
   EXPECT_EQ(fileBytes(links / longName), "kept");
   fs::create_symlink(std::string(300, 'l'), links / "z.store");
-  expectCannotOpen(links / "z.store",
-                   cannotOpen(links / "z.store", "it is a link to " +
-                                                     (links / std::string(300, 'l')).string() +
-                                                     ", whose name is 300 bytes long, and the file "
-                                                     "system allows at most 255; point the link at "
-                                                     "a file of a shorter name."));
+  expectCannotOpen(
+      links / "z.store",
+      cannotOpen(links / "z.store", "it is a link to " + (links / std::string(300, 'l')).string() +
+                                        ", whose name is 300 bytes long, and the file "
+                                        "system allows at most 255; point the link at "
+                                        "a file of a shorter name."));
   fs::create_symlink(std::string(247, 's'), links / "short.store");
   EXPECT_FALSE(openError(links / "short.store"));
 
@@ -636,7 +636,6 @@ TEST(StoreOpeningTest, AFileThatBeginsAsSQLiteButIsRefusedByItIsADamagedStore) {
   EXPECT_EQ(fileBytes(url), bytes);
   EXPECT_EQ(entries(directory.path()),
             (std::set<std::string>{"Kelvo.store", "Text.store", "Other.db"}));
-
 }
 
 // A store SQLite opened read-only stays so until it is opened anew: the next save does that
@@ -770,8 +769,8 @@ TEST(StoreOpeningTest, AReadOnlyStoreMovedAwayIsNotOpenedAnewAtItsPath) {
   });
   if (said == "no other user") GTEST_SKIP() << "no other user to run as";
   EXPECT_EQ(said, "Could not save: the store at " + url.string() + " is read-only. (8)\n" +
-                      movedAway(url) + " (1032)\n" + movedAway(url) + " (1032)\n" +
-                      movedAway(url) + " (1032)\nsaved");
+                      movedAway(url) + " (1032)\n" + movedAway(url) + " (1032)\n" + movedAway(url) +
+                      " (1032)\nsaved");
   EXPECT_EQ(testing::openContainer(other)->viewContext().count("Note"), 1u);
   EXPECT_EQ(testing::openContainer(url)->viewContext().count("Note"), 2u);
 }
@@ -817,7 +816,8 @@ TEST(StoreOpeningTest, TwoContainersInOneProcessSaveAsTheirSharedViewOfTheShmAll
     throw StoreError({}, saves);
   });
   if (said == "no other user") GTEST_SKIP() << "no other user to run as";
-  const std::string readOnly = "Could not save: the store at " + url.string() + " is read-only. (8)";
+  const std::string readOnly =
+      "Could not save: the store at " + url.string() + " is read-only. (8)";
   EXPECT_EQ(said, readOnly + "\nsaved\nsaved\nCould not save: " + url.string() +
                       "-shm beside the store is read-only; make it writable, as the store file "
                       "is. (8)\n" +
@@ -836,11 +836,21 @@ struct ExchangingVFS {
   static inline bool armed = false;
   static inline bool back = false;
   static inline bool failed = false;
+  // Where another process makes the exchange: a byte asks it, a byte answers ('x': made).
+  static inline int asking = -1;
+  static inline int answered = -1;
 
+  static bool exchangeHere() {
+    return renameat2(AT_FDCWD, path.c_str(), AT_FDCWD, other.c_str(), RENAME_EXCHANGE) == 0;
+  }
   static void exchange() {
-    if (renameat2(AT_FDCWD, path.c_str(), AT_FDCWD, other.c_str(), RENAME_EXCHANGE) != 0) {
-      failed = true;  // a file system that cannot exchange two names
+    char made = 'n';
+    if (asking < 0) {
+      made = exchangeHere() ? 'x' : 'n';
+    } else if (write(asking, &made, 1) != 1 || read(answered, &made, 1) != 1) {
+      made = 'n';
     }
+    if (made != 'x') failed = true;  // a file system that cannot exchange two names
   }
   // In a child of the test only: the default stays changed.
   static void install() {
@@ -903,6 +913,60 @@ TEST(StoreOpeningTest, AStoreOpenedAnewIsTheFileItHadOrTheSaveIsRefused) {
     kept.insert(*note->value("title")->string());
   }
   EXPECT_EQ(kept, (std::set<std::string>{"Kelvo", "made while read-only"}));
+  EXPECT_EQ(testing::reopenChecked(other)->viewContext().count("Note"), 1u);
+}
+
+// Another process exchanges the store with another, at the moment each save opens it anew, round
+// after round: a save is refused whenever the file opened anew is the other store, whether or not
+// the path is put back at once, and the next save, with nothing exchanged, goes through.
+TEST(StoreOpeningTest, AnotherProcessExchangingTheStoresAtEachOpenAnewNeverGetsTheirSaves) {
+  TemporaryDirectory directory;
+  const auto [url, other] = twoStoresOfAnotherUser(directory.path());
+  constexpr int rounds = 8;
+  const std::string said = asAnotherUser([&] {
+    ExchangingVFS::install();
+    ExchangingVFS::path = url.string();
+    ExchangingVFS::other = other.string();
+    int ask[2];
+    int answer[2];
+    if (pipe(ask) != 0 || pipe(answer) != 0) throw StoreError({}, "no pipe");
+    const pid_t exchanger = fork();
+    if (exchanger == 0) {
+      prctl(PR_SET_PDEATHSIG, SIGKILL);
+      close(ask[1]);
+      for (char byte = 0; read(ask[0], &byte, 1) == 1;) {
+        byte = ExchangingVFS::exchangeHere() ? 'x' : 'n';
+        if (write(answer[1], &byte, 1) != 1) break;
+      }
+      _exit(0);
+    }
+    close(ask[0]);
+    close(answer[1]);
+    ExchangingVFS::asking = ask[1];
+    ExchangingVFS::answered = answer[0];
+    std::string saves;
+    for (int round = 0; round < rounds; ++round) {
+      setOwnerWrite(url, false);
+      auto container = testing::openContainer(url);
+      testing::makeNote(container->viewContext(), "round " + std::to_string(round));
+      setOwnerWrite(url, true);
+      ExchangingVFS::armed = true;
+      ExchangingVFS::back = round % 2 == 1;
+      saves += saying(container->viewContext()) + "\n";
+      if (!ExchangingVFS::back) ExchangingVFS::exchange();
+      saves += saying(container->viewContext()) + "\n";
+    }
+    close(ask[1]);  // the other process ends at the end of its requests
+    waitpid(exchanger, nullptr, 0);
+    if (ExchangingVFS::failed) throw StoreError({}, "no exchange");
+    throw StoreError({}, saves);
+  });
+  if (said == "no other user") GTEST_SKIP() << "no other user to run as";
+  if (said == "no exchange") GTEST_SKIP() << "the file system cannot exchange two names";
+  std::string expected;
+  for (int round = 0; round < rounds; ++round) expected += movedAway(url) + " (1032)\nsaved\n";
+  EXPECT_EQ(said, expected);
+  EXPECT_EQ(testing::reopenChecked(url)->viewContext().count("Note"), 1u + rounds);
   EXPECT_EQ(testing::reopenChecked(other)->viewContext().count("Note"), 1u);
 }
 
