@@ -113,11 +113,7 @@ Heard loadFailing(const std::filesystem::path& url, long n) {
 TEST(StoreOpeningMemoryTest, AnAllocationThatFailsAtAnyPointOfAnOpenReachesTheCompletion) {
   TemporaryDirectory directory;
   const auto existing = directory.path() / "Existing.store";
-  {
-    auto container = testing::openContainer(existing);
-    testing::makeNote(container->viewContext(), "kept");
-    container->viewContext().save();
-  }
+  testing::keepNote(existing, "kept");
   for (const bool isNew : {true, false}) {
     SCOPED_TRACE(isNew ? "a new store" : "an existing store");
     long n = 1;

@@ -328,11 +328,7 @@ TEST(StoreOpeningTest, AReadOnlyFolderOrStoreFileIsNamedInTheError) {
   const auto folder = directory.path() / "library";
   fs::create_directory(folder);
   const auto url = folder / "Kelvo.store";
-  {
-    auto container = testing::openContainer(url);
-    testing::makeNote(container->viewContext(), "x");
-    container->viewContext().save();
-  }
+  testing::keepNote(url, "x");
 
   // A read-only folder: not even read, as SQLite writes beside the file; nor made anew.
   fs::permissions(url, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
@@ -415,11 +411,7 @@ TEST(StoreOpeningTest, PathsSQLiteWouldReadAsAnotherFileAreRefusedAndMakeNothing
   EXPECT_TRUE(entries(directory.path()).empty());
 
   // A store file in the way of either is named, and left as it was.
-  {
-    auto container = testing::openContainer(in("E.store"));
-    testing::makeNote(container->viewContext(), "kept");
-    container->viewContext().save();
-  }
+  testing::keepNote(in("E.store"), "kept");
   const std::string before = fileBytes(in("E.store"));
   expectCannotOpen(in("E.store") / ".", cannotOpen(in("E.store") / ".", endsInDot));
   expectCannotOpen(in("E.store") / ".." / "R.store",
@@ -584,11 +576,7 @@ TEST(StoreOpeningTest, PipesSocketsDevicesAndUnreadableFilesAreToldAndLeftAsThey
        {std::pair{"Private.store", fs::perms::owner_read | fs::perms::owner_write},
         std::pair{"Zero.store", fs::perms::none}}) {
     const auto url = in(name);
-    {
-      auto container = testing::openContainer(url);
-      testing::makeNote(container->viewContext(), "kept");
-      container->viewContext().save();
-    }
+    testing::keepNote(url, "kept");
     fs::permissions(url, mode);
     const std::string before = fileBytes(url);
     const std::string said = asAnotherUser([&] { testing::openContainer(url); });
@@ -602,11 +590,7 @@ TEST(StoreOpeningTest, PipesSocketsDevicesAndUnreadableFilesAreToldAndLeftAsThey
 TEST(StoreOpeningTest, AFileThatBeginsAsSQLiteButIsRefusedByItIsADamagedStore) {
   TemporaryDirectory directory;
   const auto url = directory.path() / "Kelvo.store";
-  {
-    auto container = testing::openContainer(url);
-    testing::makeNote(container->viewContext(), "x");
-    container->viewContext().save();
-  }
+  testing::keepNote(url, "x");
   std::string bytes = fileBytes(url);
   ASSERT_EQ(bytes.compare(0, 16, std::string("SQLite format 3\0", 16)), 0);
   // The header after its string: page size, versions, counts.
@@ -646,11 +630,7 @@ TEST(StoreOpeningTest, AStoreOpenedReadOnlySavesInTheSameContextOnceItsFilesAreW
   const auto folder = directory.path() / "library";
   fs::create_directory(folder);
   const auto url = folder / "Kelvo.store";
-  {
-    auto container = testing::openContainer(url);
-    testing::makeNote(container->viewContext(), "x");
-    container->viewContext().save();
-  }
+  testing::keepNote(url, "x");
   fs::permissions(directory.path(), fs::perms::all);
   // The folder and the store are the other user's own, so that it can make them writable.
   ASSERT_EQ(chown(folder.c_str(), 65534, 65534), 0);
@@ -715,9 +695,7 @@ std::pair<std::filesystem::path, std::filesystem::path> twoStoresOfAnotherUser(
   const auto url = fs::canonical(folder) / "Kelvo.store";
   const auto other = fs::canonical(folder) / "Other.store";
   for (const auto& each : {url, other}) {
-    auto container = testing::openContainer(each);
-    testing::makeNote(container->viewContext(), each.stem().string());
-    container->viewContext().save();
+    testing::keepNote(each, each.stem().string());
     EXPECT_EQ(chown(each.c_str(), 65534, 65534), 0);
   }
   return {url, other};
@@ -783,11 +761,7 @@ TEST(StoreOpeningTest, TwoContainersInOneProcessSaveAsTheirSharedViewOfTheShmAll
   namespace fs = std::filesystem;
   fs::permissions(directory.path(), fs::perms::all);
   const auto url = directory.path() / "Kelvo.store";
-  {
-    auto container = testing::openContainer(url);
-    testing::makeNote(container->viewContext(), "kept");
-    container->viewContext().save();
-  }
+  testing::keepNote(url, "kept");
   ASSERT_EQ(chown(url.c_str(), 65534, 65534), 0);
   fs::permissions(url, fs::perms::owner_read);
   const std::string said = asAnotherUser([&] {

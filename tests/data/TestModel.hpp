@@ -1,7 +1,9 @@
 #pragma once
 
+#include <filesystem>
 #include <memory>
 #include <optional>
+#include <string>
 
 #include "platform/data/Container.hpp"
 #include "platform/data/Model.hpp"
@@ -118,6 +120,13 @@ inline std::shared_ptr<Note> makeNote(Context& context, const std::string& title
   note->setValue("id", UUID::random());
   note->setValue("title", title);
   return note;
+}
+
+// A store at `url` holding one note more, `title`; closed again.
+inline void keepNote(const std::filesystem::path& url, const std::string& title) {
+  auto container = openContainer(url);
+  makeNote(container->viewContext(), title);
+  container->viewContext().save();
 }
 
 inline std::shared_ptr<Folder> makeFolder(Context& context, const std::string& name) {
