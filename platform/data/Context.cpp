@@ -298,6 +298,9 @@ void Context::save() {
   const std::vector<ManagedObject*> inserts = pendingInserts();
   bool heldTheFile = false;
   try {
+    // SQLite pairs the store with the log beside its path: a file moved since it was opened
+    // takes no save, and the store is opened anew once it is back.
+    store->refuseIfMoved();
     // SQLite keeps a connection it opened read-only so, and one that met a read-only -shm keeps
     // it: once the files can be written, the store is opened anew for this save.
     if (store->mayNotWrite()) store->reopenToWrite(*model_);

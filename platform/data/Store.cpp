@@ -12,6 +12,7 @@
 #include "platform/data/StoreError.hpp"
 #include "platform/data/ValueTransformer.hpp"
 #include "platform/data/internal/ManagedObjectAccess.hpp"
+#include "platform/data/internal/OpenStore.hpp"
 #include "platform/data/internal/StoreOpening.hpp"
 #include "platform/data/internal/StoreSchema.hpp"
 #include "platform/data/internal/StoreStatements.hpp"
@@ -21,6 +22,7 @@ namespace kelvo::data {
 
 using data_internal::Database;
 using data_internal::ManagedObjectAccess;
+using data_internal::OpenStore;
 using data_internal::Statement;
 using data_internal::StoreOpening;
 using data_internal::StoreSchema;
@@ -91,6 +93,13 @@ Store::Store(const StoreDescription& description, const Model& model) : descript
   try {
     database_ = std::make_unique<Database>(inMemory ? ":memory:"
                                                     : StoreOpening::sqliteName(description_.url));
+  } catch (const StoreError& error) {
+    if (inMemory) throw;
+    StoreOpening::refuse(description_, error);
+  }
+  // Before the connection first reads: by then it would share another's view of the log.
+  if (!inMemory) openFile_ = OpenStore::enter(database_->fullPath(), description_.url);
+  try {
     StoreSchema::open(*database_, model, description_, !inMemory);
     mayNotWrite_ = !inMemory && database_->isReadOnly();
   } catch (const StoreError& error) {
@@ -101,8 +110,10 @@ Store::Store(const StoreDescription& description, const Model& model) : descript
 }
 
 Store::~Store() {
-  // Statements go before the connection closes.
+  // Statements go before the connection closes, and the connection before the file is no
+  // longer listed as open.
   statements_.clear();
+  database_.reset();
 }
 
 namespace {
@@ -124,12 +135,28 @@ bool openTheSameFile(const Database& one, const Database& other) {
 
 }  // namespace
 
+void Store::refuseIfMoved() {
+  if (!database_->fileHasMoved()) {
+    if (settled_) {
+      openFile_->setSettled(false);
+      settled_ = false;
+    }
+    return;
+  }
+  // A log that could not be emptied (another connection kept it busy) is tried again at the
+  // next save, and at the close.
+  if (!settled_ && database_->emptyLog()) {
+    openFile_->setSettled(true);
+    settled_ = true;
+  }
+  refuseMovedStore();
+}
+
 void Store::reopenToWrite(const Model& model) {
   // The file the connection has open, whatever the working folder is now.
   const std::string file = database_->fullPath();
   if (file.empty()) return;
-  // Once the file was moved away, its path may name another store, or nothing.
-  if (database_->fileHasMoved()) refuseMovedStore();
+  // A file moved away was refused before this (`refuseIfMoved`).
   // Until every file can be written, a connection opened anew would fail as this one does.
   if (::access(file.c_str(), W_OK) != 0 || !Database::readOnlyCompanions(file).empty()) return;
   std::unique_ptr<Database> fresh;

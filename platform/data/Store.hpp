@@ -10,6 +10,7 @@
 
 namespace kelvo::data_internal {
 class Database;
+class OpenStore;
 class Statement;
 }  // namespace kelvo::data_internal
 
@@ -43,6 +44,10 @@ class Store {
   data_internal::Database& database() { return *database_; }
   Statements& statements(const EntityDescription& entity);
 
+  // Refuses a save, with code `Database::fileMoved`, while the store's path does not name the
+  // file it has open (moved, renamed, removed or replaced). The log is first written into the
+  // file it has open and emptied, so that the log left at the old path holds none of it.
+  void refuseIfMoved();
   // Whether a save should first open the store anew: SQLite opened its file read-only, or a save
   // met a file it could not write. Either connection stays so once the files are writable.
   bool mayNotWrite() const { return mayNotWrite_; }
@@ -81,9 +86,12 @@ class Store {
                           std::uint64_t columns, std::vector<std::string>& scratch);
 
   StoreDescription description_;
+  // Left only once the connection is closed.
+  std::unique_ptr<data_internal::OpenStore> openFile_;
   std::unique_ptr<data_internal::Database> database_;
   std::vector<std::unique_ptr<Statements>> statements_;
   bool mayNotWrite_ = false;
+  bool settled_ = false;
 };
 
 }  // namespace kelvo::data

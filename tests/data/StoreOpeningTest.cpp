@@ -501,6 +501,31 @@ TEST(StoreOpeningTest, NamesAndPathsTooLongForTheFilesBesideTheStoreAreToldWithT
   fs::create_symlink(std::string(247, 's'), links / "short.store");
   EXPECT_FALSE(openError(links / "short.store"));
 
+  // SQLite follows a chain of links far longer than the system's 40, to a long name as to a
+  // short one, and stops past 200.
+  const auto chain = [&](const std::string& name, int length, const std::string& target) {
+    const auto folder = links / name;
+    fs::create_directory(folder);
+    for (int link = 1; link <= length; ++link) {
+      fs::create_symlink(link == 1 ? target : std::to_string(link - 1),
+                         folder / std::to_string(link));
+    }
+    return folder / std::to_string(length);
+  };
+  for (const int length : {41, 45}) {
+    const auto last = chain("long" + std::to_string(length), length, longName);
+    expectCannotOpen(
+        last, cannotOpen(last, "it is a link to " + (last.parent_path() / longName).string() +
+                                   ", whose name is " + journal));
+    EXPECT_EQ(entries(last.parent_path()).size(), static_cast<std::size_t>(length));
+    EXPECT_FALSE(openError(chain("short" + std::to_string(length), length, "s.store")));
+  }
+  const auto past = chain("past", 250, "s.store");
+  expectCannotOpen(past, cannotOpen(past,
+                                    "it leads through a chain of 250 links, more than "
+                                    "SQLite follows; point the link at the store file."));
+  EXPECT_EQ(entries(past.parent_path()).size(), 250u);
+
   // A path of exactly `length` bytes in folders of their own.
   const auto pathOf = [&](std::size_t length) {
     auto url = directory.path() / ("p" + std::to_string(length));
@@ -707,6 +732,12 @@ std::string movedAway(const std::filesystem::path& url) {
          "place); open it anew in a new container.";
 }
 
+// Another store kept where a moved one was, opened in the process that has the moved one open.
+const std::string stillOpenAtThisPath =
+    "another container in this program still has open the store that was at this path before "
+    "it was moved or replaced, whose -wal and -shm SQLite would take for this store's; close "
+    "that container first.";
+
 // What a save says, with its code when refused.
 std::string saying(Context& context) {
   const auto error = testing::saveError(context);
@@ -866,8 +897,9 @@ TEST(StoreOpeningTest, AStoreOpenedAnewIsTheFileItHadOrTheSaveIsRefused) {
     ExchangingVFS::other = other.string();
     ExchangingVFS::armed = true;
     saves += saying(container->viewContext()) + "\n";
-    // The other store, now at the path, holds only its own note.
-    saves += std::to_string(testing::openContainer(url)->viewContext().count("Note")) + "\n";
+    // The other store, now at the path, is not opened while the log this container left there
+    // is open.
+    saves += std::string(openError(url)->what()) + "\n";
     ExchangingVFS::exchange();
     // Exchanged for the moment of the open alone: the path names the store's file again, and
     // the connection opened anew holds the other.
@@ -881,7 +913,8 @@ TEST(StoreOpeningTest, AStoreOpenedAnewIsTheFileItHadOrTheSaveIsRefused) {
   if (said == "no other user") GTEST_SKIP() << "no other user to run as";
   if (said == "no exchange") GTEST_SKIP() << "the file system cannot exchange two names";
   EXPECT_EQ(said, "Could not save: the store at " + url.string() + " is read-only. (8)\n" +
-                      movedAway(url) + " (1032)\n1\n" + movedAway(url) + " (1032)\nsaved");
+                      movedAway(url) + " (1032)\n" + cannotOpen(url, stillOpenAtThisPath) + "\n" +
+                      movedAway(url) + " (1032)\nsaved");
   std::set<std::string> kept;
   for (const auto& note : testing::reopenChecked(url)->viewContext().fetch("Note")) {
     kept.insert(*note->value("title")->string());
@@ -942,6 +975,200 @@ TEST(StoreOpeningTest, AnotherProcessExchangingTheStoresAtEachOpenAnewNeverGetsT
   EXPECT_EQ(said, expected);
   EXPECT_EQ(testing::reopenChecked(url)->viewContext().count("Note"), 1u + rounds);
   EXPECT_EQ(testing::reopenChecked(other)->viewContext().count("Note"), 1u);
+}
+
+// The titles of the notes another process finds in the store at `url`, sorted and joined by
+// commas, or the error it met.
+std::string notesSeenElsewhere(const std::filesystem::path& url) {
+  return saidInChild(
+      [&] {
+        std::set<std::string> titles;
+        for (const auto& note : testing::reopenChecked(url)->viewContext().fetch("Note")) {
+          titles.insert(*note->value("title")->string());
+        }
+        std::string list;
+        for (const auto& title : titles) list += (list.empty() ? "" : ",") + title;
+        throw StoreError({}, list);
+      },
+      false);
+}
+
+std::uintmax_t sizeOf(const std::string& path) {
+  std::error_code absent;
+  const auto size = std::filesystem::file_size(path, absent);
+  return absent ? 0 : size;
+}
+
+// SQLite finds a store's log by its path, and its close leaves a moved store's log there, where
+// a store made at that path discards it and a copy of another store takes it for its own. What a
+// save committed reaches the moved file once a save finds the move, or at the close; the save
+// that finds it is refused, and goes through once the file is back at its path.
+TEST(StoreOpeningTest, AStoreMovedWhileOpenLosesNoSaveAndItsOldPathTakesNothingOfIt) {
+  TemporaryDirectory directory;
+  namespace fs = std::filesystem;
+  const auto url = directory.path() / "Kelvo.store";
+  const auto moved = directory.path() / "Moved.store";
+  const auto other = directory.path() / "Other.store";
+  for (const auto* title : {"o1", "o2", "o3"}) testing::keepNote(other, title);
+  for (const bool copyAtOldPath : {false, true}) {
+    for (const bool saveAfterMove : {true, false}) {
+      SCOPED_TRACE(std::string(copyAtOldPath ? "another store's copy" : "a new store") +
+                   " at the old path, " + (saveAfterMove ? "a save" : "the close") +
+                   " finds the move");
+      for (const auto& path : {url, moved}) fs::remove(path);
+      {
+        auto container = testing::openContainer(url);
+        Context& context = container->viewContext();
+        testing::makeNote(context, "before");
+        EXPECT_EQ(saying(context), "saved");
+        fs::rename(url, moved);
+        if (copyAtOldPath) fs::copy_file(other, url);
+        if (saveAfterMove) {
+          testing::makeNote(context, "after");
+          EXPECT_EQ(saying(context), movedAway(url) + " (1032)");
+          EXPECT_TRUE(context.hasChanges());
+          EXPECT_EQ(sizeOf(url.string() + "-wal"), 0u);
+        }
+      }
+      EXPECT_EQ(sizeOf(url.string() + "-wal"), 0u);
+      EXPECT_EQ(notesSeenElsewhere(moved), "before");
+      EXPECT_EQ(notesSeenElsewhere(url), copyAtOldPath ? "o1,o2,o3" : "");
+    }
+  }
+
+  // Back at its path, the store takes the save it refused; removed, it takes none.
+  fs::remove(url);
+  auto container = testing::openContainer(url);
+  Context& context = container->viewContext();
+  testing::makeNote(context, "before");
+  EXPECT_EQ(saying(context), "saved");
+  fs::rename(url, moved);
+  testing::makeNote(context, "after");
+  EXPECT_EQ(saying(context), movedAway(url) + " (1032)");
+  fs::rename(moved, url);
+  EXPECT_EQ(saying(context), "saved");
+  fs::remove(url);
+  testing::makeNote(context, "gone");
+  EXPECT_EQ(saying(context), movedAway(url) + " (1032)");
+  container.reset();
+  EXPECT_EQ(notesSeenElsewhere(url), "");
+}
+
+// A process's connections to one file share one view of its -shm, but each reads the log beside
+// the path it opened: a second container over a moved store opens once every container that has
+// it open at its old path has found the move, and never by another name of the same file.
+TEST(StoreOpeningTest, ASecondContainerOverAMovedStoreOpensOnceTheFirstHasFoundTheMove) {
+  TemporaryDirectory directory;
+  namespace fs = std::filesystem;
+  const auto folder = fs::canonical(directory.path());
+  const auto url = folder / "Kelvo.store";
+  const auto moved = folder / "Moved.store";
+  const auto other = folder / "Other.store";
+  for (const auto* title : {"o1", "o2", "o3"}) testing::keepNote(other, title);
+  auto first = testing::openContainer(url);
+  auto sibling = testing::openContainer(url);
+  testing::makeNote(first->viewContext(), "first");
+  testing::makeNote(sibling->viewContext(), "sibling");
+  EXPECT_EQ(saying(first->viewContext()) + ", " + saying(sibling->viewContext()), "saved, saved");
+
+  // Another name of the same file.
+  fs::create_hard_link(url, folder / "Link.store");
+  EXPECT_EQ(std::string(openError(folder / "Link.store")->what()),
+            cannotOpen(folder / "Link.store",
+                       "another container in this program has this file open as " + url.string() +
+                           ", and SQLite keeps a store's -wal and -shm beside the name it was "
+                           "opened by; open it as " +
+                           url.string() + "."));
+  fs::remove(folder / "Link.store");
+
+  fs::rename(url, moved);
+  const std::string openedBefore =
+      "another container in this program opened it at " + url.string() +
+      ", before it was moved, and SQLite keeps its -wal and -shm there; close that container, "
+      "then open the store here.";
+  EXPECT_EQ(std::string(openError(moved)->what()), cannotOpen(moved, openedBefore));
+  testing::makeNote(first->viewContext(), "late");
+  EXPECT_EQ(saying(first->viewContext()), movedAway(url) + " (1032)");
+  EXPECT_EQ(std::string(openError(moved)->what()), cannotOpen(moved, openedBefore));
+  testing::makeNote(sibling->viewContext(), "late");
+  EXPECT_EQ(saying(sibling->viewContext()), movedAway(url) + " (1032)");
+
+  auto second = testing::openContainer(moved);
+  EXPECT_EQ(second->viewContext().count("Note"), 2u);
+  testing::makeNote(second->viewContext(), "second");
+  EXPECT_EQ(saying(second->viewContext()), "saved");
+  // Another store kept at the old path waits until no container has the moved one open: the
+  // view of the -shm they share lies there.
+  fs::copy_file(other, url);
+  EXPECT_EQ(std::string(openError(url)->what()), cannotOpen(url, stillOpenAtThisPath));
+  first.reset();
+  sibling.reset();
+  EXPECT_EQ(std::string(openError(url)->what()), cannotOpen(url, stillOpenAtThisPath));
+  second.reset();
+  EXPECT_EQ(testing::openContainer(url)->viewContext().count("Note"), 3u);
+  EXPECT_EQ(notesSeenElsewhere(moved), "first,second,sibling");
+  EXPECT_EQ(notesSeenElsewhere(url), "o1,o2,o3");
+}
+
+// Another process had the store open when it was moved: its saves reach the moved file too.
+TEST(StoreOpeningTest, AnotherProcessWithAStoreMovedWhileOpenLosesNoSaveEither) {
+  TemporaryDirectory directory;
+  namespace fs = std::filesystem;
+  const auto url = directory.path() / "Kelvo.store";
+  const auto moved = directory.path() / "Moved.store";
+  int go[2];
+  int said[2];
+  ASSERT_EQ(pipe(go), 0);
+  ASSERT_EQ(pipe(said), 0);
+  // Forked before this process opens the store: SQLite's state must not cross a fork.
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    alarm(20);
+    close(go[1]);
+    close(said[0]);
+    char byte = 0;
+    std::string saves;
+    try {
+      if (read(go[0], &byte, 1) != 1) _exit(2);
+      auto container = testing::openContainer(url);
+      testing::makeNote(container->viewContext(), "child");
+      saves = saying(container->viewContext()) + "\n";
+      if (write(said[1], "o", 1) != 1 || read(go[0], &byte, 1) != 1) _exit(2);
+      testing::makeNote(container->viewContext(), "late");
+      saves += saying(container->viewContext());
+    } catch (const std::exception& error) {
+      saves = error.what();
+    }
+    if (write(said[1], saves.data(), saves.size()) < 0) _exit(1);
+    _exit(0);
+  }
+  close(go[0]);
+  close(said[1]);
+  auto container = testing::openContainer(url);
+  testing::makeNote(container->viewContext(), "before");
+  EXPECT_EQ(saying(container->viewContext()), "saved");
+  char byte = 0;
+  ASSERT_EQ(write(go[1], "g", 1), 1);
+  ASSERT_EQ(read(said[0], &byte, 1), 1);
+  fs::rename(url, moved);
+  ASSERT_EQ(write(go[1], "g", 1), 1);
+  std::string childSaid;
+  char buffer[512];
+  for (ssize_t got; (got = read(said[0], buffer, sizeof buffer)) > 0;)
+    childSaid.append(buffer, got);
+  close(said[0]);
+  close(go[1]);
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+  EXPECT_EQ(childSaid, "saved\n" + movedAway(url) + " (1032)");
+  testing::makeNote(container->viewContext(), "after");
+  EXPECT_EQ(saying(container->viewContext()), movedAway(url) + " (1032)");
+  container.reset();
+  EXPECT_EQ(notesSeenElsewhere(moved), "before,child");
+  EXPECT_FALSE(fs::exists(url));
 }
 
 }  // namespace

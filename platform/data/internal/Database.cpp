@@ -61,7 +61,9 @@ Database::Database(const std::string& path, Opening opening)
 Database::~Database() {
   // Statements are owned by their holders and finalised before the connection goes.
   for (auto& statement : controls_) statement.reset();
-  if (handle_ != nullptr) sqlite3_close_v2(handle_);
+  if (handle_ == nullptr) return;
+  if (logMayHoldCommits_ && fileHasMoved()) emptyLog();
+  sqlite3_close_v2(handle_);
 }
 
 bool Database::isReadOnly(int extendedCode) { return (extendedCode & 0xFF) == SQLITE_READONLY; }
@@ -77,6 +79,16 @@ bool Database::fileHasMoved() const {
   int moved = 0;
   return sqlite3_file_control(handle_, "main", SQLITE_FCNTL_HAS_MOVED, &moved) == SQLITE_OK &&
          moved != 0;
+}
+
+bool Database::emptyLog() {
+  int logFrames = -1;
+  int copiedFrames = -1;
+  const int result = sqlite3_wal_checkpoint_v2(handle_, "main", SQLITE_CHECKPOINT_TRUNCATE,
+                                               &logFrames, &copiedFrames);
+  if (result != SQLITE_OK || logFrames != 0) return false;
+  logMayHoldCommits_ = false;
+  return true;
 }
 
 // No call names the descriptor of a connection's file; a mapping of it, made for a moment and let
@@ -284,6 +296,7 @@ Transaction::~Transaction() {
 void Transaction::commit() {
   database_.control(Database::Control::commit).run();
   open_ = false;
+  database_.logMayHoldCommits_ = true;
 }
 
 }  // namespace kelvo::data_internal

@@ -45,6 +45,12 @@ class Database {
   /// Whether the file this connection opened was since removed or renamed: its path may now
   /// name another file.
   bool fileHasMoved() const;
+  /// Copies the write-ahead log into the file this connection has open, wherever that now is,
+  /// and empties the log, waiting for other connections no longer than the busy timeout. True
+  /// once it is empty. SQLite's own close skips this for a file that was moved, which leaves
+  /// the commits in the log beside the old path, where a file put there would read them: the
+  /// connection does it as it closes, when it has committed since the log was last emptied.
+  bool emptyLog();
   /// The full path of the file SQLite opened, links followed; empty for a database in memory.
   std::string fullPath() const;
   /// Which file a connection has open: its device and inode.
@@ -108,6 +114,8 @@ class Database {
   std::uint32_t serial_;  // tells this connection's versions from those of any other
   std::string path_;
   std::array<std::unique_ptr<Statement>, 4> controls_;
+  // Committed since the log was last emptied: a log left behind would hold what it wrote.
+  bool logMayHoldCommits_ = false;
 };
 
 /// One compiled statement, finalised when the value goes. Bound texts and blobs are not copied:

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <optional>
+#include <set>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -57,13 +58,54 @@ int statError(const fs::path& path) {
   return ::stat(path.c_str(), &status) == 0 ? 0 : errno;
 }
 
+// Where the links at the end of a path lead.
+struct LinkChain {
+  fs::path end;       // the path itself when it is no link
+  int links = 0;      // how many were followed
+  bool ends = false;  // false for a loop, or a link that cannot be read
+};
+
+// Follows the links at the end of `url` as SQLite does, which, unlike the system, follows a chain
+// of far more than 40 (it stops past 200); a link met twice is a loop.
+LinkChain followLinks(const fs::path& url) {
+  LinkChain chain{url};
+  std::set<std::pair<dev_t, ino_t>> met;
+  while (met.size() < 4096) {
+    struct stat status;
+    if (::lstat(chain.end.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) {
+      chain.ends = true;
+      break;
+    }
+    if (!met.emplace(status.st_dev, status.st_ino).second) break;
+    std::error_code error;
+    const fs::path next = fs::read_symlink(chain.end, error);
+    if (error) break;
+    chain.end = next.is_absolute() ? next : chain.end.parent_path() / next;
+    ++chain.links;
+  }
+  return chain;
+}
+
+// The full path SQLite opens for `path`, from the working folder, links followed; none where it
+// cannot resolve one.
+std::optional<std::string> sqliteFullPath(const fs::path& path) {
+  sqlite3_vfs* vfs = sqlite3_vfs_find(nullptr);
+  if (vfs == nullptr) return std::nullopt;
+  std::string full(PATH_MAX + 1, '\0');
+  const int resolved =
+      vfs->xFullPathname(vfs, path.c_str(), static_cast<int>(full.size()), full.data());
+  if ((resolved & 0xFF) != SQLITE_OK) return std::nullopt;
+  full.resize(std::char_traits<char>::length(full.c_str()));
+  return full;
+}
+
 // Why the file system refuses to reach `file`, in words that say what to do; empty when it
 // does not refuse, or for a cause the other sentences tell (a missing folder, a file in the way).
 std::string unreachableFile(const fs::path& file) {
   std::error_code ignored;
   const int error = statError(file);
   if (error == ELOOP) {
-    // The first of the path's links that leads nowhere but round.
+    // The first name on the path the system cannot follow to its end.
     const auto paths = pathAndFolders(file);
     fs::path looping = file;
     for (auto each = paths.rbegin(); each != paths.rend(); ++each) {
@@ -72,8 +114,15 @@ std::string unreachableFile(const fs::path& file) {
         break;
       }
     }
-    return (looping == file ? std::string("it is") : looping.string() + " is") +
-           " one of a loop of links; point the links at a store file.";
+    const std::string subject = looping == file ? std::string("it") : looping.string();
+    // SQLite follows a longer chain than the system does, but not one without end.
+    if (const LinkChain chain = followLinks(looping); chain.ends) {
+      if (sqliteFullPath(looping)) return {};
+      return subject + " leads through a chain of " + std::to_string(chain.links) +
+             " links, more than SQLite follows; point the link at the " +
+             (looping == file ? "store file." : "folder.");
+    }
+    return subject + " is one of a loop of links; point the links at a store file.";
   }
   if (error == ENAMETOOLONG) {
     if (file.native().size() >= PATH_MAX) {
@@ -152,27 +201,11 @@ void refuseNameBeforeParent(const fs::path& url, const Refusal& cannotOpen) {
   }
 }
 
-// The file a path leads to once the links at its end are followed, as SQLite follows them; the
-// path itself when it is no link. A loop, or a link that cannot be read, stops the walk where it
-// is: opening tells those.
-fs::path endOfLinks(const fs::path& url) {
-  fs::path current = url;
-  for (int followed = 0; followed < 40; ++followed) {
-    struct stat status;
-    if (::lstat(current.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) break;
-    std::error_code error;
-    const fs::path next = fs::read_symlink(current, error);
-    if (error) break;
-    current = next.is_absolute() ? next : current.parent_path() / next;
-  }
-  return current;
-}
-
 // SQLite names its journal after the file the path leads to, and leaves that file made, empty,
 // when the journal's name is too long: the name is counted before anything is made.
 template <class Refusal>
 void refuseNameWithoutRoomForJournal(const fs::path& url, const Refusal& cannotOpen) {
-  const fs::path file = endOfLinks(url);
+  const fs::path file = followLinks(url).end;
   const std::size_t name = file.filename().native().size();
   const bool isLink = file != url;
   // The path's own name too long for the file system is told once SQLite refuses it.
@@ -217,16 +250,11 @@ void refuseSpecialFile(const fs::path& url, const Refusal& cannotOpen) {
 std::string pathPastSQLiteLimit(const fs::path& url) {
   sqlite3_vfs* vfs = sqlite3_vfs_find(nullptr);
   if (vfs == nullptr || vfs->mxPathname <= static_cast<int>(journalSuffix)) return {};
-  std::string full(PATH_MAX + 1, '\0');
-  const int resolved =
-      vfs->xFullPathname(vfs, url.c_str(), static_cast<int>(full.size()), full.data());
   std::error_code ignored;
-  if ((resolved & 0xFF) == SQLITE_OK) {
-    full.resize(std::char_traits<char>::length(full.c_str()));
-  } else {
-    // SQLite cannot resolve it (a working folder past its limit): the path as the system would.
-    full = fs::absolute(url, ignored).lexically_normal().native();
-  }
+  // Where SQLite cannot resolve it (a working folder past its limit): the path as the system
+  // would.
+  const std::string full =
+      sqliteFullPath(url).value_or(fs::absolute(url, ignored).lexically_normal().native());
   const std::size_t limit = static_cast<std::size_t>(vfs->mxPathname) - journalSuffix;
   if (full.size() <= limit) return {};
   return (full == url.native() ? "its path is " : "its full path, " + full + ", is ") +
