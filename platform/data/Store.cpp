@@ -136,7 +136,10 @@ bool openTheSameFile(const Database& one, const Database& other) {
 }  // namespace
 
 void Store::refuseIfMoved() {
-  if (!database_->fileHasMoved()) {
+  if (openFile_ == nullptr) return;  // in memory
+  // SQLite's own look, but for the lookup of the connection's file on the way.
+  const std::optional<bool> moved = openFile_->hasMoved();
+  if (!(moved ? *moved : database_->fileHasMoved())) {
     if (settled_) {
       openFile_->setSettled(false);
       settled_ = false;

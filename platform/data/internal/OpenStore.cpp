@@ -90,7 +90,7 @@ void OpenStore::setSettled(bool settled) {
 std::unique_ptr<OpenStore> OpenStore::enter(const std::string& fullPath,
                                             const std::filesystem::path& url) {
   const auto identity = identityAt(fullPath);
-  if (!identity) return std::unique_ptr<OpenStore>(new OpenStore(0));
+  if (!identity) return std::unique_ptr<OpenStore>(new OpenStore(0, fullPath, 0, 0));
   List& stores = list();
   std::lock_guard lock(stores.mutex);
   for (const Open& other : stores.open) {
@@ -105,7 +105,14 @@ std::unique_ptr<OpenStore> OpenStore::enter(const std::string& fullPath,
     if (other.identity == *identity) viewPath = other.viewPath;
   }
   stores.open.push_back(Open{++stores.lastId, *identity, fullPath, std::move(viewPath)});
-  return std::unique_ptr<OpenStore>(new OpenStore(stores.lastId));
+  return std::unique_ptr<OpenStore>(
+      new OpenStore(stores.lastId, fullPath, identity->device, identity->inode));
+}
+
+std::optional<bool> OpenStore::hasMoved() const {
+  if (id_ == 0) return std::nullopt;
+  struct stat status {};
+  return ::stat(path_.c_str(), &status) != 0 || status.st_dev != device_ || status.st_ino != inode_;
 }
 
 }  // namespace kelvo::data_internal

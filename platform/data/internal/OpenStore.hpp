@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace kelvo::data_internal {
@@ -26,13 +27,20 @@ class OpenStore {
   OpenStore(const OpenStore&) = delete;
   OpenStore& operator=(const OpenStore&) = delete;
 
+  /// Whether the path it was opened at names another file now, or nothing: one `stat`. None
+  /// for a file listed under no identity.
+  std::optional<bool> hasMoved() const;
   /// Says whether the store, found moved, has written its log into its file and emptied it:
   /// then it leaves nothing beside its old path for the same file opened at its new one.
   void setSettled(bool settled);
 
  private:
-  explicit OpenStore(std::uint64_t id) : id_(id) {}
+  OpenStore(std::uint64_t id, std::string path, std::uint64_t device, std::uint64_t inode)
+      : id_(id), path_(std::move(path)), device_(device), inode_(inode) {}
   std::uint64_t id_;
+  std::string path_;
+  std::uint64_t device_;
+  std::uint64_t inode_;
 };
 
 }  // namespace kelvo::data_internal
