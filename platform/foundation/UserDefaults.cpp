@@ -36,17 +36,24 @@ struct Signature {
   ino_t inode = 0;
   off_t size = 0;
   timespec modified{};
+  // A regular file, not a pipe, a device or a folder that another program put in its place.
+  bool regular = true;
 
   friend bool operator==(const Signature& a, const Signature& b) {
     return a.device == b.device && a.inode == b.inode && a.size == b.size &&
-           a.modified.tv_sec == b.modified.tv_sec && a.modified.tv_nsec == b.modified.tv_nsec;
+           a.modified.tv_sec == b.modified.tv_sec && a.modified.tv_nsec == b.modified.tv_nsec &&
+           a.regular == b.regular;
   }
 };
+
+Signature signatureFrom(const struct stat& status) {
+  return {status.st_dev, status.st_ino, status.st_size, status.st_mtim, S_ISREG(status.st_mode)};
+}
 
 std::optional<Signature> signatureOf(const fs::path& file) {
   struct stat status {};
   if (::stat(file.c_str(), &status) != 0) return std::nullopt;
-  return Signature{status.st_dev, status.st_ino, status.st_size, status.st_mtim};
+  return signatureFrom(status);
 }
 
 // Bytes are the one value JSON has no form for: they sit in an object with one member "data".
@@ -413,14 +420,26 @@ void UserDefaults::keepDamagedFileLocked(const FileManager::WriteTarget& target)
   const std::string base = file.filename().string() + ".unreadable-" +
                            std::to_string(state.signature ? state.signature->modified.tv_sec : 0);
   for (int attempt = 1;; ++attempt) {
-    const std::string name = attempt == 1 ? base : base + "-" + std::to_string(attempt);
+    const fs::path kept =
+        file.parent_path() / (attempt == 1 ? base : base + "-" + std::to_string(attempt));
     try {
-      state.files.linkItem(file, file.parent_path() / name);
-      state.damaged = false;
-      return;
+      state.files.linkItem(file, kept);
     } catch (const FileError& error) {
       if (error.code() != std::errc::file_exists || attempt == 1000) throw;
+      continue;
     }
+    // A program that takes no lock may have put something else there since the read: only the
+    // file read as damaged is kept, never a pipe or a device, nor a file that was never read.
+    struct stat status {};
+    if (::lstat(kept.c_str(), &status) != 0 || state.signature != signatureFrom(status) ||
+        !state.signature->regular) {
+      ::unlink(kept.c_str());
+      throw FileError("Could not keep a copy of", file,
+                      std::error_code(EAGAIN, std::system_category()),
+                      "it was replaced while it was read");
+    }
+    state.damaged = false;
+    return;
   }
 }
 
@@ -441,7 +460,7 @@ void UserDefaults::persistLocked(Change* incoming) {
     // suite of that file takes it, through a link or not; a device is written where it stands,
     // and its lock stays beside the suite's own name. A pipe is refused before any lock: no
     // reader of settings reads one, and its writer would hold the lock until a reader came.
-    const FileManager::WriteTarget target =
+    FileManager::WriteTarget target =
         state.files.writeTarget(*state.file, FileManager::Pipes::refuse);
     WriteLock lock(target.linkedFile ? *target.linkedFile : *state.file);
     const WriteLock::Marks marks = lock.marks();
@@ -450,6 +469,12 @@ void UserDefaults::persistLocked(Change* incoming) {
         signatureOf(*state.file) != state.signature) {
       loadLocked();
       state.mark = mark;
+    }
+    // Another program may have put something other than a file there since the look: a pipe
+    // is refused as the look refuses one, before anything is made or replaced, and a device is
+    // written in place.
+    if (state.signature && !state.signature->regular) {
+      target = state.files.writeTarget(*state.file, FileManager::Pipes::refuse);
     }
     // With the lock held, no running write owns a temporary.
     if (marks.begun != marks.ended) state.files.removeTemporaries(*state.file);

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <chrono>
 #include <cmath>
 #include <fstream>
 #include <functional>
@@ -627,6 +628,129 @@ TEST_F(UserDefaultsTest, APipeTakesNoSettingsAndNothingWaitsOnIt) {
                                                                                  : "not kept";
   };
   EXPECT_EQ(testing::saidWithin(20, standard), "in memory");
+}
+
+// Whether a descriptor of this process other than `own` is open on `file`.
+bool isOpenElsewhere(const fs::path& file, int own) {
+  struct stat wanted {};
+  if (::stat(file.c_str(), &wanted) != 0) return false;
+  std::error_code error;
+  for (const auto& entry : fs::directory_iterator("/proc/self/fd", error)) {
+    struct stat open {};
+    if (entry.path().filename() != std::to_string(own) &&
+        ::stat(entry.path().c_str(), &open) == 0 && open.st_dev == wanted.st_dev &&
+        open.st_ino == wanted.st_ino) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// Puts a whole file of settings at `target` in one rename, as another program replaces it.
+bool putFile(const fs::path& target) {
+  const fs::path next = target.parent_path() / "next";
+  std::ofstream(next) << R"({"theirs": 1})";
+  return ::rename(next.c_str(), target.c_str()) == 0;
+}
+
+std::string keptAsideIn(const fs::path& folder) {
+  int kept = 0;
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    kept += entry.path().filename().string().find(".unreadable-") != std::string::npos;
+  }
+  return kept == 0 ? "nothing kept" : "kept " + std::to_string(kept);
+}
+
+// This suite looks, sees a file and waits for the lock another program holds, which puts a pipe
+// (or a device) there and lets go.
+std::string putInWhileAWriteWaits(const fs::path& path, const fs::path& target, bool device) {
+  if (!putFile(target)) return "no file";
+  UserDefaults mine(path);
+  mine.set("theirs", 1);
+  const fs::path lock = target.string() + ".lock";
+  const int holder = ::open(lock.c_str(), O_RDWR | O_CLOEXEC);
+  if (holder < 0 || ::flock(holder, LOCK_EX) != 0) return "no lock";
+  std::thread setter([&mine] { mine.set("k", "mine"); });
+  bool waiting = false;
+  for (int i = 0; i < 1000 && !waiting; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    waiting = isOpenElsewhere(lock, holder);
+  }
+  const fs::path node = target.parent_path() / "node";
+  const bool made =
+      device ? testing::makeSwallowingDevice(node) : ::mkfifo(node.c_str(), 0600) == 0;
+  const bool swapped = waiting && made && ::rename(node.c_str(), target.c_str()) == 0;
+  ::close(holder);
+  setter.join();
+  if (!swapped) return "nothing put in while it waited";
+  std::string said = keptAsideIn(target.parent_path());
+  said += mine.string("k") == "mine" ? ", shown" : ", lost";
+  if (device) {
+    // Written at its own write: with the device gone, nothing waits to make a file there.
+    said += testing::isSwallowingDevice(target) ? ", a device still" : ", replaced";
+    const bool written = ::unlink(target.c_str()) == 0 && mine.synchronize() && !fs::exists(target);
+    return said + (written ? ", written into it" : ", waited");
+  }
+  said += testing::isPipe(target) ? ", a pipe still" : ", replaced";
+  said += mine.synchronize() ? ", written" : ", refused";
+  const bool after = putFile(target) && mine.synchronize() &&
+                     UserDefaults(path).string("k") == "mine" &&
+                     UserDefaults(path).integer("theirs") == 1;
+  return said + (after ? "; written once a file is back" : "; not written after");
+}
+
+// Another program puts a pipe, then a whole file, at the path over and over for a second while
+// this suite sets and synchronizes.
+std::string swappedWhileWritten(const fs::path& path, const fs::path& target) {
+  if (!putFile(target)) return "no file";
+  const pid_t swapper = ::fork();
+  if (swapper == 0) {
+    ::alarm(5);
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+    const fs::path fifo = target.parent_path() / "fifo";
+    bool swapped = true;
+    while (swapped && std::chrono::steady_clock::now() < end) {
+      swapped = ::mkfifo(fifo.c_str(), 0600) == 0 && ::rename(fifo.c_str(), target.c_str()) == 0 &&
+                putFile(target);
+    }
+    ::_exit(swapped ? 0 : 1);
+  }
+  if (swapper < 0) return "no swapper";
+  UserDefaults mine(path);
+  int status = 0;
+  pid_t ended = 0;
+  for (int round = 0; round < 100'000 && (ended = ::waitpid(swapper, &status, WNOHANG)) == 0;
+       ++round) {
+    mine.set("k", round);
+    mine.synchronize();
+  }
+  if (ended == 0 && ::kill(swapper, SIGKILL) == 0) ::waitpid(swapper, &status, 0);
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return "the swapper failed";
+  return keptAsideIn(target.parent_path()) + (mine.synchronize() ? ", written after" : ", waiting");
+}
+
+// Another program puts a pipe or a device where the suite's file was after the suite's write
+// looked: under the lock the write does what the look does with it, and keeps nothing aside
+// that is not the file it read as damaged (no file put there was damaged).
+TEST_F(UserDefaultsTest, APipeOrADevicePutInAfterTheLookIsMetAsTheLookMeetsIt) {
+  const bool devices = testing::makeSwallowingDevice(folder.path() / "node");
+  for (const bool linked : {false, true}) {
+    SCOPED_TRACE(linked ? "through a link" : "at the path");
+    const fs::path own = folder.path() / (linked ? "linked" : "plain");
+    fs::create_directories(own);
+    const fs::path path = own / "defaults.json";
+    const fs::path target = linked ? own / "kelvo.json" : path;
+    if (linked) fs::create_symlink("kelvo.json", path);
+    EXPECT_EQ(testing::saidWithin(20, [&] { return putInWhileAWriteWaits(path, target, false); }),
+              "nothing kept, shown, a pipe still, refused; written once a file is back");
+    if (devices) {
+      EXPECT_EQ(testing::saidWithin(20, [&] { return putInWhileAWriteWaits(path, target, true); }),
+                "nothing kept, shown, a device still, written into it");
+    }
+    EXPECT_EQ(testing::saidWithin(20, [&] { return swappedWhileWritten(path, target); }),
+              "nothing kept, written after");
+    EXPECT_TRUE(!linked || fs::is_symlink(path));
+  }
 }
 
 TEST_F(UserDefaultsTest, ADeviceTakesTheSettingsAndStaysADevice) {
