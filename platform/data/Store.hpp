@@ -55,8 +55,8 @@ class Store {
   // Opens the store anew for writing when its file, and the -wal and -shm beside it, can now be
   // written; keeps the connection it has otherwise. The statements compiled on the old one go
   // with it, for every context. Throws `StoreError` when the store's file, opened anew, no
-  // longer opens as a store, and with code `Database::fileMoved` when the path no longer names
-  // the file this store opened (moved away, replaced, or nothing there).
+  // longer opens as a store, and with code `Database::fileMoved` when the file opened anew is
+  // not the one this store had (the path came to name another at that moment).
   void reopenToWrite(const Model& model);
 
   // The rows whose to-one end `relationship` holds the key bound as ?1.
