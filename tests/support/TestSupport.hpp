@@ -1,5 +1,7 @@
 #pragma once
 
+#include <unistd.h>
+
 #include <filesystem>
 #include <iomanip>
 #include <ostream>
@@ -22,6 +24,10 @@ namespace kelvo::testing {
 /// The repository's root, for test data kept in the tree.
 inline std::filesystem::path sourceDir() { return KELVO_SOURCE_DIR; }
 
+/// The status a forked child ends with when it comes back into the framework (an exception
+/// gtest caught) instead of ending itself: TestMain stops it there.
+inline constexpr int strayChildStatus = 121;
+
 /// A fresh folder under the system's temporary folder, removed when the value goes.
 class TemporaryDirectory {
  public:
@@ -32,6 +38,8 @@ class TemporaryDirectory {
     std::filesystem::create_directories(path_);
   }
   ~TemporaryDirectory() {
+    // A forked child that unwinds must not take its parent's folder away.
+    if (::getpid() != owner_) return;
     std::error_code ignored;
     std::filesystem::remove_all(path_, ignored);
   }
@@ -42,6 +50,7 @@ class TemporaryDirectory {
 
  private:
   std::filesystem::path path_;
+  pid_t owner_ = ::getpid();
 };
 
 }  // namespace kelvo::testing
