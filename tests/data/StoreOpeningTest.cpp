@@ -101,23 +101,39 @@ TEST(StoreOpeningTest, AFileThatIsNoDatabaseOrAMissingFolderIsNamedInTheError) {
   std::mt19937 random(7);
   for (char& byte : bytes) byte = static_cast<char>(random());
   std::ofstream(noise, std::ios::binary) << bytes;
+  // A store cut short is damaged while it still begins with SQLite's header string; cut before
+  // its end, or with its first bytes overwritten, nothing in it says it was a store.
+  const auto whole = directory.path() / "whole.store";
+  testing::keepNote(whole, "the kept note");
+  const std::string store = fileBytes(whole);
   const auto cut = directory.path() / "cut.store";
-  {
-    const auto whole = directory.path() / "whole.store";
-    testing::makeNote(testing::openContainer(whole)->viewContext(), "x");
-    std::ofstream(cut, std::ios::binary) << fileBytes(whole).substr(0, 60);
-  }
-  for (const auto& [file, what] :
-       {std::pair{noise, "is not a store of this app."}, std::pair{cut, "is damaged."}}) {
+  std::ofstream(cut, std::ios::binary) << store.substr(0, 60);
+  const auto cutBeforeHeaderEnds = directory.path() / "cut10.store";
+  std::ofstream(cutBeforeHeaderEnds, std::ios::binary) << store.substr(0, 10);
+  const auto headerOverwritten = directory.path() / "header.store";
+  std::ofstream(headerOverwritten, std::ios::binary) << bytes.substr(0, 100) << store.substr(100);
+  const std::string noStore = "is not a store of this app.";
+  for (const auto& [file, what, code] :
+       {std::tuple{noise, noStore, 26}, std::tuple{cut, std::string("is damaged."), 11},
+        std::tuple{cutBeforeHeaderEnds, noStore, 26}, std::tuple{headerOverwritten, noStore, 26}}) {
     SCOPED_TRACE(file.string());
     const std::string before = fileBytes(file);
     const auto error = openError(file);
     ASSERT_TRUE(error);
     EXPECT_EQ(error->kind(), StoreError::Kind::incompatibleStore);
+    EXPECT_EQ(error->primaryCode(), code);
     EXPECT_EQ(std::string(error->what()), "The store at " + file.string() + " " + what);
     EXPECT_EQ(fileBytes(file), before);
     EXPECT_FALSE(std::filesystem::exists(file.string() + "-wal"));
   }
+  // Bytes changed inside a note's text leave its page whole: SQLite cannot see it, and the note
+  // reads as the file now holds it.
+  std::string changed = store;
+  changed.replace(changed.find("the kept note"), 13, "the kept nose");
+  std::ofstream(whole, std::ios::binary | std::ios::trunc) << changed;
+  const auto notes = testing::openContainer(whole)->viewContext().fetch("Note");
+  ASSERT_EQ(notes.size(), 1u);
+  EXPECT_EQ(*notes[0]->value("title")->string(), "the kept nose");
 
   const auto folder = directory.path() / "not" / "there";
   const auto missing = openError(folder / "Kelvo.store");
