@@ -212,6 +212,9 @@ class WriteLock {
 struct PendingChange {
   std::optional<Json> value;
   std::optional<Json> held;
+  // False when `held` came from a read that was not whole (a damaged file, a pipe): the file may
+  // hold what that read lacked, so no value found later tells that another writer came after.
+  bool heldWhole = true;
   // Set once a write left the change out to keep the file within the limit.
   bool waited = false;
   // How many bytes the change adds to the file, once counted.
@@ -305,6 +308,9 @@ struct UserDefaults::State {
   PendingChanges pending;
   // Set when the file on disk could not be read whole: it is kept aside before a write.
   bool damaged = false;
+  // Whether `values` under `pending` is what the file holds: after a whole read, or after this
+  // suite replaced it. Unlike `damaged`, it stays false once the damaged file is kept aside.
+  bool whole = false;
   bool loaded = false;
   std::optional<Signature> signature;
   // The lock file's mark as this suite last read or wrote the file under the lock.
@@ -363,11 +369,19 @@ void UserDefaults::loadLocked() const {
       state.damaged = true;
     }
   }
+  state.whole = !state.damaged;
   for (auto change = state.pending.begin(); change != state.pending.end();) {
-    const auto& [key, pending] = *change;
-    // Another writer changed the key after this change was made: its write holds. A damaged
-    // file cannot tell, and is kept aside before a write goes over it.
-    if (!state.damaged && !holds(state.values, key, pending.held)) {
+    auto& [key, pending] = *change;
+    if (state.whole && !pending.heldWhole) {
+      // Made over a read that was not whole, the change goes over what this first whole read
+      // finds: a value another writer puts there later comes after it, and holds.
+      const auto found = state.values.find(key);
+      pending.held = found == state.values.end() ? std::nullopt : std::optional<Json>(*found);
+      pending.heldWhole = true;
+      pending.growth.reset();
+    } else if (state.whole && !holds(state.values, key, pending.held)) {
+      // Another writer changed the key after this change was made: its write holds. A damaged
+      // file cannot tell, and is kept aside before a write goes over it.
       change = state.pending.erase(change);
       continue;
     }
@@ -385,8 +399,12 @@ void UserDefaults::loadLocked() const {
 void UserDefaults::stageLocked(Change& change) {
   State& state = *state_;
   std::optional<Json> held;
+  bool heldWhole = state.whole;
   const auto waiting = state.pending.find(change.key);
-  if (waiting != state.pending.end()) held = waiting->second.held;
+  if (waiting != state.pending.end()) {
+    held = waiting->second.held;
+    heldWhole = waiting->second.heldWhole;
+  }
   const auto found = state.values.find(change.key);
   if (found != state.values.end()) {
     if (waiting == state.pending.end()) held = std::move(*found);
@@ -401,7 +419,7 @@ void UserDefaults::stageLocked(Change& change) {
   if (!state.file) return;
   state.pending.insert_or_assign(
       std::move(change.key),
-      PendingChange{std::move(change.value), std::move(held), false, std::nullopt});
+      PendingChange{std::move(change.value), std::move(held), heldWhole, false, std::nullopt});
 }
 
 // The damaged file gets a second name that nothing overwrites: its file name with
@@ -506,6 +524,11 @@ void UserDefaults::persistLocked(Change* incoming) {
     } else {
       std::erase_if(state.pending,
                     [&waiting](const auto& change) { return !waiting.contains(change.first); });
+    }
+    // The file holds what was written, with each waiting change's `held` under its key.
+    if (!target.inPlace) {
+      state.whole = true;
+      for (auto& [key, change] : state.pending) change.heldWhole = true;
     }
     state.signature = signatureOf(*state.file);
     state.mark = written;

@@ -88,7 +88,8 @@ class UserDefaults {
   // would make the file pass `fileSizeLimit` waits alone: the suite's other changes are written
   // as they would be without it, the file keeping that key's earlier value (or none), until the
   // key is removed or made smaller, or room is made. A waiting change is never written over
-  // another program's later write: when the file's value of its key changed after it was made,
+  // another program's later write: when the file's value of its key changed after it was made
+  // (for one made while the file could not be read whole, after the suite next read it whole),
   // the change is dropped and the suite shows that later value.
   //
   // One overload per stored type, so that neither a literal nor a Boolean changes type.

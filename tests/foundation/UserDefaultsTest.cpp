@@ -647,9 +647,9 @@ bool isOpenElsewhere(const fs::path& file, int own) {
 }
 
 // Puts a whole file of settings at `target` in one rename, as another program replaces it.
-bool putFile(const fs::path& target) {
+bool putFile(const fs::path& target, const std::string& text = R"({"theirs": 1})") {
   const fs::path next = target.parent_path() / "next";
-  std::ofstream(next) << R"({"theirs": 1})";
+  std::ofstream(next) << text;
   return ::rename(next.c_str(), target.c_str()) == 0;
 }
 
@@ -750,6 +750,54 @@ TEST_F(UserDefaultsTest, APipeOrADevicePutInAfterTheLookIsMetAsTheLookMeetsIt) {
     EXPECT_EQ(testing::saidWithin(20, [&] { return swappedWhileWritten(path, target); }),
               "nothing kept, written after");
     EXPECT_TRUE(!linked || fs::is_symlink(path));
+  }
+}
+
+// A read that was not whole (a pipe at the path, a damaged file) tells nothing of what the file
+// held under a key it lacks: the whole file that comes back still holding the value a change
+// replaced has not overtaken it.
+TEST_F(UserDefaultsTest, AChangeMadeOverAReadThatWasNotWholeIsWrittenOnceTheFileIsBack) {
+  const auto overAPipe = [&] {
+    UserDefaults(file).set("k", 0);
+    UserDefaults mine(file);
+    const fs::path saved = folder.path() / "saved";
+    if (mine.integer("k") != 0 || ::rename(file.c_str(), saved.c_str()) != 0 ||
+        ::mkfifo(file.c_str(), 0600) != 0) {
+      return std::string("no pipe");
+    }
+    mine.set("k", 1);
+    std::string said = mine.synchronize() ? "written into a pipe" : "waiting";
+    if (::rename(saved.c_str(), file.c_str()) != 0) return said + ", no file back";
+    said += mine.synchronize() ? ", written" : ", still waiting";
+    return said + ", read back " + std::to_string(UserDefaults(file).integer("k"));
+  };
+  EXPECT_EQ(testing::saidWithin(20, overAPipe), "waiting, written, read back 1");
+
+  // The damaged file loses k; the write over it fails. Once the whole file has been read, its
+  // value is what the change goes over: another program's later write holds, even over k set
+  // again since.
+  for (const bool overtaken : {false, true}) {
+    SCOPED_TRACE(overtaken ? "overtaken after the whole read" : "alone");
+    testing::TemporaryDirectory own;
+    const fs::path path = own.path() / "defaults.json";
+    FileManager failing(own.path(), own.path());
+    bool refuse = true;
+    failing.setWriteProbe([&refuse](FileManager::WriteStep) { return refuse ? EIO : 0; });
+    std::ofstream(path) << R"({"a": 1, "b": 1e999, "k": 0})";
+    UserDefaults mine(path, failing);
+    mine.set("k", 1);
+    ASSERT_TRUE(putFile(path, R"({"a": 1, "k": 0})"));
+    EXPECT_FALSE(mine.synchronize());
+    EXPECT_EQ(mine.integer("k"), 1);
+    if (overtaken) {
+      mine.set("k", 2);
+      UserDefaults(path).set("k", 5);
+    }
+    refuse = false;
+    EXPECT_TRUE(mine.synchronize());
+    EXPECT_EQ(UserDefaults(path).integer("k"), overtaken ? 5 : 1);
+    EXPECT_EQ(mine.integer("k"), overtaken ? 5 : 1);
+    EXPECT_EQ(UserDefaults(path).integer("a"), 1);
   }
 }
 
