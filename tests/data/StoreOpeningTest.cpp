@@ -11,11 +11,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <climits>
 #include <cstdio>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <random>
+#include <regex>
 #include <set>
 #include <string>
 #include <tuple>
@@ -844,6 +847,81 @@ TEST(StoreOpeningTest, TwoContainersInOneProcessSaveAsTheirSharedViewOfTheShmAll
                       "is. (8)\n" +
                       readOnly + "\nsaved");
   EXPECT_EQ(testing::reopenChecked(url)->viewContext().count("Note"), 4u);
+}
+
+// Another process exchanges the store's path with another store's, again and again, while
+// stores opened read-only are made writable and saved. SQLite pairs a store with the -wal and
+// -shm beside its path, so no library over it can keep every save out of the other store, nor
+// both files whole (the exchange at the moment of an open is tested on its own, below): what
+// holds is that every open and save returns, and every failure is a store error. How the saves
+// fared is recorded with the test.
+TEST(StoreOpeningTest, SavesWhileAnotherProcessExchangesTheStoresEachReturnOrFailAsStoreErrors) {
+  TemporaryDirectory directory;
+  namespace fs = std::filesystem;
+  const auto [url, other] = twoStoresOfAnotherUser(directory.path());
+  const std::string said = asAnotherUser([&] {
+    const pid_t exchanger = fork();
+    if (exchanger == 0) {
+      prctl(PR_SET_PDEATHSIG, SIGKILL);
+      alarm(10);
+      while (true) renameat2(AT_FDCWD, url.c_str(), AT_FDCWD, other.c_str(), RENAME_EXCHANGE);
+    }
+    const auto setWritable = [&](bool writable) {
+      for (const auto& store : {url, other}) setOwnerWrite(store, writable);
+    };
+    std::map<std::string, std::string> landed;  // each saved note's title, by the store it opened
+    int refused = 0;
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+    for (int round = 0; round < 2'000 && std::chrono::steady_clock::now() < until; ++round) {
+      setWritable(false);
+      std::unique_ptr<Container> container;
+      std::string opened;
+      try {
+        container = testing::openContainer(url);
+        opened = *container->viewContext().fetch("Note").front()->value("title")->string();
+      } catch (const StoreError&) {
+        continue;  // the path named nothing at that moment, or a store damaged by an exchange
+      }
+      setWritable(true);
+      const std::string title = "save " + std::to_string(round);
+      testing::makeNote(container->viewContext(), title);
+      if (testing::saveError(container->viewContext())) {
+        ++refused;
+      } else {
+        landed[title] = opened;
+      }
+    }
+    kill(exchanger, SIGKILL);
+    waitpid(exchanger, nullptr, 0);
+    int elsewhere = 0;
+    int unreadable = 0;
+    for (const auto& store : {url, other}) {
+      try {
+        std::string name;
+        std::vector<std::string> titles;
+        for (const auto& note : testing::openContainer(store)->viewContext().fetch("Note")) {
+          titles.push_back(*note->value("title")->string());
+          if (!titles.back().starts_with("save ")) name = titles.back();
+        }
+        for (const auto& title : titles) {
+          const auto saved = landed.find(title);
+          if (saved != landed.end() && saved->second != name) ++elsewhere;
+        }
+      } catch (const StoreError&) {
+        ++unreadable;
+      }
+    }
+    throw StoreError({}, std::to_string(landed.size() + refused) +
+                             " saves: " + std::to_string(landed.size()) + " saved, " +
+                             std::to_string(refused) + " refused; " + std::to_string(elsewhere) +
+                             " elsewhere, " + std::to_string(unreadable) + " stores unreadable");
+  });
+  if (said == "no other user") GTEST_SKIP() << "no other user to run as";
+  ::testing::Test::RecordProperty("saves", said);
+  EXPECT_TRUE(std::regex_match(said, std::regex("[1-9][0-9]* saves: [0-9]+ saved, [0-9]+ "
+                                                "refused; [0-9]+ elsewhere, [0-2] stores "
+                                                "unreadable")))
+      << said;
 }
 
 // The default VFS, but for the next open of one store's file, before which another program
