@@ -17,6 +17,7 @@
 #include "platform/data/internal/ContextRegistry.hpp"
 #include "platform/data/internal/Database.hpp"
 #include "platform/data/internal/ManagedObjectAccess.hpp"
+#include "platform/data/internal/StoreOpening.hpp"
 #include "platform/data/internal/StoreStatements.hpp"
 #include "platform/foundation/Error.hpp"
 
@@ -26,6 +27,7 @@ using data_internal::Database;
 using data_internal::ManagedObjectAccess;
 using data_internal::ResetOnExit;
 using data_internal::Statement;
+using data_internal::StoreOpening;
 using data_internal::Transaction;
 
 namespace {
@@ -372,10 +374,12 @@ void Context::rethrowSaveFailure(Store& store) {
     }
     store.noteNotWritable();
     if (error.extendedCode() == Database::fileMoved) {
+      if (std::string_view(error.what()).starts_with("Could not save: ")) throw;
       throw StoreError(error.kind(),
                        "Could not save: the store at " + store.url().string() +
                            " is no longer the one this container opened (it was moved, or "
-                           "another file put in its place); open it anew in a new container.",
+                           "another file put in its place); " +
+                           StoreOpening::afterAMove,
                        error.extendedCode());
     }
     const std::string companions = Database::readOnlyCompanions(store.url().string());

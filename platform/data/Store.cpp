@@ -29,6 +29,13 @@ using data_internal::StoreSchema;
 
 namespace {
 
+// An I/O error met while opening, because the path named nothing or another file for a moment:
+// SQLite opens the -wal and -shm by the store's path, and looks at the file there for their mode.
+bool cameOfAMove(const StoreError& error, const Database& database) {
+  return error.extendedCode() == Database::pathNamedNothing ||
+         (Database::isIOError(error.extendedCode()) && database.fileHasMoved());
+}
+
 using Access = ManagedObjectAccess;
 
 // Decodes a column by its storage class into the object's slot, with no value in between; a
@@ -89,23 +96,40 @@ Store::Statements::Statements(Database& database, const EntityDescription& entit
 
 Store::Store(const StoreDescription& description, const Model& model) : description_(description) {
   const bool inMemory = description_.isInMemory();
-  if (!inMemory) StoreOpening::refusePath(description_.url);
+  const std::string name = inMemory ? ":memory:" : StoreOpening::sqliteName(description_.url);
+  if (!inMemory) {
+    StoreOpening::refusePath(description_.url);
+    // Before SQLite makes anything beside the path, or the file itself.
+    if (const auto fullPath = StoreOpening::fullPath(name)) {
+      OpenStore::refuseOtherPrograms(*fullPath, description_.url);
+    }
+  }
   try {
-    database_ = std::make_unique<Database>(inMemory ? ":memory:"
-                                                    : StoreOpening::sqliteName(description_.url));
+    database_ = std::make_unique<Database>(name);
   } catch (const StoreError& error) {
     if (inMemory) throw;
     StoreOpening::refuse(description_, error);
   }
-  // Before the connection first reads: by then it would share another's view of the log.
-  if (!inMemory) openFile_ = OpenStore::enter(database_->fullPath(), description_.url);
+  if (!inMemory) {
+    // Before the connection first reads: by then it would share another's view of the log.
+    openFile_ = OpenStore::enter(database_->fullPath(), description_.url);
+    // The file listed is the one the connection has open, unless the path changed under it.
+    if (database_->fileHasMoved() || openFile_->hasMoved().value_or(false)) {
+      StoreOpening::refuseMovedWhileOpening(description_.url);
+    }
+  }
   try {
     StoreSchema::open(*database_, model, description_, !inMemory);
     mayNotWrite_ = !inMemory && database_->isReadOnly();
   } catch (const StoreError& error) {
     if (inMemory) throw;
+    if (cameOfAMove(error, *database_)) StoreOpening::refuseMovedWhileOpening(description_.url);
     StoreOpening::refuse(description_, error);
   }
+  // Another program that opened the file by another name at the same moment passed the look
+  // before this one's locks were taken, as this one may have passed before its: once both hold
+  // their locks, the later look sees the other.
+  if (!inMemory) OpenStore::refuseOtherPrograms(database_->fullPath(), description_.url);
   statements_.resize(model.entities().size());
 }
 
@@ -140,18 +164,12 @@ void Store::refuseIfMoved() {
   // SQLite's own look, but for the lookup of the connection's file on the way.
   const std::optional<bool> moved = openFile_->hasMoved();
   if (!(moved ? *moved : database_->fileHasMoved())) {
-    if (settled_) {
-      openFile_->setSettled(false);
-      settled_ = false;
-    }
+    settled_ = false;
     return;
   }
   // A log that could not be emptied (another connection kept it busy) is tried again at the
   // next save, and at the close.
-  if (!settled_ && database_->emptyLog()) {
-    openFile_->setSettled(true);
-    settled_ = true;
-  }
+  if (!settled_) settled_ = database_->emptyLog();
   refuseMovedStore();
 }
 
@@ -176,7 +194,16 @@ void Store::reopenToWrite(const Model& model) {
   // file share its -shm, which the old one may hold read-only.
   for (auto& statements : statements_) statements.reset();
   database_ = std::move(fresh);
-  StoreSchema::open(*database_, model, description_, true);
+  try {
+    StoreSchema::open(*database_, model, description_, true);
+  } catch (const StoreError& error) {
+    if (!cameOfAMove(error, *database_)) throw;
+    throw StoreError(StoreError::Kind::sqlite,
+                     "Could not save: the store at " + url().string() +
+                         " was moved or removed while this save opened it anew; " +
+                         StoreOpening::afterAMove,
+                     Database::fileMoved);
+  }
   mayNotWrite_ = false;
 }
 

@@ -2,6 +2,7 @@
 // folders a user may point a program at.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <sqlite3.h>
 #include <sys/prctl.h>
 #include <sys/socket.h>
@@ -91,6 +92,12 @@ std::optional<StoreError> openError(const std::filesystem::path& url) {
   return std::nullopt;
 }
 
+// What opening the store at `url` says: "opened", or its error.
+std::string opening(const std::filesystem::path& url) {
+  const auto error = openError(url);
+  return error ? error->what() : "opened";
+}
+
 std::string fileBytes(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), {}};
@@ -115,10 +122,19 @@ TEST(StoreOpeningTest, AFileThatIsNoDatabaseOrAMissingFolderIsNamedInTheError) {
   std::ofstream(cutBeforeHeaderEnds, std::ios::binary) << store.substr(0, 10);
   const auto headerOverwritten = directory.path() / "header.store";
   std::ofstream(headerOverwritten, std::ios::binary) << bytes.substr(0, 100) << store.substr(100);
+  // SQLite's file layer reports a file of one byte as empty, which would make it a new store.
+  const auto oneByte = directory.path() / "one.store";
+  std::ofstream(oneByte, std::ios::binary) << "x";
+  const auto twoBytes = directory.path() / "two.store";
+  std::ofstream(twoBytes, std::ios::binary) << "xy";
+  const auto linkToOneByte = directory.path() / "link.store";
+  std::filesystem::create_symlink(oneByte, linkToOneByte);
   const std::string noStore = "is not a store of this app.";
   for (const auto& [file, what, code] :
        {std::tuple{noise, noStore, 26}, std::tuple{cut, std::string("is damaged."), 11},
-        std::tuple{cutBeforeHeaderEnds, noStore, 26}, std::tuple{headerOverwritten, noStore, 26}}) {
+        std::tuple{cutBeforeHeaderEnds, noStore, 26}, std::tuple{headerOverwritten, noStore, 26},
+        std::tuple{oneByte, noStore, 26}, std::tuple{twoBytes, noStore, 26},
+        std::tuple{linkToOneByte, noStore, 26}}) {
     SCOPED_TRACE(file.string());
     const std::string before = fileBytes(file);
     const auto error = openError(file);
@@ -748,7 +764,8 @@ std::pair<std::filesystem::path, std::filesystem::path> twoStoresOfAnotherUser(
 std::string movedAway(const std::filesystem::path& url) {
   return "Could not save: the store at " + url.string() +
          " is no longer the one this container opened (it was moved, or another file put in its "
-         "place); open it anew in a new container.";
+         "place); close this container, then open the store where it now is in a new container, "
+         "and make the changes there.";
 }
 
 // Another store kept where a moved one was, opened in the process that has the moved one open.
@@ -1148,10 +1165,109 @@ TEST(StoreOpeningTest, AStoreMovedWhileOpenLosesNoSaveAndItsOldPathTakesNothingO
   EXPECT_EQ(notesSeenElsewhere(url), "");
 }
 
-// A process's connections to one file share one view of its -shm, but each reads the log beside
-// the path it opened: a second container over a moved store opens once every container that has
-// it open at its old path has found the move, and never by another name of the same file.
-TEST(StoreOpeningTest, ASecondContainerOverAMovedStoreOpensOnceTheFirstHasFoundTheMove) {
+// Another program over the stores: a process forked before this one opens any (SQLite's state
+// must not cross a fork) that takes one step a line, "open <path>", "note <title>" (made and
+// saved), "count" or "close", and answers each with what it said. It ends with the value, and
+// by itself after 30 seconds; no answer is waited for longer than 10.
+class Peer {
+ public:
+  Peer() {
+    int ask[2];
+    int answer[2];
+    if (pipe2(ask, O_CLOEXEC) != 0) return;
+    if (pipe2(answer, O_CLOEXEC) != 0) {
+      close(ask[0]);
+      close(ask[1]);
+      return;
+    }
+    process_ = fork();
+    if (process_ == 0) {
+      prctl(PR_SET_PDEATHSIG, SIGKILL);
+      alarm(30);
+      close(ask[1]);
+      close(answer[0]);
+      serve(ask[0], answer[1]);
+      _exit(0);
+    }
+    close(ask[0]);
+    close(answer[1]);
+    ask_ = ask[1];
+    answer_ = answer[0];
+  }
+  ~Peer() {
+    close(ask_);
+    close(answer_);
+    kill();
+  }
+  Peer(const Peer&) = delete;
+  Peer& operator=(const Peer&) = delete;
+
+  pid_t process() const { return process_; }
+  std::string operator()(const std::string& step) {
+    const std::string line = step + "\n";
+    if (process_ <= 0 || write(ask_, line.data(), line.size()) != static_cast<ssize_t>(line.size())) {
+      return "no peer";
+    }
+    std::string said;
+    for (char byte = 0; byte != '\n';) {
+      pollfd ready{answer_, POLLIN, 0};
+      if (poll(&ready, 1, 10'000) != 1 || read(answer_, &byte, 1) != 1) return "no answer";
+      if (byte != '\n') said += byte;
+    }
+    return said;
+  }
+  /// Kills the peer with whatever it has open, as a crash would.
+  void kill() {
+    if (process_ <= 0) return;
+    ::kill(process_, SIGKILL);
+    waitpid(process_, nullptr, 0);
+    process_ = 0;
+  }
+
+ private:
+  static void serve(int in, int out) {
+    std::unique_ptr<Container> container;
+    std::string line;
+    for (char byte = 0; read(in, &byte, 1) == 1;) {
+      if (byte != '\n') {
+        line += byte;
+        continue;
+      }
+      std::string said;
+      try {
+        if (line.starts_with("open ")) {
+          container = testing::openContainer(line.substr(5));
+          said = "opened";
+        } else if (line.starts_with("note ")) {
+          testing::makeNote(container->viewContext(), line.substr(5));
+          said = saying(container->viewContext());
+        } else if (line == "count") {
+          said = std::to_string(container->viewContext().count("Note"));
+        } else {
+          container.reset();
+          said = "closed";
+        }
+      } catch (const StoreError& error) {
+        said = error.what();
+      }
+      said += "\n";
+      if (write(out, said.data(), said.size()) != static_cast<ssize_t>(said.size())) return;
+      line.clear();
+    }
+  }
+
+  pid_t process_ = -1;
+  int ask_ = -1;
+  int answer_ = -1;
+};
+
+// A process's connections to one file share one view of its -shm, made beside the path of the
+// first of them and kept until the last closes, while another program keeps its own beside the
+// path it opened: a second container over a moved store opens only once every container that has
+// it open at its old path is closed, and never by another name of the same file. Then it saves
+// beside another program without a loss.
+TEST(StoreOpeningTest, ASecondContainerOverAMovedStoreOpensOnceEveryContainerAtItsOldPathIsClosed) {
+  Peer peer;
   TemporaryDirectory directory;
   namespace fs = std::filesystem;
   const auto folder = fs::canonical(directory.path());
@@ -1167,12 +1283,12 @@ TEST(StoreOpeningTest, ASecondContainerOverAMovedStoreOpensOnceTheFirstHasFoundT
 
   // Another name of the same file.
   fs::create_hard_link(url, folder / "Link.store");
-  EXPECT_EQ(std::string(openError(folder / "Link.store")->what()),
+  EXPECT_EQ(opening(folder / "Link.store"),
             cannotOpen(folder / "Link.store",
                        "another container in this program has this file open as " + url.string() +
                            ", and SQLite keeps a store's -wal and -shm beside the name it was "
                            "opened by; open it as " +
-                           url.string() + "."));
+                           url.string() + ", or close that container first."));
   fs::remove(folder / "Link.store");
 
   fs::rename(url, moved);
@@ -1180,28 +1296,305 @@ TEST(StoreOpeningTest, ASecondContainerOverAMovedStoreOpensOnceTheFirstHasFoundT
       "another container in this program opened it at " + url.string() +
       ", before it was moved, and SQLite keeps its -wal and -shm there; close that container, "
       "then open the store here.";
-  EXPECT_EQ(std::string(openError(moved)->what()), cannotOpen(moved, openedBefore));
+  EXPECT_EQ(opening(moved), cannotOpen(moved, openedBefore));
   testing::makeNote(first->viewContext(), "late");
   EXPECT_EQ(saying(first->viewContext()), movedAway(url) + " (1032)");
-  EXPECT_EQ(std::string(openError(moved)->what()), cannotOpen(moved, openedBefore));
   testing::makeNote(sibling->viewContext(), "late");
   EXPECT_EQ(saying(sibling->viewContext()), movedAway(url) + " (1032)");
+  // Both found the move, and the view they share still lies beside the old path.
+  EXPECT_EQ(opening(moved), cannotOpen(moved, openedBefore));
+  first.reset();
+  EXPECT_EQ(opening(moved), cannotOpen(moved, openedBefore));
+  sibling.reset();
 
   auto second = testing::openContainer(moved);
   EXPECT_EQ(second->viewContext().count("Note"), 2u);
-  testing::makeNote(second->viewContext(), "second");
-  EXPECT_EQ(saying(second->viewContext()), "saved");
-  // Another store kept at the old path waits until no container has the moved one open: the
-  // view of the -shm they share lies there.
+  EXPECT_EQ(peer("open " + moved.string()), "opened");
+  std::string saves;
+  for (int round = 0; round < 20; ++round) {
+    testing::makeNote(second->viewContext(), "second " + std::to_string(round));
+    saves += saying(second->viewContext()) + "," + peer("note peer " + std::to_string(round)) + ",";
+  }
+  EXPECT_EQ(saves.find_first_not_of("saved,"), std::string::npos) << saves;
+  // Another store kept at the old path has a view of its own.
   fs::copy_file(other, url);
-  EXPECT_EQ(std::string(openError(url)->what()), cannotOpen(url, stillOpenAtThisPath));
-  first.reset();
-  sibling.reset();
-  EXPECT_EQ(std::string(openError(url)->what()), cannotOpen(url, stillOpenAtThisPath));
-  second.reset();
   EXPECT_EQ(testing::openContainer(url)->viewContext().count("Note"), 3u);
-  EXPECT_EQ(notesSeenElsewhere(moved), "first,second,sibling");
+  EXPECT_EQ(peer("close"), "closed");
+  second.reset();
+  EXPECT_EQ(testing::reopenChecked(moved)->viewContext().count("Note"), 42u);
   EXPECT_EQ(notesSeenElsewhere(url), "o1,o2,o3");
+}
+
+// SQLite's lock on a store file and on the -shm beside the name a program opened it by tell, at
+// another program's open, a store that program has open by another name (moved, or a hard link),
+// and a -shm beside this name that it holds for another file: either open is refused before
+// anything is made, and goes through once that program has closed the store, or was killed.
+TEST(StoreOpeningTest, AnotherProgramOpensAStoreOnlyByTheNameItIsOpenByElsewhere) {
+  Peer peer;
+  TemporaryDirectory directory;
+  namespace fs = std::filesystem;
+  const auto folder = fs::canonical(directory.path());
+  const auto url = folder / "Kelvo.store";
+  const auto moved = folder / "Moved.store";
+  const auto other = folder / "Other.store";
+  const auto link = folder / "Link.store";
+  for (const auto* title : {"o1", "o2", "o3"}) testing::keepNote(other, title);
+  const std::string program = "another program (process " + std::to_string(getpid()) + ")";
+  const std::string byAnotherName =
+      program +
+      " has this file open by another name, and SQLite keeps a store's -wal and -shm beside the "
+      "name it was opened by; close the store in that program, then open it here.";
+  const std::string shmOfAnotherFile =
+      program +
+      " still has open the store that was at this path before it was moved or replaced, whose "
+      "-wal and -shm SQLite would take for this store's; close the store in that program, then "
+      "open it here.";
+
+  auto container = testing::openContainer(url);
+  testing::makeNote(container->viewContext(), "before");
+  EXPECT_EQ(saying(container->viewContext()), "saved");
+  fs::create_hard_link(url, link);
+  EXPECT_EQ(peer("open " + link.string()), cannotOpen(link, byAnotherName));
+  EXPECT_EQ(peer("open " + url.string()), "opened");
+  EXPECT_EQ(peer("close"), "closed");
+  fs::remove(link);
+
+  fs::rename(url, moved);
+  const auto made = entries(folder);
+  EXPECT_EQ(peer("open " + moved.string()), cannotOpen(moved, byAnotherName));
+  EXPECT_EQ(peer("open " + url.string()), cannotOpen(url, shmOfAnotherFile));
+  EXPECT_EQ(entries(folder), made);
+  fs::copy_file(other, url);
+  EXPECT_EQ(peer("open " + url.string()), cannotOpen(url, shmOfAnotherFile));
+  testing::makeNote(container->viewContext(), "after");
+  EXPECT_EQ(saying(container->viewContext()), movedAway(url) + " (1032)");
+  EXPECT_EQ(peer("open " + moved.string()), cannotOpen(moved, byAnotherName));
+  container.reset();
+
+  EXPECT_EQ(peer("open " + moved.string()), "opened");
+  EXPECT_EQ(peer("note peer"), "saved");
+  EXPECT_EQ(peer("open " + url.string()), "opened");
+  EXPECT_EQ(peer("count"), "3");
+  // A program killed with the store open holds nothing of it.
+  EXPECT_EQ(peer("open " + moved.string()), "opened");
+  peer.kill();
+  EXPECT_EQ(notesSeenElsewhere(moved), "before,peer");
+}
+
+// Programs opening one store by one name at once are never refused, whatever moment of another's
+// open or close each meets.
+TEST(StoreOpeningTest, ProgramsOpeningOneStoreByOneNameAtOnceAreNeverRefused) {
+  TemporaryDirectory directory;
+  const auto url = directory.path() / "Kelvo.store";
+  testing::keepNote(url, "kept");
+  constexpr int programs = 6;
+  constexpr int opens = 100;
+  std::vector<pid_t> children;
+  for (int program = 0; program < programs; ++program) {
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      prctl(PR_SET_PDEATHSIG, SIGKILL);
+      alarm(60);
+      int refused = 0;
+      for (int open = 0; open < opens; ++open) {
+        try {
+          auto container = testing::openContainer(url);
+          container->viewContext().count("Note");
+          if (open % 10 == 0) {
+            testing::makeNote(container->viewContext(), std::to_string(program));
+            container->viewContext().save();
+          }
+        } catch (const StoreError& error) {
+          std::fprintf(stderr, "%s\n", error.what());
+          ++refused;
+        }
+      }
+      _exit(std::min(refused, 100));
+    }
+    children.push_back(child);
+  }
+  int refused = 0;
+  for (const pid_t child : children) {
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status)) << status;
+    refused += WEXITSTATUS(status);
+  }
+  EXPECT_EQ(refused, 0);
+  EXPECT_EQ(testing::reopenChecked(url)->viewContext().count("Note"),
+            1u + programs * opens / 10);
+}
+
+// The default VFS, but for one move of the store's file to another path, made once, right after
+// the step `when` names: SQLite's look at whether the file was moved (a close makes one), or its
+// open of the -wal beside the store (an open's first read makes one), where the file may also be
+// moved back at once. Installed in a child of the test only: the default stays changed.
+struct MovingVFS {
+  enum class When { never, afterLook, atLogOpen };
+  static inline sqlite3_vfs* real = nullptr;
+  static inline sqlite3_vfs vfs{};
+  static inline sqlite3_io_methods methods{};
+  static inline std::string from;
+  static inline std::string to;
+  static inline When when = When::never;
+  static inline bool back = false;
+
+  struct File {
+    sqlite3_file base;
+    sqlite3_file* real;
+  };
+  static sqlite3_file* in(sqlite3_file* file) { return reinterpret_cast<File*>(file)->real; }
+  static const sqlite3_io_methods& of(sqlite3_file* file) { return *in(file)->pMethods; }
+  static void move(const std::string& source, const std::string& target) {
+    if (rename(source.c_str(), target.c_str()) != 0) std::abort();
+  }
+
+  static void install(const std::filesystem::path& store, const std::filesystem::path& moved) {
+    from = store.string();
+    to = moved.string();
+    real = sqlite3_vfs_find(nullptr);
+    vfs = *real;
+    vfs.zName = "kelvo-moving";
+    vfs.pNext = nullptr;
+    vfs.szOsFile = static_cast<int>(sizeof(File)) + real->szOsFile;
+    vfs.xOpen = [](sqlite3_vfs*, sqlite3_filename name, sqlite3_file* file, int flags,
+                   int* outFlags) {
+      auto* wrapper = reinterpret_cast<File*>(file);
+      wrapper->real = reinterpret_cast<sqlite3_file*>(wrapper + 1);
+      const bool moving = when == When::atLogOpen && (flags & SQLITE_OPEN_WAL) != 0;
+      if (moving) {
+        when = When::never;
+        move(from, to);
+      }
+      const int result = real->xOpen(real, name, wrapper->real, flags, outFlags);
+      if (moving && back) move(to, from);
+      if (wrapper->real->pMethods != nullptr) {
+        forward(*wrapper->real->pMethods);
+        file->pMethods = &methods;
+      } else {
+        file->pMethods = nullptr;
+      }
+      return result;
+    };
+    sqlite3_vfs_register(&vfs, 1);
+  }
+
+  static void forward(const sqlite3_io_methods& inner) {
+    methods.iVersion = inner.iVersion;
+    methods.xClose = [](sqlite3_file* f) { return of(f).xClose(in(f)); };
+    methods.xRead = [](sqlite3_file* f, void* b, int n, sqlite3_int64 o) {
+      return of(f).xRead(in(f), b, n, o);
+    };
+    methods.xWrite = [](sqlite3_file* f, const void* b, int n, sqlite3_int64 o) {
+      return of(f).xWrite(in(f), b, n, o);
+    };
+    methods.xTruncate = [](sqlite3_file* f, sqlite3_int64 n) { return of(f).xTruncate(in(f), n); };
+    methods.xSync = [](sqlite3_file* f, int flags) { return of(f).xSync(in(f), flags); };
+    methods.xFileSize = [](sqlite3_file* f, sqlite3_int64* n) { return of(f).xFileSize(in(f), n); };
+    methods.xLock = [](sqlite3_file* f, int lock) { return of(f).xLock(in(f), lock); };
+    methods.xUnlock = [](sqlite3_file* f, int lock) { return of(f).xUnlock(in(f), lock); };
+    methods.xCheckReservedLock = [](sqlite3_file* f, int* held) {
+      return of(f).xCheckReservedLock(in(f), held);
+    };
+    methods.xFileControl = [](sqlite3_file* f, int op, void* argument) {
+      const int result = of(f).xFileControl(in(f), op, argument);
+      if (op == SQLITE_FCNTL_HAS_MOVED && when == When::afterLook) {
+        when = When::never;
+        move(from, to);
+      }
+      return result;
+    };
+    methods.xSectorSize = [](sqlite3_file* f) { return of(f).xSectorSize(in(f)); };
+    methods.xDeviceCharacteristics = [](sqlite3_file* f) {
+      return of(f).xDeviceCharacteristics(in(f));
+    };
+    methods.xShmMap = [](sqlite3_file* f, int region, int size, int extend, void volatile** map) {
+      return of(f).xShmMap(in(f), region, size, extend, map);
+    };
+    methods.xShmLock = [](sqlite3_file* f, int offset, int n, int flags) {
+      return of(f).xShmLock(in(f), offset, n, flags);
+    };
+    methods.xShmBarrier = [](sqlite3_file* f) { of(f).xShmBarrier(in(f)); };
+    methods.xShmUnmap = [](sqlite3_file* f, int remove) { return of(f).xShmUnmap(in(f), remove); };
+    methods.xFetch = [](sqlite3_file* f, sqlite3_int64 o, int n, void** page) {
+      return of(f).xFetch(in(f), o, n, page);
+    };
+    methods.xUnfetch = [](sqlite3_file* f, sqlite3_int64 o, void* page) {
+      return of(f).xUnfetch(in(f), o, page);
+    };
+  }
+};
+
+// SQLite's close copies the log into the file only when it finds the file at its path: a move
+// just after any earlier look, ours included, would leave the saves in the log beside the old
+// path. What the container saved is in the moved file once its close returns.
+TEST(StoreOpeningTest, AStoreMovedAsItClosesKeepsWhatItSaved) {
+  TemporaryDirectory directory;
+  const auto url = directory.path() / "Kelvo.store";
+  const auto moved = directory.path() / "Moved.store";
+  const std::string said = saidInChild(
+      [&] {
+        MovingVFS::install(url, moved);
+        auto container = testing::openContainer(url);
+        for (const auto* title : {"a", "b", "c"}) {
+          testing::makeNote(container->viewContext(), title);
+          container->viewContext().save();
+        }
+        MovingVFS::when = MovingVFS::When::afterLook;
+        container.reset();
+        throw StoreError({}, "closed, a log of " + std::to_string(sizeOf(url.string() + "-wal")) +
+                                 " bytes at the old path");
+      },
+      false);
+  EXPECT_EQ(said, "closed, a log of 0 bytes at the old path");
+  EXPECT_EQ(notesSeenElsewhere(moved), "a,b,c");
+}
+
+// SQLite opens the -wal and -shm by the store's path after the file itself: a store moved or
+// removed in between is told so, at an open and at a save that opens the store anew, and a save
+// so refused keeps its changes.
+TEST(StoreOpeningTest, AStoreMovedWhileItIsBeingOpenedIsToldSo) {
+  TemporaryDirectory directory;
+  namespace fs = std::filesystem;
+  const auto [url, other] = twoStoresOfAnotherUser(directory.path());
+  const auto moved = fs::canonical(directory.path()) / "Moved.store";
+  const std::string said = asAnotherUser([&] {
+    MovingVFS::install(url, moved);
+    std::string steps;
+    for (const bool back : {false, true}) {
+      MovingVFS::when = MovingVFS::When::atLogOpen;
+      MovingVFS::back = back;
+      const auto error = openError(url);
+      steps += (error ? error->what() + (" (" + std::to_string(error->extendedCode()) + ")")
+                      : std::string("opened")) +
+               "\n";
+      if (!back) fs::rename(moved, url);
+    }
+    // A save that opens the store anew, the file being read-only when it was opened.
+    setOwnerWrite(url, false);
+    auto container = testing::openContainer(url);
+    setOwnerWrite(url, true);
+    testing::makeNote(container->viewContext(), "kept pending");
+    MovingVFS::when = MovingVFS::When::atLogOpen;
+    MovingVFS::back = false;
+    steps += saying(container->viewContext()) + "\n";
+    fs::rename(moved, url);
+    steps += saying(container->viewContext());
+    throw StoreError({}, steps);
+  });
+  if (said == "no other user") GTEST_SKIP() << "no other user to run as";
+  const std::string openRefused =
+      cannotOpen(url,
+                 "it was moved or removed while it was being opened; open it again, at the path "
+                 "it has now.") +
+      " (14)\n";
+  EXPECT_EQ(said, openRefused + openRefused + "Could not save: the store at " + url.string() +
+                      " was moved or removed while this save opened it anew; close this "
+                      "container, then open the store where it now is in a new container, and "
+                      "make the changes there. (1032)\nsaved");
+  EXPECT_EQ(notesSeenElsewhere(url), "Kelvo,kept pending");
+  EXPECT_EQ(notesSeenElsewhere(other), "Other");
 }
 
 // Another process had the store open when it was moved: its saves reach the moved file too.

@@ -62,11 +62,21 @@ Database::~Database() {
   // Statements are owned by their holders and finalised before the connection goes.
   for (auto& statement : controls_) statement.reset();
   if (handle_ == nullptr) return;
-  if (logMayHoldCommits_ && fileHasMoved()) emptyLog();
+  // SQLite's close copies the log into the file only while the file is at its path, as it looks
+  // then: a move between any look of ours and its own would leave the commits beside the old
+  // path. So the log is emptied first, without waiting on other connections: whenever this one
+  // committed since it was last emptied, whatever the path names, and, for what others left in
+  // it, whenever the file is found moved.
+  if (logMayHoldCommits_ || fileHasMoved()) {
+    sqlite3_busy_timeout(handle_, 0);
+    emptyLog();
+  }
   sqlite3_close_v2(handle_);
 }
 
 bool Database::isReadOnly(int extendedCode) { return (extendedCode & 0xFF) == SQLITE_READONLY; }
+
+bool Database::isIOError(int extendedCode) { return (extendedCode & 0xFF) == SQLITE_IOERR; }
 
 bool Database::isReadOnly() const { return sqlite3_db_readonly(handle_, "main") == 1; }
 

@@ -37,8 +37,13 @@ class Database {
   static constexpr int foreignKeyViolation = 787;  // SQLITE_CONSTRAINT_FOREIGNKEY
   /// SQLite's extended code for a store whose file was moved or replaced since it was opened.
   static constexpr int fileMoved = 1032;  // SQLITE_READONLY_DBMOVED
+  /// SQLite's extended code for a file beside the store (the -wal) opened while the store's path
+  /// named nothing: SQLite gives it the store file's mode, which it looks up by the path.
+  static constexpr int pathNamedNothing = 1802;  // SQLITE_IOERR_FSTAT
   /// Whether an extended code says the file or its folder cannot be written.
   static bool isReadOnly(int extendedCode);
+  /// Whether an extended code is one of SQLite's input and output errors.
+  static bool isIOError(int extendedCode);
   /// Whether SQLite opened the file read-only: it may not be written, and the connection stays
   /// so when it becomes writable.
   bool isReadOnly() const;
@@ -49,7 +54,8 @@ class Database {
   /// and empties the log, waiting for other connections no longer than the busy timeout. True
   /// once it is empty. SQLite's own close skips this for a file that was moved, which leaves
   /// the commits in the log beside the old path, where a file put there would read them: the
-  /// connection does it as it closes, when it has committed since the log was last emptied.
+  /// connection does it as it closes, without waiting, when it has committed since the log was
+  /// last emptied.
   bool emptyLog();
   /// The full path of the file SQLite opened, links followed; empty for a database in memory.
   std::string fullPath() const;

@@ -2,12 +2,17 @@
 
 #include <sqlite3.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <mutex>
 #include <optional>
+#include <thread>
 #include <vector>
 
 #include "platform/data/StoreError.hpp"
+#include "platform/data/internal/StoreLocks.hpp"
 
 namespace kelvo::data_internal {
 
@@ -25,14 +30,16 @@ std::optional<Identity> identityAt(const std::string& path) {
   return Identity{status.st_dev, status.st_ino};
 }
 
+std::optional<ino_t> inodeAt(const std::string& path) {
+  const auto identity = identityAt(path);
+  if (!identity) return std::nullopt;
+  return identity->inode;
+}
+
 struct Open {
   std::uint64_t id;
   Identity identity;
   std::string path;
-  // Where the view of the -shm this connection shares lies: beside the path of the first of the
-  // process's connections to the file, which made it.
-  std::string viewPath;
-  bool settled = false;
 };
 
 struct List {
@@ -47,21 +54,28 @@ List& list() {
   return *stores;
 }
 
+data::StoreError cannotOpen(const std::filesystem::path& url, const std::string& why) {
+  return data::StoreError(data::StoreError::Kind::sqlite,
+                          "Could not open the store at " + url.string() + ": " + why,
+                          SQLITE_CANTOPEN);
+}
+
 // Why a store at `path`, the file `identity`, may not open beside `other`; empty when it may.
+// The process's connections to the file keep its -shm beside the path of the first of them
+// until the last closes, whichever of them found the move.
 std::string conflictWith(const Open& other, const std::string& path, const Identity& identity) {
   if (other.identity == identity && other.path != path) {
     if (identityAt(other.path) == identity) {
       return "another container in this program has this file open as " + other.path +
              ", and SQLite keeps a store's -wal and -shm beside the name it was opened by; open "
              "it as " +
-             other.path + ".";
+             other.path + ", or close that container first.";
     }
-    if (other.settled) return {};
     return "another container in this program opened it at " + other.path +
            ", before it was moved, and SQLite keeps its -wal and -shm there; close that "
            "container, then open the store here.";
   }
-  if (other.identity != identity && (other.path == path || other.viewPath == path)) {
+  if (other.identity != identity && other.path == path) {
     return "another container in this program still has open the store that was at this path "
            "before it was moved or replaced, whose -wal and -shm SQLite would take for this "
            "store's; close that container first.";
@@ -71,6 +85,37 @@ std::string conflictWith(const Open& other, const std::string& path, const Ident
 
 }  // namespace
 
+void OpenStore::refuseOtherPrograms(const std::string& fullPath,
+                                    const std::filesystem::path& url) {
+  using Clock = std::chrono::steady_clock;
+  const std::string shmPath = fullPath + "-shm";
+  const auto until = Clock::now() + std::chrono::milliseconds(250);
+  for (auto pause = std::chrono::milliseconds(1);; pause = std::min(pause * 2, decltype(pause)(50))) {
+    const auto file = inodeAt(fullPath);
+    const auto shm = inodeAt(shmPath);
+    // A new store beside no -shm: nobody else can have either.
+    if (!file && !shm) return;
+    const StoreLocks::Found found = StoreLocks::find(file, shm);
+    if (found.conflict == StoreLocks::Conflict::none) return;
+    // Another process opening or closing the store holds one lock a moment before the other.
+    if (Clock::now() < until) {
+      std::this_thread::sleep_for(pause);
+      continue;
+    }
+    const std::string other = "another program (process " + std::to_string(found.process) + ")";
+    if (found.conflict == StoreLocks::Conflict::fileByAnotherName) {
+      throw cannotOpen(url, other +
+                                " has this file open by another name, and SQLite keeps a "
+                                "store's -wal and -shm beside the name it was opened by; close "
+                                "the store in that program, then open it here.");
+    }
+    throw cannotOpen(url, other +
+                              " still has open the store that was at this path before it was "
+                              "moved or replaced, whose -wal and -shm SQLite would take for this "
+                              "store's; close the store in that program, then open it here.");
+  }
+}
+
 OpenStore::~OpenStore() {
   if (id_ == 0) return;
   List& stores = list();
@@ -78,35 +123,25 @@ OpenStore::~OpenStore() {
   std::erase_if(stores.open, [this](const Open& open) { return open.id == id_; });
 }
 
-void OpenStore::setSettled(bool settled) {
-  if (id_ == 0) return;
-  List& stores = list();
-  std::lock_guard lock(stores.mutex);
-  for (Open& open : stores.open) {
-    if (open.id == id_) open.settled = settled;
-  }
-}
-
 std::unique_ptr<OpenStore> OpenStore::enter(const std::string& fullPath,
                                             const std::filesystem::path& url) {
   const auto identity = identityAt(fullPath);
-  if (!identity) return std::unique_ptr<OpenStore>(new OpenStore(0, fullPath, 0, 0));
+  // Made before the file is listed, so that running out of memory leaves nothing listed.
+  std::unique_ptr<OpenStore> entry(new OpenStore(0, fullPath, identity ? identity->device : 0,
+                                                 identity ? identity->inode : 0));
+  if (!identity) return entry;
+  Open listed{0, *identity, fullPath};
   List& stores = list();
   std::lock_guard lock(stores.mutex);
   for (const Open& other : stores.open) {
     if (const std::string why = conflictWith(other, fullPath, *identity); !why.empty()) {
-      throw data::StoreError(data::StoreError::Kind::sqlite,
-                             "Could not open the store at " + url.string() + ": " + why,
-                             SQLITE_CANTOPEN);
+      throw cannotOpen(url, why);
     }
   }
-  std::string viewPath = fullPath;
-  for (const Open& other : stores.open) {
-    if (other.identity == *identity) viewPath = other.viewPath;
-  }
-  stores.open.push_back(Open{++stores.lastId, *identity, fullPath, std::move(viewPath)});
-  return std::unique_ptr<OpenStore>(
-      new OpenStore(stores.lastId, fullPath, identity->device, identity->inode));
+  listed.id = stores.lastId + 1;
+  stores.open.push_back(std::move(listed));
+  entry->id_ = ++stores.lastId;
+  return entry;
 }
 
 std::optional<bool> OpenStore::hasMoved() const {

@@ -10,13 +10,19 @@
 namespace kelvo::data_internal {
 
 /// A store file this process has open, with the path SQLite opened it by, listed while the
-/// value lives. SQLite keeps a store's -wal and -shm beside that path, yet gives a process's
-/// connections to one file one view of the -shm: two connections to one file by two paths (a
-/// hard link, or a store moved while open), or to two files by one path (another store put where
-/// a moved one was), would each read the other's log. Opening refuses those while the first is
-/// open.
+/// value lives. SQLite keeps a store's -wal and -shm beside that path, and a process's
+/// connections to one file share one view of the -shm, beside the path of the first of them,
+/// for as long as any of them is open. Two connections to one file by two paths (a hard link, or
+/// a store moved while open), in one process or in two, or to two files by one path (another
+/// store put where a moved one was), would each keep a log the other does not read: opening
+/// refuses those.
 class OpenStore {
  public:
+  /// Throws `StoreError`, a sentence naming `url` and what to do, when another process has the
+  /// file SQLite would open at `fullPath` open by another name, or has the -shm beside
+  /// `fullPath` for another file. What is met only for a moment, as another process opens or
+  /// closes the store, is waited out, for a quarter of a second at most. Makes nothing.
+  static void refuseOtherPrograms(const std::string& fullPath, const std::filesystem::path& url);
   /// Lists the file SQLite opened at `fullPath` for the store at `url`. Throws `StoreError`, a
   /// sentence naming `url` and what to do, when another open store of the process has the file
   /// by another path, or another file by this one. A file that cannot be looked at is listed
@@ -30,9 +36,6 @@ class OpenStore {
   /// Whether the path it was opened at names another file now, or nothing: one `stat`. None
   /// for a file listed under no identity.
   std::optional<bool> hasMoved() const;
-  /// Says whether the store, found moved, has written its log into its file and emptied it:
-  /// then it leaves nothing beside its old path for the same file opened at its new one.
-  void setSettled(bool settled);
 
  private:
   OpenStore(std::uint64_t id, std::string path, std::uint64_t device, std::uint64_t inode)

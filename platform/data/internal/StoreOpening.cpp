@@ -226,12 +226,17 @@ void refuseNameWithoutRoomForJournal(const fs::path& url, const Refusal& cannotO
 }
 
 // A path that is no file SQLite could keep a store in: a named pipe, a socket or a device
-// (opening a pipe would read what another program writes to it).
+// (opening a pipe would read what another program writes to it); and a file of one byte, which
+// SQLite takes for an empty one and would write a new store over.
 template <class Refusal>
 void refuseSpecialFile(const fs::path& url, const Refusal& cannotOpen) {
   struct stat status;
-  if (::stat(url.c_str(), &status) != 0 || S_ISREG(status.st_mode) || S_ISDIR(status.st_mode)) {
-    return;
+  if (::stat(url.c_str(), &status) != 0 || S_ISDIR(status.st_mode)) return;
+  if (S_ISREG(status.st_mode)) {
+    if (status.st_size != 1) return;
+    throw StoreError(StoreError::Kind::incompatibleStore,
+                     "The store at " + url.string() + " is not a store of this app.",
+                     SQLITE_NOTADB);
   }
   const std::string what = S_ISFIFO(status.st_mode)   ? "a named pipe"
                            : S_ISSOCK(status.st_mode) ? "a socket"
@@ -318,6 +323,18 @@ void StoreOpening::refusePath(const fs::path& url) {
   refuseNameBeforeParent(url, cannotOpen);
   refuseNameWithoutRoomForJournal(url, cannotOpen);
   refuseSpecialFile(url, cannotOpen);
+}
+
+std::optional<std::string> StoreOpening::fullPath(const std::string& name) {
+  return sqliteFullPath(name);
+}
+
+void StoreOpening::refuseMovedWhileOpening(const fs::path& url) {
+  throw StoreError(StoreError::Kind::sqlite,
+                   "Could not open the store at " + url.string() +
+                       ": it was moved or removed while it was being opened; open it again, at "
+                       "the path it has now.",
+                   SQLITE_CANTOPEN);
 }
 
 // The name SQLite is given for the store's path. SQLite reads ":memory:" as a temporary
