@@ -5,10 +5,8 @@
 #include <poll.h>
 #include <sqlite3.h>
 #include <sys/prctl.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
-#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -27,6 +25,7 @@
 #include "platform/data/Context.hpp"
 #include "tests/data/StoreFileCheck.hpp"
 #include "tests/data/TestModel.hpp"
+#include "tests/support/NonRegularFiles.hpp"
 
 namespace kelvo::data {
 namespace {
@@ -600,16 +599,13 @@ TEST(StoreOpeningTest, PipesSocketsDevicesAndUnreadableFilesAreToldAndLeftAsThey
   expectCannotOpen(in("pipe.store"),
                    cannotOpen(in("pipe.store"),
                               "it is a named pipe, not a file; give the path of a store file."));
-  const int listening = socket(AF_UNIX, SOCK_STREAM, 0);
-  sockaddr_un address{};
-  address.sun_family = AF_UNIX;
-  ASSERT_LT(in("socket.store").native().size(), sizeof address.sun_path);
-  std::strcpy(address.sun_path, in("socket.store").c_str());
-  ASSERT_EQ(bind(listening, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-  expectCannotOpen(
-      in("socket.store"),
-      cannotOpen(in("socket.store"), "it is a socket, not a file; give the path of a store file."));
-  close(listening);
+  {
+    const kelvo::testing::BoundSocket bound(in("socket.store"));
+    ASSERT_TRUE(bound.isBound()) << bound.failure();
+    expectCannotOpen(in("socket.store"),
+                     cannotOpen(in("socket.store"),
+                                "it is a socket, not a file; give the path of a store file."));
+  }
   std::set<std::string> made{"pipe.store", "socket.store"};
   // The system's null device, made anew in the scratch folder; a container may not make one.
   if (mknod(in("device.store").c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0) {

@@ -428,7 +428,7 @@ TEST_F(FileManagerTest, AFolderOrASocketIsRefusedAndNothingIsMade) {
   files.createDirectory(box);
   const fs::path socket = folder.path() / "socket";
   const testing::BoundSocket bound(socket);
-  ASSERT_TRUE(bound.isBound());
+  ASSERT_TRUE(bound.isBound()) << bound.failure();
   fs::create_symlink("socket", folder.path() / "to-socket");
   fs::create_symlink("box", folder.path() / "to-box");
 

@@ -817,7 +817,7 @@ TEST_F(UserDefaultsTest, AFolderOrASocketTakesNoSettingsAndNothingIsMade) {
   fs::create_directories(box);
   const fs::path socket = folder.path() / "socket";
   const testing::BoundSocket bound(socket);
-  ASSERT_TRUE(bound.isBound());
+  ASSERT_TRUE(bound.isBound()) << bound.failure();
   for (const fs::path& path : {box, socket}) {
     UserDefaults defaults(path, files);
     defaults.set("appearance", "dark");

@@ -219,7 +219,7 @@ TEST_F(KelvoWidgetSnapshotStoreTest, AFolderOrASocketTakesNoSnapshotAndNothingIs
   const KelvoWidgetSnapshotStore beside(folder_.path() / "s");
   fs::create_directories(*beside.directory());
   const testing::BoundSocket bound(*beside.fileURL());
-  ASSERT_TRUE(bound.isBound());
+  ASSERT_TRUE(bound.isBound()) << bound.failure();
   EXPECT_FALSE(beside.write(snapshot()));
   EXPECT_EQ(fs::symlink_status(*beside.fileURL()).type(), fs::file_type::socket);
   EXPECT_EQ(entriesIn(*beside.directory()), 1u);
