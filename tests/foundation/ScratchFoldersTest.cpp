@@ -53,7 +53,9 @@ TEST(ScratchFoldersTest, AForkedChildThatThrowsLeavesItsParentsFoldersInPlace) {
   ASSERT_GE(child, 0);
   if (child == 0) {
     ::alarm(10);  // without the stop, the child would go on through the remaining tests
-    const int quiet = ::open("/dev/null", O_WRONLY);
+    // What gtest prints there goes to the test's own folder, not the machine's null device.
+    const int quiet =
+        ::open((folder.path() / "child-output").c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
     ::dup2(quiet, STDOUT_FILENO);
     ::dup2(quiet, STDERR_FILENO);
     throw std::runtime_error("thrown in a forked child");
