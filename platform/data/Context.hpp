@@ -88,8 +88,10 @@ class Context {
   /// read-only, or whose last save met a file it could not write, is opened anew for writing
   /// first once its file and the -wal and -shm beside it can be written, so that the same context
   /// saves what it kept pending. A store whose path no longer names the file it opened (moved,
-  /// renamed, removed or replaced) takes no save (kind `sqlite`, code 1032) until the file is back:
-  /// what was saved before is first written into that file, wherever it now is.
+  /// renamed, removed or replaced) takes no save (kind `sqlite`, `extendedCode()` 1032) until
+  /// the file is back: what was saved before is first written into that file, wherever it now
+  /// is, which may wait up to 5 seconds for another program's reader. The host closes the
+  /// container and opens the store where it now is in a new one.
   void save();
   /// Throws away every pending change: inserts leave the context, deletes are undone, and
   /// attributes and relationships (both ends) read their stored values again. It reads nothing

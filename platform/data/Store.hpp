@@ -25,8 +25,9 @@ class Model;
 class Store {
  public:
   /// Opens the store a description names, creating or migrating it. Throws `StoreError` when the
-  /// file cannot be opened, is not a store of ours, is damaged, or needs a migration that is not
-  /// allowed; such a file is left as it was.
+  /// file cannot be opened, is not a store of ours, is damaged, needs a migration that is not
+  /// allowed, or is open in this or another program by another name than this one; such a file
+  /// is left as it was.
   Store(const StoreDescription& description, const Model& model);
   ~Store();
   Store(const Store&) = delete;
@@ -56,7 +57,7 @@ class Store {
   // written; keeps the connection it has otherwise. The statements compiled on the old one go
   // with it, for every context. Throws `StoreError` when the store's file, opened anew, no
   // longer opens as a store, and with code `Database::fileMoved` when the file opened anew is
-  // not the one this store had (the path came to name another at that moment).
+  // not the one this store had, or the path named nothing while it was being opened.
   void reopenToWrite(const Model& model);
 
   // The rows whose to-one end `relationship` holds the key bound as ?1.

@@ -66,7 +66,7 @@ struct LinkChain {
 };
 
 // Follows the links at the end of `url` as SQLite does, which, unlike the system, follows a chain
-// of far more than 40 (it stops past 200); a link met twice is a loop.
+// of far more than 40 (up to 201); a link met twice is a loop.
 LinkChain followLinks(const fs::path& url) {
   LinkChain chain{url};
   std::set<std::pair<dev_t, ino_t>> met;
@@ -208,8 +208,10 @@ void refuseNameWithoutRoomForJournal(const fs::path& url, const Refusal& cannotO
   const fs::path file = followLinks(url).end;
   const std::size_t name = file.filename().native().size();
   const bool isLink = file != url;
-  // The path's own name too long for the file system is told once SQLite refuses it.
+  // The path's own name too long for the file system is told once SQLite refuses it, and so is
+  // a chain of links longer than SQLite follows, which it refuses before making anything.
   if (name + journalSuffix <= NAME_MAX || (!isLink && name > NAME_MAX)) return;
+  if (isLink && name <= NAME_MAX && !sqliteFullPath(url)) return;
   const std::string length = std::to_string(name) + " bytes long, and ";
   std::string why = isLink ? "it is a link to " + shown(file) + ", whose name is " + length
                            : "its file name is " + length;
