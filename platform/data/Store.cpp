@@ -1,5 +1,6 @@
 #include "platform/data/Store.hpp"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <bit>
@@ -34,6 +35,17 @@ namespace {
 bool cameOfAMove(const StoreError& error, const Database& database) {
   return error.extendedCode() == Database::pathNamedNothing ||
          (Database::isIOError(error.extendedCode()) && database.fileHasMoved());
+}
+
+// The store file SQLite made for an open that is refused before its first read: still empty,
+// and still the connection's, it goes again.
+void removeIfMadeEmpty(const Database& database) {
+  const std::string path = database.fullPath();
+  struct stat status {};
+  if (!database.fileHasMoved() && ::stat(path.c_str(), &status) == 0 &&
+      S_ISREG(status.st_mode) && status.st_size == 0) {
+    ::unlink(path.c_str());
+  }
 }
 
 using Access = ManagedObjectAccess;
@@ -96,16 +108,10 @@ Store::Statements::Statements(Database& database, const EntityDescription& entit
 
 Store::Store(const StoreDescription& description, const Model& model) : description_(description) {
   const bool inMemory = description_.isInMemory();
-  const std::string name = inMemory ? ":memory:" : StoreOpening::sqliteName(description_.url);
-  if (!inMemory) {
-    StoreOpening::refusePath(description_.url);
-    // Before SQLite makes anything beside the path, or the file itself.
-    if (const auto fullPath = StoreOpening::fullPath(name)) {
-      OpenStore::refuseOtherPrograms(*fullPath, description_.url);
-    }
-  }
+  const bool fileWasThere = inMemory || StoreOpening::refusePath(description_.url);
   try {
-    database_ = std::make_unique<Database>(name);
+    database_ = std::make_unique<Database>(inMemory ? ":memory:"
+                                                    : StoreOpening::sqliteName(description_.url));
   } catch (const StoreError& error) {
     if (inMemory) throw;
     StoreOpening::refuse(description_, error);
@@ -116,6 +122,13 @@ Store::Store(const StoreDescription& description, const Model& model) : descript
     // The file listed is the one the connection has open, unless the path changed under it.
     if (database_->fileHasMoved() || openFile_->hasMoved().value_or(false)) {
       StoreOpening::refuseMovedWhileOpening(description_.url);
+    }
+    // Before SQLite makes the -wal and -shm beside the path, at the first read.
+    try {
+      OpenStore::refuseOtherPrograms(database_->fullPath(), description_.url);
+    } catch (const StoreError&) {
+      if (!fileWasThere) removeIfMadeEmpty(*database_);
+      throw;
     }
   }
   try {

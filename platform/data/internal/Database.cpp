@@ -40,7 +40,7 @@ std::optional<Database::FileIdentity> mappedFile(const void* address) {
 }  // namespace
 
 Database::Database(const std::string& path, Opening opening)
-    : serial_(++connectionsOpened), path_(path) {
+    : serial_(++connectionsOpened), path_(path), inMemory_(path == ":memory:") {
   // A connection serves one coordinator, used on one thread at a time: SQLite's own lock
   // around every call (a tenth of reading a row) guards nothing here.
   const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_EXRESCODE | SQLITE_OPEN_NOMUTEX |
@@ -67,7 +67,7 @@ Database::~Database() {
   // path. So the log is emptied first, without waiting on other connections: whenever this one
   // committed since it was last emptied, whatever the path names, and, for what others left in
   // it, whenever the file is found moved.
-  if (logMayHoldCommits_ || fileHasMoved()) {
+  if (!inMemory_ && (logMayHoldCommits_ || fileHasMoved())) {
     sqlite3_busy_timeout(handle_, 0);
     emptyLog();
   }
@@ -94,7 +94,8 @@ bool Database::fileHasMoved() const {
 bool Database::emptyLog() {
   int logFrames = -1;
   int copiedFrames = -1;
-  const int result = sqlite3_wal_checkpoint_v2(handle_, "main", SQLITE_CHECKPOINT_TRUNCATE,
+  // Every database of the connection (no name to look up): only the store's has a log.
+  const int result = sqlite3_wal_checkpoint_v2(handle_, nullptr, SQLITE_CHECKPOINT_TRUNCATE,
                                                &logFrames, &copiedFrames);
   if (result != SQLITE_OK || logFrames != 0) return false;
   logMayHoldCommits_ = false;
@@ -176,7 +177,7 @@ bool Database::inTransaction() const { return sqlite3_get_autocommit(handle_) ==
 void Database::raise(int resultCode, std::string_view doing) const {
   const int primary = resultCode & 0xFF;
   // One code for damage, however SQLite came upon it, so that a host can tell it by the code.
-  if ((primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB) && path_ != ":memory:") {
+  if ((primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB) && !inMemory_) {
     throw data::StoreError(data::StoreError::Kind::incompatibleStore,
                            "The store at " + path_ + " is damaged.",
                            primary == SQLITE_CORRUPT ? resultCode : SQLITE_CORRUPT);

@@ -119,6 +119,7 @@ class Database {
   sqlite3* handle_ = nullptr;
   std::uint32_t serial_;  // tells this connection's versions from those of any other
   std::string path_;
+  bool inMemory_;
   std::array<std::unique_ptr<Statement>, 4> controls_;
   // Committed since the log was last emptied: a log left behind would hold what it wrote.
   bool logMayHoldCommits_ = false;

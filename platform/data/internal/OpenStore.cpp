@@ -89,7 +89,7 @@ void OpenStore::refuseOtherPrograms(const std::string& fullPath,
                                     const std::filesystem::path& url) {
   using Clock = std::chrono::steady_clock;
   const std::string shmPath = fullPath + "-shm";
-  const auto until = Clock::now() + std::chrono::milliseconds(250);
+  std::optional<Clock::time_point> until;
   for (auto pause = std::chrono::milliseconds(1);; pause = std::min(pause * 2, decltype(pause)(50))) {
     const auto file = inodeAt(fullPath);
     const auto shm = inodeAt(shmPath);
@@ -98,7 +98,8 @@ void OpenStore::refuseOtherPrograms(const std::string& fullPath,
     const StoreLocks::Found found = StoreLocks::find(file, shm);
     if (found.conflict == StoreLocks::Conflict::none) return;
     // Another process opening or closing the store holds one lock a moment before the other.
-    if (Clock::now() < until) {
+    if (!until) until = Clock::now() + std::chrono::milliseconds(250);
+    if (Clock::now() < *until) {
       std::this_thread::sleep_for(pause);
       continue;
     }

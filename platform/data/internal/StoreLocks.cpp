@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <charconv>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -83,21 +84,45 @@ void take(std::string_view line, std::optional<ino_t> file, std::optional<ino_t>
   }
 }
 
-std::optional<std::string> readList() {
+// Calls `each` with every line of the system's list of locks, read through a buffer on the
+// stack: the list is read at every open. False where there is no list.
+template <class Each>
+bool eachListedLock(const Each& each) {
   const int fd = ::open("/proc/locks", O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return std::nullopt;
-  std::string text(4096, '\0');
-  std::size_t size = 0;
+  if (fd < 0) return false;
+  char buffer[4096];
+  std::size_t kept = 0;
   while (true) {
-    if (size == text.size()) text.resize(text.size() * 2);
-    const ssize_t count = ::read(fd, text.data() + size, text.size() - size);
+    const ssize_t count = ::read(fd, buffer + kept, sizeof buffer - kept);
     if (count < 0 && errno == EINTR) continue;
     if (count <= 0) break;
-    size += static_cast<std::size_t>(count);
+    const std::string_view read(buffer, kept + static_cast<std::size_t>(count));
+    std::size_t start = 0;
+    for (std::size_t end; (end = read.find('\n', start)) != std::string_view::npos;
+         start = end + 1) {
+      each(read.substr(start, end - start));
+    }
+    kept = read.size() - start;
+    // No lock's line is as long as the buffer: such a line is no lock.
+    if (kept == sizeof buffer) kept = 0;
+    std::memmove(buffer, buffer + start, kept);
   }
   ::close(fd);
-  text.resize(size);
-  return text;
+  if (kept > 0) each(std::string_view(buffer, kept));
+  return true;
+}
+
+// The first holder that does not go together with the name, over the locks `take` gathered.
+StoreLocks::Found conflictAmong(const std::vector<Holder>& holders) {
+  for (const Holder& holder : holders) {
+    // Without a -shm of its own elsewhere, a process holding the file alone is between its lock
+    // on the file and its -shm (opening, or closing), or reads without one.
+    if (holder.file && !holder.shm && holder.otherShm) {
+      return {StoreLocks::Conflict::fileByAnotherName, holder.process};
+    }
+    if (holder.shm && !holder.file) return {StoreLocks::Conflict::shmOfAnotherFile, holder.process};
+  }
+  return {};
 }
 
 }  // namespace
@@ -110,21 +135,14 @@ StoreLocks::Found StoreLocks::find(std::string_view list, std::optional<ino_t> f
     take(list.substr(0, end), file, shm, self, holders);
     list.remove_prefix(end == std::string_view::npos ? list.size() : end + 1);
   }
-  for (const Holder& holder : holders) {
-    // Without a -shm of its own elsewhere, a process holding the file alone is between its lock
-    // on the file and its -shm (opening, or closing), or reads without one.
-    if (holder.file && !holder.shm && holder.otherShm) {
-      return {Conflict::fileByAnotherName, holder.process};
-    }
-    if (holder.shm && !holder.file) return {Conflict::shmOfAnotherFile, holder.process};
-  }
-  return {};
+  return conflictAmong(holders);
 }
 
 StoreLocks::Found StoreLocks::find(std::optional<ino_t> file, std::optional<ino_t> shm) {
-  const auto list = readList();
-  if (!list) return {};
-  return find(*list, file, shm, ::getpid());
+  std::vector<Holder> holders;
+  const pid_t self = ::getpid();
+  eachListedLock([&](std::string_view line) { take(line, file, shm, self, holders); });
+  return conflictAmong(holders);
 }
 
 }  // namespace kelvo::data_internal

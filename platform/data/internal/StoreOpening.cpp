@@ -229,13 +229,14 @@ void refuseNameWithoutRoomForJournal(const fs::path& url, const Refusal& cannotO
 
 // A path that is no file SQLite could keep a store in: a named pipe, a socket or a device
 // (opening a pipe would read what another program writes to it); and a file of one byte, which
-// SQLite takes for an empty one and would write a new store over.
+// SQLite takes for an empty one and would write a new store over. Whether the path names a file.
 template <class Refusal>
-void refuseSpecialFile(const fs::path& url, const Refusal& cannotOpen) {
+bool refuseSpecialFile(const fs::path& url, const Refusal& cannotOpen) {
   struct stat status;
-  if (::stat(url.c_str(), &status) != 0 || S_ISDIR(status.st_mode)) return;
+  if (::stat(url.c_str(), &status) != 0) return false;
+  if (S_ISDIR(status.st_mode)) return true;
   if (S_ISREG(status.st_mode)) {
-    if (status.st_size != 1) return;
+    if (status.st_size != 1) return true;
     throw StoreError(StoreError::Kind::incompatibleStore,
                      "The store at " + url.string() + " is not a store of this app.",
                      SQLITE_NOTADB);
@@ -287,7 +288,7 @@ bool beginsAsSQLite(const fs::path& file) {
 // path that names a folder, reads a path only up to a NUL byte (an empty one is a temporary
 // database), drops the names before "..", cannot open one relative to a working folder that is
 // gone, and leaves a store behind when the name is too long for its journal.
-void StoreOpening::refusePath(const fs::path& url) {
+bool StoreOpening::refusePath(const fs::path& url) {
   if (url.empty()) {
     throw StoreError(StoreError::Kind::incompatibleStore, "A SQLite store needs a file URL.");
   }
@@ -324,11 +325,7 @@ void StoreOpening::refusePath(const fs::path& url) {
   }
   refuseNameBeforeParent(url, cannotOpen);
   refuseNameWithoutRoomForJournal(url, cannotOpen);
-  refuseSpecialFile(url, cannotOpen);
-}
-
-std::optional<std::string> StoreOpening::fullPath(const std::string& name) {
-  return sqliteFullPath(name);
+  return refuseSpecialFile(url, cannotOpen);
 }
 
 void StoreOpening::refuseMovedWhileOpening(const fs::path& url) {

@@ -2,7 +2,6 @@
 #pragma once
 
 #include <filesystem>
-#include <optional>
 #include <string>
 
 namespace kelvo::data {
@@ -18,13 +17,10 @@ struct StoreOpening {
   /// Throws `StoreError` for a path that opening would get wrong before SQLite sees it (empty,
   /// ending in a separator or "/.", holding a NUL byte, through a missing folder before "..",
   /// too long a name for the journal beside the file it leads to, a pipe, a socket or a device,
-  /// a file of one byte), so that nothing is made for it.
-  static void refusePath(const std::filesystem::path& url);
+  /// a file of one byte), so that nothing is made for it. Returns whether the path names a file.
+  static bool refusePath(const std::filesystem::path& url);
   /// The name SQLite is given for the path: never one it reads as a temporary database or a URI.
   static std::string sqliteName(const std::filesystem::path& url);
-  /// The full path SQLite opens for `name` (from the working folder, links followed), beside
-  /// which it keeps the -wal and -shm; none where it cannot resolve one.
-  static std::optional<std::string> fullPath(const std::string& name);
   /// Throws the refusal of a store whose path named nothing, or another file, while it was being
   /// opened: SQLite opens the file and the -wal and -shm beside it by the path, one after another.
   [[noreturn]] static void refuseMovedWhileOpening(const std::filesystem::path& url);
