@@ -116,16 +116,18 @@ Store::Store(const StoreDescription& description, const Model& model) : descript
     if (inMemory) throw;
     StoreOpening::refuse(description_, error);
   }
+  // The path SQLite keeps the -wal and -shm beside: links followed, from the working folder.
+  const std::string fullPath = inMemory ? std::string() : database_->fullPath();
   if (!inMemory) {
     // Before the connection first reads: by then it would share another's view of the log.
-    openFile_ = OpenStore::enter(database_->fullPath(), description_.url);
+    openFile_ = OpenStore::enter(fullPath, description_.url);
     // The file listed is the one the connection has open, unless the path changed under it.
     if (database_->fileHasMoved() || openFile_->hasMoved().value_or(false)) {
       StoreOpening::refuseMovedWhileOpening(description_.url);
     }
     // Before SQLite makes the -wal and -shm beside the path, at the first read.
     try {
-      OpenStore::refuseOtherPrograms(database_->fullPath(), description_.url);
+      OpenStore::refuseOtherPrograms(fullPath, description_.url);
     } catch (const StoreError&) {
       if (!fileWasThere) removeIfMadeEmpty(*database_);
       throw;
@@ -142,7 +144,7 @@ Store::Store(const StoreDescription& description, const Model& model) : descript
   // Another program that opened the file by another name at the same moment passed the look
   // before this one's locks were taken, as this one may have passed before its: once both hold
   // their locks, the later look sees the other.
-  if (!inMemory) OpenStore::refuseOtherPrograms(database_->fullPath(), description_.url);
+  if (!inMemory) OpenStore::refuseOtherPrograms(fullPath, description_.url, true);
   statements_.resize(model.entities().size());
 }
 

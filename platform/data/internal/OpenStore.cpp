@@ -85,17 +85,19 @@ std::string conflictWith(const Open& other, const std::string& path, const Ident
 
 }  // namespace
 
-void OpenStore::refuseOtherPrograms(const std::string& fullPath,
-                                    const std::filesystem::path& url) {
+void OpenStore::refuseOtherPrograms(const std::string& fullPath, const std::filesystem::path& url,
+                                    bool opened) {
   using Clock = std::chrono::steady_clock;
   const std::string shmPath = fullPath + "-shm";
   std::optional<Clock::time_point> until;
-  for (auto pause = std::chrono::milliseconds(1);; pause = std::min(pause * 2, decltype(pause)(50))) {
+  for (auto pause = std::chrono::milliseconds(1);;
+       pause = std::min(pause * 2, decltype(pause)(50))) {
     const auto file = inodeAt(fullPath);
     const auto shm = inodeAt(shmPath);
     // A new store beside no -shm: nobody else can have either.
     if (!file && !shm) return;
-    const StoreLocks::Found found = StoreLocks::find(file, shm);
+    const StoreLocks::Found found = StoreLocks::find(
+        file, shm, opened ? StoreLocks::Scope::file : StoreLocks::Scope::fileAndShm);
     if (found.conflict == StoreLocks::Conflict::none) return;
     // Another process opening or closing the store holds one lock a moment before the other.
     if (!until) until = Clock::now() + std::chrono::milliseconds(250);
@@ -128,8 +130,8 @@ std::unique_ptr<OpenStore> OpenStore::enter(const std::string& fullPath,
                                             const std::filesystem::path& url) {
   const auto identity = identityAt(fullPath);
   // Made before the file is listed, so that running out of memory leaves nothing listed.
-  std::unique_ptr<OpenStore> entry(new OpenStore(0, fullPath, identity ? identity->device : 0,
-                                                 identity ? identity->inode : 0));
+  std::unique_ptr<OpenStore> entry(
+      new OpenStore(0, fullPath, identity ? identity->device : 0, identity ? identity->inode : 0));
   if (!identity) return entry;
   Open listed{0, *identity, fullPath};
   List& stores = list();

@@ -22,7 +22,10 @@ class OpenStore {
   /// file SQLite would open at `fullPath` open by another name, or has the -shm beside
   /// `fullPath` for another file. What is met only for a moment, as another process opens or
   /// closes the store, is waited out, for a quarter of a second at most. Makes nothing.
-  static void refuseOtherPrograms(const std::string& fullPath, const std::filesystem::path& url);
+  /// Once this process holds the store, `opened`: only another program that opened the file by
+  /// another name at the same moment is looked for.
+  static void refuseOtherPrograms(const std::string& fullPath, const std::filesystem::path& url,
+                                  bool opened = false);
   /// Lists the file SQLite opened at `fullPath` for the store at `url`. Throws `StoreError`, a
   /// sentence naming `url` and what to do, when another open store of the process has the file
   /// by another path, or another file by this one. A file that cannot be looked at is listed

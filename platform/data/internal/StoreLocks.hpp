@@ -27,16 +27,21 @@ class StoreLocks {
     pid_t process = 0;
   };
 
+  /// Which holders are looked for: of either file, or of the store file alone (once this process
+  /// holds both, only another opener of the file by another name is new).
+  enum class Scope { fileAndShm, file };
+
   /// Looks for a process other than this one that holds the store file of inode `file` (none:
   /// the path names nothing) and the -shm of inode `shm` (none: there is none) in a way that
   /// does not go together. Finds none where the system keeps no list. The list names a file
   /// system by its superblock, which `stat` does not always give (a btrfs subvolume, an overlay),
   /// so files are told by inode alone: a same-numbered file elsewhere locked at SQLite's own
   /// offsets is as good as never met.
-  static Found find(std::optional<ino_t> file, std::optional<ino_t> shm);
+  static Found find(std::optional<ino_t> file, std::optional<ino_t> shm,
+                    Scope scope = Scope::fileAndShm);
   /// The same, over the text of such a list and for the process `self`.
   static Found find(std::string_view list, std::optional<ino_t> file, std::optional<ino_t> shm,
-                    pid_t self);
+                    pid_t self, Scope scope = Scope::fileAndShm);
 };
 
 }  // namespace kelvo::data_internal
