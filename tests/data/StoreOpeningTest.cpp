@@ -144,6 +144,12 @@ TEST(StoreOpeningTest, AFileThatIsNoDatabaseOrAMissingFolderIsNamedInTheError) {
     EXPECT_EQ(fileBytes(file), before);
     EXPECT_FALSE(std::filesystem::exists(file.string() + "-wal"));
   }
+  // An empty file is a new store still.
+  const auto empty = directory.path() / "empty.store";
+  std::ofstream(empty, std::ios::binary).flush();
+  testing::keepNote(empty, "kept in a file that was empty");
+  EXPECT_EQ(testing::reopenChecked(empty)->viewContext().count("Note"), 1u);
+
   // Bytes changed inside a note's text leave its page whole: SQLite cannot see it, and the note
   // reads as the file now holds it.
   std::string changed = store;
