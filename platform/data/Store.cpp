@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <bit>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -39,12 +40,16 @@ bool cameOfAMove(const StoreError& error, const Database& database) {
 
 // The store file SQLite made for an open that is refused before its first read: still empty,
 // and still the connection's, it goes again.
-void removeIfMadeEmpty(const Database& database) {
-  const std::string path = database.fullPath();
-  struct stat status {};
-  if (!database.fileHasMoved() && ::stat(path.c_str(), &status) == 0 &&
-      S_ISREG(status.st_mode) && status.st_size == 0) {
-    ::unlink(path.c_str());
+void removeIfMadeEmpty(const Database& database) noexcept {
+  try {
+    const std::string path = database.fullPath();
+    struct stat status {};
+    if (!database.fileHasMoved() && ::stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode) &&
+        status.st_size == 0) {
+      ::unlink(path.c_str());
+    }
+  } catch (...) {
+    // Out of memory for the path: the empty file stays, as a new store would.
   }
 }
 
@@ -119,32 +124,43 @@ Store::Store(const StoreDescription& description, const Model& model) : descript
   // The path SQLite keeps the -wal and -shm beside: links followed, from the working folder.
   const std::string fullPath = inMemory ? std::string() : database_->fullPath();
   if (!inMemory) {
-    // Before the connection first reads: by then it would share another's view of the log.
-    openFile_ = OpenStore::enter(fullPath, description_.url);
-    // The file listed is the one the connection has open, unless the path changed under it.
-    if (database_->fileHasMoved() || openFile_->hasMoved().value_or(false)) {
-      StoreOpening::refuseMovedWhileOpening(description_.url);
-    }
-    // Before SQLite makes the -wal and -shm beside the path, at the first read.
     try {
+      // Before the connection first reads: by then it would share another's view of the log.
+      openFile_ = OpenStore::enter(fullPath, description_.url);
+      // The file listed is the one the connection has open, unless the path changed under it.
+      if (database_->fileHasMoved() || openFile_->hasMoved().value_or(false)) {
+        StoreOpening::refuseMovedWhileOpening(description_.url);
+      }
+      // Before SQLite makes the -wal and -shm beside the path, at the first read.
       OpenStore::refuseOtherPrograms(fullPath, description_.url);
-    } catch (const StoreError&) {
+    } catch (...) {
       if (!fileWasThere) removeIfMadeEmpty(*database_);
       throw;
     }
   }
+  // Once the first read has taken this process's locks, and before anything is written.
+  bool refusedThere = false;
+  const auto beforeWriting = [&] {
+    refusedThere = true;
+    // SQLite opened the -wal and -shm by the path, which may have named another file by then.
+    if (openFile_->hasMoved().value_or(false)) {
+      StoreOpening::refuseMovedWhileOpening(description_.url);
+    }
+    // Another program that opened the file by another name at the same moment passed the look
+    // before this one's locks were taken, as this one may have passed before its: once both
+    // hold their locks, the later look sees the other.
+    OpenStore::refuseOtherPrograms(fullPath, description_.url, true);
+    refusedThere = false;
+  };
   try {
-    StoreSchema::open(*database_, model, description_, !inMemory);
+    StoreSchema::open(*database_, model, description_, !inMemory,
+                      inMemory ? std::function<void()>() : beforeWriting);
     mayNotWrite_ = !inMemory && database_->isReadOnly();
   } catch (const StoreError& error) {
-    if (inMemory) throw;
+    if (inMemory || refusedThere) throw;
     if (cameOfAMove(error, *database_)) StoreOpening::refuseMovedWhileOpening(description_.url);
     StoreOpening::refuse(description_, error);
   }
-  // Another program that opened the file by another name at the same moment passed the look
-  // before this one's locks were taken, as this one may have passed before its: once both hold
-  // their locks, the later look sees the other.
-  if (!inMemory) OpenStore::refuseOtherPrograms(fullPath, description_.url, true);
   statements_.resize(model.entities().size());
 }
 
@@ -209,8 +225,18 @@ void Store::reopenToWrite(const Model& model) {
   // file share its -shm, which the old one may hold read-only.
   for (auto& statements : statements_) statements.reset();
   database_ = std::move(fresh);
+  // While no connection of this process held the file, another program may have opened it by
+  // another name: looked for before anything is written.
+  const auto beforeWriting = [&] {
+    if (const auto why = OpenStore::otherProgram(file, true)) {
+      throw StoreError(
+          StoreError::Kind::sqlite,
+          "Could not save: the store at " + url().string() + " could not be opened anew: " + *why,
+          Database::cannotOpen);
+    }
+  };
   try {
-    StoreSchema::open(*database_, model, description_, true);
+    StoreSchema::open(*database_, model, description_, true, beforeWriting);
   } catch (const StoreError& error) {
     if (!cameOfAMove(error, *database_)) throw;
     throw StoreError(StoreError::Kind::sqlite,

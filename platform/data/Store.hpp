@@ -26,8 +26,10 @@ class Store {
  public:
   /// Opens the store a description names, creating or migrating it. Throws `StoreError` when the
   /// file cannot be opened, is not a store of ours, is damaged, needs a migration that is not
-  /// allowed, or is open in this or another program by another name than this one; such a file
-  /// is left as it was.
+  /// allowed, is open in this or another program by another name than this one (or the -shm
+  /// beside this name is held for another file), or was moved while it was being opened; such a
+  /// file is left as it was, and one SQLite made for an open refused before its first read is
+  /// removed again.
   Store(const StoreDescription& description, const Model& model);
   ~Store();
   Store(const Store&) = delete;

@@ -4,7 +4,10 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <sqlite3.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/prctl.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/wait.h>
@@ -21,6 +24,7 @@
 #include <set>
 #include <string>
 #include <tuple>
+#include <vector>
 
 #include "platform/data/Context.hpp"
 #include "tests/data/StoreFileCheck.hpp"
@@ -562,14 +566,28 @@ TEST(StoreOpeningTest, NamesAndPathsTooLongForTheFilesBesideTheStoreAreToldWithT
   }
   EXPECT_FALSE(openError(chain("longest", 201, "s.store")));
   // Past that, the chain is what SQLite refuses, whatever name it ends in.
-  for (const auto& [length, target] : {std::pair{202, std::string("s.store")}, {250, longName}}) {
-    const auto past = chain("past" + std::to_string(length) + target.substr(0, 1), length, target);
+  for (const auto& [length, target] :
+       {std::pair{202, std::string("s.store")}, {250, longName}, {250, std::string(300, 'l')}}) {
+    const auto past =
+        chain("past" + std::to_string(length) + "-" + std::to_string(target.size()), length, target);
     expectCannotOpen(past, cannotOpen(past, "it leads through a chain of " +
                                                 std::to_string(length) +
                                                 " links, more than SQLite follows; point the link "
                                                 "at the store file."));
     EXPECT_EQ(entries(past.parent_path()).size(), static_cast<std::size_t>(length));
   }
+  // A file of one byte, or a pipe, at the end of a chain the system will not follow is met as
+  // SQLite would meet it.
+  std::ofstream(links / "one.store", std::ios::binary) << "x";
+  const auto toOneByte = chain("toOneByte", 45, "../one.store");
+  EXPECT_EQ(openError(toOneByte)->primaryCode(), 26);
+  EXPECT_EQ(fileBytes(links / "one.store"), "x");
+  ASSERT_EQ(mkfifo((links / "pipe.store").c_str(), 0600), 0);
+  const auto toPipe = chain("toPipe", 45, "../pipe.store");
+  expectCannotOpen(toPipe, cannotOpen(toPipe, "it is a link to " +
+                                                  (toPipe.parent_path() / "../pipe.store").string() +
+                                                  ", a named pipe, not a file; point the link at "
+                                                  "a store file."));
 
   // A path of exactly `length` bytes in folders of their own.
   const auto pathOf = [&](std::size_t length) {
@@ -1174,36 +1192,31 @@ TEST(StoreOpeningTest, AStoreMovedWhileOpenLosesNoSaveAndItsOldPathTakesNothingO
 
 // Another program over the stores: a process forked before this one opens any (SQLite's state
 // must not cross a fork) that takes one step a line, "open <path>", "note <title>" (made and
-// saved), "count" or "close", and answers each with what it said. It ends with the value, and
-// by itself after 30 seconds; no answer is waited for longer than 10.
+// saved), "count" or "close", and "keep <path>" (a store kept open beside, until it ends), and
+// answers each with what it said. It ends with the value, and by itself after 30 seconds; no
+// answer is waited for longer than 10.
 class Peer {
  public:
   Peer() {
-    int ask[2];
-    int answer[2];
-    if (pipe2(ask, O_CLOEXEC) != 0) return;
-    if (pipe2(answer, O_CLOEXEC) != 0) {
-      close(ask[0]);
-      close(ask[1]);
-      return;
-    }
+    // A socket pair: a peer that died is told by an error, never by SIGPIPE.
+    int ends[2];
+    if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) return;
     process_ = fork();
     if (process_ == 0) {
       prctl(PR_SET_PDEATHSIG, SIGKILL);
+      // As a program its user started is, though forked by one that changed its user: other
+      // programs of the user may read its account of its memory.
+      prctl(PR_SET_DUMPABLE, 1);
       alarm(30);
-      close(ask[1]);
-      close(answer[0]);
-      serve(ask[0], answer[1]);
+      close(ends[0]);
+      serve(ends[1]);
       _exit(0);
     }
-    close(ask[0]);
-    close(answer[1]);
-    ask_ = ask[1];
-    answer_ = answer[0];
+    close(ends[1]);
+    socket_ = ends[0];
   }
   ~Peer() {
-    close(ask_);
-    close(answer_);
+    close(socket_);
     kill();
   }
   Peer(const Peer&) = delete;
@@ -1212,13 +1225,14 @@ class Peer {
   pid_t process() const { return process_; }
   std::string operator()(const std::string& step) {
     const std::string line = step + "\n";
-    if (process_ <= 0 || write(ask_, line.data(), line.size()) != static_cast<ssize_t>(line.size())) {
+    if (process_ <= 0 ||
+        send(socket_, line.data(), line.size(), MSG_NOSIGNAL) != static_cast<ssize_t>(line.size())) {
       return "no peer";
     }
     std::string said;
     for (char byte = 0; byte != '\n';) {
-      pollfd ready{answer_, POLLIN, 0};
-      if (poll(&ready, 1, 10'000) != 1 || read(answer_, &byte, 1) != 1) return "no answer";
+      pollfd ready{socket_, POLLIN, 0};
+      if (poll(&ready, 1, 10'000) != 1 || read(socket_, &byte, 1) != 1) return "no answer";
       if (byte != '\n') said += byte;
     }
     return said;
@@ -1232,40 +1246,52 @@ class Peer {
   }
 
  private:
-  static void serve(int in, int out) {
+  static std::string step(const std::string& line, std::unique_ptr<Container>& container,
+                          std::vector<std::unique_ptr<Container>>& kept) {
+    if (line.starts_with("open ")) {
+      container = testing::openContainer(line.substr(5));
+      return "opened";
+    }
+    if (line.starts_with("keep ")) {
+      kept.push_back(testing::openContainer(line.substr(5)));
+      return "opened";
+    }
+    if (line == "close") {
+      container.reset();
+      return "closed";
+    }
+    if (container == nullptr) return "no store open";
+    if (line.starts_with("note ")) {
+      testing::makeNote(container->viewContext(), line.substr(5));
+      return saying(container->viewContext());
+    }
+    return std::to_string(container->viewContext().count("Note"));
+  }
+  static void serve(int socket) {
     std::unique_ptr<Container> container;
+    std::vector<std::unique_ptr<Container>> kept;
     std::string line;
-    for (char byte = 0; read(in, &byte, 1) == 1;) {
+    for (char byte = 0; read(socket, &byte, 1) == 1;) {
       if (byte != '\n') {
         line += byte;
         continue;
       }
       std::string said;
       try {
-        if (line.starts_with("open ")) {
-          container = testing::openContainer(line.substr(5));
-          said = "opened";
-        } else if (line.starts_with("note ")) {
-          testing::makeNote(container->viewContext(), line.substr(5));
-          said = saying(container->viewContext());
-        } else if (line == "count") {
-          said = std::to_string(container->viewContext().count("Note"));
-        } else {
-          container.reset();
-          said = "closed";
-        }
+        said = step(line, container, kept);
       } catch (const StoreError& error) {
         said = error.what();
       }
       said += "\n";
-      if (write(out, said.data(), said.size()) != static_cast<ssize_t>(said.size())) return;
+      if (send(socket, said.data(), said.size(), MSG_NOSIGNAL) != static_cast<ssize_t>(said.size())) {
+        return;
+      }
       line.clear();
     }
   }
 
   pid_t process_ = -1;
-  int ask_ = -1;
-  int answer_ = -1;
+  int socket_ = -1;
 };
 
 // A process's connections to one file share one view of its -shm, made beside the path of the
@@ -1308,8 +1334,11 @@ TEST(StoreOpeningTest, ASecondContainerOverAMovedStoreOpensOnceEveryContainerAtI
   EXPECT_EQ(saying(first->viewContext()), movedAway(url) + " (1032)");
   testing::makeNote(sibling->viewContext(), "late");
   EXPECT_EQ(saying(sibling->viewContext()), movedAway(url) + " (1032)");
-  // Both found the move, and the view they share still lies beside the old path.
+  // Both found the move, and the view they share still lies beside the old path, where a new
+  // store is not made meanwhile.
   EXPECT_EQ(opening(moved), cannotOpen(moved, openedBefore));
+  EXPECT_EQ(opening(url), cannotOpen(url, stillOpenAtThisPath));
+  EXPECT_FALSE(fs::exists(url));
   first.reset();
   EXPECT_EQ(opening(moved), cannotOpen(moved, openedBefore));
   sibling.reset();
@@ -1388,6 +1417,58 @@ TEST(StoreOpeningTest, AnotherProgramOpensAStoreOnlyByTheNameItIsOpenByElsewhere
   EXPECT_EQ(notesSeenElsewhere(moved), "before,peer");
 }
 
+// Two mounts of one folder give a store two paths that are one name in one folder, beside which
+// SQLite's -wal and -shm are the same files: both open in one program.
+TEST(StoreOpeningTest, AStoreReachedThroughTwoMountsOfItsFolderOpensTwiceInOneProgram) {
+  TemporaryDirectory directory;
+  namespace fs = std::filesystem;
+  const auto folder = fs::canonical(directory.path()) / "folder";
+  const auto mounted = fs::canonical(directory.path()) / "mounted";
+  fs::create_directory(folder);
+  fs::create_directory(mounted);
+  testing::keepNote(folder / "Kelvo.store", "kept");
+  const std::string said = saidInChild(
+      [&] {
+        // A mount table of the child's own: nothing of it reaches the machine's.
+        if (unshare(CLONE_NEWNS) != 0 ||
+            mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+            mount(folder.c_str(), mounted.c_str(), nullptr, MS_BIND, nullptr) != 0) {
+          throw StoreError({}, "no mount");
+        }
+        auto one = testing::openContainer(folder / "Kelvo.store");
+        auto two = testing::openContainer(mounted / "Kelvo.store");
+        testing::makeNote(one->viewContext(), "one");
+        testing::makeNote(two->viewContext(), "two");
+        throw StoreError({}, saying(one->viewContext()) + ", " + saying(two->viewContext()));
+      },
+      false);
+  if (said == "no mount") GTEST_SKIP() << "no mount namespace of its own for the test";
+  EXPECT_EQ(said, "saved, saved");
+  EXPECT_EQ(notesSeenElsewhere(folder / "Kelvo.store"), "kept,one,two");
+}
+
+// A program reading a store whose -shm it may not write holds no lock on that -shm, while it
+// holds the -shm of another store it has open: that is no other name of this store.
+TEST(StoreOpeningTest, AProgramReadingBesideAReadOnlyShmWithAnotherStoreOpenIsNoOtherName) {
+  TemporaryDirectory directory;
+  namespace fs = std::filesystem;
+  const auto [url, other] = twoStoresOfAnotherUser(directory.path());
+  const std::string said = asAnotherUser([&] {
+    Peer peer;
+    // An earlier run opened the store read-only and left its -shm so.
+    fs::permissions(url, fs::perms::owner_read);
+    testing::openContainer(url)->viewContext().count("Note");
+    fs::permissions(url, fs::perms::owner_write, fs::perm_options::add);
+    std::string steps = peer("keep " + other.string()) + ", ";
+    steps += peer("open " + url.string()) + " ";
+    steps += peer("count") + ", ";
+    steps += opening(url);
+    throw StoreError({}, steps);
+  });
+  if (said == "no other user") GTEST_SKIP() << "no other user to run as";
+  EXPECT_EQ(said, "opened, opened 1, opened");
+}
+
 // Programs opening one store by one name at once are never refused, whatever moment of another's
 // open or close each meets.
 TEST(StoreOpeningTest, ProgramsOpeningOneStoreByOneNameAtOnceAreNeverRefused) {
@@ -1446,6 +1527,8 @@ struct MovingVFS {
   static inline std::string to;
   static inline When when = When::never;
   static inline bool back = false;
+  // Exchanged with the file at `to` rather than moved there.
+  static inline bool exchanging = false;
 
   struct File {
     sqlite3_file base;
@@ -1454,7 +1537,10 @@ struct MovingVFS {
   static sqlite3_file* in(sqlite3_file* file) { return reinterpret_cast<File*>(file)->real; }
   static const sqlite3_io_methods& of(sqlite3_file* file) { return *in(file)->pMethods; }
   static void move(const std::string& source, const std::string& target) {
-    if (rename(source.c_str(), target.c_str()) != 0) std::abort();
+    const int moved = exchanging ? renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, target.c_str(),
+                                             RENAME_EXCHANGE)
+                                 : rename(source.c_str(), target.c_str());
+    if (moved != 0) std::abort();
   }
 
   static void install(const std::filesystem::path& store, const std::filesystem::path& moved) {
@@ -1578,6 +1664,16 @@ TEST(StoreOpeningTest, AStoreMovedWhileItIsBeingOpenedIsToldSo) {
                "\n";
       if (!back) fs::rename(moved, url);
     }
+    // Another store put in its place as the -wal is opened: its first read was of the file the
+    // path no longer names.
+    MovingVFS::to = other.string();
+    MovingVFS::exchanging = true;
+    MovingVFS::when = MovingVFS::When::atLogOpen;
+    MovingVFS::back = false;
+    steps += opening(url) + "\n";
+    MovingVFS::move(url.string(), other.string());
+    MovingVFS::to = moved.string();
+    MovingVFS::exchanging = false;
     // A save that opens the store anew, the file being read-only when it was opened.
     setOwnerWrite(url, false);
     auto container = testing::openContainer(url);
@@ -1596,7 +1692,9 @@ TEST(StoreOpeningTest, AStoreMovedWhileItIsBeingOpenedIsToldSo) {
                  "it was moved or removed while it was being opened; open it again, at the path "
                  "it has now.") +
       " (14)\n";
-  EXPECT_EQ(said, openRefused + openRefused + "Could not save: the store at " + url.string() +
+  EXPECT_EQ(said, openRefused + openRefused +
+                      openRefused.substr(0, openRefused.size() - std::string(" (14)\n").size()) +
+                      "\nCould not save: the store at " + url.string() +
                       " was moved or removed while this save opened it anew; close this "
                       "container, then open the store where it now is in a new container, and "
                       "make the changes there. (1032)\nsaved");

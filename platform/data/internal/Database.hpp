@@ -35,6 +35,8 @@ class Database {
 
   /// SQLite's extended code for a link whose target row is missing at the commit.
   static constexpr int foreignKeyViolation = 787;  // SQLITE_CONSTRAINT_FOREIGNKEY
+  /// SQLite's code for a file it could not open.
+  static constexpr int cannotOpen = 14;  // SQLITE_CANTOPEN
   /// SQLite's extended code for a store whose file was moved or replaced since it was opened.
   static constexpr int fileMoved = 1032;  // SQLITE_READONLY_DBMOVED
   /// SQLite's extended code for a file beside the store (the -wal) opened while the store's path
@@ -55,7 +57,7 @@ class Database {
   /// once it is empty. SQLite's own close skips this for a file that was moved, which leaves
   /// the commits in the log beside the old path, where a file put there would read them: the
   /// connection does it as it closes, without waiting, when it has committed since the log was
-  /// last emptied.
+  /// last emptied or finds its file moved.
   bool emptyLog();
   /// The full path of the file SQLite opened, links followed; empty for a database in memory.
   std::string fullPath() const;

@@ -36,6 +36,14 @@ std::optional<ino_t> inodeAt(const std::string& path) {
   return identity->inode;
 }
 
+// Whether two paths name one name in one folder (reached by two mounts of it): SQLite's -wal
+// and -shm beside them are then the same files.
+bool besideOneAnother(const std::filesystem::path& one, const std::filesystem::path& other) {
+  if (one.filename() != other.filename()) return false;
+  const auto folder = identityAt(one.parent_path().string());
+  return folder && folder == identityAt(other.parent_path().string());
+}
+
 struct Open {
   std::uint64_t id;
   Identity identity;
@@ -64,7 +72,7 @@ data::StoreError cannotOpen(const std::filesystem::path& url, const std::string&
 // The process's connections to the file keep its -shm beside the path of the first of them
 // until the last closes, whichever of them found the move.
 std::string conflictWith(const Open& other, const std::string& path, const Identity& identity) {
-  if (other.identity == identity && other.path != path) {
+  if (other.identity == identity && other.path != path && !besideOneAnother(other.path, path)) {
     if (identityAt(other.path) == identity) {
       return "another container in this program has this file open as " + other.path +
              ", and SQLite keeps a store's -wal and -shm beside the name it was opened by; open "
@@ -75,7 +83,7 @@ std::string conflictWith(const Open& other, const std::string& path, const Ident
            ", before it was moved, and SQLite keeps its -wal and -shm there; close that "
            "container, then open the store here.";
   }
-  if (other.identity != identity && other.path == path) {
+  if (other.identity != identity && (other.path == path || besideOneAnother(other.path, path))) {
     return "another container in this program still has open the store that was at this path "
            "before it was moved or replaced, whose -wal and -shm SQLite would take for this "
            "store's; close that container first.";
@@ -85,8 +93,7 @@ std::string conflictWith(const Open& other, const std::string& path, const Ident
 
 }  // namespace
 
-void OpenStore::refuseOtherPrograms(const std::string& fullPath, const std::filesystem::path& url,
-                                    bool opened) {
+std::optional<std::string> OpenStore::otherProgram(const std::string& fullPath, bool opened) {
   using Clock = std::chrono::steady_clock;
   const std::string shmPath = fullPath + "-shm";
   std::optional<Clock::time_point> until;
@@ -95,28 +102,34 @@ void OpenStore::refuseOtherPrograms(const std::string& fullPath, const std::file
     const auto file = inodeAt(fullPath);
     const auto shm = inodeAt(shmPath);
     // A new store beside no -shm: nobody else can have either.
-    if (!file && !shm) return;
+    if (!file && !shm) return std::nullopt;
     const StoreLocks::Found found = StoreLocks::find(
         file, shm, opened ? StoreLocks::Scope::file : StoreLocks::Scope::fileAndShm);
-    if (found.conflict == StoreLocks::Conflict::none) return;
+    if (found.conflict == StoreLocks::Conflict::none) return std::nullopt;
     // Another process opening or closing the store holds one lock a moment before the other.
-    if (!until) until = Clock::now() + std::chrono::milliseconds(250);
-    if (Clock::now() < *until) {
-      std::this_thread::sleep_for(pause);
+    const auto now = Clock::now();
+    if (!until) until = now + std::chrono::milliseconds(250);
+    if (now < *until) {
+      std::this_thread::sleep_for(std::min<Clock::duration>(pause, *until - now));
       continue;
     }
     const std::string other = "another program (process " + std::to_string(found.process) + ")";
     if (found.conflict == StoreLocks::Conflict::fileByAnotherName) {
-      throw cannotOpen(url, other +
-                                " has this file open by another name, and SQLite keeps a "
-                                "store's -wal and -shm beside the name it was opened by; close "
-                                "the store in that program, then open it here.");
+      return other +
+             " has this file open by another name, and SQLite keeps a store's -wal and -shm "
+             "beside the name it was opened by; close the store in that program, then open it "
+             "here.";
     }
-    throw cannotOpen(url, other +
-                              " still has open the store that was at this path before it was "
-                              "moved or replaced, whose -wal and -shm SQLite would take for this "
-                              "store's; close the store in that program, then open it here.");
+    return other +
+           " still has open the store that was at this path before it was moved or replaced, "
+           "whose -wal and -shm SQLite would take for this store's; close the store in that "
+           "program, then open it here.";
   }
+}
+
+void OpenStore::refuseOtherPrograms(const std::string& fullPath, const std::filesystem::path& url,
+                                    bool opened) {
+  if (const auto why = otherProgram(fullPath, opened)) throw cannotOpen(url, *why);
 }
 
 OpenStore::~OpenStore() {

@@ -18,12 +18,16 @@ namespace kelvo::data_internal {
 /// refuses those.
 class OpenStore {
  public:
-  /// Throws `StoreError`, a sentence naming `url` and what to do, when another process has the
-  /// file SQLite would open at `fullPath` open by another name, or has the -shm beside
-  /// `fullPath` for another file. What is met only for a moment, as another process opens or
-  /// closes the store, is waited out, for a quarter of a second at most. Makes nothing.
-  /// Once this process holds the store, `opened`: only another program that opened the file by
-  /// another name at the same moment is looked for.
+  /// Why the store SQLite would open at `fullPath` may not be opened there: another process has
+  /// the file open by another name, or holds the -shm beside `fullPath` for another file. A
+  /// sentence naming that program and what to do; none when nothing stands in the way. What is
+  /// met only for a moment, as another process opens or closes the store, is waited out, for a
+  /// quarter of a second at most. Once this process holds the store, `opened`: other processes
+  /// are looked for by their lines on the store file alone (a -shm held for another file is
+  /// still told). Makes nothing.
+  static std::optional<std::string> otherProgram(const std::string& fullPath, bool opened = false);
+  /// Throws `StoreError` (code 14), "Could not open the store at <url>: " and the sentence of
+  /// `otherProgram`, when there is one.
   static void refuseOtherPrograms(const std::string& fullPath, const std::filesystem::path& url,
                                   bool opened = false);
   /// Lists the file SQLite opened at `fullPath` for the store at `url`. Throws `StoreError`, a

@@ -1,6 +1,7 @@
 #include "platform/data/internal/StoreLocks.hpp"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -9,29 +10,50 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace kelvo::data_internal {
 
 namespace {
 
-// SQLite's unix locking offsets: the shared range of the database file, and the -shm byte every
-// process that maps it holds a read lock on.
-constexpr std::uint64_t sharedFirst = 0x40000000 + 2;
+// SQLite's unix locking offsets: its pending byte and the shared range of the database file,
+// and the bytes of the -shm, the last of which every process that maps it holds a read lock on
+// (the kernel lists a process's adjacent read locks on the bytes before it as one).
+constexpr std::uint64_t pendingByte = 0x40000000;
+constexpr std::uint64_t sharedFirst = pendingByte + 2;
 constexpr std::uint64_t sharedLast = sharedFirst + 510 - 1;
+constexpr std::uint64_t shmFirst = 120;
 constexpr std::uint64_t shmHeld = 128;
 
-struct Holder {
-  pid_t process = 0;
-  bool file = false;
-  bool shm = false;
+// Closes a descriptor on every way out.
+struct Descriptor {
+  int fd;
+  ~Descriptor() {
+    if (fd >= 0) ::close(fd);
+  }
 };
 
-// What the list says of the two files, and which processes hold the byte of some other -shm.
-struct Holders {
-  std::vector<Holder> ofTheFiles;
-  std::vector<pid_t> ofAnotherShm;
-};
+// The whole of a file the system makes up as it is read (/proc): into `onStack` as long as it
+// fits, else into `onHeap`.
+template <std::size_t Step>
+std::string_view readWhole(const char* path, char (&onStack)[Step], std::string& onHeap,
+                           bool& read) {
+  const Descriptor file{::open(path, O_RDONLY | O_CLOEXEC)};
+  read = file.fd >= 0;
+  std::size_t size = 0;
+  while (read) {
+    if (onHeap.empty() && size == Step) onHeap.assign(onStack, size);
+    if (!onHeap.empty() && onHeap.size() < size + Step) onHeap.resize(size + Step);
+    char* into = onHeap.empty() ? onStack + size : onHeap.data() + size;
+    const std::size_t room = onHeap.empty() ? Step - size : onHeap.size() - size;
+    const ssize_t count = ::read(file.fd, into, room);
+    if (count < 0 && errno == EINTR) continue;
+    if (count <= 0) break;
+    size += static_cast<std::size_t>(count);
+  }
+  return {onHeap.empty() ? onStack : onHeap.data(), size};
+}
 
 // The words of one line, read by hand: the list is read at every open, and may be long on a
 // machine whose programs hold many files.
@@ -43,6 +65,11 @@ class Words {
     const char* start = at_;
     while (at_ < end_ && *at_ != ' ') ++at_;
     return {start, static_cast<std::size_t>(at_ - start)};
+  }
+  // What is left of the line, blanks before it skipped: a path may hold blanks.
+  std::string_view rest() {
+    while (at_ < end_ && *at_ == ' ') ++at_;
+    return {at_, static_cast<std::size_t>(end_ - at_)};
   }
 
  private:
@@ -92,25 +119,74 @@ bool parseLock(std::string_view line, Lock& lock) {
   return end == "EOF" || parse(end, lock.last);
 }
 
-// Gathers into `holders` what the lock on one line says of the two files, and of other -shm.
+bool isStoreLock(const Lock& lock) {
+  return lock.first >= pendingByte && lock.last <= sharedLast && lock.last >= sharedFirst;
+}
+bool isShmLock(const Lock& lock) {
+  return lock.first >= shmFirst && lock.first <= shmHeld && lock.last == shmHeld;
+}
+
+struct Holder {
+  pid_t process = 0;
+  bool file = false;
+  bool shm = false;
+};
+
+// What the list says of the two files, and which other stores and -shm each process holds.
+struct Holders {
+  std::vector<Holder> ofTheFiles;
+  std::vector<std::pair<pid_t, std::uint64_t>> otherShms;
+  std::vector<std::pair<pid_t, std::uint64_t>> otherStores;
+};
+
+// Gathers into `holders` what the lock on one line says.
 void take(std::string_view line, std::optional<ino_t> file, std::optional<ino_t> shm, pid_t self,
           Holders& holders) {
   Lock lock;
   if (!parseLock(line, lock) || lock.process == self) return;
-  const bool onFile = file && lock.inode == *file;
-  const bool onShm = shm && lock.inode == *shm;
-  const bool onShmByte = lock.first <= shmHeld && lock.last >= shmHeld;
+  const bool store = isStoreLock(lock);
+  const bool shmByte = isShmLock(lock);
+  const bool onFile = store && file && lock.inode == *file;
+  const bool onShm = shmByte && shm && lock.inode == *shm;
   if (!onFile && !onShm) {
-    if (onShmByte) holders.ofAnotherShm.push_back(lock.process);
+    if (shmByte) holders.otherShms.emplace_back(lock.process, lock.inode);
+    if (store) holders.otherStores.emplace_back(lock.process, lock.inode);
     return;
   }
-  if (onFile ? (lock.first > sharedLast || lock.last < sharedFirst) : !onShmByte) return;
   Holder* holder = nullptr;
   for (Holder& each : holders.ofTheFiles) {
     if (each.process == lock.process) holder = &each;
   }
   if (holder == nullptr) holder = &holders.ofTheFiles.emplace_back(Holder{lock.process});
   (onFile ? holder->file : holder->shm) = true;
+}
+
+// Whether the -shm `shm` that `process` holds is one of another store it has open: the -shm of
+// a store by another name is anything else.
+bool isAnotherStoresShm(pid_t process, std::uint64_t shm, std::optional<ino_t> file,
+                        const Holders& holders, const StoreLocks::ShmLookup& lookup) {
+  const StoreLocks::ShmBeside beside = lookup(process, shm);
+  if (beside.seen == StoreLocks::ShmBeside::Seen::notAShm) return true;
+  if (beside.seen != StoreLocks::ShmBeside::Seen::file || (file && beside.store == *file)) {
+    return false;
+  }
+  return std::find(holders.otherStores.begin(), holders.otherStores.end(),
+                   std::pair{process, beside.store}) != holders.otherStores.end();
+}
+
+// The first holder that does not go together with the name, over the locks `take` gathered.
+StoreLocks::Found conflictAmong(const Holders& holders, std::optional<ino_t> file,
+                                const StoreLocks::ShmLookup& lookup) {
+  for (const Holder& holder : holders.ofTheFiles) {
+    if (holder.shm && !holder.file) return {StoreLocks::Conflict::shmOfAnotherFile, holder.process};
+    if (!holder.file || holder.shm) continue;
+    for (const auto& [process, shm] : holders.otherShms) {
+      if (process == holder.process && !isAnotherStoresShm(process, shm, file, holders, lookup)) {
+        return {StoreLocks::Conflict::fileByAnotherName, holder.process};
+      }
+    }
+  }
+  return {};
 }
 
 // Whether a process other than `self` holds a lock on either file. The list is searched for the
@@ -143,42 +219,32 @@ bool othersHold(std::string_view list, std::optional<ino_t> file, std::optional<
   return false;
 }
 
-// Calls `use` with the whole of the system's list of locks, read into a buffer on the stack as
-// long as it fits: it is read at every open. False where there is no list.
-template <class Use>
-bool withList(const Use& use) {
-  const int fd = ::open("/proc/locks", O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
-  constexpr std::size_t step = 16384;
-  char onStack[step];
+// What the system's account of `process`'s memory (/proc/<pid>/maps) says the file of inode
+// `shm` it maps lies beside. Read only when a process holds the store with another -shm.
+StoreLocks::ShmBeside shmBeside(pid_t process, std::uint64_t shm) {
+  using Seen = StoreLocks::ShmBeside::Seen;
+  char onStack[16384];
   std::string onHeap;
-  std::size_t size = 0;
-  while (true) {
-    if (onHeap.empty() && size == step) onHeap.assign(onStack, size);
-    if (!onHeap.empty() && onHeap.size() < size + step) onHeap.resize(size + step);
-    char* into = onHeap.empty() ? onStack + size : onHeap.data() + size;
-    const std::size_t room = onHeap.empty() ? step - size : onHeap.size() - size;
-    const ssize_t count = ::read(fd, into, room);
-    if (count < 0 && errno == EINTR) continue;
-    if (count <= 0) break;
-    size += static_cast<std::size_t>(count);
-  }
-  ::close(fd);
-  use(std::string_view(onHeap.empty() ? onStack : onHeap.data(), size));
-  return true;
-}
-
-// The first holder that does not go together with the name, over the locks `take` gathered.
-StoreLocks::Found conflictAmong(const Holders& holders) {
-  for (const Holder& holder : holders.ofTheFiles) {
-    // Without a -shm of its own elsewhere, a process holding the file alone is between its lock
-    // on the file and its -shm (opening, or closing), or reads without one.
-    if (holder.file && !holder.shm &&
-        std::find(holders.ofAnotherShm.begin(), holders.ofAnotherShm.end(), holder.process) !=
-            holders.ofAnotherShm.end()) {
-      return {StoreLocks::Conflict::fileByAnotherName, holder.process};
-    }
-    if (holder.shm && !holder.file) return {StoreLocks::Conflict::shmOfAnotherFile, holder.process};
+  bool read = false;
+  const std::string maps = "/proc/" + std::to_string(process) + "/maps";
+  std::string_view text = readWhole(maps.c_str(), onStack, onHeap, read);
+  if (!read) return {};
+  // Each line: start-end perms offset major:minor inode [path].
+  while (!text.empty()) {
+    const auto end = text.find('\n');
+    const std::string_view line = text.substr(0, end);
+    text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+    Words words(line);
+    for (int field = 0; field < 4; ++field) words.next();
+    std::uint64_t inode = 0;
+    if (!parse(words.next(), inode) || inode != shm) continue;
+    std::string_view path = words.rest();
+    if (path.ends_with(" (deleted)")) return {Seen::nothing};
+    if (!path.ends_with("-shm")) return {Seen::notAShm};
+    path.remove_suffix(4);
+    struct stat status {};
+    if (::stat(std::string(path).c_str(), &status) != 0) return {Seen::nothing};
+    return {Seen::file, status.st_ino};
   }
   return {};
 }
@@ -186,7 +252,8 @@ StoreLocks::Found conflictAmong(const Holders& holders) {
 }  // namespace
 
 StoreLocks::Found StoreLocks::find(std::string_view list, std::optional<ino_t> file,
-                                   std::optional<ino_t> shm, pid_t self, Scope scope) {
+                                   std::optional<ino_t> shm, pid_t self, Scope scope,
+                                   const ShmLookup& lookup) {
   if (!othersHold(list, file, scope == Scope::fileAndShm ? shm : std::nullopt, self)) return {};
   Holders holders;
   while (!list.empty()) {
@@ -194,15 +261,17 @@ StoreLocks::Found StoreLocks::find(std::string_view list, std::optional<ino_t> f
     take(list.substr(0, end), file, shm, self, holders);
     list.remove_prefix(end == std::string_view::npos ? list.size() : end + 1);
   }
-  return conflictAmong(holders);
+  return conflictAmong(holders, file, lookup);
 }
 
 StoreLocks::Found StoreLocks::find(std::optional<ino_t> file, std::optional<ino_t> shm,
                                    Scope scope) {
-  Found found;
-  const pid_t self = ::getpid();
-  withList([&](std::string_view list) { found = find(list, file, shm, self, scope); });
-  return found;
+  char onStack[16384];
+  std::string onHeap;
+  bool read = false;
+  const std::string_view list = readWhole("/proc/locks", onStack, onHeap, read);
+  if (!read) return {};
+  return find(list, file, shm, ::getpid(), scope, shmBeside);
 }
 
 }  // namespace kelvo::data_internal

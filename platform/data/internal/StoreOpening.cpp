@@ -65,6 +65,9 @@ struct LinkChain {
   bool ends = false;  // false for a loop, or a link that cannot be read
 };
 
+// How many links at the end of a path SQLite follows (its limit of 200, counted from 0).
+constexpr int sqliteFollowsLinks = 201;
+
 // Follows the links at the end of `url` as SQLite does, which, unlike the system, follows a chain
 // of far more than 40 (up to 201); a link met twice is a loop.
 LinkChain followLinks(const fs::path& url) {
@@ -204,14 +207,15 @@ void refuseNameBeforeParent(const fs::path& url, const Refusal& cannotOpen) {
 // SQLite names its journal after the file the path leads to, and leaves that file made, empty,
 // when the journal's name is too long: the name is counted before anything is made.
 template <class Refusal>
-void refuseNameWithoutRoomForJournal(const fs::path& url, const Refusal& cannotOpen) {
-  const fs::path file = followLinks(url).end;
+void refuseNameWithoutRoomForJournal(const fs::path& url, const LinkChain& chain,
+                                     const Refusal& cannotOpen) {
+  const fs::path& file = chain.end;
   const std::size_t name = file.filename().native().size();
   const bool isLink = file != url;
   // The path's own name too long for the file system is told once SQLite refuses it, and so is
   // a chain of links longer than SQLite follows, which it refuses before making anything.
   if (name + journalSuffix <= NAME_MAX || (!isLink && name > NAME_MAX)) return;
-  if (isLink && name <= NAME_MAX && !sqliteFullPath(url)) return;
+  if (chain.links > sqliteFollowsLinks) return;
   const std::string length = std::to_string(name) + " bytes long, and ";
   std::string why = isLink ? "it is a link to " + shown(file) + ", whose name is " + length
                            : "its file name is " + length;
@@ -229,11 +233,15 @@ void refuseNameWithoutRoomForJournal(const fs::path& url, const Refusal& cannotO
 
 // A path that is no file SQLite could keep a store in: a named pipe, a socket or a device
 // (opening a pipe would read what another program writes to it); and a file of one byte, which
-// SQLite takes for an empty one and would write a new store over. Whether the path names a file.
+// SQLite takes for an empty one and would write a new store over; through a chain of links as
+// long as SQLite follows, past the system's 40. Whether anything is at the path.
 template <class Refusal>
-bool refuseSpecialFile(const fs::path& url, const Refusal& cannotOpen) {
+bool refuseSpecialFile(const fs::path& url, const LinkChain& chain, const Refusal& cannotOpen) {
   struct stat status;
-  if (::stat(url.c_str(), &status) != 0) return false;
+  if (::stat(url.c_str(), &status) != 0 &&
+      (errno != ELOOP || !chain.ends || ::stat(chain.end.c_str(), &status) != 0)) {
+    return false;
+  }
   if (S_ISDIR(status.st_mode)) return true;
   if (S_ISREG(status.st_mode)) {
     if (status.st_size != 1) return true;
@@ -246,7 +254,8 @@ bool refuseSpecialFile(const fs::path& url, const Refusal& cannotOpen) {
                                                       : "a device";
   std::error_code ignored;
   if (fs::is_symlink(fs::symlink_status(url, ignored))) {
-    throw cannotOpen("it is a link to " + fs::read_symlink(url, ignored).string() + ", " + what +
+    const fs::path target = chain.links > 1 ? chain.end : fs::read_symlink(url, ignored);
+    throw cannotOpen("it is a link to " + target.string() + ", " + what +
                      ", not a file; point the link at a store file.");
   }
   throw cannotOpen("it is " + what + ", not a file; give the path of a store file.");
@@ -324,8 +333,9 @@ bool StoreOpening::refusePath(const fs::path& url) {
     }
   }
   refuseNameBeforeParent(url, cannotOpen);
-  refuseNameWithoutRoomForJournal(url, cannotOpen);
-  return refuseSpecialFile(url, cannotOpen);
+  const LinkChain chain = followLinks(url);
+  refuseNameWithoutRoomForJournal(url, chain, cannotOpen);
+  return refuseSpecialFile(url, chain, cannotOpen);
 }
 
 void StoreOpening::refuseMovedWhileOpening(const fs::path& url) {

@@ -17,7 +17,8 @@ struct StoreOpening {
   /// Throws `StoreError` for a path that opening would get wrong before SQLite sees it (empty,
   /// ending in a separator or "/.", holding a NUL byte, through a missing folder before "..",
   /// too long a name for the journal beside the file it leads to, a pipe, a socket or a device,
-  /// a file of one byte), so that nothing is made for it. Returns whether the path names a file.
+  /// a file of one byte), so that nothing is made for it. Returns whether anything is at the
+  /// path: where nothing is, SQLite makes the file.
   static bool refusePath(const std::filesystem::path& url);
   /// The name SQLite is given for the path: never one it reads as a temporary database or a URI.
   static std::string sqliteName(const std::filesystem::path& url);

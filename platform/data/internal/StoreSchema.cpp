@@ -197,7 +197,7 @@ void writeMetadata(Database& database, const Model& model) {
 }  // namespace
 
 void StoreSchema::open(Database& database, const Model& model, const StoreDescription& description,
-                       bool isFile) {
+                       bool isFile, const std::function<void()>& beforeWriting) {
   database.execute("PRAGMA foreign_keys = ON");
   // Reading the schema is the first read of the file: a file that is not a database, or is
   // damaged, fails here, before anything is written to it.
@@ -222,6 +222,7 @@ void StoreSchema::open(Database& database, const Model& model, const StoreDescri
     if (version > formatVersion) incompatible(description, "was made by a newer version.");
     if (metadata.count("modelVersion") != 0) storedModelVersion = metadata.at("modelVersion");
   }
+  if (beforeWriting) beforeWriting();
   if (isFile) {
     // Another process opening the store at the same moment may hold it for a moment.
     database.executeWaiting("PRAGMA journal_mode = WAL");

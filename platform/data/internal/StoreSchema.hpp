@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace kelvo::data_internal {
@@ -27,9 +28,12 @@ struct StoreSchema {
 
   /// Makes `database` a store of `model`: creates a new one, or checks that an existing one is a
   /// store of ours and adds what the model has and it lacks (tables, columns, indexes). Throws
-  /// `StoreError` and writes nothing to a file that is not a store of ours.
+  /// `StoreError` and writes nothing to a file that is not a store of ours. `beforeWriting`, when
+  /// given, runs once the file has been read and before anything is written to it (SQLite has
+  /// opened the -wal and -shm beside it by then), and may throw to stop the open there.
   static void open(Database& database, const data::Model& model,
-                   const data::StoreDescription& description, bool isFile);
+                   const data::StoreDescription& description, bool isFile,
+                   const std::function<void()>& beforeWriting = {});
 
   // Statements over one entity's table. Columns and parameters come in one order: the primary
   // key, the attributes, then the foreign keys of the to-one relationships.
