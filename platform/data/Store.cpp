@@ -31,11 +31,12 @@ using data_internal::StoreSchema;
 
 namespace {
 
-// An I/O error met while opening, because the path named nothing or another file for a moment:
+// A failure met while opening because the path named nothing or another file for a moment:
 // SQLite opens the -wal and -shm by the store's path, and looks at the file there for their mode.
 bool cameOfAMove(const StoreError& error, const Database& database) {
-  return error.extendedCode() == Database::pathNamedNothing ||
-         (Database::isIOError(error.extendedCode()) && database.fileHasMoved());
+  // Whatever else it reads as (damage, among others), a read through the -wal and -shm of
+  // another file tells of nothing in this one.
+  return error.extendedCode() == Database::pathNamedNothing || database.fileHasMoved();
 }
 
 // The store file SQLite made for an open that is refused before its first read: still empty,
@@ -127,12 +128,14 @@ Store::Store(const StoreDescription& description, const Model& model) : descript
     try {
       // Before the connection first reads: by then it would share another's view of the log.
       openFile_ = OpenStore::enter(fullPath, description_.url);
-      // The file listed is the one the connection has open, unless the path changed under it.
+      // Before SQLite makes the -wal and -shm beside the path, at the first read.
+      OpenStore::refuseOtherPrograms(fullPath, description_.url);
+      // The file listed is the one the connection has open, unless the path changed under it,
+      // as it may have while other programs were waited for: the first read would then take
+      // the -wal and -shm of whatever the path names now.
       if (database_->fileHasMoved() || openFile_->hasMoved().value_or(false)) {
         StoreOpening::refuseMovedWhileOpening(description_.url);
       }
-      // Before SQLite makes the -wal and -shm beside the path, at the first read.
-      OpenStore::refuseOtherPrograms(fullPath, description_.url);
     } catch (...) {
       if (!fileWasThere) removeIfMadeEmpty(*database_);
       throw;
@@ -157,11 +160,19 @@ Store::Store(const StoreDescription& description, const Model& model) : descript
                       inMemory ? std::function<void()>() : beforeWriting);
     mayNotWrite_ = !inMemory && database_->isReadOnly();
   } catch (const StoreError& error) {
-    if (inMemory || refusedThere) throw;
-    if (cameOfAMove(error, *database_)) StoreOpening::refuseMovedWhileOpening(description_.url);
+    if (inMemory) throw;
+    // Refused after its first read, or as the path moved, this connection may be the last to
+    // read the log it read, which is then its file's to empty, unless another program reads
+    // the file, or that log, otherwise. A file that is no store of ours, or is damaged, is left
+    // as it was.
+    const bool moved = cameOfAMove(error, *database_);
+    if ((refusedThere || moved) && openFile_->isTheOnlyView()) database_->noteLogIsOwn();
+    if (refusedThere) throw;
+    if (moved) StoreOpening::refuseMovedWhileOpening(description_.url);
     StoreOpening::refuse(description_, error);
   }
   statements_.resize(model.entities().size());
+  database_->noteLogIsOwn();
 }
 
 Store::~Store() {
@@ -245,6 +256,7 @@ void Store::reopenToWrite(const Model& model) {
                          StoreOpening::afterAMove,
                      Database::fileMoved);
   }
+  database_->noteLogIsOwn();
   mayNotWrite_ = false;
 }
 

@@ -1,6 +1,7 @@
 #include "platform/data/internal/Database.hpp"
 
 #include <sqlite3.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -67,11 +68,19 @@ Database::~Database() {
   // path. So the log is emptied first, without waiting on other connections: whenever this one
   // committed since it was last emptied, whatever the path names, and, for what others left in
   // it, whenever the file is found moved.
-  if (!inMemory_ && (logMayHoldCommits_ || fileHasMoved())) {
+  if (!inMemory_ && logIsOwn_ && (logMayHoldCommits_ || logHasFrames() || fileHasMoved())) {
     sqlite3_busy_timeout(handle_, 0);
     emptyLog();
   }
   sqlite3_close_v2(handle_);
+}
+
+// Another connection's commits that its close could not copy into the file (a reader held them):
+// the last connection to close must, or they stay beside a name a later connection reads by.
+bool Database::logHasFrames() const {
+  const char* log = sqlite3_filename_wal(sqlite3_db_filename(handle_, "main"));
+  struct stat status {};
+  return log != nullptr && ::stat(log, &status) == 0 && status.st_size > 0;
 }
 
 bool Database::isReadOnly(int extendedCode) { return (extendedCode & 0xFF) == SQLITE_READONLY; }

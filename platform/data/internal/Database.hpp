@@ -57,8 +57,16 @@ class Database {
   /// once it is empty. SQLite's own close skips this for a file that was moved, which leaves
   /// the commits in the log beside the old path, where a file put there would read them: the
   /// connection does it as it closes, without waiting, when it has committed since the log was
-  /// last emptied or finds its file moved.
+  /// last emptied, finds the log holding anything, or finds its file moved.
   bool emptyLog();
+  /// Says that the -wal and -shm this connection reads are its file's own, and no other
+  /// connection reads the file through others: its close may then empty the log into the file.
+  /// Until then it leaves the log to SQLite, as a connection whose open was refused must when
+  /// the path named another file as it first read, or another program reads the file by
+  /// another name.
+  void noteLogIsOwn() { logIsOwn_ = true; }
+  /// Whether the log beside the path holds anything: frames it may not have copied yet.
+  bool logHasFrames() const;
   /// The full path of the file SQLite opened, links followed; empty for a database in memory.
   std::string fullPath() const;
   /// Which file a connection has open: its device and inode.
@@ -122,6 +130,7 @@ class Database {
   std::uint32_t serial_;  // tells this connection's versions from those of any other
   std::string path_;
   bool inMemory_;
+  bool logIsOwn_ = false;
   std::array<std::unique_ptr<Statement>, 4> controls_;
   // Committed since the log was last emptied: a log left behind would hold what it wrote.
   bool logMayHoldCommits_ = false;

@@ -160,6 +160,11 @@ std::unique_ptr<OpenStore> OpenStore::enter(const std::string& fullPath,
   return entry;
 }
 
+bool OpenStore::isTheOnlyView() const {
+  if (id_ == 0) return false;
+  return StoreLocks::find(inode_, inodeAt(path_ + "-shm")).conflict == StoreLocks::Conflict::none;
+}
+
 std::optional<bool> OpenStore::hasMoved() const {
   if (id_ == 0) return std::nullopt;
   struct stat status {};

@@ -43,6 +43,10 @@ class OpenStore {
   /// Whether the path it was opened at names another file now, or nothing: one `stat`. None
   /// for a file listed under no identity.
   std::optional<bool> hasMoved() const;
+  /// Whether no other process has the file open by another name, nor holds the -shm beside the
+  /// path it was opened at for another file: the log beside that path is then the file's alone
+  /// to empty. Waits for nothing.
+  bool isTheOnlyView() const;
 
  private:
   OpenStore(std::uint64_t id, std::string path, std::uint64_t device, std::uint64_t inode)

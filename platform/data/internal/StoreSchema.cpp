@@ -194,6 +194,20 @@ void writeMetadata(Database& database, const Model& model) {
                    "The store at " + description.url.string() + " " + why);
 }
 
+// Makes the tables of a new store and records its metadata, in one transaction under the write
+// lock; writes nothing when another writer made them meanwhile (then its log, not this one's,
+// may hold them). Whether this connection made them.
+bool makeWhole(Database& database, const Model& model) {
+  database.execute("PRAGMA synchronous = FULL");
+  Transaction transaction(database);
+  const auto steps = migrationSteps(database, model);
+  if (steps.empty()) return false;
+  for (const auto& step : steps) database.execute(step);
+  writeMetadata(database, model);
+  transaction.commit();
+  return true;
+}
+
 }  // namespace
 
 void StoreSchema::open(Database& database, const Model& model, const StoreDescription& description,
@@ -222,15 +236,20 @@ void StoreSchema::open(Database& database, const Model& model, const StoreDescri
     if (version > formatVersion) incompatible(description, "was made by a newer version.");
     if (metadata.count("modelVersion") != 0) storedModelVersion = metadata.at("modelVersion");
   }
-  if (beforeWriting) beforeWriting();
+  // A new store file is made whole before it turns to WAL: until then every writer of the file,
+  // by whatever name it was opened, waits on the file's own locks, where a log beside a name is
+  // read only by the connections that opened the file by that name.
+  const bool created = isNew && isFile && makeWhole(database, model);
   if (isFile) {
     // Another process opening the store at the same moment may hold it for a moment.
     database.executeWaiting("PRAGMA journal_mode = WAL");
     // A commit reaches the disk before save returns.
     database.execute("PRAGMA synchronous = FULL");
   }
+  // A read: in WAL mode, the connection holds the store and the -shm beside its name from then on.
   const bool upToDate = migrationSteps(database, model).empty();
-  if (upToDate && storedModelVersion == model.versionHash()) return;
+  if (beforeWriting) beforeWriting();
+  if (created || (upToDate && storedModelVersion == model.versionHash())) return;
   const bool mayMigrate = description.shouldMigrateStoreAutomatically &&
                           description.shouldInferMappingModelAutomatically;
   if (!isNew && !mayMigrate) {
