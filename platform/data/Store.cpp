@@ -166,7 +166,13 @@ Store::Store(const StoreDescription& description, const Model& model) : descript
     // the file, or that log, otherwise. A file that is no store of ours, or is damaged, is left
     // as it was.
     const bool moved = cameOfAMove(error, *database_);
-    if ((refusedThere || moved) && openFile_->isTheOnlyView()) database_->noteLogIsOwn();
+    // Where another program reads the file otherwise, a log whose frames are all in the file
+    // is still reset: left as it is, a later first reader by this name would take its frames
+    // for the latest, over what the other program has written since.
+    if ((refusedThere || moved) &&
+        (openFile_->isTheOnlyView() || (refusedThere && database_->logIsCopied()))) {
+      database_->noteLogIsOwn();
+    }
     if (refusedThere) throw;
     if (moved) StoreOpening::refuseMovedWhileOpening(description_.url);
     StoreOpening::refuse(description_, error);

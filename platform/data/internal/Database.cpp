@@ -70,9 +70,30 @@ Database::~Database() {
   // it, whenever the file is found moved.
   if (!inMemory_ && logIsOwn_ && (logMayHoldCommits_ || logHasFrames() || fileHasMoved())) {
     sqlite3_busy_timeout(handle_, 0);
-    emptyLog();
+    // Connections closing at the same moment keep each other from emptying it (one holds the
+    // checkpoint, another reads): a few tries, a millisecond apart, see them gone. A reader of
+    // longer is not waited for; its own close empties the log.
+    for (int tries = 0; !emptyLog() && tries < closingTries; ++tries) sqlite3_sleep(1);
   }
   sqlite3_close_v2(handle_);
+}
+
+bool Database::logIsCopied() const {
+  sqlite3_file* file = nullptr;
+  if (sqlite3_file_control(handle_, "main", SQLITE_FCNTL_FILE_POINTER, &file) != SQLITE_OK ||
+      file == nullptr || file->pMethods == nullptr || file->pMethods->iVersion < 2) {
+    return false;
+  }
+  // The first region of the -shm, as the connection has it mapped (never mapped anew here): the
+  // wal-index header, whose frame count is at byte 16, and the checkpoint's at byte 96.
+  void volatile* region = nullptr;
+  if (file->pMethods->xShmMap(file, 0, 32768, 0, &region) != SQLITE_OK || region == nullptr) {
+    return false;
+  }
+  const auto* index = static_cast<const volatile std::uint32_t*>(region);
+  constexpr std::uint32_t walIndexVersion = 3007000;
+  return index[0] == walIndexVersion && index[12] == walIndexVersion && index[4] == index[24] &&
+         index[4] == index[16];
 }
 
 // Another connection's commits that its close could not copy into the file (a reader held them):

@@ -67,6 +67,11 @@ class Database {
   void noteLogIsOwn() { logIsOwn_ = true; }
   /// Whether the log beside the path holds anything: frames it may not have copied yet.
   bool logHasFrames() const;
+  /// Whether every frame of the log, as this connection's view of the -shm tells, was copied
+  /// into the file: emptying it then only resets it, and writes nothing to the file.
+  bool logIsCopied() const;
+  /// How many times a close tries again to empty the log, a millisecond apart.
+  static constexpr int closingTries = 10;
   /// The full path of the file SQLite opened, links followed; empty for a database in memory.
   std::string fullPath() const;
   /// Which file a connection has open: its device and inode.
