@@ -65,9 +65,9 @@ Database::~Database() {
   if (handle_ == nullptr) return;
   // SQLite's close copies the log into the file only while the file is at its path, as it looks
   // then: a move between any look of ours and its own would leave the commits beside the old
-  // path. So the log is emptied first, without waiting on other connections: whenever this one
-  // committed since it was last emptied, whatever the path names, and, for what others left in
-  // it, whenever the file is found moved.
+  // path. So the log is emptied first, waiting for no reader: whenever this one committed since
+  // it was last emptied, whatever the path names, and, for what others left in it, whenever it
+  // holds anything or the file is found moved.
   if (!inMemory_ && logIsOwn_ && (logMayHoldCommits_ || logHasFrames() || fileHasMoved())) {
     sqlite3_busy_timeout(handle_, 0);
     // Connections closing at the same moment keep each other from emptying it (one holds the

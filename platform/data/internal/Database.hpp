@@ -56,8 +56,8 @@ class Database {
   /// and empties the log, waiting for other connections no longer than the busy timeout. True
   /// once it is empty. SQLite's own close skips this for a file that was moved, which leaves
   /// the commits in the log beside the old path, where a file put there would read them: the
-  /// connection does it as it closes, without waiting, when it has committed since the log was
-  /// last emptied, finds the log holding anything, or finds its file moved.
+  /// connection does it as it closes, waiting for no reader, when it has committed since the
+  /// log was last emptied, finds the log holding anything, or finds its file moved.
   bool emptyLog();
   /// Says that the -wal and -shm this connection reads are its file's own, and no other
   /// connection reads the file through others: its close may then empty the log into the file.
