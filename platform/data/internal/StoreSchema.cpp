@@ -246,10 +246,17 @@ void StoreSchema::open(Database& database, const Model& model, const StoreDescri
     // A commit reaches the disk before save returns.
     database.execute("PRAGMA synchronous = FULL");
   }
-  // A read: in WAL mode, the connection holds the store and the -shm beside its name from then on.
+  if (created) {
+    // A read: in WAL mode, the connection holds the store and the -shm beside its name from
+    // then on.
+    database.execute("PRAGMA schema_version");
+    if (beforeWriting) beforeWriting();
+    return;
+  }
+  // A read, as above.
   const bool upToDate = migrationSteps(database, model).empty();
   if (beforeWriting) beforeWriting();
-  if (created || (upToDate && storedModelVersion == model.versionHash())) return;
+  if (upToDate && storedModelVersion == model.versionHash()) return;
   const bool mayMigrate = description.shouldMigrateStoreAutomatically &&
                           description.shouldInferMappingModelAutomatically;
   if (!isNew && !mayMigrate) {
