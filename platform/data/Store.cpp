@@ -36,7 +36,8 @@ namespace {
 bool cameOfAMove(const StoreError& error, const Database& database) {
   // Whatever else it reads as (damage, among others), a read through the -wal and -shm of
   // another file tells of nothing in this one.
-  return error.extendedCode() == Database::pathNamedNothing || database.fileHasMoved();
+  return error.extendedCode() == Database::pathNamedNothing ||
+         error.extendedCode() == Database::fileMoved || database.fileHasMoved();
 }
 
 // The store file SQLite made for an open that is refused before its first read: still empty,
