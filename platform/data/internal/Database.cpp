@@ -106,8 +106,6 @@ bool Database::logHasFrames() const {
 
 bool Database::isReadOnly(int extendedCode) { return (extendedCode & 0xFF) == SQLITE_READONLY; }
 
-bool Database::isIOError(int extendedCode) { return (extendedCode & 0xFF) == SQLITE_IOERR; }
-
 bool Database::isReadOnly() const { return sqlite3_db_readonly(handle_, "main") == 1; }
 
 std::string Database::fullPath() const {

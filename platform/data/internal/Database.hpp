@@ -44,8 +44,6 @@ class Database {
   static constexpr int pathNamedNothing = 1802;  // SQLITE_IOERR_FSTAT
   /// Whether an extended code says the file or its folder cannot be written.
   static bool isReadOnly(int extendedCode);
-  /// Whether an extended code is one of SQLite's input and output errors.
-  static bool isIOError(int extendedCode);
   /// Whether SQLite opened the file read-only: it may not be written, and the connection stays
   /// so when it becomes writable.
   bool isReadOnly() const;

@@ -9,6 +9,7 @@
 #include <charconv>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -35,14 +36,14 @@ struct Descriptor {
 };
 
 // The whole of a file the system makes up as it is read (/proc): into `onStack` as long as it
-// fits, else into `onHeap`.
+// fits, else into `onHeap`. None where it cannot be opened.
 template <std::size_t Step>
-std::string_view readWhole(const char* path, char (&onStack)[Step], std::string& onHeap,
-                           bool& read) {
+std::optional<std::string_view> readWhole(const char* path, char (&onStack)[Step],
+                                          std::string& onHeap) {
   const Descriptor file{::open(path, O_RDONLY | O_CLOEXEC)};
-  read = file.fd >= 0;
+  if (file.fd < 0) return std::nullopt;
   std::size_t size = 0;
-  while (read) {
+  while (true) {
     if (onHeap.empty() && size == Step) onHeap.assign(onStack, size);
     if (!onHeap.empty() && onHeap.size() < size + Step) onHeap.resize(size + Step);
     char* into = onHeap.empty() ? onStack + size : onHeap.data() + size;
@@ -52,7 +53,7 @@ std::string_view readWhole(const char* path, char (&onStack)[Step], std::string&
     if (count <= 0) break;
     size += static_cast<std::size_t>(count);
   }
-  return {onHeap.empty() ? onStack : onHeap.data(), size};
+  return std::string_view(onHeap.empty() ? onStack : onHeap.data(), size);
 }
 
 // The words of one line, read by hand: the list is read at every open, and may be long on a
@@ -225,10 +226,10 @@ StoreLocks::ShmBeside shmBeside(pid_t process, std::uint64_t shm) {
   using Seen = StoreLocks::ShmBeside::Seen;
   char onStack[16384];
   std::string onHeap;
-  bool read = false;
   const std::string maps = "/proc/" + std::to_string(process) + "/maps";
-  std::string_view text = readWhole(maps.c_str(), onStack, onHeap, read);
+  const auto read = readWhole(maps.c_str(), onStack, onHeap);
   if (!read) return {};
+  std::string_view text = *read;
   // Each line: start-end perms offset major:minor inode [path].
   while (!text.empty()) {
     const auto end = text.find('\n');
@@ -268,10 +269,9 @@ StoreLocks::Found StoreLocks::find(std::optional<ino_t> file, std::optional<ino_
                                    Scope scope) {
   char onStack[16384];
   std::string onHeap;
-  bool read = false;
-  const std::string_view list = readWhole("/proc/locks", onStack, onHeap, read);
-  if (!read) return {};
-  return find(list, file, shm, ::getpid(), scope, shmBeside);
+  const auto list = readWhole("/proc/locks", onStack, onHeap);
+  if (!list) return {};
+  return find(*list, file, shm, ::getpid(), scope, shmBeside);
 }
 
 }  // namespace kelvo::data_internal

@@ -198,7 +198,6 @@ void writeMetadata(Database& database, const Model& model) {
 // lock; writes nothing when another writer made them meanwhile (then its log, not this one's,
 // may hold them). Whether this connection made them.
 bool makeWhole(Database& database, const Model& model) {
-  database.execute("PRAGMA synchronous = FULL");
   Transaction transaction(database);
   const auto steps = migrationSteps(database, model);
   if (steps.empty()) return false;
@@ -236,16 +235,14 @@ void StoreSchema::open(Database& database, const Model& model, const StoreDescri
     if (version > formatVersion) incompatible(description, "was made by a newer version.");
     if (metadata.count("modelVersion") != 0) storedModelVersion = metadata.at("modelVersion");
   }
+  // A commit reaches the disk before save returns.
+  if (isFile) database.execute("PRAGMA synchronous = FULL");
   // A new store file is made whole before it turns to WAL: until then every writer of the file,
   // by whatever name it was opened, waits on the file's own locks, where a log beside a name is
   // read only by the connections that opened the file by that name.
   const bool created = isNew && isFile && makeWhole(database, model);
-  if (isFile) {
-    // Another process opening the store at the same moment may hold it for a moment.
-    database.executeWaiting("PRAGMA journal_mode = WAL");
-    // A commit reaches the disk before save returns.
-    database.execute("PRAGMA synchronous = FULL");
-  }
+  // Another process opening the store at the same moment may hold it for a moment.
+  if (isFile) database.executeWaiting("PRAGMA journal_mode = WAL");
   if (created) {
     // A read: in WAL mode, the connection holds the store and the -shm beside its name from
     // then on.
