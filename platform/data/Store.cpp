@@ -179,7 +179,7 @@ Store::Store(const StoreDescription& description, const Model& model) : descript
     StoreOpening::refuse(description_, error);
   }
   statements_.resize(model.entities().size());
-  database_->noteLogIsOwn();
+  database_->noteOpened();
 }
 
 Store::~Store() {
@@ -263,7 +263,7 @@ void Store::reopenToWrite(const Model& model) {
                          StoreOpening::afterAMove,
                      Database::fileMoved);
   }
-  database_->noteLogIsOwn();
+  database_->noteOpened();
   mayNotWrite_ = false;
 }
 

@@ -1736,6 +1736,130 @@ TEST(StoreOpeningTest, AStoreMovedAsItClosesKeepsWhatItSaved) {
   EXPECT_EQ(notesSeenElsewhere(moved), "a,b,c");
 }
 
+// SQLite's own VFS, but for one move of the store's file, made at its next look at the path
+// (a `stat`) once armed: the move lands after every look of ours and before SQLite's. Installed
+// in a child of the test only.
+struct MovingStat {
+  static inline sqlite3_syscall_ptr real = nullptr;
+  static inline std::string from;
+  static inline std::string to;
+  static inline bool armed = false;
+
+  static int look(const char* path, struct stat* status) {
+    if (armed && from == path) {
+      armed = false;
+      if (rename(from.c_str(), to.c_str()) != 0) std::abort();
+    }
+    return reinterpret_cast<int (*)(const char*, struct stat*)>(real)(path, status);
+  }
+  static void install(const std::filesystem::path& store, const std::filesystem::path& moved) {
+    from = store.string();
+    to = moved.string();
+    sqlite3_vfs* own = sqlite3_vfs_find("unix");
+    real = own->xGetSystemCall(own, "stat");
+    if (real == nullptr ||
+        own->xSetSystemCall(own, "stat", reinterpret_cast<sqlite3_syscall_ptr>(&look)) != 0) {
+      throw StoreError({}, "no look to move at");
+    }
+  }
+};
+
+// The same through SQLite's own VFS, where the close leaves the log to SQLite's: moved at its
+// look, what the container saved is in the moved file, and nothing is left at the old path.
+TEST(StoreOpeningTest, AStoreMovedAsSQLiteClosesItKeepsWhatItSavedAndLeavesNothingBehind) {
+  TemporaryDirectory directory;
+  namespace fs = std::filesystem;
+  const auto url = directory.path() / "Kelvo.store";
+  const auto moved = directory.path() / "Moved.store";
+  const std::string said = saidInChild(
+      [&] {
+        MovingStat::install(url, moved);
+        auto container = testing::openContainer(url);
+        for (const auto* title : {"a", "b", "c"}) {
+          testing::makeNote(container->viewContext(), title);
+          container->viewContext().save();
+        }
+        MovingStat::armed = true;
+        container.reset();
+        std::string left;
+        for (const char* suffix : {"", "-wal", "-shm"}) {
+          if (fs::exists(url.string() + suffix)) left += " " + url.filename().string() + suffix;
+        }
+        throw StoreError({}, (MovingStat::armed ? "not moved;" : "moved;") +
+                                 (left.empty() ? std::string(" nothing left") : left));
+      },
+      false);
+  EXPECT_EQ(said, "moved; nothing left");
+  EXPECT_EQ(notesSeenElsewhere(moved), "a,b,c");
+}
+
+// A close copies what it can into the file and leaves the rest to the program still reading,
+// whose own close copies it: it waits for no reader.
+TEST(StoreOpeningTest, AStoreClosedWhileAnotherProgramReadsWaitsForNoneAndLosesNothing) {
+  TemporaryDirectory directory;
+  const auto url = directory.path() / "Kelvo.store";
+  testing::keepNote(url, "a");
+  static int sleeps = 0;
+  const std::string said = saidInChild(
+      [&] {
+        // Every wait SQLite makes goes through its VFS's sleep, counted here.
+        static int (*realSleep)(sqlite3_vfs*, int) = nullptr;
+        sqlite3_vfs* own = sqlite3_vfs_find(nullptr);
+        realSleep = own->xSleep;
+        own->xSleep = [](sqlite3_vfs* vfs, int microseconds) {
+          ++sleeps;
+          return realSleep(vfs, microseconds);
+        };
+        int reading[2];
+        int done[2];
+        if (pipe(reading) != 0 || pipe(done) != 0) throw StoreError({}, "no pipe");
+        const pid_t reader = fork();
+        if (reader == 0) {
+          // Reads the store as it is now, and holds that read until told.
+          prctl(PR_SET_PDEATHSIG, SIGKILL);
+          alarm(20);
+          sqlite3* connection = nullptr;
+          char byte = 0;
+          if (sqlite3_open_v2(url.c_str(), &connection, SQLITE_OPEN_READWRITE, nullptr) !=
+                  SQLITE_OK ||
+              sqlite3_exec(connection, "BEGIN; SELECT count(*) FROM sqlite_schema;", nullptr,
+                           nullptr, nullptr) != SQLITE_OK ||
+              write(reading[1], "r", 1) != 1) {
+            _exit(1);
+          }
+          pollfd told{done[0], POLLIN, 0};
+          if (poll(&told, 1, 10'000) != 1 || read(done[0], &byte, 1) != 1) _exit(2);
+          sqlite3_exec(connection, "COMMIT", nullptr, nullptr, nullptr);
+          _exit(sqlite3_close(connection) == SQLITE_OK ? 0 : 3);
+        }
+        auto container = testing::openContainer(url);
+        char byte = 0;
+        pollfd ready{reading[0], POLLIN, 0};
+        if (poll(&ready, 1, 10'000) != 1 || read(reading[0], &byte, 1) != 1) {
+          throw StoreError({}, "no reader");
+        }
+        for (const auto* title : {"b", "c"}) {
+          testing::makeNote(container->viewContext(), title);
+          container->viewContext().save();
+        }
+        sleeps = 0;
+        container.reset();
+        const int sleptAtClose = sleeps;
+        const bool logLeft = sizeOf(url.string() + "-wal") > 0;
+        int status = 0;
+        if (write(done[1], "d", 1) != 1 || waitpid(reader, &status, 0) != reader) {
+          throw StoreError({}, "reader lost");
+        }
+        throw StoreError({}, "slept " + std::to_string(sleptAtClose) + " times; log " +
+                                 (logLeft ? "left to the reader" : "emptied") + "; reader " +
+                                 std::to_string(WIFEXITED(status) ? WEXITSTATUS(status) : -1));
+      },
+      false);
+  EXPECT_EQ(said, "slept 0 times; log left to the reader; reader 0");
+  EXPECT_FALSE(std::filesystem::exists(url.string() + "-wal"));
+  EXPECT_EQ(notesSeenElsewhere(url), "a,b,c");
+}
+
 // SQLite opens the -wal and -shm by the store's path after the file itself: a store moved or
 // removed in between is told so, at an open and at a save that opens the store anew, and a save
 // so refused keeps its changes.

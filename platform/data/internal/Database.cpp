@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cinttypes>
 #include <cstdio>
+#include <string_view>
 #include <vector>
 
 #include "platform/data/StoreError.hpp"
@@ -38,6 +39,47 @@ std::optional<Database::FileIdentity> mappedFile(const void* address) {
   return found;
 }
 
+// A copy of the system's file methods that says, when SQLite's close asks, that the file was
+// not moved. Only SQLite's own methods are copied: a VFS that wraps them (a host's, or a test's)
+// may find its state by the methods a file has, which a copy would not be. SQLite's own VFS
+// gives every store file one set of methods; the copy is made once, for the first it meets.
+std::atomic<const sqlite3_io_methods*> closingOriginal{nullptr};
+std::atomic<bool> closingMade{false};
+sqlite3_io_methods closingCopy{};
+
+int fileControlAtClose(sqlite3_file* file, int operation, void* argument) {
+  const int result =
+      closingOriginal.load(std::memory_order_acquire)->xFileControl(file, operation, argument);
+  if (operation == SQLITE_FCNTL_HAS_MOVED && result == SQLITE_OK) *static_cast<int*>(argument) = 0;
+  return result;
+}
+
+const sqlite3_io_methods* closingMethods(const sqlite3_io_methods* original) {
+  if (closingMade.load(std::memory_order_acquire)) {
+    return closingOriginal.load(std::memory_order_relaxed) == original ? &closingCopy : nullptr;
+  }
+  const sqlite3_io_methods* none = nullptr;
+  // Another thread making it at this moment: this close does without.
+  if (original->xFileControl == nullptr ||
+      !closingOriginal.compare_exchange_strong(none, original, std::memory_order_acq_rel)) {
+    return nullptr;
+  }
+  closingCopy = *original;
+  closingCopy.xFileControl = &fileControlAtClose;
+  closingMade.store(true, std::memory_order_release);
+  return &closingCopy;
+}
+
+// SQLite's VFS for this system, by its name: one registered over it has another.
+bool isSQLitesOwn(const sqlite3_vfs* vfs) {
+  constexpr std::string_view own = "unix";
+  if (vfs == nullptr || vfs->zName == nullptr) return false;
+  for (std::size_t i = 0; i <= own.size(); ++i) {
+    if (vfs->zName[i] != (i < own.size() ? own[i] : '\0')) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 Database::Database(const std::string& path, Opening opening)
@@ -63,19 +105,53 @@ Database::~Database() {
   // Statements are owned by their holders and finalised before the connection goes.
   for (auto& statement : controls_) statement.reset();
   if (handle_ == nullptr) return;
-  // SQLite's close copies the log into the file only while the file is at its path, as it looks
-  // then: a move between any look of ours and its own would leave the commits beside the old
-  // path. So the log is emptied first, waiting for no reader: whenever this one committed since
-  // it was last emptied, whatever the path names, and, for what others left in it, whenever it
-  // holds anything or the file is found moved.
-  if (!inMemory_ && logIsOwn_ && (logMayHoldCommits_ || logHasFrames() || fileHasMoved())) {
-    sqlite3_busy_timeout(handle_, 0);
-    // Connections closing at the same moment keep each other from emptying it (one holds the
-    // checkpoint, another reads): a few tries, a millisecond apart, see them gone. A reader of
-    // longer is not waited for; its own close empties the log.
-    for (int tries = 0; !emptyLog() && tries < closingTries; ++tries) sqlite3_sleep(1);
-  }
+  if (!inMemory_ && logIsOwn_ && !isReadOnly()) leaveTheLogInTheFile();
   sqlite3_close_v2(handle_);
+}
+
+void Database::leaveTheLogInTheFile() {
+  sqlite3_file* file = nullptr;
+  if (sqlite3_file_control(handle_, "main", SQLITE_FCNTL_FILE_POINTER, &file) != SQLITE_OK) {
+    file = nullptr;
+  }
+  const sqlite3_io_methods* methods = file != nullptr ? file->pMethods : nullptr;
+  // SQLite's close copies the log only where it finds the file still at its path, and leaves it
+  // beside that path otherwise, where a store put there later would read it: a move at any
+  // moment of the close would strand the commits. Told the file is where it was, it copies
+  // through the descriptor it has, wherever the file now is. Only a connection that opened the
+  // store whole is told so: the -wal and -shm beside its name were the file's own then, and no
+  // program has opened another file by that name since (it would have been refused).
+  // A statement still open would keep the connection, and the lock, past the close.
+  const sqlite3_io_methods* closing = mayCloseAlone_ && methods != nullptr &&
+                                              sqlite3_next_stmt(handle_, nullptr) == nullptr &&
+                                              opensBySQLitesOwnMethods()
+                                          ? closingMethods(methods)
+                                          : nullptr;
+  // Held alone, the file is copied its log and the log removed by SQLite's own close, which
+  // takes this lock too, and no connection of any program opens it in between. Not alone, the
+  // lock is given back as SQLite's close would.
+  const bool alone = closing != nullptr && methods->xLock(file, SQLITE_LOCK_EXCLUSIVE) == SQLITE_OK;
+  if (!alone) {
+    if (closing != nullptr) methods->xUnlock(file, SQLITE_LOCK_SHARED);
+    // Others have the file: what this connection committed goes into it now, as far as their
+    // reads allow, and so do others' commits their closes could not copy (the log holds
+    // anything) or that a move would strand. A reader is not waited for, as its own close
+    // empties the log; another connection emptying it at the same moment (most often as it
+    // closes) is, for a few milliseconds.
+    if (logMayHoldCommits_ || logHasFrames() || fileHasMoved()) {
+      sqlite3_busy_timeout(handle_, 0);
+      for (int tries = 0; emptyLogOnce() == Emptying::contended && tries < closingTries; ++tries) {
+        sqlite3_sleep(1);
+      }
+    }
+  }
+  if (closing != nullptr) file->pMethods = closing;
+}
+
+bool Database::opensBySQLitesOwnMethods() const {
+  sqlite3_vfs* vfs = nullptr;
+  return sqlite3_file_control(handle_, "main", SQLITE_FCNTL_VFS_POINTER, &vfs) == SQLITE_OK &&
+         isSQLitesOwn(vfs);
 }
 
 bool Database::logIsCopied() const {
@@ -119,15 +195,23 @@ bool Database::fileHasMoved() const {
          moved != 0;
 }
 
-bool Database::emptyLog() {
+bool Database::emptyLog() { return emptyLogOnce() == Emptying::emptied; }
+
+Database::Emptying Database::emptyLogOnce() {
   int logFrames = -1;
   int copiedFrames = -1;
   // Every database of the connection (no name to look up): only the store's has a log.
   const int result = sqlite3_wal_checkpoint_v2(handle_, nullptr, SQLITE_CHECKPOINT_TRUNCATE,
                                                &logFrames, &copiedFrames);
-  if (result != SQLITE_OK || logFrames != 0) return false;
-  logMayHoldCommits_ = false;
-  return true;
+  if (result == SQLITE_OK && logFrames == 0) {
+    logMayHoldCommits_ = false;
+    return Emptying::emptied;
+  }
+  // Busy before it could count the log's frames: another connection held the checkpoint, or
+  // was reading the log anew. Counted, it was readers or a writer that kept the log from
+  // being reset.
+  return (result & 0xFF) == SQLITE_BUSY && logFrames < 0 ? Emptying::contended
+                                                         : Emptying::othersRead;
 }
 
 // No call names the descriptor of a connection's file; a mapping of it, made for a moment and let

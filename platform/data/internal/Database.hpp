@@ -52,23 +52,37 @@ class Database {
   bool fileHasMoved() const;
   /// Copies the write-ahead log into the file this connection has open, wherever that now is,
   /// and empties the log, waiting for other connections no longer than the busy timeout. True
-  /// once it is empty. SQLite's own close skips this for a file that was moved, which leaves
-  /// the commits in the log beside the old path, where a file put there would read them: the
-  /// connection does it as it closes, waiting for no reader, when it has committed since the
-  /// log was last emptied, finds the log holding anything, or finds its file moved.
+  /// once it is empty.
+  ///
+  /// SQLite's own close copies the log and removes it only when it holds the file alone and
+  /// finds it at its path: the close of a connection that opened the store whole (`noteOpened`)
+  /// takes the file alone where no other connection has it, and tells SQLite's look that the
+  /// file was not moved, so that it copies through its descriptor wherever the file now is.
+  /// Where others have the file, or it is opened through a VFS registered over SQLite's own,
+  /// the close empties the log itself, as far as readers allow and waiting for none, when it
+  /// committed since the log was last emptied, finds the log holding anything, or finds its
+  /// file moved.
   bool emptyLog();
-  /// Says that the -wal and -shm this connection reads are its file's own, and no other
-  /// connection reads the file through others: its close may then empty the log into the file.
-  /// Until then it leaves the log to SQLite, as a connection whose open was refused must when
-  /// the path named another file as it first read, or another program reads the file by
-  /// another name.
+  /// Says that the connection opened the store whole: the -wal and -shm it reads are its
+  /// file's own, no other connection reads the file through others, and no program had another
+  /// file open by its name. Its close may then empty the log into the file, wherever it is.
+  void noteOpened() {
+    logIsOwn_ = true;
+    mayCloseAlone_ = true;
+  }
+  /// Says, of a connection refused after its first read, that the -wal and -shm it read are
+  /// its file's own, as far as can be told: its close may then empty the log into the file, but
+  /// only as a connection among others would. Until either is said the close leaves the log to
+  /// SQLite, as a connection must whose open was refused as the path named another file, or as
+  /// another program reads the file by another name.
   void noteLogIsOwn() { logIsOwn_ = true; }
   /// Whether the log beside the path holds anything: frames it may not have copied yet.
   bool logHasFrames() const;
   /// Whether every frame of the log, as this connection's view of the -shm tells, was copied
   /// into the file: emptying it then only resets it, and writes nothing to the file.
   bool logIsCopied() const;
-  /// How many times a close tries again to empty the log, a millisecond apart.
+  /// How many times a close tries again to empty the log, a millisecond apart, while another
+  /// connection is emptying it.
   static constexpr int closingTries = 10;
   /// The full path of the file SQLite opened, links followed; empty for a database in memory.
   std::string fullPath() const;
@@ -128,12 +142,22 @@ class Database {
   // The statements that open and end a transaction, compiled once: parsing them again at every
   // save costs a small save as much as its own writes.
   Statement& control(Control which);
+  // How a try at emptying the log ended: another connection emptying it at the same moment is
+  // gone in a moment; a reader or writer may stay.
+  enum class Emptying { emptied, contended, othersRead };
+  Emptying emptyLogOnce();
+  // At the close: sees to it that the log ends in the file, as `emptyLog` says.
+  void leaveTheLogInTheFile();
+  // Whether the connection's file is opened by SQLite's own VFS for this system, not one
+  // registered over it.
+  bool opensBySQLitesOwnMethods() const;
 
   sqlite3* handle_ = nullptr;
   std::uint32_t serial_;  // tells this connection's versions from those of any other
   std::string path_;
   bool inMemory_;
   bool logIsOwn_ = false;
+  bool mayCloseAlone_ = false;
   std::array<std::unique_ptr<Statement>, 4> controls_;
   // Committed since the log was last emptied: a log left behind would hold what it wrote.
   bool logMayHoldCommits_ = false;
