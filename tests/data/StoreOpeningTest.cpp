@@ -25,6 +25,7 @@
 #include <regex>
 #include <set>
 #include <string>
+#include <thread>
 #include <tuple>
 #include <vector>
 
@@ -1791,6 +1792,36 @@ TEST(StoreOpeningTest, AStoreMovedAsSQLiteClosesItKeepsWhatItSavedAndLeavesNothi
       false);
   EXPECT_EQ(said, "moved; nothing left");
   EXPECT_EQ(notesSeenElsewhere(moved), "a,b,c");
+}
+
+// Containers of one program on several threads, each closing as others have the store open or
+// close at the same moment: every save is kept, and the last close leaves no log.
+TEST(StoreOpeningTest, ContainersClosingAtOnceOnThreadsOfOneProgramKeepEverySave) {
+  TemporaryDirectory directory;
+  const auto url = directory.path() / "Kelvo.store";
+  testing::keepNote(url, "seed");
+  constexpr int threads = 4;
+  constexpr int rounds = 25;
+  std::vector<std::string> failures(threads);
+  {
+    std::vector<std::jthread> running;
+    for (int t = 0; t < threads; ++t) {
+      running.emplace_back([&, t] {
+        try {
+          for (int round = 0; round < rounds; ++round) {
+            auto container = testing::openContainer(url);
+            testing::makeNote(container->viewContext(), std::to_string(t * rounds + round));
+            container->viewContext().save();
+          }
+        } catch (const StoreError& error) {
+          failures[t] = error.what();
+        }
+      });
+    }
+  }
+  for (const auto& failure : failures) EXPECT_EQ(failure, "");
+  EXPECT_FALSE(std::filesystem::exists(url.string() + "-wal"));
+  EXPECT_EQ(testing::reopenChecked(url)->viewContext().count("Note"), 1u + threads * rounds);
 }
 
 // A close copies what it can into the file and leaves the rest to the program still reading,

@@ -121,12 +121,9 @@ void Database::leaveTheLogInTheFile() {
   // through the descriptor it has, wherever the file now is. Only a connection that opened the
   // store whole is told so: the -wal and -shm beside its name were the file's own then, and no
   // program has opened another file by that name since (it would have been refused).
-  // A statement still open would keep the connection, and the lock, past the close.
-  const sqlite3_io_methods* closing = mayCloseAlone_ && methods != nullptr &&
-                                              sqlite3_next_stmt(handle_, nullptr) == nullptr &&
-                                              opensBySQLitesOwnMethods()
-                                          ? closingMethods(methods)
-                                          : nullptr;
+  const sqlite3_io_methods* closing =
+      mayCloseAlone_ && methods != nullptr && opensBySQLitesOwnMethods() ? closingMethods(methods)
+                                                                         : nullptr;
   // Held alone, the file is copied its log and the log removed by SQLite's own close, which
   // takes this lock too, and no connection of any program opens it in between. Not alone, the
   // lock is given back as SQLite's close would.
