@@ -1794,6 +1794,36 @@ TEST(StoreOpeningTest, AStoreMovedAsSQLiteClosesItKeepsWhatItSavedAndLeavesNothi
   EXPECT_EQ(notesSeenElsewhere(moved), "a,b,c");
 }
 
+// A store moved away while open, and another put at its path with the -wal and -shm of a
+// program killed with it open: the close writes what it saved into its own file, and leaves the
+// other's log, which SQLite's close would have removed by the name.
+TEST(StoreOpeningTest, AStoreReplacedWithItsLogWhileAnotherIsOpenKeepsBothLogs) {
+  TemporaryDirectory directory;
+  namespace fs = std::filesystem;
+  const auto url = directory.path() / "Kelvo.store";
+  const auto moved = directory.path() / "Moved.store";
+  const auto other = directory.path() / "Other.store";
+  {
+    Peer peer;
+    ASSERT_EQ(peer("open " + other.string()), "opened");
+    ASSERT_EQ(peer("note x"), "saved");
+    peer.kill();
+  }
+  ASSERT_GT(sizeOf(other.string() + "-wal"), 0u);
+  auto container = testing::openContainer(url);
+  for (const auto* title : {"a", "b"}) {
+    testing::makeNote(container->viewContext(), title);
+    container->viewContext().save();
+  }
+  fs::rename(url, moved);
+  for (const char* suffix : {"", "-wal", "-shm"}) {
+    fs::rename(other.string() + suffix, url.string() + suffix);
+  }
+  container.reset();
+  EXPECT_EQ(notesSeenElsewhere(moved), "a,b");
+  EXPECT_EQ(notesSeenElsewhere(url), "x");
+}
+
 // Containers of one program on several threads, each closing as others have the store open or
 // close at the same moment: every save is kept, and the last close leaves no log.
 TEST(StoreOpeningTest, ContainersClosingAtOnceOnThreadsOfOneProgramKeepEverySave) {

@@ -128,21 +128,29 @@ void Database::leaveTheLogInTheFile() {
   // takes this lock too, and no connection of any program opens it in between. Not alone, the
   // lock is given back as SQLite's close would.
   const bool alone = closing != nullptr && methods->xLock(file, SQLITE_LOCK_EXCLUSIVE) == SQLITE_OK;
-  if (!alone) {
-    if (closing != nullptr) methods->xUnlock(file, SQLITE_LOCK_SHARED);
-    // Others have the file: what this connection committed goes into it now, as far as their
-    // reads allow, and so do others' commits their closes could not copy (the log holds
-    // anything) or that a move would strand. A reader is not waited for, as its own close
-    // empties the log; another connection emptying it at the same moment (most often as it
-    // closes) is, for a few milliseconds.
-    if (logMayHoldCommits_ || logHasFrames() || fileHasMoved()) {
-      sqlite3_busy_timeout(handle_, 0);
-      for (int tries = 0; emptyLogOnce() == Emptying::contended && tries < closingTries; ++tries) {
-        sqlite3_sleep(1);
-      }
+  if (closing != nullptr && !alone) methods->xUnlock(file, SQLITE_LOCK_SHARED);
+  // SQLite's close removes the -wal and -shm by the name: beside another file put at the path,
+  // they may be that file's, moved there with it. Then this connection empties its own log.
+  const bool moved = fileHasMoved();
+  if (moved && pathNamesAFile()) closing = nullptr;
+  // Others have the file: what this connection committed goes into it now, as far as their
+  // reads allow, and so do others' commits their closes could not copy (the log holds
+  // anything) or that a move would strand. A reader is not waited for, as its own close
+  // empties the log; another connection emptying it at the same moment (most often as it
+  // closes) is, for a few milliseconds.
+  if ((!alone || closing == nullptr) && (logMayHoldCommits_ || moved || logHasFrames())) {
+    sqlite3_busy_timeout(handle_, 0);
+    for (int tries = 0; emptyLogOnce() == Emptying::contended && tries < closingTries; ++tries) {
+      sqlite3_sleep(1);
     }
   }
   if (closing != nullptr) file->pMethods = closing;
+}
+
+bool Database::pathNamesAFile() const {
+  struct stat status {};
+  const char* path = sqlite3_db_filename(handle_, "main");
+  return path != nullptr && ::stat(path, &status) == 0;
 }
 
 bool Database::opensBySQLitesOwnMethods() const {
