@@ -39,19 +39,56 @@ std::optional<Database::FileIdentity> mappedFile(const void* address) {
   return found;
 }
 
-// A copy of the system's file methods that says, when SQLite's close asks, that the file was
-// not moved. Only SQLite's own methods are copied: a VFS that wraps them (a host's, or a test's)
+// A copy of the system's file methods through which SQLite's close copies the log into the file
+// wherever it now is, and removes the -wal and -shm by the name only where they are still the
+// file's. Only SQLite's own methods are copied: a VFS that wraps them (a host's, or a test's)
 // may find its state by the methods a file has, which a copy would not be. SQLite's own VFS
 // gives every store file one set of methods; the copy is made once, for the first it meets.
 std::atomic<const sqlite3_io_methods*> closingOriginal{nullptr};
 std::atomic<bool> closingMade{false};
 sqlite3_io_methods closingCopy{};
 
+// The close under way on this thread: SQLite's close asks its questions of the store file on the
+// thread that closes it.
+struct ClosingFile {
+  sqlite3_file* file = nullptr;
+  sqlite3_file* log = nullptr;
+  const char* path = nullptr;
+};
+thread_local ClosingFile closingNow;
+
+bool namesAFile(const char* path) {
+  struct stat status {};
+  return path != nullptr && ::stat(path, &status) == 0;
+}
+
 int fileControlAtClose(sqlite3_file* file, int operation, void* argument) {
-  const int result =
-      closingOriginal.load(std::memory_order_acquire)->xFileControl(file, operation, argument);
-  if (operation == SQLITE_FCNTL_HAS_MOVED && result == SQLITE_OK) *static_cast<int*>(argument) = 0;
-  return result;
+  const sqlite3_io_methods* original = closingOriginal.load(std::memory_order_acquire);
+  // SQLite's look at the path, before it copies the log: told the file is where it was, it
+  // copies through the descriptor it has, wherever the file now is.
+  if (operation == SQLITE_FCNTL_HAS_MOVED) {
+    const int result = original->xFileControl(file, operation, argument);
+    if (result == SQLITE_OK) *static_cast<int*>(argument) = 0;
+    return result;
+  }
+  // Asked once the log is copied, just before SQLite removes the -wal and -shm by the name.
+  // Moved by then (the file, or its folder with them), the log is emptied through its own
+  // descriptor, so that nothing of it is read again wherever it now is; and where another file
+  // is at the path, the -wal and -shm there may be that file's, moved there with it: kept.
+  if (operation == SQLITE_FCNTL_PERSIST_WAL && closingNow.file == file &&
+      *static_cast<int*>(argument) < 0) {
+    int moved = 0;
+    if (original->xFileControl(file, SQLITE_FCNTL_HAS_MOVED, &moved) == SQLITE_OK && moved != 0) {
+      if (closingNow.log != nullptr && closingNow.log->pMethods != nullptr) {
+        closingNow.log->pMethods->xTruncate(closingNow.log, 0);
+      }
+      if (namesAFile(closingNow.path)) {
+        *static_cast<int*>(argument) = 1;
+        return SQLITE_OK;
+      }
+    }
+  }
+  return original->xFileControl(file, operation, argument);
 }
 
 const sqlite3_io_methods* closingMethods(const sqlite3_io_methods* original) {
@@ -107,6 +144,7 @@ Database::~Database() {
   if (handle_ == nullptr) return;
   if (!inMemory_ && logIsOwn_ && !isReadOnly()) leaveTheLogInTheFile();
   sqlite3_close_v2(handle_);
+  closingNow = {};
 }
 
 void Database::leaveTheLogInTheFile() {
@@ -129,28 +167,24 @@ void Database::leaveTheLogInTheFile() {
   // lock is given back as SQLite's close would.
   const bool alone = closing != nullptr && methods->xLock(file, SQLITE_LOCK_EXCLUSIVE) == SQLITE_OK;
   if (closing != nullptr && !alone) methods->xUnlock(file, SQLITE_LOCK_SHARED);
-  // SQLite's close removes the -wal and -shm by the name: beside another file put at the path,
-  // they may be that file's, moved there with it. Then this connection empties its own log.
-  const bool moved = fileHasMoved();
-  if (moved && pathNamesAFile()) closing = nullptr;
   // Others have the file: what this connection committed goes into it now, as far as their
   // reads allow, and so do others' commits their closes could not copy (the log holds
   // anything) or that a move would strand. A reader is not waited for, as its own close
   // empties the log; another connection emptying it at the same moment (most often as it
   // closes) is, for a few milliseconds.
-  if ((!alone || closing == nullptr) && (logMayHoldCommits_ || moved || logHasFrames())) {
+  if (!alone && (logMayHoldCommits_ || logHasFrames() || fileHasMoved())) {
     sqlite3_busy_timeout(handle_, 0);
     for (int tries = 0; emptyLogOnce() == Emptying::contended && tries < closingTries; ++tries) {
       sqlite3_sleep(1);
     }
   }
-  if (closing != nullptr) file->pMethods = closing;
-}
-
-bool Database::pathNamesAFile() const {
-  struct stat status {};
-  const char* path = sqlite3_db_filename(handle_, "main");
-  return path != nullptr && ::stat(path, &status) == 0;
+  if (closing == nullptr) return;
+  sqlite3_file* log = nullptr;
+  if (sqlite3_file_control(handle_, "main", SQLITE_FCNTL_JOURNAL_POINTER, &log) != SQLITE_OK) {
+    log = nullptr;
+  }
+  closingNow = {file, log, sqlite3_db_filename(handle_, "main")};
+  file->pMethods = closing;
 }
 
 bool Database::opensBySQLitesOwnMethods() const {

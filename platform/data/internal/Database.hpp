@@ -57,9 +57,10 @@ class Database {
   /// SQLite's own close copies the log and removes it only when it holds the file alone and
   /// finds it at its path: the close of a connection that opened the store whole (`noteOpened`)
   /// takes the file alone where no other connection has it, and tells SQLite's look that the
-  /// file was not moved, so that it copies through its descriptor wherever the file now is
-  /// (but where another file is at the path, whose -wal and -shm SQLite's close would remove by
-  /// the name: it then empties the log itself).
+  /// file was not moved, so that it copies through its descriptor wherever the file now is. Then,
+  /// where the file (or its folder) was moved by the time SQLite would remove the -wal and -shm
+  /// by the name, the log is emptied through its own descriptor, and the -wal and -shm at the
+  /// name are kept where another file is at the path, as they may be that file's.
   /// Where others have the file, or it is opened through a VFS registered over SQLite's own,
   /// the close empties the log itself, as far as readers allow and waiting for none, when it
   /// committed since the log was last emptied, finds the log holding anything, or finds its
@@ -150,8 +151,6 @@ class Database {
   Emptying emptyLogOnce();
   // At the close: sees to it that the log ends in the file, as `emptyLog` says.
   void leaveTheLogInTheFile();
-  // Whether the connection's path names a file, this one or another.
-  bool pathNamesAFile() const;
   // Whether the connection's file is opened by SQLite's own VFS for this system, not one
   // registered over it.
   bool opensBySQLitesOwnMethods() const;
