@@ -1738,18 +1738,19 @@ TEST(StoreOpeningTest, AStoreMovedAsItClosesKeepsWhatItSaved) {
   EXPECT_EQ(notesSeenElsewhere(moved), "a,b,c");
 }
 
-// SQLite's own VFS, but for one move, made at its next look at the store's path (a `stat`) once
-// armed, before or after the look itself. Once the store is open, the first look of a close is
-// SQLite's own, before it copies the log; the next is the close's, just before SQLite removes the
-// -wal and -shm by the name. Installed in a child of the test only.
+// SQLite's own VFS, but for one move, made at a look at the store's path (a `stat`) once armed,
+// after `looksToPass` others, before or after the look itself. Once the store is open, the first
+// look of a close is SQLite's own, before it copies the log; the next is the close's, just before
+// SQLite removes the -wal and -shm by the name. Installed in a child of the test only.
 struct MovingStat {
   static inline sqlite3_syscall_ptr real = nullptr;
   static inline std::string path;
   static inline std::function<void()> move;
   static inline bool afterLook = false;
+  static inline int looksToPass = 0;
 
   static int look(const char* at, struct stat* status) {
-    const bool moving = move && path == at;
+    const bool moving = move && path == at && looksToPass-- == 0;
     if (moving && !afterLook) std::exchange(move, nullptr)();
     const int result = reinterpret_cast<int (*)(const char*, struct stat*)>(real)(at, status);
     if (moving && afterLook) std::exchange(move, nullptr)();
@@ -1768,9 +1769,9 @@ struct MovingStat {
 
 // The same through SQLite's own VFS, whose close copies the log where the container's close
 // has the file alone, for a move at any moment of it: the store moved at SQLite's look, its
-// folder moved with the -wal and -shm just after it, or the store moved away and another put at
-// the path with its own log. What the container saved is in its file, nothing of its log is
-// left to be read at either place, and the other store keeps its log.
+// folder moved with the -wal and -shm just after that look or the next, or the store moved away
+// and another put at the path with its own log. What the container saved is in its file, nothing of
+// its log is left to be read at either place, and the other store keeps its log.
 TEST(StoreOpeningTest, AStoreMovedAsSQLiteClosesItKeepsWhatItSavedAndLeavesNoLogToRead) {
   TemporaryDirectory directory;
   namespace fs = std::filesystem;
@@ -1792,7 +1793,8 @@ TEST(StoreOpeningTest, AStoreMovedAsSQLiteClosesItKeepsWhatItSavedAndLeavesNoLog
     }
     return files.empty() ? std::string(" nothing") : files;
   };
-  const auto closeMoving = [&](const std::function<void()>& move, bool afterLook) {
+  const auto closeMoving = [&](const std::function<void()>& move, bool afterLook,
+                               int looksToPass = 0) {
     return saidInChild(
         [&] {
           MovingStat::install(url);
@@ -1802,6 +1804,7 @@ TEST(StoreOpeningTest, AStoreMovedAsSQLiteClosesItKeepsWhatItSavedAndLeavesNoLog
             container->viewContext().save();
           }
           MovingStat::afterLook = afterLook;
+          MovingStat::looksToPass = looksToPass;
           MovingStat::move = move;
           container.reset();
           throw StoreError({}, MovingStat::move ? "not moved" : "moved");
@@ -1816,9 +1819,16 @@ TEST(StoreOpeningTest, AStoreMovedAsSQLiteClosesItKeepsWhatItSavedAndLeavesNoLog
 
   fs::remove_all(folder);
   fs::create_directories(folder);
-  EXPECT_EQ(closeMoving([&] { fs::rename(folder, movedFolder); }, true), "moved");
-  EXPECT_EQ(left(movedFolder / "Kelvo.store"), " Kelvo.store Kelvo.store-wal Kelvo.store-shm");
-  EXPECT_EQ(notesSeenElsewhere(movedFolder / "Kelvo.store"), "a,b,c");
+  // Moved just after SQLite's look, and just after the close's own look as SQLite is about to
+  // remove the log.
+  for (const int looksToPass : {0, 1}) {
+    fs::remove_all(movedFolder);
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    EXPECT_EQ(closeMoving([&] { fs::rename(folder, movedFolder); }, true, looksToPass), "moved");
+    EXPECT_EQ(left(movedFolder / "Kelvo.store"), " Kelvo.store Kelvo.store-wal Kelvo.store-shm");
+    EXPECT_EQ(notesSeenElsewhere(movedFolder / "Kelvo.store"), "a,b,c");
+  }
 
   fs::remove_all(folder);
   fs::remove_all(movedFolder);

@@ -71,21 +71,21 @@ int fileControlAtClose(sqlite3_file* file, int operation, void* argument) {
     if (result == SQLITE_OK) *static_cast<int*>(argument) = 0;
     return result;
   }
-  // Asked once the log is copied, just before SQLite removes the -wal and -shm by the name.
-  // Moved by then (the file, or its folder with them), the log is emptied through its own
-  // descriptor, so that nothing of it is read again wherever it now is; and where another file
-  // is at the path, the -wal and -shm there may be that file's, moved there with it: kept.
+  // Asked once the log is copied into the file and synced, just before SQLite removes the -wal
+  // and -shm by the name. The log is emptied through its own descriptor first, so that nothing
+  // of it is read again wherever it may be by then (the file's folder moved with it); and where
+  // another file is at the path, the -wal and -shm there may be that file's, moved there with
+  // it: kept.
   if (operation == SQLITE_FCNTL_PERSIST_WAL && closingNow.file == file &&
       *static_cast<int*>(argument) < 0) {
+    if (closingNow.log != nullptr && closingNow.log->pMethods != nullptr) {
+      closingNow.log->pMethods->xTruncate(closingNow.log, 0);
+    }
     int moved = 0;
-    if (original->xFileControl(file, SQLITE_FCNTL_HAS_MOVED, &moved) == SQLITE_OK && moved != 0) {
-      if (closingNow.log != nullptr && closingNow.log->pMethods != nullptr) {
-        closingNow.log->pMethods->xTruncate(closingNow.log, 0);
-      }
-      if (namesAFile(closingNow.path)) {
-        *static_cast<int*>(argument) = 1;
-        return SQLITE_OK;
-      }
+    if (original->xFileControl(file, SQLITE_FCNTL_HAS_MOVED, &moved) == SQLITE_OK && moved != 0 &&
+        namesAFile(closingNow.path)) {
+      *static_cast<int*>(argument) = 1;
+      return SQLITE_OK;
     }
   }
   return original->xFileControl(file, operation, argument);

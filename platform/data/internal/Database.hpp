@@ -58,8 +58,8 @@ class Database {
   /// finds it at its path: the close of a connection that opened the store whole (`noteOpened`)
   /// takes the file alone where no other connection has it, and tells SQLite's look that the
   /// file was not moved, so that it copies through its descriptor wherever the file now is. Then,
-  /// where the file (or its folder) was moved by the time SQLite would remove the -wal and -shm
-  /// by the name, the log is emptied through its own descriptor, and the -wal and -shm at the
+  /// as SQLite is about to remove the -wal and -shm by the name, the log is emptied through its
+  /// own descriptor (the file's folder may have moved with it), and the -wal and -shm at the
   /// name are kept where another file is at the path, as they may be that file's.
   /// Where others have the file, or it is opened through a VFS registered over SQLite's own,
   /// the close empties the log itself, as far as readers allow and waiting for none, when it
