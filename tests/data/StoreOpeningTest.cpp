@@ -1738,6 +1738,25 @@ TEST(StoreOpeningTest, AStoreMovedAsItClosesKeepsWhatItSaved) {
   EXPECT_EQ(notesSeenElsewhere(moved), "a,b,c");
 }
 
+// A store at `path` holding one note, "x", in its log alone: the program that saved it was
+// killed with it open, leaving the -wal and -shm beside it.
+void keepInALogLeftBehind(const std::filesystem::path& path) {
+  Peer peer;
+  ASSERT_EQ(peer("open " + path.string()), "opened");
+  ASSERT_EQ(peer("note x"), "saved");
+  peer.kill();
+}
+
+// Moves the store at `url` to `moved`, and puts the store at `other` in its place, with its -wal
+// and -shm.
+void replaceWithItsLog(const std::filesystem::path& url, const std::filesystem::path& moved,
+                       const std::filesystem::path& other) {
+  std::filesystem::rename(url, moved);
+  for (const char* suffix : {"", "-wal", "-shm"}) {
+    std::filesystem::rename(other.string() + suffix, url.string() + suffix);
+  }
+}
+
 // SQLite's own VFS, but for one move, made at a look at the store's path (a `stat`) once armed,
 // after `looksToPass` others, before or after the look itself. Once the store is open, the first
 // look of a close is SQLite's own, before it copies the log; the next is the close's, just before
@@ -1833,19 +1852,8 @@ TEST(StoreOpeningTest, AStoreMovedAsSQLiteClosesItKeepsWhatItSavedAndLeavesNoLog
   fs::remove_all(folder);
   fs::remove_all(movedFolder);
   fs::create_directories(folder);
-  {
-    Peer peer;
-    ASSERT_EQ(peer("open " + other.string()), "opened");
-    ASSERT_EQ(peer("note x"), "saved");
-    peer.kill();
-  }
-  const auto replace = [&] {
-    fs::rename(url, moved);
-    for (const char* suffix : {"", "-wal", "-shm"}) {
-      fs::rename(other.string() + suffix, url.string() + suffix);
-    }
-  };
-  EXPECT_EQ(closeMoving(replace, true), "moved");
+  keepInALogLeftBehind(other);
+  EXPECT_EQ(closeMoving([&] { replaceWithItsLog(url, moved, other); }, true), "moved");
   EXPECT_EQ(notesSeenElsewhere(moved), "a,b,c");
   EXPECT_EQ(notesSeenElsewhere(url), "x");
 }
@@ -1855,26 +1863,17 @@ TEST(StoreOpeningTest, AStoreMovedAsSQLiteClosesItKeepsWhatItSavedAndLeavesNoLog
 // other's log, which SQLite's close would have removed by the name.
 TEST(StoreOpeningTest, AStoreReplacedWithItsLogWhileAnotherIsOpenKeepsBothLogs) {
   TemporaryDirectory directory;
-  namespace fs = std::filesystem;
   const auto url = directory.path() / "Kelvo.store";
   const auto moved = directory.path() / "Moved.store";
   const auto other = directory.path() / "Other.store";
-  {
-    Peer peer;
-    ASSERT_EQ(peer("open " + other.string()), "opened");
-    ASSERT_EQ(peer("note x"), "saved");
-    peer.kill();
-  }
+  keepInALogLeftBehind(other);
   ASSERT_GT(sizeOf(other.string() + "-wal"), 0u);
   auto container = testing::openContainer(url);
   for (const auto* title : {"a", "b"}) {
     testing::makeNote(container->viewContext(), title);
     container->viewContext().save();
   }
-  fs::rename(url, moved);
-  for (const char* suffix : {"", "-wal", "-shm"}) {
-    fs::rename(other.string() + suffix, url.string() + suffix);
-  }
+  replaceWithItsLog(url, moved, other);
   container.reset();
   EXPECT_EQ(notesSeenElsewhere(moved), "a,b");
   EXPECT_EQ(notesSeenElsewhere(url), "x");

@@ -109,12 +109,7 @@ const sqlite3_io_methods* closingMethods(const sqlite3_io_methods* original) {
 
 // SQLite's VFS for this system, by its name: one registered over it has another.
 bool isSQLitesOwn(const sqlite3_vfs* vfs) {
-  constexpr std::string_view own = "unix";
-  if (vfs == nullptr || vfs->zName == nullptr) return false;
-  for (std::size_t i = 0; i <= own.size(); ++i) {
-    if (vfs->zName[i] != (i < own.size() ? own[i] : '\0')) return false;
-  }
-  return true;
+  return vfs != nullptr && vfs->zName != nullptr && std::string_view(vfs->zName) == "unix";
 }
 
 }  // namespace
@@ -148,10 +143,7 @@ Database::~Database() {
 }
 
 void Database::leaveTheLogInTheFile() {
-  sqlite3_file* file = nullptr;
-  if (sqlite3_file_control(handle_, "main", SQLITE_FCNTL_FILE_POINTER, &file) != SQLITE_OK) {
-    file = nullptr;
-  }
+  sqlite3_file* file = mainFile();
   const sqlite3_io_methods* methods = file != nullptr ? file->pMethods : nullptr;
   // SQLite's close copies the log only where it finds the file still at its path, and leaves it
   // beside that path otherwise, where a store put there later would read it: a move at any
@@ -187,6 +179,13 @@ void Database::leaveTheLogInTheFile() {
   file->pMethods = closing;
 }
 
+sqlite3_file* Database::mainFile() const {
+  sqlite3_file* file = nullptr;
+  return sqlite3_file_control(handle_, "main", SQLITE_FCNTL_FILE_POINTER, &file) == SQLITE_OK
+             ? file
+             : nullptr;
+}
+
 bool Database::opensBySQLitesOwnMethods() const {
   sqlite3_vfs* vfs = nullptr;
   return sqlite3_file_control(handle_, "main", SQLITE_FCNTL_VFS_POINTER, &vfs) == SQLITE_OK &&
@@ -194,9 +193,8 @@ bool Database::opensBySQLitesOwnMethods() const {
 }
 
 bool Database::logIsCopied() const {
-  sqlite3_file* file = nullptr;
-  if (sqlite3_file_control(handle_, "main", SQLITE_FCNTL_FILE_POINTER, &file) != SQLITE_OK ||
-      file == nullptr || file->pMethods == nullptr || file->pMethods->iVersion < 2) {
+  sqlite3_file* file = mainFile();
+  if (file == nullptr || file->pMethods == nullptr || file->pMethods->iVersion < 2) {
     return false;
   }
   // The first region of the -shm, as the connection has it mapped (never mapped anew here): the
@@ -256,9 +254,8 @@ Database::Emptying Database::emptyLogOnce() {
 // No call names the descriptor of a connection's file; a mapping of it, made for a moment and let
 // go, does, and reads nothing. The connection's own reads do not use the mapping.
 std::optional<Database::FileIdentity> Database::openFile() const {
-  sqlite3_file* file = nullptr;
-  if (sqlite3_file_control(handle_, "main", SQLITE_FCNTL_FILE_POINTER, &file) != SQLITE_OK ||
-      file == nullptr || file->pMethods == nullptr || file->pMethods->iVersion < 3) {
+  sqlite3_file* file = mainFile();
+  if (file == nullptr || file->pMethods == nullptr || file->pMethods->iVersion < 3) {
     return std::nullopt;
   }
   sqlite3_int64 limit = 65536;

@@ -11,6 +11,7 @@
 
 struct sqlite3;
 struct sqlite3_stmt;
+struct sqlite3_file;
 
 namespace kelvo::data_internal {
 
@@ -26,6 +27,16 @@ class Database {
   /// with `existingOnly`, failing). SQLite opens a file it may not write read-only. The path
   /// ":memory:" opens a private in-memory database.
   explicit Database(const std::string& path, Opening opening = Opening::createIfMissing);
+  /// Closes the connection. SQLite's own close copies the log and removes it only when it holds
+  /// the file alone and finds it at its path: the close of a connection that opened the store whole
+  /// (`noteOpened`) takes the file alone where no other connection has it, and tells SQLite's look
+  /// that the file was not moved, so that it copies through its descriptor wherever the file now
+  /// is. Then, as SQLite is about to remove the -wal and -shm by the name, the log is emptied
+  /// through its own descriptor (the file's folder may have moved with it), and the -wal and -shm
+  /// at the name are kept where another file is at the path, as they may be that file's. Where
+  /// others have the file, or it is opened through a VFS registered over SQLite's own, the close
+  /// empties the log itself, as far as readers allow and waiting for none, when it committed since
+  /// the log was last emptied, finds the log holding anything, or finds its file moved.
   ~Database();
   // Its statements point back at it.
   Database(Database&&) = delete;
@@ -53,18 +64,6 @@ class Database {
   /// Copies the write-ahead log into the file this connection has open, wherever that now is,
   /// and empties the log, waiting for other connections no longer than the busy timeout. True
   /// once it is empty.
-  ///
-  /// SQLite's own close copies the log and removes it only when it holds the file alone and
-  /// finds it at its path: the close of a connection that opened the store whole (`noteOpened`)
-  /// takes the file alone where no other connection has it, and tells SQLite's look that the
-  /// file was not moved, so that it copies through its descriptor wherever the file now is. Then,
-  /// as SQLite is about to remove the -wal and -shm by the name, the log is emptied through its
-  /// own descriptor (the file's folder may have moved with it), and the -wal and -shm at the
-  /// name are kept where another file is at the path, as they may be that file's.
-  /// Where others have the file, or it is opened through a VFS registered over SQLite's own,
-  /// the close empties the log itself, as far as readers allow and waiting for none, when it
-  /// committed since the log was last emptied, finds the log holding anything, or finds its
-  /// file moved.
   bool emptyLog();
   /// Says that the connection opened the store whole: the -wal and -shm it reads are its
   /// file's own, no other connection reads the file through others, and no program had another
@@ -151,6 +150,8 @@ class Database {
   Emptying emptyLogOnce();
   // At the close: sees to it that the log ends in the file, as `emptyLog` says.
   void leaveTheLogInTheFile();
+  // The store file as SQLite has it open; null where it does not say.
+  sqlite3_file* mainFile() const;
   // Whether the connection's file is opened by SQLite's own VFS for this system, not one
   // registered over it.
   bool opensBySQLitesOwnMethods() const;
