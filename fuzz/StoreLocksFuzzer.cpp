@@ -1,5 +1,6 @@
-// The system's list of locks, as opening a store reads it: never crashes, names no process of
-// its own, never this one, and what this process's own lines add changes nothing.
+// What opening a store reads of another program to tell whether it has the store open by another
+// name: its memory map, and the lock tests' answers. Never crashes; a map names another name only
+// through a path it lists that names the store now, and a holder is named only as a test gave it.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -10,23 +11,46 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using kelvo::data_internal::StoreLocks;
   using kelvo::fuzz::require;
-  constexpr pid_t self = 10;
-  const std::string_view list = kelvo::fuzz::text(data, size);
-  // What another process's -shm lies beside: taken from the inode, so that every answer comes.
-  const auto beside = [](pid_t, std::uint64_t shm) {
-    using Seen = StoreLocks::ShmBeside::Seen;
-    return StoreLocks::ShmBeside{static_cast<Seen>(shm % 4), shm / 4};
+  if (size < 4) return 0;
+  const StoreLocks::Identity store{42, 257};
+  const StoreLocks::Identity shm{42, 258};
+  const std::string_view maps = kelvo::fuzz::text(data + 4, size - 4);
+  // What a path names: taken from its length, so that every answer comes, the store among them.
+  std::string named;
+  const auto identify = [&](const char* path) -> std::optional<StoreLocks::Identity> {
+    named += path;
+    const std::size_t length = std::string_view(path).size();
+    switch (length % 4) {
+      case 0:
+        return std::nullopt;
+      case 1:
+        return store;
+      case 2:
+        return shm;
+      default:
+        return StoreLocks::Identity{42, length};
+    }
   };
-  for (const auto scope : {StoreLocks::Scope::fileAndShm, StoreLocks::Scope::file}) {
-    const auto found = StoreLocks::find(list, 1001, 1002, self, scope, beside);
-    require((found.conflict == StoreLocks::Conflict::none) == (found.process == 0));
-    require(found.process != self);
-    if (found.process != 0) require(list.find(std::to_string(found.process)) != list.npos);
-    const std::string own = std::string(list) +
-                            "\n9: POSIX  ADVISORY  READ 10 fe:00:1001 1073741826 1073742335\n"
-                            "9: POSIX  ADVISORY  READ 10 fe:00:1002 128 128\n";
-    const auto again = StoreLocks::find(own, 1001, 1002, self, scope, beside);
-    require(again.conflict == found.conflict && again.process == found.process);
+  const auto mapped = StoreLocks::mapped(maps, store, shm, identify, [&](StoreLocks::Identity file) {
+    return file.inode % 2 == 0;
+  });
+  if (mapped == StoreLocks::Mapped::anotherName) require(named.find("-shm") != std::string::npos);
+  require(mapped != StoreLocks::Mapped::unknown);
+
+  // The lock tests' answers, from the first bytes.
+  const auto held = [](std::uint8_t byte) {
+    return StoreLocks::Held{static_cast<StoreLocks::Held::Lock>(byte % 4),
+                            static_cast<pid_t>(byte / 4 % 3)};
+  };
+  const StoreLocks::Held file = held(data[0]);
+  const StoreLocks::Held besides = held(data[1]);
+  const auto found = StoreLocks::judge(file, besides, [&](pid_t) { return mapped; });
+  using Conflict = StoreLocks::Conflict;
+  if (found.conflict == Conflict::none) require(found.process == 0);
+  if (found.process != 0) require(found.process == file.process || found.process == besides.process);
+  if (found.conflict == Conflict::fileByAnotherName) {
+    require(mapped == StoreLocks::Mapped::anotherName && file.process != 0);
   }
+  if (besides.held() && file.lock == StoreLocks::Held::Lock::read) require(found.conflict == Conflict::none);
   return 0;
 }

@@ -369,6 +369,17 @@ void Context::rethrowSaveFailure(Store& store) {
   try {
     throw;
   } catch (const StoreError& error) {
+    if (error.kind() == StoreError::Kind::sqlite && error.primaryCode() == Database::busy &&
+        !std::string_view(error.what()).starts_with("Could not save: ")) {
+      throw StoreError(error.kind(),
+                       "Could not save: another program has kept the store at " +
+                           store.url().string() + " locked for the " +
+                           std::to_string(Database::busyTimeoutMilliseconds / 1000) +
+                           " seconds a save waits; the store is as it was before this save, and "
+                           "its changes are still pending; save again once that program has "
+                           "finished.",
+                       error.extendedCode());
+    }
     if (error.kind() != StoreError::Kind::sqlite || !Database::isReadOnly(error.extendedCode())) {
       throw;
     }

@@ -130,7 +130,7 @@ Store::Store(const StoreDescription& description, const Model& model) : descript
       // Before the connection first reads: by then it would share another's view of the log.
       openFile_ = OpenStore::enter(fullPath, description_.url);
       // Before SQLite makes the -wal and -shm beside the path, at the first read.
-      OpenStore::refuseOtherPrograms(fullPath, description_.url);
+      openFile_->refuseOtherPrograms(*database_, description_.url);
       // The file listed is the one the connection has open, unless the path changed under it,
       // as it may have while other programs were waited for: the first read would then take
       // the -wal and -shm of whatever the path names now.
@@ -153,7 +153,7 @@ Store::Store(const StoreDescription& description, const Model& model) : descript
     // Another program that opened the file by another name at the same moment passed the look
     // before this one's locks were taken, as this one may have passed before its: once both
     // hold their locks, the later look sees the other.
-    OpenStore::refuseOtherPrograms(fullPath, description_.url, true);
+    openFile_->refuseOtherPrograms(*database_, description_.url);
     refusedThere = false;
   };
   try {
@@ -171,7 +171,7 @@ Store::Store(const StoreDescription& description, const Model& model) : descript
     // is still reset: left as it is, a later first reader by this name would take its frames
     // for the latest, over what the other program has written since.
     if ((refusedThere || moved) &&
-        (openFile_->isTheOnlyView() || (refusedThere && database_->logIsCopied()))) {
+        (openFile_->isTheOnlyView(*database_) || (refusedThere && database_->logIsCopied()))) {
       database_->noteLogIsOwn();
     }
     if (refusedThere) throw;
@@ -246,11 +246,11 @@ void Store::reopenToWrite(const Model& model) {
   // While no connection of this process held the file, another program may have opened it by
   // another name: looked for before anything is written.
   const auto beforeWriting = [&] {
-    if (const auto why = OpenStore::otherProgram(file, true)) {
-      throw StoreError(
-          StoreError::Kind::sqlite,
-          "Could not save: the store at " + url().string() + " could not be opened anew: " + *why,
-          Database::cannotOpen);
+    if (const auto refusal = openFile_->otherProgram(*database_)) {
+      throw StoreError(StoreError::Kind::sqlite,
+                       "Could not save: the store at " + url().string() +
+                           " could not be opened anew: " + refusal->why,
+                       refusal->code);
     }
   };
   try {

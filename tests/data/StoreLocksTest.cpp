@@ -1,102 +1,187 @@
-// Who holds a store and the -shm beside a name, as the system's list of locks tells: a process
-// that holds one of the two without the other opened the store by another name, or holds the
-// -shm for another file; every other line of the list tells nothing.
+// Who holds a store and the -shm beside a name, as lock tests on the files tell: a process that
+// holds the file while nobody holds this -shm opened the store by another name where its memory
+// map says so, one that holds this -shm without the file holds it for another file, and one
+// that holds the file locked for writing is closing it.
 #include "platform/data/internal/StoreLocks.hpp"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <cstdlib>
+#include <filesystem>
+#include <map>
 #include <string>
+
+#include "tests/support/TestSupport.hpp"
 
 namespace kelvo::data_internal {
 namespace {
 
 using Conflict = StoreLocks::Conflict;
+using Held = StoreLocks::Held;
+using Lock = StoreLocks::Held::Lock;
+using Mapped = StoreLocks::Mapped;
 
-constexpr ino_t store = 1001;
-constexpr ino_t shm = 1002;
-constexpr ino_t otherShm = 2002;
-constexpr pid_t self = 10;
-
-// SQLite's read lock on a store's shared range, and on byte 128 of a -shm.
-std::string onStore(pid_t process, ino_t inode = store) {
-  return "1: POSIX  ADVISORY  READ " + std::to_string(process) + " fe:00:" + std::to_string(inode) +
-         " 1073741826 1073742335\n";
-}
-std::string onShm(pid_t process, ino_t inode) {
-  return "2: POSIX  ADVISORY  READ " + std::to_string(process) + " fe:00:" + std::to_string(inode) +
-         " 128 128\n";
-}
-
-// What another process's -shm lies beside, as its memory map would tell: -shm 2002 beside a
-// name of the store itself, 4002 beside store 4001, 6002 beside 6001; 5002 is no -shm.
-StoreLocks::ShmBeside beside(pid_t, std::uint64_t mapped) {
-  using Seen = StoreLocks::ShmBeside::Seen;
-  switch (mapped) {
-    case otherShm:
-      return {Seen::file, store};
-    case 4002:
-      return {Seen::file, 4001};
-    case 5002:
-      return {Seen::notAShm};
-    case 6002:
-      return {Seen::file, 6001};
-    default:
-      return {};
+TEST(StoreLocksTest, AProcessHoldingTheStoreByAnotherNameOrTheShmForAnotherFileIsFound) {
+  // What each process's memory map says: 30 maps a -shm beside another name of the store, 20
+  // this name's, 40 none beside the store (between its locks, or reading beside a -shm it may
+  // not write, or holding another store's), 50's map cannot be read.
+  const std::map<pid_t, Mapped> maps = {{20, Mapped::noOtherName},
+                                        {30, Mapped::anotherName},
+                                        {40, Mapped::noOtherName},
+                                        {50, Mapped::unknown}};
+  int asked = 0;
+  const auto lookup = [&](pid_t process) {
+    ++asked;
+    return maps.at(process);
+  };
+  const struct {
+    Held file;
+    Held shm;
+    Conflict conflict;
+    pid_t process;
+  } cases[] = {
+      // Nobody, or one name by one program or several.
+      {{}, {}, Conflict::none, 0},
+      {{Lock::read, 20}, {Lock::read, 20}, Conflict::none, 0},
+      {{Lock::read, 0}, {Lock::read, 0}, Conflict::none, 0},
+      {{Lock::read, 30}, {Lock::read, 20}, Conflict::none, 0},
+      // By another name.
+      {{Lock::read, 30}, {}, Conflict::fileByAnotherName, 30},
+      // The file alone, the -shm held beside no other name of it.
+      {{Lock::read, 40}, {}, Conflict::none, 0},
+      {{Lock::read, 40}, {Lock::unknown}, Conflict::none, 0},
+      // A holder that cannot be seen: another pid namespace, or another user's map.
+      {{Lock::read, 0}, {}, Conflict::unseenHolder, 0},
+      {{Lock::read, 50}, {}, Conflict::unseenHolder, 50},
+      // The -shm beside this name, for a file the path no longer names.
+      {{}, {Lock::read, 30}, Conflict::shmOfAnotherFile, 30},
+      {{}, {Lock::read, 0}, Conflict::shmOfAnotherFile, 0},
+      // Locked for writing: closing, whatever the -shm.
+      {{Lock::write, 30}, {}, Conflict::locked, 30},
+      {{Lock::write, 0}, {Lock::read, 20}, Conflict::locked, 0},
+      // A file system without record locks tells nothing.
+      {{Lock::unknown}, {}, Conflict::none, 0},
+  };
+  for (const auto& each : cases) {
+    asked = 0;
+    const auto found = StoreLocks::judge(each.file, each.shm, lookup);
+    EXPECT_EQ(found.conflict, each.conflict) << "file held by " << each.file.process;
+    EXPECT_EQ(found.process, each.process);
+    // The memory map is read only of a visible holder of the file alone.
+    EXPECT_LE(asked, each.file.lock == Lock::read && !each.shm.held() && each.file.process > 0);
   }
 }
 
-TEST(StoreLocksTest, AProcessHoldingTheStoreByAnotherNameOrTheShmForAnotherFileIsFound) {
-  const auto found = [](const std::string& list, std::optional<ino_t> file = store,
-                        std::optional<ino_t> besides = shm,
-                        StoreLocks::Scope scope = StoreLocks::Scope::fileAndShm) {
-    const auto result = StoreLocks::find(list, file, besides, self, scope, beside);
-    return std::pair{result.conflict, result.process};
+TEST(StoreLocksTest, AMemoryMapTellsAShmBesideAnotherNameOfTheStoreByDeviceAndInode) {
+  const StoreLocks::Identity store{42, 257};
+  const StoreLocks::Identity shm{42, 258};
+  // What each path names now: the store by two names, and a store of the same inode on
+  // another device (another file system, a snapshot).
+  const std::map<std::string, StoreLocks::Identity> files = {
+      {"/a/cards.store", store},      {"/a/cards.store-shm", shm},  {"/b/link.store", store},
+      {"/b/link.store-shm", {42, 9}}, {"/m/cards.store-shm", shm},  {"/s/cards.store", {43, 257}},
+      {"/s/cards.store-shm", {43, 258}}, {"/o/other.store", {42, 5}}, {"/o/other.store-shm", {42, 6}},
+      {"/gone/cards.store-shm", {42, 11}}, {"/p/cards.store-shm", {42, 13}}, {"/p/cards.store", {42, 12}},
   };
-  // One name: the store and the -shm beside it, by one process or several.
-  EXPECT_EQ(found(onStore(20) + onShm(20, shm) + onStore(21) + onShm(21, shm)).first,
-            Conflict::none);
-  // By another name, whatever this process holds.
-  EXPECT_EQ(found(onStore(20) + onShm(20, shm) + onStore(30) + onShm(30, otherShm)),
-            std::pair(Conflict::fileByAnotherName, 30));
-  EXPECT_EQ(found(onStore(self) + onShm(self, shm) + onStore(30) + onShm(30, otherShm), store, shm,
-                  StoreLocks::Scope::file),
-            std::pair(Conflict::fileByAnotherName, 30));
-  // The -shm beside this name, for a file the path no longer names, or for none.
-  EXPECT_EQ(found(onStore(30, 3003) + onShm(30, shm)), std::pair(Conflict::shmOfAnotherFile, 30));
-  EXPECT_EQ(found(onShm(30, shm), std::nullopt), std::pair(Conflict::shmOfAnotherFile, 30));
-  // SQLite's exclusive lock, and a -shm byte listed with the read locks before it, count.
-  EXPECT_EQ(
-      found("3: POSIX  ADVISORY  WRITE 30 fe:00:1001 1073741824 1073742335\n" + onShm(30, otherShm))
-          .first,
-      Conflict::fileByAnotherName);
-  EXPECT_EQ(found(onStore(30) + "3: POSIX  ADVISORY  READ 30 fe:00:2002 123 128\n").first,
-            Conflict::fileByAnotherName);
+  const auto identify = [&](const char* path) -> std::optional<StoreLocks::Identity> {
+    const auto found = files.find(path);
+    if (found == files.end()) return std::nullopt;
+    return found->second;
+  };
+  const auto line = [](const std::string& path) {
+    return "7f00-7f08 rw-s 00000000 00:2a 258                        " + path + "\n";
+  };
+  // The process has open the store, the other store, and the snapshot's copy.
+  const auto hasOpen = [&](StoreLocks::Identity file) {
+    return file == store || file == files.at("/o/other.store") || file == files.at("/s/cards.store");
+  };
+  const std::string mute = "55d0-55d8 r-xp 00000000 fe:00 10  /usr/bin/x\n"
+                           "7f10-7f18 rw-p 00000000 00:00 0 \n[garbage\n\n"
+                           "7f20-7f28 rw-s 00000000 00:2a 99  /gone/x.store-shm (deleted)\n" +
+                           line("relative.store-shm") + line("/o/other.store-shm") +
+                           line("/nowhere/x.store-shm") + line("/s/cards.store-shm");
+  const struct {
+    std::string maps;
+    std::optional<StoreLocks::Identity> shm;
+    Mapped mapped;
+  } cases[] = {
+      {"", shm, Mapped::noOtherName},
+      // Beside a name that leads nowhere now, or to a file the process does not have open.
+      {line("/gone/cards.store-shm"), shm, Mapped::anotherName},
+      {line("/p/cards.store-shm"), shm, Mapped::anotherName},
+      {mute, shm, Mapped::noOtherName},
+      {mute + line("/b/link.store-shm"), shm, Mapped::anotherName},
+      {line("/b/link.store-shm"), std::nullopt, Mapped::anotherName},
+      // This name's -shm, through another mount of its folder, with the other name besides.
+      {line("/b/link.store-shm") + line("/m/cards.store-shm"), shm, Mapped::noOtherName},
+      {line("/a/cards.store-shm"), shm, Mapped::noOtherName},
+  };
+  for (const auto& each : cases) {
+    EXPECT_EQ(StoreLocks::mapped(each.maps, store, each.shm, identify, hasOpen), each.mapped) << each.maps;
+  }
+}
 
-  // The store without a -shm of its own: between its two locks, or reading a -shm it may not
-  // write, which SQLite then holds no lock on; the -shm it holds is another store's it has open.
-  EXPECT_EQ(found(onStore(30)).first, Conflict::none);
-  EXPECT_EQ(found(onStore(30) + onStore(30, 4001) + onShm(30, 4002)).first, Conflict::none);
-  EXPECT_EQ(found(onStore(30) + onShm(30, 5002)).first, Conflict::none);
-  // A -shm beside a store the process does not hold, or one the system does not tell of.
-  EXPECT_EQ(found(onStore(30) + onShm(30, 6002)).first, Conflict::fileByAnotherName);
-  EXPECT_EQ(found(onStore(30) + onShm(30, 7002)).first, Conflict::fileByAnotherName);
-  // Locks of another shape are not SQLite's: a whole file locked, or a byte past the -shm's.
-  EXPECT_EQ(found("3: POSIX  ADVISORY  WRITE 30 fe:00:1001 0 EOF\n" + onShm(30, otherShm)).first,
-            Conflict::none);
-  EXPECT_EQ(found(onStore(30, 3003) + "3: POSIX  ADVISORY  WRITE 30 fe:00:1002 0 EOF\n").first,
-            Conflict::none);
-
-  // This process, a lock only waited for, locks of other kinds, and a process the list cannot
-  // name tell nothing; nor does a line cut short or a list that is not one.
-  const std::string mute = onStore(self) + onShm(self, otherShm) +
-                           "4: -> POSIX  ADVISORY  READ 40 fe:00:1001 1073741826 1073742335\n" +
-                           "5: FLOCK  ADVISORY  WRITE 50 fe:00:1002 0 EOF\n" +
-                           "6: OFDLCK ADVISORY  READ -1 fe:00:1002 128 128\n" + onShm(0, shm) +
-                           "7: POSIX  ADVISORY  READ 70 fe:00:1002 128\n" +
-                           "8: POSIX  ADVISORY  READ 80 fe:00:x 128 128\nnot a lock\n\n";
-  EXPECT_EQ(found(mute).first, Conflict::none);
-  EXPECT_EQ(found(mute + onStore(30) + onShm(30, otherShm)).second, 30);
-  EXPECT_EQ(found("").first, Conflict::none);
+// Another process's locks, as SQLite takes them, are seen through a descriptor of this
+// process's own; this process's own are not.
+TEST(StoreLocksTest, ALockTestSeesAnotherProcesssLocksOfSQLitesShapeAndNotItsOwn) {
+  const kelvo::testing::TemporaryDirectory folder;
+  const std::string path = (folder.path() / "locked").string();
+  const int file = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  ASSERT_GE(file, 0);
+  const auto lockRange = [&](int descriptor, short type, off_t start, off_t length) {
+    struct flock lock {};
+    lock.l_type = type;
+    lock.l_whence = SEEK_SET;
+    lock.l_start = start;
+    lock.l_len = length;
+    return ::fcntl(descriptor, F_SETLK, &lock) == 0;
+  };
+  const struct {
+    short type;
+    off_t start;
+    off_t length;
+    Lock onStore;
+    Lock onShm;
+  } cases[] = {
+      {F_RDLCK, 0x40000002, 510, Lock::read, Lock::none},
+      {F_WRLCK, 0x40000000, 512, Lock::write, Lock::none},
+      {F_RDLCK, 120, 9, Lock::none, Lock::read},
+      {F_WRLCK, 0, 100, Lock::none, Lock::none},
+  };
+  for (const auto& each : cases) {
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+      const int own = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+      const char byte = lockRange(own, each.type, each.start, each.length) ? 'y' : 'n';
+      (void)!::write(ready[1], &byte, 1);
+      ::pause();  // until the parent kills it
+      std::_Exit(0);
+    }
+    ::close(ready[1]);
+    char byte = 0;
+    ASSERT_EQ(::read(ready[0], &byte, 1), 1);
+    ASSERT_EQ(byte, 'y');
+    const Held store = StoreLocks::onStore(file);
+    const Held shm = StoreLocks::onShm(file);
+    EXPECT_EQ(store.lock, each.onStore) << each.start;
+    EXPECT_EQ(shm.lock, each.onShm) << each.start;
+    if (store.held()) {
+      EXPECT_EQ(store.process, child);
+    }
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+    ::close(ready[0]);
+  }
+  // This process's own locks, and a descriptor that is none.
+  ASSERT_TRUE(lockRange(file, F_WRLCK, 0, 0));
+  EXPECT_EQ(StoreLocks::onStore(file).lock, Lock::none);
+  EXPECT_EQ(StoreLocks::onShm(-1).lock, Lock::unknown);
+  ::close(file);
 }
 
 }  // namespace

@@ -192,6 +192,27 @@ bool Database::opensBySQLitesOwnMethods() const {
          isSQLitesOwn(vfs);
 }
 
+int Database::descriptor(std::uint64_t device, std::uint64_t inode) const {
+  sqlite3_file* file = mainFile();
+  if (file == nullptr || file->pMethods == nullptr || !opensBySQLitesOwnMethods()) return -1;
+  // SQLite's unix VFS begins every file it opens with its methods, its VFS, its record of the
+  // inode's locks and the descriptor; checked against the file before it is used.
+  struct UnixFileHead {
+    const sqlite3_io_methods* methods;
+    sqlite3_vfs* vfs;
+    void* inode;
+    int descriptor;
+  };
+  const int candidate = reinterpret_cast<const UnixFileHead*>(file)->descriptor;
+  struct stat status {};
+  if (candidate < 0 || ::fstat(candidate, &status) != 0 ||
+      static_cast<std::uint64_t>(status.st_dev) != device ||
+      static_cast<std::uint64_t>(status.st_ino) != inode) {
+    return -1;
+  }
+  return candidate;
+}
+
 bool Database::logIsCopied() const {
   sqlite3_file* file = mainFile();
   if (file == nullptr || file->pMethods == nullptr || file->pMethods->iVersion < 2) {

@@ -46,6 +46,8 @@ class Database {
 
   /// SQLite's extended code for a link whose target row is missing at the commit.
   static constexpr int foreignKeyViolation = 787;  // SQLITE_CONSTRAINT_FOREIGNKEY
+  /// SQLite's code for a lock another connection kept past the busy timeout.
+  static constexpr int busy = 5;  // SQLITE_BUSY
   /// SQLite's code for a file it could not open.
   static constexpr int cannotOpen = 14;  // SQLITE_CANTOPEN
   /// SQLite's extended code for a store whose file was moved or replaced since it was opened.
@@ -88,6 +90,10 @@ class Database {
   static constexpr int closingTries = 10;
   /// The full path of the file SQLite opened, links followed; empty for a database in memory.
   std::string fullPath() const;
+  /// SQLite's own descriptor of the store file, where SQLite's own VFS opened it and it is the
+  /// file of `device` and `inode`: for lock tests only. Never to be closed (closing any
+  /// descriptor of a file drops the process's record locks on it); -1 where there is none.
+  int descriptor(std::uint64_t device, std::uint64_t inode) const;
   /// Which file a connection has open: its device and inode.
   struct FileIdentity {
     std::uint32_t deviceMajor = 0;

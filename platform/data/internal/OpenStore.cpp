@@ -1,5 +1,6 @@
 #include "platform/data/internal/OpenStore.hpp"
 
+#include <fcntl.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "platform/data/StoreError.hpp"
+#include "platform/data/internal/Database.hpp"
 #include "platform/data/internal/StoreLocks.hpp"
 
 namespace kelvo::data_internal {
@@ -30,18 +32,19 @@ std::optional<Identity> identityAt(const std::string& path) {
   return Identity{status.st_dev, status.st_ino};
 }
 
-std::optional<ino_t> inodeAt(const std::string& path) {
-  const auto identity = identityAt(path);
-  if (!identity) return std::nullopt;
-  return identity->inode;
+// The name a path ends in, without building a path: opening compares it with every store the
+// process has open.
+std::string_view nameOf(std::string_view path) {
+  const auto slash = path.rfind('/');
+  return slash == std::string_view::npos ? path : path.substr(slash + 1);
 }
 
 // Whether two paths name one name in one folder (reached by two mounts of it): SQLite's -wal
 // and -shm beside them are then the same files.
-bool besideOneAnother(const std::filesystem::path& one, const std::filesystem::path& other) {
-  if (one.filename() != other.filename()) return false;
-  const auto folder = identityAt(one.parent_path().string());
-  return folder && folder == identityAt(other.parent_path().string());
+bool besideOneAnother(const std::string& one, const std::string& other) {
+  if (nameOf(one) != nameOf(other)) return false;
+  const auto folder = identityAt(std::filesystem::path(one).parent_path().string());
+  return folder && folder == identityAt(std::filesystem::path(other).parent_path().string());
 }
 
 struct Open {
@@ -50,11 +53,25 @@ struct Open {
   std::string path;
 };
 
+// A descriptor the lock tests keep of a file beside an open store (the store file itself, or a
+// -shm beside its name): closing any descriptor of a file drops this process's record locks on
+// it, SQLite's among them, so it is closed only once no store of the process lists the store.
+struct Kept {
+  Identity store;
+  Identity file;
+  int descriptor;
+};
+
 struct List {
   std::mutex mutex;
   std::vector<Open> open;
+  std::vector<Kept> kept;
   std::uint64_t lastId = 0;
 };
+
+// How many descriptors of files beside one store are kept at most: a -shm that other programs
+// remove and make again while an open waits would otherwise take one each time.
+constexpr std::size_t keptPerStore = 4;
 
 // Never destroyed: a store may close while the process exits.
 List& list() {
@@ -91,45 +108,132 @@ std::string conflictWith(const Open& other, const std::string& path, const Ident
   return {};
 }
 
+// Opens the file at `path` to keep for lock tests, only where it is the file `expected` (any,
+// where none is given): it is first opened as a name alone, whose descriptor holds no locks and
+// drops none when closed, and only then for reading, through that name, so that the descriptor
+// kept is of the very file looked at. -1 where it cannot be.
+int keepOpen(const std::string& path, std::optional<Identity> expected, Identity& opened) {
+  const int name = ::open(path.c_str(), O_PATH | O_CLOEXEC);
+  if (name < 0) return -1;
+  struct stat status {};
+  int descriptor = -1;
+  if (::fstat(name, &status) == 0 && S_ISREG(status.st_mode) &&
+      (!expected || *expected == Identity{status.st_dev, status.st_ino})) {
+    opened = Identity{status.st_dev, status.st_ino};
+    const std::string self = "/proc/self/fd/" + std::to_string(name);
+    descriptor = ::open(self.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  }
+  ::close(name);
+  return descriptor;
+}
+
+// A descriptor kept of the file at `path`, beside the store `store`: the one kept already, or
+// one opened now and kept. -1 where none can be.
+int keptDescriptor(const Identity& store, const std::string& path, std::optional<Identity> expected,
+                   std::optional<Identity>& identity) {
+  identity = expected ? expected : identityAt(path);
+  if (!identity) return -1;
+  List& stores = list();
+  std::lock_guard lock(stores.mutex);
+  std::size_t keptHere = 0;
+  for (const Kept& kept : stores.kept) {
+    if (kept.store != store) continue;
+    if (kept.file == *identity) return kept.descriptor;
+    ++keptHere;
+  }
+  if (keptHere >= keptPerStore) return -1;
+  Identity opened;
+  const int descriptor = keepOpen(path, expected, opened);
+  if (descriptor < 0) return -1;
+  identity = opened;
+  stores.kept.push_back({store, opened, descriptor});
+  return descriptor;
+}
+
+std::string otherProgramNamed(pid_t process) {
+  return process > 0 ? "another program (process " + std::to_string(process) + ")"
+                     : "another program";
+}
+
 }  // namespace
 
-std::optional<std::string> OpenStore::otherProgram(const std::string& fullPath, bool opened) {
+StoreLocks::Found OpenStore::look(const Database& connection) const {
+  const Identity store{static_cast<dev_t>(device_), static_cast<ino_t>(inode_)};
+  std::optional<Identity> fileIdentity = store;
+  // SQLite's own descriptor of the file where it has one; a kept one otherwise.
+  int file = connection.descriptor(device_, inode_);
+  if (file < 0) file = keptDescriptor(store, path_, store, fileIdentity);
+  std::optional<Identity> shm;
+  const int shmFile = keptDescriptor(store, path_ + "-shm", std::nullopt, shm);
+  const StoreLocks::Identity shmSeen =
+      shm ? StoreLocks::Identity{shm->device, shm->inode} : StoreLocks::Identity{};
+  return StoreLocks::judge(
+      StoreLocks::onStore(file), shmFile < 0 ? StoreLocks::Held{} : StoreLocks::onShm(shmFile),
+      [&](pid_t process) {
+        return StoreLocks::mapped(process, {device_, inode_},
+                                  shm ? std::optional(shmSeen) : std::nullopt);
+      });
+}
+
+std::optional<OpenStore::Refusal> OpenStore::otherProgram(const Database& connection) const {
+  if (id_ == 0) return std::nullopt;
   using Clock = std::chrono::steady_clock;
-  const std::string shmPath = fullPath + "-shm";
-  std::optional<Clock::time_point> until;
+  std::optional<Clock::time_point> since;
   for (auto pause = std::chrono::milliseconds(1);;
        pause = std::min(pause * 2, decltype(pause)(50))) {
-    const auto file = inodeAt(fullPath);
-    const auto shm = inodeAt(shmPath);
-    // A new store beside no -shm: nobody else can have either.
-    if (!file && !shm) return std::nullopt;
-    const StoreLocks::Found found = StoreLocks::find(
-        file, shm, opened ? StoreLocks::Scope::file : StoreLocks::Scope::fileAndShm);
+    const StoreLocks::Found found = look(connection);
     if (found.conflict == StoreLocks::Conflict::none) return std::nullopt;
-    // Another process opening or closing the store holds one lock a moment before the other.
+    // Another process opening or closing the store holds one lock a moment before the other,
+    // and one closing it holds the file locked while it writes the log into it.
     const auto now = Clock::now();
-    if (!until) until = now + std::chrono::milliseconds(250);
-    if (now < *until) {
-      std::this_thread::sleep_for(std::min<Clock::duration>(pause, *until - now));
+    if (!since) since = now;
+    const auto until =
+        *since + std::chrono::milliseconds(found.conflict == StoreLocks::Conflict::locked
+                                               ? Database::busyTimeoutMilliseconds
+                                               : 250);
+    if (now < until) {
+      std::this_thread::sleep_for(std::min<Clock::duration>(pause, until - now));
       continue;
     }
-    const std::string other = "another program (process " + std::to_string(found.process) + ")";
-    if (found.conflict == StoreLocks::Conflict::fileByAnotherName) {
-      return other +
-             " has this file open by another name, and SQLite keeps a store's -wal and -shm "
-             "beside the name it was opened by; close the store in that program, then open it "
-             "here.";
+    const std::string other = otherProgramNamed(found.process);
+    switch (found.conflict) {
+      case StoreLocks::Conflict::fileByAnotherName:
+        return Refusal{other +
+                           " has this file open by another name, and SQLite keeps a store's -wal "
+                           "and -shm beside the name it was opened by; close the store in that "
+                           "program, then open it here.",
+                       SQLITE_CANTOPEN};
+      case StoreLocks::Conflict::shmOfAnotherFile:
+        return Refusal{other +
+                           " still has open the store that was at this path before it was moved "
+                           "or replaced, whose -wal and -shm SQLite would take for this store's; "
+                           "close the store in that program, then open it here.",
+                       SQLITE_CANTOPEN};
+      case StoreLocks::Conflict::unseenHolder:
+        return Refusal{other +
+                           ", which this program cannot see into (it runs in another container, "
+                           "or as another user), has this file open, and nobody holds the -shm "
+                           "beside this name, so its saves and this program's could go to two "
+                           "logs; close the store in that program, then open it here.",
+                       SQLITE_CANTOPEN};
+      case StoreLocks::Conflict::locked:
+      case StoreLocks::Conflict::none:
+        break;
     }
-    return other +
-           " still has open the store that was at this path before it was moved or replaced, "
-           "whose -wal and -shm SQLite would take for this store's; close the store in that "
-           "program, then open it here.";
+    return Refusal{other + " has kept this file locked for the " +
+                       std::to_string(Database::busyTimeoutMilliseconds / 1000) +
+                       " seconds an open waits; open it again once that program has closed it.",
+                   SQLITE_BUSY};
   }
 }
 
-void OpenStore::refuseOtherPrograms(const std::string& fullPath, const std::filesystem::path& url,
-                                    bool opened) {
-  if (const auto why = otherProgram(fullPath, opened)) throw cannotOpen(url, *why);
+void OpenStore::refuseOtherPrograms(const Database& connection,
+                                    const std::filesystem::path& url) const {
+  if (const auto refusal = otherProgram(connection)) {
+    throw data::StoreError(data::StoreError::Kind::sqlite,
+                           "Could not open the store at " + url.string() + ": " + refusal->why,
+                           refusal->code);
+  }
 }
 
 OpenStore::~OpenStore() {
@@ -137,6 +241,18 @@ OpenStore::~OpenStore() {
   List& stores = list();
   std::lock_guard lock(stores.mutex);
   std::erase_if(stores.open, [this](const Open& open) { return open.id == id_; });
+  const Identity store{static_cast<dev_t>(device_), static_cast<ino_t>(inode_)};
+  // The last store of the process over the file: its connections are closed, and with them
+  // every record lock the process held on the file and the -shm.
+  if (std::any_of(stores.open.begin(), stores.open.end(),
+                  [&](const Open& open) { return open.identity == store; })) {
+    return;
+  }
+  std::erase_if(stores.kept, [&](const Kept& kept) {
+    if (kept.store != store) return false;
+    ::close(kept.descriptor);
+    return true;
+  });
 }
 
 std::unique_ptr<OpenStore> OpenStore::enter(const std::string& fullPath,
@@ -160,9 +276,9 @@ std::unique_ptr<OpenStore> OpenStore::enter(const std::string& fullPath,
   return entry;
 }
 
-bool OpenStore::isTheOnlyView() const {
+bool OpenStore::isTheOnlyView(const Database& connection) const {
   if (id_ == 0) return false;
-  return StoreLocks::find(inode_, inodeAt(path_ + "-shm")).conflict == StoreLocks::Conflict::none;
+  return look(connection).conflict == StoreLocks::Conflict::none;
 }
 
 std::optional<bool> OpenStore::hasMoved() const {

@@ -10,53 +10,73 @@
 
 namespace kelvo::data_internal {
 
-/// What other processes hold of a store file and of the -shm beside one of its names, as the
-/// system's list of file locks (/proc/locks) tells. While a SQLite connection to a store in WAL
-/// mode is open, its process holds a lock on the store file's shared range and a read lock on
-/// byte 128 of the -shm beside the name the store was opened by. A process that holds the store
-/// file and another -shm, but not this one, has the store open by another name; one that holds
-/// this -shm but not the file now at the path has it for another file. A process holding the
-/// store file alone is between its two locks (opening or closing), or reads without a -shm it
-/// may write: neither is a conflict.
+/// What other processes hold of a store file and of the -shm beside one of its names, told from
+/// the files themselves. While a SQLite connection to a store in WAL mode is open, its process
+/// holds a read lock on the store file's shared range and on byte 128 of the -shm beside the
+/// name the store was opened by; a process closing it holds the range locked for writing. A lock
+/// test on a descriptor of the file (`F_GETLK`) answers for that very file, whatever file system
+/// or pid namespace the holder is in, and never for this process's own locks: a holder of the
+/// file with nobody holding this -shm has it open by another name, or is between its two locks,
+/// or reads beside a -shm it may not write; its memory map tells which, where it can be read.
 class StoreLocks {
  public:
+  /// What a lock test tells of other processes' locks on a range of a file.
+  struct Held {
+    enum class Lock { none, read, write, unknown };
+    Lock lock = Lock::none;
+    /// The holder; 0 where it runs in a pid namespace this process cannot see into.
+    pid_t process = 0;
+    bool held() const { return lock == Lock::read || lock == Lock::write; }
+  };
+  /// Other processes' locks on the store file's shared range, through `descriptor`, a descriptor
+  /// of the store file (unknown for none, or where the file system keeps no record locks).
+  static Held onStore(int descriptor);
+  /// Other processes' locks on byte 128 of a -shm, through `descriptor`.
+  static Held onShm(int descriptor);
+
+  /// A file as `stat` tells it.
+  struct Identity {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    friend bool operator==(const Identity&, const Identity&) = default;
+  };
+  /// What a process maps beside the store file: the -shm beside this name (or none beside the
+  /// file at all), a -shm beside another name of the file, or nothing known.
+  enum class Mapped { noOtherName, anotherName, unknown };
+  /// What another process's memory map says it maps beside the store file `file`, this name's
+  /// -shm being `shm` (none: there is none).
+  using MapsLookup = std::function<Mapped(pid_t process)>;
+
   enum class Conflict {
     none,
-    /// The process holds the store file, and the -shm beside another name than this one.
+    /// The process holds the store file, and a -shm beside another name of it.
     fileByAnotherName,
     /// The process holds the -shm beside this name, and not the store file now at it.
     shmOfAnotherFile,
+    /// A process this one cannot see, or whose memory map it may not read, holds the store file
+    /// and nobody holds the -shm beside this name: which name it opened the file by is unknown.
+    unseenHolder,
+    /// The process holds the store file locked for writing: closing it, most often.
+    locked,
   };
   struct Found {
     Conflict conflict = Conflict::none;
     pid_t process = 0;
   };
-  /// Which holders are looked for: of either file, or of the store file alone (once this process
-  /// holds both, another opener of the file by another name is what may have come since).
-  enum class Scope { fileAndShm, file };
+  /// Judges what the two lock tests found; `maps` is asked only of a holder of the store file
+  /// that holds no -shm beside this name.
+  static Found judge(Held file, Held shm, const MapsLookup& maps);
 
-  /// What a process's -shm lies beside, as the system's account of that process's memory tells:
-  /// the name it maps the -shm by, without "-shm", names `store` (a file's inode), or nothing; or
-  /// the file locked is no -shm it maps; or the system does not tell.
-  struct ShmBeside {
-    enum class Seen { unknown, notAShm, nothing, file };
-    Seen seen = Seen::unknown;
-    std::uint64_t store = 0;
-  };
-  using ShmLookup = std::function<ShmBeside(pid_t process, std::uint64_t shm)>;
-
-  /// Looks for a process other than this one that holds the store file of inode `file` (none:
-  /// the path names nothing) and the -shm of inode `shm` (none: there is none) in a way that
-  /// does not go together. Finds none where the system keeps no list. Only locks of SQLite's
-  /// own shape count, and the -shm another process holds besides is looked up in its memory
-  /// map: the list names a file system by its superblock, which `stat` does not always give (a
-  /// btrfs subvolume, an overlay), so files are told by inode alone.
-  static Found find(std::optional<ino_t> file, std::optional<ino_t> shm,
-                    Scope scope = Scope::fileAndShm);
-  /// The same, over the text of such a list, for the process `self`, with `lookup` telling what
-  /// another process's -shm lies beside.
-  static Found find(std::string_view list, std::optional<ino_t> file, std::optional<ino_t> shm,
-                    pid_t self, Scope scope, const ShmLookup& lookup);
+  /// What `process` maps beside the store file `file`, from its memory map
+  /// (/proc/<pid>/maps), this name's -shm being `shm`: a -shm it maps beside another name of
+  /// the file, or beside a name that names nothing now or a file it does not have open (which
+  /// its open files, /proc/<pid>/fd, tell), is taken for one beside another name of the file.
+  static Mapped mapped(pid_t process, Identity file, std::optional<Identity> shm);
+  /// The same, over the text of such a map, with `identify` telling what a path names now, and
+  /// `hasOpen` whether the process has a file open.
+  static Mapped mapped(std::string_view maps, Identity file, std::optional<Identity> shm,
+                       const std::function<std::optional<Identity>(const char* path)>& identify,
+                       const std::function<bool(Identity)>& hasOpen);
 };
 
 }  // namespace kelvo::data_internal

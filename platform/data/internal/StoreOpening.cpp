@@ -375,6 +375,11 @@ void StoreOpening::refuse(const StoreDescription& description, const StoreError&
   const auto cannotOpen = [&](const std::string& why) {
     return refusal(error.kind(), "Could not open the store at " + file + ": " + why);
   };
+  if (error.primaryCode() == SQLITE_BUSY) {
+    throw cannotOpen("another program has kept this file locked for the " +
+                     std::to_string(Database::busyTimeoutMilliseconds / 1000) +
+                     " seconds an open waits; open it again once that program has closed it.");
+  }
   std::error_code ignored;
   // Never throws: the working folder may be gone.
   fs::path absolute = fs::absolute(description.url, ignored);
