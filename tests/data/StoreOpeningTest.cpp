@@ -33,6 +33,7 @@
 #include "platform/data/Context.hpp"
 #include "tests/data/StoreFileCheck.hpp"
 #include "tests/data/TestModel.hpp"
+#include "tests/data/StorePeer.hpp"
 #include "tests/support/NonRegularFiles.hpp"
 
 namespace kelvo::data {
@@ -222,37 +223,6 @@ TEST(StoreOpeningTest, DamageFoundAtAReadIsToldAsADamagedStoreAndTheFileIsLeftAs
     }
   }
   EXPECT_EQ(fileBytes(url), bytes);
-}
-
-// What `what` says, run in a child: the open's error, the save's, or "saved". As another user,
-// the child owns neither the folder nor the file (root writes wherever it likes).
-std::string saidInChild(const std::function<void()>& what, bool asAnotherUser) {
-  int result[2];
-  if (pipe(result) != 0) return "no pipe";
-  const pid_t child = fork();
-  if (child == 0) {
-    close(result[0]);
-    std::string said = "saved";
-    if (asAnotherUser && geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) {
-      said = "no other user";
-    }
-    try {
-      if (said == "saved") what();
-    } catch (const StoreError& error) {
-      said = error.what();
-    } catch (const std::exception& error) {
-      said = std::string("not a store error: ") + error.what();
-    }
-    if (write(result[1], said.data(), said.size()) < 0) _exit(1);
-    _exit(0);
-  }
-  close(result[1]);
-  std::string said;
-  char buffer[512];
-  for (ssize_t got; (got = read(result[0], buffer, sizeof buffer)) > 0;) said.append(buffer, got);
-  close(result[0]);
-  waitpid(child, nullptr, 0);
-  return said;
 }
 
 std::string asAnotherUser(const std::function<void()>& what) { return saidInChild(what, true); }
@@ -804,13 +774,6 @@ const std::string stillOpenAtThisPath =
     "it was moved or replaced, whose -wal and -shm SQLite would take for this store's; close "
     "that container first.";
 
-// What a save says, with its code when refused.
-std::string saying(Context& context) {
-  const auto error = testing::saveError(context);
-  return error ? std::string(error->what()) + " (" + std::to_string(error->extendedCode()) + ")"
-               : "saved";
-}
-
 // Once the file the store opened was moved away, its path may name another store, or nothing:
 // the save stays refused, and says so rather than calling a writable path read-only.
 TEST(StoreOpeningTest, AReadOnlyStoreMovedAwayIsNotOpenedAnewAtItsPath) {
@@ -1200,106 +1163,6 @@ TEST(StoreOpeningTest, AStoreMovedWhileOpenLosesNoSaveAndItsOldPathTakesNothingO
 // saved), "count" or "close", and "keep <path>" (a store kept open beside, until it ends), and
 // answers each with what it said. It ends with the value, and by itself after 30 seconds; no
 // answer is waited for longer than 10.
-class Peer {
- public:
-  Peer() {
-    // A socket pair: a peer that died is told by an error, never by SIGPIPE.
-    int ends[2];
-    if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) return;
-    process_ = fork();
-    if (process_ == 0) {
-      prctl(PR_SET_PDEATHSIG, SIGKILL);
-      // As a program its user started is, though forked by one that changed its user: other
-      // programs of the user may read its account of its memory.
-      prctl(PR_SET_DUMPABLE, 1);
-      alarm(30);
-      close(ends[0]);
-      serve(ends[1]);
-      _exit(0);
-    }
-    close(ends[1]);
-    socket_ = ends[0];
-  }
-  ~Peer() {
-    close(socket_);
-    kill();
-  }
-  Peer(const Peer&) = delete;
-  Peer& operator=(const Peer&) = delete;
-
-  pid_t process() const { return process_; }
-  std::string operator()(const std::string& step) {
-    const std::string line = step + "\n";
-    if (process_ <= 0 || send(socket_, line.data(), line.size(), MSG_NOSIGNAL) !=
-                             static_cast<ssize_t>(line.size())) {
-      return "no peer";
-    }
-    std::string said;
-    for (char byte = 0; byte != '\n';) {
-      pollfd ready{socket_, POLLIN, 0};
-      if (poll(&ready, 1, 10'000) != 1 || read(socket_, &byte, 1) != 1) return "no answer";
-      if (byte != '\n') said += byte;
-    }
-    return said;
-  }
-  /// Kills the peer with whatever it has open, as a crash would.
-  void kill() {
-    if (process_ <= 0) return;
-    ::kill(process_, SIGKILL);
-    waitpid(process_, nullptr, 0);
-    process_ = 0;
-  }
-
- private:
-  static std::string step(const std::string& line, std::unique_ptr<Container>& container,
-                          std::vector<std::unique_ptr<Container>>& kept) {
-    if (line.starts_with("open ")) {
-      container = testing::openContainer(line.substr(5));
-      return "opened";
-    }
-    if (line.starts_with("keep ")) {
-      kept.push_back(testing::openContainer(line.substr(5)));
-      return "opened";
-    }
-    if (line == "close") {
-      container.reset();
-      return "closed";
-    }
-    if (container == nullptr) return "no store open";
-    if (line.starts_with("note ")) {
-      testing::makeNote(container->viewContext(), line.substr(5));
-      return saying(container->viewContext());
-    }
-    return std::to_string(container->viewContext().count("Note"));
-  }
-  static void serve(int socket) {
-    std::unique_ptr<Container> container;
-    std::vector<std::unique_ptr<Container>> kept;
-    std::string line;
-    for (char byte = 0; read(socket, &byte, 1) == 1;) {
-      if (byte != '\n') {
-        line += byte;
-        continue;
-      }
-      std::string said;
-      try {
-        said = step(line, container, kept);
-      } catch (const StoreError& error) {
-        said = error.what();
-      }
-      said += "\n";
-      if (send(socket, said.data(), said.size(), MSG_NOSIGNAL) !=
-          static_cast<ssize_t>(said.size())) {
-        return;
-      }
-      line.clear();
-    }
-  }
-
-  pid_t process_ = -1;
-  int socket_ = -1;
-};
-
 // A process's connections to one file share one view of its -shm, made beside the path of the
 // first of them and kept until the last closes, while another program keeps its own beside the
 // path it opened: a second container over a moved store opens only once every container that has

@@ -1,0 +1,241 @@
+// Programs other than the test's own, for tests of a store that several programs share: a child
+// that answers for one step, and a peer that keeps a store open and takes steps one at a time.
+#pragma once
+
+#include <poll.h>
+#include <sqlite3.h>
+#include <sched.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdarg>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/data/Container.hpp"
+#include "platform/data/Context.hpp"
+#include "platform/data/StoreError.hpp"
+#include "tests/data/StoreFileCheck.hpp"
+#include "tests/data/TestModel.hpp"
+
+namespace kelvo::data {
+
+// What `what` says, run in a child: the open's error, the save's, or "saved". As another user,
+// the child owns neither the folder nor the file (root writes wherever it likes).
+inline std::string saidInChild(const std::function<void()>& what, bool asAnotherUser) {
+  int result[2];
+  if (pipe(result) != 0) return "no pipe";
+  const pid_t child = fork();
+  if (child == 0) {
+    close(result[0]);
+    std::string said = "saved";
+    if (asAnotherUser && geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) {
+      said = "no other user";
+    }
+    try {
+      if (said == "saved") what();
+    } catch (const StoreError& error) {
+      said = error.what();
+    } catch (const std::exception& error) {
+      said = std::string("not a store error: ") + error.what();
+    }
+    if (write(result[1], said.data(), said.size()) < 0) _exit(1);
+    _exit(0);
+  }
+  close(result[1]);
+  std::string said;
+  char buffer[512];
+  for (ssize_t got; (got = read(result[0], buffer, sizeof buffer)) > 0;) said.append(buffer, got);
+  close(result[0]);
+  waitpid(child, nullptr, 0);
+  return said;
+}
+
+// What a save says, with its code when refused.
+inline std::string saying(Context& context) {
+  const auto error = testing::saveError(context);
+  return error ? std::string(error->what()) + " (" + std::to_string(error->extendedCode()) + ")"
+               : "saved";
+}
+
+// Stops the program at the k-th call that SQLite's own VFS makes of fcntl, unlink or close while
+// armed, as one descheduled at that step would be, until it is sent SIGCONT.
+struct StopAtCall {
+  static inline sqlite3_syscall_ptr realFcntl = nullptr;
+  static inline sqlite3_syscall_ptr realUnlink = nullptr;
+  static inline sqlite3_syscall_ptr realClose = nullptr;
+  static inline int countdown = -1;
+  static inline int made = 0;
+
+  static void step() {
+    ++made;
+    if (countdown >= 0 && countdown-- == 0) raise(SIGSTOP);
+  }
+  static int fcntlAt(int descriptor, int operation, ...) {
+    va_list arguments;
+    va_start(arguments, operation);
+    void* argument = va_arg(arguments, void*);
+    va_end(arguments);
+    step();
+    return reinterpret_cast<int (*)(int, int, ...)>(realFcntl)(descriptor, operation, argument);
+  }
+  static int unlinkAt(const char* path) {
+    step();
+    return reinterpret_cast<int (*)(const char*)>(realUnlink)(path);
+  }
+  static int closeAt(int descriptor) {
+    step();
+    return reinterpret_cast<int (*)(int)>(realClose)(descriptor);
+  }
+  static void install() {
+    if (realFcntl != nullptr) return;
+    sqlite3_vfs* own = sqlite3_vfs_find("unix");
+    realFcntl = own->xGetSystemCall(own, "fcntl");
+    realUnlink = own->xGetSystemCall(own, "unlink");
+    realClose = own->xGetSystemCall(own, "close");
+    own->xSetSystemCall(own, "fcntl", reinterpret_cast<sqlite3_syscall_ptr>(&fcntlAt));
+    own->xSetSystemCall(own, "unlink", reinterpret_cast<sqlite3_syscall_ptr>(&unlinkAt));
+    own->xSetSystemCall(own, "close", reinterpret_cast<sqlite3_syscall_ptr>(&closeAt));
+  }
+};
+
+class Peer {
+ public:
+  /// A peer in a pid namespace of its own (as a program in a container is), where this
+  /// process may make one; `process()` is then the process that waits for it, and `inOwnPidSpace`
+  /// tells whether it is so.
+  enum class Space { shared, ownPids };
+  explicit Peer(Space space = Space::shared) {
+    // A socket pair: a peer that died is told by an error, never by SIGPIPE.
+    int ends[2];
+    if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) return;
+    process_ = fork();
+    if (process_ == 0) {
+      prctl(PR_SET_PDEATHSIG, SIGKILL);
+      // As a program its user started is, though forked by one that changed its user: other
+      // programs of the user may read its account of its memory.
+      prctl(PR_SET_DUMPABLE, 1);
+      alarm(30);
+      close(ends[0]);
+      if (space == Space::ownPids) {
+        const char own = unshare(CLONE_NEWPID) == 0 ? 'y' : 'n';
+        if (write(ends[1], &own, 1) != 1 || own != 'y') _exit(1);
+        // The first child is the namespace's first process; this one waits for it.
+        const pid_t inside = fork();
+        if (inside == 0) {
+          prctl(PR_SET_PDEATHSIG, SIGKILL);
+          serve(ends[1]);
+          _exit(0);
+        }
+        close(ends[1]);
+        waitpid(inside, nullptr, 0);
+        _exit(0);
+      }
+      serve(ends[1]);
+      _exit(0);
+    }
+    if (space == Space::ownPids) {
+      char own = 'n';
+      pollfd ready{ends[0], POLLIN, 0};
+      inOwnPidSpace_ = poll(&ready, 1, 10'000) == 1 && read(ends[0], &own, 1) == 1 && own == 'y';
+    }
+    close(ends[1]);
+    socket_ = ends[0];
+  }
+  ~Peer() {
+    close(socket_);
+    kill();
+  }
+  Peer(const Peer&) = delete;
+  Peer& operator=(const Peer&) = delete;
+
+  pid_t process() const { return process_; }
+  bool inOwnPidSpace() const { return inOwnPidSpace_; }
+  std::string operator()(const std::string& step) {
+    const std::string line = step + "\n";
+    if (process_ <= 0 || send(socket_, line.data(), line.size(), MSG_NOSIGNAL) !=
+                             static_cast<ssize_t>(line.size())) {
+      return "no peer";
+    }
+    std::string said;
+    for (char byte = 0; byte != '\n';) {
+      pollfd ready{socket_, POLLIN, 0};
+      if (poll(&ready, 1, 10'000) != 1 || read(socket_, &byte, 1) != 1) return "no answer";
+      if (byte != '\n') said += byte;
+    }
+    return said;
+  }
+  /// Kills the peer with whatever it has open, as a crash would.
+  void kill() {
+    if (process_ <= 0) return;
+    ::kill(process_, SIGKILL);
+    waitpid(process_, nullptr, 0);
+    process_ = 0;
+  }
+
+ private:
+  static std::string step(const std::string& line, std::unique_ptr<Container>& container,
+                          std::vector<std::unique_ptr<Container>>& kept) {
+    if (line.starts_with("open ")) {
+      container = testing::openContainer(line.substr(5));
+      return "opened";
+    }
+    if (line.starts_with("keep ")) {
+      kept.push_back(testing::openContainer(line.substr(5)));
+      return "opened";
+    }
+    if (line == "close") {
+      container.reset();
+      return "closed";
+    }
+    // Closes, stopping at the k-th of SQLite's calls on the way; says how many it made.
+    if (line.starts_with("close stopping at ")) {
+      StopAtCall::install();
+      StopAtCall::made = 0;
+      StopAtCall::countdown = std::stoi(line.substr(18));
+      container.reset();
+      StopAtCall::countdown = -1;
+      return "closed after " + std::to_string(StopAtCall::made);
+    }
+    if (container == nullptr) return "no store open";
+    if (line.starts_with("note ")) {
+      testing::makeNote(container->viewContext(), line.substr(5));
+      return saying(container->viewContext());
+    }
+    return std::to_string(container->viewContext().count("Note"));
+  }
+  static void serve(int socket) {
+    std::unique_ptr<Container> container;
+    std::vector<std::unique_ptr<Container>> kept;
+    std::string line;
+    for (char byte = 0; read(socket, &byte, 1) == 1;) {
+      if (byte != '\n') {
+        line += byte;
+        continue;
+      }
+      std::string said;
+      try {
+        said = step(line, container, kept);
+      } catch (const StoreError& error) {
+        said = error.what();
+      }
+      said += "\n";
+      if (send(socket, said.data(), said.size(), MSG_NOSIGNAL) !=
+          static_cast<ssize_t>(said.size())) {
+        return;
+      }
+      line.clear();
+    }
+  }
+
+  pid_t process_ = -1;
+  int socket_ = -1;
+  bool inOwnPidSpace_ = false;
+};
+
+}  // namespace kelvo::data
