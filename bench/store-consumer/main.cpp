@@ -5,11 +5,25 @@
 // the container in a function of its own (`closeTheStore`); beside it, a caller of SQLite alone
 // adds a row to the copy in a transaction and closes its connection (`closeRawPeer`): the close
 // after a small save, and SQLite's own, counted in one program.
+//
+// With "cycles" and a count, opens and closes that store so many times (`openTheStore`, then
+// `closeTheStore`), with the given number of other stores open beside it in this program, while a
+// program it starts holds the given number of record locks on a file of its own (an unrelated
+// program on a busy machine); prints the mean wall and CPU time of a cycle. Beside it, a caller
+// of SQLite alone opens and closes the store as many times (`openRawPeer`, `closeRawPeer`).
+#include <fcntl.h>
+#include <signal.h>
 #include <sqlite3.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
+#include <ctime>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/model/Card.hpp"
 #include "core/model/KelvoModel.hpp"
@@ -62,11 +76,95 @@ int oneMore(const char* store, const char* copy) {
   return closeRawPeer(connection) == SQLITE_OK ? 0 : 1;
 }
 
+__attribute__((noinline)) std::unique_ptr<data::Container> openTheStore(const std::string& store) {
+  auto container = std::make_unique<data::Container>("Kelvo", KelvoModel::shared());
+  container->setStoreDescriptions({KelvoPersistence::description(store)});
+  bool opened = true;
+  container->loadStores([&](const data::StoreDescription&, const data::StoreError* error) {
+    opened = error == nullptr;
+    if (error != nullptr) std::fprintf(stderr, "%s\n", error->what());
+  });
+  return opened ? std::move(container) : nullptr;
+}
+
+__attribute__((noinline)) sqlite3* openRawPeer(const char* store) {
+  sqlite3* connection = nullptr;
+  sqlite3_open_v2(store, &connection, SQLITE_OPEN_READWRITE, nullptr);
+  sqlite3_exec(connection, "SELECT count(*) FROM sqlite_schema", nullptr, nullptr, nullptr);
+  return connection;
+}
+
+// A program holding `count` record locks, each a line of the system's list of locks, on a file
+// of its own; killed when this one ends.
+pid_t holdLocks(const std::string& file, int count) {
+  int ready[2];
+  if (count <= 0 || pipe(ready) != 0) return 0;
+  const pid_t child = fork();
+  if (child == 0) {
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    const int descriptor = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    for (int i = 0; i < count; ++i) {
+      struct flock lock {};
+      lock.l_type = F_WRLCK;
+      lock.l_start = 2 * i;  // apart, so that each is a lock of its own
+      lock.l_len = 1;
+      fcntl(descriptor, F_SETLK, &lock);
+    }
+    const char byte = 'y';
+    (void)!write(ready[1], &byte, 1);
+    pause();
+    _exit(0);
+  }
+  char byte = 0;
+  (void)!read(ready[0], &byte, 1);
+  close(ready[0]);
+  close(ready[1]);
+  return child;
+}
+
+double cpuSeconds() {
+  timespec now{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+  return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
+}
+
+int cycles(const std::string& store, int count, int beside, int locks) {
+  const pid_t holder = holdLocks(store + ".locks", locks);
+  std::vector<std::unique_ptr<data::Container>> others;
+  for (int i = 0; i < beside; ++i) {
+    others.push_back(openTheStore(store + ".beside" + std::to_string(i)));
+    if (others.back() == nullptr) return 1;
+  }
+  const auto wallStart = std::chrono::steady_clock::now();
+  const double cpuStart = cpuSeconds();
+  for (int i = 0; i < count; ++i) {
+    auto container = openTheStore(store);
+    if (container == nullptr) return 1;
+    closeTheStore(container);
+  }
+  const double wall =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
+  const double cpu = cpuSeconds() - cpuStart;
+  const double rawStart = cpuSeconds();
+  for (int i = 0; i < count; ++i) closeRawPeer(openRawPeer(store.c_str()));
+  const double raw = cpuSeconds() - rawStart;
+  std::printf("cycle_wall_us=%.1f cycle_cpu_us=%.1f raw_cycle_cpu_us=%.1f\n", wall / count * 1e6,
+              cpu / count * 1e6, raw / count * 1e6);
+  if (holder > 0) {
+    kill(holder, SIGKILL);
+    waitpid(holder, nullptr, 0);
+  }
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc < 2) return 2;
   if (argc == 4 && std::string(argv[2]) == "one-more") return oneMore(argv[1], argv[3]);
+  if (argc == 6 && std::string(argv[2]) == "cycles") {
+    return cycles(argv[1], std::stoi(argv[3]), std::stoi(argv[4]), std::stoi(argv[5]));
+  }
   data::Container container("Kelvo", KelvoModel::shared());
   container.setStoreDescriptions({KelvoPersistence::description(argv[1])});
   bool opened = true;
