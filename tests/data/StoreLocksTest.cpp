@@ -47,9 +47,10 @@ TEST(StoreLocksTest, AProcessHoldingTheStoreByAnotherNameOrTheShmForAnotherFileI
       {{}, {}, Conflict::none, 0},
       {{Lock::read, 20}, {Lock::read, 20}, Conflict::none, 0},
       {{Lock::read, 0}, {Lock::read, 0}, Conflict::none, 0},
-      {{Lock::read, 30}, {Lock::read, 20}, Conflict::none, 0},
-      // By another name.
+      {{Lock::read, 40}, {Lock::read, 20}, Conflict::none, 0},
+      // By another name, whoever else holds this name's -shm.
       {{Lock::read, 30}, {}, Conflict::fileByAnotherName, 30},
+      {{Lock::read, 30}, {Lock::read, 20}, Conflict::fileByAnotherName, 30},
       // The file alone, the -shm held beside no other name of it.
       {{Lock::read, 40}, {}, Conflict::none, 0},
       {{Lock::read, 40}, {Lock::unknown}, Conflict::none, 0},
@@ -64,14 +65,16 @@ TEST(StoreLocksTest, AProcessHoldingTheStoreByAnotherNameOrTheShmForAnotherFileI
       {{Lock::write, 0}, {Lock::read, 20}, Conflict::locked, 0},
       // A file system without record locks tells nothing.
       {{Lock::unknown}, {}, Conflict::none, 0},
+      {{Lock::unknown}, {Lock::read, 30}, Conflict::none, 0},
   };
   for (const auto& each : cases) {
     asked = 0;
     const auto found = StoreLocks::judge(each.file, each.shm, lookup);
     EXPECT_EQ(found.conflict, each.conflict) << "file held by " << each.file.process;
     EXPECT_EQ(found.process, each.process);
-    // The memory map is read only of a visible holder of the file alone.
-    EXPECT_LE(asked, each.file.lock == Lock::read && !each.shm.held() && each.file.process > 0);
+    // The memory map is read only of a visible holder of the file that is not the -shm's.
+    EXPECT_LE(asked, each.file.lock == Lock::read && each.file.process > 0 &&
+                         each.file.process != each.shm.process);
   }
 }
 

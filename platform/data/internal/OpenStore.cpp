@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <mutex>
 #include <optional>
@@ -122,6 +123,14 @@ int keepOpen(const std::string& path, std::optional<Identity> expected, Identity
     opened = Identity{status.st_dev, status.st_ino};
     const std::string self = "/proc/self/fd/" + std::to_string(name);
     descriptor = ::open(self.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    // Without /proc, by the path again: the file there is kept whatever it is, as closing it
+    // could drop another store's locks, and is told by what it is.
+    if (descriptor < 0 && errno == ENOENT) {
+      descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+      if (descriptor >= 0 && ::fstat(descriptor, &status) == 0) {
+        opened = Identity{status.st_dev, status.st_ino};
+      }
+    }
   }
   ::close(name);
   return descriptor;
@@ -145,8 +154,10 @@ int keptDescriptor(const Identity& store, const std::string& path, std::optional
   Identity opened;
   const int descriptor = keepOpen(path, expected, opened);
   if (descriptor < 0) return -1;
-  identity = opened;
   stores.kept.push_back({store, opened, descriptor});
+  // Not the file looked for (the path changed between two opens): kept, and never tested.
+  if (expected && opened != *expected) return -1;
+  identity = opened;
   return descriptor;
 }
 

@@ -91,11 +91,20 @@ StoreLocks::Held StoreLocks::onStore(int descriptor) {
 StoreLocks::Held StoreLocks::onShm(int descriptor) { return test(descriptor, shmHeld, 1); }
 
 StoreLocks::Found StoreLocks::judge(Held file, Held shm, const MapsLookup& maps) {
+  // A file system that keeps no record locks tells nothing of either file.
+  if (file.lock == Held::Lock::unknown) return {};
   if (file.lock == Held::Lock::write) return {Conflict::locked, file.process};
   if (file.lock == Held::Lock::read) {
-    // Someone holds this name's -shm: whoever holds the file shares this log, or another
-    // name's opener meets this one's locks at its own look.
-    if (shm.held()) return {};
+    // Someone holds this name's -shm. A lock test names the oldest holder of a range first:
+    // where that is another process than the -shm's, it is asked whether it opened the file by
+    // another name, which newer holders of this name's -shm would hide.
+    if (shm.held()) {
+      if (file.process == 0 || file.process == shm.process ||
+          maps(file.process) != Mapped::anotherName) {
+        return {};
+      }
+      return {Conflict::fileByAnotherName, file.process};
+    }
     if (file.process == 0) return {Conflict::unseenHolder, 0};
     switch (maps(file.process)) {
       case Mapped::noOtherName:
