@@ -384,16 +384,20 @@ void Database::raise(int resultCode, std::string_view doing) const {
   throw data::StoreError(data::StoreError::Kind::sqlite, message, resultCode);
 }
 
-// SQLite says which write failed by its code for the -shm alone; in WAL mode every other write
-// of a statement goes to the log, and a store still in its first transaction writes the file.
+// SQLite says which write failed by its code for the -shm alone. A statement writes first to the
+// rollback journal, there while a store is being made, or else to the log once the store is in
+// WAL mode; the file itself only where neither is there.
 std::string Database::fileThatCouldNotGrow(int resultCode) const {
   if (resultCode == SQLITE_IOERR_SHMOPEN || resultCode == SQLITE_IOERR_SHMSIZE ||
       resultCode == SQLITE_IOERR_SHMMAP) {
     return path_ + "-shm";
   }
   struct stat status {};
-  const std::string log = path_ + "-wal";
-  return ::stat(log.c_str(), &status) == 0 ? log : path_;
+  for (const char* beside : {"-journal", "-wal"}) {
+    std::string file = path_ + beside;
+    if (::stat(file.c_str(), &status) == 0) return file;
+  }
+  return path_;
 }
 
 Statement::Statement(Database& database, std::string_view sql) : database_(&database) {
