@@ -17,6 +17,7 @@
 #include "platform/data/internal/ContextRegistry.hpp"
 #include "platform/data/internal/Database.hpp"
 #include "platform/data/internal/ManagedObjectAccess.hpp"
+#include "platform/data/internal/StoreLog.hpp"
 #include "platform/data/internal/StoreOpening.hpp"
 #include "platform/data/internal/StoreStatements.hpp"
 #include "platform/foundation/Error.hpp"
@@ -27,6 +28,7 @@ using data_internal::Database;
 using data_internal::ManagedObjectAccess;
 using data_internal::ResetOnExit;
 using data_internal::Statement;
+using data_internal::StoreLog;
 using data_internal::StoreOpening;
 using data_internal::Transaction;
 
@@ -379,6 +381,13 @@ void Context::rethrowSaveFailure(Store& store) {
                            "its changes are still pending; save again once that program has "
                            "finished.",
                        error.extendedCode());
+    }
+    if (error.kind() == StoreError::Kind::sqlite && error.extendedCode() == StoreLog::diskFull &&
+        !std::string_view(error.what()).starts_with("Could not save: ")) {
+      throw StoreError(
+          error.kind(),
+          StoreLog::atSave(store.url().string(), store.database().fileThatCouldNotGrow()),
+          error.extendedCode());
     }
     if (error.kind() != StoreError::Kind::sqlite || !Database::isReadOnly(error.extendedCode())) {
       throw;

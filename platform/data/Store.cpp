@@ -15,6 +15,7 @@
 #include "platform/data/ValueTransformer.hpp"
 #include "platform/data/internal/ManagedObjectAccess.hpp"
 #include "platform/data/internal/OpenStore.hpp"
+#include "platform/data/internal/StoreLog.hpp"
 #include "platform/data/internal/StoreOpening.hpp"
 #include "platform/data/internal/StoreSchema.hpp"
 #include "platform/data/internal/StoreStatements.hpp"
@@ -26,6 +27,7 @@ using data_internal::Database;
 using data_internal::ManagedObjectAccess;
 using data_internal::OpenStore;
 using data_internal::Statement;
+using data_internal::StoreLog;
 using data_internal::StoreOpening;
 using data_internal::StoreSchema;
 
@@ -137,6 +139,8 @@ Store::Store(const StoreDescription& description, const Model& model) : descript
       if (database_->fileHasMoved() || openFile_->hasMoved().value_or(false)) {
         StoreOpening::refuseMovedWhileOpening(description_.url);
       }
+      // SQLite's first read deletes a log beside an empty file: it may hold a moved store's saves.
+      StoreLog::setAsideStray(fullPath);
     } catch (...) {
       if (!fileWasThere) removeIfMadeEmpty(*database_);
       throw;
@@ -176,6 +180,12 @@ Store::Store(const StoreDescription& description, const Model& model) : descript
     }
     if (refusedThere) throw;
     if (moved) StoreOpening::refuseMovedWhileOpening(description_.url);
+    if (error.extendedCode() == StoreLog::diskFull) {
+      throw StoreError(
+          error.kind(),
+          StoreLog::atOpen(description_.url.string(), database_->fileThatCouldNotGrow()),
+          StoreLog::diskFull);
+    }
     StoreOpening::refuse(description_, error);
   }
   statements_.resize(model.entities().size());
@@ -218,7 +228,7 @@ void Store::refuseIfMoved() {
   }
   // A log that could not be emptied (another connection kept it busy) is tried again at the
   // next save, and at the close.
-  if (!settled_) settled_ = database_->emptyLog();
+  if (!settled_) settled_ = database_->emptyLogIntoMovedFile();
   refuseMovedStore();
 }
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/data/StoreError.hpp"
+#include "platform/data/internal/StoreLog.hpp"
 
 namespace kelvo::data_internal {
 
@@ -68,7 +69,13 @@ int fileControlAtClose(sqlite3_file* file, int operation, void* argument) {
   // copies through the descriptor it has, wherever the file now is.
   if (operation == SQLITE_FCNTL_HAS_MOVED) {
     const int result = original->xFileControl(file, operation, argument);
-    if (result == SQLITE_OK) *static_cast<int*>(argument) = 0;
+    // A moved file takes the log whole or not at all: where it cannot grow to hold it, SQLite
+    // finds the move and leaves the log and -shm beside the old path.
+    int& moved = *static_cast<int*>(argument);
+    if (result == SQLITE_OK &&
+        (moved == 0 || StoreLog::reserveForLog(file) != StoreLog::Room::none)) {
+      moved = 0;
+    }
     return result;
   }
   // Asked once the log is copied into the file and synced, just before SQLite removes the -wal
@@ -164,7 +171,8 @@ void Database::leaveTheLogInTheFile() {
   // anything) or that a move would strand. A reader is not waited for, as its own close
   // empties the log; another connection emptying it at the same moment (most often as it
   // closes) is, for a few milliseconds.
-  if (!alone && (logMayHoldCommits_ || logHasFrames() || fileHasMoved())) {
+  if (!alone && (logMayHoldCommits_ || logHasFrames() || fileHasMoved()) &&
+      !(fileHasMoved() && movedFileLacksRoom())) {
     sqlite3_busy_timeout(handle_, 0);
     for (int tries = 0; emptyLogOnce() == Emptying::contended && tries < closingTries; ++tries) {
       sqlite3_sleep(1);
@@ -194,23 +202,14 @@ bool Database::opensBySQLitesOwnMethods() const {
 
 int Database::descriptor(std::uint64_t device, std::uint64_t inode) const {
   sqlite3_file* file = mainFile();
-  if (file == nullptr || file->pMethods == nullptr || !opensBySQLitesOwnMethods()) return -1;
-  // SQLite's unix VFS begins every file it opens with its methods, its VFS, its record of the
-  // inode's locks and the descriptor; checked against the file before it is used.
-  struct UnixFileHead {
-    const sqlite3_io_methods* methods;
-    sqlite3_vfs* vfs;
-    void* inode;
-    int descriptor;
-  };
-  const int candidate = reinterpret_cast<const UnixFileHead*>(file)->descriptor;
+  const int descriptor = file != nullptr ? StoreLog::descriptorOf(file) : -1;
   struct stat status {};
-  if (candidate < 0 || ::fstat(candidate, &status) != 0 ||
+  if (descriptor < 0 || ::fstat(descriptor, &status) != 0 ||
       static_cast<std::uint64_t>(status.st_dev) != device ||
       static_cast<std::uint64_t>(status.st_ino) != inode) {
     return -1;
   }
-  return candidate;
+  return descriptor;
 }
 
 bool Database::logIsCopied() const {
@@ -254,6 +253,30 @@ bool Database::fileHasMoved() const {
 }
 
 bool Database::emptyLog() { return emptyLogOnce() == Emptying::emptied; }
+
+// Without its log beside it, a moved file that took the pages it had room for and not the rest
+// would not hold together: it takes the log whole or not at all.
+bool Database::movedFileLacksRoom() const {
+  return opensBySQLitesOwnMethods() && StoreLog::reserveForLog(mainFile()) == StoreLog::Room::none;
+}
+
+bool Database::emptyLogIntoMovedFile() {
+  const auto refuseFull = [&] {
+    const std::string now = StoreLog::pathNow(mainFile());
+    couldNotGrow_ = now.empty() ? fullPath() : now;
+    throw data::StoreError(data::StoreError::Kind::sqlite,
+                           "The " + StoreLog::diskIsFull(path_, couldNotGrow_).substr(4) +
+                               "; make room, then try again.",
+                           StoreLog::diskFull);
+  };
+  if (movedFileLacksRoom()) refuseFull();
+  if (emptyLogOnce() == Emptying::emptied) return true;
+  // Room was reserved, or could not be on this file system.
+  if (StoreLog::isFull(sqlite3_extended_errcode(handle_), sqlite3_system_errno(handle_))) {
+    refuseFull();
+  }
+  return false;
+}
 
 Database::Emptying Database::emptyLogOnce() {
   int logFrames = -1;
@@ -345,6 +368,15 @@ bool Database::inTransaction() const { return sqlite3_get_autocommit(handle_) ==
 
 void Database::raise(int resultCode, std::string_view doing) const {
   const int primary = resultCode & 0xFF;
+  // One code for a full disk, and the file that could not grow, whichever write met it.
+  if (!inMemory_ &&
+      StoreLog::isFull(resultCode, handle_ != nullptr ? sqlite3_system_errno(handle_) : 0)) {
+    couldNotGrow_ = fileThatCouldNotGrow(resultCode);
+    throw data::StoreError(data::StoreError::Kind::sqlite,
+                           "The " + StoreLog::diskIsFull(path_, couldNotGrow_).substr(4) +
+                               "; make room, then try again.",
+                           StoreLog::diskFull);
+  }
   // One code for damage, however SQLite came upon it, so that a host can tell it by the code.
   if ((primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB) && !inMemory_) {
     throw data::StoreError(data::StoreError::Kind::incompatibleStore,
@@ -362,6 +394,22 @@ void Database::raise(int resultCode, std::string_view doing) const {
   message += ") while running: ";
   message += doing.substr(0, 200);
   throw data::StoreError(data::StoreError::Kind::sqlite, message, resultCode);
+}
+
+// SQLite says which write failed by its code for the -shm alone. A statement writes first to the
+// rollback journal, there while a store is being made, or else to the log once the store is in
+// WAL mode; the file itself only where neither is there.
+std::string Database::fileThatCouldNotGrow(int resultCode) const {
+  if (resultCode == SQLITE_IOERR_SHMOPEN || resultCode == SQLITE_IOERR_SHMSIZE ||
+      resultCode == SQLITE_IOERR_SHMMAP) {
+    return path_ + "-shm";
+  }
+  struct stat status {};
+  for (const char* beside : {"-journal", "-wal"}) {
+    std::string file = path_ + beside;
+    if (::stat(file.c_str(), &status) == 0) return file;
+  }
+  return path_;
 }
 
 Statement::Statement(Database& database, std::string_view sql) : database_(&database) {

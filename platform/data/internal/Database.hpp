@@ -67,6 +67,13 @@ class Database {
   /// and empties the log, waiting for other connections no longer than the busy timeout. True
   /// once it is empty.
   bool emptyLog();
+  /// Empties the log as `emptyLog` does into a file that has moved, but only once the file can
+  /// grow to hold every frame of it: where the disk has no room for that, writes nothing into
+  /// the file, keeps the log, and throws `StoreError` (code 13) naming the file that could not
+  /// grow. Where the file system reserves no room ahead, copies as `emptyLog` does.
+  bool emptyLogIntoMovedFile();
+  /// The file that could not grow at the last failure told as a full disk (code 13).
+  const std::string& fileThatCouldNotGrow() const { return couldNotGrow_; }
   /// Says that the connection opened the store whole: the -wal and -shm it reads are its
   /// file's own, no other connection reads the file through others, and no program had another
   /// file open by its name. Its close may then empty the log into the file, wherever it is.
@@ -141,6 +148,8 @@ class Database {
   /// Throws the connection's current error as a `StoreError`, naming `doing`. A file found
   /// damaged (SQLite's codes 11 and 26) throws kind `incompatibleStore`, "The store at <path> is
   /// damaged.", with code 11 (SQLite's extended one where it gave one), whatever step found it.
+  /// A disk, or a quota, that is full throws "The disk holding <path> is full (<file> could not
+  /// grow); make room, then try again." with code 13, whatever SQLite's code was.
   [[noreturn]] void raise(int resultCode, std::string_view doing) const;
 
  private:
@@ -156,6 +165,9 @@ class Database {
   Emptying emptyLogOnce();
   // At the close: sees to it that the log ends in the file, as `emptyLog` says.
   void leaveTheLogInTheFile();
+  // Whether the disk lacks the room a moved file needs to take its log whole.
+  bool movedFileLacksRoom() const;
+  std::string fileThatCouldNotGrow(int resultCode) const;
   // The store file as SQLite has it open; null where it does not say.
   sqlite3_file* mainFile() const;
   // Whether the connection's file is opened by SQLite's own VFS for this system, not one
@@ -171,6 +183,7 @@ class Database {
   std::array<std::unique_ptr<Statement>, 4> controls_;
   // Committed since the log was last emptied: a log left behind would hold what it wrote.
   bool logMayHoldCommits_ = false;
+  mutable std::string couldNotGrow_;
 };
 
 /// One compiled statement, finalised when the value goes. Bound texts and blobs are not copied:

@@ -1,0 +1,329 @@
+// A store on a full disk: what a save, an open and a close say, and that the copy of a moved
+// store's log into its file is made whole or not at all.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <sched.h>
+#include <signal.h>
+#include <sqlite3.h>
+#include <sys/mount.h>
+#include <sys/prctl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "platform/data/Context.hpp"
+#include "platform/data/internal/StoreLog.hpp"
+#include "tests/data/StoreFileCheck.hpp"
+#include "tests/data/TestModel.hpp"
+
+namespace kelvo::data {
+namespace {
+
+namespace fs = std::filesystem;
+using kelvo::testing::TemporaryDirectory;
+
+// What `what` says, run in a child that mounts a file system of `bytes` at `folder` in a mount
+// table of its own: nothing of it reaches the machine's, and it goes with the child. "no mount"
+// where the child cannot have one.
+std::string inSmallFileSystem(const fs::path& folder, std::size_t bytes,
+                              const std::function<std::string()>& what) {
+  int result[2];
+  if (pipe(result) != 0) return "no pipe";
+  const pid_t child = fork();
+  if (child == 0) {
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    close(result[0]);
+    std::string said;
+    const std::string size = "size=" + std::to_string(bytes);
+    if (unshare(CLONE_NEWNS) != 0 ||
+        mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+        mount("none", folder.c_str(), "tmpfs", 0, size.c_str()) != 0) {
+      said = "no mount";
+    } else {
+      try {
+        said = what();
+      } catch (const std::exception& error) {
+        said = std::string("threw: ") + error.what();
+      }
+    }
+    if (write(result[1], said.data(), said.size()) < 0) _exit(1);
+    _exit(0);
+  }
+  close(result[1]);
+  std::string said;
+  char buffer[512];
+  pollfd readable{result[0], POLLIN, 0};
+  // A child that hangs is killed: two minutes is far past any case here.
+  while (poll(&readable, 1, 120'000) > 0) {
+    const ssize_t got = read(result[0], buffer, sizeof buffer);
+    if (got <= 0) break;
+    said.append(buffer, static_cast<std::size_t>(got));
+  }
+  close(result[0]);
+  kill(child, SIGKILL);
+  waitpid(child, nullptr, 0);
+  return said;
+}
+
+// Fills the file system of `filler` but for about `room` bytes.
+void fill(const fs::path& filler, std::size_t room) {
+  const int file = open(filler.c_str(), O_CREAT | O_WRONLY | O_TRUNC | O_CLOEXEC, 0600);
+  if (file < 0) return;
+  const std::vector<char> chunk(4096, 'x');
+  while (write(file, chunk.data(), chunk.size()) > 0) {
+  }
+  struct stat status {};
+  fstat(file, &status);
+  const auto size = static_cast<std::size_t>(status.st_size);
+  if (ftruncate(file, static_cast<off_t>(size > room ? size - room : 0)) != 0) room = 0;
+  close(file);
+}
+
+std::string fileBytes(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+std::string code(const std::optional<StoreError>& error) {
+  return error ? std::to_string(error->extendedCode()) : "saved";
+}
+
+// Notes in the store at `url` and whether SQLite reads it whole, or what opening it says.
+std::string notesAndCheck(const fs::path& url) {
+  try {
+    const std::size_t notes = testing::openContainer(url)->viewContext().count("Note");
+    data_internal::Database database(url.string());
+    data_internal::Statement check = database.prepare("PRAGMA integrity_check");
+    check.step();
+    return std::to_string(notes) + (check.columnText(0) == "ok" ? " whole" : " not whole");
+  } catch (const StoreError& error) {
+    return error.what();
+  }
+}
+
+// A log set aside beside `url` by an open that found no store for it.
+std::optional<fs::path> keptLog(const fs::path& url) {
+  for (const auto& entry : fs::directory_iterator(url.parent_path())) {
+    if (entry.path().filename().string().starts_with(url.filename().string() + "-wal-kept-")) {
+      return entry.path();
+    }
+  }
+  return std::nullopt;
+}
+
+// A store moved while open, on a disk filled but for `room` bytes: the save that finds the move
+// and the close either copy the whole log into the moved file or write nothing into it and keep
+// the log; once there is room, the moved store reads whole, and with the log kept, as the store
+// page says, every saved note.
+std::string movedOnAFullDisk(const fs::path& folder, std::size_t room, bool savesAgain) {
+  const fs::path a = folder / "A.store";
+  const fs::path b = folder / "B.store";
+  std::string said;
+  {
+    auto p1 = testing::openContainer(a);
+    for (int i = 0; i < 300; ++i) testing::makeNote(p1->viewContext(), "note " + std::to_string(i));
+    p1->viewContext().save();
+    fill(folder / "filler", room);
+    fs::rename(a, b);
+    testing::makeNote(p1->viewContext(), "late");
+    said += "save " + code(testing::saveError(p1->viewContext()));
+    if (savesAgain) {
+      fs::remove(folder / "filler");
+      said += ", again " + code(testing::saveError(p1->viewContext()));
+    }
+  }
+  fs::remove(folder / "filler");
+  said += "; B " + notesAndCheck(b);
+  // A store made at the old path sets aside the log it finds there.
+  said += "; A " + notesAndCheck(a);
+  if (const auto kept = keptLog(a)) {
+    fs::rename(*kept, b.string() + "-wal");
+    said += "; B with the kept log " + notesAndCheck(b);
+  }
+  return said;
+}
+
+TEST(FullDiskTest, AStoreMovedOnAFullDiskKeepsEverySaveAndReadsWholeAtItsNewPlace) {
+  TemporaryDirectory directory;
+  const fs::path folder = directory.path() / "small";
+  fs::create_directory(folder);
+  constexpr std::size_t megabyte = 1 << 20;
+  const std::string copied = "save 1032; B 300 whole; A 0 whole";
+  const std::string kept = "save 13; B 0 whole; A 0 whole; B with the kept log 300 whole";
+  for (const auto& [size, room, savesAgain, expected] : {
+           std::tuple{megabyte, std::size_t{0}, false, kept},
+           std::tuple{megabyte, std::size_t{12288}, false, kept},
+           std::tuple{megabyte, std::size_t{16384}, false, copied},
+           std::tuple{8 * megabyte, std::size_t{0}, false, kept},
+           std::tuple{4 * megabyte, std::size_t{262144}, false, copied},
+           std::tuple{megabyte, std::size_t{0}, true,
+                      std::string("save 13, again 1032; B 300 whole; A 0 whole")},
+       }) {
+    SCOPED_TRACE(std::to_string(size) + " bytes, " + std::to_string(room) + " free");
+    const std::string said =
+        inSmallFileSystem(folder, size, [&] { return movedOnAFullDisk(folder, room, savesAgain); });
+    if (said == "no mount") GTEST_SKIP() << "no file system of its own for the test to fill";
+    EXPECT_EQ(said, expected);
+  }
+}
+
+}  // namespace
+}  // namespace kelvo::data
+
+namespace kelvo::data {
+namespace {
+
+std::string said(const std::function<void()>& what) {
+  try {
+    what();
+  } catch (const StoreError& error) {
+    return std::to_string(error.extendedCode()) + " " + error.what();
+  }
+  return "done";
+}
+
+// A save, an open of a store and an open of a new one, on a disk with no room: each says which
+// file could not grow, the store is as it was, and the same step goes through once there is room.
+TEST(FullDiskTest, ASaveAndAnOpenOnAFullDiskSayWhichFileCouldNotGrowAndGoThroughOnceThereIsRoom) {
+  TemporaryDirectory directory;
+  const fs::path folder = directory.path() / "small";
+  fs::create_directory(folder);
+  const std::string url = (folder / "A.store").string();
+  const std::string made = (folder / "New.store").string();
+  const std::string answers = inSmallFileSystem(folder, 1 << 20, [&] {
+    std::string out;
+    testing::keepNote(url, "kept");
+    {
+      auto container = testing::openContainer(url);
+      fill(folder / "filler", 0);
+      auto note = testing::makeNote(container->viewContext(), "big");
+      note->setValue("body", std::string(65536, 'b'));
+      out += said([&] { container->viewContext().save(); }) + "\n";
+      fs::remove(folder / "filler");
+      out += said([&] { container->viewContext().save(); }) + "\n";
+    }
+    fill(folder / "filler", 0);
+    out += said([&] { testing::openContainer(url); }) + "\n";
+    out += said([&] { testing::openContainer(made); }) + "\n";
+    fs::remove(folder / "filler");
+    out += notesAndCheck(url) + "\n";
+    out += said([&] { testing::keepNote(made, "made"); }) + "\n";
+    return out;
+  });
+  if (answers == "no mount") GTEST_SKIP() << "no file system of its own for the test to fill";
+  const auto openFull = [](const std::string& store, const std::string& file) {
+    return "13 Could not open the store at " + store + ": the disk holding it is full (" + file +
+           " could not grow); make room, then open it again.";
+  };
+  std::string expected;
+  for (const std::string& line : {
+           "13 Could not save: the disk holding " + url + " is full (" + url +
+               "-wal could not grow); the store is as it was before this save, and the changes "
+               "are still pending; make room, then save again.",
+           std::string("done"),
+           // SQLite said 4874, the -shm it makes at the first read not growing.
+           openFull(url, url + "-shm"),
+           openFull(made, made),
+           std::string("2 whole"),
+           std::string("done"),
+       }) {
+    expected += line + "\n";
+  }
+  EXPECT_EQ(answers, expected);
+}
+
+}  // namespace
+}  // namespace kelvo::data
+
+namespace kelvo::data {
+namespace {
+
+// The bytes of a log that holds frames: another database's, read while it is open.
+std::string logWithFrames(const fs::path& folder) {
+  const std::string path = (folder / "other.db").string();
+  sqlite3* other = nullptr;
+  sqlite3_open(path.c_str(), &other);
+  sqlite3_exec(other, "PRAGMA journal_mode = WAL; CREATE TABLE t(x); INSERT INTO t VALUES (1);",
+               nullptr, nullptr, nullptr);
+  std::string bytes = fileBytes(path + "-wal");
+  sqlite3_close(other);
+  fs::remove(path);
+  return bytes;
+}
+
+// SQLite's first read deletes a log beside a file of no pages, absent or empty: one that holds
+// frames may be a moved store's last saves, and is set aside under a name of its own instead.
+TEST(FullDiskTest, ALogWithFramesBesideNoStoreIsSetAsideNeverDeleted) {
+  TemporaryDirectory directory;
+  const std::string frames = logWithFrames(directory.path());
+  ASSERT_GT(frames.size(), 32u);
+  const std::string headerOnly = frames.substr(0, 32);
+  enum class Beside { nothing, emptyFile };
+  for (const auto& [beside, log, taken, keptAs] : {
+           std::tuple{Beside::nothing, frames, false, std::string("-wal-kept-1")},
+           std::tuple{Beside::emptyFile, frames, false, std::string("-wal-kept-1")},
+           // A name already taken by a log set aside before is not written over.
+           std::tuple{Beside::nothing, frames, true, std::string("-wal-kept-2")},
+           // No frames: nothing to keep, and SQLite deletes it as before.
+           std::tuple{Beside::nothing, headerOnly, false, std::string()},
+       }) {
+    const fs::path url = directory.path() / "A.store";
+    SCOPED_TRACE(keptAs);
+    for (const char* file : {"", "-wal-kept-1", "-wal-kept-2"}) fs::remove(url.string() + file);
+    if (beside == Beside::emptyFile) std::ofstream(url).flush();
+    if (taken) std::ofstream(url.string() + "-wal-kept-1") << "set aside before";
+    std::ofstream(url.string() + "-wal", std::ios::binary) << log;
+    EXPECT_EQ(notesAndCheck(url), "0 whole");
+    EXPECT_FALSE(fs::exists(url.string() + "-wal"));
+    if (!keptAs.empty()) {
+      EXPECT_EQ(fileBytes(url.string() + keptAs), log);
+    }
+    EXPECT_EQ(fs::exists(url.string() + "-wal-kept-1"), !keptAs.empty());
+    if (taken) {
+      EXPECT_EQ(fileBytes(url.string() + "-wal-kept-1"), "set aside before");
+    }
+  }
+  // A -shm another program holds may be a live log's: left as it is.
+  const std::string url = (directory.path() / "B.store").string();
+  std::ofstream(url).flush();
+  std::ofstream(url + "-wal", std::ios::binary) << frames;
+  std::ofstream(url + "-shm", std::ios::binary) << std::string(32768, '\0');
+  int ready[2];
+  ASSERT_EQ(pipe(ready), 0);
+  const pid_t holder = fork();
+  if (holder == 0) {
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    const int shm = open((url + "-shm").c_str(), O_RDWR | O_CLOEXEC);
+    struct flock lock {};
+    lock.l_type = F_RDLCK;
+    lock.l_start = 128;
+    lock.l_len = 1;
+    fcntl(shm, F_SETLK, &lock);
+    if (write(ready[1], "x", 1) < 0) _exit(1);
+    pause();
+    _exit(0);
+  }
+  char go = 0;
+  pollfd readable{ready[0], POLLIN, 0};
+  ASSERT_GT(poll(&readable, 1, 10'000), 0);
+  ASSERT_EQ(read(ready[0], &go, 1), 1);
+  EXPECT_EQ(data_internal::StoreLog::setAsideStray(url), std::nullopt);
+  EXPECT_EQ(fileBytes(url + "-wal"), frames);
+  kill(holder, SIGKILL);
+  waitpid(holder, nullptr, 0);
+  close(ready[0]);
+  close(ready[1]);
+}
+
+}  // namespace
+}  // namespace kelvo::data
