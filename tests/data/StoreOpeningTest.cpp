@@ -1,7 +1,6 @@
 // Opening a store as programs meet it: two processes at the same moment, and the files and
 // folders a user may point a program at.
 #include <fcntl.h>
-#include <grp.h>
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <sched.h>
@@ -34,6 +33,7 @@
 #include "platform/data/Context.hpp"
 #include "tests/data/StoreFileCheck.hpp"
 #include "tests/data/TestModel.hpp"
+#include "tests/support/AnotherUser.hpp"
 #include "tests/support/NonRegularFiles.hpp"
 
 namespace kelvo::data {
@@ -225,54 +225,6 @@ TEST(StoreOpeningTest, DamageFoundAtAReadIsToldAsADamagedStoreAndTheFileIsLeftAs
   EXPECT_EQ(fileBytes(url), bytes);
 }
 
-// Lets a child about to become another user reach the tests' folders in the temporary folder
-// by the same paths, where a folder above them is closed to that user (a TMPDIR of mode 0700, a
-// clone under a private home): in a mount table of the child's own, a tmpfs over the first such
-// folder leads down to the temporary folder again, and each entry of the real one is bound in
-// it. Files made straight in the temporary folder would not be kept; tests make theirs in
-// folders of their own. False where it cannot be done.
-bool temporaryFolderReachedBy(uid_t user, gid_t group) {
-  namespace fs = std::filesystem;
-  std::error_code failed;
-  const fs::path temporary = fs::canonical(fs::temp_directory_path(failed), failed);
-  if (failed || setgroups(0, nullptr) != 0 || setegid(group) != 0 || seteuid(user) != 0) {
-    return false;
-  }
-  fs::path closed;
-  fs::path reached = "/";
-  for (const auto& name : temporary.relative_path()) {
-    reached /= name;
-    if (faccessat(AT_FDCWD, reached.c_str(), X_OK, AT_EACCESS) != 0) {
-      closed = reached;
-      break;
-    }
-  }
-  if (seteuid(0) != 0 || setegid(0) != 0) return false;
-  if (closed.empty()) return true;
-  std::vector<std::pair<fs::path, bool>> entries;  // name, whether a folder
-  for (const auto& entry : fs::directory_iterator(temporary, failed)) {
-    entries.emplace_back(entry.path().filename(), entry.is_directory(failed));
-  }
-  if (failed || unshare(CLONE_NEWNS) != 0 ||
-      mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) {
-    return false;
-  }
-  // Opened in the child's own mount table: only a mount of it can be bound.
-  const int kept = open(temporary.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-  if (kept < 0 || mount("tmpfs", closed.c_str(), "tmpfs", 0, "mode=0755,size=64k") != 0) {
-    return false;
-  }
-  fs::create_directories(temporary, failed);
-  if (failed) return false;
-  for (const auto& [name, isFolder] : entries) {
-    const fs::path into = temporary / name;
-    if (isFolder ? mkdir(into.c_str(), 0755) != 0 : !std::ofstream(into).good()) return false;
-    const std::string from = "/proc/self/fd/" + std::to_string(kept) + "/" + name.string();
-    if (mount(from.c_str(), into.c_str(), nullptr, MS_BIND | MS_REC, nullptr) != 0) return false;
-  }
-  return close(kept) == 0;
-}
-
 // What `what` says, run in a child: the open's error, the save's, or "saved". As another user,
 // the child owns neither the folder nor the file (root writes wherever it likes), and is in
 // none of root's groups.
@@ -283,9 +235,7 @@ std::string saidInChild(const std::function<void()>& what, bool asAnotherUser) {
   if (child == 0) {
     close(result[0]);
     std::string said = "saved";
-    constexpr uid_t nobody = 65534;
-    if (asAnotherUser && geteuid() == 0 &&
-        (!temporaryFolderReachedBy(nobody, nobody) || setgid(nobody) != 0 || setuid(nobody) != 0)) {
+    if (asAnotherUser && geteuid() == 0 && !kelvo::testing::becomeAnotherUser()) {
       said = "no other user";
     }
     try {
