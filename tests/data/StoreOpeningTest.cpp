@@ -34,6 +34,7 @@
 #include "tests/data/StoreFileCheck.hpp"
 #include "tests/data/TestModel.hpp"
 #include "tests/data/StorePeer.hpp"
+#include "tests/support/AnotherUser.hpp"
 #include "tests/support/NonRegularFiles.hpp"
 
 namespace kelvo::data {

@@ -22,11 +22,13 @@
 #include "platform/data/StoreError.hpp"
 #include "tests/data/StoreFileCheck.hpp"
 #include "tests/data/TestModel.hpp"
+#include "tests/support/AnotherUser.hpp"
 
 namespace kelvo::data {
 
 // What `what` says, run in a child: the open's error, the save's, or "saved". As another user,
-// the child owns neither the folder nor the file (root writes wherever it likes).
+// the child owns neither the folder nor the file (root writes wherever it likes), and is in
+// none of root's groups.
 inline std::string saidInChild(const std::function<void()>& what, bool asAnotherUser) {
   int result[2];
   if (pipe(result) != 0) return "no pipe";
@@ -34,7 +36,7 @@ inline std::string saidInChild(const std::function<void()>& what, bool asAnother
   if (child == 0) {
     close(result[0]);
     std::string said = "saved";
-    if (asAnotherUser && geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) {
+    if (asAnotherUser && geteuid() == 0 && !kelvo::testing::becomeAnotherUser()) {
       said = "no other user";
     }
     try {

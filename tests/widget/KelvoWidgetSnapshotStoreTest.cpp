@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "core/widget/KelvoWidgetSnapshot.hpp"
+#include "tests/support/AnotherUser.hpp"
 #include "tests/support/NonRegularFiles.hpp"
 #include "tests/support/TestSupport.hpp"
 
@@ -35,12 +36,12 @@ bool holdsWithoutPrivileges(const fs::path& folder, const std::function<bool()>&
   if (geteuid() != 0) return check();
   const pid_t child = fork();
   if (child == 0) {
-    constexpr uid_t nobody = 65534;
+    using testing::nobody;
     for (const auto& entry : fs::recursive_directory_iterator(folder)) {
       if (::lchown(entry.path().c_str(), nobody, nobody) != 0) ::_exit(2);
     }
     if (::chown(folder.c_str(), nobody, nobody) != 0) ::_exit(2);
-    if (::setgid(nobody) != 0 || ::setuid(nobody) != 0) ::_exit(2);
+    if (!testing::becomeAnotherUser()) ::_exit(2);
     ::_exit(check() ? 0 : 1);
   }
   int status = 0;

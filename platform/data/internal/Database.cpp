@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/data/StoreError.hpp"
+#include "platform/data/internal/SQLiteCloseOrder.hpp"
 #include "platform/data/internal/StoreLog.hpp"
 
 namespace kelvo::data_internal {
@@ -83,8 +84,7 @@ int fileControlAtClose(sqlite3_file* file, int operation, void* argument) {
   // of it is read again wherever it may be by then (the file's folder moved with it); and where
   // another file is at the path, the -wal and -shm there may be that file's, moved there with
   // it: kept.
-  if (operation == SQLITE_FCNTL_PERSIST_WAL && closingNow.file == file &&
-      *static_cast<int*>(argument) < 0) {
+  if (closingNow.file == file && SQLiteCloseOrder::asksWhetherToKeepTheLog(operation, argument)) {
     if (closingNow.log != nullptr && closingNow.log->pMethods != nullptr) {
       closingNow.log->pMethods->xTruncate(closingNow.log, 0);
     }
@@ -108,15 +108,9 @@ const sqlite3_io_methods* closingMethods(const sqlite3_io_methods* original) {
       !closingOriginal.compare_exchange_strong(none, original, std::memory_order_acq_rel)) {
     return nullptr;
   }
-  closingCopy = *original;
-  closingCopy.xFileControl = &fileControlAtClose;
+  closingCopy = SQLiteCloseOrder::closingCopy(*original, &fileControlAtClose);
   closingMade.store(true, std::memory_order_release);
   return &closingCopy;
-}
-
-// SQLite's VFS for this system, by its name: one registered over it has another.
-bool isSQLitesOwn(const sqlite3_vfs* vfs) {
-  return vfs != nullptr && vfs->zName != nullptr && std::string_view(vfs->zName) == "unix";
 }
 
 }  // namespace
@@ -157,10 +151,14 @@ void Database::leaveTheLogInTheFile() {
   // moment of the close would strand the commits. Told the file is where it was, it copies
   // through the descriptor it has, wherever the file now is. Only a connection that opened the
   // store whole is told so: the -wal and -shm beside its name were the file's own then, and no
-  // program has opened another file by that name since (it would have been refused).
-  const sqlite3_io_methods* closing =
-      mayCloseAlone_ && methods != nullptr && opensBySQLitesOwnMethods() ? closingMethods(methods)
-                                                                         : nullptr;
+  // program has opened another file by that name since (it would have been refused). A statement
+  // left unfinalised defers SQLite's close until it goes: the file, held alone, would keep every
+  // other program out until then, so that close is one among others.
+  const sqlite3_io_methods* closing = mayCloseAlone_ && methods != nullptr &&
+                                              sqlite3_next_stmt(handle_, nullptr) == nullptr &&
+                                              opensBySQLitesOwnMethods()
+                                          ? closingMethods(methods)
+                                          : nullptr;
   // Held alone, the file is copied its log and the log removed by SQLite's own close, which
   // takes this lock too, and no connection of any program opens it in between. Not alone, the
   // lock is given back as SQLite's close would.
@@ -197,7 +195,7 @@ sqlite3_file* Database::mainFile() const {
 bool Database::opensBySQLitesOwnMethods() const {
   sqlite3_vfs* vfs = nullptr;
   return sqlite3_file_control(handle_, "main", SQLITE_FCNTL_VFS_POINTER, &vfs) == SQLITE_OK &&
-         isSQLitesOwn(vfs);
+         SQLiteCloseOrder::isOwnVFS(vfs);
 }
 
 int Database::descriptor(std::uint64_t device, std::uint64_t inode) const {
