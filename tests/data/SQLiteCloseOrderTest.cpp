@@ -7,6 +7,7 @@
 #include <signal.h>
 #include <sqlite3.h>
 #include <sys/prctl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -17,6 +18,7 @@
 #include <vector>
 
 #include "platform/data/internal/Database.hpp"
+#include "platform/data/internal/StoreLog.hpp"
 #include "tests/support/TestSupport.hpp"
 
 namespace kelvo::data {
@@ -26,6 +28,7 @@ namespace fs = std::filesystem;
 using data_internal::Database;
 using data_internal::SQLiteCloseOrder;
 using data_internal::Statement;
+using data_internal::StoreLog;
 using data_internal::Transaction;
 using kelvo::testing::TemporaryDirectory;
 
@@ -130,6 +133,31 @@ TEST(SQLiteCloseOrderTest, ConnectionsOfOneProcessToOneFileShareOneMappingOfTheS
   EXPECT_EQ(regions[0], regions[1]);
   EXPECT_NE(regions[0], regions[2]);
   for (sqlite3* handle : handles) sqlite3_close_v2(handle);
+}
+
+// (e): the descriptor at the head of SQLite's file is the store file's, and none is found in a
+// file of another VFS.
+TEST(SQLiteCloseOrderTest, SQLitesOwnFileBeginsWithTheDescriptorOfTheFile) {
+  TemporaryDirectory directory;
+  const auto path = directory.path() / "One.store";
+  sqlite3* handle = openWAL(path);
+  sqlite3_file* file = mainFile(handle);
+  ASSERT_NE(file, nullptr);
+  const int descriptor = StoreLog::descriptorOf(file);
+  struct stat opened {};
+  struct stat named {};
+  ASSERT_GE(descriptor, 0);
+  ASSERT_EQ(fstat(descriptor, &opened), 0);
+  ASSERT_EQ(stat(path.c_str(), &named), 0);
+  EXPECT_EQ(opened.st_dev, named.st_dev);
+  EXPECT_EQ(opened.st_ino, named.st_ino);
+  sqlite3_close_v2(handle);
+  sqlite3* dotfile = nullptr;
+  ASSERT_EQ(sqlite3_open_v2((directory.path() / "Two.store").c_str(), &dotfile,
+                            SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, "unix-dotfile"),
+            SQLITE_OK);
+  EXPECT_EQ(StoreLog::descriptorOf(mainFile(dotfile)), -1);
+  sqlite3_close_v2(dotfile);
 }
 
 // (d), and the copy a newer SQLite's longer method table would otherwise have read past.

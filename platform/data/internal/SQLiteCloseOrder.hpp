@@ -20,6 +20,11 @@ namespace kelvo::data_internal {
 /// (c) a process's connections to one file share one view (one mapping) of its -shm;
 /// (d) the VFS for this system is named "unix", it gives every store file it opens one method
 ///     table, and that table's version is at most the one this header declares members for.
+/// (e) that VFS begins every file it opens with its methods, its VFS, its record of the file's
+///     inode (which begins with the file's device and inode) and its descriptor: the lock tests
+///     an open makes of other programs, and the room a moved store's log is given, go through
+///     that descriptor (`StoreLog::descriptorOf`), as one of their own, once closed, would drop
+///     the process's locks on the file.
 ///
 /// So the close answers (a) "not moved" where it holds the file alone, so that SQLite copies the
 /// log through the descriptor it has wherever the file now is; does its own last steps at (b),
