@@ -76,7 +76,7 @@ int oneMore(const char* store, const char* copy) {
   return closeRawPeer(connection) == SQLITE_OK ? 0 : 1;
 }
 
-__attribute__((noinline)) std::unique_ptr<data::Container> openTheStore(const std::string& store) {
+std::unique_ptr<data::Container> load(const std::string& store) {
   auto container = std::make_unique<data::Container>("Kelvo", KelvoModel::shared());
   container->setStoreDescriptions({KelvoPersistence::description(store)});
   bool opened = true;
@@ -85,6 +85,14 @@ __attribute__((noinline)) std::unique_ptr<data::Container> openTheStore(const st
     if (error != nullptr) std::fprintf(stderr, "%s\n", error->what());
   });
   return opened ? std::move(container) : nullptr;
+}
+
+// The store measured, and the others: told apart by the functions that open them.
+__attribute__((noinline)) std::unique_ptr<data::Container> openTheStore(const std::string& store) {
+  return load(store);
+}
+__attribute__((noinline)) std::unique_ptr<data::Container> openAnother(const std::string& store) {
+  return load(store);
 }
 
 __attribute__((noinline)) sqlite3* openRawPeer(const char* store) {
@@ -130,9 +138,11 @@ double cpuSeconds() {
 
 int cycles(const std::string& store, int count, int beside, int locks) {
   const pid_t holder = holdLocks(store + ".locks", locks);
+  // What a first open pays once a process is paid before, whatever stays open beside.
+  if (openAnother(store + ".first") == nullptr) return 1;
   std::vector<std::unique_ptr<data::Container>> others;
   for (int i = 0; i < beside; ++i) {
-    others.push_back(openTheStore(store + ".beside" + std::to_string(i)));
+    others.push_back(openAnother(store + ".beside" + std::to_string(i)));
     if (others.back() == nullptr) return 1;
   }
   const auto wallStart = std::chrono::steady_clock::now();
