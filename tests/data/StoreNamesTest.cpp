@@ -271,5 +271,85 @@ TEST(StoreNamesTest, AProgramThatReadTheStoreBeforeAnotherSavedUnderAnotherNameS
   EXPECT_EQ(testing::openContainer(url)->viewContext().count("Note"), 7u);
 }
 
+// The titles of the notes in the store at `url`, sorted and joined by commas.
+std::string titles(const fs::path& url) {
+  std::set<std::string> found;
+  for (const auto& note : testing::openContainer(url)->viewContext().fetch("Note")) {
+    found.insert(*note->value("title")->string());
+  }
+  std::string list;
+  for (const auto& title : found) list += (list.empty() ? "" : ",") + title;
+  return list;
+}
+
+std::uintmax_t sizeOf(const fs::path& path) {
+  std::error_code absent;
+  const auto size = fs::file_size(path, absent);
+  return absent ? 0 : size;
+}
+
+// A program using SQLite alone reads the store from before a save until a second after the
+// container's close begins, and then closes, finding the file moved from its path: SQLite's close
+// copies nothing then. The container's close waits for that reader, as a refused save does, so
+// that the save is in the moved file and no log holding it is left beside the old name.
+TEST(StoreNamesTest, AClosingContainerOfAMovedStoreWaitsForAReaderAndLeavesNoLogAtTheOldName) {
+  TemporaryDirectory directory;
+  const auto folder = fs::canonical(directory.path());
+  for (const bool refusedSaveFirst : {false, true}) {
+    SCOPED_TRACE(refusedSaveFirst ? "after a refused save" : "at once");
+    const auto url = folder / (std::to_string(refusedSaveFirst) + ".store");
+    const auto moved = folder / (std::to_string(refusedSaveFirst) + "-moved.store");
+    testing::keepNote(url, "a");
+    int reading[2];
+    int closing[2];
+    ASSERT_EQ(pipe(reading), 0);
+    ASSERT_EQ(pipe(closing), 0);
+    const pid_t reader = fork();
+    ASSERT_GE(reader, 0);
+    if (reader == 0) {
+      prctl(PR_SET_PDEATHSIG, SIGKILL);
+      alarm(30);
+      sqlite3* connection = nullptr;
+      char byte = 0;
+      if (sqlite3_open_v2(url.c_str(), &connection, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK ||
+          sqlite3_exec(connection, "BEGIN; SELECT count(*) FROM Note;", nullptr, nullptr,
+                       nullptr) != SQLITE_OK ||
+          write(reading[1], "r", 1) != 1) {
+        _exit(1);
+      }
+      pollfd told{closing[0], POLLIN, 0};
+      if (poll(&told, 1, 20'000) != 1 || read(closing[0], &byte, 1) != 1) _exit(2);
+      usleep(1'000'000);
+      sqlite3_exec(connection, "COMMIT", nullptr, nullptr, nullptr);
+      _exit(sqlite3_close(connection) == SQLITE_OK ? 0 : 3);
+    }
+    close(reading[1]);
+    close(closing[0]);
+    char byte = 0;
+    pollfd ready{reading[0], POLLIN, 0};
+    ASSERT_EQ(poll(&ready, 1, 10'000), 1);
+    ASSERT_EQ(read(reading[0], &byte, 1), 1);
+    auto container = testing::openContainer(url);
+    testing::makeNote(container->viewContext(), "R-1");
+    EXPECT_FALSE(testing::saveError(container->viewContext()));
+    fs::rename(url, moved);
+    if (refusedSaveFirst) {
+      testing::makeNote(container->viewContext(), "R-2");
+      const auto refused = testing::saveError(container->viewContext());
+      ASSERT_TRUE(refused);
+      EXPECT_EQ(refused->extendedCode(), 1032);
+    }
+    ASSERT_EQ(write(closing[1], "c", 1), 1);
+    container.reset();
+    int status = 0;
+    ASSERT_EQ(waitpid(reader, &status, 0), reader);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    close(reading[0]);
+    close(closing[1]);
+    EXPECT_EQ(sizeOf(url.string() + "-wal"), 0u);
+    EXPECT_EQ(titles(moved), "R-1,a");
+  }
+}
+
 }  // namespace
 }  // namespace kelvo::data
