@@ -159,6 +159,10 @@ Store::Store(const StoreDescription& description, const Model& model) : descript
     // hold their locks, the later look sees the other.
     openFile_->refuseOtherPrograms(*database_, description_.url);
     refusedThere = false;
+    // A program this look waited for may have saved under its own name meanwhile and copied its
+    // log into the file at its close, unseen by the -shm beside this name: pages read before
+    // would be taken for the file's, a stale page count making its new pages read as damage.
+    database_->releaseCache();
   };
   try {
     StoreSchema::open(*database_, model, description_, !inMemory,
@@ -262,6 +266,8 @@ void Store::reopenToWrite(const Model& model) {
                            " could not be opened anew: " + refusal->why,
                        refusal->code);
     }
+    // As at an open: what was read before the look may predate a program it waited for.
+    database_->releaseCache();
   };
   try {
     StoreSchema::open(*database_, model, description_, true, beforeWriting);

@@ -166,14 +166,28 @@ void Database::leaveTheLogInTheFile() {
   if (closing != nullptr && !alone) methods->xUnlock(file, SQLITE_LOCK_SHARED);
   // Others have the file: what this connection committed goes into it now, as far as their
   // reads allow, and so do others' commits their closes could not copy (the log holds
-  // anything) or that a move would strand. A reader is not waited for, as its own close
-  // empties the log; another connection emptying it at the same moment (most often as it
-  // closes) is, for a few milliseconds.
-  if (!alone && (logMayHoldCommits_ || logHasFrames() || fileHasMoved()) &&
-      !(fileHasMoved() && movedFileLacksRoom())) {
-    sqlite3_busy_timeout(handle_, 0);
-    for (int tries = 0; emptyLogOnce() == Emptying::contended && tries < closingTries; ++tries) {
-      sqlite3_sleep(1);
+  // anything) or that a move would strand. A reader of a file still at its path is not waited
+  // for, as its own close empties the log; one of a moved file is, as long as a refused save
+  // waits, for its close would find the file gone from the path and copy nothing, leaving the
+  // log beside the old name. Another connection emptying it at the same moment (most often as
+  // it closes) is waited for a few milliseconds. A moved file without room for the log takes
+  // none of it: the log stays whole beside the old name.
+  if (!alone && (logMayHoldCommits_ || logHasFrames() || fileHasMoved())) {
+    const bool moved = fileHasMoved();
+    if (!(moved && movedFileLacksRoom())) {
+      const auto empty = [this] {
+        Emptying emptying = emptyLogOnce();
+        for (int tries = 0; emptying == Emptying::contended && tries < closingTries; ++tries) {
+          sqlite3_sleep(1);
+          emptying = emptyLogOnce();
+        }
+        return emptying;
+      };
+      sqlite3_busy_timeout(handle_, 0);
+      if (empty() == Emptying::othersRead && moved) {
+        sqlite3_busy_timeout(handle_, busyTimeoutMilliseconds);
+        empty();
+      }
     }
   }
   if (closing == nullptr) return;

@@ -35,8 +35,9 @@ class Database {
   /// through its own descriptor (the file's folder may have moved with it), and the -wal and -shm
   /// at the name are kept where another file is at the path, as they may be that file's. Where
   /// others have the file, or it is opened through a VFS registered over SQLite's own, the close
-  /// empties the log itself, as far as readers allow and waiting for none, when it committed since
-  /// the log was last emptied, finds the log holding anything, or finds its file moved; so does
+  /// empties the log itself, as far as readers allow, when it committed since the log was last
+  /// emptied, finds the log holding anything, or finds its file moved; it waits for a reader only
+  /// of a moved file, whose own close would copy nothing, for as long as the busy timeout; so does
   /// one with a statement left unfinalised, whose close SQLite defers until the statement goes.
   ~Database();
   // Its statements point back at it.
