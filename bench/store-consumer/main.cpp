@@ -88,10 +88,10 @@ std::unique_ptr<data::Container> load(const std::string& store) {
 }
 
 // The store measured, and the others: told apart by the functions that open them.
-__attribute__((noinline)) std::unique_ptr<data::Container> openTheStore(const std::string& store) {
+__attribute__((noipa)) std::unique_ptr<data::Container> openTheStore(const std::string& store) {
   return load(store);
 }
-__attribute__((noinline)) std::unique_ptr<data::Container> openAnother(const std::string& store) {
+__attribute__((noipa)) std::unique_ptr<data::Container> openAnother(const std::string& store) {
   return load(store);
 }
 

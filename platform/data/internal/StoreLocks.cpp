@@ -133,7 +133,11 @@ StoreLocks::Mapped StoreLocks::mapped(
     maps.remove_prefix(end == std::string_view::npos ? maps.size() : end + 1);
     // A -shm removed since it was mapped lies beside nothing.
     const std::string_view mappedPath = pathOf(line);
-    if (!mappedPath.ends_with("-shm") || mappedPath.front() != '/') continue;
+    // A path the system writes holds no NUL byte; one that does would be looked up cut short.
+    if (!mappedPath.ends_with("-shm") || mappedPath.front() != '/' ||
+        mappedPath.find('\0') != std::string_view::npos) {
+      continue;
+    }
     path.assign(mappedPath);
     const auto mappedShm = identify(path.c_str());
     if (!mappedShm) continue;
