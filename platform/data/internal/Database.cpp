@@ -70,12 +70,11 @@ int fileControlAtClose(sqlite3_file* file, int operation, void* argument) {
   // copies through the descriptor it has, wherever the file now is.
   if (operation == SQLITE_FCNTL_HAS_MOVED) {
     const int result = original->xFileControl(file, operation, argument);
-    // A moved file takes the log whole or not at all: where it cannot grow to hold it, SQLite
-    // finds the move and leaves the log and -shm beside the old path.
-    int& moved = *static_cast<int*>(argument);
-    if (result == SQLITE_OK &&
-        (moved == 0 || StoreLog::reserveForLog(file) != StoreLog::Room::none)) {
-      moved = 0;
+    // The file takes the log whole or not at all, moved or not: a copy cut short leaves the file
+    // needing the log beside its name, which a move would part from it. Where it cannot grow to
+    // hold it, SQLite is told of a move, and leaves the log and -shm beside the name.
+    if (result == SQLITE_OK) {
+      *static_cast<int*>(argument) = StoreLog::reserveForLog(file) == StoreLog::Room::none;
     }
     return result;
   }
@@ -170,11 +169,11 @@ void Database::leaveTheLogInTheFile() {
   // for, as its own close empties the log; one of a moved file is, as long as a refused save
   // waits, for its close would find the file gone from the path and copy nothing, leaving the
   // log beside the old name. Another connection emptying it at the same moment (most often as
-  // it closes) is waited for a few milliseconds. A moved file without room for the log takes
-  // none of it: the log stays whole beside the old name.
+  // it closes) is waited for a few milliseconds. A file without room for the log takes none of
+  // it: the log stays whole beside the name.
   if (!alone && (logMayHoldCommits_ || logHasFrames() || fileHasMoved())) {
     const bool moved = fileHasMoved();
-    if (!(moved && movedFileLacksRoom())) {
+    if (!fileLacksRoom()) {
       const auto empty = [this] {
         Emptying emptying = emptyLogOnce();
         for (int tries = 0; emptying == Emptying::contended && tries < closingTries; ++tries) {
@@ -268,7 +267,7 @@ bool Database::emptyLog() { return emptyLogOnce() == Emptying::emptied; }
 
 // Without its log beside it, a moved file that took the pages it had room for and not the rest
 // would not hold together: it takes the log whole or not at all.
-bool Database::movedFileLacksRoom() const {
+bool Database::fileLacksRoom() const {
   return opensBySQLitesOwnMethods() && StoreLog::reserveForLog(mainFile()) == StoreLog::Room::none;
 }
 
@@ -281,7 +280,7 @@ bool Database::emptyLogIntoMovedFile() {
                                "; make room, then try again.",
                            StoreLog::diskFull);
   };
-  if (movedFileLacksRoom()) refuseFull();
+  if (fileLacksRoom()) refuseFull();
   if (emptyLogOnce() == Emptying::emptied) return true;
   // Room was reserved, or could not be on this file system.
   if (StoreLog::isFull(sqlite3_extended_errcode(handle_), sqlite3_system_errno(handle_))) {
@@ -533,7 +532,23 @@ Transaction::~Transaction() {
   }
 }
 
+int Database::logCommitted(void* self, sqlite3* handle, const char* name, int frames) {
+  // SQLite's own checkpoint after a commit, but for a file the disk has no room to grow: a copy
+  // cut short would leave the file needing the log beside its name, which a move would part
+  // from it.
+  if (frames < autoCheckpointFrames || static_cast<Database*>(self)->fileLacksRoom()) {
+    return SQLITE_OK;
+  }
+  sqlite3_wal_checkpoint_v2(handle, name, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
+  return SQLITE_OK;
+}
+
 void Transaction::commit() {
+  // Set at the first commit, which is the first that may grow the log.
+  if (!database_.watchesTheLog_) {
+    sqlite3_wal_hook(database_.handle(), &Database::logCommitted, &database_);
+    database_.watchesTheLog_ = true;
+  }
   database_.control(Database::Control::commit).run();
   open_ = false;
   database_.logMayHoldCommits_ = true;

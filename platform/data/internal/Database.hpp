@@ -167,8 +167,12 @@ class Database {
   Emptying emptyLogOnce();
   // At the close: sees to it that the log ends in the file, as `emptyLog` says.
   void leaveTheLogInTheFile();
-  // Whether the disk lacks the room a moved file needs to take its log whole.
-  bool movedFileLacksRoom() const;
+  // Whether the disk lacks the room the file needs to take its log whole.
+  bool fileLacksRoom() const;
+  // After each commit: copies the log into the file as SQLite's own checkpoint after a commit
+  // does, past as many frames, where the file has room for all of it.
+  static int logCommitted(void* self, sqlite3* handle, const char* name, int frames);
+  static constexpr int autoCheckpointFrames = 1000;  // SQLITE_DEFAULT_WAL_AUTOCHECKPOINT
   std::string fileThatCouldNotGrow(int resultCode) const;
   // The store file as SQLite has it open; null where it does not say.
   sqlite3_file* mainFile() const;
@@ -186,6 +190,7 @@ class Database {
   // Committed since the log was last emptied: a log left behind would hold what it wrote.
   bool logMayHoldCommits_ = false;
   mutable std::string couldNotGrow_;
+  bool watchesTheLog_ = false;
 };
 
 /// One compiled statement, finalised when the value goes. Bound texts and blobs are not copied:
