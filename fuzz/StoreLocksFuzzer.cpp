@@ -44,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   };
   const StoreLocks::Held file = held(data[0]);
   const StoreLocks::Held besides = held(data[1]);
-  const auto found = StoreLocks::judge(file, besides, [&](pid_t) { return mapped; });
+  const auto found = StoreLocks::judge(file, besides, {}, [&](pid_t) { return mapped; });
   using Conflict = StoreLocks::Conflict;
   if (found.conflict == Conflict::none) require(found.process == 0);
   if (found.process != 0) require(found.process == file.process || found.process == besides.process);

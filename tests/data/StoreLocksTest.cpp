@@ -69,7 +69,7 @@ TEST(StoreLocksTest, AProcessHoldingTheStoreByAnotherNameOrTheShmForAnotherFileI
   };
   for (const auto& each : cases) {
     asked = 0;
-    const auto found = StoreLocks::judge(each.file, each.shm, lookup);
+    const auto found = StoreLocks::judge(each.file, each.shm, {}, lookup);
     EXPECT_EQ(found.conflict, each.conflict) << "file held by " << each.file.process;
     EXPECT_EQ(found.process, each.process);
     // The memory map is read only of a visible holder of the file that is not the -shm's.

@@ -6,6 +6,7 @@
 #include <sqlite3.h>
 #include <sched.h>
 #include <signal.h>
+#include <sys/mount.h>
 #include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
@@ -108,8 +109,8 @@ struct StopAtCall {
 
 class Peer {
  public:
-  /// A peer in a pid namespace of its own (as a program in a container is), where this
-  /// process may make one; `process()` is then the process that waits for it, and `inOwnPidSpace`
+  /// A peer in a pid namespace of its own, with a /proc of its own (as a program in a container
+  /// is), where this process may make them; `process()` is then the process that waits for it, and `inOwnPidSpace`
   /// tells whether it is so.
   enum class Space { shared, ownPids };
   explicit Peer(Space space = Space::shared) {
@@ -131,6 +132,12 @@ class Peer {
         const pid_t inside = fork();
         if (inside == 0) {
           prctl(PR_SET_PDEATHSIG, SIGKILL);
+          // Its own /proc, as a container's: the system's lists show only its namespace.
+          if (unshare(CLONE_NEWNS) != 0 ||
+              mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+              mount("proc", "/proc", "proc", MS_NOSUID | MS_NODEV | MS_NOEXEC, nullptr) != 0) {
+            _exit(1);
+          }
           serve(ends[1]);
           _exit(0);
         }

@@ -178,8 +178,14 @@ StoreLocks::Found OpenStore::look(const Database& connection) const {
   const int shmFile = keptDescriptor(store, path_ + "-shm", std::nullopt, shm);
   const StoreLocks::Identity shmSeen =
       shm ? StoreLocks::Identity{shm->device, shm->inode} : StoreLocks::Identity{};
+  const StoreLocks::Held onFile = StoreLocks::onStore(file);
+  // Others hold the file: the list names each of them, the lock test one.
+  std::vector<pid_t> listed;
+  if (onFile.lock == StoreLocks::Held::Lock::read) {
+    listed = StoreLocks::holders(file, inode_).value_or(std::vector<pid_t>{});
+  }
   return StoreLocks::judge(
-      StoreLocks::onStore(file), shmFile < 0 ? StoreLocks::Held{} : StoreLocks::onShm(shmFile),
+      onFile, shmFile < 0 ? StoreLocks::Held{} : StoreLocks::onShm(shmFile), listed,
       [&](pid_t process) {
         return StoreLocks::mapped(process, {device_, inode_},
                                   shm ? std::optional(shmSeen) : std::nullopt);

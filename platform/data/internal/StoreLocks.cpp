@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <algorithm>
 #include <cstdint>
 #include <filesystem>
@@ -82,7 +83,128 @@ std::optional<StoreLocks::Identity> identityAt(const char* path) {
                               static_cast<std::uint64_t>(status.st_ino)};
 }
 
+// A decimal number: digits alone.
+bool parse(std::string_view text, std::uint64_t& number) {
+  if (text.empty() || text.size() > 19) return false;
+  number = 0;
+  for (const char digit : text) {
+    if (digit < '0' || digit > '9') return false;
+    number = number * 10 + static_cast<std::uint64_t>(digit - '0');
+  }
+  return true;
+}
+
+// The next word of a line, blanks before it skipped.
+std::string_view nextWord(std::string_view& line) {
+  std::size_t at = 0;
+  while (at < line.size() && line[at] == ' ') ++at;
+  std::size_t end = at;
+  while (end < line.size() && line[end] != ' ') ++end;
+  const std::string_view word = line.substr(at, end - at);
+  line.remove_prefix(end);
+  return word;
+}
+
+// The device of the file system `descriptor` is on, as the kernel writes it in its list of
+// locks ("fe:01", its superblock's, which `stat` does not give for a btrfs subvolume): from the
+// mount the descriptor is on.
+std::optional<std::string> deviceOf(int descriptor) {
+  const auto info = readWhole(("/proc/self/fdinfo/" + std::to_string(descriptor)).c_str());
+  if (!info) return std::nullopt;
+  // "mnt_id:\t<n>".
+  const auto at = info->find("mnt_id:");
+  if (at == std::string::npos) return std::nullopt;
+  std::string_view number = std::string_view(*info).substr(at + 7);
+  while (!number.empty() && (number.front() == '\t' || number.front() == ' ')) {
+    number.remove_prefix(1);
+  }
+  std::uint64_t mount = 0;
+  if (!parse(number.substr(0, number.find('\n')), mount)) return std::nullopt;
+  const auto mounts = readWhole("/proc/self/mountinfo");
+  if (!mounts) return std::nullopt;
+  // Each line: mount id, parent id, major:minor, ...
+  std::string_view text = *mounts;
+  while (!text.empty()) {
+    const auto end = text.find('\n');
+    std::string_view line = text.substr(0, end);
+    text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+    std::uint64_t id = 0;
+    if (!parse(nextWord(line), id) || id != mount) continue;
+    nextWord(line);
+    const std::string_view numbers = nextWord(line);
+    const auto colon = numbers.find(':');
+    std::uint64_t major = 0;
+    std::uint64_t minor = 0;
+    if (colon == std::string_view::npos || !parse(numbers.substr(0, colon), major) ||
+        !parse(numbers.substr(colon + 1), minor)) {
+      return std::nullopt;
+    }
+    char device[40];
+    std::snprintf(device, sizeof device, "%02llx:%02llx", static_cast<unsigned long long>(major),
+                  static_cast<unsigned long long>(minor));
+    return std::string(device);
+  }
+  return std::nullopt;
+}
+
 }  // namespace
+
+std::vector<pid_t> StoreLocks::holders(std::string_view list, std::uint64_t inode,
+                                       std::string_view device, pid_t self) {
+  std::vector<pid_t> found;
+  // Each line: "1: POSIX  ADVISORY  READ 6666 fe:00:10953099 1073741826 1073742335"; a lock only
+  // waited for ("1: -> POSIX ...") is none held.
+  while (!list.empty()) {
+    const auto end = list.find('\n');
+    std::string_view line = list.substr(0, end);
+    list.remove_prefix(end == std::string_view::npos ? list.size() : end + 1);
+    nextWord(line);
+    if (nextWord(line) != "POSIX") continue;
+    nextWord(line);
+    nextWord(line);
+    std::uint64_t process = 0;
+    std::uint64_t lockedInode = 0;
+    std::uint64_t first = 0;
+    std::uint64_t last = 0;
+    if (!parse(nextWord(line), process) || process == 0 || process > INT32_MAX ||
+        static_cast<pid_t>(process) == self) {
+      continue;
+    }
+    const std::string_view where = nextWord(line);
+    const auto colon = where.rfind(':');
+    if (colon == std::string_view::npos || where.substr(0, colon) != device ||
+        !parse(where.substr(colon + 1), lockedInode) || lockedInode != inode ||
+        !parse(nextWord(line), first) || !parse(nextWord(line), last)) {
+      continue;
+    }
+    // SQLite's shared or exclusive lock on the file: the shared range, the pending byte with it.
+    if (first > static_cast<std::uint64_t>(sharedFirst) ||
+        last < static_cast<std::uint64_t>(sharedFirst) ||
+        last > static_cast<std::uint64_t>(sharedFirst + sharedSize - 1)) {
+      continue;
+    }
+    if (std::find(found.begin(), found.end(), static_cast<pid_t>(process)) == found.end()) {
+      found.push_back(static_cast<pid_t>(process));
+    }
+  }
+  return found;
+}
+
+std::optional<std::vector<pid_t>> StoreLocks::holders(int descriptor, std::uint64_t inode) {
+  if (descriptor < 0) return std::nullopt;
+  const auto device = deviceOf(descriptor);
+  if (!device) return std::nullopt;
+  const auto list = readWhole("/proc/locks");
+  if (!list) return std::nullopt;
+  // This process as the list names it: /proc may be another pid namespace's.
+  char self[32] = {};
+  std::uint64_t pid = 0;
+  const ssize_t length = ::readlink("/proc/self", self, sizeof self - 1);
+  if (length <= 0 || !parse(std::string_view(self, static_cast<std::size_t>(length)), pid)) {
+    pid = static_cast<std::uint64_t>(::getpid());
+  }
+  return holders(*list, inode, *device, static_cast<pid_t>(pid));
+}
 
 StoreLocks::Held StoreLocks::onStore(int descriptor) {
   return test(descriptor, sharedFirst, sharedSize);
@@ -90,30 +212,37 @@ StoreLocks::Held StoreLocks::onStore(int descriptor) {
 
 StoreLocks::Held StoreLocks::onShm(int descriptor) { return test(descriptor, shmHeld, 1); }
 
-StoreLocks::Found StoreLocks::judge(Held file, Held shm, const MapsLookup& maps) {
+StoreLocks::Found StoreLocks::judge(Held file, Held shm, std::span<const pid_t> listed,
+                                    const MapsLookup& maps) {
   // A file system that keeps no record locks tells nothing of either file.
   if (file.lock == Held::Lock::unknown) return {};
   if (file.lock == Held::Lock::write) return {Conflict::locked, file.process};
   if (file.lock == Held::Lock::read) {
-    // Someone holds this name's -shm. A lock test names the oldest holder of a range first:
-    // where that is another process than the -shm's, it is asked whether it opened the file by
-    // another name, which newer holders of this name's -shm would hide.
-    if (shm.held()) {
-      if (file.process == 0 || file.process == shm.process ||
-          maps(file.process) != Mapped::anotherName) {
-        return {};
+    // Each holder of the file is asked whether it opened it by another name: a holder of this
+    // name's -shm besides would hide one that did, and a lock test names only one holder.
+    std::optional<Found> unseen;
+    const auto ask = [&](pid_t process) -> std::optional<Found> {
+      if (process <= 0 || (shm.held() && process == shm.process)) return std::nullopt;
+      switch (maps(process)) {
+        case Mapped::anotherName:
+          return Found{Conflict::fileByAnotherName, process};
+        case Mapped::unknown:
+          if (!unseen) unseen = Found{Conflict::unseenHolder, process};
+          return std::nullopt;
+        case Mapped::noOtherName:
+          return std::nullopt;
       }
-      return {Conflict::fileByAnotherName, file.process};
+      return std::nullopt;
+    };
+    if (const auto found = ask(file.process)) return *found;
+    for (const pid_t process : listed) {
+      if (process == file.process) continue;
+      if (const auto found = ask(process)) return *found;
     }
+    // Nobody holds this name's -shm: a holder that cannot be told is not taken to share it.
+    if (shm.held()) return {};
     if (file.process == 0) return {Conflict::unseenHolder, 0};
-    switch (maps(file.process)) {
-      case Mapped::noOtherName:
-        return {};
-      case Mapped::anotherName:
-        return {Conflict::fileByAnotherName, file.process};
-      case Mapped::unknown:
-        return {Conflict::unseenHolder, file.process};
-    }
+    return unseen.value_or(Found{});
   }
   // A -shm held beside a name whose file nobody holds: a process opening the file takes the
   // file's lock first, and one closing it lets the -shm go first.

@@ -6,7 +6,9 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string_view>
+#include <vector>
 
 namespace kelvo::data_internal {
 
@@ -63,9 +65,20 @@ class StoreLocks {
     Conflict conflict = Conflict::none;
     pid_t process = 0;
   };
-  /// Judges what the two lock tests found; `maps` is asked only of a holder of the store file
-  /// that holds no -shm beside this name.
-  static Found judge(Held file, Held shm, const MapsLookup& maps);
+  /// Judges what the two lock tests found, and `listed`, the other holders of the store file the
+  /// system's list of locks names (a lock test names one); `maps` is asked of each holder of the
+  /// store file but the -shm's.
+  static Found judge(Held file, Held shm, std::span<const pid_t> listed, const MapsLookup& maps);
+
+  /// The processes other than `self` that hold the store file's shared range, from the text of
+  /// the system's list of locks (/proc/locks), which names a file by its inode and its file
+  /// system's device as the kernel writes it (`device`, "fe:01").
+  static std::vector<pid_t> holders(std::string_view list, std::uint64_t inode,
+                                    std::string_view device, pid_t self);
+  /// The same, from the list itself, for the store file SQLite has open as `descriptor`; none
+  /// where the list, or the file's device, cannot be read. Read only once a lock test found the
+  /// file held: its length grows with what the machine's programs hold.
+  static std::optional<std::vector<pid_t>> holders(int descriptor, std::uint64_t inode);
 
   /// What `process` maps beside the store file `file`, from its memory map
   /// (/proc/<pid>/maps), this name's -shm being `shm`: a -shm it maps beside another name of
