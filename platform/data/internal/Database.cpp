@@ -73,8 +73,13 @@ int fileControlAtClose(sqlite3_file* file, int operation, void* argument) {
     // The file takes the log whole or not at all, moved or not: a copy cut short leaves the file
     // needing the log beside its name, which a move would part from it. Where it cannot grow to
     // hold it, SQLite is told of a move, and leaves the log and -shm beside the name.
+    // A connection that never opened its log has no view of the -shm, and none is made for it:
+    // a view made here would outlive the close, holding the -shm.
     if (result == SQLITE_OK) {
-      *static_cast<int*>(argument) = StoreLog::reserveForLog(file) == StoreLog::Room::none;
+      const bool logOpen = closingNow.file == file && closingNow.log != nullptr &&
+                           closingNow.log->pMethods != nullptr;
+      *static_cast<int*>(argument) =
+          logOpen && StoreLog::reserveForLog(file) == StoreLog::Room::none;
     }
     return result;
   }
@@ -223,9 +228,16 @@ int Database::descriptor(std::uint64_t device, std::uint64_t inode) const {
   return descriptor;
 }
 
+bool Database::logIsOpen() const {
+  sqlite3_file* log = nullptr;
+  return sqlite3_file_control(handle_, "main", SQLITE_FCNTL_JOURNAL_POINTER, &log) == SQLITE_OK &&
+         log != nullptr && log->pMethods != nullptr;
+}
+
 bool Database::logIsCopied() const {
   sqlite3_file* file = mainFile();
-  if (file == nullptr || file->pMethods == nullptr || file->pMethods->iVersion < 2) {
+  if (file == nullptr || file->pMethods == nullptr || file->pMethods->iVersion < 2 ||
+      !logIsOpen()) {
     return false;
   }
   // The first region of the -shm, as the connection has it mapped (never mapped anew here): the
@@ -268,7 +280,8 @@ bool Database::emptyLog() { return emptyLogOnce() == Emptying::emptied; }
 // Without its log beside it, a moved file that took the pages it had room for and not the rest
 // would not hold together: it takes the log whole or not at all.
 bool Database::fileLacksRoom() const {
-  return opensBySQLitesOwnMethods() && StoreLog::reserveForLog(mainFile()) == StoreLog::Room::none;
+  return opensBySQLitesOwnMethods() && logIsOpen() &&
+         StoreLog::reserveForLog(mainFile()) == StoreLog::Room::none;
 }
 
 bool Database::emptyLogIntoMovedFile() {

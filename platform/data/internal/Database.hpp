@@ -167,6 +167,9 @@ class Database {
   Emptying emptyLogOnce();
   // At the close: sees to it that the log ends in the file, as `emptyLog` says.
   void leaveTheLogInTheFile();
+  // Whether the connection has its log open, and with it a view of the -shm: asking SQLite's file
+  // for a view of the -shm would make one where there is none, which nothing would let go.
+  bool logIsOpen() const;
   // Whether the disk lacks the room the file needs to take its log whole.
   bool fileLacksRoom() const;
   // After each commit: copies the log into the file as SQLite's own checkpoint after a commit
