@@ -4,6 +4,8 @@
 
 #include <filesystem>
 #include <fstream>
+#include <memory>
+#include <string>
 
 #include "platform/data/StoreError.hpp"
 #include "tests/support/TestSupport.hpp"
@@ -100,6 +102,45 @@ TEST(DatabaseTest, TheOpenFileIsTheOneTheConnectionHoldsNotTheOneItsPathNames) {
   // Looking does not change what the connection reads.
   EXPECT_EQ(countRows(one), 0);
   EXPECT_FALSE(Database(":memory:").openFile());
+}
+
+}  // namespace
+}  // namespace kelvo::data
+
+namespace kelvo::data {
+namespace {
+
+// The -shm mappings this process has.
+int viewsOfAShm() {
+  std::ifstream maps("/proc/self/maps");
+  int views = 0;
+  for (std::string line; std::getline(maps, line);) {
+    views += line.ends_with("-shm") || line.ends_with("-shm (deleted)");
+  }
+  return views;
+}
+
+// A connection whose log was never opened (refused before its first read, the file moved) has no
+// view of the -shm, and its close makes none: one made then would outlive it, holding the -shm.
+TEST(DatabaseTest, AConnectionThatNeverOpenedItsLogLeavesNoViewOfTheShm) {
+  kelvo::testing::TemporaryDirectory directory;
+  const auto path = directory.path() / "Moved.store";
+  {
+    Database made(path.string());
+    made.execute("PRAGMA journal_mode = WAL; CREATE TABLE t(x); INSERT INTO t VALUES (1)");
+    // Another connection keeps the -wal and -shm beside the path once this one closes.
+    Database held(path.string());
+    held.execute("SELECT * FROM t");
+    for (const bool moved : {false, true}) {
+      auto refused = std::make_unique<Database>(path.string());
+      refused->noteLogIsOwn();
+      if (moved) std::filesystem::rename(path, directory.path() / "Away.store");
+      const int before = viewsOfAShm();
+      refused.reset();
+      EXPECT_EQ(viewsOfAShm(), before) << (moved ? "moved" : "in place");
+    }
+  }
+  EXPECT_EQ(viewsOfAShm(), 0);
 }
 
 }  // namespace
