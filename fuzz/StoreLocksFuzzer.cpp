@@ -1,6 +1,7 @@
 // What opening a store reads of another program to tell whether it has the store open by another
 // name: its memory map, and the lock tests' answers. Never crashes; a map names another name only
 // through a path it lists that names the store now, and a holder is named only as a test gave it.
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -37,6 +38,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (mapped == StoreLocks::Mapped::anotherName) require(named.find("-shm") != std::string::npos);
   require(mapped != StoreLocks::Mapped::unknown);
 
+  // The same text as a list of locks: the holders it names are of the file asked, never this
+  // process, each once.
+  const auto listed = StoreLocks::holders(maps, 257, "fe:01", 10);
+  for (std::size_t i = 0; i < listed.size(); ++i) {
+    require(listed[i] > 0 && listed[i] != 10);
+    for (std::size_t j = 0; j < i; ++j) require(listed[i] != listed[j]);
+    require(maps.find(":257 ") != std::string_view::npos);
+  }
+
   // The lock tests' answers, from the first bytes.
   const auto held = [](std::uint8_t byte) {
     return StoreLocks::Held{static_cast<StoreLocks::Held::Lock>(byte % 4),
@@ -44,10 +54,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   };
   const StoreLocks::Held file = held(data[0]);
   const StoreLocks::Held besides = held(data[1]);
-  const auto found = StoreLocks::judge(file, besides, {}, [&](pid_t) { return mapped; });
+  const auto found = StoreLocks::judge(file, besides, listed, [&](pid_t) { return mapped; });
   using Conflict = StoreLocks::Conflict;
   if (found.conflict == Conflict::none) require(found.process == 0);
-  if (found.process != 0) require(found.process == file.process || found.process == besides.process);
+  if (found.process != 0) {
+    require(found.process == file.process || found.process == besides.process ||
+            std::find(listed.begin(), listed.end(), found.process) != listed.end());
+  }
   if (found.conflict == Conflict::fileByAnotherName) {
     require(mapped == StoreLocks::Mapped::anotherName && file.process != 0);
   }

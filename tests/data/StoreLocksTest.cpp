@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "tests/support/TestSupport.hpp"
 
@@ -125,6 +126,41 @@ TEST(StoreLocksTest, AMemoryMapTellsAShmBesideAnotherNameOfTheStoreByDeviceAndIn
   for (const auto& each : cases) {
     EXPECT_EQ(StoreLocks::mapped(each.maps, store, each.shm, identify, hasOpen), each.mapped) << each.maps;
   }
+}
+
+// The system's list of locks names every holder of the store file's shared range, on its own
+// file system: one line per lock, a process's locks on the range told once.
+TEST(StoreLocksTest, TheListOfLocksNamesEveryHolderOfTheStoreOnItsOwnFileSystem) {
+  const std::string list =
+      "1: POSIX  ADVISORY  READ 20 fe:01:257 1073741826 1073742335\n"
+      "2: POSIX  ADVISORY  READ 20 fe:01:258 128 128\n"
+      "3: POSIX  ADVISORY  WRITE 30 fe:01:257 1073741824 1073742335\n"
+      "4: POSIX  ADVISORY  READ 31 fe:01:257 1073741826 1073742335\n"
+      "4: POSIX  ADVISORY  READ 31 fe:01:257 1073741826 1073742335\n"
+      "5: POSIX  ADVISORY  READ 40 00:2a:257 1073741826 1073742335\n"
+      "6: -> POSIX  ADVISORY  READ 50 fe:01:257 1073741826 1073742335\n"
+      "7: POSIX  ADVISORY  WRITE 60 fe:01:257 0 EOF\n"
+      "8: FLOCK  ADVISORY  WRITE 70 fe:01:257 0 EOF\n"
+      "9: OFDLCK ADVISORY  READ -1 fe:01:257 1073741826 1073742335\n"
+      "10: POSIX  ADVISORY  READ 10 fe:01:257 1073741826 1073742335\n"
+      "11: POSIX  ADVISORY  READ 80 fe:01:257 1073741826\nnot a lock\n\n";
+  EXPECT_EQ(StoreLocks::holders(list, 257, "fe:01", 10), (std::vector<pid_t>{20, 30, 31}));
+  EXPECT_EQ(StoreLocks::holders(list, 257, "00:2a", 10), (std::vector<pid_t>{40}));
+  EXPECT_TRUE(StoreLocks::holders(list, 258, "fe:01", 10).empty());
+  EXPECT_TRUE(StoreLocks::holders("", 257, "fe:01", 10).empty());
+
+  // A holder the lock test did not name is asked too, and one that maps another name conflicts
+  // whoever holds this name's -shm.
+  int asked = 0;
+  const auto found = StoreLocks::judge({Lock::read, 20}, {Lock::read, 20}, std::vector<pid_t>{20, 30},
+                                       [&](pid_t process) {
+                                         ++asked;
+                                         return process == 30 ? Mapped::anotherName
+                                                              : Mapped::noOtherName;
+                                       });
+  EXPECT_EQ(found.conflict, Conflict::fileByAnotherName);
+  EXPECT_EQ(found.process, 30);
+  EXPECT_EQ(asked, 1);
 }
 
 // Another process's locks, as SQLite takes them, are seen through a descriptor of this
