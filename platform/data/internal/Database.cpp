@@ -218,14 +218,11 @@ bool Database::opensBySQLitesOwnMethods() const {
 
 int Database::descriptor(std::uint64_t device, std::uint64_t inode) const {
   sqlite3_file* file = mainFile();
-  const int descriptor = file != nullptr ? StoreLog::descriptorOf(file) : -1;
-  struct stat status {};
-  if (descriptor < 0 || ::fstat(descriptor, &status) != 0 ||
-      static_cast<std::uint64_t>(status.st_dev) != device ||
-      static_cast<std::uint64_t>(status.st_ino) != inode) {
-    return -1;
-  }
-  return descriptor;
+  std::uint64_t openDevice = 0;
+  std::uint64_t openInode = 0;
+  const int descriptor =
+      file != nullptr ? StoreLog::descriptorOf(file, &openDevice, &openInode) : -1;
+  return descriptor >= 0 && openDevice == device && openInode == inode ? descriptor : -1;
 }
 
 bool Database::logIsOpen() const {

@@ -112,11 +112,19 @@ std::string conflictWith(const Open& other, const std::string& path, const Ident
 // Opens the file at `path` to keep for lock tests, only where it is the file `expected` (any,
 // where none is given): it is first opened as a name alone, whose descriptor holds no locks and
 // drops none when closed, and only then for reading, through that name, so that the descriptor
-// kept is of the very file looked at. -1 where it cannot be.
+// kept is of the very file looked at. -1 where it cannot be; `opened` tells what was.
 int keepOpen(const std::string& path, std::optional<Identity> expected, Identity& opened) {
+  struct stat status {};
+  // Any file at the path will do (a -shm): kept whatever it is, as any descriptor here is.
+  if (!expected) {
+    const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (descriptor >= 0 && ::fstat(descriptor, &status) == 0) {
+      opened = Identity{status.st_dev, status.st_ino};
+    }
+    return descriptor;
+  }
   const int name = ::open(path.c_str(), O_PATH | O_CLOEXEC);
   if (name < 0) return -1;
-  struct stat status {};
   int descriptor = -1;
   if (::fstat(name, &status) == 0 && S_ISREG(status.st_mode) &&
       (!expected || *expected == Identity{status.st_dev, status.st_ino})) {

@@ -37,7 +37,9 @@ struct SQLitesFileId {
 // the process holds on it, SQLite's among them. Nor would one found under /proc/self/fd, which
 // another thread may close and reuse meanwhile; the connection's own stays open while the
 // connection is.
-int StoreLog::descriptorOf(sqlite3_file* file) {
+int StoreLog::descriptorOf(sqlite3_file* file) { return descriptorOf(file, nullptr, nullptr); }
+
+int StoreLog::descriptorOf(sqlite3_file* file, std::uint64_t* device, std::uint64_t* inode) {
   SQLitesFileHead head{};
   std::memcpy(&head, file, sizeof head);
   const sqlite3_vfs* own = sqlite3_vfs_find("unix");
@@ -49,6 +51,8 @@ int StoreLog::descriptorOf(sqlite3_file* file) {
       status.st_ino != id.inode || !S_ISREG(status.st_mode)) {
     return -1;
   }
+  if (device != nullptr) *device = static_cast<std::uint64_t>(status.st_dev);
+  if (inode != nullptr) *inode = static_cast<std::uint64_t>(status.st_ino);
   return head.descriptor;
 }
 

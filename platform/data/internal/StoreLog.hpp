@@ -1,6 +1,7 @@
 // Internal to platform/data: include "platform/data/Container.hpp" instead.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -30,6 +31,8 @@ struct StoreLog {
   /// The descriptor SQLite's own VFS holds for `file`, checked against the inode SQLite records
   /// for it; -1 where `file` is not SQLite's own, or the check fails. Never to be closed.
   static int descriptorOf(sqlite3_file* file);
+  /// The same, with the device and inode of the file it names.
+  static int descriptorOf(sqlite3_file* file, std::uint64_t* device, std::uint64_t* inode);
   /// Where the store file SQLite has open as `file` is now, as the system names it; empty where
   /// it does not say.
   static std::string pathNow(sqlite3_file* file);
