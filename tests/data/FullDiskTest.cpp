@@ -30,6 +30,7 @@
 #include "platform/data/Context.hpp"
 #include "platform/data/internal/StoreLog.hpp"
 #include "tests/data/StoreFileCheck.hpp"
+#include "tests/data/StorePeer.hpp"
 #include "tests/data/TestModel.hpp"
 
 namespace kelvo::data {
@@ -394,78 +395,14 @@ TEST(FullDiskTest, ProgramsSavingBesideARenamerOnAFullFolderAreNeverToldDamagedA
     const fs::path other = folder / "B.store";
     testing::keepNote(one, "kept");
     fill(folder / "filler", 96 << 10);
-    const pid_t mover = fork();
-    if (mover == 0) {
-      prctl(PR_SET_PDEATHSIG, SIGKILL);
-      std::mt19937 random(7);
-      const auto move = [](const fs::path& from, const fs::path& to) {
-        renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE);
-      };
-      for (int aside = 0;; ++aside) {
-        if (fs::exists(one) && fs::exists(other)) {
-          move(other, folder / ("aside" + std::to_string(aside) + ".store"));
-        }
-        move(one, other);
-        usleep(5'000 + random() % 45'000);
-        move(other, one);
-        usleep(5'000 + random() % 45'000);
-      }
-    }
-    std::vector<std::pair<pid_t, int>> programs;
-    for (int program = 0; program < 3; ++program) {
-      int out[2];
-      if (pipe(out) != 0) return "no pipe";
-      const pid_t child = fork();
-      if (child == 0) {
-        prctl(PR_SET_PDEATHSIG, SIGKILL);
-        close(out[0]);
-        std::string lines;
-        int damaged = 0;
-        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(run);
-        for (int round = 0; std::chrono::steady_clock::now() < until; ++round) {
-          const std::string title = std::to_string(program) + "-" + std::to_string(round);
-          try {
-            auto container = testing::openContainer(fs::exists(one) ? one : other);
-            testing::makeNote(container->viewContext(), title);
-            container->viewContext().save();
-            lines += title + "\n";
-          } catch (const StoreError& error) {
-            damaged += error.primaryCode() == 11;
-          }
-        }
-        lines += "damaged " + std::to_string(damaged) + "\n";
-        if (write(out[1], lines.data(), lines.size()) < 0) _exit(1);
-        _exit(0);
-      }
-      close(out[1]);
-      programs.emplace_back(child, out[0]);
-    }
-    std::set<std::string> saved;
-    int damaged = 0;
-    for (const auto& [child, out] : programs) {
-      std::string lines;
-      char buffer[4096];
-      for (ssize_t got; (got = read(out, buffer, sizeof buffer)) > 0;) lines.append(buffer, got);
-      close(out);
-      waitpid(child, nullptr, 0);
-      for (std::size_t start = 0, end; (end = lines.find('\n', start)) != std::string::npos;
-           start = end + 1) {
-        const std::string line = lines.substr(start, end - start);
-        if (line.starts_with("damaged ")) {
-          damaged += std::stoi(line.substr(8));
-        } else {
-          saved.insert(line);
-        }
-      }
-    }
-    kill(mover, SIGKILL);
-    waitpid(mover, nullptr, 0);
+    const auto [saved, damaged] = saveBesideARenamer(one, other, run);
     fs::remove(folder / "filler");
     bool whole = true;
     const std::set<std::string> found = notesIn(folder, whole);
     std::size_t lost = 0;
     for (const auto& title : saved) lost += found.count(title) == 0;
-    std::printf("saved %zu, lost %zu, damaged answers %d, stores whole %d\n", saved.size(), lost,
+    std::fprintf(stderr, "saved %zu, lost %zu, damaged answers %d, stores whole %d\n",
+                 saved.size(), lost,
                 damaged, whole);
     return std::string(whole ? "whole" : "not whole") + ", damaged " +
            std::to_string(whole ? damaged : 0) + ", lost " + std::to_string(lost) +

@@ -1350,68 +1350,7 @@ TEST(StoreOpeningTest, ProgramsReopeningAStoreThatKeepsMovingLoseNoSave) {
   const auto one = folder / "A.store";
   const auto other = folder / "B.store";
   testing::keepNote(one, "kept");
-  const pid_t mover = fork();
-  ASSERT_GE(mover, 0);
-  if (mover == 0) {
-    prctl(PR_SET_PDEATHSIG, SIGKILL);
-    alarm(30);
-    std::mt19937 random(7);
-    const auto move = [](const fs::path& from, const fs::path& to) {
-      renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE);
-    };
-    for (int aside = 0;; ++aside) {
-      if (fs::exists(one) && fs::exists(other)) {
-        move(other, folder / ("aside" + std::to_string(aside) + ".store"));
-      }
-      move(one, other);
-      usleep(5'000 + random() % 45'000);
-      move(other, one);
-      usleep(5'000 + random() % 45'000);
-    }
-  }
-  std::vector<std::pair<pid_t, int>> programs;
-  for (int program = 0; program < 3; ++program) {
-    int said[2];
-    ASSERT_EQ(pipe(said), 0);
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-      prctl(PR_SET_PDEATHSIG, SIGKILL);
-      alarm(30);
-      close(said[0]);
-      std::string saved;
-      const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-      for (int round = 0; std::chrono::steady_clock::now() < until; ++round) {
-        const std::string title = std::to_string(program) + "-" + std::to_string(round);
-        try {
-          auto container = testing::openContainer(fs::exists(one) ? one : other);
-          testing::makeNote(container->viewContext(), title);
-          container->viewContext().save();
-          saved += title + "\n";
-        } catch (const StoreError&) {
-          // Refused, or moved while it was opened or saved: told, and nothing answered "saved".
-        }
-      }
-      if (write(said[1], saved.data(), saved.size()) < 0) _exit(1);
-      _exit(0);
-    }
-    close(said[1]);
-    programs.emplace_back(child, said[0]);
-  }
-  std::set<std::string> saved;
-  for (const auto& [child, said] : programs) {
-    std::string lines;
-    char buffer[4096];
-    for (ssize_t got; (got = read(said, buffer, sizeof buffer)) > 0;) lines.append(buffer, got);
-    close(said);
-    waitpid(child, nullptr, 0);
-    for (std::size_t start = 0, end; (end = lines.find('\n', start)) != std::string::npos;
-         start = end + 1) {
-      saved.insert(lines.substr(start, end - start));
-    }
-  }
-  kill(mover, SIGKILL);
-  waitpid(mover, nullptr, 0);
+  const std::set<std::string> saved = saveBesideARenamer(one, other, 2).saved;
   std::set<std::string> found;
   for (const auto& entry : fs::directory_iterator(folder)) {
     if (entry.path().extension() != ".store") continue;

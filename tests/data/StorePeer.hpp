@@ -2,6 +2,7 @@
 // that answers for one step, and a peer that keeps a store open and takes steps one at a time.
 #pragma once
 
+#include <fcntl.h>
 #include <poll.h>
 #include <sqlite3.h>
 #include <sched.h>
@@ -13,6 +14,10 @@
 #include <unistd.h>
 
 #include <cstdarg>
+#include <chrono>
+#include <filesystem>
+#include <random>
+#include <set>
 #include <functional>
 #include <memory>
 #include <string>
@@ -246,5 +251,90 @@ class Peer {
   int socket_ = -1;
   bool inOwnPidSpace_ = false;
 };
+
+/// What programs saving beside a renamer were told: the notes answered "saved", and how many
+/// answers called the store damaged.
+struct SavedBesideARenamer {
+  std::set<std::string> saved;
+  int damaged = 0;
+};
+
+/// Three programs open the store by the name it has at that moment (`one`, else `other`), keep a
+/// note and close, for `seconds`, while a fourth moves it between the two names every few
+/// milliseconds (never over another file: a store made at a name the store had just left is
+/// moved aside, as "aside<n>.store").
+inline SavedBesideARenamer saveBesideARenamer(const std::filesystem::path& one,
+                                              const std::filesystem::path& other, int seconds) {
+  namespace fs = std::filesystem;
+  const pid_t mover = fork();
+  if (mover == 0) {
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    alarm(static_cast<unsigned>(seconds) + 30);
+    std::mt19937 random(7);
+    const auto move = [](const fs::path& from, const fs::path& to) {
+      renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE);
+    };
+    for (int aside = 0;; ++aside) {
+      if (fs::exists(one) && fs::exists(other)) {
+        move(other, one.parent_path() / ("aside" + std::to_string(aside) + ".store"));
+      }
+      move(one, other);
+      usleep(5'000 + random() % 45'000);
+      move(other, one);
+      usleep(5'000 + random() % 45'000);
+    }
+  }
+  std::vector<std::pair<pid_t, int>> programs;
+  for (int program = 0; program < 3; ++program) {
+    int said[2];
+    if (pipe(said) != 0) break;
+    const pid_t child = fork();
+    if (child == 0) {
+      prctl(PR_SET_PDEATHSIG, SIGKILL);
+      alarm(static_cast<unsigned>(seconds) + 30);
+      close(said[0]);
+      std::string lines;
+      int damaged = 0;
+      const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+      for (int round = 0; std::chrono::steady_clock::now() < until; ++round) {
+        const std::string title = std::to_string(program) + "-" + std::to_string(round);
+        try {
+          auto container = testing::openContainer(fs::exists(one) ? one : other);
+          testing::makeNote(container->viewContext(), title);
+          container->viewContext().save();
+          lines += title + "\n";
+        } catch (const StoreError& error) {
+          // Refused, or moved while it was opened or saved: told, and nothing answered "saved".
+          damaged += error.primaryCode() == 11;
+        }
+      }
+      lines += "damaged " + std::to_string(damaged) + "\n";
+      if (write(said[1], lines.data(), lines.size()) < 0) _exit(1);
+      _exit(0);
+    }
+    close(said[1]);
+    programs.emplace_back(child, said[0]);
+  }
+  SavedBesideARenamer told;
+  for (const auto& [child, said] : programs) {
+    std::string lines;
+    char buffer[4096];
+    for (ssize_t got; (got = read(said, buffer, sizeof buffer)) > 0;) lines.append(buffer, got);
+    close(said);
+    waitpid(child, nullptr, 0);
+    for (std::size_t start = 0, end; (end = lines.find('\n', start)) != std::string::npos;
+         start = end + 1) {
+      const std::string line = lines.substr(start, end - start);
+      if (line.starts_with("damaged ")) {
+        told.damaged += std::stoi(line.substr(8));
+      } else {
+        told.saved.insert(line);
+      }
+    }
+  }
+  kill(mover, SIGKILL);
+  waitpid(mover, nullptr, 0);
+  return told;
+}
 
 }  // namespace kelvo::data
