@@ -338,8 +338,8 @@ TEST(FullDiskTest, ALogWithFramesBesideNoStoreIsSetAsideNeverDeleted) {
 namespace kelvo::data {
 namespace {
 
-// The notes of every store in `folder`, and of each with a log kept beside another name put
-// back beside it, as the store page tells a host to; `whole` false where one of the two names
+// The notes of every store in `folder`, and of each with a log kept or left beside another name
+// put back beside it, as the store page tells a host to; `whole` false where one of the two names
 // does not read whole.
 std::set<std::string> notesIn(const fs::path& folder, bool& whole) {
   std::set<std::string> found;
@@ -348,7 +348,12 @@ std::set<std::string> notesIn(const fs::path& folder, bool& whole) {
   for (const auto& entry : fs::directory_iterator(folder)) {
     const std::string name = entry.path().filename().string();
     if (entry.path().extension() == ".store") stores.push_back(entry.path());
-    if (name.find(".store-wal-kept-") != std::string::npos) kept.push_back(entry.path());
+    // A log set aside, or left beside a name its store has left (a close on the full disk).
+    if (name.find(".store-wal-kept-") != std::string::npos ||
+        (name.ends_with(".store-wal") && entry.file_size() > 32 &&
+         !fs::exists(folder / name.substr(0, name.size() - 4)))) {
+      kept.push_back(entry.path());
+    }
   }
   // A kept log put beside a store it is not of reads as damage: only its own store counts.
   const auto read = [&](const fs::path& store, bool counts) {

@@ -142,9 +142,21 @@ Database::~Database() {
   // Statements are owned by their holders and finalised before the connection goes.
   for (auto& statement : controls_) statement.reset();
   if (handle_ == nullptr) return;
-  if (!inMemory_ && logIsOwn_ && !isReadOnly()) leaveTheLogInTheFile();
+  if (!inMemory_ && !isReadOnly()) {
+    if (logIsOwn_) {
+      leaveTheLogInTheFile();
+    } else if (logHasFrames() && fileLacksRoom()) {
+      keepTheLogAtClose();
+    }
+  }
   sqlite3_close_v2(handle_);
   closingNow = {};
+}
+
+// SQLite's own close, finding the file alone by then, would copy the log into it as far as the
+// disk lets it, and remove the log that mends it.
+void Database::keepTheLogAtClose() {
+  sqlite3_db_config(handle_, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
 }
 
 void Database::leaveTheLogInTheFile() {
@@ -178,7 +190,9 @@ void Database::leaveTheLogInTheFile() {
   // it: the log stays whole beside the name.
   if (!alone && (logMayHoldCommits_ || logHasFrames() || fileHasMoved())) {
     const bool moved = fileHasMoved();
-    if (!fileLacksRoom()) {
+    if (fileLacksRoom()) {
+      keepTheLogAtClose();
+    } else {
       const auto empty = [this] {
         Emptying emptying = emptyLogOnce();
         for (int tries = 0; emptying == Emptying::contended && tries < closingTries; ++tries) {

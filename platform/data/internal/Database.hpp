@@ -165,6 +165,8 @@ class Database {
   // gone in a moment; a reader or writer may stay.
   enum class Emptying { emptied, contended, othersRead };
   Emptying emptyLogOnce();
+  // At the close, where the file has no room for the log: SQLite's own close copies none of it.
+  void keepTheLogAtClose();
   // At the close: sees to it that the log ends in the file, as `emptyLog` says.
   void leaveTheLogInTheFile();
   // Whether the connection has its log open, and with it a view of the -shm: asking SQLite's file
