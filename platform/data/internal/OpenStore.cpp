@@ -127,7 +127,7 @@ int keepOpen(const std::string& path, std::optional<Identity> expected, Identity
   if (name < 0) return -1;
   int descriptor = -1;
   if (::fstat(name, &status) == 0 && S_ISREG(status.st_mode) &&
-      (!expected || *expected == Identity{status.st_dev, status.st_ino})) {
+      *expected == Identity{status.st_dev, status.st_ino}) {
     opened = Identity{status.st_dev, status.st_ino};
     const std::string self = "/proc/self/fd/" + std::to_string(name);
     descriptor = ::open(self.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
