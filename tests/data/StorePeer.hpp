@@ -131,18 +131,23 @@ class Peer {
       alarm(30);
       close(ends[0]);
       if (space == Space::ownPids) {
-        const char own = unshare(CLONE_NEWPID) == 0 ? 'y' : 'n';
-        if (write(ends[1], &own, 1) != 1 || own != 'y') _exit(1);
+        if (unshare(CLONE_NEWPID) != 0) {
+          const char own = 'n';
+          (void)!write(ends[1], &own, 1);
+          _exit(1);
+        }
         // The first child is the namespace's first process; this one waits for it.
         const pid_t inside = fork();
         if (inside == 0) {
           prctl(PR_SET_PDEATHSIG, SIGKILL);
           // Its own /proc, as a container's: the system's lists show only its namespace.
-          if (unshare(CLONE_NEWNS) != 0 ||
-              mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
-              mount("proc", "/proc", "proc", MS_NOSUID | MS_NODEV | MS_NOEXEC, nullptr) != 0) {
-            _exit(1);
-          }
+          const char own =
+              unshare(CLONE_NEWNS) == 0 &&
+                      mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+                      mount("proc", "/proc", "proc", MS_NOSUID | MS_NODEV | MS_NOEXEC, nullptr) == 0
+                  ? 'y'
+                  : 'n';
+          if (write(ends[1], &own, 1) != 1 || own != 'y') _exit(1);
           serve(ends[1]);
           _exit(0);
         }
