@@ -148,7 +148,8 @@ TEST(StoreHoldersTest, AStoreOfTheSameInodeOnAnotherFileSystemIsNoOtherName) {
             steps += error.what();
           }
           steps += ", " + peer("count");
-          if (inodeOf(held) != inodeOf(opened)) steps += " (inodes differ)";
+          // A kernel that numbers no two files alike tells nothing new here, and fails nothing.
+          if (inodeOf(held) != inodeOf(opened)) std::printf("%s: inode numbers differ\n", each.name);
           results += steps + "\n";
         }
         throw StoreError({}, results);
