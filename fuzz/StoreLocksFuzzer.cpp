@@ -32,9 +32,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return StoreLocks::Identity{42, length};
     }
   };
-  const auto mapped = StoreLocks::mapped(maps, store, shm, identify, [&](StoreLocks::Identity file) {
-    return file.inode % 2 == 0;
-  });
+  const auto mapped = StoreLocks::mapped(
+      maps, store, shm, identify, [&](StoreLocks::Identity file) { return file.inode % 2 == 0; });
   if (mapped == StoreLocks::Mapped::anotherName) require(named.find("-shm") != std::string::npos);
   require(mapped != StoreLocks::Mapped::unknown);
 

@@ -406,9 +406,8 @@ TEST(FullDiskTest, ProgramsSavingBesideARenamerOnAFullFolderAreNeverToldDamagedA
     const std::set<std::string> found = notesIn(folder, whole);
     std::size_t lost = 0;
     for (const auto& title : saved) lost += found.count(title) == 0;
-    std::fprintf(stderr, "saved %zu, lost %zu, damaged answers %d, stores whole %d\n",
-                 saved.size(), lost,
-                damaged, whole);
+    std::fprintf(stderr, "saved %zu, lost %zu, damaged answers %d, stores whole %d\n", saved.size(),
+                 lost, damaged, whole);
     return std::string(whole ? "whole" : "not whole") + ", damaged " +
            std::to_string(whole ? damaged : 0) + ", lost " + std::to_string(lost) +
            (saved.empty() ? ", none saved" : "");

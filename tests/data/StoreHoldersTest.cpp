@@ -54,7 +54,8 @@ const std::string unseen =
 
 // A mount table of the calling child's own: nothing of it reaches the machine's.
 bool ownMounts() {
-  return unshare(CLONE_NEWNS) == 0 && mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
+  return unshare(CLONE_NEWNS) == 0 &&
+         mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
 }
 
 // Runs a shell command with its output in `log`: never the machine's null device.
@@ -97,12 +98,12 @@ TEST(StoreHoldersTest, AStoreOfTheSameInodeOnAnotherFileSystemIsNoOtherName) {
          const fs::path image = root / "btrfs.img";
          const fs::path at = root / "b";
          fs::create_directories(at);
-         if (!btrfs || !run("truncate -s 160M '" + image.string() + "' && mkfs.btrfs -q -f '" +
-                                image.string() + "' && mount -o loop '" + image.string() + "' '" +
-                                at.string() + "' && btrfs subvolume create '" +
-                                (at / "s1").string() + "' && btrfs subvolume create '" +
-                                (at / "s2").string() + "'",
-                            log)) {
+         if (!btrfs ||
+             !run("truncate -s 160M '" + image.string() + "' && mkfs.btrfs -q -f '" +
+                      image.string() + "' && mount -o loop '" + image.string() + "' '" +
+                      at.string() + "' && btrfs subvolume create '" + (at / "s1").string() +
+                      "' && btrfs subvolume create '" + (at / "s2").string() + "'",
+                  log)) {
            return "no btrfs";
          }
          held = at / "s1" / "A.store";
@@ -149,7 +150,8 @@ TEST(StoreHoldersTest, AStoreOfTheSameInodeOnAnotherFileSystemIsNoOtherName) {
           }
           steps += ", " + peer("count");
           // A kernel that numbers no two files alike tells nothing new here, and fails nothing.
-          if (inodeOf(held) != inodeOf(opened)) std::printf("%s: inode numbers differ\n", each.name);
+          if (inodeOf(held) != inodeOf(opened))
+            std::printf("%s: inode numbers differ\n", each.name);
           results += steps + "\n";
         }
         throw StoreError({}, results);
@@ -394,8 +396,8 @@ TEST(StoreHoldersTest, ProgramsSharingOneNameAndManyStoresInOneProgramAreNeverRe
     sqlite3* raw = nullptr;
     const bool reading =
         sqlite3_open_v2(url.c_str(), &raw, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK &&
-        sqlite3_exec(raw, "BEGIN; SELECT count(*) FROM sqlite_schema", nullptr, nullptr,
-                     nullptr) == SQLITE_OK;
+        sqlite3_exec(raw, "BEGIN; SELECT count(*) FROM sqlite_schema", nullptr, nullptr, nullptr) ==
+            SQLITE_OK;
     const char byte = reading ? 'y' : 'n';
     (void)!write(ready[1], &byte, 1);
     pause();

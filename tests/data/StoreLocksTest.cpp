@@ -85,10 +85,12 @@ TEST(StoreLocksTest, AMemoryMapTellsAShmBesideAnotherNameOfTheStoreByDeviceAndIn
   // What each path names now: the store by two names, and a store of the same inode on
   // another device (another file system, a snapshot).
   const std::map<std::string, StoreLocks::Identity> files = {
-      {"/a/cards.store", store},      {"/a/cards.store-shm", shm},  {"/b/link.store", store},
-      {"/b/link.store-shm", {42, 9}}, {"/m/cards.store-shm", shm},  {"/s/cards.store", {43, 257}},
-      {"/s/cards.store-shm", {43, 258}}, {"/o/other.store", {42, 5}}, {"/o/other.store-shm", {42, 6}},
-      {"/gone/cards.store-shm", {42, 11}}, {"/p/cards.store-shm", {42, 13}}, {"/p/cards.store", {42, 12}},
+      {"/a/cards.store", store},         {"/a/cards.store-shm", shm},
+      {"/b/link.store", store},          {"/b/link.store-shm", {42, 9}},
+      {"/m/cards.store-shm", shm},       {"/s/cards.store", {43, 257}},
+      {"/s/cards.store-shm", {43, 258}}, {"/o/other.store", {42, 5}},
+      {"/o/other.store-shm", {42, 6}},   {"/gone/cards.store-shm", {42, 11}},
+      {"/p/cards.store-shm", {42, 13}},  {"/p/cards.store", {42, 12}},
   };
   const auto identify = [&](const char* path) -> std::optional<StoreLocks::Identity> {
     const auto found = files.find(path);
@@ -100,13 +102,15 @@ TEST(StoreLocksTest, AMemoryMapTellsAShmBesideAnotherNameOfTheStoreByDeviceAndIn
   };
   // The process has open the store, the other store, and the snapshot's copy.
   const auto hasOpen = [&](StoreLocks::Identity file) {
-    return file == store || file == files.at("/o/other.store") || file == files.at("/s/cards.store");
+    return file == store || file == files.at("/o/other.store") ||
+           file == files.at("/s/cards.store");
   };
-  const std::string mute = "55d0-55d8 r-xp 00000000 fe:00 10  /usr/bin/x\n"
-                           "7f10-7f18 rw-p 00000000 00:00 0 \n[garbage\n\n"
-                           "7f20-7f28 rw-s 00000000 00:2a 99  /gone/x.store-shm (deleted)\n" +
-                           line("relative.store-shm") + line("/o/other.store-shm") +
-                           line("/nowhere/x.store-shm") + line("/s/cards.store-shm");
+  const std::string mute =
+      "55d0-55d8 r-xp 00000000 fe:00 10  /usr/bin/x\n"
+      "7f10-7f18 rw-p 00000000 00:00 0 \n[garbage\n\n"
+      "7f20-7f28 rw-s 00000000 00:2a 99  /gone/x.store-shm (deleted)\n" +
+      line("relative.store-shm") + line("/o/other.store-shm") + line("/nowhere/x.store-shm") +
+      line("/s/cards.store-shm");
   const struct {
     std::string maps;
     std::optional<StoreLocks::Identity> shm;
@@ -124,7 +128,8 @@ TEST(StoreLocksTest, AMemoryMapTellsAShmBesideAnotherNameOfTheStoreByDeviceAndIn
       {line("/a/cards.store-shm"), shm, Mapped::noOtherName},
   };
   for (const auto& each : cases) {
-    EXPECT_EQ(StoreLocks::mapped(each.maps, store, each.shm, identify, hasOpen), each.mapped) << each.maps;
+    EXPECT_EQ(StoreLocks::mapped(each.maps, store, each.shm, identify, hasOpen), each.mapped)
+        << each.maps;
   }
 }
 
@@ -152,12 +157,11 @@ TEST(StoreLocksTest, TheListOfLocksNamesEveryHolderOfTheStoreOnItsOwnFileSystem)
   // A holder the lock test did not name is asked too, and one that maps another name conflicts
   // whoever holds this name's -shm.
   int asked = 0;
-  const auto found = StoreLocks::judge({Lock::read, 20}, {Lock::read, 20}, std::vector<pid_t>{20, 30},
-                                       [&](pid_t process) {
-                                         ++asked;
-                                         return process == 30 ? Mapped::anotherName
-                                                              : Mapped::noOtherName;
-                                       });
+  const auto found = StoreLocks::judge(
+      {Lock::read, 20}, {Lock::read, 20}, std::vector<pid_t>{20, 30}, [&](pid_t process) {
+        ++asked;
+        return process == 30 ? Mapped::anotherName : Mapped::noOtherName;
+      });
   EXPECT_EQ(found.conflict, Conflict::fileByAnotherName);
   EXPECT_EQ(found.process, 30);
   EXPECT_EQ(asked, 1);

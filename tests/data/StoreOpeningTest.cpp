@@ -32,8 +32,8 @@
 
 #include "platform/data/Context.hpp"
 #include "tests/data/StoreFileCheck.hpp"
-#include "tests/data/TestModel.hpp"
 #include "tests/data/StorePeer.hpp"
+#include "tests/data/TestModel.hpp"
 #include "tests/support/AnotherUser.hpp"
 #include "tests/support/NonRegularFiles.hpp"
 

@@ -4,22 +4,22 @@
 
 #include <fcntl.h>
 #include <poll.h>
-#include <sqlite3.h>
 #include <sched.h>
 #include <signal.h>
+#include <sqlite3.h>
 #include <sys/mount.h>
 #include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdarg>
 #include <chrono>
+#include <cstdarg>
 #include <filesystem>
-#include <random>
-#include <set>
 #include <functional>
 #include <memory>
+#include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -115,8 +115,8 @@ struct StopAtCall {
 class Peer {
  public:
   /// A peer in a pid namespace of its own, with a /proc of its own (as a program in a container
-  /// is), where this process may make them; `process()` is then the process that waits for it, and `inOwnPidSpace`
-  /// tells whether it is so.
+  /// is), where this process may make them; `process()` is then the process that waits for it, and
+  /// `inOwnPidSpace` tells whether it is so.
   enum class Space { shared, ownPids };
   explicit Peer(Space space = Space::shared) {
     // A socket pair: a peer that died is told by an error, never by SIGPIPE.

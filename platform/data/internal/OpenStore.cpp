@@ -192,12 +192,11 @@ StoreLocks::Found OpenStore::look(const Database& connection) const {
   if (onFile.lock == StoreLocks::Held::Lock::read) {
     listed = StoreLocks::holders(file, inode_).value_or(std::vector<pid_t>{});
   }
-  return StoreLocks::judge(
-      onFile, shmFile < 0 ? StoreLocks::Held{} : StoreLocks::onShm(shmFile), listed,
-      [&](pid_t process) {
-        return StoreLocks::mapped(process, {device_, inode_},
-                                  shm ? std::optional(shmSeen) : std::nullopt);
-      });
+  return StoreLocks::judge(onFile, shmFile < 0 ? StoreLocks::Held{} : StoreLocks::onShm(shmFile),
+                           listed, [&](pid_t process) {
+                             return StoreLocks::mapped(process, {device_, inode_},
+                                                       shm ? std::optional(shmSeen) : std::nullopt);
+                           });
 }
 
 std::optional<OpenStore::Refusal> OpenStore::otherProgram(const Database& connection) const {
