@@ -39,47 +39,13 @@ namespace {
 namespace fs = std::filesystem;
 using kelvo::testing::TemporaryDirectory;
 
-// What `what` says, run in a child that mounts a file system of `bytes` at `folder` in a mount
-// table of its own: nothing of it reaches the machine's, and it goes with the child. "no mount"
-// where the child cannot have one.
+// What `what` says, run in a child that has a tmpfs of `bytes` at `folder`; "no mount" where it
+// cannot.
 std::string inSmallFileSystem(const fs::path& folder, std::size_t bytes,
                               const std::function<std::string()>& what) {
-  int result[2];
-  if (pipe(result) != 0) return "no pipe";
-  const pid_t child = fork();
-  if (child == 0) {
-    prctl(PR_SET_PDEATHSIG, SIGKILL);
-    close(result[0]);
-    std::string said;
-    const std::string size = "size=" + std::to_string(bytes);
-    if (unshare(CLONE_NEWNS) != 0 ||
-        mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
-        mount("none", folder.c_str(), "tmpfs", 0, size.c_str()) != 0) {
-      said = "no mount";
-    } else {
-      try {
-        said = what();
-      } catch (const std::exception& error) {
-        said = std::string("threw: ") + error.what();
-      }
-    }
-    if (write(result[1], said.data(), said.size()) < 0) _exit(1);
-    _exit(0);
-  }
-  close(result[1]);
-  std::string said;
-  char buffer[512];
-  pollfd readable{result[0], POLLIN, 0};
-  // A child that hangs is killed: two minutes is far past any case here.
-  while (poll(&readable, 1, 120'000) > 0) {
-    const ssize_t got = read(result[0], buffer, sizeof buffer);
-    if (got <= 0) break;
-    said.append(buffer, static_cast<std::size_t>(got));
-  }
-  close(result[0]);
-  kill(child, SIGKILL);
-  waitpid(child, nullptr, 0);
-  return said;
+  const std::string size = "size=" + std::to_string(bytes);
+  return inOwnMountTable(
+      [&] { return mount("none", folder.c_str(), "tmpfs", 0, size.c_str()) == 0; }, what);
 }
 
 // Fills the file system of `filler` but for about `room` bytes.

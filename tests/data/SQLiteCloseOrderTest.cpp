@@ -116,12 +116,18 @@ TEST(SQLiteCloseOrderTest, TheCloseLooksAtThePathBeforeTheCopyAndAsksToKeepTheLo
   }
 }
 
-// (c): one view of the -shm for all of a process's connections to one file.
-TEST(SQLiteCloseOrderTest, ConnectionsOfOneProcessToOneFileShareOneMappingOfTheShm) {
+// (c), (d) and (e): one view of the -shm for all of a process's connections to one file; the
+// unix VFS gives every file one method table, of a version the header declares, and begins it
+// with the file's descriptor, which no file of another VFS offers; the copy claims no version a
+// newer SQLite's longer method table would have it read past.
+TEST(SQLiteCloseOrderTest, TheUnixVFSGivesEveryFileOneMethodTableOneViewOfTheShmAndItsDescriptor) {
+  EXPECT_TRUE(SQLiteCloseOrder::isOwnVFS(sqlite3_vfs_find(nullptr)));
+  EXPECT_TRUE(SQLiteCloseOrder::isOwnVFS(sqlite3_vfs_find("unix")));
+  EXPECT_FALSE(SQLiteCloseOrder::isOwnVFS(sqlite3_vfs_find("unix-dotfile")));
+  EXPECT_FALSE(SQLiteCloseOrder::isOwnVFS(nullptr));
   TemporaryDirectory directory;
-  sqlite3* handles[] = {openWAL(directory.path() / "One.store"),
-                        openWAL(directory.path() / "One.store"),
-                        openWAL(directory.path() / "Other.store")};
+  const fs::path one = directory.path() / "One.store";
+  sqlite3* handles[] = {openWAL(one), openWAL(one), openWAL(directory.path() / "Other.store")};
   void volatile* regions[3] = {};
   for (int i = 0; i < 3; ++i) {
     sqlite3_file* file = mainFile(handles[i]);
@@ -132,49 +138,24 @@ TEST(SQLiteCloseOrderTest, ConnectionsOfOneProcessToOneFileShareOneMappingOfTheS
   EXPECT_NE(regions[0], nullptr);
   EXPECT_EQ(regions[0], regions[1]);
   EXPECT_NE(regions[0], regions[2]);
-  for (sqlite3* handle : handles) sqlite3_close_v2(handle);
-}
-
-// (e): the descriptor at the head of SQLite's file is the store file's, and none is found in a
-// file of another VFS.
-TEST(SQLiteCloseOrderTest, SQLitesOwnFileBeginsWithTheDescriptorOfTheFile) {
-  TemporaryDirectory directory;
-  const auto path = directory.path() / "One.store";
-  sqlite3* handle = openWAL(path);
-  sqlite3_file* file = mainFile(handle);
-  ASSERT_NE(file, nullptr);
-  const int descriptor = StoreLog::descriptorOf(file);
+  const sqlite3_io_methods* methods = mainFile(handles[0])->pMethods;
+  EXPECT_EQ(mainFile(handles[2])->pMethods, methods);
+  // The close maps the -shm and the file's first page: version 3's members.
+  EXPECT_EQ(methods->iVersion, SQLiteCloseOrder::headerMethodsVersion);
   struct stat opened {};
   struct stat named {};
+  const int descriptor = StoreLog::descriptorOf(mainFile(handles[0]));
   ASSERT_GE(descriptor, 0);
   ASSERT_EQ(fstat(descriptor, &opened), 0);
-  ASSERT_EQ(stat(path.c_str(), &named), 0);
-  EXPECT_EQ(opened.st_dev, named.st_dev);
-  EXPECT_EQ(opened.st_ino, named.st_ino);
-  sqlite3_close_v2(handle);
+  ASSERT_EQ(stat(one.c_str(), &named), 0);
+  EXPECT_EQ(std::pair(opened.st_dev, opened.st_ino), std::pair(named.st_dev, named.st_ino));
+  for (sqlite3* handle : handles) sqlite3_close_v2(handle);
   sqlite3* dotfile = nullptr;
   ASSERT_EQ(sqlite3_open_v2((directory.path() / "Two.store").c_str(), &dotfile,
                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, "unix-dotfile"),
             SQLITE_OK);
   EXPECT_EQ(StoreLog::descriptorOf(mainFile(dotfile)), -1);
   sqlite3_close_v2(dotfile);
-}
-
-// (d), and the copy a newer SQLite's longer method table would otherwise have read past.
-TEST(SQLiteCloseOrderTest, TheUnixVFSGivesEveryFileOneMethodTableOfAVersionTheHeaderDeclares) {
-  EXPECT_TRUE(SQLiteCloseOrder::isOwnVFS(sqlite3_vfs_find(nullptr)));
-  EXPECT_TRUE(SQLiteCloseOrder::isOwnVFS(sqlite3_vfs_find("unix")));
-  EXPECT_FALSE(SQLiteCloseOrder::isOwnVFS(sqlite3_vfs_find("unix-dotfile")));
-  EXPECT_FALSE(SQLiteCloseOrder::isOwnVFS(nullptr));
-  TemporaryDirectory directory;
-  sqlite3* one = openWAL(directory.path() / "One.store");
-  sqlite3* other = openWAL(directory.path() / "Other.store");
-  const sqlite3_io_methods* methods = mainFile(one)->pMethods;
-  EXPECT_EQ(mainFile(other)->pMethods, methods);
-  // The close maps the -shm and the file's first page: version 3's members.
-  EXPECT_EQ(methods->iVersion, SQLiteCloseOrder::headerMethodsVersion);
-  sqlite3_close_v2(one);
-  sqlite3_close_v2(other);
 
   for (const int version : {1, 2, 3, 4, 9}) {
     sqlite3_io_methods original = *methods;

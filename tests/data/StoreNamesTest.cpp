@@ -16,6 +16,7 @@
 
 #include "platform/data/Context.hpp"
 #include "tests/data/StoreFileCheck.hpp"
+#include "tests/data/StorePeer.hpp"
 #include "tests/data/TestModel.hpp"
 
 namespace kelvo::data {
@@ -48,29 +49,22 @@ std::string readAll(int from) {
 // A program using SQLite alone: reads every note of the store at `url` through a read-only URI,
 // as a backup or an indexer would, and closes.
 std::string readOnlyReader(const fs::path& url) {
-  int out[2];
-  if (pipe(out) != 0) return "no pipe";
-  const pid_t child = fork();
-  if (child == 0) {
-    prctl(PR_SET_PDEATHSIG, SIGKILL);
-    alarm(20);
-    close(out[0]);
-    sqlite3* connection = nullptr;
-    const std::string uri = "file:" + url.string() + "?mode=ro";
-    std::string said = "read";
-    if (sqlite3_open_v2(uri.c_str(), &connection, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI,
-                        nullptr) != SQLITE_OK ||
-        sqlite3_exec(connection, "SELECT title FROM Note", nullptr, nullptr, nullptr) !=
-            SQLITE_OK) {
-      said = sqlite3_errmsg(connection);
-    }
-    sqlite3_close(connection);
-    tell(out[1], said);
-  }
-  close(out[1]);
-  const std::string said = readAll(out[0]);
-  waitpid(child, nullptr, 0);
-  return said;
+  return saidInChild(
+      [&] {
+        alarm(20);
+        sqlite3* connection = nullptr;
+        const std::string uri = "file:" + url.string() + "?mode=ro";
+        std::string said = "read";
+        if (sqlite3_open_v2(uri.c_str(), &connection, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI,
+                            nullptr) != SQLITE_OK ||
+            sqlite3_exec(connection, "SELECT title FROM Note", nullptr, nullptr, nullptr) !=
+                SQLITE_OK) {
+          said = sqlite3_errmsg(connection);
+        }
+        sqlite3_close(connection);
+        throw StoreError({}, said);
+      },
+      false);
 }
 
 // One program of a trial: waits for the start, opens the store at `url`, saves three notes one
@@ -271,23 +265,6 @@ TEST(StoreNamesTest, AProgramThatReadTheStoreBeforeAnotherSavedUnderAnotherNameS
   EXPECT_EQ(testing::openContainer(url)->viewContext().count("Note"), 7u);
 }
 
-// The titles of the notes in the store at `url`, sorted and joined by commas.
-std::string titles(const fs::path& url) {
-  std::set<std::string> found;
-  for (const auto& note : testing::openContainer(url)->viewContext().fetch("Note")) {
-    found.insert(*note->value("title")->string());
-  }
-  std::string list;
-  for (const auto& title : found) list += (list.empty() ? "" : ",") + title;
-  return list;
-}
-
-std::uintmax_t sizeOf(const fs::path& path) {
-  std::error_code absent;
-  const auto size = fs::file_size(path, absent);
-  return absent ? 0 : size;
-}
-
 // A program using SQLite alone reads the store from before a save until a second after the
 // container's close begins, and then closes, finding the file moved from its path: SQLite's close
 // copies nothing then. The container's close waits for that reader, as a refused save does, so
@@ -347,7 +324,7 @@ TEST(StoreNamesTest, AClosingContainerOfAMovedStoreWaitsForAReaderAndLeavesNoLog
     close(reading[0]);
     close(closing[1]);
     EXPECT_EQ(sizeOf(url.string() + "-wal"), 0u);
-    EXPECT_EQ(titles(moved), "R-1,a");
+    EXPECT_EQ(notesSeenElsewhere(moved), "R-1,a");
   }
 }
 

@@ -1082,28 +1082,6 @@ TEST(StoreOpeningTest, AnotherProcessExchangingTheStoresAtEachOpenAnewNeverGetsT
   EXPECT_EQ(testing::reopenChecked(other)->viewContext().count("Note"), 1u);
 }
 
-// The titles of the notes another process finds in the store at `url`, sorted and joined by
-// commas, or the error it met.
-std::string notesSeenElsewhere(const std::filesystem::path& url) {
-  return saidInChild(
-      [&] {
-        std::set<std::string> titles;
-        for (const auto& note : testing::reopenChecked(url)->viewContext().fetch("Note")) {
-          titles.insert(*note->value("title")->string());
-        }
-        std::string list;
-        for (const auto& title : titles) list += (list.empty() ? "" : ",") + title;
-        throw StoreError({}, list);
-      },
-      false);
-}
-
-std::uintmax_t sizeOf(const std::string& path) {
-  std::error_code absent;
-  const auto size = std::filesystem::file_size(path, absent);
-  return absent ? 0 : size;
-}
-
 // SQLite finds a store's log by its path, and its close leaves a moved store's log there, where
 // a store made at that path discards it and a copy of another store takes it for its own. What a
 // save committed reaches the moved file once a save finds the move, or at the close; the save
@@ -1821,13 +1799,6 @@ TEST(StoreOpeningTest, AStoreMovedWhileItIsBeingOpenedIsToldSo) {
     steps += saying(container->viewContext()) + "\n";
     fs::rename(moved, url);
     steps += saying(container->viewContext());
-    // No view of a -shm outlives its container, the refused ones' among them: one left would
-    // hold that -shm for good.
-    container.reset();
-    std::ifstream maps("/proc/self/maps");
-    for (std::string line; std::getline(maps, line);) {
-      if (line.ends_with("-shm") || line.ends_with("-shm (deleted)")) steps += "\nleft: " + line;
-    }
     throw StoreError({}, steps);
   });
   if (said == "no other user") GTEST_SKIP() << "no other user to run as";

@@ -64,6 +64,46 @@ inline std::string saidInChild(const std::function<void()>& what, bool asAnother
   return said;
 }
 
+/// The titles of the notes another process finds in the store at `url`, sorted and joined by
+/// commas, or the error it met.
+inline std::string notesSeenElsewhere(const std::filesystem::path& url) {
+  return saidInChild(
+      [&] {
+        std::set<std::string> titles;
+        for (const auto& note : testing::reopenChecked(url)->viewContext().fetch("Note")) {
+          titles.insert(*note->value("title")->string());
+        }
+        std::string list;
+        for (const auto& title : titles) list += (list.empty() ? "" : ",") + title;
+        throw StoreError({}, list);
+      },
+      false);
+}
+
+/// The size of the file at `path`; 0 where there is none.
+inline std::uintmax_t sizeOf(const std::string& path) {
+  std::error_code absent;
+  const auto size = std::filesystem::file_size(path, absent);
+  return absent ? 0 : size;
+}
+
+/// What `what` says, run in a child with a mount table of its own, after `mounts` (nothing of
+/// them reaches the machine's, and they go with the child); "no mount" where the child can have
+/// no such table, or `mounts` fails. A child that hangs is stopped after two minutes.
+inline std::string inOwnMountTable(const std::function<bool()>& mounts,
+                                   const std::function<std::string()>& what) {
+  return saidInChild(
+      [&] {
+        alarm(120);
+        if (unshare(CLONE_NEWNS) != 0 ||
+            mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 || !mounts()) {
+          throw StoreError({}, "no mount");
+        }
+        throw StoreError({}, what());
+      },
+      false);
+}
+
 // What a save says, with its code when refused.
 inline std::string saying(Context& context) {
   const auto error = testing::saveError(context);
