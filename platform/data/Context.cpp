@@ -371,8 +371,10 @@ void Context::rethrowSaveFailure(Store& store) {
   try {
     throw;
   } catch (const StoreError& error) {
+    // A sentence of a save's own already says what to do.
+    const bool told = std::string_view(error.what()).starts_with("Could not save: ");
     if (error.kind() == StoreError::Kind::sqlite && error.primaryCode() == Database::busy &&
-        !std::string_view(error.what()).starts_with("Could not save: ")) {
+        !told) {
       throw StoreError(error.kind(),
                        "Could not save: another program has kept the store at " +
                            store.url().string() + " locked for the " +
@@ -383,7 +385,7 @@ void Context::rethrowSaveFailure(Store& store) {
                        error.extendedCode());
     }
     if (error.kind() == StoreError::Kind::sqlite && error.extendedCode() == StoreLog::diskFull &&
-        !std::string_view(error.what()).starts_with("Could not save: ")) {
+        !told) {
       throw StoreError(
           error.kind(),
           StoreLog::atSave(store.url().string(), store.database().fileThatCouldNotGrow()),
@@ -394,7 +396,7 @@ void Context::rethrowSaveFailure(Store& store) {
     }
     store.noteNotWritable();
     if (error.extendedCode() == Database::fileMoved) {
-      if (std::string_view(error.what()).starts_with("Could not save: ")) throw;
+      if (told) throw;
       throw StoreError(error.kind(),
                        "Could not save: the store at " + store.url().string() +
                            " is no longer the one this container opened (it was moved, or "

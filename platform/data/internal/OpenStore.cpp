@@ -16,6 +16,7 @@
 #include "platform/data/StoreError.hpp"
 #include "platform/data/internal/Database.hpp"
 #include "platform/data/internal/StoreLocks.hpp"
+#include "platform/data/internal/StoreOpening.hpp"
 
 namespace kelvo::data_internal {
 
@@ -244,10 +245,7 @@ std::optional<OpenStore::Refusal> OpenStore::otherProgram(const Database& connec
       case StoreLocks::Conflict::none:
         break;
     }
-    return Refusal{other + " has kept this file locked for the " +
-                       std::to_string(Database::busyTimeoutMilliseconds / 1000) +
-                       " seconds an open waits; open it again once that program has closed it.",
-                   SQLITE_BUSY};
+    return Refusal{StoreOpening::keptLocked(other), SQLITE_BUSY};
   }
 }
 

@@ -338,6 +338,12 @@ bool StoreOpening::refusePath(const fs::path& url) {
   return refuseSpecialFile(url, chain, cannotOpen);
 }
 
+std::string StoreOpening::keptLocked(const std::string& program) {
+  return program + " has kept this file locked for the " +
+         std::to_string(Database::busyTimeoutMilliseconds / 1000) +
+         " seconds an open waits; open it again once that program has closed it.";
+}
+
 void StoreOpening::refuseMovedWhileOpening(const fs::path& url) {
   throw StoreError(StoreError::Kind::sqlite,
                    "Could not open the store at " + url.string() +
@@ -376,9 +382,7 @@ void StoreOpening::refuse(const StoreDescription& description, const StoreError&
     return refusal(error.kind(), "Could not open the store at " + file + ": " + why);
   };
   if (error.primaryCode() == SQLITE_BUSY) {
-    throw cannotOpen("another program has kept this file locked for the " +
-                     std::to_string(Database::busyTimeoutMilliseconds / 1000) +
-                     " seconds an open waits; open it again once that program has closed it.");
+    throw cannotOpen(keptLocked("another program"));
   }
   std::error_code ignored;
   // Never throws: the working folder may be gone.

@@ -25,6 +25,9 @@ struct StoreOpening {
   /// Throws the refusal of a store whose path named nothing, or another file, while it was being
   /// opened: SQLite opens the file and the -wal and -shm beside it by the path, one after another.
   [[noreturn]] static void refuseMovedWhileOpening(const std::filesystem::path& url);
+  /// Why an open gave up on a file `program` ("another program (process <pid>)", or "another
+  /// program") kept locked for longer than an open waits, and what to do.
+  static std::string keptLocked(const std::string& program);
   /// What a host does once a store's file was moved under a container that has it open.
   static constexpr const char* afterAMove =
       "close this container, then open the store where it now is in a new container, and make "
