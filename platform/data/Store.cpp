@@ -131,8 +131,10 @@ Store::Store(const StoreDescription& description, const Model& model) : descript
     try {
       // Before the connection first reads: by then it would share another's view of the log.
       openFile_ = OpenStore::enter(fullPath, description_.url);
+      openFile_->mark(*database_);
       // Before SQLite makes the -wal and -shm beside the path, at the first read.
-      openFile_->refuseOtherPrograms(*database_, description_.url);
+      openFile_->refuseOtherPrograms(*database_, description_.url,
+                                     OpenStore::Stage::beforeFirstRead);
       // The file listed is the one the connection has open, unless the path changed under it,
       // as it may have while other programs were waited for: the first read would then take
       // the -wal and -shm of whatever the path names now.
@@ -157,7 +159,8 @@ Store::Store(const StoreDescription& description, const Model& model) : descript
     // Another program that opened the file by another name at the same moment passed the look
     // before this one's locks were taken, as this one may have passed before its: once both
     // hold their locks, the later look sees the other.
-    openFile_->refuseOtherPrograms(*database_, description_.url);
+    openFile_->mark(*database_);
+    openFile_->refuseOtherPrograms(*database_, description_.url, OpenStore::Stage::afterFirstRead);
     refusedThere = false;
     // A program this look waited for may have saved under its own name meanwhile and copied its
     // log into the file at its close, unseen by the -shm beside this name: pages read before
@@ -167,6 +170,8 @@ Store::Store(const StoreDescription& description, const Model& model) : descript
   try {
     StoreSchema::open(*database_, model, description_, !inMemory,
                       inMemory ? std::function<void()>() : beforeWriting);
+    // A new store's file held no lock between the transactions that made it.
+    if (!inMemory) openFile_->mark(*database_);
     mayNotWrite_ = !inMemory && database_->isReadOnly();
   } catch (const StoreError& error) {
     if (inMemory) throw;
@@ -260,7 +265,9 @@ void Store::reopenToWrite(const Model& model) {
   // While no connection of this process held the file, another program may have opened it by
   // another name: looked for before anything is written.
   const auto beforeWriting = [&] {
-    if (const auto refusal = openFile_->otherProgram(*database_)) {
+    openFile_->mark(*database_);
+    if (const auto refusal =
+            openFile_->otherProgram(*database_, OpenStore::Stage::afterFirstRead)) {
       throw StoreError(StoreError::Kind::sqlite,
                        "Could not save: the store at " + url().string() +
                            " could not be opened anew: " + refusal->why,
@@ -269,6 +276,7 @@ void Store::reopenToWrite(const Model& model) {
     // As at an open: what was read before the look may predate a program it waited for.
     database_->releaseCache();
   };
+  openFile_->mark(*database_);
   try {
     StoreSchema::open(*database_, model, description_, true, beforeWriting);
   } catch (const StoreError& error) {

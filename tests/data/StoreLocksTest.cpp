@@ -27,52 +27,66 @@ using Mapped = StoreLocks::Mapped;
 
 TEST(StoreLocksTest, AProcessHoldingTheStoreByAnotherNameOrTheShmForAnotherFileIsFound) {
   // What each process's memory map says: 30 maps a -shm beside another name of the store, 20
-  // this name's, 40 none beside the store (between its locks, or reading beside a -shm it may
-  // not write, or holding another store's), 50's map cannot be read.
-  const std::map<pid_t, Mapped> maps = {{20, Mapped::noOtherName},
+  // this name's, 40 none beside the store (between its locks, or holding it without SQLite), 50's
+  // map cannot be read, and 60 has exited since it was named.
+  const std::map<pid_t, Mapped> maps = {{20, Mapped::thisName},
                                         {30, Mapped::anotherName},
-                                        {40, Mapped::noOtherName},
-                                        {50, Mapped::unknown}};
+                                        {40, Mapped::noneOfTheFile},
+                                        {50, Mapped::unknown},
+                                        {60, Mapped::gone}};
   int asked = 0;
   const auto lookup = [&](pid_t process) {
     ++asked;
     return maps.at(process);
   };
+  const Held ofd{Lock::read, 0, true};
   const struct {
     Held file;
     Held shm;
+    StoreLocks::Marks marks;
     Conflict conflict;
     pid_t process;
   } cases[] = {
       // Nobody, or one name by one program or several.
-      {{}, {}, Conflict::none, 0},
-      {{Lock::read, 20}, {Lock::read, 20}, Conflict::none, 0},
-      {{Lock::read, 0}, {Lock::read, 0}, Conflict::none, 0},
-      {{Lock::read, 40}, {Lock::read, 20}, Conflict::none, 0},
+      {{}, {}, {}, Conflict::none, 0},
+      {{Lock::read, 20}, {Lock::read, 20}, {}, Conflict::none, 0},
+      {{Lock::read, 0}, {Lock::read, 0}, {}, Conflict::none, 0},
+      {{Lock::read, 60}, {}, {}, Conflict::none, 0},
       // By another name, whoever else holds this name's -shm.
-      {{Lock::read, 30}, {}, Conflict::fileByAnotherName, 30},
-      {{Lock::read, 30}, {Lock::read, 20}, Conflict::fileByAnotherName, 30},
-      // The file alone, the -shm held beside no other name of it.
-      {{Lock::read, 40}, {}, Conflict::none, 0},
-      {{Lock::read, 40}, {Lock::unknown}, Conflict::none, 0},
-      // A holder that cannot be seen: another pid namespace, or another user's map.
-      {{Lock::read, 0}, {}, Conflict::unseenHolder, 0},
-      {{Lock::read, 50}, {}, Conflict::unseenHolder, 50},
+      {{Lock::read, 30}, {}, {}, Conflict::fileByAnotherName, 30},
+      {{Lock::read, 30}, {Lock::read, 20}, {}, Conflict::fileByAnotherName, 30},
+      // A program of this library marking another name, seen or not, holding the file or not
+      // yet; and one marking this name, unseen, beside an unseen holder.
+      {{Lock::read, 20}, {Lock::read, 20}, {{}, {Lock::read, 0}}, Conflict::fileByAnotherName, 0},
+      {{}, {}, {{}, {Lock::read, 70}}, Conflict::fileByAnotherName, 70},
+      {{Lock::read, 0}, {}, {{Lock::read, 0}, {}}, Conflict::none, 0},
+      // A whole-file lock over the marks tells nothing of them.
+      {{Lock::read, 20}, {Lock::read, 20}, {{}, {Lock::unknown}}, Conflict::none, 0},
+      // The file held without a -shm of it: between its locks, or no SQLite program.
+      {{Lock::read, 40}, {}, {}, Conflict::withoutShm, 40},
+      {{Lock::read, 40}, {Lock::read, 20}, {}, Conflict::withoutShm, 40},
+      {{Lock::read, 40}, {Lock::unknown}, {}, Conflict::withoutShm, 40},
+      // A holder that cannot be seen: another pid namespace (beside a reader at this name too),
+      // or another user's map. An open file description's lock is no SQLite connection's.
+      {{Lock::read, 0}, {}, {}, Conflict::unseenHolder, 0},
+      {{Lock::read, 0}, {Lock::read, 20}, {}, Conflict::unseenHolder, 0},
+      {{Lock::read, 50}, {}, {}, Conflict::unreadableHolder, 50},
+      {ofd, {}, {}, Conflict::none, 0},
       // The -shm beside this name, for a file the path no longer names.
-      {{}, {Lock::read, 30}, Conflict::shmOfAnotherFile, 30},
-      {{}, {Lock::read, 0}, Conflict::shmOfAnotherFile, 0},
+      {{}, {Lock::read, 30}, {}, Conflict::shmOfAnotherFile, 30},
+      {{}, {Lock::read, 0}, {}, Conflict::shmOfAnotherFile, 0},
       // Locked for writing: closing, whatever the -shm.
-      {{Lock::write, 30}, {}, Conflict::locked, 30},
-      {{Lock::write, 0}, {Lock::read, 20}, Conflict::locked, 0},
+      {{Lock::write, 30}, {}, {}, Conflict::locked, 30},
+      {{Lock::write, 0}, {Lock::read, 20}, {}, Conflict::locked, 0},
       // A file system without record locks tells nothing.
-      {{Lock::unknown}, {}, Conflict::none, 0},
-      {{Lock::unknown}, {Lock::read, 30}, Conflict::none, 0},
+      {{Lock::unknown}, {}, {}, Conflict::none, 0},
+      {{Lock::unknown}, {Lock::read, 30}, {}, Conflict::none, 0},
   };
   for (const auto& each : cases) {
     asked = 0;
-    const auto found = StoreLocks::judge(each.file, each.shm, {}, lookup);
+    const auto found = StoreLocks::judge({each.file, each.shm, each.marks}, std::nullopt, lookup);
     EXPECT_EQ(found.conflict, each.conflict) << "file held by " << each.file.process;
-    EXPECT_EQ(found.process, each.process);
+    EXPECT_EQ(found.process, each.process) << "file held by " << each.file.process;
     // The memory map is read only of a visible holder of the file that is not the -shm's.
     EXPECT_LE(asked, each.file.lock == Lock::read && each.file.process > 0 &&
                          each.file.process != each.shm.process);
@@ -97,8 +111,11 @@ TEST(StoreLocksTest, AMemoryMapTellsAShmBesideAnotherNameOfTheStoreByDeviceAndIn
     if (found == files.end()) return std::nullopt;
     return found->second;
   };
-  const auto line = [](const std::string& path) {
-    return "7f00-7f08 rw-s 00000000 00:2a 258                        " + path + "\n";
+  // Each line carries the inode of the file mapped, as the path named it then.
+  const auto line = [&](const std::string& path) {
+    const auto named = files.find(path);
+    const std::string inode = std::to_string(named == files.end() ? 99 : named->second.inode);
+    return "7f00-7f08 rw-s 00000000 00:2a " + inode + "                        " + path + "\n";
   };
   // The process has open the store, the other store, and the snapshot's copy.
   const auto hasOpen = [&](StoreLocks::Identity file) {
@@ -110,22 +127,24 @@ TEST(StoreLocksTest, AMemoryMapTellsAShmBesideAnotherNameOfTheStoreByDeviceAndIn
       "7f10-7f18 rw-p 00000000 00:00 0 \n[garbage\n\n"
       "7f20-7f28 rw-s 00000000 00:2a 99  /gone/x.store-shm (deleted)\n" +
       line("relative.store-shm") + line("/o/other.store-shm") + line("/nowhere/x.store-shm") +
-      line("/s/cards.store-shm");
+      line("/s/cards.store-shm") +
+      // This name's path, naming another -shm now than the one mapped.
+      "7f30-7f38 rw-s 00000000 00:2a 77 /a/cards.store-shm\n";
   const struct {
     std::string maps;
     std::optional<StoreLocks::Identity> shm;
     Mapped mapped;
   } cases[] = {
-      {"", shm, Mapped::noOtherName},
+      {"", shm, Mapped::noneOfTheFile},
       // Beside a name that leads nowhere now, or to a file the process does not have open.
       {line("/gone/cards.store-shm"), shm, Mapped::anotherName},
       {line("/p/cards.store-shm"), shm, Mapped::anotherName},
-      {mute, shm, Mapped::noOtherName},
+      {mute, shm, Mapped::noneOfTheFile},
       {mute + line("/b/link.store-shm"), shm, Mapped::anotherName},
       {line("/b/link.store-shm"), std::nullopt, Mapped::anotherName},
       // This name's -shm, through another mount of its folder, with the other name besides.
-      {line("/b/link.store-shm") + line("/m/cards.store-shm"), shm, Mapped::noOtherName},
-      {line("/a/cards.store-shm"), shm, Mapped::noOtherName},
+      {line("/b/link.store-shm") + line("/m/cards.store-shm"), shm, Mapped::thisName},
+      {line("/a/cards.store-shm"), shm, Mapped::thisName},
   };
   for (const auto& each : cases) {
     EXPECT_EQ(StoreLocks::mapped(each.maps, store, each.shm, identify, hasOpen), each.mapped)
@@ -134,8 +153,14 @@ TEST(StoreLocksTest, AMemoryMapTellsAShmBesideAnotherNameOfTheStoreByDeviceAndIn
 }
 
 // The system's list of locks names every holder of the store file's shared range, on its own
-// file system: one line per lock, a process's locks on the range told once.
+// file system, the name each marks and whether it holds this name's -shm: one line per lock, a
+// process told once.
 TEST(StoreLocksTest, TheListOfLocksNamesEveryHolderOfTheStoreOnItsOwnFileSystem) {
+  using Listed = StoreLocks::Listed;
+  const off_t own = StoreLocks::markOf({42, 7}, "cards.store");
+  const off_t other = StoreLocks::markOf({42, 7}, "link.store");
+  ASSERT_NE(own, other);
+  const std::string ownMark = std::to_string(own) + " " + std::to_string(own);
   const std::string list =
       "1: POSIX  ADVISORY  READ 20 fe:01:257 1073741826 1073742335\n"
       "2: POSIX  ADVISORY  READ 20 fe:01:258 128 128\n"
@@ -148,23 +173,55 @@ TEST(StoreLocksTest, TheListOfLocksNamesEveryHolderOfTheStoreOnItsOwnFileSystem)
       "8: FLOCK  ADVISORY  WRITE 70 fe:01:257 0 EOF\n"
       "9: OFDLCK ADVISORY  READ -1 fe:01:257 1073741826 1073742335\n"
       "10: POSIX  ADVISORY  READ 10 fe:01:257 1073741826 1073742335\n"
-      "11: POSIX  ADVISORY  READ 80 fe:01:257 1073741826\nnot a lock\n\n";
-  EXPECT_EQ(StoreLocks::holders(list, 257, "fe:01", 10), (std::vector<pid_t>{20, 30, 31}));
-  EXPECT_EQ(StoreLocks::holders(list, 257, "00:2a", 10), (std::vector<pid_t>{40}));
-  EXPECT_TRUE(StoreLocks::holders(list, 258, "fe:01", 10).empty());
-  EXPECT_TRUE(StoreLocks::holders("", 257, "fe:01", 10).empty());
+      "11: POSIX  ADVISORY  READ 80 fe:01:257 1073741826\nnot a lock\n\n"
+      "12: POSIX  ADVISORY  READ 31 fe:01:257 " +
+      ownMark +
+      "\n"
+      "13: POSIX  ADVISORY  READ 90 fe:01:257 " +
+      std::to_string(other) + " " + std::to_string(other) +
+      "\n"
+      "14: POSIX  ADVISORY  READ 90 fe:01:258 120 128\n";
+  const StoreLocks::ListedFile file{"fe:01", 257};
+  const StoreLocks::ListedFile shm{"fe:01", 258};
+  const auto found = StoreLocks::holders(list, file, shm, own, 10);
+  const auto summary = [](const std::vector<Listed>& listed) {
+    std::string text;
+    for (const Listed& each : listed) {
+      text += std::to_string(each.process) + (each.holdsFile ? " file" : "") +
+              (each.mark == Listed::Mark::thisName      ? " this"
+               : each.mark == Listed::Mark::anotherName ? " other"
+                                                        : "") +
+              (each.holdsShm ? " shm" : "") + ";";
+    }
+    return text;
+  };
+  EXPECT_EQ(summary(found), "20 file shm;30 file;31 file this;90 other shm;");
+  EXPECT_EQ(summary(StoreLocks::holders(list, {"00:2a", 257}, std::nullopt, own, 10)), "40 file;");
+  EXPECT_EQ(summary(StoreLocks::holders(list, {"fe:01", 258}, std::nullopt, own, 10)), "");
+  EXPECT_EQ(summary(StoreLocks::holders("", file, shm, own, 10)), "");
 
-  // A holder the lock test did not name is asked too, and one that maps another name conflicts
-  // whoever holds this name's -shm.
+  // A holder the lock test did not name is judged too: one that maps another name conflicts
+  // whoever holds this name's -shm, as does one the list says marks another name; one that marks
+  // this name, or holds this name's -shm, is not asked.
   int asked = 0;
-  const auto found = StoreLocks::judge(
-      {Lock::read, 20}, {Lock::read, 20}, std::vector<pid_t>{20, 30}, [&](pid_t process) {
-        ++asked;
-        return process == 30 ? Mapped::anotherName : Mapped::noOtherName;
-      });
-  EXPECT_EQ(found.conflict, Conflict::fileByAnotherName);
-  EXPECT_EQ(found.process, 30);
+  const auto lookup = [&](pid_t process) {
+    ++asked;
+    return process == 30 ? Mapped::anotherName : Mapped::thisName;
+  };
+  const StoreLocks::Tests tests{{Lock::read, 20}, {Lock::read, 20}, {}};
+  const std::vector<Listed> byAnotherName{
+      {20, true}, {31, true, Listed::Mark::thisName}, {30, true}};
+  const auto conflict = StoreLocks::judge(tests, byAnotherName, lookup);
+  EXPECT_EQ(conflict.conflict, Conflict::fileByAnotherName);
+  EXPECT_EQ(conflict.process, 30);
   EXPECT_EQ(asked, 1);
+  asked = 0;
+  const std::vector<Listed> marked{{20, true}, {90, false, Listed::Mark::anotherName}};
+  EXPECT_EQ(StoreLocks::judge(tests, marked, lookup).process, 90);
+  const std::vector<Listed> shared{
+      {20, true}, {31, true, Listed::Mark::thisName}, {32, true, Listed::Mark::none, true}};
+  EXPECT_EQ(StoreLocks::judge(tests, shared, lookup).conflict, Conflict::none);
+  EXPECT_EQ(asked, 0);
 }
 
 // Another process's locks, as SQLite takes them, are seen through a descriptor of this

@@ -13,6 +13,9 @@
 #include <cstring>
 #include <optional>
 
+#include "platform/data/internal/KeptFiles.hpp"
+#include "platform/data/internal/StoreLocks.hpp"
+
 namespace kelvo::data_internal {
 
 namespace {
@@ -131,21 +134,17 @@ std::string StoreLog::pathNow(sqlite3_file* file) {
 
 namespace {
 
-// Whether a program has the -shm at `path` open: each of its connections holds a read lock on
-// byte 128. The descriptor opened to ask holds no lock, and this process holds none on that
-// -shm: no container of it has another file open at the path (opening refused that), and one
-// with this file would have found it no longer empty.
-bool isHeld(const std::string& path) {
-  const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
-  if (descriptor < 0) return errno != ENOENT;
-  struct flock lock {};
-  lock.l_type = F_WRLCK;
-  lock.l_whence = SEEK_SET;
-  lock.l_start = 128;
-  lock.l_len = 1;
-  const bool held = ::fcntl(descriptor, F_GETLK, &lock) != 0 || lock.l_type != F_UNLCK;
-  ::close(descriptor);
-  return held;
+// Whether a program may have the -shm beside the store at `path` open: each of its connections
+// holds a read lock on byte 128. This process's own are not seen: no container of it has another
+// file open at the path (opening refused that), and one with this file would have found it no
+// longer empty.
+bool isHeld(const std::string& path, const struct stat& store) {
+  const KeptFiles::Identity identity{store.st_dev, store.st_ino};
+  std::optional<KeptFiles::Identity> shm;
+  const int descriptor = KeptFiles::descriptor(identity, path + "-shm", std::nullopt, shm);
+  // There, and not to be looked at: taken for held.
+  if (descriptor < 0) return shm.has_value();
+  return StoreLocks::onShm(descriptor).lock != StoreLocks::Held::Lock::none;
 }
 
 // A name nothing has yet: never over another log set aside before.
@@ -166,7 +165,7 @@ std::optional<std::string> StoreLog::setAsideStray(const std::string& path) {
   const std::string logPath = path + "-wal";
   if (::stat(path.c_str(), &store) != 0 || !S_ISREG(store.st_mode) || store.st_size != 0 ||
       ::lstat(logPath.c_str(), &log) != 0 || !S_ISREG(log.st_mode) ||
-      log.st_size <= logHeaderBytes || isHeld(path + "-shm")) {
+      log.st_size <= logHeaderBytes || isHeld(path, store)) {
     return std::nullopt;
   }
   for (int n = 1; n <= 1000; ++n) {

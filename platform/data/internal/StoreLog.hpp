@@ -39,7 +39,9 @@ struct StoreLog {
 
   /// Sets aside a log that holds frames beside a store file that is empty, as SQLite's first
   /// read would delete it: renamed "<path>-wal-kept-<n>", n the first number free. Only where no
-  /// program has the -shm beside `path` open, as none then reads the log. Returns the new name.
+  /// program has the -shm beside `path` open, as none then reads the log: told through a
+  /// descriptor kept as the lock tests keep theirs (see `KeptFiles`), never closed while a lock
+  /// may be held. Returns the new name.
   static std::optional<std::string> setAsideStray(const std::string& path);
 
   /// SQLite's code for a full disk: every failure for want of room has it.
