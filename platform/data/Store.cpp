@@ -133,14 +133,15 @@ Store::Store(const StoreDescription& description, const Model& model) : descript
       openFile_ = OpenStore::enter(fullPath, description_.url);
       openFile_->mark(*database_);
       // Before SQLite makes the -wal and -shm beside the path, at the first read.
-      openFile_->refuseOtherPrograms(*database_, description_.url,
-                                     OpenStore::Stage::beforeFirstRead);
+      openFile_->refuseOtherPrograms(*database_, description_.url);
       // The file listed is the one the connection has open, unless the path changed under it,
       // as it may have while other programs were waited for: the first read would then take
       // the -wal and -shm of whatever the path names now.
       if (database_->fileHasMoved() || openFile_->hasMoved().value_or(false)) {
         StoreOpening::refuseMovedWhileOpening(description_.url);
       }
+      // The file's latest saves may be in a log a close left beside another name of it.
+      openFile_->settleKeptLog(*database_, description_.url, OpenStore::Stage::beforeFirstRead);
       // SQLite's first read deletes a log beside an empty file: it may hold a moved store's saves.
       StoreLog::setAsideStray(fullPath);
     } catch (...) {
@@ -160,7 +161,8 @@ Store::Store(const StoreDescription& description, const Model& model) : descript
     // before this one's locks were taken, as this one may have passed before its: once both
     // hold their locks, the later look sees the other.
     openFile_->mark(*database_);
-    openFile_->refuseOtherPrograms(*database_, description_.url, OpenStore::Stage::afterFirstRead);
+    openFile_->refuseOtherPrograms(*database_, description_.url);
+    openFile_->settleKeptLog(*database_, description_.url, OpenStore::Stage::afterFirstRead);
     refusedThere = false;
     // A program this look waited for may have saved under its own name meanwhile and copied its
     // log into the file at its close, unseen by the -shm beside this name: pages read before
@@ -177,14 +179,16 @@ Store::Store(const StoreDescription& description, const Model& model) : descript
     if (inMemory) throw;
     // Refused after its first read, or as the path moved, this connection may be the last to
     // read the log it read, which is then its file's to empty, unless another program reads
-    // the file, or that log, otherwise. A file that is no store of ours, or is damaged, is left
-    // as it was.
+    // the file, or that log, otherwise, or a close kept that log for another file. A file that
+    // is no store of ours, or is damaged, is left as it was.
     const bool moved = cameOfAMove(error, *database_);
     // Where another program reads the file otherwise, a log whose frames are all in the file
     // is still reset: left as it is, a later first reader by this name would take its frames
     // for the latest, over what the other program has written since.
-    if ((refusedThere || moved) &&
-        (openFile_->isTheOnlyView(*database_) || (refusedThere && database_->logIsCopied()))) {
+    if (moved && database_->logIsKeptForAnotherFile()) {
+      database_->leaveTheLogAlone();
+    } else if ((refusedThere || moved) && (openFile_->isTheOnlyView(*database_) ||
+                                           (refusedThere && database_->logIsCopied()))) {
       database_->noteLogIsOwn();
     }
     if (refusedThere) throw;
@@ -235,9 +239,17 @@ void Store::refuseIfMoved() {
     settled_ = false;
     return;
   }
-  // A log that could not be emptied (another connection kept it busy) is tried again at the
-  // next save, and at the close.
-  if (!settled_) settled_ = database_->emptyLogIntoMovedFile();
+  // A log that could not be emptied (another connection kept it busy, or the disk had no room)
+  // is tried again at the next save, and at the close; meanwhile the file records where it is.
+  if (!settled_) {
+    try {
+      settled_ = database_->emptyLogIntoMovedFile();
+    } catch (const StoreError&) {
+      database_->leaveTheLog();
+      throw;
+    }
+    if (!settled_) database_->leaveTheLog();
+  }
   refuseMovedStore();
 }
 
@@ -266,8 +278,7 @@ void Store::reopenToWrite(const Model& model) {
   // another name: looked for before anything is written.
   const auto beforeWriting = [&] {
     openFile_->mark(*database_);
-    if (const auto refusal =
-            openFile_->otherProgram(*database_, OpenStore::Stage::afterFirstRead)) {
+    if (const auto refusal = openFile_->otherProgram(*database_)) {
       throw StoreError(StoreError::Kind::sqlite,
                        "Could not save: the store at " + url().string() +
                            " could not be opened anew: " + refusal->why,

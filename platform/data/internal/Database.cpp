@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/data/StoreError.hpp"
+#include "platform/data/internal/KeptLog.hpp"
 #include "platform/data/internal/SQLiteCloseOrder.hpp"
 #include "platform/data/internal/StoreLog.hpp"
 
@@ -64,6 +65,21 @@ bool namesAFile(const char* path) {
   return path != nullptr && ::stat(path, &status) == 0;
 }
 
+// What the log beside `name` holds that the file has not taken is recorded on the file, and the log
+// follows the file where `mayFollow` (see KeptLog).
+// Asked of a close, which cannot fail, and from within SQLite's: out of memory, nothing is
+// recorded, as where the file system keeps no record.
+void leaveLog(sqlite3_file* file, sqlite3_file* log, const char* name, bool mayFollow) noexcept {
+  const auto state = StoreLog::logState(file);
+  const char* wal = name != nullptr ? sqlite3_filename_wal(name) : nullptr;
+  if (!state || state->copied || wal == nullptr) return;
+  try {
+    KeptLog::leave(StoreLog::descriptorOf(file), wal, StoreLog::logDescriptorOf(log), state->salts,
+                   mayFollow);
+  } catch (...) {
+  }
+}
+
 int fileControlAtClose(sqlite3_file* file, int operation, void* argument) {
   const sqlite3_io_methods* original = closingOriginal.load(std::memory_order_acquire);
   // SQLite's look at the path, before it copies the log: told the file is where it was, it
@@ -80,6 +96,9 @@ int fileControlAtClose(sqlite3_file* file, int operation, void* argument) {
                            closingNow.log->pMethods != nullptr;
       *static_cast<int*>(argument) =
           logOpen && StoreLog::reserveForLog(file) == StoreLog::Room::none;
+      // The log stays: it follows the file where it moved, held alone as it is, and the file
+      // records where it is.
+      if (*static_cast<int*>(argument) != 0) leaveLog(file, closingNow.log, closingNow.path, true);
     }
     return result;
   }
@@ -192,6 +211,7 @@ void Database::leaveTheLogInTheFile() {
     const bool moved = fileHasMoved();
     if (fileLacksRoom()) {
       keepTheLogAtClose();
+      leaveTheLog();
     } else {
       const auto empty = [this] {
         Emptying emptying = emptyLogOnce();
@@ -202,10 +222,12 @@ void Database::leaveTheLogInTheFile() {
         return emptying;
       };
       sqlite3_busy_timeout(handle_, 0);
-      if (empty() == Emptying::othersRead && moved) {
+      Emptying emptying = empty();
+      if (emptying == Emptying::othersRead && moved) {
         sqlite3_busy_timeout(handle_, busyTimeoutMilliseconds);
-        empty();
+        emptying = empty();
       }
+      if (emptying != Emptying::emptied) leaveTheLog();
     }
   }
   if (closing == nullptr) return;
@@ -215,6 +237,25 @@ void Database::leaveTheLogInTheFile() {
   }
   closingNow = {file, log, sqlite3_db_filename(handle_, "main")};
   file->pMethods = closing;
+}
+
+bool Database::logIsKeptForAnotherFile() const {
+  sqlite3_file* log = nullptr;
+  if (inMemory_ || !logIsOpen() ||
+      sqlite3_file_control(handle_, "main", SQLITE_FCNTL_JOURNAL_POINTER, &log) != SQLITE_OK) {
+    return false;
+  }
+  return KeptLog::keptForAnother(StoreLog::logDescriptorOf(log),
+                                 StoreLog::descriptorOf(mainFile()));
+}
+
+void Database::leaveTheLog() {
+  if (inMemory_ || !logIsOpen() || !opensBySQLitesOwnMethods()) return;
+  sqlite3_file* log = nullptr;
+  if (sqlite3_file_control(handle_, "main", SQLITE_FCNTL_JOURNAL_POINTER, &log) != SQLITE_OK) {
+    log = nullptr;
+  }
+  leaveLog(mainFile(), log, sqlite3_db_filename(handle_, "main"), false);
 }
 
 sqlite3_file* Database::mainFile() const {

@@ -74,6 +74,11 @@ class Database {
   /// the file, keeps the log, and throws `StoreError` (code 13) naming the file that could not
   /// grow. Where the file system reserves no room ahead, copies as `emptyLog` does.
   bool emptyLogIntoMovedFile();
+  /// Where the log holds frames the file has not taken and the file may be opened without it
+  /// (moved from the log's name, or of several names), records on the file where the log is
+  /// (see `KeptLog`): for a save that could not empty the log into a moved file, and a close
+  /// among other connections that leaves it. Writes nothing else.
+  void leaveTheLog();
   /// The file that could not grow at the last failure told as a full disk (code 13).
   const std::string& fileThatCouldNotGrow() const { return couldNotGrow_; }
   /// Says that the connection opened the store whole: the -wal and -shm it reads are its
@@ -89,6 +94,12 @@ class Database {
   /// SQLite, as a connection must whose open was refused as the path named another file, or as
   /// another program reads the file by another name.
   void noteLogIsOwn() { logIsOwn_ = true; }
+  /// Whether the log this connection read was kept by a close for another store file (see
+  /// `KeptLog`): one that read while its path named another file may have read that file's.
+  bool logIsKeptForAnotherFile() const;
+  /// Says, of such a connection, that its close copies nothing of that log into its file, nor
+  /// does SQLite's own.
+  void leaveTheLogAlone() { keepTheLogAtClose(); }
   /// Whether the log beside the path holds anything: frames it may not have copied yet.
   bool logHasFrames() const;
   /// Whether every frame of the log, as this connection's view of the -shm tells, was copied

@@ -22,6 +22,9 @@ struct Kept {
 struct List {
   std::mutex mutex;
   std::vector<Kept> kept;
+  // How many were kept after the last look over all of them: the next waits until twice as many
+  // are, so that looking costs little per descriptor kept.
+  std::size_t sweptTo = 0;
 };
 
 // Never destroyed: a store may close while the process exits.
@@ -109,10 +112,12 @@ int KeptFiles::descriptor(Identity store, const std::string& path, std::optional
   for (const Kept& kept : files.kept) {
     if (kept.store == store && kept.file == *identity) return kept.descriptor;
   }
-  // A -shm that other programs remove and make again would otherwise take one each time.
+  // A -shm that other programs remove and make again takes one each time.
   if (keptHere() >= perStore) sweep(files, &store);
-  if (files.kept.size() >= inAll) sweep(files, nullptr);
-  if (keptHere() >= perStore || files.kept.size() >= inAll) return -1;
+  if (files.kept.size() >= std::max(sweepPast, 2 * files.sweptTo)) {
+    sweep(files, nullptr);
+    files.sweptTo = files.kept.size();
+  }
   Identity opened;
   const int descriptor = keepOpen(path, expected, opened);
   if (descriptor < 0) return -1;

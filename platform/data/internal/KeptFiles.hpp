@@ -15,7 +15,9 @@ namespace kelvo::data_internal {
 /// them: the library's, or one the program opened with SQLite itself. So a descriptor kept here
 /// is closed only once its file is removed from every folder and nobody holds a lock on it, when
 /// no connection can take one any more but through a descriptor it already has; never at a
-/// container's close. At most `perStore` are kept beside one store, and `inAll` in the process.
+/// container's close. Past `perStore` beside one store, or `sweepPast` in the process, those that
+/// may be closed are, before another is kept; one is always kept where a lock test needs it, as a
+/// test left unmade would take a file for one nobody holds.
 class KeptFiles {
  public:
   /// A file as `stat` tells it.
@@ -26,7 +28,7 @@ class KeptFiles {
   };
 
   static constexpr std::size_t perStore = 4;
-  static constexpr std::size_t inAll = 1024;
+  static constexpr std::size_t sweepPast = 64;
 
   /// A descriptor of the file at `path` beside the store `store`, opened for reading: the one kept
   /// already for the file there, or one opened now and kept. Where `expected` is given, only that

@@ -16,6 +16,7 @@
 #include "platform/data/StoreError.hpp"
 #include "platform/data/internal/Database.hpp"
 #include "platform/data/internal/KeptFiles.hpp"
+#include "platform/data/internal/KeptLog.hpp"
 #include "platform/data/internal/StoreLocks.hpp"
 #include "platform/data/internal/StoreOpening.hpp"
 
@@ -113,7 +114,7 @@ void OpenStore::mark(const Database& connection) const {
   if (id_ != 0 && mark_ != 0) StoreLocks::mark(fileDescriptor(connection), mark_);
 }
 
-StoreLocks::Found OpenStore::look(const Database& connection, Stage stage) const {
+StoreLocks::Found OpenStore::look(const Database& connection) const {
   const Identity store{static_cast<dev_t>(device_), static_cast<ino_t>(inode_)};
   const int file = fileDescriptor(connection);
   std::optional<Identity> shm;
@@ -121,10 +122,10 @@ StoreLocks::Found OpenStore::look(const Database& connection, Stage stage) const
   StoreLocks::Tests tests;
   tests.file = StoreLocks::onStore(file);
   tests.shm = shmFile < 0 ? StoreLocks::Held{} : StoreLocks::onShm(shmFile);
+  // A mark tells which name a holder of the file opened it by: of a program between its mark
+  // and its first read, nothing yet, as it looks again once it holds the file.
   const bool held = tests.file.lock == StoreLocks::Held::Lock::read;
-  if (mark_ != 0 && (held || stage == Stage::beforeFirstRead)) {
-    tests.marks = StoreLocks::onMarks(file, mark_);
-  }
+  if (mark_ != 0 && held) tests.marks = StoreLocks::onMarks(file, mark_);
   // Others hold the file: the list names each of them, the lock test one.
   std::optional<std::vector<StoreLocks::Listed>> listed;
   if (held) listed = StoreLocks::holders(file, inode_, shmFile, mark_);
@@ -184,15 +185,13 @@ OpenStore::Refusal refusalFor(const StoreLocks::Found& found) {
 
 }  // namespace
 
-std::optional<OpenStore::Refusal> OpenStore::otherProgram(const Database& connection,
-                                                          Stage stage) const {
+std::optional<OpenStore::Refusal> OpenStore::otherProgram(const Database& connection) const {
   if (id_ == 0) return std::nullopt;
   using Clock = std::chrono::steady_clock;
   std::optional<Clock::time_point> since;
-  const int file = mark_ != 0 && stage == Stage::beforeFirstRead ? fileDescriptor(connection) : -1;
   for (auto pause = std::chrono::milliseconds(1);;
        pause = std::min(pause * 2, decltype(pause)(50))) {
-    const StoreLocks::Found found = look(connection, stage);
+    const StoreLocks::Found found = look(connection);
     if (found.conflict == StoreLocks::Conflict::none) return std::nullopt;
     // Another process opening or closing the store holds one lock a moment before the other,
     // and one closing it holds the file locked while it writes the log into it.
@@ -203,22 +202,40 @@ std::optional<OpenStore::Refusal> OpenStore::otherProgram(const Database& connec
                                                ? Database::busyTimeoutMilliseconds
                                                : 250);
     if (now >= until) return refusalFor(found);
-    // Not yet reading the file, this process lets its mark go while it waits, so that a program
-    // opening the file by another name at the same moment, waiting for it as it waits for that
-    // one, finds it gone at one of its looks: one of the two goes through.
-    if (file >= 0) StoreLocks::unmark(file, mark_);
     std::this_thread::sleep_for(std::min<Clock::duration>(pause, until - now));
-    if (file >= 0) StoreLocks::mark(file, mark_);
   }
 }
 
-void OpenStore::refuseOtherPrograms(const Database& connection, const std::filesystem::path& url,
-                                    Stage stage) const {
-  if (const auto refusal = otherProgram(connection, stage)) {
+void OpenStore::refuseOtherPrograms(const Database& connection,
+                                    const std::filesystem::path& url) const {
+  if (const auto refusal = otherProgram(connection)) {
     throw data::StoreError(data::StoreError::Kind::sqlite,
                            "Could not open the store at " + url.string() + ": " + refusal->why,
                            refusal->code);
   }
+}
+
+void OpenStore::settleKeptLog(const Database& connection, const std::filesystem::path& url,
+                              Stage stage) const {
+  if (id_ == 0) return;
+  const Identity store{static_cast<dev_t>(device_), static_cast<ino_t>(inode_)};
+  const auto holder = [&](const std::string& shmPath) -> pid_t {
+    std::optional<Identity> shm;
+    const int descriptor = KeptFiles::descriptor(store, shmPath, std::nullopt, shm);
+    if (descriptor < 0) return shm ? -1 : 0;
+    const StoreLocks::Held held = StoreLocks::onShm(descriptor);
+    if (!held.held()) return 0;
+    return held.process > 0 ? held.process : -1;
+  };
+  const int file = fileDescriptor(connection);
+  const auto fileHolder = [&]() -> pid_t {
+    const StoreLocks::Held held = StoreLocks::onStore(file);
+    if (!held.held()) return 0;
+    return held.process > 0 ? held.process : -1;
+  };
+  const std::string why =
+      KeptLog::settle(file, path_, stage == Stage::beforeFirstRead, holder, fileHolder);
+  if (!why.empty()) throw cannotOpen(url, why);
 }
 
 OpenStore::~OpenStore() {
@@ -263,7 +280,7 @@ std::unique_ptr<OpenStore> OpenStore::enter(const std::string& fullPath,
 
 bool OpenStore::isTheOnlyView(const Database& connection) const {
   if (id_ == 0) return false;
-  return look(connection, Stage::afterFirstRead).conflict == StoreLocks::Conflict::none;
+  return look(connection).conflict == StoreLocks::Conflict::none;
 }
 
 std::optional<bool> OpenStore::hasMoved() const {

@@ -35,21 +35,24 @@ class OpenStore {
   /// or pid namespace the other process is in. What is met only for a moment, as another
   /// process opens or closes the store, is waited out: a quarter of a second at most, or, for a
   /// file locked for writing, as long as a connection waits for a lock. Makes nothing.
-  /// `before` says the connection has not read the file yet: a program of this library that
-  /// marks another name then conflicts even before it holds the file, and this process lets go of
-  /// its own mark while it waits, so that of two programs opening one file by two names at once
-  /// one goes through.
+  /// Whether the connection has read the file yet: before, a log a close left beside another
+  /// name of the file may still be brought beside this one (see `settleKeptLog`).
   enum class Stage { beforeFirstRead, afterFirstRead };
-  std::optional<Refusal> otherProgram(const Database& connection, Stage stage) const;
+  std::optional<Refusal> otherProgram(const Database& connection) const;
   /// Throws `StoreError`, "Could not open the store at <url>: " and the sentence of
   /// `otherProgram`, when there is one.
-  void refuseOtherPrograms(const Database& connection, const std::filesystem::path& url,
-                           Stage stage) const;
+  void refuseOtherPrograms(const Database& connection, const std::filesystem::path& url) const;
   /// Takes this process's mark of the name the store was opened by on the store file (see
   /// `StoreLocks`), through the connection's descriptor of it: before its first read, and again
   /// after each step that may have let go of it (SQLite unlocks the whole file when the process's
   /// last connection to it holds no lock, as between the transactions that make a new store).
   void mark(const Database& connection) const;
+  /// Throws `StoreError` (code 14), "Could not open the store at <url>: " and why, where the
+  /// file's latest saves are in a log a close left beside another name of it that cannot be
+  /// brought beside this one (see `KeptLog`): before the first read it is brought where nobody
+  /// has it open.
+  void settleKeptLog(const Database& connection, const std::filesystem::path& url,
+                     Stage stage) const;
   /// Lists the file SQLite opened at `fullPath` for the store at `url`. Throws `StoreError`, a
   /// sentence naming `url` and what to do, when another open store of the process has the file
   /// by another path, or another file by this one. A file that cannot be looked at is listed
@@ -75,7 +78,7 @@ class OpenStore {
   OpenStore(std::uint64_t id, std::string path, std::uint64_t device, std::uint64_t inode)
       : id_(id), path_(std::move(path)), device_(device), inode_(inode) {}
   // What lock tests on the file and the -shm beside the path find of other processes.
-  StoreLocks::Found look(const Database& connection, Stage stage) const;
+  StoreLocks::Found look(const Database& connection) const;
   // A descriptor of the store file for lock tests: SQLite's own, or one kept; -1 where none.
   int fileDescriptor(const Database& connection) const;
   std::uint64_t id_;

@@ -121,6 +121,40 @@ StoreLog::Room StoreLog::reserveForLog(sqlite3_file* file) {
   return Room::none;
 }
 
+int StoreLog::logDescriptorOf(sqlite3_file* log) {
+  if (log == nullptr || log->pMethods == nullptr) return -1;
+  SQLitesFileHead head{};
+  std::memcpy(&head, log, sizeof head);
+  struct stat status {};
+  // A log is opened without a record of its inode; a descriptor of a regular file will do.
+  if (head.vfs != sqlite3_vfs_find("unix") || ::fstat(head.descriptor, &status) != 0 ||
+      !S_ISREG(status.st_mode)) {
+    return -1;
+  }
+  return head.descriptor;
+}
+
+std::optional<StoreLog::LogState> StoreLog::logState(sqlite3_file* file) {
+  if (file == nullptr || file->pMethods == nullptr || file->pMethods->iVersion < 2) {
+    return std::nullopt;
+  }
+  void volatile* region = nullptr;
+  if (file->pMethods->xShmMap(file, 0, 32768, 0, &region) != SQLITE_OK || region == nullptr) {
+    return std::nullopt;
+  }
+  std::array<unsigned char, headerBytes> header{};
+  const auto* bytes = static_cast<const volatile unsigned char*>(region);
+  for (std::size_t i = 0; i < headerBytes; ++i) header[i] = bytes[i];
+  // The two copies agree but while a writer changes them.
+  if (!sizeAfterLastCommit(header, 0) || std::memcmp(header.data(), header.data() + 48, 48) != 0) {
+    return std::nullopt;
+  }
+  LogState state;
+  state.copied = field<std::uint32_t>(header, 16) == field<std::uint32_t>(header, 96);
+  std::memcpy(state.salts.data(), header.data() + 32, state.salts.size());
+  return state;
+}
+
 std::string StoreLog::pathNow(sqlite3_file* file) {
   const int descriptor = file != nullptr ? descriptorOf(file) : -1;
   if (descriptor < 0) return {};

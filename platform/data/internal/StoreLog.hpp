@@ -1,6 +1,7 @@
 // Internal to platform/data: include "platform/data/Container.hpp" instead.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -36,6 +37,17 @@ struct StoreLog {
   /// Where the store file SQLite has open as `file` is now, as the system names it; empty where
   /// it does not say.
   static std::string pathNow(sqlite3_file* file);
+  /// The descriptor SQLite's own VFS holds for the log it has open as `log`; -1 where `log` is
+  /// not SQLite's own. Never to be closed.
+  static int logDescriptorOf(sqlite3_file* log);
+  /// What the wal-index in the connection's view of the -shm says of the log: whether every frame
+  /// of it is in the file, and its salts. None where the view tells nothing steady. `file` is
+  /// SQLite's own file for this system, whose connection has its log open.
+  struct LogState {
+    bool copied = false;
+    std::array<unsigned char, 8> salts{};
+  };
+  static std::optional<LogState> logState(sqlite3_file* file);
 
   /// Sets aside a log that holds frames beside a store file that is empty, as SQLite's first
   /// read would delete it: renamed "<path>-wal-kept-<n>", n the first number free. Only where no
