@@ -565,12 +565,15 @@ TEST(StoreOpeningTest, NamesAndPathsTooLongForTheFilesBesideTheStoreAreToldWithT
                              ", a named pipe, not a file; point the link at "
                              "a store file."));
 
-  // A path of exactly `length` bytes in folders of their own.
+  // A path of exactly `length` bytes in folders of their own. The temporary folder's name varies
+  // in length, so the folders take what a file name of 100 to 200 bytes leaves: filling them to
+  // 200 bytes each could leave no name at all, and the path would end in a folder.
   const auto pathOf = [&](std::size_t length) {
     auto url = directory.path() / ("p" + std::to_string(length));
-    while (url.native().size() + 1 + 200 < length) url /= std::string(200, 'd');
+    const auto nameLeft = [&] { return length - url.native().size() - 1; };
+    while (nameLeft() > 200) url /= std::string(std::min<std::size_t>(200, nameLeft() - 101), 'd');
     fs::create_directories(url);
-    return url / std::string(length - url.native().size() - 1, 'f');
+    return url / std::string(nameLeft(), 'f');
   };
   const auto longest = pathOf(504);
   EXPECT_FALSE(openError(longest));
