@@ -565,12 +565,15 @@ TEST(StoreOpeningTest, NamesAndPathsTooLongForTheFilesBesideTheStoreAreToldWithT
                              ", a named pipe, not a file; point the link at "
                              "a store file."));
 
-  // A path of exactly `length` bytes in folders of their own.
+  // A path of exactly `length` bytes in folders of their own. The temporary folder's name varies
+  // in length, so the folders take what a file name of 100 to 200 bytes leaves: filling them to
+  // 200 bytes each could leave no name at all, and the path would end in a folder.
   const auto pathOf = [&](std::size_t length) {
     auto url = directory.path() / ("p" + std::to_string(length));
-    while (url.native().size() + 1 + 200 < length) url /= std::string(200, 'd');
+    const auto nameLeft = [&] { return length - url.native().size() - 1; };
+    while (nameLeft() > 200) url /= std::string(std::min<std::size_t>(200, nameLeft() - 101), 'd');
     fs::create_directories(url);
-    return url / std::string(length - url.native().size() - 1, 'f');
+    return url / std::string(nameLeft(), 'f');
   };
   const auto longest = pathOf(504);
   EXPECT_FALSE(openError(longest));
@@ -1720,8 +1723,13 @@ TEST(StoreOpeningTest, AStoreClosedWhileAnotherProgramReadsWaitsForNoneAndLosesN
           sqlite3* connection = nullptr;
           char byte = 0;
           if (sqlite3_open_v2(url.c_str(), &connection, SQLITE_OPEN_READWRITE, nullptr) !=
-                  SQLITE_OK ||
-              sqlite3_exec(connection, "BEGIN; SELECT count(*) FROM sqlite_schema;", nullptr,
+              SQLITE_OK) {
+            _exit(1);
+          }
+          // The container opening at the same moment may be recovering the log, which turns a
+          // reader that will not wait away as busy.
+          sqlite3_busy_timeout(connection, 5000);
+          if (sqlite3_exec(connection, "BEGIN; SELECT count(*) FROM sqlite_schema;", nullptr,
                            nullptr, nullptr) != SQLITE_OK ||
               write(reading[1], "r", 1) != 1) {
             _exit(1);
