@@ -179,20 +179,23 @@ Store::Store(const StoreDescription& description, const Model& model) : descript
     if (inMemory) throw;
     // Refused after its first read, or as the path moved, this connection may be the last to
     // read the log it read, which is then its file's to empty, unless another program reads
-    // the file, or that log, otherwise, or a close kept that log for another file. A file that
-    // is no store of ours, or is damaged, is left as it was.
+    // the file, or that log, otherwise, or a close kept that log for another file.
     const bool moved = cameOfAMove(error, *database_);
     // Where another program reads the file otherwise, a log whose frames are all in the file
     // is still reset: left as it is, a later first reader by this name would take its frames
     // for the latest, over what the other program has written since.
     if (moved && database_->logIsKeptForAnotherFile()) {
-      database_->leaveTheLogAlone();
+      database_->keepTheLog();
     } else if ((refusedThere || moved) && (openFile_->isTheOnlyView(*database_) ||
                                            (refusedThere && database_->logIsCopied()))) {
       database_->noteLogIsOwn();
     }
     if (refusedThere) throw;
     if (moved) StoreOpening::refuseMovedWhileOpening(description_.url);
+    // A file that is no store of ours, or is damaged, is left as it was, and so is the log beside
+    // it (a killed program's last saves, maybe): SQLite's close, finding the file alone, would
+    // copy it in and remove it.
+    if (error.kind() == StoreError::Kind::incompatibleStore) database_->keepTheLog();
     if (error.extendedCode() == StoreLog::diskFull) {
       throw StoreError(
           error.kind(),
@@ -273,6 +276,7 @@ void Store::reopenToWrite(const Model& model) {
   // The old connection closes before the new one first reads: a process's connections to one
   // file share its -shm, which the old one may hold read-only.
   for (auto& statements : statements_) statements.reset();
+  if (database_->keepsTheLog()) fresh->keepTheLog();
   database_ = std::move(fresh);
   // While no connection of this process held the file, another program may have opened it by
   // another name: looked for before anything is written.

@@ -1,14 +1,21 @@
 // A child process saves in a loop and is killed at random moments; every save is whole or absent.
+// The log a killed program leaves beside a store that turns out damaged stays with it.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sqlite3.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <fstream>
+#include <functional>
+#include <iterator>
 #include <numeric>
 #include <random>
 #include <set>
+#include <string>
+#include <tuple>
 
 #include "platform/data/Context.hpp"
 #include "tests/data/StoreFileCheck.hpp"
@@ -89,6 +96,137 @@ TEST(CrashTest, AKilledSaveLeavesTheStoreAsBeforeOrAfterIt) {
   }
   // The child did save now and then; otherwise the test proved nothing.
   EXPECT_GT(lastValue, 0);
+}
+
+std::string fileBytes(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// Runs `saves` in a child that is killed once they return, with whatever they left open, as a crash
+// would leave it.
+void savedByAKilledProgram(const std::function<void()>& saves) {
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    try {
+      saves();
+    } catch (...) {
+      _exit(2);
+    }
+    raise(SIGKILL);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  ASSERT_TRUE(WIFSIGNALED(status)) << status;
+}
+
+// The pages a log holds frames of (each frame: a 24-byte header that begins with its page
+// number, big-endian, then the page), after the log's own 32-byte header.
+std::set<std::size_t> pagesInLog(const std::string& log, std::size_t pageSize) {
+  std::set<std::size_t> pages;
+  for (std::size_t at = 32; at + 24 + pageSize <= log.size(); at += 24 + pageSize) {
+    std::size_t page = 0;
+    for (std::size_t i = 0; i < 4; ++i) page = page << 8 | static_cast<unsigned char>(log[at + i]);
+    pages.insert(page);
+  }
+  return pages;
+}
+
+// A store refused as damaged, or as no store of this app, or found damaged at a read, keeps its
+// bytes and the log a killed program left beside it, whose frames may be its latest saves: SQLite's
+// close, finding the file alone, would copy them into the damaged file and remove the -wal and
+// -shm. A container that found the damage at a read still saves into the log, never the file.
+TEST(CrashTest, AStoreFoundDamagedKeepsItsBytesAndTheLogAKilledProgramLeftBesideIt) {
+  kelvo::testing::TemporaryDirectory directory;
+  constexpr std::size_t pageSize = 4096;
+  enum class Killed { inserted, updated };
+  enum class Damage { pageOpeningReads, pageDeepInTheFile, noStoreOfOurs };
+  for (const auto& [killed, damage, saveAfter, said] : {
+           // The metadata's page, which opening reads: the killed program's updates left it to
+           // the file.
+           std::tuple{Killed::updated, Damage::pageOpeningReads, false, std::string("refused 11")},
+           std::tuple{Killed::inserted, Damage::pageDeepInTheFile, false, std::string("read 11")},
+           std::tuple{Killed::updated, Damage::pageDeepInTheFile, true,
+                      std::string("read 11, saved")},
+           std::tuple{Killed::inserted, Damage::noStoreOfOurs, false, std::string("refused 0")},
+       }) {
+    const auto url = directory.path() / (std::to_string(static_cast<int>(damage)) +
+                                         (saveAfter ? "-saved" : "") + ".store");
+    SCOPED_TRACE(url.filename().string());
+    if (damage == Damage::noStoreOfOurs) {
+      sqlite3* other = nullptr;
+      ASSERT_EQ(sqlite3_open(url.c_str(), &other), SQLITE_OK);
+      sqlite3_exec(other, "PRAGMA journal_mode = WAL; CREATE TABLE t(x); INSERT INTO t VALUES (1)",
+                   nullptr, nullptr, nullptr);
+      sqlite3_close(other);
+      ASSERT_NO_FATAL_FAILURE(savedByAKilledProgram([&] {
+        sqlite3* connection = nullptr;
+        sqlite3_open(url.c_str(), &connection);
+        sqlite3_exec(connection, "INSERT INTO t VALUES (2)", nullptr, nullptr, nullptr);
+      }));
+    } else {
+      {
+        auto container = testing::openContainer(url);
+        for (int i = 0; i < 4'000; ++i) {
+          testing::makeNote(container->viewContext(), std::to_string(i));
+        }
+        container->viewContext().save();
+      }
+      ASSERT_NO_FATAL_FAILURE(savedByAKilledProgram([&] {
+        // Never closed: the kill finds it open.
+        Container* container = testing::openContainer(url).release();
+        Context& context = container->viewContext();
+        if (killed == Killed::inserted) {
+          for (int i = 0; i < 10; ++i) testing::makeNote(context, "late " + std::to_string(i));
+        } else {
+          for (const auto& note : context.fetch("Note")) {
+            if (note->value("title")->string()->size() == 1) note->setValue("title", "changed");
+          }
+        }
+        context.save();
+      }));
+    }
+    const std::string log = fileBytes(url.string() + "-wal");
+    ASSERT_GT(log.size(), 32u);
+    std::string bytes = fileBytes(url);
+    const std::size_t pages = bytes.size() / pageSize;
+    const auto logged = pagesInLog(log, pageSize);
+    if (damage != Damage::noStoreOfOurs) {
+      std::size_t page = damage == Damage::pageOpeningReads ? 2 : pages / 2;
+      while (logged.contains(page)) ++page;
+      ASSERT_LT(page, pages);
+      std::mt19937 random(11);
+      for (std::size_t i = (page - 1) * pageSize; i < page * pageSize; ++i) {
+        bytes[i] = static_cast<char>(random());
+      }
+      std::ofstream(url, std::ios::binary | std::ios::trunc) << bytes;
+    }
+    std::string told;
+    try {
+      auto container = testing::openContainer(url);
+      try {
+        container->viewContext().fetch("Note");
+        told = "read";
+      } catch (const StoreError& error) {
+        told = "read " + std::to_string(error.primaryCode());
+      }
+      if (saveAfter) {
+        testing::makeNote(container->viewContext(), "after");
+        told += testing::saveError(container->viewContext()) ? ", refused" : ", saved";
+      }
+    } catch (const StoreError& error) {
+      told = "refused " + std::to_string(error.extendedCode());
+    }
+    EXPECT_EQ(told, said);
+    // Compared whole, never shown: a store's bytes would fill the report.
+    EXPECT_TRUE(fileBytes(url) == bytes) << "the store file was written";
+    // The killed program's frames, and after them what the container saved.
+    EXPECT_TRUE(fileBytes(url.string() + "-wal").substr(0, log.size()) == log)
+        << "the log is not the killed program's";
+    EXPECT_TRUE(std::filesystem::exists(url.string() + "-shm"));
+  }
 }
 
 }  // namespace

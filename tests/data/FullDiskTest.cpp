@@ -1,5 +1,6 @@
 // A store on a full disk: what a save, an open and a close say, and that the copy of a moved
-// store's log into its file is made whole or not at all.
+// store's log into its file is made whole or not at all; and a file system that cannot keep the
+// -shm at all.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
@@ -9,6 +10,7 @@
 #include <sys/mount.h>
 #include <sys/prctl.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -168,6 +170,9 @@ std::string said(const std::function<void()>& what) {
 
 // A save, an open of a store and an open of a new one, on a disk with no room: each says which
 // file could not grow, the store is as it was, and the same step goes through once there is room.
+// A new store's tables are written through a rollback journal, which SQLite has removed by the
+// time the error is told: the journal is named where it could not be made, the store file where
+// the journal was and the commit's pages could not follow.
 TEST(FullDiskTest, ASaveAndAnOpenOnAFullDiskSayWhichFileCouldNotGrowAndGoThroughOnceThereIsRoom) {
   TemporaryDirectory directory;
   const fs::path folder = directory.path() / "small";
@@ -190,6 +195,11 @@ TEST(FullDiskTest, ASaveAndAnOpenOnAFullDiskSayWhichFileCouldNotGrowAndGoThrough
     out += said([&] { testing::openContainer(url); }) + "\n";
     out += said([&] { testing::openContainer(made); }) + "\n";
     fs::remove(folder / "filler");
+    fill(folder / "filler", 8192);
+    out += said([&] { testing::openContainer(made); }) + "\n";
+    out += std::to_string(fs::file_size(made)) + (fs::exists(made + "-journal") ? " journal" : "") +
+           "\n";
+    fs::remove(folder / "filler");
     out += notesAndCheck(url) + "\n";
     out += said([&] { testing::keepNote(made, "made"); }) + "\n";
     return out;
@@ -207,7 +217,10 @@ TEST(FullDiskTest, ASaveAndAnOpenOnAFullDiskSayWhichFileCouldNotGrowAndGoThrough
            std::string("done"),
            // SQLite said 4874, the -shm it makes at the first read not growing.
            openFull(url, url + "-shm"),
+           openFull(made, made + "-journal"),
            openFull(made, made),
+           // Rolled back: nothing of it was kept.
+           std::string("0"),
            std::string("2 whole"),
            std::string("done"),
        }) {
@@ -221,6 +234,58 @@ TEST(FullDiskTest, ASaveAndAnOpenOnAFullDiskSayWhichFileCouldNotGrowAndGoThrough
 
 namespace kelvo::data {
 namespace {
+
+// Saves a note of a kilobyte at a time until the disk refuses one, which is dropped; how many it
+// saved, or -1 where a save failed otherwise.
+int savedUntilFull(Context& context, const std::string& prefix) {
+  for (int saved = 0;; ++saved) {
+    testing::makeNote(context, prefix + std::to_string(saved))
+        ->setValue("body", std::string(1000, 'b'));
+    if (const auto error = testing::saveError(context)) {
+      context.rollback();
+      return error->extendedCode() == 13 ? saved : -1;
+    }
+  }
+}
+
+// The log keeps the room it grew to: once room is made after a refused save, the same container
+// saves into that room alone, where a close and a reopen (the close copies the log into the file
+// and removes it) give the log's room back too. Every note saved is in the store.
+TEST(FullDiskTest, AfterARefusedSaveACloseAndReopenGiveBackTheRoomTheLogHolds) {
+  TemporaryDirectory directory;
+  const fs::path folder = directory.path() / "small";
+  fs::create_directory(folder);
+  int savedAfter[2] = {};
+  for (const bool reopens : {false, true}) {
+    SCOPED_TRACE(reopens ? "closed and opened again" : "saved again");
+    const std::string said = inSmallFileSystem(folder, 1 << 20, [&] {
+      const fs::path url = folder / "A.store";
+      auto container = testing::openContainer(url);
+      fill(folder / "filler", 256 << 10);
+      const int first = savedUntilFull(container->viewContext(), "first ");
+      fs::resize_file(folder / "filler", fs::file_size(folder / "filler") - (128 << 10));
+      if (reopens) {
+        container.reset();
+        container = testing::openContainer(url);
+      }
+      const int then = savedUntilFull(container->viewContext(), "then ");
+      container.reset();
+      fs::remove(folder / "filler");
+      return std::to_string(first) + " " + std::to_string(then) + "; " + notesAndCheck(url);
+    });
+    if (said == "no mount") GTEST_SKIP() << "no file system of its own for the test to fill";
+    int first = 0;
+    int then = 0;
+    ASSERT_EQ(std::sscanf(said.c_str(), "%d %d", &first, &then), 2) << said;
+    std::fprintf(stderr, "%s: %d saves, then %d\n", reopens ? "reopened" : "same", first, then);
+    EXPECT_GT(first, 0);
+    EXPECT_GT(then, 0);
+    EXPECT_EQ(said, std::to_string(first) + " " + std::to_string(then) + "; " +
+                        std::to_string(first + then) + " whole");
+    savedAfter[reopens] = then;
+  }
+  EXPECT_GT(savedAfter[true], savedAfter[false]);
+}
 
 // The bytes of a log that holds frames: another database's, read while it is open.
 std::string logWithFrames(const fs::path& folder) {
@@ -378,6 +443,100 @@ TEST(FullDiskTest, ProgramsSavingBesideARenamerOnAFullFolderAreNeverToldDamagedA
   });
   if (said == "no mount") GTEST_SKIP() << "no file system of its own for the test";
   EXPECT_EQ(said, "whole, damaged 0, lost 0");
+}
+
+}  // namespace
+}  // namespace kelvo::data
+
+namespace kelvo::data {
+namespace {
+
+// The program `name` where the system keeps programs; empty where it has none.
+std::string program(const std::string& name) {
+  for (const char* folder : {"/usr/bin", "/usr/sbin", "/bin", "/sbin"}) {
+    const std::string path = std::string(folder) + "/" + name;
+    if (access(path.c_str(), X_OK) == 0) return path;
+  }
+  return {};
+}
+
+// Starts `arguments` in a child killed with the caller, its output written to `log`.
+pid_t start(std::vector<std::string> arguments, const fs::path& log) {
+  const pid_t child = fork();
+  if (child == 0) {
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    const int out = open(log.c_str(), O_CREAT | O_WRONLY | O_APPEND | O_CLOEXEC, 0600);
+    if (out < 0 || dup2(out, 1) < 0 || dup2(out, 2) < 0) _exit(126);
+    std::vector<char*> argv;
+    for (auto& argument : arguments) argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    execv(argv[0], argv.data());
+    _exit(127);
+  }
+  return child;
+}
+
+// Mounts at `folder` a FAT file system, made in `image`, through FUSE (fusefat, in a child that
+// serves it until it is unmounted, `server`); false where it cannot.
+bool mountFAT(const fs::path& image, const fs::path& folder, const fs::path& log, pid_t& server) {
+  const std::string makeFAT = program("mkfs.fat");
+  const std::string fusefat = program("fusefat");
+  if (makeFAT.empty() || fusefat.empty() || access("/dev/fuse", R_OK | W_OK) != 0) return false;
+  int status = 0;
+  fs::resize_file(image, 8 << 20);
+  if (waitpid(start({makeFAT, image.string()}, log), &status, 0) < 0 || status != 0) return false;
+  server = start({fusefat, "-f", "-o", "rw+", image.string(), folder.string()}, log);
+  if (server < 0) return false;
+  // Mounted once the folder is FUSE's, which fusefat's first steps make it.
+  constexpr long fuseMagic = 0x65735546;
+  for (int tries = 0; tries < 400; ++tries) {
+    struct statfs mounted {};
+    if (statfs(folder.c_str(), &mounted) == 0 && mounted.f_type == fuseMagic) return true;
+    usleep(25'000);
+  }
+  return false;
+}
+
+// FAT through FUSE cannot grow a file by truncating it, as SQLite grows the -shm beside a store at
+// its first read: every open is refused, in words that name the -shm and what to do. A full disk
+// that cannot grow the -shm is still told as a full disk (see above).
+TEST(FullDiskTest, AFileSystemThatCannotKeepTheShmRefusesEveryOpenSayingSo) {
+  TemporaryDirectory directory;
+  const fs::path folder = directory.path() / "fat";
+  const fs::path image = directory.path() / "fat.img";
+  const fs::path log = directory.path() / "fusefat.log";
+  fs::create_directory(folder);
+  std::ofstream(image).flush();
+  const fs::path kept = directory.path() / "Kept.store";
+  testing::keepNote(kept, "kept");
+  const std::string bytes = fileBytes(kept);
+  pid_t server = -1;
+  const std::string answers = inOwnMountTable(
+      [&] { return mountFAT(image, folder, log, server); },
+      [&] {
+        std::string out;
+        // Written plainly: FUSE copies no range of a file.
+        std::ofstream(folder / "Kept.store", std::ios::binary) << bytes;
+        for (const char* name : {"Kept.store", "New.store"}) {
+          out += said([&] { testing::openContainer(folder / name); }) + "\n";
+        }
+        out += fileBytes(folder / "Kept.store") == bytes ? "kept as it was" : "written";
+        // Unmounted, fusefat ends.
+        if (umount(folder.c_str()) == 0) waitpid(server, nullptr, 0);
+        return out;
+      });
+  if (answers == "no mount") {
+    GTEST_SKIP() << "no FAT file system through FUSE here (fusefat, mkfs.fat)";
+  }
+  std::string expected;
+  for (const char* name : {"Kept.store", "New.store"}) {
+    const std::string file = (folder / name).string();
+    expected += "4618 Could not open the store at " + file +
+                ": the file system holding it cannot keep " + file +
+                "-shm, the index SQLite keeps beside a store; keep the store on another file "
+                "system.\n";
+  }
+  EXPECT_EQ(answers, expected + "kept as it was");
 }
 
 }  // namespace

@@ -1695,76 +1695,89 @@ TEST(StoreOpeningTest, ContainersClosingAtOnceOnThreadsOfOneProgramKeepEverySave
   EXPECT_EQ(testing::reopenChecked(url)->viewContext().count("Note"), 1u + threads * rounds);
 }
 
-// A close copies what it can into the file and leaves the rest to the program still reading,
-// whose own close copies it: it waits for no reader.
+// A close copies what it can into the file and leaves the rest to the program still reading: it
+// waits for no reader. That program's close copies it, if it may write the store; one that reads
+// it read-only (a read-only URI, mode=ro) copies nothing, and leaves it in the -wal, where the
+// next open by that name reads it, and copies it at its close.
 TEST(StoreOpeningTest, AStoreClosedWhileAnotherProgramReadsWaitsForNoneAndLosesNothing) {
   TemporaryDirectory directory;
-  const auto url = directory.path() / "Kelvo.store";
-  testing::keepNote(url, "a");
-  static int sleeps = 0;
-  const std::string said = saidInChild(
-      [&] {
-        // Every wait SQLite makes goes through its VFS's sleep, counted here.
-        static int (*realSleep)(sqlite3_vfs*, int) = nullptr;
-        sqlite3_vfs* own = sqlite3_vfs_find(nullptr);
-        realSleep = own->xSleep;
-        own->xSleep = [](sqlite3_vfs* vfs, int microseconds) {
-          ++sleeps;
-          return realSleep(vfs, microseconds);
-        };
-        int reading[2];
-        int done[2];
-        if (pipe(reading) != 0 || pipe(done) != 0) throw StoreError({}, "no pipe");
-        const pid_t reader = fork();
-        if (reader == 0) {
-          // Reads the store as it is now, and holds that read until told.
-          prctl(PR_SET_PDEATHSIG, SIGKILL);
-          alarm(20);
-          sqlite3* connection = nullptr;
+  for (const bool readOnly : {false, true}) {
+    SCOPED_TRACE(readOnly ? "read-only" : "read and write");
+    const auto url = directory.path() / (readOnly ? "ReadOnly.store" : "Kelvo.store");
+    testing::keepNote(url, "a");
+    static int sleeps = 0;
+    const std::string said = saidInChild(
+        [&] {
+          // Every wait SQLite makes goes through its VFS's sleep, counted here.
+          static int (*realSleep)(sqlite3_vfs*, int) = nullptr;
+          sqlite3_vfs* own = sqlite3_vfs_find(nullptr);
+          realSleep = own->xSleep;
+          own->xSleep = [](sqlite3_vfs* vfs, int microseconds) {
+            ++sleeps;
+            return realSleep(vfs, microseconds);
+          };
+          int reading[2];
+          int done[2];
+          if (pipe(reading) != 0 || pipe(done) != 0) throw StoreError({}, "no pipe");
+          const pid_t reader = fork();
+          if (reader == 0) {
+            // Reads the store as it is now, and holds that read until told.
+            prctl(PR_SET_PDEATHSIG, SIGKILL);
+            alarm(20);
+            sqlite3* connection = nullptr;
+            char byte = 0;
+            const std::string name = readOnly ? "file:" + url.string() + "?mode=ro" : url.string();
+            const int flags =
+                readOnly ? SQLITE_OPEN_READONLY | SQLITE_OPEN_URI : SQLITE_OPEN_READWRITE;
+            if (sqlite3_open_v2(name.c_str(), &connection, flags, nullptr) != SQLITE_OK) _exit(1);
+            // The container opening at the same moment may be recovering the log, which turns a
+            // reader that will not wait away as busy.
+            sqlite3_busy_timeout(connection, 5000);
+            if (sqlite3_exec(connection, "BEGIN; SELECT count(*) FROM sqlite_schema;", nullptr,
+                             nullptr, nullptr) != SQLITE_OK ||
+                write(reading[1], "r", 1) != 1) {
+              _exit(1);
+            }
+            pollfd told{done[0], POLLIN, 0};
+            if (poll(&told, 1, 10'000) != 1 || read(done[0], &byte, 1) != 1) _exit(2);
+            sqlite3_exec(connection, "COMMIT", nullptr, nullptr, nullptr);
+            _exit(sqlite3_close(connection) == SQLITE_OK ? 0 : 3);
+          }
+          auto container = testing::openContainer(url);
           char byte = 0;
-          if (sqlite3_open_v2(url.c_str(), &connection, SQLITE_OPEN_READWRITE, nullptr) !=
-              SQLITE_OK) {
-            _exit(1);
+          pollfd ready{reading[0], POLLIN, 0};
+          if (poll(&ready, 1, 10'000) != 1 || read(reading[0], &byte, 1) != 1) {
+            throw StoreError({}, "no reader");
           }
-          // The container opening at the same moment may be recovering the log, which turns a
-          // reader that will not wait away as busy.
-          sqlite3_busy_timeout(connection, 5000);
-          if (sqlite3_exec(connection, "BEGIN; SELECT count(*) FROM sqlite_schema;", nullptr,
-                           nullptr, nullptr) != SQLITE_OK ||
-              write(reading[1], "r", 1) != 1) {
-            _exit(1);
+          for (const auto* title : {"b", "c"}) {
+            testing::makeNote(container->viewContext(), title);
+            container->viewContext().save();
           }
-          pollfd told{done[0], POLLIN, 0};
-          if (poll(&told, 1, 10'000) != 1 || read(done[0], &byte, 1) != 1) _exit(2);
-          sqlite3_exec(connection, "COMMIT", nullptr, nullptr, nullptr);
-          _exit(sqlite3_close(connection) == SQLITE_OK ? 0 : 3);
-        }
-        auto container = testing::openContainer(url);
-        char byte = 0;
-        pollfd ready{reading[0], POLLIN, 0};
-        if (poll(&ready, 1, 10'000) != 1 || read(reading[0], &byte, 1) != 1) {
-          throw StoreError({}, "no reader");
-        }
-        for (const auto* title : {"b", "c"}) {
-          testing::makeNote(container->viewContext(), title);
-          container->viewContext().save();
-        }
-        sleeps = 0;
-        container.reset();
-        const int sleptAtClose = sleeps;
-        const bool logLeft = sizeOf(url.string() + "-wal") > 0;
-        int status = 0;
-        if (write(done[1], "d", 1) != 1 || waitpid(reader, &status, 0) != reader) {
-          throw StoreError({}, "reader lost");
-        }
-        throw StoreError({}, "slept " + std::to_string(sleptAtClose) + " times; log " +
-                                 (logLeft ? "left to the reader" : "emptied") + "; reader " +
-                                 std::to_string(WIFEXITED(status) ? WEXITSTATUS(status) : -1));
-      },
-      false);
-  EXPECT_EQ(said, "slept 0 times; log left to the reader; reader 0");
-  EXPECT_FALSE(std::filesystem::exists(url.string() + "-wal"));
-  EXPECT_EQ(notesSeenElsewhere(url), "a,b,c");
+          sleeps = 0;
+          container.reset();
+          const int sleptAtClose = sleeps;
+          const bool logLeft = sizeOf(url.string() + "-wal") > 0;
+          int status = 0;
+          if (write(done[1], "d", 1) != 1 || waitpid(reader, &status, 0) != reader) {
+            throw StoreError({}, "reader lost");
+          }
+          throw StoreError({}, "slept " + std::to_string(sleptAtClose) + " times; log " +
+                                   (logLeft ? "left to the reader" : "emptied") + "; reader " +
+                                   std::to_string(WIFEXITED(status) ? WEXITSTATUS(status) : -1));
+        },
+        false);
+    EXPECT_EQ(said, "slept 0 times; log left to the reader; reader 0");
+    EXPECT_EQ(std::filesystem::exists(url.string() + "-wal"), readOnly);
+    if (readOnly) {
+      // The file alone, without the -wal and -shm beside it, has not taken the saves.
+      const auto alone = directory.path() / "Alone.store";
+      std::filesystem::copy_file(url, alone);
+      EXPECT_EQ(notesSeenElsewhere(alone), "a");
+      EXPECT_TRUE(std::filesystem::exists(url.string() + "-shm"));
+    }
+    EXPECT_EQ(notesSeenElsewhere(url), "a,b,c");
+    EXPECT_FALSE(std::filesystem::exists(url.string() + "-wal"));
+  }
 }
 
 // SQLite opens the -wal and -shm by the store's path after the file itself: a store moved or

@@ -162,7 +162,10 @@ Database::~Database() {
   for (auto& statement : controls_) statement.reset();
   if (handle_ == nullptr) return;
   if (!inMemory_ && !isReadOnly()) {
-    if (logIsOwn_) {
+    if (keepsTheLog_) {
+      // An empty log (this open made it) holds nothing to keep: SQLite's close removes it.
+      if (logHasFrames()) keepTheLogAtClose();
+    } else if (logIsOwn_) {
       leaveTheLogInTheFile();
     } else if (logHasFrames() && fileLacksRoom()) {
       keepTheLogAtClose();
@@ -172,8 +175,9 @@ Database::~Database() {
   closingNow = {};
 }
 
-// SQLite's own close, finding the file alone by then, would copy the log into it as far as the
-// disk lets it, and remove the log that mends it.
+// SQLite's own close, finding the file alone by then, would copy the log into it and remove the
+// -wal and -shm: a file the disk has no room for would take part of the log and lose the rest,
+// which mends it, and a damaged one would be written over.
 void Database::keepTheLogAtClose() {
   sqlite3_db_config(handle_, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
 }
@@ -327,7 +331,7 @@ bool Database::fileHasMoved() const {
          moved != 0;
 }
 
-bool Database::emptyLog() { return emptyLogOnce() == Emptying::emptied; }
+bool Database::emptyLog() { return !keepsTheLog_ && emptyLogOnce() == Emptying::emptied; }
 
 // Without its log beside it, a moved file that took the pages it had room for and not the rest
 // would not hold together: it takes the log whole or not at all.
@@ -345,6 +349,8 @@ bool Database::emptyLogIntoMovedFile() {
                                "; make room, then try again.",
                            StoreLog::diskFull);
   };
+  // A damaged file takes nothing: there is nothing to settle.
+  if (keepsTheLog_) return true;
   if (fileLacksRoom()) refuseFull();
   if (emptyLogOnce() == Emptying::emptied) return true;
   // Room was reserved, or could not be on this file system.
@@ -455,6 +461,9 @@ void Database::raise(int resultCode, std::string_view doing) const {
   }
   // One code for damage, however SQLite came upon it, so that a host can tell it by the code.
   if ((primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB) && !inMemory_) {
+    // Whatever the connection still does, it writes nothing more into a damaged file: its log,
+    // and a killed program's before it, are kept beside it with it.
+    if (opened_) keepsTheLog_ = true;
     throw data::StoreError(data::StoreError::Kind::incompatibleStore,
                            "The store at " + path_ + " is damaged.",
                            primary == SQLITE_CORRUPT ? resultCode : SQLITE_CORRUPT);
@@ -472,20 +481,30 @@ void Database::raise(int resultCode, std::string_view doing) const {
   throw data::StoreError(data::StoreError::Kind::sqlite, message, resultCode);
 }
 
-// SQLite says which write failed by its code for the -shm alone. A statement writes first to the
-// rollback journal, there while a store is being made, or else to the log once the store is in
-// WAL mode; the file itself only where neither is there.
+// SQLite says which write failed by its code for the -shm alone. In WAL mode a statement grows
+// the log alone (the log is copied into the file apart, once room is reserved for it). Through a
+// rollback journal (a new store's tables, made before it turns to WAL), every step of a
+// transaction writes the journal, from its header at the first change on, and only the commit,
+// once the journal is synced, writes the file's pages (a page cache spilling would too, far past
+// what a new store's tables take). SQLite has rolled back and removed the journal by the time the
+// error is told: the step tells which file it was.
 std::string Database::fileThatCouldNotGrow(int resultCode) const {
   if (resultCode == SQLITE_IOERR_SHMOPEN || resultCode == SQLITE_IOERR_SHMSIZE ||
       resultCode == SQLITE_IOERR_SHMMAP) {
     return path_ + "-shm";
   }
-  struct stat status {};
-  for (const char* beside : {"-journal", "-wal"}) {
-    std::string file = path_ + beside;
-    if (::stat(file.c_str(), &status) == 0) return file;
-  }
-  return path_;
+  if (fileIsInWALMode()) return path_ + "-wal";
+  return committing_ ? path_ : path_ + "-journal";
+}
+
+// Bytes 18 and 19 of the header, the file format's write and read versions, are 2 in WAL mode.
+// Only the switch of the journal mode writes them, in the file itself.
+bool Database::fileIsInWALMode() const {
+  sqlite3_file* file = mainFile();
+  if (file == nullptr || file->pMethods == nullptr) return false;
+  unsigned char versions[2] = {};
+  return file->pMethods->xRead(file, versions, sizeof versions, 18) == SQLITE_OK &&
+         versions[0] == 2 && versions[1] == 2;
 }
 
 Statement::Statement(Database& database, std::string_view sql) : database_(&database) {
@@ -601,7 +620,8 @@ int Database::logCommitted(void* self, sqlite3* handle, const char* name, int fr
   // SQLite's own checkpoint after a commit, but for a file the disk has no room to grow: a copy
   // cut short would leave the file needing the log beside its name, which a move would part
   // from it.
-  if (frames < autoCheckpointFrames || static_cast<Database*>(self)->fileLacksRoom()) {
+  const auto* database = static_cast<Database*>(self);
+  if (frames < autoCheckpointFrames || database->keepsTheLog_ || database->fileLacksRoom()) {
     return SQLITE_OK;
   }
   sqlite3_wal_checkpoint_v2(handle, name, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
@@ -614,7 +634,15 @@ void Transaction::commit() {
     sqlite3_wal_hook(database_.handle(), &Database::logCommitted, &database_);
     database_.watchesTheLog_ = true;
   }
-  database_.control(Database::Control::commit).run();
+  // What a full disk refused at this step is the file's pages, in rollback mode.
+  database_.committing_ = true;
+  try {
+    database_.control(Database::Control::commit).run();
+  } catch (...) {
+    database_.committing_ = false;
+    throw;
+  }
+  database_.committing_ = false;
   open_ = false;
   database_.logMayHoldCommits_ = true;
 }

@@ -39,6 +39,8 @@ class Database {
   /// emptied, finds the log holding anything, or finds its file moved; it waits for a reader only
   /// of a moved file, whose own close would copy nothing, for as long as the busy timeout; so does
   /// one with a statement left unfinalised, whose close SQLite defers until the statement goes.
+  /// A connection that keeps its log (`keepTheLog`) copies none of it, and leaves the -wal and
+  /// -shm beside the file.
   ~Database();
   // Its statements point back at it.
   Database(Database&&) = delete;
@@ -67,12 +69,13 @@ class Database {
   bool fileHasMoved() const;
   /// Copies the write-ahead log into the file this connection has open, wherever that now is,
   /// and empties the log, waiting for other connections no longer than the busy timeout. True
-  /// once it is empty.
+  /// once it is empty; a connection that keeps its log (`keepTheLog`) copies nothing.
   bool emptyLog();
   /// Empties the log as `emptyLog` does into a file that has moved, but only once the file can
   /// grow to hold every frame of it: where the disk has no room for that, writes nothing into
   /// the file, keeps the log, and throws `StoreError` (code 13) naming the file that could not
-  /// grow. Where the file system reserves no room ahead, copies as `emptyLog` does.
+  /// grow. Where the file system reserves no room ahead, copies as `emptyLog` does. A
+  /// connection that keeps its log copies nothing, and is done at once (true).
   bool emptyLogIntoMovedFile();
   /// Where the log holds frames the file has not taken and the file may be opened without it
   /// (moved from the log's name, or of several names), records on the file where the log is
@@ -87,6 +90,7 @@ class Database {
   void noteOpened() {
     logIsOwn_ = true;
     mayCloseAlone_ = true;
+    opened_ = true;
   }
   /// Says, of a connection refused after its first read, that the -wal and -shm it read are
   /// its file's own, as far as can be told: its close may then empty the log into the file, but
@@ -97,9 +101,13 @@ class Database {
   /// Whether the log this connection read was kept by a close for another store file (see
   /// `KeptLog`): one that read while its path named another file may have read that file's.
   bool logIsKeptForAnotherFile() const;
-  /// Says, of such a connection, that its close copies nothing of that log into its file, nor
-  /// does SQLite's own.
-  void leaveTheLogAlone() { keepTheLogAtClose(); }
+  /// Says that nothing of the log is to be copied into the file from then on (no copy after a
+  /// commit, into a moved file, or at the close, SQLite's own included), so that the file keeps
+  /// its bytes and the -wal and -shm stay beside it, with whatever saves the -wal holds: for a
+  /// file damaged, or no store of this app (said by the connection itself once any step of an
+  /// opened store finds damage), and for a log another store's close kept.
+  void keepTheLog() { keepsTheLog_ = true; }
+  bool keepsTheLog() const { return keepsTheLog_; }
   /// Whether the log beside the path holds anything: frames it may not have copied yet.
   bool logHasFrames() const;
   /// Whether every frame of the log, as this connection's view of the -shm tells, was copied
@@ -162,7 +170,8 @@ class Database {
   /// damaged (SQLite's codes 11 and 26) throws kind `incompatibleStore`, "The store at <path> is
   /// damaged.", with code 11 (SQLite's extended one where it gave one), whatever step found it.
   /// A disk, or a quota, that is full throws "The disk holding <path> is full (<file> could not
-  /// grow); make room, then try again." with code 13, whatever SQLite's code was.
+  /// grow); make room, then try again." with code 13, whatever SQLite's code was. Damage found
+  /// once the store was opened keeps the log (`keepTheLog`).
   [[noreturn]] void raise(int resultCode, std::string_view doing) const;
 
  private:
@@ -190,6 +199,9 @@ class Database {
   static int logCommitted(void* self, sqlite3* handle, const char* name, int frames);
   static constexpr int autoCheckpointFrames = 1000;  // SQLITE_DEFAULT_WAL_AUTOCHECKPOINT
   std::string fileThatCouldNotGrow(int resultCode) const;
+  // Whether the file's header says it is in WAL mode; not a new store's file, of no pages, nor one
+  // still written through a rollback journal.
+  bool fileIsInWALMode() const;
   // The store file as SQLite has it open; null where it does not say.
   sqlite3_file* mainFile() const;
   // Whether the connection's file is opened by SQLite's own VFS for this system, not one
@@ -202,6 +214,10 @@ class Database {
   bool inMemory_;
   bool logIsOwn_ = false;
   bool mayCloseAlone_ = false;
+  bool opened_ = false;
+  mutable bool keepsTheLog_ = false;
+  // A transaction's commit is under way: in rollback mode, the one step that grows the file.
+  bool committing_ = false;
   std::array<std::unique_ptr<Statement>, 4> controls_;
   // Committed since the log was last emptied: a log left behind would hold what it wrote.
   bool logMayHoldCommits_ = false;

@@ -417,6 +417,15 @@ void StoreOpening::refuse(const StoreDescription& description, const StoreError&
     case SQLITE_READONLY_DIRECTORY:
       // A store writes beside its file (the write-ahead log) even to be read.
       throw cannotOpen("its folder " + folder + " is read-only.");
+    case SQLITE_IOERR_SHMOPEN:
+    case SQLITE_IOERR_SHMSIZE:
+    case SQLITE_IOERR_SHMMAP:
+      // SQLite sizes and maps the -shm at the first read: a file system that refuses either (FAT
+      // through FUSE will not grow a file by truncating it) refuses every open. A full disk was
+      // told as such before this.
+      throw cannotOpen("the file system holding it cannot keep " + file +
+                       "-shm, the index SQLite keeps beside a store; keep the store on another "
+                       "file system.");
     default:
       if (!Database::isReadOnly(error.extendedCode())) break;
       if (const auto companions = Database::readOnlyCompanions(file); !companions.empty()) {
