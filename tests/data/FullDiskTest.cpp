@@ -413,10 +413,16 @@ class Reader {
       pause();
       _exit(0);
     }
+    // A reader gone is told by the end of its answers.
+    close(ask_[0]);
+    close(answer_[1]);
+    ask_[0] = answer_[1] = -1;
   }
   ~Reader() {
     stop();
-    for (const int end : {ask_[0], ask_[1], answer_[0], answer_[1]}) close(end);
+    for (const int end : {ask_[0], ask_[1], answer_[0], answer_[1]}) {
+      if (end >= 0) close(end);
+    }
   }
   Reader(const Reader&) = delete;
   Reader& operator=(const Reader&) = delete;
