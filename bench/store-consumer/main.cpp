@@ -11,6 +11,12 @@
 // program it starts holds the given number of record locks on a file of its own (an unrelated
 // program on a busy machine); prints the mean wall and CPU time of a cycle. Beside it, a caller
 // of SQLite alone opens and closes the store as many times (`openRawPeer`, `closeRawPeer`).
+//
+// With "beside-reader", a count and a copy of that store, keeps that many cards one save at a
+// time (`saveTheCards`) while a program it starts reads the store through SQLite alone and stays
+// in its read transaction, so that the log is never reset; then, beside such a reader of the
+// copy, a caller of SQLite alone makes as many one-row commits into the copy (`rawCommits`).
+// Prints the CPU time of each.
 #include <fcntl.h>
 #include <signal.h>
 #include <sqlite3.h>
@@ -130,6 +136,60 @@ pid_t holdLocks(const std::string& file, int count) {
   return child;
 }
 
+// A program that, once told which store, reads it through SQLite alone and stays in its read
+// transaction, as a widget caught reading would; killed when this one ends. Started before this
+// program opens anything: SQLite in a child forked while the parent has the file open would take
+// the parent's locks for its own.
+class Reader {
+ public:
+  Reader() {
+    if (pipe(ask_) != 0 || pipe(answer_) != 0) return;
+    process_ = fork();
+    if (process_ == 0) {
+      prctl(PR_SET_PDEATHSIG, SIGKILL);
+      char path[4096] = {};
+      (void)!::read(ask_[0], path, sizeof path - 1);
+      sqlite3* connection = nullptr;
+      char byte = 'n';
+      if (sqlite3_open_v2(path, &connection, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK &&
+          sqlite3_exec(connection, "BEGIN; SELECT count(*) FROM sqlite_schema;", nullptr, nullptr,
+                       nullptr) == SQLITE_OK) {
+        byte = 'y';
+      }
+      (void)!::write(answer_[1], &byte, 1);
+      pause();
+      _exit(0);
+    }
+    // A reader gone is told by the end of its answers.
+    close(ask_[0]);
+    close(answer_[1]);
+    ask_[0] = answer_[1] = -1;
+  }
+  ~Reader() {
+    for (const int end : {ask_[0], ask_[1], answer_[0], answer_[1]}) {
+      if (end >= 0) close(end);
+    }
+    if (process_ > 0) {
+      kill(process_, SIGKILL);
+      waitpid(process_, nullptr, 0);
+    }
+  }
+  Reader(const Reader&) = delete;
+  Reader& operator=(const Reader&) = delete;
+
+  bool read(const std::string& store) {
+    char byte = 'n';
+    return process_ > 0 &&
+           write(ask_[1], store.c_str(), store.size()) == static_cast<ssize_t>(store.size()) &&
+           ::read(answer_[0], &byte, 1) == 1 && byte == 'y';
+  }
+
+ private:
+  pid_t process_ = -1;
+  int ask_[2] = {-1, -1};
+  int answer_[2] = {-1, -1};
+};
+
 double cpuSeconds() {
   timespec now{};
   clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
@@ -167,11 +227,88 @@ int cycles(const std::string& store, int count, int beside, int locks) {
   return 0;
 }
 
+__attribute__((noinline)) void saveTheCards(data::Context& context,
+                                            const std::shared_ptr<Shelf>& shelf, int count) {
+  for (int i = 0; i < count; ++i) {
+    Card::make({.id = UUID::random(),
+                .type = CardType::text,
+                .title = "Beside a reader " + std::to_string(i),
+                .payload = "A card kept while another program reads",
+                .createdAt = Date(800'000'000),
+                .shelf = shelf});
+    context.save();
+  }
+}
+
+__attribute__((noinline)) bool rawCommits(sqlite3* connection, int count) {
+  sqlite3_stmt* begin = nullptr;
+  sqlite3_stmt* insert = nullptr;
+  sqlite3_stmt* commit = nullptr;
+  bool done = sqlite3_prepare_v2(connection, "BEGIN IMMEDIATE", -1, &begin, nullptr) == SQLITE_OK &&
+              sqlite3_prepare_v2(connection, "INSERT INTO peer VALUES (?)", -1, &insert, nullptr) ==
+                  SQLITE_OK &&
+              sqlite3_prepare_v2(connection, "COMMIT", -1, &commit, nullptr) == SQLITE_OK;
+  for (int i = 0; done && i < count; ++i) {
+    const std::string text = "Beside a reader " + std::to_string(i);
+    sqlite3_bind_text(insert, 1, text.c_str(), -1, SQLITE_TRANSIENT);
+    done = sqlite3_step(begin) == SQLITE_DONE && sqlite3_step(insert) == SQLITE_DONE &&
+           sqlite3_step(commit) == SQLITE_DONE;
+    sqlite3_reset(begin);
+    sqlite3_reset(insert);
+    sqlite3_reset(commit);
+  }
+  sqlite3_finalize(begin);
+  sqlite3_finalize(insert);
+  sqlite3_finalize(commit);
+  return done;
+}
+
+int besideAReader(const std::string& store, int count, const std::string& copy) {
+  auto reader = std::make_unique<Reader>();
+  auto copyReader = std::make_unique<Reader>();
+  auto container = load(store);
+  if (container == nullptr) return 1;
+  data::Context& context = container->viewContext();
+  KelvoPersistence::configure(context);
+  const auto shelves = context.fetch(Shelf::fetchRequest());
+  if (shelves.empty()) return 1;
+  // The reader reads what the log holds then: a checkpoint copies that much, and no more.
+  saveTheCards(context, shelves.front(), 1);
+  if (!reader->read(store)) return 1;
+  const double start = cpuSeconds();
+  saveTheCards(context, shelves.front(), count);
+  const double saves = cpuSeconds() - start;
+  reader.reset();
+  closeTheStore(container);
+
+  // SQLite alone, as the store sets it: the log, and every commit synced.
+  sqlite3* connection = nullptr;
+  if (sqlite3_open_v2(copy.c_str(), &connection, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK ||
+      sqlite3_exec(connection,
+                   "PRAGMA journal_mode = WAL; PRAGMA synchronous = FULL; CREATE TABLE IF NOT "
+                   "EXISTS peer(x);",
+                   nullptr, nullptr, nullptr) != SQLITE_OK ||
+      !rawCommits(connection, 1) || !copyReader->read(copy)) {
+    sqlite3_close(connection);
+    return 1;
+  }
+  const double rawStart = cpuSeconds();
+  const bool committed = rawCommits(connection, count);
+  const double raw = cpuSeconds() - rawStart;
+  copyReader.reset();
+  sqlite3_close(connection);
+  std::printf("saves_cpu_s=%.3f raw_commits_cpu_s=%.3f\n", saves, raw);
+  return committed ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc < 2) return 2;
   if (argc == 4 && std::string(argv[2]) == "one-more") return oneMore(argv[1], argv[3]);
+  if (argc == 5 && std::string(argv[2]) == "beside-reader") {
+    return besideAReader(argv[1], std::stoi(argv[3]), argv[4]);
+  }
   if (argc == 6 && std::string(argv[2]) == "cycles") {
     return cycles(argv[1], std::stoi(argv[3]), std::stoi(argv[4]), std::stoi(argv[5]));
   }

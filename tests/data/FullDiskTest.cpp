@@ -539,5 +539,142 @@ TEST(FullDiskTest, AFileSystemThatCannotKeepTheShmRefusesEveryOpenSayingSo) {
   EXPECT_EQ(answers, expected + "kept as it was");
 }
 
+// A program that, once told, reads a store through SQLite alone and stays in its read
+// transaction: no checkpoint copies into the file a frame of the log past what it reads. Started
+// before the test opens anything, as SQLite in a child forked while the parent has the file open
+// would take the parent's locks for its own.
+class Reader {
+ public:
+  Reader() {
+    if (pipe(ask_) != 0 || pipe(answer_) != 0) return;
+    process_ = fork();
+    if (process_ == 0) {
+      prctl(PR_SET_PDEATHSIG, SIGKILL);
+      alarm(120);
+      char path[4096] = {};
+      if (::read(ask_[0], path, sizeof path - 1) <= 0) _exit(1);
+      sqlite3* connection = nullptr;
+      const char began =
+          sqlite3_open_v2(path, &connection, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK &&
+                  sqlite3_exec(connection, "BEGIN; SELECT count(*) FROM sqlite_schema;", nullptr,
+                               nullptr, nullptr) == SQLITE_OK
+              ? 'y'
+              : 'n';
+      if (write(answer_[1], &began, 1) != 1) _exit(1);
+      pause();
+      _exit(0);
+    }
+    // A reader gone is told by the end of its answers.
+    close(ask_[0]);
+    close(answer_[1]);
+    ask_[0] = answer_[1] = -1;
+  }
+  ~Reader() {
+    stop();
+    for (const int end : {ask_[0], ask_[1], answer_[0], answer_[1]}) {
+      if (end >= 0) close(end);
+    }
+  }
+  Reader(const Reader&) = delete;
+  Reader& operator=(const Reader&) = delete;
+
+  bool read(const fs::path& url) {
+    const std::string path = url.string();
+    char began = 'n';
+    pollfd answered{answer_[0], POLLIN, 0};
+    return process_ > 0 &&
+           write(ask_[1], path.data(), path.size()) == static_cast<ssize_t>(path.size()) &&
+           poll(&answered, 1, 10'000) == 1 && ::read(answer_[0], &began, 1) == 1 && began == 'y';
+  }
+  void stop() {
+    if (process_ <= 0) return;
+    kill(process_, SIGKILL);
+    waitpid(process_, nullptr, 0);
+    process_ = 0;
+  }
+
+ private:
+  pid_t process_ = -1;
+  int ask_[2] = {-1, -1};
+  int answer_[2] = {-1, -1};
+};
+
+// What another program does to a store file through a descriptor of its own (closing one in this
+// process would drop the locks SQLite holds here).
+enum class Deed { nothing, givesBackTheRoomPastItsEnd, growsItAndCutsItBack };
+
+void anotherProgram(const fs::path& file, Deed deed) {
+  const pid_t child = fork();
+  if (child == 0) {
+    const int descriptor = open(file.c_str(), O_RDWR | O_CLOEXEC);
+    struct stat status {};
+    if (descriptor < 0 || fstat(descriptor, &status) != 0) _exit(1);
+    bool done = true;
+    if (deed == Deed::givesBackTheRoomPastItsEnd) {
+      done = fallocate(descriptor, FALLOC_FL_PUNCH_HOLE | FALLOC_FL_KEEP_SIZE, status.st_size,
+                       off_t{1} << 30) == 0;
+    } else if (deed == Deed::growsItAndCutsItBack) {
+      done = ftruncate(descriptor, status.st_size + 4096) == 0 &&
+             ftruncate(descriptor, status.st_size) == 0;
+    }
+    _exit(done ? 0 : 1);
+  }
+  waitpid(child, nullptr, 0);
+}
+
+// Beside a reader, a commit of more than a thousand pages: the checkpoint after it reserves room
+// in the file for them all, and copies none. Then another program's deed, and the store moved on
+// a disk filled to the last byte: the save that finds the move copies the log into the file only
+// where the room is still there, and otherwise keeps the log whole.
+std::string reservedThen(const fs::path& folder, Deed deed) {
+  const fs::path a = folder / "A.store";
+  const fs::path b = folder / "B.store";
+  Reader reader;
+  testing::keepNote(a, "kept");
+  std::string said;
+  {
+    auto p1 = testing::openContainer(a);
+    if (!reader.read(a)) return "no reader";
+    for (int i = 0; i < 1100; ++i) {
+      testing::makeNote(p1->viewContext(), "note " + std::to_string(i))
+          ->setValue("body", std::string(3000, 'b'));
+    }
+    said += "bulk " + code(testing::saveError(p1->viewContext()));
+    anotherProgram(a, deed);
+    fill(folder / "filler", 0);
+    fs::rename(a, b);
+    reader.stop();
+    testing::makeNote(p1->viewContext(), "late");
+    said += ", save " + code(testing::saveError(p1->viewContext()));
+  }
+  fs::remove(folder / "filler");
+  said += "; B " + notesAndCheck(b) + "; A " + notesAndCheck(a);
+  if (const auto kept = keptLog(a)) {
+    fs::rename(*kept, b.string() + "-wal");
+    said += "; B with the kept log " + notesAndCheck(b);
+  }
+  return said;
+}
+
+TEST(FullDiskTest, RoomReservedForTheLogCountsOnlyWhileTheFileStillHasIt) {
+  TemporaryDirectory directory;
+  const fs::path folder = directory.path() / "small";
+  fs::create_directory(folder);
+  const std::string copied = "bulk saved, save 1032; B 1101 whole; A 0 whole";
+  // The log the close could not copy follows the file.
+  const std::string kept = "bulk saved, save 13; B 1101 whole; A 0 whole";
+  for (const auto& [deed, expected] : {
+           std::pair{Deed::nothing, copied},
+           std::pair{Deed::givesBackTheRoomPastItsEnd, kept},
+           std::pair{Deed::growsItAndCutsItBack, kept},
+       }) {
+    SCOPED_TRACE(static_cast<int>(deed));
+    const std::string said =
+        inSmallFileSystem(folder, 16 << 20, [&] { return reservedThen(folder, deed); });
+    if (said == "no mount") GTEST_SKIP() << "no file system of its own for the test to fill";
+    EXPECT_EQ(said, expected);
+  }
+}
+
 }  // namespace
 }  // namespace kelvo::data

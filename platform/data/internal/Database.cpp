@@ -617,11 +617,15 @@ Transaction::~Transaction() {
 }
 
 int Database::logCommitted(void* self, sqlite3* handle, const char* name, int frames) {
+  if (frames < autoCheckpointFrames) return SQLITE_OK;
   // SQLite's own checkpoint after a commit, but for a file the disk has no room to grow: a copy
   // cut short would leave the file needing the log beside its name, which a move would part
-  // from it.
-  const auto* database = static_cast<Database*>(self);
-  if (frames < autoCheckpointFrames || database->keepsTheLog_ || database->fileLacksRoom()) {
+  // from it. The log just written to is open, and the file tells by itself whether SQLite's own
+  // VFS opened it: only the file is looked up.
+  if (static_cast<Database*>(self)->keepsTheLog_) return SQLITE_OK;
+  sqlite3_file* file = nullptr;
+  if (sqlite3_file_control(handle, name, SQLITE_FCNTL_FILE_POINTER, &file) == SQLITE_OK &&
+      StoreLog::reserveForLog(file) == StoreLog::Room::none) {
     return SQLITE_OK;
   }
   sqlite3_wal_checkpoint_v2(handle, name, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);

@@ -25,9 +25,11 @@ struct StoreLog {
   };
   /// Reserves, without changing its size, the room the store file SQLite has open as `file` needs
   /// to take every frame of its log: the size the log's last commit gives it, as the wal-index in
-  /// the connection's view of the -shm tells. `file` is SQLite's own file for this system, whose
-  /// connection has its log open: asked of one that has not, SQLite would make a view of the
-  /// -shm that nothing lets go.
+  /// the connection's view of the -shm tells. Room this thread reserved in the file before is not
+  /// asked for again while the file still has it (it keeps the size and the count of blocks it had
+  /// just after); past it, only the rest is. `file` is SQLite's own file for this system (any
+  /// other is told `unknown`), whose connection has its log open: asked of one that has not,
+  /// SQLite would make a view of the -shm that nothing lets go.
   static Room reserveForLog(sqlite3_file* file);
   /// The descriptor SQLite's own VFS holds for `file`, checked against the inode SQLite records
   /// for it; -1 where `file` is not SQLite's own, or the check fails. Never to be closed.
