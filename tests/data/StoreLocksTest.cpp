@@ -222,6 +222,12 @@ TEST(StoreLocksTest, TheListOfLocksNamesEveryHolderOfTheStoreOnItsOwnFileSystem)
       {20, true}, {31, true, Listed::Mark::thisName}, {32, true, Listed::Mark::none, true}};
   EXPECT_EQ(StoreLocks::judge(tests, shared, lookup).conflict, Conflict::none);
   EXPECT_EQ(asked, 0);
+  // The lock test names no process (another pid namespace's), and the list names one that maps
+  // another name: that one is named.
+  const StoreLocks::Tests unnamed{{Lock::read, 0}, {}, {}};
+  const auto named = StoreLocks::judge(unnamed, std::vector<Listed>{{30, true}}, lookup);
+  EXPECT_EQ(named.conflict, Conflict::fileByAnotherName);
+  EXPECT_EQ(named.process, 30);
 }
 
 // Another process's locks, as SQLite takes them, are seen through a descriptor of this
