@@ -104,11 +104,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     case Conflict::none:
       break;
   }
-  // A holder of this name's -shm, or a mark of this name, that is as unseen as the file's holder
-  // is taken for it.
+  // A mark of this name as unseen as the file's holder is taken for it.
   if (tests.file.process == 0 && tests.file.lock == StoreLocks::Held::Lock::read &&
-      ((tests.marks.thisName.held() && tests.marks.thisName.process == 0) ||
-       (tests.shm.held() && tests.shm.process == 0 && !tests.shm.byOpenFile))) {
+      tests.marks.thisName.held() && tests.marks.thisName.process == 0) {
     require(found.conflict != Conflict::unseenHolder);
   }
   return 0;

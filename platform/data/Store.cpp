@@ -189,8 +189,7 @@ Store::Store(const StoreDescription& description, const Model& model) : descript
     // for the latest, over what the other program has written since.
     if (moved) {
       database_->keepTheLog();
-    } else if (refusedThere &&
-               (openFile_->isTheOnlyView(*database_) || database_->logIsCopied())) {
+    } else if (refusedThere && (openFile_->isTheOnlyView(*database_) || database_->logIsCopied())) {
       database_->noteLogIsOwn();
     }
     if (refusedThere) throw;

@@ -50,7 +50,10 @@ TEST(StoreLocksTest, AProcessHoldingTheStoreByAnotherNameOrTheShmForAnotherFileI
       // Nobody, or one name by one program or several.
       {{}, {}, {}, Conflict::none, 0},
       {{Lock::read, 20}, {Lock::read, 20}, {}, Conflict::none, 0},
-      {{Lock::read, 0}, {Lock::read, 0}, {}, Conflict::none, 0},
+      {{Lock::read, 0}, {Lock::read, 0}, {{Lock::read, 0}, {}}, Conflict::none, 0},
+      // Unseen, and holding this name's -shm, marking no name: which name it holds the file by
+      // cannot be told, as a reader here would hide a holder by another name.
+      {{Lock::read, 0}, {Lock::read, 0}, {}, Conflict::unseenHolder, 0},
       {{Lock::read, 60}, {}, {}, Conflict::none, 0},
       // By another name, whoever else holds this name's -shm.
       {{Lock::read, 30}, {}, {}, Conflict::fileByAnotherName, 30},

@@ -384,10 +384,11 @@ StoreLocks::Found StoreLocks::judge(const Tests& tests,
   }
   if (pending) return *pending;
   // A holder the test cannot name, in a pid namespace this one cannot see into: one that marks
-  // this name, or holds this name's -shm, unseen too, is taken for it.
+  // this name, unseen too, is taken for it. One that holds this name's -shm is not: a program
+  // using SQLite alone that reads at this name would hide another that holds the file by
+  // another name.
   if (file.process == 0 && !file.byOpenFile) {
-    const auto unseen = [](const Held& held) { return held.held() && held.process == 0; };
-    if (unseen(tests.marks.thisName) || (unseen(shm) && !shm.byOpenFile)) return {};
+    if (tests.marks.thisName.held() && tests.marks.thisName.process == 0) return {};
     return {Conflict::unseenHolder, 0};
   }
   return {};

@@ -110,8 +110,8 @@ class StoreLocks {
     fileByAnotherName,
     /// The process holds the -shm beside this name, and not the store file now at it.
     shmOfAnotherFile,
-    /// A process in a pid namespace this one cannot see into holds the store file, and nothing
-    /// tells that it holds it by this name.
+    /// A process in a pid namespace this one cannot see into holds the store file, and marks no
+    /// name that it can be told by.
     unseenHolder,
     /// A process whose memory map this one may not read (another user's, or one that keeps it
     /// closed) holds the store file, and nothing tells that it holds it by this name.
