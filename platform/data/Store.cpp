@@ -177,19 +177,21 @@ Store::Store(const StoreDescription& description, const Model& model) : descript
     mayNotWrite_ = !inMemory && database_->isReadOnly();
   } catch (const StoreError& error) {
     if (inMemory) throw;
-    // Refused after its first read, this connection may be the last to read the log it read,
-    // which is then its file's to empty, unless another program reads the file, or that log,
-    // otherwise. One that read while its path named nothing, or another file, read the -wal and
-    // -shm of whatever was there, maybe another store's, being written: never its file's to
-    // empty, nor SQLite's close's to copy. Saves of its file's own that its file's other
-    // connections left in that log, they recorded (see KeptLog).
+    // Refused after its first read, or as the path moved, this connection may be the last to
+    // read the log it read, which is then its file's to empty, unless another program reads
+    // the file, or that log, otherwise. One that read while its path named another file may
+    // have read that file's, being written: never its file's to empty, nor SQLite's close's to
+    // copy, where a holder of that -shm does not hold this file, or a close kept that log for
+    // another file.
     const bool moved = cameOfAMove(error, *database_);
     // Where another program reads the file otherwise, a log whose frames are all in the file
     // is still reset: left as it is, a later first reader by this name would take its frames
     // for the latest, over what the other program has written since.
-    if (moved) {
+    if (moved &&
+        (database_->logIsKeptForAnotherFile() || openFile_->readAnotherFilesLog(*database_))) {
       database_->keepTheLog();
-    } else if (refusedThere && (openFile_->isTheOnlyView(*database_) || database_->logIsCopied())) {
+    } else if ((refusedThere || moved) && (openFile_->isTheOnlyView(*database_) ||
+                                           (refusedThere && database_->logIsCopied()))) {
       database_->noteLogIsOwn();
     }
     if (refusedThere) throw;

@@ -398,6 +398,20 @@ std::optional<Database::FileIdentity> Database::openFile() const {
   return identity;
 }
 
+std::optional<Database::FileIdentity> Database::shmFile() const {
+  sqlite3_file* file = mainFile();
+  if (file == nullptr || file->pMethods == nullptr || file->pMethods->iVersion < 2 ||
+      !logIsOpen()) {
+    return std::nullopt;
+  }
+  // The view the connection has (never one mapped anew here).
+  void volatile* region = nullptr;
+  if (file->pMethods->xShmMap(file, 0, 32768, 0, &region) != SQLITE_OK || region == nullptr) {
+    return std::nullopt;
+  }
+  return mappedFile(const_cast<const void*>(region));
+}
+
 std::string Database::readOnlyCompanions(const std::string& path) {
   if (::access(path.c_str(), W_OK) != 0) return {};
   std::vector<std::string> readOnly;

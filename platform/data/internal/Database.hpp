@@ -133,6 +133,8 @@ class Database {
   /// account of a moment's memory mapping of it. None for a database in memory, or where the
   /// system does not tell (no /proc, memory mapping turned off).
   std::optional<FileIdentity> openFile() const;
+  /// The -shm this connection has a view of, as its memory map names it; none where it has none.
+  std::optional<FileIdentity> shmFile() const;
   /// Says which of the write-ahead log and its index beside a database file that can be written
   /// cannot be, and what to do ("<path>-shm beside the store is read-only; make it writable, as
   /// the store file is."); empty when none. SQLite makes them with the file's mode, so a file

@@ -283,6 +283,18 @@ bool OpenStore::isTheOnlyView(const Database& connection) const {
   return look(connection).conflict == StoreLocks::Conflict::none;
 }
 
+bool OpenStore::readAnotherFilesLog(const Database& connection) const {
+  if (id_ == 0) return false;
+  const auto shm = connection.shmFile();
+  if (!shm) return false;
+  const auto holders = StoreLocks::holders(fileDescriptor(connection), inode_, shm->deviceMajor,
+                                           shm->deviceMinor, shm->inode);
+  if (!holders) return false;
+  return std::any_of(holders->begin(), holders->end(), [](const StoreLocks::Listed& holder) {
+    return holder.holdsShm && !holder.holdsFile;
+  });
+}
+
 std::optional<bool> OpenStore::hasMoved() const {
   if (id_ == 0) return std::nullopt;
   struct stat status {};

@@ -73,6 +73,10 @@ class OpenStore {
   /// path it was opened at for another file: the log beside that path is then the file's alone
   /// to empty. Waits for nothing.
   bool isTheOnlyView(const Database& connection) const;
+  /// Whether the -wal and -shm the connection read are another store file's: another process
+  /// holds that -shm, and not this file, as the system's list of locks tells. False where it
+  /// cannot be told.
+  bool readAnotherFilesLog(const Database& connection) const;
 
  private:
   OpenStore(std::uint64_t id, std::string path, std::uint64_t device, std::uint64_t inode)

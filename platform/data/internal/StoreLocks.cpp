@@ -323,6 +323,19 @@ std::optional<std::vector<StoreLocks::Listed>> StoreLocks::holders(int descripto
   return holders(*list, {*device, inode}, shm, ownMark, selfAsProcNamesIt());
 }
 
+std::optional<std::vector<StoreLocks::Listed>> StoreLocks::holders(int descriptor,
+                                                                   std::uint64_t inode,
+                                                                   std::uint32_t shmMajor,
+                                                                   std::uint32_t shmMinor,
+                                                                   std::uint64_t shmInode) {
+  if (descriptor < 0) return std::nullopt;
+  const auto device = deviceOf(descriptor);
+  const auto list = device ? readWhole("/proc/locks") : std::nullopt;
+  if (!list) return std::nullopt;
+  return holders(*list, {*device, inode}, ListedFile{deviceText(shmMajor, shmMinor), shmInode}, 0,
+                 selfAsProcNamesIt());
+}
+
 StoreLocks::Found StoreLocks::judge(const Tests& tests,
                                     const std::optional<std::vector<Listed>>& listed,
                                     const MapsLookup& maps) {

@@ -95,6 +95,10 @@ class StoreLocks {
   /// grows with what the machine's programs hold.
   static std::optional<std::vector<Listed>> holders(int descriptor, std::uint64_t inode,
                                                     int shmDescriptor, off_t ownMark);
+  /// The same, for a -shm named by the device and inode a memory map gives.
+  static std::optional<std::vector<Listed>> holders(int descriptor, std::uint64_t inode,
+                                                    std::uint32_t shmMajor, std::uint32_t shmMinor,
+                                                    std::uint64_t shmInode);
 
   /// What a process maps beside the store file: this name's -shm, a -shm beside another name of
   /// the file, none beside the file at all (it is between its lock on the file and its map of the
