@@ -31,6 +31,7 @@
 
 #include "platform/data/Context.hpp"
 #include "platform/data/internal/StoreLog.hpp"
+#include "tests/data/SmallDisk.hpp"
 #include "tests/data/StoreFileCheck.hpp"
 #include "tests/data/StorePeer.hpp"
 #include "tests/data/TestModel.hpp"
@@ -41,49 +42,9 @@ namespace {
 namespace fs = std::filesystem;
 using kelvo::testing::TemporaryDirectory;
 
-// What `what` says, run in a child that has a tmpfs of `bytes` at `folder`; "no mount" where it
-// cannot.
-std::string inSmallFileSystem(const fs::path& folder, std::size_t bytes,
-                              const std::function<std::string()>& what) {
-  const std::string size = "size=" + std::to_string(bytes);
-  return inOwnMountTable(
-      [&] { return mount("none", folder.c_str(), "tmpfs", 0, size.c_str()) == 0; }, what);
-}
-
-// Fills the file system of `filler` but for about `room` bytes.
-void fill(const fs::path& filler, std::size_t room) {
-  const int file = open(filler.c_str(), O_CREAT | O_WRONLY | O_TRUNC | O_CLOEXEC, 0600);
-  if (file < 0) return;
-  const std::vector<char> chunk(4096, 'x');
-  while (write(file, chunk.data(), chunk.size()) > 0) {
-  }
-  struct stat status {};
-  fstat(file, &status);
-  const auto size = static_cast<std::size_t>(status.st_size);
-  if (ftruncate(file, static_cast<off_t>(size > room ? size - room : 0)) != 0) room = 0;
-  close(file);
-}
-
 std::string fileBytes(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), {}};
-}
-
-std::string code(const std::optional<StoreError>& error) {
-  return error ? std::to_string(error->extendedCode()) : "saved";
-}
-
-// Notes in the store at `url` and whether SQLite reads it whole, or what opening it says.
-std::string notesAndCheck(const fs::path& url) {
-  try {
-    const std::size_t notes = testing::openContainer(url)->viewContext().count("Note");
-    data_internal::Database database(url.string());
-    data_internal::Statement check = database.prepare("PRAGMA integrity_check");
-    check.step();
-    return std::to_string(notes) + (check.columnText(0) == "ok" ? " whole" : " not whole");
-  } catch (const StoreError& error) {
-    return error.what();
-  }
 }
 
 // A log set aside beside `url` by an open that found no store for it.
@@ -538,66 +499,6 @@ TEST(FullDiskTest, AFileSystemThatCannotKeepTheShmRefusesEveryOpenSayingSo) {
   }
   EXPECT_EQ(answers, expected + "kept as it was");
 }
-
-// A program that, once told, reads a store through SQLite alone and stays in its read
-// transaction: no checkpoint copies into the file a frame of the log past what it reads. Started
-// before the test opens anything, as SQLite in a child forked while the parent has the file open
-// would take the parent's locks for its own.
-class Reader {
- public:
-  Reader() {
-    if (pipe(ask_) != 0 || pipe(answer_) != 0) return;
-    process_ = fork();
-    if (process_ == 0) {
-      prctl(PR_SET_PDEATHSIG, SIGKILL);
-      alarm(120);
-      char path[4096] = {};
-      if (::read(ask_[0], path, sizeof path - 1) <= 0) _exit(1);
-      sqlite3* connection = nullptr;
-      const char began =
-          sqlite3_open_v2(path, &connection, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK &&
-                  sqlite3_exec(connection, "BEGIN; SELECT count(*) FROM sqlite_schema;", nullptr,
-                               nullptr, nullptr) == SQLITE_OK
-              ? 'y'
-              : 'n';
-      if (write(answer_[1], &began, 1) != 1) _exit(1);
-      pause();
-      _exit(0);
-    }
-    // A reader gone is told by the end of its answers.
-    close(ask_[0]);
-    close(answer_[1]);
-    ask_[0] = answer_[1] = -1;
-  }
-  ~Reader() {
-    stop();
-    for (const int end : {ask_[0], ask_[1], answer_[0], answer_[1]}) {
-      if (end >= 0) close(end);
-    }
-  }
-  Reader(const Reader&) = delete;
-  Reader& operator=(const Reader&) = delete;
-
-  bool read(const fs::path& url) {
-    const std::string path = url.string();
-    char began = 'n';
-    pollfd answered{answer_[0], POLLIN, 0};
-    return process_ > 0 &&
-           write(ask_[1], path.data(), path.size()) == static_cast<ssize_t>(path.size()) &&
-           poll(&answered, 1, 10'000) == 1 && ::read(answer_[0], &began, 1) == 1 && began == 'y';
-  }
-  void stop() {
-    if (process_ <= 0) return;
-    kill(process_, SIGKILL);
-    waitpid(process_, nullptr, 0);
-    process_ = 0;
-  }
-
- private:
-  pid_t process_ = -1;
-  int ask_[2] = {-1, -1};
-  int answer_[2] = {-1, -1};
-};
 
 // What another program does to a store file through a descriptor of its own (closing one in this
 // process would drop the locks SQLite holds here).

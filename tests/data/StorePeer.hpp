@@ -297,6 +297,67 @@ class Peer {
   bool inOwnPidSpace_ = false;
 };
 
+// A program that, once told, reads a store through SQLite alone and stays in its read
+// transaction: no checkpoint copies into the file a frame of the log past what it reads. Started
+// before the test opens anything, as SQLite in a child forked while the parent has the file open
+// would take the parent's locks for its own.
+class Reader {
+ public:
+  Reader() {
+    if (pipe(ask_) != 0 || pipe(answer_) != 0) return;
+    process_ = fork();
+    if (process_ == 0) {
+      prctl(PR_SET_PDEATHSIG, SIGKILL);
+      alarm(120);
+      char path[4096] = {};
+      if (::read(ask_[0], path, sizeof path - 1) <= 0) _exit(1);
+      sqlite3* connection = nullptr;
+      const char began =
+          sqlite3_open_v2(path, &connection, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK &&
+                  sqlite3_exec(connection, "BEGIN; SELECT count(*) FROM sqlite_schema;", nullptr,
+                               nullptr, nullptr) == SQLITE_OK
+              ? 'y'
+              : 'n';
+      if (write(answer_[1], &began, 1) != 1) _exit(1);
+      pause();
+      _exit(0);
+    }
+    // A reader gone is told by the end of its answers.
+    close(ask_[0]);
+    close(answer_[1]);
+    ask_[0] = answer_[1] = -1;
+  }
+  ~Reader() {
+    stop();
+    for (const int end : {ask_[0], ask_[1], answer_[0], answer_[1]}) {
+      if (end >= 0) close(end);
+    }
+  }
+  Reader(const Reader&) = delete;
+  Reader& operator=(const Reader&) = delete;
+
+  bool read(const std::filesystem::path& url) {
+    const std::string path = url.string();
+    char began = 'n';
+    pollfd answered{answer_[0], POLLIN, 0};
+    return process_ > 0 &&
+           write(ask_[1], path.data(), path.size()) == static_cast<ssize_t>(path.size()) &&
+           poll(&answered, 1, 10'000) == 1 && ::read(answer_[0], &began, 1) == 1 && began == 'y';
+  }
+  pid_t process() const { return process_; }
+  void stop() {
+    if (process_ <= 0) return;
+    kill(process_, SIGKILL);
+    waitpid(process_, nullptr, 0);
+    process_ = 0;
+  }
+
+ private:
+  pid_t process_ = -1;
+  int ask_[2] = {-1, -1};
+  int answer_[2] = {-1, -1};
+};
+
 /// What programs saving beside a renamer were told: the notes answered "saved", and how many
 /// answers called the store damaged.
 struct SavedBesideARenamer {

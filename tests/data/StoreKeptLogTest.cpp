@@ -1,0 +1,182 @@
+// A log a close or a save had to leave holding saves its file has not taken, for want of room or
+// as another program's read kept them busy: it follows its file where a rename takes it, the file
+// records where it is, and the next open by any name of the file reads it, or is refused, naming
+// it. No save answered "saved" is erased when the store comes back to its old name.
+#include <gtest/gtest.h>
+#include <sys/mount.h>
+
+#include <filesystem>
+#include <functional>
+#include <set>
+#include <string>
+
+#include "tests/data/SmallDisk.hpp"
+#include "tests/data/StoreFileCheck.hpp"
+#include "tests/data/StorePeer.hpp"
+#include "tests/support/TestSupport.hpp"
+
+namespace kelvo::data {
+namespace {
+
+namespace fs = std::filesystem;
+using kelvo::testing::TemporaryDirectory;
+
+// The titles of the notes in the store at `url`, in order, joined by commas.
+std::string titles(const fs::path& url) {
+  std::set<std::string> found;
+  for (const auto& note : testing::openContainer(url)->viewContext().fetch("Note")) {
+    found.insert(*note->value("title")->string());
+  }
+  std::string list;
+  for (const auto& title : found) list += (list.empty() ? "" : ",") + title;
+  return list;
+}
+
+// Saves each title in turn, one save each; with `pages`, notes that take new pages, so that a
+// moved file must grow to take the log.
+void save(Container& container, std::initializer_list<const char*> titles, bool pages = false) {
+  for (const char* title : titles) {
+    auto note = testing::makeNote(container.viewContext(), title);
+    if (pages) note->setValue("body", std::string(6000, 'p'));
+    container.viewContext().save();
+  }
+}
+
+// Notes saved at `first`, closed on a full disk after `between` (a move or nothing), room made;
+// saves at `second`, and `after` (a move back, or nothing); what each name reads at the end.
+std::string keptThenSaved(const fs::path& folder, const fs::path& first, const fs::path& second,
+                          const std::function<void()>& between,
+                          const std::function<void()>& after) {
+  std::string said;
+  {
+    auto holder = testing::openContainer(first);
+    save(*holder, {"a1", "a2", "a3"}, true);
+    fill(folder / "filler", 0);
+    between();
+    testing::makeNote(holder->viewContext(), "refused");
+    said += "late save " + code(testing::saveError(holder->viewContext()));
+  }
+  fs::remove(folder / "filler");
+  {
+    auto later = testing::openContainer(second);
+    save(*later, {"b1", "b2"});
+  }
+  after();
+  return said + "; " + titles(first) + "; " + notesAndCheck(first);
+}
+
+// A store closed on a full disk, the log its close could not copy kept: every save answered
+// "saved" is read at the end, by whichever name. Moved within its file system, its log follows
+// it; opened by another of its names, the open brings the log beside that name.
+TEST(StoreKeptLogTest, ALogKeptForWantOfRoomStaysWithItsFileAndNoLaterSaveIsErased) {
+  if (geteuid() != 0) GTEST_SKIP() << "a file system of the test's own needs the superuser";
+  TemporaryDirectory directory;
+  TemporaryDirectory images;
+  const fs::path folder = directory.path() / "small";
+  fs::create_directory(folder);
+  const fs::path a = folder / "A.store";
+  const fs::path b = folder / "B.store";
+  const std::string everything = "a1,a2,a3,b1,b2";
+  const auto movedAndBack = [&] {
+    return keptThenSaved(
+        folder, a, b, [&] { fs::rename(a, b); }, [&] { fs::rename(b, a); });
+  };
+  // The log beside the new name is taken: a leftover, empty.
+  const auto movedBesideALeftover = [&] {
+    return keptThenSaved(
+        folder, a, b,
+        [&] {
+          fs::rename(a, b);
+          std::ofstream(b.string() + "-wal").flush();
+        },
+        [&] { fs::rename(b, a); });
+  };
+  const auto byALink = [&] {
+    return keptThenSaved(
+        folder, b, a, [] {}, [] {});
+  };
+  const struct {
+    const char* name;
+    std::function<std::string(const std::function<std::string()>&)> disk;
+    std::function<std::string()> steps;
+    // The late save is refused: the disk is full (13), or the store moved (1032).
+    const char* late;
+  } rows[] = {
+      {"moved and back, tmpfs", [&](auto what) { return inSmallFileSystem(folder, 2 << 20, what); },
+       movedAndBack, "13"},
+      {"moved and back, ext4",
+       [&](auto what) { return inSmallExt4(folder, images.path() / "ext4.img", 8 << 20, what); },
+       movedAndBack, "13"},
+      {"moved beside a leftover log",
+       [&](auto what) { return inSmallFileSystem(folder, 2 << 20, what); }, movedBesideALeftover,
+       "13"},
+      {"a hard link",
+       [&](auto what) {
+         return inSmallFileSystem(folder, 2 << 20, [&] {
+           testing::keepNote(a, "a0");
+           fs::create_hard_link(a, b);
+           return what();
+         });
+       },
+       byALink, "13"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    const std::string said = row.disk(row.steps);
+    if (said == "no mount") {
+      std::printf("%s: left out, no file system of its own here\n", row.name);
+      continue;
+    }
+    const std::string expected = std::string(row.name) == "a hard link"
+                                     ? "a0," + everything + "; 6 whole"
+                                     : everything + "; 5 whole";
+    EXPECT_EQ(said, "late save " + std::string(row.late) + "; " + expected);
+  }
+}
+
+// A store moved while another program, using SQLite alone, reads it by its old name: the save
+// that finds the move, and the close, leave what that program keeps busy in the log beside the
+// old name. An open at the new place is refused, naming that log and the program, until the
+// program has closed it; then it reads every save, whole. A host that follows the store page's
+// steps after the move keeps every save answered "saved".
+TEST(StoreKeptLogTest, AStoreMovedWhileAnotherProgramReadsItIsWholeOnceThatProgramHasClosedIt) {
+  TemporaryDirectory directory;
+  const fs::path folder = fs::canonical(directory.path());
+  const fs::path a = folder / "A.store";
+  const fs::path b = folder / "B.store";
+  Reader reader;
+  {
+    auto container = testing::openContainer(a);
+    save(*container, {"n1", "n2", "n3"});
+    ASSERT_TRUE(reader.read(a));
+    save(*container, {"n4", "n5", "n6"});
+    fs::rename(a, b);
+    testing::makeNote(container->viewContext(), "late");
+    EXPECT_EQ(code(testing::saveError(container->viewContext())), "1032");
+  }
+  // The host closes the old container and opens the store where it now is.
+  std::string refused;
+  try {
+    testing::openContainer(b);
+  } catch (const StoreError& error) {
+    refused = error.what() + std::string(" (") + std::to_string(error.extendedCode()) + ")";
+  }
+  // That program holds the file by its old name: told so, as it would be without the move.
+  EXPECT_EQ(refused, "Could not open the store at " + b.string() + ": another program (process " +
+                         std::to_string(reader.process()) +
+                         ") has this file open by another name, and SQLite keeps a store's -wal "
+                         "and -shm beside the name it was opened by; close the store in that "
+                         "program, then open it here. (14)");
+  // Once that program has closed it, the open goes through, and the changes are made anew.
+  reader.stop();
+  {
+    auto container = testing::openContainer(b);
+    save(*container, {"after"});
+  }
+  EXPECT_EQ(titles(b), "after,n1,n2,n3,n4,n5,n6");
+  ASSERT_NO_FATAL_FAILURE(testing::expectIntact(b));
+  EXPECT_FALSE(fs::exists(a.string() + "-wal"));
+}
+
+}  // namespace
+}  // namespace kelvo::data
