@@ -17,8 +17,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The record's text: "1 <salts in hex> <path>".
-std::string text(const KeptLog::Record& record) {
+}  // namespace
+
+std::string KeptLog::text(const Record& record) {
   std::string value = "1 ";
   char hex[3];
   for (const unsigned char byte : record.salts) {
@@ -28,7 +29,7 @@ std::string text(const KeptLog::Record& record) {
   return value + " " + record.path;
 }
 
-std::optional<KeptLog::Record> parsed(std::string_view value) {
+std::optional<KeptLog::Record> KeptLog::parse(std::string_view value) {
   constexpr std::size_t pathAt = 2 + 16 + 1;
   if (value.size() <= pathAt || !value.starts_with("1 ") || value[pathAt - 1] != ' ') {
     return std::nullopt;
@@ -47,6 +48,8 @@ std::optional<KeptLog::Record> parsed(std::string_view value) {
   if (record.path.find('\0') != std::string::npos) return std::nullopt;
   return record;
 }
+
+namespace {
 
 // Where the descriptor's file is now, as the system names it; empty where it does not say.
 std::string pathOf(int descriptor) {
@@ -148,7 +151,7 @@ std::optional<KeptLog::Record> KeptLog::read(int descriptor) {
   char value[4200];
   const ssize_t length = ::fgetxattr(descriptor, attribute, value, sizeof value);
   if (length <= 0) return std::nullopt;
-  return parsed(std::string_view(value, static_cast<std::size_t>(length)));
+  return parse(std::string_view(value, static_cast<std::size_t>(length)));
 }
 
 bool KeptLog::write(int descriptor, const Record& record, const std::string& folder) {

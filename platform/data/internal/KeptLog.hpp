@@ -8,6 +8,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace kelvo::data_internal {
 
@@ -36,6 +37,11 @@ struct KeptLog {
     std::string path;
   };
   static std::optional<Record> read(int descriptor);
+  /// A record from the attribute's text ("1 <salts, 16 hex digits> <path>"); none where it is
+  /// not one.
+  static std::optional<Record> parse(std::string_view text);
+  /// The attribute's text of a record.
+  static std::string text(const Record& record);
   /// Records `record` on the file; false where its file system keeps no such attribute, or has
   /// no room for one.
   static bool write(int descriptor, const Record& record, const std::string& folder);
