@@ -127,9 +127,9 @@ std::optional<StoreLocks::Identity> identityAt(const char* path) {
                               static_cast<std::uint64_t>(status.st_ino)};
 }
 
-// A decimal number: digits alone.
+// A decimal number as the kernel writes one: digits alone, with no leading zero.
 bool parse(std::string_view text, std::uint64_t& number) {
-  if (text.empty() || text.size() > 19) return false;
+  if (text.empty() || text.size() > 19 || (text.size() > 1 && text.front() == '0')) return false;
   number = 0;
   for (const char digit : text) {
     if (digit < '0' || digit > '9') return false;
