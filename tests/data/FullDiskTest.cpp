@@ -42,11 +42,6 @@ namespace {
 namespace fs = std::filesystem;
 using kelvo::testing::TemporaryDirectory;
 
-std::string fileBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
-
 // A log set aside beside `url` by an open that found no store for it.
 std::optional<fs::path> keptLog(const fs::path& url) {
   for (const auto& entry : fs::directory_iterator(url.parent_path())) {
@@ -248,24 +243,11 @@ TEST(FullDiskTest, AfterARefusedSaveACloseAndReopenGiveBackTheRoomTheLogHolds) {
   EXPECT_GT(savedAfter[true], savedAfter[false]);
 }
 
-// The bytes of a log that holds frames: another database's, read while it is open.
-std::string logWithFrames(const fs::path& folder) {
-  const std::string path = (folder / "other.db").string();
-  sqlite3* other = nullptr;
-  sqlite3_open(path.c_str(), &other);
-  sqlite3_exec(other, "PRAGMA journal_mode = WAL; CREATE TABLE t(x); INSERT INTO t VALUES (1);",
-               nullptr, nullptr, nullptr);
-  std::string bytes = fileBytes(path + "-wal");
-  sqlite3_close(other);
-  fs::remove(path);
-  return bytes;
-}
-
 // SQLite's first read deletes a log beside a file of no pages, absent or empty: one that holds
 // frames may be a moved store's last saves, and is set aside under a name of its own instead.
 TEST(FullDiskTest, ALogWithFramesBesideNoStoreIsSetAsideNeverDeleted) {
   TemporaryDirectory directory;
-  const std::string frames = logWithFrames(directory.path());
+  const std::string frames = testing::logWithFrames(directory.path());
   ASSERT_GT(frames.size(), 32u);
   const std::string headerOnly = frames.substr(0, 32);
   enum class Beside { nothing, emptyFile };
@@ -286,11 +268,11 @@ TEST(FullDiskTest, ALogWithFramesBesideNoStoreIsSetAsideNeverDeleted) {
     EXPECT_EQ(notesAndCheck(url), "0 whole");
     EXPECT_FALSE(fs::exists(url.string() + "-wal"));
     if (!keptAs.empty()) {
-      EXPECT_EQ(fileBytes(url.string() + keptAs), log);
+      EXPECT_EQ(testing::fileBytes(url.string() + keptAs), log);
     }
     EXPECT_EQ(fs::exists(url.string() + "-wal-kept-1"), !keptAs.empty());
     if (taken) {
-      EXPECT_EQ(fileBytes(url.string() + "-wal-kept-1"), "set aside before");
+      EXPECT_EQ(testing::fileBytes(url.string() + "-wal-kept-1"), "set aside before");
     }
   }
   // A -shm another program holds may be a live log's: left as it is.
@@ -318,7 +300,7 @@ TEST(FullDiskTest, ALogWithFramesBesideNoStoreIsSetAsideNeverDeleted) {
   ASSERT_GT(poll(&readable, 1, 10'000), 0);
   ASSERT_EQ(read(ready[0], &go, 1), 1);
   EXPECT_EQ(data_internal::StoreLog::setAsideStray(url), std::nullopt);
-  EXPECT_EQ(fileBytes(url + "-wal"), frames);
+  EXPECT_EQ(testing::fileBytes(url + "-wal"), frames);
   kill(holder, SIGKILL);
   waitpid(holder, nullptr, 0);
   close(ready[0]);
@@ -470,7 +452,7 @@ TEST(FullDiskTest, AFileSystemThatCannotKeepTheShmRefusesEveryOpenSayingSo) {
   std::ofstream(image).flush();
   const fs::path kept = directory.path() / "Kept.store";
   testing::keepNote(kept, "kept");
-  const std::string bytes = fileBytes(kept);
+  const std::string bytes = testing::fileBytes(kept);
   pid_t server = -1;
   const std::string answers = inOwnMountTable(
       [&] { return mountFAT(image, folder, log, server); },
@@ -481,7 +463,7 @@ TEST(FullDiskTest, AFileSystemThatCannotKeepTheShmRefusesEveryOpenSayingSo) {
         for (const char* name : {"Kept.store", "New.store"}) {
           out += said([&] { testing::openContainer(folder / name); }) + "\n";
         }
-        out += fileBytes(folder / "Kept.store") == bytes ? "kept as it was" : "written";
+        out += testing::fileBytes(folder / "Kept.store") == bytes ? "kept as it was" : "written";
         // Unmounted, fusefat ends.
         if (umount(folder.c_str()) == 0) waitpid(server, nullptr, 0);
         return out;

@@ -1,9 +1,13 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
+#include <string>
 
 #include "platform/data/Container.hpp"
 #include "platform/data/internal/Database.hpp"
@@ -25,6 +29,25 @@ inline void expectIntact(const std::filesystem::path& url) {
 inline std::unique_ptr<Container> reopenChecked(const std::filesystem::path& url) {
   expectIntact(url);
   return openContainer(url);
+}
+
+/// The bytes of the file at `path`.
+inline std::string fileBytes(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+/// The bytes of a log that holds frames: another database's, read while it is open.
+inline std::string logWithFrames(const std::filesystem::path& folder) {
+  const std::string path = (folder / "other.db").string();
+  sqlite3* other = nullptr;
+  sqlite3_open(path.c_str(), &other);
+  sqlite3_exec(other, "PRAGMA journal_mode = WAL; CREATE TABLE t(x); INSERT INTO t VALUES (1);",
+               nullptr, nullptr, nullptr);
+  std::string bytes = fileBytes(path + "-wal");
+  sqlite3_close(other);
+  std::filesystem::remove(path);
+  return bytes;
 }
 
 }  // namespace kelvo::data::testing

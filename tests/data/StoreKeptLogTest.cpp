@@ -4,6 +4,7 @@
 // it. No save answered "saved" is erased when the store comes back to its old name.
 #include <gtest/gtest.h>
 #include <sys/mount.h>
+#include <sys/xattr.h>
 
 #include <filesystem>
 #include <functional>
@@ -176,6 +177,107 @@ TEST(StoreKeptLogTest, AStoreMovedWhileAnotherProgramReadsItIsWholeOnceThatProgr
   EXPECT_EQ(titles(b), "after,n1,n2,n3,n4,n5,n6");
   ASSERT_NO_FATAL_FAILURE(testing::expectIntact(b));
   EXPECT_FALSE(fs::exists(a.string() + "-wal"));
+}
+
+// A record of a log, as a close writes it on the store file, for a log of `bytes`.
+void record(const fs::path& store, const std::string& bytes, const fs::path& log) {
+  std::string value = "1 ";
+  char hex[3];
+  for (std::size_t at = 16; at < 24; ++at) {
+    std::snprintf(hex, sizeof hex, "%02x", static_cast<unsigned char>(bytes[at]));
+    value += hex;
+  }
+  value += " " + log.string();
+  ASSERT_EQ(setxattr(store.c_str(), "user.kelvo.log", value.data(), value.size(), 0), 0);
+}
+
+// What an open makes of a store's record: a log it cannot bring is named, with what to do; a log
+// beside the name that another store's close kept is set aside, never read; a record whose log is
+// gone is forgotten.
+TEST(StoreKeptLogTest, AnOpenThatCannotBringTheLogNamesItAndNeverReadsAnotherStoresLog) {
+  TemporaryDirectory directory;
+  TemporaryDirectory other;
+  const fs::path folder = fs::canonical(directory.path());
+  const fs::path url = folder / "A.store";
+  const fs::path away = folder / "away";
+  const std::string log = testing::logWithFrames(other.path());
+  const std::string another = testing::logWithFrames(other.path());
+  const auto write = [](const fs::path& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+  };
+  const auto opened = [&] {
+    try {
+      auto container = testing::openContainer(url);
+      return std::to_string(container->viewContext().count("Note")) + " notes";
+    } catch (const StoreError& error) {
+      return std::string(error.what())
+          .substr(("Could not open the store at " + url.string() + ": ").size());
+    }
+  };
+  const struct {
+    const char* name;
+    std::function<std::string()> steps;
+    std::string said;
+  } rows[] = {
+      {"the log on another file system",
+       [&] {
+         fs::create_directory(away);
+         return inSmallFileSystem(away, 1 << 20, [&] {
+           write(away / "A.store-wal", log);
+           record(url, log, away / "A.store-wal");
+           return opened();
+         });
+       },
+       "its latest saves are in the log " + (away / "A.store-wal").string() +
+           ", on another file system than the store; while no program has the store open, move "
+           "that log beside it as " +
+           url.string() + "-wal, then open it again."},
+      {"another log beside this name",
+       [&] {
+         fs::create_directory(away);
+         write(away / "A.store-wal", log);
+         write(url.string() + "-wal", another);
+         record(url, log, away / "A.store-wal");
+         return opened();
+       },
+       "its latest saves are in the log " + (away / "A.store-wal").string() +
+           ", left beside another name of it, and " + url.string() +
+           "-wal beside this name holds saves made since without them; the store cannot take "
+           "both: keep the store and both logs as they are, and open a copy of the store with the "
+           "log whose saves it should keep beside it."},
+      {"another store's log beside this name",
+       [&] {
+         write(url.string() + "-wal", another);
+         const std::string owner = "1 0:0 1 0.0";
+         setxattr((url.string() + "-wal").c_str(), "user.kelvo.store", owner.data(), owner.size(),
+                  0);
+         const std::string said = opened();
+         return said +
+                (fs::exists(url.string() + "-wal-kept-1") ? ", set aside" : ", not set aside");
+       },
+       "1 notes, set aside"},
+      {"a record whose log is gone",
+       [&] {
+         record(url, log, away / "A.store-wal");
+         const std::string said = opened();
+         char value[256];
+         return said + (getxattr(url.c_str(), "user.kelvo.log", value, sizeof value) < 0
+                            ? ", forgotten"
+                            : ", kept");
+       },
+       "1 notes, forgotten"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    for (const auto& file : fs::directory_iterator(folder)) fs::remove_all(file.path());
+    testing::keepNote(url, "kept");
+    const std::string said = row.steps();
+    if (said == "no mount") {
+      std::printf("%s: left out, no file system of its own here\n", row.name);
+      continue;
+    }
+    EXPECT_EQ(said, row.said);
+  }
 }
 
 }  // namespace
