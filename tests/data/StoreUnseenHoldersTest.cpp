@@ -319,5 +319,126 @@ TEST(StoreUnseenHoldersTest, AHolderByTheSameNameIsNeverRefusedWhateverCanBeSeen
   }
 }
 
+// Whether another program holds a read lock on the store file's shared range, as SQLite does.
+bool heldByAnotherProgram(const fs::path& url) {
+  const int file = ::open(url.c_str(), O_RDONLY | O_CLOEXEC);
+  struct flock lock {};
+  lock.l_type = F_WRLCK;
+  lock.l_whence = SEEK_SET;
+  lock.l_start = 0x40000002;
+  lock.l_len = 510;
+  const bool held = file >= 0 && ::fcntl(file, F_GETLK, &lock) == 0 && lock.l_type != F_UNLCK;
+  // This program holds no lock on the file to lose by the close.
+  if (file >= 0) ::close(file);
+  return held;
+}
+
+// A program of this library holds the store by its name; another opens it by the same name,
+// through whatever path, as whatever user, or beside the sqlite3 shell reading it: never refused.
+TEST(StoreUnseenHoldersTest, AStoreOpenedByItsOneNameThroughAnyPathIsNeverRefused) {
+  if (geteuid() != 0) GTEST_SKIP() << "a /proc of its own needs the superuser";
+  TemporaryDirectory directory;
+  const fs::path folder = fs::canonical(directory.path());
+  fs::permissions(folder, fs::perms::all);
+  const fs::path url = folder / "A.store";
+  const fs::path linked = folder.parent_path() / (folder.filename().string() + "-linked");
+  fs::create_directory_symlink(folder, linked);
+  testing::keepNote(url, "kept");
+  fs::permissions(url, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                           fs::perms::group_write | fs::perms::others_read |
+                           fs::perms::others_write);
+  Peer holder;
+  ASSERT_EQ(holder("open " + url.string()), "opened");
+  const auto saves = [](const fs::path& path) {
+    auto container = testing::openContainer(path);
+    testing::makeNote(container->viewContext(), "opened");
+    container->viewContext().save();
+  };
+  const struct {
+    const char* name;
+    std::function<std::string()> open;
+  } rows[] = {
+      {"through a link to its folder",
+       [&] { return saidInChild([&] { saves(linked / "A.store"); }, false); }},
+      {"through /proc/self/fd",
+       [&] {
+         return saidInChild(
+             [&] {
+               const int opened = ::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+               saves("/proc/self/fd/" + std::to_string(opened) + "/A.store");
+             },
+             false);
+       }},
+      {"as another user, under a /proc that hides other users' programs",
+       [&] {
+         return saidInChild(
+             [&] {
+               if (unshare(CLONE_NEWNS) != 0 ||
+                   mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+                   mount("proc", "/proc", "proc", MS_NOSUID | MS_NODEV | MS_NOEXEC,
+                         "hidepid=invisible") != 0 ||
+                   !kelvo::testing::becomeAnotherUser()) {
+                 throw StoreError({}, "no /proc of its own");
+               }
+               saves(url);
+             },
+             false);
+       }},
+      {"beside the sqlite3 shell reading it",
+       [&] {
+         if (access("/usr/bin/sqlite3", X_OK) != 0) return std::string("no sqlite3 shell");
+         int commands[2];
+         if (pipe(commands) != 0) return std::string("no pipe");
+         const pid_t shell = fork();
+         if (shell == 0) {
+           prctl(PR_SET_PDEATHSIG, SIGKILL);
+           dup2(commands[0], 0);
+           close(commands[1]);
+           execl("/usr/bin/sqlite3", "sqlite3", url.c_str(), nullptr);
+           _exit(127);
+         }
+         close(commands[0]);
+         const std::string read = "BEGIN; SELECT count(*) FROM Note;\n";
+         std::string said = "no shell";
+         if (write(commands[1], read.data(), read.size()) == static_cast<ssize_t>(read.size())) {
+           // Until the shell holds the file.
+           for (int tries = 0; tries < 500 && !heldByAnotherProgram(url); ++tries) usleep(2000);
+           said = saidInChild([&] { saves(url); }, false);
+         }
+         close(commands[1]);
+         waitpid(shell, nullptr, 0);
+         return said;
+       }},
+      {"two hundred stores, beside another program that has the same two hundred open",
+       [&] {
+         const fs::path many = folder / "many";
+         fs::create_directory(many);
+         for (int each = 0; each < 200; ++each) {
+           holder("keep " + (many / (std::to_string(each) + ".store")).string());
+         }
+         return saidInChild(
+             [&] {
+               std::vector<std::unique_ptr<Container>> open;
+               for (int each = 0; each < 200; ++each) {
+                 open.push_back(testing::openContainer(many / (std::to_string(each) + ".store")));
+               }
+               testing::makeNote(open.back()->viewContext(), "beside many");
+               open.back()->viewContext().save();
+             },
+             false);
+       }},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    const std::string said = row.open();
+    if (said == "no /proc of its own" || said == "no sqlite3 shell") {
+      std::printf("%s: left out (%s)\n", row.name, said.c_str());
+      continue;
+    }
+    EXPECT_EQ(said, "saved");
+  }
+  fs::remove(linked);
+}
+
 }  // namespace
 }  // namespace kelvo::data
