@@ -281,6 +281,7 @@ void Store::reopenToWrite(const Model& model) {
   // file share its -shm, which the old one may hold read-only.
   for (auto& statements : statements_) statements.reset();
   if (database_->keepsTheLog()) fresh->keepTheLog();
+  fresh->nameAs(*database_);
   database_ = std::move(fresh);
   // While no connection of this process held the file, another program may have opened it by
   // another name: looked for before anything is written.

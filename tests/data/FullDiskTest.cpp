@@ -124,6 +124,52 @@ std::string said(const std::function<void()>& what) {
   return "done";
 }
 
+// A new store where the disk has no inode left: its file cannot be made, and the open says the
+// disk is full in the library's words, naming it; once there is room, it is made. (With inodes
+// and no block, the file is made and its journal named, below.)
+TEST(FullDiskTest, ANewStoreWhoseFileCannotBeMadeForWantOfInodesIsToldSo) {
+  TemporaryDirectory directory;
+  const fs::path folder = directory.path() / "small";
+  fs::create_directory(folder);
+  const std::string made = (folder / "New.store").string();
+  const std::string answers = inOwnMountTable(
+      [&] { return mount("none", folder.c_str(), "tmpfs", 0, "size=1m,nr_inodes=16") == 0; },
+      [&] {
+        for (int n = 0; n < 64; ++n) std::ofstream(folder / ("f" + std::to_string(n)));
+        std::string out = said([&] { testing::openContainer(made); }) + "\n";
+        for (const auto& file : fs::directory_iterator(folder)) fs::remove(file.path());
+        out += said([&] { testing::keepNote(made, "made"); }) + "\n";
+        return out + notesAndCheck(made) + "\n";
+      });
+  if (answers == "no mount") GTEST_SKIP() << "no file system of its own for the test to fill";
+  EXPECT_EQ(answers, "13 Could not open the store at " + made +
+                         ": the disk holding it is full (" + made +
+                         " could not be made); make room, then open it again.\ndone\n1 whole\n");
+}
+
+// A store opened through a link: SQLite keeps the log beside the file the link leads to, and a
+// save refused on a full disk names that log, and the store as the host named it.
+TEST(FullDiskTest, ASaveThroughALinkOnAFullDiskNamesTheLogWhereSQLiteKeepsIt) {
+  TemporaryDirectory directory;
+  const fs::path folder = fs::canonical(directory.path()) / "small";
+  fs::create_directory(folder);
+  const std::string target = (folder / "A.store").string();
+  const std::string link = (directory.path() / "Link.store").string();
+  fs::create_symlink(target, link);
+  const std::string answers = inSmallFileSystem(folder, 1 << 20, [&] {
+    testing::keepNote(link, "kept");
+    auto container = testing::openContainer(link);
+    fill(folder / "filler", 0);
+    auto note = testing::makeNote(container->viewContext(), "big");
+    note->setValue("body", std::string(65536, 'b'));
+    return said([&] { container->viewContext().save(); });
+  });
+  if (answers == "no mount") GTEST_SKIP() << "no file system of its own for the test to fill";
+  EXPECT_EQ(answers, "13 Could not save: the disk holding " + link + " is full (" + target +
+                         "-wal could not grow); the store is as it was before this save, and the "
+                         "changes are still pending; make room, then save again.");
+}
+
 // A save, an open of a store and an open of a new one, on a disk with no room: each says which
 // file could not grow, the store is as it was, and the same step goes through once there is room.
 // A new store's tables are written through a rollback journal, which SQLite has removed by the

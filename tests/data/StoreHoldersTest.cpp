@@ -59,7 +59,8 @@ std::uint64_t inodeOf(const fs::path& path) {
 
 // Two stores on two file systems whose inode numbers repeat: two tmpfs mounts, two btrfs
 // subvolumes, and a store and its copy in a btrfs snapshot. Another program holds the first; this
-// one opens the second and saves, and the first keeps what that program saved.
+// one opens the second and saves, and the first keeps what that program saved. Where a third
+// program holds the second too, the list of locks names both stores' holders alike on btrfs.
 TEST(StoreHoldersTest, AStoreOfTheSameInodeOnAnotherFileSystemIsNoOtherName) {
   TemporaryDirectory directory;
   const fs::path root = fs::canonical(directory.path());
@@ -72,6 +73,7 @@ TEST(StoreHoldersTest, AStoreOfTheSameInodeOnAnotherFileSystemIsNoOtherName) {
     std::string make;
     fs::path held;
     fs::path opened;
+    bool bothHeld = false;
   } cases[] = {
       {"two tmpfs mounts",
        at + "mkdir m1 m2 && mount -t tmpfs -o size=4m none m1 && mount -t tmpfs -o size=4m none m2",
@@ -84,6 +86,10 @@ TEST(StoreHoldersTest, AStoreOfTheSameInodeOnAnotherFileSystemIsNoOtherName) {
       {"a store and its copy in a btrfs snapshot",
        at + "test -f b/s1/A.store && btrfs subvolume snapshot b/s1 b/snap", root / "b/snap/A.store",
        root / "b/s1/A.store"},
+      {"two btrfs subvolumes, each held", at + "test -f b/s2/B.store", root / "b/s1/A.store",
+       root / "b/s2/B.store", true},
+      {"a store and its copy in a btrfs snapshot, each held", at + "test -f b/snap/A.store",
+       root / "b/snap/A.store", root / "b/s1/A.store", true},
   };
   const std::string said =
       inOwnMountTable([] { return true; },
@@ -99,6 +105,11 @@ TEST(StoreHoldersTest, AStoreOfTheSameInodeOnAnotherFileSystemIsNoOtherName) {
                           Peer peer;
                           std::string steps = peer("open " + each.held.string()) + ", ";
                           steps += peer("note peer") + ", ";
+                          std::optional<Peer> second;
+                          if (each.bothHeld) {
+                            second.emplace();
+                            steps += (*second)("open " + each.opened.string()) + ", ";
+                          }
                           try {
                             auto container = testing::openContainer(each.opened);
                             testing::makeNote(container->viewContext(), "here");
@@ -124,7 +135,9 @@ TEST(StoreHoldersTest, AStoreOfTheSameInodeOnAnotherFileSystemIsNoOtherName) {
   EXPECT_EQ(said.substr(0, said.find('\n')), "two tmpfs mounts: opened, saved, saved, 2");
   for (const std::string line :
        {"two btrfs subvolumes: opened, saved, saved, 2",
-        "a store and its copy in a btrfs snapshot: opened, saved, saved, 3"}) {
+        "a store and its copy in a btrfs snapshot: opened, saved, saved, 3",
+        "two btrfs subvolumes, each held: opened, saved, opened, saved, 4",
+        "a store and its copy in a btrfs snapshot, each held: opened, saved, opened, saved, 4"}) {
     const std::string name = line.substr(0, line.find(':'));
     if (said.find(name + ": left out") == std::string::npos) {
       EXPECT_NE(said.find(line + "\n"), std::string::npos) << said;

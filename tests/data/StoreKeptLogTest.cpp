@@ -179,6 +179,32 @@ TEST(StoreKeptLogTest, AStoreMovedWhileAnotherProgramReadsItIsWholeOnceThatProgr
   EXPECT_FALSE(fs::exists(a.string() + "-wal"));
 }
 
+// A program killed with the store open, the store moved, a new store made at the old path: the
+// log set aside there is put back as the store page says, and the moved store reads every save.
+TEST(StoreKeptLogTest, ALogAKilledProgramLeftIsPutBackByTheStorePagesStepsWithEverySave) {
+  TemporaryDirectory directory;
+  const fs::path folder = fs::canonical(directory.path());
+  const fs::path a = folder / "A.store";
+  const fs::path b = folder / "B.store";
+  testing::keepNote(a, "before");
+  {
+    Peer killed;
+    ASSERT_EQ(killed("open " + a.string()), "opened");
+    ASSERT_EQ(killed("note k1"), "saved");
+    ASSERT_EQ(killed("note k2"), "saved");
+    killed.kill();
+  }
+  fs::rename(a, b);
+  EXPECT_EQ(titles(a), "");
+  ASSERT_TRUE(fs::exists(a.string() + "-wal-kept-1"));
+  // The steps: the log renamed beside the store, a -shm there removed, the old path's left.
+  fs::rename(a.string() + "-wal-kept-1", b.string() + "-wal");
+  fs::remove(b.string() + "-shm");
+  EXPECT_EQ(titles(b), "before,k1,k2");
+  ASSERT_NO_FATAL_FAILURE(testing::expectIntact(b));
+  EXPECT_FALSE(fs::exists(b.string() + "-wal"));
+}
+
 // A record of a log, as a close writes it on the store file, for a log of `bytes`.
 void record(const fs::path& store, const std::string& bytes, const fs::path& log) {
   std::string value = "1 ";

@@ -82,6 +82,9 @@ void leaveLog(sqlite3_file* file, sqlite3_file* log, const char* name, bool mayF
 
 int fileControlAtClose(sqlite3_file* file, int operation, void* argument) {
   const sqlite3_io_methods* original = closingOriginal.load(std::memory_order_acquire);
+  if (operation != SQLITE_FCNTL_HAS_MOVED && operation != SQLITE_FCNTL_PERSIST_WAL) {
+    return original->xFileControl(file, operation, argument);
+  }
   // SQLite's look at the path, before it copies the log: told the file is where it was, it
   // copies through the descriptor it has, wherever the file now is.
   if (operation == SQLITE_FCNTL_HAS_MOVED) {
@@ -173,6 +176,10 @@ Database::~Database() {
   }
   sqlite3_close_v2(handle_);
   closingNow = {};
+  if (statements_->count != 0) {
+    statements_->connectionGone = true;
+    static_cast<void>(statements_.release());
+  }
 }
 
 // SQLite's own close, finding the file alone by then, would copy the log into it and remove the
@@ -194,7 +201,7 @@ void Database::leaveTheLogInTheFile() {
   // left unfinalised defers SQLite's close until it goes: the file, held alone, would keep every
   // other program out until then, so that close is one among others.
   const sqlite3_io_methods* closing = mayCloseAlone_ && methods != nullptr &&
-                                              sqlite3_next_stmt(handle_, nullptr) == nullptr &&
+                                              statements_->count == 0 &&
                                               opensBySQLitesOwnMethods()
                                           ? closingMethods(methods)
                                           : nullptr;
@@ -236,17 +243,17 @@ void Database::leaveTheLogInTheFile() {
   }
   if (closing == nullptr) return;
   sqlite3_file* log = nullptr;
-  if (sqlite3_file_control(handle_, "main", SQLITE_FCNTL_JOURNAL_POINTER, &log) != SQLITE_OK) {
+  if (sqlite3_file_control(handle_, nullptr, SQLITE_FCNTL_JOURNAL_POINTER, &log) != SQLITE_OK) {
     log = nullptr;
   }
-  closingNow = {file, log, sqlite3_db_filename(handle_, "main")};
+  closingNow = {file, log, fileName()};
   file->pMethods = closing;
 }
 
 bool Database::logIsKeptForAnotherFile() const {
   sqlite3_file* log = nullptr;
   if (inMemory_ || !logIsOpen() ||
-      sqlite3_file_control(handle_, "main", SQLITE_FCNTL_JOURNAL_POINTER, &log) != SQLITE_OK) {
+      sqlite3_file_control(handle_, nullptr, SQLITE_FCNTL_JOURNAL_POINTER, &log) != SQLITE_OK) {
     return false;
   }
   return KeptLog::keptForAnother(StoreLog::logDescriptorOf(log),
@@ -256,23 +263,34 @@ bool Database::logIsKeptForAnotherFile() const {
 void Database::leaveTheLog() {
   if (inMemory_ || !logIsOpen() || !opensBySQLitesOwnMethods()) return;
   sqlite3_file* log = nullptr;
-  if (sqlite3_file_control(handle_, "main", SQLITE_FCNTL_JOURNAL_POINTER, &log) != SQLITE_OK) {
+  if (sqlite3_file_control(handle_, nullptr, SQLITE_FCNTL_JOURNAL_POINTER, &log) != SQLITE_OK) {
     log = nullptr;
   }
-  leaveLog(mainFile(), log, sqlite3_db_filename(handle_, "main"), false);
+  leaveLog(mainFile(), log, fileName(), false);
 }
 
+// The file and the VFS that opened it, asked together: whoever needs the one soon needs the other.
 sqlite3_file* Database::mainFile() const {
-  sqlite3_file* file = nullptr;
-  return sqlite3_file_control(handle_, "main", SQLITE_FCNTL_FILE_POINTER, &file) == SQLITE_OK
-             ? file
-             : nullptr;
+  if (file_ == nullptr) {
+    if (sqlite3_file_control(handle_, nullptr, SQLITE_FCNTL_FILE_POINTER, &file_) != SQLITE_OK) {
+      file_ = nullptr;
+    }
+    sqlite3_vfs* vfs = nullptr;
+    ownMethods_ =
+        sqlite3_file_control(handle_, nullptr, SQLITE_FCNTL_VFS_POINTER, &vfs) == SQLITE_OK &&
+        SQLiteCloseOrder::isOwnVFS(vfs);
+  }
+  return file_;
 }
 
 bool Database::opensBySQLitesOwnMethods() const {
-  sqlite3_vfs* vfs = nullptr;
-  return sqlite3_file_control(handle_, "main", SQLITE_FCNTL_VFS_POINTER, &vfs) == SQLITE_OK &&
-         SQLiteCloseOrder::isOwnVFS(vfs);
+  if (ownMethods_ < 0) mainFile();
+  return ownMethods_ == 1;
+}
+
+const char* Database::fileName() const {
+  if (fileName_ == nullptr) fileName_ = sqlite3_db_filename(handle_, "main");
+  return fileName_;
 }
 
 int Database::descriptor(std::uint64_t device, std::uint64_t inode) const {
@@ -286,7 +304,7 @@ int Database::descriptor(std::uint64_t device, std::uint64_t inode) const {
 
 bool Database::logIsOpen() const {
   sqlite3_file* log = nullptr;
-  return sqlite3_file_control(handle_, "main", SQLITE_FCNTL_JOURNAL_POINTER, &log) == SQLITE_OK &&
+  return sqlite3_file_control(handle_, nullptr, SQLITE_FCNTL_JOURNAL_POINTER, &log) == SQLITE_OK &&
          log != nullptr && log->pMethods != nullptr;
 }
 
@@ -311,23 +329,26 @@ bool Database::logIsCopied() const {
 // Another connection's commits that its close could not copy into the file (a reader held them):
 // the last connection to close must, or they stay beside a name a later connection reads by.
 bool Database::logHasFrames() const {
-  const char* log = sqlite3_filename_wal(sqlite3_db_filename(handle_, "main"));
+  const char* log = sqlite3_filename_wal(fileName());
   struct stat status {};
   return log != nullptr && ::stat(log, &status) == 0 && status.st_size > 0;
 }
 
 bool Database::isReadOnly(int extendedCode) { return (extendedCode & 0xFF) == SQLITE_READONLY; }
 
-bool Database::isReadOnly() const { return sqlite3_db_readonly(handle_, "main") == 1; }
+bool Database::isReadOnly() const {
+  if (readOnly_ < 0) readOnly_ = sqlite3_db_readonly(handle_, "main") == 1;
+  return readOnly_ == 1;
+}
 
 std::string Database::fullPath() const {
-  const char* path = sqlite3_db_filename(handle_, "main");
+  const char* path = fileName();
   return path != nullptr ? path : "";
 }
 
 bool Database::fileHasMoved() const {
   int moved = 0;
-  return sqlite3_file_control(handle_, "main", SQLITE_FCNTL_HAS_MOVED, &moved) == SQLITE_OK &&
+  return sqlite3_file_control(handle_, nullptr, SQLITE_FCNTL_HAS_MOVED, &moved) == SQLITE_OK &&
          moved != 0;
 }
 
@@ -385,7 +406,7 @@ std::optional<Database::FileIdentity> Database::openFile() const {
     return std::nullopt;
   }
   sqlite3_int64 limit = 65536;
-  if (sqlite3_file_control(handle_, "main", SQLITE_FCNTL_MMAP_SIZE, &limit) != SQLITE_OK) {
+  if (sqlite3_file_control(handle_, nullptr, SQLITE_FCNTL_MMAP_SIZE, &limit) != SQLITE_OK) {
     return std::nullopt;
   }
   std::optional<FileIdentity> identity;
@@ -394,7 +415,7 @@ std::optional<Database::FileIdentity> Database::openFile() const {
     identity = mappedFile(page);
     file->pMethods->xUnfetch(file, 0, page);
   }
-  sqlite3_file_control(handle_, "main", SQLITE_FCNTL_MMAP_SIZE, &limit);  // as it was
+  sqlite3_file_control(handle_, nullptr, SQLITE_FCNTL_MMAP_SIZE, &limit);  // as it was
   return identity;
 }
 
@@ -435,7 +456,7 @@ std::uint64_t Database::dataVersion() const {
   // Unlike `PRAGMA data_version`, the pager's count also moves at this connection's own
   // commits, so contexts sharing it see each other's saves; and it runs no statement.
   unsigned int version = 0;
-  sqlite3_file_control(handle_, "main", SQLITE_FCNTL_DATA_VERSION, &version);
+  sqlite3_file_control(handle_, nullptr, SQLITE_FCNTL_DATA_VERSION, &version);
   return std::uint64_t{serial_} << 32 | version;
 }
 
@@ -502,13 +523,15 @@ void Database::raise(int resultCode, std::string_view doing) const {
 // once the journal is synced, writes the file's pages (a page cache spilling would too, far past
 // what a new store's tables take). SQLite has rolled back and removed the journal by the time the
 // error is told: the step tells which file it was.
+// Named as SQLite names the files: after the file a link leads to, beside which it keeps them.
 std::string Database::fileThatCouldNotGrow(int resultCode) const {
+  const std::string file = fileName() != nullptr && *fileName() != '\0' ? fileName() : path_;
   if (resultCode == SQLITE_IOERR_SHMOPEN || resultCode == SQLITE_IOERR_SHMSIZE ||
       resultCode == SQLITE_IOERR_SHMMAP) {
-    return path_ + "-shm";
+    return file + "-shm";
   }
-  if (fileIsInWALMode()) return path_ + "-wal";
-  return committing_ ? path_ : path_ + "-journal";
+  if (fileIsInWALMode()) return file + "-wal";
+  return committing_ ? file : file + "-journal";
 }
 
 // Bytes 18 and 19 of the header, the file format's write and read versions, are 2 in WAL mode.
@@ -525,9 +548,17 @@ Statement::Statement(Database& database, std::string_view sql) : database_(&data
   const int result = sqlite3_prepare_v3(database.handle(), sql.data(), static_cast<int>(sql.size()),
                                         SQLITE_PREPARE_PERSISTENT, &handle_, nullptr);
   if (result != SQLITE_OK) database.raise(result, sql);
+  if (handle_ != nullptr) {
+    live_ = database.statements_.get();
+    ++live_->count;
+  }
 }
 
-Statement::~Statement() { sqlite3_finalize(handle_); }
+Statement::~Statement() {
+  if (handle_ == nullptr) return;
+  sqlite3_finalize(handle_);
+  if (live_ != nullptr && --live_->count == 0 && live_->connectionGone) delete live_;
+}
 
 void Statement::check(int resultCode, std::string_view doing) {
   if (resultCode != SQLITE_OK) database_->raise(resultCode, doing);

@@ -116,6 +116,9 @@ class Database {
   /// How many times a close tries again to empty the log, a millisecond apart, while another
   /// connection is emptying it.
   static constexpr int closingTries = 10;
+  /// Names the store in what this connection says as `other` does: a connection opened anew
+  /// over the same file, by its full path, speaks of it as the host named it.
+  void nameAs(const Database& other) { path_ = other.path_; }
   /// The full path of the file SQLite opened, links followed; empty for a database in memory.
   std::string fullPath() const;
   /// SQLite's own descriptor of the store file, where SQLite's own VFS opened it and it is the
@@ -178,6 +181,7 @@ class Database {
 
  private:
   friend class Transaction;
+  friend class Statement;
   enum class Control { begin, beginImmediate, commit, rollback };
 
   // The statements that open and end a transaction, compiled once: parsing them again at every
@@ -209,8 +213,24 @@ class Database {
   // Whether the connection's file is opened by SQLite's own VFS for this system, not one
   // registered over it.
   bool opensBySQLitesOwnMethods() const;
+  // The file's full name as SQLite has it, from which it names the -wal and -shm.
+  const char* fileName() const;
 
   sqlite3* handle_ = nullptr;
+  // What a connection's file, its VFS, its name and whether it may be written are is fixed at
+  // its open: asked once.
+  mutable sqlite3_file* file_ = nullptr;
+  mutable const char* fileName_ = nullptr;
+  mutable signed char ownMethods_ = -1;
+  mutable signed char readOnly_ = -1;
+  // Its statements not yet finalised, which may outlive it (SQLite defers its close until they
+  // go): the last of those frees the count. Counted as the statements are used, one thread at a
+  // time.
+  struct LiveStatements {
+    int count = 0;
+    bool connectionGone = false;
+  };
+  std::unique_ptr<LiveStatements> statements_ = std::make_unique<LiveStatements>();
   std::uint32_t serial_;  // tells this connection's versions from those of any other
   std::string path_;
   bool inMemory_;
@@ -235,8 +255,10 @@ class Statement {
 
   Statement(Database& database, std::string_view sql);
   ~Statement();
-  Statement(Statement&& other) noexcept : database_(other.database_), handle_(other.handle_) {
+  Statement(Statement&& other) noexcept
+      : database_(other.database_), handle_(other.handle_), live_(other.live_) {
     other.handle_ = nullptr;
+    other.live_ = nullptr;
   }
   Statement& operator=(Statement&&) = delete;
   Statement(const Statement&) = delete;
@@ -269,6 +291,7 @@ class Statement {
 
   Database* database_;
   sqlite3_stmt* handle_ = nullptr;
+  Database::LiveStatements* live_ = nullptr;  // its connection's count
 };
 
 /// Resets a statement when the scope ends: a read statement holds the database's read lock

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -185,6 +186,41 @@ std::optional<std::string> deviceOf(int descriptor) {
   return std::nullopt;
 }
 
+// Whether `process` has the file `file` open; unknown where its open files may not be read.
+std::optional<bool> hasOpenFile(pid_t process, StoreLocks::Identity file) {
+  std::error_code failed;
+  std::filesystem::directory_iterator each("/proc/" + std::to_string(process) + "/fd", failed);
+  if (failed) return std::nullopt;
+  for (const std::filesystem::directory_iterator end; !failed && each != end;
+       each.increment(failed)) {
+    if (identityAt(each->path().c_str()) == file) return true;
+  }
+  return false;
+}
+
+// The list names the files of a btrfs subvolume or snapshot by the superblock's device, which
+// they share with every other subvolume, where `stat` tells them apart: another file there may
+// have this inode number. A hold or a mark of the file counts only where its holder has this
+// very file open, or where that cannot be read.
+void keepHoldersOfThisFile(std::vector<StoreLocks::Listed>& found, int descriptor,
+                           const std::string& listedDevice) {
+  struct stat status {};
+  if (found.empty() || ::fstat(descriptor, &status) != 0 ||
+      deviceText(major(status.st_dev), minor(status.st_dev)) == listedDevice) {
+    return;
+  }
+  const StoreLocks::Identity file{static_cast<std::uint64_t>(status.st_dev),
+                                  static_cast<std::uint64_t>(status.st_ino)};
+  std::erase_if(found, [&](StoreLocks::Listed& each) {
+    if ((each.holdsFile || each.mark != StoreLocks::Listed::Mark::none) &&
+        hasOpenFile(each.process, file) == std::optional(false)) {
+      each.holdsFile = false;
+      each.mark = StoreLocks::Listed::Mark::none;
+    }
+    return !each.holdsFile && each.mark == StoreLocks::Listed::Mark::none && !each.holdsShm;
+  });
+}
+
 // This process as the system's lists name it: /proc may be another pid namespace's.
 pid_t selfAsProcNamesIt() {
   char self[32] = {};
@@ -320,7 +356,9 @@ std::optional<std::vector<StoreLocks::Listed>> StoreLocks::holders(int descripto
   }
   const auto list = readWhole("/proc/locks");
   if (!list) return std::nullopt;
-  return holders(*list, {*device, inode}, shm, ownMark, selfAsProcNamesIt());
+  auto found = holders(*list, {*device, inode}, shm, ownMark, selfAsProcNamesIt());
+  keepHoldersOfThisFile(found, descriptor, *device);
+  return found;
 }
 
 std::optional<std::vector<StoreLocks::Listed>> StoreLocks::holders(int descriptor,
@@ -332,8 +370,10 @@ std::optional<std::vector<StoreLocks::Listed>> StoreLocks::holders(int descripto
   const auto device = deviceOf(descriptor);
   const auto list = device ? readWhole("/proc/locks") : std::nullopt;
   if (!list) return std::nullopt;
-  return holders(*list, {*device, inode}, ListedFile{deviceText(shmMajor, shmMinor), shmInode}, 0,
-                 selfAsProcNamesIt());
+  auto found = holders(*list, {*device, inode},
+                       ListedFile{deviceText(shmMajor, shmMinor), shmInode}, 0, selfAsProcNamesIt());
+  keepHoldersOfThisFile(found, descriptor, *device);
+  return found;
 }
 
 StoreLocks::Found StoreLocks::judge(const Tests& tests,

@@ -91,7 +91,9 @@ class StoreLocks {
                                      pid_t self);
   /// The same, from the list itself, for the store file SQLite has open as `descriptor` (inode
   /// `inode`) and the -shm open as `shmDescriptor` (-1: none); none where the list, or the
-  /// file's device, cannot be read. Read only once a lock test found the file held: its length
+  /// file's device, cannot be read. Where the list's device is not the one `stat` gives (a btrfs
+  /// subvolume), a holder of the file counts only where it has this very file open or that
+  /// cannot be read. Read only once a lock test found the file held: its length
   /// grows with what the machine's programs hold.
   static std::optional<std::vector<Listed>> holders(int descriptor, std::uint64_t inode,
                                                     int shmDescriptor, off_t ownMark);

@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -104,6 +105,17 @@ std::optional<std::string> sqliteFullPath(const fs::path& path) {
 
 // Why the file system refuses to reach `file`, in words that say what to do; empty when it
 // does not refuse, or for a cause the other sentences tell (a missing folder, a file in the way).
+// Whether the file system holding `folder` has no block or no inode left for this user, as a
+// new file needs one of each. One that counts no inodes (btrfs) is short of none.
+bool hasNoRoomForAFile(const std::string& folder) {
+  struct statvfs room {};
+  if (::statvfs(folder.c_str(), &room) != 0) return false;
+  const bool root = ::geteuid() == 0;
+  const auto blocks = root ? room.f_bfree : room.f_bavail;
+  const auto inodes = root ? room.f_ffree : room.f_favail;
+  return (room.f_blocks > 0 && blocks == 0) || (room.f_files > 0 && inodes == 0);
+}
+
 std::string unreachableFile(const fs::path& file) {
   std::error_code ignored;
   const int error = statError(file);
@@ -412,6 +424,12 @@ void StoreOpening::refuse(const StoreDescription& description, const StoreError&
       // A new store's file cannot be made there.
       if (!fs::exists(description.url, ignored) && ::access(folder.c_str(), W_OK) != 0) {
         throw cannotOpen("its folder " + folder + " is read-only.");
+      }
+      if (!fs::exists(description.url, ignored) && hasNoRoomForAFile(folder)) {
+        throw StoreError(StoreError::Kind::sqlite,
+                         "Could not open the store at " + file + ": the disk holding it is full (" +
+                             file + " could not be made); make room, then open it again.",
+                         SQLITE_FULL);
       }
       break;
     case SQLITE_READONLY_DIRECTORY:
