@@ -158,9 +158,9 @@ TEST(CrashTest, AStoreFoundDamagedKeepsItsBytesAndTheLogAKilledProgramLeftBeside
            std::tuple{Killed::inserted, Damage::pageDeepInTheFile, false, std::string("opened"),
                       false},
        }) {
-    const auto url = directory.path() / (std::to_string(static_cast<int>(damage)) +
-                                         (saveAfter ? "-saved" : "") + (reads ? "" : "-closed") +
-                                         ".store");
+    const auto url =
+        directory.path() / (std::to_string(static_cast<int>(damage)) + (saveAfter ? "-saved" : "") +
+                            (reads ? "" : "-closed") + ".store");
     SCOPED_TRACE(url.filename().string());
     if (damage == Damage::noStoreOfOurs) {
       sqlite3* other = nullptr;

@@ -142,8 +142,8 @@ TEST(FullDiskTest, ANewStoreWhoseFileCannotBeMadeForWantOfInodesIsToldSo) {
         return out + notesAndCheck(made) + "\n";
       });
   if (answers == "no mount") GTEST_SKIP() << "no file system of its own for the test to fill";
-  EXPECT_EQ(answers, "13 Could not open the store at " + made +
-                         ": the disk holding it is full (" + made +
+  EXPECT_EQ(answers, "13 Could not open the store at " + made + ": the disk holding it is full (" +
+                         made +
                          " could not be made); make room, then open it again.\ndone\n1 whole\n");
 }
 

@@ -200,11 +200,10 @@ void Database::leaveTheLogInTheFile() {
   // program has opened another file by that name since (it would have been refused). A statement
   // left unfinalised defers SQLite's close until it goes: the file, held alone, would keep every
   // other program out until then, so that close is one among others.
-  const sqlite3_io_methods* closing = mayCloseAlone_ && methods != nullptr &&
-                                              statements_->count == 0 &&
-                                              opensBySQLitesOwnMethods()
-                                          ? closingMethods(methods)
-                                          : nullptr;
+  const sqlite3_io_methods* closing =
+      mayCloseAlone_ && methods != nullptr && statements_->count == 0 && opensBySQLitesOwnMethods()
+          ? closingMethods(methods)
+          : nullptr;
   // Held alone, the file is copied its log and the log removed by SQLite's own close, which
   // takes this lock too, and no connection of any program opens it in between. Not alone, the
   // lock is given back as SQLite's close would.

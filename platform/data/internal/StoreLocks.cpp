@@ -370,8 +370,9 @@ std::optional<std::vector<StoreLocks::Listed>> StoreLocks::holders(int descripto
   const auto device = deviceOf(descriptor);
   const auto list = device ? readWhole("/proc/locks") : std::nullopt;
   if (!list) return std::nullopt;
-  auto found = holders(*list, {*device, inode},
-                       ListedFile{deviceText(shmMajor, shmMinor), shmInode}, 0, selfAsProcNamesIt());
+  auto found =
+      holders(*list, {*device, inode}, ListedFile{deviceText(shmMajor, shmMinor), shmInode}, 0,
+              selfAsProcNamesIt());
   keepHoldersOfThisFile(found, descriptor, *device);
   return found;
 }

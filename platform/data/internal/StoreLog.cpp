@@ -228,8 +228,8 @@ std::optional<StoreLog::LogState> StoreLog::logState(sqlite3_file* file) {
   std::array<std::uint32_t, 25> words{};
   const auto* shared = static_cast<const volatile std::uint32_t*>(region);
   for (std::size_t i = 0; i < words.size(); ++i) words[i] = shared[i];
-  if (words[0] != walIndexVersion || !std::equal(words.begin(), words.begin() + 12,
-                                                 words.begin() + 12)) {
+  if (words[0] != walIndexVersion ||
+      !std::equal(words.begin(), words.begin() + 12, words.begin() + 12)) {
     return std::nullopt;
   }
   LogState state;
