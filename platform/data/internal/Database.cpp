@@ -241,31 +241,19 @@ void Database::leaveTheLogInTheFile() {
     }
   }
   if (closing == nullptr) return;
-  sqlite3_file* log = nullptr;
-  if (sqlite3_file_control(handle_, nullptr, SQLITE_FCNTL_JOURNAL_POINTER, &log) != SQLITE_OK) {
-    log = nullptr;
-  }
-  closingNow = {file, log, fileName()};
+  closingNow = {file, logFile(), fileName()};
   file->pMethods = closing;
 }
 
 bool Database::logIsKeptForAnotherFile() const {
-  sqlite3_file* log = nullptr;
-  if (inMemory_ || !logIsOpen() ||
-      sqlite3_file_control(handle_, nullptr, SQLITE_FCNTL_JOURNAL_POINTER, &log) != SQLITE_OK) {
-    return false;
-  }
-  return KeptLog::keptForAnother(StoreLog::logDescriptorOf(log),
+  if (inMemory_ || !logIsOpen()) return false;
+  return KeptLog::keptForAnother(StoreLog::logDescriptorOf(logFile()),
                                  StoreLog::descriptorOf(mainFile()));
 }
 
 void Database::leaveTheLog() {
   if (inMemory_ || !logIsOpen() || !opensBySQLitesOwnMethods()) return;
-  sqlite3_file* log = nullptr;
-  if (sqlite3_file_control(handle_, nullptr, SQLITE_FCNTL_JOURNAL_POINTER, &log) != SQLITE_OK) {
-    log = nullptr;
-  }
-  leaveLog(mainFile(), log, fileName(), false);
+  leaveLog(mainFile(), logFile(), fileName(), false);
 }
 
 // The file and the VFS that opened it, asked together: whoever needs the one soon needs the other.
@@ -301,10 +289,16 @@ int Database::descriptor(std::uint64_t device, std::uint64_t inode) const {
   return descriptor >= 0 && openDevice == device && openInode == inode ? descriptor : -1;
 }
 
-bool Database::logIsOpen() const {
+sqlite3_file* Database::logFile() const {
   sqlite3_file* log = nullptr;
-  return sqlite3_file_control(handle_, nullptr, SQLITE_FCNTL_JOURNAL_POINTER, &log) == SQLITE_OK &&
-         log != nullptr && log->pMethods != nullptr;
+  return sqlite3_file_control(handle_, nullptr, SQLITE_FCNTL_JOURNAL_POINTER, &log) == SQLITE_OK
+             ? log
+             : nullptr;
+}
+
+bool Database::logIsOpen() const {
+  const sqlite3_file* log = logFile();
+  return log != nullptr && log->pMethods != nullptr;
 }
 
 bool Database::logIsCopied() const {

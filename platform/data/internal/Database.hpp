@@ -210,6 +210,8 @@ class Database {
   bool fileIsInWALMode() const;
   // The store file as SQLite has it open; null where it does not say.
   sqlite3_file* mainFile() const;
+  // The connection's log as SQLite has it, open or not; null where it does not say.
+  sqlite3_file* logFile() const;
   // Whether the connection's file is opened by SQLite's own VFS for this system, not one
   // registered over it.
   bool opensBySQLitesOwnMethods() const;

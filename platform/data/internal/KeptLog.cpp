@@ -11,6 +11,8 @@
 #include <cstring>
 #include <system_error>
 
+#include "platform/data/internal/StoreOpening.hpp"
+
 namespace kelvo::data_internal {
 
 namespace {
@@ -138,11 +140,6 @@ std::optional<std::string> setAside(const std::string& log) {
     if (errno != EEXIST) return std::nullopt;
   }
   return std::nullopt;
-}
-
-std::string programNamed(pid_t process) {
-  return process > 0 ? "another program (process " + std::to_string(process) + ")"
-                     : "another program";
 }
 
 }  // namespace
@@ -287,7 +284,7 @@ std::string KeptLog::settle(int descriptor, const std::string& fullPath, bool ma
         ::removexattr(ours.c_str(), ownerAttribute);
       } else if (const pid_t holder = shmHolder(fullPath + "-shm")) {
         return "the log " + ours + " beside this name holds the saves of another store, which " +
-               programNamed(holder) +
+               StoreOpening::otherProgram(holder) +
                " still has open by this name; open the store here again once that program has "
                "closed it.";
       } else {
@@ -333,13 +330,13 @@ std::string KeptLog::settle(int descriptor, const std::string& fullPath, bool ma
     return besideAnother +
            " (a full disk, or another program's read, kept them from the file), "
            "which " +
-           programNamed(holder) +
+           StoreOpening::otherProgram(holder) +
            " still has open by that name; open the store here again once that program has "
            "closed it.";
   }
   // One that has the file open read it without the log, and would not read it now.
   if (const pid_t holder = fileHolder()) {
-    return besideAnother + ", and " + programNamed(holder) +
+    return besideAnother + ", and " + StoreOpening::otherProgram(holder) +
            " has the store open without them; close the store in that program, then open it "
            "here again.";
   }

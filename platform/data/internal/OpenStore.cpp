@@ -94,11 +94,6 @@ std::string conflictWith(const Open& other, const std::string& path, const Ident
   return {};
 }
 
-std::string otherProgramNamed(pid_t process) {
-  return process > 0 ? "another program (process " + std::to_string(process) + ")"
-                     : "another program";
-}
-
 }  // namespace
 
 int OpenStore::fileDescriptor(const Database& connection) const {
@@ -140,7 +135,7 @@ namespace {
 
 // What another program's hold on the file is told as, and the code to refuse with.
 OpenStore::Refusal refusalFor(const StoreLocks::Found& found) {
-  const std::string other = otherProgramNamed(found.process);
+  const std::string other = StoreOpening::otherProgram(found.process);
   const std::string twoLogs =
       ", has this file open, and which name it opened it by cannot be told, so its saves and "
       "this program's could go to two logs; close the store in that program, then open it here.";
@@ -219,20 +214,19 @@ void OpenStore::settleKeptLog(const Database& connection, const std::filesystem:
                               Stage stage) const {
   if (id_ == 0) return;
   const Identity store{static_cast<dev_t>(device_), static_cast<ino_t>(inode_)};
+  // 0 for nobody, -1 for a holder that cannot be named.
+  const auto named = [](const StoreLocks::Held& held) -> pid_t {
+    if (!held.held()) return 0;
+    return held.process > 0 ? held.process : -1;
+  };
   const auto holder = [&](const std::string& shmPath) -> pid_t {
     std::optional<Identity> shm;
     const int descriptor = KeptFiles::descriptor(store, shmPath, std::nullopt, shm);
     if (descriptor < 0) return shm ? -1 : 0;
-    const StoreLocks::Held held = StoreLocks::onShm(descriptor);
-    if (!held.held()) return 0;
-    return held.process > 0 ? held.process : -1;
+    return named(StoreLocks::onShm(descriptor));
   };
   const int file = fileDescriptor(connection);
-  const auto fileHolder = [&]() -> pid_t {
-    const StoreLocks::Held held = StoreLocks::onStore(file);
-    if (!held.held()) return 0;
-    return held.process > 0 ? held.process : -1;
-  };
+  const auto fileHolder = [&] { return named(StoreLocks::onStore(file)); };
   const std::string why =
       KeptLog::settle(file, path_, stage == Stage::beforeFirstRead, holder, fileHolder);
   if (!why.empty()) throw cannotOpen(url, why);

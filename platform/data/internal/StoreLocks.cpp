@@ -186,16 +186,17 @@ std::optional<std::string> deviceOf(int descriptor) {
   return std::nullopt;
 }
 
-// Whether `process` has the file `file` open; unknown where its open files may not be read.
-std::optional<bool> hasOpenFile(pid_t process, StoreLocks::Identity file) {
+// The files `process` has open (/proc/<pid>/fd); none where they may not be read.
+std::optional<std::vector<StoreLocks::Identity>> openFiles(pid_t process) {
   std::error_code failed;
   std::filesystem::directory_iterator each("/proc/" + std::to_string(process) + "/fd", failed);
   if (failed) return std::nullopt;
+  std::vector<StoreLocks::Identity> open;
   for (const std::filesystem::directory_iterator end; !failed && each != end;
        each.increment(failed)) {
-    if (identityAt(each->path().c_str()) == file) return true;
+    if (const auto identity = identityAt(each->path().c_str())) open.push_back(*identity);
   }
-  return false;
+  return open;
 }
 
 // The list names the files of a btrfs subvolume or snapshot by the superblock's device, which
@@ -212,12 +213,13 @@ void keepHoldersOfThisFile(std::vector<StoreLocks::Listed>& found, int descripto
   const StoreLocks::Identity file{static_cast<std::uint64_t>(status.st_dev),
                                   static_cast<std::uint64_t>(status.st_ino)};
   std::erase_if(found, [&](StoreLocks::Listed& each) {
-    if ((each.holdsFile || each.mark != StoreLocks::Listed::Mark::none) &&
-        hasOpenFile(each.process, file) == std::optional(false)) {
+    if (each.holdsFile || each.mark != StoreLocks::Listed::Mark::none) {
+      const auto open = openFiles(each.process);
+      if (!open || std::find(open->begin(), open->end(), file) != open->end()) return false;
       each.holdsFile = false;
       each.mark = StoreLocks::Listed::Mark::none;
     }
-    return !each.holdsFile && each.mark == StoreLocks::Listed::Mark::none && !each.holdsShm;
+    return !each.holdsShm;
   });
 }
 
@@ -339,6 +341,16 @@ std::vector<StoreLocks::Listed> StoreLocks::holders(std::string_view list, const
   return found;
 }
 
+// The list read now, for the store file SQLite has open as `descriptor`, as the list names it.
+std::optional<std::vector<StoreLocks::Listed>> StoreLocks::listedHolders(
+    int descriptor, const ListedFile& file, const std::optional<ListedFile>& shm, off_t ownMark) {
+  const auto list = readWhole("/proc/locks");
+  if (!list) return std::nullopt;
+  auto found = holders(*list, file, shm, ownMark, selfAsProcNamesIt());
+  keepHoldersOfThisFile(found, descriptor, file.device);
+  return found;
+}
+
 std::optional<std::vector<StoreLocks::Listed>> StoreLocks::holders(int descriptor,
                                                                    std::uint64_t inode,
                                                                    int shmDescriptor,
@@ -354,11 +366,7 @@ std::optional<std::vector<StoreLocks::Listed>> StoreLocks::holders(int descripto
       shm = ListedFile{*shmDevice, static_cast<std::uint64_t>(status.st_ino)};
     }
   }
-  const auto list = readWhole("/proc/locks");
-  if (!list) return std::nullopt;
-  auto found = holders(*list, {*device, inode}, shm, ownMark, selfAsProcNamesIt());
-  keepHoldersOfThisFile(found, descriptor, *device);
-  return found;
+  return listedHolders(descriptor, {*device, inode}, shm, ownMark);
 }
 
 std::optional<std::vector<StoreLocks::Listed>> StoreLocks::holders(int descriptor,
@@ -368,13 +376,9 @@ std::optional<std::vector<StoreLocks::Listed>> StoreLocks::holders(int descripto
                                                                    std::uint64_t shmInode) {
   if (descriptor < 0) return std::nullopt;
   const auto device = deviceOf(descriptor);
-  const auto list = device ? readWhole("/proc/locks") : std::nullopt;
-  if (!list) return std::nullopt;
-  auto found =
-      holders(*list, {*device, inode}, ListedFile{deviceText(shmMajor, shmMinor), shmInode}, 0,
-              selfAsProcNamesIt());
-  keepHoldersOfThisFile(found, descriptor, *device);
-  return found;
+  if (!device) return std::nullopt;
+  return listedHolders(descriptor, {*device, inode},
+                       ListedFile{deviceText(shmMajor, shmMinor), shmInode}, 0);
 }
 
 StoreLocks::Found StoreLocks::judge(const Tests& tests,
@@ -507,14 +511,7 @@ StoreLocks::Mapped StoreLocks::mapped(pid_t process, Identity file, std::optiona
   };
   std::optional<std::vector<Identity>> open;
   const auto hasOpen = [&](Identity wanted) {
-    if (!open) {
-      open.emplace();
-      std::error_code failed;
-      for (std::filesystem::directory_iterator each(proc + "/fd", failed), end;
-           !failed && each != end; each.increment(failed)) {
-        if (const auto identity = identityAt(each->path().c_str())) open->push_back(*identity);
-      }
-    }
+    if (!open) open = openFiles(process).value_or(std::vector<Identity>{});
     return std::find(open->begin(), open->end(), wanted) != open->end();
   };
   return mapped(*maps, file, shm, identify, hasOpen);

@@ -158,6 +158,11 @@ class StoreLocks {
   static Mapped mapped(std::string_view maps, Identity file, std::optional<Identity> shm,
                        const std::function<std::optional<Identity>(const char* path)>& identify,
                        const std::function<bool(Identity)>& hasOpen);
+
+ private:
+  static std::optional<std::vector<Listed>> listedHolders(int descriptor, const ListedFile& file,
+                                                          const std::optional<ListedFile>& shm,
+                                                          off_t ownMark);
 };
 
 }  // namespace kelvo::data_internal

@@ -350,6 +350,11 @@ bool StoreOpening::refusePath(const fs::path& url) {
   return refuseSpecialFile(url, chain, cannotOpen);
 }
 
+std::string StoreOpening::otherProgram(pid_t process) {
+  return process > 0 ? "another program (process " + std::to_string(process) + ")"
+                     : "another program";
+}
+
 std::string StoreOpening::keptLocked(const std::string& program) {
   return program + " has kept this file locked for the " +
          std::to_string(Database::busyTimeoutMilliseconds / 1000) +

@@ -1,6 +1,8 @@
 // Internal to platform/data: include "platform/data/Container.hpp" instead.
 #pragma once
 
+#include <sys/types.h>
+
 #include <filesystem>
 #include <string>
 
@@ -25,8 +27,11 @@ struct StoreOpening {
   /// Throws the refusal of a store whose path named nothing, or another file, while it was being
   /// opened: SQLite opens the file and the -wal and -shm beside it by the path, one after another.
   [[noreturn]] static void refuseMovedWhileOpening(const std::filesystem::path& url);
-  /// Why an open gave up on a file `program` ("another program (process <pid>)", or "another
-  /// program") kept locked for longer than an open waits, and what to do.
+  /// Another program as a sentence names it: "another program (process <pid>)", or "another
+  /// program" where it cannot be named (0 or less).
+  static std::string otherProgram(pid_t process);
+  /// Why an open gave up on a file `program` (as `otherProgram` names it) kept locked for longer
+  /// than an open waits, and what to do.
   static std::string keptLocked(const std::string& program);
   /// What a host does once a store's file was moved under a container that has it open.
   static constexpr const char* afterAMove =
