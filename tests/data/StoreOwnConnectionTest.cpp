@@ -24,16 +24,17 @@ namespace {
 namespace fs = std::filesystem;
 using kelvo::testing::TemporaryDirectory;
 
+// A lock of `type` on `length` bytes from `start` of a file.
+struct flock lockOn(short type, off_t start, off_t length) {
+  return {.l_type = type, .l_whence = SEEK_SET, .l_start = start, .l_len = length, .l_pid = 0};
+}
+
 // Whether any process, this one among them, holds a lock on `length` bytes from `start` of the
 // file at `path`: a lock test through an open file description sees this process's own.
 bool lockedByAnyone(const fs::path& path, off_t start, off_t length) {
   const int file = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (file < 0) return false;
-  struct flock lock {};
-  lock.l_type = F_WRLCK;
-  lock.l_whence = SEEK_SET;
-  lock.l_start = start;
-  lock.l_len = length;
+  struct flock lock = lockOn(F_WRLCK, start, length);
   const bool locked = ::fcntl(file, F_OFD_GETLK, &lock) == 0 && lock.l_type != F_UNLCK;
   // Closing this descriptor drops this process's locks on the file: kept open, as the library
   // keeps its own.
@@ -85,20 +86,21 @@ TEST(StoreOwnConnectionTest, AProgramsOwnConnectionKeepsEveryLockItHeldAcrossACo
     const char* before;
     int flags;
     bool overSQLitesVFS;
-    // What another program's save is told, and what the connection then counts.
-    const char* otherSaves;
-    const char* counted;
+    // What another program's save is told, the connection's commit where it began a
+    // transaction, and what it then counts.
+    const char* said;
   } rows[] = {
-      {"read-only", "SELECT count(*) FROM Note", SQLITE_OPEN_READONLY, false, "saved", "3"},
-      {"in a read", "BEGIN; SELECT count(*) FROM Note", SQLITE_OPEN_READWRITE, false, "saved",
-       "1, then 3"},
+      {"read-only", "SELECT count(*) FROM Note", SQLITE_OPEN_READONLY, false, "saved; 3"},
+      {"in a read", "BEGIN; SELECT count(*) FROM Note", SQLITE_OPEN_READWRITE, false,
+       "saved, ok; 1, then 3"},
       {"in a write", "BEGIN IMMEDIATE; INSERT INTO Note(title) VALUES ('w1'), ('w2')",
-       SQLITE_OPEN_READWRITE, false, "refused 5", "3, then 3"},
+       SQLITE_OPEN_READWRITE, false, "refused 5, ok; 3, then 3"},
       {"in a read, through a VFS over SQLite's", "BEGIN; SELECT count(*) FROM Note",
-       SQLITE_OPEN_READWRITE, true, "saved", "1, then 3"},
+       SQLITE_OPEN_READWRITE, true, "saved, ok; 1, then 3"},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
+    const std::string before = row.before;
     const fs::path url = folder / (std::string(row.name).substr(0, 6) + ".store");
     fs::remove(url);
     testing::keepNote(url, "kept");
@@ -109,11 +111,10 @@ TEST(StoreOwnConnectionTest, AProgramsOwnConnectionKeepsEveryLockItHeldAcrossACo
           if (row.overSQLitesVFS) registerAVFSOverSQLites();
           sqlite3* own = nullptr;
           sqlite3_open_v2(url.c_str(), &own, row.flags, "unix");
-          std::string steps = run(own, row.before);
-          const bool wrote = std::string(row.before).starts_with("BEGIN IMMEDIATE");
+          std::string steps = run(own, before);
           {
             auto container = testing::openContainer(url);
-            if (!wrote) {
+            if (!before.starts_with("BEGIN IMMEDIATE")) {
               testing::makeNote(container->viewContext(), "by the container");
               container->viewContext().save();
             }
@@ -128,7 +129,7 @@ TEST(StoreOwnConnectionTest, AProgramsOwnConnectionKeepsEveryLockItHeldAcrossACo
                   : ", refused " + std::to_string(saved.find("(5)") != std::string::npos ? 5 : 0);
           other("close");
           std::string counted = count(own);
-          if (std::string(row.before).starts_with("BEGIN")) {
+          if (before.starts_with("BEGIN")) {
             steps += ", " + run(own, "COMMIT");
             counted += ", then " + count(own);
           }
@@ -136,9 +137,7 @@ TEST(StoreOwnConnectionTest, AProgramsOwnConnectionKeepsEveryLockItHeldAcrossACo
           throw StoreError({}, steps + "; " + counted);
         },
         false);
-    EXPECT_EQ(said, std::string("ok, file held, -shm held, ") + row.otherSaves +
-                        (std::string(row.before).starts_with("BEGIN") ? ", ok" : "") + "; " +
-                        row.counted);
+    EXPECT_EQ(said, std::string("ok, file held, -shm held, ") + row.said);
     ASSERT_NO_FATAL_FAILURE(testing::expectIntact(url));
   }
 }
@@ -152,11 +151,7 @@ TEST(StoreOwnConnectionTest, LookingForAStrayLogsHolderLetsGoOfNoLockThisProgram
   std::ofstream(url + "-wal", std::ios::binary) << std::string(100, 'w');
   const int shm = ::open((url + "-shm").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
   ASSERT_GE(shm, 0);
-  struct flock lock {};
-  lock.l_type = F_RDLCK;
-  lock.l_whence = SEEK_SET;
-  lock.l_start = 128;
-  lock.l_len = 1;
+  struct flock lock = lockOn(F_RDLCK, 128, 1);
   ASSERT_EQ(::fcntl(shm, F_SETLK, &lock), 0);
   // This program's own lock is not another program's: the log is set aside, and the lock kept.
   EXPECT_TRUE(data_internal::StoreLog::setAsideStray(url).has_value());

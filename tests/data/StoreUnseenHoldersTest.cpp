@@ -38,29 +38,14 @@ enum class Kind { library, sqlite, sqliteStopped, lockAlone, openFileLock };
 struct Place {
   bool ownPids = false;
   // The store's folder bound at this path in a mount namespace of its own; empty for none.
-  fs::path boundAt;
+  fs::path boundAt = {};
   bool anotherUser = false;
   bool undumpable = false;
 };
-Place boundAt(const fs::path& path) {
-  Place place;
-  place.boundAt = path;
-  return place;
-}
-Place inOwnPids() {
-  Place place;
-  place.ownPids = true;
-  return place;
-}
-Place asAnotherUser() {
-  Place place;
-  place.anotherUser = true;
-  return place;
-}
-Place undumpable() {
-  Place place;
-  place.undumpable = true;
-  return place;
+
+// A lock of `type` on the store file's shared range, where SQLite's readers take theirs.
+struct flock sharedRange(short type) {
+  return {.l_type = type, .l_whence = SEEK_SET, .l_start = 0x40000002, .l_len = 510, .l_pid = 0};
 }
 
 // Opens the store at `url` as `kind` and reports 'y' on `ready`; stays until killed.
@@ -85,11 +70,7 @@ void holdAs(Kind kind, const fs::path& url, int ready) {
     told(true);
   } else if (kind == Kind::lockAlone || kind == Kind::openFileLock) {
     const int file = ::open(url.c_str(), O_RDONLY | O_CLOEXEC);
-    struct flock lock {};
-    lock.l_type = F_RDLCK;
-    lock.l_whence = SEEK_SET;
-    lock.l_start = 0x40000002;
-    lock.l_len = 510;
+    struct flock lock = sharedRange(F_RDLCK);
     told(::fcntl(file, kind == Kind::lockAlone ? F_SETLK : F_OFD_SETLK, &lock) == 0);
   } else {
     sqlite3* raw = nullptr;
@@ -206,8 +187,9 @@ std::string byAnotherName(pid_t process) {
 
 // Every holder of the store by another name (the store's own name, "A.store"; the open is made
 // by a hard link, "B.store") is seen, or the open refused in words that say what is so; a reader
-// using SQLite alone at the name opened, where there is one, hides none of them.
-TEST(StoreUnseenHoldersTest, AHolderByAnotherNameIsSeenOrTheOpenRefusedInTrueWords) {
+// using SQLite alone at the name opened, where there is one, hides none of them. A holder by the
+// same name is never refused, whatever this program can see of it.
+TEST(StoreUnseenHoldersTest, AHolderByAnotherNameIsSeenOrRefusedInTrueWordsAndByTheSameNameNever) {
   if (geteuid() != 0) GTEST_SKIP() << "namespaces and another user need the superuser";
   TemporaryDirectory directory;
   TemporaryDirectory elsewhere;
@@ -227,13 +209,14 @@ TEST(StoreUnseenHoldersTest, AHolderByAnotherNameIsSeenOrTheOpenRefusedInTrueWor
     Place place;
     bool readerAtTheLink;
     Opener opener;
-    // The sentence, given the holder's process as this program names it.
+    // The sentence refusing the open by the link, given the holder's process as this program
+    // names it; none where the open is by the store's own name, and saves.
     std::function<std::string(pid_t)> said;
   } rows[] = {
-      {"this library, its folder bound elsewhere", Kind::library, boundAt(elsewhere.path()), false,
-       Opener::likeThis, byAnotherName},
-      {"SQLite alone, its folder bound elsewhere", Kind::sqlite, boundAt(elsewhere.path()), false,
-       Opener::likeThis, byAnotherName},
+      {"this library, its folder bound elsewhere", Kind::library,
+       Place{.boundAt = elsewhere.path()}, false, Opener::likeThis, byAnotherName},
+      {"SQLite alone, its folder bound elsewhere", Kind::sqlite, Place{.boundAt = elsewhere.path()},
+       false, Opener::likeThis, byAnotherName},
       {"this library, unseen, beside a reader at the link", Kind::library, Place(), true,
        Opener::ownPids, [](pid_t) { return byAnotherName(0); }},
       {"SQLite alone, unseen, beside a reader at the link", Kind::sqlite, Place(), true,
@@ -244,10 +227,10 @@ TEST(StoreUnseenHoldersTest, AHolderByAnotherNameIsSeenOrTheOpenRefusedInTrueWor
                 "container, or a sandboxed app)" +
                 twoLogs;
        }},
-      {"this library, undumpable, beside a reader at the link", Kind::library, undumpable(), true,
-       Opener::anotherUser, byAnotherName},
+      {"this library, undumpable, beside a reader at the link", Kind::library,
+       Place{.undumpable = true}, true, Opener::anotherUser, byAnotherName},
       {"SQLite alone, whose map this program may not read, beside a reader at the link",
-       Kind::sqlite, undumpable(), true, Opener::anotherUser,
+       Kind::sqlite, Place{.undumpable = true}, true, Opener::anotherUser,
        [](pid_t process) {
          return program(process) +
                 ", whose memory map this program may not read (it runs as another user, or keeps "
@@ -258,6 +241,22 @@ TEST(StoreUnseenHoldersTest, AHolderByAnotherNameIsSeenOrTheOpenRefusedInTrueWor
        Opener::likeThis, withoutShm},
       {"a lock alone, without SQLite", Kind::lockAlone, Place(), false, Opener::likeThis,
        withoutShm},
+      {"by the same name, this library in a pid namespace of its own", Kind::library,
+       Place{.ownPids = true}, false, Opener::likeThis, nullptr},
+      {"by the same name, SQLite alone in a pid namespace of its own", Kind::sqlite,
+       Place{.ownPids = true}, false, Opener::likeThis, nullptr},
+      {"by the same name, this library, unseen", Kind::library, Place(), false, Opener::ownPids,
+       nullptr},
+      {"by the same name, this library, as another user", Kind::library, Place{.anotherUser = true},
+       false, Opener::likeThis, nullptr},
+      {"by the same name, SQLite alone, whose map this program may not read", Kind::sqlite,
+       Place{.undumpable = true}, false, Opener::anotherUser, nullptr},
+      {"by the same name, this library, undumpable", Kind::library, Place{.undumpable = true},
+       false, Opener::anotherUser, nullptr},
+      {"by the same name, SQLite alone, its folder bound elsewhere", Kind::sqlite,
+       Place{.boundAt = elsewhere.path()}, false, Opener::likeThis, nullptr},
+      {"by the same name, an open file description's lock, without SQLite", Kind::openFileLock,
+       Place(), false, Opener::likeThis, nullptr},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
@@ -265,7 +264,7 @@ TEST(StoreUnseenHoldersTest, AHolderByAnotherNameIsSeenOrTheOpenRefusedInTrueWor
     testing::keepNote(url, "kept");
     fs::permissions(url, fs::perms::all & ~fs::perms::others_exec & ~fs::perms::group_exec &
                              ~fs::perms::owner_exec);
-    fs::create_hard_link(url, link);
+    if (row.said) fs::create_hard_link(url, link);
     Holder holder(row.kind, url, row.place);
     ASSERT_TRUE(holder.held());
     std::optional<Holder> reader;
@@ -273,60 +272,16 @@ TEST(StoreUnseenHoldersTest, AHolderByAnotherNameIsSeenOrTheOpenRefusedInTrueWor
       reader.emplace(Kind::sqlite, link, Place{});
       ASSERT_TRUE(reader->held());
     }
-    const std::string said = opening(link, row.opener);
+    const std::string said = opening(row.said ? link : url, row.opener);
     if (said == "no pid namespace") continue;
-    EXPECT_EQ(said, refused(link, row.said(holder.process())));
-  }
-}
-
-// A holder by the same name is never refused, whatever this program can see of it.
-TEST(StoreUnseenHoldersTest, AHolderByTheSameNameIsNeverRefusedWhateverCanBeSeenOfIt) {
-  if (geteuid() != 0) GTEST_SKIP() << "namespaces and another user need the superuser";
-  TemporaryDirectory directory;
-  TemporaryDirectory elsewhere;
-  const fs::path folder = fs::canonical(directory.path());
-  fs::permissions(folder, fs::perms::all);
-  const fs::path url = folder / "A.store";
-  const struct {
-    const char* name;
-    Kind kind;
-    Place place;
-    Opener opener;
-  } rows[] = {
-      {"this library in a pid namespace of its own", Kind::library, inOwnPids(), Opener::likeThis},
-      {"SQLite alone in a pid namespace of its own", Kind::sqlite, inOwnPids(), Opener::likeThis},
-      {"this library, unseen", Kind::library, Place(), Opener::ownPids},
-      {"this library, as another user", Kind::library, asAnotherUser(), Opener::likeThis},
-      {"SQLite alone, whose map this program may not read", Kind::sqlite, undumpable(),
-       Opener::anotherUser},
-      {"this library, undumpable", Kind::library, undumpable(), Opener::anotherUser},
-      {"SQLite alone, its folder bound elsewhere", Kind::sqlite, boundAt(elsewhere.path()),
-       Opener::likeThis},
-      {"an open file description's lock, without SQLite", Kind::openFileLock, Place(),
-       Opener::likeThis},
-  };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.name);
-    for (const auto& file : fs::directory_iterator(folder)) fs::remove(file.path());
-    testing::keepNote(url, "kept");
-    fs::permissions(url, fs::perms::all & ~fs::perms::others_exec & ~fs::perms::group_exec &
-                             ~fs::perms::owner_exec);
-    Holder holder(row.kind, url, row.place);
-    ASSERT_TRUE(holder.held());
-    const std::string said = opening(url, row.opener);
-    if (said == "no pid namespace") continue;
-    EXPECT_EQ(said, "saved");
+    EXPECT_EQ(said, row.said ? refused(link, row.said(holder.process())) : "saved");
   }
 }
 
 // Whether another program holds a read lock on the store file's shared range, as SQLite does.
 bool heldByAnotherProgram(const fs::path& url) {
   const int file = ::open(url.c_str(), O_RDONLY | O_CLOEXEC);
-  struct flock lock {};
-  lock.l_type = F_WRLCK;
-  lock.l_whence = SEEK_SET;
-  lock.l_start = 0x40000002;
-  lock.l_len = 510;
+  struct flock lock = sharedRange(F_WRLCK);
   const bool held = file >= 0 && ::fcntl(file, F_GETLK, &lock) == 0 && lock.l_type != F_UNLCK;
   // This program holds no lock on the file to lose by the close.
   if (file >= 0) ::close(file);
