@@ -52,27 +52,26 @@ std::optional<fs::path> keptLog(const fs::path& url) {
   return std::nullopt;
 }
 
-// A store moved while open, on a disk filled but for `room` bytes: the save that finds the move
-// and the close either copy the whole log into the moved file or write nothing into it and keep
-// the log; once there is room, the moved store reads whole, and with the log kept, as the store
-// page says, every saved note.
-std::string movedOnAFullDisk(const fs::path& folder, std::size_t room, bool savesAgain) {
+// The store at A, open in `container`, moved to B on a disk filled but for `room` bytes, and
+// `atTheMove` done: the save that finds the move and the close either copy the whole log into the
+// moved file or write nothing into it and keep the log; once there is room, the moved store reads
+// whole, and with the log kept, as the store page says, every saved note.
+std::string movedOnAFullDisk(
+    const fs::path& folder, std::unique_ptr<Container> container, std::size_t room, bool savesAgain,
+    const std::function<void()>& atTheMove = [] {}) {
   const fs::path a = folder / "A.store";
   const fs::path b = folder / "B.store";
-  std::string said;
-  {
-    auto p1 = testing::openContainer(a);
-    for (int i = 0; i < 300; ++i) testing::makeNote(p1->viewContext(), "note " + std::to_string(i));
-    p1->viewContext().save();
-    fill(folder / "filler", room);
-    fs::rename(a, b);
-    testing::makeNote(p1->viewContext(), "late");
-    said += "save " + code(testing::saveError(p1->viewContext()));
-    if (savesAgain) {
-      fs::remove(folder / "filler");
-      said += ", again " + code(testing::saveError(p1->viewContext()));
-    }
+  Context& context = container->viewContext();
+  fill(folder / "filler", room);
+  fs::rename(a, b);
+  atTheMove();
+  testing::makeNote(context, "late");
+  std::string said = "save " + code(testing::saveError(context));
+  if (savesAgain) {
+    fs::remove(folder / "filler");
+    said += ", again " + code(testing::saveError(context));
   }
+  container.reset();
   fs::remove(folder / "filler");
   said += "; B " + notesAndCheck(b);
   // A store made at the old path sets aside the log it finds there.
@@ -102,8 +101,14 @@ TEST(FullDiskTest, AStoreMovedOnAFullDiskKeepsEverySaveAndReadsWholeAtItsNewPlac
                       std::string("save 13, again 1032; B 300 whole; A 0 whole")},
        }) {
     SCOPED_TRACE(std::to_string(size) + " bytes, " + std::to_string(room) + " free");
-    const std::string said =
-        inSmallFileSystem(folder, size, [&] { return movedOnAFullDisk(folder, room, savesAgain); });
+    const std::string said = inSmallFileSystem(folder, size, [&] {
+      auto container = testing::openContainer(folder / "A.store");
+      for (int i = 0; i < 300; ++i) {
+        testing::makeNote(container->viewContext(), "note " + std::to_string(i));
+      }
+      container->viewContext().save();
+      return movedOnAFullDisk(folder, std::move(container), room, savesAgain);
+    });
     if (said == "no mount") GTEST_SKIP() << "no file system of its own for the test to fill";
     EXPECT_EQ(said, expected);
   }
@@ -124,111 +129,106 @@ std::string said(const std::function<void()>& what) {
   return "done";
 }
 
-// A new store where the disk has no inode left: its file cannot be made, and the open says the
-// disk is full in the library's words, naming it; once there is room, it is made. (With inodes
-// and no block, the file is made and its journal named, below.)
-TEST(FullDiskTest, ANewStoreWhoseFileCannotBeMadeForWantOfInodesIsToldSo) {
-  TemporaryDirectory directory;
-  const fs::path folder = directory.path() / "small";
-  fs::create_directory(folder);
-  const std::string made = (folder / "New.store").string();
-  const std::string answers = inOwnMountTable(
-      [&] { return mount("none", folder.c_str(), "tmpfs", 0, "size=1m,nr_inodes=16") == 0; },
-      [&] {
-        for (int n = 0; n < 64; ++n) std::ofstream(folder / ("f" + std::to_string(n)));
-        std::string out = said([&] { testing::openContainer(made); }) + "\n";
-        for (const auto& file : fs::directory_iterator(folder)) fs::remove(file.path());
-        out += said([&] { testing::keepNote(made, "made"); }) + "\n";
-        return out + notesAndCheck(made) + "\n";
-      });
-  if (answers == "no mount") GTEST_SKIP() << "no file system of its own for the test to fill";
-  EXPECT_EQ(answers, "13 Could not open the store at " + made + ": the disk holding it is full (" +
-                         made +
-                         " could not be made); make room, then open it again.\ndone\n1 whole\n");
-}
-
-// A store opened through a link: SQLite keeps the log beside the file the link leads to, and a
-// save refused on a full disk names that log, and the store as the host named it.
-TEST(FullDiskTest, ASaveThroughALinkOnAFullDiskNamesTheLogWhereSQLiteKeepsIt) {
-  TemporaryDirectory directory;
-  const fs::path folder = fs::canonical(directory.path()) / "small";
-  fs::create_directory(folder);
-  const std::string target = (folder / "A.store").string();
-  const std::string link = (directory.path() / "Link.store").string();
-  fs::create_symlink(target, link);
-  const std::string answers = inSmallFileSystem(folder, 1 << 20, [&] {
-    testing::keepNote(link, "kept");
-    auto container = testing::openContainer(link);
-    fill(folder / "filler", 0);
-    auto note = testing::makeNote(container->viewContext(), "big");
-    note->setValue("body", std::string(65536, 'b'));
-    return said([&] { container->viewContext().save(); });
-  });
-  if (answers == "no mount") GTEST_SKIP() << "no file system of its own for the test to fill";
-  EXPECT_EQ(answers, "13 Could not save: the disk holding " + link + " is full (" + target +
-                         "-wal could not grow); the store is as it was before this save, and the "
-                         "changes are still pending; make room, then save again.");
-}
-
 // A save, an open of a store and an open of a new one, on a disk with no room: each says which
-// file could not grow, the store is as it was, and the same step goes through once there is room.
-// A new store's tables are written through a rollback journal, which SQLite has removed by the
-// time the error is told: the journal is named where it could not be made, the store file where
-// the journal was and the commit's pages could not follow.
+// file could not grow, or be made, the store is as it was, and the same step goes through once
+// there is room.
 TEST(FullDiskTest, ASaveAndAnOpenOnAFullDiskSayWhichFileCouldNotGrowAndGoThroughOnceThereIsRoom) {
   TemporaryDirectory directory;
   const fs::path folder = directory.path() / "small";
   fs::create_directory(folder);
   const std::string url = (folder / "A.store").string();
   const std::string made = (folder / "New.store").string();
-  const std::string answers = inSmallFileSystem(folder, 1 << 20, [&] {
-    std::string out;
-    testing::keepNote(url, "kept");
-    {
-      auto container = testing::openContainer(url);
-      fill(folder / "filler", 0);
-      auto note = testing::makeNote(container->viewContext(), "big");
-      note->setValue("body", std::string(65536, 'b'));
-      out += said([&] { container->viewContext().save(); }) + "\n";
-      fs::remove(folder / "filler");
-      out += said([&] { container->viewContext().save(); }) + "\n";
-    }
+  const std::string link = (directory.path() / "Link.store").string();
+  fs::create_symlink(url, link);
+  // SQLite keeps the log beside the file a link leads to, named by that file's own path.
+  const std::string target = (fs::canonical(folder) / "A.store").string();
+  // The store at `store` with a note, opened, the disk filled, and a note made too big for it.
+  const auto bigOnAFullDisk = [&](const std::string& store) {
+    testing::keepNote(store, "kept");
+    auto container = testing::openContainer(store);
     fill(folder / "filler", 0);
-    out += said([&] { testing::openContainer(url); }) + "\n";
-    out += said([&] { testing::openContainer(made); }) + "\n";
-    fs::remove(folder / "filler");
-    fill(folder / "filler", 8192);
-    out += said([&] { testing::openContainer(made); }) + "\n";
-    out += std::to_string(fs::file_size(made)) + (fs::exists(made + "-journal") ? " journal" : "") +
-           "\n";
-    fs::remove(folder / "filler");
-    out += notesAndCheck(url) + "\n";
-    out += said([&] { testing::keepNote(made, "made"); }) + "\n";
-    return out;
-  });
-  if (answers == "no mount") GTEST_SKIP() << "no file system of its own for the test to fill";
-  const auto openFull = [](const std::string& store, const std::string& file) {
-    return "13 Could not open the store at " + store + ": the disk holding it is full (" + file +
-           " could not grow); make room, then open it again.";
+    testing::makeNote(container->viewContext(), "big")->setValue("body", std::string(65536, 'b'));
+    return container;
   };
-  std::string expected;
-  for (const std::string& line : {
-           "13 Could not save: the disk holding " + url + " is full (" + url +
-               "-wal could not grow); the store is as it was before this save, and the changes "
-               "are still pending; make room, then save again.",
-           std::string("done"),
-           // SQLite said 4874, the -shm it makes at the first read not growing.
-           openFull(url, url + "-shm"),
-           openFull(made, made + "-journal"),
-           openFull(made, made),
-           // Rolled back: nothing of it was kept.
-           std::string("0"),
-           std::string("2 whole"),
-           std::string("done"),
+  const auto saveFull = [](const std::string& store, const std::string& log) {
+    return "13 Could not save: the disk holding " + store + " is full (" + log +
+           "-wal could not grow); the store is as it was before this save, and the changes are "
+           "still pending; make room, then save again.";
+  };
+  const auto openFull = [](const std::string& store, const std::string& file,
+                           const std::string& verb = "grow") {
+    return "13 Could not open the store at " + store + ": the disk holding it is full (" + file +
+           " could not " + verb + "); make room, then open it again.";
+  };
+  struct Case {
+    const char* what;
+    const char* options;
+    std::function<std::string()> steps;
+    std::vector<std::string> lines;
+  };
+  for (const auto& [what, options, steps, lines] : {
+           // A new store's tables are written through a rollback journal, which SQLite has removed
+           // by the time the error is told: the journal is named where it could not be made, the
+           // store file where the journal was and the commit's pages could not follow.
+           Case{"no block left",
+                "size=1m",
+                [&] {
+                  std::string out;
+                  {
+                    auto container = bigOnAFullDisk(url);
+                    out += said([&] { container->viewContext().save(); }) + "\n";
+                    fs::remove(folder / "filler");
+                    out += said([&] { container->viewContext().save(); }) + "\n";
+                  }
+                  fill(folder / "filler", 0);
+                  out += said([&] { testing::openContainer(url); }) + "\n";
+                  out += said([&] { testing::openContainer(made); }) + "\n";
+                  fs::remove(folder / "filler");
+                  fill(folder / "filler", 8192);
+                  out += said([&] { testing::openContainer(made); }) + "\n";
+                  out += std::to_string(fs::file_size(made)) +
+                         (fs::exists(made + "-journal") ? " journal" : "") + "\n";
+                  fs::remove(folder / "filler");
+                  out += notesAndCheck(url) + "\n";
+                  out += said([&] { testing::keepNote(made, "made"); }) + "\n";
+                  return out;
+                },
+                {saveFull(url, url), "done",
+                 // SQLite said 4874, the -shm it makes at the first read not growing.
+                 openFull(url, url + "-shm"), openFull(made, made + "-journal"),
+                 openFull(made, made),
+                 // Rolled back: nothing of it was kept.
+                 "0", "2 whole", "done"}},
+           // No inode left: a new store's file cannot be made, told in the library's words, naming
+           // it; once there is room, it is made.
+           Case{"no inode left",
+                "size=1m,nr_inodes=16",
+                [&] {
+                  for (int n = 0; n < 64; ++n) std::ofstream(folder / ("f" + std::to_string(n)));
+                  std::string out = said([&] { testing::openContainer(made); }) + "\n";
+                  for (const auto& file : fs::directory_iterator(folder)) fs::remove(file.path());
+                  out += said([&] { testing::keepNote(made, "made"); }) + "\n";
+                  return out + notesAndCheck(made) + "\n";
+                },
+                {openFull(made, made, "be made"), "done", "1 whole"}},
+           // A save through a link names the log where SQLite keeps it, and the store as the host
+           // named it.
+           Case{"through a link",
+                "size=1m",
+                [&] {
+                  auto container = bigOnAFullDisk(link);
+                  return said([&] { container->viewContext().save(); }) + "\n";
+                },
+                {saveFull(link, target)}},
        }) {
-    expected += line + "\n";
+    SCOPED_TRACE(what);
+    const std::string answers = inOwnMountTable(
+        [&] { return mount("none", folder.c_str(), "tmpfs", 0, options) == 0; }, steps);
+    if (answers == "no mount") GTEST_SKIP() << "no file system of its own for the test to fill";
+    std::string expected;
+    for (const std::string& line : lines) expected += line + "\n";
+    EXPECT_EQ(answers, expected);
   }
-  EXPECT_EQ(answers, expected);
 }
 
 }  // namespace
@@ -434,12 +434,6 @@ TEST(FullDiskTest, ProgramsSavingBesideARenamerOnAFullFolderAreNeverToldDamagedA
   EXPECT_EQ(said, "whole, damaged 0, lost 0");
 }
 
-}  // namespace
-}  // namespace kelvo::data
-
-namespace kelvo::data {
-namespace {
-
 // The program `name` where the system keeps programs; empty where it has none.
 std::string program(const std::string& name) {
   for (const char* folder : {"/usr/bin", "/usr/sbin", "/bin", "/sbin"}) {
@@ -557,32 +551,17 @@ void anotherProgram(const fs::path& file, Deed deed) {
 // where the room is still there, and otherwise keeps the log whole.
 std::string reservedThen(const fs::path& folder, Deed deed) {
   const fs::path a = folder / "A.store";
-  const fs::path b = folder / "B.store";
   Reader reader;
   testing::keepNote(a, "kept");
-  std::string said;
-  {
-    auto p1 = testing::openContainer(a);
-    if (!reader.read(a)) return "no reader";
-    for (int i = 0; i < 1100; ++i) {
-      testing::makeNote(p1->viewContext(), "note " + std::to_string(i))
-          ->setValue("body", std::string(3000, 'b'));
-    }
-    said += "bulk " + code(testing::saveError(p1->viewContext()));
-    anotherProgram(a, deed);
-    fill(folder / "filler", 0);
-    fs::rename(a, b);
-    reader.stop();
-    testing::makeNote(p1->viewContext(), "late");
-    said += ", save " + code(testing::saveError(p1->viewContext()));
+  auto p1 = testing::openContainer(a);
+  if (!reader.read(a)) return "no reader";
+  for (int i = 0; i < 1100; ++i) {
+    testing::makeNote(p1->viewContext(), "note " + std::to_string(i))
+        ->setValue("body", std::string(3000, 'b'));
   }
-  fs::remove(folder / "filler");
-  said += "; B " + notesAndCheck(b) + "; A " + notesAndCheck(a);
-  if (const auto kept = keptLog(a)) {
-    fs::rename(*kept, b.string() + "-wal");
-    said += "; B with the kept log " + notesAndCheck(b);
-  }
-  return said;
+  const std::string bulk = "bulk " + code(testing::saveError(p1->viewContext())) + ", ";
+  anotherProgram(a, deed);
+  return bulk + movedOnAFullDisk(folder, std::move(p1), 0, false, [&] { reader.stop(); });
 }
 
 TEST(FullDiskTest, RoomReservedForTheLogCountsOnlyWhileTheFileStillHasIt) {
