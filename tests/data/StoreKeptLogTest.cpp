@@ -77,49 +77,44 @@ TEST(StoreKeptLogTest, ALogKeptForWantOfRoomStaysWithItsFileAndNoLaterSaveIsEras
   fs::create_directory(folder);
   const fs::path a = folder / "A.store";
   const fs::path b = folder / "B.store";
-  const std::string everything = "a1,a2,a3,b1,b2";
+  const auto tmpfs = [&](const std::function<std::string()>& what) {
+    return inSmallFileSystem(folder, 2 << 20, what);
+  };
   const auto movedAndBack = [&] {
     return keptThenSaved(
         folder, a, b, [&] { fs::rename(a, b); }, [&] { fs::rename(b, a); });
-  };
-  // The log beside the new name is taken: a leftover, empty.
-  const auto movedBesideALeftover = [&] {
-    return keptThenSaved(
-        folder, a, b,
-        [&] {
-          fs::rename(a, b);
-          std::ofstream(b.string() + "-wal").flush();
-        },
-        [&] { fs::rename(b, a); });
-  };
-  const auto byALink = [&] {
-    return keptThenSaved(
-        folder, b, a, [] {}, [] {});
   };
   const struct {
     const char* name;
     std::function<std::string(const std::function<std::string()>&)> disk;
     std::function<std::string()> steps;
-    // The late save is refused: the disk is full (13), or the store moved (1032).
-    const char* late;
+    // The late save is refused, the disk full (13); then what the first name reads.
+    std::string said;
   } rows[] = {
-      {"moved and back, tmpfs", [&](auto what) { return inSmallFileSystem(folder, 2 << 20, what); },
-       movedAndBack, "13"},
+      {"moved and back, tmpfs", tmpfs, movedAndBack, "late save 13; a1,a2,a3,b1,b2; 5 whole"},
       {"moved and back, ext4",
        [&](auto what) { return inSmallExt4(folder, images.path() / "ext4.img", 8 << 20, what); },
-       movedAndBack, "13"},
-      {"moved beside a leftover log",
-       [&](auto what) { return inSmallFileSystem(folder, 2 << 20, what); }, movedBesideALeftover,
-       "13"},
-      {"a hard link",
-       [&](auto what) {
-         return inSmallFileSystem(folder, 2 << 20, [&] {
-           testing::keepNote(a, "a0");
-           fs::create_hard_link(a, b);
-           return what();
-         });
+       movedAndBack, "late save 13; a1,a2,a3,b1,b2; 5 whole"},
+      // The log beside the new name is taken: a leftover, empty.
+      {"moved beside a leftover log", tmpfs,
+       [&] {
+         return keptThenSaved(
+             folder, a, b,
+             [&] {
+               fs::rename(a, b);
+               std::ofstream(b.string() + "-wal").flush();
+             },
+             [&] { fs::rename(b, a); });
        },
-       byALink, "13"},
+       "late save 13; a1,a2,a3,b1,b2; 5 whole"},
+      {"a hard link", tmpfs,
+       [&] {
+         testing::keepNote(a, "a0");
+         fs::create_hard_link(a, b);
+         return keptThenSaved(
+             folder, b, a, [] {}, [] {});
+       },
+       "late save 13; a0,a1,a2,a3,b1,b2; 6 whole"},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
@@ -128,81 +123,8 @@ TEST(StoreKeptLogTest, ALogKeptForWantOfRoomStaysWithItsFileAndNoLaterSaveIsEras
       std::printf("%s: left out, no file system of its own here\n", row.name);
       continue;
     }
-    const std::string expected = std::string(row.name) == "a hard link"
-                                     ? "a0," + everything + "; 6 whole"
-                                     : everything + "; 5 whole";
-    EXPECT_EQ(said, "late save " + std::string(row.late) + "; " + expected);
+    EXPECT_EQ(said, row.said);
   }
-}
-
-// A store moved while another program, using SQLite alone, reads it by its old name: the save
-// that finds the move, and the close, leave what that program keeps busy in the log beside the
-// old name. An open at the new place is refused, naming that log and the program, until the
-// program has closed it; then it reads every save, whole. A host that follows the store page's
-// steps after the move keeps every save answered "saved".
-TEST(StoreKeptLogTest, AStoreMovedWhileAnotherProgramReadsItIsWholeOnceThatProgramHasClosedIt) {
-  TemporaryDirectory directory;
-  const fs::path folder = fs::canonical(directory.path());
-  const fs::path a = folder / "A.store";
-  const fs::path b = folder / "B.store";
-  Reader reader;
-  {
-    auto container = testing::openContainer(a);
-    save(*container, {"n1", "n2", "n3"});
-    ASSERT_TRUE(reader.read(a));
-    save(*container, {"n4", "n5", "n6"});
-    fs::rename(a, b);
-    testing::makeNote(container->viewContext(), "late");
-    EXPECT_EQ(code(testing::saveError(container->viewContext())), "1032");
-  }
-  // The host closes the old container and opens the store where it now is.
-  std::string refused;
-  try {
-    testing::openContainer(b);
-  } catch (const StoreError& error) {
-    refused = error.what() + std::string(" (") + std::to_string(error.extendedCode()) + ")";
-  }
-  // That program holds the file by its old name: told so, as it would be without the move.
-  EXPECT_EQ(refused, "Could not open the store at " + b.string() + ": another program (process " +
-                         std::to_string(reader.process()) +
-                         ") has this file open by another name, and SQLite keeps a store's -wal "
-                         "and -shm beside the name it was opened by; close the store in that "
-                         "program, then open it here. (14)");
-  // Once that program has closed it, the open goes through, and the changes are made anew.
-  reader.stop();
-  {
-    auto container = testing::openContainer(b);
-    save(*container, {"after"});
-  }
-  EXPECT_EQ(titles(b), "after,n1,n2,n3,n4,n5,n6");
-  ASSERT_NO_FATAL_FAILURE(testing::expectIntact(b));
-  EXPECT_FALSE(fs::exists(a.string() + "-wal"));
-}
-
-// A program killed with the store open, the store moved, a new store made at the old path: the
-// log set aside there is put back as the store page says, and the moved store reads every save.
-TEST(StoreKeptLogTest, ALogAKilledProgramLeftIsPutBackByTheStorePagesStepsWithEverySave) {
-  TemporaryDirectory directory;
-  const fs::path folder = fs::canonical(directory.path());
-  const fs::path a = folder / "A.store";
-  const fs::path b = folder / "B.store";
-  testing::keepNote(a, "before");
-  {
-    Peer killed;
-    ASSERT_EQ(killed("open " + a.string()), "opened");
-    ASSERT_EQ(killed("note k1"), "saved");
-    ASSERT_EQ(killed("note k2"), "saved");
-    killed.kill();
-  }
-  fs::rename(a, b);
-  EXPECT_EQ(titles(a), "");
-  ASSERT_TRUE(fs::exists(a.string() + "-wal-kept-1"));
-  // The steps: the log renamed beside the store, a -shm there removed, the old path's left.
-  fs::rename(a.string() + "-wal-kept-1", b.string() + "-wal");
-  fs::remove(b.string() + "-shm");
-  EXPECT_EQ(titles(b), "before,k1,k2");
-  ASSERT_NO_FATAL_FAILURE(testing::expectIntact(b));
-  EXPECT_FALSE(fs::exists(b.string() + "-wal"));
 }
 
 // A record of a log, as a close writes it on the store file, for a log of `bytes`.
@@ -217,28 +139,41 @@ void record(const fs::path& store, const std::string& bytes, const fs::path& log
   ASSERT_EQ(setxattr(store.c_str(), "user.kelvo.log", value.data(), value.size(), 0), 0);
 }
 
-// What an open makes of a store's record: a log it cannot bring is named, with what to do; a log
-// beside the name that another store's close kept is set aside, never read; a record whose log is
-// gone is forgotten.
-TEST(StoreKeptLogTest, AnOpenThatCannotBringTheLogNamesItAndNeverReadsAnotherStoresLog) {
+// What an open of the store at `url` says: the notes it reads, or its refusal with its code.
+std::string opening(const fs::path& url) {
+  try {
+    return std::to_string(testing::openContainer(url)->viewContext().count("Note")) + " notes";
+  } catch (const StoreError& error) {
+    return error.what() + std::string(" (") + std::to_string(error.extendedCode()) + ")";
+  }
+}
+
+// What an open makes of a log beside its name, or of a store's record of one: a log it cannot
+// bring is named, with what to do; a log beside the name that another store's close kept, or a
+// killed program left before its store moved, is set aside, never read, and the store page's
+// steps put the latter back; a record whose log is gone is forgotten. A store moved while another
+// program, using SQLite alone, reads it by its old name is refused at the new place, naming that
+// program, until it has closed it; then the open brings the log, and every save is read, whole.
+TEST(StoreKeptLogTest, AnOpenBringsItsStoresLogOrNamesItAndNeverReadsAnotherStoresLog) {
+  // Started before the test opens anything.
+  Reader reader;
   TemporaryDirectory directory;
   TemporaryDirectory other;
   const fs::path folder = fs::canonical(directory.path());
   const fs::path url = folder / "A.store";
+  const fs::path moved = folder / "B.store";
   const fs::path away = folder / "away";
+  const std::string cannot = "Could not open the store at " + url.string() + ": ";
   const std::string log = testing::logWithFrames(other.path());
   const std::string another = testing::logWithFrames(other.path());
   const auto write = [](const fs::path& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
   };
-  const auto opened = [&] {
-    try {
-      auto container = testing::openContainer(url);
-      return std::to_string(container->viewContext().count("Note")) + " notes";
-    } catch (const StoreError& error) {
-      return std::string(error.what())
-          .substr(("Could not open the store at " + url.string() + ": ").size());
-    }
+  // Every save read at the end, whole, and whether a log is left at `old`.
+  const auto atTheEnd = [&](const fs::path& old) {
+    std::string said = "; " + titles(moved);
+    said += "; " + notesAndCheck(moved);
+    return said + (fs::exists(old.string() + "-wal") ? ", a log left" : "");
   };
   const struct {
     const char* name;
@@ -251,47 +186,86 @@ TEST(StoreKeptLogTest, AnOpenThatCannotBringTheLogNamesItAndNeverReadsAnotherSto
          return inSmallFileSystem(away, 1 << 20, [&] {
            write(away / "A.store-wal", log);
            record(url, log, away / "A.store-wal");
-           return opened();
+           return opening(url);
          });
        },
-       "its latest saves are in the log " + (away / "A.store-wal").string() +
+       cannot + "its latest saves are in the log " + (away / "A.store-wal").string() +
            ", on another file system than the store; while no program has the store open, move "
            "that log beside it as " +
-           url.string() + "-wal, then open it again."},
+           url.string() + "-wal, then open it again. (14)"},
       {"another log beside this name",
        [&] {
          fs::create_directory(away);
          write(away / "A.store-wal", log);
          write(url.string() + "-wal", another);
          record(url, log, away / "A.store-wal");
-         return opened();
+         return opening(url);
        },
-       "its latest saves are in the log " + (away / "A.store-wal").string() +
+       cannot + "its latest saves are in the log " + (away / "A.store-wal").string() +
            ", left beside another name of it, and " + url.string() +
            "-wal beside this name holds saves made since without them; the store cannot take "
            "both: keep the store and both logs as they are, and open a copy of the store with the "
-           "log whose saves it should keep beside it."},
+           "log whose saves it should keep beside it. (14)"},
       {"another store's log beside this name",
        [&] {
          write(url.string() + "-wal", another);
          const std::string owner = "1 0:0 1 0.0";
          setxattr((url.string() + "-wal").c_str(), "user.kelvo.store", owner.data(), owner.size(),
                   0);
-         const std::string said = opened();
+         const std::string said = opening(url);
          return said +
                 (fs::exists(url.string() + "-wal-kept-1") ? ", set aside" : ", not set aside");
        },
        "1 notes, set aside"},
+      {"a killed program's log, its store moved and a new one made at the old path",
+       [&] {
+         Peer killed;
+         std::string said = killed("open " + url.string());
+         for (const char* step : {"note k1", "note k2"}) said += ", " + killed(step);
+         killed.kill();
+         fs::rename(url, moved);
+         said += "; " + opening(url);
+         if (!fs::exists(url.string() + "-wal-kept-1")) return said + ", not set aside";
+         // The steps: the log renamed beside the store, a -shm there removed, the old path's left.
+         fs::rename(url.string() + "-wal-kept-1", moved.string() + "-wal");
+         fs::remove(moved.string() + "-shm");
+         return said + ", set aside" + atTheEnd(moved);
+       },
+       "opened, saved, saved; 0 notes, set aside; k1,k2,kept; 3 whole"},
       {"a record whose log is gone",
        [&] {
          record(url, log, away / "A.store-wal");
-         const std::string said = opened();
+         const std::string said = opening(url);
          char value[256];
          return said + (getxattr(url.c_str(), "user.kelvo.log", value, sizeof value) < 0
                             ? ", forgotten"
                             : ", kept");
        },
        "1 notes, forgotten"},
+      {"a store moved while another program reads it",
+       [&] {
+         std::string said;
+         {
+           auto container = testing::openContainer(url);
+           save(*container, {"n1", "n2", "n3"});
+           if (!reader.read(url)) return std::string("no reader");
+           save(*container, {"n4", "n5", "n6"});
+           fs::rename(url, moved);
+           testing::makeNote(container->viewContext(), "late");
+           said = "late save " + code(testing::saveError(container->viewContext()));
+         }
+         // The host opens the store where it now is: the program holds the file by its old name,
+         // and is told so, as it would be without the move.
+         said += "; " + opening(moved);
+         reader.stop();
+         save(*testing::openContainer(moved), {"after"});
+         return said + atTheEnd(url);
+       },
+       "late save 1032; Could not open the store at " + moved.string() +
+           ": another program (process " + std::to_string(reader.process()) +
+           ") has this file open by another name, and SQLite keeps a store's -wal and -shm beside "
+           "the name it was opened by; close the store in that program, then open it here. (14); "
+           "after,kept,n1,n2,n3,n4,n5,n6; 8 whole"},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
